@@ -1,0 +1,183 @@
+#include "platform/system/DeviceDb.h"
+#include "platform/base/Utf8.h"
+#include "platform/system/DeviceRoot.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <set>
+
+namespace device {
+namespace {
+
+std::mutex g_connMutex;
+std::unique_ptr<DeviceDb> g_conn;
+pid_t g_connPid = 0;
+std::set<std::string> g_reportedBad; // paths already reported on stderr
+
+constexpr int kBusyTimeoutMs = 10000;
+
+} // namespace
+
+// ---- Statement ----
+
+Statement::Statement(sqlite3* db, const char* sql) {
+    m_error = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    if (m_error != SQLITE_OK) m_stmt = nullptr;
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement& Statement::Bind(int index, int64_t value) {
+    if (m_stmt) sqlite3_bind_int64(m_stmt, index, value);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+    if (m_stmt) sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::wstring_view text) { return Bind(index, std::string_view(ToUtf8(text))); }
+
+Statement& Statement::BindBlob(int index, const void* data, size_t size) {
+    if (m_stmt) sqlite3_bind_blob(m_stmt, index, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::BindNull(int index) {
+    if (m_stmt) sqlite3_bind_null(m_stmt, index);
+    return *this;
+}
+
+bool Statement::Step() {
+    if (!m_stmt) return false;
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) m_error = rc;
+    return false;
+}
+
+bool Statement::Run() {
+    if (!m_stmt) return false;
+    int rc = sqlite3_step(m_stmt);
+    sqlite3_reset(m_stmt);
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW) return true;
+    m_error = rc;
+    return false;
+}
+
+void Statement::Reset() {
+    if (!m_stmt) return;
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+bool Statement::IsNull(int col) const { return sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
+
+int64_t Statement::Int(int col) const { return sqlite3_column_int64(m_stmt, col); }
+
+std::string Statement::Text(int col) const {
+    auto p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+    return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(m_stmt, col))) : std::string();
+}
+
+std::wstring Statement::WText(int col) const { return FromUtf8(Text(col)); }
+
+std::vector<uint8_t> Statement::Blob(int col) const {
+    auto p = static_cast<const uint8_t*>(sqlite3_column_blob(m_stmt, col));
+    int n = sqlite3_column_bytes(m_stmt, col);
+    return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
+}
+
+// ---- DeviceDb ----
+
+DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {}
+
+DeviceDb::~DeviceDb() { sqlite3_close_v2(m_db); }
+
+DeviceDb* DeviceDb::Get() {
+    std::lock_guard lock(g_connMutex);
+    if (g_conn && g_connPid == getpid()) return g_conn.get();
+    if (g_conn) {
+        // A forked child must not use its parent's connection: abandon it without closing.
+        (void)g_conn.release();
+    }
+    std::string path = DatabaseFile().string();
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        // The first read of the schema tells a database from any other file.
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        if (g_reportedBad.insert(path).second)
+            std::fprintf(stderr, "device: cannot use the device database %s: %s\n", path.c_str(),
+                         db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    g_conn.reset(new DeviceDb(db));
+    g_connPid = getpid();
+    return g_conn.get();
+}
+
+void DeviceDb::Close() {
+    std::lock_guard lock(g_connMutex);
+    if (g_conn && g_connPid != getpid()) (void)g_conn.release();
+    g_conn.reset();
+}
+
+bool DeviceDb::EnsureSchema(const char* ddl) {
+    std::lock_guard lock(m_mutex);
+    if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
+    bool ok = Transaction("BEGIN IMMEDIATE", [&](sqlite3* db) {
+        return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK;
+    });
+    if (ok) m_schemas.push_back(ddl);
+    return ok;
+}
+
+bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction("BEGIN IMMEDIATE", fn); }
+
+bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction("BEGIN", fn); }
+
+bool DeviceDb::Transaction(const char* begin, const std::function<bool(sqlite3*)>& fn) {
+    std::lock_guard lock(m_mutex);
+    if (m_depth > 0) {
+        // Joined to the transaction already open; its owner commits or rolls back.
+        ++m_depth;
+        bool ok = fn(m_db);
+        --m_depth;
+        return ok;
+    }
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        int rc = sqlite3_exec(m_db, begin, nullptr, nullptr, nullptr);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            usleep(1000 * (attempt + 1));
+            continue;
+        }
+        if (rc != SQLITE_OK) return false;
+        ++m_depth;
+        bool ok = fn(m_db);
+        --m_depth;
+        if (!ok) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            return false;
+        }
+        rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) return true;
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_BUSY) return false;
+    }
+    return false;
+}
+
+} // namespace device

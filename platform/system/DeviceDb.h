@@ -1,0 +1,84 @@
+#pragma once
+// The process's connection to device.db, shared by every service of the layer (registry,
+// object store, notifications, device settings). Several device processes use the file at once:
+// it runs in WAL mode with a busy timeout, and every service call is one transaction.
+//
+// Services declare their tables with EnsureSchema (CREATE ... IF NOT EXISTS statements, run once
+// per connection) and do their work inside Write or Read. Nested calls join the transaction that
+// is already open, so a service may call another from inside its own transaction.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace device {
+
+// A prepared statement, reset and finalised by its owner.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool Ok() const { return m_stmt != nullptr; }
+    Statement& Bind(int index, int64_t value);
+    Statement& Bind(int index, std::string_view text);
+    Statement& Bind(int index, std::wstring_view text); // stored as UTF-8
+    Statement& BindBlob(int index, const void* data, size_t size);
+    Statement& BindNull(int index);
+    // Steps once: true while a row is available. Errors end the walk (see Error()).
+    bool Step();
+    // Runs a statement that returns no rows; true on success.
+    bool Run();
+    void Reset();
+
+    bool IsNull(int col) const;
+    int64_t Int(int col) const;
+    std::string Text(int col) const;
+    std::wstring WText(int col) const;
+    std::vector<uint8_t> Blob(int col) const;
+    int Error() const { return m_error; }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+    int m_error = SQLITE_OK;
+};
+
+class DeviceDb {
+public:
+    // The connection for this process, opened on first use. Null when device.db cannot be opened
+    // or is not a database (said once on stderr, with its path; the file is left untouched).
+    static DeviceDb* Get();
+    // Closes the connection (a new device root, or the end of a test).
+    static void Close();
+
+    sqlite3* Handle() const { return m_db; }
+
+    // Runs the statements once per connection.
+    bool EnsureSchema(const char* ddl);
+
+    // Runs fn inside one write transaction (BEGIN IMMEDIATE), committing when it returns true
+    // and rolling back otherwise; a busy database is waited for, never reported as locked.
+    bool Write(const std::function<bool(sqlite3*)>& fn);
+    // The same with a read transaction.
+    bool Read(const std::function<bool(sqlite3*)>& fn);
+
+    ~DeviceDb();
+
+private:
+    explicit DeviceDb(sqlite3* db);
+    bool Transaction(const char* begin, const std::function<bool(sqlite3*)>& fn);
+
+    sqlite3* m_db;
+    std::recursive_mutex m_mutex;
+    int m_depth = 0;
+    std::vector<const char*> m_schemas;
+};
+
+} // namespace device

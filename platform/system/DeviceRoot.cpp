@@ -1,0 +1,47 @@
+#include "platform/system/DeviceRoot.h"
+#include "platform/system/DeviceDb.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <system_error>
+
+namespace device {
+namespace {
+
+std::mutex g_rootMutex;
+std::filesystem::path g_root;
+
+std::filesystem::path DefaultRoot() {
+    if (const char* env = std::getenv("DEVICE_ROOT"); env && *env) return env;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        return std::filesystem::path(xdg) / "jorvana-device";
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".local/share/jorvana-device";
+}
+
+} // namespace
+
+std::filesystem::path RootFolder() {
+    std::lock_guard lock(g_rootMutex);
+    if (g_root.empty()) {
+        g_root = DefaultRoot();
+        std::error_code ec;
+        std::filesystem::create_directories(g_root / "fs", ec);
+    }
+    return g_root;
+}
+
+std::filesystem::path FileSystemFolder() { return RootFolder() / "fs"; }
+
+std::filesystem::path DatabaseFile() { return RootFolder() / "device.db"; }
+
+void UseRootFolder(const std::filesystem::path& root) {
+    DeviceDb::Close();
+    std::lock_guard lock(g_rootMutex);
+    g_root = root;
+    if (g_root.empty()) return; // chosen again from the environment on next use
+    std::error_code ec;
+    std::filesystem::create_directories(g_root / "fs", ec);
+}
+
+} // namespace device

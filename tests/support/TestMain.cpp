@@ -1,0 +1,12 @@
+// Every test program runs in a device root of its own, headless, removed at the end.
+#include "support/TempDevice.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    testsupport::TempFolder root("jorvana-test-");
+    setenv("DEVICE_ROOT", root.Path().c_str(), 1);
+    setenv("DEVICE_DISPLAY", "headless", 1);
+    return RUN_ALL_TESTS();
+}
