@@ -24,11 +24,39 @@ constexpr int kBusyTimeoutMs = 10000;
 // ---- Statement ----
 
 Statement::Statement(sqlite3* db, const char* sql) {
+    DeviceDb* conn = nullptr;
+    {
+        std::lock_guard lock(g_connMutex);
+        if (g_conn && g_connPid == getpid() && g_conn->Handle() == db) conn = g_conn.get();
+    }
+    if (conn) {
+        m_stmt = conn->BorrowStatement(sql);
+        if (m_stmt) {
+            m_borrowed = true;
+            return;
+        }
+    }
     m_error = sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
-    if (m_error != SQLITE_OK) m_stmt = nullptr;
+    if (m_error != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+    }
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    if (!m_stmt) return;
+    if (m_borrowed) {
+        DeviceDb* conn = nullptr;
+        {
+            std::lock_guard lock(g_connMutex);
+            if (g_conn && g_connPid == getpid()) conn = g_conn.get();
+        }
+        // A connection closed since then has finalised its statements itself.
+        if (conn) conn->ReturnStatement(m_stmt);
+        return;
+    }
+    sqlite3_finalize(m_stmt);
+}
 
 Statement& Statement::Bind(int index, int64_t value) {
     if (m_stmt) sqlite3_bind_int64(m_stmt, index, value);
@@ -96,7 +124,39 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 
 DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {}
 
-DeviceDb::~DeviceDb() { sqlite3_close_v2(m_db); }
+DeviceDb::~DeviceDb() {
+    for (auto& c : m_statements) sqlite3_finalize(c.stmt);
+    sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* DeviceDb::BorrowStatement(const char* sql) {
+    std::lock_guard lock(m_mutex);
+    for (auto& c : m_statements) {
+        if (!c.inUse && c.sql == sql) {
+            c.inUse = true;
+            return c.stmt;
+        }
+    }
+    if (m_statements.size() >= 256) return nullptr; // a runaway of distinct texts: prepare afresh
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    m_statements.push_back({sql, stmt, true});
+    return stmt;
+}
+
+void DeviceDb::ReturnStatement(sqlite3_stmt* stmt) {
+    std::lock_guard lock(m_mutex);
+    for (auto& c : m_statements) {
+        if (c.stmt == stmt) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+            c.inUse = false;
+        }
+    }
+}
 
 DeviceDb* DeviceDb::Get() {
     std::lock_guard lock(g_connMutex);

@@ -18,7 +18,8 @@
 
 namespace device {
 
-// A prepared statement, reset and finalised by its owner.
+// A prepared statement. Statements on the process's device connection are kept prepared between
+// uses (keyed by their SQL text) and only reset when the object goes.
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql);
@@ -48,6 +49,7 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_error = SQLITE_OK;
+    bool m_borrowed = false; // from the connection's cache: reset, not finalised
 };
 
 class DeviceDb {
@@ -71,6 +73,10 @@ public:
 
     ~DeviceDb();
 
+    // The cache of prepared statements behind Statement (not for direct use).
+    sqlite3_stmt* BorrowStatement(const char* sql);
+    void ReturnStatement(sqlite3_stmt* stmt);
+
 private:
     explicit DeviceDb(sqlite3* db);
     bool Transaction(const char* begin, const std::function<bool(sqlite3*)>& fn);
@@ -79,6 +85,12 @@ private:
     std::recursive_mutex m_mutex;
     int m_depth = 0;
     std::vector<const char*> m_schemas;
+    struct CachedStatement {
+        std::string sql;
+        sqlite3_stmt* stmt;
+        bool inUse;
+    };
+    std::vector<CachedStatement> m_statements;
 };
 
 } // namespace device

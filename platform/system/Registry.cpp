@@ -1,0 +1,396 @@
+#include "platform/system/Registry.h"
+#include "platform/base/CaseFold.h"
+#include "platform/base/Utf8.h"
+#include "platform/system/DeviceDb.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+using device::DeviceDb;
+using device::Statement;
+
+namespace {
+
+const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS reg_key(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    folded TEXT NOT NULL,
+    UNIQUE(parent, folded));
+CREATE TABLE IF NOT EXISTS reg_value(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    key INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    folded TEXT NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    UNIQUE(key, folded));
+INSERT OR IGNORE INTO reg_key(parent, name, folded) VALUES
+    (0, 'hkey_classes_root', 'hkey_classes_root'), (0, 'hkey_current_user', 'hkey_current_user'),
+    (0, 'hkey_local_machine', 'hkey_local_machine'), (0, 'hkey_users', 'hkey_users');
+)";
+
+// Open keys of this process: handle -> key row.
+std::mutex g_handleMutex;
+std::unordered_map<uintptr_t, int64_t> g_handles;
+uintptr_t g_nextHandle = 0x1000;
+
+bool IsPredefined(HKEY h) {
+    auto v = reinterpret_cast<uintptr_t>(h);
+    return v >= 0x80000000u && v <= 0x80000003u;
+}
+
+const char* PredefinedName(HKEY h) {
+    switch (reinterpret_cast<uintptr_t>(h)) {
+    case 0x80000000u: return "hkey_classes_root";
+    case 0x80000001u: return "hkey_current_user";
+    case 0x80000002u: return "hkey_local_machine";
+    default: return "hkey_users";
+    }
+}
+
+DeviceDb* Db() {
+    DeviceDb* db = DeviceDb::Get();
+    if (db && !db->EnsureSchema(kSchema)) return nullptr;
+    return db;
+}
+
+std::string Fold(std::wstring_view name) { return device::ToUtf8(device::ToLower(name)); }
+
+bool KeyExists(sqlite3* h, int64_t id) {
+    Statement s(h, "SELECT 1 FROM reg_key WHERE id=?");
+    return s.Bind(1, id).Step();
+}
+
+// The key row behind a handle: 0 with an error for a bad or deleted handle.
+int64_t KeyOf(sqlite3* h, HKEY key, LONG& error) {
+    if (IsPredefined(key)) {
+        Statement find(h, "SELECT id FROM reg_key WHERE parent=0 AND folded=?");
+        if (find.Bind(1, std::string_view(PredefinedName(key))).Step()) return find.Int(0);
+        error = ERROR_BADDB;
+        return 0;
+    }
+    int64_t id = 0;
+    {
+        std::lock_guard lock(g_handleMutex);
+        auto it = g_handles.find(reinterpret_cast<uintptr_t>(key));
+        if (it == g_handles.end()) {
+            error = ERROR_INVALID_HANDLE;
+            return 0;
+        }
+        id = it->second;
+    }
+    if (!KeyExists(h, id)) {
+        error = ERROR_KEY_DELETED;
+        return 0;
+    }
+    return id;
+}
+
+HKEY NewHandle(int64_t id) {
+    std::lock_guard lock(g_handleMutex);
+    uintptr_t h = g_nextHandle++;
+    g_handles[h] = id;
+    return reinterpret_cast<HKEY>(h);
+}
+
+// Splits "a\b\c" into checked components (empty components are skipped, as the device does for
+// a leading or doubled "\").
+bool SplitKeyPath(LPCWSTR path, std::vector<std::wstring>& parts) {
+    parts.clear();
+    if (!path) return true;
+    std::wstring_view v(path);
+    size_t start = 0;
+    while (start <= v.size()) {
+        size_t end = v.find(L'\\', start);
+        if (end == std::wstring_view::npos) end = v.size();
+        auto part = v.substr(start, end - start);
+        if (part.size() > DEVICE_MAX_KEY_NAME) return false;
+        if (!part.empty()) parts.emplace_back(part);
+        start = end + 1;
+    }
+    return true;
+}
+
+int64_t FindChild(sqlite3* h, int64_t parent, const std::wstring& name) {
+    Statement s(h, "SELECT id FROM reg_key WHERE parent=? AND folded=?");
+    return s.Bind(1, parent).Bind(2, std::string_view(Fold(name))).Step() ? s.Int(0) : 0;
+}
+
+bool ValidValueName(LPCWSTR name) { return !name || std::wcslen(name) <= DEVICE_MAX_VALUE_NAME; }
+
+// Text values are kept as UTF-8 of their characters; other values as their bytes.
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+std::vector<uint8_t> Encode(DWORD type, const BYTE* data, DWORD cb) {
+    if (!data || cb == 0) return {};
+    if (!IsText(type)) return std::vector<uint8_t>(data, data + cb);
+    std::wstring text(reinterpret_cast<const WCHAR*>(data), cb / sizeof(WCHAR));
+    std::string utf8 = device::ToUtf8(text);
+    return std::vector<uint8_t>(utf8.begin(), utf8.end());
+}
+
+// The value's bytes as the caller sees them.
+std::vector<uint8_t> Decode(DWORD type, const std::vector<uint8_t>& stored) {
+    if (!IsText(type)) return stored;
+    std::wstring text = device::FromUtf8(std::string_view(reinterpret_cast<const char*>(stored.data()), stored.size()));
+    std::vector<uint8_t> out(text.size() * sizeof(WCHAR));
+    if (!text.empty()) std::memcpy(out.data(), text.data(), out.size());
+    return out;
+}
+
+// Hands data to a caller's buffer with the device's size rules.
+LONG GiveData(const std::vector<uint8_t>& bytes, LPBYTE data, LPDWORD cb) {
+    if (!cb) return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+    auto size = static_cast<DWORD>(bytes.size());
+    if (!data) {
+        *cb = size;
+        return ERROR_SUCCESS;
+    }
+    if (*cb < size) {
+        *cb = size;
+        return ERROR_MORE_DATA;
+    }
+    if (size) std::memcpy(data, bytes.data(), size);
+    *cb = size;
+    return ERROR_SUCCESS;
+}
+
+// Runs a registry operation in one transaction; a device database that cannot be used reports
+// ERROR_BADDB.
+template <typename Fn> LONG Run(bool write, Fn&& fn) {
+    DeviceDb* db = Db();
+    if (!db) return ERROR_BADDB;
+    LONG result = ERROR_SUCCESS;
+    auto body = [&](sqlite3* h) {
+        result = fn(h);
+        return result == ERROR_SUCCESS || result == ERROR_MORE_DATA;
+    };
+    bool ok = write ? db->Write(body) : db->Read(body);
+    if (!ok && (result == ERROR_SUCCESS || result == ERROR_MORE_DATA)) return ERROR_BADDB;
+    return result;
+}
+
+} // namespace
+
+LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    std::vector<std::wstring> parts;
+    if (!SplitKeyPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
+    int64_t id = 0;
+    LONG rc = Run(false, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        for (const auto& part : parts) {
+            id = FindChild(h, id, part);
+            if (!id) return ERROR_FILE_NOT_FOUND;
+        }
+        return ERROR_SUCCESS;
+    });
+    if (rc == ERROR_SUCCESS && IsPredefined(hKey) && parts.empty()) {
+        *phkResult = hKey;
+        return rc;
+    }
+    if (rc == ERROR_SUCCESS) *phkResult = NewHandle(id);
+    return rc;
+}
+
+LONG RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+                     PHKEY phkResult, LPDWORD lpdwDisposition) {
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    std::vector<std::wstring> parts;
+    if (!SplitKeyPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
+    int64_t id = 0;
+    DWORD disposition = REG_OPENED_EXISTING_KEY;
+    LONG rc = Run(true, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        disposition = REG_OPENED_EXISTING_KEY;
+        for (const auto& part : parts) {
+            int64_t child = FindChild(h, id, part);
+            if (!child) {
+                Statement add(h, "INSERT INTO reg_key(parent, name, folded) VALUES(?, ?, ?)");
+                if (!add.Bind(1, id).Bind(2, std::wstring_view(part)).Bind(3, std::string_view(Fold(part))).Run())
+                    return ERROR_BADDB;
+                child = sqlite3_last_insert_rowid(h);
+                disposition = REG_CREATED_NEW_KEY;
+            }
+            id = child;
+        }
+        return ERROR_SUCCESS;
+    });
+    if (rc != ERROR_SUCCESS) return rc;
+    *phkResult = (IsPredefined(hKey) && parts.empty()) ? hKey : NewHandle(id);
+    if (lpdwDisposition) *lpdwDisposition = disposition;
+    return rc;
+}
+
+LONG RegCloseKey(HKEY hKey) {
+    if (IsPredefined(hKey)) return ERROR_SUCCESS;
+    std::lock_guard lock(g_handleMutex);
+    return g_handles.erase(reinterpret_cast<uintptr_t>(hKey)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    if (!ValidValueName(lpValueName)) return ERROR_INVALID_PARAMETER;
+    std::wstring name = lpValueName ? lpValueName : L"";
+    return Run(false, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        Statement s(h, "SELECT type, data FROM reg_value WHERE key=? AND folded=?");
+        if (!s.Bind(1, id).Bind(2, std::string_view(Fold(name))).Step()) return ERROR_FILE_NOT_FOUND;
+        auto type = static_cast<DWORD>(s.Int(0));
+        if (lpType) *lpType = type;
+        return GiveData(Decode(type, s.Blob(1)), lpData, lpcbData);
+    });
+}
+
+LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData) {
+    if (!ValidValueName(lpValueName)) return ERROR_INVALID_PARAMETER;
+    if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
+    std::wstring name = lpValueName ? lpValueName : L"";
+    std::vector<uint8_t> bytes = Encode(dwType, lpData, cbData);
+    return Run(true, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        std::string folded = Fold(name);
+        // An existing value keeps its name as first written and its place in the enumeration.
+        Statement update(h, "UPDATE reg_value SET type=?, data=? WHERE key=? AND folded=?");
+        update.Bind(1, static_cast<int64_t>(dwType)).BindBlob(2, bytes.data(), bytes.size()).Bind(3, id).Bind(4, std::string_view(folded));
+        if (!update.Run()) return ERROR_BADDB;
+        if (sqlite3_changes(h) > 0) return ERROR_SUCCESS;
+        Statement add(h, "INSERT INTO reg_value(key, name, folded, type, data) VALUES(?, ?, ?, ?, ?)");
+        add.Bind(1, id).Bind(2, std::wstring_view(name)).Bind(3, std::string_view(folded)).Bind(4, static_cast<int64_t>(dwType));
+        add.BindBlob(5, bytes.data(), bytes.size());
+        return add.Run() ? ERROR_SUCCESS : ERROR_BADDB;
+    });
+}
+
+LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD, LPDWORD lpType,
+                   LPBYTE lpData, LPDWORD lpcbData) {
+    if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
+    return Run(false, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        Statement s(h, "SELECT name, type, data FROM reg_value WHERE key=? ORDER BY id LIMIT 1 OFFSET ?");
+        if (!s.Bind(1, id).Bind(2, static_cast<int64_t>(dwIndex)).Step()) return ERROR_NO_MORE_ITEMS;
+        std::wstring name = s.WText(0);
+        if (name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
+        std::wmemcpy(lpValueName, name.c_str(), name.size() + 1);
+        *lpcchValueName = static_cast<DWORD>(name.size());
+        auto type = static_cast<DWORD>(s.Int(1));
+        if (lpType) *lpType = type;
+        if (lpData || lpcbData) return GiveData(Decode(type, s.Blob(2)), lpData, lpcbData);
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD, LPWSTR lpClass,
+                   LPDWORD lpcchClass, FILETIME* lpftLastWriteTime) {
+    if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
+    return Run(false, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        Statement s(h, "SELECT name FROM reg_key WHERE parent=? ORDER BY id LIMIT 1 OFFSET ?");
+        if (!s.Bind(1, id).Bind(2, static_cast<int64_t>(dwIndex)).Step()) return ERROR_NO_MORE_ITEMS;
+        std::wstring name = s.WText(0);
+        if (name.size() + 1 > *lpcchName) return ERROR_MORE_DATA;
+        std::wmemcpy(lpName, name.c_str(), name.size() + 1);
+        *lpcchName = static_cast<DWORD>(name.size());
+        if (lpClass && lpcchClass && *lpcchClass) {
+            lpClass[0] = L'\0';
+            *lpcchClass = 0;
+        }
+        if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName) {
+    if (!ValidValueName(lpValueName)) return ERROR_INVALID_PARAMETER;
+    std::wstring name = lpValueName ? lpValueName : L"";
+    return Run(true, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        Statement s(h, "DELETE FROM reg_value WHERE key=? AND folded=?");
+        if (!s.Bind(1, id).Bind(2, std::string_view(Fold(name))).Run()) return ERROR_BADDB;
+        return sqlite3_changes(h) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+}
+
+LONG RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey) {
+    std::vector<std::wstring> parts;
+    if (!SplitKeyPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
+    if (parts.empty()) return ERROR_INVALID_PARAMETER; // a root or the key itself is never deleted this way
+    return Run(true, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        for (const auto& part : parts) {
+            id = FindChild(h, id, part);
+            if (!id) return ERROR_FILE_NOT_FOUND;
+        }
+        // The whole subtree, values included.
+        Statement values(h, R"(WITH RECURSIVE sub(id) AS (SELECT ? UNION ALL SELECT k.id FROM reg_key k JOIN sub ON k.parent=sub.id)
+                               DELETE FROM reg_value WHERE key IN sub)");
+        Statement keys(h, R"(WITH RECURSIVE sub(id) AS (SELECT ? UNION ALL SELECT k.id FROM reg_key k JOIN sub ON k.parent=sub.id)
+                             DELETE FROM reg_key WHERE id IN sub)");
+        return values.Bind(1, id).Run() && keys.Bind(1, id).Run() ? ERROR_SUCCESS : ERROR_BADDB;
+    });
+}
+
+LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD, LPDWORD lpcSubKeys,
+                      LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
+                      LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
+                      FILETIME* lpftLastWriteTime) {
+    return Run(false, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = KeyOf(h, hKey, err);
+        if (!id) return err;
+        DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
+        Statement keys(h, "SELECT name FROM reg_key WHERE parent=?");
+        keys.Bind(1, id);
+        while (keys.Step()) {
+            ++subKeys;
+            maxSubKey = std::max<DWORD>(maxSubKey, static_cast<DWORD>(keys.WText(0).size()));
+        }
+        Statement vals(h, "SELECT name, type, data FROM reg_value WHERE key=?");
+        vals.Bind(1, id);
+        while (vals.Step()) {
+            ++values;
+            maxName = std::max<DWORD>(maxName, static_cast<DWORD>(vals.WText(0).size()));
+            maxData = std::max<DWORD>(maxData, static_cast<DWORD>(Decode(static_cast<DWORD>(vals.Int(1)), vals.Blob(2)).size()));
+        }
+        if (lpClass && lpcchClass && *lpcchClass) lpClass[0] = L'\0';
+        if (lpcchClass) *lpcchClass = 0;
+        if (lpcSubKeys) *lpcSubKeys = subKeys;
+        if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = maxSubKey;
+        if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
+        if (lpcValues) *lpcValues = values;
+        if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = maxName;
+        if (lpcbMaxValueLen) *lpcbMaxValueLen = maxData;
+        if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+        if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
+        return ERROR_SUCCESS;
+    });
+}
+
+LONG RegFlushKey(HKEY hKey) {
+    return Run(false, [&](sqlite3* h) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        return KeyOf(h, hKey, err) ? ERROR_SUCCESS : err;
+    });
+}
