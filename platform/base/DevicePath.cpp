@@ -2,10 +2,60 @@
 #include "platform/base/CaseFold.h"
 #include "platform/base/Utf8.h"
 
+#include <sys/stat.h>
+
+#include <ctime>
+#include <mutex>
 #include <system_error>
+#include <unordered_map>
 
 namespace device {
 namespace fs = std::filesystem;
+
+namespace {
+
+// Folder listings by folded name, kept while the folder's change time stays the same: a name
+// whose case differs from the stored one is then found without reading the folder again.
+struct Listing {
+    struct timespec mtime;
+    bool settled = false; // read when the folder had not changed for a while
+    std::unordered_map<std::wstring, std::string> byFoldedName;
+};
+std::mutex g_listingMutex;
+std::unordered_map<std::string, Listing> g_listings;
+
+bool FindIgnoringCase(const fs::path& folder, const std::wstring& name, std::string& found) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    std::lock_guard lock(g_listingMutex);
+    Listing& listing = g_listings[folder.string()];
+    if (listing.mtime.tv_sec != st.st_mtim.tv_sec || listing.mtime.tv_nsec != st.st_mtim.tv_nsec ||
+        !listing.settled) {
+        if (g_listings.size() > 256) { // a bounded cache: start again rather than grow without end
+            g_listings.clear();
+            return FindIgnoringCase(folder, name, found);
+        }
+        listing.byFoldedName.clear();
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            std::string entry = it->path().filename().string();
+            listing.byFoldedName.emplace(ToLower(FromUtf8(entry)), entry);
+        }
+        listing.mtime = st.st_mtim;
+        // Change times are coarse (a few milliseconds): a folder changed just now may change
+        // again without a new time, so its listing is used once and read again next time.
+        struct timespec now {};
+        clock_gettime(CLOCK_REALTIME, &now);
+        double age = static_cast<double>(now.tv_sec - st.st_mtim.tv_sec) + (now.tv_nsec - st.st_mtim.tv_nsec) / 1e9;
+        listing.settled = age > 0.1;
+    }
+    auto it = listing.byFoldedName.find(ToLower(name));
+    if (it == listing.byFoldedName.end()) return false;
+    found = it->second;
+    return true;
+}
+
+} // namespace
 
 bool IsValidDeviceName(std::wstring_view name, bool allowWildcards) {
     if (name.empty() || name == L"." || name == L"..") return false;
@@ -66,16 +116,11 @@ bool DeviceToHostPath(const fs::path& fsRoot, std::wstring_view devicePath, fs::
                 current = std::move(exact);
                 continue;
             }
-            bool found = false;
-            for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
-                std::string entry = it->path().filename().string();
-                if (EqualNoCase(FromUtf8(entry), part)) {
-                    current /= entry;
-                    found = true;
-                    break;
-                }
+            std::string entry;
+            if (FindIgnoringCase(current, part, entry)) {
+                current /= entry;
+                continue;
             }
-            if (found) continue;
             exists = false;
         }
         current /= name;

@@ -2,7 +2,13 @@
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +25,20 @@ std::set<std::string> g_reportedBad; // paths already reported on stderr
 
 constexpr int kBusyTimeoutMs = 10000;
 
+// This process's id, refreshed in a forked child (getpid is a system call on every use).
+std::atomic<pid_t> g_pid{0};
+
+pid_t CurrentPid() {
+    pid_t pid = g_pid.load(std::memory_order_relaxed);
+    if (pid == 0) {
+        static std::once_flag once;
+        std::call_once(once, [] { pthread_atfork(nullptr, nullptr, [] { g_pid.store(getpid()); }); });
+        pid = getpid();
+        g_pid.store(pid);
+    }
+    return pid;
+}
+
 } // namespace
 
 // ---- Statement ----
@@ -27,7 +47,7 @@ Statement::Statement(sqlite3* db, const char* sql) {
     DeviceDb* conn = nullptr;
     {
         std::lock_guard lock(g_connMutex);
-        if (g_conn && g_connPid == getpid() && g_conn->Handle() == db) conn = g_conn.get();
+        if (g_conn && g_connPid == CurrentPid() && g_conn->Handle() == db) conn = g_conn.get();
     }
     if (conn) {
         m_stmt = conn->BorrowStatement(sql);
@@ -49,7 +69,7 @@ Statement::~Statement() {
         DeviceDb* conn = nullptr;
         {
             std::lock_guard lock(g_connMutex);
-            if (g_conn && g_connPid == getpid()) conn = g_conn.get();
+            if (g_conn && g_connPid == CurrentPid()) conn = g_conn.get();
         }
         // A connection closed since then has finalised its statements itself.
         if (conn) conn->ReturnStatement(m_stmt);
@@ -122,11 +142,28 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 
 // ---- DeviceDb ----
 
-DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {}
+DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {
+    static_assert(std::atomic<uint64_t>::is_always_lock_free, "the shared counter must be lock-free");
+    std::string path = DatabaseFile().string() + "-gen";
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_size >= 8 || ::ftruncate(fd, 8) == 0)) {
+        void* mem = ::mmap(nullptr, 8, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        if (mem != MAP_FAILED) m_generation = static_cast<std::atomic<uint64_t>*>(mem);
+    }
+    ::close(fd);
+}
 
 DeviceDb::~DeviceDb() {
     for (auto& c : m_statements) sqlite3_finalize(c.stmt);
     sqlite3_close_v2(m_db);
+    if (m_generation) ::munmap(m_generation, 8);
+}
+
+uint64_t DeviceDb::Generation() const {
+    if (m_generation) return m_generation->load(std::memory_order_acquire);
+    return m_localGeneration.fetch_add(1);
 }
 
 sqlite3_stmt* DeviceDb::BorrowStatement(const char* sql) {
@@ -160,7 +197,7 @@ void DeviceDb::ReturnStatement(sqlite3_stmt* stmt) {
 
 DeviceDb* DeviceDb::Get() {
     std::lock_guard lock(g_connMutex);
-    if (g_conn && g_connPid == getpid()) return g_conn.get();
+    if (g_conn && g_connPid == CurrentPid()) return g_conn.get();
     if (g_conn) {
         // A forked child must not use its parent's connection: abandon it without closing.
         (void)g_conn.release();
@@ -169,14 +206,23 @@ DeviceDb* DeviceDb::Get() {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
+    // Another process may be creating the file or switching it to WAL at this very moment: a
+    // busy answer is waited out, never taken for a bad file.
+    auto retrying = [db](const char* sql) {
+        int result = SQLITE_BUSY;
+        for (int attempt = 0; attempt < 400; ++attempt) {
+            result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+            if (result != SQLITE_BUSY && result != SQLITE_LOCKED) break;
+            usleep(5000);
+        }
+        return result;
+    };
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
         // The first read of the schema tells a database from any other file.
-        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        rc = retrying("SELECT count(*) FROM sqlite_master");
     }
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    }
+    if (rc == SQLITE_OK) rc = retrying("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
     if (rc != SQLITE_OK) {
         if (g_reportedBad.insert(path).second)
             std::fprintf(stderr, "device: cannot use the device database %s: %s\n", path.c_str(),
@@ -185,31 +231,31 @@ DeviceDb* DeviceDb::Get() {
         return nullptr;
     }
     g_conn.reset(new DeviceDb(db));
-    g_connPid = getpid();
+    g_connPid = CurrentPid();
     return g_conn.get();
 }
 
 void DeviceDb::Close() {
     std::lock_guard lock(g_connMutex);
-    if (g_conn && g_connPid != getpid()) (void)g_conn.release();
+    if (g_conn && g_connPid != CurrentPid()) (void)g_conn.release();
     g_conn.reset();
 }
 
 bool DeviceDb::EnsureSchema(const char* ddl) {
     std::lock_guard lock(m_mutex);
     if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
-    bool ok = Transaction("BEGIN IMMEDIATE", [&](sqlite3* db) {
+    bool ok = Transaction(true, [&](sqlite3* db) {
         return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK;
     });
     if (ok) m_schemas.push_back(ddl);
     return ok;
 }
 
-bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction("BEGIN IMMEDIATE", fn); }
+bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction(true, fn); }
 
-bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction("BEGIN", fn); }
+bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction(false, fn); }
 
-bool DeviceDb::Transaction(const char* begin, const std::function<bool(sqlite3*)>& fn) {
+bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) {
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) {
         // Joined to the transaction already open; its owner commits or rolls back.
@@ -219,7 +265,7 @@ bool DeviceDb::Transaction(const char* begin, const std::function<bool(sqlite3*)
         return ok;
     }
     for (int attempt = 0; attempt < 50; ++attempt) {
-        int rc = sqlite3_exec(m_db, begin, nullptr, nullptr, nullptr);
+        int rc = sqlite3_exec(m_db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             usleep(1000 * (attempt + 1));
             continue;
@@ -233,7 +279,11 @@ bool DeviceDb::Transaction(const char* begin, const std::function<bool(sqlite3*)
             return false;
         }
         rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK) return true;
+        if (rc == SQLITE_OK) {
+            // Readers compare the counter before they read, so it moves after the commit.
+            if (m_generation && write) m_generation->fetch_add(1, std::memory_order_acq_rel);
+            return true;
+        }
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         if (rc != SQLITE_BUSY) return false;
     }

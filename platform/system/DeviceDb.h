@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -71,6 +72,11 @@ public:
     // The same with a read transaction.
     bool Read(const std::function<bool(sqlite3*)>& fn);
 
+    // A number shared by every process of the device root that changes after each committed
+    // write, so that a service may keep what it read while the number stays the same. Where the
+    // shared counter cannot be had, every call returns a new number (nothing is ever cached).
+    uint64_t Generation() const;
+
     ~DeviceDb();
 
     // The cache of prepared statements behind Statement (not for direct use).
@@ -79,9 +85,11 @@ public:
 
 private:
     explicit DeviceDb(sqlite3* db);
-    bool Transaction(const char* begin, const std::function<bool(sqlite3*)>& fn);
+    bool Transaction(bool write, const std::function<bool(sqlite3*)>& fn);
 
     sqlite3* m_db;
+    std::atomic<uint64_t>* m_generation = nullptr; // in the shared file device.db-gen
+    mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;
     int m_depth = 0;
     std::vector<const char*> m_schemas;

@@ -160,6 +160,8 @@ LONG GiveData(const std::vector<uint8_t>& bytes, LPBYTE data, LPDWORD cb) {
     return ERROR_SUCCESS;
 }
 
+void ForgetSnapshot();
+
 // Runs a registry operation in one transaction; a device database that cannot be used reports
 // ERROR_BADDB.
 template <typename Fn> LONG Run(bool write, Fn&& fn) {
@@ -171,8 +173,111 @@ template <typename Fn> LONG Run(bool write, Fn&& fn) {
         return result == ERROR_SUCCESS || result == ERROR_MORE_DATA;
     };
     bool ok = write ? db->Write(body) : db->Read(body);
+    if (write) ForgetSnapshot();
     if (!ok && (result == ERROR_SUCCESS || result == ERROR_MORE_DATA)) return ERROR_BADDB;
     return result;
+}
+
+// ---- Reads come from a snapshot of the whole registry, kept while no process writes ----
+
+struct SnapValue {
+    std::wstring name;
+    std::wstring folded;
+    DWORD type;
+    std::vector<uint8_t> data; // as the caller sees it
+};
+
+struct SnapKey {
+    std::wstring name;
+    std::vector<int64_t> children; // in creation order
+    std::vector<SnapValue> values; // in creation order
+};
+
+struct Snapshot {
+    bool valid = false;
+    uint64_t generation = 0;
+    std::unordered_map<int64_t, SnapKey> keys;
+    std::unordered_map<int64_t, std::unordered_map<std::wstring, int64_t>> childByName; // parent -> folded name -> id
+};
+
+std::mutex g_snapMutex;
+Snapshot g_snap;
+
+bool LoadSnapshot(DeviceDb* db, Snapshot& snap) {
+    snap.keys.clear();
+    snap.childByName.clear();
+    return db->Read([&](sqlite3* h) {
+        Statement keys(h, "SELECT id, parent, name FROM reg_key ORDER BY id");
+        while (keys.Step()) {
+            int64_t id = keys.Int(0), parent = keys.Int(1);
+            std::wstring name = keys.WText(2);
+            snap.childByName[parent][device::ToLower(name)] = id;
+            snap.keys[id].name = std::move(name);
+            if (parent) snap.keys[parent].children.push_back(id);
+        }
+        Statement values(h, "SELECT key, name, type, data FROM reg_value ORDER BY id");
+        while (values.Step()) {
+            auto type = static_cast<DWORD>(values.Int(2));
+            std::wstring name = values.WText(1);
+            std::wstring folded = device::ToLower(name);
+            snap.keys[values.Int(0)].values.push_back({std::move(name), std::move(folded), type, Decode(type, values.Blob(3))});
+        }
+        return keys.Error() == SQLITE_OK && values.Error() == SQLITE_OK;
+    });
+}
+
+// Runs a read against the current snapshot, reloading it when another write happened since.
+template <typename Fn> LONG ReadSnapshot(Fn&& fn) {
+    DeviceDb* db = Db();
+    if (!db) return ERROR_BADDB;
+    std::lock_guard lock(g_snapMutex);
+    uint64_t generation = db->Generation();
+    if (!g_snap.valid || g_snap.generation != generation) {
+        g_snap.valid = LoadSnapshot(db, g_snap);
+        g_snap.generation = generation;
+        if (!g_snap.valid) return ERROR_BADDB;
+    }
+    return fn(g_snap);
+}
+
+const SnapKey* SnapKeyOf(const Snapshot& snap, HKEY key, int64_t& id, LONG& error) {
+    id = 0;
+    if (IsPredefined(key)) {
+        auto roots = snap.childByName.find(0);
+        if (roots != snap.childByName.end()) {
+            std::string name = PredefinedName(key);
+            auto it = roots->second.find(std::wstring(name.begin(), name.end()));
+            if (it != roots->second.end()) id = it->second;
+        }
+        if (!id) error = ERROR_BADDB;
+    } else {
+        std::lock_guard lock(g_handleMutex);
+        auto it = g_handles.find(reinterpret_cast<uintptr_t>(key));
+        if (it == g_handles.end()) {
+            error = ERROR_INVALID_HANDLE;
+            return nullptr;
+        }
+        id = it->second;
+    }
+    auto it = snap.keys.find(id);
+    if (it == snap.keys.end()) {
+        if (error == ERROR_SUCCESS) error = ERROR_KEY_DELETED;
+        return nullptr;
+    }
+    return &it->second;
+}
+
+const SnapValue* SnapValueOf(const SnapKey& key, LPCWSTR name) {
+    std::wstring folded = device::ToLower(name ? name : L"");
+    for (const auto& v : key.values)
+        if (v.folded == folded) return &v;
+    return nullptr;
+}
+
+// Invalidates this process's snapshot after its own write, whatever the shared counter says.
+void ForgetSnapshot() {
+    std::lock_guard lock(g_snapMutex);
+    g_snap.valid = false;
 }
 
 } // namespace
@@ -183,21 +288,20 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) 
     std::vector<std::wstring> parts;
     if (!SplitKeyPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
     int64_t id = 0;
-    LONG rc = Run(false, [&](sqlite3* h) -> LONG {
+    LONG rc = ReadSnapshot([&](const Snapshot& snap) -> LONG {
         LONG err = ERROR_SUCCESS;
-        id = KeyOf(h, hKey, err);
-        if (!id) return err;
+        if (!SnapKeyOf(snap, hKey, id, err)) return err;
         for (const auto& part : parts) {
-            id = FindChild(h, id, part);
-            if (!id) return ERROR_FILE_NOT_FOUND;
+            auto children = snap.childByName.find(id);
+            if (children == snap.childByName.end()) return ERROR_FILE_NOT_FOUND;
+            auto it = children->second.find(device::ToLower(part));
+            if (it == children->second.end()) return ERROR_FILE_NOT_FOUND;
+            id = it->second;
         }
         return ERROR_SUCCESS;
     });
-    if (rc == ERROR_SUCCESS && IsPredefined(hKey) && parts.empty()) {
-        *phkResult = hKey;
-        return rc;
-    }
-    if (rc == ERROR_SUCCESS) *phkResult = NewHandle(id);
+    if (rc != ERROR_SUCCESS) return rc;
+    *phkResult = (IsPredefined(hKey) && parts.empty()) ? hKey : NewHandle(id);
     return rc;
 }
 
@@ -241,16 +345,15 @@ LONG RegCloseKey(HKEY hKey) {
 
 LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     if (!ValidValueName(lpValueName)) return ERROR_INVALID_PARAMETER;
-    std::wstring name = lpValueName ? lpValueName : L"";
-    return Run(false, [&](sqlite3* h) -> LONG {
+    return ReadSnapshot([&](const Snapshot& snap) -> LONG {
         LONG err = ERROR_SUCCESS;
-        int64_t id = KeyOf(h, hKey, err);
-        if (!id) return err;
-        Statement s(h, "SELECT type, data FROM reg_value WHERE key=? AND folded=?");
-        if (!s.Bind(1, id).Bind(2, std::string_view(Fold(name))).Step()) return ERROR_FILE_NOT_FOUND;
-        auto type = static_cast<DWORD>(s.Int(0));
-        if (lpType) *lpType = type;
-        return GiveData(Decode(type, s.Blob(1)), lpData, lpcbData);
+        int64_t id = 0;
+        const SnapKey* key = SnapKeyOf(snap, hKey, id, err);
+        if (!key) return err;
+        const SnapValue* value = SnapValueOf(*key, lpValueName);
+        if (!value) return ERROR_FILE_NOT_FOUND;
+        if (lpType) *lpType = value->type;
+        return GiveData(value->data, lpData, lpcbData);
     });
 }
 
@@ -279,19 +382,18 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const B
 LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD, LPDWORD lpType,
                    LPBYTE lpData, LPDWORD lpcbData) {
     if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
-    return Run(false, [&](sqlite3* h) -> LONG {
+    return ReadSnapshot([&](const Snapshot& snap) -> LONG {
         LONG err = ERROR_SUCCESS;
-        int64_t id = KeyOf(h, hKey, err);
-        if (!id) return err;
-        Statement s(h, "SELECT name, type, data FROM reg_value WHERE key=? ORDER BY id LIMIT 1 OFFSET ?");
-        if (!s.Bind(1, id).Bind(2, static_cast<int64_t>(dwIndex)).Step()) return ERROR_NO_MORE_ITEMS;
-        std::wstring name = s.WText(0);
-        if (name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
-        std::wmemcpy(lpValueName, name.c_str(), name.size() + 1);
-        *lpcchValueName = static_cast<DWORD>(name.size());
-        auto type = static_cast<DWORD>(s.Int(1));
-        if (lpType) *lpType = type;
-        if (lpData || lpcbData) return GiveData(Decode(type, s.Blob(2)), lpData, lpcbData);
+        int64_t id = 0;
+        const SnapKey* key = SnapKeyOf(snap, hKey, id, err);
+        if (!key) return err;
+        if (dwIndex >= key->values.size()) return ERROR_NO_MORE_ITEMS;
+        const SnapValue& value = key->values[dwIndex];
+        if (value.name.size() + 1 > *lpcchValueName) return ERROR_MORE_DATA;
+        std::wmemcpy(lpValueName, value.name.c_str(), value.name.size() + 1);
+        *lpcchValueName = static_cast<DWORD>(value.name.size());
+        if (lpType) *lpType = value.type;
+        if (lpData || lpcbData) return GiveData(value.data, lpData, lpcbData);
         return ERROR_SUCCESS;
     });
 }
@@ -299,13 +401,13 @@ LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchVa
 LONG RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName, LPDWORD, LPWSTR lpClass,
                    LPDWORD lpcchClass, FILETIME* lpftLastWriteTime) {
     if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
-    return Run(false, [&](sqlite3* h) -> LONG {
+    return ReadSnapshot([&](const Snapshot& snap) -> LONG {
         LONG err = ERROR_SUCCESS;
-        int64_t id = KeyOf(h, hKey, err);
-        if (!id) return err;
-        Statement s(h, "SELECT name FROM reg_key WHERE parent=? ORDER BY id LIMIT 1 OFFSET ?");
-        if (!s.Bind(1, id).Bind(2, static_cast<int64_t>(dwIndex)).Step()) return ERROR_NO_MORE_ITEMS;
-        std::wstring name = s.WText(0);
+        int64_t id = 0;
+        const SnapKey* key = SnapKeyOf(snap, hKey, id, err);
+        if (!key) return err;
+        if (dwIndex >= key->children.size()) return ERROR_NO_MORE_ITEMS;
+        const std::wstring& name = snap.keys.at(key->children[dwIndex]).name;
         if (name.size() + 1 > *lpcchName) return ERROR_MORE_DATA;
         std::wmemcpy(lpName, name.c_str(), name.size() + 1);
         *lpcchName = static_cast<DWORD>(name.size());
@@ -356,30 +458,24 @@ LONG RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD, LP
                       LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                       LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen, LPDWORD lpcbSecurityDescriptor,
                       FILETIME* lpftLastWriteTime) {
-    return Run(false, [&](sqlite3* h) -> LONG {
+    return ReadSnapshot([&](const Snapshot& snap) -> LONG {
         LONG err = ERROR_SUCCESS;
-        int64_t id = KeyOf(h, hKey, err);
-        if (!id) return err;
-        DWORD subKeys = 0, maxSubKey = 0, values = 0, maxName = 0, maxData = 0;
-        Statement keys(h, "SELECT name FROM reg_key WHERE parent=?");
-        keys.Bind(1, id);
-        while (keys.Step()) {
-            ++subKeys;
-            maxSubKey = std::max<DWORD>(maxSubKey, static_cast<DWORD>(keys.WText(0).size()));
-        }
-        Statement vals(h, "SELECT name, type, data FROM reg_value WHERE key=?");
-        vals.Bind(1, id);
-        while (vals.Step()) {
-            ++values;
-            maxName = std::max<DWORD>(maxName, static_cast<DWORD>(vals.WText(0).size()));
-            maxData = std::max<DWORD>(maxData, static_cast<DWORD>(Decode(static_cast<DWORD>(vals.Int(1)), vals.Blob(2)).size()));
+        int64_t id = 0;
+        const SnapKey* key = SnapKeyOf(snap, hKey, id, err);
+        if (!key) return err;
+        DWORD maxSubKey = 0, maxName = 0, maxData = 0;
+        for (int64_t child : key->children)
+            maxSubKey = std::max<DWORD>(maxSubKey, static_cast<DWORD>(snap.keys.at(child).name.size()));
+        for (const auto& v : key->values) {
+            maxName = std::max<DWORD>(maxName, static_cast<DWORD>(v.name.size()));
+            maxData = std::max<DWORD>(maxData, static_cast<DWORD>(v.data.size()));
         }
         if (lpClass && lpcchClass && *lpcchClass) lpClass[0] = L'\0';
         if (lpcchClass) *lpcchClass = 0;
-        if (lpcSubKeys) *lpcSubKeys = subKeys;
+        if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(key->children.size());
         if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = maxSubKey;
         if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
-        if (lpcValues) *lpcValues = values;
+        if (lpcValues) *lpcValues = static_cast<DWORD>(key->values.size());
         if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = maxName;
         if (lpcbMaxValueLen) *lpcbMaxValueLen = maxData;
         if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;

@@ -210,7 +210,11 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
             int failures = 0;
             HKEY key = nullptr;
             std::wstring path = L"Jorvana\\proc" + std::to_wstring(c);
-            if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS) _exit(2);
+            LONG created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+            if (created != ERROR_SUCCESS) {
+                std::fprintf(stderr, "child %d: create gave %d\n", c, static_cast<int>(created));
+                _exit(2);
+            }
             for (int i = 0; i < kValues; ++i) {
                 std::wstring name = L"v" + std::to_wstring(i);
                 DWORD value = static_cast<DWORD>(c * 100000 + i);
@@ -239,4 +243,26 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
         }
         RegCloseKey(key);
     }
+}
+
+TEST_F(RegistryTest, ReadsSeeWritesOfAnotherProcess) {
+    HKEY key = Create(L"Jorvana");
+    SetDword(key, L"CurTab", 1);
+    EXPECT_EQ(GetDword(key, L"CurTab"), 1u); // read once, so that this process holds it
+    device::DeviceDb::Close();
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        HKEY k = nullptr;
+        DWORD v = 42;
+        bool ok = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, 0, &k) == ERROR_SUCCESS &&
+                  RegSetValueExW(k, L"CurTab", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4) == ERROR_SUCCESS &&
+                  RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Jorvana\\gone") == ERROR_FILE_NOT_FOUND;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(GetDword(key, L"CurTab"), 42u);
+    RegCloseKey(key);
 }
