@@ -24,7 +24,9 @@ std::wstring_view ViewOf(LPCWSTR text) {
     return std::wstring_view(text);
 }
 
-bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
 
 int CompareViews(std::wstring_view a, std::wstring_view b) {
     // wchar_t is signed here; compare as code points.
@@ -43,12 +45,16 @@ int CompareViews(std::wstring_view a, std::wstring_view b) {
 // --- Construction and assignment -----------------------------------------------------------
 
 CString::CString(LPCWSTR text) {
-    if (IsResourceId(text)) LoadString(static_cast<UINT>(reinterpret_cast<uintptr_t>(text)));
-    else if (text) m_str = text;
+    if (IsResourceId(text))
+        LoadString(static_cast<UINT>(reinterpret_cast<uintptr_t>(text)));
+    else if (text)
+        m_str = text;
 }
 
 CString::CString(LPCWSTR text, int length) {
-    if (text && length > 0 && !IsResourceId(text)) m_str.assign(text, static_cast<size_t>(length));
+    // Stops at a null inside the given length rather than reading past the caller's text.
+    if (text && length > 0 && !IsResourceId(text))
+        m_str.assign(text, wcsnlen(text, static_cast<size_t>(length)));
 }
 
 CString::CString(WCHAR ch, int repeat) {
@@ -99,11 +105,15 @@ void CString::SetAt(int index, WCHAR ch) {
     m_str[static_cast<size_t>(index)] = ch;
 }
 
-int CString::ClampIndex(int index) const { return std::clamp(index, 0, GetLength()); }
+int CString::ClampIndex(int index) const {
+    return std::clamp(index, 0, GetLength());
+}
 
 // --- Parts -----------------------------------------------------------------------------------
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     int start = ClampIndex(first);
@@ -112,7 +122,9 @@ CString CString::Mid(int first, int count) const {
     return CString(m_str.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
 }
 
-CString CString::Left(int count) const { return Mid(0, count); }
+CString CString::Left(int count) const {
+    return Mid(0, count);
+}
 
 CString CString::Right(int count) const {
     if (count <= 0) return CString();
@@ -123,14 +135,16 @@ CString CString::Right(int count) const {
 CString CString::SpanIncluding(LPCWSTR chars) const {
     auto set = ViewOf(chars);
     size_t n = 0;
-    while (n < m_str.size() && set.find(m_str[n]) != std::wstring_view::npos) ++n;
+    while (n < m_str.size() && set.find(m_str[n]) != std::wstring_view::npos)
+        ++n;
     return CString(m_str.substr(0, n));
 }
 
 CString CString::SpanExcluding(LPCWSTR chars) const {
     auto set = ViewOf(chars);
     size_t n = 0;
-    while (n < m_str.size() && set.find(m_str[n]) == std::wstring_view::npos) ++n;
+    while (n < m_str.size() && set.find(m_str[n]) == std::wstring_view::npos)
+        ++n;
     return CString(m_str.substr(0, n));
 }
 
@@ -167,9 +181,13 @@ int CString::FindOneOf(LPCWSTR chars) const {
 
 // --- Comparison ------------------------------------------------------------------------------
 
-int CString::Compare(LPCWSTR text) const { return CompareViews(m_str, ViewOf(text)); }
+int CString::Compare(LPCWSTR text) const {
+    return CompareViews(m_str, ViewOf(text));
+}
 
-int CString::CompareNoCase(LPCWSTR text) const { return device::CompareNoCase(m_str, ViewOf(text)); }
+int CString::CompareNoCase(LPCWSTR text) const {
+    return device::CompareNoCase(m_str, ViewOf(text));
+}
 
 // --- Changes in place ------------------------------------------------------------------------
 
@@ -196,7 +214,8 @@ CString& CString::TrimLeft() {
 
 CString& CString::TrimLeft(WCHAR ch) {
     size_t n = 0;
-    while (n < m_str.size() && m_str[n] == ch) ++n;
+    while (n < m_str.size() && m_str[n] == ch)
+        ++n;
     m_str.erase(0, n);
     return *this;
 }
@@ -204,30 +223,40 @@ CString& CString::TrimLeft(WCHAR ch) {
 CString& CString::TrimLeft(LPCWSTR chars) {
     auto set = ViewOf(chars);
     size_t n = 0;
-    while (n < m_str.size() && set.find(m_str[n]) != std::wstring_view::npos) ++n;
+    while (n < m_str.size() && set.find(m_str[n]) != std::wstring_view::npos)
+        ++n;
     m_str.erase(0, n);
     return *this;
 }
 
 CString& CString::TrimRight() {
-    while (!m_str.empty() && IsBlank(m_str.back())) m_str.pop_back();
+    while (!m_str.empty() && IsBlank(m_str.back()))
+        m_str.pop_back();
     return *this;
 }
 
 CString& CString::TrimRight(WCHAR ch) {
-    while (!m_str.empty() && m_str.back() == ch) m_str.pop_back();
+    while (!m_str.empty() && m_str.back() == ch)
+        m_str.pop_back();
     return *this;
 }
 
 CString& CString::TrimRight(LPCWSTR chars) {
     auto set = ViewOf(chars);
-    while (!m_str.empty() && set.find(m_str.back()) != std::wstring_view::npos) m_str.pop_back();
+    while (!m_str.empty() && set.find(m_str.back()) != std::wstring_view::npos)
+        m_str.pop_back();
     return *this;
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(WCHAR ch) { return TrimRight(ch).TrimLeft(ch); }
-CString& CString::Trim(LPCWSTR chars) { return TrimRight(chars).TrimLeft(chars); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(WCHAR ch) {
+    return TrimRight(ch).TrimLeft(ch);
+}
+CString& CString::Trim(LPCWSTR chars) {
+    return TrimRight(chars).TrimLeft(chars);
+}
 
 int CString::Replace(WCHAR oldCh, WCHAR newCh) {
     int count = 0;
@@ -280,14 +309,17 @@ int CString::Insert(int index, LPCWSTR text) {
 }
 
 int CString::Delete(int index, int count) {
-    if (index < 0 || count <= 0 || index >= GetLength()) return GetLength();
+    index = std::max(index, 0);
+    if (count <= 0 || index >= GetLength()) return GetLength();
     m_str.erase(static_cast<size_t>(index), static_cast<size_t>(count));
     return GetLength();
 }
 
 // --- Buffer ----------------------------------------------------------------------------------
 
-LPWSTR CString::GetBuffer() { return m_str.data(); }
+LPWSTR CString::GetBuffer() {
+    return m_str.data();
+}
 
 LPWSTR CString::GetBuffer(int minLength) {
     if (minLength > GetLength()) m_str.resize(static_cast<size_t>(minLength));
@@ -313,9 +345,13 @@ void CString::FormatList(LPCWSTR format, ...) {
     va_end(args);
 }
 
-void CString::FormatV(LPCWSTR format, va_list args) { m_str = device::FormatWideV(format, args); }
+void CString::FormatV(LPCWSTR format, va_list args) {
+    m_str = device::FormatWideV(format, args);
+}
 
-void CString::AppendFormatV(LPCWSTR format, va_list args) { m_str += device::FormatWideV(format, args); }
+void CString::AppendFormatV(LPCWSTR format, va_list args) {
+    m_str += device::FormatWideV(format, args);
+}
 
 // --- Resources -------------------------------------------------------------------------------
 
@@ -328,9 +364,13 @@ BOOL CString::LoadString(UINT id) {
     return TRUE;
 }
 
-void CString::SetStringLoader(StringLoader loader) { g_stringLoader.store(loader); }
+void CString::SetStringLoader(StringLoader loader) {
+    g_stringLoader.store(loader);
+}
 
-CString::StringLoader CString::GetStringLoader() { return g_stringLoader.load(); }
+CString::StringLoader CString::GetStringLoader() {
+    return g_stringLoader.load();
+}
 
 // --- Concatenation ---------------------------------------------------------------------------
 
@@ -354,7 +394,9 @@ CString& CString::operator+=(LPCSTR text) {
     return *this;
 }
 
-CString operator+(const CString& a, const CString& b) { return CString(a.m_str + b.m_str); }
+CString operator+(const CString& a, const CString& b) {
+    return CString(a.m_str + b.m_str);
+}
 CString operator+(const CString& a, LPCWSTR b) {
     std::wstring out = a.m_str;
     out.append(ViewOf(b));
@@ -365,26 +407,66 @@ CString operator+(LPCWSTR a, const CString& b) {
     out += b.m_str;
     return CString(std::move(out));
 }
-CString operator+(const CString& a, WCHAR b) { return CString(a.m_str + b); }
-CString operator+(WCHAR a, const CString& b) { return CString(a + b.m_str); }
+CString operator+(const CString& a, WCHAR b) {
+    return CString(a.m_str + b);
+}
+CString operator+(WCHAR a, const CString& b) {
+    return CString(a + b.m_str);
+}
 
 // --- Comparison operators --------------------------------------------------------------------
 
-bool operator==(const CString& a, const CString& b) { return a.Str() == b.Str(); }
-bool operator==(const CString& a, LPCWSTR b) { return std::wstring_view(a.Str()) == ViewOf(b); }
-bool operator==(LPCWSTR a, const CString& b) { return b == a; }
-bool operator!=(const CString& a, const CString& b) { return !(a == b); }
-bool operator!=(const CString& a, LPCWSTR b) { return !(a == b); }
-bool operator!=(LPCWSTR a, const CString& b) { return !(b == a); }
-bool operator<(const CString& a, const CString& b) { return CompareViews(a.Str(), b.Str()) < 0; }
-bool operator<(const CString& a, LPCWSTR b) { return CompareViews(a.Str(), ViewOf(b)) < 0; }
-bool operator<(LPCWSTR a, const CString& b) { return CompareViews(ViewOf(a), b.Str()) < 0; }
-bool operator>(const CString& a, const CString& b) { return CompareViews(a.Str(), b.Str()) > 0; }
-bool operator>(const CString& a, LPCWSTR b) { return CompareViews(a.Str(), ViewOf(b)) > 0; }
-bool operator>(LPCWSTR a, const CString& b) { return CompareViews(ViewOf(a), b.Str()) > 0; }
-bool operator<=(const CString& a, const CString& b) { return !(a > b); }
-bool operator<=(const CString& a, LPCWSTR b) { return !(a > b); }
-bool operator<=(LPCWSTR a, const CString& b) { return !(a > b); }
-bool operator>=(const CString& a, const CString& b) { return !(a < b); }
-bool operator>=(const CString& a, LPCWSTR b) { return !(a < b); }
-bool operator>=(LPCWSTR a, const CString& b) { return !(a < b); }
+bool operator==(const CString& a, const CString& b) {
+    return a.Str() == b.Str();
+}
+bool operator==(const CString& a, LPCWSTR b) {
+    return std::wstring_view(a.Str()) == ViewOf(b);
+}
+bool operator==(LPCWSTR a, const CString& b) {
+    return b == a;
+}
+bool operator!=(const CString& a, const CString& b) {
+    return !(a == b);
+}
+bool operator!=(const CString& a, LPCWSTR b) {
+    return !(a == b);
+}
+bool operator!=(LPCWSTR a, const CString& b) {
+    return !(b == a);
+}
+bool operator<(const CString& a, const CString& b) {
+    return CompareViews(a.Str(), b.Str()) < 0;
+}
+bool operator<(const CString& a, LPCWSTR b) {
+    return CompareViews(a.Str(), ViewOf(b)) < 0;
+}
+bool operator<(LPCWSTR a, const CString& b) {
+    return CompareViews(ViewOf(a), b.Str()) < 0;
+}
+bool operator>(const CString& a, const CString& b) {
+    return CompareViews(a.Str(), b.Str()) > 0;
+}
+bool operator>(const CString& a, LPCWSTR b) {
+    return CompareViews(a.Str(), ViewOf(b)) > 0;
+}
+bool operator>(LPCWSTR a, const CString& b) {
+    return CompareViews(ViewOf(a), b.Str()) > 0;
+}
+bool operator<=(const CString& a, const CString& b) {
+    return !(a > b);
+}
+bool operator<=(const CString& a, LPCWSTR b) {
+    return !(a > b);
+}
+bool operator<=(LPCWSTR a, const CString& b) {
+    return !(a > b);
+}
+bool operator>=(const CString& a, const CString& b) {
+    return !(a < b);
+}
+bool operator>=(const CString& a, LPCWSTR b) {
+    return !(a < b);
+}
+bool operator>=(LPCWSTR a, const CString& b) {
+    return !(a < b);
+}

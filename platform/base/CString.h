@@ -3,8 +3,10 @@
 //
 // Positions and counts are in characters. Out-of-range arguments are clamped, never fatal:
 // Mid/Left/Right return what lies inside the string, Find returns -1 when the text is absent
-// or the start lies past the end, GetAt returns 0 outside the string and SetAt ignores such a
-// position, Insert and Delete clamp their index. A null text pointer counts as the empty text.
+// or the start lies past the end (a negative start counts as 0), GetAt returns 0 outside the
+// string and SetAt ignores such a position, Insert and Delete clamp their index into the
+// string. A null text pointer counts as the empty text; CString(text, length) stops early at a
+// null. A "text pointer" below 0x10000 is a string resource id and loads that string.
 // Narrow (char) text is widened through the device's code page (Windows-1252), exactly as the
 // device's own narrow-to-wide conversion does. Letter case follows the device's case rule.
 //
@@ -100,18 +102,17 @@ public:
     void ReleaseBuffer(int newLength = -1);
 
     // printf-style formatting with the device's wide printf.
-    template <class... Args>
-    void Format(LPCWSTR format, const Args&... args) {
+    template <class... Args> void Format(LPCWSTR format, const Args&... args) {
         FormatList(format, device::VarargOf(args)...);
     }
-    template <class... Args>
-    void Format(UINT formatId, const Args&... args) {
+    template <class... Args> void Format(UINT formatId, const Args&... args) {
         CString format;
-        if (format.LoadString(formatId)) FormatList(format.GetString(), device::VarargOf(args)...);
-        else Empty();
+        if (format.LoadString(formatId))
+            FormatList(format.GetString(), device::VarargOf(args)...);
+        else
+            Empty();
     }
-    template <class... Args>
-    void AppendFormat(LPCWSTR format, const Args&... args) {
+    template <class... Args> void AppendFormat(LPCWSTR format, const Args&... args) {
         m_str += device::FormatWide(format, args...);
     }
     void FormatV(LPCWSTR format, va_list args);
@@ -163,7 +164,6 @@ bool operator>=(const CString& a, const CString& b);
 bool operator>=(const CString& a, LPCWSTR b);
 bool operator>=(LPCWSTR a, const CString& b);
 
-template <>
-struct std::hash<CString> {
+template <> struct std::hash<CString> {
     size_t operator()(const CString& s) const noexcept { return std::hash<std::wstring>()(s.Str()); }
 };

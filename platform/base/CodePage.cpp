@@ -42,7 +42,8 @@ wchar_t WidenByte(unsigned char byte) {
 std::wstring WidenBytes(std::string_view bytes) {
     std::wstring out;
     out.resize(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) out[i] = WidenByte(static_cast<unsigned char>(bytes[i]));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out[i] = WidenByte(static_cast<unsigned char>(bytes[i]));
     return out;
 }
 
@@ -68,8 +69,7 @@ std::string NarrowToCp1252(std::wstring_view text, char defaultChar) {
 namespace {
 
 // Copies a finished conversion to the caller's buffer following the size-query protocol.
-template <class Char>
-int Deliver(const std::basic_string<Char>& result, Char* out, int outSize) {
+template <class Char> int Deliver(const std::basic_string<Char>& result, Char* out, int outSize) {
     int needed = static_cast<int>(result.size());
     if (outSize == 0) return needed;
     if (needed > outSize) {

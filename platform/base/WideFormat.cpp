@@ -51,8 +51,7 @@ std::string NarrowSpec(const Spec& s, const char* lengthModifier, char conversio
 }
 
 // Runs snprintf and appends its (ASCII) output to out.
-template <class Value>
-void AppendPrintf(std::wstring& out, const std::string& spec, Value value) {
+template <class Value> void AppendPrintf(std::wstring& out, const std::string& spec, Value value) {
     char local[512];
     int n = std::snprintf(local, sizeof local, spec.c_str(), value);
     if (n < 0) return;
@@ -95,24 +94,28 @@ double TieAwayFromZero(double v, char conversion, int precision) {
     if (conversion == 'f' || conversion == 'F') {
         tie = e == -precision - 1;
     } else {
-        int digits = conversion == 'e' || conversion == 'E' ? precision + 1 : (precision == 0 ? 1 : precision);
+        int digits =
+            conversion == 'e' || conversion == 'E' ? precision + 1 : (precision == 0 ? 1 : precision);
         if (digits > 19) return v;
         int r = e + 1;
         unsigned __int128 q = 0; // 2k + 1
         if (r <= 0) {
             if (r < -27) return v;
             q = m;
-            for (int i = 0; i < -r; ++i) q *= 5;
+            for (int i = 0; i < -r; ++i)
+                q *= 5;
         } else {
             if (r > 22) return v;
             uint64_t p5 = 1;
-            for (int i = 0; i < r; ++i) p5 *= 5;
+            for (int i = 0; i < r; ++i)
+                p5 *= 5;
             if (m % p5 != 0) return v;
             q = m / p5;
         }
         unsigned __int128 k = (q - 1) / 2;
         unsigned __int128 low = 1;
-        for (int i = 1; i < digits; ++i) low *= 10;
+        for (int i = 1; i < digits; ++i)
+            low *= 10;
         tie = k >= low && k < low * 10;
     }
     if (!tie) return v;
@@ -146,12 +149,18 @@ int ParseNumber(const wchar_t*& p) {
 bool FormatOne(std::wstring& out, const wchar_t*& p, va_list& args) {
     Spec s;
     for (;; ++p) {
-        if (*p == L'-') s.left = true;
-        else if (*p == L'+') s.plus = true;
-        else if (*p == L' ') s.space = true;
-        else if (*p == L'#') s.alternate = true;
-        else if (*p == L'0') s.zero = true;
-        else break;
+        if (*p == L'-')
+            s.left = true;
+        else if (*p == L'+')
+            s.plus = true;
+        else if (*p == L' ')
+            s.space = true;
+        else if (*p == L'#')
+            s.alternate = true;
+        else if (*p == L'0')
+            s.zero = true;
+        else
+            break;
     }
     if (*p == L'*') {
         ++p;
@@ -235,11 +244,21 @@ bool FormatOne(std::wstring& out, const wchar_t*& p, va_list& args) {
     case L'i': {
         long long v;
         switch (s.size) {
-        case Size::Char: v = static_cast<signed char>(va_arg(args, int)); break;
-        case Size::Short: v = static_cast<short>(va_arg(args, int)); break;
-        case Size::Long64: v = va_arg(args, long long); break;
-        case Size::Pointer: v = static_cast<long long>(va_arg(args, intptr_t)); break;
-        default: v = va_arg(args, int); break;
+        case Size::Char:
+            v = static_cast<signed char>(va_arg(args, int));
+            break;
+        case Size::Short:
+            v = static_cast<short>(va_arg(args, int));
+            break;
+        case Size::Long64:
+            v = va_arg(args, long long);
+            break;
+        case Size::Pointer:
+            v = static_cast<long long>(va_arg(args, intptr_t));
+            break;
+        default:
+            v = va_arg(args, int);
+            break;
         }
         AppendPrintf(out, NarrowSpec(s, "ll", 'd'), v);
         return true;
@@ -250,11 +269,21 @@ bool FormatOne(std::wstring& out, const wchar_t*& p, va_list& args) {
     case L'X': {
         unsigned long long v;
         switch (s.size) {
-        case Size::Char: v = static_cast<unsigned char>(va_arg(args, unsigned)); break;
-        case Size::Short: v = static_cast<unsigned short>(va_arg(args, unsigned)); break;
-        case Size::Long64: v = va_arg(args, unsigned long long); break;
-        case Size::Pointer: v = static_cast<unsigned long long>(va_arg(args, uintptr_t)); break;
-        default: v = va_arg(args, unsigned); break;
+        case Size::Char:
+            v = static_cast<unsigned char>(va_arg(args, unsigned));
+            break;
+        case Size::Short:
+            v = static_cast<unsigned short>(va_arg(args, unsigned));
+            break;
+        case Size::Long64:
+            v = va_arg(args, unsigned long long);
+            break;
+        case Size::Pointer:
+            v = static_cast<unsigned long long>(va_arg(args, uintptr_t));
+            break;
+        default:
+            v = va_arg(args, unsigned);
+            break;
         }
         s.plus = s.space = false;
         AppendPrintf(out, NarrowSpec(s, "ll", static_cast<char>(conversion)), v);
@@ -293,8 +322,10 @@ bool FormatOne(std::wstring& out, const wchar_t*& p, va_list& args) {
     case L's':
     case L'S': {
         bool narrow = s.narrowText || (conversion == L'S' && !s.wideText);
-        if (narrow) AppendNarrowText(out, s, va_arg(args, const char*));
-        else AppendWideText(out, s, va_arg(args, const wchar_t*));
+        if (narrow)
+            AppendNarrowText(out, s, va_arg(args, const char*));
+        else
+            AppendWideText(out, s, va_arg(args, const wchar_t*));
         return true;
     }
     case L'p': {
@@ -329,7 +360,8 @@ std::wstring FormatWideV(const wchar_t* format, va_list args) {
     while (*p) {
         if (*p != L'%') {
             const wchar_t* run = p;
-            while (*p && *p != L'%') ++p;
+            while (*p && *p != L'%')
+                ++p;
             out.append(run, p);
             continue;
         }

@@ -22,7 +22,9 @@
 namespace device {
 
 std::wstring FormatWideV(const wchar_t* format, va_list args);
-inline std::wstring FormatWide(const wchar_t* format, va_list args) { return FormatWideV(format, args); }
+inline std::wstring FormatWide(const wchar_t* format, va_list args) {
+    return FormatWideV(format, args);
+}
 
 // C-style variadic form; callers from C++ use FormatWide(format, args...) below.
 std::wstring FormatWideList(const wchar_t* format, ...);
@@ -30,8 +32,7 @@ std::wstring FormatWideList(const wchar_t* format, ...);
 // What an argument of the variadic forms becomes on its way into "...": string objects
 // (CString, std::wstring, std::string) pass their text pointer, as the device's string class
 // does; other objects cannot be formatted and are refused at compile time.
-template <class T>
-auto VarargOf(const T& value) {
+template <class T> auto VarargOf(const T& value) {
     if constexpr (std::is_same_v<T, std::wstring> || std::is_same_v<T, std::string>) {
         return value.c_str();
     } else if constexpr (std::is_class_v<T> && std::is_convertible_v<const T&, const wchar_t*>) {
@@ -42,8 +43,7 @@ auto VarargOf(const T& value) {
     }
 }
 
-template <class... Args>
-std::wstring FormatWide(const wchar_t* format, const Args&... args) {
+template <class... Args> std::wstring FormatWide(const wchar_t* format, const Args&... args) {
     return FormatWideList(format, VarargOf(args)...);
 }
 

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::wstring W(const CString& s) { return s.Str(); }
+std::wstring W(const CString& s) {
+    return s.Str();
+}
 
 } // namespace
 
@@ -18,12 +20,15 @@ TEST(CString, ConstructionFromEveryKindOfText) {
     EXPECT_EQ(W(CString(static_cast<LPCWSTR>(nullptr))), L"");
     EXPECT_EQ(W(CString(L"abcdef", 3)), L"abc");
     EXPECT_EQ(W(CString(L"abc", -1)), L"");
+    EXPECT_EQ(W(CString(L"ab", 50)), L"ab"); // never reads past the terminating null
     EXPECT_EQ(W(CString(L'-', 4)), L"----");
     EXPECT_EQ(W(CString(L'x', 0)), L"");
     EXPECT_EQ(W(CString(L'x', -3)), L"");
     EXPECT_EQ(W(CString(std::wstring(L"std"))), L"std");
     // Narrow text is widened through the code page.
-    EXPECT_EQ(W(CString("\xB0" "C - Degree Celsius")), L"\u00B0C - Degree Celsius");
+    EXPECT_EQ(W(CString("\xB0"
+                        "C - Degree Celsius")),
+              L"\u00B0C - Degree Celsius");
     EXPECT_EQ(W(CString("\x80")), L"\u20AC");
     EXPECT_EQ(W(CString(static_cast<LPCSTR>(nullptr))), L"");
 
@@ -229,9 +234,11 @@ TEST(CString, ReplaceRemoveInsertDelete) {
     EXPECT_EQ(d.Delete(2, 100), 2);
     EXPECT_EQ(W(d), L"ac");
     EXPECT_EQ(d.Delete(5, 1), 2);
-    EXPECT_EQ(d.Delete(-1, 1), 2);
     EXPECT_EQ(d.Delete(0, 0), 2);
+    EXPECT_EQ(d.Delete(2, -1), 2);
     EXPECT_EQ(W(d), L"ac");
+    EXPECT_EQ(d.Delete(-1, 1), 1); // a negative index counts from the start
+    EXPECT_EQ(W(d), L"c");
 
     // Cutting a name to fit: drop its last three characters and add "...".
     CString name(L"Saint Petersburg");
@@ -252,7 +259,8 @@ TEST(CString, BufferAccess) {
     buf = s.GetBuffer(4);
     EXPECT_GE(s.GetLength(), 4);
     buf = s.GetBuffer(10);
-    for (int k = 0; k < 10; ++k) buf[k] = L'0' + k;
+    for (int k = 0; k < 10; ++k)
+        buf[k] = L'0' + k;
     buf[10] = L'\0';
     s.ReleaseBuffer();
     EXPECT_EQ(W(s), L"0123456789");

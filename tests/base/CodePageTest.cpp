@@ -14,7 +14,8 @@ namespace {
 
 std::string AllBytes() {
     std::string bytes;
-    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        bytes += static_cast<char>(b);
     return bytes;
 }
 
@@ -24,12 +25,12 @@ TEST(CodePage, WidensEachByteToItsWindows1252Character) {
     EXPECT_EQ(WidenByte('A'), L'A');
     EXPECT_EQ(WidenByte(0x00), L'\0');
     EXPECT_EQ(WidenByte(0x7F), static_cast<wchar_t>(0x7F));
-    EXPECT_EQ(WidenByte(0x80), L'\u20AC');  // euro sign
-    EXPECT_EQ(WidenByte(0x85), L'\u2026');  // ellipsis
-    EXPECT_EQ(WidenByte(0x92), L'\u2019');  // right single quote
-    EXPECT_EQ(WidenByte(0x9F), L'\u0178');  // Y with diaeresis
+    EXPECT_EQ(WidenByte(0x80), L'\u20AC'); // euro sign
+    EXPECT_EQ(WidenByte(0x85), L'\u2026'); // ellipsis
+    EXPECT_EQ(WidenByte(0x92), L'\u2019'); // right single quote
+    EXPECT_EQ(WidenByte(0x9F), L'\u0178'); // Y with diaeresis
     EXPECT_EQ(WidenByte(0xA0), L'\u00A0');
-    EXPECT_EQ(WidenByte(0xB0), L'\u00B0');  // degree sign
+    EXPECT_EQ(WidenByte(0xB0), L'\u00B0'); // degree sign
     EXPECT_EQ(WidenByte(0xFF), L'\u00FF');
     for (unsigned char undefined : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
         EXPECT_EQ(WidenByte(undefined), static_cast<wchar_t>(undefined)) << int(undefined);
@@ -63,8 +64,10 @@ TEST(CodePage, EveryByteMapsToADistinctCharacter) {
 }
 
 TEST(CodePage, CharactersOutsideTheCodePageBecomeTheDefault) {
-    EXPECT_EQ(NarrowToCp1252(L"\u00B0C"), "\xB0" "C");
-    EXPECT_EQ(NarrowToCp1252(L"\u20AC5"), "\x80" "5");
+    EXPECT_EQ(NarrowToCp1252(L"\u00B0C"), "\xB0"
+                                          "C");
+    EXPECT_EQ(NarrowToCp1252(L"\u20AC5"), "\x80"
+                                          "5");
     EXPECT_EQ(NarrowToCp1252(L"a\u0100b\U0001F600c\u4E2D"), "a?b?c?");
     EXPECT_EQ(NarrowToCp1252(L"\u0100", '#'), "#");
     // Code points of 0x80-0x9F that Windows-1252 uses for other characters have no byte.
@@ -87,7 +90,11 @@ TEST(CodePage, SizeQueryAndNullTerminatedInput) {
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "\xc3\xa9\xe2\x82\xac", -1, nullptr, 0), 3);
 
     wchar_t wide[4];
-    ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, "\xB0" "C", -1, wide, 4), 3);
+    ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0,
+                                  "\xB0"
+                                  "C",
+                                  -1, wide, 4),
+              3);
     EXPECT_STREQ(wide, L"\u00B0C");
 }
 

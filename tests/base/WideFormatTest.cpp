@@ -96,7 +96,8 @@ TEST(WideFormat, ExactHalvesRoundAwayFromZero) {
 TEST(WideFormat, DecimalPointIgnoresTheProcessLocale) {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
+        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
         GTEST_SKIP() << "no locale with a decimal comma installed";
     std::wstring text = FormatWide(L"%.2f", 1.5);
     std::setlocale(LC_NUMERIC, saved.c_str());
@@ -111,7 +112,8 @@ TEST(WideFormat, StringsAndCharactersFollowTheDevicesConventions) {
     EXPECT_EQ(FormatWide(L"%c%C", L'\u20AC', static_cast<char>(0x80)), L"\u20AC\u20AC");
     EXPECT_EQ(FormatWide(L"%C", 'A'), L"A");
     EXPECT_EQ(FormatWide(L"%hc%lc%lC", 'x', L'y', L'\u0160'), L"xy\u0160");
-    EXPECT_EQ(FormatWide(L"[%5s][%-5s][%.2s][%3c]", L"ab", L"ab", L"abcdef", L'z'), L"[   ab][ab   ][ab][  z]");
+    EXPECT_EQ(FormatWide(L"[%5s][%-5s][%.2s][%3c]", L"ab", L"ab", L"abcdef", L'z'),
+              L"[   ab][ab   ][ab][  z]");
     EXPECT_EQ(FormatWide(L"[%.3S]", "abcdef"), L"[abc]");
     EXPECT_EQ(FormatWide(L"%s|%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr)),
               L"(null)|(null)");
@@ -138,12 +140,12 @@ TEST(WideFormat, StarWidthAndPrecision) {
 
 TEST(WideFormat, PercentPointerAndUnknownConversions) {
     EXPECT_EQ(FormatWide(L"100%%"), L"100%");
-    EXPECT_EQ(FormatWide(L"50%"), L"50%");            // a lone trailing % is kept
-    EXPECT_EQ(FormatWide(L"%y%d", 3), L"%y3");        // unknown conversion kept, no argument taken
+    EXPECT_EQ(FormatWide(L"50%"), L"50%");     // a lone trailing % is kept
+    EXPECT_EQ(FormatWide(L"%y%d", 3), L"%y3"); // unknown conversion kept, no argument taken
     EXPECT_EQ(FormatWide(L"a%5"), L"a%5");
     int stored = 99;
     EXPECT_EQ(FormatWide(L"x%ny%d", &stored, 1), L"xy1");
-    EXPECT_EQ(stored, 99);                            // %n never writes
+    EXPECT_EQ(stored, 99); // %n never writes
     std::wstring p = FormatWide(L"%p", reinterpret_cast<void*>(uintptr_t{0xABC}));
     EXPECT_EQ(p.size(), 2 * sizeof(void*));
     EXPECT_EQ(p.substr(p.size() - 4), L"0ABC");
@@ -215,7 +217,8 @@ std::wstring ReferenceExponent(double v, int precision) {
     std::string out = digits.substr(0, 1);
     if (precision > 0) out += "." + digits.substr(1);
     char tail[16];
-    std::snprintf(tail, sizeof tail, "e%c%02d", exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
+    std::snprintf(tail, sizeof tail, "e%c%02d", exponent < 0 ? '-' : '+',
+                  exponent < 0 ? -exponent : exponent);
     out += tail;
     if (v < 0) out = "-" + out;
     return std::wstring(out.begin(), out.end());
@@ -228,8 +231,10 @@ TEST(WideFormat, RoundingMatchesDecimalHalfUpOnManyValues) {
         if (k == 0) continue;
         double v = k / 64.0; // many exact halves at one to six decimals
         for (int precision = 0; precision <= 7; ++precision) {
-            ASSERT_EQ(FormatWide(L"%.*f", precision, v), ReferenceFixed(v, precision)) << v << " %." << precision << "f";
-            ASSERT_EQ(FormatWide(L"%.*e", precision, v), ReferenceExponent(v, precision)) << v << " %." << precision << "e";
+            ASSERT_EQ(FormatWide(L"%.*f", precision, v), ReferenceFixed(v, precision))
+                << v << " %." << precision << "f";
+            ASSERT_EQ(FormatWide(L"%.*e", precision, v), ReferenceExponent(v, precision))
+                << v << " %." << precision << "e";
         }
         double big = k * 125.0; // integer halves such as 1.25e+04 with %.1e
         for (int precision = 0; precision <= 4; ++precision)
