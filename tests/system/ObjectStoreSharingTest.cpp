@@ -1,0 +1,165 @@
+// Several handles, in one process or several, over the same database.
+#include "ObjectStoreTestSupport.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using storetest::Props;
+using storetest::Str;
+using ObjectStoreSharingTest = storetest::StoreTest;
+
+namespace {
+
+// Runs fn in a child process on the same device root; its result is the child's exit code.
+template <typename Fn>
+int InChild(Fn&& fn) {
+    pid_t pid = fork();
+    if (pid == 0) _exit(fn());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+CEOID CurrentAt(HANDLE h, DWORD& index) { return CeSeekDatabase(h, CEDB_SEEK_CURRENT, 0, &index); }
+
+} // namespace
+
+TEST_F(ObjectStoreSharingTest, AnInsertThroughAnotherHandleShiftsLaterIndexes) {
+    ASSERT_NE(Create(L"jrvCities", {{101, 0}}), 0u);
+    HANDLE a = Open(L"jrvCities");
+    HANDLE b = Open(L"jrvCities");
+    Add(a, {{101, L"Berlin"}});
+    CEOID oslo = Add(a, {{101, L"Oslo"}});
+    DWORD index = 0;
+    ASSERT_EQ(CeSeekDatabase(a, CEDB_SEEK_BEGINNING, 1, &index), oslo);
+
+    CEOID madrid = Add(b, {{101, L"Madrid"}});
+    ASSERT_NE(madrid, 0u);
+    // a's cursor stays on Oslo, now one place further down.
+    EXPECT_EQ(CurrentAt(a, index), oslo);
+    EXPECT_EQ(index, 2u);
+    EXPECT_EQ(CeSeekDatabase(a, CEDB_SEEK_BEGINNING, 1, &index), madrid);
+    EXPECT_EQ(Column(a, 101), (std::vector<std::wstring>{L"Berlin", L"Madrid", L"Oslo"}));
+}
+
+TEST_F(ObjectStoreSharingTest, ACursorAfterAReadMeetsRecordsInsertedBehindIt) {
+    ASSERT_NE(Create(L"walk", {{1, 0}}), 0u);
+    HANDLE a = Open(L"walk");
+    HANDLE b = Open(L"walk");
+    Add(a, {{1, L"a"}});
+    Add(a, {{1, L"c"}});
+    ASSERT_NE(CeSeekDatabase(a, CEDB_SEEK_BEGINNING, 0, nullptr), 0u);
+    EXPECT_EQ(Read(a), (Props{{1, L"a"}})); // now just after "a"
+    Add(b, {{1, L"b"}});
+    DWORD index = 0;
+    EXPECT_NE(CurrentAt(a, index), 0u);
+    EXPECT_EQ(index, 1u);
+    EXPECT_EQ(Read(a), (Props{{1, L"b"}}));
+    EXPECT_EQ(Read(a), (Props{{1, L"c"}}));
+}
+
+TEST_F(ObjectStoreSharingTest, DeletingTheRecordUnderACursorMovesItToTheNextOne) {
+    ASSERT_NE(Create(L"del", {{1, 0}}), 0u);
+    HANDLE a = Open(L"del");
+    HANDLE b = Open(L"del");
+    Add(a, {{1, L"a"}});
+    CEOID bRec = Add(a, {{1, L"b"}});
+    CEOID cRec = Add(a, {{1, L"c"}});
+    DWORD index = 0;
+    ASSERT_EQ(CeSeekDatabase(a, CEDB_SEEK_BEGINNING, 1, &index), bRec);
+    ASSERT_TRUE(CeDeleteRecord(b, bRec));
+    EXPECT_EQ(CurrentAt(a, index), cRec);
+    EXPECT_EQ(index, 1u);
+    EXPECT_EQ(Read(a), (Props{{1, L"c"}}));
+
+    // Deleting a record before the cursor moves its index down by one.
+    ASSERT_EQ(CeSeekDatabase(a, CEDB_SEEK_BEGINNING, 1, &index), cRec);
+    ASSERT_NE(CeSeekDatabase(b, CEDB_SEEK_BEGINNING, 0, nullptr), 0u);
+    CEOID first = 0;
+    Read(b, &first);
+    ASSERT_TRUE(CeDeleteRecord(b, first));
+    EXPECT_EQ(CurrentAt(a, index), cRec);
+    EXPECT_EQ(index, 0u);
+    // Deleting the last record under the cursor leaves it at the end.
+    ASSERT_TRUE(CeDeleteRecord(b, cRec));
+    EXPECT_EQ(CurrentAt(a, index), 0u);
+}
+
+TEST_F(ObjectStoreSharingTest, ACursorFollowsItsRecordWhenItsKeyIsRewritten) {
+    ASSERT_NE(Create(L"move", {{1, 0}}), 0u);
+    HANDLE a = Open(L"move");
+    HANDLE b = Open(L"move");
+    CEOID x = Add(a, {{1, L"a"}});
+    Add(a, {{1, L"m"}});
+    DWORD index = 0;
+    ASSERT_EQ(CeSeekDatabase(a, CEDB_SEEK_BEGINNING, 0, &index), x);
+    ASSERT_EQ(Write(b, x, {{1, L"z"}}), x);
+    EXPECT_EQ(CurrentAt(a, index), x);
+    EXPECT_EQ(index, 1u);
+}
+
+TEST_F(ObjectStoreSharingTest, TwoProcessesSeeEachOthersWrites) {
+    CEOID db = Create(L"jrvCurrencies", {{401, CEDB_SORT_CASEINSENSITIVE}});
+    ASSERT_NE(db, 0u);
+    HANDLE h = Open(L"jrvCurrencies");
+    CEOID euro = Add(h, {{401, L"Euro"}, {402, L"EUR"}});
+    DWORD index = 0;
+    ASSERT_EQ(CeSeekDatabase(h, CEDB_SEEK_BEGINNING, 0, &index), euro);
+
+    // Another process reads what this one wrote and adds a record sorting first.
+    int code = InChild([] {
+        CEOID oid = 0;
+        HANDLE c = CeOpenDatabase(&oid, L"jrvCurrencies", 0, CEDB_AUTOINCREMENT, nullptr);
+        if (c == INVALID_HANDLE_VALUE) return 10;
+        CEPROPVAL v = {};
+        v.propid = Str(401);
+        v.val.lpwstr = const_cast<LPWSTR>(L"EURO");
+        if (!CeSeekDatabase(c, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&v), nullptr)) return 11;
+        CEPROPVAL add[2] = {};
+        add[0].propid = Str(401);
+        add[0].val.lpwstr = const_cast<LPWSTR>(L"Dollar");
+        add[1].propid = Str(402);
+        add[1].val.lpwstr = const_cast<LPWSTR>(L"USD");
+        if (!CeWriteRecordProps(c, 0, 2, add)) return 12;
+        device::CloseObjectStoreHandle(c);
+        return 0;
+    });
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(CurrentAt(h, index), euro);
+    EXPECT_EQ(index, 1u) << "the other process's record came before ours";
+    EXPECT_EQ(Column(h, 402), (std::vector<std::wstring>{L"USD", L"EUR"}));
+    EXPECT_EQ(Info(db).infDatabase.wNumRecords, 2);
+
+    // And the other way round: this process deletes, the child's handle no longer finds it.
+    ASSERT_TRUE(CeDeleteRecord(h, euro));
+    code = InChild([] {
+        HANDLE c = CeOpenDatabase(nullptr, L"jrvCurrencies", 0, CEDB_AUTOINCREMENT, nullptr);
+        if (c == INVALID_HANDLE_VALUE) return 10;
+        CEPROPVAL v = {};
+        v.propid = Str(401);
+        v.val.lpwstr = const_cast<LPWSTR>(L"euro");
+        if (CeSeekDatabase(c, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&v), nullptr)) return 13;
+        return CeSeekDatabase(c, CEDB_SEEK_END, 0, nullptr) ? 0 : 14;
+    });
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(ObjectStoreSharingTest, AHandleOpenBeforeAForkSeesTheChildsInsertAtItsNextSeek) {
+    ASSERT_NE(Create(L"order", {{1, 0}}), 0u);
+    HANDLE h = Open(L"order");
+    Add(h, {{1, L"b"}});
+    CEOID d = Add(h, {{1, L"d"}});
+    DWORD index = 0;
+    ASSERT_EQ(CeSeekDatabase(h, CEDB_SEEK_BEGINNING, 1, &index), d);
+    int code = InChild([h] {
+        // The inherited handle works in the child too.
+        CEPROPVAL v = {};
+        v.propid = Str(1);
+        v.val.lpwstr = const_cast<LPWSTR>(L"a");
+        return CeWriteRecordProps(h, 0, 1, &v) ? 0 : 1;
+    });
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(CurrentAt(h, index), d);
+    EXPECT_EQ(index, 2u);
+    EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"a", L"b", L"d"}));
+}
