@@ -2,11 +2,13 @@
 
 #include "platform/base/CaseFold.h"
 #include "platform/base/CodePage.h"
+#include "platform/base/Utf8.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cwchar>
+#include <ostream>
 
 namespace {
 
@@ -469,4 +471,8 @@ bool operator>=(const CString& a, LPCWSTR b) {
 }
 bool operator>=(LPCWSTR a, const CString& b) {
     return !(a < b);
+}
+
+void PrintTo(const CString& text, std::ostream* os) {
+    *os << "L\"" << device::ToUtf8(text.Str()) << '"';
 }

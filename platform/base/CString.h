@@ -18,6 +18,7 @@
 
 #include <cstdarg>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -163,6 +164,9 @@ bool operator<=(LPCWSTR a, const CString& b);
 bool operator>=(const CString& a, const CString& b);
 bool operator>=(const CString& a, LPCWSTR b);
 bool operator>=(LPCWSTR a, const CString& b);
+
+// Test output: the text as L"..." in UTF-8 (found by GoogleTest's value printer).
+void PrintTo(const CString& text, std::ostream* os);
 
 template <> struct std::hash<CString> {
     size_t operator()(const CString& s) const noexcept { return std::hash<std::wstring>()(s.Str()); }

@@ -64,6 +64,8 @@ TEST(CString, LengthAccessAndConversion) {
     s.Empty();
     EXPECT_TRUE(s.IsEmpty());
     EXPECT_STREQ(static_cast<LPCWSTR>(s), L"");
+    EXPECT_EQ(testing::PrintToString(CString(L"\u00b0C")), "L\"\xC2\xB0"
+                                                           "C\"");
 }
 
 TEST(CString, MidLeftRightClampTheirArguments) {
