@@ -1,0 +1,26 @@
+#pragma once
+// Positions of the first-start defaults in the shipped lists: the four city
+// clocks in cities.lst (CityIndex: order of "name:country", case-sensitive),
+// weather places 2 to 4 in cities.wet (order of names, case-sensitive) and the
+// three converter columns in currs.lst (order of names, letter case ignored).
+// Written by scripts/data/gen_lists.py together with those lists; regenerate
+// rather than edit, or the positions stop matching the lists.
+// Lists of 2026, tzdata 2025b.
+
+namespace shipped {
+
+// clock1..clock4: New York (United States of America), London (United Kingdom), Tokyo (Japan), Sydney (Australia)
+inline constexpr unsigned long kClockCity[4] = {754, 601, 1066, 1024};
+
+// wetp2..wetp4: London, New York, Tokyo. When the first start adds the home
+// city at a position at most kWeatherPlace[i], that place moves to kWeatherPlace[i] + 1.
+inline constexpr unsigned long kWeatherPlace[3] = {173, 217, 319};
+
+// curp, curp2, curp3: US Dollar (USD), Euro (EUR), Pound Sterling (GBP)
+inline constexpr unsigned long kCurrency[3] = {145, 48, 105};
+
+inline constexpr unsigned long kCityCount = 1200;
+inline constexpr unsigned long kWeatherPlaceCount = 356;
+inline constexpr unsigned long kCurrencyCount = 155;
+
+} // namespace shipped

@@ -1,0 +1,551 @@
+#!/usr/bin/python3
+"""Draws the default skin: default.skn, the page backgrounds for portrait,
+landscape and square screens, the world map and day picture, the tab and
+tool icon sets ("toolbar*") and the weather icon sets ("wiconset*").
+
+Needs python3-pil (Debian) and node with the packages of package.json
+(world-atlas, topojson-client) for the land outline:
+
+    (cd scripts/data && npm install) && /usr/bin/python3 scripts/data/gen_images.py
+
+One style throughout: flat shapes in a navy / steel-blue / sky palette with an
+amber accent. Icons are bitmaps with the magenta key RGB(255, 0, 255)."""
+
+import io
+import json
+import math
+import os
+import subprocess
+
+from datacommon import DATA, HERE, AtomicWriter, fail, run_main
+
+try:
+    from PIL import Image, ImageDraw, ImageFilter, ImageFont
+except ImportError:
+    Image = None
+
+from gen_lists import CONDITIONS
+
+MAGENTA = (255, 0, 255)
+NAVY = (31, 58, 95)
+STEEL = (62, 109, 156)
+SKY = (206, 222, 236)
+PALE = (234, 242, 249)
+AMBER = (242, 165, 65)
+WHITE = (255, 255, 255)
+GREY = (128, 140, 152)
+OCEAN = (56, 98, 140)
+LAND = (150, 186, 112)
+LAND_EDGE = (96, 132, 74)
+
+# Page image sizes: width x (page height + 3) of the pages' own layouts on a
+# 240 x 320 screen (portrait), 320 x 240 (landscape) and 240 x 240 (square).
+PAGE = {"Portrait": (240, 245), "Landscape": (320, 165), "Square": (240, 165)}
+MAP_PANEL = {"Portrait": (240, 104), "Landscape": (320, 80), "Square": (240, 80)}
+MAP_SIZE = (240, 140)  # the map band's design size
+DAY_SIZE = (300, 150)  # drawn at half its height by the city information view
+ICON = 23
+WICON = 32
+SS = 8  # supersampling factor of the icons
+
+FONT_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+
+
+def font(size):
+    try:
+        return ImageFont.truetype(FONT_BOLD, size)
+    except OSError:
+        fail(f"missing font {FONT_BOLD} (Debian package fonts-dejavu-core)")
+
+
+def lerp(a, b, t):
+    return tuple(round(x + (y - x) * t) for x, y in zip(a, b))
+
+
+def vgradient(size, top, bottom):
+    w, h = size
+    img = Image.new("RGB", size)
+    d = ImageDraw.Draw(img)
+    for y in range(h):
+        d.line([(0, y), (w, y)], fill=lerp(top, bottom, y / max(1, h - 1)))
+    return img
+
+
+def jpeg(img, quality=82):
+    buf = io.BytesIO()
+    img.convert("RGB").save(buf, "JPEG", quality=quality, optimize=True)
+    return buf.getvalue()
+
+
+def bmp(img):
+    buf = io.BytesIO()
+    img.convert("RGB").save(buf, "BMP")
+    return buf.getvalue()
+
+
+# --------------------------------------------------------------------------
+# Icons: drawn large on transparency, reduced, then keyed to magenta.
+
+class Canvas:
+    """A square drawing surface in icon units (0..100), SS times the size."""
+
+    def __init__(self, px):
+        self.px = px
+        self.img = Image.new("RGBA", (px * SS, px * SS), (0, 0, 0, 0))
+        self.d = ImageDraw.Draw(self.img)
+        self.k = px * SS / 100.0
+
+    def p(self, *xy):
+        return [v * self.k for v in xy]
+
+    def circle(self, cx, cy, r, fill=None, outline=None, width=0):
+        self.d.ellipse(self.p(cx - r, cy - r, cx + r, cy + r), fill=fill, outline=outline,
+                       width=round(width * self.k))
+
+    def rect(self, x0, y0, x1, y1, fill=None, outline=None, width=0, radius=0):
+        self.d.rounded_rectangle(self.p(x0, y0, x1, y1), radius=radius * self.k, fill=fill,
+                                 outline=outline, width=round(width * self.k))
+
+    def line(self, pts, fill, width):
+        flat = [v * self.k for pt in pts for v in pt]
+        self.d.line(flat, fill=fill, width=max(1, round(width * self.k)), joint="curve")
+        r = width * self.k / 2
+        for x, y in (pts[0], pts[-1]):
+            self.d.ellipse([x * self.k - r, y * self.k - r, x * self.k + r, y * self.k + r], fill=fill)
+
+    def poly(self, pts, fill=None, outline=None):
+        self.d.polygon([(x * self.k, y * self.k) for x, y in pts], fill=fill, outline=outline)
+
+    def text(self, cx, cy, s, size, fill):
+        f = font(round(size * self.k))
+        self.d.text((cx * self.k, cy * self.k), s, font=f, fill=fill, anchor="mm")
+
+    def keyed(self, backdrop=None):
+        small = self.img.resize((self.px, self.px), Image.LANCZOS)
+        out = Image.new("RGB", small.size, MAGENTA)
+        for y in range(self.px):
+            for x in range(self.px):
+                r, g, b, a = small.getpixel((x, y))
+                if a >= 110:
+                    base = backdrop or (r, g, b)
+                    t = min(1.0, a / 255.0)
+                    # edge pixels blend towards a neutral so no pink fringe shows
+                    px = lerp(backdrop or (236, 240, 244), (r, g, b), t) if a < 250 else (r, g, b)
+                    if px == MAGENTA:
+                        px = (254, 0, 254)
+                    out.putpixel((x, y), px)
+        return out
+
+
+def cloud(c, x, y, s, fill, edge=None):
+    """A cloud whose bottom-left corner is (x, y), s wide."""
+    parts = [(x + 0.28 * s, y - 0.30 * s, 0.26 * s), (x + 0.58 * s, y - 0.42 * s, 0.32 * s),
+             (x + 0.82 * s, y - 0.26 * s, 0.20 * s)]
+    if edge:
+        for cx, cy, r in parts:
+            c.circle(cx, cy, r + 3, fill=edge)
+        c.rect(x - 3, y - 0.32 * s - 3, x + s + 3, y + 3, fill=edge, radius=0.16 * s + 3)
+    for cx, cy, r in parts:
+        c.circle(cx, cy, r, fill=fill)
+    c.rect(x, y - 0.32 * s, x + s, y, fill=fill, radius=0.16 * s)
+
+
+def sun(c, cx, cy, r, body, rays):
+    for i in range(8):
+        a = i * math.pi / 4
+        c.line([(cx + math.cos(a) * r * 1.35, cy + math.sin(a) * r * 1.35),
+                (cx + math.cos(a) * r * 1.75, cy + math.sin(a) * r * 1.75)], rays, r * 0.28)
+    c.circle(cx, cy, r, fill=body)
+
+
+def drops(c, xs, y, colour, length=14, width=5):
+    for x in xs:
+        c.line([(x, y), (x - 5, y + length)], colour, width)
+
+
+def flakes(c, pts, colour, r=7):
+    for x, y in pts:
+        for i in range(3):
+            a = i * math.pi / 3
+            c.line([(x - math.cos(a) * r, y - math.sin(a) * r),
+                    (x + math.cos(a) * r, y + math.sin(a) * r)], colour, 3.2)
+
+
+def weather_icon(name, pal):
+    c = Canvas(WICON)
+    sunc, ray, cl, dark, rainc, snowc, edge = (pal[k] for k in
+                                               ("sun", "ray", "cloud", "dark", "rain", "snow", "edge"))
+    if name == "sunny":
+        sun(c, 50, 50, 22, sunc, ray)
+    elif name == "fair":
+        sun(c, 42, 40, 20, sunc, ray)
+        cloud(c, 46, 88, 46, cl, edge)
+    elif name == "ptcloudy":
+        sun(c, 36, 36, 18, sunc, ray)
+        cloud(c, 18, 86, 72, cl, edge)
+    elif name == "cloudy":
+        cloud(c, 34, 58, 58, dark, edge)
+        cloud(c, 8, 88, 70, cl, edge)
+    elif name == "fog":
+        cloud(c, 18, 58, 64, cl, edge)
+        for i, y in enumerate((70, 81, 92)):
+            c.line([(12 + 8 * (i % 2), y), (88 - 8 * ((i + 1) % 2), y)], dark, 6)
+    elif name == "drizzle":
+        cloud(c, 14, 64, 72, cl, edge)
+        for x, y in ((30, 76), (50, 82), (70, 76), (40, 93), (62, 93)):
+            c.circle(x, y, 3.6, fill=rainc)
+    elif name == "showers":
+        sun(c, 68, 30, 16, sunc, ray)
+        cloud(c, 8, 66, 74, cl, edge)
+        drops(c, (28, 48, 68), 74, rainc)
+    elif name == "rain":
+        cloud(c, 14, 62, 72, dark, edge)
+        drops(c, (28, 44, 60, 76), 70, rainc, 20)
+    elif name == "tstorm":
+        cloud(c, 14, 62, 72, dark, edge)
+        c.poly([(52, 58), (36, 80), (48, 80), (42, 98), (66, 72), (54, 72), (62, 58)], fill=sunc)
+    elif name == "snowshwr":
+        sun(c, 68, 30, 16, sunc, ray)
+        cloud(c, 8, 66, 74, cl, edge)
+        flakes(c, ((28, 82), (50, 88), (72, 82)), snowc)
+    elif name == "snow":
+        cloud(c, 14, 62, 72, cl, edge)
+        flakes(c, ((28, 75), (50, 82), (72, 75), (39, 93), (61, 93)), snowc)
+    elif name == "sleet":
+        cloud(c, 14, 62, 72, cl, edge)
+        drops(c, (32, 64), 70, rainc, 16)
+        flakes(c, ((46, 84), (78, 84)), snowc)
+    elif name == "windy":
+        for y, end, up in ((34, 66, True), (54, 80, True), (74, 58, False)):
+            c.line([(10, y), (end, y)], dark, 6.5)
+            r = 9
+            box = (end - r, y - 2 * r, end + r, y) if up else (end - r, y, end + r, y + 2 * r)
+            c.d.arc(c.p(*box), start=270 if up else 270, end=90 if up else 90,
+                    fill=dark, width=round(6.5 * c.k))
+    elif name == "haze":
+        sun(c, 50, 40, 20, sunc, ray)
+        for y in (70, 82, 94):
+            c.line([(14, y), (86, y)], dark, 5)
+    elif name == "na":
+        c.circle(50, 50, 40, fill=pal["na"])
+        c.text(50, 53, "?", 56, WHITE)
+    else:
+        fail(f"no drawing for weather icon {name!r}")
+    return c.keyed()
+
+
+WEATHER_SETS = {
+    "wiconset": dict(sun=(250, 190, 40), ray=(245, 150, 30), cloud=(245, 248, 252),
+                     dark=(150, 166, 184), rain=(50, 120, 210), snow=(90, 160, 230),
+                     edge=(120, 140, 165), na=GREY),
+    "wiconset2": dict(sun=AMBER, ray=AMBER, cloud=SKY, dark=STEEL, rain=NAVY, snow=STEEL,
+                      edge=NAVY, na=NAVY),
+}
+
+
+# Tab and tool glyphs, drawn in one colour on a canvas of 100 units.
+
+def glyph_clock(c, col, bg):
+    c.circle(50, 50, 40, fill=col)
+    c.circle(50, 50, 31, fill=bg)
+    c.line([(50, 50), (50, 28)], col, 8)
+    c.line([(50, 50), (66, 58)], col, 8)
+
+
+def glyph_globe(c, col, bg):
+    c.circle(50, 50, 40, fill=col)
+    c.circle(50, 50, 32, fill=bg)
+    c.d.ellipse(c.p(34, 18, 66, 82), outline=col, width=round(7 * c.k))
+    c.line([(14, 50), (86, 50)], col, 7)
+
+
+def glyph_tools(c, col, bg):
+    c.line([(24, 76), (62, 38)], col, 14)
+    c.circle(68, 32, 20, fill=col)
+    c.circle(76, 24, 10, fill=bg)
+    c.poly([(76, 24), (96, 10), (96, 30)], fill=bg)
+
+
+def glyph_weather(c, col, bg):
+    sun(c, 38, 38, 17, col, col)
+    cloud(c, 30, 88, 62, bg)
+    cloud(c, 36, 82, 52, col)
+
+
+def glyph_currency(c, col, bg):
+    c.circle(40, 58, 32, fill=col)
+    c.circle(40, 58, 24, fill=bg)
+    c.text(40, 60, "$", 40, col)
+    c.circle(70, 34, 24, fill=col)
+    c.text(70, 36, "\u20ac", 30, bg)
+
+
+def glyph_convert(c, col, bg):
+    c.rect(10, 36, 90, 64, fill=col, radius=4)
+    for i, x in enumerate(range(20, 90, 10)):
+        c.line([(x, 38), (x, 48 if i % 2 else 54)], bg, 4)
+
+
+def glyph_dial(c, col, bg):
+    # a telephone keypad: three by four keys
+    for row in range(4):
+        for colm in range(3):
+            c.rect(14 + colm * 26, 6 + row * 23, 34 + colm * 26, 24 + row * 23, fill=col, radius=5)
+
+
+def glyph_cloths(c, col, bg):
+    c.poly([(30, 14), (42, 14), (50, 24), (58, 14), (70, 14), (92, 32), (80, 48), (72, 42),
+            (72, 88), (28, 88), (28, 42), (20, 48), (8, 32)], fill=col)
+
+
+def glyph_pack(c, col, bg):
+    c.rect(36, 12, 64, 30, outline=col, width=8, radius=6)
+    c.rect(10, 26, 90, 88, fill=col, radius=10)
+    c.line([(10, 50), (90, 50)], bg, 6)
+
+
+def glyph_news(c, col, bg):
+    c.rect(12, 14, 88, 86, fill=col, radius=6)
+    c.rect(20, 22, 48, 46, fill=bg)
+    for y in (28, 40, 54, 66, 78):
+        c.line([(56 if y < 50 else 20, y), (80, y)], bg, 5)
+
+
+TABS = [("clocks", glyph_clock), ("map", glyph_globe), ("tools", glyph_tools),
+        ("weath", glyph_weather), ("curr", glyph_currency)]
+TOOLS = [("convert", glyph_convert), ("dial", glyph_dial), ("cloths", glyph_cloths),
+         ("pack", glyph_pack), ("news", glyph_news)]
+
+ICON_SETS = {
+    # name: (glyph colour, selected glyph colour, selected tile)
+    "toolbar": (WHITE, NAVY, AMBER),
+    "toolbar2": (AMBER, WHITE, STEEL),
+}
+
+
+def tab_icon(draw, col, tile=None):
+    c = Canvas(ICON)
+    bg = tile or (0, 0, 0, 0)
+    if tile:
+        c.rect(0, 0, 100, 100, fill=tile, radius=18)
+    # glyphs cut holes with the background; on a bare icon they are made transparent
+    draw(c, col, tile or (0, 0, 0, 0))
+    return c.keyed(backdrop=None)
+
+
+def icon_set(name):
+    col, sel_col, tile = ICON_SETS[name]
+    files = {}
+    for base, draw in TABS:
+        files[f"{base}.bmp"] = bmp(tab_icon(draw, col))
+        files[f"{base}1.bmp"] = bmp(tab_icon(draw, sel_col, tile))
+    for base, draw in TOOLS:
+        files[f"{base}.bmp"] = bmp(tab_icon(draw, NAVY if name == "toolbar" else STEEL, PALE))
+    return files
+
+
+# --------------------------------------------------------------------------
+# World map from Natural Earth land polygons.
+
+def land_polygons():
+    try:
+        out = subprocess.run(["node", os.path.join(HERE, "land.js"), "50m"], check=True,
+                             capture_output=True, text=True).stdout
+    except FileNotFoundError:
+        fail("node is not installed")
+    except subprocess.CalledProcessError as err:
+        fail(err.stderr.strip() or "land.js failed")
+    geo = json.loads(out)
+    rings = []
+    for feat in geo["features"]:
+        geom = feat["geometry"]
+        polys = geom["coordinates"] if geom["type"] == "MultiPolygon" else [geom["coordinates"]]
+        for poly in polys:
+            rings.append(poly)  # outer ring first, then holes
+    if len(rings) < 100:
+        fail("the land outline holds too few polygons")
+    return rings
+
+
+def unwrap(ring):
+    """Longitudes made continuous across the date line; a ring that goes once
+    round the globe (Antarctica) is closed along the pole."""
+    out, shift = [], 0.0
+    prev = ring[0][0]
+    for lon, lat in ring:
+        if lon - prev > 180:
+            shift -= 360
+        elif prev - lon > 180:
+            shift += 360
+        prev = lon
+        out.append((lon + shift, lat))
+    if abs(out[-1][0] - out[0][0]) > 180:
+        pole = -90 if min(p[1] for p in out) < 0 else 90
+        out += [(out[-1][0], pole), (out[0][0], pole)]
+    return out
+
+
+def draw_map(size, ocean, land, edge, grid, scale=4):
+    w, h = size[0] * scale, size[1] * scale
+    img = Image.new("RGB", (w, h), ocean)
+    d = ImageDraw.Draw(img)
+    if grid:
+        for lon in range(-150, 180, 30):
+            x = (lon + 180) / 360 * w
+            d.line([(x, 0), (x, h)], fill=grid, width=scale // 2)
+        for lat in range(-60, 90, 30):
+            y = (90 - lat) / 180 * h
+            d.line([(0, y), (w, y)], fill=grid, width=scale // 2)
+    for poly in land_polygons():
+        for i, ring in enumerate(poly):
+            pts = unwrap(ring)
+            for off in (-360, 0, 360):
+                xy = [((lon + off + 180) / 360 * w, (90 - lat) / 180 * h) for lon, lat in pts]
+                if max(x for x, _ in xy) < 0 or min(x for x, _ in xy) > w:
+                    continue
+                d.polygon(xy, fill=land if i == 0 else ocean, outline=edge)
+    return img.resize(size, Image.LANCZOS)
+
+
+# --------------------------------------------------------------------------
+# Page backgrounds.
+
+def panel(d, box, fill, outline, radius=6):
+    d.rounded_rectangle(box, radius=radius, fill=fill, outline=outline)
+
+
+def clocks_bg(size):
+    w, h = size
+    img = vgradient(size, (236, 243, 250), (206, 222, 236))
+    d = ImageDraw.Draw(img)
+    a = h - 3
+    r = a // 3
+    panel(d, (3, 3, w - 4, r - 3), (246, 249, 252), (160, 184, 210))
+    d.rectangle((4, 4, w - 5, 8), fill=STEEL)
+    for row in (1, 2):
+        y0, y1 = row * r + 2, (row + 1) * r - 3 if row == 1 else a - 3
+        for x0, x1 in ((3, w // 2 - 2), (w // 2 + 1, w - 4)):
+            panel(d, (x0, y0, x1, y1), (246, 249, 252), (160, 184, 210))
+    return img
+
+
+def weather_bg(size):
+    w, h = size
+    img = vgradient(size, (236, 243, 250), (214, 228, 241))
+    d = ImageDraw.Draw(img)
+    tall = w < h - 3
+    band = 225 if tall else 150
+    strip = 20 if tall else 16
+    d.rectangle((0, 0, w, strip), fill=SKY)
+    d.line((0, strip, w, strip), fill=(160, 184, 210))
+    for k in range(4):
+        y0 = strip + 2 + k * (band - strip) // 4
+        y1 = strip + (k + 1) * (band - strip) // 4 - 1
+        if k % 2 == 0:
+            d.rectangle((0, y0, w, y1), fill=(244, 248, 252))
+    # the three day columns
+    for frac in (20, 27, 33):
+        x = w * frac // 40 - 8
+        d.line((x, strip + 2, x, band), fill=(214, 226, 238))
+    return img
+
+
+def map_panel_bg(size):
+    img = vgradient(size, (44, 76, 116), NAVY)
+    d = ImageDraw.Draw(img)
+    d.line((0, 0, size[0], 0), fill=AMBER, width=2)
+    return img
+
+
+def tool_bg(size, draw):
+    img = vgradient(size, (240, 245, 251), (212, 226, 240))
+    # a large, faint picture of the tool in the lower right corner
+    c = Canvas(110)
+    draw(c, (196, 213, 231, 255), (0, 0, 0, 0))
+    mark = c.img.resize((110, 110), Image.LANCZOS)
+    img.paste(mark, (size[0] - 118, size[1] - 118), mark)
+    return img
+
+
+# --------------------------------------------------------------------------
+# default.skn
+
+def colour(rgb):
+    r, g, b = rgb
+    return str(r * 1000000 + g * 1000 + b)
+
+
+SKIN = [
+    ("Description", [("N", "Jorvana Default")]),
+    ("Common Folders", [("P", "\\Portrait"), ("L", "\\Landscape"), ("S", "\\Square")]),
+    ("General", [("TBC", colour(NAVY)), ("PC", colour(STEEL)), ("PTC", colour(WHITE)),
+                 ("IF", "\\toolbar\\")]),
+    ("Clocks", [("BP", "\\clocks.jpg"), ("BL", "\\clocks.jpg"), ("BS", "\\clocks.jpg"),
+                ("CMDC", colour(NAVY)), ("CMD", colour(STEEL)), ("CMCN", colour((176, 92, 16))),
+                ("CMSC", colour((200, 40, 40))), ("CMAC", colour(NAVY)), ("CODC", colour(NAVY)),
+                ("COD", colour(STEEL)), ("COCN", colour((176, 92, 16))), ("COAC", colour(NAVY))]),
+    ("Weather", [("BP", "\\weather.jpg"), ("BL", "\\weather.jpg"), ("BS", "\\weather.jpg"),
+                 ("WICOF", "\\wiconset\\"), ("CBBC", colour(STEEL)), ("CBTC", colour(WHITE)),
+                 ("FBBC", colour(SKY)), ("FBTC", colour(NAVY)), ("SATC", colour(NAVY)),
+                 ("DAYSC", colour(STEEL)), ("CNSC", colour(NAVY)), ("MOREC", colour((176, 92, 16)))]),
+    ("Map", [("BP", "\\mappanel.jpg"), ("BL", "\\mappanel.jpg"), ("BS", "\\mappanel.jpg"),
+             ("MI", "\\worldmap.jpg"), ("CNC", colour(WHITE)), ("DCC", colour(AMBER)),
+             ("ACC", colour(WHITE)), ("DC", colour(SKY)), ("DLC", colour(SKY)),
+             ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(PALE)),
+             ("RSITC", colour(NAVY)), ("SHADCLR", colour((16, 24, 48)))]),
+    ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(SKY)),
+                  ("PCEC", colour(NAVY)), ("PBC", colour(NAVY)), ("UPDC", colour(STEEL)),
+                  ("BKC", colour(PALE))]),
+    ("Tools", [("BC", "\\convert.jpg"), ("PCC", colour(SKY)), ("PCTC", colour(NAVY)),
+               ("PBCC", colour(NAVY)), ("TLC", colour(STEEL)),
+               ("BD", "\\dial.jpg"), ("PCD", colour(SKY)), ("PCTD", colour(NAVY)),
+               ("BS", "\\cloths.jpg"), ("PCS", colour(SKY)), ("PBCS", colour(NAVY)),
+               ("TC1S", colour(PALE)), ("TC2S", colour(SKY)), ("TTCS", colour(NAVY)),
+               ("BP", "\\pack.jpg"), ("PCP", colour(SKY)), ("PBCP", colour(NAVY))]),
+]
+
+
+def skin_text():
+    lines = []
+    for section, keys in SKIN:
+        lines.append(f"[{section}]")
+        lines += [f"{k}@{v}" for k, v in keys]
+        lines.append(">")
+    lines.append("*")
+    # the layout the skin writer produces: CR LF after every line, then LF "<"
+    text = "".join(l + "\r\n" for l in lines) + "\n<"
+    body = text[:text.index("<")]
+    if len(body) > 1499:
+        fail(f"default.skn holds {len(body)} characters before '<'; readers take at most 1499")
+    return text
+
+
+def main():
+    if Image is None:
+        fail("python3-pil is not installed (apt-get install python3-pil)")
+    out = AtomicWriter()
+    out.add(os.path.join(DATA, "default.skn"), skin_text())
+    pages = {"clocks.jpg": clocks_bg, "weather.jpg": weather_bg}
+    for shape, size in PAGE.items():
+        for name, draw in pages.items():
+            out.add(os.path.join(DATA, shape, name), jpeg(draw(size)))
+        out.add(os.path.join(DATA, shape, "mappanel.jpg"), jpeg(map_panel_bg(MAP_PANEL[shape])))
+    for name, draw in TOOLS[:4]:
+        out.add(os.path.join(DATA, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
+    out.add(os.path.join(DATA, "worldmap.jpg"),
+            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, (72, 114, 156)), 88))
+    out.add(os.path.join(DATA, "day.jpg"),
+            jpeg(draw_map(DAY_SIZE, (120, 170, 215), (170, 200, 120), (110, 145, 80), None), 88))
+    for name in ICON_SETS:
+        for fname, data in icon_set(name).items():
+            out.add(os.path.join(DATA, name, fname), data)
+    for set_name, pal in WEATHER_SETS.items():
+        for icon, _, _ in CONDITIONS:
+            out.add(os.path.join(DATA, set_name, f"{icon}.bmp"), bmp(weather_icon(icon, pal)))
+    out.commit()
+    total = sum(len(v) for v in out.files.values())
+    print(f"wrote {len(out.files)} files, {total // 1024} KiB")
+
+
+if __name__ == "__main__":
+    run_main(main)

@@ -1,0 +1,177 @@
+// default.skn checked the way the skin validator checks it (every section and
+// key present, colours numeric, every folder and image there), plus the
+// format rules its readers and the skin writer rely on, and the image sets.
+#include "ShippedFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace shippedtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Kind { Text, Folder, Colour, FolderOfPath, ImageP, ImageL, ImageS, ImageRoot };
+
+struct Check {
+    const char* section;
+    const char* key;
+    Kind kind;
+};
+
+// The validator's table, in its order.
+const Check kChecks[] = {
+    {"Description", "N", Kind::Text},
+    {"Common Folders", "P", Kind::Folder}, {"Common Folders", "L", Kind::Folder},
+    {"Common Folders", "S", Kind::Folder},
+    {"General", "TBC", Kind::Colour}, {"General", "PC", Kind::Colour}, {"General", "PTC", Kind::Colour},
+    {"General", "IF", Kind::FolderOfPath},
+    {"Clocks", "BP", Kind::ImageP}, {"Clocks", "BL", Kind::ImageL}, {"Clocks", "BS", Kind::ImageS},
+    {"Clocks", "CMDC", Kind::Colour}, {"Clocks", "CMD", Kind::Colour}, {"Clocks", "CMCN", Kind::Colour},
+    {"Clocks", "CMSC", Kind::Colour}, {"Clocks", "CMAC", Kind::Colour}, {"Clocks", "CODC", Kind::Colour},
+    {"Clocks", "COD", Kind::Colour}, {"Clocks", "COCN", Kind::Colour}, {"Clocks", "COAC", Kind::Colour},
+    {"Weather", "BP", Kind::ImageP}, {"Weather", "BL", Kind::ImageL}, {"Weather", "BS", Kind::ImageS},
+    {"Weather", "WICOF", Kind::FolderOfPath},
+    {"Weather", "CBBC", Kind::Colour}, {"Weather", "CBTC", Kind::Colour}, {"Weather", "FBBC", Kind::Colour},
+    {"Weather", "FBTC", Kind::Colour}, {"Weather", "SATC", Kind::Colour}, {"Weather", "DAYSC", Kind::Colour},
+    {"Weather", "CNSC", Kind::Colour}, {"Weather", "MOREC", Kind::Colour},
+    {"Map", "BP", Kind::ImageP}, {"Map", "BL", Kind::ImageL}, {"Map", "BS", Kind::ImageS},
+    {"Map", "MI", Kind::ImageRoot},
+    {"Map", "CNC", Kind::Colour}, {"Map", "DCC", Kind::Colour}, {"Map", "ACC", Kind::Colour},
+    {"Map", "DC", Kind::Colour}, {"Map", "DLC", Kind::Colour}, {"Map", "RSTBC", Kind::Colour},
+    {"Map", "RSTTC", Kind::Colour}, {"Map", "RSIBC", Kind::Colour}, {"Map", "RSITC", Kind::Colour},
+    {"Map", "SHADCLR", Kind::Colour},
+    {"Currency", "SumC", Kind::Colour}, {"Currency", "STC", Kind::Colour}, {"Currency", "PanC", Kind::Colour},
+    {"Currency", "PCEC", Kind::Colour}, {"Currency", "PBC", Kind::Colour}, {"Currency", "UPDC", Kind::Colour},
+    {"Currency", "BKC", Kind::Colour},  // read by the currency page and written by the skin writer
+    {"Tools", "BC", Kind::ImageP}, {"Tools", "PCC", Kind::Colour}, {"Tools", "PCTC", Kind::Colour},
+    {"Tools", "PBCC", Kind::Colour}, {"Tools", "TLC", Kind::Colour}, {"Tools", "BD", Kind::ImageP},
+    {"Tools", "PCD", Kind::Colour}, {"Tools", "PCTD", Kind::Colour}, {"Tools", "BS", Kind::ImageP},
+    {"Tools", "PCS", Kind::Colour}, {"Tools", "PBCS", Kind::Colour}, {"Tools", "TC1S", Kind::Colour},
+    {"Tools", "TC2S", Kind::Colour}, {"Tools", "TTCS", Kind::Colour}, {"Tools", "BP", Kind::ImageP},
+    {"Tools", "PCP", Kind::Colour}, {"Tools", "PBCP", Kind::Colour},
+};
+
+// Device paths ("\Portrait\clocks.jpg") under the data folder.
+fs::path Host(const std::string& devicePath) {
+    std::string p = devicePath;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return fs::path(DataDir().string() + p);
+}
+
+std::string SkinText() { return TokenReader(ReadAll(DataDir() / "default.skn")).Next('<'); }
+
+}  // namespace
+
+TEST(DefaultSkin, HasTheFileLayoutItsReadersAndWriterExpect) {
+    std::string file = ReadAll(DataDir() / "default.skn");
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(file.back(), '<');
+    EXPECT_EQ(file.substr(file.size() - 5), "*\r\n\n<") << "as the skin writer ends a file";
+    std::string text = SkinText();
+    EXPECT_LE(text.size(), 1499u) << "readers take the whole file as one token";
+    // the text up to "*" gives the same sections as the text up to "<"
+    std::string toStar = TokenReader(file).Next('*');
+    for (const Check& c : kChecks)
+        EXPECT_EQ(SkinValue(SkinSection(toStar, c.section), c.key),
+                  SkinValue(SkinSection(text, c.section), c.key));
+    // every line ends in CR LF and every section is closed by ">"
+    std::vector<std::string> lines = Split(text.substr(0, text.size() - 1), '\n');
+    int open = 0;
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        ASSERT_FALSE(lines[i].empty());
+        EXPECT_EQ(lines[i].back(), '\r') << lines[i];
+        std::string line = lines[i].substr(0, lines[i].size() - 1);
+        if (line[0] == '[') {
+            EXPECT_EQ(open, 0) << "section opened before the previous one closed";
+            ++open;
+        } else if (line == ">") {
+            EXPECT_EQ(open, 1);
+            --open;
+        } else if (line != "*") {
+            EXPECT_EQ(open, 1) << "key outside a section: " << line;
+            EXPECT_NE(line.find('@'), std::string::npos);
+        }
+    }
+}
+
+TEST(DefaultSkin, PassesEveryValidatorCheck) {
+    std::string text = SkinText();
+    std::string folders = SkinSection(text, "Common Folders");
+    std::string shapeFolder[3] = {SkinValue(folders, "P"), SkinValue(folders, "L"), SkinValue(folders, "S")};
+    for (const Check& c : kChecks) {
+        SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+        std::string section = SkinSection(text, c.section);
+        ASSERT_NE(section, "!.!");
+        std::string value = SkinValue(section, c.key);
+        ASSERT_NE(value, "!.!");
+        switch (c.kind) {
+            case Kind::Text: EXPECT_FALSE(value.empty()); break;
+            case Kind::Folder: EXPECT_TRUE(fs::is_directory(Host(value))) << value; break;
+            case Kind::FolderOfPath:
+                EXPECT_TRUE(fs::is_directory(Host(value.substr(0, value.rfind('\\'))))) << value;
+                EXPECT_EQ(value.back(), '\\') << "image folders end with a backslash";
+                break;
+            case Kind::Colour: {
+                ASSERT_TRUE(IsInteger(value)) << value;
+                unsigned long v = std::strtoul(value.c_str(), nullptr, 10);
+                EXPECT_LE(v / 1000000, 255u);
+                EXPECT_LE(v % 1000000 / 1000, 255u);
+                EXPECT_LE(v % 1000, 255u);
+                break;
+            }
+            case Kind::ImageP: EXPECT_TRUE(fs::is_regular_file(Host(shapeFolder[0] + value))) << value; break;
+            case Kind::ImageL: EXPECT_TRUE(fs::is_regular_file(Host(shapeFolder[1] + value))) << value; break;
+            case Kind::ImageS: EXPECT_TRUE(fs::is_regular_file(Host(shapeFolder[2] + value))) << value; break;
+            case Kind::ImageRoot: EXPECT_TRUE(fs::is_regular_file(Host(value))) << value; break;
+        }
+    }
+}
+
+TEST(DefaultSkin, PageImagesHaveTheSizesOfTheirLayouts) {
+    struct Expect {
+        const char* file;
+        int w, h;
+    } expects[] = {
+        {"Portrait/clocks.jpg", 240, 245},   {"Landscape/clocks.jpg", 320, 165},
+        {"Square/clocks.jpg", 240, 165},     {"Portrait/weather.jpg", 240, 245},
+        {"Landscape/weather.jpg", 320, 165}, {"Square/weather.jpg", 240, 165},
+        {"Portrait/mappanel.jpg", 240, 104}, {"Landscape/mappanel.jpg", 320, 80},
+        {"Square/mappanel.jpg", 240, 80},    {"Portrait/convert.jpg", 240, 245},
+        {"Portrait/dial.jpg", 240, 245},     {"Portrait/cloths.jpg", 240, 245},
+        {"Portrait/pack.jpg", 240, 245},     {"worldmap.jpg", 240, 140},
+        {"day.jpg", 300, 150},  // drawn at half its height: keeps the world at 2:1
+    };
+    for (const Expect& e : expects) {
+        ImageSize size = JpegSize(ReadAll(DataDir() / e.file));
+        EXPECT_EQ(size.width, e.w) << e.file;
+        EXPECT_EQ(size.height, e.h) << e.file;
+    }
+}
+
+TEST(DefaultSkin, EveryToolbarSetHoldsTheTabAndToolBitmaps) {
+    const char* names[] = {"clocks", "map", "tools", "clocks1", "map1", "tools1", "weath", "weath1",
+                           "curr", "curr1", "convert", "dial", "cloths", "pack", "news"};
+    int sets = 0;
+    for (const auto& entry : fs::directory_iterator(DataDir())) {
+        std::string folder = entry.path().filename().string();
+        if (!entry.is_directory() || folder.rfind("toolbar", 0) != 0) continue;
+        ++sets;
+        for (const char* name : names) {
+            SCOPED_TRACE(folder + "/" + name);
+            std::string bytes = ReadAll(entry.path() / (std::string(name) + ".bmp"));
+            ImageSize size = BmpSize(bytes);
+            EXPECT_EQ(size.width, 23);
+            EXPECT_EQ(size.height, 23);
+            ASSERT_EQ(size.bits, 24);
+            // the magenta key must show somewhere, or the icon draws as a square
+            bool keyed = false;
+            for (size_t i = 54; i + 2 < bytes.size(); i += 3)
+                keyed |= bytes[i] == '\xff' && bytes[i + 1] == '\0' && bytes[i + 2] == '\xff';
+            EXPECT_TRUE(keyed);
+        }
+    }
+    EXPECT_GE(sets, 2);
+}

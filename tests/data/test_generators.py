@@ -1,0 +1,89 @@
+"""Failure behaviour of the data generators: clear errors, no half-written
+files, and the format guards that keep the lists readable by the program.
+Runs with Debian's python3 alone (no node packages, no PIL)."""
+
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "data"))
+
+import datacommon  # noqa: E402
+import gen_lists  # noqa: E402
+import zonerules  # noqa: E402
+
+
+class ZoneRules(unittest.TestCase):
+    def test_unknown_zone_stops_with_its_name(self):
+        with self.assertRaisesRegex(datacommon.GeneratorError, "Mars/Olympus"):
+            zonerules.analyse("Mars/Olympus", 2026)
+        with self.assertRaises(datacommon.GeneratorError):
+            zonerules.analyse("../../etc/passwd", 2026)
+
+    def test_northern_southern_and_plain_zones(self):
+        london = zonerules.analyse("Europe/London", 2026)
+        self.assertEqual((london.std_minutes, london.rule), (0, (1, 88, 1, 298, 1)))
+        sydney = zonerules.analyse("Australia/Sydney", 2026)
+        self.assertEqual(sydney.std_minutes, 600)
+        self.assertEqual(sydney.rule[0], 1)
+        start, end = zonerules.window_bounds(sydney.rule, 2026)
+        self.assertEqual((start.month, end.year), (10, 2027))  # runs into next year
+        kolkata = zonerules.analyse("Asia/Kolkata", 2026)
+        self.assertEqual((kolkata.std_minutes, kolkata.rule, kolkata.reason), (330, None, None))
+
+    def test_half_hour_shift_is_refused(self):
+        lord_howe = zonerules.analyse("Australia/Lord_Howe", 2026)
+        self.assertIn("shift of 30 minutes", lord_howe.reason)
+
+    def test_hhmm_offsets(self):
+        self.assertEqual([zonerules.hhmm_offset(m) for m in (0, 60, -300, 330, -210, 345, 780)],
+                         [0, 1, -5, 530, -330, 545, 13])
+
+
+class Formats(unittest.TestCase):
+    def test_names_that_would_break_a_field_are_refused(self):
+        for bad in ("Paris:Texas", "a;b", "x>y", "under_score", "hash#", ""):
+            self.assertIsNone(gen_lists.clean_name(bad), bad)
+        self.assertEqual(gen_lists.clean_name("S\u00e3o Paulo"), "Sao Paulo")
+
+    def test_country_file_puts_a_name_before_names_ending_with_it(self):
+        members = [dict(name="New York", code="US0001", country="X"),
+                   dict(name="York", code="US0002", country="X"),
+                   dict(name="Amsterdam", code="US0003", country="X")]
+        text = gen_lists.weatcs_file(members)
+        lines = text.split("\r\n")
+        self.assertLess(lines.index("York;US0002"), lines.index("New York;US0001"))
+        self.assertTrue(text.endswith(">\r\n"))
+
+    def test_mapping_codes_reach_their_own_icons(self):
+        text = gen_lists.build_mapping()
+        self.assertTrue(text.startswith("na@N/A,-\r\n"))
+        self.assertIn(">\r\n", text)
+
+
+class AtomicOutput(unittest.TestCase):
+    def test_nothing_is_written_when_one_file_fails(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            good = os.path.join(tmp, "good.txt")
+            with open(good, "w") as f:
+                f.write("old")
+            blocker = os.path.join(tmp, "file")
+            with open(blocker, "w") as f:
+                f.write("x")
+            out = datacommon.AtomicWriter()
+            out.add(good, "new")
+            out.add(os.path.join(blocker, "inside.txt"), "cannot exist")  # parent is a file
+            with self.assertRaises(datacommon.GeneratorError):
+                out.commit()
+            with open(good) as f:
+                self.assertEqual(f.read(), "old")
+            self.assertEqual(sorted(os.listdir(tmp)), ["file", "good.txt"])
+
+    def test_missing_source_names_the_file(self):
+        with self.assertRaisesRegex(datacommon.GeneratorError, "nowhere.json"):
+            datacommon.require_file("/nowhere/nowhere.json", "hint")
+
+
+if __name__ == "__main__":
+    unittest.main()
