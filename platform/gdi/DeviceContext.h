@@ -1,0 +1,100 @@
+#pragma once
+// A device context: a drawing target (a bitmap, an origin on it and a clip rectangle), the
+// selected objects, colours, modes, origins and a user clip region, and a stack of saved states.
+// Memory contexts draw on the bitmap selected into them; surface contexts (CreateDCForSurface)
+// draw on part of a bitmap someone else owns, such as a window's area of the screen.
+
+#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/Recorder.h"
+
+#include <optional>
+#include <vector>
+
+namespace device::gdi {
+
+struct DcState {
+    std::shared_ptr<PenObject> pen;
+    std::shared_ptr<BrushObject> brush;
+    std::shared_ptr<FontObject> font;
+    std::shared_ptr<BitmapObject> bitmap;  // memory contexts only
+    COLORREF textColour = 0;
+    COLORREF bkColour = 0xFFFFFF;
+    int bkMode = OPAQUE;
+    int rop2 = R2_COPYPEN;
+    POINT position{0, 0};
+    POINT viewportOrg{0, 0};
+    POINT windowOrg{0, 0};
+    std::optional<Region> clip;  // the caller's clip region, in device units of this context
+};
+
+class DeviceContext : public GdiObject {
+public:
+    DeviceContext() : GdiObject(Kind::Dc) {}
+    ~DeviceContext() override;
+
+    bool IsMemory() const { return m_memory; }
+    // The bitmap drawn on; null for a surface context whose owner has detached it.
+    Bitmap* Target() const;
+    // The clip in the target bitmap's coordinates: target bounds, surface clip and caller's clip.
+    const Region& Clip();
+    void InvalidateClip() { m_clipValid = false; }
+
+    // Logical to target bitmap coordinates.
+    int ToX(int x) const { return x - state.windowOrg.x + state.viewportOrg.x + m_origin.x; }
+    int ToY(int y) const { return y - state.windowOrg.y + state.viewportOrg.y + m_origin.y; }
+    RECT ToTarget(const RECT& r) const { return RECT{ToX(r.left), ToY(r.top), ToX(r.right), ToY(r.bottom)}; }
+    // Logical to this context's device units (no surface origin): clip regions live there.
+    int ToDevX(int x) const { return x - state.windowOrg.x + state.viewportOrg.x; }
+    int ToDevY(int y) const { return y - state.windowOrg.y + state.viewportOrg.y; }
+    // Size of the drawable area in device units (bitmap or surface clip).
+    RECT DeviceBounds() const;
+
+    // The selected objects' drawing values.
+    bool PenVisible() const { return state.pen && state.pen->style != PS_NULL; }
+    bool BrushVisible() const { return state.brush && state.brush->style != BS_NULL; }
+    uint32_t PenRgb() const { return ToRgb(state.pen ? state.pen->colour : 0); }
+    int PenWidth() const { return state.pen && state.pen->width > 1 ? state.pen->width : 1; }
+    // The font instance in use (the stock system font when the selected one has no file).
+    std::shared_ptr<FontInstance> Font();
+
+    void Record(RecordedCall call);
+    RecordedCall NewRecord(const char* name) const;
+
+    DcState state;
+    std::vector<DcState> saved;
+    std::shared_ptr<CallRecorder> recorder;
+
+    bool m_memory = true;
+    Bitmap* m_surface = nullptr;
+    POINT m_origin{0, 0};
+    RECT m_surfaceClip{0, 0, 0, 0};
+
+private:
+    Region m_clip;
+    bool m_clipValid = false;
+};
+
+// Selection bookkeeping used when a context is deleted or a state is restored.
+void ReleaseState(DcState& state);
+void RetainState(DcState& state);
+
+// Internal API for the window manager: a context drawing on surface, with logical (0, 0) at
+// origin and every pixel outside clip (surface coordinates) left untouched. The surface must
+// outlive the context.
+HDC CreateDCForSurface(Bitmap* surface, POINT origin, RECT clip);
+
+// The bitmap a memory context has selected, or the surface of a surface context.
+Bitmap* TargetBitmap(HDC dc);
+
+// Screen metrics for GetDeviceCaps and compatible bitmaps. Initialised from DEVICE_SCREEN
+// (default 240x320; 96 dpi, 192 dpi on 480x640 and 640x480); the display layer updates them on
+// rotation.
+struct ScreenInfo {
+    int width = 240;
+    int height = 320;
+    int dpi = 96;
+};
+ScreenInfo GetScreenInfo();
+void SetScreenInfo(const ScreenInfo& info);
+
+} // namespace device::gdi

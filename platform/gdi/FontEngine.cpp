@@ -1,0 +1,184 @@
+// FreeType behind the layer's fonts: face files by a fixed table, sizes from LOGFONT, metrics
+// from the face's Windows metrics, and a glyph cache per font instance.
+#include "platform/gdi/FontEngine.h"
+
+#include "platform/base/CaseFold.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <tuple>
+
+namespace device::gdi {
+
+namespace {
+
+const char* const kLiberation = "/usr/share/fonts/truetype/liberation2/";
+const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// Largest em size rendered, so that no request makes enormous glyph bitmaps.
+constexpr int kMaxPixels = 512;
+
+std::mutex g_libraryMutex;
+
+FT_Library Library() {
+    static FT_Library library = [] {
+        FT_Library lib = nullptr;
+        if (FT_Init_FreeType(&lib) != 0) lib = nullptr;
+        return lib;
+    }();
+    return library;
+}
+
+} // namespace
+
+struct FontInstance::Face {
+    FT_Face face = nullptr;
+    ~Face() {
+        if (face) {
+            std::lock_guard<std::mutex> lock(g_libraryMutex);
+            FT_Done_Face(face);
+        }
+    }
+    static std::unique_ptr<Face> Open(const std::string& path, int pixels) {
+        FT_Library lib = Library();
+        if (!lib) return nullptr;
+        auto f = std::make_unique<Face>();
+        std::lock_guard<std::mutex> lock(g_libraryMutex);
+        if (FT_New_Face(lib, path.c_str(), 0, &f->face) != 0) {
+            f->face = nullptr;
+            return nullptr;
+        }
+        if (FT_Set_Pixel_Sizes(f->face, 0, static_cast<FT_UInt>(pixels)) != 0) return nullptr;
+        return f;
+    }
+};
+
+std::string FontFileFor(const LOGFONTW& request) {
+    std::wstring face(request.lfFaceName, wcsnlen(request.lfFaceName, LF_FACESIZE));
+    bool bold = request.lfWeight >= FW_SEMIBOLD;
+    bool italic = request.lfItalic != 0;
+    std::string family = "LiberationSans";
+    if (device::EqualNoCase(face, L"Courier New") || device::EqualNoCase(face, L"Courier"))
+        family = "LiberationMono";
+    else if (device::EqualNoCase(face, L"Times New Roman") || device::EqualNoCase(face, L"Times"))
+        family = "LiberationSerif";
+    // "Arial", "Tahoma", "MS Sans Serif", "System" and every other face: Liberation Sans.
+    const char* style = bold && italic ? "-BoldItalic" : bold ? "-Bold" : italic ? "-Italic" : "-Regular";
+    return std::string(kLiberation) + family + style + ".ttf";
+}
+
+FontInstance::~FontInstance() = default;
+
+std::shared_ptr<FontInstance> FontInstance::Get(const LOGFONTW& request) {
+    // Instances are shared by file, requested height and quality.
+    using Key = std::tuple<std::string, LONG, bool>;
+    static std::mutex cacheMutex;
+    static auto* cache = new std::map<Key, std::shared_ptr<FontInstance>>();
+    bool aa = request.lfQuality == ANTIALIASED_QUALITY || request.lfQuality == CLEARTYPE_QUALITY;
+    Key key{FontFileFor(request), request.lfHeight, aa};
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    auto it = cache->find(key);
+    if (it != cache->end()) return it->second;
+    std::shared_ptr<FontInstance> instance(new FontInstance());
+    if (!instance->Open(request)) return nullptr;
+    if (cache->size() > 512) cache->clear();  // holders keep theirs; the cache starts over
+    cache->emplace(key, instance);
+    return instance;
+}
+
+bool FontInstance::Open(const LOGFONTW& request) {
+    m_request = request;
+    m_path = FontFileFor(request);
+    m_antialiased = request.lfQuality == ANTIALIASED_QUALITY || request.lfQuality == CLEARTYPE_QUALITY;
+
+    // First open at a nominal size to read the face's units, then at the real em size.
+    auto probe = Face::Open(m_path, 16);
+    if (!probe) return false;
+    FT_Face f = probe->face;
+    const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+    double upem = f->units_per_EM > 0 ? f->units_per_EM : 2048;
+    double winAscent = os2 ? os2->usWinAscent : f->ascender;
+    double winDescent = os2 ? os2->usWinDescent : -f->descender;
+    if (winAscent + winDescent <= 0) winAscent = upem, winDescent = 0;
+
+    int pixels = 12;
+    if (request.lfHeight < 0)
+        pixels = request.lfHeight == INT32_MIN ? kMaxPixels : static_cast<int>(-request.lfHeight);
+    else if (request.lfHeight > 0)
+        pixels = static_cast<int>(std::lround(request.lfHeight * upem / (winAscent + winDescent)));
+    pixels = std::clamp(pixels, 1, kMaxPixels);
+
+    m_face = Face::Open(m_path, pixels);
+    if (!m_face) return false;
+    m_fallback = Face::Open(kDejaVuSans, pixels);  // optional
+
+    double scale = pixels / upem;
+    m_ascent = static_cast<int>(std::lround(winAscent * scale));
+    m_descent = static_cast<int>(std::lround(winDescent * scale));
+    // A cell height request gets exactly that height.
+    if (request.lfHeight > 0 && request.lfHeight <= 4 * kMaxPixels) m_descent = request.lfHeight - m_ascent;
+    if (m_descent < 0) m_descent = 0;
+    m_internalLeading = std::max(0, m_ascent + m_descent - pixels);
+    double lineGap = f->height - (f->ascender - f->descender);
+    m_externalLeading = std::max(0, static_cast<int>(std::lround(lineGap * scale)));
+    m_aveCharWidth = os2 ? std::max(1, static_cast<int>(std::lround(os2->xAvgCharWidth * scale))) : pixels / 2;
+    m_maxCharWidth = std::max(1, static_cast<int>(std::lround(f->max_advance_width * scale)));
+    m_underlinePos = std::max(1, static_cast<int>(std::lround(-f->underline_position * scale)));
+    m_underlineThickness = std::max(1, static_cast<int>(std::lround(f->underline_thickness * scale)));
+    m_strikePos = os2 ? std::max(1, static_cast<int>(std::lround(os2->yStrikeoutPosition * scale))) : pixels / 3;
+    return true;
+}
+
+Glyph FontInstance::Render(char32_t c) {
+    Glyph g;
+    // Control characters take no room and draw nothing.
+    if (c < 0x20 || c == 0x7F) return g;
+    FT_Face face = m_face->face;
+    FT_UInt index = FT_Get_Char_Index(face, c);
+    if (index == 0 && m_fallback) {
+        FT_UInt other = FT_Get_Char_Index(m_fallback->face, c);
+        if (other != 0) {
+            face = m_fallback->face;
+            index = other;
+        }
+    }
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) return g;
+    FT_GlyphSlot slot = face->glyph;
+    g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+    if (FT_Render_Glyph(slot, m_antialiased ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
+    const FT_Bitmap& bm = slot->bitmap;
+    g.left = slot->bitmap_left;
+    g.top = slot->bitmap_top;
+    g.width = static_cast<int>(bm.width);
+    g.height = static_cast<int>(bm.rows);
+    g.coverage.assign(static_cast<size_t>(g.width) * g.height, 0);
+    for (int y = 0; y < g.height; ++y) {
+        const unsigned char* row = bm.buffer + static_cast<ptrdiff_t>(bm.pitch) * y;
+        if (bm.pitch < 0) row = bm.buffer + static_cast<ptrdiff_t>(-bm.pitch) * (g.height - 1 - y);
+        for (int x = 0; x < g.width; ++x) {
+            uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0)
+                                                           : row[x];
+            g.coverage[static_cast<size_t>(y) * g.width + x] = v;
+        }
+    }
+    return g;
+}
+
+const Glyph& FontInstance::GetGlyph(char32_t c) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (c < 256) {
+        auto& slot = m_latin[c];
+        if (!slot) slot = std::make_unique<Glyph>(Render(c));
+        return *slot;
+    }
+    auto& slot = m_glyphs[c];
+    if (!slot) slot = std::make_unique<Glyph>(Render(c));
+    return *slot;
+}
+
+} // namespace device::gdi
