@@ -86,6 +86,9 @@ typedef void* HGDIOBJ;
 typedef void* HGLOBAL;
 typedef HKEY* PHKEY;
 
+#define TEXT(x) L##x
+#define _T(x) L##x
+
 #define WINAPI
 #define CALLBACK
 #define APIENTRY
