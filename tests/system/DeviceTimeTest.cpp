@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -507,4 +508,42 @@ TEST_F(DeviceTimeTest, MissingOrCorruptZoneFileFallsBackToUtcSaidOnce) {
     SYSTEMTIME st{};
     GetLocalTime(&st);
     EXPECT_EQ(st.wHour, 14);
+}
+
+TEST_F(DeviceTimeTest, AnUnusableDeviceDatabaseLeavesTheZoneFromTheEnvironment) {
+    device::DeviceDb::Close();
+    std::ofstream(device::DatabaseFile(), std::ios::binary) << std::string(4096, 'x');
+    setenv("DEVICE_TZ", "Asia/Kolkata", 1);
+    device::ReloadDeviceZone();
+    device::SetDeviceClock("2026-07-01T00:00:00Z");
+    testing::internal::CaptureStderr();
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    EXPECT_EQ(Text(st), "2026-07-01 05:30:00.000 w3");
+    // Nothing can be stored: the change is refused, not pretended.
+    EXPECT_FALSE(device::SetDeviceZone("Europe/Paris"));
+    EXPECT_EQ(device::DeviceZoneName(), "Asia/Kolkata");
+    testing::internal::GetCapturedStderr();
+}
+
+TEST_F(DeviceTimeTest, ZoneChangesWhileOtherThreadsReadTheTime) {
+    Use("Europe/Paris", "2026-07-15T12:00:00Z");
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 4; ++i) {
+        readers.emplace_back([&] {
+            while (!stop) {
+                SYSTEMTIME st{};
+                GetLocalTime(&st);
+                TIME_ZONE_INFORMATION tzi{};
+                GetTimeZoneInformation(&tzi);
+                if (st.wHour != 14 && st.wHour != 21) ++wrong; // Paris or Tokyo
+            }
+        });
+    }
+    for (int i = 0; i < 50; ++i) EXPECT_TRUE(device::SetDeviceZone(i % 2 ? "Europe/Paris" : "Asia/Tokyo"));
+    stop = true;
+    for (auto& t : readers) t.join();
+    EXPECT_EQ(wrong, 0);
 }
