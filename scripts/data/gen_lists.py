@@ -253,7 +253,8 @@ def choose_weather(ordered):
 
 
 def build_cities_wet(places):
-    return f"{len(places)}\r\n" + "".join(
+    # count line ended by LF alone: no reader has to skip a CR after the digits
+    return f"{len(places)}\n" + "".join(
         f"{c['country']};{c['name']};{c['code']}\r\n" for c in places)
 
 
