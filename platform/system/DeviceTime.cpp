@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -334,9 +335,8 @@ time_t DeviceTimeNow() {
 }
 
 bool LocalFromUtc(const TzZone& zone, int64_t utc, struct tm* out) {
-    if (!out) return false;
+    if (!out || utc > kTzInstantLimit || utc < -kTzInstantLimit) return false;
     const TzType& type = zone.TypeAt(utc);
-    if (utc > INT64_MAX - 93600 || utc < INT64_MIN + 93600) return false;
     const int64_t local = utc + type.utcOffset;
     const int64_t days = FloorDiv(local, 86400);
     const int64_t sod = local - days * 86400;

@@ -186,6 +186,7 @@ int64_t PosixTz::EndUtc(int64_t year) const {
 
 const TzType& PosixTz::TypeAt(int64_t utc) const {
     if (!m_hasDst) return m_std;
+    utc = std::clamp(utc, -kTzInstantLimit, kTzInstantLimit); // keeps the calendar arithmetic in range
     // The last change at or before the instant, among those of the neighbouring years. At equal
     // instants an end sorts before a start, so a rule whose daylight period covers the whole
     // year ("J1/0,J365/25") stays in daylight time.
@@ -416,6 +417,8 @@ const TzType& TzZone::TypeAt(int64_t utc) const {
 }
 
 std::vector<TzChange> TzZone::ChangesBetween(int64_t from, int64_t to) const {
+    from = std::clamp(from, -kTzInstantLimit, kTzInstantLimit);
+    to = std::clamp(to, -kTzInstantLimit, kTzInstantLimit);
     std::vector<int64_t> instants;
     for (auto it = std::lower_bound(m_times.begin(), m_times.end(), from); it != m_times.end() && *it < to; ++it)
         instants.push_back(*it);

@@ -16,6 +16,9 @@
 
 namespace device {
 
+// Instants beyond about three billion years either side of 1970 are answered as at that limit.
+constexpr int64_t kTzInstantLimit = 100000000000000000; // 1e17 seconds
+
 // One local time type: offset, daylight flag and abbreviation ("CEST", "+0530").
 struct TzType {
     int32_t utcOffset = 0;

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -389,6 +390,13 @@ TEST_F(DeviceTimeTest, LocaltimeFillsOffsetAndAbbreviation) {
     EXPECT_EQ(t.tm_hour, 1);
     EXPECT_STREQ(t.tm_zone, "EST");
     EXPECT_FALSE(device::DeviceLocaltime(0, nullptr));
+    // Instants no calendar reaches are refused, not wrapped.
+    EXPECT_FALSE(device::DeviceLocaltime(std::numeric_limits<time_t>::max(), &t));
+    EXPECT_FALSE(device::DeviceLocaltime(std::numeric_limits<time_t>::min(), &t));
+    struct tm far = Tm(2026, 1, 1, 0, 0, 0);
+    far.tm_year = INT_MIN;
+    far.tm_mon = -1; // December of the year before the first one a tm can hold
+    EXPECT_EQ(device::DeviceMktime(&far), static_cast<time_t>(-1));
 }
 
 TEST_F(DeviceTimeTest, LocalFileTimesUseTheOffsetOfTheirOwnDate) {
