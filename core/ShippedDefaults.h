@@ -10,17 +10,17 @@
 namespace shipped {
 
 // clock1..clock4: New York (United States of America), London (United Kingdom), Tokyo (Japan), Sydney (Australia)
-inline constexpr unsigned long kClockCity[4] = {754, 601, 1066, 1024};
+inline constexpr unsigned long kClockCity[4] = {754, 602, 1067, 1024};
 
 // wetp2..wetp4: London, New York, Tokyo. When the first start adds the home
 // city at a position at most kWeatherPlace[i], that place moves to kWeatherPlace[i] + 1.
-inline constexpr unsigned long kWeatherPlace[3] = {173, 217, 319};
+inline constexpr unsigned long kWeatherPlace[3] = {175, 219, 322};
 
 // curp, curp2, curp3: US Dollar (USD), Euro (EUR), Pound Sterling (GBP)
 inline constexpr unsigned long kCurrency[3] = {145, 48, 105};
 
 inline constexpr unsigned long kCityCount = 1200;
-inline constexpr unsigned long kWeatherPlaceCount = 356;
+inline constexpr unsigned long kWeatherPlaceCount = 359;
 inline constexpr unsigned long kCurrencyCount = 155;
 
 } // namespace shipped

@@ -62,6 +62,18 @@ CONDITIONS = [
 ]
 
 
+# Places in zones that the source has no city for, added so that every
+# standard offset in use has a city: (name, country, ISO 3166 code, zone,
+# latitude, longitude), positions from public gazetteers.
+SUPPLEMENT_CITIES = [
+    ("Kiritimati", "Kiribati", "KI", "Pacific/Kiritimati", 1.87, -157.40),
+    ("Eucla", "Australia", "AU", "Australia/Eucla", -31.68, 128.88),
+    ("Taiohae", "French Polynesia", "PF", "Pacific/Marquesas", -8.91, -140.10),
+    ("Waitangi", "New Zealand", "NZ", "Pacific/Chatham", -43.95, -176.56),
+    ("Lord Howe Island", "Australia", "AU", "Australia/Lord_Howe", -31.55, 159.08),
+]
+
+
 def clean_name(text):
     name = to_ascii(text)
     if not name or any(c in FORBIDDEN for c in name) or len(name) > 40:
@@ -98,6 +110,9 @@ def load_cities():
         if key not in cities or cities[key]["pop"] < pop:
             cities[key] = dict(name=name, country=country, zone=zone, lat=lat, lon=lon,
                                pop=pop, iso2=str(row.get("iso2") or "XX").upper())
+    for name, country, iso2, zone, lat, lon in SUPPLEMENT_CITIES:
+        cities.setdefault((name, country), dict(name=name, country=country, zone=zone, lat=lat,
+                                                lon=lon, pop=0.0, iso2=iso2))
     print(f"source: {len(rows)} rows, {len(cities)} usable, {no_zone} without a zone "
           f"(never chosen), {bad_name} with unusable names")
     return list(cities.values())
