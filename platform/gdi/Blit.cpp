@@ -147,10 +147,11 @@ void Run(BlitJob& job) {
     }
 }
 
-// Normalises a possibly mirrored extent: start moves to the low end, flip records the mirror.
+// Normalises a possibly mirrored extent: a negative size counts back from start, start
+// included (x = 9, width -10 covers columns 0 to 9); flip records the mirror.
 void Normalise(int& start, int& size, bool& flip) {
     if (size < 0) {
-        start += size;
+        start += size + 1;
         size = -size;
         flip = !flip;
     }
@@ -205,6 +206,7 @@ BOOL Stretch(HDC dest, int x, int y, int width, int height, DeviceContext* src, 
         job.sh = srcHeight;
         Normalise(job.sx, job.sw, job.flipX);
         Normalise(job.sy, job.sh, job.flipY);
+        if (job.sw == 0 || job.sh == 0) return TRUE;  // nothing to sample: nothing drawn
         if (!SizeOk(job.sw, job.sh)) return FALSE;
     } else {
         job.sw = job.dw;
