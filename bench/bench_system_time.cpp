@@ -55,7 +55,8 @@ void BM_GetTimeZoneInformation(benchmark::State& state) {
     BenchRoot root("America/New_York");
     TIME_ZONE_INFORMATION tzi{};
     GetTimeZoneInformation(&tzi);
-    for (auto _ : state) benchmark::DoNotOptimize(GetTimeZoneInformation(&tzi));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GetTimeZoneInformation(&tzi));
 }
 BENCHMARK(BM_GetTimeZoneInformation);
 

@@ -4,7 +4,8 @@
 namespace device {
 namespace {
 
-const char* const kSchema = "CREATE TABLE IF NOT EXISTS device_setting(name TEXT PRIMARY KEY, value TEXT NOT NULL)";
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS device_setting(name TEXT PRIMARY KEY, value TEXT NOT NULL)";
 
 DeviceDb* SettingsDb() {
     DeviceDb* db = DeviceDb::Get();

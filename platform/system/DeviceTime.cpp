@@ -48,7 +48,9 @@ bool IsZoneFileName(const std::string& name) {
         std::string_view part(name.data() + start, end - start);
         if (part.empty() || part == "." || part == "..") return false;
         for (char c : part)
-            if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '+' || c == '.')) return false;
+            if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '+' ||
+                  c == '.'))
+                return false;
         start = end + 1;
     }
     return true;
@@ -223,16 +225,18 @@ void CopyName(WCHAR (&dest)[32], const std::string& abbrev) {
 }
 
 bool ValidDayInMonth(const SYSTEMTIME& d) {
-    return d.wYear == 0 && d.wMonth >= 1 && d.wMonth <= 12 && d.wDay >= 1 && d.wDay <= 5 && d.wDayOfWeek <= 6 &&
-           d.wHour < 24 && d.wMinute < 60 && d.wSecond < 60;
+    return d.wYear == 0 && d.wMonth >= 1 && d.wMonth <= 12 && d.wDay >= 1 && d.wDay <= 5 &&
+           d.wDayOfWeek <= 6 && d.wHour < 24 && d.wMinute < 60 && d.wSecond < 60;
 }
 
 // "<+0530>" for 330 minutes east; "<-03>" for 180 minutes west.
 std::string PosixName(int east) {
     char buf[16];
     const int a = std::abs(east);
-    if (a % 60) std::snprintf(buf, sizeof buf, "<%c%02d%02d>", east < 0 ? '-' : '+', a / 60, a % 60);
-    else std::snprintf(buf, sizeof buf, "<%c%02d>", east < 0 ? '-' : '+', a / 60);
+    if (a % 60)
+        std::snprintf(buf, sizeof buf, "<%c%02d%02d>", east < 0 ? '-' : '+', a / 60, a % 60);
+    else
+        std::snprintf(buf, sizeof buf, "<%c%02d>", east < 0 ? '-' : '+', a / 60);
     return buf;
 }
 
@@ -246,8 +250,8 @@ std::string PosixOffset(int west) {
 
 std::string PosixDate(const SYSTEMTIME& d) {
     char buf[48];
-    std::snprintf(buf, sizeof buf, "M%u.%u.%u/%u:%02u:%02u", d.wMonth, d.wDay, d.wDayOfWeek, d.wHour, d.wMinute,
-                  d.wSecond);
+    std::snprintf(buf, sizeof buf, "M%u.%u.%u/%u:%02u:%02u", d.wMonth, d.wDay, d.wDayOfWeek, d.wHour,
+                  d.wMinute, d.wSecond);
     return buf;
 }
 
@@ -331,7 +335,8 @@ void ReloadDeviceZone() {
 // ---- C-runtime local time ----
 
 time_t DeviceTimeNow() {
-    return static_cast<time_t>(static_cast<int64_t>(CurrentUtcFileTime() / kTicksPerSecond) - kSecondsFrom1601To1970);
+    return static_cast<time_t>(static_cast<int64_t>(CurrentUtcFileTime() / kTicksPerSecond) -
+                               kSecondsFrom1601To1970);
 }
 
 bool LocalFromUtc(const TzZone& zone, int64_t utc, struct tm* out) {
@@ -428,7 +433,9 @@ bool UtcFromLocal(const TzZone& zone, struct tm* tm, int64_t* utc) {
     return true;
 }
 
-bool DeviceLocaltime(time_t utc, struct tm* out) { return LocalFromUtc(*DeviceZone(), utc, out); }
+bool DeviceLocaltime(time_t utc, struct tm* out) {
+    return LocalFromUtc(*DeviceZone(), utc, out);
+}
 
 time_t DeviceMktime(struct tm* tm) {
     int64_t utc;
@@ -462,7 +469,8 @@ DWORD ZoneInformationAt(const TzZone& zone, int64_t utc, TIME_ZONE_INFORMATION* 
         CivilFromDays(FloorDiv(c.at + c.before->utcOffset, 86400), y, m, d);
         if (y == year) changes.push_back(c);
     }
-    const bool seasonal = changes.size() == 2 && changes[0].before->utcOffset == changes[1].after->utcOffset &&
+    const bool seasonal = changes.size() == 2 &&
+                          changes[0].before->utcOffset == changes[1].after->utcOffset &&
                           changes[0].after->utcOffset == changes[1].before->utcOffset;
     if (!seasonal) {
         info->Bias = -now.utcOffset / 60;
@@ -470,7 +478,8 @@ DWORD ZoneInformationAt(const TzZone& zone, int64_t utc, TIME_ZONE_INFORMATION* 
         CopyName(info->DaylightName, now.abbrev);
         return TIME_ZONE_ID_UNKNOWN;
     }
-    const TzChange& intoHigh = changes[0].after->utcOffset > changes[0].before->utcOffset ? changes[0] : changes[1];
+    const TzChange& intoHigh =
+        changes[0].after->utcOffset > changes[0].before->utcOffset ? changes[0] : changes[1];
     const TzChange& intoLow = &intoHigh == &changes[0] ? changes[1] : changes[0];
     const TzType& low = *intoHigh.before;
     const TzType& high = *intoHigh.after;
@@ -514,19 +523,22 @@ void GetLocalTime(LPSYSTEMTIME time) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return;
     }
-    device::SystemTimeFromTicks(device::LocalTicks(static_cast<int64_t>(device::CurrentUtcFileTime())), *time);
+    device::SystemTimeFromTicks(device::LocalTicks(static_cast<int64_t>(device::CurrentUtcFileTime())),
+                                *time);
 }
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* time, LPFILETIME fileTime) {
-    if (!time || !fileTime || time->wYear < 1601 || time->wYear > 30827 || time->wMonth < 1 || time->wMonth > 12 ||
-        time->wDay < 1 || time->wDay > device::DaysInMonth(time->wYear, time->wMonth) || time->wHour > 23 ||
-        time->wMinute > 59 || time->wSecond > 59 || time->wMilliseconds > 999) {
+    if (!time || !fileTime || time->wYear < 1601 || time->wYear > 30827 || time->wMonth < 1 ||
+        time->wMonth > 12 || time->wDay < 1 || time->wDay > device::DaysInMonth(time->wYear, time->wMonth) ||
+        time->wHour > 23 || time->wMinute > 59 || time->wSecond > 59 || time->wMilliseconds > 999) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const int64_t days = device::DaysFromCivil(time->wYear, time->wMonth, time->wDay) - device::DaysFromCivil(1601, 1, 1);
+    const int64_t days =
+        device::DaysFromCivil(time->wYear, time->wMonth, time->wDay) - device::DaysFromCivil(1601, 1, 1);
     const int64_t secs = days * 86400 + time->wHour * 3600 + time->wMinute * 60 + time->wSecond;
-    device::SetFileTimeValue(*fileTime, secs * device::kTicksPerSecond + time->wMilliseconds * int64_t(10000));
+    device::SetFileTimeValue(*fileTime,
+                             secs * device::kTicksPerSecond + time->wMilliseconds * int64_t(10000));
     return TRUE;
 }
 
@@ -567,7 +579,8 @@ BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, LPFILETIME fileTime)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const int64_t result = (utc + device::kSecondsFrom1601To1970) * device::kTicksPerSecond + ticks % device::kTicksPerSecond;
+    const int64_t result =
+        (utc + device::kSecondsFrom1601To1970) * device::kTicksPerSecond + ticks % device::kTicksPerSecond;
     if (result < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -593,14 +606,17 @@ BOOL SetTimeZoneInformation(const TIME_ZONE_INFORMATION* info) {
     const int64_t dstWest = int64_t(info->Bias) + info->DaylightBias;
     const bool daylight = info->DaylightDate.wMonth != 0 && info->StandardDate.wMonth != 0;
     if (std::llabs(stdWest) > 24 * 60 || std::llabs(dstWest) > 24 * 60 ||
-        (daylight && (!device::ValidDayInMonth(info->DaylightDate) || !device::ValidDayInMonth(info->StandardDate)))) {
+        (daylight &&
+         (!device::ValidDayInMonth(info->DaylightDate) || !device::ValidDayInMonth(info->StandardDate)))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    std::string rule = device::PosixName(static_cast<int>(-stdWest)) + device::PosixOffset(static_cast<int>(stdWest));
+    std::string rule =
+        device::PosixName(static_cast<int>(-stdWest)) + device::PosixOffset(static_cast<int>(stdWest));
     if (daylight) {
-        rule += device::PosixName(static_cast<int>(-dstWest)) + device::PosixOffset(static_cast<int>(dstWest)) + "," +
-                device::PosixDate(info->DaylightDate) + "," + device::PosixDate(info->StandardDate);
+        rule += device::PosixName(static_cast<int>(-dstWest)) +
+                device::PosixOffset(static_cast<int>(dstWest)) + "," + device::PosixDate(info->DaylightDate) +
+                "," + device::PosixDate(info->StandardDate);
     }
     return device::SetDeviceZone(rule) ? TRUE : FALSE;
 }

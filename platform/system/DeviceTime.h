@@ -29,7 +29,7 @@
 #define TIME_ZONE_ID_INVALID 0xFFFFFFFFu
 
 struct TIME_ZONE_INFORMATION {
-    LONG Bias;          // minutes: UTC = local standard time + Bias
+    LONG Bias; // minutes: UTC = local standard time + Bias
     WCHAR StandardName[32];
     SYSTEMTIME StandardDate; // when daylight time ends, in daylight time (wMonth 0: no daylight time)
     LONG StandardBias;

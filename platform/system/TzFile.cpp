@@ -32,14 +32,18 @@ void CivilFromDays(int64_t z, int64_t& year, int& month, int& day) {
     year = yoe + era * 400 + (month <= 2);
 }
 
-bool IsLeapYear(int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeapYear(int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int64_t year, int month) {
     static const int mdays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return mdays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
-int WeekdayFromDays(int64_t days) { return static_cast<int>(((days % 7) + 11) % 7); } // 1970-01-01 was a Thursday
+int WeekdayFromDays(int64_t days) {
+    return static_cast<int>(((days % 7) + 11) % 7);
+} // 1970-01-01 was a Thursday
 
 namespace {
 
@@ -67,7 +71,8 @@ public:
     bool Name(std::string& out) {
         if (Take('<')) {
             size_t start = m_i;
-            while (!AtEnd() && (std::isalnum(static_cast<unsigned char>(Peek())) || Peek() == '+' || Peek() == '-'))
+            while (!AtEnd() &&
+                   (std::isalnum(static_cast<unsigned char>(Peek())) || Peek() == '+' || Peek() == '-'))
                 ++m_i;
             size_t len = m_i - start;
             if (!Take('>') || len < 3) return false;
@@ -75,7 +80,8 @@ public:
             return true;
         }
         size_t start = m_i;
-        while (!AtEnd() && std::isalpha(static_cast<unsigned char>(Peek()))) ++m_i;
+        while (!AtEnd() && std::isalpha(static_cast<unsigned char>(Peek())))
+            ++m_i;
         if (m_i - start < 3) return false;
         out = std::string(m_s.substr(start, m_i - start));
         return true;
@@ -94,8 +100,10 @@ public:
     // [+|-]hh[:mm[:ss]] in seconds, hours up to maxHours.
     bool Duration(int maxHours, int32_t& seconds) {
         int sign = 1;
-        if (Take('-')) sign = -1;
-        else Take('+');
+        if (Take('-'))
+            sign = -1;
+        else
+            Take('+');
         int h, m = 0, s = 0;
         if (!Number(3, h) || h > maxHours) return false;
         if (Take(':')) {
@@ -155,7 +163,8 @@ std::optional<PosixTz> PosixTz::Parse(std::string_view text) {
         tz.m_end = RuleDate{RuleDate::MonthWeekDay, 0, 1, 11, 7200};
         return tz;
     }
-    if (!c.Take(',') || !c.Date(tz.m_start) || !c.Take(',') || !c.Date(tz.m_end) || !c.AtEnd()) return std::nullopt;
+    if (!c.Take(',') || !c.Date(tz.m_start) || !c.Take(',') || !c.Date(tz.m_end) || !c.AtEnd())
+        return std::nullopt;
     return tz;
 }
 
@@ -171,7 +180,8 @@ int PosixTz::YearDay(const RuleDate& date, int64_t year) {
     }
     const int64_t first = DaysFromCivil(year, date.month, 1);
     int dom = 1 + (date.day - WeekdayFromDays(first) + 7) % 7 + (date.week - 1) * 7;
-    while (dom > DaysInMonth(year, date.month)) dom -= 7;
+    while (dom > DaysInMonth(year, date.month))
+        dom -= 7;
     return static_cast<int>(first - DaysFromCivil(year, 1, 1)) + dom - 1;
 }
 
@@ -223,12 +233,14 @@ public:
     }
     uint32_t U32() {
         uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v = (v << 8) | m_data[m_pos++];
+        for (int i = 0; i < 4; ++i)
+            v = (v << 8) | m_data[m_pos++];
         return v;
     }
     int64_t I64() {
         uint64_t v = 0;
-        for (int i = 0; i < 8; ++i) v = (v << 8) | m_data[m_pos++];
+        for (int i = 0; i < 8; ++i)
+            v = (v << 8) | m_data[m_pos++];
         return static_cast<int64_t>(v);
     }
     uint8_t U8() { return m_data[m_pos++]; }
@@ -309,7 +321,8 @@ std::shared_ptr<const TzZone> TzZone::Parse(const uint8_t* data, size_t size, st
     auto zone = std::make_shared<TzZone>();
     zone->m_version = h.version;
     zone->m_times.resize(h.timecnt);
-    for (auto& t : zone->m_times) t = timeSize == 8 ? r.I64() : static_cast<int32_t>(r.U32());
+    for (auto& t : zone->m_times)
+        t = timeSize == 8 ? r.I64() : static_cast<int32_t>(r.U32());
     for (size_t i = 1; i < zone->m_times.size(); ++i) {
         if (zone->m_times[i] <= zone->m_times[i - 1]) {
             *error = "transition times out of order";
@@ -346,7 +359,8 @@ std::shared_ptr<const TzZone> TzZone::Parse(const uint8_t* data, size_t size, st
             *error = "unterminated abbreviation";
             return nullptr;
         }
-        zone->m_types.push_back(TzType{t.off, t.dst != 0, std::string(chars + t.idx, static_cast<const char*>(nul))});
+        zone->m_types.push_back(
+            TzType{t.off, t.dst != 0, std::string(chars + t.idx, static_cast<const char*>(nul))});
     }
     // Leap-second records and the standard/UT indicators do not change civil time: skipped.
     r.Skip(uint64_t(h.charcnt) + uint64_t(h.leapcnt) * (timeSize + 4) + h.isstdcnt + h.isutcnt);
@@ -420,7 +434,8 @@ std::vector<TzChange> TzZone::ChangesBetween(int64_t from, int64_t to) const {
     from = std::clamp(from, -kTzInstantLimit, kTzInstantLimit);
     to = std::clamp(to, -kTzInstantLimit, kTzInstantLimit);
     std::vector<int64_t> instants;
-    for (auto it = std::lower_bound(m_times.begin(), m_times.end(), from); it != m_times.end() && *it < to; ++it)
+    for (auto it = std::lower_bound(m_times.begin(), m_times.end(), from); it != m_times.end() && *it < to;
+         ++it)
         instants.push_back(*it);
     if (m_footer && m_footer->HasDaylight() && from < to) {
         const int64_t last = m_times.empty() ? INT64_MIN : m_times.back();
@@ -437,7 +452,9 @@ std::vector<TzChange> TzZone::ChangesBetween(int64_t from, int64_t to) const {
     for (int64_t at : instants) {
         const TzType& before = TypeAt(at - 1);
         const TzType& after = TypeAt(at);
-        if (before.utcOffset == after.utcOffset && before.isDst == after.isDst && before.abbrev == after.abbrev) continue;
+        if (before.utcOffset == after.utcOffset && before.isDst == after.isDst &&
+            before.abbrev == after.abbrev)
+            continue;
         const bool fromFooter = !std::binary_search(m_times.begin(), m_times.end(), at);
         changes.push_back(TzChange{at, &before, &after, fromFooter});
     }

@@ -32,7 +32,9 @@ void CivilFromDays(int64_t days, int64_t& year, int& month, int& day);
 bool IsLeapYear(int64_t year);
 int DaysInMonth(int64_t year, int month);
 int WeekdayFromDays(int64_t days); // 0 = Sunday
-inline int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+inline int64_t FloorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // A POSIX TZ rule: "std offset [dst [offset] [,start[/time],end[/time]]]".
 class PosixTz {
@@ -40,9 +42,9 @@ public:
     // When the daylight period starts or ends, as the rule writes it.
     struct RuleDate {
         enum Kind { JulianNoLeap, ZeroBasedDay, MonthWeekDay } kind = MonthWeekDay;
-        int day = 0;   // Jn: 1..365; n: 0..365; Mm.w.d: weekday 0..6 (Sunday 0)
-        int week = 0;  // Mm.w.d: 1..5 (5 = the last such weekday of the month)
-        int month = 0; // Mm.w.d: 1..12
+        int day = 0;         // Jn: 1..365; n: 0..365; Mm.w.d: weekday 0..6 (Sunday 0)
+        int week = 0;        // Mm.w.d: 1..5 (5 = the last such weekday of the month)
+        int month = 0;       // Mm.w.d: 1..12
         int32_t time = 7200; // seconds after local midnight; may be negative or past 24 h
     };
 

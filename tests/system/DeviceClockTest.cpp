@@ -22,7 +22,8 @@ TEST_F(DeviceClockTest, ParsesIsoUtcTimes) {
     EXPECT_EQ(device::ParseIsoUtc("1970-01-01T00:00:00Z"), k1970);
     EXPECT_EQ(device::ParseIsoUtc("1601-01-01T00:00:00"), 0u);
     EXPECT_EQ(device::ParseIsoUtc("1970-01-01T00:00:01.25Z"), k1970 + kTicksPerSecond + 2500000);
-    EXPECT_EQ(device::ParseIsoUtc("2024-02-29T12:00:00Z"), k1970 + (19782ull * 86400 + 43200) * kTicksPerSecond);
+    EXPECT_EQ(device::ParseIsoUtc("2024-02-29T12:00:00Z"),
+              k1970 + (19782ull * 86400 + 43200) * kTicksPerSecond);
     for (const char* bad : {"", "2026-02-29T00:00:00Z", "2026-04-31T00:00:00Z", "2026-13-01T00:00:00Z",
                             "2026-01-01T24:00:00Z", "2026-01-01T00:60:00Z", "2026-01-01 00:00:00Z",
                             "2026-01-01T00:00:00Zjunk", "1600-12-31T23:59:59Z", "yesterday"}) {
@@ -56,6 +57,7 @@ TEST_F(DeviceClockTest, BadSettingFallsBackToTheHostClock) {
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("next Tuesday"), std::string::npos);
     const auto host = std::chrono::system_clock::now().time_since_epoch();
-    const uint64_t hostTicks = k1970 + std::chrono::duration_cast<std::chrono::nanoseconds>(host).count() / 100;
+    const uint64_t hostTicks =
+        k1970 + std::chrono::duration_cast<std::chrono::nanoseconds>(host).count() / 100;
     EXPECT_LT(hostTicks - now, 5 * kTicksPerSecond);
 }

@@ -52,14 +52,18 @@ SYSTEMTIME Sys(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 
 
 std::string Text(const SYSTEMTIME& st) {
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u w%u", st.wYear, st.wMonth, st.wDay, st.wHour,
-                  st.wMinute, st.wSecond, st.wMilliseconds, st.wDayOfWeek);
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u w%u", st.wYear, st.wMonth, st.wDay,
+                  st.wHour, st.wMinute, st.wSecond, st.wMilliseconds, st.wDayOfWeek);
     return buf;
 }
 
-uint64_t Value(const FILETIME& ft) { return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+uint64_t Value(const FILETIME& ft) {
+    return (uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
 
-FILETIME Ft(uint64_t v) { return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)}; }
+FILETIME Ft(uint64_t v) {
+    return FILETIME{static_cast<DWORD>(v), static_cast<DWORD>(v >> 32)};
+}
 
 FILETIME FtOf(int y, int mo, int d, int h, int mi, int s) {
     SYSTEMTIME st = Sys(y, mo, d, h, mi, s);
@@ -84,16 +88,20 @@ time_t UtcSeconds(int y, int mo, int d, int h, int mi, int s) {
     return static_cast<time_t>(device::DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
 }
 
-std::wstring Name(const WCHAR* w) { return std::wstring(w); }
+std::wstring Name(const WCHAR* w) {
+    return std::wstring(w);
+}
 
 } // namespace
 
 // ---- SYSTEMTIME and FILETIME ----
 
 TEST_F(DeviceTimeTest, SystemTimeToFileTimeRefusesInvalidFields) {
-    const SYSTEMTIME bad[] = {Sys(2026, 0, 1),     Sys(2026, 13, 1),    Sys(2026, 4, 31),      Sys(2026, 2, 29),
-                              Sys(2026, 1, 0),     Sys(2026, 1, 1, 24), Sys(2026, 1, 1, 0, 60), Sys(2026, 1, 1, 0, 0, 60),
-                              Sys(2026, 1, 1, 0, 0, 0, 1000),           Sys(1600, 12, 31),     Sys(30828, 1, 1)};
+    const SYSTEMTIME bad[] = {
+        Sys(2026, 0, 1),        Sys(2026, 13, 1),          Sys(2026, 4, 31),
+        Sys(2026, 2, 29),       Sys(2026, 1, 0),           Sys(2026, 1, 1, 24),
+        Sys(2026, 1, 1, 0, 60), Sys(2026, 1, 1, 0, 0, 60), Sys(2026, 1, 1, 0, 0, 0, 1000),
+        Sys(1600, 12, 31),      Sys(30828, 1, 1)};
     for (const auto& st : bad) {
         FILETIME ft{123, 456};
         SetLastError(0);
@@ -174,8 +182,10 @@ TEST_F(DeviceTimeTest, HostTimeZoneVariableIsIgnored) {
     SYSTEMTIME st{};
     GetLocalTime(&st);
     EXPECT_EQ(st.wHour, 9);
-    if (old) setenv("TZ", saved.c_str(), 1);
-    else unsetenv("TZ");
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
 
@@ -476,8 +486,8 @@ TEST_F(DeviceTimeTest, AChangeByAnotherProcessIsSeenWithinASecond) {
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
     sqlite3_busy_timeout(other, 5000);
-    ASSERT_EQ(sqlite3_exec(other, "UPDATE device_setting SET value = 'Asia/Tokyo' WHERE name = 'TimeZone'", nullptr,
-                           nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(other, "UPDATE device_setting SET value = 'Asia/Tokyo' WHERE name = 'TimeZone'",
+                           nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(other);
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
@@ -550,8 +560,10 @@ TEST_F(DeviceTimeTest, ZoneChangesWhileOtherThreadsReadTheTime) {
             }
         });
     }
-    for (int i = 0; i < 50; ++i) EXPECT_TRUE(device::SetDeviceZone(i % 2 ? "Europe/Paris" : "Asia/Tokyo"));
+    for (int i = 0; i < 50; ++i)
+        EXPECT_TRUE(device::SetDeviceZone(i % 2 ? "Europe/Paris" : "Asia/Tokyo"));
     stop = true;
-    for (auto& t : readers) t.join();
+    for (auto& t : readers)
+        t.join();
     EXPECT_EQ(wrong, 0);
 }

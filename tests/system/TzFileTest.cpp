@@ -24,8 +24,8 @@ std::string LocalText(const TzZone& zone, int64_t utc) {
     struct tm tm {};
     if (!device::LocalFromUtc(zone, utc, &tm)) return "(out of range)";
     char buf[96];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                  tm.tm_hour, tm.tm_min, tm.tm_sec);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buf;
 }
 
@@ -51,15 +51,16 @@ struct TzifBuilder {
     std::string footer = "\nCET-1CEST,M3.5.0,M10.5.0/3\n";
 
     static void Put32(std::vector<uint8_t>& out, uint32_t v) {
-        for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
+        for (int s = 24; s >= 0; s -= 8)
+            out.push_back(static_cast<uint8_t>(v >> s));
     }
     void Block(std::vector<uint8_t>& out, int timeSize) const {
         const char magic[] = {'T', 'Z', 'i', 'f'};
         out.insert(out.end(), magic, magic + 4);
         out.push_back(version == 1 ? 0 : static_cast<uint8_t>('0' + version));
         out.insert(out.end(), 15, 0);
-        for (uint32_t c : {0u, 0u, 0u, static_cast<uint32_t>(times.size()), static_cast<uint32_t>(types.size()),
-                           static_cast<uint32_t>(chars.size())})
+        for (uint32_t c : {0u, 0u, 0u, static_cast<uint32_t>(times.size()),
+                           static_cast<uint32_t>(types.size()), static_cast<uint32_t>(chars.size())})
             Put32(out, c);
         for (int64_t t : times) {
             if (timeSize == 8) Put32(out, static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32));
@@ -119,10 +120,12 @@ TEST(TzFileTest, TransitionsMatchZdump) {
 
 TEST(TzFileTest, ZonesWithoutDaylightSavingKeepOneOffsetFrom2024To2030) {
     // zdump -v -c 2024,2031 lists no transition for either zone; their last ones are in the table.
-    for (const auto& [name, offset, abbrev] : {std::tuple{"Asia/Kolkata", 19800, "IST"}, std::tuple{"America/Sao_Paulo", -10800, "-03"}}) {
+    for (const auto& [name, offset, abbrev] :
+         {std::tuple{"Asia/Kolkata", 19800, "IST"}, std::tuple{"America/Sao_Paulo", -10800, "-03"}}) {
         auto zone = SystemZone(name);
         ASSERT_NE(zone, nullptr);
-        EXPECT_TRUE(zone->ChangesBetween(Utc("2024-01-01 00:00:00"), Utc("2031-01-01 00:00:00")).empty()) << name;
+        EXPECT_TRUE(zone->ChangesBetween(Utc("2024-01-01 00:00:00"), Utc("2031-01-01 00:00:00")).empty())
+            << name;
         for (int year = 2024; year <= 2030; ++year) {
             for (int month : {1, 4, 7, 10}) {
                 const int64_t t = device::DaysFromCivil(year, month, 15) * 86400 + 43200;
@@ -242,7 +245,8 @@ TEST(TzFileTest, EveryTruncationOfARealFileIsRefusedOrComplete) {
     ASSERT_GT(bytes.size(), 100u);
     // The footer is the last line; the data ends right before it.
     size_t footerStart = bytes.size() - 2;
-    while (bytes[footerStart] != '\n') --footerStart;
+    while (bytes[footerStart] != '\n')
+        --footerStart;
     for (size_t n = 0; n < bytes.size(); ++n) {
         auto zone = TzZone::Parse(bytes.data(), n, nullptr);
         if (n == footerStart) {
@@ -264,7 +268,8 @@ TEST(TzFileTest, RandomlyDamagedFilesNeverCrash) {
     for (int round = 0; round < 3000; ++round) {
         std::vector<uint8_t> bytes = good;
         const int flips = 1 + static_cast<int>(rng() % 8);
-        for (int i = 0; i < flips; ++i) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
+        for (int i = 0; i < flips; ++i)
+            bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
         auto zone = TzZone::Parse(bytes.data(), bytes.size(), nullptr);
         if (!zone) continue;
         ++accepted;
@@ -309,8 +314,8 @@ TEST(TzFileTest, PosixRulesParse) {
 
     for (const char* bad : {"", "CET", "CE-1", "CET-25", "CET-1CEST,M3.5.0", "CET-1CEST,M13.5.0,M10.5.0",
                             "CET-1CEST,M3.6.0,M10.5.0", "CET-1CEST,M3.5.7,M10.5.0", "CET-1CEST,J0,J365",
-                            "CET-1CEST,J366,J1", "CET-1CEST,366,1", "CET-1CEST,M3.5.0/168,M10.5.0",
-                            "<+1>-1", "<+01-1", "CET-1:60", "CET-1CEST,M3.5.0,M10.5.0/3 trailing"}) {
+                            "CET-1CEST,J366,J1", "CET-1CEST,366,1", "CET-1CEST,M3.5.0/168,M10.5.0", "<+1>-1",
+                            "<+01-1", "CET-1:60", "CET-1CEST,M3.5.0,M10.5.0/3 trailing"}) {
         EXPECT_FALSE(PosixTz::Parse(bad)) << bad;
     }
 }
@@ -354,7 +359,8 @@ TEST(TzFileTest, PosixRuleSouthernAndAllYearDaylight) {
     // Daylight time from 1 January 00:00 to 31 December 25:00: no moment of standard time.
     auto allYear = PosixTz::Parse("EST5EDT,0/0,J365/25");
     ASSERT_TRUE(allYear);
-    for (const char* t : {"2030-01-01 05:00:00", "2030-06-01 00:00:00", "2030-12-31 23:59:59", "2031-01-01 05:00:00"})
+    for (const char* t :
+         {"2030-01-01 05:00:00", "2030-06-01 00:00:00", "2030-12-31 23:59:59", "2031-01-01 05:00:00"})
         EXPECT_TRUE(allYear->TypeAt(Utc(t)).isDst) << t;
     // A daylight name without dates takes the second Sunday of March to the first of November.
     auto noDates = PosixTz::Parse("EST5EDT");

@@ -15,6 +15,7 @@ struct ZdumpRow {
     ZdumpSide after;
 };
 
+// clang-format off
 inline const ZdumpRow kZdumpRows[] = {
     // zdump -v -c 2024,2031 Europe/Paris
     {"Europe/Paris", "2024-03-31 00:59:59", {"2024-03-31 01:59:59", 3600, 0, "CET"}, {"2024-03-31 03:00:00", 7200, 1, "CEST"}},
@@ -104,3 +105,4 @@ inline const ZdumpRow kZdumpRows[] = {
     {"Pacific/Chatham", "2100-04-03 13:59:59", {"2100-04-04 03:44:59", 49500, 1, "+1345"}, {"2100-04-04 02:45:00", 45900, 0, "+1245"}},
     {"Pacific/Chatham", "2100-09-25 13:59:59", {"2100-09-26 02:44:59", 45900, 0, "+1245"}, {"2100-09-26 03:45:00", 49500, 1, "+1345"}},
 };
+// clang-format on
