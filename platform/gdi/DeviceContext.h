@@ -39,13 +39,20 @@ public:
     const Region& Clip();
     void InvalidateClip() { m_clipValid = false; }
 
-    // Logical to target bitmap coordinates.
-    int ToX(int x) const { return x - state.windowOrg.x + state.viewportOrg.x + m_origin.x; }
-    int ToY(int y) const { return y - state.windowOrg.y + state.viewportOrg.y + m_origin.y; }
+    // Logical to target bitmap coordinates, kept within +-2^28 so that no later arithmetic on
+    // them overflows (anything that far out is off every bitmap anyway).
+    static int Safe(long long v) { return static_cast<int>(v < -kFar ? -kFar : v > kFar ? kFar : v); }
+    static constexpr long long kFar = 1LL << 28;
+    int ToX(int x) const {
+        return Safe(static_cast<long long>(x) - state.windowOrg.x + state.viewportOrg.x + m_origin.x);
+    }
+    int ToY(int y) const {
+        return Safe(static_cast<long long>(y) - state.windowOrg.y + state.viewportOrg.y + m_origin.y);
+    }
     RECT ToTarget(const RECT& r) const { return RECT{ToX(r.left), ToY(r.top), ToX(r.right), ToY(r.bottom)}; }
     // Logical to this context's device units (no surface origin): clip regions live there.
-    int ToDevX(int x) const { return x - state.windowOrg.x + state.viewportOrg.x; }
-    int ToDevY(int y) const { return y - state.windowOrg.y + state.viewportOrg.y; }
+    int ToDevX(int x) const { return Safe(static_cast<long long>(x) - state.windowOrg.x + state.viewportOrg.x); }
+    int ToDevY(int y) const { return Safe(static_cast<long long>(y) - state.windowOrg.y + state.viewportOrg.y); }
     // Size of the drawable area in device units (bitmap or surface clip).
     RECT DeviceBounds() const;
 

@@ -56,6 +56,10 @@ uint32_t BrushColourAt(DeviceContext& ctx, const BrushObject& brush, int x, int 
 void BrushSpan(DeviceContext& ctx, const BrushObject& brush, int y, int x0, int x1, int rop2) {
     Bitmap* bmp = ctx.Target();
     if (!bmp || brush.style == BS_NULL) return;
+    RECT cb = ctx.Clip().Box();
+    x0 = std::max<int>(x0, cb.left);
+    x1 = std::min<int>(x1, cb.right);
+    if (x0 >= x1 || y < cb.top || y >= cb.bottom) return;
     if (brush.style != BS_PATTERN) {
         raster::Span(*bmp, ctx.Clip(), y, x0, x1, ToRgb(brush.colour), rop2);
         return;
@@ -64,34 +68,64 @@ void BrushSpan(DeviceContext& ctx, const BrushObject& brush, int y, int x0, int 
 }
 
 // One-pixel line in target coordinates, last point excluded; step carries the pen pattern on.
+// Point i of the line lies i steps along the major axis, and the minor axis offset is i times the
+// slope rounded to nearest; only the steps that can reach the clip box are visited.
 void ThinLine(DeviceContext& ctx, int x0, int y0, int x1, int y1, int& step) {
     Bitmap* bmp = ctx.Target();
     if (!bmp) return;
     const Region& clip = ctx.Clip();
     RECT box = clip.Box();
-    int style = ctx.state.pen->style;
-    uint32_t rgb = ctx.PenRgb();
-    int rop = ctx.state.rop2;
-    long dx = std::labs(static_cast<long>(x1) - x0), dy = -std::labs(static_cast<long>(y1) - y0);
-    int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    long err = dx + dy;
-    long x = x0, y = y0;
-    // Far outside the clip a line still walks its pixels; cap the walk at a sane length.
-    long limit = std::max(dx, -dy);
-    if (limit > 1 << 20) return;
-    for (long i = 0; i < limit; ++i) {
-        if (PatternOn(style, step) && x >= box.left && x < box.right && y >= box.top && y < box.bottom)
-            raster::Pixel(*bmp, clip, static_cast<int>(x), static_cast<int>(y), rgb, rop);
-        ++step;
-        long e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
+    const long long adx = std::llabs(static_cast<long long>(x1) - x0);
+    const long long ady = std::llabs(static_cast<long long>(y1) - y0);
+    const int sx = x0 <= x1 ? 1 : -1, sy = y0 <= y1 ? 1 : -1;
+    const bool xMajor = adx >= ady;
+    const long long n = xMajor ? adx : ady;  // points drawn: the last one is left out
+    const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const int style = ctx.state.pen->style;
+    const int startStep = step;
+    step += static_cast<int>(n & 0x3FFFFFFF);
+    if (n == 0 || RectEmpty(box)) return;
+    auto minorAt = [&](long long i) { return (2 * i * minor + major) / (2 * major); };
+    // Steps whose major coordinate is inside the box.
+    auto range = [](long long origin, int sign, long long lo, long long hi, long long count, long long& a,
+                    long long& b) {
+        // origin + sign * i in [lo, hi)
+        if (sign > 0) {
+            a = lo - origin;
+            b = hi - origin;
+        } else {
+            a = origin - hi + 1;
+            b = origin - lo + 1;
         }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
+        a = std::max<long long>(a, 0);
+        b = std::min<long long>(b, count);
+    };
+    long long a = 0, b = 0;
+    const long long mo = xMajor ? x0 : y0, no = xMajor ? y0 : x0;
+    const int ms = xMajor ? sx : sy, ns = xMajor ? sy : sx;
+    range(mo, ms, xMajor ? box.left : box.top, xMajor ? box.right : box.bottom, n, a, b);
+    if (a >= b) return;
+    // Narrow further by the minor axis: its offset grows monotonically with i.
+    long long lo = 0, hi = 0;
+    range(no, ns, xMajor ? box.top : box.left, xMajor ? box.bottom : box.right, INT64_MAX / 4, lo, hi);
+    if (lo >= hi) return;
+    auto firstAtLeast = [&](long long value, long long from, long long to) {
+        while (from < to) {
+            long long mid = from + (to - from) / 2;
+            if (minorAt(mid) >= value) to = mid;
+            else from = mid + 1;
         }
+        return from;
+    };
+    long long a2 = firstAtLeast(lo, a, b);
+    long long b2 = firstAtLeast(hi, a2, b);
+    const uint32_t rgb = ctx.PenRgb();
+    const int rop = ctx.state.rop2;
+    for (long long i = a2; i < b2; ++i) {
+        if (!PatternOn(style, static_cast<int>((startStep + i) & 0x3FFFFFFF))) continue;
+        long long m = mo + ms * i, k = no + ns * minorAt(i);
+        int x = static_cast<int>(xMajor ? m : k), y = static_cast<int>(xMajor ? k : m);
+        raster::Pixel(*bmp, clip, x, y, rgb, rop);
     }
 }
 
@@ -155,7 +189,6 @@ void RecordRect(DeviceContext& ctx, const char* name, const RECT& r) {
 void BoxShape(DeviceContext& ctx, RECT box, double ew, double eh, bool isRectangle) {
     box = RectNormalized(box);
     if (!ctx.Target() || RectEmpty(box)) return;
-    if (box.right - box.left > 1 << 15 || box.bottom - box.top > 1 << 15) return;
     bool pen = ctx.PenVisible();
     int w = pen ? ctx.PenWidth() : 0;
     int lo = (w - 1) / 2;  // how far a wide border reaches outside the box
@@ -193,8 +226,9 @@ void BoxShape(DeviceContext& ctx, RECT box, double ew, double eh, bool isRectang
 void DashedRectangle(DeviceContext& ctx, RECT box) {
     box = RectNormalized(box);
     if (RectEmpty(box)) return;
+    RECT cb = ctx.Clip().Box();
     if (ctx.BrushVisible())
-        for (int y = box.top + 1; y < box.bottom - 1; ++y)
+        for (int y = std::max<int>(box.top + 1, cb.top); y < std::min<int>(box.bottom - 1, cb.bottom); ++y)
             BrushSpan(ctx, *ctx.state.brush, y, box.left + 1, box.right - 1, ctx.state.rop2);
     int step = 0;
     int r = box.right - 1, b = box.bottom - 1;
@@ -378,7 +412,8 @@ int FrameRect(HDC dc, const RECT* rect, HBRUSH handle) {
     if (RectEmpty(r)) return TRUE;
     BrushSpan(*ctx, *brush, r.top, r.left, r.right, R2_COPYPEN);
     if (r.bottom - 1 > r.top) BrushSpan(*ctx, *brush, r.bottom - 1, r.left, r.right, R2_COPYPEN);
-    for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+    RECT cb = ctx->Clip().Box();
+    for (int y = std::max<int>(r.top + 1, cb.top); y < std::min<int>(r.bottom - 1, cb.bottom); ++y) {
         BrushSpan(*ctx, *brush, y, r.left, r.left + 1, R2_COPYPEN);
         if (r.right - 1 > r.left) BrushSpan(*ctx, *brush, y, r.right - 1, r.right, R2_COPYPEN);
     }
@@ -406,11 +441,12 @@ BOOL DrawFocusRect(HDC dc, const RECT* rect) {
     auto dot = [&](int x, int y) {
         if (((x - r.left) + (y - r.top)) % 2 == 0) raster::Pixel(bmp, clip, x, y, 0xFFFFFF, R2_XORPEN);
     };
-    for (int x = r.left; x < r.right; ++x) {
+    RECT cb = clip.Box();
+    for (int x = std::max<int>(r.left, cb.left); x < std::min<int>(r.right, cb.right); ++x) {
         dot(x, r.top);
         if (r.bottom - 1 > r.top) dot(x, r.bottom - 1);
     }
-    for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+    for (int y = std::max<int>(r.top + 1, cb.top); y < std::min<int>(r.bottom - 1, cb.bottom); ++y) {
         dot(r.left, y);
         if (r.right - 1 > r.left) dot(r.right - 1, y);
     }

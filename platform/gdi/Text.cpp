@@ -33,7 +33,7 @@ void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t
     std::vector<int> starts(n);
     for (size_t i = 0; i < n; ++i) {
         starts[i] = width;
-        width += dx ? dx[i] : font->Advance(static_cast<char32_t>(text[i]));
+        width += dx ? std::clamp(dx[i], -4096, 4096) : font->Advance(static_cast<char32_t>(text[i]));
     }
     if (ctx.state.bkMode == OPAQUE)
         raster::Fill(*bmp, clip, RECT{x, y, x + width, y + font->Height()}, ToRgb(ctx.state.bkColour), R2_COPYPEN);
@@ -53,7 +53,7 @@ void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t
         if (underlineAt)
             for (size_t i : *underlineAt)
                 if (i < n) {
-                    int w = dx ? dx[i] : font->Advance(static_cast<char32_t>(text[i]));
+                    int w = dx ? std::clamp(dx[i], -4096, 4096) : font->Advance(static_cast<char32_t>(text[i]));
                     raster::Span(*bmp, clip, ul + t, x + starts[i], x + starts[i] + w, colour, R2_COPYPEN);
                 }
     }
@@ -241,7 +241,9 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     auto font = ctx->Font();
     if (!font) return 0;
     std::wstring raw(text ? text : L"", TextLength(text, count));
-    RECT r = *rect;
+    // Far-out rectangles are brought within +-2^28 so that layout arithmetic cannot overflow.
+    auto safe = [](LONG v) { return static_cast<LONG>(DeviceContext::Safe(v)); };
+    RECT r{safe(rect->left), safe(rect->top), safe(rect->right), safe(rect->bottom)};
     int lineHeight = font->Height() + ((format & DT_EXTERNALLEADING) ? font->ExternalLeading() : 0);
     int maxWidth = r.right - r.left;
 
@@ -267,7 +269,7 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     if (format & DT_END_ELLIPSIS)
         for (Line& line : lines) EndEllipsis(line, *font, std::max(maxWidth, 0));
 
-    int textHeight = lineHeight * static_cast<int>(lines.size());
+    int textHeight = static_cast<int>(std::min<long long>(static_cast<long long>(lineHeight) * lines.size(), 1LL << 28));
     if (format & DT_CALCRECT) {
         int widest = 0;
         for (const Line& line : lines) widest = std::max(widest, line.width);
@@ -298,7 +300,9 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
         int x = r.left;
         if (format & DT_CENTER) x = r.left + (maxWidth - line.width) / 2;
         else if (format & DT_RIGHT) x = r.right - line.width;
-        int ly = y + static_cast<int>(i) * lineHeight;
+        long long lyFar = y + static_cast<long long>(i) * lineHeight;
+        if (lyFar > DeviceContext::kFar) break;
+        int ly = static_cast<int>(lyFar);
         DrawRun(*ctx, clip, ctx->ToX(x), ctx->ToY(ly), line.text.data(), line.text.size(), nullptr, &line.underline);
     }
     if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM))) return y - r.top + textHeight;
