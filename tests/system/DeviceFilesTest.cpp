@@ -1,5 +1,6 @@
 #include "platform/system/DeviceFiles.h"
-#include "platform/system/Module.h"
+#include "platform/system/Modules.h"
+#include "platform/system/ProgramPath.h"
 #include "support/FreshDevice.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/system/Module.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/base/DevicePath.h"
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
@@ -36,24 +36,3 @@ void SetModuleDevicePath(const std::wstring& devicePath) {
 }
 
 } // namespace device
-
-DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize) {
-    if (hModule != nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE); // loaded modules report their paths once modules exist
-        return 0;
-    }
-    if (!lpFilename || nSize == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    std::wstring path = device::ModuleDevicePath();
-    if (path.size() + 1 > nSize) {
-        std::wmemcpy(lpFilename, path.c_str(), nSize - 1);
-        lpFilename[nSize - 1] = L'\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return nSize;
-    }
-    std::wmemcpy(lpFilename, path.c_str(), path.size() + 1);
-    SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(path.size());
-}

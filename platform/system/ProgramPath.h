@@ -1,5 +1,5 @@
 #pragma once
-// The running module's device path. The installed program reports
+// The program's device path. The installed program reports
 // "\Program Files\Jorvana\Jorvana.exe": a program started from the device file system reports
 // where it lies there; otherwise DEVICE_MODULE_PATH (a device path) or SetModuleDevicePath names
 // it, and failing those the program counts as "\Program Files\Jorvana\" followed by its file name.
@@ -7,10 +7,6 @@
 #include "platform/base/WinTypes.h"
 
 #include <string>
-
-// hModule null is the program itself. Copies at most nSize - 1 characters and a null; a path that
-// does not fit is cut, with ERROR_INSUFFICIENT_BUFFER and nSize returned.
-DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 
 namespace device {
 

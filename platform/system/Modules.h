@@ -1,0 +1,61 @@
+#pragma once
+// Modules and their resources. A module is the program itself or a shared object loaded by
+// device path (the Today plug-in, a language module); each carries its compiled resource table,
+// exported as JorvanaResourceTable. Resource ids are numbers; a name written "#318" is the id 318.
+//
+// The resource module is the module every later string, dialog and menu load of the framework
+// goes to: the program until start-up makes a language module the resource module.
+
+#include "platform/base/WinTypes.h"
+
+#include <string>
+
+#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define MAKEINTRESOURCE(i) MAKEINTRESOURCEW(i)
+#define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
+
+#define RT_BITMAP MAKEINTRESOURCEW(2)
+#define RT_MENU MAKEINTRESOURCEW(4)
+#define RT_DIALOG MAKEINTRESOURCEW(5)
+#define RT_STRING MAKEINTRESOURCEW(6)
+#define RT_GROUP_ICON MAKEINTRESOURCEW(14)
+#define RT_DLGINIT MAKEINTRESOURCEW(240)
+#define RT_TOOLBAR MAKEINTRESOURCEW(241)
+
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_BAD_EXE_FORMAT 193L
+
+// A bare file name is looked for in the program's folder; otherwise a device path. Loading a
+// module already loaded gives the same handle and counts one more use.
+HMODULE LoadLibraryW(LPCWSTR lpLibFileName);
+BOOL FreeLibrary(HMODULE hLibModule);
+// Null gives the program; otherwise a loaded module by its file name (letter case ignored).
+HMODULE GetModuleHandleW(LPCWSTR lpModuleName);
+// The address of an exported function or variable of a loaded module (or of the program).
+void* GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName);
+
+// hModule null is the program itself. Copies at most nSize - 1 characters and a null; a path that
+// does not fit is cut, with ERROR_INSUFFICIENT_BUFFER and nSize returned.
+DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+
+HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);
+DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo);
+LPVOID LockResource(HGLOBAL hResData);
+// Copies at most cchBufferMax - 1 characters and a null; returns the characters copied (0 when
+// the string does not exist). With cchBufferMax 0, lpBuffer receives a pointer to the string
+// itself (null-terminated, read-only).
+int LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int cchBufferMax);
+
+namespace device {
+
+// The data and size of a resource, or false.
+bool FindResourceData(HMODULE module, DWORD type, DWORD id, const void*& data, size_t& size);
+// The device path of a loaded module (empty for an unknown handle); the program's is the one
+// of ProgramPath.h.
+std::wstring ModulePath(HMODULE module);
+
+HINSTANCE ResourceModule();
+void SetResourceModule(HINSTANCE module); // null: the program again
+
+} // namespace device
