@@ -11,11 +11,12 @@
 //   ce_counter(name, value)          'oid': the last object id given (databases and records
 //                                    share one growing sequence, so ids are never reused)
 //   ce_database(oid, name, folded, type, sorts, modified, version)
-//                                    sorts: "propid:flags" items joined by ","; version: a
-//                                    random stamp renewed by every change of the records
+//                                    sorts: "propid:flags" items joined by ","; version:
+//                                    counts the changes of the records from a random start
 //   ce_record(oid, db, bytes)        bytes: the record's text size, kept for CEDBASEINFO::dwSize
-//   ce_prop(record, position, propid, value)
-//                                    position: the place of the property in its record
+//   ce_prop(db, record, position, propid, value)
+//                                    position: the place of the property in its record; keyed
+//                                    by database first, so one database's values are one range
 
 #include "platform/system/ObjectStore.h"
 #include "platform/base/CaseFold.h"
@@ -63,12 +64,12 @@ CREATE TABLE IF NOT EXISTS ce_record(
     bytes INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS ce_record_db ON ce_record(db, bytes);
 CREATE TABLE IF NOT EXISTS ce_prop(
+    db INTEGER NOT NULL,
     record INTEGER NOT NULL,
     position INTEGER NOT NULL,
     propid INTEGER NOT NULL,
     value TEXT NOT NULL,
-    PRIMARY KEY(record, position)) WITHOUT ROWID;
-CREATE INDEX IF NOT EXISTS ce_prop_id ON ce_prop(record, propid);
+    PRIMARY KEY(db, record, position)) WITHOUT ROWID;
 )";
 
 constexpr DWORD kSupportedSortFlags =
@@ -158,15 +159,22 @@ CEOID NextOid(sqlite3* h) {
 
 // Marks the records of a database changed: a new version stamp and, for record writes, the
 // device's "now" as the last-modified time.
-bool Touch(sqlite3* h, CEOID db) {
-    Statement s(h, "UPDATE ce_database SET modified=?, version=random() WHERE oid=?");
-    return s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime())).Bind(2, static_cast<int64_t>(db)).Run();
+// The version goes up by one, so the version before the change is the one returned less one.
+// (It starts at a random value: a view cached for another device root never matches.)
+bool Touch(sqlite3* h, CEOID db, int64_t* version = nullptr) {
+    Statement s(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=? RETURNING version");
+    s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime())).Bind(2, static_cast<int64_t>(db));
+    if (!s.Step()) return false;
+    if (version) *version = s.Int(0);
+    while (s.Step()) {
+    }
+    return s.Error() == SQLITE_OK;
 }
 
-bool RecordBytes(sqlite3* h, CEOID record) {
+bool RecordBytes(sqlite3* h, CEOID db, CEOID record) {
     Statement s(h, "UPDATE ce_record SET bytes=(SELECT coalesce(sum(length(value)+1),0) FROM ce_prop "
-                   "WHERE record=ce_record.oid) WHERE oid=?");
-    return s.Bind(1, static_cast<int64_t>(record)).Run();
+                   "WHERE db=?1 AND record=?2) WHERE oid=?2");
+    return s.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(record)).Run();
 }
 
 // Text as it comes back from device.db (anything UTF-8 cannot hold becomes U+FFFD), so that a
@@ -268,15 +276,22 @@ const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
         while (s.Step()) view->entries.push_back({static_cast<CEOID>(s.Int(0)), true, {}});
     } else {
         bool noCase = (o.flags & CEDB_SORT_CASEINSENSITIVE) != 0;
-        Statement s(h, "SELECT r.oid, p.value FROM ce_record r LEFT JOIN ce_prop p "
-                       "ON p.record=r.oid AND p.propid=? WHERE r.db=?");
-        s.Bind(1, static_cast<int64_t>(o.propid)).Bind(2, static_cast<int64_t>(db));
-        while (s.Step()) {
-            Entry e;
-            e.oid = static_cast<CEOID>(s.Int(0));
-            e.has = !s.IsNull(1);
-            if (e.has) e.key = CollationKey(s.WText(1), noCase);
-            view->entries.push_back(std::move(e));
+        // The records, then the values of those that have the property: both in record order.
+        Statement records(h, "SELECT oid FROM ce_record WHERE db=?");
+        records.Bind(1, static_cast<int64_t>(db));
+        while (records.Step()) view->entries.push_back({static_cast<CEOID>(records.Int(0)), false, {}});
+        std::sort(view->entries.begin(), view->entries.end(),
+                  [](const Entry& x, const Entry& y) { return x.oid < y.oid; });
+        Statement values(h, "SELECT record, value FROM ce_prop WHERE db=? AND propid=? ORDER BY record");
+        values.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(o.propid));
+        auto next = view->entries.begin();
+        while (values.Step()) {
+            CEOID rec = static_cast<CEOID>(values.Int(0));
+            while (next != view->entries.end() && next->oid < rec) ++next;
+            if (next == view->entries.end()) break;
+            if (next->oid != rec) continue;
+            next->has = true;
+            next->key = CollationKey(values.WText(1), noCase);
         }
         std::sort(view->entries.begin(), view->entries.end(),
                   [&](const Entry& a, const Entry& b) { return Before(o, a, b); });
@@ -821,9 +836,7 @@ BOOL CeDeleteDatabaseEx(PCEGUID pguid, CEOID oid) {
             return false;
         }
         int64_t id = oid;
-        return Statement(h, "DELETE FROM ce_prop WHERE record IN (SELECT oid FROM ce_record WHERE db=?)")
-                   .Bind(1, id)
-                   .Run() &&
+        return Statement(h, "DELETE FROM ce_prop WHERE db=?").Bind(1, id).Run() &&
                Statement(h, "DELETE FROM ce_record WHERE db=?").Bind(1, id).Run() &&
                Statement(h, "DELETE FROM ce_database WHERE oid=?").Bind(1, id).Run();
     });
@@ -1014,12 +1027,40 @@ struct Prop {
     std::wstring value;
 };
 
-std::vector<Prop> LoadProps(sqlite3* h, CEOID record) {
+std::vector<Prop> LoadProps(sqlite3* h, CEOID db, CEOID record) {
     std::vector<Prop> props;
-    Statement s(h, "SELECT propid, value FROM ce_prop WHERE record=? ORDER BY position");
-    s.Bind(1, static_cast<int64_t>(record));
+    Statement s(h, "SELECT propid, value FROM ce_prop WHERE db=? AND record=? ORDER BY position");
+    s.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(record));
     while (s.Step()) props.push_back({static_cast<CEPROPID>(s.Int(0)), s.WText(1)});
     return props;
+}
+
+// A change this process has just committed: the record's properties as they now are (null when
+// it was deleted). Views that were current before it are patched instead of rebuilt.
+void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec, const std::vector<Prop>* props) {
+    for (auto it = g_views.lower_bound({db, 0, 0}); it != g_views.end() && std::get<0>(it->first) == db; ++it) {
+        OrderedView* view = it->second.get();
+        if (!view || view->version != oldVersion) continue; // stale anyway: rebuilt when next used
+        const Order o{std::get<1>(it->first), std::get<2>(it->first)};
+        auto& entries = view->entries;
+        auto found = view->index.find(rec);
+        if (found != view->index.end()) entries.erase(entries.begin() + found->second);
+        if (props) {
+            Entry e;
+            e.oid = rec;
+            if (o.propid != 0) {
+                auto p = std::find_if(props->begin(), props->end(), [&](const Prop& x) { return x.propid == o.propid; });
+                e.has = p != props->end();
+                if (e.has) e.key = CollationKey(p->value, (o.flags & CEDB_SORT_CASEINSENSITIVE) != 0);
+            }
+            auto at = std::lower_bound(entries.begin(), entries.end(), e,
+                                       [&](const Entry& a, const Entry& b) { return Before(o, a, b); });
+            entries.insert(at, std::move(e));
+        }
+        view->index.clear();
+        for (uint32_t i = 0; i < entries.size(); ++i) view->index[entries[i].oid] = i;
+        view->version = newVersion;
+    }
 }
 
 } // namespace
@@ -1069,7 +1110,7 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
             return false;
         }
         const Entry& rec = v.entries[at];
-        std::vector<Prop> stored = LoadProps(h, rec.oid);
+        std::vector<Prop> stored = LoadProps(h, hd.db, rec.oid);
         // The properties asked for, in the order asked; a missing one is marked not found.
         std::vector<const Prop*> chosen;
         std::vector<CEPROPID> ids;
@@ -1180,57 +1221,95 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
     DWORD error = 0;
     CEOID written = 0;
     const CEOID db = hd->db;
+    int64_t oldVersion = 0, newVersion = 0;
+    std::vector<Prop> now;
     bool ok = RunStore(true, error, [&](sqlite3* h) {
-        if (!DbVersion(h, db)) {
+        if (!Touch(h, db, &newVersion)) {
             error = ERROR_INVALID_HANDLE;
             return false;
         }
+        oldVersion = newVersion - 1;
         CEOID rec = oidRecord;
-        int64_t nextPosition = 0;
+        const int64_t dbId = db;
         if (rec == 0) {
+            // A new record: its properties in array order, a repeated identifier keeping its
+            // first place and its last value.
+            std::vector<std::pair<CEPROPID, std::string>> props;
+            int64_t chars = 0;
+            for (WORD i = 0; i < cPropID; ++i) {
+                const CEPROPVAL& pv = rgPropVal[i];
+                std::string value = device::ToUtf8(pv.val.lpwstr);
+                auto it = std::find_if(props.begin(), props.end(), [&](const auto& p) { return p.first == pv.propid; });
+                if (it != props.end())
+                    it->second = std::move(value);
+                else
+                    props.emplace_back(pv.propid, std::move(value));
+            }
+            for (const auto& p : props) chars += static_cast<int64_t>(device::FromUtf8(p.second).size()) + 1;
             rec = NextOid(h);
             if (!rec) return false;
-            if (!Statement(h, "INSERT INTO ce_record(oid, db) VALUES(?,?)")
+            if (!Statement(h, "INSERT INTO ce_record(oid, db, bytes) VALUES(?,?,?)")
                      .Bind(1, static_cast<int64_t>(rec))
-                     .Bind(2, static_cast<int64_t>(db))
+                     .Bind(2, dbId)
+                     .Bind(3, chars)
                      .Run())
                 return false;
-        } else {
-            CEOID parent = 0;
-            if (!RecordParent(h, rec, parent) || parent != db) {
-                error = ERROR_INVALID_PARAMETER;
-                return false;
+            int64_t position = 0;
+            for (const auto& p : props) {
+                if (!Statement(h, "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)")
+                         .Bind(1, dbId)
+                         .Bind(2, static_cast<int64_t>(rec))
+                         .Bind(3, position++)
+                         .Bind(4, static_cast<int64_t>(p.first))
+                         .Bind(5, std::string_view(p.second))
+                         .Run())
+                    return false;
             }
-            Statement s(h, "SELECT coalesce(max(position)+1, 0) FROM ce_prop WHERE record=?");
-            if (s.Bind(1, static_cast<int64_t>(rec)).Step()) nextPosition = s.Int(0);
+            for (auto& p : props) now.push_back({p.first, device::FromUtf8(p.second)});
+            written = rec;
+            return true;
+        }
+        CEOID parent = 0;
+        if (!RecordParent(h, rec, parent) || parent != db) {
+            error = ERROR_INVALID_PARAMETER;
+            return false;
+        }
+        int64_t nextPosition = 0;
+        {
+            Statement s(h, "SELECT coalesce(max(position)+1, 0) FROM ce_prop WHERE db=? AND record=?");
+            if (s.Bind(1, dbId).Bind(2, static_cast<int64_t>(rec)).Step()) nextPosition = s.Int(0);
         }
         for (WORD i = 0; i < cPropID; ++i) {
             const CEPROPVAL& pv = rgPropVal[i];
             if (pv.wFlags & CEDB_PROPDELETE) {
-                if (!Statement(h, "DELETE FROM ce_prop WHERE record=? AND propid=?")
-                         .Bind(1, static_cast<int64_t>(rec))
-                         .Bind(2, static_cast<int64_t>(pv.propid))
+                if (!Statement(h, "DELETE FROM ce_prop WHERE db=? AND record=? AND propid=?")
+                         .Bind(1, dbId)
+                         .Bind(2, static_cast<int64_t>(rec))
+                         .Bind(3, static_cast<int64_t>(pv.propid))
                          .Run())
                     return false;
                 continue;
             }
             std::string value = device::ToUtf8(pv.val.lpwstr);
-            Statement update(h, "UPDATE ce_prop SET value=? WHERE record=? AND propid=?");
+            Statement update(h, "UPDATE ce_prop SET value=? WHERE db=? AND record=? AND propid=?");
             if (!update.Bind(1, std::string_view(value))
-                     .Bind(2, static_cast<int64_t>(rec))
-                     .Bind(3, static_cast<int64_t>(pv.propid))
+                     .Bind(2, dbId)
+                     .Bind(3, static_cast<int64_t>(rec))
+                     .Bind(4, static_cast<int64_t>(pv.propid))
                      .Run())
                 return false;
             if (sqlite3_changes(h) > 0) continue; // rewritten in its place
-            if (!Statement(h, "INSERT INTO ce_prop(record, position, propid, value) VALUES(?,?,?,?)")
-                     .Bind(1, static_cast<int64_t>(rec))
-                     .Bind(2, nextPosition++)
-                     .Bind(3, static_cast<int64_t>(pv.propid))
-                     .Bind(4, std::string_view(value))
+            if (!Statement(h, "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)")
+                     .Bind(1, dbId)
+                     .Bind(2, static_cast<int64_t>(rec))
+                     .Bind(3, nextPosition++)
+                     .Bind(4, static_cast<int64_t>(pv.propid))
+                     .Bind(5, std::string_view(value))
                      .Run())
                 return false;
         }
-        if (!RecordBytes(h, rec) || !Touch(h, db)) return false;
+        if (!RecordBytes(h, db, rec)) return false;
+        now = LoadProps(h, db, rec);
         written = rec;
         return true;
     });
@@ -1238,6 +1317,7 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
         SetLastError(error);
         return 0;
     }
+    ApplyToViews(db, oldVersion, newVersion, written, &now);
     return written;
 }
 
@@ -1254,23 +1334,26 @@ BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
     }
     const CEOID db = hd->db;
     DWORD error = 0;
+    int64_t oldVersion = 0, newVersion = 0;
     bool ok = RunStore(true, error, [&](sqlite3* h) {
-        if (!DbVersion(h, db)) {
+        if (!Touch(h, db, &newVersion)) {
             error = ERROR_INVALID_HANDLE;
             return false;
         }
+        oldVersion = newVersion - 1;
         CEOID parent = 0;
         if (!RecordParent(h, oidRecord, parent) || parent != db) {
             error = ERROR_INVALID_PARAMETER;
             return false;
         }
         int64_t id = oidRecord;
-        return Statement(h, "DELETE FROM ce_prop WHERE record=?").Bind(1, id).Run() &&
-               Statement(h, "DELETE FROM ce_record WHERE oid=?").Bind(1, id).Run() && Touch(h, db);
+        return Statement(h, "DELETE FROM ce_prop WHERE db=? AND record=?").Bind(1, static_cast<int64_t>(db)).Bind(2, id).Run() &&
+               Statement(h, "DELETE FROM ce_record WHERE oid=?").Bind(1, id).Run();
     });
     if (!ok) {
         SetLastError(error);
         return FALSE;
     }
+    ApplyToViews(db, oldVersion, newVersion, oidRecord, nullptr);
     return TRUE;
 }
