@@ -1,0 +1,63 @@
+#pragma once
+// The window manager's side facing the display back ends and the tests: the screen framebuffer
+// and shape, rotation, the input panel, injected stylus and key input, and the hook through which
+// a back end pumps its events and shows frames.
+
+#include "platform/base/WinTypes.h"
+#include "platform/gdi/Bitmap.h"
+
+#include <functional>
+#include <string>
+
+namespace device::ui {
+
+struct DisplayHooks;
+
+// Registers the back end; the calling thread becomes the display thread (the one whose message
+// waits pump host events and present frames). Null unregisters.
+void SetDisplayHooks(const DisplayHooks* hooks);
+
+// The screen. The framebuffer is a 32-bit bitmap of the screen's size that every window draws on.
+struct ScreenShape {
+    int width = 240;
+    int height = 320;
+    int dpi = 96;
+};
+ScreenShape GetScreenShape();
+// Resets the screen (tests): a new shape, the input panel down, every window repainted.
+void SetScreenShape(int width, int height);
+// Turns the screen a quarter (width and height swap), then tells every top-level window
+// (WM_SETTINGCHANGE with SPI_SETWORKAREA).
+void RotateScreen();
+// Runs f with the framebuffer, under the window manager's lock (keep it short).
+void WithFramebuffer(const std::function<void(const gdi::Bitmap&)>& f);
+// Copy of the screen (bars and panel included) for screenshots.
+std::unique_ptr<gdi::Bitmap> CopyScreen();
+// The taskbar's height and the input panel's height, in pixels.
+constexpr int kTaskbarHeight = 26;
+constexpr int kSipHeight = 80;
+RECT WorkArea();
+RECT SipRect();
+bool IsSipUp();
+// Raises or lowers the input panel; when that changes its state every top-level window hears
+// WM_SETTINGCHANGE with SPI_SETSIPINFO.
+void SetSipUp(bool up);
+// The wait cursor is showing.
+bool IsBusyCursor();
+// Counts MessageBeep calls (tests).
+int BeepCount();
+
+// Injected input, in screen coordinates, as the stylus and keys produce it. Safe from any thread;
+// the messages reach the target window's queue.
+enum class StylusAction { Down, Move, Up };
+void InjectStylus(StylusAction action, POINT screen);
+// A key going down or up; ch is the character TranslateMessage makes of it (0: derived from vk).
+void InjectKey(UINT vk, bool down, WCHAR ch = 0);
+// Types text: a key down, its character and a key up for every character.
+void InjectText(const std::wstring& text);
+
+// Processes every pending message of the calling thread (sent, posted, paint, due timers),
+// translating and dispatching, until none is left; returns how many were dispatched.
+int PumpUntilIdle(int limit = 100000);
+
+} // namespace device::ui

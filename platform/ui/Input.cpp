@@ -1,0 +1,328 @@
+// Focus, activation, capture, and input: stylus taps and drags become mouse messages for the
+// window under the stylus (or the capture), keys go to the focus window, and TranslateMessage
+// makes characters of key presses. Taps on the input panel type its keys.
+//
+// [SECTION] Focus and activation
+// [SECTION] Capture and cursor position
+// [SECTION] Injected input
+// [SECTION] Keys and characters
+
+#include "platform/ui/DeviceUi.h"
+#include "platform/ui/WindowManager.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdlib>
+
+namespace device::ui {
+
+namespace {
+
+std::mutex g_keyLock;
+std::array<bool, 256> g_keyDown{};
+std::deque<std::pair<UINT, WCHAR>> g_typed;  // characters of injected key presses, in order
+bool g_stylusDown = false;
+HWND g_lastDownWindow = nullptr;
+Clock::time_point g_lastDownTime{};
+POINT g_lastDownPoint{0, 0};
+
+constexpr int kDoubleClickMs = 500;
+
+} // namespace
+
+void ForgetWindowInInput(HWND hwnd) {
+    WmState& s = Wm();
+    if (s.focus == hwnd) s.focus = nullptr;
+    if (s.active == hwnd) {
+        s.active = nullptr;
+        MarkShellDirty();
+    }
+    if (s.capture == hwnd) s.capture = nullptr;
+    if (g_lastDownWindow == hwnd) g_lastDownWindow = nullptr;
+}
+
+} // namespace device::ui
+
+using namespace device::ui;
+
+// [SECTION] Focus and activation ---------------------------------------------------------------
+
+HWND GetFocus() {
+    std::lock_guard lock(Wm().lock);
+    return Wm().focus;
+}
+
+HWND GetActiveWindow() {
+    std::lock_guard lock(Wm().lock);
+    return Wm().active;
+}
+
+HWND GetForegroundWindow() { return GetActiveWindow(); }
+BOOL SetForegroundWindow(HWND hwnd) { return SetActiveWindow(hwnd) || GetActiveWindow() == hwnd; }
+
+HWND SetActiveWindow(HWND hwnd) {
+    WmState& s = Wm();
+    HWND old;
+    {
+        std::lock_guard lock(s.lock);
+        if (hwnd) {
+            if (!FindOrError(hwnd)) return nullptr;
+            hwnd = TopLevelOf(hwnd);
+        }
+        old = s.active;
+        if (old == hwnd) return old;
+        s.active = hwnd;
+        MarkShellDirty();
+    }
+    if (old && IsWindow(old)) SendMessageW(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
+    if (hwnd && IsWindow(hwnd)) SendMessageW(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), reinterpret_cast<LPARAM>(old));
+    return old;
+}
+
+HWND SetFocus(HWND hwnd) {
+    WmState& s = Wm();
+    HWND old;
+    HWND top = nullptr;
+    {
+        std::lock_guard lock(s.lock);
+        if (hwnd && !FindOrError(hwnd)) return nullptr;
+        old = s.focus;
+        if (old == hwnd) return old;
+        if (hwnd) top = TopLevelOf(hwnd);
+    }
+    if (top && GetActiveWindow() != top) {
+        SetActiveWindow(top);
+        // The activation may already have placed the focus.
+        std::lock_guard lock(s.lock);
+        if (s.focus == hwnd) return old;
+        old = s.focus;
+    }
+    if (old && IsWindow(old)) SendMessageW(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+    {
+        std::lock_guard lock(s.lock);
+        if (hwnd && !Find(hwnd)) return nullptr;  // destroyed by the old focus window's handler
+        s.focus = hwnd;
+    }
+    if (hwnd) SendMessageW(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    return old;
+}
+
+// [SECTION] Capture and cursor position --------------------------------------------------------
+
+HWND SetCapture(HWND hwnd) {
+    WmState& s = Wm();
+    HWND old;
+    {
+        std::lock_guard lock(s.lock);
+        if (hwnd && !FindOrError(hwnd)) return nullptr;
+        old = s.capture;
+        s.capture = hwnd;
+    }
+    if (old && old != hwnd && IsWindow(old)) SendMessageW(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+    return old;
+}
+
+BOOL ReleaseCapture() {
+    WmState& s = Wm();
+    HWND old;
+    {
+        std::lock_guard lock(s.lock);
+        old = s.capture;
+        s.capture = nullptr;
+    }
+    if (old && IsWindow(old)) SendMessageW(old, WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+HWND GetCapture() {
+    std::lock_guard lock(Wm().lock);
+    return Wm().capture;
+}
+
+BOOL GetCursorPos(LPPOINT point) {
+    if (!point) return FALSE;
+    std::lock_guard lock(Wm().lock);
+    *point = Wm().cursor;
+    return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+    std::lock_guard lock(Wm().lock);
+    Wm().cursor = POINT{x, y};
+    return TRUE;
+}
+
+UINT GetDoubleClickTime() { return kDoubleClickMs; }
+
+// [SECTION] Injected input ---------------------------------------------------------------------
+
+void device::ui::InjectStylus(StylusAction action, POINT pt) {
+    WmState& s = Wm();
+    {
+        std::lock_guard lock(s.lock);
+        s.cursor = pt;
+    }
+    if (action == StylusAction::Down) {
+        if (IsSipUp()) {
+            RECT panel = SipRect();
+            if (pt.x >= panel.left && pt.x < panel.right && pt.y >= panel.top && pt.y < panel.bottom) {
+                for (const SipKey& key : SipKeys(panel))
+                    if (pt.x >= key.rect.left && pt.x < key.rect.right && pt.y >= key.rect.top && pt.y < key.rect.bottom) {
+                        InjectKey(key.vk, true, key.ch);
+                        InjectKey(key.vk, false, key.ch);
+                        break;
+                    }
+                return;
+            }
+        }
+    }
+    HWND capture = GetCapture();
+    HWND target = capture;
+    if (!target) {
+        // Between a tap and its release the stylus stays with the window it went down on.
+        std::lock_guard lock(s.lock);
+        if (action != StylusAction::Down && g_stylusDown && Find(g_lastDownWindow)) target = g_lastDownWindow;
+    }
+    if (!target) target = WindowFromPoint(pt);
+    if (action == StylusAction::Up) {
+        std::lock_guard lock(s.lock);
+        g_stylusDown = false;
+    }
+    if (!target) return;
+
+    UINT msg = action == StylusAction::Down ? WM_LBUTTONDOWN : action == StylusAction::Up ? WM_LBUTTONUP : WM_MOUSEMOVE;
+    if (action == StylusAction::Down) {
+        HWND top;
+        DWORD ex = 0;
+        {
+            std::lock_guard lock(s.lock);
+            top = TopLevelOf(target);
+            if (Window* t = Find(top)) ex = t->exStyle;
+        }
+        if (top && !(ex & WS_EX_NOACTIVATE) && GetActiveWindow() != top) SetActiveWindow(top);
+        std::lock_guard lock(s.lock);
+        Window* w = Find(target);
+        if (!w) return;
+        auto now = Clock::now();
+        bool dbl = (w->cls->wc.style & CS_DBLCLKS) && g_lastDownWindow == target &&
+                   now - g_lastDownTime <= std::chrono::milliseconds(kDoubleClickMs) &&
+                   std::abs(pt.x - g_lastDownPoint.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                   std::abs(pt.y - g_lastDownPoint.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+        if (dbl) {
+            msg = WM_LBUTTONDBLCLK;
+            g_lastDownTime = Clock::time_point{};
+        } else {
+            g_lastDownTime = now;
+        }
+        g_lastDownWindow = target;
+        g_lastDownPoint = pt;
+        g_stylusDown = true;
+    }
+    POINT client;
+    bool down;
+    {
+        std::lock_guard lock(s.lock);
+        Window* w = Find(target);
+        if (!w) return;
+        POINT o = ClientOrigin(*w);
+        client = POINT{pt.x - o.x, pt.y - o.y};
+        down = g_stylusDown;
+    }
+    {
+        std::lock_guard lock(g_keyLock);
+        g_keyDown[VK_LBUTTON] = down;
+    }
+    PostMessageInternal(target, msg, down ? MK_LBUTTON : 0, MAKELPARAM(client.x, client.y), pt);
+}
+
+void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
+    vk &= 0xFF;
+    {
+        std::lock_guard lock(g_keyLock);
+        g_keyDown[vk] = down;
+        if (down) g_typed.emplace_back(vk, ch);
+    }
+    HWND target;
+    POINT pt;
+    {
+        std::lock_guard lock(Wm().lock);
+        target = Wm().focus ? Wm().focus : Wm().active;
+        pt = Wm().cursor;
+    }
+    if (!target) {
+        std::lock_guard lock(g_keyLock);
+        if (down && !g_typed.empty()) g_typed.pop_back();
+        return;
+    }
+    LPARAM lParam = 1;
+    if (!down) lParam |= static_cast<LPARAM>(0xC0000000u);
+    PostMessageInternal(target, down ? WM_KEYDOWN : WM_KEYUP, vk, lParam, pt);
+}
+
+static UINT VkForChar(WCHAR ch) {
+    if (ch >= L'a' && ch <= L'z') return static_cast<UINT>(ch - L'a' + 'A');
+    if ((ch >= L'A' && ch <= L'Z') || (ch >= L'0' && ch <= L'9')) return static_cast<UINT>(ch);
+    switch (ch) {
+    case L' ': return VK_SPACE;
+    case L'\r':
+    case L'\n': return VK_RETURN;
+    case L'\b': return VK_BACK;
+    case L'\t': return VK_TAB;
+    case 0x1B: return VK_ESCAPE;
+    default: return 0xE5;  // a key the panel produced only as a character
+    }
+}
+
+void device::ui::InjectText(const std::wstring& text) {
+    for (WCHAR ch : text) {
+        WCHAR c = ch == L'\n' ? L'\r' : ch;
+        UINT vk = VkForChar(c);
+        InjectKey(vk, true, c);
+        InjectKey(vk, false, c);
+    }
+}
+
+// [SECTION] Keys and characters ----------------------------------------------------------------
+
+SHORT GetKeyState(int key) {
+    std::lock_guard lock(g_keyLock);
+    return g_keyDown[static_cast<size_t>(key) & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
+}
+
+SHORT GetAsyncKeyState(int key) { return GetKeyState(key); }
+
+BOOL TranslateMessage(const MSG* msg) {
+    if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;
+    UINT vk = static_cast<UINT>(msg->wParam) & 0xFF;
+    WCHAR ch = 0;
+    bool found = false;
+    bool shift;
+    {
+        std::lock_guard lock(g_keyLock);
+        auto it = std::find_if(g_typed.begin(), g_typed.end(), [&](const auto& p) { return p.first == vk; });
+        if (it != g_typed.end()) {
+            ch = it->second;
+            found = ch != 0;
+            g_typed.erase(it);
+        }
+        shift = g_keyDown[VK_SHIFT];
+    }
+    if (!found) {
+        if (vk >= 'A' && vk <= 'Z') ch = static_cast<WCHAR>(shift ? vk : vk - 'A' + 'a');
+        else if (vk >= '0' && vk <= '9') ch = static_cast<WCHAR>(vk);
+        else if (vk == VK_SPACE) ch = L' ';
+        else if (vk == VK_RETURN) ch = L'\r';
+        else if (vk == VK_BACK) ch = L'\b';
+        else if (vk == VK_TAB) ch = L'\t';
+        else if (vk == VK_ESCAPE) ch = 0x1B;
+    }
+    if (!ch) return FALSE;
+    // The character comes next, before anything else already queued.
+    std::shared_ptr<ThreadQueue> q = CurrentQueue();
+    std::lock_guard lock(Wm().lock);
+    q->posted.push_front(MSG{msg->hwnd, msg->message == WM_SYSKEYDOWN ? static_cast<UINT>(WM_SYSCHAR) : static_cast<UINT>(WM_CHAR),
+                             static_cast<WPARAM>(ch), msg->lParam, msg->time, msg->pt});
+    WakeQueue(*q);
+    return TRUE;
+}
