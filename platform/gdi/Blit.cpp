@@ -103,7 +103,7 @@ void Run(BlitJob& job) {
             }
             continue;
         }
-        if (needSource && stretched && job.fore == 0xCC && job.back == 0xCC && !job.mask &&
+        if (needSource && job.fore == 0xCC && job.back == 0xCC && !job.mask &&
             srcBmp->Format() == PixelFormat::Xrgb32 && dstBmp->Format() == PixelFormat::Xrgb32) {
             for (int y = r.top; y < r.bottom; ++y) {
                 int sy = rowMap[y - job.dy];

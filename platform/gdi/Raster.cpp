@@ -1,6 +1,11 @@
 #include "platform/gdi/Raster.h"
 
 #include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace device::gdi::raster {
 
@@ -39,42 +44,91 @@ void Fill(Bitmap& bmp, const Region& clip, const RECT& r, uint32_t rgb, int rop2
     }
 }
 
+// x / 255 rounded to nearest, exact for 0 <= x <= 255 * 255.
+static inline uint32_t Div255(uint32_t x) {
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+static inline uint32_t Blend(uint32_t src, uint32_t dst, uint32_t a) {
+    // Red and blue side by side in 16-bit lanes, green alone; each lane divided by 255 with
+    // rounding (the Div255 rule lane by lane).
+    const uint32_t inv = 255 - a;
+    uint32_t rb = (src & 0xFF00FF) * a + (dst & 0xFF00FF) * inv + 0x00800080;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+    uint32_t g = Div255(((src >> 8) & 0xFF) * a + ((dst >> 8) & 0xFF) * inv);
+    return rb | (g << 8);
+}
+
 void Coverage(Bitmap& bmp, const Region& clip, int x, int y, const uint8_t* cov, int w, int h, int pitch,
-              uint32_t rgb) {
+              uint32_t rgb, bool binary) {
     RECT area{x, y, x + w, y + h};
-    const uint32_t sr = (rgb >> 16) & 0xFF, sg = (rgb >> 8) & 0xFF, sb = rgb & 0xFF;
     for (const RECT& c : clip.Rects()) {
         RECT i = RectIntersect(area, c);
         if (RectEmpty(i)) continue;
         for (int py = i.top; py < i.bottom; ++py) {
-            const uint8_t* src = cov + static_cast<size_t>(py - y) * pitch - x;
+            const uint8_t* src = cov + static_cast<size_t>(py - y) * pitch;
             if (bmp.Format() == PixelFormat::Xrgb32) {
-                uint32_t* row = bmp.Row32(py);
-                for (int px = i.left; px < i.right; ++px) {
-                    uint32_t a = src[px];
-                    if (a == 0) continue;
-                    if (a == 255) {
-                        row[px] = rgb;
-                        continue;
+                uint32_t* __restrict row = bmp.Row32(py) + i.left;
+                const uint8_t* __restrict a = src + (i.left - x);
+                const int n = i.right - i.left;
+                if (binary) {
+                    for (int k = 0; k < n; ++k)
+                        if (a[k]) row[k] = rgb;
+                } else {
+                    // 8-bit blend: coverage 0 gives the destination back and 255 the colour
+                    // exactly (255 counts as 256). Runs of four empty or four full pixels,
+                    // common in glyphs, skip the arithmetic.
+                    const uint32_t srb = rgb & 0xFF00FF, sg = rgb & 0xFF00;
+                    auto blend = [&](int k) {
+                        uint32_t w = a[k] + (a[k] >> 7), d = row[k];
+                        uint32_t rb = (srb * w + (d & 0xFF00FF) * (256 - w)) >> 8;
+                        uint32_t g = (sg * w + (d & 0xFF00) * (256 - w)) >> 8;
+                        row[k] = (rb & 0xFF00FF) | (g & 0xFF00);
+                    };
+                    int k = 0;
+                    for (; k + 4 <= n; k += 4) {
+                        uint32_t four;
+                        std::memcpy(&four, a + k, 4);
+                        if (four == 0) continue;
+                        if (four == 0xFFFFFFFFu) {
+                            row[k] = row[k + 1] = row[k + 2] = row[k + 3] = rgb;
+                            continue;
+                        }
+#if defined(__SSE2__)
+                        // Four pixels at once in 16-bit lanes: (s * w + d * (256 - w)) >> 8.
+                        const __m128i zero = _mm_setzero_si128();
+                        __m128i cov = _mm_cvtsi32_si128(static_cast<int>(four));
+                        __m128i w = _mm_unpacklo_epi8(cov, zero);
+                        w = _mm_add_epi16(w, _mm_srli_epi16(w, 7));
+                        __m128i w2 = _mm_unpacklo_epi16(w, w);
+                        __m128i wLo = _mm_unpacklo_epi32(w2, w2), wHi = _mm_unpackhi_epi32(w2, w2);
+                        __m128i full = _mm_set1_epi16(256);
+                        __m128i src = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(rgb)), zero);
+                        src = _mm_unpacklo_epi64(src, src);
+                        __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
+                        __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
+                        __m128i rLo = _mm_srli_epi16(
+                            _mm_add_epi16(_mm_mullo_epi16(src, wLo), _mm_mullo_epi16(dLo, _mm_sub_epi16(full, wLo))), 8);
+                        __m128i rHi = _mm_srli_epi16(
+                            _mm_add_epi16(_mm_mullo_epi16(src, wHi), _mm_mullo_epi16(dHi, _mm_sub_epi16(full, wHi))), 8);
+                        __m128i out = _mm_and_si128(_mm_packus_epi16(rLo, rHi), _mm_set1_epi32(0xFFFFFF));
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), out);
+#else
+                        blend(k);
+                        blend(k + 1);
+                        blend(k + 2);
+                        blend(k + 3);
+#endif
                     }
-                    uint32_t d = row[px];
-                    uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
-                    uint32_t inv = 255 - a;
-                    uint32_t r = (sr * a + dr * inv + 127) / 255;
-                    uint32_t g = (sg * a + dg * inv + 127) / 255;
-                    uint32_t b = (sb * a + db * inv + 127) / 255;
-                    row[px] = (r << 16) | (g << 8) | b;
+                    for (; k < n; ++k)
+                        if (a[k]) blend(k);
                 }
             } else {
                 for (int px = i.left; px < i.right; ++px) {
-                    uint32_t a = src[px];
+                    uint32_t a = src[px - x];
                     if (a == 0) continue;
-                    uint32_t d = bmp.Get(px, py);
-                    uint32_t inv = 255 - a;
-                    uint32_t r = (sr * a + ((d >> 16) & 0xFF) * inv + 127) / 255;
-                    uint32_t g = (sg * a + ((d >> 8) & 0xFF) * inv + 127) / 255;
-                    uint32_t b = (sb * a + (d & 0xFF) * inv + 127) / 255;
-                    bmp.Put(px, py, (r << 16) | (g << 8) | b);
+                    bmp.Put(px, py, a == 255 ? rgb : Blend(rgb, bmp.Get(px, py), a));
                 }
             }
         }

@@ -82,8 +82,9 @@ void ThinLine(DeviceContext& ctx, int x0, int y0, int x1, int y1, int& step) {
     const long long n = xMajor ? adx : ady;  // points drawn: the last one is left out
     const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
     const int style = ctx.state.pen->style;
+    // Both pen patterns repeat every 8 pixels: the phase is kept modulo 8.
     const int startStep = step;
-    step += static_cast<int>(n & 0x3FFFFFFF);
+    step = static_cast<int>((static_cast<long long>(step) + n) % 8);
     if (n == 0 || RectEmpty(box)) return;
     auto minorAt = [&](long long i) { return (2 * i * minor + major) / (2 * major); };
     // Steps whose major coordinate is inside the box.
@@ -122,7 +123,7 @@ void ThinLine(DeviceContext& ctx, int x0, int y0, int x1, int y1, int& step) {
     const uint32_t rgb = ctx.PenRgb();
     const int rop = ctx.state.rop2;
     for (long long i = a2; i < b2; ++i) {
-        if (!PatternOn(style, static_cast<int>((startStep + i) & 0x3FFFFFFF))) continue;
+        if (!PatternOn(style, static_cast<int>((startStep + i) % 8))) continue;
         long long m = mo + ms * i, k = no + ns * minorAt(i);
         int x = static_cast<int>(xMajor ? m : k), y = static_cast<int>(xMajor ? k : m);
         raster::Pixel(*bmp, clip, x, y, rgb, rop);
@@ -367,7 +368,7 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int 
     DeviceContext* ctx = FindDc(dc);
     if (!ctx) return FALSE;
     RecordRect(*ctx, "RoundRect", RECT{left, top, right, bottom});
-    BoxShape(*ctx, ctx->ToTarget(RECT{left, top, right, bottom}), std::abs(width), std::abs(height), true);
+    BoxShape(*ctx, ctx->ToTarget(RECT{left, top, right, bottom}), std::fabs(static_cast<double>(width)), std::fabs(static_cast<double>(height)), true);
     return TRUE;
 }
 

@@ -46,8 +46,10 @@ private:
     std::mt19937 m_rng;
 };
 
-TEST(Fuzz, RandomCallsNeverCrashOrWriteOutOfBounds) {
-    Fuzzer f(20261209);
+class Fuzz : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(Fuzz, RandomCallsNeverCrashOrWriteOutOfBounds) {
+    Fuzzer f(GetParam());
     std::vector<HDC> dcs;
     std::vector<HGDIOBJ> objects;
     std::vector<HBITMAP> bitmaps;
@@ -135,14 +137,15 @@ TEST(Fuzz, RandomCallsNeverCrashOrWriteOutOfBounds) {
             }
     }
     // Everything still works afterwards.
-    SetViewportOrgEx(colourDc, 0, 0, nullptr);
-    SetWindowOrgEx(colourDc, 0, 0, nullptr);
-    SelectClipRgn(colourDc, nullptr);
-    SelectObject(colourDc, colour);
-    EXPECT_NE(SetPixel(colourDc, 3, 3, RGB(1, 2, 3)), static_cast<COLORREF>(-1));
-    EXPECT_EQ(GetPixel(colourDc, 3, 3), RGB(1, 2, 3));
     for (HDC d : {colourDc, monoDc, dibDc, surfaceDc}) EXPECT_TRUE(DeleteDC(d));
+    gditest::Canvas after(8, 8);
+    EXPECT_EQ(SetPixel(after.Dc(), 3, 3, RGB(1, 2, 3)), RGB(1, 2, 3));
+    EXPECT_EQ(GetPixel(after.Dc(), 3, 3), RGB(1, 2, 3));
+    EXPECT_TRUE(Rectangle(after.Dc(), 0, 0, 8, 8));
+    EXPECT_EQ(after.At(7, 7), RGB(0, 0, 0));
     for (HGDIOBJ o : objects) DeleteObject(o);
 }
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Fuzz, ::testing::Values(20261209u, 1u, 77u, 4242u));
 
 } // namespace

@@ -197,6 +197,25 @@ TEST(TextOut, AntialiasingBlendsAndPlainTextDoesNot) {
     EXPECT_GT(smooth.size(), 4u);
 }
 
+TEST(TextOut, AntialiasedEdgesMixTextAndBackgroundChannelByChannel) {
+    Canvas c(120, 20, RGB(0, 0, 255));
+    FontScope f(c.Dc(), MakeFont(-13, FW_NORMAL, L"Arial", ANTIALIASED_QUALITY));
+    SetBkMode(c.Dc(), TRANSPARENT);
+    SetTextColor(c.Dc(), RGB(255, 0, 0));
+    TextOutW(c.Dc(), 2, 2, L"Mixing WWW %@ 0123", 18);
+    int mixed = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 120; ++x) {
+            COLORREF p = c.At(x, y);
+            // Every pixel lies on the line from blue to red: no green, red + blue = 255 (+-1).
+            EXPECT_EQ(GetGValue(p), 0) << x << "," << y;
+            EXPECT_NEAR(GetRValue(p) + GetBValue(p), 255, 1) << x << "," << y;
+            mixed += GetRValue(p) > 10 && GetBValue(p) > 10;
+        }
+    EXPECT_GT(mixed, 30);
+    EXPECT_GT(c.Count(RGB(255, 0, 0)), 10);
+}
+
 TEST(TextOut, UnderlinedFontDrawsALineAcrossTheExtent) {
     Canvas c(80, 20);
     FontScope f(c.Dc(), MakeFont(-12, FW_NORMAL, L"Arial", DEFAULT_QUALITY, true));
