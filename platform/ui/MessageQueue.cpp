@@ -502,7 +502,10 @@ LRESULT DispatchMessageW(const MSG* msg) {
         // A handler that neither painted nor validated would get WM_PAINT forever.
         std::lock_guard lock(s.lock);
         Window* w = Find(msg->hwnd);
-        if (w && !w->painted) ClearUpdate(*w);
+        if (w && !w->painted) {
+            ClearUpdate(*w);
+            w->frame = false;
+        }
     }
     return r;
 }
