@@ -7,6 +7,7 @@
 #include "platform/gdi/Raster.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 using namespace device::gdi;
@@ -48,6 +49,15 @@ void Run(BlitJob& job) {
     if (!dstBmp) return;
     bool needSource = UsesSource(job.fore) || UsesSource(job.back) || job.keyed;
     if (needSource && !srcBmp) return;
+    // A blit within one bitmap (scrolling) reads from a copy, so that overlapping areas move
+    // as a whole instead of smearing.
+    std::unique_ptr<Bitmap> copy;
+    if (needSource && srcBmp == dstBmp) {
+        copy = Bitmap::Create(srcBmp->Width(), srcBmp->Height(), srcBmp->Format());
+        for (int y = 0; y < srcBmp->Height(); ++y)
+            std::copy(srcBmp->Row(y), srcBmp->Row(y) + srcBmp->Stride(), copy->Row(y));
+        srcBmp = copy.get();
+    }
     bool needPattern = UsesPattern(job.fore) || UsesPattern(job.back);
     bool stretched = job.sw != job.dw || job.sh != job.dh || job.flipX || job.flipY;
 

@@ -117,6 +117,7 @@ bool FontInstance::Open(const LOGFONTW& request) {
     if (!m_face) return false;
     m_fallback = Face::Open(kDejaVuSans, pixels);  // optional
 
+    m_fixedPitch = FT_IS_FIXED_WIDTH(f) != 0;
     double scale = pixels / upem;
     m_ascent = static_cast<int>(std::lround(winAscent * scale));
     m_descent = static_cast<int>(std::lround(winDescent * scale));

@@ -51,6 +51,7 @@ public:
     int UnderlineThickness() const { return m_underlineThickness; }
     int StrikeoutPosition() const { return m_strikePos; }     // rows above the baseline
     bool Antialiased() const { return m_antialiased; }
+    bool FixedPitch() const { return m_fixedPitch; }
     const std::string& FilePath() const { return m_path; }
 
     // The glyph of a character, rendered once and kept (the cache is keyed by this instance's
@@ -69,7 +70,7 @@ private:
     std::unique_ptr<Face> m_face;
     std::unique_ptr<Face> m_fallback;
     bool m_antialiased = false;
-    bool m_synthItalic = false;
+    bool m_fixedPitch = false;
     int m_ascent = 0, m_descent = 0, m_internalLeading = 0, m_externalLeading = 0;
     int m_aveCharWidth = 0, m_maxCharWidth = 0;
     int m_underlinePos = 1, m_underlineThickness = 1, m_strikePos = 3;

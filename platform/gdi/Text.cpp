@@ -363,8 +363,9 @@ BOOL GetTextMetricsW(HDC dc, LPTEXTMETRICW tm) {
     tm->tmItalic = lf.lfItalic ? 1 : 0;
     tm->tmUnderlined = lf.lfUnderline ? 1 : 0;
     tm->tmStruckOut = lf.lfStrikeOut ? 1 : 0;
-    // The low bit set means variable pitch, as the device reports it.
-    tm->tmPitchAndFamily = static_cast<BYTE>(FF_SWISS | TMPF_VECTOR | TMPF_TRUETYPE | TMPF_FIXED_PITCH);
+    // TMPF_FIXED_PITCH set means a variable-pitch font, as the device reports it.
+    tm->tmPitchAndFamily = static_cast<BYTE>((font->FixedPitch() ? FF_MODERN : FF_SWISS) | TMPF_VECTOR | TMPF_TRUETYPE |
+                                             (font->FixedPitch() ? 0 : TMPF_FIXED_PITCH));
     tm->tmCharSet = lf.lfCharSet;
     return TRUE;
 }

@@ -70,6 +70,42 @@ TEST(Blits, SourceOutsideItsBitmapLeavesTheDestination) {
     EXPECT_TRUE(BitBlt(dst.Dc(), -3, -3, 5, 5, src.Dc(), -1, -1, SRCCOPY));
 }
 
+TEST(Blits, OverlappingCopyWithinOneBitmapMovesTheAreaWhole) {
+    // Scrolling down and up by two rows within the same bitmap.
+    for (int shift : {2, -2}) {
+        Canvas c(1, 8);
+        for (int y = 0; y < 8; ++y) SetPixel(c.Dc(), 0, y, RGB(y, 0, 0));
+        BitBlt(c.Dc(), 0, shift > 0 ? shift : 0, 1, 6, c.Dc(), 0, shift > 0 ? 0 : -shift, SRCCOPY);
+        for (int y = 0; y < 6; ++y) {
+            int dest = shift > 0 ? y + shift : y;
+            int src = shift > 0 ? y : y - shift;
+            EXPECT_EQ(c.At(0, dest), RGB(src, 0, 0)) << "shift " << shift << " row " << dest;
+        }
+    }
+}
+
+TEST(Blits, PatternBrushTilesFromTheBitmapOrigin) {
+    const BYTE bits[] = {0x80, 0, 0x40, 0};  // 2 x 2 checker: "10", "01"
+    HBITMAP pattern = CreateBitmap(2, 2, 1, 1, bits);
+    HBRUSH brush = CreatePatternBrush(pattern);
+    DeleteObject(pattern);  // the brush keeps its own copy
+    Canvas c(4, 2);
+    SetTextColor(c.Dc(), RGB(0, 0, 255));  // 0 bits
+    SetBkColor(c.Dc(), RGB(255, 255, 0));  // 1 bits
+    RECT r{0, 0, 4, 2};
+    FillRect(c.Dc(), &r, brush);
+    EXPECT_EQ(c.At(0, 0), RGB(255, 255, 0));
+    EXPECT_EQ(c.At(1, 0), RGB(0, 0, 255));
+    EXPECT_EQ(c.At(2, 0), RGB(255, 255, 0));
+    EXPECT_EQ(c.At(1, 1), RGB(255, 255, 0));
+    Selected b(c.Dc(), brush);
+    PatBlt(c.Dc(), 0, 0, 4, 2, DSTINVERT);
+    PatBlt(c.Dc(), 0, 0, 4, 2, PATINVERT);  // pattern XOR the inverted copy of itself: all ones
+    EXPECT_EQ(c.Count(RGB(255, 255, 255)), 8);
+    SelectObject(c.Dc(), GetStockObject(WHITE_BRUSH));
+    DeleteObject(brush);
+}
+
 TEST(Stretch, DoublingRepeatsEachPixelAndHalvingSamplesNearest) {
     Canvas src(2, 2);
     SetPixel(src.Dc(), 0, 0, RGB(1, 0, 0));
