@@ -8,12 +8,14 @@
 // [SECTION] Records: seek, read, write, delete
 //
 // Tables:
-//   ce_counter(name, value)          'oid': the last object id given (databases and records
-//                                    share one growing sequence, so ids are never reused)
 //   ce_database(oid, name, folded, type, sorts, modified, version)
 //                                    sorts: "propid:flags" items joined by ","; version:
 //                                    counts the changes of the records from a random start
-//   ce_record(oid, db, bytes)        bytes: the record's text size, kept for CEDBASEINFO::dwSize
+//                                    The row with oid 0 is no database: its version is the last
+//                                    object id given (databases and records share one growing
+//                                    sequence, so ids are never reused). Kept there so that adding
+//                                    a record writes no page beyond the database's own row.
+//   ce_record(db, oid, bytes)        bytes: the record's text size, kept for CEDBASEINFO::dwSize
 //   ce_prop(db, record, position, propid, value)
 //                                    position: the place of the property in its record; keyed
 //                                    by database first, so one database's values are one range
@@ -48,8 +50,6 @@ namespace {
 // ======================================================================================
 
 const char* kSchema = R"(
-CREATE TABLE IF NOT EXISTS ce_counter(name TEXT PRIMARY KEY, value INTEGER NOT NULL);
-INSERT OR IGNORE INTO ce_counter(name, value) VALUES('oid', 0);
 CREATE TABLE IF NOT EXISTS ce_database(
     oid INTEGER PRIMARY KEY,
     name TEXT NOT NULL,
@@ -58,11 +58,12 @@ CREATE TABLE IF NOT EXISTS ce_database(
     sorts TEXT NOT NULL,
     modified INTEGER NOT NULL,
     version INTEGER NOT NULL);
+INSERT OR IGNORE INTO ce_database(oid, name, folded, type, sorts, modified, version) VALUES(0, '', '', 0, '', 0, 0);
 CREATE TABLE IF NOT EXISTS ce_record(
-    oid INTEGER PRIMARY KEY,
     db INTEGER NOT NULL,
-    bytes INTEGER NOT NULL DEFAULT 0);
-CREATE INDEX IF NOT EXISTS ce_record_db ON ce_record(db, bytes);
+    oid INTEGER NOT NULL,
+    bytes INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY(db, oid)) WITHOUT ROWID;
 CREATE TABLE IF NOT EXISTS ce_prop(
     db INTEGER NOT NULL,
     record INTEGER NOT NULL,
@@ -150,7 +151,9 @@ CEOID FindDbByName(sqlite3* h, std::wstring_view name) {
 }
 
 CEOID NextOid(sqlite3* h) {
-    Statement s(h, "UPDATE ce_counter SET value=value+1 WHERE name='oid' RETURNING value");
+    // (An UPDATE and a SELECT cost less than one UPDATE ... RETURNING.)
+    if (!Statement(h, "UPDATE ce_database SET version=version+1 WHERE oid=0").Run()) return 0;
+    Statement s(h, "SELECT version FROM ce_database WHERE oid=0");
     if (!s.Step()) return 0;
     int64_t v = s.Int(0);
     if (v <= 0 || v > 0xFFFFFFFFll) return 0;
@@ -162,18 +165,21 @@ CEOID NextOid(sqlite3* h) {
 // The version goes up by one, so the version before the change is the one returned less one.
 // (It starts at a random value: a view cached for another device root never matches.)
 bool Touch(sqlite3* h, CEOID db, int64_t* version = nullptr) {
-    Statement s(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=? RETURNING version");
-    s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime())).Bind(2, static_cast<int64_t>(db));
-    if (!s.Step()) return false;
-    if (version) *version = s.Int(0);
-    while (s.Step()) {
+    Statement s(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=?");
+    if (!s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime())).Bind(2, static_cast<int64_t>(db)).Run() ||
+        sqlite3_changes(h) != 1)
+        return false;
+    if (version) {
+        auto v = DbVersion(h, db);
+        if (!v) return false;
+        *version = *v;
     }
-    return s.Error() == SQLITE_OK;
+    return true;
 }
 
 bool RecordBytes(sqlite3* h, CEOID db, CEOID record) {
     Statement s(h, "UPDATE ce_record SET bytes=(SELECT coalesce(sum(length(value)+1),0) FROM ce_prop "
-                   "WHERE db=?1 AND record=?2) WHERE oid=?2");
+                   "WHERE db=?1 AND record=?2) WHERE db=?1 AND oid=?2");
     return s.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(record)).Run();
 }
 
@@ -586,11 +592,17 @@ bool DatabaseInfo(sqlite3* h, CEOID oid, Info& out, uint64_t& records) {
     return true;
 }
 
+// The database of a record (a walk over every record: only object information asks).
 bool RecordParent(sqlite3* h, CEOID oid, CEOID& parent) {
     Statement s(h, "SELECT db FROM ce_record WHERE oid=?");
     if (!s.Bind(1, static_cast<int64_t>(oid)).Step()) return false;
     parent = static_cast<CEOID>(s.Int(0));
     return true;
+}
+
+bool RecordInDb(sqlite3* h, CEOID db, CEOID oid) {
+    Statement s(h, "SELECT 1 FROM ce_record WHERE db=? AND oid=?");
+    return s.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(oid)).Step();
 }
 
 template <typename OidInfo>
@@ -701,7 +713,7 @@ HANDLE FindFirst(PCEGUID guid, DWORD type) {
     EnumHandle e;
     DWORD error = 0;
     bool ok = RunStore(false, error, [&](sqlite3* h) {
-        Statement s(h, "SELECT oid FROM ce_database WHERE ?=0 OR type=? ORDER BY oid");
+        Statement s(h, "SELECT oid FROM ce_database WHERE oid>0 AND (?=0 OR type=?) ORDER BY oid");
         s.Bind(1, static_cast<int64_t>(type)).Bind(2, static_cast<int64_t>(type));
         while (s.Step()) e.oids.push_back(static_cast<CEOID>(s.Int(0)));
         return s.Error() == SQLITE_OK;
@@ -1248,9 +1260,9 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
             for (const auto& p : props) chars += static_cast<int64_t>(device::FromUtf8(p.second).size()) + 1;
             rec = NextOid(h);
             if (!rec) return false;
-            if (!Statement(h, "INSERT INTO ce_record(oid, db, bytes) VALUES(?,?,?)")
-                     .Bind(1, static_cast<int64_t>(rec))
-                     .Bind(2, dbId)
+            if (!Statement(h, "INSERT INTO ce_record(db, oid, bytes) VALUES(?,?,?)")
+                     .Bind(1, dbId)
+                     .Bind(2, static_cast<int64_t>(rec))
                      .Bind(3, chars)
                      .Run())
                 return false;
@@ -1269,8 +1281,7 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
             written = rec;
             return true;
         }
-        CEOID parent = 0;
-        if (!RecordParent(h, rec, parent) || parent != db) {
+        if (!RecordInDb(h, db, rec)) {
             error = ERROR_INVALID_PARAMETER;
             return false;
         }
@@ -1341,14 +1352,13 @@ BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
             return false;
         }
         oldVersion = newVersion - 1;
-        CEOID parent = 0;
-        if (!RecordParent(h, oidRecord, parent) || parent != db) {
+        if (!RecordInDb(h, db, oidRecord)) {
             error = ERROR_INVALID_PARAMETER;
             return false;
         }
         int64_t id = oidRecord;
         return Statement(h, "DELETE FROM ce_prop WHERE db=? AND record=?").Bind(1, static_cast<int64_t>(db)).Bind(2, id).Run() &&
-               Statement(h, "DELETE FROM ce_record WHERE oid=?").Bind(1, id).Run();
+               Statement(h, "DELETE FROM ce_record WHERE db=? AND oid=?").Bind(1, static_cast<int64_t>(db)).Bind(2, id).Run();
     });
     if (!ok) {
         SetLastError(error);
