@@ -50,7 +50,8 @@ BENCHMARK(BM_ScreenOfText)->Arg(DEFAULT_QUALITY)->Arg(ANTIALIASED_QUALITY)->Unit
 
 void BM_StretchMap(benchmark::State& state) {
     Surface map(240, 140), screen(480, 280);
-    for (auto _ : state) StretchBlt(screen.dc, 0, 0, 480, 280, map.dc, 0, 0, 240, 140, SRCCOPY);
+    for (auto _ : state)
+        StretchBlt(screen.dc, 0, 0, 480, 280, map.dc, 0, 0, 240, 140, SRCCOPY);
 }
 BENCHMARK(BM_StretchMap)->Unit(benchmark::kMicrosecond);
 
@@ -64,13 +65,15 @@ void BM_TransparentIcons(benchmark::State& state) {
     DeleteObject(magenta);
     for (auto _ : state)
         for (int i = 0; i < 20; ++i)
-            TransparentBlt(screen.dc, (i % 7) * 34, (i / 7) * 34, 32, 32, icon.dc, 0, 0, 32, 32, RGB(255, 0, 255));
+            TransparentBlt(screen.dc, (i % 7) * 34, (i / 7) * 34, 32, 32, icon.dc, 0, 0, 32, 32,
+                           RGB(255, 0, 255));
 }
 BENCHMARK(BM_TransparentIcons)->Unit(benchmark::kMicrosecond);
 
 void BM_AndBlitShadow(benchmark::State& state) {
     Surface shade(240, 140), screen(240, 320);
-    for (auto _ : state) BitBlt(screen.dc, 0, 0, 240, 140, shade.dc, 0, 0, SRCAND);
+    for (auto _ : state)
+        BitBlt(screen.dc, 0, 0, 240, 140, shade.dc, 0, 0, SRCAND);
 }
 BENCHMARK(BM_AndBlitShadow)->Unit(benchmark::kMicrosecond);
 

@@ -11,7 +11,9 @@ std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, PixelFormat format
     bitmap->m_height = height;
     bitmap->m_format = format;
     bitmap->m_bottomUp = bottomUp;
-    int bytesPerRow = format == PixelFormat::Xrgb32 ? width * 4 : format == PixelFormat::Rgb24 ? width * 3 : width;
+    int bytesPerRow = format == PixelFormat::Xrgb32  ? width * 4
+                      : format == PixelFormat::Rgb24 ? width * 3
+                                                     : width;
     bitmap->m_stride = (bytesPerRow + 3) & ~3;
     bitmap->m_pixels.assign(static_cast<size_t>(bitmap->m_stride) * height, 0);
     return bitmap;
@@ -19,9 +21,12 @@ std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, PixelFormat format
 
 int Bitmap::BitsPerPixel() const {
     switch (m_format) {
-    case PixelFormat::Mono: return 1;
-    case PixelFormat::Rgb24: return 24;
-    case PixelFormat::Xrgb32: return 32;
+    case PixelFormat::Mono:
+        return 1;
+    case PixelFormat::Rgb24:
+        return 24;
+    case PixelFormat::Xrgb32:
+        return 32;
     }
     return 32;
 }
@@ -31,7 +36,8 @@ void Bitmap::Fill(uint32_t rgb) {
         if (m_format == PixelFormat::Xrgb32) {
             std::fill_n(Row32(y), m_width, rgb & 0xFFFFFF);
         } else {
-            for (int x = 0; x < m_width; ++x) Put(x, y, rgb);
+            for (int x = 0; x < m_width; ++x)
+                Put(x, y, rgb);
         }
     }
 }
@@ -42,7 +48,8 @@ void Bitmap::LoadPackedMono(const uint8_t* bits, int rowAlign) {
     for (int y = 0; y < m_height; ++y) {
         const uint8_t* src = bits + static_cast<size_t>(y) * packedRow;
         uint8_t* dst = Row(y);
-        for (int x = 0; x < m_width; ++x) dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
+        for (int x = 0; x < m_width; ++x)
+            dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
     }
 }
 

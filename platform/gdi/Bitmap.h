@@ -14,8 +14,12 @@ namespace device::gdi {
 enum class PixelFormat { Mono, Rgb24, Xrgb32 };
 
 // 0x00RRGGBB from a COLORREF (0x00BBGGRR) and back.
-inline uint32_t ToRgb(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-inline COLORREF ToColorRef(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
+inline uint32_t ToRgb(COLORREF c) {
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+inline COLORREF ToColorRef(uint32_t rgb) {
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
 
 class Bitmap {
 public:
@@ -37,7 +41,9 @@ public:
     const uint8_t* Bits() const { return m_pixels.data(); }
     size_t ByteSize() const { return m_pixels.size(); }
 
-    uint8_t* Row(int y) { return m_pixels.data() + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride; }
+    uint8_t* Row(int y) {
+        return m_pixels.data() + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride;
+    }
     const uint8_t* Row(int y) const {
         return m_pixels.data() + static_cast<size_t>(m_bottomUp ? m_height - 1 - y : y) * m_stride;
     }
@@ -48,18 +54,22 @@ public:
     // Unchecked: callers clip first.
     uint32_t Get(int x, int y) const {
         switch (m_format) {
-        case PixelFormat::Xrgb32: return Row32(y)[x] & 0xFFFFFF;
+        case PixelFormat::Xrgb32:
+            return Row32(y)[x] & 0xFFFFFF;
         case PixelFormat::Rgb24: {
             const uint8_t* p = Row(y) + x * 3;
             return p[0] | (p[1] << 8) | (p[2] << 16);
         }
-        case PixelFormat::Mono: return Row(y)[x] ? 0xFFFFFFu : 0u;
+        case PixelFormat::Mono:
+            return Row(y)[x] ? 0xFFFFFFu : 0u;
         }
         return 0;
     }
     void Put(int x, int y, uint32_t rgb) {
         switch (m_format) {
-        case PixelFormat::Xrgb32: Row32(y)[x] = rgb & 0xFFFFFF; break;
+        case PixelFormat::Xrgb32:
+            Row32(y)[x] = rgb & 0xFFFFFF;
+            break;
         case PixelFormat::Rgb24: {
             uint8_t* p = Row(y) + x * 3;
             p[0] = rgb & 0xFF;
@@ -67,11 +77,15 @@ public:
             p[2] = (rgb >> 16) & 0xFF;
             break;
         }
-        case PixelFormat::Mono: Row(y)[x] = MonoBit(rgb); break;
+        case PixelFormat::Mono:
+            Row(y)[x] = MonoBit(rgb);
+            break;
         }
     }
     // The colour a pixel of this bitmap can hold: itself, or black/white on a monochrome bitmap.
-    uint32_t Quantize(uint32_t rgb) const { return m_format == PixelFormat::Mono ? (MonoBit(rgb) ? 0xFFFFFFu : 0u) : rgb & 0xFFFFFF; }
+    uint32_t Quantize(uint32_t rgb) const {
+        return m_format == PixelFormat::Mono ? (MonoBit(rgb) ? 0xFFFFFFu : 0u) : rgb & 0xFFFFFF;
+    }
     // Monochrome rule for drawing colours: the nearer of black and white by brightness.
     static uint8_t MonoBit(uint32_t rgb) {
         int sum = ((rgb >> 16) & 0xFF) * 30 + ((rgb >> 8) & 0xFF) * 59 + (rgb & 0xFF) * 11;

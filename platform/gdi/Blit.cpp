@@ -14,18 +14,22 @@ using namespace device::gdi;
 
 namespace {
 
-bool UsesSource(uint8_t code) { return ((code >> 2) & 0x33) != (code & 0x33); }
-bool UsesPattern(uint8_t code) { return ((code >> 4) & 0x0F) != (code & 0x0F); }
+bool UsesSource(uint8_t code) {
+    return ((code >> 2) & 0x33) != (code & 0x33);
+}
+bool UsesPattern(uint8_t code) {
+    return ((code >> 4) & 0x0F) != (code & 0x0F);
+}
 
 struct BlitJob {
     DeviceContext* dst = nullptr;
     DeviceContext* src = nullptr;
     const Bitmap* srcBitmap = nullptr;  // when the source is a bitmap without a context
     RECT srcBounds{0, 0, 0, 0};         // readable source area, source bitmap coordinates
-    int dx = 0, dy = 0, dw = 0, dh = 0;  // destination, target coordinates, dw/dh > 0
-    int sx = 0, sy = 0, sw = 0, sh = 0;  // source, source bitmap coordinates, sw/sh > 0
+    int dx = 0, dy = 0, dw = 0, dh = 0; // destination, target coordinates, dw/dh > 0
+    int sx = 0, sy = 0, sw = 0, sh = 0; // source, source bitmap coordinates, sw/sh > 0
     bool flipX = false, flipY = false;
-    uint8_t fore = 0xCC, back = 0xCC;    // operation where the mask is 1 / 0
+    uint8_t fore = 0xCC, back = 0xCC; // operation where the mask is 1 / 0
     const Bitmap* mask = nullptr;
     int mx = 0, my = 0;
     bool keyed = false;
@@ -38,7 +42,8 @@ uint32_t PatternAt(DeviceContext& ctx, int x, int y) {
     if (!b || b->style == BS_NULL) return 0;
     if (b->style != BS_PATTERN || !b->pattern) return ToRgb(b->colour);
     const Bitmap& p = *b->pattern;
-    uint32_t c = p.Get(((x % p.Width()) + p.Width()) % p.Width(), ((y % p.Height()) + p.Height()) % p.Height());
+    uint32_t c =
+        p.Get(((x % p.Width()) + p.Width()) % p.Width(), ((y % p.Height()) + p.Height()) % p.Height());
     if (p.IsMono()) return c ? ToRgb(ctx.state.bkColour) : ToRgb(ctx.state.textColour);
     return c;
 }
@@ -96,16 +101,29 @@ void Run(BlitJob& job) {
                 int x = r.left;
                 // Columns map one to one; trim to the readable source.
                 int xs = colMap[x - job.dx];
-                while (x < r.right && xs < 0) xs = ++x < r.right ? colMap[x - job.dx] : -1;
+                while (x < r.right && xs < 0)
+                    xs = ++x < r.right ? colMap[x - job.dx] : -1;
                 int xe = r.right;
-                while (xe > x && colMap[xe - 1 - job.dx] < 0) --xe;
+                while (xe > x && colMap[xe - 1 - job.dx] < 0)
+                    --xe;
                 if (x >= xe) continue;
                 const int off = colMap[x - job.dx] - x;
                 switch (job.fore) {
-                case 0xCC: std::copy(s + x + off, s + xe + off, d + x); break;
-                case 0x88: for (int i = x; i < xe; ++i) d[i] = (d[i] & s[i + off]) & 0xFFFFFF; break;
-                case 0xEE: for (int i = x; i < xe; ++i) d[i] = (d[i] | s[i + off]) & 0xFFFFFF; break;
-                case 0x66: for (int i = x; i < xe; ++i) d[i] = (d[i] ^ s[i + off]) & 0xFFFFFF; break;
+                case 0xCC:
+                    std::copy(s + x + off, s + xe + off, d + x);
+                    break;
+                case 0x88:
+                    for (int i = x; i < xe; ++i)
+                        d[i] = (d[i] & s[i + off]) & 0xFFFFFF;
+                    break;
+                case 0xEE:
+                    for (int i = x; i < xe; ++i)
+                        d[i] = (d[i] | s[i + off]) & 0xFFFFFF;
+                    break;
+                case 0x66:
+                    for (int i = x; i < xe; ++i)
+                        d[i] = (d[i] ^ s[i + off]) & 0xFFFFFF;
+                    break;
                 default:
                     for (int i = x; i < xe; ++i)
                         d[i] = raster::Rop3(job.fore, 0, s[i + off] & 0xFFFFFF, d[i] & 0xFFFFFF);
@@ -141,8 +159,10 @@ void Run(BlitJob& job) {
                     if (sx < 0) continue;
                     s = srcBmp->Get(sx, sy);
                     if (job.keyed && s == job.key) continue;
-                    if (monoToColour) s = s ? bg : fg;
-                    else if (colourToMono) s = s == srcBk ? 0xFFFFFF : 0;
+                    if (monoToColour)
+                        s = s ? bg : fg;
+                    else if (colourToMono)
+                        s = s == srcBk ? 0xFFFFFF : 0;
                 }
                 uint8_t code = job.fore;
                 if (job.mask) {
@@ -167,7 +187,9 @@ void Normalise(int& start, int& size, bool& flip) {
     }
 }
 
-bool SizeOk(int w, int h) { return w > 0 && h > 0 && w <= Bitmap::kMaxSide * 4 && h <= Bitmap::kMaxSide * 4; }
+bool SizeOk(int w, int h) {
+    return w > 0 && h > 0 && w <= Bitmap::kMaxSide * 4 && h <= Bitmap::kMaxSide * 4;
+}
 
 void SetSource(BlitJob& job, DeviceContext* src, int sx, int sy) {
     job.src = src;
@@ -187,8 +209,9 @@ void RecordBlit(DeviceContext& ctx, const char* name, int x, int y, int w, int h
     ctx.Record(std::move(c));
 }
 
-BOOL Stretch(HDC dest, int x, int y, int width, int height, DeviceContext* src, const Bitmap* srcBitmap, int srcX,
-             int srcY, int srcWidth, int srcHeight, DWORD rop, bool keyed, COLORREF key, const char* name) {
+BOOL Stretch(HDC dest, int x, int y, int width, int height, DeviceContext* src, const Bitmap* srcBitmap,
+             int srcX, int srcY, int srcWidth, int srcHeight, DWORD rop, bool keyed, COLORREF key,
+             const char* name) {
     DeviceContext* dst = FindDc(dest);
     if (!dst) return FALSE;
     BlitJob job;
@@ -216,7 +239,7 @@ BOOL Stretch(HDC dest, int x, int y, int width, int height, DeviceContext* src, 
         job.sh = srcHeight;
         Normalise(job.sx, job.sw, job.flipX);
         Normalise(job.sy, job.sh, job.flipY);
-        if (job.sw == 0 || job.sh == 0) return TRUE;  // nothing to sample: nothing drawn
+        if (job.sw == 0 || job.sh == 0) return TRUE; // nothing to sample: nothing drawn
         if (!SizeOk(job.sw, job.sh)) return FALSE;
     } else {
         job.sw = job.dw;
@@ -271,8 +294,8 @@ BOOL TransparentImage(HDC dest, LONG x, LONG y, LONG width, LONG height, HANDLE 
                    SRCCOPY, true, keyColour, "TransparentImage");
 }
 
-BOOL MaskBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY, HBITMAP mask, int maskX,
-             int maskY, DWORD rop) {
+BOOL MaskBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY, HBITMAP mask,
+             int maskX, int maskY, DWORD rop) {
     if (!mask) return BitBlt(dest, x, y, width, height, src, srcX, srcY, rop & 0xFFFFFF);
     DeviceContext* dst = FindDc(dest);
     auto maskObject = FindBitmap(mask);

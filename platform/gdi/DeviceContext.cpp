@@ -64,7 +64,8 @@ void ReleaseState(DcState& s) {
 
 DeviceContext::~DeviceContext() {
     ReleaseState(state);
-    for (DcState& s : saved) ReleaseState(s);
+    for (DcState& s : saved)
+        ReleaseState(s);
 }
 
 Bitmap* DeviceContext::Target() const {
@@ -77,8 +78,8 @@ RECT DeviceContext::DeviceBounds() const {
         Bitmap* b = Target();
         return b ? RECT{0, 0, b->Width(), b->Height()} : RECT{0, 0, 0, 0};
     }
-    return RECT{m_surfaceClip.left - m_origin.x, m_surfaceClip.top - m_origin.y, m_surfaceClip.right - m_origin.x,
-                m_surfaceClip.bottom - m_origin.y};
+    return RECT{m_surfaceClip.left - m_origin.x, m_surfaceClip.top - m_origin.y,
+                m_surfaceClip.right - m_origin.x, m_surfaceClip.bottom - m_origin.y};
 }
 
 const Region& DeviceContext::Clip() {
@@ -242,7 +243,9 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
         int result = SelectClipRgn(dc, static_cast<HRGN>(handle));
         return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(result));
     }
-    default: SetLastError(ERROR_INVALID_HANDLE); return nullptr;
+    default:
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
     }
 }
 
@@ -250,11 +253,16 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
     DeviceContext* ctx = FindDc(dc);
     if (!ctx) return nullptr;
     switch (type) {
-    case OBJ_PEN: return ctx->state.pen->handle;
-    case OBJ_BRUSH: return ctx->state.brush->handle;
-    case OBJ_FONT: return ctx->state.font->handle;
-    case OBJ_BITMAP: return ctx->state.bitmap ? ctx->state.bitmap->handle : nullptr;
-    default: return nullptr;
+    case OBJ_PEN:
+        return ctx->state.pen->handle;
+    case OBJ_BRUSH:
+        return ctx->state.brush->handle;
+    case OBJ_FONT:
+        return ctx->state.font->handle;
+    case OBJ_BITMAP:
+        return ctx->state.bitmap ? ctx->state.bitmap->handle : nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -276,11 +284,13 @@ BOOL RestoreDC(HDC dc, int level) {
     // A bitmap that was selected into another context after the save cannot come back.
     if (restored.bitmap && !restored.bitmap->stock) {
         int held = ctx->state.bitmap == restored.bitmap ? 1 : 0;
-        for (const DcState& s : ctx->saved) held += s.bitmap == restored.bitmap;
+        for (const DcState& s : ctx->saved)
+            held += s.bitmap == restored.bitmap;
         if (restored.bitmap->selections > held) return FALSE;
     }
     ReleaseState(ctx->state);
-    for (int i = target - 1; i < count; ++i) ReleaseState(ctx->saved[i]);
+    for (int i = target - 1; i < count; ++i)
+        ReleaseState(ctx->saved[i]);
     ctx->state = restored;
     RetainState(ctx->state);
     ctx->saved.resize(target - 1);
@@ -290,9 +300,13 @@ BOOL RestoreDC(HDC dc, int level) {
 
 // ---- Clipping ----------------------------------------------------------------------------------
 
-static int ClipResult(DeviceContext* ctx) { return ctx->Clip().Complexity(); }
+static int ClipResult(DeviceContext* ctx) {
+    return ctx->Clip().Complexity();
+}
 
-int SelectClipRgn(HDC dc, HRGN handle) { return ExtSelectClipRgn(dc, handle, RGN_COPY); }
+int SelectClipRgn(HDC dc, HRGN handle) {
+    return ExtSelectClipRgn(dc, handle, RGN_COPY);
+}
 
 int ExtSelectClipRgn(HDC dc, HRGN handle, int mode) {
     DeviceContext* ctx = FindDc(dc);
@@ -307,12 +321,23 @@ int ExtSelectClipRgn(HDC dc, HRGN handle, int mode) {
     if (!region) return ERROR;
     Region current = ctx->state.clip ? *ctx->state.clip : Region(ctx->DeviceBounds());
     switch (mode) {
-    case RGN_COPY: current = region->region; break;
-    case RGN_AND: current.Intersect(region->region); break;
-    case RGN_OR: current.Unite(region->region); break;
-    case RGN_XOR: current.Xor(region->region); break;
-    case RGN_DIFF: current.Subtract(region->region); break;
-    default: return ERROR;
+    case RGN_COPY:
+        current = region->region;
+        break;
+    case RGN_AND:
+        current.Intersect(region->region);
+        break;
+    case RGN_OR:
+        current.Unite(region->region);
+        break;
+    case RGN_XOR:
+        current.Xor(region->region);
+        break;
+    case RGN_DIFF:
+        current.Subtract(region->region);
+        break;
+    default:
+        return ERROR;
     }
     ctx->state.clip = current;
     ctx->InvalidateClip();
@@ -322,7 +347,8 @@ int ExtSelectClipRgn(HDC dc, HRGN handle, int mode) {
 int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
     DeviceContext* ctx = FindDc(dc);
     if (!ctx) return ERROR;
-    RECT r = RectNormalized(RECT{ctx->ToDevX(left), ctx->ToDevY(top), ctx->ToDevX(right), ctx->ToDevY(bottom)});
+    RECT r =
+        RectNormalized(RECT{ctx->ToDevX(left), ctx->ToDevY(top), ctx->ToDevX(right), ctx->ToDevY(bottom)});
     Region current = ctx->state.clip ? *ctx->state.clip : Region(ctx->DeviceBounds());
     current.IntersectRect(r);
     ctx->state.clip = current;
@@ -333,7 +359,8 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom) {
 int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {
     DeviceContext* ctx = FindDc(dc);
     if (!ctx) return ERROR;
-    RECT r = RectNormalized(RECT{ctx->ToDevX(left), ctx->ToDevY(top), ctx->ToDevX(right), ctx->ToDevY(bottom)});
+    RECT r =
+        RectNormalized(RECT{ctx->ToDevX(left), ctx->ToDevY(top), ctx->ToDevX(right), ctx->ToDevY(bottom)});
     Region current = ctx->state.clip ? *ctx->state.clip : Region(ctx->DeviceBounds());
     current.SubtractRect(r);
     ctx->state.clip = current;
@@ -401,21 +428,31 @@ int GetDeviceCaps(HDC dc, int index) {
     if (!ctx) return 0;
     ScreenInfo screen = GetScreenInfo();
     switch (index) {
-    case TECHNOLOGY: return DT_RASDISPLAY;
-    case HORZRES: return screen.width;
-    case VERTRES: return screen.height;
-    case HORZSIZE: return screen.width * 254 / (screen.dpi * 10);
-    case VERTSIZE: return screen.height * 254 / (screen.dpi * 10);
+    case TECHNOLOGY:
+        return DT_RASDISPLAY;
+    case HORZRES:
+        return screen.width;
+    case VERTRES:
+        return screen.height;
+    case HORZSIZE:
+        return screen.width * 254 / (screen.dpi * 10);
+    case VERTSIZE:
+        return screen.height * 254 / (screen.dpi * 10);
     case BITSPIXEL: {
         Bitmap* b = ctx->Target();
         return ctx->IsMemory() && b && b->IsMono() ? 1 : 32;
     }
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
-    case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return -1;
+    case RASTERCAPS:
+        return RC_BITBLT | RC_STRETCHBLT;
     case LOGPIXELSX:
-    case LOGPIXELSY: return screen.dpi;
-    default: return 0;
+    case LOGPIXELSY:
+        return screen.dpi;
+    default:
+        return 0;
     }
 }
 

@@ -16,7 +16,7 @@ struct DcState {
     std::shared_ptr<PenObject> pen;
     std::shared_ptr<BrushObject> brush;
     std::shared_ptr<FontObject> font;
-    std::shared_ptr<BitmapObject> bitmap;  // memory contexts only
+    std::shared_ptr<BitmapObject> bitmap; // memory contexts only
     COLORREF textColour = 0;
     COLORREF bkColour = 0xFFFFFF;
     int bkMode = OPAQUE;
@@ -24,7 +24,7 @@ struct DcState {
     POINT position{0, 0};
     POINT viewportOrg{0, 0};
     POINT windowOrg{0, 0};
-    std::optional<Region> clip;  // the caller's clip region, in device units of this context
+    std::optional<Region> clip; // the caller's clip region, in device units of this context
 };
 
 class DeviceContext : public GdiObject {
@@ -51,8 +51,12 @@ public:
     }
     RECT ToTarget(const RECT& r) const { return RECT{ToX(r.left), ToY(r.top), ToX(r.right), ToY(r.bottom)}; }
     // Logical to this context's device units (no surface origin): clip regions live there.
-    int ToDevX(int x) const { return Safe(static_cast<long long>(x) - state.windowOrg.x + state.viewportOrg.x); }
-    int ToDevY(int y) const { return Safe(static_cast<long long>(y) - state.windowOrg.y + state.viewportOrg.y); }
+    int ToDevX(int x) const {
+        return Safe(static_cast<long long>(x) - state.windowOrg.x + state.viewportOrg.x);
+    }
+    int ToDevY(int y) const {
+        return Safe(static_cast<long long>(y) - state.windowOrg.y + state.viewportOrg.y);
+    }
     // Size of the drawable area in device units (bitmap or surface clip).
     RECT DeviceBounds() const;
 

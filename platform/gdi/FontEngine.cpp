@@ -86,7 +86,7 @@ std::shared_ptr<FontInstance> FontInstance::Get(const LOGFONTW& request) {
     if (it != cache->end()) return it->second;
     std::shared_ptr<FontInstance> instance(new FontInstance());
     if (!instance->Open(request)) return nullptr;
-    if (cache->size() > 512) cache->clear();  // holders keep theirs; the cache starts over
+    if (cache->size() > 512) cache->clear(); // holders keep theirs; the cache starts over
     cache->emplace(key, instance);
     return instance;
 }
@@ -115,7 +115,7 @@ bool FontInstance::Open(const LOGFONTW& request) {
 
     m_face = Face::Open(m_path, pixels);
     if (!m_face) return false;
-    m_fallback = Face::Open(kDejaVuSans, pixels);  // optional
+    m_fallback = Face::Open(kDejaVuSans, pixels); // optional
 
     m_fixedPitch = FT_IS_FIXED_WIDTH(f) != 0;
     double scale = pixels / upem;
@@ -127,11 +127,13 @@ bool FontInstance::Open(const LOGFONTW& request) {
     m_internalLeading = std::max(0, m_ascent + m_descent - pixels);
     double lineGap = f->height - (f->ascender - f->descender);
     m_externalLeading = std::max(0, static_cast<int>(std::lround(lineGap * scale)));
-    m_aveCharWidth = os2 ? std::max(1, static_cast<int>(std::lround(os2->xAvgCharWidth * scale))) : pixels / 2;
+    m_aveCharWidth =
+        os2 ? std::max(1, static_cast<int>(std::lround(os2->xAvgCharWidth * scale))) : pixels / 2;
     m_maxCharWidth = std::max(1, static_cast<int>(std::lround(f->max_advance_width * scale)));
     m_underlinePos = std::max(1, static_cast<int>(std::lround(-f->underline_position * scale)));
     m_underlineThickness = std::max(1, static_cast<int>(std::lround(f->underline_thickness * scale)));
-    m_strikePos = os2 ? std::max(1, static_cast<int>(std::lround(os2->yStrikeoutPosition * scale))) : pixels / 3;
+    m_strikePos =
+        os2 ? std::max(1, static_cast<int>(std::lround(os2->yStrikeoutPosition * scale))) : pixels / 3;
     return true;
 }
 
@@ -162,8 +164,8 @@ Glyph FontInstance::Render(char32_t c) {
         const unsigned char* row = bm.buffer + static_cast<ptrdiff_t>(bm.pitch) * y;
         if (bm.pitch < 0) row = bm.buffer + static_cast<ptrdiff_t>(-bm.pitch) * (g.height - 1 - y);
         for (int x = 0; x < g.width; ++x) {
-            uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0)
-                                                           : row[x];
+            uint8_t v =
+                bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0) : row[x];
             g.coverage[static_cast<size_t>(y) * g.width + x] = v;
         }
     }

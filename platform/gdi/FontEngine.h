@@ -25,12 +25,12 @@
 namespace device::gdi {
 
 struct Glyph {
-    int advance = 0;   // pixels to the next glyph's origin
-    int left = 0;      // bitmap's left edge from the origin
-    int top = 0;       // bitmap's top edge above the baseline
+    int advance = 0; // pixels to the next glyph's origin
+    int left = 0;    // bitmap's left edge from the origin
+    int top = 0;     // bitmap's top edge above the baseline
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> coverage;  // width x height, 0-255 (0/255 when not antialiased)
+    std::vector<uint8_t> coverage; // width x height, 0-255 (0/255 when not antialiased)
 };
 
 class FontInstance {
@@ -47,9 +47,9 @@ public:
     int ExternalLeading() const { return m_externalLeading; }
     int AveCharWidth() const { return m_aveCharWidth; }
     int MaxCharWidth() const { return m_maxCharWidth; }
-    int UnderlinePosition() const { return m_underlinePos; }  // rows below the baseline
+    int UnderlinePosition() const { return m_underlinePos; } // rows below the baseline
     int UnderlineThickness() const { return m_underlineThickness; }
-    int StrikeoutPosition() const { return m_strikePos; }     // rows above the baseline
+    int StrikeoutPosition() const { return m_strikePos; } // rows above the baseline
     bool Antialiased() const { return m_antialiased; }
     bool FixedPitch() const { return m_fixedPitch; }
     const std::string& FilePath() const { return m_path; }
@@ -75,7 +75,7 @@ private:
     int m_aveCharWidth = 0, m_maxCharWidth = 0;
     int m_underlinePos = 1, m_underlineThickness = 1, m_strikePos = 3;
     std::mutex m_mutex;
-    std::array<std::unique_ptr<Glyph>, 256> m_latin;  // fast path for the first 256 characters
+    std::array<std::unique_ptr<Glyph>, 256> m_latin; // fast path for the first 256 characters
     std::unordered_map<char32_t, std::unique_ptr<Glyph>> m_glyphs;
 };
 

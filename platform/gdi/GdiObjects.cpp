@@ -18,7 +18,7 @@ struct HandleTable {
 };
 
 HandleTable& Table() {
-    static HandleTable* table = new HandleTable();  // lives to the end of the process
+    static HandleTable* table = new HandleTable(); // lives to the end of the process
     return *table;
 }
 
@@ -49,12 +49,24 @@ bool RemoveObject(const void* handle) {
     return t.objects.erase(reinterpret_cast<uintptr_t>(handle)) > 0;
 }
 
-std::shared_ptr<PenObject> FindPen(const void* h) { return Find<PenObject>(h, Kind::Pen); }
-std::shared_ptr<BrushObject> FindBrush(const void* h) { return Find<BrushObject>(h, Kind::Brush); }
-std::shared_ptr<FontObject> FindFont(const void* h) { return Find<FontObject>(h, Kind::Font); }
-std::shared_ptr<BitmapObject> FindBitmap(const void* h) { return Find<BitmapObject>(h, Kind::Bitmap); }
-std::shared_ptr<RegionObject> FindRegion(const void* h) { return Find<RegionObject>(h, Kind::Region); }
-std::shared_ptr<IconObject> FindIcon(const void* h) { return Find<IconObject>(h, Kind::Icon); }
+std::shared_ptr<PenObject> FindPen(const void* h) {
+    return Find<PenObject>(h, Kind::Pen);
+}
+std::shared_ptr<BrushObject> FindBrush(const void* h) {
+    return Find<BrushObject>(h, Kind::Brush);
+}
+std::shared_ptr<FontObject> FindFont(const void* h) {
+    return Find<FontObject>(h, Kind::Font);
+}
+std::shared_ptr<BitmapObject> FindBitmap(const void* h) {
+    return Find<BitmapObject>(h, Kind::Bitmap);
+}
+std::shared_ptr<RegionObject> FindRegion(const void* h) {
+    return Find<RegionObject>(h, Kind::Region);
+}
+std::shared_ptr<IconObject> FindIcon(const void* h) {
+    return Find<IconObject>(h, Kind::Icon);
+}
 DeviceContext* FindDc(HDC dc) {
     auto object = FindObject(dc);
     if (!object || object->kind != Kind::Dc) return nullptr;
@@ -134,7 +146,9 @@ StockObjects& Stock() {
 
 } // namespace
 
-HBITMAP DefaultBitmap() { return Stock().defaultBitmap; }
+HBITMAP DefaultBitmap() {
+    return Stock().defaultBitmap;
+}
 
 } // namespace device::gdi
 
@@ -161,7 +175,8 @@ BOOL DeleteObject(HGDIOBJ handle) {
 DWORD GetObjectType(HGDIOBJ handle) {
     auto object = FindObject(handle);
     if (!object || object->kind == Kind::Icon) return 0;
-    if (object->kind == Kind::Dc) return static_cast<DeviceContext*>(object.get())->IsMemory() ? OBJ_MEMDC : OBJ_DC;
+    if (object->kind == Kind::Dc)
+        return static_cast<DeviceContext*>(object.get())->IsMemory() ? OBJ_MEMDC : OBJ_DC;
     return static_cast<DWORD>(object->kind);
 }
 
@@ -187,7 +202,10 @@ int GetObjectW(HGDIOBJ handle, int size, LPVOID buffer) {
         info.bmHeight = bmp.Height();
         info.bmPlanes = 1;
         info.bmBitsPixel = static_cast<WORD>(bmp.BitsPerPixel());
-        info.bmWidthBytes = bmp.IsMono() ? (bmp.Width() + 15) / 16 * 2 : (b->dibSection ? bmp.Stride() : (bmp.Width() * bmp.BitsPerPixel() / 8 + 1) / 2 * 2);
+        info.bmWidthBytes =
+            bmp.IsMono()
+                ? (bmp.Width() + 15) / 16 * 2
+                : (b->dibSection ? bmp.Stride() : (bmp.Width() * bmp.BitsPerPixel() / 8 + 1) / 2 * 2);
         info.bmBits = b->dibSection ? static_cast<void*>(b->bitmap->Bits()) : nullptr;
         if (b->dibSection && buffer && size >= static_cast<int>(sizeof(DIBSECTION))) {
             DIBSECTION ds{};
@@ -203,7 +221,8 @@ int GetObjectW(HGDIOBJ handle, int size, LPVOID buffer) {
         }
         return CopyOut(info, size, buffer);
     }
-    case Kind::Font: return CopyOut(static_cast<FontObject*>(object.get())->logFont, size, buffer);
+    case Kind::Font:
+        return CopyOut(static_cast<FontObject*>(object.get())->logFont, size, buffer);
     case Kind::Pen: {
         auto* p = static_cast<PenObject*>(object.get());
         LOGPEN lp{static_cast<UINT>(p->style), POINT{p->width, 0}, p->colour};
@@ -214,12 +233,15 @@ int GetObjectW(HGDIOBJ handle, int size, LPVOID buffer) {
         LOGBRUSH lb{static_cast<UINT>(b->style), b->colour, 0};
         return CopyOut(lb, size, buffer);
     }
-    default: SetLastError(ERROR_INVALID_HANDLE); return 0;
+    default:
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
     }
 }
 
 HPEN CreatePen(int style, int width, COLORREF colour) {
-    if (style != PS_SOLID && style != PS_DASH && style != PS_DOT && style != PS_NULL && style != PS_INSIDEFRAME) {
+    if (style != PS_SOLID && style != PS_DASH && style != PS_DOT && style != PS_NULL &&
+        style != PS_INSIDEFRAME) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -253,7 +275,8 @@ HBRUSH CreatePatternBrush(HBITMAP pattern) {
     const Bitmap& src = *source->bitmap;
     std::shared_ptr<Bitmap> copy(Bitmap::Create(src.Width(), src.Height(), src.Format()));
     for (int y = 0; y < src.Height(); ++y)
-        for (int x = 0; x < src.Width(); ++x) copy->Put(x, y, src.Get(x, y));
+        for (int x = 0; x < src.Width(); ++x)
+            copy->Put(x, y, src.Get(x, y));
     auto brush = std::make_shared<BrushObject>();
     brush->style = BS_PATTERN;
     brush->pattern = copy;
@@ -312,7 +335,8 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
         Bitmap* target = ctx->Target();
         mono = target && target->IsMono();
     }
-    std::shared_ptr<Bitmap> bitmap(Bitmap::Create(width, height, mono ? PixelFormat::Mono : PixelFormat::Xrgb32));
+    std::shared_ptr<Bitmap> bitmap(
+        Bitmap::Create(width, height, mono ? PixelFormat::Mono : PixelFormat::Xrgb32));
     if (!bitmap) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -331,9 +355,9 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     LONG h = info->bmiHeader.biHeight;
     if (h == INT32_MIN) return nullptr;
     bool bottomUp = h > 0;
-    std::shared_ptr<Bitmap> bitmap(Bitmap::Create(info->bmiHeader.biWidth, bottomUp ? h : -h,
-                                                  info->bmiHeader.biBitCount == 24 ? PixelFormat::Rgb24 : PixelFormat::Xrgb32,
-                                                  bottomUp));
+    std::shared_ptr<Bitmap> bitmap(Bitmap::Create(
+        info->bmiHeader.biWidth, bottomUp ? h : -h,
+        info->bmiHeader.biBitCount == 24 ? PixelFormat::Rgb24 : PixelFormat::Xrgb32, bottomUp));
     if (!bitmap) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -362,12 +386,22 @@ int CombineRgn(HRGN destination, HRGN source1, HRGN source2, int mode) {
     if (!dst || !a || !b) return ERROR;
     Region result = a->region;
     switch (mode) {
-    case RGN_AND: result.Intersect(b->region); break;
-    case RGN_OR: result.Unite(b->region); break;
-    case RGN_XOR: result.Xor(b->region); break;
-    case RGN_DIFF: result.Subtract(b->region); break;
-    case RGN_COPY: break;
-    default: return ERROR;
+    case RGN_AND:
+        result.Intersect(b->region);
+        break;
+    case RGN_OR:
+        result.Unite(b->region);
+        break;
+    case RGN_XOR:
+        result.Xor(b->region);
+        break;
+    case RGN_DIFF:
+        result.Subtract(b->region);
+        break;
+    case RGN_COPY:
+        break;
+    default:
+        return ERROR;
     }
     dst->region = result;
     return dst->region.Complexity();

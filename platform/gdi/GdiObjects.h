@@ -13,15 +13,22 @@ namespace device::gdi {
 
 class DeviceContext;
 
-enum class Kind { Pen = OBJ_PEN, Brush = OBJ_BRUSH, Dc = OBJ_DC, Font = OBJ_FONT, Bitmap = OBJ_BITMAP,
-                  Region = OBJ_REGION, Icon = 100 };
+enum class Kind {
+    Pen = OBJ_PEN,
+    Brush = OBJ_BRUSH,
+    Dc = OBJ_DC,
+    Font = OBJ_FONT,
+    Bitmap = OBJ_BITMAP,
+    Region = OBJ_REGION,
+    Icon = 100
+};
 
 struct GdiObject {
     explicit GdiObject(Kind k) : kind(k) {}
     virtual ~GdiObject() = default;
     Kind kind;
     bool stock = false;
-    int selections = 0;  // how many contexts have it selected (bitmaps: at most one)
+    int selections = 0; // how many contexts have it selected (bitmaps: at most one)
     void* handle = nullptr;
 };
 
@@ -36,13 +43,13 @@ struct BrushObject : GdiObject {
     BrushObject() : GdiObject(Kind::Brush) {}
     int style = BS_SOLID;
     COLORREF colour = 0;
-    std::shared_ptr<const Bitmap> pattern;  // BS_PATTERN: a private copy of the pattern bitmap
+    std::shared_ptr<const Bitmap> pattern; // BS_PATTERN: a private copy of the pattern bitmap
 };
 
 struct FontObject : GdiObject {
     FontObject() : GdiObject(Kind::Font) {}
     LOGFONTW logFont{};
-    std::shared_ptr<FontInstance> instance;  // null if no font file could be opened
+    std::shared_ptr<FontInstance> instance; // null if no font file could be opened
 };
 
 struct BitmapObject : GdiObject {
@@ -58,9 +65,9 @@ struct RegionObject : GdiObject {
 
 struct IconObject : GdiObject {
     IconObject() : GdiObject(Kind::Icon) {}
-    std::shared_ptr<Bitmap> colour;  // 32-bit
-    std::shared_ptr<Bitmap> mask;    // monochrome; 1 keeps the destination
-    std::vector<uint8_t> alpha;      // optional per-pixel alpha of the colour image
+    std::shared_ptr<Bitmap> colour; // 32-bit
+    std::shared_ptr<Bitmap> mask;   // monochrome; 1 keeps the destination
+    std::vector<uint8_t> alpha;     // optional per-pixel alpha of the colour image
     int width = 0, height = 0;
     DWORD hotX = 0, hotY = 0;
     BOOL isIcon = TRUE;

@@ -12,7 +12,8 @@ std::shared_ptr<Bitmap> CopyAs(const Bitmap& src, PixelFormat format) {
     std::shared_ptr<Bitmap> copy(Bitmap::Create(src.Width(), src.Height(), format));
     if (!copy) return nullptr;
     for (int y = 0; y < src.Height(); ++y)
-        for (int x = 0; x < src.Width(); ++x) copy->Put(x, y, src.Get(x, y));
+        for (int x = 0; x < src.Width(); ++x)
+            copy->Put(x, y, src.Get(x, y));
     return copy;
 }
 
@@ -53,9 +54,11 @@ HICON CreateIconIndirect(PICONINFO info) {
         icon->height = m.Height() / 2;
         if (icon->height <= 0) return nullptr;
         icon->mask = CopyAs(m, PixelFormat::Mono);
-        icon->colour = std::shared_ptr<Bitmap>(Bitmap::Create(icon->width, icon->height, PixelFormat::Xrgb32));
+        icon->colour =
+            std::shared_ptr<Bitmap>(Bitmap::Create(icon->width, icon->height, PixelFormat::Xrgb32));
         for (int y = 0; y < icon->height; ++y)
-            for (int x = 0; x < icon->width; ++x) icon->colour->Put(x, y, m.Get(x, y + icon->height));
+            for (int x = 0; x < icon->width; ++x)
+                icon->colour->Put(x, y, m.Get(x, y + icon->height));
     }
     if (icon->width <= 0 || icon->height <= 0 || !icon->colour || !icon->mask) return nullptr;
     icon->hotX = info->xHotspot;
@@ -82,7 +85,9 @@ BOOL DestroyIcon(HICON handle) {
     return TRUE;
 }
 
-BOOL DrawIcon(HDC dc, int x, int y, HICON icon) { return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL); }
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
+    return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL);
+}
 
 BOOL DrawIconEx(HDC dc, int x, int y, HICON handle, int width, int height, UINT, HBRUSH, UINT flags) {
     DeviceContext* ctx = FindDc(dc);
@@ -108,9 +113,11 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON handle, int width, int height, UINT,
         RECT r = RectIntersect(area, c);
         if (RectEmpty(r)) continue;
         for (int py = r.top; py < r.bottom; ++py) {
-            int sy = static_cast<int>((static_cast<long long>(2 * (py - dy) + 1) * icon->height) / (2LL * height));
+            int sy =
+                static_cast<int>((static_cast<long long>(2 * (py - dy) + 1) * icon->height) / (2LL * height));
             for (int px = r.left; px < r.right; ++px) {
-                int sx = static_cast<int>((static_cast<long long>(2 * (px - dx) + 1) * icon->width) / (2LL * width));
+                int sx = static_cast<int>((static_cast<long long>(2 * (px - dx) + 1) * icon->width) /
+                                          (2LL * width));
                 uint32_t d = bmp->Get(px, py);
                 uint32_t colour = icon->colour->Get(sx, sy);
                 if (!icon->alpha.empty() && (flags & DI_IMAGE)) {

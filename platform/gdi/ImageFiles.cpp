@@ -26,7 +26,8 @@ std::unique_ptr<Bitmap> DecodeImage(const uint8_t* data, size_t size) {
     for (int y = 0; y < h; ++y) {
         uint32_t* row = bitmap->Row32(y);
         const uint8_t* src = rgba.data() + static_cast<size_t>(y) * w * 4;
-        for (int x = 0; x < w; ++x) row[x] = (src[x * 4] << 16) | (src[x * 4 + 1] << 8) | src[x * 4 + 2];
+        for (int x = 0; x < w; ++x)
+            row[x] = (src[x * 4] << 16) | (src[x * 4 + 1] << 8) | src[x * 4 + 2];
     }
     return bitmap;
 }
@@ -39,7 +40,8 @@ std::unique_ptr<Bitmap> LoadImageFile(const std::filesystem::path& hostPath) {
     std::ifstream in(hostPath, std::ios::binary);
     if (!in) return nullptr;
     std::vector<uint8_t> data(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()))) return nullptr;
+    if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size())))
+        return nullptr;
     return DecodeImage(data.data(), data.size());
 }
 
@@ -85,5 +87,9 @@ static HBITMAP LoadFromDevicePath(LPCWSTR devicePath) {
     return AddBitmap(bitmap, true);
 }
 
-HBITMAP SHLoadDIBitmap(LPCWSTR devicePath) { return LoadFromDevicePath(devicePath); }
-HBITMAP SHLoadImageFile(LPCWSTR devicePath) { return LoadFromDevicePath(devicePath); }
+HBITMAP SHLoadDIBitmap(LPCWSTR devicePath) {
+    return LoadFromDevicePath(devicePath);
+}
+HBITMAP SHLoadImageFile(LPCWSTR devicePath) {
+    return LoadFromDevicePath(devicePath);
+}

@@ -21,10 +21,12 @@ void Span(Bitmap& bmp, const Region& clip, int y, int x0, int x1, uint32_t rgb, 
             if (rop2 == 13) {
                 std::fill(row + a, row + b, rgb);
             } else {
-                for (int x = a; x < b; ++x) row[x] = Rop2(rop2, rgb, row[x] & 0xFFFFFF);
+                for (int x = a; x < b; ++x)
+                    row[x] = Rop2(rop2, rgb, row[x] & 0xFFFFFF);
             }
         } else {
-            for (int x = a; x < b; ++x) bmp.Put(x, y, Rop2(rop2, rgb, bmp.Get(x, y)));
+            for (int x = a; x < b; ++x)
+                bmp.Put(x, y, Rop2(rop2, rgb, bmp.Get(x, y)));
         }
     }
 }
@@ -40,7 +42,8 @@ void Fill(Bitmap& bmp, const Region& clip, const RECT& r, uint32_t rgb, int rop2
         RECT i = RectIntersect(r, c);
         if (RectEmpty(i)) continue;
         Region one(i);
-        for (int y = i.top; y < i.bottom; ++y) Span(bmp, one, y, i.left, i.right, rgb, rop2);
+        for (int y = i.top; y < i.bottom; ++y)
+            Span(bmp, one, y, i.left, i.right, rgb, rop2);
     }
 }
 
@@ -108,10 +111,14 @@ void Coverage(Bitmap& bmp, const Region& clip, int x, int y, const uint8_t* cov,
                         src = _mm_unpacklo_epi64(src, src);
                         __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + k));
                         __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-                        __m128i rLo = _mm_srli_epi16(
-                            _mm_add_epi16(_mm_mullo_epi16(src, wLo), _mm_mullo_epi16(dLo, _mm_sub_epi16(full, wLo))), 8);
-                        __m128i rHi = _mm_srli_epi16(
-                            _mm_add_epi16(_mm_mullo_epi16(src, wHi), _mm_mullo_epi16(dHi, _mm_sub_epi16(full, wHi))), 8);
+                        __m128i rLo =
+                            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(src, wLo),
+                                                         _mm_mullo_epi16(dLo, _mm_sub_epi16(full, wLo))),
+                                           8);
+                        __m128i rHi =
+                            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(src, wHi),
+                                                         _mm_mullo_epi16(dHi, _mm_sub_epi16(full, wHi))),
+                                           8);
                         __m128i out = _mm_and_si128(_mm_packus_epi16(rLo, rHi), _mm_set1_epi32(0xFFFFFF));
                         _mm_storeu_si128(reinterpret_cast<__m128i*>(row + k), out);
 #else

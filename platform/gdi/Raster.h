@@ -13,12 +13,18 @@ namespace device::gdi::raster {
 // A binary raster operation (R2_*) of a pen colour and a destination colour.
 inline uint32_t Rop2(int rop2, uint32_t p, uint32_t d) {
     switch (rop2) {
-    case 13: return p;                       // R2_COPYPEN
-    case 11: return d;                       // R2_NOP
-    case 7: return p ^ d;                    // R2_XORPEN
-    case 10: return ~(p ^ d) & 0xFFFFFF;     // R2_NOTXORPEN
-    case 6: return ~d & 0xFFFFFF;            // R2_NOT
-    default: break;
+    case 13:
+        return p; // R2_COPYPEN
+    case 11:
+        return d; // R2_NOP
+    case 7:
+        return p ^ d; // R2_XORPEN
+    case 10:
+        return ~(p ^ d) & 0xFFFFFF; // R2_NOTXORPEN
+    case 6:
+        return ~d & 0xFFFFFF; // R2_NOT
+    default:
+        break;
     }
     if (rop2 < 1 || rop2 > 16) return p;
     // The operation's number less one is its truth table over (pen, destination) bit pairs.
@@ -34,21 +40,36 @@ inline uint32_t Rop2(int rop2, uint32_t p, uint32_t d) {
 // A ternary raster operation (the middle byte of a ROP code) of pattern, source and destination.
 inline uint32_t Rop3(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {
     switch (code) {
-    case 0xCC: return s;
-    case 0x88: return s & d;
-    case 0xEE: return s | d;
-    case 0x66: return s ^ d;
-    case 0x44: return s & ~d & 0xFFFFFF;
-    case 0x33: return ~s & 0xFFFFFF;
-    case 0x22: return ~s & d;
-    case 0xBB: return (~s | d) & 0xFFFFFF;
-    case 0xC0: return p & s;
-    case 0xF0: return p;
-    case 0x55: return ~d & 0xFFFFFF;
-    case 0x00: return 0;
-    case 0xFF: return 0xFFFFFF;
-    case 0xAA: return d;
-    default: break;
+    case 0xCC:
+        return s;
+    case 0x88:
+        return s & d;
+    case 0xEE:
+        return s | d;
+    case 0x66:
+        return s ^ d;
+    case 0x44:
+        return s & ~d & 0xFFFFFF;
+    case 0x33:
+        return ~s & 0xFFFFFF;
+    case 0x22:
+        return ~s & d;
+    case 0xBB:
+        return (~s | d) & 0xFFFFFF;
+    case 0xC0:
+        return p & s;
+    case 0xF0:
+        return p;
+    case 0x55:
+        return ~d & 0xFFFFFF;
+    case 0x00:
+        return 0;
+    case 0xFF:
+        return 0xFFFFFF;
+    case 0xAA:
+        return d;
+    default:
+        break;
     }
     uint32_t r = 0;
     for (int i = 0; i < 8; ++i) {

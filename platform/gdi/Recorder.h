@@ -13,11 +13,11 @@
 namespace device::gdi {
 
 struct RecordedCall {
-    std::string call;            // "TextOut", "ExtTextOut", "DrawText", "LineTo", "Rectangle", ...
-    POINT pos{0, 0};             // start point, or the rectangle's top-left
-    RECT rect{0, 0, 0, 0};       // rectangle calls and DrawText's rectangle
-    std::vector<POINT> points;   // Polyline / Polygon / LineTo (from, to)
-    std::wstring text;           // text calls
+    std::string call;          // "TextOut", "ExtTextOut", "DrawText", "LineTo", "Rectangle", ...
+    POINT pos{0, 0};           // start point, or the rectangle's top-left
+    RECT rect{0, 0, 0, 0};     // rectangle calls and DrawText's rectangle
+    std::vector<POINT> points; // Polyline / Polygon / LineTo (from, to)
+    std::wstring text;         // text calls
     COLORREF textColour = 0;
     COLORREF bkColour = 0;
     int bkMode = 0;
@@ -30,7 +30,7 @@ struct RecordedCall {
     std::wstring fontFace;
     LONG fontHeight = 0;
     LONG fontWeight = 0;
-    UINT flags = 0;              // DT_* / ETO_* / raster operation
+    UINT flags = 0; // DT_* / ETO_* / raster operation
 };
 
 class CallRecorder {

@@ -22,9 +22,9 @@ RECT Region::Box() const {
 }
 
 int Region::Complexity() const {
-    if (m_rects.empty()) return 1;  // NULLREGION
-    if (m_rects.size() == 1) return 2;  // SIMPLEREGION
-    return 3;  // COMPLEXREGION
+    if (m_rects.empty()) return 1;     // NULLREGION
+    if (m_rects.size() == 1) return 2; // SIMPLEREGION
+    return 3;                          // COMPLEXREGION
 }
 
 bool Region::Contains(int x, int y) const {
@@ -64,7 +64,8 @@ static void SubtractOne(const RECT& a, const RECT& b, std::vector<RECT>& out) {
 void Region::SubtractRect(const RECT& cut) {
     if (RectEmpty(cut)) return;
     std::vector<RECT> out;
-    for (const RECT& r : m_rects) SubtractOne(r, cut, out);
+    for (const RECT& r : m_rects)
+        SubtractOne(r, cut, out);
     m_rects.swap(out);
 }
 
@@ -79,7 +80,8 @@ void Region::Intersect(const Region& other) {
 }
 
 void Region::Subtract(const Region& other) {
-    for (const RECT& r : other.m_rects) SubtractRect(r);
+    for (const RECT& r : other.m_rects)
+        SubtractRect(r);
 }
 
 void Region::Unite(const Region& other) {

@@ -8,7 +8,9 @@
 
 namespace device::gdi {
 
-inline bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool RectEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 inline RECT RectIntersect(const RECT& a, const RECT& b) {
     RECT r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
            a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
@@ -21,7 +23,9 @@ RECT RectNormalized(const RECT& r);
 class Region {
 public:
     Region() = default;
-    explicit Region(const RECT& r) { if (!RectEmpty(r)) m_rects.push_back(r); }
+    explicit Region(const RECT& r) {
+        if (!RectEmpty(r)) m_rects.push_back(r);
+    }
 
     const std::vector<RECT>& Rects() const { return m_rects; }
     bool Empty() const { return m_rects.empty(); }

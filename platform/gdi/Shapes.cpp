@@ -30,8 +30,10 @@ bool RoundBoxRow(double l, double t, double r, double b, double ew, double eh, i
     double inset = 0;
     if (ew > 1 && eh > 1) {
         double rx = ew / 2, ry = eh / 2, dy = 0;
-        if (py < t + ry) dy = t + ry - py;
-        else if (py > b - ry) dy = py - (b - ry);
+        if (py < t + ry)
+            dy = t + ry - py;
+        else if (py > b - ry)
+            dy = py - (b - ry);
         if (dy >= ry) return false;
         double q = dy / ry;
         inset = rx - rx * std::sqrt(1 - q * q);
@@ -64,7 +66,8 @@ void BrushSpan(DeviceContext& ctx, const BrushObject& brush, int y, int x0, int 
         raster::Span(*bmp, ctx.Clip(), y, x0, x1, ToRgb(brush.colour), rop2);
         return;
     }
-    for (int x = x0; x < x1; ++x) raster::Pixel(*bmp, ctx.Clip(), x, y, BrushColourAt(ctx, brush, x, y), rop2);
+    for (int x = x0; x < x1; ++x)
+        raster::Pixel(*bmp, ctx.Clip(), x, y, BrushColourAt(ctx, brush, x, y), rop2);
 }
 
 // One-pixel line in target coordinates, last point excluded; step carries the pen pattern on.
@@ -79,7 +82,7 @@ void ThinLine(DeviceContext& ctx, int x0, int y0, int x1, int y1, int& step) {
     const long long ady = std::llabs(static_cast<long long>(y1) - y0);
     const int sx = x0 <= x1 ? 1 : -1, sy = y0 <= y1 ? 1 : -1;
     const bool xMajor = adx >= ady;
-    const long long n = xMajor ? adx : ady;  // points drawn: the last one is left out
+    const long long n = xMajor ? adx : ady; // points drawn: the last one is left out
     const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
     const int style = ctx.state.pen->style;
     // Both pen patterns repeat every 8 pixels: the phase is kept modulo 8.
@@ -113,8 +116,10 @@ void ThinLine(DeviceContext& ctx, int x0, int y0, int x1, int y1, int& step) {
     auto firstAtLeast = [&](long long value, long long from, long long to) {
         while (from < to) {
             long long mid = from + (to - from) / 2;
-            if (minorAt(mid) >= value) to = mid;
-            else from = mid + 1;
+            if (minorAt(mid) >= value)
+                to = mid;
+            else
+                from = mid + 1;
         }
         return from;
     };
@@ -192,7 +197,7 @@ void BoxShape(DeviceContext& ctx, RECT box, double ew, double eh, bool isRectang
     if (!ctx.Target() || RectEmpty(box)) return;
     bool pen = ctx.PenVisible();
     int w = pen ? ctx.PenWidth() : 0;
-    int lo = (w - 1) / 2;  // how far a wide border reaches outside the box
+    int lo = (w - 1) / 2; // how far a wide border reaches outside the box
     double ol = box.left - lo, ot = box.top - lo, orr = box.right + lo, ob = box.bottom + lo;
     double il = ol + w, it = ot + w, ir = orr - w, ib = ob - w;
     // Without a pen a rectangle's fill leaves out the right and bottom edges.
@@ -206,7 +211,8 @@ void BoxShape(DeviceContext& ctx, RECT box, double ew, double eh, bool isRectang
     }
     const Region& clip = ctx.Clip();
     RECT cb = clip.Box();
-    int yStart = std::max<int>(static_cast<int>(ot), cb.top), yEnd = std::min<int>(static_cast<int>(ob), cb.bottom);
+    int yStart = std::max<int>(static_cast<int>(ot), cb.top),
+        yEnd = std::min<int>(static_cast<int>(ob), cb.bottom);
     for (int y = yStart; y < yEnd; ++y) {
         int a0 = 0, a1 = 0, b0 = 0, b1 = 0;
         bool inner = RoundBoxRow(il, it, ir, ib, ew - 2 * w, eh - 2 * w, y, b0, b1);
@@ -237,7 +243,8 @@ void DashedRectangle(DeviceContext& ctx, RECT box) {
     ThinLine(ctx, r, box.top, r, b, step);
     ThinLine(ctx, r, b, box.left, b, step);
     ThinLine(ctx, box.left, b, box.left, box.top, step);
-    if (box.right - box.left == 1 && box.bottom - box.top == 1) ThinLine(ctx, box.left, box.top, box.left + 1, box.top, step);
+    if (box.right - box.left == 1 && box.bottom - box.top == 1)
+        ThinLine(ctx, box.left, box.top, box.left + 1, box.top, step);
 }
 
 // Even-odd fill of a polygon given in target coordinates; pixel centres decide, right and
@@ -250,10 +257,11 @@ void FillPolygon(DeviceContext& ctx, const std::vector<POINT>& pts) {
         minY = std::min<long>(minY, p.y);
         maxY = std::max<long>(maxY, p.y);
     }
-    int y0 = static_cast<int>(std::max<long>(minY, cb.top)), y1 = static_cast<int>(std::min<long>(maxY, cb.bottom));
+    int y0 = static_cast<int>(std::max<long>(minY, cb.top)),
+        y1 = static_cast<int>(std::min<long>(maxY, cb.bottom));
     std::vector<double> xs;
     for (int y = y0; y < y1; ++y) {
-        double py = y + 0.5 - 0.5;  // vertices sit on pixel centres
+        double py = y + 0.5 - 0.5; // vertices sit on pixel centres
         xs.clear();
         for (size_t i = 0; i < pts.size(); ++i) {
             const POINT& a = pts[i];
@@ -265,7 +273,8 @@ void FillPolygon(DeviceContext& ctx, const std::vector<POINT>& pts) {
         }
         std::sort(xs.begin(), xs.end());
         for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-            double l = std::max<double>(xs[i], cb.left - 1.0), r = std::min<double>(xs[i + 1], cb.right + 1.0);
+            double l = std::max<double>(xs[i], cb.left - 1.0),
+                   r = std::min<double>(xs[i + 1], cb.right + 1.0);
             int a = static_cast<int>(std::ceil(l)), b = static_cast<int>(std::ceil(r));
             if (b > a) BrushSpan(ctx, *ctx.state.brush, y, a, b, ctx.state.rop2);
         }
@@ -339,7 +348,8 @@ BOOL Polygon(HDC dc, const POINT* points, int count) {
     if (!ctx || !points || count < 2) return FALSE;
     RecordPoints(*ctx, "Polygon", points, count);
     std::vector<POINT> pts(points, points + count);
-    for (POINT& p : pts) p = POINT{ctx->ToX(p.x), ctx->ToY(p.y)};
+    for (POINT& p : pts)
+        p = POINT{ctx->ToX(p.x), ctx->ToY(p.y)};
     FillPolygon(*ctx, pts);
     int step = 0;
     for (int i = 0; i < count; ++i) {
@@ -368,7 +378,8 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int 
     DeviceContext* ctx = FindDc(dc);
     if (!ctx) return FALSE;
     RecordRect(*ctx, "RoundRect", RECT{left, top, right, bottom});
-    BoxShape(*ctx, ctx->ToTarget(RECT{left, top, right, bottom}), std::fabs(static_cast<double>(width)), std::fabs(static_cast<double>(height)), true);
+    BoxShape(*ctx, ctx->ToTarget(RECT{left, top, right, bottom}), std::fabs(static_cast<double>(width)),
+             std::fabs(static_cast<double>(height)), true);
     return TRUE;
 }
 
@@ -400,7 +411,8 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH handle) {
     if (RectEmpty(r)) return TRUE;
     RECT cb = ctx->Clip().Box();
     r = RectIntersect(r, cb);
-    for (int y = r.top; y < r.bottom; ++y) BrushSpan(*ctx, *brush, y, r.left, r.right, R2_COPYPEN);
+    for (int y = r.top; y < r.bottom; ++y)
+        BrushSpan(*ctx, *brush, y, r.left, r.right, R2_COPYPEN);
     return TRUE;
 }
 
@@ -426,7 +438,8 @@ BOOL FillRgn(HDC dc, HRGN region, HBRUSH handle) {
     auto rgn = FindRegion(region);
     auto brush = FindBrush(handle);
     if (!ctx || !rgn || !brush) return FALSE;
-    for (const RECT& r : rgn->region.Rects()) FillRect(dc, &r, handle);
+    for (const RECT& r : rgn->region.Rects())
+        FillRect(dc, &r, handle);
     return TRUE;
 }
 
@@ -466,26 +479,35 @@ BOOL DrawEdge(HDC dc, LPRECT rect, UINT edge, UINT flags) {
         int raisedTl, raisedBr, sunkenTl, sunkenBr;
     };
     const Layer layers[2] = {
-        {BDR_RAISEDOUTER, BDR_SUNKENOUTER, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT},
-        {BDR_RAISEDINNER, BDR_SUNKENINNER, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW, COLOR_3DDKSHADOW, COLOR_3DLIGHT},
+        {BDR_RAISEDOUTER, BDR_SUNKENOUTER, COLOR_3DLIGHT, COLOR_3DDKSHADOW, COLOR_BTNSHADOW,
+         COLOR_BTNHIGHLIGHT},
+        {BDR_RAISEDINNER, BDR_SUNKENINNER, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW, COLOR_3DDKSHADOW,
+         COLOR_3DLIGHT},
     };
     for (int i = 0; i < 2; ++i) {
         const Layer& layer = layers[i];
         int tl = -1, br = -1;
-        if (edge & layer.raised) tl = layer.raisedTl, br = layer.raisedBr;
-        else if (edge & layer.sunken) tl = layer.sunkenTl, br = layer.sunkenBr;
-        else continue;
-        if (flags & BF_MONO) tl = br = (i == 0 ? COLOR_WINDOWFRAME : COLOR_WINDOW);
-        else if (flags & BF_FLAT) tl = br = (i == 0 ? COLOR_BTNSHADOW : COLOR_BTNFACE);
+        if (edge & layer.raised)
+            tl = layer.raisedTl, br = layer.raisedBr;
+        else if (edge & layer.sunken)
+            tl = layer.sunkenTl, br = layer.sunkenBr;
+        else
+            continue;
+        if (flags & BF_MONO)
+            tl = br = (i == 0 ? COLOR_WINDOWFRAME : COLOR_WINDOW);
+        else if (flags & BF_FLAT)
+            tl = br = (i == 0 ? COLOR_BTNSHADOW : COLOR_BTNFACE);
         if (RectEmpty(r)) break;
         RECT t = ctx->ToTarget(r);
         if (bmp) {
             const Region& clip = ctx->Clip();
             uint32_t ctl = ToRgb(GetSysColor(tl)), cbr = ToRgb(GetSysColor(br));
             if (flags & BF_TOP) raster::Span(*bmp, clip, t.top, t.left, t.right - 1, ctl, R2_COPYPEN);
-            if (flags & BF_LEFT) raster::Fill(*bmp, clip, RECT{t.left, t.top, t.left + 1, t.bottom - 1}, ctl, R2_COPYPEN);
+            if (flags & BF_LEFT)
+                raster::Fill(*bmp, clip, RECT{t.left, t.top, t.left + 1, t.bottom - 1}, ctl, R2_COPYPEN);
             if (flags & BF_BOTTOM) raster::Span(*bmp, clip, t.bottom - 1, t.left, t.right, cbr, R2_COPYPEN);
-            if (flags & BF_RIGHT) raster::Fill(*bmp, clip, RECT{t.right - 1, t.top, t.right, t.bottom}, cbr, R2_COPYPEN);
+            if (flags & BF_RIGHT)
+                raster::Fill(*bmp, clip, RECT{t.right - 1, t.top, t.right, t.bottom}, cbr, R2_COPYPEN);
         }
         if (flags & BF_LEFT) r.left++;
         if (flags & BF_TOP) r.top++;

@@ -15,14 +15,15 @@ namespace {
 
 int RunWidth(FontInstance& font, const wchar_t* text, size_t n) {
     int w = 0;
-    for (size_t i = 0; i < n; ++i) w += font.Advance(static_cast<char32_t>(text[i]));
+    for (size_t i = 0; i < n; ++i)
+        w += font.Advance(static_cast<char32_t>(text[i]));
     return w;
 }
 
 // Draws a run with its cell's top-left at (x, y) in target coordinates. underlineAt lists
 // character indexes to underline individually (DrawText prefixes).
-void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t* text, size_t n, const int* dx,
-             const std::vector<size_t>* underlineAt = nullptr) {
+void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t* text, size_t n,
+             const int* dx, const std::vector<size_t>* underlineAt = nullptr) {
     Bitmap* bmp = ctx.Target();
     auto font = ctx.Font();
     if (!bmp || !font) return;
@@ -36,7 +37,8 @@ void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t
         width += dx ? std::clamp(dx[i], -4096, 4096) : font->Advance(static_cast<char32_t>(text[i]));
     }
     if (ctx.state.bkMode == OPAQUE)
-        raster::Fill(*bmp, clip, RECT{x, y, x + width, y + font->Height()}, ToRgb(ctx.state.bkColour), R2_COPYPEN);
+        raster::Fill(*bmp, clip, RECT{x, y, x + width, y + font->Height()}, ToRgb(ctx.state.bkColour),
+                     R2_COPYPEN);
     RECT box = clip.Box();
     for (size_t i = 0; i < n; ++i) {
         const Glyph& g = font->GetGlyph(static_cast<char32_t>(text[i]));
@@ -44,16 +46,20 @@ void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t
         if (g.width == 0 || gx >= box.right || gx + g.width <= box.left || gy >= box.bottom ||
             gy + g.height <= box.top)
             continue;
-        raster::Coverage(*bmp, clip, gx, gy, g.coverage.data(), g.width, g.height, g.width, colour, !font->Antialiased());
+        raster::Coverage(*bmp, clip, gx, gy, g.coverage.data(), g.width, g.height, g.width, colour,
+                         !font->Antialiased());
     }
     int ul = baseline + font->UnderlinePosition();
     for (int t = 0; t < font->UnderlineThickness(); ++t) {
         if (lf.lfUnderline) raster::Span(*bmp, clip, ul + t, x, x + width, colour, R2_COPYPEN);
-        if (lf.lfStrikeOut) raster::Span(*bmp, clip, baseline - font->StrikeoutPosition() + t, x, x + width, colour, R2_COPYPEN);
+        if (lf.lfStrikeOut)
+            raster::Span(*bmp, clip, baseline - font->StrikeoutPosition() + t, x, x + width, colour,
+                         R2_COPYPEN);
         if (underlineAt)
             for (size_t i : *underlineAt)
                 if (i < n) {
-                    int w = dx ? std::clamp(dx[i], -4096, 4096) : font->Advance(static_cast<char32_t>(text[i]));
+                    int w =
+                        dx ? std::clamp(dx[i], -4096, 4096) : font->Advance(static_cast<char32_t>(text[i]));
                     raster::Span(*bmp, clip, ul + t, x + starts[i], x + starts[i] + w, colour, R2_COPYPEN);
                 }
     }
@@ -97,9 +103,9 @@ HFONT CreateFontIndirectW(const LOGFONTW* lf) {
     return static_cast<HFONT>(AddObject(font));
 }
 
-HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
-                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
-                  DWORD pitchAndFamily, LPCWSTR face) {
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCWSTR face) {
     LOGFONTW lf{};
     lf.lfHeight = height;
     lf.lfWidth = width;
@@ -128,7 +134,8 @@ BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {
     return TRUE;
 }
 
-BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count, const int* dx) {
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const int* dx) {
     DeviceContext* ctx = FindDc(dc);
     if (!ctx || (!text && count > 0) || count > (1u << 20)) return FALSE;
     RecordText(*ctx, "ExtTextOut", x, y, text, count, options, rect);
@@ -153,7 +160,7 @@ namespace {
 
 struct Line {
     std::wstring text;
-    std::vector<size_t> underline;  // prefixed characters
+    std::vector<size_t> underline; // prefixed characters
     int width = 0;
 };
 
@@ -210,13 +217,16 @@ void WrapParagraph(std::vector<Line>& lines, FontInstance& font, const std::wstr
         } else {
             // No space on the line: the word runs on to its end.
             cut = i;
-            while (cut < end && text[cut] != L' ' && text[cut] != L'\t') ++cut;
+            while (cut < end && text[cut] != L' ' && text[cut] != L'\t')
+                ++cut;
         }
         size_t lineEnd = cut;
-        while (lineEnd > start && (text[lineEnd - 1] == L' ' || text[lineEnd - 1] == L'\t')) --lineEnd;
+        while (lineEnd > start && (text[lineEnd - 1] == L' ' || text[lineEnd - 1] == L'\t'))
+            --lineEnd;
         AddLine(lines, font, text, start, lineEnd, marks);
         start = cut;
-        while (start < end && (text[start] == L' ' || text[start] == L'\t')) ++start;
+        while (start < end && (text[start] == L' ' || text[start] == L'\t'))
+            ++start;
         if (start >= end) return;
     }
 }
@@ -227,7 +237,8 @@ void EndEllipsis(Line& line, FontInstance& font, int maxWidth) {
     const std::wstring dots = L"...";
     int dotsWidth = RunWidth(font, dots.data(), dots.size());
     std::wstring text = line.text;
-    while (!text.empty() && RunWidth(font, text.data(), text.size()) + dotsWidth > maxWidth) text.pop_back();
+    while (!text.empty() && RunWidth(font, text.data(), text.size()) + dotsWidth > maxWidth)
+        text.pop_back();
     line.text = text + dots;
     line.width = RunWidth(font, line.text.data(), line.text.size());
     std::erase_if(line.underline, [&](size_t i) { return i >= text.size(); });
@@ -267,12 +278,15 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
         }
     }
     if (format & DT_END_ELLIPSIS)
-        for (Line& line : lines) EndEllipsis(line, *font, std::max(maxWidth, 0));
+        for (Line& line : lines)
+            EndEllipsis(line, *font, std::max(maxWidth, 0));
 
-    int textHeight = static_cast<int>(std::min<long long>(static_cast<long long>(lineHeight) * lines.size(), 1LL << 28));
+    int textHeight =
+        static_cast<int>(std::min<long long>(static_cast<long long>(lineHeight) * lines.size(), 1LL << 28));
     if (format & DT_CALCRECT) {
         int widest = 0;
-        for (const Line& line : lines) widest = std::max(widest, line.width);
+        for (const Line& line : lines)
+            widest = std::max(widest, line.width);
         // Word-wrapped text keeps the rectangle's width unless a word is wider.
         if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) widest = std::max(widest, 0);
         rect->right = r.left + widest;
@@ -282,14 +296,18 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
 
     int y = r.top;
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER) y = r.top + ((r.bottom - r.top) - lineHeight) / 2;
-        else if (format & DT_BOTTOM) y = r.bottom - lineHeight;
+        if (format & DT_VCENTER)
+            y = r.top + ((r.bottom - r.top) - lineHeight) / 2;
+        else if (format & DT_BOTTOM)
+            y = r.bottom - lineHeight;
     }
     if (ctx->recorder) {
         int x0 = r.left;
         if (!lines.empty()) {
-            if (format & DT_CENTER) x0 = r.left + (maxWidth - lines[0].width) / 2;
-            else if (format & DT_RIGHT) x0 = r.right - lines[0].width;
+            if (format & DT_CENTER)
+                x0 = r.left + (maxWidth - lines[0].width) / 2;
+            else if (format & DT_RIGHT)
+                x0 = r.right - lines[0].width;
         }
         RecordText(*ctx, "DrawText", x0, y, raw.data(), raw.size(), format, &r);
     }
@@ -298,12 +316,15 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     for (size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
         int x = r.left;
-        if (format & DT_CENTER) x = r.left + (maxWidth - line.width) / 2;
-        else if (format & DT_RIGHT) x = r.right - line.width;
+        if (format & DT_CENTER)
+            x = r.left + (maxWidth - line.width) / 2;
+        else if (format & DT_RIGHT)
+            x = r.right - line.width;
         long long lyFar = y + static_cast<long long>(i) * lineHeight;
         if (lyFar > DeviceContext::kFar) break;
         int ly = static_cast<int>(lyFar);
-        DrawRun(*ctx, clip, ctx->ToX(x), ctx->ToY(ly), line.text.data(), line.text.size(), nullptr, &line.underline);
+        DrawRun(*ctx, clip, ctx->ToX(x), ctx->ToY(ly), line.text.data(), line.text.size(), nullptr,
+                &line.underline);
     }
     if ((format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM))) return y - r.top + textHeight;
     return textHeight;
@@ -331,8 +352,10 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT
     for (int i = 0; i < count; ++i) {
         width += font->Advance(static_cast<char32_t>(text[i]));
         if (dx) dx[i] = width;
-        if (fitting && width <= maxExtent) fitted = i + 1;
-        else fitting = false;
+        if (fitting && width <= maxExtent)
+            fitted = i + 1;
+        else
+            fitting = false;
     }
     if (fit) *fit = fitted;
     size->cx = width;
@@ -364,8 +387,8 @@ BOOL GetTextMetricsW(HDC dc, LPTEXTMETRICW tm) {
     tm->tmUnderlined = lf.lfUnderline ? 1 : 0;
     tm->tmStruckOut = lf.lfStrikeOut ? 1 : 0;
     // TMPF_FIXED_PITCH set means a variable-pitch font, as the device reports it.
-    tm->tmPitchAndFamily = static_cast<BYTE>((font->FixedPitch() ? FF_MODERN : FF_SWISS) | TMPF_VECTOR | TMPF_TRUETYPE |
-                                             (font->FixedPitch() ? 0 : TMPF_FIXED_PITCH));
+    tm->tmPitchAndFamily = static_cast<BYTE>((font->FixedPitch() ? FF_MODERN : FF_SWISS) | TMPF_VECTOR |
+                                             TMPF_TRUETYPE | (font->FixedPitch() ? 0 : TMPF_FIXED_PITCH));
     tm->tmCharSet = lf.lfCharSet;
     return TRUE;
 }
@@ -375,7 +398,8 @@ BOOL GetCharWidth32W(HDC dc, UINT first, UINT last, LPINT widths) {
     if (!ctx || !widths || last < first || last - first > 0xFFFF) return FALSE;
     auto font = ctx->Font();
     if (!font) return FALSE;
-    for (UINT i = 0; i <= last - first; ++i) widths[i] = font->Advance(first + i);
+    for (UINT i = 0; i <= last - first; ++i)
+        widths[i] = font->Advance(first + i);
     return TRUE;
 }
 

@@ -387,7 +387,8 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 // 1, 24 or 32 bits per pixel, BI_RGB; a negative biHeight makes rows top-down. *bits receives the
 // pixel memory (rows padded to 32 bits), which the caller may read and write directly.
-HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
 COLORREF GetPixel(HDC dc, int x, int y);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF colour);
 
@@ -502,7 +503,8 @@ BOOL GetIconInfo(HICON icon, PICONINFO info);
 BOOL DestroyIcon(HICON icon);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 // width/height 0 with DI_DEFAULTSIZE (or 0 without): the icon's own size.
-BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flicker, UINT flags);
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flicker,
+                UINT flags);
 
 // [SECTION] System colours ----------------------------------------------------------------------
 

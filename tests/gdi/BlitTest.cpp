@@ -16,11 +16,11 @@ TEST(RasterOps, EveryOperationMatchesItsTruthTable) {
     struct Case {
         const char* name;
         DWORD rop;
-    } cases[] = {{"SRCCOPY", SRCCOPY},     {"SRCPAINT", SRCPAINT},       {"SRCAND", SRCAND},
-                 {"SRCINVERT", SRCINVERT}, {"SRCERASE", SRCERASE},       {"NOTSRCCOPY", NOTSRCCOPY},
+    } cases[] = {{"SRCCOPY", SRCCOPY},         {"SRCPAINT", SRCPAINT},   {"SRCAND", SRCAND},
+                 {"SRCINVERT", SRCINVERT},     {"SRCERASE", SRCERASE},   {"NOTSRCCOPY", NOTSRCCOPY},
                  {"NOTSRCERASE", NOTSRCERASE}, {"MERGECOPY", MERGECOPY}, {"MERGEPAINT", MERGEPAINT},
-                 {"PATCOPY", PATCOPY},     {"PATPAINT", PATPAINT},       {"PATINVERT", PATINVERT},
-                 {"DSTINVERT", DSTINVERT}, {"BLACKNESS", BLACKNESS},     {"WHITENESS", WHITENESS},
+                 {"PATCOPY", PATCOPY},         {"PATPAINT", PATPAINT},   {"PATINVERT", PATINVERT},
+                 {"DSTINVERT", DSTINVERT},     {"BLACKNESS", BLACKNESS}, {"WHITENESS", WHITENESS},
                  {"MaskBlt keep", 0x00AA0029}};
     for (const Case& k : cases) {
         Canvas src(3, 2, RGB(0xCC, 0xCC, 0xCC));
@@ -74,7 +74,8 @@ TEST(Blits, OverlappingCopyWithinOneBitmapMovesTheAreaWhole) {
     // Scrolling down and up by two rows within the same bitmap.
     for (int shift : {2, -2}) {
         Canvas c(1, 8);
-        for (int y = 0; y < 8; ++y) SetPixel(c.Dc(), 0, y, RGB(y, 0, 0));
+        for (int y = 0; y < 8; ++y)
+            SetPixel(c.Dc(), 0, y, RGB(y, 0, 0));
         BitBlt(c.Dc(), 0, shift > 0 ? shift : 0, 1, 6, c.Dc(), 0, shift > 0 ? 0 : -shift, SRCCOPY);
         for (int y = 0; y < 6; ++y) {
             int dest = shift > 0 ? y + shift : y;
@@ -85,13 +86,13 @@ TEST(Blits, OverlappingCopyWithinOneBitmapMovesTheAreaWhole) {
 }
 
 TEST(Blits, PatternBrushTilesFromTheBitmapOrigin) {
-    const BYTE bits[] = {0x80, 0, 0x40, 0};  // 2 x 2 checker: "10", "01"
+    const BYTE bits[] = {0x80, 0, 0x40, 0}; // 2 x 2 checker: "10", "01"
     HBITMAP pattern = CreateBitmap(2, 2, 1, 1, bits);
     HBRUSH brush = CreatePatternBrush(pattern);
-    DeleteObject(pattern);  // the brush keeps its own copy
+    DeleteObject(pattern); // the brush keeps its own copy
     Canvas c(4, 2);
-    SetTextColor(c.Dc(), RGB(0, 0, 255));  // 0 bits
-    SetBkColor(c.Dc(), RGB(255, 255, 0));  // 1 bits
+    SetTextColor(c.Dc(), RGB(0, 0, 255)); // 0 bits
+    SetBkColor(c.Dc(), RGB(255, 255, 0)); // 1 bits
     RECT r{0, 0, 4, 2};
     FillRect(c.Dc(), &r, brush);
     EXPECT_EQ(c.At(0, 0), RGB(255, 255, 0));
@@ -100,7 +101,7 @@ TEST(Blits, PatternBrushTilesFromTheBitmapOrigin) {
     EXPECT_EQ(c.At(1, 1), RGB(255, 255, 0));
     Selected b(c.Dc(), brush);
     PatBlt(c.Dc(), 0, 0, 4, 2, DSTINVERT);
-    PatBlt(c.Dc(), 0, 0, 4, 2, PATINVERT);  // pattern XOR the inverted copy of itself: all ones
+    PatBlt(c.Dc(), 0, 0, 4, 2, PATINVERT); // pattern XOR the inverted copy of itself: all ones
     EXPECT_EQ(c.Count(RGB(255, 255, 255)), 8);
     SelectObject(c.Dc(), GetStockObject(WHITE_BRUSH));
     DeleteObject(brush);
@@ -115,10 +116,11 @@ TEST(Stretch, DoublingRepeatsEachPixelAndHalvingSamplesNearest) {
     Canvas dst(4, 4);
     StretchBlt(dst.Dc(), 0, 0, 4, 4, src.Dc(), 0, 0, 2, 2, SRCCOPY);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.At(x, y), RGB(1 + x / 2 + 2 * (y / 2), 0, 0)) << x << "," << y;
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(dst.At(x, y), RGB(1 + x / 2 + 2 * (y / 2), 0, 0)) << x << "," << y;
     Canvas small(1, 1);
     StretchBlt(small.Dc(), 0, 0, 1, 1, dst.Dc(), 0, 0, 4, 4, SRCCOPY);
-    EXPECT_EQ(small.At(0, 0), RGB(4, 0, 0));  // the centre sample (2, 2)
+    EXPECT_EQ(small.At(0, 0), RGB(4, 0, 0)); // the centre sample (2, 2)
 }
 
 TEST(Stretch, NegativeWidthMirrors) {
@@ -142,7 +144,7 @@ TEST(Stretch, OtherOperationsStretchToo) {
 TEST(ColourKey, KeyPixelsLeaveTheDestinationUntouched) {
     Canvas icon(4, 4, kMagenta);
     SetPixel(icon.Dc(), 1, 1, RGB(10, 20, 30));
-    SetPixel(icon.Dc(), 2, 2, RGB(254, 0, 255));  // near the key is still drawn
+    SetPixel(icon.Dc(), 2, 2, RGB(254, 0, 255)); // near the key is still drawn
     Canvas dst(8, 8, RGB(0, 128, 0));
     ASSERT_TRUE(TransparentBlt(dst.Dc(), 0, 0, 8, 8, icon.Dc(), 0, 0, 4, 4, kMagenta));
     EXPECT_EQ(dst.Count(RGB(10, 20, 30)), 4);
@@ -198,7 +200,7 @@ TEST(Monochrome, ColourToMonoByTheSourceBackgroundAndBackByTextAndBackground) {
 }
 
 TEST(Monochrome, CreateBitmapReadsPackedRowsPaddedTo16Bits) {
-    const BYTE bits[] = {0xA0, 0x00, 0x40, 0x00};  // rows "101", "010"
+    const BYTE bits[] = {0xA0, 0x00, 0x40, 0x00}; // rows "101", "010"
     HBITMAP mask = CreateBitmap(3, 2, 1, 1, bits);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, mask);
@@ -233,11 +235,13 @@ TEST(Masks, MaskBltAndThePlainBlitRouteAgree) {
     SetBkColor(image.Dc(), oldBk);
 
     Canvas screenA(W, H);
-    for (int x = 0; x < W; ++x) SetPixel(screenA.Dc(), x, 0, RGB(x * 40, 100, 0));
+    for (int x = 0; x < W; ++x)
+        SetPixel(screenA.Dc(), x, 0, RGB(x * 40, 100, 0));
     Canvas screenB(W, H);
     BitBlt(screenB.Dc(), 0, 0, W, H, screenA.Dc(), 0, 0, SRCCOPY);
 
-    ASSERT_TRUE(MaskBlt(screenA.Dc(), 0, 0, W, H, image.Dc(), 0, 0, mask, 0, 0, MAKEROP4(0x00AA0029, SRCCOPY)));
+    ASSERT_TRUE(
+        MaskBlt(screenA.Dc(), 0, 0, W, H, image.Dc(), 0, 0, mask, 0, 0, MAKEROP4(0x00AA0029, SRCCOPY)));
 
     // Plain route: scratch = screen AND mask; image AND NOT mask; OR them; copy back.
     Canvas scratch(W, H);
@@ -247,12 +251,13 @@ TEST(Masks, MaskBltAndThePlainBlitRouteAgree) {
     BitBlt(scratch.Dc(), 0, 0, W, H, maskDc, 0, 0, SRCAND);
     SetTextColor(image.Dc(), kBlack);
     SetBkColor(image.Dc(), kWhite);
-    BitBlt(image.Dc(), 0, 0, W, H, maskDc, 0, 0, 0x00220326);  // D AND NOT S
+    BitBlt(image.Dc(), 0, 0, W, H, maskDc, 0, 0, 0x00220326); // D AND NOT S
     BitBlt(scratch.Dc(), 0, 0, W, H, image.Dc(), 0, 0, SRCPAINT);
     BitBlt(screenB.Dc(), 0, 0, W, H, scratch.Dc(), 0, 0, SRCCOPY);
 
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) EXPECT_EQ(screenA.At(x, y), screenB.At(x, y)) << x << "," << y;
+        for (int x = 0; x < W; ++x)
+            EXPECT_EQ(screenA.At(x, y), screenB.At(x, y)) << x << "," << y;
     EXPECT_EQ(screenA.At(2, 2), RGB(0, 0, 200));
     EXPECT_EQ(screenA.At(3, 0), RGB(120, 100, 0));
     EXPECT_EQ(screenA.Count(kMagenta), 0);
@@ -270,7 +275,7 @@ TEST(DibSections, TopDownAndBottomUpRowsAnd24BitLayout) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = 3;
-    info.bmiHeader.biHeight = 2;  // bottom-up
+    info.bmiHeader.biHeight = 2; // bottom-up
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
@@ -279,13 +284,13 @@ TEST(DibSections, TopDownAndBottomUpRowsAnd24BitLayout) {
     ASSERT_NE(bits, nullptr);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, dib);
-    SetPixel(dc, 1, 0, RGB(1, 2, 3));  // top row lives last in memory
+    SetPixel(dc, 1, 0, RGB(1, 2, 3)); // top row lives last in memory
     const BYTE* p = static_cast<const BYTE*>(bits);
-    int stride = 12;  // 9 bytes padded to 32 bits
+    int stride = 12; // 9 bytes padded to 32 bits
     EXPECT_EQ(p[stride + 3], 3);
     EXPECT_EQ(p[stride + 4], 2);
     EXPECT_EQ(p[stride + 5], 1);
-    static_cast<BYTE*>(bits)[0] = 0x40;  // bottom row, first pixel, blue
+    static_cast<BYTE*>(bits)[0] = 0x40; // bottom row, first pixel, blue
     EXPECT_EQ(GetPixel(dc, 0, 1), RGB(0, 0, 0x40));
     DIBSECTION ds;
     ASSERT_EQ(GetObject(dib, sizeof(ds), &ds), static_cast<int>(sizeof(DIBSECTION)));
@@ -295,7 +300,7 @@ TEST(DibSections, TopDownAndBottomUpRowsAnd24BitLayout) {
     DeleteObject(dib);
 
     info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biHeight = -2;  // top-down
+    info.bmiHeader.biHeight = -2; // top-down
     dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(dib, nullptr);
     SelectObject(dc, dib);
@@ -319,7 +324,8 @@ TEST(Surfaces, AContextOverPartOfABitmapDrawsOnlyThere) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     int black = 0;
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) black += screen->Get(x, y) == 0;
+        for (int x = 0; x < 20; ++x)
+            black += screen->Get(x, y) == 0;
     EXPECT_EQ(black, 10 * 7);
     EXPECT_EQ(screen->Get(5, 5), 0u);
     EXPECT_EQ(screen->Get(4, 5), 0xFFFFFFu);

@@ -41,7 +41,8 @@ public:
     std::string Picture(COLORREF ink) const {
         std::string s;
         for (int y = 0; y < m_height; ++y) {
-            for (int x = 0; x < m_width; ++x) s += At(x, y) == ink ? '#' : '.';
+            for (int x = 0; x < m_width; ++x)
+                s += At(x, y) == ink ? '#' : '.';
             s += '\n';
         }
         return s;
@@ -49,7 +50,8 @@ public:
     int Count(COLORREF c) const {
         int n = 0;
         for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x) n += At(x, y) == c;
+            for (int x = 0; x < m_width; ++x)
+                n += At(x, y) == c;
         return n;
     }
     // Bounding box of the pixels that are not the given background; empty if none.

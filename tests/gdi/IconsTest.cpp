@@ -8,7 +8,7 @@ namespace {
 // A 4 x 4 icon: a red 2 x 2 square in the middle, the rest transparent.
 HICON MakeIcon() {
     HBITMAP colour = CreateBitmap(4, 4, 1, 32, nullptr);
-    const BYTE maskBits[] = {0xF0, 0, 0x90, 0, 0x90, 0, 0xF0, 0};  // 1 = transparent
+    const BYTE maskBits[] = {0xF0, 0, 0x90, 0, 0x90, 0, 0xF0, 0}; // 1 = transparent
     HBITMAP mask = CreateBitmap(4, 4, 1, 1, maskBits);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, colour);
@@ -58,7 +58,7 @@ TEST(Icons, DrawIconExStretchesToTheRequestedSize) {
     ASSERT_TRUE(DestroyIcon(icon));
     EXPECT_FALSE(DestroyIcon(icon));
     EXPECT_FALSE(DrawIcon(c.Dc(), 0, 0, icon));
-    EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(MakeIcon())));  // icons go by DestroyIcon
+    EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(MakeIcon()))); // icons go by DestroyIcon
 }
 
 TEST(Icons, AlphaIconsBlend) {
@@ -71,8 +71,8 @@ TEST(Icons, AlphaIconsBlend) {
     void* bits = nullptr;
     HBITMAP colour = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     auto* px = static_cast<uint32_t*>(bits);
-    px[0] = 0xFFFFFFFFu;  // opaque white
-    px[1] = 0x80FFFFFFu;  // half white
+    px[0] = 0xFFFFFFFFu; // opaque white
+    px[1] = 0x80FFFFFFu; // half white
     HBITMAP mask = CreateBitmap(2, 1, 1, 1, nullptr);
     ICONINFO info{TRUE, 0, 0, mask, colour};
     HICON icon = CreateIconIndirect(&info);

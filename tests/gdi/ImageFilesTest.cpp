@@ -19,7 +19,8 @@ std::vector<uint8_t> SamplePixels() {
     std::vector<uint8_t> rgb(4 * 3 * 3, 0);
     const uint8_t top[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
     for (int x = 0; x < 4; ++x)
-        for (int k = 0; k < 3; ++k) rgb[x * 3 + k] = top[x][k];
+        for (int k = 0; k < 3; ++k)
+            rgb[x * 3 + k] = top[x][k];
     return rgb;
 }
 
@@ -36,8 +37,8 @@ std::vector<uint8_t> Encode(const std::string& format) {
     if (format == "jpg") stbi_write_jpg_to_func(Collect, &out, 4, 3, 3, rgb.data(), 100);
     if (format == "gif") {
         // 1 x 1, palette red/blue, pixel 0.
-        out = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0xFF,
-               0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+        out = {'G',  'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0,    0, 0,   0,
+               0xFF, 0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, 0x3B};
     }
     return out;
 }
@@ -71,7 +72,7 @@ TEST_F(ImageFiles, EachFormatLoadsFromADevicePath) {
         EXPECT_EQ(info.bmWidth, 4);
         EXPECT_EQ(info.bmHeight, 3);
         EXPECT_EQ(info.bmBitsPixel, 32);
-        EXPECT_NE(info.bmBits, nullptr);  // a DIB section
+        EXPECT_NE(info.bmBits, nullptr); // a DIB section
         COLORREF red = Pixel(bmp, 0, 0), blue = Pixel(bmp, 2, 0), black = Pixel(bmp, 1, 2);
         // JPEG is lossy: compare loosely.
         EXPECT_GT(GetRValue(red), 200) << format;
@@ -104,9 +105,10 @@ TEST_F(ImageFiles, MissingCorruptAndHostileFilesGiveNull) {
         Write("t.img", truncated);
         EXPECT_EQ(SHLoadDIBitmap(L"\\Program Files\\Jorvana\\t.img"), nullptr) << format;
         std::vector<uint8_t> scrambled = good;
-        for (size_t i = 8; i < scrambled.size(); i += 3) scrambled[i] ^= 0x5A;
+        for (size_t i = 8; i < scrambled.size(); i += 3)
+            scrambled[i] ^= 0x5A;
         Write("s.img", scrambled);
-        HBITMAP s = SHLoadDIBitmap(L"\\Program Files\\Jorvana\\s.img");  // null or a picture, never a crash
+        HBITMAP s = SHLoadDIBitmap(L"\\Program Files\\Jorvana\\s.img"); // null or a picture, never a crash
         if (s) DeleteObject(s);
     }
     Write("empty.jpg", {});
@@ -115,8 +117,8 @@ TEST_F(ImageFiles, MissingCorruptAndHostileFilesGiveNull) {
     EXPECT_EQ(SHLoadImageFile(L"\\Program Files\\Jorvana\\text.png"), nullptr);
     // A BMP header claiming 100000 x 100000 pixels is refused before anything is allocated.
     std::vector<uint8_t> bmp = Encode("bmp");
-    bmp[18] = 0xA0, bmp[19] = 0x86, bmp[20] = 0x01, bmp[21] = 0;  // width 100000
-    bmp[22] = 0xA0, bmp[23] = 0x86, bmp[24] = 0x01, bmp[25] = 0;  // height 100000
+    bmp[18] = 0xA0, bmp[19] = 0x86, bmp[20] = 0x01, bmp[21] = 0; // width 100000
+    bmp[22] = 0xA0, bmp[23] = 0x86, bmp[24] = 0x01, bmp[25] = 0; // height 100000
     Write("huge.bmp", bmp);
     EXPECT_EQ(SHLoadDIBitmap(L"\\Program Files\\Jorvana\\huge.bmp"), nullptr);
     // A folder of that name is not a picture.
@@ -135,7 +137,8 @@ TEST_F(ImageFiles, PngWriterRoundTripsAndReportsFailure) {
     auto back = device::gdi::LoadImageFile(path);
     ASSERT_NE(back, nullptr);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(back->Get(x, y), bitmap->Get(x, y));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(back->Get(x, y), bitmap->Get(x, y));
     EXPECT_FALSE(device::gdi::WritePng(*bitmap, Root() / "no-such-folder" / "x.png"));
     EXPECT_FALSE(device::gdi::WritePng(static_cast<HBITMAP>(nullptr), path));
 }

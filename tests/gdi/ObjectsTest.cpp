@@ -57,7 +57,7 @@ TEST(Objects, ABitmapGoesIntoOneContextAtATime) {
     EXPECT_TRUE(SetPixel(a, 1, 1, RGB(5, 5, 5)) != static_cast<COLORREF>(-1));
     SelectObject(a, oldA);
     EXPECT_NE(SelectObject(b, bmp), nullptr);
-    DeleteDC(b);  // deleting the context releases the bitmap
+    DeleteDC(b); // deleting the context releases the bitmap
     EXPECT_TRUE(DeleteObject(bmp));
     DeleteDC(a);
 }
@@ -83,7 +83,7 @@ TEST(Objects, GetObjectDescribesBitmapsFontsPensAndBrushes) {
     EXPECT_EQ(info.bmWidth, 7);
     EXPECT_EQ(info.bmHeight, 3);
     EXPECT_EQ(info.bmBitsPixel, 32);
-    EXPECT_EQ(GetObject(bmp, 4, &info), 0);  // buffer too small
+    EXPECT_EQ(GetObject(bmp, 4, &info), 0); // buffer too small
     DeleteObject(bmp);
 
     LOGFONTW lf{};
@@ -115,7 +115,7 @@ TEST(Objects, ZeroNegativeAndHugeSizesAreRefused) {
     EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);
     Canvas c(4, 4);
     EXPECT_TRUE(BitBlt(c.Dc(), 0, 0, 0, 0, c.Dc(), 0, 0, SRCCOPY));
-    EXPECT_TRUE(Rectangle(c.Dc(), 3, 3, 1, 1));  // reversed corners are normalised
+    EXPECT_TRUE(Rectangle(c.Dc(), 3, 3, 1, 1)); // reversed corners are normalised
     EXPECT_EQ(c.Count(RGB(0, 0, 0)), 4);
 }
 
@@ -153,7 +153,7 @@ TEST(Contexts, SaveAndRestoreBringBackObjectsColoursAndModes) {
     EXPECT_EQ(GetTextColor(c.Dc()), RGB(0, 0, 0));
     EXPECT_EQ(GetBkMode(c.Dc()), OPAQUE);
     EXPECT_EQ(GetROP2(c.Dc()), R2_COPYPEN);
-    EXPECT_FALSE(RestoreDC(c.Dc(), 1));  // nothing saved any more
+    EXPECT_FALSE(RestoreDC(c.Dc(), 1)); // nothing saved any more
     EXPECT_TRUE(DeleteObject(pen));
 }
 

@@ -10,8 +10,8 @@
 namespace {
 
 HFONT Font(int height, int weight, int quality = ANTIALIASED_QUALITY) {
-    return CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, quality, VARIABLE_PITCH | FF_SWISS,
-                       L"Arial");
+    return CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, quality,
+                       VARIABLE_PITCH | FF_SWISS, L"Arial");
 }
 
 void DrawScene(HDC dc) {
@@ -40,7 +40,8 @@ void DrawScene(HDC dc) {
     HGDIOBJ oldBrush = SelectObject(dc, land);
     HGDIOBJ oldPen = SelectObject(dc, coast);
     POINT americas[] = {{30, 40}, {80, 36}, {75, 90}, {60, 100}, {70, 150}, {55, 158}, {40, 110}, {22, 70}};
-    POINT eurasia[] = {{110, 38}, {215, 40}, {225, 80}, {180, 100}, {150, 96}, {140, 140}, {120, 130}, {112, 80}};
+    POINT eurasia[] = {{110, 38}, {215, 40},  {225, 80},  {180, 100},
+                       {150, 96}, {140, 140}, {120, 130}, {112, 80}};
     Polygon(dc, americas, 8);
     Polygon(dc, eurasia, 8);
     HDC shadeDc = CreateCompatibleDC(dc);
@@ -164,13 +165,13 @@ TEST(Scene, SampleScreenIsWrittenAsAPngThatReadsBackTheSame) {
     gditest::Canvas screen(240, 320);
     DrawScene(screen.Dc());
     // A few landmarks of the scene.
-    EXPECT_EQ(screen.At(120, 10), RGB(0, 60, 140));                // title bar
-    EXPECT_EQ(screen.At(235, 300), RGB(230, 236, 245));            // page
-    EXPECT_EQ(screen.At(217, 191), RGB(255, 200, 0));              // icon body, stretched
-    EXPECT_NE(screen.At(207, 181), RGB(255, 0, 255));              // key colour never drawn
+    EXPECT_EQ(screen.At(120, 10), RGB(0, 60, 140));     // title bar
+    EXPECT_EQ(screen.At(235, 300), RGB(230, 236, 245)); // page
+    EXPECT_EQ(screen.At(217, 191), RGB(255, 200, 0));   // icon body, stretched
+    EXPECT_NE(screen.At(207, 181), RGB(255, 0, 255));   // key colour never drawn
     EXPECT_EQ(screen.Count(RGB(255, 0, 255)), 0);
-    EXPECT_EQ(screen.At(100, 100), RGB(70, 130, 200));             // daylit ocean
-    EXPECT_EQ(screen.At(235, 40), RGB(70 & 110, 130 & 110, 200 & 150));  // night ocean
+    EXPECT_EQ(screen.At(100, 100), RGB(70, 130, 200));                  // daylit ocean
+    EXPECT_EQ(screen.At(235, 40), RGB(70 & 110, 130 & 110, 200 & 150)); // night ocean
 
     auto path = std::filesystem::temp_directory_path() / "jorvana-gdi-scene.png";
     ASSERT_TRUE(device::gdi::WritePng(screen.Bitmap(), path));
@@ -180,7 +181,8 @@ TEST(Scene, SampleScreenIsWrittenAsAPngThatReadsBackTheSame) {
     ASSERT_EQ(back->Height(), 320);
     int differences = 0;
     for (int y = 0; y < 320; ++y)
-        for (int x = 0; x < 240; ++x) differences += device::gdi::ToColorRef(back->Get(x, y)) != screen.At(x, y);
+        for (int x = 0; x < 240; ++x)
+            differences += device::gdi::ToColorRef(back->Get(x, y)) != screen.At(x, y);
     EXPECT_EQ(differences, 0);
 }
 

@@ -16,11 +16,10 @@ TEST(Lines, HorizontalAndVerticalLeaveOutTheLastPoint) {
     LineTo(c.Dc(), 5, 1);
     MoveToEx(c.Dc(), 6, 0, nullptr);
     LineTo(c.Dc(), 6, 3);
-    EXPECT_EQ(c.Picture(kBlack),
-              "......#.\n"
-              ".####.#.\n"
-              "......#.\n"
-              "........\n");
+    EXPECT_EQ(c.Picture(kBlack), "......#.\n"
+                                 ".####.#.\n"
+                                 "......#.\n"
+                                 "........\n");
     POINT p;
     GetCurrentPositionEx(c.Dc(), &p);
     EXPECT_EQ(p.x, 6);
@@ -35,13 +34,12 @@ TEST(Lines, DiagonalAndPolylineJoinsAreDrawnOnce) {
     POINT pts[] = {{0, 0}, {4, 4}, {4, 0}, {0, 0}};
     Polyline(c.Dc(), pts, 4);
     // XOR with white turns white to black; a pixel drawn twice would be white again.
-    EXPECT_EQ(c.Picture(kBlack),
-              "#####.\n"
-              ".#..#.\n"
-              "..#.#.\n"
-              "...##.\n"
-              "....#.\n"
-              "......\n");
+    EXPECT_EQ(c.Picture(kBlack), "#####.\n"
+                                 ".#..#.\n"
+                                 "..#.#.\n"
+                                 "...##.\n"
+                                 "....#.\n"
+                                 "......\n");
 }
 
 TEST(Lines, PenWidthsTwoAndThreeCoverThatManyRows) {
@@ -55,7 +53,8 @@ TEST(Lines, PenWidthsTwoAndThreeCoverThatManyRows) {
         }
         DeleteObject(pen);
         int rows = 0;
-        for (int y = 0; y < 9; ++y) rows += c.At(5, y) == kRed;
+        for (int y = 0; y < 9; ++y)
+            rows += c.At(5, y) == kRed;
         EXPECT_EQ(rows, width) << "width " << width;
         EXPECT_EQ(c.At(5, 4), kRed);
         // Vertical thickness only: nothing above or below the band.
@@ -88,10 +87,12 @@ TEST(Rop2, NotXorPenDrawnTwiceRestoresTheImage) {
     Canvas c(16, 16);
     // A varied background.
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) SetPixel(c.Dc(), x, y, RGB(x * 16, y * 16, (x * y) & 0xFF));
+        for (int x = 0; x < 16; ++x)
+            SetPixel(c.Dc(), x, y, RGB(x * 16, y * 16, (x * y) & 0xFF));
     std::vector<COLORREF> before;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) before.push_back(c.At(x, y));
+        for (int x = 0; x < 16; ++x)
+            before.push_back(c.At(x, y));
     HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 30, 90));
     Selected s(c.Dc(), pen);
     SetROP2(c.Dc(), R2_NOTXORPEN);
@@ -106,7 +107,8 @@ TEST(Rop2, NotXorPenDrawnTwiceRestoresTheImage) {
     }
     std::vector<COLORREF> after;
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) after.push_back(c.At(x, y));
+        for (int x = 0; x < 16; ++x)
+            after.push_back(c.At(x, y));
     EXPECT_EQ(after, before);
     SelectObject(c.Dc(), GetStockObject(BLACK_PEN));
     DeleteObject(pen);
@@ -146,20 +148,18 @@ TEST(Rectangles, OutlineWithPenFillWithBrushRightAndBottomExclusive) {
     HBRUSH brush = CreateSolidBrush(kRed);
     Selected s(c.Dc(), brush);
     Rectangle(c.Dc(), 1, 1, 6, 5);
-    EXPECT_EQ(c.Picture(kBlack),
-              ".......\n"
-              ".#####.\n"
-              ".#...#.\n"
-              ".#...#.\n"
-              ".#####.\n"
-              ".......\n");
-    EXPECT_EQ(c.Picture(kRed),
-              ".......\n"
-              ".......\n"
-              "..###..\n"
-              "..###..\n"
-              ".......\n"
-              ".......\n");
+    EXPECT_EQ(c.Picture(kBlack), ".......\n"
+                                 ".#####.\n"
+                                 ".#...#.\n"
+                                 ".#...#.\n"
+                                 ".#####.\n"
+                                 ".......\n");
+    EXPECT_EQ(c.Picture(kRed), ".......\n"
+                               ".......\n"
+                               "..###..\n"
+                               "..###..\n"
+                               ".......\n"
+                               ".......\n");
     SelectObject(c.Dc(), GetStockObject(WHITE_BRUSH));
     DeleteObject(brush);
 }
@@ -176,12 +176,11 @@ TEST(Rectangles, HollowBrushKeepsTheInsideAndNullPenShrinksTheFill) {
     Selected p(d.Dc(), GetStockObject(NULL_PEN));
     Selected b(d.Dc(), GetStockObject(BLACK_BRUSH));
     Rectangle(d.Dc(), 0, 0, 6, 5);
-    EXPECT_EQ(d.Picture(kBlack),
-              "#####.\n"
-              "#####.\n"
-              "#####.\n"
-              "#####.\n"
-              "......\n");
+    EXPECT_EQ(d.Picture(kBlack), "#####.\n"
+                                 "#####.\n"
+                                 "#####.\n"
+                                 "#####.\n"
+                                 "......\n");
 }
 
 TEST(Rectangles, FillRectFrameRectAndSysColourIndexBrush) {
@@ -193,12 +192,11 @@ TEST(Rectangles, FillRectFrameRectAndSysColourIndexBrush) {
     EXPECT_EQ(c.At(5, 1), kWhite);
     EXPECT_EQ(c.At(1, 4), kWhite);
     FrameRect(c.Dc(), &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    EXPECT_EQ(c.Picture(kBlack),
-              "......\n"
-              ".####.\n"
-              ".#..#.\n"
-              ".####.\n"
-              "......\n");
+    EXPECT_EQ(c.Picture(kBlack), "......\n"
+                                 ".####.\n"
+                                 ".#..#.\n"
+                                 ".####.\n"
+                                 "......\n");
     // A colour index + 1 in place of a brush.
     RECT all{0, 0, 6, 5};
     FillRect(c.Dc(), &all, reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNSHADOW + 1)));
@@ -219,11 +217,10 @@ TEST(Rectangles, RoundRectCutsItsCorners) {
     // 2 x 2 corners are square at this size: the corner pixel is in.
     Canvas d(6, 4);
     RoundRect(d.Dc(), 0, 0, 6, 4, 2, 2);
-    EXPECT_EQ(d.Picture(kBlack),
-              "######\n"
-              "#....#\n"
-              "#....#\n"
-              "######\n");
+    EXPECT_EQ(d.Picture(kBlack), "######\n"
+                                 "#....#\n"
+                                 "#....#\n"
+                                 "######\n");
 }
 
 TEST(Ellipses, FitTheBoxSymmetricallyWithTheBrushInside) {
@@ -249,7 +246,8 @@ TEST(Ellipses, FitTheBoxSymmetricallyWithTheBrushInside) {
     // The outline is closed: every row with ink starts with the pen.
     for (int y = 1; y < 12; ++y) {
         int x = 0;
-        while (c.At(x, y) == kWhite) ++x;
+        while (c.At(x, y) == kWhite)
+            ++x;
         EXPECT_EQ(c.At(x, y), kBlack) << "row " << y;
     }
     SelectObject(c.Dc(), GetStockObject(WHITE_BRUSH));
@@ -278,24 +276,22 @@ TEST(Polygons, NullPenFillLeavesOutRightAndBottomEdges) {
     Selected b(c.Dc(), GetStockObject(BLACK_BRUSH));
     POINT sq[] = {{1, 1}, {5, 1}, {5, 4}, {1, 4}};
     Polygon(c.Dc(), sq, 4);
-    EXPECT_EQ(c.Picture(kBlack),
-              "......\n"
-              ".####.\n"
-              ".####.\n"
-              ".####.\n"
-              "......\n"
-              "......\n");
+    EXPECT_EQ(c.Picture(kBlack), "......\n"
+                                 ".####.\n"
+                                 ".####.\n"
+                                 ".####.\n"
+                                 "......\n"
+                                 "......\n");
 }
 
 TEST(FocusRect, DottedAndRemovedByASecondCall) {
     Canvas c(6, 4);
     RECT r{0, 0, 6, 4};
     DrawFocusRect(c.Dc(), &r);
-    EXPECT_EQ(c.Picture(kBlack),
-              "#.#.#.\n"
-              ".....#\n"
-              "#.....\n"
-              ".#.#.#\n");
+    EXPECT_EQ(c.Picture(kBlack), "#.#.#.\n"
+                                 ".....#\n"
+                                 "#.....\n"
+                                 ".#.#.#\n");
     DrawFocusRect(c.Dc(), &r);
     EXPECT_EQ(c.Count(kWhite), 24);
 }
@@ -321,7 +317,7 @@ TEST(Edges, RaisedAndSunkenUseTheSystemColoursAndAdjust) {
     EXPECT_EQ(d.At(3, 0), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(d.At(3, 1), GetSysColor(COLOR_3DDKSHADOW));
     EXPECT_EQ(d.At(3, 7), kWhite);
-    EXPECT_EQ(s.left, 0);  // no BF_ADJUST
+    EXPECT_EQ(s.left, 0); // no BF_ADJUST
 }
 
 TEST(Clipping, IntersectAndExcludeAreRespectedByEveryPrimitive) {
@@ -354,7 +350,7 @@ TEST(Clipping, SelectClipRgnCopiesTheRegionAndSaveRestoreKeepsIt) {
     Canvas c(10, 10);
     HRGN rgn = CreateRectRgn(0, 0, 5, 10);
     SelectClipRgn(c.Dc(), rgn);
-    DeleteObject(rgn);  // the context keeps its own copy
+    DeleteObject(rgn); // the context keeps its own copy
     int saved = SaveDC(c.Dc());
     IntersectClipRect(c.Dc(), 0, 0, 10, 2);
     RECT all{0, 0, 10, 10};
@@ -369,7 +365,7 @@ TEST(Origins, ViewportOriginShiftsDrawingAndClipRects) {
     Canvas c(10, 10);
     SetViewportOrgEx(c.Dc(), 3, 4, nullptr);
     SetPixel(c.Dc(), 0, 0, kRed);
-    EXPECT_EQ(c.At(0, 0), kRed);  // GetPixel goes through the same origin
+    EXPECT_EQ(c.At(0, 0), kRed); // GetPixel goes through the same origin
     SetViewportOrgEx(c.Dc(), 0, 0, nullptr);
     EXPECT_EQ(c.At(3, 4), kRed);
     SetWindowOrgEx(c.Dc(), 2, 2, nullptr);

@@ -16,8 +16,8 @@ namespace {
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kBlack = RGB(0, 0, 0);
 
-HFONT MakeFont(int height, int weight = FW_NORMAL, const wchar_t* face = L"Arial", int quality = DEFAULT_QUALITY,
-               bool underline = false) {
+HFONT MakeFont(int height, int weight = FW_NORMAL, const wchar_t* face = L"Arial",
+               int quality = DEFAULT_QUALITY, bool underline = false) {
     return CreateFontW(height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH | FF_SWISS, face);
 }
@@ -105,9 +105,11 @@ TEST(Fonts, FacesMapToFixedFilesWhateverIsInstalled) {
         std::wcscpy(lf.lfFaceName, face);
         lf.lfWeight = FW_NORMAL;
         lf.lfItalic = FALSE;
-        EXPECT_EQ(device::gdi::FontFileFor(lf), "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+        EXPECT_EQ(device::gdi::FontFileFor(lf),
+                  "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
         lf.lfWeight = FW_BOLD;
-        EXPECT_EQ(device::gdi::FontFileFor(lf), "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf");
+        EXPECT_EQ(device::gdi::FontFileFor(lf),
+                  "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf");
         lf.lfItalic = TRUE;
         EXPECT_TRUE(std::filesystem::exists(device::gdi::FontFileFor(lf)));
     }
@@ -129,7 +131,7 @@ TEST(Fonts, DegreeSignAndAngleQuoteHaveRealGlyphs) {
     Canvas c(4, 4);
     FontScope f(c.Dc(), MakeFont(-12));
     int notdef = 0, degree = 0, quote = 0;
-    GetCharWidth32W(c.Dc(), 0xE000, 0xE000, &notdef);  // private use: the missing-glyph box
+    GetCharWidth32W(c.Dc(), 0xE000, 0xE000, &notdef); // private use: the missing-glyph box
     GetCharWidth32W(c.Dc(), 0x00B0, 0x00B0, &degree);
     GetCharWidth32W(c.Dc(), 0x203A, 0x203A, &quote);
     EXPECT_GT(degree, 0);
@@ -184,14 +186,16 @@ TEST(TextOut, AntialiasingBlendsAndPlainTextDoesNot) {
         FontScope f(c.Dc(), MakeFont(-12));
         TextOutW(c.Dc(), 1, 1, L"Sawtooth", 8);
         for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 60; ++x) plain.insert(c.At(x, y));
+            for (int x = 0; x < 60; ++x)
+                plain.insert(c.At(x, y));
     }
     {
         Canvas c(60, 20);
         FontScope f(c.Dc(), MakeFont(-12, FW_NORMAL, L"Arial", ANTIALIASED_QUALITY));
         TextOutW(c.Dc(), 1, 1, L"Sawtooth", 8);
         for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 60; ++x) smooth.insert(c.At(x, y));
+            for (int x = 0; x < 60; ++x)
+                smooth.insert(c.At(x, y));
     }
     EXPECT_EQ(plain.size(), 2u);
     EXPECT_GT(smooth.size(), 4u);
@@ -224,7 +228,8 @@ TEST(TextOut, UnderlinedFontDrawsALineAcrossTheExtent) {
     bool found = false;
     for (int y = 2; y < 2 + s.cy && !found; ++y) {
         bool full = true;
-        for (int x = 3; x < 3 + s.cx; ++x) full &= c.At(x, y) == kBlack;
+        for (int x = 3; x < 3 + s.cx; ++x)
+            full &= c.At(x, y) == kBlack;
         found = full;
     }
     EXPECT_TRUE(found);
@@ -258,7 +263,7 @@ TEST(DrawText, WordWrapAndCalcRectAgree) {
     EXPECT_GE(h / tm.tmHeight, 3);
     EXPECT_EQ(calc.bottom - calc.top, h);
     EXPECT_LE(calc.right, 90);
-    EXPECT_EQ(c.Count(kWhite), 120 * 120);  // measuring draws nothing
+    EXPECT_EQ(c.Count(kWhite), 120 * 120); // measuring draws nothing
 
     RECT draw{10, 10, 90, 10 + h};
     SetBkMode(c.Dc(), TRANSPARENT);
@@ -270,7 +275,8 @@ TEST(DrawText, WordWrapAndCalcRectAgree) {
     // The last line has ink.
     bool lastLine = false;
     for (int y = 10 + h - tm.tmHeight; y < 10 + h; ++y)
-        for (int x = 10; x < 90; ++x) lastLine |= c.At(x, y) == kBlack;
+        for (int x = 10; x < 90; ++x)
+            lastLine |= c.At(x, y) == kBlack;
     EXPECT_TRUE(lastLine);
 }
 
@@ -286,7 +292,8 @@ TEST(DrawText, LineBreaksAndLongWords) {
     // A word wider than the rectangle stays whole on its line.
     SIZE word = Extent(c.Dc(), L"Supercalifragilistic");
     r = RECT{0, 0, 30, 0};
-    EXPECT_EQ(DrawTextW(c.Dc(), L"Supercalifragilistic is", -1, &r, DT_CALCRECT | DT_WORDBREAK), 2 * tm.tmHeight);
+    EXPECT_EQ(DrawTextW(c.Dc(), L"Supercalifragilistic is", -1, &r, DT_CALCRECT | DT_WORDBREAK),
+              2 * tm.tmHeight);
     EXPECT_EQ(r.right, word.cx);
 }
 
@@ -338,9 +345,11 @@ TEST(DrawText, PrefixesUnderlineUnlessNoPrefix) {
     bool underlined = false;
     for (int y = tm.tmAscent; y < tm.tmHeight; ++y) {
         bool full = true;
-        for (int x = 0; x < fWidth; ++x) full &= c.At(x, y) == kBlack;
+        for (int x = 0; x < fWidth; ++x)
+            full &= c.At(x, y) == kBlack;
         bool nothingAfter = true;
-        for (int x = fWidth + 1; x < 60; ++x) nothingAfter &= c.At(x, y) == kWhite;
+        for (int x = fWidth + 1; x < 60; ++x)
+            nothingAfter &= c.At(x, y) == kWhite;
         underlined |= full && nothingAfter;
     }
     EXPECT_TRUE(underlined);
