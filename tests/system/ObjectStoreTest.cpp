@@ -499,3 +499,61 @@ TEST_F(ObjectStoreTest, ObjectInformationOpenByIdAndEnumeration) {
     EXPECT_EQ(CeFindNextDatabase(all), 0u);
     device::CloseObjectStoreHandle(all);
 }
+
+TEST_F(ObjectStoreTest, ExtendedCallsCreateAndOpenBySortOrder) {
+    CEDBASEINFOEX info = {};
+    info.wVersion = CEDBASEINFOEX_VERSION;
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
+    std::wcscpy(info.szDbaseName, L"jrvWeather");
+    info.dwDbaseType = 23456;
+    info.wNumSortOrder = 2;
+    for (int i = 0; i < 2; ++i) {
+        info.rgSortSpecs[i].wVersion = SORTORDERSPECEX_VERSION;
+        info.rgSortSpecs[i].wNumProps = 1;
+    }
+    info.rgSortSpecs[0].rgPropID[0] = Str(201);
+    info.rgSortSpecs[1].rgPropID[0] = Str(204);
+    info.rgSortSpecs[1].rgdwFlags[0] = CEDB_SORT_CASEINSENSITIVE;
+    CEGUID volume;
+    CREATE_SYSTEMGUID(&volume);
+    CEOID db = CeCreateDatabaseEx2(&volume, &info);
+    ASSERT_NE(db, 0u);
+    EXPECT_EQ(Info(db).infDatabase.dwDbaseType, 23456u);
+
+    SORTORDERSPECEX wanted = info.rgSortSpecs[1];
+    CEOID oid = 0;
+    HANDLE h = CeOpenDatabaseEx2(&volume, &oid, L"jrvWeather", &wanted, CEDB_AUTOINCREMENT, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    m_open.push_back(h);
+    EXPECT_EQ(oid, db);
+    Add(h, {{201, L"a"}, {204, L"Z"}});
+    Add(h, {{201, L"b"}, {204, L"y"}});
+    EXPECT_EQ(Column(h, 201), (std::vector<std::wstring>{L"b", L"a"})) << "case-blind on 204: y before Z";
+
+    wanted.rgdwFlags[0] = 0; // no such sort order: 204 is case-blind here
+    EXPECT_EQ(CeOpenDatabaseEx2(nullptr, &oid, L"jrvWeather", &wanted, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    wanted.wNumProps = 2;
+    EXPECT_EQ(CeOpenDatabaseEx2(nullptr, &oid, L"jrvWeather", &wanted, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    info.rgSortSpecs[0].wNumProps = 2;
+    std::wcscpy(info.szDbaseName, L"compound");
+    EXPECT_EQ(CeCreateDatabaseEx2(nullptr, &info), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+}
+
+TEST_F(ObjectStoreTest, DatabaseSizeFollowsRewritesAndDeletes) {
+    CEOID db = Create(L"size", {{1, 0}});
+    HANDLE h = Open(L"size");
+    CEOID rec = Add(h, {{1, L"abc"}, {2, L"de"}});
+    EXPECT_EQ(Info(db).infDatabase.dwSize, (4 + 3) * sizeof(WCHAR));
+    ASSERT_EQ(Write(h, rec, {{1, L"a"}, {3, L"wxyz"}}), rec);
+    EXPECT_EQ(Info(db).infDatabase.dwSize, (2 + 3 + 5) * sizeof(WCHAR));
+    CEOID other = Add(h, {{1, L"q"}});
+    ASSERT_TRUE(CeDeleteRecord(h, rec));
+    EXPECT_EQ(Info(db).infDatabase.dwSize, 2 * sizeof(WCHAR));
+    EXPECT_EQ(Info(db).infDatabase.wNumRecords, 1);
+    EXPECT_FALSE(CeDeleteRecord(h, rec)) << "already gone";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(Info(other).infRecord.oidParent, db);
+}
