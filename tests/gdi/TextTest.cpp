@@ -406,4 +406,22 @@ TEST(Recorder, TextAndShapesAreLoggedWithPositionColourAndFont) {
     EXPECT_FALSE(recorder->FindText(L"unrecorded", call));
 }
 
+TEST(Recorder, ADefaultRecorderFollowsEveryNewContext) {
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    device::gdi::SetDefaultRecorder(recorder);
+    Canvas first(10, 10), second(10, 10);
+    device::gdi::SetDefaultRecorder(nullptr);
+    Canvas third(10, 10);
+    Rectangle(first.Dc(), 1, 2, 3, 4);
+    Ellipse(second.Dc(), 0, 0, 5, 5);
+    Ellipse(third.Dc(), 0, 0, 5, 5);
+    // Canvas fills itself with FillRect when made; count the shapes only.
+    ASSERT_EQ(recorder->Calls("Rectangle").size(), 1u);
+    EXPECT_EQ(recorder->Calls("Rectangle")[0].rect.bottom, 4);
+    EXPECT_EQ(recorder->Calls("Ellipse").size(), 1u);
+    EXPECT_EQ(recorder->Calls("FillRect").size(), 2u);
+    recorder->Clear();
+    EXPECT_TRUE(recorder->Calls().empty());
+}
+
 } // namespace
