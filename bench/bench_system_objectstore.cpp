@@ -13,7 +13,9 @@
 
 namespace {
 
-CEPROPID Str(WORD id) { return static_cast<CEPROPID>(MAKELONG(CEVT_LPWSTR, id)); }
+CEPROPID Str(WORD id) {
+    return static_cast<CEPROPID>(MAKELONG(CEVT_LPWSTR, id));
+}
 
 std::wstring Key(int i) {
     wchar_t buf[32];
@@ -44,7 +46,8 @@ HANDLE Fill(const wchar_t* name) {
     }
     CeCreateDatabase(name, 12345, 4, sorts);
     HANDLE h = CeOpenDatabase(nullptr, name, 0, CEDB_AUTOINCREMENT, nullptr);
-    for (int i = 0; i < 1000; ++i) AddCity(h, Key(i));
+    for (int i = 0; i < 1000; ++i)
+        AddCity(h, Key(i));
     return h;
 }
 
@@ -119,7 +122,8 @@ void BM_SeekAfterAnotherProcessWrote(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         device::DeviceDb::Get()->Write([](sqlite3* db) {
-            return device::Statement(db, "UPDATE ce_database SET version=version+1 WHERE name='benchForeign'").Run();
+            return device::Statement(db, "UPDATE ce_database SET version=version+1 WHERE name='benchForeign'")
+                .Run();
         });
         state.ResumeTiming();
         if (!CeSeekDatabase(h, CEDB_SEEK_BEGINNING, 500, nullptr)) state.SkipWithError("seek failed");

@@ -50,7 +50,9 @@ DeviceDb* Db() {
     return db;
 }
 
-HANDLE HandleOf(int64_t id) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>((id << 2) | 2)); }
+HANDLE HandleOf(int64_t id) {
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>((id << 2) | 2));
+}
 
 // The row id behind a handle; 0 for a value that cannot be one.
 int64_t IdOf(HANDLE h) {
@@ -86,7 +88,9 @@ SYSTEMTIME UnpackTime(const std::vector<uint8_t>& in) {
     return st;
 }
 
-bool TextOk(const WCHAR* s) { return !s || std::wcslen(s) <= kMaxNotificationText; }
+bool TextOk(const WCHAR* s) {
+    return !s || std::wcslen(s) <= kMaxNotificationText;
+}
 
 void BindText(Statement& s, int index, const WCHAR* text) {
     if (text)
@@ -102,7 +106,7 @@ bool Validate(const CE_NOTIFICATION_TRIGGER* t, const CE_USER_NOTIFICATION* u, u
     if (t->dwSize != sizeof(CE_NOTIFICATION_TRIGGER) && t->dwSize != kDeviceTriggerSize) return false;
     if (t->dwType != CNT_TIME) {
         error = t->dwType >= CNT_EVENT && t->dwType <= CNT_CLASSICTIME ? ERROR_NOT_SUPPORTED
-                                                                        : ERROR_INVALID_PARAMETER;
+                                                                       : ERROR_INVALID_PARAMETER;
         return false;
     }
     if (!device::SystemTimeTicks(t->stStartTime, due)) return false;
@@ -130,13 +134,13 @@ void BindFields(Statement& s, const CE_NOTIFICATION_TRIGGER* t, const CE_USER_NO
     BindText(s, 11, u ? u->pwszDialogTitle : nullptr);
     BindText(s, 12, u ? u->pwszDialogText : nullptr);
     BindText(s, 13, u ? u->pwszSound : nullptr);
-    s.Bind(14, static_cast<int64_t>(u ? u->nMaxSound : 0)).Bind(15, static_cast<int64_t>(u ? u->dwReserved : 0));
+    s.Bind(14, static_cast<int64_t>(u ? u->nMaxSound : 0))
+        .Bind(15, static_cast<int64_t>(u ? u->dwReserved : 0));
 }
 
 // Runs fn in a transaction; the error it leaves (ERROR_BADDB when device.db failed) is set as
 // the last error on failure.
-template <typename Fn>
-bool Run(bool write, Fn&& fn) {
+template <typename Fn> bool Run(bool write, Fn&& fn) {
     DeviceDb* db = Db();
     if (!db) {
         SetLastError(ERROR_BADDB);
@@ -149,7 +153,9 @@ bool Run(bool write, Fn&& fn) {
     return ok;
 }
 
-constexpr size_t Align(size_t n) { return (n + 7) & ~static_cast<size_t>(7); }
+constexpr size_t Align(size_t n) {
+    return (n + 7) & ~static_cast<size_t>(7);
+}
 
 } // namespace
 
@@ -170,14 +176,15 @@ bool device::SystemTimeTicks(const SYSTEMTIME& st, uint64_t& ticks) {
     int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + st.wDay - 1;
     int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     int64_t daysFrom0000 = static_cast<int64_t>(era) * 146097 + doe; // days since 0000-03-01
-    constexpr int64_t kDays1601 = 584694;                             // 1601-01-01 on that scale
+    constexpr int64_t kDays1601 = 584694;                            // 1601-01-01 on that scale
     int64_t days = daysFrom0000 - kDays1601;
     int64_t seconds = ((days * 24 + st.wHour) * 60 + st.wMinute) * 60 + st.wSecond;
     ticks = static_cast<uint64_t>(seconds) * 10000000ull + static_cast<uint64_t>(st.wMilliseconds) * 10000ull;
     return true;
 }
 
-HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt, CE_USER_NOTIFICATION* pceun) {
+HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt,
+                               CE_USER_NOTIFICATION* pceun) {
     uint64_t due = 0;
     DWORD error = 0;
     if (!Validate(pcnt, pceun, due, error)) {
@@ -206,9 +213,10 @@ HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pc
             }
             return true;
         }
-        Statement s(h, "INSERT INTO ce_notification(trigger_size, type, event, application, arguments, start, "
-                       "finish, due, has_user, actions, title, body, sound, max_sound, reserved) "
-                       "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15)");
+        Statement s(h,
+                    "INSERT INTO ce_notification(trigger_size, type, event, application, arguments, start, "
+                    "finish, due, has_user, actions, title, body, sound, max_sound, reserved) "
+                    "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14,?15)");
         BindFields(s, pcnt, pceun, due);
         if (!s.Run()) return false;
         id = sqlite3_last_insert_rowid(h);
@@ -241,7 +249,8 @@ BOOL CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandles, LPDW
     std::vector<int64_t> ids;
     if (!Run(false, [&](sqlite3* h, DWORD&) {
             Statement s(h, "SELECT id FROM ce_notification ORDER BY id");
-            while (s.Step()) ids.push_back(s.Int(0));
+            while (s.Step())
+                ids.push_back(s.Int(0));
             return s.Error() == SQLITE_OK;
         }))
         return FALSE;
@@ -251,7 +260,8 @@ BOOL CeGetUserNotificationHandles(HANDLE* rghNotifications, DWORD cHandles, LPDW
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    for (size_t i = 0; i < ids.size(); ++i) rghNotifications[i] = HandleOf(ids[i]);
+    for (size_t i = 0; i < ids.size(); ++i)
+        rghNotifications[i] = HandleOf(ids[i]);
     return TRUE;
 }
 
@@ -269,9 +279,10 @@ BOOL CeGetUserNotification(HANDLE hNotification, UINT cBufferSize, LPDWORD pcByt
         std::optional<std::wstring> texts[5]; // application, arguments, title, body, sound
     } row;
     if (!Run(false, [&](sqlite3* h, DWORD& err) {
-            Statement s(h, "SELECT trigger_size, type, event, application, arguments, start, finish, has_user, "
-                           "actions, title, body, sound, max_sound, reserved, raised FROM ce_notification "
-                           "WHERE id=?");
+            Statement s(h,
+                        "SELECT trigger_size, type, event, application, arguments, start, finish, has_user, "
+                        "actions, title, body, sound, max_sound, reserved, raised FROM ce_notification "
+                        "WHERE id=?");
             if (!s.Bind(1, id).Step()) {
                 err = s.Error() == SQLITE_OK ? ERROR_INVALID_HANDLE : 0;
                 return false;
@@ -339,7 +350,8 @@ std::vector<HANDLE> device::DueNotifications(uint64_t localNowTicks) {
     Run(false, [&](sqlite3* h, DWORD&) {
         Statement s(h, "SELECT id FROM ce_notification WHERE raised=0 AND due<=? ORDER BY id");
         s.Bind(1, static_cast<int64_t>(localNowTicks));
-        while (s.Step()) due.push_back(HandleOf(s.Int(0)));
+        while (s.Step())
+            due.push_back(HandleOf(s.Int(0)));
         return s.Error() == SQLITE_OK;
     });
     return due;
@@ -365,10 +377,12 @@ std::vector<HANDLE> device::TakeDueNotifications(uint64_t localNowTicks) {
         Statement s(h, "UPDATE ce_notification SET raised=1 WHERE raised=0 AND due<=? RETURNING id");
         s.Bind(1, static_cast<int64_t>(localNowTicks));
         std::vector<int64_t> ids;
-        while (s.Step()) ids.push_back(s.Int(0));
+        while (s.Step())
+            ids.push_back(s.Int(0));
         if (s.Error() != SQLITE_OK) return false;
         std::sort(ids.begin(), ids.end());
-        for (int64_t id : ids) taken.push_back(HandleOf(id));
+        for (int64_t id : ids)
+            taken.push_back(HandleOf(id));
         return true;
     });
     if (!ok) taken.clear();

@@ -78,7 +78,8 @@ constexpr size_t kMaxNotificationText = 32767;
 // Registers a new notification (hNotification null) or replaces the trigger and contents of an
 // existing one, which then counts as not yet raised. pceun may be null only when the trigger
 // names an application. Returns the handle, or NULL.
-HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt, CE_USER_NOTIFICATION* pceun);
+HANDLE CeSetUserNotificationEx(HANDLE hNotification, CE_NOTIFICATION_TRIGGER* pcnt,
+                               CE_USER_NOTIFICATION* pceun);
 
 // Removes a notification.
 BOOL CeClearUserNotification(HANDLE hNotification);

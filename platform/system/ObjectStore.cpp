@@ -166,7 +166,9 @@ CEOID NextOid(sqlite3* h) {
 // (It starts at a random value: a view cached for another device root never matches.)
 bool Touch(sqlite3* h, CEOID db, int64_t* version = nullptr) {
     Statement s(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=?");
-    if (!s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime())).Bind(2, static_cast<int64_t>(db)).Run() ||
+    if (!s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime()))
+             .Bind(2, static_cast<int64_t>(db))
+             .Run() ||
         sqlite3_changes(h) != 1)
         return false;
     if (version) {
@@ -185,7 +187,9 @@ bool RecordBytes(sqlite3* h, CEOID db, CEOID record) {
 
 // Text as it comes back from device.db (anything UTF-8 cannot hold becomes U+FFFD), so that a
 // value seek compares what a read would return.
-std::wstring AsStored(LPCWSTR text) { return device::FromUtf8(device::ToUtf8(text)); }
+std::wstring AsStored(LPCWSTR text) {
+    return device::FromUtf8(device::ToUtf8(text));
+}
 
 // The collation key of a value: UTF-16 code-unit order over (lower-cased) characters.
 // U+E000..U+FFFF are moved above every supplementary character, which is where their single
@@ -279,13 +283,15 @@ const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
     if (o.propid == 0) {
         Statement s(h, "SELECT oid FROM ce_record WHERE db=? ORDER BY oid");
         s.Bind(1, static_cast<int64_t>(db));
-        while (s.Step()) view->entries.push_back({static_cast<CEOID>(s.Int(0)), true, {}});
+        while (s.Step())
+            view->entries.push_back({static_cast<CEOID>(s.Int(0)), true, {}});
     } else {
         bool noCase = (o.flags & CEDB_SORT_CASEINSENSITIVE) != 0;
         // The records, then the values of those that have the property: both in record order.
         Statement records(h, "SELECT oid FROM ce_record WHERE db=?");
         records.Bind(1, static_cast<int64_t>(db));
-        while (records.Step()) view->entries.push_back({static_cast<CEOID>(records.Int(0)), false, {}});
+        while (records.Step())
+            view->entries.push_back({static_cast<CEOID>(records.Int(0)), false, {}});
         std::sort(view->entries.begin(), view->entries.end(),
                   [](const Entry& x, const Entry& y) { return x.oid < y.oid; });
         Statement values(h, "SELECT record, value FROM ce_prop WHERE db=? AND propid=? ORDER BY record");
@@ -293,7 +299,8 @@ const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
         auto next = view->entries.begin();
         while (values.Step()) {
             CEOID rec = static_cast<CEOID>(values.Int(0));
-            while (next != view->entries.end() && next->oid < rec) ++next;
+            while (next != view->entries.end() && next->oid < rec)
+                ++next;
             if (next == view->entries.end()) break;
             if (next->oid != rec) continue;
             next->has = true;
@@ -303,7 +310,8 @@ const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
                   [&](const Entry& a, const Entry& b) { return Before(o, a, b); });
     }
     view->index.reserve(view->entries.size());
-    for (uint32_t i = 0; i < view->entries.size(); ++i) view->index[view->entries[i].oid] = i;
+    for (uint32_t i = 0; i < view->entries.size(); ++i)
+        view->index[view->entries[i].oid] = i;
     slot = std::move(view);
     return slot.get();
 }
@@ -339,8 +347,10 @@ DbHandle* FindDbHandle(HANDLE h) {
 // The number of records before the cursor's place, as the view now is.
 size_t CurrentIndex(DbHandle& hd, const OrderedView& v) {
     switch (hd.place) {
-    case Place::Start: return 0;
-    case Place::End: return v.entries.size();
+    case Place::Start:
+        return 0;
+    case Place::End:
+        return v.entries.size();
     case Place::On:
     case Place::After: {
         auto it = v.index.find(hd.mark.oid);
@@ -367,7 +377,8 @@ std::unordered_map<void*, size_t> g_blocks;
 } // namespace
 
 HLOCAL LocalAlloc(UINT uFlags, size_t uBytes) {
-    void* p = (uFlags & LMEM_ZEROINIT) ? std::calloc(1, uBytes ? uBytes : 1) : std::malloc(uBytes ? uBytes : 1);
+    void* p =
+        (uFlags & LMEM_ZEROINIT) ? std::calloc(1, uBytes ? uBytes : 1) : std::malloc(uBytes ? uBytes : 1);
     if (!p) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -426,8 +437,7 @@ namespace {
 
 // Runs fn in a transaction of device.db; the error fn leaves (or ERROR_BADDB when the database
 // itself failed) becomes the thread's last error.
-template <typename Fn>
-bool RunStore(bool write, DWORD& error, Fn&& fn) {
+template <typename Fn> bool RunStore(bool write, DWORD& error, Fn&& fn) {
     DeviceDb* db = Db();
     if (!db) {
         error = ERROR_BADDB;
@@ -490,7 +500,7 @@ bool SortsFromEx(const CEDBASEINFOEX& info, std::vector<Order>& sorts, DWORD& er
         const SORTORDERSPECEX& spec = info.rgSortSpecs[i];
         if (spec.wNumProps != 1) {
             error = spec.wNumProps == 0 || spec.wNumProps > CEDB_MAXSORTPROP ? ERROR_INVALID_PARAMETER
-                                                                            : ERROR_NOT_SUPPORTED;
+                                                                             : ERROR_NOT_SUPPORTED;
             return false;
         }
         sorts.push_back({spec.rgPropID[0], spec.rgdwFlags[0]});
@@ -546,17 +556,15 @@ HANDLE OpenDatabase(PCEGUID guid, PCEOID poid, LPCWSTR name, std::optional<Order
     return reinterpret_cast<HANDLE>(value);
 }
 
-template <typename Info>
-void FillSorts(Info& out, const std::vector<Order>& sorts);
+template <typename Info> void FillSorts(Info& out, const std::vector<Order>& sorts);
 
-template <>
-void FillSorts(CEDBASEINFO& out, const std::vector<Order>& sorts) {
+template <> void FillSorts(CEDBASEINFO& out, const std::vector<Order>& sorts) {
     out.wNumSortOrder = static_cast<WORD>(sorts.size());
-    for (size_t i = 0; i < sorts.size(); ++i) out.rgSortSpecs[i] = {sorts[i].propid, sorts[i].flags};
+    for (size_t i = 0; i < sorts.size(); ++i)
+        out.rgSortSpecs[i] = {sorts[i].propid, sorts[i].flags};
 }
 
-template <>
-void FillSorts(CEDBASEINFOEX& out, const std::vector<Order>& sorts) {
+template <> void FillSorts(CEDBASEINFOEX& out, const std::vector<Order>& sorts) {
     out.wVersion = CEDBASEINFOEX_VERSION;
     out.wNumSortOrder = static_cast<WORD>(sorts.size());
     for (size_t i = 0; i < sorts.size(); ++i) {
@@ -569,8 +577,7 @@ void FillSorts(CEDBASEINFOEX& out, const std::vector<Order>& sorts) {
 }
 
 // Fills the database part of an information record; false when oid is no database.
-template <typename Info>
-bool DatabaseInfo(sqlite3* h, CEOID oid, Info& out, uint64_t& records) {
+template <typename Info> bool DatabaseInfo(sqlite3* h, CEOID oid, Info& out, uint64_t& records) {
     DbRow row;
     if (!LoadDb(h, oid, row)) return false;
     std::memset(&out, 0, sizeof(out));
@@ -605,8 +612,7 @@ bool RecordInDb(sqlite3* h, CEOID db, CEOID oid) {
     return s.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(oid)).Step();
 }
 
-template <typename OidInfo>
-BOOL GetOidInfo(PCEGUID guid, CEOID oid, OidInfo* info) {
+template <typename OidInfo> BOOL GetOidInfo(PCEGUID guid, CEOID oid, OidInfo* info) {
     std::lock_guard lock(g_mutex);
     if (!VolumeOk(guid) || !info || oid == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -692,7 +698,9 @@ BOOL SetDatabaseInfo(PCEGUID guid, CEOID oid, DWORD fields, LPCWSTR name, DWORD 
         }
         if (fields & CEDB_VALIDMODTIME) {
             Statement s(h, "UPDATE ce_database SET modified=? WHERE oid=?");
-            if (!s.Bind(1, static_cast<int64_t>(FromFileTime(modified))).Bind(2, static_cast<int64_t>(oid)).Run())
+            if (!s.Bind(1, static_cast<int64_t>(FromFileTime(modified)))
+                     .Bind(2, static_cast<int64_t>(oid))
+                     .Run())
                 return false;
         }
         return true;
@@ -715,7 +723,8 @@ HANDLE FindFirst(PCEGUID guid, DWORD type) {
     bool ok = RunStore(false, error, [&](sqlite3* h) {
         Statement s(h, "SELECT oid FROM ce_database WHERE oid>0 AND (?=0 OR type=?) ORDER BY oid");
         s.Bind(1, static_cast<int64_t>(type)).Bind(2, static_cast<int64_t>(type));
-        while (s.Step()) e.oids.push_back(static_cast<CEOID>(s.Int(0)));
+        while (s.Step())
+            e.oids.push_back(static_cast<CEOID>(s.Int(0)));
         return s.Error() == SQLITE_OK;
     });
     if (!ok) {
@@ -762,7 +771,8 @@ CEOID CeCreateDatabase(LPCWSTR lpszName, DWORD dwDbaseType, WORD wNumSortOrder, 
         return 0;
     }
     std::vector<Order> sorts;
-    for (WORD i = 0; i < wNumSortOrder; ++i) sorts.push_back({rgSortSpecs[i].propid, rgSortSpecs[i].dwFlags});
+    for (WORD i = 0; i < wNumSortOrder; ++i)
+        sorts.push_back({rgSortSpecs[i].propid, rgSortSpecs[i].dwFlags});
     return CreateDatabase(nullptr, lpszName, dwDbaseType, sorts, std::nullopt);
 }
 
@@ -784,8 +794,8 @@ CEOID CeCreateDatabaseEx(PCEGUID pguid, CEDBASEINFO* pInfo) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    return CreateDatabase(pguid, name.c_str(), (pInfo->dwFlags & CEDB_VALIDTYPE) ? pInfo->dwDbaseType : 0, sorts,
-                          modified);
+    return CreateDatabase(pguid, name.c_str(), (pInfo->dwFlags & CEDB_VALIDTYPE) ? pInfo->dwDbaseType : 0,
+                          sorts, modified);
 }
 
 CEOID CeCreateDatabaseEx2(PCEGUID pguid, CEDBASEINFOEX* pInfo) {
@@ -806,8 +816,8 @@ CEOID CeCreateDatabaseEx2(PCEGUID pguid, CEDBASEINFOEX* pInfo) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    return CreateDatabase(pguid, name.c_str(), (pInfo->dwFlags & CEDB_VALIDTYPE) ? pInfo->dwDbaseType : 0, sorts,
-                          modified);
+    return CreateDatabase(pguid, name.c_str(), (pInfo->dwFlags & CEDB_VALIDTYPE) ? pInfo->dwDbaseType : 0,
+                          sorts, modified);
 }
 
 HANDLE CeOpenDatabase(PCEOID poid, LPCWSTR lpszName, CEPROPID propid, DWORD dwFlags, HWND) {
@@ -824,8 +834,9 @@ HANDLE CeOpenDatabaseEx2(PCEGUID pguid, PCEOID poid, LPCWSTR lpszName, SORTORDER
     std::optional<Order> wanted;
     if (pSort) {
         if (pSort->wNumProps != 1) {
-            SetLastError(pSort->wNumProps == 0 || pSort->wNumProps > CEDB_MAXSORTPROP ? ERROR_INVALID_PARAMETER
-                                                                                    : ERROR_NOT_SUPPORTED);
+            SetLastError(pSort->wNumProps == 0 || pSort->wNumProps > CEDB_MAXSORTPROP
+                             ? ERROR_INVALID_PARAMETER
+                             : ERROR_NOT_SUPPORTED);
             return INVALID_HANDLE_VALUE;
         }
         wanted = Order{pSort->rgPropID[0], pSort->rgdwFlags[0]};
@@ -833,7 +844,9 @@ HANDLE CeOpenDatabaseEx2(PCEGUID pguid, PCEOID poid, LPCWSTR lpszName, SORTORDER
     return OpenDatabase(pguid, poid, lpszName, wanted, 0, dwFlags);
 }
 
-BOOL CeDeleteDatabase(CEOID oid) { return CeDeleteDatabaseEx(nullptr, oid); }
+BOOL CeDeleteDatabase(CEOID oid) {
+    return CeDeleteDatabaseEx(nullptr, oid);
+}
 
 BOOL CeDeleteDatabaseEx(PCEGUID pguid, CEOID oid) {
     std::lock_guard lock(g_mutex);
@@ -865,11 +878,17 @@ BOOL CeDeleteDatabaseEx(PCEGUID pguid, CEOID oid) {
     return TRUE;
 }
 
-BOOL CeOidGetInfo(CEOID oid, CEOIDINFO* oidInfo) { return GetOidInfo(nullptr, oid, oidInfo); }
+BOOL CeOidGetInfo(CEOID oid, CEOIDINFO* oidInfo) {
+    return GetOidInfo(nullptr, oid, oidInfo);
+}
 
-BOOL CeOidGetInfoEx(PCEGUID pguid, CEOID oid, CEOIDINFO* oidInfo) { return GetOidInfo(pguid, oid, oidInfo); }
+BOOL CeOidGetInfoEx(PCEGUID pguid, CEOID oid, CEOIDINFO* oidInfo) {
+    return GetOidInfo(pguid, oid, oidInfo);
+}
 
-BOOL CeOidGetInfoEx2(PCEGUID pguid, CEOID oid, CEOIDINFOEX* oidInfo) { return GetOidInfo(pguid, oid, oidInfo); }
+BOOL CeOidGetInfoEx2(PCEGUID pguid, CEOID oid, CEOIDINFOEX* oidInfo) {
+    return GetOidInfo(pguid, oid, oidInfo);
+}
 
 BOOL CeSetDatabaseInfo(CEOID oidDbase, CEDBASEINFO* pNewInfo) {
     return CeSetDatabaseInfoEx(nullptr, oidDbase, pNewInfo);
@@ -914,13 +933,21 @@ BOOL CeSetDatabaseInfoEx2(PCEGUID pguid, CEOID oidDbase, CEDBASEINFOEX* pNewInfo
                            pNewInfo->ftLastModified);
 }
 
-HANDLE CeFindFirstDatabase(DWORD dwDbaseType) { return FindFirst(nullptr, dwDbaseType); }
+HANDLE CeFindFirstDatabase(DWORD dwDbaseType) {
+    return FindFirst(nullptr, dwDbaseType);
+}
 
-HANDLE CeFindFirstDatabaseEx(PCEGUID pguid, DWORD dwDbaseType) { return FindFirst(pguid, dwDbaseType); }
+HANDLE CeFindFirstDatabaseEx(PCEGUID pguid, DWORD dwDbaseType) {
+    return FindFirst(pguid, dwDbaseType);
+}
 
-CEOID CeFindNextDatabase(HANDLE hEnum) { return FindNext(hEnum, nullptr); }
+CEOID CeFindNextDatabase(HANDLE hEnum) {
+    return FindNext(hEnum, nullptr);
+}
 
-CEOID CeFindNextDatabaseEx(HANDLE hEnum, PCEGUID pguid) { return FindNext(hEnum, pguid); }
+CEOID CeFindNextDatabaseEx(HANDLE hEnum, PCEGUID pguid) {
+    return FindNext(hEnum, pguid);
+}
 
 bool device::CloseObjectStoreHandle(HANDLE h) {
     std::lock_guard lock(g_mutex);
@@ -935,8 +962,7 @@ bool device::CloseObjectStoreHandle(HANDLE h) {
 namespace {
 
 // Runs fn on the handle's database and its current ordered view inside a read transaction.
-template <typename Fn>
-bool WithView(HANDLE hDatabase, DWORD& error, Fn&& fn) {
+template <typename Fn> bool WithView(HANDLE hDatabase, DWORD& error, Fn&& fn) {
     DbHandle* hd = FindDbHandle(hDatabase);
     if (!hd) {
         error = ERROR_INVALID_HANDLE;
@@ -970,7 +996,8 @@ CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
             if (value < n) at = static_cast<size_t>(value);
             break;
         case CEDB_SEEK_CURRENT: {
-            int64_t target = static_cast<int64_t>(CurrentIndex(hd, v)) + static_cast<LONG>(static_cast<DWORD>(value));
+            int64_t target =
+                static_cast<int64_t>(CurrentIndex(hd, v)) + static_cast<LONG>(static_cast<DWORD>(value));
             if (target >= 0 && static_cast<uint64_t>(target) < n) at = static_cast<size_t>(target);
             break;
         }
@@ -1000,9 +1027,8 @@ CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
             auto lower = std::partition_point(v.entries.begin(), v.entries.end(), [&](const Entry& e) {
                 return CompareValue(hd.order, e, key) < 0;
             });
-            auto upper = std::partition_point(lower, v.entries.end(), [&](const Entry& e) {
-                return CompareValue(hd.order, e, key) <= 0;
-            });
+            auto upper = std::partition_point(
+                lower, v.entries.end(), [&](const Entry& e) { return CompareValue(hd.order, e, key) <= 0; });
             size_t lo = static_cast<size_t>(lower - v.entries.begin());
             size_t hi = static_cast<size_t>(upper - v.entries.begin());
             if (seekType == CEDB_SEEK_VALUEFIRSTEQUAL) {
@@ -1043,14 +1069,17 @@ std::vector<Prop> LoadProps(sqlite3* h, CEOID db, CEOID record) {
     std::vector<Prop> props;
     Statement s(h, "SELECT propid, value FROM ce_prop WHERE db=? AND record=? ORDER BY position");
     s.Bind(1, static_cast<int64_t>(db)).Bind(2, static_cast<int64_t>(record));
-    while (s.Step()) props.push_back({static_cast<CEPROPID>(s.Int(0)), s.WText(1)});
+    while (s.Step())
+        props.push_back({static_cast<CEPROPID>(s.Int(0)), s.WText(1)});
     return props;
 }
 
 // A change this process has just committed: the record's properties as they now are (null when
 // it was deleted). Views that were current before it are patched instead of rebuilt.
-void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec, const std::vector<Prop>* props) {
-    for (auto it = g_views.lower_bound({db, 0, 0}); it != g_views.end() && std::get<0>(it->first) == db; ++it) {
+void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec,
+                  const std::vector<Prop>* props) {
+    for (auto it = g_views.lower_bound({db, 0, 0}); it != g_views.end() && std::get<0>(it->first) == db;
+         ++it) {
         OrderedView* view = it->second.get();
         if (!view || view->version != oldVersion) continue; // stale anyway: rebuilt when next used
         const Order o{std::get<1>(it->first), std::get<2>(it->first)};
@@ -1061,7 +1090,8 @@ void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec, c
             Entry e;
             e.oid = rec;
             if (o.propid != 0) {
-                auto p = std::find_if(props->begin(), props->end(), [&](const Prop& x) { return x.propid == o.propid; });
+                auto p = std::find_if(props->begin(), props->end(),
+                                      [&](const Prop& x) { return x.propid == o.propid; });
                 e.has = p != props->end();
                 if (e.has) e.key = CollationKey(p->value, (o.flags & CEDB_SORT_CASEINSENSITIVE) != 0);
             }
@@ -1070,7 +1100,8 @@ void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec, c
             entries.insert(at, std::move(e));
         }
         view->index.clear();
-        for (uint32_t i = 0; i < entries.size(); ++i) view->index[entries[i].oid] = i;
+        for (uint32_t i = 0; i < entries.size(); ++i)
+            view->index[entries[i].oid] = i;
         view->version = newVersion;
     }
 }
@@ -1081,7 +1112,8 @@ CEOID CeSeekDatabase(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, LPDW
     return Seek(hDatabase, dwSeekType, dwValue, lpdwIndex);
 }
 
-CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WORD wNumVals, LPDWORD lpdwIndex) {
+CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WORD wNumVals,
+                       LPDWORD lpdwIndex) {
     bool valueSeek = dwSeekType == CEDB_SEEK_VALUEFIRSTEQUAL || dwSeekType == CEDB_SEEK_VALUENEXTEQUAL ||
                      dwSeekType == CEDB_SEEK_VALUESMALLER || dwSeekType == CEDB_SEEK_VALUEGREATER;
     if (valueSeek && wNumVals > 1) {
@@ -1091,13 +1123,13 @@ CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WO
     return Seek(hDatabase, dwSeekType, dwValue, lpdwIndex);
 }
 
-CEOID CeReadRecordProps(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID, LPBYTE* lplpBuffer,
-                        LPDWORD lpcbBuffer) {
+CEOID CeReadRecordProps(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID,
+                        LPBYTE* lplpBuffer, LPDWORD lpcbBuffer) {
     return CeReadRecordPropsEx(hDbase, dwFlags, lpcPropID, rgPropID, lplpBuffer, lpcbBuffer, nullptr);
 }
 
-CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID, LPBYTE* lplpBuffer,
-                          LPDWORD lpcbBuffer, HANDLE hHeap) {
+CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID,
+                          LPBYTE* lplpBuffer, LPDWORD lpcbBuffer, HANDLE hHeap) {
     std::lock_guard lock(g_mutex);
     if (!FindDbHandle(hDbase)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -1160,7 +1192,8 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
             }
             HLOCAL grown = LocalReAlloc(*lplpBuffer, need, LMEM_MOVEABLE);
             if (!grown) {
-                error = GetLastError() == ERROR_INVALID_HANDLE ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY;
+                error = GetLastError() == ERROR_INVALID_HANDLE ? ERROR_INVALID_PARAMETER
+                                                               : ERROR_NOT_ENOUGH_MEMORY;
                 return false;
             }
             *lplpBuffer = static_cast<LPBYTE>(grown);
@@ -1251,13 +1284,15 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
             for (WORD i = 0; i < cPropID; ++i) {
                 const CEPROPVAL& pv = rgPropVal[i];
                 std::string value = device::ToUtf8(pv.val.lpwstr);
-                auto it = std::find_if(props.begin(), props.end(), [&](const auto& p) { return p.first == pv.propid; });
+                auto it = std::find_if(props.begin(), props.end(),
+                                       [&](const auto& p) { return p.first == pv.propid; });
                 if (it != props.end())
                     it->second = std::move(value);
                 else
                     props.emplace_back(pv.propid, std::move(value));
             }
-            for (const auto& p : props) chars += static_cast<int64_t>(device::FromUtf8(p.second).size()) + 1;
+            for (const auto& p : props)
+                chars += static_cast<int64_t>(device::FromUtf8(p.second).size()) + 1;
             rec = NextOid(h);
             if (!rec) return false;
             if (!Statement(h, "INSERT INTO ce_record(db, oid, bytes) VALUES(?,?,?)")
@@ -1268,7 +1303,8 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
                 return false;
             int64_t position = 0;
             for (const auto& p : props) {
-                if (!Statement(h, "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)")
+                if (!Statement(h,
+                               "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)")
                          .Bind(1, dbId)
                          .Bind(2, static_cast<int64_t>(rec))
                          .Bind(3, position++)
@@ -1277,7 +1313,8 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
                          .Run())
                     return false;
             }
-            for (auto& p : props) now.push_back({p.first, device::FromUtf8(p.second)});
+            for (auto& p : props)
+                now.push_back({p.first, device::FromUtf8(p.second)});
             written = rec;
             return true;
         }
@@ -1357,8 +1394,14 @@ BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
             return false;
         }
         int64_t id = oidRecord;
-        return Statement(h, "DELETE FROM ce_prop WHERE db=? AND record=?").Bind(1, static_cast<int64_t>(db)).Bind(2, id).Run() &&
-               Statement(h, "DELETE FROM ce_record WHERE db=? AND oid=?").Bind(1, static_cast<int64_t>(db)).Bind(2, id).Run();
+        return Statement(h, "DELETE FROM ce_prop WHERE db=? AND record=?")
+                   .Bind(1, static_cast<int64_t>(db))
+                   .Bind(2, id)
+                   .Run() &&
+               Statement(h, "DELETE FROM ce_record WHERE db=? AND oid=?")
+                   .Bind(1, static_cast<int64_t>(db))
+                   .Bind(2, id)
+                   .Run();
     });
     if (!ok) {
         SetLastError(error);

@@ -148,8 +148,7 @@ struct CEGUID {
     DWORD Data4;
 };
 typedef CEGUID* PCEGUID;
-#define CREATE_SYSTEMGUID(pguid) \
-    ((pguid)->Data1 = (pguid)->Data2 = (pguid)->Data3 = (pguid)->Data4 = 0xFFFFFFFFu)
+#define CREATE_SYSTEMGUID(pguid) ((pguid)->Data1 = (pguid)->Data2 = (pguid)->Data3 = (pguid)->Data4 = 0xFFFFFFFFu)
 #define CREATE_INVALIDGUID(pguid) ((pguid)->Data1 = (pguid)->Data2 = (pguid)->Data3 = (pguid)->Data4 = 0u)
 
 struct CEBLOB {
@@ -309,7 +308,8 @@ HANDLE CeOpenDatabaseEx2(PCEGUID pguid, PCEOID poid, LPCWSTR lpszName, SORTORDER
 // its value is equal; VALUESMALLER / VALUEGREATER: the nearest record below / above the value).
 // It is pointer-sized so that a CEPROPVAL* fits.
 CEOID CeSeekDatabase(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, LPDWORD lpdwIndex);
-CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WORD wNumVals, LPDWORD lpdwIndex);
+CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WORD wNumVals,
+                       LPDWORD lpdwIndex);
 
 // Reads the record under the cursor: all its properties (rgPropID null; *lpcPropID receives
 // their count) or the listed ones, in that order (a missing one comes back with
@@ -318,11 +318,11 @@ CEOID CeSeekDatabaseEx(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, WO
 // ERROR_INSUFFICIENT_BUFFER, *lpcbBuffer receiving the size needed, and the cursor stays; with
 // it the buffer is allocated or grown with LocalReAlloc and *lplpBuffer / *lpcbBuffer updated.
 // Returns the record's id, or 0.
-CEOID CeReadRecordProps(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID, LPBYTE* lplpBuffer,
-                        LPDWORD lpcbBuffer);
+CEOID CeReadRecordProps(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID,
+                        LPBYTE* lplpBuffer, LPDWORD lpcbBuffer);
 // hHeap must be null (the process heap).
-CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID, LPBYTE* lplpBuffer,
-                          LPDWORD lpcbBuffer, HANDLE hHeap);
+CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROPID* rgPropID,
+                          LPBYTE* lplpBuffer, LPDWORD lpcbBuffer, HANDLE hHeap);
 
 // oidRecord 0 adds a record of the given properties, in array order; otherwise sets the given
 // properties of that record of this database. Returns the record's id, or 0 (nothing written).

@@ -39,7 +39,8 @@ struct Reminder {
     CE_USER_NOTIFICATION user{};
     std::wstring title;
     std::wstring text;
-    Reminder(const wchar_t* t, const SYSTEMTIME& start, const wchar_t* body = L"Tokyo:  09h00, 10/5/2010   \n\n\nCall")
+    Reminder(const wchar_t* t, const SYSTEMTIME& start,
+             const wchar_t* body = L"Tokyo:  09h00, 10/5/2010   \n\n\nCall")
         : title(t), text(body) {
         trigger.dwSize = sizeof(CE_NOTIFICATION_TRIGGER);
         trigger.dwType = CNT_TIME;
@@ -81,7 +82,9 @@ bool Inside(const std::vector<BYTE>& b, const void* p) {
     return q >= b.data() && q < b.data() + b.size();
 }
 
-bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
+bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return std::memcmp(&a, &b, sizeof(a)) == 0;
+}
 
 } // namespace
 
@@ -274,7 +277,8 @@ TEST_F(NotificationTest, TwoRacingProcessesRaiseEachDueNotificationOnce) {
         if (pids[c] == 0) {
             close(fds[c][0]);
             for (int minute = 0; minute <= kCount; ++minute) {
-                for (HANDLE h : device::TakeDueNotifications(Local(2010, 5, 10, 9, static_cast<WORD>(minute)))) {
+                for (HANDLE h :
+                     device::TakeDueNotifications(Local(2010, 5, 10, 9, static_cast<WORD>(minute)))) {
                     auto v = reinterpret_cast<uintptr_t>(h);
                     if (write(fds[c][1], &v, sizeof(v)) != static_cast<ssize_t>(sizeof(v))) _exit(2);
                 }
@@ -286,12 +290,14 @@ TEST_F(NotificationTest, TwoRacingProcessesRaiseEachDueNotificationOnce) {
     std::multiset<uintptr_t> taken;
     for (int c = 0; c < 2; ++c) {
         uintptr_t v;
-        while (read(fds[c][0], &v, sizeof(v)) == static_cast<ssize_t>(sizeof(v))) taken.insert(v);
+        while (read(fds[c][0], &v, sizeof(v)) == static_cast<ssize_t>(sizeof(v)))
+            taken.insert(v);
         close(fds[c][0]);
         int status = 0;
         ASSERT_EQ(waitpid(pids[c], &status, 0), pids[c]);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(taken.size(), static_cast<size_t>(kCount)) << "every notification raised exactly once";
-    for (HANDLE h : all) EXPECT_EQ(taken.count(reinterpret_cast<uintptr_t>(h)), 1u);
+    for (HANDLE h : all)
+        EXPECT_EQ(taken.count(reinterpret_cast<uintptr_t>(h)), 1u);
 }

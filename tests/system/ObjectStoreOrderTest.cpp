@@ -29,7 +29,8 @@ std::vector<std::wstring> Expected(std::vector<ModelRecord> recs, bool blind) {
         return c != 0 ? c < 0 : a.oid < b.oid;
     });
     std::vector<std::wstring> out;
-    for (auto& r : recs) out.push_back(blind ? r.blind : r.exact);
+    for (auto& r : recs)
+        out.push_back(blind ? r.blind : r.exact);
     return out;
 }
 
@@ -40,7 +41,8 @@ TEST_F(ObjectStoreOrderTest, OrdersStayRightThroughManyChangesHereAndElsewhere) 
     HANDLE writer = Open(L"churn");
     HANDLE blindReader = Open(L"churn");
     HANDLE exactReader = Open(L"churn", 2);
-    const std::vector<std::wstring> words = {L"a", L"A", L"b", L"B", L"ab", L"Ab", L"aB", L"\u00e9", L"\u00c9", L""};
+    const std::vector<std::wstring> words = {L"a",  L"A",  L"b",      L"B",      L"ab",
+                                             L"Ab", L"aB", L"\u00e9", L"\u00c9", L""};
     std::mt19937 rng(20260309);
     auto word = [&] { return words[rng() % words.size()]; };
     std::vector<ModelRecord> model;

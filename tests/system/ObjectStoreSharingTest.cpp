@@ -11,8 +11,7 @@ using ObjectStoreSharingTest = storetest::StoreTest;
 namespace {
 
 // Runs fn in a child process on the same device root; its result is the child's exit code.
-template <typename Fn>
-int InChild(Fn&& fn) {
+template <typename Fn> int InChild(Fn&& fn) {
     pid_t pid = fork();
     if (pid == 0) _exit(fn());
     int status = 0;
@@ -20,7 +19,9 @@ int InChild(Fn&& fn) {
     return WEXITSTATUS(status);
 }
 
-CEOID CurrentAt(HANDLE h, DWORD& index) { return CeSeekDatabase(h, CEDB_SEEK_CURRENT, 0, &index); }
+CEOID CurrentAt(HANDLE h, DWORD& index) {
+    return CeSeekDatabase(h, CEDB_SEEK_CURRENT, 0, &index);
+}
 
 } // namespace
 
@@ -114,7 +115,8 @@ TEST_F(ObjectStoreSharingTest, TwoProcessesSeeEachOthersWrites) {
         CEPROPVAL v = {};
         v.propid = Str(401);
         v.val.lpwstr = const_cast<LPWSTR>(L"EURO");
-        if (!CeSeekDatabase(c, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&v), nullptr)) return 11;
+        if (!CeSeekDatabase(c, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&v), nullptr))
+            return 11;
         CEPROPVAL add[2] = {};
         add[0].propid = Str(401);
         add[0].val.lpwstr = const_cast<LPWSTR>(L"Dollar");

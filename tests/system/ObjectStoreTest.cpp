@@ -52,7 +52,8 @@ TEST_F(ObjectStoreTest, NamesAreCheckedAgainstTheDeviceLimit) {
     // A name array filled to the brim without a terminator is refused, not overrun.
     CEDBASEINFO info = {};
     info.dwFlags = CEDB_VALIDNAME;
-    for (auto& c : info.szDbaseName) c = L'x';
+    for (auto& c : info.szDbaseName)
+        c = L'x';
     EXPECT_EQ(CeCreateDatabaseEx(nullptr, &info), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
@@ -84,7 +85,8 @@ TEST_F(ObjectStoreTest, TraversalFollowsTheSortOrderTheHandleWasOpenedIn) {
 TEST_F(ObjectStoreTest, CaseRulesAndTieOrderOfTheSortOrders) {
     ASSERT_NE(Create(L"mixed", {{1, CEDB_SORT_CASEINSENSITIVE}, {2, 0}}), 0u);
     HANDLE h = Open(L"mixed");
-    for (const wchar_t* k : {L"b", L"A", L"a", L"B", L"Z"}) Add(h, {{1, k}, {2, k}});
+    for (const wchar_t* k : {L"b", L"A", L"a", L"B", L"Z"})
+        Add(h, {{1, k}, {2, k}});
     // Case-blind: equal keys keep creation order ("b" before "B", "A" before "a").
     EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"A", L"a", L"b", L"B", L"Z"}));
     HANDLE cs = Open(L"mixed", 2);
@@ -108,7 +110,8 @@ TEST_F(ObjectStoreTest, CollationIsUtf16CodeUnitOrderWithLowerCasingForCaseBlind
     const std::wstring privateUse(1, static_cast<wchar_t>(0xE000));
     const std::wstring emoji(1, static_cast<wchar_t>(0x1F600));
     const std::wstring eAcute(1, static_cast<wchar_t>(0xE9));
-    for (const auto& k : {privateUse, emoji, eAcute, std::wstring(L"z")}) Add(h, {{1, k}});
+    for (const auto& k : {privateUse, emoji, eAcute, std::wstring(L"z")})
+        Add(h, {{1, k}});
     // A pair of surrogates (D83D DE00) sorts before the single unit E000.
     EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"z", eAcute, emoji, privateUse}));
 
@@ -153,7 +156,8 @@ TEST_F(ObjectStoreTest, ValueSeekOnlyWorksOnTheCurrentSortProperty) {
 
     CEPROPVAL number = {};
     number.propid = MAKELONG(CEVT_I4, 402);
-    EXPECT_EQ(CeSeekDatabase(byCode, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&number), nullptr), 0u);
+    EXPECT_EQ(
+        CeSeekDatabase(byCode, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&number), nullptr), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
     EXPECT_EQ(CeSeekDatabase(byCode, CEDB_SEEK_VALUEFIRSTEQUAL, 0, nullptr), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
@@ -162,13 +166,15 @@ TEST_F(ObjectStoreTest, ValueSeekOnlyWorksOnTheCurrentSortProperty) {
 TEST_F(ObjectStoreTest, OtherValueSeeksFindNeighbours) {
     ASSERT_NE(Create(L"near", {{1, 0}}), 0u);
     HANDLE h = Open(L"near");
-    for (const wchar_t* k : {L"b", L"d", L"d", L"f"}) Add(h, {{1, k}});
+    for (const wchar_t* k : {L"b", L"d", L"d", L"f"})
+        Add(h, {{1, k}});
     CEPROPVAL v = {};
     v.propid = Str(1);
     v.val.lpwstr = const_cast<LPWSTR>(L"d");
     auto seek = [&](DWORD type) {
         DWORD index = 99;
-        return CeSeekDatabase(h, type, reinterpret_cast<DWORD_PTR>(&v), &index) ? static_cast<int>(index) : -1;
+        return CeSeekDatabase(h, type, reinterpret_cast<DWORD_PTR>(&v), &index) ? static_cast<int>(index)
+                                                                                : -1;
     };
     EXPECT_EQ(seek(CEDB_SEEK_VALUESMALLER), 0);
     EXPECT_EQ(seek(CEDB_SEEK_VALUEGREATER), 3);
@@ -183,7 +189,8 @@ TEST_F(ObjectStoreTest, SeeksByIndexOffsetEndAndObjectId) {
     ASSERT_NE(Create(L"seek", {{1, 0}}), 0u);
     HANDLE h = Open(L"seek", 0, 0); // no auto-advance: reads stay on the record
     std::vector<CEOID> ids;
-    for (const wchar_t* k : {L"a", L"b", L"c", L"d"}) ids.push_back(Add(h, {{1, k}}));
+    for (const wchar_t* k : {L"a", L"b", L"c", L"d"})
+        ids.push_back(Add(h, {{1, k}}));
     DWORD index = 99;
     EXPECT_EQ(CeSeekDatabase(h, CEDB_SEEK_BEGINNING, 2, &index), ids[2]);
     EXPECT_EQ(index, 2u);
@@ -306,8 +313,9 @@ TEST_F(ObjectStoreTest, ReadBuffersAreSizedGrownOrRefused) {
     EXPECT_EQ(LocalFree(stack), static_cast<HLOCAL>(stack));
     EXPECT_EQ(LocalFree(nullptr), nullptr);
     EXPECT_EQ(CeReadRecordProps(h, 0, nullptr, nullptr, &p, &size), 0u);
-    EXPECT_EQ(CeReadRecordPropsEx(h, CEDB_ALLOWREALLOC, &count, nullptr, &none, &size, reinterpret_cast<HANDLE>(8)),
-              0u);
+    EXPECT_EQ(
+        CeReadRecordPropsEx(h, CEDB_ALLOWREALLOC, &count, nullptr, &none, &size, reinterpret_cast<HANDLE>(8)),
+        0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
 }
 

@@ -12,14 +12,17 @@
 
 namespace storetest {
 
-inline CEPROPID Str(WORD id) { return static_cast<CEPROPID>(MAKELONG(CEVT_LPWSTR, id)); }
+inline CEPROPID Str(WORD id) {
+    return static_cast<CEPROPID>(MAKELONG(CEVT_LPWSTR, id));
+}
 
 using Props = std::vector<std::pair<WORD, std::wstring>>;
 
 class StoreTest : public testsupport::FreshDevice {
 protected:
     void TearDown() override {
-        for (HANDLE h : m_open) device::CloseObjectStoreHandle(h);
+        for (HANDLE h : m_open)
+            device::CloseObjectStoreHandle(h);
         device::SetDeviceClock("");
         FreshDevice::TearDown();
     }
@@ -27,8 +30,10 @@ protected:
     // A database with one sort order per (identifier, flags).
     CEOID Create(const wchar_t* name, const std::vector<std::pair<WORD, DWORD>>& sorts, DWORD type = 7) {
         std::vector<SORTORDERSPEC> specs;
-        for (auto& [id, flags] : sorts) specs.push_back({Str(id), flags});
-        return CeCreateDatabase(name, type, static_cast<WORD>(specs.size()), specs.empty() ? nullptr : specs.data());
+        for (auto& [id, flags] : sorts)
+            specs.push_back({Str(id), flags});
+        return CeCreateDatabase(name, type, static_cast<WORD>(specs.size()),
+                                specs.empty() ? nullptr : specs.data());
     }
 
     HANDLE Open(const wchar_t* name, WORD sortId = 0, DWORD flags = CEDB_AUTOINCREMENT) {
