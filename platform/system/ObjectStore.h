@@ -148,8 +148,8 @@ struct CEGUID {
     DWORD Data4;
 };
 typedef CEGUID* PCEGUID;
-#define CREATE_SYSTEMGUID(pguid) ((pguid)->Data1 = (pguid)->Data2 = (pguid)->Data3 = (pguid)->Data4 = 0xFFFFFFFFu)
-#define CREATE_INVALIDGUID(pguid) ((pguid)->Data1 = (pguid)->Data2 = (pguid)->Data3 = (pguid)->Data4 = 0u)
+#define CREATE_SYSTEMGUID(p) ((p)->Data1 = (p)->Data2 = (p)->Data3 = (p)->Data4 = 0xFFFFFFFFu)
+#define CREATE_INVALIDGUID(p) ((p)->Data1 = (p)->Data2 = (p)->Data3 = (p)->Data4 = 0u)
 
 struct CEBLOB {
     DWORD dwCount;
