@@ -148,16 +148,66 @@ void Run(BlitJob& job) {
             }
             continue;
         }
-        // General path, pixel by pixel.
+        // Colour to monochrome copy (masks from a background colour), one to one.
+        if (needSource && !stretched && colourToMono && !job.mask && job.fore == 0xCC && job.back == 0xCC &&
+            srcBmp->Format() == PixelFormat::Xrgb32) {
+            for (int y = r.top; y < r.bottom; ++y) {
+                int sy = rowMap[y - job.dy];
+                if (sy < 0) continue;
+                const uint32_t* srow = srcBmp->Row32(sy);
+                uint8_t* drow = dstBmp->Row(y);
+                for (int x = r.left; x < r.right; ++x) {
+                    int sx = colMap[x - job.dx];
+                    if (sx >= 0) drow[x] = (srow[sx] & 0xFFFFFF) == srcBk ? 1 : 0;
+                }
+            }
+            continue;
+        }
+        // Masked copy between 32-bit bitmaps where each side of the mask keeps the destination
+        // or takes the source (the transparent picture's blit).
+        if (needSource && job.mask && !stretched && (job.fore == 0xAA || job.fore == 0xCC) &&
+            (job.back == 0xAA || job.back == 0xCC) && srcBmp->Format() == PixelFormat::Xrgb32 &&
+            dstBmp->Format() == PixelFormat::Xrgb32) {
+            const bool foreTakes = job.fore == 0xCC, backTakes = job.back == 0xCC;
+            for (int y = r.top; y < r.bottom; ++y) {
+                int sy = rowMap[y - job.dy];
+                if (sy < 0) continue;
+                const uint32_t* srow = srcBmp->Row32(sy);
+                uint32_t* drow = dstBmp->Row32(y);
+                const int my = job.my + (y - job.dy);
+                const uint8_t* mrow = my >= 0 && my < job.mask->Height() ? job.mask->Row(my) : nullptr;
+                for (int x = r.left; x < r.right; ++x) {
+                    int sx = colMap[x - job.dx];
+                    if (sx < 0) continue;
+                    int mx = job.mx + (x - job.dx);
+                    bool bit = mrow && mx >= 0 && mx < job.mask->Width() && mrow[mx] != 0;
+                    if (bit ? foreTakes : backTakes) drow[x] = srow[sx] & 0xFFFFFF;
+                }
+            }
+            continue;
+        }
+        // General path, pixel by pixel, with row pointers and the formats read once.
+        const PixelFormat srcFormat = needSource ? srcBmp->Format() : PixelFormat::Xrgb32;
+        const PixelFormat dstFormat = dstBmp->Format();
+        const bool solidPattern = !job.dst->state.brush || job.dst->state.brush->style != BS_PATTERN;
+        const uint32_t solid = needPattern && solidPattern ? PatternAt(*job.dst, 0, 0) : 0;
         for (int y = r.top; y < r.bottom; ++y) {
             int sy = needSource ? rowMap[y - job.dy] : 0;
             if (sy < 0) continue;
+            const uint8_t* srow = needSource ? srcBmp->Row(sy) : nullptr;
+            uint8_t* drow = dstBmp->Row(y);
+            const int my = job.my + (y - job.dy);
+            const uint8_t* mrow = job.mask && my >= 0 && my < job.mask->Height() ? job.mask->Row(my) : nullptr;
             for (int x = r.left; x < r.right; ++x) {
                 uint32_t s = 0;
                 if (needSource) {
                     int sx = colMap[x - job.dx];
                     if (sx < 0) continue;
-                    s = srcBmp->Get(sx, sy);
+                    switch (srcFormat) {
+                    case PixelFormat::Xrgb32: s = reinterpret_cast<const uint32_t*>(srow)[sx] & 0xFFFFFF; break;
+                    case PixelFormat::Rgb24: s = srow[sx * 3] | (srow[sx * 3 + 1] << 8) | (srow[sx * 3 + 2] << 16); break;
+                    case PixelFormat::Mono: s = srow[sx] ? 0xFFFFFFu : 0u; break;
+                    }
                     if (job.keyed && s == job.key) continue;
                     if (monoToColour)
                         s = s ? bg : fg;
@@ -166,12 +216,19 @@ void Run(BlitJob& job) {
                 }
                 uint8_t code = job.fore;
                 if (job.mask) {
-                    int mx = job.mx + (x - job.dx), my = job.my + (y - job.dy);
-                    bool bit = job.mask->Contains(mx, my) && job.mask->Get(mx, my) != 0;
+                    int mx = job.mx + (x - job.dx);
+                    bool bit = mrow && mx >= 0 && mx < job.mask->Width() && mrow[mx] != 0;
                     code = bit ? job.fore : job.back;
                 }
-                uint32_t p = needPattern ? PatternAt(*job.dst, x, y) : 0;
-                dstBmp->Put(x, y, raster::Rop3(code, p, s, dstBmp->Get(x, y)));
+                uint32_t p = needPattern ? (solidPattern ? solid : PatternAt(*job.dst, x, y)) : 0;
+                switch (dstFormat) {
+                case PixelFormat::Xrgb32: {
+                    uint32_t& d = reinterpret_cast<uint32_t*>(drow)[x];
+                    d = raster::Rop3(code, p, s, d & 0xFFFFFF);
+                    break;
+                }
+                default: dstBmp->Put(x, y, raster::Rop3(code, p, s, dstBmp->Get(x, y))); break;
+                }
             }
         }
     }
