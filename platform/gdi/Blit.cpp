@@ -276,6 +276,8 @@ BOOL Stretch(HDC dest, int x, int y, int width, int height, DeviceContext* src, 
     job.fore = job.back = static_cast<uint8_t>((rop >> 16) & 0xFF);
     bool needSource = UsesSource(job.fore) || keyed;
     if (needSource && !src && !srcBitmap) return FALSE;
+    // An operation with the pattern and a hollow brush selected draws nothing.
+    if (UsesPattern(job.fore) && (!dst->state.brush || dst->state.brush->style == BS_NULL)) return TRUE;
     RecordBlit(*dst, name, x, y, width, height, rop);
     job.dx = dst->ToX(x);
     job.dy = dst->ToY(y);

@@ -230,8 +230,13 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
         if (!ctx->IsMemory()) return nullptr;
         auto bitmap = std::static_pointer_cast<BitmapObject>(object);
         if (bitmap == s.bitmap) return handle;
-        // A bitmap can be selected into one memory context at a time (saved states count).
-        if (!bitmap->stock && bitmap->selections > 0) return nullptr;
+        // A bitmap can be selected into one memory context at a time; this context's own saved
+        // states may hold it too.
+        if (!bitmap->stock) {
+            int held = 0;
+            for (const DcState& saved : ctx->saved) held += saved.bitmap == bitmap;
+            if (bitmap->selections > held) return nullptr;
+        }
         HGDIOBJ old = s.bitmap->handle;
         bitmap->selections++;
         s.bitmap->selections--;

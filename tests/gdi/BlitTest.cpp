@@ -43,6 +43,10 @@ TEST(RasterOps, PatBltRefusesOperationsThatNeedASource) {
     EXPECT_EQ(c.Count(kBlack), 4);
     EXPECT_TRUE(PatBlt(c.Dc(), 0, 0, 4, 4, DSTINVERT));
     EXPECT_EQ(c.Count(kWhite), 4);
+    // A hollow brush paints no pattern.
+    Selected hollow(c.Dc(), GetStockObject(NULL_BRUSH));
+    EXPECT_TRUE(PatBlt(c.Dc(), 0, 0, 4, 4, PATCOPY));
+    EXPECT_EQ(c.Count(kWhite), 4);
 }
 
 TEST(Blits, AndBlitDarkensOnlyTheShadowArea) {

@@ -55,6 +55,14 @@ TEST(Objects, ABitmapGoesIntoOneContextAtATime) {
     // Still selected: deleting it fails and it stays usable.
     EXPECT_FALSE(DeleteObject(bmp));
     EXPECT_TRUE(SetPixel(a, 1, 1, RGB(5, 5, 5)) != static_cast<COLORREF>(-1));
+    // The same context may take it back after a save.
+    SaveDC(a);
+    HBITMAP other = CreateBitmap(2, 2, 1, 32, nullptr);
+    EXPECT_EQ(SelectObject(a, other), bmp);
+    EXPECT_EQ(SelectObject(a, bmp), other);
+    EXPECT_EQ(SelectObject(b, bmp), nullptr);
+    RestoreDC(a, -1);
+    EXPECT_TRUE(DeleteObject(other));
     SelectObject(a, oldA);
     EXPECT_NE(SelectObject(b, bmp), nullptr);
     DeleteDC(b); // deleting the context releases the bitmap
