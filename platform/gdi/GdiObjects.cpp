@@ -247,9 +247,10 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
     }
     auto pen = std::make_shared<PenObject>();
     pen->style = style == PS_INSIDEFRAME ? PS_SOLID : style;
-    // Dashed and dotted pens are one pixel wide; widths are capped so that no line is huge.
+    // Widths are capped so that no line is huge; a dashed or dotted pen wider than one pixel
+    // draws solid, as on the device.
     pen->width = std::clamp(width, 1, 64);
-    if (style == PS_DASH || style == PS_DOT) pen->width = 1;
+    if ((style == PS_DASH || style == PS_DOT) && pen->width > 1) pen->style = PS_SOLID;
     pen->colour = colour & 0xFFFFFF;
     return static_cast<HPEN>(AddObject(pen));
 }

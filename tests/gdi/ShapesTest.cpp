@@ -73,6 +73,16 @@ TEST(Lines, DashPatternIsSixOnTwoOff) {
     }
     DeleteObject(pen);
     EXPECT_EQ(c.Picture(kBlack), "######..######..####\n");
+    // Wider than one pixel, a dashed pen draws solid.
+    Canvas d(20, 4);
+    HPEN wide = CreatePen(PS_DASH, 2, kBlack);
+    {
+        Selected s(d.Dc(), wide);
+        MoveToEx(d.Dc(), 0, 2, nullptr);
+        LineTo(d.Dc(), 20, 2);
+    }
+    DeleteObject(wide);
+    for (int x = 1; x < 19; ++x) EXPECT_EQ(d.At(x, 1), kBlack) << x;
 }
 
 TEST(Lines, NullPenDrawsNothing) {
