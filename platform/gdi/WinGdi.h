@@ -385,7 +385,7 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // Planes must be 1; bits per pixel 1 (monochrome, rows padded to 16 bits), 24 or 32. bits may be null.
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
-// 1, 24 or 32 bits per pixel, BI_RGB; a negative biHeight makes rows top-down. *bits receives the
+// 24 or 32 bits per pixel, BI_RGB; a negative biHeight makes rows top-down. *bits receives the
 // pixel memory (rows padded to 32 bits), which the caller may read and write directly.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
                          DWORD offset);
