@@ -177,13 +177,8 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
             }
         }
     }
-    HWND capture = GetCapture();
-    HWND target = capture;
-    if (!target) {
-        // Between a tap and its release the stylus stays with the window it went down on.
-        std::lock_guard lock(s.lock);
-        if (action != StylusAction::Down && g_stylusDown && Find(g_lastDownWindow)) target = g_lastDownWindow;
-    }
+    // The capture window gets everything; otherwise the window under the stylus.
+    HWND target = GetCapture();
     if (!target) target = WindowFromPoint(pt);
     if (action == StylusAction::Up) {
         std::lock_guard lock(s.lock);

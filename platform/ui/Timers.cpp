@@ -74,9 +74,15 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-    std::shared_ptr<ThreadQueue> me = CurrentQueue();
+    std::shared_ptr<ThreadQueue> q = CurrentQueue();
     std::lock_guard lock(Wm().lock);
-    auto& timers = me->timers;
+    if (hwnd) {
+        // A window's timers live in its own thread's queue, whoever kills them.
+        Window* w = FindOrError(hwnd);
+        if (!w) return FALSE;
+        q = w->queue;
+    }
+    auto& timers = q->timers;
     auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
     if (it == timers.end()) {
         SetLastError(ERROR_INVALID_PARAMETER);

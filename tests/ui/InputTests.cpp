@@ -145,6 +145,25 @@ TEST_F(Input, CaptureTakesTheStylusEverywhere) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(Input, WithoutCaptureTheStylusGoesToTheWindowUnderIt) {
+    HWND top = Top(0, 26, 200, 200);
+    HWND a = Child(top, 1, 0, 0, 50, 50);
+    HWND b = Child(top, 2, 100, 100, 50, 50);
+    device::ui::PumpUntilIdle();
+    ClearLog();
+    InjectStylus(StylusAction::Down, POINT{10, 26 + 10});
+    InjectStylus(StylusAction::Move, POINT{110, 26 + 110});
+    InjectStylus(StylusAction::Up, POINT{110, 26 + 110});
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(MessagesOf(a, {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}), (std::vector<UINT>{WM_LBUTTONDOWN}));
+    EXPECT_EQ(MessagesOf(b, {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}),
+              (std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONUP}));
+    auto moves = Matching(WM_MOUSEMOVE);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].wParam, static_cast<WPARAM>(MK_LBUTTON)) << "the stylus is still down";
+    EXPECT_EQ(GET_X_LPARAM(moves[0].lParam), 10);
+}
+
 TEST_F(Input, KeysGoToTheFocusAndTranslateIntoCharacters) {
     HWND top = Top(0, 26, 200, 200);
     HWND edit = Child(top, 1, 0, 0, 100, 20);
