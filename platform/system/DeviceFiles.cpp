@@ -4,6 +4,7 @@
 #include "platform/base/HandleValues.h"
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
+#include "platform/system/ObjectStore.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -319,6 +320,7 @@ BOOL CloseHandle(HANDLE hObject) {
         }
         closers = g_closers;
     }
+    if (device::CloseObjectStoreHandle(hObject)) return TRUE;
     for (auto closer : closers)
         if (closer(hObject)) return TRUE;
     return Fail(ERROR_INVALID_HANDLE);

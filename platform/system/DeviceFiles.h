@@ -66,7 +66,8 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
 DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh);
 BOOL SetEndOfFile(HANDLE hFile);
 BOOL FlushFileBuffers(HANDLE hFile);
-// Closes any handle of the layer: files, and the handles of other services (see AddHandleCloser).
+// Closes any handle of the layer: files, databases, and the handles of services above this
+// library (see AddHandleCloser).
 BOOL CloseHandle(HANDLE hObject);
 
 BOOL DeleteFileW(LPCWSTR lpFileName);

@@ -1,4 +1,5 @@
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/ObjectStore.h"
 #include "platform/system/Modules.h"
 #include "platform/system/ProgramPath.h"
 #include "support/FreshDevice.h"
@@ -257,4 +258,16 @@ TEST_F(DeviceFilesTest, ModuleFileNameIsADevicePath) {
     device::SetModuleDevicePath(L"");
     std::wstring path = device::ModuleDevicePath();
     EXPECT_EQ(path.rfind(L"\\Program Files\\Jorvana\\", 0), 0u);
+}
+
+TEST_F(DeviceFilesTest, CloseHandleClosesDatabaseHandlesToo) {
+    SORTORDERSPEC sort{static_cast<CEPROPID>(MAKELONG(CEVT_LPWSTR, 101)), 0};
+    ASSERT_NE(CeCreateDatabase(L"jrvCities", 12345, 1, &sort), 0u);
+    CEOID oid = 0;
+    HANDLE db = CeOpenDatabase(&oid, L"jrvCities", 0, CEDB_AUTOINCREMENT, nullptr);
+    ASSERT_NE(db, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseHandle(db));
+    EXPECT_FALSE(CloseHandle(db));
+    DWORD index = 0;
+    EXPECT_EQ(CeSeekDatabase(db, CEDB_SEEK_BEGINNING, 0, &index), 0u);
 }
