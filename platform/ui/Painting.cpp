@@ -443,6 +443,16 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
             Wm().screenDirty = true;
         }
 
+        // A part still waiting to be painted travels with the content.
+        if (!w->update.Empty() && (dx || dy)) {
+            gdi::Region moving = w->update;
+            moving.IntersectRect(area);
+            w->update.SubtractRect(area);
+            moving.Offset(dx, dy);
+            moving.IntersectRect(area);
+            w->update.Unite(moving);
+        }
+
         gdi::Region invalid = shown;
         invalid.Subtract(dest);
         if (scrollChildren) {

@@ -175,9 +175,10 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
         return FALSE;
     }
     // A class still used by a window stays registered.
+    constexpr DWORD kErrorClassHasWindows = 1412;
     for (auto& [h, w] : s.windows)
         if (w->cls == it->second) {
-            SetLastError(ERROR_ACCESS_DENIED);
+            SetLastError(kErrorClassHasWindows);
             return FALSE;
         }
     s.classes.erase(it);
@@ -347,7 +348,10 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
             owner = TopLevelOf(parent);
         }
         RECT work = WorkArea();
-        if (x == CW_USEDEFAULT) x = parentLink ? 0 : work.left, y = parentLink ? 0 : work.top;
+        if (x == CW_USEDEFAULT) {
+            x = parentLink ? 0 : work.left;
+            y = parentLink ? 0 : work.top;
+        }
         if (width == CW_USEDEFAULT) {
             width = parentLink ? 0 : work.right - work.left;
             height = parentLink ? 0 : work.bottom - work.top;

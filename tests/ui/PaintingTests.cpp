@@ -244,6 +244,15 @@ TEST_F(Painting, ScrollWindowExMovesPixelsAndChildren) {
     device::ui::PumpUntilIdle();
     EXPECT_EQ(Pixel(20, 26 + 65), kBlue);
     EXPECT_EQ(ScrollWindowEx(reinterpret_cast<HWND>(0x999990), 0, 1, nullptr, nullptr, nullptr, nullptr, 0), ERROR);
+
+    // A part waiting to be painted moves along with the content.
+    device::ui::PumpUntilIdle();
+    RECT waiting{0, 100, 10, 110};
+    InvalidateRect(form, &waiting, FALSE);
+    ScrollWindowEx(form, 0, -30, nullptr, nullptr, nullptr, nullptr, 0);
+    ASSERT_TRUE(GetUpdateRect(form, &pending, FALSE));
+    EXPECT_EQ(pending.top, 70);
+    EXPECT_EQ(pending.bottom, 80);
 }
 
 } // namespace
