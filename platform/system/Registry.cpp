@@ -1,5 +1,6 @@
 #include "platform/system/Registry.h"
 #include "platform/base/CaseFold.h"
+#include "platform/base/HandleValues.h"
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceDb.h"
 
@@ -37,7 +38,6 @@ INSERT OR IGNORE INTO reg_key(parent, name, folded) VALUES
 // Open keys of this process: handle -> key row.
 std::mutex g_handleMutex;
 std::unordered_map<uintptr_t, int64_t> g_handles;
-uintptr_t g_nextHandle = 0x1000;
 
 bool IsPredefined(HKEY h) {
     auto v = reinterpret_cast<uintptr_t>(h);
@@ -92,8 +92,8 @@ int64_t KeyOf(sqlite3* h, HKEY key, LONG& error) {
 }
 
 HKEY NewHandle(int64_t id) {
+    uintptr_t h = device::AllocateHandleValue();
     std::lock_guard lock(g_handleMutex);
-    uintptr_t h = g_nextHandle++;
     g_handles[h] = id;
     return reinterpret_cast<HKEY>(h);
 }
