@@ -29,6 +29,37 @@ POINT g_lastDownPoint{0, 0};
 
 constexpr int kDoubleClickMs = 500;
 
+// An activated window comes to the top of the z-order (below the topmost windows), with the
+// windows it owns above it.
+void RaiseWithOwnedWindows(HWND hwnd) {
+    auto& tops = Wm().topLevels;
+    Window* w = Find(hwnd);
+    if (!w || w->parent) return;
+    std::vector<HWND> group;
+    for (HWND h : tops) {
+        Window* o = Find(h);
+        if (o && o->owner == hwnd && !(o->exStyle & WS_EX_TOPMOST)) group.push_back(h);
+    }
+    if (!(w->exStyle & WS_EX_TOPMOST)) group.push_back(hwnd);
+    else group = {hwnd};
+    std::vector<HWND> before = tops;
+    std::vector<HWND> rest;
+    for (HWND h : tops)
+        if (std::find(group.begin(), group.end(), h) == group.end()) rest.push_back(h);
+    auto at = (w->exStyle & WS_EX_TOPMOST) ? rest.begin() : std::find_if(rest.begin(), rest.end(), [](HWND h) {
+        Window* o = Find(h);
+        return !o || !(o->exStyle & WS_EX_TOPMOST);
+    });
+    rest.insert(at, group.begin(), group.end());
+    tops = rest;
+    if (tops == before) return;
+    for (HWND h : group)
+        if (Window* g = Find(h); g && IsVisibleChain(*g)) {
+            g->frame = true;
+            InvalidateScreenArea(*g, WindowScreenRect(*g), true, true);
+        }
+}
+
 } // namespace
 
 void ForgetWindowInInput(HWND hwnd) {
@@ -74,6 +105,7 @@ HWND SetActiveWindow(HWND hwnd) {
         if (old == hwnd) return old;
         s.active = hwnd;
         MarkShellDirty();
+        if (hwnd) RaiseWithOwnedWindows(hwnd);
     }
     if (old && IsWindow(old)) SendMessageW(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
     if (hwnd && IsWindow(hwnd)) SendMessageW(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), reinterpret_cast<LPARAM>(old));

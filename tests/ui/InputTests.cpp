@@ -52,6 +52,14 @@ TEST_F(Input, ActivationSendsActivateInactiveToTheOldWindow) {
     EXPECT_EQ(acts[1].hwnd, first);
     EXPECT_EQ(LOWORD(acts[1].wParam), WA_ACTIVE);
     EXPECT_EQ(GetFocus(), first) << "the default handling focuses the activated window";
+    EXPECT_EQ(GetTopWindow(nullptr), first) << "and it comes to the top";
+    HWND dialog = CreateWindowExW(0, kClass, L"owned", WS_POPUP | WS_VISIBLE, 0, 26, 50, 50, second, nullptr, nullptr,
+                                  nullptr);
+    SetActiveWindow(second);
+    EXPECT_EQ(GetTopWindow(nullptr), dialog) << "an owned window stays above its owner";
+    EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), second);
+    SetActiveWindow(first);
+    EXPECT_EQ(GetTopWindow(nullptr), first);
     // Focusing a child of another top-level window activates that window.
     HWND field = Child(second, 5, 0, 0, 10, 10);
     SetFocus(field);
