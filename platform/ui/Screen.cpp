@@ -378,10 +378,14 @@ HCURSOR SetCursor(HCURSOR cursor) {
     HCURSOR old = g_cursor.exchange(cursor);
     bool busy = cursor == kWaitCursor;
     if (g_busy.exchange(busy) != busy) {
-        std::lock_guard lock(Wm().lock);
-        Wm().screenDirty = true;
-        // Wake the display thread so that it shows the change.
-        for (auto& [id, q] : Wm().queues) WakeQueue(*q);
+        {
+            std::lock_guard lock(Wm().lock);
+            Wm().screenDirty = true;
+            // Wake the display thread so that it shows the change.
+            for (auto& [id, q] : Wm().queues) WakeQueue(*q);
+        }
+        // The wait cursor usually goes up just before work that does not pump messages: show it now.
+        if (IsDisplayThread()) IdleScreenWork();
     }
     return old;
 }
