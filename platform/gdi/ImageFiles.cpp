@@ -16,8 +16,11 @@ std::vector<uint8_t> Decode(const uint8_t* data, int size, int& width, int& heig
 bool WritePng(const char* path, int width, int height, const uint8_t* rgb);
 } // namespace stb
 
+std::unique_ptr<Bitmap> DecodeJpeg(const uint8_t* data, size_t size, long long maxPixels);
+
 std::unique_ptr<Bitmap> DecodeImage(const uint8_t* data, size_t size) {
     if (!data || size == 0 || size > kMaxImageFileBytes) return nullptr;
+    if (size >= 2 && data[0] == 0xFF && data[1] == 0xD8) return DecodeJpeg(data, size, kMaxImagePixels);
     int w = 0, h = 0;
     std::vector<uint8_t> rgba = stb::Decode(data, static_cast<int>(size), w, h, kMaxImagePixels);
     if (rgba.empty()) return nullptr;

@@ -10,6 +10,7 @@
 #include <stb/stb_image_write.h>
 
 #include <fstream>
+#include <random>
 #include <vector>
 
 namespace {
@@ -124,6 +125,30 @@ TEST_F(ImageFiles, MissingCorruptAndHostileFilesGiveNull) {
     // A folder of that name is not a picture.
     std::filesystem::create_directories(device::FileSystemFolder() / "folder.png");
     EXPECT_EQ(SHLoadDIBitmap(L"\\folder.png"), nullptr);
+}
+
+TEST_F(ImageFiles, RandomlyDamagedPicturesDecodeOrFailCleanly) {
+    std::mt19937 rng(4);
+    int decoded = 0, refused = 0;
+    for (const char* format : {"png", "bmp", "jpg", "gif"}) {
+        const std::vector<uint8_t> good = Encode(format);
+        for (int round = 0; round < 150; ++round) {
+            std::vector<uint8_t> bytes = good;
+            int flips = 1 + static_cast<int>(rng() % 6);
+            for (int k = 0; k < flips; ++k) bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
+            if (rng() % 4 == 0) bytes.resize(rng() % bytes.size());
+            auto bitmap = device::gdi::DecodeImage(bytes.data(), bytes.size());
+            if (bitmap) {
+                ++decoded;
+                EXPECT_GT(bitmap->Width(), 0);
+                EXPECT_LE(static_cast<long long>(bitmap->Width()) * bitmap->Height(), device::gdi::kMaxImagePixels);
+            } else {
+                ++refused;
+            }
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(device::gdi::DecodeImage(nullptr, 10), nullptr);
 }
 
 TEST_F(ImageFiles, PngWriterRoundTripsAndReportsFailure) {
