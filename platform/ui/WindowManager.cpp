@@ -943,7 +943,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int heig
             auto& list = SiblingList(*w);
             auto old = std::find(list.begin(), list.end(), hwnd);
             size_t oldIndex = old - list.begin();
-            list.erase(old);
+            if (old != list.end()) list.erase(old);
             HWND after = wp.hwndInsertAfter;
             if (after == HWND_TOPMOST && topLevel) w->exStyle |= WS_EX_TOPMOST;
             if (after == HWND_NOTOPMOST && topLevel) w->exStyle &= ~WS_EX_TOPMOST;
