@@ -64,7 +64,7 @@ static inline uint32_t Blend(uint32_t src, uint32_t dst, uint32_t a) {
 }
 
 void Coverage(Bitmap& bmp, const Region& clip, int x, int y, const uint8_t* cov, int w, int h, int pitch,
-              uint32_t rgb, bool binary) {
+              uint32_t rgb) {
     RECT area{x, y, x + w, y + h};
     for (const RECT& c : clip.Rects()) {
         RECT i = RectIntersect(area, c);
@@ -75,10 +75,7 @@ void Coverage(Bitmap& bmp, const Region& clip, int x, int y, const uint8_t* cov,
                 uint32_t* __restrict row = bmp.Row32(py) + i.left;
                 const uint8_t* __restrict a = src + (i.left - x);
                 const int n = i.right - i.left;
-                if (binary) {
-                    for (int k = 0; k < n; ++k)
-                        if (a[k]) row[k] = rgb;
-                } else {
+                {
                     // 8-bit blend: coverage 0 gives the destination back and 255 the colour
                     // exactly (255 counts as 256). Runs of four empty or four full pixels,
                     // common in glyphs, skip the arithmetic.

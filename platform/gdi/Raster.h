@@ -86,9 +86,9 @@ inline uint32_t Rop3(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {
 void Span(Bitmap& bmp, const Region& clip, int y, int x0, int x1, uint32_t rgb, int rop2);
 void Pixel(Bitmap& bmp, const Region& clip, int x, int y, uint32_t rgb, int rop2);
 void Fill(Bitmap& bmp, const Region& clip, const RECT& r, uint32_t rgb, int rop2);
-// Blends rgb over the destination with 0-255 coverage (antialiased glyphs); binary says the
-// coverage is only 0 or 255 (plain glyphs), which makes it a plain write.
+// Blends rgb over the destination with 0-255 coverage (glyphs); coverage 255 writes rgb
+// exactly and 0 leaves the destination.
 void Coverage(Bitmap& bmp, const Region& clip, int x, int y, const uint8_t* cov, int w, int h, int pitch,
-              uint32_t rgb, bool binary = false);
+              uint32_t rgb);
 
 } // namespace device::gdi::raster

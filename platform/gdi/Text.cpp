@@ -46,8 +46,7 @@ void DrawRun(DeviceContext& ctx, const Region& clip, int x, int y, const wchar_t
         if (g.width == 0 || gx >= box.right || gx + g.width <= box.left || gy >= box.bottom ||
             gy + g.height <= box.top)
             continue;
-        raster::Coverage(*bmp, clip, gx, gy, g.coverage.data(), g.width, g.height, g.width, colour,
-                         !font->Antialiased());
+        raster::Coverage(*bmp, clip, gx, gy, g.coverage.data(), g.width, g.height, g.width, colour);
     }
     int ul = baseline + font->UnderlinePosition();
     for (int t = 0; t < font->UnderlineThickness(); ++t) {
