@@ -1101,11 +1101,14 @@ HWND WindowFromPoint(POINT point) {
         if (w->style & WS_DISABLED) return nullptr;
         Window* hit = w;
         for (;;) {
-            if (!PtIn(ClientScreenRect(*hit), point)) break;
+            RECT client = ClientScreenRect(*hit);
+            if (!PtIn(client, point)) break;
+            // Children's rectangles are relative to this client origin.
+            POINT local{point.x - client.left, point.y - client.top};
             Window* next = nullptr;
             for (HWND c : hit->children) {
                 Window* cw = Find(c);
-                if (cw && (cw->style & WS_VISIBLE) && PtIn(WindowScreenRect(*cw), point)) {
+                if (cw && (cw->style & WS_VISIBLE) && PtIn(cw->rect, local)) {
                     next = cw;
                     break;
                 }
