@@ -15,6 +15,7 @@
 #include "platform/ui/Broadcast.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WindowManager.h"
+#include "platform/ui/StandardClasses.h"
 
 #include <algorithm>
 #include <cstring>
@@ -138,6 +139,18 @@ namespace gdi = device::gdi;
 
 static std::wstring ClassKey(LPCWSTR name) { return device::ToLower(name ? name : L""); }
 
+// The layer's own classes are registered the first time they are needed (outside the lock:
+// registering takes it).
+static void EnsureClassRegistered(LPCWSTR name) {
+    if (!name || IS_INTRESOURCE(name)) return;
+    {
+        WmState& s = Wm();
+        std::lock_guard lock(s.lock);
+        if (s.classes.count(ClassKey(name))) return;
+    }
+    device::ui::EnsureStandardClass(name);
+}
+
 ATOM RegisterClassW(const WNDCLASSW* wc) {
     if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !*wc->lpszClassName ||
         wc->cbWndExtra < 0 || wc->cbClsExtra < 0 || wc->cbWndExtra > 4096 || wc->cbClsExtra > 4096) {
@@ -190,6 +203,7 @@ BOOL GetClassInfoW(HINSTANCE, LPCWSTR className, LPWNDCLASSW wc) {
         SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
+    EnsureClassRegistered(className);
     WmState& s = Wm();
     std::lock_guard lock(s.lock);
     auto it = s.classes.find(ClassKey(className));
@@ -325,6 +339,7 @@ bool InSubtree(HWND root, HWND h) {
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
     WmState& s = Wm();
+    EnsureClassRegistered(className);
     std::shared_ptr<ThreadQueue> queue = CurrentQueue();
     HWND hwnd = nullptr;
     RECT rect{};
