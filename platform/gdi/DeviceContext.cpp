@@ -88,6 +88,7 @@ const Region& DeviceContext::Clip() {
     RECT bounds = b ? RECT{0, 0, b->Width(), b->Height()} : RECT{0, 0, 0, 0};
     if (!m_memory) bounds = RectIntersect(bounds, m_surfaceClip);
     m_clip = Region(bounds);
+    if (!m_memory && m_systemClip) m_clip.Intersect(*m_systemClip);
     if (state.clip) {
         Region user = *state.clip;
         user.Offset(m_origin.x, m_origin.y);
@@ -152,6 +153,16 @@ HDC CreateDCForSurface(Bitmap* surface, POINT origin, RECT clip) {
     dc->m_surfaceClip = RectIntersect(RectNormalized(clip), RECT{0, 0, surface->Width(), surface->Height()});
     RetainState(dc->state);
     return static_cast<HDC>(AddObject(dc));
+}
+
+HDC CreateDCForSurface(Bitmap* surface, POINT origin, const Region& visible) {
+    RECT box = visible.Empty() ? RECT{0, 0, 0, 0} : visible.Box();
+    HDC dc = CreateDCForSurface(surface, origin, box);
+    if (DeviceContext* ctx = FindDc(dc)) {
+        ctx->m_systemClip = visible;
+        ctx->InvalidateClip();
+    }
+    return dc;
 }
 
 Bitmap* TargetBitmap(HDC dc) {

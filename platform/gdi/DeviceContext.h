@@ -79,6 +79,9 @@ public:
     Bitmap* m_surface = nullptr;
     POINT m_origin{0, 0};
     RECT m_surfaceClip{0, 0, 0, 0};
+    // The part of the surface the context's owner lets it draw on (a window's visible region),
+    // in surface coordinates; every clip the caller selects is intersected with it.
+    std::optional<Region> m_systemClip;
 
 private:
     Region m_clip;
@@ -93,6 +96,9 @@ void RetainState(DcState& state);
 // origin and every pixel outside clip (surface coordinates) left untouched. The surface must
 // outlive the context.
 HDC CreateDCForSurface(Bitmap* surface, POINT origin, RECT clip);
+// The same, drawing only inside a region of several rectangles (surface coordinates), whatever
+// clip region the caller selects later.
+HDC CreateDCForSurface(Bitmap* surface, POINT origin, const Region& visible);
 
 // The bitmap a memory context has selected, or the surface of a surface context.
 Bitmap* TargetBitmap(HDC dc);

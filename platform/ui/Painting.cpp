@@ -139,19 +139,10 @@ namespace {
 HDC SurfaceDC(POINT origin, const gdi::Region& visible) {
     gdi::Bitmap* fb = FramebufferLocked();
     if (!fb) return nullptr;
-    RECT box = visible.Empty() ? RECT{0, 0, 0, 0} : visible.Box();
-    HDC dc = gdi::CreateDCForSurface(fb, origin, box);
+    // The visible region is the context's system clip: a paint handler that selects its own clip
+    // region (or none) still cannot draw over children or windows above.
+    HDC dc = gdi::CreateDCForSurface(fb, origin, visible);
     if (!dc) return nullptr;
-    if (visible.Rects().size() > 1) {
-        // Several rectangles: the rest of the clip goes in as the context's clip region, in its
-        // own device units.
-        if (gdi::DeviceContext* ctx = gdi::FindDc(dc)) {
-            gdi::Region local = visible;
-            local.Offset(-origin.x, -origin.y);
-            ctx->state.clip = local;
-            ctx->InvalidateClip();
-        }
-    }
     Wm().screenDirty = true;
     return dc;
 }

@@ -131,6 +131,31 @@ TEST_F(Painting, ClipChildrenKeepsTheParentOffItsChildren) {
     EXPECT_EQ(Pixel(45, 36 + 5), kRed) << "right of the child";
 }
 
+TEST_F(Painting, AHandlerDroppingItsClipRegionStillStaysOffItsChildren) {
+    HWND parent = Top(0, 26, 100, 100, WS_VISIBLE | WS_POPUP | WS_CLIPCHILDREN);
+    HWND child = Child(parent, 1, 10, 10, 30, 30);
+    PaintColours()[child] = kBlue;
+    device::ui::PumpUntilIdle();
+    CurrentHandler() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (hwnd != parent || msg != WM_PAINT) return false;
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        SelectClipRgn(dc, nullptr); // drop the caller's clip: the window's own bounds remain
+        RECT all{-50, -50, 500, 500};
+        HBRUSH red = CreateSolidBrush(kRed);
+        FillRect(dc, &all, red);
+        DeleteObject(red);
+        EndPaint(hwnd, &ps);
+        return true;
+    };
+    InvalidateRect(parent, nullptr, TRUE);
+    device::ui::PumpUntilIdle();
+    CurrentHandler() = nullptr;
+    EXPECT_EQ(Pixel(15, 36 + 5), kBlue) << "the child";
+    EXPECT_EQ(Pixel(5, 31), kRed);
+    EXPECT_NE(Pixel(105, 31), kRed) << "outside the window";
+}
+
 TEST_F(Painting, HigherWindowsAndSiblingsAreNeverOverdrawn) {
     HWND lower = Top(0, 26, 100, 100);
     HWND upper = Top(50, 76, 100, 100);
