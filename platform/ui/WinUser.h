@@ -458,6 +458,37 @@ struct NMHDR {
 };
 typedef NMHDR* LPNMHDR;
 
+// WM_DRAWITEM: what an owner-drawn control asks its owner to paint.
+#define ODT_MENU 1
+#define ODT_LISTBOX 2
+#define ODT_COMBOBOX 3
+#define ODT_BUTTON 4
+#define ODT_STATIC 5
+#define ODT_HEADER 100
+#define ODT_TAB 101
+#define ODT_LISTVIEW 102
+#define ODA_DRAWENTIRE 0x0001u
+#define ODA_SELECT 0x0002u
+#define ODA_FOCUS 0x0004u
+#define ODS_SELECTED 0x0001u
+#define ODS_GRAYED 0x0002u
+#define ODS_DISABLED 0x0004u
+#define ODS_CHECKED 0x0008u
+#define ODS_FOCUS 0x0010u
+
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+};
+typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
+
 struct HELPINFO {
     UINT cbSize;
     int iContextType;
