@@ -4,6 +4,8 @@
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/ObjectStore.h"
 
+#include "bench/BenchRoot.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -135,16 +137,9 @@ BENCHMARK(BM_SeekAfterAnotherProcessWrote);
 } // namespace
 
 int main(int argc, char** argv) {
-    // A device root of its own, removed at the end.
-    char pattern[] = "/tmp/jorvana-bench-XXXXXX";
-    const char* root = mkdtemp(pattern);
-    if (!root) return 1;
-    device::UseRootFolder(root);
+    benchsupport::BenchRoot root; // a device root of its own, removed at the end
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    device::UseRootFolder({});
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
     return 0;
 }

@@ -3,6 +3,8 @@
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/DeviceTime.h"
 
+#include "bench/BenchRoot.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -10,19 +12,8 @@
 
 namespace {
 
-struct BenchRoot {
-    explicit BenchRoot(const char* zone) {
-        char tmpl[] = "/tmp/jorvana-bench-XXXXXX";
-        path = mkdtemp(tmpl);
-        device::UseRootFolder(path);
-        device::SetDeviceZone(zone);
-    }
-    ~BenchRoot() {
-        device::UseRootFolder({});
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::filesystem::path path;
+struct BenchRoot : benchsupport::BenchRoot {
+    explicit BenchRoot(const char* zone) { device::SetDeviceZone(zone); }
 };
 
 void BM_GetLocalTime(benchmark::State& state) {

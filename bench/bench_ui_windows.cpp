@@ -4,6 +4,8 @@
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WinUser.h"
 
+#include "bench/BenchRoot.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -11,19 +13,9 @@
 
 namespace {
 
-struct BenchRoot {
-    BenchRoot() {
-        char tmpl[] = "/tmp/jorvana-bench-XXXXXX";
-        path = mkdtemp(tmpl);
-        device::UseRootFolder(path);
-        setenv("DEVICE_DISPLAY", "headless", 1);
-    }
-    ~BenchRoot() {
-        device::UseRootFolder({});
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::filesystem::path path;
+// Benchmarks run headless on a device root of their own.
+struct BenchRoot : benchsupport::BenchRoot {
+    BenchRoot() { setenv("DEVICE_DISPLAY", "headless", 1); }
 };
 
 long g_handled = 0;

@@ -502,15 +502,21 @@ private:
         else m_lexer->Fail(line, "unknown resource type " + type);
     }
 
+    // "x, y[, cx, cy]": the size may be left out where sizeOptional says so.
+    void Rectangle(short& x, short& y, short& cx, short& cy, bool sizeOptional = false) {
+        x = Coord();
+        Expect(",");
+        y = Coord();
+        if (sizeOptional && !IsPunct(",")) return;
+        Expect(",");
+        cx = Coord();
+        Expect(",");
+        cy = Coord();
+    }
+
     void Dialog(DWORD id) {
         DialogTemplate d;
-        d.x = Coord();
-        Expect(",");
-        d.y = Coord();
-        Expect(",");
-        d.cx = Coord();
-        Expect(",");
-        d.cy = Coord();
+        Rectangle(d.x, d.y, d.cx, d.cy);
         if (IsPunct(",")) { // help id of DIALOGEX
             Advance();
             Expression();
@@ -568,14 +574,7 @@ private:
     }
 
     void Rect(DialogItemTemplate& item, bool sizeOptional = false) {
-        item.x = Coord();
-        Expect(",");
-        item.y = Coord();
-        if (sizeOptional && !IsPunct(",")) return;
-        Expect(",");
-        item.cx = Coord();
-        Expect(",");
-        item.cy = Coord();
+        Rectangle(item.x, item.y, item.cx, item.cy, sizeOptional);
     }
 
     // ", style [, exstyle]" after a statement's rectangle.
