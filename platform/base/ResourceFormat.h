@@ -1,7 +1,7 @@
 #pragma once
 // The layout of compiled resources: one table per module (the program, the plug-in, a language
 // module), written by the resource compiler and read by the layer at run time. Every module
-// exports its table as the symbol JorvanaResourceTable (see ResourceTable below).
+// exports its table through the function JorvanaResourceTable (see ResourceTable below).
 //
 // Table: "JRES", version, entry count, then entries {type, id, offset, size} sorted by type and
 // id, then the data, each entry's data aligned to 4 bytes. Texts inside the data are stored as

@@ -1,5 +1,6 @@
 // The resource compiler: reads a resource script and writes a C++ source that holds the compiled
-// table and exports it as JorvanaResourceTable, plus a dependency file for the build.
+// table and exports it through the function JorvanaResourceTable, plus a dependency file for the
+// build.
 //   jrc SCRIPT -o OUT.cpp [-I DIR]... [--depfile OUT.d]
 #include "platform/base/ResourceFormat.h"
 #include "platform/rc/ResourceScript.h"
@@ -49,8 +50,12 @@ int main(int argc, char** argv) {
             o << ' ' << static_cast<unsigned>(table[i]) << ',';
         }
         o << "\n};\n\n"
-          << "extern \"C\" __attribute__((visibility(\"default\"), used)) const device::ResourceTable JorvanaResourceTable = {\n"
-          << "    kResourceData, " << table.size() << "};\n";
+          << "// A function rather than a variable: every module has one under the same name, and only\n"
+          << "// the loader's look-up in that module's own scope is ever used.\n"
+          << "extern \"C\" __attribute__((visibility(\"default\"), used)) const device::ResourceTable* JorvanaResourceTable() {\n"
+          << "    static const device::ResourceTable table = {kResourceData, " << table.size() << "};\n"
+          << "    return &table;\n"
+          << "}\n";
         if (!o) {
             std::cerr << "jrc: cannot write " << temp.string() << "\n";
             return 1;

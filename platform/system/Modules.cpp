@@ -45,7 +45,9 @@ HINSTANCE g_resourceModule = nullptr;
 std::map<std::tuple<uintptr_t, DWORD, DWORD>, FoundResource> g_found;
 
 bool ReadTable(void* dl, Module& m) {
-    auto table = static_cast<const device::ResourceTable*>(dlsym(dl, "JorvanaResourceTable"));
+    using TableFunction = const device::ResourceTable* (*)();
+    auto function = reinterpret_cast<TableFunction>(dlsym(dl, "JorvanaResourceTable"));
+    const device::ResourceTable* table = function ? function() : nullptr;
     m.hasResources = table && m.resources.Open(table->data, table->size);
     return m.hasResources;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Modules and their resources. A module is the program itself or a shared object loaded by
 // device path (the Today plug-in, a language module); each carries its compiled resource table,
-// exported as JorvanaResourceTable. Resource ids are numbers; a name written "#318" is the id 318.
+// handed out by its exported function JorvanaResourceTable. Resource ids are numbers; a name
+// written "#318" is the id 318.
 //
 // The resource module is the module every later string, dialog and menu load of the framework
 // goes to: the program until start-up makes a language module the resource module.
