@@ -1,5 +1,6 @@
 // The default handling of every message a window procedure passes on.
 
+#include "platform/ui/Controls.h"
 #include "platform/ui/WindowManager.h"
 
 #include <algorithm>
@@ -58,16 +59,8 @@ void DrawFrame(HWND hwnd) {
         text.left += 4;
         DrawTextW(dc, title.c_str(), -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
-    // Scroll bar areas belong to the scroll bars; until one draws there, they show their colour.
-    RECT client{in.left, in.top, rect.right - in.right, rect.bottom - in.bottom};
-    if (style & WS_VSCROLL) {
-        RECT bar{client.right, client.top, client.right + GetSystemMetrics(SM_CXVSCROLL), client.bottom};
-        FillRect(dc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
-    }
-    if (style & WS_HSCROLL) {
-        RECT bar{client.left, client.bottom, client.right, client.bottom + GetSystemMetrics(SM_CYHSCROLL)};
-        FillRect(dc, &bar, GetSysColorBrush(COLOR_SCROLLBAR));
-    }
+    // The window's own scroll bars.
+    if (style & (WS_VSCROLL | WS_HSCROLL)) DrawWindowScrollBars(hwnd, dc);
     ReleaseDC(hwnd, dc);
 }
 
@@ -179,6 +172,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(colour));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        // The stylus on a window's own scroll bars (outside its client area) drives them.
+        WindowScrollBarMouse(hwnd, msg, wParam, lParam);
+        return 0;
     case WM_CANCELMODE:
         if (GetCapture() == hwnd) ReleaseCapture();
         return 0;
