@@ -435,6 +435,9 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             c->hwnd = hwnd;
             c->style = static_cast<DWORD>(cs->style);
             if ((c->style & 0x3u) == 0) c->style |= CBS_DROPDOWN;
+            // Scroll bars named in the style belong to the drop-down list, not to the field.
+            if (cs->style & (WS_VSCROLL | WS_HSCROLL))
+                SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(static_cast<DWORD>(cs->style) & ~(WS_VSCROLL | WS_HSCROLL)));
             SetWindowLongW(hwnd, 0, reinterpret_cast<LONG_PTR>(c));
         }
         return DefWindowProcW(hwnd, msg, wParam, lParam);
