@@ -40,7 +40,9 @@ gdi::Region VisibleRegion(const Window& w, bool client, bool clipChildren) {
         for (HWND h : siblings) {
             if (h == c->handle) break;
             Window* o = Find(h);
-            if (o && (o->style & WS_VISIBLE)) rg.SubtractRect(WindowScreenRect(*o));
+            // A transparent sibling (a group box's frame) leaves the windows under it showing.
+            if (o && (o->style & WS_VISIBLE) && !(p && (o->exStyle & WS_EX_TRANSPARENT)))
+                rg.SubtractRect(WindowScreenRect(*o));
         }
         if (!p) break;
         c = p;

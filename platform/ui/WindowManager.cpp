@@ -1123,7 +1123,8 @@ HWND WindowFromPoint(POINT point) {
             Window* next = nullptr;
             for (HWND c : hit->children) {
                 Window* cw = Find(c);
-                if (cw && (cw->style & WS_VISIBLE) && PtIn(cw->rect, local)) {
+                // Transparent children (group boxes) let the stylus reach the windows under them.
+                if (cw && (cw->style & WS_VISIBLE) && !(cw->exStyle & WS_EX_TRANSPARENT) && PtIn(cw->rect, local)) {
                     next = cw;
                     break;
                 }
