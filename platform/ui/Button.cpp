@@ -49,10 +49,8 @@ std::vector<HWND> RadioGroup(HWND hwnd) {
     HWND parent = GetParent(hwnd);
     std::vector<HWND> siblings;
     if (!parent) return {hwnd};
-    // Children are kept top first; the tab (creation) order is the reverse of GW_HWNDNEXT from the
-    // last, which is the order GW_CHILD ... GW_HWNDNEXT lists them bottom-up. Use z-order from the
-    // bottom, which matches creation order for controls placed one after another.
-    for (HWND h = GetWindow(GetWindow(parent, GW_CHILD), GW_HWNDLAST); h; h = GetWindow(h, GW_HWNDPREV))
+    // Siblings in tab order: the z-order from the top, which is the order of creation.
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
         siblings.push_back(h);
     auto me = std::find(siblings.begin(), siblings.end(), hwnd);
     if (me == siblings.end()) return {hwnd};
@@ -162,7 +160,7 @@ void PaintButton(HWND hwnd, HDC dc, const ButtonState& st) {
             DrawFocusRect(dc, &fr);
         }
     } else if (type == BS_GROUPBOX) {
-        if (brush) FillRect(dc, &client, brush);
+        // Only the frame and its label: the controls inside the group show through.
         SIZE extent{0, 0};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
         int mid = extent.cy / 2;
@@ -245,9 +243,14 @@ LRESULT CALLBACK device::ui::controls::ButtonProc(HWND hwnd, UINT msg, WPARAM wP
     std::shared_ptr<ButtonState> st = States().Get(hwnd);
     if (!st && msg != WM_NCCREATE) return DefWindowProcW(hwnd, msg, wParam, lParam);
     switch (msg) {
-    case WM_NCCREATE:
+    case WM_NCCREATE: {
         States().Create(hwnd);
+        // A group box is a frame around other controls: they show, and take taps, through it.
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        if (cs && (static_cast<DWORD>(cs->style) & BS_TYPEMASK) == BS_GROUPBOX)
+            SetWindowLongW(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(cs->dwExStyle | WS_EX_TRANSPARENT));
         return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     case WM_NCDESTROY: States().Remove(hwnd); return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
