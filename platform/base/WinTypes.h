@@ -51,6 +51,7 @@ typedef BYTE* PBYTE;
 typedef const BYTE* LPCBYTE;
 typedef DWORD* LPDWORD;
 typedef DWORD* PDWORD;
+typedef UINT* PUINT;
 typedef LONG* PLONG;
 typedef LONG* LPLONG;
 typedef BOOL* LPBOOL;

@@ -371,8 +371,9 @@ size_t CurrentIndex(DbHandle& hd, const OrderedView& v) {
 // [SECTION] Local memory
 // ======================================================================================
 
-std::mutex g_localMutex;
-std::unordered_map<void*, size_t> g_blocks;
+// Never destroyed, so blocks still held by other statics (the clipboard) can be freed at exit.
+std::mutex& g_localMutex = *new std::mutex;
+std::unordered_map<void*, size_t>& g_blocks = *new std::unordered_map<void*, size_t>;
 
 } // namespace
 

@@ -9,7 +9,11 @@
 
 namespace {
 
+void FreeAll(struct ClipboardState& c);
+
 struct ClipboardState {
+    // What is still on the clipboard when the process ends goes with it.
+    ~ClipboardState() { FreeAll(*this); }
     bool open = false;
     HWND opener = nullptr;
     HWND owner = nullptr;
