@@ -406,12 +406,4 @@ namespace device::ui {
 // Registers "SysListView32" and "SysHeader32"; a second call does nothing.
 void RegisterListViewClasses();
 
-// How the list view draws and measures images of an image list. The image lists of the controls
-// library install their own; until then no image is drawn and image lists count as 0 x 0.
-struct ListViewImageDrawer {
-    bool (*getSize)(HIMAGELIST list, int* cx, int* cy);
-    bool (*draw)(HIMAGELIST list, int index, HDC dc, int x, int y, bool selected);
-};
-void SetListViewImageDrawer(const ListViewImageDrawer* drawer);
-
 } // namespace device::ui

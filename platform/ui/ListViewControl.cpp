@@ -18,6 +18,7 @@
 // being handled.
 
 #include "platform/base/CaseFold.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/ListViewState.h"
 
@@ -44,8 +45,6 @@ using lv::State;
 constexpr int kStateSlot = 16;  // width of the check-box column
 constexpr int kCheckBox = 13;   // side of the drawn check box
 constexpr int kLabelPad = 2;
-
-const ListViewImageDrawer* g_drawer = nullptr;
 
 // [SECTION] State table and notifications ------------------------------------------------------
 
@@ -110,9 +109,11 @@ void CopyOut(const std::wstring& text, LPWSTR buffer, int max, int* copied = nul
 
 // [SECTION] Metrics and geometry ---------------------------------------------------------------
 
+// Image lists belong to the caller (the control never destroys them); one that was destroyed
+// while still set measures 0 x 0 and draws nothing.
 SIZE ImageSize(HIMAGELIST list) {
     int cx = 0, cy = 0;
-    if (list && g_drawer && g_drawer->getSize && g_drawer->getSize(list, &cx, &cy)) return SIZE{cx, cy};
+    if (list && ImageList_GetIconSize(list, &cx, &cy)) return SIZE{cx, cy};
     return SIZE{0, 0};
 }
 
@@ -978,19 +979,19 @@ void DrawCheckBox(HDC dc, const RECT& slot, bool checked) {
 void DrawStateImage(const State& s, HDC dc, const Item& item, const RECT& slot) {
     UINT image = STATEIMAGEMASKTOINDEX(item.state);
     if (!image || slot.right <= slot.left) return;
-    if (s.images[LVSIL_STATE] && g_drawer && g_drawer->draw) {
+    if (s.images[LVSIL_STATE]) {
         SIZE sz = StateImageSize(s);
-        g_drawer->draw(s.images[LVSIL_STATE], static_cast<int>(image) - 1, dc, slot.left + (slot.right - slot.left - sz.cx) / 2,
-                       slot.top + (slot.bottom - slot.top - sz.cy) / 2, false);
+        ImageList_Draw(s.images[LVSIL_STATE], static_cast<int>(image) - 1, dc, slot.left + (slot.right - slot.left - sz.cx) / 2,
+                       slot.top + (slot.bottom - slot.top - sz.cy) / 2, ILD_TRANSPARENT);
         return;
     }
     DrawCheckBox(dc, slot, image == 2);
 }
 
-void DrawImage(HIMAGELIST list, HDC dc, int index, const RECT& r, bool selected) {
-    if (!list || !g_drawer || !g_drawer->draw || r.right <= r.left) return;
+void DrawImage(HIMAGELIST list, HDC dc, int index, const RECT& r) {
+    if (!list || r.right <= r.left) return;
     SIZE sz = ImageSize(list);
-    g_drawer->draw(list, index, dc, r.left, r.top + (r.bottom - r.top - sz.cy) / 2, selected);
+    ImageList_Draw(list, index, dc, r.left, r.top + (r.bottom - r.top - sz.cy) / 2, ILD_TRANSPARENT);
 }
 
 UINT AlignOf(int fmt) {
@@ -1040,7 +1041,7 @@ void Paint(State& s) {
         ItemParts p = PartsOf(s, g, i);
         const bool selected = showSel && (item.state & LVIS_SELECTED);
         if (view == LVS_ICON) {
-            DrawImage(s.images[LVSIL_NORMAL], dc, item.image, p.icon, selected);
+            DrawImage(s.images[LVSIL_NORMAL], dc, item.image, p.icon);
             DrawStateImage(s, dc, item, p.state);
             if (!item.text.empty()) {
                 RECT measure = p.label;
@@ -1066,7 +1067,7 @@ void Paint(State& s) {
         if (selected) FillRect(dc, &selRect, hiBrush);
         else if (textBkBrush && textBk != bk) FillRect(dc, &labelBack, textBkBrush);
         DrawStateImage(s, dc, item, p.state);
-        DrawImage(s.images[LVSIL_SMALL], dc, item.image, p.icon, selected);
+        DrawImage(s.images[LVSIL_SMALL], dc, item.image, p.icon);
         const COLORREF colour = selected ? hiText : text;
         if (view == LVS_LIST || s.columns.empty()) {
             DrawLabel(dc, item.text, p.label, DT_LEFT, colour);
@@ -1576,8 +1577,6 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 std::atomic<bool> g_registered{false};
 
 } // namespace
-
-void SetListViewImageDrawer(const ListViewImageDrawer* drawer) { g_drawer = drawer; }
 
 void RegisterListViewClasses() {
     if (g_registered.exchange(true)) return;

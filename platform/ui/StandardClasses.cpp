@@ -1,5 +1,12 @@
 #include "platform/ui/StandardClasses.h"
 #include "platform/base/CaseFold.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/HtmlView.h"
+#include "platform/ui/Header.h"
+#include "platform/ui/ListControls.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/Menus.h"
 
 #include <mutex>
 
@@ -13,8 +20,18 @@ struct Group {
     void (*registerAll)();
 };
 
+const wchar_t* const kListControlNames[] = {WC_LISTBOXW, WC_COMBOBOXW, WC_COMBOLBOXW, WC_TABCONTROLW,
+                                            DATETIMEPICK_CLASSW, MONTHCAL_CLASSW, nullptr};
+const wchar_t* const kListViewNames[] = {WC_LISTVIEWW, WC_HEADERW, nullptr};
+const wchar_t* const kMenuAndViewerNames[] = {kCommandBarClass, kPopupMenuClass, DISPLAYCLASS, nullptr};
+const wchar_t* const kDialogNames[] = {WC_DIALOG, nullptr};
+
 const Group kGroups[] = {
-    {nullptr, nullptr}, // groups are listed here as the control families land
+    {kBasicControlClassNames, &RegisterBasicControlClasses},
+    {kListControlNames, &RegisterListControlClasses},
+    {kListViewNames, &RegisterListViewClasses},
+    {kMenuAndViewerNames, &RegisterMenuAndViewerClasses},
+    {kDialogNames, &RegisterDialogClasses},
 };
 
 } // namespace

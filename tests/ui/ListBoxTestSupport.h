@@ -22,7 +22,7 @@ protected:
         UiTest::SetUp();
         device::ui::RegisterListControlClasses();
         heard.clear();
-        parent = Top(0, 0, 240, 294);
+        parent = Top(0, device::ui::kTaskbarHeight, 240, 320 - device::ui::kTaskbarHeight);
         // Every test hears its controls through this handler; a test may add its own reaction.
         CurrentHandler() = [this](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
             if (hwnd != parent) return false;

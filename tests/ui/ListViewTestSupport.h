@@ -5,6 +5,7 @@
 #include "UiTestSupport.h"
 
 #include "platform/gdi/ImageFiles.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/ListView.h"
 
 #include <filesystem>
@@ -29,8 +30,6 @@ protected:
     void SetUp() override {
         UiTest::SetUp();
         device::ui::RegisterListViewClasses();
-        static const device::ui::ListViewImageDrawer drawer{&FakeSize, &FakeDraw};
-        device::ui::SetListViewImageDrawer(&drawer);
         parent = Top(0, 26, 240, 268);
         CurrentHandler() = [this](HWND hwnd, UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
             if (hwnd != parent) return false;
@@ -68,8 +67,9 @@ protected:
     void TearDown() override {
         onNotify = nullptr;
         onDrawItem = nullptr;
-        device::ui::SetListViewImageDrawer(nullptr);
         UiTest::TearDown();
+        for (HIMAGELIST list : imageLists) ImageList_Destroy(list);
+        imageLists.clear();
     }
 
     HWND MakeList(DWORD style, int x = 0, int y = 0, int w = 240, int h = 200, int id = 1008) {
@@ -127,30 +127,36 @@ protected:
         return path;
     }
 
-    // Image lists stand in as plain handle values: every image is 23 x 23, drawn as a square of a
-    // colour given by its index.
-    static bool FakeSize(HIMAGELIST list, int* cx, int* cy) {
-        if (!list) return false;
-        *cx = *cy = reinterpret_cast<uintptr_t>(list) == 0x51 ? 16 : 23;
-        return true;
-    }
-    static bool FakeDraw(HIMAGELIST list, int index, HDC dc, int x, int y, bool) {
-        int cx = 0, cy = 0;
-        FakeSize(list, &cx, &cy);
+    // An image list of square images of one colour each (red, green, blue, yellow, cyan).
+    HIMAGELIST SolidImages(int side) {
         static const COLORREF colours[] = {RGB(200, 0, 0), RGB(0, 160, 0), RGB(0, 0, 200), RGB(200, 200, 0), RGB(0, 200, 200)};
-        HBRUSH brush = CreateSolidBrush(colours[static_cast<size_t>(index) % 5]);
-        RECT r{x, y, x + cx, y + cy};
-        FillRect(dc, &r, brush);
-        DeleteObject(brush);
-        return true;
+        HIMAGELIST list = ImageList_Create(side, side, ILC_COLOR | ILC_MASK, 5, 1);
+        HDC screen = GetDC(nullptr);
+        HDC mem = CreateCompatibleDC(screen);
+        for (COLORREF colour : colours) {
+            HBITMAP bitmap = CreateCompatibleBitmap(screen, side, side);
+            HGDIOBJ old = SelectObject(mem, bitmap);
+            HBRUSH brush = CreateSolidBrush(colour);
+            RECT r{0, 0, side, side};
+            FillRect(mem, &r, brush);
+            DeleteObject(brush);
+            SelectObject(mem, old);
+            ImageList_AddMasked(list, bitmap, RGB(255, 0, 255));
+            DeleteObject(bitmap);
+        }
+        DeleteDC(mem);
+        ReleaseDC(nullptr, screen);
+        imageLists.push_back(list);
+        return list;
     }
-    static HIMAGELIST FakeImages() { return reinterpret_cast<HIMAGELIST>(static_cast<uintptr_t>(0x23)); }
-    static HIMAGELIST FakeSmallImages() { return reinterpret_cast<HIMAGELIST>(static_cast<uintptr_t>(0x51)); }
+    HIMAGELIST FakeImages() { return SolidImages(23); }
+    HIMAGELIST FakeSmallImages() { return SolidImages(16); }
 
     HWND parent = nullptr;
     std::vector<Note> notes;
     std::function<LRESULT(const Note&)> onNotify;
     std::function<void(const DRAWITEMSTRUCT&)> onDrawItem;
+    std::vector<HIMAGELIST> imageLists;
 };
 
 } // namespace uitest

@@ -121,8 +121,10 @@ protected:
     }
     void Reset() {
         MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        // Pending messages are dropped, except paints: a window stays invalid (and keeps
+        // reporting WM_PAINT) until it is painted.
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+            if (m.message == WM_PAINT) DispatchMessageW(&m);
         ClearLog();
     }
     HWND Top(int x, int y, int w, int h, DWORD style = WS_VISIBLE | WS_POPUP, DWORD ex = 0) {

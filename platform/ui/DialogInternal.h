@@ -1,0 +1,38 @@
+#pragma once
+// Shared by the dialog manager's files and the message box: per-dialog state and creation from a
+// parsed template.
+
+#include "platform/ui/Dialog.h"
+
+#include <memory>
+
+namespace device::ui {
+
+struct DialogState {
+    HFONT font = nullptr; // shared by every dialog of the same font; never deleted
+    int baseX = 0;
+    int baseY = 0;
+    WORD defId = 0; // 0: none set (the default push button or IDOK serves)
+    bool modal = false;
+    bool ended = false;
+    INT_PTR result = 0;
+    HWND savedFocus = nullptr; // the control that had the focus when the dialog was deactivated
+};
+
+// The state of a dialog window; null for any other window.
+std::shared_ptr<DialogState> FindDialog(HWND dialog);
+
+// Builds a dialog from a template; resourceId names the template's resource (its DLGINIT items
+// come from the same module), 0 for a template in memory. Null on failure, with the error set.
+HWND CreateDialogFromTemplate(HINSTANCE instance, const device::DialogTemplate& tpl, DWORD resourceId, HWND owner,
+                              DLGPROC proc, LPARAM param, bool modal);
+// Runs the modal loop of a dialog built with modal = true, then destroys it.
+INT_PTR RunModalDialog(HWND dialog, HWND owner);
+
+// Registers the message box's own push button class (once).
+void RegisterMessageBoxClasses();
+
+// The top-level window of an owner (modal dialogs are owned by top-level windows).
+HWND OwnerTopLevel(HWND owner);
+
+} // namespace device::ui

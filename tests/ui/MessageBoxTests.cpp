@@ -1,0 +1,134 @@
+// Message boxes: scripted answers and records for headless tests, and the box itself driven by
+// keys and taps.
+#include "DialogTestSupport.h"
+
+#include "platform/system/ProgramPath.h"
+
+using namespace dlgtest;
+using device::ui::MessageBoxRecords;
+using device::ui::ScriptMessageBoxAnswers;
+
+namespace {
+
+class MessageBoxTest : public DialogTest {
+protected:
+    void TearDown() override {
+        device::SetModuleDevicePath(L"");
+        DialogTest::TearDown();
+    }
+    // Runs f from inside the next message loop (the message box's own).
+    void DuringTheBox(std::function<void(HWND box)> f) {
+        helper = Top(0, 0, 10, 10, WS_POPUP);
+        uitest::CurrentHandler() = [f](HWND, UINT msg, WPARAM, LPARAM, LRESULT&) {
+            if (msg != WM_APP) return false;
+            f(device::ui::CurrentMessageBox());
+            return true;
+        };
+        PostMessageW(helper, WM_APP, 0, 0);
+    }
+    static void Press(UINT vk) {
+        device::ui::InjectKey(vk, true);
+        device::ui::InjectKey(vk, false);
+    }
+    HWND helper = nullptr;
+};
+
+std::vector<int> ButtonIds(HWND box) {
+    std::vector<int> ids;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ids.push_back(GetDlgCtrlID(c));
+    return ids;
+}
+
+} // namespace
+
+TEST_F(MessageBoxTest, ScriptedAnswersAreReturnedAndEveryBoxRecorded) {
+    WCHAR text[128];
+    ASSERT_GT(LoadStringW(Module(), 32996, text, 128), 0);
+    HWND main = Top(0, 26, 240, 294, WS_VISIBLE | WS_POPUP | WS_CAPTION);
+    SetWindowTextW(main, L"Jorvana Main");
+    HWND child = Child(main, 5, 0, 0, 20, 20);
+    device::SetModuleDevicePath(L"\\Program Files\\Jorvana\\Jorvana.exe");
+
+    ScriptMessageBoxAnswers({IDOK, IDNO, IDCANCEL});
+    EXPECT_EQ(MessageBoxW(child, text, nullptr, MB_OK | MB_ICONERROR), IDOK);
+    EXPECT_EQ(MessageBoxW(nullptr, L"Delete?", nullptr, MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(MessageBoxW(main, L"Go on?", L"Quillmoor", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(device::ui::PendingMessageBoxAnswers(), 0u);
+
+    auto records = MessageBoxRecords();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].text, L"Cities file not found\nDatabase not created!");
+    EXPECT_EQ(records[0].caption, L"Jorvana Main"); // the owner's caption, through its child
+    EXPECT_EQ(records[0].owner, child);
+    EXPECT_EQ(records[0].type, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(records[0].answer, IDOK);
+    EXPECT_EQ(records[1].caption, L"Jorvana"); // no owner: the application's name
+    EXPECT_EQ(records[1].answer, IDNO);
+    EXPECT_EQ(records[2].caption, L"Quillmoor");
+    EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr); // scripted boxes are never shown
+}
+
+TEST_F(MessageBoxTest, AnAnswerTheBoxCannotGiveIsRefused) {
+    ScriptMessageBoxAnswers({IDYES});
+    EXPECT_EQ(MessageBoxW(nullptr, L"Saved.", L"Note", MB_OK), 0);
+    ASSERT_EQ(MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(MessageBoxRecords()[0].answer, 0);
+    EXPECT_EQ(MessageBoxW(reinterpret_cast<HWND>(0x1234), L"x", L"y", MB_OK), 0); // bad owner
+}
+
+TEST_F(MessageBoxTest, EnterPressesTheDefaultButtonOfTheShownBox) {
+    HWND owner = Top(0, 26, 240, 200, WS_VISIBLE | WS_POPUP);
+    bool ownerDisabled = false;
+    std::vector<int> ids;
+    std::wstring caption;
+    RECT boxRect{};
+    DuringTheBox([&](HWND box) {
+        ASSERT_NE(box, nullptr);
+        ids = ButtonIds(box);
+        WCHAR buf[64];
+        GetWindowTextW(box, buf, 64);
+        caption = buf;
+        GetWindowRect(box, &boxRect);
+        ownerDisabled = !IsWindowEnabled(owner);
+        Press(VK_RETURN);
+    });
+    EXPECT_EQ(MessageBoxW(owner, L"Replace the file?", L"Files", MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING), IDNO);
+    EXPECT_EQ(ids, (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(caption, L"Files");
+    EXPECT_TRUE(ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr);
+    // Sized to its text, on the screen.
+    EXPECT_GE(boxRect.left, 0);
+    EXPECT_LE(boxRect.right, 240);
+    EXPECT_GT(boxRect.right - boxRect.left, 100);
+    ASSERT_EQ(MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(MessageBoxRecords()[0].answer, IDNO);
+}
+
+TEST_F(MessageBoxTest, EscapeAnswersCancelOrOkAndIsIgnoredByYesNo) {
+    DuringTheBox([](HWND) { Press(VK_ESCAPE); });
+    EXPECT_EQ(MessageBoxW(nullptr, L"a", L"b", MB_OKCANCEL), IDCANCEL);
+    DuringTheBox([](HWND) { Press(VK_ESCAPE); });
+    EXPECT_EQ(MessageBoxW(nullptr, L"a", L"b", MB_OK | MB_ICONINFORMATION), IDOK);
+    DuringTheBox([](HWND) {
+        Press(VK_ESCAPE); // nothing
+        Press(VK_TAB);    // Yes -> No
+        Press(VK_RETURN);
+    });
+    EXPECT_EQ(MessageBoxW(nullptr, L"a", L"b", MB_YESNO), IDNO);
+}
+
+TEST_F(MessageBoxTest, TappingAButtonAnswersIt) {
+    DuringTheBox([](HWND box) {
+        HWND retry = GetDlgItem(box, IDRETRY);
+        ASSERT_NE(retry, nullptr);
+        device::ui::PumpUntilIdle();
+        RECT r;
+        GetWindowRect(retry, &r);
+        POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+        device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    });
+    EXPECT_EQ(MessageBoxW(nullptr, L"Connection lost.", nullptr, MB_RETRYCANCEL | MB_TOPMOST), IDRETRY);
+}
