@@ -20,6 +20,7 @@ struct Tracking {
     Snapshot items;
     std::vector<RECT> rects; // client coordinates
     int hot = -1;
+    unsigned input = 0; // stylus messages the menu window has handled
     bool done = false;
     UINT picked = 0;
 };
@@ -67,6 +68,7 @@ Tracking* TrackingOf(HWND hwnd) { return reinterpret_cast<Tracking*>(GetWindowLo
 
 LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Tracking* t = TrackingOf(hwnd);
+    if (t && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ++t->input;
     switch (msg) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -214,8 +216,13 @@ UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
                 DispatchMessageW(&m);
                 continue;
             }
+            // The owner may handle input or destroy windows while it idles: go round again
+            // (another WM_ENTERIDLE once the queue is empty) instead of waiting for input that
+            // has already been handled.
+            unsigned before = t.input;
             SendMessageW(owner, WM_ENTERIDLE, MSGF_MENU, reinterpret_cast<LPARAM>(t.window));
-            if (t.done) break;
+            if (t.done || !IsWindow(owner) || !IsWindow(t.window)) break;
+            if (t.input != before) continue;
             WaitMessage();
         }
         if (IsWindow(t.window)) {
