@@ -1,0 +1,88 @@
+#include "core/RegistryKey.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace {
+
+// Room the value-name walk hands the registry, terminating null included.
+constexpr DWORD kNameBuffer = 20;
+constexpr LONG kNoMoreItems = 259;
+
+struct KeyCloser {
+    HKEY key;
+    ~KeyCloser() {
+        if (key) RegCloseKey(key);
+    }
+};
+
+} // namespace
+
+HKEY CRegistryKey::OpenAndFind(HKEY root, LPCWSTR path, LPCWSTR name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, 0, &key) != ERROR_SUCCESS || !key) {
+        RegistryStatus = kKeyMissing;
+        return nullptr;
+    }
+    RegistryStatus = kFound;
+    const wchar_t* wanted = name ? name : L"";
+    for (DWORD index = 0;; ++index) {
+        WCHAR found[kNameBuffer] = {};
+        DWORD count = kNameBuffer;
+        LONG rc = RegEnumValueW(key, index, found, &count, nullptr, nullptr, nullptr, nullptr);
+        if (rc == kNoMoreItems) break;
+        // A name too long for the buffer (or any other refusal) is passed over.
+        if (rc != ERROR_SUCCESS) continue;
+        if (std::wcscmp(found, wanted) == 0) return key;
+    }
+    RegCloseKey(key);
+    RegistryStatus = kValueMissing;
+    return nullptr;
+}
+
+CString CRegistryKey::ReadString(HKEY root, LPCWSTR path, LPCWSTR name) {
+    KeyCloser key{OpenAndFind(root, path, name)};
+    if (!key.key) return CString();
+    DWORD size = 0;
+    if (RegQueryValueExW(key.key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+        return CString();
+    // One spare character so that a value stored without a terminating null still ends in one,
+    // and a byte count that is not a whole number of characters cannot overrun the buffer.
+    std::vector<WCHAR> text(size / sizeof(WCHAR) + 1, 0);
+    DWORD got = static_cast<DWORD>((text.size() - 1) * sizeof(WCHAR));
+    if (RegQueryValueExW(key.key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(text.data()), &got) !=
+        ERROR_SUCCESS)
+        return CString();
+    text.back() = 0;
+    return CString(text.data());
+}
+
+DWORD CRegistryKey::ReadDword(HKEY root, LPCWSTR path, LPCWSTR name) {
+    KeyCloser key{OpenAndFind(root, path, name)};
+    if (!key.key) return 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    // A value of another type or size reads as what fits in four bytes; a larger one reads as 0.
+    if (RegQueryValueExW(key.key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size) !=
+        ERROR_SUCCESS)
+        return 0;
+    return value;
+}
+
+void CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text) {
+    HKEY key = nullptr;
+    WCHAR noClass[1] = {0};
+    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) return;
+    KeyCloser closer{key};
+    const wchar_t* value = text ? text : L"";
+    DWORD bytes = static_cast<DWORD>(std::wcslen(value) * sizeof(WCHAR));
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
+}
+
+void CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
+    HKEY key = nullptr;
+    WCHAR noClass[1] = {0};
+    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) return;
+    KeyCloser closer{key};
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}

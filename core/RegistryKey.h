@@ -1,0 +1,33 @@
+#pragma once
+// CRegistryKey: the program's one way to its settings in the registry. Every call names the key
+// by root and path, opens (or creates) it, does one thing and closes it again; only the status
+// of the last read carries over between calls.
+
+#include "platform/base/CString.h"
+#include "platform/system/Registry.h"
+
+class CRegistryKey {
+public:
+    // Outcome of the last read.
+    static constexpr LONG kFound = 0;
+    static constexpr LONG kValueMissing = -1;
+    static constexpr LONG kKeyMissing = -2;
+
+    CRegistryKey() = default;
+    virtual ~CRegistryKey() = default;
+
+    // "" (or 0) with the status -1 or -2 when the value or the key is missing.
+    CString ReadString(HKEY root, LPCWSTR path, LPCWSTR name);
+    DWORD ReadDword(HKEY root, LPCWSTR path, LPCWSTR name);
+    // Create the key when needed; a failure leaves the registry as it was and is not reported.
+    void WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);
+    void WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
+
+    // 0 found, -1 value missing, -2 key missing. Writes leave it unchanged.
+    LONG RegistryStatus = kFound;
+
+private:
+    // Opens the key and looks the name up among its values (exact letter case, names of at
+    // most 19 characters). Returns the open key on a match, else null with the status set.
+    HKEY OpenAndFind(HKEY root, LPCWSTR path, LPCWSTR name);
+};

@@ -1,0 +1,15 @@
+#pragma once
+// Resource ids of the program Jorvana.
+
+// Strings
+#define IDS_WEATHER_IMAGE_NOT_FOUND 33021
+#define IDS_DAY_SAT 33035
+#define IDS_DAY_SUN 33036
+#define IDS_DAY_MON 33037
+#define IDS_DAY_TUE 33038
+#define IDS_DAY_WED 33039
+#define IDS_DAY_THU 33040
+#define IDS_DAY_FRI 33041
+#define IDS_DEFAULT_SKIN_UNREADABLE 33072
+#define IDS_SKIN_UNREADABLE 33073
+#define IDS_SKIN_FILES_MISSING 33119
