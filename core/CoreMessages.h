@@ -1,0 +1,10 @@
+#pragma once
+// The one place where the core services show a message: the text of a string-table entry of the
+// resource module in the application's message box (OK button, the application's caption).
+
+#include "platform/base/CString.h"
+
+// The string of that id in the resource module; empty when there is none.
+CString LoadCoreString(UINT id);
+// Shows the string and returns the button pressed.
+int ShowCoreMessage(UINT id);

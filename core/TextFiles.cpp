@@ -1,0 +1,137 @@
+#include "core/TextFiles.h"
+
+#include "core/CoreMessages.h"
+#include "platform/base/CodePage.h"
+#include "platform/framework/File.h"
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/Modules.h"
+#include "resources/resource.h"
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// The reader takes the file in blocks and moves the file position back to just after the
+// delimiter, so callers see the position that a byte-by-byte read would leave.
+constexpr DWORD kBlock = 512;
+
+// read(buffer, count) gives the bytes read (0 at the end or on an error); back(n) moves the
+// position n bytes back.
+template <class Read, class Back> CString ReadToken(LPCWSTR delimiter, Read read, Back back) {
+    std::wstring result;
+    const bool matchable = delimiter && delimiter[0] != 0 && delimiter[1] == 0;
+    const wchar_t wanted = matchable ? delimiter[0] : 0;
+    unsigned char block[kBlock];
+    for (;;) {
+        DWORD got = read(block, kBlock);
+        if (got == 0) break;
+        for (DWORD i = 0; i < got; ++i) {
+            wchar_t c = device::WidenByte(block[i]);
+            if (matchable && c == wanted) {
+                if (got - i - 1 > 0) back(static_cast<LONG>(got - i - 1));
+                return CString(std::move(result));
+            }
+            result += c;
+        }
+    }
+    return CString(std::move(result));
+}
+
+} // namespace
+
+CString ReadFileToken(HANDLE file, LPCWSTR delimiter) {
+    if (!file || file == INVALID_HANDLE_VALUE) return CString();
+    return ReadToken(
+        delimiter,
+        [file](unsigned char* buffer, DWORD count) {
+            DWORD got = 0;
+            return ReadFile(file, buffer, count, &got, nullptr) ? got : 0;
+        },
+        [file](LONG n) { SetFilePointer(file, -n, nullptr, FILE_CURRENT); });
+}
+
+CString ReadFileToken(CFile& file, LPCWSTR delimiter) {
+    return ReadToken(
+        delimiter,
+        [&file](unsigned char* buffer, DWORD count) -> DWORD {
+            try {
+                return file.Read(buffer, count);
+            } catch (CException* e) {
+                e->Delete();
+                return 0;
+            }
+        },
+        [&file](LONG n) {
+            try {
+                file.Seek(-n, CFile::current);
+            } catch (CException* e) {
+                e->Delete();
+            }
+        });
+}
+
+CString GetProgramFolder() {
+    WCHAR path[1024] = {};
+    GetModuleFileNameW(nullptr, path, 1024);
+    CString folder(path);
+    int cut = folder.ReverseFind(L'\\');
+    return cut >= 0 ? folder.Left(cut) : CString();
+}
+
+CString GetShippedFilePath(LPCWSTR name) {
+    return GetProgramFolder() + L"\\" + CString(name);
+}
+
+HANDLE OpenTextFile(LPCWSTR path) {
+    if (!path || !*path) return nullptr;
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+CTextFileHandle::~CTextFileHandle() {
+    if (m_file) CloseHandle(m_file);
+}
+
+bool IsNameInsideFolder(const CString& name) {
+    const std::wstring& text = name.Str();
+    if (text.find(L':') != std::wstring::npos) return false;
+    // Look at every component between separators of either kind.
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos) end = text.size();
+        std::wstring_view part(text.data() + start, end - start);
+        if (part == L"..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+CString LookupImageMapping(LPCWSTR key) {
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"mapping.cfg")));
+    if (!file) {
+        ShowCoreMessage(IDS_WEATHER_IMAGE_NOT_FOUND);
+        return CString(L"na");
+    }
+    const CString wanted(key);
+    for (;;) {
+        // Stop at the end of the file: a last line without "\n" is still looked at once.
+        DWORD before = SetFilePointer(file.Get(), 0, nullptr, FILE_CURRENT);
+        DWORD size = GetFileSize(file.Get(), nullptr);
+        if (before == INVALID_SET_FILE_POINTER || before >= size) break;
+        CString line = ReadFileToken(file.Get(), L"\n");
+        if (line.Find(L'>') >= 0) break;
+        if (line.Find(wanted) >= 0) {
+            int at = line.Find(L'@');
+            CString name = at >= 0 ? line.Left(at) : CString();
+            // An image name is a file name in the icon folder; one that would lead out of it
+            // counts as no mapping.
+            if (name.FindOneOf(L"\\/") >= 0 || !IsNameInsideFolder(name)) return CString(L"na");
+            return name;
+        }
+    }
+    return CString(L"na");
+}
