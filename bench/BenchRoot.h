@@ -25,4 +25,17 @@ struct BenchRoot {
     std::filesystem::path path;
 };
 
+// For the window benchmarks: the headless display and a device root kept under the temp folder
+// for the whole run (set once, before the first window).
+inline void UseHeadlessDevice(const char* name) {
+    static bool once = [name] {
+        setenv("DEVICE_DISPLAY", "headless", 1);
+        auto root = std::filesystem::temp_directory_path() / name;
+        std::filesystem::create_directories(root);
+        setenv("DEVICE_ROOT", root.c_str(), 1);
+        return true;
+    }();
+    (void)once;
+}
+
 } // namespace benchsupport

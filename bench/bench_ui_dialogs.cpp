@@ -5,23 +5,14 @@
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/Dialog.h"
 
+#include "BenchRoot.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 
 namespace {
 
-void UseBenchDevice() {
-    static bool once = [] {
-        setenv("DEVICE_DISPLAY", "headless", 1);
-        auto root = std::filesystem::temp_directory_path() / "jorvana-bench-dialogs";
-        std::filesystem::create_directories(root);
-        setenv("DEVICE_ROOT", root.c_str(), 1);
-        return true;
-    }();
-    (void)once;
-}
+void UseBenchDevice() { benchsupport::UseHeadlessDevice("jorvana-bench-dialogs"); }
 
 INT_PTR CALLBACK FormProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 

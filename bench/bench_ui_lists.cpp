@@ -5,10 +5,10 @@
 #include "platform/ui/ListControls.h"
 #include "platform/ui/ListView.h"
 
+#include "BenchRoot.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <cwctype>
 #include <vector>
@@ -17,10 +17,7 @@ namespace {
 
 void UseBenchDevice() {
     static bool once = [] {
-        setenv("DEVICE_DISPLAY", "headless", 1);
-        auto root = std::filesystem::temp_directory_path() / "jorvana-bench-lists";
-        std::filesystem::create_directories(root);
-        setenv("DEVICE_ROOT", root.c_str(), 1);
+        benchsupport::UseHeadlessDevice("jorvana-bench-lists");
         device::ui::RegisterListControlClasses();
         device::ui::RegisterListViewClasses();
         return true;
