@@ -1,0 +1,136 @@
+#include "core/CommonHelpers.h"
+
+#include "platform/ui/ListControls.h"
+#include "platform/ui/WinUser.h"
+
+#include <cmath>
+#include <cwchar>
+#include <string_view>
+
+bool IsSquareScreenNot320() {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    return width == height && height != 320;
+}
+
+bool IsLandscape() {
+    return GetSystemMetrics(SM_CXSCREEN) > GetSystemMetrics(SM_CYSCREEN);
+}
+
+COLORREF ScaleColor(COLORREF color, float factor) {
+    if (factor > 1.0f) factor = 1.0f;
+    if (factor < 0.0f) factor = 0.0f;
+    auto scale = [factor](unsigned channel) {
+        return static_cast<unsigned>(static_cast<float>(channel) * factor) & 0xFFu;
+    };
+    unsigned r = scale(color & 0xFFu);
+    unsigned g = scale((color >> 8) & 0xFFu);
+    unsigned b = scale((color >> 16) & 0xFFu);
+    return static_cast<COLORREF>(r | (g << 8) | (b << 16));
+}
+
+int IsNumericChar(LPCWSTR ch) {
+    if (!ch || ch[0] == 0 || ch[1] != 0) return 0;
+    wchar_t c = ch[0];
+    if (c >= L'0' && c <= L'9') return 1;
+    if (c == L'e') return 2;
+    if (c == L'.') return 3;
+    if (c == L'-') return 4;
+    return 0;
+}
+
+bool IsNumericText(LPCWSTR text, int& position) {
+    std::wstring_view all(text ? text : L"");
+    // Position of the n-th occurrence (1-based) of c in the whole text, counted from its start.
+    auto occurrence = [&all](wchar_t c, int n) {
+        for (size_t i = 0; i < all.size(); ++i)
+            if (all[i] == c && --n == 0) return static_cast<int>(i);
+        return -1;
+    };
+    int exponents = 0;
+    int points = 0;
+    for (size_t end = all.size(); end > 0; --end) {
+        wchar_t c = all[end - 1];
+        wchar_t one[2] = {c, 0};
+        int kind = IsNumericChar(one);
+        bool reject = false;
+        if (kind == 0) {
+            position = occurrence(c, 1);
+            reject = true;
+        } else if (kind == 2 || kind == 3) {
+            int& seen = kind == 2 ? exponents : points;
+            if (++seen == 2) {
+                position = occurrence(c, 2);
+                reject = true;
+            }
+        } else if (kind == 4 && end > 1) {
+            position = occurrence(c, 1);
+            reject = true;
+        }
+        if (reject) {
+            MessageBeep(0xFFFFFFFFu);
+            return false;
+        }
+    }
+    return true;
+}
+
+CString FitTextToWidth(HDC dc, const CString& text, int width) {
+    CString result = text;
+    while (!result.IsEmpty()) {
+        SIZE size{};
+        int fit = 0;
+        GetTextExtentExPointW(dc, result, result.GetLength(), 0, &fit, nullptr, &size);
+        if (size.cx < width) break;
+        result = result.Left(result.GetLength() - 1);
+    }
+    return result;
+}
+
+void AdjustComboDropHeight(HWND combo, int n) {
+    if (!combo) return;
+    RECT client{};
+    GetClientRect(combo, &client);
+    RECT dropped{};
+    if (!SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) return;
+    MapWindowPoints(nullptr, GetParent(combo), reinterpret_cast<LPPOINT>(&dropped), 2);
+    int field = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    MoveWindow(combo, dropped.left, dropped.top, dropped.right - dropped.left,
+               field * n + (client.bottom - client.top), TRUE);
+}
+
+double MinutesToAngle(double value) {
+    return (value - 15.0) * 0.10471966666666666;
+}
+
+POINT ClockHandEnd(double value, double lengthFactor, POINT centre, const RECT& rect) {
+    double angle = MinutesToAngle(value);
+    int halfWidth = (rect.right - rect.left) / 2;
+    int halfHeight = (rect.bottom - rect.top) / 2;
+    POINT end;
+    end.x = centre.x + static_cast<LONG>(std::trunc(std::cos(angle) * halfWidth * lengthFactor + 0.5));
+    end.y = centre.y + static_cast<LONG>(std::trunc(std::sin(angle) * halfHeight * lengthFactor + 0.5));
+    return end;
+}
+
+void DrawAnalogClock(double value, int kind, POINT centre, const RECT& rect, POINT* points) {
+    if (!points) return;
+    if (kind == 2) {
+        points[0] = centre;
+        points[1] = ClockHandEnd(value, 0.85, centre, rect);
+        return;
+    }
+    double length = kind == 0 ? 0.65 : kind == 1 ? 0.85 : 0.0;
+    points[0] = centre;
+    points[1] = ClockHandEnd(value, length, centre, rect);
+    points[2] = points[1];
+    points[3] = ClockHandEnd(value - 15.0, 0.05, centre, rect);
+}
+
+double CelsiusToFahrenheit(double celsius) {
+    return ((celsius + 273.15) - 273.15) * 1.8 + 32.0;
+}
+
+double FahrenheitToCelsius(double fahrenheit) {
+    return ((fahrenheit - 32.0) * 0.5555555555555556 + 273.15) - 273.15;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Small stateless helpers that many screens share: screen shape, colour darkening, numeric entry
+// checks, text shortening, combo drop-down sizing, analog clock geometry and temperatures.
+
+#include "platform/base/CString.h"
+#include "platform/gdi/WinGdi.h"
+
+// The primary screen's shape, read anew on every call so that a rotation is seen at once.
+bool IsSquareScreenNot320();
+bool IsLandscape();
+
+// Each channel multiplied by the factor (clamped to 0..1) and truncated; the top byte is 0.
+COLORREF ScaleColor(COLORREF color, float factor);
+
+// 1 digit, 2 "e", 3 ".", 4 "-", 0 anything else (an empty or longer text too).
+int IsNumericChar(LPCWSTR ch);
+// True for an optional leading "-" followed by digits with at most one "e" and one "." among
+// them (the empty text too). Otherwise beeps, sets position to the offending character and
+// returns false.
+bool IsNumericText(LPCWSTR text, int& position);
+
+// The text with characters dropped from its end until its extent in the DC is below width.
+CString FitTextToWidth(HDC dc, const CString& text, int width);
+
+// Sizes a combo box so that its drop-down list shows n items.
+void AdjustComboDropHeight(HWND combo, int n);
+
+// Analog clock geometry on a 60-step dial: 0 at the top, growing clockwise, y downward.
+double MinutesToAngle(double value);
+POINT ClockHandEnd(double value, double lengthFactor, POINT centre, const RECT& rect);
+// The points of one hand: kind 0 (hour) and 1 (minute) give four points of a polygon, kind 2
+// (second) two points of a line.
+void DrawAnalogClock(double value, int kind, POINT centre, const RECT& rect, POINT* points);
+
+double CelsiusToFahrenheit(double celsius);
+double FahrenheitToCelsius(double fahrenheit);

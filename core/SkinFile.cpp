@@ -1,0 +1,251 @@
+#include "core/SkinFile.h"
+
+#include "core/CommonHelpers.h"
+#include "core/CoreMessages.h"
+#include "core/RegistryKey.h"
+#include "core/TextFiles.h"
+#include "platform/system/DeviceFiles.h"
+#include "resources/resource.h"
+
+#include <cmath>
+#include <cwchar>
+#include <cwctype>
+
+const WCHAR NotFoundMarker[] = L"!.!";
+
+CString GetSkinSection(const CString& text, LPCWSTR name) {
+    CString header = CString(L"[") + CString(name) + L"]";
+    int start = text.Find(header);
+    if (start < 0) return CString(NotFoundMarker);
+    CString rest = text.Mid(start);
+    int end = rest.Find(L'>');
+    if (end < 0) end = rest.Find(L'*');
+    if (end < 0) return CString();
+    return rest.Left(end);
+}
+
+CString GetSkinValue(const CString& section, LPCWSTR key) {
+    CString wanted = CString(key) + L"@";
+    int at = section.Find(wanted);
+    if (at < 0) return CString(NotFoundMarker);
+    CString rest = section.Mid(at + wanted.GetLength());
+    int lineEnd = rest.Find(L'\n');
+    if (lineEnd < 0) return CString();
+    return rest.Left(lineEnd - 1);
+}
+
+COLORREF SkinColor(const CString& value) {
+    double number = std::wcstod(value, nullptr);
+    // Out-of-range numbers saturate instead of overflowing the conversion.
+    unsigned long v = 0;
+    if (std::isnan(number) || number <= 0.0)
+        v = 0;
+    else if (number >= 4294967295.0)
+        v = 4294967295ul;
+    else
+        v = static_cast<unsigned long>(number);
+    unsigned r = static_cast<unsigned>(v / 1000000ul) & 0xFFu;
+    unsigned g = static_cast<unsigned>((v % 1000000ul) / 1000ul) & 0xFFu;
+    unsigned b = static_cast<unsigned>(v % 1000ul) & 0xFFu;
+    return static_cast<COLORREF>(r | (g << 8) | (b << 16));
+}
+
+CString SkinColorText(COLORREF color) {
+    unsigned long v = (color & 0xFFu) * 1000000ul + ((color >> 8) & 0xFFu) * 1000ul + ((color >> 16) & 0xFFu);
+    WCHAR text[16];
+    std::swprintf(text, 16, L"%lu", v);
+    return CString(text);
+}
+
+CString GetSkinFolder(const CString& skinPath) {
+    int cut = skinPath.ReverseFind(L'\\');
+    return cut >= 0 ? skinPath.Left(cut) : CString();
+}
+
+bool JoinSkinPath(const CString& folder, const CString& value, CString& out) {
+    out.Empty();
+    if (!IsNameInsideFolder(value)) return false;
+    out = folder + value;
+    return true;
+}
+
+CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
+    CurrentSkin skin;
+    CRegistryKey registry;
+    skin.name = registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin");
+    if (skin.name.IsEmpty()) skin.name = L"default";
+
+    HANDLE file = nullptr;
+    if (skin.name != L"default") {
+        file = OpenTextFile(skin.name);
+        if (file) {
+            skin.path = skin.name;
+            skin.folder = GetSkinFolder(skin.name);
+        } else {
+            skin.chosenUnreadable = true;
+            skin.name = L"default";
+        }
+    }
+    if (!file) {
+        skin.path = GetShippedFilePath(L"default.skn");
+        skin.folder = GetProgramFolder();
+        skin.isDefault = true;
+        file = OpenTextFile(skin.path);
+        if (!file) return skin;
+    }
+    CTextFileHandle closer(file);
+    skin.text = ReadFileToken(file, delimiter);
+    skin.loaded = true;
+    return skin;
+}
+
+void ShowSkinFallbackMessages(const CurrentSkin& skin) {
+    if (skin.chosenUnreadable) ShowCoreMessage(IDS_SKIN_UNREADABLE);
+    if (!skin.loaded) ShowCoreMessage(IDS_DEFAULT_SKIN_UNREADABLE);
+}
+
+namespace {
+
+// What a validated key names.
+enum class Check {
+    Text,       // must be present
+    Folder,     // a folder under the skin folder
+    Image,      // an image in the folder named by P, L or S
+    ParentPath, // a path whose folder part must exist
+    MapImage,   // an image directly under the skin folder
+    Colour,     // a number
+};
+
+struct Row {
+    const wchar_t* section;
+    const wchar_t* key;
+    Check check;
+    const wchar_t* folderKey; // for Image: P, L or S
+};
+
+// The keys every screen relies on, in the order they are checked.
+const Row kRows[] = {
+    {L"Description", L"N", Check::Text, nullptr},
+    {L"Common Folders", L"P", Check::Folder, nullptr},
+    {L"Common Folders", L"L", Check::Folder, nullptr},
+    {L"Common Folders", L"S", Check::Folder, nullptr},
+    {L"General", L"TBC", Check::Colour, nullptr},
+    {L"General", L"PC", Check::Colour, nullptr},
+    {L"General", L"PTC", Check::Colour, nullptr},
+    {L"General", L"IF", Check::ParentPath, nullptr},
+    {L"Clocks", L"BP", Check::Image, L"P"},
+    {L"Clocks", L"BL", Check::Image, L"L"},
+    {L"Clocks", L"BS", Check::Image, L"S"},
+    {L"Clocks", L"CMDC", Check::Colour, nullptr},
+    {L"Clocks", L"CMD", Check::Colour, nullptr},
+    {L"Clocks", L"CMCN", Check::Colour, nullptr},
+    {L"Clocks", L"CMSC", Check::Colour, nullptr},
+    {L"Clocks", L"CMAC", Check::Colour, nullptr},
+    {L"Clocks", L"CODC", Check::Colour, nullptr},
+    {L"Clocks", L"COD", Check::Colour, nullptr},
+    {L"Clocks", L"COCN", Check::Colour, nullptr},
+    {L"Clocks", L"COAC", Check::Colour, nullptr},
+    {L"Weather", L"BP", Check::Image, L"P"},
+    {L"Weather", L"BL", Check::Image, L"L"},
+    {L"Weather", L"BS", Check::Image, L"S"},
+    {L"Weather", L"WICOF", Check::ParentPath, nullptr},
+    {L"Weather", L"CBBC", Check::Colour, nullptr},
+    {L"Weather", L"CBTC", Check::Colour, nullptr},
+    {L"Weather", L"FBBC", Check::Colour, nullptr},
+    {L"Weather", L"FBTC", Check::Colour, nullptr},
+    {L"Weather", L"SATC", Check::Colour, nullptr},
+    {L"Weather", L"DAYSC", Check::Colour, nullptr},
+    {L"Weather", L"CNSC", Check::Colour, nullptr},
+    {L"Weather", L"MOREC", Check::Colour, nullptr},
+    {L"Map", L"BP", Check::Image, L"P"},
+    {L"Map", L"BL", Check::Image, L"L"},
+    {L"Map", L"BS", Check::Image, L"S"},
+    {L"Map", L"MI", Check::MapImage, nullptr},
+    {L"Map", L"CNC", Check::Colour, nullptr},
+    {L"Map", L"DCC", Check::Colour, nullptr},
+    {L"Map", L"ACC", Check::Colour, nullptr},
+    {L"Map", L"DC", Check::Colour, nullptr},
+    {L"Map", L"DLC", Check::Colour, nullptr},
+    {L"Map", L"RSTBC", Check::Colour, nullptr},
+    {L"Map", L"RSTTC", Check::Colour, nullptr},
+    {L"Map", L"RSIBC", Check::Colour, nullptr},
+    {L"Map", L"RSITC", Check::Colour, nullptr},
+    {L"Map", L"SHADCLR", Check::Colour, nullptr},
+    {L"Currency", L"SumC", Check::Colour, nullptr},
+    {L"Currency", L"STC", Check::Colour, nullptr},
+    {L"Currency", L"PanC", Check::Colour, nullptr},
+    {L"Currency", L"PCEC", Check::Colour, nullptr},
+    {L"Currency", L"PBC", Check::Colour, nullptr},
+    {L"Currency", L"UPDC", Check::Colour, nullptr},
+    {L"Tools", L"BC", Check::Image, L"P"},
+    {L"Tools", L"PCC", Check::Colour, nullptr},
+    {L"Tools", L"PCTC", Check::Colour, nullptr},
+    {L"Tools", L"PBCC", Check::Colour, nullptr},
+    {L"Tools", L"TLC", Check::Colour, nullptr},
+    {L"Tools", L"BD", Check::Image, L"P"},
+    {L"Tools", L"PCD", Check::Colour, nullptr},
+    {L"Tools", L"PCTD", Check::Colour, nullptr},
+    {L"Tools", L"BS", Check::Image, L"P"},
+    {L"Tools", L"PCS", Check::Colour, nullptr},
+    {L"Tools", L"PBCS", Check::Colour, nullptr},
+    {L"Tools", L"TC1S", Check::Colour, nullptr},
+    {L"Tools", L"TC2S", Check::Colour, nullptr},
+    {L"Tools", L"TTCS", Check::Colour, nullptr},
+    {L"Tools", L"BP", Check::Image, L"P"},
+    {L"Tools", L"PCP", Check::Colour, nullptr},
+    {L"Tools", L"PBCP", Check::Colour, nullptr},
+};
+
+// Something exists at the path (a trailing "\" of a folder value is allowed).
+bool PathExists(const CString& path) {
+    CString trimmed = path;
+    while (trimmed.GetLength() > 1 && trimmed[trimmed.GetLength() - 1] == L'\\')
+        trimmed = trimmed.Left(trimmed.GetLength() - 1);
+    if (trimmed.IsEmpty()) return false;
+    return GetFileAttributesW(trimmed) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool JoinedPathExists(const CString& folder, const CString& value) {
+    CString path;
+    return JoinSkinPath(folder, value, path) && PathExists(path);
+}
+
+bool CheckRow(const Row& row, const CString& text, const CString& skinFolder) {
+    CString section = GetSkinSection(text, row.section);
+    if (section == NotFoundMarker) return false;
+    CString value = GetSkinValue(section, row.key);
+    if (value == NotFoundMarker) return false;
+    switch (row.check) {
+    case Check::Text: return true;
+    case Check::Folder:
+    case Check::MapImage: return JoinedPathExists(skinFolder, value);
+    case Check::Image: {
+        CString folderValue = GetSkinValue(GetSkinSection(text, L"Common Folders"), row.folderKey);
+        if (folderValue == NotFoundMarker || !IsNameInsideFolder(folderValue)) return false;
+        return JoinedPathExists(skinFolder, folderValue + value);
+    }
+    case Check::ParentPath: {
+        int cut = value.ReverseFind(L'\\');
+        if (cut < 0) return PathExists(skinFolder);
+        return JoinedPathExists(skinFolder, value.Left(cut));
+    }
+    case Check::Colour: {
+        int position = 0;
+        return IsNumericText(value, position);
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+bool ValidateSkinFile(LPCWSTR path) {
+    CTextFileHandle file(OpenTextFile(path));
+    if (!file) return false;
+    CString text = ReadFileToken(file.Get(), L"<");
+    CString folder = GetSkinFolder(CString(path));
+    bool valid = true;
+    for (const Row& row : kRows)
+        if (!CheckRow(row, text, folder)) valid = false;
+    return valid;
+}
