@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 namespace device::ui::html {
 
@@ -509,6 +510,146 @@ void HtmlContainer::get_media_features(litehtml::media_features& media) const {
 void HtmlContainer::get_language(litehtml::tstring& language, litehtml::tstring& culture) const {
     language = "en";
     culture = "";
+}
+
+} // namespace device::ui::html
+
+// [SECTION] Nesting limit ----------------------------------------------------------------------
+
+namespace device::ui::html {
+namespace {
+
+bool OneOf(const std::string& name, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (name == n) return true;
+    return false;
+}
+
+// Elements that never hold content.
+bool IsVoid(const std::string& name) {
+    return OneOf(name, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
+                        "source", "track", "wbr", "basefont", "frame", "isindex", "keygen"});
+}
+
+// Elements whose end tag may be left out: a new one closes the open one of its group, unless a
+// list, table or block boundary stands between them.
+int ImpliedGroup(const std::string& name) {
+    if (name == "li") return 1;
+    if (name == "p") return 2;
+    if (name == "td" || name == "th") return 3;
+    if (name == "tr") return 4;
+    if (name == "dt" || name == "dd") return 5;
+    if (name == "option") return 6;
+    return 0;
+}
+
+bool IsBoundary(const std::string& name) {
+    return OneOf(name, {"ul", "ol", "dl", "table", "select", "div", "blockquote", "body", "html", "td", "th"});
+}
+
+} // namespace
+
+std::string LimitNesting(const std::string& html, size_t maxDepth) {
+    std::string out;
+    out.reserve(html.size());
+    std::vector<std::string> open;
+    std::map<std::string, size_t> dropped; // start tags left out, by name, whose end tags go too
+    size_t i = 0;
+    const size_t n = html.size();
+    auto lowerName = [&](size_t from, size_t& end) {
+        std::string name;
+        end = from;
+        while (end < n && (std::isalnum(static_cast<unsigned char>(html[end])) || html[end] == '-' || html[end] == ':')) {
+            name += static_cast<char>(std::tolower(static_cast<unsigned char>(html[end])));
+            ++end;
+        }
+        return name;
+    };
+    while (i < n) {
+        size_t lt = html.find('<', i);
+        if (lt == std::string::npos) {
+            out.append(html, i, std::string::npos);
+            break;
+        }
+        out.append(html, i, lt - i);
+        i = lt;
+        if (html.compare(i, 4, "<!--") == 0) {
+            size_t close = html.find("-->", i + 4);
+            size_t stop = close == std::string::npos ? n : close + 3;
+            out.append(html, i, stop - i);
+            i = stop;
+            continue;
+        }
+        bool closing = i + 1 < n && html[i + 1] == '/';
+        size_t nameEnd;
+        std::string name = lowerName(i + (closing ? 2 : 1), nameEnd);
+        // The end of the tag, skipping quoted attribute values.
+        size_t j = nameEnd;
+        char quote = 0;
+        while (j < n && (quote || html[j] != '>')) {
+            if (quote) {
+                if (html[j] == quote) quote = 0;
+            } else if (html[j] == '"' || html[j] == '\'') {
+                quote = html[j];
+            }
+            ++j;
+        }
+        size_t tagEnd = j < n ? j + 1 : n;
+        if (name.empty()) { // "<" that starts no tag, "<!DOCTYPE", "<?"
+            out.append(html, i, tagEnd - i);
+            i = tagEnd;
+            continue;
+        }
+        bool selfClosing = tagEnd >= 2 && html[tagEnd - 2] == '/' && !closing;
+        if (closing) {
+            auto d = dropped.find(name);
+            if (d != dropped.end() && d->second > 0) {
+                --d->second;
+            } else {
+                auto it = std::find(open.rbegin(), open.rend(), name);
+                if (it != open.rend()) open.erase(std::prev(it.base()), open.end());
+                out.append(html, i, tagEnd - i);
+            }
+            i = tagEnd;
+            continue;
+        }
+        if (int group = ImpliedGroup(name)) {
+            for (size_t k = open.size(); k-- > 0;) {
+                if (ImpliedGroup(open[k]) == group) {
+                    open.erase(open.begin() + static_cast<long>(k), open.end());
+                    break;
+                }
+                if (IsBoundary(open[k])) break;
+            }
+        }
+        bool rawText = OneOf(name, {"script", "style", "textarea", "title", "xmp"});
+        if (IsVoid(name) || selfClosing) {
+            out.append(html, i, tagEnd - i);
+        } else if (open.size() >= maxDepth) {
+            ++dropped[name];
+        } else {
+            open.push_back(name);
+            out.append(html, i, tagEnd - i);
+        }
+        i = tagEnd;
+        if (rawText) { // copied as it stands up to its end tag
+            std::string endTag = "</" + name;
+            size_t stop = i;
+            while (stop < n) {
+                stop = html.find("</", stop);
+                if (stop == std::string::npos) {
+                    stop = n;
+                    break;
+                }
+                size_t e;
+                if (lowerName(stop + 2, e) == name) break;
+                stop += 2;
+            }
+            out.append(html, i, stop - i);
+            i = stop;
+        }
+    }
+    return out;
 }
 
 } // namespace device::ui::html

@@ -102,6 +102,11 @@ private:
     std::vector<RECT> m_clips;
 };
 
+// The page with its elements nested at most `maxDepth` deep: start tags beyond that depth (and
+// their end tags) are left out, their text kept. Layout recurses once per level, so a page of
+// thousands of unclosed tags would otherwise run out of stack.
+std::string LimitNesting(const std::string& html, size_t maxDepth);
+
 // The user-agent style sheet: how elements look before the page's own styles.
 const char* MasterStyleSheet();
 

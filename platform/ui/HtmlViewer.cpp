@@ -17,9 +17,11 @@ namespace device::ui::html {
 namespace {
 
 // Largest page source kept; text beyond it is dropped (the page shows what came before).
-constexpr size_t kMaxSource = 4u << 20;
+constexpr size_t kMaxSource = 1u << 20;
 constexpr int kBarWidth = 11;
 constexpr int kLineStep = 16;
+// Deepest element nesting laid out (see LimitNesting).
+constexpr size_t kMaxDepth = 150;
 
 struct Viewer {
     HtmlContainer container;
@@ -105,18 +107,20 @@ void Layout(HWND hwnd, Viewer& v) {
     }
     v.container.SetFontSize(kZoomFontSizes[v.zoom]);
     v.container.SetShrink(v.shrink);
-    for (int pass = 0; pass < 2; ++pass) {
-        v.container.SetView(std::max(1, v.contentWidth), std::max(1, client.bottom));
-        v.doc = litehtml::document::createFromUTF8(v.source.c_str(), &v.container, &Context());
-        if (!v.doc) break;
+    std::string page = LimitNesting(v.source, kMaxDepth);
+    v.container.SetView(std::max(1, v.contentWidth), std::max(1, client.bottom));
+    v.doc = litehtml::document::createFromUTF8(page.c_str(), &v.container, &Context());
+    if (v.doc) {
         v.doc->render(std::max(1, v.contentWidth));
         v.docHeight = v.doc->height();
-        if (pass == 0 && v.docHeight > client.bottom && client.right > 3 * kBarWidth) {
+        // Taller than the window: laid out again beside the scroll bar.
+        if (v.docHeight > client.bottom && client.right > 3 * kBarWidth) {
             v.bar = true;
             v.contentWidth = client.right - kBarWidth;
-            continue;
+            v.container.SetView(v.contentWidth, std::max(1, client.bottom));
+            v.doc->render(v.contentWidth);
+            v.docHeight = v.doc->height();
         }
-        break;
     }
     ClampScroll(hwnd, v);
 }
