@@ -101,6 +101,10 @@ time_t AddDaysToTime(time_t time, int days) {
     return days >= 0 ? time + static_cast<time_t>(seconds) : time - static_cast<time_t>(seconds);
 }
 
+CTime AddDaysToTime(const CTime& time, int days) {
+    return CTime(AddDaysToTime(time.GetTime(), days));
+}
+
 DateTriple GetDatePlusDays(int year, int month, int day, int days) {
     DateTriple unchanged{day, month, year};
     struct tm fields {};

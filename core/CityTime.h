@@ -7,6 +7,7 @@
 // (530 = +5:30, -330 = -3:-30, 101 = +1:01).
 
 #include "platform/base/CString.h"
+#include "platform/framework/Time.h"
 
 #include <ctime>
 
@@ -29,6 +30,7 @@ CString FormatCityDate(int offset, int referenceHours, int referenceMinutes, int
 
 // The time moved by whole days (86400 seconds each).
 time_t AddDaysToTime(time_t time, int days);
+CTime AddDaysToTime(const CTime& time, int days);
 
 // The local date that lies the given number of days after (or before) a date. A date the
 // device cannot represent comes back unchanged.

@@ -104,6 +104,8 @@ TEST_F(CityTimeTest, DayArithmetic) {
     EXPECT_EQ(AddDaysToTime(1000000, 0), 1000000);
     EXPECT_EQ(AddDaysToTime(1000000, 2), 1000000 + 172800);
     EXPECT_EQ(AddDaysToTime(1000000, -2), 1000000 - 172800);
+    CTime start(2026, 12, 30, 1, 1, 1);
+    EXPECT_EQ(AddDaysToTime(start, 2).GetYear(), 2027);
 }
 
 TEST_F(CityTimeTest, DayArithmeticAcrossDaylightSavingChanges) {
