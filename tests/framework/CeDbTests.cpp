@@ -1,0 +1,199 @@
+// The framework's database classes over a real device root: creating and opening in a sort
+// order, seeking, the end flag with and without auto-advance, reading, writing and deleting the
+// record under the cursor, database information and the last-modified time.
+
+#include "platform/framework/CeDb.h"
+#include "support/FreshDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+CEPROPID Str(WORD id) {
+    return MAKELONG(CEVT_LPWSTR, id);
+}
+
+class CeDb : public testsupport::FreshDevice {
+protected:
+    // "items": sorted on 1 (case-insensitive) and 2; records (1, 2) = (B, x), (a, z), (C, y).
+    void MakeItems() {
+        SORTORDERSPEC sorts[2] = {{Str(1), CEDB_SORT_CASEINSENSITIVE}, {Str(2), 0}};
+        CCeDBDatabase db;
+        ASSERT_TRUE(db.Create(L"items", 77, 2, sorts));
+        ASSERT_TRUE(db.Open(L"items"));
+        for (auto [k, v] : {std::pair{L"B", L"x"}, {L"a", L"z"}, {L"C", L"y"}}) {
+            CCeDBRecord rec;
+            rec.AddProp(CCeDBProp(k, 1));
+            rec.AddProp(CCeDBProp(v, 2));
+            ASSERT_TRUE(db.AddRecord(rec));
+        }
+    }
+
+    // Property 1 of every record, reading from the first with auto-advance.
+    static std::vector<std::wstring> Walk(CCeDBDatabase& db, WORD id = 1) {
+        std::vector<std::wstring> out;
+        db.m_bAutoSeekNext = TRUE;
+        CCeDBRecord rec;
+        for (db.SeekFirst(); !db.IsEOF() && out.size() < 10;) {
+            if (!db.ReadCurrRecord(rec)) break;
+            const CCeDBProp* p = rec.GetPropFromIdent(id);
+            out.push_back(p ? p->GetString() : L"?");
+        }
+        return out;
+    }
+};
+
+TEST_F(CeDb, CreateRefusesATakenNameAndTellsTheInformation) {
+    MakeItems();
+    SORTORDERSPEC one = {Str(9), 0};
+    CCeDBDatabase again;
+    EXPECT_FALSE(again.Create(L"items", 1, 1, &one));
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    EXPECT_EQ(db.GetRecordCount(), 3u);
+    EXPECT_EQ(db.GetNumSortOrders(), 2);
+    EXPECT_EQ(db.GetDatabaseType(), 77u);
+    EXPECT_EQ(std::wstring(db.GetName()), L"items");
+    EXPECT_FALSE(db.Open(L"missing"));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+}
+
+TEST_F(CeDb, TraversesInTheFirstOrChosenSortOrder) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    EXPECT_EQ(Walk(db), (std::vector<std::wstring>{L"a", L"B", L"C"}));
+    CCeDBProp sort(L"", 2);
+    ASSERT_TRUE(db.Open(L"items", &sort));
+    EXPECT_EQ(Walk(db), (std::vector<std::wstring>{L"B", L"C", L"a"}));
+    CCeDBProp unsorted(L"", 5);
+    EXPECT_FALSE(db.Open(L"items", &unsorted));
+}
+
+TEST_F(CeDb, AutoAdvanceSetsTheEndFlagAfterTheLastRecord) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    CCeDBRecord rec;
+    // Without auto-advance the cursor stays on the record read.
+    ASSERT_TRUE(db.SeekToIndex(2));
+    ASSERT_TRUE(db.ReadCurrRecord(rec));
+    EXPECT_FALSE(db.IsEOF());
+    EXPECT_EQ(db.GetCurrIndex(), 2u);
+    db.m_bAutoSeekNext = TRUE;
+    ASSERT_TRUE(db.SeekToIndex(1));
+    ASSERT_TRUE(db.ReadCurrRecord(rec));
+    EXPECT_FALSE(db.IsEOF());
+    EXPECT_EQ(db.GetCurrIndex(), 2u);
+    ASSERT_TRUE(db.ReadCurrRecord(rec));
+    EXPECT_STREQ(rec.GetPropFromIdent(1)->GetString(), L"C");
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_FALSE(db.ReadCurrRecord(rec));
+    EXPECT_EQ(rec.GetNumProps(), 0);
+    EXPECT_FALSE(db.SeekToIndex(3));
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_TRUE(db.SeekFirst());
+    EXPECT_FALSE(db.IsEOF());
+}
+
+TEST_F(CeDb, ValueSeekOnlyOnTheSortPropertyUnderItsCaseRule) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    EXPECT_TRUE(db.SeekValueFirstEqual(CCeDBProp(L"c", 1)));
+    EXPECT_EQ(db.GetCurrIndex(), 2u);
+    EXPECT_FALSE(db.SeekValueFirstEqual(CCeDBProp(L"y", 2)));
+    EXPECT_TRUE(db.IsEOF());
+    CCeDBProp sort(L"", 2);
+    ASSERT_TRUE(db.Open(L"items", &sort));
+    EXPECT_FALSE(db.SeekValueFirstEqual(CCeDBProp(L"Y", 2))); // this order is case-sensitive
+    EXPECT_TRUE(db.SeekValueFirstEqual(CCeDBProp(L"y", 2)));
+    EXPECT_EQ(db.GetCurrIndex(), 1u);
+}
+
+TEST_F(CeDb, RecordsKeepThePropertyOrderTheyWereWrittenIn) {
+    SORTORDERSPEC sorts[2] = {{Str(20), 0}, {Str(10), 0}};
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Create(L"order", 0, 2, sorts));
+    ASSERT_TRUE(db.Open(L"order"));
+    CCeDBRecord rec;
+    rec.AddProp(CCeDBProp(L"ten", 10));
+    rec.AddProp(CCeDBProp(L"twenty", 20));
+    ASSERT_TRUE(db.AddRecord(rec));
+    // Rewriting one property keeps its place; a new one goes to the end.
+    ASSERT_TRUE(db.SeekFirst());
+    CCeDBRecord change;
+    change.AddProp(CCeDBProp(L"TEN", 10));
+    change.AddProp(CCeDBProp(L"thirty", 30));
+    ASSERT_TRUE(db.WriteCurrRecord(change));
+    ASSERT_TRUE(db.SeekFirst());
+    CCeDBRecord back;
+    ASSERT_TRUE(db.ReadCurrRecord(back));
+    ASSERT_EQ(back.GetNumProps(), 3);
+    EXPECT_EQ(back.GetPropFromIndex(0)->GetID(), 10);
+    EXPECT_STREQ(back.GetPropFromIndex(0)->GetString(), L"TEN");
+    EXPECT_EQ(back.GetPropFromIndex(1)->GetID(), 20);
+    EXPECT_EQ(back.GetPropFromIndex(2)->GetID(), 30);
+    EXPECT_EQ(back.GetPropFromIndex(3), nullptr);
+    EXPECT_EQ(back.GetPropFromIdent(99), nullptr);
+}
+
+TEST_F(CeDb, WritesGoToTheRecordReadEvenAfterTheCursorMovedOn) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    db.m_bAutoSeekNext = TRUE;
+    CCeDBRecord rec;
+    ASSERT_TRUE(db.SeekToIndex(0));
+    ASSERT_TRUE(db.ReadCurrRecord(rec)); // "a"; the cursor is now on "B"
+    CCeDBRecord change;
+    change.AddProp(CCeDBProp(L"w", 2));
+    ASSERT_TRUE(db.WriteCurrRecord(change));
+    CCeDBProp sort(L"", 2);
+    CCeDBDatabase bySecond;
+    ASSERT_TRUE(bySecond.Open(L"items", &sort));
+    EXPECT_EQ(Walk(bySecond), (std::vector<std::wstring>{L"a", L"B", L"C"})); // w < x < y
+}
+
+TEST_F(CeDb, DeleteCurrentRecordAndDatabase) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    EXPECT_FALSE(db.DeleteCurrRecord()); // nothing sought yet
+    ASSERT_TRUE(db.SeekToIndex(1));
+    EXPECT_TRUE(db.DeleteCurrRecord());
+    EXPECT_FALSE(db.DeleteCurrRecord());
+    EXPECT_EQ(Walk(db), (std::vector<std::wstring>{L"a", L"C"}));
+
+    // Another object deleting the database leaves this one failing, not crashing.
+    EXPECT_TRUE(CCeDBDatabase::Delete(L"items"));
+    EXPECT_FALSE(CCeDBDatabase::Exists(L"items"));
+    EXPECT_FALSE(db.SeekFirst());
+    EXPECT_TRUE(db.IsEOF());
+    CCeDBRecord rec;
+    EXPECT_FALSE(db.ReadCurrRecord(rec));
+    EXPECT_EQ(db.GetRecordCount(), 0u);
+    EXPECT_FALSE(CCeDBDatabase::Delete(L"items"));
+}
+
+TEST_F(CeDb, LastModifiedCanBeSetAndMovesWithTheNextWrite) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    ASSERT_TRUE(db.SetLastModified(FILETIME{}));
+    FILETIME ft{1, 1};
+    ASSERT_TRUE(db.GetLastModified(ft));
+    EXPECT_EQ(ft.dwLowDateTime, 0u);
+    EXPECT_EQ(ft.dwHighDateTime, 0u);
+    CCeDBRecord rec;
+    rec.AddProp(CCeDBProp(L"D", 1));
+    ASSERT_TRUE(db.AddRecord(rec));
+    ASSERT_TRUE(db.GetLastModified(ft));
+    EXPECT_NE(ft.dwHighDateTime, 0u);
+}
+
+} // namespace
