@@ -1,0 +1,173 @@
+#include "platform/framework/WinApp.h"
+
+#include "platform/display/Display.h"
+#include "platform/framework/DC.h"
+#include "platform/framework/Menu.h"
+#include "platform/system/Modules.h"
+#include "platform/ui/MessageBox.h"
+
+#include <string>
+
+IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
+
+namespace {
+CWinApp* g_app = nullptr;
+const AFX_MSGMAP_ENTRY kWinAppEntries[] = {{0, 0, 0, 0, nullptr}};
+constexpr UINT kSysTimer = 0x0118;
+
+bool LoadFromResourceModule(UINT id, CString& out) {
+    LPCWSTR text = nullptr;
+    int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || !text) return false;
+    out = CString(text, length);
+    return true;
+}
+} // namespace
+
+const AFX_MSGMAP* CWinApp::GetThisMessageMap() {
+    static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, kWinAppEntries};
+    return &map;
+}
+const AFX_MSGMAP* CWinApp::GetMessageMap() const { return GetThisMessageMap(); }
+
+void AfxInstallStringLoader() {
+    if (CString::GetStringLoader() != &LoadFromResourceModule) CString::SetStringLoader(&LoadFromResourceModule);
+}
+
+CWinApp::CWinApp(LPCTSTR lpszAppName) {
+    if (lpszAppName) {
+        m_strAppName = lpszAppName;
+        m_pszAppName = m_strAppName;
+    }
+    g_app = this; // the one application object
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
+
+BOOL CWinApp::IsIdleMessage(MSG* pMsg) {
+    if (pMsg->message == WM_MOUSEMOVE) {
+        bool same = m_lastMouseMove.message == pMsg->message && m_lastMouseMove.lParam == pMsg->lParam;
+        m_lastMouseMove = *pMsg;
+        return !same;
+    }
+    return pMsg->message != WM_PAINT && pMsg->message != kSysTimer;
+}
+
+BOOL CWinApp::OnIdle(LONG lCount) {
+    if (lCount == 0) {
+        if (m_pMainWnd && m_pMainWnd->m_hWnd) m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE, 0);
+        return TRUE;
+    }
+    AfxDeleteTempMaps();
+    return FALSE;
+}
+
+BOOL CWinApp::PreTranslateMessage(MSG* pMsg) { return AfxPreTranslateMessage(pMsg); }
+
+BOOL CWinApp::PumpMessage() {
+    if (!GetMessageW(&m_msgCur, nullptr, 0, 0)) return FALSE;
+    if (!PreTranslateMessage(&m_msgCur)) {
+        TranslateMessage(&m_msgCur);
+        DispatchMessageW(&m_msgCur);
+    }
+    return TRUE;
+}
+
+int CWinApp::Run() {
+    bool idle = true;
+    LONG idleCount = 0;
+    MSG peek;
+    for (;;) {
+        while (idle && !PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE))
+            if (!OnIdle(idleCount++)) idle = false;
+        do {
+            if (!PumpMessage()) return ExitInstance();
+            if (IsIdleMessage(&m_msgCur)) {
+                idle = true;
+                idleCount = 0;
+            }
+        } while (PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+void AfxDeleteTempMaps() {
+    CWnd::DeleteTempMap();
+    CMenu::DeleteTempMap();
+    CDC::DeleteTempMap();
+    CGdiObject::DeleteTempMap();
+    CImageList::DeleteTempMap();
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+HINSTANCE AfxGetInstanceHandle() {
+    if (g_app && g_app->m_hInstance) return g_app->m_hInstance;
+    return GetModuleHandleW(nullptr);
+}
+
+HINSTANCE AfxGetResourceHandle() { return device::ResourceModule(); }
+
+void AfxSetResourceHandle(HINSTANCE hInstResource) { device::SetResourceModule(hInstResource); }
+
+LPCTSTR AfxGetAppName() {
+    if (g_app && g_app->m_pszAppName) return g_app->m_pszAppName;
+    return L"";
+}
+
+int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
+    HWND owner = GetActiveWindow();
+    if (!owner && g_app && g_app->m_pMainWnd) owner = g_app->m_pMainWnd->m_hWnd;
+    return MessageBoxW(owner, lpszText ? lpszText : L"", AfxGetAppName(), nType);
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
+    AfxInstallStringLoader();
+    CString text;
+    text.LoadString(nIDPrompt);
+    return AfxMessageBox(text, nType, nIDHelp);
+}
+
+BOOL AfxSocketInit(void*) { return TRUE; }
+
+int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPTSTR, int nCmdShow) {
+    CWinApp* app = AfxGetApp();
+    if (!app) return 1;
+    AfxInstallStringLoader();
+    app->m_hInstance = hInstance;
+    app->m_nCmdShow = nCmdShow;
+    if (!app->m_pszAppName) {
+        // The title string when the program has one, else the program's file name.
+        if (!app->m_strAppName.LoadString(AFX_IDS_APP_TITLE)) {
+            std::wstring path = device::ModulePath(nullptr);
+            size_t slash = path.find_last_of(L'\\');
+            std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+            size_t dot = name.find_last_of(L'.');
+            if (dot != std::wstring::npos) name.resize(dot);
+            app->m_strAppName = name.c_str();
+        }
+        app->m_pszAppName = app->m_strAppName;
+    }
+    int result;
+    if (!app->InitInstance()) {
+        // A window the start-up left behind is not the main window any more.
+        if (app->m_pMainWnd && !app->m_pMainWnd->m_hWnd) app->m_pMainWnd = nullptr;
+        result = app->ExitInstance();
+    } else {
+        result = app->Run();
+    }
+    AfxDeleteTempMaps();
+    return result;
+}
+
+int AfxRunProgram() {
+    device::display::Start();
+    int result = AfxWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPTSTR>(L""), SW_SHOW);
+    device::display::Stop();
+    return result;
+}
