@@ -7,6 +7,8 @@
 #include "platform/ui/ListControls.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/PropertySheet.h"
+#include "platform/ui/SipPref.h"
 
 #include <mutex>
 
@@ -25,6 +27,8 @@ const wchar_t* const kListControlNames[] = {WC_LISTBOXW, WC_COMBOBOXW, WC_COMBOL
 const wchar_t* const kListViewNames[] = {WC_LISTVIEWW, WC_HEADERW, nullptr};
 const wchar_t* const kMenuAndViewerNames[] = {kCommandBarClass, kPopupMenuClass, DISPLAYCLASS, nullptr};
 const wchar_t* const kDialogNames[] = {WC_DIALOG, nullptr};
+const wchar_t* const kPropertySheetNames[] = {kPropertySheetClass, nullptr};
+const wchar_t* const kSipPrefNames[] = {WC_SIPPREF, nullptr};
 
 const Group kGroups[] = {
     {kBasicControlClassNames, &RegisterBasicControlClasses},
@@ -32,6 +36,8 @@ const Group kGroups[] = {
     {kListViewNames, &RegisterListViewClasses},
     {kMenuAndViewerNames, &RegisterMenuAndViewerClasses},
     {kDialogNames, &RegisterDialogClasses},
+    {kPropertySheetNames, &RegisterPropertySheetClasses},
+    {kSipPrefNames, &RegisterSipPrefClass},
 };
 
 } // namespace
