@@ -1,7 +1,7 @@
 #include "core/CoreMessages.h"
 
+#include "platform/framework/WinApp.h"
 #include "platform/system/Modules.h"
-#include "platform/ui/MessageBox.h"
 
 CString LoadCoreString(UINT id) {
     LPCWSTR text = nullptr;
@@ -11,6 +11,5 @@ CString LoadCoreString(UINT id) {
 }
 
 int ShowCoreMessage(UINT id) {
-    CString text = LoadCoreString(id);
-    return MessageBoxW(nullptr, text, nullptr, MB_OK);
+    return AfxMessageBox(id, MB_OK);
 }

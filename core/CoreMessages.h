@@ -1,6 +1,7 @@
 #pragma once
 // The one place where the core services show a message: the text of a string-table entry of the
-// resource module in the application's message box (OK button, the application's caption).
+// resource module in the application's message box (OK button, the application's caption,
+// owned by the active window).
 
 #include "platform/base/CString.h"
 
