@@ -46,6 +46,7 @@ struct Bar {
     std::vector<LPWSTR> tooltips;
     int pressed = -1;      // slot being pressed
     bool pressInside = false;
+    bool menuOpen = false; // a pop-up of this bar is open: its entry stays drawn pressed
 };
 
 std::mutex g_lock;
@@ -212,7 +213,9 @@ void OpenMenuEntry(HWND hwnd, Bar& bar, const Slot& slot) {
     }
     POINT at{slot.rect.left, 0};
     ClientToScreen(hwnd, &at);
+    bar.menuOpen = true;
     UINT picked = RunPopup(entry.popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN, at.x, at.y, parent);
+    bar.menuOpen = false;
     if (picked && IsWindow(parent)) PostMessageW(parent, WM_COMMAND, MAKEWPARAM(picked, 0), 0);
 }
 
@@ -372,7 +375,8 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_LBUTTONUP: {
-        if (bar->pressed < 0) return 0;
+        // The lift of the tap that opened a pop-up belongs to the pop-up.
+        if (bar->pressed < 0 || bar->menuOpen) return 0;
         RECT client;
         GetClientRect(hwnd, &client);
         std::vector<Slot> slots = Layout(*bar, client);
@@ -393,7 +397,7 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_CAPTURECHANGED:
-        if (bar->pressed >= 0 && reinterpret_cast<HWND>(lParam) != hwnd) {
+        if (bar->pressed >= 0 && !bar->menuOpen && reinterpret_cast<HWND>(lParam) != hwnd) {
             bar->pressed = -1;
             InvalidateRect(hwnd, nullptr, TRUE);
         }
@@ -548,10 +552,10 @@ BOOL CommandBar_AddAdornments(HWND hwnd, DWORD flags, DWORD) {
         item.adornment = kind;
         bar->items.push_back(item);
     };
-    // Laid out from the right: close box rightmost, then OK, then help.
+    // Laid out from the right: OK rightmost, then help. No close box: on this device a menu bar
+    // never closes its window (a tap would have ended the program's main window).
     if (flags & CMDBAR_HELP) add(CMDBAR_HELP);
     if (flags & CMDBAR_OK) add(CMDBAR_OK);
-    add(0);
     InvalidateRect(hwnd, nullptr, TRUE);
     return TRUE;
 }

@@ -173,7 +173,7 @@ typedef const TBBUTTON* LPCTBBUTTON;
 #define TB_ADDBUTTONS TB_ADDBUTTONSW
 #define TB_INSERTBUTTON TB_INSERTBUTTONW
 
-// Adornments (CommandBar_AddAdornments): the close box is always there; OK and help on request.
+// Adornments (CommandBar_AddAdornments): OK and help on request; the device's bars have no close box.
 #define CMDBAR_HELP 0x0001u
 #define CMDBAR_OK 0x0002u
 
@@ -182,7 +182,7 @@ typedef const TBBUTTON* LPCTBBUTTON;
 // A visible menu bar across the bottom of the parent's client area, SM_CYMENU high, with the
 // control id given. Taps on its items reach the parent: a menu item opens its pop-up upward
 // (the parent hears WM_INITMENUPOPUP first) and the picked command comes as WM_COMMAND; a
-// button sends WM_COMMAND with its command; the close adornment sends WM_CLOSE, OK sends IDOK.
+// button sends WM_COMMAND with its command; the OK adornment sends IDOK, help posts WM_HELP.
 HWND CommandBar_Create(HINSTANCE instance, HWND parent, int id);
 // Inserts a menu resource before button index `button` (past the end: at the end). Each of the
 // menu's top-level pop-ups becomes one item of the bar. Several menus may share a bar.

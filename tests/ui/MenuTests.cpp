@@ -441,3 +441,113 @@ TEST_F(MenuTest, ThePopupWindowGoesAwayWhenItsOwnerIsDestroyed) {
     EXPECT_EQ(device::ui::OpenPopupWindow(), nullptr);
     DestroyMenu(m);
 }
+
+// ---- Menu bars ----
+
+TEST_F(MenuTest, TwoMenuBarsOnOneWindowShowOneAtATimeAlongTheBottom) {
+    HWND owner = Top(0, 26, 240, 268);
+    HMODULE module = TestModule();
+    HWND clocks = CommandBar_Create(module, owner, 1);
+    HWND menu = CommandBar_Create(module, owner, 1);
+    ASSERT_TRUE(clocks && menu);
+    ASSERT_TRUE(CommandBar_InsertMenubar(clocks, module, 193, 0));
+    ASSERT_TRUE(CommandBar_InsertMenubar(clocks, module, 216, 0xFFFF));
+    ASSERT_TRUE(CommandBar_InsertMenubar(menu, module, 216, 0));
+    EXPECT_FALSE(CommandBar_InsertMenubar(menu, module, 4242, 0)); // no such menu: the bar stays as it is
+    EXPECT_EQ(SendMessageW(menu, TB_BUTTONCOUNT, 0, 0), 1);
+
+    EXPECT_EQ(CommandBar_Height(clocks), GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(GetSystemMetrics(SM_CYMENU), 26);
+    RECT bar, client;
+    GetWindowRect(clocks, &bar);
+    GetClientRect(owner, &client);
+    MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_EQ(bar.bottom, client.bottom);
+    EXPECT_EQ(bar.right - bar.left, client.right - client.left);
+
+    CommandBar_Show(menu, FALSE);
+    EXPECT_TRUE(CommandBar_IsVisible(clocks));
+    EXPECT_FALSE(CommandBar_IsVisible(menu));
+    // The clocks bar's own menu first, then menu 216 after it.
+    RECT options{}, menuEntry{};
+    ASSERT_TRUE(device::ui::CommandBarEntryRect(clocks, 0, -1, options));
+    ASSERT_TRUE(device::ui::CommandBarEntryRect(clocks, 1, -1, menuEntry));
+    EXPECT_LT(options.left, menuEntry.left);
+
+    CommandBar_Show(clocks, FALSE);
+    CommandBar_Show(menu, TRUE);
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(CommandBar_IsVisible(clocks));
+    EXPECT_TRUE(CommandBar_IsVisible(menu));
+    RECT entry{};
+    ASSERT_TRUE(device::ui::CommandBarEntryRect(menu, 0, -1, entry));
+    MapWindowPoints(menu, nullptr, reinterpret_cast<POINT*>(&entry), 2);
+    EXPECT_EQ(WindowFromPoint(Centre(entry)), menu);
+}
+
+TEST_F(MenuTest, ATapOnABarEntryOpensItsPopupUpwardAfterInitMenuPopupAndThePickReachesTheWindow) {
+    HWND owner = Top(0, 26, 240, 268);
+    HMODULE module = TestModule();
+    HWND bar = CommandBar_Create(module, owner, 1);
+    ASSERT_TRUE(CommandBar_InsertMenubar(bar, module, 193, 0));
+    ASSERT_TRUE(CommandBar_InsertMenubar(bar, module, 216, 0xFFFF));
+    device::ui::PumpUntilIdle();
+    Script();
+    m_onInit = [](HMENU popup) { CheckMenuItem(popup, 32878, MF_BYCOMMAND | MF_CHECKED); };
+    RECT barRect{}, popupRect{};
+    GetWindowRect(bar, &barRect);
+    COLORREF entryWhileOpen = CLR_INVALID;
+    m_idle.push_back([&] {
+        GetWindowRect(device::ui::OpenPopupWindow(), &popupRect);
+        device::ui::PumpUntilIdle();
+        entryWhileOpen = Pixel(barRect.left + 2, barRect.bottom - 3); // the entry stays pressed
+        Screenshot("menubar-with-popup");
+        Tap(PopupItem(0));
+    });
+    RECT entry{};
+    ASSERT_TRUE(device::ui::CommandBarEntryRect(bar, 0, -1, entry));
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&entry), 2);
+    Tap(Centre(entry));
+    device::ui::PumpUntilIdle();
+
+    ASSERT_FALSE(m_events.empty());
+    EXPECT_EQ(m_events[0], static_cast<UINT>(WM_INITMENUPOPUP));
+    EXPECT_FALSE(m_windowAtInit);
+    EXPECT_EQ(popupRect.bottom, barRect.top); // opens upward from the bar
+    EXPECT_EQ(popupRect.left, entry.left);
+    EXPECT_EQ(entryWhileOpen, GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(CommandsPosted(owner), std::vector<UINT>{32878u});
+    EXPECT_TRUE(GetMenuState(CommandBar_GetMenu(bar, 0), 32878, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(MenuTest, TheBitmapButtonAndTheOkAdornmentSendTheirCommands) {
+    HWND owner = Top(0, 26, 240, 268);
+    HMODULE module = TestModule();
+    HWND bar = CommandBar_Create(module, owner, 1);
+    ASSERT_TRUE(CommandBar_InsertMenubar(bar, module, 216, 0));
+    int first = CommandBar_AddBitmap(bar, module, 143, 1, 16, 15);
+    ASSERT_EQ(first, 0);
+    EXPECT_EQ(CommandBar_AddBitmap(bar, module, 4242, 1, 16, 15), -1);
+    TBBUTTON back{};
+    back.iBitmap = first;
+    back.idCommand = 32795;
+    back.fsState = TBSTATE_ENABLED;
+    back.fsStyle = TBSTYLE_BUTTON;
+    ASSERT_TRUE(CommandBar_AddButtons(bar, 1, &back));
+    ASSERT_TRUE(CommandBar_AddAdornments(bar, CMDBAR_OK, 0));
+    EXPECT_EQ(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0), 3); // menu, button, OK: no close box
+    device::ui::PumpUntilIdle();
+
+    auto tapItem = [&](int index) {
+        RECT r{};
+        ASSERT_TRUE(SendMessageW(bar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)));
+        MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        Tap(Centre(r));
+    };
+    tapItem(1);
+    SendMessageW(bar, TB_ENABLEBUTTON, 32795, FALSE);
+    tapItem(1); // a disabled button sends nothing
+    tapItem(2);
+    EXPECT_EQ(CommandsPosted(owner), (std::vector<UINT>{32795u, 1u})); // 1: IDOK
+    EXPECT_TRUE(uitest::MessagesOf(owner, {WM_CLOSE}).empty());
+}
