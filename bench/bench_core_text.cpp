@@ -16,12 +16,13 @@ namespace {
 // A skin of about 3000 characters: seven sections of colour and image keys.
 CString ThreeThousandCharacterSkin() {
     std::wstring text;
-    const wchar_t* sections[] = {L"Description", L"Common Folders", L"General", L"Clocks",
-                                 L"Weather",     L"Map",            L"Currency", L"Tools"};
+    const wchar_t* sections[] = {L"Description", L"Common Folders", L"General", L"Clocks", L"Weather",
+                                 L"Map",         L"Currency",       L"Tools"};
     int n = 0;
     for (int i = 0; text.size() < 2900; ++i) {
         text += L"[" + std::wstring(sections[i % 8]) + L"]\r\n";
-        for (int k = 0; k < 6; ++k) text += L"KEY" + std::to_wstring(n++) + L"@255128064\r\n";
+        for (int k = 0; k < 6; ++k)
+            text += L"KEY" + std::to_wstring(n++) + L"@255128064\r\n";
         text += L">\r\n";
     }
     text += L"[Tools]\r\nBP@\\tools\\packing.jpg\r\nPBCP@200200200\r\n>\r\n*\r\n";

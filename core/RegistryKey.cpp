@@ -72,7 +72,8 @@ DWORD CRegistryKey::ReadDword(HKEY root, LPCWSTR path, LPCWSTR name) {
 void CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text) {
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
-    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) return;
+    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key)
+        return;
     KeyCloser closer{key};
     const wchar_t* value = text ? text : L"";
     DWORD bytes = static_cast<DWORD>(std::wcslen(value) * sizeof(WCHAR));
@@ -82,7 +83,8 @@ void CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR te
 void CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
-    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) return;
+    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key)
+        return;
     KeyCloser closer{key};
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }

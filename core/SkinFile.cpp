@@ -216,9 +216,11 @@ bool CheckRow(const Row& row, const CString& text, const CString& skinFolder) {
     CString value = GetSkinValue(section, row.key);
     if (value == NotFoundMarker) return false;
     switch (row.check) {
-    case Check::Text: return true;
+    case Check::Text:
+        return true;
     case Check::Folder:
-    case Check::MapImage: return JoinedPathExists(skinFolder, value);
+    case Check::MapImage:
+        return JoinedPathExists(skinFolder, value);
     case Check::Image: {
         CString folderValue = GetSkinValue(GetSkinSection(text, L"Common Folders"), row.folderKey);
         if (folderValue == NotFoundMarker || !IsNameInsideFolder(folderValue)) return false;

@@ -30,13 +30,13 @@ bool JoinSkinPath(const CString& folder, const CString& value, CString& out);
 
 // The skin a screen applies, found by the current-skin rule.
 struct CurrentSkin {
-    bool loaded = false;            // a skin file was read (false: apply nothing)
-    bool isDefault = false;         // default.skn of the program folder was read
-    bool chosenUnreadable = false;  // the chosen file could not be opened; default.skn was tried
-    CString name;                   // "default" or the chosen file's full path
-    CString path;                   // the file that was read
-    CString folder;                 // where the skin's folders and images lie
-    CString text;                   // the file's text up to the delimiter
+    bool loaded = false;           // a skin file was read (false: apply nothing)
+    bool isDefault = false;        // default.skn of the program folder was read
+    bool chosenUnreadable = false; // the chosen file could not be opened; default.skn was tried
+    CString name;                  // "default" or the chosen file's full path
+    CString path;                  // the file that was read
+    CString folder;                // where the skin's folders and images lie
+    CString text;                  // the file's text up to the delimiter
 };
 CurrentSkin LoadCurrentSkin(LPCWSTR delimiter = L"<");
 // For the screens that report fallbacks: "Skin File corrupted or not found!..." when the chosen

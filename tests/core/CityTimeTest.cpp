@@ -31,8 +31,8 @@ protected:
 TEST(HhmmOffset, SmallValuesAreHoursOthersHoursAndMinutes) {
     struct Case {
         int offset, hours, minutes;
-    } cases[] = {{100, 100, 0}, {-100, -100, 0}, {101, 1, 1},   {-101, -1, -1},
-                 {530, 5, 30},  {-330, -3, -30}, {545, 5, 45},  {0, 0, 0}};
+    } cases[] = {{100, 100, 0}, {-100, -100, 0}, {101, 1, 1},  {-101, -1, -1},
+                 {530, 5, 30},  {-330, -3, -30}, {545, 5, 45}, {0, 0, 0}};
     for (const Case& c : cases) {
         int h = 0, m = 0;
         SplitHhmmOffset(c.offset, h, m);

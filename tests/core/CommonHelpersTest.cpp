@@ -63,8 +63,8 @@ TEST(NumericEntry, AcceptedTextsAndRejectionPositions) {
         const wchar_t* text;
         int position;
     } rejected[] = {
-        {L"1-2", 1},     {L"1.2.3", 3}, {L"12a", 2},  {L"a1a", 0}, // first occurrence of the character
-        {L"1e2e3", 3},   {L"--1", 0},   {L"1 2", 1},  {L"3.4.5.6", 3},
+        {L"1-2", 1},   {L"1.2.3", 3}, {L"12a", 2}, {L"a1a", 0}, // first occurrence of the character
+        {L"1e2e3", 3}, {L"--1", 0},   {L"1 2", 1}, {L"3.4.5.6", 3},
     };
     for (const Case& c : rejected) {
         pos = -7;
@@ -106,8 +106,8 @@ TEST(ComboDropHeight, ShowsTheAskedNumberOfItems) {
     device::ui::SetScreenShape(240, 320);
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 240, 294, nullptr, nullptr,
                                   nullptr, nullptr);
-    HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL, 20,
-                                 30, 120, 100, parent, nullptr, nullptr, nullptr);
+    HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL,
+                                 20, 30, 120, 100, parent, nullptr, nullptr, nullptr);
     ASSERT_NE(combo, nullptr);
     int field = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     RECT client{};

@@ -54,7 +54,8 @@ protected:
     // Message boxes shown so far, answered with OK without waiting.
     std::vector<std::wstring> MessageTexts() {
         std::vector<std::wstring> texts;
-        for (const auto& r : device::ui::MessageBoxRecords()) texts.push_back(r.text);
+        for (const auto& r : device::ui::MessageBoxRecords())
+            texts.push_back(r.text);
         return texts;
     }
 };

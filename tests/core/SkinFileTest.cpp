@@ -45,7 +45,7 @@ TEST(SkinLookup, SectionEndFallsBackToStarThenToNothing) {
 TEST(SkinLookup, LineEnds) {
     EXPECT_EQ(GetSkinValue(L"[A]\r\nK@value\r\n", L"K"), L"value");
     EXPECT_EQ(GetSkinValue(L"[A]\r\nK@value\n", L"K"), L"valu"); // bare "\n": last character lost
-    EXPECT_EQ(GetSkinValue(L"[A]\r\nK@value", L"K"), L"");        // no line end after it
+    EXPECT_EQ(GetSkinValue(L"[A]\r\nK@value", L"K"), L"");       // no line end after it
     EXPECT_EQ(GetSkinValue(L"[A]\r\nK@\n", L"K"), L"");
     // A plain substring search: the first occurrence wins.
     EXPECT_EQ(GetSkinValue(L"[A]\r\nXK@1\r\nK@2\r\n", L"K"), L"1");
@@ -80,7 +80,8 @@ class SkinFileTest : public coretest::CoreTest {
 protected:
     static std::string Colours(std::initializer_list<const char*> keys, const char* value = "255000000") {
         std::string s;
-        for (const char* k : keys) s += std::string(k) + "@" + value + "\r\n";
+        for (const char* k : keys)
+            s += std::string(k) + "@" + value + "\r\n";
         return s;
     }
     static std::string FullSkin() {
@@ -93,7 +94,8 @@ protected:
         s += "[Weather]\r\nBP@wet.jpg\r\nBL@wet.jpg\r\nBS@wet.jpg\r\nWICOF@default\r\n" +
              Colours({"CBBC", "CBTC", "FBBC", "FBTC", "SATC", "DAYSC", "CNSC", "MOREC"}) + ">\r\n";
         s += "[Map]\r\nBP@map.jpg\r\nBL@map.jpg\r\nBS@map.jpg\r\nMI@\\day.jpg\r\n" +
-             Colours({"CNC", "DCC", "ACC", "DC", "DLC", "RSTBC", "RSTTC", "RSIBC", "RSITC", "SHADCLR"}) + ">\r\n";
+             Colours({"CNC", "DCC", "ACC", "DC", "DLC", "RSTBC", "RSTTC", "RSIBC", "RSITC", "SHADCLR"}) +
+             ">\r\n";
         s += "[Currency]\r\n" + Colours({"SumC", "STC", "PanC", "PCEC", "PBC", "UPDC"}) + ">\r\n";
         s += "[Tools]\r\nBC@t1.jpg\r\n" + Colours({"PCC", "PCTC", "PBCC", "TLC"}) + "BD@t2.jpg\r\n" +
              Colours({"PCD", "PCTD"}) + "BS@t3.jpg\r\n" + Colours({"PCS", "PBCS", "TC1S", "TC2S", "TTCS"}) +
@@ -136,14 +138,14 @@ TEST_F(SkinFileTest, EachKindOfFaultFailsTheSkin) {
         const char* from;
         const char* to;
     } faults[] = {
-        {"N@Blue skin\r\n", ""},                    // required text missing
-        {"[Currency]", "[Money]"},                  // section missing
-        {"L@\\l\\", "L@\\nowhere\\"},               // folder missing
+        {"N@Blue skin\r\n", ""},                       // required text missing
+        {"[Currency]", "[Money]"},                     // section missing
+        {"L@\\l\\", "L@\\nowhere\\"},                  // folder missing
         {"IF@\\icons\\tab.bmp", "IF@\\gone\\tab.bmp"}, // folder part of a path missing
-        {"MI@\\day.jpg", "MI@\\night.jpg"},         // map image missing
-        {"SHADCLR@255000000", "SHADCLR@red"},       // colour not a number
-        {"P@\\p\\", "P@\\..\\Blue\\p\\"},           // folder value leading out of the skin
-        {"MI@\\day.jpg", "MI@\\..\\Blue\\day.jpg"}, // image value leading out of the skin
+        {"MI@\\day.jpg", "MI@\\night.jpg"},            // map image missing
+        {"SHADCLR@255000000", "SHADCLR@red"},          // colour not a number
+        {"P@\\p\\", "P@\\..\\Blue\\p\\"},              // folder value leading out of the skin
+        {"MI@\\day.jpg", "MI@\\..\\Blue\\day.jpg"},    // image value leading out of the skin
     };
     for (const Fault& f : faults) {
         std::string text = FullSkin();
@@ -242,7 +244,8 @@ TEST_F(SkinFileTest, NoSkinAtAll) {
     ShowSkinFallbackMessages(skin);
     ASSERT_EQ(MessageTexts().size(), 2u);
     EXPECT_EQ(MessageTexts()[0], L"Skin File corrupted or not found!\n\nDefault skin will be used.");
-    EXPECT_EQ(MessageTexts()[1], L"Default Skin file corrupted or not found!\n\nPlease reinstall Default skin.");
+    EXPECT_EQ(MessageTexts()[1],
+              L"Default Skin file corrupted or not found!\n\nPlease reinstall Default skin.");
 }
 
 } // namespace

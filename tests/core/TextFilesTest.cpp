@@ -22,7 +22,8 @@ protected:
         return file;
     }
     void TearDown() override {
-        for (HANDLE f : m_files) CloseHandle(f);
+        for (HANDLE f : m_files)
+            CloseHandle(f);
         CoreTest::TearDown();
     }
     std::vector<HANDLE> m_files;
@@ -30,9 +31,9 @@ protected:
 
 TEST_F(TextFilesTest, TokensEndAtTheDelimiterOrTheEndOfTheFile) {
     HANDLE f = Open("*ab**cd*ef");
-    EXPECT_EQ(ReadFileToken(f, L"*"), L"");  // delimiter first: consumed
+    EXPECT_EQ(ReadFileToken(f, L"*"), L""); // delimiter first: consumed
     EXPECT_EQ(ReadFileToken(f, L"*"), L"ab");
-    EXPECT_EQ(ReadFileToken(f, L"*"), L"");  // two in a row
+    EXPECT_EQ(ReadFileToken(f, L"*"), L""); // two in a row
     EXPECT_EQ(ReadFileToken(f, L"*"), L"cd");
     EXPECT_EQ(ReadFileToken(f, L"*"), L"ef"); // last token without a delimiter, each character once
     EXPECT_EQ(ReadFileToken(f, L"*"), L"");   // at the end
@@ -96,12 +97,11 @@ TEST_F(TextFilesTest, ProgramFolderComesFromTheModulePath) {
 }
 
 TEST_F(TextFilesTest, MappingGivesTheImageOfTheFirstLineHoldingTheKey) {
-    WriteFile(InProgramFolder(L"mapping.cfg"),
-              "sunny@32 36\r\n"
-              "cloudy@26 27 28\r\n"
-              "rain@11 12 40\r\n"
-              ">\n"
-              "snow@99\n");
+    WriteFile(InProgramFolder(L"mapping.cfg"), "sunny@32 36\r\n"
+                                               "cloudy@26 27 28\r\n"
+                                               "rain@11 12 40\r\n"
+                                               ">\n"
+                                               "snow@99\n");
     EXPECT_EQ(LookupImageMapping(L"36"), L"sunny");
     EXPECT_EQ(LookupImageMapping(L"27"), L"cloudy");
     // A short key is found inside a longer one on an earlier line.
