@@ -1,5 +1,7 @@
 #include "core/CommonHelpers.h"
 
+#include "platform/framework/DC.h"
+#include "platform/framework/ListControls.h"
 #include "platform/ui/ListControls.h"
 #include "platform/ui/WinUser.h"
 
@@ -85,6 +87,14 @@ CString FitTextToWidth(HDC dc, const CString& text, int width) {
         result = result.Left(result.GetLength() - 1);
     }
     return result;
+}
+
+CString FitTextToWidth(CDC* dc, const CString& text, int width) {
+    return FitTextToWidth(dc ? dc->GetSafeHdc() : nullptr, text, width);
+}
+
+void AdjustComboDropHeight(CComboBox* combo, int n) {
+    AdjustComboDropHeight(combo ? combo->GetSafeHwnd() : nullptr, n);
 }
 
 void AdjustComboDropHeight(HWND combo, int n) {

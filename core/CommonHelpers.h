@@ -5,6 +5,9 @@
 #include "platform/base/CString.h"
 #include "platform/gdi/WinGdi.h"
 
+class CComboBox;
+class CDC;
+
 // The primary screen's shape, read anew on every call so that a rotation is seen at once.
 bool IsSquareScreenNot320();
 bool IsLandscape();
@@ -21,9 +24,11 @@ bool IsNumericText(LPCWSTR text, int& position);
 
 // The text with characters dropped from its end until its extent in the DC is below width.
 CString FitTextToWidth(HDC dc, const CString& text, int width);
+CString FitTextToWidth(CDC* dc, const CString& text, int width);
 
 // Sizes a combo box so that its drop-down list shows n items.
 void AdjustComboDropHeight(HWND combo, int n);
+void AdjustComboDropHeight(CComboBox* combo, int n);
 
 // Analog clock geometry on a 60-step dial: 0 at the top, growing clockwise, y downward.
 double MinutesToAngle(double value);

@@ -1,6 +1,7 @@
 // Screen shape, colour, numeric entry, text fitting, combo sizing, clock hands, temperatures.
 #include "core/CommonHelpers.h"
 
+#include "platform/framework/ListControls.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/ListControls.h"
 #include "platform/ui/WinUser.h"
@@ -126,7 +127,15 @@ TEST(ComboDropHeight, ShowsTheAskedNumberOfItems) {
     ScreenToClient(parent, &origin);
     EXPECT_EQ(origin.x, 20);
     EXPECT_EQ(origin.y, 30);
-    AdjustComboDropHeight(nullptr, 8);
+    // The framework's combo class reaches the same code.
+    CComboBox box;
+    box.Attach(combo);
+    AdjustComboDropHeight(&box, 3);
+    box.Detach();
+    SendMessageW(combo, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    EXPECT_EQ(dropped.bottom - dropped.top, field * 3 + client.bottom);
+    AdjustComboDropHeight(static_cast<HWND>(nullptr), 8);
+    AdjustComboDropHeight(static_cast<CComboBox*>(nullptr), 8);
     DestroyWindow(parent);
 }
 
