@@ -238,14 +238,21 @@ litehtml::uint_ptr HtmlContainer::create_font(const litehtml::tchar_t* faceName,
     return reinterpret_cast<litehtml::uint_ptr>(font);
 }
 
-void HtmlContainer::delete_font(litehtml::uint_ptr font) { DeleteObject(reinterpret_cast<HGDIOBJ>(font)); }
+void HtmlContainer::delete_font(litehtml::uint_ptr font) {
+    m_widths.erase(font); // the handle may come back for another font
+    DeleteObject(reinterpret_cast<HGDIOBJ>(font));
+}
 
 int HtmlContainer::text_width(const litehtml::tchar_t* text, litehtml::uint_ptr font) {
-    std::wstring wide = FromUtf8(text ? text : "");
+    std::unordered_map<std::string, int>& known = m_widths[font];
+    std::string key = text ? text : "";
+    if (auto it = known.find(key); it != known.end()) return it->second;
+    std::wstring wide = FromUtf8(key);
     HGDIOBJ old = SelectObject(m_measure, reinterpret_cast<HGDIOBJ>(font));
     SIZE size{0, 0};
     GetTextExtentPoint32W(m_measure, wide.c_str(), static_cast<int>(wide.size()), &size);
     SelectObject(m_measure, old);
+    known.emplace(std::move(key), size.cx);
     return size.cx;
 }
 

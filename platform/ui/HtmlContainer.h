@@ -7,6 +7,7 @@
 #include <litehtml/litehtml.h>
 
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,8 @@ private:
     std::string m_clicked;
     bool m_hasClick = false;
     std::map<std::wstring, Picture> m_pictures; // by device path
+    // Widths of the words measured so far, by font (a page measures the same words over and over).
+    std::unordered_map<litehtml::uint_ptr, std::unordered_map<std::string, int>> m_widths;
     std::vector<RECT> m_clips;
 };
 

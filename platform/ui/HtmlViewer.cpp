@@ -108,18 +108,22 @@ void Layout(HWND hwnd, Viewer& v) {
     v.container.SetFontSize(kZoomFontSizes[v.zoom]);
     v.container.SetShrink(v.shrink);
     std::string page = LimitNesting(v.source, kMaxDepth);
+    // Laid out beside the scroll bar first: long pages, the costly ones, then need one layout;
+    // a page that turns out to fit is laid out again at the full width.
+    bool room = client.right > 3 * kBarWidth;
+    v.contentWidth = room ? client.right - kBarWidth : client.right;
     v.container.SetView(std::max(1, v.contentWidth), std::max(1, client.bottom));
     v.doc = litehtml::document::createFromUTF8(page.c_str(), &v.container, &Context());
     if (v.doc) {
         v.doc->render(std::max(1, v.contentWidth));
         v.docHeight = v.doc->height();
-        // Taller than the window: laid out again beside the scroll bar.
-        if (v.docHeight > client.bottom && client.right > 3 * kBarWidth) {
-            v.bar = true;
-            v.contentWidth = client.right - kBarWidth;
-            v.container.SetView(v.contentWidth, std::max(1, client.bottom));
-            v.doc->render(v.contentWidth);
+        v.bar = room && v.docHeight > client.bottom;
+        if (room && !v.bar) {
+            v.contentWidth = client.right;
+            v.container.SetView(std::max(1, v.contentWidth), std::max(1, client.bottom));
+            v.doc->render(std::max(1, v.contentWidth));
             v.docHeight = v.doc->height();
+            // Wider, it can only be as tall or shorter: it still fits.
         }
     }
     ClampScroll(hwnd, v);
