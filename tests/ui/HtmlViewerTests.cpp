@@ -162,6 +162,18 @@ TEST_F(HtmlViewerTest, ZoomLevelsChangeTheTextSizeAndStayWithinZeroToFour) {
     EXPECT_EQ(heightAt(-3), smallest);
 }
 
+TEST_F(HtmlViewerTest, ShrinkFitsAWidePictureToTheView) {
+    WritePicture("Wide/wide.png", 600, 150, 0x00C000);
+    WriteDeviceFile("Wide/page.htm", "<img src=\"wide.png\">");
+    SendMessageW(m_viewer, DTM_NAVIGATE, 0, reinterpret_cast<LPARAM>(L"file://\\Wide\\page.htm"));
+    int full = State().documentHeight;
+    EXPECT_GE(full, 150);
+    SendMessageW(m_viewer, DTM_ENABLESHRINK, 0, 1);
+    int shrunk = State().documentHeight;
+    EXPECT_LT(shrunk, full - 60); // 600 wide into a view of 240: about 2.5 times lower
+    EXPECT_TRUE(State().shrink);
+}
+
 TEST_F(HtmlViewerTest, NavigationTellsTheParentBeforeAndAfterInThatOrder) {
     WriteDeviceFile("News/news.htm", kNewsPage);
     SendMessageW(m_viewer, DTM_NAVIGATE, 0, reinterpret_cast<LPARAM>(L"file://\\News\\news.htm"));

@@ -363,3 +363,20 @@ TEST_F(PropertySheetTest, PagesWhoseTemplateIsMissingAreSkippedAndASheetWithoutP
     broken.dwSize = 4;
     EXPECT_EQ(CreatePropertySheetPageW(&broken), nullptr);
 }
+
+TEST_F(PropertySheetTest, AModelessSheetStaysUntilItsOwnerDestroysIt) {
+    m_header.dwFlags |= PSH_MODELESS;
+    m_header.nStartPage = 3;
+    auto sheet = reinterpret_cast<HWND>(PropertySheetW(&m_header));
+    ASSERT_TRUE(IsWindow(sheet));
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(Current(sheet), 3);
+    EXPECT_TRUE(IsWindowVisible(sheet));
+    SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    EXPECT_TRUE(IsWindow(sheet));
+    EXPECT_FALSE(IsWindowVisible(sheet));
+    EXPECT_EQ(PropSheet_GetCurrentPageHwnd(sheet), nullptr); // finished
+    EXPECT_EQ(Only(PSN_APPLY), (std::vector<Event>{{3, PSN_APPLY}}));
+    DestroyWindow(sheet);
+    EXPECT_EQ(Only(WM_DESTROY), (std::vector<Event>{{3, WM_DESTROY}}));
+}
