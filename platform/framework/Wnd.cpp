@@ -47,7 +47,7 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
 const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 
 CWnd::CWnd() = default;
-CWnd::CWnd(HWND hWnd) : m_hWnd(hWnd) {}
+CWnd::CWnd(HWND hWnd) : m_hWnd(hWnd), m_bTemporary(true) {} // a wrapper never owns its window
 
 CWnd::~CWnd() {
     if (m_hWnd && !m_bTemporary && FromHandlePermanent(m_hWnd) == this) {
@@ -486,13 +486,13 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
 void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
     ::MoveWindow(m_hWnd, lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
 }
+const CWnd CWnd::wndTop(HWND_TOP);
+const CWnd CWnd::wndBottom(HWND_BOTTOM);
+const CWnd CWnd::wndTopMost(HWND_TOPMOST);
+const CWnd CWnd::wndNoTopMost(HWND_NOTOPMOST);
+
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
-    // The z-order constants (wndTop, wndBottom...) come as pointers holding the HWND_* values.
-    HWND after = reinterpret_cast<UINT_PTR>(pWndInsertAfter) <= 0xFFFF ||
-                         reinterpret_cast<INT_PTR>(pWndInsertAfter) < 0
-                     ? reinterpret_cast<HWND>(const_cast<CWnd*>(pWndInsertAfter))
-                     : pWndInsertAfter->m_hWnd;
-    return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, nFlags);
+    return ::SetWindowPos(m_hWnd, pWndInsertAfter ? pWndInsertAfter->m_hWnd : HWND_TOP, x, y, cx, cy, nFlags);
 }
 void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     RECT area{};

@@ -66,7 +66,7 @@ class CWnd : public CCmdTarget {
     DECLARE_DYNCREATE(CWnd)
 public:
     CWnd();
-    explicit CWnd(HWND hWnd); // wraps without attaching
+    explicit CWnd(HWND hWnd); // wraps without attaching or owning
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -193,7 +193,12 @@ public:
     void MapWindowPoints(CWnd* pwndTo, LPRECT lpRect) const;
     void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
     void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+    // pWndInsertAfter: a window, or &wndTop, &wndBottom, &wndTopMost, &wndNoTopMost.
     BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+    static const CWnd wndTop;
+    static const CWnd wndBottom;
+    static const CWnd wndTopMost;
+    static const CWnd wndNoTopMost;
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
     void BringWindowToTop();
 

@@ -270,3 +270,25 @@ TEST_F(FrameworkDialogTest, UnsignedFieldRefusesAMinusSign) {
     EXPECT_EQ(dlg.value, 4294967295u);
     dlg.DestroyWindow();
 }
+
+TEST_F(FrameworkDialogTest, FullScreenDialogsFillTheWorkAreaUnlessTheFlagIsCleared) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    CDialog full(kForm);
+    ASSERT_TRUE(full.Create(kForm));
+    RECT r;
+    full.GetWindowRect(&r);
+    EXPECT_EQ(r.right - r.left, work.right - work.left);
+    EXPECT_EQ(r.bottom - r.top, work.bottom - work.top);
+    EXPECT_TRUE(full.GetExStyle() & WS_EX_CAPTIONOKBTN);
+
+    ScriptedDlg plain; // clears the flag
+    ASSERT_TRUE(plain.Create(kForm));
+    RECT size{0, 0, 120, 140};
+    MapDialogRect(plain.m_hWnd, &size);
+    plain.GetClientRect(&r);
+    EXPECT_EQ(r.right, size.right);
+    EXPECT_EQ(r.bottom, size.bottom);
+    full.DestroyWindow();
+    plain.DestroyWindow();
+}
