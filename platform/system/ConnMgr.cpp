@@ -41,8 +41,8 @@ void EnsureProviderKey() {
         return;
     }
     DWORD disposition = 0;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key, &disposition) == ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &key, &disposition) == ERROR_SUCCESS) {
         const wchar_t* proxy = L"direct";
         RegSetValueExW(key, L"Proxy", 0, REG_SZ, reinterpret_cast<const BYTE*>(proxy),
                        static_cast<DWORD>((std::wcslen(proxy) + 1) * sizeof(WCHAR)));
@@ -71,8 +71,8 @@ HRESULT ConnMgrEnumDestinations(int nIndex, CONNMGR_DESTINATION_INFO* pDestInfo)
     return S_OK;
 }
 
-HRESULT ConnMgrEstablishConnectionSync(CONNMGR_CONNECTIONINFO* pConnInfo, HANDLE* phConnection, DWORD /*dwTimeout*/,
-                                       DWORD* pdwStatus) {
+HRESULT ConnMgrEstablishConnectionSync(CONNMGR_CONNECTIONINFO* pConnInfo, HANDLE* phConnection,
+                                       DWORD /*dwTimeout*/, DWORD* pdwStatus) {
     EnsureProviderKey();
     if (phConnection) *phConnection = nullptr;
     if (pdwStatus) *pdwStatus = CONNMGR_STATUS_UNKNOWN;
@@ -84,7 +84,8 @@ HRESULT ConnMgrEstablishConnectionSync(CONNMGR_CONNECTIONINFO* pConnInfo, HANDLE
         if (pdwStatus) *pdwStatus = status;
         return E_FAIL;
     };
-    if ((pConnInfo->dwParams & CONNMGR_PARAM_GUIDDESTNET) && !(pConnInfo->guidDestNet == device::kHostNetworkGuid))
+    if ((pConnInfo->dwParams & CONNMGR_PARAM_GUIDDESTNET) &&
+        !(pConnInfo->guidDestNet == device::kHostNetworkGuid))
         return fail(CONNMGR_STATUS_CONNECTIONFAILED);
     if (pConnInfo->bDisabled) return fail(CONNMGR_STATUS_CONNECTIONFAILED);
     // Connecting is immediate when the host has a network, so the time-out never runs out; an

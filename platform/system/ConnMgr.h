@@ -71,8 +71,8 @@ HRESULT ConnMgrEnumDestinations(int nIndex, CONNMGR_DESTINATION_INFO* pDestInfo)
 // connection handle; otherwise E_FAIL, a null handle and the failure in pdwStatus (offline:
 // CONNMGR_STATUS_NOPATHTODESTINATION; a disabled request or an unknown destination:
 // CONNMGR_STATUS_CONNECTIONFAILED).
-HRESULT ConnMgrEstablishConnectionSync(CONNMGR_CONNECTIONINFO* pConnInfo, HANDLE* phConnection, DWORD dwTimeout,
-                                       DWORD* pdwStatus);
+HRESULT ConnMgrEstablishConnectionSync(CONNMGR_CONNECTIONINFO* pConnInfo, HANDLE* phConnection,
+                                       DWORD dwTimeout, DWORD* pdwStatus);
 
 // The state of an established connection: CONNECTED, or DISCONNECTED once the device went
 // offline. E_INVALIDARG for a handle that is not an open connection.

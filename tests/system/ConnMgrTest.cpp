@@ -31,8 +31,9 @@ protected:
     // The GUID as 8-4-4-4-12 upper-case hex digits, as key paths name it.
     static std::wstring GuidText(const GUID& g) {
         wchar_t text[40];
-        std::swprintf(text, 40, L"%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", g.Data1, g.Data2, g.Data3,
-                      g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+        std::swprintf(text, 40, L"%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", g.Data1, g.Data2,
+                      g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5],
+                      g.Data4[6], g.Data4[7]);
         return text;
     }
 };
@@ -56,8 +57,9 @@ TEST_F(ConnMgrTest, OneDestinationThatServesEveryUrl) {
 TEST_F(ConnMgrTest, HttpProviderKeyOfTheDestinationOpens) {
     CONNMGR_DESTINATION_INFO info{};
     ASSERT_EQ(ConnMgrEnumDestinations(0, &info), S_OK);
-    std::wstring path = L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\HTTP-" +
-                        GuidText(info.guid);
+    std::wstring path =
+        L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\HTTP-" +
+        GuidText(info.guid);
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
