@@ -19,14 +19,14 @@ const COLORREF kMagenta = RGB(255, 0, 255);
 struct Canvas {
     CDC dc;
     CBitmap bitmap;
-    CBitmap* old = nullptr;
+    HGDIOBJ old = nullptr; // a handle: temporary wrappers do not outlive DeleteTempMap
     Canvas(int w, int h) {
         EXPECT_TRUE(dc.CreateCompatibleDC(nullptr));
         EXPECT_TRUE(bitmap.CreateCompatibleBitmap(nullptr, w, h)); // screen-compatible: colour
-        old = dc.SelectObject(&bitmap);
+        old = dc.SelectObject(&bitmap)->m_hObject;
         dc.FillSolidRect(0, 0, w, h, kWhite);
     }
-    ~Canvas() { dc.SelectObject(old); }
+    ~Canvas() { SelectObject(dc, old); }
     // Rows as text: '#' where the pixel has colour ink.
     std::string Row(int y, int x0, int x1, COLORREF ink) {
         std::string s;
@@ -93,8 +93,14 @@ TEST(GdiWrappers, SelectionHandsBackThePreviousObject) {
     canvas.dc.SelectObject(stock);
 
     EXPECT_EQ(CDC::FromHandle(canvas.dc.m_hDC), &canvas.dc);
-    CDC* temp = CDC::FromHandle(canvas.dc.m_hDC);
-    EXPECT_EQ(temp, &canvas.dc);
+    // A context no object holds gets a temporary wrapper, which leaves the context alive.
+    HDC rawDc = CreateCompatibleDC(nullptr);
+    CDC* wrapped = CDC::FromHandle(rawDc);
+    ASSERT_NE(wrapped, nullptr);
+    EXPECT_NE(wrapped, &canvas.dc);
+    EXPECT_EQ(CDC::FromHandle(rawDc), wrapped);
+    CDC::DeleteTempMap();
+    EXPECT_TRUE(DeleteDC(rawDc));
 }
 
 TEST(GdiWrappers, DrawingIntoAMemoryBitmap) {
