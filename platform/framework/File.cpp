@@ -1,7 +1,7 @@
 #include "platform/framework/File.h"
 
+#include "platform/framework/WinApp.h"
 #include "platform/system/DeviceFiles.h"
-#include "platform/ui/MessageBox.h"
 
 IMPLEMENT_DYNAMIC(CFileException, CException)
 IMPLEMENT_DYNAMIC(CFile, CObject)
@@ -82,7 +82,7 @@ int CFileException::ReportError(UINT nType, UINT nMessageID) const {
     if (m_cause == none) return 0;
     CString text;
     if (nMessageID == 0 || !text.LoadString(nMessageID)) text = DescribeError(*this);
-    return MessageBoxW(nullptr, text, nullptr, nType);
+    return AfxMessageBox(text, nType);
 }
 
 // ---------------------------------------------------------------------------------------------

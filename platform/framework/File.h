@@ -4,6 +4,7 @@
 
 #include "platform/base/CString.h"
 #include "platform/framework/Exceptions.h"
+#include "platform/ui/WinUser.h"
 
 class CFileException : public CException {
     DECLARE_DYNAMIC(CFileException)
@@ -33,8 +34,9 @@ public:
     [[noreturn]] static void ThrowOsError(LONG lOsError, LPCWSTR lpszFileName = nullptr);
 
     BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
-    // Shows the error in the application's message box; returns the button pressed.
-    int ReportError(UINT nType = 0x30 /* MB_OK | MB_ICONEXCLAMATION */, UINT nMessageID = 0) const;
+    // Shows the error in the application's message box (nMessageID: a string-table text instead);
+    // returns the button pressed, 0 when there was no error.
+    int ReportError(UINT nType = MB_OK | MB_ICONEXCLAMATION, UINT nMessageID = 0) const;
 
     int m_cause;
     LONG m_lOsError;

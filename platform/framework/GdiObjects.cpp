@@ -2,14 +2,9 @@
 
 #include "platform/framework/DC.h"
 #include "platform/framework/HandleMap.h"
+#include "platform/framework/WinApp.h"
 
 #include <cstdint>
-
-// The module resources are loaded from (platform/system/Modules.h, whose resource-name macros
-// are spelt differently from the window manager's and so cannot be included beside them).
-namespace device {
-HINSTANCE ResourceModule();
-}
 
 #include <cwchar>
 
@@ -118,7 +113,7 @@ BOOL CBitmap::LoadBitmap(UINT nIDResource) {
 }
 
 BOOL CBitmap::LoadBitmap(LPCWSTR lpszResourceName) {
-    return Attach(::LoadBitmapW(device::ResourceModule(), lpszResourceName));
+    return Attach(::LoadBitmapW(AfxGetResourceHandle(), lpszResourceName));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {

@@ -130,6 +130,23 @@ TEST_F(FileTest, ThrowingConstructorAndReportedErrors) {
         auto records = device::ui::MessageBoxRecords();
         ASSERT_EQ(records.size(), 1u);
         EXPECT_EQ(records[0].text, text);
+        EXPECT_EQ(records[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+
+        // A string-table text replaces the description when there is one.
+        CString::StringLoader previous = CString::GetStringLoader();
+        CString::SetStringLoader([](UINT id, CString& out) {
+            if (id != 40001) return false;
+            out = L"Country file not found";
+            return true;
+        });
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        e->ReportError(MB_OK, 40001);
+        e->ReportError(MB_OK, 40002); // no such string: the description again
+        CString::SetStringLoader(previous);
+        records = device::ui::MessageBoxRecords();
+        ASSERT_EQ(records.size(), 3u);
+        EXPECT_EQ(records[1].text, L"Country file not found");
+        EXPECT_EQ(records[2].text, text);
         e->Delete();
     }
 
