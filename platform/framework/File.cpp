@@ -92,7 +92,7 @@ const HANDLE CFile::hFileNull = INVALID_HANDLE_VALUE;
 
 CFile::CFile() : m_hFile(hFileNull), m_bCloseOnDelete(FALSE) {}
 
-CFile::CFile(HANDLE hFile) : m_hFile(hFile), m_bCloseOnDelete(hFile != hFileNull) {}
+CFile::CFile(HANDLE hFile) : m_hFile(hFile), m_bCloseOnDelete(FALSE) {}
 
 CFile::CFile(LPCWSTR lpszFileName, UINT nOpenFlags) : CFile() {
     CFileException error;

@@ -68,7 +68,8 @@ public:
     static const HANDLE hFileNull;
 
     CFile();
-    // Takes over an open handle of the file API; the file closes it when destroyed.
+    // Works on an open handle of the file API that stays the caller's: destroying the object
+    // leaves it open (Close closes it).
     explicit CFile(HANDLE hFile);
     // Opens or throws a CFileException.
     CFile(LPCWSTR lpszFileName, UINT nOpenFlags);

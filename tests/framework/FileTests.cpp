@@ -150,14 +150,14 @@ TEST_F(FileTest, ThrowingConstructorAndReportedErrors) {
         e->Delete();
     }
 
-    // A handle from the file API is taken over and closed with the object.
+    // A handle from the file API stays the caller's: the object leaves it open.
     HANDLE h = CreateFileW(L"\\raw.bin", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     {
         CFile file(h);
         file.Write("\x01\x02", 2);
     }
-    EXPECT_FALSE(CloseHandle(h));
+    EXPECT_TRUE(CloseHandle(h));
     EXPECT_EQ(HostBytes("raw.bin"), std::string("\x01\x02"));
 
     // Opening an open file again closes the first handle.
