@@ -15,7 +15,8 @@ CCeDBProp::CCeDBProp(const CString& value, WORD wId, WORD wFlags)
 CCeDBProp::CCeDBProp(const CEPROPVAL& value)
     : m_wId(static_cast<WORD>(PropIdFromPropID(value.propid))), m_wFlags(value.wFlags) {
     // Only strings are ever stored; anything else (or a missing property) reads as "".
-    if (!(value.wFlags & CEDB_PROPNOTFOUND) && TypeFromPropID(value.propid) == CEVT_LPWSTR && value.val.lpwstr)
+    if (!(value.wFlags & CEDB_PROPNOTFOUND) && TypeFromPropID(value.propid) == CEVT_LPWSTR &&
+        value.val.lpwstr)
         m_text = value.val.lpwstr;
 }
 
@@ -281,7 +282,8 @@ BOOL CCeDBDatabase::WriteCurrRecord(const CCeDBRecord& rec) {
     for (int i = 0; i < rec.GetNumProps(); ++i)
         values.push_back(rec.GetPropFromIndex(i)->AsPropVal());
     Forget();
-    return CeWriteRecordProps(m_hDatabase, m_oidCurrent, static_cast<WORD>(values.size()), values.data()) != 0;
+    return CeWriteRecordProps(m_hDatabase, m_oidCurrent, static_cast<WORD>(values.size()), values.data()) !=
+           0;
 }
 
 BOOL CCeDBDatabase::DeleteCurrRecord() {

@@ -89,7 +89,8 @@ public:
 
     // Creates a database with one sort order per entry of pSortSpecs (up to four). FALSE when it
     // cannot be created, among others when the name is taken.
-    BOOL Create(LPCWSTR pwszName, DWORD dwType = 0, WORD wNumSortOrders = 0, SORTORDERSPEC* pSortSpecs = nullptr);
+    BOOL Create(LPCWSTR pwszName, DWORD dwType = 0, WORD wNumSortOrders = 0,
+                SORTORDERSPEC* pSortSpecs = nullptr);
     // Opens by name, traversed in the first sort order, or in the sort order of pSortProp's
     // identifier (a string property). Closes whatever was open first.
     BOOL Open(LPCWSTR pwszName, const CCeDBProp* pSortProp = nullptr);

@@ -196,4 +196,41 @@ TEST_F(CeDb, LastModifiedCanBeSetAndMovesWithTheNextWrite) {
     EXPECT_NE(ft.dwHighDateTime, 0u);
 }
 
+TEST_F(CeDb, CurrentIndexFollowsWritesThroughOtherObjects) {
+    MakeItems();
+    CCeDBDatabase db, other;
+    ASSERT_TRUE(db.Open(L"items"));
+    ASSERT_TRUE(other.Open(L"items"));
+    ASSERT_TRUE(db.SeekToIndex(1)); // "B"
+    EXPECT_EQ(db.GetCurrIndex(), 1u);
+    CCeDBRecord rec;
+    rec.AddProp(CCeDBProp(L"0", 1));
+    ASSERT_TRUE(other.AddRecord(rec));
+    EXPECT_EQ(db.GetCurrIndex(), 2u); // still on "B", now after "0" and "a"
+    ASSERT_TRUE(other.SeekFirst());
+    ASSERT_TRUE(other.DeleteCurrRecord());
+    ASSERT_TRUE(other.SeekFirst());
+    ASSERT_TRUE(other.DeleteCurrRecord());
+    EXPECT_EQ(db.GetCurrIndex(), 0u);
+}
+
+TEST_F(CeDb, OneTransactionKeepsEveryWriteAndNests) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    DWORD countInside = 0;
+    EXPECT_TRUE(CCeDBDatabase::InOneTransaction(TRUE, [&] {
+        for (LPCWSTR k : {L"D", L"E"}) {
+            CCeDBRecord rec;
+            rec.AddProp(CCeDBProp(k, 1));
+            db.AddRecord(rec);
+        }
+        CCeDBDatabase::InOneTransaction(FALSE, [&] { countInside = db.GetRecordCount(); });
+    }));
+    EXPECT_EQ(countInside, 5u);
+    CCeDBDatabase fresh;
+    ASSERT_TRUE(fresh.Open(L"items"));
+    EXPECT_EQ(Walk(fresh), (std::vector<std::wstring>{L"a", L"B", L"C", L"D", L"E"}));
+}
+
 } // namespace

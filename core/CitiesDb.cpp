@@ -1,0 +1,100 @@
+#include "core/CitiesDb.h"
+
+#include "core/CoreMessages.h"
+#include "core/ListFileReader.h"
+#include "core/TextFiles.h"
+#include "resources/resource.h"
+
+namespace {
+
+const WORD kCityIdents[CRecordDatabase::kMaxProps] = {kCityPropName, kCityPropPosition, kCityPropOffset,
+                                                      kCityPropDstRule};
+
+// Text before / after the first ":"; without ":" the first part is empty, the second the whole.
+CString BeforeColon(const CString& text) {
+    int at = text.Find(L':');
+    return at < 0 ? CString() : text.Left(at);
+}
+
+CString AfterColon(const CString& text) {
+    int at = text.Find(L':');
+    return at < 0 ? text : text.Mid(at + 1);
+}
+
+} // namespace
+
+void CCitiesDb::Open() {
+    if (m_db.Open(kCitiesDbName) && m_db.GetRecordCount() > 0) return;
+    m_db.Create(kCitiesDbName, kCitiesDbType, 4, kCityIdents, 1);
+    m_db.Open(kCitiesDbName);
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst")));
+    if (!file) {
+        ShowCoreMessage(IDS_CITIES_FILE_NOT_FOUND);
+        return;
+    }
+    // One transaction for the whole import: a thousand records in one go.
+    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportCityList(file.Get()); });
+}
+
+int CCitiesDb::ImportCityList(HANDLE file) {
+    CListFileReader in(file);
+    in.Next(L"\n"); // title line
+    const int count = ParseListCount(in.Next(L"\n"));
+    int added = 0;
+    for (int i = 0; i < count; ++i) {
+        // The count may promise more lines than the file holds: stop at its end.
+        if (in.AtEnd()) break;
+        in.Next(L";"); // line number
+        CString f[9];
+        bool whole = in.LastComplete();
+        for (int k = 0; k < 9; ++k) {
+            f[k] = in.Next(L";");
+            whole = whole && in.LastComplete();
+            if ((k == 1 || k == 3 || k == 8) && f[k] == L">") return added;
+        }
+        // A line cut short by the end of the file is no city.
+        if (!whole) break;
+        CString rest = in.Next(L"\n");
+        if (AddCity(f[0] + L":" + f[1], f[2] + L":" + f[3],
+                    f[5] + L":" + f[6] + L":" + f[7] + L":" + f[8] + L":" + rest, f[4]))
+            ++added;
+    }
+    return added;
+}
+
+CString CCitiesDb::GetName(DWORD index) {
+    return BeforeColon(m_db.ReadStringAt(index, kCityPropName));
+}
+
+CString CCitiesDb::GetCountry(DWORD index) {
+    return AfterColon(m_db.ReadStringAt(index, kCityPropName));
+}
+
+CString CCitiesDb::GetLongitude(DWORD index) {
+    return BeforeColon(m_db.ReadStringAt(index, kCityPropPosition));
+}
+
+CString CCitiesDb::GetLatitude(DWORD index) {
+    return AfterColon(m_db.ReadStringAt(index, kCityPropPosition));
+}
+
+CString CCitiesDb::GetUtcOffset(DWORD index) {
+    return m_db.ReadStringAt(index, kCityPropOffset);
+}
+
+CString CCitiesDb::GetDstRule(DWORD index) {
+    return m_db.ReadStringAt(index, kCityPropDstRule);
+}
+
+BOOL CCitiesDb::AddCity(LPCWSTR nameCountry, LPCWSTR position, LPCWSTR dstRule, LPCWSTR utcOffset) {
+    const CString texts[CRecordDatabase::kMaxProps] = {nameCountry, position, utcOffset, dstRule};
+    return m_db.AddRecord(kCityIdents, texts, 0);
+}
+
+BOOL CCitiesDb::FindCity(LPCWSTR nameCountry) {
+    return m_db.FindByKey(kCityIdents, nameCountry, 0);
+}
+
+BOOL CCitiesDb::DeleteAt(DWORD index) {
+    return m_db.DeleteAt(index);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// CCitiesDb: the store of the world's cities, the object-store database jrvCities. One record
+// (CityRecord) per city, its properties written in this order (the Today plug-in reads them by position):
+//   101 name ":" country (the key and the first sort order), 103 longitude ":" latitude,
+//   108 the standard-time UTC offset, 104 the daylight-saving rule.
+// A city's CityIndex is its position in the first sort order (property 101, case-sensitive).
+// Opening a missing or empty store builds it from cities.lst in the program folder.
+
+#include "core/RecordDatabase.h"
+
+constexpr LPCWSTR kCitiesDbName = L"jrvCities";
+constexpr DWORD kCitiesDbType = 12345;
+constexpr WORD kCityPropName = 101;     // name ":" country
+constexpr WORD kCityPropPosition = 103; // longitude ":" latitude
+constexpr WORD kCityPropOffset = 108;
+constexpr WORD kCityPropDstRule = 104;
+
+class CCitiesDb {
+public:
+    CCitiesDb() = default;
+    virtual ~CCitiesDb() = default;
+
+    // Opens jrvCities; builds it from cities.lst when it is missing or holds no record.
+    void Open();
+
+    void SeekFirst() { m_db.SeekFirst(); }
+    BOOL IsEOF() { return m_db.IsEOF(); }
+    // After AddCity or FindCity: the CityIndex of that city.
+    DWORD GetCurrentIndex() { return m_db.GetCurrentIndex(); }
+
+    CString GetName(DWORD index);
+    CString GetCountry(DWORD index);
+    CString GetLongitude(DWORD index);
+    CString GetLatitude(DWORD index);
+    CString GetUtcOffset(DWORD index);
+    CString GetDstRule(DWORD index);
+
+    // Note the order: the rule comes before the offset, the record stores the offset first.
+    BOOL AddCity(LPCWSTR nameCountry, LPCWSTR position, LPCWSTR dstRule, LPCWSTR utcOffset);
+    BOOL FindCity(LPCWSTR nameCountry);
+    BOOL DeleteAt(DWORD index);
+
+    // Reads a cities.lst already open at its start into the store; returns the records added.
+    int ImportCityList(HANDLE file);
+
+private:
+    CRecordDatabase m_db;
+};

@@ -1,0 +1,54 @@
+#include "core/CurrenciesDb.h"
+
+#include "platform/ui/Broadcast.h"
+
+namespace {
+
+const WORD kCurrencyIdents[CRecordDatabase::kMaxProps] = {kCurrencyPropName, kCurrencyPropCode,
+                                                          kCurrencyPropRate, 0};
+
+} // namespace
+
+void CCurrenciesDb::Open() {
+    if (m_db.Open(kCurrenciesDbName) && m_db.GetRecordCount() > 0) return;
+    m_db.Create(kCurrenciesDbName, kCurrenciesDbType, 3, kCurrencyIdents, 2);
+    m_db.Open(kCurrenciesDbName);
+    CCeDBDatabase::InOneTransaction(TRUE, [&] {
+        for (int i = 0; m_list && i < m_listCount; ++i) {
+            const CurrencyListEntry* entry = m_list[i];
+            if (entry) AddCurrency(entry->name, entry->code, entry->rate);
+        }
+        m_db.SetLastModified(FILETIME{}); // no rate downloaded yet
+    });
+    // Sent, not posted: the Today screen has reloaded before Open returns. Each other process
+    // gets a bounded time, so a hung one cannot hold the program.
+    device::ui::BroadcastMessage(WM_SETTINGCHANGE, kCurrencyStoreBuiltSetting, 0,
+                                 device::ui::BroadcastKind::Send, device::ui::kBroadcastSendTimeoutMs);
+}
+
+BOOL CCurrenciesDb::AddCurrency(LPCWSTR name, LPCWSTR code, LPCWSTR rate) {
+    const CString texts[CRecordDatabase::kMaxProps] = {name, code, rate, CString()};
+    return m_db.AddRecord(kCurrencyIdents, texts, 0);
+}
+
+BOOL CCurrenciesDb::FindByName(LPCWSTR name) {
+    return m_db.FindByKey(kCurrencyIdents, name, 0);
+}
+
+void CCurrenciesDb::UpdateRate(LPCWSTR name, LPCWSTR code, LPCWSTR rate) {
+    if (!FindByName(name)) return;
+    const CString texts[CRecordDatabase::kMaxProps] = {name, code, rate, CString()};
+    m_db.UpdateAt(m_db.GetCurrentIndex(), kCurrencyIdents, texts, TRUE);
+}
+
+CString CCurrenciesDb::GetName(DWORD index) {
+    return m_db.ReadStringAt(index, kCurrencyPropName);
+}
+
+CString CCurrenciesDb::GetCode(DWORD index) {
+    return m_db.ReadStringAt(index, kCurrencyPropCode);
+}
+
+CString CCurrenciesDb::GetRate(DWORD index) {
+    return m_db.ReadStringAt(index, kCurrencyPropRate);
+}

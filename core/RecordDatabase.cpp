@@ -1,0 +1,142 @@
+#include "core/RecordDatabase.h"
+
+#include <algorithm>
+
+CRecordDatabase::CRecordDatabase() = default;
+
+CRecordDatabase::~CRecordDatabase() {
+    Close();
+}
+
+void CRecordDatabase::Create(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps],
+                             int mode) {
+    if (mode < 0 || mode > 2 || !idents) return;
+    SORTORDERSPEC sorts[kMaxProps] = {};
+    const WORD count = std::min<WORD>(sortOrderCount, kMaxProps);
+    for (WORD i = 0; i < count; ++i) {
+        sorts[i].propid = MAKELONG(CEVT_LPWSTR, idents[i]);
+        sorts[i].dwFlags =
+            (mode == 2 && i == 0) ? CCeDBProp::Sort_CaseInsensitive : CCeDBProp::Sort_Ascending;
+    }
+    CCeDBDatabase db;
+    db.Create(name, type, count, sorts); // an existing database is refused and stays as it is
+}
+
+BOOL CRecordDatabase::Open(LPCWSTR name) {
+    BOOL ok = m_db.Open(name);
+    if (ok) m_propertyCount = std::min<int>(m_db.GetNumSortOrders(), kMaxProps);
+    m_db.m_bAutoSeekNext = TRUE;
+    return ok;
+}
+
+BOOL CRecordDatabase::OpenSorted(LPCWSTR name, WORD ident) {
+    CCeDBProp sort(L"", ident);
+    BOOL ok = m_db.Open(name, &sort);
+    if (ok) m_propertyCount = std::min<int>(m_db.GetNumSortOrders(), kMaxProps);
+    m_db.m_bAutoSeekNext = TRUE;
+    return ok;
+}
+
+void CRecordDatabase::Close() {
+    m_db.Close();
+}
+
+WORD CRecordDatabase::GetRecordCount() {
+    return static_cast<WORD>(std::min<DWORD>(m_db.GetRecordCount(), 0xFFFF));
+}
+
+void CRecordDatabase::SeekFirst() {
+    m_db.SeekFirst();
+}
+
+void CRecordDatabase::SeekToIndex(DWORD index) {
+    m_db.SeekToIndex(index);
+}
+
+BOOL CRecordDatabase::IsEOF() {
+    return m_db.IsEOF();
+}
+
+DWORD CRecordDatabase::GetCurrentIndex() {
+    return m_db.GetCurrIndex();
+}
+
+CString CRecordDatabase::ReadStringAt(DWORD index, WORD ident) {
+    CString text;
+    CCeDBDatabase::InOneTransaction(FALSE, [&] {
+        m_db.SeekFirst();
+        m_db.SeekToIndex(index);
+        CCeDBRecord rec;
+        if (!m_db.ReadCurrRecord(rec)) return;
+        if (const CCeDBProp* prop = rec.GetPropFromIdent(ident)) text = prop->GetString();
+    });
+    return text;
+}
+
+BOOL CRecordDatabase::SeekValue(WORD ident, LPCWSTR text) {
+    return m_db.SeekValueFirstEqual(CCeDBProp(text, ident));
+}
+
+BOOL CRecordDatabase::FindByKey(const WORD idents[kMaxProps], LPCWSTR text, int keyPos) {
+    if (!idents || keyPos < 0 || keyPos >= kMaxProps) return FALSE;
+    SeekFirst();
+    return SeekValue(idents[keyPos], text);
+}
+
+BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString texts[kMaxProps], int keyPos) {
+    // A key outside the record could never be tested for duplicates: refuse rather than guess.
+    if (!idents || !texts || keyPos < 0 || keyPos >= m_propertyCount) return FALSE;
+    // One transaction: no other process can add the same key between the test and the write.
+    BOOL added = FALSE;
+    BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
+        m_db.SeekFirst();
+        if (SeekValue(idents[keyPos], texts[keyPos])) return;
+        CCeDBRecord rec;
+        for (int p = 0; p < m_propertyCount; ++p)
+            rec.AddProp(CCeDBProp(texts[p], idents[p]));
+        if (!m_db.AddRecord(rec)) return;
+        added = TRUE;
+        SeekValue(idents[0], texts[0]);
+    });
+    return added && committed;
+}
+
+void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps],
+                               BOOL includeKey) {
+    if (!idents || !texts) return;
+    CCeDBDatabase::InOneTransaction(TRUE, [&] {
+        m_db.SeekToIndex(index);
+        CCeDBRecord rec;
+        if (!m_db.ReadCurrRecord(rec)) return;
+        // One property per write, in array order; each goes to the record that was read.
+        for (int p = includeKey ? 0 : 1; p < m_propertyCount; ++p) {
+            CCeDBRecord one;
+            one.AddProp(CCeDBProp(texts[p], idents[p]));
+            if (!m_db.WriteCurrRecord(one)) return;
+        }
+    });
+}
+
+BOOL CRecordDatabase::DeleteByValue(WORD ident, LPCWSTR text) {
+    BOOL deleted = FALSE;
+    BOOL committed = CCeDBDatabase::InOneTransaction(
+        TRUE, [&] { deleted = SeekValue(ident, text) && m_db.DeleteCurrRecord(); });
+    return deleted && committed;
+}
+
+BOOL CRecordDatabase::DeleteAt(DWORD index) {
+    BOOL deleted = FALSE;
+    BOOL committed = CCeDBDatabase::InOneTransaction(
+        TRUE, [&] { deleted = m_db.SeekToIndex(index) && m_db.DeleteCurrRecord(); });
+    return deleted && committed;
+}
+
+void CRecordDatabase::SetLastModified(FILETIME time) {
+    m_db.SetLastModified(time);
+}
+
+FILETIME CRecordDatabase::GetLastModified() {
+    FILETIME time{};
+    m_db.GetLastModified(time);
+    return time;
+}

@@ -1,0 +1,102 @@
+#include "core/WeatherDb.h"
+
+#include "core/CoreMessages.h"
+#include "core/ListFileReader.h"
+#include "core/TextFiles.h"
+#include "resources/resource.h"
+
+namespace {
+
+const WORD kWeatherIdents[CRecordDatabase::kMaxProps] = {kWeatherPropName, kWeatherPropCode,
+                                                         kWeatherPropForecast, kWeatherPropDateCountry};
+
+} // namespace
+
+void CWeatherDb::Open() {
+    if (m_db.Open(kWeatherDbName) && m_db.GetRecordCount() > 0) return;
+    m_db.Create(kWeatherDbName, kWeatherDbType, 4, kWeatherIdents, 1);
+    m_db.Open(kWeatherDbName);
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.wet")));
+    if (!file) {
+        ShowCoreMessage(IDS_WEATHER_CITIES_FILE_NOT_FOUND);
+        return;
+    }
+    // One transaction for the whole import: a thousand records in one go.
+    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportWeatherList(file.Get()); });
+}
+
+int CWeatherDb::ImportWeatherList(HANDLE file) {
+    CListFileReader in(file);
+    const int count = ParseListCount(in.Next(L"\n"));
+    int added = 0;
+    for (int i = 0; i < count; ++i) {
+        // The count may promise more lines than the file holds: stop at its end.
+        if (in.AtEnd()) break;
+        CString country = in.Next(L";");
+        bool whole = in.LastComplete();
+        CString name = in.Next(L";");
+        whole = whole && in.LastComplete();
+        // A line cut short by the end of the file is no place.
+        if (!whole) break;
+        CString code = in.Next(L"\n");
+        if (code.Find(L'\r') >= 0) code = code.Left(code.GetLength() - 1);
+        if (AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country)) ++added;
+    }
+    return added;
+}
+
+void CWeatherDb::ReopenSorted(int sortPosition) {
+    m_db.Close();
+    if (sortPosition >= 0 && sortPosition < CRecordDatabase::kMaxProps)
+        m_db.OpenSorted(kWeatherDbName, kWeatherIdents[sortPosition]);
+    else
+        m_db.Open(kWeatherDbName);
+}
+
+CString CWeatherDb::GetName(DWORD index) {
+    return m_db.ReadStringAt(index, kWeatherPropName);
+}
+
+CString CWeatherDb::GetCode(DWORD index) {
+    return m_db.ReadStringAt(index, kWeatherPropCode);
+}
+
+CString CWeatherDb::GetForecast(DWORD index) {
+    return m_db.ReadStringAt(index, kWeatherPropForecast);
+}
+
+CString CWeatherDb::GetUpdateDate(DWORD index) {
+    CString text = m_db.ReadStringAt(index, kWeatherPropDateCountry);
+    int at = text.Find(L':');
+    return at < 0 ? CString() : text.Left(at);
+}
+
+CString CWeatherDb::GetCountry(DWORD index) {
+    CString text = m_db.ReadStringAt(index, kWeatherPropDateCountry);
+    int at = text.Find(L':');
+    return at < 0 ? text : text.Mid(at + 1);
+}
+
+BOOL CWeatherDb::FindByName(LPCWSTR name) {
+    return m_db.FindByKey(kWeatherIdents, name, 0);
+}
+
+BOOL CWeatherDb::FindByCode(LPCWSTR code) {
+    return m_db.FindByKey(kWeatherIdents, code, 1);
+}
+
+BOOL CWeatherDb::AddCity(LPCWSTR name, LPCWSTR code, LPCWSTR /*forecast*/, LPCWSTR dateCountry) {
+    const CString texts[CRecordDatabase::kMaxProps] = {name, code, CString(), dateCountry};
+    return m_db.AddRecord(kWeatherIdents, texts, 0);
+}
+
+void CWeatherDb::UpdateCity(LPCWSTR name, LPCWSTR code, LPCWSTR forecast, LPCWSTR dateCountry, int findFlag) {
+    BOOL found = findFlag == 1 ? FindByName(name) : FindByCode(code);
+    if (!found) return;
+    const CString texts[CRecordDatabase::kMaxProps] = {name, code, forecast, dateCountry};
+    m_db.UpdateAt(m_db.GetCurrentIndex(), kWeatherIdents, texts, TRUE);
+}
+
+BOOL CWeatherDb::DeleteCity(LPCWSTR name) {
+    return m_db.DeleteByValue(kWeatherPropName, name);
+}

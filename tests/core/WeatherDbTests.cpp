@@ -1,0 +1,136 @@
+// The weather-city store: the import of cities.wet (carriage returns, duplicates, short and bad
+// files), the record layout the Today plug-in reads, lookups by name and by code in the two
+// orders, updates and deletes.
+
+#include "CoreTestSupport.h"
+
+#include "core/WeatherDb.h"
+
+namespace {
+
+using coretest::CoreTest;
+
+class WeatherDb : public CoreTest {
+protected:
+    void WriteList(const std::string& bytes) {
+        coretest::WriteFile(coretest::InProgramFolder(L"cities.wet"), bytes);
+    }
+
+    std::vector<std::wstring> Names(CWeatherDb& db) {
+        std::vector<std::wstring> out;
+        db.SeekFirst();
+        while (!db.IsEOF() && out.size() < 50)
+            out.push_back(std::wstring(db.GetName(db.GetCurrentIndex())));
+        return out;
+    }
+};
+
+TEST_F(WeatherDb, ImportSeedsPlacesWithoutForecast) {
+    WriteList("3\r\nNorway;Oslo;NO0001\r\nGhana;Accra;GH0001\nItaly;Rome;IT\r07\n");
+    CWeatherDb db;
+    db.Open();
+    EXPECT_TRUE(MessageTexts().empty());
+    ASSERT_EQ(Names(db), (std::vector<std::wstring>{L"Accra", L"Oslo", L"Rome"}));
+    EXPECT_EQ(std::wstring(db.GetCode(0)), L"GH0001"); // no carriage return: stored whole
+    EXPECT_EQ(std::wstring(db.GetCode(1)), L"NO0001");
+    EXPECT_EQ(std::wstring(db.GetCode(2)), L"IT\r0"); // a carriage return anywhere: last character off
+    EXPECT_EQ(std::wstring(db.GetForecast(1)), L"");
+    EXPECT_EQ(std::wstring(db.GetUpdateDate(1)), L"01/01/2000");
+    EXPECT_EQ(std::wstring(db.GetCountry(1)), L"Norway");
+    EXPECT_EQ(db.GetRecordCount(), 3);
+
+    // Positions 2 and 3 are what the Today plug-in reads: 201, 202, 203, 204 in that order.
+    CCeDBDatabase raw;
+    CCeDBProp sort(L"", kWeatherPropName);
+    ASSERT_TRUE(raw.Open(kWeatherDbName, &sort));
+    EXPECT_EQ(raw.GetDatabaseType(), kWeatherDbType);
+    ASSERT_TRUE(raw.SeekValueFirstEqual(CCeDBProp(L"Oslo", kWeatherPropName)));
+    CCeDBRecord rec;
+    ASSERT_TRUE(raw.ReadCurrRecord(rec));
+    ASSERT_EQ(rec.GetNumProps(), 4);
+    EXPECT_EQ(rec.GetPropFromIndex(1)->GetID(), kWeatherPropCode);
+    EXPECT_STREQ(rec.GetPropFromIndex(2)->GetString(), L"");
+    EXPECT_STREQ(rec.GetPropFromIndex(3)->GetString(), L"01/01/2000:Norway");
+}
+
+TEST_F(WeatherDb, DuplicatesSkippedShortAndBadFilesAddNoJunk) {
+    WriteList("9\nA;Paris;FR1\nB;Paris;FR2\nC;paris;FR3\nD;Lyon");
+    CWeatherDb db;
+    db.Open();
+    EXPECT_EQ(Names(db), (std::vector<std::wstring>{L"Paris", L"paris"}));
+    EXPECT_EQ(std::wstring(db.GetCode(0)), L"FR1");
+
+    const std::string binary("\x00\x01\xff;\x80;\n\n;", 9);
+    for (const std::string& bytes : {std::string(), std::string("x\nA;B;C\n"), std::string("0\nA;B;C\n"),
+                                     std::string("5\n\n\n\n"), binary, std::string(2 * 1024 * 1024, 'A')}) {
+        CCeDBDatabase::Delete(kWeatherDbName);
+        WriteList(bytes);
+        CWeatherDb bad;
+        bad.Open();
+        EXPECT_EQ(bad.GetRecordCount(), 0) << bytes.size();
+    }
+    // The last line may lack its line feed.
+    CCeDBDatabase::Delete(kWeatherDbName);
+    WriteList("2\nA;Bern;CH1");
+    CWeatherDb last;
+    last.Open();
+    EXPECT_EQ(Names(last), (std::vector<std::wstring>{L"Bern"}));
+    EXPECT_EQ(std::wstring(last.GetCode(0)), L"CH1");
+}
+
+TEST_F(WeatherDb, MissingFileShowsTheMessageAndLeavesAnEmptyStore) {
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    CWeatherDb db;
+    db.Open();
+    CWeatherDb again;
+    again.Open();
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::wstring>{L"Weather cities File not found\nEmpty database created!",
+                                         L"Weather cities File not found\nEmpty database created!"}));
+    EXPECT_TRUE(CCeDBDatabase::Exists(kWeatherDbName));
+    EXPECT_EQ(db.GetRecordCount(), 0);
+    // A filled store never reads the file again.
+    EXPECT_TRUE(db.AddCity(L"Oslo", L"NO1", L"", L"01/01/2000:Norway"));
+    CWeatherDb third;
+    third.Open();
+    EXPECT_EQ(MessageTexts().size(), 2u);
+}
+
+TEST_F(WeatherDb, CodeOrderLookupsAndUpdates) {
+    WriteList("3\nNorway;Oslo;B2\nGhana;Accra;C3\nItaly;Rome;A1\n");
+    CWeatherDb db;
+    db.Open();
+    EXPECT_FALSE(db.FindByCode(L"A1")); // only in the code order
+    db.ReopenSorted(1);
+    EXPECT_EQ(std::wstring(db.GetName(0)), L"Rome");
+    EXPECT_TRUE(db.FindByCode(L"C3"));
+    EXPECT_EQ(db.GetCurrentIndex(), 2u);
+    db.UpdateCity(L"Accra", L"C3", L"forecast^text", L"24/12/2026:Ghana", 2);
+    db.UpdateCity(L"Nowhere", L"Z9", L"x", L"y", 2);
+    db.ReopenSorted(-1);
+    EXPECT_EQ(std::wstring(db.GetName(0)), L"Accra");
+    EXPECT_EQ(std::wstring(db.GetForecast(0)), L"forecast^text");
+    EXPECT_EQ(std::wstring(db.GetUpdateDate(0)), L"24/12/2026");
+    EXPECT_EQ(db.GetRecordCount(), 3);
+    // By name; the key is rewritten too, so the place can move.
+    db.UpdateCity(L"Oslo", L"B2", L"f", L"no colon", 1);
+    EXPECT_EQ(std::wstring(db.GetUpdateDate(1)), L"");
+    EXPECT_EQ(std::wstring(db.GetCountry(1)), L"no colon");
+}
+
+TEST_F(WeatherDb, AddIgnoresTheForecastAndDeleteShiftsPositions) {
+    WriteList("2\nNorway;Oslo;B2\nItaly;Rome;A1\n");
+    CWeatherDb db;
+    db.Open();
+    EXPECT_TRUE(db.AddCity(L"Bern", L"CH1", L"some forecast", L"01/01/2000:Switzerland"));
+    EXPECT_TRUE(db.FindByName(L"Bern"));
+    EXPECT_EQ(db.GetCurrentIndex(), 0u);
+    EXPECT_EQ(std::wstring(db.GetForecast(0)), L"");
+    EXPECT_FALSE(db.AddCity(L"Bern", L"CH2", L"", L""));
+    EXPECT_TRUE(db.DeleteCity(L"Bern"));
+    EXPECT_FALSE(db.DeleteCity(L"Bern"));
+    EXPECT_EQ(std::wstring(db.GetName(0)), L"Oslo");
+    EXPECT_EQ(std::wstring(db.GetName(7)), L"");
+}
+
+} // namespace
