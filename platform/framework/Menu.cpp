@@ -3,14 +3,16 @@
 #include "platform/framework/WinApp.h"
 #include "platform/framework/Wnd.h"
 
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CMenu, CObject)
 
 namespace {
-std::unordered_map<HMENU, CMenu*>& TempMenus() {
-    thread_local std::unordered_map<HMENU, CMenu*> temps;
+// Temporary wrappers, freed at idle time or with the thread.
+std::unordered_map<HMENU, std::unique_ptr<CMenu>>& TempMenus() {
+    thread_local std::unordered_map<HMENU, std::unique_ptr<CMenu>> temps;
     return temps;
 }
 } // namespace
@@ -23,18 +25,16 @@ CMenu* CMenu::FromHandle(HMENU hMenu) {
     if (!hMenu) return nullptr;
     auto& temps = TempMenus();
     auto it = temps.find(hMenu);
-    if (it != temps.end()) return it->second;
-    auto* wrapper = new CMenu;
+    if (it != temps.end()) return it->second.get();
+    auto wrapper = std::make_unique<CMenu>();
     wrapper->m_hMenu = hMenu;
-    wrapper->m_bTemporary = true;
-    temps.emplace(hMenu, wrapper);
-    return wrapper;
+    wrapper->m_bTemporary = true; // the menu itself stays when the wrapper goes
+    return (temps[hMenu] = std::move(wrapper)).get();
 }
 
 void CMenu::DeleteTempMap() {
     auto temps = std::move(TempMenus());
     TempMenus().clear();
-    for (auto& [h, p] : temps) delete p; // temporary: the menu itself stays
 }
 
 BOOL CMenu::Attach(HMENU hMenu) {

@@ -237,6 +237,7 @@ template <class T, void (T::*F)(UINT, UINT)> BOOL ScrollReflect(CCmdTarget* t, A
 #define ON_WM_LBUTTONDBLCLK()                                                                      \
     AFX_WM_ENTRY_(WM_LBUTTONDBLCLK, Mouse, void (ThisClass::*)(UINT, CPoint), OnLButtonDblClk)
 #define ON_WM_MOUSEMOVE() AFX_WM_ENTRY_(WM_MOUSEMOVE, Mouse, void (ThisClass::*)(UINT, CPoint), OnMouseMove)
+#define ON_WM_MOUSELEAVE() AFX_WM_ENTRY_(WM_MOUSELEAVE, V_V, void (ThisClass::*)(), OnMouseLeave)
 #define ON_WM_KEYDOWN() AFX_WM_ENTRY_(WM_KEYDOWN, Key, void (ThisClass::*)(UINT, UINT, UINT), OnKeyDown)
 #define ON_WM_KEYUP() AFX_WM_ENTRY_(WM_KEYUP, Key, void (ThisClass::*)(UINT, UINT, UINT), OnKeyUp)
 #define ON_WM_CHAR() AFX_WM_ENTRY_(WM_CHAR, Key, void (ThisClass::*)(UINT, UINT, UINT), OnChar)

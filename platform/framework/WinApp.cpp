@@ -155,8 +155,6 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPTSTR, int nCmdShow) {
     }
     int result;
     if (!app->InitInstance()) {
-        // A window the start-up left behind is not the main window any more.
-        if (app->m_pMainWnd && !app->m_pMainWnd->m_hWnd) app->m_pMainWnd = nullptr;
         result = app->ExitInstance();
     } else {
         result = app->Run();

@@ -12,6 +12,7 @@
 #include "platform/framework/WinApp.h"
 #include "platform/ui/MessageBox.h"
 
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -24,7 +25,7 @@ namespace {
 // Each thread has its own maps, as each thread has its own windows.
 struct WndThreadState {
     std::unordered_map<HWND, CWnd*> permanent;
-    std::unordered_map<HWND, CWnd*> temporary;
+    std::unordered_map<HWND, std::unique_ptr<CWnd>> temporary; // freed at idle time, or with the thread
     MSG current{};            // the message being dispatched
     CWnd* wndInit = nullptr;  // the object a window of the framework's class is being created for
 };
@@ -50,6 +51,8 @@ CWnd::CWnd() = default;
 CWnd::CWnd(HWND hWnd) : m_hWnd(hWnd), m_bTemporary(true) {} // a wrapper never owns its window
 
 CWnd::~CWnd() {
+    // The main window often lives on the start-up's stack: the application must not keep it.
+    if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
     if (m_hWnd && !m_bTemporary && FromHandlePermanent(m_hWnd) == this) {
         // The object goes first: its window goes with it, as a window never outlives its object.
         HWND hWnd = m_hWnd;
@@ -74,20 +77,15 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
     if (CWnd* p = FromHandlePermanent(hWnd)) return p;
     auto& temps = State().temporary;
     auto it = temps.find(hWnd);
-    if (it != temps.end()) return it->second;
-    auto* wrapper = new CWnd(hWnd);
-    wrapper->m_bTemporary = true;
-    temps.emplace(hWnd, wrapper);
-    return wrapper;
+    if (it != temps.end()) return it->second.get();
+    auto& slot = temps[hWnd];
+    slot = std::make_unique<CWnd>(hWnd); // marked temporary: it never destroys its window
+    return slot.get();
 }
 
 void CWnd::DeleteTempMap() {
     auto temps = std::move(State().temporary);
     State().temporary.clear();
-    for (auto& [h, p] : temps) {
-        p->m_hWnd = nullptr; // a wrapper never destroys its window
-        delete p;
-    }
 }
 
 BOOL CWnd::Attach(HWND hWndNew) {

@@ -14,6 +14,7 @@ void CWnd::OnSize(UINT, int, int) { Default(); }
 void CWnd::OnMove(int, int) { Default(); }
 void CWnd::OnShowWindow(BOOL, UINT) { Default(); }
 void CWnd::OnTimer(UINT_PTR) { Default(); }
+void CWnd::OnMouseLeave() { Default(); }
 void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
 void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
 void CWnd::OnChar(UINT, UINT, UINT) { Default(); }

@@ -150,6 +150,7 @@ TEST_F(FrameworkAppTest, StartUpThatReturnsFalseEndsWithoutALoop) {
     };
     EXPECT_EQ(AfxWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPTSTR>(L""), SW_SHOW), 100);
     EXPECT_EQ(dialogResult, IDCANCEL);
+    EXPECT_EQ(app.m_pMainWnd, nullptr); // the main window object went with start-up's stack
     EXPECT_EQ(app.exits, 1);
     EXPECT_EQ(app.idleCalls, 0); // the application's own loop never ran
     EXPECT_STREQ(AfxGetAppName(), L"Jorvana");

@@ -49,6 +49,7 @@ public:
     afx_msg void OnTimer(UINT_PTR id) { Add(L"timer " + N(static_cast<long long>(id))); }
     afx_msg void OnLButtonDown(UINT flags, CPoint p) { Add(L"down " + N(flags) + L" " + N(p.x) + L"," + N(p.y)); }
     afx_msg void OnLButtonUp(UINT, CPoint p) { Add(L"up " + N(p.x) + L"," + N(p.y)); }
+    afx_msg void OnMouseLeave() { Add(L"leave"); }
     afx_msg HBRUSH OnCtlColor(CDC*, CWnd* pWnd, UINT nCtlColor) {
         Add(L"ctlcolor " + N(pWnd ? pWnd->GetDlgCtrlID() : -1) + L" " + N(nCtlColor));
         return brush;
@@ -96,6 +97,7 @@ BEGIN_MESSAGE_MAP(LoggingDlg, CDialog)
     ON_WM_TIMER()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONUP()
+    ON_WM_MOUSELEAVE()
     ON_WM_CTLCOLOR()
     ON_WM_DESTROY()
     ON_WM_SETTINGCHANGE()
@@ -168,6 +170,7 @@ TEST_F(FrameworkMessageMapTest, EachKindOfEntryReachesItsHandlerWithItsParameter
     dlg.SendMessage(WM_TIMER, 3);
     dlg.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, 40));
     dlg.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(7, 8));
+    EXPECT_EQ(dlg.SendMessage(WM_MOUSELEAVE), 0);
     dlg.SendMessage(WM_SETTINGCHANGE, 0xF2, 0);
     dlg.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 33), 0);
     dlg.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
@@ -192,7 +195,7 @@ TEST_F(FrameworkMessageMapTest, EachKindOfEntryReachesItsHandlerWithItsParameter
     dlg.Invalidate();
     dlg.UpdateWindow();
 
-    std::vector<std::wstring> expected{L"size 0 200x150", L"timer 3", L"down 1 -5,40", L"up 7,8",
+    std::vector<std::wstring> expected{L"size 0 200x150", L"timer 3", L"down 1 -5,40", L"up 7,8", L"leave",
                                        L"setting 242 -", L"vscroll 4 33", L"hscroll 1 0", L"command 32878",
                                        L"range 32862", L"message 4 -9", L"clicked 1007"};
     ASSERT_GE(dlg.log.size(), expected.size());
