@@ -156,6 +156,20 @@ TEST_F(FrameworkAppTest, StartUpThatReturnsFalseEndsWithoutALoop) {
     EXPECT_STREQ(AfxGetAppName(), L"Jorvana");
 }
 
+TEST_F(FrameworkAppTest, TheProgramEntryRunsTheAppOnARunningDisplay) {
+    device::display::Stop();
+    TestApp app(L"Jorvana");
+    const char* driver = nullptr;
+    app.init = [&](TestApp&) {
+        driver = device::display::ActiveDriver();
+        return FALSE;
+    };
+    EXPECT_EQ(AfxRunProgram(), 100);
+    EXPECT_STREQ(driver, "headless");
+    EXPECT_EQ(device::display::ActiveDriver(), nullptr); // stopped when the program ends
+    device::display::Start();
+}
+
 TEST_F(FrameworkAppTest, RunPumpsWithIdleProcessingUntilQuit) {
     TestApp app; // no name given: one is found for it
     QuitWnd window;

@@ -61,8 +61,10 @@ public:
     int m_listIndex = 1;
     UINT m_unsigned = 4;
     int m_hours = 12;
+    CWnd m_go;
 
     void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, 1007, m_go);
         DDX_Text(pDX, 1001, m_count);
         DDX_Text(pDX, 1002, m_name);
         DDX_Text(pDX, 1003, m_rate);
@@ -166,7 +168,9 @@ TEST_F(FrameworkDialogTest, DataExchangeRoundTripsEveryKind) {
     FormDlg dlg;
     dlg.m_rate = 1.0 / 3.0;
     ASSERT_TRUE(dlg.Create(kForm));
-    // Members to controls at initialisation.
+    // Members to controls at initialisation; the control member is bound to its control.
+    EXPECT_EQ(dlg.m_go.m_hWnd, ::GetDlgItem(dlg, 1007));
+    EXPECT_EQ(CWnd::FromHandlePermanent(::GetDlgItem(dlg, 1007)), &dlg.m_go);
     EXPECT_STREQ(ItemText(dlg, 1001), L"7");
     EXPECT_STREQ(ItemText(dlg, 1002), L"Oslo");
     EXPECT_STREQ(ItemText(dlg, 1003), L"0.333333333333333");
@@ -196,7 +200,9 @@ TEST_F(FrameworkDialogTest, DataExchangeRoundTripsEveryKind) {
     dlg.m_combo = L"Gam";
     dlg.UpdateData(FALSE);
     EXPECT_EQ(dlg.SendDlgItemMessage(1005, CB_GETCURSEL), 2); // first item beginning with the text
+    EXPECT_EQ(CWnd::FromHandlePermanent(::GetDlgItem(dlg, 1007)), &dlg.m_go); // bound once, kept
     dlg.DestroyWindow();
+    EXPECT_EQ(dlg.m_go.m_hWnd, nullptr); // unbound with its window
 }
 
 TEST_F(FrameworkDialogTest, TextThatIsNoNumberIsRefusedWithTheStandardMessage) {

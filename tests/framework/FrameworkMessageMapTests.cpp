@@ -336,4 +336,14 @@ TEST_F(FrameworkMessageMapTest, HandleMapGivesTemporaryWrappersUntilIdle) {
         plain = scoped.m_hWnd;
     }
     EXPECT_FALSE(::IsWindow(plain));
+
+    // An object without a window (never created, or its window gone) answers with nothing.
+    CWnd none;
+    CString text = L"left alone";
+    none.SetWindowText(L"x");
+    none.GetWindowText(text);
+    EXPECT_STREQ(text, L"");
+    EXPECT_EQ(none.GetDlgItem(1001), nullptr);
+    EXPECT_FALSE(none.DestroyWindow());
+    EXPECT_FALSE(none.SubclassWindow(nullptr));
 }
