@@ -34,9 +34,7 @@ int CWnd::RunModalLoop(DWORD dwFlags) {
             }
             if (over()) goto done;
             // Temporary wrappers go when no handler can hold one: only the outermost loop frees them.
-            if (idleCount == 1 && t_modalDepth == 1) {
-                AfxDeleteTempMaps();
-            }
+            if (idleCount == 0 && t_modalDepth == 1) AfxDeleteTempMaps();
             if (!(dwFlags & MLF_NOKICKIDLE) && ::SendMessageW(hWnd, WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++)) continue;
             if (over()) goto done;
             idle = false;
