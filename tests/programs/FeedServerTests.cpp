@@ -326,6 +326,7 @@ TEST_F(FeedServerTest, WeatherRequestGetsForecastsOfTheKnownCities) {
     auto received = m_server->Server().Requests();
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].body, request);
+    m_server->Stop();  // the log line is written after the reply went out
     EXPECT_NE(m_log.str().find(" 127.0.0.1 POST /feed -> 200 "), std::string::npos) << m_log.str();
     EXPECT_NE(m_log.str().find("1000 Completed"), std::string::npos);
 }
