@@ -234,6 +234,11 @@ inline bool operator==(const GUID& a, const GUID& b) {
 #define ERROR_TIMEOUT 1460L
 #define ERROR_DATATYPE_MISMATCH 1629L
 
+// Resource names that are numbers: the id in the low word of a pointer-sized value.
+#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define MAKEINTRESOURCE(i) MAKEINTRESOURCEW(i)
+#define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
+
 // The calling thread's last error code.
 DWORD GetLastError();
 void SetLastError(DWORD code);

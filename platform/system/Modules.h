@@ -11,9 +11,6 @@
 
 #include <string>
 
-#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
-#define MAKEINTRESOURCE(i) MAKEINTRESOURCEW(i)
-#define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
 
 #define RT_BITMAP MAKEINTRESOURCEW(2)
 #define RT_MENU MAKEINTRESOURCEW(4)

@@ -369,9 +369,6 @@
 // Cursors (LoadCursorW with a null instance).
 #define IDC_ARROW (reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(32512)))
 #define IDC_WAIT (reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(32514)))
-#define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<uintptr_t>(static_cast<WORD>(i))))
-#define MAKEINTRESOURCE MAKEINTRESOURCEW
-#define IS_INTRESOURCE(p) ((reinterpret_cast<uintptr_t>(p) >> 16) == 0)
 
 // [SECTION] Structures --------------------------------------------------------------------------
 
