@@ -13,3 +13,7 @@ CString LoadCoreString(UINT id) {
 int ShowCoreMessage(UINT id) {
     return AfxMessageBox(id, MB_OK);
 }
+
+int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type) {
+    return MessageBoxW(owner, text, caption, type);
+}

@@ -9,3 +9,6 @@
 CString LoadCoreString(UINT id);
 // Shows the string and returns the button pressed.
 int ShowCoreMessage(UINT id);
+// Shows a composed text with its own caption and box type, owned by owner (null: the active
+// window); returns the button pressed.
+int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type);

@@ -30,23 +30,29 @@ namespace {
 std::mutex g_mutex;
 std::set<uintptr_t> g_connections;
 
-// The HTTP proxy provider key of the host network, as a configured device carries it.
+// The HTTP proxy provider key of the host network, as a configured device carries it: the
+// destination's GUID after "HTTP-", written both bare and between braces.
 void EnsureProviderKey() {
-    static const wchar_t kPath[] = L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\"
-                                   L"{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
-                                   L"HTTP-8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24";
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return;
-    }
-    DWORD disposition = 0;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &key, &disposition) == ERROR_SUCCESS) {
-        const wchar_t* proxy = L"direct";
-        RegSetValueExW(key, L"Proxy", 0, REG_SZ, reinterpret_cast<const BYTE*>(proxy),
-                       static_cast<DWORD>((std::wcslen(proxy) + 1) * sizeof(WCHAR)));
-        RegCloseKey(key);
+    static const wchar_t* const kPaths[] = {
+        L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
+        L"HTTP-8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24",
+        L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
+        L"HTTP-{8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24}",
+    };
+    for (const wchar_t* path : kPaths) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegCloseKey(key);
+            continue;
+        }
+        DWORD disposition = 0;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &key, &disposition) == ERROR_SUCCESS) {
+            const wchar_t* proxy = L"direct";
+            RegSetValueExW(key, L"Proxy", 0, REG_SZ, reinterpret_cast<const BYTE*>(proxy),
+                           static_cast<DWORD>((std::wcslen(proxy) + 1) * sizeof(WCHAR)));
+            RegCloseKey(key);
+        }
     }
 }
 

@@ -1,0 +1,65 @@
+#pragma once
+// The feed exchange: one form POST to the feed server over a Connection Manager connection,
+// with the session cookie, at most one redirect, the reply headers the program keeps
+// (session id, reply code, news id), the reply code's message and the reply body.
+// Every failure is shown to the user once and gives an empty text.
+
+#include "platform/base/CString.h"
+#include "platform/framework/Internet.h"
+#include "platform/system/ConnMgr.h"
+#include "platform/base/WinTypes.h"
+
+// The internet session of one exchange: agent "Jorvana", the owner window as its context.
+class CServerSession : public CInternetSession {
+public:
+    explicit CServerSession(HWND owner);
+    ~CServerSession() override;
+};
+
+// The body handed back holds fewer characters than this.
+inline constexpr int kFeedBodyCap = 256000;
+// The request header text holds at most this many characters.
+inline constexpr int kFeedHeaderCap = 2055;
+
+// What the program takes from the raw reply headers. A header that is missing, or whose text
+// is not usable, leaves its flag false.
+struct ServerReplyHeaders {
+    CString sessionId;
+    bool hasSessionId = false;
+    CString ServerReplyCode; // four characters after "ServerMSG: "
+    bool hasReplyCode = false;
+    CString newsId;
+    bool hasNewsId = false;
+};
+ServerReplyHeaders ParseServerReplyHeaders(const CString& rawHeaders);
+
+// True for a session id that may go into a Cookie header: 1 to 512 letters, digits, "-" or "_".
+bool IsUsableSessionId(const CString& id);
+
+// A form value that cannot break the form: the value as single-byte text, with "%", "&", "=",
+// "+", control characters and bytes above 0x7E written as "%XX". Quotes, commas and blanks stay.
+CString EncodeFormValue(const CString& value);
+
+// The message a reply's status and code call for (status tested first); empty for none.
+CString ReplyCodeMessage(DWORD status, const CString& code);
+
+// The description of the destination with that GUID; empty when none.
+CString FindConnectionDestination(const GUID& guid);
+// The description of the last destination with an HTTP proxy provider key; empty when none.
+CString GetConnectionProviderName();
+// "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", upper case, no braces.
+CString FormatGuid(const GUID& guid);
+
+// Time-outs of one exchange, in milliseconds. Tests shorten them.
+struct HttpExchangeTimeouts {
+    DWORD connectionMs = 30000; // each Connection Manager attempt
+    DWORD connectMs = 30000;    // the TCP connection to the server
+    DWORD receiveMs = 30000;    // longest silence while sending or receiving
+    DWORD overallMs = 120000;   // one whole request
+};
+void SetHttpExchangeTimeouts(const HttpExchangeTimeouts& timeouts);
+HttpExchangeTimeouts GetHttpExchangeTimeouts();
+
+// Posts "inet=<connection>:<provider>&" + query to the server URL and returns the reply body,
+// or an empty text after the failure was shown. Message boxes are owned by owner.
+CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner);
