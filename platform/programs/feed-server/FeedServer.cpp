@@ -27,6 +27,28 @@ std::string LastModified(const std::string& date) {
     return text;
 }
 
+// Turns each "%XX" into its byte; anything else, a "+" or a stray "%" included, stays as sent.
+std::string PercentDecode(const std::string& text) {
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        int high = -1, low = -1;
+        if (text[i] == '%' && i + 2 < text.size() && (high = hex(text[i + 1])) >= 0 &&
+            (low = hex(text[i + 2])) >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<FeedRequest> ParseFeedBody(const std::string& body, std::string& reason) {
@@ -37,7 +59,8 @@ std::optional<FeedRequest> ParseFeedBody(const std::string& body, std::string& r
         std::string pair = body.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
         size_t eq = pair.find('=');
         // Pieces without "=" (the weather request's closing '0') carry nothing.
-        if (eq != std::string::npos) request.fields.emplace(pair.substr(0, eq), pair.substr(eq + 1));
+        if (eq != std::string::npos)
+            request.fields.emplace(PercentDecode(pair.substr(0, eq)), PercentDecode(pair.substr(eq + 1)));
         if (amp == std::string::npos) break;
         start = amp + 1;
     }

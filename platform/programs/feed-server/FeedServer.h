@@ -32,8 +32,8 @@ struct FeedReply {
     std::string body;
 };
 
-// Splits the body (not percent-decoded: the program sends its values as they stand) and checks
-// it. nullopt with a reason when it is not a feed request.
+// Splits the body, turns each "%XX" of a key or value into its byte (the program encodes what
+// would break the form and sends everything else as it stands) and checks it. nullopt with a reason when it is not a feed request.
 std::optional<FeedRequest> ParseFeedBody(const std::string& body, std::string& reason);
 
 struct FeedOptions {
