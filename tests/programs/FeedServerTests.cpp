@@ -326,7 +326,7 @@ TEST_F(FeedServerTest, WeatherRequestGetsForecastsOfTheKnownCities) {
     auto received = m_server->Server().Requests();
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].body, request);
-    m_server->Stop();  // the log line is written after the reply went out
+    m_server->Stop(); // the log line is written after the reply went out
     EXPECT_NE(m_log.str().find(" 127.0.0.1 POST /feed -> 200 "), std::string::npos) << m_log.str();
     EXPECT_NE(m_log.str().find("1000 Completed"), std::string::npos);
 }
@@ -387,6 +387,12 @@ TEST_F(FeedServerTest, WhatIsNotTheProtocolGets400WithAReason) {
 
     Reply huge = Post(std::string(100000, 'x'), kForm);
     EXPECT_EQ(huge.status, 413u);
+}
+
+TEST_F(FeedServerTest, PortInUseIsRefused) {
+    LoopbackServer second([](const httplib::Request&, httplib::Response& res) { res.status = 500; });
+    EXPECT_FALSE(second.Start(m_server->Port()));
+    EXPECT_EQ(Post("jc=110", kForm).status, 200u);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/programs/feed-server/LoopbackServer.h"
 
+#include <sys/socket.h>
+
 #include <chrono>
 #include <ctime>
 #include <strings.h>
@@ -39,6 +41,12 @@ LoopbackServer::LoopbackServer(Handler handler) : m_handler(std::move(handler)) 
     m_server.set_keep_alive_timeout(1);
     m_server.set_read_timeout(5);
     m_server.set_payload_max_length(65536);
+    // Quick restarts, but never a second live listener on the port (the library's default
+    // SO_REUSEPORT would let two servers share it silently).
+    m_server.set_socket_options([](int sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     m_server.set_logger([this](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
 }
 
