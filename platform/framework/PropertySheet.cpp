@@ -4,6 +4,10 @@
 
 IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
+BEGIN_MESSAGE_MAP(CPropertySheet, CWnd)
+    ON_WM_SETTINGCHANGE()
+END_MESSAGE_MAP()
+
 namespace {
 
 // The sheet being created on this thread: the layer's callback carries no pointer of ours.
@@ -108,6 +112,19 @@ void CPropertySheet::PressButton(int nButton) {
 }
 
 BOOL CPropertySheet::OnInitDialog() { return TRUE; }
+
+void CPropertySheet::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    const MSG message = *GetCurrentMessage();
+    CWnd::OnSettingChange(uFlags, lpszSection);
+    if (uFlags == SPI_SETWORKAREA) {
+        RECT work{};
+        if (::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+            SetWindowPos(nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (CPropertyPage* page : m_pages)
+        if (page->m_hWnd) ::SendMessageW(page->m_hWnd, WM_SETTINGCHANGE, message.wParam, message.lParam);
+}
 
 INT_PTR CPropertySheet::DoModal() {
     if (m_hWnd || m_pages.empty()) return -1;

@@ -5,6 +5,7 @@
 // moment the window exists (before any page is made), so OnInitDialog and the sheet's own map
 // see it, and the window is destroyed, WM_DESTROY included, before DoModal returns.
 
+#include "platform/framework/MessageMap.h"
 #include "platform/framework/PropertyPage.h"
 
 #include <vector>
@@ -48,6 +49,12 @@ public:
 
     PROPSHEETHEADERW m_psh{};
     CWnd* m_pParentWnd = nullptr;
+
+protected:
+    // The sheet follows the work area (the screen turned) and passes the change on to every page
+    // made so far, whose own handlers lay them out.
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    DECLARE_MESSAGE_MAP()
 
 private:
     std::vector<CPropertyPage*> m_pages;

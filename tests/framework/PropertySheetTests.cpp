@@ -5,6 +5,7 @@
 #include "platform/framework/WinApp.h"
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/Modules.h"
+#include "platform/ui/DeviceUi.h"
 #include "platform/ui/MessageBox.h"
 #include "support/FreshDevice.h"
 #include "tests/framework/manual/SampleDlg.h"
@@ -186,6 +187,32 @@ TEST_F(PropertySheetTest, OkAppliesEveryPageMadeAndTheWindowIsGoneBeforeDoModalR
     };
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     EXPECT_EQ(sheet.m_clock.m_applied, 1);
+}
+
+TEST_F(PropertySheetTest, TurnedScreenResizesTheSheetAndReachesItsPages) {
+    ScriptedSheet sheet;
+    sheet.onRun = [&](ScriptedSheet& s) {
+        RECT before{}, field{};
+        s.GetWindowRect(&before);
+        device::ui::RotateScreen();
+        RECT work{}, after{}, page{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        s.GetWindowRect(&after);
+        EXPECT_EQ(after.right - after.left, work.right - work.left);
+        EXPECT_EQ(after.bottom - after.top, work.bottom - work.top);
+        EXPECT_NE(after.right - after.left, before.right - before.left);
+        // The page was resized with the sheet and laid itself out in its own handler.
+        RECT client{};
+        s.GetClientRect(&client);
+        s.m_clock.GetClientRect(&page);
+        EXPECT_EQ(page.right, client.right);
+        s.m_clock.m_cityEdit.GetWindowRect(&field);
+        s.m_clock.ScreenToClient(&field);
+        EXPECT_EQ(field.right, page.right - field.left);
+        s.PressButton(PSBTN_CANCEL);
+    };
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    device::ui::RotateScreen();
 }
 
 TEST_F(PropertySheetTest, SheetWithoutAUsablePageIsNotShown) {

@@ -11,6 +11,7 @@ IMPLEMENT_DYNCREATE(clockpage, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(clockpage, CPropertyPage)
     ON_EN_CHANGE(IDC_SAMPLE_CLOCKCITY, &clockpage::OnCityChange)
+    ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
 clockpage::clockpage() : CPropertyPage(IDD_SAMPLE_CLOCK) {}
@@ -25,8 +26,19 @@ void clockpage::DoDataExchange(CDataExchange* pDX) {
 BOOL clockpage::OnInitDialog() {
     if (auto* sheet = DYNAMIC_DOWNCAST(CSampleSheet, GetParentSheet())) sheet->m_shown[0] = 1;
     CPropertyPage::OnInitDialog();
+    Layout();
     return TRUE;
 }
+
+void clockpage::Layout() {
+    RECT page, field;
+    ::GetClientRect(::GetParent(m_hWnd), &page);
+    m_cityEdit.GetWindowRect(&field);
+    ScreenToClient(&field);
+    m_cityEdit.MoveWindow(field.left, field.top, page.right - 2 * field.left, field.bottom - field.top);
+}
+
+void clockpage::OnSettingChange(UINT, LPCTSTR) { Layout(); }
 
 BOOL clockpage::OnKillActive() {
     if (!CPropertyPage::OnKillActive()) return FALSE;

@@ -27,6 +27,9 @@ public:
 
 protected:
     afx_msg void OnCityChange();
+    // The city field spans the page, whatever the screen's shape.
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    void Layout();
     DECLARE_MESSAGE_MAP()
 };
 
