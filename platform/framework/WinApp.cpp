@@ -34,6 +34,12 @@ void AfxInstallStringLoader() {
     if (CString::GetStringLoader() != &LoadFromResourceModule) CString::SetStringLoader(&LoadFromResourceModule);
 }
 
+namespace {
+// A program linked with the framework finds its strings through CString::LoadString from the
+// start, before any application or dialog object exists.
+const bool g_stringLoaderInstalled = (AfxInstallStringLoader(), true);
+} // namespace
+
 CWinApp::CWinApp(LPCTSTR lpszAppName) {
     if (lpszAppName) {
         m_strAppName = lpszAppName;
