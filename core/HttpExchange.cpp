@@ -339,12 +339,10 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
     // server's next id replaces it.
     bool sessionMissing = session.IsEmpty() || !IsUsableSessionId(session);
 
+    // A usable id is at most 512 characters, so the header text stays within its cap.
+    static_assert(49 + 19 + 512 + 2 <= kFeedHeaderCap);
     CString headers = L"Content-Type: application/x-www-form-urlencoded\r\n";
     if (!sessionMissing) headers += L"Cookie: JSESSIONID=" + session + L"\r\n";
-    if (headers.GetLength() > kFeedHeaderCap) {
-        headers = L"Content-Type: application/x-www-form-urlencoded\r\n";
-        sessionMissing = true;
-    }
 
     try {
         RequestObjects request;
