@@ -59,6 +59,8 @@ public:
     }
     LRESULT OnRun(WPARAM, LPARAM) {
         if (onRun) onRun(*this);
+        // A script that stopped early still lets the run end (after any button it pressed).
+        PressButton(PSBTN_CANCEL);
         return 0;
     }
     DECLARE_MESSAGE_MAP()
@@ -187,6 +189,30 @@ TEST_F(PropertySheetTest, OkAppliesEveryPageMadeAndTheWindowIsGoneBeforeDoModalR
     };
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     EXPECT_EQ(sheet.m_clock.m_applied, 1);
+}
+
+TEST_F(PropertySheetTest, PageAddedWhileRunningGetsATabAndIsMadeWhenShown) {
+    ScriptedSheet sheet;
+    sheet.m_clock.m_city = L"Oslo";
+    clockpage extra;
+    extra.m_city = L"Extra";
+    sheet.onRun = [&](ScriptedSheet& s) {
+        s.AddPage(&extra);
+        EXPECT_EQ(s.GetPageCount(), 3);
+        HWND tab = PropSheet_GetTabControl(s.m_hWnd);
+        EXPECT_EQ(::SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
+        EXPECT_EQ(extra.m_hWnd, nullptr);
+        ASSERT_TRUE(s.SetActivePage(&extra));
+        ASSERT_NE(extra.m_hWnd, nullptr);
+        EXPECT_EQ(s.GetActivePage(), &extra);
+        CString text;
+        extra.GetDlgItemText(IDC_SAMPLE_CLOCKCITY, text);
+        EXPECT_EQ(text, CString(L"Extra"));
+        s.PressButton(PSBTN_OK);
+    };
+    EXPECT_EQ(sheet.DoModal(), IDOK);
+    EXPECT_EQ(extra.m_applied, 1);
+    EXPECT_EQ(sheet.GetActiveIndex(), 2);
 }
 
 TEST_F(PropertySheetTest, TurnedScreenResizesTheSheetAndReachesItsPages) {
