@@ -1,0 +1,28 @@
+// The shipped data folder installed as the program folder: its default skin is what the
+// current-skin rule reads when no skin is chosen, and it passes the skin validator.
+
+#include "core/SkinFile.h"
+
+#include "CoreTestSupport.h"
+
+#include <filesystem>
+
+namespace {
+
+class ShippedSkin : public coretest::CoreTest {};
+
+TEST_F(ShippedSkin, DefaultSkinLoadsAndValidates) {
+    namespace fs = std::filesystem;
+    const fs::path data = fs::path(__FILE__).parent_path().parent_path().parent_path() / "data";
+    fs::copy(data, coretest::HostPath(coretest::kProgramFolder), fs::copy_options::recursive);
+
+    CurrentSkin skin = LoadCurrentSkin();
+    ASSERT_TRUE(skin.loaded);
+    EXPECT_TRUE(skin.isDefault);
+    EXPECT_FALSE(skin.chosenUnreadable);
+    EXPECT_STREQ(GetSkinValue(GetSkinSection(skin.text, L"Description"), L"N"), L"Jorvana Default");
+    EXPECT_TRUE(ValidateSkinFile(coretest::InProgramFolder(L"default.skn").c_str()));
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+} // namespace
