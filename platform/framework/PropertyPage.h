@@ -1,7 +1,7 @@
 #pragma once
 // CPropertyPage: one page of a property sheet, a child dialog made from its template the first
 // time the sheet shows it. The page hears the sheet's notifications as virtual calls:
-//   OnSetActive   it became the current page (FALSE: the sheet should not show it)
+//   OnSetActive   it became the current page
 //   OnKillActive  it is about to be left, or OK was pressed; FALSE keeps it current
 //   OnApply       OK: the page takes its values (the default calls OnOK); FALSE keeps the sheet open
 //   OnReset       Cancel (the default calls OnCancel)

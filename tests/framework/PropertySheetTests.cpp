@@ -280,5 +280,15 @@ TEST_F(PropertySheetTest, SampleDialogTakesTheSheetsValuesOnOk) {
     CString status;
     dlg.GetDlgItemText(IDC_SAMPLE_STATUS, status);
     EXPECT_EQ(status, CString(L"Tromso, 12-hour clock"));
+
+    // The menu bar's Reset follows the city: usable while there is one, greyed once it is gone.
+    CMenu* tools = dlg.m_bar.GetMenu();
+    ASSERT_NE(tools, nullptr);
+    dlg.m_bar.OnUpdateCmdUI(&dlg);
+    EXPECT_FALSE(tools->GetMenuState(ID_SAMPLE_RESET, MF_BYCOMMAND) & MF_GRAYED);
+    dlg.SendMessage(WM_COMMAND, ID_SAMPLE_RESET, 0);
+    EXPECT_TRUE(dlg.m_city.IsEmpty());
+    dlg.m_bar.OnUpdateCmdUI(&dlg);
+    EXPECT_TRUE(tools->GetMenuState(ID_SAMPLE_RESET, MF_BYCOMMAND) & MF_GRAYED);
     dlg.DestroyWindow();
 }
