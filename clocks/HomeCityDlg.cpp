@@ -1,0 +1,67 @@
+#include "clocks/HomeCityDlg.h"
+
+#include "platform/framework/WaitCursor.h"
+#include "platform/framework/WindowDC.h"
+#include "resources/resource.h"
+
+BEGIN_MESSAGE_MAP(CHomeCityDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_SIZE()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CHomeCityDlg::CHomeCityDlg() : CDialog(IDD_HOME_CITY) {}
+
+void CHomeCityDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_HOME_CITY_LIST, m_list);
+}
+
+void CHomeCityDlg::ReadWorkArea() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    m_nWidth = area.right - area.left;
+    m_nHeight = area.bottom - area.top;
+}
+
+BOOL CHomeCityDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_db.Open();
+    ReadWorkArea();
+    {
+        CWaitCursor wait;
+        // Reading a name moves the cursor to the next city. A read that does not move it (a
+        // record the store cannot read) ends the walk instead of repeating forever.
+        m_db.SeekFirst();
+        while (!m_db.IsEOF()) {
+            DWORD index = m_db.GetCurrentIndex();
+            m_list.AddString(m_db.GetName(index));
+            if (m_db.GetCurrentIndex() <= index) break;
+        }
+    }
+    m_list.SetCurSel(0);
+    return TRUE;
+}
+
+void CHomeCityDlg::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    ReadWorkArea();
+    if (!m_list.m_hWnd) return; // sized before the data exchange bound the list
+    m_list.MoveWindow(m_nWidth / 2 - 60, m_nHeight / 4 - 10, 120, m_nHeight / 2);
+    m_list.ShowWindow(SW_SHOW);
+}
+
+void CHomeCityDlg::OnPaint() {
+    CPaintDC dc(this);
+    CString prompt;
+    prompt.LoadString(IDS_SELECT_HOME_LOCATION);
+    CFont* old = dc.SelectObject(GetFont());
+    CSize size = dc.GetTextExtent(prompt);
+    dc.TextOut(m_nWidth / 2 - size.cx / 2, m_nHeight / 4 - 30, prompt);
+    dc.SelectObject(old);
+}
+
+void CHomeCityDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    m_nResult = m_list.m_hWnd ? m_list.GetCurSel() : -1;
+}

@@ -1,0 +1,133 @@
+// The home city dialog: the list in the city store's order, the position handed back however the
+// dialog is closed, its layout on the work area, and an empty store.
+
+#include "clocks/HomeCityDlg.h"
+#include "platform/display/Display.h"
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/ProgramPath.h"
+#include "resources/resource.h"
+#include "support/FreshDevice.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+class HomeCityDlgTest : public testsupport::FreshDevice {
+protected:
+    void SetUp() override {
+        FreshDevice::SetUp();
+        device::display::Start();
+        device::SetModuleDevicePath(L"\\Program Files\\Jorvana\\Jorvana.exe");
+        device::ui::ClearMessageBoxRecords();
+    }
+    void TearDown() override {
+        device::ui::ClearMessageBoxRecords();
+        device::SetModuleDevicePath(L"");
+        FreshDevice::TearDown();
+    }
+
+    void WriteCities(const std::vector<std::string>& nameCountry) {
+        std::filesystem::path host;
+        ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
+        std::filesystem::create_directories(host.parent_path());
+        std::ofstream out(host, std::ios::binary);
+        out << "title\n" << nameCountry.size() << "\n";
+        for (const auto& c : nameCountry) out << "Zone/X;" << c << ";10;20;100;0;0;0;0;0\n";
+    }
+
+    // Runs the dialog; the script acts as the user once the dialog is up.
+    static int32_t Run(std::function<void(CHomeCityDlg&)> script) {
+        static std::function<void(CHomeCityDlg&)> s_script;
+        s_script = std::move(script);
+        ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+            auto* dlg = dynamic_cast<CHomeCityDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+            if (!dlg) return;
+            ::KillTimer(nullptr, id);
+            s_script(*dlg);
+        });
+        CHomeCityDlg dlg;
+        dlg.DoModal();
+        return dlg.m_nResult;
+    }
+
+    static std::vector<std::wstring> ListItems(CHomeCityDlg& dlg) {
+        std::vector<std::wstring> items;
+        for (int i = 0; i < dlg.m_list.GetCount(); ++i) {
+            CString text;
+            dlg.m_list.GetText(i, text);
+            items.emplace_back(text);
+        }
+        return items;
+    }
+};
+
+TEST_F(HomeCityDlgTest, ListFollowsTheStoreOrderAndThePickIsTheCityIndex) {
+    // Two cities named alike, two names that differ only in punctuation, and a name in lower case
+    // that the store's case-sensitive order puts last (a sorting list would not).
+    WriteCities({"Paris;USA", "Oslo;Norway", "St. John's;Canada", "Paris;France", "Bergen;Norway",
+                 "St Johns;Antigua", "Zurich;Switzerland", "Athens;Greece", "Cairo;Egypt",
+                 "Lima;Peru", "de Aar;South Africa", "Kyiv;Ukraine", "Delhi;India"});
+    std::vector<std::wstring> shown, store;
+    int32_t result = Run([&](CHomeCityDlg& dlg) {
+        shown = ListItems(dlg);
+        EXPECT_EQ(dlg.m_list.GetCurSel(), 0);
+        dlg.m_list.SetCurSel(9);
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    CCitiesDb db;
+    db.Open();
+    for (DWORD i = 0; i < 13; ++i) store.emplace_back(db.GetName(i));
+    EXPECT_EQ(shown, store);
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"Athens", L"Bergen", L"Cairo", L"Delhi", L"Kyiv", L"Lima",
+                                                L"Oslo", L"Paris", L"Paris", L"St Johns", L"St. John's",
+                                                L"Zurich", L"de Aar"}));
+    EXPECT_EQ(result, 9);
+    EXPECT_EQ(std::wstring(db.GetCountry(9)), L"Antigua");
+}
+
+TEST_F(HomeCityDlgTest, ClosingAtOnceOrByCancelGivesTheSelection) {
+    WriteCities({"Oslo;Norway", "Bergen;Norway", "Lima;Peru"});
+    EXPECT_EQ(Run([](CHomeCityDlg& dlg) { dlg.SendMessage(WM_COMMAND, IDOK); }), 0);
+    EXPECT_EQ(Run([](CHomeCityDlg& dlg) {
+                  dlg.m_list.SetCurSel(2);
+                  dlg.SendMessage(WM_COMMAND, IDCANCEL);
+              }),
+              2);
+}
+
+TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {
+    WriteCities({"Oslo;Norway"});
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    ASSERT_EQ(area.right - area.left, 240);
+    ASSERT_EQ(area.bottom - area.top, 294);
+    RECT list{};
+    Run([&](CHomeCityDlg& dlg) {
+        dlg.m_list.GetWindowRect(&list);
+        dlg.ScreenToClient(&list);
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(list.left, 60);
+    EXPECT_EQ(list.top, 63);
+    EXPECT_EQ(list.right - list.left, 120);
+    EXPECT_EQ(list.bottom - list.top, 147);
+}
+
+TEST_F(HomeCityDlgTest, EmptyStoreGivesMinusOne) {
+    // No cities.lst: the store reports it and stays empty.
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    int count = -1;
+    int32_t result = Run([&](CHomeCityDlg& dlg) {
+        count = dlg.m_list.GetCount();
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(result, -1);
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+}
+
+} // namespace
