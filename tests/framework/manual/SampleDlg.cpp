@@ -120,10 +120,12 @@ BOOL CSampleSheet::OnInitDialog() {
 void CSampleSheet::OnDestroy() {
     CPropertySheet::OnDestroy();
     m_summary.Empty();
-    for (int i = 0; i < GetPageCount(); ++i) {
+    // The sheet's own two pages; pages added later have no flag.
+    const CPropertyPage* own[] = {&m_clock, &m_colour};
+    for (int i = 0; i < 2; ++i) {
         if (!m_shown[i]) continue;
         if (!m_summary.IsEmpty()) m_summary += L" ";
-        m_summary += CString(GetPage(i)->GetRuntimeClass()->m_lpszClassName);
+        m_summary += CString(own[i]->GetRuntimeClass()->m_lpszClassName);
     }
     m_destroyed = TRUE;
     delete m_pBar;
