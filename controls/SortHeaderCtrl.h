@@ -1,0 +1,21 @@
+#pragma once
+// CSortHeaderCtrl: the header of a sortable list. The sort column's item is owner-drawn with an
+// arrow pointing up (ascending) or down (descending) at its right end.
+
+#include "platform/framework/Controls.h"
+
+class CSortHeaderCtrl : public CHeaderCtrl {
+public:
+    CSortHeaderCtrl() = default;
+
+    // Marks the column as sorted in that direction and repaints; returns the previous sort column.
+    int SetSortImage(int nColumn, BOOL bAscending);
+    int GetSortColumn() const { return m_nSortColumn; }
+    BOOL IsSortAscending() const { return m_bSortAscending; }
+
+    void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+
+private:
+    int m_nSortColumn = -1;
+    BOOL m_bSortAscending = TRUE;
+};
