@@ -28,17 +28,7 @@ using testsupport::ScriptedServer;
 const std::wstring kCannotUpdate = L"Cannot update.\n\nPlease check your Internet connection.";
 const std::wstring kPrefix = L"inet=Host Network:Host Network&";
 
-int ClosedPort() {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(s);
-    return ntohs(addr.sin_port);
-}
+using testsupport::ClosedPort;
 
 ScriptedReply Reply(int status, std::vector<std::pair<std::string, std::string>> headers, std::string body = "OK") {
     ScriptedReply reply;

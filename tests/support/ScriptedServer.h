@@ -22,6 +22,19 @@
 
 namespace testsupport {
 
+// A loopback port that nothing listens on.
+inline int ClosedPort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(s);
+    return ntohs(addr.sin_port);
+}
+
 struct ScriptedReply {
     int status = 200;
     std::vector<std::pair<std::string, std::string>> headers;
@@ -61,13 +74,7 @@ private:
         }
         if (reply.delayMs) m_server.Pause(reply.delayMs);
         res.status = reply.status;
-        std::string type = "text/plain";
-        for (const auto& [name, value] : reply.headers) {
-            if (name == "Content-Type")
-                type = value;
-            else
-                res.set_header(name, value);
-        }
+        std::string type = feedserver::SetReplyHeaders(res, reply.headers);
         if (reply.dropAfter == std::string::npos) {
             res.set_content(reply.body, type.c_str());
             return;

@@ -110,13 +110,7 @@ FeedServer::FeedServer(FeedData data, FeedOptions options)
           FeedReply reply = Answer(req.method, req.path, req.get_header_value("Content-Type"),
                                    req.get_header_value("Cookie"), req.body);
           res.status = reply.status;
-          std::string type = "text/plain";
-          for (const auto& [name, value] : reply.headers) {
-              if (name == "Content-Type")
-                  type = value;
-              else
-                  res.set_header(name, value);
-          }
+          std::string type = SetReplyHeaders(res, reply.headers);
           res.set_header("Server", "Jorvana stand-in feed");
           res.set_content(reply.body, type.c_str());
       }) {}

@@ -54,6 +54,17 @@ LoopbackServer::~LoopbackServer() {
     Stop();
 }
 
+std::string SetReplyHeaders(httplib::Response& res, const std::vector<std::pair<std::string, std::string>>& headers) {
+    std::string type = "text/plain";
+    for (const auto& [name, value] : headers) {
+        if (name == "Content-Type")
+            type = value;
+        else
+            res.set_header(name, value);
+    }
+    return type;
+}
+
 bool LoopbackServer::Start(int port) {
     if (Running()) return false;
     {

@@ -27,6 +27,10 @@ struct ReceivedRequest {
     bool HasHeader(const std::string& name) const;
 };
 
+// Puts headers on a reply, all but Content-Type, which is returned (default "text/plain") for the
+// body's set_content.
+std::string SetReplyHeaders(httplib::Response& res, const std::vector<std::pair<std::string, std::string>>& headers);
+
 class LoopbackServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;

@@ -1,12 +1,10 @@
 // libFuzzer target for the readers of outside text: the token reader (checked against the bytes
 // it read), the skin lookups and colours, the validator and the image mapping lookup.
+#include "FuzzDevice.h"
 #include "core/CommonHelpers.h"
 #include "core/SkinFile.h"
 #include "core/TextFiles.h"
 #include "platform/base/CodePage.h"
-#include "platform/system/DeviceFiles.h"
-#include "platform/system/DeviceRoot.h"
-#include "platform/system/ProgramPath.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,35 +12,10 @@
 #include <fstream>
 #include <string>
 
-namespace {
-
-std::filesystem::path Host(const wchar_t* devicePath) {
-    std::filesystem::path host;
-    device::ResolveDevicePath(devicePath, host);
-    return host;
-}
-
-void Write(const wchar_t* devicePath, const uint8_t* data, size_t size) {
-    std::ofstream out(Host(devicePath), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-}
-
-bool Setup() {
-    char tmpl[] = "/tmp/jorvana-fuzz-XXXXXX";
-    const char* root = mkdtemp(tmpl);
-    if (!root) std::abort();
-    setenv("DEVICE_DISPLAY", "headless", 1);
-    device::UseRootFolder(root);
-    device::SetModuleDevicePath(L"\\Program Files\\Jorvana\\Jorvana.exe");
-    std::filesystem::create_directories(Host(L"\\Program Files\\Jorvana"));
-    return true;
-}
-
-} // namespace
+using fuzzdevice::Write;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool ready = Setup();
-    (void)ready;
+    fuzzdevice::EnsureDevice();
     if (size < 2) return 0;
     const wchar_t delimiter[2] = {device::WidenByte(data[0]), 0};
     const size_t keyLength = data[1] % 8;

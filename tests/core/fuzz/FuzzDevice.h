@@ -1,0 +1,42 @@
+#pragma once
+// Shared by the fuzz targets: one device root for the whole run, with the program installed in
+// "\Program Files\Jorvana", and a writer that puts the fuzz input into a device file.
+
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/DeviceRoot.h"
+#include "platform/system/ProgramPath.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fuzzdevice {
+
+inline std::filesystem::path Host(const wchar_t* devicePath) {
+    std::filesystem::path host;
+    device::ResolveDevicePath(devicePath, host);
+    return host;
+}
+
+inline void Write(const wchar_t* devicePath, const uint8_t* data, size_t size) {
+    std::ofstream out(Host(devicePath), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+// Sets the device up on the first call; later calls do nothing.
+inline void EnsureDevice() {
+    static bool ready = [] {
+        char tmpl[] = "/tmp/jorvana-fuzz-XXXXXX";
+        const char* root = mkdtemp(tmpl);
+        if (!root) std::abort();
+        setenv("DEVICE_DISPLAY", "headless", 1);
+        device::UseRootFolder(root);
+        device::SetModuleDevicePath(L"\\Program Files\\Jorvana\\Jorvana.exe");
+        std::filesystem::create_directories(Host(L"\\Program Files\\Jorvana"));
+        return true;
+    }();
+    (void)ready;
+}
+
+} // namespace fuzzdevice
