@@ -12,9 +12,21 @@ END_MESSAGE_MAP()
 
 void CSortListCtrl::PreSubclassWindow() {
     CListCtrl::PreSubclassWindow();
+    BindHeader();
+}
+
+// A list made with Create has no header yet when it is subclassed: the header is bound at the
+// first use instead.
+void CSortListCtrl::BindHeader() {
+    if (m_ctlHeader.m_hWnd || !m_hWnd) return;
     HWND header = ::GetDlgItem(m_hWnd, 0);
     if (!header) header = ListView_GetHeader(m_hWnd);
-    if (header && !m_ctlHeader.m_hWnd) m_ctlHeader.SubclassWindow(header);
+    if (header) m_ctlHeader.SubclassWindow(header);
+}
+
+CSortHeaderCtrl& CSortListCtrl::GetSortHeader() {
+    BindHeader();
+    return m_ctlHeader;
 }
 
 void CSortListCtrl::OnHeaderClick(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -52,7 +64,8 @@ void CSortListCtrl::SwapRows(int nFirst, int nSecond, int nColumns) {
 
 BOOL CSortListCtrl::SortTextItems(int nColumn, BOOL bAscending, int nLow, int nHigh) {
     CWaitCursor wait;
-    const int columns = m_ctlHeader.m_hWnd ? m_ctlHeader.GetItemCount() : GetHeaderCtrl()->GetItemCount();
+    BindHeader();
+    const int columns = m_ctlHeader.m_hWnd ? m_ctlHeader.GetItemCount() : 0;
     if (nColumn < 0 || nColumn >= columns) return FALSE;
     const int count = GetItemCount();
     if (nHigh == -1 || nHigh >= count) nHigh = count - 1; // never past the last row

@@ -20,7 +20,7 @@ public:
 
     int GetSortColumn() const { return m_nSortColumn; }
     BOOL IsSortAscending() const { return m_bSortAscending; }
-    CSortHeaderCtrl& GetSortHeader() { return m_ctlHeader; }
+    CSortHeaderCtrl& GetSortHeader();
 
     void PreSubclassWindow() override;
 
@@ -29,6 +29,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void BindHeader();
     void SwapRows(int nFirst, int nSecond, int nColumns);
 
     int m_nSortColumn = -1;

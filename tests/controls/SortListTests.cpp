@@ -145,4 +145,19 @@ TEST_F(SortListTest, TheSortedHeaderShowsTheDirection) {
     EXPECT_GT(dark, 0);
 }
 
+TEST_F(SortListTest, AListMadeWithCreateSortsAndShowsItsArrowToo) {
+    CSortListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(10, 10, 230, 160), &m_parent, 1008));
+    list.InsertColumn(0, L"Code", LVCFMT_LEFT, 100);
+    list.InsertItem(0, L"b");
+    list.InsertItem(1, L"a");
+    EXPECT_TRUE(list.SortTextItems(0, TRUE));
+    EXPECT_EQ(list.GetItemText(0, 0), CString(L"a"));
+    HDITEM item{};
+    item.mask = HDI_FORMAT;
+    ASSERT_TRUE(list.GetSortHeader().GetItem(0, &item));
+    EXPECT_TRUE(item.fmt & HDF_OWNERDRAW);
+    list.DestroyWindow();
+}
+
 } // namespace
