@@ -3,8 +3,11 @@
 
 #include "ControlsTestSupport.h"
 #include "controls/IconButton.h"
+#include "platform/gdi/Recorder.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <thread>
 
 using namespace controlstest;
@@ -106,6 +109,47 @@ TEST_F(IconButtonTest, IconBesideTheCaptionAndTheCaptionInItsColour) {
     for (int y = 20; y < 50; ++y)
         for (int x = 42; x < 80; ++x) captionPixels += At(x, y) == RGB(200, 0, 200);
     EXPECT_GT(captionPixels, 0);
+}
+
+// The caption's drawing calls during one repaint of the button.
+std::vector<device::gdi::RecordedCall> CaptionCalls(CIconButton& button, const std::wstring& caption) {
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    device::gdi::SetDefaultRecorder(recorder);
+    button.Invalidate();
+    device::display::test::PumpUntilIdle();
+    device::gdi::SetDefaultRecorder(nullptr);
+    std::vector<device::gdi::RecordedCall> out;
+    for (const auto& call : recorder->Calls("DrawText"))
+        if (call.text == caption && !(call.flags & DT_CALCRECT)) out.push_back(call);
+    return out;
+}
+
+TEST_F(IconButtonTest, CaptionCentredShiftedWhenPressedAndEmbossedWhenDisabled) {
+    Make(L"Off");
+    auto normal = CaptionCalls(m_button, L"Off");
+    ASSERT_EQ(normal.size(), 1u);
+    const RECT at = normal[0].rect;
+    // Centred in the button: equal margins (to a pixel) on both sides.
+    EXPECT_LE(std::abs((at.left - 0) - (60 - at.right)), 1);
+    EXPECT_LE(std::abs((at.top - 0) - (30 - at.bottom)), 1);
+    EXPECT_EQ(normal[0].textColour, GetSysColor(COLOR_BTNTEXT));
+
+    m_button.SetState(TRUE);
+    auto pressed = CaptionCalls(m_button, L"Off");
+    ASSERT_EQ(pressed.size(), 1u);
+    EXPECT_EQ(pressed[0].rect.left, at.left + 1);
+    EXPECT_EQ(pressed[0].rect.top, at.top + 1);
+    m_button.SetState(FALSE);
+
+    m_button.EnableWindow(FALSE);
+    auto embossed = CaptionCalls(m_button, L"Off");
+    ASSERT_EQ(embossed.size(), 2u);
+    EXPECT_EQ(embossed[0].textColour, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(embossed[0].rect.left, at.left + 1);
+    EXPECT_EQ(embossed[0].rect.top, at.top + 1);
+    EXPECT_EQ(embossed[1].textColour, GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(embossed[1].rect.left, at.left);
+    EXPECT_EQ(embossed[1].rect.top, at.top);
 }
 
 TEST_F(IconButtonTest, BorderOfTheFlatAndRaisedLooks) {
