@@ -3,6 +3,7 @@
 // draws nothing; and a screenshot of the page with every control for a look.
 
 #include "ControlsTestSupport.h"
+#include "support/Screenshots.h"
 #include "controls/ColorTabCtrl.h"
 #include "controls/DigitalClock.h"
 #include "controls/IconButton.h"
@@ -115,10 +116,7 @@ TEST_F(PageTest, TabFillHiddenDisplayAndScreenshot) {
     clock.ShowWindow(SW_HIDE);
     EXPECT_FALSE(clock.IsWindowVisible());
 
-    // In the test framework's temporary folder, which outlives the device root.
-    std::filesystem::path shot = std::filesystem::path(::testing::TempDir()) / "jorvana_controls.png";
-    ASSERT_TRUE(device::display::test::Screenshot(shot));
-    std::cout << "screenshot: " << shot.string() << std::endl;
+    ASSERT_FALSE(testsupport::SaveScreenshot("owner-drawn-controls").empty());
     picture.DestroyWindow();
     DeleteObject(bitmap);
 }

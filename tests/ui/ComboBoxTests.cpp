@@ -3,6 +3,7 @@
 // field of CBS_DROPDOWN; bad input.
 
 #include "ListBoxTestSupport.h"
+#include "support/Screenshots.h"
 
 #include "platform/gdi/ImageFiles.h"
 #include "platform/ui/Controls.h"
@@ -361,12 +362,7 @@ TEST_F(ComboBox, ScreenshotWithAnOpenDropDown) {
     SendMessageW(list, LB_GETITEMRECT, 5, reinterpret_cast<LPARAM>(&r));
     POINT sel = ScreenOf(list, 30, (r.top + r.bottom) / 2);
     EXPECT_EQ(Pixel(sel.x, sel.y), GetSysColor(COLOR_HIGHLIGHT));
-    auto screen = device::ui::CopyScreen();
-    ASSERT_NE(screen, nullptr);
-    std::filesystem::path out = std::filesystem::path(::testing::TempDir()) / "combo-dropped.png";
-    if (const char* dir = std::getenv("JORVANA_TEST_OUTPUT")) out = std::filesystem::path(dir) / "combo-dropped.png";
-    ASSERT_TRUE(device::gdi::WritePng(*screen, out));
-    std::cout << "[ screenshot ] " << out.string() << "\n";
+    ASSERT_FALSE(testsupport::SaveScreenshot("combo-dropped").empty());
 }
 
 TEST_F(ComboBox, DestroyingTheComboWhileOpenLeavesNoList) {

@@ -3,6 +3,7 @@
 // notification its controls send, a stand-in image list drawer, and helpers to tap and screenshot.
 
 #include "UiTestSupport.h"
+#include "support/Screenshots.h"
 
 #include "platform/gdi/ImageFiles.h"
 #include "platform/ui/Controls.h"
@@ -119,13 +120,7 @@ protected:
             if (n.code == code) out.push_back(n);
         return out;
     }
-    static std::filesystem::path Shot(const std::string& name) {
-        device::ui::PumpUntilIdle();
-        auto screen = device::ui::CopyScreen();
-        std::filesystem::path path = std::filesystem::temp_directory_path() / ("jorvana-" + name + ".png");
-        if (!screen || !device::gdi::WritePng(*screen, path)) return {};
-        return path;
-    }
+    static std::filesystem::path Shot(const std::string& name) { return testsupport::SaveScreenshot(name); }
 
     // An image list of square images of one colour each (red, green, blue, yellow, cyan).
     HIMAGELIST SolidImages(int side) {

@@ -811,7 +811,6 @@ TEST_F(ListViewTest, ScreenshotsOfTheThreeViews) {
     std::filesystem::path path = Shot("listview-views");
     ASSERT_FALSE(path.empty());
     RecordProperty("screenshot", path.string());
-    std::printf("list view screenshot: %s\n", path.string().c_str());
     // The report's selected row and the check boxes show where the lists say they are.
     RECT sel{};
     ListView_GetItemRect(report, 1, &sel, LVIR_BOUNDS);

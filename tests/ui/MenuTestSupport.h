@@ -3,6 +3,7 @@
 // keys, and screenshots written next to the test program.
 
 #include "platform/gdi/ImageFiles.h"
+#include "support/Screenshots.h"
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/DeviceUi.h"
@@ -48,15 +49,8 @@ inline POINT PopupItem(int position) {
     return Centre(r);
 }
 
-// Writes the screen as PNG under ./screenshots and says where.
-inline void Screenshot(const std::string& name) {
-    std::filesystem::path dir = std::filesystem::current_path() / "screenshots";
-    std::filesystem::create_directories(dir);
-    std::unique_ptr<device::gdi::Bitmap> screen = device::ui::CopyScreen();
-    ASSERT_TRUE(screen);
-    ASSERT_TRUE(device::gdi::WritePng(*screen, dir / (name + ".png")));
-    std::cout << "[ screenshot ] " << (dir / (name + ".png")).string() << std::endl;
-}
+// Writes the screen as PNG where the tests keep their screenshots.
+inline void Screenshot(const std::string& name) { ASSERT_FALSE(testsupport::SaveScreenshot(name).empty()); }
 
 inline std::wstring ItemText(HMENU menu, UINT item, UINT flags) {
     WCHAR buf[128] = {};

@@ -2,6 +2,7 @@
 // every basic control.
 
 #include "UiTestSupport.h"
+#include "support/Screenshots.h"
 #include "platform/gdi/ImageFiles.h"
 #include "platform/ui/Controls.h"
 
@@ -97,10 +98,8 @@ TEST_F(StaticTest, ScreenshotOfEveryControl) {
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, 4);
     device::ui::PumpUntilIdle();
-    auto screen = device::ui::CopyScreen();
-    ASSERT_NE(screen, nullptr);
-    std::filesystem::path out = std::filesystem::current_path() / "basic-controls.png";
-    ASSERT_TRUE(device::gdi::WritePng(*screen, out));
+    std::filesystem::path out = testsupport::SaveScreenshot("basic-controls");
+    ASSERT_FALSE(out.empty());
     EXPECT_GT(std::filesystem::file_size(out), 1000u);
     // The selection shows in the highlight colour inside the focused edit.
     RECT er;
