@@ -409,8 +409,10 @@ void Create(Combo& c, const CREATESTRUCTW& cs) {
     c.listHeight = std::max(0, cs.cy - WindowHeight(c));
     DWORD listStyle = WS_POPUP | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
     if (c.style & CBS_SORT) listStyle |= LBS_SORT;
+    // The list belongs to the combo alone (no owner): the combo's own WM_DESTROY removes it, so its
+    // items are still there while the dialog handles its WM_DESTROY.
     c.list = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, WC_COMBOLBOXW, L"", listStyle, 0, 0, 10, 10,
-                             GetParent(c.hwnd), nullptr, cs.hInstance, c.hwnd);
+                             nullptr, nullptr, cs.hInstance, c.hwnd);
     if (HasEdit(c)) {
         DWORD es = WS_CHILD | WS_VISIBLE | ((c.style & CBS_AUTOHSCROLL) ? kEsAutoHScroll : 0u);
         c.edit = CreateWindowExW(0, L"EDIT", L"", es, 2, 2, 10, 10, c.hwnd,
