@@ -3,6 +3,7 @@
 
 #include "clocks/HomeCityDlg.h"
 #include "platform/display/Display.h"
+#include "platform/display/HeadlessTest.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/ProgramPath.h"
 #include "resources/resource.h"
@@ -45,7 +46,7 @@ protected:
         s_script = std::move(script);
         ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
             auto* dlg = dynamic_cast<CHomeCityDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
-            if (!dlg) return;
+            if (!dlg || !dlg->IsWindowVisible()) return; // shown at the modal loop's first idle moment
             ::KillTimer(nullptr, id);
             s_script(*dlg);
         });
@@ -106,7 +107,17 @@ TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {
     ASSERT_EQ(area.right - area.left, 240);
     ASSERT_EQ(area.bottom - area.top, 294);
     RECT list{};
+    int promptTop = -1; // the first client row with dark prompt pixels, above the list
     Run([&](CHomeCityDlg& dlg) {
+        device::display::test::PumpUntilIdle();
+        POINT origin{0, 0};
+        dlg.ClientToScreen(&origin);
+        for (int y = 0; y < 63 && promptTop < 0; ++y)
+            for (int x = 20; x < 220; ++x)
+                if (GetRValue(device::display::test::PixelAt(origin.x + x, origin.y + y)) < 80) {
+                    promptTop = y;
+                    break;
+                }
         dlg.m_list.GetWindowRect(&list);
         dlg.ScreenToClient(&list);
         dlg.SendMessage(WM_COMMAND, IDOK);
@@ -115,6 +126,9 @@ TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {
     EXPECT_EQ(list.top, 63);
     EXPECT_EQ(list.right - list.left, 120);
     EXPECT_EQ(list.bottom - list.top, 147);
+    // The prompt's line starts at y 43; its letters' tops stand a little below it.
+    EXPECT_GE(promptTop, 43);
+    EXPECT_LE(promptTop, 48);
 }
 
 TEST_F(HomeCityDlgTest, EmptyStoreGivesMinusOne) {

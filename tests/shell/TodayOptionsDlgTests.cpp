@@ -2,6 +2,7 @@
 // on closing either way, and where it puts its controls.
 
 #include "platform/display/Display.h"
+#include "platform/display/HeadlessTest.h"
 #include "platform/system/Registry.h"
 #include "shell/TodayOptionsDlg.h"
 #include "support/FreshDevice.h"
@@ -52,7 +53,7 @@ protected:
         s_close = closeId;
         ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
             auto* dlg = dynamic_cast<CTodayOptionsDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
-            if (!dlg) return;
+            if (!dlg || !dlg->IsWindowVisible()) return; // shown at the modal loop's first idle moment
             ::KillTimer(nullptr, id);
             dlg->m_comboClocks.GetWindowText(s_shown.clocks);
             s_shown.checked = dlg->m_checkCurrency.GetCheck();
@@ -136,6 +137,22 @@ TEST_F(TodayOptionsDlgTest, ControlsStandBesideTheMeasuredLabel) {
     EXPECT_EQ(check.top, 65);
     EXPECT_EQ(check.right - check.left, 240);
     EXPECT_EQ(check.bottom - check.top, 20);
+}
+
+TEST_F(TodayOptionsDlgTest, HeaderBandIsPaintedAcrossTheTop) {
+    COLORREF inside = 0, edge = 0, below = 0;
+    Run([&](CTodayOptionsDlg& dlg) {
+        device::display::test::PumpUntilIdle();
+        POINT origin{0, 0};
+        dlg.ClientToScreen(&origin);
+        // Right of the title text, inside the band; its bottom outline; under the band.
+        inside = device::display::test::PixelAt(origin.x + 200, origin.y + 12);
+        edge = device::display::test::PixelAt(origin.x + 200, origin.y + 27);
+        below = device::display::test::PixelAt(origin.x + 200, origin.y + 30);
+    });
+    EXPECT_EQ(inside, RGB(194, 211, 228));
+    EXPECT_EQ(edge, RGB(160, 172, 192));
+    EXPECT_NE(below, RGB(194, 211, 228));
 }
 
 } // namespace
