@@ -66,32 +66,28 @@ protected:
     }
 };
 
-TEST_F(HomeCityDlgTest, ListFollowsTheStoreOrderAndThePickIsTheCityIndex) {
+TEST_F(HomeCityDlgTest, ListFollowsTheStoreOrderAndTheSelectionIsTheCityIndex) {
     // Two cities named alike, two names that differ only in punctuation, and a name in lower case
     // that the store's case-sensitive order puts last (a sorting list would not).
     WriteCities({"Paris;USA", "Oslo;Norway", "St. John's;Canada", "Paris;France", "Bergen;Norway",
                  "St Johns;Antigua", "Zurich;Switzerland", "Athens;Greece", "Cairo;Egypt",
                  "Lima;Peru", "de Aar;South Africa", "Kyiv;Ukraine", "Delhi;India"});
-    std::vector<std::wstring> shown, store;
+    std::vector<std::wstring> shown;
     int32_t result = Run([&](CHomeCityDlg& dlg) {
         shown = ListItems(dlg);
         EXPECT_EQ(dlg.m_list.GetCurSel(), 0);
         dlg.m_list.SetCurSel(9);
         dlg.SendMessage(WM_COMMAND, IDOK);
     });
-    CCitiesDb db;
-    db.Open();
-    for (DWORD i = 0; i < 13; ++i) store.emplace_back(db.GetName(i));
-    EXPECT_EQ(shown, store);
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"Athens", L"Bergen", L"Cairo", L"Delhi", L"Kyiv", L"Lima",
                                                 L"Oslo", L"Paris", L"Paris", L"St Johns", L"St. John's",
                                                 L"Zurich", L"de Aar"}));
     EXPECT_EQ(result, 9);
+    CCitiesDb db;
+    db.Open();
     EXPECT_EQ(std::wstring(db.GetCountry(9)), L"Antigua");
-}
 
-TEST_F(HomeCityDlgTest, ClosingAtOnceOrByCancelGivesTheSelection) {
-    WriteCities({"Oslo;Norway", "Bergen;Norway", "Lima;Peru"});
+    // Closed at once, or by cancelling: the selection is the result all the same.
     EXPECT_EQ(Run([](CHomeCityDlg& dlg) { dlg.SendMessage(WM_COMMAND, IDOK); }), 0);
     EXPECT_EQ(Run([](CHomeCityDlg& dlg) {
                   dlg.m_list.SetCurSel(2);
