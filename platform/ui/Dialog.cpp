@@ -411,6 +411,8 @@ using namespace device::ui;
 // [SECTION] The public calls
 
 LRESULT CALLBACK DefDlgProcW(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // A dialog the shell sized to the work area takes its new size before it hears of the change.
+    if (msg == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA) device::ui::FollowWorkAreaIfShellSized(dialog);
     auto proc = reinterpret_cast<DLGPROC>(GetWindowLongW(dialog, DWL_DLGPROC));
     if (proc) {
         SetWindowLongW(dialog, DWL_MSGRESULT, 0);
@@ -595,6 +597,29 @@ LONG GetDialogBaseUnits() {
 
 // [SECTION] The shell's dialog conventions
 
+namespace {
+
+constexpr DWORD kSizingFlags = SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR;
+const wchar_t kSizingProp[] = L"JvShellSizing";
+
+// Fills the work area (above a raised input panel for SHIDIF_SIZEDLG alone).
+void SizeToWorkArea(HWND dialog, DWORD sizing) {
+    RECT area = WorkArea();
+    if ((sizing & SHIDIF_SIZEDLG) && !(sizing & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) && IsSipUp())
+        area.bottom = SipRect().top;
+    SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+namespace device::ui {
+void FollowWorkAreaIfShellSized(HWND dialog) {
+    auto sizing = static_cast<DWORD>(reinterpret_cast<uintptr_t>(GetPropW(dialog, kSizingProp)));
+    if (sizing) SizeToWorkArea(dialog, sizing);
+}
+} // namespace device::ui
+
 BOOL SHInitDialog(PSHINITDLGINFO info) {
     if (!info || !IsWindow(info->hDlg)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -606,12 +631,11 @@ BOOL SHInitDialog(PSHINITDLGINFO info) {
     if (flags & SHIDIF_DONEBUTTON) SHDoneButton(dialog, SHDB_SHOW);
     if (flags & SHIDIF_SIPDOWN) SHSipPreference(dialog, SIP_DOWN);
     bool child = (GetWindowLongW(dialog, GWL_STYLE) & WS_CHILD) != 0;
-    if (!child && (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR))) {
-        RECT area = WorkArea();
-        if ((flags & SHIDIF_SIZEDLG) && !(flags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) && IsSipUp())
-            area.bottom = SipRect().top;
-        SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    DWORD sizing = flags & kSizingFlags;
+    if (!child && sizing) {
+        // Remembered so the dialog follows the work area when the screen turns.
+        SetPropW(dialog, kSizingProp, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(sizing)));
+        SizeToWorkArea(dialog, sizing);
     }
     return TRUE;
 }

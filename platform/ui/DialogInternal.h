@@ -32,6 +32,9 @@ INT_PTR RunModalDialog(HWND dialog, HWND owner);
 // Registers the message box's own push button class (once).
 void RegisterMessageBoxClasses();
 
+// Resizes a dialog that SHInitDialog sized to the work area to the work area as it is now.
+void FollowWorkAreaIfShellSized(HWND dialog);
+
 // The top-level window of an owner (modal dialogs are owned by top-level windows).
 HWND OwnerTopLevel(HWND owner);
 

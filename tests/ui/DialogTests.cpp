@@ -541,3 +541,34 @@ TEST_F(DialogTest, ItemTextNumbersAndChecks) {
     EXPECT_FALSE(CheckDlgButton(d, 4242, BST_CHECKED));
     EXPECT_EQ(SendDlgItemMessageW(d, 4242, BM_GETCHECK, 0, 0), 0);
 }
+
+TEST_F(DialogTest, ShellSizedDialogsFollowTheScreenWhenItTurns) {
+    std::vector<RECT> sizesSeen;
+    HWND full = nullptr;
+    CurrentDlgHandler() = [&](HWND d, UINT msg, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (msg == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA && d == full) {
+            RECT r;
+            GetWindowRect(d, &r);
+            sizesSeen.push_back(r);  // what the dialog's own handler sees
+        }
+        return msg == WM_INITDIALOG;
+    };
+    full = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kCentered), nullptr, TestDlgProc, 0);
+    HWND plain = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kCentered), nullptr, TestDlgProc, 0);
+    ASSERT_TRUE(full && plain);
+    SHINITDLGINFO info{SHIDIM_FLAGS, full, SHIDIF_SIZEDLGFULLSCREEN};
+    ASSERT_TRUE(SHInitDialog(&info));
+    RECT plainBefore;
+    GetWindowRect(plain, &plainBefore);
+
+    device::ui::RotateScreen();
+    device::ui::PumpUntilIdle();
+    RECT work = device::ui::WorkArea(), wr;
+    GetWindowRect(full, &wr);
+    EXPECT_TRUE(EqualRect(&wr, &work));
+    ASSERT_FALSE(sizesSeen.empty());
+    EXPECT_TRUE(EqualRect(&sizesSeen.front(), &work));  // resized before its handler ran
+    GetWindowRect(plain, &wr);
+    EXPECT_TRUE(EqualRect(&wr, &plainBefore));  // not sized by the shell: left alone
+    device::ui::RotateScreen();
+}
