@@ -1,0 +1,80 @@
+#include "shell/LanguageList.h"
+
+#include "core/TextFiles.h"
+#include "platform/base/CodePage.h"
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/Modules.h"
+
+CString GetLanguageListPath() { return GetShippedFilePath(L"langs.dat"); }
+
+CString GetLanguageModulesFolder() { return GetShippedFilePath(L"LangsRes"); }
+
+CString ReadLanguageListText(LPCWSTR path) {
+    CTextFileHandle file(OpenTextFile(path));
+    if (!file) return CString();
+    return ReadFileToken(file.Get(), L">");
+}
+
+CString FindLanguageModuleName(const CString& listText, int lang) {
+    CString index;
+    index.Format(L"%d", lang);
+    int at = listText.Find(index);
+    CString rest = at >= 0 ? listText.Mid(at) : listText;
+    int close = rest.Find(L'@');
+    if (close < 0) return CString();
+    rest = rest.Left(close);
+    int comma = rest.ReverseFind(L',');
+    return comma >= 0 ? rest.Mid(comma + 1) : rest;
+}
+
+std::vector<CString> ReadLanguageEntries(LPCWSTR path) {
+    std::vector<CString> entries;
+    CTextFileHandle file(OpenTextFile(path));
+    if (!file) return entries;
+    DWORD size = GetFileSize(file.Get(), nullptr);
+    if (size == 0 || size == INVALID_FILE_SIZE) return entries;
+    for (;;) {
+        DWORD position = SetFilePointer(file.Get(), 0, nullptr, FILE_CURRENT);
+        if (position == INVALID_SET_FILE_POINTER || position >= size) break;
+        CString entry = ReadFileToken(file.Get(), L"@");
+        if (entry.Find(L'>') >= 0) break;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+CString LanguageDisplayName(const CString& entry) {
+    int first = entry.Find(L',');
+    if (first < 0) return CString();
+    int second = entry.Find(L',', first + 1);
+    if (second < 0) return entry.Mid(first + 1);
+    return entry.Mid(first + 1, second - first - 1);
+}
+
+bool WriteLanguageList(LPCWSTR path, const CString& listText) {
+    CString text = listText;
+    text.MakeUpper();
+    text += L">";
+    std::string bytes = device::NarrowToCp1252(std::wstring_view(text.GetString(), text.GetLength()));
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+CString ModuleDisplayName(const CString& fileName) {
+    CString name = fileName;
+    name.MakeUpper();
+    int dll = name.Find(L".DLL");
+    if (dll >= 0) name = name.Left(dll);
+    return name.GetLength() > 6 ? name.Mid(6) : CString();
+}
+
+bool IsLanguageModule(HMODULE module) {
+    if (!module) return false;
+    CString name;
+    name.Format(L"#%d", kLanguageMarkDialog);
+    return FindResourceW(module, name, RT_DIALOG) != nullptr;
+}

@@ -1,0 +1,70 @@
+#include "shell/MainApp.h"
+
+#include "core/TextFiles.h"
+#include "resources/resource.h"
+#include "shell/LanguageDlg.h"
+#include "shell/LanguageList.h"
+#include "platform/system/Modules.h"
+#include "platform/ui/MessageBox.h"
+
+namespace {
+constexpr const wchar_t* kProgramKey = L"Jorvana";
+}
+
+CMainApp::CMainApp() : CWinApp(nullptr) {}
+
+CMainApp::~CMainApp() = default;
+
+BOOL CMainApp::InitInstance() {
+    if (!AfxSocketInit()) {
+        AfxMessageBox(IDS_SOCKETS_INIT_FAILED, MB_OK);
+        return FALSE;
+    }
+    // COM and the shell's extra controls need no set-up on this device.
+
+    int lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
+    if (m_registry.RegistryStatus == CRegistryKey::kValueMissing ||
+        m_registry.RegistryStatus == CRegistryKey::kKeyMissing) {
+        RunLanguageDialog(-1);
+        lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
+    }
+
+    CString listText = ReadLanguageListText(GetLanguageListPath());
+    CString moduleName = FindLanguageModuleName(listText, lang);
+
+    if (lang != 0 && moduleName != kOwnResourcesModule) {
+        HMODULE module = nullptr;
+        // A name from the file that reaches outside LangsRes is never turned into a path.
+        if (IsNameInsideFolder(moduleName))
+            module = LoadLibraryW(GetLanguageModulesFolder() + L"\\" + moduleName);
+        if (module && IsLanguageModule(module)) {
+            AfxSetResourceHandle(module);
+        } else {
+            if (module) FreeLibrary(module);
+            AfxMessageBox(kModuleLoadFailed, MB_OK);
+            // The failed entry stays selected, so the user sees which language did not load.
+            RunLanguageDialog(lang);
+            return FALSE;
+        }
+    }
+
+    RunMainWindow(lang);
+    return FALSE;
+}
+
+int CMainApp::ExitInstance() {
+    HINSTANCE resources = AfxGetResourceHandle();
+    if (resources != AfxGetInstanceHandle()) {
+        AfxSetResourceHandle(AfxGetInstanceHandle());
+        FreeLibrary(resources);
+    }
+    return CWinApp::ExitInstance();
+}
+
+void CMainApp::RunLanguageDialog(int initialSelection) {
+    CLanguageDlg dlg(nullptr);
+    dlg.m_nInitialSelection = initialSelection;
+    dlg.DoModal();
+}
+
+void CMainApp::RunMainWindow(int) {}

@@ -1,0 +1,30 @@
+#pragma once
+// CMainApp: the program's application object. Start-up chooses the interface language, makes
+// the chosen language module the resource module and runs the main window; exit frees the
+// module again. InitInstance always returns FALSE: the main window's modal loop is the run.
+
+#include "core/RegistryKey.h"
+#include "platform/framework/WinApp.h"
+
+class CMainApp : public CWinApp {
+public:
+    CMainApp();
+    ~CMainApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // The message of a module that cannot be loaded or holds no dialog 318.
+    static constexpr const wchar_t* kModuleLoadFailed =
+        L"Error. Could not load Language Module\n\nPlease select another language and restart Application";
+
+protected:
+    // Runs the language dialog modally with its initial selection.
+    virtual void RunLanguageDialog(int initialSelection);
+    // Runs the main window modally, handing it the language index used. The main window is
+    // not part of the program yet: nothing runs and the start-up ends.
+    virtual void RunMainWindow(int lang);
+
+private:
+    CRegistryKey m_registry;
+};

@@ -1,0 +1,114 @@
+// The language dialog: the installed languages, the choice written to lang, the restart notice,
+// and the installation of a module found in a folder.
+#include "ShellTestSupport.h"
+#include "shell/LanguageList.h"
+
+#include <gtest/gtest.h>
+
+using namespace shelltest;
+
+BEGIN_MESSAGE_MAP(ScriptedLanguageDlg, CLanguageDlg)
+    ON_MESSAGE(WM_APP, &ScriptedLanguageDlg::OnRunSteps)
+END_MESSAGE_MAP()
+
+namespace {
+
+const wchar_t* kRestartNotice = L"Please restart Application for new language validation";
+
+class LanguageDlgTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelTestlang.dll"));
+        WriteDeviceFile(InProgramFolder(L"langs.dat"), "0,English,none@1,Testlang,OndrelTestlang.dll@>");
+    }
+    // Runs the dialog with its initial selection and the test's steps.
+    void Run(int initial, std::function<void(ScriptedLanguageDlg&)> steps) {
+        ScriptedLanguageDlg dlg;
+        dlg.m_nInitialSelection = initial;
+        dlg.steps = std::move(steps);
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+    }
+};
+
+} // namespace
+
+TEST_F(LanguageDlgTest, ListsLanguagesAndWritesTheMissingLang) {
+    Run(-1, [](ScriptedLanguageDlg& dlg) {
+        ASSERT_EQ(dlg.Combo().GetCount(), 2);
+        CString name;
+        dlg.Combo().GetLBText(1, name);
+        EXPECT_EQ(name, CString(L"Testlang"));
+        EXPECT_EQ(dlg.Combo().GetCurSel(), 0);
+        EXPECT_EQ(ReadLang(), 0);
+    });
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(LanguageDlgTest, RestartNoticeOnlyForAChangedLanguage) {
+    WriteLang(0);
+    Run(0, [](ScriptedLanguageDlg&) {});
+    EXPECT_TRUE(MessageTexts().empty());
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        dlg.SelectLanguage(1);
+        EXPECT_EQ(ReadLang(), 1); // written at once
+    });
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{kRestartNotice});
+    // An initial selection beyond the list leaves the combo without one: nothing is written.
+    WriteLang(7);
+    Run(7, [](ScriptedLanguageDlg&) {});
+    EXPECT_EQ(ReadLang(), 7);
+}
+
+TEST_F(LanguageDlgTest, ModulesOfAFolderNewInstalledAndInvalid) {
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelNew.dll");
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelTestlang.dll");
+    PlaceModule(SHELL_PLAIN_MODULE, L"\\My Documents\\OndrelPlain.dll");
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        EXPECT_EQ(dlg.Modules().GetCount(), 2);
+        int installed = dlg.Modules().FindStringExact(-1, L"ONDRELTESTLANG.DLL (Installed)");
+        ASSERT_GE(installed, 0);
+        dlg.SelectModule(installed);
+        EXPECT_FALSE(dlg.AddButton().IsWindowEnabled());
+        dlg.SelectModule(dlg.Modules().FindStringExact(-1, L"ONDRELNEW.DLL"));
+        EXPECT_TRUE(dlg.AddButton().IsWindowEnabled());
+
+        dlg.BrowseTo(L"\\Windows");
+        CString text;
+        dlg.Modules().GetText(0, text);
+        EXPECT_EQ(text, CString(L"No module available in this directory"));
+        EXPECT_FALSE(dlg.AddButton().IsWindowEnabled());
+    });
+}
+
+TEST_F(LanguageDlgTest, InstallCopiesOrMovesAndAppendsTheEntry) {
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelNew.dll");
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelMoved.dll");
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        dlg.Add(L"ONDRELNEW.DLL");
+        dlg.RemoveCheck().SetCheck(BST_CHECKED);
+        dlg.Add(L"ONDRELMOVED.DLL");
+        EXPECT_EQ(dlg.Combo().GetCount(), 4);
+        EXPECT_GE(dlg.Modules().FindStringExact(-1, L"ONDRELNEW.DLL (Installed)"), 0);
+    });
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")),
+              "0,ENGLISH,NONE@1,TESTLANG,ONDRELTESTLANG.DLL@2,NEW,ONDRELNEW.DLL@3,MOVED,ONDRELMOVED.DLL@>");
+    EXPECT_TRUE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelNew.dll")));
+    EXPECT_TRUE(DeviceFileExists(L"\\My Documents\\OndrelNew.dll"));
+    EXPECT_TRUE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelMoved.dll")));
+    EXPECT_FALSE(DeviceFileExists(L"\\My Documents\\OndrelMoved.dll"));
+}
+
+TEST_F(LanguageDlgTest, InstallOfAModuleThatCannotServeIsRefused) {
+    PlaceModule(SHELL_PLAIN_MODULE, L"\\My Documents\\OndrelPlain.dll");
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        dlg.Modules().ResetContent();
+        dlg.Modules().AddString(L"ONDRELPLAIN.DLL");
+        dlg.Add(L"ONDRELPLAIN.DLL");
+        EXPECT_EQ(dlg.Combo().GetCount(), 2);
+    });
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Error. Could not load Language Module"});
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), "0,English,none@1,Testlang,OndrelTestlang.dll@>");
+    EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelPlain.dll")));
+}
