@@ -1,6 +1,7 @@
 // The language dialog: the installed languages, the choice written to lang, the restart notice,
 // and the installation of a module found in a folder.
 #include "ShellTestSupport.h"
+#include "resources/resource.h"
 #include "shell/LanguageList.h"
 
 #include <gtest/gtest.h>
@@ -111,4 +112,39 @@ TEST_F(LanguageDlgTest, InstallOfAModuleThatCannotServeIsRefused) {
     EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Error. Could not load Language Module"});
     EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), "0,English,none@1,Testlang,OndrelTestlang.dll@>");
     EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelPlain.dll")));
+}
+
+TEST_F(LanguageDlgTest, InstallLinkExpandsAndFolderTapsNavigate) {
+    std::filesystem::create_directories(HostPath(L"\\My Documents\\Langs"));
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        EXPECT_FALSE(dlg.Folders().GetStyle() & WS_VISIBLE);
+        CRect client;
+        dlg.GetClientRect(&client);
+        dlg.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(client.Width() / 2, 20)); // the prompt, not the link
+        EXPECT_FALSE(dlg.IsExpanded());
+        dlg.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(client.Width() / 2, 74));
+        EXPECT_TRUE(dlg.IsExpanded());
+        EXPECT_TRUE(dlg.Folders().GetStyle() & WS_VISIBLE);
+
+        // Tapping a folder's row, then "..", which sorts first.
+        auto tap = [&dlg](LPCWSTR name) {
+            int item = -1;
+            for (int i = 0; i < dlg.Folders().GetItemCount(); ++i)
+                if (dlg.Folders().GetItemText(i, 0) == name) item = i;
+            ASSERT_GE(item, 0) << name;
+            dlg.Folders().SetItemState(item, LVIS_SELECTED, LVIS_SELECTED);
+            NMITEMACTIVATE click{};
+            click.hdr.hwndFrom = dlg.Folders().m_hWnd;
+            click.hdr.idFrom = IDC_LANGUAGE_FOLDERS;
+            click.hdr.code = NM_CLICK;
+            click.iItem = item;
+            dlg.SendMessage(WM_NOTIFY, IDC_LANGUAGE_FOLDERS, reinterpret_cast<LPARAM>(&click));
+        };
+        tap(L"Langs");
+        EXPECT_EQ(dlg.CurrentFolder(), CString(L"\\My Documents\\Langs"));
+        EXPECT_EQ(dlg.Folders().GetItemText(0, 0), CString(L".."));
+        tap(L"..");
+        tap(L"..");
+        EXPECT_EQ(dlg.CurrentFolder(), CString());
+    });
 }

@@ -93,6 +93,7 @@ public:
     CComboBox& Combo() { return m_comboLanguages; }
     CListBox& Modules() { return m_listModules; }
     CButton& AddButton() { return m_buttonAdd; }
+    CListCtrl& Folders() { return m_listFolders; }
     CButton& RemoveCheck() { return m_checkRemove; }
     void Add(LPCWSTR module) {
         m_listModules.SetCurSel(m_listModules.FindStringExact(-1, module));
