@@ -5,6 +5,7 @@
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/ProgramPath.h"
 #include "platform/ui/MessageBox.h"
+#include "support/DeviceFileAccess.h"
 #include "support/FreshDevice.h"
 
 #include <gtest/gtest.h>
@@ -15,28 +16,11 @@
 
 namespace coretest {
 
-inline const wchar_t* kProgramFolder = L"\\Program Files\\Jorvana";
-
-inline std::filesystem::path HostPath(const std::wstring& devicePath) {
-    std::filesystem::path host;
-    EXPECT_TRUE(device::ResolveDevicePath(devicePath.c_str(), host));
-    return host;
-}
-
-inline void MakeFolder(const std::wstring& devicePath) {
-    std::filesystem::create_directories(HostPath(devicePath));
-}
-
-inline void WriteFile(const std::wstring& devicePath, const std::string& bytes) {
-    std::filesystem::path host = HostPath(devicePath);
-    std::filesystem::create_directories(host.parent_path());
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::wstring InProgramFolder(const std::wstring& name) {
-    return std::wstring(kProgramFolder) + L"\\" + name;
-}
+using testsupport::HostPath;
+using testsupport::InProgramFolder;
+using testsupport::kProgramFolder;
+using testsupport::MakeFolder;
+inline constexpr auto& WriteFile = testsupport::WriteDeviceFile;
 
 class CoreTest : public testsupport::FreshDevice {
 protected:

@@ -10,6 +10,7 @@
 #include "core/RegistryKey.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/LanguageDlg.h"
+#include "support/DeviceFileAccess.h"
 #include "support/FreshDevice.h"
 
 #include <filesystem>
@@ -20,30 +21,12 @@
 
 namespace shelltest {
 
-inline const wchar_t* kProgramFolder = L"\\Program Files\\Jorvana";
-
-inline std::filesystem::path HostPath(const std::wstring& devicePath) {
-    std::filesystem::path host;
-    EXPECT_TRUE(device::ResolveDevicePath(devicePath.c_str(), host));
-    return host;
-}
-
-inline void WriteDeviceFile(const std::wstring& devicePath, const std::string& bytes) {
-    std::filesystem::path host = HostPath(devicePath);
-    std::filesystem::create_directories(host.parent_path());
-    std::ofstream out(host, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadDeviceFile(const std::wstring& devicePath) {
-    std::ifstream in(HostPath(devicePath), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline bool DeviceFileExists(const std::wstring& devicePath) { return std::filesystem::exists(HostPath(devicePath)); }
-inline std::wstring InProgramFolder(const std::wstring& name) { return std::wstring(kProgramFolder) + L"\\" + name; }
+using testsupport::DeviceFileExists;
+using testsupport::HostPath;
+using testsupport::InProgramFolder;
+using testsupport::kProgramFolder;
+using testsupport::ReadDeviceFile;
+using testsupport::WriteDeviceFile;
 
 // Copies a built test module to a device path.
 inline void PlaceModule(const char* builtModule, const std::wstring& devicePath) {
