@@ -1,6 +1,7 @@
 // List control speed: a sorted combo of 2000 city names (filling, exact find, opening the
 // drop-down and painting it) and a 300-row report list (inserting, repainting, partial find).
 
+#include "platform/base/CaseFold.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/ListControls.h"
 #include "platform/ui/ListView.h"
@@ -10,7 +11,6 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
-#include <cwctype>
 #include <vector>
 
 namespace {
@@ -74,8 +74,7 @@ void BM_FindExactIn2000(benchmark::State& state) {
     HWND combo = SortedCombo(parent);
     Fill(combo, names);
     // The last name added, typed in other case.
-    std::wstring lower = names.back();
-    for (auto& ch : lower) ch = static_cast<wchar_t>(std::towlower(ch));
+    std::wstring lower = device::ToLower(names.back());
     const wchar_t* wanted = lower.c_str();
     if (SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(wanted)) == CB_ERR)
         state.SkipWithError("the name is not found");

@@ -1,4 +1,5 @@
 #include "platform/framework/Internet.h"
+#include "platform/base/CaseFold.h"
 #include "platform/base/CodePage.h"
 #include "platform/system/ConnMgr.h"
 
@@ -7,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <cwctype>
 #include <mutex>
 #include <new>
 
@@ -85,9 +85,7 @@ BOOL AfxParseURL(LPCWSTR pstrURL, DWORD& dwServiceType, CString& strServer, CStr
     size_t sep = url.find(L"://");
     if (sep == std::wstring::npos || sep == 0) return FALSE;
 
-    std::wstring scheme = url.substr(0, sep);
-    for (auto& c : scheme)
-        c = static_cast<wchar_t>(std::towlower(c));
+    std::wstring scheme = device::ToLower(url.substr(0, sep));
     DWORD service;
     INTERNET_PORT defaultPort;
     if (scheme == L"http")

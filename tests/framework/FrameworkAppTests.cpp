@@ -9,7 +9,7 @@
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MessageBox.h"
-#include "support/FreshDevice.h"
+#include "support/WindowedDevice.h"
 
 #include <filesystem>
 #include <functional>
@@ -19,17 +19,11 @@ namespace {
 
 constexpr int kForm = 200;
 
-class FrameworkAppTest : public testsupport::FreshDevice {
+class FrameworkAppTest : public testsupport::WindowedDevice {
 protected:
-    void SetUp() override {
-        FreshDevice::SetUp();
-        device::display::Start();
-        device::ui::ClearMessageBoxRecords();
-    }
     void TearDown() override {
         AfxSetResourceHandle(nullptr);
-        device::ui::ClearMessageBoxRecords();
-        FreshDevice::TearDown();
+        WindowedDevice::TearDown();
     }
 };
 

@@ -4,7 +4,7 @@
 #include "platform/framework/Dlg.h"
 #include "platform/framework/WinApp.h"
 #include "platform/ui/MessageBox.h"
-#include "support/FreshDevice.h"
+#include "support/WindowedDevice.h"
 
 #include <functional>
 #include <vector>
@@ -13,18 +13,7 @@ namespace {
 
 constexpr int kForm = 200, kPage = 201;
 
-class FrameworkDialogTest : public testsupport::FreshDevice {
-protected:
-    void SetUp() override {
-        FreshDevice::SetUp();
-        device::display::Start();
-        device::ui::ClearMessageBoxRecords();
-    }
-    void TearDown() override {
-        device::ui::ClearMessageBoxRecords();
-        FreshDevice::TearDown();
-    }
-};
+class FrameworkDialogTest : public testsupport::WindowedDevice {};
 
 // A dialog whose test says what happens once it runs (WM_APP is posted at initialisation).
 class ScriptedDlg : public CDialog {

@@ -7,7 +7,7 @@
 #include "platform/framework/Geometry.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/framework/WinApp.h"
-#include "support/FreshDevice.h"
+#include "support/WindowedDevice.h"
 
 #include <string>
 #include <vector>
@@ -17,13 +17,7 @@ namespace {
 constexpr int kForm = 200;
 constexpr UINT kMenu = 300;
 
-class FrameworkMessageMapTest : public testsupport::FreshDevice {
-protected:
-    void SetUp() override {
-        FreshDevice::SetUp();
-        device::display::Start();
-    }
-};
+class FrameworkMessageMapTest : public testsupport::WindowedDevice {};
 
 // Writes down every handler call as a short text.
 class LoggingDlg : public CDialog {

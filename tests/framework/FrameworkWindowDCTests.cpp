@@ -3,7 +3,7 @@
 #include "platform/display/HeadlessTest.h"
 #include "platform/framework/MessageMap.h"
 #include "platform/framework/WindowDC.h"
-#include "support/FreshDevice.h"
+#include "support/WindowedDevice.h"
 
 namespace {
 
@@ -24,13 +24,7 @@ BEGIN_MESSAGE_MAP(PaintedWnd, CWnd)
     ON_WM_PAINT()
 END_MESSAGE_MAP()
 
-class FrameworkWindowDCTest : public testsupport::FreshDevice {
-protected:
-    void SetUp() override {
-        FreshDevice::SetUp();
-        device::display::Start();
-    }
-};
+class FrameworkWindowDCTest : public testsupport::WindowedDevice {};
 
 } // namespace
 
