@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "shell/LanguageDlg.h"
 #include "shell/LanguageList.h"
+#include "shell/MainDlg.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MessageBox.h"
 
@@ -67,4 +68,10 @@ void CMainApp::RunLanguageDialog(int initialSelection) {
     dlg.DoModal();
 }
 
-void CMainApp::RunMainWindow(int) {}
+void CMainApp::RunMainWindow(int lang) {
+    CMainDlg dlg(nullptr);
+    m_pMainWnd = &dlg;
+    dlg.m_nLanguageIndex = lang;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+}

@@ -21,8 +21,7 @@ public:
 protected:
     // Runs the language dialog modally with its initial selection.
     virtual void RunLanguageDialog(int initialSelection);
-    // Runs the main window modally, handing it the language index used. The main window is
-    // not part of the program yet: nothing runs and the start-up ends.
+    // Runs the main window modally, handing it the language index used; returns when it closes.
     virtual void RunMainWindow(int lang);
 
 private:

@@ -1,0 +1,288 @@
+// [SECTION] Program-wide values and construction
+// [SECTION] Start-up
+// [SECTION] First start: home city and weather defaults
+// [SECTION] Currency list
+// [SECTION] Layout and destruction
+
+#include "shell/MainDlg.h"
+
+#include "clocks/HomeCityDlg.h"
+#include "core/TextFiles.h"
+#include "platform/framework/WaitCursor.h"
+#include "platform/framework/WinApp.h"
+#include "platform/system/SystemVersion.h"
+#include "platform/ui/ResourceImages.h"
+#include "resources/resource.h"
+#include "shell/StartupFiles.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr LPCWSTR kJorvanaKey = L"Jorvana";
+constexpr LPCWSTR kClocksKey = L"Jorvana\\wrldclk";
+constexpr LPCWSTR kMapKey = L"Jorvana\\map";
+constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
+constexpr COLORREF kBackground = RGB(125, 157, 187);
+
+// The tab images added from the icons at start-up, in image-index order; the skin replaces them.
+constexpr UINT kStartIcons[] = {IDI_TAB_CLOCKS,         IDI_TAB_MAP,          IDI_TAB_TOOLS,
+                                IDI_TAB_CLOCKS_SELECTED, IDI_TAB_MAP_SELECTED, IDI_TAB_TOOLS_SELECTED,
+                                IDI_TAB_WEATHER,        IDI_TAB_WEATHER_SELECTED, IDI_TAB_CURRENCY,
+                                IDI_TAB_CURRENCY_SELECTED};
+// The five tabs and their images: World Clocks, Weather, World Map, Currencies, Tools.
+constexpr int kTabImages[] = {0, 6, 1, 8, 2};
+
+// A font size base read as a decimal number truncated toward zero; text that is no number gives 0.
+int ParseFontSizeBase(const CString& text) {
+    const wchar_t* start = text;
+    wchar_t* end = nullptr;
+    double value = std::wcstod(start, &end);
+    if (end == start || !std::isfinite(value)) return 0;
+    if (value > 1000.0) return 1000; // a font grown beyond the screen helps nobody
+    if (value < -1000.0) return -1000;
+    return static_cast<int>(std::trunc(value));
+}
+
+} // namespace
+
+// [SECTION] Program-wide values and construction -----------------------------------------------
+
+int SharedFontSizeBase = 0;
+CString SharedFontFace = L"Arial";
+bool CommandUiUpdatePending = true;
+
+CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent), m_tabs(CMainTabCtrl::kDrawControl) {
+    HINSTANCE resources = AfxGetResourceHandle();
+    m_hIcon = resources ? ::LoadIcon(resources, MAKEINTRESOURCEW(IDI_MAIN)) : nullptr;
+    if (!m_hIcon) m_hIcon = ::LoadIcon(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDI_MAIN));
+}
+
+CMainDlg::~CMainDlg() {
+    if (m_hIcon) ::DestroyIcon(m_hIcon);
+}
+
+void CMainDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_MAIN_TITLE, m_title);
+    DDX_Control(pDX, IDC_MAIN_TABS, m_tabs);
+}
+
+// [SECTION] Start-up ---------------------------------------------------------------------------
+
+BOOL CMainDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_bUndoAvailable = 0;
+
+    CString fontBase = m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"fontbase");
+    SharedFontSizeBase = m_registry.RegistryStatus == CRegistryKey::kFound ? ParseFontSizeBase(fontBase) : 0;
+    SharedFontFace = L"Arial";
+    SharedFontFace = m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"font");
+    if (SharedFontFace.IsEmpty()) SharedFontFace = L"Arial";
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    CenterWindow();
+
+    m_brushBack.CreateSolidBrush(kBackground);
+    ReadWorkArea();
+
+    m_tabs.SetMainWindow(m_hWnd);
+    m_tabs.SetDrawMode(CMainTabCtrl::kDrawStrip);
+    CThemedTabCtrl::SetThemeStyle(TRUE, CThemedTabCtrl::kThemeFlat | CThemedTabCtrl::kThemeUseColor |
+                                            CThemedTabCtrl::kThemeLightenSelected);
+    m_tabs.Invalidate();
+    Invalidate();
+
+    // The main window must not be closed by an OK button: it shows none.
+    ::SHDoneButton(m_hWnd, SHDB_HIDE);
+    ModifyStyle(WS_POPUP, 0);
+
+    BuildStartImages();
+    m_tabs.SetItemSize(CSize((m_nWorkWidth - 85) / 5 - 1, 26));
+    for (int i = 0; i < 5; ++i) m_tabs.InsertItem(i, L"", kTabImages[i]);
+    Layout(); // the title stands right of the tabs, which exist only now
+
+    CreateCommandBars();
+    ShowOnlyBar(kClocksBar);
+
+    m_nPackShowAll = 1;
+    m_nPackShowChecked = m_nPackShowUnchecked = 0;
+
+    m_fontTitle.CreateFont(13 + SharedFontSizeBase, 0, 0, 0, 500, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 6, SharedFontFace);
+    m_title.SetFont(&m_fontTitle);
+    SetTitle(IDS_TITLE_WORLD_CLOCKS);
+
+    WORD weatherCount = 0;
+    {
+        CWaitCursor wait;
+        m_citiesDb.Open();
+    }
+    {
+        CWaitCursor wait;
+        m_weatherDb.Open();
+        weatherCount = m_weatherDb.GetRecordCount();
+    }
+
+    m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
+    if (m_registry.RegistryStatus != CRegistryKey::kFound) {
+        int cityIndex = 0;
+        RunHomeCityDialog(cityIndex);
+        // An empty city store gives no choice; the first position stands in for it.
+        if (cityIndex < 0) cityIndex = 0;
+        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", static_cast<DWORD>(cityIndex));
+        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(cityIndex));
+        CString name = AddHomeCityToWeather(cityIndex);
+        if (m_weatherDb.FindByName(name)) {
+            const DWORD position = m_weatherDb.GetCurrentIndex();
+            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp", position);
+            if (m_weatherDb.GetRecordCount() > weatherCount) {
+                // The new city pushed the default places 2 to 4 one position down.
+                if (position <= 82) m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp2", 83);
+                if (position <= 88) m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp3", 89);
+                if (position <= 60) m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp4", 61);
+            }
+        }
+        const DWORD index = static_cast<DWORD>(cityIndex);
+        m_registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname",
+                               m_citiesDb.GetName(index) + L":" + m_citiesDb.GetCountry(index));
+    }
+
+    {
+        CWaitCursor wait;
+        m_tabs.CreateFirstPage();
+        LoadCurrencyList();
+        m_currenciesDb.SetCurrencyList(m_currencyTable.data(), m_nCurrencyCount);
+        m_currenciesDb.Open();
+    }
+
+    DWORD curTab = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kJorvanaKey, L"CurTab");
+    if (m_registry.RegistryStatus != CRegistryKey::kFound) {
+        curTab = 0;
+        WriteCurTab(0);
+    }
+    if (curTab != 0) m_tabs.SelectTabByNumber(static_cast<int>(curTab));
+
+    ApplySkin();
+    return TRUE;
+}
+
+void CMainDlg::BuildStartImages() {
+    m_tabImages.DeleteImageList();
+    m_tabImages.Create(23, 23, ILC_MASK | ILC_COLOR24, 10, 10);
+    HINSTANCE resources = AfxGetResourceHandle();
+    for (UINT id : kStartIcons) {
+        HICON icon = resources ? static_cast<HICON>(::LoadImage(resources, MAKEINTRESOURCEW(id), IMAGE_ICON, 23, 23, 0))
+                               : nullptr;
+        if (!icon) icon = static_cast<HICON>(::LoadImage(AfxGetInstanceHandle(), MAKEINTRESOURCEW(id), IMAGE_ICON, 23, 23, 0));
+        if (!icon) continue;
+        m_tabImages.Add(icon);
+        ::DestroyIcon(icon);
+    }
+    m_tabs.SetImageList(&m_tabImages);
+}
+
+void CMainDlg::RunHomeCityDialog(int& cityIndex) {
+    CHomeCityDlg dlg;
+    dlg.DoModal();
+    cityIndex = dlg.m_nResult;
+}
+
+// [SECTION] First start: home city and weather defaults ----------------------------------------
+
+CString CMainDlg::AddHomeCityToWeather(int index) {
+    const DWORD city = static_cast<DWORD>(index);
+    CString name = m_citiesDb.GetName(city);
+    CString country = m_citiesDb.GetCountry(city);
+    if (name.IsEmpty() || m_weatherDb.FindByName(name)) return name;
+    // The country names a file inside the weatcs folder, never a path out of it.
+    if (!IsNameInsideFolder(country)) return name;
+
+    CString code;
+    bool found = false;
+    {
+        CWaitCursor wait;
+        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\" + country)));
+        found = FindCountryWeatherCode(file.Get(), name, code);
+    }
+    if (found && !m_weatherDb.FindByName(name))
+        m_weatherDb.AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country);
+    return name;
+}
+
+// [SECTION] Currency list ----------------------------------------------------------------------
+
+void CMainDlg::LoadCurrencyList() {
+    FreeCurrencyList();
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst")));
+    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get()))
+        m_currencies.push_back(std::make_unique<CurrencyListEntry>(std::move(entry)));
+    for (auto& entry : m_currencies) m_currencyTable.push_back(entry.get());
+    m_nCurrencyCount = static_cast<int>(m_currencies.size());
+}
+
+void CMainDlg::FreeCurrencyList() {
+    m_currencyTable.clear();
+    m_currencies.clear();
+    m_nCurrencyCount = 0;
+}
+
+const CurrencyListEntry* CMainDlg::GetCurrency(int i) const {
+    return i >= 0 && i < m_nCurrencyCount ? m_currencies[static_cast<size_t>(i)].get() : nullptr;
+}
+
+// [SECTION] Layout and destruction -------------------------------------------------------------
+
+void CMainDlg::ReadWorkArea() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    m_nWorkWidth = area.right - area.left;
+    m_nWorkHeight = area.bottom - area.top;
+    m_nMenuHeight = ::GetSystemMetrics(SM_CYMENU);
+    m_nUsableHeight = m_nWorkHeight - m_nMenuHeight + 1;
+}
+
+void CMainDlg::OnSize(UINT nType, int cx, int cy) {
+    Layout();
+    CDialog::OnSize(nType, cx, cy);
+}
+
+void CMainDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    // Only top-level windows hear a setting change: the strip and its pages follow the work
+    // area through the main window.
+    if (m_tabs.m_hWnd) m_tabs.SendMessage(WM_SETTINGCHANGE, uFlags, reinterpret_cast<LPARAM>(lpszSection));
+    Layout();
+}
+
+void CMainDlg::Layout() {
+    ReadWorkArea();
+    if (m_title.m_hWnd && m_tabs.m_hWnd) {
+        CRect item(0, 0, 0, 0);
+        const int count = m_tabs.GetItemCount();
+        if (count > 0) m_tabs.GetItemRect(0, &item);
+        const int tabs = count * item.Width();
+        m_title.SetWindowPos(&wndTop, tabs + 3, 7, m_nWorkWidth - tabs - 1, 15, SWP_SHOWWINDOW);
+        m_tabs.SetWindowPos(nullptr, -1, 0, m_nWorkWidth + 2, m_nUsableHeight, SWP_NOZORDER);
+    }
+    // The bars stay across the bottom of the window when the screen turns.
+    CRect client;
+    GetClientRect(&client);
+    for (CCeCommandBar& bar : m_bars) {
+        if (!bar.m_hWnd) continue;
+        const int h = bar.GetHeight();
+        bar.SetWindowPos(nullptr, 0, client.bottom - h, client.Width(), h, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CMainDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    m_tabs.OfferSavePackingList();
+    FreeCurrencyList();
+    m_fontTitle.DeleteObject();
+    m_tabImages.DeleteImageList();
+    m_brushBack.DeleteObject();
+    m_brushTitle.DeleteObject();
+}

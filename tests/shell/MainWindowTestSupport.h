@@ -1,0 +1,114 @@
+#pragma once
+// Shared by the main window tests: a device holding a small city list, weather list, currency
+// list and the shipped default skin; a main window whose dialogs answer in place of a user;
+// taps on its tabs.
+
+#include "platform/ui/DeviceUi.h"
+#include "resources/resource.h"
+#include "shell/AppMessages.h"
+#include "shell/MainDlg.h"
+#include "ShellTestSupport.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace shelltest {
+
+inline std::filesystem::path ShippedData() { return JORVANA_DATA_DIR; }
+
+// The main window with its modal dialogs replaced by recorded answers.
+class TestMainDlg : public CMainDlg {
+public:
+    int homeCityAnswer = 0;
+    int homeCityRuns = 0;
+    std::vector<int> languageRuns;
+    int todayRuns = 0;
+
+    using CMainDlg::OnCommand;
+    // A pop-up's items after the window's command update, as the user would see them.
+    void UpdatePopup(CMenu* popup) { OnInitMenuPopup(popup, 0, FALSE); }
+
+protected:
+    void RunHomeCityDialog(int& cityIndex) override {
+        ++homeCityRuns;
+        cityIndex = homeCityAnswer;
+    }
+    void RunLanguageDialog(int initialSelection) override { languageRuns.push_back(initialSelection); }
+    void RunTodayOptionsDialog() override { ++todayRuns; }
+};
+
+class MainWindowTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        device::ui::SetScreenShape(240, 320);
+        CMainTabCtrl::s_nPendingTool = -1;
+    }
+    void TearDown() override {
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        m_dlg.reset();
+        device::ui::PumpUntilIdle();
+        ShellTest::TearDown();
+    }
+
+    // cities.lst with these "name;country" entries (the store sorts them by name).
+    static void WriteCities(const std::vector<std::string>& cities) {
+        std::string text = "rules\n" + std::to_string(cities.size()) + "\n";
+        for (const auto& c : cities) text += "Zone/X;" + c + ";10;20;100;0;0;0;0;0\n";
+        WriteDeviceFile(InProgramFolder(L"cities.lst"), text);
+    }
+    // cities.wet with these "country;name;code" entries.
+    static void WriteWeatherCities(const std::vector<std::string>& places) {
+        std::string text = std::to_string(places.size()) + "\n";
+        for (const auto& p : places) text += p + "\r\n";
+        WriteDeviceFile(InProgramFolder(L"cities.wet"), text);
+    }
+    static void CopyShipped(const std::string& name) {
+        std::filesystem::path to = HostPath(InProgramFolder(std::wstring(name.begin(), name.end())));
+        std::filesystem::create_directories(to.parent_path());
+        std::filesystem::copy(ShippedData() / name, to,
+                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    }
+    // A device with everything the main window reads, and the home city already chosen.
+    static void InstallSmallProduct(bool homeCityChosen = true) {
+        WriteCities({"Paris;France", "Oslo;Norway", "Lima;Peru"});
+        WriteWeatherCities({"France;Paris;FR0001", "Norway;Oslo;NO0001"});
+        WriteDeviceFile(InProgramFolder(L"currs.lst"), "2\r\nEUR_Euro_1.1#USD_US Dollar_1#");
+        CopyShipped("default.skn");
+        CopyShipped("toolbar");
+        if (homeCityChosen) CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock", 0);
+    }
+
+    TestMainDlg& Open() {
+        m_dlg = std::make_unique<TestMainDlg>();
+        EXPECT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+        m_dlg->ShowWindow(SW_SHOW);
+        device::ui::PumpUntilIdle();
+        return *m_dlg;
+    }
+
+    // A tap in the middle of tab n.
+    void TapTab(int n) {
+        CRect item;
+        ASSERT_TRUE(m_dlg->GetTabs().GetItemRect(n, &item));
+        m_dlg->GetTabs().ClientToScreen(&item);
+        POINT at{item.CenterPoint().x, item.CenterPoint().y};
+        device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+        device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+        device::ui::PumpUntilIdle();
+    }
+
+    static long long ReadDword(LPCWSTR key, LPCWSTR name) {
+        CRegistryKey reg;
+        DWORD value = reg.ReadDword(HKEY_LOCAL_MACHINE, key, name);
+        return reg.RegistryStatus == CRegistryKey::kFound ? static_cast<long long>(value) : -1;
+    }
+    static CString ReadString(LPCWSTR key, LPCWSTR name) {
+        return CRegistryKey().ReadString(HKEY_LOCAL_MACHINE, key, name);
+    }
+
+    std::unique_ptr<TestMainDlg> m_dlg;
+};
+
+} // namespace shelltest
