@@ -157,6 +157,7 @@ IMPLEMENT_DYNAMIC(CMainTabCtrl, CTabCtrl)
 
 BEGIN_MESSAGE_MAP(CMainTabCtrl, CTabCtrl)
     ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
     ON_WM_ERASEBKGND()
     ON_WM_PAINT()
     ON_WM_SETTINGCHANGE()
@@ -350,6 +351,11 @@ void CMainTabCtrl::OnLButtonDown(UINT, CPoint) {
     Default(); // the control's own click selects the tab under the point
     if (!m_hWnd) return;
     ChangeToFocusedTab(sipUp);
+}
+
+void CMainTabCtrl::OnLButtonDblClk(UINT nFlags, CPoint point) {
+    // A quick second tap is a tap of its own (the Tools tab toggles on each one).
+    OnLButtonDown(nFlags, point);
 }
 
 void CMainTabCtrl::ChangeToFocusedTab(bool sipWasUp) {

@@ -98,6 +98,7 @@ protected:
     virtual COLORREF GetTabTextColor(BOOL selected);
 
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg void OnPaint();
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);

@@ -1,19 +1,416 @@
-// The main window: start-up (first-run defaults, stores, restored tab), the tab strip switching
-// pages and command bars, and what it looks like.
+// The main window: start-up (first-run defaults, stores, restored tab, skin), the tab strip
+// switching pages and command bars, and what it looks like.
 
 #include "MainWindowTestSupport.h"
+#include "core/CurrenciesDb.h"
+#include "core/WeatherDb.h"
+#include "platform/ui/Sip.h"
+#include "shell/PanelBackDlg.h"
 #include "support/Screenshots.h"
 
 namespace shelltest {
 namespace {
 
+using Bar = CMainDlg::Bar;
+
 TEST_F(MainWindowTest, PortraitAndLandscapeScreenshots) {
     InstallSmallProduct();
-    Open();
+    TestMainDlg& dlg = Open();
     EXPECT_FALSE(testsupport::SaveScreenshot("main-window-portrait").empty());
     device::ui::RotateScreen();
     device::ui::PumpUntilIdle();
+    // The bar follows the window's new bottom edge and the page fills the area above it.
+    CRect bar, client;
+    dlg.GetBar(CMainDlg::kClocksBar).GetWindowRect(&bar);
+    dlg.GetClientRect(&client);
+    dlg.ClientToScreen(&client);
+    EXPECT_EQ(bar.bottom, client.bottom);
+    EXPECT_EQ(bar.right, 320);
     EXPECT_FALSE(testsupport::SaveScreenshot("main-window-landscape").empty());
+}
+
+TEST_F(MainWindowTest, StartShowsTheClocksPageAloneWithItsBarAndTitle) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(dlg.homeCityRuns, 0); // the home city was chosen before
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"World Clocks"));
+    EXPECT_EQ(dlg.GetTabs().GetItemCount(), 5);
+    EXPECT_TRUE(dlg.GetTabs().IsPageCreated(CMainTabCtrl::kClocksPage));
+    for (int i = 1; i < CMainTabCtrl::kPageCount; ++i) EXPECT_FALSE(dlg.GetTabs().IsPageCreated(i)) << i;
+    EXPECT_TRUE(dlg.GetTabs().GetPage(0)->IsWindowVisible());
+    // Tabs of (240 - 85) / 5 - 1 pixels, the title right of them.
+    CRect item;
+    dlg.GetTabs().GetItemRect(0, &item);
+    EXPECT_EQ(item.Width(), 30);
+    EXPECT_EQ(item.Height(), 26);
+    EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 0); // missing: written as 0
+    // The OK command (Enter) does not end the program; Exit does.
+    dlg.SendMessage(WM_COMMAND, IDOK);
+    EXPECT_TRUE(dlg.IsWindowVisible());
+    dlg.SendMessage(WM_COMMAND, ID_APP_EXIT_MENU);
+    EXPECT_FALSE(dlg.IsWindowVisible());
+}
+
+TEST_F(MainWindowTest, TabTapsSwitchPagesBarsTitlesAndCreatePagesOnce) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+
+    struct Step {
+        int tab;
+        int bar;
+        const wchar_t* title;
+    };
+    const Step steps[] = {{1, CMainDlg::kWeatherBar, L"Weather"},
+                          {2, CMainDlg::kMapBar, L"World Map"},
+                          {3, CMainDlg::kMenuBar, L"Currencies"},
+                          {0, CMainDlg::kClocksBar, L"World Clocks"}};
+    for (const Step& s : steps) {
+        const int before = tabs.GetCurrentPage();
+        TapTab(s.tab);
+        EXPECT_EQ(tabs.GetCurrentPage(), s.tab);
+        EXPECT_EQ(tabs.GetPreviousPage(), before);
+        EXPECT_EQ(tabs.GetCurSel(), s.tab);
+        EXPECT_EQ(dlg.GetVisibleBar(), s.bar) << "tab " << s.tab;
+        EXPECT_EQ(dlg.GetTitleText(), CString(s.title));
+        EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), s.tab);
+        EXPECT_TRUE(tabs.GetPage(s.tab)->IsWindowVisible());
+        EXPECT_FALSE(tabs.GetPage(before)->IsWindowVisible()) << "the page left is hidden";
+    }
+    // Each page window was made once and is shown again on the next tap.
+    CDialog* weather = tabs.GetPage(1);
+    HWND weatherWindow = weather->m_hWnd;
+    TapTab(1);
+    EXPECT_EQ(tabs.GetPage(1), weather);
+    EXPECT_EQ(tabs.GetPage(1)->m_hWnd, weatherWindow);
+    // The page lies under the row of tabs, across the strip.
+    CRect page, item, strip;
+    tabs.GetPage(1)->GetWindowRect(&page);
+    tabs.GetItemRect(0, &item);
+    tabs.ClientToScreen(&item);
+    tabs.GetWindowRect(&strip);
+    EXPECT_EQ(page.top, item.bottom - 2);
+    EXPECT_EQ(page.left, item.left - 1);
+    EXPECT_EQ(page.bottom, strip.bottom - 1);
+    // A tap on the current tab changes nothing.
+    TapTab(1);
+    EXPECT_EQ(tabs.GetPreviousPage(), 0);
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kWeatherBar);
+}
+
+TEST_F(MainWindowTest, ToolsTabShowsItsStripOverThePageAndTogglesOnEveryTap) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(2); // World Map
+    TapTab(4);
+    CDialog* tools = tabs.GetPage(CMainTabCtrl::kToolsPage);
+    ASSERT_TRUE(tabs.IsPageCreated(CMainTabCtrl::kToolsPage));
+    EXPECT_TRUE(tabs.IsToolsListShown());
+    EXPECT_TRUE(tools->IsWindowVisible());
+    EXPECT_TRUE(tabs.GetPage(2)->IsWindowVisible()) << "the page underneath stays";
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kMapBar) << "and so does its bar";
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Tools"));
+    EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 4);
+    CRect strip;
+    tools->GetWindowRect(&strip);
+    EXPECT_EQ(strip.Height(), CMainTabCtrl::kToolsStripHeight);
+
+    TapTab(4); // hides the strip and goes back to the map
+    EXPECT_FALSE(tabs.IsToolsListShown());
+    EXPECT_FALSE(tools->IsWindowVisible());
+    EXPECT_EQ(tabs.GetCurrentPage(), 2);
+    EXPECT_EQ(tabs.GetCurSel(), 2);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"World Map"));
+
+    TapTab(4); // and shows it again
+    EXPECT_TRUE(tabs.IsToolsListShown());
+    EXPECT_TRUE(tools->IsWindowVisible());
+    EXPECT_EQ(tabs.GetCurrentPage(), 4);
+
+    // A page that takes the tab focus hides the strip without switching pages.
+    tabs.FocusTab(42);
+    EXPECT_FALSE(tabs.IsToolsListShown());
+    EXPECT_FALSE(tools->IsWindowVisible());
+    EXPECT_EQ(tabs.GetCurSel(), 4);
+    EXPECT_EQ(tabs.GetCurrentPage(), 4);
+
+    // The Tips item is greyed while the Tools tab is current, not otherwise.
+    CMenu* menu = dlg.GetBar(CMainDlg::kMenuBar).GetMenu();
+    ASSERT_NE(menu, nullptr);
+    CMenu* popup = menu->GetSubMenu(0);
+    ASSERT_NE(popup, nullptr);
+    dlg.UpdatePopup(popup);
+    EXPECT_TRUE(popup->GetMenuState(ID_TIPS, MF_BYCOMMAND) & MF_GRAYED);
+    TapTab(0);
+    dlg.UpdatePopup(popup);
+    EXPECT_FALSE(popup->GetMenuState(ID_TIPS, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(MainWindowTest, StoredTabIsRestored) {
+    InstallSmallProduct();
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 3);
+    {
+        TestMainDlg& dlg = Open();
+        EXPECT_EQ(dlg.GetTabs().GetCurrentPage(), 3);
+        EXPECT_EQ(dlg.GetTabs().GetCurSel(), 3);
+        EXPECT_TRUE(dlg.GetTabs().GetPage(3)->IsWindowVisible());
+        EXPECT_FALSE(dlg.GetTabs().GetPage(0)->IsWindowVisible());
+        EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kMenuBar);
+        EXPECT_EQ(dlg.GetTitleText(), CString(L"Currencies"));
+        dlg.DestroyWindow();
+    }
+    // 42: the Tools tab with tool 2 pending; opening it hides page 0 and uses up the tool.
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 42);
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(dlg.GetTabs().GetCurrentPage(), 4);
+    EXPECT_EQ(dlg.GetTabs().GetPreviousPage(), 4);
+    EXPECT_EQ(CMainTabCtrl::s_nPendingTool, -1);
+    EXPECT_TRUE(dlg.GetTabs().IsPageCreated(CMainTabCtrl::kToolsPage));
+    EXPECT_FALSE(dlg.GetTabs().GetPage(0)->IsWindowVisible());
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar) << "no bar message: the tool sends its own";
+}
+
+TEST_F(MainWindowTest, BarMessagesShowOneBarAndSetTheTitle) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(dlg.SendMessage(WM_APP_SHOW_EDIT_BAR), 1);
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kEditBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Measurements"));
+    dlg.SendMessage(WM_APP_SHOW_TOOL_BAR, 2);
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kToolBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Areas codes"));
+    dlg.SendMessage(WM_APP_SHOW_PACKING_BAR);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Packing list"));
+    dlg.SendMessage(WM_APP_SHOW_TOOL_BAR, 4); // no title of its own
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kToolBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Packing list"));
+    dlg.SendMessage(WM_APP_SHOW_TOOL_BAR, 5);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"News"));
+    int visible = 0;
+    for (int b = 0; b < CMainDlg::kBarCount; ++b) visible += dlg.GetBar(static_cast<Bar>(b)).IsVisible() ? 1 : 0;
+    EXPECT_EQ(visible, 1);
+
+    // Back to Tools lowers the input panel and returns to the Tools title and tab.
+    device::ui::SetSipUp(true);
+    dlg.SendMessage(WM_COMMAND, ID_BACK_TO_TOOLS);
+    EXPECT_FALSE(device::ui::IsSipUp());
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kMenuBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Tools"));
+    EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 4);
+}
+
+// A window that records the private messages it hears, in order, with its name.
+struct Recorder {
+    static std::vector<std::pair<char, UINT>>& Log() {
+        static std::vector<std::pair<char, UINT>> log;
+        return log;
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg >= 0x8066 && msg <= 0x8083)
+            Log().emplace_back(static_cast<char>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)), msg);
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    static HWND Make(HWND parent, char name, const RECT& r) {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = Proc;
+            wc.lpszClassName = L"RecordingWindow";
+            RegisterClassW(&wc);
+            registered = true;
+        }
+        HWND w = CreateWindowExW(0, L"RecordingWindow", L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                                 r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+        SetWindowLongPtrW(w, GWLP_USERDATA, name);
+        return w;
+    }
+};
+
+TEST_F(MainWindowTest, ToolCommandsReachTheWindowAtTheBottomRightOfThePageArea) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    // A stand-in tool window: a parent "T" over the page area holding two windows, "B" at its
+    // bottom-right corner and "U" where the corner is while the input panel is up.
+    CDialog* page = dlg.GetTabs().GetPage(0);
+    CRect area;
+    page->GetClientRect(&area);
+    HWND tool = Recorder::Make(page->m_hWnd, 'T', area);
+    RECT work = device::ui::WorkArea();
+    const int menu = GetSystemMetrics(SM_CYMENU);
+    POINT low{work.right - 3, work.bottom - work.top - menu};
+    POINT high{low.x, low.y - 80};
+    ScreenToClient(tool, &low);
+    ScreenToClient(tool, &high);
+    Recorder::Make(tool, 'B', RECT{low.x - 10, low.y - 5, low.x + 3, low.y + 5});
+    Recorder::Make(tool, 'U', RECT{high.x - 10, high.y - 5, high.x + 3, high.y + 5});
+    Recorder::Log().clear();
+
+    dlg.SendMessage(WM_COMMAND, ID_EDIT_COPY_TOOL);
+    dlg.SendMessage(WM_COMMAND, ID_PACK_DELETE_CATEGORY);
+    dlg.SendMessage(WM_COMMAND, ID_PACK_SHOW_CHECKED);
+    device::ui::SetSipUp(true);
+    dlg.SendMessage(WM_COMMAND, ID_EDIT_PASTE_TOOL); // moves above the panel
+    dlg.SendMessage(WM_COMMAND, ID_PACK_ADD_LIST);   // keeps the fixed point, on the panel now
+    const std::vector<std::pair<char, UINT>> expected = {
+        {'T', WM_APP_EDIT_COPY},  {'B', WM_APP_EDIT_COPY},  {'T', WM_APP_UNDO_OR_DELETE_CATEGORY},
+        {'B', WM_APP_UNDO_OR_DELETE_CATEGORY},  {'T', WM_APP_PACK_SHOW_CHECKED}, {'B', WM_APP_PACK_SHOW_CHECKED},
+        {'T', WM_APP_EDIT_PASTE}, {'U', WM_APP_EDIT_PASTE}};
+    EXPECT_EQ(Recorder::Log(), expected);
+    EXPECT_EQ(dlg.GetPackingView(), CMainDlg::kShowChecked);
+    device::ui::SetSipUp(false);
+}
+
+TEST_F(MainWindowTest, TwelveHourCommandFlipsTheSettingAndItsCheckMark) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMenu* popup = dlg.GetBar(CMainDlg::kClocksBar).GetMenu()->GetSubMenu(0);
+    ASSERT_NE(popup, nullptr);
+    dlg.SendMessage(WM_COMMAND, ID_TWELVE_HOUR_CLOCKS);
+    EXPECT_EQ(ReadDword(L"Jorvana", L"twelvehour"), 1);
+    dlg.UpdatePopup(popup);
+    EXPECT_TRUE(popup->GetMenuState(ID_TWELVE_HOUR_CLOCKS, MF_BYCOMMAND) & MF_CHECKED);
+    dlg.SendMessage(WM_COMMAND, ID_TWELVE_HOUR_CLOCKS);
+    EXPECT_EQ(ReadDword(L"Jorvana", L"twelvehour"), 0);
+    dlg.UpdatePopup(popup);
+    EXPECT_FALSE(popup->GetMenuState(ID_TWELVE_HOUR_CLOCKS, MF_BYCOMMAND) & MF_CHECKED);
+    // The language command hands over the index start-up used.
+    dlg.m_nLanguageIndex = 2;
+    dlg.SendMessage(WM_COMMAND, ID_LANGUAGE);
+    EXPECT_EQ(dlg.languageRuns, std::vector<int>{2});
+}
+
+TEST_F(MainWindowTest, FirstRunAddsTheHomeCityToTheWeatherStoreAndWritesTheDefaults) {
+    InstallSmallProduct(false);
+    // The store sorts the cities: Lima 0, Oslo 1, Paris 2. Lima is no weather city yet.
+    WriteDeviceFile(InProgramFolder(L"weatcs\\Peru"), "Cusco;PE0002\r\nLima;PE0001\r\n>\r\n");
+    m_dlg = std::make_unique<TestMainDlg>();
+    m_dlg->homeCityAnswer = 0;
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    EXPECT_EQ(m_dlg->homeCityRuns, 1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 0);
+    EXPECT_EQ(ReadDword(L"Jorvana\\map", L"mapclock"), 0);
+    EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Lima:Peru"));
+    CWeatherDb weather;
+    weather.Open();
+    ASSERT_TRUE(weather.FindByName(L"Lima"));
+    const DWORD position = weather.GetCurrentIndex();
+    EXPECT_EQ(position, 0u);
+    EXPECT_EQ(weather.GetCode(position), CString(L"PE0001"));
+    EXPECT_EQ(weather.GetUpdateDate(position), CString(L"01/01/2000"));
+    EXPECT_EQ(weather.GetCountry(position), CString(L"Peru"));
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 0);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp2"), 83);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp3"), 89);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), 61);
+}
+
+TEST_F(MainWindowTest, FirstRunWithAWeatherCityWritesOnlyItsPlace) {
+    InstallSmallProduct(false);
+    m_dlg = std::make_unique<TestMainDlg>();
+    m_dlg->homeCityAnswer = 2; // Paris, already a weather city
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    EXPECT_EQ(m_dlg->homeCityRuns, 1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 2);
+    EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Paris:France"));
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 1); // Oslo 0, Paris 1
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp2"), -1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp3"), -1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), -1);
+    m_dlg->DestroyWindow();
+    // The next start asks no more.
+    m_dlg = std::make_unique<TestMainDlg>();
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    EXPECT_EQ(m_dlg->homeCityRuns, 0);
+}
+
+TEST_F(MainWindowTest, HomeCityWeatherCodeComesFromTheLineOfExactlyItsName) {
+    InstallSmallProduct(false);
+    WriteCities({"York;UK", "Paris;France"});
+    // "New York;" holds "York;" too, and comes first.
+    WriteDeviceFile(InProgramFolder(L"weatcs\\UK"), "New York;US0001\r\nYork;GB0042\r\n>\r\n");
+    m_dlg = std::make_unique<TestMainDlg>();
+    m_dlg->homeCityAnswer = 1; // Paris 0, York 1
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    CWeatherDb weather;
+    weather.Open();
+    ASSERT_TRUE(weather.FindByName(L"York"));
+    EXPECT_EQ(weather.GetCode(weather.GetCurrentIndex()), CString(L"GB0042"));
+}
+
+TEST_F(MainWindowTest, CurrencyStoreIsBuiltFromTheCurrencyList) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    ASSERT_EQ(dlg.GetCurrencyCount(), 2);
+    EXPECT_EQ(dlg.GetCurrency(1)->name, CString(L"US Dollar"));
+    CCurrenciesDb store;
+    store.Open();
+    ASSERT_TRUE(store.FindByName(L"Euro"));
+    const DWORD euro = store.GetCurrentIndex();
+    EXPECT_EQ(store.GetCode(euro), CString(L"EUR"));
+    EXPECT_EQ(store.GetRate(euro), CString(L"1.1"));
+    ASSERT_TRUE(store.FindByName(L"US Dollar"));
+    EXPECT_EQ(store.GetRate(store.GetCurrentIndex()), CString(L"1"));
+}
+
+TEST_F(MainWindowTest, SkinGivesTheStripItsImagesAndColours) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(dlg.GetTabImages().GetImageCount(), 10);
+    // default.skn: TBC 31058095, PC 62109156, PTC 255255255, IF \toolbar\.
+    EXPECT_EQ(dlg.GetStripColor(), RGB(31, 58, 95));
+    EXPECT_EQ(dlg.GetTitleBackColor(), RGB(62, 109, 156));
+    EXPECT_EQ(dlg.GetTitleTextColor(), RGB(255, 255, 255));
+    EXPECT_EQ(dlg.GetSkinImageFolder(), CString(L"\\toolbar\\"));
+    EXPECT_EQ(dlg.GetTabs().GetBackColor(), RGB(31, 58, 95));
+    EXPECT_EQ(CThemedTabCtrl::GetThemeColor(), RGB(31, 58, 95));
+    EXPECT_EQ(CThemedTabCtrl::GetThemeStyle(), 7u);
+    auto* blank = dynamic_cast<CPanelBackDlg*>(dlg.GetTabs().GetPage(0));
+    ASSERT_NE(blank, nullptr);
+    EXPECT_EQ(blank->GetPanelColor(), RGB(31, 58, 95));
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(MainWindowTest, MissingSkinFallsBackToTheDefaultSkin) {
+    InstallSmallProduct();
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\Storage\\Gone\\gone.skn");
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{L"Skin File corrupted or not found!\n\nDefault skin will be used."});
+    EXPECT_EQ(ReadString(L"Jorvana", L"skin"), CString(L"\\Program Files\\Jorvana\\default.skn"));
+    EXPECT_EQ(dlg.GetStripColor(), RGB(31, 58, 95));
+    EXPECT_EQ(dlg.GetTabImages().GetImageCount(), 10);
+}
+
+TEST_F(MainWindowTest, UnreadableDefaultSkinKeepsTheStartImages) {
+    InstallSmallProduct();
+    std::filesystem::remove(HostPath(InProgramFolder(L"default.skn")));
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{
+                                  L"Default Skin file corrupted or not found!\n\nPlease reinstall Default skin."});
+    EXPECT_EQ(dlg.GetTabImages().GetImageCount(), 10); // the icons of the program's resources
+    EXPECT_EQ(dlg.GetStripColor(), 0u);
+}
+
+TEST_F(MainWindowTest, UnreadNewsMarkIsPaintedUntilTheNewsIsRead) {
+    InstallSmallProduct();
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"newsread", 0);
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    ASSERT_TRUE(tabs.HasUnreadNews());
+    POINT mark{240 - 99, 6}; // inside the mark, left of its letter
+    tabs.ClientToScreen(&mark);
+    auto pixel = [&] {
+        COLORREF c = 0;
+        device::ui::PumpUntilIdle();
+        device::ui::WithFramebuffer([&](const device::gdi::Bitmap& b) { c = device::gdi::ToColorRef(b.Get(mark.x, mark.y)); });
+        return c;
+    };
+    EXPECT_EQ(pixel(), RGB(152, 207, 80));
+    tabs.MarkNewsRead();
+    EXPECT_NE(pixel(), RGB(152, 207, 80));
+    EXPECT_FALSE(tabs.HasUnreadNews());
 }
 
 } // namespace
