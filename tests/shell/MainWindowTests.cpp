@@ -116,6 +116,7 @@ TEST_F(MainWindowTest, ToolsTabShowsItsStripOverThePageAndTogglesOnEveryTap) {
     CRect strip;
     tools->GetWindowRect(&strip);
     EXPECT_EQ(strip.Height(), CMainTabCtrl::kToolsStripHeight);
+    EXPECT_FALSE(testsupport::SaveScreenshot("main-window-tools-strip").empty());
 
     TapTab(4); // hides the strip and goes back to the map
     EXPECT_FALSE(tabs.IsToolsListShown());
@@ -408,9 +409,49 @@ TEST_F(MainWindowTest, UnreadNewsMarkIsPaintedUntilTheNewsIsRead) {
         return c;
     };
     EXPECT_EQ(pixel(), RGB(152, 207, 80));
+    EXPECT_FALSE(testsupport::SaveScreenshot("main-window-unread-news").empty());
     tabs.MarkNewsRead();
     EXPECT_NE(pixel(), RGB(152, 207, 80));
     EXPECT_FALSE(tabs.HasUnreadNews());
+}
+
+} // namespace
+} // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+// Run modally, the window brings its bar's items up to date whenever its queue runs dry after a
+// message that makes that due, and Exit ends the run with OK.
+TEST_F(MainWindowTest, ModalRunKeepsTheBarItemsCurrentAndEndsOnExit) {
+    InstallSmallProduct();
+    static int s_tick;
+    static std::vector<bool> s_undoGreyed;
+    s_tick = 0;
+    s_undoGreyed.clear();
+    TestMainDlg dlg;
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        auto* main = dynamic_cast<TestMainDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+        if (!main || !main->IsWindowVisible()) return;
+        ::KillTimer(nullptr, id);
+        main->SendMessage(WM_APP_SHOW_EDIT_BAR);
+        // From here on the window's own timer messages drive its loop.
+        ::SetTimer(main->m_hWnd, 7, 10, [](HWND hwnd, UINT, UINT_PTR, DWORD) {
+            auto* self = dynamic_cast<TestMainDlg*>(CWnd::FromHandlePermanent(hwnd));
+            CMenu* edit = self->GetBar(CMainDlg::kEditBar).GetMenu()->GetSubMenu(0);
+            s_undoGreyed.push_back((edit->GetMenuState(ID_EDIT_UNDO_TOOL, MF_BYCOMMAND) & MF_GRAYED) != 0);
+            if (++s_tick == 2) self->m_bUndoAvailable = 1;
+            if (s_tick == 4) {
+                ::KillTimer(hwnd, 7);
+                self->SendMessage(WM_COMMAND, ID_APP_EXIT_MENU);
+            }
+        });
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    ASSERT_EQ(s_undoGreyed.size(), 4u);
+    EXPECT_TRUE(s_undoGreyed[0]);
+    EXPECT_TRUE(s_undoGreyed[1]);
+    EXPECT_FALSE(s_undoGreyed[3]) << "the flag set at the second tick shows by the fourth";
 }
 
 } // namespace
