@@ -49,7 +49,9 @@ int CMainTabCtrl::s_nPendingTool = -1;
 // 6     combo page               158     never              -
 //
 // A slot whose page is not part of the program yet holds a blank panel page created the same
-// way, with no initialisation; the calls below that concern it do nothing.
+// way, with no initialisation; the calls below that concern it do nothing. A page class joins
+// its slot here: constructed in NewPage (with the container as its parent), then reached in
+// the functions below through PageAs<its class>(slot).
 
 CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
@@ -78,6 +80,7 @@ void CMainTabCtrl::InitialisePage(int index) {
 }
 
 void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
+    // The colour is the page object's own, set whether or not its window exists yet.
     if (index < kClocksPage || index > kCurrencyPage || !m_pages[index].page) return;
     if (auto* blank = dynamic_cast<CPanelBackDlg*>(m_pages[index].page)) blank->SetPanelColor(c);
 }
@@ -279,8 +282,8 @@ void CMainTabCtrl::DestroyPage(int index) {
 void CMainTabCtrl::CreatePageWindow(int index) {
     PageSlot& slot = m_pages[index];
     if (!slot.page) slot.page = NewPage(index);
+    if (m_crPanel != kNoColor) GivePagePanelColor(index, m_crPanel);
     slot.created = slot.page->Create(slot.page->m_lpszTemplateName, this) != FALSE;
-    if (slot.created && index <= kCurrencyPage && m_crPanel != kNoColor) GivePagePanelColor(index, m_crPanel);
 }
 
 void CMainTabCtrl::SendToMainWindow(UINT message) {

@@ -124,7 +124,12 @@ private:
     void SetItemSizeFromWorkArea();
 
     // Page slots (see MainTabCtrl.cpp).
-    static CDialog* NewPage(int index);
+    CDialog* NewPage(int index);
+    // The page of a slot as its own class, while its window exists; null otherwise.
+    template <class Page>
+    Page* PageAs(int index) const {
+        return IsPageCreated(index) ? dynamic_cast<Page*>(m_pages[index].page) : nullptr;
+    }
     void InitialisePage(int index);
     void GivePagePanelColor(int index, COLORREF c);
     void PreparePageForDestroy(int index);

@@ -456,3 +456,33 @@ TEST_F(MainWindowTest, ModalRunKeepsTheBarItemsCurrentAndEndsOnExit) {
 
 } // namespace
 } // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+TEST_F(MainWindowTest, RecreatePagesReplacesTheClocksAndMapPagesOnly) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(3);
+    TapTab(2);
+    TapTab(0);
+    const HWND clocks = tabs.GetPage(0)->m_hWnd, map = tabs.GetPage(2)->m_hWnd, currency = tabs.GetPage(3)->m_hWnd;
+    dlg.SendMessage(WM_APP_SHOW_MENU_BAR);
+    tabs.RecreatePages();
+    EXPECT_TRUE(tabs.IsPageCreated(0));
+    EXPECT_TRUE(tabs.IsPageCreated(2));
+    EXPECT_NE(tabs.GetPage(0)->m_hWnd, clocks);
+    EXPECT_NE(tabs.GetPage(2)->m_hWnd, map);
+    EXPECT_FALSE(::IsWindow(clocks));
+    EXPECT_FALSE(::IsWindow(map));
+    EXPECT_EQ(tabs.GetPage(3)->m_hWnd, currency);
+    EXPECT_EQ(tabs.GetCurrentPage(), 0);
+    EXPECT_TRUE(tabs.GetPage(0)->IsWindowVisible());
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar);
+    // The new pages carry the strip's colour.
+    EXPECT_EQ(dynamic_cast<CPanelBackDlg*>(tabs.GetPage(2))->GetPanelColor(), RGB(31, 58, 95));
+}
+
+} // namespace
+} // namespace shelltest
