@@ -105,7 +105,7 @@ void CMainDlg::CreateCommandBars() {
 
     // The Back button of the tool windows' bars.
     auto addBack = [](CCeCommandBar& bar) {
-        int image = bar.AddBitmap(IDR_BACK_BUTTON, 1, 16, 15);
+        int image = bar.AddBitmap(IDB_BACK_BUTTON, 1, 16, 15);
         if (image < 0) return;
         TBBUTTON button{};
         button.iBitmap = image;

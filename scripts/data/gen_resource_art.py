@@ -162,6 +162,15 @@ def sun_rise_set():
     return Image.alpha_composite(back, small).convert("RGB")
 
 
+def back_button():
+    """The Back button of the tool windows' command bars, 16 by 15 on the bar's grey."""
+    c = Canvas(16)
+    c.d.polygon(c.p(8, 50, 46, 16, 46, 36, 88, 36, 88, 64, 46, 64, 46, 84), fill=NAVY)
+    small = c.img.resize((16, 16), Image.LANCZOS).crop((0, 0, 16, 15))
+    back = Image.new("RGBA", small.size, (192, 192, 192, 255))
+    return Image.alpha_composite(back, small).convert("RGB")
+
+
 def main():
     if Image is None:
         fail("python3-pil is not installed (apt-get install python3-pil)")
@@ -172,6 +181,7 @@ def main():
     for rid, (px, draw) in ICONS.items():
         out.add(os.path.join(folder, f"icon{rid}.png"), png(rgba_icon(px, draw)))
     out.add(os.path.join(folder, "bitmap143.bmp"), gi.bmp(sun_rise_set()))
+    out.add(os.path.join(folder, "backbutton.bmp"), gi.bmp(back_button()))
     out.add(os.path.join(folder, "bitmap168.bmp"), gi.bmp(rate_frame((114, 23))))
     out.add(os.path.join(folder, "bitmap172.bmp"), gi.bmp(rate_frame((89, 20))))
     out.commit()
