@@ -17,6 +17,7 @@
 #include "platform/framework/CommandBar.h"
 #include "platform/framework/Dlg.h"
 #include "platform/framework/GdiObjects.h"
+#include "shell/SharedFont.h"
 #include "shell/ThemedTabCtrl.h"
 
 #include <memory>
@@ -25,10 +26,6 @@
 class CCmdUI;
 class CMenu;
 
-// Added to every font height of the program (registry `fontbase`).
-extern int SharedFontSizeBase;
-// The face of every font of the program (registry `font`, "Arial" when missing or empty).
-extern CString SharedFontFace;
 // Set when the command bar's item states are due for an update (see PreTranslateMessage).
 extern bool CommandUiUpdatePending;
 
