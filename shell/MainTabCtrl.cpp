@@ -85,10 +85,9 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
     if (auto* blank = dynamic_cast<CPanelBackDlg*>(m_pages[index].page)) blank->SetPanelColor(c);
 }
 
-void CMainTabCtrl::PreparePageForDestroy(int index) {
+void CMainTabCtrl::PreparePageForDestroy(int /*index*/) {
     // The clocks and map pages write their settings back when destroyed unless their
     // initialised (set-up) flag is cleared first; a blank page has nothing to write.
-    (void)index;
 }
 
 void CMainTabCtrl::ShowCurrentPageTips() {
@@ -102,13 +101,10 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     }
 }
 
-void CMainTabCtrl::SetTwelveHourMode(int v) {
-    const bool twelve = v == 1;
-    (void)twelve; // handed to the clocks and map pages' 12-hour setting
-    for (int index : {static_cast<int>(kClocksPage), static_cast<int>(kMapPage)}) {
-        if (!IsPageCreated(index)) continue;
-        m_pages[index].page->Invalidate();
-    }
+void CMainTabCtrl::SetTwelveHourMode(int /*v*/) {
+    // The clocks and map pages take the 12-hour setting (v == 1), then repaint.
+    for (int index : {static_cast<int>(kClocksPage), static_cast<int>(kMapPage)})
+        if (IsPageCreated(index)) m_pages[index].page->Invalidate();
 }
 
 void CMainTabCtrl::ToggleMapCitySquares() {
@@ -126,16 +122,14 @@ void CMainTabCtrl::RefreshWeatherPage() {
     // the weather page reloads its places
 }
 
-void CMainTabCtrl::ShiftWeatherPlaces(BOOL first, BOOL second, BOOL third, BOOL fourth) {
+void CMainTabCtrl::ShiftWeatherPlaces(BOOL /*first*/, BOOL /*second*/, BOOL /*third*/, BOOL /*fourth*/) {
     if (!IsPageCreated(kWeatherPage)) return;
     // the weather page moves the places whose flag is set one position down
-    (void)first, (void)second, (void)third, (void)fourth;
 }
 
-CString CMainTabCtrl::GetClockTimeText(int n) {
+CString CMainTabCtrl::GetClockTimeText(int /*n*/) {
     if (!IsPageCreated(kClocksPage)) return CString();
     // the clocks page's time text of clock n
-    (void)n;
     return CString();
 }
 
