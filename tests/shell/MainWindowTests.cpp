@@ -184,6 +184,7 @@ TEST_F(MainWindowTest, BarMessagesShowOneBarAndSetTheTitle) {
     EXPECT_EQ(dlg.GetTitleText(), CString(L"Areas codes"));
     dlg.SendMessage(WM_APP_SHOW_PACKING_BAR);
     EXPECT_EQ(dlg.GetTitleText(), CString(L"Packing list"));
+    EXPECT_FALSE(testsupport::SaveScreenshot("main-window-packing-bar").empty());
     dlg.SendMessage(WM_APP_SHOW_TOOL_BAR, 4); // no title of its own
     EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kToolBar);
     EXPECT_EQ(dlg.GetTitleText(), CString(L"Packing list"));
