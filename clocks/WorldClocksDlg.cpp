@@ -167,6 +167,7 @@ BOOL CWorldClocksDlg::OnInitDialog() {
         m_dateText[i] = FormatCityDate(m_zone[i], hours, minutes, i == 0 ? 1 : 0, date);
         m_timeText[i] = FormatCityTime(m_zone[i], hours, minutes);
     }
+    UpdateHourDigests(); // other screens may borrow the texts before the first tick
 
     CreateTextFonts();
 
