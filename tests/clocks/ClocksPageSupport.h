@@ -51,6 +51,7 @@ protected:
         if (m_parent.m_hWnd) m_parent.DestroyWindow();
         device::display::test::PumpUntilIdle();
         CWnd::DeleteTempMap();
+        device::ui::SetScreenShape(240, 320); // the shape the other tests expect
         device::SetDeviceClock("");
         device::SetModuleDevicePath(L"");
         WindowedDevice::TearDown();
