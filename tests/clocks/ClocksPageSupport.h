@@ -15,7 +15,9 @@
 #include "support/DeviceFileAccess.h"
 #include "support/WindowedDevice.h"
 
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <string>
 
 namespace clockstest {
@@ -86,6 +88,14 @@ protected:
         m_page->MoveWindow(0, 0, client.right, client.bottom);
         m_page->ShowWindow(SW_SHOW);
         device::display::test::PumpUntilIdle();
+        // The ticker's first post comes as soon as its thread runs; it clears the page's
+        // full-repaint request. Wait for it, so that later ticks are the test's own.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (m_page->m_fullRepaint != 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            device::display::test::PumpUntilIdle();
+        }
+        EXPECT_EQ(m_page->m_fullRepaint, 0);
         return *m_page;
     }
     void DestroyPage() {
