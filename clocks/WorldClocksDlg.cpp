@@ -111,9 +111,8 @@ BOOL CWorldClocksDlg::OnInitDialog() {
     for (DWORD& city : s_clockCity) city = 0;
     for (int i = 0; i < 9; ++i) m_colour[i] = kDefaultColours[i];
 
-    if (!m_ticker.Start(m_hWnd, m_tickPeriodMs)) {
-        // Without a ticker the page keeps its start-up texts.
-    }
+    // A ticker that cannot start leaves the page with its start-up texts; nothing is reported.
+    m_ticker.Start(m_hWnd, m_tickPeriodMs);
 
     m_pageBrush.DeleteObject();
     m_pageBrush.CreateSolidBrush(RGB(194, 211, 228));
