@@ -1,0 +1,62 @@
+#pragma once
+// Daylight-saving rules of cities and the zone values they give.
+//
+// A DstRule text is "0" (no daylight saving) or five fields separated by ":": the shift in whole
+// hours, the start day of the year (1 = 1 January), the start hour, the end day and the end
+// hour. Day n is always 1 January plus n - 1 days, so 0 is 31 December of the year before. A
+// window whose end month comes before its start month runs into the next year (a southern
+// hemisphere summer).
+
+#include "platform/base/CString.h"
+
+#include <ctime>
+
+struct DstRuleFields {
+    bool hasDst = false; // false for "0" (the text before the first ":" is exactly "0")
+    int shift = 0;
+    int startDay = 0;
+    int startHour = 0;
+    int endDay = 0;
+    int endHour = 0;
+};
+
+// One city's daylight-saving period: start <= t < end, local times of the device's calendar.
+struct DstWindow {
+    bool hasDst = false;
+    int shift = 0;
+    time_t start = 0;
+    time_t end = 0;
+
+    bool Contains(time_t t) const { return hasDst && start <= t && t < end; }
+};
+
+// The fields of a rule text. Missing fields and fields that do not begin with a digit or a sign
+// read 0.
+DstRuleFields ParseDstRule(const CString& rule);
+
+// The rule's window of the year: from the start day at the start hour to the end day at the end
+// hour, the end moved into the next year when its month comes before the start's month. A rule
+// without daylight saving gives a window that is never open.
+DstWindow GetDstWindow(const CString& rule, int year);
+
+// The window that matters for the instant t, seen from the given year: the year's own window,
+// or, for a rule whose window runs across the new year and an instant before this year's start,
+// the window that opened the year before when t still lies before its end. Thus a city on a
+// southern-hemisphere rule is inside its window both after the start (October) and before the
+// end (March). When t is outside, the result is the next window to open.
+DstWindow GetDstWindowAt(const CString& rule, int year, time_t t);
+
+// An HhmmOffset moved by a shift in whole hours: whole-hour offsets (-100..100) take the shift
+// as it is, hours*100+minutes offsets take shift * 100.
+int AddDstShift(int offset, int shift);
+
+// The local time of the device's calendar at the given date and hour (minutes and seconds 0).
+time_t LocalHourTime(int year, int month, int day, int hour);
+
+// The city's current standard time, to the hour: the date and hour that the city texts give for
+// its offset against the reference zone, as a local time value.
+time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes);
+
+// An integer from the leading characters of a text: an optional sign and decimal digits; 0 for
+// an empty text or one that begins otherwise. Clamped to the 32-bit range.
+int ReadLeadingInt(const CString& text);

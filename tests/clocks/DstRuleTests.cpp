@@ -1,0 +1,110 @@
+// Daylight-saving rules: reading the rule text, the window of a year (northern and southern
+// hemisphere), the window that matters for an instant, and shifted offsets.
+
+#include "clocks/DstRule.h"
+#include "platform/system/DeviceTime.h"
+#include "support/FreshDevice.h"
+
+namespace {
+
+class DstRuleTest : public testsupport::FreshDevice {
+protected:
+    void SetUp() override {
+        FreshDevice::SetUp();
+        ASSERT_TRUE(device::SetDeviceZone("UTC"));
+    }
+    // A UTC instant, which is also the device's local time in the UTC zone.
+    static time_t Utc(int y, int mo, int d, int h, int mi = 0) {
+        struct tm t {};
+        t.tm_year = y - 1900;
+        t.tm_mon = mo - 1;
+        t.tm_mday = d;
+        t.tm_hour = h;
+        t.tm_min = mi;
+        return timegm(&t);
+    }
+};
+
+TEST_F(DstRuleTest, RuleTextsAreReadFieldByField) {
+    EXPECT_FALSE(ParseDstRule(L"0").hasDst);
+    EXPECT_FALSE(ParseDstRule(L"0:90:2:300:3").hasDst); // the first field alone decides
+    DstRuleFields f = ParseDstRule(L"-2:280:23:90:3xyz");
+    EXPECT_TRUE(f.hasDst);
+    EXPECT_EQ(f.shift, -2);
+    EXPECT_EQ(f.startDay, 280);
+    EXPECT_EQ(f.startHour, 23);
+    EXPECT_EQ(f.endDay, 90);
+    EXPECT_EQ(f.endHour, 3);
+    // "00" is not "0"; missing and non-numeric fields read 0; huge numbers do not overflow.
+    f = ParseDstRule(L"00:x:+5");
+    EXPECT_TRUE(f.hasDst);
+    EXPECT_EQ(f.startDay, 0);
+    EXPECT_EQ(f.startHour, 5);
+    EXPECT_EQ(ParseDstRule(L"1:99999999999999:0:1:0").startDay, 2147483647);
+}
+
+TEST_F(DstRuleTest, NorthernWindowInANonLeapYear) {
+    DstWindow w = GetDstWindow(L"1:90:2:300:3", 2026);
+    ASSERT_TRUE(w.hasDst);
+    EXPECT_EQ(w.shift, 1);
+    EXPECT_EQ(w.start, Utc(2026, 3, 31, 2));
+    EXPECT_EQ(w.end, Utc(2026, 10, 27, 3));
+    EXPECT_FALSE(w.Contains(Utc(2026, 3, 31, 1, 59)));
+    EXPECT_TRUE(w.Contains(Utc(2026, 3, 31, 2)));
+    EXPECT_FALSE(w.Contains(Utc(2026, 10, 27, 3)));
+    // Day 60 is 29 February in a leap year; day 0 is 31 December of the year before.
+    EXPECT_EQ(GetDstWindow(L"1:60:0:61:0", 2028).start, Utc(2028, 2, 29, 0));
+    EXPECT_EQ(GetDstWindow(L"1:0:5:61:0", 2026).start, Utc(2025, 12, 31, 5));
+}
+
+TEST_F(DstRuleTest, WindowBoundsKeepTheirHourWhenTheDevicesOwnClocksChange) {
+    // Paris moves its clocks on 29 March 2026; the window still opens at 02:00 on 31 March.
+    ASSERT_TRUE(device::SetDeviceZone("Europe/Paris"));
+    DstWindow w = GetDstWindow(L"1:90:2:300:3", 2026);
+    EXPECT_EQ(w.start, Utc(2026, 3, 31, 0)); // 02:00 summer time
+    EXPECT_EQ(w.end, Utc(2026, 10, 27, 2));  // 03:00 winter time
+}
+
+TEST_F(DstRuleTest, SouthernWindowRunsIntoTheNextYear) {
+    DstWindow w = GetDstWindow(L"1:280:2:90:3", 2026);
+    EXPECT_EQ(w.start, Utc(2026, 10, 7, 2));
+    EXPECT_EQ(w.end, Utc(2027, 3, 31, 3)); // the month and day that day 90 has in 2026
+    EXPECT_TRUE(w.Contains(Utc(2027, 1, 1, 0)));
+
+    // Before this year's start the window that opened last year is the one that counts: on
+    // 15 January the city is inside, after its end in April outside until October.
+    DstWindow january = GetDstWindowAt(L"1:280:2:90:3", 2026, Utc(2026, 1, 15, 12));
+    EXPECT_TRUE(january.Contains(Utc(2026, 1, 15, 12)));
+    EXPECT_EQ(january.start, Utc(2025, 10, 7, 2));
+    EXPECT_EQ(january.end, Utc(2026, 3, 31, 3));
+    DstWindow april = GetDstWindowAt(L"1:280:2:90:3", 2026, Utc(2026, 4, 1, 0));
+    EXPECT_FALSE(april.Contains(Utc(2026, 4, 1, 0)));
+    EXPECT_EQ(april.start, Utc(2026, 10, 7, 2)); // the next window to open
+    EXPECT_TRUE(GetDstWindowAt(L"1:280:2:90:3", 2026, Utc(2026, 12, 1, 0)).Contains(Utc(2026, 12, 1, 0)));
+    // Seen from the new year, a city still on 31 December is inside.
+    EXPECT_TRUE(GetDstWindowAt(L"1:280:2:90:3", 2027, Utc(2026, 12, 31, 20)).Contains(Utc(2026, 12, 31, 20)));
+    // A northern rule is not touched by this.
+    EXPECT_FALSE(GetDstWindowAt(L"1:90:2:300:3", 2026, Utc(2026, 1, 15, 12)).Contains(Utc(2026, 1, 15, 12)));
+}
+
+TEST_F(DstRuleTest, WindowsThatAreNeverOpen) {
+    // End in the start's month but before the start day.
+    DstWindow w = GetDstWindow(L"1:100:2:95:3", 2026);
+    EXPECT_TRUE(w.hasDst);
+    EXPECT_GT(w.start, w.end);
+    EXPECT_FALSE(GetDstWindowAt(L"1:100:2:95:3", 2026, Utc(2026, 4, 7, 0)).Contains(Utc(2026, 4, 7, 0)));
+    // An empty rule (an unreadable record): every field 0, both bounds 31 December before.
+    DstWindow empty = GetDstWindow(L"", 2026);
+    EXPECT_EQ(empty.start, Utc(2025, 12, 31, 0));
+    EXPECT_EQ(empty.start, empty.end);
+    EXPECT_FALSE(empty.Contains(empty.start));
+    EXPECT_FALSE(GetDstWindow(L"0", 2026).Contains(Utc(2026, 6, 1, 0)));
+}
+
+TEST_F(DstRuleTest, ShiftsOnBothOffsetForms) {
+    EXPECT_EQ(AddDstShift(5, 1), 6);
+    EXPECT_EQ(AddDstShift(530, 1), 630);
+    EXPECT_EQ(AddDstShift(-330, 1), -230);
+}
+
+} // namespace
