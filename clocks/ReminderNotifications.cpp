@@ -133,22 +133,25 @@ int AddDstShift(int offset, int shiftHours) {
 void ReminderHomeReference(CCitiesDb& db, CRegistryKey& reg, const DstShiftQuery& dst, int& hours, int& minutes) {
     const DWORD home = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
     int zone = ParseLeadingInt(db.GetUtcOffset(home));
-    if (dst) {
+    const CString rule = db.GetDstRule(home);
+    if (dst && !rule.IsEmpty()) {
         CTime now = CTime::GetCurrentTime();
-        zone = AddDstShift(zone, dst(db.GetDstRule(home), now.GetYear(), now.GetTime()));
+        zone = AddDstShift(zone, dst(rule, now.GetYear(), now.GetTime()));
     }
     SplitHhmmOffset(zone, hours, minutes);
 }
 
 int ReminderCityZoneNow(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const DstShiftQuery& dst) {
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
-    if (!dst) return standard;
+    const CString rule = db.GetDstRule(city);
+    // An unreadable record has no rule: no daylight saving.
+    if (!dst || rule.IsEmpty()) return standard;
     // The city's standard time now, to the hour: the windows open and close on whole hours.
     DateTriple date;
     FormatCityDate(standard, refHours, refMinutes, 1, date);
     const int hour = ParseLeadingInt(FormatCityTime(standard, refHours, refMinutes));
     const CTime cityNow(date.year, date.month, date.day, hour, 0, 0);
-    return AddDstShift(standard, dst(db.GetDstRule(city), CTime::GetCurrentTime().GetYear(), cityNow.GetTime()));
+    return AddDstShift(standard, dst(rule, CTime::GetCurrentTime().GetYear(), cityNow.GetTime()));
 }
 
 bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
