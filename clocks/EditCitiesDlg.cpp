@@ -196,17 +196,22 @@ void CEditCitiesDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
 }
 
 void CEditCitiesDlg::ScrollTo(int pos) {
-    OnVScroll(SB_THUMBPOSITION, static_cast<UINT>(pos), nullptr);
+    ScrollForm(SB_THUMBPOSITION, static_cast<UINT>(pos));
 }
 
-void CEditCitiesDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+// Moves the form by the change the code gives; false for a code the form ignores.
+bool CEditCitiesDlg::ScrollForm(UINT nSBCode, UINT nPos) {
     const int range = kFormHeight - m_nClientHeight;
     std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, false);
-    if (!d) return;
+    if (!d) return false;
     m_nScrollPos += *d;
     SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
     ScrollWindow(0, -*d);
-    CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
+    return true;
+}
+
+void CEditCitiesDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
 void CEditCitiesDlg::OnPaint() {

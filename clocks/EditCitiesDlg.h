@@ -55,6 +55,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    bool ScrollForm(UINT nSBCode, UINT nPos);
     void FillList();
     void Layout();
     void ReadWorkArea();

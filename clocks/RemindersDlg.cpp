@@ -274,17 +274,22 @@ void CRemindersDlg::OnTimeKillFocus(UINT nID) {
 }
 
 void CRemindersDlg::ScrollBy(UINT code) {
-    OnVScroll(code, 0, nullptr);
+    ScrollForm(code, 0);
 }
 
-void CRemindersDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+// Moves the form by the change the code gives; false for a code the form ignores.
+bool CRemindersDlg::ScrollForm(UINT nSBCode, UINT nPos) {
     const int range = m_nContentHeight - m_nClientHeight;
     std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, true);
-    if (!d) return;
+    if (!d) return false;
     m_nScrollPos += *d;
     SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
     ScrollWindow(0, -*d);
-    CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
+    return true;
+}
+
+void CRemindersDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
 void CRemindersDlg::OnSize(UINT nType, int cx, int cy) {

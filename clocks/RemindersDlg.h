@@ -83,6 +83,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    bool ScrollForm(UINT nSBCode, UINT nPos);
     void ComputeMetrics();
     void PlaceControls();
     DWORD ReadSipFlags() const;
