@@ -219,9 +219,14 @@ bool ParseReminderDate(const CString& date, int& day, int& month, int& year) {
     return true;
 }
 
-bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
-                      const CString& date, const CString& description, const DstShiftQuery& dst) {
+namespace {
+
+// Sets reminder n's notification; without an existing one, registers a new one only when asked.
+bool SetReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                 const CString& date, const CString& description, const DstShiftQuery& dst, bool registerNew) {
     if (n < 0 || n >= kReminderCount) return false;
+    HANDLE existing = FindReminderNotification(kReminderTitles[n]);
+    if (!existing && !registerNew) return false;
     int hour = 0, minute = 0, day = 0, month = 0, year = 0;
     CString hoursText, minutesText;
     if (!ParseReminderTime(time, hour, minute, &hoursText, &minutesText) || !ParseReminderDate(date, day, month, year))
@@ -245,8 +250,19 @@ bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMin
     user.pwszDialogTitle = title.data();
     user.pwszDialogText = body.data();
 
-    HANDLE existing = FindReminderNotification(kReminderTitles[n]);
     return ::CeSetUserNotificationEx(existing, &trigger, &user) != nullptr;
+}
+
+} // namespace
+
+bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                      const CString& date, const CString& description, const DstShiftQuery& dst) {
+    return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, true);
+}
+
+bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                  const CString& date, const CString& description, const DstShiftQuery& dst) {
+    return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, false);
 }
 
 void ClearReminder(int n) {

@@ -80,5 +80,11 @@ bool ParseReminderDate(const CString& date, int& day, int& month, int& year);
 bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
                       const CString& date, const CString& description, const DstShiftQuery& dst);
 
+// Sets reminder n again for its clock's (new) city, like ScheduleReminder, but only when its
+// notification exists: a reminder that is not armed stays unarmed. Returns true when it was set.
+// The texts are those stored for the reminder; they are read in the new city's zone.
+bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                  const CString& date, const CString& description, const DstShiftQuery& dst);
+
 // Disarms reminder n: removes the notification of its title when there is one.
 void ClearReminder(int n);

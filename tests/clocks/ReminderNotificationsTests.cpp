@@ -107,7 +107,7 @@ TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
     ASSERT_TRUE(ScheduleReminder(m_db, 1, 4, refH, refM, L"09:00", L"10/05/2010", L"Meet", nullptr));
     auto all = AllNotifications();
     ASSERT_EQ(all.size(), 2u);
-    const auto& r = all[1];
+    const auto r = all[1]; // a copy: all is read anew below
     EXPECT_EQ(r.title, L"Jorvana Reminder1");
     EXPECT_EQ(r.text, L"Tokyo:  09h00, 10/5/2010   \n\n\nMeet");
     EXPECT_EQ(r.flags, 23u);
@@ -129,6 +129,13 @@ TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
     EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, refH, refM, L"25:00", L"10/05/2010", L"Call", nullptr));
     EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, refH, refM, L"09:00", L"30/02/2010", L"Call", nullptr));
     EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-05-10 15:00:00");
+
+    // Moving only touches an armed reminder.
+    EXPECT_FALSE(MoveReminder(m_db, 2, 4, refH, refM, L"09:00", L"10/05/2010", L"x", nullptr));
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder2"), nullptr);
+    ASSERT_TRUE(MoveReminder(m_db, 1, 4, refH, refM, L"23:30", L"10/05/2010", L"Call", nullptr));
+    EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-05-10 15:30:00");
+    EXPECT_EQ(AllNotifications()[1].handle, r.handle);
 
     ClearReminder(2); // none: nothing happens
     ClearReminder(1);
