@@ -286,30 +286,4 @@ TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
 }
 
-TEST_F(EditCitiesDlgTest, ScrollingAShortFormMovesTheControls) {
-    WriteNumberedCities(3);
-    device::ui::SetScreenShape(320, 240);
-    Edit([](CEditCitiesDlg& dlg) {
-        RECT client{};
-        dlg.GetClientRect(&client);
-        const int range = CEditCitiesDlg::kFormHeight - client.bottom;
-        ASSERT_GT(range, 0);
-        RECT before{}, after{};
-        dlg.m_buttonUpdate.GetWindowRect(&before);
-        dlg.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
-        dlg.m_buttonUpdate.GetWindowRect(&after);
-        EXPECT_EQ(dlg.m_nScrollPos, range / 10);
-        EXPECT_EQ(before.top - after.top, range / 10);
-        dlg.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, range));
-        EXPECT_EQ(dlg.m_nScrollPos, range);
-        dlg.SendMessage(WM_VSCROLL, SB_LINEDOWN); // at the end already
-        EXPECT_EQ(dlg.m_nScrollPos, range);
-        dlg.SendMessage(WM_VSCROLL, SB_TOP);
-        dlg.m_buttonUpdate.GetWindowRect(&after);
-        EXPECT_EQ(dlg.m_nScrollPos, 0);
-        EXPECT_EQ(after.top, before.top);
-    });
-    device::ui::SetScreenShape(240, 320);
-}
-
 } // namespace
