@@ -1,0 +1,268 @@
+#include "clocks/EditCitiesDlg.h"
+
+#include "clocks/ScrollableForm.h"
+#include "platform/framework/GdiObjects.h"
+#include "platform/framework/WaitCursor.h"
+#include "platform/framework/WindowDC.h"
+#include "platform/ui/Sip.h"
+#include "resources/resource.h"
+
+BEGIN_MESSAGE_MAP(CEditCitiesDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_SIZE()
+    ON_WM_SETTINGCHANGE()
+    ON_WM_VSCROLL()
+    ON_WM_DESTROY()
+    ON_LBN_SELCHANGE(IDC_EDIT_CITY_LIST, &CEditCitiesDlg::OnSelChangeCityList)
+    ON_BN_CLICKED(IDC_EDIT_CITY_DELETE, &CEditCitiesDlg::OnDelete)
+    ON_BN_CLICKED(IDC_EDIT_CITY_ADD, &CEditCitiesDlg::OnAdd)
+    ON_BN_CLICKED(IDC_EDIT_CITY_UPDATE, &CEditCitiesDlg::OnUpdate)
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+CEditCitiesDlg::CEditCitiesDlg(CWnd* pParent) : CDialog(IDD_EDIT_CITIES, pParent) {}
+
+void CEditCitiesDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_EDIT_CITY_LIST, m_listCities);
+    DDX_Control(pDX, IDC_EDIT_CITY_NAME, m_editName);
+    DDX_Control(pDX, IDC_EDIT_CITY_COUNTRY, m_editCountry);
+    DDX_Control(pDX, IDC_EDIT_CITY_LONGITUDE, m_editLongitude);
+    DDX_Control(pDX, IDC_EDIT_CITY_LATITUDE, m_editLatitude);
+    DDX_Control(pDX, IDC_EDIT_CITY_DST_RULE, m_editDstRule);
+    DDX_Control(pDX, IDC_EDIT_CITY_OFFSET, m_editOffset);
+    DDX_Control(pDX, IDC_EDIT_CITY_ADD, m_buttonAdd);
+    DDX_Control(pDX, IDC_EDIT_CITY_UPDATE, m_buttonUpdate);
+    DDX_Control(pDX, IDC_EDIT_CITY_DELETE, m_buttonDelete);
+}
+
+BOOL CEditCitiesDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_stored.Read(m_registry);
+    m_hTitleFont = CreateFormFont(18, FW_BOLD);
+    m_hLabelFont = CreateFormFont(14, FW_BOLD);
+    m_db.Open();
+    FillList();
+    m_dwSipFlags = ReadSipFlags();
+    Layout();
+    return TRUE;
+}
+
+CString CEditCitiesDlg::FieldText(CEdit& edit) const {
+    CString text;
+    edit.GetWindowText(text);
+    return text;
+}
+
+void CEditCitiesDlg::FillList() {
+    m_listCities.ResetContent();
+    CWaitCursor wait;
+    m_db.SeekFirst();
+    while (!m_db.IsEOF()) {
+        DWORD index = m_db.GetCurrentIndex();
+        m_listCities.AddString(m_db.GetName(index));
+        // A record the store cannot read does not move the cursor: stop rather than loop.
+        if (m_db.GetCurrentIndex() <= index) break;
+    }
+}
+
+void CEditCitiesDlg::OnSelChangeCityList() {
+    int s = m_listCities.GetCurSel();
+    if (s < 0) return;
+    const DWORD city = static_cast<DWORD>(s);
+    m_editName.SetWindowText(m_db.GetName(city));
+    m_editCountry.SetWindowText(m_db.GetCountry(city));
+    m_editLongitude.SetWindowText(m_db.GetLongitude(city));
+    m_editLatitude.SetWindowText(m_db.GetLatitude(city));
+    m_editDstRule.SetWindowText(m_db.GetDstRule(city));
+    m_editOffset.SetWindowText(m_db.GetUtcOffset(city));
+}
+
+void CEditCitiesDlg::OnAdd() {
+    const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
+    const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
+    if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) {
+        CString text;
+        text.LoadString(IDS_CITY_ALREADY_EXISTS);
+        MessageBox(text, nullptr, MB_OK);
+        return;
+    }
+    const int32_t p = static_cast<int32_t>(m_db.GetCurrentIndex());
+    FillList();
+    m_stored.ShiftAfterAdd(p);
+    m_stored.Write(m_registry);
+}
+
+void CEditCitiesDlg::OnDelete() {
+    const int s = m_listCities.GetCurSel();
+    if (s < 0) return;
+    // Only a city the store really removed moves the stored positions.
+    if (!m_db.DeleteAt(static_cast<DWORD>(s))) return;
+    m_stored.ShiftAfterDelete(s);
+    FillList();
+    m_stored.Write(m_registry);
+}
+
+void CEditCitiesDlg::OnUpdate() {
+    const int s = m_listCities.GetCurSel();
+    if (s < 0) return;
+    CWaitCursor wait;
+    const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
+    CString text;
+    if (m_db.FindCity(key) && m_db.GetCurrentIndex() != static_cast<DWORD>(s)) {
+        text.LoadString(IDS_CITY_ALREADY_EXISTS);
+        MessageBox(text, nullptr, MB_OK);
+        return;
+    }
+    // The old record, to put back should the store refuse the new one.
+    const DWORD old = static_cast<DWORD>(s);
+    const CString oldKey = m_db.GetName(old) + L":" + m_db.GetCountry(old);
+    const CString oldPosition = m_db.GetLongitude(old) + L":" + m_db.GetLatitude(old);
+    const CString oldRule = m_db.GetDstRule(old);
+    const CString oldOffset = m_db.GetUtcOffset(old);
+    if (!m_db.DeleteAt(old)) return;
+    const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
+    if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) {
+        // Put the city back where it was; the stored positions then still name the same cities.
+        if (m_db.AddCity(oldKey, oldPosition, oldRule, oldOffset))
+            m_stored.ShiftAfterMove(s, static_cast<int32_t>(m_db.GetCurrentIndex()));
+        else
+            m_stored.ShiftAfterDelete(s);
+        FillList();
+        m_stored.Write(m_registry);
+        text.LoadString(IDS_CITY_ALREADY_EXISTS);
+        MessageBox(text, nullptr, MB_OK);
+        return;
+    }
+    const int32_t p = static_cast<int32_t>(m_db.GetCurrentIndex());
+    FillList();
+    m_stored.ShiftAfterMove(s, p);
+    m_stored.Write(m_registry);
+}
+
+void CEditCitiesDlg::ReadWorkArea() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    m_nWorkWidth = area.right - area.left;
+}
+
+DWORD CEditCitiesDlg::ReadSipFlags() const {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
+    return info.fdwFlags;
+}
+
+void CEditCitiesDlg::Layout() {
+    if (!m_listCities.m_hWnd) return; // sized before the controls are bound
+    ReadWorkArea();
+    const int y0 = -m_nScrollPos;
+    CEdit* edits[] = {&m_editName, &m_editCountry, &m_editLongitude, &m_editLatitude, &m_editDstRule, &m_editOffset};
+    const int editY[] = {35, 55, 75, 95, 120, 150};
+    for (int i = 0; i < 6; ++i) edits[i]->MoveWindow(120, editY[i] + y0, 100, 15);
+    m_listCities.MoveWindow(90, 180 + y0, m_nWorkWidth - 95, 75);
+    m_buttonAdd.MoveWindow(5, 180 + y0, 80, 25);
+    m_buttonDelete.MoveWindow(5, 205 + y0, 80, 25);
+    m_buttonUpdate.MoveWindow(5, 230 + y0, 80, 25);
+}
+
+void CEditCitiesDlg::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    Layout();
+    Invalidate();
+    m_nClientHeight = cy;
+    const int range = kFormHeight - cy > 0 ? kFormHeight - cy : 0;
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = range;
+    si.nPage = static_cast<UINT>(range / 10);
+    si.nPos = 0;
+    SetScrollInfo(SB_VERT, &si, TRUE);
+    // The bar now stands at the top: bring the form there too so that both agree.
+    if (m_nScrollPos != 0) ScrollTo(0);
+    const DWORD flags = ReadSipFlags();
+    if (flags != m_dwSipFlags) {
+        m_dwSipFlags = flags;
+        ScrollTo(0);
+    }
+}
+
+void CEditCitiesDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    Layout();
+    Invalidate();
+}
+
+void CEditCitiesDlg::ScrollTo(int pos) {
+    ScrollForm(SB_THUMBPOSITION, static_cast<UINT>(pos));
+}
+
+// Moves the form by the change the code gives; false for a code the form ignores.
+bool CEditCitiesDlg::ScrollForm(UINT nSBCode, UINT nPos) {
+    const int range = kFormHeight - m_nClientHeight;
+    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, false);
+    if (!d) return false;
+    m_nScrollPos += *d;
+    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
+    ScrollWindow(0, -*d);
+    return true;
+}
+
+void CEditCitiesDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
+}
+
+void CEditCitiesDlg::OnPaint() {
+    CPaintDC dc(this);
+    const int y0 = -m_nScrollPos;
+    dc.SetBkMode(TRANSPARENT);
+    PaintFormHeaderBand(dc, m_nWorkWidth, -2 + y0, 28 + y0);
+
+    HDC hdc = dc.GetSafeHdc();
+    HGDIOBJ oldFont = ::SelectObject(hdc, m_hTitleFont);
+    CString text;
+    text.LoadString(IDS_EDIT_CITIES_TITLE);
+    dc.TextOut(5, 5 + y0, text);
+
+    ::SelectObject(hdc, m_hLabelFont);
+    const struct {
+        UINT id;
+        int y;
+    } labels[] = {{IDS_CITY_LABEL, 35},     {IDS_COUNTRY_LABEL, 55}, {IDS_LONGITUDE_LABEL, 75},
+                  {IDS_LATITUDE_LABEL, 95}, {IDS_DST_LABEL, 120},    {IDS_TIME_ZONE_LABEL, 150}};
+    for (const auto& label : labels) {
+        text.LoadString(label.id);
+        dc.TextOut(5, label.y + y0, text);
+    }
+    COLORREF oldColor = dc.SetTextColor(RGB(0, 0, 255));
+    dc.TextOut(93, 120 + y0, CString(L"[?]"));
+    dc.SetTextColor(oldColor);
+    ::SelectObject(hdc, oldFont);
+
+    CPen pen;
+    pen.CreatePen(PS_SOLID, 1, RGB(160, 172, 192));
+    CPen* oldPen = dc.SelectObject(&pen);
+    dc.MoveTo(0, 175 + y0);
+    dc.LineTo(m_nWorkWidth, 175 + y0);
+    dc.MoveTo(110, 28 + y0);
+    dc.LineTo(110, 175 + y0);
+    dc.SelectObject(oldPen);
+}
+
+void CEditCitiesDlg::OnLButtonDown(UINT nFlags, CPoint point) {
+    if (point.x >= 94 && point.x < 113 && point.y > 120 - m_nScrollPos && point.y < 140 - m_nScrollPos) {
+        CString text;
+        text.LoadString(IDS_DST_RULE_LEGEND);
+        MessageBox(text, L"DST information", MB_OK | MB_ICONINFORMATION);
+    }
+    CDialog::OnLButtonDown(nFlags, point);
+}
+
+void CEditCitiesDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    if (m_hTitleFont) ::DeleteObject(m_hTitleFont);
+    if (m_hLabelFont) ::DeleteObject(m_hLabelFont);
+    m_hTitleFont = m_hLabelFont = nullptr;
+}

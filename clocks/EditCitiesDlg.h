@@ -1,0 +1,65 @@
+#pragma once
+// CEditCitiesDlg: adds, rewrites and deletes the cities of the city store. The clocks, the map
+// and the Today item name cities by their position in the store's order, so after every change
+// the dialog moves the six stored positions (home clock, clocks 1-4, map city) to keep them on
+// the same cities and writes them back at once. The form scrolls when the screen is too short.
+
+#include "clocks/StoredCityIndexes.h"
+#include "core/CitiesDb.h"
+#include "core/RegistryKey.h"
+#include "platform/framework/BasicControls.h"
+#include "platform/framework/Dlg.h"
+#include "platform/framework/ListControls.h"
+
+class CEditCitiesDlg : public CDialog {
+public:
+    explicit CEditCitiesDlg(CWnd* pParent = nullptr);
+
+    static constexpr int kFormHeight = 274;
+
+    CListBox m_listCities; // item i is the city at position i of the store
+    CEdit m_editName;
+    CEdit m_editCountry;
+    CEdit m_editLongitude;
+    CEdit m_editLatitude;
+    CEdit m_editDstRule;
+    CEdit m_editOffset;
+    CButton m_buttonAdd;
+    CButton m_buttonUpdate;
+    CButton m_buttonDelete;
+
+    CCitiesDb m_db;
+    CRegistryKey m_registry;
+    StoredCityIndexes m_stored; // kept in step with the registry after every change
+
+    HFONT m_hTitleFont = nullptr;
+    HFONT m_hLabelFont = nullptr;
+    int m_nWorkWidth = 0;
+    int m_nClientHeight = 0;
+    int m_nScrollPos = 0;      // pixels the form is scrolled down
+    DWORD m_dwSipFlags = 0;    // input-panel flags last seen
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    afx_msg void OnPaint();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnDestroy();
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnSelChangeCityList();
+    afx_msg void OnAdd();
+    afx_msg void OnUpdate();
+    afx_msg void OnDelete();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    bool ScrollForm(UINT nSBCode, UINT nPos);
+    void FillList();
+    void Layout();
+    void ReadWorkArea();
+    DWORD ReadSipFlags() const;
+    void ScrollTo(int pos);
+    CString FieldText(CEdit& edit) const;
+};

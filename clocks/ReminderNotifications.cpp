@@ -1,0 +1,271 @@
+#include "clocks/ReminderNotifications.h"
+
+#include "clocks/StoredCityIndexes.h"
+#include "core/CityTime.h"
+#include "platform/framework/Time.h"
+#include "platform/system/DeviceTime.h"
+
+#include <cwctype>
+#include <vector>
+
+const LPCWSTR kReminderTitles[kReminderCount] = {L"Jorvana Reminder", L"Jorvana Reminder1", L"Jorvana Reminder2",
+                                                 L"Jorvana Reminder3", L"Jorvana Reminder4"};
+
+namespace {
+
+// Every notification handle of the device, in the service's order.
+std::vector<HANDLE> AllNotificationHandles() {
+    DWORD count = 0;
+    if (!::CeGetUserNotificationHandles(nullptr, 0, &count) && count == 0) return {};
+    // A notification set between the two calls makes the second fail: ask again with more room.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<HANDLE> handles(count);
+        DWORD needed = 0;
+        if (::CeGetUserNotificationHandles(handles.data(), count, &needed)) {
+            handles.resize(needed < count ? needed : count);
+            return handles;
+        }
+        if (needed <= count) return {};
+        count = needed;
+    }
+    return {};
+}
+
+// The dialog title of a notification; false when it has no user part or cannot be read.
+bool NotificationTitle(HANDLE handle, std::wstring& title) {
+    DWORD needed = 0;
+    ::CeGetUserNotification(handle, 0, &needed, nullptr);
+    if (needed < sizeof(CE_NOTIFICATION_INFO_HEADER)) return false;
+    // Aligned storage for the header and the records it points to.
+    std::vector<uint64_t> buffer((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+    auto* bytes = reinterpret_cast<LPBYTE>(buffer.data());
+    if (!::CeGetUserNotification(handle, needed, &needed, bytes)) return false;
+    const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(bytes);
+    if (!header->pceun || !header->pceun->pwszDialogTitle) return false;
+    title = header->pceun->pwszDialogTitle;
+    return true;
+}
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int month, int year) {
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+bool IsCalendarDate(int day, int month, int year) {
+    return year >= 1 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(month, year);
+}
+
+// The part of text between separators (part 0 before the first sep, part 1 after it, ...),
+// without the blanks around it.
+CString TextPart(const CString& text, WCHAR sep, int part) {
+    int start = 0;
+    for (int i = 0; i < part; ++i) {
+        int at = text.Find(sep, start);
+        if (at < 0) return CString();
+        start = at + 1;
+    }
+    int end = text.Find(sep, start);
+    CString result = end < 0 ? text.Mid(start) : text.Mid(start, end - start);
+    result.TrimLeft();
+    result.TrimRight();
+    return result;
+}
+
+// A non-empty run of digits only.
+bool IsDigits(const CString& text) {
+    if (text.IsEmpty() || text.GetLength() > 9) return false;
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (!std::iswdigit(static_cast<wint_t>(text[i]))) return false;
+    return true;
+}
+
+CString TwoDigits(int value) {
+    CString text;
+    text.Format(L"%02d", value);
+    return text;
+}
+
+} // namespace
+
+HANDLE FindReminderNotification(LPCWSTR title) {
+    std::wstring wanted = title ? title : L"";
+    std::wstring found;
+    for (HANDLE handle : AllNotificationHandles())
+        if (NotificationTitle(handle, found) && found == wanted) return handle;
+    return nullptr;
+}
+
+void FindReminderNotifications(HANDLE handles[kReminderCount]) {
+    for (int k = 0; k < kReminderCount; ++k) handles[k] = nullptr;
+    std::wstring found;
+    for (HANDLE handle : AllNotificationHandles()) {
+        if (!NotificationTitle(handle, found)) continue;
+        for (int k = 0; k < kReminderCount; ++k) {
+            if (found == kReminderTitles[k]) {
+                if (!handles[k]) handles[k] = handle;
+                break;
+            }
+        }
+    }
+}
+
+int ParseLeadingInt(const CString& text) {
+    int i = 0;
+    const int n = text.GetLength();
+    bool negative = false;
+    if (i < n && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
+    long long value = 0;
+    while (i < n && text[i] >= L'0' && text[i] <= L'9') {
+        value = value * 10 + (text[i++] - L'0');
+        if (value > 2147483647LL) value = 2147483647LL;
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+int AddDstShift(int offset, int shiftHours) {
+    return offset >= -100 && offset <= 100 ? offset + shiftHours : offset + shiftHours * 100;
+}
+
+void ReminderHomeReference(CCitiesDb& db, CRegistryKey& reg, const DstShiftQuery& dst, int& hours, int& minutes) {
+    const DWORD home = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
+    int zone = ParseLeadingInt(db.GetUtcOffset(home));
+    const CString rule = db.GetDstRule(home);
+    if (dst && !rule.IsEmpty()) {
+        CTime now = CTime::GetCurrentTime();
+        zone = AddDstShift(zone, dst(rule, now.GetYear(), now.GetTime()));
+    }
+    SplitHhmmOffset(zone, hours, minutes);
+}
+
+int ReminderCityZoneNow(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const DstShiftQuery& dst) {
+    const int standard = ParseLeadingInt(db.GetUtcOffset(city));
+    const CString rule = db.GetDstRule(city);
+    // An unreadable record has no rule: no daylight saving.
+    if (!dst || rule.IsEmpty()) return standard;
+    // The city's standard time now, to the hour: the windows open and close on whole hours.
+    DateTriple date;
+    FormatCityDate(standard, refHours, refMinutes, 1, date);
+    const int hour = ParseLeadingInt(FormatCityTime(standard, refHours, refMinutes));
+    const CTime cityNow(date.year, date.month, date.day, hour, 0, 0);
+    return AddDstShift(standard, dst(rule, CTime::GetCurrentTime().GetYear(), cityNow.GetTime()));
+}
+
+bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
+                            int cityZone, SYSTEMTIME& instant) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
+    int cityHours = 0, cityMinutes = 0;
+    SplitHhmmOffset(cityZone, cityHours, cityMinutes);
+    // Zones far outside the earth's (hundreds of hours) come only from broken records.
+    const long long difference = (60LL * refHours + refMinutes) - (60LL * cityHours + cityMinutes);
+    long long t = 60LL * hour + minute + difference;
+    long long shift = t >= 0 ? t / 1440 : -((-t + 1439) / 1440);
+    t -= 1440 * shift;
+    if (shift < -36500 || shift > 36500) return false;
+    DateTriple date = GetDatePlusDays(year, month, day, static_cast<int>(shift));
+    if (shift != 0 && date.day == day && date.month == month && date.year == year) return false; // not movable
+    if (!IsCalendarDate(date.day, date.month, date.year)) return false;
+
+    instant = SYSTEMTIME{};
+    instant.wYear = static_cast<WORD>(date.year);
+    instant.wMonth = static_cast<WORD>(date.month);
+    instant.wDay = static_cast<WORD>(date.day);
+    instant.wHour = static_cast<WORD>(t / 60);
+    instant.wMinute = static_cast<WORD>(t % 60);
+    // The weekday of the instant's own date (Sunday 0), from the day count since 1601-01-01.
+    uint64_t ticks = 0;
+    if (!device::SystemTimeTicks(instant, ticks)) return false;
+    instant.wDayOfWeek = static_cast<WORD>((ticks / 864000000000ULL + 1) % 7);
+    return true;
+}
+
+CString ReminderFirstLine(const CString& cityName, const CString& hoursText, const CString& minutesText, int day,
+                          int month, int year) {
+    CString line;
+    line.Format(L"%s:  %sh%s, %d/%d/%d   ", static_cast<LPCWSTR>(cityName), static_cast<LPCWSTR>(hoursText),
+                static_cast<LPCWSTR>(minutesText), day, month, year);
+    return line;
+}
+
+CString ReminderDialogText(const CString& firstLine, const CString& description) {
+    CString text = firstLine + L"\n\n\n" + description;
+    if (text.GetLength() > static_cast<int>(kReminderTextCapacity - 1)) text = text.Left(kReminderTextCapacity - 1);
+    return text;
+}
+
+bool ParseReminderTime(const CString& time, int& hour, int& minute, CString* hoursText, CString* minutesText) {
+    if (time.Find(L':') < 0) return false;
+    CString h = TextPart(time, L':', 0);
+    CString m = TextPart(time, L':', 1);
+    if (!IsDigits(h) || !IsDigits(m)) return false;
+    hour = ParseLeadingInt(h);
+    minute = ParseLeadingInt(m);
+    if (hoursText) *hoursText = TwoDigits(hour);
+    if (minutesText) *minutesText = TwoDigits(minute);
+    return true;
+}
+
+bool ParseReminderDate(const CString& date, int& day, int& month, int& year) {
+    CString d = TextPart(date, L'/', 0);
+    CString m = TextPart(date, L'/', 1);
+    CString y = TextPart(date, L'/', 2);
+    if (!IsDigits(d) || !IsDigits(m) || !IsDigits(y)) return false;
+    day = ParseLeadingInt(d);
+    month = ParseLeadingInt(m);
+    year = ParseLeadingInt(y);
+    return true;
+}
+
+namespace {
+
+// Sets reminder n's notification; without an existing one, registers a new one only when asked.
+bool SetReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                 const CString& date, const CString& description, const DstShiftQuery& dst, bool registerNew) {
+    if (n < 0 || n >= kReminderCount) return false;
+    HANDLE existing = FindReminderNotification(kReminderTitles[n]);
+    if (!existing && !registerNew) return false;
+    int hour = 0, minute = 0, day = 0, month = 0, year = 0;
+    CString hoursText, minutesText;
+    if (!ParseReminderTime(time, hour, minute, &hoursText, &minutesText) || !ParseReminderDate(date, day, month, year))
+        return false;
+    const int zone = ReminderCityZoneNow(db, city, refHours, refMinutes, dst);
+    SYSTEMTIME start{};
+    if (!ComputeReminderInstant(hour, minute, day, month, year, refHours, refMinutes, zone, start)) return false;
+
+    CE_NOTIFICATION_TRIGGER trigger{};
+    trigger.dwSize = 52;
+    trigger.dwType = CNT_TIME;
+    trigger.stStartTime = start;
+    ::GetLocalTime(&trigger.stEndTime);
+
+    std::wstring title = kReminderTitles[n];
+    CString text = ReminderDialogText(ReminderFirstLine(db.GetName(city), hoursText, minutesText, day, month, year),
+                                      description);
+    std::wstring body(static_cast<LPCWSTR>(text));
+    CE_USER_NOTIFICATION user{};
+    user.ActionFlags = kReminderActionFlags;
+    user.pwszDialogTitle = title.data();
+    user.pwszDialogText = body.data();
+
+    return ::CeSetUserNotificationEx(existing, &trigger, &user) != nullptr;
+}
+
+} // namespace
+
+bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                      const CString& date, const CString& description, const DstShiftQuery& dst) {
+    return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, true);
+}
+
+bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
+                  const CString& date, const CString& description, const DstShiftQuery& dst) {
+    return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, false);
+}
+
+void ClearReminder(int n) {
+    if (n < 0 || n >= kReminderCount) return;
+    if (HANDLE handle = FindReminderNotification(kReminderTitles[n])) ::CeClearUserNotification(handle);
+}

@@ -1,0 +1,459 @@
+#include "clocks/RemindersDlg.h"
+
+#include "clocks/ScrollableForm.h"
+#include "clocks/StoredCityIndexes.h"
+#include "core/CommonHelpers.h"
+#include "platform/framework/GdiObjects.h"
+#include "platform/framework/WindowDC.h"
+#include "platform/ui/Sip.h"
+#include "resources/resource.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr LPCWSTR kNoDescription = L"<Description>";
+
+// Registry value names of each reminder's time, date and description.
+const LPCWSTR kTimeValues[kReminderCount] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
+const LPCWSTR kDateValues[kReminderCount] = {L"date", L"date1", L"date2", L"date3", L"date4"};
+const LPCWSTR kDescValues[kReminderCount] = {L"desc", L"desc1", L"desc2", L"desc3", L"desc4"};
+
+const UINT kEnableIds[kReminderCount] = {IDC_REMINDER_ENABLE0, IDC_REMINDER_ENABLE1, IDC_REMINDER_ENABLE2,
+                                         IDC_REMINDER_ENABLE3, IDC_REMINDER_ENABLE4};
+const UINT kHoursIds[kReminderCount] = {IDC_REMINDER_HOURS0, IDC_REMINDER_HOURS1, IDC_REMINDER_HOURS2,
+                                        IDC_REMINDER_HOURS3, IDC_REMINDER_HOURS4};
+const UINT kMinutesIds[kReminderCount] = {IDC_REMINDER_MINUTES0, IDC_REMINDER_MINUTES1, IDC_REMINDER_MINUTES2,
+                                          IDC_REMINDER_MINUTES3, IDC_REMINDER_MINUTES4};
+const UINT kDateIds[kReminderCount] = {IDC_REMINDER_DATE0, IDC_REMINDER_DATE1, IDC_REMINDER_DATE2,
+                                       IDC_REMINDER_DATE3, IDC_REMINDER_DATE4};
+const UINT kDescIds[kReminderCount] = {IDC_REMINDER_DESC0, IDC_REMINDER_DESC1, IDC_REMINDER_DESC2,
+                                       IDC_REMINDER_DESC3, IDC_REMINDER_DESC4};
+const UINT kDayIds[kReminderCount] = {IDC_REMINDER_DAY0, IDC_REMINDER_DAY1, IDC_REMINDER_DAY2, IDC_REMINDER_DAY3,
+                                      IDC_REMINDER_DAY4};
+const UINT kMonthIds[kReminderCount] = {IDC_REMINDER_MONTH0, IDC_REMINDER_MONTH1, IDC_REMINDER_MONTH2,
+                                        IDC_REMINDER_MONTH3, IDC_REMINDER_MONTH4};
+
+int ReminderOfId(const UINT ids[kReminderCount], UINT id) {
+    for (int k = 0; k < kReminderCount; ++k)
+        if (ids[k] == id) return k;
+    return -1;
+}
+
+CString TwoDigits(int value) {
+    CString text;
+    text.Format(L"%02d", value);
+    return text;
+}
+
+// Where one reminder's controls stand, unscrolled.
+struct ReminderPlaces {
+    POINT enable;
+    POINT desc;
+    int descWidth;
+    POINT picker;
+    POINT hours;
+    POINT minutes;
+};
+
+ReminderPlaces PlacesOf(int k, int W, int R, int R2, bool shortLandscape) {
+    const int row = k <= 2 ? R : R2;
+    const bool right = k == 2 || k == 4;
+    const int x = right ? W / 2 : 0;
+    if (shortLandscape) {
+        if (k == 0)
+            return {{5, 40}, {25, 42}, W / 2 - 27, {W / 2 + 10, 42}, {W / 2 + W / 4 + 13, 42},
+                    {W / 2 + W / 4 + (W / 7) / 2 + 14, 42}};
+        return {{x + 5, row + 15}, {x + 25, row + 17}, 90, {x + 23, row + 42}, {x + W / 4 + 30, row + 42},
+                {x + W / 4 + (W / 7) / 2 + 31, row + 42}};
+    }
+    if (k == 0)
+        return {{5, 50}, {25, 52}, W / 2 - 25, {W / 2 + 1, 50}, {W / 2 + 3, 67}, {W / 2 + (W / 6) / 2 + 3, 67}};
+    // Clock 1's minutes box stands one pixel further right than the others'.
+    const int minutesX = k == 1 ? (W / 6) / 2 + 26 : x + (W / 6) / 2 + 25;
+    return {{x + 5, row + 25}, {x + 25, row + 27}, 90, {x + 23, row + 47}, {x + 25, row + 67}, {minutesX, row + 67}};
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CRemindersDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_SIZE()
+    ON_WM_SETTINGCHANGE()
+    ON_WM_VSCROLL()
+    ON_WM_DESTROY()
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_DESC0, IDC_REMINDER_DESC4, &CRemindersDlg::OnDescSetFocus)
+    ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_DESC0, IDC_REMINDER_DESC4, &CRemindersDlg::OnDescKillFocus)
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_HOURS1, IDC_REMINDER_HOURS4, &CRemindersDlg::OnTimeSetFocus)
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_MINUTES1, IDC_REMINDER_MINUTES3, &CRemindersDlg::OnTimeSetFocus)
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_MINUTES4, IDC_REMINDER_MINUTES4, &CRemindersDlg::OnTimeSetFocus)
+    ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_HOURS0, IDC_REMINDER_HOURS4, &CRemindersDlg::OnTimeKillFocus)
+    ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_MINUTES0, IDC_REMINDER_MINUTES3, &CRemindersDlg::OnTimeKillFocus)
+    ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_MINUTES4, IDC_REMINDER_MINUTES4, &CRemindersDlg::OnTimeKillFocus)
+    ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_REMINDER_DATE0, IDC_REMINDER_DATE4, &CRemindersDlg::OnDateChange)
+END_MESSAGE_MAP()
+
+CRemindersDlg::CRemindersDlg(CWnd* pParent) : CDialog(IDD_REMINDERS, pParent) {}
+
+void CRemindersDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    for (int k = 0; k < kReminderCount; ++k) {
+        DDX_Control(pDX, kEnableIds[k], m_checkEnable[k]);
+        DDX_Control(pDX, kHoursIds[k], m_editHours[k]);
+        DDX_Control(pDX, kMinutesIds[k], m_editMinutes[k]);
+        DDX_Control(pDX, kDescIds[k], m_editDesc[k]);
+        DDX_Control(pDX, kDateIds[k], m_datePicker[k]);
+        DDX_Control(pDX, kDayIds[k], m_editDay[k]);
+        DDX_Control(pDX, kMonthIds[k], m_editMonth[k]);
+    }
+    DDX_Control(pDX, IDC_REMINDER_YEAR0, m_editYear);
+    // Dates first, then the times; the first failing box stops the exchange.
+    for (int k = 0; k < kReminderCount; ++k) {
+        DDX_Text(pDX, kDayIds[k], m_nDay[k]);
+        DDV_MinMaxInt(pDX, m_nDay[k], 1, 31);
+        DDX_Text(pDX, kMonthIds[k], m_nMonth[k]);
+        DDV_MinMaxInt(pDX, m_nMonth[k], 1, 12);
+        if (k == 0) {
+            DDX_Text(pDX, IDC_REMINDER_YEAR0, m_nYear);
+            DDV_MinMaxInt(pDX, m_nYear, 2000, 3000);
+        }
+    }
+    for (int k = 0; k < kReminderCount; ++k) {
+        DDX_Text(pDX, kHoursIds[k], m_nHours[k]);
+        DDV_MinMaxInt(pDX, m_nHours[k], 0, 23);
+        DDX_Text(pDX, kMinutesIds[k], m_nMinutes[k]);
+        DDV_MinMaxInt(pDX, m_nMinutes[k], 0, 59);
+    }
+}
+
+CString CRemindersDlg::BoxText(CEdit& edit) const {
+    CString text;
+    edit.GetWindowText(text);
+    return text;
+}
+
+void CRemindersDlg::GetHomeCityOffset(int& hours, int& minutes) {
+    ReminderHomeReference(m_db, m_registry, m_dstShift, hours, minutes);
+}
+
+DWORD CRemindersDlg::ReadSipFlags() const {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
+    return info.fdwFlags;
+}
+
+void CRemindersDlg::ComputeMetrics() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    m_nWidth = area.right - area.left;
+    m_nWorkHeight = area.bottom - area.top;
+    m_nMenuHeight = ::GetSystemMetrics(SM_CYMENU);
+    m_nUsable = m_nWorkHeight - m_nMenuHeight - 26;
+    if (m_nWidth > m_nWorkHeight && m_nWidth > 350) m_nWidth -= 80;
+    if (IsSquareScreenNot320()) m_nUsable += 80;
+    m_bShortLandscape = m_nWidth == 320 && m_nWorkHeight < 240;
+    m_nRow = (m_nUsable + 25) / 3;
+    m_nRow2 = (2 * (m_nUsable + 25)) / 3;
+    m_nContentHeight = m_nRow2 + (m_bShortLandscape ? 63 : 88);
+}
+
+void CRemindersDlg::PlaceControls() {
+    if (!m_editYear.m_hWnd) return; // sized before the controls are bound
+    const int y0 = -m_nScrollPos;
+    for (int k = 0; k < kReminderCount; ++k) {
+        const ReminderPlaces p = PlacesOf(k, m_nWidth, m_nRow, m_nRow2, m_bShortLandscape);
+        m_checkEnable[k].MoveWindow(p.enable.x, p.enable.y + y0, 20, 20);
+        m_editDesc[k].MoveWindow(p.desc.x, p.desc.y + y0, p.descWidth, 20);
+        m_editHours[k].MoveWindow(p.hours.x, p.hours.y + y0, 15, 20);
+        m_editMinutes[k].MoveWindow(p.minutes.x, p.minutes.y + y0, 15, 20);
+        // The hidden mirrors lie under the picker.
+        m_editDay[k].MoveWindow(p.picker.x, p.picker.y + y0, 15, 20);
+        m_editMonth[k].MoveWindow(p.picker.x + 20, p.picker.y + y0, 15, 20);
+        if (k == 0) m_editYear.MoveWindow(p.picker.x + 40, p.picker.y + y0, 15, 20);
+        m_datePicker[k].SetWindowPos(&CWnd::wndTop, p.picker.x, p.picker.y + y0, 70, 20, SWP_SHOWWINDOW);
+    }
+}
+
+BOOL CRemindersDlg::OnInitDialog() {
+    m_hTitleFont = CreateFormFont(18, FW_BOLD);
+    m_hNoteFont = CreateFormFont(11, FW_NORMAL);
+    m_hNameFont = CreateFormFont(13, FW_BOLD);
+    CDialog::OnInitDialog();
+    m_db.Open();
+    m_nScrollPos = 0;
+    ComputeMetrics();
+
+    for (int k = 0; k < kReminderCount; ++k) {
+        m_strTimes[k] = m_registry.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, kTimeValues[k]);
+        m_strDates[k] = m_registry.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, kDateValues[k]);
+        m_strDescs[k] = m_registry.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, kDescValues[k]);
+    }
+    HANDLE existing[kReminderCount];
+    FindReminderNotifications(existing);
+
+    for (int k = 0; k < kReminderCount; ++k) {
+        if (m_strTimes[k].IsEmpty()) {
+            m_editDesc[k].SetWindowText(kNoDescription);
+            m_editHours[k].SetWindowText(L"00");
+            m_editMinutes[k].SetWindowText(L"00");
+            ShowPickerDate(k);
+            m_checkEnable[k].SetCheck(BST_UNCHECKED);
+            continue;
+        }
+        m_editDesc[k].SetWindowText(m_strDescs[k]);
+        m_editHours[k].SetWindowText(m_strTimes[k].Mid(0, 2));
+        m_editMinutes[k].SetWindowText(m_strTimes[k].Mid(3, 2));
+        m_editDay[k].SetWindowText(m_strDates[k].Mid(0, 2));
+        m_editMonth[k].SetWindowText(m_strDates[k].Mid(3, 2));
+        if (k == 0) m_editYear.SetWindowText(m_strDates[k].Mid(6, 4));
+        int day = 0, month = 0, year = 0;
+        if (ParseReminderDate(m_strDates[k], day, month, year) && year >= 1970 && year <= 3000) {
+            SYSTEMTIME st{};
+            st.wYear = static_cast<WORD>(year);
+            st.wMonth = static_cast<WORD>(month);
+            st.wDay = static_cast<WORD>(day);
+            m_datePicker[k].SetTime(&st);
+        }
+        m_checkEnable[k].SetCheck(existing[k] ? BST_CHECKED : BST_UNCHECKED);
+    }
+    m_dwSipFlags = ReadSipFlags();
+    m_datePicker[0].SetFocus();
+    return FALSE;
+}
+
+// Day, month (and for the home reminder the year) boxes from the picker's date.
+void CRemindersDlg::ShowPickerDate(int k) {
+    SYSTEMTIME st{};
+    if (m_datePicker[k].GetTime(&st) != GDT_VALID) return;
+    m_editDay[k].SetWindowText(TwoDigits(st.wDay));
+    m_editMonth[k].SetWindowText(TwoDigits(st.wMonth));
+    if (k == 0) {
+        CString year;
+        year.Format(L"%04d", st.wYear);
+        m_editYear.SetWindowText(year);
+    }
+}
+
+void CRemindersDlg::OnDateChange(UINT nID, NMHDR* /*pNMHDR*/, LRESULT* pResult) {
+    const int k = ReminderOfId(kDateIds, nID);
+    if (k >= 0) ShowPickerDate(k);
+    *pResult = 0;
+}
+
+void CRemindersDlg::OnDescSetFocus(UINT nID) {
+    const int k = ReminderOfId(kDescIds, nID);
+    if (k < 0) return;
+    if (BoxText(m_editDesc[k]) == kNoDescription) m_editDesc[k].SetWindowText(L"");
+    if (k >= 1) ScrollBy(SB_BOTTOM);
+}
+
+void CRemindersDlg::OnDescKillFocus(UINT nID) {
+    const int k = ReminderOfId(kDescIds, nID);
+    if (k >= 0 && BoxText(m_editDesc[k]).IsEmpty()) m_editDesc[k].SetWindowText(kNoDescription);
+}
+
+void CRemindersDlg::OnTimeSetFocus(UINT nID) {
+    // Clocks 3 and 4 sit on the bottom row; clocks 1 and 2 only leave the view on short screens.
+    const bool bottomRow = nID == IDC_REMINDER_HOURS3 || nID == IDC_REMINDER_MINUTES3 ||
+                           nID == IDC_REMINDER_HOURS4 || nID == IDC_REMINDER_MINUTES4;
+    const bool middleRow = nID == IDC_REMINDER_HOURS1 || nID == IDC_REMINDER_MINUTES1 ||
+                           nID == IDC_REMINDER_HOURS2 || nID == IDC_REMINDER_MINUTES2;
+    if (bottomRow || (middleRow && m_nWorkHeight < 245)) ScrollBy(SB_BOTTOM);
+}
+
+void CRemindersDlg::OnTimeKillFocus(UINT nID) {
+    CWnd* box = GetDlgItem(static_cast<int>(nID));
+    if (!box) return;
+    CString text;
+    box->GetWindowText(text);
+    if (text.IsEmpty())
+        box->SetWindowText(L"00");
+    else if (text.GetLength() == 1 && ParseLeadingInt(text) < 10)
+        box->SetWindowText(L"0" + text);
+}
+
+void CRemindersDlg::ScrollBy(UINT code) {
+    ScrollForm(code, 0);
+}
+
+// Moves the form by the change the code gives; false for a code the form ignores.
+bool CRemindersDlg::ScrollForm(UINT nSBCode, UINT nPos) {
+    const int range = m_nContentHeight - m_nClientHeight;
+    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, true);
+    if (!d) return false;
+    m_nScrollPos += *d;
+    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
+    ScrollWindow(0, -*d);
+    return true;
+}
+
+void CRemindersDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
+}
+
+void CRemindersDlg::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    ComputeMetrics();
+    PlaceControls();
+    m_nClientHeight = cy;
+    const int range = std::max(m_nContentHeight - cy, 0);
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = range;
+    si.nPage = static_cast<UINT>(range / 10);
+    si.nPos = 0;
+    SetScrollInfo(SB_VERT, &si, TRUE);
+    // The bar now stands at the top: the form follows, so that the bar and the controls agree.
+    if (m_nScrollPos != 0) ScrollBy(SB_TOP);
+
+    const DWORD flags = ReadSipFlags();
+    if (flags == m_dwSipFlags) return;
+    m_dwSipFlags = flags;
+    ScrollBy(SB_TOP);
+    if (flags & SIPF_ON) return;
+    // The panel went down: cover the owner's client area again, 80 pixels taller.
+    CWnd* owner = GetOwner();
+    if (!owner || !owner->m_hWnd) return;
+    RECT rc{};
+    owner->GetClientRect(&rc);
+    CWnd* ownerParent = owner->GetParent();
+    (ownerParent ? ownerParent : owner)->ClientToScreen(&rc);
+    MoveWindow(rc.left + 2, rc.top, rc.right - rc.left + 1, rc.bottom - rc.top + 80);
+}
+
+void CRemindersDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    ComputeMetrics();
+    PlaceControls();
+    const DWORD flags = ReadSipFlags();
+    if (flags != m_dwSipFlags) {
+        m_dwSipFlags = flags;
+        ScrollBy(SB_TOP);
+        RECT rc{};
+        GetWindowRect(&rc);
+        const int height = rc.bottom - rc.top + ((flags & SIPF_ON) ? -80 : 80);
+        SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    Invalidate();
+}
+
+void CRemindersDlg::OnPaint() {
+    CPaintDC dc(this);
+    const int y0 = -m_nScrollPos;
+    const int W = m_nWidth;
+    const int R = m_nRow;
+    const int R2 = m_nRow2;
+    const bool sl = m_bShortLandscape;
+    HDC hdc = dc.GetSafeHdc();
+
+    PaintFormHeaderBand(dc, W, -2 + y0, 25 + y0);
+    dc.SetTextColor(RGB(0, 0, 150));
+    dc.SetBkMode(TRANSPARENT);
+
+    HGDIOBJ oldFont = ::SelectObject(hdc, m_hTitleFont);
+    CString text;
+    text.LoadString(IDS_SET_REMINDERS_TITLE);
+    const int titleWidth = dc.GetTextExtent(text).cx;
+    dc.TextOut(5, 4 + y0, text);
+    ::SelectObject(hdc, m_hNoteFont);
+    dc.TextOut(titleWidth + 10, 10 + y0, CString(L"(Times are in 24hours Mode)"));
+
+    // The separators between hours and minutes, in the paint context's own font.
+    ::SelectObject(hdc, oldFont);
+    const CString colon(L":");
+    if (sl) {
+        dc.TextOut(W / 2 + W / 4 + 28, 42 + y0, colon);
+        dc.TextOut(W / 4 + 45, R + 42 + y0, colon);
+        dc.TextOut(W / 2 + W / 4 + 45, R + 42 + y0, colon);
+        dc.TextOut(W / 4 + 45, R2 + 42 + y0, colon);
+        dc.TextOut(W / 2 + W / 4 + 45, R2 + 42 + y0, colon);
+    } else {
+        dc.TextOut(W / 2 + 18, 67 + y0, colon);
+        dc.TextOut(40, R + 67 + y0, colon);
+        dc.TextOut(W / 2 + 40, R + 67 + y0, colon);
+        dc.TextOut(40, R2 + 67 + y0, colon);
+        dc.TextOut(W / 2 + 40, R2 + 67 + y0, colon);
+    }
+
+    ::SelectObject(hdc, m_hNameFont);
+    dc.TextOut(5, (sl ? 25 : 30) + y0, m_strCityNames[0]);
+    const int nameWidth = sl ? W / 2 - m_nUsable / 3 - 3 : W / 2 - 5;
+    const int below = sl ? 1 : 5;
+    const POINT names[4] = {{5, R}, {W / 2 + 5, R}, {5, R2}, {W / 2 + 5, R2}};
+    for (int k = 1; k < kReminderCount; ++k)
+        dc.TextOut(names[k - 1].x, names[k - 1].y + below + y0, FitTextToWidth(&dc, m_strCityNames[k], nameWidth));
+    ::SelectObject(hdc, oldFont);
+
+    CPen dashed;
+    dashed.CreatePen(PS_DASH, 1, RGB(160, 172, 192));
+    CPen* oldPen = dc.SelectObject(&dashed);
+    dc.MoveTo(0, R + y0);
+    dc.LineTo(W, R + y0);
+    dc.MoveTo(0, 2 * R + y0);
+    dc.LineTo(W, 2 * R + y0);
+    dc.MoveTo(W / 2 - 2, R + y0);
+    dc.LineTo(W / 2 - 2, m_nUsable + 27 + y0);
+    dc.SelectObject(oldPen);
+}
+
+void CRemindersDlg::OnCancel() {
+    // Cancel saves and arms like OK, so it checks the boxes first: a time that does not exist is
+    // shown with the framework's message rather than stored.
+    if (!UpdateData(TRUE)) return;
+    CDialog::OnCancel();
+}
+
+void CRemindersDlg::OnDestroy() {
+    if (m_editYear.m_hWnd) {
+        int32_t cities[kClockCount];
+        ReadClockCityIndexes(m_registry, cities);
+        int refHours = 0, refMinutes = 0;
+        GetHomeCityOffset(refHours, refMinutes);
+        for (int k = 0; k < kReminderCount; ++k) {
+            if (m_checkEnable[k].GetCheck() != BST_CHECKED) {
+                m_strTimes[k].Empty();
+                m_strDates[k].Empty();
+                m_strDescs[k].Empty();
+                ClearReminder(k);
+                continue;
+            }
+            int hour = 0, minute = 0;
+            CString time = BoxText(m_editHours[k]) + L":" + BoxText(m_editMinutes[k]);
+            if (!ParseReminderTime(time, hour, minute) || hour > 23 || minute > 59)
+                continue; // a time that does not exist: the reminder stays as it was
+            // Stored with two digits each, as the texts are read back by position.
+            time = TwoDigits(hour) + L":" + TwoDigits(minute);
+            CString year;
+            if (k == 0) {
+                year = BoxText(m_editYear);
+            } else {
+                SYSTEMTIME st{};
+                m_datePicker[k].GetTime(&st);
+                year.Format(L"%d", st.wYear);
+            }
+            const CString date = BoxText(m_editDay[k]) + L"/" + BoxText(m_editMonth[k]) + L"/" + year;
+            const CString desc = BoxText(m_editDesc[k]);
+            m_strTimes[k] = time;
+            m_strDates[k] = date;
+            m_strDescs[k] = desc;
+            ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), refHours, refMinutes, time, date, desc,
+                             m_dstShift);
+        }
+        CString text;
+        text.LoadString(IDS_REMINDERS_SAVED);
+        MessageBox(text, nullptr, MB_OK);
+        for (int k = 0; k < kReminderCount; ++k) {
+            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kTimeValues[k], m_strTimes[k]);
+            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDateValues[k], m_strDates[k]);
+            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDescValues[k], m_strDescs[k]);
+        }
+    }
+    for (HFONT* font : {&m_hTitleFont, &m_hNoteFont, &m_hNameFont}) {
+        if (*font) ::DeleteObject(*font);
+        *font = nullptr;
+    }
+    CDialog::OnDestroy();
+}

@@ -1,0 +1,93 @@
+#pragma once
+// CRemindersDlg: the form of the five reminders, one for each clock (0 the home clock, 1-4 the
+// city clocks). A reminder is a time and date on its clock city's clock, a description and an
+// enable box. The form loads the reminders from Jorvana\alarms and ticks the box of every
+// reminder whose notification still exists; when it closes, OK or Cancel, it arms each ticked
+// reminder's notification, disarms the others and saves the texts. The hidden day, month and
+// year boxes mirror the date pickers and carry the date to the registry and the validation.
+
+#include "clocks/ReminderNotifications.h"
+#include "core/CitiesDb.h"
+#include "core/RegistryKey.h"
+#include "platform/framework/BasicControls.h"
+#include "platform/framework/Dlg.h"
+#include "platform/framework/ListControls.h"
+
+class CRemindersDlg : public CDialog {
+public:
+    explicit CRemindersDlg(CWnd* pParent = nullptr);
+
+    // The home reference of the reminders: the home city's zone with its daylight saving now.
+    void GetHomeCityOffset(int& hours, int& minutes);
+
+    // Set by the caller before the form runs: the clock city names (home clock, clocks 1-4) and
+    // the daylight-saving evaluation of the clocks page (without it no city observes any).
+    CString m_strCityNames[kReminderCount];
+    DstShiftQuery m_dstShift;
+
+    // The reminder texts: read when the form opens, rewritten when it closes.
+    CString m_strTimes[kReminderCount];
+    CString m_strDates[kReminderCount];
+    CString m_strDescs[kReminderCount];
+
+    CButton m_checkEnable[kReminderCount];
+    CEdit m_editHours[kReminderCount];
+    CEdit m_editMinutes[kReminderCount];
+    CEdit m_editDesc[kReminderCount];
+    CDateTimeCtrl m_datePicker[kReminderCount];
+    CEdit m_editDay[kReminderCount];   // hidden
+    CEdit m_editMonth[kReminderCount]; // hidden
+    CEdit m_editYear;                  // hidden, home reminder only
+
+    // The data exchange's integers.
+    int m_nDay[kReminderCount] = {};
+    int m_nMonth[kReminderCount] = {};
+    int m_nYear = 2000;
+    int m_nHours[kReminderCount] = {};
+    int m_nMinutes[kReminderCount] = {};
+
+    CCitiesDb m_db;
+    CRegistryKey m_registry;
+
+    HFONT m_hTitleFont = nullptr;
+    HFONT m_hNoteFont = nullptr;
+    HFONT m_hNameFont = nullptr;
+
+    // Layout: work-area width W and height Hw, menu height M, usable height U, rows R and R2.
+    int m_nWidth = 0;
+    int m_nWorkHeight = 0;
+    int m_nMenuHeight = 0;
+    int m_nUsable = 0;
+    int m_nRow = 0;
+    int m_nRow2 = 0;
+    bool m_bShortLandscape = false;
+    int m_nContentHeight = 0;
+    int m_nClientHeight = 0;
+    int m_nScrollPos = 0;
+    DWORD m_dwSipFlags = 0;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    afx_msg void OnPaint();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnDestroy();
+    afx_msg void OnDescSetFocus(UINT nID);
+    afx_msg void OnDescKillFocus(UINT nID);
+    afx_msg void OnTimeSetFocus(UINT nID);
+    afx_msg void OnTimeKillFocus(UINT nID);
+    afx_msg void OnDateChange(UINT nID, NMHDR* pNMHDR, LRESULT* pResult);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    bool ScrollForm(UINT nSBCode, UINT nPos);
+    void ComputeMetrics();
+    void PlaceControls();
+    DWORD ReadSipFlags() const;
+    void ScrollBy(UINT code);
+    void ShowPickerDate(int k);
+    CString BoxText(CEdit& edit) const;
+};

@@ -1,0 +1,289 @@
+// The city editor: adding, rewriting and deleting cities in the store, the six stored city
+// positions (five clocks and the map) following their cities after each change, the duplicate
+// check, the rule legend, and the form on the screen.
+
+#include "ClockDialogsTestSupport.h"
+#include "clocks/EditCitiesDlg.h"
+#include "clocks/StoredCityIndexes.h"
+#include "resources/resource.h"
+#include "support/Screenshots.h"
+
+#include <array>
+
+namespace {
+
+using clocktests::ClockDialogTest;
+
+class EditCitiesDlgTest : public ClockDialogTest {
+protected:
+    // Cities "C00" to "C<n-1>", all in country "X", so that city i stands at position i.
+    void WriteNumberedCities(int n) {
+        std::vector<City> cities;
+        for (int i = 0; i < n; ++i) {
+            char name[8];
+            std::snprintf(name, sizeof name, "C%02d", i);
+            cities.push_back({name, "X", std::to_string(i), "0:0:0:0:0"});
+        }
+        WriteCities(cities);
+    }
+    // map, home, clock1 .. clock4
+    void Store(std::array<int, 6> v) {
+        m_reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\map", L"mapclock", v[0]);
+        for (int i = 0; i < 5; ++i) m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i], v[i + 1]);
+    }
+    std::array<int, 6> Stored() {
+        std::array<int, 6> v{};
+        v[0] = static_cast<int>(m_reg.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana\\map", L"mapclock"));
+        for (int i = 0; i < 5; ++i)
+            v[i + 1] = static_cast<int>(m_reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i]));
+        return v;
+    }
+
+    static void Fill(CEditCitiesDlg& dlg, LPCWSTR name, LPCWSTR country, LPCWSTR lon = L"1", LPCWSTR lat = L"2",
+                     LPCWSTR rule = L"0", LPCWSTR offset = L"0") {
+        dlg.m_editName.SetWindowText(name);
+        dlg.m_editCountry.SetWindowText(country);
+        dlg.m_editLongitude.SetWindowText(lon);
+        dlg.m_editLatitude.SetWindowText(lat);
+        dlg.m_editDstRule.SetWindowText(rule);
+        dlg.m_editOffset.SetWindowText(offset);
+    }
+    static void Click(CEditCitiesDlg& dlg, int id) {
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(dlg.GetDlgItem(id)->m_hWnd));
+    }
+    static void Select(CEditCitiesDlg& dlg, int item) {
+        dlg.m_listCities.SetCurSel(item);
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_EDIT_CITY_LIST, LBN_SELCHANGE),
+                        reinterpret_cast<LPARAM>(dlg.m_listCities.m_hWnd));
+    }
+    static CString Item(CEditCitiesDlg& dlg, int i) {
+        CString text;
+        dlg.m_listCities.GetText(i, text);
+        return text;
+    }
+    // Runs the editor with the script, then closes it with OK.
+    void Edit(std::function<void(CEditCitiesDlg&)> script) {
+        CEditCitiesDlg dlg;
+        RunModal<CEditCitiesDlg>(dlg, [script](CEditCitiesDlg& d) {
+            script(d);
+            d.SendMessage(WM_COMMAND, IDOK);
+        });
+    }
+};
+
+TEST(StoredCityIndexesTest, PositionsFollowTheirCities) {
+    StoredCityIndexes v;
+    auto set = [&v](int map, std::array<int32_t, 5> c) {
+        v.map = map;
+        for (int i = 0; i < 5; ++i) v.clocks[i] = c[i];
+    };
+    auto all = [&v] { return std::array<int32_t, 6>{v.map, v.clocks[0], v.clocks[1], v.clocks[2], v.clocks[3], v.clocks[4]}; };
+
+    set(3, {0, 5, 9, 10, 20});
+    v.ShiftAfterAdd(9); // at the position of clock 2's city: it moves on with its city
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{3, 0, 5, 10, 11, 21}));
+    v.ShiftAfterAdd(100);
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{3, 0, 5, 10, 11, 21}));
+
+    set(0, {0, 5, 9, 4, 6});
+    v.ShiftAfterDelete(5); // the clock on the removed city goes to the one before it
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{0, 0, 4, 8, 4, 5}));
+    v.ShiftAfterDelete(0); // ... or stays on the new first city
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{0, 0, 3, 7, 3, 4}));
+
+    set(10, {9, 11, 20, 21, 15});
+    v.ShiftAfterMove(10, 20);
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{20, 9, 10, 19, 21, 14}));
+    set(20, {9, 10, 19, 21, 15});
+    v.ShiftAfterMove(20, 10);
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{10, 9, 11, 20, 21, 16}));
+    set(7, {7, 6, 8, 0, 1});
+    v.ShiftAfterMove(7, 7);
+    EXPECT_EQ(all(), (std::array<int32_t, 6>{7, 7, 6, 8, 0, 1}));
+}
+
+TEST_F(EditCitiesDlgTest, ClockDefaultsAreWrittenBackOnlyWhenTheKeyIsMissing) {
+    int32_t clocks[kClockCount];
+    ReadClockCityIndexes(m_reg, clocks);
+    EXPECT_EQ((std::array<int32_t, 5>{clocks[0], clocks[1], clocks[2], clocks[3], clocks[4]}),
+              (std::array<int32_t, 5>{0, 684, 756, 565, 988}));
+    EXPECT_EQ(m_reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock3"), 565u);
+
+}
+
+TEST_F(EditCitiesDlgTest, AMissingClockValueReadsItsDefaultWithoutAWrite) {
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 7);
+    int32_t clocks[kClockCount];
+    ReadClockCityIndexes(m_reg, clocks);
+    EXPECT_EQ((std::array<int32_t, 5>{clocks[0], clocks[1], clocks[2], clocks[3], clocks[4]}),
+              (std::array<int32_t, 5>{7, 684, 756, 565, 988}));
+    m_reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock1");
+    EXPECT_EQ(m_reg.RegistryStatus, CRegistryKey::kValueMissing);
+}
+
+TEST_F(EditCitiesDlgTest, AddingACityMovesTheStoredPositionsAtAndAfterIt) {
+    WriteNumberedCities(12);
+    Store({3, 0, 5, 6, 10, 11});
+    std::vector<CString> shown;
+    Edit([&](CEditCitiesDlg& dlg) {
+        EXPECT_EQ(dlg.m_listCities.GetCount(), 12);
+        EXPECT_EQ(dlg.m_listCities.GetCurSel(), LB_ERR);
+        Fill(dlg, L"C05a", L"X"); // sorts right after C05: position 6, clock 2's city
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        for (int i = 0; i < dlg.m_listCities.GetCount(); ++i) shown.push_back(Item(dlg, i));
+    });
+    ASSERT_EQ(shown.size(), 13u);
+    EXPECT_EQ(shown[6], CString(L"C05a"));
+    EXPECT_EQ(shown[7], CString(L"C06"));
+    EXPECT_EQ(Stored(), (std::array<int, 6>{3, 0, 5, 7, 11, 12}));
+
+    // One that sorts after every city changes nothing; one before every city moves them all.
+    Edit([](CEditCitiesDlg& dlg) {
+        Fill(dlg, L"Zz", L"Y");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Fill(dlg, L"A", L"Y", L"east", L"north", L"x", L"abc"); // no field is checked
+        Click(dlg, IDC_EDIT_CITY_ADD);
+    });
+    EXPECT_EQ(Stored(), (std::array<int, 6>{4, 1, 6, 8, 12, 13}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(std::wstring(db.GetName(0)), L"A");
+    EXPECT_EQ(std::wstring(db.GetLongitude(0)), L"east");
+    EXPECT_EQ(std::wstring(db.GetLatitude(0)), L"north");
+    EXPECT_EQ(std::wstring(db.GetDstRule(0)), L"x");
+    EXPECT_EQ(std::wstring(db.GetUtcOffset(0)), L"abc");
+    EXPECT_EQ(std::wstring(db.GetName(14)), L"Zz");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(EditCitiesDlgTest, ADuplicateNameAndCountryIsRefusedWithAMessage) {
+    WriteNumberedCities(5);
+    Store({1, 2, 3, 4, 0, 1});
+    int count = 0;
+    Edit([&](CEditCitiesDlg& dlg) {
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        Fill(dlg, L"C03", L"X", L"9", L"9");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        // Rewriting C01 as C03 would give two C03s.
+        Select(dlg, 1);
+        Fill(dlg, L"C03", L"X");
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+        count = dlg.m_listCities.GetCount();
+    });
+    EXPECT_EQ(count, 5);
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.text, L"A City with the same name already exists");
+        EXPECT_EQ(box.type & MB_TYPEMASK, MB_OK);
+    }
+    EXPECT_EQ(Stored(), (std::array<int, 6>{1, 2, 3, 4, 0, 1}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(std::wstring(db.GetName(1)), L"C01");
+    EXPECT_EQ(std::wstring(db.GetLongitude(3)), L"10");
+}
+
+TEST_F(EditCitiesDlgTest, DeletingMovesClocksOnAndAfterTheCity) {
+    WriteNumberedCities(12);
+    Store({0, 0, 2, 5, 9, 4});
+    Edit([](CEditCitiesDlg& dlg) {
+        Click(dlg, IDC_EDIT_CITY_DELETE); // nothing selected: nothing happens
+        EXPECT_EQ(dlg.m_listCities.GetCount(), 12);
+        Select(dlg, 5);
+        Click(dlg, IDC_EDIT_CITY_DELETE);
+        EXPECT_EQ(dlg.m_listCities.GetCount(), 11);
+        EXPECT_EQ(Item(dlg, 5), CString(L"C06"));
+    });
+    EXPECT_EQ(Stored(), (std::array<int, 6>{0, 0, 2, 4, 8, 4}));
+    EXPECT_TRUE(Boxes().empty()); // no question asked
+
+    Edit([](CEditCitiesDlg& dlg) {
+        Select(dlg, 0);
+        Click(dlg, IDC_EDIT_CITY_DELETE);
+    });
+    // The home clock (and the map) stay on position 0, now the city that was second.
+    EXPECT_EQ(Stored(), (std::array<int, 6>{0, 0, 1, 3, 7, 3}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(std::wstring(db.GetName(0)), L"C01");
+}
+
+TEST_F(EditCitiesDlgTest, UpdateRewritesTheCityAndMovesThePositionsWithIt) {
+    WriteNumberedCities(25);
+    // map on the moved city; clocks on 9, 11, 20, 21, 15
+    Store({10, 9, 11, 20, 21, 15});
+    CString fields[6];
+    Edit([&](CEditCitiesDlg& dlg) {
+        Select(dlg, 10);
+        CEdit* edits[] = {&dlg.m_editName, &dlg.m_editCountry, &dlg.m_editLongitude,
+                          &dlg.m_editLatitude, &dlg.m_editDstRule, &dlg.m_editOffset};
+        for (int i = 0; i < 6; ++i) edits[i]->GetWindowText(fields[i]);
+        dlg.m_editName.SetWindowText(L"C20a"); // now sorts after C20: position 20
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+        EXPECT_EQ(Item(dlg, 20), CString(L"C20a"));
+        EXPECT_EQ(dlg.m_listCities.GetCount(), 25);
+    });
+    EXPECT_EQ(fields[0], CString(L"C10"));
+    EXPECT_EQ(fields[1], CString(L"X"));
+    EXPECT_EQ(fields[2], CString(L"10"));
+    EXPECT_EQ(fields[3], CString(L"20"));
+    EXPECT_EQ(fields[4], CString(L"0:0:0:0:0"));
+    EXPECT_EQ(fields[5], CString(L"10"));
+    EXPECT_EQ(Stored(), (std::array<int, 6>{20, 9, 10, 19, 21, 14}));
+
+    // And back from 20 to 10: the clocks on 10 to 19 move up by one.
+    Edit([](CEditCitiesDlg& dlg) {
+        Select(dlg, 20);
+        dlg.m_editName.SetWindowText(L"C09a");
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+    });
+    EXPECT_EQ(Stored(), (std::array<int, 6>{10, 9, 11, 20, 21, 15}));
+
+    // The same name and country: the other fields change, the position stays.
+    Edit([](CEditCitiesDlg& dlg) {
+        Select(dlg, 10);
+        dlg.m_editOffset.SetWindowText(L"530");
+        dlg.m_editDstRule.SetWindowText(L"1:90:2:300:3");
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+    });
+    EXPECT_EQ(Stored(), (std::array<int, 6>{10, 9, 11, 20, 21, 15}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(std::wstring(db.GetName(10)), L"C09a");
+    EXPECT_EQ(std::wstring(db.GetUtcOffset(10)), L"530");
+    EXPECT_EQ(std::wstring(db.GetDstRule(10)), L"1:90:2:300:3");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
+    WriteNumberedCities(30);
+    Edit([](CEditCitiesDlg& dlg) {
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        dlg.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(100, 125));
+        dlg.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(100, 145)); // below the "[?]"
+        Select(dlg, 3);
+        // The controls stand where the form puts them.
+        RECT list{}, add{}, offset{};
+        dlg.m_listCities.GetWindowRect(&list);
+        dlg.ScreenToClient(&list);
+        dlg.m_buttonAdd.GetWindowRect(&add);
+        dlg.ScreenToClient(&add);
+        dlg.m_editOffset.GetWindowRect(&offset);
+        dlg.ScreenToClient(&offset);
+        EXPECT_EQ(list.left, 90);
+        EXPECT_EQ(list.top, 180 - dlg.m_nScrollPos);
+        EXPECT_EQ(list.right - list.left, 240 - 95);
+        EXPECT_EQ(add.top, 180 - dlg.m_nScrollPos);
+        EXPECT_EQ(offset.left, 120);
+        EXPECT_EQ(offset.top, 150 - dlg.m_nScrollPos);
+        testsupport::SaveScreenshot("edit-cities");
+    });
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"DST information");
+    EXPECT_EQ(boxes[0].text, L"Number of Hours offset: Start day: Start hour: End day: End hour");
+    EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
+}
+
+} // namespace

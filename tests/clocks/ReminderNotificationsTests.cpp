@@ -1,0 +1,211 @@
+// Reminder notifications: a reminder's time in its clock city converted into device time, the
+// notification record it is set with, finding it again by title, replacing and clearing it, and
+// the daylight saving of the home city and the clock city.
+
+#include "ClockDialogsTestSupport.h"
+#include "clocks/ReminderNotifications.h"
+#include "clocks/StoredCityIndexes.h"
+#include "platform/framework/Time.h"
+
+namespace {
+
+using clocktests::AllNotifications;
+using clocktests::ClockDialogTest;
+using clocktests::Stamp;
+
+std::string Instant(int hour, int minute, int day, int month, int year, int refH, int refM, int zone) {
+    SYSTEMTIME st{};
+    if (!ComputeReminderInstant(hour, minute, day, month, year, refH, refM, zone, st)) return "none";
+    return Stamp(st);
+}
+
+TEST(ReminderInstantTest, CityTimeBecomesDeviceTime) {
+    // Home reference UTC+1.
+    EXPECT_EQ(Instant(9, 0, 10, 5, 2010, 1, 0, 9), "2010-05-10 01:00:00");
+    EXPECT_EQ(Instant(9, 0, 10, 5, 2010, 1, 0, -5), "2010-05-10 15:00:00");
+    EXPECT_EQ(Instant(9, 0, 10, 5, 2010, 1, 0, 1), "2010-05-10 09:00:00");
+    // Across the day, month and year ends.
+    EXPECT_EQ(Instant(23, 30, 31, 12, 2010, 1, 0, -1), "2011-01-01 01:30:00");
+    EXPECT_EQ(Instant(0, 30, 1, 1, 2011, 1, 0, 2), "2010-12-31 23:30:00");
+    EXPECT_EQ(Instant(0, 30, 1, 3, 2012, 1, 0, 2), "2012-02-29 23:30:00");
+    // Half hours and quarters: minutes carry into the hour.
+    EXPECT_EQ(Instant(10, 30, 10, 5, 2010, 5, 30, 5), "2010-05-10 11:00:00");
+    EXPECT_EQ(Instant(10, 0, 10, 5, 2010, -3, -30, 545), "2010-05-10 00:45:00");
+    EXPECT_EQ(Instant(10, 0, 10, 5, 2010, -3, -30, 530), "2010-05-10 01:00:00");
+    // What no clock shows is refused rather than handed to the service.
+    EXPECT_EQ(Instant(24, 0, 10, 5, 2010, 1, 0, 1), "none");
+    EXPECT_EQ(Instant(9, 60, 10, 5, 2010, 1, 0, 1), "none");
+    EXPECT_EQ(Instant(9, 0, 31, 2, 2010, 1, 0, 1), "none");
+    EXPECT_EQ(Instant(9, 0, 29, 2, 2011, 1, 0, 1), "none");
+    EXPECT_EQ(Instant(9, 0, 10, 13, 2010, 1, 0, 1), "none");
+    // The weekday is the instant's own: 10 May 2010 was a Monday.
+    SYSTEMTIME st{};
+    ASSERT_TRUE(ComputeReminderInstant(9, 0, 10, 5, 2010, 1, 0, 9, st));
+    EXPECT_EQ(st.wDayOfWeek, 1);
+    EXPECT_EQ(st.wSecond, 0);
+}
+
+TEST(ReminderTextTest, FirstLineDialogTextAndStoredTexts) {
+    EXPECT_EQ(std::wstring(ReminderFirstLine(L"Tokyo", L"09", L"00", 10, 5, 2010)), L"Tokyo:  09h00, 10/5/2010   ");
+    EXPECT_EQ(std::wstring(ReminderDialogText(L"A", L"B")), L"A\n\n\nB");
+    CString longDesc(L'x', 3000);
+    EXPECT_EQ(ReminderDialogText(L"Tokyo", longDesc).GetLength(), 1023);
+
+    EXPECT_EQ(AddDstShift(5, 1), 6);
+    EXPECT_EQ(AddDstShift(530, 1), 630);
+    EXPECT_EQ(AddDstShift(-330, 1), -230);
+
+    int h = -1, m = -1, d = -1, mo = -1, y = -1;
+    CString ht, mt;
+    EXPECT_TRUE(ParseReminderTime(L"7:5", h, m, &ht, &mt));
+    EXPECT_EQ(h * 100 + m, 705);
+    EXPECT_EQ(std::wstring(ht) + std::wstring(mt), L"0705");
+    EXPECT_FALSE(ParseReminderTime(L"", h, m));
+    EXPECT_FALSE(ParseReminderTime(L"0900", h, m));
+    EXPECT_FALSE(ParseReminderTime(L"ab:cd", h, m));
+    EXPECT_TRUE(ParseReminderDate(L"05/03/2010", d, mo, y));
+    EXPECT_EQ(d * 1000000 + mo * 10000 + y, 5032010);
+    EXPECT_FALSE(ParseReminderDate(L"05/03", d, mo, y));
+    EXPECT_FALSE(ParseReminderDate(L"5/x/2010", d, mo, y));
+}
+
+class ReminderNotificationsTest : public ClockDialogTest {
+protected:
+    void SetUp() override {
+        ClockDialogTest::SetUp();
+        // Positions: Berlin 0, Delhi 1, Kathmandu 2, NewYork 3, Tokyo 4.
+        WriteCities({{"Tokyo", "Japan", "9"},
+                     {"Berlin", "Germany", "1", "1:90:2:300:3"},
+                     {"NewYork", "USA", "-5"},
+                     {"Delhi", "India", "530", "1:1:0:366:0"},
+                     {"Kathmandu", "Nepal", "545"}});
+        m_db.Open();
+    }
+    HANDLE SetOther(LPCWSTR title) {
+        std::wstring t = title, text = L"other";
+        CE_NOTIFICATION_TRIGGER trigger{};
+        trigger.dwSize = sizeof trigger;
+        trigger.dwType = CNT_TIME;
+        trigger.stStartTime = SYSTEMTIME{2011, 1, 0, 1, 8, 0, 0, 0};
+        CE_USER_NOTIFICATION user{};
+        user.ActionFlags = PUN_DIALOG;
+        user.pwszDialogTitle = t.data();
+        user.pwszDialogText = text.data();
+        return CeSetUserNotificationEx(nullptr, &trigger, &user);
+    }
+    CCitiesDb m_db;
+};
+
+TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 0); // home: Berlin, no DST evaluation
+    int refH = 0, refM = 0;
+    ReminderHomeReference(m_db, m_reg, nullptr, refH, refM);
+    EXPECT_EQ(refH, 1);
+    EXPECT_EQ(refM, 0);
+    HANDLE other = SetOther(L"Jorvana Reminder1 "); // not the title: one blank more
+
+    ASSERT_TRUE(ScheduleReminder(m_db, 1, 4, refH, refM, L"09:00", L"10/05/2010", L"Meet", nullptr));
+    auto all = AllNotifications();
+    ASSERT_EQ(all.size(), 2u);
+    const auto r = all[1]; // a copy: all is read anew below
+    EXPECT_EQ(r.title, L"Jorvana Reminder1");
+    EXPECT_EQ(r.text, L"Tokyo:  09h00, 10/5/2010   \n\n\nMeet");
+    EXPECT_EQ(r.flags, 23u);
+    EXPECT_EQ(r.type, static_cast<DWORD>(CNT_TIME));
+    EXPECT_EQ(Stamp(r.start), "2010-05-10 01:00:00");
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder1"), r.handle);
+    EXPECT_EQ(FindReminderNotification(L"jorvana reminder1"), nullptr);
+
+    // Armed again for New York: the same notification, moved; the other one untouched.
+    ASSERT_TRUE(ScheduleReminder(m_db, 1, 3, refH, refM, L"09:00", L"10/05/2010", L"Call", nullptr));
+    all = AllNotifications();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].handle, r.handle);
+    EXPECT_EQ(Stamp(all[1].start), "2010-05-10 15:00:00");
+    EXPECT_EQ(all[1].text, L"NewYork:  09h00, 10/5/2010   \n\n\nCall");
+    EXPECT_EQ(all[0].handle, other);
+
+    // A time that does not exist leaves the armed reminder as it was.
+    EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, refH, refM, L"25:00", L"10/05/2010", L"Call", nullptr));
+    EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, refH, refM, L"09:00", L"30/02/2010", L"Call", nullptr));
+    EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-05-10 15:00:00");
+
+    // Moving only touches an armed reminder.
+    EXPECT_FALSE(MoveReminder(m_db, 2, 4, refH, refM, L"09:00", L"10/05/2010", L"x", nullptr));
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder2"), nullptr);
+    ASSERT_TRUE(MoveReminder(m_db, 1, 4, refH, refM, L"23:30", L"10/05/2010", L"Call", nullptr));
+    EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-05-10 15:30:00");
+    EXPECT_EQ(AllNotifications()[1].handle, r.handle);
+
+    ClearReminder(2); // none: nothing happens
+    ClearReminder(1);
+    all = AllNotifications();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].handle, other);
+}
+
+TEST_F(ReminderNotificationsTest, OnePassFindsTheFirstOfEachTitle) {
+    HANDLE first = SetOther(L"Jorvana Reminder");
+    HANDLE second = SetOther(L"Jorvana Reminder");
+    HANDLE three = SetOther(L"Jorvana Reminder3");
+    SetOther(L"JORVANA REMINDER4");
+    HANDLE found[kReminderCount];
+    FindReminderNotifications(found);
+    EXPECT_EQ(found[0], first);
+    EXPECT_EQ(found[1], nullptr);
+    EXPECT_EQ(found[2], nullptr);
+    EXPECT_EQ(found[3], three);
+    EXPECT_EQ(found[4], nullptr);
+
+    // Arming replaces the first of two alike; clearing removes the first and leaves the second.
+    ASSERT_TRUE(ScheduleReminder(m_db, 0, 0, 1, 0, L"12:00", L"01/06/2010", L"Lunch", nullptr));
+    auto all = AllNotifications();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0].handle, first);
+    EXPECT_EQ(Stamp(all[0].start), "2010-06-01 12:00:00");
+    EXPECT_EQ(all[1].text, L"other");
+    ClearReminder(0);
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), second);
+}
+
+TEST_F(ReminderNotificationsTest, DaylightSavingOfTheHomeCityAndTheClockCity) {
+    struct Call {
+        std::wstring rule;
+        int year;
+        time_t t;
+    };
+    std::vector<Call> calls;
+    DstShiftQuery dst = [&calls](const CString& rule, int year, time_t t) {
+        calls.push_back({std::wstring(rule), year, t});
+        return rule == CString(L"0:0:0:0:0") ? 0 : 1;
+    };
+    // Home: Berlin at 1 with a rule whose window is open: the reference is 2 hours.
+    int refH = 0, refM = 0;
+    ReminderHomeReference(m_db, m_reg, dst, refH, refM);
+    EXPECT_EQ(refH, 2);
+    EXPECT_EQ(refM, 0);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rule, L"1:90:2:300:3");
+    EXPECT_EQ(calls[0].year, 2010);
+    EXPECT_EQ(calls[0].t, CTime::GetCurrentTime().GetTime()); // the device's time now
+
+    // Delhi: its standard time now (08:00 device time at reference +2 is 11:30 in Delhi) is
+    // tested against its window, to the hour; inside, 530 becomes 630.
+    calls.clear();
+    EXPECT_EQ(ReminderCityZoneNow(m_db, 1, refH, refM, dst), 630);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].t, CTime(2010, 5, 1, 11, 0, 0).GetTime());
+    EXPECT_EQ(ReminderCityZoneNow(m_db, 4, refH, refM, dst), 9); // Tokyo has no rule
+
+    // The reminder follows the city's present offset: 10:00 in Delhi (+6:30) at reference +2.
+    ASSERT_TRUE(ScheduleReminder(m_db, 2, 1, refH, refM, L"10:00", L"10/05/2010", L"Tea", dst));
+    EXPECT_EQ(Stamp(AllNotifications()[0].start), "2010-05-10 05:30:00");
+
+    // An unreadable city is taken at UTC with an empty name.
+    ASSERT_TRUE(ScheduleReminder(m_db, 3, 999, 1, 0, L"10:00", L"10/05/2010", L"x", dst));
+    auto all = AllNotifications();
+    EXPECT_EQ(Stamp(all[1].start), "2010-05-10 11:00:00");
+    EXPECT_EQ(all[1].text, L":  10h00, 10/5/2010   \n\n\nx");
+}
+
+} // namespace
