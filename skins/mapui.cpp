@@ -161,7 +161,7 @@ void mapui::OnPaint() {
     PaintText(dc, IDS_UI_WORLD_MAP_IMAGE, 10, tall ? 84 : 55, 14);
     PaintText(dc, IDS_UI_COLORS, 10, tall ? 125 : 84, 14);
     PaintPortraitLandscapeLabels(dc);
-    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 12);
+    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     int scale = SelectedColourIndex() == kShadow ? 255 : 1;
     PaintChannels(dc, tall ? ChannelRows{176, 183, 196, 205} : ChannelRows{106, 113, 120, 127}, scale);
 }
@@ -169,7 +169,7 @@ void mapui::OnPaint() {
 void mapui::OnSize(UINT nType, int cx, int cy) {
     CColourPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
-    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 12);
+    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     LayOut();
     if (IsSquareScreenNot320())
         m_comboPortrait.SetWindowPos(nullptr, m_sizeLabel.cx + 20, 31, m_nWidth - m_sizeLabel.cx - 30, 20, SWP_NOZORDER);

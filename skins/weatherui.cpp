@@ -133,7 +133,9 @@ void weatherui::PaintPage(CDC& dc) {
     PaintText(dc, IDS_UI_WEATHER_ICONS_DIR, 10, tall ? 84 : 55, 14);
     PaintText(dc, IDS_UI_COLORS, 10, tall ? 125 : 84, 14);
     PaintPortraitLandscapeLabels(dc);
-    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 12);
+    // The wide layout starts its image combos after the label as it is painted (14 pixels), so
+    // that they do not cover its end.
+    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     PaintChannels(dc, tall ? ChannelRows{176, 183, 196, 205} : ChannelRows{106, 113, 120, 127});
 }
 
@@ -146,7 +148,7 @@ void weatherui::OnSize(UINT nType, int cx, int cy) {
     CColourPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
     ReadWorkArea();
-    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 12);
+    m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     LayOut();
     if (IsSquareScreenNot320())
         m_comboPortrait.SetWindowPos(nullptr, m_sizeLabel.cx + 20, 31, m_nWidth - m_sizeLabel.cx - 30, 20, SWP_NOZORDER);
