@@ -8,6 +8,7 @@
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceFiles.h"
+#include "platform/ui/ShellFileInfo.h"
 #include "resources/resource.h"
 #include "skins/Ui.h"
 
@@ -44,6 +45,13 @@ BOOL loadui::OnInitDialog() {
     } else {
         m_strCurrentFolder = GetSkinFolder(skin);
         skinPath = skin;
+    }
+    SHFILEINFO info{};
+    auto systemList = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfo(L"\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    if (systemList) {
+        m_imageList.Attach(systemList);
+        m_listFolders.SetImageList(&m_imageList, LVSIL_SMALL);
     }
     m_listFolders.InsertColumn(0, m_strCurrentFolder.IsEmpty() ? CString(L"\\") : m_strCurrentFolder, LVCFMT_LEFT, 100);
     ListFolders();
@@ -86,15 +94,24 @@ void loadui::SetFolderHeader() {
 
 void loadui::ListFolders() {
     m_listFolders.DeleteAllItems();
-    if (!m_strCurrentFolder.IsEmpty()) m_listFolders.InsertItem(0, L"..");
+    if (!m_strCurrentFolder.IsEmpty()) AddFolderEntry(L"..", GetSkinFolder(m_strCurrentFolder));
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW(m_strCurrentFolder + L"\\*.*", &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN))
-            m_listFolders.InsertItem(m_listFolders.GetItemCount(), found.cFileName);
+            AddFolderEntry(found.cFileName, m_strCurrentFolder + L"\\" + found.cFileName);
     } while (FindNextFileW(search, &found));
     FindClose(search);
+}
+
+void loadui::AddFolderEntry(const CString& name, const CString& path) {
+    SHFILEINFO info{};
+    // The root and other folders the shell cannot look at still show as folders.
+    if (!SHGetFileInfo(path.IsEmpty() ? L"\\" : path.GetString(), 0, &info, sizeof(info),
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        info.iIcon = 0;
+    m_listFolders.InsertItem(m_listFolders.GetItemCount(), name, info.iIcon);
 }
 
 void loadui::ListSkins() {
@@ -205,6 +222,7 @@ void loadui::OnSettingChange(UINT, LPCTSTR) { LayOut(); }
 void loadui::OnDestroy() {
     CPropertyPage::OnDestroy();
     m_font.DeleteObject();
+    m_imageList.Detach();
 }
 
 void loadui::LayOut() {

@@ -40,6 +40,8 @@ protected:
 
 private:
     void ListFolders();
+    // Adds a folder entry with the shell's icon of its path.
+    void AddFolderEntry(const CString& name, const CString& path);
     void ListSkins();
     void SetFolderHeader();
     void LayOut();
@@ -54,5 +56,7 @@ private:
     int m_nMenuHeight = 0;
     CFont m_font;
     CString m_strCurrentFolder;
+    // The shell's small icon list, shown by the folder list; detached, never destroyed here.
+    CImageList m_imageList;
     CRegistryKey m_registry;
 };
