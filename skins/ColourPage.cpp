@@ -1,0 +1,286 @@
+#include "skins/ColourPage.h"
+
+#include "core/CoreMessages.h"
+#include "core/CommonHelpers.h"
+#include "core/SkinFile.h"
+#include "core/TextFiles.h"
+#include "platform/framework/DataExchange.h"
+#include "platform/framework/WindowDC.h"
+#include "platform/system/DeviceFiles.h"
+#include "resources/resource.h"
+#include "skins/Ui.h"
+
+#include <cwchar>
+
+IMPLEMENT_DYNAMIC(CColourPage, CPropertyPage)
+
+BEGIN_MESSAGE_MAP(CColourPage, CPropertyPage)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CColourPage::CColourPage(UINT nIDTemplate, int section, int colourCount)
+    : CPropertyPage(nIDTemplate), m_colours(static_cast<size_t>(colourCount), 0u), m_nSection(section) {}
+
+void CColourPage::DoDataExchange(CDataExchange* pDX) {
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_UI_BLUE, m_sliderBlue);
+    DDX_Control(pDX, IDC_UI_GREEN, m_sliderGreen);
+    DDX_Control(pDX, IDC_UI_RED, m_sliderRed);
+    DDX_Control(pDX, IDC_UI_ELEMENTS, m_listElements);
+}
+
+void CColourPage::OnDestroy() {
+    CPropertyPage::OnDestroy();
+    m_penPreview.DeleteObject();
+    m_brushPreview.DeleteObject();
+}
+
+// [SECTION] Values and skin reading ------------------------------------------------------------
+
+bool CColourPage::ReadPageSkin(SkinReport report) {
+    CurrentSkin skin = LoadCurrentSkin(L"<");
+    if (skin.chosenUnreadable) {
+        if (report == SkinReport::All) {
+            ShowCoreMessage(IDS_SKIN_UNREADABLE);
+            m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", GetShippedFilePath(L"default.skn"));
+        }
+    }
+    m_strSkinName = skin.name;
+    if (!skin.loaded) {
+        if (report == SkinReport::All || (report == SkinReport::DefaultOnly && skin.chosenUnreadable))
+            ShowCoreMessage(IDS_DEFAULT_SKIN_UNREADABLE);
+        return false;
+    }
+    m_strPageText = skin.text;
+    m_strSkinFolder = skin.folder;
+    return true;
+}
+
+CString CColourPage::SkinValue(LPCWSTR section, LPCWSTR key) const {
+    return GetSkinValue(GetSkinSection(m_strPageText, section), key);
+}
+
+DWORD CColourPage::ParseColour(const CString& text) {
+    // Digits from the start, as an unsigned 32-bit number; anything else reads as 0.
+    unsigned long long value = 0;
+    int i = 0;
+    while (i < text.GetLength() && text[i] == L' ') ++i;
+    for (; i < text.GetLength() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        value = value * 10 + static_cast<unsigned>(text[i] - L'0');
+        if (value > 0xFFFFFFFFull) value = 0xFFFFFFFFull;
+    }
+    return static_cast<DWORD>(value);
+}
+
+void CColourPage::ReadColours(LPCWSTR section, std::initializer_list<const wchar_t*> keys) {
+    CString text = GetSkinSection(m_strPageText, section);
+    size_t i = 0;
+    for (const wchar_t* key : keys) {
+        if (i >= m_colours.size()) break;
+        m_colours[i++] = ParseColour(GetSkinValue(text, key));
+    }
+}
+
+void CColourPage::MarkSectionShown() {
+    if (auto* sheet = DYNAMIC_DOWNCAST(CUi, GetParentSheet())) sheet->m_bSectionShown[m_nSection] = 1;
+}
+
+// [SECTION] Sliders and element list -----------------------------------------------------------
+
+void CColourPage::SetSliderRanges(BOOL redraw) {
+    if (!m_sliderRed.m_hWnd) return;
+    m_sliderRed.SetRange(0, 255, redraw);
+    m_sliderGreen.SetRange(0, 255, redraw);
+    m_sliderBlue.SetRange(0, 255, redraw);
+}
+
+void CColourPage::ShowColourOnSliders(DWORD colour) {
+    if (!m_sliderRed.m_hWnd) return;
+    // Each slider clamps a channel above 255 to its limit.
+    m_sliderRed.SetPos(static_cast<int>(colour / 1000000u));
+    m_sliderGreen.SetPos(static_cast<int>((colour % 1000000u) / 1000u));
+    m_sliderBlue.SetPos(static_cast<int>(colour % 1000u));
+}
+
+DWORD CColourPage::ColourFromSliders() const {
+    return static_cast<DWORD>(m_sliderRed.GetPos()) * 1000000u + static_cast<DWORD>(m_sliderGreen.GetPos()) * 1000u +
+           static_cast<DWORD>(m_sliderBlue.GetPos());
+}
+
+int CColourPage::SelectedColourIndex() const {
+    if (!m_listElements.m_hWnd) return -1;
+    int selected = m_listElements.GetCurSel();
+    return selected >= 0 && selected < ColourCount() ? selected : -1;
+}
+
+void CColourPage::FillElements(const std::vector<UINT>& ids) {
+    if (!m_listElements.m_hWnd) return;
+    m_listElements.ResetContent();
+    for (UINT id : ids) {
+        m_strWork = id ? LoadCoreString(id) : CString(L".::.");
+        m_listElements.AddString(m_strWork);
+    }
+    m_listElements.SetCurSel(0);
+}
+
+void CColourPage::InvalidatePreview() {
+    if (!m_hWnd) return;
+    const CRect areas[] = {CRect(20, 176, 80, 226), CRect(m_nWidth - 35, 176, m_nWidth, 226), CRect(20, 106, 80, 156),
+                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
+    for (const CRect& r : areas) InvalidateRect(&r, TRUE);
+}
+
+// [SECTION] Painting helpers -------------------------------------------------------------------
+
+void CColourPage::ReadWorkArea() {
+    RECT work{};
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    m_nWidth = work.right - work.left;
+    m_nHeight = work.bottom - work.top;
+    m_nMenuHeight = GetSystemMetrics(SM_CYMENU);
+    m_nUsableHeight = m_nHeight - m_nMenuHeight - 26;
+}
+
+void CColourPage::MakeFont(CFont& font, int height, int weight) {
+    font.CreateFont(height, 0, 0, 0, weight, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                    ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
+}
+
+void CColourPage::PaintHeader(CDC& dc) {
+    CBrush band(RGB(194, 211, 228));
+    CPen edge(PS_SOLID, 1, RGB(160, 172, 192));
+    CBrush* oldBrush = dc.SelectObject(&band);
+    CPen* oldPen = dc.SelectObject(&edge);
+    dc.Rectangle(0, -2, m_nWidth, 28);
+    dc.SelectObject(oldBrush);
+    dc.SelectObject(oldPen);
+    PaintText(dc, IDS_UI_TITLE, 5, 5, 18, FW_BOLD);
+}
+
+CSize CColourPage::PaintText(CDC& dc, UINT id, int x, int y, int height, int weight) {
+    CFont font;
+    MakeFont(font, height, weight);
+    CFont* old = dc.SelectObject(&font);
+    m_strWork = LoadCoreString(id);
+    CSize size = dc.GetTextExtent(m_strWork);
+    dc.TextOut(x, y, m_strWork);
+    dc.SelectObject(old);
+    return size;
+}
+
+CSize CColourPage::MeasureText(UINT id, int height, int weight) {
+    CClientDC dc(this);
+    CFont font;
+    MakeFont(font, height, weight);
+    CFont* old = dc.SelectObject(&font);
+    CSize size = dc.GetTextExtent(LoadCoreString(id));
+    dc.SelectObject(old);
+    return size;
+}
+
+void CColourPage::PaintChannels(CDC& dc, const ChannelRows& rows, int scale) {
+    int red = m_sliderRed.GetPos(), green = m_sliderGreen.GetPos(), blue = m_sliderBlue.GetPos();
+    int shown[3] = {red * scale, green * scale, blue * scale};
+    COLORREF colour = RGB(shown[0] & 0xFF, shown[1] & 0xFF, shown[2] & 0xFF);
+
+    CFont font;
+    MakeFont(font, 12, FW_NORMAL);
+    CFont* oldFont = dc.SelectObject(&font);
+    dc.TextOut(90, rows.labelY, CString(L"R:"));
+    m_strWork = LoadCoreString(IDS_UI_G);
+    dc.TextOut(90, rows.labelY + 20, m_strWork);
+    dc.TextOut(90, rows.labelY + 40, CString(L"B:"));
+    for (int i = 0; i < 3; ++i) {
+        CString value;
+        value.Format(L"%d", shown[i]);
+        dc.TextOut(m_nWidth - 35, rows.labelY + 20 * i, value);
+    }
+
+    m_penPreview.DeleteObject();
+    m_brushPreview.DeleteObject();
+    m_brushPreview.CreateSolidBrush(colour);
+    m_penPreview.CreatePen(PS_SOLID, 2, colour);
+    CPen* oldPen = dc.SelectObject(&m_penPreview);
+    dc.MoveTo(25, rows.thinY);
+    dc.LineTo(75, rows.thinY);
+    CPen thick(PS_SOLID, 3, colour);
+    dc.SelectObject(&thick);
+    dc.MoveTo(25, rows.thickY);
+    dc.LineTo(75, rows.thickY);
+    dc.SelectObject(oldPen);
+
+    CFont bold;
+    MakeFont(bold, 12, FW_BOLD);
+    dc.SelectObject(&bold);
+    dc.SetTextColor(colour);
+    dc.TextOut(21, rows.sampleY, CString(L"12:AA:bb"));
+    dc.SelectObject(oldFont);
+}
+
+void CColourPage::PaintPortraitLandscapeLabels(CDC& dc) {
+    if (IsSquareScreenNot320()) return;
+    const int half = (m_nWidth - 30) / 2;
+    CSize portrait = MeasureText(IDS_UI_PORTRAIT, 12);
+    PaintText(dc, IDS_UI_PORTRAIT, (half - portrait.cx + 20) / 2, 71, 12);
+    CSize landscape = MeasureText(IDS_UI_LANDSCAPE, 12);
+    PaintText(dc, IDS_UI_LANDSCAPE, half + (half - landscape.cx + 20) / 2 + 10, 71, 12);
+}
+
+// [SECTION] Combo helpers ----------------------------------------------------------------------
+
+void CColourPage::AddFiles(CComboBox& combo, const CString& pattern) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) combo.AddString(CString(L"\\") + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void CColourPage::AddPlainFolders(CComboBox& combo, const CString& pattern) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (found.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY)
+            combo.AddString(CString(L"\\") + found.cFileName + L"\\");
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+CString CColourPage::FromLastBackslash(const CString& value) {
+    int cut = value.ReverseFind(L'\\');
+    return cut >= 0 ? value.Mid(cut) : value;
+}
+
+CString CColourPage::UpToLastBackslash(const CString& value) {
+    int cut = value.ReverseFind(L'\\');
+    return cut >= 0 ? value.Left(cut) : CString();
+}
+
+int CColourPage::SelectEntry(CComboBox& combo, const CString& text) {
+    int index = combo.FindStringExact(-1, text);
+    combo.SetCurSel(index);
+    return index;
+}
+
+void CColourPage::ReadBack(CComboBox& combo, CString& value) {
+    int selected = combo.GetCurSel();
+    if (selected >= 0) combo.GetLBText(selected, value);
+}
+
+int CColourPage::DropWidthOf(CComboBox& measured) {
+    CDC* dc = measured.GetDC();
+    CFont* old = dc->SelectObject(measured.GetFont());
+    int widest = 0;
+    for (int i = 0; i < measured.GetCount(); ++i) {
+        CString text;
+        measured.GetLBText(i, text);
+        CSize size = dc->GetTextExtent(text);
+        if (size.cx > widest) widest = size.cx;
+    }
+    dc->SelectObject(old);
+    measured.ReleaseDC(dc);
+    return widest + 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
+}

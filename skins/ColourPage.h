@@ -1,0 +1,135 @@
+#pragma once
+// The mechanism every colour page of the appearance settings sheet shares: the page reads the
+// current skin file itself, lists the section's colour elements, edits the selected element's
+// SkinColor with three channel sliders and previews it, and offers the images and folders of the
+// skin in combo boxes. The pages only hold values; the sheet writes them when it closes.
+//
+// [SECTION] Values and skin reading
+// [SECTION] Sliders and element list
+// [SECTION] Painting helpers
+// [SECTION] Combo helpers
+
+#include "core/RegistryKey.h"
+#include "platform/framework/BasicControls.h"
+#include "platform/framework/GdiObjects.h"
+#include "platform/framework/ListControls.h"
+#include "platform/framework/PropertyPage.h"
+
+#include <initializer_list>
+#include <vector>
+
+class CDC;
+
+// The six sections a colour page edits, in the order the sheet keeps their flags.
+enum SkinSectionIndex { kSectionGeneral, kSectionClocks, kSectionWeather, kSectionMap, kSectionCurrency,
+                        kSectionTools, kSectionCount };
+
+class CColourPage : public CPropertyPage {
+    DECLARE_DYNAMIC(CColourPage)
+public:
+    // Re-reads the skin after another one was loaded, whether or not the window exists.
+    virtual void ReloadFromSkin() = 0;
+
+    int ColourCount() const { return static_cast<int>(m_colours.size()); }
+    DWORD GetColour(int index) const { return m_colours.at(static_cast<size_t>(index)); }
+    const CString& SkinName() const { return m_strSkinName; }
+    const CString& SkinFolder() const { return m_strSkinFolder; }
+
+    CListBox& Elements() { return m_listElements; }
+    CSliderCtrl& RedSlider() { return m_sliderRed; }
+    CSliderCtrl& GreenSlider() { return m_sliderGreen; }
+    CSliderCtrl& BlueSlider() { return m_sliderBlue; }
+
+protected:
+    CColourPage(UINT nIDTemplate, int section, int colourCount);
+
+    // [SECTION] Values and skin reading ----------------------------------------------------------
+    // What a skin read reports.
+    enum class SkinReport {
+        All,         // 33073 and 33072, and the fallback written to `skin`
+        None,        // silent, `skin` untouched
+        DefaultOnly, // only 33072 when the fallback to default.skn fails too, `skin` untouched
+    };
+    // Reads the skin named by `skin` into the skin name, skin folder and page text. False when
+    // no file could be read (the values are then left as they were).
+    bool ReadPageSkin(SkinReport report);
+    // The value of a key of a section of the page text.
+    CString SkinValue(LPCWSTR section, LPCWSTR key) const;
+    // A colour value read as an unsigned decimal number (a non-number gives 0).
+    static DWORD ParseColour(const CString& text);
+    // Reads the colours of keys (in element order) from a section.
+    void ReadColours(LPCWSTR section, std::initializer_list<const wchar_t*> keys);
+    // Sets this page's flag in the sheet.
+    void MarkSectionShown();
+
+    // [SECTION] Sliders and element list ---------------------------------------------------------
+    // The three sliders take the range 0..255.
+    void SetSliderRanges(BOOL redraw = FALSE);
+    void ShowColourOnSliders(DWORD colour);
+    DWORD ColourFromSliders() const;
+    // The colour member the selection edits, -1 when nothing is selected.
+    virtual int SelectedColourIndex() const;
+    // Fills the element list with strings of the string table (0: the separator ".::.").
+    void FillElements(const std::vector<UINT>& ids);
+    // The areas that show the channel values and the preview.
+    virtual void InvalidatePreview();
+
+    // [SECTION] Painting helpers -----------------------------------------------------------------
+    struct ChannelRows {
+        int labelY; // first of the three rows; the others follow 20 pixels apart
+        int thinY;  // the 2-pixel preview line
+        int thickY; // the 3-pixel preview line
+        int sampleY;
+    };
+    void ReadWorkArea();
+    // Tall for painting: portrait, or enough height below the menu bar.
+    bool IsTallPaint() const { return m_nWidth < m_nHeight || m_nUsableHeight > 244; }
+    static void MakeFont(CFont& font, int height, int weight);
+    void PaintHeader(CDC& dc);
+    // Draws a string-table text in Arial; returns its extent.
+    CSize PaintText(CDC& dc, UINT id, int x, int y, int height, int weight = FW_NORMAL);
+    CSize MeasureText(UINT id, int height, int weight = FW_NORMAL);
+    // "R:", "G:", "B:", the slider values and the preview in the slider colour. The shown values
+    // and colour are scaled by scale (255 for the shadow colour's channel choice).
+    void PaintChannels(CDC& dc, const ChannelRows& rows, int scale = 1);
+    void PaintPortraitLandscapeLabels(CDC& dc);
+
+    // [SECTION] Combo helpers --------------------------------------------------------------------
+    // Adds "\" + name of each file matching the pattern (folders left out).
+    static void AddFiles(CComboBox& combo, const CString& pattern);
+    // Adds "\" + name + "\" of each entry matching the pattern whose attributes are exactly the
+    // directory attribute.
+    static void AddPlainFolders(CComboBox& combo, const CString& pattern);
+    // The text from the last "\" on (the whole text when it holds none).
+    static CString FromLastBackslash(const CString& value);
+    // The text up to, not including, the last "\" (empty when it holds none).
+    static CString UpToLastBackslash(const CString& value);
+    // Selects the entry equal to the text (letter case ignored); -1 when there is none.
+    static int SelectEntry(CComboBox& combo, const CString& text);
+    // The text of the selected entry into value; a combo without a selection leaves it.
+    static void ReadBack(CComboBox& combo, CString& value);
+    // The widest entry of the measured combo plus the edges and the scroll bar.
+    static int DropWidthOf(CComboBox& measured);
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+    std::vector<DWORD> m_colours;
+    CString m_strWork;
+    CString m_strSkinName;
+    CString m_strPageText;
+    CString m_strSkinFolder;
+    CListBox m_listElements;
+    CSliderCtrl m_sliderBlue;
+    CSliderCtrl m_sliderGreen;
+    CSliderCtrl m_sliderRed;
+    CBrush m_brushPreview;
+    CPen m_penPreview;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    int m_nUsableHeight = 0;
+    int m_nMenuHeight = 0;
+    CRegistryKey m_registry;
+    int m_nSection;
+};

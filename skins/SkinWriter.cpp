@@ -1,0 +1,101 @@
+#include "skins/SkinWriter.h"
+
+#include "platform/base/CodePage.h"
+#include "platform/system/DeviceFiles.h"
+
+namespace {
+
+std::string ToSingleByte(const CString& line) {
+    if (line.IsEmpty()) return {};
+    int size = WideCharToMultiByte(CP_ACP, 0, line, line.GetLength(), nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return {};
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, line, line.GetLength(), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+bool Holds(const CString& line, const wchar_t* key) { return line.Find(CString(key) + L"@") >= 0; }
+
+CString Replaced(const wchar_t* key, const CString& value) { return CString(key) + L"@" + value; }
+
+void EditLine(CString& line, const SkinSectionEdit& section, bool& inSection) {
+    if (line.Find(section.header) >= 0)
+        inSection = true;
+    else if (line.Find(L'[') >= 0)
+        inSection = false;
+    if (!inSection) return;
+    for (const SkinKeyValue& kv : section.single)
+        if (Holds(line, kv.key)) line = Replaced(kv.key, kv.value);
+    for (const SkinKeyValue& kv : section.firstOf) {
+        if (Holds(line, kv.key)) {
+            line = Replaced(kv.key, kv.value);
+            break;
+        }
+    }
+}
+
+} // namespace
+
+std::string ComposeSkinFile(const CString& keptText, const std::vector<SkinSectionEdit>& sections) {
+    std::vector<bool> inSection(sections.size(), false);
+    std::string out;
+    CString rest = keptText;
+    for (;;) {
+        if (rest.IsEmpty()) return {}; // ran out before the "*" line
+        int end = rest.Find(L"\r\n");
+        CString line = end >= 0 ? rest.Left(end) : rest;
+        rest = end >= 0 ? rest.Mid(end + 2) : CString();
+        // A lone CR or LF means the file uses other line ends: rewriting it would merge lines.
+        if (line.Find(L'\n') >= 0 || line.Find(L'\r') >= 0) return {};
+        for (size_t i = 0; i < sections.size(); ++i) {
+            if (!sections[i].shown) continue;
+            bool state = inSection[i];
+            EditLine(line, sections[i], state);
+            inSection[i] = state;
+        }
+        out += ToSingleByte(line);
+        out += "\r\n";
+        if (line.Find(L'*') >= 0) break;
+    }
+    out += "\n<";
+    return out;
+}
+
+bool ReplaceSkinFile(const CString& path, const std::string& bytes) {
+    if (path.IsEmpty() || bytes.empty()) return false;
+    DWORD attributes = GetFileAttributesW(path);
+    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
+
+    // The new text goes to a file beside the old one first, so that a failed write leaves the
+    // skin as it was.
+    CString fresh = path + L".new";
+    HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!ok) {
+        DeleteFileW(fresh);
+        return false;
+    }
+    if (!exists) {
+        if (MoveFileW(fresh, path)) return true;
+        DeleteFileW(fresh);
+        return false;
+    }
+    CString old = path + L".old";
+    DeleteFileW(old);
+    if (!MoveFileW(path, old)) {
+        DeleteFileW(fresh);
+        return false;
+    }
+    if (!MoveFileW(fresh, path)) {
+        MoveFileW(old, path);
+        DeleteFileW(fresh);
+        return false;
+    }
+    DeleteFileW(old);
+    return true;
+}
