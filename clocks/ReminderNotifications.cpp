@@ -126,8 +126,11 @@ int ParseLeadingInt(const CString& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-int AddDstShift(int offset, int shiftHours) {
-    return offset >= -100 && offset <= 100 ? offset + shiftHours : offset + shiftHours * 100;
+DstShiftQuery CityRuleDstShift() {
+    return [](const CString& rule, int year, time_t localTime) {
+        const DstWindow window = GetDstWindowAt(rule, year, localTime);
+        return window.Contains(localTime) ? window.shift : 0;
+    };
 }
 
 void ReminderHomeReference(CCitiesDb& db, CRegistryKey& reg, const DstShiftQuery& dst, int& hours, int& minutes) {

@@ -11,6 +11,7 @@
 // the device's current year is open. The window itself is worked out by the clocks page's rule
 // evaluation; callers hand it in as a DstShiftQuery.
 
+#include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
 #include "core/RegistryKey.h"
 #include "platform/system/Notifications.h"
@@ -42,8 +43,9 @@ void FindReminderNotifications(HANDLE handles[kReminderCount]);
 // The leading decimal integer of a text (an optional sign, then digits); 0 when there is none.
 int ParseLeadingInt(const CString& text);
 
-// An HhmmOffset with a daylight-saving shift of whole hours added.
-int AddDstShift(int offset, int shiftHours);
+// The cities' own daylight-saving rules as a DstShiftQuery: the rule's shift while t lies in the
+// window that matters for t (a southern summer that opened the year before included).
+DstShiftQuery CityRuleDstShift();
 
 // The home reference of the reminders: the home clock's city (clock under Jorvana\wrldclk,
 // missing reads 0) with its daylight saving when the device's local time now lies in its window,

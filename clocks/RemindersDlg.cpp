@@ -93,7 +93,7 @@ BEGIN_MESSAGE_MAP(CRemindersDlg, CDialog)
     ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_REMINDER_DATE0, IDC_REMINDER_DATE4, &CRemindersDlg::OnDateChange)
 END_MESSAGE_MAP()
 
-CRemindersDlg::CRemindersDlg(CWnd* pParent) : CDialog(IDD_REMINDERS, pParent) {}
+CRemindersDlg::CRemindersDlg(CWnd* pParent) : CDialog(IDD_REMINDERS, pParent), m_dstShift(CityRuleDstShift()) {}
 
 void CRemindersDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);

@@ -142,6 +142,7 @@
 #define IDS_HIDE_CITIES_ON_MAP 33130
 #define IDS_TITLE_WEATHER 33138
 #define IDS_TITLE_NEWS 33139
+
 // World Clocks page
 #define IDD_WORLD_CLOCKS 145
 #define IDC_CLOCK_CITY0 1005
@@ -154,6 +155,7 @@
 #define IDC_CLOCK_TIPS_FRAME 1153
 #define IDS_TIPS_HIDE 33054
 #define IDS_CLOCK_TIPS 33062
+
 // Edit cities dialog
 #define IDD_EDIT_CITIES 343
 #define IDC_EDIT_CITY_LIST 1008
@@ -216,6 +218,7 @@
 #define IDC_REMINDER_YEAR0 1032
 #define IDS_SET_REMINDERS_TITLE 32864
 #define IDS_REMINDERS_SAVED 33023
+
 // Appearance settings sheet and its pages
 #define IDD_CLOCKS_UI 318
 #define IDD_WEATHER_UI 319

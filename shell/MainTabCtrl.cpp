@@ -15,6 +15,8 @@
 #include "shell/ComboPage.h"
 #include "shell/MainDlg.h"
 #include "shell/PanelBackDlg.h"
+#include "shell/SharedFont.h"
+#include "clocks/WorldClocksDlg.h"
 
 namespace {
 
@@ -56,7 +58,7 @@ int CMainTabCtrl::s_nPendingTool = -1;
 CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
-    case kClocksPage:   // World Clocks
+    case kClocksPage: return new CWorldClocksDlg;
     case kWeatherPage:  // Weather
     case kMapPage:      // World Map
     case kCurrencyPage: // Currencies
@@ -69,7 +71,9 @@ CDialog* CMainTabCtrl::NewPage(int index) {
 void CMainTabCtrl::InitialisePage(int index) {
     if (!IsPageCreated(index)) return;
     switch (index) {
-    case kClocksPage:   // the clocks page loads its skin
+    case kClocksPage:
+        if (auto* clocks = PageAs<CWorldClocksDlg>(index)) clocks->LoadSkin();
+        break;
     case kWeatherPage:  // the weather page loads its skin
     case kMapPage:      // the map page loads its skin
     case kCurrencyPage: // the currency page applies its skin
@@ -83,17 +87,32 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
     // The colour is the page object's own, set whether or not its window exists yet.
     if (index < kClocksPage || index > kCurrencyPage || !m_pages[index].page) return;
     if (auto* blank = dynamic_cast<CPanelBackDlg*>(m_pages[index].page)) blank->SetPanelColor(c);
+    if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) {
+        clocks->m_panelColour = c;
+        if (clocks->m_hWnd) clocks->Invalidate();
+    }
 }
 
-void CMainTabCtrl::PreparePageForDestroy(int /*index*/) {
+void CMainTabCtrl::PreparePageForCreate(int index) {
+    // Pages create their fonts from the shared face and size base when their windows are made.
+    if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) {
+        clocks->m_sharedFontFace = SharedFontFace;
+        clocks->m_sharedFontSizeBase = SharedFontSizeBase;
+    }
+}
+
+void CMainTabCtrl::PreparePageForDestroy(int index) {
     // The clocks and map pages write their settings back when destroyed unless their
     // initialised (set-up) flag is cleared first; a blank page has nothing to write.
+    if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) clocks->m_initialised = false;
 }
 
 void CMainTabCtrl::ShowCurrentPageTips() {
     if (!IsPageCreated(m_nCurrentPage)) return;
     switch (m_nCurrentPage) {
-    case kClocksPage:   // the clocks page's tips
+    case kClocksPage:
+        if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->ShowTips();
+        break;
     case kWeatherPage:  // the weather page's first tip bubble (stage 0)
     case kMapPage:      // the map page's tips box
     case kCurrencyPage: // the currency page's tips box
@@ -101,8 +120,9 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     }
 }
 
-void CMainTabCtrl::SetTwelveHourMode(int /*v*/) {
+void CMainTabCtrl::SetTwelveHourMode(int v) {
     // The clocks and map pages take the 12-hour setting (v == 1), then repaint.
+    if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->SetTwelveHourMode(v == 1 ? 1 : 0);
     for (int index : {static_cast<int>(kClocksPage), static_cast<int>(kMapPage)})
         if (IsPageCreated(index)) m_pages[index].page->Invalidate();
 }
@@ -127,10 +147,9 @@ void CMainTabCtrl::ShiftWeatherPlaces(BOOL /*first*/, BOOL /*second*/, BOOL /*th
     // the weather page moves the places whose flag is set one position down
 }
 
-CString CMainTabCtrl::GetClockTimeText(int /*n*/) {
-    if (!IsPageCreated(kClocksPage)) return CString();
-    // the clocks page's time text of clock n
-    return CString();
+CString CMainTabCtrl::GetClockTimeText(int n) {
+    auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage);
+    return clocks ? clocks->GetClockTimeText(n) : CString();
 }
 
 void CMainTabCtrl::RefreshMapPage() {
@@ -277,6 +296,7 @@ void CMainTabCtrl::CreatePageWindow(int index) {
     PageSlot& slot = m_pages[index];
     if (!slot.page) slot.page = NewPage(index);
     if (m_crPanel != kNoColor) GivePagePanelColor(index, m_crPanel);
+    PreparePageForCreate(index);
     slot.created = slot.page->Create(slot.page->m_lpszTemplateName, this) != FALSE;
 }
 

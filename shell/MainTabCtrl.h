@@ -132,6 +132,7 @@ private:
     }
     void InitialisePage(int index);
     void GivePagePanelColor(int index, COLORREF c);
+    void PreparePageForCreate(int index);
     void PreparePageForDestroy(int index);
     void RefreshMapPage();
     void OpenTool(int tool);

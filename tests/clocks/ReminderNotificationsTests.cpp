@@ -51,10 +51,6 @@ TEST(ReminderTextTest, FirstLineDialogTextAndStoredTexts) {
     CString longDesc(L'x', 3000);
     EXPECT_EQ(ReminderDialogText(L"Tokyo", longDesc).GetLength(), 1023);
 
-    EXPECT_EQ(AddDstShift(5, 1), 6);
-    EXPECT_EQ(AddDstShift(530, 1), 630);
-    EXPECT_EQ(AddDstShift(-330, 1), -230);
-
     int h = -1, m = -1, d = -1, mo = -1, y = -1;
     CString ht, mt;
     EXPECT_TRUE(ParseReminderTime(L"7:5", h, m, &ht, &mt));

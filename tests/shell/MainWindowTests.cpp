@@ -1,6 +1,7 @@
 // The main window: start-up (first-run defaults, stores, restored tab, skin), the tab strip
 // switching pages and command bars, and what it looks like.
 
+#include "clocks/WorldClocksDlg.h"
 #include "MainWindowTestSupport.h"
 #include "core/CurrenciesDb.h"
 #include "core/WeatherDb.h"
@@ -368,9 +369,9 @@ TEST_F(MainWindowTest, SkinGivesTheStripItsImagesAndColours) {
     EXPECT_EQ(dlg.GetTabs().GetBackColor(), RGB(31, 58, 95));
     EXPECT_EQ(CThemedTabCtrl::GetThemeColor(), RGB(31, 58, 95));
     EXPECT_EQ(CThemedTabCtrl::GetThemeStyle(), 7u);
-    auto* blank = dynamic_cast<CPanelBackDlg*>(dlg.GetTabs().GetPage(0));
-    ASSERT_NE(blank, nullptr);
-    EXPECT_EQ(blank->GetPanelColor(), RGB(31, 58, 95));
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(dlg.GetTabs().GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+    EXPECT_EQ(clocks->m_panelColour, RGB(31, 58, 95));
     EXPECT_TRUE(MessageTexts().empty());
 }
 
