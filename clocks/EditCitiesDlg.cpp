@@ -94,6 +94,11 @@ void CEditCitiesDlg::OnAdd() {
 }
 
 void CEditCitiesDlg::OnDelete() {
+    // The Delete button carries the cancel command's id; the Escape key sends that command
+    // without a control and must not delete a city unasked.
+    const MSG* msg = GetCurrentMessage();
+    CWnd* button = GetDlgItem(IDC_EDIT_CITY_DELETE);
+    if (msg && button && reinterpret_cast<HWND>(msg->lParam) != button->m_hWnd) return;
     const int s = m_listCities.GetCurSel();
     if (s < 0) return;
     // Only a city the store really removed moves the stored positions.

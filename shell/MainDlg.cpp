@@ -6,6 +6,8 @@
 
 #include "shell/MainDlg.h"
 
+#include "clocks/StoredCityIndexes.h"
+
 #include "clocks/HomeCityDlg.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
@@ -21,8 +23,6 @@
 namespace {
 
 constexpr LPCWSTR kJorvanaKey = L"Jorvana";
-constexpr LPCWSTR kClocksKey = L"Jorvana\\wrldclk";
-constexpr LPCWSTR kMapKey = L"Jorvana\\map";
 constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
 constexpr COLORREF kBackground = RGB(125, 157, 187);
 

@@ -118,6 +118,10 @@ protected:
     afx_msg void OnUpdateUndo(CCmdUI* pCmdUI);
     afx_msg void OnDestroy();
     afx_msg void OnTodayPlugin();
+    afx_msg void OnSetReminders();
+    afx_msg void OnEditCities();
+    afx_msg void OnLookFeelSkins();
+    afx_msg void OnUserInterface();
     afx_msg void OnShowHideCities();
     afx_msg void OnUpdateShowHideCities(CCmdUI* pCmdUI);
     afx_msg void OnTwelveHourClocks();

@@ -11,13 +11,17 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "shell/AppMessages.h"
+#include "clocks/EditCitiesDlg.h"
+#include "clocks/StoredCityIndexes.h"
+#include "clocks/RemindersDlg.h"
+#include "clocks/WorldClocksDlg.h"
 #include "shell/LanguageDlg.h"
+#include "skins/Ui.h"
 #include "shell/TodayOptionsDlg.h"
 
 namespace {
 
 constexpr LPCWSTR kJorvanaKey = L"Jorvana";
-constexpr LPCWSTR kMapKey = L"Jorvana\\map";
 // The input panel's height in the probe rule, whatever the device's panel measures.
 constexpr int kProbeSipHeight = 80;
 // A message after which the framework's idle processing is not due.
@@ -65,6 +69,10 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_UPDATE_COMMAND_UI(ID_EDIT_UNDO_TOOL, &CMainDlg::OnUpdateUndo)
     ON_WM_DESTROY()
     ON_COMMAND(ID_TODAY_PLUGIN, &CMainDlg::OnTodayPlugin)
+    ON_COMMAND(ID_SET_REMINDERS, &CMainDlg::OnSetReminders)
+    ON_COMMAND(ID_EDIT_CITIES, &CMainDlg::OnEditCities)
+    ON_COMMAND(ID_LOOK_FEEL_SKINS, &CMainDlg::OnLookFeelSkins)
+    ON_COMMAND(ID_USER_INTERFACE, &CMainDlg::OnUserInterface)
     ON_COMMAND(ID_SHOW_HIDE_CITIES, &CMainDlg::OnShowHideCities)
     ON_UPDATE_COMMAND_UI(ID_SHOW_HIDE_CITIES, &CMainDlg::OnUpdateShowHideCities)
     ON_COMMAND(ID_TWELVE_HOUR_CLOCKS, &CMainDlg::OnTwelveHourClocks)
@@ -358,6 +366,33 @@ void CMainDlg::RunLanguageDialog(int initialSelection) {
 }
 
 void CMainDlg::OnTodayPlugin() { RunTodayOptionsDialog(); }
+
+void CMainDlg::OnSetReminders() {
+    // The reminders belong to the five clocks: their cities come from the clocks page, which
+    // also owns the dialog. The command sits on the clocks page's own bar.
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_tabs.GetPage(CMainTabCtrl::kClocksPage));
+    if (!clocks || !clocks->m_hWnd) return;
+    CRemindersDlg dlg(clocks);
+    for (int k = 0; k < kReminderCount; ++k) dlg.m_strCityNames[k] = clocks->GetClockCityName(k);
+    dlg.DoModal();
+}
+
+void CMainDlg::OnEditCities() {
+    CEditCitiesDlg dlg(this);
+    dlg.DoModal();
+    // Cancelled or not, the stored city positions may have moved: the pages read them again.
+    m_tabs.RecreatePages();
+}
+
+void CMainDlg::OnLookFeelSkins() {
+    RunAppearanceSheet(CUi::kPageLoad);
+    m_tabs.ReloadSkins();
+}
+
+void CMainDlg::OnUserInterface() {
+    RunAppearanceSheet(AppearancePageForTab(m_tabs.GetCurrentPage()));
+    m_tabs.ReloadSkins();
+}
 
 void CMainDlg::RunTodayOptionsDialog() {
     CTodayOptionsDlg dlg(this);

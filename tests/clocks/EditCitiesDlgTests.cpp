@@ -191,6 +191,10 @@ TEST_F(EditCitiesDlgTest, DeletingMovesClocksOnAndAfterTheCity) {
         Click(dlg, IDC_EDIT_CITY_DELETE); // nothing selected: nothing happens
         EXPECT_EQ(dlg.m_listCities.GetCount(), 12);
         Select(dlg, 5);
+        // The Escape key sends the Delete button's (cancel) id without the button: no deletion.
+        dlg.SendMessage(WM_KEYDOWN, VK_ESCAPE);
+        dlg.SendMessage(WM_COMMAND, IDCANCEL);
+        EXPECT_EQ(dlg.m_listCities.GetCount(), 12);
         Click(dlg, IDC_EDIT_CITY_DELETE);
         EXPECT_EQ(dlg.m_listCities.GetCount(), 11);
         EXPECT_EQ(Item(dlg, 5), CString(L"C06"));

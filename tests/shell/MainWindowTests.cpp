@@ -1,8 +1,10 @@
 // The main window: start-up (first-run defaults, stores, restored tab, skin), the tab strip
 // switching pages and command bars, and what it looks like.
 
-#include "clocks/WorldClocksDlg.h"
 #include "MainWindowTestSupport.h"
+#include "clocks/EditCitiesDlg.h"
+#include "clocks/RemindersDlg.h"
+#include "clocks/WorldClocksDlg.h"
 #include "core/CurrenciesDb.h"
 #include "core/WeatherDb.h"
 #include "platform/ui/Sip.h"
@@ -484,6 +486,59 @@ TEST_F(MainWindowTest, RecreatePagesReplacesTheClocksAndMapPagesOnly) {
     EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar);
     // The new pages carry the strip's colour.
     EXPECT_EQ(dynamic_cast<CPanelBackDlg*>(tabs.GetPage(2))->GetPanelColor(), RGB(31, 58, 95));
+}
+
+} // namespace
+} // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+// Closes the next modal dialog of type Dialog with OK once it is up, after handing it to check.
+template <class Dialog>
+void CloseNextDialog(std::function<void(Dialog&)> check) {
+    static std::function<void(Dialog&)> s_check;
+    s_check = std::move(check);
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        auto* dlg = dynamic_cast<Dialog*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+        if (!dlg) return;
+        ::KillTimer(nullptr, id);
+        s_check(*dlg);
+        dlg->SendMessage(WM_COMMAND, IDOK);
+    });
+}
+
+TEST_F(MainWindowTest, OptionsMenuRunsTheCityEditorAndTheRemindersOfTheClockCities) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(tabs.GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+
+    bool editorShown = false;
+    CloseNextDialog<CEditCitiesDlg>([&](CEditCitiesDlg&) { editorShown = true; });
+    const HWND before = clocks->m_hWnd;
+    dlg.SendMessage(WM_COMMAND, ID_EDIT_CITIES);
+    EXPECT_TRUE(editorShown);
+    // The clocks page is made again so that it reads the edited cities.
+    EXPECT_FALSE(::IsWindow(before));
+    clocks = dynamic_cast<CWorldClocksDlg*>(tabs.GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+    EXPECT_TRUE(clocks->IsWindowVisible());
+
+    std::vector<CString> names;
+    CWnd* owner = nullptr;
+    CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& reminders) {
+        names.assign(std::begin(reminders.m_strCityNames), std::end(reminders.m_strCityNames));
+        owner = reminders.GetOwner();
+    });
+    dlg.SendMessage(WM_COMMAND, ID_SET_REMINDERS);
+    ASSERT_EQ(names.size(), 5u);
+    for (int k = 0; k < 5; ++k) EXPECT_EQ(names[k], clocks->GetClockCityName(k)) << k;
+    EXPECT_FALSE(names[0].IsEmpty());
+    // Owned through the clocks page, whose top-level window is the main window.
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(owner->m_hWnd, dlg.m_hWnd);
 }
 
 } // namespace

@@ -178,11 +178,11 @@ TEST_F(MainWindowTest, MenuItemsWithoutAHandlerAreGreyedAndTextsFollowTheSetting
     dlg.SendMessage(WM_COMMAND, ID_EDIT_UNDO_TOOL);
     EXPECT_EQ(dlg.m_bUndoAvailable, 0);
 
-    // Commands whose dialogs are not part of the program are greyed rather than silent.
+    // Commands with a handler are enabled (those without one are greyed rather than silent).
     CMenu* clocks = dlg.GetBar(CMainDlg::kClocksBar).GetMenu()->GetSubMenu(0);
     dlg.UpdatePopup(clocks);
-    EXPECT_TRUE(clocks->GetMenuState(ID_EDIT_CITIES, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_TRUE(clocks->GetMenuState(ID_SET_REMINDERS, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(clocks->GetMenuState(ID_EDIT_CITIES, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(clocks->GetMenuState(ID_SET_REMINDERS, MF_BYCOMMAND) & MF_GRAYED);
     EXPECT_FALSE(clocks->GetMenuState(ID_TWELVE_HOUR_CLOCKS, MF_BYCOMMAND) & MF_GRAYED);
 }
 
