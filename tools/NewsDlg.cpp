@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(CNewsPage, CDialog)
     ON_WM_SIZE()
     ON_WM_PAINT()
     ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
     ON_WM_DESTROY()
     ON_MESSAGE(WM_APP_LEAVE_TOOL, &CNewsPage::OnLeaveTool)
 END_MESSAGE_MAP()
@@ -129,6 +130,9 @@ void CNewsPage::OnLButtonDown(UINT nFlags, CPoint point) {
     if (g_hwndHtml) ::PostMessageW(g_hwndHtml, DTM_ZOOMLEVEL, 0, m_nZoom);
     CDialog::OnLButtonDown(nFlags, point);
 }
+
+// A quick second tap on a zoom button zooms once more.
+void CNewsPage::OnLButtonDblClk(UINT nFlags, CPoint point) { OnLButtonDown(nFlags, point); }
 
 void CNewsPage::OnDestroy() {
     if (m_bWaiting) {

@@ -30,6 +30,7 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnPaint();
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
     afx_msg void OnDestroy();
     afx_msg LRESULT OnLeaveTool(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

@@ -36,6 +36,7 @@ BEGIN_MESSAGE_MAP(CConverterDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_SIZE()
     ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONDBLCLK()
     ON_BN_CLICKED(IDC_CONVERTER_EDIT_UNITS, &CConverterDlg::OnEditUnits)
     ON_WM_SETTINGCHANGE()
     ON_EN_KILLFOCUS(IDC_CONVERTER_VALUE, &CConverterDlg::OnKillfocusValue)
@@ -395,6 +396,9 @@ void CConverterDlg::OnLButtonDown(UINT, CPoint point) {
     }
     if (scrolled) InvalidateRect(&arrows.band, TRUE);
 }
+
+// A quick second tap on an arrow scrolls once more.
+void CConverterDlg::OnLButtonDblClk(UINT nFlags, CPoint point) { OnLButtonDown(nFlags, point); }
 
 // [SECTION] Layout, painting and colours
 
