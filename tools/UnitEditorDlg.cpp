@@ -127,6 +127,10 @@ BOOL CUnitEditDlg::OnInitDialog() {
     m_sipFlags = ReadSipFlags();
     m_listedCategory = 0;
     AdjustComboDropHeight(&m_category, 8);
+    // The first layout ran before the header fonts existed: measure and place again with them.
+    CRect client;
+    GetClientRect(&client);
+    OnSize(SIZE_RESTORED, client.Width(), client.Height());
     return TRUE;
 }
 
