@@ -12,6 +12,8 @@
 #include "tools/ToolMessages.h"
 #include "tools/ToolsPage.h"
 
+#include <algorithm>
+
 namespace {
 
 HWND g_hwndHtml = nullptr;
@@ -103,8 +105,11 @@ BOOL CNewsPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
 void CNewsPage::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
     ReadMetrics();
+    // The tool window reaches below the screen (the frame's placement), so the viewer also
+    // stops above the zoom buttons' row, which is drawn by the page height.
+    int height = std::min(cy - 78, m_nPageHeight - 26);
     if (g_hwndHtml && ::IsWindow(g_hwndHtml))
-        ::SetWindowPos(g_hwndHtml, nullptr, 0, 0, cx - 2, cy - 78, SWP_NOMOVE | SWP_NOZORDER);
+        ::SetWindowPos(g_hwndHtml, nullptr, 0, 0, cx - 2, std::max(height, 0), SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void CNewsPage::OnPaint() {
@@ -114,6 +119,7 @@ void CNewsPage::OnPaint() {
     RECT in = ZoomInCircle(W, H), out = ZoomOutCircle(W, H);
     dc.Ellipse(&in);
     dc.Ellipse(&out);
+    dc.SetBkMode(TRANSPARENT);
     dc.TextOut(W - 16, H - 21, CString(L"+"));
     dc.TextOut(W - 37, H - 21, CString(L"-"));
 }

@@ -284,6 +284,7 @@ void CConverterDlg::OnClear() {
 
 void CConverterDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
     CDialog::OnShowWindow(bShow, nStatus);
+    if (!m_valueField.GetSafeHwnd()) return;
     m_valueField.SetWindowText(L"0");
     m_resultField.SetWindowText(L"0");
     UpdateData(FALSE);
