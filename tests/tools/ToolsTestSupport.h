@@ -26,7 +26,8 @@ namespace toolstest {
 
 using testsupport::InProgramFolder;
 
-// The main window: records every private message (0x8066-0x8083) with its wParam.
+// The main window: records every private message (0x8066-0x8083) with its wParam, and passes
+// a settings change (a rotation) on to every window inside it, as the main window does.
 class CMainStandIn : public CWnd {
 public:
     std::vector<std::pair<UINT, WPARAM>> requests;
@@ -37,7 +38,14 @@ protected:
             requests.emplace_back(message, wParam);
             return 1;
         }
+        if (message == WM_SETTINGCHANGE) ForwardToDescendants(m_hWnd, message, wParam, lParam);
         return CWnd::WindowProc(message, wParam, lParam);
+    }
+    static void ForwardToDescendants(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
+        for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            ::SendMessageW(child, message, wParam, lParam);
+            ForwardToDescendants(child, message, wParam, lParam);
+        }
     }
 };
 

@@ -258,3 +258,48 @@ TEST_F(ConverterTest, ReloadShowsStoreChangesAndKeepsEachTableWithinItsSize) {
 
 } // namespace
 } // namespace toolstest
+
+namespace toolstest {
+namespace {
+
+TEST_F(ConverterTest, RotationLaysTheToolOutAgainAndKeepsItOpen) {
+    device::ui::SetSipUp(false);
+    Pump();
+    testsupport::SaveScreenshot("unit-converter-portrait");
+    CRect clear;
+    conv->m_clearButton.GetWindowRect(&clear);
+    conv->ScreenToClient(&clear);
+    EXPECT_EQ(clear.TopLeft(), CPoint(240 - 83, 170));
+    // Both buttons lie above the bottom band.
+    for (CIconButton* button : {&conv->m_clearButton, &conv->m_editUnitsButton}) {
+        CRect r;
+        button->GetWindowRect(&r);
+        EXPECT_EQ(CWnd::WindowFromPoint(r.CenterPoint())->GetSafeHwnd(), button->GetSafeHwnd());
+    }
+
+    device::display::test::Rotate(); // 320 x 240: not portrait
+    RECT area = device::ui::WorkArea();
+    ASSERT_EQ(area.right - area.left, 320);
+    conv->m_clearButton.GetWindowRect(&clear);
+    conv->ScreenToClient(&clear);
+    EXPECT_EQ(clear.TopLeft(), CPoint(320 - 83, 142));
+    CRect band;
+    conv->m_bottomBand.GetWindowRect(&band);
+    conv->ScreenToClient(&band);
+    EXPECT_EQ(band, CRect(0, 137, 320, 167));
+    CRect field;
+    conv->m_valueField.GetWindowRect(&field);
+    conv->ScreenToClient(&field);
+    EXPECT_EQ(field.TopLeft(), CPoint((320 - 235) / 2 + 4, 60));
+    // The Tools page stays hidden under the open tool and lays itself out for the new width.
+    EXPECT_TRUE(conv->IsWindowVisible());
+    EXPECT_FALSE(m_page.IsWindowVisible());
+    CRect list;
+    m_page.m_list.GetWindowRect(&list);
+    EXPECT_EQ(list.Width(), 320);
+    testsupport::SaveScreenshot("unit-converter-landscape");
+    device::display::test::Rotate();
+}
+
+} // namespace
+} // namespace toolstest
