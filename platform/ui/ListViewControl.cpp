@@ -396,6 +396,18 @@ Hit HitTest(State& s, POINT pt) {
     VisibleRange(s, g, first, last);
     const bool report = View(s) == LVS_REPORT;
     const bool fullRow = report && (s.exStyle & LVS_EX_FULLROWSELECT);
+    if (View(s) == LVS_ICON) {
+        // Icons first: with a tight row spacing a label reaches into the icons of the row below,
+        // and a tap on an icon means that icon.
+        for (int i = first; i < last; ++i) {
+            ItemParts p = PartsOf(s, g, i);
+            if (PtInRect(&p.state, pt)) hit.flags = LVHT_ONITEMSTATEICON;
+            else if (PtInRect(&p.icon, pt)) hit.flags = LVHT_ONITEMICON;
+            else continue;
+            hit.item = i;
+            return hit;
+        }
+    }
     for (int i = first; i < last; ++i) {
         ItemParts p = PartsOf(s, g, i);
         if (!PtInRect(&p.bounds, pt)) continue;

@@ -500,6 +500,18 @@ TEST_F(ListViewTest, IconViewArrangesCellsByTheIconSpacing) {
     TapAt(list, hit.pt);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
     ASSERT_EQ(NotesOf(NM_CLICK).size(), 1u);
+    // Item 0's label reaches into the icon of item 4 below it: the icon wins.
+    RECT below{}, label{};
+    ListView_GetItemRect(list, 4, &below, LVIR_ICON);
+    ListView_GetItemRect(list, 0, &label, LVIR_LABEL);
+    POINT inBoth{below.left + 11, below.top + 3};
+    ASSERT_TRUE(PtInRect(&label, inBoth));
+    hit.pt = inBoth;
+    EXPECT_EQ(ListView_HitTest(list, &hit), 4);
+    EXPECT_EQ(hit.flags, static_cast<UINT>(LVHT_ONITEMICON));
+    hit.pt = POINT{label.left + 1, label.top + 1}; // beside every icon: still item 0's label
+    EXPECT_EQ(ListView_HitTest(list, &hit), 0);
+    EXPECT_EQ(hit.flags, static_cast<UINT>(LVHT_ONITEMLABEL));
     // The icon was drawn where the list says it is (image 2 is blue in the stand-in list).
     PumpUntilIdle();
     POINT c{icon.left + 11, icon.top + 11};

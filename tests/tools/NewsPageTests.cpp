@@ -1,0 +1,96 @@
+// The news page: the built-in page without news.htm, the file through a file:// address (read
+// again at every opening), the news marked read, and the zoom buttons' levels and zones.
+
+#include "ToolsTestSupport.h"
+#include "platform/ui/HtmlView.h"
+#include "tools/NewsDlg.h"
+
+namespace toolstest {
+namespace {
+
+class NewsPageTest : public ToolsTest {
+protected:
+    CNewsPage* OpenNews() {
+        m_page.OpenTool(kToolNews);
+        return static_cast<CNewsPage*>(m_page.GetTool(kToolNews));
+    }
+    static device::ui::HtmlViewState ViewerState() {
+        device::ui::HtmlViewState state;
+        EXPECT_TRUE(device::ui::GetHtmlViewState(CNewsPage::GetHtmlView(), state));
+        return state;
+    }
+    // A tap at a point of the news page's client area.
+    static void TapNews(CNewsPage* news, int x, int y) {
+        POINT p{x, y};
+        news->ClientToScreen(&p);
+        device::display::test::Tap(p);
+    }
+};
+
+TEST_F(NewsPageTest, WithoutNewsFileTheBuiltInPageShowsAndTheNewsIsRead) {
+    WriteJorvanaDword(L"newsread", 0);
+    WriteJorvanaDword(L"newnews", 1);
+    CreatePage();
+    ASSERT_EQ(m_page.IsNewsUnread(), 1);
+    CNewsPage* news = OpenNews();
+    ASSERT_TRUE(news && news->GetSafeHwnd());
+    ASSERT_NE(CNewsPage::GetHtmlView(), nullptr);
+    Pump();
+    device::ui::HtmlViewState state = ViewerState();
+    EXPECT_TRUE(state.address.empty());
+    EXPECT_GT(state.documentHeight, 0);
+    EXPECT_EQ(ReadJorvanaDword(L"newsread"), 1u);
+    EXPECT_EQ(ReadJorvanaDword(L"newnews"), 0u);
+    EXPECT_EQ(m_page.IsNewsUnread(), 0);
+    EXPECT_FALSE(device::ui::IsBusyCursor());
+    EXPECT_EQ(news->m_nZoom, 2);
+    // The viewer stops above the zoom buttons.
+    CRect viewer;
+    ::GetWindowRect(CNewsPage::GetHtmlView(), &viewer);
+    news->ScreenToClient(&viewer);
+    EXPECT_LE(viewer.bottom, CNewsPage::ZoomInCircle(news->m_nWidth, news->m_nPageHeight).top);
+    testsupport::SaveScreenshot("news-page-empty");
+}
+
+TEST_F(NewsPageTest, NewsFileIsNavigatedToAndReadAgainAtEveryOpening) {
+    testsupport::WriteDeviceFile(InProgramFolder(L"news.htm"),
+                                 "<html><head><title>Spring</title></head><body><h3>New cities</h3>"
+                                 "<p>Forty more cities in the weather list.</p></body></html>");
+    CreatePage();
+    CNewsPage* news = OpenNews();
+    Pump();
+    device::ui::HtmlViewState state = ViewerState();
+    EXPECT_EQ(state.address, L"file://\\Program Files\\Jorvana\\news.htm");
+    EXPECT_EQ(state.caption, L"Spring");
+    EXPECT_FALSE(device::ui::IsBusyCursor()); // the navigation's wait ended with the document
+    testsupport::SaveScreenshot("news-page");
+
+    news->SendMessage(WM_APP_LEAVE_TOOL);
+    EXPECT_FALSE(news->IsWindowVisible());
+    EXPECT_TRUE(m_page.IsWindowVisible());
+    testsupport::WriteDeviceFile(InProgramFolder(L"news.htm"), "<html><head><title>Summer</title></head></html>");
+    OpenNews();
+    Pump();
+    EXPECT_EQ(ViewerState().caption, L"Summer");
+}
+
+TEST_F(NewsPageTest, ZoomButtonsStepWithinTheLevelsAndTellTheViewerEveryTime) {
+    CreatePage();
+    CNewsPage* news = OpenNews();
+    int W = news->m_nWidth, H = news->m_nPageHeight;
+    for (int i = 0; i < 5; ++i) TapNews(news, W - 13, H - 13);
+    EXPECT_EQ(news->m_nZoom, 4);
+    EXPECT_EQ(ViewerState().zoom, 4);
+    TapNews(news, W - 23, H - 13); // on the border of the "+" zone: no change
+    EXPECT_EQ(news->m_nZoom, 4);
+    for (int i = 0; i < 6; ++i) TapNews(news, W - 36, H - 13);
+    EXPECT_EQ(news->m_nZoom, 0);
+    EXPECT_EQ(ViewerState().zoom, 0);
+    // The level lives with the window: reopening keeps it.
+    news->SendMessage(WM_APP_LEAVE_TOOL);
+    OpenNews();
+    EXPECT_EQ(news->m_nZoom, 0);
+}
+
+} // namespace
+} // namespace toolstest

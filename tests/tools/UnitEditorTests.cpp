@@ -1,0 +1,221 @@
+// The unit editor, run modally as the converter runs it: listing a category (the volumes after
+// the temperatures), adding, removing and modifying units in the store, the typed-name
+// selection, the category bound, and the converter reloading what the editor stored.
+
+#include "ToolsTestSupport.h"
+#include "core/BuiltInUnitTable.h"
+#include "tools/UnitConverterDlg.h"
+#include "tools/UnitEditorDlg.h"
+#include "tools/UnitTables.h"
+
+#include <functional>
+
+namespace toolstest {
+namespace {
+
+class UnitEditorTest : public ToolsTest {
+protected:
+    // Runs the editor; the script acts as the user once it is up, then it is closed with OK.
+    // Fails the test when the editor never came up.
+    static void Run(std::function<void(CUnitEditDlg&)> script, std::function<void()> start = nullptr) {
+        static std::function<void(CUnitEditDlg&)> s_script;
+        static bool s_ran;
+        s_ran = false;
+        s_script = std::move(script);
+        ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+            auto* dlg = dynamic_cast<CUnitEditDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+            if (!dlg || !dlg->IsWindowVisible()) return;
+            ::KillTimer(nullptr, id);
+            s_ran = true;
+            s_script(*dlg);
+            dlg->SendMessage(WM_COMMAND, IDOK);
+        });
+        if (start) {
+            start();
+        } else {
+            CUnitEditDlg dlg(nullptr);
+            EXPECT_EQ(dlg.DoModal(), IDOK);
+        }
+        EXPECT_TRUE(s_ran);
+    }
+    static std::vector<std::wstring> Column(CListCtrl& list, int column) {
+        std::vector<std::wstring> rows;
+        for (int i = 0; i < list.GetItemCount(); ++i) rows.emplace_back(list.GetItemText(i, column));
+        return rows;
+    }
+    // The store's units of a key, in store order.
+    static std::vector<std::wstring> StoreNames(const wchar_t* key) {
+        CConvertersDb db;
+        db.Open();
+        std::vector<std::wstring> names;
+        db.SeekFirst();
+        for (DWORD i = 0; !db.IsEOF(); ++i)
+            if (db.GetCategory(i) == key) names.emplace_back(db.GetUnitName(i));
+        return names;
+    }
+    static void ChooseCategory(CUnitEditDlg& dlg, int index) {
+        dlg.m_category.SetCurSel(index);
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_UNIT_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(dlg.m_category.m_hWnd));
+    }
+    static void Click(CUnitEditDlg& dlg, CWnd& button) {
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(button.GetDlgCtrlID(), BN_CLICKED), reinterpret_cast<LPARAM>(button.m_hWnd));
+    }
+    static void TapRow(CUnitEditDlg& dlg, int row) {
+        dlg.m_list.EnsureVisible(row, FALSE);
+        CRect r;
+        ASSERT_TRUE(dlg.m_list.GetItemRect(row, &r, LVIR_LABEL));
+        dlg.m_list.ClientToScreen(&r);
+        device::display::test::Tap(CPoint(r.left + 3, r.CenterPoint().y));
+    }
+    static std::wstring Heading(CUnitEditDlg& dlg) {
+        WCHAR text[64] = {};
+        LVCOLUMN column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = 64;
+        dlg.m_list.GetColumn(1, &column);
+        return text;
+    }
+};
+
+TEST_F(UnitEditorTest, ListsACategoryInStoreOrderWithItsValueHeading) {
+    Run([&](CUnitEditDlg& dlg) {
+        EXPECT_EQ(dlg.m_category.GetCount(), 6); // no temperatures
+        EXPECT_EQ(Column(dlg.m_list, 0), StoreNames(L"0"));
+        EXPECT_EQ(Heading(dlg), L"Value/m\u00B2");
+        ChooseCategory(dlg, 4);
+        EXPECT_EQ(Column(dlg.m_list, 0), StoreNames(L"5"));
+        EXPECT_EQ(Heading(dlg), L"Value/kl");
+        EXPECT_EQ(dlg.CategoryStart(5), dlg.CategoryStart(4) + 5);
+        CString factor;
+        dlg.m_factorField.GetWindowText(factor);
+        EXPECT_EQ(std::wstring(factor), L"0");
+        testsupport::SaveScreenshot("unit-editor");
+    });
+}
+
+TEST_F(UnitEditorTest, AddRefusesANameShownInAnyCaseAndStoresANewOne) {
+    std::vector<std::wstring> before = StoreNames(L"1");
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    Run([&](CUnitEditDlg& dlg) {
+        ChooseCategory(dlg, 1);
+        dlg.m_nameField.SetWindowText(L"FEET");
+        dlg.m_factorField.SetWindowText(L"0.3");
+        Click(dlg, dlg.m_addButton);
+        EXPECT_EQ(StoreNames(L"1"), before);
+        dlg.m_nameField.SetWindowText(L"Verst");
+        dlg.m_factorField.SetWindowText(L"1066.8");
+        Click(dlg, dlg.m_addButton);
+        EXPECT_EQ(dlg.m_list.GetItemCount(), static_cast<int>(before.size()) + 1);
+        EXPECT_EQ(dlg.CategoryCounts[1], static_cast<int>(before.size()) + 1);
+        // The fields keep their texts.
+        CString name;
+        dlg.m_nameField.GetWindowText(name);
+        EXPECT_EQ(std::wstring(name), L"Verst");
+    });
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[0].text, L"Unit < FEET > already exists!");
+    std::vector<std::wstring> after = StoreNames(L"1");
+    EXPECT_EQ(after.size(), before.size() + 1);
+    EXPECT_NE(std::find(after.begin(), after.end(), L"Verst"), after.end());
+    // The categories after it are where they were.
+    EXPECT_EQ(StoreNames(L"2").size(), 100u);
+}
+
+TEST_F(UnitEditorTest, RemoveAsksAndModifyStillFindsItsRowAfterwards) {
+    device::ui::ScriptMessageBoxAnswers({IDNO, IDYES});
+    std::vector<std::wstring> before = StoreNames(L"6");
+    Run([&](CUnitEditDlg& dlg) {
+        ChooseCategory(dlg, 5);
+        std::wstring victim = Column(dlg.m_list, 0)[1];
+        dlg.m_nameField.SetWindowText(CString(victim.c_str()).MakeUpper()); // other case: no match
+        Click(dlg, dlg.m_removeButton);
+        dlg.m_nameField.SetWindowText(victim.c_str());
+        Click(dlg, dlg.m_removeButton); // No
+        EXPECT_EQ(dlg.m_list.GetItemCount(), static_cast<int>(before.size()));
+        Click(dlg, dlg.m_removeButton); // Yes
+        EXPECT_EQ(dlg.m_list.GetItemCount(), static_cast<int>(before.size()) - 1);
+        EXPECT_EQ(dlg.CategoryCounts[6], static_cast<int>(before.size()) - 1);
+
+        // Tapping row 3 fills the fields; Modify rewrites that record and the row shows it.
+        TapRow(dlg, 3);
+        CString name;
+        dlg.m_nameField.GetWindowText(name);
+        EXPECT_EQ(std::wstring(name), dlg.m_list.GetItemText(3, 0).GetString());
+        dlg.m_nameField.SetWindowText(L"Stone [renamed]");
+        dlg.m_factorField.SetWindowText(L"6.35");
+        Click(dlg, dlg.m_modifyButton);
+        EXPECT_EQ(std::wstring(dlg.m_list.GetItemText(3, 0)), L"Stone [renamed]");
+        EXPECT_EQ(std::wstring(dlg.m_list.GetItemText(3, 1)), L"6.35");
+    });
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 2u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[0].caption, L"Confirmation");
+    EXPECT_EQ(device::ui::MessageBoxRecords()[1].text, L"Delete < " + before[1] + L" > Unit?");
+    std::vector<std::wstring> after = StoreNames(L"6");
+    ASSERT_EQ(after.size(), before.size() - 1);
+    EXPECT_EQ(after[3], L"Stone [renamed]");
+    EXPECT_EQ(std::find(after.begin(), after.end(), before[1]), after.end());
+    EXPECT_EQ(StoreNames(L"5").size(), 81u);
+}
+
+TEST_F(UnitEditorTest, TypedNameSelectsItsRowAndModifyWithoutARowChangesNothing) {
+    std::vector<std::wstring> before = StoreNames(L"0");
+    Run([&](CUnitEditDlg& dlg) {
+        dlg.m_nameField.SetWindowText(L"Nothing Like It");
+        Click(dlg, dlg.m_modifyButton); // no row chosen yet
+        int last = dlg.m_list.GetItemCount() - 1;
+        CString typed = dlg.m_list.GetItemText(last, 0);
+        typed.MakeUpper();
+        dlg.m_nameField.SetWindowText(typed);
+        EXPECT_EQ(dlg.m_list.GetNextItem(-1, LVNI_SELECTED), last);
+        EXPECT_GE(dlg.m_list.GetTopIndex() + dlg.m_list.GetCountPerPage(), last + 1); // scrolled into view
+    });
+    EXPECT_EQ(StoreNames(L"0"), before);
+    EXPECT_TRUE(device::ui::MessageBoxRecords().empty());
+}
+
+TEST_F(UnitEditorTest, AFullCategoryTakesNoMoreUnits) {
+    {
+        CConvertersDb db;
+        db.Open();
+        for (int i = 16; i < kUnitTableSize; ++i) {
+            CString name;
+            name.Format(L"length %03d", i);
+            db.InsertUnit(L"1", name, L"1");
+        }
+    }
+    ASSERT_EQ(StoreNames(L"1").size(), static_cast<size_t>(kUnitTableSize));
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    Run([&](CUnitEditDlg& dlg) {
+        ChooseCategory(dlg, 1);
+        EXPECT_FALSE(dlg.AddUnit(1, L"One too many", L"1"));
+    });
+    EXPECT_EQ(StoreNames(L"1").size(), static_cast<size_t>(kUnitTableSize));
+    EXPECT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+}
+
+TEST_F(UnitEditorTest, ConverterReloadsWhatTheEditorStored) {
+    CreatePage();
+    m_page.OpenTool(kToolConverter);
+    auto* conv = static_cast<CConverterDlg*>(m_page.GetTool(kToolConverter));
+    conv->m_category.SetCurSel(6);
+    conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(conv->m_category.m_hWnd));
+    Run(
+        [&](CUnitEditDlg& dlg) {
+            ChooseCategory(dlg, 5);
+            dlg.m_nameField.SetWindowText(L"Talent");
+            dlg.m_factorField.SetWindowText(L"26");
+            Click(dlg, dlg.m_addButton);
+        },
+        [&] {
+            conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                              reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        });
+    int talent = conv->m_fromList.FindStringExact(-1, L"Talent");
+    ASSERT_GE(talent, 0);
+    EXPECT_EQ(conv->m_category.GetCurSel(), 6);
+    EXPECT_EQ(std::wstring(UnitTableOfCategory(6)->entries[talent].factor), L"26");
+}
+
+} // namespace
+} // namespace toolstest

@@ -1,0 +1,300 @@
+// [SECTION] The tool classes
+// [SECTION] Construction and initialisation
+// [SECTION] Opening a tool
+// [SECTION] Layout and colours
+// [SECTION] Skin, packing list, destruction
+#include "tools/ToolsPage.h"
+
+#include "core/SkinFile.h"
+#include "platform/framework/WinApp.h"
+#include "platform/ui/ResourceImages.h"
+#include "resources/resource.h"
+#include "tools/NewsDlg.h"
+#include "tools/ToolFrame.h"
+#include "tools/ToolMessages.h"
+#include "tools/UnitConverterDlg.h"
+
+BEGIN_MESSAGE_MAP(CToolsPage, CDialog)
+    ON_NOTIFY(NM_CLICK, IDC_TOOLS_LIST, &CToolsPage::OnClickToolList)
+    ON_WM_CTLCOLOR()
+    ON_WM_SIZE()
+    ON_WM_SETTINGCHANGE()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+namespace {
+
+const UINT kToolNames[kToolCount] = {IDS_TOOL_MEASUREMENTS, IDS_TOOL_DIALING_CODES, IDS_TOOL_CLOTHING_SIZES,
+                                     IDS_TOOL_PACKING_LIST, IDS_TOOL_NEWS};
+const UINT kToolDialogs[kToolCount] = {104, 105, 148, 149, 341};
+const wchar_t* const kToolIcons[kToolCount] = {L"convert.bmp", L"dial.bmp", L"cloths.bmp", L"pack.bmp", L"news.bmp"};
+
+const COLORREF kPageColour = RGB(194, 211, 228);
+const COLORREF kListColour = RGB(123, 158, 189);
+const COLORREF kMarkerColour = RGB(152, 207, 80);
+constexpr UINT kUnreadMarkerId = 0xFFFF;
+
+} // namespace
+
+// [SECTION] The tool classes
+// The dialing codes (index 1), clothing sizes (2) and packing-list (3) tools join here with
+// their classes; until then their icons open nothing.
+
+std::unique_ptr<CDialog> CToolsPage::NewTool(int index) {
+    switch (index) {
+    case kToolConverter: return std::make_unique<CConverterDlg>(nullptr);
+    case kToolNews: return std::make_unique<CNewsPage>(nullptr);
+    default: return nullptr; // kToolDialCodes, kToolClothes, kToolPackingList
+    }
+}
+
+void CToolsPage::ApplyToolSkin(int index) {
+    if (!IsToolCreated(index)) return;
+    switch (index) {
+    case kToolConverter: static_cast<CConverterDlg*>(m_pTools[index].get())->ApplySkin(); break;
+    default: break; // the news page has no skin values
+    }
+}
+
+// The packing list's changed flag and its SaveOnLeave.
+bool CToolsPage::PackingListHasChanges() { return false; }
+
+void CToolsPage::PackingListSaveOnLeave(bool /*save*/) {}
+
+// [SECTION] Construction and initialisation
+
+CToolsPage::CToolsPage(CWnd* pParent) : CDialog(IDD_TOOLS_PAGE, pParent) {}
+
+CToolsPage::~CToolsPage() = default;
+
+BOOL CToolsPage::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == IDOK && lParam == 0) return FALSE; // Enter keeps the page
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+void CToolsPage::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_TOOLS_TOP_BAND, m_topBand);
+    DDX_Control(pDX, IDC_TOOLS_LOW_BAND, m_lowBand);
+    DDX_Control(pDX, IDC_TOOLS_LIST, m_list);
+}
+
+void CToolsPage::ReadMetrics() {
+    ToolMetrics m = ReadToolMetrics();
+    m_nWidth = m.workWidth;
+    m_nHeight = m.workHeight;
+    m_nPageHeight = m.pageHeight;
+    m_nMenuHeight = m.menuHeight;
+}
+
+void CToolsPage::SetIconSpacing() {
+    m_list.SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(m_nWidth / 4 - 4, 23));
+}
+
+BOOL CToolsPage::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    DWORD newsRead = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newsread");
+    m_bNewsUnread = (m_registry.RegistryStatus == CRegistryKey::kFound && newsRead == 0) ? 1 : 0;
+
+    m_pageBrush.CreateSolidBrush(kPageColour);
+    ReadMetrics();
+
+    m_pImageList = std::make_unique<CImageList>();
+    m_pImageList->Create(23, 23, ILC_MASK, 4, 4);
+    HICON placeholder = ::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDI_TOOL_PLACEHOLDER));
+    for (int i = 0; i < kToolCount; ++i) m_pImageList->Add(placeholder);
+    if (placeholder) ::DestroyIcon(placeholder);
+
+    m_list.SetBkColor(kListColour);
+    m_list.SetTextBkColor(kListColour);
+    SetIconSpacing();
+
+    m_pListFont = std::make_unique<CFont>();
+    CreateToolFont(*m_pListFont, 11, 400, DEFAULT_QUALITY, L"Arial", FF_SWISS);
+    m_list.SetFont(m_pListFont.get(), TRUE);
+
+    m_list.SetImageList(m_pImageList.get(), LVSIL_NORMAL);
+    m_list.DeleteAllItems();
+    for (int i = 0; i < kToolCount; ++i) {
+        m_scratchName.LoadString(kToolNames[i]);
+        LVITEM item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = i;
+        item.pszText = const_cast<LPWSTR>(L""); // the icons speak for themselves
+        item.iImage = i;
+        m_list.InsertItem(&item);
+    }
+
+    for (int i = 0; i < kToolCount; ++i) {
+        m_pTools[i] = NewTool(i);
+        m_bCreated[i] = 0;
+    }
+    m_nCurrentTool = -1;
+
+    m_unreadMarker.Create(L"*", WS_CHILD | WS_VISIBLE, CRect(10, 10, 150, 50), this, kUnreadMarkerId);
+    m_markerFont.CreateFont(14, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, 0, L"Arial");
+    m_unreadMarker.SetFont(&m_markerFont);
+    m_unreadMarker.SetWindowText(L"*");
+    return TRUE;
+}
+
+// [SECTION] Opening a tool
+
+void CToolsPage::PlaceToolWindow(int index) {
+    CWnd* container = GetParent();
+    CRect r;
+    GetClientRect(&r);
+    if (container) container->ClientToScreen(&r);
+    m_pTools[index]->MoveWindow(r.left + 2, r.top, r.right - r.left + 1, r.bottom - 2 * r.top + m_nHeight, TRUE);
+}
+
+void CToolsPage::ShowToolWindow(int index) {
+    CDialog* tool = m_pTools[index].get();
+    if (!m_bCreated[index]) {
+        if (!tool->Create(kToolDialogs[index], GetParent())) return;
+        m_bCreated[index] = 1;
+    }
+    ShowWindow(SW_HIDE);
+    // A tab page still showing where the tool goes hides itself.
+    POINT probe{m_nWidth - 3, m_nPageHeight - 1};
+    if (HWND under = ::WindowFromPoint(probe)) {
+        if (HWND parent = ::GetParent(under)) ::SendMessageW(parent, WM_APP_HIDE_PAGE, 0, 0);
+        ::SendMessageW(under, WM_APP_HIDE_PAGE, 0, 0);
+    }
+    for (int i = 0; i < kToolCount; ++i)
+        if (i != index && m_bCreated[i]) m_pTools[i]->ShowWindow(SW_HIDE);
+    PlaceToolWindow(index);
+    tool->ShowWindow(SW_SHOW);
+    ::SetWindowLongPtrW(tool->m_hWnd, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_hWnd));
+    if (index == kToolNews) static_cast<CNewsPage*>(tool)->LoadNews();
+}
+
+void CToolsPage::RequestCommandBar(int index) {
+    static const UINT kMessages[kToolCount] = {WM_APP_SHOW_EDIT_BAR, WM_APP_SHOW_TOOL_BAR, WM_APP_SHOW_TOOL_BAR,
+                                               WM_APP_SHOW_PACKING_BAR, WM_APP_SHOW_TOOL_BAR};
+    static const WPARAM kParams[kToolCount] = {0, 2, 3, 0, 5};
+    CWnd* container = GetParent();
+    CWnd* mainWindow = container ? container->GetParent() : nullptr;
+    if (mainWindow) mainWindow->SendMessage(kMessages[index], kParams[index], 0);
+}
+
+void CToolsPage::OnClickToolList(NMHDR*, LRESULT* pResult) {
+    *pResult = 0;
+    int index = m_list.GetNextItem(-1, LVNI_SELECTED);
+    // A tap beside the icons, or on a tool not present in this build, changes nothing.
+    if (index < 0 || index >= kToolCount || !m_pTools[index]) return;
+    if (m_nCurrentTool == kToolPackingList && index != kToolPackingList) OfferSavePackingList();
+    m_nCurrentTool = index;
+    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"CurTab", static_cast<DWORD>(40 + index));
+    // The page container clears its Tools-list flag and takes tab 4 as its current tab here
+    // once it is wired in.
+    ShowToolWindow(index);
+    RequestCommandBar(index);
+    if (IsToolCreated(index)) m_pTools[index]->SetFocus();
+}
+
+void CToolsPage::OpenTool(int index) {
+    if (index < 0 || index >= kToolCount || !m_pTools[index]) return;
+    m_nCurrentTool = index;
+    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"CurTab", static_cast<DWORD>(40 + index));
+    // The page container clears its Tools-list flag here once it is wired in.
+    ShowToolWindow(index);
+    // The main window's bar handlers, reached through their messages.
+    RequestCommandBar(index);
+    if (IsToolCreated(index)) m_pTools[index]->SetFocus();
+}
+
+// [SECTION] Layout and colours
+
+void CToolsPage::PlaceControls() {
+    int h = m_nPageHeight;
+    int W = m_nWidth;
+    m_topBand.SetWindowPos(nullptr, 0, 0, W, h / 5, SWP_NOZORDER);
+    m_list.SetWindowPos(nullptr, 0, 0, W, (3 * h) / 5, SWP_NOZORDER);
+    m_lowBand.SetWindowPos(nullptr, 0, (2 * h) / 5, W, h / 5, SWP_NOZORDER);
+}
+
+void CToolsPage::PlaceUnreadMarker() {
+    if (!m_unreadMarker.GetSafeHwnd()) return;
+    CRect icon;
+    if (!m_list.GetItemRect(kToolNews, &icon, LVIR_ICON)) icon.SetRectEmpty();
+    UINT show = m_bNewsUnread == 1 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    ::SetWindowPos(m_unreadMarker.m_hWnd, HWND_TOP, icon.left + 23, icon.top + 2, 9, 9, show);
+}
+
+void CToolsPage::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    if (!m_list.GetSafeHwnd()) return;
+    ReadMetrics();
+    PlaceControls();
+    PlaceUnreadMarker();
+}
+
+void CToolsPage::OnSettingChange(UINT, LPCTSTR) {
+    if (!m_list.GetSafeHwnd()) return;
+    ReadMetrics();
+    SetIconSpacing();
+    PlaceControls();
+    Invalidate(TRUE);
+    if (m_nCurrentTool != -1 && IsToolCreated(m_nCurrentTool)) PlaceToolWindow(m_nCurrentTool);
+    PlaceUnreadMarker();
+}
+
+HBRUSH CToolsPage::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
+    if (nCtlColor == CTLCOLOR_STATIC) {
+        pDC->SetTextColor(RGB(255, 255, 255));
+        pDC->SetBkMode(TRANSPARENT);
+        if (!m_staticBrush.GetSafeHandle()) m_staticBrush.CreateSolidBrush(kMarkerColour);
+        return static_cast<HBRUSH>(m_staticBrush.GetSafeHandle());
+    }
+    (void)pWnd;
+    return static_cast<HBRUSH>(m_pageBrush.GetSafeHandle());
+}
+
+// [SECTION] Skin, packing list, destruction
+
+void CToolsPage::ApplySkin(CString skinFolder, CString iconFolder, COLORREF listBack) {
+    if (skinFolder.IsEmpty() || iconFolder.IsEmpty()) return;
+    auto images = std::make_unique<CImageList>();
+    images->Create(23, 23, ILC_MASK, 4, 4);
+    CString folder;
+    if (JoinSkinPath(skinFolder, iconFolder, folder)) {
+        for (const wchar_t* name : kToolIcons) {
+            CBitmap bitmap;
+            if (!bitmap.Attach(::SHLoadImageFile(folder + name))) continue;
+            images->Add(&bitmap, RGB(255, 0, 255));
+            bitmap.DeleteObject();
+        }
+    }
+    if (m_list.GetSafeHwnd()) m_list.SetImageList(images.get(), LVSIL_NORMAL);
+    m_pImageList = std::move(images);
+    for (int i = 0; i < kToolCount; ++i) ApplyToolSkin(i);
+    if (listBack != 0xFFFFFFFF && m_list.GetSafeHwnd()) m_list.SetBkColor(listBack);
+    if (m_list.GetSafeHwnd()) m_list.Invalidate(TRUE);
+}
+
+void CToolsPage::OfferSavePackingList() {
+    if (!IsToolCreated(kToolPackingList) || !PackingListHasChanges()) return;
+    CString question;
+    question.LoadString(IDS_SAVE_PACKING_LIST);
+    int answer = MessageBox(question, nullptr, MB_YESNO | MB_ICONQUESTION);
+    PackingListSaveOnLeave(answer == IDYES);
+}
+
+void CToolsPage::OnDestroy() {
+    CDialog::OnDestroy();
+    for (int i = 0; i < kToolCount; ++i) {
+        if (m_pTools[i] && m_bCreated[i] && m_pTools[i]->GetSafeHwnd()) m_pTools[i]->DestroyWindow();
+        m_pTools[i].reset();
+        m_bCreated[i] = 0;
+    }
+    m_nCurrentTool = -1;
+    if (m_list.GetSafeHwnd()) m_list.SetImageList(nullptr, LVSIL_NORMAL);
+    m_pListFont.reset();
+    m_pImageList.reset();
+    m_markerFont.DeleteObject();
+    m_pageBrush.DeleteObject();
+    m_staticBrush.DeleteObject();
+}
