@@ -324,12 +324,3 @@ INT_PTR CALLBACK WeatherDetailsDlgProc(HWND dialog, UINT message, WPARAM wParam,
         return FALSE;
     }
 }
-
-// What the details dialog shows now (tests read it).
-extern "C" __attribute__((visibility("default"))) void OndrelpaneDetailsState(int* selectedDay, LPCWSTR* dateText,
-                                                                             LPCWSTR* high, LPCWSTR* image) {
-    if (selectedDay) *selectedDay = g_details.selectedDay;
-    if (dateText) *dateText = g_details.dateText;
-    if (high) *high = g_details.high;
-    if (image) *image = g_details.image;
-}
