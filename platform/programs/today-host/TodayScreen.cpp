@@ -83,7 +83,7 @@ bool CTodayScreen::Create() {
     g_screen = this;
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    m_window = CreateWindowExW(0, kClassName, L"Desktop", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, work.left,
+    m_window = CreateWindowExW(0, kClassName, L"Today", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, work.left,
                                work.top, work.right - work.left, work.bottom - work.top, nullptr, nullptr,
                                wc.hInstance, nullptr);
     if (!m_window) return false;
