@@ -152,6 +152,10 @@ public:
     int m_viewIndex = -1;
 
     // Settings of the last LoadSettings.
+    // lineCount and showCurrencies as the last paint drew them: a change between two paints
+    // changes the height, even when a tap read the settings in between.
+    int m_paintedLineCount = 3;
+    BOOL m_paintedShowCurrencies = TRUE;
     BOOL m_twelveHour = FALSE;
     BOOL m_syncLocalZone = FALSE;
     TodayWeatherView m_weather[kTodayLineCount] = {};

@@ -180,8 +180,8 @@ LRESULT CTodayItem::OnCreate(LPARAM) {
     // The program writes 1 to 5; anything above shows the five lines there are.
     m_lineCount = lines == 0 ? 1 : (lines > kTodayLineCount ? kTodayLineCount : static_cast<int>(lines));
     m_showCurrencies = ReadDword(kJorvanaKey, L"todayscur", 1) != 0;
-    m_previousLineCount = m_lineCount;
-    m_previousShowCurrencies = m_showCurrencies;
+    m_previousLineCount = m_paintedLineCount = m_lineCount;
+    m_previousShowCurrencies = m_paintedShowCurrencies = m_showCurrencies;
     if (m_lineCount != 3) {
         SetHeightByFormula();
         m_heightChanged = TRUE;

@@ -138,10 +138,12 @@ void CTodayItem::Draw(HDC dc) {
     if (first) SelectObject(dc, first);
     if (m_showCurrencies) DrawCurrencyStrip(dc);
 
-    if (m_lineCount != m_previousLineCount || m_showCurrencies != m_previousShowCurrencies) {
+    if (m_lineCount != m_paintedLineCount || m_showCurrencies != m_paintedShowCurrencies) {
         SetHeightByFormula();
         m_heightChanged = TRUE;
     }
+    m_paintedLineCount = m_lineCount;
+    m_paintedShowCurrencies = m_showCurrencies;
 }
 
 void CTodayItem::DrawWeather(HDC dc) {

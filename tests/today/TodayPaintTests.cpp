@@ -51,6 +51,12 @@ TEST_F(TodayPaint, ClockTapsRotateThroughFiveViewsBackToTheStoredOrder) {
     Tap(20, 45);
     Paint();
     EXPECT_EQ(TopOf(L"Berlin"), 5);
+    // Fewer lines, noticed by a rotating tap: its own paint still reports the new height.
+    Write(L"Jorvana", L"todaynbcs", 2);
+    Tap(60, 30);
+    EXPECT_EQ(m_screen->QueryItems(), 1);
+    EXPECT_GT(ItemHeight() - 44, 15);
+    EXPECT_LT(ItemHeight() - 44, 40);
 }
 
 TEST_F(TodayPaint, StripTapsCycleThePairs) {
