@@ -52,6 +52,16 @@ bool ReadTable(void* dl, Module& m) {
     return m.hasResources;
 }
 
+const device::OrdinalExport* OrdinalTable(void* dl) {
+    using TableFunction = const device::OrdinalExport* (*)();
+    auto function = reinterpret_cast<TableFunction>(dlsym(dl, "JorvanaOrdinalTable"));
+    return function ? function() : nullptr;
+}
+
+using EntryFunction = BOOL (*)(HINSTANCE, DWORD, LPVOID);
+
+EntryFunction EntryOf(void* dl) { return reinterpret_cast<EntryFunction>(dlsym(dl, "DllMain")); }
+
 Module* ModuleOf(HMODULE h) {
     if (h == nullptr || h == kProgram) {
         if (!g_programLoaded) {
@@ -155,7 +165,15 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
     m->uses = 1;
     ReadTable(dl, *m);
     uintptr_t handle = device::AllocateHandleValue();
+    EntryFunction entry = EntryOf(dl);
     g_modules[handle] = std::move(m);
+    // The entry runs with the module already known, so that it can load its own resources.
+    if (entry && !entry(reinterpret_cast<HINSTANCE>(handle), DLL_PROCESS_ATTACH, nullptr)) {
+        g_modules.erase(handle);
+        dlclose(dl);
+        SetLastError(ERROR_DLL_INIT_FAILED);
+        return nullptr;
+    }
     SetLastError(ERROR_SUCCESS);
     return reinterpret_cast<HMODULE>(handle);
 }
@@ -169,6 +187,7 @@ BOOL FreeLibrary(HMODULE hLibModule) {
         return FALSE;
     }
     if (--it->second->uses > 0) return TRUE;
+    if (EntryFunction entry = EntryOf(it->second->dl)) entry(hLibModule, DLL_PROCESS_DETACH, nullptr);
     for (auto f = g_found.begin(); f != g_found.end();) {
         if (std::get<0>(f->first) == it->first) f = g_found.erase(f);
         else ++f;
@@ -194,8 +213,21 @@ HMODULE GetModuleHandleW(LPCWSTR lpModuleName) {
 }
 
 void* GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName) {
-    if (!lpProcName || IS_INTRESOURCE(lpProcName)) {
+    if (!lpProcName) {
         SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (IS_INTRESOURCE(lpProcName)) {
+        WORD ordinal = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(lpProcName));
+        std::lock_guard lock(g_mutex);
+        Module* m = ModuleOf(hModule);
+        if (!m || !m->dl || ordinal == 0) {
+            SetLastError(m ? ERROR_PROC_NOT_FOUND : ERROR_INVALID_HANDLE);
+            return nullptr;
+        }
+        for (const device::OrdinalExport* e = OrdinalTable(m->dl); e && e->ordinal != 0; ++e)
+            if (e->ordinal == ordinal) return e->proc;
+        SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
     std::lock_guard lock(g_mutex);
@@ -205,7 +237,7 @@ void* GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName) {
         return nullptr;
     }
     void* p = dlsym(m->dl, device::ToUtf8(lpProcName).c_str());
-    if (!p) SetLastError(ERROR_INVALID_PARAMETER);
+    if (!p) SetLastError(ERROR_PROC_NOT_FOUND);
     return p;
 }
 

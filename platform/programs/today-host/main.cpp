@@ -1,0 +1,21 @@
+// today-host: the device's Today screen, showing the Today items the registry lists.
+#include "platform/display/Display.h"
+#include "platform/programs/today-host/TodayScreen.h"
+
+#include <cstdio>
+
+int main() {
+    device::display::Start();
+    today::CTodayScreen screen;
+    if (!screen.Create()) {
+        std::fprintf(stderr, "today-host: the Today screen window could not be made\n");
+        return 1;
+    }
+    if (screen.LoadItems() == 0) std::fprintf(stderr, "today-host: no Today item could be loaded\n");
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}

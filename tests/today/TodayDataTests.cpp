@@ -1,0 +1,141 @@
+// What the item shows of the program's settings and stores: clock times with daylight saving and
+// the device's zone, weather columns by record age, Fahrenheit, and the currency strip.
+
+#include "TodayTestSupport.h"
+
+#include <algorithm>
+
+namespace {
+
+using todaytest::TodayTest;
+
+class TodayData : public TodayTest {
+protected:
+    bool Has(const std::vector<std::wstring>& texts, const std::wstring& t) {
+        return std::find(texts.begin(), texts.end(), t) != texts.end();
+    }
+};
+
+TEST_F(TodayData, ClockLinesShowEachCityTimeWithItsDaylightSaving) {
+    SeedAll();
+    Write(L"Jorvana", L"todaynbcs", 5);
+    Write(L"Jorvana\\wrldclk", L"clock2", 4); // St. John's, -3:30
+    StartScreen();
+    auto texts = Paint();
+    // Device at UTC 10:20. Berlin +1 and summer time; Delhi +5:30; St. John's -3:30 borrowing
+    // across the hour; New York -5 and summer time; Tokyo +9.
+    for (const wchar_t* t : {L"Berlin", L"12:20", L"Delhi", L"15:50", L"St. John's", L"06:50", L"New York",
+                             L"06:20", L"Tokyo", L"19:20"})
+        EXPECT_TRUE(Has(texts, t)) << t;
+    // The home line is bold, the others normal, all Tahoma at -11.
+    device::gdi::RecordedCall home, other;
+    ASSERT_TRUE(Drew(L"Berlin", &home));
+    ASSERT_TRUE(Drew(L"Delhi", &other));
+    EXPECT_EQ(home.fontWeight, 700);
+    EXPECT_EQ(other.fontWeight, 400);
+    EXPECT_EQ(home.fontFace, L"Tahoma");
+    EXPECT_EQ(home.fontHeight, -11);
+    EXPECT_EQ(home.pos.x, 25);
+    EXPECT_EQ(home.pos.y, 5);
+    EXPECT_EQ(other.pos.y, 25);
+}
+
+TEST_F(TodayData, RuleWindowIncludesBothEndDaysAndTheHomeCityGivesTheDeviceZone) {
+    SeedAll();
+    // Day 298 of 2026 is 25 October: still summer time for Berlin; day 299 not.
+    device::SetDeviceClock("2026-10-25T22:30:00Z");
+    StartScreen();
+    EXPECT_TRUE(Has(Paint(), L"00:30")); // Berlin 22:30 + 2 wraps past midnight
+    device::SetDeviceClock("2026-10-26T22:30:00Z");
+    EXPECT_TRUE(Has(Paint(), L"23:30"));
+
+    // Without zone synchronisation the home city stands for the device's zone: the device at
+    // Berlin summer time (UTC+2), Delhi is three and a half hours ahead.
+    ASSERT_TRUE(device::SetDeviceZone("Europe/Berlin"));
+    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
+    device::SetDeviceClock("2026-06-15T10:20:30Z");
+    auto texts = Paint();
+    EXPECT_TRUE(Has(texts, L"12:20"));
+    EXPECT_TRUE(Has(texts, L"15:50"));
+}
+
+TEST_F(TodayData, WeatherColumnsFollowTheRecordsAge) {
+    SeedCities();
+    // Berlin today, Delhi five days old, London three days old.
+    SeedWeather(L"15/06/2026", L"10/06/2026", L"12/06/2026");
+    SeedCurrencies(false);
+    StartScreen();
+    auto texts = Paint();
+    // Berlin: days 0 to 2, highs 20 21 22 and lows 10 11 12.
+    for (const wchar_t* t : {L"20\u00B0", L"21\u00B0", L"22\u00B0", L"10\u00B0", L"11\u00B0", L"12\u00B0"})
+        EXPECT_TRUE(Has(texts, t)) << t;
+    // London: days 3 and 4 only (highs 13, 14), no third column.
+    EXPECT_TRUE(Has(texts, L"13\u00B0"));
+    EXPECT_TRUE(Has(texts, L"14\u00B0"));
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(), [](auto& t) { return t.find(L'\u00B0') != t.npos; }), 10);
+    // Delhi's forecast is outdated: none of its 40s.
+    EXPECT_FALSE(Has(texts, L"40\u00B0"));
+    device::gdi::RecordedCall high;
+    ASSERT_TRUE(Drew(L"21\u00B0", &high));
+    EXPECT_EQ(high.pos.x, 194);
+    EXPECT_EQ(high.pos.y, 0);
+    EXPECT_EQ(high.fontHeight, 11);
+    EXPECT_FALSE(testsupport::SaveScreenshot("today-weather").empty());
+}
+
+TEST_F(TodayData, ARecordDatedTomorrowDrawsNoColumnsAndFahrenheitKeepsMissingValues) {
+    SeedCities();
+    SeedWeather(L"16/06/2026", L"", L"");
+    SeedCurrencies(false);
+    StartScreen();
+    auto texts = Paint();
+    EXPECT_TRUE(std::none_of(texts.begin(), texts.end(), [](auto& t) { return t.find(L'\u00B0') != t.npos; }));
+
+    SeedWeather(L"15/06/2026", L"", L"");
+    Write(L"Jorvana", L"fara", 1);
+    texts = Paint();
+    // 20 C = 68 F, 10 C = 50 F, 22 C = 71.6 F written without decimals.
+    for (const wchar_t* t : {L"68\u00B0", L"50\u00B0", L"72\u00B0"}) EXPECT_TRUE(Has(texts, t)) << t;
+    EXPECT_FALSE(Has(texts, L"20\u00B0"));
+}
+
+TEST_F(TodayData, CurrencyStripShowsThePairAndTheRatesDate) {
+    SeedCities();
+    SeedCurrencies(false);
+    StartScreen();
+    auto texts = Paint();
+    // curp = CHF (0.5), curp2 = EUR (1), curp3 = USD (0.8); never updated.
+    EXPECT_TRUE(Has(texts, L"1 CHF = 0.500000 EUR"));
+    EXPECT_TRUE(Has(texts, L" = 0.625000 USD"));
+    EXPECT_TRUE(Has(texts, L"[../../....]"));
+    device::gdi::RecordedCall first, second, one;
+    ASSERT_TRUE(Drew(L"1 CHF = 0.500000 EUR", &first));
+    ASSERT_TRUE(Drew(L" = 0.625000 USD", &second));
+    EXPECT_EQ(first.pos.y, 3 * 22 - 2);
+    EXPECT_EQ(second.pos.y, 3 * 22 + 9);
+    EXPECT_GT(second.pos.x, 25); // lined up under the first " = "
+
+    CCurrenciesDb currencies;
+    currencies.Open();
+    currencies.UpdateRate(L"Franc", L"CHF", L"0.25");
+    texts = Paint();
+    EXPECT_TRUE(Has(texts, L"1 CHF = 0.250000 EUR"));
+    EXPECT_TRUE(Has(texts, L"[15/6/2026]"));
+}
+
+TEST_F(TodayData, WithoutTheCityStoreTheFirstStartHintIsCentred) {
+    StartScreen();
+    auto texts = Paint();
+    ASSERT_EQ(texts.size(), 2u);
+    device::gdi::RecordedCall a, b;
+    ASSERT_TRUE(Drew(L"Tap on globe icon to start", &a));
+    ASSERT_TRUE(Drew(L" Jorvana for the first time...", &b));
+    EXPECT_EQ(a.pos.y, 5);
+    EXPECT_EQ(b.pos.y, 20);
+    EXPECT_NEAR(a.pos.x + (a.rect.right - a.rect.left) / 2, 120, 1);
+    EXPECT_NEAR(b.pos.x + (b.rect.right - b.rect.left) / 2, 120, 1);
+    EXPECT_EQ(ItemHeight(), 87);
+    EXPECT_FALSE(testsupport::SaveScreenshot("today-first-start").empty());
+}
+
+} // namespace

@@ -1,0 +1,564 @@
+// What the Today item reads before it draws: the program's registry values, the city, weather
+// and currency stores (by record position, as the program writes them), each clock line's time
+// with its daylight saving, the weather columns, the icon mapping and the rates with their date.
+#include "today/TodayItem.h"
+#include "today/TodayText.h"
+
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/Registry.h"
+
+#include <cstdlib>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+
+using todaytext::Append;
+using todaytext::Copy;
+using todaytext::Print;
+
+namespace {
+
+const WCHAR kJorvanaKey[] = L"Jorvana";
+const WCHAR kClocksKey[] = L"Jorvana\\wrldclk";
+const WCHAR kWeatherKey[] = L"Jorvana\\weather";
+const WCHAR kCurrenciesKey[] = L"Jorvana\\currencies";
+const WCHAR kAppKey[] = L"SOFTWARE\\Apps\\Quillmoor Jorvana";
+
+const CEPROPID kWeatherNameProp = MAKELONG(CEVT_LPWSTR, 201);
+
+// Opens the key and tells whether the value is among its values (names compared exactly).
+HKEY OpenWithValue(LPCWSTR path, LPCWSTR name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return nullptr;
+    for (DWORD i = 0;; ++i) {
+        WCHAR found[64];
+        DWORD length = 64;
+        LONG rc = RegEnumValueW(key, i, found, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc == ERROR_SUCCESS && std::wcscmp(found, name) == 0) return key;
+    }
+    RegCloseKey(key);
+    return nullptr;
+}
+
+DWORD ReadDword(LPCWSTR path, LPCWSTR name, DWORD fallback) {
+    HKEY key = OpenWithValue(path, name);
+    if (!key) return fallback;
+    DWORD value = 0, size = sizeof(value), type = 0;
+    LONG rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? value : fallback;
+}
+
+void ReadString(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
+    out[0] = L'\0';
+    HKEY key = OpenWithValue(path, name);
+    if (!key) return;
+    DWORD size = count * sizeof(WCHAR), type = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        out[0] = L'\0';
+    out[count - 1] = L'\0';
+    RegCloseKey(key);
+}
+
+// The record under a handle's cursor, read whole; the properties are taken by position.
+class CRecord {
+public:
+    explicit CRecord(HANDLE db) {
+        DWORD size = 0;
+        if (!CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &m_count, nullptr, &m_buffer, &size, nullptr)) m_count = 0;
+    }
+    ~CRecord() {
+        if (m_buffer) LocalFree(m_buffer);
+    }
+    CRecord(const CRecord&) = delete;
+    CRecord& operator=(const CRecord&) = delete;
+    bool Ok() const { return m_count > 0; }
+    LPCWSTR Text(int position) const {
+        if (position >= m_count) return L"";
+        const CEPROPVAL& p = reinterpret_cast<const CEPROPVAL*>(m_buffer)[position];
+        if (TypeFromPropID(p.propid) != CEVT_LPWSTR || (p.wFlags & CEDB_PROPNOTFOUND) || !p.val.lpwstr) return L"";
+        return p.val.lpwstr;
+    }
+
+private:
+    WORD m_count = 0;
+    BYTE* m_buffer = nullptr;
+};
+
+bool SeekIndex(HANDLE db, DWORD index) {
+    DWORD found = 0;
+    return db != INVALID_HANDLE_VALUE && CeSeekDatabase(db, CEDB_SEEK_BEGINNING, index, &found) != 0;
+}
+
+int ToInt(LPCWSTR text) { return static_cast<int>(std::wcstol(text, nullptr, 10)); }
+
+SYSTEMTIME Today() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now;
+}
+
+SYSTEMTIME DateOf(int year, int month, int day) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    return t;
+}
+
+// Days since 1970-01-01 of a calendar date (the proleptic Gregorian calendar).
+long DayNumber(int y, int m, int d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+long DayNumber(const SYSTEMTIME& t) { return DayNumber(t.wYear, t.wMonth, t.wDay); }
+
+// A file name joined to a folder prefix without doubling the backslash between them.
+void JoinPath(LPWSTR out, size_t count, LPCWSTR prefix, LPCWSTR name) {
+    Copy(out, count, prefix);
+    size_t n = std::wcslen(out);
+    if (n > 0 && out[n - 1] == L'\\' && name[0] == L'\\') ++name;
+    Append(out, count, name);
+}
+
+bool IsNoValue(LPCWSTR text) { return !*text || std::wcscmp(text, L"-") == 0 || std::wcscmp(text, L"N/A") == 0; }
+
+} // namespace
+
+SYSTEMTIME AddDaysToSystemTime(const SYSTEMTIME& date, int days) {
+    SYSTEMTIME in = date;
+    in.wDayOfWeek = 0;
+    FILETIME ft;
+    if (!SystemTimeToFileTime(&in, &ft)) return date;
+    ULONGLONG v = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    v += static_cast<LONGLONG>(days) * 864000000000LL;
+    ft.dwLowDateTime = static_cast<DWORD>(v);
+    ft.dwHighDateTime = static_cast<DWORD>(v >> 32);
+    SYSTEMTIME out;
+    if (!FileTimeToSystemTime(&ft, &out)) return date;
+    return out;
+}
+
+void FindMappedImage(LPCWSTR condition, LPWSTR out, int outLength) {
+    Copy(out, outLength, L"na");
+    const WCHAR* entry = g_mapping;
+    while (*entry) {
+        const WCHAR* end = std::wcschr(entry, L';');
+        size_t length = end ? static_cast<size_t>(end - entry) : std::wcslen(entry);
+        std::wstring text(entry, length);
+        if (text.find(condition) != std::wstring::npos) {
+            size_t at = text.find(L'@');
+            Copy(out, outLength, text.substr(0, at).c_str());
+            return;
+        }
+        if (!end) break;
+        entry = end + 1;
+    }
+}
+
+// [SECTION] Creation and settings
+
+LRESULT CTodayItem::OnCreate(LPARAM) {
+    m_viewIndex = -1;
+    m_detailsAvailable = 0;
+    m_citiesDb = CeOpenDatabase(&m_citiesId, L"jrvCities", 0, 0, nullptr);
+    g_citiesOpen = m_citiesDb != INVALID_HANDLE_VALUE;
+    m_weatherDb = CeOpenDatabase(&m_weatherId, L"jrvWeather", kWeatherNameProp, 0, nullptr);
+    g_weatherOpen = m_weatherDb != INVALID_HANDLE_VALUE;
+    m_currenciesDb = CeOpenDatabase(&m_currenciesId, L"jrvCurrencies", 0, 0, nullptr);
+    g_currenciesOpen = m_currenciesDb != INVALID_HANDLE_VALUE;
+    LoadMapping();
+
+    DWORD lines = ReadDword(kJorvanaKey, L"todaynbcs", 3);
+    // The program writes 1 to 5; anything above shows the five lines there are.
+    m_lineCount = lines == 0 ? 1 : (lines > kTodayLineCount ? kTodayLineCount : static_cast<int>(lines));
+    m_showCurrencies = ReadDword(kJorvanaKey, L"todayscur", 1) != 0;
+    m_previousLineCount = m_paintedLineCount = m_lineCount;
+    m_previousShowCurrencies = m_paintedShowCurrencies = m_showCurrencies;
+    if (m_lineCount != 3) {
+        SetHeightByFormula();
+        m_heightChanged = TRUE;
+    }
+    return 0;
+}
+
+void CTodayItem::SetHeightByFormula() {
+    m_height = m_lineCount * 22 + (m_showCurrencies ? g_stripHeight : 0);
+}
+
+void CTodayItem::LoadSettings() {
+    m_previousLineCount = m_lineCount;
+    m_previousShowCurrencies = m_showCurrencies;
+    DWORD lines = ReadDword(kJorvanaKey, L"todaynbcs", 3);
+    m_lineCount = lines == 0 ? 1 : (lines > kTodayLineCount ? kTodayLineCount : static_cast<int>(lines));
+    m_showCurrencies = ReadDword(kJorvanaKey, L"todayscur", 1) != 0;
+    m_twelveHour = ReadDword(kJorvanaKey, L"twelvehour", 0) != 0;
+    m_syncLocalZone = ReadDword(kClocksKey, L"syncltz", 0) != 0;
+    DWORD index[kTodayLineCount] = {
+        ReadDword(kClocksKey, L"clock", 0),    ReadDword(kClocksKey, L"clock1", 684),
+        ReadDword(kClocksKey, L"clock2", 756), ReadDword(kClocksKey, L"clock3", 565),
+        ReadDword(kClocksKey, L"clock4", 988)};
+    m_homeIndex = m_storedHomeIndex = index[0];
+    DWORD fahrenheit = ReadDword(kJorvanaKey, L"fara", 0);
+
+    RotateClocks(m_viewIndex, index[0], index[1], index[2], index[3], index[4]);
+    m_homeIndex = index[0];
+
+    for (int i = 0; i < m_lineCount; ++i) {
+        TodayClockLine& line = m_lines[i];
+        line = TodayClockLine{};
+        WCHAR nameCountry[160], offset[20], rule[80];
+        if (!ReadCity(index[i], nameCountry, offset, rule)) continue; // nothing at that place
+        const WCHAR* colon = std::wcsrchr(nameCountry, L':');
+        std::wstring name = colon ? std::wstring(nameCountry, static_cast<size_t>(colon - nameCountry)) : std::wstring(nameCountry);
+        Copy(line.name, name.c_str());
+        Copy(line.title, name.c_str());
+        Append(line.title, L", ");
+        Append(line.title, colon ? colon + 1 : L"");
+        Copy(line.offset, offset);
+        int value = ToInt(offset);
+        FormatTime(value, line.time);
+        int shifted = ApplyDaylightSaving(value, rule, &line);
+        if (shifted != value) FormatTime(shifted, line.time);
+    }
+
+    LPCWSTR names[kTodayLineCount];
+    for (int i = 0; i < kTodayLineCount; ++i) names[i] = m_lines[i].name;
+    LoadWeather(names);
+
+    g_fahrenheit = fahrenheit == 1;
+    if (g_fahrenheit) ConvertTemperatures();
+    ReadCurrencies();
+}
+
+void CTodayItem::RotateClocks(int viewIndex, DWORD& home, DWORD& clock1, DWORD& clock2, DWORD& clock3,
+                              DWORD& clock4) {
+    m_storedHomeIndex = home;
+    if (viewIndex < 0) return;
+    for (int turn = 0; turn <= viewIndex; ++turn) {
+        DWORD last = clock4;
+        clock4 = clock3;
+        clock3 = clock2;
+        clock2 = clock1;
+        clock1 = home;
+        home = last;
+    }
+}
+
+BOOL CTodayItem::ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20], WCHAR rule[80]) {
+    nameCountry[0] = offset[0] = rule[0] = L'\0';
+    if (!g_citiesOpen || !SeekIndex(m_citiesDb, index)) return FALSE;
+    CRecord record(m_citiesDb);
+    if (!record.Ok()) return FALSE;
+    Copy(nameCountry, 160, record.Text(0));
+    Copy(offset, 20, record.Text(2));
+    Copy(rule, 80, record.Text(3));
+    return TRUE;
+}
+
+// [SECTION] Times and dates
+
+int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line) {
+    // The rule as stored ends with the end of its line; its last character is left out.
+    std::wstring rule = rawRule;
+    if (!rule.empty()) rule.pop_back();
+    size_t cut[4];
+    size_t from = 0;
+    for (int k = 0; k < 4; ++k) {
+        cut[k] = rule.find(L':', from);
+        if (cut[k] == std::wstring::npos) return offset; // "0": no daylight saving
+        from = cut[k] + 1;
+    }
+    std::wstring shift = rule.substr(0, cut[0]);
+    std::wstring startDay = rule.substr(cut[0] + 1, cut[1] - cut[0] - 1);
+    std::wstring startHour = rule.substr(cut[1] + 1, cut[2] - cut[1] - 1);
+    std::wstring endDay = rule.substr(cut[2] + 1, cut[3] - cut[2] - 1);
+    std::wstring endHour = rule.substr(cut[3] + 1);
+    if (line) {
+        Copy(line->shift, shift.c_str());
+        Copy(line->startDay, startDay.c_str());
+        Copy(line->startHour, startHour.c_str());
+        Copy(line->endDay, endDay.c_str());
+        Copy(line->endHour, endHour.c_str());
+    }
+    SYSTEMTIME today = Today();
+    SYSTEMTIME newYear = DateOf(today.wYear, 1, 1);
+    SYSTEMTIME start = AddDays(newYear, ToInt(startDay.c_str()) - 1);
+    SYSTEMTIME end = AddDays(newYear, ToInt(endDay.c_str()) - 1);
+    if (end.wMonth < start.wMonth) ++end.wYear;
+    if (IsLaterDate(start, today) || IsLaterDate(today, end)) return offset;
+    int hours = ToInt(shift.c_str());
+    return (offset > 100 || offset < -100) ? offset + hours * 100 : offset + hours;
+}
+
+void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
+    if (!m_syncLocalZone) {
+        WCHAR nameCountry[160], offsetText[20], rule[80];
+        if (ReadCity(m_storedHomeIndex, nameCountry, offsetText, rule)) {
+            int offset = ApplyDaylightSaving(ToInt(offsetText), rule, nullptr);
+            if (offset >= -100 && offset <= 100) {
+                hours = offset;
+                minutes = 0;
+            } else {
+                hours = offset / 100;
+                minutes = offset % 100;
+            }
+            return;
+        }
+        // Without the home city record the device's own zone stands in.
+    }
+    TIME_ZONE_INFORMATION tz{};
+    GetTimeZoneInformation(&tz);
+    int east = -tz.Bias;
+    hours = east / 60;
+    minutes = east % 60;
+}
+
+namespace {
+
+// The shift of a city against the device's local time, as hours and minutes.
+struct CityShift {
+    int dh, dm;
+};
+
+CityShift ShiftOf(int offset, int devH, int devM) {
+    CityShift s{};
+    if (offset >= -100 && offset <= 100) {
+        s.dm = (-devM) % 60;
+        s.dh = (-devM) / 60 - devH + offset;
+    } else {
+        int h = offset / 100;
+        int m = (offset < 0 ? -offset : offset) % 100;
+        if (offset < -100) m = -m;
+        int x = m - devM;
+        s.dm = x % 60;
+        s.dh = x / 60 - devH + h;
+    }
+    return s;
+}
+
+} // namespace
+
+void CTodayItem::FormatTime(int offset, LPWSTR text) {
+    int devH = 0, devM = 0;
+    GetLocalUtcOffset(devH, devM);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CityShift s = ShiftOf(offset, devH, devM);
+    int minute = now.wMinute + s.dm;
+    int carry = 0;
+    if (s.dm != 0) {
+        if (minute > 59) {
+            minute -= 60;
+            carry = 1;
+        } else if (minute < 0) {
+            minute += 60;
+            carry = -1;
+        }
+    }
+    int hour = now.wHour + carry + s.dh;
+    if (hour >= 24) hour -= 24;
+    else if (hour < 0) hour += 24;
+    if (hour < 10 && minute < 10) Print(text, 10, L"0%d:0%d", hour, minute);
+    else if (hour < 10) Print(text, 10, L"0%d:%d", hour, minute);
+    else if (minute < 10) Print(text, 10, L"%d:0%d", hour, minute);
+    else Print(text, 10, L"%d:%d", hour, minute);
+}
+
+void CTodayItem::ComputeCityDate(int offset, int& day, int& month, int& year) {
+    int devH = 0, devM = 0;
+    GetLocalUtcOffset(devH, devM);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CityShift s = ShiftOf(offset, devH, devM);
+    int minute = now.wMinute + s.dm;
+    int carry = 0;
+    if (s.dm != 0) {
+        if (minute > 59) carry = 1;
+        else if (minute < 0) carry = -1;
+    }
+    int hour = now.wHour + carry + s.dh;
+    int shift = hour < 0 ? -1 : (hour >= 24 ? 1 : 0);
+    SYSTEMTIME date = AddDays(DateOf(now.wYear, now.wMonth, now.wDay), shift);
+    day = date.wDay;
+    month = date.wMonth;
+    year = date.wYear;
+}
+
+SYSTEMTIME CTodayItem::AddDays(const SYSTEMTIME& date, int days) { return AddDaysToSystemTime(date, days); }
+
+int CTodayItem::DaysBetween(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return static_cast<int>(DayNumber(a) - DayNumber(b));
+}
+
+BOOL CTodayItem::IsLaterDate(const SYSTEMTIME& a, const SYSTEMTIME& b) { return DayNumber(a) > DayNumber(b); }
+
+// [SECTION] Weather
+
+void CTodayItem::SplitForecastText(LPCWSTR text,
+                                   WCHAR table[kForecastDays][kForecastFields][kForecastFieldLength]) {
+    const WCHAR* p = text;
+    for (int day = 0; day < kForecastDays; ++day) {
+        for (int field = 0; field < kForecastFields; ++field) {
+            const WCHAR* end = std::wcschr(p, L'^');
+            if (!end) return;
+            std::wstring value(p, end);
+            Copy(table[day][field], kForecastFieldLength, value.c_str());
+            p = end + 1;
+        }
+    }
+}
+
+void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
+    WCHAR prefix[256];
+    ReadString(kWeatherKey, L"icondir", prefix, 256);
+    SYSTEMTIME today = Today();
+    today = DateOf(today.wYear, today.wMonth, today.wDay);
+    for (int i = 0; i < kTodayLineCount; ++i) {
+        TodayWeatherView& w = m_weather[i];
+        w.found = 0;
+        if (!g_weatherOpen || !names[i] || !names[i][0]) continue;
+        CEPROPVAL key{};
+        key.propid = kWeatherNameProp;
+        key.val.lpwstr = const_cast<LPWSTR>(names[i]);
+        DWORD index = 0;
+        if (CeSeekDatabase(m_weatherDb, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&key), &index) == 0)
+            continue;
+        CRecord record(m_weatherDb);
+        if (!record.Ok()) continue;
+        int day = 0, month = 0, year = 0;
+        // A record whose date cannot be read has no usable forecast.
+        if (std::swscanf(record.Text(3), L"%d/%d/%d", &day, &month, &year) != 3 || month < 1 || month > 12 ||
+            day < 1 || day > 31 || year < 1601)
+            continue;
+        Print(w.dateText, 32, L"%d/%d/%d", day, month, year);
+        SYSTEMTIME date = DateOf(year, month, day);
+        w.notYetValid = IsLaterDate(date, today) ? 1 : 0;
+        SYSTEMTIME last = AddDays(date, 4);
+        w.daysLeft = DaysBetween(last, today);
+        w.dayIndex = 4 - w.daysLeft;
+        m_lines[i].daysLeft = w.daysLeft;
+        if (IsLaterDate(today, last)) continue; // outdated
+        // Fields the text leaves out are empty rather than another city's.
+        std::wmemset(&w.forecast[0][0][0], 0, sizeof(w.forecast) / sizeof(WCHAR));
+        SplitForecastText(record.Text(2), w.forecast);
+        Append(w.dateText, L", ");
+        if (w.dayIndex >= 0 && w.dayIndex < kForecastDays) Append(w.dateText, w.forecast[w.dayIndex][3]);
+        Append(w.dateText, L" GMT");
+        for (int c = 0; c < kWeatherColumns; ++c) {
+            w.image[c][0] = w.high[c][0] = w.low[c][0] = L'\0';
+            if (w.dayIndex >= kForecastDays || w.daysLeft - c < 0 || w.dayIndex < 0) continue;
+            const int d = w.dayIndex + c;
+            Copy(w.high[c], w.forecast[d][5]);
+            Copy(w.low[c], w.forecast[d][4]);
+            LPCWSTR condition = w.forecast[d][0];
+            if (std::wcscmp(condition, L"N/A") == 0 || std::wcscmp(condition, L"-") == 0) {
+                JoinPath(w.image[c], 256, prefix, L"\\na.bmp");
+            } else {
+                WCHAR name[64];
+                FindMappedImage(condition, name, 64);
+                JoinPath(w.image[c], 256, prefix, name);
+                Append(w.image[c], L".bmp");
+            }
+        }
+        w.found = 1;
+    }
+}
+
+void CTodayItem::LoadMapping() {
+    g_mapping[0] = L'\0';
+    WCHAR folder[MAX_PATH], path[MAX_PATH];
+    ReadString(kAppKey, L"InstallDir", folder, MAX_PATH);
+    JoinPath(path, MAX_PATH, folder, L"\\mapping.cfg");
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::string bytes;
+    char chunk[1024];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+    CloseHandle(file);
+    size_t at = 0;
+    while (at < bytes.size()) {
+        while (at < bytes.size() && std::isspace(static_cast<unsigned char>(bytes[at]))) ++at;
+        size_t end = at;
+        while (end < bytes.size() && !std::isspace(static_cast<unsigned char>(bytes[end]))) ++end;
+        if (end == at) break;
+        std::string token = bytes.substr(at, end - at);
+        if (token.find('>') != std::string::npos) break;
+        std::wstring wide;
+        for (unsigned char ch : token) wide += static_cast<WCHAR>(ch); // single-byte text, widened
+        wide += L';';
+        if (std::wcslen(g_mapping) + wide.size() >= sizeof(g_mapping) / sizeof(WCHAR)) break;
+        Append(g_mapping, wide.c_str());
+        at = end;
+    }
+}
+
+// [SECTION] Fahrenheit
+
+double CTodayItem::CelsiusToFahrenheit(double t) { return (t + 273.15 - 273.15) * 1.8 + 32; }
+
+double CTodayItem::FahrenheitToCelsius(double t) { return (t - 32) * 5 / 9 + 273.15 - 273.15; }
+
+void CTodayItem::ConvertTemperatures() {
+    auto convert = [this](LPWSTR text) {
+        if (IsNoValue(text)) return;
+        Print(text, kForecastFieldLength, L"%.0f", CelsiusToFahrenheit(std::wcstod(text, nullptr)));
+    };
+    for (int i = 0; i < kTodayLineCount; ++i) {
+        TodayWeatherView& w = m_weather[i];
+        if (!w.found) continue;
+        for (int c = 0; c < kWeatherColumns; ++c) {
+            convert(w.high[c]);
+            convert(w.low[c]);
+        }
+        for (int d = w.dayIndex + 3; d <= w.dayIndex + 4; ++d) {
+            if (d < 0 || d >= kForecastDays) continue;
+            convert(w.forecast[d][4]);
+            convert(w.forecast[d][5]);
+        }
+        for (int d = w.dayIndex; d <= w.dayIndex + 4; ++d) {
+            if (d < 0 || d >= kForecastDays) continue;
+            LPWSTR felt = w.forecast[d][6];
+            const WCHAR* slash = std::wcschr(felt, L'/');
+            if (!slash) {
+                convert(felt);
+            } else if (!IsNoValue(felt)) {
+                double a = std::wcstod(felt, nullptr), b = std::wcstod(slash + 1, nullptr);
+                Print(felt, kForecastFieldLength, L"%.0f/%.0f", CelsiusToFahrenheit(a), CelsiusToFahrenheit(b));
+            }
+        }
+    }
+}
+
+// [SECTION] Currencies
+
+void CTodayItem::ReadCurrencies() {
+    DWORD positions[3] = {ReadDword(kCurrenciesKey, L"curp", 61), ReadDword(kCurrenciesKey, L"curp2", 180),
+                          ReadDword(kCurrenciesKey, L"curp3", 27)};
+    for (int k = 0; k < 3; ++k) {
+        m_currencies.code[k][0] = L'\0';
+        m_currencies.rate[k] = 0;
+        if (!g_currenciesOpen || !SeekIndex(m_currenciesDb, positions[k])) continue;
+        CRecord record(m_currenciesDb);
+        if (!record.Ok()) continue;
+        Copy(m_currencies.code[k], record.Text(1));
+        m_currencies.rate[k] = std::wcstod(record.Text(2), nullptr);
+    }
+    Copy(m_currencies.dateText, L"[../../....]");
+    CEOIDINFO info{};
+    if (!g_currenciesOpen || !CeOidGetInfo(m_currenciesId, &info) || info.wObjType != OBJTYPE_DATABASE) return;
+    const FILETIME& modified = info.infDatabase.ftLastModified;
+    if (modified.dwLowDateTime == 0 && modified.dwHighDateTime == 0) return;
+    SYSTEMTIME date;
+    if (!FileTimeToSystemTime(&modified, &date)) return;
+    if (date.wYear < 1900 || date.wYear > Today().wYear) return;
+    Print(m_currencies.dateText, 16, L"[%d/%d/%d]", date.wDay, date.wMonth, date.wYear);
+}
