@@ -6,7 +6,7 @@
 #include "weather/ForecastText.h"
 
 BEGIN_MESSAGE_MAP(CSyncDlg, CDialog)
-    ON_BN_CLICKED(IDC_WEATHER_SYNC, SyncWeather)
+    ON_BN_CLICKED(IDC_WEATHER_SYNC, &CSyncDlg::SyncWeather)
 END_MESSAGE_MAP()
 
 CSyncDlg::CSyncDlg(CWnd* pParent) : CDialog(IDD_WEATHER_SYNC, pParent) {
