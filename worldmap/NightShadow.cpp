@@ -116,7 +116,10 @@ NightBand FindNightBand(double lonWest, int H, const SunPlace& sun) {
 int CNightShadow::Draw(CDC& dest, CDC& colour, int mapLeft, int mapWidth, int mapHeight, const UtcInstant& utc) {
     const int step = (utc.month == 3 || utc.month == 9) ? 1 : 3;
     const SunPlace sun = SunPlaceAt(utc);
-    m_bands.assign(mapWidth > 0 ? mapWidth + 2 : 0, NightBand{});
+    m_bands.clear();
+    // A map not laid out yet has nothing to darken.
+    if (mapWidth <= 0 || mapHeight <= 0) return 1;
+    m_bands.assign(mapWidth + 2, NightBand{});
     NightBand previous;
     auto bar = [&](int x, int top, int bottom) {
         dest.BitBlt(x, top, 1, bottom - top, &colour, x, top, SRCAND);
