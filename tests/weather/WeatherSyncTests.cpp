@@ -1,0 +1,239 @@
+// Weather synchronisation against loopback feed servers: the request for every place and for
+// one, the synchronisation dialog's states and what it leaves in the store, and the one-place
+// synchronisation.
+
+#include "WeatherTestSupport.h"
+
+#include "core/HttpExchange.h"
+#include "platform/display/Display.h"
+#include "platform/programs/feed-server/FeedServer.h"
+#include "resources/resource.h"
+#include "support/ScriptedServer.h"
+#include "support/Screenshots.h"
+#include "weather/SyncDlg.h"
+#include "weather/WeatherSync.h"
+
+#include <functional>
+
+namespace {
+
+using testsupport::ScriptedReply;
+using testsupport::ScriptedServer;
+using weathertest::Forecast;
+using weathertest::WeatherTest;
+using weathertest::Wide;
+
+class WeatherSyncTest : public WeatherTest {
+protected:
+    void SetUp() override {
+        WeatherTest::SetUp();
+        device::display::Start();
+        HttpExchangeTimeouts quick;
+        quick.connectionMs = 1000;
+        quick.connectMs = 1000;
+        quick.receiveMs = 400;
+        quick.overallMs = 2000;
+        SetHttpExchangeTimeouts(quick);
+        OpenPlaces({"France;Paris;A1", "Norway;Oslo;B2"});
+    }
+    void TearDown() override {
+        SetHttpExchangeTimeouts(HttpExchangeTimeouts{});
+        WeatherTest::TearDown();
+    }
+    void WriteAddress(const std::string& text) {
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), text);
+    }
+
+    struct DialogState {
+        std::wstring caption, status, later;
+        bool syncVisible = false;
+    };
+    static DialogState StateOf(CSyncDlg& dlg) {
+        DialogState state;
+        CString text;
+        dlg.GetWindowText(text);
+        state.caption = text.Str();
+        dlg.m_status.GetWindowText(text);
+        state.status = text.Str();
+        dlg.m_laterButton.GetWindowText(text);
+        state.later = text.Str();
+        state.syncVisible = dlg.m_syncButton.IsWindowVisible();
+        return state;
+    }
+
+    // Runs the dialog with the query of every place; the script acts as the user once it is up.
+    std::wstring RunDialog(std::function<void(CSyncDlg&)> script) {
+        static std::function<void(CSyncDlg&)> s_script;
+        s_script = std::move(script);
+        ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+            auto* dlg = dynamic_cast<CSyncDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+            if (!dlg || !dlg->IsWindowVisible()) return;
+            ::KillTimer(nullptr, id);
+            s_script(*dlg);
+        });
+        CString address;
+        CString query = BuildWeatherQuery(m_store, 240, 268, address);
+        CSyncDlg dlg;
+        dlg.m_serverAddress = &address;
+        dlg.m_query = query;
+        dlg.DoModal();
+        return dlg.m_reply.Str();
+    }
+    static void TapSync(CSyncDlg& dlg) {
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_WEATHER_SYNC, BN_CLICKED), reinterpret_cast<LPARAM>(dlg.m_syncButton.m_hWnd));
+    }
+};
+
+TEST_F(WeatherSyncTest, QueryListsEveryPlaceInStoreOrderAndReadsTheAddress) {
+    // The store's order is the name order: Oslo before Paris.
+    WriteAddress("http://feed.example/feed*ignored");
+    CString address;
+    CString query = BuildWeatherQuery(m_store, 240, 268, address);
+    EXPECT_EQ(address, L"http://feed.example/feed");
+    EXPECT_EQ(query.Left(25), L"jc=111&c='B2','A1'&os=win");
+    EXPECT_NE(query.Find(L"&appver=1.0F2&home=&scrsize=240x320&wasize=240x268&'0'"), -1) << query.Str();
+    EXPECT_EQ(query.Right(4), L"&'0'");
+
+    EXPECT_EQ(BuildOnePlaceWeatherQuery(L"B2", 240, 268).Left(22), L"jc=111&c='B2'&os=wince");
+
+    // An address file without "*" is the address as a whole; a missing one is created empty.
+    WriteAddress("http://only.example/feed");
+    BuildWeatherQuery(m_store, 240, 268, address);
+    EXPECT_EQ(address, L"http://only.example/feed");
+    std::filesystem::remove(testsupport::HostPath(testsupport::InProgramFolder(L"adrs.cfg")));
+    BuildWeatherQuery(m_store, 240, 268, address);
+    EXPECT_EQ(address, L"");
+    EXPECT_TRUE(testsupport::DeviceFileExists(testsupport::InProgramFolder(L"adrs.cfg")));
+}
+
+TEST_F(WeatherSyncTest, QueryOfOnePlaceHasNoCommaAndOfNoPlaceNoCodes) {
+    m_store.DeleteCity(L"Oslo");
+    CString address;
+    EXPECT_EQ(BuildWeatherQuery(m_store, 1, 2, address).Left(22), L"jc=111&c='A1'&os=wince");
+    m_store.DeleteCity(L"Paris");
+    EXPECT_EQ(BuildWeatherQuery(m_store, 1, 2, address).Left(18), L"jc=111&c=&os=wince");
+}
+
+TEST_F(WeatherSyncTest, LaterBeforeSyncSendsNothing) {
+    ScriptedServer server;
+    WriteAddress(server.Url("/feed") + "*");
+    std::wstring reply = RunDialog([](CSyncDlg& dlg) {
+        DialogState state = StateOf(dlg);
+        EXPECT_EQ(state.caption, L"Weather Forecast");
+        EXPECT_EQ(state.status, L"Check that your device is connected to Inernet ...");
+        EXPECT_EQ(state.later, L"Later");
+        EXPECT_TRUE(state.syncVisible);
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(reply, L"");
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
+    feedserver::FeedData data;
+    data.places["A1"] = feedserver::Place{"A1", "Paris", "France", 48.9, 2.3, 12, 15, 8, 0.4};
+    data.places["B2"] = feedserver::Place{"B2", "Oslo", "Norway", 59.9, 10.7, 6, 20, 7, 0.5};
+    feedserver::FeedOptions options;
+    options.today = feedserver::CivilDate{2009, 6, 21};
+    feedserver::FeedServer server(data, options);
+    ASSERT_TRUE(server.Start());
+    WriteAddress(server.FeedUrl() + "*");
+
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    DialogState after;
+    std::wstring reply = RunDialog([&](CSyncDlg& dlg) {
+        TapSync(dlg);
+        after = StateOf(dlg);
+        testsupport::SaveScreenshot("weather-sync-done");
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(reply, L"yes");
+    EXPECT_EQ(after.status, L"Syncronisation complete!");
+    EXPECT_EQ(after.caption, L"Done");
+    EXPECT_EQ(after.later, L"Ok");
+    EXPECT_FALSE(after.syncVisible);
+
+    auto requests = server.Server().Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("jc=111&c='B2','A1'&os=wince"), std::string::npos) << requests[0].body;
+
+    auto rows = Records();
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto& row : rows) {
+        EXPECT_NE(row.find(L"|21/06/2009:"), std::wstring::npos) << row;
+        size_t carets = std::count(row.begin(), row.end(), L'^');
+        EXPECT_EQ(carets, 60u) << row;
+        EXPECT_EQ(row.find(L'@'), std::wstring::npos);
+    }
+    EXPECT_EQ(rows[0].substr(0, 8), L"Oslo|B2|");
+    EXPECT_EQ(rows[1].substr(rows[1].size() - 7), L":France");
+}
+
+TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
+    ScriptedServer server;
+    server.Script("/feed", ScriptedReply{503, {}, "down"});
+    WriteAddress(server.Url("/feed") + "*");
+    std::string paris = Forecast("12/25/2006");
+
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDYES});
+    DialogState failed;
+    DialogState done;
+    std::wstring reply = RunDialog([&](CSyncDlg& dlg) {
+        TapSync(dlg);
+        failed = StateOf(dlg);
+        EXPECT_EQ(dlg.m_reply, L"no");
+        testsupport::SaveScreenshot("weather-sync-failed");
+        server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + paris + "@\r\n"});
+        TapSync(dlg);
+        done = StateOf(dlg);
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(failed.status, L"Syncronisation failed!");
+    EXPECT_EQ(failed.caption, L"Retry ?");
+    EXPECT_TRUE(failed.syncVisible);
+    EXPECT_EQ(failed.later, L"Later");
+    EXPECT_EQ(done.status, L"Syncronisation complete!");
+    EXPECT_EQ(reply, L"yes");
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|25/12/2006:France");
+}
+
+TEST_F(WeatherSyncTest, OnePlaceTakesTheFirstRecordOfTheReply) {
+    ScriptedServer server;
+    std::string other = Forecast("03/04/2007");
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + other + "@A1^" + Forecast("01/01/2007") + "@"});
+    WriteAddress(server.Url("/feed") + "*");
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    EXPECT_TRUE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("jc=111&c='A1'&os=wince"), std::string::npos) << requests[0].body;
+    // The reply's first record goes into the tapped place, with the reply's code.
+    EXPECT_EQ(Records()[1], L"Paris|ZZ|" + Wide(other) + L"|04/03/2007:France");
+}
+
+TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {
+    ScriptedServer server;
+    WriteAddress(server.Url("/feed") + "*");
+    auto before = Records();
+    for (const std::string& body : {std::string("A1^no end"), std::string("nothing here\r\n")}) {
+        server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, body});
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+        EXPECT_FALSE(SyncWeatherPlace(m_store, L"Oslo", 240, 268, nullptr)) << body;
+        auto boxes = device::ui::MessageBoxRecords();
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().text, L"Syncronisation failed") << body;
+    }
+    // No server at all: the exchange's own message, then the failure.
+    WriteAddress("http://127.0.0.1:" + std::to_string(testsupport::ClosedPort()) + "/feed*");
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
+    EXPECT_FALSE(SyncWeatherPlace(m_store, L"Oslo", 240, 268, nullptr));
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_GE(boxes.size(), 3u);
+    EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
+    EXPECT_EQ(Records(), before);
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// Shared by the weather tests: a fresh device with the program in "\Program Files\Jorvana", a
+// weather store seeded from a small cities.wet, and forecast texts built field by field.
+
+#include "core/WeatherDb.h"
+#include "platform/system/DeviceClock.h"
+#include "platform/system/DeviceTime.h"
+#include "platform/system/ProgramPath.h"
+#include "platform/ui/MessageBox.h"
+#include "support/DeviceFileAccess.h"
+#include "support/FreshDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace weathertest {
+
+// A forecast of count fields "d<day>f<field>", each closed by "^", day 0's date field ending
+// with date (MM/DD/YYYY).
+inline std::string Forecast(const std::string& date, int count = 60) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i == 2)
+            text += "Monday " + date;
+        else
+            text += "d" + std::to_string(i / 12) + "f" + std::to_string(i % 12);
+        text += "^";
+    }
+    return text;
+}
+
+class WeatherTest : public testsupport::FreshDevice {
+protected:
+    void SetUp() override {
+        FreshDevice::SetUp();
+        device::ReloadDeviceZone();
+        ASSERT_TRUE(device::SetDeviceZone("UTC"));
+        device::SetDeviceClock("2009-06-21T10:00:00Z");
+        device::SetModuleDevicePath(testsupport::InProgramFolder(L"Jorvana.exe"));
+        testsupport::MakeFolder(testsupport::kProgramFolder);
+        device::ui::ClearMessageBoxRecords();
+    }
+    void TearDown() override {
+        device::ui::ClearMessageBoxRecords();
+        device::SetModuleDevicePath(L"");
+        device::SetDeviceClock("");
+        device::ReloadDeviceZone();
+        FreshDevice::TearDown();
+    }
+
+    // cities.wet lines "country;name;code", then the store opened from it.
+    void OpenPlaces(const std::vector<std::string>& lines) {
+        std::string text = std::to_string(lines.size()) + "\n";
+        for (const auto& line : lines) text += line + "\n";
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.wet"), text);
+        m_store.Open();
+    }
+    // Every record as "name|code|forecast|date:country", in the store's normal order.
+    std::vector<std::wstring> Records() {
+        CWeatherDb reader;
+        reader.Open();
+        std::vector<std::wstring> rows;
+        for (DWORD i = 0; i < reader.GetRecordCount(); ++i) {
+            std::wstring row = reader.GetName(i).Str() + L"|" + reader.GetCode(i).Str() + L"|" +
+                               reader.GetForecast(i).Str() + L"|" + reader.GetUpdateDate(i).Str() + L":" +
+                               reader.GetCountry(i).Str();
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    CWeatherDb m_store;
+};
+
+inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+} // namespace weathertest

@@ -1,0 +1,154 @@
+// Sun times against published sunrise and sunset tables, the documented examples of the model,
+// the polar cases, and a city's times with its daylight-saving window applied.
+
+#include "WorldMapTestSupport.h"
+
+#include "worldmap/SunTimes.h"
+
+#include <cmath>
+
+namespace {
+
+using worldmaptest::WorldMapTest;
+
+// Minutes of an "HH:MM" text.
+int Minutes(const CString& text) {
+    return std::stoi(text.Str().substr(0, 2)) * 60 + std::stoi(text.Str().substr(3, 2));
+}
+int Minutes(int h, int m) { return h * 60 + m; }
+
+// Published local sunrise and sunset (almanac tables), with exact coordinates. The texts
+// truncate to the minute, so they may read up to a minute early on top of the model's error.
+TEST(SunTimes, AgreeWithPublishedTablesWithinThreeMinutes) {
+    struct Case {
+        const char* place;
+        int day, month, year;
+        double lon, lat, zone;
+        int rise, set;
+    } cases[] = {
+        {"New York, summer solstice", 21, 6, 2009, -74.01, 40.71, -4, Minutes(5, 25), Minutes(20, 31)},
+        {"Sydney, winter solstice", 21, 6, 2009, 151.21, -33.87, 10, Minutes(7, 0), Minutes(16, 54)},
+        {"Tokyo, winter solstice", 21, 12, 2009, 139.69, 35.69, 9, Minutes(6, 47), Minutes(16, 32)},
+        {"London, summer solstice", 21, 6, 2009, -0.13, 51.51, 1, Minutes(4, 43), Minutes(21, 21)},
+    };
+    for (const Case& c : cases) {
+        SunTimes t = ComputeSunTimes(c.day, c.month, c.year, c.lon, c.lat, c.zone);
+        EXPECT_NEAR(Minutes(t.sunriseText), c.rise, 3) << c.place << " " << t.sunriseText.Str();
+        EXPECT_NEAR(Minutes(t.sunsetText), c.set, 3) << c.place << " " << t.sunsetText.Str();
+        EXPECT_NEAR(Minutes(t.dayLengthText), c.set - c.rise, 5) << c.place;
+    }
+}
+
+TEST(SunTimes, WholeDegreeCitiesGiveTheDocumentedTexts) {
+    SunTimes delhi = ComputeSunTimes(1, 1, 2009, 77, 28, HhmmOffsetToHours(530));
+    EXPECT_EQ(delhi.sunriseText, L"07:15");
+    EXPECT_EQ(delhi.sunsetText, L"17:35");
+    EXPECT_EQ(delhi.dayLengthText, L"10:20");
+
+    SunTimes equator = ComputeSunTimes(21, 3, 2009, 0, 0, 0);
+    EXPECT_EQ(equator.sunriseText, L"06:07");
+    EXPECT_EQ(equator.sunsetText, L"18:07");
+    EXPECT_EQ(equator.dayLengthText, L"12:00");
+
+    // The same place six hours east of its meridian: the sunset passes midnight and wraps.
+    SunTimes late = ComputeSunTimes(21, 3, 2009, 0, 0, 6);
+    EXPECT_EQ(late.sunsetText, L"00:07");
+}
+
+TEST(SunTimes, PolarDayAndPolarNight) {
+    // The sun never sets: the arc is a hair below a half turn.
+    SunTimes day = ComputeSunTimes(21, 6, 2009, 18, 70, 2);
+    EXPECT_EQ(day.dayLengthText, L"23:59");
+    EXPECT_EQ(day.sunriseText, L"00:49");
+    EXPECT_EQ(day.sunsetText, L"00:49");
+
+    // The sun never rises: no day, both times at the moment of its highest point, and no
+    // text that is not a time.
+    SunTimes night = ComputeSunTimes(21, 12, 2009, 18, 70, 1);
+    EXPECT_EQ(night.dayLengthText, L"00:00");
+    EXPECT_EQ(night.sunriseText, night.sunsetText);
+    EXPECT_NEAR(night.sunrise, 12 + 1 - 18.0 / 15, 0.1);
+    SunTimes south = ComputeSunTimes(21, 6, 2009, 0, -80, 0);
+    EXPECT_EQ(south.dayLengthText, L"00:00");
+}
+
+TEST(SunTimes, DeclinationAtEquinoxAndSolstice) {
+    // 2009 March equinox 11:44 UTC, June solstice 05:45 UTC.
+    double declination = 1;
+    SunLongitude(SunDayNumber(2009, 3, 20, 11.0f + 44.0f / 60), nullptr, &declination);
+    EXPECT_NEAR(declination * 180 / M_PI, 0.0, 0.03);
+    SunLongitude(SunDayNumber(2009, 6, 21, 5.0f + 45.0f / 60), nullptr, &declination);
+    EXPECT_NEAR(declination * 180 / M_PI, 23.44, 0.03);
+    SunLongitude(SunDayNumber(2009, 12, 21, 17.0f + 47.0f / 60), nullptr, &declination);
+    EXPECT_NEAR(declination * 180 / M_PI, -23.44, 0.03);
+}
+
+TEST(SunTimes, DayNumberAndAngleHelpers) {
+    EXPECT_DOUBLE_EQ(SunDayNumber(2000, 1, 1, 0.0f), 1.0); // days since 2000 January 0.0
+    EXPECT_DOUBLE_EQ(SunDayNumber(2009, 6, 21, 12.0f) - SunDayNumber(2008, 6, 21, 12.0f), 365.0);
+    EXPECT_NEAR(RangeTwoPi(-0.5), suntimes::TWO_PI - 0.5, 1e-12);
+
+    EXPECT_EQ(FormatHoursMinutes(6.1), L"06:05");
+    EXPECT_EQ(FormatHoursMinutes(24.0), L"24:00");
+    EXPECT_EQ(FormatHoursMinutes(123.5), L"123:30");
+    EXPECT_EQ(FormatHoursMinutes(-1), L"00:00");
+    EXPECT_EQ(FormatHoursMinutes(NAN), L"00:00");
+
+    EXPECT_DOUBLE_EQ(HhmmOffsetToHours(530), 5.5);
+    EXPECT_DOUBLE_EQ(HhmmOffsetToHours(-330), -3.5);
+    EXPECT_DOUBLE_EQ(HhmmOffsetToHours(545), 5.75);
+}
+
+TEST_F(WorldMapTest, CityTimesTakeTheShiftOnlyInsideTheWindow) {
+    OpenCities({"Greenwich;UK;0;51;0;1;88;1;298;2", "Delhi;India;77;28;530;0;0;0;0;0", "Nowhere;Sea;x;y;z;0;0;0;0;0"});
+    DWORD greenwich = IndexOf(L"Greenwich:UK");
+    CityDstWindow window{true, 1, Local(2009, 3, 29, 1), Local(2009, 10, 25, 2)};
+
+    SunTimes summer = ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, Local(2009, 6, 21, 10));
+    EXPECT_EQ(summer.sunriseText, L"04:46");
+    EXPECT_EQ(summer.sunsetText, L"21:17");
+    EXPECT_EQ(summer.dayLengthText, L"16:30");
+
+    // The same date judged at an instant outside the window, and a window that is not in force.
+    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, Local(2009, 11, 1, 10)).sunriseText,
+              L"03:46");
+    CityDstWindow none = window;
+    none.hasDst = false;
+    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, none, Local(2009, 6, 21, 10)).sunriseText,
+              L"03:46");
+    // The window's end is outside it, its start inside.
+    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, window.end).sunsetText, L"20:17");
+    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, window.start).sunsetText, L"21:17");
+
+    DWORD delhi = IndexOf(L"Delhi:India");
+    EXPECT_EQ(ComputeCitySunTimes(m_cities, delhi, 1, 1, 2009, CityDstWindow{}, Local(2009, 1, 1, 9)).sunsetText,
+              L"17:35");
+
+    // A record whose numbers are not numbers counts as position 0, 0 and offset 0, as does a
+    // city that does not exist.
+    SunTimes bad = ComputeCitySunTimes(m_cities, IndexOf(L"Nowhere:Sea"), 21, 3, 2009, CityDstWindow{}, 0);
+    EXPECT_EQ(bad.sunriseText, L"06:07");
+    SunTimes missing = ComputeCitySunTimes(m_cities, 999, 21, 3, 2009, CityDstWindow{}, 0);
+    EXPECT_EQ(missing.sunsetText, L"18:07");
+}
+
+TEST(SunTimes, ShiftAddsHoursOrHundreds) {
+    CityDstWindow open{true, 1, 100, 200};
+    EXPECT_EQ(ApplyDstShift(5, open, 150), 6);
+    EXPECT_EQ(ApplyDstShift(530, open, 150), 630);
+    EXPECT_EQ(ApplyDstShift(-330, open, 150), -230);
+    EXPECT_EQ(ApplyDstShift(-330, open, 200), -330);
+    EXPECT_EQ(ApplyDstShift(-330, open, 99), -330);
+}
+
+TEST_F(WorldMapTest, CityInstantIsTheCitysDateAndWholeHour) {
+    device::SetDeviceClock("2009-06-21T22:35:12Z");
+    // Home reference UTC: a city 5:30 east is already on the next day at 04:05.
+    EXPECT_EQ(CityCurrentHourInstant(530, 0, 0), Local(2009, 6, 22, 4));
+    // Ten hours west, from a home reference of +2: 10:35 the same day.
+    EXPECT_EQ(CityCurrentHourInstant(-10, 2, 0), Local(2009, 6, 21, 10));
+    device::SetDeviceClock("2009-01-01T01:10:00Z");
+    EXPECT_EQ(CityCurrentHourInstant(-330, 0, 0), Local(2008, 12, 31, 21));
+}
+
+} // namespace

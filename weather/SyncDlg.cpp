@@ -1,0 +1,68 @@
+#include "weather/SyncDlg.h"
+
+#include "core/HttpExchange.h"
+#include "platform/framework/WaitCursor.h"
+#include "resources/resource.h"
+#include "weather/ForecastText.h"
+
+BEGIN_MESSAGE_MAP(CSyncDlg, CDialog)
+    ON_BN_CLICKED(IDC_WEATHER_SYNC, &CSyncDlg::SyncWeather)
+END_MESSAGE_MAP()
+
+CSyncDlg::CSyncDlg(CWnd* pParent) : CDialog(IDD_WEATHER_SYNC, pParent) {
+    m_bFullScreen = FALSE;
+}
+
+void CSyncDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_WEATHER_SYNC, m_syncButton);
+    DDX_Control(pDX, IDOK, m_laterButton);
+    DDX_Control(pDX, IDC_WEATHER_SYNC_STATUS, m_status);
+}
+
+BOOL CSyncDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_store.Open();
+    return TRUE;
+}
+
+CString& CSyncDlg::Load(UINT id) {
+    m_text.LoadString(id);
+    return m_text;
+}
+
+void CSyncDlg::ShowStatus(const CString& text) {
+    m_status.SetWindowText(text);
+    // The exchange blocks the thread: the status is painted now, not at the next idle moment.
+    m_status.UpdateWindow();
+}
+
+bool CSyncDlg::StoreWeatherReply(const CString& reply) {
+    CWaitCursor wait;
+    return ::StoreWeatherReply(m_store, reply);
+}
+
+void CSyncDlg::SyncWeather() {
+    ShowStatus(Load(IDS_SYNC_DOWNLOADING) + L" ...");
+    SetWindowText(Load(IDS_SYNC_PLEASE_WAIT) + L" ...");
+    {
+        CWaitCursor wait;
+        m_reply = HttpExchange(m_serverAddress ? *m_serverAddress : CString(), m_query, m_hWnd);
+        ShowStatus(Load(IDS_SYNC_UPDATING) + L" ...");
+        SetWindowText(Load(IDS_SYNC_DOWNLOAD_COMPLETE) + L" ...");
+    }
+    CString reply = m_reply;
+    bool stored = StoreWeatherReply(reply);
+    if (stored && !m_reply.IsEmpty()) {
+        ShowStatus(Load(IDS_SYNC_COMPLETE) + L"!");
+        m_laterButton.SetWindowText(L"Ok");
+        m_laterButton.UpdateWindow();
+        SetWindowText(Load(IDS_SYNC_DONE));
+        m_syncButton.ShowWindow(SW_HIDE);
+        m_reply = L"yes";
+    } else {
+        ShowStatus(Load(IDS_SYNC_FAILED) + L"!");
+        SetWindowText(Load(IDS_SYNC_RETRY) + L" ?");
+        m_reply = L"no";
+    }
+}

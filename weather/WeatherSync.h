@@ -1,0 +1,22 @@
+#pragma once
+// Fetching forecasts from the feed server: the weather request for every place of the store or
+// for one place, and the one-place synchronisation that a tap on a place without data runs.
+
+#include "platform/base/CString.h"
+#include "platform/base/WinTypes.h"
+
+class CWeatherDb;
+
+// Reads the server address of adrs.cfg into serverAddress (always, first) and returns the
+// weather request for every place of the store, in the store's order. workWidth and
+// workHeight are the sending page's layout size.
+CString BuildWeatherQuery(CWeatherDb& store, int workWidth, int workHeight, CString& serverAddress);
+
+// The weather request for one place code.
+CString BuildOnePlaceWeatherQuery(const CString& code, int workWidth, int workHeight);
+
+// Fetches the forecast of the place named name (an existing record) and writes the first
+// record of the reply into it: the reply's code, its forecast and date, the place's name and
+// country. True when the place was written (the page then reloads); a failed exchange or a
+// reply without a complete record shows "Syncronisation failed" and writes nothing.
+bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int workHeight, HWND owner);

@@ -1,0 +1,148 @@
+#include "worldmap/SunTimes.h"
+
+#include "core/CitiesDb.h"
+#include "core/CityTime.h"
+#include "platform/system/DeviceTime.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cwchar>
+#include <cwctype>
+
+using namespace suntimes;
+
+double SunDayNumber(int year, int month, int day, float universalHours) {
+    int32_t whole = 367 * year - (7 * (year + (month + 9) / 12)) / 4 + (275 * month) / 9 + day;
+    return static_cast<double>(whole) - 730530.0 + static_cast<double>(universalHours) * 0.041666666666666664;
+}
+
+double RangeTwoPi(double angle) {
+    double b = angle / TWO_PI;
+    double a = TWO_PI * (b - std::trunc(b));
+    if (a < 0) a += TWO_PI;
+    return a;
+}
+
+double SunLongitude(double d, double* meanLongitude, double* declination) {
+    double w = 282.9404 + 4.70935e-5 * d;
+    double M = 356.047 + 0.9856002585 * d;
+    double L = RangeTwoPi(RADS * (M + w));
+    double g = RangeTwoPi(RADS * M);
+    double e = 0.016709 - 1.151e-9 * d;
+    double obliquity = RADS * 23.4393 - RADS * d * 3.563e-7;
+
+    // Eccentric anomaly (one step), then the true anomaly and distance.
+    double E = M + DEGS * (1 + e * std::cos(g)) * std::sin(g) * e;
+    E = DEGS * RangeTwoPi(RADS * E);
+    double x = std::cos(RADS * E) - e;
+    double y = std::sqrt(1 - e * e) * std::sin(RADS * E);
+    double r = std::sqrt(x * x + y * y);
+    double v = DEGS * std::atan2(y, x);
+    double lon = v + w;
+    if (lon > 360) lon -= 360;
+
+    // Ecliptic to equatorial for the declination.
+    x = r * std::cos(RADS * lon);
+    y = r * std::sin(RADS * lon);
+    double yEq = y * std::cos(obliquity);
+    double zEq = y * std::sin(obliquity);
+    if (meanLongitude) *meanLongitude = L;
+    if (declination) *declination = std::atan2(zEq, std::sqrt(x * x + yEq * yEq));
+
+    return RangeTwoPi(L + RADS * (1.915 * std::sin(g) + 0.02 * std::sin(2 * g)));
+}
+
+double SunriseHalfArc(double latitudeDeg, double declination) {
+    double dfo = RADS * (SunDiameter * 0.5 + HorizonRefraction);
+    if (latitudeDeg < 0) dfo = -dfo;
+    double fo = std::tan(declination + dfo) * std::tan(RADS * latitudeDeg);
+    if (fo > 0.99999) fo = 1.0; // the sun never sets
+    if (fo < -1.0) fo = -1.0;   // the sun never rises: no arc at all
+    return PI * 0.5 + std::asin(fo);
+}
+
+CString FormatHoursMinutes(double hours) {
+    if (!std::isfinite(hours) || hours < 0 || hours > 1e6) hours = 0;
+    long h = static_cast<long>(std::trunc(hours));
+    long m = static_cast<long>(std::trunc((hours - static_cast<double>(h)) * 60));
+    WCHAR text[32];
+    std::swprintf(text, 32, L"%s%ld:%s%ld", h < 10 ? L"0" : L"", h, m < 10 ? L"0" : L"", m);
+    return CString(text);
+}
+
+double HhmmOffsetToHours(int offset) {
+    if (offset >= -100 && offset <= 100) return offset;
+    int hours = offset / 100;
+    return hours + (offset - 100 * hours) / 60.0;
+}
+
+SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours) {
+    double d = SunDayNumber(year, month, day, 12.0f);
+    double L = 0;
+    double declination = 0;
+    double lambda = SunLongitude(d, &L, &declination);
+
+    // Equation of time from the mean longitude and the right ascension, in minutes.
+    double obliquity = RADS * 23.4393 - d * RADS * 3.563e-7;
+    double alpha = std::atan2(std::sin(lambda) * std::cos(obliquity), std::cos(lambda));
+    double LL = L - alpha;
+    if (L < PI) LL += TWO_PI;
+    double eq = 1440.0 * (1.0 - (LL / PI) * 0.5);
+
+    double ha = SunriseHalfArc(latitudeDeg, declination);
+    SunTimes times;
+    times.dayLength = DEGS * ha * 0.13333333333333333;
+    if (times.dayLength < 0.0001) times.dayLength = 0;
+
+    double k = (12.0 / PI) * ha;
+    double noonShift = zoneHours - longitudeDeg * 0.06666666666666667 + eq * 0.016666666666666666;
+    times.sunrise = 12.0 - k + noonShift;
+    times.sunset = k + zoneHours + 12.0 - longitudeDeg * 0.06666666666666667 + eq * 0.016666666666666666;
+    // A place far from its zone's meridian can see either time cross midnight.
+    if (times.sunrise > 24) times.sunrise -= 24;
+    if (times.sunset > 24) times.sunset -= 24;
+    if (times.sunrise < 0) times.sunrise += 24;
+    if (times.sunset < 0) times.sunset += 24;
+
+    times.sunriseText = FormatHoursMinutes(times.sunrise);
+    times.sunsetText = FormatHoursMinutes(times.sunset);
+    times.dayLengthText = FormatHoursMinutes(times.dayLength);
+    return times;
+}
+
+int ApplyDstShift(int offset, const CityDstWindow& window, time_t instant) {
+    if (!window.Contains(instant)) return offset;
+    return (offset >= -100 && offset <= 100) ? offset + window.shift : offset + 100 * window.shift;
+}
+
+time_t CityCurrentHourInstant(int cityOffset, int homeZoneHours, int homeZoneMinutes) {
+    DateTriple date;
+    FormatCityDate(cityOffset, homeZoneHours, homeZoneMinutes, 1, date);
+    CString time = FormatCityTime(cityOffset, homeZoneHours, homeZoneMinutes);
+    int hour = static_cast<int>(std::wcstol(time.GetString(), nullptr, 10));
+    struct tm fields {};
+    fields.tm_year = date.year - 1900;
+    fields.tm_mon = date.month - 1;
+    fields.tm_mday = date.day;
+    fields.tm_hour = hour;
+    fields.tm_isdst = -1;
+    return device::DeviceMktime(&fields);
+}
+
+namespace {
+
+// The leading integer of a text, 0 when it has none (as the record's numbers are read).
+int LeadingInt(const CString& text) {
+    return static_cast<int>(std::wcstol(text.GetString(), nullptr, 10));
+}
+
+} // namespace
+
+SunTimes ComputeCitySunTimes(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year,
+                             const CityDstWindow& window, time_t cityInstant) {
+    double lon = LeadingInt(cities.GetLongitude(cityIndex));
+    double lat = LeadingInt(cities.GetLatitude(cityIndex));
+    int offset = LeadingInt(cities.GetUtcOffset(cityIndex));
+    offset = ApplyDstShift(offset, window, cityInstant);
+    return ComputeSunTimes(day, month, year, lon, lat, HhmmOffsetToHours(offset));
+}
