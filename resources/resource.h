@@ -363,6 +363,7 @@
 
 // News page
 #define IDD_NEWS 341
+
 // City information text of the world map
 #define IDS_CITY_INFO_CITY 32934
 #define IDS_CITY_INFO_COUNTRY 32873
