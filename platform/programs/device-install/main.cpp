@@ -1,0 +1,167 @@
+// device-install: puts the product on the device and takes it off again, as the device's
+// installer does: the setup library's hooks are asked first, then the files are copied into
+// (or removed from) the installation folder and the installer's own registry entries (the
+// installation folder, the Today item) are written.
+//
+//   device-install <build folder> <data folder>   install (again)
+//   device-install --remove                        remove
+//
+// The device is the one DEVICE_ROOT names (or the default root).
+
+#include "platform/display/Display.h"
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/Modules.h"
+#include "platform/system/Registry.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr WCHAR kInstallDir[] = L"\\Program Files\\Jorvana";
+constexpr WCHAR kAppKey[] = L"SOFTWARE\\Apps\\Quillmoor Jorvana";
+constexpr WCHAR kTodayItemKey[] = L"Software\\Microsoft\\Today\\Items\\Ondrelpane";
+// What the build makes that goes on the device, beside the shipped data files.
+constexpr const char* kBuiltFiles[] = {"Jorvana.exe", "today/Ondrelpane.dll", "setup/setup.dll"};
+
+using InstallInit = int (*)(HWND, BOOL, BOOL, LPCWSTR);
+using UninstallInit = int (*)(HWND, LPCWSTR);
+using UninstallExit = int (*)(HWND);
+
+bool HostFolder(fs::path& host) {
+    if (!device::ResolveDevicePath(kInstallDir, host)) {
+        std::fprintf(stderr, "device-install: the installation folder has no place on this device\n");
+        return false;
+    }
+    return true;
+}
+
+bool WriteString(HKEY key, LPCWSTR name, const std::wstring& value) {
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR))) == ERROR_SUCCESS;
+}
+
+bool WriteDword(HKEY key, LPCWSTR name, DWORD value) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           ERROR_SUCCESS;
+}
+
+bool WriteInstallerEntries() {
+    HKEY app = nullptr, item = nullptr;
+    bool ok = RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppKey, 0, nullptr, 0, 0, nullptr, &app, nullptr) == ERROR_SUCCESS &&
+              WriteString(app, L"InstallDir", kInstallDir);
+    if (app) RegCloseKey(app);
+    ok = ok &&
+         RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTodayItemKey, 0, nullptr, 0, 0, nullptr, &item, nullptr) == ERROR_SUCCESS &&
+         WriteString(item, L"DLL", std::wstring(kInstallDir) + L"\\Ondrelpane.dll") && WriteDword(item, L"Order", 0) &&
+         WriteDword(item, L"Enabled", 1);
+    if (item) RegCloseKey(item);
+    return ok;
+}
+
+bool WasInstalled() {
+    HKEY app = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kAppKey, 0, 0, &app) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = 0;
+    bool found = RegQueryValueExW(app, L"InstallDir", nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    RegCloseKey(app);
+    return found;
+}
+
+// The setup library as it lies in the installation folder.
+HMODULE LoadSetupLibrary() {
+    HMODULE setup = LoadLibraryW((std::wstring(kInstallDir) + L"\\setup.dll").c_str());
+    if (!setup) std::fprintf(stderr, "device-install: the setup library could not be loaded\n");
+    return setup;
+}
+
+int Install(const fs::path& build, const fs::path& data) {
+    fs::path folder;
+    if (!HostFolder(folder)) return 1;
+    for (const char* file : kBuiltFiles) {
+        if (!fs::is_regular_file(build / file)) {
+            std::fprintf(stderr, "device-install: %s is not built in %s\n", file, build.c_str());
+            return 1;
+        }
+    }
+    if (!fs::is_directory(data)) {
+        std::fprintf(stderr, "device-install: no data folder at %s\n", data.c_str());
+        return 1;
+    }
+    const bool again = WasInstalled();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    // The setup library goes first: the installer runs its hooks from the installation folder.
+    fs::copy_file(build / "setup/setup.dll", folder / "setup.dll", fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::fprintf(stderr, "device-install: cannot copy into %s: %s\n", folder.c_str(), ec.message().c_str());
+        return 1;
+    }
+    HMODULE setup = LoadSetupLibrary();
+    if (!setup) return 1;
+    auto init = reinterpret_cast<InstallInit>(GetProcAddressW(setup, L"Install_Init"));
+    if (init && init(nullptr, TRUE, again ? TRUE : FALSE, kInstallDir) != 0) {
+        std::fprintf(stderr, "device-install: the setup library cancelled the installation\n");
+        FreeLibrary(setup);
+        return 1;
+    }
+    FreeLibrary(setup);
+    for (const char* file : kBuiltFiles)
+        fs::copy_file(build / file, folder / fs::path(file).filename(), fs::copy_options::overwrite_existing, ec);
+    if (!ec)
+        fs::copy(data, folder, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::fprintf(stderr, "device-install: copying the files failed: %s\n", ec.message().c_str());
+        return 1;
+    }
+    if (!WriteInstallerEntries()) {
+        std::fprintf(stderr, "device-install: the registry entries could not be written\n");
+        return 1;
+    }
+    std::printf("device-install: installed in %s\n", folder.c_str());
+    return 0;
+}
+
+int Remove() {
+    fs::path folder;
+    if (!HostFolder(folder)) return 1;
+    if (!WasInstalled() && !fs::exists(folder)) {
+        std::fprintf(stderr, "device-install: the product is not installed\n");
+        return 1;
+    }
+    HMODULE setup = LoadSetupLibrary();
+    auto init = setup ? reinterpret_cast<UninstallInit>(GetProcAddressW(setup, L"Uninstall_Init")) : nullptr;
+    auto exit = setup ? reinterpret_cast<UninstallExit>(GetProcAddressW(setup, L"Uninstall_Exit")) : nullptr;
+    if (init && init(nullptr, kInstallDir) != 0) {
+        std::fprintf(stderr, "device-install: the setup library cancelled the removal\n");
+        FreeLibrary(setup);
+        return 1;
+    }
+    // The hooks of the library run before its own file goes, as on the device.
+    if (exit) exit(nullptr);
+    if (setup) FreeLibrary(setup);
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTodayItemKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppKey);
+    if (ec) {
+        std::fprintf(stderr, "device-install: removing %s failed: %s\n", folder.c_str(), ec.message().c_str());
+        return 1;
+    }
+    std::printf("device-install: removed\n");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    device::display::Start();
+    if (argc == 2 && std::string(argv[1]) == "--remove") return Remove();
+    if (argc == 3) return Install(argv[1], argv[2]);
+    std::fprintf(stderr, "usage: device-install <build folder> <data folder>\n       device-install --remove\n");
+    return 2;
+}

@@ -1,0 +1,84 @@
+// The device's installer, run as its own process on a fresh device: the files land in the
+// installation folder, the registry names the folder and the Today item, and removal takes it
+// all off again with the setup library's clean-up.
+
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/ObjectStore.h"
+#include "platform/system/Registry.h"
+#include "support/FreshDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class DeviceInstallTest : public testsupport::FreshDevice {
+protected:
+    int Run(const std::string& arguments) {
+        const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless '" +
+                                    std::string(DEVICE_INSTALL) + "' " + arguments + " >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    fs::path Folder() const { return Root() / "fs" / "Program Files" / "Jorvana"; }
+    static std::wstring ReadString(LPCWSTR path, LPCWSTR name) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return L"<no key>";
+        WCHAR value[MAX_PATH] = {};
+        DWORD type = 0, size = sizeof(value);
+        LONG result = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+        RegCloseKey(key);
+        return result == ERROR_SUCCESS ? std::wstring(value) : L"<no value>";
+    }
+    static bool StoreExists(LPCWSTR name) {
+        CEOID id = 0;
+        HANDLE db = CeOpenDatabase(&id, name, 0, 0, nullptr);
+        if (db == INVALID_HANDLE_VALUE) return false;
+        CloseHandle(db);
+        return true;
+    }
+};
+
+TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
+    ASSERT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
+    for (const char* file : {"Jorvana.exe", "Ondrelpane.dll", "setup.dll", "cities.lst", "default.skn",
+                             "toolbar/clocks.bmp", "Portrait/clocks.jpg"})
+        EXPECT_TRUE(fs::is_regular_file(Folder() / file)) << file;
+    EXPECT_EQ(ReadString(L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir"), L"\\Program Files\\Jorvana");
+    EXPECT_EQ(ReadString(L"Software\\Microsoft\\Today\\Items\\Ondrelpane", L"DLL"),
+              L"\\Program Files\\Jorvana\\Ondrelpane.dll");
+    // Installing again over the installed product is allowed.
+    EXPECT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
+
+    // What the program leaves behind once it has run: its settings and its four stores.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    for (LPCWSTR store : {L"jrvCities", L"jrvWeather", L"jrvConverters", L"jrvCurrencies"})
+        ASSERT_NE(CeCreateDatabase(store, 0, 0, nullptr), 0u) << store;
+
+    ASSERT_EQ(Run("--remove"), 0);
+    EXPECT_FALSE(fs::exists(Folder()));
+    for (LPCWSTR store : {L"jrvCities", L"jrvWeather", L"jrvConverters", L"jrvCurrencies"})
+        EXPECT_FALSE(StoreExists(store));
+    EXPECT_EQ(ReadString(L"Jorvana\\wrldclk", L"clock"), L"<no key>");
+    EXPECT_EQ(ReadString(L"Software\\Microsoft\\Today\\Items\\Ondrelpane", L"DLL"), L"<no key>");
+    EXPECT_EQ(ReadString(L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir"), L"<no key>");
+}
+
+TEST_F(DeviceInstallTest, RefusesAnIncompleteBuildAndARemovalOfNothing) {
+    const fs::path empty = Root() / "empty-build";
+    fs::create_directories(empty);
+    EXPECT_EQ(Run("'" + empty.string() + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 1);
+    EXPECT_FALSE(fs::exists(Folder() / "Jorvana.exe"));
+    EXPECT_EQ(Run("--remove"), 1);
+    EXPECT_EQ(Run(""), 2);
+}
+
+} // namespace
