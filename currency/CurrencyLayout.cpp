@@ -64,6 +64,12 @@ void CCurrencyPanel::LayOut(bool settingChange) {
         if (rule || column) flags |= SWP_SHOWWINDOW;
         control->SetWindowPos(rule ? &wndTop : nullptr, place.x, place.y, place.cx, place.cy, flags);
     }
+    // The bottom band is a coloured area under its buttons and label.
+    m_band.SetWindowPos(&wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The values and codes lie over their frame pictures.
+    for (CWnd* over : {static_cast<CWnd*>(&m_rate1), static_cast<CWnd*>(&m_rate2), static_cast<CWnd*>(&m_code1),
+                       static_cast<CWnd*>(&m_code2)})
+        over->SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     const CurrencyPlace& label = places[IDC_CUR_LAST_UPDATE];
     m_lastUpdate.SetWindowPos(&wndTop, label.x, label.y, label.cx, label.cy, SWP_NOACTIVATE);
     // A list's height set above is its closed field; its drop-down part is kept at eight items.
