@@ -113,16 +113,6 @@ TEST_F(CurrencyLayoutTest, SquareScreenGetsItsOwnBandButA320SquareDoesNot) {
     EXPECT_EQ(CreatePage().GetShape(), CurrencyShape::Low);
 }
 
-TEST_F(CurrencyLayoutTest, WideScreenWithRoomGetsTheTallLayout) {
-    device::ui::SetScreenShape(640, 480);
-    SelectColumns(Eur, Gbp, Usd);
-    CCurrencyPanel& page = CreatePage();
-    EXPECT_EQ(page.GetShape(), CurrencyShape::Tall);
-    ExpectAt(IDC_CUR_SEPARATOR1, 213, 0, 1, 142);
-    ExpectAt(IDC_CUR_CLEAR_ALL, 555, 210, 80, 20);
-    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n     Never ");
-}
-
 TEST_F(CurrencyLayoutTest, SettingsChangeTakesTheLabelWordFromThePreviousPass) {
     SelectColumns(Eur, Gbp, Usd);
     CCurrencyPanel& page = CreatePage();
