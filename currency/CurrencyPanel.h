@@ -101,7 +101,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Start-up pieces.
+    // Start-up steps.
     void CreateLine(int line);
     void ReadSelectedIndexes();
     void FillCurrencyCombos();
