@@ -63,6 +63,8 @@ public:
     CString GetTitleText() const;
     int GetCurrencyCount() const { return m_nCurrencyCount; }
     const CurrencyListEntry* GetCurrency(int i) const;
+    // The list as the currency store reads it (entry pointers, GetCurrencyCount of them).
+    CurrencyListEntry* const* GetCurrencyTable() const { return m_currencyTable.data(); }
     int GetPackingView() const;
     CImageList& GetTabImages() { return m_tabImages; }
     COLORREF GetStripColor() const { return m_crStrip; }

@@ -17,6 +17,7 @@
 #include "shell/PanelBackDlg.h"
 #include "shell/SharedFont.h"
 #include "clocks/WorldClocksDlg.h"
+#include "currency/CurrencyPanel.h"
 
 namespace {
 
@@ -60,8 +61,8 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
     case kWeatherPage:  // Weather
+    case kCurrencyPage: return new CCurrencyPanel;
     case kMapPage:      // World Map
-    case kCurrencyPage: // Currencies
     case kToolsPage:    // Tools
     case kBlankPage:
     default: return new CPanelBackDlg;
@@ -75,8 +76,10 @@ void CMainTabCtrl::InitialisePage(int index) {
         if (auto* clocks = PageAs<CWorldClocksDlg>(index)) clocks->LoadSkin();
         break;
     case kWeatherPage:  // the weather page loads its skin
-    case kMapPage:      // the map page loads its skin
-    case kCurrencyPage: // the currency page applies its skin
+    case kCurrencyPage:
+        if (auto* currency = PageAs<CCurrencyPanel>(index)) currency->ApplySkin();
+        break;
+    case kMapPage: // the map page loads its skin
         break;
     case kToolsPage: ApplyToolsSkin(); break;
     default: break;
@@ -90,6 +93,10 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
     if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) {
         clocks->m_panelColour = c;
         if (clocks->m_hWnd) clocks->Invalidate();
+    }
+    if (auto* currency = dynamic_cast<CCurrencyPanel*>(m_pages[index].page)) {
+        currency->m_panelColour = c;
+        if (currency->m_hWnd) currency->Invalidate();
     }
 }
 
@@ -114,9 +121,11 @@ void CMainTabCtrl::ShowCurrentPageTips() {
         if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->ShowTips();
         break;
     case kWeatherPage:  // the weather page's first tip bubble (stage 0)
-    case kMapPage:      // the map page's tips box
-    case kCurrencyPage: // the currency page's tips box
-    default: break;     // the Tools page shows none
+    case kCurrencyPage:
+        if (auto* currency = PageAs<CCurrencyPanel>(kCurrencyPage)) currency->PlaceTipsBox();
+        break;
+    case kMapPage: // the map page's tips box
+    default: break; // the Tools page shows none
     }
 }
 
@@ -150,6 +159,10 @@ void CMainTabCtrl::ShiftWeatherPlaces(BOOL /*first*/, BOOL /*second*/, BOOL /*th
 CString CMainTabCtrl::GetClockTimeText(int n) {
     auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage);
     return clocks ? clocks->GetClockTimeText(n) : CString();
+}
+
+void CMainTabCtrl::RefreshCurrencyAfterSync() {
+    if (auto* currency = PageAs<CCurrencyPanel>(kCurrencyPage)) currency->ShowLastUpdate();
 }
 
 void CMainTabCtrl::RefreshMapPage() {

@@ -74,6 +74,8 @@ public:
     void FocusTab(int n);
     void PlaceCurrentPage();
     void RefreshWeatherPage();
+    // After currency rates were stored outside the Currencies page: its label and rates.
+    void RefreshCurrencyAfterSync();
     void ShiftWeatherPlaces(BOOL first, BOOL second, BOOL third, BOOL fourth);
     // The time text of clock n; empty while the clocks page does not exist.
     CString GetClockTimeText(int n);

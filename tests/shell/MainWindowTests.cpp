@@ -7,6 +7,7 @@
 #include "clocks/WorldClocksDlg.h"
 #include "core/CurrenciesDb.h"
 #include "core/WeatherDb.h"
+#include "currency/CurrencyPanel.h"
 #include "platform/ui/Sip.h"
 #include "shell/PanelBackDlg.h"
 #include "support/Screenshots.h"
@@ -163,6 +164,13 @@ TEST_F(MainWindowTest, StoredTabIsRestored) {
         EXPECT_FALSE(dlg.GetTabs().GetPage(0)->IsWindowVisible());
         EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kMenuBar);
         EXPECT_EQ(dlg.GetTitleText(), CString(L"Currencies"));
+        // The Currencies page, seeded from the main window's currency list, shows its tips
+        // when the container asks.
+        auto* currency = dynamic_cast<CCurrencyPanel*>(dlg.GetTabs().GetPage(3));
+        ASSERT_NE(currency, nullptr);
+        EXPECT_EQ(static_cast<CComboBox*>(currency->GetDlgItem(IDC_CUR_PAIR1))->GetCount(), 2);
+        dlg.GetTabs().ShowCurrentPageTips();
+        EXPECT_TRUE(currency->GetDlgItem(IDC_CUR_TIPS_FRAME)->IsWindowVisible());
         dlg.DestroyWindow();
     }
     // 42: the Tools tab with tool 2 pending; opening it hides page 0 and uses up the tool.

@@ -1,0 +1,183 @@
+// The Currencies page: placement of every control for the screen's shape, on every size change
+// and settings change, and the back button that moves the three-line window up by one line.
+
+#include "currency/CurrencyPanel.h"
+
+#include "core/CommonHelpers.h"
+#include "platform/framework/WaitCursor.h"
+#include "platform/system/DeviceTime.h"
+#include "resources/resource.h"
+#include "shell/MainTabCtrl.h"
+#include "shell/SharedFont.h"
+
+namespace {
+
+// The one-pixel lines, placed above the other controls.
+constexpr int kRuleIds[] = {IDC_CUR_RULE_TOP,           IDC_CUR_RULE_TOTALS_TOP, IDC_CUR_RULE_TOTALS_BOTTOM,
+                            IDC_CUR_SEPARATOR1,         IDC_CUR_SEPARATOR2,      IDC_CUR_RULE_BAND_TOP,
+                            IDC_CUR_RULE_BAND_BOTTOM};
+// The column controls, shown as they are placed.
+constexpr int kColumnIds[] = {IDC_CUR_PAIR1, IDC_CUR_PAIR2, IDC_CUR_PAIR3, IDC_CUR_TOTAL1, IDC_CUR_TOTAL2,
+                              IDC_CUR_TOTAL3};
+
+bool IsIn(int id, const int* ids, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (ids[i] == id) return true;
+    return false;
+}
+
+} // namespace
+
+void CCurrencyPanel::ReadWorkArea() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    m_nWidth = area.right - area.left;
+    m_nHeight = area.bottom - area.top;
+    m_nMenuHeight = ::GetSystemMetrics(SM_CYMENU);
+    m_nAvailable = m_nHeight - m_nMenuHeight - 26;
+}
+
+void CCurrencyPanel::LayOut(bool settingChange) {
+    if (!m_rateBase.m_hWnd) return;
+    CWaitCursor wait;
+    ReadWorkArea();
+    m_shape = ChooseCurrencyShape(IsSquareScreenNot320(), m_nWidth, m_nHeight, m_nAvailable);
+
+    // The cross-rate list first: the band after it follows its width.
+    auto places = ComputeCurrencyLayout(m_shape, m_nWidth, CurrencyRateComboWidth(m_shape), settingChange);
+    const CurrencyPlace& base = places[IDC_CUR_RATE_BASE];
+    m_rateBase.SetWindowPos(nullptr, base.x, base.y, base.cx, base.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    CRect baseRect;
+    m_rateBase.GetWindowRect(&baseRect);
+    const int cw = baseRect.Width();
+    places = ComputeCurrencyLayout(m_shape, m_nWidth, cw, settingChange);
+
+    for (const auto& [id, place] : places) {
+        if (id == IDC_CUR_RATE_BASE || id == IDC_CUR_LAST_UPDATE) continue;
+        CWnd* control = GetDlgItem(id);
+        if (!control) continue;
+        const bool rule = IsIn(id, kRuleIds, std::size(kRuleIds));
+        const bool column = IsIn(id, kColumnIds, std::size(kColumnIds));
+        UINT flags = SWP_NOACTIVATE;
+        if (place.moveOnly) flags |= SWP_NOSIZE;
+        if (!rule) flags |= SWP_NOZORDER;
+        if (rule || column) flags |= SWP_SHOWWINDOW;
+        control->SetWindowPos(rule ? &wndTop : nullptr, place.x, place.y, place.cx, place.cy, flags);
+    }
+    // The bottom band is a coloured area under its buttons and label.
+    m_band.SetWindowPos(&wndBottom, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The values and codes lie over their frame pictures.
+    for (CWnd* over : {static_cast<CWnd*>(&m_rate1), static_cast<CWnd*>(&m_rate2), static_cast<CWnd*>(&m_code1),
+                       static_cast<CWnd*>(&m_code2)})
+        over->SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const CurrencyPlace& label = places[IDC_CUR_LAST_UPDATE];
+    m_lastUpdate.SetWindowPos(&wndTop, label.x, label.y, label.cx, label.cy, SWP_NOACTIVATE);
+    // A list's height set above is its closed field; its drop-down part is kept at eight items.
+    for (CComboBox* combo : {&m_pair1, &m_pair2, &m_pair3, &m_rateBase}) AdjustComboDropHeight(combo, 8);
+    PlaceLineWindow();
+}
+
+void CCurrencyPanel::PlaceField(int column, int line, int row, bool show) {
+    CEdit* field = m_fields[column][line];
+    if (!field || !field->m_hWnd) return;
+    const CurrencyPlace place = CurrencyFieldPlace(m_nWidth, column, row);
+    field->SetWindowPos(nullptr, place.x, place.y, place.cx, place.cy,
+                        SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : 0));
+}
+
+void CCurrencyPanel::PlaceLineWindow() {
+    for (int line = 0; line < m_nLines; ++line) {
+        const int row = line - (m_nLastVisibleLine - 2);
+        if (row >= 0 && row <= 2) {
+            for (int column = 0; column < 3; ++column) PlaceField(column, line, row, true);
+        } else {
+            for (int column = 0; column < 3; ++column)
+                if (m_fields[column][line]) m_fields[column][line]->ShowWindow(SW_HIDE);
+        }
+    }
+}
+
+void CCurrencyPanel::PlaceSeparators() {
+    // Above everything, shown; the height by the work area's orientation alone.
+    const int height = m_nWidth < m_nHeight ? 142 : 122;
+    m_separator1.SetWindowPos(&wndTop, m_nWidth / 3, 0, 1, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    m_separator2.SetWindowPos(&wndTop, (2 * m_nWidth) / 3, 0, 1, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+void CCurrencyPanel::RepaintLineCounter() {
+    RECT strip{0, 85, m_nWidth, 100};
+    InvalidateRect(&strip, TRUE);
+}
+
+void CCurrencyPanel::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    LayOut(false);
+}
+
+void CCurrencyPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    if (!m_rateBase.m_hWnd) return;
+    {
+        CWaitCursor wait;
+        // The label word by the previous pass's work area; the area is read again below.
+        FILETIME stamp = m_store.GetLastModified();
+        SYSTEMTIME now{};
+        ::GetLocalTime(&now);
+        CString never;
+        never.LoadString(IDS_CUR_NEVER);
+        CString text = UpdateWord() + L" ";
+        if (IsNeverUpdated(stamp, now.wYear)) {
+            text += never;
+        } else {
+            m_strUpdateDate = FormatUpdateDate(stamp);
+            text += m_strUpdateDate;
+        }
+        m_lastUpdate.SetWindowText(text + L" ");
+
+        ReadWorkArea();
+        if (IsSquareScreenNot320()) {
+            MakeSettingFonts();
+        } else {
+            m_rate1.SetFont(&m_ratesFont, TRUE);
+            m_rate2.SetFont(&m_ratesFont, TRUE);
+        }
+        LayOut(true);
+    }
+    if (CWnd* parent = GetParent())
+        if (auto* container = dynamic_cast<CMainTabCtrl*>(parent)) container->PlaceCurrentPage();
+    Invalidate(TRUE);
+    OnTipsOk();
+}
+
+void CCurrencyPanel::MakeSettingFonts() {
+    // Made again at each settings change; the previous pair is released first.
+    m_settingRatesFont.DeleteObject();
+    m_settingRatesFont.CreateFont(12, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 6, SharedFontFace);
+    m_rate1.SetFont(&m_settingRatesFont, TRUE);
+    m_rate2.SetFont(&m_settingRatesFont, TRUE);
+    m_settingBaseFont.DeleteObject();
+    m_settingBaseFont.CreateFont(SharedFontSizeBase + 13, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 6, SharedFontFace);
+    m_rateBase.SetFont(&m_settingBaseFont, TRUE);
+}
+
+void CCurrencyPanel::OnBackLine() {
+    CheckToolsStrip();
+    if (m_nLastVisibleLine >= 3) {
+        const int last = m_nLastVisibleLine;
+        for (int column = 0; column < 3; ++column) m_fields[column][last]->ShowWindow(SW_HIDE);
+        for (int column = 0; column < 3; ++column) {
+            PlaceField(column, last - 1, 2, false);
+            PlaceField(column, last - 2, 1, false);
+            PlaceField(column, last - 3, 0, true);
+        }
+        PlaceSeparators();
+        m_nLastVisibleLine = last - 1;
+        if (m_nLastVisibleLine < 3) m_backLine.EnableWindow(FALSE);
+        m_addLine.EnableWindow(TRUE);
+    } else {
+        m_backLine.EnableWindow(FALSE);
+    }
+    RepaintLineCounter();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The Currencies page's arithmetic and texts, apart from its windows: the conversion between
+// two rates, the totals' and fields' number texts, the rate server's reply, the last-update
+// date, and where every control of the page goes for each screen shape.
+
+#include "platform/base/CString.h"
+#include "platform/base/WinTypes.h"
+
+#include <map>
+#include <vector>
+
+// At most this many amount lines; three of them are on screen at a time.
+inline constexpr int kMaxCurrencyLines = 10;
+// Selected currencies when the registry holds none: columns 1, 2 and 3.
+inline constexpr DWORD kDefaultCurrencyIndex[3] = {61, 180, 27};
+
+// The value of an amount of one currency in another: amount x rate(from) / rate(to). False when
+// the result is not a finite number (a zero or unreadable target rate): the field stays empty.
+bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result);
+// A field's or a rate's text read as a number; text wcstod cannot read counts 0.
+double ReadAmount(const CString& text);
+// "%.8f", the converted field's text; empty for a result ConvertAmount refused.
+CString FormatConverted(double amount, double rateFrom, double rateTo);
+// "%.2f" of the sum of the texts, added in order (empty and unreadable texts count 0).
+CString FormatTotal(const std::vector<CString>& texts);
+
+// One record of a currency rate reply: "code_rate#".
+struct CurrencyFeedRecord {
+    CString code;
+    CString rate;
+};
+// The records of a reply, in order. Text between a "#" and the next "_" is the next code (so a
+// line break before a code stays part of it); a last record without its "#" is dropped.
+std::vector<CurrencyFeedRecord> ParseCurrencyFeedReply(const CString& reply);
+
+// The date of a store time stamp as "day/month/year" without leading zeros, the time taken as
+// it stands (no conversion to local time).
+CString FormatUpdateDate(const FILETIME& stamp);
+// True when the stamp means the rates were never updated: zero, before 1900, or a year later
+// than the current one.
+bool IsNeverUpdated(const FILETIME& stamp, int currentYear);
+// True when the last-update label uses the long word: a work area taller than wide, or more
+// than 244 pixels available under the tabs.
+bool UsesLongUpdateWord(int workWidth, int workHeight, int available);
+
+// Screen shapes of the page, tested in this order: square (a square screen other than
+// 320 x 320), tall (taller than wide, or more than 244 pixels available), low.
+enum class CurrencyShape { Tall, Low, Square };
+CurrencyShape ChooseCurrencyShape(bool squareNot320, int workWidth, int workHeight, int available);
+
+// Where one control goes: its position, and its size unless only moved.
+struct CurrencyPlace {
+    int x = 0, y = 0, cx = 0, cy = 0;
+    bool moveOnly = false;
+};
+// The places of every fixed control (by control ID) for a shape. comboWidth is the width of
+// the cross-rate list once placed (it is placed first and has a fixed width per shape);
+// settingChange marks the pass a settings change runs, which puts two controls 1 or 2 pixels
+// further left.
+std::map<int, CurrencyPlace> ComputeCurrencyLayout(CurrencyShape shape, int workWidth, int comboWidth,
+                                                   bool settingChange);
+// The width the layout gives the cross-rate list for a shape.
+int CurrencyRateComboWidth(CurrencyShape shape);
+// The field of column 0, 1 or 2 in row 0, 1 or 2 of the line window.
+CurrencyPlace CurrencyFieldPlace(int workWidth, int column, int row);

@@ -1,0 +1,97 @@
+// The Currencies page: the rate request, "Update All", storing a rate reply, and the label with
+// the date of the last update.
+
+#include "currency/CurrencyPanel.h"
+
+#include "core/CoreMessages.h"
+#include "core/FeedQuery.h"
+#include "core/HttpExchange.h"
+#include "platform/framework/WaitCursor.h"
+#include "platform/system/DeviceTime.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The server address buffer holds at most this many characters.
+constexpr int kServerChars = 511;
+
+} // namespace
+
+CString CCurrencyPanel::BuildCurrencyQuery() {
+    m_strServer = ReadFeedServerUrl().Left(kServerChars);
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    return BuildFeedQuery(kFeedCurrencyRates, CString(), area.right - area.left, area.bottom - area.top);
+}
+
+CString CCurrencyPanel::UpdateWord() const {
+    CString word;
+    word.LoadString(UsesLongUpdateWord(m_nWidth, m_nHeight, m_nAvailable) ? IDS_CUR_LAST_UPDATE
+                                                                          : IDS_CUR_UPDATE_SHORT);
+    return word;
+}
+
+void CCurrencyPanel::SetUpdateLabelAtStart() {
+    const FILETIME stamp = m_store.GetLastModified();
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    CString text = UpdateWord() + L" ";
+    if (IsNeverUpdated(stamp, now.wYear)) {
+        CString never;
+        never.LoadString(IDS_CUR_NEVER);
+        text += never;
+    } else {
+        m_strUpdateDate = FormatUpdateDate(stamp);
+        text += m_strUpdateDate;
+    }
+    m_lastUpdate.SetWindowText(text + L" ");
+}
+
+void CCurrencyPanel::ShowLastUpdate() {
+    if (!m_hWnd) return;
+    m_strUpdateDate = FormatUpdateDate(m_store.GetLastModified());
+    m_lastUpdate.SetWindowText(UpdateWord() + L" " + m_strUpdateDate + L" ");
+    OnSelChangePair1();
+}
+
+void CCurrencyPanel::OnUpdateAll() {
+    const CString before = FormatUpdateDate(m_store.GetLastModified());
+    const CString query = BuildCurrencyQuery();
+    CString reply;
+    {
+        CWaitCursor wait;
+        reply = HttpExchange(m_strServer, query, m_hWnd);
+    }
+    if (reply.IsEmpty()) {
+        // The exchange showed its own message first; nothing is stored.
+        ShowCoreMessage(IDS_SYNC_FAILED);
+        return;
+    }
+    StoreRates(reply);
+    const CString word = UpdateWord();
+    const CString after = FormatUpdateDate(m_store.GetLastModified());
+    m_strUpdateDate = after;
+    if (after != before) m_lastUpdate.SetWindowText(word + L" " + after + L" ");
+}
+
+void CCurrencyPanel::StoreRates(const CString& reply) {
+    {
+        CWaitCursor wait;
+        m_store.SeekFirst();
+        for (const CurrencyFeedRecord& record : ParseCurrencyFeedReply(reply)) {
+            // The currency's name by its code in the currency list; the last match wins.
+            CString name;
+            bool found = false;
+            for (int i = 0; m_pCurrencyList && i < m_nCurrencyCount; ++i) {
+                const CurrencyListEntry* entry = m_pCurrencyList[i];
+                if (entry && entry->code == record.code) {
+                    name = entry->name;
+                    found = true;
+                }
+            }
+            if (!found || !m_store.FindByName(name)) continue;
+            m_store.UpdateRate(name, record.code, record.rate);
+        }
+    }
+    OnSelChangePair1();
+}

@@ -1,0 +1,272 @@
+// The Currencies page: start-up, conversion through the stored rates in every column, the
+// numeric filter, up to ten lines with the back button, totals and cross rates, the remembered
+// currencies, the skin, the tips box and the page's answers to the container.
+
+#include "CurrencyPageSupport.h"
+
+#include "core/SkinFile.h"
+#include "shell/AppMessages.h"
+#include "support/Screenshots.h"
+
+namespace {
+
+using namespace currencytest;
+
+TEST_F(CurrencyPageTest, StartsWithThreeEmptyLinesZeroTotalsAndTheRememberedCurrencies) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+
+    EXPECT_EQ(page.GetLineCount(), 3);
+    EXPECT_EQ(page.GetLastVisibleLine(), 2);
+    for (int line = 0; line < 3; ++line)
+        for (int column = 0; column < 3; ++column) {
+            EXPECT_TRUE(page.GetAmountField(column, line)->IsWindowVisible());
+            EXPECT_EQ(Field(column, line), L"");
+        }
+    for (int id : {IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}) EXPECT_EQ(Text(id), L"0.00");
+    EXPECT_FALSE(page.GetDlgItem(IDC_CUR_BACK_LINE)->IsWindowEnabled());
+
+    CComboBox& pair2 = Combo(IDC_CUR_PAIR2);
+    ASSERT_EQ(pair2.GetCount(), 5);
+    CString item;
+    pair2.GetLBText(0, item);
+    EXPECT_EQ(item, L"Australian Dollar - AUD");
+    EXPECT_EQ(pair2.GetCurSel(), static_cast<int>(Gbp));
+    EXPECT_EQ(Combo(IDC_CUR_PAIR1).GetCurSel(), static_cast<int>(Eur));
+
+    // Cross rates with column 1 as base: one euro in pounds and in dollars.
+    EXPECT_EQ(Combo(IDC_CUR_RATE_BASE).GetCurSel(), 0);
+    EXPECT_EQ(Text(IDC_CUR_CODE1), L"GBP");
+    EXPECT_EQ(Text(IDC_CUR_CODE2), L"USD");
+    EXPECT_EQ(Text(IDC_CUR_RATE1), L"0.625000");
+    EXPECT_EQ(Text(IDC_CUR_RATE2), L"1.250000");
+
+    // A freshly seeded store was never updated.
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n     Never ");
+}
+
+TEST_F(CurrencyPageTest, MissingOrOutOfRangeSelectionsFallBackAndAreStored) {
+    std::vector<CurrencyListEntry> many;
+    for (int i = 0; i < 200; ++i) {
+        CString code, name, rate;
+        code.Format(L"C%03d", i);
+        name.Format(L"Currency %03d", i);
+        rate.Format(L"%d", i + 1);
+        many.push_back({code, name, rate});
+    }
+    SetList(many);
+    CreatePage();
+    EXPECT_EQ(Combo(IDC_CUR_PAIR1).GetCurSel(), 61);
+    EXPECT_EQ(Combo(IDC_CUR_PAIR2).GetCurSel(), 180);
+    EXPECT_EQ(Combo(IDC_CUR_PAIR3).GetCurSel(), 27);
+    LONG status = 1;
+    EXPECT_EQ(Selected(L"curp", &status), 61u);
+    EXPECT_EQ(status, CRegistryKey::kFound);
+    EXPECT_EQ(Selected(L"curp2"), 180u);
+    EXPECT_EQ(Selected(L"curp3"), 27u);
+    EXPECT_DOUBLE_EQ(m_page->GetColumnRate(1), 181.0);
+}
+
+TEST_F(CurrencyPageTest, SelectionPastAShorterListTakesTheFirstCurrency) {
+    SelectColumns(Eur, 180, Usd);
+    CCurrencyPanel& page = CreatePage();
+    EXPECT_EQ(Combo(IDC_CUR_PAIR2).GetCurSel(), 0);
+    EXPECT_EQ(Selected(L"curp2"), 0u);
+    EXPECT_DOUBLE_EQ(page.GetColumnRate(1), 0.5);
+}
+
+TEST_F(CurrencyPageTest, TypingConvertsTheLineFromEveryColumnAndSumsTheTotals) {
+    SelectColumns(Eur, Gbp, Usd); // rates 1.25, 2, 1
+    CreatePage();
+
+    Type(0, 0, L"2");
+    EXPECT_EQ(Field(1, 0), L"1.25000000");
+    EXPECT_EQ(Field(2, 0), L"2.50000000");
+
+    Type(1, 1, L"4");
+    EXPECT_EQ(Field(0, 1), L"6.40000000");
+    EXPECT_EQ(Field(2, 1), L"8.00000000");
+
+    Type(2, 2, L"-1");
+    EXPECT_EQ(Field(0, 2), L"-0.80000000");
+    EXPECT_EQ(Field(1, 2), L"-0.50000000");
+    EXPECT_EQ(Field(0, 0), L"2"); // the other lines are left alone
+
+    EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"7.60");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL2), L"4.75");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL3), L"9.50");
+
+    // Emptying a field empties its line; the totals drop.
+    Type(1, 1, L"");
+    EXPECT_EQ(Field(0, 1), L"");
+    EXPECT_EQ(Field(2, 1), L"");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"1.20");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL3), L"1.50");
+}
+
+TEST_F(CurrencyPageTest, ZeroRateLeavesTheConvertedFieldEmpty) {
+    SetList({{L"EUR", L"Euro", L"1.25"}, {L"XXX", L"Nothing", L"abc"}, {L"USD", L"US Dollar", L"1"}});
+    SelectColumns(0, 1, 2);
+    CreatePage();
+    Type(0, 0, L"2");
+    EXPECT_EQ(Field(1, 0), L"");
+    EXPECT_EQ(Field(2, 0), L"2.50000000");
+    EXPECT_EQ(Text(IDC_CUR_RATE1), L"");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL2), L"0.00");
+}
+
+TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    const int beeps = device::ui::BeepCount();
+    Type(0, 0, L"1.2.");
+    EXPECT_EQ(Field(0, 0), L"1.2");
+    int start = -1, end = -1;
+    page.GetAmountField(0, 0)->GetSel(start, end);
+    EXPECT_EQ(start, 3);
+    EXPECT_EQ(end, 3);
+    EXPECT_EQ(Field(1, 0), L"0.75000000"); // converted from what stayed
+
+    Type(1, 1, L"12-");
+    EXPECT_EQ(Field(1, 1), L"12");
+    Type(2, 1, L"3x");
+    EXPECT_EQ(Field(2, 1), L"3");
+    EXPECT_GE(device::ui::BeepCount(), beeps + 3);
+    Type(2, 2, L"1e5");
+    EXPECT_EQ(Field(2, 2), L"1e5");
+}
+
+TEST_F(CurrencyPageTest, TenLinesAtMostAndTheBackButtonStepsTheWindow) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    for (int press = 0; press < 7; ++press) page.OnAddLine();
+    EXPECT_EQ(page.GetLineCount(), 10);
+    EXPECT_EQ(page.GetLastVisibleLine(), 9);
+    for (int line = 0; line < 10; ++line)
+        EXPECT_EQ(page.GetAmountField(0, line)->IsWindowVisible() != FALSE, line >= 7) << line;
+    // Lines 8 to 10 in the three rows, the newest at the bottom with the focus.
+    CRect bottom;
+    page.GetAmountField(1, 9)->GetWindowRect(&bottom);
+    page.ScreenToClient(&bottom);
+    EXPECT_EQ(bottom.top, 63);
+    EXPECT_EQ(bottom.left, 240 / 3 + 1);
+    EXPECT_EQ(CWnd::GetFocus()->m_hWnd, page.GetAmountField(0, 9)->m_hWnd);
+    EXPECT_TRUE(page.GetDlgItem(IDC_CUR_BACK_LINE)->IsWindowEnabled());
+
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    page.OnAddLine();
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Max. of lines reached!");
+    EXPECT_FALSE(page.GetDlgItem(IDC_CUR_ADD_LINE)->IsWindowEnabled());
+    EXPECT_EQ(page.GetLineCount(), 10);
+
+    // Back to the start: lines already made are shown again, not made anew.
+    for (int press = 0; press < 6; ++press) page.OnBackLine();
+    EXPECT_EQ(page.GetLastVisibleLine(), 3);
+    EXPECT_TRUE(page.GetDlgItem(IDC_CUR_ADD_LINE)->IsWindowEnabled());
+    page.OnBackLine();
+    EXPECT_EQ(page.GetLastVisibleLine(), 2);
+    EXPECT_FALSE(page.GetDlgItem(IDC_CUR_BACK_LINE)->IsWindowEnabled());
+    for (int line = 0; line < 10; ++line)
+        EXPECT_EQ(page.GetAmountField(2, line)->IsWindowVisible() != FALSE, line <= 2) << line;
+    page.OnBackLine(); // only disables itself
+    EXPECT_EQ(page.GetLastVisibleLine(), 2);
+    page.OnAddLine();
+    EXPECT_EQ(page.GetLineCount(), 10);
+    EXPECT_EQ(page.GetLastVisibleLine(), 3);
+}
+
+TEST_F(CurrencyPageTest, HiddenLinesCountAreClearedAndFollowANewCurrency) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    Type(1, 0, L"10"); // 10 GBP
+    for (int press = 0; press < 3; ++press) page.OnAddLine();
+    Type(1, 5, L"1");
+    ASSERT_FALSE(page.GetAmountField(1, 0)->IsWindowVisible());
+    EXPECT_EQ(Text(IDC_CUR_TOTAL2), L"11.00");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL3), L"22.00");
+
+    // Column 2 becomes yen: its amounts stay, columns 1 and 3 follow, hidden line included.
+    Combo(IDC_CUR_PAIR2).SetCurSel(Jpy);
+    page.OnSelChangePair2();
+    EXPECT_EQ(Selected(L"curp2"), static_cast<DWORD>(Jpy));
+    EXPECT_EQ(Field(1, 0), L"10");
+    EXPECT_EQ(Field(2, 0), L"0.10000000");
+    EXPECT_EQ(Field(0, 0), L"0.08000000");
+    EXPECT_EQ(Field(2, 5), L"0.01000000");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL3), L"0.11");
+    EXPECT_EQ(CWnd::GetFocus()->m_hWnd, Combo(IDC_CUR_PAIR2).m_hWnd);
+    EXPECT_EQ(Text(IDC_CUR_CODE1), L"JPY"); // the cross rates start again from column 1
+
+    // Cross rates from column 3: one dollar in euros and in yen.
+    Combo(IDC_CUR_RATE_BASE).SetCurSel(2);
+    page.OnSelChangeRateBase();
+    EXPECT_EQ(Text(IDC_CUR_CODE1), L"EUR");
+    EXPECT_EQ(Text(IDC_CUR_CODE2), L"JPY");
+    EXPECT_EQ(Text(IDC_CUR_RATE1), L"0.800000");
+    EXPECT_EQ(Text(IDC_CUR_RATE2), L"100.000000");
+
+    page.OnClearAll();
+    for (int line = 0; line < page.GetLineCount(); ++line)
+        for (int column = 0; column < 3; ++column) EXPECT_EQ(Field(column, line), L"");
+    for (int id : {IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}) EXPECT_EQ(Text(id), L"0.00");
+    EXPECT_EQ(page.GetLastVisibleLine(), 5);
+}
+
+TEST_F(CurrencyPageTest, EnterKeepsThePageAndTheHideMessageHidesIt) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    page.SendMessage(WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(::IsWindow(page.m_hWnd));
+    EXPECT_TRUE(page.IsWindowVisible());
+    EXPECT_EQ(page.SendMessage(WM_APP_HIDE_PAGE), 1);
+    EXPECT_FALSE(page.IsWindowVisible());
+}
+
+TEST_F(CurrencyPageTest, TipsBoxStandsCentredOnTheAvailableHeightUntilHidden) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    page.PlaceTipsBox();
+    device::display::test::PumpUntilIdle();
+    CRect frame = PlaceOf(IDC_CUR_TIPS_FRAME);
+    const int available = 294 - ::GetSystemMetrics(SM_CYMENU) - 26;
+    EXPECT_TRUE(page.GetDlgItem(IDC_CUR_TIPS_FRAME)->IsWindowVisible());
+    EXPECT_EQ(frame.Width(), 240 - 20);
+    EXPECT_EQ(frame.left, 120 - frame.Width() / 2);
+    EXPECT_EQ(frame.bottom, available + 3);
+    EXPECT_EQ(Text(IDC_CUR_TIPS_HIDE), L"Hide");
+    testsupport::SaveScreenshot("currency-tips");
+    page.OnTipsOk();
+    for (int id : {IDC_CUR_TIPS_FRAME, IDC_CUR_TIPS_TEXT, IDC_CUR_TIPS_HIDE})
+        EXPECT_FALSE(page.GetDlgItem(id)->IsWindowVisible());
+}
+
+TEST_F(CurrencyPageTest, SkinColoursAreTakenAndAnUnreadableSkinFallsBack) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    EXPECT_EQ(page.m_crPanel, RGB(206, 222, 236)); // the shipped default skin
+    EXPECT_EQ(page.m_crBack, RGB(234, 242, 249));
+
+    testsupport::WriteDeviceFile(L"\\My Documents\\red.skn",
+                                 "[Currency]\r\nSumC@1002003\r\nPanC@255000000\r\n>*<");
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\My Documents\\red.skn");
+    page.ApplySkin();
+    EXPECT_EQ(page.m_crSum, RGB(1, 2, 3));
+    EXPECT_EQ(page.m_crPanel, RGB(255, 0, 0));
+    EXPECT_EQ(page.m_crUpdate, RGB(0, 0, 0)); // a missing key reads black
+
+    // A chosen skin that is gone, and no default either: both messages, colours kept.
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\My Documents\\gone.skn");
+    std::filesystem::remove(testsupport::HostPath(testsupport::InProgramFolder(L"default.skn")));
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    page.ApplySkin();
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"Skin File corrupted or not found!\n\nDefault skin will be used.");
+    EXPECT_EQ(boxes[1].text, L"Default Skin file corrupted or not found!\n\nPlease reinstall Default skin.");
+    EXPECT_EQ(CRegistryKey().ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin"), L"default");
+    EXPECT_EQ(page.m_crPanel, RGB(255, 0, 0));
+}
+
+} // namespace

@@ -1,0 +1,163 @@
+// The rate update: the reply's records, the last-update date, and "Update All" against a
+// scripted feed server: rates stored and lines reconverted, or a failure leaving all as it was.
+
+#include "CurrencyPageSupport.h"
+
+#include "core/CurrenciesDb.h"
+#include "core/HttpExchange.h"
+#include "platform/system/DeviceTime.h"
+#include "support/ScriptedServer.h"
+
+namespace {
+
+using namespace currencytest;
+using testsupport::ScriptedReply;
+using testsupport::ScriptedServer;
+
+std::vector<std::pair<std::wstring, std::wstring>> Records(LPCWSTR reply) {
+    std::vector<std::pair<std::wstring, std::wstring>> out;
+    for (const CurrencyFeedRecord& r : ParseCurrencyFeedReply(reply)) out.emplace_back(r.code.Str(), r.rate.Str());
+    return out;
+}
+
+TEST(CurrencyFeedReply, RecordsFollowOneAnotherAndAnUnfinishedLastOneIsDropped) {
+    using R = std::vector<std::pair<std::wstring, std::wstring>>;
+    EXPECT_EQ(Records(L"EUR_1.1#USD_1#"), (R{{L"EUR", L"1.1"}, {L"USD", L"1"}}));
+    EXPECT_EQ(Records(L"EUR_1.2#USD_1"), (R{{L"EUR", L"1.2"}}));
+    EXPECT_EQ(Records(L"\r\nEUR_1.2#"), (R{{L"\r\nEUR", L"1.2"}}));
+    EXPECT_EQ(Records(L"EUR_x_y#"), (R{{L"EUR", L"x_y"}}));
+    EXPECT_TRUE(Records(L"no records here#").empty());
+    EXPECT_TRUE(Records(L"").empty());
+}
+
+TEST(CurrencyUpdateDate, DateWithoutLeadingZerosAndTheNeverCases) {
+    SYSTEMTIME t{};
+    t.wYear = 2026;
+    t.wMonth = 7;
+    t.wDay = 5;
+    t.wHour = 23;
+    FILETIME stamp{};
+    ASSERT_TRUE(::SystemTimeToFileTime(&t, &stamp));
+    EXPECT_EQ(FormatUpdateDate(stamp), L"5/7/2026");
+    EXPECT_FALSE(IsNeverUpdated(stamp, 2026));
+    EXPECT_TRUE(IsNeverUpdated(stamp, 2025)); // a date in a later year than the device's
+    EXPECT_TRUE(IsNeverUpdated(FILETIME{}, 2026));
+    t.wYear = 1800;
+    ASSERT_TRUE(::SystemTimeToFileTime(&t, &stamp));
+    EXPECT_TRUE(IsNeverUpdated(stamp, 2026));
+}
+
+class CurrencyUpdateTest : public CurrencyPageTest {
+protected:
+    void SetUp() override {
+        CurrencyPageTest::SetUp();
+        HttpExchangeTimeouts quick;
+        quick.connectionMs = 1000;
+        quick.connectMs = 1000;
+        quick.receiveMs = 400;
+        quick.overallMs = 2000;
+        SetHttpExchangeTimeouts(quick);
+        SelectColumns(Eur, Gbp, Usd);
+    }
+    void TearDown() override {
+        SetHttpExchangeTimeouts(HttpExchangeTimeouts{});
+        CurrencyPageTest::TearDown();
+    }
+    void UseServer(const std::string& url) {
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), url + "*");
+    }
+    // "Update All" with the connection confirmed and every later box answered OK.
+    std::vector<device::ui::MessageBoxRecord> UpdateAll() {
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
+        m_page->OnUpdateAll();
+        device::display::test::PumpUntilIdle();
+        auto boxes = device::ui::MessageBoxRecords();
+        if (!boxes.empty() && boxes.front().caption == L"Confirmation") boxes.erase(boxes.begin());
+        return boxes;
+    }
+    CString StoredRate(LPCWSTR name) {
+        CCurrenciesDb store;
+        store.Open();
+        store.SeekFirst();
+        while (!store.IsEOF()) {
+            DWORD index = store.GetCurrentIndex();
+            if (store.GetName(index) == name) return store.GetRate(index);
+        }
+        return L"?";
+    }
+};
+
+TEST_F(CurrencyUpdateTest, UpdateStoresTheRatesReconvertsAndShowsTheDate) {
+    ScriptedServer server;
+    server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "XXX_5#EUR_1.5#GBP_3#USD_1"});
+    UseServer(server.Url("/rates"));
+    CCurrencyPanel& page = CreatePage();
+    EXPECT_EQ(page.GetServerAddress(), CString(server.Url("/rates").c_str()));
+    Type(0, 1, L"2"); // 2 EUR
+
+    EXPECT_TRUE(UpdateAll().empty());
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("&jc=110&os=wince"), std::string::npos);
+    EXPECT_NE(requests[0].body.find("&appver=1.0F2&home="), std::string::npos);
+    EXPECT_NE(requests[0].body.find("&scrsize=240x320&wasize=240x294"), std::string::npos);
+    EXPECT_EQ(requests[0].body.find("'0'"), std::string::npos);
+
+    // The unknown code is skipped, the unfinished USD record dropped.
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.5");
+    EXPECT_EQ(StoredRate(L"Pound Sterling"), L"3");
+    EXPECT_EQ(StoredRate(L"US Dollar"), L"1");
+    EXPECT_DOUBLE_EQ(page.GetColumnRate(0), 1.5);
+    EXPECT_EQ(Field(1, 1), L"1.00000000");
+    EXPECT_EQ(Field(2, 1), L"3.00000000");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL3), L"3.00");
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n 15/7/2026 ");
+
+    // A second update the same day leaves the label as it is.
+    page.GetDlgItem(IDC_CUR_LAST_UPDATE)->SetWindowText(L"kept");
+    EXPECT_TRUE(UpdateAll().empty());
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"kept");
+}
+
+TEST_F(CurrencyUpdateTest, FailingServerLeavesRatesLinesAndLabel) {
+    ScriptedServer server;
+    server.Script("/rates", ScriptedReply{500, {}, "EUR_9#"});
+    UseServer(server.Url("/rates"));
+    CCurrencyPanel& page = CreatePage();
+    Type(0, 0, L"2");
+    const CString label = Text(IDC_CUR_LAST_UPDATE);
+
+    auto boxes = UpdateAll();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.25");
+    EXPECT_DOUBLE_EQ(page.GetColumnRate(0), 1.25);
+    EXPECT_EQ(Field(1, 0), L"1.25000000");
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label);
+}
+
+TEST_F(CurrencyUpdateTest, MissingAddressFileIsCreatedAndTheUpdateFails) {
+    CCurrencyPanel& page = CreatePage();
+    EXPECT_TRUE(testsupport::DeviceFileExists(testsupport::InProgramFolder(L"adrs.cfg")));
+    EXPECT_EQ(page.GetServerAddress(), L"");
+    auto boxes = UpdateAll();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.25");
+}
+
+TEST_F(CurrencyUpdateTest, RatesStoredElsewhereReachTheLabelAndTheLines) {
+    CCurrencyPanel& page = CreatePage();
+    Type(2, 0, L"3"); // 3 USD
+    CCurrenciesDb other;
+    other.Open();
+    other.UpdateRate(L"Euro", L"EUR", L"1.5");
+    page.ShowLastUpdate();
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n 15/7/2026 ");
+    // Reconverted from column 1, whose amount stays.
+    EXPECT_EQ(Field(0, 0), L"2.40000000");
+    EXPECT_EQ(Field(2, 0), L"3.60000000");
+}
+
+} // namespace
