@@ -303,3 +303,8 @@
 #define IDS_UI_PACKING_PANEL_BACK 33115
 #define IDS_UI_PACKING_BUTTON_TEXT 33116
 #define IDS_UI_BACKGROUND_COLOR 33132
+
+// World Clocks page: moving a clock's reminder to its new city
+#define IDS_MOVE_REMINDER_LEAD 32870
+#define IDS_MOVE_REMINDER_TO 32871
+#define IDS_MOVE_REMINDER_CAPTION 32872
