@@ -205,9 +205,12 @@ void CWorldClocksDlg::ChooseHomeCity() {
     const DWORD city = static_cast<DWORD>(selected);
     s_clockCity[0] = city;
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[0], city);
-    if (!m_syncLocalZone)
-        ComputeHomeZone(m_refHours, m_refMinutes); // the device's clock now stands for the new city
-    else
+    if (!m_syncLocalZone) {
+        // The device's clock now stands for the new city; the city clocks' windows are tested
+        // against the new reference, as the ticker does when the reference moves.
+        ComputeHomeZone(m_refHours, m_refMinutes);
+        LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
+    } else
         LoadOneClockZone(0, CTime::GetCurrentTime().GetYear()); // the device keeps being the reference
     m_fullRepaint = 1;
     m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname",

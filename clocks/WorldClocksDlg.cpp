@@ -241,6 +241,8 @@ void CWorldClocksDlg::LayOut() {
         if (!m_cityCombo[i].m_hWnd) continue; // sized before the data exchange bound the lists
         RECT r = g.ComboRect(i);
         m_cityCombo[i].MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        // A combo's window height includes its drop-down list: give the list its eight rows back.
+        AdjustComboDropHeight(&m_cityCombo[i], 8);
     }
 }
 

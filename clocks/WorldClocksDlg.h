@@ -52,8 +52,8 @@ public:
 
     // The city information dialog and the five-day forecast of a clock's city, opened by the
     // taps on a clock's "[i]" and sun icon.
-    void ShowCityInfo(DWORD cityIndex, const CString& dateText);
-    void ShowCityWeather(const CString& cityName, DWORD cityIndex);
+    virtual void ShowCityInfo(DWORD cityIndex, const CString& dateText);
+    virtual void ShowCityWeather(const CString& cityName, DWORD cityIndex);
 
     // The analog hands of one clock over its face.
     void DrawClockHands(CDC* pDC, int second, int minute, int hour, POINT centre, const RECT& face, bool update,
