@@ -509,5 +509,18 @@ TEST_F(MainWindowTest, TapOnTheClocksPageUnderTheToolsStripPutsTheTabBack) {
     EXPECT_EQ(clocks->m_cityCombo[0].GetCount(), 3);
 }
 
+TEST_F(MainWindowTest, ClocksPageHasItselfPlacedAgainOnASettingChange) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CDialog* clocks = dlg.GetTabs().GetPage(0);
+    CRect placed;
+    clocks->GetWindowRect(&placed);
+    clocks->SetWindowPos(nullptr, 40, 60, 100, 100, SWP_NOZORDER);
+    clocks->SendMessage(WM_SETTINGCHANGE, 0, 0);
+    CRect again;
+    clocks->GetWindowRect(&again);
+    EXPECT_EQ(again, placed);
+}
+
 } // namespace
 } // namespace shelltest
