@@ -5,7 +5,6 @@
 #include "clocks/ReminderNotifications.h"
 #include "clocks/StoredCityIndexes.h"
 #include "clocks/WorldClocksDlg.h"
-#include "core/CommonHelpers.h"
 #include "core/TextFiles.h"
 #include "platform/framework/File.h"
 #include "platform/framework/Time.h"
@@ -76,10 +75,8 @@ void CWorldClocksDlg::OnLButtonDown(UINT nFlags, CPoint point) {
         if (ClockGeometry::InsideOpen(g.InfoButtonArea(n), p)) ShowCityInfo(s_clockCity[n], m_dateText[n]);
         if (ClockGeometry::InsideOpen(g.SunIconArea(n), p)) {
             CString name;
-            if (combo.m_hWnd && combo.GetCount() > 0)
-                combo.GetLBText(static_cast<int>(s_clockCity[n]), name);
-            else
-                name = m_cities.GetName(s_clockCity[n]);
+            if (combo.m_hWnd && combo.GetCount() > 0) combo.GetLBText(static_cast<int>(s_clockCity[n]), name);
+            if (name.IsEmpty()) name = m_cities.GetName(s_clockCity[n]);
             ShowCityWeather(name, s_clockCity[n]);
         }
     }
