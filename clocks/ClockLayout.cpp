@@ -162,3 +162,48 @@ RECT ClockGeometry::TenSecondCell() const {
     if (shape == ClockScreenShape::Square) return Rect(x0 - 45, 5, x0 + 96, 25);
     return Rect(x0 + 65, 5, x0 + 96, 25);
 }
+
+POINT ClockGeometry::CityNameTapOrigin(int clock) const {
+    const int r = R(), wh = Wh(), r2 = R2();
+    // The square shape places its lists further left but keeps the landscape tap areas.
+    const bool portrait = shape == ClockScreenShape::Portrait;
+    switch (clock) {
+    case 0: return POINT{0, portrait ? r - 22 : r - 12}; // x depends on the list's width
+    case 1: return POINT{portrait ? 2 : r, r2 - 21};
+    case 2: return POINT{portrait ? wh + 2 : wh + r, r2 - 21};
+    case 3: return POINT{portrait ? 2 : r + 2, A - 21};
+    default: return POINT{portrait ? wh + 2 : wh + r, A - 21};
+    }
+}
+
+namespace {
+
+// The bottom edge of a city clock's icons: the band its name stands on.
+int IconBandBottom(const ClockGeometry& g, int clock) { return clock <= 2 ? g.R2() : g.A; }
+
+// The right end of a city clock's half.
+int HalfRight(const ClockGeometry& g, int clock) { return (clock == 1 || clock == 3) ? g.Wh() : g.W; }
+
+} // namespace
+
+RECT ClockGeometry::InfoButtonArea(int clock) const {
+    if (clock == 0) {
+        const int bottom = shape == ClockScreenShape::Portrait ? R() - 25 : R() - 15;
+        return Rect(W - 22, bottom - 17, W - 5, bottom);
+    }
+    const int right = HalfRight(*this, clock), bottom = IconBandBottom(*this, clock);
+    return Rect(right - 22, bottom - 42, right - 5, bottom - 25);
+}
+
+RECT ClockGeometry::SunIconArea(int clock) const {
+    if (clock == 0) {
+        const int bottom = shape == ClockScreenShape::Portrait ? R() - 45 : R() - 35;
+        return Rect(W - 22, bottom - 21, W - 5, bottom);
+    }
+    const int right = HalfRight(*this, clock), bottom = IconBandBottom(*this, clock);
+    return Rect(right - 42, bottom - 42, right - 25, bottom - 25);
+}
+
+bool ClockGeometry::InsideOpen(const RECT& r, POINT p) {
+    return p.x > r.left && p.x < r.right && p.y > r.top && p.y < r.bottom;
+}

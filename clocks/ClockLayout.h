@@ -46,4 +46,14 @@ struct ClockGeometry {
     RECT TimeCell(int clock) const;
     RECT DateCell(int clock) const;
     RECT TenSecondCell() const;
+
+    // Where taps are recognised. Each area is open: a tap exactly on an edge misses.
+    // Top-left of the tap area on a clock's city name; the area is as wide and high as the
+    // clock's city list is at the time of the tap.
+    POINT CityNameTapOrigin(int clock) const;
+    // The information button "[i]" and the sun icon of a clock, as the skin image draws them.
+    RECT InfoButtonArea(int clock) const;
+    RECT SunIconArea(int clock) const;
+    // Whether p lies strictly inside r.
+    static bool InsideOpen(const RECT& r, POINT p);
 };

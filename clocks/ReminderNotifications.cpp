@@ -31,8 +31,9 @@ std::vector<HANDLE> AllNotificationHandles() {
     return {};
 }
 
-// The dialog title of a notification; false when it has no user part or cannot be read.
-bool NotificationTitle(HANDLE handle, std::wstring& title) {
+// The dialog title (and, when asked, the dialog text) of a notification; false when it has no
+// user part or cannot be read.
+bool NotificationTitle(HANDLE handle, std::wstring& title, std::wstring* text = nullptr) {
     DWORD needed = 0;
     ::CeGetUserNotification(handle, 0, &needed, nullptr);
     if (needed < sizeof(CE_NOTIFICATION_INFO_HEADER)) return false;
@@ -43,6 +44,7 @@ bool NotificationTitle(HANDLE handle, std::wstring& title) {
     const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(bytes);
     if (!header->pceun || !header->pceun->pwszDialogTitle) return false;
     title = header->pceun->pwszDialogTitle;
+    if (text) *text = header->pceun->pwszDialogText ? header->pceun->pwszDialogText : L"";
     return true;
 }
 
@@ -91,11 +93,15 @@ CString TwoDigits(int value) {
 
 } // namespace
 
-HANDLE FindReminderNotification(LPCWSTR title) {
+HANDLE FindReminderNotification(LPCWSTR title, CString* dialogText) {
     std::wstring wanted = title ? title : L"";
-    std::wstring found;
-    for (HANDLE handle : AllNotificationHandles())
-        if (NotificationTitle(handle, found) && found == wanted) return handle;
+    std::wstring found, text;
+    for (HANDLE handle : AllNotificationHandles()) {
+        if (NotificationTitle(handle, found, dialogText ? &text : nullptr) && found == wanted) {
+            if (dialogText) *dialogText = CString(text.c_str());
+            return handle;
+        }
+    }
     return nullptr;
 }
 

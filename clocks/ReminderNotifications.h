@@ -34,8 +34,9 @@ constexpr DWORD kReminderActionFlags = PUN_LED | PUN_VIBRATE | PUN_DIALOG | PUN_
 constexpr size_t kReminderTextCapacity = 1024;
 
 // The handle of the first notification of the device whose dialog title is exactly title
-// (letter case counts), whichever program set it; null when there is none.
-HANDLE FindReminderNotification(LPCWSTR title);
+// (letter case counts), whichever program set it; null when there is none. With dialogText,
+// the found notification's dialog text is handed back (left as it was when none is found).
+HANDLE FindReminderNotification(LPCWSTR title, CString* dialogText = nullptr);
 // The same for the five reminder titles in one pass over the notifications: handles[k] is the
 // first notification titled kReminderTitles[k], or null.
 void FindReminderNotifications(HANDLE handles[kReminderCount]);

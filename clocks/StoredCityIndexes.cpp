@@ -3,7 +3,7 @@
 const LPCWSTR kClockValueNames[kClockCount] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
 const DWORD kClockDefaultCities[kClockCount] = {0, 684, 756, 565, 988};
 
-void ReadClockCityIndexes(CRegistryKey& reg, int32_t clocks[kClockCount]) {
+void ReadClockCityIndexes(CRegistryKey& reg, int32_t clocks[kClockCount], bool writeDefaults) {
     // The first write-back creates the key: whether it was missing is known from the first read.
     bool keyMissing = false;
     for (int i = 0; i < kClockCount; ++i) {
@@ -11,7 +11,7 @@ void ReadClockCityIndexes(CRegistryKey& reg, int32_t clocks[kClockCount]) {
         if (i == 0) keyMissing = reg.RegistryStatus == CRegistryKey::kKeyMissing;
         if (reg.RegistryStatus != CRegistryKey::kFound) {
             value = kClockDefaultCities[i];
-            if (keyMissing)
+            if (keyMissing || writeDefaults)
                 reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i], value);
         }
         clocks[i] = static_cast<int32_t>(value);

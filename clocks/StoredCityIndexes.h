@@ -17,8 +17,9 @@ extern const LPCWSTR kClockValueNames[kClockCount];
 extern const DWORD kClockDefaultCities[kClockCount];
 
 // The five clock cities under Jorvana\wrldclk. A missing value gives its default; when the key
-// itself is missing each default is also written back.
-void ReadClockCityIndexes(CRegistryKey& reg, int32_t clocks[kClockCount]);
+// itself is missing each default is also written back. A caller that has already created the
+// key (a first start it noticed itself) passes writeDefaults to have every default written back.
+void ReadClockCityIndexes(CRegistryKey& reg, int32_t clocks[kClockCount], bool writeDefaults = false);
 
 struct StoredCityIndexes {
     int32_t map = 0;                 // mapclock under Jorvana\map (missing reads 0)

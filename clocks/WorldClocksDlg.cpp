@@ -4,6 +4,7 @@
 
 #include "clocks/ClockMessages.h"
 #include "clocks/DstRule.h"
+#include "clocks/StoredCityIndexes.h"
 #include "core/CityTime.h"
 #include "core/CommonHelpers.h"
 #include "platform/framework/WindowDC.h"
@@ -12,10 +13,8 @@
 
 namespace {
 
-constexpr LPCWSTR kClockKey = L"Jorvana\\wrldclk";
+constexpr LPCWSTR kClockKey = kClocksKey;
 constexpr LPCWSTR kProgramKey = L"Jorvana";
-constexpr LPCWSTR kClockValues[CWorldClocksDlg::kClockCount] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
-constexpr DWORD kClockDefaults[CWorldClocksDlg::kClockCount] = {0, 684, 756, 565, 988};
 constexpr UINT kComboIds[CWorldClocksDlg::kClockCount] = {IDC_CLOCK_CITY0, IDC_CLOCK_CITY1, IDC_CLOCK_CITY2,
                                                            IDC_CLOCK_CITY3, IDC_CLOCK_CITY4};
 
@@ -56,6 +55,11 @@ BEGIN_MESSAGE_MAP(CWorldClocksDlg, CDialog)
     ON_BN_CLICKED(IDC_CLOCK_TIPS_CLOSE, &CWorldClocksDlg::OnTipClose)
     ON_EN_SETFOCUS(IDC_CLOCK_TIPS_TEXT, &CWorldClocksDlg::OnTipsEditSetFocus)
     ON_MESSAGE(WM_APP_HIDE_PAGE, &CWorldClocksDlg::OnHidePage)
+    ON_WM_LBUTTONDOWN()
+    ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_CLOCK_CITY0, IDC_CLOCK_CITY4, &CWorldClocksDlg::OnSelChangeCity)
+    ON_CONTROL_RANGE(CBN_KILLFOCUS, IDC_CLOCK_CITY0, IDC_CLOCK_CITY4, &CWorldClocksDlg::OnKillFocusCity)
+    ON_CONTROL_RANGE(CBN_CLOSEUP, IDC_CLOCK_CITY0, IDC_CLOCK_CITY4, &CWorldClocksDlg::OnCloseUpCity)
+    ON_CONTROL_RANGE(CBN_SELENDOK, IDC_CLOCK_CITY0, IDC_CLOCK_CITY4, &CWorldClocksDlg::OnSelEndOkCity)
 END_MESSAGE_MAP()
 
 CWorldClocksDlg::CWorldClocksDlg(CWnd* pParent) : CDialog(IDD_WORLD_CLOCKS, pParent) {
@@ -134,13 +138,10 @@ BOOL CWorldClocksDlg::OnInitDialog() {
 
     CreateHandObjects();
 
-    for (int i = 0; i < kClockCount; ++i) {
-        DWORD value = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClockKey, kClockValues[i]);
-        LONG status = m_registry.RegistryStatus;
-        if (status != CRegistryKey::kFound) value = kClockDefaults[i];
-        if (firstStart || status == CRegistryKey::kKeyMissing)
-            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClockKey, kClockValues[i], value);
-        s_clockCity[i] = value;
+    {
+        int32_t stored[kClockCount] = {};
+        ReadClockCityIndexes(m_registry, stored, firstStart);
+        for (int i = 0; i < kClockCount; ++i) s_clockCity[i] = static_cast<DWORD>(stored[i]);
     }
 
     m_tipsFont.CreateFont(12, 0, 0, 0, 700, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -240,6 +241,8 @@ void CWorldClocksDlg::LayOut() {
         if (!m_cityCombo[i].m_hWnd) continue; // sized before the data exchange bound the lists
         RECT r = g.ComboRect(i);
         m_cityCombo[i].MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        // A combo's window height includes its drop-down list: give the list its eight rows back.
+        AdjustComboDropHeight(&m_cityCombo[i], 8);
     }
 }
 
@@ -280,7 +283,7 @@ void CWorldClocksDlg::OnDestroy() {
     CDialog::OnDestroy();
     if (m_initialised) {
         for (int i = 0; i < kClockCount; ++i)
-            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClockKey, kClockValues[i], s_clockCity[i]);
+            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClockKey, kClockValueNames[i], s_clockCity[i]);
     }
     // The ticker ends before its window cell is let go; no tick reaches a page that is gone.
     m_ticker.Stop();

@@ -45,6 +45,16 @@ public:
     void LoadClockZones(DWORD home, DWORD city1, DWORD city2, DWORD city3, DWORD city4);
     void ComputeHomeZone(int& referenceHours, int& referenceMinutes);
 
+    // Sets clock n's (0 home, 1-4) reminder notification again for the clock's city as now
+    // stored: the reminder keeps its wall-clock time and date, read in the new city's zone.
+    // The stored reminder texts do not change; a reminder without a notification stays unset.
+    void RescheduleReminders(int clock);
+
+    // The city information dialog and the five-day forecast of a clock's city, opened by the
+    // taps on a clock's "[i]" and sun icon.
+    virtual void ShowCityInfo(DWORD cityIndex, const CString& dateText);
+    virtual void ShowCityWeather(const CString& cityName, DWORD cityIndex);
+
     // The analog hands of one clock over its face.
     void DrawClockHands(CDC* pDC, int second, int minute, int hour, POINT centre, const RECT& face, bool update,
                         bool home);
@@ -99,6 +109,10 @@ public:
     CRegistryKey m_registry;
     CCitiesDb m_cities;
     CWeatherDb m_weatherCities;
+    // The reminders' stored texts, one each for clocks 0-4, as last read from the settings.
+    CString m_reminderTime[kClockCount];
+    CString m_reminderDate[kClockCount];
+    CString m_reminderDescription[kClockCount];
 
     // Indexes into m_colour.
     enum Colour { CMDC, CMD, CMCN, CMAC, CMSC, CODC, COD, COCN, COAC };
@@ -122,6 +136,12 @@ protected:
     afx_msg void OnTipClose();
     afx_msg void OnTipsEditSetFocus();
     afx_msg LRESULT OnHidePage(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    // The city lists' notifications; id is the list's control id.
+    afx_msg void OnSelChangeCity(UINT id);
+    afx_msg void OnKillFocusCity(UINT id);
+    afx_msg void OnCloseUpCity(UINT id);
+    afx_msg void OnSelEndOkCity(UINT id);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -140,6 +160,22 @@ private:
     bool IsInsideStoredWindow(int clock);
     // The hour digests from the five time texts.
     void UpdateHourDigests();
+
+    // City choice (WorldClocksCities.cpp).
+    // The page container this page lives in; null under any other parent.
+    class CMainTabCtrl* Container() const;
+    // Fills a clock's city list on first use, then shows it and drops it down.
+    void OpenCityList(int clock);
+    // The list's selection becomes the clock's city.
+    void ChooseCity(int clock);
+    void ChooseHomeCity();
+    // Offers to move clock n's (1-4) reminder when it names another city than the clock's.
+    void OfferReminderMove(int clock);
+    // The list is left or closed: a typed name of another city chooses it, anything else
+    // restores the clock's city; the list is hidden.
+    void LeaveCityList(int clock, bool killFocus);
+    // Adds the home city to the weather cities when its country's list knows it.
+    void AddHomeCityToWeather(DWORD cityIndex);
 
     CBrush m_tipsBrush;       // RGB(250, 250, 220)
     CBrush m_tipsButtonBrush; // RGB(0, 120, 220)

@@ -8,6 +8,7 @@
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 #include "resources/resource.h"
+#include "shell/MainTabCtrl.h"
 
 #include <cwchar>
 
@@ -66,6 +67,8 @@ void CWorldClocksDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     ClockGeometry g = ClockGeometry::Current();
     if (g.W != m_width || g.H != m_height) LoadBackground();
     LayOut();
+    // The container places the page again on the new work area.
+    if (CMainTabCtrl* container = Container()) container->PlaceCurrentPage();
     Invalidate();
 }
 

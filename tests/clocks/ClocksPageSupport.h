@@ -72,14 +72,14 @@ protected:
 
     // Creates the page on a parent covering the work area; the ticker's period is long enough
     // that only its first, immediate tick arrives while a test runs.
-    CWorldClocksDlg& CreatePage(unsigned tickMs = 600000) {
+    template <class Page = CWorldClocksDlg> Page& CreatePage(unsigned tickMs = 600000) {
         if (!m_parent.m_hWnd) {
             RECT area{};
             ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
             EXPECT_TRUE(m_parent.CreateEx(0, nullptr, L"Strip", WS_POPUP | WS_VISIBLE, area.left, area.top,
                                           area.right - area.left, area.bottom - area.top, nullptr, nullptr));
         }
-        m_page = std::make_unique<CWorldClocksDlg>(&m_parent);
+        m_page = std::make_unique<Page>(&m_parent);
         m_page->m_tickPeriodMs = tickMs;
         EXPECT_TRUE(m_page->Create(IDD_WORLD_CLOCKS, &m_parent));
         m_page->LoadSkin();
@@ -96,7 +96,7 @@ protected:
             device::display::test::PumpUntilIdle();
         }
         EXPECT_EQ(m_page->m_fullRepaint, 0);
-        return *m_page;
+        return static_cast<Page&>(*m_page);
     }
     void DestroyPage() {
         if (m_page && m_page->m_hWnd) m_page->DestroyWindow();

@@ -496,6 +496,42 @@ TEST_F(MainWindowTest, RecreatePagesReplacesTheClocksAndMapPagesOnly) {
     EXPECT_EQ(dynamic_cast<CPanelBackDlg*>(tabs.GetPage(2))->GetPanelColor(), RGB(31, 58, 95));
 }
 
+TEST_F(MainWindowTest, TapOnTheClocksPageUnderTheToolsStripPutsTheTabBack) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(4); // the Tools strip over the clocks page
+    ASSERT_TRUE(tabs.IsToolsListShown());
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(tabs.GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+    // A tap on the home clock's city name, below the strip: the selection goes back to the
+    // clocks tab, the strip hides, and the name's list opens.
+    RECT name = clocks->Geometry().ComboRect(0);
+    POINT at{name.left + 30, (name.top + name.bottom) / 2};
+    clocks->ClientToScreen(&at);
+    device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+    device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(tabs.IsToolsListShown());
+    EXPECT_FALSE(tabs.GetPage(CMainTabCtrl::kToolsPage)->IsWindowVisible());
+    EXPECT_EQ(tabs.GetCurSel(), 0);
+    EXPECT_TRUE(clocks->m_cityCombo[0].GetDroppedState());
+    EXPECT_EQ(clocks->m_cityCombo[0].GetCount(), 3);
+}
+
+TEST_F(MainWindowTest, ClocksPageHasItselfPlacedAgainOnASettingChange) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CDialog* clocks = dlg.GetTabs().GetPage(0);
+    CRect placed;
+    clocks->GetWindowRect(&placed);
+    clocks->SetWindowPos(nullptr, 40, 60, 100, 100, SWP_NOZORDER);
+    clocks->SendMessage(WM_SETTINGCHANGE, 0, 0);
+    CRect again;
+    clocks->GetWindowRect(&again);
+    EXPECT_EQ(again, placed);
+}
+
 } // namespace
 } // namespace shelltest
 

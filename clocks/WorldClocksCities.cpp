@@ -1,0 +1,287 @@
+// The World Clocks page's city choice: taps on the painted page (a clock's city name, its
+// information button and its sun icon), the hidden city lists that a tap on a name opens, the
+// new city of a clock or of the home clock, and the clocks' reminders following their cities.
+
+#include "clocks/ReminderNotifications.h"
+#include "clocks/StoredCityIndexes.h"
+#include "clocks/WorldClocksDlg.h"
+#include "core/TextFiles.h"
+#include "platform/framework/File.h"
+#include "platform/framework/Time.h"
+#include "platform/framework/WaitCursor.h"
+#include "platform/framework/WindowDC.h"
+#include "resources/resource.h"
+#include "shell/MainTabCtrl.h"
+#include "shell/StartupFiles.h"
+
+namespace {
+
+constexpr LPCWSTR kReminderValueStems[3] = {L"clock", L"date", L"desc"};
+constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
+constexpr LPCWSTR kWeatherPlaceValues[4] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
+
+// "clock", "date" or "desc" of reminder n: no suffix for the home clock, else its number.
+CString ReminderValueName(int stem, int n) {
+    CString name = kReminderValueStems[stem];
+    if (n > 0) {
+        CString number;
+        number.Format(L"%d", n);
+        name += number;
+    }
+    return name;
+}
+
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+// The part of a reminder's dialog text that names its city and date: up to and including the
+// two characters after its first "/20" (the year), or its first line when it holds no such year.
+CString ReminderCityAndDate(const CString& text) {
+    const int year = text.Find(L"/20");
+    if (year >= 0) return text.Left(year + 5 < text.GetLength() ? year + 5 : text.GetLength());
+    const int lineEnd = text.Find(L'\n');
+    CString line = lineEnd >= 0 ? text.Left(lineEnd) : text;
+    line.TrimRight();
+    return line;
+}
+
+} // namespace
+
+CMainTabCtrl* CWorldClocksDlg::Container() const { return dynamic_cast<CMainTabCtrl*>(GetParent()); }
+
+// [SECTION] Taps -------------------------------------------------------------------------------
+
+void CWorldClocksDlg::OnLButtonDown(UINT nFlags, CPoint point) {
+    CDialog::OnLButtonDown(nFlags, point);
+    // A tap on the page while the Tools list stands over it puts the selection back first.
+    if (CMainTabCtrl* container = Container(); container && container->IsToolsListShown()) container->FocusTab(0);
+
+    const ClockGeometry g = Geometry();
+    const POINT p{point.x, point.y};
+    for (int n = 0; n < kClockCount; ++n) {
+        CComboBox& combo = m_cityCombo[n];
+        if (combo.m_hWnd) {
+            RECT box{};
+            combo.GetWindowRect(&box);
+            const int cw = box.right - box.left, ch = box.bottom - box.top;
+            POINT origin = g.CityNameTapOrigin(n);
+            if (n == 0) origin.x = g.W - cw - 2;
+            const RECT area{origin.x, origin.y, origin.x + cw, origin.y + ch};
+            if (ClockGeometry::InsideOpen(area, p)) OpenCityList(n);
+        }
+        if (ClockGeometry::InsideOpen(g.InfoButtonArea(n), p)) ShowCityInfo(s_clockCity[n], m_dateText[n]);
+        if (ClockGeometry::InsideOpen(g.SunIconArea(n), p)) {
+            CString name;
+            if (combo.m_hWnd && combo.GetCount() > 0) combo.GetLBText(static_cast<int>(s_clockCity[n]), name);
+            if (name.IsEmpty()) name = m_cities.GetName(s_clockCity[n]);
+            ShowCityWeather(name, s_clockCity[n]);
+        }
+    }
+}
+
+void CWorldClocksDlg::OpenCityList(int clock) {
+    CComboBox& combo = m_cityCombo[clock];
+    if (combo.GetCount() == 0) {
+        {
+            CWaitCursor wait;
+            // Reading a name moves the store's cursor to the next city; a read that does not
+            // move it (a record the store cannot read) ends the walk.
+            m_cities.SeekFirst();
+            while (!m_cities.IsEOF()) {
+                const DWORD index = m_cities.GetCurrentIndex();
+                combo.AddString(m_cities.GetName(index));
+                if (m_cities.GetCurrentIndex() <= index) break;
+            }
+        }
+        combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
+        if (clock > 0) {
+            // The city clocks' lists are narrower than many names: the list opens as wide as
+            // the widest one.
+            CClientDC dc(&combo);
+            CFont* font = combo.GetFont();
+            CFont* old = font ? dc.SelectObject(font) : nullptr;
+            int widest = 0;
+            for (int i = 0; i < combo.GetCount(); ++i) {
+                CString text;
+                combo.GetLBText(i, text);
+                const CSize extent = dc.GetTextExtent(text);
+                if (extent.cx > widest) widest = extent.cx;
+            }
+            if (old) dc.SelectObject(old);
+            combo.SetDroppedWidth(static_cast<UINT>(::GetSystemMetrics(SM_CXVSCROLL) +
+                                                    2 * ::GetSystemMetrics(SM_CXEDGE) + widest));
+        }
+    }
+    combo.SetFocus();
+    combo.ShowWindow(SW_SHOW);
+    combo.ShowDropDown(TRUE);
+}
+
+void CWorldClocksDlg::ShowCityInfo(DWORD /*cityIndex*/, const CString& /*dateText*/) {
+    // The city information dialog is not part of the program yet: the tap does nothing.
+}
+
+void CWorldClocksDlg::ShowCityWeather(const CString& /*cityName*/, DWORD /*cityIndex*/) {
+    // The forecast view is not part of the program yet: the tap does nothing.
+}
+
+// [SECTION] City lists -------------------------------------------------------------------------
+
+void CWorldClocksDlg::OnSelChangeCity(UINT id) {
+    const int clock = static_cast<int>(id) - IDC_CLOCK_CITY0;
+    if (clock == 0)
+        ChooseHomeCity();
+    else
+        ChooseCity(clock);
+}
+
+void CWorldClocksDlg::OnKillFocusCity(UINT id) { LeaveCityList(static_cast<int>(id) - IDC_CLOCK_CITY0, true); }
+
+void CWorldClocksDlg::OnCloseUpCity(UINT id) { LeaveCityList(static_cast<int>(id) - IDC_CLOCK_CITY0, false); }
+
+void CWorldClocksDlg::OnSelEndOkCity(UINT id) {
+    CComboBox& combo = m_cityCombo[static_cast<int>(id) - IDC_CLOCK_CITY0];
+    const int selected = combo.GetCurSel();
+    if (selected < 0) return;
+    // The edit field shows the chosen item exactly.
+    CString text;
+    combo.GetLBText(selected, text);
+    const int found = combo.FindStringExact(-1, text);
+    if (found >= 0) combo.SetCurSel(found);
+}
+
+void CWorldClocksDlg::LeaveCityList(int clock, bool killFocus) {
+    CComboBox& combo = m_cityCombo[clock];
+    CString text;
+    combo.GetWindowText(text);
+    const int found = text.IsEmpty() ? -1 : combo.FindStringExact(-1, text);
+    if (found < 0 || found == static_cast<int>(s_clockCity[clock])) {
+        combo.SetCurSel(static_cast<int>(s_clockCity[clock])); // the clock keeps its city
+    } else {
+        combo.SetCurSel(found);
+        OnSelChangeCity(IDC_CLOCK_CITY0 + clock);
+    }
+    if (killFocus) combo.ShowDropDown(FALSE);
+    combo.ShowWindow(SW_HIDE);
+    // Clock 1 asks about its reminder each time its list closes.
+    if (!killFocus && clock == 1) OfferReminderMove(1);
+}
+
+void CWorldClocksDlg::ChooseCity(int clock) {
+    const int selected = m_cityCombo[clock].GetCurSel();
+    if (selected < 0) return;
+    s_clockCity[clock] = static_cast<DWORD>(selected);
+    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[clock], s_clockCity[clock]);
+    LoadOneClockZone(clock, CTime::GetCurrentTime().GetYear());
+    m_fullRepaint = 1;
+    if (clock >= 2) OfferReminderMove(clock);
+}
+
+void CWorldClocksDlg::OfferReminderMove(int clock) {
+    CString text;
+    if (!FindReminderNotification(kReminderTitles[clock], &text)) return;
+    const int colon = text.Find(L':');
+    const CString reminderCity = colon >= 0 ? text.Left(colon) : text;
+    const CString newCity = m_cities.GetName(s_clockCity[clock]);
+    if (reminderCity == newCity) return;
+
+    const CString cityAndDate = ReminderCityAndDate(text);
+    const int dateColon = cityAndDate.Find(L':');
+    const CString question = LoadText(IDS_MOVE_REMINDER_LEAD) + cityAndDate + LoadText(IDS_MOVE_REMINDER_TO) + newCity +
+                             (dateColon >= 0 ? cityAndDate.Mid(dateColon) : CString());
+    if (MessageBox(question, LoadText(IDS_MOVE_REMINDER_CAPTION), MB_YESNO | MB_ICONQUESTION) == IDYES)
+        RescheduleReminders(clock);
+}
+
+void CWorldClocksDlg::ChooseHomeCity() {
+    const int selected = m_cityCombo[0].GetCurSel();
+    if (selected < 0) return;
+    const DWORD city = static_cast<DWORD>(selected);
+    s_clockCity[0] = city;
+    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[0], city);
+    if (!m_syncLocalZone) {
+        // The device's clock now stands for the new city; the city clocks' windows are tested
+        // against the new reference, as the ticker does when the reference moves.
+        ComputeHomeZone(m_refHours, m_refMinutes);
+        LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
+    } else
+        LoadOneClockZone(0, CTime::GetCurrentTime().GetYear()); // the device keeps being the reference
+    m_fullRepaint = 1;
+    m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname",
+                           m_cities.GetName(city) + L":" + m_cities.GetCountry(city));
+
+    HANDLE reminders[kReminderCount] = {};
+    FindReminderNotifications(reminders);
+    for (HANDLE reminder : reminders) {
+        if (reminder) {
+            RescheduleReminders(0);
+            break;
+        }
+    }
+    AddHomeCityToWeather(city);
+}
+
+void CWorldClocksDlg::AddHomeCityToWeather(DWORD cityIndex) {
+    const CString name = m_cities.GetName(cityIndex);
+    const CString country = m_cities.GetCountry(cityIndex);
+    // The country names a file inside the weatcs folder, never a path out of it.
+    if (name.IsEmpty() || country.IsEmpty() || !IsNameInsideFolder(country)) return;
+
+    const CString path = GetShippedFilePath(L"weatcs\\" + country);
+    CString code;
+    bool found = false;
+    {
+        CTextFileHandle file(OpenTextFile(path));
+        if (!file) {
+            const LONG error = static_cast<LONG>(::GetLastError());
+            CFileException failure(CFileException::OsErrorToException(error), error, path);
+            failure.ReportError();
+            return;
+        }
+        CWaitCursor wait;
+        found = FindCountryWeatherCode(file.Get(), name, code);
+    }
+    if (!found) return;
+    if (!m_weatherCities.AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country)) return;
+
+    // The new place moves every weather place at or after it one position down.
+    m_weatherCities.FindByName(name);
+    const DWORD position = m_weatherCities.GetCurrentIndex();
+    BOOL shifted[4] = {FALSE, FALSE, FALSE, FALSE};
+    for (int i = 0; i < 4; ++i) {
+        const DWORD place = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i]);
+        if (place >= position) {
+            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i], place + 1);
+            shifted[i] = TRUE;
+        }
+    }
+    if (CMainTabCtrl* container = Container()) container->ShiftWeatherPlaces(shifted[0], shifted[1], shifted[2], shifted[3]);
+}
+
+// [SECTION] Reminders --------------------------------------------------------------------------
+
+void CWorldClocksDlg::RescheduleReminders(int clock) {
+    if (clock < 0 || clock >= kClockCount) return;
+    CString* const texts[3] = {m_reminderTime, m_reminderDate, m_reminderDescription};
+    for (int n = 0; n < kClockCount; ++n)
+        for (int stem = 0; stem < 3; ++stem)
+            texts[stem][n] = m_registry.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, ReminderValueName(stem, n));
+
+    int32_t cities[kClockCount] = {};
+    ReadClockCityIndexes(m_registry, cities);
+    int refHours = 0, refMinutes = 0;
+    ComputeHomeZone(refHours, refMinutes);
+
+    // Only this clock's reminder moves, and only when its notification is set; texts that do
+    // not give a real time and date leave it as it was.
+    MoveReminder(m_cities, clock, static_cast<DWORD>(cities[clock]), refHours, refMinutes, m_reminderTime[clock],
+                 m_reminderDate[clock], m_reminderDescription[clock], CityRuleDstShift());
+
+    for (int n = 0; n < kClockCount; ++n)
+        for (int stem = 0; stem < 3; ++stem)
+            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, ReminderValueName(stem, n), texts[stem][n]);
+    MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+}

@@ -1,0 +1,356 @@
+// Taps on the World Clocks page (city names, information buttons, sun icons), choosing a city
+// for a clock and for home, the question whether a clock's reminder follows its new city, the
+// reminder's notification moved, and a new home city joining the weather cities.
+
+#include "ClockDialogsTestSupport.h"
+#include "ClocksPageSupport.h"
+
+#include "clocks/ReminderNotifications.h"
+#include "platform/ui/MessageBox.h"
+#include "support/Screenshots.h"
+
+#include <vector>
+
+namespace {
+
+using namespace clockstest;
+using clocktests::AllNotifications;
+using clocktests::NotificationView;
+using clocktests::Stamp;
+namespace ui = device::ui;
+namespace dt = device::display::test;
+
+TEST(ClockHitAreaTest, PortraitAndLandscapeAreasAreOpenRectangles) {
+    ClockGeometry g; // 240 x 320 portrait: W 240, A 242, R 80, 2R' 161
+    g.W = 240;
+    g.A = 242;
+    auto in = [](const RECT& r, int x, int y) { return ClockGeometry::InsideOpen(r, POINT{x, y}); };
+    EXPECT_TRUE(in(g.InfoButtonArea(0), 230, 50));
+    EXPECT_TRUE(in(g.SunIconArea(0), 230, 25));
+    EXPECT_TRUE(in(g.InfoButtonArea(1), 110, 130));
+    EXPECT_TRUE(in(g.SunIconArea(1), 90, 130));
+    // The edges miss: x = W - 22 on the home "[i]", and its bottom y = R - 25.
+    EXPECT_FALSE(in(g.InfoButtonArea(0), 218, 50));
+    EXPECT_TRUE(in(g.InfoButtonArea(0), 219, 50));
+    EXPECT_FALSE(in(g.InfoButtonArea(0), 230, 55));
+    // Clocks 2 and 4 end at the right edge, 3 and 4 stand on the bottom band.
+    EXPECT_TRUE(in(g.InfoButtonArea(4), 230, 210));
+    EXPECT_TRUE(in(g.SunIconArea(3), 90, 210));
+
+    // Landscape and square: the home icons stand 10 pixels lower, the city names' tap areas
+    // start at R; the square shape keeps the landscape areas though its lists stand further left.
+    g.shape = ClockScreenShape::Landscape;
+    EXPECT_TRUE(in(g.InfoButtonArea(0), 230, 60));
+    EXPECT_FALSE(in(g.InfoButtonArea(0), 230, 50 - 10));
+    EXPECT_EQ(g.CityNameTapOrigin(0).y, 80 - 12);
+    EXPECT_EQ(g.CityNameTapOrigin(2).x, 120 + 80);
+    const POINT landscape = g.CityNameTapOrigin(3);
+    g.shape = ClockScreenShape::Square;
+    EXPECT_EQ(g.CityNameTapOrigin(3).x, landscape.x);
+    EXPECT_NE(g.ComboRect(3).left, landscape.x);
+}
+
+// A page that records which city information and forecasts its taps open.
+class RecordingClocksPage : public CWorldClocksDlg {
+public:
+    using CWorldClocksDlg::CWorldClocksDlg;
+    std::vector<std::wstring> opened;
+    void ShowCityInfo(DWORD city, const CString& date) override {
+        opened.push_back(L"info " + std::to_wstring(city) + L" " + std::wstring(date));
+    }
+    void ShowCityWeather(const CString& name, DWORD city) override {
+        opened.push_back(L"weather " + std::to_wstring(city) + L" " + std::wstring(name));
+    }
+};
+
+class ClockCityChoiceTest : public ClocksPageTest {
+protected:
+    void SetUp() override {
+        ClocksPageTest::SetUp();
+        ui::ClearMessageBoxRecords();
+    }
+    void TearDown() override {
+        ui::ClearMessageBoxRecords();
+        ClocksPageTest::TearDown();
+    }
+    void TapPage(int x, int y) {
+        POINT p{x, y};
+        m_page->ClientToScreen(&p);
+        dt::Tap(p);
+    }
+    // Opens a clock's list with a tap on its city name. The device clock stands still in the
+    // tests, so taps follow each other at different points lest two make a double tap.
+    void OpenList(int clock) {
+        RECT r = m_page->Geometry().ComboRect(clock);
+        TapPage(r.left + 20 + 20 * (m_taps++ % 2), (r.top + r.bottom) / 2);
+        ASSERT_TRUE(m_page->m_cityCombo[clock].GetDroppedState());
+    }
+    // A reminder set as the reminders dialog sets it, its texts stored under Jorvana\alarms.
+    void SetReminder(int n, DWORD city, LPCWSTR time, LPCWSTR date, LPCWSTR desc) {
+        const CString suffix = n ? CString(std::to_wstring(n).c_str()) : CString();
+        CRegistryKey key;
+        key.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, CString(L"clock") + suffix, time);
+        key.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, CString(L"date") + suffix, date);
+        key.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, CString(L"desc") + suffix, desc);
+        ASSERT_TRUE(ScheduleReminder(m_page->m_cities, n, city, m_page->m_refHours, m_page->m_refMinutes, time, date,
+                                     desc, CityRuleDstShift()));
+    }
+    int m_taps = 0;
+    static NotificationView Reminder(int n) {
+        for (const NotificationView& v : AllNotifications())
+            if (v.title == kReminderTitles[n]) return v;
+        return {};
+    }
+};
+
+TEST_F(ClockCityChoiceTest, EachIconTapOpensItsClocksCityAndEdgesMiss) {
+    WriteStandardClocks(); // London, Berlin, Delhi, New York, Auckland
+    auto& page = CreatePage<RecordingClocksPage>();
+    const ClockGeometry g = page.Geometry();
+    for (int n = 0; n < 5; ++n) {
+        for (RECT r : {g.InfoButtonArea(n), g.SunIconArea(n)})
+            TapPage((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    const DWORD cities[5] = {London, Berlin, Delhi, NewYork, Auckland};
+    const wchar_t* names[5] = {L"London", L"Berlin", L"Delhi", L"New York", L"Auckland"};
+    ASSERT_EQ(page.opened.size(), 10u);
+    for (int n = 0; n < 5; ++n) {
+        EXPECT_EQ(page.opened[2 * n], L"info " + std::to_wstring(cities[n]) + L" " + std::wstring(page.m_dateText[n]));
+        EXPECT_EQ(page.opened[2 * n + 1], L"weather " + std::to_wstring(cities[n]) + L" " + names[n]);
+    }
+    page.opened.clear();
+    TapPage(218, 50); // the left edge of the home "[i]"
+    TapPage(5, 5);    // the home clock's face
+    EXPECT_TRUE(page.opened.empty());
+    for (const CComboBox& combo : page.m_cityCombo) EXPECT_FALSE(combo.IsWindowVisible());
+}
+
+TEST_F(ClockCityChoiceTest, TapOnANameFillsItsListOnceAndDropsItDown) {
+    WriteStandardClocks();
+    auto& page = CreatePage();
+    CComboBox& combo = page.m_cityCombo[1];
+    EXPECT_EQ(combo.GetCount(), 0);
+    TapPage(10, 150);
+    ASSERT_EQ(combo.GetCount(), 6);
+    EXPECT_TRUE(combo.IsWindowVisible());
+    EXPECT_TRUE(combo.GetDroppedState());
+    EXPECT_EQ(combo.GetCurSel(), static_cast<int>(Berlin));
+    RECT r{};
+    combo.GetWindowRect(&r);
+    page.ScreenToClient(&r);
+    EXPECT_EQ(r.left, 2);
+    EXPECT_EQ(r.top, 140);
+    EXPECT_EQ(r.right - r.left, 117);
+    // The list opens as wide as its widest name plus a scroll bar and two edges.
+    EXPECT_GT(combo.GetDroppedWidth(), ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE));
+    // Laid out 20 pixels high, the list still opens eight rows deep: all six cities show.
+    RECT dropped{};
+    combo.GetDroppedControlRect(&dropped);
+    EXPECT_GE(dropped.bottom - dropped.top, (r.bottom - r.top) + 6 * combo.GetItemHeight(0));
+    EXPECT_FALSE(testsupport::SaveScreenshot("clocks-city-list-open").empty());
+
+    dt::PressKey(VK_ESCAPE);
+    EXPECT_FALSE(combo.IsWindowVisible());
+    EXPECT_EQ(page.s_clockCity[1], static_cast<DWORD>(Berlin));
+    TapPage(40, 150); // the second tap only opens it (away from the first: no double tap)
+
+    EXPECT_EQ(combo.GetCount(), 6);
+    EXPECT_TRUE(combo.GetDroppedState());
+}
+
+TEST_F(ClockCityChoiceTest, ChoosingACityStoresItAndWorksOutItsZone) {
+    WriteStandardClocks();
+    auto& page = CreatePage();
+    OpenList(3); // New York
+    dt::PressKey(VK_DOWN);
+    EXPECT_EQ(page.s_clockCity[3], static_cast<DWORD>(StJohns));
+    EXPECT_EQ(ReadClock(L"clock3"), static_cast<DWORD>(StJohns));
+    EXPECT_EQ(page.m_zone[3], -230); // -330 with its summer hour in July
+    EXPECT_EQ(page.m_fullRepaint, 1);
+    dt::PressKey(VK_RETURN);
+    EXPECT_FALSE(page.m_cityCombo[3].IsWindowVisible());
+    page.SendMessage(WM_TIMER);
+    EXPECT_STREQ(page.m_timeText[3].Left(5), L"06:50"); // -2:30 against London +1 at 10:20
+    EXPECT_FALSE(testsupport::SaveScreenshot("clocks-city-chosen").empty());
+    EXPECT_TRUE(ui::MessageBoxRecords().empty()); // no reminder: no question
+
+    // A typed name that is not in the list restores the clock's city when the list is left;
+    // the typed name of another city chooses that city.
+    OpenList(2);
+    page.m_cityCombo[2].SetWindowText(L"Nowhere");
+    page.SetFocus();
+    dt::PumpUntilIdle();
+    CString text;
+    page.m_cityCombo[2].GetWindowText(text);
+    EXPECT_STREQ(text, L"Delhi");
+    EXPECT_EQ(page.s_clockCity[2], static_cast<DWORD>(Delhi));
+    EXPECT_FALSE(page.m_cityCombo[2].IsWindowVisible());
+    OpenList(2);
+    page.m_cityCombo[2].SetWindowText(L"Auckland");
+    page.SetFocus();
+    dt::PumpUntilIdle();
+    EXPECT_EQ(page.s_clockCity[2], static_cast<DWORD>(Auckland));
+    EXPECT_EQ(ReadClock(L"clock2"), static_cast<DWORD>(Auckland));
+    EXPECT_EQ(page.m_zone[2], 12); // its southern summer is not open in July
+}
+
+TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {
+    WriteStandardClocks();
+    auto& page = CreatePage();
+    // Home reference London +1 (July). Delhi 09:00 is 04:30 device time.
+    SetReminder(2, Delhi, L"09:00", L"10/05/2027", L"Meet");
+    SetReminder(1, Berlin, L"07:15", L"01/06/2027", L"Call");
+    const NotificationView reminder1 = Reminder(1);
+    ASSERT_EQ(Stamp(Reminder(2).start), "2027-05-10 04:30:00");
+
+    // Declined: nothing moves.
+    ui::ScriptMessageBoxAnswers({IDNO});
+    OpenList(2);
+    dt::PressKey(VK_DOWN); // London
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 1u);
+    const ui::MessageBoxRecord question = ui::MessageBoxRecords()[0];
+    EXPECT_EQ(question.caption, L"Update");
+    EXPECT_EQ(question.text, L"Delhi:  09h00, 10/5/2027\n\nTo:\n\nLondon:  09h00, 10/5/2027");
+    EXPECT_EQ(question.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(Stamp(Reminder(2).start), "2027-05-10 04:30:00");
+    dt::PressKey(VK_ESCAPE);
+
+    // Agreed: the notification is set for London's 09:00, naming London; the texts stay.
+    ui::ClearMessageBoxRecords();
+    ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    OpenList(2);
+    dt::PressKey(VK_DOWN); // New York
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 2u);
+    EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Delhi:  09h00, 10/5/2027\n\nTo:\n\nNew York:  09h00, 10/5/2027");
+    EXPECT_EQ(ui::MessageBoxRecords()[1].text, L"Reminders settings saved...");
+    const NotificationView moved = Reminder(2);
+    EXPECT_EQ(Stamp(moved.start), "2027-05-10 14:00:00"); // New York -4 against London +1
+    EXPECT_EQ(moved.text, L"New York:  09h00, 10/5/2027   \n\n\nMeet");
+    CRegistryKey key;
+    EXPECT_STREQ(key.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, L"clock2"), L"09:00");
+    EXPECT_STREQ(key.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, L"date2"), L"10/05/2027");
+    // Another clock's reminder is not touched; the values that were missing now exist, empty.
+    EXPECT_EQ(Stamp(Reminder(1).start), Stamp(reminder1.start));
+    EXPECT_STREQ(key.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, L"desc4"), L"");
+    EXPECT_EQ(key.RegistryStatus, CRegistryKey::kFound);
+    dt::PressKey(VK_RETURN);
+
+    // The city that the reminder already names asks nothing.
+    ui::ClearMessageBoxRecords();
+    ui::ScriptMessageBoxAnswers({IDNO});
+    OpenList(2);
+    dt::PressKey(VK_UP); // London
+    dt::PressKey(VK_DOWN); // New York again: the reminder names it
+    EXPECT_EQ(ui::MessageBoxRecords().size(), 1u); // only the London question
+}
+
+TEST_F(ClockCityChoiceTest, ClockOneAsksWhenItsListClosesAndAgainAfterADecline) {
+    WriteStandardClocks();
+    auto& page = CreatePage();
+    SetReminder(1, Berlin, L"23:30", L"31/12/2027", L"Year end");
+    OpenList(1);
+    // A question now would take this answer, which fits no question's buttons, and be recorded.
+    ui::ScriptMessageBoxAnswers({IDCANCEL});
+    dt::PressKey(VK_DOWN); // Delhi: no question while the list is open
+    EXPECT_TRUE(ui::MessageBoxRecords().empty());
+    ui::ClearMessageBoxRecords();
+    EXPECT_EQ(page.s_clockCity[1], static_cast<DWORD>(Delhi));
+    ui::ScriptMessageBoxAnswers({IDNO});
+    dt::PressKey(VK_RETURN);
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Berlin:  23h30, 31/12/2027\n\nTo:\n\nDelhi:  23h30, 31/12/2027");
+
+    // Opening and closing it without a change asks again; a yes moves it across the year end.
+    ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    OpenList(1);
+    dt::PressKey(VK_ESCAPE);
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 3u);
+    // Delhi 23:30 is 19:00 in London (+1 now), the device's reference.
+    EXPECT_EQ(Stamp(Reminder(1).start), "2027-12-31 19:00:00");
+    EXPECT_EQ(Reminder(1).text.substr(0, 26), L"Delhi:  23h30, 31/12/2027 ");
+}
+
+class HomeCityChoiceTest : public ClockCityChoiceTest {
+protected:
+    void SetUp() override {
+        ClockCityChoiceTest::SetUp();
+        CWeatherDb weather;
+        weather.Open();
+        for (LPCWSTR name : {L"Amsterdam", L"Berlin", L"Paris", L"Zurich"})
+            weather.AddCity(name, L"X", L"", L"01/01/2000:Somewhere");
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"weatcs\\USA"),
+                                     "Boston;USMA0046\r\nNew York;USNY0996\r\n>\r\nYork;NOTME\r\n");
+        const DWORD places[4] = {0, 2, 3, 1};
+        const LPCWSTR names[4] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
+        for (int i = 0; i < 4; ++i) m_reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", names[i], places[i]);
+    }
+    DWORD Place(LPCWSTR name) { return m_reg.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", name); }
+    CRegistryKey m_reg;
+};
+
+TEST_F(HomeCityChoiceTest, NewHomeCityJoinsTheWeatherCitiesAndShiftsThePlaces) {
+    WriteStandardClocks(); // home London, no zone synchronisation
+    auto& page = CreatePage();
+    OpenList(0);
+    dt::PressKey(VK_DOWN); // New York
+    EXPECT_EQ(page.s_clockCity[0], static_cast<DWORD>(NewYork));
+    EXPECT_EQ(ReadClock(L"clock"), static_cast<DWORD>(NewYork));
+    EXPECT_EQ(page.m_refHours, -4); // the device's clock now stands for New York's summer time
+    EXPECT_STREQ(m_reg.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname"), L"New York:USA");
+    EXPECT_TRUE(ui::MessageBoxRecords().empty()); // no reminders: nothing moved, nothing said
+
+    CWeatherDb weather;
+    weather.Open();
+    ASSERT_TRUE(weather.FindByName(L"New York"));
+    const DWORD position = weather.GetCurrentIndex();
+    EXPECT_EQ(position, 2u);
+    EXPECT_STREQ(weather.GetCode(position), L"USNY0996"); // without the carriage return
+    EXPECT_STREQ(weather.GetUpdateDate(position) + L":" + weather.GetCountry(position), L"01/01/2000:USA");
+    EXPECT_EQ(Place(L"wetp"), 0u);
+    EXPECT_EQ(Place(L"wetp2"), 3u);
+    EXPECT_EQ(Place(L"wetp3"), 4u);
+    EXPECT_EQ(Place(L"wetp4"), 1u);
+    dt::PressKey(VK_RETURN);
+    // The next tick shows the city clocks against New York: Berlin (+2) is 6 hours ahead.
+    page.SendMessage(WM_TIMER);
+    EXPECT_STREQ(page.m_timeText[1].Left(5), L"16:20");
+    EXPECT_STREQ(page.m_timeText[0].Left(5), L"10:20");
+    EXPECT_FALSE(testsupport::SaveScreenshot("clocks-home-city-chosen").empty());
+
+    // Choosing London and New York again: New York is known already, no place moves again.
+    ui::ScriptMessageBoxAnswers({IDOK});
+    OpenList(0);
+    dt::PressKey(VK_UP);
+    dt::PressKey(VK_DOWN);
+    EXPECT_EQ(weather.GetRecordCount(), 5);
+    EXPECT_EQ(Place(L"wetp2"), 3u);
+    EXPECT_EQ(ui::MessageBoxRecords().size(), 1u); // London's country file is missing: reported once
+}
+
+TEST_F(HomeCityChoiceTest, HomeReminderMovesWithoutAQuestionAndAMissingCountryFileIsReported) {
+    WriteStandardClocks(1); // the device's own zone (UTC) is the reference
+    auto& page = CreatePage();
+    SetReminder(0, London, L"09:00", L"10/05/2027", L"Home");
+    SetReminder(3, NewYork, L"09:00", L"10/05/2027", L"Away");
+    ASSERT_EQ(Stamp(Reminder(0).start), "2027-05-10 08:00:00");
+    const std::string away = Stamp(Reminder(3).start);
+
+    ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    OpenList(0);
+    dt::PressKey(VK_UP); // Delhi (India): no country file
+    EXPECT_EQ(page.s_clockCity[0], static_cast<DWORD>(Delhi));
+    EXPECT_EQ(page.m_zone[0], 530);
+    EXPECT_EQ(page.m_refHours, 0); // the device stays the reference
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 2u);
+    EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Reminders settings saved...");
+    EXPECT_EQ(ui::MessageBoxRecords()[1].type & MB_ICONEXCLAMATION, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(Stamp(Reminder(0).start), "2027-05-10 03:30:00");
+    EXPECT_EQ(Reminder(0).text.substr(0, 7), L"Delhi: ");
+    EXPECT_EQ(Stamp(Reminder(3).start), away);
+    CWeatherDb weather;
+    weather.Open();
+    EXPECT_EQ(weather.GetRecordCount(), 4);
+    EXPECT_EQ(Place(L"wetp2"), 2u);
+}
+
+} // namespace
