@@ -435,6 +435,7 @@
 #define IDS_CUR_NEVER 32927
 #define IDS_SYNC_FAILED 33014
 #define IDS_CUR_TIPS 33064
+
 // World Clocks page: moving a clock's reminder to its new city
 #define IDS_MOVE_REMINDER_LEAD 32870
 #define IDS_MOVE_REMINDER_TO 32871
