@@ -187,3 +187,5 @@
 #define IDS_TIP_OUT_OF_RANGE 32995
 #define IDS_TIP_TIP 33024
 #define IDS_TIP_TAX 33025
+// Shown when pack.dat cannot be written (not one of the shipped texts; added with the save check)
+#define IDS_PACK_SAVE_FAILED 33600
