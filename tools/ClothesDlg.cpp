@@ -8,6 +8,8 @@
 #include "tools/ClothingCharts.h"
 #include "tools/PackingMessages.h"
 
+using namespace toolwin;
+
 BEGIN_MESSAGE_MAP(CClothesDlg, CDialog)
     ON_WM_CTLCOLOR()
     ON_WM_PAINT()

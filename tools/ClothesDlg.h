@@ -60,7 +60,7 @@ private:
     void Layout();
     void MakeColourBrushes();
 
-    ToolMetrics m_metrics;
+    toolwin::ToolMetrics m_metrics;
     CBrush m_brushPage;
     CBrush m_brushBand;
     CBrush m_brushRow1;

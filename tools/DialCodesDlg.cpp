@@ -9,6 +9,8 @@
 #include "tools/DialCodeTables.h"
 #include "tools/PackingMessages.h"
 
+using namespace toolwin;
+
 BEGIN_MESSAGE_MAP(CDialCodesDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_ERASEBKGND()

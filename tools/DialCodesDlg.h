@@ -61,7 +61,7 @@ private:
     void PlaceLists(int width);
     int ScrollRange() const { return std::max(0, m_nContentHeight - m_nClientHeight); }
 
-    ToolMetrics m_metrics;
+    toolwin::ToolMetrics m_metrics;
     CBrush m_brushBack;  // RGB(238, 238, 238)
     CBrush m_brushBand;  // band colour, made again when the skin changes it
     CBrush m_brushWhite;
@@ -69,6 +69,6 @@ private:
     CFont m_fontLabel;
     CBitmap m_bmpBackground;
     bool m_bPanelUp = false;
-    CToolPanelPlacement m_placement;
+    toolwin::CToolPanelPlacement m_placement;
     CRegistryKey m_registry;
 };

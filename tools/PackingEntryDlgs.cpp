@@ -5,6 +5,8 @@
 #include "resources/resource.h"
 #include "tools/ToolWindow.h"
 
+using namespace toolwin;
+
 namespace {
 
 CString Lower(CString text) {

@@ -9,6 +9,8 @@
 #include "tools/PackingEntryDlgs.h"
 #include "tools/PackingMessages.h"
 
+using namespace toolwin;
+
 // [SECTION] Item helpers: the views are the store ------------------------------------------------
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace toolwin {
+
 ToolMetrics ReadToolMetrics() {
     ToolMetrics m;
     RECT area{};
@@ -148,3 +150,5 @@ void HideToolsListUnder(CWnd* tool) {
     CWnd* owner = tool->GetOwner();
     if (owner && owner != tool->GetParent()) owner->ShowWindow(SW_HIDE);
 }
+
+} // namespace toolwin

@@ -7,6 +7,8 @@
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/Wnd.h"
 
+namespace toolwin {
+
 // The work area and the height a tool window has below the tab row.
 struct ToolMetrics {
     int width = 0;      // work-area width
@@ -71,3 +73,5 @@ private:
 };
 // Hides the tool's owner, the Tools list, when the tool is on show and has an owner of its own.
 void HideToolsListUnder(CWnd* tool);
+
+} // namespace toolwin
