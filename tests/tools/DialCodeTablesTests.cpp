@@ -64,7 +64,9 @@ TEST(DialCodeTables, DialingTextsFollowTheBlankAndOffsetRules) {
         EXPECT_TRUE(allowedOffsets.count(offset)) << offset;
         if (offset == L"+x") ++unknownOffsets;
         // From "Ethiopia " on, only the two "C." names lack the blank.
-        if (i >= 68 && country != L"Indonesia C." && country != L"Mexico C.") EXPECT_EQ(country.back(), L' ');
+        if (i >= 68 && country != L"Indonesia C." && country != L"Mexico C.") {
+            EXPECT_EQ(country.back(), L' ');
+        }
     }
     EXPECT_EQ(withoutBlank.size(), 65u);
     EXPECT_EQ(codesWithoutBlank,
