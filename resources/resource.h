@@ -189,3 +189,5 @@
 #define IDS_TIP_TAX 33025
 // Shown when pack.dat cannot be written (not one of the shipped texts; added with the save check)
 #define IDS_PACK_SAVE_FAILED 33600
+// Shown for a name or item that pack.dat could not hold (it would read back as a marker line)
+#define IDS_PACK_NAME_MARKER 33601

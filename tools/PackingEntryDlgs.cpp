@@ -2,6 +2,7 @@
 
 #include "core/CommonHelpers.h"
 #include "platform/framework/WindowDC.h"
+#include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
 #include "tools/ToolWindow.h"
 
@@ -17,6 +18,17 @@ CString Lower(CString text) {
 // Check boxes and whole-row selection for a check list.
 void MakeCheckList(CListCtrl& list) {
     list.SetExtendedStyle(list.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+}
+
+// pack.dat knows its marker lines by their first character: a text starting with one of them
+// would come back as a category, a list or the end of the data. Such a text is refused with a
+// message and the dialog stays open.
+bool RefuseMarkerText(CWnd* dlg, const CString& text) {
+    if (text.IsEmpty() || (text[0] != L'>' && text[0] != L'*' && text[0] != L'<')) return false;
+    CString message;
+    message.LoadString(IDS_PACK_NAME_MARKER);
+    dlg->MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return true;
 }
 
 void AppendRow(CListCtrl& list, const CString& text, bool checked) {
@@ -192,6 +204,7 @@ void CNewEntryDlg::OnPaint() {
 
 void CNewEntryDlg::OnOK() {
     if (!UpdateData(TRUE)) return;
+    if (RefuseMarkerText(this, m_strName)) return;
     if (m_nMode == NewEntryCategoryItems || m_nMode == NewEntryListItems) {
         const int rows = std::min(static_cast<int>(m_items.size()), m_listItems.GetItemCount());
         for (int i = 0; i < rows; ++i) {
@@ -240,6 +253,9 @@ BOOL CEditItemDlg::OnInitDialog() {
 
 void CEditItemDlg::OnOK() {
     if (m_strText.IsEmpty()) return;
-    m_editText.GetWindowText(m_strText);
+    CString edited;
+    m_editText.GetWindowText(edited);
+    if (RefuseMarkerText(this, edited)) return;
+    m_strText = edited;
     EndDialog(IDOK);
 }

@@ -63,6 +63,30 @@ TEST_F(PackingEntryTest, NameOnlyRefusesAnEmptyNameSilently) {
     EXPECT_EQ(std::wstring(named.m_strName), L"Camping");
 }
 
+TEST_F(PackingEntryTest, TextsThePackingFileCouldNotHoldAreRefused) {
+    CNewEntryDlg dlg;
+    bool stayedOpen = false;
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    INT_PTR result = Run<CNewEntryDlg>(dlg, [&](CNewEntryDlg& d) {
+        d.m_editName.SetWindowText(L"*Beach");
+        PressOk(d);
+        stayedOpen = d.ContinueModal();
+    });
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(result, IDCANCEL);
+    CEditItemDlg edit;
+    edit.m_strText = L"Towel";
+    result = Run<CEditItemDlg>(edit, [](CEditItemDlg& d) {
+        d.m_editText.SetWindowText(L"<Towel");
+        PressOk(d);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(std::wstring(edit.m_strText), L"Towel");
+    auto records = device::ui::MessageBoxRecords();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].text, L"Names and items cannot begin with >, * or <");
+}
+
 TEST_F(PackingEntryTest, CategoryItemsModeChoosesAnOfferedItemByItsName) {
     CNewEntryDlg dlg;
     dlg.m_nMode = NewEntryCategoryItems;
