@@ -17,6 +17,7 @@
 #include "shell/PanelBackDlg.h"
 #include "shell/SharedFont.h"
 #include "clocks/WorldClocksDlg.h"
+#include "tools/ToolsPage.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ int CMainTabCtrl::s_nPendingTool = -1;
 // 1     Weather                  153     first tap          its skin load
 // 2     World Map                156     first tap          its skin load
 // 3     Currencies               157     first tap          its skin application
-// 4     Tools                    130     first tap          its skin application (kept Tools skin)
+// 4     Tools                    130     first tap          unread-news mark, kept Tools skin
 // 5     blank panel              160     never              -
 // 6     combo page               158     never              -
 //
@@ -59,10 +60,10 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
+    case kToolsPage: return new CToolsPage;
     case kWeatherPage:  // Weather
     case kMapPage:      // World Map
     case kCurrencyPage: // Currencies
-    case kToolsPage:    // Tools
     case kBlankPage:
     default: return new CPanelBackDlg;
     }
@@ -78,7 +79,10 @@ void CMainTabCtrl::InitialisePage(int index) {
     case kMapPage:      // the map page loads its skin
     case kCurrencyPage: // the currency page applies its skin
         break;
-    case kToolsPage: ApplyToolsSkin(); break;
+    case kToolsPage:
+        if (auto* tools = PageAs<CToolsPage>(index); tools && m_bUnreadNews) tools->SetNewsUnread();
+        ApplyToolsSkin();
+        break;
     default: break;
     }
 }
@@ -133,8 +137,7 @@ void CMainTabCtrl::ToggleMapCitySquares() {
 }
 
 void CMainTabCtrl::OfferSavePackingList() {
-    if (!IsPageCreated(kToolsPage)) return;
-    // the Tools page offers to save a changed packing list
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage)) tools->OfferSavePackingList();
 }
 
 void CMainTabCtrl::RefreshWeatherPage() {
@@ -158,13 +161,12 @@ void CMainTabCtrl::RefreshMapPage() {
 }
 
 void CMainTabCtrl::OpenTool(int tool) {
-    if (!IsPageCreated(kToolsPage) || tool < 0) return;
-    // the Tools page opens that tool window
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage); tools && tool >= 0) tools->OpenTool(tool);
 }
 
 void CMainTabCtrl::ApplyToolsSkin() {
-    if (!IsPageCreated(kToolsPage)) return;
-    // the Tools page rebuilds its icons from the kept folder, subfolder and colour
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage))
+        tools->ApplySkin(m_strToolsFolder, m_strToolsSubfolder, m_crToolsColor);
 }
 
 // [SECTION] Construction and settings ----------------------------------------------------------
@@ -255,6 +257,11 @@ void CMainTabCtrl::FocusTab(int n) {
     // Only the selection moves: the pages stay as they are and no tab change runs.
     if (m_hWnd && n >= 0 && n < GetItemCount()) SetCurSel(n);
     m_bToolsList = false;
+}
+
+void CMainTabCtrl::ToolOpened(bool takeToolsTab) {
+    m_bToolsList = false;
+    if (takeToolsTab) m_nCurrentPage = kToolsPage;
 }
 
 void CMainTabCtrl::MarkNewsRead() {
@@ -456,8 +463,11 @@ void CMainTabCtrl::PlaceCurrentPage() {
     CRect item;
     if (GetItemCount() > 0) GetItemRect(0, &item);
     CDialog* page = m_pages[m_nCurrentPage].page;
+    // The Tools list stays hidden while a tool is open over it and the list was not asked for:
+    // a settings change (input panel, rotation) must not put it back over the tool.
+    const bool keepHidden = m_nCurrentPage == kToolsPage && !m_bToolsList && !page->IsWindowVisible();
     page->SetWindowPos(&wndTop, item.left - 1, item.bottom - 2, client.right - item.left,
-                       client.bottom - item.bottom + 1, SWP_SHOWWINDOW);
+                       client.bottom - item.bottom + 1, keepHidden ? 0 : SWP_SHOWWINDOW);
     if (m_nCurrentPage == kToolsPage) {
         CRect strip;
         GetWindowRect(&strip);
@@ -473,6 +483,8 @@ void CMainTabCtrl::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     for (int i = 0; i < kPageCount; ++i)
         if (IsPageCreated(i)) m_pages[i].page->SendMessage(WM_SETTINGCHANGE, uFlags, reinterpret_cast<LPARAM>(lpszSection));
     PlaceCurrentPage();
+    // The open tool follows the Tools page to its new place.
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage)) tools->PlaceOpenTool();
 }
 
 BOOL CMainTabCtrl::OnEraseBkgnd(CDC* pDC) {

@@ -6,7 +6,7 @@
 #include "platform/framework/WindowDC.h"
 #include "resources/resource.h"
 #include "tools/ClothingCharts.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 
 using namespace toolwin;
 
@@ -161,7 +161,10 @@ void CClothesDlg::OnSettingChange(UINT, LPCTSTR) {
     Invalidate(TRUE);
 }
 
-void CClothesDlg::OnLButtonDown(UINT, CPoint) { Default(); }
+void CClothesDlg::OnLButtonDown(UINT, CPoint) {
+    HideToolsList(this);
+    Default();
+}
 
 BOOL CClothesDlg::OnEraseBkgnd(CDC* pDC) {
     CRect client;

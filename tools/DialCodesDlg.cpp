@@ -7,7 +7,7 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "tools/DialCodeTables.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 
 using namespace toolwin;
 
@@ -231,6 +231,7 @@ void CDialCodesDlg::OnChangeFind() {
 
 void CDialCodesDlg::OnSetfocusFind() {
     m_editFind.SetWindowText(L"");
+    HideToolsList(this);
 }
 
 void CDialCodesDlg::OnKillfocusFind() {
@@ -256,6 +257,7 @@ void CDialCodesDlg::OnKeyDown(UINT, UINT, UINT) {
 }
 
 void CDialCodesDlg::OnLButtonDown(UINT, CPoint) {
+    HideToolsList(this);
     Default();
 }
 

@@ -7,7 +7,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
 #include "tools/PackingEntryDlgs.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 
 using namespace toolwin;
 
@@ -303,6 +303,7 @@ LRESULT CPackingListDlg::OnShowAll(WPARAM, LPARAM) {
 }
 
 void CPackingListDlg::OnListTabChange(NMHDR*, LRESULT* pResult) {
+    HideToolsList(this);
     const int tab = m_tabLists.GetCurSel();
     if (tab >= 0 && tab <= m_nLastList) {
         m_nList = tab;
@@ -314,6 +315,7 @@ void CPackingListDlg::OnListTabChange(NMHDR*, LRESULT* pResult) {
 }
 
 void CPackingListDlg::OnCategoryChange() {
+    HideToolsList(this);
     const int selection = m_comboCategory.GetCurSel();
     if (selection >= 0 && selection != m_nCategory) {
         m_nCategory = selection;
@@ -581,6 +583,7 @@ int CPackingListDlg::TapX() const {
 }
 
 void CPackingListDlg::OnListClick(NMHDR*, LRESULT* pResult) {
+    HideToolsList(this);
     if (TapX() < 20) {
         SetSaved(false); // the view turned the box over itself
     } else if (CListCtrl* view = CurrentView()) {
@@ -602,6 +605,7 @@ void CPackingListDlg::RenameEverywhere(const CString& oldText, const CString& ne
 }
 
 void CPackingListDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
+    HideToolsList(this);
     SetSaved(false);
     CListCtrl* view = CurrentView();
     const int row = view ? SelectedRow(*view) : -1;
@@ -642,11 +646,13 @@ void CPackingListDlg::ToggleFilterRowUnderTap() {
 }
 
 void CPackingListDlg::OnFilterClick(NMHDR*, LRESULT* pResult) {
+    HideToolsList(this);
     if (TapX() < 20) ToggleFilterRowUnderTap();
     if (pResult) *pResult = 0;
 }
 
 void CPackingListDlg::OnFilterDblClk(NMHDR*, LRESULT* pResult) {
+    HideToolsList(this);
     SetSaved(false);
     if (pResult) *pResult = 0;
     if (!m_listFilter.IsWindowVisible() || m_listFilter.GetItemCount() == 0) return;
@@ -673,7 +679,7 @@ void CPackingListDlg::OnFilterDblClk(NMHDR*, LRESULT* pResult) {
     }
 }
 
-void CPackingListDlg::OnLButtonDown(UINT, CPoint) {}
+void CPackingListDlg::OnLButtonDown(UINT, CPoint) { HideToolsList(this); }
 
 LRESULT CPackingListDlg::OnLeaveTool(WPARAM, LPARAM) { return LeaveToolWindow(this); }
 

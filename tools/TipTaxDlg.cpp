@@ -5,7 +5,8 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
+#include "tools/ToolsPage.h"
 #include "tools/TipTaxMath.h"
 
 using namespace toolwin;
@@ -366,6 +367,7 @@ void CTipTaxDlg::OnSettingChange(UINT, LPCTSTR) {
     ScrollToolWindow(this, m_nScroll, 0);
     m_placement.Apply(this, panelUp);
     if (panelUp) ScrollToolWindow(this, m_nScroll, ScrollRange());
+    if (auto* page = dynamic_cast<CToolsPage*>(GetOwner())) page->OpenTool(4);
     Invalidate(TRUE);
 }
 

@@ -4,6 +4,8 @@
 #include "core/TextFiles.h"
 #include "platform/framework/DC.h"
 #include "platform/ui/Sip.h"
+#include "shell/MainTabCtrl.h"
+#include "shell/SharedFont.h"
 
 #include <algorithm>
 
@@ -20,18 +22,12 @@ ToolMetrics ReadToolMetrics() {
     return m;
 }
 
-int ToolFontBase() {
-    CRegistryKey registry;
-    return static_cast<int>(registry.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fontbase"));
-}
+int ToolFontBase() { return SharedFontSizeBase; }
 
-CString ToolFontFace() {
-    CRegistryKey registry;
-    CString face = registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"font");
-    return face.IsEmpty() ? CString(L"Arial") : face;
-}
+CString ToolFontFace() { return SharedFontFace.IsEmpty() ? CString(L"Arial") : SharedFontFace; }
 
 BOOL CreateToolFont(CFont& font, int height, int weight, LPCWSTR face, BYTE quality, BYTE pitchAndFamily) {
+    font.DeleteObject();
     LOGFONTW lf{};
     lf.lfHeight = height;
     lf.lfWeight = weight;
@@ -46,6 +42,11 @@ LRESULT LeaveToolWindow(CWnd* tool) {
     tool->ShowWindow(SW_HIDE);
     if (CWnd* owner = tool->GetOwner()) owner->ShowWindow(SW_SHOWNORMAL);
     return 1;
+}
+
+void HideToolsList(CWnd* tool) {
+    auto* container = dynamic_cast<CMainTabCtrl*>(tool->GetParent());
+    if (container && container->IsToolsListShown()) container->FocusTab(4);
 }
 
 COLORREF ToolSkin::Color(LPCWSTR key) const { return SkinColor(GetSkinValue(tools, key)); }
@@ -64,10 +65,12 @@ ToolSkin ReadToolSkin() {
     if (skin.chosenUnreadable) {
         // The chosen file is gone: from now on the default skin is the current one.
         CRegistryKey registry;
-        registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", GetShippedFilePath(L"default.skn"));
+        registry.WriteString(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"skin", GetShippedFilePath(L"default.skn"));
     }
     if (!skin.loaded) return out;
     out.loaded = true;
+    out.name = skin.name;
+    out.text = skin.text;
     out.folder = skin.folder;
     out.portrait = GetSkinValue(GetSkinSection(skin.text, L"Common Folders"), L"P");
     out.tools = GetSkinSection(skin.text, L"Tools");

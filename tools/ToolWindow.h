@@ -1,11 +1,14 @@
 #pragma once
-// What the tool windows of the Tools tab share: the work-area metrics they lay out on, the
-// program-wide font settings, leaving a tool for the Tools list, and the reading of their skin
-// values from the "Tools" section of the current skin.
+// What the Tools page and its tool windows share: the work-area metrics they lay out on, the
+// program-wide font settings, leaving a tool for the Tools list, hiding the Tools list shown
+// over a tool, and the reading of their skin values from the current skin.
 
 #include "core/SkinFile.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/Wnd.h"
+
+// The program's registry key under HKEY_LOCAL_MACHINE.
+inline constexpr const wchar_t* kToolsRegistryKey = L"Jorvana";
 
 namespace toolwin {
 
@@ -19,16 +22,22 @@ struct ToolMetrics {
 };
 ToolMetrics ReadToolMetrics();
 
-// The font size base (`fontbase`, 0 when missing) and face (`font`, "Arial" when missing) that
-// every page adds to and uses when it creates fonts.
+// The font size base and face every page adds to and uses when it creates fonts: the
+// program-wide values the main window read at start-up (`fontbase`, `font`).
 int ToolFontBase();
 CString ToolFontFace();
 
-// A font of the given height, weight, quality and pitch-and-family, default character set.
+// A font of the given height, weight, quality and pitch-and-family, default character set; the
+// font's previous object, if any, is released first.
 BOOL CreateToolFont(CFont& font, int height, int weight, LPCWSTR face, BYTE quality = 4, BYTE pitchAndFamily = 0);
 
 // "Back to Tools": hides the tool window and shows its owner, the Tools list. Returns 1.
 LRESULT LeaveToolWindow(CWnd* tool);
+
+// A tap on a tool: when the Tools list is shown over the open tool (the page container's
+// Tools-list flag), the container hides it and moves the tab focus to the Tools tab. Nothing
+// when the tool's parent is not the page container.
+void HideToolsList(CWnd* tool);
 
 // The current skin as a tool reads it: the chosen file, or default.skn when the chosen one
 // cannot be opened ("Skin File corrupted..." shown and `skin` set to the default file's path);
@@ -36,6 +45,8 @@ LRESULT LeaveToolWindow(CWnd* tool);
 // tool keeps its values.
 struct ToolSkin {
     bool loaded = false;
+    CString name;     // the skin file's name
+    CString text;     // the whole skin text
     CString folder;   // where the skin's folders lie
     CString portrait; // "Common Folders" P
     CString tools;    // the "Tools" section text
@@ -71,7 +82,8 @@ private:
     bool m_bShrunk = false;
     CRect m_rcFull; // in the parent's client coordinates
 };
-// Hides the tool's owner, the Tools list, when the tool is on show and has an owner of its own.
+// After a settings change: hides the tool's owner, the Tools list, when the tool is on show and
+// has an owner of its own.
 void HideToolsListUnder(CWnd* tool);
 
 } // namespace toolwin

@@ -5,7 +5,7 @@
 #include "resources/resource.h"
 #include "tools/ClothesDlg.h"
 #include "tools/ClothingCharts.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 
 #include <string>
 

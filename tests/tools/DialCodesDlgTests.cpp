@@ -6,7 +6,7 @@
 #include "resources/resource.h"
 #include "tools/DialCodeTables.h"
 #include "tools/DialCodesDlg.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 #include "resources/resource.h"
 #include "tools/PackingEntryDlgs.h"
 #include "tools/PackingListDlg.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 
 #include <functional>
 #include <string>

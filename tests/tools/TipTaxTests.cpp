@@ -3,7 +3,7 @@
 
 #include "ToolWindowTestSupport.h"
 #include "resources/resource.h"
-#include "tools/PackingMessages.h"
+#include "shell/AppMessages.h"
 #include "tools/TipTaxDlg.h"
 #include "tools/TipTaxMath.h"
 #include "platform/ui/Sip.h"
