@@ -1,6 +1,6 @@
 #include "controls/DropDownSelector.h"
 
-#include "core/RegistryKey.h"
+#include "core/SharedFont.h"
 #include "platform/framework/DC.h"
 
 // [CGroupListBox] --------------------------------------------------------------------------------
@@ -109,8 +109,7 @@ BOOL CDropDownSelector::Create(LPCTSTR caption, const RECT& rect, CWnd* parent, 
     if (!CButton::Create(caption, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rect, parent, id)) return FALSE;
     m_pFont = font;
     if (!m_pFont) {
-        CRegistryKey registry;
-        CString face = registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"font");
+        const CString& face = SharedFontFace;
         LOGFONTW lf{};
         lf.lfHeight = 13;
         lf.lfWeight = FW_NORMAL;

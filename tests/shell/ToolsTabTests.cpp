@@ -5,6 +5,7 @@
 #include "MainWindowTestSupport.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/ui/MessageBox.h"
+#include "shell/SharedFont.h"
 #include "support/Screenshots.h"
 #include "tools/PackingListDlg.h"
 #include "tools/ToolsPage.h"
@@ -230,6 +231,24 @@ TEST_F(ToolsTabTest, RotationReachesTheOpenToolThroughTheMainWindow) {
     EXPECT_NE(after.Width(), before.Width()) << "the tool was placed again for the new work area";
     EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-codes-landscape").empty());
     (void)dlg;
+}
+
+TEST_F(ToolsTabTest, ToolsUseTheFontSettingsTheMainWindowRead) {
+    // fontbase is stored as text ("3.7" counts as 3); the tools take the main window's reading.
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"fontbase", L"3.7");
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"font", L"Tahoma");
+    Open();
+    TapTab(4);
+    TapToolIcon(kToolConverter);
+    auto* converter = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+    CFont* font = converter->m_convertLabel.GetFont();
+    ASSERT_NE(font, nullptr);
+    LOGFONTW lf{};
+    ASSERT_TRUE(font->GetLogFont(&lf));
+    EXPECT_EQ(CString(lf.lfFaceName), CString(L"Tahoma"));
+    EXPECT_EQ(lf.lfHeight, 17);
+    SharedFontSizeBase = 0;
+    SharedFontFace = L"Arial";
 }
 
 } // namespace
