@@ -450,9 +450,7 @@ void CConverterDlg::OnSize(UINT nType, int cx, int cy) {
 
 void CConverterDlg::OnSettingChange(UINT, LPCTSTR) {
     Layout();
-    if (IsWindowVisible()) {
-        if (CWnd* owner = GetOwner()) owner->ShowWindow(SW_HIDE);
-    }
+    HideToolsListUnder(this);
     Invalidate(TRUE);
 }
 

@@ -8,6 +8,7 @@
 #include "shell/SharedFont.h"
 #include "support/Screenshots.h"
 #include "tools/PackingListDlg.h"
+#include "tools/TipTaxDlg.h"
 #include "tools/ToolsPage.h"
 #include "tools/UnitConverterDlg.h"
 
@@ -249,6 +250,22 @@ TEST_F(ToolsTabTest, ToolsUseTheFontSettingsTheMainWindowRead) {
     EXPECT_EQ(lf.lfHeight, 17);
     SharedFontSizeBase = 0;
     SharedFontFace = L"Arial";
+}
+
+TEST_F(ToolsTabTest, TipCalculatorOwnedByTheToolsPageOpensToolFourOnASettingsChange) {
+    TestMainDlg& dlg = Open();
+    TapTab(4);
+    CToolsPage* tools = Tools();
+    ASSERT_NE(tools, nullptr);
+    CTipTaxDlg tip;
+    ASSERT_TRUE(tip.Create(IDD_TIP_TAX, &dlg.GetTabs()));
+    ::SetWindowLongPtrW(tip.m_hWnd, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(tools->m_hWnd));
+    tip.SendMessage(WM_SETTINGCHANGE);
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(tools->GetCurrentTool(), kToolNews);
+    ASSERT_TRUE(tools->IsToolCreated(kToolNews));
+    EXPECT_TRUE(tools->GetTool(kToolNews)->IsWindowVisible());
+    tip.DestroyWindow();
 }
 
 } // namespace
