@@ -49,8 +49,6 @@ int ParseFontSizeBase(const CString& text) {
 
 // [SECTION] Program-wide values and construction -----------------------------------------------
 
-int SharedFontSizeBase = 0;
-CString SharedFontFace = L"Arial";
 bool CommandUiUpdatePending = true;
 
 CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent), m_tabs(CMainTabCtrl::kDrawControl) {

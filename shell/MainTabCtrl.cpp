@@ -18,6 +18,7 @@
 #include "shell/SharedFont.h"
 #include "clocks/WorldClocksDlg.h"
 #include "currency/CurrencyPanel.h"
+#include "tools/ToolsPage.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ int CMainTabCtrl::s_nPendingTool = -1;
 // 1     Weather                  153     first tap          its skin load
 // 2     World Map                156     first tap          its skin load
 // 3     Currencies               157     first tap          its skin application
-// 4     Tools                    130     first tap          its skin application (kept Tools skin)
+// 4     Tools                    130     first tap          unread-news mark, kept Tools skin
 // 5     blank panel              160     never              -
 // 6     combo page               158     never              -
 //
@@ -60,10 +61,10 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
-    case kWeatherPage:  // Weather
     case kCurrencyPage: return new CCurrencyPanel;
-    case kMapPage:      // World Map
-    case kToolsPage:    // Tools
+    case kToolsPage: return new CToolsPage;
+    case kWeatherPage: // Weather
+    case kMapPage:     // World Map
     case kBlankPage:
     default: return new CPanelBackDlg;
     }
@@ -81,7 +82,10 @@ void CMainTabCtrl::InitialisePage(int index) {
         break;
     case kMapPage: // the map page loads its skin
         break;
-    case kToolsPage: ApplyToolsSkin(); break;
+    case kToolsPage:
+        if (auto* tools = PageAs<CToolsPage>(index); tools && m_bUnreadNews) tools->SetNewsUnread();
+        ApplyToolsSkin();
+        break;
     default: break;
     }
 }
@@ -142,8 +146,7 @@ void CMainTabCtrl::ToggleMapCitySquares() {
 }
 
 void CMainTabCtrl::OfferSavePackingList() {
-    if (!IsPageCreated(kToolsPage)) return;
-    // the Tools page offers to save a changed packing list
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage)) tools->OfferSavePackingList();
 }
 
 void CMainTabCtrl::RefreshWeatherPage() {
@@ -171,13 +174,12 @@ void CMainTabCtrl::RefreshMapPage() {
 }
 
 void CMainTabCtrl::OpenTool(int tool) {
-    if (!IsPageCreated(kToolsPage) || tool < 0) return;
-    // the Tools page opens that tool window
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage); tools && tool >= 0) tools->OpenTool(tool);
 }
 
 void CMainTabCtrl::ApplyToolsSkin() {
-    if (!IsPageCreated(kToolsPage)) return;
-    // the Tools page rebuilds its icons from the kept folder, subfolder and colour
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage))
+        tools->ApplySkin(m_strToolsFolder, m_strToolsSubfolder, m_crToolsColor);
 }
 
 // [SECTION] Construction and settings ----------------------------------------------------------
@@ -268,6 +270,11 @@ void CMainTabCtrl::FocusTab(int n) {
     // Only the selection moves: the pages stay as they are and no tab change runs.
     if (m_hWnd && n >= 0 && n < GetItemCount()) SetCurSel(n);
     m_bToolsList = false;
+}
+
+void CMainTabCtrl::ToolOpened(bool takeToolsTab) {
+    m_bToolsList = false;
+    if (takeToolsTab) m_nCurrentPage = kToolsPage;
 }
 
 void CMainTabCtrl::MarkNewsRead() {
@@ -469,8 +476,11 @@ void CMainTabCtrl::PlaceCurrentPage() {
     CRect item;
     if (GetItemCount() > 0) GetItemRect(0, &item);
     CDialog* page = m_pages[m_nCurrentPage].page;
+    // The Tools list stays hidden while a tool is open over it and the list was not asked for:
+    // a settings change (input panel, rotation) must not put it back over the tool.
+    const bool keepHidden = m_nCurrentPage == kToolsPage && !m_bToolsList && !page->IsWindowVisible();
     page->SetWindowPos(&wndTop, item.left - 1, item.bottom - 2, client.right - item.left,
-                       client.bottom - item.bottom + 1, SWP_SHOWWINDOW);
+                       client.bottom - item.bottom + 1, keepHidden ? 0 : SWP_SHOWWINDOW);
     if (m_nCurrentPage == kToolsPage) {
         CRect strip;
         GetWindowRect(&strip);
@@ -486,6 +496,8 @@ void CMainTabCtrl::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     for (int i = 0; i < kPageCount; ++i)
         if (IsPageCreated(i)) m_pages[i].page->SendMessage(WM_SETTINGCHANGE, uFlags, reinterpret_cast<LPARAM>(lpszSection));
     PlaceCurrentPage();
+    // The open tool follows the Tools page to its new place.
+    if (auto* tools = PageAs<CToolsPage>(kToolsPage)) tools->PlaceOpenTool();
 }
 
 BOOL CMainTabCtrl::OnEraseBkgnd(CDC* pDC) {

@@ -55,7 +55,7 @@ public:
     // -1: the system button-face colour.
     void SetBackColor(COLORREF c);
     COLORREF GetBackColor() const { return m_crBack; }
-    // Kept until the Tools page exists.
+    // Kept, and handed to the Tools page now and whenever it is created.
     void SetToolsSkin(LPCWSTR folder, LPCWSTR subfolder, COLORREF color);
     // The panel colour of the four full pages, kept for pages not created yet.
     void SetPanelColor(COLORREF c);
@@ -80,6 +80,9 @@ public:
     // The time text of clock n; empty while the clocks page does not exist.
     CString GetClockTimeText(int n);
     void MarkNewsRead();
+    // A tool window opens: the Tools-list flag is cleared and, for a tap on the list (not a
+    // restore), the Tools tab becomes the current tab.
+    void ToolOpened(bool takeToolsTab);
 
     // State, for the main window and for tests.
     int GetCurrentPage() const { return m_nCurrentPage; }

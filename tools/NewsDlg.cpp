@@ -8,11 +8,14 @@
 #include "platform/system/DeviceFiles.h"
 #include "platform/ui/HtmlView.h"
 #include "resources/resource.h"
-#include "tools/ToolFrame.h"
-#include "tools/ToolMessages.h"
+#include "shell/MainTabCtrl.h"
+#include "tools/ToolWindow.h"
+#include "shell/AppMessages.h"
 #include "tools/ToolsPage.h"
 
 #include <algorithm>
+
+using namespace toolwin;
 
 namespace {
 
@@ -39,8 +42,8 @@ HWND CNewsPage::GetHtmlView() { return g_hwndHtml; }
 
 void CNewsPage::ReadMetrics() {
     ToolMetrics m = ReadToolMetrics();
-    m_nWidth = m.workWidth;
-    m_nHeight = m.workHeight;
+    m_nWidth = m.width;
+    m_nHeight = m.height;
     m_nPageHeight = m.pageHeight;
     m_nMenuHeight = m.menuHeight;
 }
@@ -85,9 +88,11 @@ void CNewsPage::LoadNews() {
     CRegistryKey registry;
     registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newnews", 0);
     registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newsread", 1);
-    // The page container (the owner's parent) clears the tab strip's unread mark here with
-    // CMainTabCtrl::MarkNewsRead once it is wired in.
-    if (auto* tools = dynamic_cast<CToolsPage*>(GetOwner())) tools->ClearNewsUnread();
+    // The page container (the owner's parent) clears the tab strip's unread mark.
+    if (auto* tools = dynamic_cast<CToolsPage*>(GetOwner())) {
+        tools->ClearNewsUnread();
+        if (auto* container = dynamic_cast<CMainTabCtrl*>(tools->GetParent())) container->MarkNewsRead();
+    }
 }
 
 BOOL CNewsPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
@@ -149,4 +154,4 @@ void CNewsPage::OnDestroy() {
     g_hwndHtml = nullptr;
 }
 
-LRESULT CNewsPage::OnLeaveTool(WPARAM, LPARAM) { return LeaveTool(this); }
+LRESULT CNewsPage::OnLeaveTool(WPARAM, LPARAM) { return LeaveToolWindow(this); }

@@ -6,13 +6,19 @@
 #include "tools/ToolsPage.h"
 
 #include "core/SkinFile.h"
+#include "shell/MainTabCtrl.h"
+#include "tools/ClothesDlg.h"
+#include "tools/DialCodesDlg.h"
+#include "tools/PackingListDlg.h"
 #include "platform/framework/WinApp.h"
 #include "platform/ui/ResourceImages.h"
 #include "resources/resource.h"
 #include "tools/NewsDlg.h"
-#include "tools/ToolFrame.h"
-#include "tools/ToolMessages.h"
+#include "tools/ToolWindow.h"
+#include "shell/AppMessages.h"
 #include "tools/UnitConverterDlg.h"
+
+using namespace toolwin;
 
 BEGIN_MESSAGE_MAP(CToolsPage, CDialog)
     ON_NOTIFY(NM_CLICK, IDC_TOOLS_LIST, &CToolsPage::OnClickToolList)
@@ -37,29 +43,40 @@ constexpr UINT kUnreadMarkerId = 0xFFFF;
 } // namespace
 
 // [SECTION] The tool classes
-// The dialing codes (index 1), clothing sizes (2) and packing-list (3) tools join here with
-// their classes; until then their icons open nothing.
 
 std::unique_ptr<CDialog> CToolsPage::NewTool(int index) {
     switch (index) {
     case kToolConverter: return std::make_unique<CConverterDlg>(nullptr);
+    case kToolDialCodes: return std::make_unique<CDialCodesDlg>(nullptr);
+    case kToolClothes: return std::make_unique<CClothesDlg>(nullptr);
+    case kToolPackingList: return std::make_unique<CPackingListDlg>(nullptr);
     case kToolNews: return std::make_unique<CNewsPage>(nullptr);
-    default: return nullptr; // kToolDialCodes, kToolClothes, kToolPackingList
+    default: return nullptr;
     }
 }
 
 void CToolsPage::ApplyToolSkin(int index) {
     if (!IsToolCreated(index)) return;
+    CDialog* tool = m_pTools[index].get();
     switch (index) {
-    case kToolConverter: static_cast<CConverterDlg*>(m_pTools[index].get())->ApplySkin(); break;
+    case kToolConverter: static_cast<CConverterDlg*>(tool)->ApplySkin(); break;
+    case kToolDialCodes: static_cast<CDialCodesDlg*>(tool)->ApplySkin(); break;
+    case kToolClothes: static_cast<CClothesDlg*>(tool)->ApplySkin(); break;
+    case kToolPackingList: static_cast<CPackingListDlg*>(tool)->ApplySkin(); break;
     default: break; // the news page has no skin values
     }
 }
 
-// The packing list's changed flag and its SaveOnLeave.
-bool CToolsPage::PackingListHasChanges() { return false; }
+bool CToolsPage::PackingListHasChanges() {
+    auto* packing = IsToolCreated(kToolPackingList) ? static_cast<CPackingListDlg*>(m_pTools[kToolPackingList].get())
+                                                    : nullptr;
+    return packing && packing->m_bChanged;
+}
 
-void CToolsPage::PackingListSaveOnLeave(bool /*save*/) {}
+void CToolsPage::PackingListSaveOnLeave(bool save) {
+    if (IsToolCreated(kToolPackingList))
+        static_cast<CPackingListDlg*>(m_pTools[kToolPackingList].get())->SaveOnLeave(save);
+}
 
 // [SECTION] Construction and initialisation
 
@@ -81,8 +98,8 @@ void CToolsPage::DoDataExchange(CDataExchange* pDX) {
 
 void CToolsPage::ReadMetrics() {
     ToolMetrics m = ReadToolMetrics();
-    m_nWidth = m.workWidth;
-    m_nHeight = m.workHeight;
+    m_nWidth = m.width;
+    m_nHeight = m.height;
     m_nPageHeight = m.pageHeight;
     m_nMenuHeight = m.menuHeight;
 }
@@ -111,7 +128,7 @@ BOOL CToolsPage::OnInitDialog() {
     SetIconSpacing();
 
     m_pListFont = std::make_unique<CFont>();
-    CreateToolFont(*m_pListFont, 11, 400, DEFAULT_QUALITY, L"Arial", FF_SWISS);
+    CreateToolFont(*m_pListFont, 11, 400, L"Arial", DEFAULT_QUALITY, FF_SWISS);
     m_list.SetFont(m_pListFont.get(), TRUE);
 
     m_list.SetImageList(m_pImageList.get(), LVSIL_NORMAL);
@@ -188,8 +205,7 @@ void CToolsPage::OnClickToolList(NMHDR*, LRESULT* pResult) {
     if (m_nCurrentTool == kToolPackingList && index != kToolPackingList) OfferSavePackingList();
     m_nCurrentTool = index;
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"CurTab", static_cast<DWORD>(40 + index));
-    // The page container clears its Tools-list flag and takes tab 4 as its current tab here
-    // once it is wired in.
+    if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->ToolOpened(true);
     ShowToolWindow(index);
     RequestCommandBar(index);
     if (IsToolCreated(index)) m_pTools[index]->SetFocus();
@@ -199,7 +215,7 @@ void CToolsPage::OpenTool(int index) {
     if (index < 0 || index >= kToolCount || !m_pTools[index]) return;
     m_nCurrentTool = index;
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"CurTab", static_cast<DWORD>(40 + index));
-    // The page container clears its Tools-list flag here once it is wired in.
+    if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->ToolOpened(false);
     ShowToolWindow(index);
     // The main window's bar handlers, reached through their messages.
     RequestCommandBar(index);
@@ -232,14 +248,21 @@ void CToolsPage::OnSize(UINT nType, int cx, int cy) {
     PlaceUnreadMarker();
 }
 
-void CToolsPage::OnSettingChange(UINT, LPCTSTR) {
+void CToolsPage::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     if (!m_list.GetSafeHwnd()) return;
     ReadMetrics();
     SetIconSpacing();
     PlaceControls();
     Invalidate(TRUE);
-    if (m_nCurrentTool != -1 && IsToolCreated(m_nCurrentTool)) PlaceToolWindow(m_nCurrentTool);
+    PlaceOpenTool();
     PlaceUnreadMarker();
+    // The tool windows are the container's children, not pages: they hear it from here.
+    for (int i = 0; i < kToolCount; ++i)
+        if (IsToolCreated(i)) m_pTools[i]->SendMessage(WM_SETTINGCHANGE, uFlags, reinterpret_cast<LPARAM>(lpszSection));
+}
+
+void CToolsPage::PlaceOpenTool() {
+    if (m_nCurrentTool != -1 && IsToolCreated(m_nCurrentTool)) PlaceToolWindow(m_nCurrentTool);
 }
 
 HBRUSH CToolsPage::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {

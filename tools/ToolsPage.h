@@ -31,6 +31,8 @@ public:
     // exist; listBack 0xFFFFFFFF keeps the list's background. Nothing at all when either
     // folder is empty.
     void ApplySkin(CString skinFolder, CString iconFolder, COLORREF listBack);
+    // Moves the open tool window (if any) to the page's place again, after the page moved.
+    void PlaceOpenTool();
     // Asks whether the packing list's unsaved changes are to be saved, when there are any.
     void OfferSavePackingList();
     // The unread-news flag; the marker follows at the next layout pass.

@@ -15,12 +15,15 @@
 #include "platform/ui/ResourceImages.h"
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
-#include "tools/ToolFrame.h"
-#include "tools/ToolMessages.h"
+#include "shell/MainDlg.h"
+#include "tools/ToolWindow.h"
+#include "shell/AppMessages.h"
 #include "tools/UnitEditorDlg.h"
 #include "tools/UnitTables.h"
 
 #include <memory>
+
+using namespace toolwin;
 
 // [SECTION] Construction and data exchange
 
@@ -96,8 +99,8 @@ void CConverterDlg::DoDataExchange(CDataExchange* pDX) {
 
 void CConverterDlg::ReadMetrics() {
     ToolMetrics m = ReadToolMetrics();
-    m_nWidth = m.workWidth;
-    m_nHeight = m.workHeight;
+    m_nWidth = m.width;
+    m_nHeight = m.height;
     m_nPageHeight = m.pageHeight;
     m_nMenuHeight = m.menuHeight;
 }
@@ -119,21 +122,21 @@ BOOL CConverterDlg::OnInitDialog() {
     m_whiteBrush.CreateSolidBrush(RGB(255, 255, 255));
     ReadMetrics();
 
-    int fontBase = ReadFontBase();
-    CString face = ReadSharedFontFace();
-    CreateToolFont(m_labelFont, fontBase + 14, 700, DEFAULT_QUALITY, face);
+    int fontBase = ToolFontBase();
+    CString face = ToolFontFace();
+    CreateToolFont(m_labelFont, fontBase + 14, 700, face, DEFAULT_QUALITY);
     m_fromLabel.SetFont(&m_labelFont);
     m_resultLabel.SetFont(&m_labelFont);
     m_convertLabel.SetFont(&m_labelFont);
-    CreateToolFont(m_buttonFont, fontBase + 14, 500, DEFAULT_QUALITY, face);
-    CreateToolFont(m_listFont, 14, 400, DEFAULT_QUALITY, L"Arial");
+    CreateToolFont(m_buttonFont, fontBase + 14, 500, face, DEFAULT_QUALITY);
+    CreateToolFont(m_listFont, 14, 400, L"Arial", DEFAULT_QUALITY);
     m_category.SetFont(&m_listFont);
     m_fromList.SetFont(&m_listFont);
     m_toList.SetFont(&m_listFont);
-    CreateToolFont(m_fieldFont, 13, 400, DEFAULT_QUALITY, L"Arial");
+    CreateToolFont(m_fieldFont, 13, 400, L"Arial", DEFAULT_QUALITY);
     m_resultField.SetFont(&m_fieldFont);
     m_valueField.SetFont(&m_fieldFont);
-    CreateToolFont(m_lastFont, fontBase + 14, 500, ANTIALIASED_QUALITY, face);
+    CreateToolFont(m_lastFont, fontBase + 14, 500, face, ANTIALIASED_QUALITY);
     m_pFont = &m_lastFont;
 
     m_clearButton.SubclassDlgItem(IDC_CONVERTER_CLEAR, this);
@@ -267,8 +270,10 @@ void CConverterDlg::Convert() {
     InvalidateRect(&arrows.band, TRUE);
 
     if (m_valueField.GetModify() && !UndoAnnounced) {
-        // The main window's UndoAvailable flag is raised here once the main window is wired
-        // in (the owner's parent's parent): it enables Edit > Undo.
+        // The main window (the page container's parent) enables Edit > Undo.
+        CWnd* container = GetParent();
+        if (auto* main = dynamic_cast<CMainDlg*>(container ? container->GetParent() : nullptr))
+            main->m_bUndoAvailable = 1;
         UndoAnnounced = true;
     }
 }
@@ -354,7 +359,7 @@ void CConverterDlg::OnEditUnits() {
     HideToolsList(this);
 }
 
-LRESULT CConverterDlg::OnLeaveTool(WPARAM, LPARAM) { return LeaveTool(this); }
+LRESULT CConverterDlg::OnLeaveTool(WPARAM, LPARAM) { return LeaveToolWindow(this); }
 
 // [SECTION] Result scrolling
 
@@ -445,9 +450,7 @@ void CConverterDlg::OnSize(UINT nType, int cx, int cy) {
 
 void CConverterDlg::OnSettingChange(UINT, LPCTSTR) {
     Layout();
-    if (IsWindowVisible()) {
-        if (CWnd* owner = GetOwner()) owner->ShowWindow(SW_HIDE);
-    }
+    HideToolsListUnder(this);
     Invalidate(TRUE);
 }
 
@@ -520,7 +523,7 @@ void CConverterDlg::OnPaint() {
     dc.LineTo(W - 10, 92);
 
     CFont font;
-    CreateToolFont(font, ReadFontBase() + 14, 700, ANTIALIASED_QUALITY, ReadSharedFontFace());
+    CreateToolFont(font, ToolFontBase() + 14, 700, ToolFontFace(), ANTIALIASED_QUALITY);
     CFont* oldFont = dc.SelectObject(&font);
     dc.SetTextColor(m_labelColor);
     dc.SetBkMode(TRANSPARENT);
@@ -572,13 +575,13 @@ void CConverterDlg::OnDestroy() {
 
 void CConverterDlg::ApplySkin() {
     CWaitCursor wait;
-    CurrentSkin skin = ReadToolSkin();
+    ToolSkin skin = ReadToolSkin();
     if (!skin.loaded) return;
     m_skinName = skin.name;
     m_skinText = skin.text;
     m_skinFolder = skin.folder;
-    m_portraitFolder = GetSkinValue(GetSkinSection(m_skinText, L"Common Folders"), L"P");
-    CString tools = GetSkinSection(m_skinText, L"Tools");
+    m_portraitFolder = skin.portrait;
+    const CString& tools = skin.tools;
     m_backgroundName = GetSkinValue(tools, L"BC");
 
     m_background.DeleteObject();

@@ -10,10 +10,12 @@
 #include "platform/framework/WindowDC.h"
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
-#include "tools/ToolFrame.h"
+#include "tools/ToolWindow.h"
 #include "tools/UnitTables.h"
 
 #include <algorithm>
+
+using namespace toolwin;
 
 BEGIN_MESSAGE_MAP(CUnitEditDlg, CDialog)
     ON_WM_PAINT()
@@ -67,8 +69,8 @@ void CUnitEditDlg::DoDataExchange(CDataExchange* pDX) {
 
 void CUnitEditDlg::ReadMetrics() {
     ToolMetrics m = ReadToolMetrics();
-    m_nWidth = m.workWidth;
-    m_nHeight = m.workHeight;
+    m_nWidth = m.width;
+    m_nHeight = m.height;
     m_nPageHeight = m.pageHeight;
     m_nMenuHeight = m.menuHeight;
 }
@@ -96,7 +98,7 @@ BOOL CUnitEditDlg::OnInitDialog() {
     m_headerFont.lfHeight = 13;
     m_valueLabelFont.CreateFontIndirect(&m_headerFont);
 
-    CreateToolFont(m_controlFont, 13, 400, ANTIALIASED_QUALITY, L"Arial", 6);
+    CreateToolFont(m_controlFont, 13, 400, L"Arial", ANTIALIASED_QUALITY, 6);
     m_pControlFont = &m_controlFont;
     m_list.SetFont(m_pControlFont);
     m_addButton.SetFont(m_pControlFont);

@@ -10,6 +10,7 @@
 #include "currency/CurrencyPanel.h"
 #include "platform/ui/Sip.h"
 #include "shell/PanelBackDlg.h"
+#include "tools/ToolsPage.h"
 #include "support/Screenshots.h"
 
 namespace shelltest {
@@ -181,7 +182,15 @@ TEST_F(MainWindowTest, StoredTabIsRestored) {
     EXPECT_EQ(CMainTabCtrl::s_nPendingTool, -1);
     EXPECT_TRUE(dlg.GetTabs().IsPageCreated(CMainTabCtrl::kToolsPage));
     EXPECT_FALSE(dlg.GetTabs().GetPage(0)->IsWindowVisible());
-    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar) << "no bar message: the tool sends its own";
+    // Tool 2, the clothing sizes, is open with the tool bar it asked for; the list is not shown.
+    auto* tools = dynamic_cast<CToolsPage*>(dlg.GetTabs().GetPage(CMainTabCtrl::kToolsPage));
+    ASSERT_NE(tools, nullptr);
+    EXPECT_EQ(tools->GetCurrentTool(), kToolClothes);
+    ASSERT_TRUE(tools->IsToolCreated(kToolClothes));
+    EXPECT_TRUE(tools->GetTool(kToolClothes)->IsWindowVisible());
+    EXPECT_FALSE(dlg.GetTabs().IsToolsListShown());
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kToolBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Clothing"));
 }
 
 TEST_F(MainWindowTest, BarMessagesShowOneBarAndSetTheTitle) {

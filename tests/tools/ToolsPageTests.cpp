@@ -3,7 +3,10 @@
 // the skin icons and the Enter key.
 
 #include "ToolsTestSupport.h"
+#include "tools/ClothesDlg.h"
+#include "tools/DialCodesDlg.h"
 #include "tools/NewsDlg.h"
+#include "tools/PackingListDlg.h"
 #include "tools/UnitConverterDlg.h"
 
 namespace toolstest {
@@ -75,10 +78,9 @@ TEST_F(ToolsTest, TapOpensTheToolOnceAndAsksForItsCommandBar) {
               (Requests{{WM_APP_SHOW_EDIT_BAR, 0}, {WM_APP_SHOW_TOOL_BAR, 5}, {WM_APP_SHOW_EDIT_BAR, 0}}));
 }
 
-TEST_F(ToolsTest, OpenToolOutsideTheToolsAndAbsentToolsChangeNothing) {
+TEST_F(ToolsTest, OpenToolOutsideTheToolsChangesNothingAndEveryToolOpens) {
     CreatePage();
-    for (int index : {-1, 5, 40, int(kToolDialCodes), int(kToolClothes), int(kToolPackingList)}) m_page.OpenTool(index);
-    TapTool(kToolClothes);
+    for (int index : {-1, 5, 40}) m_page.OpenTool(index);
     LONG status = 0;
     ReadJorvanaDword(L"CurTab", &status);
     EXPECT_NE(status, CRegistryKey::kFound);
@@ -90,6 +92,29 @@ TEST_F(ToolsTest, OpenToolOutsideTheToolsAndAbsentToolsChangeNothing) {
     Pump();
     EXPECT_TRUE(::IsWindow(m_page.GetSafeHwnd()));
     EXPECT_TRUE(m_page.IsWindowVisible());
+
+    // The dialing codes, clothing sizes and packing list: each opens in its own window, by a tap
+    // or by OpenTool, and asks for its bar.
+    TapTool(kToolDialCodes);
+    ASSERT_TRUE(m_page.IsToolCreated(kToolDialCodes));
+    EXPECT_NE(dynamic_cast<CDialCodesDlg*>(m_page.GetTool(kToolDialCodes)), nullptr);
+    EXPECT_TRUE(m_page.GetTool(kToolDialCodes)->IsWindowVisible());
+    EXPECT_EQ(ReadJorvanaDword(L"CurTab"), 41u);
+    m_page.GetTool(kToolDialCodes)->SendMessage(WM_APP_LEAVE_TOOL);
+    TapTool(kToolClothes);
+    ASSERT_TRUE(m_page.IsToolCreated(kToolClothes));
+    EXPECT_NE(dynamic_cast<CClothesDlg*>(m_page.GetTool(kToolClothes)), nullptr);
+    EXPECT_TRUE(m_page.GetTool(kToolClothes)->IsWindowVisible());
+    EXPECT_FALSE(m_page.GetTool(kToolDialCodes)->IsWindowVisible());
+    m_page.OpenTool(kToolPackingList);
+    ASSERT_TRUE(m_page.IsToolCreated(kToolPackingList));
+    EXPECT_NE(dynamic_cast<CPackingListDlg*>(m_page.GetTool(kToolPackingList)), nullptr);
+    EXPECT_TRUE(m_page.GetTool(kToolPackingList)->IsWindowVisible());
+    EXPECT_FALSE(m_page.GetTool(kToolClothes)->IsWindowVisible());
+    EXPECT_EQ(m_page.GetCurrentTool(), kToolPackingList);
+    EXPECT_EQ(ReadJorvanaDword(L"CurTab"), 43u);
+    EXPECT_EQ(BarRequests(),
+              (Requests{{WM_APP_SHOW_TOOL_BAR, 2}, {WM_APP_SHOW_TOOL_BAR, 3}, {WM_APP_SHOW_PACKING_BAR, 0}}));
 }
 
 TEST_F(ToolsTest, OpeningTheToolHidesAPageShowingUnderIt) {

@@ -13,7 +13,7 @@
 #include "support/DeviceFileAccess.h"
 #include "support/Screenshots.h"
 #include "support/WindowedDevice.h"
-#include "tools/ToolMessages.h"
+#include "shell/AppMessages.h"
 #include "tools/ToolsPage.h"
 
 #include <filesystem>

@@ -1,0 +1,272 @@
+// The Tools tab in the real main window: the Tools page in its slot, every tool opened from its
+// icon with the command bar it asks for, the Tools list hidden again by a tap on a tool, the
+// packing-list question when the list is left, and what the tools tell the main window.
+
+#include "MainWindowTestSupport.h"
+#include "platform/display/HeadlessTest.h"
+#include "platform/ui/MessageBox.h"
+#include "shell/SharedFont.h"
+#include "support/Screenshots.h"
+#include "tools/PackingListDlg.h"
+#include "tools/TipTaxDlg.h"
+#include "tools/ToolsPage.h"
+#include "tools/UnitConverterDlg.h"
+
+namespace shelltest {
+namespace {
+
+class ToolsTabTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        device::ui::SetSipUp(false);
+        device::ui::ClearMessageBoxRecords();
+        InstallSmallProduct();
+        CopyShipped("Portrait");
+    }
+    void TearDown() override {
+        device::ui::ClearMessageBoxRecords();
+        MainWindowTest::TearDown();
+    }
+
+    CToolsPage* Tools() { return dynamic_cast<CToolsPage*>(m_dlg->GetTabs().GetPage(CMainTabCtrl::kToolsPage)); }
+
+    // A tap on the icon of a tool in the Tools list (which must be on show).
+    void TapToolIcon(int index) {
+        CToolsPage* tools = Tools();
+        ASSERT_NE(tools, nullptr);
+        ASSERT_TRUE(tools->IsWindowVisible());
+        CRect icon, strip;
+        ASSERT_TRUE(tools->m_list.GetItemRect(index, &icon, LVIR_ICON));
+        tools->m_list.ClientToScreen(&icon);
+        tools->GetWindowRect(&strip);
+        if (strip.PtInRect(icon.CenterPoint())) {
+            device::display::test::Tap(icon.CenterPoint());
+        } else {
+            // An icon on the list's second row lies below the 27-pixel strip: chosen as the
+            // list reports a choice.
+            tools->m_list.SetItemState(index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            NMHDR click{tools->m_list.m_hWnd, UINT_PTR(IDC_TOOLS_LIST), UINT(NM_CLICK)};
+            tools->SendMessage(WM_NOTIFY, IDC_TOOLS_LIST, reinterpret_cast<LPARAM>(&click));
+        }
+        device::ui::PumpUntilIdle();
+    }
+
+    // A tap on the tool window where no control lies (searched from the bottom up).
+    static void TapToolBackground(CWnd* tool) {
+        CRect r;
+        tool->GetWindowRect(&r);
+        for (int y = r.bottom - 3; y > r.top; y -= 4)
+            for (int x = r.left + 3; x < r.right; x += 4)
+                if (::WindowFromPoint(POINT{x, y}) == tool->m_hWnd) {
+                    device::display::test::Tap(CPoint(x, y));
+                    device::ui::PumpUntilIdle();
+                    return;
+                }
+        ADD_FAILURE() << "no free spot on the tool window";
+    }
+};
+
+TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(4);
+    CToolsPage* tools = Tools();
+    ASSERT_NE(tools, nullptr) << "the Tools slot holds the Tools page";
+    ASSERT_TRUE(tabs.IsPageCreated(CMainTabCtrl::kToolsPage));
+    EXPECT_TRUE(tools->IsWindowVisible());
+    EXPECT_TRUE(tabs.IsToolsListShown());
+
+    struct Expected {
+        CMainDlg::Bar bar;
+        const wchar_t* title;
+    };
+    const Expected expected[kToolCount] = {{CMainDlg::kEditBar, L"Measurements"},
+                                           {CMainDlg::kToolBar, L"Areas codes"},
+                                           {CMainDlg::kToolBar, L"Clothing"},
+                                           {CMainDlg::kPackingBar, L"Packing list"},
+                                           {CMainDlg::kToolBar, L"News"}};
+    for (int i = 0; i < kToolCount; ++i) {
+        SCOPED_TRACE(i);
+        if (i > 0) TapTab(4); // the list again, over the tool that is open
+        EXPECT_TRUE(tabs.IsToolsListShown());
+        TapToolIcon(i);
+        ASSERT_TRUE(tools->IsToolCreated(i));
+        CDialog* tool = tools->GetTool(i);
+        EXPECT_TRUE(tool->IsWindowVisible());
+        EXPECT_EQ(::GetParent(tool->m_hWnd), tabs.m_hWnd);
+        EXPECT_FALSE(tools->IsWindowVisible());
+        EXPECT_FALSE(tabs.IsToolsListShown());
+        EXPECT_EQ(tabs.GetCurrentPage(), CMainTabCtrl::kToolsPage);
+        EXPECT_EQ(dlg.GetVisibleBar(), expected[i].bar);
+        EXPECT_EQ(dlg.GetTitleText(), CString(expected[i].title));
+        EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 40 + i);
+        for (int other = 0; other < kToolCount; ++other)
+            if (other != i && tools->IsToolCreated(other)) EXPECT_FALSE(tools->GetTool(other)->IsWindowVisible()) << other;
+        if (i == kToolConverter) EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-converter").empty());
+        if (i == kToolPackingList) EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-packing-list").empty());
+    }
+}
+
+TEST_F(ToolsTabTest, TapOnAToolHidesTheListShownOverIt) {
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(4);
+    for (int i : {int(kToolConverter), int(kToolDialCodes), int(kToolClothes), int(kToolPackingList)}) {
+        SCOPED_TRACE(i);
+        if (i > 0) TapTab(4);
+        TapToolIcon(i);
+        CDialog* tool = Tools()->GetTool(i);
+        ASSERT_TRUE(tool && tool->IsWindowVisible());
+        // The list over the tool, then a tap on the tool's background.
+        TapTab(4);
+        ASSERT_TRUE(tabs.IsToolsListShown());
+        ASSERT_TRUE(Tools()->IsWindowVisible());
+        if (i == kToolConverter) {
+            // The converter's Clear button counts as a tap on the tool.
+            auto* converter = static_cast<CConverterDlg*>(tool);
+            converter->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_CLEAR, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(converter->m_clearButton.m_hWnd));
+            device::ui::PumpUntilIdle();
+        } else {
+            TapToolBackground(tool);
+        }
+        EXPECT_FALSE(tabs.IsToolsListShown());
+        EXPECT_FALSE(Tools()->IsWindowVisible());
+        EXPECT_EQ(tabs.GetCurSel(), CMainTabCtrl::kToolsPage);
+        EXPECT_TRUE(tool->IsWindowVisible()) << "the tool stays open";
+    }
+    // Without the list on show a tap changes nothing in the container.
+    CDialog* packing = Tools()->GetTool(kToolPackingList);
+    TapToolBackground(packing);
+    EXPECT_FALSE(tabs.IsToolsListShown());
+    EXPECT_EQ(tabs.GetCurrentPage(), CMainTabCtrl::kToolsPage);
+}
+
+TEST_F(ToolsTabTest, LeavingAChangedPackingListAsksAndSavesOnlyOnYes) {
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(4);
+    TapToolIcon(kToolPackingList);
+    auto* packing = dynamic_cast<CPackingListDlg*>(Tools()->GetTool(kToolPackingList));
+    ASSERT_NE(packing, nullptr);
+    const CString file = CPackingListDlg::PackFilePath();
+    ::DeleteFileW(file);
+
+    // Unchanged: no question on leaving.
+    TapTab(0);
+    EXPECT_TRUE(device::ui::MessageBoxRecords().empty());
+
+    // Changed, then another tab: the question; No keeps the file as it was.
+    TapTab(4);
+    TapToolIcon(kToolPackingList);
+    packing->SendMessage(WM_APP_PACK_UNCHECK_ALL);
+    ASSERT_TRUE(packing->m_bChanged);
+    device::ui::ScriptMessageBoxAnswers({IDNO});
+    TapTab(1);
+    auto records = device::ui::MessageBoxRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].text, L"Do you want to save Packing list changes?");
+    EXPECT_EQ(records[0].type & MB_TYPEMASK, UINT(MB_YESNO));
+    EXPECT_EQ(::GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(tabs.GetCurrentPage(), CMainTabCtrl::kWeatherPage);
+
+    // Changed again, then another tool: Yes writes pack.dat.
+    TapTab(4);
+    TapToolIcon(kToolPackingList);
+    packing->SendMessage(WM_APP_PACK_UNCHECK_ALL);
+    TapTab(4);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    TapToolIcon(kToolClothes);
+    EXPECT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(device::ui::PendingMessageBoxAnswers(), 0u);
+    EXPECT_NE(::GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(packing->m_bChanged);
+
+    // The main window closing asks too (through the container).
+    TapTab(4);
+    TapToolIcon(kToolPackingList);
+    packing->SendMessage(WM_APP_PACK_UNCHECK_ALL);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDNO});
+    tabs.OfferSavePackingList();
+    EXPECT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+}
+
+TEST_F(ToolsTabTest, NewsClearsTheUnreadMarkAndAChangedValueEnablesUndo) {
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"newsread", 0);
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    ASSERT_TRUE(tabs.HasUnreadNews());
+    TapTab(4);
+    EXPECT_TRUE(Tools()->IsNewsUnread()) << "the page takes the container's mark";
+    TapToolIcon(kToolNews);
+    EXPECT_FALSE(tabs.HasUnreadNews());
+    EXPECT_FALSE(Tools()->IsNewsUnread());
+    EXPECT_EQ(ReadDword(L"Jorvana", L"newsread"), 1);
+
+    TapTab(4);
+    TapToolIcon(kToolConverter);
+    auto* converter = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+    EXPECT_EQ(dlg.m_bUndoAvailable, 0);
+    converter->m_valueField.SetFocus();
+    converter->m_valueField.SetWindowText(L"");
+    device::display::test::TypeKeys(L"12");
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(dlg.m_bUndoAvailable, 1);
+}
+
+TEST_F(ToolsTabTest, RotationReachesTheOpenToolThroughTheMainWindow) {
+    TestMainDlg& dlg = Open();
+    TapTab(4);
+    TapToolIcon(kToolDialCodes);
+    CDialog* codes = Tools()->GetTool(kToolDialCodes);
+    CRect before;
+    codes->GetWindowRect(&before);
+    device::ui::RotateScreen();
+    device::ui::PumpUntilIdle();
+    CRect after;
+    codes->GetWindowRect(&after);
+    EXPECT_TRUE(codes->IsWindowVisible());
+    EXPECT_NE(after.Width(), before.Width()) << "the tool was placed again for the new work area";
+    EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-codes-landscape").empty());
+    (void)dlg;
+}
+
+TEST_F(ToolsTabTest, ToolsUseTheFontSettingsTheMainWindowRead) {
+    // fontbase is stored as text ("3.7" counts as 3); the tools take the main window's reading.
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"fontbase", L"3.7");
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"font", L"Tahoma");
+    Open();
+    TapTab(4);
+    TapToolIcon(kToolConverter);
+    auto* converter = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+    CFont* font = converter->m_convertLabel.GetFont();
+    ASSERT_NE(font, nullptr);
+    LOGFONTW lf{};
+    ASSERT_TRUE(font->GetLogFont(&lf));
+    EXPECT_EQ(CString(lf.lfFaceName), CString(L"Tahoma"));
+    EXPECT_EQ(lf.lfHeight, 17);
+    SharedFontSizeBase = 0;
+    SharedFontFace = L"Arial";
+}
+
+TEST_F(ToolsTabTest, TipCalculatorOwnedByTheToolsPageOpensToolFourOnASettingsChange) {
+    TestMainDlg& dlg = Open();
+    TapTab(4);
+    CToolsPage* tools = Tools();
+    ASSERT_NE(tools, nullptr);
+    CTipTaxDlg tip;
+    ASSERT_TRUE(tip.Create(IDD_TIP_TAX, &dlg.GetTabs()));
+    ::SetWindowLongPtrW(tip.m_hWnd, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(tools->m_hWnd));
+    tip.SendMessage(WM_SETTINGCHANGE);
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(tools->GetCurrentTool(), kToolNews);
+    ASSERT_TRUE(tools->IsToolCreated(kToolNews));
+    EXPECT_TRUE(tools->GetTool(kToolNews)->IsWindowVisible());
+    tip.DestroyWindow();
+}
+
+} // namespace
+} // namespace shelltest

@@ -1,0 +1,73 @@
+#pragma once
+// CClothesDlg: the clothing size charts tool. A garment combo and the gender buttons M, W and C
+// choose one of the ready-made charts: a title and four rows, one per sizing system.
+
+#include "controls/IconButton.h"
+#include "core/RegistryKey.h"
+#include "platform/framework/Controls.h"
+#include "platform/framework/Dlg.h"
+#include "platform/framework/GdiObjects.h"
+#include "tools/ToolWindow.h"
+
+class CClothesDlg : public CDialog {
+public:
+    explicit CClothesDlg(CWnd* pParent = nullptr);
+
+    // Re-reads the band, button, row and text colours and the background image from the skin.
+    void ApplySkin();
+
+    CStatic m_staticBand;
+    CStatic m_staticRow4;
+    CStatic m_staticRow3;
+    CStatic m_staticRow2;
+    CStatic m_staticRow1;
+    CStatic m_staticTitle;
+    CComboBox m_comboGarment;
+    CIconButton m_btnMen;
+    CIconButton m_btnWomen;
+    CIconButton m_btnChildren;
+
+    COLORREF m_crBand = RGB(194, 211, 228);
+    COLORREF m_crButton = RGB(0, 0, 0);
+    COLORREF m_crRow1 = RGB(255, 255, 255);
+    COLORREF m_crRow2 = RGB(238, 238, 238);
+    COLORREF m_crText = RGB(0, 0, 0);
+    int m_nGender = 0; // the chosen gender button (0 men, 1 women, 2 children)
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    afx_msg void OnPaint();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnMen();
+    afx_msg void OnWomen();
+    afx_msg void OnChildren();
+    afx_msg void OnSelchangeGarment();
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg void OnDestroy();
+    afx_msg LRESULT OnLeaveTool(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowChart(int garment, int gender);
+    void ChooseGender(int gender);
+    void OnGender(int gender);
+    void Layout();
+    void MakeColourBrushes();
+
+    toolwin::ToolMetrics m_metrics;
+    CBrush m_brushPage;
+    CBrush m_brushBand;
+    CBrush m_brushRow1;
+    CBrush m_brushRow2;
+    CFont m_fontTitle;
+    CFont m_fontRow;
+    CFont m_fontNote;
+    CBitmap m_bmpBackground;
+    CRegistryKey m_registry;
+};
