@@ -105,7 +105,9 @@ void CToolsPage::ReadMetrics() {
 }
 
 void CToolsPage::SetIconSpacing() {
-    m_list.SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(m_nWidth / 4 - 4, 23));
+    // Five tools side by side: at a quarter of the width the fifth icon (News) would wrap onto a
+    // second row, below the 27-pixel strip, where no tap reaches it.
+    m_list.SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(m_nWidth / kToolCount - 4, 23));
 }
 
 BOOL CToolsPage::OnInitDialog() {
