@@ -149,7 +149,15 @@ void CForecastDlg::ReadWorkArea() {
     RECT area{};
     ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
     m_workWidth = area.right - area.left;
+    m_workAreaWidth = m_workWidth;
     m_workHeight = area.bottom - area.top;
+    // The view spans the work area; where its frame takes a few pixels, it draws up to the edge
+    // of what it has.
+    if (m_hWnd) {
+        CRect client;
+        GetClientRect(&client);
+        if (client.Width() > 0 && client.Width() < m_workWidth) m_workWidth = client.Width();
+    }
 }
 
 BOOL CForecastDlg::OnInitDialog() {

@@ -86,7 +86,8 @@ public:
     COLORREF m_lineColor = RGB(0xA0, 0xAC, 0xC0);
 
     // Layout, in pixels.
-    int m_workWidth = 0;
+    int m_workWidth = 0;     // the drawing width: the work area's, or the client's when narrower
+    int m_workAreaWidth = 0; // the work area's own width
     int m_workHeight = 0;
     int m_topMargin = 10;
     int m_rowGap = 15;

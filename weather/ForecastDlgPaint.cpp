@@ -97,7 +97,7 @@ void CForecastDlg::Layout() {
     } else {
         m_dateLine.SetWindowPos(nullptr, 5, top + 4 * (pitch + 8), 0, 0, move);
         m_cityLine.SetWindowPos(nullptr, 5, top + 4 * pitch + 31, 0, 0, move);
-        const int width = m_workWidth < 320 ? 60 : 80;
+        const int width = m_workAreaWidth < 320 ? 60 : 80;
         m_updateButton.SetWindowPos(nullptr, m_workWidth - width - 1, top + 4 * (pitch + 8), width, 22, show);
     }
 }
