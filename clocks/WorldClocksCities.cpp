@@ -2,6 +2,7 @@
 // information button and its sun icon), the hidden city lists that a tap on a name opens, the
 // new city of a clock or of the home clock, and the clocks' reminders following their cities.
 
+#include "clocks/ClockCityInfo.h"
 #include "clocks/ReminderNotifications.h"
 #include "clocks/StoredCityIndexes.h"
 #include "clocks/WorldClocksDlg.h"
@@ -120,12 +121,13 @@ void CWorldClocksDlg::OpenCityList(int clock) {
     combo.ShowDropDown(TRUE);
 }
 
-void CWorldClocksDlg::ShowCityInfo(DWORD /*cityIndex*/, const CString& /*dateText*/) {
-    // The city information dialog is not part of the program yet: the tap does nothing.
+void CWorldClocksDlg::ShowCityInfo(DWORD cityIndex, const CString& dateText) {
+    ShowClockCityInfo(this, m_cities, cityIndex, dateText, m_refHours, m_refMinutes);
 }
 
-void CWorldClocksDlg::ShowCityWeather(const CString& /*cityName*/, DWORD /*cityIndex*/) {
-    // The forecast view is not part of the program yet: the tap does nothing.
+void CWorldClocksDlg::ShowCityWeather(const CString& cityName, DWORD /*cityIndex*/) {
+    // The forecast view finds the city by its name among the weather cities.
+    ShowClockCityWeather(this, m_weatherCities, cityName, GetHomeLocationName());
 }
 
 // [SECTION] City lists -------------------------------------------------------------------------

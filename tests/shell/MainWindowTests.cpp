@@ -2,6 +2,7 @@
 // switching pages and command bars, and what it looks like.
 
 #include "MainWindowTestSupport.h"
+#include "clocks/CityInfoDlg.h"
 #include "clocks/EditCitiesDlg.h"
 #include "clocks/RemindersDlg.h"
 #include "clocks/WorldClocksDlg.h"
@@ -592,6 +593,27 @@ TEST_F(MainWindowTest, OptionsMenuRunsTheCityEditorAndTheRemindersOfTheClockCiti
     // Owned through the clocks page, whose top-level window is the main window.
     ASSERT_NE(owner, nullptr);
     EXPECT_EQ(owner->m_hWnd, dlg.m_hWnd);
+}
+
+} // namespace
+} // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+TEST_F(MainWindowTest, ClockInformationTapShowsTheSummaryThenTheCityDialog) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(dlg.GetTabs().GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    CString shownName;
+    CloseNextDialog<CCityInfoDlg>([&](CCityInfoDlg& info) { shownName = info.m_name; });
+    clocks->ShowCityInfo(CWorldClocksDlg::s_clockCity[0], L"09/12/2026");
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u) << "the summary box comes first";
+    EXPECT_EQ(shownName, clocks->GetClockCityName(0));
+    EXPECT_FALSE(shownName.IsEmpty());
 }
 
 } // namespace

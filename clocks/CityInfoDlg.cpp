@@ -1,0 +1,251 @@
+#include "clocks/CityInfoDlg.h"
+
+#include "clocks/DstRule.h"
+#include "clocks/ScrollableForm.h"
+#include "core/TextFiles.h"
+#include "platform/framework/GdiObjects.h"
+#include "platform/framework/WindowDC.h"
+#include "platform/ui/Sip.h"
+#include "resources/resource.h"
+#include "worldmap/SunTimes.h"
+
+#include <cmath>
+
+namespace {
+
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CCityInfoDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_SIZE()
+    ON_WM_VSCROLL()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_SETTINGCHANGE()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CCityInfoDlg::CCityInfoDlg(CWnd* pParent) : CDialog(IDD_CITY_INFO, pParent) {}
+
+void CCityInfoDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_CITY_INFO_NAME, m_staticName);
+    DDX_Control(pDX, IDC_CITY_INFO_LONGITUDE, m_staticLongitude);
+    DDX_Control(pDX, IDC_CITY_INFO_LATITUDE, m_staticLatitude);
+    DDX_Control(pDX, IDC_CITY_INFO_OFFSET, m_staticOffset);
+}
+
+BOOL CCityInfoDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_hTitleFont = CreateFormFont(18, FW_BOLD);
+    m_hLabelFont = CreateFormFont(14, FW_BOLD);
+    m_hValueFont = CreateFormFont(14, FW_NORMAL);
+    m_hSmallFont = CreateFormFont(13, FW_NORMAL);
+    m_hSunFont = CreateFormFont(13, FW_BOLD);
+    m_staticName.SetWindowText(m_name);
+    m_staticLongitude.SetWindowText(m_longitude);
+    m_staticLatitude.SetWindowText(m_latitude);
+    m_staticOffset.SetWindowText(m_offsetText);
+    m_nScrollPos = 0;
+    m_dwSipFlags = ReadSipFlags();
+    Layout();
+    return TRUE;
+}
+
+void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
+    using namespace suntimes;
+    const double d = SunDayNumber(year, month, day, 12.0f);
+    double meanLongitude = 0, declination = 0;
+    const double lambda = SunLongitude(d, &meanLongitude, &declination);
+    const double obliquity = RADS * 23.4393 - RADS * d * 3.563e-7;
+    const double alpha = std::atan2(std::sin(lambda) * std::cos(obliquity), std::cos(lambda));
+    double e = meanLongitude - alpha;
+    if (meanLongitude < PI) e += TWO_PI;
+    const double minutes = 1440.0 * (1.0 - e / PI * 0.5);
+
+    const double h = SunriseHalfArc(ReadLeadingInt(m_latitude), declination);
+    double dayLength = DEGS * h * 2.0 / 15.0;
+    if (dayLength < 0.0001) dayLength = 0;
+
+    const int offset = ReadLeadingInt(m_currentOffset);
+    const double zone = (offset >= -100 && offset <= 100) ? offset : offset / 100 + (offset % 100) / 60.0;
+    const double longitude = ReadLeadingInt(m_longitude);
+    double sunrise = 12.0 - 12.0 / PI * h + zone - longitude / 15.0 + minutes / 60.0;
+    double sunset = 12.0 / PI * h + zone + 12.0 - longitude / 15.0 + minutes / 60.0;
+    if (sunrise > 24) sunrise -= 24;
+    if (sunset > 24) sunset -= 24;
+    m_sunrise = FormatHoursMinutes(sunrise);
+    m_sunset = FormatHoursMinutes(sunset);
+    m_dayLength = FormatHoursMinutes(dayLength);
+}
+
+void CCityInfoDlg::ReadWorkArea() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    m_nWorkWidth = area.right - area.left;
+}
+
+DWORD CCityInfoDlg::ReadSipFlags() const {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
+    return info.fdwFlags;
+}
+
+void CCityInfoDlg::Layout() {
+    if (!m_staticName.m_hWnd) return; // sized before the controls are bound
+    ReadWorkArea();
+    const int y0 = -m_nScrollPos;
+    m_staticName.MoveWindow(120, 35 + y0, 100, 20);
+    m_staticLongitude.MoveWindow(120, 75 + y0, 100, 15);
+    m_staticLatitude.MoveWindow(120, 90 + y0, 100, 15);
+    m_staticOffset.MoveWindow(120, 150 + y0, 100, 20);
+    if (CWnd* update = GetDlgItem(IDOK)) update->MoveWindow(m_nWorkWidth - 142, 180 + y0, 70, 25);
+    if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->MoveWindow(m_nWorkWidth - 71, 180 + y0, 70, 25);
+}
+
+void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
+    CDialog::OnSize(nType, cx, cy);
+    Layout();
+    Invalidate();
+    m_nClientHeight = cy;
+    const int range = m_nContentHeight - cy > 0 ? m_nContentHeight - cy : 0;
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = range;
+    si.nPage = static_cast<UINT>(range / 10);
+    si.nPos = 0;
+    SetScrollInfo(SB_VERT, &si, TRUE);
+    // The bar now stands at the top: bring the content there too so that both agree.
+    if (m_nScrollPos != 0) ScrollForm(SB_THUMBPOSITION, 0);
+    const DWORD flags = ReadSipFlags();
+    if (flags != m_dwSipFlags) {
+        m_dwSipFlags = flags;
+        ScrollForm(SB_THUMBPOSITION, 0);
+    }
+}
+
+void CCityInfoDlg::OnSettingChange(UINT /*uFlags*/, LPCTSTR /*lpszSection*/) { Invalidate(); }
+
+bool CCityInfoDlg::ScrollForm(UINT nSBCode, UINT nPos) {
+    const int range = m_nContentHeight - m_nClientHeight;
+    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, false);
+    if (!d) return false;
+    m_nScrollPos += *d;
+    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
+    ScrollWindow(0, -*d);
+    return true;
+}
+
+void CCityInfoDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
+}
+
+void CCityInfoDlg::OnLButtonDown(UINT /*nFlags*/, CPoint /*point*/) {}
+
+void CCityInfoDlg::OnOK() {
+    m_staticName.GetWindowText(m_name);
+    m_staticLongitude.GetWindowText(m_longitude);
+    m_staticLatitude.GetWindowText(m_latitude);
+    m_staticOffset.GetWindowText(m_offsetText);
+    m_nScrollPos = 0;
+    CDialog::OnOK();
+}
+
+void CCityInfoDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    for (HFONT* font : {&m_hTitleFont, &m_hLabelFont, &m_hValueFont, &m_hSmallFont, &m_hSunFont}) {
+        if (*font) ::DeleteObject(*font);
+        *font = nullptr;
+    }
+}
+
+void CCityInfoDlg::OnPaint() {
+    CPaintDC dc(this);
+    const int y0 = -m_nScrollPos;
+    const int W = m_nWorkWidth;
+    dc.SetBkMode(TRANSPARENT);
+    PaintFormHeaderBand(dc, W, -2 + y0, 28 + y0);
+
+    HDC hdc = dc.GetSafeHdc();
+    HGDIOBJ oldFont = ::SelectObject(hdc, m_hTitleFont);
+    dc.TextOut(5, 5 + y0, LoadText(IDS_CITY_INFO_CAPTION));
+
+    ::SelectObject(hdc, m_hLabelFont);
+    const struct {
+        UINT id;
+        int y;
+    } labels[] = {{IDS_CITY_LABEL, 35},
+                  {IDS_CITY_INFO_COUNTRY, 55},
+                  {IDS_LONGITUDE_LABEL, 75},
+                  {IDS_LATITUDE_LABEL, 90},
+                  {IDS_CITY_INFO_DAYLIGHT_SAVING, 110},
+                  {IDS_CITY_INFO_DST_START_END, 130},
+                  {IDS_TIME_ZONE_LABEL, 150}};
+    for (const auto& label : labels) dc.TextOut(5, label.y + y0, LoadText(label.id));
+
+    ::SelectObject(hdc, m_hValueFont);
+    dc.TextOut(120, 55 + y0, m_country);
+    dc.TextOut(120, 110 + y0, m_observing);
+    ::SelectObject(hdc, m_hSmallFont);
+    dc.TextOut(120, 130 + y0, m_period);
+
+    dc.SetTextColor(RGB(20, 20, 150));
+    ComputeSunTimes(m_day, m_month, m_year);
+    ::SelectObject(hdc, m_hSunFont);
+    dc.TextOut(5, 185 + y0, LoadText(IDS_CITY_INFO_SUNRISE) + L":");
+    dc.TextOut(5, 205 + y0, LoadText(IDS_CITY_INFO_SUNSET) + L":");
+    dc.TextOut(5, 225 + y0, LoadText(IDS_CITY_INFO_DAY_LENGTH) + L":");
+    ::SelectObject(hdc, m_hSmallFont);
+    dc.TextOut(53, 185 + y0, m_sunrise);
+    dc.TextOut(53, 205 + y0, m_sunset);
+    dc.TextOut(53, 240 + y0, m_dayLength);
+    ::SelectObject(hdc, oldFont);
+
+    CPen pen;
+    pen.CreatePen(PS_SOLID, 1, RGB(160, 172, 192));
+    CPen* oldPen = dc.SelectObject(&pen);
+    dc.MoveTo(0, 175 + y0);
+    dc.LineTo(W, 175 + y0);
+    dc.MoveTo(110, 28 + y0);
+    dc.LineTo(110, 175 + y0);
+    dc.SelectObject(oldPen);
+
+    // The day picture, half its height, with the crosshair on the city. Without the picture the
+    // world keeps its usual 2:1 shape, so the crosshair still falls where the city lies.
+    const int w = W - 90;
+    int hh = w / 2;
+    HBITMAP picture = ::SHLoadImageFile(GetProgramFolder() + L"\\day.jpg");
+    if (picture) {
+        BITMAP info{};
+        ::GetObject(picture, sizeof info, &info);
+        hh = info.bmHeight / 2;
+        CDC memory;
+        memory.CreateCompatibleDC(&dc);
+        HGDIOBJ oldBitmap = ::SelectObject(memory.GetSafeHdc(), picture);
+        dc.StretchBlt(90, 176 + y0, w, hh, &memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        ::SelectObject(memory.GetSafeHdc(), oldBitmap);
+        ::DeleteObject(picture);
+    }
+    m_nContentHeight = hh + 181;
+
+    const int L = ReadLeadingInt(m_longitude);
+    const int B = ReadLeadingInt(m_latitude);
+    const int x = 90 + w / 2 + ((L * w) / 2) / 180;
+    const int y = hh / 2 - ((B * hh) / 2) / 90;
+    CPen cross;
+    cross.CreatePen(PS_SOLID, 1, RGB(255, 50, 50));
+    oldPen = dc.SelectObject(&cross);
+    dc.MoveTo(x, 176 + y0);
+    dc.LineTo(x, 176 + hh + y0);
+    dc.MoveTo(90, 176 + y + y0);
+    dc.LineTo(W, 176 + y + y0);
+    dc.SelectObject(oldPen);
+}
