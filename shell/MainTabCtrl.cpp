@@ -17,6 +17,7 @@
 #include "shell/PanelBackDlg.h"
 #include "shell/SharedFont.h"
 #include "clocks/WorldClocksDlg.h"
+#include "worldmap/WorldMapPanel.h"
 
 namespace {
 
@@ -59,8 +60,8 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
+    case kMapPage: return new CWorldMapPanel;
     case kWeatherPage:  // Weather
-    case kMapPage:      // World Map
     case kCurrencyPage: // Currencies
     case kToolsPage:    // Tools
     case kBlankPage:
@@ -74,8 +75,10 @@ void CMainTabCtrl::InitialisePage(int index) {
     case kClocksPage:
         if (auto* clocks = PageAs<CWorldClocksDlg>(index)) clocks->LoadSkin();
         break;
+    case kMapPage:
+        if (auto* map = PageAs<CWorldMapPanel>(index)) map->LoadSkin();
+        break;
     case kWeatherPage:  // the weather page loads its skin
-    case kMapPage:      // the map page loads its skin
     case kCurrencyPage: // the currency page applies its skin
         break;
     case kToolsPage: ApplyToolsSkin(); break;
@@ -91,6 +94,11 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
         clocks->m_panelColour = c;
         if (clocks->m_hWnd) clocks->Invalidate();
     }
+    if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) {
+        // The fill around the map page's images; no colour keeps the page's own.
+        map->m_panelColour = c == kNoColor ? RGB(238, 238, 238) : c;
+        if (map->m_hWnd) map->Invalidate();
+    }
 }
 
 void CMainTabCtrl::PreparePageForCreate(int index) {
@@ -99,12 +107,17 @@ void CMainTabCtrl::PreparePageForCreate(int index) {
         clocks->m_sharedFontFace = SharedFontFace;
         clocks->m_sharedFontSizeBase = SharedFontSizeBase;
     }
+    if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) {
+        map->m_sharedFontFace = SharedFontFace;
+        map->m_sharedFontSizeBase = SharedFontSizeBase;
+    }
 }
 
 void CMainTabCtrl::PreparePageForDestroy(int index) {
     // The clocks and map pages write their settings back when destroyed unless their
     // initialised (set-up) flag is cleared first; a blank page has nothing to write.
     if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) clocks->m_initialised = false;
+    if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) map->m_settingsLoaded = false;
 }
 
 void CMainTabCtrl::ShowCurrentPageTips() {
@@ -113,8 +126,10 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     case kClocksPage:
         if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->ShowTips();
         break;
+    case kMapPage:
+        if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->ShowTips();
+        break;
     case kWeatherPage:  // the weather page's first tip bubble (stage 0)
-    case kMapPage:      // the map page's tips box
     case kCurrencyPage: // the currency page's tips box
     default: break;     // the Tools page shows none
     }
@@ -123,13 +138,13 @@ void CMainTabCtrl::ShowCurrentPageTips() {
 void CMainTabCtrl::SetTwelveHourMode(int v) {
     // The clocks and map pages take the 12-hour setting (v == 1), then repaint.
     if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->SetTwelveHourMode(v == 1 ? 1 : 0);
+    if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->SetTwelveHourMode(v);
     for (int index : {static_cast<int>(kClocksPage), static_cast<int>(kMapPage)})
         if (IsPageCreated(index)) m_pages[index].page->Invalidate();
 }
 
 void CMainTabCtrl::ToggleMapCitySquares() {
-    if (!IsPageCreated(kMapPage)) return;
-    // the map page flips its city squares
+    if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->ToggleCitySquares();
 }
 
 void CMainTabCtrl::OfferSavePackingList() {
@@ -153,8 +168,7 @@ CString CMainTabCtrl::GetClockTimeText(int n) {
 }
 
 void CMainTabCtrl::RefreshMapPage() {
-    if (!IsPageCreated(kMapPage)) return;
-    // the map page re-reads the home clock and repaints
+    if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->Refresh();
 }
 
 void CMainTabCtrl::OpenTool(int tool) {
