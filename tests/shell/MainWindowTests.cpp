@@ -9,6 +9,7 @@
 #include "core/WeatherDb.h"
 #include "platform/ui/Sip.h"
 #include "shell/PanelBackDlg.h"
+#include "worldmap/WorldMapPanel.h"
 #include "support/Screenshots.h"
 
 namespace shelltest {
@@ -485,7 +486,9 @@ TEST_F(MainWindowTest, RecreatePagesReplacesTheClocksAndMapPagesOnly) {
     EXPECT_TRUE(tabs.GetPage(0)->IsWindowVisible());
     EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar);
     // The new pages carry the strip's colour.
-    EXPECT_EQ(dynamic_cast<CPanelBackDlg*>(tabs.GetPage(2))->GetPanelColor(), RGB(31, 58, 95));
+    auto* newMap = dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2));
+    ASSERT_NE(newMap, nullptr);
+    EXPECT_EQ(newMap->m_panelColour, RGB(31, 58, 95));
 }
 
 } // namespace
