@@ -260,7 +260,7 @@ void CWorldMapPanel::OnTimer(UINT_PTR) {
 
     m_cityDateText = FormatCityDate(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes, 1, m_cityDate);
 
-    const time_t cityHour = CityStandardHour(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes);
+    const time_t cityHour = CityJudgedHour();
     const int cityIn = (cityHour < m_cityDstEnd && cityHour >= m_cityDstStart) ? 1 : 0;
     if (cityIn != m_cityInDst) {
         LoadSelectedCityZone(m_mapCity);
@@ -383,6 +383,7 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     const time_t now = CTime::GetCurrentTime().GetTime();
     const DstWindow window = GetDstWindowAt(rule, CTime::GetCurrentTime().GetYear(), now);
     m_homeInDst = false;
+    m_homeDstStart = m_homeDstEnd = 0; // a home without daylight saving has no window
     if (window.hasDst) {
         m_homeDstStart = window.start;
         m_homeDstEnd = window.end;
@@ -419,6 +420,14 @@ void CWorldMapPanel::LoadSelectedCityZone(DWORD cityIndex) {
     }
 }
 
+time_t CWorldMapPanel::CityJudgedHour() const {
+    // The city's hour is judged on its standard time, as the zone loading judges it; judging it
+    // on the shifted time would see the window close an hour early (and the tick reload the
+    // zone every second of that hour).
+    const int standardOffset = m_cityInDst ? AddDstShift(m_cityOffset, -m_cityDstShift) : m_cityOffset;
+    return CityStandardHour(standardOffset, m_homeZoneHours, m_homeZoneMinutes);
+}
+
 CityDstWindow CWorldMapPanel::SelectedCityWindow() const {
     CityDstWindow window;
     window.hasDst = m_cityHasDst;
@@ -431,7 +440,7 @@ CityDstWindow CWorldMapPanel::SelectedCityWindow() const {
 void CWorldMapPanel::ComputeSunTimes(int day, int month, int year, DWORD cityIndex) {
     // The window is the one the zone loading found; the instant is the city's current hour as
     // the page shows it.
-    const time_t instant = CityStandardHour(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes);
+    const time_t instant = CityJudgedHour();
     CityDstWindow window = SelectedCityWindow();
     if (cityIndex != m_mapCity) window = CityDstWindow{};
     SunTimes times = ComputeCitySunTimes(m_cities, cityIndex, day, month, year, window, instant);

@@ -71,6 +71,9 @@ public:
     CString CityNameAt(DWORD cityIndex);
     // The selected city's daylight-saving window as held by the page.
     CityDstWindow SelectedCityWindow() const;
+    // The selected city's current date and whole hour on its standard time (a device local time):
+    // the instant its daylight saving is judged at.
+    time_t CityJudgedHour() const;
 
     // Layout pieces, from the last layout (exposed for the tap areas and the tests).
     int ClockColumnWidth() const { return m_pageHeight / 3; }

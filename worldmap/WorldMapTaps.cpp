@@ -263,7 +263,7 @@ void CWorldMapPanel::OnWeatherForecast() {
 
 void CWorldMapPanel::ShowCityInformation(DWORD cityIndex) {
     // The state is judged at the selected city's current date and hour, as the page shows them.
-    const time_t instant = CityStandardHour(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes);
+    const time_t instant = CityJudgedHour();
     CityDstWindow window;
     if (cityIndex == m_mapCity) {
         window = SelectedCityWindow();

@@ -328,6 +328,28 @@ TEST_F(WorldMapPageTest, SouthernSummerAcrossTheNewYearAndSynchronisedHomeZone) 
     EXPECT_EQ(delhi, CString(L"15:50:30")); // Delhi reads the device's own clock
 }
 
+TEST_F(WorldMapPageTest, LastHourOfDaylightSavingIsStillObserved) {
+    NoTips();
+    // The device clock stands for Delhi (+5:30): 07:00 there is 02:30 standard time in Berlin on
+    // the window's last day (day 300, until 03:00), so Berlin still shows 03:30 summer time.
+    device::SetDeviceClock("2026-10-27T07:00:00Z");
+    WriteClocks(Delhi, Berlin, London, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    ASSERT_EQ(page.m_mapCity, static_cast<DWORD>(Berlin));
+    EXPECT_EQ(page.m_homeZoneHours, 5);
+    EXPECT_EQ(page.m_cityOffset, 2);
+    Tick();
+    EXPECT_EQ(page.m_cityOffset, 2);
+    EXPECT_EQ(page.m_cityInDst, 1);
+    EXPECT_EQ(page.m_cityTimeText, CString(L"03:30:00"));
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    page.ShowCityInformation(Berlin);
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"Observing now"), std::wstring::npos) << std::string(boxes[0].text.begin(), boxes[0].text.end());
+}
+
 TEST_F(WorldMapPageTest, TwelveHourDisplay) {
     NoTips();
     device::SetDeviceClock("2026-07-15T00:05:00Z");
