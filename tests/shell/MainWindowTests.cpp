@@ -546,3 +546,36 @@ TEST_F(MainWindowTest, OptionsMenuRunsTheCityEditorAndTheRemindersOfTheClockCiti
 
 } // namespace
 } // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+TEST_F(MainWindowTest, MapSlotHoldsTheWorldMapPageAndTheForwardersReachIt) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(2);
+    auto* map = dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2));
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(tabs.IsPageCreated(2));
+    EXPECT_TRUE(map->IsWindowVisible());
+
+    const bool squares = map->m_showCitySquares;
+    tabs.ToggleMapCitySquares();
+    EXPECT_NE(map->m_showCitySquares, squares);
+    tabs.SetTwelveHourMode(1);
+    EXPECT_TRUE(map->m_twelveHour);
+    tabs.SetTwelveHourMode(0);
+    EXPECT_FALSE(map->m_twelveHour);
+    // The square menu's first item comes from the clocks page through the container.
+    EXPECT_FALSE(tabs.GetClockTimeText(1).IsEmpty());
+
+    // Re-created after a city-list edit: the old page writes no city on its way out.
+    map->m_mapCity = 4;
+    tabs.RecreatePages();
+    EXPECT_NE(ReadDword(L"Jorvana\\map", L"mapclock"), 4);
+    EXPECT_NE(dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2)), nullptr);
+}
+
+} // namespace
+} // namespace shelltest
