@@ -569,6 +569,27 @@ TEST_F(WorldMapPageTest, SkinImagesAndColoursWithFallback) {
     EXPECT_TRUE(device::ui::MessageBoxRecords().empty());
 }
 
+TEST_F(WorldMapPageTest, RotationReloadsThePanelImageAndLaysThePageOutAgain) {
+    NoTips();
+    InstallDefaultSkin();
+    RecordingMapPanel& page = CreatePage();
+    BITMAP bm{};
+    page.m_panelBitmap.GetBitmap(&bm);
+    EXPECT_EQ(bm.bmWidth, 240); // the portrait panel
+    device::ui::SetScreenShape(320, 240);
+    page.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_EQ(page.m_workWidth, 320);
+    EXPECT_EQ(page.m_mapHeight, 81);
+    EXPECT_TRUE(page.m_shadowDue);
+    page.m_panelBitmap.GetBitmap(&bm);
+    EXPECT_EQ(bm.bmWidth, 320); // the landscape panel
+    // The marker follows the new band at once.
+    RECT marker{};
+    page.m_marker.GetWindowRect(&marker);
+    page.ScreenToClient(&marker);
+    EXPECT_EQ(marker.left + 2, page.CityCentre(page.m_mapCity).x);
+}
+
 // [SECTION] Screenshots -------------------------------------------------------------------------
 
 TEST_F(WorldMapPageTest, Screenshots) {
