@@ -118,12 +118,5 @@ void ShowClockCityWeather(CWnd* page, CWeatherDb& weather, const CString& cityNa
         ::MessageBoxW(owner, LoadText(IDS_FORECAST_OUT_OF_DATE), nullptr, MB_OK);
         return;
     }
-    CRegistryKey registry;
-    const DWORD fara = registry.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara");
-    CForecastDlg dlg(page);
-    dlg.m_cityName = cityName;
-    dlg.m_celsius = fara != 1;
-    dlg.m_fahrenheit = fara == 1;
-    dlg.m_homeName = homeName;
-    dlg.DoModal();
+    RunForecastView(page, cityName, homeName);
 }

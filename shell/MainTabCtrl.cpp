@@ -19,6 +19,7 @@
 #include "clocks/WorldClocksDlg.h"
 #include "currency/CurrencyPanel.h"
 #include "tools/ToolsPage.h"
+#include "worldmap/WorldMapPanel.h"
 
 namespace {
 
@@ -61,10 +62,10 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
+    case kMapPage: return new CWorldMapPanel;
     case kCurrencyPage: return new CCurrencyPanel;
     case kToolsPage: return new CToolsPage;
     case kWeatherPage: // Weather
-    case kMapPage:     // World Map
     case kBlankPage:
     default: return new CPanelBackDlg;
     }
@@ -76,11 +77,13 @@ void CMainTabCtrl::InitialisePage(int index) {
     case kClocksPage:
         if (auto* clocks = PageAs<CWorldClocksDlg>(index)) clocks->LoadSkin();
         break;
-    case kWeatherPage:  // the weather page loads its skin
+    case kMapPage:
+        if (auto* map = PageAs<CWorldMapPanel>(index)) map->LoadSkin();
+        break;
+    case kWeatherPage: // the weather page loads its skin
+        break;
     case kCurrencyPage:
         if (auto* currency = PageAs<CCurrencyPanel>(index)) currency->ApplySkin();
-        break;
-    case kMapPage: // the map page loads its skin
         break;
     case kToolsPage:
         if (auto* tools = PageAs<CToolsPage>(index); tools && m_bUnreadNews) tools->SetNewsUnread();
@@ -102,6 +105,11 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
         currency->m_panelColour = c;
         if (currency->m_hWnd) currency->Invalidate();
     }
+    if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) {
+        // The fill around the map page's images; no colour keeps the page's own.
+        map->m_panelColour = c == kNoColor ? RGB(238, 238, 238) : c;
+        if (map->m_hWnd) map->Invalidate();
+    }
 }
 
 void CMainTabCtrl::PreparePageForCreate(int index) {
@@ -110,12 +118,17 @@ void CMainTabCtrl::PreparePageForCreate(int index) {
         clocks->m_sharedFontFace = SharedFontFace;
         clocks->m_sharedFontSizeBase = SharedFontSizeBase;
     }
+    if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) {
+        map->m_sharedFontFace = SharedFontFace;
+        map->m_sharedFontSizeBase = SharedFontSizeBase;
+    }
 }
 
 void CMainTabCtrl::PreparePageForDestroy(int index) {
     // The clocks and map pages write their settings back when destroyed unless their
     // initialised (set-up) flag is cleared first; a blank page has nothing to write.
     if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) clocks->m_initialised = false;
+    if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) map->m_settingsLoaded = false;
 }
 
 void CMainTabCtrl::ShowCurrentPageTips() {
@@ -124,11 +137,13 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     case kClocksPage:
         if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->ShowTips();
         break;
+    case kMapPage:
+        if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->ShowTips();
+        break;
     case kWeatherPage:  // the weather page's first tip bubble (stage 0)
     case kCurrencyPage:
         if (auto* currency = PageAs<CCurrencyPanel>(kCurrencyPage)) currency->PlaceTipsBox();
         break;
-    case kMapPage: // the map page's tips box
     default: break; // the Tools page shows none
     }
 }
@@ -136,13 +151,13 @@ void CMainTabCtrl::ShowCurrentPageTips() {
 void CMainTabCtrl::SetTwelveHourMode(int v) {
     // The clocks and map pages take the 12-hour setting (v == 1), then repaint.
     if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->SetTwelveHourMode(v == 1 ? 1 : 0);
+    if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->SetTwelveHourMode(v);
     for (int index : {static_cast<int>(kClocksPage), static_cast<int>(kMapPage)})
         if (IsPageCreated(index)) m_pages[index].page->Invalidate();
 }
 
 void CMainTabCtrl::ToggleMapCitySquares() {
-    if (!IsPageCreated(kMapPage)) return;
-    // the map page flips its city squares
+    if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->ToggleCitySquares();
 }
 
 void CMainTabCtrl::OfferSavePackingList() {
@@ -169,8 +184,7 @@ void CMainTabCtrl::RefreshCurrencyAfterSync() {
 }
 
 void CMainTabCtrl::RefreshMapPage() {
-    if (!IsPageCreated(kMapPage)) return;
-    // the map page re-reads the home clock and repaints
+    if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->Refresh();
 }
 
 void CMainTabCtrl::OpenTool(int tool) {

@@ -3,6 +3,7 @@
 #include "core/CommonHelpers.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
+#include "core/RegistryKey.h"
 #include "core/TextFiles.h"
 #include "platform/framework/CmdUI.h"
 #include "platform/framework/CommandBar.h"
@@ -493,4 +494,15 @@ void CForecastDlg::OnUpdate() {
         }
     }
     m_cityLine.SetFocus();
+}
+
+void RunForecastView(CWnd* parent, const CString& cityName, const CString& homeName) {
+    CRegistryKey registry;
+    const DWORD fara = registry.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara");
+    CForecastDlg dlg(parent);
+    dlg.m_cityName = cityName;
+    dlg.m_celsius = fara != 1;
+    dlg.m_fahrenheit = fara == 1;
+    dlg.m_homeName = homeName;
+    dlg.DoModal();
 }

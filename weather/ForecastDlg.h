@@ -157,3 +157,7 @@ void SplitCaretFields(const CString& text, CString fields[60]);
 
 // A date "dd/mm/yyyy" read into its parts; false when it does not have that shape.
 bool ReadDayFirstDate(const CString& text, int& day, int& month, int& year);
+
+// Runs the five-day forecast view of a weather city over parent, in the temperature unit the
+// Weather page keeps (`fara`), with the home location sent along with an update.
+void RunForecastView(CWnd* parent, const CString& cityName, const CString& homeName);

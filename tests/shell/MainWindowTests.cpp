@@ -12,6 +12,7 @@
 #include "platform/ui/Sip.h"
 #include "shell/PanelBackDlg.h"
 #include "tools/ToolsPage.h"
+#include "worldmap/WorldMapPanel.h"
 #include "support/Screenshots.h"
 
 namespace shelltest {
@@ -503,7 +504,9 @@ TEST_F(MainWindowTest, RecreatePagesReplacesTheClocksAndMapPagesOnly) {
     EXPECT_TRUE(tabs.GetPage(0)->IsWindowVisible());
     EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar);
     // The new pages carry the strip's colour.
-    EXPECT_EQ(dynamic_cast<CPanelBackDlg*>(tabs.GetPage(2))->GetPanelColor(), RGB(31, 58, 95));
+    auto* newMap = dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2));
+    ASSERT_NE(newMap, nullptr);
+    EXPECT_EQ(newMap->m_panelColour, RGB(31, 58, 95));
 }
 
 TEST_F(MainWindowTest, TapOnTheClocksPageUnderTheToolsStripPutsTheTabBack) {
@@ -614,6 +617,33 @@ TEST_F(MainWindowTest, ClockInformationTapShowsTheSummaryThenTheCityDialog) {
     ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u) << "the summary box comes first";
     EXPECT_EQ(shownName, clocks->GetClockCityName(0));
     EXPECT_FALSE(shownName.IsEmpty());
+}
+
+TEST_F(MainWindowTest, MapSlotHoldsTheWorldMapPageAndTheForwardersReachIt) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    TapTab(2);
+    auto* map = dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2));
+    ASSERT_NE(map, nullptr);
+    ASSERT_TRUE(tabs.IsPageCreated(2));
+    EXPECT_TRUE(map->IsWindowVisible());
+
+    const bool squares = map->m_showCitySquares;
+    tabs.ToggleMapCitySquares();
+    EXPECT_NE(map->m_showCitySquares, squares);
+    tabs.SetTwelveHourMode(1);
+    EXPECT_TRUE(map->m_twelveHour);
+    tabs.SetTwelveHourMode(0);
+    EXPECT_FALSE(map->m_twelveHour);
+    // The square menu's first item comes from the clocks page through the container.
+    EXPECT_FALSE(tabs.GetClockTimeText(1).IsEmpty());
+
+    // Re-created after a city-list edit: the old page writes no city on its way out.
+    map->m_mapCity = 4;
+    tabs.RecreatePages();
+    EXPECT_NE(ReadDword(L"Jorvana\\map", L"mapclock"), 4);
+    EXPECT_NE(dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2)), nullptr);
 }
 
 } // namespace

@@ -1,0 +1,640 @@
+// The World Map page: start-up settings, the tick, the layout of each screen shape, the selected
+// city's texts and daylight saving, taps and the city choice, the squares, the forecast check,
+// the skin, the end of the ticker, and screenshots of the three screen shapes.
+
+#include "worldmap/WorldMapPanel.h"
+
+#include "platform/display/HeadlessTest.h"
+#include "platform/gdi/Recorder.h"
+#include "platform/system/DeviceClock.h"
+#include "platform/system/DeviceTime.h"
+#include "platform/system/ProgramPath.h"
+#include "platform/ui/DeviceUi.h"
+#include "platform/ui/MessageBox.h"
+#include "resources/resource.h"
+#include "support/DeviceFileAccess.h"
+#include "support/Screenshots.h"
+#include "support/WindowedDevice.h"
+#include "weather/ForecastDlg.h"
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// CityIndex values of the test list (name order).
+enum City : DWORD { Auckland = 0, Berlin = 1, Delhi = 2, London = 3, NewYork = 4, StJohns = 5 };
+
+const char* kCityList = "Test cities\n6\n"
+                        "Pacific/Auckland;Auckland;New Zealand;174;-36;12;1;270;2;95;3\n"
+                        "Europe/Berlin;Berlin;Germany;13;52;1;1;90;2;300;3\n"
+                        "Asia/Kolkata;Delhi;India;77;28;530;0;0;0;0;0\n"
+                        "Europe/London;London;United Kingdom;0;51;0;1;90;1;300;2\n"
+                        "America/New_York;New York;USA;-74;40;-5;1;70;2;308;2\n"
+                        "America/St_Johns;St. John's;Canada;-52;47;-330;1;70;2;308;2\n";
+
+// A page whose square menu only records which squares were asked for.
+class RecordingMapPanel : public CWorldMapPanel {
+public:
+    using CWorldMapPanel::CWorldMapPanel;
+    void ShowSquareMenu(int n) override { menus.push_back(n); }
+    void Tap(int x, int y) { SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(x, y)); }
+    std::vector<int> menus;
+};
+
+class WorldMapPageTest : public testsupport::WindowedDevice {
+protected:
+    void SetUp() override {
+        WindowedDevice::SetUp();
+        device::ui::SetScreenShape(240, 320);
+        device::SetModuleDevicePath(testsupport::InProgramFolder(L"Jorvana.exe"));
+        ASSERT_TRUE(device::SetDeviceZone("UTC"));
+        device::SetDeviceClock("2026-07-15T10:20:30Z");
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"), kCityList);
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.wet"), "Weather\n0\n");
+        MapEnlarged = false;
+        for (POINT& c : ClockSquareCentres) c = POINT{-100, -100};
+    }
+    void TearDown() override {
+        device::gdi::SetDefaultRecorder(nullptr);
+        DestroyPage();
+        if (m_parent.m_hWnd) m_parent.DestroyWindow();
+        device::display::test::PumpUntilIdle();
+        CWnd::DeleteTempMap();
+        device::ui::SetScreenShape(240, 320);
+        device::SetDeviceClock("");
+        device::SetModuleDevicePath(L"");
+        WindowedDevice::TearDown();
+    }
+
+    void Write(LPCWSTR key, LPCWSTR name, DWORD value) { CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, key, name, value); }
+    DWORD Read(LPCWSTR key, LPCWSTR name, LONG* status = nullptr) {
+        CRegistryKey reg;
+        DWORD v = reg.ReadDword(HKEY_LOCAL_MACHINE, key, name);
+        if (status) *status = reg.RegistryStatus;
+        return v;
+    }
+    void WriteClocks(DWORD home, DWORD c1, DWORD c2, DWORD c3, DWORD c4) {
+        const DWORD values[5] = {home, c1, c2, c3, c4};
+        const LPCWSTR names[5] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
+        for (int i = 0; i < 5; ++i) Write(L"Jorvana\\wrldclk", names[i], values[i]);
+    }
+    void NoTips() { Write(L"Jorvana", L"maptip", 1); }
+    void CopyData(const fs::path& from, const std::wstring& to) {
+        testsupport::MakeFolder(testsupport::kProgramFolder);
+        fs::path target = testsupport::HostPath(testsupport::InProgramFolder(to));
+        fs::create_directories(target.parent_path());
+        fs::copy_file(fs::path(JORVANA_DATA_DIR) / from, target, fs::copy_options::overwrite_existing);
+    }
+    void InstallDefaultSkin() {
+        CopyData("default.skn", L"default.skn");
+        CopyData("worldmap.jpg", L"worldmap.jpg");
+        for (const char* folder : {"Portrait", "Landscape", "Square"})
+            CopyData(fs::path(folder) / "mappanel.jpg", std::wstring(CString(folder).GetString()) + L"\\mappanel.jpg");
+    }
+
+    RecordingMapPanel& CreatePage(unsigned tickMs = 600000) {
+        if (!m_parent.m_hWnd) {
+            RECT area{};
+            ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+            EXPECT_TRUE(m_parent.CreateEx(0, nullptr, L"Strip", WS_POPUP | WS_VISIBLE, area.left, area.top,
+                                          area.right - area.left, area.bottom - area.top, nullptr, nullptr));
+        }
+        m_page = std::make_unique<RecordingMapPanel>(&m_parent);
+        m_page->m_tickPeriodMs = tickMs;
+        EXPECT_TRUE(m_page->Create(IDD_WORLD_MAP, &m_parent));
+        m_page->LoadSkin();
+        RECT client{};
+        m_parent.GetClientRect(&client);
+        m_page->MoveWindow(0, 0, client.right, client.bottom);
+        m_page->ShowWindow(SW_SHOW);
+        // The ticker's first post comes as soon as its thread runs; wait for it.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (m_page->m_firstTick != 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            device::display::test::PumpUntilIdle();
+        }
+        device::display::test::PumpUntilIdle();
+        EXPECT_EQ(m_page->m_firstTick, 0);
+        return *m_page;
+    }
+    void DestroyPage() {
+        if (m_page && m_page->m_hWnd) m_page->DestroyWindow();
+        m_page.reset();
+    }
+    void Tick() {
+        m_page->SendMessage(WM_TIMER, 0, 0);
+        device::display::test::PumpUntilIdle();
+    }
+
+    CWnd m_parent;
+    std::unique_ptr<RecordingMapPanel> m_page;
+};
+
+// [SECTION] Start-up and settings ---------------------------------------------------------------
+
+TEST_F(WorldMapPageTest, FirstStartShowsSquaresCityZeroAndTheTipsOnce) {
+    RecordingMapPanel& page = CreatePage();
+    EXPECT_TRUE(page.m_showCitySquares);
+    EXPECT_EQ(page.m_mapCity, 0u);
+    EXPECT_FALSE(page.m_twelveHour);
+    EXPECT_TRUE(page.m_tipsTitle.IsWindowVisible());
+    EXPECT_TRUE(page.m_tipsText.IsWindowVisible());
+    EXPECT_TRUE(page.m_tipsButton.IsWindowVisible());
+    EXPECT_EQ(Read(L"Jorvana", L"maptip"), 1u);
+    EXPECT_FALSE(page.m_cityCombo.IsWindowVisible());
+    // The tips box is centred and ends 3 pixels below the page height.
+    RECT tips{};
+    page.m_tipsTitle.GetWindowRect(&tips);
+    page.ScreenToClient(&tips);
+    EXPECT_EQ(tips.bottom, page.m_pageHeight + 3);
+    page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_MAP_TIPS_OK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(page.m_tipsButton.m_hWnd));
+    EXPECT_FALSE(page.m_tipsTitle.IsWindowVisible());
+
+    // The end writes the city back; the next start shows no tips.
+    page.m_mapCity = Delhi;
+    DestroyPage();
+    EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), static_cast<DWORD>(Delhi));
+    RecordingMapPanel& again = CreatePage();
+    EXPECT_FALSE(again.m_tipsTitle.IsWindowVisible());
+    EXPECT_EQ(again.m_mapCity, static_cast<DWORD>(Delhi));
+
+    // Cleared by the container before a re-creation: nothing is written.
+    again.m_mapCity = Berlin;
+    again.m_settingsLoaded = false;
+    DestroyPage();
+    EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), static_cast<DWORD>(Delhi));
+}
+
+TEST_F(WorldMapPageTest, StoredSettingsAndEnterKey) {
+    NoTips();
+    Write(L"Jorvana\\map", L"showcs", 0);
+    Write(L"Jorvana", L"twelvehour", 2); // only 1 means 12-hour
+    RecordingMapPanel& page = CreatePage();
+    EXPECT_FALSE(page.m_showCitySquares);
+    EXPECT_FALSE(page.m_twelveHour);
+    page.SendMessage(WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(::IsWindow(page.m_hWnd));
+    EXPECT_EQ(page.SendMessage(0x8083, 0, 0), 1); // hide the page
+    EXPECT_FALSE(page.IsWindowVisible());
+
+    page.ToggleCitySquares();
+    EXPECT_TRUE(page.m_showCitySquares);
+    EXPECT_EQ(Read(L"Jorvana\\map", L"showcs"), 1u);
+    page.ToggleCitySquares();
+    EXPECT_EQ(Read(L"Jorvana\\map", L"showcs"), 0u);
+}
+
+// [SECTION] Layout ------------------------------------------------------------------------------
+
+struct LayoutCase {
+    int screenW, screenH;
+    int workWidth, pageHeight, mapHeight, mapLeft;
+};
+
+TEST_F(WorldMapPageTest, LayoutFollowsTheScreenShape) {
+    NoTips();
+    const LayoutCase cases[] = {
+        {240, 320, 240, 242, 138, 2},  // portrait
+        {320, 240, 320, 162, 81, 51},  // landscape
+        {240, 240, 240, 162, 81, 51},  // square, not enlarged
+        {400, 240, 320, 162, 81, 51},  // wide and low: 80 pixels narrower
+        {480, 640, 480, 482, 275, 115}, // tall: 80 pixels lower
+    };
+    for (const LayoutCase& c : cases) {
+        device::ui::SetScreenShape(c.screenW, c.screenH);
+        if (m_parent.m_hWnd) m_parent.DestroyWindow();
+        RecordingMapPanel& page = CreatePage();
+        SCOPED_TRACE(testing::Message() << c.screenW << "x" << c.screenH);
+        EXPECT_EQ(page.m_workWidth, c.workWidth);
+        EXPECT_EQ(page.m_pageHeight, c.pageHeight);
+        EXPECT_EQ(page.m_mapHeight, c.mapHeight);
+        EXPECT_EQ(page.m_mapLeft, c.mapLeft);
+        // The name row: from d to the width less a fifth, under the map.
+        RECT combo{};
+        page.m_cityCombo.GetWindowRect(&combo);
+        page.ScreenToClient(&combo);
+        EXPECT_EQ(combo.left, c.pageHeight / 3);
+        EXPECT_EQ(combo.right, c.workWidth - c.workWidth / 5);
+        EXPECT_EQ(combo.top, c.mapHeight + 4);
+        // The marker of city 0 (Auckland, 174 E 36 S) on the band.
+        const int bw = c.workWidth - 2 * c.mapLeft;
+        RECT marker{};
+        page.m_marker.GetWindowRect(&marker);
+        page.ScreenToClient(&marker);
+        EXPECT_EQ(marker.left + 2, static_cast<int>(174.0 * bw / 360 + (c.mapLeft + bw / 2)));
+        EXPECT_EQ(marker.top + 2, static_cast<int>(c.mapHeight / 2 + 36.0 * c.mapHeight / 180));
+        EXPECT_EQ(marker.right - marker.left, 5);
+        // Repeated repaints keep the width.
+        page.Invalidate();
+        device::display::test::PumpUntilIdle();
+        EXPECT_EQ(page.m_workWidth, c.workWidth);
+        DestroyPage();
+    }
+}
+
+TEST_F(WorldMapPageTest, CornerIconEnlargesTheMapOnWideScreensOnly) {
+    NoTips();
+    device::ui::SetScreenShape(320, 240);
+    RecordingMapPanel& page = CreatePage();
+    const int normal = page.m_mapHeight;
+    page.Tap(9, normal - 9);
+    EXPECT_TRUE(MapEnlarged);
+    EXPECT_EQ(page.m_mapHeight, page.m_pageHeight - 3);
+    EXPECT_EQ(page.m_mapLeft, 0);
+    page.Tap(9, page.m_mapHeight - 9);
+    EXPECT_FALSE(MapEnlarged);
+    EXPECT_EQ(page.m_mapHeight, normal);
+    DestroyPage();
+
+    // Portrait: neither drawn nor tappable.
+    device::ui::SetScreenShape(240, 320);
+    m_parent.DestroyWindow();
+    RecordingMapPanel& tall = CreatePage();
+    tall.Tap(9, tall.m_mapHeight - 9);
+    EXPECT_FALSE(MapEnlarged);
+    DestroyPage();
+
+    // A 320 x 320 screen starts enlarged, and the corner does not change it.
+    device::ui::SetScreenShape(320, 320);
+    m_parent.DestroyWindow();
+    RecordingMapPanel& square = CreatePage();
+    EXPECT_TRUE(MapEnlarged);
+    square.Tap(9, square.m_mapHeight - 9);
+    EXPECT_TRUE(MapEnlarged);
+}
+
+// [SECTION] Selected city: time, date, daylight saving, sun times --------------------------------
+
+TEST_F(WorldMapPageTest, SelectedCityTimeDateAndDaylightSaving) {
+    NoTips();
+    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    // July: London (home) runs at +1, Berlin at +2; the device clock stands for the home zone.
+    EXPECT_EQ(page.m_homeZoneHours, 1);
+    EXPECT_TRUE(page.m_homeInDst);
+    EXPECT_EQ(page.m_cityOffset, 2);
+    EXPECT_EQ(page.m_cityInDst, 1);
+    EXPECT_EQ(page.m_cityTimeText, CString(L"11:20:30"));
+    EXPECT_EQ(page.m_cityHour, 11);
+    EXPECT_EQ(page.m_cityDateText.Left(10), CString(L"15/07/2026"));
+    CString rise, set, length;
+    page.m_sunriseValue.GetWindowText(rise);
+    page.m_sunsetValue.GetWindowText(set);
+    page.m_dayLengthValue.GetWindowText(length);
+    // Berlin in mid-July: up before six, down after nine, about sixteen hours of day.
+    EXPECT_LT(rise, CString(L"06:00"));
+    EXPECT_GT(set, CString(L"21:00"));
+    EXPECT_EQ(length.Left(3), CString(L"16:"));
+
+    // A southern city in July is outside its window; its hours-and-minutes neighbour too.
+    page.LoadSelectedCityZone(Auckland);
+    EXPECT_EQ(page.m_cityOffset, 12);
+    EXPECT_EQ(page.m_cityInDst, 0);
+    page.LoadSelectedCityZone(StJohns);
+    EXPECT_EQ(page.m_cityOffset, -230); // -3:30 with one hour of daylight saving
+    EXPECT_EQ(page.m_cityInDst, 1);
+}
+
+TEST_F(WorldMapPageTest, SouthernSummerAcrossTheNewYearAndSynchronisedHomeZone) {
+    NoTips();
+    device::SetDeviceClock("2026-01-15T10:20:30Z");
+    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Auckland);
+    RecordingMapPanel& page = CreatePage();
+    EXPECT_EQ(page.m_homeZoneHours, 0);
+    EXPECT_FALSE(page.m_homeInDst);
+    // January lies inside the window that opened last September.
+    EXPECT_EQ(page.m_cityOffset, 13);
+    EXPECT_EQ(page.m_cityInDst, 1);
+    EXPECT_EQ(page.m_cityTimeText, CString(L"23:20:30"));
+    DestroyPage();
+
+    // With the zone synchronised, the device's zone is the home reference: 5 h 30 min east.
+    ASSERT_TRUE(device::SetDeviceZone("Asia/Kolkata"));
+    Write(L"Jorvana\\wrldclk", L"syncltz", 1);
+    RecordingMapPanel& synced = CreatePage();
+    EXPECT_EQ(synced.m_homeZoneHours, 5);
+    EXPECT_EQ(synced.m_homeZoneMinutes, 30);
+    synced.LoadSelectedCityZone(Delhi);
+    EXPECT_EQ(synced.m_cityOffset, 530);
+    CString delhi = FormatCityTime(synced.m_cityOffset, synced.m_homeZoneHours, synced.m_homeZoneMinutes);
+    EXPECT_EQ(delhi, CString(L"15:50:30")); // Delhi reads the device's own clock
+}
+
+TEST_F(WorldMapPageTest, LastHourOfDaylightSavingIsStillObserved) {
+    NoTips();
+    // The device clock stands for Delhi (+5:30): 07:00 there is 02:30 standard time in Berlin on
+    // the window's last day (day 300, until 03:00), so Berlin still shows 03:30 summer time.
+    device::SetDeviceClock("2026-10-27T07:00:00Z");
+    WriteClocks(Delhi, Berlin, London, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    ASSERT_EQ(page.m_mapCity, static_cast<DWORD>(Berlin));
+    EXPECT_EQ(page.m_homeZoneHours, 5);
+    EXPECT_EQ(page.m_cityOffset, 2);
+    Tick();
+    EXPECT_EQ(page.m_cityOffset, 2);
+    EXPECT_EQ(page.m_cityInDst, 1);
+    EXPECT_EQ(page.m_cityTimeText, CString(L"03:30:00"));
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    page.ShowCityInformation(Berlin);
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"Observing now"), std::wstring::npos) << std::string(boxes[0].text.begin(), boxes[0].text.end());
+}
+
+TEST_F(WorldMapPageTest, TwelveHourDisplay) {
+    NoTips();
+    device::SetDeviceClock("2026-07-15T00:05:00Z");
+    Write(L"Jorvana", L"twelvehour", 1);
+    Write(L"Jorvana\\map", L"mapclock", London);
+    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    device::gdi::SetDefaultRecorder(recorder);
+    RecordingMapPanel& page = CreatePage();
+    ASSERT_TRUE(page.m_twelveHour);
+    // London at 00:05 shows "12:05" with "AM", no blank before the suffix.
+    page.m_cityTimeText = L"00:05:00";
+    page.m_cityHour = 0;
+    recorder->Clear();
+    page.Invalidate();
+    device::display::test::PumpUntilIdle();
+    device::gdi::RecordedCall call;
+    EXPECT_TRUE(recorder->FindText(L"12:05", call));
+    EXPECT_TRUE(recorder->FindText(L"AM", call));
+    EXPECT_EQ(page.m_cityTimeText, CString(L"00:05:00")); // only the paint changes it
+
+    page.m_cityTimeText = L"13:05:00";
+    page.m_cityHour = 13;
+    recorder->Clear();
+    page.Invalidate();
+    device::display::test::PumpUntilIdle();
+    EXPECT_TRUE(recorder->FindText(L"01:05", call));
+    EXPECT_TRUE(recorder->FindText(L" PM", call));
+
+    // Back to 24 hours: the time text is taken again at once.
+    page.SetTwelveHourMode(0);
+    EXPECT_FALSE(page.m_twelveHour);
+    EXPECT_EQ(page.m_cityTimeText.Left(5), CString(L"00:05")); // the home city reads the device clock
+}
+
+// [SECTION] Ticks and the ticker ----------------------------------------------------------------
+
+TEST_F(WorldMapPageTest, TickAlternatesTheMarkerAndTheMinuteFlagRedrawsTheShadow) {
+    NoTips();
+    RecordingMapPanel& page = CreatePage();
+    const COLORREF first = page.m_markerColor;
+    Tick();
+    EXPECT_NE(page.m_markerColor, first);
+    Tick();
+    EXPECT_EQ(page.m_markerColor, first);
+
+    // Without the minute flag a tick leaves the shadow alone.
+    page.m_shadowDue = false;
+    page.SendMessage(WM_TIMER, 0, 0);
+    EXPECT_FALSE(page.m_shadowDue);
+    // The flag makes the tick ask for the shadow and the paint draws and clears it.
+    page.Ticker().RaiseMinuteFlag();
+    page.SendMessage(WM_TIMER, 0, 0);
+    EXPECT_TRUE(page.m_shadowDue);
+    EXPECT_FALSE(page.Ticker().TakeMinuteFlag());
+    device::display::test::PumpUntilIdle();
+    EXPECT_FALSE(page.m_shadowDue);
+    ASSERT_FALSE(page.m_nightShadow.Bands().empty());
+    // 15 July 10:20 UTC: the middle of the Pacific (the band's left edge) lies in the night.
+    EXPECT_TRUE(page.m_nightShadow.Bands().front().IsNight());
+}
+
+TEST_F(WorldMapPageTest, TheTickerStopsWithTheWindowAndARecreatedPageHasItsOwn) {
+    NoTips();
+    RecordingMapPanel& page = CreatePage(20);
+    EXPECT_TRUE(page.Ticker().IsRunning());
+    EXPECT_EQ(page.Ticker().Window(), page.m_hWnd);
+    page.DestroyWindow();
+    EXPECT_FALSE(page.Ticker().IsRunning());
+    EXPECT_EQ(page.Ticker().Window(), nullptr);
+    m_page.reset();
+    RecordingMapPanel& again = CreatePage(20);
+    EXPECT_TRUE(again.Ticker().IsRunning());
+    EXPECT_EQ(again.Ticker().Window(), again.m_hWnd);
+}
+
+// [SECTION] Taps, squares and the city choice ---------------------------------------------------
+
+TEST_F(WorldMapPageTest, SquareTapsOpenTheirMenusWithinFourPixels) {
+    NoTips();
+    // Clocks 2 and 3 on the same city; the selected city (London) is the home clock.
+    WriteClocks(London, Berlin, Delhi, Delhi, NewYork);
+    Write(L"Jorvana\\map", L"mapclock", London);
+    RecordingMapPanel& page = CreatePage();
+    const POINT berlin = page.CityCentre(Berlin);
+    EXPECT_EQ(ClockSquareCentres[1].x, berlin.x);
+    EXPECT_EQ(ClockSquareCentres[1].y, berlin.y);
+    page.Tap(berlin.x + 4, berlin.y - 4);
+    EXPECT_EQ(page.menus, std::vector<int>{2});
+    page.menus.clear();
+    page.Tap(berlin.x + 5, berlin.y);
+    EXPECT_TRUE(page.menus.empty());
+    const POINT delhi = page.CityCentre(Delhi);
+    page.Tap(delhi.x, delhi.y);
+    EXPECT_EQ(page.menus, (std::vector<int>{3, 4}));
+
+    // The menu commands act on the square under the tap: city information of Delhi.
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    page.SendMessage(WM_COMMAND, ID_MAP_CITY_INFORMATION, 0);
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"Delhi"), std::wstring::npos);
+    EXPECT_EQ(boxes[0].caption, L"City information");
+
+    // Squares turned off: no menu.
+    page.menus.clear();
+    page.ToggleCitySquares();
+    page.Tap(delhi.x, delhi.y);
+    EXPECT_TRUE(page.menus.empty());
+}
+
+TEST_F(WorldMapPageTest, SunIconAndInfoAreaOnTheNameRow) {
+    NoTips();
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    RECT combo{};
+    page.m_cityCombo.GetClientRect(&combo);
+    const int d = page.ClockColumnWidth();
+    const int x1 = d + combo.right;
+    const int y = page.m_mapHeight + 5 + combo.bottom / 2;
+
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    // No weather record for Berlin: the forecast is refused, even before the combo is filled.
+    page.Tap(x1 - 5, y);
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Synchronize before to get updated forecast");
+    EXPECT_EQ(page.m_cityCombo.GetCount(), 0);
+    device::ui::ClearMessageBoxRecords();
+
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    page.Tap(d - 5, y);
+    boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"Berlin"), std::wstring::npos);
+    EXPECT_NE(boxes[0].text.find(L"Observing now"), std::wstring::npos);
+}
+
+TEST_F(WorldMapPageTest, ForecastIsCurrentForFourDaysAfterItsDate) {
+    NoTips();
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    ASSERT_TRUE(page.m_weather.AddCity(L"Berlin", L"GMXX0007", L"", L"05/03/2026:Germany"));
+    ASSERT_TRUE(page.m_weather.AddCity(L"Delhi", L"INXX0096", L"", L"01/01/2000:India"));
+
+    // (the view itself may report a missing skin picture on this bare device)
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+    device::SetDeviceClock("2026-03-09T23:58:59Z");
+    // A current forecast opens the five-day view (closed here as soon as it is up).
+    static CString s_shownCity;
+    s_shownCity.Empty();
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        auto* view = dynamic_cast<CForecastDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+        if (!view) return;
+        ::KillTimer(nullptr, id);
+        s_shownCity = view->m_cityName;
+        view->SendMessage(WM_COMMAND, IDOK);
+    });
+    page.ShowCityWeather(L"Berlin", Berlin);
+    CString refusal;
+    refusal.LoadString(IDS_MAP_SYNC_FOR_FORECAST);
+    for (const auto& box : device::ui::MessageBoxRecords()) EXPECT_NE(std::wstring(box.text), std::wstring(refusal));
+    EXPECT_EQ(s_shownCity, CString(L"Berlin"));
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    device::SetDeviceClock("2026-03-09T23:59:01Z");
+    page.ShowCityWeather(L"Berlin", Berlin);
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    page.ShowCityWeather(L"Delhi", Delhi);
+    EXPECT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+}
+
+TEST_F(WorldMapPageTest, CityChoiceFromTheNameRow) {
+    NoTips();
+    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    const int d = page.ClockColumnWidth();
+    RECT combo{};
+    page.m_cityCombo.GetClientRect(&combo);
+    page.Tap(d + 10, page.m_mapHeight + 5 + combo.bottom / 2);
+    EXPECT_EQ(page.m_cityCombo.GetCount(), 6);
+    EXPECT_EQ(page.m_cityCombo.GetCurSel(), static_cast<int>(Berlin));
+    EXPECT_TRUE(page.m_cityCombo.IsWindowVisible());
+
+    // Typed text that names no city, and the city already chosen: nothing changes or is written.
+    Write(L"Jorvana\\map", L"mapclock", 99);
+    page.m_cityCombo.SetWindowText(L"Atlantis");
+    page.OnCloseUpCity();
+    EXPECT_EQ(page.m_mapCity, static_cast<DWORD>(Berlin));
+    EXPECT_FALSE(page.m_cityCombo.IsWindowVisible());
+    page.m_cityCombo.SetWindowText(L"Berlin");
+    page.OnKillFocusCity();
+    EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), 99u);
+
+    // Another city: stored, zone loaded, marker moved, texts due at the next tick.
+    page.m_cityCombo.SetWindowText(L"Delhi");
+    page.OnKillFocusCity();
+    EXPECT_EQ(page.m_mapCity, static_cast<DWORD>(Delhi));
+    EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), static_cast<DWORD>(Delhi));
+    EXPECT_EQ(page.m_cityOffset, 530);
+    EXPECT_EQ(page.m_firstTick, 1);
+    EXPECT_EQ(page.m_cityName, CString(L"Delhi"));
+    Tick();
+    EXPECT_EQ(page.m_cityTimeText, CString(L"14:50:30")); // the device clock reads London's +1
+}
+
+// [SECTION] Skin --------------------------------------------------------------------------------
+
+TEST_F(WorldMapPageTest, SkinImagesAndColoursWithFallback) {
+    NoTips();
+    InstallDefaultSkin();
+    // A chosen skin that no longer exists falls back to default.skn.
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\My Documents\\gone.skn");
+    RecordingMapPanel& page = CreatePage();
+    EXPECT_EQ(page.m_colour[CWorldMapPanel::DCC], RGB(242, 165, 65));
+    EXPECT_EQ(page.m_colour[CWorldMapPanel::SHADCLR], RGB(16, 24, 48));
+    EXPECT_EQ(page.m_panelImagePortrait, CString(L"\\Portrait\\mappanel.jpg"));
+    EXPECT_EQ(page.m_panelImageLandscape, CString(L"\\Landscape\\mappanel.jpg"));
+    EXPECT_NE(page.m_mapBitmap.GetSafeHandle(), nullptr);
+    EXPECT_NE(page.m_panelBitmap.GetSafeHandle(), nullptr);
+
+    // A skin without a Map section: black colours, no images, no message.
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"bare.skn"),
+                                 "[Common Folders]\r\nP@\\Portrait\r\n>\r\n*<");
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin",
+                               testsupport::InProgramFolder(L"bare.skn").c_str());
+    page.LoadSkin();
+    EXPECT_EQ(page.m_colour[CWorldMapPanel::DCC], RGB(0, 0, 0));
+    EXPECT_EQ(page.m_mapBitmap.GetSafeHandle(), nullptr);
+    EXPECT_TRUE(device::ui::MessageBoxRecords().empty());
+}
+
+TEST_F(WorldMapPageTest, RotationReloadsThePanelImageAndLaysThePageOutAgain) {
+    NoTips();
+    InstallDefaultSkin();
+    RecordingMapPanel& page = CreatePage();
+    BITMAP bm{};
+    page.m_panelBitmap.GetBitmap(&bm);
+    EXPECT_EQ(bm.bmWidth, 240); // the portrait panel
+    device::ui::SetScreenShape(320, 240);
+    page.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_EQ(page.m_workWidth, 320);
+    EXPECT_EQ(page.m_mapHeight, 81);
+    EXPECT_TRUE(page.m_shadowDue);
+    page.m_panelBitmap.GetBitmap(&bm);
+    EXPECT_EQ(bm.bmWidth, 320); // the landscape panel
+    // The marker follows the new band at once.
+    RECT marker{};
+    page.m_marker.GetWindowRect(&marker);
+    page.ScreenToClient(&marker);
+    EXPECT_EQ(marker.left + 2, page.CityCentre(page.m_mapCity).x);
+}
+
+// [SECTION] Screenshots -------------------------------------------------------------------------
+
+TEST_F(WorldMapPageTest, Screenshots) {
+    NoTips();
+    InstallDefaultSkin();
+    CopyData("cities.lst", L"cities.lst");
+    // Home Berlin; the clocks on London, Tokyo, New York and Sydney by their store positions.
+    CCitiesDb cities;
+    cities.Open();
+    auto index = [&](LPCWSTR nameCountry) {
+        EXPECT_TRUE(cities.FindCity(nameCountry)) << nameCountry;
+        return cities.GetCurrentIndex();
+    };
+    WriteClocks(index(L"Berlin:Germany"), index(L"London:United Kingdom"), index(L"Tokyo:Japan"),
+                index(L"New York:United States of America"), index(L"Sydney:Australia"));
+    Write(L"Jorvana\\map", L"mapclock", index(L"Paris:France"));
+    const struct {
+        int w, h;
+        const char* name;
+    } shapes[] = {{240, 320, "worldmap-portrait"}, {320, 240, "worldmap-landscape"}, {240, 240, "worldmap-square"}};
+    for (const auto& s : shapes) {
+        device::ui::SetScreenShape(s.w, s.h);
+        if (m_parent.m_hWnd) m_parent.DestroyWindow();
+        RecordingMapPanel& page = CreatePage();
+        page.InvalidateAll();
+        EXPECT_FALSE(testsupport::SaveScreenshot(s.name).empty());
+        DestroyPage();
+    }
+}
+
+} // namespace

@@ -1,0 +1,362 @@
+// The World Map page's taps and city choice, the clock-city squares with their menu, the
+// forecast check, the city information, the tips box and the small calls of the container.
+
+#include "worldmap/WorldMapPanel.h"
+
+#include "clocks/DstRule.h"
+#include "core/CityTime.h"
+#include "core/CommonHelpers.h"
+#include "platform/framework/Time.h"
+#include "platform/framework/WinApp.h"
+#include "platform/framework/WaitCursor.h"
+#include "platform/framework/WindowDC.h"
+#include "platform/system/DeviceTime.h"
+#include "resources/resource.h"
+#include "shell/MainTabCtrl.h"
+#include "weather/ForecastDlg.h"
+#include "worldmap/CityInfoText.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr LPCWSTR kProgramKey = L"Jorvana";
+constexpr LPCWSTR kMapKey = L"Jorvana\\map";
+constexpr LPCWSTR kClockKey = L"Jorvana\\wrldclk";
+constexpr LPCWSTR kClockValues[5] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
+constexpr DWORD kClockDefaults[5] = {0, 684, 756, 565, 988};
+constexpr int kMapTab = 2;
+
+int ClientWidth(CWnd& w) {
+    RECT r{};
+    if (w.m_hWnd) w.GetClientRect(&r);
+    return r.right - r.left;
+}
+
+int ClientHeight(CWnd& w) {
+    RECT r{};
+    if (w.m_hWnd) w.GetClientRect(&r);
+    return r.bottom - r.top;
+}
+
+// The day, month and year of a "DD/MM/YYYY" text; false when it is not one.
+bool ParseDayFirstDate(const CString& text, int& day, int& month, int& year) {
+    if (text.GetLength() < 10) return false;
+    for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
+        if (text[i] < L'0' || text[i] > L'9') return false;
+    day = (text[0] - L'0') * 10 + (text[1] - L'0');
+    month = (text[3] - L'0') * 10 + (text[4] - L'0');
+    year = std::wcstol(text.Mid(6, 4).GetString(), nullptr, 10);
+    return day >= 1 && day <= 31 && month >= 1 && month <= 12;
+}
+
+} // namespace
+
+CMapPopupMenu::CMapPopupMenu() { LoadMenu(IDR_MENU_MAP_SQUARE); }
+
+CMapPopupMenu::~CMapPopupMenu() { DestroyMenu(); }
+
+// [SECTION] Taps --------------------------------------------------------------------------------
+
+void CWorldMapPanel::OnLButtonDown(UINT nFlags, CPoint point) {
+    auto* container = dynamic_cast<CMainTabCtrl*>(GetParent());
+    if (container && container->IsToolsListShown()) container->FocusTab(kMapTab);
+    m_tapPoint = point;
+    const int x = point.x, y = point.y;
+
+    if (m_showCitySquares) {
+        for (int n = 1; n <= kSquareCount; ++n) {
+            const POINT c = ClockSquareCentres[n - 1];
+            if (std::abs(x - c.x) <= 4 && std::abs(y - c.y) <= 4) ShowSquareMenu(n);
+        }
+    }
+
+    const int d = ClockColumnWidth();
+    const int rowHeight = ClientHeight(m_cityCombo);
+    const int x1 = d + ClientWidth(m_cityCombo);
+    const bool onRow = y > m_mapHeight + 5 && y < m_mapHeight + 5 + rowHeight;
+    if (onRow) {
+        if (x > x1 - 20 && x < x1)
+            ShowCityWeather(CityNameAt(m_mapCity), m_mapCity);
+        else if (x > d && x < x1)
+            OpenCityChoice();
+        if (x > d - 20 && x < d) ShowCityInformation(m_mapCity);
+    }
+
+    if ((IsSquareScreenNot320() || m_workHeight <= m_workWidth) && ::GetSystemMetrics(SM_CYSCREEN) != 320) {
+        if (x > 2 && x < 17 && y > m_mapHeight - 17 && y < m_mapHeight - 2) {
+            MapEnlarged = !MapEnlarged;
+            RECT all{0, 0, m_workWidth, m_workHeight};
+            InvalidateRect(&all, TRUE);
+            LayOut(false);
+            PlaceCityMarker();
+        }
+    }
+    CDialog::OnLButtonDown(nFlags, point);
+}
+
+void CWorldMapPanel::OnKillFocus(CWnd* pNewWnd) {
+    m_shadowDue = true;
+    CDialog::OnKillFocus(pNewWnd);
+}
+
+// [SECTION] City choice -------------------------------------------------------------------------
+
+void CWorldMapPanel::OpenCityChoice() {
+    if (m_cityCombo.GetCount() == 0) {
+        CWaitCursor wait;
+        m_cities.SeekFirst();
+        while (!m_cities.IsEOF()) m_cityCombo.AddString(m_cities.GetName(m_cities.GetCurrentIndex()));
+        m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
+        int widest = 0;
+        {
+            CClientDC dc(&m_cityCombo);
+            CFont* font = m_cityCombo.GetFont();
+            CFont* old = font ? dc.SelectObject(font) : nullptr;
+            for (int i = 0; i < m_cityCombo.GetCount(); ++i) {
+                CString text;
+                m_cityCombo.GetLBText(i, text);
+                widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
+            }
+            if (old) dc.SelectObject(old);
+        }
+        m_cityCombo.SetDroppedWidth(widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE));
+    }
+    m_cityCombo.SetFocus();
+    m_cityCombo.ShowWindow(SW_SHOW);
+    m_cityCombo.ShowDropDown(TRUE);
+}
+
+void CWorldMapPanel::OnSelChangeCity() {
+    const int selection = m_cityCombo.GetCurSel();
+    if (selection < 0) return; // nothing chosen: the city stays
+    m_mapCity = static_cast<DWORD>(selection);
+    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", m_mapCity);
+    LoadSelectedCityZone(m_mapCity);
+    PlaceCityMarker();
+    m_firstTick = 1;
+    m_shadowDue = true;
+}
+
+void CWorldMapPanel::CommitComboText(bool) {
+    CString text;
+    m_cityCombo.GetWindowText(text);
+    const int found = m_cityCombo.FindStringExact(-1, text);
+    if (found == CB_ERR || found == static_cast<int>(m_mapCity)) {
+        m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
+        return;
+    }
+    m_cityCombo.SetCurSel(found);
+    OnSelChangeCity();
+}
+
+void CWorldMapPanel::OnKillFocusCity() {
+    CommitComboText(true);
+    m_cityCombo.ShowDropDown(FALSE);
+    m_cityCombo.ShowWindow(SW_HIDE);
+}
+
+void CWorldMapPanel::OnCloseUpCity() {
+    CommitComboText(false);
+    m_cityCombo.ShowWindow(SW_HIDE);
+    if (m_showCitySquares) {
+        RECT band{0, 0, m_workWidth, m_mapHeight};
+        InvalidateRect(&band, TRUE);
+    }
+}
+
+void CWorldMapPanel::OnSelEndOkCity() {
+    const int selection = m_cityCombo.GetCurSel();
+    if (selection < 0) return;
+    CString text;
+    m_cityCombo.GetLBText(selection, text);
+    const int found = m_cityCombo.FindStringExact(0, text);
+    if (found != CB_ERR) m_cityCombo.SetCurSel(found);
+}
+
+// [SECTION] Clock-city squares ------------------------------------------------------------------
+
+void CWorldMapPanel::DrawClockCitySquares(CDC* dc) {
+    for (int n = 0; n < kSquareCount; ++n) {
+        DWORD value = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClockKey, kClockValues[n]);
+        const LONG status = m_registry.RegistryStatus;
+        if (status != CRegistryKey::kFound) value = kClockDefaults[n];
+        if (status == CRegistryKey::kKeyMissing)
+            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClockKey, kClockValues[n], value);
+        m_clockCities[n] = value;
+    }
+    const int L = m_mapLeft;
+    const int bw = m_workWidth - 2 * m_mapLeft;
+    auto labelOnRight = [&](int x) { return x < L + bw / 4 || (L + bw / 2 < x && x < L + 3 * bw / 4); };
+    auto label = [&](const CString& name, POINT c, COLORREF colour) {
+        dc->SetBkMode(TRANSPARENT);
+        if (labelOnRight(c.x)) {
+            dc->SetTextColor(RGB(0, 0, 0));
+            dc->TextOut(c.x + 5, c.y - 5, name);
+            dc->TextOut(c.x + 6, c.y - 6, name);
+            dc->SetTextColor(colour);
+            dc->TextOut(c.x + 5, c.y - 6, name);
+        } else {
+            const int w = dc->GetTextExtent(name).cx;
+            dc->SetTextColor(RGB(0, 0, 0));
+            dc->TextOut(c.x - w - 5, c.y - 5, name);
+            dc->TextOut(c.x - w - 4, c.y - 6, name);
+            dc->SetTextColor(colour);
+            dc->TextOut(c.x - w - 5, c.y - 6, name);
+        }
+    };
+    for (int n = 0; n < kSquareCount; ++n) {
+        const POINT c = CityCentre(m_clockCities[n]);
+        ClockSquareCentres[n] = c;
+        const CString name = m_cities.GetName(m_clockCities[n]);
+        if (name == m_cityName) continue; // the marker and the white label show it
+        label(name, c, kSquareColours[n]);
+        CBrush brush;
+        brush.CreateSolidBrush(kSquareColours[n]);
+        CBrush* old = dc->SelectObject(&brush);
+        dc->Rectangle(c.x - 2, c.y - 2, c.x + 2, c.y + 2);
+        dc->SelectObject(old);
+    }
+    if (m_smallBoldFont.GetSafeHandle()) dc->SelectObject(&m_smallBoldFont);
+    label(m_cities.GetName(m_mapCity), CityCentre(m_mapCity), RGB(255, 255, 255));
+    if (m_smallFont.GetSafeHandle()) dc->SelectObject(&m_smallFont);
+}
+
+void CWorldMapPanel::ToggleCitySquares() {
+    m_showCitySquares = !m_showCitySquares;
+    RECT band{0, 0, m_workWidth, m_mapHeight};
+    InvalidateRect(&band, TRUE);
+    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"showcs", m_showCitySquares ? 1 : 0);
+}
+
+void CWorldMapPanel::ShowSquareMenu(int n) {
+    CMapPopupMenu menu;
+    CMenu* popup = menu.GetSubMenu(0);
+    if (!popup) return;
+    CString text;
+    if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) text = container->GetClockTimeText(n);
+    popup->ModifyMenu(ID_MAP_TIME_DATE, MF_BYCOMMAND | MF_STRING | MF_GRAYED, ID_MAP_TIME_DATE, text);
+    // The tap is turned into screen coordinates so that the menu opens where the finger is.
+    POINT at = m_tapPoint;
+    ClientToScreen(&at);
+    popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, this);
+}
+
+int CWorldMapPanel::SquareUnderTap(int tolerance) const {
+    for (int n = 1; n <= kSquareCount; ++n) {
+        const POINT c = ClockSquareCentres[n - 1];
+        if (std::abs(m_tapPoint.x - c.x) <= tolerance && std::abs(m_tapPoint.y - c.y) <= tolerance) return n;
+    }
+    return 0;
+}
+
+void CWorldMapPanel::OnCityInformation() {
+    const int n = SquareUnderTap(5);
+    if (n > 0) ShowCityInformation(m_clockCities[n - 1]);
+}
+
+void CWorldMapPanel::OnWeatherForecast() {
+    const int n = SquareUnderTap(5);
+    if (n == 0) return;
+    const DWORD city = m_clockCities[n - 1];
+    ShowCityWeather(CityNameAt(city), city);
+}
+
+void CWorldMapPanel::ShowCityInformation(DWORD cityIndex) {
+    // The state is judged at the selected city's current date and hour, as the page shows them.
+    const time_t instant = CityJudgedHour();
+    CityDstWindow window;
+    if (cityIndex == m_mapCity) {
+        window = SelectedCityWindow();
+    } else {
+        const DstWindow own = GetDstWindowAt(m_cities.GetDstRule(cityIndex), CTime::GetCurrentTime().GetYear(), instant);
+        window.hasDst = own.hasDst;
+        window.shift = own.shift;
+        window.start = own.start;
+        window.end = own.end;
+    }
+    ShowCityInfoText(m_hWnd, BuildCityInfoText(m_cities, cityIndex, window, instant));
+}
+
+void CWorldMapPanel::ShowCityWeather(const CString& name, DWORD) {
+    CString refusal;
+    refusal.LoadString(IDS_MAP_SYNC_FOR_FORECAST);
+    if (!m_weather.FindByName(name)) {
+        AfxMessageBox(refusal, MB_OK);
+        return;
+    }
+    int day = 0, month = 0, year = 0;
+    const CString date = m_weather.GetUpdateDate(m_weather.GetCurrentIndex());
+    if (!ParseDayFirstDate(date, day, month, year)) {
+        AfxMessageBox(refusal, MB_OK); // an unreadable date counts as an old forecast
+        return;
+    }
+    struct tm fields {};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = 23;
+    fields.tm_min = 59;
+    fields.tm_isdst = -1;
+    const time_t limit = device::DeviceMktime(&fields) + 345600;
+    if (CTime::GetCurrentTime().GetTime() > limit) {
+        AfxMessageBox(refusal, MB_OK);
+        return;
+    }
+    RunForecastView(this, name, GetHomeLocationName());
+}
+
+CString CWorldMapPanel::GetHomeLocationName() {
+    CString name = m_registry.ReadString(HKEY_LOCAL_MACHINE, kProgramKey, L"hlname");
+    return m_registry.RegistryStatus == CRegistryKey::kFound ? name : CString();
+}
+
+void CWorldMapPanel::SetTwelveHourMode(int flag) {
+    m_twelveHour = flag == 1;
+    if (!m_twelveHour) m_cityTimeText = FormatCityTime(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes);
+}
+
+// [SECTION] Tips box ----------------------------------------------------------------------------
+
+void CWorldMapPanel::PlaceTipsBox(int x, int y, UINT stringId, int lines, int width) {
+    CString text;
+    text.LoadString(stringId);
+    int th = 0;
+    {
+        CClientDC dc(this);
+        CFont* old = m_tipsTextFont.GetSafeHandle() ? dc.SelectObject(&m_tipsTextFont) : nullptr;
+        th = dc.GetTextExtent(text).cy;
+        if (old) dc.SelectObject(old);
+    }
+    m_tipsText.SetWindowText(text);
+    m_tipsTitle.SetWindowPos(&wndTopMost, x, y, width, (lines + 2) * th + 20, SWP_SHOWWINDOW);
+    m_tipsText.SetWindowPos(&wndTopMost, x + 5, y + 20, width - 10, (lines + 2) * th - 25, SWP_SHOWWINDOW);
+    const int cw = ClientWidth(m_tipsTitle);
+    const int ch = ClientHeight(m_tipsTitle);
+    CString hide;
+    hide.LoadString(IDS_TIPS_HIDE);
+    m_tipsButton.SetWindowText(hide);
+    m_tipsButton.SetWindowPos(&wndTopMost, x + cw / 4 + 2, y + ch - 17, cw / 2, 17, SWP_SHOWWINDOW);
+    m_tipsTitle.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // The edit and the button lie over the title: they come up again after it.
+    m_tipsText.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    m_tipsButton.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::HideCaret(m_tipsText.m_hWnd);
+}
+
+void CWorldMapPanel::ShowTips() {
+    PlaceTipsBox(m_workWidth, m_workHeight, IDS_MAP_TIPS, 2, m_workWidth - 20);
+    RECT frame{};
+    m_tipsTitle.GetWindowRect(&frame);
+    const int ws = frame.right - frame.left;
+    const int hs = frame.bottom - frame.top;
+    PlaceTipsBox(m_workWidth / 2 - ws / 2, m_pageHeight - hs + 3, IDS_MAP_TIPS, 2, m_workWidth - 20);
+}
+
+void CWorldMapPanel::OnTipClose() {
+    m_tipsText.ShowWindow(SW_HIDE);
+    m_tipsButton.ShowWindow(SW_HIDE);
+    m_tipsTitle.ShowWindow(SW_HIDE);
+}
+
+void CWorldMapPanel::OnTipsSetFocus() { ::HideCaret(m_tipsText.m_hWnd); }
