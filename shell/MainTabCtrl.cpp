@@ -17,6 +17,7 @@
 #include "shell/PanelBackDlg.h"
 #include "shell/SharedFont.h"
 #include "clocks/WorldClocksDlg.h"
+#include "weather/WeatherPanel.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
-    case kWeatherPage:  // Weather
+    case kWeatherPage: return new CWeatherPanel;
     case kMapPage:      // World Map
     case kCurrencyPage: // Currencies
     case kToolsPage:    // Tools
@@ -74,7 +75,9 @@ void CMainTabCtrl::InitialisePage(int index) {
     case kClocksPage:
         if (auto* clocks = PageAs<CWorldClocksDlg>(index)) clocks->LoadSkin();
         break;
-    case kWeatherPage:  // the weather page loads its skin
+    case kWeatherPage:
+        if (auto* weather = PageAs<CWeatherPanel>(index)) weather->LoadSkin();
+        break;
     case kMapPage:      // the map page loads its skin
     case kCurrencyPage: // the currency page applies its skin
         break;
@@ -91,6 +94,10 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
         clocks->m_panelColour = c;
         if (clocks->m_hWnd) clocks->Invalidate();
     }
+    if (auto* weather = dynamic_cast<CWeatherPanel*>(m_pages[index].page)) {
+        weather->m_panelColor = c;
+        if (weather->m_hWnd) weather->Invalidate();
+    }
 }
 
 void CMainTabCtrl::PreparePageForCreate(int index) {
@@ -98,6 +105,10 @@ void CMainTabCtrl::PreparePageForCreate(int index) {
     if (auto* clocks = dynamic_cast<CWorldClocksDlg*>(m_pages[index].page)) {
         clocks->m_sharedFontFace = SharedFontFace;
         clocks->m_sharedFontSizeBase = SharedFontSizeBase;
+    }
+    if (auto* weather = dynamic_cast<CWeatherPanel*>(m_pages[index].page)) {
+        weather->m_sharedFontFace = SharedFontFace;
+        weather->m_sharedFontBase = SharedFontSizeBase;
     }
 }
 
@@ -113,7 +124,9 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     case kClocksPage:
         if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->ShowTips();
         break;
-    case kWeatherPage:  // the weather page's first tip bubble (stage 0)
+    case kWeatherPage:
+        if (auto* weather = PageAs<CWeatherPanel>(kWeatherPage)) weather->ShowTips(0);
+        break;
     case kMapPage:      // the map page's tips box
     case kCurrencyPage: // the currency page's tips box
     default: break;     // the Tools page shows none
@@ -138,13 +151,12 @@ void CMainTabCtrl::OfferSavePackingList() {
 }
 
 void CMainTabCtrl::RefreshWeatherPage() {
-    if (!IsPageCreated(kWeatherPage)) return;
-    // the weather page reloads its places
+    if (auto* weather = PageAs<CWeatherPanel>(kWeatherPage)) weather->Refresh();
 }
 
-void CMainTabCtrl::ShiftWeatherPlaces(BOOL /*first*/, BOOL /*second*/, BOOL /*third*/, BOOL /*fourth*/) {
-    if (!IsPageCreated(kWeatherPage)) return;
-    // the weather page moves the places whose flag is set one position down
+void CMainTabCtrl::ShiftWeatherPlaces(BOOL first, BOOL second, BOOL third, BOOL fourth) {
+    if (auto* weather = PageAs<CWeatherPanel>(kWeatherPage))
+        weather->ShiftPlaceIndices(first ? 1 : 0, second ? 1 : 0, third ? 1 : 0, fourth ? 1 : 0);
 }
 
 CString CMainTabCtrl::GetClockTimeText(int n) {
