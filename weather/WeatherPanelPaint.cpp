@@ -62,7 +62,9 @@ CString ConvertTemperatureText(const CString& text, const CString& separator, bo
     const int degree = text.Find(L'°');
     const CString high = degree >= 0 ? text.Left(degree) : text;
     CString low;
-    const int sep = separator.IsEmpty() ? -1 : text.Find(separator);
+    // The separator is looked for after the high part: a placeholder high "N/A" holds the
+    // separator's "/" itself.
+    const int sep = separator.IsEmpty() ? -1 : text.Find(separator, degree >= 0 ? degree : 0);
     if (sep >= 0) {
         low = text.Mid(sep + separator.GetLength());
         const int lowDegree = low.Find(L'°');
@@ -93,7 +95,7 @@ RECT CWeatherPanel::DayCellRect() {
 }
 
 void CWeatherPanel::LoadPlaceForecasts() {
-    const time_t now = ::time(nullptr);
+    const time_t now = CTime::GetCurrentTime().GetTime();
     for (int p = 0; p < kPlaces; ++p) {
         const DWORD position = s_placePositions[p];
         const ForecastCurrency currency = ComputeForecastCurrency(m_weatherDb.GetUpdateDate(position), now);
