@@ -348,6 +348,8 @@ void CWeatherPanel::ChooseCity(int place) {
 
 void CWeatherPanel::SavePlaces() {
     for (int i = 0; i < kPlaces; ++i) {
+        // A place the paint has not named yet keeps the city at its position.
+        if (m_placeNames[i].IsEmpty()) m_placeNames[i] = m_weatherDb.GetName(s_placePositions[i]);
         DWORD position = 0;
         if (!m_placeNames[i].IsEmpty() && m_weatherDb.FindByName(m_placeNames[i])) {
             position = m_weatherDb.GetCurrentIndex();

@@ -86,10 +86,13 @@ TEST_F(WeatherPageTest, FourPlacesAreLoadedFromTheirPositionsAndWrittenBack) {
 
     // The choice of a city re-resolves all four places by name; an unknown name is the first city.
     page.m_placeNames[0] = L"Paris";
+    page.m_placeNames[1] = L""; // not named yet: keeps its city
     page.m_placeNames[3] = L"Atlantis";
     page.SavePlaces();
     EXPECT_EQ(CWeatherPanel::s_placePositions[0], 2u);
     EXPECT_EQ(page.m_placeNames[3], L"Lima");
+    EXPECT_EQ(page.m_placeNames[1], L"Oslo");
+    EXPECT_EQ(ReadWeatherValue(L"wetp2"), 1u);
     EXPECT_EQ(page.m_placeHasData[0], 1);
     EXPECT_EQ(ReadWeatherValue(L"wetp"), 2u);
     EXPECT_EQ(ReadWeatherValue(L"wetp4"), 0u);
