@@ -19,6 +19,7 @@
 #include "clocks/WorldClocksDlg.h"
 #include "currency/CurrencyPanel.h"
 #include "tools/ToolsPage.h"
+#include "weather/WeatherPanel.h"
 #include "worldmap/WorldMapPanel.h"
 
 namespace {
@@ -62,10 +63,10 @@ CDialog* CMainTabCtrl::NewPage(int index) {
     switch (index) {
     case kComboPage: return new CComboPage;
     case kClocksPage: return new CWorldClocksDlg;
+    case kWeatherPage: return new CWeatherPanel;
     case kMapPage: return new CWorldMapPanel;
     case kCurrencyPage: return new CCurrencyPanel;
     case kToolsPage: return new CToolsPage;
-    case kWeatherPage: // Weather
     case kBlankPage:
     default: return new CPanelBackDlg;
     }
@@ -80,7 +81,8 @@ void CMainTabCtrl::InitialisePage(int index) {
     case kMapPage:
         if (auto* map = PageAs<CWorldMapPanel>(index)) map->LoadSkin();
         break;
-    case kWeatherPage: // the weather page loads its skin
+    case kWeatherPage:
+        if (auto* weather = PageAs<CWeatherPanel>(index)) weather->LoadSkin();
         break;
     case kCurrencyPage:
         if (auto* currency = PageAs<CCurrencyPanel>(index)) currency->ApplySkin();
@@ -110,6 +112,10 @@ void CMainTabCtrl::GivePagePanelColor(int index, COLORREF c) {
         map->m_panelColour = c == kNoColor ? RGB(238, 238, 238) : c;
         if (map->m_hWnd) map->Invalidate();
     }
+    if (auto* weather = dynamic_cast<CWeatherPanel*>(m_pages[index].page)) {
+        weather->m_panelColor = c;
+        if (weather->m_hWnd) weather->Invalidate();
+    }
 }
 
 void CMainTabCtrl::PreparePageForCreate(int index) {
@@ -121,6 +127,10 @@ void CMainTabCtrl::PreparePageForCreate(int index) {
     if (auto* map = dynamic_cast<CWorldMapPanel*>(m_pages[index].page)) {
         map->m_sharedFontFace = SharedFontFace;
         map->m_sharedFontSizeBase = SharedFontSizeBase;
+    }
+    if (auto* weather = dynamic_cast<CWeatherPanel*>(m_pages[index].page)) {
+        weather->m_sharedFontFace = SharedFontFace;
+        weather->m_sharedFontBase = SharedFontSizeBase;
     }
 }
 
@@ -140,7 +150,9 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     case kMapPage:
         if (auto* map = PageAs<CWorldMapPanel>(kMapPage)) map->ShowTips();
         break;
-    case kWeatherPage:  // the weather page's first tip bubble (stage 0)
+    case kWeatherPage:
+        if (auto* weather = PageAs<CWeatherPanel>(kWeatherPage)) weather->ShowTips(0);
+        break;
     case kCurrencyPage:
         if (auto* currency = PageAs<CCurrencyPanel>(kCurrencyPage)) currency->PlaceTipsBox();
         break;
@@ -165,13 +177,12 @@ void CMainTabCtrl::OfferSavePackingList() {
 }
 
 void CMainTabCtrl::RefreshWeatherPage() {
-    if (!IsPageCreated(kWeatherPage)) return;
-    // the weather page reloads its places
+    if (auto* weather = PageAs<CWeatherPanel>(kWeatherPage)) weather->Refresh();
 }
 
-void CMainTabCtrl::ShiftWeatherPlaces(BOOL /*first*/, BOOL /*second*/, BOOL /*third*/, BOOL /*fourth*/) {
-    if (!IsPageCreated(kWeatherPage)) return;
-    // the weather page moves the places whose flag is set one position down
+void CMainTabCtrl::ShiftWeatherPlaces(BOOL first, BOOL second, BOOL third, BOOL fourth) {
+    if (auto* weather = PageAs<CWeatherPanel>(kWeatherPage))
+        weather->ShiftPlaceIndices(first ? 1 : 0, second ? 1 : 0, third ? 1 : 0, fourth ? 1 : 0);
 }
 
 CString CMainTabCtrl::GetClockTimeText(int n) {

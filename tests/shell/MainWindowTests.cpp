@@ -1,6 +1,7 @@
 // The main window: start-up (first-run defaults, stores, restored tab, skin), the tab strip
 // switching pages and command bars, and what it looks like.
 
+#include "weather/WeatherPanel.h"
 #include "MainWindowTestSupport.h"
 #include "clocks/CityInfoDlg.h"
 #include "clocks/EditCitiesDlg.h"
@@ -104,6 +105,31 @@ TEST_F(MainWindowTest, TabTapsSwitchPagesBarsTitlesAndCreatePagesOnce) {
     TapTab(1);
     EXPECT_EQ(tabs.GetPreviousPage(), 0);
     EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kWeatherBar);
+}
+
+TEST_F(MainWindowTest, WeatherTabHoldsTheWeatherPageAndReceivesItsForwardedCalls) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    EXPECT_NE(dynamic_cast<CWeatherPanel*>(tabs.GetPage(CMainTabCtrl::kWeatherPage)), nullptr);
+    TapTab(1);
+    auto* weather = dynamic_cast<CWeatherPanel*>(tabs.GetPage(CMainTabCtrl::kWeatherPage));
+    ASSERT_NE(weather, nullptr);
+    ASSERT_NE(weather->m_hWnd, nullptr);
+    // The container's skin load ran: the icon folder is known.
+    EXPECT_FALSE(weather->m_iconFolder.IsEmpty());
+    const DWORD before[4] = {CWeatherPanel::s_placePositions[0], CWeatherPanel::s_placePositions[1],
+                             CWeatherPanel::s_placePositions[2], CWeatherPanel::s_placePositions[3]};
+    tabs.ShiftWeatherPlaces(TRUE, FALSE, TRUE, FALSE);
+    EXPECT_EQ(CWeatherPanel::s_placePositions[0], before[0] + 1);
+    EXPECT_EQ(CWeatherPanel::s_placePositions[1], before[1]);
+    EXPECT_EQ(CWeatherPanel::s_placePositions[2], before[2] + 1);
+    tabs.SetPanelColor(RGB(1, 2, 3));
+    EXPECT_EQ(weather->m_panelColor, RGB(1, 2, 3));
+    weather->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_WEATHER_TIP_HIDE, BN_CLICKED), 0);
+    EXPECT_FALSE(weather->m_tipTitle.IsWindowVisible());
+    tabs.ShowCurrentPageTips();
+    EXPECT_TRUE(weather->m_tipTitle.IsWindowVisible());
 }
 
 TEST_F(MainWindowTest, ToolsTabShowsItsStripOverThePageAndTogglesOnEveryTap) {
