@@ -5,6 +5,7 @@
 #include "core/SkinFile.h"
 #include "core/TextFiles.h"
 #include "platform/framework/DataExchange.h"
+#include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceFiles.h"
 #include "resources/resource.h"
@@ -100,6 +101,43 @@ void CColourPage::ShowColourOnSliders(DWORD colour) {
     m_sliderRed.SetPos(static_cast<int>(colour / 1000000u));
     m_sliderGreen.SetPos(static_cast<int>((colour % 1000000u) / 1000u));
     m_sliderBlue.SetPos(static_cast<int>(colour % 1000u));
+}
+
+void CColourPage::PlaceSliders(int top) {
+    const int width = m_nWidth - 140;
+    m_sliderRed.SetWindowPos(nullptr, 100, top, width, 20, SWP_NOZORDER);
+    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, width, 20, SWP_NOZORDER);
+    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, width, 20, SWP_NOZORDER);
+}
+
+void CColourPage::LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second) {
+    if (!m_listElements.m_hWnd) return;
+    ReadWorkArea();
+    const int w = m_nWidth, L = m_sizeLabel.cx;
+    const UINT flags = SWP_NOZORDER;
+    // Wide: a landscape screen too short for the rows under each other.
+    const bool wide = m_nWidth >= m_nHeight && m_nUsableHeight < 245;
+    if (wide) {
+        m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
+        first.SetWindowPos(nullptr, L + 20, 31, (w - L - 40) / 2, 20, flags);
+        if (landscape) landscape->SetWindowPos(nullptr, L + (w - L - 40) / 2 + 30, 31, (w - L - 30) / 2, 20, flags);
+        second.SetWindowPos(nullptr, w / 2, 52, (w - 20) / 2, 20, flags);
+    } else {
+        m_listElements.SetWindowPos(nullptr, 10, 142, w - 20, 30, flags);
+        if (landscape) {
+            first.SetWindowPos(nullptr, 10, 52, (w - 30) / 2, 20, flags);
+            landscape->SetWindowPos(nullptr, (w - 30) / 2 + 20, 52, (w - 30) / 2, 20, flags);
+        } else {
+            first.SetWindowPos(nullptr, 10, 52, w / 2, 20, flags);
+        }
+        second.SetWindowPos(nullptr, 10, 103, w / 2, 20, flags);
+    }
+    PlaceSliders(wide ? 106 : 176);
+}
+
+void CColourPage::WidenFirstComboOnSquare(CComboBox& first) {
+    if (IsSquareScreenNot320())
+        first.SetWindowPos(nullptr, m_sizeLabel.cx + 20, 31, m_nWidth - m_sizeLabel.cx - 30, 20, SWP_NOZORDER);
 }
 
 DWORD CColourPage::ColourFromSliders() const {
@@ -283,4 +321,83 @@ int CColourPage::DropWidthOf(CComboBox& measured) {
     dc->SelectObject(old);
     measured.ReleaseDC(dc);
     return widest + 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
+}
+
+// [SECTION] Background images ------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CBackgroundColourPage, CColourPage)
+
+BEGIN_MESSAGE_MAP(CBackgroundColourPage, CColourPage)
+    ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_UI_COMBO_FIRST, IDC_UI_COMBO_THIRD, &CBackgroundColourPage::OnSelChangeCombo)
+END_MESSAGE_MAP()
+
+CBackgroundColourPage::CBackgroundColourPage(UINT nIDTemplate, int section, int colourCount, UINT landscapeComboId)
+    : CColourPage(nIDTemplate, section, colourCount), m_nLandscapeComboId(landscapeComboId) {}
+
+void CBackgroundColourPage::DoDataExchange(CDataExchange* pDX) {
+    CColourPage::DoDataExchange(pDX);
+    DDX_Control(pDX, m_nLandscapeComboId, m_comboLandscape);
+    DDX_Control(pDX, IDC_UI_COMBO_FIRST, m_comboPortrait);
+}
+
+void CBackgroundColourPage::ReloadFromSkin() {
+    {
+        CWaitCursor wait;
+        SetSliderRanges(FALSE);
+        if (!LoadSkinValues(SkinReport::None)) return;
+        if (m_listElements.m_hWnd) m_listElements.SetCurSel(0);
+    }
+    if (!m_hWnd) return;
+    FillCombos();
+    ShowLandscapeCombo();
+}
+
+void CBackgroundColourPage::ReadBackgroundImages(LPCWSTR section) {
+    m_strPortraitImage = SkinValue(L"Common Folders", L"P") + SkinValue(section, L"BP");
+    m_strLandscapeImage = SkinValue(L"Common Folders", L"L") + SkinValue(section, L"BL");
+    m_strSquareImage = SkinValue(L"Common Folders", L"S") + SkinValue(section, L"BS");
+}
+
+void CBackgroundColourPage::FillBackgroundCombos() {
+    if (!m_comboPortrait.m_hWnd) return;
+    m_comboPortrait.ResetContent();
+    m_comboLandscape.ResetContent();
+    if (IsSquareScreenNot320()) {
+        AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strSquareImage) + L"\\*.jpg");
+        SelectEntry(m_comboPortrait, FromLastBackslash(m_strSquareImage));
+        return;
+    }
+    AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strPortraitImage) + L"\\*.jpg");
+    AddFiles(m_comboLandscape, m_strSkinFolder + UpToLastBackslash(m_strLandscapeImage) + L"\\*.jpg");
+    SelectEntry(m_comboPortrait, FromLastBackslash(m_strPortraitImage));
+    SelectEntry(m_comboLandscape, FromLastBackslash(m_strLandscapeImage));
+}
+
+int CBackgroundColourPage::SetUpBackgroundCombos() {
+    ShowLandscapeCombo();
+    int dropWidth = DropWidthOf(m_comboPortrait);
+    m_comboPortrait.SetDroppedWidth(dropWidth);
+    m_comboLandscape.SetDroppedWidth(dropWidth);
+    OnSelChangePortraitImage();
+    OnSelChangeLandscapeImage();
+    AdjustComboDropHeight(&m_comboPortrait, 8);
+    AdjustComboDropHeight(&m_comboLandscape, 8);
+    return dropWidth;
+}
+
+void CBackgroundColourPage::ShowLandscapeCombo() {
+    m_comboLandscape.ShowWindow(IsSquareScreenNot320() ? SW_HIDE : SW_SHOW);
+}
+
+void CBackgroundColourPage::OnSelChangePortraitImage() {
+    ReadBack(m_comboPortrait, IsSquareScreenNot320() ? m_strSquareImage : m_strPortraitImage);
+}
+
+void CBackgroundColourPage::OnSelChangeLandscapeImage() { ReadBack(m_comboLandscape, m_strLandscapeImage); }
+
+void CBackgroundColourPage::OnSelChangeCombo(UINT id) {
+    if (id == IDC_UI_COMBO_FIRST)
+        OnSelChangePortraitImage();
+    else if (id == m_nLandscapeComboId)
+        OnSelChangeLandscapeImage();
 }

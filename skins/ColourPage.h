@@ -65,6 +65,14 @@ protected:
     // [SECTION] Sliders and element list ---------------------------------------------------------
     // The three sliders take the range 0..255.
     void SetSliderRanges(BOOL redraw = FALSE);
+    // Places the three sliders one under the other from top, as wide as the page allows.
+    void PlaceSliders(int top);
+    // Reads the work area, then lays out the pages whose first row holds a combo after a label
+    // m_sizeLabel wide and whose second row holds another combo: the first-row combos (the landscape one beside the
+    // first, when given), the second-row combo, the element list and the sliders.
+    void LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second);
+    // On a square screen the first combo takes the whole row after its label.
+    void WidenFirstComboOnSquare(CComboBox& first);
     void ShowColourOnSliders(DWORD colour);
     DWORD ColourFromSliders() const;
     // The colour member the selection edits, -1 when nothing is selected.
@@ -130,6 +138,60 @@ protected:
     int m_nHeight = 0;
     int m_nUsableHeight = 0;
     int m_nMenuHeight = 0;
+    // The label before the first combo, as painted or measured.
+    CSize m_sizeLabel;
     CRegistryKey m_registry;
     int m_nSection;
+};
+
+// A colour page that also chooses the section's portrait, landscape and square background images
+// (folder of the skin's common folders + file name). The portrait combo (IDC_UI_COMBO_FIRST)
+// chooses the square image on a square screen, where the landscape combo is hidden. The pages
+// with a third combo (map image, weather icon set) fill it in FillCombos.
+class CBackgroundColourPage : public CColourPage {
+    DECLARE_DYNAMIC(CBackgroundColourPage)
+public:
+    // Re-reads the skin silently, selects the first element and refills the combos.
+    void ReloadFromSkin() override;
+
+    const CString& PortraitImage() const { return m_strPortraitImage; }
+    const CString& LandscapeImage() const { return m_strLandscapeImage; }
+    const CString& SquareImage() const { return m_strSquareImage; }
+    CComboBox& PortraitCombo() { return m_comboPortrait; }
+    CComboBox& LandscapeCombo() { return m_comboLandscape; }
+
+protected:
+    CBackgroundColourPage(UINT nIDTemplate, int section, int colourCount, UINT landscapeComboId);
+
+    // Reads the page's skin values; false when no skin file was read.
+    virtual bool LoadSkinValues(SkinReport report) = 0;
+    // Refills the combos from the skin folder; this one fills the two image combos.
+    virtual void FillCombos() { FillBackgroundCombos(); }
+
+    // Reads the three background images of a section.
+    void ReadBackgroundImages(LPCWSTR section);
+    // Fills the portrait (or square) and landscape combos with the JPEG files of the images'
+    // folders and selects the current images.
+    void FillBackgroundCombos();
+    // Shows the landscape combo unless the screen is square; sizes both combos' lists, and reads
+    // their selections back. Returns the dropped width given to them.
+    int SetUpBackgroundCombos();
+    void ShowLandscapeCombo();
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnSelChangePortraitImage();
+    void OnSelChangeLandscapeImage();
+    // A selection change of one of the page's combos that the page's own map does not handle:
+    // the portrait and the landscape combo read back their images.
+    afx_msg void OnSelChangeCombo(UINT id);
+    DECLARE_MESSAGE_MAP()
+
+    CString m_strPortraitImage;
+    CString m_strLandscapeImage;
+    CString m_strSquareImage;
+    CComboBox m_comboLandscape;
+    CComboBox m_comboPortrait;
+
+private:
+    UINT m_nLandscapeComboId;
 };

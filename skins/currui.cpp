@@ -87,7 +87,5 @@ void currui::LayOut() {
     ReadWorkArea();
     const int w = m_nWidth;
     m_listElements.SetWindowPos(nullptr, 10, 49, w - 20, 58, SWP_NOZORDER);
-    m_sliderRed.SetWindowPos(nullptr, 100, 107, w - 140, 20, SWP_NOZORDER);
-    m_sliderGreen.SetWindowPos(nullptr, 100, 127, w - 140, 20, SWP_NOZORDER);
-    m_sliderBlue.SetWindowPos(nullptr, 100, 147, w - 140, 20, SWP_NOZORDER);
+    PlaceSliders(107);
 }

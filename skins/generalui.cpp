@@ -119,7 +119,5 @@ void generalui::LayOut() {
         m_listElements.SetWindowPos(nullptr, 10, 102, w - 20, 60, flags);
     else
         m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
-    m_sliderRed.SetWindowPos(nullptr, 100, top, w - 140, 20, flags);
-    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, w - 140, 20, flags);
-    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, w - 140, 20, flags);
+    PlaceSliders(top);
 }

@@ -47,5 +47,4 @@ private:
     CString m_strImages[kToolCount];
     CComboBox m_comboImage;
     CComboBox m_comboTool;
-    CSize m_sizeLabel;
 };
