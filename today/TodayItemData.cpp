@@ -344,26 +344,40 @@ CityShift ShiftOf(int offset, int devH, int devM) {
     return s;
 }
 
+// The city's clock now from the device clock, the device's UTC offset and the city's offset: the
+// minute (0..59, its carry taken into the hour) and the hour, still to be brought into 0..23
+// (below 0 the city is a day behind, from 24 a day ahead).
+struct CityClock {
+    SYSTEMTIME now; // the device's local time it was taken from
+    int hour;
+    int minute;
+};
+
+CityClock CityClockNow(int offset, int devH, int devM) {
+    CityClock clock{};
+    GetLocalTime(&clock.now);
+    CityShift s = ShiftOf(offset, devH, devM);
+    clock.minute = clock.now.wMinute + s.dm;
+    int carry = 0;
+    if (clock.minute > 59) {
+        clock.minute -= 60;
+        carry = 1;
+    } else if (clock.minute < 0) {
+        clock.minute += 60;
+        carry = -1;
+    }
+    clock.hour = clock.now.wHour + carry + s.dh;
+    return clock;
+}
+
 } // namespace
 
 void CTodayItem::FormatTime(int offset, LPWSTR text) {
     int devH = 0, devM = 0;
     GetLocalUtcOffset(devH, devM);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    CityShift s = ShiftOf(offset, devH, devM);
-    int minute = now.wMinute + s.dm;
-    int carry = 0;
-    if (s.dm != 0) {
-        if (minute > 59) {
-            minute -= 60;
-            carry = 1;
-        } else if (minute < 0) {
-            minute += 60;
-            carry = -1;
-        }
-    }
-    int hour = now.wHour + carry + s.dh;
+    const CityClock clock = CityClockNow(offset, devH, devM);
+    const int minute = clock.minute;
+    int hour = clock.hour;
     if (hour >= 24) hour -= 24;
     else if (hour < 0) hour += 24;
     if (hour < 10 && minute < 10) Print(text, 10, L"0%d:0%d", hour, minute);
@@ -375,17 +389,9 @@ void CTodayItem::FormatTime(int offset, LPWSTR text) {
 void CTodayItem::ComputeCityDate(int offset, int& day, int& month, int& year) {
     int devH = 0, devM = 0;
     GetLocalUtcOffset(devH, devM);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    CityShift s = ShiftOf(offset, devH, devM);
-    int minute = now.wMinute + s.dm;
-    int carry = 0;
-    if (s.dm != 0) {
-        if (minute > 59) carry = 1;
-        else if (minute < 0) carry = -1;
-    }
-    int hour = now.wHour + carry + s.dh;
-    int shift = hour < 0 ? -1 : (hour >= 24 ? 1 : 0);
+    const CityClock clock = CityClockNow(offset, devH, devM);
+    const SYSTEMTIME& now = clock.now;
+    int shift = clock.hour < 0 ? -1 : (clock.hour >= 24 ? 1 : 0);
     SYSTEMTIME date = AddDays(DateOf(now.wYear, now.wMonth, now.wDay), shift);
     day = date.wDay;
     month = date.wMonth;
