@@ -163,41 +163,50 @@ void CColourPage::FillElements(const std::vector<UINT>& ids) {
 
 void CColourPage::InvalidatePreview() {
     if (!m_hWnd) return;
-    const CRect areas[] = {CRect(20, 176, 80, 226), CRect(m_nWidth - 35, 176, m_nWidth, 226), CRect(20, 106, 80, 156),
-                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
+    const int top = m_nTallPreviewTop;
+    const CRect areas[] = {CRect(20, top, 80, top + 50), CRect(m_nWidth - 35, top, m_nWidth, 226),
+                           CRect(20, 106, 80, 156), CRect(m_nWidth - 35, 106, m_nWidth, 166)};
     for (const CRect& r : areas) InvalidateRect(&r, TRUE);
 }
 
 // [SECTION] Painting helpers -------------------------------------------------------------------
 
-void CColourPage::ReadWorkArea() {
-    RECT work{};
-    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-    m_nWidth = work.right - work.left;
-    m_nHeight = work.bottom - work.top;
-    m_nMenuHeight = GetSystemMetrics(SM_CYMENU);
-    m_nUsableHeight = m_nHeight - m_nMenuHeight - 26;
-}
-
-void CColourPage::MakeFont(CFont& font, int height, int weight) {
+void MakePageFont(CFont& font, int height, int weight) {
     font.CreateFont(height, 0, 0, 0, weight, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                     ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
 }
 
-void CColourPage::PaintHeader(CDC& dc) {
+void PaintPageTitleBand(CDC& dc, int width) {
     CBrush band(RGB(194, 211, 228));
     CPen edge(PS_SOLID, 1, RGB(160, 172, 192));
     CBrush* oldBrush = dc.SelectObject(&band);
     CPen* oldPen = dc.SelectObject(&edge);
-    dc.Rectangle(0, -2, m_nWidth, 28);
+    dc.Rectangle(0, -2, width, 28);
     dc.SelectObject(oldBrush);
     dc.SelectObject(oldPen);
-    PaintText(dc, IDS_UI_TITLE, 5, 5, 18, FW_BOLD);
+    CFont title;
+    MakePageFont(title, 18, FW_BOLD);
+    CFont* oldFont = dc.SelectObject(&title);
+    dc.TextOut(5, 5, LoadCoreString(IDS_UI_TITLE));
+    dc.SelectObject(oldFont);
 }
+
+void ReadPageWorkArea(int& width, int& height, int& menuHeight, int& usableHeight) {
+    RECT work{};
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+    width = work.right - work.left;
+    height = work.bottom - work.top;
+    menuHeight = GetSystemMetrics(SM_CYMENU);
+    usableHeight = height - menuHeight - 26;
+}
+
+void CColourPage::ReadWorkArea() { ReadPageWorkArea(m_nWidth, m_nHeight, m_nMenuHeight, m_nUsableHeight); }
+
+void CColourPage::PaintHeader(CDC& dc) { PaintPageTitleBand(dc, m_nWidth); }
 
 CSize CColourPage::PaintText(CDC& dc, UINT id, int x, int y, int height, int weight) {
     CFont font;
-    MakeFont(font, height, weight);
+    MakePageFont(font, height, weight);
     CFont* old = dc.SelectObject(&font);
     m_strWork = LoadCoreString(id);
     CSize size = dc.GetTextExtent(m_strWork);
@@ -209,7 +218,7 @@ CSize CColourPage::PaintText(CDC& dc, UINT id, int x, int y, int height, int wei
 CSize CColourPage::MeasureText(UINT id, int height, int weight) {
     CClientDC dc(this);
     CFont font;
-    MakeFont(font, height, weight);
+    MakePageFont(font, height, weight);
     CFont* old = dc.SelectObject(&font);
     CSize size = dc.GetTextExtent(LoadCoreString(id));
     dc.SelectObject(old);
@@ -222,7 +231,7 @@ void CColourPage::PaintChannels(CDC& dc, const ChannelRows& rows, int scale) {
     COLORREF colour = RGB(shown[0] & 0xFF, shown[1] & 0xFF, shown[2] & 0xFF);
 
     CFont font;
-    MakeFont(font, 12, FW_NORMAL);
+    MakePageFont(font, 12, FW_NORMAL);
     CFont* oldFont = dc.SelectObject(&font);
     dc.TextOut(90, rows.labelY, CString(L"R:"));
     m_strWork = LoadCoreString(IDS_UI_G);
@@ -248,7 +257,7 @@ void CColourPage::PaintChannels(CDC& dc, const ChannelRows& rows, int scale) {
     dc.SelectObject(oldPen);
 
     CFont bold;
-    MakeFont(bold, 12, FW_BOLD);
+    MakePageFont(bold, 12, FW_BOLD);
     dc.SelectObject(&bold);
     dc.SetTextColor(colour);
     dc.TextOut(21, rows.sampleY, CString(L"12:AA:bb"));

@@ -20,6 +20,15 @@
 
 class CDC;
 
+// What every page of the appearance settings sheet draws and measures alike.
+// The pages' Arial font (default character set, antialiased).
+void MakePageFont(CFont& font, int height, int weight);
+// The light blue band across the top of a page, with the sheet's title in bold.
+void PaintPageTitleBand(CDC& dc, int width);
+// The work area: its width and height, the menu bar's height, and the height left for a page
+// under the sheet's tabs.
+void ReadPageWorkArea(int& width, int& height, int& menuHeight, int& usableHeight);
+
 // The six sections a colour page edits, in the order the sheet keeps their flags.
 enum SkinSectionIndex { kSectionGeneral, kSectionClocks, kSectionWeather, kSectionMap, kSectionCurrency,
                         kSectionTools, kSectionCount };
@@ -79,7 +88,8 @@ protected:
     virtual int SelectedColourIndex() const;
     // Fills the element list with strings of the string table (0: the separator ".::.").
     void FillElements(const std::vector<UINT>& ids);
-    // The areas that show the channel values and the preview.
+    // The areas that show the channel values and the preview, for both paint lay-outs (the tall
+    // one's preview starts at m_nTallPreviewTop).
     virtual void InvalidatePreview();
 
     // [SECTION] Painting helpers -----------------------------------------------------------------
@@ -92,7 +102,6 @@ protected:
     void ReadWorkArea();
     // Tall for painting: portrait, or enough height below the menu bar.
     bool IsTallPaint() const { return m_nWidth < m_nHeight || m_nUsableHeight > 244; }
-    static void MakeFont(CFont& font, int height, int weight);
     void PaintHeader(CDC& dc);
     // Draws a string-table text in Arial; returns its extent.
     CSize PaintText(CDC& dc, UINT id, int x, int y, int height, int weight = FW_NORMAL);
@@ -142,6 +151,7 @@ protected:
     CSize m_sizeLabel;
     CRegistryKey m_registry;
     int m_nSection;
+    int m_nTallPreviewTop = 176;
 };
 
 // A colour page that also chooses the section's portrait, landscape and square background images

@@ -21,7 +21,9 @@ BEGIN_MESSAGE_MAP(clocksui, CBackgroundColourPage)
     ON_EN_KILLFOCUS(1002, &clocksui::OnSipKillFocus)
 END_MESSAGE_MAP()
 
-clocksui::clocksui() : CBackgroundColourPage(IDD_CLOCKS_UI, kSectionClocks, 9, IDC_UI_COMBO_SECOND) {}
+clocksui::clocksui() : CBackgroundColourPage(IDD_CLOCKS_UI, kSectionClocks, 9, IDC_UI_COMBO_SECOND) {
+    m_nTallPreviewTop = 166;
+}
 
 void clocksui::DoDataExchange(CDataExchange* pDX) {
     CBackgroundColourPage::DoDataExchange(pDX);
@@ -43,7 +45,7 @@ BOOL clocksui::OnInitDialog() {
     {
         CWaitCursor wait;
         SetSliderRanges(FALSE);
-        MakeFont(m_fontButton, 12, 500);
+        MakePageFont(m_fontButton, 12, 500);
         m_buttonUpdate.SetFont(&m_fontButton, TRUE);
         LoadSkinValues(SkinReport::All);
     }
@@ -65,13 +67,6 @@ void clocksui::ReloadFromSkin() {
     if (!m_hWnd) return;
     m_listElements.SetCurSel(0);
     FillBackgroundCombos();
-}
-
-void clocksui::InvalidatePreview() {
-    if (!m_hWnd) return;
-    const CRect areas[] = {CRect(20, 166, 80, 216), CRect(m_nWidth - 35, 166, m_nWidth, 226), CRect(20, 106, 80, 156),
-                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
-    for (const CRect& r : areas) InvalidateRect(&r, TRUE);
 }
 
 void clocksui::OnSelChangeElement() {

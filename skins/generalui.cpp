@@ -17,7 +17,7 @@ BEGIN_MESSAGE_MAP(generalui, CColourPage)
     ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
-generalui::generalui() : CColourPage(IDD_GENERAL_UI, kSectionGeneral, 3) {}
+generalui::generalui() : CColourPage(IDD_GENERAL_UI, kSectionGeneral, 3) { m_nTallPreviewTop = 166; }
 
 void generalui::DoDataExchange(CDataExchange* pDX) {
     CColourPage::DoDataExchange(pDX);
@@ -65,13 +65,6 @@ void generalui::FillIconSets() {
     m_comboIconSet.ResetContent();
     AddPlainFolders(m_comboIconSet, m_strSkinFolder + L"\\toolbar*");
     SelectEntry(m_comboIconSet, m_strIconSetFolder);
-}
-
-void generalui::InvalidatePreview() {
-    if (!m_hWnd) return;
-    const CRect areas[] = {CRect(20, 166, 80, 216), CRect(m_nWidth - 35, 166, m_nWidth, 226), CRect(20, 106, 80, 156),
-                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
-    for (const CRect& r : areas) InvalidateRect(&r, TRUE);
 }
 
 void generalui::OnSelChangeElement() {
