@@ -50,7 +50,9 @@ DWORD ReadDword(LPCWSTR path, LPCWSTR name, DWORD fallback) {
     return rc == ERROR_SUCCESS ? value : fallback;
 }
 
-void ReadString(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
+} // namespace
+
+void ReadRegistryText(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
     out[0] = L'\0';
     HKEY key = OpenWithValue(path, name);
     if (!key) return;
@@ -61,6 +63,8 @@ void ReadString(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
     out[count - 1] = L'\0';
     RegCloseKey(key);
 }
+
+namespace {
 
 // The record under a handle's cursor, read whole; the properties are taken by position.
 class CRecord {
@@ -424,7 +428,7 @@ void CTodayItem::SplitForecastText(LPCWSTR text,
 
 void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
     WCHAR prefix[256];
-    ReadString(kWeatherKey, L"icondir", prefix, 256);
+    ReadRegistryText(kWeatherKey, L"icondir", prefix, 256);
     SYSTEMTIME today = Today();
     today = DateOf(today.wYear, today.wMonth, today.wDay);
     for (int i = 0; i < kTodayLineCount; ++i) {
@@ -481,7 +485,7 @@ void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
 void CTodayItem::LoadMapping() {
     g_mapping[0] = L'\0';
     WCHAR folder[MAX_PATH], path[MAX_PATH];
-    ReadString(kAppKey, L"InstallDir", folder, MAX_PATH);
+    ReadRegistryText(kAppKey, L"InstallDir", folder, MAX_PATH);
     JoinPath(path, MAX_PATH, folder, L"\\mapping.cfg");
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
