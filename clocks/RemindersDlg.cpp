@@ -136,12 +136,11 @@ void CRemindersDlg::GetHomeCityOffset(int& hours, int& minutes) {
 }
 
 void CRemindersDlg::ComputeMetrics() {
-    RECT area{};
-    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-    m_nWidth = area.right - area.left;
-    m_nWorkHeight = area.bottom - area.top;
-    m_nMenuHeight = ::GetSystemMetrics(SM_CYMENU);
-    m_nUsable = m_nWorkHeight - m_nMenuHeight - 26;
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nWorkHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nUsable = area.usableHeight;
     if (m_nWidth > m_nWorkHeight && m_nWidth > 350) m_nWidth -= 80;
     if (IsSquareScreenNot320()) m_nUsable += 80;
     m_bShortLandscape = m_nWidth == 320 && m_nWorkHeight < 240;

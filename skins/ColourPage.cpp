@@ -191,16 +191,13 @@ void PaintPageTitleBand(CDC& dc, int width) {
     dc.SelectObject(oldFont);
 }
 
-void ReadPageWorkArea(int& width, int& height, int& menuHeight, int& usableHeight) {
-    RECT work{};
-    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-    width = work.right - work.left;
-    height = work.bottom - work.top;
-    menuHeight = GetSystemMetrics(SM_CYMENU);
-    usableHeight = height - menuHeight - 26;
+void CColourPage::ReadWorkArea() {
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nUsableHeight = area.usableHeight;
 }
-
-void CColourPage::ReadWorkArea() { ReadPageWorkArea(m_nWidth, m_nHeight, m_nMenuHeight, m_nUsableHeight); }
 
 void CColourPage::PaintHeader(CDC& dc) { PaintPageTitleBand(dc, m_nWidth); }
 

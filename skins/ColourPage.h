@@ -25,9 +25,6 @@ class CDC;
 void MakePageFont(CFont& font, int height, int weight);
 // The light blue band across the top of a page, with the sheet's title in bold.
 void PaintPageTitleBand(CDC& dc, int width);
-// The work area: its width and height, the menu bar's height, and the height left for a page
-// under the sheet's tabs.
-void ReadPageWorkArea(int& width, int& height, int& menuHeight, int& usableHeight);
 
 // The six sections a colour page edits, in the order the sheet keeps their flags.
 enum SkinSectionIndex { kSectionGeneral, kSectionClocks, kSectionWeather, kSectionMap, kSectionCurrency,

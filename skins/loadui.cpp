@@ -215,7 +215,11 @@ void loadui::OnDestroy() {
 
 void loadui::LayOut() {
     if (!m_listSkins.m_hWnd) return;
-    ReadPageWorkArea(m_nWidth, m_nHeight, m_nMenuHeight, m_nUsableHeight);
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nUsableHeight = area.usableHeight;
     const int w = m_nWidth, third = m_nUsableHeight / 3, half = w / 2, twoThirds = 2 * m_nUsableHeight / 3;
     const UINT flags = SWP_SHOWWINDOW | SWP_NOZORDER;
     if (IsSquareScreenNot320()) {
