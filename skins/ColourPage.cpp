@@ -17,6 +17,8 @@ IMPLEMENT_DYNAMIC(CColourPage, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(CColourPage, CPropertyPage)
     ON_WM_DESTROY()
+    ON_WM_SIZE()
+    ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
 CColourPage::CColourPage(UINT nIDTemplate, int section, int colourCount)
@@ -34,6 +36,16 @@ void CColourPage::OnDestroy() {
     CPropertyPage::OnDestroy();
     m_penPreview.DeleteObject();
     m_brushPreview.DeleteObject();
+}
+
+void CColourPage::OnSize(UINT nType, int cx, int cy) {
+    CPropertyPage::OnSize(nType, cx, cy);
+    LayOut();
+}
+
+void CColourPage::OnSettingChange(UINT, LPCTSTR) {
+    LayOut();
+    Invalidate(TRUE);
 }
 
 // [SECTION] Values and skin reading ------------------------------------------------------------

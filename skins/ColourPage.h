@@ -125,8 +125,14 @@ protected:
     // The widest entry of the measured combo plus the edges and the scroll bar.
     static int DropWidthOf(CComboBox& measured);
 
+    // Places the page's controls for the current work area.
+    virtual void LayOut() = 0;
+
     void DoDataExchange(CDataExchange* pDX) override;
     afx_msg void OnDestroy();
+    // Both lay the page out again; a setting change repaints it too.
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     DECLARE_MESSAGE_MAP()
 
     std::vector<DWORD> m_colours;

@@ -14,8 +14,6 @@ BEGIN_MESSAGE_MAP(clocksui, CBackgroundColourPage)
     ON_WM_PAINT()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &clocksui::OnSelChangeElement)
-    ON_WM_SIZE()
-    ON_WM_SETTINGCHANGE()
     ON_WM_DESTROY()
     ON_EN_SETFOCUS(1002, &clocksui::OnSipFocus)
     ON_EN_KILLFOCUS(1002, &clocksui::OnSipKillFocus)
@@ -92,16 +90,6 @@ void clocksui::OnPaint() {
     PaintPortraitLandscapeLabels(dc);
     PaintChannels(dc, IsTallPaint() ? ChannelRows{166, 173, 186, 195} : ChannelRows{106, 113, 120, 127});
     if (m_buttonUpdate.m_hWnd) m_buttonUpdate.SetFocus();
-}
-
-void clocksui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
-    LayOut();
-}
-
-void clocksui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
 }
 
 void clocksui::LayOut() {

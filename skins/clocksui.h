@@ -23,8 +23,6 @@ protected:
     afx_msg void OnPaint();
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
-    afx_msg void OnSize(UINT nType, int cx, int cy);
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
     afx_msg void OnSipFocus();
     afx_msg void OnSipKillFocus();
@@ -32,7 +30,7 @@ protected:
 
 private:
     bool LoadSkinValues(SkinReport report) override;
-    void LayOut();
+    void LayOut() override;
 
     CButton m_buttonUpdate;
     BYTE m_bSipFlag = 0;

@@ -8,8 +8,6 @@ IMPLEMENT_DYNCREATE(currui, CColourPage)
 
 BEGIN_MESSAGE_MAP(currui, CColourPage)
     ON_WM_PAINT()
-    ON_WM_SETTINGCHANGE()
-    ON_WM_SIZE()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &currui::OnSelChangeElement)
 END_MESSAGE_MAP()
@@ -70,16 +68,6 @@ void currui::OnPaint() {
     PaintHeader(dc);
     PaintText(dc, IDS_UI_COLORS, 10, 34, 14);
     PaintChannels(dc, IsTallPaint() ? ChannelRows{116, 123, 136, 145} : ChannelRows{106, 113, 120, 127});
-}
-
-void currui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
-    LayOut();
-}
-
-void currui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
 }
 
 void currui::LayOut() {

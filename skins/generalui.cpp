@@ -13,8 +13,6 @@ BEGIN_MESSAGE_MAP(generalui, CColourPage)
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &generalui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_FIRST, &generalui::OnSelChangeIconSet)
-    ON_WM_SIZE()
-    ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
 generalui::generalui() : CColourPage(IDD_GENERAL_UI, kSectionGeneral, 3) { m_nTallPreviewTop = 166; }
@@ -89,16 +87,6 @@ void generalui::OnPaint() {
     PaintText(dc, IDS_UI_TOOLBAR_FOLDER, 10, 34, 14);
     PaintText(dc, IDS_UI_COLORS, 10, 84, 14);
     PaintChannels(dc, IsTallPaint() ? ChannelRows{166, 173, 186, 195} : ChannelRows{106, 113, 120, 127});
-}
-
-void generalui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
-    LayOut();
-}
-
-void generalui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
 }
 
 void generalui::LayOut() {

@@ -15,7 +15,6 @@ BEGIN_MESSAGE_MAP(mapui, CBackgroundColourPage)
     ON_WM_SIZE()
     ON_EN_SETFOCUS(1002, &mapui::OnSipFocus)
     ON_EN_SETFOCUS(1003, &mapui::OnSipFocus)
-    ON_WM_SETTINGCHANGE()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &mapui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &mapui::OnSelChangeMapImage)
@@ -130,16 +129,11 @@ void mapui::OnPaint() {
 }
 
 void mapui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
+    CPropertyPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
     m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     LayOut();
     WidenFirstComboOnSquare(m_comboPortrait);
-}
-
-void mapui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
 }
 
 void mapui::LayOut() { LayOutComboRows(m_comboPortrait, &m_comboLandscape, m_comboMapImage); }

@@ -23,7 +23,6 @@ protected:
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSipFocus();
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
     afx_msg void OnSelChangeMapImage();
@@ -32,7 +31,7 @@ protected:
 private:
     bool LoadSkinValues(SkinReport report) override;
     void FillCombos() override;
-    void LayOut();
+    void LayOut() override;
     // Slider range 0..1 for the shadow colour, else 0..255, then its colour on the sliders.
     void ShowElement(int index);
 

@@ -26,7 +26,6 @@ const std::vector<UINT> kElementTexts[] = {
 IMPLEMENT_DYNCREATE(toolsui, CColourPage)
 
 BEGIN_MESSAGE_MAP(toolsui, CColourPage)
-    ON_WM_SETTINGCHANGE()
     ON_WM_SIZE()
     ON_WM_PAINT()
     ON_WM_HSCROLL()
@@ -161,16 +160,11 @@ void toolsui::OnPaint() {
 }
 
 void toolsui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
+    CPropertyPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
     m_sizeLabel = MeasureText(IDS_UI_TOOL, 14);
     LayOut();
     WidenFirstComboOnSquare(m_comboTool);
-}
-
-void toolsui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
 }
 
 void toolsui::LayOut() { LayOutComboRows(m_comboTool, nullptr, m_comboImage); }

@@ -15,7 +15,6 @@ BEGIN_MESSAGE_MAP(weatherui, CBackgroundColourPage)
     ON_WM_PAINT()
     ON_EN_SETFOCUS(1002, &weatherui::OnSipFocus)
     ON_EN_SETFOCUS(1003, &weatherui::OnSipFocus)
-    ON_WM_SETTINGCHANGE()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &weatherui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &weatherui::OnSelChangeIconSet)
@@ -108,17 +107,12 @@ void weatherui::OnPaint() {
 }
 
 void weatherui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
+    CPropertyPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
     ReadWorkArea();
     m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     LayOut();
     WidenFirstComboOnSquare(m_comboPortrait);
-}
-
-void weatherui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
 }
 
 void weatherui::LayOut() { LayOutComboRows(m_comboPortrait, &m_comboLandscape, m_comboIconSet); }

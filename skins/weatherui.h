@@ -22,7 +22,6 @@ protected:
 
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnPaint();
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
     afx_msg void OnSelChangeIconSet();
@@ -33,7 +32,7 @@ private:
     bool LoadSkinValues(SkinReport report) override;
     void FillCombos() override;
     void PaintPage(CDC& dc);
-    void LayOut();
+    void LayOut() override;
 
     CString m_strIconSet;
     CComboBox m_comboIconSet;
