@@ -7,11 +7,10 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 
-BEGIN_MESSAGE_MAP(CEditCitiesDlg, CDialog)
+BEGIN_MESSAGE_MAP(CEditCitiesDlg, CScrollableFormDlg)
     ON_WM_PAINT()
     ON_WM_SIZE()
     ON_WM_SETTINGCHANGE()
-    ON_WM_VSCROLL()
     ON_WM_DESTROY()
     ON_LBN_SELCHANGE(IDC_EDIT_CITY_LIST, &CEditCitiesDlg::OnSelChangeCityList)
     ON_BN_CLICKED(IDC_EDIT_CITY_DELETE, &CEditCitiesDlg::OnDelete)
@@ -20,7 +19,7 @@ BEGIN_MESSAGE_MAP(CEditCitiesDlg, CDialog)
     ON_WM_LBUTTONDOWN()
 END_MESSAGE_MAP()
 
-CEditCitiesDlg::CEditCitiesDlg(CWnd* pParent) : CDialog(IDD_EDIT_CITIES, pParent) {}
+CEditCitiesDlg::CEditCitiesDlg(CWnd* pParent) : CScrollableFormDlg(IDD_EDIT_CITIES, pParent, false) {}
 
 void CEditCitiesDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -151,13 +150,6 @@ void CEditCitiesDlg::ReadWorkArea() {
     m_nWorkWidth = area.right - area.left;
 }
 
-DWORD CEditCitiesDlg::ReadSipFlags() const {
-    SIPINFO info{};
-    info.cbSize = sizeof(info);
-    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
-    return info.fdwFlags;
-}
-
 void CEditCitiesDlg::Layout() {
     if (!m_listCities.m_hWnd) return; // sized before the controls are bound
     ReadWorkArea();
@@ -175,18 +167,7 @@ void CEditCitiesDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
     Layout();
     Invalidate();
-    m_nClientHeight = cy;
-    const int range = kFormHeight - cy > 0 ? kFormHeight - cy : 0;
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMin = 0;
-    si.nMax = range;
-    si.nPage = static_cast<UINT>(range / 10);
-    si.nPos = 0;
-    SetScrollInfo(SB_VERT, &si, TRUE);
-    // The bar now stands at the top: bring the form there too so that both agree.
-    if (m_nScrollPos != 0) ScrollTo(0);
+    ResetFormScroll(cy);
     const DWORD flags = ReadSipFlags();
     if (flags != m_dwSipFlags) {
         m_dwSipFlags = flags;
@@ -202,21 +183,6 @@ void CEditCitiesDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
 
 void CEditCitiesDlg::ScrollTo(int pos) {
     ScrollForm(SB_THUMBPOSITION, static_cast<UINT>(pos));
-}
-
-// Moves the form by the change the code gives; false for a code the form ignores.
-bool CEditCitiesDlg::ScrollForm(UINT nSBCode, UINT nPos) {
-    const int range = kFormHeight - m_nClientHeight;
-    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, false);
-    if (!d) return false;
-    m_nScrollPos += *d;
-    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
-    ScrollWindow(0, -*d);
-    return true;
-}
-
-void CEditCitiesDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
 void CEditCitiesDlg::OnPaint() {

@@ -4,14 +4,14 @@
 // the dialog moves the six stored positions (home clock, clocks 1-4, map city) to keep them on
 // the same cities and writes them back at once. The form scrolls when the screen is too short.
 
+#include "clocks/ScrollableForm.h"
 #include "clocks/StoredCityIndexes.h"
 #include "core/CitiesDb.h"
 #include "core/RegistryKey.h"
 #include "platform/framework/BasicControls.h"
-#include "platform/framework/Dlg.h"
 #include "platform/framework/ListControls.h"
 
-class CEditCitiesDlg : public CDialog {
+class CEditCitiesDlg : public CScrollableFormDlg {
 public:
     explicit CEditCitiesDlg(CWnd* pParent = nullptr);
 
@@ -35,17 +35,14 @@ public:
     HFONT m_hTitleFont = nullptr;
     HFONT m_hLabelFont = nullptr;
     int m_nWorkWidth = 0;
-    int m_nClientHeight = 0;
-    int m_nScrollPos = 0;      // pixels the form is scrolled down
-    DWORD m_dwSipFlags = 0;    // input-panel flags last seen
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    int FormHeight() const override { return kFormHeight; }
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
-    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnDestroy();
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnSelChangeCityList();
@@ -55,11 +52,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool ScrollForm(UINT nSBCode, UINT nPos);
     void FillList();
     void Layout();
     void ReadWorkArea();
-    DWORD ReadSipFlags() const;
     void ScrollTo(int pos);
     CString FieldText(CEdit& edit) const;
 };

@@ -76,11 +76,10 @@ ReminderPlaces PlacesOf(int k, int W, int R, int R2, bool shortLandscape) {
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CRemindersDlg, CDialog)
+BEGIN_MESSAGE_MAP(CRemindersDlg, CScrollableFormDlg)
     ON_WM_PAINT()
     ON_WM_SIZE()
     ON_WM_SETTINGCHANGE()
-    ON_WM_VSCROLL()
     ON_WM_DESTROY()
     ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_DESC0, IDC_REMINDER_DESC4, &CRemindersDlg::OnDescSetFocus)
     ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_DESC0, IDC_REMINDER_DESC4, &CRemindersDlg::OnDescKillFocus)
@@ -93,7 +92,7 @@ BEGIN_MESSAGE_MAP(CRemindersDlg, CDialog)
     ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_REMINDER_DATE0, IDC_REMINDER_DATE4, &CRemindersDlg::OnDateChange)
 END_MESSAGE_MAP()
 
-CRemindersDlg::CRemindersDlg(CWnd* pParent) : CDialog(IDD_REMINDERS, pParent), m_dstShift(CityRuleDstShift()) {}
+CRemindersDlg::CRemindersDlg(CWnd* pParent) : CScrollableFormDlg(IDD_REMINDERS, pParent, true), m_dstShift(CityRuleDstShift()) {}
 
 void CRemindersDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -136,20 +135,12 @@ void CRemindersDlg::GetHomeCityOffset(int& hours, int& minutes) {
     ReminderHomeReference(m_db, m_registry, m_dstShift, hours, minutes);
 }
 
-DWORD CRemindersDlg::ReadSipFlags() const {
-    SIPINFO info{};
-    info.cbSize = sizeof(info);
-    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
-    return info.fdwFlags;
-}
-
 void CRemindersDlg::ComputeMetrics() {
-    RECT area{};
-    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-    m_nWidth = area.right - area.left;
-    m_nWorkHeight = area.bottom - area.top;
-    m_nMenuHeight = ::GetSystemMetrics(SM_CYMENU);
-    m_nUsable = m_nWorkHeight - m_nMenuHeight - 26;
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nWorkHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nUsable = area.usableHeight;
     if (m_nWidth > m_nWorkHeight && m_nWidth > 350) m_nWidth -= 80;
     if (IsSquareScreenNot320()) m_nUsable += 80;
     m_bShortLandscape = m_nWidth == 320 && m_nWorkHeight < 240;
@@ -277,37 +268,11 @@ void CRemindersDlg::ScrollBy(UINT code) {
     ScrollForm(code, 0);
 }
 
-// Moves the form by the change the code gives; false for a code the form ignores.
-bool CRemindersDlg::ScrollForm(UINT nSBCode, UINT nPos) {
-    const int range = m_nContentHeight - m_nClientHeight;
-    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, true);
-    if (!d) return false;
-    m_nScrollPos += *d;
-    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
-    ScrollWindow(0, -*d);
-    return true;
-}
-
-void CRemindersDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
-}
-
 void CRemindersDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
     ComputeMetrics();
     PlaceControls();
-    m_nClientHeight = cy;
-    const int range = std::max(m_nContentHeight - cy, 0);
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMin = 0;
-    si.nMax = range;
-    si.nPage = static_cast<UINT>(range / 10);
-    si.nPos = 0;
-    SetScrollInfo(SB_VERT, &si, TRUE);
-    // The bar now stands at the top: the form follows, so that the bar and the controls agree.
-    if (m_nScrollPos != 0) ScrollBy(SB_TOP);
+    ResetFormScroll(cy);
 
     const DWORD flags = ReadSipFlags();
     if (flags == m_dwSipFlags) return;

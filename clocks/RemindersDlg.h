@@ -7,13 +7,13 @@
 // year boxes mirror the date pickers and carry the date to the registry and the validation.
 
 #include "clocks/ReminderNotifications.h"
+#include "clocks/ScrollableForm.h"
 #include "core/CitiesDb.h"
 #include "core/RegistryKey.h"
 #include "platform/framework/BasicControls.h"
-#include "platform/framework/Dlg.h"
 #include "platform/framework/ListControls.h"
 
-class CRemindersDlg : public CDialog {
+class CRemindersDlg : public CScrollableFormDlg {
 public:
     explicit CRemindersDlg(CWnd* pParent = nullptr);
 
@@ -62,18 +62,15 @@ public:
     int m_nRow2 = 0;
     bool m_bShortLandscape = false;
     int m_nContentHeight = 0;
-    int m_nClientHeight = 0;
-    int m_nScrollPos = 0;
-    DWORD m_dwSipFlags = 0;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnCancel() override;
+    int FormHeight() const override { return m_nContentHeight; }
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
-    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnDestroy();
     afx_msg void OnDescSetFocus(UINT nID);
     afx_msg void OnDescKillFocus(UINT nID);
@@ -83,10 +80,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool ScrollForm(UINT nSBCode, UINT nPos);
     void ComputeMetrics();
     void PlaceControls();
-    DWORD ReadSipFlags() const;
     void ScrollBy(UINT code);
     void ShowPickerDate(int k);
     CString BoxText(CEdit& edit) const;

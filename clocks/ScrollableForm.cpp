@@ -1,8 +1,10 @@
 #include "clocks/ScrollableForm.h"
 
 #include "platform/framework/DC.h"
+#include "platform/framework/MessageMap.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/Sip.h"
 #include "platform/ui/WinUser.h"
 
 #include <algorithm>
@@ -20,6 +22,49 @@ std::optional<int> FormScrollChange(UINT code, UINT thumbPos, int pos, int range
         return std::nullopt;
     default: return std::nullopt;
     }
+}
+
+BEGIN_MESSAGE_MAP(CScrollableFormDlg, CDialog)
+    ON_WM_VSCROLL()
+END_MESSAGE_MAP()
+
+CScrollableFormDlg::CScrollableFormDlg(UINT nIDTemplate, CWnd* pParent, bool allowBottom)
+    : CDialog(nIDTemplate, pParent), m_bAllowBottom(allowBottom) {}
+
+bool CScrollableFormDlg::ScrollForm(UINT nSBCode, UINT nPos) {
+    const int range = FormHeight() - m_nClientHeight;
+    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, m_bAllowBottom);
+    if (!d) return false;
+    m_nScrollPos += *d;
+    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
+    ScrollWindow(0, -*d);
+    return true;
+}
+
+void CScrollableFormDlg::ResetFormScroll(int cy) {
+    m_nClientHeight = cy;
+    const int range = std::max(FormHeight() - cy, 0);
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = range;
+    si.nPage = static_cast<UINT>(range / 10);
+    si.nPos = 0;
+    SetScrollInfo(SB_VERT, &si, TRUE);
+    // The bar now stands at the top: the form follows, so that the bar and the controls agree.
+    if (m_nScrollPos != 0) ScrollForm(SB_TOP, 0);
+}
+
+DWORD CScrollableFormDlg::ReadSipFlags() {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
+    return info.fdwFlags;
+}
+
+void CScrollableFormDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
 void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {

@@ -1,8 +1,10 @@
 #pragma once
 // What the scrollable forms of the clocks (edit cities, reminders) share: the scroll step of a
-// scroll-bar code and the header band at the top of the form.
+// scroll-bar code, the dialog that scrolls its controls with the vertical bar, and the header
+// band at the top of the form.
 
 #include "platform/base/WinTypes.h"
+#include "platform/framework/Dlg.h"
 
 #include <optional>
 
@@ -13,6 +15,35 @@ class CDC;
 // range below 50 scrolls no line. No value for the codes a form ignores (thumb tracking, end of
 // scroll, and SB_BOTTOM unless allowBottom).
 std::optional<int> FormScrollChange(UINT code, UINT thumbPos, int pos, int range, bool allowBottom);
+
+// A dialog whose form (controls and painting) is taller than the client area it may get and
+// scrolls under the vertical bar. The derived form lays its controls out shifted by
+// -m_nScrollPos and tells its height through FormHeight().
+class CScrollableFormDlg : public CDialog {
+public:
+    int m_nClientHeight = 0;
+    int m_nScrollPos = 0;   // pixels the form is scrolled down
+    DWORD m_dwSipFlags = 0; // input-panel flags last seen
+
+protected:
+    // allowBottom: whether SB_BOTTOM scrolls to the end.
+    CScrollableFormDlg(UINT nIDTemplate, CWnd* pParent, bool allowBottom);
+
+    virtual int FormHeight() const = 0;
+    // Moves the form by the change the code gives; false for a code the form ignores.
+    bool ScrollForm(UINT nSBCode, UINT nPos);
+    // After the client area became cy high: the bar's range becomes the form height less cy, and
+    // the bar and the form both stand at the top.
+    void ResetFormScroll(int cy);
+    // The input panel's flags now (0 when they cannot be read).
+    static DWORD ReadSipFlags();
+
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    bool m_bAllowBottom;
+};
 
 // The band from (0, top) to (width, bottom), filled light blue and outlined with the forms' pen.
 void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom);

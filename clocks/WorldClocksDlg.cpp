@@ -127,12 +127,11 @@ BOOL CWorldClocksDlg::OnInitDialog() {
     m_staticBrush.DeleteObject();
     m_staticBrush.CreateSolidBrush(RGB(238, 238, 238));
     {
-        RECT area{};
-        ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-        m_width = area.right - area.left;
-        m_height = area.bottom - area.top;
-        m_menuHeight = ::GetSystemMetrics(SM_CYMENU);
-        m_clockArea = m_height - m_menuHeight - 26;
+        const WorkAreaMetrics area = ReadWorkAreaMetrics();
+        m_width = area.width;
+        m_height = area.height;
+        m_menuHeight = area.menuHeight;
+        m_clockArea = area.usableHeight;
     }
     m_fullRepaint = 1;
 

@@ -19,6 +19,17 @@ bool IsLandscape() {
     return GetSystemMetrics(SM_CXSCREEN) > GetSystemMetrics(SM_CYSCREEN);
 }
 
+WorkAreaMetrics ReadWorkAreaMetrics() {
+    RECT area{};
+    SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    WorkAreaMetrics m;
+    m.width = area.right - area.left;
+    m.height = area.bottom - area.top;
+    m.menuHeight = GetSystemMetrics(SM_CYMENU);
+    m.usableHeight = m.height - m.menuHeight - 26;
+    return m;
+}
+
 COLORREF ScaleColor(COLORREF color, float factor) {
     if (factor > 1.0f) factor = 1.0f;
     if (factor < 0.0f) factor = 0.0f;

@@ -12,6 +12,16 @@ class CDC;
 bool IsSquareScreenNot320();
 bool IsLandscape();
 
+// The work area as the tab screens lay themselves out in it: its size, the menu bar's height and
+// the height left under the menu bar and the 26-pixel tab strip.
+struct WorkAreaMetrics {
+    int width = 0;
+    int height = 0;
+    int menuHeight = 0;
+    int usableHeight = 0;
+};
+WorkAreaMetrics ReadWorkAreaMetrics();
+
 // Each channel multiplied by the factor (clamped to 0..1) and truncated; the top byte is 0.
 COLORREF ScaleColor(COLORREF color, float factor);
 

@@ -29,12 +29,11 @@ bool IsIn(int id, const int* ids, size_t count) {
 } // namespace
 
 void CCurrencyPanel::ReadWorkArea() {
-    RECT area{};
-    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-    m_nWidth = area.right - area.left;
-    m_nHeight = area.bottom - area.top;
-    m_nMenuHeight = ::GetSystemMetrics(SM_CYMENU);
-    m_nAvailable = m_nHeight - m_nMenuHeight - 26;
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nAvailable = area.usableHeight;
 }
 
 void CCurrencyPanel::LayOut(bool settingChange) {

@@ -5,6 +5,7 @@
 #include "core/SkinFile.h"
 #include "core/TextFiles.h"
 #include "platform/framework/DataExchange.h"
+#include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceFiles.h"
 #include "resources/resource.h"
@@ -16,6 +17,8 @@ IMPLEMENT_DYNAMIC(CColourPage, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(CColourPage, CPropertyPage)
     ON_WM_DESTROY()
+    ON_WM_SIZE()
+    ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
 CColourPage::CColourPage(UINT nIDTemplate, int section, int colourCount)
@@ -33,6 +36,16 @@ void CColourPage::OnDestroy() {
     CPropertyPage::OnDestroy();
     m_penPreview.DeleteObject();
     m_brushPreview.DeleteObject();
+}
+
+void CColourPage::OnSize(UINT nType, int cx, int cy) {
+    CPropertyPage::OnSize(nType, cx, cy);
+    LayOut();
+}
+
+void CColourPage::OnSettingChange(UINT, LPCTSTR) {
+    LayOut();
+    Invalidate(TRUE);
 }
 
 // [SECTION] Values and skin reading ------------------------------------------------------------
@@ -102,6 +115,43 @@ void CColourPage::ShowColourOnSliders(DWORD colour) {
     m_sliderBlue.SetPos(static_cast<int>(colour % 1000u));
 }
 
+void CColourPage::PlaceSliders(int top) {
+    const int width = m_nWidth - 140;
+    m_sliderRed.SetWindowPos(nullptr, 100, top, width, 20, SWP_NOZORDER);
+    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, width, 20, SWP_NOZORDER);
+    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, width, 20, SWP_NOZORDER);
+}
+
+void CColourPage::LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second) {
+    if (!m_listElements.m_hWnd) return;
+    ReadWorkArea();
+    const int w = m_nWidth, L = m_sizeLabel.cx;
+    const UINT flags = SWP_NOZORDER;
+    // Wide: a landscape screen too short for the rows under each other.
+    const bool wide = m_nWidth >= m_nHeight && m_nUsableHeight < 245;
+    if (wide) {
+        m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
+        first.SetWindowPos(nullptr, L + 20, 31, (w - L - 40) / 2, 20, flags);
+        if (landscape) landscape->SetWindowPos(nullptr, L + (w - L - 40) / 2 + 30, 31, (w - L - 30) / 2, 20, flags);
+        second.SetWindowPos(nullptr, w / 2, 52, (w - 20) / 2, 20, flags);
+    } else {
+        m_listElements.SetWindowPos(nullptr, 10, 142, w - 20, 30, flags);
+        if (landscape) {
+            first.SetWindowPos(nullptr, 10, 52, (w - 30) / 2, 20, flags);
+            landscape->SetWindowPos(nullptr, (w - 30) / 2 + 20, 52, (w - 30) / 2, 20, flags);
+        } else {
+            first.SetWindowPos(nullptr, 10, 52, w / 2, 20, flags);
+        }
+        second.SetWindowPos(nullptr, 10, 103, w / 2, 20, flags);
+    }
+    PlaceSliders(wide ? 106 : 176);
+}
+
+void CColourPage::WidenFirstComboOnSquare(CComboBox& first) {
+    if (IsSquareScreenNot320())
+        first.SetWindowPos(nullptr, m_sizeLabel.cx + 20, 31, m_nWidth - m_sizeLabel.cx - 30, 20, SWP_NOZORDER);
+}
+
 DWORD CColourPage::ColourFromSliders() const {
     return static_cast<DWORD>(m_sliderRed.GetPos()) * 1000000u + static_cast<DWORD>(m_sliderGreen.GetPos()) * 1000u +
            static_cast<DWORD>(m_sliderBlue.GetPos());
@@ -125,41 +175,47 @@ void CColourPage::FillElements(const std::vector<UINT>& ids) {
 
 void CColourPage::InvalidatePreview() {
     if (!m_hWnd) return;
-    const CRect areas[] = {CRect(20, 176, 80, 226), CRect(m_nWidth - 35, 176, m_nWidth, 226), CRect(20, 106, 80, 156),
-                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
+    const int top = m_nTallPreviewTop;
+    const CRect areas[] = {CRect(20, top, 80, top + 50), CRect(m_nWidth - 35, top, m_nWidth, 226),
+                           CRect(20, 106, 80, 156), CRect(m_nWidth - 35, 106, m_nWidth, 166)};
     for (const CRect& r : areas) InvalidateRect(&r, TRUE);
 }
 
 // [SECTION] Painting helpers -------------------------------------------------------------------
 
-void CColourPage::ReadWorkArea() {
-    RECT work{};
-    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-    m_nWidth = work.right - work.left;
-    m_nHeight = work.bottom - work.top;
-    m_nMenuHeight = GetSystemMetrics(SM_CYMENU);
-    m_nUsableHeight = m_nHeight - m_nMenuHeight - 26;
-}
-
-void CColourPage::MakeFont(CFont& font, int height, int weight) {
+void MakePageFont(CFont& font, int height, int weight) {
     font.CreateFont(height, 0, 0, 0, weight, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                     ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
 }
 
-void CColourPage::PaintHeader(CDC& dc) {
+void PaintPageTitleBand(CDC& dc, int width) {
     CBrush band(RGB(194, 211, 228));
     CPen edge(PS_SOLID, 1, RGB(160, 172, 192));
     CBrush* oldBrush = dc.SelectObject(&band);
     CPen* oldPen = dc.SelectObject(&edge);
-    dc.Rectangle(0, -2, m_nWidth, 28);
+    dc.Rectangle(0, -2, width, 28);
     dc.SelectObject(oldBrush);
     dc.SelectObject(oldPen);
-    PaintText(dc, IDS_UI_TITLE, 5, 5, 18, FW_BOLD);
+    CFont title;
+    MakePageFont(title, 18, FW_BOLD);
+    CFont* oldFont = dc.SelectObject(&title);
+    dc.TextOut(5, 5, LoadCoreString(IDS_UI_TITLE));
+    dc.SelectObject(oldFont);
 }
+
+void CColourPage::ReadWorkArea() {
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nUsableHeight = area.usableHeight;
+}
+
+void CColourPage::PaintHeader(CDC& dc) { PaintPageTitleBand(dc, m_nWidth); }
 
 CSize CColourPage::PaintText(CDC& dc, UINT id, int x, int y, int height, int weight) {
     CFont font;
-    MakeFont(font, height, weight);
+    MakePageFont(font, height, weight);
     CFont* old = dc.SelectObject(&font);
     m_strWork = LoadCoreString(id);
     CSize size = dc.GetTextExtent(m_strWork);
@@ -171,7 +227,7 @@ CSize CColourPage::PaintText(CDC& dc, UINT id, int x, int y, int height, int wei
 CSize CColourPage::MeasureText(UINT id, int height, int weight) {
     CClientDC dc(this);
     CFont font;
-    MakeFont(font, height, weight);
+    MakePageFont(font, height, weight);
     CFont* old = dc.SelectObject(&font);
     CSize size = dc.GetTextExtent(LoadCoreString(id));
     dc.SelectObject(old);
@@ -184,7 +240,7 @@ void CColourPage::PaintChannels(CDC& dc, const ChannelRows& rows, int scale) {
     COLORREF colour = RGB(shown[0] & 0xFF, shown[1] & 0xFF, shown[2] & 0xFF);
 
     CFont font;
-    MakeFont(font, 12, FW_NORMAL);
+    MakePageFont(font, 12, FW_NORMAL);
     CFont* oldFont = dc.SelectObject(&font);
     dc.TextOut(90, rows.labelY, CString(L"R:"));
     m_strWork = LoadCoreString(IDS_UI_G);
@@ -210,7 +266,7 @@ void CColourPage::PaintChannels(CDC& dc, const ChannelRows& rows, int scale) {
     dc.SelectObject(oldPen);
 
     CFont bold;
-    MakeFont(bold, 12, FW_BOLD);
+    MakePageFont(bold, 12, FW_BOLD);
     dc.SelectObject(&bold);
     dc.SetTextColor(colour);
     dc.TextOut(21, rows.sampleY, CString(L"12:AA:bb"));
@@ -283,4 +339,83 @@ int CColourPage::DropWidthOf(CComboBox& measured) {
     dc->SelectObject(old);
     measured.ReleaseDC(dc);
     return widest + 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
+}
+
+// [SECTION] Background images ------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CBackgroundColourPage, CColourPage)
+
+BEGIN_MESSAGE_MAP(CBackgroundColourPage, CColourPage)
+    ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_UI_COMBO_FIRST, IDC_UI_COMBO_THIRD, &CBackgroundColourPage::OnSelChangeCombo)
+END_MESSAGE_MAP()
+
+CBackgroundColourPage::CBackgroundColourPage(UINT nIDTemplate, int section, int colourCount, UINT landscapeComboId)
+    : CColourPage(nIDTemplate, section, colourCount), m_nLandscapeComboId(landscapeComboId) {}
+
+void CBackgroundColourPage::DoDataExchange(CDataExchange* pDX) {
+    CColourPage::DoDataExchange(pDX);
+    DDX_Control(pDX, m_nLandscapeComboId, m_comboLandscape);
+    DDX_Control(pDX, IDC_UI_COMBO_FIRST, m_comboPortrait);
+}
+
+void CBackgroundColourPage::ReloadFromSkin() {
+    {
+        CWaitCursor wait;
+        SetSliderRanges(FALSE);
+        if (!LoadSkinValues(SkinReport::None)) return;
+        if (m_listElements.m_hWnd) m_listElements.SetCurSel(0);
+    }
+    if (!m_hWnd) return;
+    FillCombos();
+    ShowLandscapeCombo();
+}
+
+void CBackgroundColourPage::ReadBackgroundImages(LPCWSTR section) {
+    m_strPortraitImage = SkinValue(L"Common Folders", L"P") + SkinValue(section, L"BP");
+    m_strLandscapeImage = SkinValue(L"Common Folders", L"L") + SkinValue(section, L"BL");
+    m_strSquareImage = SkinValue(L"Common Folders", L"S") + SkinValue(section, L"BS");
+}
+
+void CBackgroundColourPage::FillBackgroundCombos() {
+    if (!m_comboPortrait.m_hWnd) return;
+    m_comboPortrait.ResetContent();
+    m_comboLandscape.ResetContent();
+    if (IsSquareScreenNot320()) {
+        AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strSquareImage) + L"\\*.jpg");
+        SelectEntry(m_comboPortrait, FromLastBackslash(m_strSquareImage));
+        return;
+    }
+    AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strPortraitImage) + L"\\*.jpg");
+    AddFiles(m_comboLandscape, m_strSkinFolder + UpToLastBackslash(m_strLandscapeImage) + L"\\*.jpg");
+    SelectEntry(m_comboPortrait, FromLastBackslash(m_strPortraitImage));
+    SelectEntry(m_comboLandscape, FromLastBackslash(m_strLandscapeImage));
+}
+
+int CBackgroundColourPage::SetUpBackgroundCombos() {
+    ShowLandscapeCombo();
+    int dropWidth = DropWidthOf(m_comboPortrait);
+    m_comboPortrait.SetDroppedWidth(dropWidth);
+    m_comboLandscape.SetDroppedWidth(dropWidth);
+    OnSelChangePortraitImage();
+    OnSelChangeLandscapeImage();
+    AdjustComboDropHeight(&m_comboPortrait, 8);
+    AdjustComboDropHeight(&m_comboLandscape, 8);
+    return dropWidth;
+}
+
+void CBackgroundColourPage::ShowLandscapeCombo() {
+    m_comboLandscape.ShowWindow(IsSquareScreenNot320() ? SW_HIDE : SW_SHOW);
+}
+
+void CBackgroundColourPage::OnSelChangePortraitImage() {
+    ReadBack(m_comboPortrait, IsSquareScreenNot320() ? m_strSquareImage : m_strPortraitImage);
+}
+
+void CBackgroundColourPage::OnSelChangeLandscapeImage() { ReadBack(m_comboLandscape, m_strLandscapeImage); }
+
+void CBackgroundColourPage::OnSelChangeCombo(UINT id) {
+    if (id == IDC_UI_COMBO_FIRST)
+        OnSelChangePortraitImage();
+    else if (id == m_nLandscapeComboId)
+        OnSelChangeLandscapeImage();
 }

@@ -20,6 +20,12 @@
 
 class CDC;
 
+// What every page of the appearance settings sheet draws and measures alike.
+// The pages' Arial font (default character set, antialiased).
+void MakePageFont(CFont& font, int height, int weight);
+// The light blue band across the top of a page, with the sheet's title in bold.
+void PaintPageTitleBand(CDC& dc, int width);
+
 // The six sections a colour page edits, in the order the sheet keeps their flags.
 enum SkinSectionIndex { kSectionGeneral, kSectionClocks, kSectionWeather, kSectionMap, kSectionCurrency,
                         kSectionTools, kSectionCount };
@@ -65,13 +71,22 @@ protected:
     // [SECTION] Sliders and element list ---------------------------------------------------------
     // The three sliders take the range 0..255.
     void SetSliderRanges(BOOL redraw = FALSE);
+    // Places the three sliders one under the other from top, as wide as the page allows.
+    void PlaceSliders(int top);
+    // Reads the work area, then lays out the pages whose first row holds a combo after a label
+    // m_sizeLabel wide and whose second row holds another combo: the first-row combos (the landscape one beside the
+    // first, when given), the second-row combo, the element list and the sliders.
+    void LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second);
+    // On a square screen the first combo takes the whole row after its label.
+    void WidenFirstComboOnSquare(CComboBox& first);
     void ShowColourOnSliders(DWORD colour);
     DWORD ColourFromSliders() const;
     // The colour member the selection edits, -1 when nothing is selected.
     virtual int SelectedColourIndex() const;
     // Fills the element list with strings of the string table (0: the separator ".::.").
     void FillElements(const std::vector<UINT>& ids);
-    // The areas that show the channel values and the preview.
+    // The areas that show the channel values and the preview, for both paint lay-outs (the tall
+    // one's preview starts at m_nTallPreviewTop).
     virtual void InvalidatePreview();
 
     // [SECTION] Painting helpers -----------------------------------------------------------------
@@ -84,7 +99,6 @@ protected:
     void ReadWorkArea();
     // Tall for painting: portrait, or enough height below the menu bar.
     bool IsTallPaint() const { return m_nWidth < m_nHeight || m_nUsableHeight > 244; }
-    static void MakeFont(CFont& font, int height, int weight);
     void PaintHeader(CDC& dc);
     // Draws a string-table text in Arial; returns its extent.
     CSize PaintText(CDC& dc, UINT id, int x, int y, int height, int weight = FW_NORMAL);
@@ -111,8 +125,14 @@ protected:
     // The widest entry of the measured combo plus the edges and the scroll bar.
     static int DropWidthOf(CComboBox& measured);
 
+    // Places the page's controls for the current work area.
+    virtual void LayOut() = 0;
+
     void DoDataExchange(CDataExchange* pDX) override;
     afx_msg void OnDestroy();
+    // Both lay the page out again; a setting change repaints it too.
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     DECLARE_MESSAGE_MAP()
 
     std::vector<DWORD> m_colours;
@@ -130,6 +150,61 @@ protected:
     int m_nHeight = 0;
     int m_nUsableHeight = 0;
     int m_nMenuHeight = 0;
+    // The label before the first combo, as painted or measured.
+    CSize m_sizeLabel;
     CRegistryKey m_registry;
     int m_nSection;
+    int m_nTallPreviewTop = 176;
+};
+
+// A colour page that also chooses the section's portrait, landscape and square background images
+// (folder of the skin's common folders + file name). The portrait combo (IDC_UI_COMBO_FIRST)
+// chooses the square image on a square screen, where the landscape combo is hidden. The pages
+// with a third combo (map image, weather icon set) fill it in FillCombos.
+class CBackgroundColourPage : public CColourPage {
+    DECLARE_DYNAMIC(CBackgroundColourPage)
+public:
+    // Re-reads the skin silently, selects the first element and refills the combos.
+    void ReloadFromSkin() override;
+
+    const CString& PortraitImage() const { return m_strPortraitImage; }
+    const CString& LandscapeImage() const { return m_strLandscapeImage; }
+    const CString& SquareImage() const { return m_strSquareImage; }
+    CComboBox& PortraitCombo() { return m_comboPortrait; }
+    CComboBox& LandscapeCombo() { return m_comboLandscape; }
+
+protected:
+    CBackgroundColourPage(UINT nIDTemplate, int section, int colourCount, UINT landscapeComboId);
+
+    // Reads the page's skin values; false when no skin file was read.
+    virtual bool LoadSkinValues(SkinReport report) = 0;
+    // Refills the combos from the skin folder; this one fills the two image combos.
+    virtual void FillCombos() { FillBackgroundCombos(); }
+
+    // Reads the three background images of a section.
+    void ReadBackgroundImages(LPCWSTR section);
+    // Fills the portrait (or square) and landscape combos with the JPEG files of the images'
+    // folders and selects the current images.
+    void FillBackgroundCombos();
+    // Shows the landscape combo unless the screen is square; sizes both combos' lists, and reads
+    // their selections back. Returns the dropped width given to them.
+    int SetUpBackgroundCombos();
+    void ShowLandscapeCombo();
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnSelChangePortraitImage();
+    void OnSelChangeLandscapeImage();
+    // A selection change of one of the page's combos that the page's own map does not handle:
+    // the portrait and the landscape combo read back their images.
+    afx_msg void OnSelChangeCombo(UINT id);
+    DECLARE_MESSAGE_MAP()
+
+    CString m_strPortraitImage;
+    CString m_strLandscapeImage;
+    CString m_strSquareImage;
+    CComboBox m_comboLandscape;
+    CComboBox m_comboPortrait;
+
+private:
+    UINT m_nLandscapeComboId;
 };

@@ -8,66 +8,52 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 
-IMPLEMENT_DYNCREATE(clocksui, CColourPage)
+IMPLEMENT_DYNCREATE(clocksui, CBackgroundColourPage)
 
-BEGIN_MESSAGE_MAP(clocksui, CColourPage)
+BEGIN_MESSAGE_MAP(clocksui, CBackgroundColourPage)
     ON_WM_PAINT()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &clocksui::OnSelChangeElement)
-    ON_CBN_SELCHANGE(IDC_UI_COMBO_FIRST, &clocksui::OnSelChangePortraitImage)
-    ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &clocksui::OnSelChangeLandscapeImage)
-    ON_WM_SIZE()
-    ON_WM_SETTINGCHANGE()
     ON_WM_DESTROY()
     ON_EN_SETFOCUS(1002, &clocksui::OnSipFocus)
     ON_EN_KILLFOCUS(1002, &clocksui::OnSipKillFocus)
 END_MESSAGE_MAP()
 
-clocksui::clocksui() : CColourPage(IDD_CLOCKS_UI, kSectionClocks, 9) {}
+clocksui::clocksui() : CBackgroundColourPage(IDD_CLOCKS_UI, kSectionClocks, 9, IDC_UI_COMBO_SECOND) {
+    m_nTallPreviewTop = 166;
+}
 
 void clocksui::DoDataExchange(CDataExchange* pDX) {
-    CColourPage::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_UI_COMBO_SECOND, m_comboLandscape);
-    DDX_Control(pDX, IDC_UI_COMBO_FIRST, m_comboPortrait);
+    CBackgroundColourPage::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_UI_UPDATE, m_buttonUpdate);
 }
 
 bool clocksui::LoadSkinValues(SkinReport report) {
     if (!ReadPageSkin(report)) return false;
-    m_strPortraitImage = SkinValue(L"Common Folders", L"P") + SkinValue(L"Clocks", L"BP");
-    m_strLandscapeImage = SkinValue(L"Common Folders", L"L") + SkinValue(L"Clocks", L"BL");
-    m_strSquareImage = SkinValue(L"Common Folders", L"S") + SkinValue(L"Clocks", L"BS");
+    ReadBackgroundImages(L"Clocks");
     ReadColours(L"Clocks", {L"CMDC", L"CMD", L"CMCN", L"CMAC", L"CMSC", L"CODC", L"COD", L"COCN", L"COAC"});
     ShowColourOnSliders(m_colours[0]);
     return true;
 }
 
 BOOL clocksui::OnInitDialog() {
-    CColourPage::OnInitDialog();
+    CBackgroundColourPage::OnInitDialog();
     MarkSectionShown();
     m_bSipFlag = 0;
     {
         CWaitCursor wait;
         SetSliderRanges(FALSE);
-        MakeFont(m_fontButton, 12, 500);
+        MakePageFont(m_fontButton, 12, 500);
         m_buttonUpdate.SetFont(&m_fontButton, TRUE);
         LoadSkinValues(SkinReport::All);
     }
-    FillImageCombos();
+    FillBackgroundCombos();
     InvalidatePreview();
     FillElements({IDS_UI_MAIN_DIGITAL_CLOCK, IDS_UI_MAIN_DATE, IDS_UI_MAIN_CITY_NAME, IDS_UI_MAIN_ANALOG_CLOCK, 0,
                   IDS_UI_OTHER_DIGITAL_CLOCKS, IDS_UI_OTHER_DATES, IDS_UI_OTHER_CITIES_NAMES,
                   IDS_UI_OTHER_ANALOG_CLOCKS});
-    bool square = IsSquareScreenNot320();
-    m_comboLandscape.ShowWindow(square ? SW_HIDE : SW_SHOW);
-    int dropWidth = DropWidthOf(m_comboPortrait);
-    m_comboPortrait.SetDroppedWidth(dropWidth);
-    m_comboLandscape.SetDroppedWidth(dropWidth);
+    SetUpBackgroundCombos();
     m_buttonUpdate.SetFocus();
-    ReadBack(m_comboPortrait, square ? m_strSquareImage : m_strPortraitImage);
-    ReadBack(m_comboLandscape, m_strLandscapeImage);
-    AdjustComboDropHeight(&m_comboPortrait, 8);
-    AdjustComboDropHeight(&m_comboLandscape, 8);
     LayOut();
     return FALSE;
 }
@@ -78,29 +64,7 @@ void clocksui::ReloadFromSkin() {
     if (!LoadSkinValues(SkinReport::None)) return;
     if (!m_hWnd) return;
     m_listElements.SetCurSel(0);
-    FillImageCombos();
-}
-
-void clocksui::FillImageCombos() {
-    if (!m_comboPortrait.m_hWnd) return;
-    m_comboPortrait.ResetContent();
-    m_comboLandscape.ResetContent();
-    if (IsSquareScreenNot320()) {
-        AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strSquareImage) + L"\\*.jpg");
-        SelectEntry(m_comboPortrait, FromLastBackslash(m_strSquareImage));
-        return;
-    }
-    AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strPortraitImage) + L"\\*.jpg");
-    AddFiles(m_comboLandscape, m_strSkinFolder + UpToLastBackslash(m_strLandscapeImage) + L"\\*.jpg");
-    SelectEntry(m_comboPortrait, FromLastBackslash(m_strPortraitImage));
-    SelectEntry(m_comboLandscape, FromLastBackslash(m_strLandscapeImage));
-}
-
-void clocksui::InvalidatePreview() {
-    if (!m_hWnd) return;
-    const CRect areas[] = {CRect(20, 166, 80, 216), CRect(m_nWidth - 35, 166, m_nWidth, 226), CRect(20, 106, 80, 156),
-                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
-    for (const CRect& r : areas) InvalidateRect(&r, TRUE);
+    FillBackgroundCombos();
 }
 
 void clocksui::OnSelChangeElement() {
@@ -117,12 +81,6 @@ void clocksui::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
     CColourPage::OnHScroll(nSBCode, nPos, pScrollBar);
 }
 
-void clocksui::OnSelChangePortraitImage() {
-    ReadBack(m_comboPortrait, IsSquareScreenNot320() ? m_strSquareImage : m_strPortraitImage);
-}
-
-void clocksui::OnSelChangeLandscapeImage() { ReadBack(m_comboLandscape, m_strLandscapeImage); }
-
 void clocksui::OnPaint() {
     CPaintDC dc(this);
     dc.SetBkMode(TRANSPARENT);
@@ -134,16 +92,6 @@ void clocksui::OnPaint() {
     if (m_buttonUpdate.m_hWnd) m_buttonUpdate.SetFocus();
 }
 
-void clocksui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
-    LayOut();
-}
-
-void clocksui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
-}
-
 void clocksui::LayOut() {
     if (!m_listElements.m_hWnd) return;
     ReadWorkArea();
@@ -153,15 +101,11 @@ void clocksui::LayOut() {
     m_comboLandscape.SetWindowPos(nullptr, half + 20, 52, half, 20, flags);
     if (IsTallPaint()) {
         m_listElements.SetWindowPos(nullptr, 10, 102, w - 20, 60, flags);
-        m_sliderRed.SetWindowPos(nullptr, 100, 166, w - 140, 20, flags);
-        m_sliderGreen.SetWindowPos(nullptr, 100, 186, w - 140, 20, flags);
-        m_sliderBlue.SetWindowPos(nullptr, 100, 206, w - 140, 20, flags);
+        PlaceSliders(166);
         m_buttonUpdate.SetWindowPos(nullptr, 20, 215, 60, 20, flags);
     } else {
         m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
-        m_sliderRed.SetWindowPos(nullptr, 100, 106, w - 140, 20, flags);
-        m_sliderGreen.SetWindowPos(nullptr, 100, 126, w - 140, 20, flags);
-        m_sliderBlue.SetWindowPos(nullptr, 100, 146, w - 140, 20, flags);
+        PlaceSliders(106);
         m_buttonUpdate.SetWindowPos(nullptr, 20, 140, 60, 20, flags);
     }
 }

@@ -6,18 +6,12 @@
 #include "platform/framework/BasicControls.h"
 #include "skins/ColourPage.h"
 
-class clocksui : public CColourPage {
+class clocksui : public CBackgroundColourPage {
     DECLARE_DYNCREATE(clocksui)
 public:
     clocksui();
 
     void ReloadFromSkin() override;
-
-    const CString& PortraitImage() const { return m_strPortraitImage; }
-    const CString& LandscapeImage() const { return m_strLandscapeImage; }
-    const CString& SquareImage() const { return m_strSquareImage; }
-    CComboBox& PortraitCombo() { return m_comboPortrait; }
-    CComboBox& LandscapeCombo() { return m_comboLandscape; }
 
     // Element indices of the list; the separator stands for CMSC, which this page never edits.
     enum { kSeparator = 4 };
@@ -25,33 +19,20 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void InvalidatePreview() override;
 
     afx_msg void OnPaint();
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
-    afx_msg void OnSelChangePortraitImage();
-    afx_msg void OnSelChangeLandscapeImage();
-    afx_msg void OnSize(UINT nType, int cx, int cy);
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
     afx_msg void OnSipFocus();
     afx_msg void OnSipKillFocus();
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The page skin load; false when no file was read.
-    bool LoadSkinValues(SkinReport report);
-    void FillImageCombos();
-    void LayOut();
+    bool LoadSkinValues(SkinReport report) override;
+    void LayOut() override;
 
-    CString m_strPortraitImage;
-    CString m_strLandscapeImage;
-    CString m_strSquareImage;
-    CComboBox m_comboLandscape;
-    CComboBox m_comboPortrait;
     CButton m_buttonUpdate;
     BYTE m_bSipFlag = 0;
-    CSize m_sizeLabel;
     CFont m_fontButton;
 };

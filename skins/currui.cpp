@@ -8,8 +8,6 @@ IMPLEMENT_DYNCREATE(currui, CColourPage)
 
 BEGIN_MESSAGE_MAP(currui, CColourPage)
     ON_WM_PAINT()
-    ON_WM_SETTINGCHANGE()
-    ON_WM_SIZE()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &currui::OnSelChangeElement)
 END_MESSAGE_MAP()
@@ -72,22 +70,10 @@ void currui::OnPaint() {
     PaintChannels(dc, IsTallPaint() ? ChannelRows{116, 123, 136, 145} : ChannelRows{106, 113, 120, 127});
 }
 
-void currui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
-    LayOut();
-}
-
-void currui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
-}
-
 void currui::LayOut() {
     if (!m_listElements.m_hWnd) return;
     ReadWorkArea();
     const int w = m_nWidth;
     m_listElements.SetWindowPos(nullptr, 10, 49, w - 20, 58, SWP_NOZORDER);
-    m_sliderRed.SetWindowPos(nullptr, 100, 107, w - 140, 20, SWP_NOZORDER);
-    m_sliderGreen.SetWindowPos(nullptr, 100, 127, w - 140, 20, SWP_NOZORDER);
-    m_sliderBlue.SetWindowPos(nullptr, 100, 147, w - 140, 20, SWP_NOZORDER);
+    PlaceSliders(107);
 }

@@ -16,13 +16,11 @@ protected:
     void InvalidatePreview() override;
 
     afx_msg void OnPaint();
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
-    afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
     DECLARE_MESSAGE_MAP()
 
 private:
     bool LoadSkinValues(SkinReport report);
-    void LayOut();
+    void LayOut() override;
 };

@@ -13,11 +13,9 @@ BEGIN_MESSAGE_MAP(generalui, CColourPage)
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &generalui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_FIRST, &generalui::OnSelChangeIconSet)
-    ON_WM_SIZE()
-    ON_WM_SETTINGCHANGE()
 END_MESSAGE_MAP()
 
-generalui::generalui() : CColourPage(IDD_GENERAL_UI, kSectionGeneral, 3) {}
+generalui::generalui() : CColourPage(IDD_GENERAL_UI, kSectionGeneral, 3) { m_nTallPreviewTop = 166; }
 
 void generalui::DoDataExchange(CDataExchange* pDX) {
     CColourPage::DoDataExchange(pDX);
@@ -67,13 +65,6 @@ void generalui::FillIconSets() {
     SelectEntry(m_comboIconSet, m_strIconSetFolder);
 }
 
-void generalui::InvalidatePreview() {
-    if (!m_hWnd) return;
-    const CRect areas[] = {CRect(20, 166, 80, 216), CRect(m_nWidth - 35, 166, m_nWidth, 226), CRect(20, 106, 80, 156),
-                           CRect(m_nWidth - 35, 106, m_nWidth, 166)};
-    for (const CRect& r : areas) InvalidateRect(&r, TRUE);
-}
-
 void generalui::OnSelChangeElement() {
     int selected = SelectedColourIndex();
     if (selected >= 0) ShowColourOnSliders(m_colours[static_cast<size_t>(selected)]);
@@ -98,16 +89,6 @@ void generalui::OnPaint() {
     PaintChannels(dc, IsTallPaint() ? ChannelRows{166, 173, 186, 195} : ChannelRows{106, 113, 120, 127});
 }
 
-void generalui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
-    LayOut();
-}
-
-void generalui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
-}
-
 void generalui::LayOut() {
     if (!m_listElements.m_hWnd) return;
     ReadWorkArea();
@@ -119,7 +100,5 @@ void generalui::LayOut() {
         m_listElements.SetWindowPos(nullptr, 10, 102, w - 20, 60, flags);
     else
         m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
-    m_sliderRed.SetWindowPos(nullptr, 100, top, w - 140, 20, flags);
-    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, w - 140, 20, flags);
-    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, w - 140, 20, flags);
+    PlaceSliders(top);
 }

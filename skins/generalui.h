@@ -18,20 +18,17 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void InvalidatePreview() override;
 
     afx_msg void OnPaint();
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
     afx_msg void OnSelChangeIconSet();
-    afx_msg void OnSize(UINT nType, int cx, int cy);
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     DECLARE_MESSAGE_MAP()
 
 private:
     bool LoadSkinValues();
     void FillIconSets();
-    void LayOut();
+    void LayOut() override;
 
     CString m_strIconSetFolder;
     CComboBox m_comboIconSet;

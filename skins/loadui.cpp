@@ -10,6 +10,7 @@
 #include "platform/system/DeviceFiles.h"
 #include "platform/ui/ShellFileInfo.h"
 #include "resources/resource.h"
+#include "skins/ColourPage.h"
 #include "skins/Ui.h"
 
 IMPLEMENT_DYNCREATE(loadui, CPropertyPage)
@@ -67,8 +68,7 @@ BOOL loadui::OnInitDialog() {
             break;
         }
     }
-    m_font.CreateFont(13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                      ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
+    MakePageFont(m_font, 13, FW_NORMAL);
     m_listFolders.SetFont(&m_font, TRUE);
     m_buttonLoad.SetFont(&m_font, TRUE);
     m_buttonSetDefault.SetFont(&m_font, TRUE);
@@ -197,19 +197,7 @@ void loadui::OnSetDefault() {
 void loadui::OnPaint() {
     CPaintDC dc(this);
     dc.SetBkMode(TRANSPARENT);
-    CBrush band(RGB(194, 211, 228));
-    CPen edge(PS_SOLID, 1, RGB(160, 172, 192));
-    CBrush* oldBrush = dc.SelectObject(&band);
-    CPen* oldPen = dc.SelectObject(&edge);
-    dc.Rectangle(0, -2, m_nWidth, 28);
-    dc.SelectObject(oldBrush);
-    dc.SelectObject(oldPen);
-    CFont title;
-    title.CreateFont(18, 0, 0, 0, FW_BOLD, FALSE, FALSE, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");
-    CFont* oldFont = dc.SelectObject(&title);
-    dc.TextOut(5, 5, LoadCoreString(IDS_UI_TITLE));
-    dc.SelectObject(oldFont);
+    PaintPageTitleBand(dc, m_nWidth);
 }
 
 void loadui::OnSize(UINT nType, int cx, int cy) {
@@ -227,12 +215,11 @@ void loadui::OnDestroy() {
 
 void loadui::LayOut() {
     if (!m_listSkins.m_hWnd) return;
-    RECT work{};
-    SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
-    m_nWidth = work.right - work.left;
-    m_nHeight = work.bottom - work.top;
-    m_nMenuHeight = GetSystemMetrics(SM_CYMENU);
-    m_nUsableHeight = m_nHeight - m_nMenuHeight - 26;
+    const WorkAreaMetrics area = ReadWorkAreaMetrics();
+    m_nWidth = area.width;
+    m_nHeight = area.height;
+    m_nMenuHeight = area.menuHeight;
+    m_nUsableHeight = area.usableHeight;
     const int w = m_nWidth, third = m_nUsableHeight / 3, half = w / 2, twoThirds = 2 * m_nUsableHeight / 3;
     const UINT flags = SWP_SHOWWINDOW | SWP_NOZORDER;
     if (IsSquareScreenNot320()) {

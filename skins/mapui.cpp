@@ -7,36 +7,29 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 
-IMPLEMENT_DYNCREATE(mapui, CColourPage)
+IMPLEMENT_DYNCREATE(mapui, CBackgroundColourPage)
 
-BEGIN_MESSAGE_MAP(mapui, CColourPage)
+BEGIN_MESSAGE_MAP(mapui, CBackgroundColourPage)
     ON_WM_DESTROY()
     ON_WM_PAINT()
     ON_WM_SIZE()
     ON_EN_SETFOCUS(1002, &mapui::OnSipFocus)
     ON_EN_SETFOCUS(1003, &mapui::OnSipFocus)
-    ON_WM_SETTINGCHANGE()
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &mapui::OnSelChangeElement)
-    ON_CBN_SELCHANGE(IDC_UI_COMBO_FIRST, &mapui::OnSelChangePortraitImage)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &mapui::OnSelChangeMapImage)
-    ON_CBN_SELCHANGE(IDC_UI_COMBO_THIRD, &mapui::OnSelChangeLandscapeImage)
 END_MESSAGE_MAP()
 
-mapui::mapui() : CColourPage(IDD_MAP_UI, kSectionMap, 10) {}
+mapui::mapui() : CBackgroundColourPage(IDD_MAP_UI, kSectionMap, 10, IDC_UI_COMBO_THIRD) {}
 
 void mapui::DoDataExchange(CDataExchange* pDX) {
-    CColourPage::DoDataExchange(pDX);
-    DDX_Control(pDX, IDC_UI_COMBO_THIRD, m_comboLandscape);
+    CBackgroundColourPage::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_UI_COMBO_SECOND, m_comboMapImage);
-    DDX_Control(pDX, IDC_UI_COMBO_FIRST, m_comboPortrait);
 }
 
 bool mapui::LoadSkinValues(SkinReport report) {
     if (!ReadPageSkin(report)) return false;
-    m_strPortraitImage = SkinValue(L"Common Folders", L"P") + SkinValue(L"Map", L"BP");
-    m_strLandscapeImage = SkinValue(L"Common Folders", L"L") + SkinValue(L"Map", L"BL");
-    m_strSquareImage = SkinValue(L"Common Folders", L"S") + SkinValue(L"Map", L"BS");
+    ReadBackgroundImages(L"Map");
     m_strMapImage = SkinValue(L"Map", L"MI");
     ReadColours(L"Map", {L"CNC", L"DCC", L"ACC", L"DC", L"DLC", L"RSTBC", L"RSTTC", L"RSIBC", L"RSITC", L"SHADCLR"});
     ShowColourOnSliders(m_colours[0]);
@@ -44,7 +37,7 @@ bool mapui::LoadSkinValues(SkinReport report) {
 }
 
 BOOL mapui::OnInitDialog() {
-    CColourPage::OnInitDialog();
+    CBackgroundColourPage::OnInitDialog();
     MarkSectionShown();
     SetSliderRanges(FALSE);
     {
@@ -55,42 +48,17 @@ BOOL mapui::OnInitDialog() {
     FillElements({IDS_UI_MAP_CITY_NAME, IDS_UI_MAP_DIGITAL_CLOCK, IDS_UI_MAP_ANALOG_CLOCK, IDS_UI_MAP_DATE,
                   IDS_UI_MAP_DAY_LENGTH, IDS_UI_MAP_RISE_TITLE_BACK, IDS_UI_MAP_RISE_TITLE_TEXT,
                   IDS_UI_MAP_RISE_INSIDE_BACK, IDS_UI_MAP_RISE_INSIDE_TEXT, IDS_UI_MAP_SHADOW});
-    bool square = IsSquareScreenNot320();
-    m_comboLandscape.ShowWindow(square ? SW_HIDE : SW_SHOW);
-    int dropWidth = DropWidthOf(m_comboPortrait);
-    for (CComboBox* combo : {&m_comboPortrait, &m_comboLandscape, &m_comboMapImage}) combo->SetDroppedWidth(dropWidth);
-    ReadBack(m_comboPortrait, square ? m_strSquareImage : m_strPortraitImage);
+    m_comboMapImage.SetDroppedWidth(SetUpBackgroundCombos());
     ReadBack(m_comboMapImage, m_strMapImage);
-    ReadBack(m_comboLandscape, m_strLandscapeImage);
-    for (CComboBox* combo : {&m_comboLandscape, &m_comboMapImage, &m_comboPortrait}) AdjustComboDropHeight(combo, 8);
+    AdjustComboDropHeight(&m_comboMapImage, 8);
     LayOut();
     return TRUE;
 }
 
-void mapui::ReloadFromSkin() {
-    {
-        CWaitCursor wait;
-        SetSliderRanges(FALSE);
-        if (!LoadSkinValues(SkinReport::None)) return;
-        if (m_listElements.m_hWnd) m_listElements.SetCurSel(0);
-    }
-    if (!m_hWnd) return;
-    FillCombos();
-    m_comboLandscape.ShowWindow(IsSquareScreenNot320() ? SW_HIDE : SW_SHOW);
-}
-
 void mapui::FillCombos() {
     if (!m_comboPortrait.m_hWnd) return;
-    for (CComboBox* combo : {&m_comboPortrait, &m_comboLandscape, &m_comboMapImage}) combo->ResetContent();
-    if (IsSquareScreenNot320()) {
-        AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strSquareImage) + L"\\*.jpg");
-        SelectEntry(m_comboPortrait, FromLastBackslash(m_strSquareImage));
-    } else {
-        AddFiles(m_comboPortrait, m_strSkinFolder + UpToLastBackslash(m_strPortraitImage) + L"\\*.jpg");
-        AddFiles(m_comboLandscape, m_strSkinFolder + UpToLastBackslash(m_strLandscapeImage) + L"\\*.jpg");
-        SelectEntry(m_comboPortrait, FromLastBackslash(m_strPortraitImage));
-        SelectEntry(m_comboLandscape, FromLastBackslash(m_strLandscapeImage));
-    }
+    FillBackgroundCombos();
+    m_comboMapImage.ResetContent();
     AddFiles(m_comboMapImage, m_strSkinFolder + L"\\*.jpg");
     SelectEntry(m_comboMapImage, m_strMapImage);
 }
@@ -140,13 +108,7 @@ void mapui::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
     CColourPage::OnHScroll(nSBCode, nPos, pScrollBar);
 }
 
-void mapui::OnSelChangePortraitImage() {
-    ReadBack(m_comboPortrait, IsSquareScreenNot320() ? m_strSquareImage : m_strPortraitImage);
-}
-
 void mapui::OnSelChangeMapImage() { ReadBack(m_comboMapImage, m_strMapImage); }
-
-void mapui::OnSelChangeLandscapeImage() { ReadBack(m_comboLandscape, m_strLandscapeImage); }
 
 void mapui::OnSipFocus() { SHSipPreference(m_hWnd, SIP_UP); }
 
@@ -167,38 +129,11 @@ void mapui::OnPaint() {
 }
 
 void mapui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
+    CPropertyPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
     m_sizeLabel = MeasureText(IDS_UI_BACKGROUND_IMAGE, 14);
     LayOut();
-    if (IsSquareScreenNot320())
-        m_comboPortrait.SetWindowPos(nullptr, m_sizeLabel.cx + 20, 31, m_nWidth - m_sizeLabel.cx - 30, 20, SWP_NOZORDER);
+    WidenFirstComboOnSquare(m_comboPortrait);
 }
 
-void mapui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
-}
-
-void mapui::LayOut() {
-    if (!m_listElements.m_hWnd) return;
-    ReadWorkArea();
-    const int w = m_nWidth, L = m_sizeLabel.cx;
-    const UINT flags = SWP_NOZORDER;
-    const bool wide = m_nWidth >= m_nHeight && m_nUsableHeight < 245;
-    const int top = wide ? 106 : 176;
-    if (wide) {
-        m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
-        m_comboPortrait.SetWindowPos(nullptr, L + 20, 31, (w - L - 40) / 2, 20, flags);
-        m_comboLandscape.SetWindowPos(nullptr, L + (w - L - 40) / 2 + 30, 31, (w - L - 30) / 2, 20, flags);
-        m_comboMapImage.SetWindowPos(nullptr, w / 2, 52, (w - 20) / 2, 20, flags);
-    } else {
-        m_listElements.SetWindowPos(nullptr, 10, 142, w - 20, 30, flags);
-        m_comboPortrait.SetWindowPos(nullptr, 10, 52, (w - 30) / 2, 20, flags);
-        m_comboLandscape.SetWindowPos(nullptr, (w - 30) / 2 + 20, 52, (w - 30) / 2, 20, flags);
-        m_comboMapImage.SetWindowPos(nullptr, 10, 103, w / 2, 20, flags);
-    }
-    m_sliderRed.SetWindowPos(nullptr, 100, top, w - 140, 20, flags);
-    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, w - 140, 20, flags);
-    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, w - 140, 20, flags);
-}
+void mapui::LayOut() { LayOutComboRows(m_comboPortrait, &m_comboLandscape, m_comboMapImage); }

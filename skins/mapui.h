@@ -5,21 +5,14 @@
 
 #include "skins/ColourPage.h"
 
-class mapui : public CColourPage {
+class mapui : public CBackgroundColourPage {
     DECLARE_DYNCREATE(mapui)
 public:
     mapui();
 
-    void ReloadFromSkin() override;
-
     enum { kShadow = 9 };
 
     const CString& MapImage() const { return m_strMapImage; }
-    const CString& PortraitImage() const { return m_strPortraitImage; }
-    const CString& LandscapeImage() const { return m_strLandscapeImage; }
-    const CString& SquareImage() const { return m_strSquareImage; }
-    CComboBox& PortraitCombo() { return m_comboPortrait; }
-    CComboBox& LandscapeCombo() { return m_comboLandscape; }
     CComboBox& MapImageCombo() { return m_comboMapImage; }
 
 protected:
@@ -30,27 +23,18 @@ protected:
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSipFocus();
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
-    afx_msg void OnSelChangePortraitImage();
     afx_msg void OnSelChangeMapImage();
-    afx_msg void OnSelChangeLandscapeImage();
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool LoadSkinValues(SkinReport report);
-    void FillCombos();
-    void LayOut();
+    bool LoadSkinValues(SkinReport report) override;
+    void FillCombos() override;
+    void LayOut() override;
     // Slider range 0..1 for the shadow colour, else 0..255, then its colour on the sliders.
     void ShowElement(int index);
 
     CString m_strMapImage;
-    CString m_strPortraitImage;
-    CString m_strLandscapeImage;
-    CString m_strSquareImage;
-    CComboBox m_comboLandscape;
     CComboBox m_comboMapImage;
-    CComboBox m_comboPortrait;
-    CSize m_sizeLabel;
 };

@@ -26,7 +26,6 @@ const std::vector<UINT> kElementTexts[] = {
 IMPLEMENT_DYNCREATE(toolsui, CColourPage)
 
 BEGIN_MESSAGE_MAP(toolsui, CColourPage)
-    ON_WM_SETTINGCHANGE()
     ON_WM_SIZE()
     ON_WM_PAINT()
     ON_WM_HSCROLL()
@@ -161,36 +160,11 @@ void toolsui::OnPaint() {
 }
 
 void toolsui::OnSize(UINT nType, int cx, int cy) {
-    CColourPage::OnSize(nType, cx, cy);
+    CPropertyPage::OnSize(nType, cx, cy);
     if (!m_listElements.m_hWnd) return;
     m_sizeLabel = MeasureText(IDS_UI_TOOL, 14);
     LayOut();
-    if (IsSquareScreenNot320())
-        m_comboTool.SetWindowPos(nullptr, m_sizeLabel.cx + 20, 31, m_nWidth - m_sizeLabel.cx - 30, 20, SWP_NOZORDER);
+    WidenFirstComboOnSquare(m_comboTool);
 }
 
-void toolsui::OnSettingChange(UINT, LPCTSTR) {
-    LayOut();
-    Invalidate(TRUE);
-}
-
-void toolsui::LayOut() {
-    if (!m_listElements.m_hWnd) return;
-    ReadWorkArea();
-    const int w = m_nWidth, L = m_sizeLabel.cx;
-    const UINT flags = SWP_NOZORDER;
-    const bool wide = m_nWidth >= m_nHeight && m_nUsableHeight < 245;
-    const int top = wide ? 106 : 176;
-    if (wide) {
-        m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
-        m_comboTool.SetWindowPos(nullptr, L + 20, 31, (w - L - 40) / 2, 20, flags);
-        m_comboImage.SetWindowPos(nullptr, w / 2, 52, (w - 20) / 2, 20, flags);
-    } else {
-        m_listElements.SetWindowPos(nullptr, 10, 142, w - 20, 30, flags);
-        m_comboTool.SetWindowPos(nullptr, 10, 52, w / 2, 20, flags);
-        m_comboImage.SetWindowPos(nullptr, 10, 103, w / 2, 20, flags);
-    }
-    m_sliderRed.SetWindowPos(nullptr, 100, top, w - 140, 20, flags);
-    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, w - 140, 20, flags);
-    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, w - 140, 20, flags);
-}
+void toolsui::LayOut() { LayOutComboRows(m_comboTool, nullptr, m_comboImage); }

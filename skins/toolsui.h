@@ -27,7 +27,6 @@ protected:
     BOOL OnInitDialog() override;
     int SelectedColourIndex() const override;
 
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnPaint();
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
@@ -41,11 +40,10 @@ private:
     void FillImages();
     void FillToolElements(int tool);
     void FillTools();
-    void LayOut();
+    void LayOut() override;
 
     CString m_strPortraitFolder;
     CString m_strImages[kToolCount];
     CComboBox m_comboImage;
     CComboBox m_comboTool;
-    CSize m_sizeLabel;
 };

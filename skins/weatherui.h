@@ -5,19 +5,12 @@
 
 #include "skins/ColourPage.h"
 
-class weatherui : public CColourPage {
+class weatherui : public CBackgroundColourPage {
     DECLARE_DYNCREATE(weatherui)
 public:
     weatherui();
 
-    void ReloadFromSkin() override;
-
     const CString& IconSet() const { return m_strIconSet; }
-    const CString& PortraitImage() const { return m_strPortraitImage; }
-    const CString& LandscapeImage() const { return m_strLandscapeImage; }
-    const CString& SquareImage() const { return m_strSquareImage; }
-    CComboBox& PortraitCombo() { return m_comboPortrait; }
-    CComboBox& LandscapeCombo() { return m_comboLandscape; }
     CComboBox& IconSetCombo() { return m_comboIconSet; }
 
     // The entry that stands for the program's own icon set in a skin of another folder.
@@ -29,27 +22,18 @@ protected:
 
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnPaint();
-    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnSelChangeElement();
-    afx_msg void OnSelChangePortraitImage();
     afx_msg void OnSelChangeIconSet();
-    afx_msg void OnSelChangeLandscapeImage();
     afx_msg void OnSipFocus();
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool LoadSkinValues(SkinReport report);
-    void FillCombos();
+    bool LoadSkinValues(SkinReport report) override;
+    void FillCombos() override;
     void PaintPage(CDC& dc);
-    void LayOut();
+    void LayOut() override;
 
     CString m_strIconSet;
-    CString m_strPortraitImage;
-    CString m_strLandscapeImage;
-    CString m_strSquareImage;
-    CComboBox m_comboLandscape;
     CComboBox m_comboIconSet;
-    CComboBox m_comboPortrait;
-    CSize m_sizeLabel;
 };

@@ -170,6 +170,9 @@ extern BOOL g_fahrenheit;      // fara is 1
 extern WCHAR g_mapping[4096];  // mapping.cfg as "entry;entry;..."
 extern bool g_citiesOpen, g_weatherOpen, g_currenciesOpen;
 
+// A text value of a key under HKEY_LOCAL_MACHINE into out (count characters, ended); empty when
+// the key or the value is missing or the value is not text.
+void ReadRegistryText(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count);
 // The image name mapped to a weather condition code ("na" when none).
 void FindMappedImage(LPCWSTR condition, LPWSTR out, int outLength);
 // Adds days to a date (the details dialog's form of CTodayItem::AddDays).

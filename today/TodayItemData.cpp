@@ -50,7 +50,9 @@ DWORD ReadDword(LPCWSTR path, LPCWSTR name, DWORD fallback) {
     return rc == ERROR_SUCCESS ? value : fallback;
 }
 
-void ReadString(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
+} // namespace
+
+void ReadRegistryText(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
     out[0] = L'\0';
     HKEY key = OpenWithValue(path, name);
     if (!key) return;
@@ -61,6 +63,8 @@ void ReadString(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
     out[count - 1] = L'\0';
     RegCloseKey(key);
 }
+
+namespace {
 
 // The record under a handle's cursor, read whole; the properties are taken by position.
 class CRecord {
@@ -344,26 +348,40 @@ CityShift ShiftOf(int offset, int devH, int devM) {
     return s;
 }
 
+// The city's clock now from the device clock, the device's UTC offset and the city's offset: the
+// minute (0..59, its carry taken into the hour) and the hour, still to be brought into 0..23
+// (below 0 the city is a day behind, from 24 a day ahead).
+struct CityClock {
+    SYSTEMTIME now; // the device's local time it was taken from
+    int hour;
+    int minute;
+};
+
+CityClock CityClockNow(int offset, int devH, int devM) {
+    CityClock clock{};
+    GetLocalTime(&clock.now);
+    CityShift s = ShiftOf(offset, devH, devM);
+    clock.minute = clock.now.wMinute + s.dm;
+    int carry = 0;
+    if (clock.minute > 59) {
+        clock.minute -= 60;
+        carry = 1;
+    } else if (clock.minute < 0) {
+        clock.minute += 60;
+        carry = -1;
+    }
+    clock.hour = clock.now.wHour + carry + s.dh;
+    return clock;
+}
+
 } // namespace
 
 void CTodayItem::FormatTime(int offset, LPWSTR text) {
     int devH = 0, devM = 0;
     GetLocalUtcOffset(devH, devM);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    CityShift s = ShiftOf(offset, devH, devM);
-    int minute = now.wMinute + s.dm;
-    int carry = 0;
-    if (s.dm != 0) {
-        if (minute > 59) {
-            minute -= 60;
-            carry = 1;
-        } else if (minute < 0) {
-            minute += 60;
-            carry = -1;
-        }
-    }
-    int hour = now.wHour + carry + s.dh;
+    const CityClock clock = CityClockNow(offset, devH, devM);
+    const int minute = clock.minute;
+    int hour = clock.hour;
     if (hour >= 24) hour -= 24;
     else if (hour < 0) hour += 24;
     if (hour < 10 && minute < 10) Print(text, 10, L"0%d:0%d", hour, minute);
@@ -375,17 +393,9 @@ void CTodayItem::FormatTime(int offset, LPWSTR text) {
 void CTodayItem::ComputeCityDate(int offset, int& day, int& month, int& year) {
     int devH = 0, devM = 0;
     GetLocalUtcOffset(devH, devM);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    CityShift s = ShiftOf(offset, devH, devM);
-    int minute = now.wMinute + s.dm;
-    int carry = 0;
-    if (s.dm != 0) {
-        if (minute > 59) carry = 1;
-        else if (minute < 0) carry = -1;
-    }
-    int hour = now.wHour + carry + s.dh;
-    int shift = hour < 0 ? -1 : (hour >= 24 ? 1 : 0);
+    const CityClock clock = CityClockNow(offset, devH, devM);
+    const SYSTEMTIME& now = clock.now;
+    int shift = clock.hour < 0 ? -1 : (clock.hour >= 24 ? 1 : 0);
     SYSTEMTIME date = AddDays(DateOf(now.wYear, now.wMonth, now.wDay), shift);
     day = date.wDay;
     month = date.wMonth;
@@ -418,7 +428,7 @@ void CTodayItem::SplitForecastText(LPCWSTR text,
 
 void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
     WCHAR prefix[256];
-    ReadString(kWeatherKey, L"icondir", prefix, 256);
+    ReadRegistryText(kWeatherKey, L"icondir", prefix, 256);
     SYSTEMTIME today = Today();
     today = DateOf(today.wYear, today.wMonth, today.wDay);
     for (int i = 0; i < kTodayLineCount; ++i) {
@@ -475,7 +485,7 @@ void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
 void CTodayItem::LoadMapping() {
     g_mapping[0] = L'\0';
     WCHAR folder[MAX_PATH], path[MAX_PATH];
-    ReadString(kAppKey, L"InstallDir", folder, MAX_PATH);
+    ReadRegistryText(kAppKey, L"InstallDir", folder, MAX_PATH);
     JoinPath(path, MAX_PATH, folder, L"\\mapping.cfg");
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;

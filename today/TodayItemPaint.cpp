@@ -214,16 +214,7 @@ void CTodayItem::OnLButtonDown(WPARAM keys, int x, int y) {
         InvalidateRect(m_window, &strip, TRUE);
     } else if (y < 25) {
         WCHAR path[MAX_PATH] = L"";
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Apps\\Quillmoor Jorvana", 0, 0, &key) == ERROR_SUCCESS) {
-            DWORD size = sizeof(path), type = 0;
-            if (RegQueryValueExW(key, L"InstallDir", nullptr, &type, reinterpret_cast<BYTE*>(path), &size) !=
-                    ERROR_SUCCESS ||
-                type != REG_SZ)
-                path[0] = L'\0';
-            path[MAX_PATH - 1] = L'\0';
-            RegCloseKey(key);
-        }
+        ReadRegistryText(L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir", path, MAX_PATH);
         Append(path, L"\\Jorvana.exe");
         SHELLEXECUTEINFOW info{};
         info.cbSize = sizeof(info);

@@ -225,16 +225,7 @@ void SelectForecastDay(HWND dialog, int x, int y) {
             Copy(g_details.low, w.low[day - 1]);
         } else {
             WCHAR prefix[256] = L"", name[64];
-            HKEY key = nullptr;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", 0, 0, &key) == ERROR_SUCCESS) {
-                DWORD size = sizeof(prefix), type = 0;
-                if (RegQueryValueExW(key, L"icondir", nullptr, &type, reinterpret_cast<BYTE*>(prefix), &size) !=
-                        ERROR_SUCCESS ||
-                    type != REG_SZ)
-                    prefix[0] = L'\0';
-                prefix[255] = L'\0';
-                RegCloseKey(key);
-            }
+            ReadRegistryText(L"Jorvana\\weather", L"icondir", prefix, 256);
             FindMappedImage(Field(day, 0), name, 64);
             Copy(g_details.image, prefix);
             Append(g_details.image, name);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -29,6 +30,20 @@ TEST(ScreenShape, SquareNot320AndLandscape) {
     device::ui::SetScreenShape(240, 320);
     device::ui::RotateScreen();
     EXPECT_TRUE(IsLandscape());
+    device::ui::SetScreenShape(240, 320);
+}
+
+TEST(ScreenShape, WorkAreaMetricsFollowTheScreen) {
+    for (auto [w, h] : {std::pair{240, 320}, std::pair{320, 240}}) {
+        device::ui::SetScreenShape(w, h);
+        RECT area{};
+        ASSERT_TRUE(SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0));
+        const WorkAreaMetrics m = ReadWorkAreaMetrics();
+        EXPECT_EQ(m.width, w);
+        EXPECT_EQ(m.height, area.bottom - area.top);
+        EXPECT_GT(m.menuHeight, 0);
+        EXPECT_EQ(m.usableHeight, m.height - m.menuHeight - 26);
+    }
     device::ui::SetScreenShape(240, 320);
 }
 

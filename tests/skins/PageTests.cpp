@@ -93,3 +93,29 @@ TEST_F(SkinsTest, WeatherIconSetOfASkinInAnotherFolder) {
               CString((folder + L"\\wiconset2\\").c_str()));
     EXPECT_TRUE(MessageTexts().empty());
 }
+
+TEST_F(SkinsTest, MapPageImageCombosEachWriteTheirOwnValue) {
+    ASSERT_TRUE(Run(CUi::kPageMap, [](ScriptedUi& ui) {
+        mapui& page = ui.m_pageMap;
+        const CString landscapeBefore = page.LandscapeImage();
+        // The map image combo shares its selection message with the image combos' handler:
+        // only the map image changes.
+        CComboBox& maps = page.MapImageCombo();
+        ASSERT_GE(maps.FindStringExact(-1, L"\\worldmap.jpg"), 0);
+        ChooseComboEntry(page, maps, maps.FindStringExact(-1, L"\\worldmap.jpg"));
+        EXPECT_EQ(page.MapImage(), CString(L"\\worldmap.jpg"));
+        EXPECT_EQ(page.LandscapeImage(), landscapeBefore);
+        CComboBox& landscape = page.LandscapeCombo();
+        ASSERT_GE(landscape.FindStringExact(-1, L"\\weather.jpg"), 0);
+        ChooseComboEntry(page, landscape, landscape.FindStringExact(-1, L"\\weather.jpg"));
+        EXPECT_EQ(page.LandscapeImage(), CString(L"\\weather.jpg"));
+        CComboBox& portrait = page.PortraitCombo();
+        ASSERT_GE(portrait.FindStringExact(-1, L"\\pack.jpg"), 0);
+        ChooseComboEntry(page, portrait, portrait.FindStringExact(-1, L"\\pack.jpg"));
+        EXPECT_EQ(page.PortraitImage(), CString(L"\\pack.jpg"));
+        EXPECT_EQ(page.MapImage(), CString(L"\\worldmap.jpg"));
+    }));
+    EXPECT_EQ(SkinFileValue(DefaultSkn(), L"Map", L"BL"), L"\\weather.jpg");
+    EXPECT_EQ(SkinFileValue(DefaultSkn(), L"Map", L"BP"), L"\\pack.jpg");
+    EXPECT_EQ(SkinFileValue(DefaultSkn(), L"Map", L"MI"), L"\\worldmap.jpg");
+}
