@@ -21,16 +21,15 @@ CString LoadText(UINT id) {
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(CCityInfoDlg, CDialog)
+BEGIN_MESSAGE_MAP(CCityInfoDlg, CScrollableFormDlg)
     ON_WM_PAINT()
     ON_WM_SIZE()
-    ON_WM_VSCROLL()
     ON_WM_LBUTTONDOWN()
     ON_WM_SETTINGCHANGE()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
-CCityInfoDlg::CCityInfoDlg(CWnd* pParent) : CDialog(IDD_CITY_INFO, pParent) {}
+CCityInfoDlg::CCityInfoDlg(CWnd* pParent) : CScrollableFormDlg(IDD_CITY_INFO, pParent, false) {}
 
 void CCityInfoDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -90,13 +89,6 @@ void CCityInfoDlg::ReadWorkArea() {
     m_nWorkWidth = area.right - area.left;
 }
 
-DWORD CCityInfoDlg::ReadSipFlags() const {
-    SIPINFO info{};
-    info.cbSize = sizeof(info);
-    if (!::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) return 0;
-    return info.fdwFlags;
-}
-
 void CCityInfoDlg::Layout() {
     if (!m_staticName.m_hWnd) return; // sized before the controls are bound
     ReadWorkArea();
@@ -113,18 +105,7 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
     Layout();
     Invalidate();
-    m_nClientHeight = cy;
-    const int range = m_nContentHeight - cy > 0 ? m_nContentHeight - cy : 0;
-    SCROLLINFO si{};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMin = 0;
-    si.nMax = range;
-    si.nPage = static_cast<UINT>(range / 10);
-    si.nPos = 0;
-    SetScrollInfo(SB_VERT, &si, TRUE);
-    // The bar now stands at the top: bring the content there too so that both agree.
-    if (m_nScrollPos != 0) ScrollForm(SB_THUMBPOSITION, 0);
+    ResetFormScroll(cy);
     const DWORD flags = ReadSipFlags();
     if (flags != m_dwSipFlags) {
         m_dwSipFlags = flags;
@@ -133,20 +114,6 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
 }
 
 void CCityInfoDlg::OnSettingChange(UINT /*uFlags*/, LPCTSTR /*lpszSection*/) { Invalidate(); }
-
-bool CCityInfoDlg::ScrollForm(UINT nSBCode, UINT nPos) {
-    const int range = m_nContentHeight - m_nClientHeight;
-    std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, false);
-    if (!d) return false;
-    m_nScrollPos += *d;
-    SetScrollPos(SB_VERT, m_nScrollPos, TRUE);
-    ScrollWindow(0, -*d);
-    return true;
-}
-
-void CCityInfoDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
-    if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
-}
 
 void CCityInfoDlg::OnLButtonDown(UINT /*nFlags*/, CPoint /*point*/) {}
 

@@ -4,9 +4,10 @@
 // the dialog computes only the sun times, anew at every paint. It changes nothing: OK closes it.
 
 #include "platform/framework/BasicControls.h"
+#include "clocks/ScrollableForm.h"
 #include "platform/framework/Dlg.h"
 
-class CCityInfoDlg : public CDialog {
+class CCityInfoDlg : public CScrollableFormDlg {
 public:
     explicit CCityInfoDlg(CWnd* pParent = nullptr);
 
@@ -34,10 +35,7 @@ public:
     CStatic m_staticOffset;
 
     int m_nWorkWidth = 0;
-    int m_nClientHeight = 0;
     int m_nContentHeight = 181; // half the day picture's height + 181
-    int m_nScrollPos = 0;
-    DWORD m_dwSipFlags = 0;
 
     // Sets the three sun-time texts for a date, from the longitude, latitude and current offset.
     void ComputeSunTimes(int day, int month, int year);
@@ -48,7 +46,7 @@ protected:
     void OnOK() override;
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
-    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    int FormHeight() const override { return m_nContentHeight; }
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
@@ -57,8 +55,6 @@ protected:
 private:
     void Layout();
     void ReadWorkArea();
-    DWORD ReadSipFlags() const;
-    bool ScrollForm(UINT nSBCode, UINT nPos);
 
     HFONT m_hTitleFont = nullptr;
     HFONT m_hLabelFont = nullptr;
