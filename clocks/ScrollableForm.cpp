@@ -67,18 +67,6 @@ void CScrollableFormDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollB
     if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
-void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
-    CBrush band;
-    band.CreateSolidBrush(RGB(194, 211, 228));
-    CPen outline;
-    outline.CreatePen(PS_SOLID, 1, RGB(160, 172, 192));
-    CBrush* oldBrush = dc.SelectObject(&band);
-    CPen* oldPen = dc.SelectObject(&outline);
-    dc.Rectangle(0, top, width, bottom);
-    dc.SelectObject(oldBrush);
-    dc.SelectObject(oldPen);
-}
-
 HFONT CreateFormFont(int height, int weight) {
     return ::CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"Arial");

@@ -3,6 +3,7 @@
 // scroll-bar code, the dialog that scrolls its controls with the vertical bar, and the header
 // band at the top of the form.
 
+#include "core/CommonHelpers.h"
 #include "platform/base/WinTypes.h"
 #include "platform/framework/Dlg.h"
 
@@ -45,8 +46,6 @@ private:
     bool m_bAllowBottom;
 };
 
-// The band from (0, top) to (width, bottom), filled light blue and outlined with the forms' pen.
-void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom);
 
 // An Arial font of the forms: default character set, antialiased.
 HFONT CreateFormFont(int height, int weight);

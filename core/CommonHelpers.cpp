@@ -1,6 +1,7 @@
 #include "core/CommonHelpers.h"
 
 #include "platform/framework/DC.h"
+#include "platform/framework/GdiObjects.h"
 #include "platform/framework/ListControls.h"
 #include "platform/ui/ListControls.h"
 #include "platform/ui/WinUser.h"
@@ -154,4 +155,16 @@ double CelsiusToFahrenheit(double celsius) {
 
 double FahrenheitToCelsius(double fahrenheit) {
     return ((fahrenheit - 32.0) * 0.5555555555555556 + 273.15) - 273.15;
+}
+
+void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
+    CBrush band;
+    band.CreateSolidBrush(RGB(194, 211, 228));
+    CPen outline;
+    outline.CreatePen(PS_SOLID, 1, RGB(160, 172, 192));
+    CBrush* oldBrush = dc.SelectObject(&band);
+    CPen* oldPen = dc.SelectObject(&outline);
+    dc.Rectangle(0, top, width, bottom);
+    dc.SelectObject(oldBrush);
+    dc.SelectObject(oldPen);
 }

@@ -49,3 +49,7 @@ void DrawAnalogClock(double value, int kind, POINT centre, const RECT& rect, POI
 
 double CelsiusToFahrenheit(double celsius);
 double FahrenheitToCelsius(double fahrenheit);
+
+// The header band of the program's forms: from (0, top) to (width, bottom), filled light blue
+// and outlined in the forms' grey-blue pen.
+void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom);

@@ -104,17 +104,7 @@ void CTodayOptionsDlg::OnPaint() {
     CPaintDC dc(this);
     dc.SetBkMode(TRANSPARENT);
 
-    CBrush band;
-    band.CreateSolidBrush(RGB(194, 211, 228));
-    CPen outline;
-    outline.CreatePen(PS_SOLID, 1, RGB(160, 172, 192));
-    CBrush* oldBrush = dc.SelectObject(&band);
-    CPen* oldPen = dc.SelectObject(&outline);
-    dc.Rectangle(0, -2, m_nWorkWidth, 28);
-    dc.SelectObject(oldBrush);
-    dc.SelectObject(oldPen);
-    band.DeleteObject();
-    outline.DeleteObject();
+    PaintFormHeaderBand(dc, m_nWorkWidth, -2, 28);
 
     HDC hdc = dc.GetSafeHdc();
     HGDIOBJ oldFont = ::SelectObject(hdc, m_hTitleFont);

@@ -26,15 +26,7 @@ void MakeFont(CFont& font, int height, int weight) {
 
 // The header band with the dialog's title, and "Find:" at findY; returns the label's width.
 int PaintHeader(CDC& dc, int width, UINT titleId, CFont& titleFont, CFont& findFont, int findY) {
-    CBrush band;
-    band.CreateSolidBrush(RGB(194, 211, 228));
-    CPen outline;
-    outline.CreatePen(PS_SOLID, 1, RGB(160, 172, 192));
-    CBrush* oldBrush = dc.SelectObject(&band);
-    CPen* oldPen = dc.SelectObject(&outline);
-    dc.Rectangle(0, -2, width, 28);
-    dc.SelectObject(oldPen);
-    dc.SelectObject(oldBrush);
+    PaintFormHeaderBand(dc, width, -2, 28);
     dc.SetBkMode(TRANSPARENT);
     CString title, find;
     title.LoadString(titleId);
