@@ -660,3 +660,39 @@ std::string LimitNesting(const std::string& html, size_t maxDepth) {
 }
 
 } // namespace device::ui::html
+
+// Words and spaces become the page's text elements. A single space between two words of one text
+// goes with the word before it ("trip " + "news"): a news page then has half as many elements to
+// style, lay out, paint and free, which is most of the cost of showing it. Runs of spaces, line
+// breaks and a space at either end of the text stay elements of their own, so that spaces still
+// collapse across tags, lines still break at them and pre-formatted text keeps its layout. Each
+// CJK ideograph is a word by itself, as lines may break between any two of them.
+void device::ui::html::HtmlContainer::split_text(const char* text,
+                                                 const std::function<void(const litehtml::tchar_t*)>& on_word,
+                                                 const std::function<void(const litehtml::tchar_t*)>& on_space) {
+    auto isSpace = [](unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; };
+    // Length of the CJK ideograph (U+4E00 to U+9FCC, three bytes in UTF-8) at p, or 0.
+    auto ideograph = [](const unsigned char* p) -> size_t {
+        if (p[0] < 0xE4 || p[0] > 0xE9 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return 0;
+        unsigned code = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+        return code >= 0x4E00 && code <= 0x9FCC ? 3 : 0;
+    };
+    std::string piece;
+    const auto* p = reinterpret_cast<const unsigned char*>(text ? text : "");
+    while (*p) {
+        if (isSpace(*p)) {
+            piece.assign(1, static_cast<char>(*p++));
+            on_space(piece.c_str());
+            continue;
+        }
+        const unsigned char* start = p;
+        if (size_t n = ideograph(p)) {
+            p += n;
+        } else {
+            while (*p && !isSpace(*p) && !ideograph(p)) ++p;
+        }
+        piece.assign(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
+        if (p[0] == ' ' && p[1] && !isSpace(p[1])) piece += static_cast<char>(*p++);
+        on_word(piece.c_str());
+    }
+}

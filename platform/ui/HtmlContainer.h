@@ -6,6 +6,7 @@
 
 #include <litehtml/litehtml.h>
 
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <string>
@@ -78,6 +79,8 @@ public:
                                                       const std::shared_ptr<litehtml::document>& doc) override;
     void get_media_features(litehtml::media_features& media) const override;
     void get_language(litehtml::tstring& language, litehtml::tstring& culture) const override;
+    void split_text(const char* text, const std::function<void(const litehtml::tchar_t*)>& on_word,
+                    const std::function<void(const litehtml::tchar_t*)>& on_space) override;
 
 private:
     struct Picture {

@@ -2,11 +2,13 @@
 // addresses, scrolling, and pages that are broken, huge or miss their files.
 
 #include "platform/gdi/Recorder.h"
+#include "platform/ui/HtmlContainer.h"
 #include "platform/ui/HtmlView.h"
 
 #include "MenuTestSupport.h"
 
 #include <fstream>
+#include <map>
 
 using namespace menutest;
 
@@ -72,7 +74,10 @@ protected:
         EXPECT_TRUE(device::ui::GetHtmlViewState(m_viewer, s));
         return s;
     }
-    bool Drawn(const std::wstring& word, device::gdi::RecordedCall& call) { return m_recorder->FindText(word, call); }
+    // A word is drawn alone, or with the single space that follows it inside its text.
+    bool Drawn(const std::wstring& word, device::gdi::RecordedCall& call) {
+        return m_recorder->FindText(word, call) || m_recorder->FindText(word + L" ", call);
+    }
     POINT ScreenOf(const device::gdi::RecordedCall& call) {
         POINT p{call.pos.x + 3, call.pos.y + 4};
         ClientToScreen(m_viewer, &p);
@@ -303,4 +308,74 @@ TEST_F(HtmlViewerTest, BrokenHugeAndIncompletePagesShowWhatTheyCan) {
     Repaint();
     EXPECT_EQ(State().documentHeight, 0);
     EXPECT_TRUE(m_recorder->Calls("TextOut").empty());
+}
+
+namespace {
+
+// The text elements a text turns into: "w:" words, "s:" spaces.
+std::vector<std::string> Split(const char* text) {
+    device::ui::html::HtmlContainer container;
+    std::vector<std::string> out;
+    container.split_text(
+        text, [&](const char* word) { out.push_back("w:" + std::string(word)); },
+        [&](const char* space) { out.push_back("s:" + std::string(space)); });
+    return out;
+}
+
+using Pieces = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(HtmlViewerTest, TextSplitsIntoWordsEachWithTheSingleSpaceBetweenItAndTheNext) {
+    EXPECT_EQ(Split("trip news today"), (Pieces{"w:trip ", "w:news ", "w:today"}));
+    // Spaces at either end of the text stay spaces of their own, to collapse with their neighbours.
+    EXPECT_EQ(Split(" lead and trail "), (Pieces{"s: ", "w:lead ", "w:and ", "w:trail", "s: "}));
+    // Runs of spaces, tabs and line breaks are never taken into a word.
+    EXPECT_EQ(Split("a  b\nc \td"), (Pieces{"w:a", "s: ", "s: ", "w:b", "s:\n", "w:c", "s: ", "s:\t", "w:d"}));
+    // Each ideograph is a word; other letters, accented ones too, run on.
+    EXPECT_EQ(Split("caf\xC3\xA9\xE6\x97\xA5\xE6\x9C\xAC x"),
+              (Pieces{"w:caf\xC3\xA9", "w:\xE6\x97\xA5", "w:\xE6\x9C\xAC ", "w:x"}));
+    EXPECT_TRUE(Split("").empty());
+    // A lead byte cut off at the end of the text is kept as it is, not read past.
+    EXPECT_EQ(Split("ab\xE6"), (Pieces{"w:ab\xE6"}));
+}
+
+TEST_F(HtmlViewerTest, SpacesStillCollapseAcrossTagsAndLongTextWrapsBetweenWords) {
+    device::gdi::RecordedCall call;
+    Html(L"<p><b>aa</b> bb</p>");
+    Repaint();
+    ASSERT_TRUE(Drawn(L"bb", call));
+    int single = call.pos.x;
+    // The space inside the bold and the one after it make one gap, as before.
+    Html(L"<p><b>aa </b> bb</p>");
+    Repaint();
+    ASSERT_TRUE(Drawn(L"bb", call));
+    EXPECT_EQ(call.pos.x, single);
+
+    // A long paragraph wraps onto several lines; each line starts at the margin with a word.
+    std::wstring text;
+    for (int i = 0; i < 60; ++i) text += L"word" + std::to_wstring(i) + L" ";
+    Html(L"<p>" + text + L"</p>");
+    Repaint();
+    std::map<int, int> lineStarts; // y -> leftmost x
+    int words = 0;
+    for (const auto& c : m_recorder->Calls()) {
+        if (c.text.empty() || c.text.rfind(L"word", 0) != 0) continue;
+        ++words;
+        auto [it, fresh] = lineStarts.emplace(c.pos.y, c.pos.x);
+        if (!fresh) it->second = std::min(it->second, c.pos.x);
+    }
+    EXPECT_GT(lineStarts.size(), 3u);
+    EXPECT_GT(words, 20);
+    for (const auto& [y, x] : lineStarts) EXPECT_EQ(x, lineStarts.begin()->second) << "line at y " << y;
+
+    // Pre-formatted text keeps its run of spaces: the second word sits further right.
+    Html(L"<pre>x y</pre>");
+    Repaint();
+    ASSERT_TRUE(Drawn(L"y", call));
+    int oneSpace = call.pos.x;
+    Html(L"<pre>x    y</pre>");
+    Repaint();
+    ASSERT_TRUE(Drawn(L"y", call));
+    EXPECT_GT(call.pos.x, oneSpace);
 }
