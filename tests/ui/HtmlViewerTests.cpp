@@ -78,6 +78,13 @@ protected:
     bool Drawn(const std::wstring& word, device::gdi::RecordedCall& call) {
         return m_recorder->FindText(word, call) || m_recorder->FindText(word + L" ", call);
     }
+    // Shows `page` and gives the left edge of `word` as drawn there, or -1 when it is not drawn.
+    int LeftOfWordOn(const std::wstring& page, const std::wstring& word) {
+        Html(page);
+        Repaint();
+        device::gdi::RecordedCall call;
+        return Drawn(word, call) ? call.pos.x : -1;
+    }
     POINT ScreenOf(const device::gdi::RecordedCall& call) {
         POINT p{call.pos.x + 3, call.pos.y + 4};
         ClientToScreen(m_viewer, &p);
@@ -341,16 +348,10 @@ TEST_F(HtmlViewerTest, TextSplitsIntoWordsEachWithTheSingleSpaceBetweenItAndTheN
 }
 
 TEST_F(HtmlViewerTest, SpacesStillCollapseAcrossTagsAndLongTextWrapsBetweenWords) {
-    device::gdi::RecordedCall call;
-    Html(L"<p><b>aa</b> bb</p>");
-    Repaint();
-    ASSERT_TRUE(Drawn(L"bb", call));
-    int single = call.pos.x;
+    int single = LeftOfWordOn(L"<p><b>aa</b> bb</p>", L"bb");
+    ASSERT_GE(single, 0);
     // The space inside the bold and the one after it make one gap, as before.
-    Html(L"<p><b>aa </b> bb</p>");
-    Repaint();
-    ASSERT_TRUE(Drawn(L"bb", call));
-    EXPECT_EQ(call.pos.x, single);
+    EXPECT_EQ(LeftOfWordOn(L"<p><b>aa </b> bb</p>", L"bb"), single);
 
     // A long paragraph wraps onto several lines; each line starts at the margin with a word.
     std::wstring text;
@@ -370,12 +371,7 @@ TEST_F(HtmlViewerTest, SpacesStillCollapseAcrossTagsAndLongTextWrapsBetweenWords
     for (const auto& [y, x] : lineStarts) EXPECT_EQ(x, lineStarts.begin()->second) << "line at y " << y;
 
     // Pre-formatted text keeps its run of spaces: the second word sits further right.
-    Html(L"<pre>x y</pre>");
-    Repaint();
-    ASSERT_TRUE(Drawn(L"y", call));
-    int oneSpace = call.pos.x;
-    Html(L"<pre>x    y</pre>");
-    Repaint();
-    ASSERT_TRUE(Drawn(L"y", call));
-    EXPECT_GT(call.pos.x, oneSpace);
+    int oneSpace = LeftOfWordOn(L"<pre>x y</pre>", L"y");
+    ASSERT_GE(oneSpace, 0);
+    EXPECT_GT(LeftOfWordOn(L"<pre>x    y</pre>", L"y"), oneSpace);
 }
