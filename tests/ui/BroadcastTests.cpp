@@ -57,6 +57,8 @@ TEST(BroadcastReceiver, Run) {
     RegisterClassW(&wc);
     HWND w = CreateWindowExW(0, L"BroadcastReceiver", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(w);
+    // The window exists: the sender may broadcast now.
+    std::ofstream(s_out + ".ready") << "ready\n";
     SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); });
     MSG m;
     while (GetMessageW(&m, nullptr, 0, 0)) DispatchMessageW(&m);
@@ -79,11 +81,15 @@ TEST_F(Broadcast, ReachesTheTopLevelWindowsOfAnotherProcess) {
     pid_t child = 0;
     ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
 
+    // The socket can appear before the receiver's window does; wait for both.
     auto socket = Root() / "ipc" / (std::to_string(child) + ".sock");
+    auto ready = out.string() + ".ready";
     auto start = std::chrono::steady_clock::now();
-    while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() - start < 10s)
+    while (!(std::filesystem::exists(socket) && std::filesystem::exists(ready)) &&
+           std::chrono::steady_clock::now() - start < 10s)
         std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(std::filesystem::exists(socket)) << "the second process is listening";
+    ASSERT_TRUE(std::filesystem::exists(ready)) << "the second process has its window";
 
     DWORD_PTR result = 0;
     EXPECT_TRUE(SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0xF2, 0, SMTO_ABORTIFHUNG, 3000, &result));
