@@ -9,8 +9,8 @@
 
 namespace shipped {
 
-// clock1..clock4: New York (United States of America), London (United Kingdom), Tokyo (Japan), Sydney (Australia)
-inline constexpr unsigned long kClockCity[4] = {754, 602, 1067, 1024};
+// clock1..clock4: New York (United States of America), Paris (France), London (United Kingdom), Tokyo (Japan)
+inline constexpr unsigned long kClockCity[4] = {684, 756, 565, 988};
 
 // wetp2..wetp4: London, New York, Tokyo. When the first start adds the home
 // city at a position at most kWeatherPlace[i], that place moves to kWeatherPlace[i] + 1.
@@ -20,7 +20,7 @@ inline constexpr unsigned long kWeatherPlace[3] = {175, 219, 322};
 inline constexpr unsigned long kCurrency[3] = {145, 48, 105};
 
 inline constexpr unsigned long kCityCount = 1200;
-inline constexpr unsigned long kWeatherPlaceCount = 359;
+inline constexpr unsigned long kWeatherPlaceCount = 358;
 inline constexpr unsigned long kCurrencyCount = 155;
 
 } // namespace shipped

@@ -33,10 +33,13 @@ FEED_URL = "http://127.0.0.1:8765/feed"
 # Characters that would end a field, a token or a list in one of the formats.
 FORBIDDEN = set(':;>*<@_#^\\"/\r\n\t')
 
-# The four world clocks and the weather places of a first start: spread over
-# the zones, each named as it stands in cities.lst.
-DEFAULT_CLOCKS = [("New York", "United States of America"), ("London", "United Kingdom"),
-                  ("Tokyo", "Japan"), ("Sydney", "Australia")]
+# The four world clocks and the weather places of a first start, each named
+# as it stands in cities.lst. The program's first start sets clock1..clock4 to
+# the fixed list positions CLOCK_POSITIONS, so the list is balanced around
+# these cities until each stands at its position (see place_clock_cities).
+DEFAULT_CLOCKS = [("New York", "United States of America"), ("Paris", "France"),
+                  ("London", "United Kingdom"), ("Tokyo", "Japan")]
+CLOCK_POSITIONS = (684, 756, 565, 988)
 DEFAULT_WEATHER = ["London", "New York", "Tokyo"]
 DEFAULT_CURRENCIES = ["USD", "EUR", "GBP"]
 
@@ -185,11 +188,68 @@ def choose_cities(cities, zones):
         if n < 3:
             per_country[c["country"]] = n + 1
             take(c)
+    required = len(chosen)
     for c in by_pop:
         if len(chosen) >= TARGET_CITIES:
             break
         take(c)
-    return chosen
+    return place_clock_cities(chosen[:required], chosen[required:], by_pop)
+
+
+def sort_key(c):
+    """CityIndex order: "name:country", case-sensitive."""
+    return c["name"] + ":" + c["country"]
+
+
+def place_clock_cities(required, optional, by_pop):
+    """Moves the default clock cities onto CLOCK_POSITIONS without changing
+    the count. The clock cities cut the sorted list into five ranges, each of
+    which must hold a set number of cities. A range holding too many loses its
+    least populous optional cities; one holding too few gains the most
+    populous cities of that range not yet chosen. Required cities (clocks,
+    zones' largest, countries' largest) are never dropped."""
+    keys = [n + ":" + k for n, k in DEFAULT_CLOCKS]
+    order = sorted(range(len(keys)), key=lambda i: keys[i])
+    bounds = [keys[i] for i in order]
+    positions = [CLOCK_POSITIONS[i] for i in order]
+    if positions != sorted(positions) or len(set(positions)) != len(positions):
+        fail(f"clock positions {CLOCK_POSITIONS} do not follow the order of their cities "
+             f"{', '.join(keys)}")
+    total = len(required) + len(optional)
+    wanted = [positions[0]] + [b - a - 1 for a, b in zip(positions, positions[1:])] + \
+             [total - positions[-1] - 1]
+    if wanted[-1] < 0:
+        fail(f"clock position {positions[-1]} lies beyond a list of {total} cities")
+
+    def range_of(c):
+        key = sort_key(c)
+        if key in keys:
+            return None
+        return sum(1 for b in bounds if b < key)
+
+    chosen_keys = {sort_key(c) for c in required + optional}
+    kept = list(required)
+    for r, want in enumerate(wanted):
+        fixed = [c for c in required if range_of(c) == r]
+        if len(fixed) > want:
+            fail(f"{len(fixed)} required cities lie between {bounds[r - 1] if r else 'the start'} "
+                 f"and {bounds[r] if r < len(bounds) else 'the end'}, room for {want}: "
+                 f"the clock cities cannot stand at {CLOCK_POSITIONS}")
+        # optional and by_pop are both ordered by falling population
+        extra = [c for c in optional if range_of(c) == r][:want - len(fixed)]
+        more = [c for c in by_pop if range_of(c) == r and sort_key(c) not in chosen_keys]
+        extra += more[:want - len(fixed) - len(extra)]
+        if len(fixed) + len(extra) < want:
+            fail(f"only {len(fixed) + len(extra)} usable cities lie between "
+                 f"{bounds[r - 1] if r else 'the start'} and "
+                 f"{bounds[r] if r < len(bounds) else 'the end'}, {want} needed")
+        kept += extra
+    ordered = sorted(kept, key=sort_key)
+    got = tuple(next(i for i, c in enumerate(ordered) if sort_key(c) == k) for k in keys)
+    if len(ordered) != total or got != CLOCK_POSITIONS:
+        fail(f"clock cities stand at {got} in {len(ordered)} cities, "
+             f"not at {CLOCK_POSITIONS} in {total}")
+    return kept
 
 
 def assign_codes(chosen):
@@ -220,7 +280,7 @@ def city_line(c, zones):
 
 
 def build_cities_lst(chosen, zones, year, tz_version):
-    ordered = sorted(chosen, key=lambda c: c["name"] + ":" + c["country"])
+    ordered = sorted(chosen, key=sort_key)
     head = (f"Jorvana city list;year {year};tzdata {tz_version};"
             f"fields: zone;name;country;longitude;latitude;offset;shift;start day;start hour;end day;end hour\n")
     text = head + f"{len(ordered)}\n" + "".join(city_line(c, zones) for c in ordered)
@@ -346,6 +406,9 @@ def build_feed(places, currs, year):
 def build_header(ordered, places, currs, tz_version, year):
     index = {c["name"] + ":" + c["country"]: i for i, c in enumerate(ordered)}
     clocks = [index[n + ":" + k] for n, k in DEFAULT_CLOCKS]
+    if tuple(clocks) != CLOCK_POSITIONS:
+        fail(f"default clocks stand at {tuple(clocks)} in cities.lst, the program "
+             f"starts with {CLOCK_POSITIONS}")
     wnames = [c["name"] for c in places]
     wpos = [wnames.index(n) for n in DEFAULT_WEATHER]
     cur_names = sorted((n for _, n, _ in currs), key=str.lower)

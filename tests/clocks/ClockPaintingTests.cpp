@@ -221,4 +221,20 @@ TEST_F(ClockPaintingTest, ScreenshotsOfTheThreeShapes) {
     }
 }
 
+TEST_F(ClockPaintingTest, FirstStartOnTheShippedListShowsFourWellKnownCities) {
+    // Nothing stored yet: the four city clocks take the fixed first-start positions, which the
+    // shipped list fills with these cities; the home clock takes the list's first city.
+    InstallShippedData();
+    CWorldClocksDlg& page = CreatePage();
+    EXPECT_EQ(ReadClock(L"clock3"), 565u);
+    const LPCWSTR expected[4] = {L"New York", L"Paris", L"London", L"Tokyo"};
+    for (int i = 0; i < 4; ++i) EXPECT_STREQ(page.GetClockCityName(i + 1), expected[i]) << "clock" << i + 1;
+    CCitiesDb cities;
+    cities.Open();
+    EXPECT_STREQ(page.GetClockCityName(0), cities.GetName(0));
+    page.m_tipsCloseButton.Click(); // the first start's tips cover the four city clocks
+    device::display::test::PumpUntilIdle();
+    EXPECT_FALSE(testsupport::SaveScreenshot("clocks-first-start").empty());
+}
+
 } // namespace

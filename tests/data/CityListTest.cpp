@@ -1,6 +1,7 @@
 // cities.lst read as the city store imports it, and its offsets and
 // daylight-saving rules held against the system tzdata.
 #include "ShippedFiles.h"
+#include "clocks/StoredCityIndexes.h"
 #include "core/ShippedDefaults.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,10 @@ int PredictedMinutes(const City& c, int year, long long utc) {
     return standard;
 }
 
+// The cities of clock1..clock4 on a first start, as "name:country".
+const char* const kClockNames[4] = {"New York:United States of America", "Paris:France",
+                                    "London:United Kingdom", "Tokyo:Japan"};
+
 }  // namespace
 
 TEST(CityList, ParsesWithExactCountAndNoEarlyEndMarker) {
@@ -232,10 +237,23 @@ TEST(CityList, DefaultClockPositionsNameTheirCities) {
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(keys, sorted) << "the file is written in CityIndex order";
     ASSERT_EQ(shipped::kCityCount, keys.size());
-    const char* expected[4] = {"New York:United States of America", "London:United Kingdom",
-                               "Tokyo:Japan", "Sydney:Australia"};
     for (int i = 0; i < 4; ++i) {
         ASSERT_LT(shipped::kClockCity[i], sorted.size());
-        EXPECT_EQ(sorted[shipped::kClockCity[i]], expected[i]);
+        EXPECT_EQ(sorted[shipped::kClockCity[i]], kClockNames[i]);
+    }
+}
+
+TEST(CityList, ProgramClockDefaultsAreTheShippedClockCities) {
+    // The first start sets clock1..clock4 to fixed positions; the list must
+    // hold the intended cities exactly there, and the home clock starts on
+    // the first city.
+    EXPECT_EQ(kClockDefaultCities[0], 0u);
+    const std::vector<City>& cities = Cities().cities;
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE("clock" + std::to_string(i + 1));
+        EXPECT_EQ(kClockDefaultCities[i + 1], shipped::kClockCity[i]);
+        ASSERT_LT(kClockDefaultCities[i + 1], cities.size());
+        const City& c = cities[kClockDefaultCities[i + 1]];
+        EXPECT_EQ(c.name + ":" + c.country, kClockNames[i]);
     }
 }

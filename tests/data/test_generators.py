@@ -6,6 +6,7 @@ import os
 import sys
 import tempfile
 import unittest
+from unittest import mock
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "data"))
 
@@ -83,6 +84,49 @@ class AtomicOutput(unittest.TestCase):
     def test_missing_source_names_the_file(self):
         with self.assertRaisesRegex(datacommon.GeneratorError, "nowhere.json"):
             datacommon.require_file("/nowhere/nowhere.json", "hint")
+
+
+def city(name, pop):
+    return dict(name=name, country="K", pop=float(pop))
+
+
+class ClockPlacement(unittest.TestCase):
+    """Clock cities B and D must stand at positions 1 and 4 of six cities:
+    one city before B, two between B and D, one after D."""
+
+    def place(self, required, optional, pool):
+        by_pop = sorted(required + optional + pool, key=lambda c: -c["pop"])
+        optional = sorted(optional, key=lambda c: -c["pop"])
+        with mock.patch.object(gen_lists, "DEFAULT_CLOCKS", [("D", "K"), ("B", "K")]), \
+             mock.patch.object(gen_lists, "CLOCK_POSITIONS", (4, 1)):
+            kept = gen_lists.place_clock_cities(required, optional, by_pop)
+        return [c["name"] for c in sorted(kept, key=gen_lists.sort_key)]
+
+    def test_full_ranges_lose_their_smallest_and_short_ones_gain_their_largest(self):
+        required = [city("D", 9), city("B", 9), city("A3", 1)]
+        # before B: A3 is required, A1 and A2 optional, so both go although
+        # A2 outnumbers A3; between B and D nothing chosen yet; E1 fits.
+        optional = [city("A1", 50), city("A2", 40), city("E1", 30)]
+        pool = [city("C1", 5), city("C2", 7), city("C3", 6), city("E2", 99)]
+        self.assertEqual(self.place(required, optional, pool), ["A3", "B", "C2", "C3", "D", "E1"])
+
+    def test_too_few_cities_in_a_range_stops_the_run(self):
+        required = [city("D", 9), city("B", 9)]
+        optional = [city("A1", 5), city("C1", 4), city("E1", 3), city("E2", 2)]
+        with self.assertRaisesRegex(datacommon.GeneratorError, "1 usable cities .* 2 needed"):
+            self.place(required, optional, [])
+
+    def test_required_cities_that_overflow_a_range_stop_the_run(self):
+        required = [city("D", 9), city("B", 9), city("A1", 1), city("A2", 1)]
+        optional = [city("C1", 4), city("C2", 3)]
+        with self.assertRaisesRegex(datacommon.GeneratorError, "2 required cities .* room for 1"):
+            self.place(required, optional, [city("E1", 1)])
+
+    def test_positions_against_the_order_of_their_cities_are_refused(self):
+        with mock.patch.object(gen_lists, "DEFAULT_CLOCKS", [("B", "K"), ("D", "K")]), \
+             mock.patch.object(gen_lists, "CLOCK_POSITIONS", (4, 1)):
+            with self.assertRaisesRegex(datacommon.GeneratorError, "do not follow the order"):
+                gen_lists.place_clock_cities([city("B", 1), city("D", 1)], [], [])
 
 
 if __name__ == "__main__":
