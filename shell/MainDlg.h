@@ -128,6 +128,8 @@ protected:
     afx_msg void OnUpdateShowHideCities(CCmdUI* pCmdUI);
     afx_msg void OnTwelveHourClocks();
     afx_msg void OnUpdateTwelveHourClocks(CCmdUI* pCmdUI);
+    // WM_HELP: the device's help viewer opens the program's help file.
+    afx_msg LRESULT OnHelp(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
     // Runs a dialog of the main window modally; tests replace it to answer in place of a user.

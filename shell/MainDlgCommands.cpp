@@ -7,6 +7,7 @@
 #include "platform/framework/DC.h"
 #include "platform/framework/Menu.h"
 #include "platform/framework/WinApp.h"
+#include "platform/system/Processes.h"
 #include "platform/system/SystemVersion.h"
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
@@ -85,6 +86,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_MESSAGE(WM_APP_SHOW_WEATHER_BAR, &CMainDlg::OnShowWeatherBar)
     ON_MESSAGE(WM_APP_SHOW_MAP_BAR, &CMainDlg::OnShowMapBar)
     ON_MESSAGE(WM_APP_SHOW_TOOL_BAR, &CMainDlg::OnShowToolBar)
+    ON_MESSAGE(WM_HELP, &CMainDlg::OnHelp)
 END_MESSAGE_MAP()
 
 // [SECTION] Command bars -----------------------------------------------------------------------
@@ -426,6 +428,15 @@ void CMainDlg::OnTwelveHourClocks() {
 void CMainDlg::OnUpdateTwelveHourClocks(CCmdUI* pCmdUI) {
     DWORD mode = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kJorvanaKey, L"twelvehour");
     pCmdUI->SetCheck(m_registry.RegistryStatus == CRegistryKey::kFound && mode == 1 ? 1 : 0);
+}
+
+LRESULT CMainDlg::OnHelp(WPARAM, LPARAM lParam) {
+    const BOOL result = CDialog::OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam));
+    // The viewer runs on its own; whether it could start is not looked at (without a viewer
+    // nothing shows).
+    WCHAR commandLine[] = L"file:jrvhelp.htm";
+    CreateProcess(L"peghelp.exe", commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr);
+    return result;
 }
 
 void CMainDlg::OnInitMenuPopup(CMenu* pPopupMenu, UINT, BOOL bSysMenu) {

@@ -1,6 +1,7 @@
 // The SDL2 back end: a host window showing the device screen (scaled 2x unless DEVICE_SCALE says
-// otherwise), the mouse as the stylus and the keyboard as the device's keys. F2 turns the screen,
-// F3 raises or lowers the input panel; the title names the screen's shape.
+// otherwise), the mouse as the stylus and the keyboard as the device's keys. F1 asks the active
+// window for help, F2 turns the screen, F3 raises or lowers the input panel; the title names the
+// screen's shape.
 
 #include "platform/display/DisplayDriver.h"
 #include "platform/ui/DeviceUi.h"
@@ -31,7 +32,7 @@ bool Available() {
 std::string Title(int width, int height) {
     const char* shape = width > height ? "landscape" : width < height ? "portrait" : "square";
     return "Jorvana device " + std::to_string(width) + "x" + std::to_string(height) + " " + shape +
-           "  (F2 rotate, F3 input panel)";
+           "  (F1 help, F2 rotate, F3 input panel)";
 }
 
 bool Init() {
@@ -99,6 +100,7 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     case SDLK_UP: vk = VK_UP; return;
     case SDLK_DOWN: vk = VK_DOWN; return;
     case SDLK_DELETE: vk = VK_DELETE; return;
+    case SDLK_F1: vk = VK_F1; return;
     case SDLK_HOME: vk = VK_HOME; return;
     case SDLK_END: vk = VK_END; return;
     case SDLK_LSHIFT:

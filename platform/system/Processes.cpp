@@ -48,27 +48,13 @@ BOOL Fail(LPSHELLEXECUTEINFOW info, DWORD error) {
     return FALSE;
 }
 
-} // namespace
-
-BOOL ShellExecuteExW(LPSHELLEXECUTEINFOW info) {
-    if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOW) || !info->lpFile || !*info->lpFile)
-        return Fail(info, ERROR_INVALID_PARAMETER);
-    info->hProcess = nullptr;
-    if (info->lpVerb && *info->lpVerb && !device::EqualNoCase(info->lpVerb, L"open"))
-        return Fail(info, ERROR_NO_ASSOCIATION);
-
-    std::filesystem::path host;
-    std::error_code ec;
-    if (!device::ResolveDevicePath(info->lpFile, host) || !std::filesystem::is_regular_file(host, ec))
-        return Fail(info, ERROR_FILE_NOT_FOUND);
-    if (access(host.c_str(), X_OK) != 0) return Fail(info, ERROR_ACCESS_DENIED);
-    std::filesystem::path folder;
-    if (info->lpDirectory && *info->lpDirectory &&
-        (!device::ResolveDevicePath(info->lpDirectory, folder) || !std::filesystem::is_directory(folder, ec)))
-        return Fail(info, ERROR_FILE_NOT_FOUND);
-
+// Spawns the program at a host path with the arguments, in the folder when one is given; 0 on
+// success, else the device error.
+DWORD Spawn(const std::filesystem::path& host, LPCWSTR parameters, const std::filesystem::path& folder,
+            pid_t& started) {
+    if (access(host.c_str(), X_OK) != 0) return ERROR_ACCESS_DENIED;
     std::vector<std::string> args{host.string()};
-    for (auto& a : SplitArguments(info->lpParameters)) args.push_back(std::move(a));
+    for (auto& a : SplitArguments(parameters)) args.push_back(std::move(a));
     std::vector<std::string> env = ChildEnvironment();
     std::vector<char*> argv, envp;
     for (auto& a : args) argv.push_back(a.data());
@@ -82,7 +68,7 @@ BOOL ShellExecuteExW(LPSHELLEXECUTEINFOW info) {
     pid_t pid = 0;
     int rc = posix_spawn(&pid, host.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return Fail(info, ERROR_ACCESS_DENIED);
+    if (rc != 0) return ERROR_ACCESS_DENIED;
 
     // Nobody waits for the program: a detached waiter keeps it from lingering as a zombie.
     std::thread([pid] {
@@ -90,7 +76,68 @@ BOOL ShellExecuteExW(LPSHELLEXECUTEINFOW info) {
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
     }).detach();
+    started = pid;
+    return ERROR_SUCCESS;
+}
+
+// The host folder of an optional device folder; false when one is named but is not there.
+bool StartFolder(LPCWSTR devicePath, std::filesystem::path& folder) {
+    folder.clear();
+    if (!devicePath || !*devicePath) return true;
+    std::error_code ec;
+    return device::ResolveDevicePath(devicePath, folder) && std::filesystem::is_directory(folder, ec);
+}
+
+bool IsProgramFile(const std::wstring& devicePath, std::filesystem::path& host) {
+    std::error_code ec;
+    return device::ResolveDevicePath(devicePath.c_str(), host) && std::filesystem::is_regular_file(host, ec);
+}
+
+// The program file CreateProcess means by a name: a bare name is looked for in \Windows, then
+// in the root folder; a name without an extension is also tried with ".exe".
+bool FindImage(const std::wstring& name, std::filesystem::path& host) {
+    std::vector<std::wstring> places;
+    if (name.find(L'\\') == std::wstring::npos) {
+        places = {L"\\Windows\\" + name, L"\\" + name};
+    } else {
+        places = {name};
+    }
+    const bool hasExtension = name.find(L'.', name.find_last_of(L'\\') + 1) != std::wstring::npos;
+    for (const auto& place : places) {
+        if (IsProgramFile(place, host)) return true;
+        if (!hasExtension && IsProgramFile(place + L".exe", host)) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+BOOL ShellExecuteExW(LPSHELLEXECUTEINFOW info) {
+    if (!info || info->cbSize != sizeof(SHELLEXECUTEINFOW) || !info->lpFile || !*info->lpFile)
+        return Fail(info, ERROR_INVALID_PARAMETER);
+    info->hProcess = nullptr;
+    if (info->lpVerb && *info->lpVerb && !device::EqualNoCase(info->lpVerb, L"open"))
+        return Fail(info, ERROR_NO_ASSOCIATION);
+
+    std::filesystem::path host, folder;
+    if (!IsProgramFile(info->lpFile, host)) return Fail(info, ERROR_FILE_NOT_FOUND);
+    if (!StartFolder(info->lpDirectory, folder)) return Fail(info, ERROR_FILE_NOT_FOUND);
+    pid_t pid = 0;
+    if (DWORD error = Spawn(host, info->lpParameters, folder, pid)) return Fail(info, error);
     info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(42));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL CreateProcessW(LPCWSTR imageName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
+                    DWORD, LPVOID, LPWSTR curDir, LPSTARTUPINFOW, LPPROCESS_INFORMATION processInfo) {
+    if (processInfo) *processInfo = PROCESS_INFORMATION{};
+    if (!imageName || !*imageName) return Fail(nullptr, ERROR_INVALID_PARAMETER);
+    std::filesystem::path host, folder;
+    if (!FindImage(imageName, host) || !StartFolder(curDir, folder)) return Fail(nullptr, ERROR_FILE_NOT_FOUND);
+    pid_t pid = 0;
+    if (DWORD error = Spawn(host, commandLine, folder, pid)) return Fail(nullptr, error);
+    if (processInfo) processInfo->dwProcessId = static_cast<DWORD>(pid);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }

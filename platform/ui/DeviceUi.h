@@ -52,6 +52,7 @@ int BeepCount();
 enum class StylusAction { Down, Move, Up };
 void InjectStylus(StylusAction action, POINT screen);
 // A key going down or up; ch is the character TranslateMessage makes of it (0: derived from vk).
+// F1 going down posts WM_HELP (lParam 0) to the active window instead of key messages.
 void InjectKey(UINT vk, bool down, WCHAR ch = 0);
 // Types text: a key down, its character and a key up for every character.
 void InjectText(const std::wstring& text);

@@ -265,6 +265,23 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
 
 void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
     vk &= 0xFF;
+    if (vk == VK_F1) {
+        // The help key stands for the Start menu's Help: the active window hears WM_HELP (lParam 0,
+        // as from the command bar's help button) once per press, and no key messages.
+        bool pressed;
+        {
+            std::lock_guard lock(g_keyLock);
+            pressed = down && !g_keyDown[vk]; // a held key repeating asks only once
+            g_keyDown[vk] = down;
+        }
+        HWND active;
+        {
+            std::lock_guard lock(Wm().lock);
+            active = Wm().active;
+        }
+        if (pressed && active) PostMessageW(active, WM_HELP, 0, 0);
+        return;
+    }
     {
         std::lock_guard lock(g_keyLock);
         g_keyDown[vk] = down;

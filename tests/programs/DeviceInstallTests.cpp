@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -26,6 +28,20 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     fs::path Folder() const { return Root() / "fs" / "Program Files" / "Jorvana"; }
+    fs::path Windows() const { return Root() / "fs" / "Windows"; }
+    static std::string ReadHost(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // Runs \Windows\peghelp.exe headless for two seconds; 124 when it was still running then.
+    int RunInstalledViewer() {
+        const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless timeout 2 '" +
+                                    (Windows() / "peghelp.exe").string() + "' file:jrvhelp.htm >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
     static std::wstring ReadString(LPCWSTR path, LPCWSTR name) {
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return L"<no key>";
@@ -52,6 +68,12 @@ TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
     EXPECT_EQ(ReadString(L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir"), L"\\Program Files\\Jorvana");
     EXPECT_EQ(ReadString(L"Software\\Microsoft\\Today\\Items\\Ondrelpane", L"DLL"),
               L"\\Program Files\\Jorvana\\Ondrelpane.dll");
+    // The help viewer and the help file go where the viewer looks, not beside the program.
+    EXPECT_TRUE(fs::is_regular_file(Windows() / "peghelp.exe"));
+    EXPECT_EQ(ReadHost(Windows() / "jrvhelp.htm"), ReadHost(fs::path(JORVANA_DATA_DIR) / "jrvhelp.htm"));
+    EXPECT_FALSE(fs::exists(Folder() / "jrvhelp.htm"));
+    // The installed viewer starts on the device and keeps running until it is closed.
+    EXPECT_EQ(RunInstalledViewer(), 124);
     // Installing again over the installed product is allowed.
     EXPECT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
 
@@ -65,6 +87,8 @@ TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
 
     ASSERT_EQ(Run("--remove"), 0);
     EXPECT_FALSE(fs::exists(Folder()));
+    EXPECT_FALSE(fs::exists(Windows() / "jrvhelp.htm"));
+    EXPECT_TRUE(fs::exists(Windows() / "peghelp.exe")) << "the viewer belongs to the device";
     for (LPCWSTR store : {L"jrvCities", L"jrvWeather", L"jrvConverters", L"jrvCurrencies"})
         EXPECT_FALSE(StoreExists(store));
     EXPECT_EQ(ReadString(L"Jorvana\\wrldclk", L"clock"), L"<no key>");
@@ -76,6 +100,14 @@ TEST_F(DeviceInstallTest, RefusesAnIncompleteBuildAndARemovalOfNothing) {
     const fs::path empty = Root() / "empty-build";
     fs::create_directories(empty);
     EXPECT_EQ(Run("'" + empty.string() + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 1);
+    EXPECT_FALSE(fs::exists(Folder() / "Jorvana.exe"));
+    // A build without the help viewer is incomplete too.
+    const fs::path noViewer = Root() / "no-viewer-build";
+    for (const char* file : {"Jorvana.exe", "today/Ondrelpane.dll", "setup/setup.dll"}) {
+        fs::create_directories((noViewer / file).parent_path());
+        fs::copy_file(fs::path(BUILD_DIR) / file, noViewer / file);
+    }
+    EXPECT_EQ(Run("'" + noViewer.string() + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 1);
     EXPECT_FALSE(fs::exists(Folder() / "Jorvana.exe"));
     EXPECT_EQ(Run("--remove"), 1);
     EXPECT_EQ(Run(""), 2);

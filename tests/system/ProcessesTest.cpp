@@ -23,11 +23,13 @@ protected:
         fs::create_directories(Root() / "fs" / "Apps");
         WriteProgram("echo \"$@\" > \"$DEVICE_ROOT/fs/ran.txt\"; pwd >> \"$DEVICE_ROOT/fs/ran.txt\"");
     }
-    void WriteProgram(const std::string& body) {
-        fs::path host = Root() / "fs" / "Apps" / "Tool.exe";
+    void WriteProgram(const std::string& body, const fs::path& relative = fs::path("Apps") / "Tool.exe") {
+        fs::path host = Root() / "fs" / relative;
+        fs::create_directories(host.parent_path());
         std::ofstream(host) << "#!/bin/sh\n" << body << "\n";
         fs::permissions(host, fs::perms::owner_all);
     }
+    void RemoveMark() { fs::remove(Root() / "fs" / "ran.txt"); }
     std::string WaitForMark() {
         fs::path mark = Root() / "fs" / "ran.txt";
         for (int i = 0; i < 400; ++i) {
@@ -79,6 +81,45 @@ TEST_F(ProcessesTest, FailuresAreToldApart) {
     EXPECT_FALSE(ShellExecuteExW(&bad));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_FALSE(ShellExecuteExW(nullptr));
+}
+
+// CreateProcess names the program as the device does: a bare name lives in \Windows (then in
+// the root folder), ".exe" may be left out, and the command line holds only the arguments.
+TEST_F(ProcessesTest, CreateProcessFindsBareNamesInTheWindowsFolderAndPassesTheArguments) {
+    const std::string mark = "echo \"$0 $@\" > \"$DEVICE_ROOT/fs/ran.txt\"; pwd >> \"$DEVICE_ROOT/fs/ran.txt\"";
+    WriteProgram(mark, fs::path("Windows") / "Viewer.exe");
+    WriteProgram(mark, "Rooted.exe");
+    WCHAR arguments[] = L"file:page.htm";
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(L"viewer.exe", arguments, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info));
+    EXPECT_NE(info.dwProcessId, 0u);
+    EXPECT_EQ(info.hProcess, nullptr);
+    std::string seen = WaitForMark();
+    EXPECT_EQ(seen.substr(0, seen.find('\n')), (Root() / "fs" / "Windows" / "Viewer.exe").string() + " file:page.htm");
+    EXPECT_STREQ(arguments, L"file:page.htm") << "the caller's command line is left as it was";
+
+    // Without its extension, from the root folder, with no arguments, in a start folder.
+    RemoveMark();
+    WCHAR folder[] = L"\\Apps";
+    ASSERT_TRUE(CreateProcessW(L"Rooted", nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder, nullptr, nullptr));
+    EXPECT_EQ(WaitForMark(), (Root() / "fs" / "Rooted.exe").string() + " \n" + (Root() / "fs" / "Apps").string() + "\n");
+}
+
+TEST_F(ProcessesTest, CreateProcessFailsWithoutTheProgramAndSaysWhy) {
+    PROCESS_INFORMATION info{};
+    info.dwProcessId = 77;
+    EXPECT_FALSE(CreateProcessW(L"peghelp.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(info.dwProcessId, 0u);
+    // A program in another folder is not found by its bare name.
+    EXPECT_FALSE(CreateProcessW(L"Tool.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    fs::permissions(Root() / "fs" / "Apps" / "Tool.exe", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(CreateProcessW(L"\\Apps\\Tool.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
+                                nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(CreateProcessW(nullptr, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 } // namespace

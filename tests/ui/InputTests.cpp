@@ -205,6 +205,37 @@ TEST_F(Input, KeysGoToTheFocusAndTranslateIntoCharacters) {
     EXPECT_EQ(GetKeyState(VK_LEFT) & 0x8000, 0);
 }
 
+TEST_F(Input, HelpKeyAsksTheActiveTopLevelWindowForHelpAndTypesNothing) {
+    HWND other = Top(0, 26, 100, 100);
+    HWND top = Top(0, 26, 100, 100);
+    HWND field = Child(top, 1, 0, 0, 20, 20);
+    SetFocus(field);
+    ASSERT_EQ(GetActiveWindow(), top);
+    device::ui::PumpUntilIdle();
+    ClearLog();
+    InjectKey(VK_F1, true);
+    InjectKey(VK_F1, true); // held down: the key repeats
+    InjectKey(VK_F1, false);
+    device::ui::PumpUntilIdle();
+    auto help = Matching(WM_HELP);
+    ASSERT_EQ(help.size(), 1u) << "once per press, not on repeats nor on release";
+    EXPECT_EQ(help[0].hwnd, top) << "the active window, not the focused field nor another window";
+    EXPECT_EQ(help[0].lParam, 0);
+    EXPECT_TRUE(Matching(WM_KEYDOWN).empty());
+    EXPECT_TRUE(Matching(WM_KEYUP).empty());
+    EXPECT_TRUE(Matching(WM_CHAR).empty());
+
+    // With no active window the key does nothing.
+    DestroyWindow(top);
+    DestroyWindow(other);
+    ASSERT_EQ(GetActiveWindow(), nullptr);
+    ClearLog();
+    InjectKey(VK_F1, true);
+    InjectKey(VK_F1, false);
+    device::ui::PumpUntilIdle();
+    EXPECT_TRUE(Matching(WM_HELP).empty());
+}
+
 TEST_F(Input, BusyCursorAndBeep) {
     HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
     ASSERT_NE(wait, nullptr);

@@ -1,7 +1,9 @@
 // device-install: puts the product on the device and takes it off again, as the device's
 // installer does: the setup library's hooks are asked first, then the files are copied into
 // (or removed from) the installation folder and the installer's own registry entries (the
-// installation folder, the Today item) are written.
+// installation folder, the Today item) are written. The device's help viewer (peghelp.exe) and
+// the program's help file (jrvhelp.htm) go into \Windows, where the viewer finds help files;
+// removal takes the help file away and leaves the viewer, which belongs to the device.
 //
 //   device-install <build folder> <data folder>   install (again)
 //   device-install --remove                        remove
@@ -27,14 +29,45 @@ constexpr WCHAR kAppKey[] = L"SOFTWARE\\Apps\\Quillmoor Jorvana";
 constexpr WCHAR kTodayItemKey[] = L"Software\\Microsoft\\Today\\Items\\Ondrelpane";
 // What the build makes that goes on the device, beside the shipped data files.
 constexpr const char* kBuiltFiles[] = {"Jorvana.exe", "today/Ondrelpane.dll", "setup/setup.dll"};
+constexpr WCHAR kWindowsDir[] = L"\\Windows";
+// The device's help viewer, built beside the program.
+constexpr char kHelpViewer[] = "peghelp.exe";
+// The program's help file: shipped with the data but installed in \Windows.
+constexpr char kHelpFile[] = "jrvhelp.htm";
 
 using InstallInit = int (*)(HWND, BOOL, BOOL, LPCWSTR);
 using UninstallInit = int (*)(HWND, LPCWSTR);
 using UninstallExit = int (*)(HWND);
 
-bool HostFolder(fs::path& host) {
-    if (!device::ResolveDevicePath(kInstallDir, host)) {
-        std::fprintf(stderr, "device-install: the installation folder has no place on this device\n");
+bool HostFolder(fs::path& host, LPCWSTR devicePath = kInstallDir) {
+    if (!device::ResolveDevicePath(devicePath, host)) {
+        std::fprintf(stderr, "device-install: the folder %ls has no place on this device\n", devicePath);
+        return false;
+    }
+    return true;
+}
+
+// Copies the data folder's contents into the installation folder, all but the help file.
+void CopyData(const fs::path& data, const fs::path& folder, std::error_code& ec) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(data, ec)) {
+        if (entry.path().filename() == kHelpFile) continue;
+        fs::copy(entry.path(), folder / entry.path().filename(),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+        if (ec) return;
+    }
+}
+
+// The help viewer and the help file into \Windows.
+bool InstallHelp(const fs::path& build, const fs::path& data) {
+    fs::path windows;
+    if (!HostFolder(windows, kWindowsDir)) return false;
+    std::error_code ec;
+    fs::create_directories(windows, ec);
+    fs::copy_file(build / kHelpViewer, windows / kHelpViewer, fs::copy_options::overwrite_existing, ec);
+    if (!ec && fs::is_regular_file(data / kHelpFile))
+        fs::copy_file(data / kHelpFile, windows / kHelpFile, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        std::fprintf(stderr, "device-install: cannot copy the help into %s: %s\n", windows.c_str(), ec.message().c_str());
         return false;
     }
     return true;
@@ -88,6 +121,10 @@ int Install(const fs::path& build, const fs::path& data) {
             return 1;
         }
     }
+    if (!fs::is_regular_file(build / kHelpViewer)) {
+        std::fprintf(stderr, "device-install: %s is not built in %s\n", kHelpViewer, build.c_str());
+        return 1;
+    }
     if (!fs::is_directory(data)) {
         std::fprintf(stderr, "device-install: no data folder at %s\n", data.c_str());
         return 1;
@@ -112,12 +149,12 @@ int Install(const fs::path& build, const fs::path& data) {
     FreeLibrary(setup);
     for (const char* file : kBuiltFiles)
         fs::copy_file(build / file, folder / fs::path(file).filename(), fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::copy(data, folder, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (!ec) CopyData(data, folder, ec);
     if (ec) {
         std::fprintf(stderr, "device-install: copying the files failed: %s\n", ec.message().c_str());
         return 1;
     }
+    if (!InstallHelp(build, data)) return 1;
     if (!WriteInstallerEntries()) {
         std::fprintf(stderr, "device-install: the registry entries could not be written\n");
         return 1;
@@ -146,6 +183,9 @@ int Remove() {
     if (setup) FreeLibrary(setup);
     std::error_code ec;
     fs::remove_all(folder, ec);
+    fs::path windows;
+    std::error_code helpEc;
+    if (device::ResolveDevicePath(kWindowsDir, windows)) fs::remove(windows / kHelpFile, helpEc);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTodayItemKey);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppKey);
     if (ec) {

@@ -1,0 +1,25 @@
+// peghelp.exe: the device's help viewer. "peghelp file:<name>" shows \Windows\<name>.
+#include "platform/base/Utf8.h"
+#include "platform/display/Display.h"
+#include "platform/programs/peghelp/HelpViewer.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    device::display::Start();
+    // The device hands a program its command line whole; the layer split it at blanks.
+    std::string line;
+    for (int i = 1; i < argc; ++i) line += (i > 1 ? " " : "") + std::string(argv[i]);
+    helpviewer::CHelpWindow help;
+    if (!help.Create(device::FromUtf8(line))) {
+        std::fprintf(stderr, "peghelp: the help window could not be made\n");
+        return 1;
+    }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
