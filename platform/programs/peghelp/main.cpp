@@ -10,7 +10,10 @@ int main(int argc, char** argv) {
     device::display::Start();
     // The device hands a program its command line whole; the layer split it at blanks.
     std::string line;
-    for (int i = 1; i < argc; ++i) line += (i > 1 ? " " : "") + std::string(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += ' ';
+        line += argv[i];
+    }
     helpviewer::CHelpWindow help;
     if (!help.Create(device::FromUtf8(line))) {
         std::fprintf(stderr, "peghelp: the help window could not be made\n");
