@@ -205,7 +205,9 @@ TEST_F(PropertySheetTest, TheStartPageComesFirstOthersAreMadeWhenShownAndOkAppli
             EXPECT_TRUE(IsRectEmpty(&own));
             okRect = device::ui::TaskbarOkButtonRect();
             GetClientRect(sheet, &clientRect);
-            Tap(Centre(okRect));
+            // (Without it the sheet still closes, so that the checks below report the fault.)
+            if (IsRectEmpty(&okRect)) PropSheet_PressButton(sheet, PSBTN_OK);
+            else Tap(Centre(okRect));
         },
     };
     INT_PTR result = PropertySheetW(&m_header);
