@@ -555,6 +555,23 @@ TEST_F(DialogTest, FullScreenDialogShowsItsTitleAndOkInTheTaskbar) {
     EXPECT_TRUE(Commands().empty());
 }
 
+TEST_F(DialogTest, DialogAlreadyTheWorkAreaSizeHearsOfTheClientAreaItGains) {
+    std::vector<std::pair<int, int>> sizes;
+    CurrentDlgHandler() = [&](HWND, UINT msg, WPARAM, LPARAM lParam) -> INT_PTR {
+        if (msg == WM_SIZE) sizes.emplace_back(LOWORD(lParam), HIWORD(lParam));
+        return msg == WM_INITDIALOG;
+    };
+    HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kForm), nullptr, TestDlgProc, 0);
+    ASSERT_NE(d, nullptr);
+    RECT work = device::ui::WorkArea();
+    SetWindowPos(d, nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top, SWP_NOZORDER);
+    sizes.clear();
+    SHINITDLGINFO info{SHIDIM_FLAGS, d, SHIDIF_SIZEDLGFULLSCREEN};
+    ASSERT_TRUE(SHInitDialog(&info));
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes.back(), std::make_pair(static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)));
+}
+
 TEST_F(DialogTest, ShInitDialogSizesLowersThePanelAndAddsTheDoneButton) {
     device::ui::SetSipUp(true);
     HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kCentered), nullptr, TestDlgProc, 0);
