@@ -22,10 +22,13 @@ void DrawFrame(HWND hwnd) {
     RECT rect;
     std::wstring title;
     DWORD style, exStyle;
+    bool fills = false;
     {
         std::lock_guard lock(Wm().lock);
         Window* w = Find(hwnd);
         if (!w) return;
+        if (w->fillsWorkArea && !(w->style & (WS_VSCROLL | WS_HSCROLL))) return; // no frame of its own
+        fills = w->fillsWorkArea;
         in = NonClientInsets(*w);
         rect = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
         title = w->text;
@@ -35,6 +38,12 @@ void DrawFrame(HWND hwnd) {
     HDC dc = GetWindowDC(hwnd);
     if (!dc) return;
     RECT r = rect;
+    if (fills) {
+        // Only the scroll bars: the taskbar shows the title.
+        DrawWindowScrollBars(hwnd, dc);
+        ReleaseDC(hwnd, dc);
+        return;
+    }
     if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_DLGFRAME) || (style & WS_BORDER) ||
         (exStyle & WS_EX_DLGMODALFRAME)) {
         FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));

@@ -37,6 +37,9 @@ std::unique_ptr<gdi::Bitmap> CopyScreen();
 constexpr int kTaskbarHeight = 26;
 constexpr int kSipHeight = 80;
 RECT WorkArea();
+// The "ok" at the right end of the taskbar, in screen coordinates, while the active window is a
+// full-screen one with the ok button; empty otherwise.
+RECT TaskbarOkButtonRect();
 RECT SipRect();
 bool IsSipUp();
 // Raises or lowers the input panel; when that changes its state every top-level window hears

@@ -7,6 +7,7 @@
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/DialogInternal.h"
 #include "platform/ui/Sip.h"
+#include "platform/ui/WindowManager.h"
 
 #include <cwchar>
 #include <map>
@@ -395,6 +396,7 @@ RECT CaptionOkButtonRect(HWND dialog) {
     auto style = static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE));
     auto ex = static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE));
     if ((style & WS_CAPTION) != WS_CAPTION || !(ex & WS_EX_CAPTIONOKBTN)) return none;
+    if (FillsWorkArea(dialog)) return none; // no caption row: its "ok" is in the taskbar
     RECT window;
     GetWindowRect(dialog, &window);
     int border = GetSystemMetrics(SM_CXDLGFRAME);
@@ -602,13 +604,24 @@ namespace {
 constexpr DWORD kSizingFlags = SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR;
 const wchar_t kSizingProp[] = L"JvShellSizing";
 
-// Fills the work area (above a raised input panel for SHIDIF_SIZEDLG alone).
+// Fills the work area (above a raised input panel for SHIDIF_SIZEDLG alone), without a caption
+// row of its own: the taskbar shows its title and its "ok".
 void SizeToWorkArea(HWND dialog, DWORD sizing) {
     RECT area = WorkArea();
     if ((sizing & SHIDIF_SIZEDLG) && !(sizing & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) && IsSipUp())
         area.bottom = SipRect().top;
+    RECT before;
+    GetWindowRect(dialog, &before);
+    bool reframed = SetFillsWorkArea(dialog, true);
     SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOZORDER | SWP_NOACTIVATE | (reframed ? SWP_FRAMECHANGED : 0));
+    // Already that size: the client area still grew by the caption row it lost.
+    if (reframed && before.right - before.left == area.right - area.left &&
+        before.bottom - before.top == area.bottom - area.top) {
+        RECT client;
+        GetClientRect(dialog, &client);
+        SendMessageW(dialog, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    }
 }
 
 } // namespace

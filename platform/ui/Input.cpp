@@ -8,6 +8,7 @@
 // [SECTION] Keys and characters
 
 #include "platform/ui/DeviceUi.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/WindowManager.h"
 
 #include <algorithm>
@@ -196,6 +197,21 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
         s.cursor = pt;
     }
     if (action == StylusAction::Down) {
+        // The taskbar's "ok" belongs to the active full-screen window: it answers as its caption
+        // button would. The rest of the taskbar takes no taps.
+        HWND okTarget = nullptr;
+        {
+            std::lock_guard lock(s.lock);
+            Window* active = Find(s.active);
+            RECT ok = TaskbarOkRectLocked();
+            if (active && ShowsOkInTaskbarLocked(*active) && !(active->style & WS_DISABLED) && pt.x >= ok.left &&
+                pt.x < ok.right && pt.y >= ok.top && pt.y < ok.bottom)
+                okTarget = active->handle;
+        }
+        if (okTarget) {
+            PostMessageInternal(okTarget, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, pt);
+            return;
+        }
         if (IsSipUp()) {
             RECT panel = SipRect();
             if (pt.x >= panel.left && pt.x < panel.right && pt.y >= panel.top && pt.y < panel.bottom) {

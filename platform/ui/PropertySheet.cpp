@@ -16,6 +16,7 @@
 #include "platform/ui/ListControls.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StandardClasses.h"
+#include "platform/ui/WindowManager.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -370,9 +371,11 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             std::lock_guard lock(g_lock);
             Sheets()[hwnd] = s;
         }
+        // A sheet fills the work area: no caption row, its title and "ok" go in the taskbar.
         RECT work = WorkArea();
+        SetFillsWorkArea(hwnd, true);
         SetWindowPos(hwnd, nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         EnsureStandardClass(WC_TABCONTROLW);
         EnsureStandardClass(L"BUTTON");
         WPARAM font = static_cast<WPARAM>(SendMessageW(hwnd, WM_GETFONT, 0, 0));

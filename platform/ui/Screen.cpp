@@ -147,6 +147,24 @@ std::vector<SipKey> SipKeys(const RECT& panel) {
     return keys;
 }
 
+bool ShowsOkInTaskbarLocked(const Window& w) {
+    return !w.parent && w.fillsWorkArea && (w.exStyle & WS_EX_CAPTIONOKBTN) && Wm().active == w.handle &&
+           !w.destroying;
+}
+
+RECT TaskbarOkRectLocked() {
+    ScreenShape s = GetScreenShape();
+    constexpr int kOkWidth = 36;
+    return RECT{s.width - 4 - kOkWidth, 3, s.width - 4, kTaskbarHeight - 3};
+}
+
+RECT TaskbarOkButtonRect() {
+    std::lock_guard lock(Wm().lock);
+    Window* active = Find(Wm().active);
+    if (!active || !ShowsOkInTaskbarLocked(*active)) return RECT{0, 0, 0, 0};
+    return TaskbarOkRectLocked();
+}
+
 void DrawShellLocked() {
     if (!g_shellDirty) return;
     gdi::Bitmap* fb = FramebufferLocked();
@@ -163,9 +181,27 @@ void DrawShellLocked() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     std::wstring title;
-    if (Window* active = Find(Wm().active)) title = active->text;
+    bool ok = false;
+    if (Window* active = Find(Wm().active)) {
+        title = active->text;
+        ok = ShowsOkInTaskbarLocked(*active);
+    }
     RECT textRect{6, 0, s.width - 6, kTaskbarHeight};
-    if (!title.empty()) DrawTextW(dc, title.c_str(), -1, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (ok) {
+        // The full-screen window's "ok" at the right end; the title stops short of it.
+        RECT button = TaskbarOkRectLocked();
+        textRect.right = button.left - 4;
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        RoundRect(dc, button.left, button.top, button.right, button.bottom, 5, 5);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+        DrawTextW(dc, L"ok", -1, &button, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    if (!title.empty())
+        DrawTextW(dc, title.c_str(), -1, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (IsSipUp()) {
         RECT panel = SipRect();
         HBRUSH face = CreateSolidBrush(RGB(214, 214, 214));

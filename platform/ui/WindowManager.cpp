@@ -76,6 +76,12 @@ bool IsVisibleChain(const Window& w) {
 RECT NonClientInsets(const Window& w) {
     RECT in{0, 0, 0, 0};
     int b = 0;
+    if (w.fillsWorkArea) {
+        // No frame and no caption row: the taskbar carries the title.
+        if (w.style & WS_VSCROLL) in.right += GetSystemMetrics(SM_CXVSCROLL);
+        if (w.style & WS_HSCROLL) in.bottom += GetSystemMetrics(SM_CYHSCROLL);
+        return in;
+    }
     if ((w.style & WS_CAPTION) == WS_CAPTION || (w.style & WS_DLGFRAME) || (w.exStyle & WS_EX_DLGMODALFRAME))
         b = GetSystemMetrics(SM_CXDLGFRAME);
     else if (w.style & WS_BORDER)
@@ -550,6 +556,8 @@ LONG_PTR SetWindowLongW(HWND hwnd, int index, LONG_PTR value) {
             if (!w) return 0;
             DWORD& target = index == GWL_STYLE ? w->style : w->exStyle;
             target = ss.styleNew;
+            // The taskbar shows the active window's title and, for some, its "ok".
+            if (!w->parent && s.active == hwnd) MarkShellDirty();
         }
         SendMessageW(hwnd, WM_STYLECHANGED, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&ss));
         return static_cast<LONG_PTR>(ss.styleOld);
@@ -1082,6 +1090,27 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
     }
     SetLastError(0);
     return MAKELONG(static_cast<WORD>(static_cast<SHORT>(dx)), static_cast<WORD>(static_cast<SHORT>(dy)));
+}
+
+bool device::ui::SetFillsWorkArea(HWND hwnd, bool fills) {
+    WmState& s = Wm();
+    std::lock_guard lock(s.lock);
+    Window* w = Find(hwnd);
+    if (!w || w->parent || w->fillsWorkArea == fills) return false;
+    w->fillsWorkArea = fills;
+    // The client area moved inside the window: everything of it draws again.
+    if (IsVisibleChain(*w)) {
+        w->frame = true;
+        InvalidateScreenArea(*w, WindowScreenRect(*w), true, true);
+    }
+    if (s.active == hwnd) MarkShellDirty();
+    return true;
+}
+
+bool device::ui::FillsWorkArea(HWND hwnd) {
+    std::lock_guard lock(Wm().lock);
+    Window* w = Find(hwnd);
+    return w && w->fillsWorkArea;
 }
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle) {

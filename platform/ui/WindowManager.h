@@ -55,6 +55,9 @@ struct Window {
     bool frame = false;   // the non-client area needs drawing
     bool painted = false; // BeginPaint ran during the current WM_PAINT
     bool destroying = false;
+    // The shell sized this top-level window to the work area: it has no frame or caption row of
+    // its own (its client area is the whole window); the taskbar shows its title and its "ok".
+    bool fillsWorkArea = false;
     // Double-click detection.
     Clock::time_point lastDown{};
     POINT lastDownPt{0, 0};
@@ -166,6 +169,15 @@ gdi::Region ShellAreaLocked();
 // Redraws the taskbar and the input panel when they changed (lock held).
 void DrawShellLocked();
 void MarkShellDirty();
+// Marks a top-level window as sized by the shell to the work area (see Window::fillsWorkArea);
+// true when that changed. The caller then sizes the window, so its new client size goes out.
+bool SetFillsWorkArea(HWND hwnd, bool fills);
+bool FillsWorkArea(HWND hwnd);
+// Whether the taskbar shows the "ok" of this window (lock held): the active window fills the
+// work area and has the ok button (WS_EX_CAPTIONOKBTN). Drawing and taps both ask this.
+bool ShowsOkInTaskbarLocked(const Window& w);
+// Where that "ok" sits: the right end of the taskbar.
+RECT TaskbarOkRectLocked();
 // The input panel's keys, laid out over its rectangle.
 struct SipKey {
     RECT rect;

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 using namespace skinstest;
 
 BEGIN_MESSAGE_MAP(ScriptedUi, CUi)
@@ -173,4 +176,40 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
     EXPECT_EQ(ReadSkinRegistry(), CString(DefaultSkn().c_str()));
     EXPECT_EQ(ShippedSkinText(), before);
     EXPECT_FALSE(DeviceFileExists(L"\\Skins\\gone.skn"));
+}
+
+TEST_F(SkinsTest, PagesFitAboveTheTabRowWithTheTitleAndOkInTheTaskbar) {
+    for (auto [width, height] : {std::pair{240, 320}, std::pair{320, 240}}) {
+        device::ui::SetScreenShape(width, height);
+        for (int index = CUi::kPageLoad; index <= CUi::kPageTools; ++index) {
+            SCOPED_TRACE(testing::Message() << width << "x" << height << " page " << index);
+            ASSERT_TRUE(Run(index, [&](ScriptedUi& ui) {
+                device::ui::PumpUntilIdle();
+                RECT work = device::ui::WorkArea(), client, row;
+                ui.GetClientRect(&client);
+                EXPECT_EQ(client.bottom, work.bottom - work.top); // no caption row of its own
+                RECT ok = device::ui::TaskbarOkButtonRect();
+                EXPECT_FALSE(IsRectEmpty(&ok));
+                HWND strip = PropSheet_GetTabControl(ui.m_hWnd);
+                ASSERT_NE(strip, nullptr);
+                ::GetWindowRect(::GetParent(strip), &row);
+                EXPECT_LE(row.bottom, height);
+                EXPECT_GE(row.top, work.top);
+                // The pages' templates were laid out for the portrait screen.
+                if (width > height) return;
+                CPropertyPage* page = ui.GetActivePage();
+                ASSERT_NE(page, nullptr);
+                int lowest = 0;
+                for (HWND c = ::GetWindow(page->m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                    if (!::IsWindowVisible(c)) continue;
+                    RECT r;
+                    ::GetWindowRect(c, &r);
+                    lowest = std::max<int>(lowest, r.bottom);
+                    EXPECT_LE(r.bottom, row.top) << "control " << ::GetDlgCtrlID(c) << " under the tab row";
+                    EXPECT_LE(r.right, width) << "control " << ::GetDlgCtrlID(c);
+                }
+                EXPECT_GT(lowest, work.top);
+            }));
+        }
+    }
 }

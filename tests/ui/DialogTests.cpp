@@ -3,6 +3,7 @@
 #include "DialogTestSupport.h"
 
 #include "platform/base/Utf8.h"
+#include "platform/gdi/Recorder.h"
 #include "platform/ui/Sip.h"
 
 #include <map>
@@ -438,6 +439,139 @@ TEST_F(DialogTest, CaptionOkButtonSendsIdok) {
     EXPECT_FALSE(SHDoneButton(nullptr, SHDB_SHOW));
 }
 
+TEST_F(DialogTest, SmallCaptionedDialogKeepsItsOwnCaptionRowAndOk) {
+    HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kPlain), nullptr, TestDlgProc, 0);
+    ASSERT_NE(d, nullptr);
+    ShowWindow(d, SW_SHOW);
+    device::ui::PumpUntilIdle();
+    ASSERT_EQ(GetActiveWindow(), d);
+    RECT wr;
+    GetWindowRect(d, &wr);
+    POINT origin{0, 0};
+    ClientToScreen(d, &origin);
+    EXPECT_EQ(origin.y, wr.top + GetSystemMetrics(SM_CXDLGFRAME) + GetSystemMetrics(SM_CYCAPTION));
+    RECT ok = device::ui::CaptionOkButtonRect(d);
+    EXPECT_FALSE(IsRectEmpty(&ok));
+    EXPECT_GE(ok.top, wr.top);
+    RECT bar = device::ui::TaskbarOkButtonRect();
+    EXPECT_TRUE(IsRectEmpty(&bar)); // its "ok" is its own, not the taskbar's
+    EXPECT_EQ(Pixel(wr.left + 10, wr.top + 8), GetSysColor(COLOR_ACTIVECAPTION));
+}
+
+TEST_F(DialogTest, FullScreenDialogShowsItsTitleAndOkInTheTaskbar) {
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kForm), nullptr, TestDlgProc, 0);
+    ASSERT_NE(d, nullptr);
+    SHINITDLGINFO info{SHIDIM_FLAGS, d, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN};
+    ASSERT_TRUE(SHInitDialog(&info));
+    device::gdi::SetDefaultRecorder(recorder);
+    ShowWindow(d, SW_SHOW);
+    device::ui::PumpUntilIdle();
+    device::gdi::SetDefaultRecorder(nullptr);
+    ASSERT_EQ(GetActiveWindow(), d);
+
+    // No caption row: the client area is the whole work area, controls start at its top.
+    RECT work = device::ui::WorkArea(), client, wr;
+    GetClientRect(d, &client);
+    GetWindowRect(d, &wr);
+    EXPECT_TRUE(EqualRect(&wr, &work));
+    EXPECT_EQ(client.right, work.right - work.left);
+    EXPECT_EQ(client.bottom, work.bottom - work.top);
+    POINT origin{0, 0};
+    ClientToScreen(d, &origin);
+    EXPECT_EQ(origin.x, work.left);
+    EXPECT_EQ(origin.y, work.top);
+    RECT first;
+    GetWindowRect(GetDlgItem(d, 1001), &first);
+    RECT expected{4, 4, 54, 16};
+    MapDialogRect(d, &expected);
+    EXPECT_EQ(first.top, work.top + expected.top);
+    RECT none = device::ui::CaptionOkButtonRect(d);
+    EXPECT_TRUE(IsRectEmpty(&none));
+    EXPECT_NE(Pixel(10, work.top + 8), GetSysColor(COLOR_ACTIVECAPTION)); // the dialog's own face
+
+    // The taskbar: the title at the left, "ok" at the right end, both within the bar.
+    RECT ok = device::ui::TaskbarOkButtonRect();
+    ASSERT_FALSE(IsRectEmpty(&ok));
+    EXPECT_GE(ok.top, 0);
+    EXPECT_LE(ok.bottom, device::ui::kTaskbarHeight);
+    EXPECT_LE(ok.right, work.right);
+    EXPECT_GT(ok.left, work.right / 2);
+    device::gdi::RecordedCall title, okText;
+    ASSERT_TRUE(recorder->FindText(L"Form", title));
+    EXPECT_LT(title.rect.left, ok.left);
+    EXPECT_LE(title.rect.bottom, device::ui::kTaskbarHeight);
+    ASSERT_TRUE(recorder->FindText(L"ok", okText));
+    EXPECT_TRUE(EqualRect(&okText.rect, &ok));
+    int light = 0;
+    for (int y = ok.top; y < ok.bottom; ++y)
+        for (int x = ok.left; x < ok.right; ++x)
+            if (GetRValue(Pixel(x, y)) > 200) ++light;
+    EXPECT_GT(light, 10); // outline and letters on the dark bar
+
+    // A tap on it is the caption button's IDOK; a tap elsewhere on the bar does nothing.
+    device::ui::InjectStylus(device::ui::StylusAction::Down, POINT{20, 12});
+    device::ui::InjectStylus(device::ui::StylusAction::Up, POINT{20, 12});
+    device::ui::PumpUntilIdle();
+    EXPECT_TRUE(Commands().empty());
+    POINT at{(ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2};
+    device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+    device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    device::ui::PumpUntilIdle();
+    ASSERT_EQ(Commands().size(), 1u);
+    EXPECT_EQ(Commands()[0].first, d);
+    EXPECT_EQ(LOWORD(Commands()[0].second), IDOK);
+
+    // Hidden: gone from the bar, its place takes no taps.
+    Commands().clear();
+    ASSERT_TRUE(SHDoneButton(d, SHDB_HIDE));
+    device::ui::PumpUntilIdle();
+    RECT hidden = device::ui::TaskbarOkButtonRect();
+    EXPECT_TRUE(IsRectEmpty(&hidden));
+    light = 0;
+    for (int y = ok.top; y < ok.bottom; ++y)
+        for (int x = ok.left; x < ok.right; ++x)
+            if (GetRValue(Pixel(x, y)) > 200) ++light;
+    EXPECT_EQ(light, 0);
+    device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+    device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    device::ui::PumpUntilIdle();
+    EXPECT_TRUE(Commands().empty());
+
+    // Shown again, it shows only while its window is the active one.
+    ASSERT_TRUE(SHDoneButton(d, SHDB_SHOW));
+    RECT back = device::ui::TaskbarOkButtonRect();
+    EXPECT_TRUE(EqualRect(&back, &ok));
+    HWND other = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kPlain), nullptr, TestDlgProc, 0);
+    ASSERT_NE(other, nullptr);
+    ShowWindow(other, SW_SHOW);
+    device::ui::PumpUntilIdle();
+    ASSERT_EQ(GetActiveWindow(), other);
+    RECT inactive = device::ui::TaskbarOkButtonRect();
+    EXPECT_TRUE(IsRectEmpty(&inactive));
+    device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+    device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    device::ui::PumpUntilIdle();
+    EXPECT_TRUE(Commands().empty());
+}
+
+TEST_F(DialogTest, DialogAlreadyTheWorkAreaSizeHearsOfTheClientAreaItGains) {
+    std::vector<std::pair<int, int>> sizes;
+    CurrentDlgHandler() = [&](HWND, UINT msg, WPARAM, LPARAM lParam) -> INT_PTR {
+        if (msg == WM_SIZE) sizes.emplace_back(LOWORD(lParam), HIWORD(lParam));
+        return msg == WM_INITDIALOG;
+    };
+    HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kForm), nullptr, TestDlgProc, 0);
+    ASSERT_NE(d, nullptr);
+    RECT work = device::ui::WorkArea();
+    SetWindowPos(d, nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top, SWP_NOZORDER);
+    sizes.clear();
+    SHINITDLGINFO info{SHIDIM_FLAGS, d, SHIDIF_SIZEDLGFULLSCREEN};
+    ASSERT_TRUE(SHInitDialog(&info));
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes.back(), std::make_pair(static_cast<int>(work.right - work.left), static_cast<int>(work.bottom - work.top)));
+}
+
 TEST_F(DialogTest, ShInitDialogSizesLowersThePanelAndAddsTheDoneButton) {
     device::ui::SetSipUp(true);
     HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kCentered), nullptr, TestDlgProc, 0);
@@ -566,6 +700,10 @@ TEST_F(DialogTest, ShellSizedDialogsFollowTheScreenWhenItTurns) {
     RECT work = device::ui::WorkArea(), wr;
     GetWindowRect(full, &wr);
     EXPECT_TRUE(EqualRect(&wr, &work));
+    RECT client;
+    GetClientRect(full, &client);  // still no caption row of its own
+    EXPECT_EQ(client.right, work.right - work.left);
+    EXPECT_EQ(client.bottom, work.bottom - work.top);
     ASSERT_FALSE(sizesSeen.empty());
     EXPECT_TRUE(EqualRect(&sizesSeen.front(), &work));  // resized before its handler ran
     GetWindowRect(plain, &wr);

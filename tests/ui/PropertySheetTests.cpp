@@ -166,7 +166,7 @@ TEST_F(PropertySheetTest, TheStartPageComesFirstOthersAreMadeWhenShownAndOkAppli
     m_header.nStartPage = 6;
     HWND sheet = nullptr;
     bool othersUnmade = false;
-    RECT sheetRect{}, tabRect{}, pageRect{};
+    RECT sheetRect{}, tabRect{}, pageRect{}, okRect{}, clientRect{};
     DWORD sheetEx = 0, page0Style = 0;
     g_script = {
         [&] {
@@ -200,7 +200,14 @@ TEST_F(PropertySheetTest, TheStartPageComesFirstOthersAreMadeWhenShownAndOkAppli
             EXPECT_EQ(GetParent(page0), sheet);
             device::ui::PumpUntilIdle();
             Screenshot("property-sheet");
-            Tap(Centre(device::ui::CaptionOkButtonRect(sheet)));
+            // No caption row of its own: "ok" is at the right end of the taskbar.
+            RECT own = device::ui::CaptionOkButtonRect(sheet);
+            EXPECT_TRUE(IsRectEmpty(&own));
+            okRect = device::ui::TaskbarOkButtonRect();
+            GetClientRect(sheet, &clientRect);
+            // (Without it the sheet still closes, so that the checks below report the fault.)
+            if (IsRectEmpty(&okRect)) PropSheet_PressButton(sheet, PSBTN_OK);
+            else Tap(Centre(okRect));
         },
     };
     INT_PTR result = PropertySheetW(&m_header);
@@ -215,8 +222,14 @@ TEST_F(PropertySheetTest, TheStartPageComesFirstOthersAreMadeWhenShownAndOkAppli
     EXPECT_EQ(sheetRect.right, work.right);
     EXPECT_EQ(sheetRect.bottom, work.bottom);
     EXPECT_TRUE(sheetEx & WS_EX_CAPTIONOKBTN);
+    EXPECT_EQ(clientRect.right, work.right - work.left);
+    EXPECT_EQ(clientRect.bottom, work.bottom - work.top);
+    EXPECT_FALSE(IsRectEmpty(&okRect));
+    EXPECT_LE(okRect.bottom, device::ui::kTaskbarHeight);
+    EXPECT_EQ(pageRect.top, work.top);
     EXPECT_GE(tabRect.top, pageRect.bottom);
     EXPECT_GE(tabRect.bottom, sheetRect.bottom - 8);
+    EXPECT_LE(tabRect.bottom, work.bottom); // the whole tab row on the screen
     EXPECT_TRUE(page0Style & WS_CHILD); // a pop-up template still becomes a child page
     EXPECT_FALSE(page0Style & WS_CAPTION);
 
