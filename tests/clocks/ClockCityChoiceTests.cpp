@@ -196,7 +196,7 @@ TEST_F(ClockCityChoiceTest, ChoosingACityStoresItAndWorksOutItsZone) {
 
 TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {
     WriteStandardClocks();
-    auto& page = CreatePage();
+    CreatePage();
     // Home reference London +1 (July). Delhi 09:00 is 04:30 device time.
     SetReminder(2, Delhi, L"09:00", L"10/05/2027", L"Meet");
     SetReminder(1, Berlin, L"07:15", L"01/06/2027", L"Call");

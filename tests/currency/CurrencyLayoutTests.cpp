@@ -29,7 +29,9 @@ protected:
         EXPECT_EQ(r.left, x) << id;
         EXPECT_EQ(r.top, y) << id;
         EXPECT_EQ(r.Width(), cx) << id;
-        if (cy >= 0) EXPECT_EQ(r.Height(), cy) << id;
+        if (cy >= 0) {
+            EXPECT_EQ(r.Height(), cy) << id;
+        }
     }
     void FillSomeLines() {
         Type(0, 0, L"100");

@@ -96,9 +96,15 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
         EXPECT_EQ(dlg.GetTitleText(), CString(expected[i].title));
         EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 40 + i);
         for (int other = 0; other < kToolCount; ++other)
-            if (other != i && tools->IsToolCreated(other)) EXPECT_FALSE(tools->GetTool(other)->IsWindowVisible()) << other;
-        if (i == kToolConverter) EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-converter").empty());
-        if (i == kToolPackingList) EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-packing-list").empty());
+            if (other != i && tools->IsToolCreated(other)) {
+                EXPECT_FALSE(tools->GetTool(other)->IsWindowVisible()) << other;
+            }
+        if (i == kToolConverter) {
+            EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-converter").empty());
+        }
+        if (i == kToolPackingList) {
+            EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-packing-list").empty());
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 #include "platform/ui/Controls.h"
 
+#include <cstring>
 #include <string>
 
 using namespace uitest;
@@ -289,7 +290,8 @@ TEST_F(EditTest, MultiLineCountsWrapsAndScrolls) {
     EXPECT_EQ(SendMessageW(e, EM_LINELENGTH, 10, 0), 5);
     EXPECT_EQ(SendMessageW(e, EM_LINEFROMCHAR, 6, 0), 1);
     WCHAR buf[8] = {};
-    *reinterpret_cast<WORD*>(buf) = 8;
+    const WORD room = 8; // the buffer's size goes in its first WORD
+    std::memcpy(buf, &room, sizeof room);
     EXPECT_EQ(SendMessageW(e, EM_GETLINE, 1, reinterpret_cast<LPARAM>(buf)), 3);
     EXPECT_EQ(std::wstring(buf, 3), L"two");
     EXPECT_EQ(SendMessageW(e, EM_GETLINE, 9, reinterpret_cast<LPARAM>(buf)), 0);
