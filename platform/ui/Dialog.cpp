@@ -140,16 +140,7 @@ void DrawCaptionOk(HWND dialog) {
     OffsetRect(&ok, -window.left, -window.top);
     HDC dc = GetWindowDC(dialog);
     if (!dc) return;
-    HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_CAPTIONTEXT));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    RoundRect(dc, ok.left, ok.top, ok.right, ok.bottom, 5, 5);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_CAPTIONTEXT));
-    DrawTextW(dc, L"ok", -1, &ok, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawOkButton(dc, ok, GetSysColor(COLOR_CAPTIONTEXT));
     ReleaseDC(dialog, dc);
 }
 
@@ -388,6 +379,22 @@ void RegisterDialogClasses() {
         RegisterClassW(&wc);
         RegisterMessageBoxClasses();
     });
+}
+
+void DrawOkButton(HDC dc, const RECT& button, COLORREF colour) {
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    RoundRect(dc, button.left, button.top, button.right, button.bottom, 5, 5);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour = SetTextColor(dc, colour);
+    RECT text = button;
+    DrawTextW(dc, L"ok", -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
 }
 
 RECT CaptionOkButtonRect(HWND dialog) {

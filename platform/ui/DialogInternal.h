@@ -35,6 +35,9 @@ void RegisterMessageBoxClasses();
 // Resizes a dialog that SHInitDialog sized to the work area to the work area as it is now.
 void FollowWorkAreaIfShellSized(HWND dialog);
 
+// The rounded "ok" button of a caption or of the taskbar, drawn in `colour` inside `button`.
+void DrawOkButton(HDC dc, const RECT& button, COLORREF colour);
+
 // The top-level window of an owner (modal dialogs are owned by top-level windows).
 HWND OwnerTopLevel(HWND owner);
 

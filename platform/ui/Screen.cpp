@@ -11,6 +11,7 @@
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/ui/DeviceUi.h"
+#include "platform/ui/DialogInternal.h"
 #include "platform/ui/Sip.h"
 #include "platform/ui/WindowManager.h"
 
@@ -191,14 +192,7 @@ void DrawShellLocked() {
         // The full-screen window's "ok" at the right end; the title stops short of it.
         RECT button = TaskbarOkRectLocked();
         textRect.right = button.left - 4;
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        RoundRect(dc, button.left, button.top, button.right, button.bottom, 5, 5);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-        DrawTextW(dc, L"ok", -1, &button, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawOkButton(dc, button, RGB(255, 255, 255));
     }
     if (!title.empty())
         DrawTextW(dc, title.c_str(), -1, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
