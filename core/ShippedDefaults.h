@@ -14,13 +14,13 @@ inline constexpr unsigned long kClockCity[4] = {684, 756, 565, 988};
 
 // wetp2..wetp4: London, New York, Tokyo. When the first start adds the home
 // city at a position at most kWeatherPlace[i], that place moves to kWeatherPlace[i] + 1.
-inline constexpr unsigned long kWeatherPlace[3] = {175, 219, 322};
+inline constexpr unsigned long kWeatherPlace[3] = {175, 219, 323};
 
 // curp, curp2, curp3: US Dollar (USD), Euro (EUR), Pound Sterling (GBP)
 inline constexpr unsigned long kCurrency[3] = {145, 48, 105};
 
 inline constexpr unsigned long kCityCount = 1200;
-inline constexpr unsigned long kWeatherPlaceCount = 358;
+inline constexpr unsigned long kWeatherPlaceCount = 360;
 inline constexpr unsigned long kCurrencyCount = 155;
 
 } // namespace shipped

@@ -305,25 +305,32 @@ def weatcs_file(members):
 
 
 def choose_weather(ordered):
-    by_name = {}
-    for c in sorted(ordered, key=lambda c: -c["pop"]):
-        by_name.setdefault(c["name"], c)
-    ranked = sorted(by_name.values(), key=lambda c: (-c["pop"], c["name"]))
-    picked, zones_seen = [], set()
-    for c in ranked:  # one place per zone first, then the largest
-        if c["zone"] not in zones_seen:
+    # Weather places are found by name, so every name stands once. Each zone first gets its
+    # largest city whose name is still free (a smaller namesake elsewhere does not take a
+    # zone's only place), then the defaults, then the largest cities left.
+    ranked = sorted(ordered, key=lambda c: (-c["pop"], c["name"], c["country"]))
+    picked, names, zones_seen = [], {}, set()
+
+    def pick(c):
+        picked.append(c)
+        names[c["name"]] = c
+
+    for c in ranked:
+        if c["zone"] not in zones_seen and c["name"] not in names:
             zones_seen.add(c["zone"])
-            picked.append(c)
+            pick(c)
     for name in DEFAULT_WEATHER:
-        if name not in by_name:
+        if name in names:
+            continue
+        match = [c for c in ranked if c["name"] == name]
+        if not match:
             fail(f"default weather place {name} is not in cities.lst")
-        if by_name[name] not in picked:
-            picked.append(by_name[name])
+        pick(match[0])
     for c in ranked:
         if len(picked) >= WEATHER_PLACES:
             break
-        if c not in picked:
-            picked.append(c)
+        if c["name"] not in names:
+            pick(c)
     return sorted(picked, key=lambda c: c["name"])
 
 

@@ -129,5 +129,37 @@ class ClockPlacement(unittest.TestCase):
                 gen_lists.place_clock_cities([city("B", 1), city("D", 1)], [], [])
 
 
+class WeatherChoice(unittest.TestCase):
+    """Weather places are found by name: each name stands once, and a zone's only place is not
+    lost to a larger namesake in another zone."""
+
+    def choose(self, cities, places):
+        with mock.patch.object(gen_lists, "DEFAULT_WEATHER", []), \
+             mock.patch.object(gen_lists, "WEATHER_PLACES", places):
+            return [(c["name"], c["zone"]) for c in gen_lists.choose_weather(cities)]
+
+    def test_every_zone_gets_its_largest_city_with_a_free_name(self):
+        cities = [
+            dict(city("Victoria", 300), zone="America/Vancouver"),
+            dict(city("Vancouver", 2000), zone="America/Vancouver"),
+            dict(city("Victoria", 25), zone="Indian/Mahe"),
+            dict(city("Hamilton", 700), zone="America/Toronto"),
+            dict(city("Toronto", 5000), zone="America/Toronto"),
+            dict(city("Hamilton", 50), zone="Atlantic/Bermuda"),
+        ]
+        self.assertEqual(self.choose(cities, 0), [("Hamilton", "Atlantic/Bermuda"), ("Toronto", "America/Toronto"),
+                                                  ("Vancouver", "America/Vancouver"),
+                                                  ("Victoria", "Indian/Mahe")])
+
+    def test_a_zone_whose_every_name_is_taken_goes_without_and_names_stay_single(self):
+        cities = [
+            dict(city("Springfield", 900), zone="America/Chicago"),
+            dict(city("Springfield", 100), zone="America/New_York"),
+            dict(city("Lakeside", 80), zone="America/Denver"),
+        ]
+        self.assertEqual(self.choose(cities, 10), [("Lakeside", "America/Denver"),
+                                                   ("Springfield", "America/Chicago")])
+
+
 if __name__ == "__main__":
     unittest.main()
