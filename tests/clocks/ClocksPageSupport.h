@@ -13,6 +13,7 @@
 #include "platform/ui/DeviceUi.h"
 #include "resources/resource.h"
 #include "support/DeviceFileAccess.h"
+#include "support/PageHost.h"
 #include "support/WindowedDevice.h"
 
 #include <chrono>
@@ -73,29 +74,15 @@ protected:
     // Creates the page on a parent covering the work area; the ticker's period is long enough
     // that only its first, immediate tick arrives while a test runs.
     template <class Page = CWorldClocksDlg> Page& CreatePage(unsigned tickMs = 600000) {
-        if (!m_parent.m_hWnd) {
-            RECT area{};
-            ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-            EXPECT_TRUE(m_parent.CreateEx(0, nullptr, L"Strip", WS_POPUP | WS_VISIBLE, area.left, area.top,
-                                          area.right - area.left, area.bottom - area.top, nullptr, nullptr));
-        }
+        testsupport::CreateWorkAreaParent(m_parent);
         m_page = std::make_unique<Page>(&m_parent);
         m_page->m_tickPeriodMs = tickMs;
         EXPECT_TRUE(m_page->Create(IDD_WORLD_CLOCKS, &m_parent));
         m_page->LoadSkin();
-        RECT client{};
-        m_parent.GetClientRect(&client);
-        m_page->MoveWindow(0, 0, client.right, client.bottom);
-        m_page->ShowWindow(SW_SHOW);
-        device::display::test::PumpUntilIdle();
-        // The ticker's first post comes as soon as its thread runs; it clears the page's
-        // full-repaint request. Wait for it, so that later ticks are the test's own.
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (m_page->m_fullRepaint != 0 && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            device::display::test::PumpUntilIdle();
-        }
-        EXPECT_EQ(m_page->m_fullRepaint, 0);
+        testsupport::FillParentAndShow(*m_page, m_parent);
+        // The ticker's first post clears the page's full-repaint request. Wait for it, so that
+        // later ticks are the test's own.
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return m_page->m_fullRepaint == 0; }));
         return static_cast<Page&>(*m_page);
     }
     void DestroyPage() {

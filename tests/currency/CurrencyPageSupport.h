@@ -13,6 +13,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
 #include "support/DeviceFileAccess.h"
+#include "support/PageHost.h"
 #include "support/WindowedDevice.h"
 
 #include <fstream>
@@ -76,17 +77,12 @@ protected:
     }
 
     CCurrencyPanel& CreatePage() {
-        RECT area{};
-        ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-        EXPECT_TRUE(m_parent.CreateEx(0, nullptr, L"Strip", WS_POPUP | WS_VISIBLE, area.left, area.top,
-                                      area.right - area.left, area.bottom - area.top, nullptr, nullptr));
+        testsupport::CreateWorkAreaParent(m_parent);
         m_page = std::make_unique<CCurrencyPanel>(&m_parent);
         m_page->SetCurrencyList(m_table.data(), static_cast<int>(m_table.size()));
         EXPECT_TRUE(m_page->Create(IDD_CURRENCY, &m_parent));
         m_page->ApplySkin();
-        m_page->MoveWindow(0, 0, area.right - area.left, area.bottom - area.top);
-        m_page->ShowWindow(SW_SHOW);
-        device::display::test::PumpUntilIdle();
+        testsupport::FillParentAndShow(*m_page, m_parent);
         return *m_page;
     }
 

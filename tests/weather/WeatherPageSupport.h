@@ -9,6 +9,7 @@
 #include "platform/display/HeadlessTest.h"
 #include "platform/ui/DeviceUi.h"
 #include "resources/resource.h"
+#include "support/PageHost.h"
 #include "support/Screenshots.h"
 #include "weather/WeatherPanel.h"
 
@@ -91,21 +92,12 @@ protected:
     }
 
     CWeatherPanel& CreatePage() {
-        if (!m_parent.m_hWnd) {
-            RECT area{};
-            ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-            EXPECT_TRUE(m_parent.CreateEx(0, nullptr, L"Strip", WS_POPUP | WS_VISIBLE, area.left, area.top,
-                                          area.right - area.left, area.bottom - area.top, nullptr, nullptr));
-        }
+        testsupport::CreateWorkAreaParent(m_parent);
         m_page = std::make_unique<CWeatherPanel>(&m_parent);
         m_page->m_tickPeriodMs = 600000; // only the first, immediate tick arrives during a test
         EXPECT_TRUE(m_page->Create(IDD_WEATHER_PAGE, &m_parent));
         m_page->LoadSkin();
-        RECT client{};
-        m_parent.GetClientRect(&client);
-        m_page->MoveWindow(0, 0, client.right, client.bottom);
-        m_page->ShowWindow(SW_SHOW);
-        device::display::test::PumpUntilIdle();
+        testsupport::FillParentAndShow(*m_page, m_parent);
         return *m_page;
     }
     void DestroyPage() {

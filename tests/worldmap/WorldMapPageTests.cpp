@@ -13,6 +13,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
 #include "support/DeviceFileAccess.h"
+#include "support/PageHost.h"
 #include "support/Screenshots.h"
 #include "support/WindowedDevice.h"
 #include "weather/ForecastDlg.h"
@@ -99,28 +100,13 @@ protected:
     }
 
     RecordingMapPanel& CreatePage(unsigned tickMs = 600000) {
-        if (!m_parent.m_hWnd) {
-            RECT area{};
-            ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-            EXPECT_TRUE(m_parent.CreateEx(0, nullptr, L"Strip", WS_POPUP | WS_VISIBLE, area.left, area.top,
-                                          area.right - area.left, area.bottom - area.top, nullptr, nullptr));
-        }
+        testsupport::CreateWorkAreaParent(m_parent);
         m_page = std::make_unique<RecordingMapPanel>(&m_parent);
         m_page->m_tickPeriodMs = tickMs;
         EXPECT_TRUE(m_page->Create(IDD_WORLD_MAP, &m_parent));
         m_page->LoadSkin();
-        RECT client{};
-        m_parent.GetClientRect(&client);
-        m_page->MoveWindow(0, 0, client.right, client.bottom);
-        m_page->ShowWindow(SW_SHOW);
-        // The ticker's first post comes as soon as its thread runs; wait for it.
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (m_page->m_firstTick != 0 && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            device::display::test::PumpUntilIdle();
-        }
-        device::display::test::PumpUntilIdle();
-        EXPECT_EQ(m_page->m_firstTick, 0);
+        testsupport::FillParentAndShow(*m_page, m_parent);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return m_page->m_firstTick == 0; }));
         return *m_page;
     }
     void DestroyPage() {
