@@ -73,36 +73,8 @@ void CWorldClocksDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
 }
 
 void CWorldClocksDlg::PlaceTips(int x, int y, UINT stringId, int lineCount, int alignment, bool fit, int width) {
-    CString text;
-    text.LoadString(stringId);
-    CSize extent;
-    {
-        CClientDC dc(this);
-        CFont* old = dc.SelectObject(&m_tipsTextFont);
-        extent = dc.GetTextExtent(text);
-        dc.SelectObject(old);
-    }
-    m_tipsEdit.SetWindowText(text);
-    if (alignment >= 0 && alignment <= 2) {
-        static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};
-        m_tipsEdit.ModifyStyle(ES_CENTER | ES_RIGHT, kAlign[alignment]);
-    }
-    const int lines = lineCount > 0 ? lineCount : 1;
-    const int frameWidth = fit ? extent.cx / lines + 20 : width;
-    const int frameHeight = (lineCount + 2) * extent.cy + 20;
-    m_tipsStatic.SetWindowPos(&wndTopMost, x, y, frameWidth, frameHeight, SWP_SHOWWINDOW);
-    const int editWidth = fit ? extent.cx / lines + 10 : width - 10;
-    m_tipsEdit.SetWindowPos(&wndTopMost, x + 5, y + 20, editWidth, (lineCount + 2) * extent.cy - 25, SWP_SHOWWINDOW);
-    RECT client{};
-    m_tipsStatic.GetClientRect(&client);
-    const int cw = client.right - client.left;
-    const int ch = client.bottom - client.top;
-    CString hide;
-    hide.LoadString(IDS_TIPS_HIDE);
-    m_tipsCloseButton.SetWindowText(hide);
-    m_tipsCloseButton.SetWindowPos(&wndTopMost, x + cw / 4 + 2, y + ch - 17, cw / 2, 17, SWP_SHOWWINDOW);
-    m_tipsStatic.SetFocus();
-    ::HideCaret(m_tipsEdit.m_hWnd);
+    PlaceTipsBox(*this, TipsBox{m_tipsStatic, m_tipsEdit, m_tipsCloseButton, m_tipsTextFont}, x, y, stringId,
+                 lineCount, alignment, fit, width);
 }
 
 void CWorldClocksDlg::ShowTips() {

@@ -1,7 +1,10 @@
 #include "core/CommonHelpers.h"
 
+#include "platform/framework/BasicControls.h"
+#include "resources/resource.h"
 #include "platform/framework/DC.h"
 #include "platform/framework/GdiObjects.h"
+#include "platform/framework/WindowDC.h"
 #include "platform/framework/ListControls.h"
 #include "platform/ui/ListControls.h"
 #include "platform/ui/WinUser.h"
@@ -167,4 +170,36 @@ void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
     dc.Rectangle(0, top, width, bottom);
     dc.SelectObject(oldBrush);
     dc.SelectObject(oldPen);
+}
+
+void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, int lineCount, int alignment, bool fit,
+                  int width) {
+    CString text;
+    text.LoadString(stringId);
+    CSize extent;
+    {
+        CClientDC dc(&page);
+        CFont* old = dc.SelectObject(&box.textFont);
+        extent = dc.GetTextExtent(text);
+        dc.SelectObject(old);
+    }
+    box.text.SetWindowText(text);
+    const int lines = lineCount > 0 ? lineCount : 1;
+    const int frameWidth = fit ? extent.cx / lines + 20 : width;
+    const int frameHeight = (lineCount + 2) * extent.cy + 20;
+    box.frame.SetWindowPos(&CWnd::wndTopMost, x, y, frameWidth, frameHeight, SWP_SHOWWINDOW);
+    box.text.SetWindowPos(&CWnd::wndTopMost, x + 5, y + 20, frameWidth - 10, (lineCount + 2) * extent.cy - 25,
+                          SWP_SHOWWINDOW);
+    RECT client{};
+    box.frame.GetClientRect(&client);
+    const int cw = client.right - client.left;
+    const int ch = client.bottom - client.top;
+    CString hide;
+    hide.LoadString(IDS_TIPS_HIDE);
+    box.hide.SetWindowText(hide);
+    box.hide.SetWindowPos(&CWnd::wndTopMost, x + cw / 4 + 2, y + ch - 17, cw / 2, 17, SWP_SHOWWINDOW);
+    box.frame.SetFocus();
+    ::HideCaret(box.text.m_hWnd);
+    static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};
+    if (alignment >= 0 && alignment <= 2) box.text.ModifyStyle(ES_CENTER | ES_RIGHT, kAlign[alignment]);
 }

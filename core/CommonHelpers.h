@@ -5,8 +5,13 @@
 #include "platform/base/CString.h"
 #include "platform/gdi/WinGdi.h"
 
+class CButton;
 class CComboBox;
 class CDC;
+class CEdit;
+class CFont;
+class CStatic;
+class CWnd;
 
 // The primary screen's shape, read anew on every call so that a rotation is seen at once.
 bool IsSquareScreenNot320();
@@ -53,3 +58,17 @@ double FahrenheitToCelsius(double fahrenheit);
 // The header band of the program's forms: from (0, top) to (width, bottom), filled light blue
 // and outlined in the forms' grey-blue pen.
 void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom);
+
+// The tips box of a page: a frame static, the tip text in a read-only edit and the "Hide" button.
+struct TipsBox {
+    CStatic& frame;
+    CEdit& text;
+    CButton& hide;
+    CFont& textFont;
+};
+// Shows the tips box at (x, y) of `page` with the text of string `stringId` over `lineCount` lines,
+// topmost: as wide as `width`, or, when `fit`, as wide as the text's extent spread over the lines.
+// `alignment` 0, 1 and 2 align the text left, centred and right (anything else leaves it). The
+// frame takes the focus and the edit shows no caret.
+void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, int lineCount, int alignment, bool fit,
+                  int width);

@@ -368,37 +368,8 @@ void CCurrencyPanel::PlaceTipsBox() {
 }
 
 void CCurrencyPanel::ShowTipsBox(int x, int y, UINT textId, int lineCount, int alignment, BOOL fit, int width) {
-    m_strScratch.LoadString(textId);
-    m_tipsText.SetWindowText(m_strScratch);
-    CSize extent;
-    {
-        CClientDC dc(this);
-        CFont* old = dc.SelectObject(&m_tipsTextFont);
-        extent = dc.GetTextExtent(m_strScratch);
-        dc.SelectObject(old);
-    }
-    const int lines = lineCount > 0 ? lineCount : 1;
-    const int frameWidth = fit ? extent.cx / lines + 20 : width;
-    const int frameHeight = (lineCount + 2) * extent.cy + 20;
-    m_tipsFrame.SetWindowPos(&wndTopMost, x, y, frameWidth, frameHeight, SWP_SHOWWINDOW);
-    m_tipsText.SetWindowPos(&wndTopMost, x + 5, y + 20, frameWidth - 10, (lineCount + 2) * extent.cy - 25,
-                            SWP_SHOWWINDOW);
-    RECT client{};
-    m_tipsFrame.GetClientRect(&client);
-    const int fw = client.right - client.left;
-    const int fh = client.bottom - client.top;
-    CString hide;
-    hide.LoadString(IDS_TIPS_HIDE);
-    m_tipsHide.SetWindowText(hide);
-    m_tipsHide.SetWindowPos(&wndTopMost, x + fw / 4 + 2, y + fh - 17, fw / 2, 17, SWP_SHOWWINDOW);
-    m_tipsFrame.SetFocus();
-    ::HideCaret(m_tipsText.m_hWnd);
-    switch (alignment) {
-    case 0: m_tipsText.ModifyStyle(ES_CENTER | ES_RIGHT, 0); break;
-    case 1: m_tipsText.ModifyStyle(ES_RIGHT, ES_CENTER); break;
-    case 2: m_tipsText.ModifyStyle(ES_CENTER, ES_RIGHT); break;
-    default: break;
-    }
+    ::PlaceTipsBox(*this, TipsBox{m_tipsFrame, m_tipsText, m_tipsHide, m_tipsTextFont}, x, y, textId, lineCount,
+                   alignment, fit != FALSE, width);
 }
 
 void CCurrencyPanel::OnTipsOk() {

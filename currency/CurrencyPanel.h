@@ -154,7 +154,6 @@ private:
 
     CString m_strServer;
     CString m_strUpdateDate;
-    CString m_strScratch;
     CString m_strSkinFolder;
 
     // Fonts: the page's, the cross rates', and one per group of controls.

@@ -435,32 +435,8 @@ HBRUSH CWeatherPanel::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 // Tips ------------------------------------------------------------------------------------------
 
 void CWeatherPanel::PlaceTip(int x, int y, UINT stringId, int lineCount, int mode, bool fit, int width) {
-    CString text;
-    text.LoadString(stringId);
-    CSize extent;
-    {
-        CClientDC dc(this);
-        CFont* old = dc.SelectObject(&m_tipTextFont);
-        extent = dc.GetTextExtent(text);
-        dc.SelectObject(old);
-    }
-    m_tipText.SetWindowText(text);
-    const int lines = lineCount > 0 ? lineCount : 1;
-    const int boxWidth = fit ? extent.cx / lines + 20 : width;
-    const int boxHeight = (lineCount + 2) * extent.cy + 20;
-    m_tipTitle.SetWindowPos(&wndTopMost, x, y, boxWidth, boxHeight, SWP_SHOWWINDOW);
-    m_tipText.SetWindowPos(&wndTopMost, x + 5, y + 20, boxWidth - 10, (lineCount + 2) * extent.cy - 25,
-                           SWP_SHOWWINDOW);
-    CString hide;
-    hide.LoadString(IDS_TIPS_HIDE);
-    m_tipButton.SetWindowText(hide);
-    m_tipButton.SetWindowPos(&wndTopMost, x + boxWidth / 4 + 2, y + boxHeight - 17, boxWidth / 2, 17,
-                             SWP_SHOWWINDOW);
-    m_tipTitle.SetFocus();
-    ::HideCaret(m_tipText.m_hWnd);
-    // Modes 0, 1 and 2 align the text left, centred and right.
-    static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};
-    if (mode >= 0 && mode <= 2) m_tipText.ModifyStyle(ES_CENTER | ES_RIGHT, kAlign[mode]);
+    PlaceTipsBox(*this, TipsBox{m_tipTitle, m_tipText, m_tipButton, m_tipTextFont}, x, y, stringId, lineCount, mode,
+                 fit, width);
 }
 
 void CWeatherPanel::ShowTips(int stage) {

@@ -25,14 +25,6 @@ int TwoDigits(const CString& text, int first) {
     return (a - L'0') * 10 + (b - L'0');
 }
 
-RECT WindowRectIn(CWnd& parent, CWnd& child) {
-    RECT r{};
-    if (!child.m_hWnd) return r;
-    child.GetWindowRect(&r);
-    parent.ScreenToClient(&r);
-    return r;
-}
-
 int WidthOf(CWnd& child) {
     if (!child.m_hWnd) return 0;
     RECT r{};
