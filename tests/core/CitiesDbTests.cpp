@@ -185,8 +185,7 @@ TEST_F(CitiesDb, AddFindDeleteAndCityIndexShifts) {
 }
 
 TEST_F(CitiesDb, ShippedListBuildsTwelveHundredCities) {
-    std::filesystem::path shipped =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" / "cities.lst";
+    std::filesystem::path shipped = std::filesystem::path(JORVANA_DATA_DIR) / "cities.lst";
     std::filesystem::copy_file(shipped, coretest::HostPath(coretest::InProgramFolder(L"cities.lst")));
     CCitiesDb db;
     db.Open();

@@ -13,7 +13,7 @@ class ShippedSkin : public coretest::CoreTest {};
 
 TEST_F(ShippedSkin, DefaultSkinLoadsAndValidates) {
     namespace fs = std::filesystem;
-    const fs::path data = fs::path(__FILE__).parent_path().parent_path().parent_path() / "data";
+    const fs::path data = JORVANA_DATA_DIR;
     fs::copy(data, coretest::HostPath(coretest::kProgramFolder), fs::copy_options::recursive);
 
     CurrentSkin skin = LoadCurrentSkin();
