@@ -3,6 +3,7 @@
 // format rules its readers and the skin writer rely on, and the image sets.
 #include "ShippedFiles.h"
 
+#include "clocks/ClockLayout.h"
 #include "platform/gdi/ImageFiles.h"
 
 #include <gtest/gtest.h>
@@ -212,6 +213,49 @@ TEST(DefaultSkin, NightShadeKeepsTheContinentsOnTheMap) {
             int distance = 0;
             for (int k = 0; k < 3; ++k) distance += std::abs(night.c[k] - water.c[k]);
             EXPECT_GE(distance, 80) << "land " << l[0] << "," << l[1] << " against sea " << s[0] << "," << s[1];
+        }
+    }
+}
+
+// The World Clocks page draws only texts and hands over its image: each image is laid 1:1 on its
+// shape's page, with a dial under every clock's hands and the sun icon and "[i]" button inside
+// the areas where the page takes their taps.
+TEST(DefaultSkin, ClockImagesCarryTheDialsAndIconsWhereThePageExpectsThem) {
+    struct Shape {
+        const char* file;
+        int workWidth, workHeight, screenHeight;
+        bool square;
+    } shapes[] = {{"Portrait/clocks.jpg", 240, 294, 320, false},
+                  {"Landscape/clocks.jpg", 320, 214, 240, false},
+                  {"Square/clocks.jpg", 240, 214, 240, true}};
+    for (const Shape& shape : shapes) {
+        SCOPED_TRACE(shape.file);
+        const ClockGeometry g = ClockGeometry::Compute(shape.workWidth, shape.workHeight, 26, shape.screenHeight,
+                                                       shape.square);
+        std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / shape.file);
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->Width(), g.W);
+        ASSERT_EQ(image->Height(), g.A + 3);
+        auto pixel = [&](int x, int y, int k) { return static_cast<int>(image->Get(x, y) >> (16 - 8 * k) & 0xFF); };
+        auto sum = [&](int x, int y) { return pixel(x, y, 0) + pixel(x, y, 1) + pixel(x, y, 2); };
+        auto anyInside = [&](const RECT& r, auto&& test) {
+            for (int y = std::max(0, static_cast<int>(r.top) + 1); y < r.bottom; ++y)
+                for (int x = r.left + 1; x < r.right; ++x)
+                    if (test(x, y)) return true;
+            return false;
+        };
+        for (int clock = 0; clock < 5; ++clock) {
+            SCOPED_TRACE("clock " + std::to_string(clock));
+            const RECT face = g.FaceRect(clock);
+            const POINT centre = ClockGeometry::FaceCentre(face);
+            EXPECT_LT(sum(centre.x, centre.y), 300) << "the dial's hub, where the hands turn";
+            EXPECT_GT(sum(centre.x - (face.right - face.left) / 4, centre.y), 690) << "the dial's face";
+            EXPECT_TRUE(anyInside(g.SunIconArea(clock), [&](int x, int y) {
+                return pixel(x, y, 0) - pixel(x, y, 2) >= 150; // the sun's amber
+            }));
+            EXPECT_TRUE(anyInside(g.InfoButtonArea(clock), [&](int x, int y) {
+                return pixel(x, y, 2) - pixel(x, y, 0) >= 70 && sum(x, y) < 420; // the button's blue
+            }));
         }
     }
 }
