@@ -550,7 +550,8 @@ def clocks_bg(shape, size):
     pg = Page(vgradient(size, (236, 243, 250), (206, 222, 236)))
     a, r = lay.A, lay.R
     pg.rounded(3, 3, w - 3, r - 2, CARD, CARD_EDGE)
-    pg.d.rectangle(pg.box(7, 3, w - 7, 6), fill=STEEL)
+    # the home card's accent stripe, between the home dial and the icon column
+    pg.d.rectangle(pg.box(lay.face(0)[2] + 6, 3, lay.sun(0)[0] - 6, 6), fill=STEEL)
     for row in (1, 2):
         y0, y1 = row * r + 2, (2 * r - 2) if row == 1 else a
         for x0, x1 in ((3, w // 2 - 1), (w // 2 + 1, w - 3)):
