@@ -3,6 +3,7 @@
 // two rates, the totals' and fields' number texts, the rate server's reply, the last-update
 // date, and where every control of the page goes for each screen shape.
 
+#include "core/ShippedDefaults.h"
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 
@@ -11,8 +12,10 @@
 
 // At most this many amount lines; three of them are on screen at a time.
 inline constexpr int kMaxCurrencyLines = 10;
-// Selected currencies when the registry holds none: columns 1, 2 and 3.
-inline constexpr DWORD kDefaultCurrencyIndex[3] = {61, 180, 27};
+// Selected currencies when the registry holds none: columns 1, 2 and 3 (US dollar, euro and
+// pound sterling at their places in the shipped list).
+inline constexpr DWORD kDefaultCurrencyIndex[3] = {shipped::kCurrency[0], shipped::kCurrency[1],
+                                                   shipped::kCurrency[2]};
 
 // The value of an amount of one currency in another: amount x rate(from) / rate(to). False when
 // the result is not a finite number (a zero or unreadable target rate): the field stays empty.

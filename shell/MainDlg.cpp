@@ -9,6 +9,7 @@
 #include "clocks/StoredCityIndexes.h"
 
 #include "clocks/HomeCityDlg.h"
+#include "core/ShippedDefaults.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
@@ -138,9 +139,10 @@ BOOL CMainDlg::OnInitDialog() {
             m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp", position);
             if (m_weatherDb.GetRecordCount() > weatherCount) {
                 // The new city pushed the default places 2 to 4 one position down.
-                if (position <= 82) m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp2", 83);
-                if (position <= 88) m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp3", 89);
-                if (position <= 60) m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp4", 61);
+                const LPCWSTR values[3] = {L"wetp2", L"wetp3", L"wetp4"};
+                for (int i = 0; i < 3; ++i)
+                    if (position <= shipped::kWeatherPlace[i])
+                        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, values[i], shipped::kWeatherPlace[i] + 1);
             }
         }
         const DWORD index = static_cast<DWORD>(cityIndex);

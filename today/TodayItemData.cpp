@@ -4,6 +4,8 @@
 #include "today/TodayItem.h"
 #include "today/TodayText.h"
 
+#include "core/ShippedDefaults.h"
+
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/Registry.h"
 
@@ -551,8 +553,9 @@ void CTodayItem::ConvertTemperatures() {
 // [SECTION] Currencies
 
 void CTodayItem::ReadCurrencies() {
-    DWORD positions[3] = {ReadDword(kCurrenciesKey, L"curp", 61), ReadDword(kCurrenciesKey, L"curp2", 180),
-                          ReadDword(kCurrenciesKey, L"curp3", 27)};
+    DWORD positions[3] = {ReadDword(kCurrenciesKey, L"curp", shipped::kCurrency[0]),
+                          ReadDword(kCurrenciesKey, L"curp2", shipped::kCurrency[1]),
+                          ReadDword(kCurrenciesKey, L"curp3", shipped::kCurrency[2])};
     for (int k = 0; k < 3; ++k) {
         m_currencies.code[k][0] = L'\0';
         m_currencies.rate[k] = 0;

@@ -4,6 +4,7 @@
 #include "weather/WeatherPanel.h"
 
 #include "core/CommonHelpers.h"
+#include "core/ShippedDefaults.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
@@ -21,7 +22,10 @@ namespace {
 constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
 constexpr LPCWSTR kProgramKey = L"Jorvana";
 constexpr LPCWSTR kPlaceValues[CWeatherPanel::kPlaces] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
-constexpr DWORD kPlaceDefaults[CWeatherPanel::kPlaces] = {0, 82, 88, 60};
+// Place 1 is the home city (written at the first start); places 2 to 4 are big cities of the
+// shipped weather list.
+constexpr DWORD kPlaceDefaults[CWeatherPanel::kPlaces] = {0, shipped::kWeatherPlace[0], shipped::kWeatherPlace[1],
+                                                          shipped::kWeatherPlace[2]};
 constexpr UINT kComboIds[CWeatherPanel::kPlaces] = {IDC_WEATHER_PLACE1, IDC_WEATHER_PLACE2, IDC_WEATHER_PLACE3,
                                                     IDC_WEATHER_PLACE4};
 constexpr UINT kMoreIds[CWeatherPanel::kPlaces] = {IDC_WEATHER_MORE1, IDC_WEATHER_MORE2, IDC_WEATHER_MORE3,
@@ -43,7 +47,8 @@ bool Between(int a, int value, int b) { return a < value && value < b; }
 
 } // namespace
 
-DWORD CWeatherPanel::s_placePositions[CWeatherPanel::kPlaces] = {0, 82, 88, 60};
+DWORD CWeatherPanel::s_placePositions[CWeatherPanel::kPlaces] = {kPlaceDefaults[0], kPlaceDefaults[1], kPlaceDefaults[2],
+                                                                 kPlaceDefaults[3]};
 int CWeatherPanel::s_bandHeight = 225;
 int CWeatherPanel::s_wideFlag = 0;
 int CWeatherPanel::s_syncAllTop = 5;

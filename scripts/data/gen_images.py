@@ -34,14 +34,19 @@ PALE = (234, 242, 249)
 AMBER = (242, 165, 65)
 WHITE = (255, 255, 255)
 GREY = (128, 140, 152)
-OCEAN = (56, 98, 140)
-LAND = (150, 186, 112)
-LAND_EDGE = (96, 132, 74)
+# The world map's colours keep every channel between 140 and 250: the page
+# darkens the night side by ANDing each channel with the skin's shadow colour
+# (SHADCLR), and the mask 127 then takes exactly 128 off every pixel, so land
+# and sea keep their contrast at night.
+OCEAN = (150, 178, 214)
+LAND = (192, 212, 156)
+LAND_EDGE = (160, 184, 144)
+MAP_GRID = (170, 194, 226)
+NIGHT_MASK = (127, 127, 127)
 
 # Page image sizes: width x (page height + 3) of the pages' own layouts on a
 # 240 x 320 screen (portrait), 320 x 240 (landscape) and 240 x 240 (square).
 PAGE = {"Portrait": (240, 245), "Landscape": (320, 165), "Square": (240, 165)}
-MAP_PANEL = {"Portrait": (240, 104), "Landscape": (320, 80), "Square": (240, 80)}
 MAP_SIZE = (240, 140)  # the map band's design size
 DAY_SIZE = (300, 150)  # drawn at half its height by the city information view
 ICON = 23
@@ -408,25 +413,157 @@ def draw_map(size, ocean, land, edge, grid, scale=4):
 
 
 # --------------------------------------------------------------------------
-# Page backgrounds.
+# Page backgrounds. The pages draw their texts and hands themselves; the images
+# carry what the pages expect to find in them at fixed places: the clock dials
+# under the hands, and the sun icons and "[i]" buttons over their tap areas.
 
-def panel(d, box, fill, outline, radius=6):
-    d.rounded_rectangle(box, radius=radius, fill=fill, outline=outline)
+BG = 4  # supersampling factor of the page backgrounds
 
 
-def clocks_bg(size):
+class Page:
+    """A page background drawn BG times larger, in page pixels."""
+
+    def __init__(self, img):
+        self.img = img.resize((img.width * BG, img.height * BG), Image.BICUBIC).convert("RGBA")
+        self.d = ImageDraw.Draw(self.img)
+
+    def box(self, x0, y0, x1, y1):
+        return [x0 * BG, y0 * BG, x1 * BG - 1, y1 * BG - 1]
+
+    def rounded(self, x0, y0, x1, y1, fill, outline=None, radius=6, width=1):
+        self.d.rounded_rectangle(self.box(x0, y0, x1, y1), radius=radius * BG, fill=fill,
+                                 outline=outline, width=width * BG)
+
+    def image(self):
+        return self.img.resize((self.img.width // BG, self.img.height // BG), Image.LANCZOS).convert("RGB")
+
+
+def dial(pg, face, ring, tick, fill, centre_dot):
+    """A dial filling the face rectangle (left, top, right, bottom) in which the
+    page draws the hands: the hands reach 85 % of the half-width and half-height
+    from the face's centre, so the dial is the ellipse of that rectangle with the
+    page's own rounding of the centre."""
+    left, top, right, bottom = face
+    cx = left + (right - left) // 2 + 0.5
+    cy = top + (bottom - top) // 2 + 0.5
+    rx, ry = (right - left) / 2.0, (bottom - top) / 2.0
+    k = BG
+    pg.d.ellipse([(cx - rx) * k, (cy - ry) * k, (cx + rx) * k, (cy + ry) * k], fill=ring)
+    pg.d.ellipse([(cx - rx + 1.2) * k, (cy - ry + 1.2) * k, (cx + rx - 1.2) * k, (cy + ry - 1.2) * k],
+                 fill=fill)
+    for i in range(12):
+        a = i * math.pi / 6 - math.pi / 2
+        big = i % 3 == 0
+        inner = 0.78 if big else 0.86
+        outer = 0.95
+        p0 = (cx + math.cos(a) * rx * inner, cy + math.sin(a) * ry * inner)
+        p1 = (cx + math.cos(a) * rx * outer, cy + math.sin(a) * ry * outer)
+        pg.d.line([p0[0] * k, p0[1] * k, p1[0] * k, p1[1] * k], fill=tick,
+                  width=round((1.6 if big else 1.0) * k))
+    r = 1.3
+    pg.d.ellipse([(cx - r) * k, (cy - r) * k, (cx + r) * k, (cy + r) * k], fill=centre_dot)
+
+
+def paste_icon(pg, icon, area, align="middle"):
+    """An icon of the Canvas kind inside the tap area (left, top, right, bottom):
+    centred across, and at its top, middle or bottom, so that it keeps clear of
+    the texts the page draws beside the area."""
+    left, top, right, bottom = area
+    size = icon.px
+    small = icon.img.resize((size * BG, size * BG), Image.LANCZOS)
+    x = round(((left + right) / 2.0 - size / 2.0) * BG)
+    y = {"top": top + 1, "bottom": bottom - 1 - size}.get(align, (top + bottom) / 2.0 - size / 2.0)
+    y = round(y * BG)
+    pg.img.alpha_composite(small, (x, max(0, y)))
+
+
+def sun_icon(px):
+    c = Canvas(px)
+    sun(c, 50, 50, 25, (250, 190, 40), (236, 140, 24))
+    c.circle(50, 50, 25, outline=(214, 120, 20), width=4)
+    return c
+
+
+def info_icon(px):
+    c = Canvas(px)
+    c.rect(3, 3, 97, 97, fill=STEEL, radius=24)
+    c.rect(3, 3, 97, 97, outline=NAVY, width=6, radius=24)
+    c.circle(50, 27, 10, fill=WHITE)
+    c.rect(40, 43, 60, 80, fill=WHITE, radius=4)
+    c.rect(32, 74, 68, 82, fill=WHITE, radius=3)
+    c.rect(34, 43, 60, 50, fill=WHITE, radius=3)
+    return c
+
+
+class ClockLayout:
+    """The World Clocks page's geometry for one page image (width W, page height
+    A = image height - 3): the face rectangles in which the page draws each
+    clock's hands and the tap areas of its sun icon and "[i]" button."""
+
+    def __init__(self, shape, size):
+        self.shape = shape
+        self.W, self.A = size[0], size[1] - 3
+        self.R = self.A // 3
+        self.Wh = self.W // 2
+        self.R2 = (2 * self.A) // 3
+
+    def face(self, n):
+        W, R, Wh = self.W, self.R, self.Wh
+        s, t, w20 = (R * 85) // 100, ((R - 25) * 85) // 100, W // 20
+        if self.shape == "Portrait":
+            return [(w20 - 6, 14, w20 + s, s + 5), (2, R + 10, t + 2, t + R + 10),
+                    (Wh + 10, R + 13, t + Wh + 2, t + R + 10), (3, 2 * R + 15, t + 2, t + 2 * R + 10),
+                    (Wh + 10, 2 * R + 15, t + Wh + 2, t + 2 * R + 10)][n]
+        return [(w20 - 6, 5, w20 + s, s + 14), (2, R + 5, s + 2, s + R + 5),
+                (Wh + 2, R + 5, s + Wh + 2, s + R + 5), (2, 2 * R + 5, s + 2, s + 2 * R + 5),
+                (Wh + 2, 2 * R + 5, s + Wh + 2, s + 2 * R + 5)][n]
+
+    def info(self, n):
+        W, R, Wh = self.W, self.R, self.Wh
+        if n == 0:
+            b = R - 25 if self.shape == "Portrait" else R - 15
+            return (W - 22, b - 17, W - 5, b)
+        right = Wh if n in (1, 3) else W
+        bottom = self.R2 if n <= 2 else self.A
+        return (right - 22, bottom - 42, right - 5, bottom - 25)
+
+    def sun(self, n):
+        W, R, Wh = self.W, self.R, self.Wh
+        if n == 0:
+            b = R - 45 if self.shape == "Portrait" else R - 35
+            return (W - 22, b - 21, W - 5, b)
+        right = Wh if n in (1, 3) else W
+        bottom = self.R2 if n <= 2 else self.A
+        return (right - 42, bottom - 42, right - 25, bottom - 25)
+
+
+CARD = (246, 249, 252)
+CARD_EDGE = (160, 184, 210)
+DIAL_FACE = WHITE
+DIAL_RING = (150, 172, 198)
+DIAL_TICK = NAVY
+
+
+def clocks_bg(shape, size):
     w, h = size
-    img = vgradient(size, (236, 243, 250), (206, 222, 236))
-    d = ImageDraw.Draw(img)
-    a = h - 3
-    r = a // 3
-    panel(d, (3, 3, w - 4, r - 3), (246, 249, 252), (160, 184, 210))
-    d.rectangle((4, 4, w - 5, 8), fill=STEEL)
+    lay = ClockLayout(shape, size)
+    pg = Page(vgradient(size, (236, 243, 250), (206, 222, 236)))
+    a, r = lay.A, lay.R
+    pg.rounded(3, 3, w - 3, r - 2, CARD, CARD_EDGE)
+    # the home card's accent stripe, between the home dial and the icon column
+    pg.d.rectangle(pg.box(lay.face(0)[2] + 6, 3, lay.sun(0)[0] - 6, 6), fill=STEEL)
     for row in (1, 2):
-        y0, y1 = row * r + 2, (row + 1) * r - 3 if row == 1 else a - 3
-        for x0, x1 in ((3, w // 2 - 2), (w // 2 + 1, w - 4)):
-            panel(d, (x0, y0, x1, y1), (246, 249, 252), (160, 184, 210))
-    return img
+        y0, y1 = row * r + 2, (2 * r - 2) if row == 1 else a
+        for x0, x1 in ((3, w // 2 - 1), (w // 2 + 1, w - 3)):
+            pg.rounded(x0, y0, x1, y1, CARD, CARD_EDGE)
+    icon = min(15, (lay.info(0)[3] - lay.info(0)[1]) - 2)
+    for n in range(5):
+        dial(pg, lay.face(n), DIAL_RING, DIAL_TICK, DIAL_FACE, NAVY)
+        # a city clock's date stands just above its icons
+        align = "middle" if n == 0 else "bottom"
+        paste_icon(pg, sun_icon(icon), lay.sun(n), align)
+        paste_icon(pg, info_icon(icon - 2), lay.info(n), align)
+    return pg.image()
 
 
 def weather_bg(size):
@@ -450,11 +587,53 @@ def weather_bg(size):
     return img
 
 
-def map_panel_bg(size):
-    img = vgradient(size, (44, 76, 116), NAVY)
-    d = ImageDraw.Draw(img)
-    d.line((0, 0, size[0], 0), fill=AMBER, width=2)
-    return img
+class MapLayout:
+    """The World Map page's geometry below the map band for one screen (work
+    area width x height, menu bar 26, tab strip 26): where the panel image is
+    laid, the analog clock's face, and the tap areas of the sun icon and the
+    "[i]" at the two ends of the city-name row."""
+
+    def __init__(self, work):
+        ww, wh = work
+        self.ww = ww
+        page = wh - 26 - 26
+        self.map_h = page * 4 // 7 if ww < wh else page * 14 // 28
+        d = page // 3
+        self.top = self.map_h + 1  # the panel image's top on the page
+        self.height = page - self.map_h - (1 if ww < wh else 2)
+        top = self.map_h + d * 7 // 100
+        if ww < wh:
+            self.face = (5, top + 10, d * 85 // 100 + 5, top + d * 85 // 100)
+        else:
+            self.face = (5, top + 13, d * 85 // 100 + 5, top + d * 85 // 100 + 22)
+        x1 = d + (ww - ww // 5 - d)  # the name row's right end: the list's width after d
+        y0, y1 = self.map_h + 5, self.map_h + 5 + 20
+        self.sun = (x1 - 20, y0, x1, y1)
+        self.info = (d - 20, y0, d, y1)
+        self.name_row = (d, y0, x1, y1)
+
+
+# The work areas of the three shapes' 240 x 320, 320 x 240 and 240 x 240 screens.
+MAP_WORK = {"Portrait": (240, 294), "Landscape": (320, 214), "Square": (240, 214)}
+
+
+def shifted(box, dy):
+    return (box[0], box[1] - dy, box[2], box[3] - dy)
+
+
+def map_panel_bg(shape):
+    lay = MapLayout(MAP_WORK[shape])
+    size = (lay.ww, lay.height)
+    pg = Page(vgradient(size, (44, 76, 116), NAVY))
+    pg.d.rectangle(pg.box(0, 0, size[0], 2), fill=AMBER)
+    # the city-name row the user taps to choose a city
+    x0, y0, x1, y1 = shifted(lay.name_row, lay.top)
+    pg.rounded(x0, y0 + 1, x1, y1 - 1, (58, 96, 140), (90, 128, 170), radius=4)
+    dial(pg, shifted(lay.face, lay.top), (120, 150, 186), NAVY, PALE, NAVY)
+    # the page's "Rise&Set" title reaches up into the lower part of the sun's area
+    paste_icon(pg, sun_icon(14), shifted(lay.sun, lay.top), "top")
+    paste_icon(pg, info_icon(14), shifted(lay.info, lay.top))
+    return pg.image()
 
 
 def tool_bg(size, draw):
@@ -490,9 +669,9 @@ SKIN = [
                  ("DAYSC", colour(STEEL)), ("CNSC", colour(NAVY)), ("MOREC", colour((176, 92, 16)))]),
     ("Map", [("BP", "\\mappanel.jpg"), ("BL", "\\mappanel.jpg"), ("BS", "\\mappanel.jpg"),
              ("MI", "\\worldmap.jpg"), ("CNC", colour(WHITE)), ("DCC", colour(AMBER)),
-             ("ACC", colour(WHITE)), ("DC", colour(SKY)), ("DLC", colour(SKY)),
+             ("ACC", colour(NAVY)), ("DC", colour(SKY)), ("DLC", colour(SKY)),
              ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(PALE)),
-             ("RSITC", colour(NAVY)), ("SHADCLR", colour((16, 24, 48)))]),
+             ("RSITC", colour(NAVY)), ("SHADCLR", colour(NIGHT_MASK))]),
     ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(SKY)),
                   ("PCEC", colour(NAVY)), ("PBC", colour(NAVY)), ("UPDC", colour(STEEL)),
                   ("BKC", colour(PALE))]),
@@ -525,15 +704,14 @@ def main():
         fail("python3-pil is not installed (apt-get install python3-pil)")
     out = AtomicWriter()
     out.add(os.path.join(DATA, "default.skn"), skin_text())
-    pages = {"clocks.jpg": clocks_bg, "weather.jpg": weather_bg}
     for shape, size in PAGE.items():
-        for name, draw in pages.items():
-            out.add(os.path.join(DATA, shape, name), jpeg(draw(size)))
-        out.add(os.path.join(DATA, shape, "mappanel.jpg"), jpeg(map_panel_bg(MAP_PANEL[shape])))
+        out.add(os.path.join(DATA, shape, "clocks.jpg"), jpeg(clocks_bg(shape, size), 90))
+        out.add(os.path.join(DATA, shape, "weather.jpg"), jpeg(weather_bg(size)))
+        out.add(os.path.join(DATA, shape, "mappanel.jpg"), jpeg(map_panel_bg(shape), 90))
     for name, draw in TOOLS[:4]:
         out.add(os.path.join(DATA, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
     out.add(os.path.join(DATA, "worldmap.jpg"),
-            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, (72, 114, 156)), 88))
+            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), 90))
     out.add(os.path.join(DATA, "day.jpg"),
             jpeg(draw_map(DAY_SIZE, (120, 170, 215), (170, 200, 120), (110, 145, 80), None), 88))
     for name in ICON_SETS:

@@ -4,6 +4,7 @@
 
 #include "CurrencyPageSupport.h"
 
+#include "core/ShippedDefaults.h"
 #include "core/SkinFile.h"
 #include "shell/AppMessages.h"
 #include "support/Screenshots.h"
@@ -56,19 +57,21 @@ TEST_F(CurrencyPageTest, MissingOrOutOfRangeSelectionsFallBackAndAreStored) {
     }
     SetList(many);
     CreatePage();
-    EXPECT_EQ(Combo(IDC_CUR_PAIR1).GetCurSel(), 61);
-    EXPECT_EQ(Combo(IDC_CUR_PAIR2).GetCurSel(), 180);
-    EXPECT_EQ(Combo(IDC_CUR_PAIR3).GetCurSel(), 27);
+    // The defaults are the shipped list's places of the US dollar, the euro and the pound.
+    const DWORD defaults[3] = {shipped::kCurrency[0], shipped::kCurrency[1], shipped::kCurrency[2]};
+    EXPECT_EQ(Combo(IDC_CUR_PAIR1).GetCurSel(), static_cast<int>(defaults[0]));
+    EXPECT_EQ(Combo(IDC_CUR_PAIR2).GetCurSel(), static_cast<int>(defaults[1]));
+    EXPECT_EQ(Combo(IDC_CUR_PAIR3).GetCurSel(), static_cast<int>(defaults[2]));
     LONG status = 1;
-    EXPECT_EQ(Selected(L"curp", &status), 61u);
+    EXPECT_EQ(Selected(L"curp", &status), defaults[0]);
     EXPECT_EQ(status, CRegistryKey::kFound);
-    EXPECT_EQ(Selected(L"curp2"), 180u);
-    EXPECT_EQ(Selected(L"curp3"), 27u);
-    EXPECT_DOUBLE_EQ(m_page->GetColumnRate(1), 181.0);
+    EXPECT_EQ(Selected(L"curp2"), defaults[1]);
+    EXPECT_EQ(Selected(L"curp3"), defaults[2]);
+    EXPECT_DOUBLE_EQ(m_page->GetColumnRate(1), defaults[1] + 1.0);
 }
 
 TEST_F(CurrencyPageTest, SelectionPastAShorterListTakesTheFirstCurrency) {
-    SelectColumns(Eur, 180, Usd);
+    SelectColumns(Eur, 300, Usd);
     CCurrencyPanel& page = CreatePage();
     EXPECT_EQ(Combo(IDC_CUR_PAIR2).GetCurSel(), 0);
     EXPECT_EQ(Selected(L"curp2"), 0u);

@@ -8,6 +8,7 @@
 #include "clocks/RemindersDlg.h"
 #include "clocks/WorldClocksDlg.h"
 #include "core/CurrenciesDb.h"
+#include "core/ShippedDefaults.h"
 #include "core/WeatherDb.h"
 #include "currency/CurrencyPanel.h"
 #include "platform/ui/Sip.h"
@@ -351,9 +352,9 @@ TEST_F(MainWindowTest, FirstRunAddsTheHomeCityToTheWeatherStoreAndWritesTheDefau
     EXPECT_EQ(weather.GetUpdateDate(position), CString(L"01/01/2000"));
     EXPECT_EQ(weather.GetCountry(position), CString(L"Peru"));
     EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 0);
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp2"), 83);
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp3"), 89);
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), 61);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp2"), static_cast<long long>(shipped::kWeatherPlace[0] + 1));
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp3"), static_cast<long long>(shipped::kWeatherPlace[1] + 1));
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), static_cast<long long>(shipped::kWeatherPlace[2] + 1));
 }
 
 TEST_F(MainWindowTest, FirstRunWithAWeatherCityWritesOnlyItsPlace) {

@@ -5,6 +5,7 @@
 #include "WeatherPageSupport.h"
 
 #include "core/HttpExchange.h"
+#include "core/ShippedDefaults.h"
 #include "platform/framework/Time.h"
 #include "platform/programs/feed-server/FeedServer.h"
 #include "platform/system/DeviceClock.h"
@@ -106,13 +107,13 @@ TEST_F(WeatherPageTest, FourPlacesAreLoadedFromTheirPositionsAndWrittenBack) {
 
 TEST_F(WeatherPageTest, FirstStartUsesTheDefaultPlacesAndWritesThemOnlyAtTheEnd) {
     std::vector<std::string> lines;
-    for (int i = 0; i < 100; ++i) lines.push_back("Land;City" + std::to_string(100 + i) + ";C" + std::to_string(i));
+    for (int i = 0; i < 400; ++i) lines.push_back("Land;City" + std::to_string(100 + i) + ";C" + std::to_string(i));
     OpenPlaces(lines);
     CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"weattip", 0);
     CWeatherPanel& page = CreatePage();
-    const DWORD defaults[4] = {0, 82, 88, 60};
+    const DWORD defaults[4] = {0, shipped::kWeatherPlace[0], shipped::kWeatherPlace[1], shipped::kWeatherPlace[2]};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(CWeatherPanel::s_placePositions[i], defaults[i]);
-    EXPECT_EQ(page.m_placeNames[1], L"City182");
+    EXPECT_EQ(page.m_placeNames[1], CString(L"City") + std::to_wstring(100 + defaults[1]).c_str());
     LONG status = 0;
     ReadWeatherValue(L"wetp2", &status);
     EXPECT_NE(status, CRegistryKey::kFound);

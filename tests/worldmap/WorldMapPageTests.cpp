@@ -555,7 +555,7 @@ TEST_F(WorldMapPageTest, SkinImagesAndColoursWithFallback) {
     CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\My Documents\\gone.skn");
     RecordingMapPanel& page = CreatePage();
     EXPECT_EQ(page.m_colour[CWorldMapPanel::DCC], RGB(242, 165, 65));
-    EXPECT_EQ(page.m_colour[CWorldMapPanel::SHADCLR], RGB(16, 24, 48));
+    EXPECT_EQ(page.m_colour[CWorldMapPanel::SHADCLR], RGB(127, 127, 127));
     EXPECT_EQ(page.m_panelImagePortrait, CString(L"\\Portrait\\mappanel.jpg"));
     EXPECT_EQ(page.m_panelImageLandscape, CString(L"\\Landscape\\mappanel.jpg"));
     EXPECT_NE(page.m_mapBitmap.GetSafeHandle(), nullptr);
