@@ -357,7 +357,13 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         std::lock_guard guard(g_lock);
         g_shown.push_back(box);
     }
+    // A box waits for the user, so the wait cursor (which stands in the middle of the screen, over
+    // the box's text) goes while it shows and comes back when it closes if nothing changed it.
+    const bool wasBusy = IsBusyCursor();
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    const HCURSOR busyCursor = wasBusy ? SetCursor(arrow) : nullptr;
     INT_PTR answer = RunModalDialog(box, top);
+    if (wasBusy && GetCursor() == arrow) SetCursor(busyCursor);
     {
         std::lock_guard guard(g_lock);
         g_shown.erase(std::remove(g_shown.begin(), g_shown.end(), box), g_shown.end());

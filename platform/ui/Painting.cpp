@@ -7,7 +7,9 @@
 // siblings, as if every child had WS_CLIPSIBLINGS, since nothing would repair an overlapped
 // sibling) and, with WS_CLIPCHILDREN, of its children. Without WS_CLIPCHILDREN a parent draws
 // under its children's area and every invalidation of the parent reaches those children, so they
-// repaint over it afterwards.
+// repaint over it afterwards. A context from GetDC, drawn on outside any paint, has no such
+// repair after it: it always leaves the window's children out (a transparent one, a group box's
+// frame, excepted), as the device's windows always clip their children.
 //
 // [SECTION] Regions
 // [SECTION] Invalidation
@@ -97,6 +99,17 @@ void ClearUpdate(Window& w) {
 namespace {
 
 Window* CheckedWindow(HWND hwnd) { return FindOrError(hwnd); }
+
+// What a client context of the window may draw on: its visible client area less its visible
+// children, transparent ones excepted.
+gdi::Region DrawableClientRegion(const Window& w) {
+    gdi::Region rg = VisibleRegion(w, true, (w.style & WS_CLIPCHILDREN) != 0);
+    for (HWND h : w.children) {
+        Window* c = Find(h);
+        if (c && (c->style & WS_VISIBLE) && !(c->exStyle & WS_EX_TRANSPARENT)) rg.SubtractRect(WindowScreenRect(*c));
+    }
+    return rg;
+}
 
 void InvalidateClientRect(Window& w, const RECT* rect, bool erase, bool allChildren) {
     if (!IsVisibleChain(w)) return;
@@ -361,7 +374,7 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD) {
         Window* w = CheckedWindow(hwnd);
         if (!w) return nullptr;
         origin = ClientOrigin(*w);
-        visible = VisibleRegion(*w, true, (w->style & WS_CLIPCHILDREN) != 0);
+        visible = DrawableClientRegion(*w);
     }
     if (clip) {
         if (auto rgn = gdi::FindRegion(clip)) {

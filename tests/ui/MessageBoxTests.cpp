@@ -132,3 +132,27 @@ TEST_F(MessageBoxTest, TappingAButtonAnswersIt) {
     });
     EXPECT_EQ(MessageBoxW(nullptr, L"Connection lost.", nullptr, MB_RETRYCANCEL | MB_TOPMOST), IDRETRY);
 }
+
+TEST_F(MessageBoxTest, TheWaitCursorGivesWayWhileABoxWaitsForTheUser) {
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), wait = LoadCursorW(nullptr, IDC_WAIT);
+    SetCursor(wait);
+    bool busyDuringBox = true;
+    DuringTheBox([&](HWND) {
+        busyDuringBox = device::ui::IsBusyCursor();
+        Press(VK_RETURN);
+    });
+    EXPECT_EQ(MessageBoxW(nullptr, L"The feed server did not answer.", nullptr, MB_OK), IDOK);
+    EXPECT_FALSE(busyDuringBox);
+    // The work goes on after the answer: the wait cursor is back.
+    EXPECT_TRUE(device::ui::IsBusyCursor());
+    EXPECT_EQ(GetCursor(), wait);
+
+    // A handler that ended the wait while the box showed keeps its cursor.
+    DuringTheBox([&](HWND) {
+        SetCursor(nullptr);
+        Press(VK_RETURN);
+    });
+    MessageBoxW(nullptr, L"Done.", nullptr, MB_OK);
+    EXPECT_FALSE(device::ui::IsBusyCursor());
+    SetCursor(arrow);
+}

@@ -195,6 +195,41 @@ TEST_F(Painting, HigherWindowsAndSiblingsAreNeverOverdrawn) {
     EXPECT_EQ(Pixel(50, 26 + 50), kRed);
 }
 
+TEST_F(Painting, AWindowContextDrawsOnlyWhereTheWindowShows) {
+    // A page (no WS_CLIPCHILDREN) with a box child, a transparent frame child and an owned popup.
+    HWND page = Top(0, 26, 200, 150);
+    HWND box = Child(page, 1, 10, 10, 60, 40);
+    HWND frame = CreateWindowExW(WS_EX_TRANSPARENT, uitest::kClass, L"frame", WS_CHILD | WS_VISIBLE, 90, 10, 40, 40,
+                                 page, nullptr, nullptr, nullptr);
+    HWND popup = CreateWindowExW(0, uitest::kClass, L"popup", WS_POPUP | WS_VISIBLE, 150, 46, 40, 20, page, nullptr,
+                                 nullptr, nullptr);
+    ASSERT_TRUE(frame && popup);
+    PaintColours()[page] = kGreen;
+    PaintColours()[box] = kBlue;
+    PaintColours()[popup] = kBlue;
+    device::ui::PumpUntilIdle();
+    // A tick draws a hand through a window DC, not-XOR, right across.
+    HDC dc = GetDC(page);
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    HGDIOBJ old = SelectObject(dc, pen);
+    SetROP2(dc, R2_NOTXORPEN);
+    MoveToEx(dc, 0, 30, nullptr);
+    LineTo(dc, 200, 30);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    ReleaseDC(page, dc);
+    EXPECT_EQ(Pixel(40, 26 + 30), kBlue) << "the box child is left alone";
+    EXPECT_EQ(Pixel(170, 26 + 30), kBlue) << "the owned popup is left alone";
+    EXPECT_NE(Pixel(5, 26 + 30), kGreen) << "the page itself is drawn on";
+    EXPECT_NE(Pixel(110, 26 + 30), kGreen) << "a transparent child shows the page's drawing";
+    // The box goes and the popup closes: what they uncover is the page's again.
+    ShowWindow(box, SW_HIDE);
+    DestroyWindow(popup);
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(Pixel(40, 26 + 30), kGreen);
+    EXPECT_EQ(Pixel(170, 26 + 30), kGreen);
+}
+
 TEST_F(Painting, UpdateWindowPaintsAtOnce) {
     HWND parent = Top(0, 26, 100, 100);
     HWND child = Child(parent, 1, 10, 10, 30, 30);

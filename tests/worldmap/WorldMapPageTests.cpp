@@ -399,6 +399,30 @@ TEST_F(WorldMapPageTest, TickAlternatesTheMarkerAndTheMinuteFlagRedrawsTheShadow
     EXPECT_TRUE(page.m_nightShadow.Bands().front().IsNight());
 }
 
+TEST_F(WorldMapPageTest, TheTickingHandsStayOffTheTipsBox) {
+    RecordingMapPanel& page = CreatePage(); // first start: the tips box stands over the clock
+    ASSERT_TRUE(page.m_tipsTitle.IsWindowVisible());
+    RECT face = page.AnalogClockRect(), tips{};
+    page.ClientToScreen(&face);
+    page.m_tipsTitle.GetWindowRect(&tips);
+    RECT shared{};
+    ASSERT_TRUE(IntersectRect(&shared, &face, &tips)) << "the box covers part of the clock";
+    auto pixels = [](const RECT& r) {
+        std::vector<COLORREF> v;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) v.push_back(device::display::test::PixelAt(x, y));
+        return v;
+    };
+    const auto tipsBefore = pixels(tips);
+    const auto faceBefore = pixels(face);
+    for (const char* now : {"2026-07-15T10:20:41Z", "2026-07-15T10:20:52Z", "2026-07-15T10:21:07Z"}) {
+        device::SetDeviceClock(now);
+        Tick();
+    }
+    EXPECT_NE(pixels(face), faceBefore) << "the hands moved";
+    EXPECT_EQ(pixels(tips), tipsBefore);
+}
+
 TEST_F(WorldMapPageTest, TheTickerStopsWithTheWindowAndARecreatedPageHasItsOwn) {
     NoTips();
     RecordingMapPanel& page = CreatePage(20);
