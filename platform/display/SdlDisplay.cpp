@@ -134,6 +134,8 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     SDL_Keycode k = key.sym;
     if (k >= SDLK_a && k <= SDLK_z) {
         vk = static_cast<UINT>('A' + (k - SDLK_a));
+        // Ctrl with a letter types no text; it makes the control character (Ctrl+C is 3).
+        if ((key.mod & KMOD_CTRL) && !(key.mod & KMOD_ALT)) ch = static_cast<WCHAR>(1 + (k - SDLK_a));
         return;
     }
     if (k >= SDLK_0 && k <= SDLK_9) {
@@ -157,6 +159,8 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     case SDLK_END: vk = VK_END; return;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: vk = VK_SHIFT; return;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: vk = VK_CONTROL; return;
     // The punctuation keys of a US layout, as the device's keyboard names them.
     case SDLK_SEMICOLON: vk = 0xBA; return;
     case SDLK_EQUALS: vk = 0xBB; return;

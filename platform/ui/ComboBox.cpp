@@ -287,6 +287,10 @@ LRESULT CALLBACK EditHook(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = c ? c->editProc : nullptr;
     if (!c || !proc) return DefWindowProcW(edit, msg, wParam, lParam);
     switch (msg) {
+    case WM_GETDLGCODE: {
+        LRESULT code = CallWindowProcW(proc, edit, msg, wParam, lParam);
+        return c->dropped && (wParam == VK_ESCAPE || wParam == VK_RETURN) ? code | DLGC_WANTALLKEYS : code;
+    }
     case WM_KEYDOWN:
         switch (wParam) {
         case VK_UP:
@@ -489,7 +493,10 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
         if (!wParam && c.dropped) CloseUp(c, -1);
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE:
+        // While the list is open, Enter and Esc close it rather than reaching the dialog.
+        if (c.dropped && (wParam == VK_ESCAPE || wParam == VK_RETURN)) return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
         if (c.edit) {
             SetFocus(c.edit);

@@ -126,7 +126,11 @@ TEST_F(SdlBackEnd, TypedTextArrivesAsTypedOnceAndControlKeysStillWork) {
 
     // An accented letter from a key the device does not know, the euro sign, a character outside
     // Windows-1252 (dropped whole), and Backspace.
-    SetWindowTextW(edit, L"");
+    // Ctrl+A selects all (the control character, no text), so the Z replaces it.
+    Key(SDLK_LCTRL, true, KMOD_LCTRL);
+    Key(SDLK_a, true, KMOD_LCTRL);
+    Key(SDLK_a, false, KMOD_LCTRL);
+    Key(SDLK_LCTRL, false);
     Type(SDLK_z, "Z", KMOD_LSHIFT);
     Type(static_cast<SDL_Keycode>(0xFC), "\xC3\xBC");
     Text("rich \xE2\x82\xAC\xF0\x9F\x98\x80\xE4\xB8\xAD!");
