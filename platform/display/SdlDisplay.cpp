@@ -77,6 +77,19 @@ void ChooseScale(int screenWidth, int screenHeight) {
     g_scale = sdl::DefaultScale(screenWidth, screenHeight, usable.w, usable.h);
 }
 
+// A window that grew past the usable area (the screen turned) is centred on it again.
+void KeepOnDisplay() {
+    SDL_Rect usable{0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(g_window);
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0 || usable.w <= 0) return;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(g_window, &x, &y);
+    SDL_GetWindowSize(g_window, &w, &h);
+    if (x < usable.x || y < usable.y || x + w > usable.x + usable.w || y + h > usable.y + usable.h)
+        SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display));
+}
+
 bool Init() {
     g_askedScale = 0;
     if (const char* scale = std::getenv("DEVICE_SCALE")) {
@@ -236,6 +249,7 @@ void Present() {
             int width = fb.Width() * g_pixelScale, height = fb.Height() * g_pixelScale;
             ChooseScale(width, height);
             SDL_SetWindowSize(g_window, width * g_scale, height * g_scale);
+            KeepOnDisplay();
             SDL_SetWindowTitle(g_window, Title(width, height).c_str());
         }
         if (!g_texture) {
