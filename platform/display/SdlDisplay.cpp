@@ -65,7 +65,7 @@ std::string Title(int width, int height) {
            "  (F1 help, F2 rotate, F3 input panel)";
 }
 
-// The scale for a screen of this many screen pixels, and the window's size in host pixels.
+// The scale (host pixels per screen pixel) for a screen of this many screen pixels.
 void ChooseScale(int screenWidth, int screenHeight) {
     if (g_askedScale) {
         g_scale = g_askedScale;
