@@ -1,18 +1,46 @@
-// The SDL2 back end: a host window showing the device screen (scaled 2x unless DEVICE_SCALE says
-// otherwise), the mouse as the stylus and the keyboard as the device's keys. F1 asks the active
-// window for help, F2 turns the screen, F3 raises or lowers the input panel; the title names the
-// screen's shape.
+// The SDL2 back end: a host window showing the device screen, the mouse as the stylus and the
+// keyboard as the device's keys. The window shows every screen pixel as DEVICE_SCALE host pixels;
+// without DEVICE_SCALE, twice, or once when twice would not fit the host display's usable area. A
+// VGA screen's framebuffer holds the program's half-size picture, shown with each pixel doubled.
+// Keys give key messages; the characters they type come from SDL's text input (UTF-8), so every
+// character of the host keyboard layout arrives as typed, and one the device's code page
+// (Windows-1252) cannot hold is dropped. F1 asks the active window for help, F2 turns the screen,
+// F3 raises or lowers the input panel; the title names the screen's shape.
 
+#include "platform/base/CodePage.h"
+#include "platform/base/Utf8.h"
 #include "platform/display/DisplayDriver.h"
+#include "platform/display/SdlDisplay.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WinUser.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 namespace device::display {
+
+namespace sdl {
+
+int DefaultScale(int screenWidth, int screenHeight, int usableWidth, int usableHeight) {
+    constexpr int kTitleBar = 40;  // the host's window frame and title
+    if (usableWidth <= 0 || usableHeight <= 0) return 2;
+    return screenWidth * 2 <= usableWidth && screenHeight * 2 + kTitleBar <= usableHeight ? 2 : 1;
+}
+
+std::wstring DeviceCharacters(const char* utf8) {
+    std::wstring out;
+    if (!utf8) return out;
+    for (wchar_t c : FromUtf8(utf8)) {
+        bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        if (!control && Cp1252Byte(c) >= 0) out.push_back(c);
+    }
+    return out;
+}
+
+} // namespace sdl
 
 namespace {
 
@@ -21,7 +49,9 @@ SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
 int g_textureWidth = 0;
 int g_textureHeight = 0;
-int g_scale = 2;
+int g_askedScale = 0;  // DEVICE_SCALE, 0 when not set
+int g_scale = 2;       // host pixels per screen pixel
+int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
 
 bool Available() {
     const char* x11 = std::getenv("DISPLAY");
@@ -35,15 +65,44 @@ std::string Title(int width, int height) {
            "  (F1 help, F2 rotate, F3 input panel)";
 }
 
+// The scale (host pixels per screen pixel) for a screen of this many screen pixels.
+void ChooseScale(int screenWidth, int screenHeight) {
+    if (g_askedScale) {
+        g_scale = g_askedScale;
+        return;
+    }
+    SDL_Rect usable{0, 0, 0, 0};
+    int display = g_window ? SDL_GetWindowDisplayIndex(g_window) : 0;
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
+    g_scale = sdl::DefaultScale(screenWidth, screenHeight, usable.w, usable.h);
+}
+
+// A window that grew past the usable area (the screen turned) is centred on it again.
+void KeepOnDisplay() {
+    SDL_Rect usable{0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(g_window);
+    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0 || usable.w <= 0) return;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(g_window, &x, &y);
+    SDL_GetWindowSize(g_window, &w, &h);
+    if (x < usable.x || y < usable.y || x + w > usable.x + usable.w || y + h > usable.y + usable.h)
+        SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display));
+}
+
 bool Init() {
+    g_askedScale = 0;
     if (const char* scale = std::getenv("DEVICE_SCALE")) {
         int s = std::atoi(scale);
-        if (s >= 1 && s <= 4) g_scale = s;
+        if (s >= 1 && s <= 4) g_askedScale = s;
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     ui::ScreenShape shape = ui::GetScreenShape();
-    g_window = SDL_CreateWindow(Title(shape.width, shape.height).c_str(), SDL_WINDOWPOS_CENTERED,
-                                SDL_WINDOWPOS_CENTERED, shape.width * g_scale, shape.height * g_scale, 0);
+    g_pixelScale = std::max(1, shape.pixelScale);
+    int width = shape.width * g_pixelScale, height = shape.height * g_pixelScale;
+    ChooseScale(width, height);
+    g_window = SDL_CreateWindow(Title(width, height).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                width * g_scale, height * g_scale, 0);
     if (!g_window) {
         SDL_Quit();
         return false;
@@ -57,10 +116,12 @@ bool Init() {
         return false;
     }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_StartTextInput();
     return true;
 }
 
 void Shutdown() {
+    if (g_window) SDL_StopTextInput();
     if (g_texture) SDL_DestroyTexture(g_texture);
     if (g_renderer) SDL_DestroyRenderer(g_renderer);
     if (g_window) SDL_DestroyWindow(g_window);
@@ -71,30 +132,36 @@ void Shutdown() {
     SDL_Quit();
 }
 
-POINT ToDevice(int x, int y) { return POINT{x / g_scale, y / g_scale}; }
+// A host window point as a point of the framebuffer the program draws on.
+POINT ToDevice(int x, int y) {
+    int per = std::max(1, g_scale * g_pixelScale);
+    return POINT{x / per, y / per};
+}
 
-// The device key and character of a host key; vk 0 when the device has no such key.
+// The device key of a host key (0 when the device has none: such a key is ignored) and the
+// character its press makes itself: the control keys' characters; kNoCharacter for keys whose
+// text comes through text input.
 void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     vk = 0;
-    ch = 0;
-    bool shift = (key.mod & KMOD_SHIFT) != 0;
+    ch = ui::kNoCharacter;
     SDL_Keycode k = key.sym;
     if (k >= SDLK_a && k <= SDLK_z) {
         vk = static_cast<UINT>('A' + (k - SDLK_a));
-        ch = static_cast<WCHAR>(shift ? 'A' + (k - SDLK_a) : k);
+        // Ctrl with a letter types no text; it makes the control character (Ctrl+C is 3).
+        if ((key.mod & KMOD_CTRL) && !(key.mod & KMOD_ALT)) ch = static_cast<WCHAR>(1 + (k - SDLK_a));
         return;
     }
     if (k >= SDLK_0 && k <= SDLK_9) {
         vk = static_cast<UINT>(k);
-        ch = static_cast<WCHAR>(k);
         return;
     }
     switch (k) {
-    case SDLK_RETURN: vk = VK_RETURN; ch = L'\r'; return;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: vk = VK_RETURN; ch = L'\r'; return;
     case SDLK_BACKSPACE: vk = VK_BACK; ch = L'\b'; return;
     case SDLK_TAB: vk = VK_TAB; ch = L'\t'; return;
     case SDLK_ESCAPE: vk = VK_ESCAPE; ch = 0x1B; return;
-    case SDLK_SPACE: vk = VK_SPACE; ch = L' '; return;
+    case SDLK_SPACE: vk = VK_SPACE; return;
     case SDLK_LEFT: vk = VK_LEFT; return;
     case SDLK_RIGHT: vk = VK_RIGHT; return;
     case SDLK_UP: vk = VK_UP; return;
@@ -105,12 +172,23 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     case SDLK_END: vk = VK_END; return;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: vk = VK_SHIFT; return;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: vk = VK_CONTROL; return;
+    // The punctuation keys of a US layout, as the device's keyboard names them.
+    case SDLK_SEMICOLON: vk = 0xBA; return;
+    case SDLK_EQUALS: vk = 0xBB; return;
+    case SDLK_COMMA: vk = 0xBC; return;
+    case SDLK_MINUS: vk = 0xBD; return;
+    case SDLK_PERIOD: vk = 0xBE; return;
+    case SDLK_SLASH: vk = 0xBF; return;
+    case SDLK_BACKQUOTE: vk = 0xC0; return;
+    case SDLK_LEFTBRACKET: vk = 0xDB; return;
+    case SDLK_BACKSLASH: vk = 0xDC; return;
+    case SDLK_RIGHTBRACKET: vk = 0xDD; return;
+    case SDLK_QUOTE: vk = 0xDE; return;
     default: break;
     }
-    if (k >= 0x20 && k < 0x7F) {
-        vk = 0xE5;
-        ch = static_cast<WCHAR>(k);
-    }
+    ch = 0;
 }
 
 void Pump() {
@@ -141,6 +219,9 @@ void Pump() {
             if (vk) ui::InjectKey(vk, down, ch);
             break;
         }
+        case SDL_TEXTINPUT:
+            for (wchar_t c : sdl::DeviceCharacters(e.text.text)) ui::InjectChar(c);
+            break;
         case SDL_QUIT: {
             // Closing the host window asks every top-level window to close.
             for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) PostMessageW(h, WM_CLOSE, 0, 0);
@@ -164,8 +245,12 @@ void Present() {
                                           fb.Height());
             g_textureWidth = fb.Width();
             g_textureHeight = fb.Height();
-            SDL_SetWindowSize(g_window, fb.Width() * g_scale, fb.Height() * g_scale);
-            SDL_SetWindowTitle(g_window, Title(fb.Width(), fb.Height()).c_str());
+            g_pixelScale = std::max(1, ui::GetScreenShape().pixelScale);
+            int width = fb.Width() * g_pixelScale, height = fb.Height() * g_pixelScale;
+            ChooseScale(width, height);
+            SDL_SetWindowSize(g_window, width * g_scale, height * g_scale);
+            KeepOnDisplay();
+            SDL_SetWindowTitle(g_window, Title(width, height).c_str());
         }
         if (!g_texture) {
             ok = false;
@@ -178,7 +263,8 @@ void Present() {
     SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
     if (ui::IsBusyCursor()) {
         // The wait cursor: a ring of dots in the middle of the screen.
-        int cx = g_textureWidth * g_scale / 2, cy = g_textureHeight * g_scale / 2;
+        int per = g_scale * g_pixelScale;
+        int cx = g_textureWidth * per / 2, cy = g_textureHeight * per / 2;
         static const int dx[] = {0, 11, 16, 11, 0, -11, -16, -11};
         static const int dy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
         for (int i = 0; i < 8; ++i) {

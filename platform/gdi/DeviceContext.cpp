@@ -23,7 +23,12 @@ ScreenInfo& Screen() {
                 s->height = h;
             }
         }
-        s->dpi = (s->width >= 480 && s->height >= 480) ? 192 : 96;
+        if (s->width >= 480 && s->height >= 480) {
+            s->width /= 2;
+            s->height /= 2;
+            s->pixelScale = 2;
+        }
+        s->dpi = 96;
         return s;
     }();
     return *info;

@@ -104,12 +104,15 @@ HDC CreateDCForSurface(Bitmap* surface, POINT origin, const Region& visible);
 Bitmap* TargetBitmap(HDC dc);
 
 // Screen metrics for GetDeviceCaps and compatible bitmaps. Initialised from DEVICE_SCREEN
-// (default 240x320; 96 dpi, 192 dpi on 480x640 and 640x480); the display layer updates them on
-// rotation.
+// (default 240x320 at 96 dpi); the display layer updates them on rotation. The program is not
+// written for VGA screens, so on one (both sides 480 or more, as 480x640 and 640x480) it runs, as
+// the device runs such a program, at half the size in each direction with every pixel shown
+// doubled: width and height are then the program's (240x320), pixelScale 2.
 struct ScreenInfo {
     int width = 240;
     int height = 320;
     int dpi = 96;
+    int pixelScale = 1;  // screen pixels per pixel the program draws
 };
 ScreenInfo GetScreenInfo();
 void SetScreenInfo(const ScreenInfo& info);

@@ -10,6 +10,7 @@
 // [SECTION] Registration
 
 #include "platform/base/CaseFold.h"
+#include "platform/ui/DeviceUi.h"
 #include "platform/ui/ListBoxInternal.h"
 
 #include <algorithm>
@@ -127,8 +128,17 @@ void LayoutEdit(Combo& c) {
     MoveWindow(c.edit, 2, 2, std::max(0, r.right - ArrowWidth() - 3), std::max(0, r.bottom - 4), TRUE);
 }
 
-// Where the list opens, in screen coordinates: under the field, or above it when the screen has
-// more room there.
+// Where the list opens, in screen coordinates. The device's rule for the drop-down list:
+// - it shows the rows the program sized the combo for (the window height beyond the field, as
+//   CBS_NOINTEGRALHEIGHT leaves it or cut to whole rows), but never fewer than kMinimumRows, or
+//   every item when there are fewer, and never more rows than items;
+// - it stays inside the screen's work area (below the taskbar): it opens under the field when it
+//   fits there, else on the side with more room (upward when there is no room below), cut to
+//   the whole rows that fit on that side (at least one);
+// - it is as wide as the field, or the dropped width when that is wider, moved left to stay on
+//   the screen.
+constexpr int kMinimumRows = 5;
+
 RECT ListScreenRect(const Combo& c) {
     RECT field{};
     GetWindowRect(c.hwnd, &field);
@@ -136,20 +146,22 @@ RECT ListScreenRect(const Combo& c) {
     int itemHeight = static_cast<int>(ToList(c, LB_GETITEMHEIGHT, 0, 0));
     if (itemHeight <= 0) itemHeight = c.fieldHeight;
     int count = std::max(1, static_cast<int>(ToList(c, LB_GETCOUNT, 0, 0)));
-    int height = std::max(c.listHeight, itemHeight + 2);
+    int height = c.listHeight;
+    if (!(c.style & CBS_NOINTEGRALHEIGHT)) height = (height - 2) / itemHeight * itemHeight + 2;
+    height = std::max(height, std::min(count, kMinimumRows) * itemHeight + 2);
     height = std::min(height, count * itemHeight + 2);
-    if (!(c.style & CBS_NOINTEGRALHEIGHT)) height = std::max(1, (height - 2) / itemHeight) * itemHeight + 2;
-    int screenH = GetSystemMetrics(SM_CYSCREEN);
-    int screenW = GetSystemMetrics(SM_CXSCREEN);
-    int below = screenH - field.bottom;
-    int above = field.top;
+    RECT work = WorkArea();
+    int below = static_cast<int>(work.bottom - field.bottom);
+    int above = static_cast<int>(field.top - work.top);
+    auto wholeRows = [&](int room) { return std::max(1, (room - 2) / itemHeight) * itemHeight + 2; };
     RECT r{field.left, field.bottom, field.left + width, field.bottom + height};
     if (height > below && above > below) {
-        height = std::min(height, above);
+        height = std::min(height, wholeRows(above));
         r = RECT{field.left, field.top - height, field.left + width, field.top};
     } else if (height > below) {
-        r.bottom = field.bottom + std::max(below, itemHeight + 2);
+        r.bottom = field.bottom + wholeRows(below);
     }
+    int screenW = GetSystemMetrics(SM_CXSCREEN);
     if (r.right > screenW) OffsetRect(&r, std::max(-r.left, screenW - r.right), 0);
     return r;
 }
@@ -287,6 +299,10 @@ LRESULT CALLBACK EditHook(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = c ? c->editProc : nullptr;
     if (!c || !proc) return DefWindowProcW(edit, msg, wParam, lParam);
     switch (msg) {
+    case WM_GETDLGCODE: {
+        LRESULT code = CallWindowProcW(proc, edit, msg, wParam, lParam);
+        return c->dropped && (wParam == VK_ESCAPE || wParam == VK_RETURN) ? code | DLGC_WANTALLKEYS : code;
+    }
     case WM_KEYDOWN:
         switch (wParam) {
         case VK_UP:
@@ -489,7 +505,10 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
         if (!wParam && c.dropped) CloseUp(c, -1);
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE:
+        // While the list is open, Enter and Esc close it rather than reaching the dialog.
+        if (c.dropped && (wParam == VK_ESCAPE || wParam == VK_RETURN)) return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
         if (c.edit) {
             SetFocus(c.edit);

@@ -17,15 +17,18 @@ struct DisplayHooks;
 // waits pump host events and present frames). Null unregisters.
 void SetDisplayHooks(const DisplayHooks* hooks);
 
-// The screen. The framebuffer is a 32-bit bitmap of the screen's size that every window draws on.
+// The screen. The framebuffer is a 32-bit bitmap of the screen's size that every window draws on;
+// on a VGA screen that is the program's size (240x320 for 480x640) and the display shows each of
+// its pixels as pixelScale x pixelScale screen pixels.
 struct ScreenShape {
     int width = 240;
     int height = 320;
     int dpi = 96;
+    int pixelScale = 1;
 };
 ScreenShape GetScreenShape();
 // Resets the screen (tests): a new shape, the input panel down, every window repainted.
-void SetScreenShape(int width, int height);
+void SetScreenShape(int width, int height, int pixelScale = 1);
 // Turns the screen a quarter (width and height swap), then tells every top-level window
 // (WM_SETTINGCHANGE with SPI_SETWORKAREA).
 void RotateScreen();
@@ -54,9 +57,14 @@ int BeepCount();
 // the messages reach the target window's queue.
 enum class StylusAction { Down, Move, Up };
 void InjectStylus(StylusAction action, POINT screen);
-// A key going down or up; ch is the character TranslateMessage makes of it (0: derived from vk).
+// A key going down or up; ch is the character TranslateMessage makes of it (0: derived from vk;
+// kNoCharacter: none, the key's text arrives on its own through InjectChar).
 // F1 going down posts WM_HELP (lParam 0) to the active window instead of key messages.
+constexpr WCHAR kNoCharacter = static_cast<WCHAR>(0xFFFF);
 void InjectKey(UINT vk, bool down, WCHAR ch = 0);
+// A typed character as a host keyboard's text input delivers it: WM_CHAR to the focus window
+// (else the active one), after the key messages already queued.
+void InjectChar(WCHAR ch);
 // Types text: a key down, its character and a key up for every character.
 void InjectText(const std::wstring& text);
 

@@ -1,5 +1,5 @@
 // The dialog's keyboard interface: tab order, groups, and the keys a dialog answers for its
-// controls (Tab, arrows, Enter, Esc).
+// controls (Tab, arrows, Enter, Esc; Esc cancels top-level dialogs only).
 #include "platform/ui/Dialog.h"
 
 #include "platform/ui/DialogInternal.h"
@@ -40,6 +40,15 @@ void FocusControl(HWND control) {
 HWND FocusIn(HWND dialog) {
     HWND focus = GetFocus();
     return focus && (focus == dialog || IsChild(dialog, focus)) ? focus : nullptr;
+}
+
+// A dialog showing child dialogs inside one of its controls (pages in a tab strip). A property
+// sheet's pages are the sheet's own children: the sheet is still cancelled by Esc.
+bool ShowsPagesInAControl(HWND dialog) {
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+        for (HWND inner = GetWindow(control, GW_CHILD); inner; inner = GetWindow(inner, GW_HWNDNEXT))
+            if ((StyleOf(inner) & WS_VISIBLE) && device::ui::FindDialog(inner)) return true;
+    return false;
 }
 
 // Enter: the focused push button, else the default button, else IDOK.
@@ -148,8 +157,13 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
                 return TRUE;
             }
             case VK_ESCAPE:
-                SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+                // Esc cancels a top-level dialog. A child dialog (a page shown inside a window,
+                // a tool over a page) is never ended by it, nor is a window made of such pages
+                // (the program's main window with its tab strip): the key goes nowhere and the
+                // page stays. An open drop-down list took the key before this (DLGC_WANTALLKEYS).
+                if (!(StyleOf(dialog) & WS_CHILD) && !ShowsPagesInAControl(dialog))
+                    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
                 return TRUE;
             default: break;
             }

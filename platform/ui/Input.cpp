@@ -1,6 +1,7 @@
 // Focus, activation, capture, and input: stylus taps and drags become mouse messages for the
 // window under the stylus (or the capture), keys go to the focus window, and TranslateMessage
-// makes characters of key presses. Taps on the input panel type its keys.
+// makes characters of key presses (a host keyboard's text comes as characters of its own). Taps on
+// the input panel type its keys.
 //
 // [SECTION] Focus and activation
 // [SECTION] Capture and cursor position
@@ -320,6 +321,18 @@ void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
     PostMessageInternal(target, down ? WM_KEYDOWN : WM_KEYUP, vk, lParam, pt);
 }
 
+void device::ui::InjectChar(WCHAR ch) {
+    if (ch == 0 || ch == kNoCharacter) return;
+    HWND target;
+    POINT pt;
+    {
+        std::lock_guard lock(Wm().lock);
+        target = Wm().focus ? Wm().focus : Wm().active;
+        pt = Wm().cursor;
+    }
+    if (target) PostMessageInternal(target, WM_CHAR, static_cast<WPARAM>(ch), 1, pt);
+}
+
 static UINT VkForChar(WCHAR ch) {
     if (ch >= L'a' && ch <= L'z') return static_cast<UINT>(ch - L'a' + 'A');
     if ((ch >= L'A' && ch <= L'Z') || (ch >= L'0' && ch <= L'9')) return static_cast<UINT>(ch);
@@ -366,6 +379,7 @@ BOOL TranslateMessage(const MSG* msg) {
             found = ch != 0;
             g_typed.erase(it);
         }
+        if (ch == kNoCharacter) return FALSE;  // its text comes as a character of its own
         shift = g_keyDown[VK_SHIFT];
     }
     if (!found) {

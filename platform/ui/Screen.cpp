@@ -48,6 +48,7 @@ void InitLocked() {
     g_shape.width = info.width > 0 ? info.width : 240;
     g_shape.height = info.height > 0 ? info.height : 320;
     g_shape.dpi = info.dpi > 0 ? info.dpi : 96;
+    g_shape.pixelScale = info.pixelScale >= 1 ? info.pixelScale : 1;
     g_initialised = true;
 }
 
@@ -227,8 +228,9 @@ void NotifyTopLevels(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (IsWindow(h)) SendMessageTimeoutW(h, msg, wParam, lParam, SMTO_NORMAL, 5000, nullptr);
 }
 
-void SetScreenShape(int width, int height) {
+void SetScreenShape(int width, int height, int pixelScale) {
     if (width <= 0 || height <= 0 || width > gdi::Bitmap::kMaxSide || height > gdi::Bitmap::kMaxSide) return;
+    if (pixelScale < 1 || pixelScale > 4) pixelScale = 1;
     {
         std::lock_guard lock(Wm().lock);
         {
@@ -237,9 +239,10 @@ void SetScreenShape(int width, int height) {
             g_shape.width = width;
             g_shape.height = height;
             g_shape.dpi = DpiFor(width, height);
+            g_shape.pixelScale = pixelScale;
             g_sipUp = false;
         }
-        gdi::SetScreenInfo(gdi::ScreenInfo{width, height, DpiFor(width, height)});
+        gdi::SetScreenInfo(gdi::ScreenInfo{width, height, DpiFor(width, height), pixelScale});
         FramebufferLocked();
         ExposeScreenArea(RECT{0, 0, width, height});
         MarkShellDirty();
@@ -249,7 +252,7 @@ void SetScreenShape(int width, int height) {
 void RotateScreen() {
     ScreenShape s = GetScreenShape();
     bool sip = IsSipUp();
-    SetScreenShape(s.height, s.width);
+    SetScreenShape(s.height, s.width, s.pixelScale);
     if (sip) SetSipUp(true);
     NotifyTopLevels(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
 }

@@ -1,6 +1,7 @@
 // The Tools tab in the real main window: the Tools page in its slot, every tool opened from its
 // icon with the command bar it asks for, the Tools list hidden again by a tap on a tool, the
-// packing-list question when the list is left, and what the tools tell the main window.
+// packing-list question when the list is left, what the tools tell the main window, and the
+// Escape key on every page and tool.
 
 #include "MainWindowTestSupport.h"
 #include "platform/display/HeadlessTest.h"
@@ -45,6 +46,60 @@ protected:
         device::display::test::Tap(icon.CenterPoint());
         device::ui::PumpUntilIdle();
     }
+
+    // A key pressed and handled as the program's message loop handles it: the windows'
+    // PreTranslateMessage first (the pages' dialog keys), then translation and dispatch.
+    static void PressInProgramLoop(UINT vk) {
+        device::ui::InjectKey(vk, true);
+        device::ui::InjectKey(vk, false);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!AfxPreTranslateMessage(&msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
+        }
+        device::ui::PumpUntilIdle();
+    }
+
+    // The first visible combo box among a window's descendants (null: none).
+    static HWND VisibleCombo(HWND parent) {
+        for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            if (!::IsWindowVisible(c)) continue;
+            wchar_t cls[32] = {};
+            ::GetClassNameW(c, cls, 32);
+            if (std::wstring(cls) == WC_COMBOBOXW) return c;
+            if (HWND inner = VisibleCombo(c)) return inner;
+        }
+        return nullptr;
+    }
+
+    // Escape where the user's taps left the focus, then again with a drop-down list open: the
+    // window stays on show and the main window goes on; the list closes.
+    void EscapeKeeps(CWnd* shown, const char* what) {
+        SCOPED_TRACE(what);
+        PressInProgramLoop(VK_ESCAPE);
+        EXPECT_TRUE(shown->IsWindowVisible());
+        ASSERT_TRUE(m_dlg->m_hWnd && m_dlg->IsWindowVisible()) << "the main window ended";
+        HWND combo = VisibleCombo(shown->m_hWnd);
+        if (!combo) return;
+        ++m_combosTried;
+        ::SetFocus(combo);
+        ::SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        device::ui::PumpUntilIdle();
+        ASSERT_TRUE(::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0));
+        PressInProgramLoop(VK_ESCAPE);
+        EXPECT_FALSE(::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) << "the list closed";
+        EXPECT_TRUE(shown->IsWindowVisible());
+        EXPECT_TRUE(m_dlg->IsWindowVisible());
+        for (HWND top = ::GetTopWindow(nullptr); top; top = ::GetWindow(top, GW_HWNDNEXT)) {
+            wchar_t cls[32] = {};
+            ::GetClassNameW(top, cls, 32);
+            EXPECT_FALSE(std::wstring(cls) == WC_COMBOLBOXW && ::IsWindowVisible(top)) << "no list left open";
+        }
+    }
+
+    int m_combosTried = 0;
 
     // A tap on the tool window where no control lies (searched from the bottom up).
     static void TapToolBackground(CWnd* tool) {
@@ -215,6 +270,27 @@ TEST_F(ToolsTabTest, NewsClearsTheUnreadMarkAndAChangedValueEnablesUndo) {
     device::display::test::TypeKeys(L"12");
     device::ui::PumpUntilIdle();
     EXPECT_EQ(dlg.m_bUndoAvailable, 1);
+}
+
+TEST_F(ToolsTabTest, EscapeOnEveryPageAndToolLeavesItOnShow) {
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    const char* pages[] = {"clocks", "weather", "map", "currencies", "tools"};
+    for (int tab = 0; tab < 5; ++tab) {
+        TapTab(tab);
+        CDialog* page = tabs.GetPage(tabs.GetCurrentPage());
+        ASSERT_NE(page, nullptr) << pages[tab];
+        EscapeKeeps(page, pages[tab]);
+    }
+    const char* tools[kToolCount] = {"converter", "dialing codes", "clothing", "packing list", "news"};
+    for (int i = 0; i < kToolCount; ++i) {
+        if (!tabs.IsToolsListShown()) TapTab(4);
+        TapToolIcon(i);
+        CDialog* tool = Tools()->GetTool(i);
+        ASSERT_TRUE(tool && tool->IsWindowVisible()) << tools[i];
+        EscapeKeeps(tool, tools[i]);
+    }
+    EXPECT_GE(m_combosTried, 4) << "weather, map, currencies, converter, codes, clothing, packing list";
 }
 
 TEST_F(ToolsTabTest, RotationReachesTheOpenToolThroughTheMainWindow) {

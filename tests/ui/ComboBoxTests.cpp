@@ -1,5 +1,6 @@
 // Combo box: the order of its notifications for a stylus pick, a keyboard change and a focus
-// change; sorted contents and case-blind finding; the drop-down list's height and width; the edit
+// change; sorted contents and case-blind finding; the drop-down list's height (at least five rows,
+// inside the work area) and width; the edit
 // field of CBS_DROPDOWN; bad input.
 
 #include "ListBoxTestSupport.h"
@@ -314,8 +315,7 @@ TEST_F(ComboBox, DropHeightFollowsTheWindowHeightAsTheProgramSetsIt) {
     RECT lr;
     GetWindowRect(list, &lr);
     int shown = (lr.bottom - lr.top - 2) / item;
-    EXPECT_GE(shown, 4);
-    EXPECT_LE(lr.bottom - lr.top, field * 4);
+    EXPECT_EQ(shown, 5) << "four rows asked for, the device's five shown";
     // The list scrolls to keep the selection in view.
     SendMessageW(c, CB_SHOWDROPDOWN, FALSE, 0);
     SendMessageW(c, CB_SETCURSEL, 11, 0);
@@ -349,6 +349,47 @@ TEST_F(ComboBox, ListOpensAboveTheFieldNearTheBottomOfTheScreen) {
     GetWindowRect(c, &cr);
     EXPECT_EQ(lr.bottom, cr.top);
     EXPECT_GE(lr.top, 0);
+}
+
+TEST_F(ComboBox, ListShowsAtLeastFiveRowsInsideTheWorkArea) {
+    // A combo at client y (parent at y 26) sized for `asked` rows as the program's drop-height
+    // helper does (0: the field alone); the rows its open list shows and where it lies.
+    auto open = [&](int y, int asked, int items, RECT& lr, RECT& cr) {
+        HWND c = Create(WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL, 40, 10, y, 100, 20);
+        RECT client;
+        GetClientRect(c, &client);
+        int field = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        if (asked) MoveWindow(c, 10, y, 100, field * asked + client.bottom, TRUE);
+        for (int i = 0; i < items; ++i) Add(c, {L"c" + std::to_wstring(i)}, CB_ADDSTRING);
+        SendMessageW(c, CB_SHOWDROPDOWN, TRUE, 0);
+        HWND list = ListOf(c);
+        EXPECT_NE(list, nullptr);
+        GetWindowRect(list, &lr);
+        GetWindowRect(c, &cr);
+        int item = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, 0, 0));
+        SendMessageW(c, CB_SHOWDROPDOWN, FALSE, 0);
+        DestroyWindow(c);
+        return (lr.bottom - lr.top - 2) / item;
+    };
+    RECT lr, cr;
+    // Laid out as high as the field alone (as the map's and the tools' combos end up): five rows.
+    EXPECT_EQ(open(10, 0, 1200, lr, cr), 5);
+    EXPECT_EQ(lr.top, cr.bottom);
+    EXPECT_EQ(open(10, 0, 3, lr, cr), 3) << "every item when there are fewer";
+    EXPECT_EQ(open(10, 8, 1200, lr, cr), 8) << "the rows the program asked for";
+    EXPECT_EQ(open(10, 8, 2, lr, cr), 2) << "no empty rows";
+    // Near the bottom: upward, below the taskbar.
+    EXPECT_EQ(open(250, 0, 1200, lr, cr), 5);
+    EXPECT_EQ(lr.bottom, cr.top);
+    // Asked for far more rows than the screen holds: inside the work area, in whole rows.
+    int rows = open(4, 100, 1200, lr, cr);
+    EXPECT_EQ(lr.top, cr.bottom);
+    EXPECT_LE(lr.bottom, 320);
+    EXPECT_GT(rows, 5);
+    rows = open(270, 100, 1200, lr, cr);
+    EXPECT_EQ(lr.bottom, cr.top);
+    EXPECT_GE(lr.top, device::ui::kTaskbarHeight);
+    EXPECT_GT(rows, 5);
 }
 
 TEST_F(ComboBox, ScreenshotWithAnOpenDropDown) {
