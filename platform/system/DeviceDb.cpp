@@ -143,6 +143,8 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 // ---- DeviceDb ----
 
 DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {
+    static std::atomic<uint64_t> serials{0};
+    m_serial = ++serials;
     static_assert(std::atomic<uint64_t>::is_always_lock_free, "the shared counter must be lock-free");
     std::string path = DatabaseFile().string() + "-gen";
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -255,36 +257,49 @@ bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transacti
 
 bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction(false, fn); }
 
+// Runs one of the transaction statements, kept prepared (a read of a cached store is little
+// more than its BEGIN and COMMIT, which would otherwise be parsed every time).
+int DeviceDb::RunKept(const char* sql) {
+    sqlite3_stmt* stmt = BorrowStatement(sql);
+    if (!stmt) return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    int rc = sqlite3_step(stmt);
+    ReturnStatement(stmt);
+    return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
 bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) {
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) {
         // Joined to the transaction already open; its owner commits or rolls back.
+        if (write) m_writing = true;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
         return ok;
     }
     for (int attempt = 0; attempt < 50; ++attempt) {
-        int rc = sqlite3_exec(m_db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+        int rc = RunKept(write ? "BEGIN IMMEDIATE" : "BEGIN");
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             usleep(1000 * (attempt + 1));
             continue;
         }
         if (rc != SQLITE_OK) return false;
+        m_writing = write;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
+        m_writing = false;
         if (!ok) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            RunKept("ROLLBACK");
             return false;
         }
-        rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        rc = RunKept("COMMIT");
         if (rc == SQLITE_OK) {
             // Readers compare the counter before they read, so it moves after the commit.
             if (m_generation && write) m_generation->fetch_add(1, std::memory_order_acq_rel);
             return true;
         }
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        RunKept("ROLLBACK");
         if (rc != SQLITE_BUSY) return false;
     }
     return false;

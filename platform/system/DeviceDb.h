@@ -76,6 +76,11 @@ public:
     // write, so that a service may keep what it read while the number stays the same. Where the
     // shared counter cannot be had, every call returns a new number (nothing is ever cached).
     uint64_t Generation() const;
+    // Tells this connection from every other one the process opened (a new device root gets a
+    // new connection whose generation may happen to match the old one's).
+    uint64_t Serial() const { return m_serial; }
+    // A transaction is open on this thread that wrote or may write (it may still roll back).
+    bool WriteOpen() const { return m_depth > 0 && m_writing; }
 
     ~DeviceDb();
 
@@ -86,12 +91,15 @@ public:
 private:
     explicit DeviceDb(sqlite3* db);
     bool Transaction(bool write, const std::function<bool(sqlite3*)>& fn);
+    int RunKept(const char* sql);
 
     sqlite3* m_db;
     std::atomic<uint64_t>* m_generation = nullptr; // in the shared file device.db-gen
     mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;
     int m_depth = 0;
+    bool m_writing = false;
+    uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
     struct CachedStatement {
         std::string sql;
