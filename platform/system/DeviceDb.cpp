@@ -170,6 +170,14 @@ uint64_t DeviceDb::Generation() const {
 
 sqlite3_stmt* DeviceDb::BorrowStatement(const char* sql) {
     std::lock_guard lock(m_mutex);
+    // The same literal comes at the same address: those are looked at first (their text still
+    // checked, an address can be reused), every text after.
+    for (auto& c : m_statements) {
+        if (!c.inUse && c.key == sql && c.sql == sql) {
+            c.inUse = true;
+            return c.stmt;
+        }
+    }
     for (auto& c : m_statements) {
         if (!c.inUse && c.sql == sql) {
             c.inUse = true;
@@ -182,7 +190,7 @@ sqlite3_stmt* DeviceDb::BorrowStatement(const char* sql) {
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    m_statements.push_back({sql, stmt, true});
+    m_statements.push_back({sql, sql, stmt, true});
     return stmt;
 }
 
@@ -253,6 +261,12 @@ bool DeviceDb::EnsureSchema(const char* ddl) {
     return ok;
 }
 
+bool DeviceDb::InOpenTransaction() {
+    // Held by this thread (recursively) or free: the depth then tells; held by another: no.
+    std::unique_lock lock(m_mutex, std::try_to_lock);
+    return lock.owns_lock() && m_depth > 0;
+}
+
 bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction(true, fn); }
 
 bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction(false, fn); }
@@ -271,7 +285,6 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) {
         // Joined to the transaction already open; its owner commits or rolls back.
-        if (write) m_writing = true;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
@@ -284,13 +297,12 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
             continue;
         }
         if (rc != SQLITE_OK) return false;
-        m_writing = write;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
-        m_writing = false;
         if (!ok) {
             RunKept("ROLLBACK");
+            ++m_rollbacks;
             return false;
         }
         rc = RunKept("COMMIT");
@@ -300,6 +312,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
             return true;
         }
         RunKept("ROLLBACK");
+        ++m_rollbacks;
         if (rc != SQLITE_BUSY) return false;
     }
     return false;

@@ -79,8 +79,11 @@ public:
     // Tells this connection from every other one the process opened (a new device root gets a
     // new connection whose generation may happen to match the old one's).
     uint64_t Serial() const { return m_serial; }
-    // A transaction is open on this thread that wrote or may write (it may still roll back).
-    bool WriteOpen() const { return m_depth > 0 && m_writing; }
+    // How many transactions this connection rolled back: what a service kept of a transaction
+    // that was rolled back no longer holds.
+    uint64_t Rollbacks() const { return m_rollbacks; }
+    // The calling thread has a transaction open on this connection (inside Write or Read).
+    bool InOpenTransaction();
 
     ~DeviceDb();
 
@@ -98,10 +101,11 @@ private:
     mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;
     int m_depth = 0;
-    bool m_writing = false;
+    uint64_t m_rollbacks = 0;
     uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
     struct CachedStatement {
+        const char* key; // the text's address when it was first borrowed
         std::string sql;
         sqlite3_stmt* stmt;
         bool inUse;

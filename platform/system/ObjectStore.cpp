@@ -309,13 +309,16 @@ struct RecordCache {
 std::map<std::tuple<CEOID, CEPROPID, DWORD>, std::unique_ptr<OrderedView>> g_views;
 std::unordered_map<CEOID, RecordCache> g_records;
 
-// The versions of the databases this process read while device.db's shared generation (of the
-// connection with that serial) stood at g_checked: while it still stands there, nothing was
-// committed anywhere since, and a cached view of that version is the database as it is, with no
-// query at all. Any write by this process forgets them (its transaction may still roll back).
+// The versions of the databases this process read or wrote while device.db's shared generation
+// (of the connection with that serial) stood at g_checked and no transaction of the connection
+// had rolled back: while both still stand, nothing was committed anywhere since, and a cached
+// view of that version is the database as it is, with no query at all. (A transaction of this
+// process holds the write lock from its first write on, so no other process commits meanwhile;
+// its own commit moves the generation, its rollback the rollback count.)
 struct CheckedVersions {
     uint64_t serial = 0;
     uint64_t generation = 0;
+    uint64_t rollbacks = 0;
     std::unordered_map<CEOID, int64_t> versions;
 } g_checked;
 
@@ -326,19 +329,22 @@ void ForgetCheckedVersions() {
 
 // The version of a database as checked at the current generation, if it was.
 std::optional<int64_t> CheckedVersion(const DeviceDb& db, CEOID oid) {
-    if (g_checked.serial != db.Serial() || g_checked.generation != db.Generation()) return std::nullopt;
+    if (g_checked.serial != db.Serial() || g_checked.rollbacks != db.Rollbacks() ||
+        g_checked.generation != db.Generation())
+        return std::nullopt;
     auto it = g_checked.versions.find(oid);
     if (it == g_checked.versions.end()) return std::nullopt;
     return it->second;
 }
 
-// Keeps a version read at generation (taken before the read) unless a write may still undo it.
+// Keeps a version read or written at generation (taken before the read).
 void NoteCheckedVersion(const DeviceDb& db, uint64_t generation, CEOID oid, int64_t version) {
-    if (db.WriteOpen()) return;
-    if (g_checked.serial != db.Serial() || g_checked.generation != generation) {
+    if (g_checked.serial != db.Serial() || g_checked.generation != generation ||
+        g_checked.rollbacks != db.Rollbacks()) {
         g_checked.versions.clear();
         g_checked.serial = db.Serial();
         g_checked.generation = generation;
+        g_checked.rollbacks = db.Rollbacks();
     }
     g_checked.versions[oid] = version;
 }
@@ -1221,6 +1227,15 @@ void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec,
     }
 }
 
+// After a record write or delete of this process: its database is at newVersion, as every
+// view that was current before it now is. Kept only while the transaction around it is still
+// open (and so holds the write lock): after a commit of its own, another process may already
+// have committed too before the generation is read.
+void NoteOwnWrite(CEOID db, int64_t newVersion) {
+    DeviceDb* conn = Db();
+    if (conn && conn->InOpenTransaction()) NoteCheckedVersion(*conn, conn->Generation(), db, newVersion);
+}
+
 } // namespace
 
 CEOID CeSeekDatabase(HANDLE hDatabase, DWORD dwSeekType, DWORD_PTR dwValue, LPDWORD lpdwIndex) {
@@ -1492,6 +1507,7 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
         return 0;
     }
     ApplyToViews(db, oldVersion, newVersion, written, &now, oidRecord == 0);
+    NoteOwnWrite(db, newVersion);
     return written;
 }
 
@@ -1534,5 +1550,6 @@ BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
         return FALSE;
     }
     ApplyToViews(db, oldVersion, newVersion, oidRecord, nullptr, false);
+    NoteOwnWrite(db, newVersion);
     return TRUE;
 }
