@@ -50,6 +50,7 @@ Statement::Statement(sqlite3* db, const char* sql) {
         if (g_conn && g_connPid == CurrentPid() && g_conn->Handle() == db) conn = g_conn.get();
     }
     if (conn) {
+        conn->BeginPendingRead();
         m_stmt = conn->BorrowStatement(sql);
         if (m_stmt) {
             m_borrowed = true;
@@ -261,6 +262,13 @@ bool DeviceDb::EnsureSchema(const char* ddl) {
     return ok;
 }
 
+void DeviceDb::BeginPendingRead() {
+    std::lock_guard lock(m_mutex);
+    if (!m_beginPending) return;
+    m_beginPending = false;
+    m_begun = RunKept("BEGIN") == SQLITE_OK;
+}
+
 bool DeviceDb::InOpenTransaction() {
     // Held by this thread (recursively) or free: the depth then tells; held by another: no.
     std::unique_lock lock(m_mutex, std::try_to_lock);
@@ -285,10 +293,37 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) {
         // Joined to the transaction already open; its owner commits or rolls back.
+        if (write) m_wrote = true;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
         return ok;
+    }
+    if (!write) {
+        // A read transaction begins at its first statement: a read answered from what the
+        // services keep costs no BEGIN and COMMIT.
+        m_beginPending = true;
+        m_begun = false;
+        m_wrote = false;
+        ++m_depth;
+        bool ok = fn(m_db);
+        --m_depth;
+        m_beginPending = false;
+        if (!m_begun) return ok;
+        m_begun = false;
+        if (!ok) {
+            RunKept("ROLLBACK");
+            ++m_rollbacks;
+            return false;
+        }
+        if (RunKept("COMMIT") == SQLITE_OK) {
+            // A write joined it: readers elsewhere must see the counter move.
+            if (m_generation && m_wrote) m_generation->fetch_add(1, std::memory_order_acq_rel);
+            return true;
+        }
+        RunKept("ROLLBACK");
+        ++m_rollbacks;
+        return false;
     }
     for (int attempt = 0; attempt < 50; ++attempt) {
         int rc = RunKept(write ? "BEGIN IMMEDIATE" : "BEGIN");

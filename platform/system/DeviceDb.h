@@ -87,6 +87,8 @@ public:
 
     ~DeviceDb();
 
+    // Runs the BEGIN of a read transaction that has not needed one yet (Statement calls it).
+    void BeginPendingRead();
     // The cache of prepared statements behind Statement (not for direct use).
     sqlite3_stmt* BorrowStatement(const char* sql);
     void ReturnStatement(sqlite3_stmt* stmt);
@@ -102,6 +104,9 @@ private:
     std::recursive_mutex m_mutex;
     int m_depth = 0;
     uint64_t m_rollbacks = 0;
+    bool m_beginPending = false; // a read transaction whose BEGIN waits for its first statement
+    bool m_begun = false;        // ... and ran
+    bool m_wrote = false;        // a write joined the read transaction open
     uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
     struct CachedStatement {
