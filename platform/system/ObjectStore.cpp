@@ -179,6 +179,19 @@ bool Touch(sqlite3* h, CEOID db, int64_t* version = nullptr) {
     return true;
 }
 
+constexpr size_t kPropRowsPerInsert = 4;
+
+// "INSERT INTO ce_prop ... VALUES(...)" with rows (1 to kPropRowsPerInsert) rows of values.
+const char* PropInsertText(size_t rows) {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t;
+        std::string text = "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)";
+        for (size_t n = 1; n <= kPropRowsPerInsert; ++n, text += ",(?,?,?,?,?)") t.push_back(text);
+        return t;
+    }();
+    return texts[std::clamp<size_t>(rows, 1, kPropRowsPerInsert) - 1].c_str();
+}
+
 bool RecordBytes(sqlite3* h, CEOID db, CEOID record) {
     Statement s(h, "UPDATE ce_record SET bytes=(SELECT coalesce(sum(length(value)+1),0) FROM ce_prop "
                    "WHERE db=?1 AND record=?2) WHERE db=?1 AND oid=?2");
@@ -1442,17 +1455,19 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
                      .Bind(3, chars)
                      .Run())
                 return false;
-            int64_t position = 0;
-            for (const auto& p : props) {
-                if (!Statement(h,
-                               "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)")
-                         .Bind(1, dbId)
-                         .Bind(2, static_cast<int64_t>(rec))
-                         .Bind(3, position++)
-                         .Bind(4, static_cast<int64_t>(p.first))
-                         .Bind(5, std::string_view(p.second))
-                         .Run())
-                    return false;
+            // The properties in statements of up to four rows each.
+            for (size_t first = 0; first < props.size(); first += kPropRowsPerInsert) {
+                const size_t rows = std::min(kPropRowsPerInsert, props.size() - first);
+                Statement insert(h, PropInsertText(rows));
+                for (size_t r = 0; r < rows; ++r) {
+                    const int col = static_cast<int>(r * 5);
+                    insert.Bind(col + 1, dbId)
+                        .Bind(col + 2, static_cast<int64_t>(rec))
+                        .Bind(col + 3, static_cast<int64_t>(first + r))
+                        .Bind(col + 4, static_cast<int64_t>(props[first + r].first))
+                        .Bind(col + 5, std::string_view(props[first + r].second));
+                }
+                if (!insert.Run()) return false;
             }
             for (auto& p : props)
                 now.push_back({p.first, device::FromUtf8(p.second)});
