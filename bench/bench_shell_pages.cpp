@@ -1,8 +1,11 @@
 // The main window as the user waits for it, headless, on a device holding the shipped files
-// (1200 cities, 360 weather places) whose home city was chosen: each tab's first show and each
-// later switch to it, a full repaint of the window with each tab open (portrait and landscape),
+// (1200 cities, 360 weather places) whose home city was chosen: the first start's main window
+// (stores built, home city answered at once), each tab's first show and each later switch to it, a full repaint of the window with each tab open (portrait and landscape),
 // and one once-a-second tick of the World Clocks and World Map pages.
+#include "core/CitiesDb.h"
+#include "core/CurrenciesDb.h"
 #include "core/RegistryKey.h"
+#include "core/WeatherDb.h"
 #include "platform/display/Display.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/ProgramPath.h"
@@ -72,6 +75,41 @@ struct Device {
 };
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+// The main window whose home city dialog is answered with the first city at once.
+class FirstStartDlg : public CMainDlg {
+protected:
+    void RunHomeCityDialog(int& cityIndex) override { cityIndex = 0; }
+};
+
+// The first start's main window: no stores and no home city yet, until it is painted.
+void BM_FirstStartMainWindow(benchmark::State& state) {
+    Device device(240, 320);
+    for (auto _ : state) {
+        CCeDBDatabase::Delete(kCitiesDbName);
+        CCeDBDatabase::Delete(kWeatherDbName);
+        CCeDBDatabase::Delete(kCurrenciesDbName);
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", 0, 0, &key) == ERROR_SUCCESS) {
+            RegDeleteValueW(key, L"clock");
+            RegCloseKey(key);
+        }
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        auto start = Clock::now();
+        std::unique_ptr<CMainDlg> dlg = std::make_unique<FirstStartDlg>();
+        dlg->Create(IDD_MAIN, nullptr);
+        dlg->ShowWindow(SW_SHOW);
+        device::ui::PumpUntilIdle();
+        state.SetIterationTime(Seconds(start));
+        Device::Close(dlg);
+        CRecordDatabase cities;
+        if (!cities.Open(kCitiesDbName) || cities.GetRecordCount() < 1000) {
+            state.SkipWithError("the city store was not built");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_FirstStartMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Tab 1 to 4 shown the first time in a newly opened main window.
 void BM_TabFirstShow(benchmark::State& state) {
