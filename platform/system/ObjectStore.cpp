@@ -535,7 +535,7 @@ template <typename Fn> bool RunStore(bool write, DWORD& error, Fn&& fn) {
         return false;
     }
     error = 0;
-    if (write) ForgetCheckedVersions(); // the transaction may yet roll back
+    if (write) ForgetCheckedVersions(); // what was known before a write no longer holds after it
     auto body = [&](sqlite3* h) { return fn(h); };
     bool ok = write ? db->Write(body) : db->Read(body);
     if (!ok && error == 0) error = ERROR_BADDB;
