@@ -3,13 +3,55 @@
 #include "platform/base/CodePage.h"
 #include "platform/system/ConnMgr.h"
 
+// Calls go through pointers into the loaded library, not through curl.h's checking macros.
+#define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <type_traits>
+
+namespace {
+
+// libcurl, loaded the first time a session needs it rather than with the program: it brings
+// some thirty libraries of its own, whose loading would otherwise be paid at every start.
+struct CurlLibrary {
+    CURLcode (*global_init)(long) = nullptr;
+    CURL* (*easy_init)() = nullptr;
+    CURLcode (*easy_setopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*easy_perform)(CURL*) = nullptr;
+    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...) = nullptr;
+    void (*easy_cleanup)(CURL*) = nullptr;
+    curl_slist* (*slist_append)(curl_slist*, const char*) = nullptr;
+    void (*slist_free_all)(curl_slist*) = nullptr;
+    bool ok = false;
+
+    CurlLibrary() {
+        void* lib = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return;
+        auto get = [lib](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+            return fn != nullptr;
+        };
+        ok = get(global_init, "curl_global_init") && get(easy_init, "curl_easy_init") &&
+             get(easy_setopt, "curl_easy_setopt") && get(easy_perform, "curl_easy_perform") &&
+             get(easy_getinfo, "curl_easy_getinfo") && get(easy_cleanup, "curl_easy_cleanup") &&
+             get(slist_append, "curl_slist_append") && get(slist_free_all, "curl_slist_free_all");
+        if (ok) global_init(CURL_GLOBAL_DEFAULT);
+    }
+};
+
+// Null when libcurl cannot be loaded (every request then fails as an internal error).
+const CurlLibrary* Curl() {
+    static const CurlLibrary library;
+    return library.ok ? &library : nullptr;
+}
+
+} // namespace
 
 IMPLEMENT_DYNAMIC(CInternetException, CException)
 IMPLEMENT_DYNAMIC(CInternetSession, CObject)
@@ -151,8 +193,6 @@ BOOL AfxParseURL(LPCWSTR pstrURL, DWORD& dwServiceType, CString& strServer, CStr
 
 CInternetSession::CInternetSession(LPCWSTR pstrAgent, DWORD_PTR dwContext, DWORD, LPCWSTR, LPCWSTR, DWORD)
     : m_agent(pstrAgent ? pstrAgent : L""), m_dwContext(dwContext) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 CInternetSession::~CInternetSession() {
@@ -409,14 +449,16 @@ DWORD MapCurlError(CURLcode code) {
 }
 
 struct CurlHandle {
-    CURL* h = curl_easy_init();
+    const CurlLibrary* lib = Curl();
+    CURL* h = lib ? lib->easy_init() : nullptr;
     curl_slist* headers = nullptr;
     ~CurlHandle() {
-        curl_slist_free_all(headers);
-        if (h) curl_easy_cleanup(h);
+        if (!lib) return;
+        lib->slist_free_all(headers);
+        if (h) lib->easy_cleanup(h);
     }
     bool AddHeader(const std::string& line) {
-        curl_slist* next = curl_slist_append(headers, line.c_str());
+        curl_slist* next = lib->slist_append(headers, line.c_str());
         if (!next) return false;
         headers = next;
         return true;
@@ -491,30 +533,32 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
     try {
         auto transfer = std::make_unique<Transfer>();
         CurlHandle curl;
+        if (!curl.lib) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_INTERNAL_ERROR);
         if (!curl.h) AfxThrowMemoryException();
         CURL* h = curl.h;
+        auto setopt = curl.lib->easy_setopt;
 
         std::string url = "http://" + device::NarrowToCp1252(m_pConnection->GetServerName().Str()) + ":" +
                           std::to_string(m_pConnection->GetPort()) +
                           EscapeObject(device::NarrowToCp1252(m_object.Str()));
-        curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(h, CURLOPT_PROXY, ""); // never through a host proxy named in the environment
+        setopt(h, CURLOPT_URL, url.c_str());
+        setopt(h, CURLOPT_NOSIGNAL, 1L);
+        setopt(h, CURLOPT_PROXY, ""); // never through a host proxy named in the environment
         std::string agent = device::NarrowToCp1252(session->GetUserAgent().Str());
-        curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
+        setopt(h, CURLOPT_USERAGENT, agent.c_str());
 
         std::string verb = device::NarrowToCp1252(m_verb.Str());
         static const char kEmpty[] = "";
         const char* body = lpOptional ? static_cast<const char*>(lpOptional) : kEmpty;
         curl_off_t bodyLen = lpOptional ? dwOptionalLen : 0;
         if (verb == "GET") {
-            curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+            setopt(h, CURLOPT_HTTPGET, 1L);
         } else if (verb == "HEAD") {
-            curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+            setopt(h, CURLOPT_NOBODY, 1L);
         } else {
-            curl_easy_setopt(h, CURLOPT_POSTFIELDS, body);
-            curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, bodyLen);
-            if (verb != "POST") curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, verb.c_str());
+            setopt(h, CURLOPT_POSTFIELDS, body);
+            setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, bodyLen);
+            if (verb != "POST") setopt(h, CURLOPT_CUSTOMREQUEST, verb.c_str());
         }
 
         bool hasContentType = false;
@@ -527,29 +571,29 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         // "Expect: 100-continue" round trip before a larger body.
         if ((!hasContentType && !curl.AddHeader("Content-Type:")) || !curl.AddHeader("Expect:"))
             AfxThrowMemoryException();
-        curl_easy_setopt(h, CURLOPT_HTTPHEADER, curl.headers);
-        curl_easy_setopt(h, CURLOPT_HTTP_VERSION, version);
+        setopt(h, CURLOPT_HTTPHEADER, curl.headers);
+        setopt(h, CURLOPT_HTTP_VERSION, version);
 
         bool follow = !(m_dwFlags & INTERNET_FLAG_NO_AUTO_REDIRECT);
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-        curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
+        setopt(h, CURLOPT_FOLLOWLOCATION, follow ? 1L : 0L);
+        setopt(h, CURLOPT_MAXREDIRS, 5L);
+        setopt(h, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(std::max<DWORD>(session->m_connectTimeout, 1)));
-        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS,
+        setopt(h, CURLOPT_TIMEOUT_MS,
                          static_cast<long>(std::max<DWORD>(session->m_overallTimeout, 1)));
         transfer->idleLimit = std::chrono::milliseconds(session->m_receiveTimeout);
-        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
-        curl_easy_setopt(h, CURLOPT_XFERINFODATA, transfer.get());
+        setopt(h, CURLOPT_NOPROGRESS, 0L);
+        setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+        setopt(h, CURLOPT_XFERINFODATA, transfer.get());
 
-        curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
-        curl_easy_setopt(h, CURLOPT_HEADERDATA, transfer.get());
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, transfer.get());
+        setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
+        setopt(h, CURLOPT_HEADERDATA, transfer.get());
+        setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
+        setopt(h, CURLOPT_WRITEDATA, transfer.get());
 
-        CURLcode rc = curl_easy_perform(h);
+        CURLcode rc = curl.lib->easy_perform(h);
         long status = 0;
-        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        curl.lib->easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
         if (rc == CURLE_OUT_OF_MEMORY) {
             noMemory = true;
         } else if (rc != CURLE_OK) {

@@ -7,6 +7,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_SIZES_H
 
 #include <algorithm>
 #include <cmath>
@@ -36,24 +37,58 @@ FT_Library Library() {
 
 } // namespace
 
-struct FontInstance::Face {
+// One FreeType face per font file for the whole process, opened the first time any font uses
+// the file; every font instance draws through a size object of its own on it. The mutex guards
+// the face (its active size and glyph slot).
+struct SharedFace {
     FT_Face face = nullptr;
+    std::mutex mutex;
+};
+
+namespace {
+
+// Null when the file cannot be opened (asked again next time).
+SharedFace* SharedFaceFor(const std::string& path) {
+    static auto* faces = new std::map<std::string, std::unique_ptr<SharedFace>>();
+    FT_Library lib = Library();
+    if (!lib) return nullptr;
+    std::lock_guard<std::mutex> lock(g_libraryMutex);
+    auto& slot = (*faces)[path];
+    if (!slot) {
+        auto f = std::make_unique<SharedFace>();
+        if (FT_New_Face(lib, path.c_str(), 0, &f->face) != 0) return nullptr;
+        slot = std::move(f);
+    }
+    return slot.get();
+}
+
+} // namespace
+
+struct FontInstance::Face {
+    SharedFace* shared = nullptr;
+    FT_Size size = nullptr;
     ~Face() {
-        if (face) {
-            std::lock_guard<std::mutex> lock(g_libraryMutex);
-            FT_Done_Face(face);
+        if (size) {
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            FT_Done_Size(size);
         }
     }
     static std::unique_ptr<Face> Open(const std::string& path, int pixels) {
-        FT_Library lib = Library();
-        if (!lib) return nullptr;
+        SharedFace* shared = SharedFaceFor(path);
+        if (!shared) return nullptr;
         auto f = std::make_unique<Face>();
-        std::lock_guard<std::mutex> lock(g_libraryMutex);
-        if (FT_New_Face(lib, path.c_str(), 0, &f->face) != 0) {
-            f->face = nullptr;
+        f->shared = shared;
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        if (FT_New_Size(shared->face, &f->size) != 0) {
+            f->size = nullptr;
             return nullptr;
         }
-        if (FT_Set_Pixel_Sizes(f->face, 0, static_cast<FT_UInt>(pixels)) != 0) return nullptr;
+        if (FT_Activate_Size(f->size) != 0 ||
+            FT_Set_Pixel_Sizes(shared->face, 0, static_cast<FT_UInt>(pixels)) != 0) {
+            FT_Done_Size(f->size);
+            f->size = nullptr;
+            return nullptr;
+        }
         return f;
     }
 };
@@ -96,10 +131,11 @@ bool FontInstance::Open(const LOGFONTW& request) {
     m_path = FontFileFor(request);
     m_antialiased = request.lfQuality == ANTIALIASED_QUALITY || request.lfQuality == CLEARTYPE_QUALITY;
 
-    // First open at a nominal size to read the face's units, then at the real em size.
-    auto probe = Face::Open(m_path, 16);
-    if (!probe) return false;
-    FT_Face f = probe->face;
+    // The face's units and tables do not depend on the size.
+    SharedFace* shared = SharedFaceFor(m_path);
+    if (!shared) return false;
+    std::unique_lock<std::mutex> faceLock(shared->mutex);
+    FT_Face f = shared->face;
     const TT_OS2* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
     double upem = f->units_per_EM > 0 ? f->units_per_EM : 2048;
     double winAscent = os2 ? os2->usWinAscent : f->ascender;
@@ -112,11 +148,13 @@ bool FontInstance::Open(const LOGFONTW& request) {
     else if (request.lfHeight > 0)
         pixels = static_cast<int>(std::lround(request.lfHeight * upem / (winAscent + winDescent)));
     pixels = std::clamp(pixels, 1, kMaxPixels);
+    faceLock.unlock();
 
     m_face = Face::Open(m_path, pixels);
     if (!m_face) return false;
     m_fallback = Face::Open(kDejaVuSans, pixels); // optional
 
+    faceLock.lock();
     m_fixedPitch = FT_IS_FIXED_WIDTH(f) != 0;
     double scale = pixels / upem;
     m_ascent = static_cast<int>(std::lround(winAscent * scale));
@@ -141,15 +179,24 @@ Glyph FontInstance::Render(char32_t c) {
     Glyph g;
     // Control characters take no room and draw nothing.
     if (c < 0x20 || c == 0x7F) return g;
-    FT_Face face = m_face->face;
-    FT_UInt index = FT_Get_Char_Index(face, c);
+    Face* used = m_face.get();
+    FT_UInt index = 0;
+    {
+        std::lock_guard<std::mutex> lock(used->shared->mutex);
+        index = FT_Get_Char_Index(used->shared->face, c);
+    }
     if (index == 0 && m_fallback) {
-        FT_UInt other = FT_Get_Char_Index(m_fallback->face, c);
+        std::lock_guard<std::mutex> lock(m_fallback->shared->mutex);
+        FT_UInt other = FT_Get_Char_Index(m_fallback->shared->face, c);
         if (other != 0) {
-            face = m_fallback->face;
+            used = m_fallback.get();
             index = other;
         }
     }
+    // The shared face draws at this instance's size while the lock is held.
+    std::lock_guard<std::mutex> lock(used->shared->mutex);
+    FT_Face face = used->shared->face;
+    if (FT_Activate_Size(used->size) != 0) return g;
     if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) return g;
     FT_GlyphSlot slot = face->glyph;
     g.advance = static_cast<int>((slot->advance.x + 32) >> 6);

@@ -50,6 +50,7 @@ Statement::Statement(sqlite3* db, const char* sql) {
         if (g_conn && g_connPid == CurrentPid() && g_conn->Handle() == db) conn = g_conn.get();
     }
     if (conn) {
+        conn->BeginPendingRead();
         m_stmt = conn->BorrowStatement(sql);
         if (m_stmt) {
             m_borrowed = true;
@@ -143,6 +144,8 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 // ---- DeviceDb ----
 
 DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {
+    static std::atomic<uint64_t> serials{0};
+    m_serial = ++serials;
     static_assert(std::atomic<uint64_t>::is_always_lock_free, "the shared counter must be lock-free");
     std::string path = DatabaseFile().string() + "-gen";
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -168,6 +171,14 @@ uint64_t DeviceDb::Generation() const {
 
 sqlite3_stmt* DeviceDb::BorrowStatement(const char* sql) {
     std::lock_guard lock(m_mutex);
+    // The same literal comes at the same address: those are looked at first (their text still
+    // checked, an address can be reused), every text after.
+    for (auto& c : m_statements) {
+        if (!c.inUse && c.key == sql && c.sql == sql) {
+            c.inUse = true;
+            return c.stmt;
+        }
+    }
     for (auto& c : m_statements) {
         if (!c.inUse && c.sql == sql) {
             c.inUse = true;
@@ -180,7 +191,7 @@ sqlite3_stmt* DeviceDb::BorrowStatement(const char* sql) {
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    m_statements.push_back({sql, stmt, true});
+    m_statements.push_back({sql, sql, stmt, true});
     return stmt;
 }
 
@@ -251,21 +262,71 @@ bool DeviceDb::EnsureSchema(const char* ddl) {
     return ok;
 }
 
+void DeviceDb::BeginPendingRead() {
+    std::lock_guard lock(m_mutex);
+    if (!m_beginPending) return;
+    m_beginPending = false;
+    m_begun = RunKept("BEGIN") == SQLITE_OK;
+}
+
+bool DeviceDb::InOpenTransaction() {
+    // Held by this thread (recursively) or free: the depth then tells; held by another: no.
+    std::unique_lock lock(m_mutex, std::try_to_lock);
+    return lock.owns_lock() && m_depth > 0;
+}
+
 bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction(true, fn); }
 
 bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction(false, fn); }
+
+// Runs one of the transaction statements, kept prepared (a read of a cached store is little
+// more than its BEGIN and COMMIT, which would otherwise be parsed every time).
+int DeviceDb::RunKept(const char* sql) {
+    sqlite3_stmt* stmt = BorrowStatement(sql);
+    if (!stmt) return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    int rc = sqlite3_step(stmt);
+    ReturnStatement(stmt);
+    return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
 
 bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) {
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) {
         // Joined to the transaction already open; its owner commits or rolls back.
+        if (write) m_wrote = true;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
         return ok;
     }
+    if (!write) {
+        // A read transaction begins at its first statement: a read answered from what the
+        // services keep costs no BEGIN and COMMIT.
+        m_beginPending = true;
+        m_begun = false;
+        m_wrote = false;
+        ++m_depth;
+        bool ok = fn(m_db);
+        --m_depth;
+        m_beginPending = false;
+        if (!m_begun) return ok;
+        m_begun = false;
+        if (!ok) {
+            RunKept("ROLLBACK");
+            ++m_rollbacks;
+            return false;
+        }
+        if (RunKept("COMMIT") == SQLITE_OK) {
+            // A write joined it: readers elsewhere must see the counter move.
+            if (m_generation && m_wrote) m_generation->fetch_add(1, std::memory_order_acq_rel);
+            return true;
+        }
+        RunKept("ROLLBACK");
+        ++m_rollbacks;
+        return false;
+    }
     for (int attempt = 0; attempt < 50; ++attempt) {
-        int rc = sqlite3_exec(m_db, write ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+        int rc = RunKept(write ? "BEGIN IMMEDIATE" : "BEGIN");
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             usleep(1000 * (attempt + 1));
             continue;
@@ -275,16 +336,18 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         bool ok = fn(m_db);
         --m_depth;
         if (!ok) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            RunKept("ROLLBACK");
+            ++m_rollbacks;
             return false;
         }
-        rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        rc = RunKept("COMMIT");
         if (rc == SQLITE_OK) {
             // Readers compare the counter before they read, so it moves after the commit.
             if (m_generation && write) m_generation->fetch_add(1, std::memory_order_acq_rel);
             return true;
         }
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        RunKept("ROLLBACK");
+        ++m_rollbacks;
         if (rc != SQLITE_BUSY) return false;
     }
     return false;

@@ -76,9 +76,19 @@ public:
     // write, so that a service may keep what it read while the number stays the same. Where the
     // shared counter cannot be had, every call returns a new number (nothing is ever cached).
     uint64_t Generation() const;
+    // Tells this connection from every other one the process opened (a new device root gets a
+    // new connection whose generation may happen to match the old one's).
+    uint64_t Serial() const { return m_serial; }
+    // How many transactions this connection rolled back: what a service kept of a transaction
+    // that was rolled back no longer holds.
+    uint64_t Rollbacks() const { return m_rollbacks; }
+    // The calling thread has a transaction open on this connection (inside Write or Read).
+    bool InOpenTransaction();
 
     ~DeviceDb();
 
+    // Runs the BEGIN of a read transaction that has not needed one yet (Statement calls it).
+    void BeginPendingRead();
     // The cache of prepared statements behind Statement (not for direct use).
     sqlite3_stmt* BorrowStatement(const char* sql);
     void ReturnStatement(sqlite3_stmt* stmt);
@@ -86,14 +96,21 @@ public:
 private:
     explicit DeviceDb(sqlite3* db);
     bool Transaction(bool write, const std::function<bool(sqlite3*)>& fn);
+    int RunKept(const char* sql);
 
     sqlite3* m_db;
     std::atomic<uint64_t>* m_generation = nullptr; // in the shared file device.db-gen
     mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;
     int m_depth = 0;
+    uint64_t m_rollbacks = 0;
+    bool m_beginPending = false; // a read transaction whose BEGIN waits for its first statement
+    bool m_begun = false;        // ... and ran
+    bool m_wrote = false;        // a write joined the read transaction open
+    uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
     struct CachedStatement {
+        const char* key; // the text's address when it was first borrowed
         std::string sql;
         sqlite3_stmt* stmt;
         bool inUse;

@@ -179,6 +179,19 @@ bool Touch(sqlite3* h, CEOID db, int64_t* version = nullptr) {
     return true;
 }
 
+constexpr size_t kPropRowsPerInsert = 4;
+
+// "INSERT INTO ce_prop ... VALUES(...)" with rows (1 to kPropRowsPerInsert) rows of values.
+const char* PropInsertText(size_t rows) {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t;
+        std::string text = "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)";
+        for (size_t n = 1; n <= kPropRowsPerInsert; ++n, text += ",(?,?,?,?,?)") t.push_back(text);
+        return t;
+    }();
+    return texts[std::clamp<size_t>(rows, 1, kPropRowsPerInsert) - 1].c_str();
+}
+
 bool RecordBytes(sqlite3* h, CEOID db, CEOID record) {
     Statement s(h, "UPDATE ce_record SET bytes=(SELECT coalesce(sum(length(value)+1),0) FROM ce_prop "
                    "WHERE db=?1 AND record=?2) WHERE db=?1 AND oid=?2");
@@ -246,6 +259,11 @@ struct Entry {
     std::wstring key;
 };
 
+struct Prop {
+    CEPROPID propid;
+    std::wstring value;
+};
+
 // a before b in the traversal order.
 bool Before(const Order& o, const Entry& a, const Entry& b) {
     if (a.has != b.has) return (o.flags & CEDB_SORT_UNKNOWNFIRST) ? !a.has : a.has;
@@ -268,12 +286,81 @@ int CompareValue(const Order& o, const Entry& a, const std::wstring& key) {
 struct OrderedView {
     int64_t version = 0;
     std::vector<Entry> entries;
-    std::unordered_map<CEOID, uint32_t> index;
+    // Position of each record; rebuilt on first use after a change (a thousand adds in a row
+    // would otherwise rebuild it a thousand times).
+    mutable std::unordered_map<CEOID, uint32_t> index;
+    mutable bool indexStale = true;
+
+    const std::unordered_map<CEOID, uint32_t>& Index() const {
+        if (indexStale) {
+            index.clear();
+            index.reserve(entries.size());
+            for (uint32_t i = 0; i < entries.size(); ++i)
+                index[entries[i].oid] = i;
+            indexStale = false;
+        }
+        return index;
+    }
+    // The position of a record, or nullopt.
+    std::optional<size_t> Find(CEOID oid) const {
+        const auto& ix = Index();
+        auto it = ix.find(oid);
+        if (it == ix.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+// What this process knows of a database's records while its version stays the same: the
+// properties of the records read so far.
+struct RecordCache {
+    int64_t version = 0;
+    std::unordered_map<CEOID, std::vector<Prop>> props;
 };
 
 // Views of this process, by (database, order). Rebuilt when the database's version stamp
 // changes, which every record write in any process does.
 std::map<std::tuple<CEOID, CEPROPID, DWORD>, std::unique_ptr<OrderedView>> g_views;
+std::unordered_map<CEOID, RecordCache> g_records;
+
+// The versions of the databases this process read or wrote while device.db's shared generation
+// (of the connection with that serial) stood at g_checked and no transaction of the connection
+// had rolled back: while both still stand, nothing was committed anywhere since, and a cached
+// view of that version is the database as it is, with no query at all. (A transaction of this
+// process holds the write lock from its first write on, so no other process commits meanwhile;
+// its own commit moves the generation, its rollback the rollback count.)
+struct CheckedVersions {
+    uint64_t serial = 0;
+    uint64_t generation = 0;
+    uint64_t rollbacks = 0;
+    std::unordered_map<CEOID, int64_t> versions;
+} g_checked;
+
+void ForgetCheckedVersions() {
+    g_checked.serial = 0;
+    g_checked.versions.clear();
+}
+
+// The version of a database as checked at the current generation, if it was.
+std::optional<int64_t> CheckedVersion(const DeviceDb& db, CEOID oid) {
+    if (g_checked.serial != db.Serial() || g_checked.rollbacks != db.Rollbacks() ||
+        g_checked.generation != db.Generation())
+        return std::nullopt;
+    auto it = g_checked.versions.find(oid);
+    if (it == g_checked.versions.end()) return std::nullopt;
+    return it->second;
+}
+
+// Keeps a version read or written at generation (taken before the read).
+void NoteCheckedVersion(const DeviceDb& db, uint64_t generation, CEOID oid, int64_t version) {
+    if (g_checked.serial != db.Serial() || g_checked.generation != generation ||
+        g_checked.rollbacks != db.Rollbacks()) {
+        g_checked.versions.clear();
+        g_checked.serial = db.Serial();
+        g_checked.generation = generation;
+        g_checked.rollbacks = db.Rollbacks();
+    }
+    g_checked.versions[oid] = version;
+}
 
 const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
     auto& slot = g_views[{db, o.propid, o.flags}];
@@ -309,9 +396,6 @@ const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
         std::sort(view->entries.begin(), view->entries.end(),
                   [&](const Entry& a, const Entry& b) { return Before(o, a, b); });
     }
-    view->index.reserve(view->entries.size());
-    for (uint32_t i = 0; i < view->entries.size(); ++i)
-        view->index[view->entries[i].oid] = i;
     slot = std::move(view);
     return slot.get();
 }
@@ -353,10 +437,16 @@ size_t CurrentIndex(DbHandle& hd, const OrderedView& v) {
         return v.entries.size();
     case Place::On:
     case Place::After: {
-        auto it = v.index.find(hd.mark.oid);
-        if (it != v.index.end()) {
-            hd.mark = v.entries[it->second]; // follow the record if its key was rewritten
-            return it->second + (hd.place == Place::After ? 1 : 0);
+        const size_t after = hd.place == Place::After ? 1 : 0;
+        // The record where its key says it is (the usual case), else wherever it went.
+        auto near = std::lower_bound(v.entries.begin(), v.entries.end(), hd.mark,
+                                     [&](const Entry& a, const Entry& b) { return Before(hd.order, a, b); });
+        if (near != v.entries.end() && near->oid == hd.mark.oid && near->has == hd.mark.has &&
+            near->key == hd.mark.key)
+            return static_cast<size_t>(near - v.entries.begin()) + after;
+        if (auto at = v.Find(hd.mark.oid)) {
+            hd.mark = v.entries[*at]; // follow the record if its key was rewritten
+            return *at + after;
         }
         // The record is gone: the place is where it stood.
         auto pos = std::lower_bound(v.entries.begin(), v.entries.end(), hd.mark,
@@ -445,6 +535,7 @@ template <typename Fn> bool RunStore(bool write, DWORD& error, Fn&& fn) {
         return false;
     }
     error = 0;
+    if (write) ForgetCheckedVersions(); // what was known before a write no longer holds after it
     auto body = [&](sqlite3* h) { return fn(h); };
     bool ok = write ? db->Write(body) : db->Read(body);
     if (!ok && error == 0) error = ERROR_BADDB;
@@ -870,6 +961,7 @@ BOOL CeDeleteDatabaseEx(PCEGUID pguid, CEOID oid) {
         SetLastError(error);
         return FALSE;
     }
+    g_records.erase(oid);
     for (auto it = g_views.begin(); it != g_views.end();) {
         if (std::get<0>(it->first) == oid)
             it = g_views.erase(it);
@@ -963,28 +1055,60 @@ bool device::CloseObjectStoreHandle(HANDLE h) {
 namespace {
 
 // Runs fn on the handle's database and its current ordered view inside a read transaction.
+// fn gets a null connection when everything it may need is known without a query: it then
+// takes what it needs from the views and the record cache.
 template <typename Fn> bool WithView(HANDLE hDatabase, DWORD& error, Fn&& fn) {
     DbHandle* hd = FindDbHandle(hDatabase);
     if (!hd) {
         error = ERROR_INVALID_HANDLE;
         return false;
     }
+    DeviceDb* db = Db();
+    if (!db) {
+        error = ERROR_BADDB;
+        return false;
+    }
+    if (auto known = CheckedVersion(*db, hd->db)) {
+        auto slot = g_views.find({hd->db, hd->order.propid, hd->order.flags});
+        if (slot != g_views.end() && slot->second && slot->second->version == *known) {
+            error = 0;
+            return fn(nullptr, *hd, *slot->second, *known);
+        }
+    }
+    const uint64_t generation = db->Generation();
     return RunStore(false, error, [&](sqlite3* h) {
         auto version = DbVersion(h, hd->db);
         if (!version) {
             error = ERROR_INVALID_HANDLE;
             return false;
         }
+        NoteCheckedVersion(*db, generation, hd->db, *version);
         const OrderedView* view = View(h, hd->db, *version, hd->order);
-        return fn(h, *hd, *view);
+        return fn(h, *hd, *view, *version);
     });
+}
+
+std::vector<Prop> LoadProps(sqlite3* h, CEOID db, CEOID record);
+
+// The properties of a record of a database at a version: from the cache, else read (and kept).
+// Null when they are neither cached nor readable (no connection).
+const std::vector<Prop>* RecordProps(sqlite3* h, CEOID db, int64_t version, CEOID record) {
+    RecordCache& cache = g_records[db];
+    if (cache.version != version) {
+        cache.props.clear();
+        cache.version = version;
+    }
+    auto it = cache.props.find(record);
+    if (it != cache.props.end()) return &it->second;
+    if (!h) return nullptr;
+    return &(cache.props[record] = LoadProps(h, db, record));
 }
 
 CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
     std::lock_guard lock(g_mutex);
     DWORD error = 0;
     CEOID found = 0;
-    bool ok = WithView(hDatabase, error, [&](sqlite3*, DbHandle& hd, const OrderedView& v) {
+    bool ok = WithView(hDatabase, error, [&](sqlite3*, DbHandle& hd, const OrderedView& v, int64_t) {
         const size_t n = v.entries.size();
         std::optional<size_t> at;
         auto fail = [&](DWORD code) {
@@ -1008,11 +1132,9 @@ CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
             if (static_cast<uint64_t>(back) < n) at = n - 1 - static_cast<size_t>(back);
             break;
         }
-        case CEDB_SEEK_CEOID: {
-            auto it = v.index.find(static_cast<CEOID>(value));
-            if (it != v.index.end()) at = it->second;
+        case CEDB_SEEK_CEOID:
+            at = v.Find(static_cast<CEOID>(value));
             break;
-        }
         case CEDB_SEEK_VALUEFIRSTEQUAL:
         case CEDB_SEEK_VALUENEXTEQUAL:
         case CEDB_SEEK_VALUESMALLER:
@@ -1061,11 +1183,6 @@ CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
     return found;
 }
 
-struct Prop {
-    CEPROPID propid;
-    std::wstring value;
-};
-
 std::vector<Prop> LoadProps(sqlite3* h, CEOID db, CEOID record) {
     std::vector<Prop> props;
     Statement s(h, "SELECT propid, value FROM ce_prop WHERE db=? AND record=? ORDER BY position");
@@ -1078,15 +1195,23 @@ std::vector<Prop> LoadProps(sqlite3* h, CEOID db, CEOID record) {
 // A change this process has just committed: the record's properties as they now are (null when
 // it was deleted). Views that were current before it are patched instead of rebuilt.
 void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec,
-                  const std::vector<Prop>* props) {
+                  const std::vector<Prop>* props, bool isNew) {
     for (auto it = g_views.lower_bound({db, 0, 0}); it != g_views.end() && std::get<0>(it->first) == db;
          ++it) {
         OrderedView* view = it->second.get();
         if (!view || view->version != oldVersion) continue; // stale anyway: rebuilt when next used
         const Order o{std::get<1>(it->first), std::get<2>(it->first)};
         auto& entries = view->entries;
-        auto found = view->index.find(rec);
-        if (found != view->index.end()) entries.erase(entries.begin() + found->second);
+        if (!isNew) {
+            std::optional<size_t> found;
+            if (!view->indexStale) {
+                found = view->Find(rec);
+            } else {
+                auto hit = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.oid == rec; });
+                if (hit != entries.end()) found = static_cast<size_t>(hit - entries.begin());
+            }
+            if (found) entries.erase(entries.begin() + *found);
+        }
         if (props) {
             Entry e;
             e.oid = rec;
@@ -1100,11 +1225,28 @@ void ApplyToViews(CEOID db, int64_t oldVersion, int64_t newVersion, CEOID rec,
                                        [&](const Entry& a, const Entry& b) { return Before(o, a, b); });
             entries.insert(at, std::move(e));
         }
-        view->index.clear();
-        for (uint32_t i = 0; i < entries.size(); ++i)
-            view->index[entries[i].oid] = i;
+        view->indexStale = true;
         view->version = newVersion;
     }
+    auto cache = g_records.find(db);
+    if (cache != g_records.end()) {
+        if (cache->second.version != oldVersion) {
+            g_records.erase(cache);
+        } else {
+            cache->second.version = newVersion;
+            if (props) cache->second.props[rec] = *props;
+            else cache->second.props.erase(rec);
+        }
+    }
+}
+
+// After a record write or delete of this process: its database is at newVersion, as every
+// view that was current before it now is. Kept only while the transaction around it is still
+// open (and so holds the write lock): after a commit of its own, another process may already
+// have committed too before the generation is read.
+void NoteOwnWrite(CEOID db, int64_t newVersion) {
+    DeviceDb* conn = Db();
+    if (conn && conn->InOpenTransaction()) NoteCheckedVersion(*conn, conn->Generation(), db, newVersion);
 }
 
 } // namespace
@@ -1147,7 +1289,8 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
     const bool realloc = (dwFlags & CEDB_ALLOWREALLOC) != 0;
     DWORD error = 0;
     CEOID found = 0;
-    bool ok = WithView(hDbase, error, [&](sqlite3* h, DbHandle& hd, const OrderedView& v) {
+    bool needQuery = false;
+    auto read = [&](sqlite3* h, DbHandle& hd, const OrderedView& v, int64_t version) {
         size_t at = CurrentIndex(hd, v);
         if (at >= v.entries.size()) {
             hd.place = Place::End;
@@ -1155,7 +1298,12 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
             return false;
         }
         const Entry& rec = v.entries[at];
-        std::vector<Prop> stored = LoadProps(h, hd.db, rec.oid);
+        const std::vector<Prop>* cached = RecordProps(h, hd.db, version, rec.oid);
+        if (!cached) {
+            needQuery = true; // known versions but an unread record: ask again with a query
+            return false;
+        }
+        const std::vector<Prop>& stored = *cached;
         // The properties asked for, in the order asked; a missing one is marked not found.
         std::vector<const Prop*> chosen;
         std::vector<CEPROPID> ids;
@@ -1224,7 +1372,12 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
         hd.mark = rec;
         found = rec.oid;
         return true;
-    });
+    };
+    bool ok = WithView(hDbase, error, read);
+    if (!ok && needQuery) {
+        ForgetCheckedVersions();
+        ok = WithView(hDbase, error, read);
+    }
     if (!ok) {
         SetLastError(error);
         return 0;
@@ -1302,17 +1455,19 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
                      .Bind(3, chars)
                      .Run())
                 return false;
-            int64_t position = 0;
-            for (const auto& p : props) {
-                if (!Statement(h,
-                               "INSERT INTO ce_prop(db, record, position, propid, value) VALUES(?,?,?,?,?)")
-                         .Bind(1, dbId)
-                         .Bind(2, static_cast<int64_t>(rec))
-                         .Bind(3, position++)
-                         .Bind(4, static_cast<int64_t>(p.first))
-                         .Bind(5, std::string_view(p.second))
-                         .Run())
-                    return false;
+            // The properties in statements of up to four rows each.
+            for (size_t first = 0; first < props.size(); first += kPropRowsPerInsert) {
+                const size_t rows = std::min(kPropRowsPerInsert, props.size() - first);
+                Statement insert(h, PropInsertText(rows));
+                for (size_t r = 0; r < rows; ++r) {
+                    const int col = static_cast<int>(r * 5);
+                    insert.Bind(col + 1, dbId)
+                        .Bind(col + 2, static_cast<int64_t>(rec))
+                        .Bind(col + 3, static_cast<int64_t>(first + r))
+                        .Bind(col + 4, static_cast<int64_t>(props[first + r].first))
+                        .Bind(col + 5, std::string_view(props[first + r].second));
+                }
+                if (!insert.Run()) return false;
             }
             for (auto& p : props)
                 now.push_back({p.first, device::FromUtf8(p.second)});
@@ -1366,7 +1521,8 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
         SetLastError(error);
         return 0;
     }
-    ApplyToViews(db, oldVersion, newVersion, written, &now);
+    ApplyToViews(db, oldVersion, newVersion, written, &now, oidRecord == 0);
+    NoteOwnWrite(db, newVersion);
     return written;
 }
 
@@ -1408,6 +1564,7 @@ BOOL CeDeleteRecord(HANDLE hDatabase, CEOID oidRecord) {
         SetLastError(error);
         return FALSE;
     }
-    ApplyToViews(db, oldVersion, newVersion, oidRecord, nullptr);
+    ApplyToViews(db, oldVersion, newVersion, oidRecord, nullptr, false);
+    NoteOwnWrite(db, newVersion);
     return TRUE;
 }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -344,6 +345,22 @@ void PostQuitMessage(int exitCode) {
 
 namespace {
 
+// DEVICE_QUIT_AT_IDLE set: the first time this thread would wait for a message while one of its
+// top-level windows is shown (and everything is painted), it gets WM_QUIT instead, so the
+// program ends as soon as its first screen is up (start-up timing). Lock held.
+bool QuitAtFirstIdle(WmState& s, ThreadQueue& q) {
+    static std::atomic<bool> armed{std::getenv("DEVICE_QUIT_AT_IDLE") != nullptr};
+    if (!armed.load(std::memory_order_relaxed)) return false;
+    bool shown = std::any_of(s.topLevels.begin(), s.topLevels.end(), [&](HWND h) {
+        Window* w = Find(h);
+        return w && w->queue.get() == &q && (w->style & WS_VISIBLE);
+    });
+    if (!shown || armed.exchange(false) == false) return false;
+    q.quit = true;
+    q.quitCode = 0;
+    return true;
+}
+
 // The next message for the calling thread. remove: PM_REMOVE. Waits up to deadline when wait is
 // set; returns false when nothing came.
 bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait,
@@ -389,6 +406,7 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
         lk.lock();
         if (q->generation != gen || !q->sent.empty()) continue;
         if (!wait) return false;
+        if (QuitAtFirstIdle(s, *q)) continue;
         std::optional<Clock::time_point> until = deadline;
         if (auto due = NextTimerDue(*q)) until = until ? std::min(*until, *due) : *due;
         if (displayThread && hooks->pollMs > 0) {

@@ -1,5 +1,6 @@
 // Several handles, in one process or several, over the same database.
 #include "ObjectStoreTestSupport.h"
+#include "platform/system/DeviceDb.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,4 +165,42 @@ TEST_F(ObjectStoreSharingTest, AHandleOpenBeforeAForkSeesTheChildsInsertAtItsNex
     EXPECT_EQ(CurrentAt(h, index), d);
     EXPECT_EQ(index, 2u);
     EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"a", L"b", L"d"}));
+}
+
+// Reads answered from this process's cache still see what another process changed since.
+TEST_F(ObjectStoreSharingTest, ARecordReadBeforeAnotherProcessRewritesItReadsAnew) {
+    ASSERT_NE(Create(L"cached", {{1, 0}}), 0u);
+    HANDLE h = Open(L"cached");
+    CEOID rec = Add(h, {{1, L"a"}, {2, L"old"}});
+    ASSERT_EQ(Column(h, 2), (std::vector<std::wstring>{L"old"}));
+    ASSERT_EQ(Column(h, 2), (std::vector<std::wstring>{L"old"})); // now from the cache
+    // The child rewrites it inside a read transaction it opened: a write joining a read counts.
+    int code = InChild([h, rec] {
+        bool ok = device::DeviceDb::Get()->Read([&](sqlite3*) {
+            CEPROPVAL v = {};
+            v.propid = Str(2);
+            v.val.lpwstr = const_cast<LPWSTR>(L"new");
+            return CeWriteRecordProps(h, rec, 1, &v) != 0;
+        });
+        return ok ? 0 : 1;
+    });
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(Column(h, 2), (std::vector<std::wstring>{L"new"}));
+}
+
+// What a rolled-back transaction wrote is not kept by the cache either.
+TEST_F(ObjectStoreSharingTest, RecordsOfARolledBackTransactionAreNotSeen) {
+    CEOID db = Create(L"undone", {{1, 0}});
+    ASSERT_NE(db, 0u);
+    HANDLE h = Open(L"undone");
+    Add(h, {{1, L"kept"}});
+    ASSERT_EQ(Column(h, 1), (std::vector<std::wstring>{L"kept"}));
+    bool committed = device::DeviceDb::Get()->Write([&](sqlite3*) {
+        EXPECT_NE(Add(h, {{1, L"gone"}}), 0u);
+        EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"gone", L"kept"})); // seen inside it
+        return false;
+    });
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"kept"}));
+    EXPECT_EQ(Info(db).infDatabase.wNumRecords, 1);
 }
