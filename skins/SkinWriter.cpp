@@ -55,7 +55,8 @@ std::string ComposeSkinFile(const CString& keptText, const std::vector<SkinSecti
         }
         out += ToSingleByte(line);
         out += "\r\n";
-        if (line.Find(L'*') >= 0) break;
+        // The data ends at the marker line, "*" alone; a value may hold a "*" of its own.
+        if (line == L"*") break;
     }
     out += "\n<";
     return out;
