@@ -191,20 +191,18 @@ void StoreReplyState(const ServerReplyHeaders& reply, const CString& storedSessi
         registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"MSSI", reply.sessionId);
 }
 
-enum class BodyResult { Complete, TooLong };
-
-// Reads the body in 1024-byte pieces while it stays under the cap.
-BodyResult ReadBody(CHttpFile& file, CString& body) {
+// Reads the body in 1024-byte pieces while it stays under the cap: the piece that would reach
+// it and everything after it are left out (the reply parsers drop an unfinished last record).
+CString ReadBody(CHttpFile& file) {
     file.SetReadBufferSize(2048);
     std::wstring text;
     char piece[1024];
     while (UINT count = file.Read(piece, sizeof piece)) {
         std::wstring wide = device::WidenBytes(std::string_view(piece, count));
-        if (text.size() + wide.size() >= static_cast<size_t>(kFeedBodyCap)) return BodyResult::TooLong;
+        if (text.size() + wide.size() >= static_cast<size_t>(kFeedBodyCap)) break;
         text += wide;
     }
-    body = CString(std::move(text));
-    return BodyResult::Complete;
+    return CString(std::move(text));
 }
 
 } // namespace
@@ -301,12 +299,13 @@ CString EncodeFormValue(const CString& value) {
     std::string bytes = device::NarrowToCp1252(value.Str());
     std::wstring out;
     for (unsigned char byte : bytes) {
-        if (byte < 0x20 || byte >= 0x7F || byte == '%' || byte == '&' || byte == '=' || byte == '+') {
+        // Bytes above 0x7F go out as they stand: the server reads the values as single-byte text.
+        if (byte < 0x20 || byte == 0x7F || byte == '%' || byte == '&' || byte == '=' || byte == '+') {
             out += L'%';
             out += static_cast<wchar_t>(kHex[byte >> 4]);
             out += static_cast<wchar_t>(kHex[byte & 15]);
         } else {
-            out += static_cast<wchar_t>(byte);
+            out += device::WidenByte(byte);
         }
     }
     return CString(std::move(out));
@@ -389,17 +388,15 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
         // A reply that is not a success carries no feed, whatever its body holds.
         if (failed) return CString();
 
-        CString result;
-        if (ReadBody(*request.file, result) == BodyResult::TooLong) {
-            ShowError(owner, S(IDS_SERVER_REPLY_TOO_LONG));
-            return CString();
-        }
-        return result;
+        return ReadBody(*request.file);
     } catch (CInternetException* e) {
         DWORD code = e->m_dwError;
         e->Delete();
         if (code == ERROR_INTERNET_CANNOT_CONNECT)
             ShowError(owner, S(IDS_CANNOT_UPDATE));
+        else if (code == ERROR_INTERNET_TIMEOUT)
+            // The connection was made; the server kept silent past the time-out.
+            ShowError(owner, S(IDS_SERVER_NO_ANSWER) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
         else if (code < 0x10000000)
             ShowError(owner, CannotConnectText(code));
     } catch (CMemoryException* e) {

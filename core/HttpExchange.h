@@ -16,7 +16,8 @@ public:
     ~CServerSession() override;
 };
 
-// The body handed back holds fewer characters than this.
+// The body handed back holds fewer characters than this; a longer reply is cut to the 1024-byte
+// pieces that stay under it.
 inline constexpr int kFeedBodyCap = 256000;
 // The request header text holds at most this many characters.
 inline constexpr int kFeedHeaderCap = 2055;
@@ -37,7 +38,8 @@ ServerReplyHeaders ParseServerReplyHeaders(const CString& rawHeaders);
 bool IsUsableSessionId(const CString& id);
 
 // A form value that cannot break the form: the value as single-byte text, with "%", "&", "=",
-// "+", control characters and bytes above 0x7E written as "%XX". Quotes, commas and blanks stay.
+// "+" and control characters written as "%XX". Every other byte (quotes, commas, blanks, the
+// letters above 0x7F) is sent as it stands.
 CString EncodeFormValue(const CString& value);
 
 // The message a reply's status and code call for (status tested first); empty for none.

@@ -94,9 +94,27 @@ CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
         if (!file) return skin;
     }
     CTextFileHandle closer(file);
-    skin.text = ReadFileToken(file, delimiter);
+    if (delimiter && delimiter[0] == L'*' && delimiter[1] == 0) {
+        // The skin's data ends at the marker line "*"; a value (a description) may hold a "*".
+        skin.text = TextBeforeSkinEndMarker(ReadFileToken(file, L"<"));
+    } else {
+        skin.text = ReadFileToken(file, delimiter);
+    }
     skin.loaded = true;
     return skin;
+}
+
+CString TextBeforeSkinEndMarker(const CString& text) {
+    for (int start = 0; start < text.GetLength();) {
+        int end = text.Find(L'\n', start);
+        int next = end < 0 ? text.GetLength() : end + 1;
+        CString line = text.Mid(start, (end < 0 ? text.GetLength() : end) - start);
+        if (line == L"*" || line == L"*\r") return text.Left(start);
+        start = next;
+    }
+    // No marker line: the text ends at its first "*", as it always did.
+    int star = text.Find(L'*');
+    return star >= 0 ? text.Left(star) : text;
 }
 
 void ShowSkinFallbackMessages(const CurrentSkin& skin) {

@@ -38,7 +38,10 @@ struct CurrentSkin {
     CString folder;                // where the skin's folders and images lie
     CString text;                  // the file's text up to the delimiter
 };
+// A delimiter of "*" reads the data of the skin: the text before its marker line "*".
 CurrentSkin LoadCurrentSkin(LPCWSTR delimiter = L"<");
+// The text before the first line that is "*" alone; without such a line, before the first "*".
+CString TextBeforeSkinEndMarker(const CString& text);
 // For the screens that report fallbacks: "Skin File corrupted or not found!..." when the chosen
 // file could not be read, then "Default Skin file corrupted or not found!..." when default.skn
 // could not be read either. Shows nothing for a skin read as chosen.

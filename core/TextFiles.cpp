@@ -83,6 +83,45 @@ CString GetShippedFilePath(LPCWSTR name) {
     return GetProgramFolder() + L"\\" + CString(name);
 }
 
+bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes) {
+    if (!path || !*path) return false;
+    const CString target = path;
+    DWORD attributes = GetFileAttributesW(target);
+    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
+
+    const CString fresh = target + L".new";
+    HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = (bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!ok) {
+        DeleteFileW(fresh);
+        return false;
+    }
+    if (!exists) {
+        if (MoveFileW(fresh, target)) return true;
+        DeleteFileW(fresh);
+        return false;
+    }
+    // The device's rename does not replace: the old file steps aside until the new one is in place.
+    const CString old = target + L".old";
+    DeleteFileW(old);
+    if (!MoveFileW(target, old)) {
+        DeleteFileW(fresh);
+        return false;
+    }
+    if (!MoveFileW(fresh, target)) {
+        MoveFileW(old, target);
+        DeleteFileW(fresh);
+        return false;
+    }
+    DeleteFileW(old);
+    return true;
+}
+
 HANDLE OpenTextFile(LPCWSTR path) {
     if (!path || !*path) return nullptr;
     DWORD attributes = GetFileAttributesW(path);

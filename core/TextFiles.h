@@ -4,6 +4,8 @@
 
 #include "platform/base/CString.h"
 
+#include <string>
+
 class CFile;
 
 // The characters from the file's current position up to the one-character delimiter, which is
@@ -18,6 +20,12 @@ CString ReadFileToken(HANDLE file, LPCWSTR delimiter);
 CString GetProgramFolder();
 // Program folder + "\" + name.
 CString GetShippedFilePath(LPCWSTR name);
+
+// Replaces the whole file at path by the bytes: they are written to a file beside it first and
+// renamed over it only once all of them are on the device, so a failed write (a full device)
+// or an end halfway leaves the old file whole. False, with the old file as it was, when the
+// file is read-only, its folder is gone or any step fails.
+bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes);
 
 // Opens an existing file for reading; null when it cannot be opened (a folder cannot).
 HANDLE OpenTextFile(LPCWSTR path);

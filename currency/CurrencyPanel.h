@@ -46,8 +46,9 @@ public:
     // The rate request; fills the server address from adrs.cfg on the way.
     CString BuildCurrencyQuery();
 
-    // Applies a rate reply to the store, then reloads the rates and reconverts the lines.
-    void StoreRates(const CString& reply);
+    // Applies a rate reply to the store, then reloads the rates and reconverts the lines. True
+    // when at least one rate was stored.
+    bool StoreRates(const CString& reply);
 
     // Handlers, public so that other screens and tests can run them as the page does.
     afx_msg void OnAddLine();

@@ -62,19 +62,20 @@ void CCurrencyPanel::OnUpdateAll() {
         CWaitCursor wait;
         reply = HttpExchange(m_strServer, query, m_hWnd);
     }
-    if (reply.IsEmpty()) {
-        // The exchange showed its own message first; nothing is stored.
+    // An empty reply follows the exchange's own message; a body without a single rate of a
+    // listed currency (an HTML page, a cut body) has updated nothing: both are a failure.
+    if (reply.IsEmpty() || !StoreRates(reply)) {
         ShowCoreMessage(IDS_SYNC_FAILED);
         return;
     }
-    StoreRates(reply);
     const CString word = UpdateWord();
     const CString after = FormatUpdateDate(m_store.GetLastModified());
     m_strUpdateDate = after;
     if (after != before) m_lastUpdate.SetWindowText(word + L" " + after + L" ");
 }
 
-void CCurrencyPanel::StoreRates(const CString& reply) {
+bool CCurrencyPanel::StoreRates(const CString& reply) {
+    bool stored = false;
     {
         CWaitCursor wait;
         m_store.SeekFirst();
@@ -91,7 +92,9 @@ void CCurrencyPanel::StoreRates(const CString& reply) {
             }
             if (!found || !m_store.FindByName(name)) continue;
             m_store.UpdateRate(name, record.code, record.rate);
+            stored = true;
         }
     }
     OnSelChangePair1();
+    return stored;
 }

@@ -711,3 +711,6 @@
 #define IDS_ADD_OTHER_CITIES_BUTTON 33067
 #define IDS_FAVORITE_LIST 33068
 #define IDS_ADD_OTHER_CITIES_TITLE 33069
+
+// The feed exchange: a server that took the connection and sent no reply in time
+#define IDS_SERVER_NO_ANSWER 33610

@@ -56,12 +56,8 @@ bool WriteLanguageList(LPCWSTR path, const CString& listText) {
     text.MakeUpper();
     text += L">";
     std::string bytes = device::NarrowToCp1252(std::wstring_view(text.GetString(), text.GetLength()));
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+    // Written beside the list and renamed over it: a failed write keeps the languages listed.
+    return ReplaceFileBytes(path, bytes);
 }
 
 CString ModuleDisplayName(const CString& fileName) {

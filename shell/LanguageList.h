@@ -29,8 +29,8 @@ CString FindLanguageModuleName(const CString& listText, int lang);
 std::vector<CString> ReadLanguageEntries(LPCWSTR path);
 // The text between an entry's first and second ",".
 CString LanguageDisplayName(const CString& entry);
-// Creates or truncates the file and writes the list text (entries each closed by "@")
-// upper-cased in the single-byte code page, then ">". False when the file cannot be written.
+// Replaces the file by the list text (entries each closed by "@") upper-cased in the single-byte
+// code page, then ">". False, with the old file kept whole, when it cannot be written.
 bool WriteLanguageList(LPCWSTR path, const CString& listText);
 
 // A module file's display name: its name upper-cased, cut before ".DLL", less its first 6

@@ -1,5 +1,6 @@
 #include "skins/SkinWriter.h"
 
+#include "core/TextFiles.h"
 #include "platform/base/CodePage.h"
 #include "platform/system/DeviceFiles.h"
 
@@ -55,7 +56,8 @@ std::string ComposeSkinFile(const CString& keptText, const std::vector<SkinSecti
         }
         out += ToSingleByte(line);
         out += "\r\n";
-        if (line.Find(L'*') >= 0) break;
+        // The data ends at the marker line, "*" alone; a value may hold a "*" of its own.
+        if (line == L"*") break;
     }
     out += "\n<";
     return out;
@@ -63,39 +65,5 @@ std::string ComposeSkinFile(const CString& keptText, const std::vector<SkinSecti
 
 bool ReplaceSkinFile(const CString& path, const std::string& bytes) {
     if (path.IsEmpty() || bytes.empty()) return false;
-    DWORD attributes = GetFileAttributesW(path);
-    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
-
-    // The new text goes to a file beside the old one first, so that a failed write leaves the
-    // skin as it was.
-    CString fresh = path + L".new";
-    HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!ok) {
-        DeleteFileW(fresh);
-        return false;
-    }
-    if (!exists) {
-        if (MoveFileW(fresh, path)) return true;
-        DeleteFileW(fresh);
-        return false;
-    }
-    CString old = path + L".old";
-    DeleteFileW(old);
-    if (!MoveFileW(path, old)) {
-        DeleteFileW(fresh);
-        return false;
-    }
-    if (!MoveFileW(fresh, path)) {
-        MoveFileW(old, path);
-        DeleteFileW(fresh);
-        return false;
-    }
-    DeleteFileW(old);
-    return true;
+    return ReplaceFileBytes(path, bytes);
 }

@@ -1,5 +1,6 @@
 #include "tools/PackingListFile.h"
 
+#include "core/TextFiles.h"
 #include "platform/base/CodePage.h"
 #include "platform/framework/File.h"
 
@@ -126,18 +127,8 @@ bool ReadPackingListFile(LPCWSTR path, PackData& data) {
 }
 
 bool WritePackingListFile(LPCWSTR path, const PackData& data) {
-    const std::string bytes = FormatPackingList(data);
-    CFile file;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite)) return false;
-    try {
-        file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
-        file.Close();
-    } catch (CException* e) {
-        e->Delete();
-        file.Abort();
-        return false;
-    }
-    return true;
+    // Written beside the file and renamed over it: a full device keeps the old lists whole.
+    return ReplaceFileBytes(path, FormatPackingList(data));
 }
 
 PackData DefaultPackingList() { return {{L"All", {{L"All Items", {}}}}}; }

@@ -39,7 +39,8 @@ std::string FormatPackingList(const PackData& data);
 
 // Reads the file (created empty when missing). False when it holds no data or cannot be read.
 bool ReadPackingListFile(LPCWSTR path, PackData& data);
-// Writes the whole file; false when it cannot be created or written.
+// Replaces the whole file (written beside it, then renamed over it); false, with the old file
+// kept whole, when it cannot be written.
 bool WritePackingListFile(LPCWSTR path, const PackData& data);
 
 // The set a first start shows: category "All" with the single empty list "All Items".

@@ -473,13 +473,12 @@ void CForecastDlg::OnUpdate() {
         const CString reply = HttpExchange(server, query.Text(), m_hWnd);
 
         WeatherReplyRecord record;
-        CString remaining = reply;
-        // A reply without a complete record is as good as none: nothing is stored.
-        if (reply.IsEmpty() || !TakeWeatherReplyRecord(remaining, record) || !m_store.FindByName(m_cityName)) {
+        // Only the record of this city's code is stored; a reply without one is as good as none.
+        if (reply.IsEmpty() || !FindWeatherReplyRecord(reply, code, record) || !m_store.FindByName(m_cityName)) {
             ::MessageBoxW(m_hWnd, LoadText(IDS_SYNC_FAILED), nullptr, MB_OK);
         } else {
             const CString country = m_store.GetCountry(m_store.GetCurrentIndex());
-            m_store.UpdateCity(m_cityName, record.code, record.forecast,
+            m_store.UpdateCity(m_cityName, code, record.forecast,
                                ForecastRecordDate(record.forecast) + L":" + country, 1);
             LoadForecast();
             if (m_dayByDay) CopySelectedDay();

@@ -1,9 +1,6 @@
 #include "weather/ForecastText.h"
 
 #include "core/WeatherDb.h"
-#include "platform/system/DeviceTime.h"
-
-#include <cwctype>
 
 std::vector<CString> SplitForecastFields(const CString& forecastText) {
     std::vector<CString> fields;
@@ -25,29 +22,14 @@ CString ForecastField(const std::vector<CString>& fields, int day, int field) {
     return i < fields.size() ? fields[i] : CString();
 }
 
-namespace {
-
-bool IsDigits(const CString& text, int first, int count) {
-    for (int i = first; i < first + count; ++i)
-        if (!std::iswdigit(text[i])) return false;
-    return true;
-}
-
-} // namespace
-
 CString ForecastRecordDate(const CString& forecastText) {
-    CString dateText = SplitForecastFields(forecastText)[kDayDateText];
-    CString last = dateText.Right(10);
-    if (last.GetLength() == 10 && IsDigits(last, 0, 2) && last[2] == L'/' && IsDigits(last, 3, 2) &&
-        last[5] == L'/' && IsDigits(last, 6, 4))
-        return last.Mid(3, 3) + last.Left(3) + last.Mid(6, 4);
-    // No usable date: the forecast counts as issued today.
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    CString today;
-    today.Format(L"%02d/%02d/%04d", static_cast<int>(now.wDay), static_cast<int>(now.wMonth),
-                 static_cast<int>(now.wYear));
-    return today;
+    const CString last = SplitForecastFields(forecastText)[kDayDateText].Right(10);
+    // Characters 4-6, then 1-3, then 7-10: MM/DD/YYYY becomes DD/MM/YYYY. A text that is no
+    // such date is stored rebuilt all the same, and readers find no current forecast in it.
+    CString date = last.Mid(3, 3) + last.Left(3) + last.Mid(6, 4);
+    // The country follows the first ":" of the stored text: a ":" of the date would move it.
+    date.Remove(L':');
+    return date;
 }
 
 bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
@@ -62,7 +44,7 @@ bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
 }
 
 bool StoreWeatherReply(CWeatherDb& store, const CString& reply) {
-    const bool hasReply = !reply.IsEmpty();
+    bool stored = false;
     store.ReopenSorted(1);
     store.SeekFirst();
     CString remaining = reply;
@@ -73,7 +55,21 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply) {
         CString name = store.GetName(index);
         CString country = store.GetCountry(index);
         store.UpdateCity(name, record.code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 0);
+        stored = true;
     }
     store.ReopenSorted(-1);
-    return hasReply;
+    return stored;
+}
+
+bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found) {
+    bool any = false;
+    CString remaining = reply;
+    WeatherReplyRecord record;
+    // As when every place is stored, a code given twice keeps its last record.
+    while (TakeWeatherReplyRecord(remaining, record)) {
+        if (record.code != code) continue;
+        found = record;
+        any = true;
+    }
+    return any;
 }

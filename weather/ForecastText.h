@@ -39,9 +39,10 @@ std::vector<CString> SplitForecastFields(const CString& forecastText);
 // Field i of day k, or an empty text.
 CString ForecastField(const std::vector<CString>& fields, int day, int field);
 
-// The record date "DD/MM/YYYY" of a forecast: day 0's date text, whose last ten characters are
-// MM/DD/YYYY, turned day first. A date text that does not end in such a date gives today's
-// device date instead, so the stored date always has its fixed shape.
+// The record date "DD/MM/YYYY" of a forecast: the last ten characters of day 0's date text
+// (MM/DD/YYYY; the whole text when shorter) rebuilt day first. A date text that holds no date
+// gives a text that is no date either (readers then show no current forecast); a ":" is left out
+// so that the country stored after the date keeps its place.
 CString ForecastRecordDate(const CString& forecastText);
 
 // One record of a weather reply.
@@ -55,6 +56,11 @@ bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record);
 
 // Writes every record of the reply whose code matches a stored place: its forecast and the
 // date of the forecast, keeping its name and country. The store is open; it is sorted on the
-// code while this runs and back in its normal order afterwards. True when the reply is not
-// empty, whatever it held.
+// code while this runs and back in its normal order afterwards. True when at least one record
+// was written: an empty reply, one without a complete record (an HTML page, a cut body) or one
+// of unknown codes only is a failed synchronisation.
 bool StoreWeatherReply(CWeatherDb& store, const CString& reply);
+
+// The reply's record for one place code (compared exactly; the last one when the code comes
+// twice). False when the reply holds no complete record of that code.
+bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found);

@@ -389,8 +389,12 @@ void CWeatherPanel::SyncPlace(const CString& name) {
         if (&m_placeNames[i] == &name) place = m_weatherDb.GetName(s_placePositions[i]);
     if (place.IsEmpty()) return;
     if (SyncWeatherPlace(m_weatherDb, place, m_workWidth, m_workHeight, m_hWnd)) {
+        m_forecastsShown = 1;
         LoadPlaceForecasts();
         ConvertAfterReload();
+        // The place's "Tap to sync." text goes with the background under it.
+        Invalidate(TRUE);
+        ShowTips(1);
     }
 }
 

@@ -40,14 +40,15 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
     }
     CWaitCursor wait;
     WeatherReplyRecord record;
-    CString remaining = reply;
-    if (reply.IsEmpty() || !TakeWeatherReplyRecord(remaining, record) || !store.FindByName(name)) {
+    // Only the record of the code asked for belongs to the place: a reply may list other cities
+    // first, and their forecast would show under this place's name from then on.
+    if (reply.IsEmpty() || !FindWeatherReplyRecord(reply, code, record) || !store.FindByName(name)) {
         CString failed;
         failed.LoadString(IDS_SYNC_FAILED);
         ::MessageBoxW(owner, failed, nullptr, MB_OK);
         return false;
     }
     CString country = store.GetCountry(store.GetCurrentIndex());
-    store.UpdateCity(name, record.code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 1);
+    store.UpdateCity(name, code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 1);
     return true;
 }

@@ -15,8 +15,8 @@ CString BuildWeatherQuery(CWeatherDb& store, int workWidth, int workHeight, CStr
 // The weather request for one place code.
 CString BuildOnePlaceWeatherQuery(const CString& code, int workWidth, int workHeight);
 
-// Fetches the forecast of the place named name (an existing record) and writes the first
-// record of the reply into it: the reply's code, its forecast and date, the place's name and
+// Fetches the forecast of the place named name (an existing record) and writes the reply's
+// record of the place's code into it: its forecast and date; the place keeps its name, code and
 // country. True when the place was written (the page then reloads); a failed exchange or a
-// reply without a complete record shows "Syncronisation failed" and writes nothing.
+// reply without a complete record of that code shows "Syncronisation failed" and writes nothing.
 bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int workHeight, HWND owner);

@@ -58,6 +58,18 @@ TEST_F(FeedQueryTest, CurrencyAndWeatherRequestsOnTheWire) {
     }
 }
 
+TEST_F(FeedQueryTest, ValuesGoOutAsTheyStandButForWhatWouldBreakTheForm) {
+    ScriptedServer server;
+    server.Script("/feed", {200, {{"ServerMSG", "1000 Completed"}}, "reply"});
+    Address(server.Url("/feed") + "*");
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname", L"S\u00E3o Paulo, 'SP' & A=B+1% \u20AC\t");
+    EXPECT_EQ(Send(BuildFeedQuery(kFeedCurrencyRates, L"", 240, 268)), L"reply");
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].body.find("&home=S\xE3o Paulo, 'SP' %26 A%3DB%2B1%25 \x80%09&scrsize="), std::string::npos)
+        << requests[0].body;
+}
+
 TEST_F(FeedQueryTest, FullWeatherSyncSendsTheStoreCodesInRecordOrder) {
     coretest::WriteFile(coretest::InProgramFolder(L"cities.wet"),
                         "2\r\nFrance;Paris;FR0002\r\nUnited Kingdom;London;GB0001\r\n");

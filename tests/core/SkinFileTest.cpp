@@ -203,6 +203,11 @@ TEST_F(SkinFileTest, CurrentSkinRule) {
     EXPECT_EQ(skin.folder, L"\\Program Files\\Jorvana");
     EXPECT_EQ(skin.text, L"[Description]\r\nN@Default\r\n>\r\n*\r\n");
     EXPECT_EQ(LoadCurrentSkin(L"*").text, L"[Description]\r\nN@Default\r\n>\r\n");
+    // The screens' text runs to the marker line, past a "*" of the description.
+    WriteFile(InProgramFolder(L"default.skn"), "[Description]\r\nN@Blue *NEW*\r\n>\r\n[Clocks]\r\nCMD@1\r\n>\r\n*\r\n<");
+    EXPECT_EQ(GetSkinValue(GetSkinSection(LoadCurrentSkin(L"*").text, L"Clocks"), L"CMD"), L"1");
+    EXPECT_EQ(TextBeforeSkinEndMarker(L"a*b\r\n*"), L"a*b\r\n");
+    EXPECT_EQ(TextBeforeSkinEndMarker(L"a*b\r\n* \r\n"), L"a");
 
     CRegistryKey reg;
     reg.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"");

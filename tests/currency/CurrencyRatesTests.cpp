@@ -137,6 +137,29 @@ TEST_F(CurrencyUpdateTest, FailingServerLeavesRatesLinesAndLabel) {
     EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label);
 }
 
+TEST_F(CurrencyUpdateTest, AReplyWithoutARateIsAFailureThatChangesNothing) {
+    ScriptedServer server;
+    UseServer(server.Url("/rates"));
+    CCurrencyPanel& page = CreatePage();
+    Type(0, 0, L"2");
+    const CString label = Text(IDC_CUR_LAST_UPDATE);
+    for (const char* body : {"<html><body><p>Maintenance</p></body></html>\r\n", "EUR_1.5"}) {
+        server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, body});
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
+        CWnd* button = page.GetDlgItem(IDC_CUR_UPDATE_ALL);
+        page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CUR_UPDATE_ALL, BN_CLICKED), reinterpret_cast<LPARAM>(button->m_hWnd));
+        device::display::test::PumpUntilIdle();
+        auto boxes = device::ui::MessageBoxRecords();
+        ASSERT_FALSE(boxes.empty()) << body;
+        EXPECT_EQ(boxes.back().text, L"Syncronisation failed") << body;
+    }
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.25");
+    EXPECT_EQ(Field(1, 0), L"1.25000000");
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label);
+}
+
 TEST_F(CurrencyUpdateTest, MissingAddressFileIsCreatedAndTheUpdateFails) {
     CCurrencyPanel& page = CreatePage();
     EXPECT_TRUE(testsupport::DeviceFileExists(testsupport::InProgramFolder(L"adrs.cfg")));

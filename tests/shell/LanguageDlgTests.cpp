@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 #include "resources/resource.h"
 #include "shell/LanguageList.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,17 @@ TEST_F(LanguageDlgTest, InstallCopiesOrMovesAndAppendsTheEntry) {
     EXPECT_TRUE(DeviceFileExists(L"\\My Documents\\OndrelNew.dll"));
     EXPECT_TRUE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelMoved.dll")));
     EXPECT_FALSE(DeviceFileExists(L"\\My Documents\\OndrelMoved.dll"));
+}
+
+TEST_F(LanguageDlgTest, AnInstallOnAFullDeviceKeepsTheListedLanguages) {
+    PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelNew.dll"));
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        dlg.BrowseTo(GetLanguageModulesFolder());
+        testsupport::FileSizeLimit full(8);
+        dlg.Add(L"ONDRELNEW.DLL");
+    });
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), "0,English,none@1,Testlang,OndrelTestlang.dll@>");
+    EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"langs.dat.new")));
 }
 
 TEST_F(LanguageDlgTest, InstallOfAModuleThatCannotServeIsRefused) {

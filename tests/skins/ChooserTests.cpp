@@ -98,6 +98,22 @@ TEST_F(ChooserTest, ListsSkinsRefusesAnInvalidOneAndLoadsAValidOne) {
     EXPECT_EQ(ShippedSkinText(), shipped);
 }
 
+TEST_F(ChooserTest, AStarInADescriptionKeepsTheWholeSkinWhenItIsWrittenBack) {
+    std::string text = ReadDeviceFile(kBlue);
+    text.replace(text.find("N@Blue"), 6, "N@Blue *NEW*");
+    WriteDeviceFile(kBlue, text);
+    ASSERT_TRUE(Run(CUi::kPageLoad, [&](ScriptedUi& ui) {
+        loadui& page = ui.m_pageLoad;
+        page.BrowseTo(kSkins.c_str());
+        page.Skins().SetCurSel(page.Skins().FindStringExact(-1, L"Blue *NEW*(blue.skn)"));
+        Press(page, IDC_UI_LOAD_SKIN);
+        EXPECT_EQ(ui.m_strKeptName, CString(kBlue.c_str()));
+    }));
+    // Closed with no edit: every line up to the "*" marker is written back as it was.
+    EXPECT_EQ(ReadDeviceFile(kBlue), text);
+    EXPECT_EQ(SkinFileValue(kBlue, L"Clocks", L"CMD"), L"1002003");
+}
+
 TEST_F(ChooserTest, SetDefaultStoresDefaultAndEmptyFoldersCannotBeLoaded) {
     WriteSkinRegistry(kBlue.c_str());
     ASSERT_TRUE(Run(CUi::kPageLoad, [&](ScriptedUi& ui) {

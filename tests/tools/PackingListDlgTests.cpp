@@ -3,6 +3,7 @@
 // view, the changed flag that the save question relies on, and pack.dat read and written.
 
 #include "ToolWindowTestSupport.h"
+#include "support/FileSizeLimit.h"
 #include "resources/resource.h"
 #include "tools/PackingEntryDlgs.h"
 #include "tools/PackingListDlg.h"
@@ -128,6 +129,21 @@ TEST_F(PackingListTest, FileContentsAreShownAndSavedBackByteForByte) {
     Pump();
     EXPECT_FALSE(m_dlg.m_bChanged);
     EXPECT_EQ(testsupport::ReadDeviceFile(kPackFile), kTwoCategories);
+}
+
+TEST_F(PackingListTest, SavingOnAFullDeviceKeepsTheOldFileWhole) {
+    OpenWith(kTwoCategories);
+    m_dlg.SetSaved(false);
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    {
+        testsupport::FileSizeLimit full(8);
+        m_dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PACK_SAVE, BN_CLICKED), reinterpret_cast<LPARAM>(m_dlg.m_btnSave.m_hWnd));
+        Pump();
+    }
+    EXPECT_FALSE(LastMessage().empty());
+    EXPECT_TRUE(m_dlg.m_bChanged);
+    EXPECT_EQ(testsupport::ReadDeviceFile(kPackFile), kTwoCategories);
+    EXPECT_FALSE(testsupport::DeviceFileExists(std::wstring(kPackFile) + L".new"));
 }
 
 TEST_F(PackingListTest, DamagedFileShowsWhatCouldBeReadWithoutCrashing) {

@@ -278,6 +278,33 @@ TEST_F(ForecastDlgTest, UpdateWithoutAUsableReplySaysSoAndKeepsTheStore) {
     EXPECT_EQ(Records(), before);
 }
 
+TEST_F(ForecastDlgTest, UpdateStoresTheRecordOfThePlacesOwnCodeOnly) {
+    StorePlace(L"Paris", JuneForecast(), L"18/06/2009", L"France");
+    ScriptedServer server;
+    std::string paris = JuneForecast();
+    std::string rome = ForecastOf({{"W09", "Rain", "Sunday 06/21/2009", "11:00", "1", "2", "3", "W", "4", "5", "6"}});
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "C3^" + rome + "@A1^" + paris + "@"});
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), server.Url("/feed") + "*");
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDYES, IDOK});
+    Run(L"Paris", [&](CForecastDlg& dlg) {
+        auto tapUpdate = [&dlg] {
+            dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORECAST_UPDATE, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(dlg.m_updateButton.m_hWnd));
+        };
+        tapUpdate();
+        EXPECT_EQ(dlg.m_condition[0], L"Sunny");
+        // A reply of another city only: nothing of it reaches Paris.
+        server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "C3^" + rome + "@"});
+        tapUpdate();
+        EXPECT_EQ(dlg.m_condition[0], L"Sunny");
+    });
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(device::ui::MessageBoxRecords().back().text, L"Syncronisation failed");
+    auto rows = Records();
+    EXPECT_EQ(rows[1], L"Paris|A1|" + Wide(paris) + L"|21/06/2009:France");
+    EXPECT_EQ(rows[2], L"Rome|C3||01/01/2000:Italy");
+}
+
 TEST_F(ForecastDlgTest, OverviewAndDayPagesAreDrawn) {
     StorePlace(L"Paris", JuneForecast(), L"21/06/2009", L"France");
     Run(L"Paris", [](CForecastDlg& dlg) {

@@ -251,6 +251,72 @@ TEST_F(WeatherPageSyncTest, TapOnTheSyncTextOfAPlaceSyncsItAlone) {
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
+// The pixels of place 1's forecast cells, in page coordinates.
+std::vector<COLORREF> PlaceOnePixels(CWeatherPanel& page) {
+    const int base = CWeatherPanel::s_bandHeight / 8;
+    std::vector<COLORREF> pixels;
+    for (int y = base; y < base + 35; ++y)
+        for (int x = 115; x < 235; ++x) {
+            POINT p{x, y};
+            ::ClientToScreen(page.m_hWnd, &p);
+            pixels.push_back(device::display::test::PixelAt(p.x, p.y));
+        }
+    return pixels;
+}
+
+TEST_F(WeatherPageSyncTest, ASyncedPlaceIsRepaintedWholeAndTheSecondTipFollows) {
+    OpenFourPlaces();
+    testsupport::ScriptedServer server;
+    server.Script("/feed", testsupport::ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
+                                                      "PE1^" + NumericForecast("06/21/2009", 30, 21) + "@"});
+    WriteAddress(server.Url("/feed") + "*");
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"weattip", 1);
+    CWeatherPanel& page = CreatePage();
+    EXPECT_FALSE(page.m_tipTitle.IsWindowVisible());
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    page.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(120 + 40, CWeatherPanel::s_bandHeight / 8 + 20));
+    device::display::test::PumpUntilIdle();
+    ASSERT_EQ(page.m_placeHasData[0], 1);
+    EXPECT_TRUE(page.m_tipTitle.IsWindowVisible());
+    EXPECT_EQ(CRegistryKey().ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"weattip"), 2u);
+    // No trace of "Tap to sync. this City" under the new forecast: the place looks as it does on
+    // a page opened afresh.
+    const std::vector<COLORREF> synced = PlaceOnePixels(page);
+    DestroyPage();
+    CWeatherPanel& fresh = CreatePage();
+    device::display::test::PumpUntilIdle();
+    EXPECT_TRUE(synced == PlaceOnePixels(fresh));
+}
+
+TEST_F(WeatherPageSyncTest, SyncAllAnsweredByAnHtmlPageFailsAndKeepsThePlaces) {
+    OpenFourPlaces();
+    testsupport::ScriptedServer server;
+    server.Script("/feed", testsupport::ScriptedReply{200, {{"Content-Type", "text/html"}},
+                                                      "<html><body><p>Service unavailable</p></body></html>\r\n"});
+    WriteAddress(server.Url("/feed") + "*");
+    const auto before = Records();
+    CWeatherPanel& page = CreatePage();
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    std::wstring status, caption;
+    WhenDialogUp<CSyncDlg>([&](CSyncDlg& dlg) {
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_WEATHER_SYNC, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(dlg.m_syncButton.m_hWnd));
+        CString text;
+        dlg.m_status.GetWindowText(text);
+        status = text.Str();
+        dlg.GetWindowText(text);
+        caption = text.Str();
+        EXPECT_TRUE(dlg.m_syncButton.IsWindowVisible());
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    page.SyncAll();
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(status, L"Syncronisation failed!");
+    EXPECT_EQ(caption, L"Retry ?");
+    EXPECT_EQ(Records(), before);
+    EXPECT_EQ(page.m_placeHasData[0], 0);
+}
+
 struct ShapeCase {
     int width, height;
     int band, celsiusX, celsiusY, celsiusW, fahrenheitX, wide, workWidth;

@@ -198,18 +198,29 @@ TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|25/12/2006:France");
 }
 
-TEST_F(WeatherSyncTest, OnePlaceTakesTheFirstRecordOfTheReply) {
+TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ScriptedServer server;
-    std::string other = Forecast("03/04/2007");
-    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + other + "@A1^" + Forecast("01/01/2007") + "@"});
+    std::string paris = Forecast("01/01/2007");
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + Forecast("03/04/2007") + "@A1^" + paris + "@"});
     WriteAddress(server.Url("/feed") + "*");
     device::ui::ScriptMessageBoxAnswers({IDYES});
     EXPECT_TRUE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
     auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_NE(requests[0].body.find("jc=111&c='A1'&os=wince"), std::string::npos) << requests[0].body;
-    // The reply's first record goes into the tapped place, with the reply's code.
-    EXPECT_EQ(Records()[1], L"Paris|ZZ|" + Wide(other) + L"|04/03/2007:France");
+    // Another city listed first is passed over; the place keeps its code.
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|01/01/2007:France");
+
+    // A reply of other cities only is a failed synchronisation that writes nothing.
+    auto before = Records();
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + Forecast("03/04/2007") + "@"});
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    EXPECT_FALSE(SyncWeatherPlace(m_store, L"Oslo", 240, 268, nullptr));
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
+    EXPECT_EQ(Records(), before);
 }
 
 TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {
