@@ -4,6 +4,7 @@
 // screen's shape.
 
 #include "platform/display/DisplayDriver.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WinUser.h"
 
@@ -141,17 +142,20 @@ void Pump() {
             if (vk) ui::InjectKey(vk, down, ch);
             break;
         }
-        case SDL_QUIT: {
-            // Closing the host window asks every top-level window to close.
-            for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) PostMessageW(h, WM_CLOSE, 0, 0);
+        case SDL_QUIT:
+            // Closing the host window ends the program, whatever dialog it shows.
+            ui::RequestProgramEnd();
             break;
-        }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) InvalidateRect(nullptr, nullptr, TRUE);
             break;
         default: break;
         }
     }
+}
+
+void Raise() {
+    if (g_window) SDL_RaiseWindow(g_window);
 }
 
 void Present() {
@@ -192,6 +196,6 @@ void Present() {
 
 } // namespace
 
-const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 10};
+const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 10, Raise};
 
 } // namespace device::display

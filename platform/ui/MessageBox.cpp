@@ -3,12 +3,14 @@
 #include "platform/ui/MessageBox.h"
 
 #include "platform/system/ProgramPath.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/DialogInternal.h"
 #include "platform/ui/ResourceImages.h"
 
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -144,6 +146,8 @@ struct BoxInfo {
     HICON icon = nullptr;
     RECT textRect{0, 0, 0, 0};
     POINT iconAt{0, 0};
+    bool modeless = false;         // then owned by its window from WM_INITDIALOG on
+    bool* adopted = nullptr;       // set true when the window takes it over
 };
 
 constexpr int kMargin = 8;
@@ -225,6 +229,7 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         info = reinterpret_cast<BoxInfo*>(lParam);
         SetWindowLongW(box, DWL_USER, lParam);
+        if (info->adopted) *info->adopted = true;
         Layout(box, *info);
         return FALSE; // the default button has the focus
     case WM_PAINT: {
@@ -242,11 +247,19 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndPaint(box, &ps);
         return TRUE;
     }
+    case WM_DESTROY:
+        if (info && info->modeless) {
+            SetWindowLongW(box, DWL_USER, 0);
+            delete info;
+        }
+        return FALSE;
     case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     case WM_COMMAND: {
         if (!info) return FALSE;
         int id = LOWORD(wParam);
-        if (HasButton(info->type, id)) {
+        if (info->modeless) {
+            if (id == IDOK || id == IDCANCEL) DestroyWindow(box);
+        } else if (HasButton(info->type, id)) {
             EndDialog(box, id);
         } else if (id == IDCANCEL && (info->type & MB_TYPEMASK) == MB_OK) {
             EndDialog(box, IDOK);
@@ -288,6 +301,30 @@ void ClearMessageBoxRecords() {
     std::lock_guard guard(g_lock);
     g_records.clear();
     g_answers.clear();
+}
+
+HWND ShowNotificationBox(const std::wstring& title, const std::wstring& text) {
+    RegisterDialogClasses();
+    auto info = std::make_unique<BoxInfo>();
+    info->text = text;
+    info->type = MB_OK;
+    info->modeless = true;
+    device::DialogTemplate tpl;
+    tpl.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+    tpl.exStyle = WS_EX_TOPMOST;
+    tpl.caption = title;
+    bool adopted = false;
+    info->adopted = &adopted;
+    BoxInfo* raw = info.release();
+    HWND box = CreateDialogFromTemplate(nullptr, tpl, 0, nullptr, BoxProc, reinterpret_cast<LPARAM>(raw), false);
+    if (box) raw->adopted = nullptr; // the window lives and owns it now
+    if (!box) {
+        if (!adopted) delete raw;
+        return nullptr;
+    }
+    ShowWindow(box, SW_SHOWNORMAL);
+    SetForegroundWindow(box);
+    return box;
 }
 
 HWND CurrentMessageBox() {
@@ -335,6 +372,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         return answer;
     };
     if (scripted) return finish(HasButton(type, *scripted) ? *scripted : 0);
+    // A program that is ending asks nothing more: the box would vanish before it could be read.
+    if (IsProgramEnding()) return finish(0);
 
     RegisterDialogClasses();
     BoxInfo info;

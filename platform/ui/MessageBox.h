@@ -57,6 +57,10 @@ std::vector<MessageBoxRecord> MessageBoxRecords();
 // Forgets the records and any answers left.
 void ClearMessageBoxRecords();
 
+// Shows a box like an MB_OK message box that is not modal and stays above the other windows
+// (a raised notification): its ok button closes it. Null on failure.
+HWND ShowNotificationBox(const std::wstring& title, const std::wstring& text);
+
 // The window of the message box on show (null when none): tests press its buttons.
 HWND CurrentMessageBox();
 
