@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -51,18 +50,30 @@ SYSTEMTIME UnpackTime(const std::vector<uint8_t>& in);
 // ticks, the raised mark): they are added, and the due ticks computed from the start times, so
 // its notifications are kept and raised like the others. A start time that is no date is due at
 // once rather than never.
-bool UpgradeOldLayout(sqlite3* h) {
+// Whether the table is there but lacks a column added since its first layout.
+bool NeedsUpgrade(sqlite3* h) {
     bool exists = false, hasDue = false, hasRaised = false;
+    Statement s(h, "PRAGMA table_info(ce_notification)");
+    while (s.Step()) {
+        exists = true;
+        std::string column = s.Text(1);
+        if (column == "due") hasDue = true;
+        if (column == "raised") hasRaised = true;
+    }
+    return exists && !(hasDue && hasRaised);
+}
+
+bool UpgradeOldLayout(sqlite3* h) {
+    if (!NeedsUpgrade(h)) return true; // another process did it meanwhile
+    bool hasDue = false, hasRaised = false;
     {
         Statement s(h, "PRAGMA table_info(ce_notification)");
         while (s.Step()) {
-            exists = true;
             std::string column = s.Text(1);
             if (column == "due") hasDue = true;
             if (column == "raised") hasRaised = true;
         }
     }
-    if (!exists || (hasDue && hasRaised)) return true;
     if (!hasRaised && !Statement(h, "ALTER TABLE ce_notification ADD COLUMN raised INTEGER NOT NULL DEFAULT 0").Run())
         return false;
     if (hasDue) return true;
@@ -88,15 +99,13 @@ bool UpgradeOldLayout(sqlite3* h) {
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
     if (!db) return nullptr;
-    static std::mutex lock;
-    static sqlite3* upgraded = nullptr; // the connection already looked at
-    {
-        std::lock_guard guard(lock);
-        if (db->Handle() != upgraded) {
-            if (!db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
-            upgraded = db->Handle();
-        }
-    }
+    // Looked at on every call (a cheap read): device.db may come from an earlier version.
+    bool upgrade = false;
+    db->Read([&](sqlite3* h) {
+        upgrade = NeedsUpgrade(h);
+        return true;
+    });
+    if (upgrade && !db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
     if (!db->EnsureSchema(kSchema)) return nullptr;
     return db;
 }

@@ -8,7 +8,6 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowManager.h"
 
-#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -27,7 +26,7 @@ std::atomic<bool> g_frontWanted{false};
 std::atomic<int> g_frontCount{0};
 std::mutex g_lock;
 Clock::time_point g_nextCheck{};
-std::vector<HWND> g_boxes;
+std::vector<RaisedNotification> g_raised;
 thread_local bool t_inChores = false;
 
 // Wakes the display thread's queue (lock not held).
@@ -59,13 +58,15 @@ void Raise(HANDLE notification) {
     const CE_USER_NOTIFICATION* user = info->pceun;
     if (!user) return; // a trigger that only names an application: nothing to show here
     if (user->ActionFlags & PUN_SOUND) MessageBeep(MB_OK);
-    if (!(user->ActionFlags & PUN_DIALOG)) return;
-    std::wstring title = Shown(user->pwszDialogTitle);
-    if (title.empty()) title = L"Notification";
-    HWND box = ShowNotificationBox(title, Shown(user->pwszDialogText));
-    if (!box) return;
+    RaisedNotification raised;
+    if (user->ActionFlags & PUN_DIALOG) {
+        raised.title = Shown(user->pwszDialogTitle);
+        if (raised.title.empty()) raised.title = L"Notification";
+        raised.text = Shown(user->pwszDialogText);
+        raised.box = ShowNotificationBox(raised.title, raised.text);
+    }
     std::lock_guard lock(g_lock);
-    g_boxes.push_back(box);
+    g_raised.push_back(std::move(raised));
 }
 
 void BringToFront() {
@@ -104,16 +105,18 @@ int RaiseDueNotifications() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     now.wMilliseconds = 0;
-    std::vector<HANDLE> taken = TakeDueNotifications(now);
+    uint64_t ticks = 0;
+    if (!SystemTimeTicks(now, ticks)) return 0;
+    // A read first: most checks find nothing, and then no process takes the write lock.
+    if (DueNotifications(ticks).empty()) return 0;
+    std::vector<HANDLE> taken = TakeDueNotifications(ticks);
     for (HANDLE h : taken) Raise(h);
     return static_cast<int>(taken.size());
 }
 
-std::vector<HWND> NotificationBoxes() {
+std::vector<RaisedNotification> RaisedNotifications() {
     std::lock_guard lock(g_lock);
-    g_boxes.erase(std::remove_if(g_boxes.begin(), g_boxes.end(), [](HWND h) { return !IsWindow(h); }),
-                  g_boxes.end());
-    return g_boxes;
+    return g_raised;
 }
 
 void RequestProgramEnd() {

@@ -7,6 +7,7 @@
 #include "platform/base/WinTypes.h"
 
 #include <chrono>
+#include <string>
 #include <vector>
 
 namespace device::ui {
@@ -19,8 +20,14 @@ bool IsNotificationRaisingEnabled();
 // Takes the due notifications from the store (each is taken by exactly one process) and
 // raises them; returns how many were taken. Runs on the calling thread.
 int RaiseDueNotifications();
-// The notification boxes on show, oldest first.
-std::vector<HWND> NotificationBoxes();
+// What this process raised, oldest first: the box (null when the notification asked for none;
+// a box closed since is no window any more) and the title and text it showed.
+struct RaisedNotification {
+    HWND box = nullptr;
+    std::wstring title;
+    std::wstring text;
+};
+std::vector<RaisedNotification> RaisedNotifications();
 
 // Asks the program to end, from any thread: the display thread's loops see WM_QUIT, every
 // modal loop unwinds (closing its dialog as Cancel would) and no new modal dialog opens.
