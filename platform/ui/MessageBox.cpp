@@ -322,6 +322,13 @@ HWND ShowNotificationBox(const std::wstring& title, const std::wstring& text) {
         if (!adopted) delete raw;
         return nullptr;
     }
+    // Above the input panel when it is up, so that its ok button can be reached.
+    RECT r, sip = SipRect();
+    GetWindowRect(box, &r);
+    if (IsSipUp() && r.bottom > sip.top) {
+        int top = std::max<int>(WorkArea().top, sip.top - (r.bottom - r.top));
+        SetWindowPos(box, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ShowWindow(box, SW_SHOWNORMAL);
     SetForegroundWindow(box);
     return box;
