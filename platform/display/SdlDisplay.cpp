@@ -41,6 +41,12 @@ bool Init() {
         int s = std::atoi(scale);
         if (s >= 1 && s <= 4) g_scale = s;
     }
+    // The host display named, and no other: a DISPLAY that cannot be opened fails here rather
+    // than SDL falling back to some other video driver that shows nothing.
+    if (!std::getenv("SDL_VIDEODRIVER")) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "wayland,x11" : "x11");
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     ui::ScreenShape shape = ui::GetScreenShape();
     g_window = SDL_CreateWindow(Title(shape.width, shape.height).c_str(), SDL_WINDOWPOS_CENTERED,
