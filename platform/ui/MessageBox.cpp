@@ -379,8 +379,13 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         return answer;
     };
     if (scripted) return finish(HasButton(type, *scripted) ? *scripted : 0);
-    // A program that is ending asks nothing more: the box would vanish before it could be read.
-    if (IsProgramEnding()) return finish(0);
+    // A program that is ending shows no box (it would vanish before it could be read): the box
+    // answers with its default button, as Enter would, so a "save?" on the way out saves.
+    if (IsProgramEnding()) {
+        std::vector<Button> buttons = ButtonsOf(type);
+        size_t defIndex = (type & MB_DEFMASK) >> 8;
+        return finish(buttons[defIndex < buttons.size() ? defIndex : 0].id);
+    }
 
     RegisterDialogClasses();
     BoxInfo info;
