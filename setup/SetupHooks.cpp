@@ -1,10 +1,14 @@
 #include "setup/SetupHooks.h"
 
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/Notifications.h"
 #include "platform/system/ObjectStore.h"
 #include "platform/system/Registry.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Today.h"
+
+#include <cwchar>
+#include <vector>
 
 #define SETUP_EXPORT __attribute__((visibility("default")))
 
@@ -17,6 +21,32 @@ void DeleteSubkeys(LPCWSTR path, std::initializer_list<LPCWSTR> subkeys) {
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return;
     for (LPCWSTR subkey : subkeys) RegDeleteKeyW(key, subkey);
     RegCloseKey(key);
+}
+
+// Removes the program's reminder notifications, known by their titles, so that none goes off
+// for a program that is gone; other programs' notifications stay.
+void ClearReminderNotifications() {
+    static const WCHAR* const kTitles[] = {L"Jorvana Reminder", L"Jorvana Reminder1", L"Jorvana Reminder2",
+                                           L"Jorvana Reminder3", L"Jorvana Reminder4"};
+    DWORD count = 0;
+    CeGetUserNotificationHandles(nullptr, 0, &count);
+    if (count == 0) return;
+    std::vector<HANDLE> handles(count);
+    if (!CeGetUserNotificationHandles(handles.data(), count, &count)) return;
+    for (HANDLE h : handles) {
+        DWORD need = 0;
+        CeGetUserNotification(h, 0, &need, nullptr);
+        if (need == 0) continue;
+        std::vector<BYTE> buffer(need);
+        if (!CeGetUserNotification(h, need, &need, buffer.data())) continue;
+        const auto* info = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
+        if (!info->pceun || !info->pceun->pwszDialogTitle) continue;
+        for (const WCHAR* title : kTitles)
+            if (std::wcscmp(info->pceun->pwszDialogTitle, title) == 0) {
+                CeClearUserNotification(h);
+                break;
+            }
+    }
 }
 
 } // namespace
@@ -36,6 +66,7 @@ SETUP_EXPORT codeUNINSTALL_EXIT Uninstall_Exit(HWND parent) {
     DeleteSubkeys(L"Software\\Apps", {L"Quillmoor Jorvana"});
     DeleteSubkeys(L"Jorvana", {L"wrldclk", L"map", L"weather", L"alarms", L"currencies"});
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Jorvana");
+    ClearReminderNotifications();
 
     struct Store {
         LPCWSTR name;

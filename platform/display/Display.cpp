@@ -41,6 +41,7 @@ const char* Start() {
     g_hooks.present = driver->present;
     g_hooks.beep = driver->beep;
     g_hooks.pollMs = driver->pollMs;
+    g_hooks.raise = driver->raise;
     ui::SetDisplayHooks(&g_hooks);
     if (driver->present) driver->present();
     return driver->name;

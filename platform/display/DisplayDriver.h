@@ -19,6 +19,8 @@ struct DisplayDriver {
     void (*beep)(UINT type);
     // How often a waiting UI thread must wake to pump (0: the back end has no host events).
     int pollMs;
+    // Brings the host window in front of the host's other windows (null: nothing to raise).
+    void (*raise)();
 };
 
 // The back ends, best first.

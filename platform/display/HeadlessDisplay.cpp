@@ -8,6 +8,6 @@ namespace {
 bool Available() { return true; }
 } // namespace
 
-const DisplayDriver kHeadlessDriver{"headless", Available, nullptr, nullptr, nullptr, nullptr, nullptr, 0};
+const DisplayDriver kHeadlessDriver{"headless", Available, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr};
 
 } // namespace device::display

@@ -11,6 +11,7 @@
 #include "platform/base/Utf8.h"
 #include "platform/display/DisplayDriver.h"
 #include "platform/display/SdlDisplay.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WinUser.h"
 
@@ -95,6 +96,12 @@ bool Init() {
     if (const char* scale = std::getenv("DEVICE_SCALE")) {
         int s = std::atoi(scale);
         if (s >= 1 && s <= 4) g_askedScale = s;
+    }
+    // The host display named, and no other: a DISPLAY that cannot be opened fails here rather
+    // than SDL falling back to some other video driver that shows nothing.
+    if (!std::getenv("SDL_VIDEODRIVER")) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "wayland,x11" : "x11");
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     ui::ScreenShape shape = ui::GetScreenShape();
@@ -222,17 +229,20 @@ void Pump() {
         case SDL_TEXTINPUT:
             for (wchar_t c : sdl::DeviceCharacters(e.text.text)) ui::InjectChar(c);
             break;
-        case SDL_QUIT: {
-            // Closing the host window asks every top-level window to close.
-            for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) PostMessageW(h, WM_CLOSE, 0, 0);
+        case SDL_QUIT:
+            // Closing the host window ends the program, whatever dialog it shows.
+            ui::RequestProgramEnd();
             break;
-        }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) InvalidateRect(nullptr, nullptr, TRUE);
             break;
         default: break;
         }
     }
+}
+
+void Raise() {
+    if (g_window) SDL_RaiseWindow(g_window);
 }
 
 void Present() {
@@ -278,6 +288,6 @@ void Present() {
 
 } // namespace
 
-const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 10};
+const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 10, Raise};
 
 } // namespace device::display

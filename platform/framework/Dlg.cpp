@@ -2,6 +2,7 @@
 
 #include "platform/framework/WinApp.h"
 #include "platform/system/Modules.h"
+#include "platform/ui/DeviceProgram.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -55,6 +56,8 @@ HWND CDialog::CreateFromTemplate(HWND hWndParent) {
 
 INT_PTR CDialog::DoModal() {
     if (m_hWnd) return -1;
+    // A program that is ending opens no new dialog: its loops are unwinding to the end.
+    if (device::ui::IsProgramEnding()) return -1;
     HWND owner = m_pParentWnd ? TopLevel(m_pParentWnd->m_hWnd) : nullptr;
     if (!owner) {
         CWinApp* app = AfxGetApp();

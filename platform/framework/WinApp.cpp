@@ -1,11 +1,14 @@
 #include "platform/framework/WinApp.h"
 
 #include "platform/display/Display.h"
+#include "platform/display/DeviceProgram.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/framework/DC.h"
 #include "platform/framework/Menu.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MessageBox.h"
 
+#include <cerrno>
 #include <string>
 
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
@@ -170,8 +173,11 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPTSTR, int nCmdShow) {
 }
 
 int AfxRunProgram() {
-    device::display::Start();
+    // A program runs once per device: a second start brings the first forward and ends.
+    int exitCode = 0;
+    if (!device::display::StartDeviceProgram({program_invocation_short_name, true}, exitCode)) return exitCode;
     int result = AfxWinMain(GetModuleHandleW(nullptr), nullptr, const_cast<LPTSTR>(L""), SW_SHOW);
+    device::ui::EnableNotificationRaising(false);
     device::display::Stop();
     return result;
 }

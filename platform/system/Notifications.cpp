@@ -44,9 +44,69 @@ CREATE INDEX IF NOT EXISTS ce_notification_due ON ce_notification(raised, due);
 constexpr DWORD kDeviceTriggerSize = 52;
 constexpr DWORD kKnownActions = PUN_LED | PUN_VIBRATE | PUN_DIALOG | PUN_SOUND | PUN_REPEAT;
 
+SYSTEMTIME UnpackTime(const std::vector<uint8_t>& in);
+
+// A table written by an earlier version of the store may lack the columns added since (the due
+// ticks, the raised mark): they are added, and the due ticks computed from the start times, so
+// its notifications are kept and raised like the others. A start time that is no date is due at
+// once rather than never.
+// Whether the table is there but lacks a column added since its first layout.
+bool NeedsUpgrade(sqlite3* h) {
+    bool exists = false, hasDue = false, hasRaised = false;
+    Statement s(h, "PRAGMA table_info(ce_notification)");
+    while (s.Step()) {
+        exists = true;
+        std::string column = s.Text(1);
+        if (column == "due") hasDue = true;
+        if (column == "raised") hasRaised = true;
+    }
+    return exists && !(hasDue && hasRaised);
+}
+
+bool UpgradeOldLayout(sqlite3* h) {
+    if (!NeedsUpgrade(h)) return true; // another process did it meanwhile
+    bool hasDue = false, hasRaised = false;
+    {
+        Statement s(h, "PRAGMA table_info(ce_notification)");
+        while (s.Step()) {
+            std::string column = s.Text(1);
+            if (column == "due") hasDue = true;
+            if (column == "raised") hasRaised = true;
+        }
+    }
+    if (!hasRaised && !Statement(h, "ALTER TABLE ce_notification ADD COLUMN raised INTEGER NOT NULL DEFAULT 0").Run())
+        return false;
+    if (hasDue) return true;
+    if (!Statement(h, "ALTER TABLE ce_notification ADD COLUMN due INTEGER NOT NULL DEFAULT 0").Run()) return false;
+    std::vector<std::pair<int64_t, uint64_t>> dues;
+    {
+        Statement s(h, "SELECT id, start FROM ce_notification");
+        while (s.Step()) {
+            uint64_t due = 0;
+            if (!device::SystemTimeTicks(UnpackTime(s.Blob(1)), due)) due = 0;
+            dues.emplace_back(s.Int(0), due);
+        }
+    }
+    for (auto [id, due] : dues)
+        if (!Statement(h, "UPDATE ce_notification SET due=? WHERE id=?")
+                 .Bind(1, static_cast<int64_t>(due))
+                 .Bind(2, id)
+                 .Run())
+            return false;
+    return true;
+}
+
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
-    if (db && !db->EnsureSchema(kSchema)) return nullptr;
+    if (!db) return nullptr;
+    // Looked at on every call (a cheap read): device.db may come from an earlier version.
+    bool upgrade = false;
+    db->Read([&](sqlite3* h) {
+        upgrade = NeedsUpgrade(h);
+        return true;
+    });
+    if (upgrade && !db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
+    if (!db->EnsureSchema(kSchema)) return nullptr;
     return db;
 }
 

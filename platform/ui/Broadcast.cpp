@@ -6,6 +6,7 @@
 
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/WindowManager.h"
 
 #include <atomic>
@@ -27,6 +28,8 @@ namespace {
 constexpr uint32_t kMagic = 0x4A52564Eu;
 constexpr uint32_t kMaxText = 4096;
 constexpr int kConnectTimeoutMs = 200;
+// A request of the layer itself, not a window message (window messages stay below 0x10000).
+constexpr uint32_t kBringToFrontRequest = 0x4A520001u;
 
 struct Packet {
     uint32_t magic;
@@ -133,6 +136,10 @@ void Serve(int client) {
     std::wstring text;
     if (p.textLength) text = device::FromUtf8(utf8);
     UINT timeout = std::min<uint32_t>(p.timeoutMs, 10000);
+    if (p.msg == kBringToFrontRequest) {
+        RequestBringToFront();
+        return;
+    }
     if (p.kind == 1) {
         if (p.textLength) lParam = KeepText(std::move(text));
         DeliverLocally(p.msg, static_cast<WPARAM>(p.wParam), lParam, BroadcastKind::Post, 0);
@@ -199,6 +206,18 @@ void StopBroadcastListener() {
     close(l.wake[1]);
     l.fd = l.wake[0] = l.wake[1] = -1;
     unlink(l.path.c_str());
+}
+
+bool AskProcessToFront(int pid) {
+    sockaddr_un addr;
+    if (!FillAddress(IpcFolder() / (std::to_string(pid) + ".sock"), addr)) return false;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    Packet p{kMagic, 1u, kBringToFrontRequest, 0, 0, 0, 0, 0};
+    ok = ok && WriteAll(fd, &p, sizeof p);
+    close(fd);
+    return ok;
 }
 
 void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam, BroadcastKind kind, UINT timeoutMs) {

@@ -20,6 +20,10 @@ constexpr UINT kBroadcastSendTimeoutMs = 2000;
 // travels as a number.
 void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam, BroadcastKind kind, UINT timeoutMs);
 
+// Asks the device process with that id to bring its front window forward (a second start of a
+// program that runs once per device). False when the process has no listener to ask.
+bool AskProcessToFront(int pid);
+
 // Starts this process's listener (done on the first top-level window); idempotent.
 void StartBroadcastListener();
 // Stops it and removes its socket (tests; also at exit).

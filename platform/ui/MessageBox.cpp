@@ -3,12 +3,14 @@
 #include "platform/ui/MessageBox.h"
 
 #include "platform/system/ProgramPath.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/DialogInternal.h"
 #include "platform/ui/ResourceImages.h"
 
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -144,6 +146,8 @@ struct BoxInfo {
     HICON icon = nullptr;
     RECT textRect{0, 0, 0, 0};
     POINT iconAt{0, 0};
+    bool modeless = false;         // then owned by its window from WM_INITDIALOG on
+    bool* adopted = nullptr;       // set true when the window takes it over
 };
 
 constexpr int kMargin = 8;
@@ -225,6 +229,7 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG:
         info = reinterpret_cast<BoxInfo*>(lParam);
         SetWindowLongW(box, DWL_USER, lParam);
+        if (info->adopted) *info->adopted = true;
         Layout(box, *info);
         return FALSE; // the default button has the focus
     case WM_PAINT: {
@@ -242,11 +247,19 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndPaint(box, &ps);
         return TRUE;
     }
+    case WM_DESTROY:
+        if (info && info->modeless) {
+            SetWindowLongW(box, DWL_USER, 0);
+            delete info;
+        }
+        return FALSE;
     case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     case WM_COMMAND: {
         if (!info) return FALSE;
         int id = LOWORD(wParam);
-        if (HasButton(info->type, id)) {
+        if (info->modeless) {
+            if (id == IDOK || id == IDCANCEL) DestroyWindow(box);
+        } else if (HasButton(info->type, id)) {
             EndDialog(box, id);
         } else if (id == IDCANCEL && (info->type & MB_TYPEMASK) == MB_OK) {
             EndDialog(box, IDOK);
@@ -288,6 +301,37 @@ void ClearMessageBoxRecords() {
     std::lock_guard guard(g_lock);
     g_records.clear();
     g_answers.clear();
+}
+
+HWND ShowNotificationBox(const std::wstring& title, const std::wstring& text) {
+    RegisterDialogClasses();
+    auto info = std::make_unique<BoxInfo>();
+    info->text = text;
+    info->type = MB_OK;
+    info->modeless = true;
+    device::DialogTemplate tpl;
+    tpl.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+    tpl.exStyle = WS_EX_TOPMOST;
+    tpl.caption = title;
+    bool adopted = false;
+    info->adopted = &adopted;
+    BoxInfo* raw = info.release();
+    HWND box = CreateDialogFromTemplate(nullptr, tpl, 0, nullptr, BoxProc, reinterpret_cast<LPARAM>(raw), false);
+    if (box) raw->adopted = nullptr; // the window lives and owns it now
+    if (!box) {
+        if (!adopted) delete raw;
+        return nullptr;
+    }
+    // Above the input panel when it is up, so that its ok button can be reached.
+    RECT r, sip = SipRect();
+    GetWindowRect(box, &r);
+    if (IsSipUp() && r.bottom > sip.top) {
+        int top = std::max<int>(WorkArea().top, sip.top - (r.bottom - r.top));
+        SetWindowPos(box, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(box, SW_SHOWNORMAL);
+    SetForegroundWindow(box);
+    return box;
 }
 
 HWND CurrentMessageBox() {
@@ -335,6 +379,13 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         return answer;
     };
     if (scripted) return finish(HasButton(type, *scripted) ? *scripted : 0);
+    // A program that is ending shows no box (it would vanish before it could be read): the box
+    // answers with its default button, as Enter would, so a "save?" on the way out saves.
+    if (IsProgramEnding()) {
+        std::vector<Button> buttons = ButtonsOf(type);
+        size_t defIndex = (type & MB_DEFMASK) >> 8;
+        return finish(buttons[defIndex < buttons.size() ? defIndex : 0].id);
+    }
 
     RegisterDialogClasses();
     BoxInfo info;

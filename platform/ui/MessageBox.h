@@ -33,7 +33,7 @@
 // The button pressed (IDOK, IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE); 0 on failure.
 // A null caption gives the owner's caption, or the application's name when there is none.
 // Esc answers IDCANCEL when the box has a Cancel button, IDOK for a box with only OK, and does
-// nothing otherwise.
+// nothing otherwise. While the program is ending, no box is shown and the default button answers.
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 #define MessageBox MessageBoxW
 
@@ -56,6 +56,10 @@ size_t PendingMessageBoxAnswers();
 std::vector<MessageBoxRecord> MessageBoxRecords();
 // Forgets the records and any answers left.
 void ClearMessageBoxRecords();
+
+// Shows a box like an MB_OK message box that is not modal and stays above the other windows
+// (a raised notification): its ok button closes it. Null on failure.
+HWND ShowNotificationBox(const std::wstring& title, const std::wstring& text);
 
 // The window of the message box on show (null when none): tests press its buttons.
 HWND CurrentMessageBox();

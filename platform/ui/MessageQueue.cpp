@@ -10,6 +10,7 @@
 // [SECTION] Dispatching
 
 #include "platform/ui/Broadcast.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WindowManager.h"
 
@@ -133,6 +134,7 @@ void SetDisplayHooks(const DisplayHooks* hooks) {
 
 const DisplayHooks* CurrentDisplayHooks() { return g_hooks.load(); }
 bool IsDisplayThread() { return g_hooks.load() && g_displayThread.load() == CurrentThreadId(); }
+DWORD DisplayThreadId() { return g_hooks.load() ? g_displayThread.load() : 0; }
 
 // [SECTION] Sending ----------------------------------------------------------------------------
 
@@ -371,6 +373,7 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
         const DisplayHooks* hooks = CurrentDisplayHooks();
         bool displayThread = IsDisplayThread();
         if (displayThread && hooks->pump) hooks->pump();
+        if (displayThread) RunDisplayChores();
         std::unique_lock lk(s.lock);
         while (!q->sent.empty()) HandleOneSent(lk, *q);
         for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
@@ -409,6 +412,8 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
         if (QuitAtFirstIdle(s, *q)) continue;
         std::optional<Clock::time_point> until = deadline;
         if (auto due = NextTimerDue(*q)) until = until ? std::min(*until, *due) : *due;
+        if (Clock::time_point chore; displayThread && NextDisplayChore(chore))
+            until = until ? std::min(*until, chore) : chore;
         if (displayThread && hooks->pollMs > 0) {
             auto poll = Clock::now() + std::chrono::milliseconds(hooks->pollMs);
             until = until ? std::min(*until, poll) : poll;

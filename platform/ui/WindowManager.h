@@ -103,6 +103,7 @@ struct DisplayHooks {
     void (*pump)() = nullptr;         // feeds host input in; called on the display thread, unlocked
     void (*present)() = nullptr;      // the screen framebuffer has new content (or a new size)
     void (*beep)(UINT type) = nullptr;
+    void (*raise)() = nullptr;        // brings the host window in front of the host's others
     int pollMs = 0;  // >0: waiting threads wake at least this often to pump
 };
 
@@ -211,6 +212,8 @@ void RemoveWindowsOfQueue(ThreadQueue& q);
 void IdleScreenWork();
 const DisplayHooks* CurrentDisplayHooks();
 bool IsDisplayThread();
+// The display thread's id, 0 when no back end runs.
+DWORD DisplayThreadId();
 
 // Focus and activation bookkeeping when a window goes away (lock held).
 void ForgetWindowInInput(HWND hwnd);

@@ -3,6 +3,7 @@
 // all off again with the setup library's clean-up.
 
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/Notifications.h"
 #include "platform/system/ObjectStore.h"
 #include "platform/system/Registry.h"
 #include "support/FreshDevice.h"
@@ -51,6 +52,35 @@ protected:
         RegCloseKey(key);
         return result == ERROR_SUCCESS ? std::wstring(value) : L"<no value>";
     }
+    // Arms a notification with that title for 1 May 2030, 9:00.
+    static HANDLE Arm(LPCWSTR title) {
+        CE_NOTIFICATION_TRIGGER trigger{};
+        trigger.dwSize = 52;
+        trigger.dwType = CNT_TIME;
+        trigger.stStartTime = SYSTEMTIME{2030, 5, 3, 1, 9, 0, 0, 0};
+        std::wstring titleText = title, body = L"Tokyo:  09h00, 1/5/2030   \n\n\nCall";
+        CE_USER_NOTIFICATION user{};
+        user.ActionFlags = PUN_LED | PUN_VIBRATE | PUN_DIALOG | PUN_REPEAT;
+        user.pwszDialogTitle = titleText.data();
+        user.pwszDialogText = body.data();
+        return CeSetUserNotificationEx(nullptr, &trigger, &user);
+    }
+    static std::vector<std::wstring> ArmedTitles() {
+        std::vector<std::wstring> titles;
+        DWORD count = 0;
+        CeGetUserNotificationHandles(nullptr, 0, &count);
+        std::vector<HANDLE> handles(count);
+        if (count && !CeGetUserNotificationHandles(handles.data(), count, &count)) return titles;
+        for (HANDLE h : handles) {
+            DWORD need = 0;
+            CeGetUserNotification(h, 0, &need, nullptr);
+            std::vector<BYTE> buffer(need);
+            if (!CeGetUserNotification(h, need, &need, buffer.data())) continue;
+            auto* info = reinterpret_cast<CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
+            titles.push_back(info->pceun && info->pceun->pwszDialogTitle ? info->pceun->pwszDialogTitle : L"");
+        }
+        return titles;
+    }
     static bool StoreExists(LPCWSTR name) {
         CEOID id = 0;
         HANDLE db = CeOpenDatabase(&id, name, 0, 0, nullptr);
@@ -84,8 +114,14 @@ TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
     RegCloseKey(key);
     for (LPCWSTR store : {L"jrvCities", L"jrvWeather", L"jrvConverters", L"jrvCurrencies"})
         ASSERT_NE(CeCreateDatabase(store, 0, 0, nullptr), 0u) << store;
+    // Armed reminders of the program, and notifications of others with titles close to them.
+    for (LPCWSTR title : {L"Jorvana Reminder", L"Other alarm", L"Jorvana Reminder3", L"Jorvana Reminder4",
+                          L"jorvana reminder", L"Jorvana Reminder5"})
+        ASSERT_NE(Arm(title), nullptr) << title;
 
     ASSERT_EQ(Run("--remove"), 0);
+    // None of the program's reminders can go off once it is gone; the others stay armed.
+    EXPECT_EQ(ArmedTitles(), (std::vector<std::wstring>{L"Other alarm", L"jorvana reminder", L"Jorvana Reminder5"}));
     EXPECT_FALSE(fs::exists(Folder()));
     EXPECT_FALSE(fs::exists(Windows() / "jrvhelp.htm"));
     EXPECT_TRUE(fs::exists(Windows() / "peghelp.exe")) << "the viewer belongs to the device";

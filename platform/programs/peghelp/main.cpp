@@ -1,13 +1,14 @@
 // peghelp.exe: the device's help viewer. "peghelp file:<name>" shows \Windows\<name>.
 #include "platform/base/Utf8.h"
-#include "platform/display/Display.h"
+#include "platform/display/DeviceProgram.h"
 #include "platform/programs/peghelp/HelpViewer.h"
 
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
-    device::display::Start();
+    int exitCode = 0;
+    if (!device::display::StartDeviceProgram({"peghelp", false}, exitCode)) return exitCode;
     // The device hands a program its command line whole; the layer split it at blanks.
     std::string line;
     for (int i = 1; i < argc; ++i) {

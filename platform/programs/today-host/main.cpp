@@ -1,11 +1,12 @@
 // today-host: the device's Today screen, showing the Today items the registry lists.
-#include "platform/display/Display.h"
+#include "platform/display/DeviceProgram.h"
 #include "platform/programs/today-host/TodayScreen.h"
 
 #include <cstdio>
 
 int main() {
-    device::display::Start();
+    int exitCode = 0;
+    if (!device::display::StartDeviceProgram({"today-host", false}, exitCode)) return exitCode;
     today::CTodayScreen screen;
     if (!screen.Create()) {
         std::fprintf(stderr, "today-host: the Today screen window could not be made\n");

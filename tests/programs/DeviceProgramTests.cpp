@@ -1,0 +1,187 @@
+// The device programs as their own processes: no silent start without a display, a clean end
+// on SIGTERM, and one running copy of the program per device.
+
+#include "platform/system/Registry.h"
+#include "platform/ui/DeviceProgram.h"
+#include "platform/ui/DeviceUi.h"
+#include "support/WindowedDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kProgram = std::string(BUILD_DIR) + "/Jorvana.exe";
+
+class DeviceProgramTest : public testsupport::WindowedDevice {
+protected:
+    // Starts a program with this device root; display: the DEVICE_DISPLAY to give, or "" for none
+    // (and no host display either). Its standard error goes to a file.
+    pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& display) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            std::string v = *e;
+            if (v.rfind("DEVICE_ROOT=", 0) && v.rfind("DEVICE_DISPLAY=", 0) && v.rfind("DISPLAY=", 0) &&
+                v.rfind("WAYLAND_DISPLAY=", 0))
+                env.push_back(v);
+        }
+        env.push_back("DEVICE_ROOT=" + Root().string());
+        if (!display.empty()) env.push_back("DEVICE_DISPLAY=" + display);
+        std::vector<std::string> argv{program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> a, e;
+        for (auto& s : argv) a.push_back(s.data());
+        a.push_back(nullptr);
+        for (auto& s : env) e.push_back(s.data());
+        e.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, ErrorFile().c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        pid_t pid = 0;
+        int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, a.data(), e.data());
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0 ? pid : -1;
+    }
+    fs::path ErrorFile() const { return Root() / "stderr.txt"; }
+    std::string ErrorText() const {
+        std::ifstream in(ErrorFile());
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    // Waits for a condition, up to a minute (a hung program fails the test, it never passes it).
+    template <typename Fn> static bool WaitFor(Fn&& ready) {
+        for (int i = 0; i < 600; ++i) {
+            if (ready()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    // The exit status of an ended program; -1 when it did not end within the minute, or died of a signal.
+    static int ExitStatus(pid_t pid) {
+        int status = 0;
+        bool ended = WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+        if (!ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // A program with a screen is up once it listens for the device's broadcasts.
+    fs::path SocketOf(pid_t pid) const { return Root() / "ipc" / (std::to_string(pid) + ".sock"); }
+    void Install() {
+        const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless '" +
+                                    std::string(DEVICE_INSTALL) + "' '" + BUILD_DIR + "' '" + JORVANA_DATA_DIR +
+                                    "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    static bool KeyExists(LPCWSTR path) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    }
+    static DWORD ReadDword(LPCWSTR path, LPCWSTR name, DWORD missing) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS) return missing;
+        DWORD value = missing, type = 0, size = sizeof value;
+        if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+            value = missing;
+        RegCloseKey(key);
+        return value;
+    }
+};
+
+TEST_F(DeviceProgramTest, WithoutADisplayEachProgramSaysSoAndEnds) {
+    for (const std::string& program : {kProgram, std::string(TODAY_HOST), std::string(PEGHELP)}) {
+        fs::remove(ErrorFile());
+        pid_t pid = Spawn(program, {}, "");
+        ASSERT_GT(pid, 0) << program;
+        EXPECT_EQ(ExitStatus(pid), 2) << program;
+        std::string text = ErrorText();
+        EXPECT_NE(text.find("no display"), std::string::npos) << program << ": " << text;
+        EXPECT_NE(text.find("DEVICE_DISPLAY=headless"), std::string::npos) << program << ": " << text;
+    }
+    EXPECT_FALSE(KeyExists(L"Jorvana")) << "the program wrote nothing";
+}
+
+TEST_F(DeviceProgramTest, SigtermEndsEveryProgramCleanly) {
+    Install();
+    // At the first start, during the language dialog: the program ends there, with the
+    // language written as the dialog writes it and no Home City dialog after it.
+    pid_t program = Spawn(kProgram, {}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(SocketOf(program)); }));
+    ASSERT_TRUE(WaitFor([&] { return ReadDword(L"Jorvana", L"lang", 99) == 0; }));
+    kill(program, SIGTERM);
+    EXPECT_EQ(ExitStatus(program), 0);
+    EXPECT_FALSE(KeyExists(L"Jorvana\\wrldclk")) << "the main window never opened";
+    EXPECT_FALSE(fs::exists(SocketOf(program)));
+
+    // The Today host (which shows the program's item) and the help viewer.
+    for (const auto& [path, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {TODAY_HOST, {}}, {PEGHELP, {"file:jrvhelp.htm"}}}) {
+        pid_t pid = Spawn(path, args, "headless");
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(SocketOf(pid)); })) << path;
+        kill(pid, SIGTERM);
+        EXPECT_EQ(ExitStatus(pid), 0) << path;
+        EXPECT_FALSE(fs::exists(SocketOf(pid))) << path;
+    }
+
+    // The feed server, once it serves.
+    fs::remove(ErrorFile());
+    pid_t server = Spawn(FEED_SERVER, {"--port", "0"}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return ErrorText().find("serving") != std::string::npos; }));
+    kill(server, SIGTERM);
+    EXPECT_EQ(ExitStatus(server), 0);
+}
+
+TEST_F(DeviceProgramTest, ASecondStartBringsTheRunningCopyForward) {
+    // This process plays the running copy: it holds the program's lock and shows a window.
+    fs::create_directories(Root() / "ipc");
+    int lock = open((Root() / "ipc" / "Jorvana.exe.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
+    std::string pid = std::to_string(getpid());
+    ASSERT_EQ(write(lock, pid.data(), pid.size()), static_cast<ssize_t>(pid.size()));
+    HWND main = CreateWindowExW(0, L"STATIC", L"main", WS_POPUP | WS_VISIBLE, 0, 0, 240, 294, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_TRUE(main);
+    const int before = device::ui::BringToFrontCount();
+
+    // The second start, with no language chosen yet: had it gone on, it would sit in the
+    // language dialog and write the registry.
+    pid_t second = Spawn(kProgram, {}, "headless");
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(ExitStatus(second), 0);
+    EXPECT_NE(ErrorText().find("already running"), std::string::npos) << ErrorText();
+    EXPECT_FALSE(KeyExists(L"Jorvana"));
+    ASSERT_TRUE(WaitFor([&] {
+        device::ui::PumpUntilIdle();
+        return device::ui::BringToFrontCount() > before;
+    }));
+    EXPECT_EQ(GetActiveWindow(), main) << "the front window of the running copy";
+    DestroyWindow(main);
+    close(lock);
+}
+
+} // namespace
