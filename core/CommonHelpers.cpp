@@ -81,7 +81,8 @@ bool IsNumericText(LPCWSTR text, int& position) {
                 reject = true;
             }
         } else if (kind == 4 && end > 1) {
-            position = occurrence(c, 1);
+            // This "-" is the misplaced one: a leading minus stays where it is.
+            position = static_cast<int>(end - 1);
             reject = true;
         }
         if (reject) {
