@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cwchar>
+#include <cwctype>
 #include <string_view>
 
 bool IsSquareScreenNot320() {
@@ -54,6 +55,23 @@ int IsNumericChar(LPCWSTR ch) {
     if (c == L'.') return 3;
     if (c == L'-') return 4;
     return 0;
+}
+
+bool ReadWholeNumber(LPCWSTR text, double& value) {
+    if (IsBlankText(text)) return false;
+    WCHAR* end = nullptr;
+    const double number = std::wcstod(text, &end);
+    if (end == text) return false;
+    while (*end && std::iswspace(*end)) ++end;
+    if (*end || !std::isfinite(number)) return false;
+    value = number;
+    return true;
+}
+
+bool IsBlankText(LPCWSTR text) {
+    for (const WCHAR* p = text; p && *p; ++p)
+        if (!std::iswspace(*p)) return false;
+    return true;
 }
 
 bool IsNumericText(LPCWSTR text, int& position) {

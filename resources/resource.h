@@ -711,3 +711,9 @@
 #define IDS_ADD_OTHER_CITIES_BUTTON 33067
 #define IDS_FAVORITE_LIST 33068
 #define IDS_ADD_OTHER_CITIES_TITLE 33069
+
+// Refused entries: reminders already past, blank names, values that are not numbers
+#define IDS_REMINDER_IN_THE_PAST 33635
+#define IDS_ENTER_A_NAME 33636
+#define IDS_UNIT_VALUE_NOT_NUMBER 33637
+#define IDS_CITY_FIELDS_NOT_NUMBERS 33638
