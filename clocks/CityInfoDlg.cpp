@@ -9,7 +9,6 @@
 #include "resources/resource.h"
 #include "worldmap/SunTimes.h"
 
-#include <cmath>
 
 namespace {
 
@@ -57,30 +56,13 @@ BOOL CCityInfoDlg::OnInitDialog() {
 }
 
 void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
-    using namespace suntimes;
-    const double d = SunDayNumber(year, month, day, 12.0f);
-    double meanLongitude = 0, declination = 0;
-    const double lambda = SunLongitude(d, &meanLongitude, &declination);
-    const double obliquity = RADS * 23.4393 - RADS * d * 3.563e-7;
-    const double alpha = std::atan2(std::sin(lambda) * std::cos(obliquity), std::cos(lambda));
-    double e = meanLongitude - alpha;
-    if (meanLongitude < PI) e += TWO_PI;
-    const double minutes = 1440.0 * (1.0 - e / PI * 0.5);
-
-    const double h = SunriseHalfArc(ReadLeadingInt(m_latitude), declination);
-    double dayLength = DEGS * h * 2.0 / 15.0;
-    if (dayLength < 0.0001) dayLength = 0;
-
-    const int offset = ReadLeadingInt(m_currentOffset);
-    const double zone = (offset >= -100 && offset <= 100) ? offset : offset / 100 + (offset % 100) / 60.0;
-    const double longitude = ReadLeadingInt(m_longitude);
-    double sunrise = 12.0 - 12.0 / PI * h + zone - longitude / 15.0 + minutes / 60.0;
-    double sunset = 12.0 / PI * h + zone + 12.0 - longitude / 15.0 + minutes / 60.0;
-    if (sunrise > 24) sunrise -= 24;
-    if (sunset > 24) sunset -= 24;
-    m_sunrise = FormatHoursMinutes(sunrise);
-    m_sunset = FormatHoursMinutes(sunset);
-    m_dayLength = FormatHoursMinutes(dayLength);
+    // The map's own computation, so that both show the same times for a city and a day
+    // (times past midnight either way are brought into the day).
+    const double zone = HhmmOffsetToHours(ReadLeadingInt(m_currentOffset));
+    const SunTimes times = ::ComputeSunTimes(day, month, year, ReadLeadingInt(m_longitude), ReadLeadingInt(m_latitude), zone);
+    m_sunrise = times.sunriseText;
+    m_sunset = times.sunsetText;
+    m_dayLength = times.dayLengthText;
 }
 
 void CCityInfoDlg::ReadWorkArea() {

@@ -1,6 +1,7 @@
 #include "clocks/EditCitiesDlg.h"
 
 #include "clocks/ScrollableForm.h"
+#include "core/CommonHelpers.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
@@ -77,7 +78,32 @@ void CEditCitiesDlg::OnSelChangeCityList() {
     m_editOffset.SetWindowText(m_db.GetUtcOffset(city));
 }
 
+bool CEditCitiesDlg::RefuseCityFields() {
+    // A city needs a name; its position and zone are read as numbers by the clocks and the map.
+    double number = 0;
+    UINT message = 0;
+    CEdit* field = nullptr;
+    if (IsBlankText(FieldText(m_editName))) {
+        message = IDS_ENTER_A_NAME;
+        field = &m_editName;
+    } else {
+        for (CEdit* numeric : {&m_editLongitude, &m_editLatitude, &m_editOffset}) {
+            if (ReadWholeNumber(FieldText(*numeric), number)) continue;
+            message = IDS_CITY_FIELDS_NOT_NUMBERS;
+            field = numeric;
+            break;
+        }
+    }
+    if (!message) return false;
+    CString text;
+    text.LoadString(message);
+    MessageBox(text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    field->SetFocus();
+    return true;
+}
+
 void CEditCitiesDlg::OnAdd() {
+    if (RefuseCityFields()) return;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
     const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
     if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) {
@@ -109,7 +135,7 @@ void CEditCitiesDlg::OnDelete() {
 
 void CEditCitiesDlg::OnUpdate() {
     const int s = m_listCities.GetCurSel();
-    if (s < 0) return;
+    if (s < 0 || RefuseCityFields()) return;
     CWaitCursor wait;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
     CString text;

@@ -46,6 +46,9 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnSelChangeCityList();
+    // Says why and returns true when the fields cannot make a city: a blank name, or a
+    // longitude, latitude or zone that is no number. The form stays as it is.
+    bool RefuseCityFields();
     afx_msg void OnAdd();
     afx_msg void OnUpdate();
     afx_msg void OnDelete();

@@ -274,6 +274,21 @@ bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes
     return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, false);
 }
 
+bool ReminderIsPast(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const CString& time,
+                    const CString& date, const DstShiftQuery& dst) {
+    int hour = 0, minute = 0, day = 0, month = 0, year = 0;
+    if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year)) return false;
+    const int zone = ReminderCityZoneNow(db, city, refHours, refMinutes, dst);
+    SYSTEMTIME start{};
+    if (!ComputeReminderInstant(hour, minute, day, month, year, refHours, refMinutes, zone, start)) return false;
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    now.wSecond = now.wMilliseconds = 0;
+    uint64_t startTicks = 0, nowTicks = 0;
+    if (!device::SystemTimeTicks(start, startTicks) || !device::SystemTimeTicks(now, nowTicks)) return false;
+    return startTicks < nowTicks;
+}
+
 void ClearReminder(int n) {
     if (n < 0 || n >= kReminderCount) return;
     if (HANDLE handle = FindReminderNotification(kReminderTitles[n])) ::CeClearUserNotification(handle);

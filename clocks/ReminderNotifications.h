@@ -89,5 +89,11 @@ bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMin
 bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
                   const CString& date, const CString& description, const DstShiftQuery& dst);
 
+// True when a reminder's time and date in its city are already over (an earlier minute than
+// the device's current one): such a reminder would never go off. Texts that do not give a
+// real time and date are not past (the form's validation speaks for them).
+bool ReminderIsPast(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const CString& time,
+                    const CString& date, const DstShiftQuery& dst);
+
 // Disarms reminder n: removes the notification of its title when there is one.
 void ClearReminder(int n);

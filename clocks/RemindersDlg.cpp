@@ -364,11 +364,58 @@ void CRemindersDlg::OnPaint() {
     dc.SelectObject(oldPen);
 }
 
+void CRemindersDlg::OnOK() {
+    if (!UpdateData(TRUE) || RefusePastReminders()) return;
+    CDialog::OnOK();
+}
+
 void CRemindersDlg::OnCancel() {
     // Cancel saves and arms like OK, so it checks the boxes first: a time that does not exist is
     // shown with the framework's message rather than stored.
-    if (!UpdateData(TRUE)) return;
+    if (!UpdateData(TRUE) || RefusePastReminders()) return;
     CDialog::OnCancel();
+}
+
+bool CRemindersDlg::ReadReminderTexts(int k, CString& time, CString& date) {
+    int hour = 0, minute = 0;
+    time = BoxText(m_editHours[k]) + L":" + BoxText(m_editMinutes[k]);
+    if (!ParseReminderTime(time, hour, minute) || hour > 23 || minute > 59) return false;
+    // Stored with two digits each, as the texts are read back by position.
+    time = TwoDigits(hour) + L":" + TwoDigits(minute);
+    CString year;
+    if (k == 0) {
+        year = BoxText(m_editYear);
+    } else {
+        SYSTEMTIME st{};
+        m_datePicker[k].GetTime(&st);
+        year.Format(L"%d", st.wYear);
+    }
+    date = BoxText(m_editDay[k]) + L"/" + BoxText(m_editMonth[k]) + L"/" + year;
+    return true;
+}
+
+bool CRemindersDlg::RefusePastReminders() {
+    int32_t cities[kClockCount];
+    ReadClockCityIndexes(m_registry, cities);
+    int refHours = 0, refMinutes = 0;
+    GetHomeCityOffset(refHours, refMinutes);
+    bool refused = false;
+    for (int k = 0; k < kReminderCount; ++k) {
+        if (m_checkEnable[k].GetCheck() != BST_CHECKED) continue;
+        CString time, date;
+        if (!ReadReminderTexts(k, time, date)) continue;
+        if (!ReminderIsPast(m_db, static_cast<DWORD>(cities[k]), refHours, refMinutes, time, date, m_dstShift))
+            continue;
+        // It would never go off: not armed, and the user is told.
+        m_checkEnable[k].SetCheck(BST_UNCHECKED);
+        refused = true;
+    }
+    if (refused) {
+        CString text;
+        text.LoadString(IDS_REMINDER_IN_THE_PAST);
+        MessageBox(text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    }
+    return refused;
 }
 
 void CRemindersDlg::OnDestroy() {
@@ -385,21 +432,9 @@ void CRemindersDlg::OnDestroy() {
                 ClearReminder(k);
                 continue;
             }
-            int hour = 0, minute = 0;
-            CString time = BoxText(m_editHours[k]) + L":" + BoxText(m_editMinutes[k]);
-            if (!ParseReminderTime(time, hour, minute) || hour > 23 || minute > 59)
+            CString time, date;
+            if (!ReadReminderTexts(k, time, date))
                 continue; // a time that does not exist: the reminder stays as it was
-            // Stored with two digits each, as the texts are read back by position.
-            time = TwoDigits(hour) + L":" + TwoDigits(minute);
-            CString year;
-            if (k == 0) {
-                year = BoxText(m_editYear);
-            } else {
-                SYSTEMTIME st{};
-                m_datePicker[k].GetTime(&st);
-                year.Format(L"%d", st.wYear);
-            }
-            const CString date = BoxText(m_editDay[k]) + L"/" + BoxText(m_editMonth[k]) + L"/" + year;
             const CString desc = BoxText(m_editDesc[k]);
             m_strTimes[k] = time;
             m_strDates[k] = date;

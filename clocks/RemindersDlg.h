@@ -66,7 +66,14 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
     void OnCancel() override;
+    // The time and date texts of reminder k as its boxes hold them (the time with two digits
+    // each); false when the boxes do not give a real time.
+    bool ReadReminderTexts(int k, CString& time, CString& date);
+    // Unticks every ticked reminder whose time is already over and says so; true when it did,
+    // so that the form stays open.
+    bool RefusePastReminders();
     int FormHeight() const override { return m_nContentHeight; }
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);

@@ -325,7 +325,8 @@ const BuiltInUnit BuiltInUnitTable[kBuiltInUnitCount] = {
     {L"5", L"Quart [Germany]", L"0.00114504"},
     {L"5", L"Quart [ancient hebrew]", L"0.00108"},
     {L"5", L"Quart [UK]", L"0.0011365225"},
-    {L"5", L"Quart [US, dry]", L"0.0011122095"},
+    // Two US dry pints of 0.000550610475 cubic metres
+    {L"5", L"Quart [US, dry]", L"0.00110122095"},
     {L"5", L"Quart [US, liquid]", L"0.00094635295"},
     {L"5", L"Quarter [UK, liquid]", L"0.29094976"},
     {L"5", L"Shot", L"0.0000295735296875"},

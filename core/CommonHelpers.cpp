@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cwchar>
+#include <cwctype>
 #include <string_view>
 
 bool IsSquareScreenNot320() {
@@ -56,6 +57,23 @@ int IsNumericChar(LPCWSTR ch) {
     return 0;
 }
 
+bool ReadWholeNumber(LPCWSTR text, double& value) {
+    if (IsBlankText(text)) return false;
+    WCHAR* end = nullptr;
+    const double number = std::wcstod(text, &end);
+    if (end == text) return false;
+    while (*end && std::iswspace(*end)) ++end;
+    if (*end || !std::isfinite(number)) return false;
+    value = number;
+    return true;
+}
+
+bool IsBlankText(LPCWSTR text) {
+    for (const WCHAR* p = text; p && *p; ++p)
+        if (!std::iswspace(*p)) return false;
+    return true;
+}
+
 bool IsNumericText(LPCWSTR text, int& position) {
     std::wstring_view all(text ? text : L"");
     // Position of the n-th occurrence (1-based) of c in the whole text, counted from its start.
@@ -81,7 +99,8 @@ bool IsNumericText(LPCWSTR text, int& position) {
                 reject = true;
             }
         } else if (kind == 4 && end > 1) {
-            position = occurrence(c, 1);
+            // This "-" is the misplaced one: a leading minus stays where it is.
+            position = static_cast<int>(end - 1);
             reject = true;
         }
         if (reject) {

@@ -37,6 +37,13 @@ int IsNumericChar(LPCWSTR ch);
 // returns false.
 bool IsNumericText(LPCWSTR text, int& position);
 
+// True when the whole text, spaces around it aside, is one finite decimal number (as wcstod
+// reads it); the number goes to value. An empty or blank text is no number.
+bool ReadWholeNumber(LPCWSTR text, double& value);
+
+// True when the text holds nothing but spaces (or nothing at all).
+bool IsBlankText(LPCWSTR text);
+
 // The text with characters dropped from its end until its extent in the DC is below width.
 CString FitTextToWidth(HDC dc, const CString& text, int width);
 CString FitTextToWidth(CDC* dc, const CString& text, int width);

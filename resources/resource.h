@@ -714,3 +714,9 @@
 
 // The feed exchange: a server that took the connection and sent no reply in time
 #define IDS_SERVER_NO_ANSWER 33610
+
+// Refused entries: reminders already past, blank names, values that are not numbers
+#define IDS_REMINDER_IN_THE_PAST 33635
+#define IDS_ENTER_A_NAME 33636
+#define IDS_UNIT_VALUE_NOT_NUMBER 33637
+#define IDS_CITY_FIELDS_NOT_NUMBERS 33638

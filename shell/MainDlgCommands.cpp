@@ -314,7 +314,7 @@ void CMainDlg::OnPackDeleteAllItems() { SendToVisibleTool(WM_APP_PACK_DELETE_ALL
 
 void CMainDlg::OnUndo() {
     SendToVisibleTool(WM_APP_UNDO_OR_DELETE_CATEGORY, true);
-    // The unit converter clears its own mark when it undoes.
+    // The unit converter clears its own announced mark when it undoes; this is the other half.
     m_bUndoAvailable = 0;
 }
 

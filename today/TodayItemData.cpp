@@ -298,8 +298,14 @@ int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine*
     SYSTEMTIME newYear = DateOf(today.wYear, 1, 1);
     SYSTEMTIME start = AddDays(newYear, ToInt(startDay.c_str()) - 1);
     SYSTEMTIME end = AddDays(newYear, ToInt(endDay.c_str()) - 1);
-    if (end.wMonth < start.wMonth) ++end.wYear;
-    if (IsLaterDate(start, today) || IsLaterDate(today, end)) return offset;
+    const SYSTEMTIME endThisYear = end;
+    const bool crossesNewYear = end.wMonth < start.wMonth;
+    if (crossesNewYear) ++end.wYear;
+    const bool inThisYearsWindow = !IsLaterDate(start, today) && !IsLaterDate(today, end);
+    // A window that runs across the new year and opened last year is still open from
+    // 1 January to this year's end day (a southern summer), as the program's clocks count it.
+    const bool inLastYearsWindow = crossesNewYear && IsLaterDate(start, today) && !IsLaterDate(today, endThisYear);
+    if (!inThisYearsWindow && !inLastYearsWindow) return offset;
     int hours = ToInt(shift.c_str());
     return (offset > 100 || offset < -100) ? offset + hours * 100 : offset + hours;
 }
@@ -383,9 +389,8 @@ void CTodayItem::FormatTime(int offset, LPWSTR text) {
     GetLocalUtcOffset(devH, devM);
     const CityClock clock = CityClockNow(offset, devH, devM);
     const int minute = clock.minute;
-    int hour = clock.hour;
-    if (hour >= 24) hour -= 24;
-    else if (hour < 0) hour += 24;
+    // Far apart zones can put the city more than a day away: whole days are taken off.
+    const int hour = ((clock.hour % 24) + 24) % 24;
     if (hour < 10 && minute < 10) Print(text, 10, L"0%d:0%d", hour, minute);
     else if (hour < 10) Print(text, 10, L"0%d:%d", hour, minute);
     else if (minute < 10) Print(text, 10, L"%d:0%d", hour, minute);
@@ -397,7 +402,8 @@ void CTodayItem::ComputeCityDate(int offset, int& day, int& month, int& year) {
     GetLocalUtcOffset(devH, devM);
     const CityClock clock = CityClockNow(offset, devH, devM);
     const SYSTEMTIME& now = clock.now;
-    int shift = clock.hour < 0 ? -1 : (clock.hour >= 24 ? 1 : 0);
+    // Whole days ahead or behind the device's date (rounded down: hour -1 is a day behind).
+    const int shift = clock.hour >= 0 ? clock.hour / 24 : -((23 - clock.hour) / 24);
     SYSTEMTIME date = AddDays(DateOf(now.wYear, now.wMonth, now.wDay), shift);
     day = date.wDay;
     month = date.wMonth;

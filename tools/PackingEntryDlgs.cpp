@@ -227,10 +227,16 @@ void CNewEntryDlg::OnOK() {
         for (size_t i = 0; i < m_categories.size(); ++i)
             m_categories[i] = m_listCategories.GetCheck(static_cast<int>(i)) ? L"1" : L"0";
     }
-    if (!m_strName.IsEmpty() || m_nMode == NewEntryCategoryItems || m_nMode == NewEntryListItems) {
+    if (!IsBlankText(m_strName) || m_nMode == NewEntryCategoryItems || m_nMode == NewEntryListItems) {
         m_fontButton.DeleteObject();
         EndDialog(IDOK);
+        return;
     }
+    // A new category, list or item needs a name: the dialog stays open and says so.
+    CString message;
+    message.LoadString(IDS_ENTER_A_NAME);
+    MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    m_editName.SetFocus();
 }
 
 // [CEditItemDlg] ---------------------------------------------------------------------------------
@@ -256,6 +262,14 @@ void CEditItemDlg::OnOK() {
     CString edited;
     m_editText.GetWindowText(edited);
     if (RefuseMarkerText(this, edited)) return;
+    if (IsBlankText(edited)) {
+        // An item without text would stay in every list as a blank row.
+        CString message;
+        message.LoadString(IDS_ENTER_A_NAME);
+        MessageBox(message, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        m_editText.SetFocus();
+        return;
+    }
     m_strText = edited;
     EndDialog(IDOK);
 }

@@ -324,6 +324,8 @@ void CConverterDlg::SelectAllValue() {
 
 LRESULT CConverterDlg::OnEditUndo(WPARAM, LPARAM) {
     m_valueField.Undo();
+    // The main window clears its Undo flag after this: the next change announces itself again.
+    UndoAnnounced = false;
     return 1;
 }
 

@@ -252,10 +252,28 @@ bool CUnitEditDlg::RemoveUnit(CString keyText, CString name) {
     return false;
 }
 
+bool CUnitEditDlg::RefuseUnitFields(const CString& name, const CString& factor) {
+    // A blank name cannot be told apart in the lists; a factor that is no number, or 0, would
+    // make every conversion through the unit infinite or empty.
+    double value = 0;
+    UINT message = 0;
+    if (IsBlankText(name))
+        message = IDS_ENTER_A_NAME;
+    else if (!ReadWholeNumber(factor, value) || value == 0)
+        message = IDS_UNIT_VALUE_NOT_NUMBER;
+    if (!message) return false;
+    CString text;
+    text.LoadString(message);
+    MessageBox(text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    (message == IDS_ENTER_A_NAME ? m_nameField : m_factorField).SetFocus();
+    return true;
+}
+
 void CUnitEditDlg::OnAdd() {
     CString name, factor;
     m_nameField.GetWindowText(name);
     m_factorField.GetWindowText(factor);
+    if (RefuseUnitFields(name, factor)) return;
     CWaitCursor wait;
     AddUnit(KeyOfComboIndex(m_category.GetCurSel()), name, factor);
 }
@@ -276,6 +294,7 @@ void CUnitEditDlg::OnModify() {
     CString name, factor;
     m_nameField.GetWindowText(name);
     m_factorField.GetWindowText(factor);
+    if (RefuseUnitFields(name, factor)) return;
     m_units.UpdateUnit(static_cast<DWORD>(CategoryStart(key) + row), KeyText(key), name, factor);
     m_listedCategory = -1;
     CWaitCursor wait;

@@ -19,6 +19,9 @@ public:
     // Adds a unit to the category of the key number unless the shown list already holds the
     // name (in any letter case) or the category is full. True when a unit was stored.
     bool AddUnit(int keyNumber, CString name, CString factor);
+    // Says why and returns true when the fields cannot make a unit: a blank name, or a
+    // factor that is not a finite number other than 0. The dialog stays as it is.
+    bool RefuseUnitFields(const CString& name, const CString& factor);
     // Asks, then removes the category's first unit of exactly that name. True when removed.
     bool RemoveUnit(CString keyText, CString name);
 

@@ -311,7 +311,9 @@ void CForecastDlg::LoadForecast() {
     m_cityLine.SetWindowText(found ? m_store.GetName(index) + L", " + m_store.GetCountry(index) : m_cityName);
     m_dateLine.SetWindowText(L"\n" + m_updateDate + L", " + m_todayTime + L" GMT");
 
-    if (!m_celsius) {
+    // Only texts just loaded are in Celsius: a record that is not current leaves the slots as
+    // they were shown, already converted.
+    if (!m_celsius && current) {
         for (int k = 0; k < kSlots; ++k) {
             if (!m_temperature[k].IsEmpty()) m_temperature[k] = ConvertTemperatureText(m_temperature[k]);
             if (!m_feelsLike[k].IsEmpty()) m_feelsLike[k] = ConvertFeelsLike(m_feelsLike[k]);

@@ -70,6 +70,14 @@ CString FormatHoursMinutes(double hours) {
     return CString(text);
 }
 
+double WrapToDay(double hours) {
+    if (!std::isfinite(hours)) return 0;
+    double wrapped = std::fmod(hours, 24.0);
+    if (wrapped < 0) wrapped += 24.0;
+    if (wrapped >= 24.0) wrapped = 0; // a hair below 0 rounds up to 24 when 24 is added
+    return wrapped;
+}
+
 double HhmmOffsetToHours(int offset) {
     if (offset >= -100 && offset <= 100) return offset;
     int hours = offset / 100;
@@ -88,6 +96,10 @@ SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, doub
     double LL = L - alpha;
     if (L < PI) LL += TWO_PI;
     double eq = 1440.0 * (1.0 - (LL / PI) * 0.5);
+    // Just past the equinox of September the mean longitude has crossed pi while the right
+    // ascension has not: the term then holds a whole day. Keep it within half a day of zero.
+    if (eq > 720.0) eq -= 1440.0;
+    if (eq < -720.0) eq += 1440.0;
 
     double ha = SunriseHalfArc(latitudeDeg, declination);
     SunTimes times;
@@ -98,11 +110,10 @@ SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, doub
     double noonShift = zoneHours - longitudeDeg * 0.06666666666666667 + eq * 0.016666666666666666;
     times.sunrise = 12.0 - k + noonShift;
     times.sunset = k + zoneHours + 12.0 - longitudeDeg * 0.06666666666666667 + eq * 0.016666666666666666;
-    // A place far from its zone's meridian can see either time cross midnight.
-    if (times.sunrise > 24) times.sunrise -= 24;
-    if (times.sunset > 24) times.sunset -= 24;
-    if (times.sunrise < 0) times.sunrise += 24;
-    if (times.sunset < 0) times.sunset += 24;
+    // A place far from its zone's meridian can see either time cross midnight: both are
+    // brought into 0..24 by whole days.
+    times.sunrise = WrapToDay(times.sunrise);
+    times.sunset = WrapToDay(times.sunset);
 
     times.sunriseText = FormatHoursMinutes(times.sunrise);
     times.sunsetText = FormatHoursMinutes(times.sunset);

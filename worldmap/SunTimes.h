@@ -38,6 +38,9 @@ double SunriseHalfArc(double latitudeDeg, double declination);
 // more keep all their digits. A negative or non-finite value gives "00:00".
 CString FormatHoursMinutes(double hours);
 
+// Hours of the day: a time brought into [0, 24) by whole days (30.25 gives 6.25, -0.5 gives 23.5).
+double WrapToDay(double hours);
+
 // One computation: the times in hours of the zone and their texts.
 struct SunTimes {
     double sunrise = 0;
@@ -49,7 +52,7 @@ struct SunTimes {
 };
 
 // The sun times of a place (longitude east positive, latitude north positive, degrees) on a
-// date, for a zone of zoneHours east of UTC. Sunrise and sunset are brought into 0..24.
+// date, for a zone of zoneHours east of UTC. Sunrise and sunset are brought into 0..24 by whole days.
 SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours);
 
 // An HhmmOffset as hours: -100..100 are whole hours, otherwise hours*100 + minutes with the

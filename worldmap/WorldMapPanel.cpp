@@ -254,15 +254,17 @@ void CWorldMapPanel::OnTimer(UINT_PTR) {
     if (m_marker.m_hWnd) m_marker.Invalidate(TRUE);
     if (m_syncHomeZone) LoadHomeZone(m_homeZoneHours, m_homeZoneMinutes);
 
-    const time_t now = CTime::GetCurrentTime().GetTime();
+    const CTime current = CTime::GetCurrentTime();
+    const time_t now = current.GetTime();
     const bool homeIn = now < m_homeDstEnd && now >= m_homeDstStart;
-    if (homeIn != m_homeInDst) LoadHomeZone(m_homeZoneHours, m_homeZoneMinutes);
+    if (homeIn != m_homeInDst || (!m_syncHomeZone && current.GetYear() != m_homeDstYear))
+        LoadHomeZone(m_homeZoneHours, m_homeZoneMinutes);
 
     m_cityDateText = FormatCityDate(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes, 1, m_cityDate);
 
     const time_t cityHour = CityJudgedHour();
     const int cityIn = (cityHour < m_cityDstEnd && cityHour >= m_cityDstStart) ? 1 : 0;
-    if (cityIn != m_cityInDst) {
+    if (cityIn != m_cityInDst || (m_cityHasDst && current.GetYear() != m_cityDstYear)) {
         LoadSelectedCityZone(m_mapCity);
         m_cityDateText = FormatCityDate(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes, 1, m_cityDate);
     }
@@ -381,7 +383,8 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     int offset = ReadLeadingInt(m_cities.GetUtcOffset(home));
     const CString rule = m_cities.GetDstRule(home);
     const time_t now = CTime::GetCurrentTime().GetTime();
-    const DstWindow window = GetDstWindowAt(rule, CTime::GetCurrentTime().GetYear(), now);
+    m_homeDstYear = CTime::GetCurrentTime().GetYear();
+    const DstWindow window = GetDstWindowAt(rule, m_homeDstYear, now);
     m_homeInDst = false;
     m_homeDstStart = m_homeDstEnd = 0; // a home without daylight saving has no window
     if (window.hasDst) {
@@ -407,7 +410,8 @@ void CWorldMapPanel::LoadSelectedCityZone(DWORD cityIndex) {
         return;
     }
     const time_t instant = CityStandardHour(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes);
-    const DstWindow window = GetDstWindowAt(rule, CTime::GetCurrentTime().GetYear(), instant);
+    m_cityDstYear = CTime::GetCurrentTime().GetYear();
+    const DstWindow window = GetDstWindowAt(rule, m_cityDstYear, instant);
     m_cityHasDst = true;
     m_cityDstShift = window.shift;
     m_cityDstStart = window.start;

@@ -9,6 +9,7 @@
 #include "core/WeatherDb.h"
 #include "support/Screenshots.h"
 #include "weather/ForecastDlg.h"
+#include "worldmap/SunTimes.h"
 
 #include <cstdlib>
 
@@ -75,6 +76,17 @@ TEST(CityInfoSunTimes, OffsetsInHoursAndMinutesAndTheDayWrap) {
     EXPECT_EQ(SunText(0, 0, L"x", 1, 1, 2010, 0), SunText(0, 0, L"0", 1, 1, 2010, 0));
     // Polar night: no day at all.
     EXPECT_EQ(SunText(0, 80, L"0", 21, 12, 2010, 2), L"00:00");
+}
+
+TEST(CityInfoSunTimes, AgreeWithTheMapWhenATimeCrossesMidnight) {
+    // Vorkuta (+3) on 1 June: sunrise before midnight the evening before, as the map shows it.
+    const SunTimes map = ComputeSunTimes(1, 6, 2026, 64, 67, 3);
+    EXPECT_GT(map.sunrise, 22.0);
+    EXPECT_EQ(SunText(64, 67, L"3", 1, 6, 2026, 0), map.sunriseText);
+    EXPECT_EQ(SunText(64, 67, L"3", 1, 6, 2026, 1), map.sunsetText);
+    // Apia (+13) just after the September equinox: no time of a day and a half.
+    EXPECT_EQ(SunText(-172, -14, L"13", 22, 9, 2026, 0), L"06:20");
+    EXPECT_EQ(SunText(-172, -14, L"13", 22, 9, 2026, 1), L"18:21");
 }
 
 class ClockCityInfoTest : public ClockDialogTest {

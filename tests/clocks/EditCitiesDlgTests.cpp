@@ -141,19 +141,53 @@ TEST_F(EditCitiesDlgTest, AddingACityMovesTheStoredPositionsAtAndAfterIt) {
     Edit([](CEditCitiesDlg& dlg) {
         Fill(dlg, L"Zz", L"Y");
         Click(dlg, IDC_EDIT_CITY_ADD);
-        Fill(dlg, L"A", L"Y", L"east", L"north", L"x", L"abc"); // no field is checked
+        Fill(dlg, L"A", L"Y", L"-3.5", L" 40 ", L"x", L"-330"); // numbers are kept as typed; the rule is free
         Click(dlg, IDC_EDIT_CITY_ADD);
     });
     EXPECT_EQ(Stored(), (std::array<int, 6>{4, 1, 6, 8, 12, 13}));
     CCitiesDb db;
     db.Open();
     EXPECT_EQ(std::wstring(db.GetName(0)), L"A");
-    EXPECT_EQ(std::wstring(db.GetLongitude(0)), L"east");
-    EXPECT_EQ(std::wstring(db.GetLatitude(0)), L"north");
+    EXPECT_EQ(std::wstring(db.GetLongitude(0)), L"-3.5");
+    EXPECT_EQ(std::wstring(db.GetLatitude(0)), L" 40 ");
     EXPECT_EQ(std::wstring(db.GetDstRule(0)), L"x");
-    EXPECT_EQ(std::wstring(db.GetUtcOffset(0)), L"abc");
+    EXPECT_EQ(std::wstring(db.GetUtcOffset(0)), L"-330");
     EXPECT_EQ(std::wstring(db.GetName(14)), L"Zz");
     EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(EditCitiesDlgTest, ABlankNameOrAPositionThatIsNoNumberIsRefusedAndTheFormStaysOpen) {
+    WriteNumberedCities(5);
+    Store({1, 2, 3, 4, 0, 1});
+    bool open = false;
+    CString longitude;
+    Edit([&](CEditCitiesDlg& dlg) {
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK});
+        Fill(dlg, L"", L"", L"", L"", L"", L""); // every field empty
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Fill(dlg, L"  ", L"X");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Fill(dlg, L"Nowhere", L"X", L"east", L"2");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        dlg.m_editLongitude.GetWindowText(longitude);
+        Select(dlg, 2);
+        dlg.m_editOffset.SetWindowText(L"abc");
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+        open = dlg.IsWindowVisible() && dlg.m_listCities.GetCount() == 5;
+    });
+    EXPECT_TRUE(open);
+    EXPECT_EQ(std::wstring(longitude), L"east") << "the fields keep what was typed";
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[0].text, L"Please enter a name");
+    EXPECT_EQ(boxes[1].text, L"Please enter a name");
+    EXPECT_EQ(boxes[2].text, L"Longitude, latitude and time zone must be numbers");
+    EXPECT_EQ(boxes[3].text, L"Longitude, latitude and time zone must be numbers");
+    EXPECT_EQ(Stored(), (std::array<int, 6>{1, 2, 3, 4, 0, 1}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(std::wstring(db.GetName(2)), L"C02");
+    EXPECT_EQ(std::wstring(db.GetUtcOffset(2)), L"2");
 }
 
 TEST_F(EditCitiesDlgTest, ADuplicateNameAndCountryIsRefusedWithAMessage) {

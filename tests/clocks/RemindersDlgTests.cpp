@@ -93,12 +93,12 @@ TEST_F(RemindersDlgTest, FirstRunShowsEmptyRemindersAndClosingArmsNothing) {
 
 TEST_F(RemindersDlgTest, ArmedRemindersAreSavedSetInDeviceTimeAndShownAgain) {
     Run([](CRemindersDlg& dlg) {
-        // Tokyo's reminder at 14:30 on 5 March 2010.
+        // Tokyo's reminder at 14:30 on 5 March next year.
         dlg.m_checkEnable[1].SetCheck(BST_CHECKED);
         dlg.m_editHours[1].SetWindowText(L"14");
         dlg.m_editMinutes[1].SetWindowText(L"30");
         dlg.m_editDesc[1].SetWindowText(L"Meet Aiko");
-        PickDate(dlg, 1, 5, 3, 2010);
+        PickDate(dlg, 1, 5, 3, 2011);
         EXPECT_EQ(Text(dlg.m_editDay[1]), CString(L"05"));
         EXPECT_EQ(Text(dlg.m_editMonth[1]), CString(L"03"));
         // The home reminder at 09:00 today, without a description; New York's on 31 Dec at 22:00.
@@ -110,7 +110,7 @@ TEST_F(RemindersDlgTest, ArmedRemindersAreSavedSetInDeviceTimeAndShownAgain) {
         Close(dlg);
     });
     EXPECT_EQ(Alarm(L"clock1"), L"14:30");
-    EXPECT_EQ(Alarm(L"date1"), L"05/03/2010");
+    EXPECT_EQ(Alarm(L"date1"), L"05/03/2011");
     EXPECT_EQ(Alarm(L"desc1"), L"Meet Aiko");
     EXPECT_EQ(Alarm(L"clock"), L"09:00");
     EXPECT_EQ(Alarm(L"date"), L"01/05/2010");
@@ -124,8 +124,8 @@ TEST_F(RemindersDlgTest, ArmedRemindersAreSavedSetInDeviceTimeAndShownAgain) {
     for (const auto& n : all) byTitle[n.title] = n;
     // Home Berlin (+1): 14:30 in Tokyo (+9) is 06:30 on the device; 22:00 in New York (-5) is
     // 04:00 the next day, in the next year.
-    EXPECT_EQ(Stamp(byTitle[L"Jorvana Reminder1"].start), "2010-03-05 06:30:00");
-    EXPECT_EQ(byTitle[L"Jorvana Reminder1"].text, L"Tokyo:  14h30, 5/3/2010   \n\n\nMeet Aiko");
+    EXPECT_EQ(Stamp(byTitle[L"Jorvana Reminder1"].start), "2011-03-05 06:30:00");
+    EXPECT_EQ(byTitle[L"Jorvana Reminder1"].text, L"Tokyo:  14h30, 5/3/2011   \n\n\nMeet Aiko");
     EXPECT_EQ(byTitle[L"Jorvana Reminder1"].flags, 23u);
     EXPECT_EQ(Stamp(byTitle[L"Jorvana Reminder"].start), "2010-05-01 09:00:00");
     EXPECT_EQ(byTitle[L"Jorvana Reminder"].text, L"Berlin:  09h00, 1/5/2010   \n\n\n<Description>");
@@ -143,7 +143,7 @@ TEST_F(RemindersDlgTest, ArmedRemindersAreSavedSetInDeviceTimeAndShownAgain) {
         EXPECT_EQ(Text(dlg.m_editDay[1]), CString(L"05"));
         SYSTEMTIME st{};
         dlg.m_datePicker[1].GetTime(&st);
-        EXPECT_EQ(st.wYear * 10000 + st.wMonth * 100 + st.wDay, 20100305);
+        EXPECT_EQ(st.wYear * 10000 + st.wMonth * 100 + st.wDay, 20110305);
         dlg.m_checkEnable[0].SetCheck(BST_UNCHECKED);
         Close(dlg, IDCANCEL);
     });
@@ -212,6 +212,36 @@ TEST_F(RemindersDlgTest, EntryChecksKeepTheFormOpenWithAClearMessage) {
     EXPECT_EQ(Stamp(AllNotifications().at(0).start), "2010-05-01 23:05:00");
 }
 
+TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage) {
+    bool open = false;
+    int homeBox = -1, tokyoBox = -1;
+    Run([&](CRemindersDlg& dlg) {
+        // Now is 1 May 2010, 08:00 UTC: the home reminder at 07:00 today is over; Tokyo's at
+        // 18:00 today is still to come.
+        dlg.m_checkEnable[0].SetCheck(BST_CHECKED);
+        dlg.m_editHours[0].SetWindowText(L"07");
+        dlg.m_checkEnable[1].SetCheck(BST_CHECKED);
+        dlg.m_editHours[1].SetWindowText(L"18");
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        dlg.SendMessage(WM_COMMAND, IDOK);
+        open = ::IsWindow(dlg.m_hWnd) && dlg.IsWindowVisible();
+        homeBox = dlg.m_checkEnable[0].GetCheck();
+        tokyoBox = dlg.m_checkEnable[1].GetCheck();
+        Close(dlg);
+    });
+    EXPECT_TRUE(open);
+    EXPECT_EQ(homeBox, BST_UNCHECKED);
+    EXPECT_EQ(tokyoBox, BST_CHECKED);
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"The date and time of this reminder have already passed: it was not set.\n\n"
+                             L"Please choose a later date or time.");
+    EXPECT_EQ(boxes[1].text, L"Reminders settings saved...");
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), nullptr);
+    EXPECT_NE(FindReminderNotification(L"Jorvana Reminder1"), nullptr);
+    EXPECT_EQ(Alarm(L"clock1"), L"18:00");
+}
+
 TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
     Run([](CRemindersDlg& dlg) {
         EXPECT_FALSE(dlg.m_bShortLandscape);
@@ -222,6 +252,7 @@ TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
         EXPECT_EQ(hours.top, 67);
         EXPECT_EQ(hours.right - hours.left, 15);
         dlg.m_editDesc[1].SetWindowText(L"Call the office");
+        dlg.m_editHours[1].SetWindowText(L"23"); // later today in Tokyo: a reminder still to come
         dlg.m_checkEnable[1].SetCheck(BST_CHECKED);
         testsupport::SaveScreenshot("reminders");
         Close(dlg, IDCANCEL);

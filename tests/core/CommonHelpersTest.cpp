@@ -80,14 +80,15 @@ TEST(NumericEntry, AcceptedTextsAndRejectionPositions) {
         int position;
     } rejected[] = {
         {L"1-2", 1},   {L"1.2.3", 3}, {L"12a", 2}, {L"a1a", 0}, // first occurrence of the character
-        {L"1e2e3", 3}, {L"--1", 0},   {L"1 2", 1}, {L"3.4.5.6", 3},
+        {L"1e2e3", 3}, {L"--1", 1},   {L"1 2", 1}, {L"3.4.5.6", 3},
+        {L"-12-", 3}, // the misplaced minus, never the leading one
     };
     for (const Case& c : rejected) {
         pos = -7;
         EXPECT_FALSE(IsNumericText(c.text, pos)) << c.text;
         EXPECT_EQ(pos, c.position) << c.text;
     }
-    EXPECT_EQ(device::ui::BeepCount(), beeps + 8);
+    EXPECT_EQ(device::ui::BeepCount(), beeps + 9);
 }
 
 TEST(FitText, DropsCharactersUntilTheTextIsNarrower) {

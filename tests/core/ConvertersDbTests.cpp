@@ -90,6 +90,7 @@ TEST_F(ConvertersDb, FirstOpenStoresAllRowsAsWritten) {
     // Plainly wrong factors are stored corrected.
     EXPECT_EQ(Named(units, L"Pipe [UK]").at(0).factor, L"0.47733945");
     EXPECT_EQ(Named(units, L"board foot").at(0).factor, L"0.002359737216");
+    EXPECT_EQ(Named(units, L"Quart [US, dry]").at(0).factor, L"0.00110122095");
 
     // The record layout: 301, 302, 303.
     CCeDBDatabase raw;

@@ -139,6 +139,16 @@ TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {
     EXPECT_EQ(Field(2, 2), L"1e5");
 }
 
+TEST_F(CurrencyPageTest, AMinusTypedAfterANegativeAmountGoesAndTheAmountStaysNegative) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    page.GetAmountField(0, 0)->SetFocus();
+    device::ui::InjectText(L"-12-");
+    device::display::test::PumpUntilIdle();
+    EXPECT_EQ(Field(0, 0), L"-12");
+    EXPECT_EQ(Field(1, 0), L"-7.50000000"); // converted from -12, not from +12
+}
+
 TEST_F(CurrencyPageTest, TenLinesAtMostAndTheBackButtonStepsTheWindow) {
     SelectColumns(Eur, Gbp, Usd);
     CCurrencyPanel& page = CreatePage();

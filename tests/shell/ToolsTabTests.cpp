@@ -293,6 +293,27 @@ TEST_F(ToolsTabTest, EscapeOnEveryPageAndToolLeavesItOnShow) {
     EXPECT_GE(m_combosTried, 4) << "weather, map, currencies, converter, codes, clothing, packing list";
 }
 
+TEST_F(ToolsTabTest, EditUndoIsOfferedAgainAfterEveryChange) {
+    TestMainDlg& dlg = Open();
+    TapTab(4);
+    TapToolIcon(kToolConverter);
+    auto* converter = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+    converter->m_valueField.SetFocus();
+    for (const wchar_t* typed : {L"12", L"7"}) {
+        device::display::test::TypeKeys(typed);
+        device::ui::PumpUntilIdle();
+        EXPECT_EQ(dlg.m_bUndoAvailable, 1) << "after typing " << CString(typed).Str();
+        CString before;
+        converter->m_valueField.GetWindowText(before);
+        dlg.SendMessage(WM_COMMAND, ID_EDIT_UNDO_TOOL);
+        device::ui::PumpUntilIdle();
+        EXPECT_EQ(dlg.m_bUndoAvailable, 0);
+        CString after;
+        converter->m_valueField.GetWindowText(after);
+        EXPECT_NE(after, before) << "the typing was undone";
+    }
+}
+
 TEST_F(ToolsTabTest, RotationReachesTheOpenToolThroughTheMainWindow) {
     TestMainDlg& dlg = Open();
     TapTab(4);

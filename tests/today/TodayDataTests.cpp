@@ -59,6 +59,31 @@ TEST_F(TodayData, RuleWindowIncludesBothEndDaysAndTheHomeCityGivesTheDeviceZone)
     EXPECT_TRUE(Has(texts, L"15:50"));
 }
 
+TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {
+    // CityIndex: Kiritimati 0, Pago Pago 1, Sydney 2 (summer time from day 277 to day 95).
+    todaytest::WriteDeviceFile(todaytest::InProgramFolder(L"cities.lst"),
+                    "cities\n3\n"
+                    "Pacific/Kiritimati;Kiritimati;Kiribati;-157;2;14;0;0;0;0;0\n"
+                    "Pacific/Pago_Pago;Pago Pago;American Samoa;-170;-14;-11;0;0;0;0;0\n"
+                    "Australia/Sydney;Sydney;Australia;151;-34;10;1;277;2;95;3\n");
+    CCitiesDb().Open();
+    Write(L"Jorvana\\wrldclk", L"clock", 1);
+    Write(L"Jorvana\\wrldclk", L"clock1", 0);
+    Write(L"Jorvana\\wrldclk", L"clock2", 2);
+    Write(L"Jorvana\\wrldclk", L"syncltz", 1);
+    // 10 February, device at UTC: Sydney is still in the summer that began last October.
+    device::SetDeviceClock("2026-02-10T10:00:00Z");
+    StartScreen();
+    EXPECT_TRUE(Has(Paint(), L"21:00"));
+    // Home Pago Pago (-11) at 23:30: Kiritimati (+14) is 25 hours ahead, at 00:30.
+    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
+    device::SetDeviceClock("2026-02-10T23:30:00Z");
+    auto texts = Paint();
+    EXPECT_TRUE(Has(texts, L"23:30"));
+    EXPECT_TRUE(Has(texts, L"00:30"));
+    EXPECT_FALSE(Has(texts, L"24:30"));
+}
+
 TEST_F(TodayData, WeatherColumnsFollowTheRecordsAge) {
     SeedCities();
     // Berlin today, Delhi five days old, London three days old.

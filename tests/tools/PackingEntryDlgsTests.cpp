@@ -35,8 +35,9 @@ protected:
     }
 };
 
-TEST_F(PackingEntryTest, NameOnlyRefusesAnEmptyNameSilently) {
+TEST_F(PackingEntryTest, NameOnlyRefusesAnEmptyNameSayingWhy) {
     CNewEntryDlg dlg;
+    device::ui::ScriptMessageBoxAnswers({IDOK});
     dlg.m_strCaption = L"Packing List > New category";
     bool stayedOpen = false;
     bool listsHidden = false;
@@ -52,7 +53,8 @@ TEST_F(PackingEntryTest, NameOnlyRefusesAnEmptyNameSilently) {
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(listsHidden);
     EXPECT_EQ(std::wstring(caption), L"Packing List > New category");
-    EXPECT_TRUE(device::ui::MessageBoxRecords().empty());
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[0].text, L"Please enter a name");
 
     CNewEntryDlg named;
     result = Run<CNewEntryDlg>(named, [](CNewEntryDlg& d) {
@@ -137,20 +139,28 @@ TEST_F(PackingEntryTest, AllItemsModeOffersListsAndCategories) {
     EXPECT_EQ(dlg.m_categories, (std::vector<CString>{L"0", L"1"}));
 }
 
-TEST_F(PackingEntryTest, EditItemHandsBackTheEditedTextEvenEmpty) {
+TEST_F(PackingEntryTest, EditItemHandsBackTheEditedTextButNeverABlankOne) {
     CEditItemDlg dlg;
     dlg.m_strText = L"Towel";
     CString shown, caption;
+    bool stayedOpen = false;
+    device::ui::ScriptMessageBoxAnswers({IDOK});
     INT_PTR result = Run<CEditItemDlg>(dlg, [&](CEditItemDlg& d) {
         d.m_editText.GetWindowText(shown);
         d.GetWindowText(caption);
-        d.m_editText.SetWindowText(L"");
+        d.m_editText.SetWindowText(L" ");
+        PressOk(d);
+        stayedOpen = d.ContinueModal();
+        d.m_editText.SetWindowText(L"Beach towel");
         PressOk(d);
     });
     EXPECT_EQ(std::wstring(shown), L"Towel");
     EXPECT_EQ(std::wstring(caption), L"Edit item");
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[0].text, L"Please enter a name");
     EXPECT_EQ(result, IDOK);
-    EXPECT_TRUE(dlg.m_strText.IsEmpty());
+    EXPECT_EQ(std::wstring(dlg.m_strText), L"Beach towel");
 
     CEditItemDlg cancelled;
     cancelled.m_strText = L"Map";

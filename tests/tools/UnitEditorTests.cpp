@@ -122,6 +122,34 @@ TEST_F(UnitEditorTest, AddRefusesANameShownInAnyCaseAndStoresANewOne) {
     EXPECT_EQ(StoreNames(L"2").size(), 100u);
 }
 
+TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberOtherThanZeroIsRefused) {
+    std::vector<std::wstring> before = StoreNames(L"1");
+    std::vector<std::wstring> factorsBefore;
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK});
+    Run([&](CUnitEditDlg& dlg) {
+        ChooseCategory(dlg, 1);
+        factorsBefore = Column(dlg.m_list, 1);
+        const wchar_t* refused[][2] = {{L"", L"1"}, {L"  ", L"1"}, {L"Verst", L"abc0"}, {L"Verst", L"0"}, {L"Verst", L"1e999"}};
+        for (auto& fields : refused) {
+            dlg.m_nameField.SetWindowText(fields[0]);
+            dlg.m_factorField.SetWindowText(fields[1]);
+            Click(dlg, dlg.m_addButton);
+        }
+        // Modify is held to the same rule.
+        TapRow(dlg, 0);
+        dlg.m_factorField.SetWindowText(L"x");
+        Click(dlg, dlg.m_modifyButton);
+        EXPECT_EQ(Column(dlg.m_list, 1), factorsBefore);
+        EXPECT_TRUE(dlg.IsWindowVisible());
+    });
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[0].text, L"Please enter a name");
+    EXPECT_EQ(boxes[1].text, L"Please enter a name");
+    for (size_t i = 2; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].text, L"The value must be a number other than 0");
+    EXPECT_EQ(StoreNames(L"1"), before);
+}
+
 TEST_F(UnitEditorTest, RemoveAsksAndModifyStillFindsItsRowAfterwards) {
     device::ui::ScriptMessageBoxAnswers({IDNO, IDYES});
     std::vector<std::wstring> before = StoreNames(L"6");

@@ -195,6 +195,26 @@ TEST_F(ForecastDlgTest, FahrenheitConvertsTemperaturesAndFeelsLikeKeepingPlaceho
         0);
 }
 
+TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConvertsNothingTwice) {
+    StorePlace(L"Paris", JuneForecast(), L"21/06/2009", L"France");
+    ScriptedServer server;
+    // The server's forecast for Paris is three weeks old.
+    const std::string old = ForecastOf({{"W01", "Sunny", "Monday 06/01/2009", "10:00", "12", "24", "26", "N", "5", "1015", "20"}});
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + old + "@"});
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), server.Url("/feed") + "*");
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    Run(
+        L"Paris",
+        [](CForecastDlg& dlg) {
+            EXPECT_EQ(dlg.m_temperature[0], L"75\u00B0 : 54\u00B0");
+            dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORECAST_UPDATE, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(dlg.m_updateButton.m_hWnd));
+            EXPECT_EQ(dlg.m_temperature[0], L"75\u00B0 : 54\u00B0");
+            EXPECT_EQ(dlg.m_feelsLike[1], L"68/77");
+        },
+        0);
+}
+
 TEST_F(ForecastDlgTest, ArrowsStepThroughTheDaysWrappingOnlyOnTheDayPage) {
     StorePlace(L"Paris", JuneForecast(), L"21/06/2009", L"France");
     Run(L"Paris", [](CForecastDlg& dlg) {

@@ -72,6 +72,25 @@ TEST(SunTimes, PolarDayAndPolarNight) {
     EXPECT_EQ(south.dayLengthText, L"00:00");
 }
 
+TEST(SunTimes, FarEastOfUtcJustAfterTheSeptemberEquinoxStaysWithinTheDay) {
+    // Apia (+13) on 22 September: the equation-of-time term must not add a whole day.
+    SunTimes apia = ComputeSunTimes(22, 9, 2026, -172, -14, 13);
+    EXPECT_EQ(apia.sunriseText, L"06:20");
+    EXPECT_EQ(apia.sunsetText, L"18:21");
+    EXPECT_EQ(apia.dayLengthText, L"12:01");
+    // Kiritimati (+14) and Chatham (+12:45) on both days of the crossing.
+    for (int day : {21, 22}) {
+        for (SunTimes t : {ComputeSunTimes(day, 9, 2026, -157, 2, 14), ComputeSunTimes(day, 9, 2026, -176, -44, 12.75)}) {
+            EXPECT_GE(t.sunrise, 0);
+            EXPECT_LT(t.sunrise, 24);
+            EXPECT_LT(t.sunset, 24);
+            EXPECT_EQ(t.sunriseText.GetLength(), 5) << t.sunriseText.Str();
+            EXPECT_LT(t.sunriseText, CString(L"08:00"));
+            EXPECT_GT(t.sunsetText, CString(L"17:00"));
+        }
+    }
+}
+
 TEST(SunTimes, DeclinationAtEquinoxAndSolstice) {
     // 2009 March equinox 11:44 UTC, June solstice 05:45 UTC.
     double declination = 1;

@@ -315,6 +315,32 @@ TEST_F(WorldMapPageTest, SouthernSummerAcrossTheNewYearAndSynchronisedHomeZone) 
     EXPECT_EQ(delhi, CString(L"15:50:30")); // Delhi reads the device's own clock
 }
 
+TEST_F(WorldMapPageTest, APageLeftOpenAcrossTheNewYearTakesTheNewYearsWindows) {
+    NoTips();
+    device::SetDeviceClock("2026-12-31T23:59:00Z");
+    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Berlin);
+    RecordingMapPanel& page = CreatePage();
+    EXPECT_EQ(page.m_homeZoneHours, 0);
+    EXPECT_EQ(page.m_cityOffset, 1);
+    // Mid-April: the summer time of the new year is in force at home and in Berlin.
+    device::SetDeviceClock("2027-04-15T06:30:00Z");
+    Tick();
+    EXPECT_EQ(page.m_homeZoneHours, 1);
+    EXPECT_EQ(page.m_cityOffset, 2);
+    DestroyPage();
+
+    // A home without daylight saving (the device clock stands for Delhi): noon there is 08:30
+    // in Berlin on 15 April.
+    device::SetDeviceClock("2026-12-31T23:59:00Z");
+    WriteClocks(Delhi, Berlin, London, NewYork, Auckland);
+    RecordingMapPanel& fromDelhi = CreatePage();
+    device::SetDeviceClock("2027-04-15T12:00:00Z");
+    Tick();
+    EXPECT_EQ(fromDelhi.m_cityTimeText, CString(L"08:30:00"));
+    EXPECT_EQ(fromDelhi.m_cityDateText.Left(10), CString(L"15/04/2027"));
+}
+
 TEST_F(WorldMapPageTest, LastHourOfDaylightSavingIsStillObserved) {
     NoTips();
     // The device clock stands for Delhi (+5:30): 07:00 there is 02:30 standard time in Berlin on
