@@ -20,6 +20,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -43,9 +44,24 @@ const char* kCityList = "Test cities\n6\n"
 class RecordingMapPanel : public CWorldMapPanel {
 public:
     using CWorldMapPanel::CWorldMapPanel;
-    void ShowSquareMenu(int n) override { menus.push_back(n); }
+    void ShowSquareMenu(int n) override {
+        menus.push_back(n);
+        if (realMenus) CWorldMapPanel::ShowSquareMenu(n);
+    }
     void Tap(int x, int y) { SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(x, y)); }
+    // With real menus, each open menu calls whileOpen once, when the page first idles under it,
+    // and is then closed.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_ENTERIDLE && wParam == MSGF_MENU) {
+            if (whileOpen) whileOpen(reinterpret_cast<HWND>(lParam));
+            EndMenu();
+            return 0;
+        }
+        return CWorldMapPanel::WindowProc(message, wParam, lParam);
+    }
     std::vector<int> menus;
+    bool realMenus = false;
+    std::function<void(HWND)> whileOpen;
 };
 
 class WorldMapPageTest : public testsupport::WindowedDevice {
@@ -464,6 +480,51 @@ TEST_F(WorldMapPageTest, TheTickerStopsWithTheWindowAndARecreatedPageHasItsOwn) 
 }
 
 // [SECTION] Taps, squares and the city choice ---------------------------------------------------
+
+TEST_F(WorldMapPageTest, ASquareMenuOverTheNightLeavesTheShadowAroundItAsItWas) {
+    NoTips();
+    InstallDefaultSkin();
+    // Late evening in December: Delhi lies in the night; clocks 2 and 3 share its square, so one
+    // tap opens two menus one after the other.
+    device::SetDeviceClock("2026-12-09T21:59:20Z");
+    WriteClocks(London, Berlin, Delhi, Delhi, NewYork);
+    RecordingMapPanel& page = CreatePage();
+    page.realMenus = true;
+    RECT band{0, 0, page.m_workWidth, page.m_mapHeight};
+    page.ClientToScreen(&band);
+    // The band's pixels, those under skip (screen coordinates) left out.
+    auto pixels = [&](const RECT& skip) {
+        std::vector<COLORREF> v;
+        for (int y = band.top; y < band.bottom; ++y)
+            for (int x = band.left; x < band.right; ++x) {
+                POINT p{x, y};
+                if (!PtInRect(&skip, p)) v.push_back(device::display::test::PixelAt(x, y));
+            }
+        return v;
+    };
+    const auto noMenu = pixels(RECT{});
+    std::vector<std::vector<COLORREF>> seen, expected;
+    page.whileOpen = [&](HWND menu) {
+        RECT r{};
+        GetWindowRect(menu, &r);
+        seen.push_back(pixels(r));
+        // What the band shows around the menu when no menu is open.
+        std::vector<COLORREF> around;
+        size_t i = 0;
+        for (int y = band.top; y < band.bottom; ++y)
+            for (int x = band.left; x < band.right; ++x, ++i)
+                if (POINT p{x, y}; !PtInRect(&r, p)) around.push_back(noMenu[i]);
+        expected.push_back(std::move(around));
+    };
+    const POINT delhi = page.CityCentre(Delhi);
+    page.Tap(delhi.x, delhi.y);
+    device::display::test::PumpUntilIdle();
+    ASSERT_EQ(page.menus, (std::vector<int>{3, 4}));
+    ASSERT_EQ(seen.size(), 2u) << "both menus opened";
+    EXPECT_TRUE(seen[0] == expected[0]) << "the first menu changed the band around it";
+    EXPECT_TRUE(seen[1] == expected[1]) << "the second menu changed the band around it";
+    EXPECT_TRUE(pixels(RECT{}) == noMenu) << "the band under the closed menus was not restored";
+}
 
 TEST_F(WorldMapPageTest, SquareTapsOpenTheirMenusWithinFourPixels) {
     NoTips();
