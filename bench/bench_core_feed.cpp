@@ -2,11 +2,11 @@
 // confirmation, the POST with the session cookie, the reply headers and registry values, and
 // the forecast body. The CPU column is the program's own time (the server runs on its threads).
 #include "BenchRoot.h"
+#include "bench/BenchFeedServer.h"
 
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
 #include "core/RegistryKey.h"
-#include "platform/programs/feed-server/FeedServer.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
 
@@ -16,19 +16,10 @@ namespace {
 
 void BM_FeedExchangeWeather(benchmark::State& state) {
     benchsupport::BenchRoot root;
-    std::string error;
-    auto data = feedserver::LoadFeedData(JORVANA_FEED_DATA, error);
-    if (!data) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    feedserver::FeedServer server(std::move(*data));
-    if (!server.Start(0)) {
-        state.SkipWithError("the feed server cannot listen");
-        return;
-    }
+    auto server = benchsupport::StartFeedServer(state);
+    if (!server) return;
     CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname", L"Paris");
-    const CString url(server.FeedUrl().c_str());
+    const CString url(server->FeedUrl().c_str());
     const CString query = BuildFeedQuery(kFeedWeatherForecasts, QuoteCityCodes({L"GB0001", L"FR0001"}), 240, 268);
     for (auto _ : state) {
         device::ui::ScriptMessageBoxAnswers({IDYES});

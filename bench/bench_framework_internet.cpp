@@ -1,7 +1,7 @@
 // Feed exchanges over loopback through the internet classes: one weather POST to the stand-in
 // feed server, and a reply body of the program's full 256000 bytes.
 #include "platform/framework/Internet.h"
-#include "platform/programs/feed-server/FeedServer.h"
+#include "bench/BenchFeedServer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -37,18 +37,12 @@ size_t Exchange(int port, const std::string& object, const std::string& body) {
 }
 
 void BM_FeedWeatherPostRoundTrip(benchmark::State& state) {
-    std::string error;
-    auto data = feedserver::LoadFeedData(JORVANA_FEED_DATA, error);
-    if (!data) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    feedserver::FeedServer server(std::move(*data));
-    server.Start(0);
+    auto server = benchsupport::StartFeedServer(state);
+    if (!server) return;
     const std::string body = "inet=Host Network:Host Network&jc=111&c='GB0001'&os=wince4.20&appver=1.0F2"
                              "&home=Paris&scrsize=240x320&wasize=240x268&'0'";
     for (auto _ : state)
-        benchmark::DoNotOptimize(Exchange(server.Port(), "/feed", body));
+        benchmark::DoNotOptimize(Exchange(server->Port(), "/feed", body));
 }
 BENCHMARK(BM_FeedWeatherPostRoundTrip)->Unit(benchmark::kMillisecond);
 

@@ -4,7 +4,6 @@
 #include "core/HttpExchange.h"
 #include "core/RegistryKey.h"
 #include "core/WeatherDb.h"
-#include "platform/programs/feed-server/FeedServer.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/ProgramPath.h"
 #include "platform/ui/MessageBox.h"
@@ -12,6 +11,7 @@
 #include "weather/WeatherSync.h"
 
 #include "bench/BenchRoot.h"
+#include "bench/BenchFeedServer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,23 +22,14 @@ namespace {
 
 void BM_SyncAllPlaces(benchmark::State& state) {
     benchsupport::BenchRoot root;
-    std::string error;
-    auto data = feedserver::LoadFeedData(JORVANA_FEED_DATA, error);
-    if (!data) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    feedserver::FeedServer server(std::move(*data));
-    if (!server.Start(0)) {
-        state.SkipWithError("the feed server cannot listen");
-        return;
-    }
+    auto server = benchsupport::StartFeedServer(state);
+    if (!server) return;
     device::SetModuleDevicePath(L"\\Program Files\\Jorvana\\Jorvana.exe");
     std::filesystem::path folder;
     device::ResolveDevicePath(L"\\Program Files\\Jorvana", folder);
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(std::filesystem::path(JORVANA_DATA_DIR) / "cities.wet", folder / "cities.wet");
-    std::ofstream(folder / "adrs.cfg") << server.FeedUrl() << "*";
+    std::ofstream(folder / "adrs.cfg") << server->FeedUrl() << "*";
     CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname", L"Paris:France");
     CWeatherDb store;
     store.Open();

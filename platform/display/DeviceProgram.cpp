@@ -36,7 +36,8 @@ bool HasEnv(const char* name) {
 
 void OnStopSignal(int sig) {
     // The first signal asks for a clean end; another one while that runs ends the process now.
-    if (g_stopSignals++ > 0) _exit(128 + sig);
+    if (g_stopSignals > 0) _exit(128 + sig);
+    g_stopSignals = 1;
     char c = static_cast<char>(sig);
     if (write(g_stopPipe[1], &c, 1) < 0) {
     }

@@ -187,7 +187,9 @@ TEST(FeedForecast, SeasonsFollowTheHemisphereAndSnowNeedsCold) {
             EXPECT_LE(a.highC, 1);
             ++snowy;
         }
-        if (a.condition == "W13" || a.condition == "W14") EXPECT_LE(a.lowC, 0);
+        if (a.condition == "W13" || a.condition == "W14") {
+            EXPECT_LE(a.lowC, 0);
+        }
     }
     EXPECT_GT(snowy, 10);
 }
