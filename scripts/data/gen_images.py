@@ -561,6 +561,9 @@ PANEL_TEXT = SKY
 TAB_BAR = NAVY
 CITY_NAME = (176, 92, 16)
 SUN_TIME = (200, 40, 40)
+DATE_TEXT = STEEL
+RISE_BOX = PALE
+RISE_TEXT = NAVY
 
 # The second skin, "Night": the same pictures over the same tap areas in dark
 # colours. Each name replaces the default palette's colour of that name while
@@ -577,7 +580,9 @@ NIGHT = dict(
     NAME_ROW_EDGE=(76, 98, 134), PANEL_RING=(86, 108, 140), PANEL_FACE=(22, 30, 46),
     PANEL_TICK=(214, 226, 242), PANEL_TEXT=(170, 192, 224),
     TOOL_TOP=(24, 32, 50), TOOL_BOTTOM=(10, 14, 26), TOOL_MARK=(40, 56, 84, 255),
-    TAB_BAR=(18, 26, 42), CITY_NAME=(255, 176, 84), SUN_TIME=(255, 118, 118),
+    TAB_BAR=(18, 26, 42), DATE_TEXT=(126, 160, 210),
+    # the map page lays the sun times on a white box when they fit beside the clock
+    RISE_BOX=(206, 218, 236), RISE_TEXT=(20, 30, 52), CITY_NAME=(255, 176, 84), SUN_TIME=(255, 118, 118),
     # a dimmer map, every channel between 128 and 210, so that the same mask 127
     # takes 128 off every pixel and the night side stays readable
     OCEAN=(132, 154, 198), LAND=(166, 190, 136), LAND_EDGE=(146, 170, 128),
@@ -705,18 +710,18 @@ def skin_sections(description, folder, icons, wicons):
         ("General", [("TBC", colour(TAB_BAR)), ("PC", colour(STEEL)), ("PTC", colour(WHITE)),
                      ("IF", icons)]),
         ("Clocks", [("BP", "\\clocks.jpg"), ("BL", "\\clocks.jpg"), ("BS", "\\clocks.jpg"),
-                    ("CMDC", colour(NAVY)), ("CMD", colour(STEEL)), ("CMCN", colour(CITY_NAME)),
+                    ("CMDC", colour(NAVY)), ("CMD", colour(DATE_TEXT)), ("CMCN", colour(CITY_NAME)),
                     ("CMSC", colour(SUN_TIME)), ("CMAC", colour(NAVY)), ("CODC", colour(NAVY)),
-                    ("COD", colour(STEEL)), ("COCN", colour(CITY_NAME)), ("COAC", colour(NAVY))]),
+                    ("COD", colour(DATE_TEXT)), ("COCN", colour(CITY_NAME)), ("COAC", colour(NAVY))]),
         ("Weather", [("BP", "\\weather.jpg"), ("BL", "\\weather.jpg"), ("BS", "\\weather.jpg"),
                      ("WICOF", wicons), ("CBBC", colour(STEEL)), ("CBTC", colour(WHITE)),
                      ("FBBC", colour(SKY)), ("FBTC", colour(NAVY)), ("SATC", colour(NAVY)),
-                     ("DAYSC", colour(STEEL)), ("CNSC", colour(NAVY)), ("MOREC", colour(CITY_NAME))]),
+                     ("DAYSC", colour(DATE_TEXT)), ("CNSC", colour(NAVY)), ("MOREC", colour(CITY_NAME))]),
         ("Map", [("BP", "\\mappanel.jpg"), ("BL", "\\mappanel.jpg"), ("BS", "\\mappanel.jpg"),
                  ("MI", folder + "\\worldmap.jpg"), ("CNC", colour(WHITE)), ("DCC", colour(AMBER)),
                  ("ACC", colour(PANEL_TICK)), ("DC", colour(PANEL_TEXT)), ("DLC", colour(PANEL_TEXT)),
-                 ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(PALE)),
-                 ("RSITC", colour(NAVY)), ("SHADCLR", colour(NIGHT_MASK))]),
+                 ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(RISE_BOX)),
+                 ("RSITC", colour(RISE_TEXT)), ("SHADCLR", colour(NIGHT_MASK))]),
         ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(SKY)),
                       ("PCEC", colour(NAVY)), ("PBC", colour(NAVY)), ("UPDC", colour(STEEL)),
                       ("BKC", colour(PALE))]),

@@ -25,15 +25,15 @@ CLOCK = "2026-06-21T09:30:00Z"
 ZONE = "Europe/London"
 
 # docs/ name: (skin, shape, tab) of the screenshot; tabs in strip order
-# (0 World Clocks, 1 World Map, 2 Tools, 3 Weather, 4 Currencies).
+# (0 World Clocks, 1 Weather, 2 World Map, 3 Currencies, 4 Tools).
 PICTURES = {
     "clocks-portrait.png": ("default", "portrait", 0),
-    "map-landscape.png": ("default", "landscape", 1),
-    "tools-square.png": ("default", "square", 2),
-    "weather-portrait.png": ("default", "portrait", 3),
-    "currencies-landscape.png": ("default", "landscape", 4),
-    "night-clocks-portrait.png": ("night", "portrait", 0),
-    "night-map-square.png": ("night", "square", 1),
+    "weather-square.png": ("default", "square", 1),
+    "map-landscape.png": ("default", "landscape", 2),
+    "currencies-portrait.png": ("default", "portrait", 3),
+    "tools-landscape.png": ("default", "landscape", 4),
+    "night-clocks-landscape.png": ("night", "landscape", 0),
+    "night-map-portrait.png": ("night", "portrait", 2),
 }
 
 
