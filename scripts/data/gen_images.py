@@ -542,12 +542,58 @@ CARD_EDGE = (160, 184, 210)
 DIAL_FACE = WHITE
 DIAL_RING = (150, 172, 198)
 DIAL_TICK = NAVY
+PAGE_TOP = (236, 243, 250)
+PAGE_BOTTOM = (206, 222, 236)
+WEATHER_BOTTOM = (214, 228, 241)
+ROW_LIGHT = (244, 248, 252)
+COLUMN_LINE = (214, 226, 238)
+PANEL_TOP = (44, 76, 116)
+NAME_ROW = (58, 96, 140)
+NAME_ROW_EDGE = (90, 128, 170)
+PANEL_RING = (120, 150, 186)
+PANEL_FACE = PALE
+TOOL_TOP = (240, 245, 251)
+TOOL_BOTTOM = (212, 226, 240)
+TOOL_MARK = (196, 213, 231, 255)
+PANEL_BOTTOM = NAVY
+PANEL_TICK = NAVY
+PANEL_TEXT = SKY
+TAB_BAR = NAVY
+CITY_NAME = (176, 92, 16)
+SUN_TIME = (200, 40, 40)
+DATE_TEXT = STEEL
+RISE_BOX = PALE
+RISE_TEXT = NAVY
+
+# The second skin, "Night": the same pictures over the same tap areas in dark
+# colours. Each name replaces the default palette's colour of that name while
+# the Night images and night.skn are drawn; light and dark roles swap (NAVY,
+# the text colour on light panels, becomes a light text colour on dark ones).
+NIGHT = dict(
+    NAVY=(214, 226, 242), STEEL=(70, 104, 156), SKY=(38, 50, 74), PALE=(24, 32, 50),
+    AMBER=(255, 184, 76), WHITE=(255, 255, 255),
+    CARD=(30, 40, 60), CARD_EDGE=(70, 92, 126), DIAL_FACE=(18, 24, 38),
+    DIAL_RING=(96, 118, 150), DIAL_TICK=(214, 226, 242),
+    PAGE_TOP=(22, 30, 48), PAGE_BOTTOM=(10, 14, 26), WEATHER_BOTTOM=(14, 20, 34),
+    ROW_LIGHT=(26, 36, 56), COLUMN_LINE=(46, 60, 84),
+    PANEL_TOP=(30, 42, 66), PANEL_BOTTOM=(10, 16, 28), NAME_ROW=(38, 54, 84),
+    NAME_ROW_EDGE=(76, 98, 134), PANEL_RING=(86, 108, 140), PANEL_FACE=(22, 30, 46),
+    PANEL_TICK=(214, 226, 242), PANEL_TEXT=(170, 192, 224),
+    TOOL_TOP=(24, 32, 50), TOOL_BOTTOM=(10, 14, 26), TOOL_MARK=(40, 56, 84, 255),
+    TAB_BAR=(18, 26, 42), DATE_TEXT=(126, 160, 210),
+    # the map page lays the sun times on a white box when they fit beside the clock
+    RISE_BOX=(206, 218, 236), RISE_TEXT=(20, 30, 52), CITY_NAME=(255, 176, 84), SUN_TIME=(255, 118, 118),
+    # a dimmer map, every channel between 128 and 210, so that the same mask 127
+    # takes 128 off every pixel and the night side stays readable
+    OCEAN=(132, 154, 198), LAND=(166, 190, 136), LAND_EDGE=(146, 170, 128),
+    MAP_GRID=(144, 168, 208), NIGHT_MASK=(127, 127, 127),
+)
 
 
 def clocks_bg(shape, size):
     w, h = size
     lay = ClockLayout(shape, size)
-    pg = Page(vgradient(size, (236, 243, 250), (206, 222, 236)))
+    pg = Page(vgradient(size, PAGE_TOP, PAGE_BOTTOM))
     a, r = lay.A, lay.R
     pg.rounded(3, 3, w - 3, r - 2, CARD, CARD_EDGE)
     # the home card's accent stripe, between the home dial and the icon column
@@ -568,22 +614,22 @@ def clocks_bg(shape, size):
 
 def weather_bg(size):
     w, h = size
-    img = vgradient(size, (236, 243, 250), (214, 228, 241))
+    img = vgradient(size, PAGE_TOP, WEATHER_BOTTOM)
     d = ImageDraw.Draw(img)
     tall = w < h - 3
     band = 225 if tall else 150
     strip = 20 if tall else 16
     d.rectangle((0, 0, w, strip), fill=SKY)
-    d.line((0, strip, w, strip), fill=(160, 184, 210))
+    d.line((0, strip, w, strip), fill=CARD_EDGE)
     for k in range(4):
         y0 = strip + 2 + k * (band - strip) // 4
         y1 = strip + (k + 1) * (band - strip) // 4 - 1
         if k % 2 == 0:
-            d.rectangle((0, y0, w, y1), fill=(244, 248, 252))
+            d.rectangle((0, y0, w, y1), fill=ROW_LIGHT)
     # the three day columns
     for frac in (20, 27, 33):
         x = w * frac // 40 - 8
-        d.line((x, strip + 2, x, band), fill=(214, 226, 238))
+        d.line((x, strip + 2, x, band), fill=COLUMN_LINE)
     return img
 
 
@@ -624,12 +670,12 @@ def shifted(box, dy):
 def map_panel_bg(shape):
     lay = MapLayout(MAP_WORK[shape])
     size = (lay.ww, lay.height)
-    pg = Page(vgradient(size, (44, 76, 116), NAVY))
+    pg = Page(vgradient(size, PANEL_TOP, PANEL_BOTTOM))
     pg.d.rectangle(pg.box(0, 0, size[0], 2), fill=AMBER)
     # the city-name row the user taps to choose a city
     x0, y0, x1, y1 = shifted(lay.name_row, lay.top)
-    pg.rounded(x0, y0 + 1, x1, y1 - 1, (58, 96, 140), (90, 128, 170), radius=4)
-    dial(pg, shifted(lay.face, lay.top), (120, 150, 186), NAVY, PALE, NAVY)
+    pg.rounded(x0, y0 + 1, x1, y1 - 1, NAME_ROW, NAME_ROW_EDGE, radius=4)
+    dial(pg, shifted(lay.face, lay.top), PANEL_RING, PANEL_TICK, PANEL_FACE, PANEL_TICK)
     # the page's "Rise&Set" title reaches up into the lower part of the sun's area
     paste_icon(pg, sun_icon(14), shifted(lay.sun, lay.top), "top")
     paste_icon(pg, info_icon(14), shifted(lay.info, lay.top))
@@ -637,10 +683,10 @@ def map_panel_bg(shape):
 
 
 def tool_bg(size, draw):
-    img = vgradient(size, (240, 245, 251), (212, 226, 240))
+    img = vgradient(size, TOOL_TOP, TOOL_BOTTOM)
     # a large, faint picture of the tool in the lower right corner
     c = Canvas(110)
-    draw(c, (196, 213, 231, 255), (0, 0, 0, 0))
+    draw(c, TOOL_MARK, (0, 0, 0, 0))
     mark = c.img.resize((110, 110), Image.LANCZOS)
     img.paste(mark, (size[0] - 118, size[1] - 118), mark)
     return img
@@ -654,39 +700,43 @@ def colour(rgb):
     return str(r * 1000000 + g * 1000 + b)
 
 
-SKIN = [
-    ("Description", [("N", "Jorvana Default")]),
-    ("Common Folders", [("P", "\\Portrait"), ("L", "\\Landscape"), ("S", "\\Square")]),
-    ("General", [("TBC", colour(NAVY)), ("PC", colour(STEEL)), ("PTC", colour(WHITE)),
-                 ("IF", "\\toolbar\\")]),
-    ("Clocks", [("BP", "\\clocks.jpg"), ("BL", "\\clocks.jpg"), ("BS", "\\clocks.jpg"),
-                ("CMDC", colour(NAVY)), ("CMD", colour(STEEL)), ("CMCN", colour((176, 92, 16))),
-                ("CMSC", colour((200, 40, 40))), ("CMAC", colour(NAVY)), ("CODC", colour(NAVY)),
-                ("COD", colour(STEEL)), ("COCN", colour((176, 92, 16))), ("COAC", colour(NAVY))]),
-    ("Weather", [("BP", "\\weather.jpg"), ("BL", "\\weather.jpg"), ("BS", "\\weather.jpg"),
-                 ("WICOF", "\\wiconset\\"), ("CBBC", colour(STEEL)), ("CBTC", colour(WHITE)),
-                 ("FBBC", colour(SKY)), ("FBTC", colour(NAVY)), ("SATC", colour(NAVY)),
-                 ("DAYSC", colour(STEEL)), ("CNSC", colour(NAVY)), ("MOREC", colour((176, 92, 16)))]),
-    ("Map", [("BP", "\\mappanel.jpg"), ("BL", "\\mappanel.jpg"), ("BS", "\\mappanel.jpg"),
-             ("MI", "\\worldmap.jpg"), ("CNC", colour(WHITE)), ("DCC", colour(AMBER)),
-             ("ACC", colour(NAVY)), ("DC", colour(SKY)), ("DLC", colour(SKY)),
-             ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(PALE)),
-             ("RSITC", colour(NAVY)), ("SHADCLR", colour(NIGHT_MASK))]),
-    ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(SKY)),
-                  ("PCEC", colour(NAVY)), ("PBC", colour(NAVY)), ("UPDC", colour(STEEL)),
-                  ("BKC", colour(PALE))]),
-    ("Tools", [("BC", "\\convert.jpg"), ("PCC", colour(SKY)), ("PCTC", colour(NAVY)),
-               ("PBCC", colour(NAVY)), ("TLC", colour(STEEL)),
-               ("BD", "\\dial.jpg"), ("PCD", colour(SKY)), ("PCTD", colour(NAVY)),
-               ("BS", "\\cloths.jpg"), ("PCS", colour(SKY)), ("PBCS", colour(NAVY)),
-               ("TC1S", colour(PALE)), ("TC2S", colour(SKY)), ("TTCS", colour(NAVY)),
-               ("BP", "\\pack.jpg"), ("PCP", colour(SKY)), ("PBCP", colour(NAVY))]),
-]
+def skin_sections(description, folder, icons, wicons):
+    """The sections of a skin in the current palette; folder is the skin's own
+    image folder under the program folder ("" for the default skin)."""
+    return [
+        ("Description", [("N", description)]),
+        ("Common Folders", [("P", folder + "\\Portrait"), ("L", folder + "\\Landscape"),
+                            ("S", folder + "\\Square")]),
+        ("General", [("TBC", colour(TAB_BAR)), ("PC", colour(STEEL)), ("PTC", colour(WHITE)),
+                     ("IF", icons)]),
+        ("Clocks", [("BP", "\\clocks.jpg"), ("BL", "\\clocks.jpg"), ("BS", "\\clocks.jpg"),
+                    ("CMDC", colour(NAVY)), ("CMD", colour(DATE_TEXT)), ("CMCN", colour(CITY_NAME)),
+                    ("CMSC", colour(SUN_TIME)), ("CMAC", colour(NAVY)), ("CODC", colour(NAVY)),
+                    ("COD", colour(DATE_TEXT)), ("COCN", colour(CITY_NAME)), ("COAC", colour(NAVY))]),
+        ("Weather", [("BP", "\\weather.jpg"), ("BL", "\\weather.jpg"), ("BS", "\\weather.jpg"),
+                     ("WICOF", wicons), ("CBBC", colour(STEEL)), ("CBTC", colour(WHITE)),
+                     ("FBBC", colour(SKY)), ("FBTC", colour(NAVY)), ("SATC", colour(NAVY)),
+                     ("DAYSC", colour(DATE_TEXT)), ("CNSC", colour(NAVY)), ("MOREC", colour(CITY_NAME))]),
+        ("Map", [("BP", "\\mappanel.jpg"), ("BL", "\\mappanel.jpg"), ("BS", "\\mappanel.jpg"),
+                 ("MI", folder + "\\worldmap.jpg"), ("CNC", colour(WHITE)), ("DCC", colour(AMBER)),
+                 ("ACC", colour(PANEL_TICK)), ("DC", colour(PANEL_TEXT)), ("DLC", colour(PANEL_TEXT)),
+                 ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(RISE_BOX)),
+                 ("RSITC", colour(RISE_TEXT)), ("SHADCLR", colour(NIGHT_MASK))]),
+        ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(SKY)),
+                      ("PCEC", colour(NAVY)), ("PBC", colour(NAVY)), ("UPDC", colour(STEEL)),
+                      ("BKC", colour(PALE))]),
+        ("Tools", [("BC", "\\convert.jpg"), ("PCC", colour(SKY)), ("PCTC", colour(NAVY)),
+                   ("PBCC", colour(NAVY)), ("TLC", colour(STEEL)),
+                   ("BD", "\\dial.jpg"), ("PCD", colour(SKY)), ("PCTD", colour(NAVY)),
+                   ("BS", "\\cloths.jpg"), ("PCS", colour(SKY)), ("PBCS", colour(NAVY)),
+                   ("TC1S", colour(PALE)), ("TC2S", colour(SKY)), ("TTCS", colour(NAVY)),
+                   ("BP", "\\pack.jpg"), ("PCP", colour(SKY)), ("PBCP", colour(NAVY))]),
+    ]
 
 
-def skin_text():
+def skin_text(sections, name):
     lines = []
-    for section, keys in SKIN:
+    for section, keys in sections:
         lines.append(f"[{section}]")
         lines += [f"{k}@{v}" for k, v in keys]
         lines.append(">")
@@ -695,23 +745,39 @@ def skin_text():
     text = "".join(l + "\r\n" for l in lines) + "\n<"
     body = text[:text.index("<")]
     if len(body) > 1499:
-        fail(f"default.skn holds {len(body)} characters before '<'; readers take at most 1499")
+        fail(f"{name} holds {len(body)} characters before '<'; readers take at most 1499")
     return text
+
+
+def use_palette(palette):
+    """Replaces the named colours of the drawing functions (module globals)."""
+    globals().update(palette)
+
+
+def add_skin(out, skn, description, folder, icons, wicons):
+    """A skin file and its pages' images in the current palette; folder is the
+    skin's image folder under data/ ("" for the program folder itself)."""
+    base = os.path.join(DATA, *folder.split("\\"))
+    out.add(os.path.join(DATA, skn), skin_text(skin_sections(description, folder, icons, wicons), skn))
+    for shape, size in PAGE.items():
+        out.add(os.path.join(base, shape, "clocks.jpg"), jpeg(clocks_bg(shape, size), 90))
+        out.add(os.path.join(base, shape, "weather.jpg"), jpeg(weather_bg(size)))
+        out.add(os.path.join(base, shape, "mappanel.jpg"), jpeg(map_panel_bg(shape), 90))
+    for name, draw in TOOLS[:4]:
+        out.add(os.path.join(base, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
+    out.add(os.path.join(base, "worldmap.jpg"),
+            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), 90))
 
 
 def main():
     if Image is None:
         fail("python3-pil is not installed (apt-get install python3-pil)")
     out = AtomicWriter()
-    out.add(os.path.join(DATA, "default.skn"), skin_text())
-    for shape, size in PAGE.items():
-        out.add(os.path.join(DATA, shape, "clocks.jpg"), jpeg(clocks_bg(shape, size), 90))
-        out.add(os.path.join(DATA, shape, "weather.jpg"), jpeg(weather_bg(size)))
-        out.add(os.path.join(DATA, shape, "mappanel.jpg"), jpeg(map_panel_bg(shape), 90))
-    for name, draw in TOOLS[:4]:
-        out.add(os.path.join(DATA, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
-    out.add(os.path.join(DATA, "worldmap.jpg"),
-            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), 90))
+    default = {k: globals()[k] for k in NIGHT}
+    add_skin(out, "default.skn", "Jorvana Default", "", "\\toolbar\\", "\\wiconset\\")
+    use_palette(NIGHT)
+    add_skin(out, "night.skn", "Jorvana Night", "\\Night", "\\toolbar2\\", "\\wiconset\\")
+    use_palette(default)
     out.add(os.path.join(DATA, "day.jpg"),
             jpeg(draw_map(DAY_SIZE, (120, 170, 215), (170, 200, 120), (110, 145, 80), None), 88))
     for name in ICON_SETS:
