@@ -5,7 +5,9 @@
 // Keys give key messages; the characters they type come from SDL's text input (UTF-8), so every
 // character of the host keyboard layout arrives as typed, and one the device's code page
 // (Windows-1252) cannot hold is dropped. F1 asks the active window for help, F2 turns the screen,
-// F3 raises or lowers the input panel; the title names the screen's shape.
+// F3 raises or lowers the input panel; the title names the screen's shape. Frames go to the
+// window's own surface, scaled in software: a screen this small needs no GL driver, and loading
+// one would more than double the program's memory.
 
 #include "platform/base/CodePage.h"
 #include "platform/base/Utf8.h"
@@ -46,10 +48,8 @@ std::wstring DeviceCharacters(const char* utf8) {
 namespace {
 
 SDL_Window* g_window = nullptr;
-SDL_Renderer* g_renderer = nullptr;
-SDL_Texture* g_texture = nullptr;
-int g_textureWidth = 0;
-int g_textureHeight = 0;
+int g_frameWidth = 0;   // framebuffer size of the last frame shown
+int g_frameHeight = 0;
 int g_askedScale = 0;  // DEVICE_SCALE, 0 when not set
 int g_scale = 2;       // host pixels per screen pixel
 int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
@@ -103,6 +103,9 @@ bool Init() {
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "wayland,x11" : "x11");
     }
+    // The window surface as the host's own framebuffer (X11 shared memory, a Wayland buffer),
+    // not a texture of a GL renderer standing in for it.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     ui::ScreenShape shape = ui::GetScreenShape();
     g_pixelScale = std::max(1, shape.pixelScale);
@@ -114,28 +117,21 @@ bool Init() {
         SDL_Quit();
         return false;
     }
-    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
-    if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE);
-    if (!g_renderer) {
+    if (!SDL_GetWindowSurface(g_window)) {
         SDL_DestroyWindow(g_window);
         g_window = nullptr;
         SDL_Quit();
         return false;
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_StartTextInput();
     return true;
 }
 
 void Shutdown() {
     if (g_window) SDL_StopTextInput();
-    if (g_texture) SDL_DestroyTexture(g_texture);
-    if (g_renderer) SDL_DestroyRenderer(g_renderer);
     if (g_window) SDL_DestroyWindow(g_window);
-    g_texture = nullptr;
-    g_renderer = nullptr;
     g_window = nullptr;
-    g_textureWidth = g_textureHeight = 0;
+    g_frameWidth = g_frameHeight = 0;
     SDL_Quit();
 }
 
@@ -246,15 +242,12 @@ void Raise() {
 }
 
 void Present() {
-    if (!g_renderer) return;
-    bool ok = true;
+    if (!g_window) return;
+    SDL_Surface* target = nullptr;
     ui::WithFramebuffer([&](const gdi::Bitmap& fb) {
-        if (fb.Width() != g_textureWidth || fb.Height() != g_textureHeight) {
-            if (g_texture) SDL_DestroyTexture(g_texture);
-            g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, fb.Width(),
-                                          fb.Height());
-            g_textureWidth = fb.Width();
-            g_textureHeight = fb.Height();
+        if (fb.Width() != g_frameWidth || fb.Height() != g_frameHeight) {
+            g_frameWidth = fb.Width();
+            g_frameHeight = fb.Height();
             g_pixelScale = std::max(1, ui::GetScreenShape().pixelScale);
             int width = fb.Width() * g_pixelScale, height = fb.Height() * g_pixelScale;
             ChooseScale(width, height);
@@ -262,28 +255,37 @@ void Present() {
             KeepOnDisplay();
             SDL_SetWindowTitle(g_window, Title(width, height).c_str());
         }
-        if (!g_texture) {
-            ok = false;
+        // A resized window has a new surface; SDL hands out the current one.
+        target = SDL_GetWindowSurface(g_window);
+        if (!target) return;
+        SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(static_cast<const void*>(fb.Bits())),
+                                                                fb.Width(), fb.Height(), 32, fb.Stride(),
+                                                                SDL_PIXELFORMAT_RGB888);
+        if (!frame) {
+            target = nullptr;
             return;
         }
-        SDL_UpdateTexture(g_texture, nullptr, fb.Bits(), fb.Stride());
+        // Each framebuffer pixel as a square of host pixels (nearest, no smoothing).
+        SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
+        int per = g_scale * g_pixelScale;
+        SDL_Rect to{0, 0, fb.Width() * per, fb.Height() * per};
+        if (per == 1) SDL_BlitSurface(frame, nullptr, target, &to);
+        else SDL_BlitScaled(frame, nullptr, target, &to);
+        SDL_FreeSurface(frame);
     });
-    if (!ok) return;
-    SDL_RenderClear(g_renderer);
-    SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+    if (!target) return;
     if (ui::IsBusyCursor()) {
         // The wait cursor: a ring of dots in the middle of the screen.
         int per = g_scale * g_pixelScale;
-        int cx = g_textureWidth * per / 2, cy = g_textureHeight * per / 2;
+        int cx = g_frameWidth * per / 2, cy = g_frameHeight * per / 2;
         static const int dx[] = {0, 11, 16, 11, 0, -11, -16, -11};
         static const int dy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
         for (int i = 0; i < 8; ++i) {
-            SDL_SetRenderDrawColor(g_renderer, static_cast<Uint8>(40 + i * 25), 60, 200, 255);
             SDL_Rect dot{cx + dx[i] - 3, cy + dy[i] - 3, 7, 7};
-            SDL_RenderFillRect(g_renderer, &dot);
+            SDL_FillRect(target, &dot, SDL_MapRGB(target->format, static_cast<Uint8>(40 + i * 25), 60, 200));
         }
     }
-    SDL_RenderPresent(g_renderer);
+    SDL_UpdateWindowSurface(g_window);
 }
 
 } // namespace
