@@ -1,7 +1,9 @@
 // The main window as the user waits for it, headless, on a device holding the shipped files
 // (1200 cities, 360 weather places) whose home city was chosen: the first start's main window
-// (stores built, home city answered at once), each tab's first show and each later switch to it, a full repaint of the window with each tab open (portrait and landscape),
-// and one once-a-second tick of the World Clocks and World Map pages.
+// (stores built, home city answered at once), each tab's first show and each later switch to it,
+// a full repaint of the window with each tab open and of the forecast view and the city
+// information dialog (portrait and landscape), and one once-a-second tick of the World Clocks
+// and World Map pages.
 #include "core/CitiesDb.h"
 #include "core/CurrenciesDb.h"
 #include "core/RegistryKey.h"
@@ -12,12 +14,16 @@
 #include "platform/ui/DeviceUi.h"
 #include "resources/resource.h"
 #include "shell/MainDlg.h"
+#include "clocks/CityInfoDlg.h"
+#include "weather/ForecastDlg.h"
 
 #include "bench/BenchRoot.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <ctime>
+#include <functional>
 #include <filesystem>
 #include <memory>
 
@@ -164,6 +170,88 @@ BENCHMARK(BM_FullRepaint)
     ->ArgsProduct({{0, 1, 2, 3, 4}, {240}, {320}})
     ->ArgsProduct({{0, 1, 2, 3, 4}, {320}, {240}})
     ->Unit(benchmark::kMillisecond);
+
+// Runs a modal dialog; once it is shown, `whileShown` runs on it, then the dialog closes.
+void WhileShown(CDialog& dlg, std::function<void(CDialog&)> whileShown) {
+    static std::function<void(CDialog&)> s_whileShown;
+    s_whileShown = std::move(whileShown);
+    ::SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
+        auto* shown = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+        if (!shown || !shown->IsWindowVisible()) return;
+        ::KillTimer(nullptr, id);
+        device::ui::PumpUntilIdle();
+        s_whileShown(*shown);
+        shown->EndDialog(IDOK);
+    });
+    dlg.DoModal();
+}
+
+void RepaintWhileShown(benchmark::State& state, CDialog& dlg) {
+    bool ran = false;
+    WhileShown(dlg, [&](CDialog& shown) {
+        ran = true;
+        for (auto _ : state) {
+            RedrawWindow(shown.m_hWnd, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            device::ui::PumpUntilIdle();
+        }
+    });
+    if (!ran) state.SkipWithError("the dialog was not shown");
+}
+
+// The five-day forecast view of the first shipped place, holding five days from today on; args:
+// screen width, screen height.
+void BM_ForecastViewRepaint(benchmark::State& state) {
+    Device device(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CWeatherDb store;
+    store.Open();
+    CString name = store.GetName(0);
+    CString code = store.GetCode(0);
+    static const char* kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    std::time_t now = std::time(nullptr);
+    std::wstring forecast;
+    char today[32] = "";
+    for (int day = 0; day < 5; ++day) {
+        std::time_t t = now + day * 86400;
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char date[64];
+        std::snprintf(date, sizeof date, "%s %02d/%02d/%04d", kWeekdays[tm.tm_wday], tm.tm_mon + 1, tm.tm_mday,
+                      tm.tm_year + 1900);
+        if (day == 0) std::snprintf(today, sizeof today, "%02d/%02d/%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
+        std::string fields[12] = {"W03", "Partly Cloudy", date, "10:00", std::to_string(10 + day),
+                                  std::to_string(20 + day), "18", "SW", "x", "25", day ? "60" : "1015", day ? "10" : "20"};
+        for (const std::string& f : fields) forecast += std::wstring(f.begin(), f.end()) + L"^";
+    }
+    std::string dateCountry = std::string(today) + ":" + "Somewhere";
+    store.UpdateCity(name, code, forecast.c_str(), std::wstring(dateCountry.begin(), dateCountry.end()).c_str(), 1);
+    CForecastDlg dlg;
+    dlg.m_cityName = name;
+    dlg.m_homeName = name;
+    RepaintWhileShown(state, dlg);
+    if (dlg.m_todayIndex >= CForecastDlg::kSlots) state.SkipWithError("the stored forecast was not current");
+}
+BENCHMARK(BM_ForecastViewRepaint)->Args({240, 320})->Args({320, 240})->Unit(benchmark::kMillisecond);
+
+// The city information dialog of a city (its facts as the clocks page hands them); args: screen
+// width, screen height.
+void BM_CityInfoRepaint(benchmark::State& state) {
+    Device device(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    CCityInfoDlg dlg;
+    dlg.m_name = L"Oslo";
+    dlg.m_country = L"Norway";
+    dlg.m_longitude = L"10";
+    dlg.m_latitude = L"59";
+    dlg.m_observing = L"Observing now";
+    dlg.m_period = L"29/03 - 25/10";
+    dlg.m_offsetText = L"+1 (+1 DST)";
+    dlg.m_currentOffset = L"2";
+    dlg.m_day = 21;
+    dlg.m_month = 6;
+    dlg.m_year = 2026;
+    RepaintWhileShown(state, dlg);
+}
+BENCHMARK(BM_CityInfoRepaint)->Args({240, 320})->Args({320, 240})->Unit(benchmark::kMillisecond);
 
 // One tick of the page on tab n (0 World Clocks, 2 World Map): its timer message as the ticker
 // posts it, and the painting of what it invalidated. The CPU column is the figure.

@@ -5,7 +5,11 @@
 // Keys give key messages; the characters they type come from SDL's text input (UTF-8), so every
 // character of the host keyboard layout arrives as typed, and one the device's code page
 // (Windows-1252) cannot hold is dropped. F1 asks the active window for help, F2 turns the screen,
-// F3 raises or lowers the input panel; the title names the screen's shape.
+// F3 raises or lowers the input panel; the title names the screen's shape. Frames go to the
+// window's own surface, scaled in software: a screen this small needs no GL driver, and loading
+// one would more than double the program's memory. SDL itself is loaded when a window is
+// wanted, not with the program: it brings some fifty libraries (X11, Wayland, sound) whose
+// loading every start, headless ones included, would otherwise pay.
 
 #include "platform/base/CodePage.h"
 #include "platform/base/Utf8.h"
@@ -16,10 +20,12 @@
 #include "platform/ui/WinUser.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 namespace device::display {
 
@@ -45,11 +51,59 @@ std::wstring DeviceCharacters(const char* utf8) {
 
 namespace {
 
+// The SDL functions the back end calls, through pointers into the loaded library.
+#define SDL_FUNCTIONS(X) \
+    X(SDL_CreateRGBSurfaceWithFormatFrom) \
+    X(SDL_CreateWindow) \
+    X(SDL_DestroyWindow) \
+    X(SDL_FillRect) \
+    X(SDL_FreeSurface) \
+    X(SDL_GetDisplayUsableBounds) \
+    X(SDL_GetWindowDisplayIndex) \
+    X(SDL_GetWindowPosition) \
+    X(SDL_GetWindowSize) \
+    X(SDL_GetWindowSurface) \
+    X(SDL_Init) \
+    X(SDL_MapRGB) \
+    X(SDL_PollEvent) \
+    X(SDL_Quit) \
+    X(SDL_RaiseWindow) \
+    X(SDL_SetHint) \
+    X(SDL_SetHintWithPriority) \
+    X(SDL_SetSurfaceBlendMode) \
+    X(SDL_SetWindowPosition) \
+    X(SDL_SetWindowSize) \
+    X(SDL_SetWindowTitle) \
+    X(SDL_StartTextInput) \
+    X(SDL_StopTextInput) \
+    X(SDL_UpdateWindowSurface) \
+    X(SDL_UpperBlit) \
+    X(SDL_UpperBlitScaled)
+
+struct SdlLibrary {
+#define DECLARE(name) decltype(&::name) name = nullptr;
+    SDL_FUNCTIONS(DECLARE)
+#undef DECLARE
+    bool ok = false;
+
+    SdlLibrary() {
+        void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!lib) return;
+        ok = true;
+#define LOAD(name) \
+    name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
+    ok = ok && name != nullptr;
+        SDL_FUNCTIONS(LOAD)
+#undef LOAD
+    }
+};
+
+// Null until Init loaded SDL.
+const SdlLibrary* g_sdl = nullptr;
+
 SDL_Window* g_window = nullptr;
-SDL_Renderer* g_renderer = nullptr;
-SDL_Texture* g_texture = nullptr;
-int g_textureWidth = 0;
-int g_textureHeight = 0;
+int g_frameWidth = 0;   // framebuffer size of the last frame shown
+int g_frameHeight = 0;
 int g_askedScale = 0;  // DEVICE_SCALE, 0 when not set
 int g_scale = 2;       // host pixels per screen pixel
 int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
@@ -73,25 +127,28 @@ void ChooseScale(int screenWidth, int screenHeight) {
         return;
     }
     SDL_Rect usable{0, 0, 0, 0};
-    int display = g_window ? SDL_GetWindowDisplayIndex(g_window) : 0;
-    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
+    int display = g_window ? g_sdl->SDL_GetWindowDisplayIndex(g_window) : 0;
+    if (g_sdl->SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
     g_scale = sdl::DefaultScale(screenWidth, screenHeight, usable.w, usable.h);
 }
 
 // A window that grew past the usable area (the screen turned) is centred on it again.
 void KeepOnDisplay() {
     SDL_Rect usable{0, 0, 0, 0};
-    int display = SDL_GetWindowDisplayIndex(g_window);
-    if (SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0 || usable.w <= 0) return;
+    int display = g_sdl->SDL_GetWindowDisplayIndex(g_window);
+    if (g_sdl->SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0 || usable.w <= 0) return;
     int x = 0, y = 0, w = 0, h = 0;
-    SDL_GetWindowPosition(g_window, &x, &y);
-    SDL_GetWindowSize(g_window, &w, &h);
+    g_sdl->SDL_GetWindowPosition(g_window, &x, &y);
+    g_sdl->SDL_GetWindowSize(g_window, &w, &h);
     if (x < usable.x || y < usable.y || x + w > usable.x + usable.w || y + h > usable.y + usable.h)
-        SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display),
+        g_sdl->SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display),
                               SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display));
 }
 
 bool Init() {
+    static const SdlLibrary library;
+    if (!library.ok) return false;
+    g_sdl = &library;
     g_askedScale = 0;
     if (const char* scale = std::getenv("DEVICE_SCALE")) {
         int s = std::atoi(scale);
@@ -101,42 +158,39 @@ bool Init() {
     // than SDL falling back to some other video driver that shows nothing.
     if (!std::getenv("SDL_VIDEODRIVER")) {
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "wayland,x11" : "x11");
+        g_sdl->SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "wayland,x11" : "x11");
     }
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    // The window surface as the host's own framebuffer (X11 shared memory, a Wayland buffer),
+    // not a texture of a GL renderer standing in for it.
+    g_sdl->SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    if (g_sdl->SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     ui::ScreenShape shape = ui::GetScreenShape();
     g_pixelScale = std::max(1, shape.pixelScale);
     int width = shape.width * g_pixelScale, height = shape.height * g_pixelScale;
     ChooseScale(width, height);
-    g_window = SDL_CreateWindow(Title(width, height).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    g_window = g_sdl->SDL_CreateWindow(Title(width, height).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 width * g_scale, height * g_scale, 0);
     if (!g_window) {
-        SDL_Quit();
+        g_sdl->SDL_Quit();
         return false;
     }
-    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
-    if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE);
-    if (!g_renderer) {
-        SDL_DestroyWindow(g_window);
+    if (!g_sdl->SDL_GetWindowSurface(g_window)) {
+        g_sdl->SDL_DestroyWindow(g_window);
         g_window = nullptr;
-        SDL_Quit();
+        g_sdl->SDL_Quit();
         return false;
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    SDL_StartTextInput();
+    g_sdl->SDL_StartTextInput();
     return true;
 }
 
 void Shutdown() {
-    if (g_window) SDL_StopTextInput();
-    if (g_texture) SDL_DestroyTexture(g_texture);
-    if (g_renderer) SDL_DestroyRenderer(g_renderer);
-    if (g_window) SDL_DestroyWindow(g_window);
-    g_texture = nullptr;
-    g_renderer = nullptr;
+    if (!g_sdl) return;
+    if (g_window) g_sdl->SDL_StopTextInput();
+    if (g_window) g_sdl->SDL_DestroyWindow(g_window);
     g_window = nullptr;
-    g_textureWidth = g_textureHeight = 0;
-    SDL_Quit();
+    g_frameWidth = g_frameHeight = 0;
+    g_sdl->SDL_Quit();
 }
 
 // A host window point as a point of the framebuffer the program draws on.
@@ -199,8 +253,9 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
 }
 
 void Pump() {
+    if (!g_sdl) return;
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    while (g_sdl->SDL_PollEvent(&e)) {
         switch (e.type) {
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT) ui::InjectStylus(ui::StylusAction::Down, ToDevice(e.button.x, e.button.y));
@@ -242,48 +297,54 @@ void Pump() {
 }
 
 void Raise() {
-    if (g_window) SDL_RaiseWindow(g_window);
+    if (g_sdl && g_window) g_sdl->SDL_RaiseWindow(g_window);
 }
 
 void Present() {
-    if (!g_renderer) return;
-    bool ok = true;
+    if (!g_window) return;
+    SDL_Surface* target = nullptr;
     ui::WithFramebuffer([&](const gdi::Bitmap& fb) {
-        if (fb.Width() != g_textureWidth || fb.Height() != g_textureHeight) {
-            if (g_texture) SDL_DestroyTexture(g_texture);
-            g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, fb.Width(),
-                                          fb.Height());
-            g_textureWidth = fb.Width();
-            g_textureHeight = fb.Height();
+        if (fb.Width() != g_frameWidth || fb.Height() != g_frameHeight) {
+            g_frameWidth = fb.Width();
+            g_frameHeight = fb.Height();
             g_pixelScale = std::max(1, ui::GetScreenShape().pixelScale);
             int width = fb.Width() * g_pixelScale, height = fb.Height() * g_pixelScale;
             ChooseScale(width, height);
-            SDL_SetWindowSize(g_window, width * g_scale, height * g_scale);
+            g_sdl->SDL_SetWindowSize(g_window, width * g_scale, height * g_scale);
             KeepOnDisplay();
-            SDL_SetWindowTitle(g_window, Title(width, height).c_str());
+            g_sdl->SDL_SetWindowTitle(g_window, Title(width, height).c_str());
         }
-        if (!g_texture) {
-            ok = false;
+        // A resized window has a new surface; SDL hands out the current one.
+        target = g_sdl->SDL_GetWindowSurface(g_window);
+        if (!target) return;
+        SDL_Surface* frame = g_sdl->SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(static_cast<const void*>(fb.Bits())),
+                                                                fb.Width(), fb.Height(), 32, fb.Stride(),
+                                                                SDL_PIXELFORMAT_RGB888);
+        if (!frame) {
+            target = nullptr;
             return;
         }
-        SDL_UpdateTexture(g_texture, nullptr, fb.Bits(), fb.Stride());
+        // Each framebuffer pixel as a square of host pixels (nearest, no smoothing).
+        g_sdl->SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
+        int per = g_scale * g_pixelScale;
+        SDL_Rect to{0, 0, fb.Width() * per, fb.Height() * per};
+        if (per == 1) g_sdl->SDL_UpperBlit(frame, nullptr, target, &to);
+        else g_sdl->SDL_UpperBlitScaled(frame, nullptr, target, &to);
+        g_sdl->SDL_FreeSurface(frame);
     });
-    if (!ok) return;
-    SDL_RenderClear(g_renderer);
-    SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+    if (!target) return;
     if (ui::IsBusyCursor()) {
         // The wait cursor: a ring of dots in the middle of the screen.
         int per = g_scale * g_pixelScale;
-        int cx = g_textureWidth * per / 2, cy = g_textureHeight * per / 2;
+        int cx = g_frameWidth * per / 2, cy = g_frameHeight * per / 2;
         static const int dx[] = {0, 11, 16, 11, 0, -11, -16, -11};
         static const int dy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
         for (int i = 0; i < 8; ++i) {
-            SDL_SetRenderDrawColor(g_renderer, static_cast<Uint8>(40 + i * 25), 60, 200, 255);
             SDL_Rect dot{cx + dx[i] - 3, cy + dy[i] - 3, 7, 7};
-            SDL_RenderFillRect(g_renderer, &dot);
+            g_sdl->SDL_FillRect(target, &dot, g_sdl->SDL_MapRGB(target->format, static_cast<Uint8>(40 + i * 25), 60, 200));
         }
     }
-    SDL_RenderPresent(g_renderer);
+    g_sdl->SDL_UpdateWindowSurface(g_window);
 }
 
 } // namespace

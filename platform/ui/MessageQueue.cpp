@@ -12,6 +12,7 @@
 #include "platform/ui/Broadcast.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
+#include "platform/ui/Dialog.h"
 #include "platform/ui/WindowManager.h"
 
 #include <algorithm>
@@ -349,15 +350,28 @@ namespace {
 
 // DEVICE_QUIT_AT_IDLE set: the first time this thread would wait for a message while one of its
 // top-level windows is shown (and everything is painted), it gets WM_QUIT instead, so the
-// program ends as soon as its first screen is up (start-up timing). Lock held.
+// program ends as soon as its first screen is up (start-up timing). With DEVICE_ANSWER_AT_IDLE=n
+// as well, the first n such waits instead press OK in the active window (the dialogs a first
+// start asks), and the next one quits. Lock held.
 bool QuitAtFirstIdle(WmState& s, ThreadQueue& q) {
     static std::atomic<bool> armed{std::getenv("DEVICE_QUIT_AT_IDLE") != nullptr};
+    static std::atomic<int> answers{[] {
+        const char* n = std::getenv("DEVICE_ANSWER_AT_IDLE");
+        return n ? std::max(0, std::atoi(n)) : 0;
+    }()};
     if (!armed.load(std::memory_order_relaxed)) return false;
     bool shown = std::any_of(s.topLevels.begin(), s.topLevels.end(), [&](HWND h) {
         Window* w = Find(h);
         return w && w->queue.get() == &q && (w->style & WS_VISIBLE);
     });
-    if (!shown || armed.exchange(false) == false) return false;
+    if (!shown) return false;
+    Window* active = s.active ? Find(s.active) : nullptr;
+    if (active && active->queue.get() == &q && answers.load() > 0) {
+        answers.fetch_sub(1);
+        q.posted.push_back(MSG{s.active, WM_COMMAND, IDOK, 0, TickCount(), s.cursor});
+        return true;
+    }
+    if (armed.exchange(false) == false) return false;
     q.quit = true;
     q.quitCode = 0;
     return true;
