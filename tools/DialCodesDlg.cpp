@@ -7,6 +7,7 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "tools/DialCodeTables.h"
+#include "tools/ToolsPage.h"
 #include "shell/AppMessages.h"
 
 using namespace toolwin;
@@ -270,7 +271,13 @@ void CDialCodesDlg::OnSettingChange(UINT, LPCTSTR) {
     const bool panelUp = m_placement.PanelUp();
     m_bPanelUp = panelUp;
     ScrollToolWindow(this, m_nScroll, 0);
-    m_placement.Apply(this, panelUp);
+    // The Tools page's frame places the open tool for the panel's state; a window of ours
+    // without that page gives up the panel's room itself.
+    auto* page = dynamic_cast<CToolsPage*>(GetOwner());
+    if (page && page->GetCurrentTool() == kToolDialCodes)
+        page->PlaceOpenTool();
+    else
+        m_placement.Apply(this, panelUp);
     // The layout of the new size ran with the offset at 0; the lists leave room for the
     // window's own scroll bar while the panel is up.
     PlaceLists(panelUp ? m_metrics.width - 13 : m_metrics.width + 2);
