@@ -145,6 +145,9 @@ private:
     CComboBox m_pair3, m_pair2, m_pair1;
     CStatic m_panel, m_band, m_equals, m_code2, m_rate2, m_code1, m_rate1;
     CComboBox m_rateBase;
+    // Set while the page itself moves the focus through the amount fields to convert them: the
+    // input panel comes up for the user's entry, not for that.
+    bool m_bConverting = false;
 
     CBrush m_backBrush;
     CIconButton m_clearAll, m_updateAll, m_addLine, m_backLine;
