@@ -61,5 +61,28 @@ TEST_F(CurrencyTabTest, PanelComesUpOnlyForTheUsersOwnEntry) {
     EXPECT_FALSE(PanelUp()) << "a rate update";
 }
 
+// A letter typed on a column's combo with its list closed leaves the column's currency; with
+// the list open it moves to the first currency of that letter, which the user then sees.
+TEST_F(CurrencyTabTest, LetterOnAClosedColumnComboKeepsTheCurrency) {
+    Open();
+    TapTab(3);
+    CComboBox* pair1 = static_cast<CComboBox*>(CWnd::FromHandle(Item(IDC_CUR_PAIR1)));
+    ASSERT_EQ(pair1->GetCount(), 2); // Euro, US Dollar
+    pair1->SetFocus();
+    const int before = pair1->GetCurSel();
+    const wchar_t other = before == 0 ? L'u' : L'e';
+    const long long stored = ReadDword(L"Jorvana\\currencies", L"curp");
+    device::display::test::TypeKeys(std::wstring(1, other));
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(pair1->GetCurSel(), before);
+    EXPECT_EQ(ReadDword(L"Jorvana\\currencies", L"curp"), stored);
+
+    pair1->ShowDropDown(TRUE);
+    device::ui::PumpUntilIdle();
+    device::display::test::TypeKeys(std::wstring(1, other));
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(pair1->GetCurSel(), 1 - before) << "the open list goes to the letter";
+}
+
 } // namespace
 } // namespace shelltest
