@@ -135,7 +135,8 @@ protected:
         SCROLLINFO info{};
         info.cbSize = sizeof(info);
         info.fMask = SIF_RANGE;
-        if (window->GetScrollInfo(SB_VERT, &info)) range = std::max(0, info.nMax - info.nMin);
+        // Only a shown scroll bar lets the user scroll.
+        if ((window->GetStyle() & WS_VSCROLL) && window->GetScrollInfo(SB_VERT, &info)) range = std::max(0, info.nMax - info.nMin);
         // A list laid one pixel past the edge hides its own border there: that pixel is meant.
         const bool fitsAcross = c.left >= room.left - 1 && c.right <= room.right + 1;
         const int need = std::max(0, static_cast<int>(c.bottom - room.bottom)); // the least scroll
