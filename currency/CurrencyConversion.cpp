@@ -197,7 +197,7 @@ void CCurrencyPanel::OnUpdateAmount2() { FilterColumn(1); }
 void CCurrencyPanel::OnUpdateAmount3() { FilterColumn(2); }
 
 void CCurrencyPanel::OnSetFocusAmount1() {
-    ::SHSipPreference(m_hWnd, SIP_UP);
+    if (!m_bConverting) ::SHSipPreference(m_hWnd, SIP_UP);
     CheckToolsStrip();
 }
 void CCurrencyPanel::OnSetFocusAmount2() { OnSetFocusAmount1(); }
@@ -220,6 +220,7 @@ void CCurrencyPanel::NewCurrency(int column) {
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, kCurrencyKey, kSelectedValues[column], m_selected[column]);
     FillRateBase();
     // The amounts typed in this column stay; the two other columns follow the new rate.
+    m_bConverting = true;
     for (int line = 0; line < m_nLines; ++line) {
         CEdit* field = m_fields[column][line];
         if (FieldText(field).IsEmpty()) continue;
@@ -227,6 +228,7 @@ void CCurrencyPanel::NewCurrency(int column) {
         ConvertLine(column, line);
         RecomputeTotals();
     }
+    m_bConverting = false;
     combos[column]->SetFocus();
 }
 

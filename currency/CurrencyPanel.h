@@ -14,6 +14,7 @@
 #include "controls/TransparentPicture.h"
 #include "core/CurrenciesDb.h"
 #include "core/RegistryKey.h"
+#include "currency/ColumnCombo.h"
 #include "currency/CurrencyLogic.h"
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/Dlg.h"
@@ -142,9 +143,12 @@ private:
     CTransparentPicture m_frame2, m_frame1;
     CStatic m_ruleBandBottom, m_ruleBandTop, m_ruleTotalsTop, m_total3, m_total2, m_total1, m_ruleTotalsBottom,
         m_ruleTop, m_separator2, m_separator1;
-    CComboBox m_pair3, m_pair2, m_pair1;
+    CColumnCombo m_pair3, m_pair2, m_pair1;
     CStatic m_panel, m_band, m_equals, m_code2, m_rate2, m_code1, m_rate1;
     CComboBox m_rateBase;
+    // Set while the page itself moves the focus through the amount fields to convert them: the
+    // input panel comes up for the user's entry, not for that.
+    bool m_bConverting = false;
 
     CBrush m_backBrush;
     CIconButton m_clearAll, m_updateAll, m_addLine, m_backLine;

@@ -1,5 +1,7 @@
 #include "tools/ClothesDlg.h"
 
+#include <algorithm>
+
 #include "core/CommonHelpers.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
@@ -65,7 +67,7 @@ BOOL CClothesDlg::OnInitDialog() {
     const int base = ToolFontBase();
     CreateToolFont(m_fontNote, base + 12, 400, face, 4, 0);
     CreateToolFont(m_fontTitle, base + 14, 700, face, 4, 6);
-    CreateToolFont(m_fontRow, 13, 500, L"Arial", 4, 6);
+    FitRowFont(ReadToolMetrics().width - 10);
     for (CWnd* wnd : {static_cast<CWnd*>(&m_staticTitle), static_cast<CWnd*>(&m_btnMen),
                       static_cast<CWnd*>(&m_btnWomen), static_cast<CWnd*>(&m_btnChildren)})
         wnd->SetFont(&m_fontTitle);
@@ -147,7 +149,31 @@ void CClothesDlg::Layout() {
     m_staticTitle.GetClientRect(&title);
     const int t = title.Height();
     CStatic* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
+    FitRowFont(W - 10);
     for (int i = 0; i < 4; ++i) rows[i]->SetWindowPos(nullptr, 5, 50 + (i + 1) * t, W - 10, 20, SWP_NOZORDER);
+}
+
+void CClothesDlg::FitRowFont(int rowWidth) {
+    CStatic* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
+    // The rows line their sizes up with runs of blanks, so a smaller font keeps the columns.
+    int height = 13;
+    for (; height > 9; --height) {
+        CFont trial;
+        CreateToolFont(trial, height, 500, L"Arial", 4, 6);
+        CClientDC dc(this);
+        CFont* old = dc.SelectObject(&trial);
+        int widest = 0;
+        for (int garment = 0; garment < kClothingGarmentCount; ++garment)
+            for (int gender = GenderMen; gender <= GenderChildren; ++gender)
+                if (const ClothingChart* chart = FindClothingChart(garment, gender))
+                    for (const wchar_t* row : chart->rows) widest = std::max(widest, dc.GetTextExtent(row).cx);
+        dc.SelectObject(old);
+        if (widest <= rowWidth) break;
+    }
+    if (height == m_nRowFontHeight && m_fontRow.GetSafeHandle()) return;
+    m_nRowFontHeight = height;
+    CreateToolFont(m_fontRow, height, 500, L"Arial", 4, 6);
+    for (CStatic* row : rows) row->SetFont(&m_fontRow, TRUE);
 }
 
 void CClothesDlg::OnSize(UINT nType, int cx, int cy) {

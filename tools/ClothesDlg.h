@@ -58,6 +58,10 @@ private:
     void ChooseGender(int gender);
     void OnGender(int gender);
     void Layout();
+    // Sets the row font, 13 pixels high or smaller where the widest row of any chart would
+    // not fit a row of the given width on one line.
+    void FitRowFont(int rowWidth);
+    int m_nRowFontHeight = 0;
     void MakeColourBrushes();
 
     toolwin::ToolMetrics m_metrics;

@@ -1,5 +1,7 @@
 #include "tools/DialCodesDlg.h"
 
+#include <algorithm>
+
 #include "core/CommonHelpers.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
@@ -7,6 +9,7 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "tools/DialCodeTables.h"
+#include "tools/ToolsPage.h"
 #include "shell/AppMessages.h"
 
 using namespace toolwin;
@@ -141,17 +144,19 @@ void CDialCodesDlg::OnSize(UINT nType, int cx, int cy) {
     const int W = m_metrics.width;
     const int band = 3 * m_metrics.pageHeight / 5;
     m_nScroll = 0;
+    CRect client;
+    GetClientRect(&client);
+    // The combo and the Find box end beside the window's scroll bar when one is shown.
+    const int room = client.Width() > 0 ? std::min(W, static_cast<int>(client.Width())) : W;
     m_staticBand.SetWindowPos(nullptr, 0, 0, W, 25, SWP_NOZORDER);
     const int showLabel = LabelWidth(m_staticShowLabel) + 10;
     m_staticShowLabel.SetWindowPos(nullptr, 5, 5, showLabel, 20, SWP_NOZORDER);
-    m_comboShow.SetWindowPos(nullptr, showLabel + 10, 3, W - showLabel - 12, 20, SWP_NOZORDER);
+    m_comboShow.SetWindowPos(nullptr, showLabel + 10, 3, room - showLabel - 12, 20, SWP_NOZORDER);
     PlaceLists(W + 2);
     const int findLabel = LabelWidth(m_staticFindLabel) + 10;
     m_staticFindLabel.SetWindowPos(nullptr, 2, band + 42, findLabel, 15, SWP_NOZORDER);
-    m_editFind.SetWindowPos(nullptr, findLabel + 10, band + 42, W - findLabel - 10, 17, SWP_NOZORDER);
+    m_editFind.SetWindowPos(nullptr, findLabel + 10, band + 42, room - findLabel - 10, 17, SWP_NOZORDER);
 
-    CRect client;
-    GetClientRect(&client);
     m_nClientHeight = client.Height();
     m_nContentHeight = band + 61;
     ResetToolScrollBar(this, ScrollRange());
@@ -270,9 +275,19 @@ void CDialCodesDlg::OnSettingChange(UINT, LPCTSTR) {
     const bool panelUp = m_placement.PanelUp();
     m_bPanelUp = panelUp;
     ScrollToolWindow(this, m_nScroll, 0);
-    m_placement.Apply(this, panelUp);
+    // The Tools page's frame places the open tool for the panel's state; a window of ours
+    // without that page gives up the panel's room itself.
+    auto* page = dynamic_cast<CToolsPage*>(GetOwner());
+    if (page && page->GetCurrentTool() == kToolDialCodes)
+        page->PlaceOpenTool();
+    else
+        m_placement.Apply(this, panelUp);
     // The layout of the new size ran with the offset at 0; the lists leave room for the
     // window's own scroll bar while the panel is up.
+    // The window's own scroll bar, for the user to bring the top band back, only while the panel
+    // is up (it would cover the lists' right edge otherwise).
+    ::ShowScrollBar(m_hWnd, SB_VERT, panelUp);
+    ResetToolScrollBar(this, ScrollRange());
     PlaceLists(panelUp ? m_metrics.width - 13 : m_metrics.width + 2);
     if (panelUp) ScrollToolWindow(this, m_nScroll, ScrollRange());
     HideToolsListUnder(this);

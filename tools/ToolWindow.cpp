@@ -133,15 +133,27 @@ bool CToolPanelPlacement::PanelUp() const {
     return SipGetInfo(&info) && (info.fdwFlags & SIPF_ON);
 }
 
+int HeightAbovePanel(int top) {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!SipGetInfo(&info)) return 0;
+    return std::max(0, static_cast<int>(info.rcVisibleDesktop.bottom) - top);
+}
+
 void CToolPanelPlacement::Apply(CWnd* tool, bool panelUp) {
     CWnd* parent = tool->GetParent();
     if (panelUp) {
+        CRect screen;
+        tool->GetWindowRect(&screen);
         if (!m_bShrunk) {
-            tool->GetWindowRect(&m_rcFull);
+            m_rcFull = screen;
             if (parent) parent->ScreenToClient(&m_rcFull);
             m_bShrunk = true;
         }
-        tool->MoveWindow(m_rcFull.left, m_rcFull.top, m_rcFull.Width(), std::max(0, m_rcFull.Height() - 80), TRUE);
+        // Down to the panel's top edge: a window taller than its room would leave its lowest
+        // controls under the panel.
+        const int height = std::min(std::max(0, m_rcFull.Height() - 80), HeightAbovePanel(screen.top));
+        tool->MoveWindow(m_rcFull.left, m_rcFull.top, m_rcFull.Width(), height, TRUE);
     } else if (m_bShrunk) {
         m_bShrunk = false;
         tool->MoveWindow(&m_rcFull, TRUE);

@@ -82,6 +82,10 @@ private:
     bool m_bShrunk = false;
     CRect m_rcFull; // in the parent's client coordinates
 };
+// The height a window whose top lies at screen y top may have and still end above the raised
+// input panel (0 when its top is under the panel).
+int HeightAbovePanel(int top);
+
 // After a settings change: hides the tool's owner, the Tools list, when the tool is on show and
 // has an owner of its own.
 void HideToolsListUnder(CWnd* tool);

@@ -5,6 +5,8 @@
 // [SECTION] Skin, packing list, destruction
 #include "tools/ToolsPage.h"
 
+#include <algorithm>
+
 #include "core/SkinFile.h"
 #include "shell/MainTabCtrl.h"
 #include "tools/ClothesDlg.h"
@@ -166,7 +168,15 @@ void CToolsPage::PlaceToolWindow(int index) {
     CRect r;
     GetClientRect(&r);
     if (container) container->ClientToScreen(&r);
-    m_pTools[index]->MoveWindow(r.left + 2, r.top, r.right - r.left + 1, r.bottom - 2 * r.top + m_nHeight, TRUE);
+    int height = r.bottom - 2 * r.top + m_nHeight;
+    if (index == kToolDialCodes && toolwin::CToolPanelPlacement().PanelUp()) {
+        // The dialing codes keep their Find band above a raised input panel: the window ends at
+        // the panel's top edge (its page height less the panel's 80 pixels), and scrolls.
+        CPoint top(r.left + 2, r.top);
+        if (container) container->ClientToScreen(&top);
+        height = std::min(height, toolwin::HeightAbovePanel(top.y));
+    }
+    m_pTools[index]->MoveWindow(r.left + 2, r.top, r.right - r.left + 1, height, TRUE);
 }
 
 void CToolsPage::ShowToolWindow(int index) {

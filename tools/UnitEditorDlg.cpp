@@ -365,9 +365,14 @@ void CUnitEditDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
 
 void CUnitEditDlg::PlaceControls() {
     if (!m_list.GetSafeHwnd()) return;
-    int W = m_nWidth, H = m_nHeight;
+    int H = m_nHeight;
+    // Across the client area, which a shown scroll bar narrows: it must not cover the controls
+    // at the right edge.
+    CRect client;
+    GetClientRect(&client);
+    int W = client.Width() > 0 ? std::min(m_nWidth, static_cast<int>(client.Width())) : m_nWidth;
     const UINT flags = SWP_NOZORDER;
-    int listWidth = (m_sipFlags & SIPF_ON) ? W - 13 : W + 2;
+    int listWidth = (m_sipFlags & SIPF_ON) ? std::min(W + 2, m_nWidth - 13) : W + 2;
     m_category.SetWindowPos(nullptr, m_titleSize.cx + 8, 2, W - 9 - m_titleSize.cx, 20, flags);
     m_list.SetWindowPos(nullptr, -1, 30, listWidth, H / 2, flags);
     m_nameField.SetWindowPos(nullptr, 1, H / 2 + 32, W / 2, 20, flags);
@@ -391,13 +396,15 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
     int range = ScrollRange();
     SCROLLINFO info{};
     info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+    // Nothing to scroll: no bar at all, so that none covers the controls at the right edge.
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMin = 0;
     info.nMax = range;
     info.nPage = static_cast<UINT>(range / 10);
     info.nPos = 0;
     SetScrollInfo(SB_VERT, &info, TRUE);
     m_scrollPos = 0;
+    PlaceControls(); // the bar, shown or hidden, changed the client width
 
     DWORD flags = ReadSipFlags();
     if (flags != m_sipFlags) {
@@ -416,10 +423,20 @@ void CUnitEditDlg::OnSettingChange(UINT, LPCTSTR) {
         CRect window;
         GetWindowRect(&window);
         if (flags & SIPF_ON) {
-            MoveWindow(window.left, window.top, window.Width(), window.Height() - 80, TRUE);
+            // 80 pixels shorter, and no lower than the panel's top edge: a window that covered
+            // the menu bar's band would otherwise keep its lowest fields under the panel.
+            m_heightBeforePanel = window.Height();
+            int height = window.Height() - 80;
+            SIPINFO info{};
+            info.cbSize = sizeof info;
+            if (::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0))
+                height = std::min(height, static_cast<int>(info.rcVisibleDesktop.bottom - window.top));
+            MoveWindow(window.left, window.top, window.Width(), std::max(height, 0), TRUE);
             ScrollTo(ScrollRange());
         } else {
-            MoveWindow(window.left, window.top, window.Width(), window.Height() + 80, TRUE);
+            const int height = m_heightBeforePanel > 0 ? m_heightBeforePanel : window.Height() + 80;
+            m_heightBeforePanel = 0;
+            MoveWindow(window.left, window.top, window.Width(), height, TRUE);
         }
     }
     Invalidate(TRUE);

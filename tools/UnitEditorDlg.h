@@ -54,6 +54,7 @@ public:
     int m_scrollPos = 0;
     int m_contentHeight = 0;
     DWORD m_sipFlags = 0;
+    int m_heightBeforePanel = 0; // the window's height before a raised panel shortened it
     CConvertersDb m_units;
 
 protected:

@@ -132,7 +132,8 @@ void LayoutEdit(Combo& c) {
 // - it shows the rows the program sized the combo for (the window height beyond the field, as
 //   CBS_NOINTEGRALHEIGHT leaves it or cut to whole rows), but never fewer than kMinimumRows, or
 //   every item when there are fewer, and never more rows than items;
-// - it stays inside the screen's work area (below the taskbar): it opens under the field when it
+// - it stays inside the screen's work area (below the taskbar) and above a raised input panel:
+//   it opens under the field when it
 //   fits there, else on the side with more room (upward when there is no room below), cut to
 //   the whole rows that fit on that side (at least one);
 // - it is as wide as the field, or the dropped width when that is wider, moved left to stay on
@@ -151,6 +152,7 @@ RECT ListScreenRect(const Combo& c) {
     height = std::max(height, std::min(count, kMinimumRows) * itemHeight + 2);
     height = std::min(height, count * itemHeight + 2);
     RECT work = WorkArea();
+    if (IsSipUp()) work.bottom = std::min(work.bottom, SipRect().top);
     int below = static_cast<int>(work.bottom - field.bottom);
     int above = static_cast<int>(field.top - work.top);
     auto wholeRows = [&](int room) { return std::max(1, (room - 2) / itemHeight) * itemHeight + 2; };

@@ -4,11 +4,13 @@
 // taps on its tabs.
 
 #include "platform/ui/DeviceUi.h"
+#include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "shell/AppMessages.h"
 #include "shell/MainDlg.h"
 #include "ShellTestSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -106,6 +108,44 @@ protected:
     }
     static CString ReadString(LPCWSTR key, LPCWSTR name) {
         return CRegistryKey().ReadString(HKEY_LOCAL_MACHINE, key, name);
+    }
+
+    // The screen shapes the program is laid out for.
+    static constexpr SIZE kShapes[4] = {{240, 320}, {320, 240}, {240, 240}, {320, 320}};
+
+    // What the user sees of the work area: down to the input panel's top while it is up.
+    static CRect VisibleDesktop() {
+        SIPINFO info{};
+        info.cbSize = sizeof(info);
+        ::SipGetInfo(&info);
+        return CRect(info.rcVisibleDesktop);
+    }
+    // A control can be seen in full inside its window and the visible desktop, or the window's
+    // vertical scroll range can bring it there (a control taller than that room: each of its
+    // edges). Scrolls the window to its top first, to measure from there.
+    static ::testing::AssertionResult Reachable(CWnd* window, HWND control, const char* name) {
+        window->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+        device::ui::PumpUntilIdle();
+        CRect c, room;
+        ::GetWindowRect(control, &c);
+        window->GetClientRect(&room);
+        window->ClientToScreen(&room);
+        room.IntersectRect(&room, VisibleDesktop());
+        int range = 0; // how far the content can move up
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE;
+        // Only a shown scroll bar lets the user scroll.
+        if ((window->GetStyle() & WS_VSCROLL) && window->GetScrollInfo(SB_VERT, &info)) range = std::max(0, info.nMax - info.nMin);
+        // A list laid one pixel past the edge hides its own border there: that pixel is meant.
+        const bool fitsAcross = c.left >= room.left - 1 && c.right <= room.right + 1;
+        const int need = std::max(0, static_cast<int>(c.bottom - room.bottom)); // the least scroll
+        const bool fitsDown = c.top >= room.top && need <= range &&
+                              (c.Height() > room.Height() || need <= c.top - room.top);
+        if (fitsAcross && fitsDown) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << name << " at (" << c.left << "," << c.top << ")-(" << c.right << ","
+                                             << c.bottom << ") outside (" << room.left << "," << room.top << ")-("
+                                             << room.right << "," << room.bottom << "), scroll range " << range;
     }
 
     std::unique_ptr<TestMainDlg> m_dlg;

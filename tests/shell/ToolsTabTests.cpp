@@ -365,5 +365,46 @@ TEST_F(ToolsTabTest, TipCalculatorOwnedByTheToolsPageOpensToolFourOnASettingsCha
     tip.DestroyWindow();
 }
 
+// With the input panel raised, the dialing codes end above it on every screen shape and every
+// control (the Find box too) can be scrolled into the part of the screen the panel leaves.
+TEST_F(ToolsTabTest, DialingCodesStayReachableAboveTheRaisedPanel) {
+    for (SIZE shape : kShapes) {
+        SCOPED_TRACE(testing::Message() << shape.cx << "x" << shape.cy);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        TapTab(4);
+        TapToolIcon(kToolDialCodes);
+        CDialog* codes = Tools()->GetTool(kToolDialCodes);
+        ASSERT_TRUE(codes && codes->IsWindowVisible());
+        CRect full;
+        codes->GetWindowRect(&full);
+
+        device::ui::SetSipUp(true);
+        device::ui::PumpUntilIdle();
+        CRect raised;
+        codes->GetWindowRect(&raised);
+        EXPECT_EQ(raised.top, full.top);
+        EXPECT_EQ(raised.bottom, VisibleDesktop().bottom) << "the window ends at the panel's top edge";
+        CRect find;
+        codes->GetDlgItem(IDC_DIAL_FIND)->GetWindowRect(&find);
+        EXPECT_LE(find.bottom, VisibleDesktop().bottom) << "the Find box is shown above the panel";
+        testsupport::SaveScreenshot("tools-dialing-codes-panel-up-" + std::to_string(shape.cx) + "x" +
+                                    std::to_string(shape.cy));
+
+        for (int id : {IDC_DIAL_FIND, IDC_DIAL_FIND_LABEL, IDC_DIAL_SHOW, IDC_DIAL_LIST})
+            EXPECT_TRUE(Reachable(codes, ::GetDlgItem(codes->m_hWnd, id), std::to_string(id).c_str()));
+
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+        CRect lowered;
+        codes->GetWindowRect(&lowered);
+        EXPECT_EQ(lowered, full) << "the window gets its frame back";
+    }
+}
+
 } // namespace
 } // namespace shelltest

@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "tools/ClothesDlg.h"
 #include "tools/ClothingCharts.h"
+#include "platform/framework/WindowDC.h"
 #include "shell/AppMessages.h"
 
 #include <string>
@@ -123,3 +124,28 @@ TEST_F(ClothesTest, RowsTakeTheSkinColoursAlternately) {
 }
 
 } // namespace
+
+// Every chart's rows stay on one line, each within its row: the last size neither wraps under
+// the next row nor falls off the window.
+TEST_F(ClothesTest, EveryRowFitsOnOneLine) {
+    CStatic* rows[] = {&m_dlg.m_staticRow1, &m_dlg.m_staticRow2, &m_dlg.m_staticRow3, &m_dlg.m_staticRow4};
+    CRect window;
+    m_dlg.GetClientRect(&window);
+    for (int garment = 0; garment < kClothingGarmentCount; ++garment)
+        for (int gender = GenderMen; gender <= GenderChildren; ++gender) {
+            const ClothingChart* chart = FindClothingChart(garment, gender);
+            if (!chart) continue;
+            for (int i = 0; i < 4; ++i) {
+                SCOPED_TRACE(testing::Message() << "garment " << garment << " gender " << gender << " row " << i);
+                EXPECT_EQ(rows[i]->GetStyle() & 0x1Fu, SS_LEFTNOWORDWRAP);
+                CRect row;
+                rows[i]->GetWindowRect(&row);
+                m_dlg.ScreenToClient(&row);
+                EXPECT_LE(row.right, window.right);
+                CClientDC dc(rows[i]);
+                CFont* old = dc.SelectObject(rows[i]->GetFont());
+                EXPECT_LE(dc.GetTextExtent(chart->rows[i]).cx, row.Width());
+                dc.SelectObject(old);
+            }
+        }
+}

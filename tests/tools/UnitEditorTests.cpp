@@ -7,6 +7,8 @@
 #include "tools/UnitConverterDlg.h"
 #include "tools/UnitEditorDlg.h"
 #include "tools/UnitTables.h"
+#include "platform/ui/Sip.h"
+#include "support/Screenshots.h"
 
 #include <functional>
 
@@ -243,6 +245,65 @@ TEST_F(UnitEditorTest, ConverterReloadsWhatTheEditorStored) {
     ASSERT_GE(talent, 0);
     EXPECT_EQ(conv->m_category.GetCurSel(), 6);
     EXPECT_EQ(std::wstring(UnitTableOfCategory(6)->entries[talent].factor), L"26");
+}
+
+// Opened from the converter with the input panel then raised, on a portrait and a landscape
+// screen: the editor ends above the panel, its scroll range brings the fields and Modify into
+// view, no scroll bar covers the buttons at the right, and the category list opens above the
+// panel.
+TEST_F(UnitEditorTest, FieldsReachableAboveTheRaisedPanel) {
+    CreatePage();
+    m_page.OpenTool(kToolConverter);
+    auto* conv = static_cast<CConverterDlg*>(m_page.GetTool(kToolConverter));
+    for (int turn = 0; turn < 2; ++turn) {
+        SCOPED_TRACE(turn == 0 ? "portrait" : "landscape");
+        if (turn == 1) device::ui::RotateScreen();
+        Pump();
+        Run(
+            [&](CUnitEditDlg& dlg) {
+                device::ui::SetSipUp(true);
+                Pump();
+                SIPINFO sip{};
+                sip.cbSize = sizeof(sip);
+                ASSERT_TRUE(::SipGetInfo(&sip));
+                const int visibleBottom = sip.rcVisibleDesktop.bottom;
+                CRect window, client;
+                dlg.GetWindowRect(&window);
+                EXPECT_LE(window.bottom, visibleBottom);
+                dlg.GetClientRect(&client);
+                dlg.ClientToScreen(&client);
+                for (CWnd* control : {static_cast<CWnd*>(&dlg.m_removeButton), static_cast<CWnd*>(&dlg.m_category)}) {
+                    CRect r;
+                    control->GetWindowRect(&r);
+                    EXPECT_LE(r.right, client.right) << "right edge clear of the scroll bar";
+                }
+                // Scrolled to the bottom (as focusing a field does): the lowest row is seen.
+                dlg.m_factorField.SetFocus();
+                Pump();
+                for (CWnd* control : {static_cast<CWnd*>(&dlg.m_factorField), static_cast<CWnd*>(&dlg.m_modifyButton),
+                                      static_cast<CWnd*>(&dlg.m_nameField)}) {
+                    CRect r;
+                    control->GetWindowRect(&r);
+                    EXPECT_GE(r.top, client.top);
+                    EXPECT_LE(r.bottom, std::min(static_cast<int>(client.bottom), visibleBottom));
+                }
+                testsupport::SaveScreenshot(turn == 0 ? "unit-editor-panel-up-portrait" : "unit-editor-panel-up-landscape");
+                dlg.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+                dlg.m_category.ShowDropDown(TRUE);
+                Pump();
+                CRect list;
+                dlg.m_category.GetDroppedControlRect(&list);
+                EXPECT_LE(list.bottom, visibleBottom) << "the list opens above the panel";
+                dlg.m_category.ShowDropDown(FALSE);
+                device::ui::SetSipUp(false);
+                Pump();
+            },
+            [&] {
+                conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+            });
+    }
+    device::ui::RotateScreen();
 }
 
 } // namespace

@@ -1,0 +1,88 @@
+// The Currencies tab in the real main window: the input panel comes up only for the user's own
+// entry in an amount field, every control stays reachable on every screen shape with the panel
+// up, and a letter typed on a column's combo does not change that column's currency.
+
+#include "MainWindowTestSupport.h"
+#include "currency/CurrencyPanel.h"
+#include "platform/display/HeadlessTest.h"
+#include "support/Screenshots.h"
+
+namespace shelltest {
+namespace {
+
+class CurrencyTabTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        device::ui::SetSipUp(false);
+        InstallSmallProduct();
+    }
+    CCurrencyPanel* Page() { return dynamic_cast<CCurrencyPanel*>(m_dlg->GetTabs().GetPage(3)); }
+    HWND Item(int id) { return ::GetDlgItem(Page()->m_hWnd, id); }
+    static bool PanelUp() {
+        SIPINFO info{};
+        info.cbSize = sizeof(info);
+        return ::SipGetInfo(&info) && (info.fdwFlags & SIPF_ON);
+    }
+};
+
+TEST_F(CurrencyTabTest, PanelComesUpOnlyForTheUsersOwnEntry) {
+    Open();
+    TapTab(3);
+    ASSERT_NE(Page(), nullptr);
+    EXPECT_FALSE(PanelUp()) << "first visit";
+    TapTab(0);
+    TapTab(3);
+    EXPECT_FALSE(PanelUp()) << "second visit";
+
+    // An amount typed, then a new currency for its column and a rate update: the amounts are
+    // converted again, and the panel stays down.
+    CRect pair1;
+    ::GetWindowRect(Item(IDC_CUR_PAIR1), &pair1);
+    device::display::test::Tap(CPoint(pair1.CenterPoint().x, pair1.bottom + 10)); // the first line's field
+    device::ui::PumpUntilIdle();
+    ASSERT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_CUR_AMOUNT1);
+    EXPECT_TRUE(PanelUp()) << "a tap on an amount field";
+    device::display::test::TypeKeys(L"2");
+    device::ui::PumpUntilIdle();
+    TapTab(0);
+    TapTab(3);
+    EXPECT_FALSE(PanelUp()) << "a visit back to the field left with the focus";
+    CComboBox* pair2 = static_cast<CComboBox*>(CWnd::FromHandle(Item(IDC_CUR_PAIR2)));
+    pair2->SetCurSel(pair2->GetCurSel() == 0 ? 1 : 0);
+    Page()->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CUR_PAIR2, CBN_SELCHANGE), reinterpret_cast<LPARAM>(pair2->m_hWnd));
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(PanelUp()) << "a currency choice";
+    Page()->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CUR_PAIR1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(Item(IDC_CUR_PAIR1)));
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(PanelUp()) << "a currency choice in the typed column";
+    Page()->StoreRates(L"EUR_1.2#USD_1#");
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(PanelUp()) << "a rate update";
+}
+
+// A letter typed on a column's combo with its list closed leaves the column's currency; with
+// the list open it moves to the first currency of that letter, which the user then sees.
+TEST_F(CurrencyTabTest, LetterOnAClosedColumnComboKeepsTheCurrency) {
+    Open();
+    TapTab(3);
+    CComboBox* pair1 = static_cast<CComboBox*>(CWnd::FromHandle(Item(IDC_CUR_PAIR1)));
+    ASSERT_EQ(pair1->GetCount(), 2); // Euro, US Dollar
+    pair1->SetFocus();
+    const int before = pair1->GetCurSel();
+    const wchar_t other = before == 0 ? L'u' : L'e';
+    const long long stored = ReadDword(L"Jorvana\\currencies", L"curp");
+    device::display::test::TypeKeys(std::wstring(1, other));
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(pair1->GetCurSel(), before);
+    EXPECT_EQ(ReadDword(L"Jorvana\\currencies", L"curp"), stored);
+
+    pair1->ShowDropDown(TRUE);
+    device::ui::PumpUntilIdle();
+    device::display::test::TypeKeys(std::wstring(1, other));
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(pair1->GetCurSel(), 1 - before) << "the open list goes to the letter";
+}
+
+} // namespace
+} // namespace shelltest
