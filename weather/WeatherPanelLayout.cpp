@@ -168,12 +168,7 @@ void CWeatherPanel::LoadSkin() {
             m_dayColor = colour(L"DAYSC");
             m_cityNameColor = colour(L"CNSC");
             m_moreColor = colour(L"MOREC");
-            if (m_celsiusButton.m_hWnd) {
-                m_celsiusButton.SetColor(CIconButton::BTNST_COLOR_BK_OUT, m_celsiusBack, TRUE);
-                for (BYTE slot : {1, 3, 5}) m_celsiusButton.SetColor(slot, m_celsiusTextColor);
-                m_fahrenheitButton.SetColor(CIconButton::BTNST_COLOR_BK_OUT, m_fahrenheitBack, TRUE);
-                for (BYTE slot : {1, 3, 5}) m_fahrenheitButton.SetColor(slot, m_fahrenheitTextColor);
-            }
+            ShowChosenUnit();
 
             const RECT area = WorkArea();
             LoadBackground(area.right - area.left, area.bottom - area.top);
