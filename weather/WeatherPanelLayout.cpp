@@ -66,7 +66,8 @@ void CWeatherPanel::LayOut() {
     const int unitH = tall ? 16 : 14;
     const int unitY = tall ? 3 : 0;
     m_celsiusButton.SetWindowPos(&wndTop, 5, unitY, unitW, unitH, SWP_SHOWWINDOW);
-    m_fahrenheitButton.SetWindowPos(&wndTop, unitW + 6, unitY, unitW, unitH, SWP_SHOWWINDOW);
+    // Three pixels between the two unit boxes, so that their texts never run together.
+    m_fahrenheitButton.SetWindowPos(&wndTop, unitW + 8, unitY, unitW, unitH, SWP_SHOWWINDOW);
 
     const int w = m_workWidth;
     const int d = s_wideFlag;

@@ -332,10 +332,10 @@ struct ShapeCase {
 TEST_F(WeatherPageTest, LayoutFollowsTheScreenShape) {
     OpenFourPlaces();
     const ShapeCase cases[] = {
-        {240, 320, 225, 5, 3, 17, 23, 0, 240, "weather-layout-portrait"},
-        {320, 240, 150, 5, 0, 15, 21, 1, 320, "weather-layout-landscape"},
-        {640, 240, 150, 5, 0, 15, 21, 1, 560, nullptr},
-        {240, 240, 150, 5, 0, 15, 21, 1, 240, "weather-layout-square"},
+        {240, 320, 225, 5, 3, 17, 25, 0, 240, "weather-layout-portrait"},
+        {320, 240, 150, 5, 0, 15, 23, 1, 320, "weather-layout-landscape"},
+        {640, 240, 150, 5, 0, 15, 23, 1, 560, nullptr},
+        {240, 240, 150, 5, 0, 15, 23, 1, 240, "weather-layout-square"},
     };
     for (const ShapeCase& c : cases) {
         device::ui::SetScreenShape(c.width, c.height);
