@@ -20,6 +20,7 @@ public:
     DWORD SetFlat(BOOL bFlat, BOOL bRepaint = TRUE);
     // Slot 0..5 (see m_crColors); 3 for a slot out of range, which changes nothing.
     DWORD SetColor(BYTE nSlot, COLORREF crColor, BOOL bRepaint = TRUE);
+    COLORREF GetColor(BYTE nSlot) const { return nSlot < BTNST_MAX_COLORS ? m_crColors[nSlot] : 0; }
 
     void PreSubclassWindow() override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

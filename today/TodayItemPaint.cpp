@@ -10,6 +10,7 @@
 #include "platform/ui/Dialog.h"
 #include "resources/OndrelpaneResource.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -91,6 +92,23 @@ void CTodayItem::Draw(HDC dc) {
         m_nameShift = -13;
     } else {
         m_nameShift = 0;
+    }
+    // The weather columns move left as far as the widest temperature of the third column needs
+    // to end inside the item (a few pixels at most: "-12°" is wider than the column's room).
+    {
+        HGDIOBJ old = SelectObject(dc, m_smallFont);
+        int widest = 0;
+        for (int i = 0; i < m_lineCount; ++i) {
+            TodayWeatherView& w = m_weather[i];
+            if (!w.found || w.notYetValid || !w.image[kWeatherColumns - 1][0]) continue;
+            for (LPWSTR text : {w.high[kWeatherColumns - 1], w.low[kWeatherColumns - 1]}) {
+                EndWithDegree(text, kForecastFieldLength);
+                widest = std::max(widest, static_cast<int>(TextSize(dc, text).cx));
+            }
+        }
+        SelectObject(dc, old);
+        const int overflow = m_nameShift + 226 + widest - (client.right - 1);
+        if (overflow > 0) m_nameShift -= std::min(overflow, 13);
     }
 
     HGDIOBJ first = nullptr;

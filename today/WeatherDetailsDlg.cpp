@@ -8,6 +8,7 @@
 #include "platform/ui/ResourceImages.h"
 #include "resources/OndrelpaneResource.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -118,6 +119,26 @@ void DeleteDetailsFonts() {
         if (*f) DeleteObject(*f);
         *f = nullptr;
     }
+}
+
+// The paint draws at fixed points: lines across 240 pixels, the wind, pressure and visibility
+// rows down to y 148, then the update band 16 pixels high at the bottom. A template whose size
+// in the dialog font gives a smaller client area would put the band over those rows, so the
+// dialog grows to hold them (within the work area), centred again.
+void FitDetailsToTheirDrawing(HWND dialog) {
+    constexpr int kNeededWidth = 240, kNeededHeight = 172;
+    RECT client{}, window{}, work{};
+    GetClientRect(dialog, &client);
+    GetWindowRect(dialog, &window);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int frameW = (window.right - window.left) - client.right;
+    const int frameH = (window.bottom - window.top) - client.bottom;
+    const int width = std::min<int>(std::max<int>(client.right, kNeededWidth) + frameW, work.right - work.left);
+    const int height = std::min<int>(std::max<int>(client.bottom, kNeededHeight) + frameH, work.bottom - work.top);
+    if (width == window.right - window.left && height == window.bottom - window.top) return;
+    const int left = work.left + (work.right - work.left - width) / 2;
+    const int top = work.top + (work.bottom - work.top - height) / 2;
+    SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DrawWeatherDetails(HDC dc, HWND dialog) {
@@ -274,6 +295,7 @@ INT_PTR CALLBACK WeatherDetailsDlgProc(HWND dialog, UINT message, WPARAM wParam,
         SHINITDLGINFO init{SHIDIM_FLAGS, dialog, SHIDIF_SIPDOWN};
         SHInitDialog(&init);
         SetWindowTextW(dialog, L"Quillmoor Jorvana");
+        FitDetailsToTheirDrawing(dialog);
         DeleteDetailsFonts();
         LOGFONTW lf{};
         GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf);

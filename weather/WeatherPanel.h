@@ -170,6 +170,7 @@ private:
     void HideCombo(int place);
     void ConvertAfterReload();
     void ConvertAll(bool toFahrenheit);
+    void ShowChosenUnit();
     void LoadBackground(int width, int height);
     int BaseLine(int place) const;
     CSize WindowSize(UINT id);

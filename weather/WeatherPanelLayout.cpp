@@ -66,7 +66,8 @@ void CWeatherPanel::LayOut() {
     const int unitH = tall ? 16 : 14;
     const int unitY = tall ? 3 : 0;
     m_celsiusButton.SetWindowPos(&wndTop, 5, unitY, unitW, unitH, SWP_SHOWWINDOW);
-    m_fahrenheitButton.SetWindowPos(&wndTop, unitW + 6, unitY, unitW, unitH, SWP_SHOWWINDOW);
+    // Three pixels between the two unit boxes, so that their texts never run together.
+    m_fahrenheitButton.SetWindowPos(&wndTop, unitW + 8, unitY, unitW, unitH, SWP_SHOWWINDOW);
 
     const int w = m_workWidth;
     const int d = s_wideFlag;
@@ -168,12 +169,7 @@ void CWeatherPanel::LoadSkin() {
             m_dayColor = colour(L"DAYSC");
             m_cityNameColor = colour(L"CNSC");
             m_moreColor = colour(L"MOREC");
-            if (m_celsiusButton.m_hWnd) {
-                m_celsiusButton.SetColor(CIconButton::BTNST_COLOR_BK_OUT, m_celsiusBack, TRUE);
-                for (BYTE slot : {1, 3, 5}) m_celsiusButton.SetColor(slot, m_celsiusTextColor);
-                m_fahrenheitButton.SetColor(CIconButton::BTNST_COLOR_BK_OUT, m_fahrenheitBack, TRUE);
-                for (BYTE slot : {1, 3, 5}) m_fahrenheitButton.SetColor(slot, m_fahrenheitTextColor);
-            }
+            ShowChosenUnit();
 
             const RECT area = WorkArea();
             LoadBackground(area.right - area.left, area.bottom - area.top);

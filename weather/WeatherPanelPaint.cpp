@@ -153,7 +153,14 @@ void CWeatherPanel::OnPaint() {
         const int top = tops[p];
         if (m_placeHasData[p] == 0 || m_forecastsShown == 0) {
             dc.SelectObject(&m_normalFont);
-            dc.TextOut(columns[0] + 12, top + 11, tapText);
+            // A text that would run off the page's right edge wraps within the place's row.
+            const int left = columns[0] + 12;
+            if (left + dc.GetTextExtent(tapText).cx <= w - 2) {
+                dc.TextOut(left, top + 11, tapText);
+            } else {
+                RECT box{left, top + 11, w - 2, top + 11 + g / 4};
+                dc.DrawText(tapText, &box, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+            }
             continue;
         }
         dc.SelectObject(&m_mediumFont);
@@ -235,6 +242,18 @@ void CWeatherPanel::ConvertAll(bool toFahrenheit) {
     }
 }
 
+// The unit in use wears the skin's °C colours (the marked look the page starts with, °C being
+// the default unit), the other button the °F colours: the marked box follows the chosen unit.
+void CWeatherPanel::ShowChosenUnit() {
+    if (!m_celsiusButton.m_hWnd || !m_fahrenheitButton.m_hWnd) return;
+    CIconButton& chosen = m_fahrenheit ? m_fahrenheitButton : m_celsiusButton;
+    CIconButton& other = m_fahrenheit ? m_celsiusButton : m_fahrenheitButton;
+    chosen.SetColor(CIconButton::BTNST_COLOR_BK_OUT, m_celsiusBack, TRUE);
+    for (BYTE slot : {1, 3, 5}) chosen.SetColor(slot, m_celsiusTextColor);
+    other.SetColor(CIconButton::BTNST_COLOR_BK_OUT, m_fahrenheitBack, TRUE);
+    for (BYTE slot : {1, 3, 5}) other.SetColor(slot, m_fahrenheitTextColor);
+}
+
 void CWeatherPanel::OnFahrenheit() {
     m_fahrenheitButton.EnableWindow(FALSE);
     m_celsiusButton.EnableWindow(TRUE);
@@ -242,6 +261,7 @@ void CWeatherPanel::OnFahrenheit() {
     ConvertAll(true);
     m_fahrenheit = 1;
     m_celsius = 0;
+    ShowChosenUnit();
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 1);
 }
 
@@ -251,5 +271,6 @@ void CWeatherPanel::OnCelsius() {
     ConvertAll(false);
     m_celsius = 1;
     m_fahrenheit = 0;
+    ShowChosenUnit();
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 0);
 }

@@ -21,6 +21,9 @@ namespace {
 
 const char* const kLiberation = "/usr/share/fonts/truetype/liberation2/";
 const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+// Em sizes up to which a two-level degree sign is taken from the fallback face.
+constexpr int kSmallRingPixels = 12;
+
 // Largest em size rendered, so that no request makes enormous glyph bitmaps.
 constexpr int kMaxPixels = 512;
 
@@ -153,6 +156,7 @@ bool FontInstance::Open(const LOGFONTW& request) {
     m_face = Face::Open(m_path, pixels);
     if (!m_face) return false;
     m_fallback = Face::Open(kDejaVuSans, pixels); // optional
+    m_pixels = pixels;
 
     faceLock.lock();
     m_fixedPitch = FT_IS_FIXED_WIDTH(f) != 0;
@@ -185,21 +189,35 @@ Glyph FontInstance::Render(char32_t c) {
         std::lock_guard<std::mutex> lock(used->shared->mutex);
         index = FT_Get_Char_Index(used->shared->face, c);
     }
-    if (index == 0 && m_fallback) {
+    // A degree sign a few pixels high drawn in two levels is a solid block in Liberation Sans;
+    // the fallback face, hinted for two levels, keeps the ring open.
+    // Its advance stays the face's own, so that plain and smoothed text measure alike.
+    const bool smallRing = c == 0xB0 && !m_antialiased && m_pixels <= kSmallRingPixels && index != 0;
+    bool twoLevelHinting = false;
+    int ownAdvance = 0;
+    if (smallRing) {
+        std::lock_guard<std::mutex> lock(used->shared->mutex);
+        if (FT_Activate_Size(used->size) == 0 &&
+            FT_Load_Glyph(used->shared->face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0)
+            ownAdvance = static_cast<int>((used->shared->face->glyph->advance.x + 32) >> 6);
+    }
+    if ((index == 0 || smallRing) && m_fallback) {
         std::lock_guard<std::mutex> lock(m_fallback->shared->mutex);
         FT_UInt other = FT_Get_Char_Index(m_fallback->shared->face, c);
         if (other != 0) {
             used = m_fallback.get();
             index = other;
+            twoLevelHinting = smallRing;
         }
     }
     // The shared face draws at this instance's size while the lock is held.
     std::lock_guard<std::mutex> lock(used->shared->mutex);
     FT_Face face = used->shared->face;
     if (FT_Activate_Size(used->size) != 0) return g;
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) != 0) return g;
+    const FT_Int32 load = twoLevelHinting ? FT_LOAD_TARGET_MONO : (FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT);
+    if (FT_Load_Glyph(face, index, load) != 0) return g;
     FT_GlyphSlot slot = face->glyph;
-    g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+    g.advance = twoLevelHinting ? ownAdvance : static_cast<int>((slot->advance.x + 32) >> 6);
     if (FT_Render_Glyph(slot, m_antialiased ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
     const FT_Bitmap& bm = slot->bitmap;
     g.left = slot->bitmap_left;

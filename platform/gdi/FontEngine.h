@@ -70,6 +70,7 @@ private:
     std::unique_ptr<Face> m_face;
     std::unique_ptr<Face> m_fallback;
     bool m_antialiased = false;
+    int m_pixels = 12; // em height
     bool m_fixedPitch = false;
     int m_ascent = 0, m_descent = 0, m_internalLeading = 0, m_externalLeading = 0;
     int m_aveCharWidth = 0, m_maxCharWidth = 0;

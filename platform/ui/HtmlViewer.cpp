@@ -281,8 +281,16 @@ LRESULT OnStylus(HWND hwnd, Viewer& v, UINT msg, LPARAM lParam) {
 
 LRESULT CALLBACK ViewerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        std::lock_guard lock(g_lock);
-        Viewers()[hwnd] = std::make_shared<Viewer>();
+        {
+            std::lock_guard lock(g_lock);
+            Viewers()[hwnd] = std::make_shared<Viewer>();
+        }
+        // The viewer draws its own scroll bar when the page needs one; scroll bars named in the
+        // style would be a second, inert one beside it.
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        if (cs && (static_cast<DWORD>(cs->style) & (WS_VSCROLL | WS_HSCROLL)))
+            SetWindowLongW(hwnd, GWL_STYLE,
+                           static_cast<LONG_PTR>(static_cast<DWORD>(cs->style) & ~(WS_VSCROLL | WS_HSCROLL)));
     }
     std::shared_ptr<Viewer> holder = ViewerOf(hwnd);
     if (!holder) return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -145,6 +145,23 @@ TEST(Fonts, DegreeSignAndAngleQuoteHaveRealGlyphs) {
     EXPECT_GT(d.Count(kBlack), 2);
 }
 
+TEST(Fonts, SmallDegreeSignIsARingNotABlock) {
+    // The sizes the pages draw temperatures in, in two levels and in "Tahoma" and "Arial".
+    for (const wchar_t* face : {L"Tahoma", L"Arial"})
+        for (int height : {10, 11, 12, -9, -11}) {
+            Canvas c(16, 16);
+            FontScope f(c.Dc(), MakeFont(height, FW_NORMAL, face));
+            SetBkMode(c.Dc(), TRANSPARENT);
+            TextOutW(c.Dc(), 2, 1, L"\u00B0", 1);
+            const RECT ink = c.InkBox(kWhite);
+            ASSERT_LT(ink.left, ink.right) << height;
+            bool hole = false;
+            for (int y = ink.top + 1; y < ink.bottom - 1; ++y)
+                for (int x = ink.left + 1; x < ink.right - 1; ++x) hole = hole || c.At(x, y) == kWhite;
+            EXPECT_TRUE(hole) << "solid block at height " << height << "\n" << c.Picture(kBlack);
+        }
+}
+
 TEST(TextOut, DrawnInkLiesInsideTheMeasuredExtent) {
     for (int quality : {DEFAULT_QUALITY, ANTIALIASED_QUALITY}) {
         for (const wchar_t* text : {L"Hello", L"World clock 10:45", L"MMMM", L"iiii"}) {

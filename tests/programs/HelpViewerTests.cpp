@@ -120,6 +120,11 @@ TEST_F(HelpViewerTest, ShowsTheHelpPageOverTheWorkAreaAboveItsOkBar) {
     EXPECT_EQ(state.address, L"file://\\Windows\\jrvhelp.htm");
     EXPECT_EQ(state.caption, L"Jorvana Help");
     EXPECT_GT(state.documentHeight, viewer.bottom - viewer.top) << "the page scrolls";
+    // One scroll bar, the viewer's own: no window scroll bar takes room beside it.
+    RECT client{};
+    GetClientRect(help.Viewer(), &client);
+    EXPECT_EQ(client.right, viewer.right - viewer.left);
+    EXPECT_EQ(GetWindowLongW(help.Viewer(), GWL_STYLE) & WS_VSCROLL, 0);
     Repaint();
     POINT at{};
     EXPECT_TRUE(DrawnAt(L"Clocks", at));

@@ -102,7 +102,16 @@ TEST_F(TodayData, WeatherColumnsFollowTheRecordsAge) {
     EXPECT_FALSE(Has(texts, L"40\u00B0"));
     device::gdi::RecordedCall high;
     ASSERT_TRUE(Drew(L"21\u00B0", &high));
-    EXPECT_EQ(high.pos.x, 194);
+    // The columns stand at 161, 194 and 226, moved left together only as far as the third
+    // column's text needs to end inside the item.
+    device::gdi::RecordedCall third;
+    ASSERT_TRUE(Drew(L"22\u00B0", &third));
+    RECT client{};
+    GetClientRect(Item(), &client);
+    EXPECT_LE(third.rect.right, client.right);
+    EXPECT_EQ(third.pos.x - high.pos.x, 226 - 194);
+    EXPECT_LE(high.pos.x, 194);
+    EXPECT_GE(high.pos.x, 194 - 13);
     EXPECT_EQ(high.pos.y, 0);
     EXPECT_EQ(high.fontHeight, 11);
     EXPECT_FALSE(testsupport::SaveScreenshot("today-weather").empty());

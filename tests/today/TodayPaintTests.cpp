@@ -140,6 +140,26 @@ TEST_F(TodayPaint, LongNamesAreCutWithAnEllipsis) {
     EXPECT_LE(call.rect.right - call.rect.left, 83);
 }
 
+TEST_F(TodayPaint, FrostyTemperaturesOfTheThirdDayEndInsideTheItem) {
+    SeedAll();
+    CWeatherDb weather;
+    weather.Open();
+    weather.UpdateCity(L"Berlin", L"GMXX0007", todaytest::Forecast(-25).c_str(), L"15/06/2026:Germany", 1);
+    StartScreen();
+    RECT client{};
+    GetClientRect(Item(), &client);
+    auto texts = Paint();
+    EXPECT_TRUE(Has(texts, L"-13\u00B0")) << "Berlin's third day, day 2 of its record";
+    int degrees = 0;
+    for (auto& c : m_recorder->Calls()) {
+        if (c.text.empty() || c.text.back() != L'\u00B0') continue;
+        ++degrees;
+        EXPECT_LE(c.rect.right, client.right) << std::string(c.text.begin(), c.text.end() - 1);
+    }
+    EXPECT_GE(degrees, 6);
+    testsupport::SaveScreenshot("today-frost");
+}
+
 // Runs the script once the details dialog is up, then closes it with its caption OK.
 UINT_PTR WithDetailsDialog(std::function<void(HWND)> script) {
     static std::function<void(HWND)> s_script;
@@ -191,6 +211,14 @@ TEST_F(TodayPaint, WeatherTapOpensTheDetailsAndArrowsStepThroughTheDays) {
         texts = next(); // back to day 1, the record's first day
         firstDayUnits = std::find(texts.begin(), texts.end(), L"mb[Hg]") != texts.end() &&
                         std::find(texts.begin(), texts.end(), L"km") != texts.end();
+        // The detail rows end above the update band at the bottom.
+        for (const wchar_t* row : {L"mb[Hg]", L"kph"}) {
+            device::gdi::RecordedCall call;
+            EXPECT_TRUE(Drew(row, &call)) << row;
+            if (!call.text.empty()) {
+                EXPECT_LE(call.rect.bottom, r.bottom - 16) << "row under the update band";
+            }
+        }
         SendMessageW(dialog, WM_LBUTTONDOWN, 0, MAKELPARAM(r.right - 47, r.top + 17)); // previous: 5
         show();
         SendMessageW(dialog, WM_LBUTTONDOWN, 0, MAKELPARAM(10, 60)); // not an arrow

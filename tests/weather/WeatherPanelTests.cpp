@@ -160,6 +160,10 @@ TEST_F(WeatherPageTest, UnitChoiceIsRememberedAcrossStarts) {
     EXPECT_EQ(CRegistryKey().ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara"), 1u);
     EXPECT_FALSE(page.m_fahrenheitButton.IsWindowEnabled());
     EXPECT_TRUE(page.m_celsiusButton.IsWindowEnabled());
+    // The marked box (the skin's first unit colours) moves to the chosen unit.
+    ASSERT_NE(page.m_celsiusBack, page.m_fahrenheitBack);
+    EXPECT_EQ(page.m_fahrenheitButton.GetColor(CIconButton::BTNST_COLOR_BK_OUT), page.m_celsiusBack);
+    EXPECT_EQ(page.m_celsiusButton.GetColor(CIconButton::BTNST_COLOR_BK_OUT), page.m_fahrenheitBack);
     DestroyPage();
 
     CWeatherPanel& again = CreatePage(); // its skin load reloads once more: still converted once
@@ -169,8 +173,10 @@ TEST_F(WeatherPageTest, UnitChoiceIsRememberedAcrossStarts) {
     EXPECT_FALSE(again.m_fahrenheitButton.IsWindowEnabled());
     again.Refresh();
     EXPECT_EQ(again.m_placeDays[1].tempTexts[0], L"77°/64°");
+    EXPECT_EQ(again.m_fahrenheitButton.GetColor(CIconButton::BTNST_COLOR_BK_OUT), again.m_celsiusBack);
     again.OnCelsius();
     EXPECT_EQ(again.m_placeDays[1].tempTexts[0], L"25°/18°");
+    EXPECT_EQ(again.m_celsiusButton.GetColor(CIconButton::BTNST_COLOR_BK_OUT), again.m_celsiusBack);
     EXPECT_EQ(CRegistryKey().ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara"), 0u);
 }
 
@@ -326,10 +332,10 @@ struct ShapeCase {
 TEST_F(WeatherPageTest, LayoutFollowsTheScreenShape) {
     OpenFourPlaces();
     const ShapeCase cases[] = {
-        {240, 320, 225, 5, 3, 17, 23, 0, 240, "weather-layout-portrait"},
-        {320, 240, 150, 5, 0, 15, 21, 1, 320, "weather-layout-landscape"},
-        {640, 240, 150, 5, 0, 15, 21, 1, 560, nullptr},
-        {240, 240, 150, 5, 0, 15, 21, 1, 240, "weather-layout-square"},
+        {240, 320, 225, 5, 3, 17, 25, 0, 240, "weather-layout-portrait"},
+        {320, 240, 150, 5, 0, 15, 23, 1, 320, "weather-layout-landscape"},
+        {640, 240, 150, 5, 0, 15, 23, 1, 560, nullptr},
+        {240, 240, 150, 5, 0, 15, 23, 1, 240, "weather-layout-square"},
     };
     for (const ShapeCase& c : cases) {
         device::ui::SetScreenShape(c.width, c.height);
