@@ -7,6 +7,7 @@
 #include "skins/ColourPage.h"
 #include "skins/SkinWriter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -81,6 +82,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (bytes.empty()) return 0;
     fuzzdevice::Write(again, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     FUZZ_CHECK(!valid || ValidateSkinFile(again));
+    // The values come back for a file of the skin format: one key a line, each section named
+    // once and closed by its ">" line before the next one starts (the writer ends a section at
+    // the next "[" line, the readers at its ">").
+    std::vector<CString> headers;
+    bool inSection = false;
+    for (int line = 0, next = 0; line < text.GetLength(); line = next + 1) {
+        next = text.Find(L'\n', line);
+        if (next < 0) next = text.GetLength();
+        const CString one = text.Mid(line, next - line);
+        if (one.Find(L'@') != one.ReverseFind(L'@')) return 0;
+        if (one.Find(L'[') >= 0) {
+            if (inSection || std::find(headers.begin(), headers.end(), one) != headers.end()) return 0;
+            headers.push_back(one);
+            inSection = true;
+        } else if (one.Find(L'>') >= 0) {
+            inSection = false;
+        }
+    }
     FUZZ_CHECK(ReadColours(ReadSkinText(again)) == colours);
     return 0;
 }
