@@ -4,6 +4,7 @@
 #include "platform/base/CodePage.h"
 #include "platform/framework/File.h"
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/FileReplace.h"
 #include "platform/system/Modules.h"
 #include "resources/resource.h"
 
@@ -101,25 +102,11 @@ bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes) {
         DeleteFileW(fresh);
         return false;
     }
-    if (!exists) {
-        if (MoveFileW(fresh, target)) return true;
-        DeleteFileW(fresh);
-        return false;
-    }
-    // The device's rename does not replace: the old file steps aside until the new one is in place.
-    const CString old = target + L".old";
-    DeleteFileW(old);
-    if (!MoveFileW(target, old)) {
-        DeleteFileW(fresh);
-        return false;
-    }
-    if (!MoveFileW(fresh, target)) {
-        MoveFileW(old, target);
-        DeleteFileW(fresh);
-        return false;
-    }
-    DeleteFileW(old);
-    return true;
+    // Renamed over the old file in one step: a program killed at any point leaves the old file
+    // or the new one, whole.
+    if (MoveFileExW(fresh, target, MOVEFILE_REPLACE_EXISTING)) return true;
+    DeleteFileW(fresh);
+    return false;
 }
 
 HANDLE OpenTextFile(LPCWSTR path) {

@@ -39,6 +39,10 @@ std::vector<CurrencyFeedRecord> ParseCurrencyFeedReply(const CString& reply) {
         if (p < 0) break;
         CurrencyFeedRecord record;
         record.code = rest.Left(p);
+        // A record that lost its "_" ends at its "#": the code starts after it, so the next
+        // good record keeps its rate.
+        const int broken = record.code.ReverseFind(L'#');
+        if (broken >= 0) record.code = record.code.Mid(broken + 1);
         rest = rest.Mid(p + 1);
         const int q = rest.Find(L'#');
         if (q < 0) break; // an unfinished last record

@@ -33,7 +33,8 @@ struct CurrencyFeedRecord {
     CString rate;
 };
 // The records of a reply, in order. Text between a "#" and the next "_" is the next code (so a
-// line break before a code stays part of it); a last record without its "#" is dropped.
+// line break before a code stays part of it, and a record without "_" is dropped); a last record
+// without its "#" is dropped.
 std::vector<CurrencyFeedRecord> ParseCurrencyFeedReply(const CString& reply);
 
 // The date of a store time stamp as "day/month/year" without leading zeros, the time taken as

@@ -54,6 +54,13 @@ CString LanguageDisplayName(const CString& entry) {
 bool WriteLanguageList(LPCWSTR path, const CString& listText) {
     CString text = listText;
     text.MakeUpper();
+    // A letter whose capital has no single-byte form (the micro sign) keeps its own case
+    // instead of turning into "?".
+    for (int i = 0; i < text.GetLength(); ++i) {
+        const wchar_t capital = text[i];
+        if (capital != L'?' && device::NarrowToCp1252(std::wstring_view(&capital, 1)) == "?")
+            text.SetAt(i, listText[i]);
+    }
     text += L">";
     std::string bytes = device::NarrowToCp1252(std::wstring_view(text.GetString(), text.GetLength()));
     // Written beside the list and renamed over it: a failed write keeps the languages listed.

@@ -4,6 +4,7 @@
 #include "platform/base/HandleValues.h"
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
+#include "platform/system/FileReplace.h"
 #include "platform/system/ObjectStore.h"
 
 #include <fcntl.h>
@@ -391,6 +392,21 @@ BOOL MoveFileW(LPCWSTR lpExisting, LPCWSTR lpNew) {
         return ::rename(from.c_str(), target.c_str()) == 0 ? TRUE : Fail(ErrorFromErrno(errno));
     }
     return ::rename(from.c_str(), to.c_str()) == 0 ? TRUE : Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno));
+}
+
+BOOL MoveFileExW(LPCWSTR lpExisting, LPCWSTR lpNew, DWORD dwFlags) {
+    if (!(dwFlags & MOVEFILE_REPLACE_EXISTING)) return MoveFileW(lpExisting, lpNew);
+    fs::path from, to;
+    if (!Resolve(lpExisting, from) || !Resolve(lpNew, to)) return FALSE;
+    struct stat st {};
+    if (::lstat(from.c_str(), &st) != 0) return Fail(MissingError(from));
+    struct stat dst {};
+    if (::lstat(to.c_str(), &dst) != 0 || (dst.st_ino == st.st_ino && dst.st_dev == st.st_dev))
+        return MoveFileW(lpExisting, lpNew);
+    // Only a file replaces a file, and a read-only file stays.
+    if (S_ISDIR(st.st_mode) || S_ISDIR(dst.st_mode) || !(dst.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);
+    // The host's rename swaps the entry in one step.
+    return ::rename(from.c_str(), to.c_str()) == 0 ? TRUE : Fail(ErrorFromErrno(errno));
 }
 
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES) {

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using coretest::InProgramFolder;
@@ -157,6 +162,34 @@ TEST(NameInsideFolder, RefusesEveryWayOut) {
     EXPECT_FALSE(IsNameInsideFolder(L".."));
     EXPECT_FALSE(IsNameInsideFolder(L"a/../b"));
     EXPECT_FALSE(IsNameInsideFolder(L"C:\\x"));
+}
+
+// A writer killed anywhere while it replaces a file leaves the old text or the new one, whole:
+// never no file, never a mix.
+TEST_F(TextFilesTest, KilledWriterLeavesOneWholeVersion) {
+    const std::string versions[2] = {std::string(3000, 'a') + "<", std::string(70000, 'b') + "<"};
+    const CString path = InProgramFolder(L"pack.dat");
+    ASSERT_TRUE(ReplaceFileBytes(path, versions[0]));
+    std::mt19937 random(7);
+    for (int round = 0; round < 20; ++round) {
+        const pid_t writer = fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            for (int i = 1;; ++i) ReplaceFileBytes(path, versions[i % 2]);
+        }
+        // Readers look at the file while it is being replaced, then the writer is killed.
+        bool missing = false;
+        for (int look = 2000 + static_cast<int>(random() % 2000); look >= 0 && !missing; --look)
+            missing = GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES;
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        ASSERT_FALSE(missing) << "the file was missing while it was replaced";
+        CTextFileHandle file(OpenTextFile(path));
+        ASSERT_TRUE(file);
+        const CString text = ReadFileToken(file.Get(), L"<");
+        EXPECT_TRUE(text.GetLength() == 3000 || text.GetLength() == 70000) << text.GetLength();
+        EXPECT_EQ(text.FindOneOf(text.GetLength() == 3000 ? L"b<" : L"a<"), -1);
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/FileReplace.h"
 #include "platform/system/ObjectStore.h"
 #include "platform/system/Modules.h"
 #include "platform/system/ProgramPath.h"
@@ -187,6 +188,27 @@ TEST_F(DeviceFilesTest, FoldersCopiesAndMoves) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     ASSERT_TRUE(RemoveDirectoryW(L"\\Program Files"));
     EXPECT_FALSE(RemoveDirectoryW(L"\\"));
+}
+
+TEST_F(DeviceFilesTest, MoveWithReplaceSwapsOnlyFilesThatMayBeWritten) {
+    Put("a.txt", "fresh");
+    Put("b.txt", "stale");
+    EXPECT_FALSE(MoveFileExW(L"\\a.txt", L"\\b.txt", 0)); // without the flag: MoveFileW
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    ASSERT_TRUE(MoveFileExW(L"\\a.txt", L"\\B.TXT", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(Slurp("b.txt"), "fresh");
+    EXPECT_EQ(GetFileAttributesW(L"\\a.txt"), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(MoveFileExW(L"\\b.txt", L"\\c.txt", MOVEFILE_REPLACE_EXISTING)); // no target yet
+    EXPECT_EQ(Slurp("c.txt"), "fresh");
+
+    Put("d.txt", "kept");
+    ASSERT_TRUE(SetFileAttributesW(L"\\d.txt", FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(MoveFileExW(L"\\c.txt", L"\\d.txt", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Slurp("d.txt"), "kept");
+    ASSERT_TRUE(CreateDirectoryW(L"\\dir", nullptr));
+    EXPECT_FALSE(MoveFileExW(L"\\c.txt", L"\\dir", MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(Slurp("c.txt"), "fresh");
 }
 
 TEST_F(DeviceFilesTest, AttributesAreKeptAndEnforced) {

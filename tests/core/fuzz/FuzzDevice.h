@@ -7,9 +7,20 @@
 #include "platform/system/ProgramPath.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+// Stops the run, naming the check that failed.
+#define FUZZ_CHECK(condition)                                                                    \
+    do {                                                                                         \
+        if (!(condition)) {                                                                      \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);   \
+            std::abort();                                                                        \
+        }                                                                                        \
+    } while (0)
 
 namespace fuzzdevice {
 
@@ -37,6 +48,14 @@ inline void EnsureDevice() {
         return true;
     }();
     (void)ready;
+}
+
+// Copies a shipped file of data/ into the program folder once per run.
+inline void InstallShipped(const wchar_t* name) {
+    const std::filesystem::path target = Host((std::wstring(L"\\Program Files\\Jorvana\\") + name).c_str());
+    if (std::filesystem::exists(target)) return;
+    std::filesystem::copy(std::filesystem::path(JORVANA_DATA_DIR) / target.filename(), target,
+                          std::filesystem::copy_options::recursive);
 }
 
 } // namespace fuzzdevice
