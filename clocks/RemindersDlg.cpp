@@ -155,7 +155,11 @@ void CRemindersDlg::PlaceControls() {
     for (int k = 0; k < kReminderCount; ++k) {
         const ReminderPlaces p = PlacesOf(k, m_nWidth, m_nRow, m_nRow2, m_bShortLandscape);
         m_checkEnable[k].MoveWindow(p.enable.x, p.enable.y + y0, 20, 20);
-        m_editDesc[k].MoveWindow(p.desc.x, p.desc.y + y0, p.descWidth, 20);
+        // Kept left of the scroll bar when it shows.
+        RECT client{};
+        GetClientRect(&client);
+        const int descWidth = std::min<int>(p.descWidth, client.right - p.desc.x - 1);
+        m_editDesc[k].MoveWindow(p.desc.x, p.desc.y + y0, descWidth, 20);
         m_editHours[k].MoveWindow(p.hours.x, p.hours.y + y0, 15, 20);
         m_editMinutes[k].MoveWindow(p.minutes.x, p.minutes.y + y0, 15, 20);
         // The hidden mirrors lie under the picker.
