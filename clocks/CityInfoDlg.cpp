@@ -9,6 +9,8 @@
 #include "resources/resource.h"
 #include "worldmap/SunTimes.h"
 
+#include <algorithm>
+
 
 namespace {
 
@@ -71,6 +73,22 @@ void CCityInfoDlg::ReadWorkArea() {
     m_nWorkWidth = area.right - area.left;
 }
 
+// Half the day picture's height, the height it is drawn at; without the picture the world keeps
+// its usual 2:1 shape.
+int CCityInfoDlg::PictureHalfHeight(int width) const {
+    BITMAP info{};
+    HBITMAP picture = ::SHLoadImageFile(GetProgramFolder() + L"\\day.jpg");
+    if (!picture) return width / 2;
+    ::GetObject(picture, sizeof info, &info);
+    ::DeleteObject(picture);
+    return info.bmHeight / 2;
+}
+
+void CCityInfoDlg::MeasureContent() {
+    // The picture's foot, and at least the day length under the sun times.
+    m_nContentHeight = std::max(PictureHalfHeight(m_nWorkWidth - 90) + 181, kDayLengthBottom);
+}
+
 void CCityInfoDlg::Layout() {
     if (!m_staticName.m_hWnd) return; // sized before the controls are bound
     ReadWorkArea();
@@ -87,6 +105,8 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
     Layout();
     Invalidate();
+    // The range needs the picture's size before the first paint draws it.
+    MeasureContent();
     ResetFormScroll(cy);
     const DWORD flags = ReadSipFlags();
     if (flags != m_dwSipFlags) {
@@ -183,7 +203,7 @@ void CCityInfoDlg::OnPaint() {
         ::SelectObject(memory.GetSafeHdc(), oldBitmap);
         ::DeleteObject(picture);
     }
-    m_nContentHeight = hh + 181;
+    m_nContentHeight = std::max(hh + 181, kDayLengthBottom);
 
     const int L = ReadLeadingInt(m_longitude);
     const int B = ReadLeadingInt(m_latitude);

@@ -55,6 +55,9 @@ protected:
 private:
     void Layout();
     void ReadWorkArea();
+    int PictureHalfHeight(int width) const;
+    void MeasureContent();
+    static constexpr int kDayLengthBottom = 240 + 16; // the day length text's foot
 
     HFONT m_hTitleFont = nullptr;
     HFONT m_hLabelFont = nullptr;

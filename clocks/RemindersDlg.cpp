@@ -83,9 +83,9 @@ BEGIN_MESSAGE_MAP(CRemindersDlg, CScrollableFormDlg)
     ON_WM_DESTROY()
     ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_DESC0, IDC_REMINDER_DESC4, &CRemindersDlg::OnDescSetFocus)
     ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_DESC0, IDC_REMINDER_DESC4, &CRemindersDlg::OnDescKillFocus)
-    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_HOURS1, IDC_REMINDER_HOURS4, &CRemindersDlg::OnTimeSetFocus)
-    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_MINUTES1, IDC_REMINDER_MINUTES3, &CRemindersDlg::OnTimeSetFocus)
-    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_MINUTES4, IDC_REMINDER_MINUTES4, &CRemindersDlg::OnTimeSetFocus)
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_HOURS0, IDC_REMINDER_HOURS4, &CRemindersDlg::OnTimeBoxFocus)
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_MINUTES0, IDC_REMINDER_MINUTES3, &CRemindersDlg::OnTimeBoxFocus)
+    ON_CONTROL_RANGE(EN_SETFOCUS, IDC_REMINDER_MINUTES4, IDC_REMINDER_MINUTES4, &CRemindersDlg::OnTimeBoxFocus)
     ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_HOURS0, IDC_REMINDER_HOURS4, &CRemindersDlg::OnTimeKillFocus)
     ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_MINUTES0, IDC_REMINDER_MINUTES3, &CRemindersDlg::OnTimeKillFocus)
     ON_CONTROL_RANGE(EN_KILLFOCUS, IDC_REMINDER_MINUTES4, IDC_REMINDER_MINUTES4, &CRemindersDlg::OnTimeKillFocus)
@@ -155,7 +155,11 @@ void CRemindersDlg::PlaceControls() {
     for (int k = 0; k < kReminderCount; ++k) {
         const ReminderPlaces p = PlacesOf(k, m_nWidth, m_nRow, m_nRow2, m_bShortLandscape);
         m_checkEnable[k].MoveWindow(p.enable.x, p.enable.y + y0, 20, 20);
-        m_editDesc[k].MoveWindow(p.desc.x, p.desc.y + y0, p.descWidth, 20);
+        // Kept left of the scroll bar when it shows.
+        RECT client{};
+        GetClientRect(&client);
+        const int descWidth = std::min<int>(p.descWidth, client.right - p.desc.x - 1);
+        m_editDesc[k].MoveWindow(p.desc.x, p.desc.y + y0, descWidth, 20);
         m_editHours[k].MoveWindow(p.hours.x, p.hours.y + y0, 15, 20);
         m_editMinutes[k].MoveWindow(p.minutes.x, p.minutes.y + y0, 15, 20);
         // The hidden mirrors lie under the picker.
@@ -208,6 +212,15 @@ BOOL CRemindersDlg::OnInitDialog() {
         }
         m_checkEnable[k].SetCheck(existing[k] ? BST_CHECKED : BST_UNCHECKED);
     }
+    // The taskbar shows the form's title.
+    CString title;
+    title.LoadString(IDS_SET_REMINDERS_TITLE);
+    SetWindowText(title);
+    // The time boxes are only 15 pixels wide: the text goes from border to border so that two
+    // digits fit.
+    for (int k = 0; k < kReminderCount; ++k)
+        for (CEdit* box : {&m_editHours[k], &m_editMinutes[k]})
+            box->SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     m_dwSipFlags = ReadSipFlags();
     m_datePicker[0].SetFocus();
     return FALSE;
@@ -242,6 +255,13 @@ void CRemindersDlg::OnDescSetFocus(UINT nID) {
 void CRemindersDlg::OnDescKillFocus(UINT nID) {
     const int k = ReminderOfId(kDescIds, nID);
     if (k >= 0 && BoxText(m_editDesc[k]).IsEmpty()) m_editDesc[k].SetWindowText(kNoDescription);
+}
+
+void CRemindersDlg::OnTimeBoxFocus(UINT nID) {
+    // Digits typed into a time box replace what it holds, however it got the focus (a tap puts
+    // the caret first, so the selection is made after it).
+    if (CWnd* box = GetDlgItem(static_cast<int>(nID))) box->PostMessage(EM_SETSEL, 0, -1);
+    OnTimeSetFocus(nID);
 }
 
 void CRemindersDlg::OnTimeSetFocus(UINT nID) {
@@ -324,7 +344,18 @@ void CRemindersDlg::OnPaint() {
     const int titleWidth = dc.GetTextExtent(text).cx;
     dc.TextOut(5, 4 + y0, text);
     ::SelectObject(hdc, m_hNoteFont);
-    dc.TextOut(titleWidth + 10, 10 + y0, CString(L"(Times are in 24hours Mode)"));
+    const CString note(L"(Times are in 24hours Mode)");
+    const int noteWidth = dc.GetTextExtent(note).cx;
+    // Beside the title when the band has room for it, else right-aligned under the band, beside
+    // the home city's name.
+    RECT client{};
+    GetClientRect(&client);
+    const int right = std::min<int>(W, client.right); // left of the scroll bar when it shows
+    const bool noteBelow = titleWidth + 10 + noteWidth > right;
+    if (noteBelow)
+        dc.TextOut(right - noteWidth - 3, (sl ? 27 : 32) + y0, note);
+    else
+        dc.TextOut(titleWidth + 10, 10 + y0, note);
 
     // The separators between hours and minutes, in the paint context's own font.
     ::SelectObject(hdc, oldFont);
@@ -344,7 +375,8 @@ void CRemindersDlg::OnPaint() {
     }
 
     ::SelectObject(hdc, m_hNameFont);
-    dc.TextOut(5, (sl ? 25 : 30) + y0, m_strCityNames[0]);
+    const CString home = noteBelow ? FitTextToWidth(&dc, m_strCityNames[0], right - noteWidth - 12) : m_strCityNames[0];
+    dc.TextOut(5, (sl ? 25 : 30) + y0, home);
     const int nameWidth = sl ? W / 2 - m_nUsable / 3 - 3 : W / 2 - 5;
     const int below = sl ? 1 : 5;
     const POINT names[4] = {{5, R}, {W / 2 + 5, R}, {5, R2}, {W / 2 + 5, R2}};

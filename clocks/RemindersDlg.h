@@ -81,6 +81,7 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnDescSetFocus(UINT nID);
     afx_msg void OnDescKillFocus(UINT nID);
+    afx_msg void OnTimeBoxFocus(UINT nID);
     afx_msg void OnTimeSetFocus(UINT nID);
     afx_msg void OnTimeKillFocus(UINT nID);
     afx_msg void OnDateChange(UINT nID, NMHDR* pNMHDR, LRESULT* pResult);

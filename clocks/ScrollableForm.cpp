@@ -29,10 +29,15 @@ BEGIN_MESSAGE_MAP(CScrollableFormDlg, CDialog)
 END_MESSAGE_MAP()
 
 CScrollableFormDlg::CScrollableFormDlg(UINT nIDTemplate, CWnd* pParent, bool allowBottom)
-    : CDialog(nIDTemplate, pParent), m_bAllowBottom(allowBottom) {}
+    : CDialog(nIDTemplate, pParent), m_bAllowBottom(allowBottom) {
+    // The panel as it stands when the form is made: the size messages of its creation are no
+    // change of the panel.
+    m_dwSipFlags = ReadSipFlags();
+}
 
 bool CScrollableFormDlg::ScrollForm(UINT nSBCode, UINT nPos) {
-    const int range = FormHeight() - m_nClientHeight;
+    // A form shorter than its window has nothing to scroll.
+    const int range = std::max(FormHeight() - m_nClientHeight, 0);
     std::optional<int> d = FormScrollChange(nSBCode, nPos, m_nScrollPos, range, m_bAllowBottom);
     if (!d) return false;
     m_nScrollPos += *d;
@@ -52,6 +57,8 @@ void CScrollableFormDlg::ResetFormScroll(int cy) {
     si.nPage = static_cast<UINT>(range / 10);
     si.nPos = 0;
     SetScrollInfo(SB_VERT, &si, TRUE);
+    // A form that fits its window shows no bar: an inert one would only cover the right edge.
+    ::ShowScrollBar(m_hWnd, SB_VERT, range > 0);
     // The bar now stands at the top: the form follows, so that the bar and the controls agree.
     if (m_nScrollPos != 0) ScrollForm(SB_TOP, 0);
 }

@@ -15,11 +15,15 @@
 #include <map>
 #include <tuple>
 
+#include <unistd.h>
+
 namespace device::gdi {
 
 namespace {
 
 const char* const kLiberation = "/usr/share/fonts/truetype/liberation2/";
+// Fonts made to Tahoma's metrics (Debian's fonts-wine).
+const char* const kTahoma = "/usr/share/wine/fonts/";
 const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 // Em sizes up to which a two-level degree sign is taken from the fallback face.
 constexpr int kSmallRingPixels = 12;
@@ -96,18 +100,39 @@ struct FontInstance::Face {
     }
 };
 
-std::string FontFileFor(const LOGFONTW& request) {
+std::vector<std::string> FontFileCandidates(const LOGFONTW& request) {
     std::wstring face(request.lfFaceName, wcsnlen(request.lfFaceName, LF_FACESIZE));
     bool bold = request.lfWeight >= FW_SEMIBOLD;
     bool italic = request.lfItalic != 0;
+    std::vector<std::string> files;
+    // The device's own face: Tahoma, which dialog templates name "System" and which the device
+    // gives for "MS Sans Serif" too. The Tahoma-metric files have no italic.
+    if (!italic && (device::EqualNoCase(face, L"Tahoma") || device::EqualNoCase(face, L"System") ||
+                    device::EqualNoCase(face, L"MS Sans Serif")))
+        files.push_back(std::string(kTahoma) + (bold ? "tahomabd.ttf" : "tahoma.ttf"));
     std::string family = "LiberationSans";
     if (device::EqualNoCase(face, L"Courier New") || device::EqualNoCase(face, L"Courier"))
         family = "LiberationMono";
     else if (device::EqualNoCase(face, L"Times New Roman") || device::EqualNoCase(face, L"Times"))
         family = "LiberationSerif";
-    // "Arial", "Tahoma", "MS Sans Serif", "System" and every other face: Liberation Sans.
+    // "Arial" and every other face: Liberation Sans.
     const char* style = bold && italic ? "-BoldItalic" : bold ? "-Bold" : italic ? "-Italic" : "-Regular";
-    return std::string(kLiberation) + family + style + ".ttf";
+    files.push_back(std::string(kLiberation) + family + style + ".ttf");
+    return files;
+}
+
+std::string FontFileFor(const LOGFONTW& request) {
+    // Whether a file is there is asked once per path for the whole process.
+    static std::mutex lock;
+    static auto* present = new std::map<std::string, bool>();
+    std::vector<std::string> files = FontFileCandidates(request);
+    std::lock_guard<std::mutex> guard(lock);
+    for (const std::string& file : files) {
+        auto it = present->find(file);
+        if (it == present->end()) it = present->emplace(file, ::access(file.c_str(), R_OK) == 0).first;
+        if (it->second) return file;
+    }
+    return files.back();
 }
 
 FontInstance::~FontInstance() = default;

@@ -2,11 +2,12 @@
 // Fonts: LOGFONT requests mapped to fixed font files (the same on every machine), rendered by
 // FreeType with light hinting so that advances are whole pixels and extents are stable.
 //
-// Face table: "Arial", "Tahoma", "MS Sans Serif", "System" and every unknown face use Liberation
-// Sans (regular, bold, italic, bold italic). Tahoma's widths are much nearer Arial's than
-// DejaVu Sans's, so layouts sized for the device's fonts fit. Characters Liberation Sans lacks
-// are taken from DejaVu Sans. Nothing is looked up through fontconfig, so what else a machine has
-// installed never changes a layout.
+// Face table: "Tahoma", "System" (the dialog templates' name for it) and "MS Sans Serif" (which
+// the device also draws in Tahoma) use the files made to Tahoma's metrics (regular and bold),
+// so that the device's dialogs measure as on the device; "Arial" and every unknown face use
+// Liberation Sans (regular, bold, italic, bold italic), as does Tahoma italic and Tahoma on a
+// machine without those files. Characters a face lacks are taken from DejaVu Sans. Nothing is
+// looked up through fontconfig, so what else a machine has installed never changes a layout.
 //
 // Sizes: a negative lfHeight is the em height in pixels; a positive one the cell height
 // (ascent + descent from the face's Windows metrics); 0 is 12 pixels (the device's default).
@@ -80,7 +81,9 @@ private:
     std::unordered_map<char32_t, std::unique_ptr<Glyph>> m_glyphs;
 };
 
-// The font file a request maps to (for tests and diagnostics).
+// The font files a request may use, the preferred first and a Liberation file last.
+std::vector<std::string> FontFileCandidates(const LOGFONTW& request);
+// The font file a request maps to: the first of its candidates present on this machine.
 std::string FontFileFor(const LOGFONTW& request);
 
 } // namespace device::gdi

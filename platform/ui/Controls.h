@@ -148,6 +148,10 @@ BOOL CheckRadioButton(HWND dialog, int first, int last, int idCheck);
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
 #define EM_GETRECT 0x00B2
+#define EM_SETMARGINS 0x00D3
+#define EM_GETMARGINS 0x00D4
+#define EC_LEFTMARGIN 0x0001
+#define EC_RIGHTMARGIN 0x0002
 #define EM_SETRECT 0x00B3
 #define EM_SETRECTNP 0x00B4
 #define EM_SCROLL 0x00B5

@@ -51,6 +51,8 @@ struct EditState {
     bool tracking = false;
     bool created = false;
     WCHAR passwordChar = L'*';
+    int leftMargin = kMarginX; // pixels between the border and the text
+    int rightMargin = kMarginX;
     std::vector<Line> lines;  // multi-line layout; empty: to be made
     int lineHeight = 0;
 };
@@ -114,8 +116,9 @@ private:
 RECT FormatRect(HWND hwnd) {
     RECT r;
     GetClientRect(hwnd, &r);
-    r.left += kMarginX;
-    r.right = std::max(r.left, r.right - kMarginX);
+    std::shared_ptr<EditState> st = States().Get(hwnd);
+    r.left += st ? st->leftMargin : kMarginX;
+    r.right = std::max(r.left, r.right - (st ? st->rightMargin : kMarginX));
     r.top += kMarginY;
     r.bottom = std::max(r.top, r.bottom - kMarginY);
     return r;
@@ -805,6 +808,12 @@ LRESULT CALLBACK device::ui::controls::EditProc(HWND hwnd, UINT msg, WPARAM wPar
     }
     case EM_LIMITTEXT: st.limit = wParam == 0 ? kLargestLimit : std::min<size_t>(wParam, kLargestLimit); return 0;
     case EM_GETLIMITTEXT: return static_cast<LRESULT>(st.limit);
+    case EM_SETMARGINS:
+        if (wParam & EC_LEFTMARGIN) st.leftMargin = std::max(0, static_cast<int>(LOWORD(lParam)));
+        if (wParam & EC_RIGHTMARGIN) st.rightMargin = std::max(0, static_cast<int>(HIWORD(lParam)));
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+    case EM_GETMARGINS: return MAKELRESULT(static_cast<WORD>(st.leftMargin), static_cast<WORD>(st.rightMargin));
     case EM_GETMODIFY: return st.modified ? TRUE : FALSE;
     case EM_SETMODIFY: st.modified = wParam != 0; return 0;
     case EM_CANUNDO: return st.canUndo ? TRUE : FALSE;

@@ -101,7 +101,25 @@ TEST(Fonts, ExtentsAreDeterministicAndSumTheCharacterWidths) {
 TEST(Fonts, FacesMapToFixedFilesWhateverIsInstalled) {
     LOGFONTW lf{};
     lf.lfHeight = -12;
-    for (const wchar_t* face : {L"Arial", L"Tahoma", L"MS Sans Serif", L"System", L"No Such Face", L""}) {
+    const std::string tahoma = "/usr/share/wine/fonts/tahoma.ttf";
+    const std::string tahomaBold = "/usr/share/wine/fonts/tahomabd.ttf";
+    for (const wchar_t* face : {L"Tahoma", L"MS Sans Serif", L"System"}) {
+        std::wcscpy(lf.lfFaceName, face);
+        lf.lfWeight = FW_NORMAL;
+        lf.lfItalic = FALSE;
+        // The device's face first, Liberation when the Tahoma-metric files are missing.
+        auto files = device::gdi::FontFileCandidates(lf);
+        ASSERT_EQ(files.size(), 2u);
+        EXPECT_EQ(files[0], tahoma);
+        EXPECT_EQ(files[1], "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+        EXPECT_EQ(device::gdi::FontFileFor(lf), std::filesystem::exists(tahoma) ? tahoma : files[1]);
+        lf.lfWeight = FW_BOLD;
+        EXPECT_EQ(device::gdi::FontFileCandidates(lf)[0], tahomaBold);
+        lf.lfItalic = TRUE;
+        EXPECT_EQ(device::gdi::FontFileFor(lf),
+                  "/usr/share/fonts/truetype/liberation2/LiberationSans-BoldItalic.ttf");
+    }
+    for (const wchar_t* face : {L"Arial", L"No Such Face", L""}) {
         std::wcscpy(lf.lfFaceName, face);
         lf.lfWeight = FW_NORMAL;
         lf.lfItalic = FALSE;

@@ -11,6 +11,7 @@
 #include "core/ShippedDefaults.h"
 #include "core/WeatherDb.h"
 #include "currency/CurrencyPanel.h"
+#include "platform/display/HeadlessTest.h"
 #include "platform/ui/Sip.h"
 #include "shell/PanelBackDlg.h"
 #include "tools/ToolsPage.h"
@@ -671,6 +672,107 @@ TEST_F(MainWindowTest, MapSlotHoldsTheWorldMapPageAndTheForwardersReachIt) {
     tabs.RecreatePages();
     EXPECT_NE(ReadDword(L"Jorvana\\map", L"mapclock"), 4);
     EXPECT_NE(dynamic_cast<CWorldMapPanel*>(tabs.GetPage(2)), nullptr);
+}
+
+} // namespace
+} // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+struct ScreenCase {
+    int width, height;
+    bool sipUp;
+    const char* name;
+};
+const ScreenCase kScreens[] = {{240, 320, false, "240x320"}, {240, 320, true, "240x320-sip"},
+                               {320, 240, false, "320x240"}, {320, 240, true, "320x240-sip"},
+                               {240, 240, false, "240x240"}, {240, 240, true, "240x240-sip"},
+                               {320, 320, false, "320x320"}, {320, 320, true, "320x320-sip"}};
+
+// The part of the screen a form may use: the work area above a raised input panel.
+RECT VisibleArea() {
+    RECT area{};
+    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
+    SIPINFO sip{};
+    sip.cbSize = sizeof(sip);
+    if (::SHSipInfo(SPI_GETSIPINFO, 0, &sip, 0) && (sip.fdwFlags & SIPF_ON))
+        area.bottom = std::min(area.bottom, sip.rcSipRect.top);
+    return area;
+}
+
+// The form lies in the visible area and, from the top, its scroll range brings every visible
+// control into its client area.
+void ExpectFormReachable(CScrollableFormDlg& form, int contentHeight, const char* shape) {
+    const RECT visible = VisibleArea();
+    RECT frame{}, client{};
+    form.GetWindowRect(&frame);
+    form.GetClientRect(&client);
+    EXPECT_GE(frame.top, visible.top) << shape;
+    EXPECT_LE(frame.bottom, visible.bottom) << shape;
+    EXPECT_LE(frame.right, visible.right) << shape;
+    EXPECT_EQ(form.m_nScrollPos, 0) << shape;
+    const int range = std::max(contentHeight - static_cast<int>(client.bottom), 0);
+    for (CWnd* c = form.GetWindow(GW_CHILD); c; c = c->GetWindow(GW_HWNDNEXT)) {
+        if (!c->IsWindowVisible()) continue;
+        RECT r{};
+        c->GetWindowRect(&r);
+        form.ScreenToClient(&r);
+        EXPECT_GE(r.top, 0) << shape << " control " << c->GetDlgCtrlID();
+        EXPECT_LE(r.bottom - range, client.bottom) << shape << " control " << c->GetDlgCtrlID();
+        EXPECT_LE(r.right, client.right) << shape << " control " << c->GetDlgCtrlID();
+    }
+}
+
+TEST_F(MainWindowTest, RemindersFitEveryScreenAndPanelStateAndTakeTypedTimes) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    for (const ScreenCase& s : kScreens) {
+        device::ui::SetScreenShape(s.width, s.height);
+        device::ui::SetSipUp(s.sipUp);
+        device::ui::PumpUntilIdle();
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& form) {
+            device::ui::PumpUntilIdle();
+            ExpectFormReachable(form, form.m_nContentHeight, s.name);
+            // Focusing a lower description scrolls no further than the form's end.
+            form.m_editDesc[1].SetFocus();
+            device::ui::PumpUntilIdle();
+            RECT client{};
+            form.GetClientRect(&client);
+            EXPECT_EQ(form.m_nScrollPos, std::max(form.m_nContentHeight - static_cast<int>(client.bottom), 0)) << s.name;
+            testsupport::SaveScreenshot(std::string("reminders-") + s.name);
+        });
+        dlg.SendMessage(WM_COMMAND, ID_SET_REMINDERS);
+    }
+    device::ui::SetSipUp(false);
+    device::ui::SetScreenShape(240, 320);
+    device::ui::PumpUntilIdle();
+
+    // Tapping a box that holds "00" and typing replaces its text.
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    CString hours, minutes;
+    CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& form) {
+        SYSTEMTIME next{};
+        form.m_datePicker[0].GetTime(&next);
+        next.wYear = static_cast<WORD>(next.wYear + 1); // a time still to come
+        form.m_datePicker[0].SetTime(&next);
+        NMHDR change{form.m_datePicker[0].m_hWnd, static_cast<UINT_PTR>(IDC_REMINDER_DATE0), DTN_DATETIMECHANGE};
+        form.SendMessage(WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+        for (auto [box, text] : {std::pair{&form.m_editHours[0], L"19"}, std::pair{&form.m_editMinutes[0], L"05"}}) {
+            RECT r{};
+            box->GetWindowRect(&r);
+            device::display::test::Tap(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+            device::display::test::TypeKeys(text);
+        }
+        form.m_checkEnable[0].SetCheck(BST_CHECKED);
+        form.m_editHours[0].GetWindowText(hours);
+        form.m_editMinutes[0].GetWindowText(minutes);
+    });
+    dlg.SendMessage(WM_COMMAND, ID_SET_REMINDERS);
+    EXPECT_EQ(hours, CString(L"19"));
+    EXPECT_EQ(minutes, CString(L"05"));
+    EXPECT_EQ(ReadString(L"Jorvana\\alarms", L"clock"), CString(L"19:05"));
 }
 
 } // namespace
