@@ -204,37 +204,22 @@ bool FontInstance::Open(const LOGFONTW& request) {
     return true;
 }
 
-Glyph FontInstance::Render(char32_t c) {
+namespace {
+
+// A glyph's ink has an empty pixel inside its outer ring (a degree sign that is a ring, not a blob).
+bool HasInnerHole(const Glyph& g) {
+    for (int y = 1; y + 1 < g.height; ++y)
+        for (int x = 1; x + 1 < g.width; ++x)
+            if (g.coverage[static_cast<size_t>(y) * g.width + x] == 0) return true;
+    return false;
+}
+
+} // namespace
+
+// Loads and renders one glyph of a face at this instance's size; twoLevelHinting hints the
+// outline for two-level drawing.
+Glyph FontInstance::RenderFrom(Face* used, unsigned index, bool twoLevelHinting) {
     Glyph g;
-    // Control characters take no room and draw nothing.
-    if (c < 0x20 || c == 0x7F) return g;
-    Face* used = m_face.get();
-    FT_UInt index = 0;
-    {
-        std::lock_guard<std::mutex> lock(used->shared->mutex);
-        index = FT_Get_Char_Index(used->shared->face, c);
-    }
-    // A degree sign a few pixels high drawn in two levels is a solid block in Liberation Sans;
-    // the fallback face, hinted for two levels, keeps the ring open.
-    // Its advance stays the face's own, so that plain and smoothed text measure alike.
-    const bool smallRing = c == 0xB0 && !m_antialiased && m_pixels <= kSmallRingPixels && index != 0;
-    bool twoLevelHinting = false;
-    int ownAdvance = 0;
-    if (smallRing) {
-        std::lock_guard<std::mutex> lock(used->shared->mutex);
-        if (FT_Activate_Size(used->size) == 0 &&
-            FT_Load_Glyph(used->shared->face, index, FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT) == 0)
-            ownAdvance = static_cast<int>((used->shared->face->glyph->advance.x + 32) >> 6);
-    }
-    if ((index == 0 || smallRing) && m_fallback) {
-        std::lock_guard<std::mutex> lock(m_fallback->shared->mutex);
-        FT_UInt other = FT_Get_Char_Index(m_fallback->shared->face, c);
-        if (other != 0) {
-            used = m_fallback.get();
-            index = other;
-            twoLevelHinting = smallRing;
-        }
-    }
     // The shared face draws at this instance's size while the lock is held.
     std::lock_guard<std::mutex> lock(used->shared->mutex);
     FT_Face face = used->shared->face;
@@ -242,7 +227,7 @@ Glyph FontInstance::Render(char32_t c) {
     const FT_Int32 load = twoLevelHinting ? FT_LOAD_TARGET_MONO : (FT_LOAD_DEFAULT | FT_LOAD_TARGET_LIGHT);
     if (FT_Load_Glyph(face, index, load) != 0) return g;
     FT_GlyphSlot slot = face->glyph;
-    g.advance = twoLevelHinting ? ownAdvance : static_cast<int>((slot->advance.x + 32) >> 6);
+    g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
     if (FT_Render_Glyph(slot, m_antialiased ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return g;
     const FT_Bitmap& bm = slot->bitmap;
     g.left = slot->bitmap_left;
@@ -260,6 +245,43 @@ Glyph FontInstance::Render(char32_t c) {
         }
     }
     return g;
+}
+
+Glyph FontInstance::Render(char32_t c) {
+    // Control characters take no room and draw nothing.
+    if (c < 0x20 || c == 0x7F) return Glyph{};
+    Face* own = m_face.get();
+    FT_UInt index = 0;
+    {
+        std::lock_guard<std::mutex> lock(own->shared->mutex);
+        index = FT_Get_Char_Index(own->shared->face, c);
+    }
+    auto fallbackIndex = [this, c]() -> FT_UInt {
+        if (!m_fallback) return 0;
+        std::lock_guard<std::mutex> lock(m_fallback->shared->mutex);
+        return FT_Get_Char_Index(m_fallback->shared->face, c);
+    };
+    if (index == 0) {
+        FT_UInt other = fallbackIndex();
+        return other ? RenderFrom(m_fallback.get(), other, false) : RenderFrom(own, 0, false);
+    }
+    // A degree sign a few pixels high drawn in two levels can come out as a solid block (Liberation
+    // Sans does): hinted for two levels it is taken from the face when that keeps the ring open,
+    // else from the fallback face, with the face's own advance so plain and smoothed text measure
+    // alike.
+    if (c == 0xB0 && !m_antialiased && m_pixels <= kSmallRingPixels) {
+        Glyph ring = RenderFrom(own, index, true);
+        if (HasInnerHole(ring)) return ring;
+        const int ownAdvance = RenderFrom(own, index, false).advance;
+        if (FT_UInt other = fallbackIndex()) {
+            Glyph borrowed = RenderFrom(m_fallback.get(), other, true);
+            if (HasInnerHole(borrowed)) {
+                borrowed.advance = ownAdvance;
+                return borrowed;
+            }
+        }
+    }
+    return RenderFrom(own, index, false);
 }
 
 const Glyph& FontInstance::GetGlyph(char32_t c) {

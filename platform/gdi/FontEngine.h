@@ -65,6 +65,7 @@ private:
     struct Face;
     bool Open(const LOGFONTW& request);
     Glyph Render(char32_t c);
+    Glyph RenderFrom(Face* face, unsigned index, bool twoLevelHinting);
 
     LOGFONTW m_request{};
     std::string m_path;
