@@ -11,7 +11,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 CString LoadText(UINT id) {
@@ -203,7 +202,6 @@ void CCityInfoDlg::OnPaint() {
         ::SelectObject(memory.GetSafeHdc(), oldBitmap);
         ::DeleteObject(picture);
     }
-    m_nContentHeight = std::max(hh + 181, kDayLengthBottom);
 
     const int L = ReadLeadingInt(m_longitude);
     const int B = ReadLeadingInt(m_latitude);

@@ -152,12 +152,12 @@ void CRemindersDlg::ComputeMetrics() {
 void CRemindersDlg::PlaceControls() {
     if (!m_editYear.m_hWnd) return; // sized before the controls are bound
     const int y0 = -m_nScrollPos;
+    // The descriptions are kept left of the scroll bar when it shows.
+    RECT client{};
+    GetClientRect(&client);
     for (int k = 0; k < kReminderCount; ++k) {
         const ReminderPlaces p = PlacesOf(k, m_nWidth, m_nRow, m_nRow2, m_bShortLandscape);
         m_checkEnable[k].MoveWindow(p.enable.x, p.enable.y + y0, 20, 20);
-        // Kept left of the scroll bar when it shows.
-        RECT client{};
-        GetClientRect(&client);
         const int descWidth = std::min<int>(p.descWidth, client.right - p.desc.x - 1);
         m_editDesc[k].MoveWindow(p.desc.x, p.desc.y + y0, descWidth, 20);
         m_editHours[k].MoveWindow(p.hours.x, p.hours.y + y0, 15, 20);

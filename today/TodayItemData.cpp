@@ -298,14 +298,12 @@ int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine*
     SYSTEMTIME newYear = DateOf(today.wYear, 1, 1);
     SYSTEMTIME start = AddDays(newYear, ToInt(startDay.c_str()) - 1);
     SYSTEMTIME end = AddDays(newYear, ToInt(endDay.c_str()) - 1);
-    const SYSTEMTIME endThisYear = end;
+    const bool started = !IsLaterDate(start, today);
+    const bool notEnded = !IsLaterDate(today, end);
+    // A window that runs across the new year (a southern summer) is open from its start day to
+    // the year's end and from 1 January to its end day, as the program's clocks count it.
     const bool crossesNewYear = end.wMonth < start.wMonth;
-    if (crossesNewYear) ++end.wYear;
-    const bool inThisYearsWindow = !IsLaterDate(start, today) && !IsLaterDate(today, end);
-    // A window that runs across the new year and opened last year is still open from
-    // 1 January to this year's end day (a southern summer), as the program's clocks count it.
-    const bool inLastYearsWindow = crossesNewYear && IsLaterDate(start, today) && !IsLaterDate(today, endThisYear);
-    if (!inThisYearsWindow && !inLastYearsWindow) return offset;
+    if (crossesNewYear ? !(started || notEnded) : !(started && notEnded)) return offset;
     int hours = ToInt(shift.c_str());
     return (offset > 100 || offset < -100) ? offset + hours * 100 : offset + hours;
 }

@@ -183,10 +183,8 @@ TEST_F(ClockCityInfoTest, TheSunIconOpensOnlyACurrentForecast) {
     device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
     ShowClockCityWeather(nullptr, weather, L"Berlin", L"Home"); // not a weather place
     ShowClockCityWeather(nullptr, weather, L"Oslo", L"Home");   // never synchronised
-    auto boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"Synchronize before to get updated forecast");
-    EXPECT_EQ(boxes[1].text, L"Synchronize before to get updated forecast");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Synchronize before to get updated forecast",
+                                                     L"Synchronize before to get updated forecast"}));
 
     m_reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 1);
     static CString s_city;

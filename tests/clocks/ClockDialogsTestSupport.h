@@ -76,6 +76,12 @@ protected:
     }
 
     static std::vector<device::ui::MessageBoxRecord> Boxes() { return device::ui::MessageBoxRecords(); }
+    // The texts of the message boxes shown so far, in order.
+    static std::vector<std::wstring> BoxTexts() {
+        std::vector<std::wstring> texts;
+        for (const auto& box : device::ui::MessageBoxRecords()) texts.push_back(box.text);
+        return texts;
+    }
 
     CRegistryKey m_reg;
 };

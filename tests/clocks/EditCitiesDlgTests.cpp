@@ -177,12 +177,9 @@ TEST_F(EditCitiesDlgTest, ABlankNameOrAPositionThatIsNoNumberIsRefusedAndTheForm
     });
     EXPECT_TRUE(open);
     EXPECT_EQ(std::wstring(longitude), L"east") << "the fields keep what was typed";
-    auto boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 4u);
-    EXPECT_EQ(boxes[0].text, L"Please enter a name");
-    EXPECT_EQ(boxes[1].text, L"Please enter a name");
-    EXPECT_EQ(boxes[2].text, L"Longitude, latitude and time zone must be numbers");
-    EXPECT_EQ(boxes[3].text, L"Longitude, latitude and time zone must be numbers");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Please enter a name", L"Please enter a name",
+                                                     L"Longitude, latitude and time zone must be numbers",
+                                                     L"Longitude, latitude and time zone must be numbers"}));
     EXPECT_EQ(Stored(), (std::array<int, 6>{1, 2, 3, 4, 0, 1}));
     CCitiesDb db;
     db.Open();

@@ -86,9 +86,7 @@ TEST_F(RemindersDlgTest, FirstRunShowsEmptyRemindersAndClosingArmsNothing) {
     for (LPCWSTR name : {L"clock", L"date", L"desc", L"clock1", L"date1", L"desc1", L"clock4", L"desc4"})
         EXPECT_EQ(Alarm(name), L"") << std::wstring(name);
     EXPECT_TRUE(AllNotifications().empty());
-    auto boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"Reminders settings saved...");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Reminders settings saved..."}));
 }
 
 TEST_F(RemindersDlgTest, ArmedRemindersAreSavedSetInDeviceTimeAndShownAgain) {
@@ -201,12 +199,10 @@ TEST_F(RemindersDlgTest, EntryChecksKeepTheFormOpenWithAClearMessage) {
     });
     EXPECT_TRUE(openAfterOk);
     EXPECT_TRUE(openAfterCancel);
-    auto boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 4u);
-    EXPECT_EQ(boxes[0].text, L"Please enter an integer between 0 and 23.");
-    EXPECT_EQ(boxes[1].text, L"Please enter an integer between 0 and 23.");
-    EXPECT_EQ(boxes[2].text, L"Please enter an integer between 0 and 59.");
-    EXPECT_EQ(boxes[3].text, L"Reminders settings saved...");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Please enter an integer between 0 and 23.",
+                                                     L"Please enter an integer between 0 and 23.",
+                                                     L"Please enter an integer between 0 and 59.",
+                                                     L"Reminders settings saved..."}));
     // The mended time is stored with two digits each.
     EXPECT_EQ(Alarm(L"clock"), L"23:05");
     EXPECT_EQ(Stamp(AllNotifications().at(0).start), "2010-05-01 23:05:00");
@@ -232,11 +228,9 @@ TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage)
     EXPECT_TRUE(open);
     EXPECT_EQ(homeBox, BST_UNCHECKED);
     EXPECT_EQ(tokyoBox, BST_CHECKED);
-    auto boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, L"The date and time of this reminder have already passed: it was not set.\n\n"
-                             L"Please choose a later date or time.");
-    EXPECT_EQ(boxes[1].text, L"Reminders settings saved...");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"The date and time of this reminder have already passed: "
+                                                     L"it was not set.\n\nPlease choose a later date or time.",
+                                                     L"Reminders settings saved..."}));
     EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), nullptr);
     EXPECT_NE(FindReminderNotification(L"Jorvana Reminder1"), nullptr);
     EXPECT_EQ(Alarm(L"clock1"), L"18:00");

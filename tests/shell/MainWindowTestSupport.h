@@ -12,12 +12,27 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace shelltest {
 
 inline std::filesystem::path ShippedData() { return JORVANA_DATA_DIR; }
+
+// Closes the next modal dialog of type Dialog with OK once it is up, after handing it to check
+// (which may fill it in as the user would).
+template <class Dialog> void CloseNextDialog(std::function<void(Dialog&)> check) {
+    static std::function<void(Dialog&)> s_check;
+    s_check = std::move(check);
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+        auto* dlg = dynamic_cast<Dialog*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+        if (!dlg) return;
+        ::KillTimer(nullptr, id);
+        s_check(*dlg);
+        dlg->SendMessage(WM_COMMAND, IDOK);
+    });
+}
 
 // The main window with its modal dialogs replaced by recorded answers.
 class TestMainDlg : public CMainDlg {

@@ -573,26 +573,6 @@ TEST_F(MainWindowTest, ClocksPageHasItselfPlacedAgainOnASettingChange) {
     EXPECT_EQ(again, placed);
 }
 
-} // namespace
-} // namespace shelltest
-
-namespace shelltest {
-namespace {
-
-// Closes the next modal dialog of type Dialog with OK once it is up, after handing it to check.
-template <class Dialog>
-void CloseNextDialog(std::function<void(Dialog&)> check) {
-    static std::function<void(Dialog&)> s_check;
-    s_check = std::move(check);
-    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
-        auto* dlg = dynamic_cast<Dialog*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
-        if (!dlg) return;
-        ::KillTimer(nullptr, id);
-        s_check(*dlg);
-        dlg->SendMessage(WM_COMMAND, IDOK);
-    });
-}
-
 TEST_F(MainWindowTest, OptionsMenuRunsTheCityEditorAndTheRemindersOfTheClockCities) {
     InstallSmallProduct();
     TestMainDlg& dlg = Open();

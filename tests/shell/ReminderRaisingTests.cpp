@@ -15,19 +15,6 @@
 namespace shelltest {
 namespace {
 
-// Fills the next Reminders form once it is up, then closes it with OK.
-void FillNextRemindersForm(std::function<void(CRemindersDlg&)> fill) {
-    static std::function<void(CRemindersDlg&)> s_fill;
-    s_fill = std::move(fill);
-    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
-        auto* dlg = dynamic_cast<CRemindersDlg*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
-        if (!dlg) return;
-        ::KillTimer(nullptr, id);
-        s_fill(*dlg);
-        dlg->SendMessage(WM_COMMAND, IDOK);
-    });
-}
-
 TEST_F(MainWindowTest, AReminderSetInTheFormGoesOffOnceWhenTheClockPassesIt) {
     device::SetDeviceClock("2026-12-09T10:00:00Z");
     InstallSmallProduct();
@@ -40,7 +27,7 @@ TEST_F(MainWindowTest, AReminderSetInTheFormGoesOffOnceWhenTheClockPassesIt) {
     CString hours, minutes;
     hours.Format(L"%02d", now.wHour);
     minutes.Format(L"%02d", now.wMinute + 1);
-    FillNextRemindersForm([&](CRemindersDlg& form) {
+    CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& form) {
         form.m_checkEnable[0].SetCheck(BST_CHECKED);
         form.m_editHours[0].SetWindowText(hours);
         form.m_editMinutes[0].SetWindowText(minutes);

@@ -75,6 +75,14 @@ TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {
     device::SetDeviceClock("2026-02-10T10:00:00Z");
     StartScreen();
     EXPECT_TRUE(Has(Paint(), L"21:00"));
+    // In June, between its end day and its start day, Sydney keeps standard time; in December
+    // it is in the summer that began in October.
+    device::SetDeviceClock("2026-06-10T10:00:00Z");
+    auto june = Paint();
+    EXPECT_TRUE(Has(june, L"20:00"));
+    EXPECT_FALSE(Has(june, L"21:00"));
+    device::SetDeviceClock("2026-12-10T10:00:00Z");
+    EXPECT_TRUE(Has(Paint(), L"21:00"));
     // Home Pago Pago (-11) at 23:30: Kiritimati (+14) is 25 hours ahead, at 00:30.
     Write(L"Jorvana\\wrldclk", L"syncltz", 0);
     device::SetDeviceClock("2026-02-10T23:30:00Z");

@@ -133,6 +133,22 @@ protected:
         m_page->SendMessage(WM_TIMER, 0, 0);
         device::display::test::PumpUntilIdle();
     }
+    // The screen's pixels in area (screen coordinates), row by row, those in skip left out.
+    static std::vector<COLORREF> ScreenPixels(const RECT& area, const RECT& skip = RECT{}) {
+        std::vector<COLORREF> v;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (POINT p{x, y}; !PtInRect(&skip, p)) v.push_back(device::display::test::PixelAt(x, y));
+        return v;
+    }
+    // The page without its tips, London at home and Berlin, Delhi, New York and Auckland on the
+    // clocks, mapCity chosen on the map.
+    RecordingMapPanel& CreateLondonPage(DWORD mapCity) {
+        NoTips();
+        WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+        Write(L"Jorvana\\map", L"mapclock", mapCity);
+        return CreatePage();
+    }
 
     CWnd m_parent;
     std::unique_ptr<RecordingMapPanel> m_page;
@@ -275,10 +291,7 @@ TEST_F(WorldMapPageTest, CornerIconEnlargesTheMapOnWideScreensOnly) {
 // [SECTION] Selected city: time, date, daylight saving, sun times --------------------------------
 
 TEST_F(WorldMapPageTest, SelectedCityTimeDateAndDaylightSaving) {
-    NoTips();
-    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
-    Write(L"Jorvana\\map", L"mapclock", Berlin);
-    RecordingMapPanel& page = CreatePage();
+    RecordingMapPanel& page = CreateLondonPage(Berlin);
     // July: London (home) runs at +1, Berlin at +2; the device clock stands for the home zone.
     EXPECT_EQ(page.m_homeZoneHours, 1);
     EXPECT_TRUE(page.m_homeInDst);
@@ -306,11 +319,8 @@ TEST_F(WorldMapPageTest, SelectedCityTimeDateAndDaylightSaving) {
 }
 
 TEST_F(WorldMapPageTest, SouthernSummerAcrossTheNewYearAndSynchronisedHomeZone) {
-    NoTips();
     device::SetDeviceClock("2026-01-15T10:20:30Z");
-    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
-    Write(L"Jorvana\\map", L"mapclock", Auckland);
-    RecordingMapPanel& page = CreatePage();
+    RecordingMapPanel& page = CreateLondonPage(Auckland);
     EXPECT_EQ(page.m_homeZoneHours, 0);
     EXPECT_FALSE(page.m_homeInDst);
     // January lies inside the window that opened last September.
@@ -332,11 +342,8 @@ TEST_F(WorldMapPageTest, SouthernSummerAcrossTheNewYearAndSynchronisedHomeZone) 
 }
 
 TEST_F(WorldMapPageTest, APageLeftOpenAcrossTheNewYearTakesTheNewYearsWindows) {
-    NoTips();
     device::SetDeviceClock("2026-12-31T23:59:00Z");
-    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
-    Write(L"Jorvana\\map", L"mapclock", Berlin);
-    RecordingMapPanel& page = CreatePage();
+    RecordingMapPanel& page = CreateLondonPage(Berlin);
     EXPECT_EQ(page.m_homeZoneHours, 0);
     EXPECT_EQ(page.m_cityOffset, 1);
     // Mid-April: the summer time of the new year is in force at home and in Berlin.
@@ -380,14 +387,11 @@ TEST_F(WorldMapPageTest, LastHourOfDaylightSavingIsStillObserved) {
 }
 
 TEST_F(WorldMapPageTest, TwelveHourDisplay) {
-    NoTips();
     device::SetDeviceClock("2026-07-15T00:05:00Z");
     Write(L"Jorvana", L"twelvehour", 1);
-    Write(L"Jorvana\\map", L"mapclock", London);
-    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
     auto recorder = std::make_shared<device::gdi::CallRecorder>();
     device::gdi::SetDefaultRecorder(recorder);
-    RecordingMapPanel& page = CreatePage();
+    RecordingMapPanel& page = CreateLondonPage(London);
     ASSERT_TRUE(page.m_twelveHour);
     // London at 00:05 shows "12:05" with "AM", no blank before the suffix.
     page.m_cityTimeText = L"00:05:00";
@@ -449,20 +453,14 @@ TEST_F(WorldMapPageTest, TheTickingHandsStayOffTheTipsBox) {
     page.m_tipsTitle.GetWindowRect(&tips);
     RECT shared{};
     ASSERT_TRUE(IntersectRect(&shared, &face, &tips)) << "the box covers part of the clock";
-    auto pixels = [](const RECT& r) {
-        std::vector<COLORREF> v;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) v.push_back(device::display::test::PixelAt(x, y));
-        return v;
-    };
-    const auto tipsBefore = pixels(tips);
-    const auto faceBefore = pixels(face);
+    const auto tipsBefore = ScreenPixels(tips);
+    const auto faceBefore = ScreenPixels(face);
     for (const char* now : {"2026-07-15T10:20:41Z", "2026-07-15T10:20:52Z", "2026-07-15T10:21:07Z"}) {
         device::SetDeviceClock(now);
         Tick();
     }
-    EXPECT_NE(pixels(face), faceBefore) << "the hands moved";
-    EXPECT_EQ(pixels(tips), tipsBefore);
+    EXPECT_NE(ScreenPixels(face), faceBefore) << "the hands moved";
+    EXPECT_EQ(ScreenPixels(tips), tipsBefore);
 }
 
 TEST_F(WorldMapPageTest, TheTickerStopsWithTheWindowAndARecreatedPageHasItsOwn) {
@@ -492,22 +490,12 @@ TEST_F(WorldMapPageTest, ASquareMenuOverTheNightLeavesTheShadowAroundItAsItWas) 
     page.realMenus = true;
     RECT band{0, 0, page.m_workWidth, page.m_mapHeight};
     page.ClientToScreen(&band);
-    // The band's pixels, those under skip (screen coordinates) left out.
-    auto pixels = [&](const RECT& skip) {
-        std::vector<COLORREF> v;
-        for (int y = band.top; y < band.bottom; ++y)
-            for (int x = band.left; x < band.right; ++x) {
-                POINT p{x, y};
-                if (!PtInRect(&skip, p)) v.push_back(device::display::test::PixelAt(x, y));
-            }
-        return v;
-    };
-    const auto noMenu = pixels(RECT{});
+    const auto noMenu = ScreenPixels(band);
     std::vector<std::vector<COLORREF>> seen, expected;
     page.whileOpen = [&](HWND menu) {
         RECT r{};
         GetWindowRect(menu, &r);
-        seen.push_back(pixels(r));
+        seen.push_back(ScreenPixels(band, r));
         // What the band shows around the menu when no menu is open.
         std::vector<COLORREF> around;
         size_t i = 0;
@@ -523,7 +511,7 @@ TEST_F(WorldMapPageTest, ASquareMenuOverTheNightLeavesTheShadowAroundItAsItWas) 
     ASSERT_EQ(seen.size(), 2u) << "both menus opened";
     EXPECT_TRUE(seen[0] == expected[0]) << "the first menu changed the band around it";
     EXPECT_TRUE(seen[1] == expected[1]) << "the second menu changed the band around it";
-    EXPECT_TRUE(pixels(RECT{}) == noMenu) << "the band under the closed menus was not restored";
+    EXPECT_TRUE(ScreenPixels(band) == noMenu) << "the band under the closed menus was not restored";
 }
 
 TEST_F(WorldMapPageTest, SquareTapsOpenTheirMenusWithinFourPixels) {
@@ -623,10 +611,7 @@ TEST_F(WorldMapPageTest, ForecastIsCurrentForFourDaysAfterItsDate) {
 }
 
 TEST_F(WorldMapPageTest, CityChoiceFromTheNameRow) {
-    NoTips();
-    WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
-    Write(L"Jorvana\\map", L"mapclock", Berlin);
-    RecordingMapPanel& page = CreatePage();
+    RecordingMapPanel& page = CreateLondonPage(Berlin);
     const int d = page.ClockColumnWidth();
     RECT combo{};
     page.m_cityCombo.GetClientRect(&combo);
