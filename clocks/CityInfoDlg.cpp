@@ -74,13 +74,22 @@ void CCityInfoDlg::ReadWorkArea() {
 
 // Half the day picture's height, the height it is drawn at; without the picture the world keeps
 // its usual 2:1 shape.
-int CCityInfoDlg::PictureHalfHeight(int width) const {
+int CCityInfoDlg::PictureHalfHeight(int width) {
     BITMAP info{};
-    HBITMAP picture = ::SHLoadImageFile(GetProgramFolder() + L"\\day.jpg");
+    HBITMAP picture = DayPicture();
     if (!picture) return width / 2;
     ::GetObject(picture, sizeof info, &info);
-    ::DeleteObject(picture);
     return info.bmHeight / 2;
+}
+
+// The day picture from the program folder, read at its first use (sizing comes before the
+// dialog's initialisation) and kept until the dialog ends; null without a readable picture.
+HBITMAP CCityInfoDlg::DayPicture() {
+    if (!m_bDayPictureRead) {
+        m_hDayPicture = ::SHLoadImageFile(GetProgramFolder() + L"\\day.jpg");
+        m_bDayPictureRead = true;
+    }
+    return m_hDayPicture;
 }
 
 void CCityInfoDlg::MeasureContent() {
@@ -133,6 +142,9 @@ void CCityInfoDlg::OnDestroy() {
         if (*font) ::DeleteObject(*font);
         *font = nullptr;
     }
+    if (m_hDayPicture) ::DeleteObject(m_hDayPicture);
+    m_hDayPicture = nullptr;
+    m_bDayPictureRead = false;
 }
 
 void CCityInfoDlg::OnPaint() {
@@ -190,7 +202,7 @@ void CCityInfoDlg::OnPaint() {
     // world keeps its usual 2:1 shape, so the crosshair still falls where the city lies.
     const int w = W - 90;
     int hh = w / 2;
-    HBITMAP picture = ::SHLoadImageFile(GetProgramFolder() + L"\\day.jpg");
+    HBITMAP picture = DayPicture();
     if (picture) {
         BITMAP info{};
         ::GetObject(picture, sizeof info, &info);
@@ -200,7 +212,6 @@ void CCityInfoDlg::OnPaint() {
         HGDIOBJ oldBitmap = ::SelectObject(memory.GetSafeHdc(), picture);
         dc.StretchBlt(90, 176 + y0, w, hh, &memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
         ::SelectObject(memory.GetSafeHdc(), oldBitmap);
-        ::DeleteObject(picture);
     }
 
     const int L = ReadLeadingInt(m_longitude);

@@ -55,7 +55,8 @@ protected:
 private:
     void Layout();
     void ReadWorkArea();
-    int PictureHalfHeight(int width) const;
+    HBITMAP DayPicture();
+    int PictureHalfHeight(int width);
     void MeasureContent();
     static constexpr int kDayLengthBottom = 240 + 16; // the day length text's foot
 
@@ -64,4 +65,6 @@ private:
     HFONT m_hValueFont = nullptr;
     HFONT m_hSmallFont = nullptr;
     HFONT m_hSunFont = nullptr;
+    HBITMAP m_hDayPicture = nullptr; // day.jpg, read once for the dialog's life
+    bool m_bDayPictureRead = false;
 };
