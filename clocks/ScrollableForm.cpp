@@ -10,11 +10,16 @@
 #include <algorithm>
 
 std::optional<int> FormScrollChange(UINT code, UINT thumbPos, int pos, int range, bool allowBottom) {
+    // A line is a fiftieth of the range and a page a tenth; a range too short for a fiftieth
+    // would leave the arrows moving nothing, so there a line (and at least a page) is one text row.
+    constexpr int kShortRangeLine = 10;
+    const int line = range / 50 > 0 ? range / 50 : kShortRangeLine;
+    const int page = std::max(range / 10, range / 50 > 0 ? 0 : kShortRangeLine);
     switch (code) {
-    case SB_LINEUP: return pos < 1 ? 0 : -std::min(range / 50, pos);
-    case SB_LINEDOWN: return pos >= range ? 0 : std::min(range / 50, range - pos);
-    case SB_PAGEUP: return pos < 1 ? 0 : -std::min(range / 10, pos);
-    case SB_PAGEDOWN: return pos >= range ? 0 : std::min(range / 10, range - pos);
+    case SB_LINEUP: return pos < 1 ? 0 : -std::min(line, pos);
+    case SB_LINEDOWN: return pos >= range ? 0 : std::min(line, range - pos);
+    case SB_PAGEUP: return pos < 1 ? 0 : -std::min(page, pos);
+    case SB_PAGEDOWN: return pos >= range ? 0 : std::min(page, range - pos);
     case SB_THUMBPOSITION: return static_cast<int>(thumbPos) - pos;
     case SB_TOP: return -pos;
     case SB_BOTTOM:

@@ -12,8 +12,8 @@
 class CDC;
 
 // The change of the scroll position for a WM_VSCROLL code, pos being the position and range the
-// form height less the client height. A line is range / 50, a page range / 10 (truncated), so a
-// range below 50 scrolls no line. No value for the codes a form ignores (thumb tracking, end of
+// form height less the client height. A line is range / 50, a page range / 10 (truncated); a
+// range below 50 scrolls ten pixels a line and a page, so its arrows still move the form. No value for the codes a form ignores (thumb tracking, end of
 // scroll, and SB_BOTTOM unless allowBottom).
 std::optional<int> FormScrollChange(UINT code, UINT thumbPos, int pos, int range, bool allowBottom);
 

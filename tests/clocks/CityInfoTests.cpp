@@ -4,6 +4,7 @@
 
 #include "ClockDialogsTestSupport.h"
 #include "clocks/CityInfoDlg.h"
+#include "clocks/ScrollableForm.h"
 #include "clocks/ClockCityInfo.h"
 #include "core/CitiesDb.h"
 #include "core/WeatherDb.h"
@@ -115,6 +116,17 @@ protected:
     }
     CCitiesDb m_cities;
 };
+
+// A form only a little taller than its window (the city information on a landscape screen)
+// must still move under its arrows; longer forms keep their fiftieth and tenth.
+TEST(FormScrolling, ShortRangesStillMoveByLinesAndPages) {
+    EXPECT_EQ(FormScrollChange(SB_LINEDOWN, 0, 0, 42, false), 10);
+    EXPECT_EQ(FormScrollChange(SB_LINEDOWN, 0, 37, 42, false), 5);
+    EXPECT_EQ(FormScrollChange(SB_LINEUP, 0, 4, 42, false), -4);
+    EXPECT_EQ(FormScrollChange(SB_PAGEDOWN, 0, 0, 42, false), 10);
+    EXPECT_EQ(FormScrollChange(SB_LINEDOWN, 0, 0, 300, false), 6);
+    EXPECT_EQ(FormScrollChange(SB_PAGEDOWN, 0, 0, 300, false), 30);
+}
 
 TEST_F(ClockCityInfoTest, ACityWithoutDaylightSavingNeverObservesIt) {
     ClockCityFacts facts = BuildClockCityFacts(m_cities, IndexOf(L"Delhi"), 0, 0);
