@@ -34,10 +34,11 @@ PALE = (234, 242, 249)
 AMBER = (242, 165, 65)
 WHITE = (255, 255, 255)
 GREY = (128, 140, 152)
-# The world map's colours keep every channel between 140 and 250: the page
-# darkens the night side by ANDing each channel with the skin's shadow colour
-# (SHADCLR), and the mask 127 then takes exactly 128 off every pixel, so land
-# and sea keep their contrast at night.
+# The world map's colours keep every channel at 140 or more: the page darkens
+# the night side by ANDing each channel with the skin's shadow colour (SHADCLR),
+# and the mask 127 takes exactly 128 off a channel of 128 or more, so land and
+# sea keep their contrast at night. The margin above 128 absorbs the resize's
+# and the JPEG's ringing; map_jpeg checks the file it writes.
 OCEAN = (150, 178, 214)
 LAND = (192, 212, 156)
 LAND_EDGE = (160, 184, 144)
@@ -586,10 +587,10 @@ NIGHT = dict(
     TAB_BAR=(18, 26, 42), DATE_TEXT=(126, 160, 210),
     # the map page lays the sun times on a white box when they fit beside the clock
     RISE_BOX=(206, 218, 236), RISE_TEXT=(20, 30, 52), CITY_NAME=(255, 176, 84), SUN_TIME=(255, 118, 118),
-    # a dimmer map, every channel between 128 and 210, so that the same mask 127
-    # takes 128 off every pixel and the night side stays readable
-    OCEAN=(132, 154, 198), LAND=(166, 190, 136), LAND_EDGE=(146, 170, 128),
-    MAP_GRID=(144, 168, 208), NIGHT_MASK=(127, 127, 127),
+    # a dimmer map, every channel still at 140 or more, so that the same mask
+    # 127 takes 128 off every pixel and the night side stays readable
+    OCEAN=(142, 162, 204), LAND=(172, 194, 152), LAND_EDGE=(154, 176, 148),
+    MAP_GRID=(152, 174, 212), NIGHT_MASK=(127, 127, 127),
 )
 
 
@@ -752,6 +753,16 @@ def use_palette(palette):
     globals().update(palette)
 
 
+def map_jpeg(img, name):
+    """The world map as written: a channel under 128 would keep its day colour in
+    the night shade (the AND with 127 takes nothing off it)."""
+    data = jpeg(img, 90)
+    low = min(lo for lo, _ in Image.open(io.BytesIO(data)).convert("RGB").getextrema())
+    if low < 128:
+        fail(f"{name} has a channel of {low}; the night shade needs every channel at 128 or more")
+    return data
+
+
 def add_skin(out, skn, description, folder, icons, wicons):
     """A skin file and its pages' images in the current palette; folder is the
     skin's image folder under data/ ("" for the program folder itself)."""
@@ -763,8 +774,8 @@ def add_skin(out, skn, description, folder, icons, wicons):
         out.add(os.path.join(base, shape, "mappanel.jpg"), jpeg(map_panel_bg(shape), 90))
     for name, draw in TOOLS[:4]:
         out.add(os.path.join(base, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
-    out.add(os.path.join(base, "worldmap.jpg"),
-            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), 90))
+    mapfile = os.path.join(base, "worldmap.jpg")
+    out.add(mapfile, map_jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), os.path.relpath(mapfile, DATA)))
 
 
 def main():

@@ -180,39 +180,52 @@ TEST(DefaultSkin, EveryToolbarSetHoldsTheTabAndToolBitmaps) {
 }
 
 // The map page darkens the night side by ANDing every pixel of the map with the skin's shadow
-// colour: at night land and sea must still be told apart, and night must look darker than day.
+// colour: in each shipped skin, at night land and sea must still be told apart, and night must
+// look darker than day on every pixel, so that no speck of day shows through the shadow.
 TEST(DefaultSkin, NightShadeKeepsTheContinentsOnTheMap) {
-    std::string map = SkinSection(SkinText(), "Map");
-    const unsigned long mask = std::strtoul(SkinValue(map, "SHADCLR").c_str(), nullptr, 10);
-    const int maskRgb[3] = {static_cast<int>(mask / 1000000), static_cast<int>(mask / 1000 % 1000),
-                            static_cast<int>(mask % 1000)};
-    std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / "worldmap.jpg");
-    ASSERT_TRUE(image);
-    struct Rgb {
-        int c[3];
-        int Sum() const { return c[0] + c[1] + c[2]; }
-    };
-    auto at = [&](double lon, double lat, bool night) {
-        const int x = static_cast<int>((lon + 180) / 360 * image->Width());
-        const int y = static_cast<int>((90 - lat) / 180 * image->Height());
-        const uint32_t rgb = image->Get(x, y);
-        Rgb p{{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF), static_cast<int>(rgb & 0xFF)}};
-        if (night)
-            for (int k = 0; k < 3; ++k) p.c[k] &= maskRgb[k];
-        return p;
-    };
-    // Central Africa, Brazil, Siberia; the Pacific, the South Atlantic, the Indian Ocean.
-    const double land[3][2] = {{22, 5}, {-55, -10}, {100, 62}};
-    const double sea[3][2] = {{-150, 0}, {-20, -30}, {75, -25}};
-    for (const auto& l : land) {
-        const Rgb day = at(l[0], l[1], false), night = at(l[0], l[1], true);
-        EXPECT_LT(night.Sum() * 10, day.Sum() * 7) << "night is clearly darker than day";
-        EXPECT_GE(night.Sum(), 120) << "land stays visible at night";
-        for (const auto& s : sea) {
-            const Rgb water = at(s[0], s[1], true);
-            int distance = 0;
-            for (int k = 0; k < 3; ++k) distance += std::abs(night.c[k] - water.c[k]);
-            EXPECT_GE(distance, 80) << "land " << l[0] << "," << l[1] << " against sea " << s[0] << "," << s[1];
+    for (const char* skin : {"default.skn", "night.skn"}) {
+        SCOPED_TRACE(skin);
+        const std::string map = SkinSection(TokenReader(ReadAll(DataDir() / skin)).Next('<'), "Map");
+        const unsigned long mask = std::strtoul(SkinValue(map, "SHADCLR").c_str(), nullptr, 10);
+        const int maskRgb[3] = {static_cast<int>(mask / 1000000), static_cast<int>(mask / 1000 % 1000),
+                                static_cast<int>(mask % 1000)};
+        std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(Host(SkinValue(map, "MI")));
+        ASSERT_TRUE(image);
+        struct Rgb {
+            int c[3];
+            int Sum() const { return c[0] + c[1] + c[2]; }
+        };
+        auto pixel = [&](int x, int y, bool night) {
+            const uint32_t rgb = image->Get(x, y);
+            Rgb p{{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF), static_cast<int>(rgb & 0xFF)}};
+            if (night)
+                for (int k = 0; k < 3; ++k) p.c[k] &= maskRgb[k];
+            return p;
+        };
+        auto at = [&](double lon, double lat, bool night) {
+            return pixel(static_cast<int>((lon + 180) / 360 * image->Width()),
+                         static_cast<int>((90 - lat) / 180 * image->Height()), night);
+        };
+        int brightAtNight = 0;
+        for (int y = 0; y < image->Height(); ++y)
+            for (int x = 0; x < image->Width(); ++x) {
+                const Rgb day = pixel(x, y, false), night = pixel(x, y, true);
+                for (int k = 0; k < 3; ++k) brightAtNight += night.c[k] + 64 > day.c[k];
+            }
+        EXPECT_EQ(brightAtNight, 0) << "channels the shadow leaves (nearly) as bright as by day";
+        // Central Africa, Brazil, Siberia; the Pacific, the South Atlantic, the Indian Ocean.
+        const double land[3][2] = {{22, 5}, {-55, -10}, {100, 62}};
+        const double sea[3][2] = {{-150, 0}, {-20, -30}, {75, -25}};
+        for (const auto& l : land) {
+            const Rgb day = at(l[0], l[1], false), night = at(l[0], l[1], true);
+            EXPECT_LT(night.Sum() * 10, day.Sum() * 7) << "night is clearly darker than day";
+            EXPECT_GE(night.Sum(), 120) << "land stays visible at night";
+            for (const auto& s : sea) {
+                const Rgb water = at(s[0], s[1], true);
+                int distance = 0;
+                for (int k = 0; k < 3; ++k) distance += std::abs(night.c[k] - water.c[k]);
+                EXPECT_GE(distance, 80) << "land " << l[0] << "," << l[1] << " against sea " << s[0] << "," << s[1];
+            }
         }
     }
 }
