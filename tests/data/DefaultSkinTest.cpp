@@ -230,9 +230,10 @@ TEST(DefaultSkin, NightShadeKeepsTheContinentsOnTheMap) {
     }
 }
 
-// The World Clocks page draws only texts and hands over its image: each image is laid 1:1 on its
-// shape's page, with a dial under every clock's hands and the sun icon and "[i]" button inside
-// the areas where the page takes their taps.
+// The World Clocks page draws only texts and hands over its image: each image of both shipped
+// skins is laid 1:1 on its shape's page, with a dial under every clock's hands (a dark hub on a
+// light face in the default skin, the other way round in the Night skin) and the sun icon and
+// "[i]" button inside the areas where the page takes their taps.
 TEST(DefaultSkin, ClockImagesCarryTheDialsAndIconsWhereThePageExpectsThem) {
     struct Shape {
         const char* file;
@@ -241,34 +242,43 @@ TEST(DefaultSkin, ClockImagesCarryTheDialsAndIconsWhereThePageExpectsThem) {
     } shapes[] = {{"Portrait/clocks.jpg", 240, 294, 320, false},
                   {"Landscape/clocks.jpg", 320, 214, 240, false},
                   {"Square/clocks.jpg", 240, 214, 240, true}};
-    for (const Shape& shape : shapes) {
-        SCOPED_TRACE(shape.file);
-        const ClockGeometry g = ClockGeometry::Compute(shape.workWidth, shape.workHeight, 26, shape.screenHeight,
-                                                       shape.square);
-        std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / shape.file);
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->Width(), g.W);
-        ASSERT_EQ(image->Height(), g.A + 3);
-        auto pixel = [&](int x, int y, int k) { return static_cast<int>(image->Get(x, y) >> (16 - 8 * k) & 0xFF); };
-        auto sum = [&](int x, int y) { return pixel(x, y, 0) + pixel(x, y, 1) + pixel(x, y, 2); };
-        auto anyInside = [&](const RECT& r, auto&& test) {
-            for (int y = std::max(0, static_cast<int>(r.top) + 1); y < r.bottom; ++y)
-                for (int x = r.left + 1; x < r.right; ++x)
-                    if (test(x, y)) return true;
-            return false;
-        };
-        for (int clock = 0; clock < 5; ++clock) {
-            SCOPED_TRACE("clock " + std::to_string(clock));
-            const RECT face = g.FaceRect(clock);
-            const POINT centre = ClockGeometry::FaceCentre(face);
-            EXPECT_LT(sum(centre.x, centre.y), 300) << "the dial's hub, where the hands turn";
-            EXPECT_GT(sum(centre.x - (face.right - face.left) / 4, centre.y), 690) << "the dial's face";
-            EXPECT_TRUE(anyInside(g.SunIconArea(clock), [&](int x, int y) {
-                return pixel(x, y, 0) - pixel(x, y, 2) >= 150; // the sun's amber
-            }));
-            EXPECT_TRUE(anyInside(g.InfoButtonArea(clock), [&](int x, int y) {
-                return pixel(x, y, 2) - pixel(x, y, 0) >= 70 && sum(x, y) < 420; // the button's blue
-            }));
+    for (const std::string folder : {"", "Night/"}) {
+        for (const Shape& shape : shapes) {
+            SCOPED_TRACE(folder + shape.file);
+            const bool lightFace = folder.empty();
+            const ClockGeometry g = ClockGeometry::Compute(shape.workWidth, shape.workHeight, 26, shape.screenHeight,
+                                                           shape.square);
+            std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / (folder + shape.file));
+            ASSERT_TRUE(image);
+            ASSERT_EQ(image->Width(), g.W);
+            ASSERT_EQ(image->Height(), g.A + 3);
+            auto pixel = [&](int x, int y, int k) { return static_cast<int>(image->Get(x, y) >> (16 - 8 * k) & 0xFF); };
+            auto sum = [&](int x, int y) { return pixel(x, y, 0) + pixel(x, y, 1) + pixel(x, y, 2); };
+            auto anyInside = [&](const RECT& r, auto&& test) {
+                for (int y = std::max(0, static_cast<int>(r.top) + 1); y < r.bottom; ++y)
+                    for (int x = r.left + 1; x < r.right; ++x)
+                        if (test(x, y)) return true;
+                return false;
+            };
+            for (int clock = 0; clock < 5; ++clock) {
+                SCOPED_TRACE("clock " + std::to_string(clock));
+                const RECT face = g.FaceRect(clock);
+                const POINT centre = ClockGeometry::FaceCentre(face);
+                const int hub = sum(centre.x, centre.y), dial = sum(centre.x - (face.right - face.left) / 4, centre.y);
+                if (lightFace) {
+                    EXPECT_LT(hub, 300) << "the dial's hub, where the hands turn";
+                    EXPECT_GT(dial, 690) << "the dial's face";
+                } else {
+                    EXPECT_GT(hub, 450) << "the dial's hub, where the hands turn";
+                    EXPECT_LT(dial, 150) << "the dial's face";
+                }
+                EXPECT_TRUE(anyInside(g.SunIconArea(clock), [&](int x, int y) {
+                    return pixel(x, y, 0) - pixel(x, y, 2) >= 150; // the sun's amber
+                }));
+                EXPECT_TRUE(anyInside(g.InfoButtonArea(clock), [&](int x, int y) {
+                    return pixel(x, y, 2) - pixel(x, y, 0) >= 70 && sum(x, y) < 420; // the button's blue
+                }));
+            }
         }
     }
 }
