@@ -20,7 +20,7 @@ import subprocess
 from datacommon import DATA, HERE, AtomicWriter, fail, run_main
 
 try:
-    from PIL import Image, ImageDraw, ImageFilter, ImageFont
+    from PIL import Image, ImageDraw, ImageFont
 except ImportError:
     Image = None
 
@@ -34,19 +34,24 @@ PALE = (234, 242, 249)
 AMBER = (242, 165, 65)
 WHITE = (255, 255, 255)
 GREY = (128, 140, 152)
-# The world map's colours keep every channel between 140 and 250: the page
-# darkens the night side by ANDing each channel with the skin's shadow colour
-# (SHADCLR), and the mask 127 then takes exactly 128 off every pixel, so land
-# and sea keep their contrast at night.
+# The world map's colours keep every channel at 140 or more: the page darkens
+# the night side by ANDing each channel with the skin's shadow colour (SHADCLR),
+# and the mask 127 takes exactly 128 off a channel of 128 or more, so land and
+# sea keep their contrast at night. The margin above 128 absorbs the resize's
+# and the JPEG's ringing; map_jpeg checks the file it writes.
 OCEAN = (150, 178, 214)
 LAND = (192, 212, 156)
 LAND_EDGE = (160, 184, 144)
 MAP_GRID = (170, 194, 226)
 NIGHT_MASK = (127, 127, 127)
 
-# Page image sizes: width x (page height + 3) of the pages' own layouts on a
-# 240 x 320 screen (portrait), 320 x 240 (landscape) and 240 x 240 (square).
-PAGE = {"Portrait": (240, 245), "Landscape": (320, 165), "Square": (240, 165)}
+# The work areas (screen less the 26-pixel taskbar) of the 240 x 320 (portrait),
+# 320 x 240 (landscape) and 240 x 240 (square) screens the page images are laid on.
+WORK = {"Portrait": (240, 294), "Landscape": (320, 214), "Square": (240, 214)}
+MENU_BAR = TAB_STRIP = 26
+# Page image sizes: width x (page height + 3), the page being the work area less the
+# menu bar and the tab strip.
+PAGE = {shape: (w, h - MENU_BAR - TAB_STRIP + 3) for shape, (w, h) in WORK.items()}
 MAP_SIZE = (240, 140)  # the map band's design size
 DAY_SIZE = (300, 150)  # drawn at half its height by the city information view
 ICON = 23
@@ -125,17 +130,16 @@ class Canvas:
         f = font(round(size * self.k))
         self.d.text((cx * self.k, cy * self.k), s, font=f, fill=fill, anchor="mm")
 
-    def keyed(self, backdrop=None):
+    def keyed(self):
         small = self.img.resize((self.px, self.px), Image.LANCZOS)
         out = Image.new("RGB", small.size, MAGENTA)
         for y in range(self.px):
             for x in range(self.px):
                 r, g, b, a = small.getpixel((x, y))
                 if a >= 110:
-                    base = backdrop or (r, g, b)
                     t = min(1.0, a / 255.0)
                     # edge pixels blend towards a neutral so no pink fringe shows
-                    px = lerp(backdrop or (236, 240, 244), (r, g, b), t) if a < 250 else (r, g, b)
+                    px = lerp((236, 240, 244), (r, g, b), t) if a < 250 else (r, g, b)
                     if px == MAGENTA:
                         px = (254, 0, 254)
                     out.putpixel((x, y), px)
@@ -330,12 +334,11 @@ ICON_SETS = {
 
 def tab_icon(draw, col, tile=None):
     c = Canvas(ICON)
-    bg = tile or (0, 0, 0, 0)
     if tile:
         c.rect(0, 0, 100, 100, fill=tile, radius=18)
     # glyphs cut holes with the background; on a bare icon they are made transparent
     draw(c, col, tile or (0, 0, 0, 0))
-    return c.keyed(backdrop=None)
+    return c.keyed()
 
 
 def icon_set(name):
@@ -500,9 +503,9 @@ class ClockLayout:
     A = image height - 3): the face rectangles in which the page draws each
     clock's hands and the tap areas of its sun icon and "[i]" button."""
 
-    def __init__(self, shape, size):
+    def __init__(self, shape):
         self.shape = shape
-        self.W, self.A = size[0], size[1] - 3
+        self.W, self.A = PAGE[shape][0], PAGE[shape][1] - 3
         self.R = self.A // 3
         self.Wh = self.W // 2
         self.R2 = (2 * self.A) // 3
@@ -519,22 +522,23 @@ class ClockLayout:
                 (Wh + 2, 2 * R + 5, s + Wh + 2, s + 2 * R + 5)][n]
 
     def info(self, n):
-        W, R, Wh = self.W, self.R, self.Wh
-        if n == 0:
-            b = R - 25 if self.shape == "Portrait" else R - 15
-            return (W - 22, b - 17, W - 5, b)
-        right = Wh if n in (1, 3) else W
-        bottom = self.R2 if n <= 2 else self.A
-        return (right - 22, bottom - 42, right - 5, bottom - 25)
+        return self.icon_area(n, 0, 15, 17)
 
     def sun(self, n):
-        W, R, Wh = self.W, self.R, self.Wh
+        return self.icon_area(n, 1, 35, 21)
+
+    def icon_area(self, n, column, home_lift, home_height):
+        """A clock's icon tap area, 17 pixels wide. The home clock's icons stand one
+        above the other at the page's right end, the bottom home_lift above R (10
+        more on the portrait page); a city clock's side by side, column 0 ("[i]")
+        at its half's right end and column 1 (sun) 20 pixels further left, 25 to 42
+        pixels above the band its name stands on."""
         if n == 0:
-            b = R - 45 if self.shape == "Portrait" else R - 35
-            return (W - 22, b - 21, W - 5, b)
-        right = Wh if n in (1, 3) else W
+            b = self.R - home_lift - (10 if self.shape == "Portrait" else 0)
+            return (self.W - 22, b - home_height, self.W - 5, b)
+        right = (self.Wh if n in (1, 3) else self.W) - 20 * column
         bottom = self.R2 if n <= 2 else self.A
-        return (right - 42, bottom - 42, right - 25, bottom - 25)
+        return (right - 22, bottom - 42, right - 5, bottom - 25)
 
 
 CARD = (246, 249, 252)
@@ -583,17 +587,17 @@ NIGHT = dict(
     TAB_BAR=(18, 26, 42), DATE_TEXT=(126, 160, 210),
     # the map page lays the sun times on a white box when they fit beside the clock
     RISE_BOX=(206, 218, 236), RISE_TEXT=(20, 30, 52), CITY_NAME=(255, 176, 84), SUN_TIME=(255, 118, 118),
-    # a dimmer map, every channel between 128 and 210, so that the same mask 127
-    # takes 128 off every pixel and the night side stays readable
-    OCEAN=(132, 154, 198), LAND=(166, 190, 136), LAND_EDGE=(146, 170, 128),
-    MAP_GRID=(144, 168, 208), NIGHT_MASK=(127, 127, 127),
+    # a dimmer map, every channel still at 140 or more, so that the same mask
+    # 127 takes 128 off every pixel and the night side stays readable
+    OCEAN=(142, 162, 204), LAND=(172, 194, 152), LAND_EDGE=(154, 176, 148),
+    MAP_GRID=(152, 174, 212), NIGHT_MASK=(127, 127, 127),
 )
 
 
-def clocks_bg(shape, size):
-    w, h = size
-    lay = ClockLayout(shape, size)
-    pg = Page(vgradient(size, PAGE_TOP, PAGE_BOTTOM))
+def clocks_bg(shape):
+    lay = ClockLayout(shape)
+    w = lay.W
+    pg = Page(vgradient(PAGE[shape], PAGE_TOP, PAGE_BOTTOM))
     a, r = lay.A, lay.R
     pg.rounded(3, 3, w - 3, r - 2, CARD, CARD_EDGE)
     # the home card's accent stripe, between the home dial and the icon column
@@ -602,7 +606,7 @@ def clocks_bg(shape, size):
         y0, y1 = row * r + 2, (2 * r - 2) if row == 1 else a
         for x0, x1 in ((3, w // 2 - 1), (w // 2 + 1, w - 3)):
             pg.rounded(x0, y0, x1, y1, CARD, CARD_EDGE)
-    icon = min(15, (lay.info(0)[3] - lay.info(0)[1]) - 2)
+    icon = 15  # two pixels less than the home "[i]" area is high
     for n in range(5):
         dial(pg, lay.face(n), DIAL_RING, DIAL_TICK, DIAL_FACE, NAVY)
         # a city clock's date stands just above its icons
@@ -634,15 +638,14 @@ def weather_bg(size):
 
 
 class MapLayout:
-    """The World Map page's geometry below the map band for one screen (work
-    area width x height, menu bar 26, tab strip 26): where the panel image is
-    laid, the analog clock's face, and the tap areas of the sun icon and the
-    "[i]" at the two ends of the city-name row."""
+    """The World Map page's geometry below the map band for one screen shape:
+    where the panel image is laid, the analog clock's face, and the tap areas of
+    the sun icon and the "[i]" at the two ends of the city-name row."""
 
-    def __init__(self, work):
-        ww, wh = work
+    def __init__(self, shape):
+        ww, wh = WORK[shape]
         self.ww = ww
-        page = wh - 26 - 26
+        page = wh - MENU_BAR - TAB_STRIP
         self.map_h = page * 4 // 7 if ww < wh else page * 14 // 28
         d = page // 3
         self.top = self.map_h + 1  # the panel image's top on the page
@@ -652,15 +655,11 @@ class MapLayout:
             self.face = (5, top + 10, d * 85 // 100 + 5, top + d * 85 // 100)
         else:
             self.face = (5, top + 13, d * 85 // 100 + 5, top + d * 85 // 100 + 22)
-        x1 = d + (ww - ww // 5 - d)  # the name row's right end: the list's width after d
+        x1 = ww - ww // 5  # the name row's right end: d plus the list's width, ww - ww / 5 - d
         y0, y1 = self.map_h + 5, self.map_h + 5 + 20
         self.sun = (x1 - 20, y0, x1, y1)
         self.info = (d - 20, y0, d, y1)
         self.name_row = (d, y0, x1, y1)
-
-
-# The work areas of the three shapes' 240 x 320, 320 x 240 and 240 x 240 screens.
-MAP_WORK = {"Portrait": (240, 294), "Landscape": (320, 214), "Square": (240, 214)}
 
 
 def shifted(box, dy):
@@ -668,7 +667,7 @@ def shifted(box, dy):
 
 
 def map_panel_bg(shape):
-    lay = MapLayout(MAP_WORK[shape])
+    lay = MapLayout(shape)
     size = (lay.ww, lay.height)
     pg = Page(vgradient(size, PANEL_TOP, PANEL_BOTTOM))
     pg.d.rectangle(pg.box(0, 0, size[0], 2), fill=AMBER)
@@ -754,19 +753,29 @@ def use_palette(palette):
     globals().update(palette)
 
 
+def map_jpeg(img, name):
+    """The world map as written: a channel under 128 would keep its day colour in
+    the night shade (the AND with 127 takes nothing off it)."""
+    data = jpeg(img, 90)
+    low = min(lo for lo, _ in Image.open(io.BytesIO(data)).convert("RGB").getextrema())
+    if low < 128:
+        fail(f"{name} has a channel of {low}; the night shade needs every channel at 128 or more")
+    return data
+
+
 def add_skin(out, skn, description, folder, icons, wicons):
     """A skin file and its pages' images in the current palette; folder is the
     skin's image folder under data/ ("" for the program folder itself)."""
     base = os.path.join(DATA, *folder.split("\\"))
     out.add(os.path.join(DATA, skn), skin_text(skin_sections(description, folder, icons, wicons), skn))
     for shape, size in PAGE.items():
-        out.add(os.path.join(base, shape, "clocks.jpg"), jpeg(clocks_bg(shape, size), 90))
+        out.add(os.path.join(base, shape, "clocks.jpg"), jpeg(clocks_bg(shape), 90))
         out.add(os.path.join(base, shape, "weather.jpg"), jpeg(weather_bg(size)))
         out.add(os.path.join(base, shape, "mappanel.jpg"), jpeg(map_panel_bg(shape), 90))
     for name, draw in TOOLS[:4]:
         out.add(os.path.join(base, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
-    out.add(os.path.join(base, "worldmap.jpg"),
-            jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), 90))
+    mapfile = os.path.join(base, "worldmap.jpg")
+    out.add(mapfile, map_jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), os.path.relpath(mapfile, DATA)))
 
 
 def main():

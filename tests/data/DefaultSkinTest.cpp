@@ -180,46 +180,60 @@ TEST(DefaultSkin, EveryToolbarSetHoldsTheTabAndToolBitmaps) {
 }
 
 // The map page darkens the night side by ANDing every pixel of the map with the skin's shadow
-// colour: at night land and sea must still be told apart, and night must look darker than day.
+// colour: in each shipped skin, at night land and sea must still be told apart, and night must
+// look darker than day on every pixel, so that no speck of day shows through the shadow.
 TEST(DefaultSkin, NightShadeKeepsTheContinentsOnTheMap) {
-    std::string map = SkinSection(SkinText(), "Map");
-    const unsigned long mask = std::strtoul(SkinValue(map, "SHADCLR").c_str(), nullptr, 10);
-    const int maskRgb[3] = {static_cast<int>(mask / 1000000), static_cast<int>(mask / 1000 % 1000),
-                            static_cast<int>(mask % 1000)};
-    std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / "worldmap.jpg");
-    ASSERT_TRUE(image);
-    struct Rgb {
-        int c[3];
-        int Sum() const { return c[0] + c[1] + c[2]; }
-    };
-    auto at = [&](double lon, double lat, bool night) {
-        const int x = static_cast<int>((lon + 180) / 360 * image->Width());
-        const int y = static_cast<int>((90 - lat) / 180 * image->Height());
-        const uint32_t rgb = image->Get(x, y);
-        Rgb p{{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF), static_cast<int>(rgb & 0xFF)}};
-        if (night)
-            for (int k = 0; k < 3; ++k) p.c[k] &= maskRgb[k];
-        return p;
-    };
-    // Central Africa, Brazil, Siberia; the Pacific, the South Atlantic, the Indian Ocean.
-    const double land[3][2] = {{22, 5}, {-55, -10}, {100, 62}};
-    const double sea[3][2] = {{-150, 0}, {-20, -30}, {75, -25}};
-    for (const auto& l : land) {
-        const Rgb day = at(l[0], l[1], false), night = at(l[0], l[1], true);
-        EXPECT_LT(night.Sum() * 10, day.Sum() * 7) << "night is clearly darker than day";
-        EXPECT_GE(night.Sum(), 120) << "land stays visible at night";
-        for (const auto& s : sea) {
-            const Rgb water = at(s[0], s[1], true);
-            int distance = 0;
-            for (int k = 0; k < 3; ++k) distance += std::abs(night.c[k] - water.c[k]);
-            EXPECT_GE(distance, 80) << "land " << l[0] << "," << l[1] << " against sea " << s[0] << "," << s[1];
+    for (const char* skin : {"default.skn", "night.skn"}) {
+        SCOPED_TRACE(skin);
+        const std::string map = SkinSection(TokenReader(ReadAll(DataDir() / skin)).Next('<'), "Map");
+        const unsigned long mask = std::strtoul(SkinValue(map, "SHADCLR").c_str(), nullptr, 10);
+        const int maskRgb[3] = {static_cast<int>(mask / 1000000), static_cast<int>(mask / 1000 % 1000),
+                                static_cast<int>(mask % 1000)};
+        std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(Host(SkinValue(map, "MI")));
+        ASSERT_TRUE(image);
+        struct Rgb {
+            int c[3];
+            int Sum() const { return c[0] + c[1] + c[2]; }
+        };
+        auto pixel = [&](int x, int y, bool night) {
+            const uint32_t rgb = image->Get(x, y);
+            Rgb p{{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF), static_cast<int>(rgb & 0xFF)}};
+            if (night)
+                for (int k = 0; k < 3; ++k) p.c[k] &= maskRgb[k];
+            return p;
+        };
+        auto at = [&](double lon, double lat, bool night) {
+            return pixel(static_cast<int>((lon + 180) / 360 * image->Width()),
+                         static_cast<int>((90 - lat) / 180 * image->Height()), night);
+        };
+        int brightAtNight = 0;
+        for (int y = 0; y < image->Height(); ++y)
+            for (int x = 0; x < image->Width(); ++x) {
+                const Rgb day = pixel(x, y, false), night = pixel(x, y, true);
+                for (int k = 0; k < 3; ++k) brightAtNight += night.c[k] + 64 > day.c[k];
+            }
+        EXPECT_EQ(brightAtNight, 0) << "channels the shadow leaves (nearly) as bright as by day";
+        // Central Africa, Brazil, Siberia; the Pacific, the South Atlantic, the Indian Ocean.
+        const double land[3][2] = {{22, 5}, {-55, -10}, {100, 62}};
+        const double sea[3][2] = {{-150, 0}, {-20, -30}, {75, -25}};
+        for (const auto& l : land) {
+            const Rgb day = at(l[0], l[1], false), night = at(l[0], l[1], true);
+            EXPECT_LT(night.Sum() * 10, day.Sum() * 7) << "night is clearly darker than day";
+            EXPECT_GE(night.Sum(), 120) << "land stays visible at night";
+            for (const auto& s : sea) {
+                const Rgb water = at(s[0], s[1], true);
+                int distance = 0;
+                for (int k = 0; k < 3; ++k) distance += std::abs(night.c[k] - water.c[k]);
+                EXPECT_GE(distance, 80) << "land " << l[0] << "," << l[1] << " against sea " << s[0] << "," << s[1];
+            }
         }
     }
 }
 
-// The World Clocks page draws only texts and hands over its image: each image is laid 1:1 on its
-// shape's page, with a dial under every clock's hands and the sun icon and "[i]" button inside
-// the areas where the page takes their taps.
+// The World Clocks page draws only texts and hands over its image: each image of both shipped
+// skins is laid 1:1 on its shape's page, with a dial under every clock's hands (a dark hub on a
+// light face in the default skin, the other way round in the Night skin) and the sun icon and
+// "[i]" button inside the areas where the page takes their taps.
 TEST(DefaultSkin, ClockImagesCarryTheDialsAndIconsWhereThePageExpectsThem) {
     struct Shape {
         const char* file;
@@ -228,34 +242,43 @@ TEST(DefaultSkin, ClockImagesCarryTheDialsAndIconsWhereThePageExpectsThem) {
     } shapes[] = {{"Portrait/clocks.jpg", 240, 294, 320, false},
                   {"Landscape/clocks.jpg", 320, 214, 240, false},
                   {"Square/clocks.jpg", 240, 214, 240, true}};
-    for (const Shape& shape : shapes) {
-        SCOPED_TRACE(shape.file);
-        const ClockGeometry g = ClockGeometry::Compute(shape.workWidth, shape.workHeight, 26, shape.screenHeight,
-                                                       shape.square);
-        std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / shape.file);
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->Width(), g.W);
-        ASSERT_EQ(image->Height(), g.A + 3);
-        auto pixel = [&](int x, int y, int k) { return static_cast<int>(image->Get(x, y) >> (16 - 8 * k) & 0xFF); };
-        auto sum = [&](int x, int y) { return pixel(x, y, 0) + pixel(x, y, 1) + pixel(x, y, 2); };
-        auto anyInside = [&](const RECT& r, auto&& test) {
-            for (int y = std::max(0, static_cast<int>(r.top) + 1); y < r.bottom; ++y)
-                for (int x = r.left + 1; x < r.right; ++x)
-                    if (test(x, y)) return true;
-            return false;
-        };
-        for (int clock = 0; clock < 5; ++clock) {
-            SCOPED_TRACE("clock " + std::to_string(clock));
-            const RECT face = g.FaceRect(clock);
-            const POINT centre = ClockGeometry::FaceCentre(face);
-            EXPECT_LT(sum(centre.x, centre.y), 300) << "the dial's hub, where the hands turn";
-            EXPECT_GT(sum(centre.x - (face.right - face.left) / 4, centre.y), 690) << "the dial's face";
-            EXPECT_TRUE(anyInside(g.SunIconArea(clock), [&](int x, int y) {
-                return pixel(x, y, 0) - pixel(x, y, 2) >= 150; // the sun's amber
-            }));
-            EXPECT_TRUE(anyInside(g.InfoButtonArea(clock), [&](int x, int y) {
-                return pixel(x, y, 2) - pixel(x, y, 0) >= 70 && sum(x, y) < 420; // the button's blue
-            }));
+    for (const std::string folder : {"", "Night/"}) {
+        for (const Shape& shape : shapes) {
+            SCOPED_TRACE(folder + shape.file);
+            const bool lightFace = folder.empty();
+            const ClockGeometry g = ClockGeometry::Compute(shape.workWidth, shape.workHeight, 26, shape.screenHeight,
+                                                           shape.square);
+            std::unique_ptr<device::gdi::Bitmap> image = device::gdi::LoadImageFile(DataDir() / (folder + shape.file));
+            ASSERT_TRUE(image);
+            ASSERT_EQ(image->Width(), g.W);
+            ASSERT_EQ(image->Height(), g.A + 3);
+            auto pixel = [&](int x, int y, int k) { return static_cast<int>(image->Get(x, y) >> (16 - 8 * k) & 0xFF); };
+            auto sum = [&](int x, int y) { return pixel(x, y, 0) + pixel(x, y, 1) + pixel(x, y, 2); };
+            auto anyInside = [&](const RECT& r, auto&& test) {
+                for (int y = std::max(0, static_cast<int>(r.top) + 1); y < r.bottom; ++y)
+                    for (int x = r.left + 1; x < r.right; ++x)
+                        if (test(x, y)) return true;
+                return false;
+            };
+            for (int clock = 0; clock < 5; ++clock) {
+                SCOPED_TRACE("clock " + std::to_string(clock));
+                const RECT face = g.FaceRect(clock);
+                const POINT centre = ClockGeometry::FaceCentre(face);
+                const int hub = sum(centre.x, centre.y), dial = sum(centre.x - (face.right - face.left) / 4, centre.y);
+                if (lightFace) {
+                    EXPECT_LT(hub, 300) << "the dial's hub, where the hands turn";
+                    EXPECT_GT(dial, 690) << "the dial's face";
+                } else {
+                    EXPECT_GT(hub, 450) << "the dial's hub, where the hands turn";
+                    EXPECT_LT(dial, 150) << "the dial's face";
+                }
+                EXPECT_TRUE(anyInside(g.SunIconArea(clock), [&](int x, int y) {
+                    return pixel(x, y, 0) - pixel(x, y, 2) >= 150; // the sun's amber
+                }));
+                EXPECT_TRUE(anyInside(g.InfoButtonArea(clock), [&](int x, int y) {
+                    return pixel(x, y, 2) - pixel(x, y, 0) >= 70 && sum(x, y) < 420; // the button's blue
+                }));
+            }
         }
     }
 }
