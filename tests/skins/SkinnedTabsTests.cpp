@@ -1,6 +1,6 @@
 // The main window on the shipped data, on the three screen shapes, in the default and the Night
 // skin: every tab's page takes the chosen skin's colours and images. The screenshots it leaves
-// are the pictures of the README (scripts/data/readme-pictures).
+// are the pictures of the README (scripts/data/readme_pictures.py).
 #include "SkinsTestSupport.h"
 #include "core/ShippedDefaults.h"
 #include "shell/MainDlg.h"
