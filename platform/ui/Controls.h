@@ -288,6 +288,9 @@ namespace device::ui {
 // and driven by the stylus there. The mouse hook returns true when it handled the message.
 void DrawWindowScrollBars(HWND hwnd, HDC windowDc);
 bool WindowScrollBarMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// HTVSCROLL or HTHSCROLL when a screen point lies on one of the window's own scroll bars, else
+// HTNOWHERE: a tap there is a non-client tap, which the window's own tap handling never sees.
+int WindowScrollBarHit(HWND hwnd, POINT screen);
 } // namespace device::ui
 
 // [SECTION] Trackbar -----------------------------------------------------------------------------

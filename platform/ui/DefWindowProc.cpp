@@ -188,6 +188,16 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // The stylus on a window's own scroll bars (outside its client area) drives them.
         WindowScrollBarMouse(hwnd, msg, wParam, lParam);
         return 0;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: {
+        // A tap on the window's own scroll bar: the bar takes it (the point comes in screen
+        // coordinates); the moves and the lift follow under the bar's capture.
+        if (wParam != HTVSCROLL && wParam != HTHSCROLL) return 0;
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(hwnd, &pt);
+        WindowScrollBarMouse(hwnd, WM_LBUTTONDOWN, 0, MAKELPARAM(pt.x, pt.y));
+        return 0;
+    }
     case WM_CANCELMODE:
         if (GetCapture() == hwnd) ReleaseCapture();
         return 0;

@@ -277,6 +277,15 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
         std::lock_guard lock(g_keyLock);
         g_keyDown[VK_LBUTTON] = down;
     }
+    // A tap on the window's own scroll bar is a non-client tap (as a caption tap would be on the
+    // device): the window procedure's own tap handling never takes it from the bar.
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+        if (int hit = WindowScrollBarHit(target, pt)) {
+            PostMessageInternal(target, msg == WM_LBUTTONDOWN ? WM_NCLBUTTONDOWN : WM_NCLBUTTONDBLCLK,
+                                static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y), pt);
+            return;
+        }
+    }
     PostMessageInternal(target, msg, down ? MK_LBUTTON : 0, MAKELPARAM(client.x, client.y), pt);
 }
 

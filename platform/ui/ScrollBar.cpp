@@ -317,6 +317,18 @@ void device::ui::DrawWindowScrollBars(HWND hwnd, HDC dc) {
     if (!IsRectEmpty(&corner)) FillRect(dc, &corner, GetSysColorBrush(COLOR_BTNFACE));
 }
 
+int device::ui::WindowScrollBarHit(HWND hwnd, POINT screen) {
+    if (!(StyleOf(hwnd) & (WS_VSCROLL | WS_HSCROLL))) return HTNOWHERE;
+    RECT window;
+    if (!GetWindowRect(hwnd, &window)) return HTNOWHERE;
+    POINT pt{screen.x - window.left, screen.y - window.top};
+    RECT vert, horz, corner;
+    WindowBarRects(hwnd, vert, horz, corner);
+    if (PtInRect(&vert, pt)) return HTVSCROLL;
+    if (PtInRect(&horz, pt)) return HTHSCROLL;
+    return HTNOWHERE;
+}
+
 bool device::ui::WindowScrollBarMouse(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
     if (msg != WM_LBUTTONDOWN && msg != WM_LBUTTONDBLCLK && msg != WM_MOUSEMOVE && msg != WM_LBUTTONUP) return false;
     DWORD style = StyleOf(hwnd);

@@ -103,6 +103,30 @@ TEST_F(ScrollBarTest, StylusOnAWindowsOwnBar) {
     EXPECT_TRUE(Scrolls(w, WM_VSCROLL).empty());
 }
 
+// A window that takes every tap of its client area itself (a form whose taps do nothing) still
+// scrolls by its own bar: a tap on the bar is a non-client tap, which the bar takes.
+TEST_F(ScrollBarTest, ABarTapNeverReachesTheWindowsOwnTapHandling) {
+    HWND w = Top(0, 30, 200, 200, WS_VISIBLE | WS_POPUP | WS_VSCROLL);
+    CurrentHandler() = [](HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        result = 0;
+        return msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+    };
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 40, 4, 0, 0};
+    SetScrollInfo(w, SB_VERT, &si, TRUE);
+    device::ui::PumpUntilIdle();
+    RECT wr, cr;
+    GetWindowRect(w, &wr);
+    GetClientRect(w, &cr);
+    const int x = wr.left + cr.right + GetSystemMetrics(SM_CXVSCROLL) / 2;
+    ClearLog();
+    Tap(POINT{x, wr.bottom - GetSystemMetrics(SM_CXVSCROLL) / 2});
+    using P = std::pair<int, int>;
+    EXPECT_EQ(Scrolls(w, WM_VSCROLL), (std::vector<P>{{SB_LINEDOWN, 0}, {SB_ENDSCROLL, 0}}));
+    EXPECT_TRUE(Matching(WM_LBUTTONDOWN).empty());
+    ASSERT_EQ(Matching(WM_NCLBUTTONDOWN).size(), 1u);
+    EXPECT_EQ(Matching(WM_NCLBUTTONDOWN)[0].wParam, static_cast<WPARAM>(HTVSCROLL));
+}
+
 TEST_F(ScrollBarTest, NothingToScrollMeansNoMessages) {
     HWND w = Top(0, 30, 200, 200, WS_VISIBLE | WS_POPUP | WS_VSCROLL);
     SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL, 0, 0, 0, 0, 0};
