@@ -3,6 +3,7 @@
 #include "platform/display/DeviceProgram.h"
 
 #include "platform/display/Display.h"
+#include "platform/display/DisplayDriver.h"
 #include "platform/system/DeviceRoot.h"
 #include "platform/ui/Broadcast.h"
 #include "platform/ui/DeviceProgram.h"
@@ -28,11 +29,6 @@ namespace {
 int g_stopPipe[2] = {-1, -1};
 volatile sig_atomic_t g_stopSignals = 0;
 int g_lockFd = -1;
-
-bool HasEnv(const char* name) {
-    const char* v = std::getenv(name);
-    return v && *v;
-}
 
 void OnStopSignal(int sig) {
     // The first signal asks for a clean end; another one while that runs ends the process now.
@@ -70,9 +66,10 @@ std::filesystem::path LockPath(const char* name) { return device::RootFolder() /
 bool TakeSingleCopyLock(const char* name, int& holder) {
     holder = 0;
     if (g_lockFd >= 0) return true;
+    const std::filesystem::path path = LockPath(name);
     std::error_code ec;
-    std::filesystem::create_directories(LockPath(name).parent_path(), ec);
-    int fd = open(LockPath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    std::filesystem::create_directories(path.parent_path(), ec);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return true; // no lock to be had: better two copies than none
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         char text[32] = {};
@@ -93,7 +90,7 @@ bool TakeSingleCopyLock(const char* name, int& holder) {
 bool StartDeviceProgram(const ProgramStartOptions& options, int& exitCode) {
     exitCode = 0;
     const std::string wanted = std::getenv("DEVICE_DISPLAY") ? std::getenv("DEVICE_DISPLAY") : "";
-    if (wanted.empty() && !HasEnv("DISPLAY") && !HasEnv("WAYLAND_DISPLAY")) {
+    if (wanted.empty() && !kSdlDriver.available()) {
         std::fprintf(stderr,
                      "%s: there is no display to show the device's screen on (neither DISPLAY nor "
                      "WAYLAND_DISPLAY is set).\n"

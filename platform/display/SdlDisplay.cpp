@@ -15,17 +15,16 @@
 #include "platform/base/Utf8.h"
 #include "platform/display/DisplayDriver.h"
 #include "platform/display/SdlDisplay.h"
+#include "platform/system/HostLibrary.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WinUser.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <type_traits>
 
 namespace device::display {
 
@@ -80,23 +79,7 @@ namespace {
     X(SDL_UpperBlit) \
     X(SDL_UpperBlitScaled)
 
-struct SdlLibrary {
-#define DECLARE(name) decltype(&::name) name = nullptr;
-    SDL_FUNCTIONS(DECLARE)
-#undef DECLARE
-    bool ok = false;
-
-    SdlLibrary() {
-        void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (!lib) return;
-        ok = true;
-#define LOAD(name) \
-    name = reinterpret_cast<decltype(&::name)>(dlsym(lib, #name)); \
-    ok = ok && name != nullptr;
-        SDL_FUNCTIONS(LOAD)
-#undef LOAD
-    }
-};
+DEVICE_HOST_LIBRARY(SdlLibrary, "libSDL2-2.0.so.0", SDL_FUNCTIONS);
 
 // Null until Init loaded SDL.
 const SdlLibrary* g_sdl = nullptr;
@@ -120,29 +103,37 @@ std::string Title(int width, int height) {
            "  (F1 help, F2 rotate, F3 input panel)";
 }
 
+// The usable area of the host display the window is on (the first display while there is no
+// window) and that display's index; empty when SDL cannot tell.
+SDL_Rect UsableArea(int& display) {
+    display = g_window ? std::max(0, g_sdl->SDL_GetWindowDisplayIndex(g_window)) : 0;
+    SDL_Rect usable{0, 0, 0, 0};
+    if (g_sdl->SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
+    return usable;
+}
+
 // The scale (host pixels per screen pixel) for a screen of this many screen pixels.
 void ChooseScale(int screenWidth, int screenHeight) {
     if (g_askedScale) {
         g_scale = g_askedScale;
         return;
     }
-    SDL_Rect usable{0, 0, 0, 0};
-    int display = g_window ? g_sdl->SDL_GetWindowDisplayIndex(g_window) : 0;
-    if (g_sdl->SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0) usable = SDL_Rect{0, 0, 0, 0};
+    int display = 0;
+    SDL_Rect usable = UsableArea(display);
     g_scale = sdl::DefaultScale(screenWidth, screenHeight, usable.w, usable.h);
 }
 
 // A window that grew past the usable area (the screen turned) is centred on it again.
 void KeepOnDisplay() {
-    SDL_Rect usable{0, 0, 0, 0};
-    int display = g_sdl->SDL_GetWindowDisplayIndex(g_window);
-    if (g_sdl->SDL_GetDisplayUsableBounds(display < 0 ? 0 : display, &usable) != 0 || usable.w <= 0) return;
+    int display = 0;
+    SDL_Rect usable = UsableArea(display);
+    if (usable.w <= 0) return;
     int x = 0, y = 0, w = 0, h = 0;
     g_sdl->SDL_GetWindowPosition(g_window, &x, &y);
     g_sdl->SDL_GetWindowSize(g_window, &w, &h);
     if (x < usable.x || y < usable.y || x + w > usable.x + usable.w || y + h > usable.y + usable.h)
-        g_sdl->SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display),
-                              SDL_WINDOWPOS_CENTERED_DISPLAY(display < 0 ? 0 : display));
+        g_sdl->SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                                     SDL_WINDOWPOS_CENTERED_DISPLAY(display));
 }
 
 bool Init() {
@@ -249,7 +240,6 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     case SDLK_QUOTE: vk = 0xDE; return;
     default: break;
     }
-    ch = 0;
 }
 
 void Pump() {

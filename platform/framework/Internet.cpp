@@ -2,53 +2,38 @@
 #include "platform/base/CaseFold.h"
 #include "platform/base/CodePage.h"
 #include "platform/system/ConnMgr.h"
+#include "platform/system/HostLibrary.h"
 
 // Calls go through pointers into the loaded library, not through curl.h's checking macros.
 #define CURL_DISABLE_TYPECHECK
 #include <curl/curl.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <mutex>
 #include <new>
-#include <type_traits>
 
 namespace {
 
 // libcurl, loaded the first time a session needs it rather than with the program: it brings
 // some thirty libraries of its own, whose loading would otherwise be paid at every start.
-struct CurlLibrary {
-    CURLcode (*global_init)(long) = nullptr;
-    CURL* (*easy_init)() = nullptr;
-    CURLcode (*easy_setopt)(CURL*, CURLoption, ...) = nullptr;
-    CURLcode (*easy_perform)(CURL*) = nullptr;
-    CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...) = nullptr;
-    void (*easy_cleanup)(CURL*) = nullptr;
-    curl_slist* (*slist_append)(curl_slist*, const char*) = nullptr;
-    void (*slist_free_all)(curl_slist*) = nullptr;
-    bool ok = false;
+#define CURL_FUNCTIONS(X)                                                                                    \
+    X(curl_global_init)                                                                                      \
+    X(curl_easy_init)                                                                                        \
+    X(curl_easy_setopt)                                                                                      \
+    X(curl_easy_perform)                                                                                     \
+    X(curl_easy_getinfo)                                                                                     \
+    X(curl_easy_cleanup)                                                                                     \
+    X(curl_slist_append)                                                                                     \
+    X(curl_slist_free_all)
 
-    CurlLibrary() {
-        void* lib = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-        if (!lib) return;
-        auto get = [lib](auto& fn, const char* name) {
-            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-            return fn != nullptr;
-        };
-        ok = get(global_init, "curl_global_init") && get(easy_init, "curl_easy_init") &&
-             get(easy_setopt, "curl_easy_setopt") && get(easy_perform, "curl_easy_perform") &&
-             get(easy_getinfo, "curl_easy_getinfo") && get(easy_cleanup, "curl_easy_cleanup") &&
-             get(slist_append, "curl_slist_append") && get(slist_free_all, "curl_slist_free_all");
-        if (ok) global_init(CURL_GLOBAL_DEFAULT);
-    }
-};
+DEVICE_HOST_LIBRARY(CurlLibrary, "libcurl.so.4", CURL_FUNCTIONS);
 
 // Null when libcurl cannot be loaded (every request then fails as an internal error).
 const CurlLibrary* Curl() {
     static const CurlLibrary library;
-    return library.ok ? &library : nullptr;
+    static const bool ready = library.ok && (library.curl_global_init(CURL_GLOBAL_DEFAULT), true);
+    return ready ? &library : nullptr;
 }
 
 } // namespace
@@ -450,15 +435,15 @@ DWORD MapCurlError(CURLcode code) {
 
 struct CurlHandle {
     const CurlLibrary* lib = Curl();
-    CURL* h = lib ? lib->easy_init() : nullptr;
+    CURL* h = lib ? lib->curl_easy_init() : nullptr;
     curl_slist* headers = nullptr;
     ~CurlHandle() {
         if (!lib) return;
-        lib->slist_free_all(headers);
-        if (h) lib->easy_cleanup(h);
+        lib->curl_slist_free_all(headers);
+        if (h) lib->curl_easy_cleanup(h);
     }
     bool AddHeader(const std::string& line) {
-        curl_slist* next = lib->slist_append(headers, line.c_str());
+        curl_slist* next = lib->curl_slist_append(headers, line.c_str());
         if (!next) return false;
         headers = next;
         return true;
@@ -536,7 +521,7 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         if (!curl.lib) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_INTERNAL_ERROR);
         if (!curl.h) AfxThrowMemoryException();
         CURL* h = curl.h;
-        auto setopt = curl.lib->easy_setopt;
+        auto setopt = curl.lib->curl_easy_setopt;
 
         std::string url = "http://" + device::NarrowToCp1252(m_pConnection->GetServerName().Str()) + ":" +
                           std::to_string(m_pConnection->GetPort()) +
@@ -591,9 +576,9 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
         setopt(h, CURLOPT_WRITEDATA, transfer.get());
 
-        CURLcode rc = curl.lib->easy_perform(h);
+        CURLcode rc = curl.lib->curl_easy_perform(h);
         long status = 0;
-        curl.lib->easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        curl.lib->curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
         if (rc == CURLE_OUT_OF_MEMORY) {
             noMemory = true;
         } else if (rc != CURLE_OK) {

@@ -57,6 +57,12 @@ bool HasEdit(const Combo& c) { return (c.style & 0x3u) == CBS_DROPDOWN || (c.sty
 
 int WindowHeight(const Combo& c) { return c.fieldHeight + 2; }
 
+// WM_GETDLGCODE's extra for the key: while the list is open, Enter and Esc close it rather than
+// reaching the dialog.
+LRESULT ListKeysCode(const Combo& c, WPARAM key) {
+    return c.dropped && (key == VK_ESCAPE || key == VK_RETURN) ? DLGC_WANTALLKEYS : 0;
+}
+
 int ArrowWidth() { return GetSystemMetrics(SM_CXVSCROLL) + 2; }
 
 RECT ClientRectOf(HWND hwnd) {
@@ -301,10 +307,8 @@ LRESULT CALLBACK EditHook(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
     WNDPROC proc = c ? c->editProc : nullptr;
     if (!c || !proc) return DefWindowProcW(edit, msg, wParam, lParam);
     switch (msg) {
-    case WM_GETDLGCODE: {
-        LRESULT code = CallWindowProcW(proc, edit, msg, wParam, lParam);
-        return c->dropped && (wParam == VK_ESCAPE || wParam == VK_RETURN) ? code | DLGC_WANTALLKEYS : code;
-    }
+    case WM_GETDLGCODE:
+        return CallWindowProcW(proc, edit, msg, wParam, lParam) | ListKeysCode(*c, wParam);
     case WM_KEYDOWN:
         switch (wParam) {
         case VK_UP:
@@ -508,9 +512,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!wParam && c.dropped) CloseUp(c, -1);
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_GETDLGCODE:
-        // While the list is open, Enter and Esc close it rather than reaching the dialog.
-        if (c.dropped && (wParam == VK_ESCAPE || wParam == VK_RETURN)) return DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTALLKEYS;
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | ListKeysCode(c, wParam);
     case WM_SETFOCUS:
         if (c.edit) {
             SetFocus(c.edit);

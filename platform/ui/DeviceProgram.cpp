@@ -99,8 +99,6 @@ void EnableNotificationRaising(bool on) {
     if (on) WakeDisplayThread(false);
 }
 
-bool IsNotificationRaisingEnabled() { return g_raising; }
-
 int RaiseDueNotifications() {
     SYSTEMTIME now{};
     GetLocalTime(&now);

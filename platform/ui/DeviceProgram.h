@@ -16,7 +16,6 @@ namespace device::ui {
 // first check runs at the next message wait, so notifications that fell due while no program
 // ran come up at once; then one check a second, against the device clock.
 void EnableNotificationRaising(bool on);
-bool IsNotificationRaisingEnabled();
 // Takes the due notifications from the store (each is taken by exactly one process) and
 // raises them; returns how many were taken. Runs on the calling thread.
 int RaiseDueNotifications();

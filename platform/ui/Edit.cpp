@@ -113,12 +113,11 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
-RECT FormatRect(HWND hwnd) {
+RECT FormatRect(HWND hwnd, const EditState& st) {
     RECT r;
     GetClientRect(hwnd, &r);
-    std::shared_ptr<EditState> st = States().Get(hwnd);
-    r.left += st ? st->leftMargin : kMarginX;
-    r.right = std::max(r.left, r.right - (st ? st->rightMargin : kMarginX));
+    r.left += st.leftMargin;
+    r.right = std::max(r.left, r.right - st.rightMargin);
     r.top += kMarginY;
     r.bottom = std::max(r.top, r.bottom - kMarginY);
     return r;
@@ -137,7 +136,7 @@ void Layout(HWND hwnd, EditState& st, const Measure& m) {
     st.lines.clear();
     st.lineHeight = m.Height();
     DWORD style = StyleOf(hwnd);
-    RECT fr = FormatRect(hwnd);
+    RECT fr = FormatRect(hwnd, st);
     int width = fr.right - fr.left;
     bool wrap = Multi(style) && !(style & ES_AUTOHSCROLL) && width > 0;
     const std::wstring& t = st.text;
@@ -189,7 +188,7 @@ int AlignOffset(DWORD style, int textWidth, int formatWidth) {
 // Client position of the boundary before character index (its line's top).
 POINT PosOf(HWND hwnd, EditState& st, const Measure& m, size_t index) {
     DWORD style = StyleOf(hwnd);
-    RECT fr = FormatRect(hwnd);
+    RECT fr = FormatRect(hwnd, st);
     int fw = fr.right - fr.left;
     std::wstring shown = Shown(hwnd, st);
     EnsureLayout(hwnd, st, m);
@@ -206,7 +205,7 @@ POINT PosOf(HWND hwnd, EditState& st, const Measure& m, size_t index) {
 // The character boundary under a client point.
 size_t IndexAtPoint(HWND hwnd, EditState& st, const Measure& m, POINT pt) {
     DWORD style = StyleOf(hwnd);
-    RECT fr = FormatRect(hwnd);
+    RECT fr = FormatRect(hwnd, st);
     std::wstring shown = Shown(hwnd, st);
     EnsureLayout(hwnd, st, m);
     int row = st.lineHeight > 0 ? (pt.y - fr.top) / st.lineHeight : 0;
@@ -230,7 +229,7 @@ void PlaceCaret(HWND hwnd, EditState& st, const Measure& m) {
 // Scrolls so that the caret shows; true when the view moved.
 bool ScrollToCaret(HWND hwnd, EditState& st, const Measure& m) {
     DWORD style = StyleOf(hwnd);
-    RECT fr = FormatRect(hwnd);
+    RECT fr = FormatRect(hwnd, st);
     int fw = fr.right - fr.left;
     bool moved = false;
     EnsureLayout(hwnd, st, m);
@@ -337,7 +336,7 @@ bool ReplaceSelection(HWND hwnd, const std::shared_ptr<EditState>& sp, std::wstr
         // A single-line field without sideways scrolling takes only what fits its width.
         if (!Multi(style) && !(style & ES_AUTOHSCROLL) && !insert.empty()) {
             Measure m(hwnd, st.font);
-            RECT fr = FormatRect(hwnd);
+            RECT fr = FormatRect(hwnd, st);
             std::wstring candidate = st.text.substr(0, start) + insert + st.text.substr(end);
             while (!insert.empty() && m.Width(candidate.data(), candidate.size()) > fr.right - fr.left - 1) {
                 insert.pop_back();
@@ -543,7 +542,7 @@ void PaintEdit(HWND hwnd, HDC dc, EditState& st) {
         Measure m(hwnd, st.font);
         EnsureLayout(hwnd, st, m);
     }
-    RECT fr = FormatRect(hwnd);
+    RECT fr = FormatRect(hwnd, st);
     int fw = fr.right - fr.left;
     std::wstring shown = Shown(hwnd, st);
     size_t selStart = SelStart(st), selEnd = SelEnd(st);
@@ -809,9 +808,11 @@ LRESULT CALLBACK device::ui::controls::EditProc(HWND hwnd, UINT msg, WPARAM wPar
     case EM_LIMITTEXT: st.limit = wParam == 0 ? kLargestLimit : std::min<size_t>(wParam, kLargestLimit); return 0;
     case EM_GETLIMITTEXT: return static_cast<LRESULT>(st.limit);
     case EM_SETMARGINS:
-        if (wParam & EC_LEFTMARGIN) st.leftMargin = std::max(0, static_cast<int>(LOWORD(lParam)));
-        if (wParam & EC_RIGHTMARGIN) st.rightMargin = std::max(0, static_cast<int>(HIWORD(lParam)));
-        InvalidateRect(hwnd, nullptr, TRUE);
+        // The format width changes: the lines are laid out again, as for a new size.
+        if (wParam & EC_LEFTMARGIN) st.leftMargin = LOWORD(lParam);
+        if (wParam & EC_RIGHTMARGIN) st.rightMargin = HIWORD(lParam);
+        st.lines.clear();
+        Refresh(hwnd, st);
         return 0;
     case EM_GETMARGINS: return MAKELRESULT(static_cast<WORD>(st.leftMargin), static_cast<WORD>(st.rightMargin));
     case EM_GETMODIFY: return st.modified ? TRUE : FALSE;
@@ -842,7 +843,7 @@ LRESULT CALLBACK device::ui::controls::EditProc(HWND hwnd, UINT msg, WPARAM wPar
     }
     case EM_GETPASSWORDCHAR: return (StyleOf(hwnd) & ES_PASSWORD) ? st.passwordChar : 0;
     case EM_GETRECT:
-        if (auto* r = reinterpret_cast<LPRECT>(lParam)) *r = FormatRect(hwnd);
+        if (auto* r = reinterpret_cast<LPRECT>(lParam)) *r = FormatRect(hwnd, st);
         return 0;
     case EM_GETLINECOUNT:
     case EM_GETFIRSTVISIBLELINE:

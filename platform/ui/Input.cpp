@@ -289,6 +289,14 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
     PostMessageInternal(target, msg, down ? MK_LBUTTON : 0, MAKELPARAM(client.x, client.y), pt);
 }
 
+// Where keyboard input goes: the focus window, else the active one (null: nowhere); pt gets the
+// cursor position the messages carry.
+static HWND KeyboardTarget(POINT& pt) {
+    std::lock_guard lock(Wm().lock);
+    pt = Wm().cursor;
+    return Wm().focus ? Wm().focus : Wm().active;
+}
+
 void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
     vk &= 0xFF;
     if (vk == VK_F1) {
@@ -313,13 +321,8 @@ void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
         g_keyDown[vk] = down;
         if (down) g_typed.emplace_back(vk, ch);
     }
-    HWND target;
     POINT pt;
-    {
-        std::lock_guard lock(Wm().lock);
-        target = Wm().focus ? Wm().focus : Wm().active;
-        pt = Wm().cursor;
-    }
+    HWND target = KeyboardTarget(pt);
     if (!target) {
         std::lock_guard lock(g_keyLock);
         if (down && !g_typed.empty()) g_typed.pop_back();
@@ -332,13 +335,8 @@ void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
 
 void device::ui::InjectChar(WCHAR ch) {
     if (ch == 0 || ch == kNoCharacter) return;
-    HWND target;
     POINT pt;
-    {
-        std::lock_guard lock(Wm().lock);
-        target = Wm().focus ? Wm().focus : Wm().active;
-        pt = Wm().cursor;
-    }
+    HWND target = KeyboardTarget(pt);
     if (target) PostMessageInternal(target, WM_CHAR, static_cast<WPARAM>(ch), 1, pt);
 }
 

@@ -40,6 +40,12 @@ std::vector<Button> ButtonsOf(UINT type) {
     }
 }
 
+// Which of the type's buttons is the default: the one MB_DEFBUTTONn names, else the first.
+size_t DefaultButton(UINT type) {
+    size_t index = (type & MB_DEFMASK) >> 8;
+    return index < ButtonsOf(type).size() ? index : 0;
+}
+
 LPCWSTR IconOf(UINT type) {
     switch (type & MB_ICONMASK) {
     case MB_ICONHAND: return IDI_HAND;
@@ -196,19 +202,17 @@ void Layout(HWND box, BoxInfo& info) {
 
     int x = (clientWidth - rowWidth) / 2;
     int y = clientHeight - kMargin - kButtonHeight;
-    int defIndex = static_cast<int>((info.type & MB_DEFMASK) >> 8);
-    if (defIndex >= static_cast<int>(buttons.size())) defIndex = 0;
+    const size_t defIndex = DefaultButton(info.type);
     HWND defButton = nullptr;
     for (size_t i = 0; i < buttons.size(); ++i) {
-        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                      (static_cast<int>(i) == defIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == defIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         if (i == 0) style |= WS_GROUP;
         HWND b = CreateWindowExW(0, kButtonClass, buttons[i].text, style, x, y, buttonWidth, kButtonHeight, box,
                                  reinterpret_cast<HMENU>(static_cast<intptr_t>(buttons[i].id)), nullptr, nullptr);
-        if (static_cast<int>(i) == defIndex) defButton = b;
+        if (i == defIndex) defButton = b;
         x += buttonWidth + kButtonGap;
     }
-    SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(buttons[static_cast<size_t>(defIndex)].id), 0);
+    SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(buttons[defIndex].id), 0);
 
     int width = clientWidth + frameX, height = clientHeight + frameY;
     int left = work.left + (screenWidth - width) / 2;
@@ -381,11 +385,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (scripted) return finish(HasButton(type, *scripted) ? *scripted : 0);
     // A program that is ending shows no box (it would vanish before it could be read): the box
     // answers with its default button, as Enter would, so a "save?" on the way out saves.
-    if (IsProgramEnding()) {
-        std::vector<Button> buttons = ButtonsOf(type);
-        size_t defIndex = (type & MB_DEFMASK) >> 8;
-        return finish(buttons[defIndex < buttons.size() ? defIndex : 0].id);
-    }
+    if (IsProgramEnding()) return finish(ButtonsOf(type)[DefaultButton(type)].id);
 
     RegisterDialogClasses();
     BoxInfo info;

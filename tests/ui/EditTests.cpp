@@ -319,6 +319,45 @@ TEST_F(EditTest, AlignmentChangesAtRunTime) {
     EXPECT_LT(centred, 80);
 }
 
+TEST_F(EditTest, MarginsMoveTheTextAndRewrapIt) {
+    HWND e = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 200, 60, parent,
+                             reinterpret_cast<HMENU>(15), nullptr, nullptr);
+    RECT client{}, format{};
+    GetClientRect(e, &client);
+    SendMessageW(e, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int left = format.left, right = client.right - format.right;
+    EXPECT_GT(left, 0) << "some room between the border and the text by default";
+    EXPECT_EQ(SendMessageW(e, EM_GETMARGINS, 0, 0), MAKELRESULT(left, right));
+    // Words that fill about one and a half lines at the default margins.
+    std::wstring text;
+    for (int i = 0; i < 100; ++i) {
+        SetWindowTextW(e, (text + L"word ").c_str());
+        if (SendMessageW(e, EM_GETLINECOUNT, 0, 0) > 1) break;
+        text += L"word ";
+    }
+    text += L"word word word";
+    SetWindowTextW(e, text.c_str());
+    const LRESULT lines = SendMessageW(e, EM_GETLINECOUNT, 0, 0);
+    ASSERT_EQ(lines, 2);
+    const int firstX = LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0));
+
+    // Wide margins on both sides: the text starts further in and wraps at the narrower width.
+    SendMessageW(e, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(40, 50));
+    EXPECT_EQ(SendMessageW(e, EM_GETMARGINS, 0, 0), MAKELRESULT(40, 50));
+    SendMessageW(e, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.left, 40);
+    EXPECT_EQ(format.right, client.right - 50);
+    EXPECT_EQ(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0)), firstX - left + 40);
+    EXPECT_GT(SendMessageW(e, EM_GETLINECOUNT, 0, 0), lines) << "the text wraps at the new width";
+
+    // One side alone; no margins at all puts the text against the borders, in as many lines as at first.
+    SendMessageW(e, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(99, 0));
+    EXPECT_EQ(SendMessageW(e, EM_GETMARGINS, 0, 0), MAKELRESULT(40, 0)) << "only the right margin changed";
+    SendMessageW(e, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+    EXPECT_EQ(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0)), firstX - left);
+    EXPECT_EQ(SendMessageW(e, EM_GETLINECOUNT, 0, 0), lines);
+}
+
 TEST_F(EditTest, CaretShowsWhileFocusedAndHideCaretHidesIt) {
     HWND e = MakeEdit(15, ES_AUTOHSCROLL, L"abc");
     RECT caret;
