@@ -409,6 +409,15 @@ BOOL CeGetUserNotification(HANDLE hNotification, UINT cBufferSize, LPDWORD pcByt
     return TRUE;
 }
 
+device::NotificationCopy::NotificationCopy(HANDLE hNotification) {
+    DWORD need = 0;
+    CeGetUserNotification(hNotification, 0, &need, nullptr);
+    if (need < sizeof(CE_NOTIFICATION_INFO_HEADER)) return;
+    m_storage.resize((need + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+    if (!CeGetUserNotification(hNotification, need, &need, reinterpret_cast<LPBYTE>(m_storage.data())))
+        m_storage.clear();
+}
+
 std::vector<HANDLE> device::DueNotifications(uint64_t localNowTicks) {
     std::vector<HANDLE> due;
     Run(false, [&](sqlite3* h, DWORD&) {
