@@ -8,6 +8,7 @@
 #include "core/CurrenciesDb.h"
 #include "core/RegistryKey.h"
 #include "core/WeatherDb.h"
+#include "platform/base/Utf8.h"
 #include "platform/display/Display.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/ProgramPath.h"
@@ -16,6 +17,7 @@
 #include "shell/MainDlg.h"
 #include "clocks/CityInfoDlg.h"
 #include "weather/ForecastDlg.h"
+#include "platform/programs/feed-server/Forecast.h"
 
 #include "bench/BenchRoot.h"
 
@@ -207,24 +209,21 @@ void BM_ForecastViewRepaint(benchmark::State& state) {
     store.Open();
     CString name = store.GetName(0);
     CString code = store.GetCode(0);
-    static const char* kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    // Today's date on the device, the forecast's first day.
     std::time_t now = std::time(nullptr);
-    std::wstring forecast;
-    char today[32] = "";
-    for (int day = 0; day < 5; ++day) {
-        std::time_t t = now + day * 86400;
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        char date[64];
-        std::snprintf(date, sizeof date, "%s %02d/%02d/%04d", kWeekdays[tm.tm_wday], tm.tm_mon + 1, tm.tm_mday,
-                      tm.tm_year + 1900);
-        if (day == 0) std::snprintf(today, sizeof today, "%02d/%02d/%04d", tm.tm_mday, tm.tm_mon + 1, tm.tm_year + 1900);
-        std::string fields[12] = {"W03", "Partly Cloudy", date, "10:00", std::to_string(10 + day),
-                                  std::to_string(20 + day), "18", "SW", "x", "25", day ? "60" : "1015", day ? "10" : "20"};
-        for (const std::string& f : fields) forecast += std::wstring(f.begin(), f.end()) + L"^";
-    }
-    std::string dateCountry = std::string(today) + ":" + "Somewhere";
-    store.UpdateCity(name, code, forecast.c_str(), std::wstring(dateCountry.begin(), dateCountry.end()).c_str(), 1);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    const feedserver::CivilDate today{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    feedserver::Place place;
+    place.code = device::ToUtf8(code.Str());
+    place.meanC = 15;
+    place.swingC = 10;
+    place.dailyRangeC = 8;
+    place.wetShare = 0.3;
+    const std::string forecast = feedserver::ForecastText(place, today);
+    char dateCountry[64];
+    std::snprintf(dateCountry, sizeof dateCountry, "%02d/%02d/%04d:Somewhere", today.day, today.month, today.year);
+    store.UpdateCity(name, code, device::FromUtf8(forecast).c_str(), device::FromUtf8(dateCountry).c_str(), 1);
     CForecastDlg dlg;
     dlg.m_cityName = name;
     dlg.m_homeName = name;

@@ -65,15 +65,20 @@ void WriteDword(LPCWSTR key, LPCWSTR name, DWORD value) {
     RegCloseKey(h);
 }
 
+// Runs the installer on the device at root.
+bool RunInstaller(const std::filesystem::path& root) {
+    return RunProgram({std::string(JORVANA_BUILD_DIR) + "/platform/programs/device-install/device-install",
+                       JORVANA_BUILD_DIR, JORVANA_DATA_DIR},
+                      root)
+               .status == 0;
+}
+
 // A freshly installed device: no language, no home city, no stores yet.
 bool Install(const std::filesystem::path& root) {
     std::error_code ec;
     std::filesystem::remove_all(root, ec);
     std::filesystem::create_directories(root);
-    return RunProgram({std::string(JORVANA_BUILD_DIR) + "/platform/programs/device-install/device-install",
-                       JORVANA_BUILD_DIR, JORVANA_DATA_DIR},
-                      root)
-               .status == 0;
+    return RunInstaller(root);
 }
 
 // An installed device whose language and home city were chosen and whose first start ran.
@@ -93,10 +98,7 @@ struct InstalledDevice {
             root = made;
         }
         program = std::string(JORVANA_BUILD_DIR) + "/Jorvana.exe";
-        Run install = RunProgram({std::string(JORVANA_BUILD_DIR) + "/platform/programs/device-install/device-install",
-                                  JORVANA_BUILD_DIR, JORVANA_DATA_DIR},
-                                 root);
-        if (install.status != 0) return;
+        if (!RunInstaller(root)) return;
         device::UseRootFolder(root);
         WriteDword(L"Jorvana", L"lang", 0);
         WriteDword(L"Jorvana\\wrldclk", L"clock", 0);

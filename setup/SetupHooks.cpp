@@ -34,15 +34,11 @@ void ClearReminderNotifications() {
     std::vector<HANDLE> handles(count);
     if (!CeGetUserNotificationHandles(handles.data(), count, &count)) return;
     for (HANDLE h : handles) {
-        DWORD need = 0;
-        CeGetUserNotification(h, 0, &need, nullptr);
-        if (need == 0) continue;
-        std::vector<BYTE> buffer(need);
-        if (!CeGetUserNotification(h, need, &need, buffer.data())) continue;
-        const auto* info = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
-        if (!info->pceun || !info->pceun->pwszDialogTitle) continue;
+        const device::NotificationCopy copy(h);
+        const CE_USER_NOTIFICATION* user = copy.User();
+        if (!user || !user->pwszDialogTitle) continue;
         for (const WCHAR* title : kTitles)
-            if (std::wcscmp(info->pceun->pwszDialogTitle, title) == 0) {
+            if (std::wcscmp(user->pwszDialogTitle, title) == 0) {
                 CeClearUserNotification(h);
                 break;
             }

@@ -272,14 +272,15 @@ Glyph FontInstance::Render(char32_t c) {
     if (c == 0xB0 && !m_antialiased && m_pixels <= kSmallRingPixels) {
         Glyph ring = RenderFrom(own, index, true);
         if (HasInnerHole(ring)) return ring;
-        const int ownAdvance = RenderFrom(own, index, false).advance;
+        Glyph plain = RenderFrom(own, index, false);
         if (FT_UInt other = fallbackIndex()) {
             Glyph borrowed = RenderFrom(m_fallback.get(), other, true);
             if (HasInnerHole(borrowed)) {
-                borrowed.advance = ownAdvance;
+                borrowed.advance = plain.advance;
                 return borrowed;
             }
         }
+        return plain;
     }
     return RenderFrom(own, index, false);
 }

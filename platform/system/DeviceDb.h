@@ -81,7 +81,7 @@ public:
     uint64_t Serial() const { return m_serial; }
     // How many transactions this connection rolled back: what a service kept of a transaction
     // that was rolled back no longer holds.
-    uint64_t Rollbacks() const { return m_rollbacks; }
+    uint64_t Rollbacks() const { return m_rollbacks.load(std::memory_order_relaxed); }
     // The calling thread has a transaction open on this connection (inside Write or Read).
     bool InOpenTransaction();
 
@@ -103,7 +103,7 @@ private:
     mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;
     int m_depth = 0;
-    uint64_t m_rollbacks = 0;
+    std::atomic<uint64_t> m_rollbacks{0};
     bool m_beginPending = false; // a read transaction whose BEGIN waits for its first statement
     bool m_begun = false;        // ... and ran
     bool m_wrote = false;        // a write joined the read transaction open

@@ -9,6 +9,7 @@
 #include "platform/system/DeviceDb.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -46,37 +47,35 @@ constexpr DWORD kKnownActions = PUN_LED | PUN_VIBRATE | PUN_DIALOG | PUN_SOUND |
 
 SYSTEMTIME UnpackTime(const std::vector<uint8_t>& in);
 
+// The columns of the table that came after its first layout, and whether the table is there.
+struct Layout {
+    bool exists = false, hasDue = false, hasRaised = false;
+    bool NeedsUpgrade() const { return exists && !(hasDue && hasRaised); }
+};
+
+Layout ReadLayout(sqlite3* h) {
+    Layout layout;
+    Statement s(h, "PRAGMA table_info(ce_notification)");
+    while (s.Step()) {
+        layout.exists = true;
+        std::string column = s.Text(1);
+        if (column == "due") layout.hasDue = true;
+        if (column == "raised") layout.hasRaised = true;
+    }
+    return layout;
+}
+
 // A table written by an earlier version of the store may lack the columns added since (the due
 // ticks, the raised mark): they are added, and the due ticks computed from the start times, so
 // its notifications are kept and raised like the others. A start time that is no date is due at
 // once rather than never.
-// Whether the table is there but lacks a column added since its first layout.
-bool NeedsUpgrade(sqlite3* h) {
-    bool exists = false, hasDue = false, hasRaised = false;
-    Statement s(h, "PRAGMA table_info(ce_notification)");
-    while (s.Step()) {
-        exists = true;
-        std::string column = s.Text(1);
-        if (column == "due") hasDue = true;
-        if (column == "raised") hasRaised = true;
-    }
-    return exists && !(hasDue && hasRaised);
-}
-
 bool UpgradeOldLayout(sqlite3* h) {
-    if (!NeedsUpgrade(h)) return true; // another process did it meanwhile
-    bool hasDue = false, hasRaised = false;
-    {
-        Statement s(h, "PRAGMA table_info(ce_notification)");
-        while (s.Step()) {
-            std::string column = s.Text(1);
-            if (column == "due") hasDue = true;
-            if (column == "raised") hasRaised = true;
-        }
-    }
-    if (!hasRaised && !Statement(h, "ALTER TABLE ce_notification ADD COLUMN raised INTEGER NOT NULL DEFAULT 0").Run())
+    const Layout layout = ReadLayout(h);
+    if (!layout.NeedsUpgrade()) return true; // another process did it meanwhile
+    if (!layout.hasRaised &&
+        !Statement(h, "ALTER TABLE ce_notification ADD COLUMN raised INTEGER NOT NULL DEFAULT 0").Run())
         return false;
-    if (hasDue) return true;
+    if (layout.hasDue) return true;
     if (!Statement(h, "ALTER TABLE ce_notification ADD COLUMN due INTEGER NOT NULL DEFAULT 0").Run()) return false;
     std::vector<std::pair<int64_t, uint64_t>> dues;
     {
@@ -99,14 +98,19 @@ bool UpgradeOldLayout(sqlite3* h) {
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
     if (!db) return nullptr;
-    // Looked at on every call (a cheap read): device.db may come from an earlier version.
-    bool upgrade = false;
-    db->Read([&](sqlite3* h) {
-        upgrade = NeedsUpgrade(h);
-        return true;
-    });
-    if (upgrade && !db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
-    if (!db->EnsureSchema(kSchema)) return nullptr;
+    // device.db may come from an earlier version: looked at once for each connection (once the
+    // table has this layout, nothing gives it the old one again).
+    static std::atomic<uint64_t> checked{0};
+    if (checked.load(std::memory_order_acquire) != db->Serial()) {
+        bool upgrade = false;
+        db->Read([&](sqlite3* h) {
+            upgrade = ReadLayout(h).NeedsUpgrade();
+            return true;
+        });
+        if (upgrade && !db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
+        if (!db->EnsureSchema(kSchema)) return nullptr;
+        checked.store(db->Serial(), std::memory_order_release);
+    }
     return db;
 }
 
@@ -403,6 +407,15 @@ BOOL CeGetUserNotification(HANDLE hNotification, UINT cBufferSize, LPDWORD pcByt
     header->pcent = trigger;
     header->pceun = user;
     return TRUE;
+}
+
+device::NotificationCopy::NotificationCopy(HANDLE hNotification) {
+    DWORD need = 0;
+    CeGetUserNotification(hNotification, 0, &need, nullptr);
+    if (need < sizeof(CE_NOTIFICATION_INFO_HEADER)) return;
+    m_storage.resize((need + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+    if (!CeGetUserNotification(hNotification, need, &need, reinterpret_cast<LPBYTE>(m_storage.data())))
+        m_storage.clear();
 }
 
 std::vector<HANDLE> device::DueNotifications(uint64_t localNowTicks) {

@@ -112,4 +112,19 @@ bool MarkNotificationRaised(HANDLE hNotification);
 std::vector<HANDLE> TakeDueNotifications(uint64_t localNowTicks);
 std::vector<HANDLE> TakeDueNotifications(const SYSTEMTIME& localNow);
 
+// One notification as CeGetUserNotification lays it out, in storage aligned for the header and
+// owned by the copy; Header() is null when the notification cannot be read.
+class NotificationCopy {
+public:
+    explicit NotificationCopy(HANDLE hNotification);
+    const CE_NOTIFICATION_INFO_HEADER* Header() const {
+        return m_storage.empty() ? nullptr : reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(m_storage.data());
+    }
+    // The user part (null when there is none or the notification cannot be read).
+    const CE_USER_NOTIFICATION* User() const { return Header() ? Header()->pceun : nullptr; }
+
+private:
+    std::vector<uint64_t> m_storage;
+};
+
 } // namespace device

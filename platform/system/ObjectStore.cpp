@@ -362,6 +362,23 @@ void NoteCheckedVersion(const DeviceDb& db, uint64_t generation, CEOID oid, int6
     g_checked.versions[oid] = version;
 }
 
+// The connection and rollback count the views and the record cache were kept under. A rollback
+// takes a database's version (and the next record id) back, so the next write gives them again
+// to other contents: what was kept before it, the rolled-back changes included, is dropped.
+struct {
+    uint64_t serial = 0;
+    uint64_t rollbacks = 0;
+} g_keptUnder;
+
+void ForgetIfRolledBack(const DeviceDb& db) {
+    if (g_keptUnder.serial == db.Serial() && g_keptUnder.rollbacks == db.Rollbacks()) return;
+    g_keptUnder.serial = db.Serial();
+    g_keptUnder.rollbacks = db.Rollbacks();
+    g_views.clear();
+    g_records.clear();
+    ForgetCheckedVersions();
+}
+
 const OrderedView* View(sqlite3* h, CEOID db, int64_t version, const Order& o) {
     auto& slot = g_views[{db, o.propid, o.flags}];
     if (slot && slot->version == version) return slot.get();
@@ -535,6 +552,7 @@ template <typename Fn> bool RunStore(bool write, DWORD& error, Fn&& fn) {
         return false;
     }
     error = 0;
+    ForgetIfRolledBack(*db);
     if (write) ForgetCheckedVersions(); // what was known before a write no longer holds after it
     auto body = [&](sqlite3* h) { return fn(h); };
     bool ok = write ? db->Write(body) : db->Read(body);
@@ -1068,6 +1086,7 @@ template <typename Fn> bool WithView(HANDLE hDatabase, DWORD& error, Fn&& fn) {
         error = ERROR_BADDB;
         return false;
     }
+    ForgetIfRolledBack(*db);
     if (auto known = CheckedVersion(*db, hd->db)) {
         auto slot = g_views.find({hd->db, hd->order.propid, hd->order.flags});
         if (slot != g_views.end() && slot->second && slot->second->version == *known) {

@@ -49,13 +49,8 @@ std::wstring Shown(const WCHAR* text) {
 }
 
 void Raise(HANDLE notification) {
-    DWORD need = 0;
-    CeGetUserNotification(notification, 0, &need, nullptr);
-    if (need == 0) return;
-    std::vector<BYTE> buffer(need);
-    if (!CeGetUserNotification(notification, need, &need, buffer.data())) return;
-    const auto* info = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
-    const CE_USER_NOTIFICATION* user = info->pceun;
+    const device::NotificationCopy copy(notification);
+    const CE_USER_NOTIFICATION* user = copy.User();
     if (!user) return; // a trigger that only names an application: nothing to show here
     if (user->ActionFlags & PUN_SOUND) MessageBeep(MB_OK);
     RaisedNotification raised;

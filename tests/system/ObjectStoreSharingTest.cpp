@@ -204,3 +204,22 @@ TEST_F(ObjectStoreSharingTest, RecordsOfARolledBackTransactionAreNotSeen) {
     EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"kept"}));
     EXPECT_EQ(Info(db).infDatabase.wNumRecords, 1);
 }
+
+// A write right after a rolled-back transaction, with no read between, takes the version the
+// rolled-back write had: what was kept of that write must not come back with it.
+TEST_F(ObjectStoreSharingTest, AWriteAfterARolledBackTransactionDoesNotBringItsRecordsBack) {
+    CEOID db = Create(L"redone", {{1, 0}});
+    ASSERT_NE(db, 0u);
+    HANDLE h = Open(L"redone");
+    Add(h, {{1, L"kept"}});
+    ASSERT_EQ(Column(h, 1), (std::vector<std::wstring>{L"kept"}));
+    bool committed = device::DeviceDb::Get()->Write([&](sqlite3*) {
+        EXPECT_NE(Add(h, {{1, L"gone"}}), 0u);
+        EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"gone", L"kept"}));
+        return false;
+    });
+    EXPECT_FALSE(committed);
+    Add(h, {{1, L"later"}});
+    EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"kept", L"later"}));
+    EXPECT_EQ(Info(db).infDatabase.wNumRecords, 2);
+}
