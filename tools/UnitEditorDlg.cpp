@@ -390,7 +390,6 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
         CClientDC dc(this);
         PaintHeader(dc);
     }
-    PlaceControls();
     m_clientHeight = cy;
     m_contentHeight = m_nHeight / 2 + 74;
     int range = ScrollRange();
@@ -404,7 +403,8 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
     info.nPos = 0;
     SetScrollInfo(SB_VERT, &info, TRUE);
     m_scrollPos = 0;
-    PlaceControls(); // the bar, shown or hidden, changed the client width
+    // Placed once the bar is shown or hidden: the bar narrows the client area.
+    PlaceControls();
 
     DWORD flags = ReadSipFlags();
     if (flags != m_sipFlags) {
