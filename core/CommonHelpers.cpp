@@ -58,8 +58,8 @@ int IsNumericChar(LPCWSTR ch) {
 }
 
 bool ReadWholeNumber(LPCWSTR text, double& value) {
-    if (IsBlankText(text)) return false;
-    WCHAR* end = nullptr;
+    if (!text) return false;
+    WCHAR* end = nullptr; // a blank text leaves end at its start
     const double number = std::wcstod(text, &end);
     if (end == text) return false;
     while (*end && std::iswspace(*end)) ++end;

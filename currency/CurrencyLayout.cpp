@@ -4,6 +4,8 @@
 #include "currency/CurrencyPanel.h"
 
 #include "core/CommonHelpers.h"
+
+#include <initializer_list>
 #include "platform/framework/WaitCursor.h"
 #include "platform/system/DeviceTime.h"
 #include "resources/resource.h"
@@ -72,7 +74,8 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     const CurrencyPlace& label = places[IDC_CUR_LAST_UPDATE];
     m_lastUpdate.SetWindowPos(&wndTop, label.x, label.y, label.cx, label.cy, SWP_NOACTIVATE);
     // A list's height set above is its closed field; its drop-down part is kept at eight items.
-    for (CComboBox* combo : {static_cast<CComboBox*>(&m_pair1), static_cast<CComboBox*>(&m_pair2), static_cast<CComboBox*>(&m_pair3), &m_rateBase}) AdjustComboDropHeight(combo, 8);
+    for (CComboBox* combo : std::initializer_list<CComboBox*>{&m_pair1, &m_pair2, &m_pair3, &m_rateBase})
+        AdjustComboDropHeight(combo, 8);
     PlaceLineWindow();
 }
 

@@ -206,8 +206,7 @@ BOOL CCurrencyPanel::OnInitDialog() {
         SetFontOn(&m_rate2, m_ratesFont);
     }
 
-    for (CComboBox* combo : {static_cast<CComboBox*>(&m_pair1), static_cast<CComboBox*>(&m_pair2), static_cast<CComboBox*>(&m_pair3), &m_rateBase}) AdjustComboDropHeight(combo, 8);
-    LayOut(false);
+    LayOut(false); // sizes the drop-down lists too
     return FALSE;
 }
 

@@ -157,10 +157,10 @@ void CClothesDlg::FitRowFont(int rowWidth) {
     CStatic* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
     // The rows line their sizes up with runs of blanks, so a smaller font keeps the columns.
     int height = 13;
+    CClientDC dc(this);
     for (; height > 9; --height) {
         CFont trial;
         CreateToolFont(trial, height, 500, L"Arial", 4, 6);
-        CClientDC dc(this);
         CFont* old = dc.SelectObject(&trial);
         int widest = 0;
         for (int garment = 0; garment < kClothingGarmentCount; ++garment)

@@ -282,12 +282,12 @@ void CDialCodesDlg::OnSettingChange(UINT, LPCTSTR) {
         page->PlaceOpenTool();
     else
         m_placement.Apply(this, panelUp);
-    // The layout of the new size ran with the offset at 0; the lists leave room for the
-    // window's own scroll bar while the panel is up.
     // The window's own scroll bar, for the user to bring the top band back, only while the panel
     // is up (it would cover the lists' right edge otherwise).
     ::ShowScrollBar(m_hWnd, SB_VERT, panelUp);
     ResetToolScrollBar(this, ScrollRange());
+    // The layout of the new size ran with the offset at 0; the lists leave room for the
+    // window's own scroll bar while the panel is up.
     PlaceLists(panelUp ? m_metrics.width - 13 : m_metrics.width + 2);
     if (panelUp) ScrollToolWindow(this, m_nScroll, ScrollRange());
     HideToolsListUnder(this);

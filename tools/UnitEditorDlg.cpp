@@ -390,7 +390,6 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
         CClientDC dc(this);
         PaintHeader(dc);
     }
-    PlaceControls();
     m_clientHeight = cy;
     m_contentHeight = m_nHeight / 2 + 74;
     int range = ScrollRange();
@@ -404,7 +403,8 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
     info.nPos = 0;
     SetScrollInfo(SB_VERT, &info, TRUE);
     m_scrollPos = 0;
-    PlaceControls(); // the bar, shown or hidden, changed the client width
+    // Placed once the bar is shown or hidden: the bar narrows the client area.
+    PlaceControls();
 
     DWORD flags = ReadSipFlags();
     if (flags != m_sipFlags) {
@@ -426,12 +426,8 @@ void CUnitEditDlg::OnSettingChange(UINT, LPCTSTR) {
             // 80 pixels shorter, and no lower than the panel's top edge: a window that covered
             // the menu bar's band would otherwise keep its lowest fields under the panel.
             m_heightBeforePanel = window.Height();
-            int height = window.Height() - 80;
-            SIPINFO info{};
-            info.cbSize = sizeof info;
-            if (::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0))
-                height = std::min(height, static_cast<int>(info.rcVisibleDesktop.bottom - window.top));
-            MoveWindow(window.left, window.top, window.Width(), std::max(height, 0), TRUE);
+            const int height = std::min(std::max(0, window.Height() - 80), HeightAbovePanel(window.top));
+            MoveWindow(window.left, window.top, window.Width(), height, TRUE);
             ScrollTo(ScrollRange());
         } else {
             const int height = m_heightBeforePanel > 0 ? m_heightBeforePanel : window.Height() + 80;

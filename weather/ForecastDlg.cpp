@@ -474,14 +474,10 @@ void CForecastDlg::OnUpdate() {
         query.workAreaSize.Format(L"%dx%d", m_workWidth, m_workHeight);
         const CString reply = HttpExchange(server, query.Text(), m_hWnd);
 
-        WeatherReplyRecord record;
         // Only the record of this city's code is stored; a reply without one is as good as none.
-        if (reply.IsEmpty() || !FindWeatherReplyRecord(reply, code, record) || !m_store.FindByName(m_cityName)) {
+        if (!StorePlaceWeatherReply(m_store, m_cityName, code, reply)) {
             ::MessageBoxW(m_hWnd, LoadText(IDS_SYNC_FAILED), nullptr, MB_OK);
         } else {
-            const CString country = m_store.GetCountry(m_store.GetCurrentIndex());
-            m_store.UpdateCity(m_cityName, code, record.forecast,
-                               ForecastRecordDate(record.forecast) + L":" + country, 1);
             LoadForecast();
             if (m_dayByDay) CopySelectedDay();
             Invalidate(TRUE);

@@ -73,3 +73,13 @@ bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherRe
     }
     return any;
 }
+
+bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply) {
+    WeatherReplyRecord record;
+    // Only the record of the code asked for belongs to the place: a reply may list other cities
+    // first, and their forecast would show under this place's name from then on.
+    if (!FindWeatherReplyRecord(reply, code, record) || !store.FindByName(name)) return false;
+    const CString country = store.GetCountry(store.GetCurrentIndex());
+    store.UpdateCity(name, code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 1);
+    return true;
+}

@@ -64,3 +64,8 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply);
 // The reply's record for one place code (compared exactly; the last one when the code comes
 // twice). False when the reply holds no complete record of that code.
 bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found);
+
+// Writes the reply's record of the code (as FindWeatherReplyRecord finds it) into the place
+// named name: its forecast and date; the place keeps its name, code and country. False, with
+// nothing written, when the reply holds no complete record of the code or no place has the name.
+bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply);

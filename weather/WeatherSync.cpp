@@ -39,16 +39,11 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
         reply = HttpExchange(serverAddress, BuildOnePlaceWeatherQuery(code, workWidth, workHeight), owner);
     }
     CWaitCursor wait;
-    WeatherReplyRecord record;
-    // Only the record of the code asked for belongs to the place: a reply may list other cities
-    // first, and their forecast would show under this place's name from then on.
-    if (reply.IsEmpty() || !FindWeatherReplyRecord(reply, code, record) || !store.FindByName(name)) {
+    if (!StorePlaceWeatherReply(store, name, code, reply)) {
         CString failed;
         failed.LoadString(IDS_SYNC_FAILED);
         ::MessageBoxW(owner, failed, nullptr, MB_OK);
         return false;
     }
-    CString country = store.GetCountry(store.GetCurrentIndex());
-    store.UpdateCity(name, code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 1);
     return true;
 }

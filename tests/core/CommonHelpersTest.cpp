@@ -91,6 +91,28 @@ TEST(NumericEntry, AcceptedTextsAndRejectionPositions) {
     EXPECT_EQ(device::ui::BeepCount(), beeps + 9);
 }
 
+TEST(NumericEntry, WholeNumbersAndBlankTexts) {
+    const std::pair<const wchar_t*, double> read[] = {
+        {L"12", 12.0}, {L" -2.5 ", -2.5}, {L"1e3\t", 1000.0}, {L"0", 0.0}, {L".5", 0.5}};
+    for (const auto& [text, expected] : read) {
+        double value = -7;
+        EXPECT_TRUE(ReadWholeNumber(text, value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+    for (const wchar_t* text : {L"", L"   ", L"abc", L"12abc", L"1 2", L"1e999", L"inf", L"nan", L"-"}) {
+        double value = -7;
+        EXPECT_FALSE(ReadWholeNumber(text, value)) << text;
+        EXPECT_EQ(value, -7) << text << ": no number, the value stays";
+    }
+    double untouched = -7;
+    EXPECT_FALSE(ReadWholeNumber(nullptr, untouched));
+
+    EXPECT_TRUE(IsBlankText(nullptr));
+    EXPECT_TRUE(IsBlankText(L""));
+    EXPECT_TRUE(IsBlankText(L" \t\r\n"));
+    EXPECT_FALSE(IsBlankText(L"  x "));
+}
+
 TEST(FitText, DropsCharactersUntilTheTextIsNarrower) {
     HDC dc = CreateCompatibleDC(nullptr);
     LOGFONTW lf{};

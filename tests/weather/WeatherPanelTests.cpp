@@ -198,6 +198,17 @@ protected:
     void WriteAddress(const std::string& text) {
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), text);
     }
+    // The server answers with a forecast of place 1 (Lima, "PE1") only, and adrs.cfg names it.
+    void ServePlaceOneForecast(testsupport::ScriptedServer& server) {
+        server.Script("/feed", testsupport::ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
+                                                          "PE1^" + NumericForecast("06/21/2009", 30, 21) + "@"});
+        WriteAddress(server.Url("/feed") + "*");
+    }
+    // A tap inside place 1's "Tap to sync. this City" area: x between W/2 + 12 and W/2 + 82, y
+    // between its base line + 11 and + 31 (bounds excluded).
+    static void TapPlaceOneSyncText(CWeatherPanel& page, int x = 120 + 40) {
+        page.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(x, CWeatherPanel::s_bandHeight / 8 + 20));
+    }
 };
 
 TEST_F(WeatherPageSyncTest, SyncAllThroughTheFeedServerFillsEveryPlace) {
@@ -237,23 +248,18 @@ TEST_F(WeatherPageSyncTest, SyncAllThroughTheFeedServerFillsEveryPlace) {
 TEST_F(WeatherPageSyncTest, TapOnTheSyncTextOfAPlaceSyncsItAlone) {
     OpenFourPlaces();
     testsupport::ScriptedServer server;
-    server.Script("/feed", testsupport::ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
-                                                      "PE1^" + NumericForecast("06/21/2009", 30, 21) + "@"});
-    WriteAddress(server.Url("/feed") + "*");
+    ServePlaceOneForecast(server);
     CWeatherPanel& page = CreatePage();
     device::ui::ScriptMessageBoxAnswers({IDYES});
-    // Place 1's "Tap to sync. this City" area: x between W/2 + 12 and W/2 + 82, y between its
-    // base line + 11 and + 31 (bounds excluded).
-    const int base = CWeatherPanel::s_bandHeight / 8;
-    page.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(120 + 12, base + 20)); // on the left bound: nothing
+    TapPlaceOneSyncText(page, 120 + 12); // on the left bound: nothing
     EXPECT_TRUE(server.Requests().empty());
-    page.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(120 + 40, base + 20));
+    TapPlaceOneSyncText(page);
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_NE(server.Requests()[0].body.find("c='PE1'"), std::string::npos);
     EXPECT_EQ(page.m_placeHasData[0], 1);
     EXPECT_EQ(page.m_placeDays[0].tempTexts[0], L"30°/21°");
     // A place that has its forecast ignores the tap.
-    page.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(120 + 40, base + 20));
+    TapPlaceOneSyncText(page);
     EXPECT_EQ(server.Requests().size(), 1u);
 }
 
@@ -273,14 +279,12 @@ std::vector<COLORREF> PlaceOnePixels(CWeatherPanel& page) {
 TEST_F(WeatherPageSyncTest, ASyncedPlaceIsRepaintedWholeAndTheSecondTipFollows) {
     OpenFourPlaces();
     testsupport::ScriptedServer server;
-    server.Script("/feed", testsupport::ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
-                                                      "PE1^" + NumericForecast("06/21/2009", 30, 21) + "@"});
-    WriteAddress(server.Url("/feed") + "*");
+    ServePlaceOneForecast(server);
     CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"weattip", 1);
     CWeatherPanel& page = CreatePage();
     EXPECT_FALSE(page.m_tipTitle.IsWindowVisible());
     device::ui::ScriptMessageBoxAnswers({IDYES});
-    page.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(120 + 40, CWeatherPanel::s_bandHeight / 8 + 20));
+    TapPlaceOneSyncText(page);
     device::display::test::PumpUntilIdle();
     ASSERT_EQ(page.m_placeHasData[0], 1);
     EXPECT_TRUE(page.m_tipTitle.IsWindowVisible());

@@ -1,10 +1,12 @@
 #pragma once
-// Shared by the fuzz targets: one device root for the whole run, with the program installed in
-// "\Program Files\Jorvana", and a writer that puts the fuzz input into a device file.
+// Shared by the fuzz targets: one device root for the whole run, a temporary folder removed at
+// its end, with the program installed in "\Program Files\Jorvana", and a writer that puts the
+// fuzz input into a device file.
 
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/ProgramPath.h"
+#include "tests/support/TempDevice.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -37,12 +39,12 @@ inline void Write(const wchar_t* devicePath, const uint8_t* data, size_t size) {
 
 // Sets the device up on the first call; later calls do nothing.
 inline void EnsureDevice() {
+    // Removed with everything in it when the run ends normally.
+    static testsupport::TempFolder root("jorvana-fuzz-");
     static bool ready = [] {
-        char tmpl[] = "/tmp/jorvana-fuzz-XXXXXX";
-        const char* root = mkdtemp(tmpl);
-        if (!root) std::abort();
+        if (root.Path().empty()) std::abort();
         setenv("DEVICE_DISPLAY", "headless", 1);
-        device::UseRootFolder(root);
+        device::UseRootFolder(root.Path());
         device::SetModuleDevicePath(L"\\Program Files\\Jorvana\\Jorvana.exe");
         std::filesystem::create_directories(Host(L"\\Program Files\\Jorvana"));
         return true;
