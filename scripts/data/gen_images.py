@@ -568,6 +568,20 @@ SUN_TIME = (200, 40, 40)
 DATE_TEXT = STEEL
 RISE_BOX = PALE
 RISE_TEXT = NAVY
+# Colours that some pages lay beside colours of their own (black texts, the dark
+# icons of the resources, the Tools pages' light-grey page brush, the packing
+# list's blue hint): the default skin gives them its usual colours, the Night
+# skin colours these pages' own ones stay readable on.
+CUR_PAGE = PALE         # the currency page's background, under black "=" and codes
+CUR_PANEL = SKY         # its band and the line buttons' dark arrow icons
+CUR_PANEL_TEXT = NAVY   # line counter and the Update All / Clear All texts on the band
+CUR_UPDATE = STEEL      # the last-update label on the band
+CHART_ROW1 = PALE       # the clothing chart's rows; its title lies on the light-grey page brush
+CHART_ROW2 = SKY
+CHART_TEXT = NAVY
+PACK_PAGE = SKY         # the packing list's band and its Save button, under the dark save icon
+PACK_BUTTON = NAVY
+HINT_BAND = None        # a band of the tool images under the lines of HINT_ROWS
 
 # The second skin, "Night": the same pictures over the same tap areas in dark
 # colours. Each name replaces the default palette's colour of that name while
@@ -585,6 +599,10 @@ NIGHT = dict(
     PANEL_TICK=(214, 226, 242), PANEL_TEXT=(170, 192, 224),
     TOOL_TOP=(24, 32, 50), TOOL_BOTTOM=(10, 14, 26), TOOL_MARK=(40, 56, 84, 255),
     TAB_BAR=(18, 26, 42), DATE_TEXT=(126, 160, 210),
+    CUR_PAGE=(104, 126, 164), CUR_PANEL=(136, 158, 198), CUR_PANEL_TEXT=(20, 30, 52),
+    CUR_UPDATE=(20, 30, 52), CHART_ROW1=(206, 218, 236), CHART_ROW2=(176, 194, 222),
+    CHART_TEXT=(20, 30, 52), PACK_PAGE=(136, 158, 198), PACK_BUTTON=(20, 30, 52),
+    HINT_BAND=(206, 218, 236),
     # the map page lays the sun times on a white box when they fit beside the clock
     RISE_BOX=(206, 218, 236), RISE_TEXT=(20, 30, 52), CITY_NAME=(255, 176, 84), SUN_TIME=(255, 118, 118),
     # a dimmer map, every channel still at 140 or more, so that the same mask
@@ -681,13 +699,21 @@ def map_panel_bg(shape):
     return pg.image()
 
 
-def tool_bg(size, draw):
+# Rows of the portrait tool images where a page writes a line in a fixed dark colour
+# over its image: the clothing chart's note at y 170, the packing list's hint 16
+# pixels above the page's foot (the image being the page height + 3 high).
+HINT_ROWS = {"cloths": (167, 187), "pack": (PAGE["Portrait"][1] - 23, PAGE["Portrait"][1] - 3)}
+
+
+def tool_bg(size, draw, hint=None):
     img = vgradient(size, TOOL_TOP, TOOL_BOTTOM)
     # a large, faint picture of the tool in the lower right corner
     c = Canvas(110)
     draw(c, TOOL_MARK, (0, 0, 0, 0))
     mark = c.img.resize((110, 110), Image.LANCZOS)
     img.paste(mark, (size[0] - 118, size[1] - 118), mark)
+    if hint and HINT_BAND:
+        ImageDraw.Draw(img).rectangle((0, hint[0], size[0], hint[1]), fill=HINT_BAND)
     return img
 
 
@@ -721,15 +747,15 @@ def skin_sections(description, folder, icons, wicons):
                  ("ACC", colour(PANEL_TICK)), ("DC", colour(PANEL_TEXT)), ("DLC", colour(PANEL_TEXT)),
                  ("RSTBC", colour(STEEL)), ("RSTTC", colour(WHITE)), ("RSIBC", colour(RISE_BOX)),
                  ("RSITC", colour(RISE_TEXT)), ("SHADCLR", colour(NIGHT_MASK))]),
-        ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(SKY)),
-                      ("PCEC", colour(NAVY)), ("PBC", colour(NAVY)), ("UPDC", colour(STEEL)),
-                      ("BKC", colour(PALE))]),
+        ("Currency", [("SumC", colour(STEEL)), ("STC", colour(WHITE)), ("PanC", colour(CUR_PANEL)),
+                      ("PCEC", colour(CUR_PANEL_TEXT)), ("PBC", colour(CUR_PANEL_TEXT)),
+                      ("UPDC", colour(CUR_UPDATE)), ("BKC", colour(CUR_PAGE))]),
         ("Tools", [("BC", "\\convert.jpg"), ("PCC", colour(SKY)), ("PCTC", colour(NAVY)),
                    ("PBCC", colour(NAVY)), ("TLC", colour(STEEL)),
                    ("BD", "\\dial.jpg"), ("PCD", colour(SKY)), ("PCTD", colour(NAVY)),
                    ("BS", "\\cloths.jpg"), ("PCS", colour(SKY)), ("PBCS", colour(NAVY)),
-                   ("TC1S", colour(PALE)), ("TC2S", colour(SKY)), ("TTCS", colour(NAVY)),
-                   ("BP", "\\pack.jpg"), ("PCP", colour(SKY)), ("PBCP", colour(NAVY))]),
+                   ("TC1S", colour(CHART_ROW1)), ("TC2S", colour(CHART_ROW2)), ("TTCS", colour(CHART_TEXT)),
+                   ("BP", "\\pack.jpg"), ("PCP", colour(PACK_PAGE)), ("PBCP", colour(PACK_BUTTON))]),
     ]
 
 
@@ -773,7 +799,7 @@ def add_skin(out, skn, description, folder, icons, wicons):
         out.add(os.path.join(base, shape, "weather.jpg"), jpeg(weather_bg(size)))
         out.add(os.path.join(base, shape, "mappanel.jpg"), jpeg(map_panel_bg(shape), 90))
     for name, draw in TOOLS[:4]:
-        out.add(os.path.join(base, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw)))
+        out.add(os.path.join(base, "Portrait", f"{name}.jpg"), jpeg(tool_bg(PAGE["Portrait"], draw, HINT_ROWS.get(name))))
     mapfile = os.path.join(base, "worldmap.jpg")
     out.add(mapfile, map_jpeg(draw_map(MAP_SIZE, OCEAN, LAND, LAND_EDGE, MAP_GRID), os.path.relpath(mapfile, DATA)))
 

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 using namespace shippedtest;
@@ -279,6 +281,97 @@ TEST(DefaultSkin, ClockImagesCarryTheDialsAndIconsWhereThePageExpectsThem) {
                     return pixel(x, y, 2) - pixel(x, y, 0) >= 70 && sum(x, y) < 420; // the button's blue
                 }));
             }
+        }
+    }
+}
+
+namespace {
+
+struct Colour {
+    int r, g, b;
+};
+
+Colour ColourOf(unsigned long value) {
+    return {static_cast<int>(value / 1000000), static_cast<int>(value / 1000 % 1000), static_cast<int>(value % 1000)};
+}
+
+Colour SkinColourOf(const std::string& section, const char* key) {
+    const std::string value = SkinValue(section, key);
+    EXPECT_FALSE(value.empty()) << key;
+    return ColourOf(std::strtoul(value.c_str(), nullptr, 10));
+}
+
+double Luminance(Colour c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+}
+
+double Contrast(Colour a, Colour b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Colours the pages draw with whatever the skin says: the default text colour of the
+// currency page's "=" and currency codes, the dark line-button arrows and save icon of the
+// resources, the Tools pages' light-grey page brush under the clothing chart's title, and the
+// clothing note and packing-list hint written over the portrait images.
+const Colour kBlack{0, 0, 0};
+const Colour kArrowIcon{32, 60, 99};
+const Colour kSaveIcon{30, 57, 94};
+const Colour kToolPageBrush{238, 238, 238};
+const Colour kClothesNote{0, 86, 130};
+const Colour kPackHint{0, 0, 255};
+constexpr double kReadable = 3.0;
+
+}  // namespace
+
+// Each shipped skin gives the pages colours their own fixed colours stay readable on (at least
+// 3:1 in relative luminance, the least for large text and icons).
+TEST(DefaultSkin, PagesFixedColoursStayReadableOnTheSkinsColours) {
+    for (const char* skin : {"default.skn", "night.skn"}) {
+        SCOPED_TRACE(skin);
+        const std::string text = TokenReader(ReadAll(DataDir() / skin)).Next('<');
+        const std::string currency = SkinSection(text, "Currency");
+        const Colour page = SkinColourOf(currency, "BKC"), panel = SkinColourOf(currency, "PanC");
+        EXPECT_GE(Contrast(kBlack, page), kReadable) << "\"=\" and the currency codes on BKC";
+        EXPECT_GE(Contrast(kArrowIcon, panel), kReadable) << "the line buttons' arrows on PanC";
+        for (const char* key : {"PCEC", "PBC", "UPDC"})
+            EXPECT_GE(Contrast(SkinColourOf(currency, key), panel), kReadable) << key << " on PanC";
+
+        const std::string tools = SkinSection(text, "Tools");
+        const Colour chartText = SkinColourOf(tools, "TTCS");
+        EXPECT_GE(Contrast(chartText, kToolPageBrush), kReadable) << "the chart title on the page brush";
+        for (const char* row : {"TC1S", "TC2S"})
+            EXPECT_GE(Contrast(chartText, SkinColourOf(tools, row)), kReadable) << "TTCS on " << row;
+        EXPECT_GE(Contrast(kSaveIcon, SkinColourOf(tools, "PCP")), kReadable) << "the save icon on PCP";
+
+        // The portrait images are laid 1:1 on the page (width x page height + 3): the
+        // clothing note at (5, 170), the packing hint at (5, page height - 16), 11 pixels high.
+        const std::string portrait = SkinValue(SkinSection(text, "Common Folders"), "P");
+        struct Line {
+            const char* key;
+            Colour colour;
+            int top;  // from the image's top, or, when negative, from its foot
+            int width;
+        };
+        for (const Line& line : {Line{"BS", kClothesNote, 170, 190}, Line{"BP", kPackHint, -19, 120}}) {
+            SCOPED_TRACE(line.key);
+            std::unique_ptr<device::gdi::Bitmap> image =
+                device::gdi::LoadImageFile(Host(portrait + SkinValue(tools, line.key)));
+            ASSERT_TRUE(image);
+            const int top = line.top >= 0 ? line.top : image->Height() + line.top;
+            double worst = 100;
+            for (int y = top; y < top + 11; ++y)
+                for (int x = 5; x < 5 + line.width; ++x) {
+                    const uint32_t rgb = image->Get(x, y);
+                    const Colour under{static_cast<int>(rgb >> 16 & 0xFF), static_cast<int>(rgb >> 8 & 0xFF),
+                                       static_cast<int>(rgb & 0xFF)};
+                    worst = std::min(worst, Contrast(line.colour, under));
+                }
+            EXPECT_GE(worst, kReadable);
         }
     }
 }
