@@ -16,6 +16,7 @@ BEGIN_MESSAGE_MAP(CClothesDlg, CDialog)
     ON_WM_CTLCOLOR()
     ON_WM_PAINT()
     ON_WM_SIZE()
+    ON_WM_VSCROLL()
     ON_WM_LBUTTONDOWN()
     ON_BN_CLICKED(IDC_CLOTHES_MEN, &CClothesDlg::OnMen)
     ON_BN_CLICKED(IDC_CLOTHES_WOMEN, &CClothesDlg::OnWomen)
@@ -136,7 +137,8 @@ void CClothesDlg::OnChildren() { OnGender(GenderChildren); }
 void CClothesDlg::Layout() {
     if (!m_staticTitle.m_hWnd) return; // before the controls are bound
     m_metrics = ReadToolMetrics();
-    const int W = m_metrics.width;
+    // Placed from the top again; the guideline note under the rows is the content's end.
+    const int W = m_scroll.Prepare(this, m_metrics.Portrait() ? 185 : 164, m_metrics.width);
     m_staticBand.SetWindowPos(nullptr, 0, 0, W, 25, SWP_NOZORDER);
     m_comboGarment.SetWindowPos(nullptr, 2, 3, 3 * W / 5, 20, SWP_NOZORDER);
     if (m_btnMen.m_hWnd) {
@@ -181,6 +183,8 @@ void CClothesDlg::OnSize(UINT nType, int cx, int cy) {
     Layout();
 }
 
+void CClothesDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { m_scroll.OnVScroll(this, nSBCode, nPos); }
+
 void CClothesDlg::OnSettingChange(UINT, LPCTSTR) {
     Layout();
     HideToolsListUnder(this);
@@ -196,12 +200,15 @@ BOOL CClothesDlg::OnEraseBkgnd(CDC* pDC) {
     CRect client;
     GetClientRect(&client);
     pDC->FillSolidRect(&client, RGB(238, 238, 238));
+    const CPoint origin = pDC->SetViewportOrg(0, -m_scroll.Offset());
     if (m_metrics.Portrait()) StretchBitmap(pDC, m_bmpBackground, m_metrics.width, m_metrics.pageHeight + 3);
+    pDC->SetViewportOrg(origin);
     return TRUE;
 }
 
 void CClothesDlg::OnPaint() {
     CPaintDC dc(this);
+    dc.SetViewportOrg(0, -m_scroll.Offset());
     dc.SetBkMode(TRANSPARENT);
     CPen pen(PS_SOLID, 1, ScaleColor(m_crBand, 0.9f));
     CPen* oldPen = dc.SelectObject(&pen);

@@ -42,6 +42,7 @@ protected:
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnMen();
     afx_msg void OnWomen();
@@ -61,6 +62,7 @@ private:
     // Sets the row font, 13 pixels high or smaller where the widest row of any chart would
     // not fit a row of the given width on one line.
     void FitRowFont(int rowWidth);
+    toolwin::CToolScroll m_scroll;
     int m_nRowFontHeight = 0;
     void MakeColourBrushes();
 

@@ -13,6 +13,7 @@
 #include "platform/framework/Dlg.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/ListControls.h"
+#include "tools/ToolWindow.h"
 
 class CConverterDlg : public CDialog {
 public:
@@ -69,7 +70,10 @@ public:
     };
     ResultArrows GetResultArrows() const;
     bool IsPortrait() const { return m_nWidth < m_nHeight; }
-    int LayoutLeft() const { return (m_nWidth - 235) / 2; }
+    int LayoutLeft() const { return (PlaceWidth() - 235) / 2; }
+    // The width the controls are laid out in: the work area's, or the client area's beside the
+    // scroll bar shown while the raised input panel leaves too little room.
+    int PlaceWidth() const { return m_nPlaceWidth > 0 ? m_nPlaceWidth : m_nWidth; }
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -106,6 +110,11 @@ protected:
 private:
     void ReadMetrics();
     void Layout();
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    // The arrows' band in client coordinates, where the scrolled controls are.
+    void InvalidateArrowBand();
+    toolwin::CToolScroll m_scroll;
+    int m_nPlaceWidth = 0;
     void SetDropWidths();
     void FillUnitLists();
     void ShowResultText();
