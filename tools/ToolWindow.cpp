@@ -208,7 +208,11 @@ void CToolScroll::OnVScroll(CWnd* tool, UINT code, UINT thumb) {
     case SB_BOTTOM: next = range; break;
     default: return;
     }
-    ScrollToolWindow(tool, m_nOffset, std::clamp(next, 0, range));
+    ScrollTo(tool, next);
+}
+
+void CToolScroll::ScrollTo(CWnd* tool, int offset) {
+    ScrollToolWindow(tool, m_nOffset, std::clamp(offset, 0, Range(tool)));
 }
 
 void HideToolsListUnder(CWnd* tool) {

@@ -93,6 +93,8 @@ public:
     int Prepare(CWnd* tool, int contentHeight, int workWidth);
     // A scroll-bar request: moves the controls and the bar's thumb.
     void OnVScroll(CWnd* tool, UINT code, UINT thumb);
+    // Moves the controls up by offset (kept within the range).
+    void ScrollTo(CWnd* tool, int offset);
     // How far the controls are moved up.
     int Offset() const { return m_nOffset; }
 

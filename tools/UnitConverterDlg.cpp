@@ -454,6 +454,10 @@ void CConverterDlg::Layout() {
     m_bottomBand.SetWindowPos(nullptr, 0, portrait ? 165 : 137, W, 30, flags);
     m_clearButton.SetWindowPos(nullptr, W - 83, portrait ? 170 : 142, 80, 20, flags);
     m_editUnitsButton.SetWindowPos(nullptr, 3, portrait ? 170 : 142, 100, 20, flags);
+    // Above a raised panel the value and its result stay in view together while the user types.
+    CRect client;
+    GetClientRect(&client);
+    m_scroll.ScrollTo(this, 105 + 23 + 2 - client.Height());
 }
 
 void CConverterDlg::OnSize(UINT nType, int cx, int cy) {
