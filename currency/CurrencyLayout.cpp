@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include "platform/framework/WaitCursor.h"
+#include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
@@ -80,6 +81,7 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     m_rateBase.GetWindowRect(&baseRect);
     const int cw = baseRect.Width();
     places = ComputeCurrencyLayout(m_shape, m_nPlaceWidth, cw, settingChange);
+    KeepCodesInside(places);
 
     for (const auto& [id, place] : places) {
         if (id == IDC_CUR_RATE_BASE || id == IDC_CUR_LAST_UPDATE) continue;
@@ -107,6 +109,33 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     PlaceLineWindow();
     Invalidate(TRUE);
     m_bLayingOut = false;
+}
+
+void CCurrencyPanel::KeepCodesInside(std::map<int, CurrencyPlace>& places) {
+    // The shapes' fixed places can put a code past the page's right edge (beside a scroll bar,
+    // or 70 wide at x 216 of a 240-pixel page): the code keeps the width of its text, moved left
+    // where it must be, and its value ends before it.
+    const int W = m_nPlaceWidth;
+    const std::pair<int, int> pairs[] = {{IDC_CUR_CODE1, IDC_CUR_RATE1}, {IDC_CUR_CODE2, IDC_CUR_RATE2}};
+    for (const auto& [codeId, valueId] : pairs) {
+        CurrencyPlace& code = places[codeId];
+        if (code.x + code.cx <= W) continue;
+        CWnd* control = GetDlgItem(codeId);
+        CString text;
+        if (control) control->GetWindowText(text);
+        int need = 0;
+        if (control && !text.IsEmpty()) {
+            CClientDC dc(control);
+            CFont* old = dc.SelectObject(control->GetFont());
+            need = dc.GetTextExtent(text).cx + 1;
+            if (old) dc.SelectObject(old);
+        }
+        need = std::min(code.cx, need);
+        if (code.x + need > W) code.x = W - need;
+        code.cx = W - code.x;
+        CurrencyPlace& value = places[valueId];
+        if (!value.moveOnly && value.x < code.x && value.x + value.cx > code.x) value.cx = code.x - value.x;
+    }
 }
 
 void CCurrencyPanel::FitAbovePanel() {

@@ -139,6 +139,7 @@ private:
     // With the input panel raised the page ends at the panel's top edge and scrolls its
     // controls, so that the totals and the bottom band can be brought above the panel.
     void FitAbovePanel();
+    void KeepCodesInside(std::map<int, CurrencyPlace>& places);
     void ScrollTo(int offset);
     int ScrollRange() const;
 
