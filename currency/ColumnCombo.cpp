@@ -35,7 +35,7 @@ std::wstring FitCurrencyText(const std::wstring& text, int room, const std::func
 void CColumnCombo::OnPaint() {
     Default(); // the frame, the arrow and the field as the list box draws them
     const int index = GetCurSel();
-    if (index < 0 || GetDroppedState()) return;
+    if (index < 0) return;
     CString text;
     GetLBText(index, text);
     CClientDC dc(this);
@@ -50,7 +50,7 @@ void CColumnCombo::OnPaint() {
     const std::wstring shown = FitCurrencyText(whole, field.Width() - 1, width);
     if (shown != whole) {
         // Drawn again over the control's own text, on the same background.
-        const bool highlighted = ::GetFocus() == m_hWnd;
+        const bool highlighted = ::GetFocus() == m_hWnd && !GetDroppedState();
         HBRUSH background = ::GetSysColorBrush(highlighted ? COLOR_HIGHLIGHT : COLOR_WINDOW);
         dc.SetTextColor(::GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         if (!highlighted)
