@@ -82,6 +82,8 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     const int cw = baseRect.Width();
     places = ComputeCurrencyLayout(m_shape, m_nPlaceWidth, cw, settingChange);
     KeepCodesInside(places);
+    KeepLabelBetweenButtons(places);
+    if (!scrolls) KeepAboveBottom(places, client.Height());
 
     for (const auto& [id, place] : places) {
         if (id == IDC_CUR_RATE_BASE || id == IDC_CUR_LAST_UPDATE) continue;
@@ -112,14 +114,17 @@ void CCurrencyPanel::LayOut(bool settingChange) {
 }
 
 void CCurrencyPanel::KeepCodesInside(std::map<int, CurrencyPlace>& places) {
-    // The shapes' fixed places can put a code past the page's right edge (beside a scroll bar,
-    // or 70 wide at x 216 of a 240-pixel page): the code keeps the width of its text, moved left
-    // where it must be, and its value ends before it.
+    // The shapes' fixed places can put a control past the page's right edge (beside a scroll
+    // bar, or 70 wide at x 216 of a 240-pixel page), and a code narrower than its text: each
+    // ends at the edge, a code gets its text's width (moved left where the row has no room
+    // for it), and its value ends before it.
     const int W = m_nPlaceWidth;
+    // Nothing else reaches past the right edge either (the square shape's second rate frame).
+    for (auto& [id, place] : places)
+        if (!place.moveOnly && place.x < W && place.x + place.cx > W) place.cx = W - place.x;
     const std::pair<int, int> pairs[] = {{IDC_CUR_CODE1, IDC_CUR_RATE1}, {IDC_CUR_CODE2, IDC_CUR_RATE2}};
     for (const auto& [codeId, valueId] : pairs) {
         CurrencyPlace& code = places[codeId];
-        if (code.x + code.cx <= W) continue;
         CWnd* control = GetDlgItem(codeId);
         CString text;
         if (control) control->GetWindowText(text);
@@ -127,15 +132,60 @@ void CCurrencyPanel::KeepCodesInside(std::map<int, CurrencyPlace>& places) {
         if (control && !text.IsEmpty()) {
             CClientDC dc(control);
             CFont* old = dc.SelectObject(control->GetFont());
-            need = dc.GetTextExtent(text).cx + 1;
+            need = dc.GetTextExtent(text).cx;
             if (old) dc.SelectObject(old);
         }
-        need = std::min(code.cx, need);
-        if (code.x + need > W) code.x = W - need;
-        code.cx = W - code.x;
+        if (code.cx + 1 >= need) continue; // its text fits (its last pixel column may touch the edge)
+        // Wider to the right while the row has room, else moved left.
+        int limit = W;
+        for (const auto& [id, place] : places)
+            if (id != codeId && !place.moveOnly && place.x > code.x && place.x < limit && place.y < code.y + code.cy &&
+                place.y + place.cy > code.y && id != IDC_CUR_FRAME1 && id != IDC_CUR_FRAME2)
+                limit = place.x;
+        code.cx = need;
+        if (code.x + need > limit) code.x = std::max(0, limit - need);
         CurrencyPlace& value = places[valueId];
         if (!value.moveOnly && value.x < code.x && value.x + value.cx > code.x) value.cx = code.x - value.x;
     }
+}
+
+void CCurrencyPanel::KeepAboveBottom(std::map<int, CurrencyPlace>& places, int bottom) {
+    // With the panel down a shape's lowest row can reach a few pixels past the page (under the
+    // menu bar): the controls that would end there end at the page's bottom edge instead.
+    for (auto& [id, place] : places)
+        if (!place.moveOnly && place.y < bottom && place.y + place.cy > bottom) place.cy = bottom - place.y;
+}
+
+void CCurrencyPanel::KeepLabelBetweenButtons(std::map<int, CurrencyPlace>& places) {
+    // Beside a scroll bar the band is narrower than its shape's places were made for: the label
+    // (drawn above the buttons) would cover their edges. The buttons move out to the band's
+    // edges, and the label keeps to the room left between them.
+    if (m_nPlaceWidth >= m_nWidth) return; // the shape's own places
+    CurrencyPlace& label = places[IDC_CUR_LAST_UPDATE];
+    auto room = [&](int& left, int& right) {
+        left = label.x;
+        right = label.x + label.cx;
+        for (int id : {IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL}) {
+            const CurrencyPlace& button = places[id];
+            if (button.x + button.cx / 2 < label.x + label.cx / 2)
+                left = std::max(left, button.x + button.cx);
+            else
+                right = std::min(right, button.x);
+        }
+    };
+    int left = 0, right = 0;
+    room(left, right);
+    if (left == label.x && right == label.x + label.cx) return;
+    for (int id : {IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL}) {
+        CurrencyPlace& button = places[id];
+        if (button.x + button.cx / 2 < label.x + label.cx / 2)
+            button.x = std::max(1, button.x - 4);
+        else
+            button.x = std::min(m_nPlaceWidth - button.cx - 1, button.x + 4);
+    }
+    room(left, right);
+    label.x = left;
+    label.cx = std::max(0, right - left);
 }
 
 void CCurrencyPanel::FitAbovePanel() {

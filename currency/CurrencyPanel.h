@@ -140,6 +140,8 @@ private:
     // controls, so that the totals and the bottom band can be brought above the panel.
     void FitAbovePanel();
     void KeepCodesInside(std::map<int, CurrencyPlace>& places);
+    void KeepLabelBetweenButtons(std::map<int, CurrencyPlace>& places);
+    void KeepAboveBottom(std::map<int, CurrencyPlace>& places, int bottom);
     void ScrollTo(int offset);
     int ScrollRange() const;
 

@@ -445,12 +445,12 @@ void CConverterDlg::Layout() {
     m_valueField.SetWindowPos(nullptr, x0 + 4, 60, 93, 16, flags);
     CRect frame;
     m_valueFrame.GetClientRect(&frame);
-    m_fromList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 58, 130, 20, flags);
+    m_fromList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 58, std::min(130, W - (x0 + 5 + frame.Width()) - 2), 20, flags);
     m_resultLabel.SetWindowPos(nullptr, 5, 85, 0, 0, flags | SWP_NOSIZE);
     m_resultFrame.SetWindowPos(nullptr, x0, 105, 100, 23, flags);
     m_resultField.SetWindowPos(nullptr, x0 + 4, 109, 93, 16, flags);
     m_resultFrame.GetClientRect(&frame);
-    m_toList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 107, 130, 20, flags);
+    m_toList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 107, std::min(130, W - (x0 + 5 + frame.Width()) - 2), 20, flags);
     m_bottomBand.SetWindowPos(nullptr, 0, portrait ? 165 : 137, W, 30, flags);
     m_clearButton.SetWindowPos(nullptr, W - 83, portrait ? 170 : 142, 80, 20, flags);
     m_editUnitsButton.SetWindowPos(nullptr, 3, portrait ? 170 : 142, 100, 20, flags);

@@ -15,6 +15,8 @@
 #include "platform/framework/ListControls.h"
 #include "tools/ToolWindow.h"
 
+#include <algorithm>
+
 class CConverterDlg : public CDialog {
 public:
     explicit CConverterDlg(CWnd* pParent = nullptr);
@@ -70,7 +72,9 @@ public:
     };
     ResultArrows GetResultArrows() const;
     bool IsPortrait() const { return m_nWidth < m_nHeight; }
-    int LayoutLeft() const { return (PlaceWidth() - 235) / 2; }
+    // Never left of the window: beside a scroll bar the width can be less than the 235 pixels
+    // the rows were made for, and the lists then give up the difference.
+    int LayoutLeft() const { return std::max(0, (PlaceWidth() - 235) / 2); }
     // The width the controls are laid out in: the work area's, or the client area's beside the
     // scroll bar shown while the raised input panel leaves too little room.
     int PlaceWidth() const { return m_nPlaceWidth > 0 ? m_nPlaceWidth : m_nWidth; }
