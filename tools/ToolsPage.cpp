@@ -169,9 +169,10 @@ void CToolsPage::PlaceToolWindow(int index) {
     GetClientRect(&r);
     if (container) container->ClientToScreen(&r);
     int height = r.bottom - 2 * r.top + m_nHeight;
-    if (index == kToolDialCodes && toolwin::CToolPanelPlacement().PanelUp()) {
-        // The dialing codes keep their Find band above a raised input panel: the window ends at
-        // the panel's top edge (its page height less the panel's 80 pixels), and scrolls.
+    const bool scrolls = index == kToolDialCodes || index == kToolConverter || index == kToolClothes;
+    if (scrolls && toolwin::CToolPanelPlacement().PanelUp()) {
+        // These tools keep their lowest controls within reach above a raised input panel: the
+        // window ends at the panel's top edge, and scrolls.
         CPoint top(r.left + 2, r.top);
         if (container) container->ClientToScreen(&top);
         height = std::min(height, toolwin::HeightAbovePanel(top.y));
