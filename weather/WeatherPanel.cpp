@@ -226,6 +226,8 @@ void CWeatherPanel::OnDestroy() {
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], s_placePositions[i]);
     m_ticker.Stop();
     m_unitFont.DeleteObject();
+    m_unitFitFont.DeleteObject();
+    m_unitFitHeight = 0;
     m_moreFont.DeleteObject();
     m_tipTextFont.DeleteObject();
     m_tipTitleFont.DeleteObject();
@@ -459,13 +461,41 @@ void CWeatherPanel::ShowTips(int stage) {
         lines = (wide && m_workWidth >= 320) ? 2 : 3;
         fit = true;
     }
+    // A box fitted to the text takes its width from the line count; a text that wraps to more
+    // lines than asked for in the box's width gets those lines, so that none is cut off.
+    int width = m_workWidth - 10;
+    {
+        CString text;
+        text.LoadString(id);
+        CClientDC dc(this);
+        CFont* old = dc.SelectObject(&m_tipTextFont);
+        if (fit) width = dc.GetTextExtent(text).cx / lines + 20;
+        // The text box is 10 pixels narrower than the box and keeps a small margin each side.
+        RECT wrapped{0, 0, width - 10 - 4, 0};
+        const int lineHeight = dc.GetTextExtent(CString(L"Ag")).cy;
+        dc.DrawText(text, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        dc.SelectObject(old);
+        const int needed = lineHeight > 0 ? (wrapped.bottom - wrapped.top + lineHeight - 1) / lineHeight : lines;
+        if (needed > lines) {
+            lines = needed;
+            fit = false;
+        }
+    }
     // Placed once out of sight to learn the box's size, then centred on the page's bottom.
-    PlaceTip(m_workWidth, m_workHeight, id, lines, 0, fit, m_workWidth - 10);
+    PlaceTip(m_workWidth, m_workHeight, id, lines, 0, fit, width);
     RECT box{};
     m_tipTitle.GetWindowRect(&box);
     const int bw = box.right - box.left;
     const int bh = box.bottom - box.top;
-    PlaceTip(m_workWidth / 2 - bw / 2, m_pageHeight + 3 - bh, id, lines, 0, fit, m_workWidth - 10);
+    PlaceTip(m_workWidth / 2 - bw / 2, m_pageHeight + 3 - bh, id, lines, 0, fit, width);
+    // The text box takes the room down to the Hide button, so that the last line's descenders
+    // are not cut (the box is sized from the line height alone).
+    RECT text{}, hide{};
+    m_tipText.GetWindowRect(&text);
+    m_tipButton.GetWindowRect(&hide);
+    if (text.bottom < hide.top - 1)
+        m_tipText.SetWindowPos(nullptr, 0, 0, text.right - text.left, hide.top - 1 - text.top,
+                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (stage == 1) {
         m_tipStage = 2;
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"weattip", 2);
