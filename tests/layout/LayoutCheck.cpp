@@ -237,7 +237,6 @@ const std::vector<Expected> kExpectedFailures = {
     {"reminders", "240x240", 0, 1140},
     {"reminders", "", 1, 1141},
     {"reminders", "240x240", 0, 1141},
-    {"tip & tax", "", -1, 0},
     {"today options", "240x320", -1, 1175},
     {"today options", "240x240", -1, 1175},
     {"unit converter", "240x240", 1, 1001},
@@ -250,7 +249,6 @@ const std::vector<Expected> kExpectedFailures = {
     {"unit converter", "320x240", 1, 1006},
     {"unit converter", "240x240", 1, 1007},
     {"unit converter", "320x240", 1, 1007},
-    {"unit editor", "", 0, 0},
     {"weather", "240x240", 1, 1001},
     {"weather", "240x320", 1, 1001},
     {"weather", "320x240", 1, 1001},
@@ -878,6 +876,17 @@ TEST_P(LayoutCheck, EveryScreenFitsWithThePanelDownAndUp) {
         if (!known) ADD_FAILURE() << f.screen << " (" << shapeName << ", panel " << (f.panelUp ? "up" : "down") << "): " << f.what;
     }
     std::cout << m_findings.size() << " findings, " << expected << " of them known faults" << std::endl;
+    // Entries of the table that this shape no longer shows (when the whole table was walked).
+    if (!std::getenv("LAYOUT_SCREENS"))
+        for (const Expected& e : kExpectedFailures) {
+            if (*e.shape && shapeName != e.shape) continue;
+            const bool seen = std::any_of(m_findings.begin(), m_findings.end(), [&](const Finding& f) {
+                return f.screen == e.screen && (e.panel < 0 || e.panel == (f.panelUp ? 1 : 0)) && (e.control < 0 || e.control == f.control);
+            });
+            if (!seen)
+                std::cout << "[ mended ] {\"" << e.screen << "\", \"" << e.shape << "\", " << e.panel << ", " << e.control
+                          << "} no longer fails on " << shapeName << std::endl;
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, LayoutCheck, ::testing::Values(SIZE{240, 320}, SIZE{320, 240}, SIZE{240, 240}, SIZE{320, 320}),
