@@ -3,12 +3,15 @@
 
 #include "weather/WeatherPanel.h"
 
+#include <algorithm>
+
 #include "core/CommonHelpers.h"
 #include "core/ShippedDefaults.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceTime.h"
+#include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "shell/AppMessages.h"
 #include "shell/MainTabCtrl.h"
@@ -451,12 +454,24 @@ void CWeatherPanel::PlaceTip(int x, int y, UINT stringId, int lineCount, int mod
 }
 
 void CWeatherPanel::ShowTips(int stage) {
+    if (stage == 1 && m_tipStage == 2) return;
+    m_tipShown = stage;
+    PlaceShownTip();
+    if (stage == 1) {
+        m_tipStage = 2;
+        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"weattip", 2);
+    }
+}
+
+// Places the tip box of the tips last shown for the current work area: again after a rotation
+// or a change of the input panel, so that it stays on the page and above a raised panel.
+void CWeatherPanel::PlaceShownTip() {
+    const int stage = m_tipShown;
     const bool wide = m_workWidth >= m_workHeight;
     UINT id = IDS_WEATHER_TIPS;
     int lines = wide ? 3 : 5;
     bool fit = false;
     if (stage == 1) {
-        if (m_tipStage == 2) return;
         id = IDS_WEATHER_TIPS_AFTER_SYNC;
         lines = (wide && m_workWidth >= 320) ? 2 : 3;
         fit = true;
@@ -487,7 +502,16 @@ void CWeatherPanel::ShowTips(int stage) {
     m_tipTitle.GetWindowRect(&box);
     const int bw = box.right - box.left;
     const int bh = box.bottom - box.top;
-    PlaceTip(m_workWidth / 2 - bw / 2, m_pageHeight + 3 - bh, id, lines, 0, fit, width);
+    // Its bottom on the page image's bottom, or on the input panel's top while that is higher.
+    int bottom = m_pageHeight + 3;
+    SIPINFO sip{};
+    sip.cbSize = sizeof(sip);
+    if (::SipGetInfo(&sip) && (sip.fdwFlags & SIPF_ON)) {
+        POINT visible{0, sip.rcVisibleDesktop.bottom};
+        ScreenToClient(&visible);
+        bottom = std::min<int>(bottom, visible.y);
+    }
+    PlaceTip(m_workWidth / 2 - bw / 2, std::max(0, bottom - bh), id, lines, 0, fit, width);
     // The text box takes the room down to the Hide button, so that the last line's descenders
     // are not cut (the box is sized from the line height alone).
     RECT text{}, hide{};
@@ -496,10 +520,6 @@ void CWeatherPanel::ShowTips(int stage) {
     if (text.bottom < hide.top - 1)
         m_tipText.SetWindowPos(nullptr, 0, 0, text.right - text.left, hide.top - 1 - text.top,
                                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (stage == 1) {
-        m_tipStage = 2;
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"weattip", 2);
-    }
 }
 
 void CWeatherPanel::OnTipHide() {

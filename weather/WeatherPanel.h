@@ -186,6 +186,8 @@ private:
     CFont m_unitFitFont; // the unit font at the height that fits the unit boxes
     LONG m_unitFitHeight = 0;
     void FitUnitFont(int boxWidth);
+    void PlaceShownTip();
+    int m_tipShown = 0; // the stage of the tips last shown
     ClockTicker m_ticker;
     bool m_destroyed = false;
 };

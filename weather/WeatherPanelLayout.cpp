@@ -144,6 +144,7 @@ void CWeatherPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     if (width != m_workWidth || height != m_workHeight) LoadBackground(width, height);
     LayOut();
     if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->PlaceCurrentPage();
+    if (m_tipTitle.m_hWnd && m_tipTitle.IsWindowVisible()) PlaceShownTip();
     Invalidate(TRUE);
 }
 
