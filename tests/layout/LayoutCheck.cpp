@@ -50,10 +50,10 @@ struct Expected {
 };
 // ---- Expected failures: faults still to mend, not meant layouts; the table empties as they are ----
 const std::vector<Expected> kExpectedFailures = {
-    {"add other cities", "", 1, 1162},
-    {"add other cities", "", 1, 1164},
-    {"add other cities", "", 1, 1166},
-    {"add other cities", "", 1, 1167},
+    {"add other cities", "240x240", 1, 1166},
+    {"add other cities", "320x240", 1, 1166},
+    {"add other cities", "240x240", 1, 1167},
+    {"add other cities", "320x240", 1, 1167},
     {"appearance: clocks", "", 1, 0},
     {"appearance: clocks", "240x240", 1, 1142},
     {"appearance: clocks", "320x240", 1, 1142},
@@ -132,10 +132,6 @@ const std::vector<Expected> kExpectedFailures = {
     {"appearance: weather", "", 1, 12322},
     {"city information", "240x240", 1, 1137},
     {"city information", "320x240", 1, 1137},
-    {"city select", "240x240", 1, 1150},
-    {"city select", "320x240", 1, 1150},
-    {"city select", "240x240", 1, 1161},
-    {"city select", "320x240", 1, 1161},
     {"clocks", "240x240", 1, 1113},
     {"clocks", "240x320", 1, 1113},
     {"clocks", "320x240", 1, 1113},
@@ -157,10 +153,9 @@ const std::vector<Expected> kExpectedFailures = {
     {"edit cities", "320x240", 0, 1008},
     {"edit cities", "", 1, 1176},
     {"forecast view", "", -1, 1075},
-    {"forecast view", "", 1, 1076},
-    {"forecast view", "240x240", 0, 1076},
-    {"forecast view", "240x320", 0, 1076},
-    {"forecast view", "320x240", 0, 1076},
+    {"forecast view", "240x240", 1, 1076},
+    {"forecast view", "240x320", 1, 1076},
+    {"forecast view", "320x240", 1, 1076},
     {"forecast view", "240x240", 1, 1077},
     {"forecast view", "240x320", 1, 1077},
     {"forecast view", "320x240", 1, 1077},
@@ -190,18 +185,10 @@ const std::vector<Expected> kExpectedFailures = {
     {"reminders", "240x240", 0, 1140},
     {"reminders", "", 1, 1141},
     {"reminders", "240x240", 0, 1141},
-    {"tip & tax", "", -1, 0},
     {"today options", "240x320", -1, 1175},
     {"today options", "240x240", -1, 1175},
     {"weather", "240x240", 1, 1001},
-    {"weather", "240x320", 1, 1001},
-    {"weather", "320x240", 1, 1001},
     {"weather", "240x240", 1, 1146},
-    {"weather", "240x320", 1, 1146},
-    {"weather", "320x240", 1, 1146},
-    {"weather", "240x240", 1, 1155},
-    {"weather", "240x320", 1, 1155},
-    {"weather", "320x240", 1, 1155},
 };
 
 // Overlaps the layout means: screen ("" any), the two control ids (-1 any), and why.
@@ -820,6 +807,17 @@ TEST_P(LayoutCheck, EveryScreenFitsWithThePanelDownAndUp) {
         if (!known) ADD_FAILURE() << f.screen << " (" << shapeName << ", panel " << (f.panelUp ? "up" : "down") << "): " << f.what;
     }
     std::cout << m_findings.size() << " findings, " << expected << " of them known faults" << std::endl;
+    // Entries of the table that this shape no longer shows (when the whole table was walked).
+    if (!std::getenv("LAYOUT_SCREENS"))
+        for (const Expected& e : kExpectedFailures) {
+            if (*e.shape && shapeName != e.shape) continue;
+            const bool seen = std::any_of(m_findings.begin(), m_findings.end(), [&](const Finding& f) {
+                return f.screen == e.screen && (e.panel < 0 || e.panel == (f.panelUp ? 1 : 0)) && (e.control < 0 || e.control == f.control);
+            });
+            if (!seen)
+                std::cout << "[ mended ] {\"" << e.screen << "\", \"" << e.shape << "\", " << e.panel << ", " << e.control
+                          << "} no longer fails on " << shapeName << std::endl;
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shapes, LayoutCheck, ::testing::Values(SIZE{240, 320}, SIZE{320, 240}, SIZE{240, 240}, SIZE{320, 320}),
