@@ -65,7 +65,7 @@ TEST_F(ClockPaintingTest, TimesDatesAndNamesStandWhereThePortraitLayoutPutsThem)
     EXPECT_EQ(city.textColour, RGB(150, 0, 0));
     EXPECT_EQ(city.fontHeight, 14);
     EXPECT_TRUE(DrawnAt(*r, L"21:20", 175, 170)); // clock 4
-    ASSERT_TRUE(DrawnAt(*r, L"15/07 Wed", 175, 190, &city));
+    ASSERT_TRUE(DrawnAt(*r, L"15/07 Wed", 175, 186, &city)); // raised clear of the icons
     EXPECT_EQ(city.fontWeight, 400);
     EXPECT_TRUE(DrawnAt(*r, L"London", 95, 60));
     EXPECT_TRUE(DrawnAt(*r, L"Berlin", 7, 142));
