@@ -123,7 +123,11 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
     }
 }
 
-void CCityInfoDlg::OnSettingChange(UINT /*uFlags*/, LPCTSTR /*lpszSection*/) { Invalidate(); }
+void CCityInfoDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    // The default handling sizes the dialog to the new work area when the screen turns.
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    Invalidate();
+}
 
 void CCityInfoDlg::OnLButtonDown(UINT /*nFlags*/, CPoint /*point*/) {}
 
