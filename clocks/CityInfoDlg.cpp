@@ -41,6 +41,9 @@ void CCityInfoDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CCityInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // The template is shared with the city editor's caption; this dialog edits nothing, so the
+    // taskbar shows the title it draws in its header.
+    SetWindowText(LoadText(IDS_CITY_INFO_CAPTION));
     m_hTitleFont = CreateFormFont(18, FW_BOLD);
     m_hLabelFont = CreateFormFont(14, FW_BOLD);
     m_hValueFont = CreateFormFont(14, FW_NORMAL);

@@ -289,6 +289,7 @@ using clocktests::ClockDialogTest;
 // its height, its client height and its scroll range follow the screen.
 TEST_F(ClockDialogTest, CityInformationFollowsTheScreenThroughATurnAndBack) {
     static int s_height[3] = {}, s_client[3] = {}, s_work[3] = {};
+    static std::wstring s_caption;
     CCityInfoDlg dlg;
     dlg.m_longitude = L"0";
     dlg.m_latitude = L"51";
@@ -304,6 +305,9 @@ TEST_F(ClockDialogTest, CityInformationFollowsTheScreenThroughATurnAndBack) {
             s_client[turn] = shown.m_nClientHeight;
             s_work[turn] = work.bottom - work.top;
         }
+        CString caption;
+        shown.GetWindowText(caption);
+        s_caption = caption.Str();
         shown.SendMessage(WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(s_work[0], 294);
@@ -314,6 +318,7 @@ TEST_F(ClockDialogTest, CityInformationFollowsTheScreenThroughATurnAndBack) {
         EXPECT_EQ(s_client[turn], s_height[turn]); // no caption: the taskbar shows the title
     }
     EXPECT_EQ(s_client[2], s_client[0]);
+    EXPECT_EQ(s_caption, L"City information"); // it edits nothing
 }
 
 } // namespace
