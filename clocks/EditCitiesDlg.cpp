@@ -203,6 +203,9 @@ void CEditCitiesDlg::OnSize(UINT nType, int cx, int cy) {
 
 void CEditCitiesDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     CDialog::OnSettingChange(uFlags, lpszSection);
+    // A full-screen form keeps its size when the panel rises: it ends above the panel instead,
+    // and its scroll range brings the covered fields up.
+    FitAbovePanel();
     Layout();
     Invalidate();
 }
