@@ -129,6 +129,8 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
 void CCityInfoDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     // The default handling sizes the dialog to the new work area when the screen turns.
     CDialog::OnSettingChange(uFlags, lpszSection);
+    // With the panel up it ends above it, so that its range scrolls the texts the panel covers.
+    FitAbovePanel();
     Invalidate();
 }
 

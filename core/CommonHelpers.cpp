@@ -7,6 +7,7 @@
 #include "platform/framework/WindowDC.h"
 #include "platform/framework/ListControls.h"
 #include "platform/ui/ListControls.h"
+#include "platform/ui/Sip.h"
 #include "platform/ui/WinUser.h"
 
 #include <cmath>
@@ -189,6 +190,15 @@ void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
     dc.Rectangle(0, top, width, bottom);
     dc.SelectObject(oldBrush);
     dc.SelectObject(oldPen);
+}
+
+int BottomAbovePanel(CWnd& page, int bottom) {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!page.m_hWnd || !::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0) || !(info.fdwFlags & SIPF_ON)) return bottom;
+    POINT foot{0, info.rcVisibleDesktop.bottom};
+    page.ScreenToClient(&foot);
+    return foot.y < bottom ? foot.y : bottom;
 }
 
 void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, int lineCount, int alignment, bool fit,
