@@ -38,6 +38,11 @@ ClockGeometry ClockGeometry::Current() {
                    ::GetSystemMetrics(SM_CYSCREEN), IsSquareScreenNot320());
 }
 
+int ClockGeometry::CityDateRight(int clock) const {
+    if (shape == ClockScreenShape::Landscape) return SunIconArea(clock).left;
+    return ((clock == 1 || clock == 3) ? Wh() : W) - 5;
+}
+
 int ClockGeometry::HomeNameTop() const {
     if (shape == ClockScreenShape::Square) return R() - 16;
     return R() - 20;
@@ -100,8 +105,8 @@ POINT ClockGeometry::DatePos(int clock) const {
     const int x = (clock == 2 || clock == 4) ? Wh() : 0;
     const int band = (clock <= 2) ? r : 2 * r;
     switch (shape) {
-    // Portrait: 26 under the band's top, so that the date ends above the icons.
-    case ClockScreenShape::Portrait: return POINT{x + r - 25, band + 26};
+    // Portrait: 25 under the band's top, so that the date ends above the icons.
+    case ClockScreenShape::Portrait: return POINT{x + r - 25, band + 25};
     case ClockScreenShape::Landscape: return POINT{x + r + 6, band + 20};
     default: return POINT{x + r - 4, band + 21};
     }

@@ -37,8 +37,9 @@ struct ClockGeometry {
     POINT TimePos(int clock) const;
     // Top-left of a clock's date text.
     POINT DatePos(int clock) const;
-    // Where a city clock's (1-4) date must end: the inner edge of its card.
-    int CityDateRight(int clock) const { return ((clock == 1 || clock == 3) ? Wh() : W) - 5; }
+    // Where a city clock's (1-4) date must end: the inner edge of its card in portrait, where
+    // it stands above the icons; before the sun icon on the landscape shape, beside it.
+    int CityDateRight(int clock) const;
     // Where clock 0's city name must end: before the icon column at the card's right end.
     int HomeNameRight() const { return W - 24; }
     // Clock 0's date stands beside its time rather than under it.
