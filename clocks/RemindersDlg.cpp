@@ -166,7 +166,20 @@ void CRemindersDlg::PlaceControls() {
         m_editDay[k].MoveWindow(p.picker.x, p.picker.y + y0, 15, 20);
         m_editMonth[k].MoveWindow(p.picker.x + 20, p.picker.y + y0, 15, 20);
         if (k == 0) m_editYear.MoveWindow(p.picker.x + 40, p.picker.y + y0, 15, 20);
-        m_datePicker[k].SetWindowPos(&CWnd::wndTop, p.picker.x, p.picker.y + y0, 70, 20, SWP_SHOWWINDOW);
+        // 70 wide, or as wide as a whole date beside the drop arrow needs where the row has room:
+        // up to the time boxes when they stand on the same row, else up to the client's edge.
+        int pickerWidth = 70;
+        {
+            CClientDC dc(&m_datePicker[k]);
+            CFont* font = m_datePicker[k].GetFont();
+            CFont* old = font ? dc.SelectObject(font) : nullptr;
+            const int needed = dc.GetTextExtent(CString(L"00/00/0000")).cx + ::GetSystemMetrics(SM_CXVSCROLL) + 8;
+            if (old) dc.SelectObject(old);
+            int room = client.right - p.picker.x - 1;
+            if (p.hours.y < p.picker.y + 20 && p.hours.x > p.picker.x + 20) room = std::min(room, p.hours.x - p.picker.x - 3);
+            pickerWidth = std::max(70, std::min(needed, room));
+        }
+        m_datePicker[k].SetWindowPos(&CWnd::wndTop, p.picker.x, p.picker.y + y0, pickerWidth, 20, SWP_SHOWWINDOW);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "ClockDialogsTestSupport.h"
 #include "clocks/RemindersDlg.h"
 #include "clocks/StoredCityIndexes.h"
+#include "platform/framework/WindowDC.h"
 #include "resources/resource.h"
 #include "support/Screenshots.h"
 
@@ -236,8 +237,28 @@ TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage)
     EXPECT_EQ(Alarm(L"clock1"), L"18:00");
 }
 
+// Every date picker shows its whole date beside its drop arrow, and stops before a time box
+// on its own row.
+void ExpectWholeDates(CRemindersDlg& dlg) {
+    for (int k = 0; k < kReminderCount; ++k) {
+        const CString date(L"28/12/2026"); // the widest the pickers show, day/month/year
+        CClientDC dc(&dlg.m_datePicker[k]);
+        CFont* old = dc.SelectObject(dlg.m_datePicker[k].GetFont());
+        const int text = dc.GetTextExtent(date).cx;
+        dc.SelectObject(old);
+        CRect picker, hours;
+        dlg.m_datePicker[k].GetWindowRect(&picker);
+        dlg.m_editHours[k].GetWindowRect(&hours);
+        EXPECT_GE(picker.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 4, text) << "reminder " << k;
+        if (hours.top < picker.bottom && hours.left > picker.left + 20) {
+            EXPECT_LE(picker.right, hours.left) << k;
+        }
+    }
+}
+
 TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
     Run([](CRemindersDlg& dlg) {
+        ExpectWholeDates(dlg);
         EXPECT_FALSE(dlg.m_bShortLandscape);
         RECT hours{};
         dlg.m_editHours[0].GetWindowRect(&hours);
@@ -254,6 +275,7 @@ TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
     device::ui::SetScreenShape(320, 240);
     Run([](CRemindersDlg& dlg) {
         EXPECT_TRUE(dlg.m_bShortLandscape);
+        ExpectWholeDates(dlg);
         RECT hours{};
         dlg.m_editHours[0].GetWindowRect(&hours);
         dlg.ScreenToClient(&hours);
