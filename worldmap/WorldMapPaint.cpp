@@ -52,19 +52,20 @@ int CWorldMapPanel::TextTop() const {
 
 int CWorldMapPanel::RiseSetGap(bool forPaint) const {
     const int clockWidth = WidthOf(const_cast<CDigitalClock&>(m_digitalClock));
-    if (IsSquareScreenNot320()) return forPaint ? 28 : 24;
     if (m_workWidth == 320 && m_workHeight < 240) return clockWidth + 14;
     // The 320 x 320 screen: the sun picture stands where the box is drawn, clear of the date.
     if (m_workWidth == 320 && ScreenIs320High()) return clockWidth + 14;
-    if (m_workWidth < m_workHeight) {
-        // Portrait: the box moves right as far as it still fits, so that the twelve-hour suffix
-        // beside the time stays clear of the picture and the box.
+    const bool square = IsSquareScreenNot320();
+    const int base = square ? (forPaint ? 28 : 24) : 4;
+    if (square || m_workWidth < m_workHeight) {
+        // Portrait and square: the box moves right as far as it still fits, so that the
+        // twelve-hour suffix beside the time stays clear of the picture and the box.
         const int valueWidth = WidthOf(const_cast<CStatic&>(m_sunsetValue));
-        const int right = ClockColumnWidth() + clockWidth + WidthOf(const_cast<CStatic&>(m_sunPicture)) + 4 +
+        const int right = ClockColumnWidth() + clockWidth + WidthOf(const_cast<CStatic&>(m_sunPicture)) + 28 +
                           valueWidth + 1;
-        return 4 + std::max(0, m_workWidth - 3 - right);
+        return base + std::max(0, m_workWidth - 3 - right);
     }
-    return 4;
+    return base;
 }
 
 int CWorldMapPanel::RiseSetLeft(bool forPaint) const {
