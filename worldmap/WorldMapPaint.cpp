@@ -61,7 +61,7 @@ int CWorldMapPanel::RiseSetGap(bool forPaint) const {
         // Portrait and square: the box moves right as far as it still fits, so that the
         // twelve-hour suffix beside the time stays clear of the picture and the box.
         const int valueWidth = WidthOf(const_cast<CStatic&>(m_sunsetValue));
-        const int right = ClockColumnWidth() + clockWidth + WidthOf(const_cast<CStatic&>(m_sunPicture)) + 28 +
+        const int right = ClockColumnWidth() + clockWidth + WidthOf(const_cast<CStatic&>(m_sunPicture)) + base +
                           valueWidth + 1;
         return base + std::max(0, m_workWidth - 3 - right);
     }
