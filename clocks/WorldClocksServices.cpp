@@ -88,7 +88,9 @@ void CWorldClocksDlg::ShowTips() {
     // button stays within reach; with the panel up on a low screen it keeps fewer lines.
     const int bottom = BottomAbovePanel(*this, m_clockArea + 3);
     int fw = 0, fh = 0;
-    for (int lines = h > w ? 7 : 4; lines >= 2; --lines) {
+    // The lines the shape gives it, or more where the text needs them to be read whole.
+    const int wanted = std::max(h > w ? 7 : 4, TipsLinesNeeded(*this, m_tipsTextFont, IDS_CLOCK_TIPS, w - 30));
+    for (int lines = wanted; lines >= 2; --lines) {
         // Placed once out of sight to learn the frame's size.
         PlaceTips(w, h, IDS_CLOCK_TIPS, lines, 0, false, w - 10);
         RECT frame{};

@@ -192,6 +192,25 @@ void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
     dc.SelectObject(oldPen);
 }
 
+int TipsLinesNeeded(CWnd& page, CFont& font, UINT stringId, int width) {
+    CString text;
+    text.LoadString(stringId);
+    text.Remove(L'\r');
+    CClientDC dc(&page);
+    CFont* old = font.GetSafeHandle() ? dc.SelectObject(&font) : nullptr;
+    const int room = width > 1 ? width : 1;
+    int lines = 0;
+    for (int start = 0; start <= text.GetLength();) {
+        int end = text.Find(L'\n', start);
+        if (end < 0) end = text.GetLength();
+        const int extent = dc.GetTextExtent(text.Mid(start, end - start)).cx;
+        lines += extent > room ? (extent + room - 1) / room : 1;
+        start = end + 1;
+    }
+    if (old) dc.SelectObject(old);
+    return lines + 1;
+}
+
 int BottomAbovePanel(CWnd& page, int bottom) {
     SIPINFO info{};
     info.cbSize = sizeof(info);
