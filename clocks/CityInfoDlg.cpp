@@ -41,6 +41,9 @@ void CCityInfoDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CCityInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // The template is shared with the city editor's caption; this dialog edits nothing, so the
+    // taskbar shows the title it draws in its header.
+    SetWindowText(LoadText(IDS_CITY_INFO_CAPTION));
     m_hTitleFont = CreateFormFont(18, FW_BOLD);
     m_hLabelFont = CreateFormFont(14, FW_BOLD);
     m_hValueFont = CreateFormFont(14, FW_NORMAL);
@@ -123,7 +126,13 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
     }
 }
 
-void CCityInfoDlg::OnSettingChange(UINT /*uFlags*/, LPCTSTR /*lpszSection*/) { Invalidate(); }
+void CCityInfoDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    // The default handling sizes the dialog to the new work area when the screen turns.
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    // With the panel up it ends above it, so that its range scrolls the texts the panel covers.
+    FitAbovePanel();
+    Invalidate();
+}
 
 void CCityInfoDlg::OnLButtonDown(UINT /*nFlags*/, CPoint /*point*/) {}
 

@@ -38,13 +38,23 @@ ClockGeometry ClockGeometry::Current() {
                    ::GetSystemMetrics(SM_CYSCREEN), IsSquareScreenNot320());
 }
 
+int ClockGeometry::CityDateRight(int clock) const {
+    if (shape == ClockScreenShape::Landscape) return SunIconArea(clock).left;
+    return ((clock == 1 || clock == 3) ? Wh() : W) - 5;
+}
+
+int ClockGeometry::HomeNameTop() const {
+    if (shape == ClockScreenShape::Square) return R() - 16;
+    return R() - 20;
+}
+
 RECT ClockGeometry::ComboRect(int clock) const {
     const int r = R(), wh = Wh(), w20 = W / 20, r2 = R2();
     int x = 0, y = 0, w = 0;
     switch (shape) {
     case ClockScreenShape::Portrait:
         switch (clock) {
-        case 0: x = w20 + r - 2; y = r - 22; w = W - w20 - r; break;
+        case 0: x = w20 + r - 2; y = HomeNameTop() - 2; w = W - w20 - r; break;
         case 1: x = 2; y = r2 - 21; w = wh - 3; break;
         case 2: x = wh + 2; y = r2 - 21; w = wh - 4; break;
         case 3: x = 2; y = A - 21; w = wh - 3; break;
@@ -53,7 +63,7 @@ RECT ClockGeometry::ComboRect(int clock) const {
         break;
     case ClockScreenShape::Landscape:
         switch (clock) {
-        case 0: x = w20 + r - 2; y = r - 12; w = W - w20 - r; break;
+        case 0: x = w20 + r - 2; y = HomeNameTop() - 2; w = W - w20 - r; break;
         case 1: x = r; y = r2 - 21; w = wh - r - 3; break;
         case 2: x = wh + r; y = r2 - 21; w = wh - r - 3; break;
         case 3: x = r + 2; y = A - 21; w = wh - r - 3; break;
@@ -62,7 +72,7 @@ RECT ClockGeometry::ComboRect(int clock) const {
         break;
     case ClockScreenShape::Square:
         switch (clock) {
-        case 0: x = w20 + r - 2; y = r - 12; w = W - w20 - r; break;
+        case 0: x = w20 + r - 2; y = HomeNameTop() - 2; w = W - w20 - r; break;
         case 1: x = r - 10; y = r2 - 21; w = wh - r + 7; break;
         case 2: x = wh + r - 10; y = r2 - 21; w = wh - r + 7; break;
         case 3: x = r - 8; y = A - 21; w = wh - r + 7; break;
@@ -95,7 +105,8 @@ POINT ClockGeometry::DatePos(int clock) const {
     const int x = (clock == 2 || clock == 4) ? Wh() : 0;
     const int band = (clock <= 2) ? r : 2 * r;
     switch (shape) {
-    case ClockScreenShape::Portrait: return POINT{x + r - 25, band + 30};
+    // Portrait: 25 under the band's top, so that the date ends above the icons.
+    case ClockScreenShape::Portrait: return POINT{x + r - 25, band + 25};
     case ClockScreenShape::Landscape: return POINT{x + r + 6, band + 20};
     default: return POINT{x + r - 4, band + 21};
     }
@@ -115,7 +126,7 @@ RECT ClockGeometry::FaceRect(int clock) const {
         }
     }
     switch (clock) {
-    case 0: return Rect(w20 - 6, 5, w20 + s, s + 14);
+    case 0: return Rect(w20 - 6, 5, w20 + s, s + 5); // inside the home card, which ends at R - 2
     case 1: return Rect(2, r + 5, s + 2, s + r + 5);
     case 2: return Rect(wh + 2, r + 5, s + wh + 2, s + r + 5);
     case 3: return Rect(2, 2 * r + 5, s + 2, s + 2 * r + 5);
@@ -153,7 +164,7 @@ RECT ClockGeometry::DateCell(int clock) const {
         return Rect(d.x, d.y, d.x + 150, d.y + 20);
     }
     POINT p = TimePos(clock);
-    if (shape == ClockScreenShape::Portrait) return Rect(p.x, p.y + 20, p.x + 70, p.y + 40);
+    if (shape == ClockScreenShape::Portrait) return Rect(p.x, DatePos(clock).y, p.x + 70, p.y + 40);
     return Rect(p.x, p.y, p.x + 70, p.y + 40);
 }
 
@@ -168,7 +179,7 @@ POINT ClockGeometry::CityNameTapOrigin(int clock) const {
     // The square shape places its lists further left but keeps the landscape tap areas.
     const bool portrait = shape == ClockScreenShape::Portrait;
     switch (clock) {
-    case 0: return POINT{0, portrait ? r - 22 : r - 12}; // x depends on the list's width
+    case 0: return POINT{0, HomeNameTop() - 2}; // x depends on the list's width
     case 1: return POINT{portrait ? 2 : r, r2 - 21};
     case 2: return POINT{portrait ? wh + 2 : wh + r, r2 - 21};
     case 3: return POINT{portrait ? 2 : r + 2, A - 21};

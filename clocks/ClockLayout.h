@@ -27,12 +27,21 @@ struct ClockGeometry {
     // The same from the device's current work area and screen.
     static ClockGeometry Current();
 
-    // City list of a clock (0-4), 20 pixels high.
+    // Top of clock 0's city name. Its card ends at R - 2: in portrait the name stands 20 above
+    // R; on the landscape shapes, whose card is lower, it rises as far (beside a date that stands
+    // beside the time) or, on the square one, to just under the date below the time.
+    int HomeNameTop() const;
+    // City list of a clock (0-4), 20 pixels high; clock 0's lies 2 above its name.
     RECT ComboRect(int clock) const;
     // Top-left of a clock's hours and minutes.
     POINT TimePos(int clock) const;
     // Top-left of a clock's date text.
     POINT DatePos(int clock) const;
+    // Where a city clock's (1-4) date must end: the inner edge of its card in portrait, where
+    // it stands above the icons; before the sun icon on the landscape shape, beside it.
+    int CityDateRight(int clock) const;
+    // Where clock 0's city name must end: before the icon column at the card's right end.
+    int HomeNameRight() const { return W - 24; }
     // Clock 0's date stands beside its time rather than under it.
     bool HomeDateBesideTime() const { return shape != ClockScreenShape::Square && W == 320 && A < 240; }
     // Bounding rectangle of a clock's analog face.

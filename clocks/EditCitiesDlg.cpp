@@ -8,6 +8,8 @@
 #include "platform/ui/Sip.h"
 #include "resources/resource.h"
 
+#include <algorithm>
+
 BEGIN_MESSAGE_MAP(CEditCitiesDlg, CScrollableFormDlg)
     ON_WM_PAINT()
     ON_WM_SIZE()
@@ -183,7 +185,11 @@ void CEditCitiesDlg::Layout() {
     CEdit* edits[] = {&m_editName, &m_editCountry, &m_editLongitude, &m_editLatitude, &m_editDstRule, &m_editOffset};
     const int editY[] = {35, 55, 75, 95, 120, 150};
     for (int i = 0; i < 6; ++i) edits[i]->MoveWindow(120, editY[i] + y0, 100, 15);
-    m_listCities.MoveWindow(90, 180 + y0, m_nWorkWidth - 95, 75);
+    // Across the client area, which a shown scroll bar narrows, so that the bar covers no list.
+    CRect client;
+    GetClientRect(&client);
+    const int width = client.Width() > 0 ? std::min(m_nWorkWidth, static_cast<int>(client.Width())) : m_nWorkWidth;
+    m_listCities.MoveWindow(90, 180 + y0, width - 95, 75);
     m_buttonAdd.MoveWindow(5, 180 + y0, 80, 25);
     m_buttonDelete.MoveWindow(5, 205 + y0, 80, 25);
     m_buttonUpdate.MoveWindow(5, 230 + y0, 80, 25);
@@ -194,6 +200,7 @@ void CEditCitiesDlg::OnSize(UINT nType, int cx, int cy) {
     Layout();
     Invalidate();
     ResetFormScroll(cy);
+    Layout(); // the bar, shown or hidden, changed the client width
     const DWORD flags = ReadSipFlags();
     if (flags != m_dwSipFlags) {
         m_dwSipFlags = flags;
@@ -203,6 +210,9 @@ void CEditCitiesDlg::OnSize(UINT nType, int cx, int cy) {
 
 void CEditCitiesDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     CDialog::OnSettingChange(uFlags, lpszSection);
+    // A full-screen form keeps its size when the panel rises: it ends above the panel instead,
+    // and its scroll range brings the covered fields up.
+    FitAbovePanel();
     Layout();
     Invalidate();
 }

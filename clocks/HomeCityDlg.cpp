@@ -2,11 +2,15 @@
 
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
+#include "platform/ui/Sip.h"
+
+#include <algorithm>
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CHomeCityDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_SIZE()
+    ON_WM_SETTINGCHANGE()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -22,6 +26,11 @@ void CHomeCityDlg::ReadWorkArea() {
     ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
     m_nWidth = area.right - area.left;
     m_nHeight = area.bottom - area.top;
+    // A raised input panel leaves only the part above it: the list and the prompt stand there.
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0) && (info.fdwFlags & SIPF_ON))
+        m_nHeight = std::min(m_nHeight, static_cast<int>(info.rcVisibleDesktop.bottom - area.top));
 }
 
 BOOL CHomeCityDlg::OnInitDialog() {
@@ -45,10 +54,21 @@ BOOL CHomeCityDlg::OnInitDialog() {
 
 void CHomeCityDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
+    PlaceList();
+}
+
+void CHomeCityDlg::PlaceList() {
     ReadWorkArea();
     if (!m_list.m_hWnd) return; // sized before the data exchange bound the list
     m_list.MoveWindow(m_nWidth / 2 - 60, m_nHeight / 4 - 10, 120, m_nHeight / 2);
     m_list.ShowWindow(SW_SHOW);
+}
+
+void CHomeCityDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
+    // The default handling follows a turned screen; the list follows the panel as well.
+    CDialog::OnSettingChange(uFlags, lpszSection);
+    PlaceList();
+    Invalidate();
 }
 
 void CHomeCityDlg::OnPaint() {

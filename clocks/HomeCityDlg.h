@@ -23,9 +23,11 @@ protected:
     BOOL OnInitDialog() override;
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
 private:
     void ReadWorkArea();
+    void PlaceList();
 };

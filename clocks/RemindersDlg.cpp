@@ -68,7 +68,8 @@ ReminderPlaces PlacesOf(int k, int W, int R, int R2, bool shortLandscape) {
                 {x + W / 4 + (W / 7) / 2 + 31, row + 42}};
     }
     if (k == 0)
-        return {{5, 50}, {25, 52}, W / 2 - 25, {W / 2 + 1, 50}, {W / 2 + 3, 67}, {W / 2 + (W / 6) / 2 + 3, 67}};
+        // The time boxes stand just under the picker (20 high), not under its foot.
+        return {{5, 50}, {25, 52}, W / 2 - 25, {W / 2 + 1, 50}, {W / 2 + 3, 71}, {W / 2 + (W / 6) / 2 + 3, 71}};
     // Clock 1's minutes box stands one pixel further right than the others'.
     const int minutesX = k == 1 ? (W / 6) / 2 + 26 : x + (W / 6) / 2 + 25;
     return {{x + 5, row + 25}, {x + 25, row + 27}, 90, {x + 23, row + 47}, {x + 25, row + 67}, {minutesX, row + 67}};
@@ -166,7 +167,20 @@ void CRemindersDlg::PlaceControls() {
         m_editDay[k].MoveWindow(p.picker.x, p.picker.y + y0, 15, 20);
         m_editMonth[k].MoveWindow(p.picker.x + 20, p.picker.y + y0, 15, 20);
         if (k == 0) m_editYear.MoveWindow(p.picker.x + 40, p.picker.y + y0, 15, 20);
-        m_datePicker[k].SetWindowPos(&CWnd::wndTop, p.picker.x, p.picker.y + y0, 70, 20, SWP_SHOWWINDOW);
+        // 70 wide, or as wide as a whole date beside the drop arrow needs where the row has room:
+        // up to the time boxes when they stand on the same row, else up to the client's edge.
+        int pickerWidth = 70;
+        {
+            CClientDC dc(&m_datePicker[k]);
+            CFont* font = m_datePicker[k].GetFont();
+            CFont* old = font ? dc.SelectObject(font) : nullptr;
+            const int needed = dc.GetTextExtent(CString(L"00/00/0000")).cx + ::GetSystemMetrics(SM_CXVSCROLL) + 8;
+            if (old) dc.SelectObject(old);
+            int room = client.right - p.picker.x - 1;
+            if (p.hours.y < p.picker.y + 20 && p.hours.x > p.picker.x + 20) room = std::min(room, p.hours.x - p.picker.x - 3);
+            pickerWidth = std::max(70, std::min(needed, room));
+        }
+        m_datePicker[k].SetWindowPos(&CWnd::wndTop, p.picker.x, p.picker.y + y0, pickerWidth, 20, SWP_SHOWWINDOW);
     }
 }
 
@@ -319,8 +333,20 @@ void CRemindersDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
         ScrollBy(SB_TOP);
         RECT rc{};
         GetWindowRect(&rc);
-        const int height = rc.bottom - rc.top + ((flags & SIPF_ON) ? -80 : 80);
-        SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        int height = rc.bottom - rc.top + ((flags & SIPF_ON) ? -80 : 80);
+        if (flags & SIPF_ON) {
+            // 80 pixels shorter, and no lower than the panel's top edge: a window that covered the
+            // menu bar's band would otherwise keep its lowest boxes under the panel.
+            m_nHeightBeforePanel = rc.bottom - rc.top;
+            SIPINFO info{};
+            info.cbSize = sizeof(info);
+            if (::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0))
+                height = std::min(height, static_cast<int>(info.rcVisibleDesktop.bottom - rc.top));
+        } else if (m_nHeightBeforePanel > 0) {
+            height = m_nHeightBeforePanel;
+        }
+        if (!(flags & SIPF_ON)) m_nHeightBeforePanel = 0;
+        SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, std::max(height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     Invalidate();
 }
@@ -367,7 +393,7 @@ void CRemindersDlg::OnPaint() {
         dc.TextOut(W / 4 + 45, R2 + 42 + y0, colon);
         dc.TextOut(W / 2 + W / 4 + 45, R2 + 42 + y0, colon);
     } else {
-        dc.TextOut(W / 2 + 18, 67 + y0, colon);
+        dc.TextOut(W / 2 + 18, 71 + y0, colon);
         dc.TextOut(40, R + 67 + y0, colon);
         dc.TextOut(W / 2 + 40, R + 67 + y0, colon);
         dc.TextOut(40, R2 + 67 + y0, colon);

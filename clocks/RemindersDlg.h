@@ -62,6 +62,7 @@ public:
     int m_nRow2 = 0;
     bool m_bShortLandscape = false;
     int m_nContentHeight = 0;
+    int m_nHeightBeforePanel = 0; // the window's height before the panel rose
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

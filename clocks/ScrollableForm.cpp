@@ -75,6 +75,21 @@ DWORD CScrollableFormDlg::ReadSipFlags() {
     return info.fdwFlags;
 }
 
+void CScrollableFormDlg::FitAbovePanel() {
+    RECT area{};
+    if (!::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0)) return;
+    LONG bottom = area.bottom;
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0) && (info.fdwFlags & SIPF_ON))
+        bottom = std::min(bottom, info.rcVisibleDesktop.bottom);
+    RECT window{};
+    GetWindowRect(&window);
+    const int height = std::max(0, static_cast<int>(bottom - window.top));
+    if (height != window.bottom - window.top)
+        SetWindowPos(nullptr, 0, 0, window.right - window.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CScrollableFormDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
     if (ScrollForm(nSBCode, nPos)) CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }

@@ -38,6 +38,9 @@ protected:
     void ResetFormScroll(int cy);
     // The input panel's flags now (0 when they cannot be read).
     static DWORD ReadSipFlags();
+    // Ends the window at the raised input panel's top edge, or at the work area's foot while the
+    // panel is down, so that the scroll range reaches every field the panel would cover.
+    void FitAbovePanel();
 
     afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     DECLARE_MESSAGE_MAP()

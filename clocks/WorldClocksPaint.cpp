@@ -86,7 +86,12 @@ void CWorldClocksDlg::OnPaint() {
             if (blank >= 0) date = date.Left(blank); // day and month without the weekday
         }
         POINT p = g.DatePos(clock);
+        // A weekday that would run past the card's edge takes the small font instead.
+        const bool narrow = !square && m_smallFont.GetSafeHandle() &&
+                            dc.GetTextExtent(date).cx > g.CityDateRight(clock) - p.x;
+        if (narrow) dc.SelectObject(&m_smallFont);
         dc.TextOut(p.x, p.y, date);
+        if (narrow && dateFont.GetSafeHandle()) dc.SelectObject(&dateFont);
     }
 
     for (int clock = 0; clock < kClockCount; ++clock) {
@@ -105,8 +110,9 @@ void CWorldClocksDlg::OnPaint() {
             m_cityCombo[0].GetWindowRect(&combo);
             x = g.W - (combo.right - combo.left) + 3;
         }
-        int y = g.shape == ClockScreenShape::Portrait ? g.R() - 20 : g.R() - 12;
-        dc.TextOut(x, y, CityNameOf(0));
+        // Whole when it fits; a name that would run past the icon column at the card's right end
+        // is shortened there, as it would otherwise leave the card and the screen.
+        dc.TextOut(x, g.HomeNameTop(), FitTextToWidth(&dc, CityNameOf(0), g.HomeNameRight() - x));
     }
     dc.SetTextColor(m_colour[COCN]);
     for (int clock = 1; clock < kClockCount; ++clock) {

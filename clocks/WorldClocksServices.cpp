@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -67,6 +68,7 @@ void CWorldClocksDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     ClockGeometry g = ClockGeometry::Current();
     if (g.W != m_width || g.H != m_height) LoadBackground();
     LayOut();
+    if (m_tipsStatic.m_hWnd && m_tipsStatic.IsWindowVisible()) ShowTips(); // the panel moved, or the screen
     // The container places the page again on the new work area.
     if (CMainTabCtrl* container = Container()) container->PlaceCurrentPage();
     Invalidate();
@@ -82,14 +84,24 @@ void CWorldClocksDlg::ShowTips() {
     ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
     const int w = area.right - area.left;
     const int h = area.bottom - area.top;
-    const int lines = h > w ? 7 : 4;
-    // Placed once out of sight to learn the frame's size, then over the clock area.
-    PlaceTips(w, h, IDS_CLOCK_TIPS, lines, 0, false, w - 10);
-    RECT frame{};
-    m_tipsStatic.GetWindowRect(&frame);
-    const int fw = frame.right - frame.left;
-    const int fh = frame.bottom - frame.top;
-    PlaceTips(w / 2 - fw / 2, m_clockArea + 3 - fh, IDS_CLOCK_TIPS, lines, 0, false, w - 10);
+    // Over the clock area, ending at its foot, or above a raised input panel so that its Hide
+    // button stays within reach; with the panel up on a low screen it keeps fewer lines.
+    const int bottom = BottomAbovePanel(*this, m_clockArea + 3);
+    int fw = 0, fh = 0;
+    // The lines the shape gives it, or more where the text needs them to be read whole.
+    const int wanted = std::max(h > w ? 7 : 4, TipsLinesNeeded(*this, m_tipsTextFont, IDS_CLOCK_TIPS, w - 30));
+    for (int lines = wanted; lines >= 2; --lines) {
+        // Placed once out of sight to learn the frame's size.
+        PlaceTips(w, h, IDS_CLOCK_TIPS, lines, 0, false, w - 10);
+        RECT frame{};
+        m_tipsStatic.GetWindowRect(&frame);
+        fw = frame.right - frame.left;
+        fh = frame.bottom - frame.top;
+        if (fh <= bottom || lines == 2) {
+            PlaceTips(w / 2 - fw / 2, std::max(0, bottom - fh), IDS_CLOCK_TIPS, lines, 0, false, w - 10);
+            break;
+        }
+    }
 }
 
 void CWorldClocksDlg::OnTipClose() {

@@ -7,6 +7,7 @@
 #include "platform/framework/WindowDC.h"
 #include "platform/framework/ListControls.h"
 #include "platform/ui/ListControls.h"
+#include "platform/ui/Sip.h"
 #include "platform/ui/WinUser.h"
 
 #include <cmath>
@@ -189,6 +190,34 @@ void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
     dc.Rectangle(0, top, width, bottom);
     dc.SelectObject(oldBrush);
     dc.SelectObject(oldPen);
+}
+
+int TipsLinesNeeded(CWnd& page, CFont& font, UINT stringId, int width) {
+    CString text;
+    text.LoadString(stringId);
+    text.Remove(L'\r');
+    CClientDC dc(&page);
+    CFont* old = font.GetSafeHandle() ? dc.SelectObject(&font) : nullptr;
+    const int room = width > 1 ? width : 1;
+    int lines = 0;
+    for (int start = 0; start <= text.GetLength();) {
+        int end = text.Find(L'\n', start);
+        if (end < 0) end = text.GetLength();
+        const int extent = dc.GetTextExtent(text.Mid(start, end - start)).cx;
+        lines += extent > room ? (extent + room - 1) / room : 1;
+        start = end + 1;
+    }
+    if (old) dc.SelectObject(old);
+    return lines + 1;
+}
+
+int BottomAbovePanel(CWnd& page, int bottom) {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!page.m_hWnd || !::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0) || !(info.fdwFlags & SIPF_ON)) return bottom;
+    POINT foot{0, info.rcVisibleDesktop.bottom};
+    page.ScreenToClient(&foot);
+    return foot.y < bottom ? foot.y : bottom;
 }
 
 void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, int lineCount, int alignment, bool fit,

@@ -79,3 +79,9 @@ struct TipsBox {
 // frame takes the focus and the edit shows no caret.
 void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, int lineCount, int alignment, bool fit,
                   int width);
+// The lines a tips text takes in `font` when it wraps at `width` pixels, each of its own lines
+// wrapping on its own, with one to spare for the breaks between words.
+int TipsLinesNeeded(CWnd& page, CFont& font, UINT stringId, int width);
+// The lowest y of `page`'s client area that a raised input panel leaves visible; `bottom` itself
+// while the panel is down or when that lies higher.
+int BottomAbovePanel(CWnd& page, int bottom);

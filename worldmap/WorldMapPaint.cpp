@@ -13,6 +13,7 @@
 #include "platform/ui/ResourceImages.h"
 #include "resources/resource.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -51,10 +52,20 @@ int CWorldMapPanel::TextTop() const {
 
 int CWorldMapPanel::RiseSetGap(bool forPaint) const {
     const int clockWidth = WidthOf(const_cast<CDigitalClock&>(m_digitalClock));
-    if (IsSquareScreenNot320()) return forPaint ? 28 : 24;
     if (m_workWidth == 320 && m_workHeight < 240) return clockWidth + 14;
-    if (forPaint && m_workWidth == 320 && ScreenIs320High()) return clockWidth + 14;
-    return 4;
+    // The 320 x 320 screen: the sun picture stands where the box is drawn, clear of the date.
+    if (m_workWidth == 320 && ScreenIs320High()) return clockWidth + 14;
+    const bool square = IsSquareScreenNot320();
+    const int base = square ? (forPaint ? 28 : 24) : 4;
+    if (square || m_workWidth < m_workHeight) {
+        // Portrait and square: the box moves right as far as it still fits, so that the
+        // twelve-hour suffix beside the time stays clear of the picture and the box.
+        const int valueWidth = WidthOf(const_cast<CStatic&>(m_sunsetValue));
+        const int right = ClockColumnWidth() + clockWidth + WidthOf(const_cast<CStatic&>(m_sunPicture)) + base +
+                          valueWidth + 1;
+        return base + std::max(0, m_workWidth - 3 - right);
+    }
+    return base;
 }
 
 int CWorldMapPanel::RiseSetLeft(bool forPaint) const {
@@ -115,6 +126,12 @@ void CWorldMapPanel::LayOut(bool higherRowsWhenEqual) {
             if (m_sunPicture.m_hWnd)
                 m_sunPicture.SetWindowPos(nullptr, d + clockWidth + g, T + 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         }
+    }
+    // The picture went on top of its siblings; an open tips box stays over it.
+    if (m_tipsTitle.m_hWnd && m_tipsTitle.IsWindowVisible()) {
+        m_tipsTitle.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        m_tipsText.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        m_tipsButton.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (m_digitalClock.m_hWnd) m_digitalClock.ShowWindow(SW_HIDE);
     if (m_sunriseValue.m_hWnd) m_sunriseValue.ShowWindow(SW_HIDE);
@@ -304,7 +321,7 @@ void CWorldMapPanel::OnPaint() {
     if (!suffix.IsEmpty()) {
         if (square)
             dc.TextOut(d + 20 + tw, T + 16, suffix);
-        else if (IsLandscape())
+        else if (IsLandscape() || smallLandscape) // under the time: the date stands beside it
             dc.TextOut(d + 3 + tw / 2, T + 31, suffix);
         else
             dc.TextOut(d + 3 + tw, T + 16, suffix);

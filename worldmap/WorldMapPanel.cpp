@@ -526,6 +526,7 @@ void CWorldMapPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     const int h = area.bottom - area.top;
     const bool changed = w != m_workWidth || h != m_workHeight;
     LayOut(true);
+    if (m_tipsTitle.m_hWnd && m_tipsTitle.IsWindowVisible()) ShowTips(); // the panel moved, or the screen
     if (changed) LoadPanelImage();
     m_shadowDue = true;
     if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->PlaceCurrentPage();

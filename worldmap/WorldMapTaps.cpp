@@ -16,6 +16,7 @@
 #include "weather/ForecastDlg.h"
 #include "worldmap/CityInfoText.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -350,7 +351,9 @@ void CWorldMapPanel::ShowTips() {
     m_tipsTitle.GetWindowRect(&frame);
     const int ws = frame.right - frame.left;
     const int hs = frame.bottom - frame.top;
-    PlaceTipsBox(m_workWidth / 2 - ws / 2, m_pageHeight - hs + 3, IDS_MAP_TIPS, 2, m_workWidth - 20);
+    // At the page's foot, or above a raised input panel so that its Hide button stays in reach.
+    const int bottom = BottomAbovePanel(*this, m_pageHeight + 3);
+    PlaceTipsBox(m_workWidth / 2 - ws / 2, std::max(0, bottom - hs), IDS_MAP_TIPS, 2, m_workWidth - 20);
 }
 
 void CWorldMapPanel::OnTipClose() {

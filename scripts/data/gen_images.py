@@ -441,15 +441,25 @@ class Page:
         return self.img.resize((self.img.width // BG, self.img.height // BG), Image.LANCZOS).convert("RGB")
 
 
-def dial(pg, face, ring, tick, fill, centre_dot):
+def dial(pg, face, ring, tick, fill, centre_dot, card=None):
     """A dial filling the face rectangle (left, top, right, bottom) in which the
     page draws the hands: the hands reach 85 % of the half-width and half-height
     from the face's centre, so the dial is the ellipse of that rectangle with the
-    page's own rounding of the centre."""
+    page's own rounding of the centre. Within a card (left, top, right, bottom)
+    the dial keeps the same centre and shrinks, both radii alike, to stay clear
+    of the card's edge; its ticks still lie beyond the hands' reach."""
     left, top, right, bottom = face
     cx = left + (right - left) // 2 + 0.5
     cy = top + (bottom - top) // 2 + 0.5
     rx, ry = (right - left) / 2.0, (bottom - top) / 2.0
+    if card is not None:
+        margin = 1.0
+        room_x = min(cx - card[0], card[2] - cx) - margin
+        room_y = min(cy - card[1], card[3] - cy) - margin
+        k = min(1.0, room_x / rx, room_y / ry)
+        if k < 0.9:
+            fail(f"a dial {face} does not fit its card {card}")
+        rx, ry = rx * k, ry * k
     k = BG
     pg.d.ellipse([(cx - rx) * k, (cy - ry) * k, (cx + rx) * k, (cy + ry) * k], fill=ring)
     pg.d.ellipse([(cx - rx + 1.2) * k, (cy - ry + 1.2) * k, (cx + rx - 1.2) * k, (cy + ry - 1.2) * k],
@@ -517,7 +527,7 @@ class ClockLayout:
             return [(w20 - 6, 14, w20 + s, s + 5), (2, R + 10, t + 2, t + R + 10),
                     (Wh + 10, R + 13, t + Wh + 2, t + R + 10), (3, 2 * R + 15, t + 2, t + 2 * R + 10),
                     (Wh + 10, 2 * R + 15, t + Wh + 2, t + 2 * R + 10)][n]
-        return [(w20 - 6, 5, w20 + s, s + 14), (2, R + 5, s + 2, s + R + 5),
+        return [(w20 - 6, 5, w20 + s, s + 5), (2, R + 5, s + 2, s + R + 5),
                 (Wh + 2, R + 5, s + Wh + 2, s + R + 5), (2, 2 * R + 5, s + 2, s + 2 * R + 5),
                 (Wh + 2, 2 * R + 5, s + Wh + 2, s + 2 * R + 5)][n]
 
@@ -617,16 +627,18 @@ def clocks_bg(shape):
     w = lay.W
     pg = Page(vgradient(PAGE[shape], PAGE_TOP, PAGE_BOTTOM))
     a, r = lay.A, lay.R
-    pg.rounded(3, 3, w - 3, r - 2, CARD, CARD_EDGE)
-    # the home card's accent stripe, between the home dial and the icon column
-    pg.d.rectangle(pg.box(lay.face(0)[2] + 6, 3, lay.sun(0)[0] - 6, 6), fill=STEEL)
+    cards = [(3, 3, w - 3, r - 2)]
     for row in (1, 2):
         y0, y1 = row * r + 2, (2 * r - 2) if row == 1 else a
         for x0, x1 in ((3, w // 2 - 1), (w // 2 + 1, w - 3)):
-            pg.rounded(x0, y0, x1, y1, CARD, CARD_EDGE)
+            cards.append((x0, y0, x1, y1))
+    for card in cards:
+        pg.rounded(*card, CARD, CARD_EDGE)
+    # the home card's accent stripe, between the home dial and the icon column
+    pg.d.rectangle(pg.box(lay.face(0)[2] + 6, 3, lay.sun(0)[0] - 6, 6), fill=STEEL)
     icon = 15  # two pixels less than the home "[i]" area is high
     for n in range(5):
-        dial(pg, lay.face(n), DIAL_RING, DIAL_TICK, DIAL_FACE, NAVY)
+        dial(pg, lay.face(n), DIAL_RING, DIAL_TICK, DIAL_FACE, NAVY, cards[n])
         # a city clock's date stands just above its icons
         align = "middle" if n == 0 else "bottom"
         paste_icon(pg, sun_icon(icon), lay.sun(n), align)

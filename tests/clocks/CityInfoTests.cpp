@@ -280,3 +280,45 @@ TEST_F(ClockCityInfoTest, TheSummaryLeadsToTheDialogWithTheClocksDate) {
 }
 
 } // namespace
+
+namespace {
+
+using clocktests::ClockDialogTest;
+
+// Turned to landscape and back while it is open, the dialog takes the portrait work area again:
+// its height, its client height and its scroll range follow the screen.
+TEST_F(ClockDialogTest, CityInformationFollowsTheScreenThroughATurnAndBack) {
+    static int s_height[3] = {}, s_client[3] = {}, s_work[3] = {};
+    static std::wstring s_caption;
+    CCityInfoDlg dlg;
+    dlg.m_longitude = L"0";
+    dlg.m_latitude = L"51";
+    dlg.m_currentOffset = L"0";
+    RunModal<CCityInfoDlg>(dlg, [](CCityInfoDlg& shown) {
+        for (int turn = 0; turn < 3; ++turn) {
+            if (turn > 0) device::display::test::Rotate();
+            device::display::test::PumpUntilIdle();
+            CRect window;
+            shown.GetWindowRect(&window);
+            const RECT work = device::ui::WorkArea();
+            s_height[turn] = window.Height();
+            s_client[turn] = shown.m_nClientHeight;
+            s_work[turn] = work.bottom - work.top;
+        }
+        CString caption;
+        shown.GetWindowText(caption);
+        s_caption = caption.Str();
+        shown.SendMessage(WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(s_work[0], 294);
+    EXPECT_EQ(s_work[1], 214);
+    for (int turn = 0; turn < 3; ++turn) {
+        SCOPED_TRACE(turn);
+        EXPECT_EQ(s_height[turn], s_work[turn]);
+        EXPECT_EQ(s_client[turn], s_height[turn]); // no caption: the taskbar shows the title
+    }
+    EXPECT_EQ(s_client[2], s_client[0]);
+    EXPECT_EQ(s_caption, L"City information"); // it edits nothing
+}
+
+} // namespace

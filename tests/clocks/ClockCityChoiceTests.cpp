@@ -42,7 +42,7 @@ TEST(ClockHitAreaTest, PortraitAndLandscapeAreasAreOpenRectangles) {
     g.shape = ClockScreenShape::Landscape;
     EXPECT_TRUE(in(g.InfoButtonArea(0), 230, 60));
     EXPECT_FALSE(in(g.InfoButtonArea(0), 230, 50 - 10));
-    EXPECT_EQ(g.CityNameTapOrigin(0).y, 80 - 12);
+    EXPECT_EQ(g.CityNameTapOrigin(0).y, 80 - 22); // with the home name, inside the home card
     EXPECT_EQ(g.CityNameTapOrigin(2).x, 120 + 80);
     const POINT landscape = g.CityNameTapOrigin(3);
     g.shape = ClockScreenShape::Square;

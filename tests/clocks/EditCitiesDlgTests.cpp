@@ -321,4 +321,39 @@ TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
 }
 
+// With the input panel up on the low screens the form ends at the panel's top edge and scrolls
+// down to its last field; with the panel down again it takes the whole work area back.
+TEST_F(EditCitiesDlgTest, TheRaisedPanelLeavesEveryFieldWithinReach) {
+    WriteNumberedCities(5);
+    for (const SIZE screen : {SIZE{320, 240}, SIZE{240, 240}}) {
+        SCOPED_TRACE(screen.cx);
+        device::ui::SetScreenShape(screen.cx, screen.cy);
+        static int s_full, s_raised, s_back, s_sipTop, s_reach;
+        Edit([](CEditCitiesDlg& dlg) {
+            CRect window;
+            dlg.GetWindowRect(&window);
+            s_full = window.bottom;
+            device::ui::SetSipUp(true);
+            device::display::test::PumpUntilIdle();
+            dlg.GetWindowRect(&window);
+            s_raised = window.bottom;
+            s_sipTop = device::ui::SipRect().top;
+            for (int i = 0; i < 60; ++i) dlg.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+            // The list's foot, the form's lowest control, in screen pixels.
+            CRect list;
+            dlg.m_listCities.GetWindowRect(&list);
+            s_reach = list.bottom;
+            device::ui::SetSipUp(false);
+            device::display::test::PumpUntilIdle();
+            dlg.GetWindowRect(&window);
+            s_back = window.bottom;
+        });
+        EXPECT_EQ(s_raised, s_sipTop);
+        EXPECT_LE(s_reach, s_sipTop);
+        EXPECT_EQ(s_back, s_full);
+        EXPECT_GT(s_full, s_sipTop);
+    }
+    device::ui::SetScreenShape(240, 320);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "ClockDialogsTestSupport.h"
 #include "clocks/RemindersDlg.h"
 #include "clocks/StoredCityIndexes.h"
+#include "platform/framework/WindowDC.h"
 #include "resources/resource.h"
 #include "support/Screenshots.h"
 
@@ -236,14 +237,34 @@ TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage)
     EXPECT_EQ(Alarm(L"clock1"), L"18:00");
 }
 
+// Every date picker shows its whole date beside its drop arrow, and stops before a time box
+// on its own row.
+void ExpectWholeDates(CRemindersDlg& dlg) {
+    for (int k = 0; k < kReminderCount; ++k) {
+        const CString date(L"28/12/2026"); // the widest the pickers show, day/month/year
+        CClientDC dc(&dlg.m_datePicker[k]);
+        CFont* old = dc.SelectObject(dlg.m_datePicker[k].GetFont());
+        const int text = dc.GetTextExtent(date).cx;
+        dc.SelectObject(old);
+        CRect picker, hours;
+        dlg.m_datePicker[k].GetWindowRect(&picker);
+        dlg.m_editHours[k].GetWindowRect(&hours);
+        EXPECT_GE(picker.Width() - ::GetSystemMetrics(SM_CXVSCROLL) - 4, text) << "reminder " << k;
+        if (hours.top < picker.bottom && hours.left > picker.left + 20) {
+            EXPECT_LE(picker.right, hours.left) << k;
+        }
+    }
+}
+
 TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
     Run([](CRemindersDlg& dlg) {
+        ExpectWholeDates(dlg);
         EXPECT_FALSE(dlg.m_bShortLandscape);
         RECT hours{};
         dlg.m_editHours[0].GetWindowRect(&hours);
         dlg.ScreenToClient(&hours);
         EXPECT_EQ(hours.left, 240 / 2 + 3);
-        EXPECT_EQ(hours.top, 67);
+        EXPECT_EQ(hours.top, 71); // under the date picker, not overlapping it
         EXPECT_EQ(hours.right - hours.left, 15);
         dlg.m_editDesc[1].SetWindowText(L"Call the office");
         dlg.m_editHours[1].SetWindowText(L"23"); // later today in Tokyo: a reminder still to come
@@ -254,6 +275,7 @@ TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
     device::ui::SetScreenShape(320, 240);
     Run([](CRemindersDlg& dlg) {
         EXPECT_TRUE(dlg.m_bShortLandscape);
+        ExpectWholeDates(dlg);
         RECT hours{};
         dlg.m_editHours[0].GetWindowRect(&hours);
         dlg.ScreenToClient(&hours);
@@ -284,14 +306,16 @@ TEST_F(RemindersDlgTest, LayoutsAndScrolling) {
         EXPECT_EQ(dlg.m_nScrollPos, range);
         dlg.SendMessage(WM_VSCROLL, SB_PAGEUP);
         EXPECT_EQ(dlg.m_nScrollPos, range - range / 10);
-        // The input panel coming up scrolls to the top and takes 80 pixels off the form.
+        // The input panel coming up scrolls to the top and takes at least 80 pixels off the form,
+        // which then ends at the panel's top edge (its window covered the menu bar's band too).
         RECT before{}, after{};
         dlg.GetWindowRect(&before);
         device::ui::SetSipUp(true);
         device::ui::PumpUntilIdle();
         dlg.GetWindowRect(&after);
         EXPECT_EQ(dlg.m_nScrollPos, 0);
-        EXPECT_EQ((before.bottom - before.top) - (after.bottom - after.top), 80);
+        EXPECT_GE((before.bottom - before.top) - (after.bottom - after.top), 80);
+        EXPECT_EQ(after.bottom, device::ui::SipRect().top);
         device::ui::SetSipUp(false);
         device::ui::PumpUntilIdle();
         dlg.GetWindowRect(&after);

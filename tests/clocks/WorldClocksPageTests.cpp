@@ -201,12 +201,13 @@ TEST_F(ClocksPageTest, TipsBalloonStandsOnTheClockArea) {
     EXPECT_FALSE(page.m_tipsEdit.IsWindowVisible());
     EXPECT_FALSE(page.m_tipsCloseButton.IsWindowVisible());
 
-    // Four lines on a landscape screen: three text lines lower.
+    // Fewer lines on a landscape screen, as many as its wider lines need to show the whole text,
+    // still standing on the clock area.
     device::display::test::Rotate();
     page.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA);
     page.ShowTips();
     RECT wide = ChildRect(page, page.m_tipsStatic);
-    EXPECT_EQ((portraitHeight - (wide.bottom - wide.top)) % 3, 0);
+    EXPECT_GE(wide.top, 0);
     EXPECT_GT(portraitHeight, wide.bottom - wide.top);
     EXPECT_EQ(wide.bottom, page.m_clockArea + 3);
 }

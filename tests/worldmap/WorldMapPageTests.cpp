@@ -5,6 +5,7 @@
 #include "worldmap/WorldMapPanel.h"
 
 #include "platform/display/HeadlessTest.h"
+#include "platform/framework/WindowDC.h"
 #include "platform/gdi/Recorder.h"
 #include "platform/system/DeviceClock.h"
 #include "platform/system/DeviceTime.h"
@@ -416,6 +417,43 @@ TEST_F(WorldMapPageTest, TwelveHourDisplay) {
     page.SetTwelveHourMode(0);
     EXPECT_FALSE(page.m_twelveHour);
     EXPECT_EQ(page.m_cityTimeText.Left(5), CString(L"00:05")); // the home city reads the device clock
+}
+
+// On every shape the twelve-hour suffix stands clear of the sun picture and of the Rise&Set
+// box, and the box ends inside the page.
+TEST_F(WorldMapPageTest, TheTwelveHourSuffixStaysClearOfTheRiseAndSetBox) {
+    NoTips();
+    Write(L"Jorvana", L"twelvehour", 1);
+    for (const SIZE screen : {SIZE{240, 320}, SIZE{320, 240}, SIZE{240, 240}, SIZE{320, 320}}) {
+        SCOPED_TRACE(testing::Message() << screen.cx << "x" << screen.cy);
+        device::ui::SetScreenShape(screen.cx, screen.cy);
+        if (m_parent.m_hWnd) m_parent.DestroyWindow();
+        auto recorder = std::make_shared<device::gdi::CallRecorder>();
+        device::gdi::SetDefaultRecorder(recorder);
+        RecordingMapPanel& page = CreatePage();
+        page.m_cityTimeText = L"13:05:00";
+        page.m_cityHour = 13;
+        recorder->Clear();
+        page.Invalidate();
+        device::display::test::PumpUntilIdle();
+        device::gdi::SetDefaultRecorder(nullptr);
+        device::gdi::RecordedCall suffix;
+        ASSERT_TRUE(recorder->FindText(L" PM", suffix));
+        CClientDC dc(&page);
+        CFont* old = dc.SelectObject(&page.m_mediumFont);
+        const CSize size = dc.GetTextExtent(CString(L" PM"));
+        dc.SelectObject(old);
+        const RECT text{suffix.pos.x, suffix.pos.y, suffix.pos.x + size.cx, suffix.pos.y + size.cy};
+        CRect picture;
+        page.m_sunPicture.GetWindowRect(&picture);
+        page.ScreenToClient(&picture);
+        RECT both{};
+        EXPECT_FALSE(::IntersectRect(&both, &text, &picture)) << "under the sun picture";
+        for (const device::gdi::RecordedCall& box : recorder->Calls("Rectangle")) {
+            EXPECT_FALSE(::IntersectRect(&both, &text, &box.rect)) << "under the Rise&Set box";
+            EXPECT_LE(box.rect.right, page.m_workWidth);
+        }
+    }
 }
 
 // [SECTION] Ticks and the ticker ----------------------------------------------------------------
