@@ -64,10 +64,9 @@ DWORD CRecordDatabase::GetCurrentIndex() {
 CString CRecordDatabase::ReadStringAt(DWORD index, WORD ident) {
     CString text;
     CCeDBDatabase::InOneTransaction(FALSE, [&] {
-        m_db.SeekFirst();
         m_db.SeekToIndex(index);
         CCeDBRecord rec;
-        if (!m_db.ReadCurrRecord(rec)) return;
+        if (!m_db.ReadCurrProps(rec, &ident, 1)) return;
         if (const CCeDBProp* prop = rec.GetPropFromIdent(ident)) text = prop->GetString();
     });
     return text;
