@@ -64,10 +64,9 @@ DWORD CRecordDatabase::GetCurrentIndex() {
 CString CRecordDatabase::ReadStringAt(DWORD index, WORD ident) {
     CString text;
     CCeDBDatabase::InOneTransaction(FALSE, [&] {
-        m_db.SeekFirst();
         m_db.SeekToIndex(index);
         CCeDBRecord rec;
-        if (!m_db.ReadCurrRecord(rec)) return;
+        if (!m_db.ReadCurrProps(rec, &ident, 1)) return;
         if (const CCeDBProp* prop = rec.GetPropFromIdent(ident)) text = prop->GetString();
     });
     return text;
@@ -89,7 +88,7 @@ BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString text
     // One transaction: no other process can add the same key between the test and the write.
     BOOL added = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
-        m_db.SeekFirst();
+        // (A value seek looks from the start of the order wherever the cursor is.)
         if (SeekValue(idents[keyPos], texts[keyPos])) return;
         CCeDBRecord rec;
         for (int p = 0; p < m_propertyCount; ++p)

@@ -62,6 +62,7 @@ const CCeDBProp* CCeDBRecord::GetPropFromIdent(WORD wId) const {
 
 CCeDBDatabase::~CCeDBDatabase() {
     Close();
+    LocalFree(m_readBuffer);
 }
 
 BOOL CCeDBDatabase::Create(LPCWSTR pwszName, DWORD dwType, WORD wNumSortOrders, SORTORDERSPEC* pSortSpecs) {
@@ -247,14 +248,33 @@ DWORD CCeDBDatabase::GetCurrIndex() const {
 }
 
 BOOL CCeDBDatabase::ReadCurrRecord(CCeDBRecord& rec) {
+    return Read(rec, nullptr, 0);
+}
+
+BOOL CCeDBDatabase::ReadCurrProps(CCeDBRecord& rec, const WORD* pIds, WORD wCount) {
+    if (!pIds || wCount == 0) {
+        rec.DeleteAllProps();
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    CEPROPID few[8];
+    std::vector<CEPROPID> many;
+    CEPROPID* ids = few;
+    if (wCount > 8) {
+        many.resize(wCount);
+        ids = many.data();
+    }
+    for (WORD i = 0; i < wCount; ++i)
+        ids[i] = MAKELONG(CCeDBProp::Type_String, pIds[i]);
+    return Read(rec, ids, wCount);
+}
+
+BOOL CCeDBDatabase::Read(CCeDBRecord& rec, CEPROPID* pIds, WORD wCount) {
     rec.DeleteAllProps();
     if (!IsOpen() || m_bEOF) return FALSE;
-    LPBYTE buffer = nullptr;
-    DWORD size = 0;
-    WORD count = 0;
-    CEOID oid = CeReadRecordProps(m_hDatabase, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size);
-    if (oid) rec.SetProps(reinterpret_cast<const CEPROPVAL*>(buffer), count);
-    LocalFree(buffer);
+    WORD count = wCount;
+    CEOID oid = CeReadRecordProps(m_hDatabase, CEDB_ALLOWREALLOC, &count, pIds, &m_readBuffer, &m_readSize);
+    if (oid) rec.SetProps(reinterpret_cast<const CEPROPVAL*>(m_readBuffer), count);
     if (!oid) {
         m_bEOF = TRUE;
         m_oidCurrent = 0;

@@ -129,6 +129,9 @@ public:
     // Reads every property of the record under the cursor into rec. With m_bAutoSeekNext the
     // cursor then moves on (end flag set when the record was the last).
     BOOL ReadCurrRecord(CCeDBRecord& rec);
+    // The same for only the properties listed, in that order; one the record lacks comes back
+    // marked not found (IsFound false).
+    BOOL ReadCurrProps(CCeDBRecord& rec, const WORD* pIds, WORD wCount);
     // Adds rec as a new record; the cursor does not move.
     BOOL AddRecord(const CCeDBRecord& rec);
     // Writes rec's properties into the record under the cursor (existing ones keep their
@@ -150,6 +153,7 @@ private:
     BOOL Seek(DWORD dwSeekType, DWORD_PTR dwValue);
     BOOL Info(CEOIDINFO& info) const;
     void Forget(); // the cursor's index is no longer known
+    BOOL Read(CCeDBRecord& rec, CEPROPID* pIds, WORD wCount);
 
     HANDLE m_hDatabase = INVALID_HANDLE_VALUE;
     CEOID m_oid = 0;
@@ -160,4 +164,7 @@ private:
     DWORD m_dwIndex = 0;
     uint64_t m_indexGeneration = 0;
     bool m_indexKnown = false;
+    // The buffer reads are made into, kept from one read to the next.
+    LPBYTE m_readBuffer = nullptr;
+    DWORD m_readSize = 0;
 };

@@ -22,6 +22,10 @@ std::mutex g_connMutex;
 std::unique_ptr<DeviceDb> g_conn;
 pid_t g_connPid = 0;
 std::set<std::string> g_reportedBad; // paths already reported on stderr
+// The open connection and the process it was opened in, readable without the lock (every
+// service call asks for the connection, many times over).
+std::atomic<DeviceDb*> g_openConn{nullptr};
+std::atomic<pid_t> g_openPid{0};
 
 constexpr int kBusyTimeoutMs = 10000;
 
@@ -207,6 +211,9 @@ void DeviceDb::ReturnStatement(sqlite3_stmt* stmt) {
 }
 
 DeviceDb* DeviceDb::Get() {
+    if (DeviceDb* open = g_openConn.load(std::memory_order_acquire);
+        open && g_openPid.load(std::memory_order_relaxed) == CurrentPid())
+        return open;
     std::lock_guard lock(g_connMutex);
     if (g_conn && g_connPid == CurrentPid()) return g_conn.get();
     if (g_conn) {
@@ -243,11 +250,14 @@ DeviceDb* DeviceDb::Get() {
     }
     g_conn.reset(new DeviceDb(db));
     g_connPid = CurrentPid();
+    g_openPid.store(g_connPid, std::memory_order_relaxed);
+    g_openConn.store(g_conn.get(), std::memory_order_release);
     return g_conn.get();
 }
 
 void DeviceDb::Close() {
     std::lock_guard lock(g_connMutex);
+    g_openConn.store(nullptr, std::memory_order_release);
     if (g_conn && g_connPid != CurrentPid()) (void)g_conn.release();
     g_conn.reset();
 }
@@ -273,6 +283,11 @@ bool DeviceDb::InOpenTransaction() {
     // Held by this thread (recursively) or free: the depth then tells; held by another: no.
     std::unique_lock lock(m_mutex, std::try_to_lock);
     return lock.owns_lock() && m_depth > 0;
+}
+
+uint64_t DeviceDb::OpenTransaction() {
+    std::unique_lock lock(m_mutex, std::try_to_lock);
+    return lock.owns_lock() && m_depth > 0 ? m_transactions : 0;
 }
 
 bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction(true, fn); }
@@ -305,6 +320,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_beginPending = true;
         m_begun = false;
         m_wrote = false;
+        ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
@@ -332,6 +348,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
             continue;
         }
         if (rc != SQLITE_OK) return false;
+        ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;

@@ -84,6 +84,9 @@ public:
     uint64_t Rollbacks() const { return m_rollbacks.load(std::memory_order_relaxed); }
     // The calling thread has a transaction open on this connection (inside Write or Read).
     bool InOpenTransaction();
+    // A number telling the transaction the calling thread has open on this connection from every
+    // other transaction of the connection; 0 when it has none open.
+    uint64_t OpenTransaction();
 
     ~DeviceDb();
 
@@ -103,6 +106,7 @@ private:
     mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;
     int m_depth = 0;
+    uint64_t m_transactions = 0; // outermost transactions begun
     std::atomic<uint64_t> m_rollbacks{0};
     bool m_beginPending = false; // a read transaction whose BEGIN waits for its first statement
     bool m_begun = false;        // ... and ran

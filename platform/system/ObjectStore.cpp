@@ -28,6 +28,7 @@
 #include "platform/system/DeviceDb.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -92,9 +93,15 @@ struct DbRow {
     int64_t version = 0;
 };
 
+// The serial of the connection whose schema is known to be in place (every call asks, so the
+// check is kept out of the connection's lock).
+std::atomic<uint64_t> g_schemaSerial{0};
+
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
-    if (db && !db->EnsureSchema(kSchema)) return nullptr;
+    if (!db || db->Serial() == g_schemaSerial.load(std::memory_order_acquire)) return db;
+    if (!db->EnsureSchema(kSchema)) return nullptr;
+    g_schemaSerial.store(db->Serial(), std::memory_order_release);
     return db;
 }
 
@@ -150,14 +157,56 @@ CEOID FindDbByName(sqlite3* h, std::wstring_view name) {
     return static_cast<CEOID>(s.Int(0));
 }
 
+// The version column of the ce_database rows this process raised in the transaction it has
+// open: from its first write on, the transaction holds the write lock, so until it ends nobody
+// else changes them and they need not be read back after the next raise.
+struct {
+    uint64_t serial = 0;
+    uint64_t transaction = 0;
+    std::unordered_map<CEOID, int64_t> versions;
+} g_raised;
+
+// The version of a ce_database row this process has just raised by one.
+std::optional<int64_t> RaisedVersion(sqlite3* h, CEOID row) {
+    DeviceDb* db = DeviceDb::Get();
+    const uint64_t transaction = db ? db->OpenTransaction() : 0;
+    if (!db || transaction == 0 || g_raised.serial != db->Serial() || g_raised.transaction != transaction) {
+        g_raised.versions.clear();
+        g_raised.serial = db ? db->Serial() : 0;
+        g_raised.transaction = transaction;
+    }
+    int64_t version = 0;
+    if (auto known = g_raised.versions.find(row); transaction != 0 && known != g_raised.versions.end()) {
+        version = known->second + 1;
+    } else {
+        // (An UPDATE and a SELECT cost less than one UPDATE ... RETURNING.)
+        auto v = DbVersion(h, row);
+        if (!v) return std::nullopt;
+        version = *v;
+    }
+    if (transaction != 0) g_raised.versions[row] = version;
+    return version;
+}
+
+// Raises the version of a ce_database row by one (setting its last-modified time when given);
+// the new version, or nullopt when there is no such row or the write failed.
+std::optional<int64_t> RaiseVersion(sqlite3* h, CEOID row, std::optional<uint64_t> modified) {
+    bool ran = modified ? Statement(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=?")
+                              .Bind(1, static_cast<int64_t>(*modified))
+                              .Bind(2, static_cast<int64_t>(row))
+                              .Run()
+                        : Statement(h, "UPDATE ce_database SET version=version+1 WHERE oid=?")
+                              .Bind(1, static_cast<int64_t>(row))
+                              .Run();
+    if (!ran || sqlite3_changes(h) != 1) return std::nullopt;
+    return RaisedVersion(h, row);
+}
+
 CEOID NextOid(sqlite3* h) {
-    // (An UPDATE and a SELECT cost less than one UPDATE ... RETURNING.)
-    if (!Statement(h, "UPDATE ce_database SET version=version+1 WHERE oid=0").Run()) return 0;
-    Statement s(h, "SELECT version FROM ce_database WHERE oid=0");
-    if (!s.Step()) return 0;
-    int64_t v = s.Int(0);
-    if (v <= 0 || v > 0xFFFFFFFFll) return 0;
-    return static_cast<CEOID>(v);
+    // The row with oid 0 holds the last object id given.
+    auto v = RaiseVersion(h, 0, std::nullopt);
+    if (!v || *v <= 0 || *v > 0xFFFFFFFFll) return 0;
+    return static_cast<CEOID>(*v);
 }
 
 // Marks the records of a database changed: a new version stamp and, for record writes, the
@@ -165,17 +214,9 @@ CEOID NextOid(sqlite3* h) {
 // The version goes up by one, so the version before the change is the one returned less one.
 // (It starts at a random value: a view cached for another device root never matches.)
 bool Touch(sqlite3* h, CEOID db, int64_t* version = nullptr) {
-    Statement s(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=?");
-    if (!s.Bind(1, static_cast<int64_t>(device::CurrentUtcFileTime()))
-             .Bind(2, static_cast<int64_t>(db))
-             .Run() ||
-        sqlite3_changes(h) != 1)
-        return false;
-    if (version) {
-        auto v = DbVersion(h, db);
-        if (!v) return false;
-        *version = *v;
-    }
+    auto v = RaiseVersion(h, db, device::CurrentUtcFileTime());
+    if (!v) return false;
+    if (version) *version = *v;
     return true;
 }
 
@@ -429,6 +470,9 @@ struct DbHandle {
     DWORD flags = 0;
     Place place = Place::Start;
     Entry mark; // the record the place refers to (On / After)
+    // Where the mark stood when it was set: looked at first, as it is where the record still is
+    // unless the records before it changed (a walk asks for the index after every read).
+    size_t markAt = 0;
 };
 
 struct EnumHandle {
@@ -455,14 +499,22 @@ size_t CurrentIndex(DbHandle& hd, const OrderedView& v) {
     case Place::On:
     case Place::After: {
         const size_t after = hd.place == Place::After ? 1 : 0;
+        // Still where it was marked: the entries are unique and sorted, so that is its index.
+        if (hd.markAt < v.entries.size()) {
+            const Entry& e = v.entries[hd.markAt];
+            if (e.oid == hd.mark.oid && e.has == hd.mark.has && e.key == hd.mark.key) return hd.markAt + after;
+        }
         // The record where its key says it is (the usual case), else wherever it went.
         auto near = std::lower_bound(v.entries.begin(), v.entries.end(), hd.mark,
                                      [&](const Entry& a, const Entry& b) { return Before(hd.order, a, b); });
         if (near != v.entries.end() && near->oid == hd.mark.oid && near->has == hd.mark.has &&
-            near->key == hd.mark.key)
-            return static_cast<size_t>(near - v.entries.begin()) + after;
+            near->key == hd.mark.key) {
+            hd.markAt = static_cast<size_t>(near - v.entries.begin());
+            return hd.markAt + after;
+        }
         if (auto at = v.Find(hd.mark.oid)) {
             hd.mark = v.entries[*at]; // follow the record if its key was rewritten
+            hd.markAt = *at;
             return *at + after;
         }
         // The record is gone: the place is where it stood.
@@ -1109,18 +1161,47 @@ template <typename Fn> bool WithView(HANDLE hDatabase, DWORD& error, Fn&& fn) {
 
 std::vector<Prop> LoadProps(sqlite3* h, CEOID db, CEOID record);
 
-// The properties of a record of a database at a version: from the cache, else read (and kept).
-// Null when they are neither cached nor readable (no connection).
-const std::vector<Prop>* RecordProps(sqlite3* h, CEOID db, int64_t version, CEOID record) {
+constexpr size_t kRecordsPerLoad = 32;
+
+// "SELECT ... WHERE db=? AND record IN (?, ... kRecordsPerLoad of them)".
+const char* BatchLoadText() {
+    static const std::string text = [] {
+        std::string t = "SELECT record, propid, value FROM ce_prop WHERE db=? AND record IN (?";
+        for (size_t i = 1; i < kRecordsPerLoad; ++i) t += ",?";
+        return t + ") ORDER BY record, position";
+    }();
+    return text.c_str();
+}
+
+// The properties of the record at a place of a view, at the database's version: from the
+// cache, else read (and kept) together with the uncached records that follow it in the view,
+// as a walk reads them next. Null when they are neither cached nor readable (no connection).
+const std::vector<Prop>* RecordProps(sqlite3* h, CEOID db, int64_t version, const OrderedView& v, size_t at) {
     RecordCache& cache = g_records[db];
     if (cache.version != version) {
         cache.props.clear();
         cache.version = version;
     }
+    const CEOID record = v.entries[at].oid;
     auto it = cache.props.find(record);
     if (it != cache.props.end()) return &it->second;
     if (!h) return nullptr;
-    return &(cache.props[record] = LoadProps(h, db, record));
+    CEOID batch[kRecordsPerLoad] = {}; // 0 is never a record: unused places match nothing
+    size_t count = 0;
+    for (size_t i = at; i < v.entries.size() && count < kRecordsPerLoad; ++i)
+        if (i == at || !cache.props.count(v.entries[i].oid)) batch[count++] = v.entries[i].oid;
+    Statement s(h, BatchLoadText());
+    s.Bind(1, static_cast<int64_t>(db));
+    for (size_t i = 0; i < kRecordsPerLoad; ++i)
+        s.Bind(static_cast<int>(i + 2), static_cast<int64_t>(batch[i]));
+    std::unordered_map<CEOID, std::vector<Prop>> loaded;
+    while (s.Step())
+        loaded[static_cast<CEOID>(s.Int(0))].push_back({static_cast<CEPROPID>(s.Int(1)), s.WText(2)});
+    if (s.Error() != SQLITE_OK) return &(cache.props[record] = LoadProps(h, db, record));
+    // A record without properties has no rows: it is kept as the empty list it is.
+    for (size_t i = 0; i < count; ++i)
+        cache.props[batch[i]] = std::move(loaded[batch[i]]);
+    return &cache.props[record];
 }
 
 CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
@@ -1191,6 +1272,7 @@ CEOID Seek(HANDLE hDatabase, DWORD seekType, DWORD_PTR value, LPDWORD index) {
         if (!at) return fail(ERROR_NO_MORE_ITEMS);
         hd.place = Place::On;
         hd.mark = v.entries[*at];
+        hd.markAt = *at;
         found = hd.mark.oid;
         if (index) *index = static_cast<DWORD>(*at);
         return true;
@@ -1317,15 +1399,18 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
             return false;
         }
         const Entry& rec = v.entries[at];
-        const std::vector<Prop>* cached = RecordProps(h, hd.db, version, rec.oid);
+        const std::vector<Prop>* cached = RecordProps(h, hd.db, version, v, at);
         if (!cached) {
             needQuery = true; // known versions but an unread record: ask again with a query
             return false;
         }
         const std::vector<Prop>& stored = *cached;
         // The properties asked for, in the order asked; a missing one is marked not found.
-        std::vector<const Prop*> chosen;
-        std::vector<CEPROPID> ids;
+        // (Kept between reads, under the store's lock: a read then allocates nothing.)
+        static std::vector<const Prop*> chosen;
+        static std::vector<CEPROPID> ids;
+        chosen.clear();
+        ids.clear();
         if (rgPropID) {
             for (WORD i = 0; i < *lpcPropID; ++i) {
                 auto it = std::find_if(stored.begin(), stored.end(),
@@ -1389,6 +1474,7 @@ CEOID CeReadRecordPropsEx(HANDLE hDbase, DWORD dwFlags, LPWORD lpcPropID, CEPROP
         *lpcPropID = static_cast<WORD>(chosen.size());
         hd.place = (hd.flags & CEDB_AUTOINCREMENT) ? Place::After : Place::On;
         hd.mark = rec;
+        hd.markAt = at;
         found = rec.oid;
         return true;
     };
@@ -1442,6 +1528,7 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
     int64_t oldVersion = 0, newVersion = 0;
     std::vector<Prop> now;
     bool ok = RunStore(true, error, [&](sqlite3* h) {
+        now.clear(); // (a transaction that must be run again runs this again)
         if (!Touch(h, db, &newVersion)) {
             error = ERROR_INVALID_HANDLE;
             return false;
@@ -1464,8 +1551,12 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
                 else
                     props.emplace_back(pv.propid, std::move(value));
             }
-            for (const auto& p : props)
-                chars += static_cast<int64_t>(device::FromUtf8(p.second).size()) + 1;
+            // The properties as a read gives them back (what UTF-8 cannot hold becomes U+FFFD),
+            // which is also what the record's text size counts.
+            for (const auto& p : props) {
+                now.push_back({p.first, device::FromUtf8(p.second)});
+                chars += static_cast<int64_t>(now.back().value.size()) + 1;
+            }
             rec = NextOid(h);
             if (!rec) return false;
             if (!Statement(h, "INSERT INTO ce_record(db, oid, bytes) VALUES(?,?,?)")
@@ -1488,8 +1579,6 @@ CEOID CeWriteRecordProps(HANDLE hDbase, CEOID oidRecord, WORD cPropID, CEPROPVAL
                 }
                 if (!insert.Run()) return false;
             }
-            for (auto& p : props)
-                now.push_back({p.first, device::FromUtf8(p.second)});
             written = rec;
             return true;
         }

@@ -355,6 +355,14 @@ const HtmlContainer::Picture* HtmlContainer::FindPicture(const litehtml::tchar_t
     return it->second.bitmap ? &it->second : nullptr;
 }
 
+bool HtmlContainer::ShrinkChangesAPicture() const {
+    const int room = m_width - 16; // as get_image_size shrinks them
+    if (room <= 0) return false;
+    for (const auto& [path, picture] : m_pictures)
+        if (picture.bitmap && picture.width > room) return true;
+    return false;
+}
+
 void HtmlContainer::load_image(const litehtml::tchar_t* src, const litehtml::tchar_t* baseurl, bool) {
     FindPicture(src, baseurl);
 }

@@ -45,6 +45,8 @@ public:
     bool TakeClickedLink(std::string& url);
     // Drops every cached picture (a new page).
     void ClearImages();
+    // Whether shrinking pictures to the view's width would change the size of one of them.
+    bool ShrinkChangesAPicture() const;
 
     // document_container
     litehtml::uint_ptr create_font(const litehtml::tchar_t* faceName, int size, int weight,

@@ -27,6 +27,7 @@ struct Viewer {
     HtmlContainer container;
     std::string source; // UTF-8
     bool dirty = false; // source changed since the last layout
+    SIZE laidOutFor{0, 0}; // the client size of the last layout
     litehtml::document::ptr doc;
     int zoom = 2;
     bool shrink = false;
@@ -99,6 +100,7 @@ void Layout(HWND hwnd, Viewer& v) {
     v.container.ClearCaption();
     RECT client;
     GetClientRect(hwnd, &client);
+    v.laidOutFor = SIZE{client.right, client.bottom};
     v.contentWidth = client.right;
     v.bar = false;
     if (v.source.empty()) {
@@ -304,12 +306,16 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         EndPaint(hwnd, &ps);
         return 0;
     }
-    case WM_SIZE:
-        if (!v.source.empty()) {
+    case WM_SIZE: {
+        // A page is laid out for its client size: only another size needs a new layout.
+        RECT client;
+        GetClientRect(hwnd, &client);
+        if (!v.source.empty() && (client.right != v.laidOutFor.cx || client.bottom != v.laidOutFor.cy)) {
             v.dirty = true;
             InvalidateRect(hwnd, nullptr, TRUE);
         }
         return 0;
+    }
     case WM_SETTEXT:
     case DTM_CLEAR: {
         LPCWSTR text = msg == WM_SETTEXT ? reinterpret_cast<LPCWSTR>(lParam) : nullptr;
@@ -360,9 +366,15 @@ LRESULT CALLBACK ViewerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         bool shrink = lParam != 0;
         if (shrink != v.shrink) {
             v.shrink = shrink;
-            v.container.ClearImages();
-            v.dirty = true;
-            InvalidateRect(hwnd, nullptr, TRUE);
+            // Shrinking changes only pictures wider than the view: a page without one (a news
+            // page of text, or none yet) looks the same and keeps its layout.
+            if (v.dirty || v.container.ShrinkChangesAPicture()) {
+                v.container.ClearImages();
+                v.dirty = true;
+                InvalidateRect(hwnd, nullptr, TRUE);
+            } else {
+                v.container.SetShrink(shrink);
+            }
         }
         return TRUE;
     }

@@ -142,6 +142,31 @@ TEST_F(CeDb, RecordsKeepThePropertyOrderTheyWereWrittenIn) {
     EXPECT_EQ(back.GetPropFromIdent(99), nullptr);
 }
 
+// Reading chosen properties: in the order asked, one the record lacks marked not found, and the
+// cursor moving on as a whole read moves it.
+TEST_F(CeDb, ReadingChosenPropertiesKeepsTheirOrderAndAdvances) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    db.m_bAutoSeekNext = TRUE;
+    ASSERT_TRUE(db.SeekFirst());
+    const WORD ids[3] = {2, 9, 1};
+    CCeDBRecord rec;
+    ASSERT_TRUE(db.ReadCurrProps(rec, ids, 3));
+    ASSERT_EQ(rec.GetNumProps(), 3);
+    EXPECT_STREQ(rec.GetPropFromIndex(0)->GetString(), L"z");
+    EXPECT_FALSE(rec.GetPropFromIndex(1)->IsFound());
+    EXPECT_EQ(rec.GetPropFromIdent(9), nullptr);
+    EXPECT_STREQ(rec.GetPropFromIndex(2)->GetString(), L"a");
+    EXPECT_EQ(db.GetCurrIndex(), 1u);
+    ASSERT_TRUE(db.ReadCurrProps(rec, ids + 2, 1));
+    EXPECT_STREQ(rec.GetPropFromIdent(1)->GetString(), L"B");
+    ASSERT_TRUE(db.ReadCurrProps(rec, ids + 2, 1));
+    EXPECT_STREQ(rec.GetPropFromIdent(1)->GetString(), L"C");
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_FALSE(db.ReadCurrProps(rec, ids, 0));
+}
+
 TEST_F(CeDb, WritesGoToTheRecordReadEvenAfterTheCursorMovedOn) {
     MakeItems();
     CCeDBDatabase db;

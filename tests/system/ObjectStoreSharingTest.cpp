@@ -223,3 +223,57 @@ TEST_F(ObjectStoreSharingTest, AWriteAfterARolledBackTransactionDoesNotBringItsR
     EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"kept", L"later"}));
     EXPECT_EQ(Info(db).infDatabase.wNumRecords, 2);
 }
+
+// A walk reads the records ahead of it in batches; one rewritten elsewhere after its batch was
+// read comes back as it now is.
+TEST_F(ObjectStoreSharingTest, ARecordReadAheadInAWalkAndRewrittenElsewhereReadsAnew) {
+    ASSERT_NE(Create(L"walked", {{1, 0}}), 0u);
+    HANDLE h = Open(L"walked");
+    std::vector<CEOID> ids;
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 40; ++i) {
+        wchar_t key[8];
+        swprintf(key, 8, L"k%02d", i);
+        ids.push_back(Add(h, {{1, key}, {2, L"old"}}));
+        expected.push_back(i == 10 ? L"new" : L"old");
+    }
+    ASSERT_TRUE(CeSeekDatabase(h, CEDB_SEEK_BEGINNING, 0, nullptr));
+    std::vector<std::wstring> seen;
+    for (int i = 0; i < 40; ++i) {
+        Props p = Read(h);
+        seen.push_back(p.size() == 2 ? p[1].second : L"<none>");
+        if (i == 0) {
+            CEOID rec = ids[10];
+            ASSERT_EQ(InChild([h, rec] { return Write(h, rec, {{2, L"new"}}) ? 0 : 1; }), 0);
+        }
+    }
+    EXPECT_EQ(seen, expected);
+}
+
+// Inside one transaction the store knows the ids it hands out; after a rolled-back one it reads
+// them again, so ids it hands out later never meet those another process hands out.
+TEST_F(ObjectStoreSharingTest, IdsHandedOutAfterARolledBackTransactionStayUnique) {
+    ASSERT_NE(Create(L"counted", {{1, 0}}), 0u);
+    HANDLE h = Open(L"counted");
+    ASSERT_NE(Add(h, {{1, L"a"}}), 0u);
+    EXPECT_FALSE(device::DeviceDb::Get()->Write([&](sqlite3*) {
+        EXPECT_NE(Add(h, {{1, L"gone1"}}), 0u);
+        EXPECT_NE(Add(h, {{1, L"gone2"}}), 0u);
+        return false;
+    }));
+    std::vector<CEOID> ids;
+    EXPECT_TRUE(device::DeviceDb::Get()->Write([&](sqlite3*) {
+        ids.push_back(Add(h, {{1, L"b"}}));
+        ids.push_back(Add(h, {{1, L"c"}}));
+        return true;
+    }));
+    ASSERT_EQ(ids.size(), 2u);
+    EXPECT_NE(ids[0], 0u);
+    EXPECT_EQ(ids[1], ids[0] + 1);
+    ASSERT_EQ(InChild([h] { return Add(h, {{1, L"d"}}) ? 0 : 1; }), 0);
+    EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
+    CEOID found = SeekValue(h, 1, L"d");
+    EXPECT_NE(found, 0u);
+    EXPECT_NE(found, ids[0]);
+    EXPECT_NE(found, ids[1]);
+}

@@ -186,6 +186,21 @@ TEST_F(HtmlViewerTest, ShrinkFitsAWidePictureToTheView) {
     EXPECT_TRUE(State().shrink);
 }
 
+// A new width lays the page out again; the same size, sent again, keeps the layout as it is.
+TEST_F(HtmlViewerTest, ResizingToAnotherWidthLaysThePageOutAgain) {
+    std::wstring text = L"<p>";
+    for (int i = 0; i < 60; ++i) text += L"word ";
+    SendMessageW(m_viewer, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((text + L"</p>").c_str()));
+    RECT r;
+    GetClientRect(m_viewer, &r);
+    int wide = State().documentHeight;
+    SetWindowPos(m_viewer, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageW(m_viewer, WM_SIZE, 0, MAKELPARAM(r.right, r.bottom));
+    EXPECT_EQ(State().documentHeight, wide);
+    SetWindowPos(m_viewer, nullptr, 0, 0, r.right / 2, r.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GT(State().documentHeight, wide + 20);
+}
+
 TEST_F(HtmlViewerTest, NavigationTellsTheParentBeforeAndAfterInThatOrder) {
     WriteDeviceFile("News/news.htm", kNewsPage);
     SendMessageW(m_viewer, DTM_NAVIGATE, 0, reinterpret_cast<LPARAM>(L"file://\\News\\news.htm"));
