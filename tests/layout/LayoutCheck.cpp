@@ -11,6 +11,7 @@
 #include "platform/gdi/ImageFiles.h"
 #include "platform/programs/feed-server/Forecast.h"
 #include "platform/programs/peghelp/HelpViewer.h"
+#include "platform/programs/today-host/TodayScreen.h"
 #include "platform/system/DeviceClock.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/Registry.h"
@@ -29,6 +30,7 @@ namespace layoutcheck {
 namespace {
 
 using shelltest::HostPath;
+using shelltest::InProgramFolder;
 using shelltest::MainWindowTest;
 using shelltest::ShippedData;
 
@@ -575,6 +577,14 @@ protected:
             CopyShipped(name);
         CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock", 0);
         SeedForecasts();
+        // The Today item, registered as the installer registers it.
+        std::filesystem::copy_file(ONDRELPANE_DLL, HostPath(InProgramFolder(L"Ondrelpane.dll")),
+                                   std::filesystem::copy_options::overwrite_existing);
+        CRegistryKey reg;
+        reg.WriteString(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Today\\Items\\Ondrelpane", L"DLL",
+                        InProgramFolder(L"Ondrelpane.dll").c_str());
+        reg.WriteString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir", testsupport::kProgramFolder);
+        reg.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", L"icondir", InProgramFolder(L"wiconset\\").c_str());
         std::filesystem::path help = HostPath(L"\\Windows\\jrvhelp.htm");
         std::filesystem::create_directories(help.parent_path());
         std::filesystem::copy_file(ShippedData() / "jrvhelp.htm", help, std::filesystem::copy_options::overwrite_existing);
@@ -796,6 +806,35 @@ protected:
             }
             t.OpenMain();
         }, IDOK));
+        // The Today screen with the item, and the weather details a tap on its weather opens.
+        auto today = [](LayoutCheck& t) -> HWND {
+            t.m_today = std::make_unique<today::CTodayScreen>();
+            if (!t.m_today->Create() || t.m_today->LoadItems() != 1) return nullptr;
+            device::ui::PumpUntilIdle();
+            return t.m_today->Window();
+        };
+        auto endToday = [](LayoutCheck& t) {
+            t.m_today.reset();
+            device::ui::PumpUntilIdle();
+        };
+        s.push_back({"today item", today, endToday});
+        s.push_back(Modal("today details", [today](LayoutCheck& t) {
+            if (!today(t)) return;
+            HWND item = t.m_today->Items().at(0).record->hwndCustom;
+            RECT r{};
+            ::GetClientRect(item, &r);
+            // The weather at the right of the first line that has a forecast.
+            t.m_detailsSeen = false;
+            for (int y = 8; y < r.bottom && !t.m_detailsSeen; y += 20) {
+                POINT p{r.right - 25, y};
+                ::ClientToScreen(item, &p);
+                t.Tap(p);
+            }
+        }, IDOK, [](LayoutCheck& t, HWND dlg, const std::function<void(const std::string&, HWND)>& check) {
+            t.m_detailsSeen = true;
+            check("today details", dlg);
+        }));
+        s.back().close = endToday;
         // F1: the device's help viewer over the work area.
         s.push_back({"help",
                      [](LayoutCheck& t) -> HWND {
@@ -835,6 +874,8 @@ protected:
     std::unique_ptr<CMainDlg> m_main;
     std::unique_ptr<CTipTaxDlg> m_tipTax;
     std::unique_ptr<helpviewer::CHelpWindow> m_help;
+    std::unique_ptr<today::CTodayScreen> m_today;
+    bool m_detailsSeen = false;
     std::vector<Finding> m_findings;
     ContactSheet* m_sheet = nullptr;
     bool m_panelUp = false;
