@@ -213,7 +213,6 @@ const std::vector<Expected> kExpectedFailures = {
     {"forecast view", "240x240", 1, 1077},
     {"forecast view", "240x320", 1, 1077},
     {"forecast view", "320x240", 1, 1077},
-    {"help", "", 1, 100},
     {"home city", "", 1, 1008},
     {"map", "", 1, 1106},
     {"map", "", 1, 1113},
