@@ -485,7 +485,9 @@ public:
     }
     void Write(const std::filesystem::path& file) const {
         if (m_shots.empty()) return;
-        const int tw = m_shots[0].second->Width() / 2, th = m_shots[0].second->Height() / 2, label = 14, columns = 6;
+        // LAYOUT_FULL_SIZE=1: every screen at its own size, to read the pixels.
+        const int scale = std::getenv("LAYOUT_FULL_SIZE") ? 1 : 2;
+        const int tw = m_shots[0].second->Width() / scale, th = m_shots[0].second->Height() / scale, label = 14, columns = 6;
         const int rows = (static_cast<int>(m_shots.size()) + columns - 1) / columns;
         const int cellW = tw + 8, cellH = th + label + 8;
         HDC dc = ::CreateCompatibleDC(nullptr);
@@ -512,15 +514,17 @@ public:
             const device::gdi::Bitmap& shot = *m_shots[i].second;
             std::wstring name(m_shots[i].first.begin(), m_shots[i].first.end());
             ::TextOutW(dc, x0, y0, name.c_str(), static_cast<int>(name.size()));
-            // Each thumbnail pixel is the mean of a 2x2 block.
+            // Each thumbnail pixel is the mean of a scale x scale block.
+            const int n = scale * scale;
             for (int y = 0; y < th; ++y)
                 for (int x = 0; x < tw; ++x) {
                     uint32_t sum[3] = {};
-                    for (int k = 0; k < 4; ++k) {
-                        const uint32_t p = shot.Get(std::min(2 * x + k % 2, shot.Width() - 1), std::min(2 * y + k / 2, shot.Height() - 1));
+                    for (int k = 0; k < n; ++k) {
+                        const uint32_t p = shot.Get(std::min(scale * x + k % scale, shot.Width() - 1),
+                                                    std::min(scale * y + k / scale, shot.Height() - 1));
                         sum[0] += p & 0xFF, sum[1] += (p >> 8) & 0xFF, sum[2] += (p >> 16) & 0xFF;
                     }
-                    pixels[(y0 + label + y) * stride + x0 + x] = (sum[0] / 4) | ((sum[1] / 4) << 8) | ((sum[2] / 4) << 16);
+                    pixels[(y0 + label + y) * stride + x0 + x] = (sum[0] / n) | ((sum[1] / n) << 8) | ((sum[2] / n) << 16);
                 }
         }
         ::SelectObject(dc, oldFont);
