@@ -633,11 +633,14 @@ protected:
             bool seen = false;
         };
         static std::map<UINT_PTR, Pending*> s_pending;
+        // Only the innermost opening takes a window: an outer one waits for its own dialog.
+        static std::vector<Pending*> s_open;
         Pending p{::GetActiveWindow(), shown, closeId};
         const UINT_PTR id = ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
             auto it = s_pending.find(timer);
             if (it == s_pending.end()) return;
             Pending* q = it->second;
+            if (s_open.empty() || s_open.back() != q) return;
             HWND active = ::GetActiveWindow();
             if (!active || active == q->before || !::IsWindowVisible(active)) return;
             // Only once its modal loop runs: a dialog still being made may pump messages.
@@ -654,7 +657,9 @@ protected:
             else if (::IsWindow(active)) ::PostMessageW(active, WM_CLOSE, 0, 0);
         });
         s_pending[id] = &p;
+        s_open.push_back(&p);
         open();
+        s_open.pop_back();
         if (s_pending.erase(id)) ::KillTimer(nullptr, id);
         return p.seen;
     }
@@ -735,6 +740,23 @@ protected:
             }));
             s.back().close = [](LayoutCheck& t) { t.LeaveTool(); };
         }
+        // A double tap on an item of the list opens its editor; the user adds the item first.
+        s.push_back(Modal("packing: edit item", [](LayoutCheck& t) {
+            HWND pack = t.OpenTool(kToolPackingList);
+            t.WhileModal([&] { t.Command(ID_PACK_ADD_ITEMS); },
+                         [](HWND entry) { ::SetWindowTextW(::GetDlgItem(entry, IDC_NEW_ENTRY_NAME), L"Passport"); }, IDOK);
+            HWND view = nullptr;
+            for (HWND c = ::GetWindow(pack, GW_CHILD); c && !view; c = ::GetWindow(c, GW_HWNDNEXT))
+                if (::GetDlgCtrlID(c) == IDC_PACK_VIEW && ::IsWindowVisible(c)) view = c;
+            RECT row{LVIR_LABEL, 0, 0, 0};
+            if (!view || !::SendMessageW(view, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row))) return;
+            POINT p{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+            ::ClientToScreen(view, &p);
+            device::ui::InjectStylus(device::ui::StylusAction::Down, p);
+            device::ui::InjectStylus(device::ui::StylusAction::Up, p);
+            t.Tap(p);
+        }));
+        s.back().close = [](LayoutCheck& t) { t.LeaveTool(); };
         s.push_back(Modal("reminders", [](LayoutCheck& t) { t.TapTab(0), t.Command(ID_SET_REMINDERS); }));
         s.push_back(Modal("city information", [](LayoutCheck& t) {
             t.TapTab(0);
