@@ -343,6 +343,9 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
     CString headers = L"Content-Type: application/x-www-form-urlencoded\r\n";
     if (!sessionMissing) headers += L"Cookie: JSESSIONID=" + session + L"\r\n";
 
+    // A reply code's message may come before the body is read; a failure while reading it then
+    // shows nothing more, so that one exchange never shows more than one box.
+    bool messageShown = false;
     try {
         RequestObjects request;
         request.session = std::make_unique<CServerSession>(owner);
@@ -381,10 +384,12 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
         StoreReplyState(reply, session, sessionMissing);
         CString message = ReplyCodeMessage(status, reply.hasReplyCode ? reply.ServerReplyCode : CString());
         bool failed = status < 200 || status > 299;
-        if (!message.IsEmpty())
+        if (!message.IsEmpty()) {
             ShowCoreMessageBox(owner, message, L"Jorvana", MB_OK | MB_ICONWARNING);
-        else if (failed)
+            messageShown = true;
+        } else if (failed) {
             ShowError(owner, CannotConnectText(status));
+        }
         // A reply that is not a success carries no feed, whatever its body holds.
         if (failed) return CString();
 
@@ -392,18 +397,22 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
     } catch (CInternetException* e) {
         DWORD code = e->m_dwError;
         e->Delete();
+        if (messageShown) return CString();
         if (code == ERROR_INTERNET_CANNOT_CONNECT)
             ShowError(owner, S(IDS_CANNOT_UPDATE));
         else if (code == ERROR_INTERNET_TIMEOUT)
             // The connection was made; the server kept silent past the time-out.
             ShowError(owner, S(IDS_SERVER_NO_ANSWER) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
+        else if (code == ERROR_HTTP_INVALID_SERVER_RESPONSE)
+            // The server took the request and closed before a whole reply head, or sent no HTTP.
+            ShowError(owner, S(IDS_SERVER_REPLY_CUT) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
         else if (code < 0x10000000)
             ShowError(owner, CannotConnectText(code));
     } catch (CMemoryException* e) {
         e->Delete();
-        ShowError(owner, S(IDS_NOT_ENOUGH_MEMORY));
+        if (!messageShown) ShowError(owner, S(IDS_NOT_ENOUGH_MEMORY));
     } catch (const std::bad_alloc&) {
-        ShowError(owner, S(IDS_NOT_ENOUGH_MEMORY));
+        if (!messageShown) ShowError(owner, S(IDS_NOT_ENOUGH_MEMORY));
     }
     return CString();
 }

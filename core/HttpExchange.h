@@ -57,7 +57,7 @@ struct HttpExchangeTimeouts {
     DWORD connectionMs = 30000; // each Connection Manager attempt
     DWORD connectMs = 30000;    // the TCP connection to the server
     DWORD receiveMs = 30000;    // longest silence while sending or receiving
-    DWORD overallMs = 120000;   // one whole request
+    DWORD overallMs = 30000;    // one whole request: a server that trickles its reply ends here
 };
 void SetHttpExchangeTimeouts(const HttpExchangeTimeouts& timeouts);
 HttpExchangeTimeouts GetHttpExchangeTimeouts();

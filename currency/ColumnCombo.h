@@ -1,13 +1,23 @@
 #pragma once
 // The currency combo of a converter column: a drop-down list that, while its list is closed,
 // ignores typed characters, so a letter meant for an amount never swaps the column's currency
-// unseen; with the list open a letter moves to the first currency of that letter as usual.
+// unseen; with the list open a letter moves to the first currency of that letter as usual. A
+// closed field too narrow for "name - code" shortens the name, so that the code stays in view.
 
 #include "platform/framework/ListControls.h"
 #include "platform/framework/MessageMap.h"
 
+#include <functional>
+#include <string>
+
 class CColumnCombo : public CComboBox {
 protected:
     afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnPaint();
     DECLARE_MESSAGE_MAP()
 };
+
+// "name - code" shortened to fit a width: the whole text when it fits; else the name cut (to no
+// fewer than three characters) and ended with "…" before " - code"; else the code alone. width
+// measures a text.
+std::wstring FitCurrencyText(const std::wstring& text, int room, const std::function<int(const std::wstring&)>& width);

@@ -43,7 +43,7 @@ void CCurrencyPanel::CheckToolsStrip() {
 void CCurrencyPanel::CreateLine(int line) {
     for (int column = 0; column < 3; ++column) {
         auto* field = new CEdit;
-        const CurrencyPlace place = CurrencyFieldPlace(m_nWidth, column, line < 3 ? line : 2);
+        const CurrencyPlace place = FieldPlace(column, line < 3 ? line : 2);
         RECT rect{place.x, place.y, place.x + place.cx, place.y + place.cy};
         field->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, rect, this, kFieldIds[column]);
         m_fields[column][line] = field;

@@ -5,9 +5,12 @@
 
 #include "core/CommonHelpers.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include "platform/framework/WaitCursor.h"
+#include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceTime.h"
+#include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
 #include "shell/SharedFont.h"
@@ -39,19 +42,48 @@ void CCurrencyPanel::ReadWorkArea() {
 }
 
 void CCurrencyPanel::LayOut(bool settingChange) {
-    if (!m_rateBase.m_hWnd) return;
+    if (!m_rateBase.m_hWnd || m_bLayingOut) return;
+    m_bLayingOut = true;
     CWaitCursor wait;
     ReadWorkArea();
     m_shape = ChooseCurrencyShape(IsSquareScreenNot320(), m_nWidth, m_nHeight, m_nAvailable);
+    // Every control is placed again below, from the top: the scroll offset starts again at 0.
+    m_nScroll = 0;
+    FitAbovePanel();
+
+    // The scroll bar first (it narrows the client area the controls are laid out in), from the
+    // lowest control's bottom.
+    CRect client;
+    GetClientRect(&client);
+    m_nContentHeight = 0;
+    for (const auto& [id, place] : ComputeCurrencyLayout(m_shape, m_nWidth, CurrencyRateComboWidth(m_shape), false))
+        m_nContentHeight = std::max(m_nContentHeight, place.y + place.cy);
+    // Only the raised panel takes the room; with it down the shape's layout fits its page.
+    SIPINFO sip{};
+    sip.cbSize = sizeof(sip);
+    const bool panelUp = ::SipGetInfo(&sip) && (sip.fdwFlags & SIPF_ON);
+    const bool scrolls = panelUp && m_nContentHeight > client.Height();
+    ::ShowScrollBar(m_hWnd, SB_VERT, scrolls);
+    GetClientRect(&client);
+    m_nPlaceWidth = scrolls && client.Width() > 0 ? std::min(m_nWidth, static_cast<int>(client.Width())) : m_nWidth;
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = scrolls ? m_nContentHeight - 1 : 0;
+    info.nPage = scrolls ? static_cast<UINT>(client.Height()) : 0;
+    SetScrollInfo(SB_VERT, &info, TRUE);
 
     // The cross-rate list first: the band after it follows its width.
-    auto places = ComputeCurrencyLayout(m_shape, m_nWidth, CurrencyRateComboWidth(m_shape), settingChange);
+    auto places = ComputeCurrencyLayout(m_shape, m_nPlaceWidth, CurrencyRateComboWidth(m_shape), settingChange);
     const CurrencyPlace& base = places[IDC_CUR_RATE_BASE];
     m_rateBase.SetWindowPos(nullptr, base.x, base.y, base.cx, base.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     CRect baseRect;
     m_rateBase.GetWindowRect(&baseRect);
     const int cw = baseRect.Width();
-    places = ComputeCurrencyLayout(m_shape, m_nWidth, cw, settingChange);
+    places = ComputeCurrencyLayout(m_shape, m_nPlaceWidth, cw, settingChange);
+    KeepCodesInside(places);
+    KeepLabelBetweenButtons(places);
+    if (!scrolls) KeepAboveBottom(places, client.Height());
 
     for (const auto& [id, place] : places) {
         if (id == IDC_CUR_RATE_BASE || id == IDC_CUR_LAST_UPDATE) continue;
@@ -77,12 +109,140 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     for (CComboBox* combo : std::initializer_list<CComboBox*>{&m_pair1, &m_pair2, &m_pair3, &m_rateBase})
         AdjustComboDropHeight(combo, 8);
     PlaceLineWindow();
+    Invalidate(TRUE);
+    m_bLayingOut = false;
+}
+
+void CCurrencyPanel::KeepCodesInside(std::map<int, CurrencyPlace>& places) {
+    // The shapes' fixed places can put a control past the page's right edge (beside a scroll
+    // bar, or 70 wide at x 216 of a 240-pixel page), and a code narrower than its text: each
+    // ends at the edge, a code gets its text's width (moved left where the row has no room
+    // for it), and its value ends before it.
+    const int W = m_nPlaceWidth;
+    // Nothing else reaches past the right edge either (the square shape's second rate frame).
+    for (auto& [id, place] : places)
+        if (!place.moveOnly && place.x < W && place.x + place.cx > W) place.cx = W - place.x;
+    const std::pair<int, int> pairs[] = {{IDC_CUR_CODE1, IDC_CUR_RATE1}, {IDC_CUR_CODE2, IDC_CUR_RATE2}};
+    for (const auto& [codeId, valueId] : pairs) {
+        CurrencyPlace& code = places[codeId];
+        CWnd* control = GetDlgItem(codeId);
+        CString text;
+        if (control) control->GetWindowText(text);
+        int need = 0;
+        if (control && !text.IsEmpty()) {
+            CClientDC dc(control);
+            CFont* old = dc.SelectObject(control->GetFont());
+            need = dc.GetTextExtent(text).cx;
+            if (old) dc.SelectObject(old);
+        }
+        if (code.cx + 1 >= need) continue; // its text fits (its last pixel column may touch the edge)
+        // Wider to the right while the row has room, else moved left.
+        int limit = W;
+        for (const auto& [id, place] : places)
+            if (id != codeId && !place.moveOnly && place.x > code.x && place.x < limit && place.y < code.y + code.cy &&
+                place.y + place.cy > code.y && id != IDC_CUR_FRAME1 && id != IDC_CUR_FRAME2)
+                limit = place.x;
+        code.cx = need;
+        if (code.x + need > limit) code.x = std::max(0, limit - need);
+        CurrencyPlace& value = places[valueId];
+        if (!value.moveOnly && value.x < code.x && value.x + value.cx > code.x) value.cx = code.x - value.x;
+    }
+}
+
+void CCurrencyPanel::KeepAboveBottom(std::map<int, CurrencyPlace>& places, int bottom) {
+    // With the panel down a shape's lowest row can reach a few pixels past the page (under the
+    // menu bar): the controls that would end there end at the page's bottom edge instead.
+    for (auto& [id, place] : places)
+        if (!place.moveOnly && place.y < bottom && place.y + place.cy > bottom) place.cy = bottom - place.y;
+}
+
+void CCurrencyPanel::KeepLabelBetweenButtons(std::map<int, CurrencyPlace>& places) {
+    // Beside a scroll bar the band is narrower than its shape's places were made for: the label
+    // (drawn above the buttons) would cover their edges. The buttons move out to the band's
+    // edges, and the label keeps to the room left between them.
+    if (m_nPlaceWidth >= m_nWidth) return; // the shape's own places
+    CurrencyPlace& label = places[IDC_CUR_LAST_UPDATE];
+    auto room = [&](int& left, int& right) {
+        left = label.x;
+        right = label.x + label.cx;
+        for (int id : {IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL}) {
+            const CurrencyPlace& button = places[id];
+            if (button.x + button.cx / 2 < label.x + label.cx / 2)
+                left = std::max(left, button.x + button.cx);
+            else
+                right = std::min(right, button.x);
+        }
+    };
+    int left = 0, right = 0;
+    room(left, right);
+    if (left == label.x && right == label.x + label.cx) return;
+    for (int id : {IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL}) {
+        CurrencyPlace& button = places[id];
+        if (button.x + button.cx / 2 < label.x + label.cx / 2)
+            button.x = std::max(1, button.x - 4);
+        else
+            button.x = std::min(m_nPlaceWidth - button.cx - 1, button.x + 4);
+    }
+    room(left, right);
+    label.x = left;
+    label.cx = std::max(0, right - left);
+}
+
+void CCurrencyPanel::FitAbovePanel() {
+    SIPINFO sip{};
+    sip.cbSize = sizeof(sip);
+    if (!::SipGetInfo(&sip) || !(sip.fdwFlags & SIPF_ON)) return;
+    CRect window;
+    GetWindowRect(&window);
+    const int room = static_cast<int>(sip.rcVisibleDesktop.bottom) - window.top;
+    if (room > 0 && window.Height() > room)
+        SetWindowPos(nullptr, 0, 0, window.Width(), room, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CCurrencyPanel::ScrollRange() const {
+    if (!(GetStyle() & WS_VSCROLL)) return 0;
+    CRect client;
+    GetClientRect(&client);
+    return std::max(0, m_nContentHeight - static_cast<int>(client.Height()));
+}
+
+void CCurrencyPanel::ScrollTo(int offset) {
+    offset = std::clamp(offset, 0, ScrollRange());
+    if (offset == m_nScroll) return;
+    const int delta = m_nScroll - offset;
+    m_nScroll = offset;
+    SetScrollPos(SB_VERT, m_nScroll, TRUE);
+    ::ScrollWindowEx(m_hWnd, 0, delta, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+}
+
+void CCurrencyPanel::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) {
+    CRect client;
+    GetClientRect(&client);
+    const int line = 21; // one amount row
+    const int page = std::max(line, static_cast<int>(client.Height()) - line);
+    switch (nSBCode) {
+    case SB_LINEUP: ScrollTo(m_nScroll - line); break;
+    case SB_LINEDOWN: ScrollTo(m_nScroll + line); break;
+    case SB_PAGEUP: ScrollTo(m_nScroll - page); break;
+    case SB_PAGEDOWN: ScrollTo(m_nScroll + page); break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: ScrollTo(static_cast<int>(nPos)); break;
+    case SB_TOP: ScrollTo(0); break;
+    case SB_BOTTOM: ScrollTo(ScrollRange()); break;
+    default: break;
+    }
+}
+
+CurrencyPlace CCurrencyPanel::FieldPlace(int column, int row) const {
+    CurrencyPlace place = CurrencyFieldPlace(m_nPlaceWidth > 0 ? m_nPlaceWidth : m_nWidth, column, row);
+    place.y -= m_nScroll;
+    return place;
 }
 
 void CCurrencyPanel::PlaceField(int column, int line, int row, bool show) {
     CEdit* field = m_fields[column][line];
     if (!field || !field->m_hWnd) return;
-    const CurrencyPlace place = CurrencyFieldPlace(m_nWidth, column, row);
+    const CurrencyPlace place = FieldPlace(column, row);
     field->SetWindowPos(nullptr, place.x, place.y, place.cx, place.cy,
                         SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : 0));
 }
@@ -102,12 +262,13 @@ void CCurrencyPanel::PlaceLineWindow() {
 void CCurrencyPanel::PlaceSeparators() {
     // Above everything, shown; the height by the work area's orientation alone.
     const int height = m_nWidth < m_nHeight ? 142 : 122;
-    m_separator1.SetWindowPos(&wndTop, m_nWidth / 3, 0, 1, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    m_separator2.SetWindowPos(&wndTop, (2 * m_nWidth) / 3, 0, 1, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    const int W = m_nPlaceWidth > 0 ? m_nPlaceWidth : m_nWidth;
+    m_separator1.SetWindowPos(&wndTop, W / 3, -m_nScroll, 1, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    m_separator2.SetWindowPos(&wndTop, (2 * W) / 3, -m_nScroll, 1, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 void CCurrencyPanel::RepaintLineCounter() {
-    RECT strip{0, 85, m_nWidth, 100};
+    RECT strip{0, 85 - m_nScroll, m_nWidth, 100 - m_nScroll};
     InvalidateRect(&strip, TRUE);
 }
 

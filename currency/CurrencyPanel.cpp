@@ -48,6 +48,7 @@ BEGIN_MESSAGE_MAP(CCurrencyPanel, CDialog)
     ON_WM_ERASEBKGND()
     ON_WM_SIZE()
     ON_WM_LBUTTONDOWN()
+    ON_WM_VSCROLL()
     ON_CBN_SELCHANGE(IDC_CUR_PAIR1, &CCurrencyPanel::OnSelChangePair1)
     ON_CBN_SELCHANGE(IDC_CUR_PAIR2, &CCurrencyPanel::OnSelChangePair2)
     ON_CBN_SELCHANGE(IDC_CUR_PAIR3, &CCurrencyPanel::OnSelChangePair3)
@@ -282,7 +283,10 @@ HBRUSH CCurrencyPanel::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) {
 void CCurrencyPanel::OnPaint() {
     CPaintDC dc(this);
     m_bFirstPaint = TRUE;
-    const int W = m_nWidth;
+    // Drawn where the scrolled controls are.
+    dc.SetViewportOrg(0, -m_nScroll);
+    // The shape by the work area; the places across the width the controls are laid out in.
+    const int W = m_nPlaceWidth > 0 ? m_nPlaceWidth : m_nWidth;
     RECT comboRect{};
     if (m_rateBase.m_hWnd) m_rateBase.GetClientRect(&comboRect);
     const int x0 = comboRect.right - comboRect.left;
@@ -298,11 +302,11 @@ void CCurrencyPanel::OnPaint() {
     auto drawFrame = [&](int x, int y, int cx, int cy) {
         if (haveFrame) dc.TransparentBlt(x, y, cx, cy, &image, 0, 0, 114, 23, kWhite);
     };
-    if (W < m_nHeight || m_nAvailable > 244) {
+    if (m_nWidth < m_nHeight || m_nAvailable > 244) {
         dc.FillSolidRect(0, 0, W, 142, m_crPanel);
         drawFrame(x0 + 30, 149, 114, 23);
         drawFrame(x0 + 30, 174, 114, 23);
-    } else if (W < 320) {
+    } else if (m_nWidth < 320) {
         if (IsSquareScreenNot320()) {
             dc.FillSolidRect(0, 0, W, 122, m_crPanel);
             drawFrame(x0 + 23, 123, W / 5 + 14, 20);

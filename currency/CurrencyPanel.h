@@ -88,6 +88,7 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnDestroy();
     afx_msg void OnChangeAmount1();
     afx_msg void OnChangeAmount2();
@@ -131,7 +132,18 @@ private:
     void PlaceSeparators();
     void MakeSettingFonts();
     void PlaceField(int column, int line, int row, bool show);
+    // An amount field's place in a row, across the width the controls are laid out in and
+    // moved by the scroll offset.
+    CurrencyPlace FieldPlace(int column, int row) const;
     void RepaintLineCounter();
+    // With the input panel raised the page ends at the panel's top edge and scrolls its
+    // controls, so that the totals and the bottom band can be brought above the panel.
+    void FitAbovePanel();
+    void KeepCodesInside(std::map<int, CurrencyPlace>& places);
+    void KeepLabelBetweenButtons(std::map<int, CurrencyPlace>& places);
+    void KeepAboveBottom(std::map<int, CurrencyPlace>& places, int bottom);
+    void ScrollTo(int offset);
+    int ScrollRange() const;
 
     HBRUSH Brush(CBrush& brush, COLORREF colour);
 
@@ -156,6 +168,10 @@ private:
     // Work area (W, H), menu bar height and the height available under the tabs.
     int m_nWidth = 0, m_nHeight = 0, m_nMenuHeight = 0, m_nAvailable = 0;
     CurrencyShape m_shape = CurrencyShape::Tall;
+    // The width the controls are laid out in: the work area's, or the client area beside a
+    // shown scroll bar; how far the controls are scrolled up; the lowest control's bottom.
+    int m_nPlaceWidth = 0, m_nScroll = 0, m_nContentHeight = 0;
+    bool m_bLayingOut = false;
 
     CString m_strServer;
     CString m_strUpdateDate;

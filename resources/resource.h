@@ -720,3 +720,6 @@
 #define IDS_ENTER_A_NAME 33636
 #define IDS_UNIT_VALUE_NOT_NUMBER 33637
 #define IDS_CITY_FIELDS_NOT_NUMBERS 33638
+
+// The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
+#define IDS_SERVER_REPLY_CUT 33670

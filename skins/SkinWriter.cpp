@@ -25,6 +25,13 @@ void EditLine(CString& line, const SkinSectionEdit& section, bool& inSection) {
     else if (line.Find(L'[') >= 0)
         inSection = false;
     if (!inSection) return;
+    // The readers end a section at its first ">": the line that holds it closes the section
+    // for the writer too, and stays as it stands. Rewriting it as KEY@value would drop the
+    // close and join the lines after it to the section when the file is read again.
+    if (line.Find(L'>') >= 0) {
+        inSection = false;
+        return;
+    }
     for (const SkinKeyValue& kv : section.single)
         if (Holds(line, kv.key)) line = Replaced(kv.key, kv.value);
     for (const SkinKeyValue& kv : section.firstOf) {

@@ -24,8 +24,10 @@ struct SkinSectionEdit {
 
 // The bytes of the rewritten file: each line converted to single-byte text and ended by CR LF,
 // up to and including the marker line "*" (a "*" alone on its line), then a line feed and "<".
-// Empty when the text cannot be rewritten safely: no marker line, or lines not ended by CR LF
-// (another line-end convention would make one line of the whole file).
+// A section's keys are rewritten from its header line up to the line that holds its closing ">"
+// (kept as it stands) or the next "[" line, whichever comes first. Empty when the text cannot be
+// rewritten safely: no marker line, or lines not ended by CR LF (another line-end convention
+// would make one line of the whole file).
 std::string ComposeSkinFile(const CString& keptText, const std::vector<SkinSectionEdit>& sections);
 
 // Replaces the file at path by the bytes. The file is left as it was when it cannot be written

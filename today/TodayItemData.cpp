@@ -62,6 +62,8 @@ void ReadRegistryText(LPCWSTR path, LPCWSTR name, LPWSTR out, DWORD count) {
     if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS ||
         type != REG_SZ)
         out[0] = L'\0';
+    else if (size / sizeof(WCHAR) < count)
+        out[size / sizeof(WCHAR)] = L'\0'; // stored text need not end in a terminator
     out[count - 1] = L'\0';
     RegCloseKey(key);
 }

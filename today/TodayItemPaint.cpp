@@ -11,6 +11,7 @@
 #include "resources/OndrelpaneResource.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 
@@ -167,6 +168,8 @@ void CTodayItem::Draw(HDC dc) {
 void CTodayItem::DrawWeather(HDC dc) {
     static const int kImageX[kWeatherColumns] = {143, 176, 209};
     static const int kTextX[kWeatherColumns] = {161, 194, 226};
+    RECT client{};
+    GetClientRect(m_window, &client);
     for (int i = 0; i < m_lineCount; ++i) {
         TodayWeatherView& w = m_weather[i];
         if (!w.found || w.notYetValid) continue;
@@ -184,9 +187,34 @@ void CTodayItem::DrawWeather(HDC dc) {
             HGDIOBJ old = SelectObject(dc, m_smallFont);
             EndWithDegree(w.high[c], kForecastFieldLength);
             EndWithDegree(w.low[c], kForecastFieldLength);
-            DrawAt(dc, m_nameShift + kTextX[c], 20 * i, w.high[c]);
-            DrawAt(dc, m_nameShift + kTextX[c], 20 * i + 10, w.low[c]);
+            // The texts end before the next column's picture (the last column inside the item):
+            // a wider pair ("-12°") is drawn in a smaller font.
+            const int x = m_nameShift + kTextX[c];
+            const int right = c + 1 < kWeatherColumns ? m_nameShift + kImageX[c + 1] - 1 : client.right - 1;
+            HFONT smaller = nullptr;
+            auto widest = [&] {
+                return std::max(TextSize(dc, w.high[c]).cx, TextSize(dc, w.low[c]).cx);
+            };
+            if (widest() > right - x) {
+                LOGFONTW lf{};
+                GetObjectW(m_smallFont, sizeof(lf), &lf);
+                for (LONG height = std::labs(lf.lfHeight) - 1; height >= 8; --height) {
+                    if (smaller) {
+                        SelectObject(dc, m_smallFont);
+                        DeleteObject(smaller);
+                    }
+                    lf.lfHeight = height;
+                    smaller = CreateFontIndirectW(&lf);
+                    SelectObject(dc, smaller);
+                    if (widest() <= right - x) break;
+                }
+            }
+            // Still too wide: the pair moves left into the gap after its own picture.
+            const int at = std::max(m_nameShift + kImageX[c] + 16, std::min(x, right - widest()));
+            DrawAt(dc, at, 20 * i, w.high[c]);
+            DrawAt(dc, at, 20 * i + 10, w.low[c]);
             SelectObject(dc, old);
+            if (smaller) DeleteObject(smaller);
         }
     }
 }

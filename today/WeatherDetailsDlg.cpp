@@ -154,7 +154,20 @@ void DrawWeatherDetails(HDC dc, HWND dialog) {
     WCHAR counter[8];
     Print(counter, 8, L"%d/5", g_details.selectedDay);
     DrawAt(dc, g_details.normalFont, r.right - 36, r.top + 16, counter);
-    DrawAt(dc, g_details.boldFont, 5, 4, g_details.title);
+    {
+        // The title ends before the arrows (a long country name would run under them): a longer
+        // one is cut and ends in "...".
+        std::wstring title = g_details.title;
+        const int room = r.right - 55 - 2 - 5;
+        HGDIOBJ old = SelectObject(dc, g_details.boldFont);
+        if (TextSize(dc, title.c_str()).cx > room) {
+            const int dots = TextSize(dc, L"...").cx;
+            while (!title.empty() && TextSize(dc, title.c_str()).cx + dots > room) title.pop_back();
+            title += L"...";
+        }
+        SelectObject(dc, old);
+        DrawAt(dc, g_details.boldFont, 5, 4, title.c_str());
+    }
     DrawAt(dc, g_details.normalFont, 24, 19, g_details.dateText);
     DrawLine(dc, 0, 35, 240, 35);
 

@@ -12,10 +12,88 @@
 
 using namespace toolwin;
 
+namespace {
+
+constexpr int kNameGap = 6;   // after the longest sizing-system name
+constexpr int kColumnGap = 3; // the least room between two columns
+
+int Extent(CDC& dc, const std::wstring& text) { return dc.GetTextExtent(CString(text.c_str())).cx; }
+
+// The columns of a chart in the DC's font, spread across a row of the given width; false when
+// they need more room than the row has.
+bool MeasureColumns(CDC& dc, const ClothingGrid& grid, int rowWidth, ClothingColumns& out) {
+    out.grid = grid;
+    int names = 0, freeText = 0;
+    out.width.assign(static_cast<size_t>(grid.columns), 0);
+    for (const ClothingRowCells& row : grid.rows) {
+        names = std::max(names, Extent(dc, row.name));
+        if (!row.text.empty()) freeText = std::max(freeText, Extent(dc, row.text));
+        for (const ClothingCell& cell : row.cells)
+            out.width[static_cast<size_t>(cell.column)] =
+                std::max(out.width[static_cast<size_t>(cell.column)], Extent(dc, cell.text));
+    }
+    out.sizesLeft = names + kNameGap;
+    int sizes = 0;
+    for (int w : out.width) sizes += w;
+    const int gap = grid.columns > 0 ? (rowWidth - out.sizesLeft - sizes) / grid.columns : 0;
+    out.left.assign(static_cast<size_t>(grid.columns), 0);
+    int x = out.sizesLeft + gap / 2;
+    for (int j = 0; j < grid.columns; ++j) {
+        out.left[static_cast<size_t>(j)] = x;
+        x += out.width[static_cast<size_t>(j)] + gap;
+    }
+    return (grid.columns == 0 || gap >= kColumnGap) && out.sizesLeft + freeText <= rowWidth;
+}
+
+ClothingGrid GridOf(const ClothingChart& chart) {
+    std::wstring rows[4];
+    for (int i = 0; i < 4; ++i) rows[i] = chart.rows[i];
+    return SplitClothingRows(rows);
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CClothingRow, CStatic)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+void CClothingRow::OnPaint() {
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    // The row's colours, as the static control asks its dialog for them.
+    if (CWnd* parent = GetParent()) {
+        auto brush = reinterpret_cast<HBRUSH>(parent->SendMessage(
+            WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), reinterpret_cast<LPARAM>(m_hWnd)));
+        if (brush) ::FillRect(dc.GetSafeHdc(), &client, brush);
+    }
+    dc.SetBkMode(TRANSPARENT);
+    CFont* font = GetFont();
+    CFont* old = font ? dc.SelectObject(font) : nullptr;
+    const ClothingRowCells* row =
+        m_columns && m_nRow >= 0 && m_nRow < 4 ? &m_columns->grid.rows[m_nRow] : nullptr;
+    if (!row) {
+        CString text;
+        GetWindowText(text);
+        dc.TextOut(0, 0, text);
+    } else {
+        dc.TextOut(0, 0, CString(row->name.c_str()));
+        if (!row->text.empty()) dc.TextOut(m_columns->sizesLeft, 0, CString(row->text.c_str()));
+        for (const ClothingCell& cell : row->cells) {
+            const auto j = static_cast<size_t>(cell.column);
+            if (j >= m_columns->left.size()) continue;
+            const int x = m_columns->left[j] + (m_columns->width[j] - Extent(dc, cell.text)) / 2;
+            dc.TextOut(x, 0, CString(cell.text.c_str()));
+        }
+    }
+    if (old) dc.SelectObject(old);
+}
+
 BEGIN_MESSAGE_MAP(CClothesDlg, CDialog)
     ON_WM_CTLCOLOR()
     ON_WM_PAINT()
     ON_WM_SIZE()
+    ON_WM_VSCROLL()
     ON_WM_LBUTTONDOWN()
     ON_BN_CLICKED(IDC_CLOTHES_MEN, &CClothesDlg::OnMen)
     ON_BN_CLICKED(IDC_CLOTHES_WOMEN, &CClothesDlg::OnWomen)
@@ -71,7 +149,7 @@ BOOL CClothesDlg::OnInitDialog() {
     for (CWnd* wnd : {static_cast<CWnd*>(&m_staticTitle), static_cast<CWnd*>(&m_btnMen),
                       static_cast<CWnd*>(&m_btnWomen), static_cast<CWnd*>(&m_btnChildren)})
         wnd->SetFont(&m_fontTitle);
-    for (CStatic* row : {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4}) row->SetFont(&m_fontRow);
+    for (CClothingRow* row : {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4}) row->SetFont(&m_fontRow);
 
     ShowChart(GarmentShoes, GenderMen);
     for (CIconButton* button : {&m_btnMen, &m_btnWomen, &m_btnChildren}) button->EnableWindow(TRUE);
@@ -94,8 +172,11 @@ void CClothesDlg::ShowChart(int garment, int gender) {
     CString title;
     title.LoadString(chart->titleId);
     m_staticTitle.SetWindowText(title);
-    CStatic* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
+    CClothingRow* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
     for (int i = 0; i < 4; ++i) rows[i]->SetWindowText(chart->rows[i]);
+    CRect row;
+    m_staticRow1.GetClientRect(&row);
+    PlaceColumns(row.Width() > 0 ? row.Width() : ReadToolMetrics().width - 10);
 }
 
 void CClothesDlg::ChooseGender(int gender) {
@@ -136,7 +217,8 @@ void CClothesDlg::OnChildren() { OnGender(GenderChildren); }
 void CClothesDlg::Layout() {
     if (!m_staticTitle.m_hWnd) return; // before the controls are bound
     m_metrics = ReadToolMetrics();
-    const int W = m_metrics.width;
+    // Placed from the top again; the guideline note under the rows is the content's end.
+    const int W = m_scroll.Prepare(this, m_metrics.Portrait() ? 185 : 164, m_metrics.width);
     m_staticBand.SetWindowPos(nullptr, 0, 0, W, 25, SWP_NOZORDER);
     m_comboGarment.SetWindowPos(nullptr, 2, 3, 3 * W / 5, 20, SWP_NOZORDER);
     if (m_btnMen.m_hWnd) {
@@ -148,38 +230,65 @@ void CClothesDlg::Layout() {
     CRect title;
     m_staticTitle.GetClientRect(&title);
     const int t = title.Height();
-    CStatic* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
+    CClothingRow* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
     FitRowFont(W - 10);
     for (int i = 0; i < 4; ++i) rows[i]->SetWindowPos(nullptr, 5, 50 + (i + 1) * t, W - 10, 20, SWP_NOZORDER);
 }
 
 void CClothesDlg::FitRowFont(int rowWidth) {
-    CStatic* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
-    // The rows line their sizes up with runs of blanks, so a smaller font keeps the columns.
+    CClothingRow* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
+    // One font for every chart: the largest in which each chart's rows fit, as their texts and
+    // drawn in their columns.
     int height = 13;
     CClientDC dc(this);
     for (; height > 9; --height) {
         CFont trial;
         CreateToolFont(trial, height, 500, L"Arial", 4, 6);
         CFont* old = dc.SelectObject(&trial);
-        int widest = 0;
-        for (int garment = 0; garment < kClothingGarmentCount; ++garment)
-            for (int gender = GenderMen; gender <= GenderChildren; ++gender)
-                if (const ClothingChart* chart = FindClothingChart(garment, gender))
-                    for (const wchar_t* row : chart->rows) widest = std::max(widest, dc.GetTextExtent(row).cx);
+        bool fits = true;
+        for (int garment = 0; garment < kClothingGarmentCount && fits; ++garment)
+            for (int gender = GenderMen; gender <= GenderChildren && fits; ++gender)
+                if (const ClothingChart* chart = FindClothingChart(garment, gender)) {
+                    ClothingColumns columns;
+                    fits = MeasureColumns(dc, GridOf(*chart), rowWidth, columns);
+                    for (const wchar_t* row : chart->rows) fits = fits && dc.GetTextExtent(row).cx <= rowWidth;
+                }
         dc.SelectObject(old);
-        if (widest <= rowWidth) break;
+        if (fits) break;
     }
-    if (height == m_nRowFontHeight && m_fontRow.GetSafeHandle()) return;
-    m_nRowFontHeight = height;
-    CreateToolFont(m_fontRow, height, 500, L"Arial", 4, 6);
-    for (CStatic* row : rows) row->SetFont(&m_fontRow, TRUE);
+    if (height != m_nRowFontHeight || !m_fontRow.GetSafeHandle()) {
+        m_nRowFontHeight = height;
+        CreateToolFont(m_fontRow, height, 500, L"Arial", 4, 6);
+        for (CClothingRow* row : rows) row->SetFont(&m_fontRow, TRUE);
+    }
+    PlaceColumns(rowWidth);
+}
+
+void CClothesDlg::PlaceColumns(int rowWidth) {
+    CClothingRow* rows[] = {&m_staticRow1, &m_staticRow2, &m_staticRow3, &m_staticRow4};
+    std::wstring texts[4];
+    for (int i = 0; i < 4; ++i) {
+        CString text;
+        if (rows[i]->m_hWnd) rows[i]->GetWindowText(text);
+        texts[i] = static_cast<LPCWSTR>(text);
+    }
+    CClientDC dc(this);
+    CFont* old = m_fontRow.GetSafeHandle() ? dc.SelectObject(&m_fontRow) : nullptr;
+    MeasureColumns(dc, SplitClothingRows(texts), rowWidth, m_columns);
+    if (old) dc.SelectObject(old);
+    for (int i = 0; i < 4; ++i) {
+        rows[i]->m_columns = &m_columns;
+        rows[i]->m_nRow = i;
+        if (rows[i]->m_hWnd) rows[i]->Invalidate();
+    }
 }
 
 void CClothesDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
     Layout();
 }
+
+void CClothesDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { m_scroll.OnVScroll(this, nSBCode, nPos); }
 
 void CClothesDlg::OnSettingChange(UINT, LPCTSTR) {
     Layout();
@@ -196,12 +305,15 @@ BOOL CClothesDlg::OnEraseBkgnd(CDC* pDC) {
     CRect client;
     GetClientRect(&client);
     pDC->FillSolidRect(&client, RGB(238, 238, 238));
+    const CPoint origin = pDC->SetViewportOrg(0, -m_scroll.Offset());
     if (m_metrics.Portrait()) StretchBitmap(pDC, m_bmpBackground, m_metrics.width, m_metrics.pageHeight + 3);
+    pDC->SetViewportOrg(origin);
     return TRUE;
 }
 
 void CClothesDlg::OnPaint() {
     CPaintDC dc(this);
+    dc.SetViewportOrg(0, -m_scroll.Offset());
     dc.SetBkMode(TRANSPARENT);
     CPen pen(PS_SOLID, 1, ScaleColor(m_crBand, 0.9f));
     CPen* oldPen = dc.SelectObject(&pen);

@@ -7,7 +7,31 @@
 #include "platform/framework/Controls.h"
 #include "platform/framework/Dlg.h"
 #include "platform/framework/GdiObjects.h"
+#include "tools/ClothingCharts.h"
 #include "tools/ToolWindow.h"
+
+#include <vector>
+
+// Where the sizes of the shown chart are drawn, in the row font: the sizing systems' names
+// first, then one column per size, each size centred in its column.
+struct ClothingColumns {
+    ClothingGrid grid;
+    int sizesLeft = 0;          // where the first column starts
+    std::vector<int> left;      // each column's left edge
+    std::vector<int> width;     // each column's width
+};
+
+// A chart row: the static control that holds the row's text, drawn with its sizes in the
+// chart's columns so that every size lines up under its column in every row.
+class CClothingRow : public CStatic {
+public:
+    const ClothingColumns* m_columns = nullptr;
+    int m_nRow = 0;
+
+protected:
+    afx_msg void OnPaint();
+    DECLARE_MESSAGE_MAP()
+};
 
 class CClothesDlg : public CDialog {
 public:
@@ -17,10 +41,12 @@ public:
     void ApplySkin();
 
     CStatic m_staticBand;
-    CStatic m_staticRow4;
-    CStatic m_staticRow3;
-    CStatic m_staticRow2;
-    CStatic m_staticRow1;
+    CClothingRow m_staticRow4;
+    CClothingRow m_staticRow3;
+    CClothingRow m_staticRow2;
+    CClothingRow m_staticRow1;
+    // The shown chart's columns (in the row font).
+    ClothingColumns m_columns;
     CStatic m_staticTitle;
     CComboBox m_comboGarment;
     CIconButton m_btnMen;
@@ -42,6 +68,7 @@ protected:
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnMen();
     afx_msg void OnWomen();
@@ -58,9 +85,12 @@ private:
     void ChooseGender(int gender);
     void OnGender(int gender);
     void Layout();
-    // Sets the row font, 13 pixels high or smaller where the widest row of any chart would
-    // not fit a row of the given width on one line.
+    // Sets the row font, 13 pixels high or smaller where the widest row of any chart, as its
+    // text or drawn in columns, would not fit a row of the given width on one line.
     void FitRowFont(int rowWidth);
+    // Measures the shown chart's columns in the row font across rows of the given width.
+    void PlaceColumns(int rowWidth);
+    toolwin::CToolScroll m_scroll;
     int m_nRowFontHeight = 0;
     void MakeColourBrushes();
 

@@ -2,6 +2,11 @@
 
 #include "resources/resource.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cwctype>
+#include <limits>
+
 namespace {
 
 // The rows keep their spacing: they line up in the row font.
@@ -91,4 +96,106 @@ bool GetGarmentChoice(int garment, GarmentChoice& choice) {
     if (garment < 0 || garment >= kClothingGarmentCount) return false;
     choice = kChoices[garment];
     return true;
+}
+
+namespace {
+
+struct Token {
+    size_t start = 0;  // character position in the row
+    size_t length = 0; // of the size itself, without a note after it
+    std::wstring text;
+};
+
+std::vector<Token> Tokens(const std::wstring& row) {
+    std::vector<Token> out;
+    size_t i = 0;
+    while (i < row.size()) {
+        while (i < row.size() && std::iswspace(row[i])) ++i;
+        if (i >= row.size()) break;
+        size_t end = i;
+        while (end < row.size() && !std::iswspace(row[end])) ++end;
+        out.push_back({i, end - i, row.substr(i, end - i)});
+        i = end;
+    }
+    return out;
+}
+
+bool IsSize(const std::wstring& text) {
+    if (text.empty()) return false;
+    for (wchar_t c : text)
+        if (!std::iswdigit(c) && c != L'.' && c != L'-') return false;
+    return true;
+}
+
+// Where a size stands in its row: the middle of its number.
+double Centre(const Token& token) { return static_cast<double>(token.start) + token.length / 2.0; }
+
+} // namespace
+
+ClothingGrid SplitClothingRows(const std::wstring (&rows)[4]) {
+    ClothingGrid grid;
+    std::vector<Token> sizes[4];
+    for (int r = 0; r < 4; ++r) {
+        std::vector<Token> tokens = Tokens(rows[r]);
+        ClothingRowCells& out = grid.rows[r];
+        if (tokens.empty()) continue;
+        out.name = tokens[0].text;
+        bool list = true;
+        for (size_t t = 1; t < tokens.size() && list; ++t) {
+            const Token& token = tokens[t];
+            if (IsSize(token.text)) {
+                sizes[r].push_back(token);
+            } else if (token.text.front() == L'(' && !sizes[r].empty()) {
+                sizes[r].back().text += L" " + token.text; // a note on the size before it
+            } else {
+                list = false;
+            }
+        }
+        if (!list) {
+            sizes[r].clear();
+            const size_t after = tokens.size() > 1 ? tokens[1].start : rows[r].size();
+            out.text = rows[r].substr(after);
+        }
+        grid.columns = std::max(grid.columns, static_cast<int>(sizes[r].size()));
+    }
+    const int n = grid.columns;
+    if (n == 0) return grid;
+
+    // The columns' places: the mean place of each size over the rows that fill every column.
+    std::vector<double> columnCentre(n, 0.0);
+    int fullRows = 0;
+    for (const auto& row : sizes)
+        if (static_cast<int>(row.size()) == n) {
+            ++fullRows;
+            for (int j = 0; j < n; ++j) columnCentre[j] += Centre(row[j]);
+        }
+    for (double& c : columnCentre) c /= fullRows;
+
+    for (int r = 0; r < 4; ++r) {
+        const std::vector<Token>& row = sizes[r];
+        const int m = static_cast<int>(row.size());
+        if (m == 0) continue;
+        // The sizes in order to columns in order, each as near its place as the others allow
+        // (least total distance).
+        constexpr double kFar = std::numeric_limits<double>::infinity();
+        std::vector<std::vector<double>> cost(m + 1, std::vector<double>(n + 1, kFar));
+        std::vector<std::vector<bool>> placed(m + 1, std::vector<bool>(n + 1, false));
+        for (int j = 0; j <= n; ++j) cost[0][j] = 0;
+        for (int i = 1; i <= m; ++i)
+            for (int j = 1; j <= n; ++j) {
+                const double here = cost[i - 1][j - 1] + std::fabs(Centre(row[i - 1]) - columnCentre[j - 1]);
+                const double skip = cost[i][j - 1];
+                placed[i][j] = here <= skip;
+                cost[i][j] = placed[i][j] ? here : skip;
+            }
+        std::vector<ClothingCell> cells(m);
+        for (int i = m, j = n; i > 0; --j) {
+            if (placed[i][j]) {
+                cells[i - 1] = {j - 1, row[i - 1].text};
+                --i;
+            }
+        }
+        grid.rows[r].cells = std::move(cells);
+    }
+    return grid;
 }

@@ -4,6 +4,9 @@
 
 #include "platform/base/WinTypes.h"
 
+#include <string>
+#include <vector>
+
 enum ClothingGarment { GarmentBras = 0, GarmentDresses, GarmentShirts, GarmentShoes, GarmentSuits, GarmentTrousers };
 enum ClothingGender { GenderMen = 0, GenderWomen, GenderChildren };
 
@@ -26,3 +29,23 @@ struct GarmentChoice {
 };
 // False for a garment out of range.
 bool GetGarmentChoice(int garment, GarmentChoice& choice);
+
+// A chart's four rows split for drawing in columns. Each row is its sizing system's name and its
+// sizes, each with the column it lines up under: the columns are those of the rows with the most
+// sizes, and a shorter row's sizes go, in order, to the columns nearest where its blanks put
+// them. A note in brackets stays with the size before it ("26 (rare)"). A row that is not a list
+// of sizes ("(US/Japan) = 34/S ...") keeps the text after its name whole, and has no cells.
+struct ClothingCell {
+    int column = 0;
+    std::wstring text;
+};
+struct ClothingRowCells {
+    std::wstring name;
+    std::vector<ClothingCell> cells;
+    std::wstring text; // a row that is not a list of sizes: what follows the name
+};
+struct ClothingGrid {
+    int columns = 0;
+    ClothingRowCells rows[4];
+};
+ClothingGrid SplitClothingRows(const std::wstring (&rows)[4]);

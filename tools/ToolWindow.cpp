@@ -160,6 +160,61 @@ void CToolPanelPlacement::Apply(CWnd* tool, bool panelUp) {
     }
 }
 
+int CToolScroll::Prepare(CWnd* tool, int contentHeight, int workWidth) {
+    m_nOffset = 0;
+    m_nContent = contentHeight;
+    CRect client;
+    tool->GetClientRect(&client);
+    const bool scrolls = CToolPanelPlacement().PanelUp() && contentHeight > client.Height();
+    if (!m_bBusy) {
+        // Showing or hiding the bar resizes the client area, which lays the window out again.
+        m_bBusy = true;
+        ::ShowScrollBar(tool->m_hWnd, SB_VERT, scrolls);
+        m_bBusy = false;
+    }
+    tool->GetClientRect(&client);
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMax = scrolls ? contentHeight - 1 : 0;
+    info.nPage = scrolls ? static_cast<UINT>(client.Height()) : 0;
+    tool->SetScrollInfo(SB_VERT, &info, TRUE);
+    if (!scrolls || client.Width() <= 0) return workWidth;
+    return std::min(workWidth, static_cast<int>(client.Width()));
+}
+
+int CToolScroll::Range(CWnd* tool) const {
+    if (!(tool->GetStyle() & WS_VSCROLL)) return 0;
+    CRect client;
+    tool->GetClientRect(&client);
+    return std::max(0, m_nContent - static_cast<int>(client.Height()));
+}
+
+void CToolScroll::OnVScroll(CWnd* tool, UINT code, UINT thumb) {
+    const int range = Range(tool);
+    CRect client;
+    tool->GetClientRect(&client);
+    const int line = 20;
+    const int page = std::max(line, static_cast<int>(client.Height()) - line);
+    int next = m_nOffset;
+    switch (code) {
+    case SB_LINEUP: next -= line; break;
+    case SB_LINEDOWN: next += line; break;
+    case SB_PAGEUP: next -= page; break;
+    case SB_PAGEDOWN: next += page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: next = static_cast<int>(thumb); break;
+    case SB_TOP: next = 0; break;
+    case SB_BOTTOM: next = range; break;
+    default: return;
+    }
+    ScrollTo(tool, next);
+}
+
+void CToolScroll::ScrollTo(CWnd* tool, int offset) {
+    ScrollToolWindow(tool, m_nOffset, std::clamp(offset, 0, Range(tool)));
+}
+
 void HideToolsListUnder(CWnd* tool) {
     if (!tool->IsWindowVisible()) return;
     CWnd* owner = tool->GetOwner();

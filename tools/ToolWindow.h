@@ -82,6 +82,29 @@ private:
     bool m_bShrunk = false;
     CRect m_rcFull; // in the parent's client coordinates
 };
+// A tool window that the Tools page ends at the raised input panel's top edge, and that then
+// scrolls its controls when they need more room than is left; with the panel down it shows no
+// scroll bar and lays out as before.
+class CToolScroll {
+public:
+    // Before the controls are placed from the top for content of this height: the offset is 0
+    // again and the window's bar is shown or hidden. Returns the width to place the controls
+    // in: the client area's beside a shown bar, else workWidth.
+    int Prepare(CWnd* tool, int contentHeight, int workWidth);
+    // A scroll-bar request: moves the controls and the bar's thumb.
+    void OnVScroll(CWnd* tool, UINT code, UINT thumb);
+    // Moves the controls up by offset (kept within the range).
+    void ScrollTo(CWnd* tool, int offset);
+    // How far the controls are moved up.
+    int Offset() const { return m_nOffset; }
+
+private:
+    int Range(CWnd* tool) const;
+    int m_nOffset = 0;
+    int m_nContent = 0;
+    bool m_bBusy = false;
+};
+
 // The height a window whose top lies at screen y top may have and still end above the raised
 // input panel (0 when its top is under the panel).
 int HeightAbovePanel(int top);

@@ -38,6 +38,7 @@ BEGIN_MESSAGE_MAP(CConverterDlg, CDialog)
     ON_CBN_SELCHANGE(IDC_CONVERTER_TO, &CConverterDlg::OnSelchangeTo)
     ON_WM_PAINT()
     ON_WM_SIZE()
+    ON_WM_VSCROLL()
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
     ON_BN_CLICKED(IDC_CONVERTER_EDIT_UNITS, &CConverterDlg::OnEditUnits)
@@ -266,8 +267,7 @@ void CConverterDlg::Convert() {
     }
     m_resultField.GetWindowText(ResultText);
     ResultScrollOffset = 0;
-    ResultArrows arrows = GetResultArrows();
-    InvalidateRect(&arrows.band, TRUE);
+    InvalidateArrowBand();
 
     if (m_valueField.GetModify() && !UndoAnnounced) {
         // The main window (the page container's parent) enables Edit > Undo.
@@ -387,8 +387,17 @@ void CConverterDlg::ScrollResultBack() {
     ShowResultText();
 }
 
+void CConverterDlg::InvalidateArrowBand() {
+    CRect band = GetResultArrows().band;
+    band.OffsetRect(0, -m_scroll.Offset());
+    InvalidateRect(&band, TRUE);
+}
+
+void CConverterDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { m_scroll.OnVScroll(this, nSBCode, nPos); }
+
 void CConverterDlg::OnLButtonDown(UINT, CPoint point) {
     HideToolsList(this);
+    point.y += m_scroll.Offset(); // the arrows' boxes lie where the controls were placed
     if (ResultText.GetLength() <= kResultWindow) return;
     ResultArrows arrows = GetResultArrows();
     auto inside = [&](POINT icon) {
@@ -402,7 +411,7 @@ void CConverterDlg::OnLButtonDown(UINT, CPoint point) {
         ScrollResultBack();
         scrolled = true;
     }
-    if (scrolled) InvalidateRect(&arrows.band, TRUE);
+    if (scrolled) InvalidateArrowBand();
 }
 
 // A quick second tap on an arrow scrolls once more.
@@ -413,9 +422,11 @@ void CConverterDlg::OnLButtonDblClk(UINT nFlags, CPoint point) { OnLButtonDown(n
 void CConverterDlg::Layout() {
     if (!m_category.GetSafeHwnd()) return;
     ReadMetrics();
-    int W = m_nWidth;
-    int x0 = LayoutLeft();
     bool portrait = IsPortrait();
+    // Placed from the top again; the bottom band's lower edge is the content's.
+    m_nPlaceWidth = m_scroll.Prepare(this, portrait ? 195 : 167, m_nWidth);
+    int W = m_nPlaceWidth;
+    int x0 = LayoutLeft();
     const UINT flags = SWP_NOZORDER;
     m_topBand.SetWindowPos(nullptr, 0, 0, W, 25, flags);
     CString label;
@@ -434,15 +445,19 @@ void CConverterDlg::Layout() {
     m_valueField.SetWindowPos(nullptr, x0 + 4, 60, 93, 16, flags);
     CRect frame;
     m_valueFrame.GetClientRect(&frame);
-    m_fromList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 58, 130, 20, flags);
+    m_fromList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 58, std::min(130, W - (x0 + 5 + frame.Width()) - 2), 20, flags);
     m_resultLabel.SetWindowPos(nullptr, 5, 85, 0, 0, flags | SWP_NOSIZE);
     m_resultFrame.SetWindowPos(nullptr, x0, 105, 100, 23, flags);
     m_resultField.SetWindowPos(nullptr, x0 + 4, 109, 93, 16, flags);
     m_resultFrame.GetClientRect(&frame);
-    m_toList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 107, 130, 20, flags);
+    m_toList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 107, std::min(130, W - (x0 + 5 + frame.Width()) - 2), 20, flags);
     m_bottomBand.SetWindowPos(nullptr, 0, portrait ? 165 : 137, W, 30, flags);
     m_clearButton.SetWindowPos(nullptr, W - 83, portrait ? 170 : 142, 80, 20, flags);
     m_editUnitsButton.SetWindowPos(nullptr, 3, portrait ? 170 : 142, 100, 20, flags);
+    // Above a raised panel the value and its result stay in view together while the user types.
+    CRect client;
+    GetClientRect(&client);
+    m_scroll.ScrollTo(this, 105 + 23 + 2 - client.Height());
 }
 
 void CConverterDlg::OnSize(UINT nType, int cx, int cy) {
@@ -458,6 +473,7 @@ void CConverterDlg::OnSettingChange(UINT, LPCTSTR) {
 
 BOOL CConverterDlg::OnEraseBkgnd(CDC* pDC) {
     CDialog::OnEraseBkgnd(pDC);
+    const CPoint origin = pDC->SetViewportOrg(0, -m_scroll.Offset());
     if (IsPortrait() && m_background.GetSafeHandle()) {
         BITMAP bm{};
         m_background.GetObject(sizeof bm, &bm);
@@ -467,12 +483,14 @@ BOOL CConverterDlg::OnEraseBkgnd(CDC* pDC) {
         pDC->StretchBlt(0, 0, m_nWidth, m_nPageHeight, &mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         mem.SelectObject(old);
     }
+    pDC->SetViewportOrg(origin);
     return TRUE;
 }
 
 void CConverterDlg::OnPaint() {
     CPaintDC dc(this);
-    int W = m_nWidth;
+    dc.SetViewportOrg(0, -m_scroll.Offset());
+    int W = PlaceWidth();
     int x0 = LayoutLeft();
     bool portrait = IsPortrait();
 

@@ -13,6 +13,9 @@
 #include "platform/framework/Dlg.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/ListControls.h"
+#include "tools/ToolWindow.h"
+
+#include <algorithm>
 
 class CConverterDlg : public CDialog {
 public:
@@ -69,7 +72,12 @@ public:
     };
     ResultArrows GetResultArrows() const;
     bool IsPortrait() const { return m_nWidth < m_nHeight; }
-    int LayoutLeft() const { return (m_nWidth - 235) / 2; }
+    // Never left of the window: beside a scroll bar the width can be less than the 235 pixels
+    // the rows were made for, and the lists then give up the difference.
+    int LayoutLeft() const { return std::max(0, (PlaceWidth() - 235) / 2); }
+    // The width the controls are laid out in: the work area's, or the client area's beside the
+    // scroll bar shown while the raised input panel leaves too little room.
+    int PlaceWidth() const { return m_nPlaceWidth > 0 ? m_nPlaceWidth : m_nWidth; }
 
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -106,6 +114,11 @@ protected:
 private:
     void ReadMetrics();
     void Layout();
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    // The arrows' band in client coordinates, where the scrolled controls are.
+    void InvalidateArrowBand();
+    toolwin::CToolScroll m_scroll;
+    int m_nPlaceWidth = 0;
     void SetDropWidths();
     void FillUnitLists();
     void ShowResultText();

@@ -384,7 +384,8 @@ void CUnitEditDlg::PlaceControls() {
 
 void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);
-    if (!m_list.GetSafeHwnd()) return;
+    // The resize that showing or hiding the scroll bar brings: the pass that did it lays out.
+    if (!m_list.GetSafeHwnd() || m_bShowingBar) return;
     ReadMetrics();
     {
         CClientDC dc(this);
@@ -393,9 +394,13 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
     m_clientHeight = cy;
     m_contentHeight = m_nHeight / 2 + 74;
     int range = ScrollRange();
+    // Nothing to scroll: no bar at all (a disabled one would still cover the controls at the
+    // right edge).
+    m_bShowingBar = true;
+    ::ShowScrollBar(m_hWnd, SB_VERT, range > 0);
+    m_bShowingBar = false;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
-    // Nothing to scroll: no bar at all, so that none covers the controls at the right edge.
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMin = 0;
     info.nMax = range;

@@ -52,6 +52,7 @@ public:
     int m_listedCategory = 0;
     int m_clientHeight = 0;
     int m_scrollPos = 0;
+    bool m_bShowingBar = false; // while the bar is shown or hidden
     int m_contentHeight = 0;
     DWORD m_sipFlags = 0;
     int m_heightBeforePanel = 0; // the window's height before a raised panel shortened it

@@ -8,7 +8,10 @@
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceFiles.h"
+#include "platform/ui/Sip.h"
 #include "resources/resource.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -16,6 +19,16 @@ RECT WorkArea() {
     RECT area{};
     ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
     return area;
+}
+
+// The height of the work area the user sees: down to the input panel's top while it is up (the
+// Find box raises it), so that the lists and buttons are laid out above it.
+int VisibleHeight(const RECT& area) {
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    const int full = area.bottom - area.top;
+    if (!::SipGetInfo(&info) || !(info.fdwFlags & SIPF_ON)) return full;
+    return std::min<int>(full, info.rcVisibleDesktop.bottom - area.top);
 }
 
 void MakeFont(CFont& font, int height, int weight) {
@@ -149,14 +162,16 @@ void CCitySelectDlg::LayOut() {
     if (!m_list.m_hWnd) return;
     const RECT area = WorkArea();
     const int w = area.right - area.left;
-    const int h = area.bottom - area.top;
+    const int h = VisibleHeight(area);
     if (m_findLabelWidth == 0) {
         CClientDC dc(this);
         m_findLabelWidth = PaintHeader(dc, w, IDS_CITY_SELECTION_TITLE, m_titleFont, m_findFont, 35);
     }
+    // The button ends above the visible bottom; the list keeps at least a row above it.
+    const int buttonY = std::max(55 + 20 + 5, std::min(h / 3 + 60, h - 22));
     m_findEdit.SetWindowPos(nullptr, m_findLabelWidth + 10, 35, 100, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
-    m_list.SetWindowPos(nullptr, 5, 55, w - 10, h / 3, SWP_NOZORDER | SWP_SHOWWINDOW);
-    m_addButton.SetWindowPos(nullptr, w / 4, h / 3 + 60, w / 2, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
+    m_list.SetWindowPos(nullptr, 5, 55, w - 10, std::min(h / 3, buttonY - 5 - 55), SWP_NOZORDER | SWP_SHOWWINDOW);
+    m_addButton.SetWindowPos(nullptr, w / 4, buttonY, w / 2, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
 void CCitySelectDlg::OnSize(UINT nType, int cx, int cy) {
@@ -376,18 +391,20 @@ void CAddOtherCitiesDlg::LayOut() {
     if (!m_countryList.m_hWnd) return;
     const RECT area = WorkArea();
     const int w = area.right - area.left;
-    const int h = area.bottom - area.top;
+    const int h = VisibleHeight(area);
     if (m_findLabelWidth == 0) {
         CClientDC dc(this);
         m_findLabelWidth = PaintHeader(dc, w, IDS_ADD_OTHER_CITIES_TITLE, m_titleFont, m_findFont, 60);
     }
     const UINT flags = SWP_NOZORDER | SWP_SHOWWINDOW;
+    // The buttons end above the visible bottom; each list keeps at least a row above them.
+    const int buttonY = std::max(80 + 16 + 2, std::min(h / 2 + 62, h - 22));
     m_countryCombo.SetWindowPos(nullptr, 5, 35, w / 2 - 10, 20, flags);
-    m_countryList.SetWindowPos(nullptr, 5, 80, w / 2 - 10, h / 2 - 20, flags);
+    m_countryList.SetWindowPos(nullptr, 5, 80, w / 2 - 10, std::min(h / 2 - 20, buttonY - 2 - 80), flags);
     m_favoriteLabel.SetWindowPos(nullptr, w / 2 + 5, 40, w / 2 - 10, 20, flags);
-    m_storeList.SetWindowPos(nullptr, w / 2 + 5, 60, w / 2 - 10, h / 2, flags);
-    m_addButton.SetWindowPos(nullptr, 5, h / 2 + 62, w / 2 - 10, 20, flags);
-    m_removeButton.SetWindowPos(nullptr, w / 2 + 5, h / 2 + 62, w / 2 - 10, 20, flags);
+    m_storeList.SetWindowPos(nullptr, w / 2 + 5, 60, w / 2 - 10, std::min(h / 2, buttonY - 2 - 60), flags);
+    m_addButton.SetWindowPos(nullptr, 5, buttonY, w / 2 - 10, 20, flags);
+    m_removeButton.SetWindowPos(nullptr, w / 2 + 5, buttonY, w / 2 - 10, 20, flags);
     m_findEdit.SetWindowPos(nullptr, m_findLabelWidth + 10, 60, w / 2 - m_findLabelWidth - 10, 20, flags);
 }
 

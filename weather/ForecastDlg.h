@@ -129,6 +129,7 @@ private:
     void SetLinkText(bool basic);
     void PaintOverview(CDC& dc);
     void PaintOverviewDetails(CDC& dc, int row);
+    int m_firstRowRight = 0; // where the first row's line ends, before the link text
     void PaintBottomPanel(CDC& dc);
     void PaintDayPage(CDC& dc);
     void DrawIconId(CDC& dc, UINT id, int x, int y, int size);

@@ -7,6 +7,8 @@
 #include "resources/resource.h"
 #include "weather/ForecastDlg.h"
 
+#include <utility>
+
 namespace {
 
 constexpr COLORREF kRowDark = 0xEEDDCC;
@@ -49,17 +51,41 @@ void DrawPictureFile(CDC& dc, const CString& path, int x, int y, int width, int 
     ::DeleteObject(picture);
 }
 
-// Draws text, then redraws the given parts of it (each a piece that follows a prefix) in colour.
+// A piece of a row text that is drawn again in colour, after the prefix that stands before it.
 struct Highlight {
     CString prefix; // the text before the piece
     CString piece;
 };
-void DrawHighlighted(CDC& dc, int x, int y, const CString& text, std::initializer_list<Highlight> parts,
-                     COLORREF baseColour, COLORREF pieceColour) {
+
+// A row text kept within right: drawn in the row font when it fits, else in a smaller one (down
+// to 9 pixels), else cut and ended with "..."; the highlighted pieces are drawn again in colour
+// where they still stand whole.
+void DrawFitted(CDC& dc, const CFont& font, int x, int y, int right, const CString& text,
+                std::initializer_list<Highlight> parts, COLORREF baseColour, COLORREF pieceColour) {
+    CFont smaller;
+    CFont* old = dc.SelectObject(const_cast<CFont*>(&font));
+    const int room = right - x;
+    if (TextWidth(dc, text) > room) {
+        LOGFONTW lf{};
+        font.GetLogFont(&lf);
+        for (LONG height = (lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight) - 1; height >= 9; --height) {
+            smaller.DeleteObject();
+            lf.lfHeight = height;
+            smaller.CreateFontIndirect(&lf);
+            dc.SelectObject(&smaller);
+            if (TextWidth(dc, text) <= room) break;
+        }
+    }
+    CString shown = text;
+    if (TextWidth(dc, shown) > room) shown = FitTextToWidth(&dc, text, room - TextWidth(dc, CString(L"..."))) + L"...";
     dc.SetTextColor(baseColour);
-    dc.TextOut(x, y, text);
+    dc.TextOut(x, y, shown);
     dc.SetTextColor(pieceColour);
-    for (const Highlight& part : parts) dc.TextOut(x + TextWidth(dc, part.prefix), y, part.piece);
+    const int cut = shown == text ? text.GetLength() : shown.GetLength() - 3;
+    for (const Highlight& part : parts)
+        if (part.prefix.GetLength() + part.piece.GetLength() <= cut)
+            dc.TextOut(x + TextWidth(dc, part.prefix), y, part.piece);
+    dc.SelectObject(old);
 }
 
 } // namespace
@@ -99,6 +125,21 @@ void CForecastDlg::Layout() {
         m_cityLine.SetWindowPos(nullptr, 5, top + 4 * pitch + 31, 0, 0, move);
         const int width = m_workAreaWidth < 320 ? 60 : 80;
         m_updateButton.SetWindowPos(nullptr, m_workWidth - width - 1, top + 4 * (pitch + 8), width, 22, show);
+    }
+    // The city line holds one line and the date line two ("\n" and the date) in their fonts: as
+    // tall as that, the date is not cut at the bottom and its band does not reach below the
+    // bottom panel.
+    for (auto [line, rows] : {std::pair<CStatic*, int>{&m_cityLine, 1}, {&m_dateLine, 2}}) {
+        CRect box;
+        line->GetWindowRect(&box);
+        CClientDC dc(line);
+        CFont* old = dc.SelectObject(line->GetFont());
+        TEXTMETRICW metrics{};
+        dc.GetTextMetrics(&metrics);
+        dc.SelectObject(old);
+        const int needed = rows * metrics.tmHeight;
+        if (box.Height() != needed)
+            line->SetWindowPos(nullptr, 0, 0, box.Width(), needed, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -180,19 +221,23 @@ void CForecastDlg::PaintOverview(CDC& dc) {
         dc.TextOut(m_iconWidth + 30, RowTop(k) - 2, day);
     }
 
+    // The first row's line ends before the link text drawn at the top right; every other text
+    // ends at the dialog's right edge.
+    dc.SelectObject(&m_boldFont13);
+    m_firstRowRight = W - 1 - TextWidth(dc, m_linkText) - 4;
     dc.SelectObject(&m_normalFont12);
     if (m_linkBasic) {
         const CString feelsLabel = LoadText(IDS_FORECAST_FEELS_LIKE) + L": ";
         for (int k = 0; k < kSlots; ++k) {
             const int y = RowTop(k);
             const int x = m_iconWidth + 60;
+            const int right = k == 0 ? m_firstRowRight : W - 2;
             if (m_feelsLike[k].IsEmpty()) {
-                dc.SetTextColor(kValue);
-                dc.TextOut(x, y - 1, m_temperature[k]);
+                DrawFitted(dc, m_normalFont12, x, y - 1, right, m_temperature[k], {}, kValue, kValue);
             } else {
                 const CString before = m_temperature[k] + L" ";
-                DrawHighlighted(dc, x, y - 1, before + feelsLabel + m_feelsLike[k] + L"\u00B0",
-                                {{before, feelsLabel}}, kValue, RGB(0, 0, 0));
+                DrawFitted(dc, m_normalFont12, x, y - 1, right, before + feelsLabel + m_feelsLike[k] + L"\u00B0",
+                           {{before, feelsLabel}}, kValue, RGB(0, 0, 0));
             }
             // Shown shortened when too wide; the full text is kept for the next paint.
             CString condition = m_condition[k];
@@ -213,31 +258,32 @@ void CForecastDlg::PaintOverview(CDC& dc) {
 
 void CForecastDlg::PaintOverviewDetails(CDC& dc, int k) {
     const int y = RowTop(k);
+    const int right = k == 0 ? m_firstRowRight : m_workWidth - 2;
     const CString& direction = m_windDirection[k];
     const CString& speed = m_windSpeed[k];
     const bool calm = direction == L"CLM" || direction == L"N/A";
     if (!direction.IsEmpty() && !speed.IsEmpty() && !calm) {
         const CString from = LoadText(IDS_FORECAST_WIND_FROM) + L" ";
         const CString middle = from + direction + L" " + LoadText(IDS_FORECAST_AT) + L" ";
-        DrawHighlighted(dc, m_iconWidth + 60, y - 1, middle + speed + L"kph", {{from, direction}, {middle, speed}},
-                        RGB(0, 0, 0), kValue);
+        DrawFitted(dc, m_normalFont12, m_iconWidth + 60, y - 1, right, middle + speed + L"kph",
+                   {{from, direction}, {middle, speed}}, RGB(0, 0, 0), kValue);
     } else if (calm) {
-        dc.SetTextColor(RGB(0, 0, 0));
-        dc.TextOut(m_iconWidth + 60, y - 1, LoadText(IDS_FORECAST_NO_WIND));
+        DrawFitted(dc, m_normalFont12, m_iconWidth + 60, y - 1, right, LoadText(IDS_FORECAST_NO_WIND), {},
+                   RGB(0, 0, 0), RGB(0, 0, 0));
     }
 
     const int x = m_iconWidth + 30;
     if (k == 0 && !m_pressure.IsEmpty() && !m_visibility.IsEmpty()) {
         const CString first = LoadText(IDS_FORECAST_PRESSURE) + L": ";
         const CString second = first + m_pressure + L" mb[Hg] " + LoadText(IDS_FORECAST_VISIBILITY) + L": ";
-        DrawHighlighted(dc, x, y + 13, second + m_visibility + L" km", {{first, m_pressure}, {second, m_visibility}},
-                        RGB(0, 0, 0), kValue);
+        DrawFitted(dc, m_normalFont12, x, y + 13, m_workWidth - 2, second + m_visibility + L" km",
+                   {{first, m_pressure}, {second, m_visibility}}, RGB(0, 0, 0), kValue);
     } else if (!m_humidity[k].IsEmpty() && !m_precipitation[k].IsEmpty()) {
         const CString first = LoadText(IDS_FORECAST_HUMIDITY) + L": ";
         const CString second = first + m_humidity[k] + L"% " + LoadText(IDS_FORECAST_PRECIPITATION) + L": ";
-        DrawHighlighted(dc, x, y + 13, second + m_precipitation[k] + L"in.",
-                        {{first, m_humidity[k]}, {second, m_precipitation[k]}}, RGB(0, 0, 0),
-                        k == 0 ? kFirstRowValue : kValue);
+        DrawFitted(dc, m_normalFont12, x, y + 13, m_workWidth - 2, second + m_precipitation[k] + L"in.",
+                   {{first, m_humidity[k]}, {second, m_precipitation[k]}}, RGB(0, 0, 0),
+                   k == 0 ? kFirstRowValue : kValue);
     }
 }
 
@@ -328,15 +374,18 @@ void CForecastDlg::PaintDayPage(CDC& dc) {
     dc.TextOut(30, 118, m_selWindDirection);
     dc.TextOut(30, 128, m_selWindSpeed + L" kph");
     DrawIconId(dc, IDI_FORECAST_WIND, 10, 122, 16);
+    // Each value ends before the next value's icon, the last one at the dialog's right edge.
+    const int edge = client.right - 2;
     if (m_daysLeft - m_selectedDay == 3) {
-        dc.TextOut(95, 123, m_selHumidityOrPressure + L" mb[Hg]");
+        DrawFitted(dc, m_boldFont13, 95, 123, 174, m_selHumidityOrPressure + L" mb[Hg]", {}, kDayValue, kDayValue);
         DrawIconId(dc, IDI_FORECAST_PRESSURE, 75, 122, 16);
-        dc.TextOut(195, 123, m_selPrecipitationOrVisibility + L" km");
+        DrawFitted(dc, m_boldFont13, 195, 123, edge, m_selPrecipitationOrVisibility + L" km", {}, kDayValue,
+                   kDayValue);
         DrawIconId(dc, IDI_FORECAST_VISIBILITY, 175, 122, 16);
     } else {
-        dc.TextOut(105, 123, m_selHumidityOrPressure + L"%");
+        DrawFitted(dc, m_boldFont13, 105, 123, 144, m_selHumidityOrPressure + L"%", {}, kDayValue, kDayValue);
         DrawIconId(dc, IDI_FORECAST_HUMIDITY, 85, 122, 16);
-        dc.TextOut(165, 123, m_selPrecipitationOrVisibility + L"%");
+        DrawFitted(dc, m_boldFont13, 165, 123, edge, m_selPrecipitationOrVisibility + L"%", {}, kDayValue, kDayValue);
         DrawIconId(dc, IDI_FORECAST_PRECIPITATION, 145, 122, 16);
     }
     dc.SelectObject(oldFont);

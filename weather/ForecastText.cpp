@@ -47,18 +47,23 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply) {
     bool stored = false;
     store.ReopenSorted(1);
     store.SeekFirst();
-    CString remaining = reply;
-    WeatherReplyRecord record;
-    while (TakeWeatherReplyRecord(remaining, record)) {
-        if (!store.FindByCode(record.code)) continue;
-        DWORD index = store.GetCurrentIndex();
-        CString name = store.GetName(index);
-        CString country = store.GetCountry(index);
-        store.UpdateCity(name, record.code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 0);
-        stored = true;
-    }
+    // Every place of the reply in one transaction: a synchronisation cut short (the program
+    // killed, the device switched off) leaves the forecasts of before, never some of each.
+    const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
+        CString remaining = reply;
+        WeatherReplyRecord record;
+        while (TakeWeatherReplyRecord(remaining, record)) {
+            if (!store.FindByCode(record.code)) continue;
+            DWORD index = store.GetCurrentIndex();
+            CString name = store.GetName(index);
+            CString country = store.GetCountry(index);
+            store.UpdateCity(name, record.code, record.forecast,
+                             ForecastRecordDate(record.forecast) + L":" + country, 0);
+            stored = true;
+        }
+    });
     store.ReopenSorted(-1);
-    return stored;
+    return stored && committed;
 }
 
 bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found) {

@@ -1,3 +1,4 @@
+// The weather synchronisation dialog: one exchange with the feed server for every weather city.
 #include "weather/SyncDlg.h"
 
 #include "core/HttpExchange.h"
@@ -65,4 +66,8 @@ void CSyncDlg::SyncWeather() {
         SetWindowText(Load(IDS_SYNC_RETRY) + L" ?");
         m_reply = L"no";
     }
+    // The connection question and any message box closed over the dialog during the exchange:
+    // the dialog and its buttons are painted again now, the buttons after the dialog's
+    // background, so that none is left half covered.
+    RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }

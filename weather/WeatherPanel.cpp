@@ -3,12 +3,15 @@
 
 #include "weather/WeatherPanel.h"
 
+#include <algorithm>
+
 #include "core/CommonHelpers.h"
 #include "core/ShippedDefaults.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceTime.h"
+#include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "shell/AppMessages.h"
 #include "shell/MainTabCtrl.h"
@@ -226,6 +229,8 @@ void CWeatherPanel::OnDestroy() {
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], s_placePositions[i]);
     m_ticker.Stop();
     m_unitFont.DeleteObject();
+    m_unitFitFont.DeleteObject();
+    m_unitFitHeight = 0;
     m_moreFont.DeleteObject();
     m_tipTextFont.DeleteObject();
     m_tipTitleFont.DeleteObject();
@@ -449,27 +454,72 @@ void CWeatherPanel::PlaceTip(int x, int y, UINT stringId, int lineCount, int mod
 }
 
 void CWeatherPanel::ShowTips(int stage) {
+    if (stage == 1 && m_tipStage == 2) return;
+    m_tipShown = stage;
+    PlaceShownTip();
+    if (stage == 1) {
+        m_tipStage = 2;
+        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"weattip", 2);
+    }
+}
+
+// Places the tip box of the tips last shown for the current work area: again after a rotation
+// or a change of the input panel, so that it stays on the page and above a raised panel.
+void CWeatherPanel::PlaceShownTip() {
+    const int stage = m_tipShown;
     const bool wide = m_workWidth >= m_workHeight;
     UINT id = IDS_WEATHER_TIPS;
     int lines = wide ? 3 : 5;
     bool fit = false;
     if (stage == 1) {
-        if (m_tipStage == 2) return;
         id = IDS_WEATHER_TIPS_AFTER_SYNC;
         lines = (wide && m_workWidth >= 320) ? 2 : 3;
         fit = true;
     }
+    // A box fitted to the text takes its width from the line count; a text that wraps to more
+    // lines than asked for in the box's width gets those lines, so that none is cut off.
+    int width = m_workWidth - 10;
+    {
+        CString text;
+        text.LoadString(id);
+        CClientDC dc(this);
+        CFont* old = dc.SelectObject(&m_tipTextFont);
+        if (fit) width = dc.GetTextExtent(text).cx / lines + 20;
+        // The text box is 10 pixels narrower than the box and keeps a small margin each side.
+        RECT wrapped{0, 0, width - 10 - 4, 0};
+        const int lineHeight = dc.GetTextExtent(CString(L"Ag")).cy;
+        dc.DrawText(text, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        dc.SelectObject(old);
+        const int needed = lineHeight > 0 ? (wrapped.bottom - wrapped.top + lineHeight - 1) / lineHeight : lines;
+        if (needed > lines) {
+            lines = needed;
+            fit = false;
+        }
+    }
     // Placed once out of sight to learn the box's size, then centred on the page's bottom.
-    PlaceTip(m_workWidth, m_workHeight, id, lines, 0, fit, m_workWidth - 10);
+    PlaceTip(m_workWidth, m_workHeight, id, lines, 0, fit, width);
     RECT box{};
     m_tipTitle.GetWindowRect(&box);
     const int bw = box.right - box.left;
     const int bh = box.bottom - box.top;
-    PlaceTip(m_workWidth / 2 - bw / 2, m_pageHeight + 3 - bh, id, lines, 0, fit, m_workWidth - 10);
-    if (stage == 1) {
-        m_tipStage = 2;
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"weattip", 2);
+    // Its bottom on the page image's bottom, or on the input panel's top while that is higher.
+    int bottom = m_pageHeight + 3;
+    SIPINFO sip{};
+    sip.cbSize = sizeof(sip);
+    if (::SipGetInfo(&sip) && (sip.fdwFlags & SIPF_ON)) {
+        POINT visible{0, sip.rcVisibleDesktop.bottom};
+        ScreenToClient(&visible);
+        bottom = std::min<int>(bottom, visible.y);
     }
+    PlaceTip(m_workWidth / 2 - bw / 2, std::max(0, bottom - bh), id, lines, 0, fit, width);
+    // The text box takes the room down to the Hide button, so that the last line's descenders
+    // are not cut (the box is sized from the line height alone).
+    RECT text{}, hide{};
+    m_tipText.GetWindowRect(&text);
+    m_tipButton.GetWindowRect(&hide);
+    if (text.bottom < hide.top - 1)
+        m_tipText.SetWindowPos(nullptr, 0, 0, text.right - text.left, hide.top - 1 - text.top,
+                               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CWeatherPanel::OnTipHide() {

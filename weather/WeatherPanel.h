@@ -173,12 +173,21 @@ private:
     void ShowChosenUnit();
     void LoadBackground(int width, int height);
     int BaseLine(int place) const;
+    // The x of the background's line before day column k (0-2; 3 is the page's right edge).
+    static int ColumnLine(int k, int width);
+    // The medium font, or a smaller one made in smaller, in which every text fits room pixels.
+    CFont* FitTemperatureFont(CDC& dc, const CString* texts, int count, int room, CFont& smaller);
     CSize WindowSize(UINT id);
     CSize ClientSize(CWnd& wnd);
 
     CBrush m_controlBrush;
     CBrush m_bandBrushA, m_bandBrushB, m_tipBrush, m_tipButtonBrush;
     CFont m_unitFont, m_moreFont, m_tipTextFont, m_tipTitleFont, m_tipButtonFont;
+    CFont m_unitFitFont; // the unit font at the height that fits the unit boxes
+    LONG m_unitFitHeight = 0;
+    void FitUnitFont(int boxWidth);
+    void PlaceShownTip();
+    int m_tipShown = 0; // the stage of the tips last shown
     ClockTicker m_ticker;
     bool m_destroyed = false;
 };

@@ -9,6 +9,9 @@
 #include "platform/framework/WaitCursor.h"
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
+#include "platform/framework/WindowDC.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +71,7 @@ void CWeatherPanel::LayOut() {
     m_celsiusButton.SetWindowPos(&wndTop, 5, unitY, unitW, unitH, SWP_SHOWWINDOW);
     // Three pixels between the two unit boxes, so that their texts never run together.
     m_fahrenheitButton.SetWindowPos(&wndTop, unitW + 8, unitY, unitW, unitH, SWP_SHOWWINDOW);
+    FitUnitFont(unitW);
 
     const int w = m_workWidth;
     const int d = s_wideFlag;
@@ -103,6 +107,35 @@ void CWeatherPanel::LayOut() {
     }
 }
 
+// The unit boxes' texts in the unit font, or a smaller one when "°C" or "°F" would reach the
+// box's edges (the flat layout's boxes are 15 pixels wide).
+void CWeatherPanel::FitUnitFont(int boxWidth) {
+    if (!m_unitFont.GetSafeHandle()) return;
+    CClientDC dc(this);
+    LOGFONTW lf{};
+    m_unitFont.GetLogFont(&lf);
+    CFont* chosen = &m_unitFont;
+    for (LONG height = lf.lfHeight; height >= 8; --height) {
+        CFont trial;
+        lf.lfHeight = height;
+        trial.CreateFontIndirect(&lf);
+        CFont* old = dc.SelectObject(&trial);
+        const int widest = std::max<int>(dc.GetTextExtent(CString(L"°C")).cx, dc.GetTextExtent(CString(L"°F")).cx);
+        dc.SelectObject(old);
+        if (widest <= boxWidth - 3 || height == 8) {
+            if (height != m_unitFitHeight) {
+                m_unitFitFont.DeleteObject();
+                m_unitFitFont.CreateFontIndirect(&lf);
+                m_unitFitHeight = height;
+            }
+            chosen = &m_unitFitFont;
+            break;
+        }
+    }
+    for (CIconButton* unit : {&m_celsiusButton, &m_fahrenheitButton})
+        unit->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(chosen->GetSafeHandle()), TRUE);
+}
+
 void CWeatherPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     CDialog::OnSettingChange(uFlags, lpszSection);
     const RECT area = WorkArea();
@@ -111,6 +144,7 @@ void CWeatherPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     if (width != m_workWidth || height != m_workHeight) LoadBackground(width, height);
     LayOut();
     if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->PlaceCurrentPage();
+    if (m_tipTitle.m_hWnd && m_tipTitle.IsWindowVisible()) PlaceShownTip();
     Invalidate(TRUE);
 }
 

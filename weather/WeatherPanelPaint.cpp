@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "weather/ForecastText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
@@ -37,7 +38,42 @@ bool TwoDigits(const CString& text, int at, int count, int& value) {
     return true;
 }
 
+// The smallest height a temperature text steps down to before it is moved past its cell's start.
+constexpr int kSmallestTemperatureHeight = 8;
+
 } // namespace
+
+int CWeatherPanel::ColumnLine(int k, int width) {
+    // The default skin's images draw a line before the first day column and two pixels before
+    // the second and the third columns' pictures (at 27W/40 - 1 and 33W/40).
+    switch (k) {
+    case 0: return 20 * width / 40 - 8;
+    case 1: return 27 * width / 40 - 3;
+    case 2: return 33 * width / 40 - 2;
+    default: return width;
+    }
+}
+
+CFont* CWeatherPanel::FitTemperatureFont(CDC& dc, const CString* texts, int count, int room, CFont& smaller) {
+    auto widest = [&] {
+        int most = 0;
+        for (int i = 0; i < count; ++i) most = std::max<int>(most, dc.GetTextExtent(texts[i]).cx);
+        return most;
+    };
+    dc.SelectObject(&m_mediumFont);
+    if (widest() <= room) return &m_mediumFont;
+    LOGFONTW lf{};
+    m_mediumFont.GetLogFont(&lf);
+    const LONG start = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    for (LONG height = start - 1; height >= kSmallestTemperatureHeight; --height) {
+        smaller.DeleteObject();
+        lf.lfHeight = height;
+        smaller.CreateFontIndirect(&lf);
+        dc.SelectObject(&smaller);
+        if (widest() <= room) break;
+    }
+    return smaller.GetSafeHandle() ? &smaller : &m_mediumFont;
+}
 
 ForecastCurrency ComputeForecastCurrency(const CString& dateText, time_t now) {
     ForecastCurrency result;
@@ -180,21 +216,40 @@ void CWeatherPanel::OnPaint() {
                               info.bmHeight, RGB(255, 0, 255));
             memory.SelectObject(old);
         }
+        // Each text stays inside its day column, between the background's column lines: one
+        // that would cross the next line moves left within its column, and one still too wide
+        // (negative temperatures, many digits) is drawn in a smaller font.
         for (int k = 0; k < kShownDays; ++k) {
             CString& text = days.tempTexts[k];
+            const int right = ColumnLine(k + 1, w) - 2;
+            CFont smaller;
             if (w < h || square) {
                 const int y = top + (w < h ? kPortraitY[p] : kSquareY[p]);
-                dc.TextOut(iconX[k], y, text);
+                const int left = ColumnLine(k, w) + 2;
+                CFont* font = FitTemperatureFont(dc, &text, 1, right - left, smaller);
+                dc.SelectObject(font);
+                const int width = dc.GetTextExtent(text).cx;
+                dc.TextOut(std::max(left, std::min<int>(iconX[k], right - width)), y, text);
+                dc.SelectObject(&m_mediumFont);
                 continue;
             }
             text.TrimLeft();
             const int degree = text.Find(L'°');
-            const CString line1 = degree >= 0 ? text.Left(degree + 1) : text;
-            const CString line2 = degree >= 0 ? text.Mid(degree + 1 + m_tempSeparator.GetLength()) : CString();
+            const CString lines[2] = {degree >= 0 ? text.Left(degree + 1) : text,
+                                      degree >= 0 ? text.Mid(degree + 1 + m_tempSeparator.GetLength()) : CString()};
             static constexpr int kTwoLineX[kShownDays] = {11, 7, 8};
             const int x = columns[k] + icon.cx + kTwoLineX[k];
-            dc.TextOut(x, top + 23 - icon.cy, line1);
-            dc.TextOut(x, top + 19, line2);
+            // The two lines may also take the picture cell's last pixels, where the picture
+            // shows its transparent margin.
+            const int left = x - 3;
+            CFont* font = FitTemperatureFont(dc, lines, 2, right - left, smaller);
+            dc.SelectObject(font);
+            for (int line = 0; line < 2; ++line) {
+                const int width = dc.GetTextExtent(lines[line]).cx;
+                dc.TextOut(std::max(left, std::min(x, right - width)), line == 0 ? top + 23 - icon.cy : top + 19,
+                           lines[line]);
+            }
+            dc.SelectObject(&m_mediumFont);
         }
     }
 

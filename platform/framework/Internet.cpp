@@ -579,6 +579,9 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         CURLcode rc = curl.lib->curl_easy_perform(h);
         long status = 0;
         curl.lib->curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        // libcurl takes a connection closed inside the reply head for a whole, empty reply: a
+        // head that never reached its blank line is no reply.
+        if (rc == CURLE_OK && !transfer->headersComplete) rc = CURLE_WEIRD_SERVER_REPLY;
         if (rc == CURLE_OUT_OF_MEMORY) {
             noMemory = true;
         } else if (rc != CURLE_OK) {

@@ -648,9 +648,11 @@ def weather_bg(size):
         y1 = strip + (k + 1) * (band - strip) // 4 - 1
         if k % 2 == 0:
             d.rectangle((0, y0, w, y1), fill=ROW_LIGHT)
-    # the three day columns
-    for frac in (20, 27, 33):
-        x = w * frac // 40 - 8
+    # the three day columns: a line before the first, and two pixels before the
+    # pictures of the second (at 27w/40 - 1) and the third (at 33w/40), so that
+    # each column's temperatures have the room up to the next column's picture
+    for frac, back in ((20, 8), (27, 3), (33, 2)):
+        x = w * frac // 40 - back
         d.line((x, strip + 2, x, band), fill=COLUMN_LINE)
     return img
 

@@ -279,6 +279,12 @@ TEST_F(HttpExchangeTest, DeadOrSlowServersFailWithinTheTimeouts) {
     server.Script("/feed", broken);
     EXPECT_TRUE(Run(server.Url("/feed")).empty());
     EXPECT_EQ(OnlyMessage(), L"Cannot connect to Server(12030).\n\nFor more information: Please contact support.");
+
+    // A reply code's message, once shown, stays the only box when the body then breaks off.
+    broken.headers = {{"ServerMSG", "1007 Code"}};
+    server.Script("/feed", broken);
+    EXPECT_TRUE(Run(server.Url("/feed")).empty());
+    EXPECT_EQ(OnlyMessage(), L"There are no Updates available(1007).");
 }
 
 TEST_F(HttpExchangeTest, BodyAtTheCapIsCutToThePiecesThatStayUnderIt) {

@@ -54,7 +54,8 @@ TEST_F(CurrencyLayoutTest, PortraitPutsTheBandAtTheBottomAndTheCrossRatesStacked
     ExpectAt(IDC_CUR_SEPARATOR2, 160, 0, 1, 142);
     ExpectAt(IDC_CUR_RATE_BASE, 5, 162, 70, -1);
     ExpectAt(IDC_CUR_RATE2, 104, 178, 107, 16);
-    ExpectAt(IDC_CUR_CODE1, 216, 156, 70, 20);
+    // 70 wide from x 216 would reach past the page: the code ends at the page's edge.
+    ExpectAt(IDC_CUR_CODE1, 216, 156, 24, 20);
     ExpectAt(IDC_CUR_UPDATE_ALL, 5, 210, 80, 20);
     ExpectAt(IDC_CUR_CLEAR_ALL, 155, 210, 80, 20);
     ExpectAt(IDC_CUR_LAST_UPDATE, 85, 208, 70, 25);
@@ -98,8 +99,10 @@ TEST_F(CurrencyLayoutTest, SquareScreenGetsItsOwnBandButA320SquareDoesNot) {
     EXPECT_EQ(page.GetShape(), CurrencyShape::Square);
     ExpectAt(IDC_CUR_RATE_BASE, 5, 124, 50, -1);
     ExpectAt(IDC_CUR_EQUALS, 60, 128, 8, 18);
-    ExpectAt(IDC_CUR_RATE2, 50 + 48 + 66, 128, 54, 13);
-    ExpectAt(IDC_CUR_CODE2, 50 + 96 + 73, 127, 21, 18);
+    // 21 wide is less than its code needs at the page's right edge: the code moves left and
+    // its value ends before it.
+    ExpectAt(IDC_CUR_RATE2, 50 + 48 + 66, 128, 53, 13);
+    ExpectAt(IDC_CUR_CODE2, 217, 127, 23, 18);
     ExpectAt(IDC_CUR_UPDATE_ALL, 1, 146, 72, 20);
     ExpectAt(IDC_CUR_CLEAR_ALL, 167, 146, 72, 20);
     ExpectAt(IDC_CUR_LAST_UPDATE, 75, 149, 90, 25);
@@ -144,6 +147,16 @@ TEST_F(CurrencyLayoutTest, LayoutPassShowsOnlyTheLineWindow) {
             EXPECT_EQ(r.top, 21 + 21 * (line - 3)) << line;
         }
     }
+}
+
+// A closed column field too narrow for "name - code" keeps the code in view: the name is cut
+// with "…", and where no three characters of it would fit the code stands alone.
+TEST(ColumnComboText, ShortensTheNameAndKeepsTheCode) {
+    auto width = [](const std::wstring& text) { return static_cast<int>(text.size()) * 6; };
+    EXPECT_EQ(FitCurrencyText(L"Euro - EUR", 60, width), L"Euro - EUR");
+    EXPECT_EQ(FitCurrencyText(L"Pound Sterling - GBP", 72, width), L"Pound\u2026 - GBP");
+    EXPECT_EQ(FitCurrencyText(L"Pound Sterling - GBP", 48, width), L"GBP");
+    EXPECT_EQ(FitCurrencyText(L"No code here", 30, width), L"No code here") << "nothing to keep: as it is";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "core/CurrenciesDb.h"
 #include "core/HttpExchange.h"
 #include "platform/system/DeviceTime.h"
+#include "support/HostileFeedServers.h"
 #include "support/ScriptedServer.h"
 
 namespace {
@@ -181,6 +182,30 @@ TEST_F(CurrencyUpdateTest, RatesStoredElsewhereReachTheLabelAndTheLines) {
     // Reconverted from column 1, whose amount stays.
     EXPECT_EQ(Field(0, 0), L"2.40000000");
     EXPECT_EQ(Field(2, 0), L"3.60000000");
+}
+
+// Servers that stall or lie: each update ends with the exchange's one message (if any) and the
+// failure, and the rates, lines and date stay as they were.
+TEST_F(CurrencyUpdateTest, StallingOrLyingServersEndWithOneFailureAndChangeNothing) {
+    testsupport::HostileFeedServers servers("EUR_9#GBP_9#USD_9#");
+    SetHttpExchangeTimeouts(testsupport::HostileFeedServers::Timeouts());
+    CreatePage();
+    Type(0, 0, L"2");
+    const CString label = Text(IDC_CUR_LAST_UPDATE);
+    for (const auto& server : servers.Cases()) {
+        UseServer(server.url);
+        std::vector<std::wstring> boxes;
+        for (const auto& box : UpdateAll()) boxes.push_back(box.text);
+        std::vector<std::wstring> expected;
+        if (!server.message.empty()) expected.push_back(server.message);
+        expected.push_back(L"Syncronisation failed");
+        EXPECT_EQ(boxes, expected) << server.name;
+        EXPECT_EQ(StoredRate(L"Euro"), L"1.25") << server.name;
+        EXPECT_EQ(Field(1, 0), L"1.25000000") << server.name;
+        EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label) << server.name;
+    }
+    EXPECT_GT(servers.TrickledBytes(), 0u);
+    EXPECT_LT(servers.TrickledBytes(), 20u);
 }
 
 } // namespace

@@ -52,10 +52,10 @@ struct Expected {
 };
 // ---- Expected failures: faults still to mend, not meant layouts; the table empties as they are ----
 const std::vector<Expected> kExpectedFailures = {
-    {"add other cities", "", 1, 1162},
-    {"add other cities", "", 1, 1164},
-    {"add other cities", "", 1, 1166},
-    {"add other cities", "", 1, 1167},
+    {"add other cities", "240x240", 1, 1166},
+    {"add other cities", "320x240", 1, 1166},
+    {"add other cities", "240x240", 1, 1167},
+    {"add other cities", "320x240", 1, 1167},
     {"appearance: clocks", "240x240", 1, 1142},
     {"appearance: clocks", "320x240", 1, 1142},
     {"appearance: clocks", "240x240", 1, 1143},
@@ -113,10 +113,6 @@ const std::vector<Expected> kExpectedFailures = {
     {"appearance: weather", "320x240", 1, 1144},
     {"city information", "240x240", 1, 1137},
     {"city information", "320x240", 1, 1137},
-    {"city select", "240x240", 1, 1150},
-    {"city select", "320x240", 1, 1150},
-    {"city select", "240x240", 1, 1161},
-    {"city select", "320x240", 1, 1161},
     {"clocks", "240x240", 1, 1113},
     {"clocks", "240x320", 1, 1113},
     {"clocks", "320x240", 1, 1113},
@@ -126,55 +122,8 @@ const std::vector<Expected> kExpectedFailures = {
     {"clocks", "240x240", 1, 1153},
     {"clocks", "240x320", 1, 1153},
     {"clocks", "320x240", 1, 1153},
-    {"clothing", "240x240", 1, 1035},
-    {"clothing", "320x240", 1, 1035},
-    {"clothing", "240x240", 1, 1036},
-    {"clothing", "320x240", 1, 1036},
-    {"clothing", "240x240", 1, 1037},
-    {"clothing", "320x240", 1, 1037},
-    {"clothing", "240x240", 1, 1038},
-    {"clothing", "320x240", 1, 1038},
-    {"currencies", "240x240", -1, 1002},
-    {"currencies", "240x320", 1, 1002},
-    {"currencies", "320x240", 1, 1002},
-    {"currencies", "", 1, 1018},
-    {"currencies", "240x240", 0, 1018},
-    {"currencies", "320x240", 0, 1018},
-    {"currencies", "240x240", 1, 1085},
-    {"currencies", "240x320", 1, 1085},
-    {"currencies", "320x240", 1, 1085},
-    {"currencies", "240x240", 1, 1086},
-    {"currencies", "240x320", 1, 1086},
-    {"currencies", "320x240", 1, 1086},
-    {"currencies", "240x240", 1, 1087},
-    {"currencies", "240x320", 1, 1087},
-    {"currencies", "320x240", 1, 1087},
-    {"currencies", "240x320", -1, 1088},
-    {"currencies", "240x240", -1, 1088},
-    {"currencies", "320x240", 1, 1088},
-    {"currencies", "240x320", -1, 1089},
-    {"currencies", "240x240", -1, 1089},
-    {"currencies", "320x240", 1, 1089},
-    {"currencies", "240x240", 1, 1090},
-    {"currencies", "240x320", 1, 1090},
-    {"currencies", "320x240", 1, 1090},
-    {"currencies", "240x240", -1, 1091},
-    {"currencies", "240x320", 1, 1091},
-    {"currencies", "320x240", 1, 1091},
     {"currencies", "", -1, 1093},
     {"currencies", "", -1, 1099},
-    {"currencies", "240x240", 1, 1102},
-    {"currencies", "320x240", 1, 1102},
-    {"currencies", "240x240", 1, 1103},
-    {"currencies", "320x240", 1, 1103},
-    {"currencies", "240x240", 1, 1105},
-    {"currencies", "320x240", 1, 1105},
-    {"currencies", "240x240", 1, 1109},
-    {"currencies", "240x320", 1, 1109},
-    {"currencies", "320x240", 1, 1109},
-    {"currencies", "240x240", -1, 1110},
-    {"currencies", "240x320", 1, 1110},
-    {"currencies", "320x240", 1, 1110},
     {"currencies", "", -1, 33768},
     {"edit cities", "", 1, 2},
     {"edit cities", "", 1, 3},
@@ -185,10 +134,9 @@ const std::vector<Expected> kExpectedFailures = {
     {"edit cities", "320x240", 0, 1008},
     {"edit cities", "", 1, 1176},
     {"forecast view", "", -1, 1075},
-    {"forecast view", "", 1, 1076},
-    {"forecast view", "240x240", 0, 1076},
-    {"forecast view", "240x320", 0, 1076},
-    {"forecast view", "320x240", 0, 1076},
+    {"forecast view", "240x240", 1, 1076},
+    {"forecast view", "240x320", 1, 1076},
+    {"forecast view", "320x240", 1, 1076},
     {"forecast view", "240x240", 1, 1077},
     {"forecast view", "240x320", 1, 1077},
     {"forecast view", "320x240", 1, 1077},
@@ -215,25 +163,11 @@ const std::vector<Expected> kExpectedFailures = {
     {"reminders", "240x240", 0, 1140},
     {"reminders", "", 1, 1141},
     {"reminders", "240x240", 0, 1141},
-    {"unit converter", "240x240", 1, 1001},
-    {"unit converter", "240x320", 1, 1001},
-    {"unit converter", "320x240", 1, 1001},
-    {"unit converter", "240x240", 1, 1003},
-    {"unit converter", "320x240", 1, 1003},
-    {"unit converter", "240x240", 1, 1006},
-    {"unit converter", "240x320", 1, 1006},
-    {"unit converter", "320x240", 1, 1006},
-    {"unit converter", "240x240", 1, 1007},
-    {"unit converter", "320x240", 1, 1007},
+    {"tip & tax", "240x320", -1, 0},
+    {"tip & tax", "320x240", -1, 0},
+    {"tip & tax", "240x240", -1, 0},
     {"weather", "240x240", 1, 1001},
-    {"weather", "240x320", 1, 1001},
-    {"weather", "320x240", 1, 1001},
     {"weather", "240x240", 1, 1146},
-    {"weather", "240x320", 1, 1146},
-    {"weather", "320x240", 1, 1146},
-    {"weather", "240x240", 1, 1155},
-    {"weather", "240x320", 1, 1155},
-    {"weather", "320x240", 1, 1155},
 };
 
 // Overlaps the layout means, beyond the kinds every screen has (a group box, a tab strip or a
@@ -375,7 +309,15 @@ public:
         int range = 0;
         for (auto& [c, r] : atTop)
             if (atBottom.count(c)) range = std::max(range, static_cast<int>(r.top - atBottom[c].top));
-        if (scrolls && range == 0) Add(0, "a scroll bar is shown that scrolls nothing");
+        if (scrolls && range == 0) {
+            SCROLLINFO si{};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_ALL;
+            ::GetScrollInfo(root, SB_VERT, &si);
+            std::ostringstream what;
+            what << "a scroll bar is shown that scrolls nothing (range " << si.nMin << "-" << si.nMax << ", page " << si.nPage << ")";
+            Add(0, what.str());
+        }
         if (!scrolls) range = 0;
 
         RECT room{}, visible = VisibleDesktop();

@@ -321,6 +321,12 @@ TEST(InternetFailures, GarbageOrNoReplyIsAnInvalidResponse) {
     y.Open(silent.Url("/feed"));
     EXPECT_EQ(y.Send(), static_cast<DWORD>(ERROR_HTTP_INVALID_SERVER_RESPONSE));
     EXPECT_EQ(silent.Connections(), 1);
+
+    // A close inside the head is no reply either, whatever status line came before it.
+    RawReplyServer cut("HTTP/1.1 200 OK\r\nServerMSG: 1000 Comp");
+    Exchange z;
+    z.Open(cut.Url("/feed"));
+    EXPECT_EQ(z.Send(), static_cast<DWORD>(ERROR_HTTP_INVALID_SERVER_RESPONSE));
 }
 
 TEST(InternetFailures, OfflineDeviceCannotConnect) {

@@ -84,5 +84,48 @@ TEST_F(CurrencyTabTest, LetterOnAClosedColumnComboKeepsTheCurrency) {
     EXPECT_EQ(pair1->GetCurSel(), 1 - before) << "the open list goes to the letter";
 }
 
+// With the input panel raised on every screen shape the page ends at the panel's top edge and
+// scrolls: the totals, the cross rates and the bottom band's buttons can all be brought above
+// the panel. With the panel down the page shows no scroll bar.
+TEST_F(CurrencyTabTest, EveryControlReachableAboveTheRaisedPanel) {
+    for (SIZE shape : kShapes) {
+        SCOPED_TRACE(testing::Message() << shape.cx << "x" << shape.cy);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        TapTab(3);
+        ASSERT_NE(Page(), nullptr);
+        EXPECT_FALSE(Page()->GetStyle() & WS_VSCROLL) << "panel down";
+
+        device::ui::SetSipUp(true);
+        device::ui::PumpUntilIdle();
+        CRect page;
+        Page()->GetWindowRect(&page);
+        EXPECT_LE(page.bottom, VisibleDesktop().bottom) << "the page ends at the panel's top edge";
+        for (int id : {IDC_CUR_PAIR3, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3, IDC_CUR_RATE_BASE, IDC_CUR_CODE2, IDC_CUR_UPDATE_ALL,
+                       IDC_CUR_CLEAR_ALL, IDC_CUR_LAST_UPDATE})
+            EXPECT_TRUE(Reachable(Page(), Item(id), std::to_string(id).c_str()));
+        // Scrolled to the bottom as the user would: Update All is on show above the panel, and
+        // the line fields moved with it.
+        CRect field, fieldScrolled, update, updateScrolled;
+        ::GetWindowRect(Page()->GetAmountField(0, 0)->m_hWnd, &field);
+        ::GetWindowRect(Item(IDC_CUR_UPDATE_ALL), &update);
+        Page()->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+        device::ui::PumpUntilIdle();
+        ::GetWindowRect(Item(IDC_CUR_UPDATE_ALL), &updateScrolled);
+        ::GetWindowRect(Page()->GetAmountField(0, 0)->m_hWnd, &fieldScrolled);
+        EXPECT_LE(updateScrolled.bottom, VisibleDesktop().bottom);
+        EXPECT_GE(updateScrolled.top, page.top);
+        EXPECT_EQ(field.top - fieldScrolled.top, update.top - updateScrolled.top);
+        testsupport::SaveScreenshot("currencies-panel-up-scrolled-" + std::to_string(shape.cx) + "x" +
+                                    std::to_string(shape.cy));
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+        EXPECT_FALSE(Page()->GetStyle() & WS_VSCROLL) << "panel down again";
+    }
+}
+
 } // namespace
 } // namespace shelltest

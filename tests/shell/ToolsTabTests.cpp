@@ -12,6 +12,7 @@
 #include "tools/TipTaxDlg.h"
 #include "tools/ToolsPage.h"
 #include "tools/UnitConverterDlg.h"
+#include "tools/UnitEditorDlg.h"
 
 namespace shelltest {
 namespace {
@@ -403,6 +404,82 @@ TEST_F(ToolsTabTest, DialingCodesStayReachableAboveTheRaisedPanel) {
         CRect lowered;
         codes->GetWindowRect(&lowered);
         EXPECT_EQ(lowered, full) << "the window gets its frame back";
+    }
+}
+
+// With the input panel raised on every screen shape: the converter shows its value and its
+// result together above the panel and can scroll its bottom buttons into reach; the clothing
+// chart's rows can be scrolled into reach too. The unit editor opened from the converter shows
+// no scroll bar while it has nothing to scroll, and its category list opens above the panel.
+TEST_F(ToolsTabTest, ConverterClothingAndUnitEditorReachableAboveTheRaisedPanel) {
+    for (SIZE shape : kShapes) {
+        const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
+        SCOPED_TRACE(name);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        TapTab(4);
+        TapToolIcon(kToolConverter);
+        auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+        ASSERT_TRUE(conv && conv->IsWindowVisible());
+        device::ui::SetSipUp(false); // the value field may have raised it
+        device::ui::PumpUntilIdle();
+        EXPECT_FALSE(conv->GetStyle() & WS_VSCROLL) << "panel down";
+
+        static bool s_barWithNothingToScroll;
+        s_barWithNothingToScroll = true;
+        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) { s_barWithNothingToScroll = editor.GetStyle() & WS_VSCROLL; });
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        device::ui::PumpUntilIdle();
+        EXPECT_FALSE(s_barWithNothingToScroll) << "unit editor, panel down";
+
+        conv->m_valueField.SetFocus();
+        device::ui::SetSipUp(true);
+        device::ui::PumpUntilIdle();
+        const CRect visible = VisibleDesktop();
+        for (CWnd* seen : {static_cast<CWnd*>(&conv->m_valueField), static_cast<CWnd*>(&conv->m_resultField)}) {
+            CRect r;
+            seen->GetWindowRect(&r);
+            EXPECT_TRUE(visible.PtInRect(r.TopLeft()) && r.bottom <= visible.bottom) << "value and result in view";
+        }
+        testsupport::SaveScreenshot("tools-converter-panel-up-" + name);
+        for (CWnd* control : {static_cast<CWnd*>(&conv->m_clearButton), static_cast<CWnd*>(&conv->m_editUnitsButton),
+                              static_cast<CWnd*>(&conv->m_resultField)})
+            EXPECT_TRUE(Reachable(conv, control->m_hWnd, "converter"));
+
+        static long s_listBottom, s_visibleBottom;
+        s_listBottom = LONG_MAX;
+        s_visibleBottom = visible.bottom;
+        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) {
+            editor.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+            editor.m_category.ShowDropDown(TRUE);
+            device::ui::PumpUntilIdle();
+            CRect list;
+            editor.m_category.GetDroppedControlRect(&list);
+            s_listBottom = list.bottom;
+            editor.m_category.ShowDropDown(FALSE);
+        });
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        device::ui::PumpUntilIdle();
+        EXPECT_LE(s_listBottom, s_visibleBottom) << "unit editor's category list";
+
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+        TapTab(4);
+        TapToolIcon(kToolClothes);
+        CDialog* clothes = Tools()->GetTool(kToolClothes);
+        ASSERT_TRUE(clothes && clothes->IsWindowVisible());
+        device::ui::SetSipUp(true);
+        device::ui::PumpUntilIdle();
+        for (int id : {IDC_CLOTHES_ROW1, IDC_CLOTHES_ROW4, IDC_CLOTHES_CHILDREN})
+            EXPECT_TRUE(Reachable(clothes, ::GetDlgItem(clothes->m_hWnd, id), std::to_string(id).c_str()));
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
     }
 }
 

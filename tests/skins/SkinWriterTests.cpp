@@ -50,6 +50,14 @@ TEST(SkinWriter, ShownSectionsAreRewrittenInPlaceByTheirOwnKeysOnly) {
     EXPECT_NE(clocksOnly.find("BC@\\old.jpg\r\nBS@\\c.jpg\r\nPCS@3\r\n"), std::string::npos);
 }
 
+// A key line that also holds the section's ">" ends the section for the readers: it stays as it
+// was, and neither it nor the keys after it (outside the section as read) are rewritten.
+TEST(SkinWriter, TheLineThatClosesASectionIsKeptAndEndsIt) {
+    const CString text = L"[General]\r\nTBC@1>\r\nPTC@0\r\n[Clocks]\r\nCMD@12\r\n>\r\nCMSC@7\r\n*\r\n";
+    EXPECT_EQ(ComposeSkinFile(text, {General(true), Clocks(true)}),
+              "[General]\r\nTBC@1>\r\nPTC@0\r\n[Clocks]\r\nCMD@222\r\n>\r\nCMSC@7\r\n*\r\n\n<");
+}
+
 TEST(SkinWriter, TextsThatCannotBeRewrittenSafelyGiveNothing) {
     const std::vector<SkinSectionEdit> all = {General(true), Clocks(true), Tools(true)};
     EXPECT_EQ(ComposeSkinFile(L"", all), "");                                        // unreadable file

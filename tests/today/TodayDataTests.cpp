@@ -180,4 +180,35 @@ TEST_F(TodayData, WithoutTheCityStoreTheFirstStartHintIsCentred) {
     EXPECT_FALSE(testsupport::SaveScreenshot("today-first-start").empty());
 }
 
+// The program stores the icon folder without a terminator: every paint, not only the first, finds
+// the pictures. Negative temperatures end before the next column's picture, the last inside the
+// item.
+TEST_F(TodayData, PicturesAtEveryPaintAndNegativeTemperaturesInsideTheirColumns) {
+    SeedCities();
+    SeedWeather(L"15/06/2026", L"", L"15/06/2026");
+    {
+        CWeatherDb weather;
+        weather.Open();
+        weather.UpdateCity(L"London", L"UKXX0085", todaytest::Forecast(-30).c_str(), L"15/06/2026:UK", 1);
+    }
+    SeedCurrencies(false);
+    StartScreen();
+    RECT client{};
+    GetClientRect(Item(), &client);
+    for (int paint = 0; paint < 3; ++paint) {
+        Paint();
+        const auto pictures = m_recorder->Calls("TransparentImage");
+        EXPECT_EQ(pictures.size(), 6u) << "paint " << paint; // Berlin's and London's three days
+        for (const auto& call : m_recorder->Calls()) {
+            if (call.text.find(L'\u00B0') == std::wstring::npos) continue;
+            const int row = call.pos.y / 20;
+            int end = client.right;
+            for (const auto& picture : pictures)
+                if (picture.pos.y == 3 + 20 * row && picture.pos.x > call.pos.x) end = std::min<int>(end, picture.pos.x);
+            EXPECT_LE(call.rect.right, end) << "paint " << paint << " at " << call.pos.x << "," << call.pos.y;
+        }
+    }
+    EXPECT_FALSE(testsupport::SaveScreenshot("today-negative").empty());
+}
+
 } // namespace

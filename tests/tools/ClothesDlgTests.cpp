@@ -149,3 +149,57 @@ TEST_F(ClothesTest, EveryRowFitsOnOneLine) {
             }
         }
 }
+
+// Every chart's sizes are split into columns that every row shares: a shorter row's sizes go to
+// the columns its blanks put them under, a bracketed note stays with its size, a row that is no
+// list of sizes keeps its text; drawn, the columns lie side by side inside the row.
+TEST_F(ClothesTest, SizesLineUpInColumnsInEveryRow) {
+    std::wstring shoes[4];
+    for (int i = 0; i < 4; ++i) shoes[i] = FindClothingChart(GarmentShoes, GenderMen)->rows[i];
+    ClothingGrid grid = SplitClothingRows(shoes);
+    ASSERT_EQ(grid.columns, 8);
+    ASSERT_EQ(grid.rows[3].cells.size(), 6u);
+    EXPECT_EQ(grid.rows[3].name, L"Japan");
+    EXPECT_EQ(grid.rows[3].cells[0].column, 1) << "24.5 under the US 6";
+    EXPECT_EQ(grid.rows[3].cells[5].column, 6) << "29 under the US 11";
+
+    std::wstring women[4];
+    for (int i = 0; i < 4; ++i) women[i] = FindClothingChart(GarmentShoes, GenderWomen)->rows[i];
+    grid = SplitClothingRows(women);
+    ASSERT_FALSE(grid.rows[3].cells.empty());
+    EXPECT_EQ(grid.rows[3].cells.back().text, L"26 (rare)");
+
+    std::wstring suits[4];
+    for (int i = 0; i < 4; ++i) suits[i] = FindClothingChart(GarmentSuits, GenderMen)->rows[i];
+    grid = SplitClothingRows(suits);
+    EXPECT_TRUE(grid.rows[3].cells.empty());
+    EXPECT_EQ(grid.rows[3].text, L"(US/Japan) = 34/S   38/M  40/L  44/LL");
+
+    for (int garment = 0; garment < kClothingGarmentCount; ++garment)
+        for (int gender = GenderMen; gender <= GenderChildren; ++gender) {
+            if (!FindClothingChart(garment, gender)) continue;
+            SCOPED_TRACE(testing::Message() << "garment " << garment << " gender " << gender);
+            ChooseGarment(garment);
+            if (garment == GarmentShirts || garment == GarmentShoes || garment == GarmentTrousers)
+                Press(IDC_CLOTHES_MEN + gender);
+            const ClothingColumns& columns = m_dlg.m_columns;
+            for (const ClothingRowCells& row : columns.grid.rows) {
+                int previous = -1;
+                for (const ClothingCell& cell : row.cells) {
+                    EXPECT_GT(cell.column, previous);
+                    previous = cell.column;
+                }
+                EXPECT_LT(previous, columns.grid.columns);
+            }
+            CRect row;
+            m_dlg.m_staticRow1.GetClientRect(&row);
+            ASSERT_EQ(columns.left.size(), static_cast<size_t>(columns.grid.columns));
+            int right = columns.sizesLeft;
+            for (size_t j = 0; j < columns.left.size(); ++j) {
+                EXPECT_GE(columns.left[j], right) << "column " << j << " clear of the one before";
+                right = columns.left[j] + columns.width[j];
+            }
+            EXPECT_LE(right, row.Width());
+        }
+}
+

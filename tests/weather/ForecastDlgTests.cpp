@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "support/ScriptedServer.h"
 #include "support/Screenshots.h"
+#include "platform/ui/DeviceUi.h"
 #include "weather/ForecastDlg.h"
 #include "weather/WeatherTestSupport.h"
 
@@ -380,6 +381,44 @@ TEST_F(ForecastDlgTest, LandscapeLayoutMovesTheRowsAndSizesTheButton) {
         testsupport::SaveScreenshot("forecast_landscape");
     });
     device::display::test::Rotate();
+}
+
+// Negative temperatures, a long Feels Like and the pressure and visibility line: on every shape
+// and in both overview states each row text ends inside the dialog, the first row's before the
+// link text at the top right.
+TEST_F(ForecastDlgTest, OverviewTextsEndInsideTheDialogAndBeforeTheLink) {
+    StorePlace(L"Paris",
+               ForecastOf({{"W12", "Snow", "Sunday 06/21/2009", "10:00", "-28", "-19", "-30/-35", "NNE", "137", "1013",
+                            "10.0"},
+                           {"W12", "Snow", "Monday 06/22/2009", "10:00", "-27", "-18", "-29/-34", "WSW", "45", "100",
+                            "100"}}),
+               L"21/06/2009", L"France");
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    for (auto [width, height] : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+        device::ui::SetScreenShape(width, height);
+        Run(L"Paris", [&](CForecastDlg& dlg) {
+            for (int state = 0; state < 2; ++state) {
+                device::gdi::SetDefaultRecorder(recorder);
+                dlg.Invalidate(TRUE);
+                recorder->Clear();
+                dlg.UpdateWindow();
+                device::gdi::SetDefaultRecorder(nullptr);
+                device::gdi::RecordedCall link;
+                ASSERT_TRUE(recorder->FindText(dlg.m_linkText.Str(), link));
+                const int panelTop = dlg.m_topMargin + 4 * dlg.RowPitch() + 30;
+                for (const auto& call : recorder->Calls()) {
+                    if (call.text.empty() || call.pos.y >= panelTop || call.text == dlg.m_linkText.Str()) continue;
+                    const int end = call.pos.x + weathertest::DrawnWidth(call);
+                    EXPECT_LE(end, dlg.m_workWidth) << width << "x" << height << " state " << state;
+                    // The first row's first line stands level with the link.
+                    if (call.pos.y <= dlg.RowTop(0) && call.pos.x > dlg.m_iconWidth + 40)
+                        EXPECT_LE(end, link.pos.x) << width << "x" << height << " state " << state;
+                }
+                TapClient(dlg, dlg.m_workWidth - 20, 8); // the link: the other state
+            }
+        });
+    }
+    device::ui::SetScreenShape(240, 320);
 }
 
 TEST(SplitCaretFieldsTest, TakesOnlyFieldsClosedByACaret) {

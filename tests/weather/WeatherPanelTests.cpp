@@ -395,4 +395,45 @@ TEST_F(WeatherPageTest, SkinSetsTheIconFolderAndTheColours) {
     EXPECT_EQ(page.m_placeDays[1].iconPaths[0], L"\\Program Files\\Jorvana\\wiconset\\sunny.bmp");
 }
 
+// Negative two-digit temperatures on every shape: each text ends before the next day column's
+// picture (or the page's right edge) and starts right of the first column line.
+TEST_F(WeatherPageTest, TemperaturesStayInsideTheirDayColumnsOnEveryShape) {
+    OpenFourPlaces();
+    m_store.UpdateCity(L"Lima", L"PE1", Wide(NumericForecast("06/21/2009", -19, -28)).c_str(), L"21/06/2009:Peru", 1);
+    m_store.UpdateCity(L"Rome", L"IT1", Wide(NumericForecast("06/21/2009", -88, -99)).c_str(), L"21/06/2009:Italy", 1);
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    for (auto [width, height] : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+        device::ui::SetScreenShape(width, height);
+        if (m_parent.m_hWnd) m_parent.DestroyWindow();
+        device::gdi::SetDefaultRecorder(recorder);
+        CWeatherPanel& page = CreatePage();
+        page.Invalidate(TRUE);
+        recorder->Clear();
+        page.UpdateWindow();
+        device::gdi::SetDefaultRecorder(nullptr);
+        const int w = page.m_workWidth;
+        const int pictures[3] = {20 * w / 40 + 5, 27 * w / 40 - 1, 33 * w / 40};
+        int temperatures = 0;
+        auto ascii = [](const std::wstring& text) {
+            std::string out;
+            for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '~';
+            return out;
+        };
+        for (const auto& call : recorder->Calls()) {
+            // Temperature texts; the unit boxes draw "°C" and "°F".
+            if (call.text.find(L'\u00B0') == std::wstring::npos || call.text[0] == L'\u00B0') continue;
+            ++temperatures;
+            const int column = call.pos.x < pictures[1] - 3 ? 0 : (call.pos.x < pictures[2] - 3 ? 1 : 2);
+            const int end = column < 2 ? pictures[column + 1] : w;
+            EXPECT_LE(call.pos.x + weathertest::DrawnWidth(call), end)
+                << width << "x" << height << " " << ascii(call.text) << " at " << call.pos.x;
+            EXPECT_GE(call.pos.x, 20 * w / 40 - 8) << width << "x" << height << " " << ascii(call.text);
+        }
+        // Four places of three days; the two-line shapes draw each text as two.
+        EXPECT_GE(temperatures, 12) << width << "x" << height;
+        testsupport::SaveScreenshot("weather-negative-" + std::to_string(width) + "x" + std::to_string(height));
+        DestroyPage();
+    }
+}
+
 } // namespace

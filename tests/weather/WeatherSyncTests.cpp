@@ -8,6 +8,7 @@
 #include "platform/display/Display.h"
 #include "platform/programs/feed-server/FeedServer.h"
 #include "resources/resource.h"
+#include "support/HostileFeedServers.h"
 #include "support/ScriptedServer.h"
 #include "support/Screenshots.h"
 #include "weather/SyncDlg.h"
@@ -245,6 +246,31 @@ TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {
     ASSERT_GE(boxes.size(), 3u);
     EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
     EXPECT_EQ(Records(), before);
+}
+
+// Servers that stall or lie: each exchange ends on its own time-out or rule, the user sees the
+// exchange's one message (if any) and the failure, and the stored forecasts stay as they were.
+TEST_F(WeatherSyncTest, StallingOrLyingServersEndWithOneFailureAndWriteNothing) {
+    testsupport::HostileFeedServers servers("A1^" + Forecast("05/06/2009") + "@");
+    SetHttpExchangeTimeouts(testsupport::HostileFeedServers::Timeouts());
+    const auto before = Records();
+    for (const auto& server : servers.Cases()) {
+        WriteAddress(server.url + "*");
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
+        EXPECT_FALSE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr)) << server.name;
+        std::vector<std::wstring> boxes;
+        for (const auto& box : device::ui::MessageBoxRecords())
+            if (box.caption != L"Confirmation") boxes.push_back(box.text);
+        std::vector<std::wstring> expected;
+        if (!server.message.empty()) expected.push_back(server.message);
+        expected.push_back(L"Syncronisation failed");
+        EXPECT_EQ(boxes, expected) << server.name;
+        EXPECT_EQ(Records(), before) << server.name;
+    }
+    // The trickle was cut off after a few of its bytes, long before its whole reply.
+    EXPECT_GT(servers.TrickledBytes(), 0u);
+    EXPECT_LT(servers.TrickledBytes(), 20u);
 }
 
 } // namespace

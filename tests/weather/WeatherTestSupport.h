@@ -3,6 +3,8 @@
 // weather store seeded from a small cities.wet, and forecast texts built field by field.
 
 #include "core/WeatherDb.h"
+#include "platform/gdi/Recorder.h"
+#include "platform/ui/WinUser.h"
 #include "platform/system/DeviceClock.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ProgramPath.h"
@@ -29,6 +31,20 @@ inline std::string Forecast(const std::string& date, int count = 60) {
         text += "^";
     }
     return text;
+}
+
+// The width of a recorded text call in the font it was drawn with.
+inline int DrawnWidth(const device::gdi::RecordedCall& call) {
+    HFONT font = ::CreateFontW(call.fontHeight, 0, 0, 0, call.fontWeight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                               ANTIALIASED_QUALITY, 0, call.fontFace.c_str());
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    SIZE size{0, 0};
+    ::GetTextExtentPoint32W(dc, call.text.c_str(), static_cast<int>(call.text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    ::DeleteObject(font);
+    return size.cx;
 }
 
 class WeatherTest : public testsupport::FreshDevice {

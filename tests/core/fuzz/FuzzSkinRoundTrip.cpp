@@ -83,8 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzdevice::Write(again, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     FUZZ_CHECK(!valid || ValidateSkinFile(again));
     // The values come back for a file of the skin format: one key a line, each section named
-    // once and closed by its ">" line before the next one starts (the writer ends a section at
-    // the next "[" line, the readers at its ">").
+    // once and closed by a line holding ">" before the next one starts (the readers read on
+    // past a "[" line to the ">", the writer stops at either).
+    // The sections lie before the "*" line: a text whose keys read differently up to "*" than up
+    // to "<" holds sections past the end of its data, which the writer rightly drops.
+    if (ReadColours(TextBeforeSkinEndMarker(text)) != colours) return 0;
     std::vector<CString> headers;
     bool inSection = false;
     for (int line = 0, next = 0; line < text.GetLength(); line = next + 1) {
