@@ -24,6 +24,7 @@
 #include <cstring>
 #include <cwctype>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace layoutcheck {
@@ -569,7 +570,7 @@ protected:
     // dialog), hands it to shown and then ends it with closeId. False when none came up.
     static bool WhileModal(const std::function<void()>& open, const std::function<void(HWND)>& shown, int closeId = IDCANCEL) {
         struct Pending {
-            HWND before;
+            std::set<HWND> before; // the top-level windows there before the opening
             std::function<void(HWND)> shown;
             int closeId;
             bool seen = false;
@@ -577,14 +578,17 @@ protected:
         static std::map<UINT_PTR, Pending*> s_pending;
         // Only the innermost opening takes a window: an outer one waits for its own dialog.
         static std::vector<Pending*> s_open;
-        Pending p{::GetActiveWindow(), shown, closeId};
+        Pending p{{}, shown, closeId};
+        // The dialog looked for is a window the opening makes, not one that merely takes the focus.
+        ::EnumWindows([](HWND w, LPARAM set) { return reinterpret_cast<std::set<HWND>*>(set)->insert(w), TRUE; },
+                      reinterpret_cast<LPARAM>(&p.before));
         const UINT_PTR id = ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
             auto it = s_pending.find(timer);
             if (it == s_pending.end()) return;
             Pending* q = it->second;
             if (s_open.empty() || s_open.back() != q) return;
             HWND active = ::GetActiveWindow();
-            if (!active || active == q->before || !::IsWindowVisible(active)) return;
+            if (!active || q->before.count(active) || !::IsWindowVisible(active)) return;
             // Only once its modal loop runs: a dialog still being made may pump messages.
             auto* modal = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(active));
             if (modal && !modal->ContinueModal()) return;
