@@ -169,10 +169,12 @@ void CToolsPage::PlaceToolWindow(int index) {
     GetClientRect(&r);
     if (container) container->ClientToScreen(&r);
     int height = r.bottom - 2 * r.top + m_nHeight;
-    const bool scrolls = index == kToolDialCodes || index == kToolConverter || index == kToolClothes;
-    if (scrolls && toolwin::CToolPanelPlacement().PanelUp()) {
+    const bool panelAware = index == kToolDialCodes || index == kToolConverter || index == kToolClothes ||
+                            index == kToolPackingList || index == kToolNews;
+    if (panelAware && toolwin::CToolPanelPlacement().PanelUp()) {
         // These tools keep their lowest controls within reach above a raised input panel: the
-        // window ends at the panel's top edge, and scrolls.
+        // window ends at the panel's top edge, and scrolls. The packing list and the news end
+        // there too, their list and viewer shortened to fit.
         CPoint top(r.left + 2, r.top);
         if (container) container->ClientToScreen(&top);
         height = std::min(height, toolwin::HeightAbovePanel(top.y));
