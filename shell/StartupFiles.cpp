@@ -2,6 +2,54 @@
 
 #include "core/ListFileReader.h"
 
+namespace {
+
+// Text that is a decimal number as the rates are written: digits with at most one ".".
+bool IsRateText(const CString& text) {
+    int dots = 0, digits = 0;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        if (text[i] == L'.') ++dots;
+        else if (text[i] >= L'0' && text[i] <= L'9') ++digits;
+        else return false;
+    }
+    return digits > 0 && dots <= 1;
+}
+
+// What can be read of an entry that lacks a "_" or has one too many, kept under a name close to
+// the one it had so that it sorts where it stood: the stored currency positions of the entries
+// after it stay on their currencies.
+CurrencyListEntry SalvageEntry(const CString& text) {
+    CurrencyListEntry entry;
+    const int first = text.Find(L'_');
+    if (first < 0) {
+        entry.name = text;
+        return entry;
+    }
+    const CString after = text.Mid(first + 1);
+    const int second = after.Find(L'_');
+    if (second >= 0) { // one "_" too many: the rate is what follows the last one
+        entry.code = text.Left(first);
+        entry.name = after.Left(second);
+        entry.rate = after.Mid(after.ReverseFind(L'_') + 1);
+    } else if (IsRateText(after)) { // the "_" between code and name was lost
+        entry.name = text.Left(first);
+        entry.rate = after;
+    } else { // the "_" between name and rate was lost: the rate is the number at the end
+        entry.code = text.Left(first);
+        int cut = after.GetLength();
+        while (cut > 0 && (after[cut - 1] == L'.' || (after[cut - 1] >= L'0' && after[cut - 1] <= L'9'))) --cut;
+        entry.name = after.Left(cut);
+        entry.rate = after.Mid(cut);
+        if (entry.name.IsEmpty()) {
+            entry.name = after;
+            entry.rate.Empty();
+        }
+    }
+    return entry;
+}
+
+} // namespace
+
 std::vector<CurrencyListEntry> ReadCurrencyList(HANDLE file, bool* damaged) {
     std::vector<CurrencyListEntry> list;
     if (damaged) *damaged = false;
@@ -30,11 +78,12 @@ std::vector<CurrencyListEntry> ReadCurrencyList(HANDLE file, bool* damaged) {
         } else if (!whole) {
             // The file's last entry, cut short: what it holds stays in its place.
             entry.code = first < 0 ? entryText : entryText.Left(first);
-            if (first >= 0) entry.name = second < 0 ? entryText.Mid(first + 1) : entryText.Mid(first + 1, second - first - 1);
+            if (first >= 0) entry.name = entryText.Mid(first + 1);
+        } else {
+            entry = SalvageEntry(entryText);
         }
         if (!wellFormed || !whole) {
             if (damaged) *damaged = true;
-            if (whole) continue; // left out; the entries after it keep their fields
         }
         list.push_back(entry);
     }

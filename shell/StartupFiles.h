@@ -7,9 +7,9 @@
 #include <vector>
 
 // currs.lst: a count line, then count entries "code_name_rate#" with nothing between them. The
-// list stops where the file ends, even when the count promises more. An entry that does not hold
-// exactly two "_" before its "#" is left out. damaged (when given) tells whether the file ended
-// before its count or held such an entry.
+// list stops where the file ends, even when the count promises more. Each entry is read up to its
+// "#": one that does not hold exactly two "_" keeps what can be read of it in its own place.
+// damaged (when given) tells whether the file ended before its count or held such an entry.
 std::vector<CurrencyListEntry> ReadCurrencyList(HANDLE file, bool* damaged = nullptr);
 
 // The weather code of the line whose name field (the text before its first ";") is exactly

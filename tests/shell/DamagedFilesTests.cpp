@@ -91,7 +91,7 @@ TEST_F(DamagedFilesTest, ChosenSkinFailingTheValidatorGivesWayToTheDefaultSkin) 
     EXPECT_TRUE(DeviceFileExists(L"\\My Skins\\half.skn"));
 }
 
-TEST_F(DamagedFilesTest, DamagedCurrencyEntryIsLeftOutWithoutMovingTheOthers) {
+TEST_F(DamagedFilesTest, DamagedCurrencyEntryKeepsItsPlaceWithoutMovingTheOthers) {
     InstallSmallProduct();
     // The second entry lost its "_": read field by field, it would swallow the third.
     WriteDeviceFile(InProgramFolder(L"currs.lst"), "3\r\nEUR_Euro_1.1#USDUS Dollar_1#GBP_Pound Sterling_1.3#");
@@ -100,11 +100,14 @@ TEST_F(DamagedFilesTest, DamagedCurrencyEntryIsLeftOutWithoutMovingTheOthers) {
     EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_CURRENCY_FILE_DAMAGED)});
     CCurrenciesDb store;
     store.Open();
-    EXPECT_EQ(store.GetRecordCount(), 2);
+    EXPECT_EQ(store.GetRecordCount(), 3);
     ASSERT_TRUE(store.FindByName(L"Pound Sterling"));
     const DWORD pound = store.GetCurrentIndex();
     EXPECT_EQ(store.GetCode(pound), CString(L"GBP"));
     EXPECT_EQ(store.GetRate(pound), CString(L"1.3"));
+    // The damaged entry sorts where it stood, with the rate it had.
+    ASSERT_TRUE(store.FindByName(L"USDUS Dollar"));
+    EXPECT_EQ(store.GetRate(store.GetCurrentIndex()), CString(L"1"));
     EXPECT_EQ(ReadDword(L"Jorvana\\currencies", L"curp"), 0);
 
     // The store is built once: the next start says nothing more.
