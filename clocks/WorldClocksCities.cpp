@@ -7,6 +7,7 @@
 #include "clocks/StoredCityIndexes.h"
 #include "clocks/WorldClocksDlg.h"
 #include "core/TextFiles.h"
+#include "platform/framework/WinApp.h"
 #include "platform/framework/File.h"
 #include "platform/framework/Time.h"
 #include "platform/framework/WaitCursor.h"
@@ -235,6 +236,7 @@ void CWorldClocksDlg::AddHomeCityToWeather(DWORD cityIndex) {
     const CString path = GetShippedFilePath(L"weatcs\\" + country);
     CString code;
     bool found = false;
+    bool damaged = false;
     {
         CTextFileHandle file(OpenTextFile(path));
         if (!file) {
@@ -244,8 +246,9 @@ void CWorldClocksDlg::AddHomeCityToWeather(DWORD cityIndex) {
             return;
         }
         CWaitCursor wait;
-        found = FindCountryWeatherCode(file.Get(), name, code);
+        found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
     }
+    if (damaged) AfxMessageBox(IDS_COUNTRY_CITIES_FILE_DAMAGED, MB_OK);
     if (!found) return;
     if (!m_weatherCities.AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country)) return;
 

@@ -33,17 +33,25 @@ void CCitiesDb::Open() {
         return;
     }
     // One transaction for the whole import: a thousand records in one go.
-    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportCityList(file.Get()); });
+    bool damaged = false;
+    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportCityList(file.Get(), &damaged); });
+    // The cities before the damage are kept; the user learns that the list is short.
+    if (damaged) ShowCoreMessage(IDS_CITIES_FILE_DAMAGED);
 }
 
-int CCitiesDb::ImportCityList(HANDLE file) {
+int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
+    if (damaged) *damaged = false;
     CListFileReader in(file);
     in.Next(L"\n"); // title line
     const int count = ParseListCount(in.Next(L"\n"));
     int added = 0;
     for (int i = 0; i < count; ++i) {
-        // The count may promise more lines than the file holds: stop at its end.
-        if (in.AtEnd()) break;
+        // The count may promise more lines than the file holds: stop at its end. A list that
+        // ends before its count and its end marker was cut short.
+        if (in.AtEnd()) {
+            if (damaged) *damaged = true;
+            break;
+        }
         in.Next(L";"); // line number
         CString f[9];
         bool whole = in.LastComplete();
@@ -53,7 +61,10 @@ int CCitiesDb::ImportCityList(HANDLE file) {
             if ((k == 1 || k == 3 || k == 8) && f[k] == L">") return added;
         }
         // A line cut short by the end of the file is no city.
-        if (!whole) break;
+        if (!whole) {
+            if (damaged) *damaged = true;
+            break;
+        }
         CString rest = in.Next(L"\n");
         if (AddCity(f[0] + L":" + f[1], f[2] + L":" + f[3],
                     f[5] + L":" + f[6] + L":" + f[7] + L":" + f[8] + L":" + rest, f[4]))

@@ -23,6 +23,7 @@ public:
     // Opens jrvCities; builds it from cities.lst when it is missing or holds no record.
     void Open();
 
+    WORD GetRecordCount() { return m_db.GetRecordCount(); }
     void SeekFirst() { m_db.SeekFirst(); }
     BOOL IsEOF() { return m_db.IsEOF(); }
     // After AddCity or FindCity: the CityIndex of that city.
@@ -41,7 +42,8 @@ public:
     BOOL DeleteAt(DWORD index);
 
     // Reads a cities.lst already open at its start into the store; returns the records added.
-    int ImportCityList(HANDLE file);
+    // damaged (when given) tells whether the file ended before its count and its end marker.
+    int ImportCityList(HANDLE file, bool* damaged = nullptr);
 
 private:
     CRecordDatabase m_db;

@@ -10,7 +10,9 @@ const WORD kCurrencyIdents[CRecordDatabase::kMaxProps] = {kCurrencyPropName, kCu
 } // namespace
 
 void CCurrenciesDb::Open() {
+    m_built = false;
     if (m_db.Open(kCurrenciesDbName) && m_db.GetRecordCount() > 0) return;
+    m_built = true;
     m_db.Create(kCurrenciesDbName, kCurrenciesDbType, 3, kCurrencyIdents, 2);
     m_db.Open(kCurrenciesDbName);
     CCeDBDatabase::InOneTransaction(TRUE, [&] {

@@ -38,6 +38,8 @@ public:
 
     // Opens jrvCurrencies; builds it from the currency list when it is missing or empty.
     void Open();
+    // The last Open built the store from the currency list.
+    bool WasBuilt() const { return m_built; }
 
     // False when the name is stored already in any letter case, or the write fails.
     BOOL AddCurrency(LPCWSTR name, LPCWSTR code, LPCWSTR rate);
@@ -45,6 +47,7 @@ public:
     // Rewrites name, code and rate of the currency of that name; nothing when it is not stored.
     void UpdateRate(LPCWSTR name, LPCWSTR code, LPCWSTR rate);
 
+    WORD GetRecordCount() { return m_db.GetRecordCount(); }
     void SeekFirst() { m_db.SeekFirst(); }
     BOOL IsEOF() { return m_db.IsEOF(); }
     DWORD GetCurrentIndex() { return m_db.GetCurrentIndex(); }
@@ -57,4 +60,5 @@ private:
     CRecordDatabase m_db;
     CurrencyListEntry* const* m_list = nullptr;
     int m_listCount = 0;
+    bool m_built = false;
 };

@@ -69,11 +69,67 @@ bool JoinSkinPath(const CString& folder, const CString& value, CString& out) {
     return true;
 }
 
+namespace {
+
+bool s_builtInDefaultSkin = false;
+
+// The built-in copy of the default skin, read as the file would be up to the delimiter.
+void FillBuiltInSkin(CurrentSkin& skin, LPCWSTR delimiter, bool starMarker) {
+    skin.path = GetShippedFilePath(L"default.skn");
+    skin.folder = GetProgramFolder();
+    skin.isDefault = skin.name == L"default";
+    skin.builtIn = true;
+    const CString text = BuiltInDefaultSkinText();
+    if (starMarker) {
+        skin.text = TextBeforeSkinEndMarker(text);
+    } else {
+        const int cut = delimiter && delimiter[0] && !delimiter[1] ? text.Find(delimiter[0]) : -1;
+        skin.text = cut >= 0 ? text.Left(cut) : text;
+    }
+    skin.loaded = true;
+}
+
+// The registry may name default.skn by its full path (written back after a fallback).
+bool IsShippedDefaultSkinPath(const CString& path) {
+    return path.CompareNoCase(GetShippedFilePath(L"default.skn")) == 0;
+}
+
+} // namespace
+
+bool UsingBuiltInDefaultSkin() { return s_builtInDefaultSkin; }
+
+void EndBuiltInDefaultSkin() { s_builtInDefaultSkin = false; }
+
+UINT CheckSkinAtStart() {
+    s_builtInDefaultSkin = false;
+    CRegistryKey registry;
+    CString name = registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin");
+    bool chosenDropped = false;
+    if (!name.IsEmpty() && name != L"default" && !IsShippedDefaultSkinPath(name)) {
+        CTextFileHandle file(OpenTextFile(name));
+        // A chosen file that cannot be opened is the screens' own fallback, with its message.
+        if (!file || ValidateSkinFile(name)) return 0;
+        registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", GetShippedFilePath(L"default.skn"));
+        chosenDropped = true;
+    }
+    const CString shipped = GetShippedFilePath(L"default.skn");
+    if (ValidateSkinFile(shipped)) return chosenDropped ? IDS_SKIN_UNREADABLE : 0;
+    s_builtInDefaultSkin = true;
+    CTextFileHandle file(OpenTextFile(shipped));
+    return file ? IDS_DEFAULT_SKIN_DAMAGED : IDS_DEFAULT_SKIN_UNREADABLE;
+}
+
 CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
     CurrentSkin skin;
     CRegistryKey registry;
     skin.name = registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin");
     if (skin.name.IsEmpty()) skin.name = L"default";
+
+    const bool starMarker = delimiter && delimiter[0] == L'*' && delimiter[1] == 0;
+    if (s_builtInDefaultSkin && (skin.name == L"default" || IsShippedDefaultSkinPath(skin.name))) {
+        FillBuiltInSkin(skin, delimiter, starMarker);
+        return skin;
+    }
 
     HANDLE file = nullptr;
     if (skin.name != L"default") {
@@ -84,6 +140,10 @@ CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
         } else {
             skin.chosenUnreadable = true;
             skin.name = L"default";
+            if (s_builtInDefaultSkin) {
+                FillBuiltInSkin(skin, delimiter, starMarker);
+                return skin;
+            }
         }
     }
     if (!file) {
@@ -94,7 +154,7 @@ CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
         if (!file) return skin;
     }
     CTextFileHandle closer(file);
-    if (delimiter && delimiter[0] == L'*' && delimiter[1] == 0) {
+    if (starMarker) {
         // The skin's data ends at the marker line "*"; a value (a description) may hold a "*".
         skin.text = TextBeforeSkinEndMarker(ReadFileToken(file, L"<"));
     } else {

@@ -33,6 +33,7 @@ struct CurrentSkin {
     bool loaded = false;           // a skin file was read (false: apply nothing)
     bool isDefault = false;        // default.skn of the program folder was read
     bool chosenUnreadable = false; // the chosen file could not be opened; default.skn was tried
+    bool builtIn = false;          // the built-in copy of the shipped default skin stood in
     CString name;                  // "default" or the chosen file's full path
     CString path;                  // the file that was read
     CString folder;                // where the skin's folders and images lie
@@ -50,3 +51,16 @@ void ShowSkinFallbackMessages(const CurrentSkin& skin);
 // True when the skin file can be read and every section, key, folder, image and colour that the
 // screens rely on is there and usable. Runs every check (colour checks that fail beep).
 bool ValidateSkinFile(LPCWSTR path);
+
+// The text of the shipped default.skn before its "<", built into the program.
+CString BuiltInDefaultSkinText();
+
+// Run by the main window once at start, before any screen applies the skin. A chosen skin that
+// opens but fails ValidateSkinFile is dropped for the default skin (the registry value skin is
+// written back). When default.skn then cannot be read or fails the validator too, every screen
+// applies the built-in copy of the shipped default skin in its place until
+// EndBuiltInDefaultSkin. Returns the string id of the one message to show, 0 for none.
+UINT CheckSkinAtStart();
+void EndBuiltInDefaultSkin();
+// The built-in copy stands in for default.skn.
+bool UsingBuiltInDefaultSkin();

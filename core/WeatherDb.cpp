@@ -22,22 +22,33 @@ void CWeatherDb::Open() {
         return;
     }
     // One transaction for the whole import: a thousand records in one go.
-    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportWeatherList(file.Get()); });
+    bool damaged = false;
+    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportWeatherList(file.Get(), &damaged); });
+    // The places before the damage are kept; the user learns that the list is short.
+    if (damaged) ShowCoreMessage(IDS_WEATHER_CITIES_FILE_DAMAGED);
 }
 
-int CWeatherDb::ImportWeatherList(HANDLE file) {
+int CWeatherDb::ImportWeatherList(HANDLE file, bool* damaged) {
+    if (damaged) *damaged = false;
     CListFileReader in(file);
     const int count = ParseListCount(in.Next(L"\n"));
     int added = 0;
     for (int i = 0; i < count; ++i) {
-        // The count may promise more lines than the file holds: stop at its end.
-        if (in.AtEnd()) break;
+        // The count may promise more lines than the file holds: stop at its end, which comes
+        // too early.
+        if (in.AtEnd()) {
+            if (damaged) *damaged = true;
+            break;
+        }
         CString country = in.Next(L";");
         bool whole = in.LastComplete();
         CString name = in.Next(L";");
         whole = whole && in.LastComplete();
         // A line cut short by the end of the file is no place.
-        if (!whole) break;
+        if (!whole) {
+            if (damaged) *damaged = true;
+            break;
+        }
         CString code = in.Next(L"\n");
         if (code.Find(L'\r') >= 0) code = code.Left(code.GetLength() - 1);
         if (AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country)) ++added;

@@ -51,7 +51,8 @@ public:
     BOOL DeleteCity(LPCWSTR name);
 
     // Reads a cities.wet already open at its start into the store; returns the places added.
-    int ImportWeatherList(HANDLE file);
+    // damaged (when given) tells whether the file ended before its count.
+    int ImportWeatherList(HANDLE file, bool* damaged = nullptr);
 
 private:
     CRecordDatabase m_db;

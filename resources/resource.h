@@ -723,3 +723,11 @@
 
 // The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
 #define IDS_SERVER_REPLY_CUT 33670
+
+// Damaged files: what was read before the damage, or the built-in values, is used instead
+#define IDS_CITIES_FILE_DAMAGED 33650
+#define IDS_WEATHER_CITIES_FILE_DAMAGED 33651
+#define IDS_DEFAULT_SKIN_DAMAGED 33652
+#define IDS_CURRENCY_FILE_DAMAGED 33653
+#define IDS_PACK_FILE_DAMAGED 33654
+#define IDS_COUNTRY_CITIES_FILE_DAMAGED 33655

@@ -9,7 +9,9 @@
 #include "clocks/StoredCityIndexes.h"
 
 #include "clocks/HomeCityDlg.h"
+#include "core/CoreMessages.h"
 #include "core/ShippedDefaults.h"
+#include "core/SkinFile.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
@@ -17,6 +19,7 @@
 #include "platform/ui/ResourceImages.h"
 #include "resources/resource.h"
 #include "shell/StartupFiles.h"
+#include "shell/StoredPositions.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -150,6 +153,13 @@ BOOL CMainDlg::OnInitDialog() {
                                m_citiesDb.GetName(index) + L":" + m_citiesDb.GetCountry(index));
     }
 
+    // Positions past the end of the city store (a list cut short) would give clocks without a
+    // name: the first page reads them next. The weather page repairs its own places.
+    RepairCityPositions(m_registry, m_citiesDb.GetRecordCount());
+
+    // The pages apply the skin as they are made: a damaged skin is replaced before that.
+    if (const UINT skinMessage = CheckSkinAtStart()) ShowCoreMessage(skinMessage);
+
     {
         CWaitCursor wait;
         m_tabs.CreateFirstPage();
@@ -157,6 +167,9 @@ BOOL CMainDlg::OnInitDialog() {
         m_currenciesDb.SetCurrencyList(m_currencyTable.data(), m_nCurrencyCount);
         m_currenciesDb.Open();
     }
+    // A damaged list matters where it builds the store: said once, when it does.
+    if (m_bCurrencyListDamaged && m_currenciesDb.WasBuilt()) ShowCoreMessage(IDS_CURRENCY_FILE_DAMAGED);
+    RepairCurrencyPositions(m_registry, m_currenciesDb.GetRecordCount());
 
     DWORD curTab = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kJorvanaKey, L"CurTab");
     if (m_registry.RegistryStatus != CRegistryKey::kFound) {
@@ -202,11 +215,13 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
 
     CString code;
     bool found = false;
+    bool damaged = false;
     {
         CWaitCursor wait;
         CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\" + country)));
-        found = FindCountryWeatherCode(file.Get(), name, code);
+        found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
     }
+    if (damaged) ShowCoreMessage(IDS_COUNTRY_CITIES_FILE_DAMAGED);
     if (found && !m_weatherDb.FindByName(name))
         m_weatherDb.AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country);
     return name;
@@ -217,10 +232,12 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
 void CMainDlg::LoadCurrencyList() {
     FreeCurrencyList();
     CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst")));
-    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get()))
+    bool damaged = false;
+    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get(), &damaged))
         m_currencies.push_back(std::make_unique<CurrencyListEntry>(std::move(entry)));
     for (auto& entry : m_currencies) m_currencyTable.push_back(entry.get());
     m_nCurrencyCount = static_cast<int>(m_currencies.size());
+    m_bCurrencyListDamaged = damaged;
 }
 
 void CMainDlg::FreeCurrencyList() {
@@ -285,4 +302,5 @@ void CMainDlg::OnDestroy() {
     m_tabImages.DeleteImageList();
     m_brushBack.DeleteObject();
     m_brushTitle.DeleteObject();
+    EndBuiltInDefaultSkin();
 }

@@ -138,6 +138,7 @@ protected:
     virtual void RunTodayOptionsDialog();
 
 private:
+    bool m_bCurrencyListDamaged = false;
     void ReadWorkArea();
     // Places the title right of the tabs and the strip over the work area above the bar.
     void Layout();

@@ -1,6 +1,8 @@
 #include "tools/PackingListDlg.h"
 
 #include "core/CommonHelpers.h"
+#include "core/CoreMessages.h"
+#include "platform/system/DeviceFiles.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
@@ -143,16 +145,21 @@ BOOL CPackingListDlg::OnInitDialog() {
     m_listFilter.SetExtendedStyle(m_listFilter.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     m_listFilter.ShowWindow(SW_HIDE);
 
+    bool damaged = false;
     {
         CWaitCursor wait;
         PackData data;
-        if (!ReadPackingListFile(PackFilePath(), data)) data = DefaultPackingList();
+        if (!ReadPackingListFile(PackFilePath(), data, &damaged)) data = DefaultPackingList();
+        // The next save replaces the file with what is shown: the damaged file is kept beside
+        // it first, so nothing of it is lost.
+        if (damaged) ::CopyFileW(PackFilePath(), GetShippedFilePath(L"pack.bak"), FALSE);
         LoadData(data);
     }
     ReplaceBitmap(m_bmpBackground, SHLoadImageFile(GetProgramFolder() + L"\\Portrait\\pack.jpg"));
     SetSaved(true);
     if (CListCtrl* view = View(0, 0)) view->SetFocus();
     ApplySkin();
+    if (damaged) ShowCoreMessage(IDS_PACK_FILE_DAMAGED);
     return FALSE;
 }
 

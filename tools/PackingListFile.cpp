@@ -47,11 +47,17 @@ void EnsureListZero(PackData& data) {
 
 } // namespace
 
-bool ParsePackingList(const std::wstring& text, PackData& data) {
+bool ParsePackingList(const std::wstring& text, PackData& data, bool* damaged) {
     data.clear();
+    bool broken = false;
+    bool ended = false; // the closing "<" line was reached
     LineReader reader(text);
     std::optional<std::wstring> line = reader.Next();
-    if (!line || !Starts(*line, L'>')) return false;
+    if (!line || !Starts(*line, L'>')) {
+        // An empty file is a first start; any other text is no packing list.
+        if (damaged) *damaged = !text.empty();
+        return false;
+    }
 
     bool reading = true;
     while (reading) {
@@ -74,6 +80,8 @@ bool ParsePackingList(const std::wstring& text, PackData& data) {
             if (static_cast<int>(category.lists.size()) < kMaxPackLists) {
                 category.lists.push_back({NameOf(*listName), {}});
                 list = &category.lists.back();
+            } else {
+                broken = true;
             }
             line = reader.Next();
             while (line && !IsMarker(*line)) {
@@ -82,9 +90,13 @@ bool ParsePackingList(const std::wstring& text, PackData& data) {
             }
             if (!line || !Starts(*line, L'*')) break;
         }
+        if (reading && line && Starts(*line, L'<')) ended = true;
         if (!reading || !line || !Starts(*line, L'>')) break;
     }
     EnsureListZero(data);
+    // Whatever stopped the reading before the closing "<" (a marker out of place, the end of
+    // the file, more categories or lists than the organiser holds) broke the file.
+    if (damaged) *damaged = broken || !ended;
     return !data.empty();
 }
 
@@ -108,8 +120,9 @@ std::string FormatPackingList(const PackData& data) {
     return out;
 }
 
-bool ReadPackingListFile(LPCWSTR path, PackData& data) {
+bool ReadPackingListFile(LPCWSTR path, PackData& data, bool* damaged) {
     data.clear();
+    if (damaged) *damaged = false;
     CFile file;
     if (!file.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeRead)) return false;
     std::string bytes;
@@ -123,7 +136,7 @@ bool ReadPackingListFile(LPCWSTR path, PackData& data) {
         return false;
     }
     file.Abort();
-    return ParsePackingList(device::WidenBytes(bytes), data);
+    return ParsePackingList(device::WidenBytes(bytes), data, damaged);
 }
 
 bool WritePackingListFile(LPCWSTR path, const PackData& data) {

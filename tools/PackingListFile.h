@@ -32,13 +32,14 @@ inline constexpr int kMaxPackLists = 10; // list 0 and nine further lists
 // The categories of the file's text (each byte widened to one character). False when the text
 // holds no data (empty, or not starting with a ">" line). A text that breaks the format or ends
 // early keeps everything read before that point; a category left without a list gets an empty
-// "All Items" list. Categories and lists beyond the limits are left out.
-bool ParsePackingList(const std::wstring& text, PackData& data);
+// "All Items" list. Categories and lists beyond the limits are left out. damaged (when given)
+// tells whether the text broke the format, ended before its "<" or went beyond the limits.
+bool ParsePackingList(const std::wstring& text, PackData& data, bool* damaged = nullptr);
 // The file's bytes for the categories.
 std::string FormatPackingList(const PackData& data);
 
 // Reads the file (created empty when missing). False when it holds no data or cannot be read.
-bool ReadPackingListFile(LPCWSTR path, PackData& data);
+bool ReadPackingListFile(LPCWSTR path, PackData& data, bool* damaged = nullptr);
 // Replaces the whole file (written beside it, then renamed over it); false, with the old file
 // kept whole, when it cannot be written.
 bool WritePackingListFile(LPCWSTR path, const PackData& data);

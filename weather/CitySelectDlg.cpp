@@ -3,6 +3,7 @@
 #include "weather/CitySelectDlg.h"
 
 #include "core/CommonHelpers.h"
+#include "platform/framework/WinApp.h"
 #include "core/TextFiles.h"
 #include "platform/framework/DC.h"
 #include "platform/framework/WaitCursor.h"
@@ -64,17 +65,31 @@ CString KeywordText() {
 CString CountryFolder() { return GetShippedFilePath(L"weatcs"); }
 
 bool ReadCountryFile(LPCWSTR path, CString& text, std::vector<CString>& names) {
+    bool damaged = false;
+    return ReadCountryFile(path, text, names, damaged);
+}
+
+bool ReadCountryFile(LPCWSTR path, CString& text, std::vector<CString>& names, bool& damaged) {
     text.Empty();
     names.clear();
+    damaged = false;
     CTextFileHandle file(OpenTextFile(path));
     if (!file) return false;
     for (;;) {
         CString line = ReadFileToken(file.Get(), L"\n");
         // An empty token is the end of the file (an empty line in the middle ends it too).
         if (line.IsEmpty() || line.Find(L'>') >= 0) break;
-        text += line + L"\n";
         const int semicolon = line.Find(L';');
-        names.push_back(semicolon >= 0 ? line.Left(semicolon) : line);
+        CString code = semicolon >= 0 ? line.Mid(semicolon + 1) : CString();
+        if (!code.IsEmpty() && code[code.GetLength() - 1] == L'\r') code = code.Left(code.GetLength() - 1);
+        // A line without a name and a code (a file cut inside a line) offers no city that could
+        // ever be synchronised: it is left out, and the file reported as damaged.
+        if (semicolon <= 0 || code.IsEmpty()) {
+            damaged = true;
+            continue;
+        }
+        text += line + L"\n";
+        names.push_back(line.Left(semicolon));
     }
     return true;
 }
@@ -340,8 +355,10 @@ void CAddOtherCitiesDlg::LoadCountry() {
     m_countryText.Empty();
     // A file name that would lead out of the folder is not opened.
     if (country.IsEmpty() || !IsNameInsideFolder(country)) return;
-    ReadCountryFile(CountryFolder() + L"\\" + country, m_countryText, names);
+    bool damaged = false;
+    ReadCountryFile(CountryFolder() + L"\\" + country, m_countryText, names, damaged);
     for (const CString& name : names) m_countryList.AddString(name);
+    if (damaged) AfxMessageBox(IDS_COUNTRY_CITIES_FILE_DAMAGED, MB_OK);
 }
 
 void CAddOtherCitiesDlg::OnSelChangeCountry() {

@@ -18,6 +18,8 @@
 // Reads a country file: text gets every listed line followed by "\n", names the city names in
 // file order. False (both left empty) when the file cannot be opened.
 bool ReadCountryFile(LPCWSTR path, CString& text, std::vector<CString>& names);
+// The same; damaged tells whether lines without a name and a code were left out.
+bool ReadCountryFile(LPCWSTR path, CString& text, std::vector<CString>& names, bool& damaged);
 // The code of the first line of a country text whose name is name, without a final "\r".
 CString CountryCityCode(const CString& countryText, const CString& name);
 // The weatcs folder beside the program, without a final "\".

@@ -133,6 +133,13 @@ BOOL CWeatherPanel::OnInitDialog() {
     for (int i = 0; i < kPlaces; ++i) {
         DWORD value = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i]);
         if (m_registry.RegistryStatus != CRegistryKey::kFound) value = kPlaceDefaults[i];
+        // A place past the end of the store (a shorter list than the one it was saved with, or
+        // a list cut short) would show without a name: the first place stands in, remembered.
+        const DWORD count = m_weatherDb.GetRecordCount();
+        if (count > 0 && value >= count) {
+            value = 0;
+            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], value);
+        }
         s_placePositions[i] = value;
     }
 

@@ -6,6 +6,8 @@
 #include "CoreTestSupport.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -23,6 +25,14 @@ TEST_F(ShippedSkin, DefaultSkinLoadsAndValidates) {
     EXPECT_STREQ(GetSkinValue(GetSkinSection(skin.text, L"Description"), L"N"), L"Jorvana Default");
     EXPECT_TRUE(ValidateSkinFile(coretest::InProgramFolder(L"default.skn").c_str()));
     EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(ShippedSkin, BuiltInDefaultSkinIsTheShippedFile) {
+    namespace fs = std::filesystem;
+    std::ifstream in(fs::path(JORVANA_DATA_DIR) / "default.skn", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_NE(bytes.find('<'), std::string::npos);
+    EXPECT_EQ(BuiltInDefaultSkinText(), CString(bytes.substr(0, bytes.find('<')).c_str()));
 }
 
 } // namespace

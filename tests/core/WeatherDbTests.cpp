@@ -54,9 +54,13 @@ TEST_F(WeatherDb, ImportSeedsPlacesWithoutForecast) {
 }
 
 TEST_F(WeatherDb, DuplicatesSkippedShortAndBadFilesAddNoJunk) {
+    // A list that ends before its count is reported; each such box is answered.
+    device::ui::ScriptMessageBoxAnswers(std::vector<int>(8, IDOK));
     WriteList("9\nA;Paris;FR1\nB;Paris;FR2\nC;paris;FR3\nD;Lyon");
     CWeatherDb db;
     db.Open();
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(MessageTexts()[0].rfind(L"Weather cities file damaged!", 0), 0u);
     EXPECT_EQ(Names(db), (std::vector<std::wstring>{L"Paris", L"paris"}));
     EXPECT_EQ(std::wstring(db.GetCode(0)), L"FR1");
 

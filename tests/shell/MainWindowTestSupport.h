@@ -92,8 +92,9 @@ protected:
         WriteCities({"Paris;France", "Oslo;Norway", "Lima;Peru"});
         WriteWeatherCities({"France;Paris;FR0001", "Norway;Oslo;NO0001"});
         WriteDeviceFile(InProgramFolder(L"currs.lst"), "2\r\nEUR_Euro_1.1#USD_US Dollar_1#");
-        CopyShipped("default.skn");
-        CopyShipped("toolbar");
+        // The default skin with every folder and image it names, so that it validates.
+        for (const char* name : {"default.skn", "toolbar", "Portrait", "Landscape", "Square", "wiconset", "worldmap.jpg"})
+            CopyShipped(name);
         if (homeCityChosen) CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock", 0);
     }
 

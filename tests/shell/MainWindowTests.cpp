@@ -441,8 +441,9 @@ TEST_F(MainWindowTest, UnreadableDefaultSkinKeepsTheStartImages) {
     TestMainDlg& dlg = Open();
     EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{
                                   L"Default Skin file corrupted or not found!\n\nPlease reinstall Default skin."});
-    EXPECT_EQ(dlg.GetTabImages().GetImageCount(), 10); // the icons of the program's resources
-    EXPECT_EQ(dlg.GetStripColor(), 0u);
+    EXPECT_EQ(dlg.GetTabImages().GetImageCount(), 10);
+    // The built-in copy of the shipped default skin stands in for the missing file.
+    EXPECT_EQ(dlg.GetStripColor(), RGB(31, 58, 95));
 }
 
 TEST_F(MainWindowTest, UnreadNewsMarkIsPaintedUntilTheNewsIsRead) {

@@ -147,11 +147,19 @@ TEST_F(PackingListTest, SavingOnAFullDeviceKeepsTheOldFileWhole) {
 }
 
 TEST_F(PackingListTest, DamagedFileShowsWhatCouldBeReadWithoutCrashing) {
-    OpenWith(">\r\nAll\r\n*\r\nAll Items\r\nMap1\r\n>\r\nWork\r\n*\r\n<garbage");
+    const std::string damaged = ">\r\nAll\r\n*\r\nAll Items\r\nMap1\r\n>\r\nWork\r\n*\r\n<garbage";
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+    OpenWith(damaged);
     EXPECT_EQ(Items(m_dlg.View(0, 0)), (Texts{L"Map+"}));
     EXPECT_EQ(m_dlg.m_comboCategory.GetCount(), 2);
     ASSERT_NE(m_dlg.View(1, 0), nullptr);
     EXPECT_EQ(std::wstring(m_dlg.PackListNames[10]), L"All Items");
+    // Said once; the damaged file is kept whole beside the one the next save replaces.
+    int said = 0;
+    for (const auto& box : device::ui::MessageBoxRecords()) said += box.text.rfind(L"Packing list file damaged!", 0) == 0;
+    EXPECT_EQ(said, 1);
+    EXPECT_EQ(testsupport::ReadDeviceFile(L"\\Program Files\\Jorvana\\pack.bak"), damaged);
+    EXPECT_EQ(testsupport::ReadDeviceFile(kPackFile), damaged);
 }
 
 TEST_F(PackingListTest, AddingACategoryEvenCancelledCountsAsAChange) {

@@ -21,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CCeDBDatabase::Delete(kCitiesDbName);
     CCeDBDatabase::Delete(kWeatherDbName);
 
+    // A list that ends early is reported: the boxes are answered at once.
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
     CCitiesDb cities;
     cities.Open();
     CWeatherDb weather;

@@ -1,0 +1,138 @@
+// Damaged files met at start: each is reported in one message, what can be used of it (or the
+// built-in values) is used, and stored positions that no longer exist are moved and written back.
+
+#include "MainWindowTestSupport.h"
+
+#include "clocks/WorldClocksDlg.h"
+#include "core/CitiesDb.h"
+#include "core/CoreMessages.h"
+#include "core/SkinFile.h"
+#include "core/CurrenciesDb.h"
+#include "core/WeatherDb.h"
+
+namespace shelltest {
+namespace {
+
+class DamagedFilesTest : public MainWindowTest {
+protected:
+    static std::wstring Text(UINT id) { return std::wstring(static_cast<LPCWSTR>(LoadCoreString(id))); }
+};
+
+TEST_F(DamagedFilesTest, CutCityListIsReportedAndEveryClockKeepsANamedCity) {
+    InstallSmallProduct();
+    // Five cities promised, the file cut in the middle of the fourth line.
+    WriteDeviceFile(InProgramFolder(L"cities.lst"), "rules\n5\nZone/X;Paris;France;10;20;100;0;0;0;0;0\n"
+                                                    "Zone/X;Oslo;Norway;10;20;100;0;0;0;0;0\n"
+                                                    "Zone/X;Lima;Peru;10;20;100;0;0;0;0;0\nZone/X;Ro");
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock", 1);
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock2", 2);
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\map", L"mapclock", 40);
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_CITIES_FILE_DAMAGED)});
+    // clock1, clock3, clock4 (missing: shipped positions far past three cities) and the map go
+    // to the home clock's city; the home clock and clock2 stay where the user put them.
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock1"), 1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock2"), 2);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock3"), 1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock4"), 1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\map", L"mapclock"), 1);
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(dlg.GetTabs().GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+    for (int clock = 0; clock < 5; ++clock) EXPECT_FALSE(clocks->GetClockCityName(clock).IsEmpty()) << clock;
+    CCitiesDb cities;
+    cities.Open();
+    EXPECT_EQ(cities.GetRecordCount(), 3);
+}
+
+TEST_F(DamagedFilesTest, CutWeatherListIsReportedAndThePlacesMoveToAListedOne) {
+    InstallSmallProduct();
+    WriteDeviceFile(InProgramFolder(L"cities.wet"), "4\nFrance;Paris;FR0001\r\nNorway;Oslo;NO0001\r\nPeru;Li");
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", L"wetp", 1);
+    Open();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_WEATHER_CITIES_FILE_DAMAGED)});
+    TapTab(1); // the weather page reads its places
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 1);
+    for (LPCWSTR place : {L"wetp2", L"wetp3", L"wetp4"}) EXPECT_EQ(ReadDword(L"Jorvana\\weather", place), 0) << place;
+    CWeatherDb weather;
+    weather.Open();
+    EXPECT_EQ(weather.GetRecordCount(), 2);
+}
+
+TEST_F(DamagedFilesTest, DamagedDefaultSkinIsReportedAndTheBuiltInSkinIsApplied) {
+    InstallSmallProduct();
+    const std::string whole = ReadDeviceFile(InProgramFolder(L"default.skn"));
+    const std::string cut = whole.substr(0, 200); // ends inside [General]
+    WriteDeviceFile(InProgramFolder(L"default.skn"), cut);
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_DEFAULT_SKIN_DAMAGED)});
+    // The shipped default skin's colours, on the strip and on the first page.
+    EXPECT_EQ(dlg.GetStripColor(), RGB(31, 58, 95));
+    EXPECT_EQ(dlg.GetTitleTextColor(), RGB(255, 255, 255));
+    auto* clocks = dynamic_cast<CWorldClocksDlg*>(dlg.GetTabs().GetPage(0));
+    ASSERT_NE(clocks, nullptr);
+    EXPECT_EQ(clocks->m_panelColour, RGB(31, 58, 95));
+    // The damaged file itself is left for the user to see or replace.
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"default.skn")), cut);
+    // Once the window is gone, the file decides again.
+    m_dlg->DestroyWindow();
+    EXPECT_FALSE(UsingBuiltInDefaultSkin());
+}
+
+TEST_F(DamagedFilesTest, ChosenSkinFailingTheValidatorGivesWayToTheDefaultSkin) {
+    InstallSmallProduct();
+    // A skin whose image folders were never copied beside it.
+    WriteDeviceFile(L"\\My Skins\\half.skn", ReadDeviceFile(InProgramFolder(L"default.skn")));
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\My Skins\\half.skn");
+    TestMainDlg& dlg = Open();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_SKIN_UNREADABLE)});
+    EXPECT_EQ(ReadString(L"Jorvana", L"skin"), CString(L"\\Program Files\\Jorvana\\default.skn"));
+    EXPECT_EQ(dlg.GetStripColor(), RGB(31, 58, 95));
+    EXPECT_TRUE(DeviceFileExists(L"\\My Skins\\half.skn"));
+}
+
+TEST_F(DamagedFilesTest, DamagedCurrencyEntryKeepsItsPlaceWithoutMovingTheOthers) {
+    InstallSmallProduct();
+    // The second entry lost its "_": read field by field, it would swallow the third.
+    WriteDeviceFile(InProgramFolder(L"currs.lst"), "3\r\nEUR_Euro_1.1#USDUS Dollar_1#GBP_Pound Sterling_1.3#");
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\currencies", L"curp", 7);
+    Open();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_CURRENCY_FILE_DAMAGED)});
+    CCurrenciesDb store;
+    store.Open();
+    EXPECT_EQ(store.GetRecordCount(), 3);
+    ASSERT_TRUE(store.FindByName(L"Pound Sterling"));
+    const DWORD pound = store.GetCurrentIndex();
+    EXPECT_EQ(store.GetCode(pound), CString(L"GBP"));
+    EXPECT_EQ(store.GetRate(pound), CString(L"1.3"));
+    // The damaged entry sorts where it stood, with the rate it had.
+    ASSERT_TRUE(store.FindByName(L"USDUS Dollar"));
+    EXPECT_EQ(store.GetRate(store.GetCurrentIndex()), CString(L"1"));
+    EXPECT_EQ(ReadDword(L"Jorvana\\currencies", L"curp"), 0);
+
+    // The store is built once: the next start says nothing more.
+    m_dlg->DestroyWindow();
+    m_dlg.reset();
+    device::ui::ClearMessageBoxRecords();
+    Open();
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(DamagedFilesTest, CutCountryFileAtFirstStartIsReportedAndAddsNoPlace) {
+    InstallSmallProduct(false);
+    WriteCities({"Lyon;France", "Oslo;Norway"});
+    // France's list cut before Lyon's line and its closing ">".
+    WriteDeviceFile(InProgramFolder(L"weatcs\\France"), "Paris;FR0001\r\nLil");
+    m_dlg = std::make_unique<TestMainDlg>();
+    m_dlg->homeCityAnswer = 0; // Lyon
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_COUNTRY_CITIES_FILE_DAMAGED)});
+    CWeatherDb weather;
+    weather.Open();
+    EXPECT_FALSE(weather.FindByName(L"Lyon"));
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 0);
+}
+
+} // namespace
+} // namespace shelltest
