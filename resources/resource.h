@@ -720,3 +720,6 @@
 #define IDS_ENTER_A_NAME 33636
 #define IDS_UNIT_VALUE_NOT_NUMBER 33637
 #define IDS_CITY_FIELDS_NOT_NUMBERS 33638
+
+// Language modules: the one notice of a module that lacks some of the program's texts
+#define IDS_LANGUAGE_TEXTS_MISSING 33640
