@@ -3,6 +3,8 @@
 
 #include "platform/base/Utf8.h"
 
+#include <cctype>
+#include <cstring>
 #include <cwchar>
 #include <cwctype>
 #include <fstream>
@@ -57,13 +59,67 @@ void SkipSpace(const std::string& line, size_t& pos) {
     while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t' || line[pos] == '\r')) ++pos;
 }
 
+const std::pair<const char*, uint32_t> kKinds[] = {
+    {"string", kResString}, {"dialog", kResDialog}, {"menu", kResMenu}, {"dlginit", kResDialogInit}};
+
+std::wstring KindName(uint32_t type) {
+    for (const auto& [name, kind] : kKinds)
+        if (kind == type) return std::wstring(name, name + std::strlen(name));
+    return L"?";
+}
+
+// "kind id:" in front of an entry for one resource; pos ends after the colon.
+bool ResourcePrefix(const std::string& line, size_t& pos, uint32_t& type, uint32_t& id, std::string& why) {
+    size_t start = pos;
+    while (pos < line.size() && std::isalpha(static_cast<unsigned char>(line[pos]))) ++pos;
+    std::string kind = line.substr(start, pos - start);
+    bool known = false;
+    for (const auto& [name, k] : kKinds)
+        if (kind == name) {
+            type = k;
+            known = true;
+        }
+    if (!known) {
+        why = "expected a quoted text or a resource kind (string, dialog, menu, dlginit)";
+        return false;
+    }
+    SkipSpace(line, pos);
+    size_t digits = pos;
+    while (pos < line.size() && std::isdigit(static_cast<unsigned char>(line[pos]))) ++pos;
+    if (pos == digits || pos - digits > 9) {
+        why = "expected the resource's number after " + kind;
+        return false;
+    }
+    id = static_cast<uint32_t>(std::stoul(line.substr(digits, pos - digits)));
+    SkipSpace(line, pos);
+    if (pos >= line.size() || line[pos] != ':') {
+        why = "expected \":\" after the resource";
+        return false;
+    }
+    ++pos;
+    SkipSpace(line, pos);
+    return true;
+}
+
 class Translator {
 public:
     explicit Translator(const TranslationTable& table) : m_table(table) {}
 
+    // The resource whose texts are being translated, for the table's entries of one resource.
+    void Resource(uint32_t type, uint32_t id) {
+        m_type = type;
+        m_id = id;
+    }
+
     // The translated text; the text itself (and a note of it) when the table has no entry.
     bool Translate(std::wstring& text) {
         if (!NeedsTranslation(text)) return true;
+        auto key = std::make_tuple(m_type, m_id, text);
+        if (auto own = m_table.inResource.find(key); own != m_table.inResource.end()) {
+            m_usedInResource.insert(key);
+            text = own->second;
+            return true;
+        }
         auto found = m_table.texts.find(text);
         if (found == m_table.texts.end()) {
             if (m_missingSeen.insert(text).second) report.missing.push_back(text);
@@ -84,6 +140,10 @@ public:
     void Finish() {
         for (const auto& [english, translated] : m_table.texts)
             if (!m_used.count(english)) report.unused.push_back(english);
+        for (const auto& [key, translated] : m_table.inResource)
+            if (!m_usedInResource.count(key))
+                report.unused.push_back(KindName(std::get<0>(key)) + L" " + std::to_wstring(std::get<1>(key)) + L": " +
+                                        std::get<2>(key));
     }
 
     TranslationReport report;
@@ -91,7 +151,10 @@ public:
 private:
     const TranslationTable& m_table;
     std::set<std::wstring> m_used;
+    std::set<std::tuple<uint32_t, uint32_t, std::wstring>> m_usedInResource;
     std::set<std::wstring> m_missingSeen;
+    uint32_t m_type = 0;
+    uint32_t m_id = 0;
 };
 
 } // namespace
@@ -114,7 +177,9 @@ bool ParseTranslationTable(const std::string& text, const std::string& name, Tra
         }
         std::wstring english, translated;
         std::string why;
-        bool ok = QuotedString(line, pos, english, why);
+        uint32_t type = 0, id = 0;
+        bool ok = line[pos] == '"' || ResourcePrefix(line, pos, type, id, why);
+        ok = ok && QuotedString(line, pos, english, why);
         if (ok) {
             SkipSpace(line, pos);
             if (pos >= line.size() || line[pos] != '=') {
@@ -131,7 +196,12 @@ bool ParseTranslationTable(const std::string& text, const std::string& name, Tra
                 }
             }
         }
-        if (ok && !table.texts.emplace(english, translated).second) {
+        if (ok && type != 0) {
+            if (!table.inResource.emplace(std::make_tuple(type, id, english), translated).second) {
+                why = "the text \"" + ToUtf8(english) + "\" is entered twice for that resource";
+                ok = false;
+            }
+        } else if (ok && !table.texts.emplace(english, translated).second) {
             why = "the text \"" + ToUtf8(english) + "\" is entered twice";
             ok = false;
         }
@@ -190,6 +260,7 @@ TranslationReport TranslateEntries(std::vector<ResourceEntry>& entries, const Tr
     std::vector<ResourceEntry> kept;
     kept.reserve(entries.size());
     for (ResourceEntry& entry : entries) {
+        translator.Resource(entry.type, entry.id);
         switch (entry.type) {
         case kResString: {
             size_t count = entry.data.size() / sizeof(WCHAR);

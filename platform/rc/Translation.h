@@ -6,6 +6,8 @@
 //
 // Table file (UTF-8), one entry a line, blank lines and lines starting with "#" ignored:
 //   "English text" = "Übersetzung"
+//   menu 161: "English text" = "Übersetzung"   only in that resource (kinds: string, dialog,
+//                                              menu, dlginit; numeric ids), before the plain entry
 // Strings take the escapes of resource scripts (\n \t \\ \" and "" for a quote).
 
 #include "platform/base/ResourceFormat.h"
@@ -13,12 +15,15 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace device::rc {
 
 struct TranslationTable {
     std::map<std::wstring, std::wstring> texts;
+    // Entries for one resource: {type, id, English} to the translation.
+    std::map<std::tuple<uint32_t, uint32_t, std::wstring>, std::wstring> inResource;
 };
 
 // False with "file:line: message" in error for a malformed table or a text entered twice.
@@ -35,7 +40,8 @@ bool NeedsTranslation(const std::wstring& text);
 
 struct TranslationReport {
     std::vector<std::wstring> missing; // texts with no entry, in the order first met, once each
-    std::vector<std::wstring> unused;  // entries of the table that no resource uses
+    std::vector<std::wstring> unused;  // entries of the table that no resource uses (one for a
+                                       // resource: "kind id: text")
 };
 
 // Replaces every text the table knows. A string-table text without an entry is left out of the

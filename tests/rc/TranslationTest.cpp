@@ -51,7 +51,8 @@ END
                                       "test.rc", {});
     ASSERT_TRUE(compiled.ok) << compiled.error;
     auto table = Table("# comment\n\n\"Save\" = \"Speichern\"\n\"Line\\nnext\" = \"Zeile\\nnächste\"\n"
-                       "\"Menu\" = \"Menü\"\n\"Unused\" = \"Unbenutzt\"\n");
+                       "\"Menu\" = \"Menü\"\n\"Unused\" = \"Unbenutzt\"\n"
+                       "menu 8: \"Save\" = \"Sichern\"\nmenu 9: \"Save\" = \"Nirgends\"\n");
     TranslationReport report = TranslateEntries(compiled.entries, table);
 
     const auto* saved = Find(compiled.entries, device::kResString, 1);
@@ -74,14 +75,14 @@ END
     auto menu = device::ParseMenu(menuEntry->data.data(), menuEntry->data.size());
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->items[0].text, L"Menü");
-    EXPECT_EQ(menu->items[0].children[0].text, L"Speichern");
+    EXPECT_EQ(menu->items[0].children[0].text, L"Sichern") << "the entry for that menu goes first";
     const auto* initEntry = Find(compiled.entries, device::kResDialogInit, 7);
     auto init = device::ParseDialogInit(initEntry->data.data(), initEntry->data.size());
     ASSERT_TRUE(init);
     EXPECT_EQ((*init)[0].text, L"Speichern");
 
     EXPECT_EQ(report.missing, (std::vector<std::wstring>{L"Not in the table", L"Untranslated"}));
-    EXPECT_EQ(report.unused, std::vector<std::wstring>{L"Unused"});
+    EXPECT_EQ(report.unused, (std::vector<std::wstring>{L"Unused", L"menu 9: Save"}));
 }
 
 TEST(Translation, MalformedTablesNameTheirLine) {
@@ -89,7 +90,8 @@ TEST(Translation, MalformedTablesNameTheirLine) {
     std::string error;
     EXPECT_FALSE(ParseTranslationTable("\"a\" = \"b\"\n\"a\" = \"c\"\n", "t.tr", table, error));
     EXPECT_EQ(error.rfind("t.tr:2:", 0), 0u) << error;
-    for (const char* bad : {"\"a\" \"b\"", "\"a\" = \"b", "\"a\" = \"b\" x", "a = \"b\"", "\"a\\q\" = \"b\""}) {
+    for (const char* bad : {"\"a\" \"b\"", "\"a\" = \"b", "\"a\" = \"b\" x", "a = \"b\"", "\"a\\q\" = \"b\"",
+                            "menu: \"a\" = \"b\"", "menu 3 \"a\" = \"b\"", "box 3: \"a\" = \"b\""}) {
         TranslationTable t;
         EXPECT_FALSE(ParseTranslationTable(bad, "t.tr", t, error)) << bad;
         EXPECT_EQ(error.rfind("t.tr:1:", 0), 0u) << error;
@@ -116,9 +118,11 @@ TEST(GermanTexts, TranslateEveryTextOfTheProgramAndNoneStaysEnglish) {
     // are never shown with their text.
     const std::set<std::wstring> same = {L"Jorvana", L"GMT", L"°C", L"°F", L"G:", L"Japan", L"+ Infos", L"T",
                                          L"List1"};
-    for (const auto& [english, german] : table.texts) {
-        if (same.count(english)) continue;
+    auto check = [&](const std::wstring& english, const std::wstring& german) {
+        if (same.count(english)) return;
         EXPECT_NE(english, german) << "left in English: " << QuoteText(english);
         EXPECT_FALSE(german.empty()) << QuoteText(english);
-    }
+    };
+    for (const auto& [english, german] : table.texts) check(english, german);
+    for (const auto& [key, german] : table.inResource) check(std::get<2>(key), german);
 }
