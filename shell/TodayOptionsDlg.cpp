@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "shell/TodayOptionsDlg.h"
 
 #include "core/CommonHelpers.h"
@@ -84,7 +86,8 @@ void CTodayOptionsDlg::Layout() {
     m_comboClocks.GetWindowRect(&combo);
     int comboHeight = combo.bottom - combo.top > 20 ? combo.bottom - combo.top : 20;
     m_comboClocks.MoveWindow(m_sizeLabel.cx + 10, 35, 60, comboHeight);
-    m_checkCurrency.MoveWindow(5, 65, 240, 20);
+    // 240 wide, but never past the right edge of a narrow screen.
+    m_checkCurrency.MoveWindow(5, 65, std::min(240, m_nWorkWidth - 10), 20);
     m_comboClocks.ShowWindow(SW_SHOW);
     m_checkCurrency.ShowWindow(SW_SHOW);
 }

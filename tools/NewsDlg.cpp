@@ -1,5 +1,7 @@
 #include "tools/NewsDlg.h"
 
+#include "tools/ToolWindow.h"
+
 #include "core/RegistryKey.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
@@ -113,14 +115,24 @@ void CNewsPage::OnSize(UINT nType, int cx, int cy) {
     // The tool window reaches below the screen (the frame's placement), so the viewer also
     // stops above the zoom buttons' row, which is drawn by the page height.
     int height = std::min(cy - 78, m_nPageHeight - 26);
+    // Above a raised input panel the viewer ends over the zoom row, which moves up to the panel.
+    if (toolwin::CToolPanelPlacement().PanelUp()) height = RowBottom() - 26;
+    // The window reaches past the screen's right edge too: the viewer stops at the edge.
     if (g_hwndHtml && ::IsWindow(g_hwndHtml))
-        ::SetWindowPos(g_hwndHtml, nullptr, 0, 0, cx - 2, std::max(height, 0), SWP_NOMOVE | SWP_NOZORDER);
+        ::SetWindowPos(g_hwndHtml, nullptr, 0, 0, std::min(cx, m_nWidth) - 2, std::max(height, 0), SWP_NOMOVE | SWP_NOZORDER);
+}
+
+int CNewsPage::RowBottom() {
+    if (!toolwin::CToolPanelPlacement().PanelUp()) return m_nPageHeight;
+    CRect window;
+    GetWindowRect(&window);
+    return std::min(m_nPageHeight, toolwin::HeightAbovePanel(window.top));
 }
 
 void CNewsPage::OnPaint() {
     CPaintDC dc(this);
     ReadMetrics();
-    int W = m_nWidth, H = m_nPageHeight;
+    int W = m_nWidth, H = RowBottom();
     RECT in = ZoomInCircle(W, H), out = ZoomOutCircle(W, H);
     dc.Ellipse(&in);
     dc.Ellipse(&out);
@@ -131,7 +143,7 @@ void CNewsPage::OnPaint() {
 
 void CNewsPage::OnLButtonDown(UINT nFlags, CPoint point) {
     ReadMetrics();
-    int W = m_nWidth, H = m_nPageHeight;
+    int W = m_nWidth, H = RowBottom();
     bool inRow = point.y > H - 23 && point.y < H - 3;
     if (inRow && point.x > W - 23 && point.x < W - 3) {
         if (m_nZoom < 4) ++m_nZoom;

@@ -37,5 +37,7 @@ protected:
 
 private:
     void ReadMetrics();
+    // The bottom of the zoom row: the page's foot, or the top of a raised input panel.
+    int RowBottom();
     bool m_bWaiting = false; // a navigation started and has not completed
 };

@@ -689,10 +689,16 @@ void CPackingListDlg::Layout() {
     if (!m_tabLists.m_hWnd) return; // before the controls are bound
     ReadMetrics();
     m_f = m_h <= m_w ? 5 : 7;
-    const int L = m_f * m_a / 10;
+    int L = m_f * m_a / 10;
     CRect tabs;
     m_tabLists.GetClientRect(&tabs);
     const int T = tabs.Height();
+    // Above a raised input panel the list ends at the panel's top edge, so its rows stay in reach.
+    if (CToolPanelPlacement().PanelUp()) {
+        CRect window;
+        GetWindowRect(&window);
+        L = std::max(20, std::min(L, HeightAbovePanel(window.top) - (T + 34) - 2));
+    }
     m_staticBand.SetWindowPos(nullptr, 0, 0, m_w, 25, SWP_NOZORDER);
     m_comboCategory.SetWindowPos(nullptr, 2, 3, m_w - 54, 20, SWP_NOZORDER);
     if (m_btnSave.m_hWnd) m_btnSave.SetWindowPos(nullptr, m_w - 51, 3, 50, 20, SWP_NOZORDER | SWP_SHOWWINDOW);

@@ -169,9 +169,11 @@ void CToolsPage::PlaceToolWindow(int index) {
     GetClientRect(&r);
     if (container) container->ClientToScreen(&r);
     int height = r.bottom - 2 * r.top + m_nHeight;
-    if (index == kToolDialCodes && toolwin::CToolPanelPlacement().PanelUp()) {
+    const bool panelAware = index == kToolDialCodes || index == kToolPackingList || index == kToolNews;
+    if (panelAware && toolwin::CToolPanelPlacement().PanelUp()) {
         // The dialing codes keep their Find band above a raised input panel: the window ends at
-        // the panel's top edge (its page height less the panel's 80 pixels), and scrolls.
+        // the panel's top edge (its page height less the panel's 80 pixels), and scrolls. The
+        // packing list and the news end there too, their list and viewer shortened to fit.
         CPoint top(r.left + 2, r.top);
         if (container) container->ClientToScreen(&top);
         height = std::min(height, toolwin::HeightAbovePanel(top.y));

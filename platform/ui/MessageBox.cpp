@@ -162,6 +162,20 @@ constexpr int kButtonHeight = 22;
 constexpr int kButtonGap = 6;
 constexpr int kMinButtonWidth = 52;
 
+// Centres the box in the work area, and lifts it above the input panel while that is up, so that
+// its buttons stay on the screen; again whenever the screen turns or the panel moves.
+void Place(HWND box) {
+    RECT r{}, work = WorkArea();
+    GetWindowRect(box, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    const int left = work.left + std::max(0, static_cast<int>((work.right - work.left) - width) / 2);
+    int top = work.top + std::max(0, static_cast<int>((work.bottom - work.top) - height) / 2);
+    const RECT sip = SipRect();
+    // A box taller than the room above the panel may cover the taskbar: its buttons come first.
+    if (IsSipUp() && top + height > sip.top) top = std::max<int>(0, sip.top - height);
+    SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Layout(HWND box, BoxInfo& info) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0));
     HDC dc = GetDC(box);
@@ -214,10 +228,8 @@ void Layout(HWND box, BoxInfo& info) {
     }
     SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(buttons[defIndex].id), 0);
 
-    int width = clientWidth + frameX, height = clientHeight + frameY;
-    int left = work.left + (screenWidth - width) / 2;
-    int top = work.top + std::max(0, ((work.bottom - work.top) - height) / 2);
-    SetWindowPos(box, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(box, nullptr, 0, 0, clientWidth + frameX, clientHeight + frameY, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Place(box);
     if (defButton) SetFocus(defButton);
 }
 
@@ -256,6 +268,9 @@ INT_PTR CALLBACK BoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
             SetWindowLongW(box, DWL_USER, 0);
             delete info;
         }
+        return FALSE;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA || wParam == SPI_SETSIPINFO) Place(box);
         return FALSE;
     case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
     case WM_COMMAND: {
@@ -325,13 +340,6 @@ HWND ShowNotificationBox(const std::wstring& title, const std::wstring& text) {
     if (!box) {
         if (!adopted) delete raw;
         return nullptr;
-    }
-    // Above the input panel when it is up, so that its ok button can be reached.
-    RECT r, sip = SipRect();
-    GetWindowRect(box, &r);
-    if (IsSipUp() && r.bottom > sip.top) {
-        int top = std::max<int>(WorkArea().top, sip.top - (r.bottom - r.top));
-        SetWindowPos(box, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(box, SW_SHOWNORMAL);
     SetForegroundWindow(box);

@@ -158,6 +158,12 @@ RECT PageArea(const Sheet& s) {
             bottom = std::min<int>(bottom, top.y);
         }
     }
+    // A raised input panel covers the bottom of the sheet: the tabs stand on its top edge.
+    if (device::ui::IsSipUp()) {
+        POINT top{0, device::ui::SipRect().top};
+        ScreenToClient(s.hwnd, &top);
+        bottom = std::min<int>(bottom, top.y);
+    }
     return RECT{0, 0, client.right, std::max<int>(0, bottom - kTabHeight)};
 }
 
@@ -435,6 +441,12 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         // Also on paint: a menu bar the program adds after the sheet was made takes its room.
         Layout(*s);
+        return FALSE;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETSIPINFO) {
+            Layout(*s);
+            InvalidateRect(hwnd, nullptr, TRUE);
+        }
         return FALSE;
     case PSM_SETCURSEL: {
         int i = IndexOf(*s, wParam, lParam);

@@ -31,6 +31,7 @@ struct BarValues {
     int trackPos = 0;
     bool disableNoScroll = false;
     bool disabled = false;  // EnableScrollBar
+    bool hiddenEmpty = false; // a window bar hidden because its range left nothing to scroll
 };
 
 // The highest position the thumb can reach.
@@ -503,11 +504,28 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
         return 0;
     }
     int pos;
+    // A window's bar whose range leaves nothing to scroll is hidden (unless the caller asks for
+    // it to stay, disabled); it comes back once there is something to scroll again.
+    int show = -1; // -1 unchanged, 0 hide, 1 show
+    const DWORD bit = bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
     {
         std::lock_guard lock(g_lock);
         WindowBars& bars = BarsOf(hwnd);
-        pos = Apply(bar == SB_VERT ? bars.vert : bars.horz, *info);
+        BarValues& values = bar == SB_VERT ? bars.vert : bars.horz;
+        pos = Apply(values, *info);
+        if ((info->fMask & (SIF_RANGE | SIF_PAGE)) && !values.disableNoScroll) {
+            const bool empty = MaxPos(values) <= values.min;
+            const bool shown = (StyleOf(hwnd) & bit) != 0;
+            if (empty && shown) {
+                show = 0;
+                values.hiddenEmpty = true;
+            } else if (!empty && !shown && values.hiddenEmpty) {
+                show = 1;
+                values.hiddenEmpty = false;
+            }
+        }
     }
+    if (show >= 0) ShowScrollBar(hwnd, bar, show == 1);
     if (redraw) RedrawWindowBars(hwnd);
     return pos;
 }

@@ -133,6 +133,32 @@ TEST_F(MessageBoxTest, TappingAButtonAnswersIt) {
     EXPECT_EQ(MessageBoxW(nullptr, L"Connection lost.", nullptr, MB_RETRYCANCEL | MB_TOPMOST), IDRETRY);
 }
 
+TEST_F(MessageBoxTest, TheBoxStaysOnTheScreenWhenItTurnsAndAboveARaisedPanel) {
+    device::ui::SetScreenShape(240, 320);
+    RECT turned{}, raised{}, button{};
+    DuringTheBox([&](HWND box) {
+        device::ui::PumpUntilIdle();
+        device::ui::RotateScreen();
+        device::ui::PumpUntilIdle();
+        GetWindowRect(box, &turned);
+        device::ui::SetSipUp(true);
+        device::ui::PumpUntilIdle();
+        GetWindowRect(box, &raised);
+        GetWindowRect(GetDlgItem(box, IDOK), &button);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    MessageBoxW(nullptr, L"The rates could not be updated. Check the connection and try again later.", L"Rates",
+                MB_OK | MB_ICONEXCLAMATION);
+    const RECT work = device::ui::WorkArea();
+    // Landscape now: centred across the new width, its buttons above the screen's bottom edge.
+    EXPECT_EQ(turned.left - work.left, work.right - turned.right);
+    EXPECT_GE(turned.top, work.top);
+    EXPECT_LE(turned.bottom, 240);
+    EXPECT_LE(raised.bottom, device::ui::SipRect().top);
+    EXPECT_LE(button.bottom, device::ui::SipRect().top);
+    device::ui::SetSipUp(false);
+}
+
 TEST_F(MessageBoxTest, TheWaitCursorGivesWayWhileABoxWaitsForTheUser) {
     const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW), wait = LoadCursorW(nullptr, IDC_WAIT);
     SetCursor(wait);

@@ -140,6 +140,32 @@ TEST_F(ScrollBarTest, NothingToScrollMeansNoMessages) {
     EXPECT_TRUE(GetWindowLongW(w, GWL_STYLE) & WS_VSCROLL);  // shown, disabled
 }
 
+TEST_F(ScrollBarTest, AWindowsBarHidesWhileItsRangeLeavesNothingToScroll) {
+    HWND w = Top(0, 30, 200, 200, WS_VISIBLE | WS_POPUP | WS_VSCROLL);
+    RECT client{};
+    auto style = [&] { return static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)); };
+    SCROLLINFO empty{sizeof(empty), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+    SetScrollInfo(w, SB_VERT, &empty, TRUE);
+    EXPECT_FALSE(style() & WS_VSCROLL);
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, 200) << "the bar's column goes back to the client area";
+    SCROLLINFO some{sizeof(some), SIF_RANGE | SIF_PAGE, 0, 7, 0, 0, 0};
+    SetScrollInfo(w, SB_VERT, &some, TRUE);
+    EXPECT_TRUE(style() & WS_VSCROLL) << "a range to scroll brings the bar back";
+    // A page as long as the range leaves nothing to scroll either; asked to, the bar stays.
+    SCROLLINFO page{sizeof(page), SIF_PAGE, 0, 0, 8, 0, 0};
+    SetScrollInfo(w, SB_VERT, &page, TRUE);
+    EXPECT_FALSE(style() & WS_VSCROLL);
+    SetScrollInfo(w, SB_VERT, &some, TRUE);
+    SCROLLINFO kept{sizeof(kept), SIF_RANGE | SIF_DISABLENOSCROLL, 0, 0, 0, 0, 0};
+    SetScrollInfo(w, SB_VERT, &kept, TRUE);
+    EXPECT_TRUE(style() & WS_VSCROLL);
+    // A window that never had the bar does not get one from a range.
+    HWND plain = Top(0, 30, 100, 100, WS_VISIBLE | WS_POPUP);
+    SetScrollInfo(plain, SB_VERT, &some, TRUE);
+    EXPECT_FALSE(GetWindowLongW(plain, GWL_STYLE) & WS_VSCROLL);
+}
+
 TEST_F(ScrollBarTest, ScrollBarControlTellsItsParent) {
     HWND parent = Top(0, 30, 240, 200);
     HWND bar = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, 10, 10, 160, 16, parent,

@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 #include "platform/ui/HtmlView.h"
 #include "platform/ui/Menus.h"
+#include "platform/ui/Sip.h"
 
 #include <algorithm>
 #include <map>
@@ -80,7 +81,7 @@ bool CHelpWindow::Create(const std::wstring& commandLine) {
     return true;
 }
 
-// The viewer takes the client area above the command bar.
+// The viewer takes the client area above the command bar, and above the input panel while it is up.
 void CHelpWindow::Layout() {
     if (!m_window) return;
     RECT client{};
@@ -90,7 +91,15 @@ void CHelpWindow::Layout() {
         SendMessageW(m_bar, TB_AUTOSIZE, 0, 0);
         barHeight = CommandBar_Height(m_bar);
     }
-    const int height = std::max(0, static_cast<int>(client.bottom) - barHeight);
+    int height = std::max(0, static_cast<int>(client.bottom) - barHeight);
+    // A raised input panel covers the band above the bar: the page ends at the panel's top.
+    SIPINFO sip{};
+    sip.cbSize = sizeof(sip);
+    if (SipGetInfo(&sip) && (sip.fdwFlags & SIPF_ON)) {
+        POINT origin{0, 0};
+        ClientToScreen(m_window, &origin);
+        height = std::max(0, std::min(height, static_cast<int>(sip.rcVisibleDesktop.bottom - origin.y)));
+    }
     if (m_viewer) MoveWindow(m_viewer, 0, 0, static_cast<int>(client.right), height, TRUE);
 }
 
