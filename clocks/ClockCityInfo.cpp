@@ -46,7 +46,8 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
     facts.currentOffset = offsetProperty;
 
     facts.summary = LoadText(IDS_CITY_INFO_CITY) + L": " + facts.name + L"\n" + LoadText(IDS_CITY_INFO_COUNTRY) +
-                    L": " + facts.country + L"\nLong: " + facts.longitude + L" Lat: " + facts.latitude;
+                    L": " + facts.country + L"\n" + LoadText(IDS_CITY_INFO_LONG) + facts.longitude +
+                    LoadText(IDS_CITY_INFO_LAT) + facts.latitude;
     CString suffix;
     const DstRuleFields fields = ParseDstRule(rule);
     if (!fields.hasDst) {
@@ -70,7 +71,7 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
     facts.summary += L"\n" + LoadText(IDS_CITY_INFO_DAYLIGHT_SAVING) + L": " + facts.observing + L"\n" +
                      LoadText(IDS_CITY_INFO_DST_START_END) + L": " + facts.period;
     facts.offsetText = OffsetText(offsetProperty, offset) + suffix;
-    facts.summary += L"\nGmt: " + facts.offsetText;
+    facts.summary += L"\n" + LoadText(IDS_CITY_INFO_GMT) + facts.offsetText;
     return facts;
 }
 

@@ -370,7 +370,8 @@ void CRemindersDlg::OnPaint() {
     const int titleWidth = dc.GetTextExtent(text).cx;
     dc.TextOut(5, 4 + y0, text);
     ::SelectObject(hdc, m_hNoteFont);
-    const CString note(L"(Times are in 24hours Mode)");
+    CString note;
+    note.LoadString(IDS_REMINDERS_24H_NOTE);
     const int noteWidth = dc.GetTextExtent(note).cx;
     // Beside the title when the band has room for it, else right-aligned under the band, beside
     // the home city's name.

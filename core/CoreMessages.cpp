@@ -6,6 +6,8 @@
 CString LoadCoreString(UINT id) {
     LPCWSTR text = nullptr;
     int length = LoadStringW(device::ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    // A string the language module lacks is the program's own.
+    if (length <= 0 || !text) length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || !text) return CString();
     return CString(text, length);
 }

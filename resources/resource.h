@@ -731,3 +731,15 @@
 #define IDS_CURRENCY_FILE_DAMAGED 33653
 #define IDS_PACK_FILE_DAMAGED 33654
 #define IDS_COUNTRY_CITIES_FILE_DAMAGED 33655
+
+// Language modules: the one notice of a module that lacks some of the program's texts
+#define IDS_LANGUAGE_TEXTS_MISSING 33640
+// Texts the pages used to write in English whatever the language
+#define IDS_MAP_RISE_SET 33641
+#define IDS_SYNC_OK 33642
+#define IDS_TIP_BACK 33643
+#define IDS_CITY_INFO_LONG 33644
+#define IDS_CITY_INFO_LAT 33645
+#define IDS_CITY_INFO_GMT 33646
+#define IDS_REMINDERS_24H_NOTE 33647
+#define IDS_UI_SHEET_CAPTION 33648

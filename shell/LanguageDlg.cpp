@@ -182,6 +182,12 @@ void CLanguageDlg::OnSelChangeModule() {
     if (name.Find(L"(INSTALLED)") >= 0) {
         int cut = name.Find(L" (INSTALLED)");
         if (cut >= 0) name = name.Left(cut);
+    } else {
+        // The mark in the language shown: " (" and string 33125 as the listing wrote it.
+        CString mark = L" (" + LoadResourceString(IDS_MODULE_INSTALLED) + L")";
+        mark.MakeUpper();
+        int cut = name.Find(mark);
+        if (cut >= 0) name = name.Left(cut);
     }
     m_buttonAdd.EnableWindow(m_strListText.Find(name) < 0);
 }

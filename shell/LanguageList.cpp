@@ -75,6 +75,34 @@ CString ModuleDisplayName(const CString& fileName) {
     return name.GetLength() > 6 ? name.Mid(6) : CString();
 }
 
+namespace {
+struct MissingCount {
+    HMODULE module;
+    int count = 0;
+};
+
+BOOL CALLBACK CountIfMissing(HMODULE program, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+    auto* missing = reinterpret_cast<MissingCount*>(param);
+    if (FindResourceW(missing->module, name, type)) return TRUE;
+    if (type == RT_STRING) {
+        // An empty string is the same in every language.
+        WCHAR first[2] = {};
+        if (LoadStringW(program, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)), first, 2) == 0) return TRUE;
+    }
+    ++missing->count;
+    return TRUE;
+}
+} // namespace
+
+int CountMissingResources(HMODULE module) {
+    HMODULE program = GetModuleHandleW(nullptr);
+    if (!module || module == program) return 0;
+    MissingCount missing{module};
+    for (LPCWSTR type : {RT_STRING, RT_DIALOG, RT_MENU})
+        EnumResourceNamesW(program, type, &CountIfMissing, reinterpret_cast<LONG_PTR>(&missing));
+    return missing.count;
+}
+
 bool IsLanguageModule(HMODULE module) {
     if (!module) return false;
     CString name;

@@ -39,3 +39,7 @@ CString ModuleDisplayName(const CString& fileName);
 
 // True when the loaded library holds dialog 318.
 bool IsLanguageModule(HMODULE module);
+
+// How many of the program's own non-empty strings, dialogs and menus the module lacks (the
+// program shows its own for each of them).
+int CountMissingResources(HMODULE module);

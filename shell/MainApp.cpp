@@ -40,6 +40,7 @@ BOOL CMainApp::InitInstance() {
             module = LoadLibraryW(GetLanguageModulesFolder() + L"\\" + moduleName);
         if (module && IsLanguageModule(module)) {
             AfxSetResourceHandle(module);
+            ReportMissingTexts(module);
         } else {
             if (module) FreeLibrary(module);
             AfxMessageBox(kModuleLoadFailed, MB_OK);
@@ -60,6 +61,16 @@ int CMainApp::ExitInstance() {
         FreeLibrary(resources);
     }
     return CWinApp::ExitInstance();
+}
+
+void CMainApp::ReportMissingTexts(HMODULE module) {
+    // Once per start, in one message: the pages show the program's own text for each of them.
+    int missing = CountMissingResources(module);
+    if (missing <= 0) return;
+    CString format, text;
+    format.LoadString(IDS_LANGUAGE_TEXTS_MISSING);
+    text.Format(format, missing);
+    AfxMessageBox(text, MB_OK);
 }
 
 void CMainApp::RunLanguageDialog(int initialSelection) {

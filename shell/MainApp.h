@@ -25,5 +25,8 @@ protected:
     virtual void RunMainWindow(int lang);
 
 private:
+    // One message when the language module lacks some of the program's texts.
+    void ReportMissingTexts(HMODULE module);
+
     CRegistryKey m_registry;
 };

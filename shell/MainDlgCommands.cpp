@@ -100,7 +100,7 @@ void CMainDlg::CreateCommandBars() {
     // Tooltip texts, loaded once and kept as long as the bars.
     const UINT tipIds[] = {IDS_TIP_MENU, IDS_TIP_ADD, IDS_TIP_REMOVE, IDS_TIP_OPTIONS, IDS_TIP_EDIT};
     for (int i = 0; i < 5; ++i) m_tipsText[i].LoadString(tipIds[i]);
-    m_tipsText[5] = L"Back";
+    m_tipsText[5].LoadString(IDS_TIP_BACK);
     auto text = [this](int i) { return const_cast<LPWSTR>(static_cast<LPCWSTR>(m_tipsText[i])); };
     m_tipsToolBar[0] = text(0);
     m_tipsToolBar[1] = text(5);

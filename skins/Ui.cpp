@@ -3,6 +3,7 @@
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "skins/SkinWriter.h"
+#include "resources/resource.h"
 
 IMPLEMENT_DYNAMIC(CUi, CPropertySheet)
 
@@ -162,7 +163,9 @@ int AppearancePageForTab(int tab) {
 }
 
 void RunAppearanceSheet(int firstPage) {
-    CUi sheet(L"User Interface...", nullptr, 0);
+    CString caption;
+    caption.LoadString(IDS_UI_SHEET_CAPTION);
+    CUi sheet(caption, nullptr, 0);
     sheet.SetActivePage(firstPage);
     sheet.DoModal();
 }

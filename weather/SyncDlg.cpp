@@ -56,7 +56,7 @@ void CSyncDlg::SyncWeather() {
     bool stored = StoreWeatherReply(reply);
     if (stored && !m_reply.IsEmpty()) {
         ShowStatus(Load(IDS_SYNC_COMPLETE) + L"!");
-        m_laterButton.SetWindowText(L"Ok");
+        m_laterButton.SetWindowText(Load(IDS_SYNC_OK));
         m_laterButton.UpdateWindow();
         SetWindowText(Load(IDS_SYNC_DONE));
         m_syncButton.ShowWindow(SW_HIDE);

@@ -66,10 +66,10 @@ CString BuildCityInfoText(CCitiesDb& cities, DWORD cityIndex, const CityDstWindo
     CString text;
     text += Res(IDS_CITY_INFO_CITY) + L": " + name + L"\n";
     text += Res(IDS_CITY_INFO_COUNTRY) + L": " + country + L"\n";
-    text += L"Long: " + longitude + L" Lat: " + latitude + L"\n";
+    text += Res(IDS_CITY_INFO_LONG) + longitude + Res(IDS_CITY_INFO_LAT) + latitude + L"\n";
     text += Res(IDS_CITY_INFO_DAYLIGHT_SAVING) + L": " + state + L"\n";
     text += Res(IDS_CITY_INFO_DST_START_END) + L": " + windowText + L"\n";
-    text += L"Gmt: " + FormatOffsetText(offset) + suffix;
+    text += Res(IDS_CITY_INFO_GMT) + FormatOffsetText(offset) + suffix;
     return text;
 }
 

@@ -366,7 +366,9 @@ void CWorldMapPanel::OnPaint() {
         dc.SelectObject(&m_riseSetTitleBrush);
         dc.RoundRect(R - 10, T - 5, R + valueWidth + 1, T + 6, 2, 2);
         dc.SetTextColor(m_colour[RSTTC]);
-        dc.TextOut(R - 8, T - 5, CString(L"Rise&Set"));
+        CString riseSet;
+        riseSet.LoadString(IDS_MAP_RISE_SET);
+        dc.TextOut(R - 8, T - 5, riseSet);
         if (fits) {
             if (initialBrush) dc.SelectObject(initialBrush);
             dc.Rectangle(R - 20, T + 5, R + valueWidth + 1, T + 2 * valueHeight + 9);

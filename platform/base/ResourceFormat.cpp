@@ -179,6 +179,15 @@ bool ResourceView::Find(uint32_t type, uint32_t id, const uint8_t*& data, size_t
     return false;
 }
 
+bool ResourceView::EntryAt(size_t index, uint32_t& type, uint32_t& id) const {
+    if (index >= m_count) return false;
+    uint32_t e[2];
+    std::memcpy(e, m_base + 12 + index * 16, 8);
+    type = e[0];
+    id = e[1];
+    return true;
+}
+
 std::vector<uint8_t> SerializeDialog(const DialogTemplate& d) {
     Writer w;
     w.U32(kDialogMagic);

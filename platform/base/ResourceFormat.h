@@ -55,6 +55,8 @@ public:
     bool Open(const void* data, size_t size);
     bool Find(uint32_t type, uint32_t id, const uint8_t*& data, size_t& size) const;
     size_t Count() const { return m_count; }
+    // The type and id of the index-th entry (entries are sorted by type and id).
+    bool EntryAt(size_t index, uint32_t& type, uint32_t& id) const;
 
 private:
     const uint8_t* m_base = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/framework/CmdUI.h"
 #include "platform/framework/WinApp.h"
+#include "platform/system/Modules.h"
 
 IMPLEMENT_DYNAMIC(CCeCommandBar, CWnd)
 
@@ -17,7 +18,7 @@ BOOL CCeCommandBar::Create(CWnd* pParentWnd, UINT nID) {
 }
 
 BOOL CCeCommandBar::InsertMenuBar(WORD wMenuID, WORD iButton) {
-    return CommandBar_InsertMenubar(m_hWnd, AfxGetResourceHandle(), wMenuID, iButton);
+    return CommandBar_InsertMenubar(m_hWnd, AfxFindResourceHandle(MAKEINTRESOURCEW(wMenuID), RT_MENU), wMenuID, iButton);
 }
 
 BOOL CCeCommandBar::InsertSeparator(int nWidth, WORD iButton) {

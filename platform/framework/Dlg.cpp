@@ -43,7 +43,7 @@ CDialog::CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd)
 }
 
 HWND CDialog::CreateFromTemplate(HWND hWndParent) {
-    HINSTANCE module = AfxGetResourceHandle();
+    HINSTANCE module = m_lpszTemplateName ? AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG) : nullptr;
     if (!m_lpszTemplateName || !FindResourceW(module, m_lpszTemplateName, RT_DIALOG)) return nullptr;
     HWND hWnd = CreateDialogParamW(module, m_lpszTemplateName, hWndParent, AfxDlgProc, reinterpret_cast<LPARAM>(this));
     if (hWnd && m_hWnd != hWnd) {

@@ -3,6 +3,7 @@
 #include "platform/framework/DC.h"
 #include "platform/framework/HandleMap.h"
 #include "platform/framework/WinApp.h"
+#include "platform/system/Modules.h"
 
 #include <cstdint>
 
@@ -113,7 +114,7 @@ BOOL CBitmap::LoadBitmap(UINT nIDResource) {
 }
 
 BOOL CBitmap::LoadBitmap(LPCWSTR lpszResourceName) {
-    return Attach(::LoadBitmapW(AfxGetResourceHandle(), lpszResourceName));
+    return Attach(::LoadBitmapW(AfxFindResourceHandle(lpszResourceName, RT_BITMAP), lpszResourceName));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {

@@ -1,6 +1,7 @@
 #include "platform/framework/Menu.h"
 
 #include "platform/framework/WinApp.h"
+#include "platform/system/Modules.h"
 #include "platform/framework/Wnd.h"
 
 #include <memory>
@@ -51,8 +52,10 @@ HMENU CMenu::Detach() {
 
 BOOL CMenu::CreateMenu() { return Attach(::CreateMenu()); }
 BOOL CMenu::CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
-BOOL CMenu::LoadMenu(UINT nIDResource) { return Attach(::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(nIDResource))); }
-BOOL CMenu::LoadMenu(LPCTSTR lpszResourceName) { return Attach(::LoadMenuW(AfxGetResourceHandle(), lpszResourceName)); }
+BOOL CMenu::LoadMenu(UINT nIDResource) { return LoadMenu(MAKEINTRESOURCEW(nIDResource)); }
+BOOL CMenu::LoadMenu(LPCTSTR lpszResourceName) {
+    return Attach(::LoadMenuW(AfxFindResourceHandle(lpszResourceName, RT_MENU), lpszResourceName));
+}
 
 BOOL CMenu::DestroyMenu() {
     if (!m_hMenu) return FALSE;

@@ -1,6 +1,7 @@
 #include "platform/framework/PropertySheet.h"
 
 #include "platform/framework/WinApp.h"
+#include "platform/system/Modules.h"
 
 IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 
@@ -54,6 +55,15 @@ void CPropertySheet::Construct(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelec
     m_psh.nStartPage = iSelectPage;
 }
 
+namespace {
+// The module that holds a page's template: the resource module, or the program for a template
+// the language module lacks. A page given its template in memory needs none.
+HINSTANCE PageModule(const PROPSHEETPAGEW& psp) {
+    if (psp.dwFlags & PSP_DLGINDIRECT) return AfxGetResourceHandle();
+    return AfxFindResourceHandle(psp.pszTemplate, RT_DIALOG);
+}
+} // namespace
+
 void CPropertySheet::AddPage(CPropertyPage* pPage) {
     if (!pPage || GetPageIndex(pPage) >= 0) return;
     m_pages.push_back(pPage);
@@ -61,7 +71,7 @@ void CPropertySheet::AddPage(CPropertyPage* pPage) {
     if (!m_hWnd) return;
     // Running: the layer takes its own copy of the description.
     PROPSHEETPAGEW psp = pPage->m_psp;
-    if (!psp.hInstance) psp.hInstance = AfxGetResourceHandle();
+    if (!psp.hInstance) psp.hInstance = PageModule(psp);
     pPage->m_bFirstSetActive = TRUE;
     HPROPSHEETPAGE handle = CreatePropertySheetPageW(&psp);
     if (!handle || !SendMessage(PSM_ADDPAGE, 0, reinterpret_cast<LPARAM>(handle))) {
@@ -128,13 +138,12 @@ void CPropertySheet::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
 
 INT_PTR CPropertySheet::DoModal() {
     if (m_hWnd || m_pages.empty()) return -1;
-    HINSTANCE module = AfxGetResourceHandle();
     std::vector<PROPSHEETPAGEW> pages;
     pages.reserve(m_pages.size());
     for (CPropertyPage* page : m_pages) {
         PROPSHEETPAGEW psp = page->m_psp;
         psp.dwSize = sizeof(psp);
-        if (!psp.hInstance) psp.hInstance = module;
+        if (!psp.hInstance) psp.hInstance = PageModule(psp);
         page->m_bFirstSetActive = TRUE;
         pages.push_back(psp);
     }
@@ -151,7 +160,7 @@ INT_PTR CPropertySheet::DoModal() {
     header.dwSize = sizeof(header);
     header.dwFlags = (header.dwFlags & ~PSH_MODELESS) | PSH_PROPSHEETPAGE | PSH_USECALLBACK;
     header.hwndParent = owner;
-    header.hInstance = module;
+    header.hInstance = AfxGetResourceHandle();
     header.pszCaption = m_strCaption.GetString();
     header.nPages = static_cast<UINT>(pages.size());
     if (!(header.dwFlags & PSH_USEPSTARTPAGE) && header.nStartPage >= header.nPages) header.nStartPage = 0;

@@ -18,12 +18,19 @@ CWinApp* g_app = nullptr;
 const AFX_MSGMAP_ENTRY kWinAppEntries[] = {{0, 0, 0, 0, nullptr}};
 constexpr UINT kSysTimer = 0x0118;
 
-bool LoadFromResourceModule(UINT id, CString& out) {
+bool LoadFromModule(HINSTANCE module, UINT id, CString& out) {
     LPCWSTR text = nullptr;
-    int length = LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
     if (length <= 0 || !text) return false;
     out = CString(text, length);
     return true;
+}
+
+// A string the language module lacks is the program's own.
+bool LoadFromResourceModule(UINT id, CString& out) {
+    HINSTANCE resources = AfxGetResourceHandle();
+    if (LoadFromModule(resources, id, out)) return true;
+    return resources != AfxGetInstanceHandle() && LoadFromModule(AfxGetInstanceHandle(), id, out);
 }
 } // namespace
 
@@ -123,6 +130,12 @@ HINSTANCE AfxGetInstanceHandle() {
 HINSTANCE AfxGetResourceHandle() { return device::ResourceModule(); }
 
 void AfxSetResourceHandle(HINSTANCE hInstResource) { device::SetResourceModule(hInstResource); }
+
+HINSTANCE AfxFindResourceHandle(LPCTSTR lpszName, LPCTSTR lpszType) {
+    HINSTANCE resources = AfxGetResourceHandle();
+    if (resources == AfxGetInstanceHandle() || FindResourceW(resources, lpszName, lpszType)) return resources;
+    return FindResourceW(AfxGetInstanceHandle(), lpszName, lpszType) ? AfxGetInstanceHandle() : resources;
+}
 
 LPCTSTR AfxGetAppName() {
     if (g_app && g_app->m_pszAppName) return g_app->m_pszAppName;

@@ -50,6 +50,9 @@ HINSTANCE AfxGetInstanceHandle();
 // The module every dialog, menu and string load goes to.
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInstResource);
+// The resource module when it holds the resource, else the program itself: whatever a language
+// module lacks (a string, a dialog, a menu) comes from the program's own resources.
+HINSTANCE AfxFindResourceHandle(LPCTSTR lpszName, LPCTSTR lpszType);
 LPCTSTR AfxGetAppName();
 // A message box with the application's name as its caption, owned by the active window.
 int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -1,9 +1,11 @@
 // The resource compiler: reads a resource script and writes a C++ source that holds the compiled
 // table and exports it through the function JorvanaResourceTable, plus a dependency file for the
-// build.
-//   jrc SCRIPT -o OUT.cpp [-I DIR]... [--depfile OUT.d]
+// build. With --translate, every text of the script is replaced through a translation table
+// (a language module built from the program's own script); texts the table lacks are listed.
+//   jrc SCRIPT -o OUT.cpp [-I DIR]... [--depfile OUT.d] [--translate TABLE]
 #include "platform/base/ResourceFormat.h"
 #include "platform/rc/ResourceScript.h"
+#include "platform/rc/Translation.h"
 
 #include <cstdio>
 #include <fstream>
@@ -14,13 +16,14 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-    fs::path script, out, depfile;
+    fs::path script, out, depfile, translation;
     std::vector<fs::path> includes;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "-o" && i + 1 < argc) out = argv[++i];
         else if (arg == "-I" && i + 1 < argc) includes.emplace_back(argv[++i]);
         else if (arg == "--depfile" && i + 1 < argc) depfile = argv[++i];
+        else if (arg == "--translate" && i + 1 < argc) translation = argv[++i];
         else if (!arg.empty() && arg[0] != '-') script = arg;
         else {
             std::cerr << "jrc: unknown argument " << arg << "\n";
@@ -28,13 +31,30 @@ int main(int argc, char** argv) {
         }
     }
     if (script.empty() || out.empty()) {
-        std::cerr << "usage: jrc SCRIPT -o OUT.cpp [-I DIR]... [--depfile OUT.d]\n";
+        std::cerr << "usage: jrc SCRIPT -o OUT.cpp [-I DIR]... [--depfile OUT.d] [--translate TABLE]\n";
         return 2;
     }
     auto result = device::rc::CompileScript(script, includes);
     if (!result.ok) {
         std::cerr << result.error << "\n";
         return 1;
+    }
+    if (!translation.empty()) {
+        device::rc::TranslationTable texts;
+        std::string error;
+        if (!device::rc::ReadTranslationTable(translation, texts, error)) {
+            std::cerr << error << "\n";
+            return 1;
+        }
+        result.dependencies.push_back(translation);
+        auto report = device::rc::TranslateEntries(result.entries, texts);
+        // A missing text does not stop the build: the module falls back to the program's own
+        // text and the program says so; the tests name every such text.
+        if (!report.missing.empty()) {
+            std::cerr << "jrc: warning: " << translation.filename().string() << " has no translation for "
+                      << report.missing.size() << " text(s) of " << script.filename().string() << ":\n";
+            for (const auto& text : report.missing) std::cerr << "  " << device::rc::QuoteText(text) << "\n";
+        }
     }
     std::vector<uint8_t> table = device::BuildResourceTable(std::move(result.entries));
 

@@ -265,6 +265,35 @@ HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType) {
     return reinterpret_cast<HRSRC>(&found);
 }
 
+BOOL EnumResourceNamesW(HMODULE hModule, LPCWSTR lpType, ENUMRESNAMEPROCW lpEnumFunc, LONG_PTR lParam) {
+    DWORD type = 0;
+    if (!lpEnumFunc || !IdOf(lpType, type)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::vector<DWORD> ids;
+    {
+        std::lock_guard lock(g_mutex);
+        Module* m = ModuleOf(hModule);
+        if (!m) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        uint32_t t = 0, id = 0;
+        if (m->hasResources)
+            for (size_t i = 0; m->resources.EntryAt(i, t, id); ++i)
+                if (t == type) ids.push_back(id);
+    }
+    if (ids.empty()) {
+        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return FALSE;
+    }
+    // The lock is let go first: the callback may look resources up itself.
+    for (DWORD id : ids)
+        if (!lpEnumFunc(hModule, lpType, MAKEINTRESOURCEW(id), lParam)) break;
+    return TRUE;
+}
+
 HGLOBAL LoadResource(HMODULE, HRSRC hResInfo) {
     if (!hResInfo) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -50,6 +50,12 @@ void* GetProcAddressW(HMODULE hModule, LPCWSTR lpProcName);
 // does not fit is cut, with ERROR_INSUFFICIENT_BUFFER and nSize returned.
 DWORD GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 
+// Calls lpEnumFunc with MAKEINTRESOURCEW(id) for every resource of the type in the module, in
+// ascending id order, until it returns FALSE. Strings are resources of their own here (one id
+// each), not blocks of sixteen. FALSE when the module holds none of that type.
+typedef BOOL(CALLBACK* ENUMRESNAMEPROCW)(HMODULE hModule, LPCWSTR lpType, LPWSTR lpName, LONG_PTR lParam);
+BOOL EnumResourceNamesW(HMODULE hModule, LPCWSTR lpType, ENUMRESNAMEPROCW lpEnumFunc, LONG_PTR lParam);
+
 HRSRC FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
 HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);
 DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo);

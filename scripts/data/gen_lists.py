@@ -485,7 +485,7 @@ def main():
     for country, members in by_country.items():
         out.add(os.path.join(DATA, "weatcs", country), weatcs_file(members))
     out.add(os.path.join(DATA, "currs.lst"), build_currs_lst(currs))
-    out.add(os.path.join(DATA, "langs.dat"), "0,English,none@>\r\n")
+    out.add(os.path.join(DATA, "langs.dat"), "0,English,none@1,Deutsch,OndrelDeutsch.dll@>\r\n")
     out.add(os.path.join(DATA, "mapping.cfg"), build_mapping())
     out.add(os.path.join(DATA, "adrs.cfg"),
             FEED_URL + "*\r\nAddress of the stand-in feed server on this machine's loopback; "

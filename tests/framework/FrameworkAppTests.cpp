@@ -226,9 +226,11 @@ TEST_F(FrameworkAppTest, DialogsAndStringsComeFromTheResourceModule) {
     EXPECT_EQ(AfxGetResourceHandle(), language);
     EXPECT_TRUE(text.LoadString(1));
     EXPECT_STREQ(text, L"Dialogs");
-    EXPECT_FALSE(text.LoadString(33129)); // the program's strings are not searched
-    CDialog programDialog(kForm);
-    EXPECT_EQ(programDialog.DoModal(), -1);
+    // What the module lacks is the program's own: its strings and its dialogs.
+    EXPECT_TRUE(text.LoadString(33129));
+    EXPECT_STREQ(text, L"Show Cities on map");
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(kForm), RT_DIALOG), program);
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(101), RT_DIALOG), language);
     class Plain : public CDialog {
     public:
         Plain() : CDialog(101) { m_bFullScreen = FALSE; }

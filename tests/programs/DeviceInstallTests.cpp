@@ -93,7 +93,7 @@ protected:
 TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
     ASSERT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
     for (const char* file : {"Jorvana.exe", "Ondrelpane.dll", "setup.dll", "cities.lst", "default.skn",
-                             "toolbar/clocks.bmp", "Portrait/clocks.jpg"})
+                             "toolbar/clocks.bmp", "Portrait/clocks.jpg", "langs.dat", "LangsRes/OndrelDeutsch.dll"})
         EXPECT_TRUE(fs::is_regular_file(Folder() / file)) << file;
     EXPECT_EQ(ReadString(L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir"), L"\\Program Files\\Jorvana");
     EXPECT_EQ(ReadString(L"Software\\Microsoft\\Today\\Items\\Ondrelpane", L"DLL"),

@@ -1,6 +1,7 @@
 // The language dialog: the installed languages, the choice written to lang, the restart notice,
 // and the installation of a module found in a folder.
 #include "ShellTestSupport.h"
+#include "platform/system/Modules.h"
 #include "resources/resource.h"
 #include "shell/LanguageList.h"
 #include "support/FileSizeLimit.h"
@@ -81,6 +82,23 @@ TEST_F(LanguageDlgTest, ModulesOfAFolderNewInstalledAndInvalid) {
         EXPECT_EQ(text, CString(L"No module available in this directory"));
         EXPECT_FALSE(dlg.AddButton().IsWindowEnabled());
     });
+}
+
+// Under a language module the installed mark is its own word, and still keeps Add disabled.
+TEST_F(LanguageDlgTest, InstalledModuleInTheGermanListingCannotBeAddedAgain) {
+    PlaceModule(GERMAN_MODULE, InProgramFolder(L"LangsRes\\OndrelDeutsch.dll"));
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelTestlang.dll");
+    HMODULE german = LoadLibraryW(InProgramFolder(L"LangsRes\\OndrelDeutsch.dll").c_str());
+    ASSERT_NE(german, nullptr);
+    AfxSetResourceHandle(german);
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        int installed = dlg.Modules().FindStringExact(-1, L"ONDRELTESTLANG.DLL (Installiert)");
+        ASSERT_GE(installed, 0);
+        dlg.SelectModule(installed);
+        EXPECT_FALSE(dlg.AddButton().IsWindowEnabled());
+    });
+    AfxSetResourceHandle(nullptr);
+    FreeLibrary(german);
 }
 
 TEST_F(LanguageDlgTest, InstallCopiesOrMovesAndAppendsTheEntry) {

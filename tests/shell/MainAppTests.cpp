@@ -4,6 +4,8 @@
 #include "resources/resource.h"
 #include "shell/LanguageList.h"
 #include "shell/MainApp.h"
+#include "core/CoreMessages.h"
+#include "platform/framework/Menu.h"
 
 #include "platform/system/Modules.h"
 
@@ -122,4 +124,63 @@ TEST_F(MainAppTest, MissingListFileWithLangZeroStartsAndOtherwiseFails) {
     second.InitInstance();
     EXPECT_TRUE(second.mainWindowRuns.empty());
     EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{CMainApp::kModuleLoadFailed});
+}
+
+// The shipped German module through the program's own loading, and a module that lacks texts.
+class LanguageModuleTextsTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        AfxInstallStringLoader();
+        PlaceModule(GERMAN_MODULE, InProgramFolder(L"LangsRes\\OndrelDeutsch.dll"));
+        PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelTestlang.dll"));
+        WriteDeviceFile(InProgramFolder(L"langs.dat"),
+                        "0,English,none@1,Deutsch,OndrelDeutsch.dll@2,Testlang,OndrelTestlang.dll@>");
+    }
+    void TearDown() override {
+        AfxSetResourceHandle(nullptr);
+        ShellTest::TearDown();
+    }
+};
+
+TEST_F(LanguageModuleTextsTest, GermanModuleServesEveryTextWithoutANotice) {
+    WriteLang(1);
+    TestMainApp app;
+    app.InitInstance();
+    ASSERT_EQ(app.mainWindowRuns, std::vector<int>{1});
+    HINSTANCE german = AfxGetResourceHandle();
+    EXPECT_NE(german, AfxGetInstanceHandle());
+    EXPECT_EQ(CountMissingResources(german), 0);
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_EQ(ResourceString(IDS_CHOOSE_LANGUAGE), CString(L"Sprache wählen:"));
+    EXPECT_EQ(LoadCoreString(IDS_ERROR_CAPTION), CString(L"Fehler!"));
+    // Its dialogs and menus are its own, with German texts.
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(IDD_LANGUAGE), RT_DIALOG), german);
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MENU_MAIN));
+    CString first;
+    menu.GetMenuString(0, first, MF_BYPOSITION);
+    EXPECT_EQ(first, CString(L"Menü"));
+    app.ExitInstance();
+}
+
+TEST_F(LanguageModuleTextsTest, LackingTextsComeFromTheProgramAndAreReportedOnce) {
+    WriteLang(2);
+    TestMainApp app;
+    app.InitInstance();
+    ASSERT_EQ(app.mainWindowRuns, std::vector<int>{2});
+    HINSTANCE module = AfxGetResourceHandle();
+    const int missing = CountMissingResources(module);
+    EXPECT_GT(missing, 100);
+    CString expected;
+    expected.Format(L"The language module lacks %d of the program's texts: they are shown in English.", missing);
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{expected.GetString()});
+    // The module's own text, and the program's for what it lacks: strings, dialogs and menus.
+    EXPECT_EQ(ResourceString(IDS_CHOOSE_LANGUAGE), CString(L"Sprache waehlen:"));
+    EXPECT_EQ(ResourceString(IDS_LANGUAGE_ADD), CString(L" Add "));
+    EXPECT_EQ(LoadCoreString(IDS_ERROR_CAPTION), CString(L"Error!"));
+    EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCEW(IDD_LANGUAGE), RT_DIALOG), AfxGetInstanceHandle());
+    CMenu menu;
+    EXPECT_TRUE(menu.LoadMenu(IDR_MENU_MAIN));
+    app.ExitInstance();
 }

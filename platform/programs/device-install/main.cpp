@@ -1,6 +1,6 @@
 // device-install: puts the product on the device and takes it off again, as the device's
 // installer does: the setup library's hooks are asked first, then the files are copied into
-// (or removed from) the installation folder and the installer's own registry entries (the
+// (or removed from) the installation folder (the language modules into its LangsRes folder) and the installer's own registry entries (the
 // installation folder, the Today item) are written. The device's help viewer (peghelp.exe) and
 // the program's help file (jrvhelp.htm) go into \Windows, where the viewer finds help files;
 // removal takes the help file away and leaves the viewer, which belongs to the device.
@@ -29,6 +29,10 @@ constexpr WCHAR kAppKey[] = L"SOFTWARE\\Apps\\Quillmoor Jorvana";
 constexpr WCHAR kTodayItemKey[] = L"Software\\Microsoft\\Today\\Items\\Ondrelpane";
 // What the build makes that goes on the device, beside the shipped data files.
 constexpr const char* kBuiltFiles[] = {"Jorvana.exe", "today/Ondrelpane.dll", "setup/setup.dll"};
+// The language modules the build makes, installed in the program's LangsRes folder that
+// langs.dat lists them from.
+constexpr char kLanguageFolder[] = "LangsRes";
+constexpr const char* kLanguageModules[] = {"OndrelDeutsch.dll"};
 constexpr WCHAR kWindowsDir[] = L"\\Windows";
 // The device's help viewer, built beside the program.
 constexpr char kHelpViewer[] = "peghelp.exe";
@@ -125,6 +129,12 @@ int Install(const fs::path& build, const fs::path& data) {
         std::fprintf(stderr, "device-install: %s is not built in %s\n", kHelpViewer, build.c_str());
         return 1;
     }
+    for (const char* file : kLanguageModules) {
+        if (!fs::is_regular_file(build / kLanguageFolder / file)) {
+            std::fprintf(stderr, "device-install: %s/%s is not built in %s\n", kLanguageFolder, file, build.c_str());
+            return 1;
+        }
+    }
     if (!fs::is_directory(data)) {
         std::fprintf(stderr, "device-install: no data folder at %s\n", data.c_str());
         return 1;
@@ -150,6 +160,12 @@ int Install(const fs::path& build, const fs::path& data) {
     for (const char* file : kBuiltFiles)
         fs::copy_file(build / file, folder / fs::path(file).filename(), fs::copy_options::overwrite_existing, ec);
     if (!ec) CopyData(data, folder, ec);
+    if (!ec) fs::create_directories(folder / kLanguageFolder, ec);
+    for (const char* file : kLanguageModules) {
+        if (ec) break;
+        fs::copy_file(build / kLanguageFolder / file, folder / kLanguageFolder / file,
+                      fs::copy_options::overwrite_existing, ec);
+    }
     if (ec) {
         std::fprintf(stderr, "device-install: copying the files failed: %s\n", ec.message().c_str());
         return 1;
