@@ -5,6 +5,7 @@
 // the font they are drawn with; no window shows a scroll bar that scrolls nothing. It writes a
 // contact sheet per shape and panel state under the build folder (layout/WxH-panel-up.png).
 
+#include "platform/system/Modules.h"
 #include "MainWindowTestSupport.h"
 #include "clocks/WorldClocksDlg.h"
 #include "platform/display/HeadlessTest.h"
@@ -14,6 +15,7 @@
 #include "platform/programs/today-host/TodayScreen.h"
 #include "platform/system/DeviceClock.h"
 #include "platform/system/DeviceTime.h"
+#include "platform/system/Modules.h"
 #include "platform/system/Registry.h"
 #include "platform/ui/PropertySheet.h"
 #include "tools/TipTaxDlg.h"
@@ -458,7 +460,13 @@ private:
     std::vector<std::pair<std::string, std::unique_ptr<device::gdi::Bitmap>>> m_shots;
 };
 
-class LayoutCheck : public MainWindowTest, public ::testing::WithParamInterface<SIZE> {
+// One walk: a screen shape, in the program's own English or through the shipped German module.
+struct Walk {
+    SIZE shape;
+    bool german;
+};
+
+class LayoutCheck : public MainWindowTest, public ::testing::WithParamInterface<Walk> {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
@@ -483,6 +491,7 @@ protected:
         std::filesystem::copy_file(ShippedData() / "jrvhelp.htm", help, std::filesystem::copy_options::overwrite_existing);
     }
     void TearDown() override {
+        AfxSetResourceHandle(nullptr);
         device::ui::SetSipUp(false);
         if (m_main && m_main->m_hWnd) m_main->DestroyWindow();
         m_main.reset();
@@ -800,8 +809,18 @@ protected:
 };
 
 TEST_P(LayoutCheck, EveryScreenFitsWithThePanelDownAndUp) {
-    const SIZE shape = GetParam();
+    const SIZE shape = GetParam().shape;
     const std::string shapeName = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
+    // The German texts are longer: every screen is walked again with the module the program
+    // would load for them, and its sheets are named after the language.
+    const std::string sheetName = shapeName + (GetParam().german ? "-de" : "");
+    if (GetParam().german) {
+        AfxInstallStringLoader();
+        shelltest::PlaceModule(GERMAN_MODULE, InProgramFolder(L"LangsRes\\OndrelDeutsch.dll"));
+        HMODULE module = LoadLibraryW(InProgramFolder(L"LangsRes\\OndrelDeutsch.dll").c_str());
+        ASSERT_NE(module, nullptr);
+        AfxSetResourceHandle(module);
+    }
     device::ui::SetScreenShape(shape.cx, shape.cy);
     OpenMain();
     std::vector<Screen> screens = Screens();
@@ -825,7 +844,7 @@ TEST_P(LayoutCheck, EveryScreenFitsWithThePanelDownAndUp) {
         }
     m_sheet = nullptr;
     for (bool up : {false, true})
-        sheets[up].Write(std::filesystem::path(LAYOUT_SHEET_DIR) / (shapeName + (up ? "-panel-up.png" : "-panel-down.png")));
+        sheets[up].Write(std::filesystem::path(LAYOUT_SHEET_DIR) / (sheetName + (up ? "-panel-up.png" : "-panel-down.png")));
     int expected = 0;
     for (const Finding& f : m_findings) {
         const bool known = IsExpected(f, shapeName);
@@ -848,9 +867,13 @@ TEST_P(LayoutCheck, EveryScreenFitsWithThePanelDownAndUp) {
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, LayoutCheck, ::testing::Values(SIZE{240, 320}, SIZE{320, 240}, SIZE{240, 240}, SIZE{320, 320}),
-                         [](const ::testing::TestParamInfo<SIZE>& info) {
-                             return std::to_string(info.param.cx) + "x" + std::to_string(info.param.cy);
+INSTANTIATE_TEST_SUITE_P(Shapes, LayoutCheck,
+                         ::testing::Values(Walk{{240, 320}, false}, Walk{{320, 240}, false}, Walk{{240, 240}, false},
+                                           Walk{{320, 320}, false}, Walk{{240, 320}, true}, Walk{{320, 240}, true},
+                                           Walk{{240, 240}, true}, Walk{{320, 320}, true}),
+                         [](const ::testing::TestParamInfo<Walk>& info) {
+                             return std::to_string(info.param.shape.cx) + "x" + std::to_string(info.param.shape.cy) +
+                                    (info.param.german ? "German" : "");
                          });
 
 } // namespace
