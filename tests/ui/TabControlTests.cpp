@@ -52,13 +52,13 @@ TEST_F(TabControl, SubclassSeesSelChangingAndSelChangeInsideTheDefaultClick) {
         EXPECT_EQ(nm->idFrom, 1000u);
         return 0;
     };
-    // The left edge of tab 2, as the program taps it to restore a tab.
-    TapClient(t, 2 * 40, 5);
+    // The left edge of tab 2 (the row starts 2 px in).
+    TapClient(t, 2 + 2 * 40, 5);
     EXPECT_EQ(trace, (std::vector<std::string>{"before default", "selchanging, focus 0", "selchange, focus 2",
                                                "after default, focus 2"}));
     EXPECT_EQ(SendMessageW(t, TCM_GETCURSEL, 0, 0), 2);
     trace.clear();
-    TapClient(t, 2 * 40 + 5, 5);  // the current tab: no change to announce
+    TapClient(t, 2 + 2 * 40 + 5, 5);  // the current tab: no change to announce
     EXPECT_EQ(trace, (std::vector<std::string>{"before default", "after default, focus 2"}));
     trace.clear();
     TapClient(t, 230, 5);  // right of the last tab
