@@ -199,3 +199,10 @@ private:
     double m_rate[3] = {0, 0, 0};
     DWORD m_selected[3] = {0, 0, 0};
 };
+
+// Stores every rate of a reply whose code names a currency of the list (by its name there, the
+// last match winning) and that the store holds, all in one store transaction, so that an update
+// cut short leaves the rates of before, never some of each. True when a rate was stored and the
+// transaction committed.
+bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply);
+

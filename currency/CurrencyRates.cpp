@@ -6,6 +6,7 @@
 #include "core/CoreMessages.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
+#include "platform/framework/CeDb.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/system/DeviceTime.h"
 #include "resources/resource.h"
@@ -78,23 +79,30 @@ bool CCurrencyPanel::StoreRates(const CString& reply) {
     bool stored = false;
     {
         CWaitCursor wait;
-        m_store.SeekFirst();
+        stored = StoreCurrencyReply(m_store, m_pCurrencyList, m_nCurrencyCount, reply);
+    }
+    OnSelChangePair1();
+    return stored;
+}
+
+bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply) {
+    bool stored = false;
+    store.SeekFirst();
+    const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         for (const CurrencyFeedRecord& record : ParseCurrencyFeedReply(reply)) {
-            // The currency's name by its code in the currency list; the last match wins.
             CString name;
             bool found = false;
-            for (int i = 0; m_pCurrencyList && i < m_nCurrencyCount; ++i) {
-                const CurrencyListEntry* entry = m_pCurrencyList[i];
+            for (int i = 0; list && i < count; ++i) {
+                const CurrencyListEntry* entry = list[i];
                 if (entry && entry->code == record.code) {
                     name = entry->name;
                     found = true;
                 }
             }
-            if (!found || !m_store.FindByName(name)) continue;
-            m_store.UpdateRate(name, record.code, record.rate);
+            if (!found || !store.FindByName(name)) continue;
+            store.UpdateRate(name, record.code, record.rate);
             stored = true;
         }
-    }
-    OnSelChangePair1();
-    return stored;
+    });
+    return stored && committed;
 }

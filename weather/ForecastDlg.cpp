@@ -120,6 +120,7 @@ BEGIN_MESSAGE_MAP(CForecastDlg, CDialog)
     ON_COMMAND(ID_FORECAST_OVERVIEW, &CForecastDlg::OnShowOverview)
     ON_UPDATE_COMMAND_UI(ID_FORECAST_DAY_BY_DAY, &CForecastDlg::OnUpdateShowMenu)
     ON_UPDATE_COMMAND_UI(ID_FORECAST_OVERVIEW, &CForecastDlg::OnUpdateShowMenu)
+    ON_WM_INITMENUPOPUP()
 END_MESSAGE_MAP()
 
 CForecastDlg::CForecastDlg(CWnd* pParent) : CDialog(IDD_FORECAST, pParent) {}
@@ -448,6 +449,13 @@ void CForecastDlg::OnShowOverview() {
     m_dayByDay = false;
     m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"daybyday", 0);
     Invalidate(TRUE);
+}
+
+void CForecastDlg::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
+    CDialog::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
+    // A pop-up about to show takes its marks from the update handlers, so the Show menu marks
+    // the view on screen even when no idle update ran since the last view change.
+    if (pPopupMenu && !bSysMenu) AfxUpdateMenuCmdUI(this, pPopupMenu->m_hMenu, FALSE);
 }
 
 void CForecastDlg::OnUpdateShowMenu(CCmdUI* pCmdUI) {

@@ -108,6 +108,7 @@ public:
     afx_msg void OnUpdate();
     afx_msg void OnShowDayByDay();
     afx_msg void OnShowOverview();
+    afx_msg void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
 
 protected:

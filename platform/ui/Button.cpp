@@ -119,7 +119,8 @@ void PaintButton(HWND hwnd, HDC dc, const ButtonState& st) {
     std::wstring text = TextOf(hwnd);
 
     if (type == BS_OWNERDRAW) {
-        // The parent paints it, told which states apply.
+        // The parent paints it, told which states apply, on a context that already holds the
+        // button's own font (the stock system font when none was set), as the device hands it.
         DRAWITEMSTRUCT dis{};
         dis.CtlType = ODT_BUTTON;
         dis.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
@@ -129,7 +130,9 @@ void PaintButton(HWND hwnd, HDC dc, const ButtonState& st) {
         dis.hDC = dc;
         dis.rcItem = client;
         HWND parent = GetParent(hwnd);
+        HGDIOBJ before = SelectObject(dc, st.font ? st.font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
         if (parent) SendMessageW(parent, WM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
+        if (before) SelectObject(dc, before);
         return;
     }
 

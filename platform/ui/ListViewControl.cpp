@@ -19,6 +19,7 @@
 
 #include "platform/base/CaseFold.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/ListBoxInternal.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/ListViewState.h"
 
@@ -496,9 +497,11 @@ void ScrollBy(State& s, int dx, int dy) {
     }
 }
 
-// Scroll bar rectangles and thumbs (drawn inside the client area, right and bottom).
+// Scroll bar rectangles and thumbs (drawn inside the client area, right and bottom). The
+// vertical bar is the list box's: an arrow box at each end and the thumb travelling between.
 struct Bar {
-    RECT track{};
+    RECT track{};  // the whole bar
+    RECT travel{}; // where the thumb moves (between the arrows of the vertical bar)
     RECT thumb{};
     bool shown = false;
 };
@@ -510,13 +513,19 @@ Bar BarOf(const Geometry& g, bool vertical) {
     b.shown = true;
     if (vertical) b.track = RECT{g.area.right, g.client.top, g.client.right, g.area.bottom};
     else b.track = RECT{g.client.left, g.area.bottom, g.area.right, g.client.bottom};
-    int len = vertical ? b.track.bottom - b.track.top : b.track.right - b.track.left;
-    int total = std::max(1, a.total);
-    int thumbLen = std::clamp(len * std::max(1, a.page) / total, std::min(8, len), len);
-    int range = a.Max();
-    int offset = range > 0 ? (len - thumbLen) * a.pos / range : 0;
-    if (vertical) b.thumb = RECT{b.track.left, b.track.top + offset, b.track.right, b.track.top + offset + thumbLen};
-    else b.thumb = RECT{b.track.left + offset, b.track.top, b.track.left + offset + thumbLen, b.track.bottom};
+    b.travel = b.track;
+    if (vertical) {
+        const int arrow = std::min(b.track.right - b.track.left, (b.track.bottom - b.track.top) / 3);
+        b.travel.top += arrow;
+        b.travel.bottom -= arrow;
+    }
+    const int len = std::max(0, static_cast<int>(vertical ? b.travel.bottom - b.travel.top : b.travel.right - b.travel.left));
+    const int total = std::max(1, a.total);
+    const int thumbLen = std::clamp(len * std::clamp(a.page, 1, total) / total, std::min(8, len), len);
+    const int range = a.Max();
+    const int offset = range > 0 ? (len - thumbLen) * std::clamp(a.pos, 0, range) / range : 0;
+    if (vertical) b.thumb = RECT{b.travel.left, b.travel.top + offset, b.travel.right, b.travel.top + offset + thumbLen};
+    else b.thumb = RECT{b.travel.left + offset, b.travel.top, b.travel.left + offset + thumbLen, b.travel.bottom};
     return b;
 }
 
@@ -1114,6 +1123,14 @@ void Paint(State& s) {
     for (bool vertical : {true, false}) {
         Bar b = BarOf(g, vertical);
         if (!b.shown) continue;
+        if (vertical) {
+            lists::ScrollState bar;
+            bar.pos = g.v.pos;
+            bar.page = g.v.page;
+            bar.count = g.v.total;
+            lists::DrawVScroll(dc, b.track, bar);
+            continue;
+        }
         FillRect(dc, &b.track, GetSysColorBrush(COLOR_SCROLLBAR));
         FillRect(dc, &b.thumb, GetSysColorBrush(COLOR_BTNFACE));
         FrameRect(dc, &b.thumb, GetSysColorBrush(COLOR_WINDOWFRAME));
@@ -1149,7 +1166,11 @@ bool BarDown(State& s, POINT pt) {
     for (bool vertical : {true, false}) {
         Bar b = BarOf(g, vertical);
         if (!b.shown || !PtInRect(&b.track, pt)) continue;
-        if (PtInRect(&b.thumb, pt)) {
+        if (vertical && (pt.y < b.travel.top || pt.y >= b.travel.bottom)) {
+            // The arrows: one row (one row of icons in the icon views).
+            const int line = View(s) == LVS_REPORT ? 1 : std::max(1, g.cellY);
+            SetScroll(s, true, g.v.pos + (pt.y < b.travel.top ? -line : line));
+        } else if (PtInRect(&b.thumb, pt)) {
             s.drag = vertical ? Drag::VThumb : Drag::HThumb;
             s.dragGrab = vertical ? pt.y - b.thumb.top : pt.x - b.thumb.left;
             SetCapture(s.hwnd);
@@ -1169,11 +1190,11 @@ void BarDrag(State& s, POINT pt) {
     Bar b = BarOf(g, vertical);
     if (!b.shown) return;
     const Axis& a = vertical ? g.v : g.h;
-    int len = vertical ? b.track.bottom - b.track.top : b.track.right - b.track.left;
+    int len = vertical ? b.travel.bottom - b.travel.top : b.travel.right - b.travel.left;
     int thumb = vertical ? b.thumb.bottom - b.thumb.top : b.thumb.right - b.thumb.left;
     int free = len - thumb;
     if (free <= 0) return;
-    int offset = (vertical ? pt.y - b.track.top : pt.x - b.track.left) - s.dragGrab;
+    int offset = (vertical ? pt.y - b.travel.top : pt.x - b.travel.left) - s.dragGrab;
     offset = std::clamp(offset, 0, free);
     SetScroll(s, vertical, (offset * a.Max() + free / 2) / free);
 }

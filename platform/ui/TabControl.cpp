@@ -51,13 +51,17 @@ int TextWidth(const TabStrip& t, const std::wstring& s) {
     return size.cx;
 }
 
-// Rectangle of tab i in client coordinates; tabs sit side by side from the left edge.
+// Left margin of the row of tabs: the first tab starts 2 px in from the control's edge, as on
+// the device, so a page placed against tab 0's left edge lines up with the page frame.
+constexpr int kRowMargin = 2;
+
+// Rectangle of tab i in client coordinates; tabs sit side by side from the left margin.
 RECT ItemRect(const TabStrip& t, int i) {
     RECT client{};
     GetClientRect(t.hwnd, &client);
     int h = RowHeight(t);
     int top = (t.style & TCS_BOTTOM) ? client.bottom - h : 0;
-    int x = 0;
+    int x = kRowMargin;
     for (int k = 0; k <= i && k < Count(t); ++k) {
         int w = FixedWidth(t) ? t.fixedWidth : TextWidth(t, t.tabs[static_cast<size_t>(k)].text) + 12;
         if (k == i) return RECT{x, top, x + w, top + h};

@@ -108,7 +108,12 @@ TEST_F(ButtonTest, AutoRadioGroupsEndAtTheNextGroup) {
 
 TEST_F(ButtonTest, OwnerDrawnButtonGetsItsStates) {
     HWND b = MakeButton(20, BS_OWNERDRAW, 10);
+    // The context handed over already holds the button's own font.
+    HFONT font = CreateFontW(-17, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    InvalidateRect(b, nullptr, TRUE);
     std::vector<UINT> states;
+    std::vector<HGDIOBJ> fonts;
     CurrentHandler() = [&](HWND, UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
         if (msg != WM_DRAWITEM) return false;
         const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
@@ -117,6 +122,7 @@ TEST_F(ButtonTest, OwnerDrawnButtonGetsItsStates) {
         EXPECT_EQ(dis->hwndItem, b);
         EXPECT_NE(dis->hDC, nullptr);
         states.push_back(dis->itemState);
+        fonts.push_back(GetCurrentObject(dis->hDC, OBJ_FONT));
         result = TRUE;
         return true;
     };
@@ -134,6 +140,9 @@ TEST_F(ButtonTest, OwnerDrawnButtonGetsItsStates) {
     EnableWindow(b, FALSE);
     device::ui::PumpUntilIdle();
     EXPECT_EQ(states.back(), static_cast<UINT>(ODS_DISABLED));
+    for (HGDIOBJ f : fonts) EXPECT_EQ(f, font);
+    DestroyWindow(b);
+    DeleteObject(font);
 }
 
 TEST_F(ButtonTest, SetStyleFontAndDialogCodes) {

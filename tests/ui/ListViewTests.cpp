@@ -636,8 +636,8 @@ TEST_F(ListViewTest, DraggingTheScrollBarThumbScrolls) {
     int barX = client.right - GetSystemMetrics(SM_CXVSCROLL) / 2;
     RECT header{};
     GetWindowRect(ListView_GetHeader(list), &header);
-    // The thumb starts at the top of the bar; drag it to the bottom.
-    POINT from{barX, 3}, to{barX, client.bottom + 50};
+    // The thumb starts at the top of the bar, under its up arrow; drag it to the bottom.
+    POINT from{barX, GetSystemMetrics(SM_CXVSCROLL) + 3}, to{barX, client.bottom + 50};
     ClientToScreen(list, &from);
     ClientToScreen(list, &to);
     InjectStylus(StylusAction::Down, from);
@@ -654,6 +654,12 @@ TEST_F(ListViewTest, DraggingTheScrollBarThumbScrolls) {
     int before = ListView_GetTopIndex(list);
     TapAt(list, POINT{barX, 20});
     EXPECT_EQ(ListView_GetTopIndex(list), before - ListView_GetCountPerPage(list));
+    // The arrow boxes at the ends move one row.
+    before = ListView_GetTopIndex(list);
+    TapAt(list, POINT{barX, 3});
+    EXPECT_EQ(ListView_GetTopIndex(list), before - 1);
+    TapAt(list, POINT{barX, client.bottom - 3});
+    EXPECT_EQ(ListView_GetTopIndex(list), before);
 }
 
 // ---- Sorting -----------------------------------------------------------------------------------

@@ -52,13 +52,13 @@ TEST_F(TabControl, SubclassSeesSelChangingAndSelChangeInsideTheDefaultClick) {
         EXPECT_EQ(nm->idFrom, 1000u);
         return 0;
     };
-    // The left edge of tab 2, as the program taps it to restore a tab.
-    TapClient(t, 2 * 40, 5);
+    // The left edge of tab 2 (the row starts 2 px in).
+    TapClient(t, 2 + 2 * 40, 5);
     EXPECT_EQ(trace, (std::vector<std::string>{"before default", "selchanging, focus 0", "selchange, focus 2",
                                                "after default, focus 2"}));
     EXPECT_EQ(SendMessageW(t, TCM_GETCURSEL, 0, 0), 2);
     trace.clear();
-    TapClient(t, 2 * 40 + 5, 5);  // the current tab: no change to announce
+    TapClient(t, 2 + 2 * 40 + 5, 5);  // the current tab: no change to announce
     EXPECT_EQ(trace, (std::vector<std::string>{"before default", "after default, focus 2"}));
     trace.clear();
     TapClient(t, 230, 5);  // right of the last tab
@@ -112,8 +112,8 @@ TEST_F(TabControl, OwnerDrawnTabsAreDrawnByTheParentWithTheirRectangles) {
         EXPECT_EQ(d.hwndItem, t);
         EXPECT_EQ(d.itemData, 100u + i);
         EXPECT_EQ(d.itemState & ODS_SELECTED, i == 1 ? ODS_SELECTED : 0u);
-        EXPECT_EQ(d.rcItem.left, static_cast<LONG>(50 * i));
-        EXPECT_EQ(d.rcItem.right, static_cast<LONG>(50 * (i + 1)));
+        EXPECT_EQ(d.rcItem.left, static_cast<LONG>(2 + 50 * i));  // the row starts 2 px in
+        EXPECT_EQ(d.rcItem.right, static_cast<LONG>(2 + 50 * (i + 1)));
         EXPECT_EQ(d.rcItem.top, 0);
         EXPECT_EQ(d.rcItem.bottom, 26);
         RECT r;
@@ -196,8 +196,8 @@ TEST_F(TabControl, AdjustRectAndItemSizeGeometry) {
     EXPECT_EQ(HIWORD(old), 26);
     RECT r;
     SendMessageW(t, TCM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&r));
-    EXPECT_EQ(r.left, 124);
-    EXPECT_EQ(r.right, 155);
+    EXPECT_EQ(r.left, 126);
+    EXPECT_EQ(r.right, 157);
     RECT page{0, 0, 240, 200};
     SendMessageW(t, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     EXPECT_GE(page.top, 26);  // the page area starts under the tabs

@@ -10,6 +10,7 @@
 #include "support/ScriptedServer.h"
 #include "support/Screenshots.h"
 #include "platform/ui/DeviceUi.h"
+#include "platform/ui/Menus.h"
 #include "weather/ForecastDlg.h"
 #include "weather/WeatherTestSupport.h"
 
@@ -106,6 +107,20 @@ protected:
         CRect client;
         dlg.GetClientRect(&client);
         TapClient(dlg, client.right - 48, client.top + 20);
+    }
+    // The check marks of the Show menu (overview, day by day) as it shows when it opens.
+    static std::pair<bool, bool> ShowMenuChecks(CForecastDlg& dlg) {
+        HWND bar = nullptr;
+        for (HWND c = ::GetWindow(dlg.m_hWnd, GW_CHILD); c && !bar; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            wchar_t cls[32] = {};
+            ::GetClassNameW(c, cls, 32);
+            if (std::wstring(cls) == device::ui::kCommandBarClass) bar = c;
+        }
+        HMENU show = bar ? ::GetSubMenu(CommandBar_GetMenu(bar, 0), 0) : nullptr;
+        if (!show) return {false, false};
+        dlg.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(show), 0);
+        return {(::GetMenuState(show, ID_FORECAST_OVERVIEW, MF_BYCOMMAND) & MF_CHECKED) != 0,
+                (::GetMenuState(show, ID_FORECAST_DAY_BY_DAY, MF_BYCOMMAND) & MF_CHECKED) != 0};
     }
     static std::wstring Text(CWnd& wnd) {
         CString text;
@@ -253,9 +268,11 @@ TEST_F(ForecastDlgTest, ViewCommandsAreRememberedAndTheLinkTogglesTheOverview) {
     Run(L"Paris", [this](CForecastDlg& dlg) {
         EXPECT_TRUE(dlg.m_dayByDay);
         EXPECT_EQ(dlg.m_selectedDay, 1);
+        EXPECT_EQ(ShowMenuChecks(dlg), std::make_pair(false, true)); // the Show menu marks the day view
         dlg.SendMessage(WM_COMMAND, ID_FORECAST_OVERVIEW, 0);
         EXPECT_FALSE(dlg.m_dayByDay);
         EXPECT_EQ(m_reg.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", L"daybyday"), 0u);
+        EXPECT_EQ(ShowMenuChecks(dlg), std::make_pair(true, false));
     });
 }
 
