@@ -1,5 +1,7 @@
 #include "controls/IconButton.h"
 
+#include <cstdlib>
+
 #include "platform/framework/WinApp.h"
 #include "platform/ui/ResourceImages.h"
 
@@ -270,6 +272,25 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
         if (m_bPressed) captionRect.OffsetRect(1, 1);
         CRect centered = captionRect;
         pDC->DrawText(title, &centered, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+        // A caption whose wrapped lines are taller than the button is drawn in a smaller size
+        // of its font, down to 8 pixels, so that it shows whole instead of cut at both edges.
+        CFont smaller;
+        CFont* before = nullptr;
+        LOGFONTW lf{};
+        if (centered.Height() > captionRect.Height() && pDC->GetCurrentFont() && pDC->GetCurrentFont()->GetLogFont(&lf)) {
+            const int sign = lf.lfHeight < 0 ? -1 : 1;
+            for (int height = std::abs(lf.lfHeight) - 1; height >= 8; --height) {
+                lf.lfHeight = sign * height;
+                if (before) pDC->SelectObject(before); // never delete the font the DC holds
+                smaller.DeleteObject();
+                if (!smaller.CreateFontIndirect(&lf)) break;
+                CFont* old = pDC->SelectObject(&smaller);
+                if (!before) before = old;
+                centered = captionRect;
+                pDC->DrawText(title, &centered, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+                if (centered.Height() <= captionRect.Height()) break;
+            }
+        }
         centered.OffsetRect((captionRect.Width() - centered.Width()) / 2,
                             (captionRect.Height() - centered.Height()) / 2);
         if (m_bDisabled) {
@@ -285,6 +306,7 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
             pDC->SetBkColor(m_crColors[in ? BTNST_COLOR_BK_IN : BTNST_COLOR_BK_OUT]);
             pDC->DrawText(title, &centered, DT_WORDBREAK | DT_CENTER);
         }
+        if (before) pDC->SelectObject(before);
     }
 
     if (!m_bFlat && m_bFocused) {

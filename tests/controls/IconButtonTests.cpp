@@ -116,6 +116,24 @@ TEST_F(IconButtonTest, CaptionPlaceAndLook) {
     EXPECT_GE(CaptionCalls().at(0).rect.left, 19);
 }
 
+TEST_F(IconButtonTest, ACaptionTooTallForTheButtonStepsItsFontDownToShowWhole) {
+    Make(L"Update All");
+    LOGFONTW lf{};
+    lf.lfHeight = -18; // wrapped onto two lines, 36 pixels in a 30-pixel button
+    wcscpy(lf.lfFaceName, L"Tahoma");
+    CFont font;
+    ASSERT_TRUE(font.CreateFontIndirect(&lf));
+    m_button.SetFont(&font, FALSE);
+    auto calls = CaptionCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_GE(calls[0].rect.top, 0);
+    EXPECT_LE(calls[0].rect.bottom, 30);
+    m_button.SetWindowText(L"Off"); // a caption that fits keeps the button's own size
+    calls = CaptionCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_GE(calls[0].rect.bottom - calls[0].rect.top, 18);
+}
+
 TEST_F(IconButtonTest, BordersAndTheHoverLook) {
     Make(L"M");
     const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), shadow = GetSysColor(COLOR_BTNSHADOW);
