@@ -124,8 +124,6 @@ const std::vector<Expected> kExpectedFailures = {
     {"tip & tax", "240x320", -1, 0},
     {"tip & tax", "320x240", -1, 0},
     {"tip & tax", "240x240", -1, 0},
-    {"weather", "240x240", 1, 1001},
-    {"weather", "240x240", 1, 1146},
 };
 
 // Overlaps the layout means, beyond the kinds every screen has (a group box, a tab strip or a
