@@ -413,8 +413,11 @@ bool CForecastDlg::UpdateScrollRange(int contentBottom) {
     si.cbSize = sizeof(si);
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     si.nMin = 0;
-    si.nMax = range > 0 ? contentBottom - 1 : 0;
-    si.nPage = range > 0 ? static_cast<UINT>(std::max(visible, 1)) : 0;
+    // A short thumb: the bar runs under the raised panel, and its track above the panel must
+    // keep room to tap below the thumb.
+    const int page = std::max(1, range / 4);
+    si.nMax = range > 0 ? range + page - 1 : 0;
+    si.nPage = range > 0 ? static_cast<UINT>(page) : 0;
     si.nPos = m_scrollPos;
     SetScrollInfo(SB_VERT, &si, TRUE);
     ::ShowScrollBar(m_hWnd, SB_VERT, range > 0);
