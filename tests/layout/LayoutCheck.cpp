@@ -205,8 +205,8 @@ bool IsInertPicture(HWND w) {
 
 // What the user sees of the work area: down to the input panel's top while it is up. A window
 // that covers the menu bar's band below the work area (a full-screen form over its owner's menu
-// bar) also shows its controls there while the panel is down: what is on top in that band
-// decides, as the user sees it.
+// bar, with no menu bar of its own) also shows its controls there while the panel is down: what
+// is on top in that band decides, as the user sees it.
 RECT VisibleDesktop(HWND root) {
     SIPINFO info{};
     info.cbSize = sizeof(info);
@@ -219,7 +219,8 @@ RECT VisibleDesktop(HWND root) {
     const POINT band{(std::max(window.left, visible.left) + std::min(window.right, visible.right)) / 2,
                      (visible.bottom + screenBottom) / 2};
     const HWND top = ::WindowFromPoint(band);
-    if (top && (top == root || ::IsChild(root, top))) visible.bottom = std::min<LONG>(window.bottom, screenBottom);
+    // The window's own menu bar there is a menu bar still: the band stays outside the room.
+    if (top && (top == root || ::IsChild(root, top)) && !IsOutside(top)) visible.bottom = std::min<LONG>(window.bottom, screenBottom);
     return visible;
 }
 
