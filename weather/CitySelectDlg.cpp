@@ -414,10 +414,13 @@ void CAddOtherCitiesDlg::LayOut() {
         m_findLabelWidth = PaintHeader(dc, w, IDS_ADD_OTHER_CITIES_TITLE, m_titleFont, m_findFont, 60);
     }
     const UINT flags = SWP_NOZORDER | SWP_SHOWWINDOW;
-    // The buttons end above the visible bottom; each list keeps at least a row above them.
-    const int buttonY = std::max(80 + 16 + 2, std::min(h / 2 + 62, h - 22));
+    // The buttons end above the visible bottom, so that Add and Remove stay in reach while the
+    // Find box has the input panel up; each list keeps at least a row above them where the room
+    // allows it (a panel over a short screen leaves the country list less: Find still selects
+    // in it and Add takes that city).
+    const int buttonY = std::min(h - 22, std::max(80 + 16 + 2, h / 2 + 62));
     m_countryCombo.SetWindowPos(nullptr, 5, 35, w / 2 - 10, 20, flags);
-    m_countryList.SetWindowPos(nullptr, 5, 80, w / 2 - 10, std::min(h / 2 - 20, buttonY - 2 - 80), flags);
+    m_countryList.SetWindowPos(nullptr, 5, 80, w / 2 - 10, std::max(0, std::min(h / 2 - 20, buttonY - 2 - 80)), flags);
     m_favoriteLabel.SetWindowPos(nullptr, w / 2 + 5, 40, w / 2 - 10, 20, flags);
     m_storeList.SetWindowPos(nullptr, w / 2 + 5, 60, w / 2 - 10, std::min(h / 2, buttonY - 2 - 60), flags);
     m_addButton.SetWindowPos(nullptr, 5, buttonY, w / 2 - 10, 20, flags);

@@ -12,10 +12,12 @@
 #include "platform/system/SystemVersion.h"
 #include "platform/framework/WinApp.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Sip.h"
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
 #include "weather/ForecastText.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -115,6 +117,7 @@ BEGIN_MESSAGE_MAP(CForecastDlg, CDialog)
     ON_WM_LBUTTONDOWN()
     ON_BN_CLICKED(IDC_FORECAST_UPDATE, &CForecastDlg::OnUpdate)
     ON_WM_SETTINGCHANGE()
+    ON_WM_VSCROLL()
     ON_WM_DESTROY()
     ON_COMMAND(ID_FORECAST_DAY_BY_DAY, &CForecastDlg::OnShowDayByDay)
     ON_COMMAND(ID_FORECAST_OVERVIEW, &CForecastDlg::OnShowOverview)
@@ -390,6 +393,61 @@ void CForecastDlg::OnSettingChange(UINT /*uFlags*/, LPCTSTR /*lpszSection*/) {
     Invalidate(TRUE);
 }
 
+bool CForecastDlg::UpdateScrollRange(int contentBottom) {
+    // What lies below the visible desktop (the input panel's top while it is up) is brought up
+    // by the bar.
+    CRect client;
+    GetClientRect(&client);
+    CPoint origin(0, 0);
+    ClientToScreen(&origin);
+    int visible = client.Height();
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (::SipGetInfo(&info) && (info.fdwFlags & SIPF_ON))
+        visible = std::min<int>(visible, info.rcVisibleDesktop.bottom - origin.y);
+    const int range = std::max(0, contentBottom - std::max(visible, 0));
+    if (range == m_scrollRange && m_scrollPos <= range) return false;
+    const int before = m_scrollPos;
+    m_scrollRange = range;
+    m_scrollPos = std::min(m_scrollPos, range);
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    // A short thumb: the bar runs under the raised panel, and its track above the panel must
+    // keep room to tap below the thumb.
+    const int page = std::max(1, range / 4);
+    si.nMax = range > 0 ? range + page - 1 : 0;
+    si.nPage = range > 0 ? static_cast<UINT>(page) : 0;
+    si.nPos = m_scrollPos;
+    SetScrollInfo(SB_VERT, &si, TRUE);
+    ::ShowScrollBar(m_hWnd, SB_VERT, range > 0);
+    return m_scrollPos != before;
+}
+
+void CForecastDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* /*pScrollBar*/) {
+    if (m_scrollRange <= 0) return;
+    const int page = std::max(10, m_scrollRange / 2);
+    int pos = m_scrollPos;
+    switch (nSBCode) {
+    case SB_LINEUP: pos -= 10; break;
+    case SB_LINEDOWN: pos += 10; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: pos = static_cast<int>(nPos); break;
+    case SB_TOP: pos = 0; break;
+    case SB_BOTTOM: pos = m_scrollRange; break;
+    default: return;
+    }
+    pos = std::clamp(pos, 0, m_scrollRange);
+    if (pos == m_scrollPos) return;
+    m_scrollPos = pos;
+    SetScrollPos(SB_VERT, m_scrollPos, TRUE);
+    Layout();
+    Invalidate(TRUE);
+}
+
 void CForecastDlg::OnDestroy() {
     CDialog::OnDestroy();
     m_pControlFont = nullptr;
@@ -418,9 +476,10 @@ BOOL CForecastDlg::PreTranslateMessage(MSG* pMsg) {
 
 void CForecastDlg::OnLButtonDown(UINT /*nFlags*/, CPoint point) {
     const int pitch = RowPitch();
+    point.y += m_scrollPos; // where the tap lies in the drawn view
     if (!m_dayByDay && point.x > m_workWidth - 42 && point.x < m_workWidth && point.y > 2 && point.y < 15) {
         SetLinkText(!m_linkBasic);
-        CRect area(m_iconWidth + 20, 2, m_workWidth, m_topMargin + 4 * pitch + 30);
+        CRect area(m_iconWidth + 20, 2 - m_scrollPos, m_workWidth, m_topMargin + 4 * pitch + 30 - m_scrollPos);
         InvalidateRect(&area, TRUE);
         return;
     }
@@ -435,7 +494,7 @@ void CForecastDlg::OnLButtonDown(UINT /*nFlags*/, CPoint point) {
     else
         m_selectedDay = m_selectedDay == 1 ? 5 : m_selectedDay - 1;
     CopySelectedDay();
-    CRect area(0, 2, m_workWidth, m_topMargin + 4 * pitch + 30);
+    CRect area(0, 2 - m_scrollPos, m_workWidth, m_topMargin + 4 * pitch + 30 - m_scrollPos);
     InvalidateRect(&area, TRUE);
 }
 

@@ -95,6 +95,11 @@ public:
     int m_conditionOffset = 13;
     int m_iconWidth = 0;
     int m_iconHeight = 0;
+    // While a raised input panel covers the view's foot, the view scrolls: how far it is
+    // scrolled down and how far it can be, in pixels (both 0 while everything shows).
+    int m_scrollPos = 0;
+    int m_scrollRange = 0;
+    int m_lineWidth = 0; // the city and date lines' own width
 
     // Fills the slot texts, the city line and the date line from the store.
     void LoadForecast();
@@ -121,12 +126,17 @@ protected:
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnDestroy();
     afx_msg void OnUpdateShowMenu(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
 
 private:
     void ReadWorkArea();
+    // The scroll range for a view contentBottom pixels tall in what the input panel leaves
+    // visible of the client area; the bar shows only while there is something to scroll. True
+    // when the scroll position had to change (the controls are then laid again).
+    bool UpdateScrollRange(int contentBottom);
     void SetLinkText(bool basic);
     void PaintOverview(CDC& dc);
     void PaintOverviewDetails(CDC& dc, int row);

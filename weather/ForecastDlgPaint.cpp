@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "weather/ForecastDlg.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -105,13 +106,13 @@ void CForecastDlg::Layout() {
 
     const UINT move = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
     for (int k = 0; k < kSlots; ++k) {
-        const int y = RowTop(k);
+        const int y = RowTop(k) - m_scrollPos;
         m_icons[k].SetWindowPos(nullptr, 10, y, 0, 0, move);
         m_dayNames[k].SetWindowPos(nullptr, m_iconWidth + m_columnStep, y, 0, 0, move);
         m_temperatures[k].SetWindowPos(nullptr, m_iconWidth + 90, y, 0, 0, move);
         m_conditions[k].SetWindowPos(nullptr, m_iconWidth + m_columnStep, y + m_conditionOffset, 0, 0, move);
     }
-    const int top = m_topMargin;
+    const int top = m_topMargin - m_scrollPos; // the controls move with the scrolled view
     const int pitch = RowPitch();
     const UINT show = SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW;
     if (portrait) {
@@ -138,9 +139,23 @@ void CForecastDlg::Layout() {
         dc.GetTextMetrics(&metrics);
         dc.SelectObject(old);
         const int needed = rows * metrics.tmHeight;
-        if (box.Height() != needed)
-            line->SetWindowPos(nullptr, 0, 0, box.Width(), needed, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (m_lineWidth == 0) m_lineWidth = box.Width();
+        // Beside the Update button, the line ends short of it (the scroll bar narrows the view).
+        CRect update, beside;
+        m_updateButton.GetWindowRect(&update);
+        int width = m_lineWidth;
+        beside.SetRect(box.left, box.top, box.left + m_lineWidth, box.top + needed);
+        if (beside.top < update.bottom && update.top < beside.bottom && beside.right > update.left - 3)
+            width = std::max(0, static_cast<int>(update.left - 3 - box.left));
+        if (box.Height() != needed || box.Width() != width)
+            line->SetWindowPos(nullptr, 0, 0, width, needed, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    // The view ends with its bottom panel, or the Update button where it stands lower.
+    CRect update;
+    m_updateButton.GetWindowRect(&update);
+    ScreenToClient(&update);
+    const int contentBottom = std::max(m_topMargin + 4 * pitch + 60 + 1, static_cast<int>(update.bottom) + m_scrollPos);
+    if (UpdateScrollRange(contentBottom)) Layout();
 }
 
 void CForecastDlg::DrawIconId(CDC& dc, UINT id, int x, int y, int size) {
@@ -154,6 +169,7 @@ void CForecastDlg::OnPaint() {
     CPaintDC dc(this);
     const int saved = dc.SaveDC();
     dc.SetBkMode(TRANSPARENT);
+    dc.SetViewportOrg(0, -m_scrollPos);
     if (m_dayByDay)
         PaintDayPage(dc);
     else

@@ -519,11 +519,39 @@ void CWeatherPanel::PlaceShownTip() {
         bottom = std::min<int>(bottom, visible.y);
     }
     PlaceTip(m_workWidth / 2 - bw / 2, std::max(0, bottom - bh), id, lines, 0, fit, width);
-    // The text box takes the room down to the Hide button, so that the last line's descenders
-    // are not cut (the box is sized from the line height alone).
     RECT text{}, hide{};
     m_tipText.GetWindowRect(&text);
     m_tipButton.GetWindowRect(&hide);
+    // A raised panel over a short page leaves less room than the box takes: the box ends at the
+    // panel's top with its Hide button in reach, and its text shows what fits above the button.
+    if (bottom > 0 && bh > bottom) {
+        RECT frame{};
+        m_tipTitle.GetWindowRect(&frame);
+        ScreenToClient(&frame);
+        const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
+        m_tipTitle.SetWindowPos(nullptr, frame.left, 0, frame.right - frame.left, bottom, keep);
+        const int hideHeight = hide.bottom - hide.top;
+        POINT hideAt{hide.left, 0};
+        ScreenToClient(&hideAt);
+        m_tipButton.SetWindowPos(nullptr, hideAt.x, bottom - 2 - hideHeight, hide.right - hide.left, hideHeight, keep);
+        m_tipText.GetWindowRect(&text);
+        m_tipButton.GetWindowRect(&hide);
+        // Whole lines only: a line cut through the middle reads as a smudge.
+        int lineHeight = 0;
+        {
+            CClientDC dc(this);
+            CFont* old = dc.SelectObject(&m_tipTextFont);
+            lineHeight = dc.GetTextExtent(CString(L"Ag")).cy;
+            dc.SelectObject(old);
+        }
+        const int room = std::max(0, static_cast<int>(hide.top - 1 - text.top));
+        const int height = lineHeight > 0 ? std::min(room, room / lineHeight * lineHeight + 2) : room;
+        if (text.bottom - text.top != height)
+            m_tipText.SetWindowPos(nullptr, 0, 0, text.right - text.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    // The text box takes the room down to the Hide button, so that the last line's descenders
+    // are not cut (the box is sized from the line height alone).
     if (text.bottom < hide.top - 1)
         m_tipText.SetWindowPos(nullptr, 0, 0, text.right - text.left, hide.top - 1 - text.top,
                                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -55,10 +55,6 @@ struct Expected {
 };
 // ---- Expected failures: faults still to mend, not meant layouts; the table empties as they are ----
 const std::vector<Expected> kExpectedFailures = {
-    {"add other cities", "240x240", 1, 1166},
-    {"add other cities", "320x240", 1, 1166},
-    {"add other cities", "240x240", 1, 1167},
-    {"add other cities", "320x240", 1, 1167},
     {"appearance: clocks", "240x240", 1, 1142},
     {"appearance: clocks", "320x240", 1, 1142},
     {"appearance: clocks", "240x240", 1, 1143},
@@ -115,29 +111,9 @@ const std::vector<Expected> kExpectedFailures = {
     {"appearance: weather", "240x320", 1, 1144},
     {"appearance: weather", "320x240", 1, 1144},
     {"currencies", "240x240", 1, 1087},
-    {"edit cities", "240x240", 0, 3},
-    {"edit cities", "320x240", 0, 3},
-    {"edit cities", "240x240", 0, 1008},
-    {"edit cities", "320x240", 0, 1008},
-    {"forecast view", "", -1, 1075},
-    {"forecast view", "240x240", 1, 1076},
-    {"forecast view", "240x320", 1, 1076},
-    {"forecast view", "320x240", 1, 1076},
-    {"forecast view", "240x240", 1, 1077},
-    {"forecast view", "240x320", 1, 1077},
-    {"forecast view", "320x240", 1, 1077},
-    {"map", "", 1, 1106},
-    {"map", "240x240", 1, 1113},
-    {"map", "320x240", 1, 1113},
     {"packing: new items", "240x240", 1, 1122},
     {"packing: new items", "320x240", 1, 1122},
     {"packing: new items", "", 1, 1123},
-    {"reminders", "240x240", 0, 1019},
-    {"reminders", "240x240", 0, 1020},
-    {"reminders", "240x240", 0, 1029},
-    {"reminders", "240x240", 0, 1031},
-    {"reminders", "240x240", 0, 1140},
-    {"reminders", "240x240", 0, 1141},
     {"tip & tax", "", -1, 1002},
     {"tip & tax", "", -1, 1006},
     {"tip & tax", "", -1, 1113},
@@ -148,19 +124,24 @@ const std::vector<Expected> kExpectedFailures = {
     {"tip & tax", "", -1, 1120},
     {"tip & tax", "", -1, 1125},
     {"tip & tax", "", -1, 1127},
-    {"weather", "240x240", 1, 1001},
-    {"weather", "240x240", 1, 1146},
 };
 
 // Overlaps the layout means, beyond the kinds every screen has (a group box, a tab strip or a
 // titled static frame around what it holds; a picture or a band behind labels and buttons; see
-// ScreenCheck::Meant): screen ("" any), the two control ids (-1 any), and why. None so far.
+// ScreenCheck::Meant): screen ("" any), the two control ids (-1 any), and why.
 struct MeantOverlap {
     const char* screen;
     int first, second;
     const char* why;
 };
-const std::vector<MeantOverlap> kMeantOverlaps = {};
+const std::vector<MeantOverlap> kMeantOverlaps = {
+    {"forecast view", IDC_FORECAST_CITY, IDC_FORECAST_DATE,
+     "the date line's text starts with a line break: its first row is empty and the city line "
+     "stands in it, the date under the city"},
+    {"map", IDC_MAP_TIPS_TEXT, IDC_MAP_MARKER,
+     "the tips box lies over the map until it is hidden; the selected city's marker on the map "
+     "may lie under it"},
+};
 
 // Controls the layout means to run past the room of their window: screen, control id, why.
 struct MeantClip {
@@ -219,12 +200,35 @@ bool IsDecoration(HWND w) {
     return type != SS_BITMAP && type != SS_ICON;
 }
 
-// What the user sees of the work area: down to the input panel's top while it is up.
-RECT VisibleDesktop() {
+// A picture that takes no taps (no SS_NOTIFY): read beside the texts a page paints, never
+// reached. A raised panel covers it as it covers those painted texts; the user lowers the panel
+// to read them, so under the panel it is no fault (with the panel down it must still fit).
+bool IsInertPicture(HWND w) {
+    if (ClassOf(w) != L"STATIC") return false;
+    const DWORD style = static_cast<DWORD>(::GetWindowLongW(w, GWL_STYLE));
+    const DWORD type = style & SS_TYPEMASK;
+    return (type == SS_BITMAP || type == SS_ICON) && !(style & SS_NOTIFY);
+}
+
+// What the user sees of the work area: down to the input panel's top while it is up. A window
+// that covers the menu bar's band below the work area (a full-screen form over its owner's menu
+// bar, with no menu bar of its own) also shows its controls there while the panel is down: what
+// is on top in that band decides, as the user sees it.
+RECT VisibleDesktop(HWND root) {
     SIPINFO info{};
     info.cbSize = sizeof(info);
     ::SipGetInfo(&info);
-    return info.rcVisibleDesktop;
+    RECT visible = info.rcVisibleDesktop;
+    const int screenBottom = ::GetSystemMetrics(SM_CYSCREEN);
+    if (info.fdwFlags & SIPF_ON || visible.bottom >= screenBottom) return visible;
+    RECT window{};
+    ::GetWindowRect(root, &window);
+    const POINT band{(std::max(window.left, visible.left) + std::min(window.right, visible.right)) / 2,
+                     (visible.bottom + screenBottom) / 2};
+    const HWND top = ::WindowFromPoint(band);
+    // The window's own menu bar there is a menu bar still: the band stays outside the room.
+    if (top && (top == root || ::IsChild(root, top)) && !IsOutside(top)) visible.bottom = std::min<LONG>(window.bottom, screenBottom);
+    return visible;
 }
 
 // The text a control draws, in its own font, against the room it has.
@@ -302,12 +306,13 @@ public:
         }
         if (!scrolls) range = 0;
 
-        RECT room{}, visible = VisibleDesktop();
+        RECT room{}, visible = VisibleDesktop(root);
         ::GetClientRect(root, &room);
         ::MapWindowPoints(root, nullptr, reinterpret_cast<POINT*>(&room), 2);
         ::IntersectRect(&room, &room, &visible);
         for (auto& [c, r] : atTop) {
-            if (::IsWindowEnabled(c) && !IsDecoration(c) && !MeantClipped(c) && !Reachable(r, room, range)) {
+            if (::IsWindowEnabled(c) && !IsDecoration(c) && !MeantClipped(c) && !(m_panelUp && IsInertPicture(c)) &&
+                !Reachable(r, room, range)) {
                 const bool underPanel = m_panelUp && r.bottom > visible.bottom && r.top < device::ui::SipRect().bottom;
                 std::ostringstream what;
                 what << Describe(c) << " at " << RectText(r) << (underPanel ? " under the input panel" : " out of reach")

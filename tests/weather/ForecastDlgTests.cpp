@@ -438,6 +438,38 @@ TEST_F(ForecastDlgTest, OverviewTextsEndInsideTheDialogAndBeforeTheLink) {
     device::ui::SetScreenShape(240, 320);
 }
 
+// A raised panel over a square screen covers the view's foot: the view scrolls its Update button
+// above the panel, taps land where the scrolled view shows them, and the panel going down puts
+// the view back at its top with nothing to scroll.
+TEST_F(ForecastDlgTest, UnderARaisedPanelTheViewScrollsAndComesBackWhenItGoesDown) {
+    StorePlace(L"Paris", JuneForecast(), L"21/06/2009", L"France");
+    device::ui::SetScreenShape(240, 240);
+    Run(L"Paris", [](CForecastDlg& dlg) {
+        device::ui::SetSipUp(true);
+        device::display::test::PumpUntilIdle();
+        ASSERT_GT(dlg.m_scrollRange, 0);
+        dlg.SendMessage(WM_COMMAND, ID_FORECAST_DAY_BY_DAY, 0);
+        dlg.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+        device::display::test::PumpUntilIdle();
+        ASSERT_EQ(dlg.m_scrollPos, 10);
+        CRect client;
+        dlg.GetClientRect(&client);
+        TapClient(dlg, client.right - 12, 10); // the next-day arrow, 10 pixels higher on screen
+        EXPECT_EQ(dlg.m_selectedDay, 2);
+        dlg.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+        device::display::test::PumpUntilIdle();
+        CRect update;
+        dlg.m_updateButton.GetWindowRect(&update);
+        EXPECT_LE(update.bottom, device::ui::SipRect().top);
+        device::ui::SetSipUp(false);
+        device::display::test::PumpUntilIdle();
+        EXPECT_EQ(dlg.m_scrollPos, 0);
+        EXPECT_EQ(dlg.m_scrollRange, 0);
+        EXPECT_FALSE(dlg.GetStyle() & WS_VSCROLL);
+    });
+    device::ui::SetScreenShape(240, 320);
+}
+
 TEST(SplitCaretFieldsTest, TakesOnlyFieldsClosedByACaret) {
     CString fields[60];
     SplitCaretFields(L"a^^c^tail", fields);
