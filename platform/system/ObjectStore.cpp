@@ -220,6 +220,7 @@ bool WriteRaised(sqlite3* h) {
         r.dirty = false;
         r.modified.reset();
     }
+    g_raised.flushQueued = false; // a raise after this (by other work of the commit) asks again
     return true;
 }
 
