@@ -290,6 +290,22 @@ uint64_t DeviceDb::OpenTransaction() {
     return lock.owns_lock() && m_depth > 0 ? m_transactions : 0;
 }
 
+void DeviceDb::BeforeCommit(std::function<bool(sqlite3*)> fn) {
+    std::lock_guard lock(m_mutex);
+    if (m_depth > 0) m_beforeCommit.push_back(std::move(fn));
+}
+
+// Runs what was left to run before the commit, inside the transaction still (the services see
+// it as open), and forgets it.
+bool DeviceDb::RunBeforeCommit() {
+    bool ok = true;
+    ++m_depth;
+    for (size_t i = 0; ok && i < m_beforeCommit.size(); ++i) ok = m_beforeCommit[i](m_db);
+    --m_depth;
+    m_beforeCommit.clear();
+    return ok;
+}
+
 bool DeviceDb::Write(const std::function<bool(sqlite3*)>& fn) { return Transaction(true, fn); }
 
 bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transaction(false, fn); }
@@ -320,13 +336,19 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_beginPending = true;
         m_begun = false;
         m_wrote = false;
+        m_beforeCommit.clear();
         ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
         m_beginPending = false;
-        if (!m_begun) return ok;
+        if (!m_begun) {
+            m_beforeCommit.clear();
+            return ok;
+        }
         m_begun = false;
+        if (ok) ok = RunBeforeCommit();
+        m_beforeCommit.clear();
         if (!ok) {
             RunKept("ROLLBACK");
             ++m_rollbacks;
@@ -348,10 +370,13 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
             continue;
         }
         if (rc != SQLITE_OK) return false;
+        m_beforeCommit.clear();
         ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
+        if (ok) ok = RunBeforeCommit();
+        m_beforeCommit.clear();
         if (!ok) {
             RunKept("ROLLBACK");
             ++m_rollbacks;

@@ -87,6 +87,10 @@ public:
     // A number telling the transaction the calling thread has open on this connection from every
     // other transaction of the connection; 0 when it has none open.
     uint64_t OpenTransaction();
+    // Runs fn just before the transaction the calling thread has open commits, after all else it
+    // did (a service writes there what it kept in memory during the transaction); a false return
+    // rolls the transaction back. Dropped, unrun, when the transaction rolls back.
+    void BeforeCommit(std::function<bool(sqlite3*)> fn);
 
     ~DeviceDb();
 
@@ -100,6 +104,7 @@ private:
     explicit DeviceDb(sqlite3* db);
     bool Transaction(bool write, const std::function<bool(sqlite3*)>& fn);
     int RunKept(const char* sql);
+    bool RunBeforeCommit();
 
     sqlite3* m_db;
     std::atomic<uint64_t>* m_generation = nullptr; // in the shared file device.db-gen
@@ -113,6 +118,7 @@ private:
     bool m_wrote = false;        // a write joined the read transaction open
     uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
+    std::vector<std::function<bool(sqlite3*)>> m_beforeCommit; // of the open transaction
     struct CachedStatement {
         const char* key; // the text's address when it was first borrowed
         std::string sql;

@@ -133,6 +133,48 @@ std::vector<Order> DecodeSorts(const std::string& text) {
     return sorts;
 }
 
+// The version column (and last-modified time) of the ce_database rows this process raised in
+// the transaction it has open. From its first write on, the transaction holds the write lock, so
+// until it ends nobody else changes them: the first raise of a row is written and read back, the
+// later ones are only counted here and written once, just before the transaction commits (a
+// thousand records added in one transaction write the two rows twice, not a thousand times).
+// A rollback drops them with the rest; readers elsewhere only ever see committed rows.
+struct Raised {
+    int64_t version = 0;
+    std::optional<uint64_t> modified; // to be written with the version
+    bool dirty = false;               // counted here, not yet written
+};
+
+struct {
+    uint64_t serial = 0;
+    uint64_t transaction = 0;
+    bool flushQueued = false;
+    std::unordered_map<CEOID, Raised> rows;
+} g_raised;
+
+// The rows raised in the transaction the calling thread has open; null outside one.
+std::unordered_map<CEOID, Raised>* RaisedRows() {
+    DeviceDb* db = DeviceDb::Get();
+    const uint64_t transaction = db ? db->OpenTransaction() : 0;
+    if (transaction == 0) return nullptr;
+    if (g_raised.serial != db->Serial() || g_raised.transaction != transaction) {
+        g_raised.rows.clear();
+        g_raised.serial = db->Serial();
+        g_raised.transaction = transaction;
+        g_raised.flushQueued = false;
+    }
+    return &g_raised.rows;
+}
+
+// What the open transaction holds of a row beyond what device.db has; null when nothing.
+Raised* PendingRaise(CEOID row) {
+    if (g_raised.rows.empty()) return nullptr;
+    auto* rows = RaisedRows();
+    if (!rows) return nullptr;
+    auto it = rows->find(row);
+    return it != rows->end() && it->second.dirty ? &it->second : nullptr;
+}
+
 bool LoadDb(sqlite3* h, CEOID oid, DbRow& row) {
     Statement s(h, "SELECT name, type, sorts, modified, version FROM ce_database WHERE oid=?");
     if (!s.Bind(1, static_cast<int64_t>(oid)).Step()) return false;
@@ -142,12 +184,17 @@ bool LoadDb(sqlite3* h, CEOID oid, DbRow& row) {
     row.sorts = DecodeSorts(s.Text(2));
     row.modified = static_cast<uint64_t>(s.Int(3));
     row.version = s.Int(4);
+    if (const Raised* r = PendingRaise(oid)) {
+        row.version = r->version;
+        if (r->modified) row.modified = *r->modified;
+    }
     return true;
 }
 
 std::optional<int64_t> DbVersion(sqlite3* h, CEOID oid) {
     Statement s(h, "SELECT version FROM ce_database WHERE oid=?");
     if (!s.Bind(1, static_cast<int64_t>(oid)).Step()) return std::nullopt;
+    if (const Raised* r = PendingRaise(oid)) return r->version;
     return s.Int(0);
 }
 
@@ -157,40 +204,48 @@ CEOID FindDbByName(sqlite3* h, std::wstring_view name) {
     return static_cast<CEOID>(s.Int(0));
 }
 
-// The version column of the ce_database rows this process raised in the transaction it has
-// open: from its first write on, the transaction holds the write lock, so until it ends nobody
-// else changes them and they need not be read back after the next raise.
-struct {
-    uint64_t serial = 0;
-    uint64_t transaction = 0;
-    std::unordered_map<CEOID, int64_t> versions;
-} g_raised;
+// Writes the counted raises (run just before the commit).
+bool WriteRaised(sqlite3* h) {
+    auto* rows = RaisedRows();
+    if (!rows) return true;
+    for (auto& [row, r] : *rows) {
+        if (!r.dirty) continue;
+        Statement s(h, "UPDATE ce_database SET version=?1, modified=coalesce(?2, modified) WHERE oid=?3");
+        s.Bind(1, r.version).Bind(3, static_cast<int64_t>(row));
+        if (r.modified)
+            s.Bind(2, static_cast<int64_t>(*r.modified));
+        else
+            s.BindNull(2);
+        if (!s.Run()) return false;
+        r.dirty = false;
+        r.modified.reset();
+    }
+    g_raised.flushQueued = false; // a raise after this (by other work of the commit) asks again
+    return true;
+}
 
-// The version of a ce_database row this process has just raised by one.
-std::optional<int64_t> RaisedVersion(sqlite3* h, CEOID row) {
-    DeviceDb* db = DeviceDb::Get();
-    const uint64_t transaction = db ? db->OpenTransaction() : 0;
-    if (!db || transaction == 0 || g_raised.serial != db->Serial() || g_raised.transaction != transaction) {
-        g_raised.versions.clear();
-        g_raised.serial = db ? db->Serial() : 0;
-        g_raised.transaction = transaction;
-    }
-    int64_t version = 0;
-    if (auto known = g_raised.versions.find(row); transaction != 0 && known != g_raised.versions.end()) {
-        version = known->second + 1;
-    } else {
-        // (An UPDATE and a SELECT cost less than one UPDATE ... RETURNING.)
-        auto v = DbVersion(h, row);
-        if (!v) return std::nullopt;
-        version = *v;
-    }
-    if (transaction != 0) g_raised.versions[row] = version;
-    return version;
+// A database row is about to go: nothing of it is left to write.
+void ForgetRaised(CEOID row) {
+    if (auto* rows = RaisedRows()) rows->erase(row);
 }
 
 // Raises the version of a ce_database row by one (setting its last-modified time when given);
 // the new version, or nullopt when there is no such row or the write failed.
 std::optional<int64_t> RaiseVersion(sqlite3* h, CEOID row, std::optional<uint64_t> modified) {
+    auto* rows = RaisedRows();
+    if (rows) {
+        if (auto known = rows->find(row); known != rows->end()) {
+            Raised& r = known->second;
+            ++r.version;
+            if (modified) r.modified = modified;
+            r.dirty = true;
+            if (!g_raised.flushQueued) {
+                g_raised.flushQueued = true;
+                DeviceDb::Get()->BeforeCommit(WriteRaised);
+            }
+            return r.version;
+        }
+    }
     bool ran = modified ? Statement(h, "UPDATE ce_database SET modified=?, version=version+1 WHERE oid=?")
                               .Bind(1, static_cast<int64_t>(*modified))
                               .Bind(2, static_cast<int64_t>(row))
@@ -199,7 +254,10 @@ std::optional<int64_t> RaiseVersion(sqlite3* h, CEOID row, std::optional<uint64_
                               .Bind(1, static_cast<int64_t>(row))
                               .Run();
     if (!ran || sqlite3_changes(h) != 1) return std::nullopt;
-    return RaisedVersion(h, row);
+    // (An UPDATE and a SELECT cost less than one UPDATE ... RETURNING.)
+    auto v = DbVersion(h, row);
+    if (v && rows) (*rows)[row] = Raised{*v, std::nullopt, false};
+    return v;
 }
 
 CEOID NextOid(sqlite3* h) {
@@ -859,6 +917,8 @@ BOOL SetDatabaseInfo(PCEGUID guid, CEOID oid, DWORD fields, LPCWSTR name, DWORD 
                 return false;
         }
         if (fields & CEDB_VALIDMODTIME) {
+            // The time set here outlasts the one a record write of the transaction left to write.
+            if (Raised* r = PendingRaise(oid)) r->modified.reset();
             Statement s(h, "UPDATE ce_database SET modified=? WHERE oid=?");
             if (!s.Bind(1, static_cast<int64_t>(FromFileTime(modified)))
                      .Bind(2, static_cast<int64_t>(oid))
@@ -1023,6 +1083,7 @@ BOOL CeDeleteDatabaseEx(PCEGUID pguid, CEOID oid) {
             return false;
         }
         int64_t id = oid;
+        ForgetRaised(oid);
         return Statement(h, "DELETE FROM ce_prop WHERE db=?").Bind(1, id).Run() &&
                Statement(h, "DELETE FROM ce_record WHERE db=?").Bind(1, id).Run() &&
                Statement(h, "DELETE FROM ce_database WHERE oid=?").Bind(1, id).Run();

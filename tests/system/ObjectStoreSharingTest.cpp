@@ -277,3 +277,38 @@ TEST_F(ObjectStoreSharingTest, IdsHandedOutAfterARolledBackTransactionStayUnique
     EXPECT_NE(found, ids[0]);
     EXPECT_NE(found, ids[1]);
 }
+
+// The version and the next record id a transaction raises many times are written at its commit:
+// another process then goes on from them, and this process sees what that one wrote.
+TEST_F(ObjectStoreSharingTest, VersionAndIdsRaisedInATransactionAreWhatOthersSeeAfterIt) {
+    CEOID db = Create(L"batched", {{1, 0}});
+    ASSERT_NE(db, 0u);
+    HANDLE h = Open(L"batched");
+    ASSERT_NE(Add(h, {{1, L"a"}}), 0u);
+    auto version = [db] {
+        int64_t v = 0;
+        device::DeviceDb::Get()->Read([&](sqlite3* s) {
+            device::Statement q(s, "SELECT version FROM ce_database WHERE oid=?");
+            if (q.Bind(1, static_cast<int64_t>(db)).Step()) v = q.Int(0);
+            return true;
+        });
+        return v;
+    };
+    const int64_t before = version();
+    std::vector<CEOID> ids;
+    ASSERT_TRUE(device::DeviceDb::Get()->Write([&](sqlite3*) {
+        for (const wchar_t* key : {L"b", L"c", L"d"}) ids.push_back(Add(h, {{1, key}}));
+        return true;
+    }));
+    EXPECT_EQ(version(), before + 3);
+    ASSERT_EQ(ids.size(), 3u);
+    EXPECT_EQ(ids[2], ids[0] + 2);
+    const CEOID last = ids[2];
+    ASSERT_EQ(InChild([h, last] {
+                  CEOID e = Add(h, {{1, L"e"}});
+                  return e > last ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(Column(h, 1), (std::vector<std::wstring>{L"a", L"b", L"c", L"d", L"e"}));
+    EXPECT_EQ(Info(db).infDatabase.wNumRecords, 5);
+}

@@ -1,4 +1,5 @@
 #include "ObjectStoreTestSupport.h"
+#include "platform/system/DeviceDb.h"
 
 #include <cstring>
 
@@ -372,6 +373,35 @@ TEST_F(ObjectStoreTest, LastModifiedFollowsWritesAndExplicitSets) {
     device::SetDeviceClock("2026-04-01T00:00:00Z");
     ASSERT_TRUE(CeDeleteRecord(h, rec));
     EXPECT_EQ(Modified(db), At("2026-04-01T00:00:00Z")) << "a delete is a write";
+}
+
+// Inside one transaction the last write decides the time: the last record write's "now", or a
+// time set after it.
+TEST_F(ObjectStoreTest, LastModifiedOfSeveralWritesInOneTransaction) {
+    CEOID db = Create(L"stamped", {{1, 0}});
+    ASSERT_NE(db, 0u);
+    HANDLE h = Open(L"stamped");
+    ASSERT_TRUE(device::DeviceDb::Get()->Write([&](sqlite3*) {
+        device::SetDeviceClock("2026-05-01T00:00:00Z");
+        Add(h, {{1, L"a"}});
+        device::SetDeviceClock("2026-05-02T00:00:00Z");
+        Add(h, {{1, L"b"}});
+        EXPECT_EQ(Modified(db), At("2026-05-02T00:00:00Z")) << "seen inside it";
+        return true;
+    }));
+    EXPECT_EQ(Modified(db), At("2026-05-02T00:00:00Z"));
+
+    CEDBASEINFO set = {};
+    set.dwFlags = CEDB_VALIDMODTIME;
+    set.ftLastModified = {0x12345678u, 0x01D00000u};
+    ASSERT_TRUE(device::DeviceDb::Get()->Write([&](sqlite3*) {
+        Add(h, {{1, L"c"}});
+        Add(h, {{1, L"d"}});
+        return CeSetDatabaseInfo(db, &set) != FALSE;
+    }));
+    EXPECT_EQ(Info(db).infDatabase.ftLastModified.dwLowDateTime, 0x12345678u);
+    EXPECT_EQ(Info(db).infDatabase.ftLastModified.dwHighDateTime, 0x01D00000u);
+    EXPECT_EQ(Info(db).infDatabase.wNumRecords, 4);
 }
 
 TEST_F(ObjectStoreTest, SetDatabaseInfoRenamesRetypesAndResorts) {
