@@ -194,7 +194,7 @@ int ContentBottom(HWND page) {
 }
 
 // A current page whose controls reach below its room (the raised input panel took the bottom of
-// the sheet) keeps the height it has without the panel, or more when its controls need it, and
+// the sheet) scrolls over the height it has without the panel, or more when its controls need it:
 // the sheet's scroll bar moves it up under the sheet's top edge. A page that fits shows no bar.
 void SetPageScroll(Sheet& s) {
     HWND page = s.current >= 0 ? s.pages[static_cast<size_t>(s.current)]->hwnd : nullptr;
@@ -242,7 +242,8 @@ void Layout(Sheet& s) {
         HWND page = s.pages[i]->hwnd;
         if (!page) continue;
         const bool scrolled = static_cast<int>(i) == s.current && s.content;
-        SetWindowPos(page, nullptr, 0, scrolled ? -s.scroll : 0, area.right, scrolled ? s.content : area.bottom,
+        // A scrolled page ends at the tab strip's top edge, whatever part of it is shown.
+        SetWindowPos(page, nullptr, 0, scrolled ? -s.scroll : 0, area.right, area.bottom + (scrolled ? s.scroll : 0),
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
