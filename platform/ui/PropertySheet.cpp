@@ -275,6 +275,18 @@ void ScrollPage(Sheet& s, UINT code) {
     Layout(s);
 }
 
+// A sheet fills the work area, down to the raised input panel's top edge: its scroll bar and tabs
+// stay where the user can reach them.
+void FitSheet(Sheet& s) {
+    RECT work = WorkArea();
+    if (device::ui::IsSipUp()) work.bottom = std::max(work.top, std::min(work.bottom, device::ui::SipRect().top));
+    RECT now;
+    GetWindowRect(s.hwnd, &now);
+    if (EqualRect(&now, &work)) return;
+    SetWindowPos(s.hwnd, nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Slides the strip so that tab i shows whole.
 void RevealTab(Sheet& s, int i) {
     RECT r{};
@@ -529,6 +541,7 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETSIPINFO) {
+            FitSheet(*s);
             Layout(*s);
             InvalidateRect(hwnd, nullptr, TRUE);
         }

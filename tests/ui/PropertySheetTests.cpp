@@ -417,6 +417,7 @@ TEST_F(PropertySheetTest, APageTallerThanTheRoomAboveTheRaisedPanelScrollsAboveT
     device::ui::PumpUntilIdle();
     ASSERT_TRUE(GetWindowLongW(sheet, GWL_STYLE) & WS_VSCROLL);
     const RECT tabs = rectOf(strip);
+    EXPECT_LE(rectOf(sheet).bottom, device::ui::SipRect().top); // its scroll bar too
     EXPECT_LE(tabs.bottom, device::ui::SipRect().top);
     EXPECT_GT(rectOf(low).bottom, tabs.top); // under the tabs until scrolled
     for (UINT code : {SB_LINEDOWN, SB_PAGEDOWN, SB_BOTTOM, SB_BOTTOM}) {
@@ -431,7 +432,8 @@ TEST_F(PropertySheetTest, APageTallerThanTheRoomAboveTheRaisedPanelScrollsAboveT
     device::ui::SetSipUp(false);
     device::ui::PumpUntilIdle();
     EXPECT_FALSE(GetWindowLongW(sheet, GWL_STYLE) & WS_VSCROLL);
-    const RECT back = rectOf(page);
+    const RECT back = rectOf(page), work = device::ui::WorkArea(), frame = rectOf(sheet);
     EXPECT_TRUE(EqualRect(&back, &full));
+    EXPECT_TRUE(EqualRect(&frame, &work));
     DestroyWindow(sheet);
 }
