@@ -193,16 +193,21 @@ int ContentBottom(HWND page) {
     return bottom;
 }
 
-// A current page whose controls reach below its room (the raised input panel took the bottom of
-// the sheet) scrolls over the height it has without the panel, or more when its controls need it:
-// the sheet's scroll bar moves it up under the sheet's top edge. A page that fits shows no bar.
+// A current page whose controls reach below the room the raised input panel leaves it scrolls
+// over the height it has without the panel, or more when its controls need it: the sheet's scroll
+// bar moves it up under the sheet's top edge. A page that fits, or any page while the panel is
+// down, shows no bar.
 void SetPageScroll(Sheet& s) {
     HWND page = s.current >= 0 ? s.pages[static_cast<size_t>(s.current)]->hwnd : nullptr;
     const int room = PageArea(s).bottom;
+    // The room the page has with the panel down: the sheet itself may end at the panel's top.
+    RECT frame;
+    GetWindowRect(s.hwnd, &frame);
+    const int full = PageArea(s, false).bottom + std::max(0, static_cast<int>(WorkArea().bottom - frame.bottom));
     int content = 0;
-    if (page) {
-        const int need = ContentBottom(page) + 2;
-        if (need > room) content = std::max(need, static_cast<int>(PageArea(s, false).bottom));
+    if (page && full > room) {
+        const int need = ContentBottom(page);
+        if (need > room) content = std::max(need, full);
     }
     s.content = content;
     s.scroll = content ? std::clamp(s.scroll, 0, content - room) : 0;
