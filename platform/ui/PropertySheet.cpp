@@ -221,7 +221,13 @@ void SetPageScroll(Sheet& s) {
     // Showing or hiding the bar narrows or widens the client area, which sends WM_SIZE.
     s.laying = true;
     ShowScrollBar(s.hwnd, SB_VERT, content != 0);
-    SetScrollInfo(s.hwnd, SB_VERT, &si, TRUE);
+    // The sheet lays itself out on every paint: the bar is drawn again only when it changed.
+    SCROLLINFO now{};
+    now.cbSize = sizeof(now);
+    now.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    GetScrollInfo(s.hwnd, SB_VERT, &now);
+    if (now.nMin != si.nMin || now.nMax != si.nMax || now.nPage != si.nPage || now.nPos != si.nPos)
+        SetScrollInfo(s.hwnd, SB_VERT, &si, TRUE);
     s.laying = false;
 }
 
