@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "skins/Ui.h"
 
+#include <algorithm>
 #include <cwchar>
 
 IMPLEMENT_DYNAMIC(CColourPage, CPropertyPage)
@@ -203,9 +204,18 @@ void PaintPageTitleBand(CDC& dc, int width) {
     dc.SelectObject(oldFont);
 }
 
+int PageLayoutWidth(const CWnd& page, int workWidth) {
+    if (!page.m_hWnd) return workWidth;
+    HWND sheet = ::GetParent(page.m_hWnd);
+    if (!sheet || !(::GetWindowLongW(sheet, GWL_STYLE) & WS_VSCROLL)) return workWidth;
+    CRect client;
+    page.GetClientRect(&client);
+    return client.Width() > 0 ? std::min(workWidth, static_cast<int>(client.Width())) : workWidth;
+}
+
 void CColourPage::ReadWorkArea() {
     const WorkAreaMetrics area = ReadWorkAreaMetrics();
-    m_nWidth = area.width;
+    m_nWidth = PageLayoutWidth(*this, area.width);
     m_nHeight = area.height;
     m_nMenuHeight = area.menuHeight;
     m_nUsableHeight = area.usableHeight;

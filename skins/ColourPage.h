@@ -25,6 +25,10 @@ class CDC;
 void MakePageFont(CFont& font, int height, int weight);
 // The light blue band across the top of a page, with the sheet's title in bold.
 void PaintPageTitleBand(CDC& dc, int width);
+// The width a page lays its controls out in: the work area's, or the page's own client width
+// while the sheet shows its scroll bar beside the page (the raised input panel left the page
+// less height than its controls need).
+int PageLayoutWidth(const CWnd& page, int workWidth);
 
 // The six sections a colour page edits, in the order the sheet keeps their flags.
 enum SkinSectionIndex { kSectionGeneral, kSectionClocks, kSectionWeather, kSectionMap, kSectionCurrency,

@@ -216,7 +216,7 @@ void loadui::OnDestroy() {
 void loadui::LayOut() {
     if (!m_listSkins.m_hWnd) return;
     const WorkAreaMetrics area = ReadWorkAreaMetrics();
-    m_nWidth = area.width;
+    m_nWidth = PageLayoutWidth(*this, area.width);
     m_nHeight = area.height;
     m_nMenuHeight = area.menuHeight;
     m_nUsableHeight = area.usableHeight;

@@ -44,6 +44,7 @@ BEGIN_MESSAGE_MAP(CNewEntryDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_PAINT()
     ON_WM_SETTINGCHANGE()
+    ON_WM_VSCROLL()
 END_MESSAGE_MAP()
 
 CNewEntryDlg::CNewEntryDlg(CWnd* pParent) : CDialog(IDD_NEW_ENTRY, pParent) { m_bFullScreen = FALSE; }
@@ -113,14 +114,40 @@ BOOL CNewEntryDlg::OnInitDialog() {
     return FALSE;
 }
 
-void CNewEntryDlg::Layout() {
-    if (!m_editName.m_hWnd) return;
-    ReadMetrics();
-    m_editName.SetWindowPos(nullptr, 2, T + 2, m_w - 4, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
-    m_btnOk.SetWindowPos(nullptr, m_w - 143, T + 24, 70, 20, SWP_NOZORDER);
-    m_btnCancel.SetWindowPos(nullptr, m_w - 72, T + 24, 70, 20, SWP_NOZORDER);
+int CNewEntryDlg::ContentHeight() const {
     const bool small = SmallScreen();
-    const int width = m_w - 4;
+    const int d = small ? m_a / 5 : m_a / 3, second = small ? m_a / 5 : m_a / 4;
+    const int note = 16; // a line of the 13-pixel font
+    int bottom = T + 44; // the buttons
+    switch (m_nMode) {
+    case NewEntryListItems:
+        bottom = small ? std::max(T + 66 + m_a / 2 - 20, T + m_a / 2 + 51 + note) : T + m_a / 2 + 71 + note;
+        break;
+    case NewEntryCategoryItems: bottom = T + d + 83 + second; break;
+    case NewEntryAllItems: bottom = std::max(T + d + 83 + second, T + m_a / 2 + 71 + note); break;
+    default: break;
+    }
+    return bottom + 2;
+}
+
+void CNewEntryDlg::Layout() {
+    if (!m_editName.m_hWnd || m_bLaying) return;
+    ReadMetrics();
+    // Resizing the dialog and showing its scroll bar both come back here through WM_SIZE.
+    m_bLaying = true;
+    const int top = m_m + 3;
+    const int height = toolwin::CToolPanelPlacement().PanelUp()
+                           ? std::max(T + 44, std::min(m_a, toolwin::HeightAbovePanel(top)))
+                           : m_a;
+    SetWindowPos(nullptr, -1, top, m_w + 2, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_lw = m_scroll.Prepare(this, ContentHeight(), m_w);
+    m_bLaying = false;
+    const int w = m_lw;
+    m_editName.SetWindowPos(nullptr, 2, T + 2, w - 4, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
+    m_btnOk.SetWindowPos(nullptr, w - 143, T + 24, 70, 20, SWP_NOZORDER);
+    m_btnCancel.SetWindowPos(nullptr, w - 72, T + 24, 70, 20, SWP_NOZORDER);
+    const bool small = SmallScreen();
+    const int width = w - 4;
     auto place = [width](CListCtrl& list, int y, int height) {
         list.SetWindowPos(nullptr, 2, y, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
     };
@@ -150,16 +177,22 @@ void CNewEntryDlg::OnSize(UINT nType, int cx, int cy) {
     Layout();
 }
 
-void CNewEntryDlg::OnSettingChange(UINT, LPCTSTR) { Layout(); }
+void CNewEntryDlg::OnSettingChange(UINT, LPCTSTR) {
+    Layout();
+    Invalidate();
+}
+
+void CNewEntryDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar*) { m_scroll.OnVScroll(this, nSBCode, nPos); }
 
 void CNewEntryDlg::OnPaint() {
     CPaintDC dc(this);
+    dc.SetViewportOrg(0, -m_scroll.Offset());
     dc.SetBkMode(TRANSPARENT);
     CPen pen(PS_SOLID, 1, RGB(160, 172, 192));
     CBrush band(RGB(194, 211, 228));
     CPen* oldPen = dc.SelectObject(&pen);
     CBrush* oldBrush = dc.SelectObject(&band);
-    dc.Rectangle(0, -1, m_w + 2, 20);
+    dc.Rectangle(0, -1, m_lw + 2, 20);
     CFont bold;
     CreateToolFont(bold, 13, 700, L"Arial", 4, 0);
     CFont* oldFont = dc.SelectObject(&bold);
@@ -174,7 +207,7 @@ void CNewEntryDlg::OnPaint() {
     };
     auto line = [&](int x, int y) {
         dc.MoveTo(x, y);
-        dc.LineTo(m_w - 2, y);
+        dc.LineTo(m_lw - 2, y);
     };
     switch (m_nMode) {
     case NewEntryListItems:

@@ -8,6 +8,7 @@
 #include "platform/framework/Dlg.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/ListCtrl.h"
+#include "tools/ToolWindow.h"
 
 #include <vector>
 
@@ -48,14 +49,21 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnPaint();
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     DECLARE_MESSAGE_MAP()
 
 private:
     void ReadMetrics();
     void Layout();
     bool SmallScreen() const;
+    // The bottom of the mode's lowest control or label, as laid out with the panel down.
+    int ContentHeight() const;
 
     int m_w = 0, m_h = 0, m_m = 0, m_a = 0;
+    int m_lw = 0; // the width the controls are laid out in (less than w beside a scroll bar)
+    bool m_bLaying = false;
+    // With the input panel up the dialog ends at the panel's top edge and scrolls its controls.
+    toolwin::CToolScroll m_scroll;
     static constexpr int T = 23; // the caption band
     CFont m_fontButton;
 };

@@ -64,6 +64,9 @@ struct Sheet {
     int start = 0;
     bool finished = false; // OK or Cancel ended it (modeless sheets stay until destroyed)
     bool modeless = false;
+    int scroll = 0;        // pixels the current page is moved up when it is taller than its room
+    int content = 0;       // the current page's height while it scrolls, else 0
+    bool laying = false;   // showing or hiding the scroll bar lays the sheet out again
 };
 
 std::mutex g_lock;
@@ -143,7 +146,7 @@ LRESULT NotifyPage(Sheet& s, HWND page, UINT code, LPARAM lParam = 0) {
 
 // The part of the sheet's client area pages take: above the tab strip and above any menu bar
 // the program put on the sheet.
-RECT PageArea(const Sheet& s) {
+RECT PageArea(const Sheet& s, bool panel = true) {
     RECT client;
     GetClientRect(s.hwnd, &client);
     int bottom = client.bottom;
@@ -159,7 +162,7 @@ RECT PageArea(const Sheet& s) {
         }
     }
     // A raised input panel covers the bottom of the sheet: the tabs stand on its top edge.
-    if (device::ui::IsSipUp()) {
+    if (panel && device::ui::IsSipUp()) {
         POINT top{0, device::ui::SipRect().top};
         ScreenToClient(s.hwnd, &top);
         bottom = std::min<int>(bottom, top.y);
@@ -176,7 +179,60 @@ int TabsWidth(const Sheet& s) {
     return r.right + 2;
 }
 
+// The bottom of the lowest visible control of a page, in the page's client coordinates.
+int ContentBottom(HWND page) {
+    int bottom = 0;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        POINT low{r.left, r.bottom};
+        ScreenToClient(page, &low);
+        bottom = std::max<int>(bottom, low.y);
+    }
+    return bottom;
+}
+
+// A current page whose controls reach below the room the raised input panel leaves it scrolls
+// over the height it has without the panel, or more when its controls need it: the sheet's scroll
+// bar moves it up under the sheet's top edge. A page that fits, or any page while the panel is
+// down, shows no bar.
+void SetPageScroll(Sheet& s) {
+    HWND page = s.current >= 0 ? s.pages[static_cast<size_t>(s.current)]->hwnd : nullptr;
+    const int room = PageArea(s).bottom;
+    // The room the page has with the panel down: the sheet itself may end at the panel's top.
+    RECT frame;
+    GetWindowRect(s.hwnd, &frame);
+    const int full = PageArea(s, false).bottom + std::max(0, static_cast<int>(WorkArea().bottom - frame.bottom));
+    int content = 0;
+    if (page && full > room) {
+        const int need = ContentBottom(page);
+        if (need > room) content = std::max(need, full);
+    }
+    s.content = content;
+    s.scroll = content ? std::clamp(s.scroll, 0, content - room) : 0;
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMax = content ? content - 1 : 0;
+    si.nPage = content ? static_cast<UINT>(room) : 0;
+    si.nPos = s.scroll;
+    if (s.laying) return;
+    // Showing or hiding the bar narrows or widens the client area, which sends WM_SIZE.
+    s.laying = true;
+    ShowScrollBar(s.hwnd, SB_VERT, content != 0);
+    // The sheet lays itself out on every paint: the bar is drawn again only when it changed.
+    SCROLLINFO now{};
+    now.cbSize = sizeof(now);
+    now.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    GetScrollInfo(s.hwnd, SB_VERT, &now);
+    if (now.nMin != si.nMin || now.nMax != si.nMax || now.nPage != si.nPage || now.nPos != si.nPos)
+        SetScrollInfo(s.hwnd, SB_VERT, &si, TRUE);
+    s.laying = false;
+}
+
 void Layout(Sheet& s) {
+    SetPageScroll(s);
     RECT area = PageArea(s);
     if (s.holder && s.tab) {
         int width = TabsWidth(s);
@@ -193,9 +249,53 @@ void Layout(Sheet& s) {
                          SWP_NOZORDER | SWP_NOACTIVATE | (arrows ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         }
     }
-    for (auto& page : s.pages)
-        if (page->hwnd)
-            SetWindowPos(page->hwnd, nullptr, 0, 0, area.right, area.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (size_t i = 0; i < s.pages.size(); ++i) {
+        HWND page = s.pages[i]->hwnd;
+        if (!page) continue;
+        const bool scrolled = static_cast<int>(i) == s.current && s.content;
+        // A scrolled page ends at the tab strip's top edge, whatever part of it is shown.
+        SetWindowPos(page, nullptr, 0, scrolled ? -s.scroll : 0, area.right, area.bottom + (scrolled ? s.scroll : 0),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// A request of the sheet's scroll bar: moves the current page by a line, a page or to a place.
+void ScrollPage(Sheet& s, UINT code) {
+    if (!s.content) return;
+    const int room = PageArea(s).bottom;
+    const int line = 20, page = std::max(line, room - line);
+    SCROLLINFO si{};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_TRACKPOS;
+    GetScrollInfo(s.hwnd, SB_VERT, &si);
+    int next = s.scroll;
+    switch (code) {
+    case SB_LINEUP: next -= line; break;
+    case SB_LINEDOWN: next += line; break;
+    case SB_PAGEUP: next -= page; break;
+    case SB_PAGEDOWN: next += page; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: next = si.nTrackPos; break;
+    case SB_TOP: next = 0; break;
+    case SB_BOTTOM: next = s.content - room; break;
+    default: return;
+    }
+    next = std::clamp(next, 0, std::max(0, s.content - room));
+    if (next == s.scroll) return;
+    s.scroll = next;
+    Layout(s);
+}
+
+// A sheet fills the work area, down to the raised input panel's top edge: its scroll bar and tabs
+// stay where the user can reach them.
+void FitSheet(Sheet& s) {
+    RECT work = WorkArea();
+    if (device::ui::IsSipUp()) work.bottom = std::max(work.top, std::min(work.bottom, device::ui::SipRect().top));
+    RECT now;
+    GetWindowRect(s.hwnd, &now);
+    if (EqualRect(&now, &work)) return;
+    SetWindowPos(s.hwnd, nullptr, work.left, work.top, work.right - work.left, work.bottom - work.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Slides the strip so that tab i shows whole.
@@ -286,6 +386,7 @@ bool ShowPage(Sheet& s, int i, bool ask) {
         return false;
     }
     s.current = i;
+    s.scroll = 0;
     NotifyPage(s, page.hwnd, PSN_SETACTIVE);
     if (old && old != page.hwnd) ShowWindow(old, SW_HIDE);
     SetWindowPos(page.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -437,13 +538,21 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         // Commands of a page's controls go to the page; nothing else is the sheet's business.
         return FALSE;
+    case WM_VSCROLL:
+        if (lParam) return FALSE; // a scroll bar control of the sheet's own, not its window bar
+        ScrollPage(*s, LOWORD(wParam));
+        return TRUE;
     case WM_SIZE:
+        if (s->laying) return FALSE;
+        Layout(*s);
+        return FALSE;
     case WM_PAINT:
         // Also on paint: a menu bar the program adds after the sheet was made takes its room.
         Layout(*s);
         return FALSE;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETSIPINFO) {
+            FitSheet(*s);
             Layout(*s);
             InvalidateRect(hwnd, nullptr, TRUE);
         }

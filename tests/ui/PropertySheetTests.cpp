@@ -393,3 +393,47 @@ TEST_F(PropertySheetTest, AModelessSheetStaysUntilItsOwnerDestroysIt) {
     DestroyWindow(sheet);
     EXPECT_EQ(Only(WM_DESTROY), (std::vector<Event>{{3, WM_DESTROY}}));
 }
+
+TEST_F(PropertySheetTest, APageTallerThanTheRoomAboveTheRaisedPanelScrollsAboveTheTabs) {
+    m_header.dwFlags |= PSH_MODELESS;
+    auto sheet = reinterpret_cast<HWND>(PropertySheetW(&m_header));
+    ASSERT_TRUE(IsWindow(sheet));
+    device::ui::PumpUntilIdle();
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    HWND strip = GetParent(PropSheet_GetTabControl(sheet));
+    RECT full;
+    GetWindowRect(page, &full);
+    // A control near the bottom of the page as it stands with the panel down.
+    HWND low = CreateWindowExW(0, L"BUTTON", L"Low", WS_CHILD | WS_VISIBLE, 4, full.bottom - full.top - 30, 60, 20, page,
+                               nullptr, nullptr, nullptr);
+    ASSERT_NE(low, nullptr);
+    auto rectOf = [](HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        return r;
+    };
+
+    device::ui::SetSipUp(true);
+    device::ui::PumpUntilIdle();
+    ASSERT_TRUE(GetWindowLongW(sheet, GWL_STYLE) & WS_VSCROLL);
+    const RECT tabs = rectOf(strip);
+    EXPECT_LE(rectOf(sheet).bottom, device::ui::SipRect().top); // its scroll bar too
+    EXPECT_LE(tabs.bottom, device::ui::SipRect().top);
+    EXPECT_GT(rectOf(low).bottom, tabs.top); // under the tabs until scrolled
+    for (UINT code : {SB_LINEDOWN, SB_PAGEDOWN, SB_BOTTOM, SB_BOTTOM}) {
+        SendMessageW(sheet, WM_VSCROLL, MAKEWPARAM(code, 0), 0);
+        device::ui::PumpUntilIdle();
+        EXPECT_LE(rectOf(page).bottom, tabs.top) << "the page covers the tab strip after scroll request " << code;
+    }
+    EXPECT_LE(rectOf(low).bottom, tabs.top);
+    EXPECT_GE(rectOf(low).top, rectOf(sheet).top);
+    // The panel goes down while the page is scrolled: no bar, the page where it was.
+    SendMessageW(sheet, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+    device::ui::SetSipUp(false);
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(GetWindowLongW(sheet, GWL_STYLE) & WS_VSCROLL);
+    const RECT back = rectOf(page), work = device::ui::WorkArea(), frame = rectOf(sheet);
+    EXPECT_TRUE(EqualRect(&back, &full));
+    EXPECT_TRUE(EqualRect(&frame, &work));
+    DestroyWindow(sheet);
+}
