@@ -125,33 +125,8 @@ private:
         } else if (c == '"') {
             t.kind = Token::String;
             ++m_pos;
-            std::string bytes;
-            for (;;) {
-                if (m_pos >= m_text.size() || m_text[m_pos] == '\n') Fail(t.line, "string not closed");
-                char ch = m_text[m_pos++];
-                if (ch == '"') {
-                    if (m_pos < m_text.size() && m_text[m_pos] == '"') {
-                        bytes += '"';
-                        ++m_pos;
-                        continue;
-                    }
-                    break;
-                }
-                if (ch == '\\' && m_pos < m_text.size()) {
-                    char e = m_text[m_pos++];
-                    switch (e) {
-                    case 'n': bytes += '\n'; break;
-                    case 't': bytes += '\t'; break;
-                    case 'r': bytes += '\r'; break;
-                    case '\\': bytes += '\\'; break;
-                    case '"': bytes += '"'; break;
-                    case '0': bytes += '\0'; break;
-                    default: Fail(t.line, std::string("unknown escape \\") + e);
-                    }
-                    continue;
-                }
-                bytes += ch;
-            }
+            std::string bytes, why;
+            if (!ReadQuotedText(m_text, m_pos, bytes, why)) Fail(t.line, why);
             t.str = FromUtf8(bytes);
         } else {
             t.kind = Token::Punct;
@@ -771,6 +746,38 @@ private:
 };
 
 } // namespace
+
+bool ReadQuotedText(const std::string& text, size_t& pos, std::string& bytes, std::string& why) {
+    for (;;) {
+        if (pos >= text.size() || text[pos] == '\n') {
+            why = "string not closed";
+            return false;
+        }
+        char ch = text[pos++];
+        if (ch == '"') {
+            if (pos < text.size() && text[pos] == '"') {
+                bytes += '"';
+                ++pos;
+                continue;
+            }
+            return true;
+        }
+        if (ch != '\\') {
+            bytes += ch;
+            continue;
+        }
+        const char e = pos < text.size() ? text[pos++] : '\0';
+        switch (e) {
+        case 'n': bytes += '\n'; break;
+        case 't': bytes += '\t'; break;
+        case 'r': bytes += '\r'; break;
+        case '\\': bytes += '\\'; break;
+        case '"': bytes += '"'; break;
+        case '0': bytes += '\0'; break;
+        default: why = std::string("unknown escape \\") + e; return false;
+        }
+    }
+}
 
 CompileResult CompileScriptText(const std::string& text, const fs::path& name, const std::vector<fs::path>& includeDirs) {
     CompileResult result;

@@ -46,4 +46,9 @@ CompileResult CompileScript(const std::filesystem::path& script, const std::vect
 CompileResult CompileScriptText(const std::string& text, const std::filesystem::path& name,
                                 const std::vector<std::filesystem::path>& includeDirs);
 
+// The body of one quoted text as resource scripts write it ("" for a quote, \n \t \r \\ \" \0),
+// from text[pos], just after the opening quote, to its closing quote, which pos ends after. A text
+// that reaches a line break or the end, or holds another escape, gives false and why.
+bool ReadQuotedText(const std::string& text, size_t& pos, std::string& bytes, std::string& why);
+
 } // namespace device::rc

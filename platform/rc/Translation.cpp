@@ -2,6 +2,7 @@
 #include "platform/rc/Translation.h"
 
 #include "platform/base/Utf8.h"
+#include "platform/rc/ResourceScript.h"
 
 #include <cctype>
 #include <cstring>
@@ -23,34 +24,7 @@ bool QuotedString(const std::string& line, size_t& pos, std::wstring& out, std::
     }
     ++pos;
     std::string bytes;
-    for (;;) {
-        if (pos >= line.size()) {
-            why = "text not closed";
-            return false;
-        }
-        char ch = line[pos++];
-        if (ch == '"') {
-            if (pos < line.size() && line[pos] == '"') {
-                bytes += '"';
-                ++pos;
-                continue;
-            }
-            break;
-        }
-        if (ch == '\\') {
-            char e = pos < line.size() ? line[pos++] : '\0';
-            switch (e) {
-            case 'n': bytes += '\n'; break;
-            case 't': bytes += '\t'; break;
-            case 'r': bytes += '\r'; break;
-            case '\\': bytes += '\\'; break;
-            case '"': bytes += '"'; break;
-            default: why = std::string("unknown escape \\") + e; return false;
-            }
-            continue;
-        }
-        bytes += ch;
-    }
+    if (!ReadQuotedText(line, pos, bytes, why)) return false;
     out = FromUtf8(bytes);
     return true;
 }
