@@ -127,12 +127,7 @@ void CWorldMapPanel::LayOut(bool higherRowsWhenEqual) {
                 m_sunPicture.SetWindowPos(nullptr, d + clockWidth + g, T + 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         }
     }
-    // The picture went on top of its siblings; an open tips box stays over it.
-    if (m_tipsTitle.m_hWnd && m_tipsTitle.IsWindowVisible()) {
-        m_tipsTitle.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        m_tipsText.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        m_tipsButton.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    RaiseOpenTips(); // the picture went on top of its siblings
     if (m_digitalClock.m_hWnd) m_digitalClock.ShowWindow(SW_HIDE);
     if (m_sunriseValue.m_hWnd) m_sunriseValue.ShowWindow(SW_HIDE);
     if (m_sunsetValue.m_hWnd) m_sunsetValue.ShowWindow(SW_HIDE);
@@ -177,7 +172,16 @@ POINT CWorldMapPanel::CityCentre(DWORD cityIndex) {
 void CWorldMapPanel::PlaceCityMarker() {
     POINT p = CityCentre(m_mapCity);
     if (m_marker.m_hWnd) m_marker.SetWindowPos(&wndTopMost, p.x - 2, p.y - 2, 5, 5, SWP_SHOWWINDOW);
+    RaiseOpenTips();
     m_cityName = m_cities.GetName(m_mapCity);
+}
+
+// An open tips box stays over the sun picture and the city marker, which go on top when placed.
+void CWorldMapPanel::RaiseOpenTips() {
+    if (!m_tipsTitle.m_hWnd || !m_tipsTitle.IsWindowVisible()) return;
+    m_tipsTitle.SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_tipsText.SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_tipsButton.SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 // [SECTION] Areas the tick repaints -------------------------------------------------------------

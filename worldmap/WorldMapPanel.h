@@ -59,6 +59,7 @@ public:
     void LoadSelectedCityZone(DWORD cityIndex);
     void ComputeSunTimes(int day, int month, int year, DWORD cityIndex);
     void PlaceCityMarker();
+    void RaiseOpenTips();
     void InvalidateAll();
     void ShowCityWeather(const CString& name, DWORD cityIndex);
     void ShowCityInformation(DWORD cityIndex);

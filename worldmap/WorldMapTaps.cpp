@@ -346,14 +346,22 @@ void CWorldMapPanel::PlaceTipsBox(int x, int y, UINT stringId, int lines, int wi
 }
 
 void CWorldMapPanel::ShowTips() {
-    PlaceTipsBox(m_workWidth, m_workHeight, IDS_MAP_TIPS, 2, m_workWidth - 20);
-    RECT frame{};
-    m_tipsTitle.GetWindowRect(&frame);
-    const int ws = frame.right - frame.left;
-    const int hs = frame.bottom - frame.top;
-    // At the page's foot, or above a raised input panel so that its Hide button stays in reach.
+    // At the page's foot, or above a raised input panel so that its Hide button stays in reach;
+    // two lines, or as many more as the text needs to be read whole where the page has the room.
     const int bottom = BottomAbovePanel(*this, m_pageHeight + 3);
-    PlaceTipsBox(m_workWidth / 2 - ws / 2, std::max(0, bottom - hs), IDS_MAP_TIPS, 2, m_workWidth - 20);
+    const int width = m_workWidth - 20;
+    const int wanted = std::max(2, TipsLinesNeeded(*this, m_tipsTextFont, IDS_MAP_TIPS, width - 10));
+    for (int lines = wanted; lines >= 2; --lines) {
+        PlaceTipsBox(m_workWidth, m_workHeight, IDS_MAP_TIPS, lines, width); // out of sight, to measure
+        RECT frame{};
+        m_tipsTitle.GetWindowRect(&frame);
+        const int ws = frame.right - frame.left;
+        const int hs = frame.bottom - frame.top;
+        if (hs <= bottom || lines == 2) {
+            PlaceTipsBox(m_workWidth / 2 - ws / 2, std::max(0, bottom - hs), IDS_MAP_TIPS, lines, width);
+            break;
+        }
+    }
 }
 
 void CWorldMapPanel::OnTipClose() {
