@@ -145,7 +145,30 @@ void CCurrencyPanel::KeepCodesInside(std::map<int, CurrencyPlace>& places) {
         code.cx = need;
         if (code.x + need > limit) code.x = std::max(0, limit - need);
         CurrencyPlace& value = places[valueId];
-        if (!value.moveOnly && value.x < code.x && value.x + value.cx > code.x) value.cx = code.x - value.x;
+        if (value.moveOnly || value.x >= code.x || value.x + value.cx <= code.x) continue;
+        value.cx = code.x - value.x;
+        // A value left narrower than its text takes what room its row has on its left.
+        CWnd* valueControl = GetDlgItem(valueId);
+        CString shown;
+        if (valueControl) valueControl->GetWindowText(shown);
+        if (shown.IsEmpty()) continue;
+        int valueNeed = 0;
+        {
+            CClientDC dc(valueControl);
+            CFont* old = dc.SelectObject(valueControl->GetFont());
+            valueNeed = dc.GetTextExtent(shown).cx;
+            if (old) dc.SelectObject(old);
+        }
+        int left = 0;
+        for (const auto& [id, place] : places)
+            if (id != valueId && !place.moveOnly && place.x + place.cx <= value.x && place.x + place.cx > left &&
+                place.y < value.y + value.cy && place.y + place.cy > value.y && id != IDC_CUR_FRAME1 && id != IDC_CUR_FRAME2)
+                left = place.x + place.cx;
+        const int gain = std::min(valueNeed - value.cx, value.x - (left + 1));
+        if (gain > 0) {
+            value.x -= gain;
+            value.cx += gain;
+        }
     }
 }
 
