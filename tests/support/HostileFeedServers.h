@@ -18,15 +18,8 @@ namespace testsupport {
 class TricklingServer {
 public:
     TricklingServer(std::string reply, int intervalMs) : m_reply(std::move(reply)), m_intervalMs(intervalMs) {
-        m_socket = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (m_socket < 0 || bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            listen(m_socket, 8) != 0 || getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            return;
-        m_port = ntohs(addr.sin_port);
+        m_socket = ListenOnLoopback(m_port);
+        if (m_socket < 0) return;
         m_thread = std::thread([this] { Run(); });
     }
     ~TricklingServer() {
@@ -48,15 +41,8 @@ private:
             if (poll(&p, 1, 50) <= 0) continue;
             int client = accept(m_socket, nullptr, nullptr);
             if (client < 0) continue;
-            std::string seen;
+            ReadRequestHead(client, 1000);
             char buf[4096];
-            while (seen.find("\r\n\r\n") == std::string::npos) {
-                pollfd c{client, POLLIN, 0};
-                if (poll(&c, 1, 1000) <= 0) break;
-                ssize_t n = recv(client, buf, sizeof buf, 0);
-                if (n <= 0) break;
-                seen.append(buf, static_cast<size_t>(n));
-            }
             const int wait = m_reply.empty() ? 50 : m_intervalMs;
             for (size_t next = 0; !m_stop && (m_reply.empty() || next < m_reply.size());) {
                 pollfd c{client, POLLIN, 0};

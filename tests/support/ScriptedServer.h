@@ -95,18 +95,42 @@ private:
     feedserver::LoopbackServer m_server;
 };
 
+// A listening socket on a free loopback port (its number in port), or -1.
+inline int ListenOnLoopback(int& port) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listener, 8) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        if (listener >= 0) close(listener);
+        return -1;
+    }
+    port = ntohs(addr.sin_port);
+    return listener;
+}
+
+// Takes in a request head (and whatever body came with it), waiting at most waitMs for each
+// piece; what came, head or not.
+inline std::string ReadRequestHead(int client, int waitMs) {
+    std::string seen;
+    char buf[4096];
+    while (seen.find("\r\n\r\n") == std::string::npos) {
+        pollfd c{client, POLLIN, 0};
+        if (poll(&c, 1, waitMs) <= 0) break;
+        ssize_t n = recv(client, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        seen.append(buf, static_cast<size_t>(n));
+    }
+    return seen;
+}
+
 class RawReplyServer {
 public:
     explicit RawReplyServer(std::string bytes) : m_bytes(std::move(bytes)) {
-        m_socket = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (m_socket < 0 || bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            listen(m_socket, 8) != 0 || getsockname(m_socket, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            return;
-        m_port = ntohs(addr.sin_port);
+        m_socket = ListenOnLoopback(m_port);
+        if (m_socket < 0) return;
         m_thread = std::thread([this] { Run(); });
     }
     ~RawReplyServer() {
@@ -131,15 +155,7 @@ private:
             if (client < 0) continue;
             ++m_connections;
             // Take in the request head (and whatever body came with it) before answering.
-            std::string seen;
-            char buf[4096];
-            while (seen.find("\r\n\r\n") == std::string::npos) {
-                pollfd c{client, POLLIN, 0};
-                if (poll(&c, 1, 1000) <= 0) break;
-                ssize_t n = recv(client, buf, sizeof buf, 0);
-                if (n <= 0) break;
-                seen.append(buf, static_cast<size_t>(n));
-            }
+            ReadRequestHead(client, 1000);
             if (!m_bytes.empty()) send(client, m_bytes.data(), m_bytes.size(), MSG_NOSIGNAL);
             close(client);
         }
