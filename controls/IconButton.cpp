@@ -1,8 +1,10 @@
 #include "controls/IconButton.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/framework/WinApp.h"
+#include "platform/framework/WindowDC.h"
 #include "platform/ui/ResourceImages.h"
 
 namespace {
@@ -259,7 +261,7 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
         CRect image = item;
         if (!title.IsEmpty()) {
             image.left += 3;
-            captionRect.left += icon->cx + 3;
+            captionRect.left += icon->cx + 3; // as CaptionRoom gives it
         } else {
             image.left += (image.Width() - icon->cx) / 2;
         }
@@ -270,27 +272,9 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
 
     if (!title.IsEmpty()) {
         if (m_bPressed) captionRect.OffsetRect(1, 1);
-        CRect centered = captionRect;
-        pDC->DrawText(title, &centered, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
-        // A caption whose wrapped lines are taller than the button is drawn in a smaller size
-        // of its font, down to 8 pixels, so that it shows whole instead of cut at both edges.
+        CRect centered;
         CFont smaller;
-        CFont* before = nullptr;
-        LOGFONTW lf{};
-        if (centered.Height() > captionRect.Height() && pDC->GetCurrentFont() && pDC->GetCurrentFont()->GetLogFont(&lf)) {
-            const int sign = lf.lfHeight < 0 ? -1 : 1;
-            for (int height = std::abs(lf.lfHeight) - 1; height >= 8; --height) {
-                lf.lfHeight = sign * height;
-                if (before) pDC->SelectObject(before); // never delete the font the DC holds
-                smaller.DeleteObject();
-                if (!smaller.CreateFontIndirect(&lf)) break;
-                CFont* old = pDC->SelectObject(&smaller);
-                if (!before) before = old;
-                centered = captionRect;
-                pDC->DrawText(title, &centered, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
-                if (centered.Height() <= captionRect.Height()) break;
-            }
-        }
+        CFont* before = FitCaption(pDC, title, captionRect, smaller, centered);
         centered.OffsetRect((captionRect.Width() - centered.Width()) / 2,
                             (captionRect.Height() - centered.Height()) / 2);
         if (m_bDisabled) {
@@ -314,4 +298,57 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
         focus.DeflateRect(3, 3);
         pDC->DrawFocusRect(&focus);
     }
+}
+
+CFont* CIconButton::FitCaption(CDC* pDC, const CString& title, const CRect& room, CFont& smaller, CRect& measured) {
+    measured = room;
+    pDC->DrawText(title, &measured, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+    // A caption whose wrapped lines are taller than the button, or with a word wider than it, is
+    // drawn in a smaller size of its font, down to 8 pixels, so that it shows whole instead of
+    // cut at its edges.
+    CFont* before = nullptr;
+    LOGFONTW lf{};
+    auto fits = [&] { return measured.Height() <= room.Height() && measured.Width() <= room.Width(); };
+    if (!fits() && pDC->GetCurrentFont() && pDC->GetCurrentFont()->GetLogFont(&lf)) {
+        const int sign = lf.lfHeight < 0 ? -1 : 1;
+        for (int height = std::abs(lf.lfHeight) - 1; height >= 8; --height) {
+            lf.lfHeight = sign * height;
+            if (before) pDC->SelectObject(before); // never delete the font the DC holds
+            smaller.DeleteObject();
+            if (!smaller.CreateFontIndirect(&lf)) break;
+            CFont* old = pDC->SelectObject(&smaller);
+            if (!before) before = old;
+            measured = room;
+            pDC->DrawText(title, &measured, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+            if (fits()) break;
+        }
+    }
+    return before;
+}
+
+CRect CIconButton::CaptionRoom() const {
+    CRect room;
+    GetClientRect(&room);
+    // The icon drawn beside a caption: the widest of those the button may show.
+    int icon = 0;
+    if (m_icons[ICON_IN].hIcon)
+        for (const IconRecord& record : m_icons)
+            if (record.hIcon) icon = std::max(icon, record.cx);
+    if (icon) room.left += icon + 3;
+    return room;
+}
+
+CSize CIconButton::MeasureCaption() {
+    CString title;
+    GetWindowText(title);
+    if (title.IsEmpty() || !GetSafeHwnd()) return CSize(0, 0);
+    CClientDC dc(this);
+    CFont* font = GetFont();
+    CFont* old = font ? dc.SelectObject(font) : nullptr;
+    CFont smaller;
+    CRect measured;
+    CFont* before = FitCaption(&dc, title, CaptionRoom(), smaller, measured);
+    if (before) dc.SelectObject(before);
+    if (old) dc.SelectObject(old);
+    return measured.Size();
 }

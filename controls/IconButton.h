@@ -21,6 +21,10 @@ public:
     // Slot 0..5 (see m_crColors); 3 for a slot out of range, which changes nothing.
     DWORD SetColor(BYTE nSlot, COLORREF crColor, BOOL bRepaint = TRUE);
     COLORREF GetColor(BYTE nSlot) const { return nSlot < BTNST_MAX_COLORS ? m_crColors[nSlot] : 0; }
+    // The room the caption is drawn in (the client area right of the icon when one is held), and
+    // the size the caption takes there, wrapped and in the font size it is drawn with.
+    CRect CaptionRoom() const;
+    CSize MeasureCaption();
 
     void PreSubclassWindow() override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +67,9 @@ private:
     enum { ICON_IN = 0, ICON_OUT = 1, ICON_DISABLED = 2 };
 
     void CancelHover();
+    // Measures the caption in room in the DC's font, stepping the font down when it does not fit;
+    // returns the font to select back afterwards (null when the DC's own font served).
+    static CFont* FitCaption(CDC* pDC, const CString& title, const CRect& room, CFont& smaller, CRect& measured);
     void FreeIcons();
     void Repaint();
     static void CALLBACK HoverTimerProc(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime);

@@ -188,8 +188,9 @@ BOOL CCurrencyPanel::OnInitDialog() {
     MakeFont(m_combosFont, 13, 400, L"Arial");
 
     BuildCurrencyQuery(); // only the server address is needed here
-    FillCurrencyCombos();
+    // The font first: the lists drop as wide as their widest text in it.
     for (CComboBox* combo : {&m_pair1, &m_pair2, &m_pair3}) SetFontOn(combo, m_combosFont);
+    FillCurrencyCombos();
     FillRateBase();
     SetUpdateLabelAtStart();
 

@@ -707,8 +707,19 @@ void CPackingListDlg::Layout() {
         L = std::max(20, std::min(L, HeightAbovePanel(window.top) - (T + 34) - 2));
     }
     m_staticBand.SetWindowPos(nullptr, 0, 0, m_w, 25, SWP_NOZORDER);
-    m_comboCategory.SetWindowPos(nullptr, 2, 3, m_w - 54, 20, SWP_NOZORDER);
-    if (m_btnSave.m_hWnd) m_btnSave.SetWindowPos(nullptr, m_w - 51, 3, 50, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
+    // The Save button is 50 wide, or as wide as its icon and caption need (a longer word in
+    // another language); the category box takes what is left.
+    int save = 50;
+    if (m_btnSave.m_hWnd) {
+        CString caption;
+        m_btnSave.GetWindowText(caption);
+        CClientDC dc(&m_btnSave);
+        CFont* old = dc.SelectObject(&m_fontControl);
+        save = std::max(save, 16 + 3 + static_cast<int>(dc.GetTextExtent(caption).cx) + 6);
+        dc.SelectObject(old);
+    }
+    m_comboCategory.SetWindowPos(nullptr, 2, 3, m_w - save - 4, 20, SWP_NOZORDER);
+    if (m_btnSave.m_hWnd) m_btnSave.SetWindowPos(nullptr, m_w - save - 1, 3, save, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
     m_tabLists.SetWindowPos(nullptr, 5, 35, m_w - 10, T, SWP_NOZORDER | SWP_SHOWWINDOW);
     m_staticLineBottom.SetWindowPos(nullptr, 5, T + L + 32, m_w - 10, 2, SWP_NOZORDER | SWP_SHOWWINDOW);
     m_staticLineLeft.SetWindowPos(nullptr, 5, T + 34, 1, L, SWP_NOZORDER | SWP_SHOWWINDOW);

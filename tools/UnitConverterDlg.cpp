@@ -21,6 +21,7 @@
 #include "tools/UnitEditorDlg.h"
 #include "tools/UnitTables.h"
 
+#include <algorithm>
 #include <memory>
 
 using namespace toolwin;
@@ -534,24 +535,27 @@ void CConverterDlg::OnPaint() {
     dc.MoveTo(0, lineB);
     dc.LineTo(W, lineB);
 
-    CRect box;
-    m_fromLabel.GetWindowRect(&box);
-    dc.MoveTo(box.Width() + 10, 44);
-    dc.LineTo(W - 10, 44);
-    m_resultLabel.GetWindowRect(&box);
-    dc.MoveTo(box.Width() + 10, 92);
-    dc.LineTo(W - 10, 92);
-
     CFont font;
     CreateToolFont(font, ToolFontBase() + 14, 700, ToolFontFace(), ANTIALIASED_QUALITY);
     CFont* oldFont = dc.SelectObject(&font);
     dc.SetTextColor(m_labelColor);
     dc.SetBkMode(TRANSPARENT);
+    // Each rule runs right of its label's box, or of the painted label where that is longer (a
+    // longer word in another language), so that it never crosses the label.
     CString text;
+    CRect box;
     text.LoadString(IDS_CONVERTER_FROM);
     dc.TextOut(5, 37, text);
+    m_fromLabel.GetWindowRect(&box);
+    int start = std::max(box.Width(), static_cast<int>(dc.GetTextExtent(text).cx)) + 10;
+    dc.MoveTo(start, 44);
+    dc.LineTo(W - 10, 44);
     text.LoadString(IDS_CONVERTER_RESULT);
     dc.TextOut(5, 85, text);
+    m_resultLabel.GetWindowRect(&box);
+    start = std::max(box.Width(), static_cast<int>(dc.GetTextExtent(text).cx)) + 10;
+    dc.MoveTo(start, 92);
+    dc.LineTo(W - 10, 92);
     dc.SelectObject(oldFont);
     dc.SelectObject(oldPen);
     if (oldBrush) dc.SelectObject(oldBrush);

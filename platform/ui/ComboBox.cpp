@@ -137,7 +137,8 @@ void LayoutEdit(Combo& c) {
 // Where the list opens, in screen coordinates. The device's rule for the drop-down list:
 // - it shows the rows the program sized the combo for (the window height beyond the field, as
 //   CBS_NOINTEGRALHEIGHT leaves it or cut to whole rows), but never fewer than kMinimumRows, or
-//   every item when there are fewer, and never more rows than items;
+//   every item when there are fewer, and never more rows than items; when every item fits on
+//   the side it opens, it shows them all rather than scroll a few;
 // - it stays inside the screen's work area (below the taskbar) and above a raised input panel:
 //   it opens under the field when it
 //   fits there, else on the side with more room (upward when there is no room below), cut to
@@ -161,6 +162,7 @@ RECT ListScreenRect(const Combo& c) {
     if (IsSipUp()) work.bottom = std::min(work.bottom, SipRect().top);
     int below = static_cast<int>(work.bottom - field.bottom);
     int above = static_cast<int>(field.top - work.top);
+    if (count * itemHeight + 2 <= std::max(below, above)) height = count * itemHeight + 2;
     auto wholeRows = [&](int room) { return std::max(1, (room - 2) / itemHeight) * itemHeight + 2; };
     RECT r{field.left, field.bottom, field.left + width, field.bottom + height};
     if (height > below && above > below) {

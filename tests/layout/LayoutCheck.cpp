@@ -2,12 +2,15 @@
 // on the four screen shapes with the input panel down and up. For each screen: every visible,
 // enabled control can be brought into the visible work area (above a raised panel); no two
 // visible sibling controls overlap unless the layout means it; captions fit their controls in
-// the font they are drawn with; no window shows a scroll bar that scrolls nothing. It writes a
+// the font they are drawn with (statics, buttons, the icon buttons' own drawing, every item a
+// combo box's field or list shows); a drop-down list whose items all fit beside its field shows
+// them all; no window shows a scroll bar that scrolls nothing. It writes a
 // contact sheet per shape and panel state under the build folder (layout/WxH-panel-up.png).
 
 #include "platform/system/Modules.h"
 #include "MainWindowTestSupport.h"
 #include "clocks/WorldClocksDlg.h"
+#include "controls/IconButton.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/gdi/ImageFiles.h"
 #include "platform/programs/feed-server/Forecast.h"
@@ -189,6 +192,16 @@ std::optional<std::string> CaptionCut(HWND c) {
         if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
     } else if (cls == L"BUTTON") {
         const DWORD type = style & BS_TYPEMASK;
+        // An icon button draws its caption itself, wrapped beside its icon and stepped down in
+        // size when it must.
+        if (auto* icon = dynamic_cast<CIconButton*>(CWnd::FromHandlePermanent(c)); icon && type == BS_OWNERDRAW) {
+            const CSize need = icon->MeasureCaption();
+            const CRect has = icon->CaptionRoom();
+            if (need.cx <= has.Width() + 1 && need.cy <= has.Height() + 1) return std::nullopt;
+            std::ostringstream out;
+            out << "caption needs " << need.cx << "x" << need.cy << " px, has " << has.Width() << "x" << has.Height();
+            return out.str();
+        }
         if (type == BS_OWNERDRAW || type == BS_GROUPBOX || (style & BS_MULTILINE)) return std::nullopt;
         if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON && !(style & BS_PUSHLIKE)) room.left += 13 + 4; // the mark
     } else {
@@ -208,6 +221,38 @@ std::optional<std::string> CaptionCut(HWND c) {
     std::ostringstream out;
     out << "caption needs " << w << "x" << h << " px, has " << roomW << "x" << roomH;
     return out.str();
+}
+
+// The items of a combo box wider than width in its own font: how many, the first and its width.
+struct ItemsCut {
+    int count = 0;
+    std::wstring first;
+    int need = 0;
+};
+ItemsCut ItemsWiderThan(HWND combo, int width) {
+    ItemsCut cut;
+    HDC dc = ::GetDC(combo);
+    HGDIOBJ old = nullptr;
+    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0))) old = ::SelectObject(dc, font);
+    const int items = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < items; ++i) {
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0))) + 1, L'\0');
+        ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(std::wcslen(text.c_str()));
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        if (size.cx <= width + 1) continue;
+        if (!cut.count++) cut.first = text, cut.need = size.cx;
+    }
+    if (old) ::SelectObject(dc, old);
+    ::ReleaseDC(combo, dc);
+    return cut;
+}
+// The open drop-down list of a combo box: the visible top-most list popup.
+HWND DroppedList() {
+    for (HWND h = ::GetTopWindow(nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT))
+        if (ClassOf(h) == L"COMBOLBOX" && ::IsWindowVisible(h)) return h;
+    return nullptr;
 }
 
 // The checks on one screen whose window is root.
@@ -263,10 +308,58 @@ public:
             if (auto cut = CaptionCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
         }
         Overlaps(atTop);
+        for (auto& [c, r] : atTop)
+            if (ClassOf(c) == L"COMBOBOX" && ::IsWindowEnabled(c)) ComboChecks(c);
     }
 
 private:
     void Add(int control, const std::string& what) { m_out.push_back(Finding{m_screen, m_panelUp, control, what}); }
+
+    // A combo box shows each of its items in its field when chosen; a list the program widened
+    // beyond the field (CB_SETDROPPEDWIDTH) shows its items whole there instead. Opened, its list
+    // shows every item when they all fit on the side it opens.
+    void ComboChecks(HWND c) {
+        const int id = ::GetDlgCtrlID(c), count = static_cast<int>(::SendMessageW(c, CB_GETCOUNT, 0, 0));
+        if (count <= 0) return;
+        RECT client{};
+        ::GetClientRect(c, &client);
+        const bool widened = ::SendMessageW(c, CB_GETDROPPEDWIDTH, 0, 0) > client.right;
+        // The field: the client area less the frame and margin on the left and the arrow button.
+        const int field = client.right - (::GetSystemMetrics(SM_CXVSCROLL) + 2) - 4;
+        auto report = [&](const ItemsCut& cut, const char* where, int room) {
+            if (!cut.count) return;
+            std::ostringstream what;
+            what << Describe(c) << ": " << cut.count << " item(s) cut in its " << where << ", first \"" << Narrow(cut.first)
+                 << "\" needs " << cut.need << " px, has " << room;
+            Add(id, what.str());
+        };
+        if (!widened) report(ItemsWiderThan(c, field), "field", field);
+
+        ::SendMessageW(c, CB_SHOWDROPDOWN, TRUE, 0);
+        device::ui::PumpUntilIdle();
+        HWND list = DroppedList();
+        if (!list) return Add(id, Describe(c) + ": its drop-down list did not open");
+        RECT shown{}, at{}, row{};
+        ::GetWindowRect(list, &shown);
+        ::GetWindowRect(c, &at);
+        const int item = std::max<int>(1, static_cast<int>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0)));
+        const int rows = (shown.bottom - shown.top - 2) / item;
+        SIPINFO info{};
+        info.cbSize = sizeof(info);
+        ::SipGetInfo(&info);
+        const RECT& room = info.rcVisibleDesktop;
+        const int side = std::max(room.bottom - at.bottom, at.top - room.top);
+        if (rows < count && count * item + 2 <= side) {
+            std::ostringstream what;
+            what << Describe(c) << ": its list shows " << rows << " of " << count << " items though all fit (" << side
+                 << " px beside the field)";
+            Add(id, what.str());
+        }
+        if (widened && ::SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)) != LB_ERR)
+            report(ItemsWiderThan(c, row.right - row.left - 2), "list", row.right - row.left - 2);
+        ::SendMessageW(c, CB_SHOWDROPDOWN, FALSE, 0);
+        device::ui::PumpUntilIdle();
+    }
 
     static bool Same(const std::map<HWND, RECT>& a, const std::map<HWND, RECT>& b) {
         if (a.size() != b.size()) return false;

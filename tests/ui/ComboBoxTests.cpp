@@ -288,6 +288,8 @@ TEST_F(ComboBox, BadIndexesAndEmptyCombosAnswerCbErr) {
 
 TEST_F(ComboBox, DropHeightFollowsTheWindowHeightAsTheProgramSetsIt) {
     HWND c = Make(CBS_DROPDOWN, 200);
+    // More items than the screen holds, so that the list shows the rows it was sized for.
+    for (int i = 0; i < 20; ++i) Add(c, {L"z" + std::to_wstring(i)}, CB_ADDSTRING);
     int field = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     int item = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(field, 0);
@@ -378,6 +380,11 @@ TEST_F(ComboBox, ListShowsAtLeastFiveRowsInsideTheWorkArea) {
     EXPECT_EQ(open(10, 0, 3, lr, cr), 3) << "every item when there are fewer";
     EXPECT_EQ(open(10, 8, 1200, lr, cr), 8) << "the rows the program asked for";
     EXPECT_EQ(open(10, 8, 2, lr, cr), 2) << "no empty rows";
+    // Items that all fit beside the field are all shown, whatever the rows asked for.
+    EXPECT_EQ(open(10, 0, 6, lr, cr), 6);
+    EXPECT_EQ(open(10, 8, 12, lr, cr), 12);
+    EXPECT_EQ(open(250, 0, 7, lr, cr), 7);
+    EXPECT_EQ(lr.bottom, cr.top) << "upward, where they fit";
     // Near the bottom: upward, below the taskbar.
     EXPECT_EQ(open(250, 0, 1200, lr, cr), 5);
     EXPECT_EQ(lr.bottom, cr.top);
