@@ -10,6 +10,7 @@
 #include "platform/ui/Sip.h"
 #include "platform/ui/WinUser.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
@@ -245,7 +246,18 @@ void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, i
     CString hide;
     hide.LoadString(IDS_TIPS_HIDE);
     box.hide.SetWindowText(hide);
-    box.hide.SetWindowPos(&CWnd::wndTopMost, x + cw / 4 + 2, y + ch - 17, cw / 2, 17, SWP_SHOWWINDOW);
+    // Half the box wide and centred, or as wide as its caption needs in a box fitted to a short
+    // text (a longer word in another language), within the box.
+    int hideWidth = cw / 2;
+    {
+        CClientDC dc(&box.hide);
+        CFont* font = box.hide.GetFont();
+        CFont* old = font ? dc.SelectObject(font) : nullptr;
+        hideWidth = std::max(hideWidth, std::min(static_cast<int>(dc.GetTextExtent(hide).cx) + 8, cw - 4));
+        if (old) dc.SelectObject(old);
+    }
+    const int left = hideWidth == cw / 2 ? cw / 4 : (cw - hideWidth) / 2;
+    box.hide.SetWindowPos(&CWnd::wndTopMost, x + left + 2, y + ch - 17, hideWidth, 17, SWP_SHOWWINDOW);
     box.frame.SetFocus();
     ::HideCaret(box.text.m_hWnd);
     static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};

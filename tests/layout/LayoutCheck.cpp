@@ -82,6 +82,11 @@ const std::vector<MeantOverlap> kMeantOverlaps = {
     {"forecast view", IDC_FORECAST_CITY, IDC_FORECAST_DATE,
      "the date line's text starts with a line break: its first row is empty and the city line "
      "stands in it, the date under the city"},
+    {"clocks tips", -1, -1, "the tips box lies over the page until it is hidden"},
+    {"weather tips", -1, -1, "the tips box lies over the page until it is hidden"},
+    {"weather tips after sync", -1, -1, "the tips box lies over the page until it is hidden"},
+    {"map tips", -1, -1, "the tips box lies over the page until it is hidden"},
+    {"currencies tips", -1, -1, "the tips box lies over the page until it is hidden"},
     {"map", IDC_MAP_TIPS_TEXT, IDC_MAP_MARKER,
      "the tips box lies over the map until it is hidden; the selected city's marker on the map "
      "may lie under it"},
@@ -678,6 +683,41 @@ protected:
                              return t.Tabs().GetPage(n) ? t.Tabs().GetPage(n)->m_hWnd : nullptr;
                          },
                          {}});
+        // The tips box of each page that has one, as Menu > Tips shows it (the weather page's
+        // short one after its first synchronisation), hidden again with a tap on its button.
+        struct Tips {
+            const char* name;
+            int tab;
+            int hide;
+        };
+        const Tips tips[5] = {{"clocks tips", 0, IDC_CLOCK_TIPS_CLOSE},
+                              {"weather tips", 1, IDC_WEATHER_TIP_HIDE},
+                              {"weather tips after sync", 1, IDC_WEATHER_TIP_HIDE},
+                              {"map tips", 2, IDC_MAP_TIPS_OK},
+                              {"currencies tips", 3, IDC_CUR_TIPS_HIDE}};
+        for (const Tips& tip : tips)
+            s.push_back({tip.name,
+                         [tip](LayoutCheck& t) -> HWND {
+                             t.TapTab(0);
+                             t.TapTab(tip.tab);
+                             if (std::string(tip.name) == "weather tips after sync") {
+                                 auto* weather = t.PageAt<CWeatherPanel>(1);
+                                 weather->m_tipStage = 0;
+                                 weather->ShowTips(1);
+                             } else {
+                                 t.Command(ID_TIPS);
+                             }
+                             device::ui::PumpUntilIdle();
+                             return t.Tabs().GetPage(tip.tab) ? t.Tabs().GetPage(tip.tab)->m_hWnd : nullptr;
+                         },
+                         [tip](LayoutCheck& t) {
+                             CWnd* page = t.Tabs().GetPage(tip.tab);
+                             CWnd* hide = page ? page->GetDlgItem(tip.hide) : nullptr;
+                             if (!hide || !hide->IsWindowVisible()) return;
+                             CRect r;
+                             hide->GetWindowRect(&r);
+                             t.Tap(r.CenterPoint());
+                         }});
         const char* tools[5] = {"unit converter", "dialing codes", "clothing", "packing list", "news"};
         for (int n = 0; n < 5; ++n)
             s.push_back({tools[n], [n](LayoutCheck& t) { return t.OpenTool(n); }, [](LayoutCheck& t) { t.LeaveTool(); }});
