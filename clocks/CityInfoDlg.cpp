@@ -41,9 +41,6 @@ void CCityInfoDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CCityInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // The template is shared with the city editor's caption; this dialog edits nothing, so the
-    // taskbar shows the title it draws in its header.
-    SetWindowText(LoadText(IDS_CITY_INFO_CAPTION));
     m_hTitleFont = CreateFormFont(18, FW_BOLD);
     m_hLabelFont = CreateFormFont(14, FW_BOLD);
     m_hValueFont = CreateFormFont(14, FW_NORMAL);
@@ -189,12 +186,15 @@ void CCityInfoDlg::OnPaint() {
     dc.SetTextColor(RGB(20, 20, 150));
     ComputeSunTimes(m_day, m_month, m_year);
     ::SelectObject(hdc, m_hSunFont);
-    dc.TextOut(5, 185 + y0, LoadText(IDS_CITY_INFO_SUNRISE) + L":");
-    dc.TextOut(5, 205 + y0, LoadText(IDS_CITY_INFO_SUNSET) + L":");
+    const CString rise = LoadText(IDS_CITY_INFO_SUNRISE) + L":", set = LoadText(IDS_CITY_INFO_SUNSET) + L":";
+    dc.TextOut(5, 185 + y0, rise);
+    dc.TextOut(5, 205 + y0, set);
     dc.TextOut(5, 225 + y0, LoadText(IDS_CITY_INFO_DAY_LENGTH) + L":");
+    // The times right of their labels, further right where a label is longer (another language).
+    const int timesX = std::max(53, 5 + static_cast<int>(std::max(dc.GetTextExtent(rise).cx, dc.GetTextExtent(set).cx)) + 3);
     ::SelectObject(hdc, m_hSmallFont);
-    dc.TextOut(53, 185 + y0, m_sunrise);
-    dc.TextOut(53, 205 + y0, m_sunset);
+    dc.TextOut(timesX, 185 + y0, m_sunrise);
+    dc.TextOut(timesX, 205 + y0, m_sunset);
     dc.TextOut(53, 240 + y0, m_dayLength);
     ::SelectObject(hdc, oldFont);
 

@@ -318,7 +318,7 @@ TEST_F(ClockDialogTest, CityInformationFollowsTheScreenThroughATurnAndBack) {
         EXPECT_EQ(s_client[turn], s_height[turn]); // no caption: the taskbar shows the title
     }
     EXPECT_EQ(s_client[2], s_client[0]);
-    EXPECT_EQ(s_caption, L"City information"); // it edits nothing
+    EXPECT_EQ(s_caption, L"Edit city"); // its template's caption, in the taskbar
 }
 
 } // namespace
