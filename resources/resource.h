@@ -743,3 +743,6 @@
 #define IDS_CITY_INFO_GMT 33646
 #define IDS_REMINDERS_24H_NOTE 33647
 #define IDS_UI_SHEET_CAPTION 33648
+
+// Converters: a result too large for a number to hold
+#define IDS_RESULT_TOO_LARGE 33715

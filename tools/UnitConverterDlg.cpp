@@ -22,6 +22,7 @@
 #include "tools/UnitTables.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using namespace toolwin;
@@ -258,13 +259,13 @@ void CConverterDlg::Convert() {
             m_resultField.SetWindowText(L"0");
         } else {
             m_resultValue = result;
-            UpdateData(FALSE);
+            ShowResult();
         }
     } else {
         UnitTable* table = UnitTableOfCategory(c);
         if (!table || f < 0 || t < 0 || f >= table->count || t >= table->count) return;
         m_resultValue = ConvertByFactor(m_value, table->entries[f].factor, table->entries[t].factor);
-        UpdateData(FALSE);
+        ShowResult();
     }
     m_resultField.GetWindowText(ResultText);
     ResultScrollOffset = 0;
@@ -277,6 +278,17 @@ void CConverterDlg::Convert() {
             main->m_bUndoAvailable = 1;
         UndoAnnounced = true;
     }
+}
+
+void CConverterDlg::ShowResult() {
+    // A value or result beyond what a number holds would read "inf" or "nan": a short word says
+    // so instead.
+    if (std::isfinite(m_resultValue)) {
+        UpdateData(FALSE);
+        return;
+    }
+    m_scratch.LoadString(IDS_RESULT_TOO_LARGE);
+    m_resultField.SetWindowText(m_scratch);
 }
 
 void CConverterDlg::OnClear() {

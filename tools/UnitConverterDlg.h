@@ -86,6 +86,7 @@ protected:
 
     afx_msg void OnClear();
     afx_msg void Convert();
+    void ShowResult(); // the result value in its field, or a word when no number holds it
     afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnSetfocusResult();

@@ -253,13 +253,14 @@ bool CUnitEditDlg::RemoveUnit(CString keyText, CString name) {
 }
 
 bool CUnitEditDlg::RefuseUnitFields(const CString& name, const CString& factor) {
-    // A blank name cannot be told apart in the lists; a factor that is no number, or 0, would
-    // make every conversion through the unit infinite or empty.
+    // A blank name cannot be told apart in the lists; a factor that is no number or not above 0
+    // would make every conversion through the unit infinite, empty or of the wrong sign (a
+    // negative size gives negative lengths).
     double value = 0;
     UINT message = 0;
     if (IsBlankText(name))
         message = IDS_ENTER_A_NAME;
-    else if (!ReadWholeNumber(factor, value) || value == 0)
+    else if (!ReadWholeNumber(factor, value) || !(value > 0))
         message = IDS_UNIT_VALUE_NOT_NUMBER;
     if (!message) return false;
     CString text;

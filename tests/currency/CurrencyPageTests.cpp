@@ -118,6 +118,17 @@ TEST_F(CurrencyPageTest, ZeroRateLeavesTheConvertedFieldEmpty) {
     EXPECT_EQ(Text(IDC_CUR_TOTAL2), L"0.00");
 }
 
+TEST_F(CurrencyPageTest, AmountsBeyondANumberLeaveTheirFieldsEmptyAndTheTotalSaysSo) {
+    SelectColumns(Eur, Gbp, Usd);
+    CreatePage();
+    Type(0, 0, L"1e999");
+    EXPECT_EQ(Field(1, 0), L"");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"Too large");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL2), L"0.00");
+    Type(0, 0, L"2");
+    EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"2.00");
+}
+
 TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {
     SelectColumns(Eur, Gbp, Usd);
     CCurrencyPanel& page = CreatePage();

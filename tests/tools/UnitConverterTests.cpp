@@ -141,6 +141,21 @@ TEST_F(ConverterTest, ConvertsByFactorAndByFormula) {
     EXPECT_DOUBLE_EQ(conv->m_resultValue, 25); // the last good result
 }
 
+TEST_F(ConverterTest, AResultNoNumberHoldsSaysSoAndTheNextOneShowsAgain) {
+    Choose(conv->m_category, 1);
+    ChooseUnit(conv->m_fromList, L"Feet");
+    ChooseUnit(conv->m_toList, L"Inch");
+    SetValue(L"1e308"); // the value fits, twelve times it does not
+    EXPECT_EQ(Text(conv->m_resultField), L"Too large");
+    SetValue(L"1e999");
+    EXPECT_EQ(Text(conv->m_resultField), L"Too large");
+    Choose(conv->m_category, kTemperatureCategory);
+    SetValue(L"1e999");
+    EXPECT_EQ(Text(conv->m_resultField), L"Too large");
+    SetValue(L"3");
+    EXPECT_EQ(Text(conv->m_resultField), L"3");
+}
+
 TEST_F(ConverterTest, ValueFieldKeepsOnlyNumbersAndResetsOnClearAndShow) {
     conv->m_valueField.SetFocus();
     conv->m_valueField.SetWindowText(L"");

@@ -124,14 +124,15 @@ TEST_F(UnitEditorTest, AddRefusesANameShownInAnyCaseAndStoresANewOne) {
     EXPECT_EQ(StoreNames(L"2").size(), 100u);
 }
 
-TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberOtherThanZeroIsRefused) {
+TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroIsRefused) {
     std::vector<std::wstring> before = StoreNames(L"1");
     std::vector<std::wstring> factorsBefore;
-    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK});
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK});
     Run([&](CUnitEditDlg& dlg) {
         ChooseCategory(dlg, 1);
         factorsBefore = Column(dlg.m_list, 1);
-        const wchar_t* refused[][2] = {{L"", L"1"}, {L"  ", L"1"}, {L"Verst", L"abc0"}, {L"Verst", L"0"}, {L"Verst", L"1e999"}};
+        const wchar_t* refused[][2] = {{L"", L"1"},        {L"  ", L"1"},      {L"Verst", L"abc0"}, {L"Verst", L"0"},
+                                       {L"Verst", L"1e999"}, {L"Verst", L"-5"}, {L"Verst", L"-0"}};
         for (auto& fields : refused) {
             dlg.m_nameField.SetWindowText(fields[0]);
             dlg.m_factorField.SetWindowText(fields[1]);
@@ -145,10 +146,10 @@ TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberOtherThanZeroIsRefused) 
         EXPECT_TRUE(dlg.IsWindowVisible());
     });
     auto boxes = device::ui::MessageBoxRecords();
-    ASSERT_EQ(boxes.size(), 6u);
+    ASSERT_EQ(boxes.size(), 8u);
     EXPECT_EQ(boxes[0].text, L"Please enter a name");
     EXPECT_EQ(boxes[1].text, L"Please enter a name");
-    for (size_t i = 2; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].text, L"The value must be a number other than 0");
+    for (size_t i = 2; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].text, L"The value must be a number above 0");
     EXPECT_EQ(StoreNames(L"1"), before);
 }
 
