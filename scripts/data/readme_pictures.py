@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Makes the README's pictures (docs/*.png): runs the skinned-tabs test of a build
 on the headless screen at a fixed time and zone, which leaves a screenshot of every
-tab in both shipped skins on the three screen shapes, and keeps a few of them,
-reduced to a small palette so that each stays a few tens of KB.
+tab in both shipped skins on the three screen shapes (the weather places synchronised
+from the stand-in feed server's data, and the five-day view of the first one), and
+keeps a few of them, reduced to a small palette so that each stays a few tens of KB.
 
     /usr/bin/python3 scripts/data/readme_pictures.py [build folder, default build]
 
@@ -24,11 +25,13 @@ except ImportError:
 CLOCK = "2026-06-21T09:30:00Z"
 ZONE = "Europe/London"
 
-# docs/ name: (skin, shape, tab) of the screenshot; tabs in strip order
-# (0 World Clocks, 1 Weather, 2 World Map, 3 Currencies, 4 Tools).
+# docs/ name: (skin, shape, view) of the screenshot; views are the tabs in strip order
+# (0 World Clocks, 1 Weather, 2 World Map, 3 Currencies, 4 Tools) and "forecast", the
+# five-day view of the first weather place.
 PICTURES = {
     "clocks-portrait.png": ("default", "portrait", 0),
     "weather-square.png": ("default", "square", 1),
+    "forecast-portrait.png": ("default", "portrait", "forecast"),
     "map-landscape.png": ("default", "landscape", 2),
     "currencies-portrait.png": ("default", "portrait", 3),
     "tools-landscape.png": ("default", "landscape", 4),
@@ -61,8 +64,9 @@ def main():
         if run.returncode != 0:
             fail(f"the skinned-tabs test failed:\n{run.stdout[-3000:]}{run.stderr[-2000:]}")
         out = AtomicWriter()
-        for name, (skin, shape, tab) in PICTURES.items():
-            shot = os.path.join(shots, f"jorvana-{skin}-{shape}-tab{tab}.png")
+        for name, (skin, shape, view) in PICTURES.items():
+            suffix = view if isinstance(view, str) else f"tab{view}"
+            shot = os.path.join(shots, f"jorvana-{skin}-{shape}-{suffix}.png")
             if not os.path.isfile(shot):
                 fail(f"the test left no {os.path.basename(shot)}")
             out.add(os.path.join(REPO, "docs", name), small_png(shot))

@@ -1,10 +1,16 @@
 // The main window on the shipped data, on the three screen shapes, in the default and the Night
-// skin: every tab's page takes the chosen skin's colours and images. The screenshots it leaves
-// are the pictures of the README (scripts/data/readme_pictures.py).
+// skin: every tab's page takes the chosen skin's colours and images. The weather places hold
+// the forecasts a synchronisation with the stand-in feed server stores, and the five-day view of
+// the first one is opened. The screenshots it leaves are the pictures of the README
+// (scripts/data/readme_pictures.py).
 #include "SkinsTestSupport.h"
 #include "core/ShippedDefaults.h"
+#include "platform/programs/feed-server/Forecast.h"
+#include "platform/system/DeviceTime.h"
 #include "shell/MainDlg.h"
 #include "support/Screenshots.h"
+#include "weather/ForecastText.h"
+#include "weather/WeatherPanel.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +39,29 @@ protected:
         for (LPCWSTR tip : {L"clktip", L"maptip"}) registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", tip, 1);
         registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"weattip", 2);
         device::ui::ScriptMessageBoxAnswers(std::vector<int>(40, IDOK));
+        SyncForecasts();
+    }
+
+    // What a synchronisation stores: the stand-in feed server's reply for every weather place,
+    // from today on.
+    static void SyncForecasts() {
+        std::string error;
+        auto feed = feedserver::LoadFeedData((std::filesystem::path(kData) / "feed").string(), error);
+        ASSERT_TRUE(feed) << error;
+        std::vector<std::string> codes;
+        for (auto& [code, place] : feed->places) codes.push_back(code);
+        SYSTEMTIME now{};
+        ::GetSystemTime(&now);
+        const std::string reply = feedserver::WeatherReply(codes, feed->places, feedserver::CivilDate{now.wYear, now.wMonth, now.wDay});
+        CWeatherDb store;
+        store.Open();
+        ASSERT_TRUE(::StoreWeatherReply(store, CString(std::wstring(reply.begin(), reply.end()).c_str())));
+    }
+
+    static void Tap(POINT at) {
+        device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+        device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+        device::ui::PumpUntilIdle();
     }
 
     // The brightness (sum of the three channels) of every other pixel of the page area of each
@@ -47,10 +76,7 @@ protected:
             CRect item;
             EXPECT_TRUE(dlg.GetTabs().GetItemRect(tab, &item));
             dlg.GetTabs().ClientToScreen(&item);
-            POINT at{item.CenterPoint().x, item.CenterPoint().y};
-            device::ui::InjectStylus(device::ui::StylusAction::Down, at);
-            device::ui::InjectStylus(device::ui::StylusAction::Up, at);
-            device::ui::PumpUntilIdle();
+            Tap(POINT{item.CenterPoint().x, item.CenterPoint().y});
             testsupport::SaveScreenshot(skin + "-" + shape + "-tab" + std::to_string(tab));
             std::unique_ptr<device::gdi::Bitmap> screen = device::ui::CopyScreen();
             CRect page;
@@ -64,10 +90,33 @@ protected:
                     pixels.push_back(static_cast<int>((rgb >> 16 & 0xFF) + (rgb >> 8 & 0xFF) + (rgb & 0xFF)));
                 }
             tabs.push_back(pixels);
+            if (tab == 1) FiveDayView(dlg, skin + "-" + shape + "-forecast");
         }
         dlg.DestroyWindow();
         device::ui::PumpUntilIdle();
         return tabs;
+    }
+
+    // The first place's "More ..." (what a tap on it runs) opens its five-day view: a screenshot
+    // of it, then OK. The place shows a synchronised forecast, so the view opens, not a message.
+    void FiveDayView(CMainDlg& dlg, const std::string& shot) {
+        auto* weather = dynamic_cast<CWeatherPanel*>(dlg.GetTabs().GetPage(1));
+        ASSERT_TRUE(weather);
+        static std::string s_shot;
+        static bool s_seen;
+        s_shot = shot;
+        s_seen = false;
+        ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+            auto* view = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
+            if (!view || !view->IsWindowVisible() || !view->ContinueModal()) return;
+            ::KillTimer(nullptr, id);
+            s_seen = true;
+            device::ui::PumpUntilIdle();
+            testsupport::SaveScreenshot(s_shot);
+            view->EndDialog(IDOK);
+        });
+        weather->More(0);
+        EXPECT_TRUE(s_seen) << "the five-day view did not open";
     }
 };
 
