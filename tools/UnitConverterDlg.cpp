@@ -225,7 +225,7 @@ void CConverterDlg::OnSelchangeCategory() {
     m_valueField.GetWindowText(text);
     m_value = ReadDecimal(text);
     m_resultValue = m_value; // from and to are the same unit now
-    m_resultField.SetWindowText(FormatResult(m_resultValue));
+    ShowResult();
     m_valueField.SetFocus();
     SetDropWidths();
 }
@@ -284,7 +284,7 @@ void CConverterDlg::ShowResult() {
     // A value or result beyond what a number holds would read "inf" or "nan": a short word says
     // so instead.
     if (std::isfinite(m_resultValue)) {
-        UpdateData(FALSE);
+        m_resultField.SetWindowText(FormatResult(m_resultValue));
         return;
     }
     m_scratch.LoadString(IDS_RESULT_TOO_LARGE);

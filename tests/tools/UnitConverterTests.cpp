@@ -149,7 +149,8 @@ TEST_F(ConverterTest, AResultNoNumberHoldsSaysSoAndTheNextOneShowsAgain) {
     EXPECT_EQ(Text(conv->m_resultField), L"Too large");
     SetValue(L"1e999");
     EXPECT_EQ(Text(conv->m_resultField), L"Too large");
-    Choose(conv->m_category, kTemperatureCategory);
+    Choose(conv->m_category, kTemperatureCategory); // the value itself, in the first unit
+    EXPECT_EQ(Text(conv->m_resultField), L"Too large");
     SetValue(L"1e999");
     EXPECT_EQ(Text(conv->m_resultField), L"Too large");
     SetValue(L"3");
