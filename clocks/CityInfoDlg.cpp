@@ -191,7 +191,8 @@ void CCityInfoDlg::OnPaint() {
     dc.TextOut(5, 205 + y0, set);
     dc.TextOut(5, 225 + y0, LoadText(IDS_CITY_INFO_DAY_LENGTH) + L":");
     // The times right of their labels, further right where a label is longer (another language).
-    const int timesX = std::max(53, 5 + static_cast<int>(std::max(dc.GetTextExtent(rise).cx, dc.GetTextExtent(set).cx)) + 3);
+    const int timesX =
+        std::max(53, 5 + static_cast<int>(std::max(dc.GetTextExtent(rise).cx, dc.GetTextExtent(set).cx)) + 3);
     ::SelectObject(hdc, m_hSmallFont);
     dc.TextOut(timesX, 185 + y0, m_sunrise);
     dc.TextOut(timesX, 205 + y0, m_sunset);

@@ -300,7 +300,8 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
     }
 }
 
-CFont* CIconButton::FitCaption(CDC* pDC, const CString& title, const CRect& room, CFont& smaller, CRect& measured) {
+CFont* CIconButton::FitCaption(CDC* pDC, const CString& title, const CRect& room, CFont& smaller,
+                               CRect& measured) {
     measured = room;
     pDC->DrawText(title, &measured, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
     // A caption whose wrapped lines are taller than the button, or with a word wider than it, is

@@ -69,7 +69,8 @@ private:
     void CancelHover();
     // Measures the caption in room in the DC's font, stepping the font down when it does not fit;
     // returns the font to select back afterwards (null when the DC's own font served).
-    static CFont* FitCaption(CDC* pDC, const CString& title, const CRect& room, CFont& smaller, CRect& measured);
+    static CFont* FitCaption(CDC* pDC, const CString& title, const CRect& room, CFont& smaller,
+                             CRect& measured);
     void FreeIcons();
     void Repaint();
     static void CALLBACK HoverTimerProc(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime);

@@ -28,8 +28,10 @@ CString FormatTotal(const std::vector<CString>& texts) {
     for (const CString& text : texts) sum += ReadAmount(text);
     CString total;
     // Amounts beyond what a number holds would sum to "inf" or "nan": a short word says so.
-    if (std::isfinite(sum)) total.Format(L"%.2f", sum);
-    else total.LoadString(IDS_RESULT_TOO_LARGE);
+    if (std::isfinite(sum))
+        total.Format(L"%.2f", sum);
+    else
+        total.LoadString(IDS_RESULT_TOO_LARGE);
     return total;
 }
 

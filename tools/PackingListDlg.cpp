@@ -719,7 +719,8 @@ void CPackingListDlg::Layout() {
         dc.SelectObject(old);
     }
     m_comboCategory.SetWindowPos(nullptr, 2, 3, m_w - save - 4, 20, SWP_NOZORDER);
-    if (m_btnSave.m_hWnd) m_btnSave.SetWindowPos(nullptr, m_w - save - 1, 3, save, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
+    if (m_btnSave.m_hWnd)
+        m_btnSave.SetWindowPos(nullptr, m_w - save - 1, 3, save, 20, SWP_NOZORDER | SWP_SHOWWINDOW);
     m_tabLists.SetWindowPos(nullptr, 5, 35, m_w - 10, T, SWP_NOZORDER | SWP_SHOWWINDOW);
     m_staticLineBottom.SetWindowPos(nullptr, 5, T + L + 32, m_w - 10, 2, SWP_NOZORDER | SWP_SHOWWINDOW);
     m_staticLineLeft.SetWindowPos(nullptr, 5, T + 34, 1, L, SWP_NOZORDER | SWP_SHOWWINDOW);

@@ -199,12 +199,14 @@ std::optional<std::string> CaptionCut(HWND c) {
         const DWORD type = style & BS_TYPEMASK;
         // An icon button draws its caption itself, wrapped beside its icon and stepped down in
         // size when it must.
-        if (auto* icon = dynamic_cast<CIconButton*>(CWnd::FromHandlePermanent(c)); icon && type == BS_OWNERDRAW) {
+        if (auto* icon = dynamic_cast<CIconButton*>(CWnd::FromHandlePermanent(c));
+            icon && type == BS_OWNERDRAW) {
             const CSize need = icon->MeasureCaption();
             const CRect has = icon->CaptionRoom();
             if (need.cx <= has.Width() + 1 && need.cy <= has.Height() + 1) return std::nullopt;
             std::ostringstream out;
-            out << "caption needs " << need.cx << "x" << need.cy << " px, has " << has.Width() << "x" << has.Height();
+            out << "caption needs " << need.cx << "x" << need.cy << " px, has " << has.Width() << "x"
+                << has.Height();
             return out.str();
         }
         if (type == BS_OWNERDRAW || type == BS_GROUPBOX || (style & BS_MULTILINE)) return std::nullopt;
@@ -238,10 +240,13 @@ ItemsCut ItemsWiderThan(HWND combo, int width) {
     ItemsCut cut;
     HDC dc = ::GetDC(combo);
     HGDIOBJ old = nullptr;
-    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0))) old = ::SelectObject(dc, font);
+    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0)))
+        old = ::SelectObject(dc, font);
     const int items = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < items; ++i) {
-        std::wstring text(static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0))) + 1, L'\0');
+        std::wstring text(
+            static_cast<size_t>(std::max<LRESULT>(0, ::SendMessageW(combo, CB_GETLBTEXTLEN, i, 0))) + 1,
+            L'\0');
         ::SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
         text.resize(std::wcslen(text.c_str()));
         SIZE size{};
@@ -334,8 +339,8 @@ private:
         auto report = [&](const ItemsCut& cut, const char* where, int room) {
             if (!cut.count) return;
             std::ostringstream what;
-            what << Describe(c) << ": " << cut.count << " item(s) cut in its " << where << ", first \"" << Narrow(cut.first)
-                 << "\" needs " << cut.need << " px, has " << room;
+            what << Describe(c) << ": " << cut.count << " item(s) cut in its " << where << ", first \""
+                 << Narrow(cut.first) << "\" needs " << cut.need << " px, has " << room;
             Add(id, what.str());
         };
         if (!widened) report(ItemsWiderThan(c, field), "field", field);
@@ -356,8 +361,8 @@ private:
         const int side = std::max(room.bottom - at.bottom, at.top - room.top);
         if (rows < count && count * item + 2 <= side) {
             std::ostringstream what;
-            what << Describe(c) << ": its list shows " << rows << " of " << count << " items though all fit (" << side
-                 << " px beside the field)";
+            what << Describe(c) << ": its list shows " << rows << " of " << count << " items though all fit ("
+                 << side << " px beside the field)";
             Add(id, what.str());
         }
         if (widened && ::SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)) != LB_ERR)
@@ -654,7 +659,8 @@ protected:
     // A modal screen: open runs it; when it is up, each of its views (steps) is checked.
     Screen Modal(const char* name, std::function<void(LayoutCheck&)> open, int closeId = IDCANCEL,
                  std::function<void(LayoutCheck&, HWND, const std::function<void(const std::string&, HWND)>&)> steps = {}) {
-        return Screen{name, [=](LayoutCheck& t) -> HWND {
+        return Screen{name,
+                      [=](LayoutCheck& t) -> HWND {
                           const bool seen = t.WhileModal([&] { open(t); },
                                                          [&](HWND dlg) {
                                                              if (steps) steps(t, dlg, [&](const std::string& n, HWND w) { t.Check(n, w); });
@@ -663,17 +669,20 @@ protected:
                                                          closeId);
                           if (!seen) {
                               std::string boxes;
-                              for (const auto& r : device::ui::MessageBoxRecords()) boxes += " \"" + Narrow(r.text) + "\"";
+                              for (const auto& r : device::ui::MessageBoxRecords())
+                                  boxes += " \"" + Narrow(r.text) + "\"";
                               t.m_findings.push_back(Finding{name, t.m_panelUp, 0, "dialog did not open; message boxes:" + boxes});
                           }
                           return nullptr;
                       },
-                      {}, true};
+                      {},
+                      true};
     }
     // A tap on the middle of a dialog's control.
     void TapControl(HWND dlg, int id) {
         RECT r{};
-        if (HWND c = ::GetDlgItem(dlg, id); c && ::GetWindowRect(c, &r)) Tap(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        if (HWND c = ::GetDlgItem(dlg, id); c && ::GetWindowRect(c, &r))
+            Tap(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     }
     static void Click(HWND dlg, int id) {
         ::SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dlg, id)));
@@ -939,7 +948,8 @@ TEST_P(LayoutCheck, EveryScreenFitsWithThePanelDownAndUp) {
             device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK});
             HWND window = screen.open(*this);
             if (window) Check(screen.name, window);
-            else if (!screen.modal) m_findings.push_back(Finding{screen.name, up, 0, "screen did not open"});
+            else if (!screen.modal)
+                m_findings.push_back(Finding{screen.name, up, 0, "screen did not open"});
             if (screen.close) screen.close(*this);
             device::ui::PumpUntilIdle();
         }

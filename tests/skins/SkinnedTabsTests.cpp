@@ -49,10 +49,12 @@ protected:
         auto feed = feedserver::LoadFeedData((std::filesystem::path(kData) / "feed").string(), error);
         ASSERT_TRUE(feed) << error;
         std::vector<std::string> codes;
-        for (auto& [code, place] : feed->places) codes.push_back(code);
+        for (auto& [code, place] : feed->places)
+            codes.push_back(code);
         SYSTEMTIME now{};
         ::GetSystemTime(&now);
-        const std::string reply = feedserver::WeatherReply(codes, feed->places, feedserver::CivilDate{now.wYear, now.wMonth, now.wDay});
+        const std::string reply = feedserver::WeatherReply(
+            codes, feed->places, feedserver::CivilDate{now.wYear, now.wMonth, now.wDay});
         CWeatherDb store;
         store.Open();
         ASSERT_TRUE(::StoreWeatherReply(store, CString(std::wstring(reply.begin(), reply.end()).c_str())));

@@ -131,8 +131,9 @@ TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroIsRefused) {
     Run([&](CUnitEditDlg& dlg) {
         ChooseCategory(dlg, 1);
         factorsBefore = Column(dlg.m_list, 1);
-        const wchar_t* refused[][2] = {{L"", L"1"},        {L"  ", L"1"},      {L"Verst", L"abc0"}, {L"Verst", L"0"},
-                                       {L"Verst", L"1e999"}, {L"Verst", L"-5"}, {L"Verst", L"-0"}};
+        const wchar_t* refused[][2] = {{L"", L"1"},      {L"  ", L"1"},        {L"Verst", L"abc0"},
+                                       {L"Verst", L"0"}, {L"Verst", L"1e999"}, {L"Verst", L"-5"},
+                                       {L"Verst", L"-0"}};
         for (auto& fields : refused) {
             dlg.m_nameField.SetWindowText(fields[0]);
             dlg.m_factorField.SetWindowText(fields[1]);
@@ -149,7 +150,8 @@ TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroIsRefused) {
     ASSERT_EQ(boxes.size(), 8u);
     EXPECT_EQ(boxes[0].text, L"Please enter a name");
     EXPECT_EQ(boxes[1].text, L"Please enter a name");
-    for (size_t i = 2; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].text, L"The value must be a number above 0");
+    for (size_t i = 2; i < boxes.size(); ++i)
+        EXPECT_EQ(boxes[i].text, L"The value must be a number above 0");
     EXPECT_EQ(StoreNames(L"1"), before);
 }
 

@@ -289,7 +289,8 @@ TEST_F(ComboBox, BadIndexesAndEmptyCombosAnswerCbErr) {
 TEST_F(ComboBox, DropHeightFollowsTheWindowHeightAsTheProgramSetsIt) {
     HWND c = Make(CBS_DROPDOWN, 200);
     // More items than the screen holds, so that the list shows the rows it was sized for.
-    for (int i = 0; i < 20; ++i) Add(c, {L"z" + std::to_wstring(i)}, CB_ADDSTRING);
+    for (int i = 0; i < 20; ++i)
+        Add(c, {L"z" + std::to_wstring(i)}, CB_ADDSTRING);
     int field = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     int item = static_cast<int>(SendMessageW(c, CB_GETITEMHEIGHT, 0, 0));
     ASSERT_GT(field, 0);
