@@ -40,13 +40,16 @@ TEST_F(TodayData, ClockLinesShowEachCityTimeWithItsDaylightSaving) {
     EXPECT_EQ(other.pos.y, 25);
 }
 
-TEST_F(TodayData, RuleWindowIncludesBothEndDaysAndTheHomeCityGivesTheDeviceZone) {
+TEST_F(TodayData, RuleWindowClosesAtItsEndHourAndTheHomeCityGivesTheDeviceZone) {
     SeedAll();
-    // Day 298 of 2026 is 25 October: still summer time for Berlin; day 299 not.
-    device::SetDeviceClock("2026-10-25T22:30:00Z");
+    // Berlin's window closes on day 298 (25 October 2026) at 03:00 of its standard time (02:00
+    // UTC): summer time up to the minute before, standard time from then on.
+    device::SetDeviceClock("2026-10-25T01:59:00Z");
     StartScreen();
-    EXPECT_TRUE(Has(Paint(), L"00:30")); // Berlin 22:30 + 2 wraps past midnight
-    device::SetDeviceClock("2026-10-26T22:30:00Z");
+    EXPECT_TRUE(Has(Paint(), L"03:59"));
+    device::SetDeviceClock("2026-10-25T02:00:00Z");
+    EXPECT_TRUE(Has(Paint(), L"03:00"));
+    device::SetDeviceClock("2026-10-25T22:30:00Z");
     EXPECT_TRUE(Has(Paint(), L"23:30"));
 
     // Without zone synchronisation the home city stands for the device's zone: the device at
