@@ -95,6 +95,38 @@ TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {
     EXPECT_FALSE(Has(texts, L"24:30"));
 }
 
+TEST_F(TodayData, TheHomeCitysLastSummerHourKeepsTheOtherLinesRight) {
+    // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
+    todaytest::WriteDeviceFile(todaytest::InProgramFolder(L"cities.lst"),
+                               "cities\n4\n"
+                               "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n"
+                               "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
+                               "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n"
+                               "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
+    CCitiesDb().Open();
+    Write(L"Jorvana", L"todaynbcs", 3);
+    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
+    Write(L"Jorvana\\wrldclk", L"clock", 1);
+    Write(L"Jorvana\\wrldclk", L"clock1", 2);
+    Write(L"Jorvana\\wrldclk", L"clock2", 3);
+    // Home London on a London device at 01:30 summer time, the night the clocks go back.
+    ASSERT_TRUE(device::SetDeviceZone("Europe/London"));
+    device::SetDeviceClock("2026-10-25T00:30:00Z");
+    StartScreen();
+    auto texts = Paint();
+    for (const wchar_t* t : {L"01:30", L"20:30", L"02:30"}) EXPECT_TRUE(Has(texts, t)) << t;
+    device::SetDeviceClock("2026-10-25T01:01:00Z"); // 01:01 winter time
+    texts = Paint();
+    for (const wchar_t* t : {L"01:01", L"21:01", L"02:01"}) EXPECT_TRUE(Has(texts, t)) << t;
+
+    // Home Adelaide on an Adelaide device at 02:50 summer time, the night its clocks go back.
+    ASSERT_TRUE(device::SetDeviceZone("Australia/Adelaide"));
+    Write(L"Jorvana\\wrldclk", L"clock", 0);
+    device::SetDeviceClock("2026-04-04T16:20:00Z");
+    texts = Paint();
+    for (const wchar_t* t : {L"02:50", L"12:20", L"18:20"}) EXPECT_TRUE(Has(texts, t)) << t;
+}
+
 TEST_F(TodayData, WeatherColumnsFollowTheRecordsAge) {
     SeedCities();
     // Berlin today, Delhi five days old, London three days old.
