@@ -18,10 +18,12 @@ CString LoadText(UINT id) {
     return text;
 }
 
+// The date of a window bound (a civil time of the city's calendar).
 CString DateOf(time_t t) {
-    CTime time(t);
+    int year, month, day, hour, minute, second;
+    CivilFields(t, year, month, day, hour, minute, second);
     CString text;
-    text.Format(L"%d/%d/%d", time.GetDay(), time.GetMonth(), time.GetYear());
+    text.Format(L"%d/%d/%d", day, month, year);
     return text;
 }
 

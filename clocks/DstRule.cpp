@@ -1,29 +1,31 @@
 #include "clocks/DstRule.h"
 
 #include "core/CityTime.h"
+#include "core/DstMath.h"
 #include "platform/system/DeviceTime.h"
 
 #include <climits>
 
 namespace {
 
-// Day numbers are not range-checked by the rule's authors; ones this far out only keep the
-// calendar arithmetic inside the years the device can represent.
-constexpr int kDayLimit = 36600;
-
-int ClampDay(int day) { return day < -kDayLimit ? -kDayLimit : (day > kDayLimit ? kDayLimit : day); }
-
-// Month (1-12) of a local time value; 0 when the device cannot tell.
-int LocalMonth(time_t t) {
-    struct tm fields {};
-    if (!device::DeviceLocaltime(t, &fields)) return 0;
-    return fields.tm_mon + 1;
+dstmath::Rule MathRule(const DstRuleFields& f) {
+    dstmath::Rule r;
+    r.hasDst = f.hasDst;
+    r.shift = f.shift;
+    r.startDay = f.startDay;
+    r.startHour = f.startHour;
+    r.endDay = f.endDay;
+    r.endHour = f.endHour;
+    return r;
 }
 
-int LocalDay(time_t t) {
-    struct tm fields {};
-    if (!device::DeviceLocaltime(t, &fields)) return 1;
-    return fields.tm_mday;
+DstWindow FromMath(const dstmath::Window& w) {
+    DstWindow window;
+    window.hasDst = w.hasDst;
+    window.shift = w.shift;
+    window.start = static_cast<time_t>(w.start);
+    window.end = static_cast<time_t>(w.end);
+    return window;
 }
 
 } // namespace
@@ -71,47 +73,38 @@ DstRuleFields ParseDstRule(const CString& rule) {
     return fields;
 }
 
-time_t LocalHourTime(int year, int month, int day, int hour) {
-    struct tm fields {};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = hour;
-    fields.tm_isdst = -1;
-    return device::DeviceMktime(&fields);
+time_t CivilTime(int year, int month, int day, int hour, int minute, int second) {
+    return static_cast<time_t>(dstmath::Civil(year, month, day, hour, minute, second));
 }
 
+void CivilFields(time_t civil, int& year, int& month, int& day, int& hour, int& minute, int& second) {
+    const dstmath::Fields f = dstmath::FieldsOf(static_cast<long long>(civil));
+    year = static_cast<int>(f.year);
+    month = f.month;
+    day = f.day;
+    hour = f.hour;
+    minute = f.minute;
+    second = f.second;
+}
+
+time_t DeviceWallNow() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return CivilTime(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+time_t LocalHourTime(int year, int month, int day, int hour) { return CivilTime(year, month, day, hour); }
+
 DstWindow GetDstWindow(const CString& rule, int year) {
-    DstWindow window;
-    DstRuleFields fields = ParseDstRule(rule);
-    if (!fields.hasDst) return window;
-    window.hasDst = true;
-    window.shift = fields.shift;
-    // Day n of the year is counted on the calendar (1 January plus n - 1 days at the given hour),
-    // so the hour stays the rule's hour even when the device's own clocks change in between.
-    window.start = LocalHourTime(year, 1, ClampDay(fields.startDay), fields.startHour);
-    window.end = LocalHourTime(year, 1, ClampDay(fields.endDay), fields.endHour);
-    if (window.start == static_cast<time_t>(-1) || window.end == static_cast<time_t>(-1)) {
-        window.start = window.end = 0; // a date the device cannot represent: never open
-        return window;
-    }
-    int startMonth = LocalMonth(window.start);
-    int endMonth = LocalMonth(window.end);
-    if (endMonth < startMonth) {
-        time_t moved = LocalHourTime(year + 1, endMonth, LocalDay(window.end), fields.endHour);
-        if (moved != static_cast<time_t>(-1)) window.end = moved;
-    }
-    return window;
+    return FromMath(dstmath::WindowOfYear(MathRule(ParseDstRule(rule)), year));
+}
+
+DstWindow GetDstWindowAt(const CString& rule, time_t t) {
+    return FromMath(dstmath::WindowAt(MathRule(ParseDstRule(rule)), static_cast<long long>(t)));
 }
 
 DstWindow GetDstWindowAt(const CString& rule, int year, time_t t) {
-    DstWindow window = GetDstWindow(rule, year);
-    if (!window.hasDst || t >= window.start) return window;
-    DstWindow previous = GetDstWindow(rule, year - 1);
-    // Only a window that runs into this year can still be open before this year's start.
-    if (t < previous.end && previous.end > previous.start && LocalMonth(previous.end) < LocalMonth(previous.start))
-        return previous;
-    return window;
+    return FromMath(dstmath::WindowAt(MathRule(ParseDstRule(rule)), year, static_cast<long long>(t)));
 }
 
 int AddDstShift(int offset, int shift) {
@@ -119,11 +112,26 @@ int AddDstShift(int offset, int shift) {
     return offset + shift * 100;
 }
 
+int OffsetMinutes(int offset) {
+    int hours = 0, minutes = 0;
+    SplitHhmmOffset(offset, hours, minutes);
+    return hours * 60 + minutes;
+}
+
 time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
-    DateTriple date;
-    FormatCityDate(offset, referenceHours, referenceMinutes, 0, date);
-    CString time = FormatCityTime(offset, referenceHours, referenceMinutes);
-    int colon = time.Find(L':');
-    int hour = ReadLeadingInt(colon < 0 ? time : time.Left(colon));
-    return LocalHourTime(date.year, date.month, date.day, hour);
+    const long long shift = (static_cast<long long>(OffsetMinutes(offset)) - (60LL * referenceHours + referenceMinutes)) * 60;
+    const long long t = static_cast<long long>(DeviceWallNow()) + shift;
+    return static_cast<time_t>(t - (t % 3600 + 3600) % 3600);
+}
+
+bool WallTimeInsideWindow(const CString& rule, int standardOffset, time_t wall, time_t utc) {
+    return dstmath::WallInside(MathRule(ParseDstRule(rule)), OffsetMinutes(standardOffset), wall, utc);
+}
+
+bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
+    return WallTimeInsideWindow(rule, standardOffset, DeviceWallNow(), device::DeviceTimeNow());
+}
+
+time_t WallToStandard(const CString& rule, time_t wall) {
+    return static_cast<time_t>(dstmath::WallToStandard(MathRule(ParseDstRule(rule)), wall));
 }

@@ -20,7 +20,9 @@ struct DstRuleFields {
     int endHour = 0;
 };
 
-// One city's daylight-saving period: start <= t < end, local times of the device's calendar.
+// One city's daylight-saving period: start <= t < end. Both bounds are wall-clock readings of
+// the city's standard time counted as civil seconds (see CivilTime), so that they compare with
+// the city's standard time without the device's own zone or its clock changes coming between.
 struct DstWindow {
     bool hasDst = false;
     int shift = 0;
@@ -39,6 +41,9 @@ DstRuleFields ParseDstRule(const CString& rule);
 // without daylight saving gives a window that is never open.
 DstWindow GetDstWindow(const CString& rule, int year);
 
+// The same, seen from the year of the civil time t itself.
+DstWindow GetDstWindowAt(const CString& rule, time_t t);
+
 // The window that matters for the instant t, seen from the given year: the year's own window,
 // or, for a rule whose window runs across the new year and an instant before this year's start,
 // the window that opened the year before when t still lies before its end. Thus a city on a
@@ -50,12 +55,38 @@ DstWindow GetDstWindowAt(const CString& rule, int year, time_t t);
 // as it is, hours*100+minutes offsets take shift * 100.
 int AddDstShift(int offset, int shift);
 
-// The local time of the device's calendar at the given date and hour (minutes and seconds 0).
+// A wall-clock reading as a plain count: seconds from 1 January 1970 00:00 to the given date and
+// time on the calendar, no zone involved (so no hour is skipped or repeated). Days, hours and
+// minutes beyond their ranges carry over (day 0 of a month is the last day of the one before).
+time_t CivilTime(int year, int month, int day, int hour, int minute = 0, int second = 0);
+// The calendar fields of a civil time.
+void CivilFields(time_t civil, int& year, int& month, int& day, int& hour, int& minute, int& second);
+// The device's local wall time now, as a civil time.
+time_t DeviceWallNow();
+// The civil time at the given date and hour (minutes and seconds 0).
 time_t LocalHourTime(int year, int month, int day, int hour);
 
-// The city's current standard time, to the hour: the date and hour that the city texts give for
-// its offset against the reference zone, as a local time value.
+// The city's current standard time, to the hour: the device's wall time moved by the city's
+// offset less the reference zone (the zone the device's clock stands for), as a civil time.
 time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes);
+
+// An HhmmOffset in minutes east of UTC.
+int OffsetMinutes(int offset);
+
+// Whether a city whose wall time the device's clock shows (the home city) is inside its
+// daylight-saving window now. The rule's bounds are in the city's standard time, and the wall
+// time is its summer time while the window is open: the wall time is read both ways and the
+// reading that agrees with the window wins. In the hour that occurs twice when the clocks go
+// back (both readings agree) and in the one that is skipped when they go forward (neither
+// does), the device's instant decides: utc plus the city's standard offset.
+bool WallTimeInsideWindow(const CString& rule, int standardOffset, time_t wall, time_t utc);
+// The same for now: the device's wall time and its instant.
+bool WallTimeInsideWindowNow(const CString& rule, int standardOffset);
+
+// The city's standard time (civil) at which its clock shows the wall time: of the two readings
+// (standard, or summer time less the shift) the one that agrees with the window; a wall time that
+// occurs twice is the first, one that the clocks skip is moved forward by the shift.
+time_t WallToStandard(const CString& rule, time_t wall);
 
 // An integer from the leading characters of a text: an optional sign and decimal digits; 0 for
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.

@@ -1,6 +1,9 @@
 #include "clocks/HomeCityDlg.h"
 
+#include "core/ListFileReader.h"
+#include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
+#include "platform/system/DeviceTime.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/ui/Sip.h"
 
@@ -48,8 +51,42 @@ BOOL CHomeCityDlg::OnInitDialog() {
             if (m_db.GetCurrentIndex() <= index) break;
         }
     }
-    m_list.SetCurSel(0);
+    // The device's own city is proposed, so that accepting the proposal keeps every clock right.
+    m_list.SetCurSel(m_list.GetCount() > 0 ? DeviceCityIndex() : 0);
     return TRUE;
+}
+
+int CHomeCityDlg::DeviceCityIndex() {
+    const std::string zoneName = device::DeviceZoneName();
+    const CString zone(zoneName.c_str());
+    if (zone.IsEmpty()) return 0;
+    // The city that names the zone ("America/New_York": New York) comes first; else the first
+    // city of the list in the zone.
+    CString named = zone.Mid(zone.ReverseFind(L'/') + 1);
+    named.Replace(L'_', L' ');
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst")));
+    if (!file) return 0;
+    CListFileReader in(file.Get());
+    in.Next(L"\n"); // title line
+    const int count = ParseListCount(in.Next(L"\n"));
+    CString first, chosen;
+    for (int i = 0; i < count && !in.AtEnd(); ++i) {
+        const CString lineZone = in.Next(L";");
+        const CString name = in.Next(L";");
+        const CString country = in.Next(L";");
+        in.Next(L"\n");
+        if (lineZone == L">" || name == L">") break;
+        if (lineZone != zone) continue;
+        if (first.IsEmpty()) first = name + L":" + country;
+        if (name == named) {
+            chosen = name + L":" + country;
+            break;
+        }
+    }
+    if (chosen.IsEmpty()) chosen = first;
+    if (chosen.IsEmpty() || !m_db.FindCity(chosen)) return 0;
+    const int index = static_cast<int>(m_db.GetCurrentIndex());
+    return index < m_list.GetCount() ? index : 0;
 }
 
 void CHomeCityDlg::OnSize(UINT nType, int cx, int cy) {

@@ -28,6 +28,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The list position to propose: the city of cities.lst whose zone (the line's first field) is
+    // the device's zone, the one the zone is named after first; 0 when there is none.
+    int DeviceCityIndex();
     void ReadWorkArea();
     void PlaceList();
 };

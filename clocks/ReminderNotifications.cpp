@@ -132,35 +132,80 @@ int ParseLeadingInt(const CString& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-DstShiftQuery CityRuleDstShift() {
-    return [](const CString& rule, int year, time_t localTime) {
-        const DstWindow window = GetDstWindowAt(rule, year, localTime);
-        return window.Contains(localTime) ? window.shift : 0;
-    };
-}
-
-void ReminderHomeReference(CCitiesDb& db, CRegistryKey& reg, const DstShiftQuery& dst, int& hours, int& minutes) {
-    const DWORD home = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    int zone = ParseLeadingInt(db.GetUtcOffset(home));
-    const CString rule = db.GetDstRule(home);
-    if (dst && !rule.IsEmpty()) {
-        CTime now = CTime::GetCurrentTime();
-        zone = AddDstShift(zone, dst(rule, now.GetYear(), now.GetTime()));
-    }
-    SplitHhmmOffset(zone, hours, minutes);
-}
-
-int ReminderCityZoneNow(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const DstShiftQuery& dst) {
-    const int standard = ParseLeadingInt(db.GetUtcOffset(city));
+ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
+    ReminderHome home;
+    const DWORD city = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
+    home.deviceZone = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz") != 0;
+    home.standard = ParseLeadingInt(db.GetUtcOffset(city));
     const CString rule = db.GetDstRule(city);
     // An unreadable record has no rule: no daylight saving.
-    if (!dst || rule.IsEmpty()) return standard;
-    // The city's standard time now, to the hour: the windows open and close on whole hours.
-    DateTriple date;
-    FormatCityDate(standard, refHours, refMinutes, 1, date);
-    const int hour = ParseLeadingInt(FormatCityTime(standard, refHours, refMinutes));
-    const CTime cityNow(date.year, date.month, date.day, hour, 0, 0);
-    return AddDstShift(standard, dst(rule, CTime::GetCurrentTime().GetYear(), cityNow.GetTime()));
+    home.rule = rule.IsEmpty() ? CString(L"0") : rule;
+    return home;
+}
+
+namespace {
+
+// The UTC instant (seconds) at which a city at its standard offset and rule shows the wall time.
+long long CityWallToUtc(int standard, const CString& rule, long long wall) {
+    return static_cast<long long>(WallToStandard(rule, static_cast<time_t>(wall))) - OffsetMinutes(standard) * 60LL;
+}
+
+// The device's local wall time (civil) at a UTC instant.
+bool DeviceWallAt(const ReminderHome& home, long long utc, long long& wall) {
+    if (home.deviceZone) {
+        struct tm fields {};
+        if (!device::DeviceLocaltime(static_cast<time_t>(utc), &fields)) return false;
+        wall = CivilTime(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min,
+                         fields.tm_sec);
+        return true;
+    }
+    const long long standard = utc + OffsetMinutes(home.standard) * 60LL;
+    const DstWindow window = GetDstWindowAt(home.rule, static_cast<time_t>(standard));
+    wall = window.Contains(static_cast<time_t>(standard)) ? standard + window.shift * 3600LL : standard;
+    return true;
+}
+
+// The UTC instant now as the device's clock gives it: for the home city's wall time, the
+// instant that wall time stands for.
+long long NowUtc(const ReminderHome& home) {
+    const long long deviceNow = static_cast<long long>(device::DeviceTimeNow());
+    if (home.deviceZone) return deviceNow;
+    const long long wall = static_cast<long long>(DeviceWallNow());
+    const bool summer = WallTimeInsideWindow(home.rule, home.standard, static_cast<time_t>(wall),
+                                             static_cast<time_t>(deviceNow));
+    const long long standard = summer ? wall - ParseDstRule(home.rule).shift * 3600LL : wall;
+    return standard - OffsetMinutes(home.standard) * 60LL;
+}
+
+// The UTC instant of a reminder's time and date in its city; false when they do not exist.
+bool ReminderUtc(CCitiesDb& db, DWORD city, int hour, int minute, int day, int month, int year, long long& utc) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
+    const int standard = ParseLeadingInt(db.GetUtcOffset(city));
+    CString rule = db.GetDstRule(city);
+    if (rule.IsEmpty()) rule = L"0";
+    utc = CityWallToUtc(standard, rule, CivilTime(year, month, day, hour, minute));
+    return true;
+}
+
+} // namespace
+
+bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
+                     int year, SYSTEMTIME& instant) {
+    long long utc = 0, wall = 0;
+    if (!ReminderUtc(db, city, hour, minute, day, month, year, utc) || !DeviceWallAt(home, utc, wall)) return false;
+    int y, mo, d, h, mi, sec;
+    CivilFields(static_cast<time_t>(wall), y, mo, d, h, mi, sec);
+    if (!IsCalendarDate(d, mo, y) || y < 1601) return false;
+    instant = SYSTEMTIME{};
+    instant.wYear = static_cast<WORD>(y);
+    instant.wMonth = static_cast<WORD>(mo);
+    instant.wDay = static_cast<WORD>(d);
+    instant.wHour = static_cast<WORD>(h);
+    instant.wMinute = static_cast<WORD>(mi);
+    // 1 January 1970 was a Thursday (Sunday 0).
+    const long long days = (wall - h * 3600LL - mi * 60LL - sec) / 86400;
+    instant.wDayOfWeek = static_cast<WORD>(((days + 4) % 7 + 7) % 7);
+    return true;
 }
 
 bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
@@ -231,8 +276,8 @@ bool ParseReminderDate(const CString& date, int& day, int& month, int& year) {
 namespace {
 
 // Sets reminder n's notification; without an existing one, registers a new one only when asked.
-bool SetReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
-                 const CString& date, const CString& description, const DstShiftQuery& dst, bool registerNew) {
+bool SetReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
+                 const CString& date, const CString& description, bool registerNew) {
     if (n < 0 || n >= kReminderCount) return false;
     HANDLE existing = FindReminderNotification(kReminderTitles[n]);
     if (!existing && !registerNew) return false;
@@ -240,9 +285,8 @@ bool SetReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes,
     CString hoursText, minutesText;
     if (!ParseReminderTime(time, hour, minute, &hoursText, &minutesText) || !ParseReminderDate(date, day, month, year))
         return false;
-    const int zone = ReminderCityZoneNow(db, city, refHours, refMinutes, dst);
     SYSTEMTIME start{};
-    if (!ComputeReminderInstant(hour, minute, day, month, year, refHours, refMinutes, zone, start)) return false;
+    if (!ReminderDueTime(db, city, home, hour, minute, day, month, year, start)) return false;
 
     CE_NOTIFICATION_TRIGGER trigger{};
     trigger.dwSize = 52;
@@ -264,29 +308,24 @@ bool SetReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes,
 
 } // namespace
 
-bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
-                      const CString& date, const CString& description, const DstShiftQuery& dst) {
-    return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, true);
+bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
+                      const CString& date, const CString& description) {
+    return SetReminder(db, n, city, home, time, date, description, true);
 }
 
-bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
-                  const CString& date, const CString& description, const DstShiftQuery& dst) {
-    return SetReminder(db, n, city, refHours, refMinutes, time, date, description, dst, false);
+bool MoveReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
+                  const CString& date, const CString& description) {
+    return SetReminder(db, n, city, home, time, date, description, false);
 }
 
-bool ReminderIsPast(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const CString& time,
-                    const CString& date, const DstShiftQuery& dst) {
+bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date) {
     int hour = 0, minute = 0, day = 0, month = 0, year = 0;
     if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year)) return false;
-    const int zone = ReminderCityZoneNow(db, city, refHours, refMinutes, dst);
-    SYSTEMTIME start{};
-    if (!ComputeReminderInstant(hour, minute, day, month, year, refHours, refMinutes, zone, start)) return false;
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    now.wSecond = now.wMilliseconds = 0;
-    uint64_t startTicks = 0, nowTicks = 0;
-    if (!device::SystemTimeTicks(start, startTicks) || !device::SystemTimeTicks(now, nowTicks)) return false;
-    return startTicks < nowTicks;
+    long long due = 0;
+    if (!ReminderUtc(db, city, hour, minute, day, month, year, due)) return false;
+    // An earlier minute than the current one: the current minute itself still goes off.
+    const long long now = NowUtc(home);
+    return due < now - ((now % 60) + 60) % 60;
 }
 
 void ClearReminder(int n) {

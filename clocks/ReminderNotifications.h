@@ -7,9 +7,10 @@
 // notification (LED, vibration, dialog, repeated; no sound) that the system raises whether the
 // program runs or not.
 //
-// Daylight saving: a city's offset for now includes its rule's shift while the rule's window of
-// the device's current year is open. The window itself is worked out by the clocks page's rule
-// evaluation; callers hand it in as a DstShiftQuery.
+// Daylight saving: a reminder's time is read with the offset its city has at that time, not at
+// the moment it is set, and it is handed to the service in the device's local time of that
+// instant: the home city's wall time when the device's clock stands for the home city, else the
+// time of the device's own zone.
 
 #include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
@@ -17,16 +18,18 @@
 #include "platform/system/Notifications.h"
 
 #include <ctime>
-#include <functional>
 
 constexpr int kReminderCount = 5;
 constexpr LPCWSTR kRemindersKey = L"Jorvana\\alarms";
 extern const LPCWSTR kReminderTitles[kReminderCount];
 
-// The shift in hours that a city's daylight-saving rule adds at a local time of the device: the
-// rule's shift while t lies inside the rule's window for the given year, 0 outside it and for a
-// rule without daylight saving.
-using DstShiftQuery = std::function<int(const CString& rule, int year, time_t localTime)>;
+// How the device's clock reads: the home city's wall time (its summer time while its window is
+// open), or, with zone synchronisation, the time of the device's own zone.
+struct ReminderHome {
+    bool deviceZone = false;
+    int standard = 0;    // the home city's standard HhmmOffset
+    CString rule = L"0"; // its DstRule
+};
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.
 constexpr DWORD kReminderActionFlags = PUN_LED | PUN_VIBRATE | PUN_DIALOG | PUN_REPEAT;
@@ -44,18 +47,16 @@ void FindReminderNotifications(HANDLE handles[kReminderCount]);
 // The leading decimal integer of a text (an optional sign, then digits); 0 when there is none.
 int ParseLeadingInt(const CString& text);
 
-// The cities' own daylight-saving rules as a DstShiftQuery: the rule's shift while t lies in the
-// window that matters for t (a southern summer that opened the year before included).
-DstShiftQuery CityRuleDstShift();
+// The home of the reminders: the home clock's city (clock under Jorvana\wrldclk, missing reads
+// 0) and whether the device's zone gives its clock (syncltz not 0).
+ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg);
 
-// The home reference of the reminders: the home clock's city (clock under Jorvana\wrldclk,
-// missing reads 0) with its daylight saving when the device's local time now lies in its window,
-// as hours and minutes of the same sign.
-void ReminderHomeReference(CCitiesDb& db, CRegistryKey& reg, const DstShiftQuery& dst, int& hours, int& minutes);
-
-// The city's offset now: its standard offset, plus its shift when the city's current standard
-// time (read against the home reference) lies in its rule's window of the device's year.
-int ReminderCityZoneNow(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const DstShiftQuery& dst);
+// The device-local instant at which the city's clock shows hour:minute on day/month/year, each
+// zone with its daylight saving of that instant. A time that the city's clocks show twice (when
+// they go back) is the first; one that they skip is moved forward with them. False for a time or
+// date that does not exist or that the device cannot hold.
+bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
+                     int year, SYSTEMTIME& instant);
 
 // The device-local instant at which a city at cityZone shows hour:minute on day/month/year,
 // the device's local clock standing for the home reference. False for a time or date that does
@@ -80,20 +81,19 @@ bool ParseReminderDate(const CString& date, int& day, int& month, int& year);
 // instant of its time and date in that city, replacing the notification of the same title or
 // registering a new one. Returns false, and leaves the notification as it was, when the texts
 // do not give a real time and date or the service refuses.
-bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
-                      const CString& date, const CString& description, const DstShiftQuery& dst);
+bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
+                      const CString& date, const CString& description);
 
 // Sets reminder n again for its clock's (new) city, like ScheduleReminder, but only when its
 // notification exists: a reminder that is not armed stays unarmed. Returns true when it was set.
 // The texts are those stored for the reminder; they are read in the new city's zone.
-bool MoveReminder(CCitiesDb& db, int n, DWORD city, int refHours, int refMinutes, const CString& time,
-                  const CString& date, const CString& description, const DstShiftQuery& dst);
+bool MoveReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
+                  const CString& date, const CString& description);
 
 // True when a reminder's time and date in its city are already over (an earlier minute than
 // the device's current one): such a reminder would never go off. Texts that do not give a
 // real time and date are not past (the form's validation speaks for them).
-bool ReminderIsPast(CCitiesDb& db, DWORD city, int refHours, int refMinutes, const CString& time,
-                    const CString& date, const DstShiftQuery& dst);
+bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date);
 
 // Disarms reminder n: removes the notification of its title when there is one.
 void ClearReminder(int n);

@@ -12,6 +12,12 @@
 
 namespace {
 
+CString LoadText(UINT id) {
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
 constexpr LPCWSTR kNoDescription = L"<Description>";
 
 // Registry value names of each reminder's time, date and description.
@@ -93,7 +99,7 @@ BEGIN_MESSAGE_MAP(CRemindersDlg, CScrollableFormDlg)
     ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, IDC_REMINDER_DATE0, IDC_REMINDER_DATE4, &CRemindersDlg::OnDateChange)
 END_MESSAGE_MAP()
 
-CRemindersDlg::CRemindersDlg(CWnd* pParent) : CScrollableFormDlg(IDD_REMINDERS, pParent, true), m_dstShift(CityRuleDstShift()) {}
+CRemindersDlg::CRemindersDlg(CWnd* pParent) : CScrollableFormDlg(IDD_REMINDERS, pParent, true) {}
 
 void CRemindersDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -132,9 +138,7 @@ CString CRemindersDlg::BoxText(CEdit& edit) const {
     return text;
 }
 
-void CRemindersDlg::GetHomeCityOffset(int& hours, int& minutes) {
-    ReminderHomeReference(m_db, m_registry, m_dstShift, hours, minutes);
-}
+ReminderHome CRemindersDlg::GetHomeCityOffset() { return ReadReminderHome(m_db, m_registry); }
 
 void CRemindersDlg::ComputeMetrics() {
     const WorkAreaMetrics area = ReadWorkAreaMetrics();
@@ -456,33 +460,34 @@ bool CRemindersDlg::ReadReminderTexts(int k, CString& time, CString& date) {
 bool CRemindersDlg::RefusePastReminders() {
     int32_t cities[kClockCount];
     ReadClockCityIndexes(m_registry, cities);
-    int refHours = 0, refMinutes = 0;
-    GetHomeCityOffset(refHours, refMinutes);
-    bool refused = false;
+    const ReminderHome home = GetHomeCityOffset();
+    CString refused;
+    int count = 0;
     for (int k = 0; k < kReminderCount; ++k) {
         if (m_checkEnable[k].GetCheck() != BST_CHECKED) continue;
         CString time, date;
         if (!ReadReminderTexts(k, time, date)) continue;
-        if (!ReminderIsPast(m_db, static_cast<DWORD>(cities[k]), refHours, refMinutes, time, date, m_dstShift))
-            continue;
-        // It would never go off: not armed, and the user is told.
+        if (!ReminderIsPast(m_db, static_cast<DWORD>(cities[k]), home, time, date)) continue;
+        // It would never go off: not armed, and the user is told which clock's it was.
         m_checkEnable[k].SetCheck(BST_UNCHECKED);
-        refused = true;
+        CString line;
+        line.Format(LoadText(IDS_REMINDER_PAST_CLOCK), static_cast<LPCWSTR>(m_strCityNames[k]),
+                    static_cast<LPCWSTR>(time), static_cast<LPCWSTR>(date));
+        refused += line + L"\n";
+        ++count;
     }
-    if (refused) {
-        CString text;
-        text.LoadString(IDS_REMINDER_IN_THE_PAST);
+    if (count > 0) {
+        const CString text = refused + L"\n" + LoadText(count == 1 ? IDS_REMINDER_IN_THE_PAST : IDS_REMINDERS_IN_THE_PAST);
         MessageBox(text, nullptr, MB_OK | MB_ICONEXCLAMATION);
     }
-    return refused;
+    return count > 0;
 }
 
 void CRemindersDlg::OnDestroy() {
     if (m_editYear.m_hWnd) {
         int32_t cities[kClockCount];
         ReadClockCityIndexes(m_registry, cities);
-        int refHours = 0, refMinutes = 0;
-        GetHomeCityOffset(refHours, refMinutes);
+        const ReminderHome home = GetHomeCityOffset();
         for (int k = 0; k < kReminderCount; ++k) {
             if (m_checkEnable[k].GetCheck() != BST_CHECKED) {
                 m_strTimes[k].Empty();
@@ -498,8 +503,7 @@ void CRemindersDlg::OnDestroy() {
             m_strTimes[k] = time;
             m_strDates[k] = date;
             m_strDescs[k] = desc;
-            ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), refHours, refMinutes, time, date, desc,
-                             m_dstShift);
+            ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), home, time, date, desc);
         }
         CString text;
         text.LoadString(IDS_REMINDERS_SAVED);

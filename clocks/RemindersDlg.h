@@ -17,13 +17,12 @@ class CRemindersDlg : public CScrollableFormDlg {
 public:
     explicit CRemindersDlg(CWnd* pParent = nullptr);
 
-    // The home reference of the reminders: the home city's zone with its daylight saving now.
-    void GetHomeCityOffset(int& hours, int& minutes);
+    // What the device's clock stands for when reminders are converted: the home city with its
+    // daylight saving, or the device's own zone with zone synchronisation.
+    ReminderHome GetHomeCityOffset();
 
-    // Set by the caller before the form runs: the clock city names (home clock, clocks 1-4) and
-    // the daylight-saving evaluation of the clocks page (without it no city observes any).
+    // Set by the caller before the form runs: the clock city names (home clock, clocks 1-4).
     CString m_strCityNames[kReminderCount];
-    DstShiftQuery m_dstShift;
 
     // The reminder texts: read when the form opens, rewritten when it closes.
     CString m_strTimes[kReminderCount];

@@ -277,13 +277,17 @@ void CWorldClocksDlg::RescheduleReminders(int clock) {
 
     int32_t cities[kClockCount] = {};
     ReadClockCityIndexes(m_registry, cities);
-    int refHours = 0, refMinutes = 0;
-    ComputeHomeZone(refHours, refMinutes);
+    // The device's clock stands for the home city, or with zone synchronisation for its own zone.
+    ReminderHome home;
+    home.deviceZone = m_syncLocalZone;
+    home.standard = ReadLeadingInt(m_cities.GetUtcOffset(static_cast<DWORD>(cities[0])));
+    home.rule = m_cities.GetDstRule(static_cast<DWORD>(cities[0]));
+    if (home.rule.IsEmpty()) home.rule = L"0";
 
     // Only this clock's reminder moves, and only when its notification is set; texts that do
     // not give a real time and date leave it as it was.
-    MoveReminder(m_cities, clock, static_cast<DWORD>(cities[clock]), refHours, refMinutes, m_reminderTime[clock],
-                 m_reminderDate[clock], m_reminderDescription[clock], CityRuleDstShift());
+    MoveReminder(m_cities, clock, static_cast<DWORD>(cities[clock]), home, m_reminderTime[clock],
+                 m_reminderDate[clock], m_reminderDescription[clock]);
 
     for (int n = 0; n < kClockCount; ++n)
         for (int stem = 0; stem < 3; ++stem)

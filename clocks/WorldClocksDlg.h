@@ -182,6 +182,11 @@ private:
     CBrush m_staticBrush;     // RGB(238, 238, 238)
     ClockTicker m_ticker;
     int m_zoneYear = 0; // the device year the stored windows were taken for
+    // The home city's standard offset and rule as ComputeHomeZone last read them.
+    int m_homeStandard = 0;
+    CString m_homeRule;
+    // The home reference from the kept home city and the device's clock now (syncltz 0).
+    void HomeReferenceNow(int& referenceHours, int& referenceMinutes) const;
     POINT m_secondHand[2] = {};
     bool m_secondHandDrawn = false;
 };

@@ -170,19 +170,17 @@ void CWorldClocksDlg::DrawClockHands(CDC* pDC, int second, int minute, int hour,
 }
 
 void CWorldClocksDlg::OnTimer(UINT_PTR) {
-    if (m_ticker.TakeMinuteFlag()) {
-        m_fullRepaint = 1;
-        if (!m_syncLocalZone) {
-            // The home reference follows the home city's own daylight saving: once a minute it is
-            // taken again, and the city clocks with it when it moved.
-            int hours = 0, minutes = 0;
-            ComputeHomeZone(hours, minutes);
-            if (hours != m_refHours || minutes != m_refMinutes) {
-                m_refHours = hours;
-                m_refMinutes = minutes;
-                LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
-                m_fullRepaint = 1;
-            }
+    if (m_ticker.TakeMinuteFlag()) m_fullRepaint = 1;
+    if (!m_syncLocalZone) {
+        // The home reference follows the home city's own daylight saving from the tick on which
+        // its clocks change, and the city clocks with it.
+        int hours = 0, minutes = 0;
+        HomeReferenceNow(hours, minutes);
+        if (hours != m_refHours || minutes != m_refMinutes) {
+            m_refHours = hours;
+            m_refMinutes = minutes;
+            LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
+            m_fullRepaint = 1;
         }
     }
     if (m_syncLocalZone) ComputeHomeZone(m_refHours, m_refMinutes);

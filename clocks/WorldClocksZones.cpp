@@ -66,10 +66,17 @@ void CWorldClocksDlg::ComputeHomeZone(int& referenceHours, int& referenceMinutes
         referenceMinutes = east - 60 * referenceHours;
         return;
     }
+    // The home city's standard offset and rule are kept, so that every tick can test them
+    // without reading the store.
     const DWORD index = s_clockCity[0];
-    int zone = ReadDecimal(m_cities.GetUtcOffset(index));
-    CTime now = CTime::GetCurrentTime();
-    DstWindow window = GetDstWindowAt(m_cities.GetDstRule(index), now.GetYear(), now.GetTime());
-    if (window.Contains(now.GetTime())) zone = AddDstShift(zone, window.shift);
+    m_homeStandard = ReadDecimal(m_cities.GetUtcOffset(index));
+    m_homeRule = m_cities.GetDstRule(index);
+    HomeReferenceNow(referenceHours, referenceMinutes);
+}
+
+void CWorldClocksDlg::HomeReferenceNow(int& referenceHours, int& referenceMinutes) const {
+    // The device's clock shows the home city's wall time: summer time while its window is open.
+    int zone = m_homeStandard;
+    if (WallTimeInsideWindowNow(m_homeRule, m_homeStandard)) zone = AddDstShift(zone, ParseDstRule(m_homeRule).shift);
     SplitHhmmOffset(zone, referenceHours, referenceMinutes);
 }

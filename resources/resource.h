@@ -721,6 +721,11 @@
 #define IDS_UNIT_VALUE_NOT_NUMBER 33637
 #define IDS_CITY_FIELDS_NOT_NUMBERS 33638
 
+// Reminders refused because their time is over: one line naming each refused clock, and the
+// closing text when there are several
+#define IDS_REMINDER_PAST_CLOCK 33700
+#define IDS_REMINDERS_IN_THE_PAST 33701
+
 // The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
 #define IDS_SERVER_REPLY_CUT 33670
 

@@ -12,6 +12,7 @@
 // [SECTION] Painting and taps                   TodayItemPaint.cpp
 // [SECTION] Weather details dialog              WeatherDetailsDlg.cpp
 
+#include "core/DstMath.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ObjectStore.h"
@@ -116,8 +117,12 @@ private:
     // Reads one city record: name ':' country, offset and rule, by position. FALSE when the
     // store is closed or there is no record at the index.
     BOOL ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20], WCHAR rule[80]);
-    // Applies a rule's daylight saving to an offset as a clock line does.
+    // Applies a rule's daylight saving to an offset as a clock line does: the shift is added
+    // while the city's standard time now lies in the rule's window.
     int ApplyDaylightSaving(int offset, LPCWSTR rule, TodayClockLine* line);
+    // A stored rule's fields (copied into the line when one is given); no daylight saving for a
+    // rule without four ':'.
+    static dstmath::Rule ReadRule(LPCWSTR rawRule, TodayClockLine* line);
     void ReadCurrencies();
     void SetHeightByFormula();
     void DrawLineTexts(HDC dc, int textShift);

@@ -4,6 +4,7 @@
 #include "today/TodayItem.h"
 #include "today/TodayText.h"
 
+#include "core/DstMath.h"
 #include "core/ShippedDefaults.h"
 
 #include "platform/system/DeviceFiles.h"
@@ -273,15 +274,17 @@ BOOL CTodayItem::ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20],
 
 // [SECTION] Times and dates
 
-int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line) {
-    // The rule as stored ends with the end of its line; its last character is left out.
+dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) {
+    dstmath::Rule result;
+    // A rule stored with the end of its line keeps it as its last character: it is left out.
+    // The shipped list ends its lines in LF alone, so a rule ending in a digit is whole.
     std::wstring rule = rawRule;
-    if (!rule.empty()) rule.pop_back();
+    while (!rule.empty() && std::iswspace(static_cast<wint_t>(rule.back()))) rule.pop_back();
     size_t cut[4];
     size_t from = 0;
     for (int k = 0; k < 4; ++k) {
         cut[k] = rule.find(L':', from);
-        if (cut[k] == std::wstring::npos) return offset; // "0": no daylight saving
+        if (cut[k] == std::wstring::npos) return result; // "0": no daylight saving
         from = cut[k] + 1;
     }
     std::wstring shift = rule.substr(0, cut[0]);
@@ -296,25 +299,57 @@ int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine*
         Copy(line->endDay, endDay.c_str());
         Copy(line->endHour, endHour.c_str());
     }
-    SYSTEMTIME today = Today();
-    SYSTEMTIME newYear = DateOf(today.wYear, 1, 1);
-    SYSTEMTIME start = AddDays(newYear, ToInt(startDay.c_str()) - 1);
-    SYSTEMTIME end = AddDays(newYear, ToInt(endDay.c_str()) - 1);
-    const bool started = !IsLaterDate(start, today);
-    const bool notEnded = !IsLaterDate(today, end);
-    // A window that runs across the new year (a southern summer) is open from its start day to
-    // the year's end and from 1 January to its end day, as the program's clocks count it.
-    const bool crossesNewYear = end.wMonth < start.wMonth;
-    if (crossesNewYear ? !(started || notEnded) : !(started && notEnded)) return offset;
-    int hours = ToInt(shift.c_str());
+    result.hasDst = true;
+    result.shift = ToInt(shift.c_str());
+    result.startDay = ToInt(startDay.c_str());
+    result.startHour = ToInt(startHour.c_str());
+    result.endDay = ToInt(endDay.c_str());
+    result.endHour = ToInt(endHour.c_str());
+    return result;
+}
+
+namespace {
+
+// An HhmmOffset in minutes east of UTC.
+int OffsetMinutes(int offset) {
+    if (offset >= -100 && offset <= 100) return offset * 60;
+    return offset / 100 * 60 + offset % 100;
+}
+
+int ShiftOffset(int offset, int hours) {
     return (offset > 100 || offset < -100) ? offset + hours * 100 : offset + hours;
+}
+
+// The device's local wall time now as a civil time.
+long long WallNow() {
+    const SYSTEMTIME now = Today();
+    return dstmath::Civil(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+}
+
+} // namespace
+
+int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line) {
+    const dstmath::Rule rule = ReadRule(rawRule, line);
+    if (!rule.hasDst) return offset;
+    // The city's standard time now, from the device's clock and the zone it stands for, is
+    // tested against the window, whose bounds are in the city's standard time, to the minute.
+    int devH = 0, devM = 0;
+    GetLocalUtcOffset(devH, devM);
+    const long long standard = WallNow() + (OffsetMinutes(offset) - (60LL * devH + devM)) * 60;
+    return dstmath::InsideAt(rule, standard) ? ShiftOffset(offset, rule.shift) : offset;
 }
 
 void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
     if (!m_syncLocalZone) {
         WCHAR nameCountry[160], offsetText[20], rule[80];
         if (ReadCity(m_storedHomeIndex, nameCountry, offsetText, rule)) {
-            int offset = ApplyDaylightSaving(ToInt(offsetText), rule, nullptr);
+            // The device's clock shows the home city's wall time: its summer time while the
+            // window is open.
+            int offset = ToInt(offsetText);
+            const dstmath::Rule homeRule = ReadRule(rule, nullptr);
+            if (dstmath::WallInside(homeRule, OffsetMinutes(offset), WallNow(),
+                                    static_cast<long long>(device::DeviceTimeNow())))
+                offset = ShiftOffset(offset, homeRule.shift);
             if (offset >= -100 && offset <= 100) {
                 hours = offset;
                 minutes = 0;

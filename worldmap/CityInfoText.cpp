@@ -1,5 +1,6 @@
 #include "worldmap/CityInfoText.h"
 
+#include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
 #include "platform/framework/Time.h"
 #include "platform/ui/MessageBox.h"
@@ -20,12 +21,13 @@ CString RuleFirstField(const CString& rule) {
     return colon < 0 ? rule : rule.Left(colon);
 }
 
+// The window's bounds are civil times of the city's calendar.
 CString FormatWindowDates(const CityDstWindow& window) {
-    CTime start(window.start);
-    CTime end(window.end);
+    int sy, sm, sd, sh, smi, ss, ey, em, ed, eh, emi, es;
+    CivilFields(window.start, sy, sm, sd, sh, smi, ss);
+    CivilFields(window.end, ey, em, ed, eh, emi, es);
     CString text;
-    text.Format(L"%d/%d/%d - %d/%d/%d", start.GetDay(), start.GetMonth(), start.GetYear(), end.GetDay(),
-                end.GetMonth(), end.GetYear());
+    text.Format(L"%d/%d/%d - %d/%d/%d", sd, sm, sy, ed, em, ey);
     return text;
 }
 

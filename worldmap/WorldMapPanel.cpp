@@ -255,9 +255,9 @@ void CWorldMapPanel::OnTimer(UINT_PTR) {
     if (m_syncHomeZone) LoadHomeZone(m_homeZoneHours, m_homeZoneMinutes);
 
     const CTime current = CTime::GetCurrentTime();
-    const time_t now = current.GetTime();
-    const bool homeIn = now < m_homeDstEnd && now >= m_homeDstStart;
-    if (homeIn != m_homeInDst || (!m_syncHomeZone && current.GetYear() != m_homeDstYear))
+    // The home city's clocks change on the tick they change on: the device's clock shows its
+    // wall time, tested against its window in its standard time.
+    if (!m_syncHomeZone && WallTimeInsideWindowNow(m_homeRule, m_homeStandard) != m_homeInDst)
         LoadHomeZone(m_homeZoneHours, m_homeZoneMinutes);
 
     m_cityDateText = FormatCityDate(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes, 1, m_cityDate);
@@ -380,21 +380,11 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     }
     DWORD home = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClockKey, L"clock");
     if (m_registry.RegistryStatus != CRegistryKey::kFound) home = 0;
-    int offset = ReadLeadingInt(m_cities.GetUtcOffset(home));
-    const CString rule = m_cities.GetDstRule(home);
-    const time_t now = CTime::GetCurrentTime().GetTime();
-    m_homeDstYear = CTime::GetCurrentTime().GetYear();
-    const DstWindow window = GetDstWindowAt(rule, m_homeDstYear, now);
-    m_homeInDst = false;
-    m_homeDstStart = m_homeDstEnd = 0; // a home without daylight saving has no window
-    if (window.hasDst) {
-        m_homeDstStart = window.start;
-        m_homeDstEnd = window.end;
-        if (window.Contains(now)) {
-            offset = AddDstShift(offset, window.shift);
-            m_homeInDst = true;
-        }
-    }
+    // The home city's standard offset and rule are kept for the tick's test of its window.
+    m_homeStandard = ReadLeadingInt(m_cities.GetUtcOffset(home));
+    m_homeRule = m_cities.GetDstRule(home);
+    m_homeInDst = WallTimeInsideWindowNow(m_homeRule, m_homeStandard);
+    const int offset = m_homeInDst ? AddDstShift(m_homeStandard, ParseDstRule(m_homeRule).shift) : m_homeStandard;
     SplitHhmmOffset(offset, hours, minutes);
 }
 

@@ -147,11 +147,13 @@ public:
     int m_cityInDst = 0, m_cityDstShift = 0;
     bool m_cityHasDst = false;
     int m_homeZoneHours = 0, m_homeZoneMinutes = 0;
-    time_t m_homeDstStart = 0, m_homeDstEnd = 0;
+    // The home city's standard offset and rule (syncltz 0), and whether its window is open.
+    int m_homeStandard = 0;
+    CString m_homeRule;
     bool m_homeInDst = false;
     // The device year the two windows above were built for; the tick builds them again when
     // the year changes under a page left open.
-    int m_cityDstYear = 0, m_homeDstYear = 0;
+    int m_cityDstYear = 0;
     CString m_cityTimeText, m_cityDateText, m_dayLengthLabel, m_cityName;
     DateTriple m_cityDate;
     POINT m_tapPoint{};

@@ -92,8 +92,11 @@ protected:
         key.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, CString(L"clock") + suffix, time);
         key.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, CString(L"date") + suffix, date);
         key.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, CString(L"desc") + suffix, desc);
-        ASSERT_TRUE(ScheduleReminder(m_page->m_cities, n, city, m_page->m_refHours, m_page->m_refMinutes, time, date,
-                                     desc, CityRuleDstShift()));
+        ReminderHome home;
+        home.deviceZone = m_page->m_syncLocalZone;
+        home.standard = ReadLeadingInt(m_page->m_cities.GetUtcOffset(CWorldClocksDlg::s_clockCity[0]));
+        home.rule = m_page->m_cities.GetDstRule(CWorldClocksDlg::s_clockCity[0]);
+        ASSERT_TRUE(ScheduleReminder(m_page->m_cities, n, city, home, time, date, desc));
     }
     int m_taps = 0;
     static NotificationView Reminder(int n) {
@@ -265,8 +268,9 @@ TEST_F(ClockCityChoiceTest, ClockOneAsksWhenItsListClosesAndAgainAfterADecline) 
     OpenList(1);
     dt::PressKey(VK_ESCAPE);
     ASSERT_EQ(ui::MessageBoxRecords().size(), 3u);
-    // Delhi 23:30 is 19:00 in London (+1 now), the device's reference.
-    EXPECT_EQ(Stamp(Reminder(1).start), "2027-12-31 19:00:00");
+    // Delhi 23:30 is 18:00 in London, whose clocks are back on winter time by then (the device
+    // stands for London, in summer time now).
+    EXPECT_EQ(Stamp(Reminder(1).start), "2027-12-31 18:00:00");
     EXPECT_EQ(Reminder(1).text.substr(0, 26), L"Delhi:  23h30, 31/12/2027 ");
 }
 

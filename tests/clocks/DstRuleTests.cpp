@@ -58,11 +58,15 @@ TEST_F(DstRuleTest, NorthernWindowInANonLeapYear) {
 }
 
 TEST_F(DstRuleTest, WindowBoundsKeepTheirHourWhenTheDevicesOwnClocksChange) {
-    // Paris moves its clocks on 29 March 2026; the window still opens at 02:00 on 31 March.
+    // Paris moves its clocks on 29 March 2026; the window still opens at 02:00 on 31 March:
+    // the bounds are readings of the city's calendar, untouched by the device's zone.
     ASSERT_TRUE(device::SetDeviceZone("Europe/Paris"));
     DstWindow w = GetDstWindow(L"1:90:2:300:3", 2026);
-    EXPECT_EQ(w.start, Utc(2026, 3, 31, 0)); // 02:00 summer time
-    EXPECT_EQ(w.end, Utc(2026, 10, 27, 2));  // 03:00 winter time
+    EXPECT_EQ(w.start, CivilTime(2026, 3, 31, 2));
+    EXPECT_EQ(w.end, CivilTime(2026, 10, 27, 3));
+    // A bound in the hour the device skips or repeats keeps its place among its neighbours.
+    EXPECT_LT(CivilTime(2026, 3, 29, 1, 59), GetDstWindow(L"1:88:2:0:0", 2026).start);
+    EXPECT_GE(CivilTime(2026, 3, 29, 2), GetDstWindow(L"1:88:2:0:0", 2026).start);
 }
 
 TEST_F(DstRuleTest, SouthernWindowRunsIntoTheNextYear) {

@@ -5,6 +5,7 @@
 #include "platform/display/Display.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/DeviceTime.h"
 #include "platform/system/ProgramPath.h"
 #include "resources/resource.h"
 #include "support/FreshDevice.h"
@@ -94,6 +95,25 @@ TEST_F(HomeCityDlgTest, ListFollowsTheStoreOrderAndTheSelectionIsTheCityIndex) {
                   dlg.SendMessage(WM_COMMAND, IDCANCEL);
               }),
               2);
+}
+
+TEST_F(HomeCityDlgTest, TheDevicesOwnCityIsProposed) {
+    std::filesystem::path host;
+    ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
+    std::filesystem::create_directories(host.parent_path());
+    std::ofstream(host, std::ios::binary) << "title\n5\n"
+                                             "Africa/Lagos;Aba;Nigeria;7;5;1;0;0;0;0;0\n"
+                                             "America/New_York;Atlanta;USA;-84;34;-5;1;67;2;305;1\n"
+                                             "America/Chicago;Houston;USA;-95;30;-6;1;67;2;305;1\n"
+                                             "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
+                                             "America/New_York;New York;USA;-74;41;-5;1;67;2;305;1\n"
+                                             ">\n";
+    // The city the zone is named after, else the first city of the zone, else the first city.
+    for (const auto& [zone, proposed] : {std::pair{"America/New_York", 4}, std::pair{"Europe/London", 3},
+                                         std::pair{"America/Chicago", 2}, std::pair{"Asia/Tokyo", 0}}) {
+        ASSERT_TRUE(device::SetDeviceZone(zone));
+        EXPECT_EQ(Run([](CHomeCityDlg& dlg) { dlg.SendMessage(WM_COMMAND, IDOK); }), proposed) << zone;
+    }
 }
 
 TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {

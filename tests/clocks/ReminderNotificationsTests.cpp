@@ -89,18 +89,26 @@ protected:
         user.pwszDialogText = text.data();
         return CeSetUserNotificationEx(nullptr, &trigger, &user);
     }
+    // A home at a fixed offset, without daylight saving.
+    static ReminderHome FixedHome(int offset) {
+        ReminderHome home;
+        home.standard = offset;
+        return home;
+    }
     CCitiesDb m_db;
 };
 
 TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
-    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 0); // home: Berlin, no DST evaluation
-    int refH = 0, refM = 0;
-    ReminderHomeReference(m_db, m_reg, nullptr, refH, refM);
-    EXPECT_EQ(refH, 1);
-    EXPECT_EQ(refM, 0);
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 0); // home: Berlin
+    const ReminderHome berlin = ReadReminderHome(m_db, m_reg);
+    EXPECT_FALSE(berlin.deviceZone);
+    EXPECT_EQ(berlin.standard, 1);
+    EXPECT_EQ(berlin.rule, CString(L"1:90:2:300:3"));
+    // Here the device's clock stands for UTC+1 all year.
+    const ReminderHome home = FixedHome(1);
     HANDLE other = SetOther(L"Jorvana Reminder1 "); // not the title: one blank more
 
-    ASSERT_TRUE(ScheduleReminder(m_db, 1, 4, refH, refM, L"09:00", L"10/05/2010", L"Meet", nullptr));
+    ASSERT_TRUE(ScheduleReminder(m_db, 1, 4, home, L"09:00", L"10/05/2010", L"Meet"));
     auto all = AllNotifications();
     ASSERT_EQ(all.size(), 2u);
     const auto r = all[1]; // a copy: all is read anew below
@@ -113,7 +121,7 @@ TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
     EXPECT_EQ(FindReminderNotification(L"jorvana reminder1"), nullptr);
 
     // Armed again for New York: the same notification, moved; the other one untouched.
-    ASSERT_TRUE(ScheduleReminder(m_db, 1, 3, refH, refM, L"09:00", L"10/05/2010", L"Call", nullptr));
+    ASSERT_TRUE(ScheduleReminder(m_db, 1, 3, home, L"09:00", L"10/05/2010", L"Call"));
     all = AllNotifications();
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[1].handle, r.handle);
@@ -122,14 +130,14 @@ TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
     EXPECT_EQ(all[0].handle, other);
 
     // A time that does not exist leaves the armed reminder as it was.
-    EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, refH, refM, L"25:00", L"10/05/2010", L"Call", nullptr));
-    EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, refH, refM, L"09:00", L"30/02/2010", L"Call", nullptr));
+    EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, home, L"25:00", L"10/05/2010", L"Call"));
+    EXPECT_FALSE(ScheduleReminder(m_db, 1, 3, home, L"09:00", L"30/02/2010", L"Call"));
     EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-05-10 15:00:00");
 
     // Moving only touches an armed reminder.
-    EXPECT_FALSE(MoveReminder(m_db, 2, 4, refH, refM, L"09:00", L"10/05/2010", L"x", nullptr));
+    EXPECT_FALSE(MoveReminder(m_db, 2, 4, home, L"09:00", L"10/05/2010", L"x"));
     EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder2"), nullptr);
-    ASSERT_TRUE(MoveReminder(m_db, 1, 4, refH, refM, L"23:30", L"10/05/2010", L"Call", nullptr));
+    ASSERT_TRUE(MoveReminder(m_db, 1, 4, home, L"23:30", L"10/05/2010", L"Call"));
     EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-05-10 15:30:00");
     EXPECT_EQ(AllNotifications()[1].handle, r.handle);
 
@@ -154,7 +162,7 @@ TEST_F(ReminderNotificationsTest, OnePassFindsTheFirstOfEachTitle) {
     EXPECT_EQ(found[4], nullptr);
 
     // Arming replaces the first of two alike; clearing removes the first and leaves the second.
-    ASSERT_TRUE(ScheduleReminder(m_db, 0, 0, 1, 0, L"12:00", L"01/06/2010", L"Lunch", nullptr));
+    ASSERT_TRUE(ScheduleReminder(m_db, 0, 0, ReadReminderHome(m_db, m_reg), L"12:00", L"01/06/2010", L"Lunch"));
     auto all = AllNotifications();
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[0].handle, first);
@@ -165,43 +173,51 @@ TEST_F(ReminderNotificationsTest, OnePassFindsTheFirstOfEachTitle) {
 }
 
 TEST_F(ReminderNotificationsTest, DaylightSavingOfTheHomeCityAndTheClockCity) {
-    struct Call {
-        std::wstring rule;
-        int year;
-        time_t t;
-    };
-    std::vector<Call> calls;
-    DstShiftQuery dst = [&calls](const CString& rule, int year, time_t t) {
-        calls.push_back({std::wstring(rule), year, t});
-        return rule == CString(L"0:0:0:0:0") ? 0 : 1;
-    };
-    // Home: Berlin at 1 with a rule whose window is open: the reference is 2 hours.
-    int refH = 0, refM = 0;
-    ReminderHomeReference(m_db, m_reg, dst, refH, refM);
-    EXPECT_EQ(refH, 2);
-    EXPECT_EQ(refM, 0);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].rule, L"1:90:2:300:3");
-    EXPECT_EQ(calls[0].year, 2010);
-    EXPECT_EQ(calls[0].t, CTime::GetCurrentTime().GetTime()); // the device's time now
-
-    // Delhi: its standard time now (08:00 device time at reference +2 is 11:30 in Delhi) is
-    // tested against its window, to the hour; inside, 530 becomes 630.
-    calls.clear();
-    EXPECT_EQ(ReminderCityZoneNow(m_db, 1, refH, refM, dst), 630);
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].t, CTime(2010, 5, 1, 11, 0, 0).GetTime());
-    EXPECT_EQ(ReminderCityZoneNow(m_db, 4, refH, refM, dst), 9); // Tokyo has no rule
-
-    // The reminder follows the city's present offset: 10:00 in Delhi (+6:30) at reference +2.
-    ASSERT_TRUE(ScheduleReminder(m_db, 2, 1, refH, refM, L"10:00", L"10/05/2010", L"Tea", dst));
+    // Home Berlin (+1, summer time from 31 March 02:00 to 27 October 03:00 of its standard
+    // time): on 1 May the device's clock shows Berlin summer time, UTC+2.
+    const ReminderHome home = ReadReminderHome(m_db, m_reg);
+    // Delhi (+5:30) in a summer of its own (+6:30): 10:00 there is 03:30 UTC, 05:30 in Berlin.
+    ASSERT_TRUE(ScheduleReminder(m_db, 2, 1, home, L"10:00", L"10/05/2010", L"Tea"));
     EXPECT_EQ(Stamp(AllNotifications()[0].start), "2010-05-10 05:30:00");
-
     // An unreadable city is taken at UTC with an empty name.
-    ASSERT_TRUE(ScheduleReminder(m_db, 3, 999, 1, 0, L"10:00", L"10/05/2010", L"x", dst));
+    ASSERT_TRUE(ScheduleReminder(m_db, 3, 999, home, L"10:00", L"10/05/2010", L"x"));
     auto all = AllNotifications();
-    EXPECT_EQ(Stamp(all[1].start), "2010-05-10 11:00:00");
+    EXPECT_EQ(Stamp(all[1].start), "2010-05-10 12:00:00");
     EXPECT_EQ(all[1].text, L":  10h00, 10/5/2010   \n\n\nx");
+    // With zone synchronisation the device's own zone (UTC here) gives its clock.
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz", 1);
+    ASSERT_TRUE(ScheduleReminder(m_db, 2, 1, ReadReminderHome(m_db, m_reg), L"10:00", L"10/05/2010", L"Tea"));
+    EXPECT_EQ(Stamp(AllNotifications()[0].start), "2010-05-10 03:30:00");
+}
+
+TEST_F(ReminderNotificationsTest, AReminderSetBeforeAChangeForATimeAfterItIsDueAtThatTime) {
+    // Home Tokyo (+9, no summer time) on a Tokyo device. Berlin is two minutes before its
+    // clocks go forward (01:58 standard time, 00:58 UTC).
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 4);
+    ASSERT_TRUE(device::SetDeviceZone("Asia/Tokyo"));
+    device::SetDeviceClock("2010-03-31T00:58:00Z");
+    const ReminderHome home = ReadReminderHome(m_db, m_reg);
+    struct Case {
+        const wchar_t* berlin;
+        const char* tokyo;
+    };
+    // 03:01 summer time is 01:01 UTC; the skipped 02:30 goes off when the clocks have moved on
+    // (01:30 UTC); on 27 October 03:30 comes twice, and the first is meant (summer time).
+    for (const Case& c : {Case{L"03:01 31/03/2010", "2010-03-31 10:01:00"},
+                          Case{L"02:30 31/03/2010", "2010-03-31 10:30:00"},
+                          Case{L"03:30 27/10/2010", "2010-10-27 10:30:00"},
+                          Case{L"04:30 27/10/2010", "2010-10-27 12:30:00"}}) {
+        const CString text(c.berlin);
+        ASSERT_TRUE(ScheduleReminder(m_db, 1, 0, home, text.Left(5), text.Mid(6), L"x"));
+        EXPECT_EQ(Stamp(AllNotifications()[0].start), c.tokyo) << text.Str().c_str();
+    }
+    // Already over: the minutes before the current one; not yet: the current one and after.
+    EXPECT_TRUE(ReminderIsPast(m_db, 0, home, L"01:57", L"31/03/2010"));
+    EXPECT_FALSE(ReminderIsPast(m_db, 0, home, L"01:58", L"31/03/2010"));
+    EXPECT_FALSE(ReminderIsPast(m_db, 0, home, L"03:00", L"31/03/2010"));
+    // Tokyo's own clock: 09:58 now.
+    EXPECT_TRUE(ReminderIsPast(m_db, 4, home, L"09:57", L"31/03/2010"));
+    EXPECT_FALSE(ReminderIsPast(m_db, 4, home, L"09:58", L"31/03/2010"));
 }
 
 } // namespace

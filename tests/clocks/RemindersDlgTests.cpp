@@ -229,7 +229,9 @@ TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage)
     EXPECT_TRUE(open);
     EXPECT_EQ(homeBox, BST_UNCHECKED);
     EXPECT_EQ(tokyoBox, BST_CHECKED);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"The date and time of this reminder have already passed: "
+    // The message names the clock whose reminder it refused, with the time and date typed.
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Berlin: 07:00 on 01/05/2010\n\n"
+                                                     L"The date and time of this reminder have already passed: "
                                                      L"it was not set.\n\nPlease choose a later date or time.",
                                                      L"Reminders settings saved..."}));
     EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), nullptr);

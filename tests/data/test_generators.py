@@ -11,6 +11,7 @@ from unittest import mock
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "data"))
 
 import datacommon  # noqa: E402
+import gen_dst_table  # noqa: E402
 import gen_lists  # noqa: E402
 import zonerules  # noqa: E402
 
@@ -159,6 +160,22 @@ class WeatherChoice(unittest.TestCase):
         ]
         self.assertEqual(self.choose(cities, 10), [("Lakeside", "America/Denver"),
                                                    ("Springfield", "America/Chicago")])
+
+
+class DstChangeTable(unittest.TestCase):
+    def test_the_checked_in_table_is_what_tzdata_gives_now(self):
+        year, cities = gen_dst_table.read_cities(os.path.join(datacommon.DATA, "cities.lst"))
+        with open(gen_dst_table.TABLE, encoding="utf-8", newline="") as f:
+            self.assertEqual(f.read(), gen_dst_table.build(year, cities),
+                             "run scripts/data/gen_dst_table.py")
+
+    def test_london_rows_name_the_last_summer_hour(self):
+        year, cities = gen_dst_table.read_cities(os.path.join(datacommon.DATA, "cities.lst"))
+        london = [c for c in cities if c[1] == "London"]
+        rows = gen_dst_table.build(year, london).splitlines()[3:]
+        self.assertIn("London:United Kingdom;Europe/London;2026-10-25T00:30:00Z;20:30:00 24/10;"
+                      "11:30:00 25/10;09:30:00 25/10;22:00:00 24/10", rows)
+        self.assertEqual(len(rows), 5)  # two instants at the start, three at the end
 
 
 if __name__ == "__main__":

@@ -40,13 +40,16 @@ TEST_F(TodayData, ClockLinesShowEachCityTimeWithItsDaylightSaving) {
     EXPECT_EQ(other.pos.y, 25);
 }
 
-TEST_F(TodayData, RuleWindowIncludesBothEndDaysAndTheHomeCityGivesTheDeviceZone) {
+TEST_F(TodayData, RuleWindowClosesAtItsEndHourAndTheHomeCityGivesTheDeviceZone) {
     SeedAll();
-    // Day 298 of 2026 is 25 October: still summer time for Berlin; day 299 not.
-    device::SetDeviceClock("2026-10-25T22:30:00Z");
+    // Berlin's window closes on day 298 (25 October 2026) at 03:00 of its standard time (02:00
+    // UTC): summer time up to the minute before, standard time from then on.
+    device::SetDeviceClock("2026-10-25T01:59:00Z");
     StartScreen();
-    EXPECT_TRUE(Has(Paint(), L"00:30")); // Berlin 22:30 + 2 wraps past midnight
-    device::SetDeviceClock("2026-10-26T22:30:00Z");
+    EXPECT_TRUE(Has(Paint(), L"03:59"));
+    device::SetDeviceClock("2026-10-25T02:00:00Z");
+    EXPECT_TRUE(Has(Paint(), L"03:00"));
+    device::SetDeviceClock("2026-10-25T22:30:00Z");
     EXPECT_TRUE(Has(Paint(), L"23:30"));
 
     // Without zone synchronisation the home city stands for the device's zone: the device at
@@ -90,6 +93,38 @@ TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {
     EXPECT_TRUE(Has(texts, L"23:30"));
     EXPECT_TRUE(Has(texts, L"00:30"));
     EXPECT_FALSE(Has(texts, L"24:30"));
+}
+
+TEST_F(TodayData, TheHomeCitysLastSummerHourKeepsTheOtherLinesRight) {
+    // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
+    todaytest::WriteDeviceFile(todaytest::InProgramFolder(L"cities.lst"),
+                               "cities\n4\n"
+                               "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n"
+                               "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
+                               "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n"
+                               "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
+    CCitiesDb().Open();
+    Write(L"Jorvana", L"todaynbcs", 3);
+    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
+    Write(L"Jorvana\\wrldclk", L"clock", 1);
+    Write(L"Jorvana\\wrldclk", L"clock1", 2);
+    Write(L"Jorvana\\wrldclk", L"clock2", 3);
+    // Home London on a London device at 01:30 summer time, the night the clocks go back.
+    ASSERT_TRUE(device::SetDeviceZone("Europe/London"));
+    device::SetDeviceClock("2026-10-25T00:30:00Z");
+    StartScreen();
+    auto texts = Paint();
+    for (const wchar_t* t : {L"01:30", L"20:30", L"02:30"}) EXPECT_TRUE(Has(texts, t)) << t;
+    device::SetDeviceClock("2026-10-25T01:01:00Z"); // 01:01 winter time
+    texts = Paint();
+    for (const wchar_t* t : {L"01:01", L"21:01", L"02:01"}) EXPECT_TRUE(Has(texts, t)) << t;
+
+    // Home Adelaide on an Adelaide device at 02:50 summer time, the night its clocks go back.
+    ASSERT_TRUE(device::SetDeviceZone("Australia/Adelaide"));
+    Write(L"Jorvana\\wrldclk", L"clock", 0);
+    device::SetDeviceClock("2026-04-04T16:20:00Z");
+    texts = Paint();
+    for (const wchar_t* t : {L"02:50", L"12:20", L"18:20"}) EXPECT_TRUE(Has(texts, t)) << t;
 }
 
 TEST_F(TodayData, WeatherColumnsFollowTheRecordsAge) {

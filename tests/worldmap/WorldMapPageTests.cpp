@@ -387,6 +387,43 @@ TEST_F(WorldMapPageTest, LastHourOfDaylightSavingIsStillObserved) {
     EXPECT_NE(boxes[0].text.find(L"Observing now"), std::wstring::npos) << std::string(boxes[0].text.begin(), boxes[0].text.end());
 }
 
+TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
+    // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
+                                 "cities\n4\n"
+                                 "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n"
+                                 "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
+                                 "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n"
+                                 "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
+    NoTips();
+    // Home London on a London device, 01:30 summer time on the night the clocks go back.
+    ASSERT_TRUE(device::SetDeviceZone("Europe/London"));
+    device::SetDeviceClock("2026-10-25T00:30:00Z");
+    WriteClocks(1, 2, 3, 0, 2);
+    Write(L"Jorvana\\map", L"mapclock", 2);
+    RecordingMapPanel& page = CreatePage();
+    EXPECT_EQ(page.m_cityTimeText, CString(L"20:30:00"));
+    // Ticking across the change: summer time up to its last minute, winter time after it.
+    for (const auto& [instant, shown] : {std::pair{"2026-10-25T00:59:00Z", L"20:59:00"},
+                                         std::pair{"2026-10-25T01:01:00Z", L"21:01:00"}}) {
+        device::SetDeviceClock(instant);
+        Tick();
+        EXPECT_EQ(page.m_cityTimeText, CString(shown)) << instant;
+    }
+    DestroyPage();
+
+    // Home Adelaide on an Adelaide device, 02:50 summer time on the night its clocks go back.
+    ASSERT_TRUE(device::SetDeviceZone("Australia/Adelaide"));
+    device::SetDeviceClock("2026-04-04T16:20:00Z");
+    WriteClocks(0, 2, 3, 1, 2);
+    Write(L"Jorvana\\map", L"mapclock", 3);
+    RecordingMapPanel& adelaide = CreatePage();
+    EXPECT_EQ(adelaide.m_cityTimeText, CString(L"18:20:00"));
+    device::SetDeviceClock("2026-04-04T16:31:00Z");
+    Tick();
+    EXPECT_EQ(adelaide.m_cityTimeText, CString(L"18:31:00"));
+}
+
 TEST_F(WorldMapPageTest, TwelveHourDisplay) {
     device::SetDeviceClock("2026-07-15T00:05:00Z");
     Write(L"Jorvana", L"twelvehour", 1);

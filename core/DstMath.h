@@ -1,0 +1,147 @@
+#pragma once
+// Calendar arithmetic of the cities' daylight-saving rules, on plain numbers only, so that the
+// program and the Today plug-in (which shares no code with it) judge a rule the same way.
+//
+// Times are civil: seconds from 1 January 1970 00:00 to a reading of a wall clock, with no zone
+// involved, so that no hour is skipped or repeated. A rule's window is given in the city's
+// standard time: day n of the year is 1 January plus n - 1 days, at the rule's hour. A window
+// whose end month comes before its start month runs into the next year (a southern summer); an
+// end in the start's month stays in the same year, and such a window is empty.
+
+namespace dstmath {
+
+inline long long FloorDiv(long long a, long long b) {
+    long long q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar (month 1-12).
+inline long long DaysFromCivil(long long y, int m, int d) {
+    y -= m <= 2;
+    const long long era = FloorDiv(y, 400);
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+inline void CivilFromDays(long long z, long long& y, int& m, int& d) {
+    z += 719468;
+    const long long era = FloorDiv(z, 146097);
+    const long long doe = z - era * 146097;
+    const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long long mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = yoe + era * 400 + (m <= 2);
+}
+
+// The civil time of a date and time; months beyond 1-12 carry into the year, days, hours,
+// minutes and seconds beyond their ranges carry over.
+inline long long Civil(long long year, long long month, long long day, long long hour, long long minute = 0,
+                       long long second = 0) {
+    const long long y = year + FloorDiv(month - 1, 12);
+    const int m = static_cast<int>(month - 1 - 12 * FloorDiv(month - 1, 12)) + 1;
+    return (DaysFromCivil(y, m, 1) + day - 1) * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+struct Fields {
+    long long year;
+    int month, day, hour, minute, second;
+};
+
+inline Fields FieldsOf(long long civil) {
+    Fields f{};
+    const long long days = FloorDiv(civil, 86400);
+    const long long rest = civil - days * 86400;
+    CivilFromDays(days, f.year, f.month, f.day);
+    f.hour = static_cast<int>(rest / 3600);
+    f.minute = static_cast<int>(rest / 60 % 60);
+    f.second = static_cast<int>(rest % 60);
+    return f;
+}
+
+struct Rule {
+    bool hasDst = false;
+    int shift = 0; // hours
+    int startDay = 0, startHour = 0, endDay = 0, endHour = 0;
+};
+
+struct Window {
+    bool hasDst = false;
+    int shift = 0;
+    long long start = 0; // inclusive
+    long long end = 0;   // exclusive
+    bool Contains(long long t) const { return hasDst && start <= t && t < end; }
+};
+
+// Day and hour numbers are not range-checked by the rule's authors; ones this far out only keep
+// the arithmetic inside the years a calendar can hold.
+inline long long ClampRuleNumber(long long n) {
+    const long long limit = 36600;
+    return n < -limit ? -limit : (n > limit ? limit : n);
+}
+
+inline Window WindowOfYear(const Rule& rule, long long year) {
+    Window w;
+    if (!rule.hasDst) return w;
+    w.hasDst = true;
+    w.shift = rule.shift;
+    w.start = Civil(year, 1, ClampRuleNumber(rule.startDay), ClampRuleNumber(rule.startHour));
+    w.end = Civil(year, 1, ClampRuleNumber(rule.endDay), ClampRuleNumber(rule.endHour));
+    const Fields start = FieldsOf(w.start), end = FieldsOf(w.end);
+    // Only the months are compared: the end keeps the month and day it has in this year.
+    if (end.month < start.month) w.end = Civil(year + 1, end.month, end.day, ClampRuleNumber(rule.endHour));
+    return w;
+}
+
+// The window that matters for the standard time t, seen from the given year: the year's own,
+// or, before its start, the one that opened the year before when it runs into this year and t
+// lies before its end. When t is outside both, the next window to open.
+inline Window WindowAt(const Rule& rule, long long year, long long t) {
+    Window w = WindowOfYear(rule, year);
+    if (!w.hasDst || t >= w.start) return w;
+    const Window previous = WindowOfYear(rule, year - 1);
+    if (t < previous.end && previous.end > previous.start &&
+        FieldsOf(previous.end).month < FieldsOf(previous.start).month)
+        return previous;
+    return w;
+}
+
+inline Window WindowAt(const Rule& rule, long long t) { return WindowAt(rule, FieldsOf(t).year, t); }
+
+inline bool InsideAt(const Rule& rule, long long standard) { return WindowAt(rule, standard).Contains(standard); }
+
+// Whether a city whose wall time the device's clock shows is in its summer time: the wall time is
+// read as standard time and as summer time, and the reading that agrees with the window wins.
+// Where both agree (the hour the clocks go back through twice) or neither does (the hour they
+// skip), the device's instant decides: utc plus the standard offset in minutes.
+inline bool WallInside(const Rule& rule, int standardMinutes, long long wall, long long utc) {
+    if (!rule.hasDst) return false;
+    const bool standardAgrees = !InsideAt(rule, wall);
+    const bool summerAgrees = InsideAt(rule, wall - rule.shift * 3600LL);
+    if (standardAgrees != summerAgrees) return summerAgrees;
+    return InsideAt(rule, utc + standardMinutes * 60LL);
+}
+
+// The standard time at which the city's clock shows the wall time: the reading that agrees with
+// the window; a wall time shown twice is the first, one that the clocks skip is moved forward.
+inline long long WallToStandard(const Rule& rule, long long wall) {
+    if (!rule.hasDst || rule.shift == 0) return wall;
+    const long long summer = wall - rule.shift * 3600LL;
+    const bool standardAgrees = !InsideAt(rule, wall);
+    const bool summerAgrees = InsideAt(rule, summer);
+    if (standardAgrees != summerAgrees) return summerAgrees ? summer : wall;
+    const long long earlier = summer < wall ? summer : wall;
+    const long long later = summer < wall ? wall : summer;
+    return standardAgrees ? earlier : later;
+}
+
+// The offset in minutes east of UTC that the city's clock has at the standard time t.
+inline int MinutesAt(const Rule& rule, int standardMinutes, long long standard) {
+    return InsideAt(rule, standard) ? standardMinutes + rule.shift * 60 : standardMinutes;
+}
+
+} // namespace dstmath
