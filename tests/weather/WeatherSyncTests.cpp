@@ -20,7 +20,7 @@ namespace {
 
 using testsupport::ScriptedReply;
 using testsupport::ScriptedServer;
-using weathertest::Forecast;
+using weathertest::NumericForecast;
 using weathertest::WeatherTest;
 using weathertest::Wide;
 
@@ -174,7 +174,7 @@ TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     ScriptedServer server;
     server.Script("/feed", ScriptedReply{503, {}, "down"});
     WriteAddress(server.Url("/feed") + "*");
-    std::string paris = Forecast("12/25/2006");
+    std::string paris = NumericForecast("06/21/2009", 20, 10);
 
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDYES});
     DialogState failed;
@@ -196,13 +196,13 @@ TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     EXPECT_EQ(done.status, L"Syncronisation complete!");
     EXPECT_EQ(reply, L"yes");
     EXPECT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|25/12/2006:France");
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|21/06/2009:France");
 }
 
 TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ScriptedServer server;
-    std::string paris = Forecast("01/01/2007");
-    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + Forecast("03/04/2007") + "@A1^" + paris + "@"});
+    std::string paris = NumericForecast("06/20/2009", 20, 10);
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + NumericForecast("06/21/2009", 1, 0) + "@A1^" + paris + "@"});
     WriteAddress(server.Url("/feed") + "*");
     device::ui::ScriptMessageBoxAnswers({IDYES});
     EXPECT_TRUE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
@@ -210,11 +210,11 @@ TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_NE(requests[0].body.find("jc=111&c='A1'&os=wince"), std::string::npos) << requests[0].body;
     // Another city listed first is passed over; the place keeps its code.
-    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|01/01/2007:France");
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|20/06/2009:France");
 
     // A reply of other cities only is a failed synchronisation that writes nothing.
     auto before = Records();
-    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + Forecast("03/04/2007") + "@"});
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + NumericForecast("06/21/2009", 1, 0) + "@"});
     device::ui::ClearMessageBoxRecords();
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
     EXPECT_FALSE(SyncWeatherPlace(m_store, L"Oslo", 240, 268, nullptr));
@@ -251,7 +251,7 @@ TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {
 // Servers that stall or lie: each exchange ends on its own time-out or rule, the user sees the
 // exchange's one message (if any) and the failure, and the stored forecasts stay as they were.
 TEST_F(WeatherSyncTest, StallingOrLyingServersEndWithOneFailureAndWriteNothing) {
-    testsupport::HostileFeedServers servers("A1^" + Forecast("05/06/2009") + "@");
+    testsupport::HostileFeedServers servers("A1^" + NumericForecast("06/21/2009", 20, 10) + "@");
     SetHttpExchangeTimeouts(testsupport::HostileFeedServers::Timeouts());
     const auto before = Records();
     for (const auto& server : servers.Cases()) {
