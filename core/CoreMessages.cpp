@@ -19,3 +19,13 @@ int ShowCoreMessage(UINT id) {
 int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type) {
     return MessageBoxW(owner, text, caption, type);
 }
+
+int ShowNamesMessage(HWND owner, UINT id, const std::vector<CString>& names) {
+    constexpr size_t kShown = 8;
+    CString list;
+    for (size_t i = 0; i < names.size() && i < kShown; ++i) list += (i ? L", " : L"") + names[i];
+    if (names.size() > kShown) list += L", ...";
+    CString text;
+    text.Format(LoadCoreString(id), static_cast<LPCWSTR>(list));
+    return ShowCoreMessageBox(owner, text, L"Jorvana", MB_OK | MB_ICONWARNING);
+}

@@ -5,6 +5,8 @@
 
 #include "platform/base/CString.h"
 
+#include <vector>
+
 // The string of that id in the resource module; empty when there is none.
 CString LoadCoreString(UINT id);
 // Shows the string and returns the button pressed.
@@ -12,3 +14,7 @@ int ShowCoreMessage(UINT id);
 // Shows a composed text with its own caption and box type, owned by owner (null: the active
 // window); returns the button pressed.
 int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type);
+
+// Shows the string id (holding one "%s") with the names filled in, joined by ", " (the first
+// eight, then "..."), captioned "Jorvana" with the warning icon, owned by owner.
+int ShowNamesMessage(HWND owner, UINT id, const std::vector<CString>& names);

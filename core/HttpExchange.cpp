@@ -251,8 +251,10 @@ bool IsUsableSessionId(const CString& id) {
 }
 
 CString ReplyCodeMessage(DWORD status, const CString& code) {
+    // A status that is no success is the server's own error: its number is the HTTP status,
+    // whatever feed code the reply's headers carry.
+    if (status < 200 || status > 299) return S(IDS_SERVER_ERROR) + L"(" + Decimal(status) + L").\n\n" + S(IDS_TRY_AGAIN_LATER);
     CString shown = L"(" + code + L").\n\n";
-    if (status == 500) return S(IDS_SERVER_ERROR) + shown + S(IDS_TRY_AGAIN_LATER);
     if (code == L"1001") return S(IDS_INVALID_REQUEST) + shown + S(IDS_TRY_AGAIN_LATER);
     if (code == L"1004") return S(IDS_SERVER_ERROR) + shown + S(IDS_TRY_AGAIN_LATER);
     if (code == L"1006") return S(IDS_CITY_NOT_AVAILABLE) + shown + S(IDS_CONTACT_SUPPORT);
@@ -346,6 +348,9 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
     // A reply code's message may come before the body is read; a failure while reading it then
     // shows nothing more, so that one exchange never shows more than one box.
     bool messageShown = false;
+    // Set once the server has answered with a status: a transfer broken off after that is a cut
+    // reply, not a connection that could not be made.
+    bool answered = false;
     try {
         RequestObjects request;
         request.session = std::make_unique<CServerSession>(owner);
@@ -375,23 +380,29 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
                 ShowError(owner, S(IDS_REDIRECTED_URL_ERROR));
                 return CString();
             }
-            // One redirect only: the redirected request must answer 200.
+            // One redirect only: a redirected request that is sent on again (a loop, or a chain)
+            // ends here, saying so.
             status = request.Post(server, port, object, headers, body);
-            if (status != 200) return CString();
+            if (status == 301 || status == 302 || status == 303) {
+                ShowError(owner, S(IDS_TOO_MANY_REDIRECTS) + L"(" + Decimal(status) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
+                return CString();
+            }
+            if (status == 401) {
+                ShowError(nullptr, S(IDS_ACCESS_DENIED));
+                return CString();
+            }
         }
+        answered = true;
 
         ServerReplyHeaders reply = ParseServerReplyHeaders(request.RawHeaders());
         StoreReplyState(reply, session, sessionMissing);
         CString message = ReplyCodeMessage(status, reply.hasReplyCode ? reply.ServerReplyCode : CString());
-        bool failed = status < 200 || status > 299;
         if (!message.IsEmpty()) {
             ShowCoreMessageBox(owner, message, L"Jorvana", MB_OK | MB_ICONWARNING);
             messageShown = true;
-        } else if (failed) {
-            ShowError(owner, CannotConnectText(status));
         }
         // A reply that is not a success carries no feed, whatever its body holds.
-        if (failed) return CString();
+        if (status < 200 || status > 299) return CString();
 
         return ReadBody(*request.file);
     } catch (CInternetException* e) {
@@ -403,8 +414,10 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
         else if (code == ERROR_INTERNET_TIMEOUT)
             // The connection was made; the server kept silent past the time-out.
             ShowError(owner, S(IDS_SERVER_NO_ANSWER) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
-        else if (code == ERROR_HTTP_INVALID_SERVER_RESPONSE)
-            // The server took the request and closed before a whole reply head, or sent no HTTP.
+        else if (code == ERROR_HTTP_INVALID_SERVER_RESPONSE ||
+                 (answered && (code == ERROR_INTERNET_CONNECTION_ABORTED || code == ERROR_INTERNET_CONNECTION_RESET)))
+            // The server took the request and closed before a whole reply head, sent no HTTP, or
+            // broke its body off short of the length it announced.
             ShowError(owner, S(IDS_SERVER_REPLY_CUT) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
         else if (code < 0x10000000)
             ShowError(owner, CannotConnectText(code));

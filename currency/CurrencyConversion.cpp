@@ -16,9 +16,8 @@ namespace {
 constexpr LPCWSTR kCurrencyKey = L"Jorvana\\currencies";
 constexpr LPCWSTR kSelectedValues[3] = {L"curp", L"curp2", L"curp3"};
 constexpr UINT kFieldIds[3] = {IDC_CUR_AMOUNT1, IDC_CUR_AMOUNT2, IDC_CUR_AMOUNT3};
-// A field is read with at most this many characters, a rate text with at most 29.
+// A field is read with at most this many characters.
 constexpr int kFieldChars = 49;
-constexpr int kRateChars = 29;
 
 CString FieldText(CEdit* field) {
     CString text;
@@ -102,7 +101,8 @@ void CCurrencyPanel::FillCurrencyCombos() {
 }
 
 double CCurrencyPanel::ReadColumnRate(int column) {
-    m_rate[column] = ReadAmount(m_store.GetRate(m_selected[column]).Left(kRateChars));
+    // A rate the store should never hold (written before rates were checked) converts nothing.
+    m_rate[column] = ReadRate(m_store.GetRate(m_selected[column]));
     return m_rate[column];
 }
 

@@ -7,6 +7,12 @@
 #include <cwchar>
 
 bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result) {
+    // A rate that is no positive number (ReadRate's 0 for an unusable one) converts nothing: an
+    // amount would otherwise show as 0, "-0" or a sign the currencies cannot have.
+    if (!(rateFrom > 0) || !(rateTo > 0)) {
+        result = 0;
+        return false;
+    }
     result = amount * rateFrom / rateTo;
     return std::isfinite(result);
 }
@@ -14,6 +20,33 @@ bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result
 double ReadAmount(const CString& text) {
     LPCWSTR start = text;
     return std::wcstod(start, nullptr);
+}
+
+bool IsValidRate(const CString& text) {
+    const std::wstring& t = text.Str();
+    if (t.empty() || t.size() > static_cast<size_t>(kMaxRateChars)) return false;
+    auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+    size_t i = 0, digits = 0;
+    while (i < t.size() && digit(t[i])) ++i, ++digits;
+    if (i < t.size() && t[i] == L'.') {
+        ++i;
+        while (i < t.size() && digit(t[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < t.size() && (t[i] == L'e' || t[i] == L'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) ++i;
+        size_t exponent = 0;
+        while (i < t.size() && digit(t[i])) ++i, ++exponent;
+        if (exponent == 0) return false;
+    }
+    if (i != t.size()) return false;
+    const double value = std::wcstod(t.c_str(), nullptr);
+    return std::isfinite(value) && value >= kMinRate && value <= kMaxRate;
+}
+
+double ReadRate(const CString& text) {
+    return IsValidRate(text) ? std::wcstod(text.Str().c_str(), nullptr) : 0.0;
 }
 
 CString FormatConverted(double amount, double rateFrom, double rateTo) {

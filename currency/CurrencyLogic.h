@@ -18,10 +18,21 @@ inline constexpr DWORD kDefaultCurrencyIndex[3] = {shipped::kCurrency[0], shippe
                                                    shipped::kCurrency[2]};
 
 // The value of an amount of one currency in another: amount x rate(from) / rate(to). False when
-// the result is not a finite number (a zero or unreadable target rate): the field stays empty.
+// either rate is not a positive number (ReadRate gives 0 for an unusable one) or the result is not
+// finite: the field stays empty.
 bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result);
 // A field's or a rate's text read as a number; text wcstod cannot read counts 0.
 double ReadAmount(const CString& text);
+// A rate as the store may hold it: a decimal number (digits with an optional fraction and an
+// optional exponent, no sign, blank or hexadecimal) of at most kMaxRateChars characters whose
+// value lies from kMinRate to kMaxRate. Anything else (nan, inf, 0, a negative, 1e308, a
+// thousand digits) would show as blank, "-0" or a nonsense amount in every converted line.
+inline constexpr int kMaxRateChars = 29;
+inline constexpr double kMinRate = 1e-9;
+inline constexpr double kMaxRate = 1e9;
+bool IsValidRate(const CString& text);
+// The rate's value, or 0 (no conversion, the fields stay empty) for a text that is no valid rate.
+double ReadRate(const CString& text);
 // "%.8f", the converted field's text; empty for a result ConvertAmount refused.
 CString FormatConverted(double amount, double rateFrom, double rateTo);
 // "%.2f" of the sum of the texts, added in order (empty and unreadable texts count 0).

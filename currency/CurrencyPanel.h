@@ -48,8 +48,9 @@ public:
     CString BuildCurrencyQuery();
 
     // Applies a rate reply to the store, then reloads the rates and reconverts the lines. True
-    // when at least one rate was stored.
-    bool StoreRates(const CString& reply);
+    // when at least one rate was stored; rejected (when given) receives the names of the
+    // currencies whose rates in the reply were not valid and that kept their stored rate.
+    bool StoreRates(const CString& reply, std::vector<CString>* rejected = nullptr);
 
     // Handlers, public so that other screens and tests can run them as the page does.
     afx_msg void OnAddLine();
@@ -200,9 +201,12 @@ private:
     DWORD m_selected[3] = {0, 0, 0};
 };
 
-// Stores every rate of a reply whose code names a currency of the list (by its name there, the
-// last match winning) and that the store holds, all in one store transaction, so that an update
-// cut short leaves the rates of before, never some of each. True when a rate was stored and the
-// transaction committed.
-bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply);
+// Stores every valid rate (IsValidRate) of a reply whose code names a currency of the list (by
+// its name there, the last match winning) and that the store holds, all in one store
+// transaction, so that an update cut short leaves the rates of before, never some of each. A
+// code given twice keeps its first valid rate; an invalid rate is skipped and its currency keeps
+// the rate it had. True when a rate was stored and the transaction committed; rejected (when
+// given) receives the names of the listed currencies whose rates were all invalid.
+bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply,
+                        std::vector<CString>* rejected = nullptr);
 

@@ -11,6 +11,11 @@
 #include "platform/system/DeviceTime.h"
 #include "resources/resource.h"
 
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
 namespace {
 
 // The server address buffer holds at most this many characters.
@@ -63,9 +68,14 @@ void CCurrencyPanel::OnUpdateAll() {
         CWaitCursor wait;
         reply = HttpExchange(m_strServer, query, m_hWnd);
     }
-    // An empty reply follows the exchange's own message; a body without a single rate of a
-    // listed currency (an HTML page, a cut body) has updated nothing: both are a failure.
-    if (reply.IsEmpty() || !StoreRates(reply)) {
+    // An empty reply follows the exchange's own message. Rates that are no valid number were
+    // left out: the user is told which currencies kept their rate of before. A body without a
+    // single valid rate of a listed currency (an HTML page, a cut body, nonsense) has updated
+    // nothing: that is a failure too.
+    std::vector<CString> rejected;
+    const bool stored = !reply.IsEmpty() && StoreRates(reply, &rejected);
+    if (!rejected.empty()) ShowNamesMessage(m_hWnd, IDS_RATES_NOT_VALID, rejected);
+    if (!stored) {
         ShowCoreMessage(IDS_SYNC_FAILED);
         return;
     }
@@ -75,18 +85,21 @@ void CCurrencyPanel::OnUpdateAll() {
     if (after != before) m_lastUpdate.SetWindowText(word + L" " + after + L" ");
 }
 
-bool CCurrencyPanel::StoreRates(const CString& reply) {
+bool CCurrencyPanel::StoreRates(const CString& reply, std::vector<CString>* rejected) {
     bool stored = false;
     {
         CWaitCursor wait;
-        stored = StoreCurrencyReply(m_store, m_pCurrencyList, m_nCurrencyCount, reply);
+        stored = StoreCurrencyReply(m_store, m_pCurrencyList, m_nCurrencyCount, reply, rejected);
     }
     OnSelChangePair1();
     return stored;
 }
 
-bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply) {
+bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply,
+                        std::vector<CString>* rejected) {
     bool stored = false;
+    std::set<std::wstring> done;      // codes whose rate this reply has stored
+    std::vector<CString> invalid;     // names of currencies whose rates were all invalid
     store.SeekFirst();
     const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         for (const CurrencyFeedRecord& record : ParseCurrencyFeedReply(reply)) {
@@ -100,9 +113,19 @@ bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, in
                 }
             }
             if (!found || !store.FindByName(name)) continue;
+            // A code given twice keeps its first valid rate.
+            if (done.count(record.code.Str())) continue;
+            if (!IsValidRate(record.rate)) {
+                if (std::find(invalid.begin(), invalid.end(), name) == invalid.end()) invalid.push_back(name);
+                continue;
+            }
             store.UpdateRate(name, record.code, record.rate);
+            done.insert(record.code.Str());
+            // A later valid rate makes up for an invalid one before it.
+            invalid.erase(std::remove(invalid.begin(), invalid.end(), name), invalid.end());
             stored = true;
         }
     });
+    if (rejected) *rejected = std::move(invalid);
     return stored && committed;
 }

@@ -729,6 +729,12 @@
 // The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
 #define IDS_SERVER_REPLY_CUT 33670
 
+// Feed replies taken by what they mean: a redirection that does not end, and rates or forecasts
+// that are not valid and were left out (what was stored before is kept)
+#define IDS_TOO_MANY_REDIRECTS 33671
+#define IDS_RATES_NOT_VALID 33672
+#define IDS_FORECASTS_NOT_VALID 33673
+
 // Damaged files: what was read before the damage, or the built-in values, is used instead
 #define IDS_CITIES_FILE_DAMAGED 33650
 #define IDS_WEATHER_CITIES_FILE_DAMAGED 33651

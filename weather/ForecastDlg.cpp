@@ -1,5 +1,6 @@
 #include "weather/ForecastDlg.h"
 
+#include "core/CoreMessages.h"
 #include "core/CommonHelpers.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
@@ -541,8 +542,11 @@ void CForecastDlg::OnUpdate() {
         query.workAreaSize.Format(L"%dx%d", m_workWidth, m_workHeight);
         const CString reply = HttpExchange(server, query.Text(), m_hWnd);
 
-        // Only the record of this city's code is stored; a reply without one is as good as none.
-        if (!StorePlaceWeatherReply(m_store, m_cityName, code, reply)) {
+        // Only a valid record of this city's code is stored; a reply without one is as good as
+        // none, and one whose forecast is not valid says so first.
+        bool notValid = false;
+        if (!StorePlaceWeatherReply(m_store, m_cityName, code, reply, &notValid)) {
+            if (notValid) ShowNamesMessage(m_hWnd, IDS_FORECASTS_NOT_VALID, {m_cityName});
             ::MessageBoxW(m_hWnd, LoadText(IDS_SYNC_FAILED), nullptr, MB_OK);
         } else {
             LoadForecast();

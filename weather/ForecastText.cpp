@@ -1,6 +1,11 @@
 #include "weather/ForecastText.h"
 
 #include "core/WeatherDb.h"
+#include "platform/system/DeviceTime.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cwchar>
 
 std::vector<CString> SplitForecastFields(const CString& forecastText) {
     std::vector<CString> fields;
@@ -32,6 +37,117 @@ CString ForecastRecordDate(const CString& forecastText) {
     return date;
 }
 
+namespace {
+
+constexpr int kMaxFieldChars = 80;
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t DayNumber(int64_t year, int month, int day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yoe = year - era * 400;
+    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// The day number of the MM/DD/YYYY date that ends a date text; false when it ends with none.
+bool DateTextDay(const CString& text, int64_t& day) {
+    if (text.GetLength() < 10) return false;
+    const std::wstring date = text.Right(10).Str();
+    for (int i = 0; i < 10; ++i) {
+        const bool slash = i == 2 || i == 5;
+        if (slash ? date[i] != L'/' : (date[i] < L'0' || date[i] > L'9')) return false;
+    }
+    const int month = (date[0] - L'0') * 10 + (date[1] - L'0');
+    const int dayOfMonth = (date[3] - L'0') * 10 + (date[4] - L'0');
+    const int year = std::stoi(date.substr(6));
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1900 || month < 1 || month > 12 || dayOfMonth < 1) return false;
+    if (dayOfMonth > kDays[month - 1] + (month == 2 && IsLeap(year))) return false;
+    day = DayNumber(year, month, dayOfMonth);
+    return true;
+}
+
+// A plain decimal number: an optional "-" (when allowed), digits, an optional fraction; at most
+// eight characters, within [low, high].
+bool IsNumberIn(const std::wstring& text, double low, double high, bool signedValue) {
+    if (text.empty() || text.size() > 8) return false;
+    size_t i = text[0] == L'-' && signedValue ? 1 : 0;
+    size_t digits = 0;
+    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i, ++digits;
+    if (i < text.size() && text[i] == L'.') {
+        ++i;
+        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i, ++digits;
+    }
+    if (digits == 0 || i != text.size()) return false;
+    const double value = std::wcstod(text.c_str(), nullptr);
+    return value >= low && value <= high;
+}
+
+bool IsTemperature(const std::wstring& text) { return IsNumberIn(text, -90, 60, true); }
+
+// A measured value: "N/A", or a number in its range.
+bool IsMeasure(const std::wstring& text, double low, double high) {
+    return text == L"N/A" || IsNumberIn(text, low, high, false);
+}
+
+// A temperature field: "N/A", "-", or a temperature.
+bool IsTemperatureField(const std::wstring& text) { return text == L"N/A" || text == L"-" || IsTemperature(text); }
+
+bool IsFeelsLike(const std::wstring& text) {
+    if (text == L"N/A" || text == L"-") return true;
+    const size_t slash = text.find(L'/');
+    if (slash == std::wstring::npos) return IsTemperature(text);
+    return IsTemperature(text.substr(0, slash)) && IsTemperature(text.substr(slash + 1));
+}
+
+bool IsConditionCode(const std::wstring& text) {
+    if (text.empty() || text.size() > 16) return false;
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) {
+        return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'-' ||
+               c == L'/';
+    });
+}
+
+bool HasControlCharacter(const std::wstring& text) {
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x20 || c == 0x7F; });
+}
+
+} // namespace
+
+bool IsValidForecast(const CString& forecastText, const SYSTEMTIME& today) {
+    const std::wstring& text = forecastText.Str();
+    // Exactly 60 fields, each closed by its "^", and nothing after the last one.
+    if (text.empty() || text.back() != L'^' || std::count(text.begin(), text.end(), L'^') != kForecastFields)
+        return false;
+    const std::vector<CString> fields = SplitForecastFields(forecastText);
+    for (const CString& field : fields)
+        if (field.GetLength() > kMaxFieldChars || HasControlCharacter(field.Str())) return false;
+
+    int64_t day0 = 0;
+    if (!DateTextDay(ForecastField(fields, 0, kDayDateText), day0)) return false;
+    const int64_t now = DayNumber(today.wYear, today.wMonth, today.wDay);
+    if (day0 < now - kForecastDateSlackDays || day0 > now + kForecastDateSlackDays) return false;
+
+    for (int day = 0; day < kForecastDays; ++day) {
+        auto field = [&](int i) { return ForecastField(fields, day, i).Str(); };
+        int64_t date = 0;
+        if (!DateTextDay(ForecastField(fields, day, kDayDateText), date) || date != day0 + day) return false;
+        const std::wstring code = field(kDayConditionCode);
+        if (!IsConditionCode(code)) return false;
+        if (!IsTemperatureField(field(kDayLow)) || !IsTemperatureField(field(kDayHigh)) ||
+            !IsFeelsLike(field(kDayFeelsLike)))
+            return false;
+        if (!IsMeasure(field(kDayWindSpeed), 0, 500)) return false;
+        const bool pressureDay = day == 0;
+        if (!IsMeasure(field(kDayPressureOrHumidity), pressureDay ? 800 : 0, pressureDay ? 1100 : 100)) return false;
+        if (!IsMeasure(field(kDayVisibilityOrPrecipitation), 0, pressureDay ? 500 : 100)) return false;
+    }
+    return true;
+}
+
 bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
     int caret = remaining.Find(L'^');
     if (caret < 0) return false;
@@ -43,8 +159,20 @@ bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
     return true;
 }
 
-bool StoreWeatherReply(CWeatherDb& store, const CString& reply) {
+namespace {
+
+SYSTEMTIME DeviceToday() {
+    SYSTEMTIME today{};
+    ::GetLocalTime(&today);
+    return today;
+}
+
+} // namespace
+
+bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CString>* rejected) {
     bool stored = false;
+    const SYSTEMTIME today = DeviceToday();
+    std::vector<CString> invalid;
     store.ReopenSorted(1);
     store.SeekFirst();
     // Every place of the reply in one transaction: a synchronisation cut short (the program
@@ -52,17 +180,28 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply) {
     const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         CString remaining = reply;
         WeatherReplyRecord record;
+        std::vector<CString> written;
         while (TakeWeatherReplyRecord(remaining, record)) {
             if (!store.FindByCode(record.code)) continue;
             DWORD index = store.GetCurrentIndex();
             CString name = store.GetName(index);
+            // A record that is not valid leaves the place's forecast as it was.
+            if (!IsValidForecast(record.forecast, today)) {
+                if (std::find(written.begin(), written.end(), name) == written.end() &&
+                    std::find(invalid.begin(), invalid.end(), name) == invalid.end())
+                    invalid.push_back(name);
+                continue;
+            }
             CString country = store.GetCountry(index);
             store.UpdateCity(name, record.code, record.forecast,
                              ForecastRecordDate(record.forecast) + L":" + country, 0);
+            written.push_back(name);
+            invalid.erase(std::remove(invalid.begin(), invalid.end(), name), invalid.end());
             stored = true;
         }
     });
     store.ReopenSorted(-1);
+    if (rejected) *rejected = std::move(invalid);
     return stored && committed;
 }
 
@@ -79,12 +218,29 @@ bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherRe
     return any;
 }
 
-bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply) {
-    WeatherReplyRecord record;
-    // Only the record of the code asked for belongs to the place: a reply may list other cities
-    // first, and their forecast would show under this place's name from then on.
-    if (!FindWeatherReplyRecord(reply, code, record) || !store.FindByName(name)) return false;
+bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
+                            bool* notValid) {
+    if (notValid) *notValid = false;
+    const SYSTEMTIME today = DeviceToday();
+    // Only the records of the code asked for belong to the place: a reply may list other cities
+    // first, and their forecast would show under this place's name from then on. As when every
+    // place is stored, the last valid one is kept.
+    bool any = false, valid = false;
+    WeatherReplyRecord record, kept;
+    CString remaining = reply;
+    while (TakeWeatherReplyRecord(remaining, record)) {
+        if (record.code != code) continue;
+        any = true;
+        if (!IsValidForecast(record.forecast, today)) continue;
+        kept = record;
+        valid = true;
+    }
+    if (!valid) {
+        if (notValid) *notValid = any;
+        return false;
+    }
+    if (!store.FindByName(name)) return false;
     const CString country = store.GetCountry(store.GetCurrentIndex());
-    store.UpdateCity(name, code, record.forecast, ForecastRecordDate(record.forecast) + L":" + country, 1);
+    store.UpdateCity(name, code, kept.forecast, ForecastRecordDate(kept.forecast) + L":" + country, 1);
     return true;
 }

@@ -9,6 +9,7 @@
 // complete record is ignored.
 
 #include "platform/base/CString.h"
+#include "platform/base/WinTypes.h"
 
 #include <vector>
 
@@ -45,6 +46,19 @@ CString ForecastField(const std::vector<CString>& fields, int day, int field);
 // so that the country stored after the date keeps its place.
 CString ForecastRecordDate(const CString& forecastText);
 
+// How far day 0 of a forecast may lie from the device's date, in days either way.
+inline constexpr int kForecastDateSlackDays = 3;
+
+// True when a forecast text is one the store may hold: exactly 60 fields each closed by "^";
+// no field longer than 80 characters or holding a control character; a condition code of
+// letters, digits, "-" or "/" (a code mapping.cfg does not know shows the unknown icon); each
+// day's date text ending with a real MM/DD/YYYY date, day 0 within kForecastDateSlackDays of
+// today (the device's local date, wYear/wMonth/wDay) and day k k days after it; temperatures
+// from -90 to 60 °C, the feels-like text one or two of them joined by "/"; wind speed 0 to 500
+// km/h; day 0's pressure 800 to 1100 mb and visibility 0 to 500 km; the other days' humidity and
+// precipitation 0 to 100. "N/A" stands for any value; "-" for the code and the temperatures.
+bool IsValidForecast(const CString& forecastText, const SYSTEMTIME& today);
+
 // One record of a weather reply.
 struct WeatherReplyRecord {
     CString code;
@@ -54,18 +68,22 @@ struct WeatherReplyRecord {
 // reply as it is, when no complete record is left.
 bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record);
 
-// Writes every record of the reply whose code matches a stored place: its forecast and the
-// date of the forecast, keeping its name and country. The store is open; it is sorted on the
-// code while this runs and back in its normal order afterwards. True when at least one record
-// was written: an empty reply, one without a complete record (an HTML page, a cut body) or one
-// of unknown codes only is a failed synchronisation.
-bool StoreWeatherReply(CWeatherDb& store, const CString& reply);
+// Writes every valid record (IsValidForecast against the device's date) of the reply whose code
+// matches a stored place: its forecast and the date of the forecast, keeping its name and
+// country; a place whose record is not valid keeps its forecast. The store is open; it is sorted
+// on the code while this runs and back in its normal order afterwards. True when at least one
+// record was written: an empty reply, one without a complete record (an HTML page, a cut body),
+// one of unknown codes only or one of invalid records only is a failed synchronisation.
+// rejected (when given) receives the names of the places whose records were all invalid.
+bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CString>* rejected = nullptr);
 
 // The reply's record for one place code (compared exactly; the last one when the code comes
 // twice). False when the reply holds no complete record of that code.
 bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found);
 
-// Writes the reply's record of the code (as FindWeatherReplyRecord finds it) into the place
-// named name: its forecast and date; the place keeps its name, code and country. False, with
-// nothing written, when the reply holds no complete record of the code or no place has the name.
-bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply);
+// Writes the reply's last valid record of the code into the place named name: its forecast and
+// date; the place keeps its name, code and country. False, with nothing written, when the reply
+// holds no valid record of the code or no place has the name; notValid (when given) then says
+// whether the reply did hold records of the code, none of them valid.
+bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
+                            bool* notValid = nullptr);

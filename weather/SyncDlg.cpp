@@ -1,6 +1,7 @@
 // The weather synchronisation dialog: one exchange with the feed server for every weather city.
 #include "weather/SyncDlg.h"
 
+#include "core/CoreMessages.h"
 #include "core/HttpExchange.h"
 #include "platform/framework/WaitCursor.h"
 #include "resources/resource.h"
@@ -38,9 +39,9 @@ void CSyncDlg::ShowStatus(const CString& text) {
     m_status.UpdateWindow();
 }
 
-bool CSyncDlg::StoreWeatherReply(const CString& reply) {
+bool CSyncDlg::StoreWeatherReply(const CString& reply, std::vector<CString>* rejected) {
     CWaitCursor wait;
-    return ::StoreWeatherReply(m_store, reply);
+    return ::StoreWeatherReply(m_store, reply, rejected);
 }
 
 void CSyncDlg::SyncWeather() {
@@ -53,7 +54,11 @@ void CSyncDlg::SyncWeather() {
         SetWindowText(Load(IDS_SYNC_DOWNLOAD_COMPLETE) + L" ...");
     }
     CString reply = m_reply;
-    bool stored = StoreWeatherReply(reply);
+    std::vector<CString> rejected;
+    bool stored = StoreWeatherReply(reply, &rejected);
+    // Places whose forecasts were not valid kept theirs: the user is told which, whether or not
+    // other places were updated.
+    if (!rejected.empty()) ShowNamesMessage(m_hWnd, IDS_FORECASTS_NOT_VALID, rejected);
     if (stored && !m_reply.IsEmpty()) {
         ShowStatus(Load(IDS_SYNC_COMPLETE) + L"!");
         m_laterButton.SetWindowText(Load(IDS_SYNC_OK));

@@ -9,6 +9,8 @@
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/Dlg.h"
 
+#include <vector>
+
 class CSyncDlg : public CDialog {
 public:
     explicit CSyncDlg(CWnd* pParent = nullptr);
@@ -24,8 +26,9 @@ public:
 
     // The "Sync." handler: one exchange, then the reply into the store.
     afx_msg void SyncWeather();
-    // Writes the reply into the dialog's store under the wait cursor; true when it was not empty.
-    bool StoreWeatherReply(const CString& reply);
+    // Writes the reply into the dialog's store under the wait cursor; true when a forecast was
+    // stored. rejected (when given) receives the places whose forecasts were not valid.
+    bool StoreWeatherReply(const CString& reply, std::vector<CString>* rejected = nullptr);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -1,5 +1,6 @@
 #include "weather/WeatherSync.h"
 
+#include "core/CoreMessages.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
 #include "core/WeatherDb.h"
@@ -39,7 +40,10 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
         reply = HttpExchange(serverAddress, BuildOnePlaceWeatherQuery(code, workWidth, workHeight), owner);
     }
     CWaitCursor wait;
-    if (!StorePlaceWeatherReply(store, name, code, reply)) {
+    bool notValid = false;
+    if (!StorePlaceWeatherReply(store, name, code, reply, &notValid)) {
+        // The reply's forecast of the place was no forecast: say so before the failure.
+        if (notValid) ShowNamesMessage(owner, IDS_FORECASTS_NOT_VALID, {name});
         CString failed;
         failed.LoadString(IDS_SYNC_FAILED);
         ::MessageBoxW(owner, failed, nullptr, MB_OK);

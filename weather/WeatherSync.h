@@ -18,5 +18,6 @@ CString BuildOnePlaceWeatherQuery(const CString& code, int workWidth, int workHe
 // Fetches the forecast of the place named name (an existing record) and writes the reply's
 // record of the place's code into it: its forecast and date; the place keeps its name, code and
 // country. True when the place was written (the page then reloads); a failed exchange or a
-// reply without a complete record of that code shows "Syncronisation failed" and writes nothing.
+// reply without a valid record of that code shows "Syncronisation failed" (after saying that
+// the forecast was not valid, when the reply held one) and writes nothing.
 bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int workHeight, HWND owner);

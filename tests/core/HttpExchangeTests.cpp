@@ -190,7 +190,10 @@ TEST_F(HttpExchangeTest, ReplyCodesShowTheirMessages) {
         {200, "1004 Crash", L"Server error(1004).\n\n" + later, true},
         {200, "1006 City not available", L"Requested city not available(1006).\n\nPlease contact support.", true},
         {200, "1007 Current forecasts", L"There are no Updates available(1007).", true},
-        {500, "1006 City not available", L"Server error(1006).\n\n" + later, false},
+        // An HTTP error is named by its status, never by the feed code its headers carry.
+        {500, "1006 City not available", L"Server error(500).\n\n" + later, false},
+        {500, "1000 Completed", L"Server error(500).\n\n" + later, false},
+        {404, "1000 Completed", L"Server error(404).\n\n" + later, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.serverMsg + " status " + std::to_string(c.status));
@@ -215,7 +218,7 @@ TEST_F(HttpExchangeTest, NonSuccessStatusIsAFailureNotABody) {
     ScriptedServer server;
     server.Script("/feed", Reply(404, {}, "GBP_1.5#"));
     EXPECT_TRUE(Run(server.Url("/feed")).empty());
-    EXPECT_EQ(OnlyMessage(), L"Cannot connect to Server(404).\n\nFor more information: Please contact support.");
+    EXPECT_EQ(OnlyMessage(), L"Server error(404).\n\nPlease try again later.\n\nIf the problem persist please contact support.");
 
     server.Script("/feed", Reply(401, {}));
     EXPECT_TRUE(Run(server.Url("/feed")).empty());
@@ -236,13 +239,22 @@ TEST_F(HttpExchangeTest, FollowsOneRedirectWithTheSameRequest) {
     EXPECT_EQ(requests[1].body, requests[0].body);
     EXPECT_EQ(requests[1].Header("Cookie"), "JSESSIONID=SESSION1");
 
-    // A second redirect ends the exchange silently.
+    // A second redirect, or a loop, ends the exchange saying so; an error after the one redirect
+    // is the server's error.
+    const std::wstring later = L".\n\nPlease try again later.\n\nIf the problem persist please contact support.";
     server.Redirect("/a", server.Url("/b"), 301);
     server.Redirect("/b", server.Url("/c"), 303);
     EXPECT_TRUE(Run(server.Url("/a")).empty());
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(OnlyMessage(), L"The server redirected the request too many times(303)" + later);
     for (const auto& r : server.Requests())
         EXPECT_NE(r.path, "/c");
+    server.Redirect("/loop", server.Url("/loop"), 302);
+    EXPECT_TRUE(Run(server.Url("/loop")).empty());
+    EXPECT_EQ(OnlyMessage(), L"The server redirected the request too many times(302)" + later);
+    server.Redirect("/gone", server.Url("/missing"), 302);
+    server.Script("/missing", Reply(404, {}, "EUR_1#"));
+    EXPECT_TRUE(Run(server.Url("/gone")).empty());
+    EXPECT_EQ(OnlyMessage(), L"Server error(404)" + later);
 }
 
 TEST_F(HttpExchangeTest, BadAddressesAndRedirectsShowTheirErrors) {
@@ -278,7 +290,9 @@ TEST_F(HttpExchangeTest, DeadOrSlowServersFailWithinTheTimeouts) {
     broken.dropAfter = 1000;
     server.Script("/feed", broken);
     EXPECT_TRUE(Run(server.Url("/feed")).empty());
-    EXPECT_EQ(OnlyMessage(), L"Cannot connect to Server(12030).\n\nFor more information: Please contact support.");
+    // The server answered and broke its body off: a cut reply, not a connection failure.
+    EXPECT_EQ(OnlyMessage(), L"The server's reply was cut off or could not be read(12030).\n\nPlease try again "
+                             L"later.\n\nIf the problem persist please contact support.");
 
     // A reply code's message, once shown, stays the only box when the body then breaks off.
     broken.headers = {{"ServerMSG", "1007 Code"}};

@@ -184,6 +184,67 @@ TEST_F(CurrencyUpdateTest, RatesStoredElsewhereReachTheLabelAndTheLines) {
     EXPECT_EQ(Field(2, 0), L"3.60000000");
 }
 
+// Rates that are no number, or none a converter can use: each is skipped and its currency keeps
+// its rate; a reply of such rates only is a failure that leaves the date as it was.
+TEST_F(CurrencyUpdateTest, InvalidRatesAreSkippedAndTheirCurrenciesKeepTheirRates) {
+    ScriptedServer server;
+    UseServer(server.Url("/rates"));
+    CCurrencyPanel& page = CreatePage();
+    Type(0, 0, L"2"); // 2 EUR
+    const CString label = Text(IDC_CUR_LAST_UPDATE);
+    const std::wstring kept = L"\n\nTheir rates stored before were kept.";
+    const std::pair<std::string, std::wstring> replies[] = {
+        {"USD_-1#EUR_nan#GBP_1e308#JPY_0#CHF_inf#CAD_#AUD_1e-320#SEK_0x10#NOK_  3#",
+         L"US Dollar, Euro, Pound Sterling, Yen, Australian Dollar"},
+        {"EUR_0#GBP_-2#", L"Euro, Pound Sterling"},
+        {"EUR_" + std::string(5000, '7') + "#", L"Euro"},
+        {"EUR_ 1.5#GBP_1,5#USD_+1#JPY_1e#AUD_.#", L"Euro, Pound Sterling, US Dollar, Yen, Australian Dollar"},
+    };
+    for (const auto& [reply, names] : replies) {
+        server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, reply});
+        auto boxes = UpdateAll();
+        ASSERT_EQ(boxes.size(), 2u) << reply;
+        EXPECT_EQ(boxes[0].text, L"The server sent rates that are not valid for: " + names + kept);
+        EXPECT_EQ(boxes[1].text, L"Syncronisation failed");
+        EXPECT_EQ(StoredRate(L"Euro"), L"1.25");
+        EXPECT_EQ(StoredRate(L"Pound Sterling"), L"2");
+        EXPECT_EQ(StoredRate(L"US Dollar"), L"1");
+        EXPECT_EQ(Field(1, 0), L"1.25000000");
+        EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label);
+    }
+
+    // Good rates beside bad ones are stored, the first valid one of a code given twice wins, and
+    // the date moves.
+    server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
+                                          "EUR_nan#GBP_bad#GBP_2.5#GBP_4#USD_1e-320#EUR_1.6e+00#EUR_3#"});
+    auto boxes = UpdateAll();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"The server sent rates that are not valid for: US Dollar" + kept);
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.6e+00");
+    EXPECT_EQ(StoredRate(L"Pound Sterling"), L"2.5");
+    EXPECT_EQ(StoredRate(L"US Dollar"), L"1");
+    EXPECT_EQ(Field(1, 0), L"1.28000000");
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n 15/7/2026 ");
+}
+
+// A store that holds a rate no converter can use (written before rates were checked) converts
+// nothing from or to it: no nan, no inf, no "-0".
+TEST_F(CurrencyUpdateTest, AStoredRateThatIsNoNumberConvertsNothing) {
+    CCurrencyPanel& page = CreatePage();
+    Type(2, 0, L"3"); // 3 USD
+    for (LPCWSTR bad : {L"-1", L"nan", L"inf", L"1e308", L"0"}) {
+        CCurrenciesDb other;
+        other.Open();
+        other.UpdateRate(L"Euro", L"EUR", bad);
+        page.ShowLastUpdate();
+        // The euro column's amount stays; the others, converted from it, stay empty.
+        EXPECT_EQ(page.GetColumnRate(0), 0.0) << bad;
+        EXPECT_EQ(Field(0, 0), L"2.40000000") << bad;
+        EXPECT_EQ(Field(1, 0), L"") << bad;
+        EXPECT_EQ(Field(2, 0), L"") << bad;
+    }
+}
+
 // Servers that stall or lie: each update ends with the exchange's one message (if any) and the
 // failure, and the rates, lines and date stay as they were.
 TEST_F(CurrencyUpdateTest, StallingOrLyingServersEndWithOneFailureAndChangeNothing) {

@@ -106,7 +106,7 @@ public:
             {"never answers", m_silent.Url("/feed"), silent},
             {"a byte a second", m_trickle.Url("/feed"), silent},
             {"body far over the limit", m_scripted.Url("/huge"), L""},
-            {"redirect loop", m_scripted.Url("/loop"), L""},
+            {"redirect loop", m_scripted.Url("/loop"), L"The server redirected the request too many times(302)" + later},
             {"closes inside the head", m_cutHead.Url("/feed"),
              L"The server's reply was cut off or could not be read(12152)" + later},
         };

@@ -218,7 +218,8 @@ TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConverts
     const std::string old = ForecastOf({{"W01", "Sunny", "Monday 06/01/2009", "10:00", "12", "24", "26", "N", "5", "1015", "20"}});
     server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + old + "@"});
     testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), server.Url("/feed") + "*");
-    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    // The old forecast is not taken: the user is told so, then that the update failed.
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
     Run(
         L"Paris",
         [](CForecastDlg& dlg) {

@@ -10,6 +10,7 @@
 namespace {
 
 using weathertest::Forecast;
+using weathertest::NumericForecast;
 using weathertest::WeatherTest;
 using weathertest::Wide;
 
@@ -57,32 +58,37 @@ protected:
         WeatherTest::SetUp();
         OpenPlaces({"France;Paris;A1", "Norway;Oslo;B2", "Peru;Lima;C3"});
     }
-    bool Store(const std::string& reply) { return StoreWeatherReply(m_store, CString(Wide(reply).c_str())); }
+    bool Store(const std::string& reply, std::vector<CString>* rejected = nullptr) {
+        return StoreWeatherReply(m_store, CString(Wide(reply)), rejected);
+    }
 };
 
+// Forecasts of the device's day (21 June 2009) and the days around it.
+std::string Near(const std::string& date, int high = 20) { return NumericForecast(date, high, high - 8); }
+
 TEST_F(StoreReplyTest, RecordsOfKnownCodesAreWrittenWithTheirDate) {
-    std::string paris = Forecast("12/25/2006");
+    std::string paris = Near("06/21/2009");
     EXPECT_TRUE(Store("A1^" + paris + "@\r\n"));
     auto rows = Records();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], L"Lima|C3||01/01/2000:Peru");
     EXPECT_EQ(rows[1], L"Oslo|B2||01/01/2000:Norway");
-    EXPECT_EQ(rows[2], L"Paris|A1|" + Wide(paris) + L"|25/12/2006:France");
+    EXPECT_EQ(rows[2], L"Paris|A1|" + Wide(paris) + L"|21/06/2009:France");
     // The store is back in its normal (name) order.
     EXPECT_EQ(m_store.GetName(0), L"Lima");
 }
 
 TEST_F(StoreReplyTest, UnknownCodesAreSkippedAndTheRestStored) {
-    std::string lima = Forecast("01/02/2007");
-    std::string oslo = Forecast("03/04/2007");
-    EXPECT_TRUE(Store("C3^" + lima + "@ZZ^" + Forecast("05/06/2007") + "@B2^" + oslo + "@"));
+    std::string lima = Near("06/20/2009");
+    std::string oslo = Near("06/22/2009");
+    EXPECT_TRUE(Store("C3^" + lima + "@ZZ^" + Near("06/21/2009") + "@B2^" + oslo + "@"));
     auto rows = Records();
-    EXPECT_EQ(rows[0], L"Lima|C3|" + Wide(lima) + L"|02/01/2007:Peru");
-    EXPECT_EQ(rows[1], L"Oslo|B2|" + Wide(oslo) + L"|04/03/2007:Norway");
+    EXPECT_EQ(rows[0], L"Lima|C3|" + Wide(lima) + L"|20/06/2009:Peru");
+    EXPECT_EQ(rows[1], L"Oslo|B2|" + Wide(oslo) + L"|22/06/2009:Norway");
     EXPECT_EQ(rows[2], L"Paris|A1||01/01/2000:France");
 
     // A reply of unknown codes only changes nothing and is no synchronisation.
-    EXPECT_FALSE(Store("QQ^" + Forecast("05/06/2007") + "@"));
+    EXPECT_FALSE(Store("QQ^" + Near("06/21/2009") + "@"));
     EXPECT_EQ(Records(), rows);
 }
 
@@ -91,32 +97,88 @@ TEST_F(StoreReplyTest, EmptyRepliesAndCodesAreMatchedExactly) {
     EXPECT_FALSE(Store(""));
     EXPECT_EQ(Records(), before);
     EXPECT_EQ(m_store.GetName(0), L"Lima");
-    EXPECT_FALSE(Store("a1^" + Forecast("05/06/2007") + "@ A1^" + Forecast("05/06/2007") + "@"));
+    EXPECT_FALSE(Store("a1^" + Near("06/21/2009") + "@ A1^" + Near("06/21/2009") + "@"));
     EXPECT_EQ(Records(), before);
 }
 
 TEST_F(StoreReplyTest, TruncatedReplyKeepsTheRecordsBeforeIt) {
-    std::string lima = Forecast("01/02/2007");
-    EXPECT_TRUE(Store("C3^" + lima + "@B2^" + Forecast("03/04/2007")));
+    std::string lima = Near("06/20/2009");
+    EXPECT_TRUE(Store("C3^" + lima + "@B2^" + Near("06/22/2009")));
     EXPECT_FALSE(Store("A1"));
     EXPECT_FALSE(Store("<html><body>Service unavailable</body></html>"));
     auto rows = Records();
-    EXPECT_EQ(rows[0], L"Lima|C3|" + Wide(lima) + L"|02/01/2007:Peru");
+    EXPECT_EQ(rows[0], L"Lima|C3|" + Wide(lima) + L"|20/06/2009:Peru");
     EXPECT_EQ(rows[1], L"Oslo|B2||01/01/2000:Norway");
     EXPECT_EQ(rows[2], L"Paris|A1||01/01/2000:France");
 }
 
-TEST_F(StoreReplyTest, RepeatedCodeKeepsTheLastAndShortForecastsKeepTheirOwnDate) {
-    std::string second = Forecast("09/10/2008");
-    EXPECT_TRUE(Store("B2^" + Forecast("01/02/2007") + "@B2^" + second + "@"));
-    EXPECT_EQ(Records()[1], L"Oslo|B2|" + Wide(second) + L"|10/09/2008:Norway");
+TEST_F(StoreReplyTest, RepeatedCodeKeepsTheLastAndShortForecastsAreRefused) {
+    std::string second = Near("06/23/2009");
+    EXPECT_TRUE(Store("B2^" + Near("06/20/2009") + "@B2^" + second + "@"));
+    EXPECT_EQ(Records()[1], L"Oslo|B2|" + Wide(second) + L"|23/06/2009:Norway");
+    // A later record that is not valid does not undo the valid one before it.
+    EXPECT_TRUE(Store("B2^" + Near("06/21/2009") + "@B2^^@"));
+    EXPECT_EQ(Records()[1], L"Oslo|B2|" + Wide(Near("06/21/2009")) + L"|21/06/2009:Norway");
 
-    // A forecast too short to hold a date never takes the date of the record after it, nor
-    // today's: the place then has no current forecast.
-    EXPECT_TRUE(Store("C3^x^@A1^" + Forecast("12/25/2006") + "@"));
+    // A forecast too short to hold a date is refused; the record after it is stored.
+    std::vector<CString> rejected;
+    EXPECT_TRUE(Store("C3^x^@A1^" + Near("06/21/2009") + "@", &rejected));
     auto rows = Records();
-    EXPECT_EQ(rows[0], L"Lima|C3|x^|:Peru");
-    EXPECT_EQ(rows[2].substr(rows[2].size() - 18), L"|25/12/2006:France");
+    EXPECT_EQ(rows[0], L"Lima|C3||01/01/2000:Peru");
+    EXPECT_EQ(rows[2].substr(rows[2].size() - 18), L"|21/06/2009:France");
+    EXPECT_EQ(rejected, std::vector<CString>{L"Lima"});
+}
+
+// Records that are whole but mean nothing: each one is refused, the place keeps its forecast, and a
+// reply of such records alone is no synchronisation.
+TEST_F(StoreReplyTest, RecordsThatAreNoForecastLeaveThePlaceAsItWas) {
+    const std::string good = Near("06/21/2009");
+    ASSERT_TRUE(Store("A1^" + good + "@"));
+    const auto before = Records();
+    // Field f of day d of the good forecast replaced by value.
+    auto with = [&](int day, int field, const std::string& value) {
+        std::string text;
+        size_t at = 0;
+        for (int i = 0; i < 60; ++i) {
+            size_t caret = good.find('^', at);
+            text += (i == day * 12 + field ? value : good.substr(at, caret - at)) + "^";
+            at = caret + 1;
+        }
+        return text;
+    };
+    const std::pair<const char*, std::string> bad[] = {
+        {"only separators", std::string(60, '^')},
+        {"date 99/99/9999", with(0, 2, "Day 99/99/9999")},
+        {"30 February", with(0, 2, "Day 02/30/2009")},
+        {"a year old", Near("06/21/2008")},
+        {"four days ahead", Near("06/25/2009")},
+        {"day 1 not the next day", with(1, 2, "Day 06/21/2009")},
+        {"cut at a NUL byte", with(0, 1, std::string("Sun\0ny", 6))},
+        {"control byte", with(2, 7, "N\x1b")},
+        {"high 999", with(0, 5, "999")},
+        {"low nan", with(3, 4, "nan")},
+        {"feels like 1e9", with(1, 6, "1e9/2")},
+        {"humidity 150", with(2, 10, "150")},
+        {"pressure 5", with(0, 10, "5")},
+        {"wind -5", with(4, 9, "-5")},
+        {"empty code", with(0, 0, "")},
+        {"59 fields", good.substr(0, good.size() - 3)},
+        {"61 fields", good + "x^"},
+        {"text after the last field", good + "x"},
+        {"field of 81 characters", with(0, 1, std::string(81, 'a'))},
+    };
+    for (const auto& [name, forecast] : bad) {
+        std::vector<CString> rejected;
+        EXPECT_FALSE(Store("A1^" + forecast + "@", &rejected)) << name;
+        EXPECT_EQ(rejected, std::vector<CString>{L"Paris"}) << name;
+        EXPECT_EQ(Records(), before) << name;
+    }
+    // What the server may leave out or mark: N/A anywhere, "-" for the code and temperatures,
+    // a forecast of up to three days before or after the device's day.
+    for (const std::string& forecast : {with(0, 0, "N/A"), with(2, 4, "-"), with(1, 6, "-3/-12"),
+                                        with(0, 10, "N/A"), with(3, 9, "N/A"), Near("06/18/2009"),
+                                        Near("06/24/2009")})
+        EXPECT_TRUE(Store("A1^" + forecast + "@")) << forecast;
 }
 
 TEST_F(StoreReplyTest, GarbageRepliesNeverLoseTheStoredPlaces) {

@@ -21,18 +21,6 @@ namespace weathertest {
 
 inline const std::filesystem::path kData = JORVANA_DATA_DIR;
 
-// A forecast whose day k has the high high + k and the low low + k, condition code W01 (sunny)
-// on every day, day 0 dated date (MM/DD/YYYY).
-inline std::string NumericForecast(const std::string& date, int high, int low) {
-    std::string text;
-    for (int day = 0; day < 5; ++day) {
-        const std::string fields[12] = {"W01", "Sunny", "Day " + date, "10:00", std::to_string(low + day),
-                                        std::to_string(high + day), "20", "N", "x", "10", "1000", "10"};
-        for (const auto& f : fields) text += f + "^";
-    }
-    return text;
-}
-
 // Runs script on the first visible modal dialog of class Dialog once it is up.
 template <class Dialog>
 void WhenDialogUp(std::function<void(Dialog&)> script) {

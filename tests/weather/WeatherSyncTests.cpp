@@ -20,7 +20,7 @@ namespace {
 
 using testsupport::ScriptedReply;
 using testsupport::ScriptedServer;
-using weathertest::Forecast;
+using weathertest::NumericForecast;
 using weathertest::WeatherTest;
 using weathertest::Wide;
 
@@ -174,7 +174,7 @@ TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     ScriptedServer server;
     server.Script("/feed", ScriptedReply{503, {}, "down"});
     WriteAddress(server.Url("/feed") + "*");
-    std::string paris = Forecast("12/25/2006");
+    std::string paris = NumericForecast("06/21/2009", 20, 10);
 
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDYES});
     DialogState failed;
@@ -196,13 +196,13 @@ TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     EXPECT_EQ(done.status, L"Syncronisation complete!");
     EXPECT_EQ(reply, L"yes");
     EXPECT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|25/12/2006:France");
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|21/06/2009:France");
 }
 
 TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ScriptedServer server;
-    std::string paris = Forecast("01/01/2007");
-    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + Forecast("03/04/2007") + "@A1^" + paris + "@"});
+    std::string paris = NumericForecast("06/20/2009", 20, 10);
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + NumericForecast("06/21/2009", 1, 0) + "@A1^" + paris + "@"});
     WriteAddress(server.Url("/feed") + "*");
     device::ui::ScriptMessageBoxAnswers({IDYES});
     EXPECT_TRUE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
@@ -210,11 +210,11 @@ TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_NE(requests[0].body.find("jc=111&c='A1'&os=wince"), std::string::npos) << requests[0].body;
     // Another city listed first is passed over; the place keeps its code.
-    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|01/01/2007:France");
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|20/06/2009:France");
 
     // A reply of other cities only is a failed synchronisation that writes nothing.
     auto before = Records();
-    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + Forecast("03/04/2007") + "@"});
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "ZZ^" + NumericForecast("06/21/2009", 1, 0) + "@"});
     device::ui::ClearMessageBoxRecords();
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
     EXPECT_FALSE(SyncWeatherPlace(m_store, L"Oslo", 240, 268, nullptr));
@@ -248,10 +248,66 @@ TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {
     EXPECT_EQ(Records(), before);
 }
 
+// Replies whose records are whole but are no forecasts: Sync All and the one-place sync say which
+// places were refused, end in failure, and every place keeps the forecast it had.
+TEST_F(WeatherSyncTest, RecordsThatAreNoForecastAreRefusedAndTheSyncFails) {
+    ScriptedServer server;
+    WriteAddress(server.Url("/feed") + "*");
+    const std::string paris = NumericForecast("06/21/2009", 20, 10);
+    m_store.UpdateCity(L"Paris", L"A1", Wide(paris).c_str(), L"21/06/2009:France", 1);
+    const auto before = Records();
+    std::string badDate = paris;
+    badDate.replace(badDate.find("06/21/2009"), 10, "99/99/9999");
+    std::string cut = paris;
+    cut.replace(cut.find("Sunny"), 5, std::string("Sun\0ny", 6));
+    const std::wstring kept = L"\n\nTheir forecasts stored before were kept.";
+    for (const std::string& forecast : {std::string(60, '^'), badDate, cut}) {
+        server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
+                                             "A1^" + forecast + "@B2^" + forecast + "@"});
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+        DialogState after;
+        std::wstring reply = RunDialog([&](CSyncDlg& dlg) {
+            TapSync(dlg);
+            after = StateOf(dlg);
+            dlg.SendMessage(WM_COMMAND, IDOK);
+        });
+        EXPECT_EQ(reply, L"no");
+        EXPECT_EQ(after.status, L"Syncronisation failed!");
+        auto boxes = device::ui::MessageBoxRecords();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[1].text, L"The server sent forecasts that are not valid for: Paris, Oslo" + kept);
+        EXPECT_EQ(Records(), before);
+
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
+        EXPECT_FALSE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
+        boxes = device::ui::MessageBoxRecords();
+        ASSERT_EQ(boxes.size(), 3u);
+        EXPECT_EQ(boxes[1].text, L"The server sent forecasts that are not valid for: Paris" + kept);
+        EXPECT_EQ(boxes[2].text, L"Syncronisation failed");
+        EXPECT_EQ(Records(), before);
+    }
+    // A valid forecast beside a refused one is stored, the refused place named, and the sync done.
+    const std::string oslo = NumericForecast("06/22/2009", 5, 1);
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + badDate + "@B2^" + oslo + "@"});
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    EXPECT_EQ(RunDialog([&](CSyncDlg& dlg) {
+                  TapSync(dlg);
+                  dlg.SendMessage(WM_COMMAND, IDOK);
+              }),
+              L"yes");
+    EXPECT_EQ(device::ui::MessageBoxRecords().back().text,
+              L"The server sent forecasts that are not valid for: Paris" + kept);
+    EXPECT_EQ(Records()[0], L"Oslo|B2|" + Wide(oslo) + L"|22/06/2009:Norway");
+    EXPECT_EQ(Records()[1], before[1]);
+}
+
 // Servers that stall or lie: each exchange ends on its own time-out or rule, the user sees the
 // exchange's one message (if any) and the failure, and the stored forecasts stay as they were.
 TEST_F(WeatherSyncTest, StallingOrLyingServersEndWithOneFailureAndWriteNothing) {
-    testsupport::HostileFeedServers servers("A1^" + Forecast("05/06/2009") + "@");
+    testsupport::HostileFeedServers servers("A1^" + NumericForecast("06/21/2009", 20, 10) + "@");
     SetHttpExchangeTimeouts(testsupport::HostileFeedServers::Timeouts());
     const auto before = Records();
     for (const auto& server : servers.Cases()) {

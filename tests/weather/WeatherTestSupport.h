@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,33 @@ inline std::string Forecast(const std::string& date, int count = 60) {
         else
             text += "d" + std::to_string(i / 12) + "f" + std::to_string(i % 12);
         text += "^";
+    }
+    return text;
+}
+
+// The MM/DD/YYYY date days after date (MM/DD/YYYY).
+inline std::string DaysAfter(const std::string& date, int days) {
+    std::tm t{};
+    t.tm_mon = std::stoi(date.substr(0, 2)) - 1;
+    t.tm_mday = std::stoi(date.substr(3, 2)) + days;
+    t.tm_year = std::stoi(date.substr(6, 4)) - 1900;
+    t.tm_hour = 12;
+    const time_t at = timegm(&t);
+    std::tm out{};
+    gmtime_r(&at, &out);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", out.tm_mon + 1, out.tm_mday, out.tm_year + 1900);
+    return text;
+}
+
+// A forecast the store takes: day k has the high high + k and the low low + k, condition code
+// W01 (sunny), and the date date + k days (date MM/DD/YYYY).
+inline std::string NumericForecast(const std::string& date, int high, int low) {
+    std::string text;
+    for (int day = 0; day < 5; ++day) {
+        const std::string fields[12] = {"W01", "Sunny", "Day " + DaysAfter(date, day), "10:00", std::to_string(low + day),
+                                        std::to_string(high + day), "20", "N", "x", "10", day == 0 ? "1000" : "60", "10"};
+        for (const auto& f : fields) text += f + "^";
     }
     return text;
 }
