@@ -257,3 +257,18 @@ TEST_F(MessageBoxTest, NestedLoopsDisableTheWholeOwnerChainAndHandItBackInOrder)
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_EQ(GetActiveWindow(), main) << "the taskbar shows the caption of the window under the box";
 }
+
+// The box's owner destroyed while the box is up (its box goes with it): the window further up
+// the chain comes back enabled and active all the same.
+TEST_F(MessageBoxTest, AnOwnerDestroyedUnderItsBoxLeavesTheWindowAboveItEnabledAndActive) {
+    HWND main = Top(0, 26, 240, 294);
+    HWND form = CreateWindowExW(0, uitest::kClass, L"form", WS_POPUP | WS_VISIBLE, 0, 26, 240, 294, main, nullptr,
+                                nullptr, nullptr);
+    SetActiveWindow(form);
+    DuringTheBox([&](HWND) { DestroyWindow(form); });
+    EXPECT_EQ(MessageBoxW(form, L"Going", nullptr, MB_OK), 0);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main);
+}
