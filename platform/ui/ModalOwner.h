@@ -27,11 +27,8 @@ public:
     // being destroyed. Runs once; later calls do nothing.
     void Restore(HWND box);
 
-    // The owner chain, nearest first, as it was when the lock was taken.
-    const std::vector<HWND>& Chain() const { return m_chain; }
-
 private:
-    std::vector<HWND> m_chain;
+    std::vector<HWND> m_chain;    // the owner chain, nearest first, as it was when the lock was taken
     std::vector<HWND> m_disabled; // in the order they were disabled
     bool m_restored = false;
 };
