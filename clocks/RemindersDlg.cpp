@@ -505,14 +505,15 @@ void CRemindersDlg::OnDestroy() {
             m_strDescs[k] = desc;
             ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), home, time, date, desc);
         }
-        CString text;
-        text.LoadString(IDS_REMINDERS_SAVED);
-        MessageBox(text, nullptr, MB_OK);
+        // Stored before the box, so that no moment exists where an armed reminder is not stored.
         for (int k = 0; k < kReminderCount; ++k) {
             m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kTimeValues[k], m_strTimes[k]);
             m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDateValues[k], m_strDates[k]);
             m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDescValues[k], m_strDescs[k]);
         }
+        CString text;
+        text.LoadString(IDS_REMINDERS_SAVED);
+        MessageBox(text, nullptr, MB_OK);
     }
     for (HFONT* font : {&m_hTitleFont, &m_hNoteFont, &m_hNameFont}) {
         if (*font) ::DeleteObject(*font);

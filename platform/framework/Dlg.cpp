@@ -3,6 +3,7 @@
 #include "platform/framework/WinApp.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/DeviceProgram.h"
+#include "platform/ui/ModalOwner.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
@@ -64,8 +65,8 @@ INT_PTR CDialog::DoModal() {
         if (app && app->m_pMainWnd && app->m_pMainWnd != this) owner = app->m_pMainWnd->m_hWnd;
         if (!owner) owner = TopLevel(::GetActiveWindow());
     }
-    bool disabledOwner = owner && ::IsWindowEnabled(owner);
-    if (disabledOwner) ::EnableWindow(owner, FALSE);
+    // The owner and the windows it is owned by take no input while the dialog is up.
+    device::ui::ModalOwnerLock owners(owner);
 
     m_bModal = TRUE;
     m_bEndedEarly = FALSE;
@@ -78,9 +79,8 @@ INT_PTR CDialog::DoModal() {
         if (m_hWnd) ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                                    SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
     }
-    // The owner comes back before the dialog goes, so that it is the one activated.
-    if (disabledOwner) ::EnableWindow(owner, TRUE);
-    if (owner && ::IsWindow(owner) && hWnd && ::GetActiveWindow() == hWnd) ::SetActiveWindow(owner);
+    // The owners come back before the dialog goes, so that one of them is the one activated.
+    owners.Restore(hWnd);
     if (m_hWnd) DestroyWindow();
     m_bModal = FALSE;
     return result;

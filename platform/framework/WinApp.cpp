@@ -142,9 +142,20 @@ LPCTSTR AfxGetAppName() {
     return L"";
 }
 
+// The owner of a framework box: the active window when it is the main window or owned by it (a
+// dialog over it, however deep), else the main window, so that the window the box stands for is
+// the one it blocks; a window of the device's own (a raised notification) is not.
+static HWND MessageBoxOwner() {
+    HWND active = GetActiveWindow();
+    HWND main = g_app && g_app->m_pMainWnd ? g_app->m_pMainWnd->m_hWnd : nullptr;
+    if (!main || !IsWindow(main)) return active;
+    for (HWND h = active; h; h = GetWindow(h, GW_OWNER))
+        if (h == main) return active;
+    return main;
+}
+
 int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT) {
-    HWND owner = GetActiveWindow();
-    if (!owner && g_app && g_app->m_pMainWnd) owner = g_app->m_pMainWnd->m_hWnd;
+    HWND owner = MessageBoxOwner();
     return MessageBoxW(owner, lpszText ? lpszText : L"", AfxGetAppName(), nType);
 }
 

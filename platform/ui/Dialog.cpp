@@ -6,6 +6,7 @@
 #include "platform/system/Modules.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/DialogInternal.h"
+#include "platform/ui/ModalOwner.h"
 #include "platform/ui/Sip.h"
 #include "platform/ui/WindowManager.h"
 
@@ -343,8 +344,8 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const device::DialogTemplate& 
 INT_PTR RunModalDialog(HWND dialog, HWND owner) {
     auto st = FindDialog(dialog);
     if (!st) return -1;
-    bool reenable = owner && IsWindowEnabled(owner);
-    if (reenable) EnableWindow(owner, FALSE);
+    // The owner and the windows it is owned by take no input while the dialog is up.
+    ModalOwnerLock owners(owner);
     MSG msg;
     while (!st->ended && IsWindow(dialog)) {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -358,12 +359,10 @@ INT_PTR RunModalDialog(HWND dialog, HWND owner) {
             DispatchMessageW(&msg);
         }
     }
-    if (reenable) EnableWindow(owner, TRUE);
+    // The owners come back before the dialog goes, so that one of them is the one activated.
+    owners.Restore(dialog);
     INT_PTR result = st->result;
-    if (IsWindow(dialog)) {
-        if (owner && GetActiveWindow() == dialog) SetActiveWindow(owner);
-        DestroyWindow(dialog);
-    }
+    if (IsWindow(dialog)) DestroyWindow(dialog);
     return result;
 }
 

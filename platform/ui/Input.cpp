@@ -31,8 +31,17 @@ POINT g_lastDownPoint{0, 0};
 
 constexpr int kDoubleClickMs = 500;
 
+// Whether owner owns hwnd, directly or through windows it owns.
+bool OwnedBy(const Window& w, HWND owner) {
+    int depth = 0;
+    for (const Window* o = &w; o && o->owner && depth < 64; o = Find(o->owner), ++depth)
+        if (o->owner == owner) return true;
+    return false;
+}
+
 // An activated window comes to the top of the z-order (below the topmost windows), with the
-// windows it owns above it.
+// windows it owns above it, those owned by the windows it owns included (a box shown over a
+// hidden form of this window stays over it).
 void RaiseWithOwnedWindows(HWND hwnd) {
     auto& tops = Wm().topLevels;
     Window* w = Find(hwnd);
@@ -40,7 +49,7 @@ void RaiseWithOwnedWindows(HWND hwnd) {
     std::vector<HWND> group;
     for (HWND h : tops) {
         Window* o = Find(h);
-        if (o && o->owner == hwnd && !(o->exStyle & WS_EX_TOPMOST)) group.push_back(h);
+        if (o && OwnedBy(*o, hwnd) && !(o->exStyle & WS_EX_TOPMOST)) group.push_back(h);
     }
     if (!(w->exStyle & WS_EX_TOPMOST)) group.push_back(hwnd);
     else group = {hwnd};

@@ -211,6 +211,30 @@ TEST_F(FrameworkAppTest, MessageBoxesCarryTheApplicationName) {
     EXPECT_EQ(boxes[0].caption, L"Jorvana");
     EXPECT_EQ(boxes[1].text, L"");
     EXPECT_EQ(boxes[2].type & 0xFu, MB_YESNO);
+
+    // The box belongs to the main window, or to the window over it that is active; a window of
+    // the device's own that happens to be active (a raised notification) is not its owner.
+    CWnd main, form;
+    ASSERT_TRUE(main.CreateEx(0, nullptr, L"main", WS_POPUP | WS_VISIBLE, 0, 26, 240, 294, nullptr, nullptr));
+    app.m_pMainWnd = &main;
+    ASSERT_TRUE(form.CreateEx(0, nullptr, L"form", WS_POPUP | WS_VISIBLE, 0, 26, 240, 294, main.m_hWnd, nullptr));
+    HWND notification = ::CreateWindowExW(WS_EX_TOPMOST, L"#32770", L"Reminder", WS_POPUP | WS_VISIBLE, 20, 80, 200,
+                                          100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(notification, nullptr);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    form.SetActiveWindow();
+    AfxMessageBox(L"Over the form");
+    ::SetActiveWindow(notification);
+    AfxMessageBox(L"Under a notification");
+    boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].owner, form.m_hWnd);
+    EXPECT_EQ(boxes[1].owner, main.m_hWnd);
+    app.m_pMainWnd = nullptr;
+    ::DestroyWindow(notification);
+    form.DestroyWindow();
+    main.DestroyWindow();
 }
 
 TEST_F(FrameworkAppTest, DialogsAndStringsComeFromTheResourceModule) {

@@ -758,3 +758,80 @@ TEST_F(MainWindowTest, RemindersFitEveryScreenAndPanelStateAndTakeTypedTimes) {
 
 } // namespace
 } // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+// While "Reminders settings saved..." is up, taps on the main window's menu bar and tab strip
+// open nothing; the reminder is stored before the box shows; after it the main window is active
+// again (its caption on the taskbar).
+TEST_F(MainWindowTest, TapsUnderTheRemindersSavedBoxOpenNothingAndTheReminderIsStoredFirst) {
+    InstallSmallProduct();
+    TestMainDlg& dlg = Open();
+    device::ui::ClearMessageBoxRecords(); // the box really shows: no scripted answer
+    struct Seen {
+        bool boxUp = false;
+        CString storedTime;
+        bool mainEnabled = true;
+        bool menuOpened = false;
+        int tab = -1;
+    };
+    static Seen s_seen;
+    static TestMainDlg* s_main;
+    s_seen = Seen{};
+    s_main = &dlg;
+    CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& form) {
+        SYSTEMTIME next{};
+        form.m_datePicker[0].GetTime(&next);
+        next.wYear = static_cast<WORD>(next.wYear + 1); // a time still to come
+        form.m_datePicker[0].SetTime(&next);
+        NMHDR change{form.m_datePicker[0].m_hWnd, static_cast<UINT_PTR>(IDC_REMINDER_DATE0), DTN_DATETIMECHANGE};
+        form.SendMessage(WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+        form.m_editHours[0].SetWindowText(L"19");
+        form.m_editMinutes[0].SetWindowText(L"05");
+        form.m_checkEnable[0].SetCheck(BST_CHECKED);
+        // Once the box is up: a tap on the Options menu of the bar and one on the Weather tab.
+        ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
+            HWND box = device::ui::CurrentMessageBox();
+            if (!box) return;
+            ::KillTimer(nullptr, id);
+            s_seen.boxUp = true;
+            s_seen.storedTime = CRegistryKey().ReadString(HKEY_LOCAL_MACHINE, L"Jorvana\\alarms", L"clock");
+            s_seen.mainEnabled = s_main->IsWindowEnabled() != FALSE;
+            HWND bar = s_main->GetBar(CMainDlg::kClocksBar).m_hWnd;
+            RECT options{};
+            ASSERT_TRUE(device::ui::CommandBarEntryRect(bar, 0, -1, options));
+            CRect tab;
+            s_main->GetTabs().GetItemRect(1, &tab);
+            s_main->GetTabs().ClientToScreen(&tab);
+            POINT onMenu{(options.left + options.right) / 2, (options.top + options.bottom) / 2};
+            ::ClientToScreen(bar, &onMenu);
+            for (POINT at : {onMenu, POINT{tab.CenterPoint().x, tab.CenterPoint().y}}) {
+                device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+                device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+            }
+            // After the taps have gone wherever they go: look, close any menu they opened, and
+            // answer the box.
+            ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id2, DWORD) {
+                ::KillTimer(nullptr, id2);
+                s_seen.menuOpened = device::ui::OpenPopupWindow() != nullptr;
+                s_seen.tab = s_main->GetTabs().GetCurSel();
+                if (s_seen.menuOpened) device::ui::InjectKey(VK_ESCAPE, true), device::ui::InjectKey(VK_ESCAPE, false);
+                if (HWND box2 = device::ui::CurrentMessageBox()) ::PostMessageW(box2, WM_COMMAND, IDOK, 0);
+            });
+        });
+    });
+    dlg.SendMessage(WM_COMMAND, ID_SET_REMINDERS);
+    device::ui::PumpUntilIdle();
+    ASSERT_TRUE(s_seen.boxUp);
+    EXPECT_EQ(s_seen.storedTime, CString(L"19:05")) << "stored before the box shows";
+    EXPECT_FALSE(s_seen.mainEnabled);
+    EXPECT_FALSE(s_seen.menuOpened) << "a tap on the menu bar under the box opens no menu";
+    EXPECT_EQ(s_seen.tab, 0) << "a tap on a tab under the box changes no page";
+    EXPECT_EQ(ReadString(L"Jorvana\\alarms", L"clock"), CString(L"19:05"));
+    EXPECT_TRUE(dlg.IsWindowEnabled());
+    EXPECT_EQ(::GetActiveWindow(), dlg.m_hWnd) << "the taskbar shows the main window's caption again";
+}
+
+} // namespace
+} // namespace shelltest

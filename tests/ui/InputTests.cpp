@@ -60,6 +60,14 @@ TEST_F(Input, ActivationSendsActivateInactiveToTheOldWindow) {
     EXPECT_EQ(GetWindow(dialog, GW_HWNDNEXT), second);
     SetActiveWindow(first);
     EXPECT_EQ(GetTopWindow(nullptr), first);
+    // A box owned by a hidden window of second stays above second too.
+    HWND hidden = CreateWindowExW(0, kClass, L"form", WS_POPUP, 0, 26, 50, 50, second, nullptr, nullptr, nullptr);
+    HWND box = CreateWindowExW(0, kClass, L"box", WS_POPUP | WS_VISIBLE, 0, 60, 50, 20, hidden, nullptr, nullptr, nullptr);
+    SetActiveWindow(first);
+    SetActiveWindow(second);
+    EXPECT_EQ(GetTopWindow(nullptr), box) << "owned through a window it owns";
+    DestroyWindow(hidden);
+    SetActiveWindow(first);
     // Focusing a child of another top-level window activates that window.
     HWND field = Child(second, 5, 0, 0, 10, 10);
     SetFocus(field);

@@ -182,3 +182,93 @@ TEST_F(MessageBoxTest, TheWaitCursorGivesWayWhileABoxWaitsForTheUser) {
     EXPECT_FALSE(device::ui::IsBusyCursor());
     SetCursor(arrow);
 }
+
+// A box shown while its owner goes away (a form that saves on its way out and says so): the
+// window the user sees under it takes no tap, and is the active one again once the box ends.
+TEST_F(MessageBoxTest, TheWindowUnderABoxOfAClosingFormTakesNoTapAndIsActiveAfterIt) {
+    HWND main = Top(0, 26, 240, 294);
+    HWND bar = Child(main, 7, 0, 268, 240, 26);
+    HWND form = CreateWindowExW(0, uitest::kClass, L"form", WS_POPUP, 0, 26, 240, 294, main, nullptr, nullptr, nullptr);
+    ASSERT_EQ(GetWindow(form, GW_OWNER), main);
+    SetActiveWindow(main);
+    bool mainDisabled = false;
+    int answer = 0;
+    uitest::CurrentHandler() = [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (h == form && msg == WM_DESTROY) {
+            PostMessageW(main, WM_APP, 0, 0);
+            answer = MessageBoxW(form, L"Saved", nullptr, MB_OK);
+            return true;
+        }
+        if (h == main && msg == WM_APP) {
+            mainDisabled = !IsWindowEnabled(main);
+            const POINT onBar{120, 26 + 280};
+            device::ui::InjectStylus(device::ui::StylusAction::Down, onBar);
+            device::ui::InjectStylus(device::ui::StylusAction::Up, onBar);
+            // Queued after the taps: the box ends once they have gone wherever they go.
+            PostMessageW(device::ui::CurrentMessageBox(), WM_COMMAND, IDOK, 0);
+            return true;
+        }
+        return false;
+    };
+    DestroyWindow(form);
+    EXPECT_EQ(answer, IDOK);
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_TRUE(uitest::MessagesOf(bar, {WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+    EXPECT_TRUE(uitest::MessagesOf(main, {WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main) << "the taskbar shows the caption of the window under the box";
+}
+
+// A box over a dialog over a window: both stay disabled while the box is up, and the dialog is
+// active again after it. A box the dialog shows on its way out keeps the window under it disabled
+// too, and leaves that window active, not the dialog that is gone.
+TEST_F(MessageBoxTest, NestedLoopsDisableTheWholeOwnerChainAndHandItBackInOrder) {
+    constexpr int kPlainDialog = 101; // a dialog of the test module without controls
+    HWND main = Top(0, 26, 240, 294);
+    SetActiveWindow(main);
+    std::vector<bool> duringBox, afterBox, duringLastBox;
+    dlgtest::CurrentDlgHandler() = [&](HWND d, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+        if (msg == WM_INITDIALOG) {
+            PostMessageW(d, WM_APP, 0, 0);
+            return TRUE;
+        }
+        if (msg == WM_DESTROY) {
+            DuringTheBox([&](HWND) {
+                duringLastBox = {IsWindowEnabled(main) != FALSE};
+                Press(VK_RETURN);
+            });
+            MessageBoxW(d, L"Saved", nullptr, MB_OK);
+            return TRUE;
+        }
+        if (msg != WM_APP) return FALSE;
+        DuringTheBox([&](HWND) {
+            duringBox = {IsWindowEnabled(main) != FALSE, IsWindowEnabled(d) != FALSE};
+            Press(VK_RETURN);
+        });
+        MessageBoxW(d, L"Sure?", nullptr, MB_OK);
+        afterBox = {IsWindowEnabled(main) != FALSE, IsWindowEnabled(d) != FALSE, GetActiveWindow() == d};
+        EndDialog(d, IDOK);
+        return TRUE;
+    };
+    EXPECT_EQ(DialogBoxParamW(Module(), MAKEINTRESOURCEW(kPlainDialog), main, dlgtest::TestDlgProc, 0), IDOK);
+    EXPECT_EQ(duringBox, (std::vector<bool>{false, false}));
+    EXPECT_EQ(afterBox, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(duringLastBox, (std::vector<bool>{false}));
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main) << "the taskbar shows the caption of the window under the box";
+}
+
+// The box's owner destroyed while the box is up (its box goes with it): the window further up
+// the chain comes back enabled and active all the same.
+TEST_F(MessageBoxTest, AnOwnerDestroyedUnderItsBoxLeavesTheWindowAboveItEnabledAndActive) {
+    HWND main = Top(0, 26, 240, 294);
+    HWND form = CreateWindowExW(0, uitest::kClass, L"form", WS_POPUP | WS_VISIBLE, 0, 26, 240, 294, main, nullptr,
+                                nullptr, nullptr);
+    SetActiveWindow(form);
+    DuringTheBox([&](HWND) { DestroyWindow(form); });
+    EXPECT_EQ(MessageBoxW(form, L"Going", nullptr, MB_OK), 0);
+    EXPECT_FALSE(IsWindow(form));
+    EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_EQ(GetActiveWindow(), main);
+}
