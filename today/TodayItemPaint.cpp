@@ -11,6 +11,7 @@
 #include "resources/OndrelpaneResource.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -43,8 +44,10 @@ int WorkAreaWidth() {
 }
 
 // A rate ratio as the strip writes it; a ratio to a rate that is missing (0) has no value.
+// One currency in another; a rate that is no positive number (a store written before rates were
+// checked) gives "- " rather than "nan", "inf" or a negative ratio.
 std::wstring Ratio(double a, double b) {
-    if (b == 0) return L"- ";
+    if (!(a > 0) || !(b > 0) || !std::isfinite(a / b)) return L"- ";
     return device::FormatWide(L"%f ", a / b);
 }
 

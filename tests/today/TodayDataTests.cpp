@@ -198,6 +198,14 @@ TEST_F(TodayData, CurrencyStripShowsThePairAndTheRatesDate) {
     texts = Paint();
     EXPECT_TRUE(Has(texts, L"1 CHF = 0.250000 EUR"));
     EXPECT_TRUE(Has(texts, L"[15/6/2026]"));
+
+    // A rate stored before rates were checked, that is no positive number, gives no figure.
+    for (const wchar_t* bad : {L"nan", L"-2", L"inf", L"0"}) {
+        currencies.UpdateRate(L"Franc", L"CHF", bad);
+        texts = Paint();
+        EXPECT_TRUE(Has(texts, L"1 CHF = - EUR")) << bad;
+        EXPECT_TRUE(Has(texts, L" = - USD")) << bad;
+    }
 }
 
 TEST_F(TodayData, WithoutTheCityStoreTheFirstStartHintIsCentred) {
