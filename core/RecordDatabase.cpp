@@ -1,5 +1,8 @@
 #include "core/RecordDatabase.h"
 
+#include "core/CoreMessages.h"
+#include "resources/resource.h"
+
 #include <algorithm>
 
 CRecordDatabase::CRecordDatabase() = default;
@@ -138,4 +141,24 @@ FILETIME CRecordDatabase::GetLastModified() {
     FILETIME time{};
     m_db.GetLastModified(time);
     return time;
+}
+
+BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
+                            WORD sortIdent, const std::function<bool()>& fill) {
+    auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
+    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
+    bool filled = false;
+    const BOOL committed = CCeDBDatabase::InOneWriteTransaction([&] {
+        Create(name, type, sortOrderCount, idents, mode);
+        if (!open()) return false;
+        filled = fill();
+        return filled;
+    });
+    if (committed) return TRUE;
+    // What the undone transaction created is gone: open what is there now.
+    Close();
+    open();
+    // A build that the work itself gave up (the program ending) is no fault of the storage.
+    if (filled || CCeDBDatabase::StorageFaultCount() != faults) ShowCoreMessageOnce(IDS_STORAGE_WRITE_FAILED);
+    return FALSE;
 }

@@ -10,6 +10,8 @@
 #include "platform/base/CString.h"
 #include "platform/framework/CeDb.h"
 
+#include <functional>
+
 class CRecordDatabase {
 public:
     // Identifier and text arrays hold this many entries; those past the property count are
@@ -57,6 +59,15 @@ public:
 
     void SetLastModified(FILETIME time);
     FILETIME GetLastModified();
+
+    // Builds a database that is missing or holds no record, in one write transaction: creates
+    // it (as Create), opens it (in the first sort order, or sorted on sortIdent when not 0) and
+    // runs fill, which adds the records. All of it is kept only once it committed: when fill
+    // returns false, or the storage fails anywhere in it (a full device), all of it is undone,
+    // so the next opening builds it again. A storage fault is reported (once per start). The
+    // database is open afterwards as far as it exists. True when the build was committed.
+    BOOL Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode, WORD sortIdent,
+               const std::function<bool()>& fill);
 
 private:
     CCeDBDatabase m_db;

@@ -218,8 +218,8 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
     bool damaged = false;
     {
         CWaitCursor wait;
-        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\" + country)));
-        found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
+        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\" + country), TextFileKind::CountryCities, &damaged));
+        if (file) found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
     }
     if (damaged) ShowCoreMessage(IDS_COUNTRY_CITIES_FILE_DAMAGED);
     if (found && !m_weatherDb.FindByName(name))
@@ -231,13 +231,14 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
 
 void CMainDlg::LoadCurrencyList() {
     FreeCurrencyList();
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst")));
     bool damaged = false;
-    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get(), &damaged))
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst"), TextFileKind::CurrencyList, &damaged));
+    bool cut = false;
+    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get(), &cut))
         m_currencies.push_back(std::make_unique<CurrencyListEntry>(std::move(entry)));
     for (auto& entry : m_currencies) m_currencyTable.push_back(entry.get());
     m_nCurrencyCount = static_cast<int>(m_currencies.size());
-    m_bCurrencyListDamaged = damaged;
+    m_bCurrencyListDamaged = damaged || cut;
 }
 
 void CMainDlg::FreeCurrencyList() {

@@ -21,7 +21,7 @@ protected:
     // Opens a device file written with the given bytes.
     HANDLE Open(const std::string& bytes) {
         WriteFile(L"\\tokens.txt", bytes);
-        HANDLE file = OpenTextFile(L"\\tokens.txt");
+        HANDLE file = OpenTextFile(L"\\tokens.txt", TextFileKind::PackingList);
         EXPECT_NE(file, nullptr);
         m_files.push_back(file);
         return file;
@@ -97,8 +97,8 @@ TEST_F(TextFilesTest, FrameworkFileReadsTheSameTokens) {
 TEST_F(TextFilesTest, ProgramFolderComesFromTheModulePath) {
     EXPECT_EQ(GetProgramFolder(), L"\\Program Files\\Jorvana");
     EXPECT_EQ(GetShippedFilePath(L"mapping.cfg"), L"\\Program Files\\Jorvana\\mapping.cfg");
-    EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana"), nullptr); // a folder is not a text file
-    EXPECT_EQ(OpenTextFile(L"\\nothing.txt"), nullptr);
+    EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana", TextFileKind::ImageMapping), nullptr); // a folder is not a text file
+    EXPECT_EQ(OpenTextFile(L"\\nothing.txt", TextFileKind::ImageMapping), nullptr);
 }
 
 TEST_F(TextFilesTest, MappingGivesTheImageOfTheFirstLineHoldingTheKey) {
@@ -184,7 +184,7 @@ TEST_F(TextFilesTest, KilledWriterLeavesOneWholeVersion) {
         kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
         ASSERT_FALSE(missing) << "the file was missing while it was replaced";
-        CTextFileHandle file(OpenTextFile(path));
+        CTextFileHandle file(OpenTextFile(path, TextFileKind::PackingList));
         ASSERT_TRUE(file);
         const CString text = ReadFileToken(file.Get(), L"<");
         EXPECT_TRUE(text.GetLength() == 3000 || text.GetLength() == 70000) << text.GetLength();
