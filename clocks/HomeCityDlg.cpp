@@ -1,6 +1,7 @@
 #include "clocks/HomeCityDlg.h"
 
 #include "platform/framework/WaitCursor.h"
+#include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/ui/Sip.h"
 
@@ -84,4 +85,18 @@ void CHomeCityDlg::OnPaint() {
 void CHomeCityDlg::OnDestroy() {
     CDialog::OnDestroy();
     m_nResult = m_list.m_hWnd ? m_list.GetCurSel() : -1;
+}
+
+bool CHomeCityDlg::HasChoice() {
+    if (m_list.m_hWnd && m_list.GetCurSel() >= 0) return true;
+    AfxMessageBox(IDS_SELECT_HOME_LOCATION, MB_OK);
+    return false;
+}
+
+void CHomeCityDlg::OnOK() {
+    if (HasChoice()) CDialog::OnOK();
+}
+
+void CHomeCityDlg::OnCancel() {
+    if (HasChoice()) CDialog::OnCancel();
 }

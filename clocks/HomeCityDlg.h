@@ -25,9 +25,14 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
+    // The dialog is left only with a city chosen: without one (an empty store) the user is
+    // asked to choose, and the dialog stays.
+    void OnOK() override;
+    void OnCancel() override;
     DECLARE_MESSAGE_MAP()
 
 private:
+    bool HasChoice();
     void ReadWorkArea();
     void PlaceList();
 };

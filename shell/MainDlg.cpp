@@ -129,11 +129,11 @@ BOOL CMainDlg::OnInitDialog() {
     }
 
     m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    if (m_registry.RegistryStatus != CRegistryKey::kFound) {
-        int cityIndex = 0;
-        RunHomeCityDialog(cityIndex);
-        // An empty city store gives no choice; the first position stands in for it.
-        if (cityIndex < 0) cityIndex = 0;
+    int cityIndex = -1;
+    if (m_registry.RegistryStatus != CRegistryKey::kFound) RunHomeCityDialog(cityIndex);
+    // No city chosen (an empty store, the program ending meanwhile): nothing is written, so the
+    // next start asks again.
+    if (cityIndex >= 0) {
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", static_cast<DWORD>(cityIndex));
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(cityIndex));
         CString name = AddHomeCityToWeather(cityIndex);
