@@ -738,6 +738,7 @@
 #define IDS_CITIES_FILE_NO_CITY 33682
 #define IDS_WEATHER_CITIES_FILE_NO_CITY 33683
 #define IDS_LANGUAGE_LIST_DAMAGED 33684
+#define IDS_NEWS_FILE_DAMAGED 33685
 
 // Language modules: the one notice of a module that lacks some of the program's texts
 #define IDS_LANGUAGE_TEXTS_MISSING 33640

@@ -355,6 +355,7 @@ BOOL CopyFileW(LPCWSTR lpExisting, LPCWSTR lpNew, BOOL bFailIfExists) {
     struct stat st {};
     if (::stat(from.c_str(), &st) != 0) return Fail(MissingError(from));
     if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    if (!S_ISREG(st.st_mode)) return Fail(ERROR_FILE_CORRUPT); // a device or pipe is never copied
     struct stat dst {};
     if (::stat(to.c_str(), &dst) == 0) {
         if (bFailIfExists) return Fail(ERROR_FILE_EXISTS);
