@@ -25,7 +25,7 @@ CString AfterColon(const CString& text) {
 } // namespace
 
 void CCitiesDb::Open() {
-    if (m_db.Open(kCitiesDbName) && m_db.GetRecordCount() > 0) return;
+    if (m_db.OpenBuilt(kCitiesDbName)) return;
     bool refused = false;
     CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst"), TextFileKind::CityList, &refused));
     bool damaged = false;
@@ -34,7 +34,9 @@ void CCitiesDb::Open() {
     // store is done again at the next opening.
     const BOOL stored = m_db.Build(kCitiesDbName, kCitiesDbType, 4, kCityIdents, 1, 0, [&] {
         if (file) added = ImportCityList(file.Get(), &damaged);
-        return !device::ui::IsProgramEnding();
+        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
+        // A list that yields nothing leaves the store to be built again at the next opening.
+        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
     });
     if (!stored) return;
     if (!file && !refused) {

@@ -11,7 +11,7 @@ const WORD kUnitIdents[CRecordDatabase::kMaxProps] = {kUnitPropCategory, kUnitPr
 } // namespace
 
 void CConvertersDb::Open() {
-    if (m_db.OpenSorted(kConvertersDbName, kUnitPropCategory) && m_db.GetRecordCount() > 0) return;
+    if (m_db.OpenBuilt(kConvertersDbName, kUnitPropCategory)) return;
     // The store and its units are kept together or not at all.
     m_db.Build(kConvertersDbName, kConvertersDbType, 3, kUnitIdents, 0, kUnitPropCategory, [&] {
         m_db.SeekFirst();
@@ -28,7 +28,7 @@ void CConvertersDb::Open() {
                 AddUnit(BuiltInUnitTable[i].category, BuiltInUnitTable[i].name, BuiltInUnitTable[i].factor);
             first = end;
         }
-        return true;
+        return CRecordDatabase::Filled::Complete;
     });
 }
 

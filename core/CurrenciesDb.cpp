@@ -11,7 +11,7 @@ const WORD kCurrencyIdents[CRecordDatabase::kMaxProps] = {kCurrencyPropName, kCu
 
 void CCurrenciesDb::Open() {
     m_built = false;
-    if (m_db.Open(kCurrenciesDbName) && m_db.GetRecordCount() > 0) return;
+    if (m_db.OpenBuilt(kCurrenciesDbName)) return;
     m_built = true;
     // The store, its currencies and its time stamp are kept together or not at all.
     const BOOL stored = m_db.Build(kCurrenciesDbName, kCurrenciesDbType, 3, kCurrencyIdents, 2, 0, [&] {
@@ -20,7 +20,7 @@ void CCurrenciesDb::Open() {
             if (entry) AddCurrency(entry->name, entry->code, entry->rate);
         }
         m_db.SetLastModified(FILETIME{}); // no rate downloaded yet
-        return true;
+        return m_db.GetRecordCount() > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
     });
     if (!stored) {
         m_built = false;

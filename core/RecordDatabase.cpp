@@ -1,6 +1,7 @@
 #include "core/RecordDatabase.h"
 
 #include "core/CoreMessages.h"
+#include "core/RegistryKey.h"
 #include "resources/resource.h"
 
 #include <algorithm>
@@ -143,22 +144,44 @@ FILETIME CRecordDatabase::GetLastModified() {
     return time;
 }
 
+namespace {
+
+// An unfinished build of a database: a DWORD 1 named after the database. Kept in the device's
+// registry, which lives in the same store, so it is written in the build's own transaction.
+constexpr LPCWSTR kBuildsKey = L"Jorvana\\Builds";
+
+bool BuildUnfinished(LPCWSTR name) {
+    CRegistryKey registry;
+    return registry.ReadDword(HKEY_LOCAL_MACHINE, kBuildsKey, name) == 1 &&
+           registry.RegistryStatus == CRegistryKey::kFound;
+}
+
+} // namespace
+
+BOOL CRecordDatabase::OpenBuilt(LPCWSTR name, WORD sortIdent) {
+    const BOOL opened = sortIdent ? OpenSorted(name, sortIdent) : Open(name);
+    return opened && GetRecordCount() > 0 && !BuildUnfinished(name);
+}
+
 BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
-                            WORD sortIdent, const std::function<bool()>& fill) {
+                            WORD sortIdent, const std::function<Filled()>& fill) {
     auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
     const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
-    bool filled = false;
+    Filled filled = Filled::Abandoned;
     const BOOL committed = CCeDBDatabase::InOneWriteTransaction([&] {
         Create(name, type, sortOrderCount, idents, mode);
         if (!open()) return false;
         filled = fill();
-        return filled;
+        if (filled == Filled::Abandoned) return false;
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, kBuildsKey, name, filled == Filled::Incomplete ? 1 : 0);
+        return true;
     });
     if (committed) return TRUE;
     // What the undone transaction created is gone: open what is there now.
     Close();
     open();
     // A build that the work itself gave up (the program ending) is no fault of the storage.
-    if (filled || CCeDBDatabase::StorageFaultCount() != faults) ShowCoreMessageOnce(IDS_STORAGE_WRITE_FAILED);
+    if (filled != Filled::Abandoned || CCeDBDatabase::StorageFaultCount() != faults)
+        ShowCoreMessageOnce(IDS_STORAGE_WRITE_FAILED);
     return FALSE;
 }

@@ -14,7 +14,7 @@ const WORD kWeatherIdents[CRecordDatabase::kMaxProps] = {kWeatherPropName, kWeat
 } // namespace
 
 void CWeatherDb::Open() {
-    if (m_db.Open(kWeatherDbName) && m_db.GetRecordCount() > 0) return;
+    if (m_db.OpenBuilt(kWeatherDbName)) return;
     bool refused = false;
     CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.wet"), TextFileKind::WeatherList, &refused));
     bool damaged = false;
@@ -23,7 +23,9 @@ void CWeatherDb::Open() {
     // store is done again at the next opening (and no place added later makes it look built).
     const BOOL stored = m_db.Build(kWeatherDbName, kWeatherDbType, 4, kWeatherIdents, 1, 0, [&] {
         if (file) added = ImportWeatherList(file.Get(), &damaged);
-        return !device::ui::IsProgramEnding();
+        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
+        // A list that yields nothing leaves the store to be built again at the next opening.
+        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
     });
     if (!stored) return;
     if (!file && !refused) {

@@ -98,11 +98,24 @@ TEST_F(WeatherDb, MissingFileShowsTheMessageAndLeavesAnEmptyStore) {
                                          L"Weather cities File not found\nEmpty database created!"}));
     EXPECT_TRUE(CCeDBDatabase::Exists(kWeatherDbName));
     EXPECT_EQ(db.GetRecordCount(), 0);
-    // A filled store never reads the file again.
+    // A place added since (the home city at the first start) does not make the store built:
+    // the list is looked for again, and once it is there its places join the added one.
     EXPECT_TRUE(db.AddCity(L"Oslo", L"NO1", L"", L"01/01/2000:Norway"));
+    device::ui::ScriptMessageBoxAnswers({IDOK});
     CWeatherDb third;
     third.Open();
-    EXPECT_EQ(MessageTexts().size(), 2u);
+    EXPECT_EQ(MessageTexts().size(), 3u);
+    WriteList("2\nNorway;Oslo;NO0001\nGhana;Accra;GH0001\n");
+    CWeatherDb fourth;
+    fourth.Open();
+    EXPECT_EQ(Names(fourth), (std::vector<std::wstring>{L"Accra", L"Oslo"}));
+    EXPECT_EQ(std::wstring(fourth.GetCode(1)), L"NO1"); // the added place stays as it was
+    // Built now: the file is never read again.
+    WriteList("1\nPeru;Lima;PE0001\n");
+    CWeatherDb fifth;
+    fifth.Open();
+    EXPECT_EQ(fifth.GetRecordCount(), 2);
+    EXPECT_EQ(MessageTexts().size(), 3u);
 }
 
 TEST_F(WeatherDb, CodeOrderLookupsAndUpdates) {
