@@ -2,6 +2,7 @@
 
 #include "core/CoreMessages.h"
 #include "core/RegistryKey.h"
+#include "core/StorageFaults.h"
 #include "resources/resource.h"
 
 #include <algorithm>
@@ -90,6 +91,7 @@ BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString text
     // A key outside the record could never be tested for duplicates: refuse rather than guess.
     if (!idents || !texts || keyPos < 0 || keyPos >= m_propertyCount) return FALSE;
     // One transaction: no other process can add the same key between the test and the write.
+    CStorageWriteWatch watch;
     BOOL added = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         // (A value seek looks from the start of the order wherever the cursor is.)
@@ -101,13 +103,16 @@ BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString text
         added = TRUE;
         SeekValue(idents[0], texts[0]);
     });
+    watch.Done(added && committed);
     return added && committed;
 }
 
 void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps],
                                BOOL includeKey) {
     if (!idents || !texts) return;
-    CCeDBDatabase::InOneTransaction(TRUE, [&] {
+    CStorageWriteWatch watch;
+    bool written = false;
+    const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         m_db.SeekToIndex(index);
         CCeDBRecord rec;
         if (!m_db.ReadCurrRecord(rec)) return;
@@ -117,20 +122,26 @@ void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const 
             one.AddProp(CCeDBProp(texts[p], idents[p]));
             if (!m_db.WriteCurrRecord(one)) return;
         }
+        written = true;
     });
+    watch.Done(written && committed);
 }
 
 BOOL CRecordDatabase::DeleteByValue(WORD ident, LPCWSTR text) {
+    CStorageWriteWatch watch;
     BOOL deleted = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(
         TRUE, [&] { deleted = SeekValue(ident, text) && m_db.DeleteCurrRecord(); });
+    watch.Done(deleted && committed);
     return deleted && committed;
 }
 
 BOOL CRecordDatabase::DeleteAt(DWORD index) {
+    CStorageWriteWatch watch;
     BOOL deleted = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(
         TRUE, [&] { deleted = m_db.SeekToIndex(index) && m_db.DeleteCurrRecord(); });
+    watch.Done(deleted && committed);
     return deleted && committed;
 }
 
@@ -182,6 +193,6 @@ BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const
     open();
     // A build that the work itself gave up (the program ending) is no fault of the storage.
     if (filled != Filled::Abandoned || CCeDBDatabase::StorageFaultCount() != faults)
-        ShowCoreMessageOnce(IDS_STORAGE_WRITE_FAILED);
+        ReportStorageFault();
     return FALSE;
 }

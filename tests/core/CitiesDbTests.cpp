@@ -299,3 +299,27 @@ TEST_F(CitiesDb, LinesNamingNoTextAreLeftOutAndReported) {
     EXPECT_FALSE(IsTextName(L"Ab\u00aec"));
     EXPECT_FALSE(IsTextName(L"A\tB"));
 }
+
+TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerRunOfFailures) {
+    WriteList(ManyCities(2));
+    CCitiesDb db;
+    db.Open();
+    const std::string big(200 * 1024, 'x'); // a record far larger than the room left
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+        EXPECT_FALSE(db.AddCity(L"Bigger:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+    }
+    EXPECT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(Count(), 2);
+    // A write that goes through ends the run: the next failure is said again.
+    EXPECT_TRUE(db.AddCity(L"Small:Land", L"1:2", L"0:0:0:0:0", L"100"));
+    {
+        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+    }
+    EXPECT_EQ(MessageTexts().size(), 2u);
+    EXPECT_EQ(MessageTexts()[1].rfind(L"The device's storage is full", 0), 0u);
+    EXPECT_EQ(Count(), 3);
+}
