@@ -1,9 +1,7 @@
 #include "core/RecordDatabase.h"
 
-#include "core/CoreMessages.h"
 #include "core/RegistryKey.h"
 #include "core/StorageFaults.h"
-#include "resources/resource.h"
 
 #include <algorithm>
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +100,32 @@ TEST_F(TextFilesTest, ProgramFolderComesFromTheModulePath) {
     EXPECT_EQ(GetShippedFilePath(L"mapping.cfg"), L"\\Program Files\\Jorvana\\mapping.cfg");
     EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana", TextFileKind::ImageMapping), nullptr); // a folder is not a text file
     EXPECT_EQ(OpenTextFile(L"\\nothing.txt", TextFileKind::ImageMapping), nullptr);
+}
+
+TEST_F(TextFilesTest, FilesPastTheirKindsCapOrNoRegularFileAreDamaged) {
+    bool damaged = true;
+    EXPECT_EQ(OpenTextFile(L"\\nothing.txt", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_FALSE(damaged) << "a missing file is missing, not damaged";
+    const std::filesystem::path host = coretest::HostPath(L"\\skin.skn");
+    const unsigned long long cap = TextFileCap(TextFileKind::Skin);
+    WriteFile(L"\\skin.skn", "[General]");
+    std::filesystem::resize_file(host, cap);
+    {
+        CTextFileHandle file(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged));
+        EXPECT_TRUE(file);
+        EXPECT_FALSE(damaged);
+    }
+    std::filesystem::resize_file(host, cap + 1);
+    EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_TRUE(damaged);
+    // The same size is fine for a kind that may be larger.
+    CTextFileHandle list(OpenTextFile(L"\\skin.skn", TextFileKind::CityList, &damaged));
+    EXPECT_TRUE(list);
+    EXPECT_FALSE(damaged);
+    std::filesystem::remove(host);
+    std::filesystem::create_symlink("/dev/zero", host);
+    EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_TRUE(damaged);
 }
 
 TEST_F(TextFilesTest, MappingGivesTheImageOfTheFirstLineHoldingTheKey) {
