@@ -20,7 +20,8 @@ void CCurrenciesDb::Open() {
             if (entry) AddCurrency(entry->name, entry->code, entry->rate);
         }
         m_db.SetLastModified(FILETIME{}); // no rate downloaded yet
-        return m_db.GetRecordCount() > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
+        return m_db.GetRecordCount() > 0 ? CRecordDatabase::Filled::Complete
+                                         : CRecordDatabase::Filled::Incomplete;
     });
     if (!stored) {
         m_built = false;

@@ -75,7 +75,8 @@ CString ReadFeedServerUrl() {
     // A file far larger than an address is damaged: no server rather than a huge read.
     DWORD high = 0;
     const DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE || high != 0 || low > TextFileCap(TextFileKind::FeedAddresses)) return CString();
+    if (low == INVALID_FILE_SIZE || high != 0 || low > TextFileCap(TextFileKind::FeedAddresses))
+        return CString();
     return ReadFileToken(handle.Get(), L"*");
 }
 

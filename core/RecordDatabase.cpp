@@ -172,8 +172,8 @@ BOOL CRecordDatabase::OpenBuilt(LPCWSTR name, WORD sortIdent) {
     return opened && GetRecordCount() > 0 && !BuildUnfinished(name);
 }
 
-BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
-                            WORD sortIdent, const std::function<Filled()>& fill) {
+BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps],
+                            int mode, WORD sortIdent, const std::function<Filled()>& fill) {
     auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
     const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
     Filled filled = Filled::Abandoned;
@@ -190,7 +190,6 @@ BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const
     Close();
     open();
     // A build that the work itself gave up (the program ending) is no fault of the storage.
-    if (filled != Filled::Abandoned || CCeDBDatabase::StorageFaultCount() != faults)
-        ReportStorageFault();
+    if (filled != Filled::Abandoned || CCeDBDatabase::StorageFaultCount() != faults) ReportStorageFault();
     return FALSE;
 }

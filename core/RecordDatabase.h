@@ -76,8 +76,8 @@ public:
     // storage fails anywhere in it (a full device), all of it is undone and the next opening
     // builds it again. A storage fault is reported (once per start). The database is open
     // afterwards as far as it exists. True when the build was committed.
-    BOOL Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode, WORD sortIdent,
-               const std::function<Filled()>& fill);
+    BOOL Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
+               WORD sortIdent, const std::function<Filled()>& fill);
 
 private:
     CCeDBDatabase m_db;

@@ -82,7 +82,8 @@ void CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR te
     KeyCloser closer{key};
     const wchar_t* value = text ? text : L"";
     DWORD bytes = static_cast<DWORD>(std::wcslen(value) * sizeof(WCHAR));
-    watch.Done(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) == ERROR_SUCCESS);
+    watch.Done(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) ==
+               ERROR_SUCCESS);
 }
 
 void CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
@@ -94,6 +95,6 @@ void CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value
         return;
     }
     KeyCloser closer{key};
-    watch.Done(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
-               ERROR_SUCCESS);
+    watch.Done(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                              sizeof(value)) == ERROR_SUCCESS);
 }

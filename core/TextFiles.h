@@ -30,16 +30,16 @@ bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes);
 // What a text file holds; each kind has its own size cap, far above what the program's own
 // files of that kind ever hold.
 enum class TextFileKind {
-    CityList,        // cities.lst
-    WeatherList,     // cities.wet
-    CountryCities,   // a country's file in weatcs
-    CurrencyList,    // currs.lst
-    LanguageList,    // langs.dat
-    Skin,            // default.skn and the other skin files
-    ImageMapping,    // mapping.cfg
-    FeedAddresses,   // adrs.cfg
-    PackingList,     // pack.dat
-    NewsPage,        // news.htm
+    CityList,      // cities.lst
+    WeatherList,   // cities.wet
+    CountryCities, // a country's file in weatcs
+    CurrencyList,  // currs.lst
+    LanguageList,  // langs.dat
+    Skin,          // default.skn and the other skin files
+    ImageMapping,  // mapping.cfg
+    FeedAddresses, // adrs.cfg
+    PackingList,   // pack.dat
+    NewsPage,      // news.htm
 };
 // The largest file of the kind that is read, in bytes.
 unsigned long long TextFileCap(TextFileKind kind);

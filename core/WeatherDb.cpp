@@ -16,7 +16,8 @@ const WORD kWeatherIdents[CRecordDatabase::kMaxProps] = {kWeatherPropName, kWeat
 void CWeatherDb::Open() {
     if (m_db.OpenBuilt(kWeatherDbName)) return;
     bool refused = false;
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.wet"), TextFileKind::WeatherList, &refused));
+    CTextFileHandle file(
+        OpenTextFile(GetShippedFilePath(L"cities.wet"), TextFileKind::WeatherList, &refused));
     bool damaged = false;
     int added = 0;
     // The store and its places are kept together or not at all: an import the device could not

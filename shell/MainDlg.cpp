@@ -218,7 +218,8 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
     bool damaged = false;
     {
         CWaitCursor wait;
-        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\" + country), TextFileKind::CountryCities, &damaged));
+        CTextFileHandle file(
+            OpenTextFile(GetShippedFilePath(L"weatcs\\" + country), TextFileKind::CountryCities, &damaged));
         if (file) found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
     }
     if (damaged) ShowCoreMessage(IDS_COUNTRY_CITIES_FILE_DAMAGED);
@@ -232,7 +233,8 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
 void CMainDlg::LoadCurrencyList() {
     FreeCurrencyList();
     bool damaged = false;
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst"), TextFileKind::CurrencyList, &damaged));
+    CTextFileHandle file(
+        OpenTextFile(GetShippedFilePath(L"currs.lst"), TextFileKind::CurrencyList, &damaged));
     bool cut = false;
     for (CurrencyListEntry& entry : ReadCurrencyList(file.Get(), &cut))
         m_currencies.push_back(std::make_unique<CurrencyListEntry>(std::move(entry)));

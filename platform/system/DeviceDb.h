@@ -50,7 +50,7 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_error = SQLITE_OK;
-    bool m_borrowed = false; // from the connection's cache: reset, not finalised
+    bool m_borrowed = false;          // from the connection's cache: reset, not finalised
     class DeviceDb* m_conn = nullptr; // the process's device connection, when prepared on it
 };
 
@@ -126,9 +126,9 @@ private:
     std::atomic<uint64_t> m_rollbacks{0};
     std::atomic<uint64_t> m_faults{0};
     std::atomic<bool> m_faulted{false}; // the open transaction met a storage fault
-    bool m_beginPending = false; // a read transaction whose BEGIN waits for its first statement
-    bool m_begun = false;        // ... and ran
-    bool m_wrote = false;        // a write joined the read transaction open
+    bool m_beginPending = false;        // a read transaction whose BEGIN waits for its first statement
+    bool m_begun = false;               // ... and ran
+    bool m_wrote = false;               // a write joined the read transaction open
     uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
     std::vector<std::function<bool(sqlite3*)>> m_beforeCommit; // of the open transaction

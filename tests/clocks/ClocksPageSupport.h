@@ -47,7 +47,8 @@ protected:
         device::SetDeviceClock("2026-07-15T10:20:30Z");
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"), kCityList);
         // One weather place that is no clock city: the pages find no forecast for their cities.
-        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.wet"), "1\nNowhere;Nowhere;XX0001\n");
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.wet"),
+                                     "1\nNowhere;Nowhere;XX0001\n");
     }
     void TearDown() override {
         device::gdi::SetDefaultRecorder(nullptr);

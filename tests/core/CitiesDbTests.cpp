@@ -131,8 +131,9 @@ TEST_F(CitiesDb, BadFilesNeverCrashAndLeaveTheStoreEmpty) {
         EXPECT_EQ(Count(), 0) << bytes.size();
     }
     // None yields a city: the list is reported as damaged, once however often a store opens.
-    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{
-                                  L"Cities file damaged!\n\nNo city could be read from it. Please reinstall Jorvana."});
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{
+                  L"Cities file damaged!\n\nNo city could be read from it. Please reinstall Jorvana."});
     // A huge count over a short file: only the lines there are.
     CCeDBDatabase::Delete(kCitiesDbName);
     device::ui::ScriptMessageBoxAnswers({IDOK});
@@ -217,7 +218,8 @@ namespace {
 // A cities.lst of n made-up cities.
 std::string ManyCities(int n) {
     std::string text = std::string(kHead) + std::to_string(n) + "\n";
-    for (int i = 0; i < n; ++i) text += Line("City" + std::to_string(100000 + i), "Land");
+    for (int i = 0; i < n; ++i)
+        text += Line("City" + std::to_string(100000 + i), "Land");
     return text;
 }
 
@@ -248,8 +250,9 @@ TEST_F(CitiesDb, ImportOnAFullDeviceIsUndoneReportedAndDoneAgainAtTheNextOpening
         CCitiesDb again; // a second store meets the same fault: said once
         again.Open();
     }
-    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
-                                                        L"Nothing was saved; the data stay as they were."});
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
+                                        L"Nothing was saved; the data stay as they were."});
     // Nothing of the import was kept, not even the empty store: the next opening imports all.
     EXPECT_FALSE(CCeDBDatabase::Exists(kCitiesDbName));
     CCitiesDb later;
@@ -266,8 +269,8 @@ TEST_F(CitiesDb, EndlessHugeAndOtherNonRegularListsAreDamagedAndNeverRead) {
         WriteList(std::string(kHead) + "1\n" + Line("Bern", "CH"));
         std::filesystem::resize_file(list, 20u * 1024 * 1024);
     };
-    for (const std::function<void()>& make : {std::function<void()>(endless), std::function<void()>(pipe),
-                                               std::function<void()>(huge)}) {
+    for (const std::function<void()>& make :
+         {std::function<void()>(endless), std::function<void()>(pipe), std::function<void()>(huge)}) {
         std::filesystem::remove(list);
         make();
         device::DeviceDb::Close(); // a new start: the message is said again
@@ -276,8 +279,9 @@ TEST_F(CitiesDb, EndlessHugeAndOtherNonRegularListsAreDamagedAndNeverRead) {
         CCitiesDb db;
         db.Open();
         EXPECT_EQ(Count(), 0);
-        EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{
-                                      L"Cities file damaged!\n\nNo city could be read from it. Please reinstall Jorvana."});
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::wstring>{
+                      L"Cities file damaged!\n\nNo city could be read from it. Please reinstall Jorvana."});
     }
 }
 

@@ -98,7 +98,8 @@ TEST_F(TextFilesTest, FrameworkFileReadsTheSameTokens) {
 TEST_F(TextFilesTest, ProgramFolderComesFromTheModulePath) {
     EXPECT_EQ(GetProgramFolder(), L"\\Program Files\\Jorvana");
     EXPECT_EQ(GetShippedFilePath(L"mapping.cfg"), L"\\Program Files\\Jorvana\\mapping.cfg");
-    EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana", TextFileKind::ImageMapping), nullptr); // a folder is not a text file
+    EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana", TextFileKind::ImageMapping),
+              nullptr); // a folder is not a text file
     EXPECT_EQ(OpenTextFile(L"\\nothing.txt", TextFileKind::ImageMapping), nullptr);
 }
 

@@ -163,7 +163,8 @@ class WeatherDbFaults : public WeatherDb {};
 
 TEST_F(WeatherDbFaults, ImportOnAFullDeviceLeavesNoStoreForTheHomeCityToSettleIn) {
     std::string list = "2000\n";
-    for (int i = 0; i < 2000; ++i) list += "Land;Place" + std::to_string(100000 + i) + ";XX" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 2000; ++i)
+        list += "Land;Place" + std::to_string(100000 + i) + ";XX" + std::to_string(i) + "\r\n";
     WriteList(list);
     CRecordDatabase other; // the device database in use, as at any start
     const WORD idents[CRecordDatabase::kMaxProps] = {1, 2, 3, 4};
@@ -198,7 +199,11 @@ TEST_F(WeatherDbFaults, BinaryOrEmptyListsShowNoGarbagePlaces) {
     ASSERT_EQ(MessageTexts().size(), 1u);
     EXPECT_EQ(MessageTexts()[0].rfind(L"Weather cities file damaged!\n\nOnly", 0), 0u);
 
-    for (const std::string& bytes : {std::string(), std::string("\xff\xfe" "3\0\n\0", 6), std::string("12\nno separators\n")}) {
+    for (const std::string& bytes : {std::string(),
+                                     std::string("\xff\xfe"
+                                                 "3\0\n\0",
+                                                 6),
+                                     std::string("12\nno separators\n")}) {
         CCeDBDatabase::Delete(kWeatherDbName);
         device::DeviceDb::Close(); // a new start
         device::ui::ClearMessageBoxRecords();
@@ -207,8 +212,9 @@ TEST_F(WeatherDbFaults, BinaryOrEmptyListsShowNoGarbagePlaces) {
         CWeatherDb empty;
         empty.Open();
         EXPECT_EQ(empty.GetRecordCount(), 0) << bytes;
-        EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"Weather cities file damaged!\n\nNo city could be read "
-                                                            L"from it. Please reinstall Jorvana."})
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::wstring>{L"Weather cities file damaged!\n\nNo city could be read "
+                                            L"from it. Please reinstall Jorvana."})
             << bytes;
     }
 }

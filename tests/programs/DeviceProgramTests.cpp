@@ -164,7 +164,8 @@ TEST_F(DeviceProgramTest, EndlessShippedFilesNeverHoldTheStartAndSigtermEndsIt) 
         fs::create_symlink("/dev/zero", folder / name);
     }
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     const DWORD english = 0;
     RegSetValueExW(key, L"lang", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&english), sizeof english);
     RegCloseKey(key);

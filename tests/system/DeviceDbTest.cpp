@@ -118,7 +118,9 @@ TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
         EXPECT_FALSE(db->Write([&](sqlite3* h) {
             for (int i = 0; i < 2000; ++i)
                 device::DeviceDb::Get()->Write([&](sqlite3* h2) {
-                    return device::Statement(h2, "INSERT INTO f VALUES(?)").BindBlob(1, blob.data(), blob.size()).Run();
+                    return device::Statement(h2, "INSERT INTO f VALUES(?)")
+                        .BindBlob(1, blob.data(), blob.size())
+                        .Run();
                 });
             wrote = true;
             return true;
@@ -134,7 +136,8 @@ TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
     });
     EXPECT_EQ(rows, 0);
     // With room again the same work is kept.
-    EXPECT_TRUE(db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO f VALUES(x'01')").Run(); }));
+    EXPECT_TRUE(
+        db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO f VALUES(x'01')").Run(); }));
 }
 
 // A device root that cannot be written (a read-only mount, a folder of another user) is told
