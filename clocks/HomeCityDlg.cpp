@@ -3,8 +3,9 @@
 #include "core/ListFileReader.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
-#include "platform/system/DeviceTime.h"
+#include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
+#include "platform/system/DeviceTime.h"
 #include "platform/ui/Sip.h"
 
 #include <algorithm>
@@ -64,7 +65,7 @@ int CHomeCityDlg::DeviceCityIndex() {
     // city of the list in the zone.
     CString named = zone.Mid(zone.ReverseFind(L'/') + 1);
     named.Replace(L'_', L' ');
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst")));
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst"), TextFileKind::CityList));
     if (!file) return 0;
     CListFileReader in(file.Get());
     in.Next(L"\n"); // title line
@@ -121,4 +122,18 @@ void CHomeCityDlg::OnPaint() {
 void CHomeCityDlg::OnDestroy() {
     CDialog::OnDestroy();
     m_nResult = m_list.m_hWnd ? m_list.GetCurSel() : -1;
+}
+
+bool CHomeCityDlg::HasChoice() {
+    if (m_list.m_hWnd && m_list.GetCurSel() >= 0) return true;
+    AfxMessageBox(IDS_SELECT_HOME_LOCATION, MB_OK);
+    return false;
+}
+
+void CHomeCityDlg::OnOK() {
+    if (HasChoice()) CDialog::OnOK();
+}
+
+void CHomeCityDlg::OnCancel() {
+    if (HasChoice()) CDialog::OnCancel();
 }

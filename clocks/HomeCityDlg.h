@@ -25,12 +25,17 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
+    // The dialog is left only with a city chosen: without one (an empty store) the user is
+    // asked to choose, and the dialog stays.
+    void OnOK() override;
+    void OnCancel() override;
     DECLARE_MESSAGE_MAP()
 
 private:
     // The list position to propose: the city of cities.lst whose zone (the line's first field) is
     // the device's zone, the one the zone is named after first; 0 when there is none.
     int DeviceCityIndex();
+    bool HasChoice();
     void ReadWorkArea();
     void PlaceList();
 };

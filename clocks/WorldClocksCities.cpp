@@ -238,7 +238,11 @@ void CWorldClocksDlg::AddHomeCityToWeather(DWORD cityIndex) {
     bool found = false;
     bool damaged = false;
     {
-        CTextFileHandle file(OpenTextFile(path));
+        CTextFileHandle file(OpenTextFile(path, TextFileKind::CountryCities, &damaged));
+        if (!file && damaged) {
+            AfxMessageBox(IDS_COUNTRY_CITIES_FILE_DAMAGED, MB_OK);
+            return;
+        }
         if (!file) {
             const LONG error = static_cast<LONG>(::GetLastError());
             CFileException failure(CFileException::OsErrorToException(error), error, path);

@@ -3,6 +3,7 @@
 #include "core/CoreMessages.h"
 #include "core/ListFileReader.h"
 #include "core/TextFiles.h"
+#include "platform/ui/DeviceProgram.h"
 #include "resources/resource.h"
 
 namespace {
@@ -24,19 +25,29 @@ CString AfterColon(const CString& text) {
 } // namespace
 
 void CCitiesDb::Open() {
-    if (m_db.Open(kCitiesDbName) && m_db.GetRecordCount() > 0) return;
-    m_db.Create(kCitiesDbName, kCitiesDbType, 4, kCityIdents, 1);
-    m_db.Open(kCitiesDbName);
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst")));
-    if (!file) {
-        ShowCoreMessage(IDS_CITIES_FILE_NOT_FOUND);
-        return;
-    }
-    // One transaction for the whole import: a thousand records in one go.
+    if (m_db.OpenBuilt(kCitiesDbName)) return;
+    bool refused = false;
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst"), TextFileKind::CityList, &refused));
     bool damaged = false;
-    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportCityList(file.Get(), &damaged); });
-    // The cities before the damage are kept; the user learns that the list is short.
-    if (damaged) ShowCoreMessage(IDS_CITIES_FILE_DAMAGED);
+    int added = 0;
+    // The store and its cities are kept together or not at all: an import the device could not
+    // store is done again at the next opening.
+    const BOOL stored = m_db.Build(kCitiesDbName, kCitiesDbType, 4, kCityIdents, 1, 0, [&] {
+        if (file) added = ImportCityList(file.Get(), &damaged);
+        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
+        // A list that yields nothing leaves the store to be built again at the next opening.
+        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
+    });
+    if (!stored) return;
+    if (!file && !refused) {
+        ShowCoreMessage(IDS_CITIES_FILE_NOT_FOUND);
+    } else if (added == 0) {
+        // Empty, binary, UTF-16, too large or no file at all: nothing to choose from.
+        ShowCoreMessageOnce(IDS_CITIES_FILE_NO_CITY);
+    } else if (damaged) {
+        // The cities before the damage are kept; the user learns that the list is short.
+        ShowCoreMessage(IDS_CITIES_FILE_DAMAGED);
+    }
 }
 
 int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
@@ -46,6 +57,8 @@ int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
     const int count = ParseListCount(in.Next(L"\n"));
     int added = 0;
     for (int i = 0; i < count; ++i) {
+        // The program asked to end (SIGTERM, its window closed): stop here.
+        if (device::ui::IsProgramEnding()) break;
         // The count may promise more lines than the file holds: stop at its end. A list that
         // ends before its count and its end marker was cut short.
         if (in.AtEnd()) {
@@ -66,6 +79,11 @@ int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
             break;
         }
         CString rest = in.Next(L"\n");
+        // A name or country of control characters or symbols is no city (binary bytes).
+        if (!IsTextName(f[0]) || (!f[1].IsEmpty() && !IsTextName(f[1]))) {
+            if (damaged) *damaged = true;
+            continue;
+        }
         if (AddCity(f[0] + L":" + f[1], f[2] + L":" + f[3],
                     f[5] + L":" + f[6] + L":" + f[7] + L":" + f[8] + L":" + rest, f[4]))
             ++added;

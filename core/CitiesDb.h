@@ -20,7 +20,8 @@ public:
     CCitiesDb() = default;
     virtual ~CCitiesDb() = default;
 
-    // Opens jrvCities; builds it from cities.lst when it is missing or holds no record.
+    // Opens jrvCities; builds it from cities.lst when it is not built yet (missing, empty, or its
+    // list yielded no city before). A list that yields no city is reported as damaged.
     void Open();
 
     WORD GetRecordCount() { return m_db.GetRecordCount(); }
@@ -42,7 +43,9 @@ public:
     BOOL DeleteAt(DWORD index);
 
     // Reads a cities.lst already open at its start into the store; returns the records added.
-    // damaged (when given) tells whether the file ended before its count and its end marker.
+    // damaged (when given) tells whether the file ended before its count and its end marker, or
+    // held lines whose name or country is no text (those are left out). Stops when the program
+    // is asked to end.
     int ImportCityList(HANDLE file, bool* damaged = nullptr);
 
 private:

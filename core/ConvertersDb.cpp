@@ -11,12 +11,11 @@ const WORD kUnitIdents[CRecordDatabase::kMaxProps] = {kUnitPropCategory, kUnitPr
 } // namespace
 
 void CConvertersDb::Open() {
-    if (m_db.OpenSorted(kConvertersDbName, kUnitPropCategory) && m_db.GetRecordCount() > 0) return;
-    m_db.Create(kConvertersDbName, kConvertersDbType, 3, kUnitIdents, 0);
-    m_db.OpenSorted(kConvertersDbName, kUnitPropCategory);
-    m_db.SeekFirst();
-    // Category by category; within one, its last row goes in first, then the others in order.
-    CCeDBDatabase::InOneTransaction(TRUE, [&] {
+    if (m_db.OpenBuilt(kConvertersDbName, kUnitPropCategory)) return;
+    // The store and its units are kept together or not at all.
+    m_db.Build(kConvertersDbName, kConvertersDbType, 3, kUnitIdents, 0, kUnitPropCategory, [&] {
+        m_db.SeekFirst();
+        // Category by category; within one, its last row goes in first, then the others in order.
         int first = 0;
         while (first < kBuiltInUnitCount) {
             int end = first;
@@ -29,6 +28,7 @@ void CConvertersDb::Open() {
                 AddUnit(BuiltInUnitTable[i].category, BuiltInUnitTable[i].name, BuiltInUnitTable[i].factor);
             first = end;
         }
+        return CRecordDatabase::Filled::Complete;
     });
 }
 

@@ -1,7 +1,11 @@
 #include "core/CoreMessages.h"
 
 #include "platform/framework/WinApp.h"
+#include "platform/system/DeviceDb.h"
 #include "platform/system/Modules.h"
+
+#include <set>
+#include <utility>
 
 CString LoadCoreString(UINT id) {
     LPCWSTR text = nullptr;
@@ -14,6 +18,13 @@ CString LoadCoreString(UINT id) {
 
 int ShowCoreMessage(UINT id) {
     return AfxMessageBox(id, MB_OK);
+}
+
+void ShowCoreMessageOnce(UINT id) {
+    // Keyed by the device connection too: a device opened afresh (a new start) hears it again.
+    static std::set<std::pair<uint64_t, UINT>> shown;
+    device::DeviceDb* db = device::DeviceDb::Get();
+    if (shown.insert({db ? db->Serial() : 0, id}).second) ShowCoreMessage(id);
 }
 
 int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type) {

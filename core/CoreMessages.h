@@ -11,6 +11,10 @@
 CString LoadCoreString(UINT id);
 // Shows the string and returns the button pressed.
 int ShowCoreMessage(UINT id);
+// Shows the string unless it was shown before on this device since the program started: a
+// fault that every store meets in turn (a full device, a list that yields nothing) is said
+// once, not by every page that opens a store.
+void ShowCoreMessageOnce(UINT id);
 // Shows a composed text with its own caption and box type, owned by owner (null: the active
 // window); returns the button pressed.
 int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type);

@@ -11,17 +11,22 @@ const WORD kCurrencyIdents[CRecordDatabase::kMaxProps] = {kCurrencyPropName, kCu
 
 void CCurrenciesDb::Open() {
     m_built = false;
-    if (m_db.Open(kCurrenciesDbName) && m_db.GetRecordCount() > 0) return;
+    if (m_db.OpenBuilt(kCurrenciesDbName)) return;
     m_built = true;
-    m_db.Create(kCurrenciesDbName, kCurrenciesDbType, 3, kCurrencyIdents, 2);
-    m_db.Open(kCurrenciesDbName);
-    CCeDBDatabase::InOneTransaction(TRUE, [&] {
+    // The store, its currencies and its time stamp are kept together or not at all.
+    const BOOL stored = m_db.Build(kCurrenciesDbName, kCurrenciesDbType, 3, kCurrencyIdents, 2, 0, [&] {
         for (int i = 0; m_list && i < m_listCount; ++i) {
             const CurrencyListEntry* entry = m_list[i];
             if (entry) AddCurrency(entry->name, entry->code, entry->rate);
         }
         m_db.SetLastModified(FILETIME{}); // no rate downloaded yet
+        return m_db.GetRecordCount() > 0 ? CRecordDatabase::Filled::Complete
+                                         : CRecordDatabase::Filled::Incomplete;
     });
+    if (!stored) {
+        m_built = false;
+        return;
+    }
     // Sent, not posted: the Today screen has reloaded before Open returns. Each other process
     // gets a bounded time, so a hung one cannot hold the program.
     device::ui::BroadcastMessage(WM_SETTINGCHANGE, kCurrencyStoreBuiltSetting, 0,

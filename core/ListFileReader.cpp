@@ -102,3 +102,17 @@ int ParseListCount(const CString& text) {
     }
     return static_cast<int>(negative ? -value : value);
 }
+
+bool IsTextName(const CString& name) {
+    const std::wstring& s = name.Str();
+    if (s.empty()) return false;
+    for (wchar_t c : s) {
+        const bool ascii = c >= 0x20 && c <= 0x7E;
+        const bool latinLetter = c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7;
+        const bool otherLetter =
+            c == 0x160 || c == 0x161 || c == 0x152 || c == 0x153 || c == 0x17D || c == 0x17E || c == 0x178;
+        const bool punctuation = c == 0x2019 || c == 0x2013;
+        if (!ascii && !latinLetter && !otherLetter && !punctuation) return false;
+    }
+    return true;
+}

@@ -33,3 +33,9 @@ private:
 // A count line converted as a decimal number: optional blanks and sign, then digits up to the
 // first other character; text without digits gives 0. Clamped to the int range.
 int ParseListCount(const CString& text);
+
+// Whether a name read from a list file (a city, country or language name) is text: not empty,
+// and every character printable ASCII, a letter of the single-byte code page, or the typographic
+// apostrophe or dash. Control characters, undefined bytes and symbols (what binary or UTF-16
+// bytes give) are not.
+bool IsTextName(const CString& name);

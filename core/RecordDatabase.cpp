@@ -1,5 +1,8 @@
 #include "core/RecordDatabase.h"
 
+#include "core/RegistryKey.h"
+#include "core/StorageFaults.h"
+
 #include <algorithm>
 
 CRecordDatabase::CRecordDatabase() = default;
@@ -86,6 +89,7 @@ BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString text
     // A key outside the record could never be tested for duplicates: refuse rather than guess.
     if (!idents || !texts || keyPos < 0 || keyPos >= m_propertyCount) return FALSE;
     // One transaction: no other process can add the same key between the test and the write.
+    CStorageWriteWatch watch;
     BOOL added = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         // (A value seek looks from the start of the order wherever the cursor is.)
@@ -97,13 +101,16 @@ BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString text
         added = TRUE;
         SeekValue(idents[0], texts[0]);
     });
+    watch.Done(added && committed);
     return added && committed;
 }
 
 void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps],
                                BOOL includeKey) {
     if (!idents || !texts) return;
-    CCeDBDatabase::InOneTransaction(TRUE, [&] {
+    CStorageWriteWatch watch;
+    bool written = false;
+    const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         m_db.SeekToIndex(index);
         CCeDBRecord rec;
         if (!m_db.ReadCurrRecord(rec)) return;
@@ -113,20 +120,26 @@ void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const 
             one.AddProp(CCeDBProp(texts[p], idents[p]));
             if (!m_db.WriteCurrRecord(one)) return;
         }
+        written = true;
     });
+    watch.Done(written && committed);
 }
 
 BOOL CRecordDatabase::DeleteByValue(WORD ident, LPCWSTR text) {
+    CStorageWriteWatch watch;
     BOOL deleted = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(
         TRUE, [&] { deleted = SeekValue(ident, text) && m_db.DeleteCurrRecord(); });
+    watch.Done(deleted && committed);
     return deleted && committed;
 }
 
 BOOL CRecordDatabase::DeleteAt(DWORD index) {
+    CStorageWriteWatch watch;
     BOOL deleted = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(
         TRUE, [&] { deleted = m_db.SeekToIndex(index) && m_db.DeleteCurrRecord(); });
+    watch.Done(deleted && committed);
     return deleted && committed;
 }
 
@@ -138,4 +151,45 @@ FILETIME CRecordDatabase::GetLastModified() {
     FILETIME time{};
     m_db.GetLastModified(time);
     return time;
+}
+
+namespace {
+
+// An unfinished build of a database: a DWORD 1 named after the database. Kept in the device's
+// registry, which lives in the same store, so it is written in the build's own transaction.
+constexpr LPCWSTR kBuildsKey = L"Jorvana\\Builds";
+
+bool BuildUnfinished(LPCWSTR name) {
+    CRegistryKey registry;
+    return registry.ReadDword(HKEY_LOCAL_MACHINE, kBuildsKey, name) == 1 &&
+           registry.RegistryStatus == CRegistryKey::kFound;
+}
+
+} // namespace
+
+BOOL CRecordDatabase::OpenBuilt(LPCWSTR name, WORD sortIdent) {
+    const BOOL opened = sortIdent ? OpenSorted(name, sortIdent) : Open(name);
+    return opened && GetRecordCount() > 0 && !BuildUnfinished(name);
+}
+
+BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps],
+                            int mode, WORD sortIdent, const std::function<Filled()>& fill) {
+    auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
+    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
+    Filled filled = Filled::Abandoned;
+    const BOOL committed = CCeDBDatabase::InOneWriteTransaction([&] {
+        Create(name, type, sortOrderCount, idents, mode);
+        if (!open()) return false;
+        filled = fill();
+        if (filled == Filled::Abandoned) return false;
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, kBuildsKey, name, filled == Filled::Incomplete ? 1 : 0);
+        return true;
+    });
+    if (committed) return TRUE;
+    // What the undone transaction created is gone: open what is there now.
+    Close();
+    open();
+    // A build that the work itself gave up (the program ending) is no fault of the storage.
+    if (filled != Filled::Abandoned || CCeDBDatabase::StorageFaultCount() != faults) ReportStorageFault();
+    return FALSE;
 }

@@ -10,6 +10,8 @@
 #include "platform/base/CString.h"
 #include "platform/framework/CeDb.h"
 
+#include <functional>
+
 class CRecordDatabase {
 public:
     // Identifier and text arrays hold this many entries; those past the property count are
@@ -57,6 +59,25 @@ public:
 
     void SetLastModified(FILETIME time);
     FILETIME GetLastModified();
+
+    // What the work of a build came to.
+    enum class Filled {
+        Complete,   // the records are in: the database is built
+        Incomplete, // nothing could be added (a missing or damaged list): kept, built again later
+        Abandoned,  // given up (the program ending): undone
+    };
+    // Opens the database (in the first sort order, or sorted on sortIdent when not 0); true when
+    // it is built: it holds records and no build of it is unfinished. A store whose build was
+    // unfinished (its list yielded nothing, a place was added since) is built again.
+    BOOL OpenBuilt(LPCWSTR name, WORD sortIdent = 0);
+    // Builds a database that is not built yet, in one write transaction: creates it (as Create)
+    // when it is missing, opens it and runs fill, which adds the records, and notes whether the
+    // build is finished. All of it is kept only once it committed: when fill gives up, or the
+    // storage fails anywhere in it (a full device), all of it is undone and the next opening
+    // builds it again. A storage fault is reported (once per start). The database is open
+    // afterwards as far as it exists. True when the build was committed.
+    BOOL Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
+               WORD sortIdent, const std::function<Filled()>& fill);
 
 private:
     CCeDBDatabase m_db;

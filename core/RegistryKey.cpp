@@ -1,5 +1,7 @@
 #include "core/RegistryKey.h"
 
+#include "core/StorageFaults.h"
+
 #include <cwchar>
 #include <vector>
 
@@ -70,21 +72,29 @@ DWORD CRegistryKey::ReadDword(HKEY root, LPCWSTR path, LPCWSTR name) {
 }
 
 void CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text) {
+    CStorageWriteWatch watch;
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
-    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key)
+    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) {
+        watch.Done(false);
         return;
+    }
     KeyCloser closer{key};
     const wchar_t* value = text ? text : L"";
     DWORD bytes = static_cast<DWORD>(std::wcslen(value) * sizeof(WCHAR));
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes);
+    watch.Done(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) ==
+               ERROR_SUCCESS);
 }
 
 void CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
+    CStorageWriteWatch watch;
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
-    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key)
+    if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) {
+        watch.Done(false);
         return;
+    }
     KeyCloser closer{key};
-    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    watch.Done(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                              sizeof(value)) == ERROR_SUCCESS);
 }

@@ -19,7 +19,8 @@ public:
     // "" (or 0) with the status -1 or -2 when the value or the key is missing.
     CString ReadString(HKEY root, LPCWSTR path, LPCWSTR name);
     DWORD ReadDword(HKEY root, LPCWSTR path, LPCWSTR name);
-    // Create the key when needed; a failure leaves the registry as it was and is not reported.
+    // Create the key when needed; a failure leaves the registry as it was. A failure of the
+    // device's storage (a full device) is reported in one message.
     void WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);
     void WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
 

@@ -106,7 +106,7 @@ UINT CheckSkinAtStart() {
     CString name = registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin");
     bool chosenDropped = false;
     if (!name.IsEmpty() && name != L"default" && !IsShippedDefaultSkinPath(name)) {
-        CTextFileHandle file(OpenTextFile(name));
+        CTextFileHandle file(OpenTextFile(name, TextFileKind::Skin));
         // A chosen file that cannot be opened is the screens' own fallback, with its message.
         if (!file || ValidateSkinFile(name)) return 0;
         registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", GetShippedFilePath(L"default.skn"));
@@ -115,8 +115,9 @@ UINT CheckSkinAtStart() {
     const CString shipped = GetShippedFilePath(L"default.skn");
     if (ValidateSkinFile(shipped)) return chosenDropped ? IDS_SKIN_UNREADABLE : 0;
     s_builtInDefaultSkin = true;
-    CTextFileHandle file(OpenTextFile(shipped));
-    return file ? IDS_DEFAULT_SKIN_DAMAGED : IDS_DEFAULT_SKIN_UNREADABLE;
+    bool refused = false;
+    CTextFileHandle file(OpenTextFile(shipped, TextFileKind::Skin, &refused));
+    return file || refused ? IDS_DEFAULT_SKIN_DAMAGED : IDS_DEFAULT_SKIN_UNREADABLE;
 }
 
 CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
@@ -133,7 +134,7 @@ CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
 
     HANDLE file = nullptr;
     if (skin.name != L"default") {
-        file = OpenTextFile(skin.name);
+        file = OpenTextFile(skin.name, TextFileKind::Skin);
         if (file) {
             skin.path = skin.name;
             skin.folder = GetSkinFolder(skin.name);
@@ -150,7 +151,7 @@ CurrentSkin LoadCurrentSkin(LPCWSTR delimiter) {
         skin.path = GetShippedFilePath(L"default.skn");
         skin.folder = GetProgramFolder();
         skin.isDefault = true;
-        file = OpenTextFile(skin.path);
+        file = OpenTextFile(skin.path, TextFileKind::Skin);
         if (!file) return skin;
     }
     CTextFileHandle closer(file);
@@ -320,7 +321,7 @@ bool CheckRow(const Row& row, const CString& text, const CString& skinFolder) {
 } // namespace
 
 bool ValidateSkinFile(LPCWSTR path) {
-    CTextFileHandle file(OpenTextFile(path));
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::Skin));
     if (!file) return false;
     CString text = ReadFileToken(file.Get(), L"<");
     CString folder = GetSkinFolder(CString(path));

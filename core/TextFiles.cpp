@@ -109,12 +109,43 @@ bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes) {
     return false;
 }
 
-HANDLE OpenTextFile(LPCWSTR path) {
+unsigned long long TextFileCap(TextFileKind kind) {
+    constexpr unsigned long long kKiB = 1024, kMiB = 1024 * kKiB;
+    switch (kind) {
+    case TextFileKind::CityList:
+    case TextFileKind::WeatherList:
+    case TextFileKind::PackingList:
+    case TextFileKind::NewsPage: return 4 * kMiB;
+    case TextFileKind::CountryCities:
+    case TextFileKind::CurrencyList: return 1 * kMiB;
+    case TextFileKind::Skin:
+    case TextFileKind::ImageMapping:
+    case TextFileKind::LanguageList: return 256 * kKiB;
+    case TextFileKind::FeedAddresses: return 64 * kKiB;
+    }
+    return 64 * kKiB;
+}
+
+HANDLE OpenTextFile(LPCWSTR path, TextFileKind kind, bool* damaged) {
+    if (damaged) *damaged = false;
     if (!path || !*path) return nullptr;
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+    if (file == INVALID_HANDLE_VALUE) {
+        // The device refuses what is no regular file (a link to a device or a pipe).
+        if (damaged) *damaged = GetLastError() == ERROR_FILE_CORRUPT;
+        return nullptr;
+    }
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file, &high);
+    const unsigned long long size = static_cast<unsigned long long>(high) << 32 | low;
+    if (low == INVALID_FILE_SIZE || size > TextFileCap(kind)) {
+        CloseHandle(file);
+        if (damaged) *damaged = true;
+        return nullptr;
+    }
+    return file;
 }
 
 CTextFileHandle::~CTextFileHandle() {
@@ -137,7 +168,7 @@ bool IsNameInsideFolder(const CString& name) {
 }
 
 CString LookupImageMapping(LPCWSTR key) {
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"mapping.cfg")));
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"mapping.cfg"), TextFileKind::ImageMapping));
     if (!file) {
         ShowCoreMessage(IDS_WEATHER_IMAGE_NOT_FOUND);
         return CString(L"na");

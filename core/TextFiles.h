@@ -27,8 +27,28 @@ CString GetShippedFilePath(LPCWSTR name);
 // file is read-only, its folder is gone or any step fails.
 bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes);
 
-// Opens an existing file for reading; null when it cannot be opened (a folder cannot).
-HANDLE OpenTextFile(LPCWSTR path);
+// What a text file holds; each kind has its own size cap, far above what the program's own
+// files of that kind ever hold.
+enum class TextFileKind {
+    CityList,      // cities.lst
+    WeatherList,   // cities.wet
+    CountryCities, // a country's file in weatcs
+    CurrencyList,  // currs.lst
+    LanguageList,  // langs.dat
+    Skin,          // default.skn and the other skin files
+    ImageMapping,  // mapping.cfg
+    FeedAddresses, // adrs.cfg
+    PackingList,   // pack.dat
+    NewsPage,      // news.htm
+};
+// The largest file of the kind that is read, in bytes.
+unsigned long long TextFileCap(TextFileKind kind);
+
+// Opens an existing file for reading; null when it cannot be opened (a folder cannot). A file
+// that is there but is no regular file (a device, a pipe) or is larger than its kind's cap is
+// never read: null too, with *damaged set, so the caller reports it as a damaged file rather
+// than a missing one. *damaged is false in every other case.
+HANDLE OpenTextFile(LPCWSTR path, TextFileKind kind, bool* damaged = nullptr);
 
 // Closes a file handle of OpenTextFile when it goes out of scope.
 class CTextFileHandle {

@@ -3,6 +3,7 @@
 #include "core/CoreMessages.h"
 #include "core/ListFileReader.h"
 #include "core/TextFiles.h"
+#include "platform/ui/DeviceProgram.h"
 #include "resources/resource.h"
 
 namespace {
@@ -13,19 +14,29 @@ const WORD kWeatherIdents[CRecordDatabase::kMaxProps] = {kWeatherPropName, kWeat
 } // namespace
 
 void CWeatherDb::Open() {
-    if (m_db.Open(kWeatherDbName) && m_db.GetRecordCount() > 0) return;
-    m_db.Create(kWeatherDbName, kWeatherDbType, 4, kWeatherIdents, 1);
-    m_db.Open(kWeatherDbName);
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.wet")));
-    if (!file) {
-        ShowCoreMessage(IDS_WEATHER_CITIES_FILE_NOT_FOUND);
-        return;
-    }
-    // One transaction for the whole import: a thousand records in one go.
+    if (m_db.OpenBuilt(kWeatherDbName)) return;
+    bool refused = false;
+    CTextFileHandle file(
+        OpenTextFile(GetShippedFilePath(L"cities.wet"), TextFileKind::WeatherList, &refused));
     bool damaged = false;
-    CCeDBDatabase::InOneTransaction(TRUE, [&] { ImportWeatherList(file.Get(), &damaged); });
-    // The places before the damage are kept; the user learns that the list is short.
-    if (damaged) ShowCoreMessage(IDS_WEATHER_CITIES_FILE_DAMAGED);
+    int added = 0;
+    // The store and its places are kept together or not at all: an import the device could not
+    // store is done again at the next opening (and no place added later makes it look built).
+    const BOOL stored = m_db.Build(kWeatherDbName, kWeatherDbType, 4, kWeatherIdents, 1, 0, [&] {
+        if (file) added = ImportWeatherList(file.Get(), &damaged);
+        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
+        // A list that yields nothing leaves the store to be built again at the next opening.
+        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
+    });
+    if (!stored) return;
+    if (!file && !refused) {
+        ShowCoreMessage(IDS_WEATHER_CITIES_FILE_NOT_FOUND);
+    } else if (added == 0) {
+        ShowCoreMessageOnce(IDS_WEATHER_CITIES_FILE_NO_CITY);
+    } else if (damaged) {
+        // The places before the damage are kept; the user learns that the list is short.
+        ShowCoreMessage(IDS_WEATHER_CITIES_FILE_DAMAGED);
+    }
 }
 
 int CWeatherDb::ImportWeatherList(HANDLE file, bool* damaged) {
@@ -34,6 +45,8 @@ int CWeatherDb::ImportWeatherList(HANDLE file, bool* damaged) {
     const int count = ParseListCount(in.Next(L"\n"));
     int added = 0;
     for (int i = 0; i < count; ++i) {
+        // The program asked to end (SIGTERM, its window closed): stop here.
+        if (device::ui::IsProgramEnding()) break;
         // The count may promise more lines than the file holds: stop at its end, which comes
         // too early.
         if (in.AtEnd()) {
@@ -51,6 +64,11 @@ int CWeatherDb::ImportWeatherList(HANDLE file, bool* damaged) {
         }
         CString code = in.Next(L"\n");
         if (code.Find(L'\r') >= 0) code = code.Left(code.GetLength() - 1);
+        // Names of control characters or symbols (binary bytes) are no place to show.
+        if (!IsTextName(name) || !IsTextName(country)) {
+            if (damaged) *damaged = true;
+            continue;
+        }
         if (AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country)) ++added;
     }
     return added;

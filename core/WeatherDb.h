@@ -23,7 +23,9 @@ public:
     CWeatherDb() = default;
     virtual ~CWeatherDb() = default;
 
-    // Opens jrvWeather; builds it from cities.wet when it is missing or holds no record.
+    // Opens jrvWeather; builds it from cities.wet when it is not built yet (missing, empty, or its
+    // list yielded no place before, so that a place added since, as the home city, does not make
+    // it look built). A list that yields no place is reported as damaged.
     void Open();
     // Reopens sorted on property 201 + position (0 to 3), or in the first sort order for -1.
     void ReopenSorted(int sortPosition);
@@ -51,7 +53,8 @@ public:
     BOOL DeleteCity(LPCWSTR name);
 
     // Reads a cities.wet already open at its start into the store; returns the places added.
-    // damaged (when given) tells whether the file ended before its count.
+    // damaged (when given) tells whether the file ended before its count or held lines whose
+    // name or country is no text (those are left out). Stops when the program is asked to end.
     int ImportWeatherList(HANDLE file, bool* damaged = nullptr);
 
 private:

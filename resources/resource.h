@@ -743,6 +743,14 @@
 #define IDS_PACK_FILE_DAMAGED 33654
 #define IDS_COUNTRY_CITIES_FILE_DAMAGED 33655
 
+// Storage faults and lists that yield nothing: said in one message, the old data kept
+#define IDS_STORAGE_WRITE_FAILED 33680
+#define IDS_STORAGE_READ_ONLY 33681
+#define IDS_CITIES_FILE_NO_CITY 33682
+#define IDS_WEATHER_CITIES_FILE_NO_CITY 33683
+#define IDS_LANGUAGE_LIST_DAMAGED 33684
+#define IDS_NEWS_FILE_DAMAGED 33685
+
 // Language modules: the one notice of a module that lacks some of the program's texts
 #define IDS_LANGUAGE_TEXTS_MISSING 33640
 // Texts the pages used to write in English whatever the language

@@ -67,7 +67,9 @@ BOOL CLanguageDlg::OnInitDialog() {
     m_bExpanded = FALSE;
     CDialog::OnInitDialog();
 
-    std::vector<CString> entries = ReadLanguageEntries(GetLanguageListPath());
+    bool damaged = false;
+    std::vector<CString> entries = ReadOfferedLanguages(GetLanguageListPath(), damaged);
+    if (damaged) AfxMessageBox(IDS_LANGUAGE_LIST_DAMAGED, MB_OK);
     if (!entries.empty()) {
         for (const CString& entry : entries) {
             m_strListText += entry + L"@";

@@ -1,5 +1,6 @@
 #include "shell/LanguageList.h"
 
+#include "core/ListFileReader.h"
 #include "core/TextFiles.h"
 #include "platform/base/CodePage.h"
 #include "platform/system/DeviceFiles.h"
@@ -10,7 +11,7 @@ CString GetLanguageListPath() { return GetShippedFilePath(L"langs.dat"); }
 CString GetLanguageModulesFolder() { return GetShippedFilePath(L"LangsRes"); }
 
 CString ReadLanguageListText(LPCWSTR path) {
-    CTextFileHandle file(OpenTextFile(path));
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::LanguageList));
     if (!file) return CString();
     return ReadFileToken(file.Get(), L">");
 }
@@ -27,9 +28,10 @@ CString FindLanguageModuleName(const CString& listText, int lang) {
     return comma >= 0 ? rest.Mid(comma + 1) : rest;
 }
 
-std::vector<CString> ReadLanguageEntries(LPCWSTR path) {
+std::vector<CString> ReadLanguageEntries(LPCWSTR path, bool* damaged) {
     std::vector<CString> entries;
-    CTextFileHandle file(OpenTextFile(path));
+    if (damaged) *damaged = false;
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::LanguageList, damaged));
     if (!file) return entries;
     DWORD size = GetFileSize(file.Get(), nullptr);
     if (size == 0 || size == INVALID_FILE_SIZE) return entries;
@@ -40,6 +42,18 @@ std::vector<CString> ReadLanguageEntries(LPCWSTR path) {
         if (entry.Find(L'>') >= 0) break;
         entries.push_back(entry);
     }
+    return entries;
+}
+
+std::vector<CString> ReadOfferedLanguages(LPCWSTR path, bool& damaged) {
+    std::vector<CString> entries = ReadLanguageEntries(path, &damaged);
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return entries; // no list at all
+    // Every entry must name its language in text: binary or UTF-16 bytes, or an empty list,
+    // would offer garbage or nothing.
+    if (entries.empty()) damaged = true;
+    for (const CString& entry : entries)
+        if (!IsTextName(LanguageDisplayName(entry))) damaged = true;
+    if (damaged) entries.assign(1, CString(kEnglishOnlyEntry));
     return entries;
 }
 

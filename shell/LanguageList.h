@@ -26,7 +26,13 @@ CString FindLanguageModuleName(const CString& listText, int lang);
 
 // The entries of the list in file order, each without its "@", read up to the entry that holds
 // ">" or the end of the file. Empty when the file cannot be opened or is empty.
-std::vector<CString> ReadLanguageEntries(LPCWSTR path);
+// damaged (when given) tells a file that is there but no regular file or far too large.
+std::vector<CString> ReadLanguageEntries(LPCWSTR path, bool* damaged = nullptr);
+// The entries the language choice offers: those of the file; English alone (the program's own
+// resources, entry 0) with damaged set when the file is damaged, holds no entry or an entry
+// whose display name is no text. A missing file offers nothing and is not damaged.
+std::vector<CString> ReadOfferedLanguages(LPCWSTR path, bool& damaged);
+inline constexpr const wchar_t* kEnglishOnlyEntry = L"0,English,none";
 // The text between an entry's first and second ",".
 CString LanguageDisplayName(const CString& entry);
 // Replaces the file by the list text (entries each closed by "@") upper-cased in the single-byte

@@ -5,6 +5,7 @@
 #include "shell/LanguageDlg.h"
 #include "shell/LanguageList.h"
 #include "shell/MainDlg.h"
+#include "platform/system/DeviceRoot.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MessageBox.h"
 
@@ -22,6 +23,13 @@ BOOL CMainApp::InitInstance() {
         return FALSE;
     }
     // COM and the shell's extra controls need no set-up on this device.
+
+    // A device whose storage cannot be written would look new at every start and lose every
+    // choice: say so and end rather than run as a new device.
+    if (!device::DeviceStorageWritable()) {
+        AfxMessageBox(IDS_STORAGE_READ_ONLY, MB_OK);
+        return FALSE;
+    }
 
     int lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
     if (m_registry.RegistryStatus == CRegistryKey::kValueMissing ||

@@ -129,11 +129,11 @@ BOOL CMainDlg::OnInitDialog() {
     }
 
     m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    if (m_registry.RegistryStatus != CRegistryKey::kFound) {
-        int cityIndex = 0;
-        RunHomeCityDialog(cityIndex);
-        // An empty city store gives no choice; the first position stands in for it.
-        if (cityIndex < 0) cityIndex = 0;
+    int cityIndex = -1;
+    if (m_registry.RegistryStatus != CRegistryKey::kFound) RunHomeCityDialog(cityIndex);
+    // No city chosen (the program ended meanwhile; an empty store offers none): nothing is
+    // written in the name of a city that was never chosen.
+    if (cityIndex >= 0) {
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", static_cast<DWORD>(cityIndex));
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(cityIndex));
         CString name = AddHomeCityToWeather(cityIndex);
@@ -218,8 +218,9 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
     bool damaged = false;
     {
         CWaitCursor wait;
-        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\" + country)));
-        found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
+        CTextFileHandle file(
+            OpenTextFile(GetShippedFilePath(L"weatcs\\" + country), TextFileKind::CountryCities, &damaged));
+        if (file) found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
     }
     if (damaged) ShowCoreMessage(IDS_COUNTRY_CITIES_FILE_DAMAGED);
     if (found && !m_weatherDb.FindByName(name))
@@ -231,13 +232,15 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
 
 void CMainDlg::LoadCurrencyList() {
     FreeCurrencyList();
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst")));
     bool damaged = false;
-    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get(), &damaged))
+    CTextFileHandle file(
+        OpenTextFile(GetShippedFilePath(L"currs.lst"), TextFileKind::CurrencyList, &damaged));
+    bool cut = false;
+    for (CurrencyListEntry& entry : ReadCurrencyList(file.Get(), &cut))
         m_currencies.push_back(std::make_unique<CurrencyListEntry>(std::move(entry)));
     for (auto& entry : m_currencies) m_currencyTable.push_back(entry.get());
     m_nCurrencyCount = static_cast<int>(m_currencies.size());
-    m_bCurrencyListDamaged = damaged;
+    m_bCurrencyListDamaged = damaged || cut;
 }
 
 void CMainDlg::FreeCurrencyList() {

@@ -48,7 +48,7 @@ void CUi::ReadKeptSkin() {
     m_strKeptName = m_registry.ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin");
     if (m_strKeptName.IsEmpty()) m_strKeptName = L"default";
     m_strKeptText.Empty();
-    CTextFileHandle file(OpenTextFile(SkinPathOf(m_strKeptName)));
+    CTextFileHandle file(OpenTextFile(SkinPathOf(m_strKeptName), TextFileKind::Skin));
     if (file) m_strKeptText = ReadFileToken(file.Get(), L"<");
 }
 

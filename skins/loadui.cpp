@@ -121,7 +121,8 @@ void loadui::ListSkins() {
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            CTextFileHandle file(OpenTextFile(m_strCurrentFolder + L"\\" + found.cFileName));
+            CTextFileHandle file(
+                OpenTextFile(m_strCurrentFolder + L"\\" + found.cFileName, TextFileKind::Skin));
             if (!file) continue;
             CString text = ReadFileToken(file.Get(), L"<");
             CString description = GetSkinValue(GetSkinSection(text, L"Description"), L"N");

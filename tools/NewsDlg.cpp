@@ -75,8 +75,12 @@ void CNewsPage::LoadNews() {
     CString path = GetProgramFolder() + L"\\news.htm";
     if (g_hwndHtml) {
         DWORD attributes = ::GetFileAttributesW(path);
+        // A page that is no regular file or far too large is damaged: said, and not shown.
+        bool damaged = false;
+        { CTextFileHandle probe(OpenTextFile(path, TextFileKind::NewsPage, &damaged)); }
         ::SendMessageW(g_hwndHtml, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (damaged) AfxMessageBox(IDS_NEWS_FILE_DAMAGED, MB_OK);
+        if (damaged || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             static const wchar_t* const kPieces[] = {L"<HTML><TITLE></TITLE>", L"<BODY><P>", L"No news...<BR>",
                                                      L"</BODY></HTML>"};
             for (const wchar_t* piece : kPieces)

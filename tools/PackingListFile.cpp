@@ -124,7 +124,17 @@ bool ReadPackingListFile(LPCWSTR path, PackData& data, bool* damaged) {
     data.clear();
     if (damaged) *damaged = false;
     CFile file;
-    if (!file.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeRead)) return false;
+    if (!file.Open(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeRead)) {
+        // There, but no regular file (a link to a device): damaged, never read.
+        if (damaged) *damaged = ::GetLastError() == ERROR_FILE_CORRUPT;
+        return false;
+    }
+    // Far larger than any packing list: damaged, never read.
+    if (file.GetLength() > TextFileCap(TextFileKind::PackingList)) {
+        file.Abort();
+        if (damaged) *damaged = true;
+        return false;
+    }
     std::string bytes;
     try {
         char buffer[4096];

@@ -73,7 +73,7 @@ bool ReadCountryFile(LPCWSTR path, CString& text, std::vector<CString>& names, b
     text.Empty();
     names.clear();
     damaged = false;
-    CTextFileHandle file(OpenTextFile(path));
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::CountryCities, &damaged));
     if (!file) return false;
     for (;;) {
         CString line = ReadFileToken(file.Get(), L"\n");

@@ -232,6 +232,7 @@ inline bool operator==(const GUID& a, const GUID& b) {
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #define ERROR_TIMEOUT 1460L
+#define ERROR_FILE_CORRUPT 1392L
 #define ERROR_DATATYPE_MISMATCH 1629L
 
 // Resource names that are numbers: the id in the low word of a pointer-sized value.

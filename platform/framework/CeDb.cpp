@@ -192,6 +192,16 @@ BOOL CCeDBDatabase::InOneTransaction(BOOL bWrite, const std::function<void()>& f
     return committed || !ran;
 }
 
+BOOL CCeDBDatabase::InOneWriteTransaction(const std::function<bool()>& fn) {
+    device::DeviceDb* db = device::DeviceDb::Get();
+    return db && db->Write([&](sqlite3*) { return fn(); });
+}
+
+ULONGLONG CCeDBDatabase::StorageFaultCount() {
+    device::DeviceDb* db = device::DeviceDb::Get();
+    return db ? db->StorageFaults() : 0;
+}
+
 void CCeDBDatabase::Forget() {
     m_indexKnown = false;
 }

@@ -148,6 +148,13 @@ public:
     // False when the work was undone because the transaction could not be committed; when no
     // transaction can be had, fn runs with a transaction per call.
     static BOOL InOneTransaction(BOOL bWrite, const std::function<void()>& fn);
+    // Runs fn in one write transaction that is committed only when fn returns true and the
+    // storage failed nowhere in it; otherwise all of it is undone. TRUE when it was committed;
+    // FALSE, without running fn, when the device's store cannot be had.
+    static BOOL InOneWriteTransaction(const std::function<bool()>& fn);
+    // How many storage faults (a full device, an I/O error) this process met so far: a write
+    // that failed while the number moved failed for want of storage, not for its own reasons.
+    static ULONGLONG StorageFaultCount();
 
 private:
     BOOL Seek(DWORD dwSeekType, DWORD_PTR dwValue);

@@ -29,6 +29,20 @@ std::atomic<pid_t> g_openPid{0};
 
 constexpr int kBusyTimeoutMs = 10000;
 
+// Errors that say the storage itself failed, as opposed to a statement that was refused.
+bool IsStorageFault(int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_READONLY:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_NOMEM: return true;
+    default: return false;
+    }
+}
+
 // This process's id, refreshed in a forked child (getpid is a system call on every use).
 std::atomic<pid_t> g_pid{0};
 
@@ -53,6 +67,7 @@ Statement::Statement(sqlite3* db, const char* sql) {
         std::lock_guard lock(g_connMutex);
         if (g_conn && g_connPid == CurrentPid() && g_conn->Handle() == db) conn = g_conn.get();
     }
+    m_conn = conn;
     if (conn) {
         conn->BeginPendingRead();
         m_stmt = conn->BorrowStatement(sql);
@@ -107,18 +122,32 @@ Statement& Statement::BindNull(int index) {
 
 bool Statement::Step() {
     if (!m_stmt) return false;
+    // After a fault SQLite may have undone the transaction already: a statement run now would
+    // stand on its own and be kept.
+    if (m_conn && m_conn->TransactionFaulted()) {
+        m_error = SQLITE_ABORT;
+        return false;
+    }
     int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) return true;
-    if (rc != SQLITE_DONE) m_error = rc;
+    if (rc != SQLITE_DONE) {
+        m_error = rc;
+        if (m_conn) m_conn->NoteStatementError(rc);
+    }
     return false;
 }
 
 bool Statement::Run() {
     if (!m_stmt) return false;
+    if (m_conn && m_conn->TransactionFaulted()) {
+        m_error = SQLITE_ABORT;
+        return false;
+    }
     int rc = sqlite3_step(m_stmt);
     sqlite3_reset(m_stmt);
     if (rc == SQLITE_DONE || rc == SQLITE_ROW) return true;
     m_error = rc;
+    if (m_conn) m_conn->NoteStatementError(rc);
     return false;
 }
 
@@ -290,6 +319,14 @@ uint64_t DeviceDb::OpenTransaction() {
     return lock.owns_lock() && m_depth > 0 ? m_transactions : 0;
 }
 
+void DeviceDb::NoteStatementError(int rc) {
+    if (!IsStorageFault(rc)) return;
+    m_faults.fetch_add(1, std::memory_order_relaxed);
+    // Marks the transaction this thread has open (held by another thread: not this one's).
+    std::unique_lock lock(m_mutex, std::try_to_lock);
+    if (lock.owns_lock() && m_depth > 0) m_faulted.store(true, std::memory_order_relaxed);
+}
+
 void DeviceDb::BeforeCommit(std::function<bool(sqlite3*)> fn) {
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) m_beforeCommit.push_back(std::move(fn));
@@ -314,10 +351,16 @@ bool DeviceDb::Read(const std::function<bool(sqlite3*)>& fn) { return Transactio
 // more than its BEGIN and COMMIT, which would otherwise be parsed every time).
 int DeviceDb::RunKept(const char* sql) {
     sqlite3_stmt* stmt = BorrowStatement(sql);
-    if (!stmt) return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
-    int rc = sqlite3_step(stmt);
-    ReturnStatement(stmt);
-    return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+    int rc = SQLITE_OK;
+    if (!stmt) {
+        rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    } else {
+        rc = sqlite3_step(stmt);
+        ReturnStatement(stmt);
+        if (rc == SQLITE_DONE || rc == SQLITE_ROW) rc = SQLITE_OK;
+    }
+    if (IsStorageFault(rc)) m_faults.fetch_add(1, std::memory_order_relaxed);
+    return rc;
 }
 
 bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) {
@@ -337,6 +380,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_begun = false;
         m_wrote = false;
         m_beforeCommit.clear();
+        m_faulted = false;
         ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
@@ -344,10 +388,12 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_beginPending = false;
         if (!m_begun) {
             m_beforeCommit.clear();
+            m_faulted = false;
             return ok;
         }
         m_begun = false;
         if (ok) ok = RunBeforeCommit();
+        if (m_faulted.exchange(false)) ok = false;
         m_beforeCommit.clear();
         if (!ok) {
             RunKept("ROLLBACK");
@@ -371,11 +417,14 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         }
         if (rc != SQLITE_OK) return false;
         m_beforeCommit.clear();
+        m_faulted = false;
         ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
         if (ok) ok = RunBeforeCommit();
+        // A fault anywhere in it undoes all of it, whatever the work said.
+        if (m_faulted.exchange(false)) ok = false;
         m_beforeCommit.clear();
         if (!ok) {
             RunKept("ROLLBACK");

@@ -50,7 +50,8 @@ public:
 private:
     sqlite3_stmt* m_stmt = nullptr;
     int m_error = SQLITE_OK;
-    bool m_borrowed = false; // from the connection's cache: reset, not finalised
+    bool m_borrowed = false;          // from the connection's cache: reset, not finalised
+    class DeviceDb* m_conn = nullptr; // the process's device connection, when prepared on it
 };
 
 class DeviceDb {
@@ -82,6 +83,16 @@ public:
     // How many transactions this connection rolled back: what a service kept of a transaction
     // that was rolled back no longer holds.
     uint64_t Rollbacks() const { return m_rollbacks.load(std::memory_order_relaxed); }
+    // How many storage faults (a full device, an I/O error, a read-only or damaged file) this
+    // connection met. A fault inside a transaction undoes the whole of it: every later statement
+    // of it fails and its owner rolls it back, so nothing of it is kept, not even the part
+    // before the fault.
+    uint64_t StorageFaults() const { return m_faults.load(std::memory_order_relaxed); }
+    // Statements report their errors here (Statement does it).
+    void NoteStatementError(int rc);
+    // The transaction open on this connection met a storage fault.
+    bool TransactionFaulted() const { return m_faulted.load(std::memory_order_relaxed); }
+
     // The calling thread has a transaction open on this connection (inside Write or Read).
     bool InOpenTransaction();
     // A number telling the transaction the calling thread has open on this connection from every
@@ -113,9 +124,11 @@ private:
     int m_depth = 0;
     uint64_t m_transactions = 0; // outermost transactions begun
     std::atomic<uint64_t> m_rollbacks{0};
-    bool m_beginPending = false; // a read transaction whose BEGIN waits for its first statement
-    bool m_begun = false;        // ... and ran
-    bool m_wrote = false;        // a write joined the read transaction open
+    std::atomic<uint64_t> m_faults{0};
+    std::atomic<bool> m_faulted{false}; // the open transaction met a storage fault
+    bool m_beginPending = false;        // a read transaction whose BEGIN waits for its first statement
+    bool m_begun = false;               // ... and ran
+    bool m_wrote = false;               // a write joined the read transaction open
     uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
     std::vector<std::function<bool(sqlite3*)>> m_beforeCommit; // of the open transaction

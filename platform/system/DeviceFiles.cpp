@@ -187,12 +187,25 @@ HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_
     case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
     }
     // Neither read nor write access (an attribute query handle): open for reading underneath.
-    int fd = ::open(host.c_str(), flags, 0666);
+    // Opened without waiting (a pipe would wait for its writer), then looked at: the device's
+    // file system holds files and folders only, so a device, pipe or socket met under a device
+    // path (a link to /dev/zero) is a damaged file, never read or written.
+    int fd = ::open(host.c_str(), flags | O_NONBLOCK, 0666);
     if (fd < 0) {
         int err = errno;
-        SetLastError(err == ENOENT ? MissingError(host) : err == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(err));
+        SetLastError(err == ENOENT   ? MissingError(host)
+                     : err == EEXIST ? ERROR_FILE_EXISTS
+                     : err == ENXIO  ? ERROR_FILE_CORRUPT // a pipe or socket
+                                     : ErrorFromErrno(err));
         return INVALID_HANDLE_VALUE;
     }
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        SetLastError(ERROR_FILE_CORRUPT);
+        return INVALID_HANDLE_VALUE;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     uintptr_t value = device::AllocateHandleValue();
     {
         std::lock_guard lock(g_mutex);
@@ -342,6 +355,7 @@ BOOL CopyFileW(LPCWSTR lpExisting, LPCWSTR lpNew, BOOL bFailIfExists) {
     struct stat st {};
     if (::stat(from.c_str(), &st) != 0) return Fail(MissingError(from));
     if (S_ISDIR(st.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    if (!S_ISREG(st.st_mode)) return Fail(ERROR_FILE_CORRUPT); // a device or pipe is never copied
     struct stat dst {};
     if (::stat(to.c_str(), &dst) == 0) {
         if (bFailIfExists) return Fail(ERROR_FILE_EXISTS);

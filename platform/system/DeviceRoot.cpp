@@ -1,8 +1,13 @@
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/DeviceDb.h"
 
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <system_error>
 
 namespace device {
@@ -34,6 +39,20 @@ std::filesystem::path RootFolder() {
 std::filesystem::path FileSystemFolder() { return RootFolder() / "fs"; }
 
 std::filesystem::path DatabaseFile() { return RootFolder() / "device.db"; }
+
+bool DeviceStorageWritable() {
+    DeviceDb* db = DeviceDb::Get();
+    if (!db || sqlite3_db_readonly(db->Handle(), "main") == 1) return false;
+    // A write transaction that changes nothing still needs the database's write lock.
+    if (!db->Write([](sqlite3*) { return true; })) return false;
+    const std::filesystem::path probe =
+        FileSystemFolder() / (".write-check-" + std::to_string(static_cast<long>(getpid())));
+    int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
 
 void UseRootFolder(const std::filesystem::path& root) {
     DeviceDb::Close();

@@ -13,6 +13,11 @@ std::filesystem::path RootFolder();
 std::filesystem::path FileSystemFolder();
 std::filesystem::path DatabaseFile();
 
+// Whether the device's storage can be written: device.db opens for writing and takes a write,
+// and a file can be made in the device file system. False on a read-only root (a read-only
+// mount, a folder the user may not write), which a program must not take for a new device.
+bool DeviceStorageWritable();
+
 // Moves this process to another device root (tests use a fresh one each); closes the open
 // device database so that the next call opens the new one. An empty path goes back to the
 // root the environment names.

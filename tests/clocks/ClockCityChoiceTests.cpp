@@ -280,6 +280,7 @@ protected:
         ClockCityChoiceTest::SetUp();
         CWeatherDb weather;
         weather.Open();
+        weather.DeleteCity(L"Nowhere"); // the page fixture's one place
         for (LPCWSTR name : {L"Amsterdam", L"Berlin", L"Paris", L"Zurich"})
             weather.AddCity(name, L"X", L"", L"01/01/2000:Somewhere");
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"weatcs\\USA"),

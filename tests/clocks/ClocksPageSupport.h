@@ -46,7 +46,9 @@ protected:
         ASSERT_TRUE(device::SetDeviceZone("UTC"));
         device::SetDeviceClock("2026-07-15T10:20:30Z");
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"), kCityList);
-        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.wet"), "Weather\n0\n");
+        // One weather place that is no clock city: the pages find no forecast for their cities.
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.wet"),
+                                     "1\nNowhere;Nowhere;XX0001\n");
     }
     void TearDown() override {
         device::gdi::SetDefaultRecorder(nullptr);

@@ -149,15 +149,22 @@ TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {
 
 TEST_F(HomeCityDlgTest, EmptyStoreGivesMinusOne) {
     // No cities.lst: the store reports it and stays empty.
-    device::ui::ScriptMessageBoxAnswers({IDOK});
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
     int count = -1;
+    bool stayed = false;
     int32_t result = Run([&](CHomeCityDlg& dlg) {
         count = dlg.m_list.GetCount();
+        // Neither OK nor Escape leaves it without a city: the user is asked to choose one.
         dlg.SendMessage(WM_COMMAND, IDOK);
+        dlg.SendMessage(WM_COMMAND, IDCANCEL);
+        stayed = dlg.IsWindowVisible();
+        dlg.EndDialog(IDCANCEL); // as the program's end unwinds it
     });
     EXPECT_EQ(count, 0);
+    EXPECT_TRUE(stayed);
     EXPECT_EQ(result, -1);
-    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 3u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[1].text, L"Please select your home location");
 }
 
 } // namespace

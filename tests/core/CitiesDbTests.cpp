@@ -4,9 +4,16 @@
 #include "CoreTestSupport.h"
 
 #include "core/CitiesDb.h"
+#include "core/ListFileReader.h"
+#include "platform/system/DeviceDb.h"
 #include "resources/resource.h"
+#include "support/FileSizeLimit.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -113,6 +120,7 @@ TEST_F(CitiesDb, CountNamingMoreLinesThanTheFileHoldsAddsNoJunk) {
 TEST_F(CitiesDb, BadFilesNeverCrashAndLeaveTheStoreEmpty) {
     const std::string binary("\x00\xff\x01;\n\x80\x7f;;\n\n\x00", 12);
     const std::string huge(3 * 1024 * 1024, ';');
+    device::ui::ScriptMessageBoxAnswers({IDOK});
     for (const std::string& bytes :
          {std::string(), std::string(kHead), std::string(kHead) + "0\n" + Line("A", "B"),
           std::string(kHead) + "many\n" + Line("A", "B"), binary, huge}) {
@@ -121,8 +129,11 @@ TEST_F(CitiesDb, BadFilesNeverCrashAndLeaveTheStoreEmpty) {
         CCitiesDb db;
         db.Open();
         EXPECT_EQ(Count(), 0) << bytes.size();
-        EXPECT_TRUE(MessageTexts().empty());
     }
+    // None yields a city: the list is reported as damaged, once however often a store opens.
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{
+                  L"Cities file damaged!\n\nNo city could be read from it. Please reinstall Jorvana."});
     // A huge count over a short file: only the lines there are.
     CCeDBDatabase::Delete(kCitiesDbName);
     device::ui::ScriptMessageBoxAnswers({IDOK});
@@ -201,3 +212,118 @@ TEST_F(CitiesDb, ShippedListBuildsTwelveHundredCities) {
 }
 
 } // namespace
+
+namespace {
+
+// A cities.lst of n made-up cities.
+std::string ManyCities(int n) {
+    std::string text = std::string(kHead) + std::to_string(n) + "\n";
+    for (int i = 0; i < n; ++i)
+        text += Line("City" + std::to_string(100000 + i), "Land");
+    return text;
+}
+
+// The most the device's database files hold now, plus room for a few pages more.
+rlim_t RoomForAFewPages(const std::filesystem::path& root) {
+    std::error_code ec;
+    uintmax_t largest = 0;
+    for (const char* name : {"device.db", "device.db-wal"}) {
+        const uintmax_t size = std::filesystem::file_size(root / name, ec);
+        if (!ec) largest = std::max(largest, size);
+    }
+    return static_cast<rlim_t>(largest + 16 * 1024);
+}
+
+} // namespace
+
+TEST_F(CitiesDb, ImportOnAFullDeviceIsUndoneReportedAndDoneAgainAtTheNextOpening) {
+    WriteList(ManyCities(3000));
+    CRecordDatabase other; // the device database in use, as at any start
+    const WORD idents[CRecordDatabase::kMaxProps] = {1, 2, 3, 4};
+    other.Create(L"other", 1, 1, idents, 0);
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        CCitiesDb db;
+        db.Open();
+        EXPECT_EQ(db.GetRecordCount(), 0);
+        CCitiesDb again; // a second store meets the same fault: said once
+        again.Open();
+    }
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
+                                        L"Nothing was saved; the data stay as they were."});
+    // Nothing of the import was kept, not even the empty store: the next opening imports all.
+    EXPECT_FALSE(CCeDBDatabase::Exists(kCitiesDbName));
+    CCitiesDb later;
+    later.Open();
+    EXPECT_EQ(later.GetRecordCount(), 3000);
+    EXPECT_EQ(MessageTexts().size(), 1u);
+}
+
+TEST_F(CitiesDb, EndlessHugeAndOtherNonRegularListsAreDamagedAndNeverRead) {
+    const std::filesystem::path list = coretest::HostPath(coretest::InProgramFolder(L"cities.lst"));
+    auto endless = [&] { std::filesystem::create_symlink("/dev/zero", list); };
+    auto pipe = [&] { ASSERT_EQ(mkfifo(list.c_str(), 0644), 0); };
+    auto huge = [&] { // 20 MB: a sparse file, far past what any city list holds
+        WriteList(std::string(kHead) + "1\n" + Line("Bern", "CH"));
+        std::filesystem::resize_file(list, 20u * 1024 * 1024);
+    };
+    for (const std::function<void()>& make :
+         {std::function<void()>(endless), std::function<void()>(pipe), std::function<void()>(huge)}) {
+        std::filesystem::remove(list);
+        make();
+        device::DeviceDb::Close(); // a new start: the message is said again
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        CCitiesDb db;
+        db.Open();
+        EXPECT_EQ(Count(), 0);
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::wstring>{
+                      L"Cities file damaged!\n\nNo city could be read from it. Please reinstall Jorvana."});
+    }
+}
+
+TEST_F(CitiesDb, LinesNamingNoTextAreLeftOutAndReported) {
+    // UTF-16 and symbol bytes in the name fields: those lines are no cities; the others stay.
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    WriteList(std::string(kHead) + "3\n" + Line("Bern", "CH") + Line(std::string("B\0e\0r\0n\0", 8), "CH") +
+              Line("\x9b\x88RL\xfbz\xd9,\xae\xa7\xfd\x8eS", "X"));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(Names(db), (std::vector<std::wstring>{L"Bern/CH"}));
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(MessageTexts()[0].rfind(L"Cities file damaged!\n\nOnly the cities", 0), 0u);
+    // Accented letters and the punctuation of real names are text.
+    EXPECT_TRUE(IsTextName(L"S\u00e3o Paulo"));
+    EXPECT_TRUE(IsTextName(L"St. John's (Nfld.)"));
+    EXPECT_TRUE(IsTextName(L"\u017dilina"));
+    EXPECT_FALSE(IsTextName(L""));
+    EXPECT_FALSE(IsTextName(L"Ab\u00aec"));
+    EXPECT_FALSE(IsTextName(L"A\tB"));
+}
+
+TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerRunOfFailures) {
+    WriteList(ManyCities(2));
+    CCitiesDb db;
+    db.Open();
+    const std::string big(200 * 1024, 'x'); // a record far larger than the room left
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+        EXPECT_FALSE(db.AddCity(L"Bigger:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+    }
+    EXPECT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(Count(), 2);
+    // A write that goes through ends the run: the next failure is said again.
+    EXPECT_TRUE(db.AddCity(L"Small:Land", L"1:2", L"0:0:0:0:0", L"100"));
+    {
+        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+    }
+    EXPECT_EQ(MessageTexts().size(), 2u);
+    EXPECT_EQ(MessageTexts()[1].rfind(L"The device's storage is full", 0), 0u);
+    EXPECT_EQ(Count(), 3);
+}

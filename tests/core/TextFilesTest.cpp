@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +22,7 @@ protected:
     // Opens a device file written with the given bytes.
     HANDLE Open(const std::string& bytes) {
         WriteFile(L"\\tokens.txt", bytes);
-        HANDLE file = OpenTextFile(L"\\tokens.txt");
+        HANDLE file = OpenTextFile(L"\\tokens.txt", TextFileKind::PackingList);
         EXPECT_NE(file, nullptr);
         m_files.push_back(file);
         return file;
@@ -97,8 +98,35 @@ TEST_F(TextFilesTest, FrameworkFileReadsTheSameTokens) {
 TEST_F(TextFilesTest, ProgramFolderComesFromTheModulePath) {
     EXPECT_EQ(GetProgramFolder(), L"\\Program Files\\Jorvana");
     EXPECT_EQ(GetShippedFilePath(L"mapping.cfg"), L"\\Program Files\\Jorvana\\mapping.cfg");
-    EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana"), nullptr); // a folder is not a text file
-    EXPECT_EQ(OpenTextFile(L"\\nothing.txt"), nullptr);
+    EXPECT_EQ(OpenTextFile(L"\\Program Files\\Jorvana", TextFileKind::ImageMapping),
+              nullptr); // a folder is not a text file
+    EXPECT_EQ(OpenTextFile(L"\\nothing.txt", TextFileKind::ImageMapping), nullptr);
+}
+
+TEST_F(TextFilesTest, FilesPastTheirKindsCapOrNoRegularFileAreDamaged) {
+    bool damaged = true;
+    EXPECT_EQ(OpenTextFile(L"\\nothing.txt", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_FALSE(damaged) << "a missing file is missing, not damaged";
+    const std::filesystem::path host = coretest::HostPath(L"\\skin.skn");
+    const unsigned long long cap = TextFileCap(TextFileKind::Skin);
+    WriteFile(L"\\skin.skn", "[General]");
+    std::filesystem::resize_file(host, cap);
+    {
+        CTextFileHandle file(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged));
+        EXPECT_TRUE(file);
+        EXPECT_FALSE(damaged);
+    }
+    std::filesystem::resize_file(host, cap + 1);
+    EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_TRUE(damaged);
+    // The same size is fine for a kind that may be larger.
+    CTextFileHandle list(OpenTextFile(L"\\skin.skn", TextFileKind::CityList, &damaged));
+    EXPECT_TRUE(list);
+    EXPECT_FALSE(damaged);
+    std::filesystem::remove(host);
+    std::filesystem::create_symlink("/dev/zero", host);
+    EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_TRUE(damaged);
 }
 
 TEST_F(TextFilesTest, MappingGivesTheImageOfTheFirstLineHoldingTheKey) {
@@ -184,7 +212,7 @@ TEST_F(TextFilesTest, KilledWriterLeavesOneWholeVersion) {
         kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
         ASSERT_FALSE(missing) << "the file was missing while it was replaced";
-        CTextFileHandle file(OpenTextFile(path));
+        CTextFileHandle file(OpenTextFile(path, TextFileKind::PackingList));
         ASSERT_TRUE(file);
         const CString text = ReadFileToken(file.Get(), L"<");
         EXPECT_TRUE(text.GetLength() == 3000 || text.GetLength() == 70000) << text.GetLength();

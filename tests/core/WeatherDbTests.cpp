@@ -5,6 +5,11 @@
 #include "CoreTestSupport.h"
 
 #include "core/WeatherDb.h"
+#include "platform/system/DeviceDb.h"
+#include "support/FileSizeLimit.h"
+
+#include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -93,11 +98,24 @@ TEST_F(WeatherDb, MissingFileShowsTheMessageAndLeavesAnEmptyStore) {
                                          L"Weather cities File not found\nEmpty database created!"}));
     EXPECT_TRUE(CCeDBDatabase::Exists(kWeatherDbName));
     EXPECT_EQ(db.GetRecordCount(), 0);
-    // A filled store never reads the file again.
+    // A place added since (the home city at the first start) does not make the store built:
+    // the list is looked for again, and once it is there its places join the added one.
     EXPECT_TRUE(db.AddCity(L"Oslo", L"NO1", L"", L"01/01/2000:Norway"));
+    device::ui::ScriptMessageBoxAnswers({IDOK});
     CWeatherDb third;
     third.Open();
-    EXPECT_EQ(MessageTexts().size(), 2u);
+    EXPECT_EQ(MessageTexts().size(), 3u);
+    WriteList("2\nNorway;Oslo;NO0001\nGhana;Accra;GH0001\n");
+    CWeatherDb fourth;
+    fourth.Open();
+    EXPECT_EQ(Names(fourth), (std::vector<std::wstring>{L"Accra", L"Oslo"}));
+    EXPECT_EQ(std::wstring(fourth.GetCode(1)), L"NO1"); // the added place stays as it was
+    // Built now: the file is never read again.
+    WriteList("1\nPeru;Lima;PE0001\n");
+    CWeatherDb fifth;
+    fifth.Open();
+    EXPECT_EQ(fifth.GetRecordCount(), 2);
+    EXPECT_EQ(MessageTexts().size(), 3u);
 }
 
 TEST_F(WeatherDb, CodeOrderLookupsAndUpdates) {
@@ -135,6 +153,70 @@ TEST_F(WeatherDb, AddIgnoresTheForecastAndDeleteShiftsPositions) {
     EXPECT_FALSE(db.DeleteCity(L"Bern"));
     EXPECT_EQ(std::wstring(db.GetName(0)), L"Oslo");
     EXPECT_EQ(std::wstring(db.GetName(7)), L"");
+}
+
+} // namespace
+
+namespace {
+
+class WeatherDbFaults : public WeatherDb {};
+
+TEST_F(WeatherDbFaults, ImportOnAFullDeviceLeavesNoStoreForTheHomeCityToSettleIn) {
+    std::string list = "2000\n";
+    for (int i = 0; i < 2000; ++i)
+        list += "Land;Place" + std::to_string(100000 + i) + ";XX" + std::to_string(i) + "\r\n";
+    WriteList(list);
+    CRecordDatabase other; // the device database in use, as at any start
+    const WORD idents[CRecordDatabase::kMaxProps] = {1, 2, 3, 4};
+    other.Create(L"other", 1, 1, idents, 0);
+    std::error_code ec;
+    const uintmax_t used = std::max(std::filesystem::file_size(Root() / "device.db", ec),
+                                    std::filesystem::file_size(Root() / "device.db-wal", ec));
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    {
+        testsupport::FileSizeLimit full(static_cast<rlim_t>(used + 16 * 1024));
+        CWeatherDb db;
+        db.Open();
+        // The first start then adds the home city: with no store it finds no room either.
+        EXPECT_FALSE(db.AddCity(L"Home", L"HO0001", L"", L"01/01/2000:Land"));
+    }
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(MessageTexts()[0].rfind(L"The device's storage is full", 0), 0u);
+    // Once there is room, the next opening imports every place.
+    CWeatherDb later;
+    later.Open();
+    EXPECT_EQ(later.GetRecordCount(), 2000);
+    EXPECT_FALSE(later.FindByName(L"Home"));
+}
+
+TEST_F(WeatherDbFaults, BinaryOrEmptyListsShowNoGarbagePlaces) {
+    // Names of symbol bytes are left out; a list that yields none is said once per start.
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    WriteList("3\nLand;\x9b\x88RL\xfbz\xd9,\xae\xa7\xfd\x8eS;X1\nLand;Oslo;NO1\n\x01\x02;Bad;X2\n");
+    CWeatherDb db;
+    db.Open();
+    EXPECT_EQ(Names(db), std::vector<std::wstring>{L"Oslo"});
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(MessageTexts()[0].rfind(L"Weather cities file damaged!\n\nOnly", 0), 0u);
+
+    for (const std::string& bytes : {std::string(),
+                                     std::string("\xff\xfe"
+                                                 "3\0\n\0",
+                                                 6),
+                                     std::string("12\nno separators\n")}) {
+        CCeDBDatabase::Delete(kWeatherDbName);
+        device::DeviceDb::Close(); // a new start
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        WriteList(bytes);
+        CWeatherDb empty;
+        empty.Open();
+        EXPECT_EQ(empty.GetRecordCount(), 0) << bytes;
+        EXPECT_EQ(MessageTexts(),
+                  std::vector<std::wstring>{L"Weather cities file damaged!\n\nNo city could be read "
+                                            L"from it. Please reinstall Jorvana."})
+            << bytes;
+    }
 }
 
 } // namespace

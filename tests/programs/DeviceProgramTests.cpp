@@ -155,6 +155,27 @@ TEST_F(DeviceProgramTest, SigtermEndsEveryProgramCleanly) {
     EXPECT_EQ(ExitStatus(server), 0);
 }
 
+TEST_F(DeviceProgramTest, EndlessShippedFilesNeverHoldTheStartAndSigtermEndsIt) {
+    Install();
+    // Files that never end: each is taken for a damaged file (a message) and never read.
+    const fs::path folder = Root() / "fs" / "Program Files" / "Jorvana";
+    for (const char* name : {"cities.lst", "cities.wet", "default.skn", "langs.dat"}) {
+        fs::remove(folder / name);
+        fs::create_symlink("/dev/zero", folder / name);
+    }
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD english = 0;
+    RegSetValueExW(key, L"lang", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&english), sizeof english);
+    RegCloseKey(key);
+    pid_t program = Spawn(kProgram, {}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(SocketOf(program)); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // into the stores' start-up
+    kill(program, SIGTERM);
+    EXPECT_EQ(ExitStatus(program), 0) << ErrorText();
+}
+
 TEST_F(DeviceProgramTest, ASecondStartBringsTheRunningCopyForward) {
     // This process plays the running copy: it holds the program's lock and shows a window.
     fs::create_directories(Root() / "ipc");

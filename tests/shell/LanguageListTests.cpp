@@ -46,3 +46,28 @@ TEST_F(LanguageListFileTest, WriterUpperCasesInTheSingleByteCodePage) {
     ASSERT_TRUE(WriteLanguageList(GetLanguageListPath(), L"0,English,none@1,Fran\u00e7ais,OndrelFr.dll@"));
     EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), "0,ENGLISH,NONE@1,FRAN\xc7" "AIS,ONDRELFR.DLL@>");
 }
+
+TEST_F(LanguageListFileTest, DamagedListsOfferEnglishAlone) {
+    bool damaged = true;
+    EXPECT_TRUE(ReadOfferedLanguages(GetLanguageListPath(), damaged).empty()); // no list: nothing, no damage
+    EXPECT_FALSE(damaged);
+    WriteDeviceFile(InProgramFolder(L"langs.dat"), "0,English,none@1,Deutsch,OndrelDeutsch.dll@>");
+    EXPECT_EQ(ReadOfferedLanguages(GetLanguageListPath(), damaged).size(), 2u);
+    EXPECT_FALSE(damaged);
+    // Empty, binary, UTF-16, and a link to an endless device.
+    for (const std::string& bytes :
+         {std::string(), std::string("0,\x01\x9b\xae,none@>"), std::string("0\0,\0E\0n\0,\0n\0@\0>\0", 16)}) {
+        WriteDeviceFile(InProgramFolder(L"langs.dat"), bytes);
+        auto entries = ReadOfferedLanguages(GetLanguageListPath(), damaged);
+        EXPECT_TRUE(damaged) << bytes.size();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(LanguageDisplayName(entries[0]), CString(L"English"));
+        EXPECT_EQ(FindLanguageModuleName(entries[0] + L"@", 0), CString(L"none"));
+    }
+    const std::filesystem::path host = testsupport::HostPath(InProgramFolder(L"langs.dat"));
+    std::filesystem::remove(host);
+    std::filesystem::create_symlink("/dev/zero", host);
+    EXPECT_EQ(ReadOfferedLanguages(GetLanguageListPath(), damaged).size(), 1u);
+    EXPECT_TRUE(damaged);
+    EXPECT_EQ(ReadLanguageListText(GetLanguageListPath()), CString()); // start-up keeps its own resources
+}

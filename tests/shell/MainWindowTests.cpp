@@ -377,6 +377,19 @@ TEST_F(MainWindowTest, FirstRunWithAWeatherCityWritesOnlyItsPlace) {
     EXPECT_EQ(m_dlg->homeCityRuns, 0);
 }
 
+TEST_F(MainWindowTest, FirstRunWithNoCityChosenWritesNoHomeCity) {
+    InstallSmallProduct(false);
+    m_dlg = std::make_unique<TestMainDlg>();
+    m_dlg->homeCityAnswer = -1; // the dialog ended with nothing chosen (the program ending)
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString());
+    EXPECT_EQ(ReadDword(L"Jorvana\\map", L"mapclock"), -1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), -1);
+    CWeatherDb weather;
+    weather.Open();
+    EXPECT_EQ(weather.GetRecordCount(), 2); // no place was added for a city never chosen
+}
+
 TEST_F(MainWindowTest, HomeCityWeatherCodeComesFromTheLineOfExactlyItsName) {
     InstallSmallProduct(false);
     WriteCities({"York;UK", "Paris;France"});

@@ -82,12 +82,12 @@ class StartupFilesTest : public MainWindowTest {
 protected:
     std::vector<CurrencyListEntry> Currencies(const std::string& bytes) {
         WriteDeviceFile(InProgramFolder(L"currs.lst"), bytes);
-        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst")));
+        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"currs.lst"), TextFileKind::CurrencyList));
         return ReadCurrencyList(file.Get());
     }
     bool Code(const std::string& bytes, LPCWSTR name, CString& code) {
         WriteDeviceFile(InProgramFolder(L"weatcs\\Land"), bytes);
-        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\Land")));
+        CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"weatcs\\Land"), TextFileKind::CountryCities));
         return FindCountryWeatherCode(file.Get(), name, code);
     }
 };

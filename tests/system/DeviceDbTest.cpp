@@ -1,7 +1,14 @@
 #include "platform/system/DeviceDb.h"
 #include "platform/system/DeviceRoot.h"
+#include "support/FileSizeLimit.h"
 #include "support/FreshDevice.h"
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -92,4 +99,80 @@ TEST_F(DeviceDbTest, CorruptFileIsRefusedAndLeftUntouched) {
     // Said once, not at every call.
     EXPECT_EQ(err.find("device:"), err.rfind("device:"));
     EXPECT_EQ(std::filesystem::file_size(device::DatabaseFile()), 4096u);
+}
+
+// A fault of the storage (here a full device) anywhere in a transaction undoes all of it, even
+// when the work went on and said it succeeded; the connection counts the fault.
+TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
+    auto* db = device::DeviceDb::Get();
+    ASSERT_NE(db, nullptr);
+    ASSERT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS f(v BLOB)"));
+    const uint64_t faults = db->StorageFaults();
+    std::error_code ec;
+    const uintmax_t used = std::max(std::filesystem::file_size(Root() / "device.db", ec),
+                                    std::filesystem::file_size(Root() / "device.db-wal", ec));
+    bool wrote = false;
+    {
+        testsupport::FileSizeLimit full(static_cast<rlim_t>(used + 16 * 1024));
+        const std::vector<char> blob(4096, 'x');
+        EXPECT_FALSE(db->Write([&](sqlite3* h) {
+            for (int i = 0; i < 2000; ++i)
+                device::DeviceDb::Get()->Write([&](sqlite3* h2) {
+                    return device::Statement(h2, "INSERT INTO f VALUES(?)")
+                        .BindBlob(1, blob.data(), blob.size())
+                        .Run();
+                });
+            wrote = true;
+            return true;
+        }));
+    }
+    EXPECT_TRUE(wrote);
+    EXPECT_GT(db->StorageFaults(), faults);
+    int64_t rows = -1;
+    db->Read([&](sqlite3* h) {
+        device::Statement s(h, "SELECT count(*) FROM f");
+        if (s.Step()) rows = s.Int(0);
+        return true;
+    });
+    EXPECT_EQ(rows, 0);
+    // With room again the same work is kept.
+    EXPECT_TRUE(
+        db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO f VALUES(x'01')").Run(); }));
+}
+
+// A device root that cannot be written (a read-only mount, a folder of another user) is told
+// from a new device. Root may write anywhere, so the check runs as an unprivileged user then.
+TEST_F(DeviceDbTest, AReadOnlyRootIsNotWritable) {
+    const std::filesystem::path base = std::filesystem::temp_directory_path() /
+                                       ("jorvana-readonly-" + std::to_string(static_cast<long>(getpid())));
+    const std::filesystem::path used = base / "used", fresh = base / "fresh";
+    std::filesystem::create_directories(fresh);
+    device::UseRootFolder(used); // a device that was in use: its database is there
+    ASSERT_NE(device::DeviceDb::Get(), nullptr);
+    ASSERT_TRUE(device::DeviceDb::Get()->EnsureSchema("CREATE TABLE IF NOT EXISTS r(v INTEGER)"));
+    device::UseRootFolder(Root());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(used))
+        chmod(entry.path().c_str(), entry.is_directory() ? 0555 : 0444);
+    chmod(used.c_str(), 0555);
+    chmod(base.c_str(), 0755);
+    chmod(fresh.c_str(), 0777);
+
+    auto writableAsUser = [](const std::filesystem::path& root) {
+        pid_t child = fork();
+        if (child == 0) {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+            device::UseRootFolder(root);
+            _exit(device::DeviceStorageWritable() ? 1 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(writableAsUser(used), 0);
+    EXPECT_EQ(writableAsUser(fresh), 1);
+    EXPECT_TRUE(device::DeviceStorageWritable()); // this test's own device
+    std::filesystem::permissions(used, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(used))
+        chmod(entry.path().c_str(), 0755);
+    std::filesystem::remove_all(base);
 }

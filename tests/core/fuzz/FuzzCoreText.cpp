@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Tokens joined by their delimiter give back exactly what the file holds.
     Write(L"\\fuzz.txt", data, size);
     {
-        CTextFileHandle file(OpenTextFile(L"\\fuzz.txt"));
+        CTextFileHandle file(OpenTextFile(L"\\fuzz.txt", TextFileKind::PackingList));
         if (!file) std::abort();
         std::wstring joined;
         for (;;) {

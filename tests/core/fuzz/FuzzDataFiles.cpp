@@ -66,7 +66,7 @@ void CheckLanguageList(const uint8_t* data, size_t size) {
 void CheckCurrencyList(const uint8_t* data, size_t size) {
     const wchar_t* path = L"\\Program Files\\Jorvana\\currs.lst";
     fuzzdevice::Write(path, data, size);
-    CTextFileHandle file(OpenTextFile(path));
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::CurrencyList));
     FUZZ_CHECK(file);
     // Every entry takes at least one byte of the file: a count line cannot make up entries.
     FUZZ_CHECK(ReadCurrencyList(file.Get()).size() <= size);
@@ -78,7 +78,7 @@ void CheckCountryFile(const uint8_t* data, size_t size) {
     // The name of the input's first line, as the city choice looks it up.
     const std::wstring text = device::WidenBytes(std::string_view(reinterpret_cast<const char*>(data), size));
     const CString name(text.substr(0, text.find_first_of(L";\r\n")).c_str());
-    CTextFileHandle file(OpenTextFile(path));
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::CountryCities));
     FUZZ_CHECK(file);
     CString code;
     FUZZ_CHECK(!FindCountryWeatherCode(file.Get(), name, code) || code.Find(L'\n') < 0);

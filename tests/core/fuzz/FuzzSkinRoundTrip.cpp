@@ -37,7 +37,7 @@ const SectionKeys kSections[] = {
 };
 
 CString ReadSkinText(LPCWSTR path) {
-    CTextFileHandle file(OpenTextFile(path));
+    CTextFileHandle file(OpenTextFile(path, TextFileKind::Skin));
     FUZZ_CHECK(file);
     return ReadFileToken(file.Get(), L"<");
 }
