@@ -4,6 +4,7 @@
 // Escape key on every page and tool.
 
 #include "MainWindowTestSupport.h"
+#include "currency/CurrencyPanel.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/SharedFont.h"
@@ -102,6 +103,47 @@ protected:
 
     int m_combosTried = 0;
 
+    static bool PanelUp() {
+        SIPINFO info{};
+        info.cbSize = sizeof(info);
+        return ::SipGetInfo(&info) && (info.fdwFlags & SIPF_ON);
+    }
+
+    // Every point of the window's part that the user can see (down to a raised panel's top edge)
+    // shows the window or one of its controls.
+    static ::testing::AssertionResult TopOverItsArea(CWnd* window) {
+        CRect area;
+        window->GetWindowRect(&area);
+        area.IntersectRect(&area, VisibleDesktop());
+        if (area.IsRectEmpty()) return ::testing::AssertionFailure() << "nothing of it on show";
+        for (int y = area.top; y < area.bottom; y += 5)
+            for (int x = area.left; x < area.right; x += 5) {
+                HWND hit = ::WindowFromPoint(POINT{x, y});
+                HWND up = hit;
+                while (up && up != window->m_hWnd) up = ::GetParent(up);
+                if (up) continue;
+                wchar_t cls[64] = L"none";
+                if (hit) ::GetClassNameW(hit, cls, 64);
+                return ::testing::AssertionFailure() << "(" << x << "," << y << ") shows a window of class "
+                                                     << CString(cls).Str() << " over it";
+            }
+        return ::testing::AssertionSuccess();
+    }
+
+    // A tap where the window itself is on show (searched from its centre row down).
+    static void TapWhereShown(HWND window) {
+        CRect r;
+        ::GetWindowRect(window, &r);
+        for (int y = r.CenterPoint().y; y < r.bottom; ++y)
+            for (int x = r.left + 1; x < r.right; x += 3)
+                if (::WindowFromPoint(POINT{x, y}) == window) {
+                    device::display::test::Tap(CPoint(x, y));
+                    device::ui::PumpUntilIdle();
+                    return;
+                }
+        ADD_FAILURE() << "the window is nowhere on show";
+    }
+
     // A tap on the tool window where no control lies (searched from the bottom up).
     static void TapToolBackground(CWnd* tool) {
         CRect r;
@@ -161,6 +203,42 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
         if (i == kToolPackingList) {
             EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-packing-list").empty());
         }
+    }
+}
+
+// The Tools tab leaves the page that was current on show under its strip; a tool opened from
+// it covers that page, also after a tap on the page gave one of its lines the focus and raised
+// the input panel, on every screen shape.
+TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
+    for (SIZE shape : kShapes) {
+        SCOPED_TRACE(testing::Message() << shape.cx << "x" << shape.cy);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        for (int i = 0; i < kToolCount; ++i)
+            for (bool tapOnPage : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "tool " << i << (tapOnPage ? ", after a tap on the page" : ""));
+                TapTab(3);
+                auto* currencies = dynamic_cast<CCurrencyPanel*>(m_dlg->GetTabs().GetPage(CMainTabCtrl::kCurrencyPage));
+                ASSERT_NE(currencies, nullptr);
+                TapTab(4);
+                ASSERT_TRUE(currencies->IsWindowVisible()) << "the page stays under the Tools list";
+                if (tapOnPage) {
+                    TapWhereShown(currencies->GetAmountField(0, 0)->m_hWnd);
+                    ASSERT_TRUE(PanelUp()) << "the line took the focus";
+                    if (!Tools()->IsWindowVisible()) TapTab(4);
+                }
+                TapToolIcon(i);
+                CDialog* tool = Tools()->GetTool(i);
+                ASSERT_TRUE(tool && tool->IsWindowVisible());
+                EXPECT_FALSE(currencies->IsWindowVisible()) << "the page under the tool hid itself";
+                EXPECT_TRUE(TopOverItsArea(tool));
+                if (i == kToolConverter && tapOnPage && shape.cx == 240 && shape.cy == 240)
+                    testsupport::SaveScreenshot("tools-converter-over-currencies-240x240");
+            }
     }
 }
 
