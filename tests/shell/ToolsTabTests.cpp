@@ -219,7 +219,7 @@ TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
         device::ui::SetSipUp(false);
         Open();
         for (int i = 0; i < kToolCount; ++i)
-            for (bool tapOnPage : {false, true}) {
+            for (bool tapOnPage : {true, false}) {
                 SCOPED_TRACE(testing::Message() << "tool " << i << (tapOnPage ? ", after a tap on the page" : ""));
                 TapTab(3);
                 auto* currencies = dynamic_cast<CCurrencyPanel*>(m_dlg->GetTabs().GetPage(CMainTabCtrl::kCurrencyPage));
@@ -236,6 +236,15 @@ TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
                 ASSERT_TRUE(tool && tool->IsWindowVisible());
                 EXPECT_FALSE(currencies->IsWindowVisible()) << "the page under the tool hid itself";
                 EXPECT_TRUE(TopOverItsArea(tool));
+                if (i == kToolConverter && tapOnPage) {
+                    // Created under the raised panel: the value and its result in view.
+                    auto* converter = static_cast<CConverterDlg*>(tool);
+                    for (CWnd* field : {static_cast<CWnd*>(&converter->m_valueField), static_cast<CWnd*>(&converter->m_resultField)}) {
+                        CRect r;
+                        field->GetWindowRect(&r);
+                        EXPECT_TRUE(VisibleDesktop().PtInRect(r.TopLeft()) && r.bottom <= VisibleDesktop().bottom);
+                    }
+                }
                 if (i == kToolConverter && tapOnPage && shape.cx == 240 && shape.cy == 240)
                     testsupport::SaveScreenshot("tools-converter-over-currencies-240x240");
             }
