@@ -251,6 +251,77 @@ TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
     }
 }
 
+// The dialing codes' Find box and the unit editor's two fields raise the input panel, as their
+// input-panel controls ask; the focus leaving them lowers it. With the panel up the editor keeps
+// its header, category list and fields in view together where the screen is tall enough.
+TEST_F(ToolsTabTest, FindBoxAndUnitEditorFieldsRaiseTheInputPanel) {
+    for (SIZE shape : kShapes) {
+        const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
+        SCOPED_TRACE(name);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        TapTab(4);
+        TapToolIcon(kToolDialCodes);
+        CDialog* codes = Tools()->GetTool(kToolDialCodes);
+        ASSERT_TRUE(codes && codes->IsWindowVisible());
+        ASSERT_FALSE(PanelUp());
+        TapWhereShown(::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND));
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND));
+        EXPECT_TRUE(PanelUp()) << "Find box";
+        CRect find;
+        ::GetWindowRect(::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND), &find);
+        EXPECT_LE(find.bottom, VisibleDesktop().bottom) << "the Find box above the panel";
+        ::SetFocus(::GetDlgItem(codes->m_hWnd, IDC_DIAL_LIST));
+        device::ui::PumpUntilIdle();
+        EXPECT_FALSE(PanelUp()) << "the list took the focus";
+
+        TapTab(4);
+        TapToolIcon(kToolConverter);
+        auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+        static bool s_raised[2];
+        static bool s_together;
+        static std::string s_shot;
+        s_raised[0] = s_raised[1] = false;
+        s_together = false;
+        s_shot = "unit-editor-panel-up-" + name;
+        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) {
+            device::ui::PumpUntilIdle();
+            CEdit* fields[2] = {&editor.m_nameField, &editor.m_factorField};
+            for (int f = 0; f < 2; ++f) {
+                ::SetFocus(editor.m_category.m_hWnd);
+                device::ui::PumpUntilIdle();
+                TapWhereShown(fields[f]->m_hWnd);
+                s_raised[f] = PanelUp() && ::GetFocus() == fields[f]->m_hWnd;
+            }
+            const CRect visible = VisibleDesktop();
+            s_together = true;
+            for (CWnd* control : {static_cast<CWnd*>(&editor.m_category), static_cast<CWnd*>(&editor.m_list),
+                                  static_cast<CWnd*>(&editor.m_nameField), static_cast<CWnd*>(&editor.m_factorField),
+                                  static_cast<CWnd*>(&editor.m_modifyButton)}) {
+                CRect r;
+                control->GetWindowRect(&r);
+                s_together = s_together && r.top >= visible.top && r.bottom <= visible.bottom;
+            }
+            testsupport::SaveScreenshot(s_shot);
+        });
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        device::ui::PumpUntilIdle();
+        EXPECT_TRUE(s_raised[0]) << "name field";
+        EXPECT_TRUE(s_raised[1]) << "factor field";
+        // The tall screens have the room for the header, a shortened list and the fields.
+        if (shape.cy == 320) EXPECT_TRUE(s_together) << "header, list and fields above the panel";
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+    }
+}
+
 TEST_F(ToolsTabTest, TapOnAToolHidesTheListShownOverIt) {
     TestMainDlg& dlg = Open();
     CMainTabCtrl& tabs = dlg.GetTabs();
