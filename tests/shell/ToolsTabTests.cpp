@@ -508,6 +508,86 @@ TEST_F(ToolsTabTest, ToolsUseTheFontSettingsTheMainWindowRead) {
     SharedFontFace = L"Arial";
 }
 
+// A rotation with a form open and the input panel up keeps what was typed and the forms whole:
+// the dialing codes' columns fit the new width (GMT on screen), and the unit editor keeps its
+// header and fields above the panel.
+TEST_F(ToolsTabTest, RotationWithTheFormsOpenAndThePanelUpKeepsThemWhole) {
+    for (SIZE shape : {SIZE{320, 240}, SIZE{320, 320}}) {
+        const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
+        SCOPED_TRACE(name);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        TapTab(4);
+        TapToolIcon(kToolDialCodes);
+        CDialog* codes = Tools()->GetTool(kToolDialCodes);
+        HWND find = ::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND);
+        TapWhereShown(find);
+        device::display::test::TypeKeys(L"ch");
+        device::ui::PumpUntilIdle();
+        ASSERT_TRUE(PanelUp());
+        device::ui::RotateScreen();
+        device::ui::PumpUntilIdle();
+        EXPECT_TRUE(codes->IsWindowVisible());
+        wchar_t typed[16] = {};
+        ::GetWindowTextW(find, typed, 16);
+        EXPECT_EQ(std::wstring(typed), L"ch");
+        for (int id : {IDC_DIAL_LIST, IDC_AREA_LIST}) {
+            CListCtrl* list = static_cast<CListCtrl*>(codes->GetDlgItem(id));
+            CRect client;
+            list->GetClientRect(&client);
+            int columns = 0;
+            for (int c = 0; c < 3; ++c) columns += list->GetColumnWidth(c);
+            EXPECT_LE(columns, client.Width()) << "list " << id << ": the last column on screen";
+        }
+        testsupport::SaveScreenshot("tools-codes-rotated-panel-up-" + name);
+        device::ui::RotateScreen(); // back
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+
+        TapTab(4);
+        TapToolIcon(kToolConverter);
+        auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+        static CString s_name;
+        static bool s_together;
+        static std::string s_shot;
+        s_name.Empty();
+        s_together = false;
+        s_shot = "unit-editor-rotated-panel-up-" + name;
+        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) {
+            device::ui::PumpUntilIdle();
+            TapWhereShown(editor.m_nameField.m_hWnd);
+            device::display::test::TypeKeys(L"Talent");
+            device::ui::PumpUntilIdle();
+            device::ui::RotateScreen();
+            device::ui::PumpUntilIdle();
+            editor.m_nameField.GetWindowText(s_name);
+            const CRect visible = VisibleDesktop();
+            s_together = PanelUp();
+            for (CWnd* control : {static_cast<CWnd*>(&editor.m_category), static_cast<CWnd*>(&editor.m_nameField),
+                                  static_cast<CWnd*>(&editor.m_factorField), static_cast<CWnd*>(&editor.m_modifyButton)}) {
+                CRect r;
+                control->GetWindowRect(&r);
+                s_together = s_together && r.top >= visible.top && r.bottom <= visible.bottom;
+            }
+            testsupport::SaveScreenshot(s_shot);
+            device::ui::RotateScreen(); // back
+            device::ui::PumpUntilIdle();
+        });
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        device::ui::PumpUntilIdle();
+        EXPECT_EQ(s_name, CString(L"Talent")) << "the typed name stays";
+        // The square 320x320 screen has the room for the header and the fields together.
+        if (shape.cy == 320) EXPECT_TRUE(s_together) << "header and fields above the panel";
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+    }
+}
+
 TEST_F(ToolsTabTest, TipCalculatorOwnedByTheToolsPageOpensToolFourOnASettingsChange) {
     TestMainDlg& dlg = Open();
     TapTab(4);
