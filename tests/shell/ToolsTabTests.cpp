@@ -248,6 +248,17 @@ TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
                 if (i == kToolConverter && tapOnPage && shape.cx == 240 && shape.cy == 240)
                     testsupport::SaveScreenshot("tools-converter-over-currencies-240x240");
             }
+        // The other pages left under the list give way too.
+        for (int page : {0, 1, 2}) {
+            SCOPED_TRACE(testing::Message() << "page " << page);
+            TapTab(page);
+            CDialog* under = m_dlg->GetTabs().GetPage(page);
+            ASSERT_TRUE(under && under->IsWindowVisible());
+            TapTab(4);
+            TapToolIcon(kToolClothes);
+            EXPECT_FALSE(under->IsWindowVisible());
+            EXPECT_TRUE(TopOverItsArea(Tools()->GetTool(kToolClothes)));
+        }
     }
 }
 
