@@ -258,7 +258,15 @@ void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, i
     }
     const int left = hideWidth == cw / 2 ? cw / 4 : (cw - hideWidth) / 2;
     box.hide.SetWindowPos(&CWnd::wndTopMost, x + left + 2, y + ch - 17, hideWidth, 17, SWP_SHOWWINDOW);
-    box.frame.SetFocus();
+    // The box takes the focus, unless the user works in another window (a dialog open over the
+    // page): a box placed again after a settings change (the panel raised for that dialog's
+    // field) must not take the focus away from it.
+    auto topLevel = [](HWND h) {
+        while (h && (::GetWindowLongW(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
+        return h;
+    };
+    const HWND focus = ::GetFocus();
+    if (!focus || topLevel(focus) == topLevel(page.m_hWnd)) box.frame.SetFocus();
     ::HideCaret(box.text.m_hWnd);
     static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};
     if (alignment >= 0 && alignment <= 2) box.text.ModifyStyle(ES_CENTER | ES_RIGHT, kAlign[alignment]);

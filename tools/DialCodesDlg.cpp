@@ -75,17 +75,15 @@ BOOL CDialCodesDlg::OnInitDialog() {
     m_listArea.ShowWindow(SW_HIDE);
     m_listArea.SetSortColumn(1);
 
-    const int span = m_metrics.width + 3;
     const UINT dialHeaders[] = {IDS_COLUMN_COUNTRY, IDS_COLUMN_CODE, IDS_COLUMN_GMT};
-    const int dialWidths[] = {span * 45 / 100, span * 26 / 100, span * 21 / 100 - 1};
     const UINT areaHeaders[] = {IDS_COLUMN_CITY, IDS_COLUMN_REGION, IDS_COLUMN_CODE};
-    const int areaWidths[] = {span * 35 / 100, span * 35 / 100, span * 21 / 100 - 1};
     for (int c = 0; c < 3; ++c) {
         text.LoadString(dialHeaders[c]);
-        m_listDial.InsertColumn(c, text, LVCFMT_LEFT, dialWidths[c]);
+        m_listDial.InsertColumn(c, text, LVCFMT_LEFT, 0);
         text.LoadString(areaHeaders[c]);
-        m_listArea.InsertColumn(c, text, LVCFMT_LEFT, areaWidths[c]);
+        m_listArea.InsertColumn(c, text, LVCFMT_LEFT, 0);
     }
+    FitColumns();
     FillLists();
     m_listDial.SetExtendedStyle(m_listDial.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
     m_listArea.SetExtendedStyle(m_listArea.GetExtendedStyle() | LVS_EX_FULLROWSELECT);
@@ -99,6 +97,18 @@ BOOL CDialCodesDlg::OnInitDialog() {
     m_listDial.SetFocus();
     ApplySkin();
     return FALSE;
+}
+
+void CDialCodesDlg::FitColumns() {
+    // Shares of the work area's width, so that the last column (GMT, Code) ends on the screen.
+    const int span = m_metrics.width + 3;
+    const int dialWidths[] = {span * 45 / 100, span * 26 / 100, span * 21 / 100 - 1};
+    const int areaWidths[] = {span * 35 / 100, span * 35 / 100, span * 21 / 100 - 1};
+    for (int c = 0; c < 3; ++c) {
+        m_listDial.SetColumnWidth(c, dialWidths[c]);
+        m_listArea.SetColumnWidth(c, areaWidths[c]);
+    }
+    m_nColumnsFitTo = m_metrics.width;
 }
 
 void CDialCodesDlg::FillLists() {
@@ -153,6 +163,9 @@ void CDialCodesDlg::OnSize(UINT nType, int cx, int cy) {
     m_staticShowLabel.SetWindowPos(nullptr, 5, 5, showLabel, 20, SWP_NOZORDER);
     m_comboShow.SetWindowPos(nullptr, showLabel + 10, 3, room - showLabel - 12, 20, SWP_NOZORDER);
     PlaceLists(W + 2);
+    // A rotation changed the width: the columns take their shares of the new one. (Only then:
+    // the panel coming and going keeps what the user made of them.)
+    if (W != m_nColumnsFitTo) FitColumns();
     const int findLabel = LabelWidth(m_staticFindLabel) + 10;
     m_staticFindLabel.SetWindowPos(nullptr, 2, band + 42, findLabel, 15, SWP_NOZORDER);
     m_editFind.SetWindowPos(nullptr, findLabel + 10, band + 42, room - findLabel - 10, 17, SWP_NOZORDER);

@@ -29,6 +29,7 @@ public:
     COLORREF m_crBand = RGB(194, 211, 228);
     COLORREF m_crLabelText = RGB(0, 0, 0);
     int m_nScroll = 0;        // pixels the contents are scrolled up
+    int m_nColumnsFitTo = 0;  // the work-area width the columns were last fitted to
     int m_nContentHeight = 0; // bottom of the Find band plus one
     int m_nClientHeight = 0;
 
@@ -57,6 +58,8 @@ protected:
 
 private:
     void FillLists();
+    // Sets both lists' column widths from the work area's width.
+    void FitColumns();
     int LabelWidth(CStatic& label);
     void PlaceLists(int width);
     int ScrollRange() const { return std::max(0, m_nContentHeight - m_nClientHeight); }

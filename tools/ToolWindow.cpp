@@ -161,17 +161,20 @@ void CToolPanelPlacement::Apply(CWnd* tool, bool panelUp) {
 }
 
 int CToolScroll::Prepare(CWnd* tool, int contentHeight, int workWidth) {
-    m_nOffset = 0;
     m_nContent = contentHeight;
     CRect client;
     tool->GetClientRect(&client);
     const bool scrolls = CToolPanelPlacement().PanelUp() && contentHeight > client.Height();
     if (!m_bBusy) {
-        // Showing or hiding the bar resizes the client area, which lays the window out again.
+        // Showing or hiding the bar resizes the client area, which lays the window out again
+        // (and may scroll it) before the caller places its controls.
         m_bBusy = true;
         ::ShowScrollBar(tool->m_hWnd, SB_VERT, scrolls);
         m_bBusy = false;
     }
+    // The caller places the controls from the top: the offset must say so, whatever the layout
+    // run inside ShowScrollBar scrolled, or the next scroll would not move them.
+    m_nOffset = 0;
     tool->GetClientRect(&client);
     SCROLLINFO info{};
     info.cbSize = sizeof(info);

@@ -163,7 +163,7 @@ BOOL CToolsPage::OnInitDialog() {
 
 // [SECTION] Opening a tool
 
-void CToolsPage::PlaceToolWindow(int index) {
+CRect CToolsPage::ToolWindowRect(int index) {
     CWnd* container = GetParent();
     CRect r;
     GetClientRect(&r);
@@ -179,7 +179,37 @@ void CToolsPage::PlaceToolWindow(int index) {
         if (container) container->ClientToScreen(&top);
         height = std::min(height, toolwin::HeightAbovePanel(top.y));
     }
-    m_pTools[index]->MoveWindow(r.left + 2, r.top, r.right - r.left + 1, height, TRUE);
+    // In the container's client coordinates, as the window is moved.
+    return CRect(CPoint(r.left + 2, r.top), CSize(r.right - r.left + 1, height));
+}
+
+void CToolsPage::PlaceToolWindow(int index) { m_pTools[index]->MoveWindow(ToolWindowRect(index), TRUE); }
+
+bool CToolsPage::IsToolWindow(HWND window) const {
+    for (const auto& tool : m_pTools)
+        if (tool && tool->m_hWnd && tool->m_hWnd == window) return true;
+    return false;
+}
+
+void CToolsPage::HidePagesUnderTool(int index) {
+    // Every tab page still showing where the tool goes hides itself. The pages are looked for
+    // among the container's own windows over the tool's whole place, not at one point of the
+    // screen: there the point may lie under the raised input panel or an open drop-down list, on
+    // a control deep inside a page, or below a page that ends at the raised panel's top edge.
+    CWnd* container = GetParent();
+    if (!container || !container->m_hWnd) return;
+    const CRect place = ToolWindowRect(index);
+    for (HWND child = ::GetWindow(container->m_hWnd, GW_CHILD); child;) {
+        HWND next = ::GetWindow(child, GW_HWNDNEXT);
+        CRect r, common;
+        ::GetWindowRect(child, &r);
+        container->ScreenToClient(&r);
+        if (child != m_hWnd && ::IsWindowVisible(child) && !IsToolWindow(child) && common.IntersectRect(&r, &place)) {
+            container->SendMessage(WM_APP_HIDE_PAGE);
+            ::SendMessageW(child, WM_APP_HIDE_PAGE, 0, 0);
+        }
+        child = next;
+    }
 }
 
 void CToolsPage::ShowToolWindow(int index) {
@@ -189,15 +219,12 @@ void CToolsPage::ShowToolWindow(int index) {
         m_bCreated[index] = 1;
     }
     ShowWindow(SW_HIDE);
-    // A tab page still showing where the tool goes hides itself.
-    POINT probe{m_nWidth - 3, m_nPageHeight - 1};
-    if (HWND under = ::WindowFromPoint(probe)) {
-        if (HWND parent = ::GetParent(under)) ::SendMessageW(parent, WM_APP_HIDE_PAGE, 0, 0);
-        ::SendMessageW(under, WM_APP_HIDE_PAGE, 0, 0);
-    }
+    HidePagesUnderTool(index);
     for (int i = 0; i < kToolCount; ++i)
         if (i != index && m_bCreated[i]) m_pTools[i]->ShowWindow(SW_HIDE);
     PlaceToolWindow(index);
+    // Above whatever the container still shows there.
+    tool->SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     tool->ShowWindow(SW_SHOW);
     ::SetWindowLongPtrW(tool->m_hWnd, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_hWnd));
     if (index == kToolNews) static_cast<CNewsPage*>(tool)->LoadNews();

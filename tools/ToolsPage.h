@@ -70,6 +70,11 @@ private:
     // The frame every tool shares: create on first opening, hide the page and any other page
     // or tool, place and show the tool, make this page its owner.
     void ShowToolWindow(int index);
+    // Sends WM_APP_HIDE_PAGE to every tab page on show where the tool goes.
+    void HidePagesUnderTool(int index);
+    // Where the tool goes, in the container's client coordinates.
+    CRect ToolWindowRect(int index);
+    bool IsToolWindow(HWND window) const;
     void PlaceToolWindow(int index);
     // The command bar a tool asks the main window for.
     void RequestCommandBar(int index);

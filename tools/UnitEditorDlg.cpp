@@ -364,9 +364,20 @@ void CUnitEditDlg::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
     CDialog::OnVScroll(nSBCode, nPos, pScrollBar);
 }
 
+int CUnitEditDlg::ListHeight() const {
+    // Half the work area's height; less where the window lacks the room (the raised input panel
+    // takes 80 pixels of it), so that the header above the list and the fields below it stay in
+    // view together. The list keeps a few rows; below that the window scrolls instead.
+    constexpr int kAroundList = 74;    // the header above the list (30) and the fields below it (44)
+    constexpr int kMinListHeight = 60; // the heading and three rows
+    CRect client;
+    GetClientRect(&client);
+    return std::min(m_nHeight / 2, std::max(kMinListHeight, static_cast<int>(client.Height()) - kAroundList));
+}
+
 void CUnitEditDlg::PlaceControls() {
     if (!m_list.GetSafeHwnd()) return;
-    int H = m_nHeight;
+    const int L = ListHeight();
     // Across the client area, which a shown scroll bar narrows: it must not cover the controls
     // at the right edge.
     CRect client;
@@ -375,12 +386,12 @@ void CUnitEditDlg::PlaceControls() {
     const UINT flags = SWP_NOZORDER;
     int listWidth = (m_sipFlags & SIPF_ON) ? std::min(W + 2, m_nWidth - 13) : W + 2;
     m_category.SetWindowPos(nullptr, m_titleSize.cx + 8, 2, W - 9 - m_titleSize.cx, 20, flags);
-    m_list.SetWindowPos(nullptr, -1, 30, listWidth, H / 2, flags);
-    m_nameField.SetWindowPos(nullptr, 1, H / 2 + 32, W / 2, 20, flags);
-    m_factorField.SetWindowPos(nullptr, m_valueLabelSize.cx + 5, H / 2 + 53, W / 2 - m_valueLabelSize.cx - 4, 20, flags);
-    m_addButton.SetWindowPos(nullptr, W / 2 + 2, H / 2 + 32, W / 4 - 2, 20, flags);
-    m_removeButton.SetWindowPos(nullptr, W / 4 + W / 2 + 1, H / 2 + 32, W / 4 - 2, 20, flags);
-    m_modifyButton.SetWindowPos(nullptr, W / 2 + 2, H / 2 + 53, 2 * (W / 4) - 3, 20, flags);
+    m_list.SetWindowPos(nullptr, -1, 30, listWidth, L, flags);
+    m_nameField.SetWindowPos(nullptr, 1, L + 32, W / 2, 20, flags);
+    m_factorField.SetWindowPos(nullptr, m_valueLabelSize.cx + 5, L + 53, W / 2 - m_valueLabelSize.cx - 4, 20, flags);
+    m_addButton.SetWindowPos(nullptr, W / 2 + 2, L + 32, W / 4 - 2, 20, flags);
+    m_removeButton.SetWindowPos(nullptr, W / 4 + W / 2 + 1, L + 32, W / 4 - 2, 20, flags);
+    m_modifyButton.SetWindowPos(nullptr, W / 2 + 2, L + 53, 2 * (W / 4) - 3, 20, flags);
 }
 
 void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
@@ -393,7 +404,7 @@ void CUnitEditDlg::OnSize(UINT nType, int cx, int cy) {
         PaintHeader(dc);
     }
     m_clientHeight = cy;
-    m_contentHeight = m_nHeight / 2 + 74;
+    m_contentHeight = ListHeight() + 74;
     int range = ScrollRange();
     // Nothing to scroll: no bar at all (a disabled one would still cover the controls at the
     // right edge).
@@ -460,7 +471,7 @@ void CUnitEditDlg::PaintHeader(CDC& dc) {
     m_titleSize = dc.GetTextExtent(text);
     text.LoadString(IDS_UNIT_VALUE);
     dc.SelectObject(&m_valueLabelFont);
-    dc.TextOut(1, m_nHeight / 2 - p + 55, text);
+    dc.TextOut(1, ListHeight() - p + 55, text);
     m_valueLabelSize = dc.GetTextExtent(text);
     dc.SelectObject(oldFont);
     dc.SelectObject(oldPen);

@@ -87,6 +87,8 @@ private:
     void SetValueHeading(int comboIndex);
     void PaintHeader(CDC& dc);
     void PlaceControls();
+    // The list's height for the window's present client area.
+    int ListHeight() const;
     int ScrollRange() const;
     void ScrollTo(int position);
     static DWORD ReadSipFlags();

@@ -469,13 +469,15 @@ void CWorldMapPanel::LoadImageInto(CBitmap& bitmap, const CString& name) {
     if (image) bitmap.Attach(image);
 }
 
+const CString& CWorldMapPanel::PanelImageForShape() const {
+    if (IsSquareScreenNot320()) return m_panelImageSquare;
+    if (m_workHeight < m_workWidth) return m_panelImageLandscape;
+    return m_panelImagePortrait;
+}
+
 void CWorldMapPanel::LoadPanelImage() {
-    const CString* image = &m_panelImagePortrait;
-    if (IsSquareScreenNot320())
-        image = &m_panelImageSquare;
-    else if (m_workHeight < m_workWidth)
-        image = &m_panelImageLandscape;
-    LoadImageInto(m_panelBitmap, *image);
+    m_loadedPanelImage = PanelImageForShape();
+    LoadImageInto(m_panelBitmap, m_loadedPanelImage);
 }
 
 void CWorldMapPanel::LoadSkin() {
@@ -510,14 +512,13 @@ void CWorldMapPanel::LoadSkin() {
 
 void CWorldMapPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     CDialog::OnSettingChange(uFlags, lpszSection);
-    RECT area{};
-    ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
-    const int w = area.right - area.left;
-    const int h = area.bottom - area.top;
-    const bool changed = w != m_workWidth || h != m_workHeight;
     LayOut(true);
     if (m_tipsTitle.m_hWnd && m_tipsTitle.IsWindowVisible()) ShowTips(); // the panel moved, or the screen
-    if (changed) LoadPanelImage();
+    // The panel image drawn for the screen's new shape. Compared with the image loaded, not with
+    // the work area measured last: a rotation resizes the page (and so lays it out, measuring the
+    // new work area) before this message arrives, and the old shape's image, with its clock face
+    // and name box, would stay stretched over the new band.
+    if (PanelImageForShape() != m_loadedPanelImage) LoadPanelImage();
     m_shadowDue = true;
     if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->PlaceCurrentPage();
     PlaceCityMarker();

@@ -130,6 +130,7 @@ public:
     enum Colour { CNC, DCC, ACC, DC, DLC, RSTBC, RSTTC, RSIBC, RSITC, SHADCLR, kColourCount };
     COLORREF m_colour[kColourCount] = {};
     CString m_skinFolder, m_panelImagePortrait, m_panelImageLandscape, m_panelImageSquare;
+    CString m_loadedPanelImage; // which of the three m_panelBitmap holds
 
     // Layout.
     int m_workWidth = 0, m_workHeight = 0, m_menuBarHeight = 0, m_pageHeight = 0, m_mapHeight = 0, m_mapLeft = 0;
@@ -206,6 +207,8 @@ private:
     // also when the box just fits (the settings-change pass).
     void LayOut(bool higherRowsWhenEqual);
     void LoadPanelImage();
+    // The panel image of the screen's present shape.
+    const CString& PanelImageForShape() const;
     void LoadImageInto(CBitmap& bitmap, const CString& name);
     void CreateTextFonts();
     void RebuildSkinObjects();

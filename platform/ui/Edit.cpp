@@ -12,6 +12,7 @@
 // [SECTION] Window procedure
 
 #include "platform/ui/Controls.h"
+#include "platform/ui/SipPref.h"
 #include "platform/base/CaseFold.h"
 
 #include <algorithm>
@@ -707,6 +708,9 @@ LRESULT CALLBACK device::ui::controls::EditProc(HWND hwnd, UINT msg, WPARAM wPar
         st.focus = true;
         ShowCaretFor(hwnd, st);
         InvalidateRect(hwnd, nullptr, TRUE);
+        // The panel first: the dialog's own handler then lays out on the room it leaves.
+        SipPrefEditFocus(hwnd, true);
+        if (!IsWindow(hwnd)) return 0;
         NotifyParent(hwnd, EN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
@@ -714,6 +718,7 @@ LRESULT CALLBACK device::ui::controls::EditProc(HWND hwnd, UINT msg, WPARAM wPar
         st.tracking = false;
         DestroyCaret();
         InvalidateRect(hwnd, nullptr, TRUE);
+        SipPrefEditFocus(hwnd, false);
         NotifyParent(hwnd, EN_KILLFOCUS);
         return 0;
     case WM_LBUTTONDOWN:

@@ -222,17 +222,19 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
             PostMessageInternal(okTarget, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, pt);
             return;
         }
-        if (IsSipUp()) {
-            RECT panel = SipRect();
-            if (pt.x >= panel.left && pt.x < panel.right && pt.y >= panel.top && pt.y < panel.bottom) {
-                for (const SipKey& key : SipKeys(panel))
-                    if (pt.x >= key.rect.left && pt.x < key.rect.right && pt.y >= key.rect.top && pt.y < key.rect.bottom) {
-                        InjectKey(key.vk, true, key.ch);
-                        InjectKey(key.vk, false, key.ch);
-                        break;
-                    }
-                return;
-            }
+        bool onPanel;
+        {
+            std::lock_guard lock(s.lock);
+            onPanel = OnSipLocked(pt); // an open menu over the panel takes its own taps
+        }
+        if (onPanel) {
+            for (const SipKey& key : SipKeys(SipRect()))
+                if (pt.x >= key.rect.left && pt.x < key.rect.right && pt.y >= key.rect.top && pt.y < key.rect.bottom) {
+                    InjectKey(key.vk, true, key.ch);
+                    InjectKey(key.vk, false, key.ch);
+                    break;
+                }
+            return;
         }
     }
     // The capture window gets everything; otherwise the window under the stylus.

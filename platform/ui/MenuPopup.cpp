@@ -6,6 +6,7 @@
 
 #include "platform/ui/MenuInternal.h"
 #include "platform/ui/MenuLayout.h"
+#include "platform/ui/WindowManager.h"
 
 #include <algorithm>
 #include <mutex>
@@ -229,6 +230,9 @@ UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
             SetWindowLongW(t.window, GWL_USERDATA, 0);
             if (GetCapture() == t.window) ReleaseCapture();
             DestroyWindow(t.window);
+            // A menu opened over the raised input panel leaves it: the panel shows there again.
+            std::lock_guard lock(Wm().lock);
+            MarkShellDirty();
         }
     }
     {

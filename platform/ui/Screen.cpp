@@ -9,8 +9,10 @@
 // [SECTION] Input panel calls
 // [SECTION] Cursor and beep
 
+#include "platform/base/CaseFold.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/ui/DeviceUi.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/DialogInternal.h"
 #include "platform/ui/Sip.h"
 #include "platform/ui/WindowManager.h"
@@ -90,10 +92,38 @@ bool IsSipUp() {
     return g_sipUp;
 }
 
+std::vector<RECT> MenusOverSipLocked() {
+    std::vector<RECT> menus;
+    if (!IsSipUp()) return menus;
+    const RECT panel = SipRect();
+    for (HWND h : Wm().topLevels) {
+        Window* w = Find(h);
+        if (!w || !(w->style & WS_VISIBLE) || w->destroying || !w->cls ||
+            !device::EqualNoCase(w->cls->name.c_str(), kPopupMenuClass))
+            continue;
+        RECT r = gdi::RectIntersect(WindowScreenRect(*w), panel);
+        if (!gdi::RectEmpty(r)) menus.push_back(r);
+    }
+    return menus;
+}
+
+bool OnSipLocked(POINT point) {
+    if (!IsSipUp()) return false;
+    const RECT panel = SipRect();
+    if (point.x < panel.left || point.x >= panel.right || point.y < panel.top || point.y >= panel.bottom) return false;
+    for (const RECT& menu : MenusOverSipLocked())
+        if (point.x >= menu.left && point.x < menu.right && point.y >= menu.top && point.y < menu.bottom) return false;
+    return true;
+}
+
 gdi::Region ShellAreaLocked() {
     ScreenShape s = GetScreenShape();
     gdi::Region area(RECT{0, 0, s.width, kTaskbarHeight});
-    if (IsSipUp()) area.Unite(gdi::Region(SipRect()));
+    if (IsSipUp()) {
+        gdi::Region panel(SipRect());
+        for (const RECT& menu : MenusOverSipLocked()) panel.SubtractRect(menu);
+        area.Unite(panel);
+    }
     return area;
 }
 
@@ -199,6 +229,8 @@ void DrawShellLocked() {
         DrawTextW(dc, title.c_str(), -1, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (IsSipUp()) {
         RECT panel = SipRect();
+        // Not over an open menu: the menu lies above the panel.
+        for (const RECT& menu : MenusOverSipLocked()) ExcludeClipRect(dc, menu.left, menu.top, menu.right, menu.bottom);
         HBRUSH face = CreateSolidBrush(RGB(214, 214, 214));
         FillRect(dc, &panel, face);
         DeleteObject(face);

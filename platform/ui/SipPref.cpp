@@ -1,7 +1,9 @@
-// The input-panel preference control. It listens to its dialog by subclassing the dialog's window
-// (chaining to whatever procedure was there): EN_SETFOCUS from an edit box raises the panel;
-// EN_KILLFOCUS asks the control to look again once the focus has settled, so that moving from
-// one edit box to the next does not lower and raise the panel.
+// The input-panel preference control. An edit box tells it when it takes or loses the focus
+// (before its dialog hears EN_SETFOCUS, so that the dialog's own handler already works on the
+// raised panel's room); the control raises the panel for an edit box of its dialog, and after a
+// loss of focus looks again once the focus has settled, so that moving from one edit box to the
+// next does not lower and raise the panel. It does not listen to the dialog's messages: a dialog
+// whose own handler takes EN_SETFOCUS would keep them from it.
 
 #include "platform/ui/SipPref.h"
 
@@ -21,31 +23,31 @@ namespace {
 // Posted to the control after an edit box lost the focus.
 constexpr UINT kCheckFocus = WM_USER + 1;
 
-struct Watch {
-    WNDPROC previous = nullptr;
-    std::vector<HWND> controls; // the SIPPREF controls of this dialog
-};
-
 struct Control {
     HWND dialog = nullptr;
     bool raised = false; // this control raised the panel and has not lowered it since
 };
 
 std::mutex g_lock;
-std::map<HWND, Watch>& Watches() {
-    static auto* watches = new std::map<HWND, Watch>;
-    return *watches;
-}
 std::map<HWND, Control>& Controls() {
     static auto* controls = new std::map<HWND, Control>;
     return *controls;
 }
 
 bool IsEditOf(HWND dialog, HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd) || GetParent(hwnd) != dialog) return false;
+    if (!dialog || !hwnd || !IsWindow(hwnd) || GetParent(hwnd) != dialog) return false;
     WCHAR cls[32] = {};
     GetClassNameW(hwnd, cls, 32);
     return device::EqualNoCase(cls, L"Edit");
+}
+
+// The preference controls of a dialog.
+std::vector<HWND> ControlsOf(HWND dialog) {
+    std::vector<HWND> found;
+    std::lock_guard lock(g_lock);
+    for (const auto& [control, state] : Controls())
+        if (state.dialog == dialog) found.push_back(control);
+    return found;
 }
 
 void Raise(HWND control) {
@@ -68,66 +70,19 @@ void Lower(HWND control) {
     SHSipPreference(control, SIP_DOWN);
 }
 
-LRESULT CALLBACK DialogHook(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-    WNDPROC previous = nullptr;
-    std::vector<HWND> controls;
-    {
-        std::lock_guard lock(g_lock);
-        auto it = Watches().find(dialog);
-        if (it != Watches().end()) {
-            previous = it->second.previous;
-            controls = it->second.controls;
-        }
-    }
-    if (msg == WM_COMMAND && IsEditOf(dialog, reinterpret_cast<HWND>(lParam))) {
-        if (HIWORD(wParam) == EN_SETFOCUS)
-            for (HWND c : controls) Raise(c);
-        else if (HIWORD(wParam) == EN_KILLFOCUS)
-            for (HWND c : controls) PostMessageW(c, kCheckFocus, 0, 0);
-    }
-    return previous ? CallWindowProcW(previous, dialog, msg, wParam, lParam)
-                    : DefWindowProcW(dialog, msg, wParam, lParam);
-}
-
-void StartWatching(HWND control, HWND dialog) {
-    std::lock_guard lock(g_lock);
-    Controls()[control] = Control{dialog, false};
-    if (!dialog) return;
-    Watch& w = Watches()[dialog];
-    if (w.controls.empty())
-        w.previous = reinterpret_cast<WNDPROC>(
-            SetWindowLongW(dialog, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogHook)));
-    w.controls.push_back(control);
-}
-
 void StopWatching(HWND control) {
-    HWND dialog = nullptr;
-    {
-        std::lock_guard lock(g_lock);
-        auto it = Controls().find(control);
-        if (it == Controls().end()) return;
-        dialog = it->second.dialog;
-    }
     Lower(control); // the dialog is going: a panel it raised goes with it
     std::lock_guard lock(g_lock);
     Controls().erase(control);
-    auto w = Watches().find(dialog);
-    if (w == Watches().end()) return;
-    std::erase(w->second.controls, control);
-    if (w->second.controls.empty()) {
-        // Unhook only when nobody subclassed the dialog after us; otherwise the hook stays and
-        // simply passes everything on.
-        if (IsWindow(dialog) &&
-            reinterpret_cast<WNDPROC>(GetWindowLongW(dialog, GWL_WNDPROC)) == &DialogHook) {
-            SetWindowLongW(dialog, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(w->second.previous));
-            Watches().erase(w);
-        }
-    }
 }
 
 LRESULT CALLBACK SipPrefProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_CREATE: StartWatching(hwnd, GetParent(hwnd)); return 0;
+    case WM_CREATE: {
+        std::lock_guard lock(g_lock);
+        Controls()[hwnd] = Control{GetParent(hwnd), false};
+        return 0;
+    }
     case kCheckFocus: {
         HWND dialog = nullptr;
         {
@@ -156,6 +111,15 @@ void RegisterSipPrefClass() {
     wc.lpfnWndProc = SipPrefProc;
     wc.lpszClassName = WC_SIPPREF;
     RegisterClassW(&wc); // a second registration fails harmlessly
+}
+
+void SipPrefEditFocus(HWND edit, bool gained) {
+    const HWND dialog = GetParent(edit);
+    if (!IsEditOf(dialog, edit)) return;
+    for (HWND control : ControlsOf(dialog)) {
+        if (gained) Raise(control);
+        else PostMessageW(control, kCheckFocus, 0, 0);
+    }
 }
 
 } // namespace device::ui

@@ -12,4 +12,7 @@ namespace device::ui {
 // Registers the control's class (idempotent).
 void RegisterSipPrefClass();
 
+// An edit box took (gained) or lost the focus: the preference controls of its dialog follow.
+void SipPrefEditFocus(HWND edit, bool gained);
+
 } // namespace device::ui

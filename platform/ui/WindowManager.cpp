@@ -1132,10 +1132,9 @@ HWND WindowFromPoint(POINT point) {
     WmState& s = Wm();
     std::lock_guard lock(s.lock);
     // The shell's taskbar and the input panel lie over every window.
-    RECT sip = SipRect();
     RECT work = WorkArea();
     if (point.y < work.top) return nullptr;
-    if (IsSipUp() && PtIn(sip, point)) return nullptr;
+    if (OnSipLocked(point)) return nullptr;
     for (HWND h : s.topLevels) {
         Window* w = Find(h);
         if (!w || !(w->style & WS_VISIBLE) || w->destroying) continue;

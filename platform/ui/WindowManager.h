@@ -167,6 +167,11 @@ void PaintDesktopLocked();
 // bars take (taskbar, input panel when up), which no window draws over.
 gdi::Bitmap* FramebufferLocked();
 gdi::Region ShellAreaLocked();
+// The open pop-up menus' rectangles over the raised input panel (lock held): a menu opened while
+// the panel is up lies over it, so the panel is neither drawn nor tapped there.
+std::vector<RECT> MenusOverSipLocked();
+// Whether a screen point lies on the raised input panel where no menu covers it (lock held).
+bool OnSipLocked(POINT point);
 // Redraws the taskbar and the input panel when they changed (lock held).
 void DrawShellLocked();
 void MarkShellDirty();

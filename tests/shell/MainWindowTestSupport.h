@@ -27,7 +27,8 @@ template <class Dialog> void CloseNextDialog(std::function<void(Dialog&)> check)
     s_check = std::move(check);
     ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
         auto* dlg = dynamic_cast<Dialog*>(CWnd::FromHandlePermanent(::GetActiveWindow()));
-        if (!dlg) return;
+        // Up means on show: the timer may fire in a loop run while the dialog still initialises.
+        if (!dlg || !dlg->IsWindowVisible()) return;
         ::KillTimer(nullptr, id);
         s_check(*dlg);
         dlg->SendMessage(WM_COMMAND, IDOK);

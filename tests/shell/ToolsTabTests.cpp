@@ -4,6 +4,7 @@
 // Escape key on every page and tool.
 
 #include "MainWindowTestSupport.h"
+#include "currency/CurrencyPanel.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/SharedFont.h"
@@ -102,6 +103,47 @@ protected:
 
     int m_combosTried = 0;
 
+    static bool PanelUp() {
+        SIPINFO info{};
+        info.cbSize = sizeof(info);
+        return ::SipGetInfo(&info) && (info.fdwFlags & SIPF_ON);
+    }
+
+    // Every point of the window's part that the user can see (down to a raised panel's top edge)
+    // shows the window or one of its controls.
+    static ::testing::AssertionResult TopOverItsArea(CWnd* window) {
+        CRect area;
+        window->GetWindowRect(&area);
+        area.IntersectRect(&area, VisibleDesktop());
+        if (area.IsRectEmpty()) return ::testing::AssertionFailure() << "nothing of it on show";
+        for (int y = area.top; y < area.bottom; y += 5)
+            for (int x = area.left; x < area.right; x += 5) {
+                HWND hit = ::WindowFromPoint(POINT{x, y});
+                HWND up = hit;
+                while (up && up != window->m_hWnd) up = ::GetParent(up);
+                if (up) continue;
+                wchar_t cls[64] = L"none";
+                if (hit) ::GetClassNameW(hit, cls, 64);
+                return ::testing::AssertionFailure() << "(" << x << "," << y << ") shows a window of class "
+                                                     << CString(cls).Str() << " over it";
+            }
+        return ::testing::AssertionSuccess();
+    }
+
+    // A tap where the window itself is on show (searched from its centre row down).
+    static void TapWhereShown(HWND window) {
+        CRect r;
+        ::GetWindowRect(window, &r);
+        for (int y = r.CenterPoint().y; y < r.bottom; ++y)
+            for (int x = r.left + 1; x < r.right; x += 3)
+                if (::WindowFromPoint(POINT{x, y}) == window) {
+                    device::display::test::Tap(CPoint(x, y));
+                    device::ui::PumpUntilIdle();
+                    return;
+                }
+        ADD_FAILURE() << "the window is nowhere on show";
+    }
+
     // A tap on the tool window where no control lies (searched from the bottom up).
     static void TapToolBackground(CWnd* tool) {
         CRect r;
@@ -160,6 +202,62 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
         }
         if (i == kToolPackingList) {
             EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-packing-list").empty());
+        }
+    }
+}
+
+// The Tools tab leaves the page that was current on show under its strip; a tool opened from
+// it covers that page, also after a tap on the page gave one of its lines the focus and raised
+// the input panel, on every screen shape.
+TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
+    for (SIZE shape : kShapes) {
+        SCOPED_TRACE(testing::Message() << shape.cx << "x" << shape.cy);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        for (int i = 0; i < kToolCount; ++i)
+            for (bool tapOnPage : {true, false}) {
+                SCOPED_TRACE(testing::Message() << "tool " << i << (tapOnPage ? ", after a tap on the page" : ""));
+                TapTab(3);
+                auto* currencies = dynamic_cast<CCurrencyPanel*>(m_dlg->GetTabs().GetPage(CMainTabCtrl::kCurrencyPage));
+                ASSERT_NE(currencies, nullptr);
+                TapTab(4);
+                ASSERT_TRUE(currencies->IsWindowVisible()) << "the page stays under the Tools list";
+                if (tapOnPage) {
+                    TapWhereShown(currencies->GetAmountField(0, 0)->m_hWnd);
+                    ASSERT_TRUE(PanelUp()) << "the line took the focus";
+                    if (!Tools()->IsWindowVisible()) TapTab(4);
+                }
+                TapToolIcon(i);
+                CDialog* tool = Tools()->GetTool(i);
+                ASSERT_TRUE(tool && tool->IsWindowVisible());
+                EXPECT_FALSE(currencies->IsWindowVisible()) << "the page under the tool hid itself";
+                EXPECT_TRUE(TopOverItsArea(tool));
+                if (i == kToolConverter && tapOnPage) {
+                    // Created under the raised panel: the value and its result in view.
+                    auto* converter = static_cast<CConverterDlg*>(tool);
+                    for (CWnd* field : {static_cast<CWnd*>(&converter->m_valueField), static_cast<CWnd*>(&converter->m_resultField)}) {
+                        CRect r;
+                        field->GetWindowRect(&r);
+                        EXPECT_TRUE(VisibleDesktop().PtInRect(r.TopLeft()) && r.bottom <= VisibleDesktop().bottom);
+                    }
+                }
+                if (i == kToolConverter && tapOnPage && shape.cx == 240 && shape.cy == 240)
+                    testsupport::SaveScreenshot("tools-converter-over-currencies-240x240");
+            }
+        // The other pages left under the list give way too.
+        for (int page : {0, 1, 2}) {
+            SCOPED_TRACE(testing::Message() << "page " << page);
+            TapTab(page);
+            CDialog* under = m_dlg->GetTabs().GetPage(page);
+            ASSERT_TRUE(under && under->IsWindowVisible());
+            TapTab(4);
+            TapToolIcon(kToolClothes);
+            EXPECT_FALSE(under->IsWindowVisible());
+            EXPECT_TRUE(TopOverItsArea(Tools()->GetTool(kToolClothes)));
         }
     }
 }
@@ -348,6 +446,90 @@ TEST_F(ToolsTabTest, ToolsUseTheFontSettingsTheMainWindowRead) {
     EXPECT_EQ(lf.lfHeight, 17);
     SharedFontSizeBase = 0;
     SharedFontFace = L"Arial";
+}
+
+// The dialing codes' Find box and the unit editor's fields raise the input panel, as their
+// input-panel controls ask, and a rotation with the panel up keeps what was typed and the forms
+// whole: the code lists' columns fit the new width (GMT on screen); the editor keeps its header
+// and fields above the panel where the screen is 320 pixels high.
+TEST_F(ToolsTabTest, FormFieldsRaiseThePanelAndARotationKeepsTheFormsWhole) {
+    for (SIZE shape : kShapes) {
+        const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
+        SCOPED_TRACE(name);
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+        TapTab(4);
+        TapToolIcon(kToolDialCodes);
+        CDialog* codes = Tools()->GetTool(kToolDialCodes);
+        HWND find = ::GetDlgItem(codes->m_hWnd, IDC_DIAL_FIND);
+        ASSERT_FALSE(PanelUp());
+        TapWhereShown(find);
+        EXPECT_TRUE(PanelUp() && ::GetFocus() == find) << "Find box";
+        device::display::test::TypeKeys(L"ch");
+        device::ui::RotateScreen();
+        device::ui::PumpUntilIdle();
+        wchar_t typed[16] = {};
+        ::GetWindowTextW(find, typed, 16);
+        EXPECT_EQ(std::wstring(typed), L"ch");
+        for (int id : {IDC_DIAL_LIST, IDC_AREA_LIST}) {
+            CListCtrl* list = static_cast<CListCtrl*>(codes->GetDlgItem(id));
+            CRect client;
+            list->GetClientRect(&client);
+            EXPECT_LE(list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2), client.Width())
+                << "list " << id << ": the last column on screen";
+        }
+        testsupport::SaveScreenshot("tools-codes-rotated-panel-up-" + name);
+        device::ui::RotateScreen(); // back
+        ::SetFocus(::GetDlgItem(codes->m_hWnd, IDC_DIAL_LIST));
+        device::ui::PumpUntilIdle();
+        EXPECT_FALSE(PanelUp()) << "the list took the focus";
+
+        TapTab(4);
+        TapToolIcon(kToolConverter);
+        auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+        bool raised[2] = {false, false}, together[2] = {false, false};
+        CString kept;
+        CloseNextDialog<CUnitEditDlg>([&](CUnitEditDlg& editor) {
+            device::ui::PumpUntilIdle();
+            CEdit* fields[2] = {&editor.m_factorField, &editor.m_nameField};
+            for (int f = 0; f < 2; ++f) {
+                TapWhereShown(fields[f]->m_hWnd);
+                raised[f] = PanelUp() && ::GetFocus() == fields[f]->m_hWnd;
+            }
+            device::display::test::TypeKeys(L"Talent");
+            for (int turn = 0; turn < 2; ++turn) {
+                if (turn == 1) device::ui::RotateScreen();
+                device::ui::PumpUntilIdle();
+                together[turn] = PanelUp();
+                for (CWnd* control : {static_cast<CWnd*>(&editor.m_category), static_cast<CWnd*>(&editor.m_nameField),
+                                      static_cast<CWnd*>(&editor.m_factorField), static_cast<CWnd*>(&editor.m_modifyButton)}) {
+                    CRect r;
+                    control->GetWindowRect(&r);
+                    together[turn] = together[turn] && r.top >= VisibleDesktop().top && r.bottom <= VisibleDesktop().bottom;
+                }
+            }
+            editor.m_nameField.GetWindowText(kept);
+            testsupport::SaveScreenshot("unit-editor-rotated-panel-up-" + std::string(name));
+            device::ui::RotateScreen(); // back
+            device::ui::PumpUntilIdle();
+        });
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        device::ui::PumpUntilIdle();
+        EXPECT_TRUE(raised[0]) << "factor field";
+        EXPECT_TRUE(raised[1]) << "name field";
+        EXPECT_EQ(kept, CString(L"Talent")) << "the typed name stays";
+        if (shape.cy == 320) EXPECT_TRUE(together[0]) << "header and fields above the panel";
+        if (shape.cx == 320 && shape.cy == 320) EXPECT_TRUE(together[1]) << "the same, rotated";
+        device::ui::SetSipUp(false);
+        device::ui::PumpUntilIdle();
+    }
 }
 
 TEST_F(ToolsTabTest, TipCalculatorOwnedByTheToolsPageOpensToolFourOnASettingsChange) {

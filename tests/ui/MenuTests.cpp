@@ -520,6 +520,55 @@ TEST_F(MenuTest, ATapOnABarEntryOpensItsPopupUpwardAfterInitMenuPopupAndThePickR
     EXPECT_TRUE(GetMenuState(CommandBar_GetMenu(bar, 0), 32878, MF_BYCOMMAND) & MF_CHECKED);
 }
 
+// With the input panel up, a menu opened from the bar lies over the panel: its items there are
+// drawn and take the taps (the panel types no key there); once it closes the panel shows there again.
+TEST_F(MenuTest, APopupOpenedWhileThePanelIsUpLiesOverThePanel) {
+    device::ui::SetSipUp(true);
+    HWND owner = Top(0, 26, 240, 294);
+    HMODULE module = TestModule();
+    HWND bar = CommandBar_Create(module, owner, 1);
+    ASSERT_TRUE(CommandBar_InsertMenubar(bar, module, 216, 0));
+    device::ui::PumpUntilIdle();
+    Script();
+    const RECT panel = device::ui::SipRect();
+    // The panel as it is drawn before the menu opens, over the whole lower half of the screen.
+    std::vector<COLORREF> panelBefore;
+    for (int y = panel.top; y < panel.bottom; ++y) panelBefore.push_back(Pixel(100, y));
+    HWND popup = nullptr, hit = nullptr;
+    POINT exitItem{}, background{};
+    RECT popupRect{};
+    COLORREF drawn = CLR_INVALID;
+    m_idle.push_back([&] {
+        popup = device::ui::OpenPopupWindow();
+        GetWindowRect(popup, &popupRect);
+        const int last = GetMenuItemCount(GetSubMenu(CommandBar_GetMenu(bar, 0), 0)) - 1; // Exit
+        RECT item{};
+        ASSERT_TRUE(device::ui::OpenPopupItemRect(last, item));
+        exitItem = Centre(item);
+        background = POINT{item.left + 3, item.top + 2};
+        device::ui::PumpUntilIdle();
+        hit = WindowFromPoint(exitItem);
+        drawn = Pixel(background.x, background.y);
+        Screenshot("menu-over-panel");
+        Tap(exitItem);
+    });
+    RECT entry{};
+    ASSERT_TRUE(device::ui::CommandBarEntryRect(bar, 0, -1, entry));
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&entry), 2);
+    Tap(Centre(entry));
+    device::ui::PumpUntilIdle();
+
+    ASSERT_TRUE(PtInRect(&panel, exitItem)) << "the lowest item lies where the panel is";
+    EXPECT_EQ(hit, popup);
+    EXPECT_EQ(drawn, GetSysColor(COLOR_MENU));
+    EXPECT_EQ(CommandsPosted(owner), std::vector<UINT>{32862u});
+    ASSERT_TRUE(popupRect.left < 100 && popupRect.right > 100 && popupRect.bottom > panel.top) << "the menu lay there";
+    std::vector<COLORREF> panelAfter;
+    for (int y = panel.top; y < panel.bottom; ++y) panelAfter.push_back(Pixel(100, y));
+    EXPECT_EQ(panelAfter, panelBefore) << "the panel is drawn again where the menu was";
+    device::ui::SetSipUp(false);
+}
+
 TEST_F(MenuTest, TheBitmapButtonAndTheOkAdornmentSendTheirCommands) {
     HWND owner = Top(0, 26, 240, 268);
     HMODULE module = TestModule();

@@ -770,6 +770,15 @@ TEST_F(WorldMapPageTest, RotationReloadsThePanelImageAndLaysThePageOutAgain) {
     page.m_marker.GetWindowRect(&marker);
     page.ScreenToClient(&marker);
     EXPECT_EQ(marker.left + 2, page.CityCentre(page.m_mapCity).x);
+
+    // As the device rotates: the container resizes the page, which lays it out on the new work
+    // area, before the settings change arrives; the portrait panel comes back all the same.
+    device::ui::SetScreenShape(240, 320);
+    page.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(240, 268));
+    ASSERT_EQ(page.m_workWidth, 240);
+    page.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    page.m_panelBitmap.GetBitmap(&bm);
+    EXPECT_EQ(bm.bmWidth, 240) << "the portrait panel, with its round clock face";
 }
 
 // [SECTION] Screenshots -------------------------------------------------------------------------
