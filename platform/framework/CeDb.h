@@ -148,6 +148,12 @@ public:
     // False when the work was undone because the transaction could not be committed; when no
     // transaction can be had, fn runs with a transaction per call.
     static BOOL InOneTransaction(BOOL bWrite, const std::function<void()>& fn);
+    // Runs fn in one write transaction of the device store, which holds the registry as well as
+    // the databases: every database and registry write fn makes lands at once, or, when fn
+    // returns false or the commit fails, none of them does. True when committed. A change made
+    // of several writes (a record replaced and the settings that name it) uses it so that a
+    // program killed half-way leaves the whole change or none of it.
+    static BOOL AllOrNothing(const std::function<bool()>& fn);
 
 private:
     BOOL Seek(DWORD dwSeekType, DWORD_PTR dwValue);
@@ -163,6 +169,7 @@ private:
     // written since (its generation number is unchanged) and this object wrote nothing.
     DWORD m_dwIndex = 0;
     uint64_t m_indexGeneration = 0;
+    uint64_t m_indexRollbacks = 0; // a rolled-back transaction undoes what the seek saw
     bool m_indexKnown = false;
     // The buffer reads are made into, kept from one read to the next.
     LPBYTE m_readBuffer = nullptr;
