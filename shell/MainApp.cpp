@@ -3,6 +3,7 @@
 #include "core/TextFiles.h"
 #include "resources/resource.h"
 #include "shell/LanguageDlg.h"
+#include "shell/InterruptedWrites.h"
 #include "shell/LanguageList.h"
 #include "shell/MainDlg.h"
 #include "platform/system/Modules.h"
@@ -22,6 +23,9 @@ BOOL CMainApp::InitInstance() {
         return FALSE;
     }
     // COM and the shell's extra controls need no set-up on this device.
+
+    // What a writer killed at the last run left half-done is put right before anything reads it.
+    RecoverInterruptedWrites();
 
     int lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
     if (m_registry.RegistryStatus == CRegistryKey::kValueMissing ||
