@@ -4,6 +4,7 @@
 // dispatched as usual so that windows keep painting. The menu window holds the stylus capture,
 // so a tap anywhere reaches it; a tap outside closes the menu.
 
+#include "platform/ui/DeviceUi.h"
 #include "platform/ui/MenuInternal.h"
 #include "platform/ui/MenuLayout.h"
 
@@ -192,6 +193,13 @@ UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
         int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
         left = std::max(0, std::min(left, sw - size.cx));
         top = std::max(0, std::min(top, sh - size.cy));
+        // The input panel lies over every window: a menu that would reach under a raised panel
+        // opens above it instead, so that none of its items (Exit last of all) is hidden there.
+        if (IsSipUp()) {
+            const RECT panel = SipRect();
+            if (top + size.cy > panel.top && top < panel.bottom)
+                top = std::max(static_cast<int>(WorkArea().top), static_cast<int>(panel.top) - size.cy);
+        }
         t.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupMenuClass, L"", WS_POPUP, left, top,
                                    size.cx, size.cy, owner, nullptr, nullptr, nullptr);
     }

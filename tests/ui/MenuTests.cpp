@@ -520,6 +520,36 @@ TEST_F(MenuTest, ATapOnABarEntryOpensItsPopupUpwardAfterInitMenuPopupAndThePickR
     EXPECT_TRUE(GetMenuState(CommandBar_GetMenu(bar, 0), 32878, MF_BYCOMMAND) & MF_CHECKED);
 }
 
+// The raised input panel lies over every window: a bar's menu opens above it, its last item
+// within reach of the stylus.
+TEST_F(MenuTest, WithTheInputPanelUpABarMenuOpensAboveThePanel) {
+    HWND owner = Top(0, 26, 240, 294); // its bar in the menu bar's place, under the panel
+    HMODULE module = TestModule();
+    HWND bar = CommandBar_Create(module, owner, 1);
+    ASSERT_TRUE(CommandBar_InsertMenubar(bar, module, 193, 0));
+    device::ui::SetSipUp(true);
+    device::ui::PumpUntilIdle();
+    Script();
+    RECT popupRect{};
+    int last = -1;
+    m_idle.push_back([&] {
+        HMENU popup = GetSubMenu(CommandBar_GetMenu(bar, 0), 0);
+        last = GetMenuItemCount(popup) - 1;
+        GetWindowRect(device::ui::OpenPopupWindow(), &popupRect);
+        Tap(PopupItem(last));
+    });
+    RECT entry{};
+    ASSERT_TRUE(device::ui::CommandBarEntryRect(bar, 0, -1, entry));
+    MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&entry), 2);
+    Tap(Centre(entry));
+    device::ui::PumpUntilIdle();
+    const RECT panel = device::ui::SipRect();
+    device::ui::SetSipUp(false);
+    EXPECT_EQ(popupRect.bottom, panel.top);
+    ASSERT_GE(last, 0);
+    EXPECT_EQ(CommandsPosted(owner).size(), 1u) << "the last item was picked";
+}
+
 TEST_F(MenuTest, TheBitmapButtonAndTheOkAdornmentSendTheirCommands) {
     HWND owner = Top(0, 26, 240, 268);
     HMODULE module = TestModule();
