@@ -195,10 +195,11 @@ UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
         top = std::max(0, std::min(top, sh - size.cy));
         // The input panel lies over every window: a menu that would reach under a raised panel
         // opens above it instead, so that none of its items (Exit last of all) is hidden there.
+        // On a screen too short for it between the taskbar and the panel, its first items go
+        // under the taskbar rather than its last under the panel.
         if (IsSipUp()) {
             const RECT panel = SipRect();
-            if (top + size.cy > panel.top && top < panel.bottom)
-                top = std::max(static_cast<int>(WorkArea().top), static_cast<int>(panel.top) - size.cy);
+            if (top + size.cy > panel.top && top < panel.bottom) top = std::max(0, static_cast<int>(panel.top) - size.cy);
         }
         t.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, kPopupMenuClass, L"", WS_POPUP, left, top,
                                    size.cx, size.cy, owner, nullptr, nullptr, nullptr);
