@@ -2,6 +2,7 @@
 
 #include "clocks/ScrollableForm.h"
 #include "core/CommonHelpers.h"
+#include "platform/framework/CeDb.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
@@ -104,20 +105,34 @@ bool CEditCitiesDlg::RefuseCityFields() {
     return true;
 }
 
+void CEditCitiesDlg::ShowDuplicateMessage() {
+    CString text;
+    text.LoadString(IDS_CITY_ALREADY_EXISTS);
+    MessageBox(text, nullptr, MB_OK);
+}
+
+// Every change of the store and the stored positions that follow it are one transaction of the
+// device store: a program killed half-way leaves the cities and the clocks, the map and the
+// Today item that name them by position as they were, or all of the change, never a clock
+// moved onto another city. The positions are kept only once the change is committed.
+bool CEditCitiesDlg::CommitChange(const std::function<bool(StoredCityIndexes&)>& change) {
+    StoredCityIndexes moved = m_stored;
+    const bool committed = CCeDBDatabase::AllOrNothing([&] { return change(moved) && moved.Write(m_registry); });
+    if (committed) m_stored = moved;
+    FillList();
+    return committed;
+}
+
 void CEditCitiesDlg::OnAdd() {
     if (RefuseCityFields()) return;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
     const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
-    if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) {
-        CString text;
-        text.LoadString(IDS_CITY_ALREADY_EXISTS);
-        MessageBox(text, nullptr, MB_OK);
-        return;
-    }
-    const int32_t p = static_cast<int32_t>(m_db.GetCurrentIndex());
-    FillList();
-    m_stored.ShiftAfterAdd(p);
-    m_stored.Write(m_registry);
+    const bool added = CommitChange([&](StoredCityIndexes& moved) {
+        if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) return false;
+        moved.ShiftAfterAdd(static_cast<int32_t>(m_db.GetCurrentIndex()));
+        return true;
+    });
+    if (!added) ShowDuplicateMessage();
 }
 
 void CEditCitiesDlg::OnDelete() {
@@ -129,10 +144,11 @@ void CEditCitiesDlg::OnDelete() {
     const int s = m_listCities.GetCurSel();
     if (s < 0) return;
     // Only a city the store really removed moves the stored positions.
-    if (!m_db.DeleteAt(static_cast<DWORD>(s))) return;
-    m_stored.ShiftAfterDelete(s);
-    FillList();
-    m_stored.Write(m_registry);
+    CommitChange([&](StoredCityIndexes& moved) {
+        if (!m_db.DeleteAt(static_cast<DWORD>(s))) return false;
+        moved.ShiftAfterDelete(s);
+        return true;
+    });
 }
 
 void CEditCitiesDlg::OnUpdate() {
@@ -140,36 +156,22 @@ void CEditCitiesDlg::OnUpdate() {
     if (s < 0 || RefuseCityFields()) return;
     CWaitCursor wait;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
-    CString text;
     if (m_db.FindCity(key) && m_db.GetCurrentIndex() != static_cast<DWORD>(s)) {
-        text.LoadString(IDS_CITY_ALREADY_EXISTS);
-        MessageBox(text, nullptr, MB_OK);
+        ShowDuplicateMessage();
         return;
     }
-    // The old record, to put back should the store refuse the new one.
-    const DWORD old = static_cast<DWORD>(s);
-    const CString oldKey = m_db.GetName(old) + L":" + m_db.GetCountry(old);
-    const CString oldPosition = m_db.GetLongitude(old) + L":" + m_db.GetLatitude(old);
-    const CString oldRule = m_db.GetDstRule(old);
-    const CString oldOffset = m_db.GetUtcOffset(old);
-    if (!m_db.DeleteAt(old)) return;
     const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
-    if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) {
-        // Put the city back where it was; the stored positions then still name the same cities.
-        if (m_db.AddCity(oldKey, oldPosition, oldRule, oldOffset))
-            m_stored.ShiftAfterMove(s, static_cast<int32_t>(m_db.GetCurrentIndex()));
-        else
-            m_stored.ShiftAfterDelete(s);
-        FillList();
-        m_stored.Write(m_registry);
-        text.LoadString(IDS_CITY_ALREADY_EXISTS);
-        MessageBox(text, nullptr, MB_OK);
-        return;
-    }
-    const int32_t p = static_cast<int32_t>(m_db.GetCurrentIndex());
-    FillList();
-    m_stored.ShiftAfterMove(s, p);
-    m_stored.Write(m_registry);
+    // The old record goes and the new one comes in the same step as the positions that follow
+    // it: should the store refuse the new record, the old one is still there.
+    bool refused = false;
+    CommitChange([&](StoredCityIndexes& moved) {
+        if (!m_db.DeleteAt(static_cast<DWORD>(s))) return false;
+        refused = !m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset));
+        if (refused) return false;
+        moved.ShiftAfterMove(s, static_cast<int32_t>(m_db.GetCurrentIndex()));
+        return true;
+    });
+    if (refused) ShowDuplicateMessage();
 }
 
 void CEditCitiesDlg::ReadWorkArea() {

@@ -11,6 +11,8 @@
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/ListControls.h"
 
+#include <functional>
+
 class CEditCitiesDlg : public CScrollableFormDlg {
 public:
     explicit CEditCitiesDlg(CWnd* pParent = nullptr);
@@ -56,6 +58,10 @@ protected:
 
 private:
     void FillList();
+    void ShowDuplicateMessage();
+    // Runs change (a store write that moves the positions it is given) and the write-back of
+    // the moved positions as one transaction; false, with nothing written, when either fails.
+    bool CommitChange(const std::function<bool(StoredCityIndexes&)>& change);
     void Layout();
     void ReadWorkArea();
     void ScrollTo(int pos);

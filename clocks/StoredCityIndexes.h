@@ -26,8 +26,8 @@ struct StoredCityIndexes {
     int32_t clocks[kClockCount] = {}; // clock, clock1 .. clock4 under Jorvana\wrldclk
 
     void Read(CRegistryKey& reg);
-    // Writes the five clocks, then the map city.
-    void Write(CRegistryKey& reg) const;
+    // Writes the five clocks, then the map city; true when the registry holds them all after.
+    bool Write(CRegistryKey& reg) const;
 
     // A city was added at position p: every value at p or after moves up by one.
     void ShiftAfterAdd(int32_t p);

@@ -177,7 +177,7 @@ BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const
     auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
     const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
     Filled filled = Filled::Abandoned;
-    const BOOL committed = CCeDBDatabase::InOneWriteTransaction([&] {
+    const BOOL committed = CCeDBDatabase::AllOrNothing([&] {
         Create(name, type, sortOrderCount, idents, mode);
         if (!open()) return false;
         filled = fill();

@@ -6,6 +6,7 @@
 #include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/system/DeviceFiles.h"
+#include "platform/system/FileReplace.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
@@ -194,6 +195,12 @@ void CLanguageDlg::OnSelChangeModule() {
     m_buttonAdd.EnableWindow(m_strListText.Find(name) < 0);
 }
 
+BOOL CLanguageDlg::PlaceByMove(const CString& source, const CString& target) {
+    if (MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING)) return TRUE;
+    // A file that cannot be renamed across (another volume) is copied, then removed.
+    return CopyFileW(source, target, FALSE) && (DeleteFileW(source), TRUE);
+}
+
 void CLanguageDlg::OnAddModule() {
     int selected = m_listModules.GetCurSel();
     CString name;
@@ -214,7 +221,10 @@ void CLanguageDlg::OnAddModule() {
         // A module moved or copied while loaded stays loaded from its old place: free it first.
         FreeLibrary(module);
         module = nullptr;
-        BOOL placed = m_checkRemove.GetCheck() == BST_CHECKED ? (DeleteFileW(target), MoveFileW(source, target))
+        // Either way the module arrives in one step: a move renames over an older file of that
+        // name, a copy is written beside it and renamed over it. A program killed afterwards,
+        // before the list below is written, has the module listed at its next start.
+        BOOL placed = m_checkRemove.GetCheck() == BST_CHECKED ? PlaceByMove(source, target)
                                                                : CopyFileW(source, target, FALSE);
         if (!placed) {
             AfxMessageBox(kInstallFailed, MB_OK);

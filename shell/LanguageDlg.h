@@ -53,6 +53,8 @@ protected:
     afx_msg void OnPaint();
     afx_msg void OnDestroy();
     afx_msg void OnAddModule();
+    // Moves the module file into place in one step; true when it is there.
+    static BOOL PlaceByMove(const CString& source, const CString& target);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnClickFolders(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnSelChangeModule();

@@ -2,6 +2,7 @@
 
 #include "core/TextFiles.h"
 #include "resources/resource.h"
+#include "shell/InterruptedWrites.h"
 #include "shell/LanguageDlg.h"
 #include "shell/LanguageList.h"
 #include "shell/MainDlg.h"
@@ -30,6 +31,9 @@ BOOL CMainApp::InitInstance() {
         AfxMessageBox(IDS_STORAGE_READ_ONLY, MB_OK);
         return FALSE;
     }
+
+    // What a writer killed at the last run left half-done is put right before anything reads it.
+    RecoverInterruptedWrites();
 
     int lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
     if (m_registry.RegistryStatus == CRegistryKey::kValueMissing ||

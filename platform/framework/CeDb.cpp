@@ -177,6 +177,11 @@ uint64_t StoreGeneration() {
     return db ? db->Generation() : 0;
 }
 
+uint64_t StoreRollbacks() {
+    device::DeviceDb* db = device::DeviceDb::Get();
+    return db ? db->Rollbacks() : 0;
+}
+
 } // namespace
 
 BOOL CCeDBDatabase::InOneTransaction(BOOL bWrite, const std::function<void()>& fn) {
@@ -192,9 +197,18 @@ BOOL CCeDBDatabase::InOneTransaction(BOOL bWrite, const std::function<void()>& f
     return committed || !ran;
 }
 
-BOOL CCeDBDatabase::InOneWriteTransaction(const std::function<bool()>& fn) {
+BOOL CCeDBDatabase::AllOrNothing(const std::function<bool()>& fn) {
     device::DeviceDb* db = device::DeviceDb::Get();
-    return db && db->Write([&](sqlite3*) { return fn(); });
+    // Without the device store nothing can be written at all: fn does not run.
+    if (!db) return FALSE;
+    if (db->InOpenTransaction()) {
+        // Joined to a transaction the caller already has open: a false return must undo what
+        // fn wrote, which only the outer transaction can do, so it is made to fail.
+        bool ok = fn();
+        if (!ok) db->BeforeCommit([](sqlite3*) { return false; });
+        return ok;
+    }
+    return db->Write([&](sqlite3*) { return fn(); }) ? TRUE : FALSE;
 }
 
 ULONGLONG CCeDBDatabase::StorageFaultCount() {
@@ -213,12 +227,14 @@ BOOL CCeDBDatabase::Seek(DWORD dwSeekType, DWORD_PTR dwValue) {
     }
     // The generation is taken first: a write landing during the seek makes the index stale.
     const uint64_t generation = StoreGeneration();
+    const uint64_t rollbacks = StoreRollbacks();
     DWORD index = 0;
     m_oidCurrent = CeSeekDatabase(m_hDatabase, dwSeekType, dwValue, &index);
     m_bEOF = m_oidCurrent == 0;
     m_indexKnown = !m_bEOF;
     m_dwIndex = index;
     m_indexGeneration = generation;
+    m_indexRollbacks = rollbacks;
     return !m_bEOF;
 }
 
@@ -251,7 +267,8 @@ DWORD CCeDBDatabase::GetCurrIndex() const {
     if (!IsOpen()) return 0;
     // Writes through other handles shift the index: unless nothing was written since the
     // last seek, the device is asked.
-    if (m_indexKnown && m_indexGeneration == StoreGeneration()) return m_dwIndex;
+    if (m_indexKnown && m_indexGeneration == StoreGeneration() && m_indexRollbacks == StoreRollbacks())
+        return m_dwIndex;
     DWORD index = 0;
     if (!m_bEOF && CeSeekDatabase(m_hDatabase, CEDB_SEEK_CURRENT, 0, &index)) return index;
     return GetRecordCount();

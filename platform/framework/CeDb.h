@@ -148,10 +148,14 @@ public:
     // False when the work was undone because the transaction could not be committed; when no
     // transaction can be had, fn runs with a transaction per call.
     static BOOL InOneTransaction(BOOL bWrite, const std::function<void()>& fn);
-    // Runs fn in one write transaction that is committed only when fn returns true and the
-    // storage failed nowhere in it; otherwise all of it is undone. TRUE when it was committed;
-    // FALSE, without running fn, when the device's store cannot be had.
-    static BOOL InOneWriteTransaction(const std::function<bool()>& fn);
+    // Runs fn in one write transaction of the device store, which holds the registry as well as
+    // the databases: every database and registry write fn makes lands at once, or, when fn
+    // returns false, the storage fails anywhere in it or the commit fails, none of them does.
+    // True when committed; FALSE, without running fn, when the device's store cannot be had. A
+    // change made of several writes (a store import and its completion mark, a record replaced
+    // and the settings that name it) uses it so that a program killed half-way leaves the whole
+    // change or none of it.
+    static BOOL AllOrNothing(const std::function<bool()>& fn);
     // How many storage faults (a full device, an I/O error) this process met so far: a write
     // that failed while the number moved failed for want of storage, not for its own reasons.
     static ULONGLONG StorageFaultCount();
@@ -170,6 +174,7 @@ private:
     // written since (its generation number is unchanged) and this object wrote nothing.
     DWORD m_dwIndex = 0;
     uint64_t m_indexGeneration = 0;
+    uint64_t m_indexRollbacks = 0; // a rolled-back transaction undoes what the seek saw
     bool m_indexKnown = false;
     // The buffer reads are made into, kept from one read to the next.
     LPBYTE m_readBuffer = nullptr;

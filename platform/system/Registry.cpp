@@ -196,6 +196,10 @@ struct SnapKey {
 struct Snapshot {
     bool valid = false;
     uint64_t generation = 0;
+    // A snapshot taken inside a transaction that was then rolled back shows what was undone,
+    // though the generation did not move: the connection's rollbacks tell.
+    uint64_t serial = 0;
+    uint64_t rollbacks = 0;
     std::unordered_map<int64_t, SnapKey> keys;
     std::unordered_map<int64_t, std::unordered_map<std::wstring, int64_t>> childByName; // parent -> folded name -> id
 };
@@ -232,7 +236,10 @@ template <typename Fn> LONG ReadSnapshot(Fn&& fn) {
     if (!db) return ERROR_BADDB;
     std::lock_guard lock(g_snapMutex);
     uint64_t generation = db->Generation();
-    if (!g_snap.valid || g_snap.generation != generation) {
+    if (!g_snap.valid || g_snap.generation != generation || g_snap.serial != db->Serial() ||
+        g_snap.rollbacks != db->Rollbacks()) {
+        g_snap.rollbacks = db->Rollbacks();
+        g_snap.serial = db->Serial();
         g_snap.valid = LoadSnapshot(db, g_snap);
         g_snap.generation = generation;
         if (!g_snap.valid) return ERROR_BADDB;

@@ -6,6 +6,7 @@
 
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
+#include "platform/system/ProgramPath.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/WindowManager.h"
 
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -30,6 +32,11 @@ constexpr uint32_t kMaxText = 4096;
 constexpr int kConnectTimeoutMs = 200;
 // A request of the layer itself, not a window message (window messages stay below 0x10000).
 constexpr uint32_t kBringToFrontRequest = 0x4A520001u;
+// "Which program are you?": answered with the length and UTF-8 text of the device path of the
+// program the process runs.
+constexpr uint32_t kIdentifyRequest = 0x4A520002u;
+// "Close, as the user would": the program ends as on SIGTERM or its window's close.
+constexpr uint32_t kCloseRequest = 0x4A520003u;
 
 struct Packet {
     uint32_t magic;
@@ -140,6 +147,16 @@ void Serve(int client) {
         RequestBringToFront();
         return;
     }
+    if (p.msg == kIdentifyRequest) {
+        const std::string path = device::ToUtf8(device::ModuleDevicePath());
+        const uint32_t length = static_cast<uint32_t>(std::min<size_t>(path.size(), kMaxText));
+        if (WriteAll(client, &length, sizeof length)) WriteAll(client, path.data(), length);
+        return;
+    }
+    if (p.msg == kCloseRequest) {
+        RequestProgramEnd();
+        return;
+    }
     if (p.kind == 1) {
         if (p.textLength) lParam = KeepText(std::move(text));
         DeliverLocally(p.msg, static_cast<WPARAM>(p.wParam), lParam, BroadcastKind::Post, 0);
@@ -208,16 +225,65 @@ void StopBroadcastListener() {
     unlink(l.path.c_str());
 }
 
-bool AskProcessToFront(int pid) {
+namespace {
+
+// Connects to the listener of process pid and sends it one of the layer's own requests; the
+// open connection (for an answer) or -1.
+int SendRequest(int pid, uint32_t request) {
     sockaddr_un addr;
-    if (!FillAddress(IpcFolder() / (std::to_string(pid) + ".sock"), addr)) return false;
+    if (!FillAddress(IpcFolder() / (std::to_string(pid) + ".sock"), addr)) return -1;
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    Packet p{kMagic, 1u, request, 0, 0, 0, 0, 0};
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || !WriteAll(fd, &p, sizeof p)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool SendOnly(int pid, uint32_t request) {
+    int fd = SendRequest(pid, request);
     if (fd < 0) return false;
-    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    Packet p{kMagic, 1u, kBringToFrontRequest, 0, 0, 0, 0, 0};
-    ok = ok && WriteAll(fd, &p, sizeof p);
     close(fd);
-    return ok;
+    return true;
+}
+
+} // namespace
+
+bool AskProcessToFront(int pid) { return SendOnly(pid, kBringToFrontRequest); }
+
+bool AskProcessToClose(int pid) { return SendOnly(pid, kCloseRequest); }
+
+std::vector<DeviceProcess> RunningDeviceProcesses() {
+    std::vector<DeviceProcess> found;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(IpcFolder(), ec)) {
+        if (entry.path().extension() != ".sock") continue;
+        const int pid = std::atoi(entry.path().stem().c_str());
+        if (pid <= 0 || pid == getpid() || !ProcessAlive(pid)) continue;
+        int fd = SendRequest(pid, kIdentifyRequest);
+        if (fd < 0) continue;
+        uint32_t length = 0;
+        std::string path;
+        if (ReadAll(fd, &length, sizeof length, 1000) && length <= kMaxText) {
+            path.resize(length);
+            if (length && !ReadAll(fd, path.data(), length, 1000)) path.clear();
+        }
+        close(fd);
+        if (!path.empty()) found.push_back({pid, device::FromUtf8(path)});
+    }
+    return found;
+}
+
+bool DeviceProcessRunning(int pid) {
+    if (!ProcessAlive(pid)) return false;
+    // A process that has ended but whose parent has not yet collected it runs no more.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    const size_t close = text.rfind(')');
+    return close == std::string::npos || close + 2 >= text.size() || text[close + 2] != 'Z';
 }
 
 void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam, BroadcastKind kind, UINT timeoutMs) {

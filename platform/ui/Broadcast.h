@@ -7,6 +7,7 @@
 #include "platform/ui/WinUser.h"
 
 #include <string>
+#include <vector>
 
 namespace device::ui {
 
@@ -23,6 +24,18 @@ void BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam, BroadcastKind kind
 // Asks the device process with that id to bring its front window forward (a second start of a
 // program that runs once per device). False when the process has no listener to ask.
 bool AskProcessToFront(int pid);
+
+// The other device processes that listen, each with the device path of the program it runs.
+struct DeviceProcess {
+    int pid = 0;
+    std::wstring program;
+};
+std::vector<DeviceProcess> RunningDeviceProcesses();
+// Asks the device process with that id to close as the user would close it (the same end as on
+// SIGTERM or a closed window: it saves what it saves on close). False when it has no listener.
+bool AskProcessToClose(int pid);
+// The process with that id still runs.
+bool DeviceProcessRunning(int pid);
 
 // Starts this process's listener (done on the first top-level window); idempotent.
 void StartBroadcastListener();

@@ -9,6 +9,11 @@
 #include "support/Screenshots.h"
 
 #include <array>
+#include <random>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -289,6 +294,50 @@ TEST_F(EditCitiesDlgTest, UpdateRewritesTheCityAndMovesThePositionsWithIt) {
     EXPECT_EQ(std::wstring(db.GetUtcOffset(10)), L"530");
     EXPECT_EQ(std::wstring(db.GetDstRule(10)), L"1:90:2:300:3");
     EXPECT_TRUE(Boxes().empty());
+}
+
+// The editor killed (SIGKILL) at random points while it renames a city back and forth between
+// the first and the last position: each time the store holds the old city or the new one, and
+// the clocks and the map still name the cities they named before.
+TEST_F(EditCitiesDlgTest, AnUpdateKilledAtAnyPointLeavesTheOldCityOrTheNewOneWithItsClocks) {
+    WriteNumberedCities(30);
+    Store({0, 0, 5, 10, 20, 25}); // the map and the home clock on the city that moves
+    {
+        CCitiesDb seeded; // the list is imported before the writers start
+        seeded.Open();
+    }
+    std::mt19937 random(7);
+    int moved = 0;
+    for (int round = 0; round < 24; ++round) {
+        const pid_t writer = fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            Edit([](CEditCitiesDlg& dlg) {
+                for (;;) {
+                    const bool first = Item(dlg, 0) == CString(L"C00");
+                    Select(dlg, first ? 0 : 29);
+                    dlg.m_editName.SetWindowText(first ? L"Z00" : L"C00");
+                    Click(dlg, IDC_EDIT_CITY_UPDATE);
+                }
+            });
+            _exit(0);
+        }
+        usleep(static_cast<useconds_t>(20000 + random() % 80000));
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+
+        CCitiesDb db;
+        db.Open();
+        const std::array<int, 6> v = Stored();
+        std::array<std::wstring, 6> names;
+        for (int i = 0; i < 6; ++i) names[i] = db.GetName(static_cast<DWORD>(v[i])).GetString();
+        const std::wstring city = db.FindCity(L"Z00:X") ? L"Z00" : L"C00";
+        ASSERT_EQ(db.FindCity(L"C00:X") ? 1 : 0, city == L"C00" ? 1 : 0) << "round " << round;
+        ASSERT_EQ(names, (std::array<std::wstring, 6>{city, city, L"C05", L"C10", L"C20", L"C25"}))
+            << "round " << round;
+        if (city == L"Z00") ++moved;
+    }
+    EXPECT_GT(moved, 0); // the writer got as far as an update
 }
 
 TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {

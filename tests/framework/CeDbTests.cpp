@@ -3,6 +3,7 @@
 // record under the cursor, database information and the last-modified time.
 
 #include "platform/framework/CeDb.h"
+#include "platform/system/Registry.h"
 #include "support/FreshDevice.h"
 
 #include <gtest/gtest.h>
@@ -256,6 +257,57 @@ TEST_F(CeDb, OneTransactionKeepsEveryWriteAndNests) {
     CCeDBDatabase fresh;
     ASSERT_TRUE(fresh.Open(L"items"));
     EXPECT_EQ(Walk(fresh), (std::vector<std::wstring>{L"a", L"B", L"C", L"D", L"E"}));
+}
+
+// A record and a registry value written together: both land, or a false return (from the
+// outermost scope or one joined to it) leaves neither, and reads after it see what was before.
+TEST_F(CeDb, AllOrNothingGroupsRecordAndRegistryWrites) {
+    MakeItems();
+    CCeDBDatabase db;
+    ASSERT_TRUE(db.Open(L"items"));
+    auto setValue = [](DWORD value) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Test", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+        RegSetValueExW(key, L"v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+    };
+    auto value = [] {
+        HKEY key = nullptr;
+        DWORD v = 0, size = sizeof v;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Test", 0, 0, &key) != ERROR_SUCCESS) return DWORD(0);
+        RegQueryValueExW(key, L"v", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
+        RegCloseKey(key);
+        return v;
+    };
+    auto addAndSet = [&](LPCWSTR k, DWORD v) {
+        CCeDBRecord rec;
+        rec.AddProp(CCeDBProp(k, 1));
+        db.AddRecord(rec);
+        setValue(v);
+    };
+    setValue(1);
+    DWORD inside = 0;
+    EXPECT_FALSE(CCeDBDatabase::AllOrNothing([&] {
+        addAndSet(L"D", 2);
+        inside = value();
+        return false;
+    }));
+    EXPECT_EQ(inside, 2u);
+    EXPECT_EQ(value(), 1u);
+    EXPECT_FALSE(CCeDBDatabase::InOneTransaction(TRUE, [&] {
+        CCeDBDatabase::AllOrNothing([&] {
+            addAndSet(L"E", 3);
+            return false;
+        });
+    }));
+    EXPECT_EQ(value(), 1u);
+    EXPECT_EQ(Walk(db), (std::vector<std::wstring>{L"a", L"B", L"C"}));
+    EXPECT_TRUE(CCeDBDatabase::AllOrNothing([&] {
+        addAndSet(L"F", 4);
+        return true;
+    }));
+    EXPECT_EQ(value(), 4u);
+    EXPECT_EQ(Walk(db), (std::vector<std::wstring>{L"a", L"B", L"C", L"F"}));
 }
 
 } // namespace

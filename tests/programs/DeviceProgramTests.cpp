@@ -1,6 +1,7 @@
 // The device programs as their own processes: no silent start without a display, a clean end
 // on SIGTERM, and one running copy of the program per device.
 
+#include "platform/system/ObjectStore.h"
 #include "platform/system/Registry.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
@@ -203,6 +204,63 @@ TEST_F(DeviceProgramTest, ASecondStartBringsTheRunningCopyForward) {
     EXPECT_EQ(GetActiveWindow(), main) << "the front window of the running copy";
     DestroyWindow(main);
     close(lock);
+}
+
+// Removal while the program and the Today host run: the program is asked to close as the user
+// would, ends, and only then is the product removed, so nothing is written back after it; the
+// Today host lets the item go and goes on. A copy that cannot be asked stops the removal.
+TEST_F(DeviceProgramTest, RemovalWhileTheProgramRunsClosesItFirstOrRefuses) {
+    Install();
+    // A device where the program ran before: language and home city chosen, its stores there.
+    for (auto [path, name] : {std::pair{L"Jorvana", L"lang"}, {L"Jorvana\\wrldclk", L"clock"}}) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+        const DWORD zero = 0;
+        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
+        RegCloseKey(key);
+    }
+    ASSERT_NE(CeCreateDatabase(L"jrvConverters", 0, 0, nullptr), 0u);
+    const fs::path folder = Root() / "fs" / "Program Files" / "Jorvana";
+    const std::string remove = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless '" +
+                               std::string(DEVICE_INSTALL) + "' --remove >'" + (Root() / "removal.txt").string() +
+                               "' 2>&1";
+    auto removalText = [&] {
+        std::ifstream in(Root() / "removal.txt");
+        std::ostringstream out;
+        out << in.rdbuf();
+        return out.str();
+    };
+
+    // A copy holding the program's lock that cannot be asked (this process holds it): refused.
+    fs::create_directories(Root() / "ipc");
+    int lock = open((Root() / "ipc" / "Jorvana.exe.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
+    const std::string self = std::to_string(getpid());
+    ASSERT_EQ(write(lock, self.data(), self.size()), static_cast<ssize_t>(self.size()));
+    EXPECT_EQ(WEXITSTATUS(std::system(remove.c_str())), 1);
+    EXPECT_NE(removalText().find("Nothing was removed"), std::string::npos) << removalText();
+    EXPECT_TRUE(fs::exists(folder / "Jorvana.exe"));
+    EXPECT_TRUE(KeyExists(L"Software\\Microsoft\\Today\\Items\\Ondrelpane"));
+    close(lock);
+
+    const pid_t program = Spawn(kProgram, {}, "headless");
+    const pid_t today = Spawn(TODAY_HOST, {}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(SocketOf(program)) && fs::exists(SocketOf(today)); }));
+    ASSERT_TRUE(WaitFor([&] { return ReadDword(L"Jorvana", L"CurTab", 99) != 99; })) << "the main window is up";
+
+    EXPECT_EQ(WEXITSTATUS(std::system(remove.c_str())), 0) << removalText();
+    EXPECT_NE(removalText().find("closing \\Program Files\\Jorvana\\Jorvana.exe"), std::string::npos) << removalText();
+    EXPECT_EQ(ExitStatus(program), 0);
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_FALSE(KeyExists(L"Jorvana")) << "written back after the removal";
+    EXPECT_FALSE(KeyExists(L"Software\\Microsoft\\Today\\Items\\Ondrelpane"));
+    // The Today host is the device's: it runs on without the item and still ends cleanly.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(waitpid(today, nullptr, WNOHANG), 0) << "the Today host ended";
+    kill(today, SIGTERM);
+    EXPECT_EQ(ExitStatus(today), 0);
+    EXPECT_FALSE(KeyExists(L"Jorvana"));
 }
 
 } // namespace

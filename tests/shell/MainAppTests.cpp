@@ -10,6 +10,12 @@
 #include "platform/system/Modules.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
 
 using namespace shelltest;
 
@@ -124,6 +130,97 @@ TEST_F(MainAppTest, MissingListFileWithLangZeroStartsAndOtherwiseFails) {
     second.InitInstance();
     EXPECT_TRUE(second.mainWindowRuns.empty());
     EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{CMainApp::kModuleLoadFailed});
+}
+
+// What a writer killed at the last run left: a module placed in LangsRes but not listed, and the
+// half-made files written beside the files they were to replace. The next start lists the
+// module as the install would have and removes those files, and only those.
+TEST_F(MainAppTest, TheNextStartListsAModuleLeftUnlistedAndRemovesHalfMadeFiles) {
+    WriteLang(0);
+    PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelNew.dll"));
+    PlaceModule(SHELL_PLAIN_MODULE, InProgramFolder(L"LangsRes\\OndrelJunk.dll")); // no language module
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", L"\\My Documents\\Skins\\blue.skn");
+    const std::wstring leftovers[] = {InProgramFolder(L"langs.dat.new"), InProgramFolder(L"pack.dat.new"),
+                                      InProgramFolder(L"LangsRes\\OndrelOther.dll.copying"),
+                                      L"\\My Documents\\Skins\\blue.skn.new"};
+    const std::wstring keepers[] = {InProgramFolder(L"notes.new"), InProgramFolder(L"pack.dat"),
+                                    L"\\My Documents\\Skins\\blue.skn"};
+    for (const std::wstring& file : leftovers) WriteDeviceFile(file, "0,HALF");
+    for (const std::wstring& file : keepers) WriteDeviceFile(file, "kept");
+
+    const std::string expected = "0,ENGLISH,NONE@1,TESTLANG,ONDRELTESTLANG.DLL@2,PLAIN,ONDRELPLAIN.DLL@3,UPPER,NONE@"
+                                 "4,ESCAPE,..\\ONDRELTESTLANG.DLL@5,NEW,ONDRELNEW.DLL@>";
+    for (int start = 0; start < 2; ++start) { // a second start finds nothing more to do
+        TestMainApp app;
+        app.InitInstance();
+        EXPECT_EQ(app.mainWindowRuns, std::vector<int>{0});
+        EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), expected);
+    }
+    for (const std::wstring& file : leftovers) EXPECT_FALSE(DeviceFileExists(file)) << std::string(file.begin(), file.end());
+    for (const std::wstring& file : keepers) EXPECT_EQ(ReadDeviceFile(file), "kept");
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+// A module install killed (SIGKILL) at random points, copying or moving the module: at the next
+// start the module is either installed and listed once, or not installed and still where it was,
+// and no half-made file is left.
+TEST_F(MainAppTest, AModuleInstallKilledAtAnyPointIsWholeOrUndoneAtTheNextStart) {
+    WriteLang(0);
+    const std::string before = ReadDeviceFile(InProgramFolder(L"langs.dat"));
+    const std::string after = "0,ENGLISH,NONE@1,TESTLANG,ONDRELTESTLANG.DLL@2,PLAIN,ONDRELPLAIN.DLL@3,UPPER,NONE@"
+                              "4,ESCAPE,..\\ONDRELTESTLANG.DLL@5,NEW,ONDRELNEW.DLL@>";
+    const std::wstring source = L"\\My Documents\\OndrelNew.dll", target = InProgramFolder(L"LangsRes\\OndrelNew.dll");
+    std::mt19937 random(3);
+    int installed = 0;
+    for (int round = 0; round < 16; ++round) {
+        std::filesystem::remove(HostPath(target));
+        WriteDeviceFile(InProgramFolder(L"langs.dat"), before);
+        PlaceModule(SHELL_LANGUAGE_MODULE, source);
+        const bool move = round % 2 == 1;
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t writer = fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            ScriptedLanguageDlg dlg;
+            dlg.m_nInitialSelection = 0;
+            dlg.steps = [move, &ready](ScriptedLanguageDlg& d) {
+                if (move) d.RemoveCheck().SetCheck(BST_CHECKED);
+                if (write(ready[1], "!", 1) != 1) _exit(1); // the install starts now
+                d.Add(L"ONDRELNEW.DLL");
+            };
+            dlg.DoModal();
+            _exit(0);
+        }
+        close(ready[1]);
+        char started = 0;
+        const bool began = read(ready[0], &started, 1) == 1;
+        close(ready[0]);
+        usleep(static_cast<useconds_t>(random() % 4000)); // within the install, or just after it
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        ASSERT_TRUE(began) << "round " << round;
+
+        TestMainApp app;
+        app.InitInstance();
+        const std::string list = ReadDeviceFile(InProgramFolder(L"langs.dat"));
+        if (DeviceFileExists(target)) {
+            ++installed;
+            ASSERT_EQ(list, after) << "round " << round;
+            EXPECT_EQ(std::filesystem::file_size(HostPath(target)), std::filesystem::file_size(SHELL_LANGUAGE_MODULE))
+                << "round " << round;
+        } else {
+            ASSERT_EQ(list, before) << "round " << round;
+            ASSERT_TRUE(DeviceFileExists(source)) << "round " << round;
+        }
+        if (!move) EXPECT_TRUE(DeviceFileExists(source)) << "round " << round;
+        for (const std::wstring& folder : {std::wstring(kProgramFolder), InProgramFolder(L"LangsRes"), std::wstring(L"\\My Documents")})
+            for (const auto& entry : std::filesystem::directory_iterator(HostPath(folder))) {
+                const std::string name = entry.path().filename().string();
+                ASSERT_TRUE(!name.ends_with(".new") && !name.ends_with(".copying")) << name << ", round " << round;
+            }
+    }
+    EXPECT_GT(installed, 0);
 }
 
 // The shipped German module through the program's own loading, and a module that lacks texts.

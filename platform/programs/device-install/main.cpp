@@ -9,11 +9,28 @@
 //   device-install --remove                        remove
 //
 // The device is the one DEVICE_ROOT names (or the default root).
+//
+// A program of the product that runs while it is removed (one whose executable is a file of the
+// installation folder) is first asked to close as the user would close it, and the removal waits
+// for it to end, so that it cannot write its settings back after they are gone; one that does
+// not end in time makes the removal stop before anything is removed.
 
 #include "platform/display/Display.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/Modules.h"
+#include "platform/system/DeviceRoot.h"
 #include "platform/system/Registry.h"
+#include "platform/ui/Broadcast.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cwctype>
+#include <thread>
+#include <vector>
 
 #include <cstdio>
 #include <filesystem>
@@ -179,6 +196,83 @@ int Install(const fs::path& build, const fs::path& data) {
     return 0;
 }
 
+// A running program is the product's when its executable is a file of the installation folder.
+bool IsProductProgram(const std::wstring& program) {
+    std::wstring folder = std::wstring(kInstallDir) + L"\\";
+    if (program.size() <= folder.size()) return false;
+    for (size_t i = 0; i < folder.size(); ++i)
+        if (std::towlower(program[i]) != std::towlower(folder[i])) return false;
+    fs::path host;
+    return device::ResolveDevicePath(program.c_str(), host) && fs::is_regular_file(host);
+}
+
+// The processes holding the single-copy lock of a program of the installation folder: a copy
+// that is still starting has no listener yet but holds its lock.
+std::vector<int> LockedProductCopies(const fs::path& folder) {
+    std::vector<int> pids;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(device::RootFolder() / "ipc", ec)) {
+        if (entry.path().extension() != ".lock" || !fs::is_regular_file(folder / entry.path().stem())) continue;
+        int fd = open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
+            flock(fd, LOCK_UN); // nobody holds it: no copy runs
+        } else {
+            char text[32] = {};
+            if (pread(fd, text, sizeof text - 1, 0) > 0 && std::atoi(text) > 0) pids.push_back(std::atoi(text));
+        }
+        close(fd);
+    }
+    return pids;
+}
+
+// Asks every running program of the product to close and waits for each to end. False, with a
+// message saying which one still runs, when one does not answer or does not end in time.
+bool CloseProductPrograms(const fs::path& folder) {
+    using namespace std::chrono;
+    std::vector<device::ui::DeviceProcess> running;
+    std::vector<int> unanswered;
+    // A copy that holds its lock but does not listen yet is given a moment to start listening.
+    const auto listenDeadline = steady_clock::now() + seconds(3);
+    for (;;) {
+        running.clear();
+        for (const device::ui::DeviceProcess& process : device::ui::RunningDeviceProcesses())
+            if (IsProductProgram(process.program)) running.push_back(process);
+        unanswered.clear();
+        for (int pid : LockedProductCopies(folder)) {
+            bool listed = std::any_of(running.begin(), running.end(), [pid](const auto& p) { return p.pid == pid; });
+            if (!listed && device::ui::DeviceProcessRunning(pid)) unanswered.push_back(pid);
+        }
+        if (unanswered.empty() || steady_clock::now() > listenDeadline) break;
+        std::this_thread::sleep_for(milliseconds(100));
+    }
+    if (!unanswered.empty()) {
+        std::fprintf(stderr,
+                     "device-install: a program of the product (process %d) is running and does not answer; close it, "
+                     "then run the removal again. Nothing was removed.\n",
+                     unanswered.front());
+        return false;
+    }
+    for (const device::ui::DeviceProcess& process : running) {
+        std::printf("device-install: closing %ls (process %d)\n", process.program.c_str(), process.pid);
+        device::ui::AskProcessToClose(process.pid);
+    }
+    // Closing saves the program's settings and may take a moment on a slow device.
+    const auto endDeadline = steady_clock::now() + seconds(15);
+    for (const device::ui::DeviceProcess& process : running) {
+        while (device::ui::DeviceProcessRunning(process.pid) && steady_clock::now() < endDeadline)
+            std::this_thread::sleep_for(milliseconds(50));
+        if (device::ui::DeviceProcessRunning(process.pid)) {
+            std::fprintf(stderr,
+                         "device-install: %ls (process %d) did not close; close it, then run the removal again. "
+                         "Nothing was removed.\n",
+                         process.program.c_str(), process.pid);
+            return false;
+        }
+    }
+    return true;
+}
+
 int Remove() {
     fs::path folder;
     if (!HostFolder(folder)) return 1;
@@ -186,6 +280,8 @@ int Remove() {
         std::fprintf(stderr, "device-install: the product is not installed\n");
         return 1;
     }
+    // Before the hooks: a program still running would write its settings back after them.
+    if (!CloseProductPrograms(folder)) return 1;
     HMODULE setup = LoadSetupLibrary();
     auto init = setup ? reinterpret_cast<UninstallInit>(GetProcAddressW(setup, L"Uninstall_Init")) : nullptr;
     auto exit = setup ? reinterpret_cast<UninstallExit>(GetProcAddressW(setup, L"Uninstall_Exit")) : nullptr;
