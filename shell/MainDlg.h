@@ -47,9 +47,8 @@ public:
     void ApplySkin();
 
     // Menu commands forwarded to the open tool window: the window at the bottom-right corner of
-    // the page area and its parent hear the message. sipAware: the probe point moves above the
-    // input panel while it is up.
-    void SendToVisibleTool(UINT message, bool sipAware);
+    // the page area (above the input panel while it is up) and its parent hear the message.
+    void SendToVisibleTool(UINT message);
 
     // The language index start-up used; handed to the language dialog.
     int m_nLanguageIndex = 0;

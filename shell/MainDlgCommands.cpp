@@ -265,14 +265,16 @@ void CMainDlg::OnLButtonDown(UINT, CPoint) {}
 
 // [SECTION] Forwarding to the open tool --------------------------------------------------------
 
-void CMainDlg::SendToVisibleTool(UINT message, bool sipAware) {
+void CMainDlg::SendToVisibleTool(UINT message) {
     RECT area{};
     ::SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0);
     const int w = area.right - area.left;
     const int h = area.bottom - area.top;
     const int menu = ::GetSystemMetrics(SM_CYMENU);
     POINT probe{w - 3, h - menu};
-    if (sipAware && IsSipShown()) probe.y -= kProbeSipHeight;
+    // A raised input panel lies over that corner: the probe goes above it, for every command (the
+    // packing list's Add, Delete and Options as much as Edit), or nothing would hear them.
+    if (IsSipShown()) probe.y -= kProbeSipHeight;
     HWND window = ::WindowFromPoint(probe);
     if (!window) return;
     HWND parent = ::GetParent(window);
@@ -299,21 +301,21 @@ void CMainDlg::OnBackToTools() {
     WriteCurTab(4);
 }
 
-void CMainDlg::OnEditCut() { SendToVisibleTool(WM_APP_EDIT_CUT, true); }
-void CMainDlg::OnEditCopy() { SendToVisibleTool(WM_APP_EDIT_COPY, true); }
-void CMainDlg::OnEditPaste() { SendToVisibleTool(WM_APP_EDIT_PASTE, true); }
-void CMainDlg::OnEditSelectAll() { SendToVisibleTool(WM_APP_EDIT_SELECT_ALL, true); }
-void CMainDlg::OnPackAddCategory() { SendToVisibleTool(WM_APP_PACK_ADD_CATEGORY, false); }
-void CMainDlg::OnPackAddItems() { SendToVisibleTool(WM_APP_PACK_ADD_ITEMS, false); }
-void CMainDlg::OnPackAddList() { SendToVisibleTool(WM_APP_PACK_ADD_LIST, false); }
-void CMainDlg::OnPackUncheckAll() { SendToVisibleTool(WM_APP_PACK_UNCHECK_ALL, false); }
-void CMainDlg::OnPackDeleteCategory() { SendToVisibleTool(WM_APP_UNDO_OR_DELETE_CATEGORY, false); }
-void CMainDlg::OnPackDeleteItem() { SendToVisibleTool(WM_APP_PACK_DELETE_ITEM, false); }
-void CMainDlg::OnPackDeleteList() { SendToVisibleTool(WM_APP_PACK_DELETE_LIST, false); }
-void CMainDlg::OnPackDeleteAllItems() { SendToVisibleTool(WM_APP_PACK_DELETE_ALL_ITEMS, false); }
+void CMainDlg::OnEditCut() { SendToVisibleTool(WM_APP_EDIT_CUT); }
+void CMainDlg::OnEditCopy() { SendToVisibleTool(WM_APP_EDIT_COPY); }
+void CMainDlg::OnEditPaste() { SendToVisibleTool(WM_APP_EDIT_PASTE); }
+void CMainDlg::OnEditSelectAll() { SendToVisibleTool(WM_APP_EDIT_SELECT_ALL); }
+void CMainDlg::OnPackAddCategory() { SendToVisibleTool(WM_APP_PACK_ADD_CATEGORY); }
+void CMainDlg::OnPackAddItems() { SendToVisibleTool(WM_APP_PACK_ADD_ITEMS); }
+void CMainDlg::OnPackAddList() { SendToVisibleTool(WM_APP_PACK_ADD_LIST); }
+void CMainDlg::OnPackUncheckAll() { SendToVisibleTool(WM_APP_PACK_UNCHECK_ALL); }
+void CMainDlg::OnPackDeleteCategory() { SendToVisibleTool(WM_APP_UNDO_OR_DELETE_CATEGORY); }
+void CMainDlg::OnPackDeleteItem() { SendToVisibleTool(WM_APP_PACK_DELETE_ITEM); }
+void CMainDlg::OnPackDeleteList() { SendToVisibleTool(WM_APP_PACK_DELETE_LIST); }
+void CMainDlg::OnPackDeleteAllItems() { SendToVisibleTool(WM_APP_PACK_DELETE_ALL_ITEMS); }
 
 void CMainDlg::OnUndo() {
-    SendToVisibleTool(WM_APP_UNDO_OR_DELETE_CATEGORY, true);
+    SendToVisibleTool(WM_APP_UNDO_OR_DELETE_CATEGORY);
     // The unit converter clears its own announced mark when it undoes; this is the other half.
     m_bUndoAvailable = 0;
 }
@@ -321,19 +323,19 @@ void CMainDlg::OnUndo() {
 void CMainDlg::OnUpdateUndo(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bUndoAvailable != 0); }
 
 void CMainDlg::OnPackShowAll() {
-    SendToVisibleTool(WM_APP_PACK_SHOW_ALL, false);
+    SendToVisibleTool(WM_APP_PACK_SHOW_ALL);
     m_nPackShowAll = 1;
     m_nPackShowChecked = m_nPackShowUnchecked = 0;
 }
 
 void CMainDlg::OnPackShowChecked() {
-    SendToVisibleTool(WM_APP_PACK_SHOW_CHECKED, false);
+    SendToVisibleTool(WM_APP_PACK_SHOW_CHECKED);
     m_nPackShowChecked = 1;
     m_nPackShowAll = m_nPackShowUnchecked = 0;
 }
 
 void CMainDlg::OnPackShowUnchecked() {
-    SendToVisibleTool(WM_APP_PACK_SHOW_UNCHECKED, false);
+    SendToVisibleTool(WM_APP_PACK_SHOW_UNCHECKED);
     m_nPackShowUnchecked = 1;
     m_nPackShowAll = m_nPackShowChecked = 0;
 }

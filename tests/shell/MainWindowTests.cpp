@@ -304,11 +304,11 @@ TEST_F(MainWindowTest, ToolCommandsReachTheWindowAtTheBottomRightOfThePageArea) 
     dlg.SendMessage(WM_COMMAND, ID_PACK_SHOW_CHECKED);
     device::ui::SetSipUp(true);
     dlg.SendMessage(WM_COMMAND, ID_EDIT_PASTE_TOOL); // moves above the panel
-    dlg.SendMessage(WM_COMMAND, ID_PACK_ADD_LIST);   // keeps the fixed point, on the panel now
+    dlg.SendMessage(WM_COMMAND, ID_PACK_ADD_LIST);   // the packing list's commands too: the panel hears none
     const std::vector<std::pair<char, UINT>> expected = {
         {'T', WM_APP_EDIT_COPY},  {'B', WM_APP_EDIT_COPY},  {'T', WM_APP_UNDO_OR_DELETE_CATEGORY},
         {'B', WM_APP_UNDO_OR_DELETE_CATEGORY},  {'T', WM_APP_PACK_SHOW_CHECKED}, {'B', WM_APP_PACK_SHOW_CHECKED},
-        {'T', WM_APP_EDIT_PASTE}, {'U', WM_APP_EDIT_PASTE}};
+        {'T', WM_APP_EDIT_PASTE}, {'U', WM_APP_EDIT_PASTE}, {'T', WM_APP_PACK_ADD_LIST}, {'U', WM_APP_PACK_ADD_LIST}};
     EXPECT_EQ(Recorder::Log(), expected);
     EXPECT_EQ(dlg.GetPackingView(), CMainDlg::kShowChecked);
     device::ui::SetSipUp(false);
