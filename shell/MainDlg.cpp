@@ -130,9 +130,15 @@ BOOL CMainDlg::OnInitDialog() {
 
     m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
     int cityIndex = -1;
-    if (m_registry.RegistryStatus != CRegistryKey::kFound) RunHomeCityDialog(cityIndex);
-    // No city chosen (the program ended meanwhile; an empty store offers none): nothing is
-    // written in the name of a city that was never chosen.
+    if (m_registry.RegistryStatus != CRegistryKey::kFound) {
+        RunHomeCityDialog(cityIndex);
+        // No city chosen: the program ended meanwhile, or an empty store offered none. The window
+        // ends here, before its pages write their defaults, so that the next start asks again.
+        if (cityIndex < 0) {
+            EndDialog(IDCANCEL);
+            return TRUE;
+        }
+    }
     if (cityIndex >= 0) {
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", static_cast<DWORD>(cityIndex));
         m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(cityIndex));

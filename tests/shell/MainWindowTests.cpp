@@ -382,9 +382,15 @@ TEST_F(MainWindowTest, FirstRunWithNoCityChosenWritesNoHomeCity) {
     m_dlg = std::make_unique<TestMainDlg>();
     m_dlg->homeCityAnswer = -1; // the dialog ended with nothing chosen (the program ending)
     ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    device::ui::PumpUntilIdle();
     EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString());
     EXPECT_EQ(ReadDword(L"Jorvana\\map", L"mapclock"), -1);
     EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), -1);
+    // The window ends before it makes its first page, whose defaults would name a home city:
+    // the next start asks for one again.
+    CDialog* first = m_dlg->GetTabs().GetPage(0);
+    EXPECT_TRUE(first == nullptr || first->m_hWnd == nullptr);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), -1);
     CWeatherDb weather;
     weather.Open();
     EXPECT_EQ(weather.GetRecordCount(), 2); // no place was added for a city never chosen
