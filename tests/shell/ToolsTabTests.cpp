@@ -34,6 +34,16 @@ protected:
 
     CToolsPage* Tools() { return dynamic_cast<CToolsPage*>(m_dlg->GetTabs().GetPage(CMainTabCtrl::kToolsPage)); }
 
+    // The main window opened anew on the clocks tab, on a screen of the shape, the panel down.
+    void OpenOnShape(SIZE shape) {
+        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+        device::ui::PumpUntilIdle();
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        device::ui::SetSipUp(false);
+        Open();
+    }
+
     // A tap on the icon of a tool in the Tools list (which must be on show).
     void TapToolIcon(int index) {
         CToolsPage* tools = Tools();
@@ -212,12 +222,7 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
 TEST_F(ToolsTabTest, EveryToolOpensAboveThePageLeftUnderTheToolsList) {
     for (SIZE shape : kShapes) {
         SCOPED_TRACE(testing::Message() << shape.cx << "x" << shape.cy);
-        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
-        device::ui::PumpUntilIdle();
-        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
-        device::ui::SetScreenShape(shape.cx, shape.cy);
-        device::ui::SetSipUp(false);
-        Open();
+        OpenOnShape(shape);
         for (int i = 0; i < kToolCount; ++i)
             for (bool tapOnPage : {true, false}) {
                 SCOPED_TRACE(testing::Message() << "tool " << i << (tapOnPage ? ", after a tap on the page" : ""));
@@ -456,12 +461,7 @@ TEST_F(ToolsTabTest, FormFieldsRaiseThePanelAndARotationKeepsTheFormsWhole) {
     for (SIZE shape : kShapes) {
         const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
         SCOPED_TRACE(name);
-        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
-        device::ui::PumpUntilIdle();
-        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
-        device::ui::SetScreenShape(shape.cx, shape.cy);
-        device::ui::SetSipUp(false);
-        Open();
+        OpenOnShape(shape);
         TapTab(4);
         TapToolIcon(kToolDialCodes);
         CDialog* codes = Tools()->GetTool(kToolDialCodes);
@@ -553,12 +553,7 @@ TEST_F(ToolsTabTest, TipCalculatorOwnedByTheToolsPageOpensToolFourOnASettingsCha
 TEST_F(ToolsTabTest, DialingCodesStayReachableAboveTheRaisedPanel) {
     for (SIZE shape : kShapes) {
         SCOPED_TRACE(testing::Message() << shape.cx << "x" << shape.cy);
-        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
-        device::ui::PumpUntilIdle();
-        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
-        device::ui::SetScreenShape(shape.cx, shape.cy);
-        device::ui::SetSipUp(false);
-        Open();
+        OpenOnShape(shape);
         TapTab(4);
         TapToolIcon(kToolDialCodes);
         CDialog* codes = Tools()->GetTool(kToolDialCodes);
@@ -597,12 +592,7 @@ TEST_F(ToolsTabTest, ConverterClothingAndUnitEditorReachableAboveTheRaisedPanel)
     for (SIZE shape : kShapes) {
         const std::string name = std::to_string(shape.cx) + "x" + std::to_string(shape.cy);
         SCOPED_TRACE(name);
-        if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
-        device::ui::PumpUntilIdle();
-        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
-        device::ui::SetScreenShape(shape.cx, shape.cy);
-        device::ui::SetSipUp(false);
-        Open();
+        OpenOnShape(shape);
         TapTab(4);
         TapToolIcon(kToolConverter);
         auto* conv = static_cast<CConverterDlg*>(Tools()->GetTool(kToolConverter));
