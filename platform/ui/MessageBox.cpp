@@ -2,6 +2,7 @@
 // (so that they need no control library), and the scripted answers tests use.
 #include "platform/ui/MessageBox.h"
 
+#include "platform/base/Utf8.h"
 #include "platform/system/ProgramPath.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/ResourceImages.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -22,6 +24,7 @@ const wchar_t kButtonClass[] = L"JvMessageBoxButton";
 std::mutex g_lock;
 std::deque<int> g_answers;
 std::vector<MessageBoxRecord> g_records;
+bool g_onTerminal = false; // boxes go to standard error: nobody is at the screen
 std::vector<HWND> g_shown; // message boxes on show, innermost last
 
 struct Button {
@@ -306,6 +309,11 @@ void ScriptMessageBoxAnswers(const std::vector<int>& answers) {
     g_answers.insert(g_answers.end(), answers.begin(), answers.end());
 }
 
+void AnswerMessageBoxesOnTerminal(bool on) {
+    std::lock_guard guard(g_lock);
+    g_onTerminal = on;
+}
+
 size_t PendingMessageBoxAnswers() {
     std::lock_guard guard(g_lock);
     return g_answers.size();
@@ -391,6 +399,17 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         return answer;
     };
     if (scripted) return finish(HasButton(type, *scripted) ? *scripted : 0);
+    bool onTerminal;
+    {
+        std::lock_guard guard(g_lock);
+        onTerminal = g_onTerminal;
+    }
+    if (onTerminal) {
+        // Nobody could answer a box on this screen: its text goes where the user of a command
+        // reads it, and its default button answers, as Enter would.
+        std::fprintf(stderr, "%s: %s\n", device::ToUtf8(title).c_str(), device::ToUtf8(record.text).c_str());
+        return finish(ButtonsOf(type)[DefaultButton(type)].id);
+    }
     // A program that is ending shows no box (it would vanish before it could be read): the box
     // answers with its default button, as Enter would, so a "save?" on the way out saves.
     if (IsProgramEnding()) return finish(ButtonsOf(type)[DefaultButton(type)].id);

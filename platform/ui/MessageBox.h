@@ -50,6 +50,10 @@ struct MessageBoxRecord {
 // The next message boxes return these answers in order without being shown. An answer that is
 // not one of the box's buttons is refused: the box returns 0 and records 0, so a test sees it.
 void ScriptMessageBoxAnswers(const std::vector<int>& answers);
+// For a command-line program on a screen nobody looks at (the headless display): every message
+// box that no scripted answer takes is written on standard error as "caption: text" and answered
+// by its default button, instead of waiting for a tap that cannot come.
+void AnswerMessageBoxesOnTerminal(bool on);
 // Answers not yet used.
 size_t PendingMessageBoxAnswers();
 // Every message box since the last clear, scripted or shown, oldest first.

@@ -132,6 +132,24 @@ TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
     EXPECT_EQ(ReadString(L"SOFTWARE\\Apps\\Quillmoor Jorvana", L"InstallDir"), L"<no key>");
 }
 
+// A product removed before the program ever ran has none of its stores: on the headless display
+// the setup library's reports of them go to the terminal and are answered, so the removal ends.
+TEST_F(DeviceInstallTest, RemovalOfAProductThatNeverRanReportsTheMissingStoresOnTheTerminal) {
+    ASSERT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
+    const fs::path said = Root() / "said.txt";
+    const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless timeout 30 '" +
+                                std::string(DEVICE_INSTALL) + "' --remove >/dev/null 2>'" + said.string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "124: the removal waited for a tap nobody can give";
+    const std::string text = ReadHost(said);
+    for (const char* line : {"Uninstall Report: Cities Database not found!", "Uninstall Report: Weather Database not found!",
+                             "Uninstall Report: Converters Database not found!",
+                             "Uninstall Report: Currencies Database not found!"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    EXPECT_FALSE(fs::exists(Folder()));
+}
+
 TEST_F(DeviceInstallTest, RefusesAnIncompleteBuildAndARemovalOfNothing) {
     const fs::path empty = Root() / "empty-build";
     fs::create_directories(empty);

@@ -21,6 +21,7 @@
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/Registry.h"
 #include "platform/ui/Broadcast.h"
+#include "platform/ui/MessageBox.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -33,6 +34,7 @@
 #include <vector>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -311,7 +313,9 @@ int Remove() {
 } // namespace
 
 int main(int argc, char** argv) {
-    device::display::Start();
+    // On the headless display nobody sees the setup library's boxes (a store that was never
+    // made): they are said on the terminal and answered, rather than waited for.
+    if (std::strcmp(device::display::Start(), "headless") == 0) device::ui::AnswerMessageBoxesOnTerminal(true);
     if (argc == 2 && std::string(argv[1]) == "--remove") return Remove();
     if (argc == 3) return Install(argv[1], argv[2]);
     std::fprintf(stderr, "usage: device-install <build folder> <data folder>\n       device-install --remove\n");
