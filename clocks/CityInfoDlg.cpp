@@ -59,8 +59,11 @@ BOOL CCityInfoDlg::OnInitDialog() {
 void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
     // The map's own computation, so that both show the same times for a city and a day
     // (times past midnight either way are brought into the day).
-    const double zone = HhmmOffsetToHours(ReadLeadingInt(m_currentOffset));
-    const SunTimes times = ::ComputeSunTimes(day, month, year, ReadLeadingInt(m_longitude), ReadLeadingInt(m_latitude), zone);
+    const int longitude = ReadLeadingInt(m_longitude), latitude = ReadLeadingInt(m_latitude);
+    const SunTimes times =
+        !m_dstRule.IsEmpty()
+            ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset, m_dstRule)
+            : ::ComputeSunTimes(day, month, year, longitude, latitude, HhmmOffsetToHours(ReadLeadingInt(m_currentOffset)));
     m_sunrise = times.sunriseText;
     m_sunset = times.sunsetText;
     m_dayLength = times.dayLengthText;

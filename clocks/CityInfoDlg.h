@@ -20,6 +20,11 @@ public:
     CString m_period;        // the daylight-saving window, or "-"
     CString m_offsetText;    // the UTC offset as the user sees it, with its daylight-saving suffix
     CString m_currentOffset; // the offset in force, an HhmmOffset written as a decimal integer
+    // The city's DstRule and standard offset, when the caller knows them: the sun times of the
+    // date are then each read on the clock they happen under (on the day the clocks change, the
+    // offset in force now is not the one of the whole day). Empty: the current offset counts.
+    CString m_dstRule;
+    int m_standardOffset = 0;
     int m_day = 1;
     int m_month = 1;
     int m_year = 2000;

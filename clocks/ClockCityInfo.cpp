@@ -46,6 +46,8 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
     offsetProperty.Trim();
     const int offset = ReadLeadingInt(offsetProperty);
     facts.currentOffset = offsetProperty;
+    facts.standardOffset = offset;
+    facts.rule = rule;
 
     facts.summary = LoadText(IDS_CITY_INFO_CITY) + L": " + facts.name + L"\n" + LoadText(IDS_CITY_INFO_COUNTRY) +
                     L": " + facts.country + L"\n" + LoadText(IDS_CITY_INFO_LONG) + facts.longitude +
@@ -110,6 +112,8 @@ void ShowClockCityInfo(CWnd* page, CCitiesDb& cities, DWORD cityIndex, const CSt
     dlg.m_period = facts.period;
     dlg.m_offsetText = facts.offsetText;
     dlg.m_currentOffset = facts.currentOffset;
+    dlg.m_standardOffset = facts.standardOffset;
+    dlg.m_dstRule = facts.rule;
     ClockDateFromText(dateText, CTime::GetCurrentTime().GetYear(), dlg.m_day, dlg.m_month, dlg.m_year);
     dlg.DoModal();
 }

@@ -21,6 +21,8 @@ struct ClockCityFacts {
     CString period;        // "d/m/yyyy - d/m/yyyy" of the daylight-saving window, or "-"
     CString offsetText;    // "5h30", "-10h"... followed by " + <shift>h (DST)" inside the window
     CString currentOffset; // the offset in force, as a decimal integer text
+    int standardOffset = 0; // the city's HhmmOffset without daylight saving
+    CString rule;           // its DstRule text
     CString summary;       // the message box text
 };
 

@@ -1,7 +1,9 @@
 #include "worldmap/SunTimes.h"
 
+#include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
 #include "core/CityTime.h"
+#include "core/DstMath.h"
 #include "platform/system/DeviceTime.h"
 
 #include <cmath>
@@ -84,7 +86,11 @@ double HhmmOffsetToHours(int offset) {
     return hours + (offset - 100 * hours) / 60.0;
 }
 
-SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours) {
+namespace {
+
+// Sunrise and sunset in hours of the zone as the model gives them, before they are brought into
+// the day, and the day length.
+SunTimes RawSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours) {
     double d = SunDayNumber(year, month, day, 12.0f);
     double L = 0;
     double declination = 0;
@@ -110,15 +116,45 @@ SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, doub
     double noonShift = zoneHours - longitudeDeg * 0.06666666666666667 + eq * 0.016666666666666666;
     times.sunrise = 12.0 - k + noonShift;
     times.sunset = k + zoneHours + 12.0 - longitudeDeg * 0.06666666666666667 + eq * 0.016666666666666666;
+    return times;
+}
+
+SunTimes WithTexts(SunTimes times) {
     // A place far from its zone's meridian can see either time cross midnight: both are
     // brought into 0..24 by whole days.
     times.sunrise = WrapToDay(times.sunrise);
     times.sunset = WrapToDay(times.sunset);
-
     times.sunriseText = FormatHoursMinutes(times.sunrise);
     times.sunsetText = FormatHoursMinutes(times.sunset);
     times.dayLengthText = FormatHoursMinutes(times.dayLength);
     return times;
+}
+
+// Hours of the standard time on a date as a civil time (seconds, see dstmath).
+long long CivilAtHours(int day, int month, int year, double hours) {
+    if (!std::isfinite(hours)) hours = 0;
+    return dstmath::Civil(year, month, day, 0) + std::llround(hours * 3600.0);
+}
+
+} // namespace
+
+SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours) {
+    return WithTexts(RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, zoneHours));
+}
+
+SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeDeg, double latitudeDeg,
+                                 int standardOffset, const CString& rule) {
+    SunTimes times = RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, HhmmOffsetToHours(standardOffset));
+    // Each event on the clock of its own standard time: the window of its own year, or the one
+    // that opened the year before and runs into it.
+    auto onClock = [&](double& hours) {
+        const time_t t = static_cast<time_t>(CivilAtHours(day, month, year, hours));
+        const DstWindow window = GetDstWindowAt(rule, t);
+        if (window.Contains(t)) hours += window.shift;
+    };
+    onClock(times.sunrise);
+    onClock(times.sunset);
+    return WithTexts(times);
 }
 
 int ApplyDstShift(int offset, const CityDstWindow& window, time_t instant) {
@@ -156,4 +192,11 @@ SunTimes ComputeCitySunTimes(CCitiesDb& cities, DWORD cityIndex, int day, int mo
     int offset = LeadingInt(cities.GetUtcOffset(cityIndex));
     offset = ApplyDstShift(offset, window, cityInstant);
     return ComputeSunTimes(day, month, year, lon, lat, HhmmOffsetToHours(offset));
+}
+
+SunTimes ComputeCitySunTimesOnClocks(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year) {
+    const double lon = LeadingInt(cities.GetLongitude(cityIndex));
+    const double lat = LeadingInt(cities.GetLatitude(cityIndex));
+    const int offset = LeadingInt(cities.GetUtcOffset(cityIndex));
+    return ComputeSunTimesOnClocks(day, month, year, lon, lat, offset, cities.GetDstRule(cityIndex));
 }

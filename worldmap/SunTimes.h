@@ -59,12 +59,13 @@ SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, doub
 // sign on both parts (530 gives 5.5, -330 gives -3.5).
 double HhmmOffsetToHours(int offset);
 
-// A city's daylight-saving window for the device's current year, as the clocks evaluate its
-// rule. The world map does not evaluate rules itself: the caller passes the window it holds.
+// A city's daylight-saving window, as the clocks evaluate its rule: its bounds are readings of
+// the city's standard time as civil times (clocks/DstRule.h). The world map does not evaluate
+// rules itself: the caller passes the window it holds.
 struct CityDstWindow {
     bool hasDst = false; // false for a rule "0" or one whose first field is "0"
     int shift = 0;       // hours added while the window is open
-    time_t start = 0;    // device local time, inclusive
+    time_t start = 0;    // inclusive
     time_t end = 0;      // exclusive
     bool Contains(time_t instant) const { return hasDst && start <= instant && instant < end; }
 };
@@ -83,3 +84,13 @@ time_t CityCurrentHourInstant(int cityOffset, int homeZoneHours, int homeZoneMin
 // that cannot be read counts as position 0, 0, offset 0.
 SunTimes ComputeCitySunTimes(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year,
                              const CityDstWindow& window, time_t cityInstant);
+
+// The sun times that a place's clocks show on a date: sunrise and sunset each computed in the
+// standard zone (an HhmmOffset) and given the shift of the DstRule text when the standard time
+// at which they happen lies inside its window. On the day the clocks change, each is thus read
+// on the clock it happens under, whether the change is still to come or already past.
+SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeDeg, double latitudeDeg,
+                                 int standardOffset, const CString& rule);
+
+// The same for a city of the store, from its position, standard offset and rule.
+SunTimes ComputeCitySunTimesOnClocks(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year);

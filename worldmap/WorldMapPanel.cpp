@@ -432,12 +432,9 @@ CityDstWindow CWorldMapPanel::SelectedCityWindow() const {
 }
 
 void CWorldMapPanel::ComputeSunTimes(int day, int month, int year, DWORD cityIndex) {
-    // The window is the one the zone loading found; the instant is the city's current hour as
-    // the page shows it.
-    const time_t instant = CityJudgedHour();
-    CityDstWindow window = SelectedCityWindow();
-    if (cityIndex != m_mapCity) window = CityDstWindow{};
-    SunTimes times = ComputeCitySunTimes(m_cities, cityIndex, day, month, year, window, instant);
+    // Sunrise and sunset are each read on the clock they happen under, so that on the day the
+    // clocks change they are right before the change as well as after it.
+    SunTimes times = ComputeCitySunTimesOnClocks(m_cities, cityIndex, day, month, year);
     auto set = [](CStatic& control, const CString& text) {
         if (!control.m_hWnd) return;
         CString old;

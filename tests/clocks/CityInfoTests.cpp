@@ -42,6 +42,21 @@ TEST(CityInfoSunTimes, MatchTheReferenceComputation) {
     EXPECT_EQ(SunText(0, 51, L"1", 21, 6, 2010, 2), L"16:30");
 }
 
+TEST(CityInfoSunTimes, OnTheDayTheClocksGoBackTheSummerOffsetOfNowIsNotTheDays) {
+    // London at 00:30 summer time on 25 October 2026: the sun rises and sets after the change.
+    CCityInfoDlg dlg;
+    dlg.m_longitude = L"0";
+    dlg.m_latitude = L"51";
+    dlg.m_currentOffset = L"1";
+    dlg.m_dstRule = L"1:88:1:298:1";
+    dlg.m_standardOffset = 0;
+    dlg.ComputeSunTimes(25, 10, 2026);
+    EXPECT_EQ(dlg.m_sunrise, SunText(0, 51, L"0", 25, 10, 2026, 0));
+    EXPECT_EQ(dlg.m_sunset, SunText(0, 51, L"0", 25, 10, 2026, 1));
+    dlg.ComputeSunTimes(24, 10, 2026);
+    EXPECT_EQ(dlg.m_sunrise, SunText(0, 51, L"1", 24, 10, 2026, 0));
+}
+
 TEST(CityInfoSunTimes, AgreeWithPublishedTimesWithinMinutes) {
     struct Case {
         const char* city;
@@ -156,6 +171,9 @@ TEST_F(ClockCityInfoTest, InsideTheWindowTheShiftIsAddedAndNamed) {
     EXPECT_EQ(outside.currentOffset, L"530");
     EXPECT_EQ(outside.offsetText, L"5h30");
     EXPECT_EQ(outside.period, L"10/4/2010 - 11/4/2010");
+    // The dialog gets the rule and the standard offset to read each sun time on its own clock.
+    EXPECT_EQ(inside.standardOffset, 545);
+    EXPECT_EQ(inside.rule.Left(6), CString(L"1:110:"));
 }
 
 TEST(ClockDateFromTextTest, TakesTheYearOnlyFromADateThatHasOne) {

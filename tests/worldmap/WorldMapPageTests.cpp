@@ -425,6 +425,35 @@ TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
     EXPECT_EQ(adelaide.m_cityTimeText, CString(L"18:31:00"));
 }
 
+TEST_F(WorldMapPageTest, OnTheNightTheClocksGoBackTheSunTimesAreThoseOfTheDay) {
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
+                                 "cities\n2\n"
+                                 "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
+                                 "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
+    NoTips();
+    // Home Paris on a Paris device; the map on Paris itself at 02:30 summer time, half an hour
+    // before the clocks go back: the sun rises and sets in winter time that day.
+    ASSERT_TRUE(device::SetDeviceZone("Europe/Paris"));
+    device::SetDeviceClock("2026-10-25T00:30:00Z");
+    WriteClocks(1, 0, 1, 0, 1);
+    Write(L"Jorvana\\map", L"mapclock", 1);
+    RecordingMapPanel& page = CreatePage();
+    Tick();
+    EXPECT_EQ(page.m_cityTimeText, CString(L"02:30:00"));
+    const SunTimes winter = ComputeSunTimes(25, 10, 2026, 2, 49, 1);
+    CString rise, set;
+    page.m_sunriseValue.GetWindowText(rise);
+    page.m_sunsetValue.GetWindowText(set);
+    EXPECT_EQ(rise, winter.sunriseText);
+    EXPECT_EQ(set, winter.sunsetText);
+    // After the change nothing moves.
+    device::SetDeviceClock("2026-10-25T01:30:00Z");
+    Tick();
+    EXPECT_EQ(page.m_cityTimeText, CString(L"02:30:00"));
+    page.m_sunriseValue.GetWindowText(rise);
+    EXPECT_EQ(rise, winter.sunriseText);
+}
+
 TEST_F(WorldMapPageTest, TwelveHourDisplay) {
     device::SetDeviceClock("2026-07-15T00:05:00Z");
     Write(L"Jorvana", L"twelvehour", 1);
