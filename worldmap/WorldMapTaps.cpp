@@ -264,12 +264,16 @@ void CWorldMapPanel::OnWeatherForecast() {
 }
 
 void CWorldMapPanel::ShowCityInformation(DWORD cityIndex) {
-    // The state is judged at the selected city's current date and hour, as the page shows them.
-    const time_t instant = CityJudgedHour();
+    // The state is judged at the city's own current hour of its standard time: for the selected
+    // city as the page shows it, for a clock square's city at its own clock, so that on the day
+    // its clocks change it is told as its clock shows it, not as the selected city's hour
+    // (which can lie on the other side of the change) would have it.
+    time_t instant = CityJudgedHour();
     CityDstWindow window;
     if (cityIndex == m_mapCity) {
         window = SelectedCityWindow();
     } else {
+        instant = CityStandardHour(ReadLeadingInt(m_cities.GetUtcOffset(cityIndex)), m_homeZoneHours, m_homeZoneMinutes);
         const DstWindow own = GetDstWindowAt(m_cities.GetDstRule(cityIndex), CTime::GetCurrentTime().GetYear(), instant);
         window.hasDst = own.hasDst;
         window.shift = own.shift;

@@ -388,6 +388,25 @@ TEST_F(WorldMapPageTest, LastHourOfDaylightSavingIsStillObserved) {
     EXPECT_NE(boxes[0].text.find(L"Observing now"), std::wstring::npos) << std::string(boxes[0].text.begin(), boxes[0].text.end());
 }
 
+TEST_F(WorldMapPageTest, AClockSquaresCityIsToldByItsOwnClockOnItsChangeDay) {
+    NoTips();
+    // 06:30 UTC on 4 November 2026: 01:30 standard time in New York, half an hour before its
+    // summer time ends (day 308, 02:00); in Delhi, the selected city, it is already noon.
+    device::SetDeviceClock("2026-11-04T06:30:00Z");
+    WriteClocks(Delhi, Berlin, London, NewYork, Auckland);
+    Write(L"Jorvana\\map", L"mapclock", Delhi);
+    RecordingMapPanel& page = CreatePage();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    page.ShowCityInformation(NewYork);
+    // Auckland, already on 5 November at 19:30, is in its summer (from day 270).
+    page.ShowCityInformation(Auckland);
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_NE(boxes[0].text.find(L"Observing now"), std::wstring::npos);
+    EXPECT_NE(boxes[0].text.find(L"Gmt: -5h + 1h (DST)"), std::wstring::npos);
+    EXPECT_NE(boxes[1].text.find(L"Observing now"), std::wstring::npos);
+}
+
 TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
     // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
     testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
