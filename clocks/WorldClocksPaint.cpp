@@ -188,20 +188,25 @@ void CWorldClocksDlg::OnTimer(UINT_PTR) {
     if (CTime::GetCurrentTime().GetYear() != m_zoneYear)
         LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
 
+    // The daylight-saving checks come before the texts, so that on the tick a clock changes
+    // its date is read with its new zone too (a change at midnight can take it back a day).
     for (int clock = 0; clock < kClockCount; ++clock) {
-        int hours = 0, minutes = 0;
-        ClockReference(clock, hours, minutes);
-        DateTriple date;
-        m_dateText[clock] = FormatCityDate(m_zone[clock], hours, minutes, clock == 0 ? 1 : 0, date);
         const bool inside = IsInsideStoredWindow(clock);
         if (inside != (m_dstApplied[clock] != 0)) {
             LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
             if (clock == 0) ComputeHomeZone(m_refHours, m_refMinutes);
         }
     }
+    // A clock whose date changed (its own midnight, or a change of its clocks across midnight)
+    // has its date cell redrawn at once, not only at the home clock's midnight.
+    bool dateChanged[kClockCount] = {};
     for (int clock = 0; clock < kClockCount; ++clock) {
         int hours = 0, minutes = 0;
         ClockReference(clock, hours, minutes);
+        DateTriple date;
+        const CString dateText = FormatCityDate(m_zone[clock], hours, minutes, clock == 0 ? 1 : 0, date);
+        dateChanged[clock] = dateText != m_dateText[clock];
+        m_dateText[clock] = dateText;
         m_timeText[clock] = FormatCityTime(m_zone[clock], hours, minutes);
     }
     UpdateHourDigests();
@@ -228,11 +233,10 @@ void CWorldClocksDlg::OnTimer(UINT_PTR) {
             InvalidateRect(&time, TRUE);
         }
     }
-    if (home == L"00:00:00") {
-        for (int clock = 0; clock < kClockCount; ++clock) {
-            RECT date = g.DateCell(clock);
-            InvalidateRect(&date, TRUE);
-        }
+    for (int clock = 0; clock < kClockCount; ++clock) {
+        if (home != L"00:00:00" && !dateChanged[clock]) continue;
+        RECT date = g.DateCell(clock);
+        InvalidateRect(&date, TRUE);
     }
 
     // Cleared before the hands move, so that a repaint they ask for reaches the next tick.

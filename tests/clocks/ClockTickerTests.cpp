@@ -154,6 +154,44 @@ TEST_F(ClockRefreshTest, NewMinuteAndMidnight) {
     EXPECT_EQ(page.m_hourDigestA / 10000, 4); // Delhi at 04:30
 }
 
+TEST_F(ClockRefreshTest, ACityClocksOwnMidnightRedrawsItsDateAtOnce) {
+    // Home London in summer time (the device's clock shows its wall time): New York's midnight
+    // comes at 05:00 home time, not at the home clock's midnight.
+    device::SetDeviceClock("2026-07-15T04:59:59Z");
+    WriteStandardClocks();
+    CWorldClocksDlg& page = CreatePage();
+    const ClockGeometry g = page.Geometry();
+    EXPECT_STREQ(page.m_dateText[3], L"14/07 Tue");
+    device::SetDeviceClock("2026-07-15T05:00:00Z");
+    Invalid invalid;
+    Tick(page, invalid);
+    EXPECT_STREQ(page.m_dateText[3], L"15/07 Wed");
+    POINT newYork = Inside(g.DateCell(3)), berlin = Inside(g.DateCell(1));
+    EXPECT_TRUE(invalid.At(newYork.x, newYork.y));
+    EXPECT_FALSE(invalid.At(berlin.x, berlin.y));
+}
+
+TEST_F(ClockRefreshTest, ClocksThatGoBackAtMidnightKeepTheirDateOnTheTickTheyChange) {
+    // A city whose summer time ends at its midnight (23:00 standard time): 23:59:59 summer time
+    // on 4 April is followed by 23:00:00 standard time on the same day.
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
+                                 std::string(kCityList).replace(0, std::string("Test cities\n6\n").size(),
+                                                                "Test cities\n7\n") +
+                                     "America/Santiago;Santiago;Chile;-70;-33;-4;1;249;0;94;23\n");
+    device::SetDeviceClock("2026-04-05T03:59:59Z"); // 04:59:59 summer time at home in London
+    WriteClockSettings(London, Berlin, Delhi, NewYork, 5);
+    CWorldClocksDlg& page = CreatePage();
+    EXPECT_STREQ(page.m_timeText[4], L"23:59:59");
+    EXPECT_STREQ(page.m_dateText[4], L"04/04 Sat");
+    device::SetDeviceClock("2026-04-05T04:00:00Z");
+    Invalid invalid;
+    Tick(page, invalid);
+    EXPECT_STREQ(page.m_timeText[4], L"23:00:00");
+    EXPECT_STREQ(page.m_dateText[4], L"04/04 Sat");
+    POINT date = Inside(page.Geometry().DateCell(4));
+    EXPECT_FALSE(invalid.At(date.x, date.y)); // the date it shows did not change
+}
+
 TEST_F(ClockRefreshTest, DaylightSavingStartsAtTheFirstTickAfterItsHour) {
     // New York opens its window on day 70 (11 March) at 02:00 city time, 07:00 UTC; London is
     // still in winter, so the reference is 0.
