@@ -260,6 +260,7 @@ void CWorldMapPanel::OnTimer(UINT_PTR) {
     if (!m_syncHomeZone && WallTimeInsideWindowNow(m_homeRule, m_homeStandard) != m_homeInDst)
         LoadHomeZone(m_homeZoneHours, m_homeZoneMinutes);
 
+    const CString shownDate = m_cityDateText;
     m_cityDateText = FormatCityDate(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes, 1, m_cityDate);
 
     const time_t cityHour = CityJudgedHour();
@@ -273,7 +274,8 @@ void CWorldMapPanel::OnTimer(UINT_PTR) {
     m_cityHour = TwoDigits(m_cityTimeText, 0);
 
     const bool secondsZero = m_cityTimeText.Right(2) == L"00";
-    const bool midnight = m_cityTimeText == L"00:00:00";
+    // A new date also when the clocks jump over midnight (forward from 00:00) or back across it.
+    const bool midnight = m_cityTimeText == L"00:00:00" || m_cityDateText != shownDate;
     if (m_firstTick == 1) {
         RECT row = CityNameRowRect();
         InvalidateRect(&row, TRUE);

@@ -473,6 +473,32 @@ TEST_F(WorldMapPageTest, OnTheNightTheClocksGoBackTheSunTimesAreThoseOfTheDay) {
     EXPECT_EQ(rise, winter.sunriseText);
 }
 
+TEST_F(WorldMapPageTest, ClocksThatSkipMidnightShowTheNewDateAtOnce) {
+    // A city whose summer time starts at its midnight: 23:59:59 on 5 September is followed by
+    // 01:00:00 on the 6th; the date is redrawn although the clock never shows 00:00:00.
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
+                                 "cities\n2\n"
+                                 "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
+                                 "America/Santiago;Santiago;Chile;-70;-33;-4;1;249;0;94;23\n");
+    NoTips();
+    ASSERT_TRUE(device::SetDeviceZone("UTC"));
+    device::SetDeviceClock("2026-09-06T04:59:59Z"); // London summer time at home
+    WriteClocks(0, 1, 1, 1, 1);
+    Write(L"Jorvana\\map", L"mapclock", 1);
+    RecordingMapPanel& page = CreatePage();
+    Tick();
+    EXPECT_EQ(page.m_cityTimeText, CString(L"23:59:59"));
+    device::SetDeviceClock("2026-09-06T05:00:00Z");
+    page.SendMessage(WM_TIMER, 0, 0); // not painted yet
+    EXPECT_EQ(page.m_cityTimeText, CString(L"01:00:00"));
+    EXPECT_EQ(page.m_cityDateText.Left(10), CString(L"06/09/2026"));
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetUpdateRgn(page.m_hWnd, region, FALSE);
+    const RECT date = page.DateTextRect(false);
+    EXPECT_TRUE(::PtInRegion(region, (date.left + date.right) / 2, (date.top + date.bottom) / 2));
+    ::DeleteObject(region);
+}
+
 TEST_F(WorldMapPageTest, TwelveHourDisplay) {
     device::SetDeviceClock("2026-07-15T00:05:00Z");
     Write(L"Jorvana", L"twelvehour", 1);
