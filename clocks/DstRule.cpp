@@ -135,3 +135,7 @@ bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
 time_t WallToStandard(const CString& rule, time_t wall) {
     return static_cast<time_t>(dstmath::WallToStandard(MathRule(ParseDstRule(rule)), wall));
 }
+
+time_t WallToStandardLater(const CString& rule, time_t wall) {
+    return static_cast<time_t>(dstmath::WallToStandardLater(MathRule(ParseDstRule(rule)), wall));
+}

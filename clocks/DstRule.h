@@ -87,6 +87,8 @@ bool WallTimeInsideWindowNow(const CString& rule, int standardOffset);
 // (standard, or summer time less the shift) the one that agrees with the window; a wall time that
 // occurs twice is the first, one that the clocks skip is moved forward by the shift.
 time_t WallToStandard(const CString& rule, time_t wall);
+// The later of the two readings of a wall time that occurs twice; otherwise as WallToStandard.
+time_t WallToStandardLater(const CString& rule, time_t wall);
 
 // An integer from the leading characters of a text: an optional sign and decimal digits; 0 for
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.

@@ -145,10 +145,7 @@ ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
 
 namespace {
 
-// The UTC instant (seconds) at which a city at its standard offset and rule shows the wall time.
-long long CityWallToUtc(int standard, const CString& rule, long long wall) {
-    return static_cast<long long>(WallToStandard(rule, static_cast<time_t>(wall))) - OffsetMinutes(standard) * 60LL;
-}
+long long StartOfMinute(long long t) { return t - ((t % 60) + 60) % 60; }
 
 // The device's local wall time (civil) at a UTC instant.
 bool DeviceWallAt(const ReminderHome& home, long long utc, long long& wall) {
@@ -177,13 +174,27 @@ long long NowUtc(const ReminderHome& home) {
     return standard - OffsetMinutes(home.standard) * 60LL;
 }
 
-// The UTC instant of a reminder's time and date in its city; false when they do not exist.
-bool ReminderUtc(CCitiesDb& db, DWORD city, int hour, int minute, int day, int month, int year, long long& utc) {
+// The UTC instant of a reminder's time and date in its city, its next one when the city's clocks
+// show it twice; false when they do not exist.
+bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
+                 int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
     CString rule = db.GetDstRule(city);
     if (rule.IsEmpty()) rule = L"0";
-    utc = CityWallToUtc(standard, rule, CivilTime(year, month, day, hour, minute));
+    const time_t wall = CivilTime(year, month, day, hour, minute);
+    const long long zone = OffsetMinutes(standard) * 60LL;
+    const long long first = static_cast<long long>(WallToStandard(rule, wall)) - zone;
+    const long long second = static_cast<long long>(WallToStandardLater(rule, wall)) - zone;
+    utc = first;
+    // A wall time shown twice is the first of the two, or the second when the first is over and
+    // the second is not, provided the device's clock has not passed the reading it is handed
+    // over at (the service compares readings: it would go off at once).
+    const long long now = StartOfMinute(NowUtc(home));
+    long long deviceWall = 0;
+    if (first < now && second >= now && DeviceWallAt(home, second, deviceWall) &&
+        deviceWall >= StartOfMinute(static_cast<long long>(DeviceWallNow())))
+        utc = second;
     return true;
 }
 
@@ -192,7 +203,8 @@ bool ReminderUtc(CCitiesDb& db, DWORD city, int hour, int minute, int day, int m
 bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
                      int year, SYSTEMTIME& instant) {
     long long utc = 0, wall = 0;
-    if (!ReminderUtc(db, city, hour, minute, day, month, year, utc) || !DeviceWallAt(home, utc, wall)) return false;
+    if (!ReminderUtc(db, city, home, hour, minute, day, month, year, utc) || !DeviceWallAt(home, utc, wall))
+        return false;
     int y, mo, d, h, mi, sec;
     CivilFields(static_cast<time_t>(wall), y, mo, d, h, mi, sec);
     if (!IsCalendarDate(d, mo, y) || y < 1601) return false;
@@ -322,10 +334,9 @@ bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const C
     int hour = 0, minute = 0, day = 0, month = 0, year = 0;
     if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year)) return false;
     long long due = 0;
-    if (!ReminderUtc(db, city, hour, minute, day, month, year, due)) return false;
+    if (!ReminderUtc(db, city, home, hour, minute, day, month, year, due)) return false;
     // An earlier minute than the current one: the current minute itself still goes off.
-    const long long now = NowUtc(home);
-    return due < now - ((now % 60) + 60) % 60;
+    return due < StartOfMinute(NowUtc(home));
 }
 
 void ClearReminder(int n) {

@@ -53,7 +53,8 @@ ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg);
 
 // The device-local instant at which the city's clock shows hour:minute on day/month/year, each
 // zone with its daylight saving of that instant. A time that the city's clocks show twice (when
-// they go back) is the first; one that they skip is moved forward with them. False for a time or
+// they go back) is the first, or the second while the first is already over and the second is
+// still to come; one that they skip is moved forward with them. False for a time or
 // date that does not exist or that the device cannot hold.
 bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
                      int year, SYSTEMTIME& instant);

@@ -139,6 +139,15 @@ inline long long WallToStandard(const Rule& rule, long long wall) {
     return standardAgrees ? earlier : later;
 }
 
+// The later standard-time reading of a wall time that the city's clock shows twice (the hour the
+// clocks go back through); for any other wall time the same as WallToStandard.
+inline long long WallToStandardLater(const Rule& rule, long long wall) {
+    if (!rule.hasDst || rule.shift == 0) return wall;
+    const long long summer = wall - rule.shift * 3600LL;
+    if (!InsideAt(rule, wall) && InsideAt(rule, summer)) return summer > wall ? summer : wall;
+    return WallToStandard(rule, wall);
+}
+
 // The offset in minutes east of UTC that the city's clock has at the standard time t.
 inline int MinutesAt(const Rule& rule, int standardMinutes, long long standard) {
     return InsideAt(rule, standard) ? standardMinutes + rule.shift * 60 : standardMinutes;

@@ -220,4 +220,34 @@ TEST_F(ReminderNotificationsTest, AReminderSetBeforeAChangeForATimeAfterItIsDueA
     EXPECT_FALSE(ReminderIsPast(m_db, 4, home, L"09:58", L"31/03/2010"));
 }
 
+TEST_F(ReminderNotificationsTest, InTheHourThatComesTwiceAReminderSetInTheSecondPassIsForItsSecondTime) {
+    // Home Tokyo on a Tokyo device; Berlin's clocks went back from 03:00 summer time to 02:00
+    // standard time (01:00 UTC) and show 03:10 for the second time (02:10 UTC).
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 4);
+    ASSERT_TRUE(device::SetDeviceZone("Asia/Tokyo"));
+    device::SetDeviceClock("2010-10-27T02:10:00Z");
+    const ReminderHome home = ReadReminderHome(m_db, m_reg);
+    // 03:30 is still to come (02:30 UTC, 11:30 in Tokyo); 03:05 is over both times.
+    EXPECT_FALSE(ReminderIsPast(m_db, 0, home, L"03:30", L"27/10/2010"));
+    ASSERT_TRUE(ScheduleReminder(m_db, 1, 0, home, L"03:30", L"27/10/2010", L"x"));
+    EXPECT_EQ(Stamp(AllNotifications()[0].start), "2010-10-27 11:30:00");
+    EXPECT_TRUE(ReminderIsPast(m_db, 0, home, L"03:05", L"27/10/2010"));
+    // In the first pass (03:10 summer time, 01:10 UTC) the first 03:30 is meant, and 03:05 is
+    // the one still to come.
+    device::SetDeviceClock("2010-10-27T01:10:00Z");
+    ASSERT_TRUE(ScheduleReminder(m_db, 1, 0, home, L"03:30", L"27/10/2010", L"x"));
+    EXPECT_EQ(Stamp(AllNotifications()[0].start), "2010-10-27 10:30:00");
+    EXPECT_FALSE(ReminderIsPast(m_db, 0, home, L"03:05", L"27/10/2010"));
+
+    // Home Berlin, whose wall time the device's clock shows: in the second pass (03:10, 02:10
+    // UTC) the reminder at 03:30 goes off when the clock shows 03:30 again.
+    m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", 0);
+    ASSERT_TRUE(device::SetDeviceZone("UTC"));
+    device::SetDeviceClock("2010-10-27T03:10:00Z"); // read as Berlin's 03:10, the second one
+    const ReminderHome berlin = ReadReminderHome(m_db, m_reg);
+    EXPECT_FALSE(ReminderIsPast(m_db, 0, berlin, L"03:30", L"27/10/2010"));
+    ASSERT_TRUE(ScheduleReminder(m_db, 0, 0, berlin, L"03:30", L"27/10/2010", L"x"));
+    EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-10-27 03:30:00");
+}
+
 } // namespace
