@@ -139,3 +139,10 @@ time_t WallToStandard(const CString& rule, time_t wall) {
 time_t WallToStandardLater(const CString& rule, time_t wall) {
     return static_cast<time_t>(dstmath::WallToStandardLater(MathRule(ParseDstRule(rule)), wall));
 }
+
+int DeviceZoneMinutesNow() {
+    TIME_ZONE_INFORMATION info{};
+    const DWORD period = ::GetTimeZoneInformation(&info);
+    const long bias = info.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? info.DaylightBias : info.StandardBias);
+    return -static_cast<int>(bias);
+}

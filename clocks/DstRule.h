@@ -93,3 +93,7 @@ time_t WallToStandardLater(const CString& rule, time_t wall);
 // An integer from the leading characters of a text: an optional sign and decimal digits; 0 for
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.
 int ReadLeadingInt(const CString& text);
+
+// The zone the device's clock shows now, in minutes east of UTC: its standard bias, and its
+// daylight bias while the device observes its own summer time.
+int DeviceZoneMinutesNow();

@@ -58,10 +58,9 @@ bool CWorldClocksDlg::IsInsideStoredWindow(int clock) {
 
 void CWorldClocksDlg::ComputeHomeZone(int& referenceHours, int& referenceMinutes) {
     if (m_syncLocalZone) {
-        // Only the standard bias counts: the device's own daylight saving is not looked at.
-        TIME_ZONE_INFORMATION info{};
-        ::GetTimeZoneInformation(&info);
-        int east = -static_cast<int>(info.Bias);
+        // The zone the device's clock shows: its summer time counts while it observes it, or
+        // every clock would be a shift off the device's own clock.
+        const int east = DeviceZoneMinutesNow();
         referenceHours = east / 60;
         referenceMinutes = east - 60 * referenceHours;
         return;

@@ -371,11 +371,9 @@ LRESULT CWorldMapPanel::OnHidePage(WPARAM, LPARAM) {
 
 void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     if (m_syncHomeZone) {
-        TIME_ZONE_INFORMATION info{};
-        ::GetTimeZoneInformation(&info);
-        // Hours and minutes both carry the zone's sign (Bias -330 is 5 h 30 min east), as the
-        // clocks page takes the same reference.
-        const int east = -static_cast<int>(info.Bias);
+        // The zone the device's clock shows, its summer time included; hours and minutes both
+        // carry the zone's sign (5 h 30 min east is 5 and 30), as the clocks page takes it.
+        const int east = DeviceZoneMinutesNow();
         hours = east / 60;
         minutes = east - 60 * hours;
         return;

@@ -174,8 +174,19 @@ TEST_F(ClocksPageTest, SynchronisedZoneTakesTheDevicesStandardZone) {
     EXPECT_STREQ(page.m_timeText[0], L"11:20:30");
     EXPECT_STREQ(page.m_timeText[2], L"15:50:30");
 
+    // A device in its own summer time: the reference is the zone its clock shows (UTC+2 in
+    // Berlin in July), so every clock reads the same as without synchronisation.
+    DestroyPage();
+    ASSERT_TRUE(device::SetDeviceZone("Europe/Berlin"));
+    CWorldClocksDlg& summer = CreatePage();
+    EXPECT_EQ(summer.m_refHours, 2);
+    EXPECT_STREQ(summer.m_timeText[0], L"11:20:30"); // London
+    EXPECT_STREQ(summer.m_timeText[1], L"12:20:30"); // Berlin
+    EXPECT_STREQ(summer.m_timeText[3], L"06:20:30"); // New York
+
     // Without synchronisation the home clock is the device's own zone as an offset.
     DestroyPage();
+    ASSERT_TRUE(device::SetDeviceZone("Asia/Kolkata"));
     WriteStandardClocks(0);
     CWorldClocksDlg& local = CreatePage();
     EXPECT_EQ(local.m_zone[0], 530);

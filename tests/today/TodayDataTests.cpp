@@ -60,6 +60,12 @@ TEST_F(TodayData, RuleWindowClosesAtItsEndHourAndTheHomeCityGivesTheDeviceZone) 
     auto texts = Paint();
     EXPECT_TRUE(Has(texts, L"12:20"));
     EXPECT_TRUE(Has(texts, L"15:50"));
+    // With it, the device's zone as its clock shows it, summer time included: the same texts.
+    Write(L"Jorvana\\wrldclk", L"syncltz", 1);
+    texts = Paint();
+    EXPECT_TRUE(Has(texts, L"12:20"));
+    EXPECT_TRUE(Has(texts, L"15:50"));
+    EXPECT_FALSE(Has(texts, L"16:50"));
 }
 
 TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {

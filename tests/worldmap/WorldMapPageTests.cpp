@@ -341,6 +341,15 @@ TEST_F(WorldMapPageTest, SouthernSummerAcrossTheNewYearAndSynchronisedHomeZone) 
     EXPECT_EQ(synced.m_cityOffset, 530);
     CString delhi = FormatCityTime(synced.m_cityOffset, synced.m_homeZoneHours, synced.m_homeZoneMinutes);
     EXPECT_EQ(delhi, CString(L"15:50:30")); // Delhi reads the device's own clock
+    DestroyPage();
+
+    // A device in its summer time (Berlin in January is not; Auckland is, UTC+13).
+    ASSERT_TRUE(device::SetDeviceZone("Pacific/Auckland"));
+    RecordingMapPanel& auckland = CreatePage();
+    EXPECT_EQ(auckland.m_homeZoneHours, 13);
+    auckland.LoadSelectedCityZone(Delhi);
+    EXPECT_EQ(FormatCityTime(auckland.m_cityOffset, auckland.m_homeZoneHours, auckland.m_homeZoneMinutes),
+              CString(L"15:50:30"));
 }
 
 TEST_F(WorldMapPageTest, APageLeftOpenAcrossTheNewYearTakesTheNewYearsWindows) {
