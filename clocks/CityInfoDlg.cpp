@@ -63,7 +63,8 @@ void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
     const SunTimes times =
         !m_dstRule.IsEmpty()
             ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset, m_dstRule)
-            : ::ComputeSunTimes(day, month, year, longitude, latitude, HhmmOffsetToHours(ReadLeadingInt(m_currentOffset)));
+            : ::ComputeSunTimes(day, month, year, longitude, latitude,
+                                HhmmOffsetToHours(ReadLeadingInt(m_currentOffset)));
     m_sunrise = times.sunriseText;
     m_sunset = times.sunsetText;
     m_dayLength = times.dayLengthText;

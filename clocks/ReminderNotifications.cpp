@@ -145,7 +145,9 @@ ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
 
 namespace {
 
-long long StartOfMinute(long long t) { return t - ((t % 60) + 60) % 60; }
+long long StartOfMinute(long long t) {
+    return t - ((t % 60) + 60) % 60;
+}
 
 // The device's local wall time (civil) at a UTC instant.
 bool DeviceWallAt(const ReminderHome& home, long long utc, long long& wall) {
@@ -176,8 +178,8 @@ long long NowUtc(const ReminderHome& home) {
 
 // The UTC instant of a reminder's time and date in its city, its next one when the city's clocks
 // show it twice; false when they do not exist.
-bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
-                 int year, long long& utc) {
+bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day,
+                 int month, int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
     CString rule = db.GetDstRule(city);

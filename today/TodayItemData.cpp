@@ -364,7 +364,8 @@ void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
     // The zone the device's clock shows: its daylight bias counts while it observes summer time.
     TIME_ZONE_INFORMATION tz{};
     const DWORD period = GetTimeZoneInformation(&tz);
-    const int east = -static_cast<int>(tz.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : tz.StandardBias));
+    const int east =
+        -static_cast<int>(tz.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? tz.DaylightBias : tz.StandardBias));
     hours = east / 60;
     minutes = east % 60;
 }

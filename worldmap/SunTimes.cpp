@@ -90,7 +90,8 @@ namespace {
 
 // Sunrise and sunset in hours of the zone as the model gives them, before they are brought into
 // the day, and the day length.
-SunTimes RawSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours) {
+SunTimes RawSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg,
+                     double zoneHours) {
     double d = SunDayNumber(year, month, day, 12.0f);
     double L = 0;
     double declination = 0;
@@ -138,13 +139,15 @@ long long CivilAtHours(int day, int month, int year, double hours) {
 
 } // namespace
 
-SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg, double zoneHours) {
+SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, double latitudeDeg,
+                         double zoneHours) {
     return WithTexts(RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, zoneHours));
 }
 
 SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeDeg, double latitudeDeg,
                                  int standardOffset, const CString& rule) {
-    SunTimes times = RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, HhmmOffsetToHours(standardOffset));
+    SunTimes times =
+        RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, HhmmOffsetToHours(standardOffset));
     // Each event on the clock of its own standard time: the window of its own year, or the one
     // that opened the year before and runs into it.
     auto onClock = [&](double& hours) {

@@ -273,7 +273,8 @@ void CWorldMapPanel::ShowCityInformation(DWORD cityIndex) {
     if (cityIndex == m_mapCity) {
         window = SelectedCityWindow();
     } else {
-        instant = CityStandardHour(ReadLeadingInt(m_cities.GetUtcOffset(cityIndex)), m_homeZoneHours, m_homeZoneMinutes);
+        instant = CityStandardHour(ReadLeadingInt(m_cities.GetUtcOffset(cityIndex)), m_homeZoneHours,
+                                   m_homeZoneMinutes);
         const DstWindow own = GetDstWindowAt(m_cities.GetDstRule(cityIndex), CTime::GetCurrentTime().GetYear(), instant);
         window.hasDst = own.hasDst;
         window.shift = own.shift;

@@ -174,10 +174,10 @@ TEST_F(ClockRefreshTest, ACityClocksOwnMidnightRedrawsItsDateAtOnce) {
 TEST_F(ClockRefreshTest, ClocksThatGoBackAtMidnightKeepTheirDateOnTheTickTheyChange) {
     // A city whose summer time ends at its midnight (23:00 standard time): 23:59:59 summer time
     // on 4 April is followed by 23:00:00 standard time on the same day.
-    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
-                                 std::string(kCityList).replace(0, std::string("Test cities\n6\n").size(),
-                                                                "Test cities\n7\n") +
-                                     "America/Santiago;Santiago;Chile;-70;-33;-4;1;249;0;94;23\n");
+    testsupport::WriteDeviceFile(
+        testsupport::InProgramFolder(L"cities.lst"),
+        std::string(kCityList).replace(0, std::string("Test cities\n6\n").size(), "Test cities\n7\n") +
+            "America/Santiago;Santiago;Chile;-70;-33;-4;1;249;0;94;23\n");
     device::SetDeviceClock("2026-04-05T03:59:59Z"); // 04:59:59 summer time at home in London
     WriteClockSettings(London, Berlin, Delhi, NewYork, 5);
     CWorldClocksDlg& page = CreatePage();

@@ -171,7 +171,9 @@ TEST(SunTimes, OnAChangeDayEachTimeIsReadOnTheClockItHappensUnder) {
     // A southern summer that runs across the new year (Adelaide, 930): still on in January and
     // up to 5 April 02:00, off after, on again from 4 October.
     const CString adelaide = L"1:277:2:95:2";
-    auto south = [&](int d, int m, int offset) { return both(ComputeSunTimes(d, m, 2026, 139, -35, HhmmOffsetToHours(offset))); };
+    auto south = [&](int d, int m, int offset) {
+        return both(ComputeSunTimes(d, m, 2026, 139, -35, HhmmOffsetToHours(offset)));
+    };
     EXPECT_EQ(both(ComputeSunTimesOnClocks(15, 1, 2026, 139, -35, 930, adelaide)), south(15, 1, 1030));
     EXPECT_EQ(both(ComputeSunTimesOnClocks(4, 4, 2026, 139, -35, 930, adelaide)), south(4, 4, 1030));
     EXPECT_EQ(both(ComputeSunTimesOnClocks(5, 4, 2026, 139, -35, 930, adelaide)), south(5, 4, 930));
