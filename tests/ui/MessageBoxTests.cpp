@@ -272,3 +272,56 @@ TEST_F(MessageBoxTest, AnOwnerDestroyedUnderItsBoxLeavesTheWindowAboveItEnabledA
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_EQ(GetActiveWindow(), main);
 }
+
+// Two quick taps on a button whose tap opens a box, both read from the screen before the first
+// is handled: the second tap finds the window under the box disabled and opens no second box;
+// a key typed ahead goes to the box.
+TEST_F(MessageBoxTest, ASecondTapQueuedBeforeTheBoxOpensDoesNotReachTheWindowUnderIt) {
+    HWND main = Top(0, 26, 240, 294);
+    HWND button = Child(main, 7, 20, 20, 100, 30);
+    SetActiveWindow(main);
+    int boxes = 0;
+    uitest::CurrentHandler() = [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (h != button || msg != WM_LBUTTONUP) return false;
+        ++boxes;
+        PostMessageW(main, WM_APP, 0, 0); // behind the second tap: ends the box once it has gone
+        MessageBoxW(main, L"Opened", nullptr, MB_OK);
+        return true;
+    };
+    const POINT at{50, 26 + 35};
+    for (int tap = 0; tap < 2; ++tap) {
+        device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+        device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    }
+    uitest::CurrentHandler() = [&, inner = uitest::CurrentHandler()](HWND h, UINT msg, WPARAM w, LPARAM l, LRESULT& r) {
+        if (h == main && msg == WM_APP) {
+            if (HWND box = device::ui::CurrentMessageBox()) SendMessageW(box, WM_COMMAND, IDOK, 0);
+            return true;
+        }
+        return inner(h, msg, w, l, r);
+    };
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(IsWindowEnabled(main));
+
+    // Enter typed twice on the button: the second one goes to the box that the first opened.
+    SetFocus(button);
+    int answer = 0;
+    boxes = 0;
+    uitest::CurrentHandler() = [&](HWND h, UINT msg, WPARAM w, LPARAM, LRESULT&) {
+        if (h == main && msg == WM_APP) { // the box left open by a key gone astray ends all the same
+            if (HWND box = device::ui::CurrentMessageBox()) SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (h != button || msg != WM_KEYDOWN || w != VK_RETURN) return false;
+        if (boxes++ == 0) answer = MessageBoxW(main, L"Opened", nullptr, MB_OKCANCEL);
+        return true;
+    };
+    Press(VK_RETURN);
+    Press(VK_RETURN);
+    PostMessageW(main, WM_APP, 0, 0);
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(answer, IDOK);
+    EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr);
+}
