@@ -325,3 +325,30 @@ TEST_F(MessageBoxTest, ASecondTapQueuedBeforeTheBoxOpensDoesNotReachTheWindowUnd
     EXPECT_EQ(answer, IDOK);
     EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr);
 }
+
+// A notification raised while the program shows a box of its own: Enter ends the notification,
+// which lies on top, and leaves the program's box up for the next Enter; without a box of the
+// program's, Esc ends a notification as well.
+TEST_F(MessageBoxTest, ARaisedNotificationTakesItsKeysOverTheProgramsOwnBox) {
+    HWND main = Top(0, 26, 240, 294);
+    SetActiveWindow(main);
+    HWND raised = nullptr;
+    bool raisedEndedFirst = false;
+    DuringTheBox([&](HWND box) {
+        raised = device::ui::ShowNotificationBox(L"Reminder", L"Call the hotel");
+        Press(VK_RETURN);
+        device::ui::PumpUntilIdle();
+        raisedEndedFirst = !IsWindow(raised) && device::ui::CurrentMessageBox() == box;
+        Press(VK_RETURN);
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0); // reached only when the Enter went astray
+    });
+    EXPECT_EQ(MessageBoxW(main, L"Saved", nullptr, MB_OKCANCEL), IDOK);
+    EXPECT_TRUE(raisedEndedFirst);
+
+    raised = device::ui::ShowNotificationBox(L"Reminder", L"Check out");
+    ASSERT_TRUE(IsWindow(raised));
+    Press(VK_ESCAPE);
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(IsWindow(raised));
+    EXPECT_EQ(GetActiveWindow(), main);
+}
