@@ -116,8 +116,9 @@ LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam)
         // A raised notification's box is the device's, not the program's: its Enter, Esc, Tab
         // and arrows work whatever loop the program runs (a box of its own included), none of
         // which knows the box.
-        if (IsModelessBox(GetParent(button)) && (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB ||
-                                                 (wParam >= VK_LEFT && wParam <= VK_DOWN))) {
+        if (IsModelessBox(GetParent(button)) &&
+            (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB ||
+             (wParam >= VK_LEFT && wParam <= VK_DOWN))) {
             MSG key{button, msg, wParam, lParam, 0, POINT{0, 0}};
             IsDialogMessageW(GetParent(button), &key);
             return 0;
