@@ -135,9 +135,19 @@ void CEditCitiesDlg::OnAdd() {
     if (!added) ShowDuplicateMessage();
 }
 
+BOOL CEditCitiesDlg::PreTranslateMessage(MSG* pMsg) {
+    // The form closes through OK only. The dialog manager turns Escape into a click of the
+    // control with the cancel command's id, which here is the Delete button: the key would
+    // delete the selected city unasked, so it does nothing in this form.
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE &&
+        (pMsg->hwnd == m_hWnd || ::IsChild(m_hWnd, pMsg->hwnd)))
+        return TRUE;
+    return CScrollableFormDlg::PreTranslateMessage(pMsg);
+}
+
 void CEditCitiesDlg::OnDelete() {
-    // The Delete button carries the cancel command's id; the Escape key sends that command
-    // without a control and must not delete a city unasked.
+    // The Delete button carries the cancel command's id; that command without the button (a
+    // cancel that is no click of it) must not delete a city unasked.
     const MSG* msg = GetCurrentMessage();
     CWnd* button = GetDlgItem(IDC_EDIT_CITY_DELETE);
     if (msg && button && reinterpret_cast<HWND>(msg->lParam) != button->m_hWnd) return;

@@ -41,6 +41,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     int FormHeight() const override { return kFormHeight; }
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);

@@ -219,7 +219,7 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
                 okTarget = active->handle;
         }
         if (okTarget) {
-            PostMessageInternal(okTarget, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, pt);
+            PostMessageInternal(okTarget, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, pt, true);
             return;
         }
         bool onPanel;
@@ -293,11 +293,11 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
     if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
         if (int hit = WindowScrollBarHit(target, pt)) {
             PostMessageInternal(target, msg == WM_LBUTTONDOWN ? WM_NCLBUTTONDOWN : WM_NCLBUTTONDBLCLK,
-                                static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y), pt);
+                                static_cast<WPARAM>(hit), MAKELPARAM(pt.x, pt.y), pt, true);
             return;
         }
     }
-    PostMessageInternal(target, msg, down ? MK_LBUTTON : 0, MAKELPARAM(client.x, client.y), pt);
+    PostMessageInternal(target, msg, down ? MK_LBUTTON : 0, MAKELPARAM(client.x, client.y), pt, true);
 }
 
 // Where keyboard input goes: the focus window, else the active one (null: nowhere); pt gets the
@@ -341,14 +341,14 @@ void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
     }
     LPARAM lParam = 1;
     if (!down) lParam |= static_cast<LPARAM>(0xC0000000u);
-    PostMessageInternal(target, down ? WM_KEYDOWN : WM_KEYUP, vk, lParam, pt);
+    PostMessageInternal(target, down ? WM_KEYDOWN : WM_KEYUP, vk, lParam, pt, true);
 }
 
 void device::ui::InjectChar(WCHAR ch) {
     if (ch == 0 || ch == kNoCharacter) return;
     POINT pt;
     HWND target = KeyboardTarget(pt);
-    if (target) PostMessageInternal(target, WM_CHAR, static_cast<WPARAM>(ch), 1, pt);
+    if (target) PostMessageInternal(target, WM_CHAR, static_cast<WPARAM>(ch), 1, pt, true);
 }
 
 static UINT VkForChar(WCHAR ch) {

@@ -108,8 +108,22 @@ void PaintButton(HWND button) {
     EndPaint(button, &ps);
 }
 
+bool IsModelessBox(HWND box);
+
 LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_KEYDOWN:
+        // A raised notification's box is the device's, not the program's: its Enter, Esc, Tab
+        // and arrows work whatever loop the program runs (a box of its own included), none of
+        // which knows the box.
+        if (IsModelessBox(GetParent(button)) &&
+            (wParam == VK_RETURN || wParam == VK_ESCAPE || wParam == VK_TAB ||
+             (wParam >= VK_LEFT && wParam <= VK_DOWN))) {
+            MSG key{button, msg, wParam, lParam, 0, POINT{0, 0}};
+            IsDialogMessageW(GetParent(button), &key);
+            return 0;
+        }
+        return DefWindowProcW(button, msg, wParam, lParam);
     case WM_GETDLGCODE:
         return DLGC_BUTTON |
                ((GetWindowLongW(button, GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
@@ -240,6 +254,11 @@ bool HasButton(UINT type, int id) {
     for (const Button& b : ButtonsOf(type))
         if (b.id == id) return true;
     return false;
+}
+
+bool IsModelessBox(HWND box) {
+    const auto* info = box ? reinterpret_cast<const BoxInfo*>(GetWindowLongW(box, DWL_USER)) : nullptr;
+    return info && info->modeless;
 }
 
 INT_PTR CALLBACK BoxProc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {

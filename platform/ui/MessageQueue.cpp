@@ -274,7 +274,7 @@ BOOL ReplyMessage(LRESULT result) {
 
 namespace device::ui {
 
-BOOL PostMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, POINT pt) {
+BOOL PostMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, POINT pt, bool input) {
     std::shared_ptr<ThreadQueue> target;
     if (!hwnd) target = CurrentQueue();
     WmState& s = Wm();
@@ -292,7 +292,7 @@ BOOL PostMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, POIN
         SetLastError(kErrorNotEnoughQuota);
         return FALSE;
     }
-    target->posted.push_back(MSG{hwnd, msg, wParam, lParam, TickCount(), pt});
+    target->posted.push_back(QueuedMessage(MSG{hwnd, msg, wParam, lParam, TickCount(), pt}, input));
     WakeQueue(*target);
     return TRUE;
 }
@@ -377,6 +377,35 @@ bool QuitAtFirstIdle(WmState& s, ThreadQueue& q) {
     return true;
 }
 
+// The window and every ancestor take input (lock held).
+bool TakesInput(const Window& w) {
+    for (const Window* c = &w; c; c = c->parent ? Find(c->parent) : nullptr)
+        if (c->style & WS_DISABLED) return false;
+    return true;
+}
+
+// The user's stylus and keys are routed as they are read, not as they were given: a tap or key
+// given before a box opened (a second quick tap on the button that opens it, keys typed ahead)
+// finds the window under the box disabled. A tap on a window that no longer takes input is
+// dropped, unless the window holds the capture (a drag begun before); a key goes to the focus,
+// or the active window, of the same thread when they take input, else nowhere. Returns false
+// when the message is dropped (lock held).
+bool RouteUserInput(WmState& s, ThreadQueue& q, QueuedMessage& m) {
+    if (!m.input || !m.hwnd) return true;
+    Window* w = Find(m.hwnd);
+    if (!w || TakesInput(*w)) return true;
+    const bool key = m.message == WM_KEYDOWN || m.message == WM_KEYUP || m.message == WM_CHAR;
+    if (!key) return s.capture == m.hwnd && m.message != WM_COMMAND;
+    for (HWND h : {s.focus, s.active}) {
+        Window* to = h ? Find(h) : nullptr;
+        if (to && to->queue.get() == &q && TakesInput(*to)) {
+            m.hwnd = h;
+            return true;
+        }
+    }
+    return false;
+}
+
 // The next message for the calling thread. remove: PM_REMOVE. Waits up to deadline when wait is
 // set; returns false when nothing came.
 bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool wait,
@@ -390,8 +419,15 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
         if (displayThread) RunDisplayChores();
         std::unique_lock lk(s.lock);
         while (!q->sent.empty()) HandleOneSent(lk, *q);
-        for (auto it = q->posted.begin(); it != q->posted.end(); ++it) {
-            if (!InRange(it->message, first, last) || !MatchesWindow(it->hwnd, filter)) continue;
+        for (auto it = q->posted.begin(); it != q->posted.end();) {
+            if (!RouteUserInput(s, *q, *it)) {
+                it = q->posted.erase(it);
+                continue;
+            }
+            if (!InRange(it->message, first, last) || !MatchesWindow(it->hwnd, filter)) {
+                ++it;
+                continue;
+            }
             *out = *it;
             if (remove & PM_REMOVE) q->posted.erase(it);
             q->last = *out;

@@ -82,10 +82,17 @@ struct Timer {
     Clock::time_point due{};
 };
 
+// A posted message; input marks the stylus and keys the user gave, which are routed again when
+// they are read (see NextMessage), as the device routes its input queue.
+struct QueuedMessage : MSG {
+    QueuedMessage(const MSG& m, bool fromInput = false) : MSG(m), input(fromInput) {}
+    bool input = false;
+};
+
 struct ThreadQueue {
     DWORD threadId = 0;
     bool alive = true;
-    std::deque<MSG> posted;
+    std::deque<QueuedMessage> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     std::condition_variable cv;
     bool quit = false;
@@ -197,7 +204,8 @@ void NotifyTopLevels(UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Message plumbing.
 LRESULT SendMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT timeoutMs, bool* timedOut);
-BOOL PostMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, POINT pt);
+// input: the message is the user's stylus or key (see QueuedMessage).
+BOOL PostMessageInternal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, POINT pt, bool input = false);
 void WakeQueue(ThreadQueue& q);
 // Removes a window's timers and posted messages (lock held).
 void ForgetWindowInQueue(ThreadQueue& q, HWND hwnd);

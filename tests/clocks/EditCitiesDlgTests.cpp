@@ -247,6 +247,23 @@ TEST_F(EditCitiesDlgTest, DeletingMovesClocksOnAndAfterTheCity) {
     CCitiesDb db;
     db.Open();
     EXPECT_EQ(std::wstring(db.GetName(0)), L"C01");
+
+    // The Escape key itself, through the form's loop, from the list and from a field: the form
+    // stays open and every city stays.
+    CEditCitiesDlg dlg;
+    RunModal<CEditCitiesDlg>(dlg, [](CEditCitiesDlg& d) {
+        Select(d, 3);
+        for (CWnd* from : {static_cast<CWnd*>(&d.m_listCities), static_cast<CWnd*>(&d.m_editName)}) {
+            from->SetFocus();
+            device::ui::InjectKey(VK_ESCAPE, true);
+            device::ui::InjectKey(VK_ESCAPE, false);
+        }
+        d.PostMessage(WM_COMMAND, IDOK); // read after the keys
+    });
+    EXPECT_EQ(dlg.m_listCities.m_hWnd, nullptr);
+    db.Open();
+    EXPECT_EQ(db.GetRecordCount(), 10);
+    EXPECT_EQ(Stored(), (std::array<int, 6>{0, 0, 1, 3, 7, 3}));
 }
 
 TEST_F(EditCitiesDlgTest, UpdateRewritesTheCityAndMovesThePositionsWithIt) {

@@ -272,3 +272,80 @@ TEST_F(MessageBoxTest, AnOwnerDestroyedUnderItsBoxLeavesTheWindowAboveItEnabledA
     EXPECT_TRUE(IsWindowEnabled(main));
     EXPECT_EQ(GetActiveWindow(), main);
 }
+
+// Two quick taps on a button whose tap opens a box, both read from the screen before the first
+// is handled: the second tap finds the window under the box disabled and opens no second box;
+// a key typed ahead goes to the box.
+TEST_F(MessageBoxTest, ASecondTapQueuedBeforeTheBoxOpensDoesNotReachTheWindowUnderIt) {
+    HWND main = Top(0, 26, 240, 294);
+    HWND button = Child(main, 7, 20, 20, 100, 30);
+    SetActiveWindow(main);
+    int boxes = 0;
+    uitest::CurrentHandler() = [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT&) {
+        if (h == main && msg == WM_APP) { // queued behind the second tap: ends the box on show
+            if (HWND box = device::ui::CurrentMessageBox()) SendMessageW(box, WM_COMMAND, IDOK, 0);
+            return true;
+        }
+        if (h != button || msg != WM_LBUTTONUP) return false;
+        ++boxes;
+        PostMessageW(main, WM_APP, 0, 0);
+        MessageBoxW(main, L"Opened", nullptr, MB_OK);
+        return true;
+    };
+    const POINT at{50, 26 + 35};
+    for (int tap = 0; tap < 2; ++tap) {
+        device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+        device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+    }
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(IsWindowEnabled(main));
+
+    // Enter typed twice on the button: the second one goes to the box that the first opened.
+    SetFocus(button);
+    int answer = 0;
+    boxes = 0;
+    uitest::CurrentHandler() = [&](HWND h, UINT msg, WPARAM w, LPARAM, LRESULT&) {
+        if (h == main && msg == WM_APP) { // the box left open by a key gone astray ends all the same
+            if (HWND box = device::ui::CurrentMessageBox()) SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        if (h != button || msg != WM_KEYDOWN || w != VK_RETURN) return false;
+        if (boxes++ == 0) answer = MessageBoxW(main, L"Opened", nullptr, MB_OKCANCEL);
+        return true;
+    };
+    Press(VK_RETURN);
+    Press(VK_RETURN);
+    PostMessageW(main, WM_APP, 0, 0);
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(answer, IDOK);
+    EXPECT_EQ(device::ui::CurrentMessageBox(), nullptr);
+}
+
+// A notification raised while the program shows a box of its own: Enter ends the notification,
+// which lies on top, and leaves the program's box up for the next Enter; without a box of the
+// program's, Esc ends a notification as well.
+TEST_F(MessageBoxTest, ARaisedNotificationTakesItsKeysOverTheProgramsOwnBox) {
+    HWND main = Top(0, 26, 240, 294);
+    SetActiveWindow(main);
+    HWND raised = nullptr;
+    bool raisedEndedFirst = false;
+    DuringTheBox([&](HWND box) {
+        raised = device::ui::ShowNotificationBox(L"Reminder", L"Call the hotel");
+        Press(VK_RETURN);
+        device::ui::PumpUntilIdle();
+        raisedEndedFirst = !IsWindow(raised) && device::ui::CurrentMessageBox() == box;
+        Press(VK_RETURN);
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0); // reached only when the Enter went astray
+    });
+    EXPECT_EQ(MessageBoxW(main, L"Saved", nullptr, MB_OKCANCEL), IDOK);
+    EXPECT_TRUE(raisedEndedFirst);
+
+    raised = device::ui::ShowNotificationBox(L"Reminder", L"Check out");
+    ASSERT_TRUE(IsWindow(raised));
+    Press(VK_ESCAPE);
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(IsWindow(raised));
+    EXPECT_EQ(GetActiveWindow(), main);
+}
