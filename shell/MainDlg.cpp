@@ -161,7 +161,7 @@ BOOL CMainDlg::OnInitDialog() {
 
     // Positions past the end of the city store (a list cut short) would give clocks without a
     // name: the first page reads them next. The weather page repairs its own places.
-    RepairCityPositions(m_registry, m_citiesDb.GetRecordCount());
+    RepairCityPositions(m_registry, m_citiesDb.GetRecordCount(), m_citiesDb.IsWhole() != FALSE);
 
     // The pages apply the skin as they are made: a damaged skin is replaced before that.
     if (const UINT skinMessage = CheckSkinAtStart()) ShowCoreMessage(skinMessage);
