@@ -9,6 +9,7 @@
 #include "core/SkinFile.h"
 #include "core/CurrenciesDb.h"
 #include "core/WeatherDb.h"
+#include "support/FileSizeLimit.h"
 #include "core/ShippedDefaults.h"
 #include "clocks/StoredCityIndexes.h"
 #include "shell/StoredPositions.h"
@@ -111,6 +112,27 @@ TEST_F(DamagedFilesTest, PlacesAndClocksReplacedWhileAStoreIsShortComeBackOnceIt
     // Put back once: a later short store replaces afresh, a whole one keeps them.
     RepairCityPositions(reg, 100, true);
     EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 10);
+}
+
+TEST_F(DamagedFilesTest, ClosingOnAFullDeviceEndsAndSaysSo) {
+    InstallSmallProduct();
+    Open();
+    for (int tab : {1, 2, 3, 4}) TapTab(tab); // every page writes its settings as it closes
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers(std::vector<int>(20, IDOK));
+    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
+    {
+        testsupport::FileSizeLimit full(8);
+        m_dlg->SendMessage(WM_COMMAND, ID_APP_EXIT_MENU);
+        device::ui::PumpUntilIdle();
+        m_dlg.reset();
+    }
+    // The close ran to its end. The device still takes a write now and then (its log reuses
+    // room it holds), so a message is said for each run of failures, and only that message.
+    EXPECT_GT(CCeDBDatabase::StorageFaultCount(), faults);
+    const std::vector<std::wstring> said = MessageTexts();
+    ASSERT_FALSE(said.empty());
+    for (const std::wstring& text : said) EXPECT_EQ(text, Text(IDS_STORAGE_WRITE_FAILED));
 }
 
 TEST_F(DamagedFilesTest, DamagedDefaultSkinIsReportedAndTheBuiltInSkinIsApplied) {
