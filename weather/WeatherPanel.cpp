@@ -137,9 +137,14 @@ BOOL CWeatherPanel::OnInitDialog() {
     // place is kept aside and comes back once the list is in.
     const DWORD count = m_weatherDb.GetRecordCount();
     const bool whole = m_weatherDb.IsWhole() != FALSE;
+    const FindPositionByName find = [this](const CString& name, DWORD& position) {
+        if (!m_weatherDb.FindByName(name)) return false;
+        position = m_weatherDb.GetCurrentIndex();
+        return true;
+    };
     for (int i = 0; i < kPlaces; ++i)
         s_placePositions[i] =
-            RepairStoredPosition(m_registry, kWeatherKey, kPlaceValues[i], kPlaceDefaults[i], count, 0, whole);
+            RepairStoredPosition(m_registry, kWeatherKey, kPlaceValues[i], kPlaceDefaults[i], count, 0, whole, find);
 
     m_controlBrush.DeleteObject();
     m_controlBrush.CreateSolidBrush(kBandB);

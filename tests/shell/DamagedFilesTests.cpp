@@ -86,15 +86,16 @@ TEST_F(DamagedFilesTest, PlacesAndClocksReplacedWhileAStoreIsShortComeBackOnceIt
     for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), 0) << i;
     m_dlg.reset(); // the page writes its places as it closes
 
-    // The list repaired: the next start builds the store from it, and the places come back.
-    std::vector<std::string> places;
-    for (int i = 0; i < 400; ++i) places.push_back("Chile;Place" + std::to_string(100 + i) + ";CL" + std::to_string(i));
+    // The list repaired, Lyon in it among places that sort before it: the next start builds the
+    // store from it, the home place follows Lyon, and the shipped places come back.
+    std::vector<std::string> places{"France;Lyon;FR0002"};
+    for (int i = 0; i < 400; ++i) places.push_back("Chile;Kal" + std::to_string(100 + i) + ";CL" + std::to_string(i));
     WriteWeatherCities(places);
     Open();
     TapTab(1);
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 0); // Lyon sorts first
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 400); // after the hundreds of "Kal" places
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), shipped::kWeatherPlace[i] + 1) << i;
+        EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), shipped::kWeatherPlace[i]) << i;
     m_dlg.reset();
 
     // Clocks against a city store that holds only a city added while its list yielded nothing:
