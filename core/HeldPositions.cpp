@@ -8,8 +8,12 @@
 
 namespace {
 
-CString HeldName(LPCWSTR name) { return CString(name) + L"held"; }
-CString HeldRecordName(LPCWSTR name) { return CString(name) + L"heldname"; }
+CString HeldName(LPCWSTR name) {
+    return CString(name) + L"held";
+}
+CString HeldRecordName(LPCWSTR name) {
+    return CString(name) + L"heldname";
+}
 
 // "<held>:<replacement>" as written when the value was replaced; false when there is none.
 bool ReadHeld(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD& held, DWORD& replacement) {
@@ -40,7 +44,9 @@ void ForgetValue(LPCWSTR key, const CString& valueName) {
     RegCloseKey(handle);
 }
 
-void ForgetHeld(LPCWSTR key, LPCWSTR name) { ForgetValue(key, HeldName(name)); }
+void ForgetHeld(LPCWSTR key, LPCWSTR name) {
+    ForgetValue(key, HeldName(name));
+}
 
 } // namespace
 
@@ -78,14 +84,16 @@ DWORD RepairStoredPosition(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD f
         // its stand-in, else the one replaced now.
         const DWORD original = isHeld && value == replaced ? held : value;
         CString text;
-        text.Format(L"%lu:%lu", static_cast<unsigned long>(original), static_cast<unsigned long>(replacement));
+        text.Format(L"%lu:%lu", static_cast<unsigned long>(original),
+                    static_cast<unsigned long>(replacement));
         reg.WriteString(HKEY_LOCAL_MACHINE, key, HeldName(name), text);
     }
     reg.WriteDword(HKEY_LOCAL_MACHINE, key, name, replacement);
     return replacement;
 }
 
-void HoldPositionOfRecord(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, const CString& recordName, DWORD position) {
+void HoldPositionOfRecord(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, const CString& recordName,
+                          DWORD position) {
     CString text;
     text.Format(L"%lu:", static_cast<unsigned long>(position));
     reg.WriteString(HKEY_LOCAL_MACHINE, key, HeldRecordName(name), text + recordName);

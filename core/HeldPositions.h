@@ -24,4 +24,5 @@ DWORD RepairStoredPosition(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD f
 // A position written now, into a store that is not whole, for the record recordName: once the
 // whole list is in, the record stands elsewhere, and RepairStoredPosition moves the setting to
 // it (unless the setting was changed meanwhile).
-void HoldPositionOfRecord(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, const CString& recordName, DWORD position);
+void HoldPositionOfRecord(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, const CString& recordName,
+                          DWORD position);

@@ -244,8 +244,10 @@ void CLanguageDlg::OnAddModule() {
         // The list keeps its languages: the module goes back to where it was, so that no start
         // lists what the user was told is not installed.
         if (!target.IsEmpty()) {
-            if (moved) MoveFileExW(target, source, MOVEFILE_REPLACE_EXISTING);
-            else DeleteFileW(target);
+            if (moved)
+                MoveFileExW(target, source, MOVEFILE_REPLACE_EXISTING);
+            else
+                DeleteFileW(target);
         }
         if (module) FreeLibrary(module);
         AfxMessageBox(IDS_STORAGE_WRITE_FAILED, MB_OK);

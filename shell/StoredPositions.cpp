@@ -27,10 +27,11 @@ DWORD Repair(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD fallback, DWORD
 void RepairCityPositions(CRegistryKey& reg, DWORD cityCount, bool storeWhole) {
     // An empty store has no valid entry: nothing to move to.
     if (cityCount == 0) return;
-    const DWORD home =
-        RepairStoredPosition(reg, kClocksKey, kClockValueNames[0], kClockDefaultCities[0], cityCount, 0, storeWhole);
+    const DWORD home = RepairStoredPosition(reg, kClocksKey, kClockValueNames[0], kClockDefaultCities[0],
+                                            cityCount, 0, storeWhole);
     for (int i = 1; i < kClockCount; ++i)
-        RepairStoredPosition(reg, kClocksKey, kClockValueNames[i], kClockDefaultCities[i], cityCount, home, storeWhole);
+        RepairStoredPosition(reg, kClocksKey, kClockValueNames[i], kClockDefaultCities[i], cityCount, home,
+                             storeWhole);
     RepairStoredPosition(reg, kMapKey, L"mapclock", 0, cityCount, home, storeWhole);
 }
 

@@ -143,8 +143,8 @@ BOOL CWeatherPanel::OnInitDialog() {
         return true;
     };
     for (int i = 0; i < kPlaces; ++i)
-        s_placePositions[i] =
-            RepairStoredPosition(m_registry, kWeatherKey, kPlaceValues[i], kPlaceDefaults[i], count, 0, whole, find);
+        s_placePositions[i] = RepairStoredPosition(m_registry, kWeatherKey, kPlaceValues[i],
+                                                   kPlaceDefaults[i], count, 0, whole, find);
 
     m_controlBrush.DeleteObject();
     m_controlBrush.CreateSolidBrush(kBandB);

@@ -82,14 +82,17 @@ TEST_F(DamagedFilesTest, PlacesAndClocksReplacedWhileAStoreIsShortComeBackOnceIt
     auto* page = dynamic_cast<CWeatherPanel*>(m_dlg->GetTabs().GetPage(1));
     ASSERT_NE(page, nullptr);
     page->UpdateWindow();
-    for (const CString& name : page->m_placeNames) EXPECT_EQ(name, CString(L"Lyon"));
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), 0) << i;
+    for (const CString& name : page->m_placeNames)
+        EXPECT_EQ(name, CString(L"Lyon"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), 0) << i;
     m_dlg.reset(); // the page writes its places as it closes
 
     // The list repaired, Lyon in it among places that sort before it: the next start builds the
     // store from it, the home place follows Lyon, and the shipped places come back.
     std::vector<std::string> places{"France;Lyon;FR0002"};
-    for (int i = 0; i < 400; ++i) places.push_back("Chile;Kal" + std::to_string(100 + i) + ";CL" + std::to_string(i));
+    for (int i = 0; i < 400; ++i)
+        places.push_back("Chile;Kal" + std::to_string(100 + i) + ";CL" + std::to_string(i));
     WriteWeatherCities(places);
     Open();
     TapTab(1);
@@ -101,13 +104,16 @@ TEST_F(DamagedFilesTest, PlacesAndClocksReplacedWhileAStoreIsShortComeBackOnceIt
     // Clocks against a city store that holds only a city added while its list yielded nothing:
     // held the same way; a clock the user set meanwhile keeps the user's later choice.
     CRegistryKey reg;
-    for (int i = 0; i < 5; ++i) reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", kClockValueNames[i], 10 + i);
+    for (int i = 0; i < 5; ++i)
+        reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", kClockValueNames[i], 10 + i);
     RepairCityPositions(reg, 1, false);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]), 0) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]), 0) << i;
     RepairCityPositions(reg, 1, false); // a second start before the repair holds the same values
     reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock3", 5);
     RepairCityPositions(reg, 100, true);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]), 10 + i) << i;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]), 10 + i) << i;
     EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock3"), 5);
     EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock4"), 14);
     // Put back once: a later short store replaces afresh, a whole one keeps them.
@@ -118,7 +124,8 @@ TEST_F(DamagedFilesTest, PlacesAndClocksReplacedWhileAStoreIsShortComeBackOnceIt
 TEST_F(DamagedFilesTest, ClosingOnAFullDeviceEndsAndSaysSo) {
     InstallSmallProduct();
     Open();
-    for (int tab : {1, 2, 3, 4}) TapTab(tab); // every page writes its settings as it closes
+    for (int tab : {1, 2, 3, 4})
+        TapTab(tab); // every page writes its settings as it closes
     device::ui::ClearMessageBoxRecords();
     device::ui::ScriptMessageBoxAnswers(std::vector<int>(20, IDOK));
     const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
@@ -133,7 +140,8 @@ TEST_F(DamagedFilesTest, ClosingOnAFullDeviceEndsAndSaysSo) {
     EXPECT_GT(CCeDBDatabase::StorageFaultCount(), faults);
     const std::vector<std::wstring> said = MessageTexts();
     ASSERT_FALSE(said.empty());
-    for (const std::wstring& text : said) EXPECT_EQ(text, Text(IDS_STORAGE_WRITE_FAILED));
+    for (const std::wstring& text : said)
+        EXPECT_EQ(text, Text(IDS_STORAGE_WRITE_FAILED));
 }
 
 TEST_F(DamagedFilesTest, DamagedDefaultSkinIsReportedAndTheBuiltInSkinIsApplied) {

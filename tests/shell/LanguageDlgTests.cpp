@@ -121,8 +121,8 @@ TEST_F(LanguageDlgTest, InstallCopiesOrMovesAndAppendsTheEntry) {
 }
 
 TEST_F(LanguageDlgTest, AnInstallOnAFullDeviceKeepsTheListedLanguages) {
-    const std::vector<std::wstring> notSaved{
-        L"The device's storage is full or cannot be written!\n\nNothing was saved; the data stay as they were."};
+    const std::vector<std::wstring> notSaved{L"The device's storage is full or cannot be written!\n\nNothing "
+                                             L"was saved; the data stay as they were."};
     const std::string listed = "0,English,none@1,Testlang,OndrelTestlang.dll@>";
     PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelNew.dll"));
     PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelCopied.dll");

@@ -169,8 +169,8 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
     }));
     EXPECT_EQ(ShippedSkinText(), before);
     ASSERT_TRUE(SetFileAttributesW(DefaultSkn().c_str(), FILE_ATTRIBUTE_NORMAL));
-    const std::vector<std::wstring> notSaved{
-        L"The device's storage is full or cannot be written!\n\nNothing was saved; the data stay as they were."};
+    const std::vector<std::wstring> notSaved{L"The device's storage is full or cannot be written!\n\nNothing "
+                                             L"was saved; the data stay as they were."};
     EXPECT_EQ(MessageTexts(), notSaved);
 
     // A full device: the same, and no half-written file is left beside the skin.

@@ -170,8 +170,9 @@ TEST_F(PackingListTest, ADamagedFileThatCannotBeKeptAsideIsNotSaidToBeKept) {
     device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
     OpenWith(">\r\nAll\r\n*\r\nAll Items\r\nMap1\r\n>\r\nWork\r\n*\r\n<garbage");
     EXPECT_EQ(Items(m_dlg.View(0, 0)), (Texts{L"Map+"}));
-    EXPECT_EQ(LastMessage(), L"Packing list file damaged!\n\nThe lists read before the damage are shown. The damaged file "
-                             L"could not be kept as pack.bak: saving the lists replaces it.");
+    EXPECT_EQ(LastMessage(),
+              L"Packing list file damaged!\n\nThe lists read before the damage are shown. The damaged file "
+              L"could not be kept as pack.bak: saving the lists replaces it.");
     ASSERT_TRUE(SetFileAttributesW(bak.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(testsupport::ReadDeviceFile(bak), "older");
 }
