@@ -23,6 +23,8 @@ public:
     // Opens jrvCities; builds it from cities.lst when it is not built yet (missing, empty, or its
     // list yielded no city before). A list that yields no city is reported as damaged.
     void Open();
+    // The store holds the whole city list (not only cities added while its list yielded none).
+    BOOL IsWhole() { return m_db.IsBuilt(kCitiesDbName); }
 
     WORD GetRecordCount() { return m_db.GetRecordCount(); }
     void SeekFirst() { m_db.SeekFirst(); }

@@ -169,7 +169,11 @@ bool BuildUnfinished(LPCWSTR name) {
 
 BOOL CRecordDatabase::OpenBuilt(LPCWSTR name, WORD sortIdent) {
     const BOOL opened = sortIdent ? OpenSorted(name, sortIdent) : Open(name);
-    return opened && GetRecordCount() > 0 && !BuildUnfinished(name);
+    return opened && IsBuilt(name);
+}
+
+BOOL CRecordDatabase::IsBuilt(LPCWSTR name) {
+    return GetRecordCount() > 0 && !BuildUnfinished(name);
 }
 
 BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps],

@@ -70,6 +70,9 @@ public:
     // it is built: it holds records and no build of it is unfinished. A store whose build was
     // unfinished (its list yielded nothing, a place was added since) is built again.
     BOOL OpenBuilt(LPCWSTR name, WORD sortIdent = 0);
+    // The open database holds records and no build of it is unfinished: it is whole. A store
+    // whose list yielded nothing yet may hold places added since and still not be whole.
+    BOOL IsBuilt(LPCWSTR name);
     // Builds a database that is not built yet, in one write transaction: creates it (as Create)
     // when it is missing, opens it and runs fill, which adds the records, and notes whether the
     // build is finished. All of it is kept only once it committed: when fill gives up, or the

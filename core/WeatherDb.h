@@ -27,6 +27,9 @@ public:
     // list yielded no place before, so that a place added since, as the home city, does not make
     // it look built). A list that yields no place is reported as damaged.
     void Open();
+    // The store holds the whole weather list (not only places added, as the home city, while
+    // its list yielded none).
+    BOOL IsWhole() { return m_db.IsBuilt(kWeatherDbName); }
     // Reopens sorted on property 201 + position (0 to 3), or in the first sort order for -1.
     void ReopenSorted(int sortPosition);
 

@@ -215,29 +215,46 @@ void CLanguageDlg::OnAddModule() {
 
     // The file goes into LangsRes first: an entry is listed only for a module that is there.
     CString modulesFolder = GetLanguageModulesFolder();
+    CString target;
+    bool moved = false;
     if (m_strCurrentFolder.CompareNoCase(modulesFolder) != 0) {
         CreateDirectoryW(modulesFolder, nullptr);
-        CString target = modulesFolder + L"\\" + name;
+        target = modulesFolder + L"\\" + name;
         // A module moved or copied while loaded stays loaded from its old place: free it first.
         FreeLibrary(module);
         module = nullptr;
         // Either way the module arrives in one step: a move renames over an older file of that
         // name, a copy is written beside it and renamed over it. A program killed afterwards,
         // before the list below is written, has the module listed at its next start.
-        BOOL placed = m_checkRemove.GetCheck() == BST_CHECKED ? PlaceByMove(source, target)
-                                                               : CopyFileW(source, target, FALSE);
+        moved = m_checkRemove.GetCheck() == BST_CHECKED;
+        BOOL placed = moved ? PlaceByMove(source, target) : CopyFileW(source, target, FALSE);
         if (!placed) {
-            AfxMessageBox(kInstallFailed, MB_OK);
+            // The module loaded from where it is: what failed is the writing into LangsRes (a
+            // full device, a read-only folder).
+            AfxMessageBox(IDS_STORAGE_WRITE_FAILED, MB_OK);
             return;
         }
     }
 
     CString entry;
     entry.Format(L"%d,%s,%s@", m_comboLanguages.GetCount(), ModuleDisplayName(name).GetString(), name.GetString());
+    CString listText = m_strListText + entry;
+    listText.MakeUpper();
+    if (!WriteLanguageList(GetLanguageListPath(), listText)) {
+        // The list keeps its languages: the module goes back to where it was, so that no start
+        // lists what the user was told is not installed.
+        if (!target.IsEmpty()) {
+            if (moved)
+                MoveFileExW(target, source, MOVEFILE_REPLACE_EXISTING);
+            else
+                DeleteFileW(target);
+        }
+        if (module) FreeLibrary(module);
+        AfxMessageBox(IDS_STORAGE_WRITE_FAILED, MB_OK);
+        return;
+    }
     m_comboLanguages.AddString(ModuleDisplayName(name));
-    m_strListText += entry;
-    m_strListText.MakeUpper();
-    WriteLanguageList(GetLanguageListPath(), m_strListText);
+    m_strListText = listText;
     ListModules();
     if (module) FreeLibrary(module);
 }

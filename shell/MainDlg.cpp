@@ -10,6 +10,7 @@
 
 #include "clocks/HomeCityDlg.h"
 #include "core/CoreMessages.h"
+#include "core/HeldPositions.h"
 #include "core/ShippedDefaults.h"
 #include "core/SkinFile.h"
 #include "core/TextFiles.h"
@@ -146,7 +147,12 @@ BOOL CMainDlg::OnInitDialog() {
         if (m_weatherDb.FindByName(name)) {
             const DWORD position = m_weatherDb.GetCurrentIndex();
             m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp", position);
-            if (m_weatherDb.GetRecordCount() > weatherCount) {
+            if (!m_weatherDb.IsWhole()) {
+                // The store holds what was added while its list yielded nothing: once the list
+                // is in, the home place follows the city to its place there, and the other
+                // places keep their shipped positions (the weather page holds them meanwhile).
+                HoldPositionOfRecord(m_registry, kWeatherKey, L"wetp", name, position);
+            } else if (m_weatherDb.GetRecordCount() > weatherCount) {
                 // The new city pushed the default places 2 to 4 one position down.
                 const LPCWSTR values[3] = {L"wetp2", L"wetp3", L"wetp4"};
                 for (int i = 0; i < 3; ++i)
@@ -161,7 +167,7 @@ BOOL CMainDlg::OnInitDialog() {
 
     // Positions past the end of the city store (a list cut short) would give clocks without a
     // name: the first page reads them next. The weather page repairs its own places.
-    RepairCityPositions(m_registry, m_citiesDb.GetRecordCount());
+    RepairCityPositions(m_registry, m_citiesDb.GetRecordCount(), m_citiesDb.IsWhole() != FALSE);
 
     // The pages apply the skin as they are made: a damaged skin is replaced before that.
     if (const UINT skinMessage = CheckSkinAtStart()) ShowCoreMessage(skinMessage);

@@ -3,6 +3,7 @@
 #include "shell/StoredPositions.h"
 
 #include "clocks/StoredCityIndexes.h"
+#include "core/HeldPositions.h"
 #include "currency/CurrencyLogic.h"
 
 namespace {
@@ -23,13 +24,15 @@ DWORD Repair(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD fallback, DWORD
 
 } // namespace
 
-void RepairCityPositions(CRegistryKey& reg, DWORD cityCount) {
+void RepairCityPositions(CRegistryKey& reg, DWORD cityCount, bool storeWhole) {
     // An empty store has no valid entry: nothing to move to.
     if (cityCount == 0) return;
-    const DWORD home = Repair(reg, kClocksKey, kClockValueNames[0], kClockDefaultCities[0], cityCount, 0);
+    const DWORD home = RepairStoredPosition(reg, kClocksKey, kClockValueNames[0], kClockDefaultCities[0],
+                                            cityCount, 0, storeWhole);
     for (int i = 1; i < kClockCount; ++i)
-        Repair(reg, kClocksKey, kClockValueNames[i], kClockDefaultCities[i], cityCount, home);
-    Repair(reg, kMapKey, L"mapclock", 0, cityCount, home);
+        RepairStoredPosition(reg, kClocksKey, kClockValueNames[i], kClockDefaultCities[i], cityCount, home,
+                             storeWhole);
+    RepairStoredPosition(reg, kMapKey, L"mapclock", 0, cityCount, home, storeWhole);
 }
 
 void RepairCurrencyPositions(CRegistryKey& reg, DWORD currencyCount) {

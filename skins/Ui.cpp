@@ -1,5 +1,6 @@
 #include "skins/Ui.h"
 
+#include "core/CoreMessages.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "skins/SkinWriter.h"
@@ -154,7 +155,9 @@ void CUi::SaveSkin() {
     // A kept text that cannot be rewritten (the file was unreadable when it was read, or it is
     // not in the skin format) leaves the file as it is.
     if (bytes.empty()) return;
-    ReplaceSkinFile(SkinPathOf(m_strKeptName), bytes);
+    // A full device or a read-only file or folder keeps the old file whole; the user learns that
+    // the settings were not saved.
+    if (!ReplaceSkinFile(SkinPathOf(m_strKeptName), bytes)) ShowCoreMessage(IDS_STORAGE_WRITE_FAILED);
 }
 
 int AppearancePageForTab(int tab) {

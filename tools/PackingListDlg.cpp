@@ -146,20 +146,22 @@ BOOL CPackingListDlg::OnInitDialog() {
     m_listFilter.ShowWindow(SW_HIDE);
 
     bool damaged = false;
+    bool keptAside = false;
     {
         CWaitCursor wait;
         PackData data;
         if (!ReadPackingListFile(PackFilePath(), data, &damaged)) data = DefaultPackingList();
         // The next save replaces the file with what is shown: the damaged file is kept beside
         // it first, so nothing of it is lost.
-        if (damaged) ::CopyFileW(PackFilePath(), GetShippedFilePath(L"pack.bak"), FALSE);
+        if (damaged) keptAside = ::CopyFileW(PackFilePath(), GetShippedFilePath(L"pack.bak"), FALSE) != FALSE;
         LoadData(data);
     }
     ReplaceBitmap(m_bmpBackground, SHLoadImageFile(GetProgramFolder() + L"\\Portrait\\pack.jpg"));
     SetSaved(true);
     if (CListCtrl* view = View(0, 0)) view->SetFocus();
     ApplySkin();
-    if (damaged) ShowCoreMessage(IDS_PACK_FILE_DAMAGED);
+    // A copy the device could not write (full, read-only) is not claimed.
+    if (damaged) ShowCoreMessage(keptAside ? IDS_PACK_FILE_DAMAGED : IDS_PACK_FILE_DAMAGED_NOT_KEPT);
     return FALSE;
 }
 

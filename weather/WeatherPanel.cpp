@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/CommonHelpers.h"
+#include "core/HeldPositions.h"
 #include "core/ShippedDefaults.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
@@ -130,18 +131,20 @@ BOOL CWeatherPanel::OnInitDialog() {
     CreateFont(m_underlinedFont, base + 13, 400, true, face);
     CreateFont(m_largeFont, base + 14, 400, false, face);
 
-    for (int i = 0; i < kPlaces; ++i) {
-        DWORD value = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i]);
-        if (m_registry.RegistryStatus != CRegistryKey::kFound) value = kPlaceDefaults[i];
-        // A place past the end of the store (a shorter list than the one it was saved with, or
-        // a list cut short) would show without a name: the first place stands in, remembered.
-        const DWORD count = m_weatherDb.GetRecordCount();
-        if (count > 0 && value >= count) {
-            value = 0;
-            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], value);
-        }
-        s_placePositions[i] = value;
-    }
+    // A place past the end of the store (a shorter list than the one it was saved with, or a
+    // list cut short) would show without a name: the first place stands in, remembered. While
+    // the store holds only what was added to it because its list yielded nothing, the user's
+    // place is kept aside and comes back once the list is in.
+    const DWORD count = m_weatherDb.GetRecordCount();
+    const bool whole = m_weatherDb.IsWhole() != FALSE;
+    const FindPositionByName find = [this](const CString& name, DWORD& position) {
+        if (!m_weatherDb.FindByName(name)) return false;
+        position = m_weatherDb.GetCurrentIndex();
+        return true;
+    };
+    for (int i = 0; i < kPlaces; ++i)
+        s_placePositions[i] = RepairStoredPosition(m_registry, kWeatherKey, kPlaceValues[i],
+                                                   kPlaceDefaults[i], count, 0, whole, find);
 
     m_controlBrush.DeleteObject();
     m_controlBrush.CreateSolidBrush(kBandB);

@@ -9,6 +9,11 @@
 #include "core/SkinFile.h"
 #include "core/CurrenciesDb.h"
 #include "core/WeatherDb.h"
+#include "support/FileSizeLimit.h"
+#include "core/ShippedDefaults.h"
+#include "clocks/StoredCityIndexes.h"
+#include "shell/StoredPositions.h"
+#include "weather/WeatherPanel.h"
 
 namespace shelltest {
 namespace {
@@ -57,6 +62,86 @@ TEST_F(DamagedFilesTest, CutWeatherListIsReportedAndThePlacesMoveToAListedOne) {
     CWeatherDb weather;
     weather.Open();
     EXPECT_EQ(weather.GetRecordCount(), 2);
+}
+
+TEST_F(DamagedFilesTest, PlacesAndClocksReplacedWhileAStoreIsShortComeBackOnceItIsWhole) {
+    // A first start whose weather list yields nothing: the store holds the home city alone, and
+    // the places (the shipped ones, moved past the home city) stand on it meanwhile.
+    const LPCWSTR kPlaces[3] = {L"wetp2", L"wetp3", L"wetp4"};
+    InstallSmallProduct(false);
+    WriteCities({"Lyon;France", "Oslo;Norway"});
+    WriteDeviceFile(InProgramFolder(L"weatcs\\France"), "Lyon;FR0002\r\n>");
+    WriteDeviceFile(InProgramFolder(L"cities.wet"), "3\n");
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    m_dlg = std::make_unique<TestMainDlg>();
+    m_dlg->homeCityAnswer = 0; // Lyon
+    ASSERT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
+    m_dlg->ShowWindow(SW_SHOW);
+    device::ui::PumpUntilIdle();
+    TapTab(1);
+    auto* page = dynamic_cast<CWeatherPanel*>(m_dlg->GetTabs().GetPage(1));
+    ASSERT_NE(page, nullptr);
+    page->UpdateWindow();
+    for (const CString& name : page->m_placeNames)
+        EXPECT_EQ(name, CString(L"Lyon"));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), 0) << i;
+    m_dlg.reset(); // the page writes its places as it closes
+
+    // The list repaired, Lyon in it among places that sort before it: the next start builds the
+    // store from it, the home place follows Lyon, and the shipped places come back.
+    std::vector<std::string> places{"France;Lyon;FR0002"};
+    for (int i = 0; i < 400; ++i)
+        places.push_back("Chile;Kal" + std::to_string(100 + i) + ";CL" + std::to_string(i));
+    WriteWeatherCities(places);
+    Open();
+    TapTab(1);
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 400); // after the hundreds of "Kal" places
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\weather", kPlaces[i]), shipped::kWeatherPlace[i]) << i;
+    m_dlg.reset();
+
+    // Clocks against a city store that holds only a city added while its list yielded nothing:
+    // held the same way; a clock the user set meanwhile keeps the user's later choice.
+    CRegistryKey reg;
+    for (int i = 0; i < 5; ++i)
+        reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", kClockValueNames[i], 10 + i);
+    RepairCityPositions(reg, 1, false);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]), 0) << i;
+    RepairCityPositions(reg, 1, false); // a second start before the repair holds the same values
+    reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock3", 5);
+    RepairCityPositions(reg, 100, true);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]), 10 + i) << i;
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock3"), 5);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock4"), 14);
+    // Put back once: a later short store replaces afresh, a whole one keeps them.
+    RepairCityPositions(reg, 100, true);
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 10);
+}
+
+TEST_F(DamagedFilesTest, ClosingOnAFullDeviceEndsAndSaysSo) {
+    InstallSmallProduct();
+    Open();
+    for (int tab : {1, 2, 3, 4})
+        TapTab(tab); // every page writes its settings as it closes
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers(std::vector<int>(20, IDOK));
+    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
+    {
+        testsupport::FileSizeLimit full(8);
+        m_dlg->SendMessage(WM_COMMAND, ID_APP_EXIT_MENU);
+        device::ui::PumpUntilIdle();
+        m_dlg.reset();
+    }
+    // The close ran to its end. The device still takes a write now and then (its log reuses
+    // room it holds), so a message is said for each run of failures, and only that message.
+    EXPECT_GT(CCeDBDatabase::StorageFaultCount(), faults);
+    const std::vector<std::wstring> said = MessageTexts();
+    ASSERT_FALSE(said.empty());
+    for (const std::wstring& text : said)
+        EXPECT_EQ(text, Text(IDS_STORAGE_WRITE_FAILED));
 }
 
 TEST_F(DamagedFilesTest, DamagedDefaultSkinIsReportedAndTheBuiltInSkinIsApplied) {

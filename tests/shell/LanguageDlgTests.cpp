@@ -121,14 +121,50 @@ TEST_F(LanguageDlgTest, InstallCopiesOrMovesAndAppendsTheEntry) {
 }
 
 TEST_F(LanguageDlgTest, AnInstallOnAFullDeviceKeepsTheListedLanguages) {
+    const std::vector<std::wstring> notSaved{L"The device's storage is full or cannot be written!\n\nNothing "
+                                             L"was saved; the data stay as they were."};
+    const std::string listed = "0,English,none@1,Testlang,OndrelTestlang.dll@>";
     PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelNew.dll"));
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelCopied.dll");
+    PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelMoved.dll");
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
     Run(0, [](ScriptedLanguageDlg& dlg) {
-        dlg.BrowseTo(GetLanguageModulesFolder());
-        testsupport::FileSizeLimit full(8);
-        dlg.Add(L"ONDRELNEW.DLL");
+        {
+            // The list cannot grow: the module stays unlisted and is not offered as a language.
+            dlg.BrowseTo(GetLanguageModulesFolder());
+            testsupport::FileSizeLimit full(8);
+            dlg.Add(L"ONDRELNEW.DLL");
+        }
+        {
+            // The module cannot be copied into LangsRes.
+            dlg.BrowseTo(L"\\My Documents");
+            testsupport::FileSizeLimit full(8);
+            dlg.Add(L"ONDRELCOPIED.DLL");
+        }
+        EXPECT_EQ(dlg.Combo().GetCount(), 2);
+        EXPECT_EQ(dlg.Modules().FindStringExact(-1, L"ONDRELCOPIED.DLL (Installed)"), LB_ERR);
     });
-    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), "0,English,none@1,Testlang,OndrelTestlang.dll@>");
+    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{notSaved[0], notSaved[0]}));
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), listed);
     EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"langs.dat.new")));
+    EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelCopied.dll")));
+
+    // A list that cannot be rewritten (read-only) after the module was moved: the module goes
+    // back, so that the next start does not list it either.
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    ASSERT_TRUE(SetFileAttributesW(InProgramFolder(L"langs.dat").c_str(), FILE_ATTRIBUTE_READONLY));
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        dlg.BrowseTo(L"\\My Documents");
+        dlg.RemoveCheck().SetCheck(BST_CHECKED);
+        dlg.Add(L"ONDRELMOVED.DLL");
+        EXPECT_EQ(dlg.Combo().GetCount(), 2);
+    });
+    EXPECT_EQ(MessageTexts(), notSaved);
+    EXPECT_TRUE(DeviceFileExists(L"\\My Documents\\OndrelMoved.dll"));
+    EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelMoved.dll")));
+    ASSERT_TRUE(SetFileAttributesW(InProgramFolder(L"langs.dat").c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"langs.dat")), listed);
 }
 
 TEST_F(LanguageDlgTest, InstallOfAModuleThatCannotServeIsRefused) {

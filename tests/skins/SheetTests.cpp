@@ -2,9 +2,12 @@
 // through the sliders, and the skin file rewritten when it closes.
 #include "SkinsTestSupport.h"
 
+#include "support/FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 using namespace skinstest;
@@ -16,6 +19,9 @@ END_MESSAGE_MAP()
 namespace {
 
 std::wstring DefaultSkn() { return InProgramFolder(L"default.skn"); }
+
+// A device that fills up from inside a run until the test ends it.
+std::optional<testsupport::FileSizeLimit> g_fullDevice;
 
 } // namespace
 
@@ -163,6 +169,23 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
     }));
     EXPECT_EQ(ShippedSkinText(), before);
     ASSERT_TRUE(SetFileAttributesW(DefaultSkn().c_str(), FILE_ATTRIBUTE_NORMAL));
+    const std::vector<std::wstring> notSaved{L"The device's storage is full or cannot be written!\n\nNothing "
+                                             L"was saved; the data stay as they were."};
+    EXPECT_EQ(MessageTexts(), notSaved);
+
+    // A full device: the same, and no half-written file is left beside the skin.
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    ASSERT_TRUE(Run(CUi::kPageCurrency, [](ScriptedUi& ui) {
+        DragSlider(ui.m_pageCurrency, ui.m_pageCurrency.RedSlider(), 1);
+        g_fullDevice.emplace(8);
+    }));
+    g_fullDevice.reset();
+    EXPECT_EQ(ShippedSkinText(), before);
+    EXPECT_FALSE(DeviceFileExists(DefaultSkn() + L".new"));
+    EXPECT_EQ(MessageTexts(), notSaved);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
 
     // A chosen skin that is gone: the page reports it and falls back to the default skin, the
     // sheet itself says nothing, and nothing is written anywhere.

@@ -162,6 +162,21 @@ TEST_F(PackingListTest, DamagedFileShowsWhatCouldBeReadWithoutCrashing) {
     EXPECT_EQ(testsupport::ReadDeviceFile(kPackFile), damaged);
 }
 
+TEST_F(PackingListTest, ADamagedFileThatCannotBeKeptAsideIsNotSaidToBeKept) {
+    // An older pack.bak that is read-only stands for a device that cannot take the copy.
+    const std::wstring bak = L"\\Program Files\\Jorvana\\pack.bak";
+    testsupport::WriteDeviceFile(bak, "older");
+    ASSERT_TRUE(SetFileAttributesW(bak.c_str(), FILE_ATTRIBUTE_READONLY));
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+    OpenWith(">\r\nAll\r\n*\r\nAll Items\r\nMap1\r\n>\r\nWork\r\n*\r\n<garbage");
+    EXPECT_EQ(Items(m_dlg.View(0, 0)), (Texts{L"Map+"}));
+    EXPECT_EQ(LastMessage(),
+              L"Packing list file damaged!\n\nThe lists read before the damage are shown. The damaged file "
+              L"could not be kept as pack.bak: saving the lists replaces it.");
+    ASSERT_TRUE(SetFileAttributesW(bak.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(testsupport::ReadDeviceFile(bak), "older");
+}
+
 TEST_F(PackingListTest, AddingACategoryEvenCancelledCountsAsAChange) {
     Open(m_dlg, IDD_PACKING_LIST);
     Send(WM_APP_PACK_ADD_CATEGORY); // cancelled
