@@ -23,6 +23,16 @@ namespace {
 
 using Bar = CMainDlg::Bar;
 
+// The first reminder's date a year on, as its date picker tells the form: a time still to come.
+void DateFirstReminderAYearAhead(CRemindersDlg& form) {
+    SYSTEMTIME next{};
+    form.m_datePicker[0].GetTime(&next);
+    next.wYear = static_cast<WORD>(next.wYear + 1);
+    form.m_datePicker[0].SetTime(&next);
+    NMHDR change{form.m_datePicker[0].m_hWnd, static_cast<UINT_PTR>(IDC_REMINDER_DATE0), DTN_DATETIMECHANGE};
+    form.SendMessage(WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+}
+
 TEST_F(MainWindowTest, PortraitAndLandscapeScreenshots) {
     InstallSmallProduct();
     TestMainDlg& dlg = Open();
@@ -753,12 +763,7 @@ TEST_F(MainWindowTest, RemindersFitEveryScreenAndPanelStateAndTakeTypedTimes) {
     device::ui::ScriptMessageBoxAnswers({IDOK});
     CString hours, minutes;
     CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& form) {
-        SYSTEMTIME next{};
-        form.m_datePicker[0].GetTime(&next);
-        next.wYear = static_cast<WORD>(next.wYear + 1); // a time still to come
-        form.m_datePicker[0].SetTime(&next);
-        NMHDR change{form.m_datePicker[0].m_hWnd, static_cast<UINT_PTR>(IDC_REMINDER_DATE0), DTN_DATETIMECHANGE};
-        form.SendMessage(WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+        DateFirstReminderAYearAhead(form);
         for (auto [box, text] : {std::pair{&form.m_editHours[0], L"19"}, std::pair{&form.m_editMinutes[0], L"05"}}) {
             RECT r{};
             box->GetWindowRect(&r);
@@ -800,12 +805,7 @@ TEST_F(MainWindowTest, TapsUnderTheRemindersSavedBoxOpenNothingAndTheReminderIsS
     s_seen = Seen{};
     s_main = &dlg;
     CloseNextDialog<CRemindersDlg>([&](CRemindersDlg& form) {
-        SYSTEMTIME next{};
-        form.m_datePicker[0].GetTime(&next);
-        next.wYear = static_cast<WORD>(next.wYear + 1); // a time still to come
-        form.m_datePicker[0].SetTime(&next);
-        NMHDR change{form.m_datePicker[0].m_hWnd, static_cast<UINT_PTR>(IDC_REMINDER_DATE0), DTN_DATETIMECHANGE};
-        form.SendMessage(WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+        DateFirstReminderAYearAhead(form);
         form.m_editHours[0].SetWindowText(L"19");
         form.m_editMinutes[0].SetWindowText(L"05");
         form.m_checkEnable[0].SetCheck(BST_CHECKED);
