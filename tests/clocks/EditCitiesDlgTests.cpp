@@ -6,9 +6,13 @@
 #include "clocks/EditCitiesDlg.h"
 #include "clocks/StoredCityIndexes.h"
 #include "resources/resource.h"
+#include "platform/system/DeviceRoot.h"
+#include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 
+#include <algorithm>
 #include <array>
+#include <filesystem>
 #include <random>
 
 #include <signal.h>
@@ -218,6 +222,44 @@ TEST_F(EditCitiesDlgTest, ADuplicateNameAndCountryIsRefusedWithAMessage) {
     db.Open();
     EXPECT_EQ(std::wstring(db.GetName(1)), L"C01");
     EXPECT_EQ(std::wstring(db.GetLongitude(3)), L"10");
+}
+
+// A change the full device cannot store is no duplicate: the user hears of the storage, and the
+// cities and their clocks stay as they were.
+TEST_F(EditCitiesDlgTest, AChangeOnAFullDeviceKeepsTheCitiesAndSaysTheStorageIsFull) {
+    WriteNumberedCities(5);
+    Store({1, 2, 3, 4, 0, 1});
+    {
+        CCitiesDb seeded;
+        seeded.Open();
+    }
+    std::uintmax_t largest = 0;
+    for (const char* name : {"device.db", "device.db-wal"}) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(device::RootFolder() / name, ec);
+        if (!ec) largest = std::max(largest, size);
+    }
+    const std::wstring big(200 * 1024, L'x'); // a rule far larger than the room left
+    int count = 0;
+    Edit([&](CEditCitiesDlg& dlg) {
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        testsupport::FileSizeLimit full(static_cast<rlim_t>(largest + 16 * 1024));
+        Fill(dlg, L"New", L"X", L"9", L"9", big.c_str());
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Select(dlg, 1);
+        Fill(dlg, L"C01", L"X", L"9", L"9", big.c_str());
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+        count = dlg.m_listCities.GetCount();
+    });
+    EXPECT_EQ(count, 5);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u); // said once for the run of failures
+    EXPECT_EQ(boxes[0].text.rfind(L"The device's storage is full", 0), 0u) << boxes[0].text;
+    EXPECT_EQ(Stored(), (std::array<int, 6>{1, 2, 3, 4, 0, 1}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(db.GetRecordCount(), 5);
+    EXPECT_EQ(std::wstring(db.GetDstRule(1)), L"0:0:0:0:0");
 }
 
 TEST_F(EditCitiesDlgTest, DeletingMovesClocksOnAndAfterTheCity) {
