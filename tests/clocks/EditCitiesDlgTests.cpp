@@ -10,9 +10,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 
-#include <algorithm>
 #include <array>
-#include <filesystem>
 #include <random>
 
 #include <signal.h>
@@ -233,17 +231,11 @@ TEST_F(EditCitiesDlgTest, AChangeOnAFullDeviceKeepsTheCitiesAndSaysTheStorageIsF
         CCitiesDb seeded;
         seeded.Open();
     }
-    std::uintmax_t largest = 0;
-    for (const char* name : {"device.db", "device.db-wal"}) {
-        std::error_code ec;
-        const std::uintmax_t size = std::filesystem::file_size(device::RootFolder() / name, ec);
-        if (!ec) largest = std::max(largest, size);
-    }
     const std::wstring big(200 * 1024, L'x'); // a rule far larger than the room left
     int count = 0;
     Edit([&](CEditCitiesDlg& dlg) {
         device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
-        testsupport::FileSizeLimit full(static_cast<rlim_t>(largest + 16 * 1024));
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(device::RootFolder()));
         Fill(dlg, L"New", L"X", L"9", L"9", big.c_str());
         Click(dlg, IDC_EDIT_CITY_ADD);
         Select(dlg, 1);
