@@ -25,7 +25,8 @@ void StoredCityIndexes::Read(CRegistryKey& reg) {
 
 bool StoredCityIndexes::Write(CRegistryKey& reg) const {
     for (int i = 0; i < kClockCount; ++i)
-        if (!reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i], static_cast<DWORD>(clocks[i])))
+        if (!reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i],
+                            static_cast<DWORD>(clocks[i])))
             return false;
     return reg.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(map));
 }

@@ -24,8 +24,8 @@ CString AfterColon(const CString& text) {
 
 void CCitiesDb::Open() {
     BuildFromShippedList(m_db, kCitiesDbName, kCitiesDbType, kCityIdents,
-                         {L"cities.lst", TextFileKind::CityList, IDS_CITIES_FILE_NOT_FOUND, IDS_CITIES_FILE_NO_CITY,
-                          IDS_CITIES_FILE_DAMAGED},
+                         {L"cities.lst", TextFileKind::CityList, IDS_CITIES_FILE_NOT_FOUND,
+                          IDS_CITIES_FILE_NO_CITY, IDS_CITIES_FILE_DAMAGED},
                          [this](HANDLE file, bool* damaged) { return ImportCityList(file, damaged); });
 }
 

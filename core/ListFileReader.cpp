@@ -119,8 +119,9 @@ bool IsTextName(const CString& name) {
     return true;
 }
 
-void BuildFromShippedList(CRecordDatabase& db, LPCWSTR name, DWORD type, const WORD idents[CRecordDatabase::kMaxProps],
-                          const ShippedList& list, const std::function<int(HANDLE, bool*)>& import) {
+void BuildFromShippedList(CRecordDatabase& db, LPCWSTR name, DWORD type,
+                          const WORD idents[CRecordDatabase::kMaxProps], const ShippedList& list,
+                          const std::function<int(HANDLE, bool*)>& import) {
     if (db.OpenBuilt(name)) return;
     bool refused = false;
     CTextFileHandle file(OpenTextFile(GetShippedFilePath(list.fileName), list.kind, &refused));

@@ -97,8 +97,8 @@ bool CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value
         return false;
     }
     KeyCloser closer{key};
-    const bool written =
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+    const bool written = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                        sizeof(value)) == ERROR_SUCCESS;
     watch.Done(written);
     return written;
 }

@@ -22,5 +22,6 @@ void RepairCurrencyPositions(CRegistryKey& reg, DWORD currencyCount) {
     constexpr LPCWSTR kNames[3] = {L"curp", L"curp2", L"curp3"};
     // The currency store is built whole or not at all: nothing to hold.
     for (int i = 0; i < 3; ++i)
-        RepairStoredPosition(reg, L"Jorvana\\currencies", kNames[i], kDefaultCurrencyIndex[i], currencyCount, 0, true);
+        RepairStoredPosition(reg, L"Jorvana\\currencies", kNames[i], kDefaultCurrencyIndex[i], currencyCount,
+                             0, true);
 }

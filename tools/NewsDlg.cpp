@@ -77,7 +77,8 @@ void CNewsPage::LoadNews() {
         // One look at the file: missing (or a folder) shows "No news"; a page that is no regular
         // file or far too large is damaged: said, and not shown either.
         bool damaged = false;
-        const bool readable = static_cast<bool>(CTextFileHandle(OpenTextFile(path, TextFileKind::NewsPage, &damaged)));
+        const bool readable =
+            static_cast<bool>(CTextFileHandle(OpenTextFile(path, TextFileKind::NewsPage, &damaged)));
         ::SendMessageW(g_hwndHtml, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         if (damaged) AfxMessageBox(IDS_NEWS_FILE_DAMAGED, MB_OK);
         if (!readable) {
