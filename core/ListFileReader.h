@@ -2,7 +2,8 @@
 // Reads the tokens of a shipped list file (cities.lst, cities.wet) with ReadFileToken and keeps
 // track of where the file ends, so an import can tell a whole field from one the end of the
 // file cut short, and stop there instead of adding made-up records. The file is read through a
-// window of its bytes: one system read per window rather than two calls per token.
+// window of its bytes: one system read per window rather than two calls per token. Also the
+// building of a store from such a list, shared by the city and weather stores.
 
 #include "core/RecordDatabase.h"
 #include "core/TextFiles.h"
