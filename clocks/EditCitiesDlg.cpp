@@ -2,6 +2,7 @@
 
 #include "clocks/ScrollableForm.h"
 #include "core/CommonHelpers.h"
+#include "core/StorageFaults.h"
 #include "platform/framework/CeDb.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/WaitCursor.h"
@@ -115,24 +116,29 @@ void CEditCitiesDlg::ShowDuplicateMessage() {
 // device store: a program killed half-way leaves the cities and the clocks, the map and the
 // Today item that name them by position as they were, or all of the change, never a clock
 // moved onto another city. The positions are kept only once the change is committed.
-bool CEditCitiesDlg::CommitChange(const std::function<bool(StoredCityIndexes&)>& change) {
+// A change the storage could not take (a full device) is said as such, not as a refusal.
+CEditCitiesDlg::Outcome CEditCitiesDlg::CommitChange(const std::function<bool(StoredCityIndexes&)>& change) {
+    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
     StoredCityIndexes moved = m_stored;
     const bool committed = CCeDBDatabase::AllOrNothing([&] { return change(moved) && moved.Write(m_registry); });
     if (committed) m_stored = moved;
     FillList();
-    return committed;
+    if (committed) return Outcome::Committed;
+    if (CCeDBDatabase::StorageFaultCount() == faults) return Outcome::Refused;
+    ReportStorageFault();
+    return Outcome::StorageFailed;
 }
 
 void CEditCitiesDlg::OnAdd() {
     if (RefuseCityFields()) return;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
     const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
-    const bool added = CommitChange([&](StoredCityIndexes& moved) {
+    const Outcome outcome = CommitChange([&](StoredCityIndexes& moved) {
         if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) return false;
         moved.ShiftAfterAdd(static_cast<int32_t>(m_db.GetCurrentIndex()));
         return true;
     });
-    if (!added) ShowDuplicateMessage();
+    if (outcome == Outcome::Refused) ShowDuplicateMessage();
 }
 
 BOOL CEditCitiesDlg::PreTranslateMessage(MSG* pMsg) {
@@ -174,14 +180,14 @@ void CEditCitiesDlg::OnUpdate() {
     // The old record goes and the new one comes in the same step as the positions that follow
     // it: should the store refuse the new record, the old one is still there.
     bool refused = false;
-    CommitChange([&](StoredCityIndexes& moved) {
+    const Outcome outcome = CommitChange([&](StoredCityIndexes& moved) {
         if (!m_db.DeleteAt(static_cast<DWORD>(s))) return false;
         refused = !m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset));
         if (refused) return false;
         moved.ShiftAfterMove(s, static_cast<int32_t>(m_db.GetCurrentIndex()));
         return true;
     });
-    if (refused) ShowDuplicateMessage();
+    if (refused && outcome == Outcome::Refused) ShowDuplicateMessage();
 }
 
 void CEditCitiesDlg::ReadWorkArea() {

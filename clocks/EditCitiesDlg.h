@@ -60,9 +60,11 @@ protected:
 private:
     void FillList();
     void ShowDuplicateMessage();
+    enum class Outcome { Committed, Refused, StorageFailed };
     // Runs change (a store write that moves the positions it is given) and the write-back of
-    // the moved positions as one transaction; false, with nothing written, when either fails.
-    bool CommitChange(const std::function<bool(StoredCityIndexes&)>& change);
+    // the moved positions as one transaction; nothing is written when either fails. A failure
+    // of the device's storage is reported here.
+    Outcome CommitChange(const std::function<bool(StoredCityIndexes&)>& change);
     void Layout();
     void ReadWorkArea();
     void ScrollTo(int pos);

@@ -25,17 +25,10 @@ void StoredCityIndexes::Read(CRegistryKey& reg) {
 
 bool StoredCityIndexes::Write(CRegistryKey& reg) const {
     for (int i = 0; i < kClockCount; ++i)
-        reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i], static_cast<DWORD>(clocks[i]));
-    reg.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(map));
-    // A write that failed is only seen in what the registry holds now.
-    const LONG status = reg.RegistryStatus;
-    bool written = static_cast<int32_t>(reg.ReadDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock")) == map &&
-                   reg.RegistryStatus == CRegistryKey::kFound;
-    for (int i = 0; written && i < kClockCount; ++i)
-        written = static_cast<int32_t>(reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i])) == clocks[i] &&
-                  reg.RegistryStatus == CRegistryKey::kFound;
-    reg.RegistryStatus = status;
-    return written;
+        if (!reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[i],
+                            static_cast<DWORD>(clocks[i])))
+            return false;
+    return reg.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(map));
 }
 
 void StoredCityIndexes::ShiftAfterAdd(int32_t p) {

@@ -26,7 +26,7 @@ struct StoredCityIndexes {
     int32_t clocks[kClockCount] = {}; // clock, clock1 .. clock4 under Jorvana\wrldclk
 
     void Read(CRegistryKey& reg);
-    // Writes the five clocks, then the map city; true when the registry holds them all after.
+    // Writes the five clocks, then the map city; true when every value was written.
     bool Write(CRegistryKey& reg) const;
 
     // A city was added at position p: every value at p or after moves up by one.

@@ -1,8 +1,6 @@
 #include "core/CitiesDb.h"
 
-#include "core/CoreMessages.h"
 #include "core/ListFileReader.h"
-#include "core/TextFiles.h"
 #include "platform/ui/DeviceProgram.h"
 #include "resources/resource.h"
 
@@ -25,29 +23,10 @@ CString AfterColon(const CString& text) {
 } // namespace
 
 void CCitiesDb::Open() {
-    if (m_db.OpenBuilt(kCitiesDbName)) return;
-    bool refused = false;
-    CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst"), TextFileKind::CityList, &refused));
-    bool damaged = false;
-    int added = 0;
-    // The store and its cities are kept together or not at all: an import the device could not
-    // store is done again at the next opening.
-    const BOOL stored = m_db.Build(kCitiesDbName, kCitiesDbType, 4, kCityIdents, 1, 0, [&] {
-        if (file) added = ImportCityList(file.Get(), &damaged);
-        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
-        // A list that yields nothing leaves the store to be built again at the next opening.
-        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
-    });
-    if (!stored) return;
-    if (!file && !refused) {
-        ShowCoreMessage(IDS_CITIES_FILE_NOT_FOUND);
-    } else if (added == 0) {
-        // Empty, binary, UTF-16, too large or no file at all: nothing to choose from.
-        ShowCoreMessageOnce(IDS_CITIES_FILE_NO_CITY);
-    } else if (damaged) {
-        // The cities before the damage are kept; the user learns that the list is short.
-        ShowCoreMessage(IDS_CITIES_FILE_DAMAGED);
-    }
+    BuildFromShippedList(m_db, kCitiesDbName, kCitiesDbType, kCityIdents,
+                         {L"cities.lst", TextFileKind::CityList, IDS_CITIES_FILE_NOT_FOUND,
+                          IDS_CITIES_FILE_NO_CITY, IDS_CITIES_FILE_DAMAGED},
+                         [this](HANDLE file, bool* damaged) { return ImportCityList(file, damaged); });
 }
 
 int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {

@@ -73,10 +73,7 @@ CString ReadFeedServerUrl() {
     if (file == INVALID_HANDLE_VALUE) return CString();
     CTextFileHandle handle(file);
     // A file far larger than an address is damaged: no server rather than a huge read.
-    DWORD high = 0;
-    const DWORD low = GetFileSize(file, &high);
-    if (low == INVALID_FILE_SIZE || high != 0 || low > TextFileCap(TextFileKind::FeedAddresses))
-        return CString();
+    if (!FitsTextFileCap(file, TextFileKind::FeedAddresses)) return CString();
     return ReadFileToken(handle.Get(), L"*");
 }
 

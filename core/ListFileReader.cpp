@@ -1,8 +1,10 @@
 #include "core/ListFileReader.h"
 
+#include "core/CoreMessages.h"
 #include "core/TextFiles.h"
 #include "platform/framework/File.h"
 #include "platform/system/DeviceFiles.h"
+#include "platform/ui/DeviceProgram.h"
 
 #include <algorithm>
 #include <cstring>
@@ -115,4 +117,31 @@ bool IsTextName(const CString& name) {
         if (!ascii && !latinLetter && !otherLetter && !punctuation) return false;
     }
     return true;
+}
+
+void BuildFromShippedList(CRecordDatabase& db, LPCWSTR name, DWORD type,
+                          const WORD idents[CRecordDatabase::kMaxProps], const ShippedList& list,
+                          const std::function<int(HANDLE, bool*)>& import) {
+    if (db.OpenBuilt(name)) return;
+    bool refused = false;
+    CTextFileHandle file(OpenTextFile(GetShippedFilePath(list.fileName), list.kind, &refused));
+    bool damaged = false;
+    int added = 0;
+    const BOOL stored = db.Build(name, type, 4, idents, 1, 0, [&] {
+        if (file) added = import(file.Get(), &damaged);
+        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
+        // A list that yields nothing leaves the store to be built again at the next opening
+        // (and no record added later makes it look built).
+        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
+    });
+    if (!stored) return;
+    if (!file && !refused) {
+        ShowCoreMessage(list.notFound);
+    } else if (added == 0) {
+        // Empty, binary, UTF-16, too large or no file at all: nothing to choose from.
+        ShowCoreMessageOnce(list.noEntry);
+    } else if (damaged) {
+        // The records before the damage are kept; the user learns that the list is short.
+        ShowCoreMessage(list.damaged);
+    }
 }

@@ -71,30 +71,34 @@ DWORD CRegistryKey::ReadDword(HKEY root, LPCWSTR path, LPCWSTR name) {
     return value;
 }
 
-void CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text) {
+bool CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text) {
     CStorageWriteWatch watch;
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
     if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) {
         watch.Done(false);
-        return;
+        return false;
     }
     KeyCloser closer{key};
     const wchar_t* value = text ? text : L"";
     DWORD bytes = static_cast<DWORD>(std::wcslen(value) * sizeof(WCHAR));
-    watch.Done(RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) ==
-               ERROR_SUCCESS);
+    const bool written =
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) == ERROR_SUCCESS;
+    watch.Done(written);
+    return written;
 }
 
-void CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
+bool CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
     CStorageWriteWatch watch;
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
     if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) {
         watch.Done(false);
-        return;
+        return false;
     }
     KeyCloser closer{key};
-    watch.Done(RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                              sizeof(value)) == ERROR_SUCCESS);
+    const bool written = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                        sizeof(value)) == ERROR_SUCCESS;
+    watch.Done(written);
+    return written;
 }

@@ -19,10 +19,11 @@ public:
     // "" (or 0) with the status -1 or -2 when the value or the key is missing.
     CString ReadString(HKEY root, LPCWSTR path, LPCWSTR name);
     DWORD ReadDword(HKEY root, LPCWSTR path, LPCWSTR name);
-    // Create the key when needed; a failure leaves the registry as it was. A failure of the
-    // device's storage (a full device) is reported in one message.
-    void WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);
-    void WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
+    // Create the key when needed; true when the value was written. A failure leaves the
+    // registry as it was; a failure of the device's storage (a full device) is reported in one
+    // message.
+    bool WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);
+    bool WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
 
     // 0 found, -1 value missing, -2 key missing. Writes leave it unchanged.
     LONG RegistryStatus = kFound;

@@ -126,21 +126,24 @@ unsigned long long TextFileCap(TextFileKind kind) {
     return 64 * kKiB;
 }
 
-HANDLE OpenTextFile(LPCWSTR path, TextFileKind kind, bool* damaged) {
-    if (damaged) *damaged = false;
-    if (!path || !*path) return nullptr;
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return nullptr;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        // The device refuses what is no regular file (a link to a device or a pipe).
-        if (damaged) *damaged = GetLastError() == ERROR_FILE_CORRUPT;
-        return nullptr;
-    }
+bool FitsTextFileCap(HANDLE file, TextFileKind kind) {
     DWORD high = 0;
     const DWORD low = GetFileSize(file, &high);
     const unsigned long long size = static_cast<unsigned long long>(high) << 32 | low;
-    if (low == INVALID_FILE_SIZE || size > TextFileCap(kind)) {
+    return low != INVALID_FILE_SIZE && size <= TextFileCap(kind);
+}
+
+HANDLE OpenTextFile(LPCWSTR path, TextFileKind kind, bool* damaged) {
+    if (damaged) *damaged = false;
+    if (!path || !*path) return nullptr;
+    // The device refuses a folder (access denied), a missing file, and what is no regular file
+    // (a link to a device or a pipe: a damaged file) in the one call.
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        if (damaged) *damaged = GetLastError() == ERROR_FILE_CORRUPT;
+        return nullptr;
+    }
+    if (!FitsTextFileCap(file, kind)) {
         CloseHandle(file);
         if (damaged) *damaged = true;
         return nullptr;

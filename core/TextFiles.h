@@ -43,6 +43,8 @@ enum class TextFileKind {
 };
 // The largest file of the kind that is read, in bytes.
 unsigned long long TextFileCap(TextFileKind kind);
+// The open file is no larger than its kind's cap (and its size can be had).
+bool FitsTextFileCap(HANDLE file, TextFileKind kind);
 
 // Opens an existing file for reading; null when it cannot be opened (a folder cannot). A file
 // that is there but is no regular file (a device, a pipe) or is larger than its kind's cap is

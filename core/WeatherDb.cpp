@@ -1,8 +1,6 @@
 #include "core/WeatherDb.h"
 
-#include "core/CoreMessages.h"
 #include "core/ListFileReader.h"
-#include "core/TextFiles.h"
 #include "platform/ui/DeviceProgram.h"
 #include "resources/resource.h"
 
@@ -14,29 +12,10 @@ const WORD kWeatherIdents[CRecordDatabase::kMaxProps] = {kWeatherPropName, kWeat
 } // namespace
 
 void CWeatherDb::Open() {
-    if (m_db.OpenBuilt(kWeatherDbName)) return;
-    bool refused = false;
-    CTextFileHandle file(
-        OpenTextFile(GetShippedFilePath(L"cities.wet"), TextFileKind::WeatherList, &refused));
-    bool damaged = false;
-    int added = 0;
-    // The store and its places are kept together or not at all: an import the device could not
-    // store is done again at the next opening (and no place added later makes it look built).
-    const BOOL stored = m_db.Build(kWeatherDbName, kWeatherDbType, 4, kWeatherIdents, 1, 0, [&] {
-        if (file) added = ImportWeatherList(file.Get(), &damaged);
-        if (device::ui::IsProgramEnding()) return CRecordDatabase::Filled::Abandoned;
-        // A list that yields nothing leaves the store to be built again at the next opening.
-        return added > 0 ? CRecordDatabase::Filled::Complete : CRecordDatabase::Filled::Incomplete;
-    });
-    if (!stored) return;
-    if (!file && !refused) {
-        ShowCoreMessage(IDS_WEATHER_CITIES_FILE_NOT_FOUND);
-    } else if (added == 0) {
-        ShowCoreMessageOnce(IDS_WEATHER_CITIES_FILE_NO_CITY);
-    } else if (damaged) {
-        // The places before the damage are kept; the user learns that the list is short.
-        ShowCoreMessage(IDS_WEATHER_CITIES_FILE_DAMAGED);
-    }
+    BuildFromShippedList(m_db, kWeatherDbName, kWeatherDbType, kWeatherIdents,
+                         {L"cities.wet", TextFileKind::WeatherList, IDS_WEATHER_CITIES_FILE_NOT_FOUND,
+                          IDS_WEATHER_CITIES_FILE_NO_CITY, IDS_WEATHER_CITIES_FILE_DAMAGED},
+                         [this](HANDLE file, bool* damaged) { return ImportWeatherList(file, damaged); });
 }
 
 int CWeatherDb::ImportWeatherList(HANDLE file, bool* damaged) {

@@ -74,13 +74,14 @@ BOOL CNewsPage::OnInitDialog() {
 void CNewsPage::LoadNews() {
     CString path = GetProgramFolder() + L"\\news.htm";
     if (g_hwndHtml) {
-        DWORD attributes = ::GetFileAttributesW(path);
-        // A page that is no regular file or far too large is damaged: said, and not shown.
+        // One look at the file: missing (or a folder) shows "No news"; a page that is no regular
+        // file or far too large is damaged: said, and not shown either.
         bool damaged = false;
-        { CTextFileHandle probe(OpenTextFile(path, TextFileKind::NewsPage, &damaged)); }
+        const bool readable =
+            static_cast<bool>(CTextFileHandle(OpenTextFile(path, TextFileKind::NewsPage, &damaged)));
         ::SendMessageW(g_hwndHtml, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         if (damaged) AfxMessageBox(IDS_NEWS_FILE_DAMAGED, MB_OK);
-        if (damaged || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!readable) {
             static const wchar_t* const kPieces[] = {L"<HTML><TITLE></TITLE>", L"<BODY><P>", L"No news...<BR>",
                                                      L"</BODY></HTML>"};
             for (const wchar_t* piece : kPieces)

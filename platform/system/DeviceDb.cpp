@@ -322,9 +322,8 @@ uint64_t DeviceDb::OpenTransaction() {
 void DeviceDb::NoteStatementError(int rc) {
     if (!IsStorageFault(rc)) return;
     m_faults.fetch_add(1, std::memory_order_relaxed);
-    // Marks the transaction this thread has open (held by another thread: not this one's).
-    std::unique_lock lock(m_mutex, std::try_to_lock);
-    if (lock.owns_lock() && m_depth > 0) m_faulted.store(true, std::memory_order_relaxed);
+    // Marks the transaction this thread has open (one another thread holds is not its own).
+    if (InOpenTransaction()) m_faulted.store(true, std::memory_order_relaxed);
 }
 
 void DeviceDb::BeforeCommit(std::function<bool(sqlite3*)> fn) {

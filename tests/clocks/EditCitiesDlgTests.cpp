@@ -6,6 +6,8 @@
 #include "clocks/EditCitiesDlg.h"
 #include "clocks/StoredCityIndexes.h"
 #include "resources/resource.h"
+#include "platform/system/DeviceRoot.h"
+#include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 
 #include <array>
@@ -218,6 +220,38 @@ TEST_F(EditCitiesDlgTest, ADuplicateNameAndCountryIsRefusedWithAMessage) {
     db.Open();
     EXPECT_EQ(std::wstring(db.GetName(1)), L"C01");
     EXPECT_EQ(std::wstring(db.GetLongitude(3)), L"10");
+}
+
+// A change the full device cannot store is no duplicate: the user hears of the storage, and the
+// cities and their clocks stay as they were.
+TEST_F(EditCitiesDlgTest, AChangeOnAFullDeviceKeepsTheCitiesAndSaysTheStorageIsFull) {
+    WriteNumberedCities(5);
+    Store({1, 2, 3, 4, 0, 1});
+    {
+        CCitiesDb seeded;
+        seeded.Open();
+    }
+    const std::wstring big(200 * 1024, L'x'); // a rule far larger than the room left
+    int count = 0;
+    Edit([&](CEditCitiesDlg& dlg) {
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(device::RootFolder()));
+        Fill(dlg, L"New", L"X", L"9", L"9", big.c_str());
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Select(dlg, 1);
+        Fill(dlg, L"C01", L"X", L"9", L"9", big.c_str());
+        Click(dlg, IDC_EDIT_CITY_UPDATE);
+        count = dlg.m_listCities.GetCount();
+    });
+    EXPECT_EQ(count, 5);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u); // said once for the run of failures
+    EXPECT_EQ(boxes[0].text.rfind(L"The device's storage is full", 0), 0u) << boxes[0].text;
+    EXPECT_EQ(Stored(), (std::array<int, 6>{1, 2, 3, 4, 0, 1}));
+    CCitiesDb db;
+    db.Open();
+    EXPECT_EQ(db.GetRecordCount(), 5);
+    EXPECT_EQ(std::wstring(db.GetDstRule(1)), L"0:0:0:0:0");
 }
 
 TEST_F(EditCitiesDlgTest, DeletingMovesClocksOnAndAfterTheCity) {

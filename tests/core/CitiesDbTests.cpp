@@ -223,17 +223,6 @@ std::string ManyCities(int n) {
     return text;
 }
 
-// The most the device's database files hold now, plus room for a few pages more.
-rlim_t RoomForAFewPages(const std::filesystem::path& root) {
-    std::error_code ec;
-    uintmax_t largest = 0;
-    for (const char* name : {"device.db", "device.db-wal"}) {
-        const uintmax_t size = std::filesystem::file_size(root / name, ec);
-        if (!ec) largest = std::max(largest, size);
-    }
-    return static_cast<rlim_t>(largest + 16 * 1024);
-}
-
 } // namespace
 
 TEST_F(CitiesDb, ImportOnAFullDeviceIsUndoneReportedAndDoneAgainAtTheNextOpening) {
@@ -243,7 +232,7 @@ TEST_F(CitiesDb, ImportOnAFullDeviceIsUndoneReportedAndDoneAgainAtTheNextOpening
     other.Create(L"other", 1, 1, idents, 0);
     device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
     {
-        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
         CCitiesDb db;
         db.Open();
         EXPECT_EQ(db.GetRecordCount(), 0);
@@ -311,7 +300,7 @@ TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerRunOfFailures) 
     const std::string big(200 * 1024, 'x'); // a record far larger than the room left
     device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
     {
-        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
         EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
         EXPECT_FALSE(db.AddCity(L"Bigger:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
     }
@@ -320,7 +309,7 @@ TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerRunOfFailures) 
     // A write that goes through ends the run: the next failure is said again.
     EXPECT_TRUE(db.AddCity(L"Small:Land", L"1:2", L"0:0:0:0:0", L"100"));
     {
-        testsupport::FileSizeLimit full(RoomForAFewPages(Root()));
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
         EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
     }
     EXPECT_EQ(MessageTexts().size(), 2u);

@@ -127,6 +127,13 @@ TEST_F(TextFilesTest, FilesPastTheirKindsCapOrNoRegularFileAreDamaged) {
     std::filesystem::create_symlink("/dev/zero", host);
     EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
     EXPECT_TRUE(damaged);
+    // A folder or a missing file is no file to read, not a damaged one.
+    std::filesystem::remove(host);
+    EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_FALSE(damaged);
+    std::filesystem::create_directory(host);
+    EXPECT_EQ(OpenTextFile(L"\\skin.skn", TextFileKind::Skin, &damaged), nullptr);
+    EXPECT_FALSE(damaged);
 }
 
 TEST_F(TextFilesTest, MappingGivesTheImageOfTheFirstLineHoldingTheKey) {

@@ -5,7 +5,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 namespace testsupport {
 
@@ -28,5 +30,17 @@ private:
     rlimit m_old{};
     void (*m_handler)(int) = SIG_DFL;
 };
+
+// The most the device's database files under root hold now, plus room for a few pages more: a
+// limit under which a small write still fits and a large one does not.
+inline rlim_t RoomForAFewPages(const std::filesystem::path& root) {
+    std::uintmax_t largest = 0;
+    for (const char* name : {"device.db", "device.db-wal"}) {
+        std::error_code ec;
+        const std::uintmax_t size = std::filesystem::file_size(root / name, ec);
+        if (!ec) largest = std::max(largest, size);
+    }
+    return static_cast<rlim_t>(largest + 16 * 1024);
+}
 
 } // namespace testsupport

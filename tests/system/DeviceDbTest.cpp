@@ -108,12 +108,9 @@ TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
     ASSERT_NE(db, nullptr);
     ASSERT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS f(v BLOB)"));
     const uint64_t faults = db->StorageFaults();
-    std::error_code ec;
-    const uintmax_t used = std::max(std::filesystem::file_size(Root() / "device.db", ec),
-                                    std::filesystem::file_size(Root() / "device.db-wal", ec));
     bool wrote = false;
     {
-        testsupport::FileSizeLimit full(static_cast<rlim_t>(used + 16 * 1024));
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
         const std::vector<char> blob(4096, 'x');
         EXPECT_FALSE(db->Write([&](sqlite3* h) {
             for (int i = 0; i < 2000; ++i)

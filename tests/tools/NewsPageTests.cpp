@@ -72,6 +72,26 @@ TEST_F(NewsPageTest, NewsFileIsNavigatedToAndReadAgainAtEveryOpening) {
     OpenNews();
     Pump();
     EXPECT_EQ(ViewerState().caption, L"Summer");
+
+    // A page that is no regular file (a link to a device) is said to be damaged, and the
+    // built-in page shows; a folder of that name is no news at all, said nothing of.
+    const std::filesystem::path host = testsupport::HostPath(InProgramFolder(L"news.htm"));
+    std::filesystem::remove(host);
+    std::filesystem::create_symlink("/dev/zero", host);
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    news->SendMessage(WM_APP_LEAVE_TOOL);
+    OpenNews();
+    Pump();
+    EXPECT_TRUE(ViewerState().address.empty());
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[0].text, L"News file damaged!\n\nThe news cannot be shown.");
+    std::filesystem::remove(host);
+    std::filesystem::create_directory(host);
+    news->SendMessage(WM_APP_LEAVE_TOOL);
+    OpenNews();
+    Pump();
+    EXPECT_TRUE(ViewerState().address.empty());
+    EXPECT_EQ(device::ui::MessageBoxRecords().size(), 1u);
 }
 
 TEST_F(NewsPageTest, ZoomButtonsStepWithinTheLevelsAndTellTheViewerEveryTime) {
