@@ -1,34 +1,9 @@
 #include "clocks/DstRule.h"
 
 #include "core/CityTime.h"
-#include "core/DstMath.h"
 #include "platform/system/DeviceTime.h"
 
 #include <climits>
-
-namespace {
-
-dstmath::Rule MathRule(const DstRuleFields& f) {
-    dstmath::Rule r;
-    r.hasDst = f.hasDst;
-    r.shift = f.shift;
-    r.startDay = f.startDay;
-    r.startHour = f.startHour;
-    r.endDay = f.endDay;
-    r.endHour = f.endHour;
-    return r;
-}
-
-DstWindow FromMath(const dstmath::Window& w) {
-    DstWindow window;
-    window.hasDst = w.hasDst;
-    window.shift = w.shift;
-    window.start = static_cast<time_t>(w.start);
-    window.end = static_cast<time_t>(w.end);
-    return window;
-}
-
-} // namespace
 
 int ReadLeadingInt(const CString& text) {
     LPCWSTR p = text;
@@ -96,15 +71,15 @@ time_t DeviceWallNow() {
 time_t LocalHourTime(int year, int month, int day, int hour) { return CivilTime(year, month, day, hour); }
 
 DstWindow GetDstWindow(const CString& rule, int year) {
-    return FromMath(dstmath::WindowOfYear(MathRule(ParseDstRule(rule)), year));
+    return dstmath::WindowOfYear(ParseDstRule(rule), year);
 }
 
 DstWindow GetDstWindowAt(const CString& rule, time_t t) {
-    return FromMath(dstmath::WindowAt(MathRule(ParseDstRule(rule)), static_cast<long long>(t)));
+    return dstmath::WindowAt(ParseDstRule(rule), static_cast<long long>(t));
 }
 
 DstWindow GetDstWindowAt(const CString& rule, int year, time_t t) {
-    return FromMath(dstmath::WindowAt(MathRule(ParseDstRule(rule)), year, static_cast<long long>(t)));
+    return dstmath::WindowAt(ParseDstRule(rule), year, static_cast<long long>(t));
 }
 
 int AddDstShift(int offset, int shift) {
@@ -125,7 +100,7 @@ time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
 }
 
 bool WallTimeInsideWindow(const CString& rule, int standardOffset, time_t wall, time_t utc) {
-    return dstmath::WallInside(MathRule(ParseDstRule(rule)), OffsetMinutes(standardOffset), wall, utc);
+    return dstmath::WallInside(ParseDstRule(rule), OffsetMinutes(standardOffset), wall, utc);
 }
 
 bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
@@ -133,11 +108,11 @@ bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
 }
 
 time_t WallToStandard(const CString& rule, time_t wall) {
-    return static_cast<time_t>(dstmath::WallToStandard(MathRule(ParseDstRule(rule)), wall));
+    return static_cast<time_t>(dstmath::WallToStandard(ParseDstRule(rule), wall));
 }
 
 time_t WallToStandardLater(const CString& rule, time_t wall) {
-    return static_cast<time_t>(dstmath::WallToStandardLater(MathRule(ParseDstRule(rule)), wall));
+    return static_cast<time_t>(dstmath::WallToStandardLater(ParseDstRule(rule), wall));
 }
 
 int DeviceZoneMinutesNow() {

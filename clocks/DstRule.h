@@ -7,30 +7,18 @@
 // window whose end month comes before its start month runs into the next year (a southern
 // hemisphere summer).
 
+#include "core/DstMath.h"
 #include "platform/base/CString.h"
 
 #include <ctime>
 
-struct DstRuleFields {
-    bool hasDst = false; // false for "0" (the text before the first ":" is exactly "0")
-    int shift = 0;
-    int startDay = 0;
-    int startHour = 0;
-    int endDay = 0;
-    int endHour = 0;
-};
+// The fields of a rule: hasDst is false for "0" (the text before the first ":" is exactly "0").
+using DstRuleFields = dstmath::Rule;
 
 // One city's daylight-saving period: start <= t < end. Both bounds are wall-clock readings of
 // the city's standard time counted as civil seconds (see CivilTime), so that they compare with
 // the city's standard time without the device's own zone or its clock changes coming between.
-struct DstWindow {
-    bool hasDst = false;
-    int shift = 0;
-    time_t start = 0;
-    time_t end = 0;
-
-    bool Contains(time_t t) const { return hasDst && start <= t && t < end; }
-};
+using DstWindow = dstmath::Window;
 
 // The fields of a rule text. Missing fields and fields that do not begin with a digit or a sign
 // read 0.
