@@ -132,15 +132,27 @@ int ParseLeadingInt(const CString& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
-    ReminderHome home;
-    const DWORD city = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    home.deviceZone = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz") != 0;
-    home.standard = ParseLeadingInt(db.GetUtcOffset(city));
+namespace {
+
+// A city's DstRule; an unreadable record has no rule: no daylight saving.
+CString CityRule(CCitiesDb& db, DWORD city) {
     const CString rule = db.GetDstRule(city);
-    // An unreadable record has no rule: no daylight saving.
-    home.rule = rule.IsEmpty() ? CString(L"0") : rule;
+    return rule.IsEmpty() ? CString(L"0") : rule;
+}
+
+} // namespace
+
+ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
+    ReminderHome home;
+    home.deviceZone = deviceZone;
+    home.standard = ParseLeadingInt(db.GetUtcOffset(city));
+    home.rule = CityRule(db, city);
     return home;
+}
+
+ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
+    const DWORD city = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
+    return ReminderHomeOf(db, city, reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz") != 0);
 }
 
 namespace {
@@ -182,8 +194,7 @@ bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, 
                  int month, int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
-    CString rule = db.GetDstRule(city);
-    if (rule.IsEmpty()) rule = L"0";
+    const CString rule = CityRule(db, city);
     const time_t wall = CivilTime(year, month, day, hour, minute);
     const long long zone = OffsetMinutes(standard) * 60LL;
     const long long first = static_cast<long long>(WallToStandard(rule, wall)) - zone;

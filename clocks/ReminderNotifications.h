@@ -50,6 +50,8 @@ int ParseLeadingInt(const CString& text);
 // The home of the reminders: the home clock's city (clock under Jorvana\wrldclk, missing reads
 // 0) and whether the device's zone gives its clock (syncltz not 0).
 ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg);
+// The home of the reminders for a given home city and zone synchronisation.
+ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone);
 
 // The device-local instant at which the city's clock shows hour:minute on day/month/year, each
 // zone with its daylight saving of that instant. A time that the city's clocks show twice (when
