@@ -233,34 +233,6 @@ bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int ho
     return true;
 }
 
-bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
-                            int cityZone, SYSTEMTIME& instant) {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
-    int cityHours = 0, cityMinutes = 0;
-    SplitHhmmOffset(cityZone, cityHours, cityMinutes);
-    // Zones far outside the earth's (hundreds of hours) come only from broken records.
-    const long long difference = (60LL * refHours + refMinutes) - (60LL * cityHours + cityMinutes);
-    long long t = 60LL * hour + minute + difference;
-    long long shift = t >= 0 ? t / 1440 : -((-t + 1439) / 1440);
-    t -= 1440 * shift;
-    if (shift < -36500 || shift > 36500) return false;
-    DateTriple date = GetDatePlusDays(year, month, day, static_cast<int>(shift));
-    if (shift != 0 && date.day == day && date.month == month && date.year == year) return false; // not movable
-    if (!IsCalendarDate(date.day, date.month, date.year)) return false;
-
-    instant = SYSTEMTIME{};
-    instant.wYear = static_cast<WORD>(date.year);
-    instant.wMonth = static_cast<WORD>(date.month);
-    instant.wDay = static_cast<WORD>(date.day);
-    instant.wHour = static_cast<WORD>(t / 60);
-    instant.wMinute = static_cast<WORD>(t % 60);
-    // The weekday of the instant's own date (Sunday 0), from the day count since 1601-01-01.
-    uint64_t ticks = 0;
-    if (!device::SystemTimeTicks(instant, ticks)) return false;
-    instant.wDayOfWeek = static_cast<WORD>((ticks / 864000000000ULL + 1) % 7);
-    return true;
-}
-
 CString ReminderFirstLine(const CString& cityName, const CString& hoursText, const CString& minutesText, int day,
                           int month, int year) {
     CString line;

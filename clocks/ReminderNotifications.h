@@ -61,12 +61,6 @@ ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone);
 bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
                      int year, SYSTEMTIME& instant);
 
-// The device-local instant at which a city at cityZone shows hour:minute on day/month/year,
-// the device's local clock standing for the home reference. False for a time or date that does
-// not exist (hours 0-23, minutes 0-59, a real calendar day) or that the device cannot hold.
-bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
-                            int cityZone, SYSTEMTIME& instant);
-
 // "City:  HHhMM, D/M/YYYY   ": the reminder's time and date as the city's clock shows them.
 CString ReminderFirstLine(const CString& cityName, const CString& hoursText, const CString& minutesText, int day,
                           int month, int year);
