@@ -116,6 +116,9 @@ time_t WallToStandardLater(const CString& rule, time_t wall) {
 }
 
 int DeviceZoneMinutesNow() {
+    // The offset in force now is one look-up in the device's zone; the clocks take it every tick.
+    struct tm fields {};
+    if (device::DeviceLocaltime(device::DeviceTimeNow(), &fields)) return static_cast<int>(fields.tm_gmtoff / 60);
     TIME_ZONE_INFORMATION info{};
     const DWORD period = ::GetTimeZoneInformation(&info);
     const long bias = info.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? info.DaylightBias : info.StandardBias);
