@@ -82,16 +82,9 @@ DstWindow GetDstWindowAt(const CString& rule, int year, time_t t) {
     return dstmath::WindowAt(ParseDstRule(rule), year, static_cast<long long>(t));
 }
 
-int AddDstShift(int offset, int shift) {
-    if (offset >= -100 && offset <= 100) return offset + shift;
-    return offset + shift * 100;
-}
+int AddDstShift(int offset, int shift) { return dstmath::AddShift(offset, shift); }
 
-int OffsetMinutes(int offset) {
-    int hours = 0, minutes = 0;
-    SplitHhmmOffset(offset, hours, minutes);
-    return hours * 60 + minutes;
-}
+int OffsetMinutes(int offset) { return dstmath::OffsetMinutes(offset); }
 
 time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
     const long long shift = (static_cast<long long>(OffsetMinutes(offset)) - (60LL * referenceHours + referenceMinutes)) * 60;

@@ -310,16 +310,6 @@ dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) {
 
 namespace {
 
-// An HhmmOffset in minutes east of UTC.
-int OffsetMinutes(int offset) {
-    if (offset >= -100 && offset <= 100) return offset * 60;
-    return offset / 100 * 60 + offset % 100;
-}
-
-int ShiftOffset(int offset, int hours) {
-    return (offset > 100 || offset < -100) ? offset + hours * 100 : offset + hours;
-}
-
 // The device's local wall time now as a civil time.
 long long WallNow() {
     const SYSTEMTIME now = Today();
@@ -335,8 +325,8 @@ int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine*
     // tested against the window, whose bounds are in the city's standard time, to the minute.
     int devH = 0, devM = 0;
     GetLocalUtcOffset(devH, devM);
-    const long long standard = WallNow() + (OffsetMinutes(offset) - (60LL * devH + devM)) * 60;
-    return dstmath::InsideAt(rule, standard) ? ShiftOffset(offset, rule.shift) : offset;
+    const long long standard = WallNow() + (dstmath::OffsetMinutes(offset) - (60LL * devH + devM)) * 60;
+    return dstmath::InsideAt(rule, standard) ? dstmath::AddShift(offset, rule.shift) : offset;
 }
 
 void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
@@ -347,9 +337,9 @@ void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
             // window is open.
             int offset = ToInt(offsetText);
             const dstmath::Rule homeRule = ReadRule(rule, nullptr);
-            if (dstmath::WallInside(homeRule, OffsetMinutes(offset), WallNow(),
+            if (dstmath::WallInside(homeRule, dstmath::OffsetMinutes(offset), WallNow(),
                                     static_cast<long long>(device::DeviceTimeNow())))
-                offset = ShiftOffset(offset, homeRule.shift);
+                offset = dstmath::AddShift(offset, homeRule.shift);
             if (offset >= -100 && offset <= 100) {
                 hours = offset;
                 minutes = 0;
