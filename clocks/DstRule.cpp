@@ -1,6 +1,5 @@
 #include "clocks/DstRule.h"
 
-#include "core/CityTime.h"
 #include "platform/system/DeviceTime.h"
 
 #include <climits>
