@@ -1,5 +1,6 @@
 #include "clocks/DstRule.h"
 
+#include "core/CityTime.h"
 #include "platform/system/DeviceTime.h"
 
 #include <climits>
@@ -107,6 +108,10 @@ time_t WallToStandardLater(const CString& rule, time_t wall) {
     return static_cast<time_t>(dstmath::WallToStandardLater(ParseDstRule(rule), wall));
 }
 
+
+namespace {
+
+// The zone the device's clock shows now, in minutes east of UTC.
 int DeviceZoneMinutesNow() {
     // The offset in force now is one look-up in the device's zone; the clocks take it every tick.
     struct tm fields {};
@@ -115,4 +120,18 @@ int DeviceZoneMinutesNow() {
     const DWORD period = ::GetTimeZoneInformation(&info);
     const long bias = info.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? info.DaylightBias : info.StandardBias);
     return -static_cast<int>(bias);
+}
+
+} // namespace
+
+void DeviceZoneReferenceNow(int& hours, int& minutes) {
+    const int east = DeviceZoneMinutesNow();
+    hours = east / 60;
+    minutes = east - 60 * hours;
+}
+
+bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes) {
+    const bool inside = WallTimeInsideWindowNow(rule, standardOffset);
+    SplitHhmmOffset(inside ? AddDstShift(standardOffset, ParseDstRule(rule).shift) : standardOffset, hours, minutes);
+    return inside;
 }

@@ -82,6 +82,11 @@ time_t WallToStandardLater(const CString& rule, time_t wall);
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.
 int ReadLeadingInt(const CString& text);
 
-// The zone the device's clock shows now, in minutes east of UTC: its standard bias, and its
-// daylight bias while the device observes its own summer time.
-int DeviceZoneMinutesNow();
+// The zone the device's clock shows now (its summer time included while it observes it) as a
+// reference zone: hours and minutes both of the zone's sign (5 h 30 min east is 5 and 30).
+void DeviceZoneReferenceNow(int& hours, int& minutes);
+
+// The reference zone of a home city whose wall time the device's clock shows: its standard
+// offset, with its shift while its window is open now (WallTimeInsideWindowNow), as hours and
+// minutes of one sign. Returns whether the window is open.
+bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes);
