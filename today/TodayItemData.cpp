@@ -220,6 +220,9 @@ void CTodayItem::LoadSettings() {
     RotateClocks(m_viewIndex, index[0], index[1], index[2], index[3], index[4]);
     m_homeIndex = index[0];
 
+    // The zone the device's clock stands for, read once for every line's daylight saving.
+    int devHours = 0, devMinutes = 0;
+    GetLocalUtcOffset(devHours, devMinutes);
     for (int i = 0; i < m_lineCount; ++i) {
         TodayClockLine& line = m_lines[i];
         line = TodayClockLine{};
@@ -234,7 +237,7 @@ void CTodayItem::LoadSettings() {
         Copy(line.offset, offset);
         int value = ToInt(offset);
         FormatTime(value, line.time);
-        int shifted = ApplyDaylightSaving(value, rule, &line);
+        int shifted = ApplyDaylightSaving(value, rule, &line, devHours, devMinutes);
         if (shifted != value) FormatTime(shifted, line.time);
     }
 
@@ -318,14 +321,14 @@ long long WallNow() {
 
 } // namespace
 
-int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line) {
+int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line, int devHours,
+                                    int devMinutes) {
     const dstmath::Rule rule = ReadRule(rawRule, line);
     if (!rule.hasDst) return offset;
     // The city's standard time now, from the device's clock and the zone it stands for, is
     // tested against the window, whose bounds are in the city's standard time, to the minute.
-    int devH = 0, devM = 0;
-    GetLocalUtcOffset(devH, devM);
-    const long long standard = WallNow() + (dstmath::OffsetMinutes(offset) - (60LL * devH + devM)) * 60;
+    const long long standard =
+        WallNow() + (dstmath::OffsetMinutes(offset) - (60LL * devHours + devMinutes)) * 60;
     return dstmath::InsideAt(rule, standard) ? dstmath::AddShift(offset, rule.shift) : offset;
 }
 
