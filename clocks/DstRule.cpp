@@ -82,9 +82,13 @@ DstWindow GetDstWindowAt(const CString& rule, int year, time_t t) {
     return dstmath::WindowAt(ParseDstRule(rule), year, static_cast<long long>(t));
 }
 
-int AddDstShift(int offset, int shift) { return dstmath::AddShift(offset, shift); }
+int AddDstShift(int offset, int shift) {
+    return dstmath::AddShift(offset, shift);
+}
 
-int OffsetMinutes(int offset) { return dstmath::OffsetMinutes(offset); }
+int OffsetMinutes(int offset) {
+    return dstmath::OffsetMinutes(offset);
+}
 
 time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
     const long long shift = (static_cast<long long>(OffsetMinutes(offset)) - (60LL * referenceHours + referenceMinutes)) * 60;
@@ -108,14 +112,14 @@ time_t WallToStandardLater(const CString& rule, time_t wall) {
     return static_cast<time_t>(dstmath::WallToStandardLater(ParseDstRule(rule), wall));
 }
 
-
 namespace {
 
 // The zone the device's clock shows now, in minutes east of UTC.
 int DeviceZoneMinutesNow() {
     // The offset in force now is one look-up in the device's zone; the clocks take it every tick.
     struct tm fields {};
-    if (device::DeviceLocaltime(device::DeviceTimeNow(), &fields)) return static_cast<int>(fields.tm_gmtoff / 60);
+    if (device::DeviceLocaltime(device::DeviceTimeNow(), &fields))
+        return static_cast<int>(fields.tm_gmtoff / 60);
     TIME_ZONE_INFORMATION info{};
     const DWORD period = ::GetTimeZoneInformation(&info);
     const long bias = info.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? info.DaylightBias : info.StandardBias);
@@ -132,6 +136,7 @@ void DeviceZoneReferenceNow(int& hours, int& minutes) {
 
 bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes) {
     const bool inside = WallTimeInsideWindowNow(rule, standardOffset);
-    SplitHhmmOffset(inside ? AddDstShift(standardOffset, ParseDstRule(rule).shift) : standardOffset, hours, minutes);
+    SplitHhmmOffset(inside ? AddDstShift(standardOffset, ParseDstRule(rule).shift) : standardOffset, hours,
+                    minutes);
     return inside;
 }

@@ -204,7 +204,8 @@ void CToolsPage::HidePagesUnderTool(int index) {
         CRect r, common;
         ::GetWindowRect(child, &r);
         container->ScreenToClient(&r);
-        if (child != m_hWnd && ::IsWindowVisible(child) && !IsToolWindow(child) && common.IntersectRect(&r, &place))
+        if (child != m_hWnd && ::IsWindowVisible(child) && !IsToolWindow(child) &&
+            common.IntersectRect(&r, &place))
             ::SendMessageW(child, WM_APP_HIDE_PAGE, 0, 0);
         child = next;
     }

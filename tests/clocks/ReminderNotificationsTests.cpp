@@ -14,7 +14,8 @@ using clocktests::ClockDialogTest;
 using clocktests::Stamp;
 
 TEST(ReminderTextTest, FirstLineDialogTextAndStoredTexts) {
-    EXPECT_EQ(std::wstring(ReminderFirstLine(L"Tokyo", L"09", L"00", 10, 5, 2010)), L"Tokyo:  09h00, 10/5/2010   ");
+    EXPECT_EQ(std::wstring(ReminderFirstLine(L"Tokyo", L"09", L"00", 10, 5, 2010)),
+              L"Tokyo:  09h00, 10/5/2010   ");
     EXPECT_EQ(std::wstring(ReminderDialogText(L"A", L"B")), L"A\n\n\nB");
     CString longDesc(L'x', 3000);
     EXPECT_EQ(ReminderDialogText(L"Tokyo", longDesc).GetLength(), 1023);
@@ -57,7 +58,8 @@ protected:
         name.Format(zone < 0 ? L"West%d:X" : L"East%d:X", zone < 0 ? -zone : zone);
         EXPECT_TRUE(m_db.FindCity(name)) << name.Str();
         SYSTEMTIME st{};
-        if (!ReminderDueTime(m_db, m_db.GetCurrentIndex(), home, hour, minute, day, month, year, st)) return "none";
+        if (!ReminderDueTime(m_db, m_db.GetCurrentIndex(), home, hour, minute, day, month, year, st))
+            return "none";
         return Stamp(st);
     }
     CCitiesDb m_db;

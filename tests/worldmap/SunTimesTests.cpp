@@ -121,9 +121,10 @@ TEST(SunTimes, DayNumberAndAngleHelpers) {
 
 TEST_F(WorldMapTest, CityTimesTakeTheShiftOnlyInsideTheWindow) {
     // 21 June 2009 is day 172: sunrise 03:46 and sunset 20:17 in Greenwich's standard time.
-    OpenCities({"Greenwich;UK;0;51;0;1;88;1;298;2", "Delhi;India;77;28;530;0;0;0;0;0", "Nowhere;Sea;x;y;z;0;0;0;0;0",
-                "Winter;UK;0;51;0;1;298;1;88;2", "Unruled;UK;0;51;0;0;88;1;298;2",
-                "Ends;UK;0;51;0;1;88;1;172;20", "Starts;UK;0;51;0;1;172;20;298;2"});
+    OpenCities({"Greenwich;UK;0;51;0;1;88;1;298;2", "Delhi;India;77;28;530;0;0;0;0;0",
+                "Nowhere;Sea;x;y;z;0;0;0;0;0", "Winter;UK;0;51;0;1;298;1;88;2",
+                "Unruled;UK;0;51;0;0;88;1;298;2", "Ends;UK;0;51;0;1;88;1;172;20",
+                "Starts;UK;0;51;0;1;172;20;298;2"});
     DWORD greenwich = IndexOf(L"Greenwich:UK");
 
     SunTimes summer = ComputeCitySunTimesOnClocks(m_cities, greenwich, 21, 6, 2009);
@@ -132,8 +133,10 @@ TEST_F(WorldMapTest, CityTimesTakeTheShiftOnlyInsideTheWindow) {
     EXPECT_EQ(summer.dayLengthText, L"16:30");
 
     // The same date outside the window, and a rule without daylight saving.
-    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Winter:UK"), 21, 6, 2009).sunriseText, L"03:46");
-    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Unruled:UK"), 21, 6, 2009).sunriseText, L"03:46");
+    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Winter:UK"), 21, 6, 2009).sunriseText,
+              L"03:46");
+    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Unruled:UK"), 21, 6, 2009).sunriseText,
+              L"03:46");
     // A window that closed before the sunset leaves it on standard time; one that opened before
     // it gives it the shift while the sunrise, before the start, keeps standard time.
     EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Ends:UK"), 21, 6, 2009).sunsetText, L"20:17");

@@ -433,12 +433,12 @@ TEST_F(WorldMapPageTest, AClockSquaresCityIsToldByItsOwnClockOnItsChangeDay) {
 
 TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
     // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
-    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
-                                 "cities\n4\n"
-                                 "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n" +
-                                     kLondon2026 +
-                                     "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n" +
-                                     kParis2026);
+    testsupport::WriteDeviceFile(
+        testsupport::InProgramFolder(L"cities.lst"),
+        "cities\n4\n"
+        "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n" +
+            kLondon2026 + "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n" +
+            kParis2026);
     // Home London on a London device, 01:30 summer time on the night the clocks go back.
     const DWORD london[5] = {1, 2, 3, 0, 2};
     RecordingMapPanel& page = CreatePageOn("Europe/London", "2026-10-25T00:30:00Z", london, 2);
