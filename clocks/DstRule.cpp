@@ -1,34 +1,9 @@
 #include "clocks/DstRule.h"
 
 #include "core/CityTime.h"
-#include "core/DstMath.h"
 #include "platform/system/DeviceTime.h"
 
 #include <climits>
-
-namespace {
-
-dstmath::Rule MathRule(const DstRuleFields& f) {
-    dstmath::Rule r;
-    r.hasDst = f.hasDst;
-    r.shift = f.shift;
-    r.startDay = f.startDay;
-    r.startHour = f.startHour;
-    r.endDay = f.endDay;
-    r.endHour = f.endHour;
-    return r;
-}
-
-DstWindow FromMath(const dstmath::Window& w) {
-    DstWindow window;
-    window.hasDst = w.hasDst;
-    window.shift = w.shift;
-    window.start = static_cast<time_t>(w.start);
-    window.end = static_cast<time_t>(w.end);
-    return window;
-}
-
-} // namespace
 
 int ReadLeadingInt(const CString& text) {
     LPCWSTR p = text;
@@ -96,26 +71,23 @@ time_t DeviceWallNow() {
 time_t LocalHourTime(int year, int month, int day, int hour) { return CivilTime(year, month, day, hour); }
 
 DstWindow GetDstWindow(const CString& rule, int year) {
-    return FromMath(dstmath::WindowOfYear(MathRule(ParseDstRule(rule)), year));
+    return dstmath::WindowOfYear(ParseDstRule(rule), year);
 }
 
 DstWindow GetDstWindowAt(const CString& rule, time_t t) {
-    return FromMath(dstmath::WindowAt(MathRule(ParseDstRule(rule)), static_cast<long long>(t)));
+    return dstmath::WindowAt(ParseDstRule(rule), static_cast<long long>(t));
 }
 
 DstWindow GetDstWindowAt(const CString& rule, int year, time_t t) {
-    return FromMath(dstmath::WindowAt(MathRule(ParseDstRule(rule)), year, static_cast<long long>(t)));
+    return dstmath::WindowAt(ParseDstRule(rule), year, static_cast<long long>(t));
 }
 
 int AddDstShift(int offset, int shift) {
-    if (offset >= -100 && offset <= 100) return offset + shift;
-    return offset + shift * 100;
+    return dstmath::AddShift(offset, shift);
 }
 
 int OffsetMinutes(int offset) {
-    int hours = 0, minutes = 0;
-    SplitHhmmOffset(offset, hours, minutes);
-    return hours * 60 + minutes;
+    return dstmath::OffsetMinutes(offset);
 }
 
 time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
@@ -125,7 +97,7 @@ time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
 }
 
 bool WallTimeInsideWindow(const CString& rule, int standardOffset, time_t wall, time_t utc) {
-    return dstmath::WallInside(MathRule(ParseDstRule(rule)), OffsetMinutes(standardOffset), wall, utc);
+    return dstmath::WallInside(ParseDstRule(rule), OffsetMinutes(standardOffset), wall, utc);
 }
 
 bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
@@ -133,16 +105,38 @@ bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
 }
 
 time_t WallToStandard(const CString& rule, time_t wall) {
-    return static_cast<time_t>(dstmath::WallToStandard(MathRule(ParseDstRule(rule)), wall));
+    return static_cast<time_t>(dstmath::WallToStandard(ParseDstRule(rule), wall));
 }
 
 time_t WallToStandardLater(const CString& rule, time_t wall) {
-    return static_cast<time_t>(dstmath::WallToStandardLater(MathRule(ParseDstRule(rule)), wall));
+    return static_cast<time_t>(dstmath::WallToStandardLater(ParseDstRule(rule), wall));
 }
 
+namespace {
+
+// The zone the device's clock shows now, in minutes east of UTC.
 int DeviceZoneMinutesNow() {
+    // The offset in force now is one look-up in the device's zone; the clocks take it every tick.
+    struct tm fields {};
+    if (device::DeviceLocaltime(device::DeviceTimeNow(), &fields))
+        return static_cast<int>(fields.tm_gmtoff / 60);
     TIME_ZONE_INFORMATION info{};
     const DWORD period = ::GetTimeZoneInformation(&info);
     const long bias = info.Bias + (period == TIME_ZONE_ID_DAYLIGHT ? info.DaylightBias : info.StandardBias);
     return -static_cast<int>(bias);
+}
+
+} // namespace
+
+void DeviceZoneReferenceNow(int& hours, int& minutes) {
+    const int east = DeviceZoneMinutesNow();
+    hours = east / 60;
+    minutes = east - 60 * hours;
+}
+
+bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes) {
+    const bool inside = WallTimeInsideWindowNow(rule, standardOffset);
+    SplitHhmmOffset(inside ? AddDstShift(standardOffset, ParseDstRule(rule).shift) : standardOffset, hours,
+                    minutes);
+    return inside;
 }

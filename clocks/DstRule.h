@@ -7,30 +7,18 @@
 // window whose end month comes before its start month runs into the next year (a southern
 // hemisphere summer).
 
+#include "core/DstMath.h"
 #include "platform/base/CString.h"
 
 #include <ctime>
 
-struct DstRuleFields {
-    bool hasDst = false; // false for "0" (the text before the first ":" is exactly "0")
-    int shift = 0;
-    int startDay = 0;
-    int startHour = 0;
-    int endDay = 0;
-    int endHour = 0;
-};
+// The fields of a rule: hasDst is false for "0" (the text before the first ":" is exactly "0").
+using DstRuleFields = dstmath::Rule;
 
 // One city's daylight-saving period: start <= t < end. Both bounds are wall-clock readings of
 // the city's standard time counted as civil seconds (see CivilTime), so that they compare with
 // the city's standard time without the device's own zone or its clock changes coming between.
-struct DstWindow {
-    bool hasDst = false;
-    int shift = 0;
-    time_t start = 0;
-    time_t end = 0;
-
-    bool Contains(time_t t) const { return hasDst && start <= t && t < end; }
-};
+using DstWindow = dstmath::Window;
 
 // The fields of a rule text. Missing fields and fields that do not begin with a digit or a sign
 // read 0.
@@ -94,6 +82,11 @@ time_t WallToStandardLater(const CString& rule, time_t wall);
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.
 int ReadLeadingInt(const CString& text);
 
-// The zone the device's clock shows now, in minutes east of UTC: its standard bias, and its
-// daylight bias while the device observes its own summer time.
-int DeviceZoneMinutesNow();
+// The zone the device's clock shows now (its summer time included while it observes it) as a
+// reference zone: hours and minutes both of the zone's sign (5 h 30 min east is 5 and 30).
+void DeviceZoneReferenceNow(int& hours, int& minutes);
+
+// The reference zone of a home city whose wall time the device's clock shows: its standard
+// offset, with its shift while its window is open now (WallTimeInsideWindowNow), as hours and
+// minutes of one sign. Returns whether the window is open.
+bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes);

@@ -132,15 +132,27 @@ int ParseLeadingInt(const CString& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
-    ReminderHome home;
-    const DWORD city = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    home.deviceZone = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz") != 0;
-    home.standard = ParseLeadingInt(db.GetUtcOffset(city));
+namespace {
+
+// A city's DstRule; an unreadable record has no rule: no daylight saving.
+CString CityRule(CCitiesDb& db, DWORD city) {
     const CString rule = db.GetDstRule(city);
-    // An unreadable record has no rule: no daylight saving.
-    home.rule = rule.IsEmpty() ? CString(L"0") : rule;
+    return rule.IsEmpty() ? CString(L"0") : rule;
+}
+
+} // namespace
+
+ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
+    ReminderHome home;
+    home.deviceZone = deviceZone;
+    home.standard = ParseLeadingInt(db.GetUtcOffset(city));
+    home.rule = CityRule(db, city);
     return home;
+}
+
+ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg) {
+    const DWORD city = reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
+    return ReminderHomeOf(db, city, reg.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz") != 0);
 }
 
 namespace {
@@ -182,8 +194,7 @@ bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, 
                  int month, int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
-    CString rule = db.GetDstRule(city);
-    if (rule.IsEmpty()) rule = L"0";
+    const CString rule = CityRule(db, city);
     const time_t wall = CivilTime(year, month, day, hour, minute);
     const long long zone = OffsetMinutes(standard) * 60LL;
     const long long first = static_cast<long long>(WallToStandard(rule, wall)) - zone;
@@ -219,34 +230,6 @@ bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int ho
     // 1 January 1970 was a Thursday (Sunday 0).
     const long long days = (wall - h * 3600LL - mi * 60LL - sec) / 86400;
     instant.wDayOfWeek = static_cast<WORD>(((days + 4) % 7 + 7) % 7);
-    return true;
-}
-
-bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
-                            int cityZone, SYSTEMTIME& instant) {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
-    int cityHours = 0, cityMinutes = 0;
-    SplitHhmmOffset(cityZone, cityHours, cityMinutes);
-    // Zones far outside the earth's (hundreds of hours) come only from broken records.
-    const long long difference = (60LL * refHours + refMinutes) - (60LL * cityHours + cityMinutes);
-    long long t = 60LL * hour + minute + difference;
-    long long shift = t >= 0 ? t / 1440 : -((-t + 1439) / 1440);
-    t -= 1440 * shift;
-    if (shift < -36500 || shift > 36500) return false;
-    DateTriple date = GetDatePlusDays(year, month, day, static_cast<int>(shift));
-    if (shift != 0 && date.day == day && date.month == month && date.year == year) return false; // not movable
-    if (!IsCalendarDate(date.day, date.month, date.year)) return false;
-
-    instant = SYSTEMTIME{};
-    instant.wYear = static_cast<WORD>(date.year);
-    instant.wMonth = static_cast<WORD>(date.month);
-    instant.wDay = static_cast<WORD>(date.day);
-    instant.wHour = static_cast<WORD>(t / 60);
-    instant.wMinute = static_cast<WORD>(t % 60);
-    // The weekday of the instant's own date (Sunday 0), from the day count since 1601-01-01.
-    uint64_t ticks = 0;
-    if (!device::SystemTimeTicks(instant, ticks)) return false;
-    instant.wDayOfWeek = static_cast<WORD>((ticks / 864000000000ULL + 1) % 7);
     return true;
 }
 

@@ -50,6 +50,8 @@ int ParseLeadingInt(const CString& text);
 // The home of the reminders: the home clock's city (clock under Jorvana\wrldclk, missing reads
 // 0) and whether the device's zone gives its clock (syncltz not 0).
 ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg);
+// The home of the reminders for a given home city and zone synchronisation.
+ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone);
 
 // The device-local instant at which the city's clock shows hour:minute on day/month/year, each
 // zone with its daylight saving of that instant. A time that the city's clocks show twice (when
@@ -58,12 +60,6 @@ ReminderHome ReadReminderHome(CCitiesDb& db, CRegistryKey& reg);
 // date that does not exist or that the device cannot hold.
 bool ReminderDueTime(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day, int month,
                      int year, SYSTEMTIME& instant);
-
-// The device-local instant at which a city at cityZone shows hour:minute on day/month/year,
-// the device's local clock standing for the home reference. False for a time or date that does
-// not exist (hours 0-23, minutes 0-59, a real calendar day) or that the device cannot hold.
-bool ComputeReminderInstant(int hour, int minute, int day, int month, int year, int refHours, int refMinutes,
-                            int cityZone, SYSTEMTIME& instant);
 
 // "City:  HHhMM, D/M/YYYY   ": the reminder's time and date as the city's clock shows them.
 CString ReminderFirstLine(const CString& cityName, const CString& hoursText, const CString& minutesText, int day,

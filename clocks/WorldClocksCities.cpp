@@ -282,11 +282,7 @@ void CWorldClocksDlg::RescheduleReminders(int clock) {
     int32_t cities[kClockCount] = {};
     ReadClockCityIndexes(m_registry, cities);
     // The device's clock stands for the home city, or with zone synchronisation for its own zone.
-    ReminderHome home;
-    home.deviceZone = m_syncLocalZone;
-    home.standard = ReadLeadingInt(m_cities.GetUtcOffset(static_cast<DWORD>(cities[0])));
-    home.rule = m_cities.GetDstRule(static_cast<DWORD>(cities[0]));
-    if (home.rule.IsEmpty()) home.rule = L"0";
+    const ReminderHome home = ReminderHomeOf(m_cities, static_cast<DWORD>(cities[0]), m_syncLocalZone);
 
     // Only this clock's reminder moves, and only when its notification is set; texts that do
     // not give a real time and date leave it as it was.

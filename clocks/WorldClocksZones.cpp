@@ -60,9 +60,7 @@ void CWorldClocksDlg::ComputeHomeZone(int& referenceHours, int& referenceMinutes
     if (m_syncLocalZone) {
         // The zone the device's clock shows: its summer time counts while it observes it, or
         // every clock would be a shift off the device's own clock.
-        const int east = DeviceZoneMinutesNow();
-        referenceHours = east / 60;
-        referenceMinutes = east - 60 * referenceHours;
+        DeviceZoneReferenceNow(referenceHours, referenceMinutes);
         return;
     }
     // The home city's standard offset and rule are kept, so that every tick can test them
@@ -75,7 +73,5 @@ void CWorldClocksDlg::ComputeHomeZone(int& referenceHours, int& referenceMinutes
 
 void CWorldClocksDlg::HomeReferenceNow(int& referenceHours, int& referenceMinutes) const {
     // The device's clock shows the home city's wall time: summer time while its window is open.
-    int zone = m_homeStandard;
-    if (WallTimeInsideWindowNow(m_homeRule, m_homeStandard)) zone = AddDstShift(zone, ParseDstRule(m_homeRule).shift);
-    SplitHhmmOffset(zone, referenceHours, referenceMinutes);
+    HomeCityReferenceNow(m_homeRule, m_homeStandard, referenceHours, referenceMinutes);
 }

@@ -63,6 +63,18 @@ inline Fields FieldsOf(long long civil) {
     return f;
 }
 
+// An HhmmOffset (whole hours from -100 to 100, else hours * 100 + minutes, both of its sign) in
+// minutes east of UTC.
+inline int OffsetMinutes(int offset) {
+    if (offset >= -100 && offset <= 100) return offset * 60;
+    return offset / 100 * 60 + offset % 100;
+}
+
+// An HhmmOffset moved by a daylight-saving shift of whole hours, in the offset's own form.
+inline int AddShift(int offset, int hours) {
+    return (offset >= -100 && offset <= 100) ? offset + hours : offset + hours * 100;
+}
+
 struct Rule {
     bool hasDst = false;
     int shift = 0; // hours

@@ -118,8 +118,9 @@ private:
     // store is closed or there is no record at the index.
     BOOL ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20], WCHAR rule[80]);
     // Applies a rule's daylight saving to an offset as a clock line does: the shift is added
-    // while the city's standard time now lies in the rule's window.
-    int ApplyDaylightSaving(int offset, LPCWSTR rule, TodayClockLine* line);
+    // while the city's standard time now lies in the rule's window. devHours and devMinutes: the
+    // zone the device's clock stands for (GetLocalUtcOffset), taken once for all the lines.
+    int ApplyDaylightSaving(int offset, LPCWSTR rule, TodayClockLine* line, int devHours, int devMinutes);
     // A stored rule's fields (copied into the line when one is given); no daylight saving for a
     // rule without four ':'.
     static dstmath::Rule ReadRule(LPCWSTR rawRule, TodayClockLine* line);

@@ -220,6 +220,9 @@ void CTodayItem::LoadSettings() {
     RotateClocks(m_viewIndex, index[0], index[1], index[2], index[3], index[4]);
     m_homeIndex = index[0];
 
+    // The zone the device's clock stands for, read once for every line's daylight saving.
+    int devHours = 0, devMinutes = 0;
+    GetLocalUtcOffset(devHours, devMinutes);
     for (int i = 0; i < m_lineCount; ++i) {
         TodayClockLine& line = m_lines[i];
         line = TodayClockLine{};
@@ -234,7 +237,7 @@ void CTodayItem::LoadSettings() {
         Copy(line.offset, offset);
         int value = ToInt(offset);
         FormatTime(value, line.time);
-        int shifted = ApplyDaylightSaving(value, rule, &line);
+        int shifted = ApplyDaylightSaving(value, rule, &line, devHours, devMinutes);
         if (shifted != value) FormatTime(shifted, line.time);
     }
 
@@ -310,16 +313,6 @@ dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) {
 
 namespace {
 
-// An HhmmOffset in minutes east of UTC.
-int OffsetMinutes(int offset) {
-    if (offset >= -100 && offset <= 100) return offset * 60;
-    return offset / 100 * 60 + offset % 100;
-}
-
-int ShiftOffset(int offset, int hours) {
-    return (offset > 100 || offset < -100) ? offset + hours * 100 : offset + hours;
-}
-
 // The device's local wall time now as a civil time.
 long long WallNow() {
     const SYSTEMTIME now = Today();
@@ -328,15 +321,15 @@ long long WallNow() {
 
 } // namespace
 
-int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line) {
+int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line, int devHours,
+                                    int devMinutes) {
     const dstmath::Rule rule = ReadRule(rawRule, line);
     if (!rule.hasDst) return offset;
     // The city's standard time now, from the device's clock and the zone it stands for, is
     // tested against the window, whose bounds are in the city's standard time, to the minute.
-    int devH = 0, devM = 0;
-    GetLocalUtcOffset(devH, devM);
-    const long long standard = WallNow() + (OffsetMinutes(offset) - (60LL * devH + devM)) * 60;
-    return dstmath::InsideAt(rule, standard) ? ShiftOffset(offset, rule.shift) : offset;
+    const long long standard =
+        WallNow() + (dstmath::OffsetMinutes(offset) - (60LL * devHours + devMinutes)) * 60;
+    return dstmath::InsideAt(rule, standard) ? dstmath::AddShift(offset, rule.shift) : offset;
 }
 
 void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
@@ -347,9 +340,9 @@ void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
             // window is open.
             int offset = ToInt(offsetText);
             const dstmath::Rule homeRule = ReadRule(rule, nullptr);
-            if (dstmath::WallInside(homeRule, OffsetMinutes(offset), WallNow(),
+            if (dstmath::WallInside(homeRule, dstmath::OffsetMinutes(offset), WallNow(),
                                     static_cast<long long>(device::DeviceTimeNow())))
-                offset = ShiftOffset(offset, homeRule.shift);
+                offset = dstmath::AddShift(offset, homeRule.shift);
             if (offset >= -100 && offset <= 100) {
                 hours = offset;
                 minutes = 0;

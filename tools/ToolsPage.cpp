@@ -204,10 +204,9 @@ void CToolsPage::HidePagesUnderTool(int index) {
         CRect r, common;
         ::GetWindowRect(child, &r);
         container->ScreenToClient(&r);
-        if (child != m_hWnd && ::IsWindowVisible(child) && !IsToolWindow(child) && common.IntersectRect(&r, &place)) {
-            container->SendMessage(WM_APP_HIDE_PAGE);
+        if (child != m_hWnd && ::IsWindowVisible(child) && !IsToolWindow(child) &&
+            common.IntersectRect(&r, &place))
             ::SendMessageW(child, WM_APP_HIDE_PAGE, 0, 0);
-        }
         child = next;
     }
 }

@@ -2,9 +2,7 @@
 
 #include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
-#include "core/CityTime.h"
 #include "core/DstMath.h"
-#include "platform/system/DeviceTime.h"
 
 #include <cmath>
 #include <cstdint>
@@ -160,25 +158,6 @@ SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeD
     return WithTexts(times);
 }
 
-int ApplyDstShift(int offset, const CityDstWindow& window, time_t instant) {
-    if (!window.Contains(instant)) return offset;
-    return (offset >= -100 && offset <= 100) ? offset + window.shift : offset + 100 * window.shift;
-}
-
-time_t CityCurrentHourInstant(int cityOffset, int homeZoneHours, int homeZoneMinutes) {
-    DateTriple date;
-    FormatCityDate(cityOffset, homeZoneHours, homeZoneMinutes, 1, date);
-    CString time = FormatCityTime(cityOffset, homeZoneHours, homeZoneMinutes);
-    int hour = static_cast<int>(std::wcstol(time.GetString(), nullptr, 10));
-    struct tm fields {};
-    fields.tm_year = date.year - 1900;
-    fields.tm_mon = date.month - 1;
-    fields.tm_mday = date.day;
-    fields.tm_hour = hour;
-    fields.tm_isdst = -1;
-    return device::DeviceMktime(&fields);
-}
-
 namespace {
 
 // The leading integer of a text, 0 when it has none (as the record's numbers are read).
@@ -187,15 +166,6 @@ int LeadingInt(const CString& text) {
 }
 
 } // namespace
-
-SunTimes ComputeCitySunTimes(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year,
-                             const CityDstWindow& window, time_t cityInstant) {
-    double lon = LeadingInt(cities.GetLongitude(cityIndex));
-    double lat = LeadingInt(cities.GetLatitude(cityIndex));
-    int offset = LeadingInt(cities.GetUtcOffset(cityIndex));
-    offset = ApplyDstShift(offset, window, cityInstant);
-    return ComputeSunTimes(day, month, year, lon, lat, HhmmOffsetToHours(offset));
-}
 
 SunTimes ComputeCitySunTimesOnClocks(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year) {
     const double lon = LeadingInt(cities.GetLongitude(cityIndex));

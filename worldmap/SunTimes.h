@@ -70,21 +70,6 @@ struct CityDstWindow {
     bool Contains(time_t instant) const { return hasDst && start <= instant && instant < end; }
 };
 
-// The offset with the window's shift added when the instant lies inside the window: whole
-// hours for an offset in -100..100, else shift*100.
-int ApplyDstShift(int offset, const CityDstWindow& window, time_t instant);
-
-// The instant at which a city's daylight saving is judged: the city's current date and whole
-// hour (its clock shifted by cityOffset from the home reference zone), minute and second 0,
-// taken as a device local time.
-time_t CityCurrentHourInstant(int cityOffset, int homeZoneHours, int homeZoneMinutes);
-
-// The sun times of a city of the store on its local date: its position and standard offset
-// from the record, the window's shift added when cityInstant lies inside the window. A record
-// that cannot be read counts as position 0, 0, offset 0.
-SunTimes ComputeCitySunTimes(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year,
-                             const CityDstWindow& window, time_t cityInstant);
-
 // The sun times that a place's clocks show on a date: sunrise and sunset each computed in the
 // standard zone (an HhmmOffset) and given the shift of the DstRule text when the standard time
 // at which they happen lies inside its window. On the day the clocks change, each is thus read

@@ -373,9 +373,7 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     if (m_syncHomeZone) {
         // The zone the device's clock shows, its summer time included; hours and minutes both
         // carry the zone's sign (5 h 30 min east is 5 and 30), as the clocks page takes it.
-        const int east = DeviceZoneMinutesNow();
-        hours = east / 60;
-        minutes = east - 60 * hours;
+        DeviceZoneReferenceNow(hours, minutes);
         return;
     }
     DWORD home = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClockKey, L"clock");
@@ -383,9 +381,7 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     // The home city's standard offset and rule are kept for the tick's test of its window.
     m_homeStandard = ReadLeadingInt(m_cities.GetUtcOffset(home));
     m_homeRule = m_cities.GetDstRule(home);
-    m_homeInDst = WallTimeInsideWindowNow(m_homeRule, m_homeStandard);
-    const int offset = m_homeInDst ? AddDstShift(m_homeStandard, ParseDstRule(m_homeRule).shift) : m_homeStandard;
-    SplitHhmmOffset(offset, hours, minutes);
+    m_homeInDst = HomeCityReferenceNow(m_homeRule, m_homeStandard, hours, minutes);
 }
 
 void CWorldMapPanel::LoadSelectedCityZone(DWORD cityIndex) {

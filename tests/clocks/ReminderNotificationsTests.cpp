@@ -13,13 +13,59 @@ using clocktests::AllNotifications;
 using clocktests::ClockDialogTest;
 using clocktests::Stamp;
 
-std::string Instant(int hour, int minute, int day, int month, int year, int refH, int refM, int zone) {
-    SYSTEMTIME st{};
-    if (!ComputeReminderInstant(hour, minute, day, month, year, refH, refM, zone, st)) return "none";
-    return Stamp(st);
+TEST(ReminderTextTest, FirstLineDialogTextAndStoredTexts) {
+    EXPECT_EQ(std::wstring(ReminderFirstLine(L"Tokyo", L"09", L"00", 10, 5, 2010)),
+              L"Tokyo:  09h00, 10/5/2010   ");
+    EXPECT_EQ(std::wstring(ReminderDialogText(L"A", L"B")), L"A\n\n\nB");
+    CString longDesc(L'x', 3000);
+    EXPECT_EQ(ReminderDialogText(L"Tokyo", longDesc).GetLength(), 1023);
+
+    int h = -1, m = -1, d = -1, mo = -1, y = -1;
+    CString ht, mt;
+    EXPECT_TRUE(ParseReminderTime(L"7:5", h, m, &ht, &mt));
+    EXPECT_EQ(h * 100 + m, 705);
+    EXPECT_EQ(std::wstring(ht) + std::wstring(mt), L"0705");
+    EXPECT_FALSE(ParseReminderTime(L"", h, m));
+    EXPECT_FALSE(ParseReminderTime(L"0900", h, m));
+    EXPECT_FALSE(ParseReminderTime(L"ab:cd", h, m));
+    EXPECT_TRUE(ParseReminderDate(L"05/03/2010", d, mo, y));
+    EXPECT_EQ(d * 1000000 + mo * 10000 + y, 5032010);
+    EXPECT_FALSE(ParseReminderDate(L"05/03", d, mo, y));
+    EXPECT_FALSE(ParseReminderDate(L"5/x/2010", d, mo, y));
 }
 
-TEST(ReminderInstantTest, CityTimeBecomesDeviceTime) {
+// A reminder's due time for cities at fixed offsets, none with daylight saving.
+class ReminderDueTimeTest : public ClockDialogTest {
+protected:
+    void SetUp() override {
+        ClockDialogTest::SetUp();
+        WriteCities({{"East9", "X", "9"},
+                     {"West5", "X", "-5"},
+                     {"East1", "X", "1"},
+                     {"West1", "X", "-1"},
+                     {"East2", "X", "2"},
+                     {"East5", "X", "5"},
+                     {"East545", "X", "545"},
+                     {"East530", "X", "530"}});
+        m_db.Open();
+    }
+    // The device-local instant at which the city at zone shows hour:minute on the date, the
+    // device's clock standing for a home at refH:refM.
+    std::string Instant(int hour, int minute, int day, int month, int year, int refH, int refM, int zone) {
+        ReminderHome home;
+        home.standard = refM == 0 ? refH : refH * 100 + refM; // an HhmmOffset
+        CString name;
+        name.Format(zone < 0 ? L"West%d:X" : L"East%d:X", zone < 0 ? -zone : zone);
+        EXPECT_TRUE(m_db.FindCity(name)) << name.Str();
+        SYSTEMTIME st{};
+        if (!ReminderDueTime(m_db, m_db.GetCurrentIndex(), home, hour, minute, day, month, year, st))
+            return "none";
+        return Stamp(st);
+    }
+    CCitiesDb m_db;
+};
+
+TEST_F(ReminderDueTimeTest, CityTimeBecomesDeviceTime) {
     // Home reference UTC+1.
     EXPECT_EQ(Instant(9, 0, 10, 5, 2010, 1, 0, 9), "2010-05-10 01:00:00");
     EXPECT_EQ(Instant(9, 0, 10, 5, 2010, 1, 0, -5), "2010-05-10 15:00:00");
@@ -39,30 +85,13 @@ TEST(ReminderInstantTest, CityTimeBecomesDeviceTime) {
     EXPECT_EQ(Instant(9, 0, 29, 2, 2011, 1, 0, 1), "none");
     EXPECT_EQ(Instant(9, 0, 10, 13, 2010, 1, 0, 1), "none");
     // The weekday is the instant's own: 10 May 2010 was a Monday.
+    ReminderHome home;
+    home.standard = 1;
+    ASSERT_TRUE(m_db.FindCity(L"East9:X"));
     SYSTEMTIME st{};
-    ASSERT_TRUE(ComputeReminderInstant(9, 0, 10, 5, 2010, 1, 0, 9, st));
+    ASSERT_TRUE(ReminderDueTime(m_db, m_db.GetCurrentIndex(), home, 9, 0, 10, 5, 2010, st));
     EXPECT_EQ(st.wDayOfWeek, 1);
     EXPECT_EQ(st.wSecond, 0);
-}
-
-TEST(ReminderTextTest, FirstLineDialogTextAndStoredTexts) {
-    EXPECT_EQ(std::wstring(ReminderFirstLine(L"Tokyo", L"09", L"00", 10, 5, 2010)), L"Tokyo:  09h00, 10/5/2010   ");
-    EXPECT_EQ(std::wstring(ReminderDialogText(L"A", L"B")), L"A\n\n\nB");
-    CString longDesc(L'x', 3000);
-    EXPECT_EQ(ReminderDialogText(L"Tokyo", longDesc).GetLength(), 1023);
-
-    int h = -1, m = -1, d = -1, mo = -1, y = -1;
-    CString ht, mt;
-    EXPECT_TRUE(ParseReminderTime(L"7:5", h, m, &ht, &mt));
-    EXPECT_EQ(h * 100 + m, 705);
-    EXPECT_EQ(std::wstring(ht) + std::wstring(mt), L"0705");
-    EXPECT_FALSE(ParseReminderTime(L"", h, m));
-    EXPECT_FALSE(ParseReminderTime(L"0900", h, m));
-    EXPECT_FALSE(ParseReminderTime(L"ab:cd", h, m));
-    EXPECT_TRUE(ParseReminderDate(L"05/03/2010", d, mo, y));
-    EXPECT_EQ(d * 1000000 + mo * 10000 + y, 5032010);
-    EXPECT_FALSE(ParseReminderDate(L"05/03", d, mo, y));
-    EXPECT_FALSE(ParseReminderDate(L"5/x/2010", d, mo, y));
 }
 
 class ReminderNotificationsTest : public ClockDialogTest {

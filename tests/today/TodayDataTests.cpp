@@ -70,16 +70,10 @@ TEST_F(TodayData, RuleWindowClosesAtItsEndHourAndTheHomeCityGivesTheDeviceZone) 
 
 TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {
     // CityIndex: Kiritimati 0, Pago Pago 1, Sydney 2 (summer time from day 277 to day 95).
-    todaytest::WriteDeviceFile(todaytest::InProgramFolder(L"cities.lst"),
-                    "cities\n3\n"
-                    "Pacific/Kiritimati;Kiritimati;Kiribati;-157;2;14;0;0;0;0;0\n"
-                    "Pacific/Pago_Pago;Pago Pago;American Samoa;-170;-14;-11;0;0;0;0;0\n"
-                    "Australia/Sydney;Sydney;Australia;151;-34;10;1;277;2;95;3\n");
-    CCitiesDb().Open();
-    Write(L"Jorvana\\wrldclk", L"clock", 1);
-    Write(L"Jorvana\\wrldclk", L"clock1", 0);
-    Write(L"Jorvana\\wrldclk", L"clock2", 2);
-    Write(L"Jorvana\\wrldclk", L"syncltz", 1);
+    SeedClockCities({"Pacific/Kiritimati;Kiritimati;Kiribati;-157;2;14;0;0;0;0;0",
+                     "Pacific/Pago_Pago;Pago Pago;American Samoa;-170;-14;-11;0;0;0;0;0",
+                     "Australia/Sydney;Sydney;Australia;151;-34;10;1;277;2;95;3"},
+                    {1, 0, 2}, 1);
     // 10 February, device at UTC: Sydney is still in the summer that began last October.
     device::SetDeviceClock("2026-02-10T10:00:00Z");
     StartScreen();
@@ -103,18 +97,12 @@ TEST_F(TodayData, SouthernSummerFromJanuaryAndZonesMoreThanADayApart) {
 
 TEST_F(TodayData, TheHomeCitysLastSummerHourKeepsTheOtherLinesRight) {
     // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
-    todaytest::WriteDeviceFile(todaytest::InProgramFolder(L"cities.lst"),
-                               "cities\n4\n"
-                               "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n"
-                               "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
-                               "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n"
-                               "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
-    CCitiesDb().Open();
+    SeedClockCities({"Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2",
+                     "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1",
+                     "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1",
+                     "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2"},
+                    {1, 2, 3}, 0);
     Write(L"Jorvana", L"todaynbcs", 3);
-    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
-    Write(L"Jorvana\\wrldclk", L"clock", 1);
-    Write(L"Jorvana\\wrldclk", L"clock1", 2);
-    Write(L"Jorvana\\wrldclk", L"clock2", 3);
     // Home London on a London device at 01:30 summer time, the night the clocks go back.
     ASSERT_TRUE(device::SetDeviceZone("Europe/London"));
     device::SetDeviceClock("2026-10-25T00:30:00Z");

@@ -99,6 +99,20 @@ protected:
         Write(L"Jorvana\\wrldclk", L"clock4", 5);
         Write(L"Jorvana\\wrldclk", L"syncltz", 1);
     }
+    // cities.lst of the given lines, the store opened from it, the clocks (home first) on the
+    // given positions and syncltz.
+    void SeedClockCities(const std::vector<std::string>& lines, const std::vector<DWORD>& clocks,
+                         DWORD syncltz) {
+        std::string text = "cities\n" + std::to_string(lines.size()) + "\n";
+        for (const auto& line : lines)
+            text += line + "\n";
+        WriteDeviceFile(InProgramFolder(L"cities.lst"), text);
+        CCitiesDb().Open();
+        const LPCWSTR names[] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
+        for (size_t i = 0; i < clocks.size() && i < 5; ++i)
+            Write(L"Jorvana\\wrldclk", names[i], clocks[i]);
+        Write(L"Jorvana\\wrldclk", L"syncltz", syncltz);
+    }
     // date "dd/mm/yyyy" of each place's record; an empty date leaves the place without forecast.
     void SeedWeather(const std::wstring& berlin, const std::wstring& delhi, const std::wstring& london) {
         WriteDeviceFile(InProgramFolder(L"cities.wet"),

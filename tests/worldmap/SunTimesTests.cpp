@@ -3,6 +3,7 @@
 
 #include "WorldMapTestSupport.h"
 
+#include "clocks/DstRule.h"
 #include "worldmap/SunTimes.h"
 
 #include <cmath>
@@ -119,35 +120,38 @@ TEST(SunTimes, DayNumberAndAngleHelpers) {
 }
 
 TEST_F(WorldMapTest, CityTimesTakeTheShiftOnlyInsideTheWindow) {
-    OpenCities({"Greenwich;UK;0;51;0;1;88;1;298;2", "Delhi;India;77;28;530;0;0;0;0;0", "Nowhere;Sea;x;y;z;0;0;0;0;0"});
+    // 21 June 2009 is day 172: sunrise 03:46 and sunset 20:17 in Greenwich's standard time.
+    OpenCities({"Greenwich;UK;0;51;0;1;88;1;298;2", "Delhi;India;77;28;530;0;0;0;0;0",
+                "Nowhere;Sea;x;y;z;0;0;0;0;0", "Winter;UK;0;51;0;1;298;1;88;2",
+                "Unruled;UK;0;51;0;0;88;1;298;2", "Ends;UK;0;51;0;1;88;1;172;20",
+                "Starts;UK;0;51;0;1;172;20;298;2"});
     DWORD greenwich = IndexOf(L"Greenwich:UK");
-    CityDstWindow window{true, 1, Local(2009, 3, 29, 1), Local(2009, 10, 25, 2)};
 
-    SunTimes summer = ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, Local(2009, 6, 21, 10));
+    SunTimes summer = ComputeCitySunTimesOnClocks(m_cities, greenwich, 21, 6, 2009);
     EXPECT_EQ(summer.sunriseText, L"04:46");
     EXPECT_EQ(summer.sunsetText, L"21:17");
     EXPECT_EQ(summer.dayLengthText, L"16:30");
 
-    // The same date judged at an instant outside the window, and a window that is not in force.
-    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, Local(2009, 11, 1, 10)).sunriseText,
+    // The same date outside the window, and a rule without daylight saving.
+    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Winter:UK"), 21, 6, 2009).sunriseText,
               L"03:46");
-    CityDstWindow none = window;
-    none.hasDst = false;
-    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, none, Local(2009, 6, 21, 10)).sunriseText,
+    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Unruled:UK"), 21, 6, 2009).sunriseText,
               L"03:46");
-    // The window's end is outside it, its start inside.
-    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, window.end).sunsetText, L"20:17");
-    EXPECT_EQ(ComputeCitySunTimes(m_cities, greenwich, 21, 6, 2009, window, window.start).sunsetText, L"21:17");
+    // A window that closed before the sunset leaves it on standard time; one that opened before
+    // it gives it the shift while the sunrise, before the start, keeps standard time.
+    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Ends:UK"), 21, 6, 2009).sunsetText, L"20:17");
+    const SunTimes starts = ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Starts:UK"), 21, 6, 2009);
+    EXPECT_EQ(starts.sunsetText, L"21:17");
+    EXPECT_EQ(starts.sunriseText, L"03:46");
 
     DWORD delhi = IndexOf(L"Delhi:India");
-    EXPECT_EQ(ComputeCitySunTimes(m_cities, delhi, 1, 1, 2009, CityDstWindow{}, Local(2009, 1, 1, 9)).sunsetText,
-              L"17:35");
+    EXPECT_EQ(ComputeCitySunTimesOnClocks(m_cities, delhi, 1, 1, 2009).sunsetText, L"17:35");
 
     // A record whose numbers are not numbers counts as position 0, 0 and offset 0, as does a
     // city that does not exist.
-    SunTimes bad = ComputeCitySunTimes(m_cities, IndexOf(L"Nowhere:Sea"), 21, 3, 2009, CityDstWindow{}, 0);
+    SunTimes bad = ComputeCitySunTimesOnClocks(m_cities, IndexOf(L"Nowhere:Sea"), 21, 3, 2009);
     EXPECT_EQ(bad.sunriseText, L"06:07");
-    SunTimes missing = ComputeCitySunTimes(m_cities, 999, 21, 3, 2009, CityDstWindow{}, 0);
+    SunTimes missing = ComputeCitySunTimesOnClocks(m_cities, 999, 21, 3, 2009);
     EXPECT_EQ(missing.sunsetText, L"18:07");
 }
 
@@ -182,21 +186,24 @@ TEST(SunTimes, OnAChangeDayEachTimeIsReadOnTheClockItHappensUnder) {
 
 TEST(SunTimes, ShiftAddsHoursOrHundreds) {
     CityDstWindow open{true, 1, 100, 200};
-    EXPECT_EQ(ApplyDstShift(5, open, 150), 6);
-    EXPECT_EQ(ApplyDstShift(530, open, 150), 630);
-    EXPECT_EQ(ApplyDstShift(-330, open, 150), -230);
-    EXPECT_EQ(ApplyDstShift(-330, open, 200), -330);
-    EXPECT_EQ(ApplyDstShift(-330, open, 99), -330);
+    auto shifted = [&](int offset, time_t instant) {
+        return open.Contains(instant) ? AddDstShift(offset, open.shift) : offset;
+    };
+    EXPECT_EQ(shifted(5, 150), 6);
+    EXPECT_EQ(shifted(530, 150), 630);
+    EXPECT_EQ(shifted(-330, 150), -230);
+    EXPECT_EQ(shifted(-330, 200), -330);
+    EXPECT_EQ(shifted(-330, 99), -330);
 }
 
 TEST_F(WorldMapTest, CityInstantIsTheCitysDateAndWholeHour) {
     device::SetDeviceClock("2009-06-21T22:35:12Z");
     // Home reference UTC: a city 5:30 east is already on the next day at 04:05.
-    EXPECT_EQ(CityCurrentHourInstant(530, 0, 0), Local(2009, 6, 22, 4));
+    EXPECT_EQ(CityStandardHour(530, 0, 0), CivilTime(2009, 6, 22, 4));
     // Ten hours west, from a home reference of +2: 10:35 the same day.
-    EXPECT_EQ(CityCurrentHourInstant(-10, 2, 0), Local(2009, 6, 21, 10));
+    EXPECT_EQ(CityStandardHour(-10, 2, 0), CivilTime(2009, 6, 21, 10));
     device::SetDeviceClock("2009-01-01T01:10:00Z");
-    EXPECT_EQ(CityCurrentHourInstant(-330, 0, 0), Local(2008, 12, 31, 21));
+    EXPECT_EQ(CityStandardHour(-330, 0, 0), CivilTime(2008, 12, 31, 21));
 }
 
 } // namespace

@@ -33,6 +33,10 @@ namespace fs = std::filesystem;
 // CityIndex values of the test list (name order).
 enum City : DWORD { Auckland = 0, Berlin = 1, Delhi = 2, London = 3, NewYork = 4, StJohns = 5 };
 
+// The shipped rules of 2026.
+const std::string kLondon2026 = "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n";
+const std::string kParis2026 = "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n";
+
 const char* kCityList = "Test cities\n6\n"
                         "Pacific/Auckland;Auckland;New Zealand;174;-36;12;1;270;2;95;3\n"
                         "Europe/Berlin;Berlin;Germany;13;52;1;1;90;2;300;3\n"
@@ -148,6 +152,17 @@ protected:
     RecordingMapPanel& CreateLondonPage(DWORD mapCity) {
         NoTips();
         WriteClocks(London, Berlin, Delhi, NewYork, Auckland);
+        Write(L"Jorvana\\map", L"mapclock", mapCity);
+        return CreatePage();
+    }
+
+    // The page without its tips on a device in zone at the UTC instant, the clocks (home first)
+    // and the map on the given positions.
+    RecordingMapPanel& CreatePageOn(const char* zone, const char* utc, const DWORD clocks[5], DWORD mapCity) {
+        NoTips();
+        EXPECT_TRUE(device::SetDeviceZone(zone));
+        device::SetDeviceClock(utc);
+        WriteClocks(clocks[0], clocks[1], clocks[2], clocks[3], clocks[4]);
         Write(L"Jorvana\\map", L"mapclock", mapCity);
         return CreatePage();
     }
@@ -418,19 +433,15 @@ TEST_F(WorldMapPageTest, AClockSquaresCityIsToldByItsOwnClockOnItsChangeDay) {
 
 TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
     // The shipped rules of 2026; CityIndex Adelaide 0, London 1, New York 2, Paris 3.
-    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
-                                 "cities\n4\n"
-                                 "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n"
-                                 "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
-                                 "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n"
-                                 "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
-    NoTips();
+    testsupport::WriteDeviceFile(
+        testsupport::InProgramFolder(L"cities.lst"),
+        "cities\n4\n"
+        "Australia/Adelaide;Adelaide;Australia;139;-35;930;1;277;2;95;2\n" +
+            kLondon2026 + "America/New_York;New York;United States of America;-74;41;-5;1;67;2;305;1\n" +
+            kParis2026);
     // Home London on a London device, 01:30 summer time on the night the clocks go back.
-    ASSERT_TRUE(device::SetDeviceZone("Europe/London"));
-    device::SetDeviceClock("2026-10-25T00:30:00Z");
-    WriteClocks(1, 2, 3, 0, 2);
-    Write(L"Jorvana\\map", L"mapclock", 2);
-    RecordingMapPanel& page = CreatePage();
+    const DWORD london[5] = {1, 2, 3, 0, 2};
+    RecordingMapPanel& page = CreatePageOn("Europe/London", "2026-10-25T00:30:00Z", london, 2);
     EXPECT_EQ(page.m_cityTimeText, CString(L"20:30:00"));
     // Ticking across the change: summer time up to its last minute, winter time after it.
     for (const auto& [instant, shown] : {std::pair{"2026-10-25T00:59:00Z", L"20:59:00"},
@@ -442,11 +453,8 @@ TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
     DestroyPage();
 
     // Home Adelaide on an Adelaide device, 02:50 summer time on the night its clocks go back.
-    ASSERT_TRUE(device::SetDeviceZone("Australia/Adelaide"));
-    device::SetDeviceClock("2026-04-04T16:20:00Z");
-    WriteClocks(0, 2, 3, 1, 2);
-    Write(L"Jorvana\\map", L"mapclock", 3);
-    RecordingMapPanel& adelaide = CreatePage();
+    const DWORD home[5] = {0, 2, 3, 1, 2};
+    RecordingMapPanel& adelaide = CreatePageOn("Australia/Adelaide", "2026-04-04T16:20:00Z", home, 3);
     EXPECT_EQ(adelaide.m_cityTimeText, CString(L"18:20:00"));
     device::SetDeviceClock("2026-04-04T16:31:00Z");
     Tick();
@@ -455,17 +463,11 @@ TEST_F(WorldMapPageTest, TheHomeCitysLastSummerHourKeepsTheSelectedCityRight) {
 
 TEST_F(WorldMapPageTest, OnTheNightTheClocksGoBackTheSunTimesAreThoseOfTheDay) {
     testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
-                                 "cities\n2\n"
-                                 "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
-                                 "Europe/Paris;Paris;France;2;49;1;1;88;2;298;2\n");
-    NoTips();
+                                 "cities\n2\n" + kLondon2026 + kParis2026);
     // Home Paris on a Paris device; the map on Paris itself at 02:30 summer time, half an hour
     // before the clocks go back: the sun rises and sets in winter time that day.
-    ASSERT_TRUE(device::SetDeviceZone("Europe/Paris"));
-    device::SetDeviceClock("2026-10-25T00:30:00Z");
-    WriteClocks(1, 0, 1, 0, 1);
-    Write(L"Jorvana\\map", L"mapclock", 1);
-    RecordingMapPanel& page = CreatePage();
+    const DWORD paris[5] = {1, 0, 1, 0, 1};
+    RecordingMapPanel& page = CreatePageOn("Europe/Paris", "2026-10-25T00:30:00Z", paris, 1);
     Tick();
     EXPECT_EQ(page.m_cityTimeText, CString(L"02:30:00"));
     const SunTimes winter = ComputeSunTimes(25, 10, 2026, 2, 49, 1);
@@ -486,15 +488,10 @@ TEST_F(WorldMapPageTest, ClocksThatSkipMidnightShowTheNewDateAtOnce) {
     // A city whose summer time starts at its midnight: 23:59:59 on 5 September is followed by
     // 01:00:00 on the 6th; the date is redrawn although the clock never shows 00:00:00.
     testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"),
-                                 "cities\n2\n"
-                                 "Europe/London;London;United Kingdom;0;51;0;1;88;1;298;1\n"
-                                 "America/Santiago;Santiago;Chile;-70;-33;-4;1;249;0;94;23\n");
-    NoTips();
-    ASSERT_TRUE(device::SetDeviceZone("UTC"));
-    device::SetDeviceClock("2026-09-06T04:59:59Z"); // London summer time at home
-    WriteClocks(0, 1, 1, 1, 1);
-    Write(L"Jorvana\\map", L"mapclock", 1);
-    RecordingMapPanel& page = CreatePage();
+                                 "cities\n2\n" + kLondon2026 +
+                                     "America/Santiago;Santiago;Chile;-70;-33;-4;1;249;0;94;23\n");
+    const DWORD london[5] = {0, 1, 1, 1, 1}; // London summer time at home
+    RecordingMapPanel& page = CreatePageOn("UTC", "2026-09-06T04:59:59Z", london, 1);
     Tick();
     EXPECT_EQ(page.m_cityTimeText, CString(L"23:59:59"));
     device::SetDeviceClock("2026-09-06T05:00:00Z");
