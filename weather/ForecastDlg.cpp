@@ -1,6 +1,5 @@
 #include "weather/ForecastDlg.h"
 
-#include "core/CoreMessages.h"
 #include "core/CommonHelpers.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
@@ -17,6 +16,7 @@
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
 #include "weather/ForecastText.h"
+#include "weather/WeatherSync.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -544,11 +544,7 @@ void CForecastDlg::OnUpdate() {
 
         // Only a valid record of this city's code is stored; a reply without one is as good as
         // none, and one whose forecast is not valid says so first.
-        bool notValid = false;
-        if (!StorePlaceWeatherReply(m_store, m_cityName, code, reply, &notValid)) {
-            if (notValid) ShowNamesMessage(m_hWnd, IDS_FORECASTS_NOT_VALID, {m_cityName});
-            ::MessageBoxW(m_hWnd, LoadText(IDS_SYNC_FAILED), nullptr, MB_OK);
-        } else {
+        if (StorePlaceReplyOrSayFailed(m_store, m_cityName, code, reply, m_hWnd)) {
             LoadForecast();
             if (m_dayByDay) CopySelectedDay();
             Invalidate(TRUE);
