@@ -1,11 +1,11 @@
 #include "weather/ForecastText.h"
 
+#include "core/CommonHelpers.h"
 #include "core/WeatherDb.h"
 #include "platform/system/DeviceTime.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cwchar>
 
 std::vector<CString> SplitForecastFields(const CString& forecastText) {
     std::vector<CString> fields;
@@ -62,16 +62,10 @@ bool DateTextDay(const CString& text, int64_t& day) {
 // eight characters, within [low, high].
 bool IsNumberIn(const std::wstring& text, double low, double high, bool signedValue) {
     if (text.empty() || text.size() > 8) return false;
-    size_t i = text[0] == L'-' && signedValue ? 1 : 0;
-    size_t digits = 0;
-    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i, ++digits;
-    if (i < text.size() && text[i] == L'.') {
-        ++i;
-        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i, ++digits;
-    }
-    if (digits == 0 || i != text.size()) return false;
-    const double value = std::wcstod(text.c_str(), nullptr);
-    return value >= low && value <= high;
+    const size_t start = signedValue && text[0] == L'-' ? 1 : 0;
+    if (text.find_first_not_of(L"0123456789.", start) != std::wstring::npos) return false;
+    double value = 0;
+    return ReadWholeNumber(text.c_str(), value) && value >= low && value <= high;
 }
 
 bool IsTemperature(const std::wstring& text) { return IsNumberIn(text, -90, 60, true); }
