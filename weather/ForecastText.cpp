@@ -187,19 +187,6 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CStr
     return stored && committed;
 }
 
-bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found) {
-    bool any = false;
-    CString remaining = reply;
-    WeatherReplyRecord record;
-    // As when every place is stored, a code given twice keeps its last record.
-    while (TakeWeatherReplyRecord(remaining, record)) {
-        if (record.code != code) continue;
-        found = record;
-        any = true;
-    }
-    return any;
-}
-
 bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
                             bool* notValid) {
     if (notValid) *notValid = false;
