@@ -28,7 +28,8 @@ bool IsValidRate(const CString& text) {
     if (t.empty() || t.size() > static_cast<size_t>(kMaxRateChars)) return false;
     // Digits, a point and an exponent only, starting with a digit or the point: no sign, blank,
     // hexadecimal, "inf" or "nan" reaches the number reader.
-    if ((t[0] != L'.' && (t[0] < L'0' || t[0] > L'9')) || t.find_first_not_of(L"0123456789.eE+-") != std::wstring::npos)
+    if ((t[0] != L'.' && (t[0] < L'0' || t[0] > L'9')) ||
+        t.find_first_not_of(L"0123456789.eE+-") != std::wstring::npos)
         return false;
     double value = 0;
     return ReadWholeNumber(t.c_str(), value) && value >= kMinRate && value <= kMaxRate;

@@ -53,7 +53,8 @@ bool DateTextDay(const CString& text, int64_t& day) {
     const int month = (date[0] - L'0') * 10 + (date[1] - L'0');
     const int dayOfMonth = (date[3] - L'0') * 10 + (date[4] - L'0');
     const int year = std::stoi(date.substr(6));
-    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > device::DaysInMonth(year, month)) return false;
+    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > device::DaysInMonth(year, month))
+        return false;
     day = device::DaysFromCivil(year, month, dayOfMonth);
     return true;
 }

@@ -43,8 +43,8 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
     return StorePlaceReplyOrSayFailed(store, name, code, reply, owner);
 }
 
-bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
-                                HWND owner) {
+bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
+                                const CString& reply, HWND owner) {
     bool notValid = false;
     if (StorePlaceWeatherReply(store, name, code, reply, &notValid)) return true;
     // The reply's forecast of the place was no forecast: say so before the failure.

@@ -26,5 +26,5 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
 // StorePlaceWeatherReply does). When nothing was written, tells the user, owned by owner: first
 // that the place's forecast was not valid (when the reply held one), then "Syncronisation
 // failed". True when the place was written.
-bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
-                                HWND owner);
+bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
+                                const CString& reply, HWND owner);

@@ -232,8 +232,8 @@ TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConverts
         0);
     const auto boxes = device::ui::MessageBoxRecords();
     ASSERT_GE(boxes.size(), 2u);
-    EXPECT_EQ(boxes[boxes.size() - 2].text,
-              L"The server sent forecasts that are not valid for: Paris\n\nTheir forecasts stored before were kept.");
+    EXPECT_EQ(boxes[boxes.size() - 2].text, L"The server sent forecasts that are not valid for: "
+                                            L"Paris\n\nTheir forecasts stored before were kept.");
     EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
 }
 
