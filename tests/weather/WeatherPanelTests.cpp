@@ -63,8 +63,8 @@ TEST_F(WeatherTest, TodayMovesOnAtLocalMidnightAcrossADaylightTimeChange) {
         unsigned today;
     } cases[] = {
         // Clocks go forward on 29 March 2026.
-        {L"27/03/2026", "2026-03-29T22:30:00Z", true, 3}, // 30 March, 00:30
-        {L"27/03/2026", "2026-03-31T21:30:00Z", true, 4}, // 31 March, 23:30
+        {L"27/03/2026", "2026-03-29T22:30:00Z", true, 3},  // 30 March, 00:30
+        {L"27/03/2026", "2026-03-31T21:30:00Z", true, 4},  // 31 March, 23:30
         {L"27/03/2026", "2026-03-31T22:30:00Z", false, 0}, // 1 April, 00:30
         // Clocks go back on 25 October 2026.
         {L"23/10/2026", "2026-10-25T23:30:00Z", true, 3}, // 26 October, 00:30
