@@ -58,6 +58,11 @@ CString CannotConnectText(DWORD code) {
            S(IDS_CONTACT_SUPPORT);
 }
 
+// "<text of id>(<code>).\n\n" and the advice to try again later.
+CString TryLaterText(UINT id, DWORD code) {
+    return S(id) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER);
+}
+
 // End of the header line that starts at or before pos: its "\r" or "\n", or the end.
 size_t LineEnd(const std::wstring& text, size_t pos) {
     size_t end = text.find_first_of(L"\r\n", pos);
@@ -253,7 +258,7 @@ bool IsUsableSessionId(const CString& id) {
 CString ReplyCodeMessage(DWORD status, const CString& code) {
     // A status that is no success is the server's own error: its number is the HTTP status,
     // whatever feed code the reply's headers carry.
-    if (status < 200 || status > 299) return S(IDS_SERVER_ERROR) + L"(" + Decimal(status) + L").\n\n" + S(IDS_TRY_AGAIN_LATER);
+    if (status < 200 || status > 299) return TryLaterText(IDS_SERVER_ERROR, status);
     CString shown = L"(" + code + L").\n\n";
     if (code == L"1001") return S(IDS_INVALID_REQUEST) + shown + S(IDS_TRY_AGAIN_LATER);
     if (code == L"1004") return S(IDS_SERVER_ERROR) + shown + S(IDS_TRY_AGAIN_LATER);
@@ -365,10 +370,6 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
             return CString();
         }
         DWORD status = request.Post(server, port, object, headers, body);
-        if (status == 401) {
-            ShowError(nullptr, S(IDS_ACCESS_DENIED));
-            return CString();
-        }
         if (status == 301 || status == 302 || status == 303) {
             std::wstring location;
             if (!HeaderText(request.RawHeaders().Str(), L"Location: ", location)) {
@@ -384,13 +385,13 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
             // ends here, saying so.
             status = request.Post(server, port, object, headers, body);
             if (status == 301 || status == 302 || status == 303) {
-                ShowError(owner, S(IDS_TOO_MANY_REDIRECTS) + L"(" + Decimal(status) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
+                ShowError(owner, TryLaterText(IDS_TOO_MANY_REDIRECTS, status));
                 return CString();
             }
-            if (status == 401) {
-                ShowError(nullptr, S(IDS_ACCESS_DENIED));
-                return CString();
-            }
+        }
+        if (status == 401) {
+            ShowError(nullptr, S(IDS_ACCESS_DENIED));
+            return CString();
         }
         answered = true;
 
@@ -413,12 +414,12 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
             ShowError(owner, S(IDS_CANNOT_UPDATE));
         else if (code == ERROR_INTERNET_TIMEOUT)
             // The connection was made; the server kept silent past the time-out.
-            ShowError(owner, S(IDS_SERVER_NO_ANSWER) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
+            ShowError(owner, TryLaterText(IDS_SERVER_NO_ANSWER, code));
         else if (code == ERROR_HTTP_INVALID_SERVER_RESPONSE ||
                  (answered && (code == ERROR_INTERNET_CONNECTION_ABORTED || code == ERROR_INTERNET_CONNECTION_RESET)))
             // The server took the request and closed before a whole reply head, sent no HTTP, or
             // broke its body off short of the length it announced.
-            ShowError(owner, S(IDS_SERVER_REPLY_CUT) + L"(" + Decimal(code) + L").\n\n" + S(IDS_TRY_AGAIN_LATER));
+            ShowError(owner, TryLaterText(IDS_SERVER_REPLY_CUT, code));
         else if (code < 0x10000000)
             ShowError(owner, CannotConnectText(code));
     } catch (CMemoryException* e) {

@@ -1,5 +1,6 @@
 #include "currency/CurrencyLogic.h"
 
+#include "core/CommonHelpers.h"
 #include "platform/system/DeviceTime.h"
 #include "resources/resource.h"
 
@@ -25,24 +26,13 @@ double ReadAmount(const CString& text) {
 bool IsValidRate(const CString& text) {
     const std::wstring& t = text.Str();
     if (t.empty() || t.size() > static_cast<size_t>(kMaxRateChars)) return false;
-    auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
-    size_t i = 0, digits = 0;
-    while (i < t.size() && digit(t[i])) ++i, ++digits;
-    if (i < t.size() && t[i] == L'.') {
-        ++i;
-        while (i < t.size() && digit(t[i])) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < t.size() && (t[i] == L'e' || t[i] == L'E')) {
-        ++i;
-        if (i < t.size() && (t[i] == L'+' || t[i] == L'-')) ++i;
-        size_t exponent = 0;
-        while (i < t.size() && digit(t[i])) ++i, ++exponent;
-        if (exponent == 0) return false;
-    }
-    if (i != t.size()) return false;
-    const double value = std::wcstod(t.c_str(), nullptr);
-    return std::isfinite(value) && value >= kMinRate && value <= kMaxRate;
+    // Digits, a point and an exponent only, starting with a digit or the point: no sign, blank,
+    // hexadecimal, "inf" or "nan" reaches the number reader.
+    if ((t[0] != L'.' && (t[0] < L'0' || t[0] > L'9')) ||
+        t.find_first_not_of(L"0123456789.eE+-") != std::wstring::npos)
+        return false;
+    double value = 0;
+    return ReadWholeNumber(t.c_str(), value) && value >= kMinRate && value <= kMaxRate;
 }
 
 double ReadRate(const CString& text) {

@@ -1,6 +1,5 @@
 #include "weather/ForecastDlg.h"
 
-#include "core/CoreMessages.h"
 #include "core/CommonHelpers.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
@@ -17,6 +16,8 @@
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
 #include "weather/ForecastText.h"
+#include "weather/WeatherPanel.h"
+#include "weather/WeatherSync.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -245,17 +246,14 @@ void CForecastDlg::LoadForecast() {
     if (found) index = m_store.GetCurrentIndex();
     m_updateDate = found ? m_store.GetUpdateDate(index) : CString();
 
-    int day = 0, month = 0, year = 0;
+    // Which stored day is today, as the Weather page reckons it.
     bool current = false;
-    time_t now = CTime::GetCurrentTime().GetTime();
-    if (found && ReadDayFirstDate(m_updateDate, day, month, year)) {
-        const time_t recordTime = CTime(year, month, day, 23, 59, 0).GetTime();
-        const time_t end = recordTime + kForecastLifetime;
-        current = recordTime != static_cast<time_t>(-1) && now <= end;
+    if (found) {
+        const ForecastCurrency currency = ComputeForecastCurrency(m_updateDate, CTime::GetCurrentTime().GetTime());
+        current = currency.current;
         if (current) {
-            const uint32_t d = static_cast<uint32_t>(end - now);
-            m_daysLeft = static_cast<int>(d / 86400u);
-            m_todayIndex = (431999u - d) / 86400u;
+            m_daysLeft = static_cast<int>(currency.daysLeft);
+            m_todayIndex = currency.todayIndex;
         }
     }
 
@@ -544,11 +542,7 @@ void CForecastDlg::OnUpdate() {
 
         // Only a valid record of this city's code is stored; a reply without one is as good as
         // none, and one whose forecast is not valid says so first.
-        bool notValid = false;
-        if (!StorePlaceWeatherReply(m_store, m_cityName, code, reply, &notValid)) {
-            if (notValid) ShowNamesMessage(m_hWnd, IDS_FORECASTS_NOT_VALID, {m_cityName});
-            ::MessageBoxW(m_hWnd, LoadText(IDS_SYNC_FAILED), nullptr, MB_OK);
-        } else {
+        if (StorePlaceReplyOrSayFailed(m_store, m_cityName, code, reply, m_hWnd)) {
             LoadForecast();
             if (m_dayByDay) CopySelectedDay();
             Invalidate(TRUE);

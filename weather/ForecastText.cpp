@@ -1,11 +1,11 @@
 #include "weather/ForecastText.h"
 
+#include "core/CommonHelpers.h"
 #include "core/WeatherDb.h"
 #include "platform/system/DeviceTime.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cwchar>
 
 std::vector<CString> SplitForecastFields(const CString& forecastText) {
     std::vector<CString> fields;
@@ -41,18 +41,8 @@ namespace {
 
 constexpr int kMaxFieldChars = 80;
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DayNumber(int64_t year, int month, int day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yoe = year - era * 400;
-    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-}
-
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-// The day number of the MM/DD/YYYY date that ends a date text; false when it ends with none.
+// The day number (days since 1970-01-01) of the MM/DD/YYYY date that ends a date text; false
+// when it ends with none.
 bool DateTextDay(const CString& text, int64_t& day) {
     if (text.GetLength() < 10) return false;
     const std::wstring date = text.Right(10).Str();
@@ -63,10 +53,9 @@ bool DateTextDay(const CString& text, int64_t& day) {
     const int month = (date[0] - L'0') * 10 + (date[1] - L'0');
     const int dayOfMonth = (date[3] - L'0') * 10 + (date[4] - L'0');
     const int year = std::stoi(date.substr(6));
-    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 1900 || month < 1 || month > 12 || dayOfMonth < 1) return false;
-    if (dayOfMonth > kDays[month - 1] + (month == 2 && IsLeap(year))) return false;
-    day = DayNumber(year, month, dayOfMonth);
+    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > device::DaysInMonth(year, month))
+        return false;
+    day = device::DaysFromCivil(year, month, dayOfMonth);
     return true;
 }
 
@@ -74,16 +63,10 @@ bool DateTextDay(const CString& text, int64_t& day) {
 // eight characters, within [low, high].
 bool IsNumberIn(const std::wstring& text, double low, double high, bool signedValue) {
     if (text.empty() || text.size() > 8) return false;
-    size_t i = text[0] == L'-' && signedValue ? 1 : 0;
-    size_t digits = 0;
-    while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i, ++digits;
-    if (i < text.size() && text[i] == L'.') {
-        ++i;
-        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i, ++digits;
-    }
-    if (digits == 0 || i != text.size()) return false;
-    const double value = std::wcstod(text.c_str(), nullptr);
-    return value >= low && value <= high;
+    const size_t start = signedValue && text[0] == L'-' ? 1 : 0;
+    if (text.find_first_not_of(L"0123456789.", start) != std::wstring::npos) return false;
+    double value = 0;
+    return ReadWholeNumber(text.c_str(), value) && value >= low && value <= high;
 }
 
 bool IsTemperature(const std::wstring& text) { return IsNumberIn(text, -90, 60, true); }
@@ -127,16 +110,14 @@ bool IsValidForecast(const CString& forecastText, const SYSTEMTIME& today) {
         if (field.GetLength() > kMaxFieldChars || HasControlCharacter(field.Str())) return false;
 
     int64_t day0 = 0;
-    if (!DateTextDay(ForecastField(fields, 0, kDayDateText), day0)) return false;
-    const int64_t now = DayNumber(today.wYear, today.wMonth, today.wDay);
-    if (day0 < now - kForecastDateSlackDays || day0 > now + kForecastDateSlackDays) return false;
-
     for (int day = 0; day < kForecastDays; ++day) {
         auto field = [&](int i) { return ForecastField(fields, day, i).Str(); };
+        // Day k is dated k days after day 0.
         int64_t date = 0;
-        if (!DateTextDay(ForecastField(fields, day, kDayDateText), date) || date != day0 + day) return false;
-        const std::wstring code = field(kDayConditionCode);
-        if (!IsConditionCode(code)) return false;
+        if (!DateTextDay(ForecastField(fields, day, kDayDateText), date)) return false;
+        if (day == 0) day0 = date;
+        if (date != day0 + day) return false;
+        if (!IsConditionCode(field(kDayConditionCode))) return false;
         if (!IsTemperatureField(field(kDayLow)) || !IsTemperatureField(field(kDayHigh)) ||
             !IsFeelsLike(field(kDayFeelsLike)))
             return false;
@@ -145,7 +126,9 @@ bool IsValidForecast(const CString& forecastText, const SYSTEMTIME& today) {
         if (!IsMeasure(field(kDayPressureOrHumidity), pressureDay ? 800 : 0, pressureDay ? 1100 : 100)) return false;
         if (!IsMeasure(field(kDayVisibilityOrPrecipitation), 0, pressureDay ? 500 : 100)) return false;
     }
-    return true;
+    // Day 0 lies near the device's day.
+    const int64_t now = device::DaysFromCivil(today.wYear, today.wMonth, today.wDay);
+    return day0 >= now - kForecastDateSlackDays && day0 <= now + kForecastDateSlackDays;
 }
 
 bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
@@ -203,19 +186,6 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CStr
     store.ReopenSorted(-1);
     if (rejected) *rejected = std::move(invalid);
     return stored && committed;
-}
-
-bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found) {
-    bool any = false;
-    CString remaining = reply;
-    WeatherReplyRecord record;
-    // As when every place is stored, a code given twice keeps its last record.
-    while (TakeWeatherReplyRecord(remaining, record)) {
-        if (record.code != code) continue;
-        found = record;
-        any = true;
-    }
-    return any;
 }
 
 bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,

@@ -77,13 +77,9 @@ bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record);
 // rejected (when given) receives the names of the places whose records were all invalid.
 bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CString>* rejected = nullptr);
 
-// The reply's record for one place code (compared exactly; the last one when the code comes
-// twice). False when the reply holds no complete record of that code.
-bool FindWeatherReplyRecord(const CString& reply, const CString& code, WeatherReplyRecord& found);
-
-// Writes the reply's last valid record of the code into the place named name: its forecast and
-// date; the place keeps its name, code and country. False, with nothing written, when the reply
-// holds no valid record of the code or no place has the name; notValid (when given) then says
-// whether the reply did hold records of the code, none of them valid.
+// Writes the reply's last valid record of the code (compared exactly) into the place named name:
+// its forecast and date; the place keeps its name, code and country. False, with nothing
+// written, when the reply holds no valid record of the code or no place has the name; notValid
+// (when given) then says whether the reply did hold records of the code, none of them valid.
 bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
                             bool* notValid = nullptr);

@@ -80,13 +80,17 @@ ForecastCurrency ComputeForecastCurrency(const CString& dateText, time_t now) {
     int day = 0, month = 0, year = 0;
     if (!TwoDigits(dateText, 0, 2, day) || !TwoDigits(dateText, 3, 2, month) || !TwoDigits(dateText, 6, 4, year))
         return result;
-    if (month < 1 || month > 12 || day < 1 || day > 31 || year < 1971 || year > 2037) return result;
-    const CTime date(year, month, day, 23, 59, 0);
-    // A day that does not exist in its month (31/06) would roll over: not a valid date.
-    if (date.GetDay() != day || date.GetMonth() != month) return result;
-    const time_t end = date.GetTime() + kCurrentFor;
-    if (now > end) return result;
-    const auto left = static_cast<uint32_t>(static_cast<int32_t>(end - now));
+    // A day that does not exist in its month (31/06) is not a valid date.
+    if (month < 1 || month > 12 || day < 1 || day > device::DaysInMonth(year, month) || year < 1971 || year > 2037)
+        return result;
+    // Counted in seconds of the device's clock, every day 86400 of them: across a change to or
+    // from daylight time, today still moves on at local midnight.
+    const CTime local(now);
+    const int64_t clockNow = device::DaysFromCivil(local.GetYear(), local.GetMonth(), local.GetDay()) * kOneDay +
+                             local.GetHour() * 3600 + local.GetMinute() * 60 + local.GetSecond();
+    const int64_t end = device::DaysFromCivil(year, month, day) * kOneDay + 23 * 3600 + 59 * 60 + kCurrentFor;
+    if (clockNow > end) return result;
+    const auto left = static_cast<uint32_t>(static_cast<int32_t>(end - clockNow));
     result.current = true;
     result.daysLeft = left / kOneDay;
     result.todayIndex = static_cast<uint32_t>(kTodayReference - static_cast<int32_t>(left)) / kOneDay;

@@ -40,14 +40,17 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
         reply = HttpExchange(serverAddress, BuildOnePlaceWeatherQuery(code, workWidth, workHeight), owner);
     }
     CWaitCursor wait;
+    return StorePlaceReplyOrSayFailed(store, name, code, reply, owner);
+}
+
+bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
+                                const CString& reply, HWND owner) {
     bool notValid = false;
-    if (!StorePlaceWeatherReply(store, name, code, reply, &notValid)) {
-        // The reply's forecast of the place was no forecast: say so before the failure.
-        if (notValid) ShowNamesMessage(owner, IDS_FORECASTS_NOT_VALID, {name});
-        CString failed;
-        failed.LoadString(IDS_SYNC_FAILED);
-        ::MessageBoxW(owner, failed, nullptr, MB_OK);
-        return false;
-    }
-    return true;
+    if (StorePlaceWeatherReply(store, name, code, reply, &notValid)) return true;
+    // The reply's forecast of the place was no forecast: say so before the failure.
+    if (notValid) ShowNamesMessage(owner, IDS_FORECASTS_NOT_VALID, {name});
+    CString failed;
+    failed.LoadString(IDS_SYNC_FAILED);
+    ::MessageBoxW(owner, failed, nullptr, MB_OK);
+    return false;
 }

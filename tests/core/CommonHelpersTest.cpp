@@ -1,10 +1,14 @@
-// Screen shape, colour, numeric entry, text fitting, combo sizing, clock hands, temperatures.
+// Screen shape, colour, numeric entry, text fitting, combo sizing, clock hands, temperatures,
+// the names message.
 #include "core/CommonHelpers.h"
+#include "core/CoreMessages.h"
 
 #include "platform/framework/ListControls.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/ListControls.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/WinUser.h"
+#include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -236,3 +240,24 @@ TEST(Temperature, ThroughKelvin) {
 }
 
 } // namespace
+
+// A names message lists the names in order, the first eight only, warning-captioned as the program.
+TEST(CoreMessages, NamesMessageListsAtMostEightNames) {
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    ShowNamesMessage(nullptr, IDS_RATES_NOT_VALID, {L"Euro", L"Yen"});
+    std::vector<CString> places;
+    for (int i = 1; i <= 9; ++i)
+        places.push_back(CString(L"P") + CString(std::to_wstring(i)));
+    ShowNamesMessage(nullptr, IDS_FORECASTS_NOT_VALID, places);
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(
+        boxes[0].text,
+        L"The server sent rates that are not valid for: Euro, Yen\n\nTheir rates stored before were kept.");
+    EXPECT_EQ(boxes[0].caption, L"Jorvana");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(boxes[1].text,
+              L"The server sent forecasts that are not valid for: P1, P2, P3, P4, P5, P6, P7, P8, ..."
+              L"\n\nTheir forecasts stored before were kept.");
+}

@@ -255,6 +255,10 @@ TEST_F(HttpExchangeTest, FollowsOneRedirectWithTheSameRequest) {
     server.Script("/missing", Reply(404, {}, "EUR_1#"));
     EXPECT_TRUE(Run(server.Url("/gone")).empty());
     EXPECT_EQ(OnlyMessage(), L"Server error(404)" + later);
+    server.Redirect("/locked", server.Url("/secret"), 302);
+    server.Script("/secret", Reply(401, {}));
+    EXPECT_TRUE(Run(server.Url("/locked")).empty());
+    EXPECT_EQ(OnlyMessage(), L"Access to the secured http site is denied!");
 }
 
 TEST_F(HttpExchangeTest, BadAddressesAndRedirectsShowTheirErrors) {

@@ -230,6 +230,11 @@ TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConverts
             EXPECT_EQ(dlg.m_feelsLike[1], L"68/77");
         },
         0);
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_EQ(boxes[boxes.size() - 2].text, L"The server sent forecasts that are not valid for: "
+                                            L"Paris\n\nTheir forecasts stored before were kept.");
+    EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
 }
 
 TEST_F(ForecastDlgTest, ArrowsStepThroughTheDaysWrappingOnlyOnTheDayPage) {

@@ -152,6 +152,7 @@ TEST_F(StoreReplyTest, RecordsThatAreNoForecastLeaveThePlaceAsItWas) {
         {"30 February", with(0, 2, "Day 02/30/2009")},
         {"a year old", Near("06/21/2008")},
         {"four days ahead", Near("06/25/2009")},
+        {"four days before", Near("06/17/2009")},
         {"day 1 not the next day", with(1, 2, "Day 06/21/2009")},
         {"cut at a NUL byte", with(0, 1, std::string("Sun\0ny", 6))},
         {"control byte", with(2, 7, "N\x1b")},

@@ -9,6 +9,7 @@
 #include "platform/framework/Time.h"
 #include "platform/programs/feed-server/FeedServer.h"
 #include "platform/system/DeviceClock.h"
+#include "platform/system/DeviceTime.h"
 #include "support/ScriptedServer.h"
 #include "weather/SyncDlg.h"
 
@@ -48,6 +49,33 @@ TEST_F(WeatherTest, TodayMovesOnAtOneSecondPastTheEndOfEachDay) {
     // Never synchronised, and dates that are no dates.
     for (LPCWSTR bad : {L"01/01/2000", L"", L"31/06/2009", L"1x/06/2009", L"10/13/2009", L"10/06/09"})
         EXPECT_FALSE(ComputeForecastCurrency(bad, At("2009-06-10T10:00:00Z")).current) << bad;
+}
+
+// A day is a day of the device's clock: across a change to or from daylight time, today still
+// moves on at local midnight and the record stays current to the end of its last day.
+TEST_F(WeatherTest, TodayMovesOnAtLocalMidnightAcrossADaylightTimeChange) {
+    const std::string zone = device::DeviceZoneName();
+    ASSERT_TRUE(device::SetDeviceZone("Europe/Paris"));
+    struct Case {
+        LPCWSTR date;
+        const char* now;
+        bool current;
+        unsigned today;
+    } cases[] = {
+        // Clocks go forward on 29 March 2026.
+        {L"27/03/2026", "2026-03-29T22:30:00Z", true, 3},  // 30 March, 00:30
+        {L"27/03/2026", "2026-03-31T21:30:00Z", true, 4},  // 31 March, 23:30
+        {L"27/03/2026", "2026-03-31T22:30:00Z", false, 0}, // 1 April, 00:30
+        // Clocks go back on 25 October 2026.
+        {L"23/10/2026", "2026-10-25T23:30:00Z", true, 3}, // 26 October, 00:30
+        {L"23/10/2026", "2026-10-27T22:30:00Z", true, 4}, // 27 October, 23:30
+    };
+    for (const Case& c : cases) {
+        ForecastCurrency f = ComputeForecastCurrency(c.date, At(c.now));
+        EXPECT_EQ(f.current, c.current) << c.now;
+        if (c.current) EXPECT_EQ(f.todayIndex, c.today) << c.now;
+    }
+    device::SetDeviceZone(zone);
 }
 
 TEST(WeatherUnits, TextsConvertBothWaysAndPlaceholdersStay) {

@@ -45,7 +45,7 @@ inline std::string DaysAfter(const std::string& date, int days) {
     const time_t at = timegm(&t);
     std::tm out{};
     gmtime_r(&at, &out);
-    char text[16];
+    char text[40];
     std::snprintf(text, sizeof text, "%02d/%02d/%04d", out.tm_mon + 1, out.tm_mday, out.tm_year + 1900);
     return text;
 }

@@ -58,11 +58,33 @@ void CheckWeather(const CString& reply) {
         }
         const std::vector<CString> fields = SplitForecastFields(forecast);
         FUZZ_CHECK(fields.size() == static_cast<size_t>(kForecastFields));
+        for (int day = 0; day < kForecastDays; ++day)
+            for (int field = 0; field < kForecastDayFields; ++field)
+                FUZZ_CHECK(ForecastField(fields, day, field) == fields[day * kForecastDayFields + field]);
         const CString name = store.GetName(index);
         for (const CString& refused : rejected)
             if (refused == name) FUZZ_CHECK(it == expected.end());
     }
     FUZZ_CHECK(stored == anyStored);
+}
+
+// Any rate text of the reply, valid or not, is held by the store as it came. A stored text ends
+// at its first NUL, so the reply is taken up to its first NUL here.
+void CheckRateTexts(const CString& whole) {
+    const CString reply(whole.GetString());
+    CCeDBDatabase::Delete(kCurrenciesDbName);
+    CCurrenciesDb store;
+    store.Open();
+    for (const CurrencyFeedRecord& record : ParseCurrencyFeedReply(reply)) {
+        const CString name = L"Fuzz " + record.code;
+        if (!store.FindByName(name)) store.AddCurrency(name, record.code, record.rate);
+        store.UpdateRate(name, record.code, record.rate);
+        if (store.FindByName(name)) {
+            const DWORD index = store.GetCurrentIndex();
+            FUZZ_CHECK(store.GetRate(index) == record.rate && store.GetCode(index) == record.code);
+        }
+        ReadAmount(record.rate);
+    }
 }
 
 } // namespace
@@ -79,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CString reply(device::WidenBytes(std::string_view(reinterpret_cast<const char*>(data), size)));
     CheckWeather(reply);
     fuzzrates::CheckRates(reply);
+    CheckRateTexts(reply);
     device::ui::ClearMessageBoxRecords();
     return 0;
 }
