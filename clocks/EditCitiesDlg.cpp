@@ -1,5 +1,6 @@
 #include "clocks/EditCitiesDlg.h"
 
+#include "clocks/CityFields.h"
 #include "clocks/ScrollableForm.h"
 #include "core/CommonHelpers.h"
 #include "core/StorageFaults.h"
@@ -82,20 +83,29 @@ void CEditCitiesDlg::OnSelChangeCityList() {
     m_editOffset.SetWindowText(m_db.GetUtcOffset(city));
 }
 
+CString CEditCitiesDlg::NumberFieldText(CEdit& edit) const {
+    CString text = FieldText(edit);
+    text.Trim();
+    return text;
+}
+
 bool CEditCitiesDlg::RefuseCityFields() {
-    // A city needs a name; its position and zone are read as numbers by the clocks and the map.
-    double number = 0;
+    // A city needs a name; the map places it by its position and the clocks read its zone and
+    // rule, so each must be one they can use. The first field that is not is named.
     UINT message = 0;
     CEdit* field = nullptr;
     if (IsBlankText(FieldText(m_editName))) {
         message = IDS_ENTER_A_NAME;
         field = &m_editName;
     } else {
-        for (CEdit* numeric : {&m_editLongitude, &m_editLatitude, &m_editOffset}) {
-            if (ReadWholeNumber(FieldText(*numeric), number)) continue;
-            message = IDS_CITY_FIELDS_NOT_NUMBERS;
-            field = numeric;
-            break;
+        switch (CheckCityFields(NumberFieldText(m_editLongitude), NumberFieldText(m_editLatitude),
+                                NumberFieldText(m_editOffset), NumberFieldText(m_editDstRule))) {
+        case CityFieldFault::None: break;
+        case CityFieldFault::Longitude: message = IDS_CITY_LONGITUDE_NOT_VALID; field = &m_editLongitude; break;
+        case CityFieldFault::Latitude: message = IDS_CITY_LATITUDE_NOT_VALID; field = &m_editLatitude; break;
+        case CityFieldFault::Zone: message = IDS_CITY_ZONE_NOT_VALID; field = &m_editOffset; break;
+        case CityFieldFault::DstRule: message = IDS_CITY_DST_RULE_NOT_VALID; field = &m_editDstRule; break;
+        case CityFieldFault::DstZone: message = IDS_CITY_DST_ZONE_NOT_VALID; field = &m_editDstRule; break;
         }
     }
     if (!message) return false;
@@ -132,9 +142,9 @@ CEditCitiesDlg::Outcome CEditCitiesDlg::CommitChange(const std::function<bool(St
 void CEditCitiesDlg::OnAdd() {
     if (RefuseCityFields()) return;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
-    const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
+    const CString position = NumberFieldText(m_editLongitude) + L":" + NumberFieldText(m_editLatitude);
     const Outcome outcome = CommitChange([&](StoredCityIndexes& moved) {
-        if (!m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset))) return false;
+        if (!m_db.AddCity(key, position, NumberFieldText(m_editDstRule), NumberFieldText(m_editOffset))) return false;
         moved.ShiftAfterAdd(static_cast<int32_t>(m_db.GetCurrentIndex()));
         return true;
     });
@@ -176,13 +186,13 @@ void CEditCitiesDlg::OnUpdate() {
         ShowDuplicateMessage();
         return;
     }
-    const CString position = FieldText(m_editLongitude) + L":" + FieldText(m_editLatitude);
+    const CString position = NumberFieldText(m_editLongitude) + L":" + NumberFieldText(m_editLatitude);
     // The old record goes and the new one comes in the same step as the positions that follow
     // it: should the store refuse the new record, the old one is still there.
     bool refused = false;
     const Outcome outcome = CommitChange([&](StoredCityIndexes& moved) {
         if (!m_db.DeleteAt(static_cast<DWORD>(s))) return false;
-        refused = !m_db.AddCity(key, position, FieldText(m_editDstRule), FieldText(m_editOffset));
+        refused = !m_db.AddCity(key, position, NumberFieldText(m_editDstRule), NumberFieldText(m_editOffset));
         if (refused) return false;
         moved.ShiftAfterMove(s, static_cast<int32_t>(m_db.GetCurrentIndex()));
         return true;

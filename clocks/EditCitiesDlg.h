@@ -49,8 +49,9 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnSelChangeCityList();
-    // Says why and returns true when the fields cannot make a city: a blank name, or a
-    // longitude, latitude or zone that is no number. The form stays as it is.
+    // Says why and returns true when the fields cannot make a city: a blank name, or the first
+    // of longitude, latitude, zone and rule that the clocks and the map cannot use
+    // (CheckCityFields), named in the message. The form stays as it is.
     bool RefuseCityFields();
     afx_msg void OnAdd();
     afx_msg void OnUpdate();
@@ -69,4 +70,6 @@ private:
     void ReadWorkArea();
     void ScrollTo(int pos);
     CString FieldText(CEdit& edit) const;
+    // A number field's text as it is checked and stored: without blanks around it.
+    CString NumberFieldText(CEdit& edit) const;
 };

@@ -23,9 +23,11 @@ double ReadAmount(const CString& text) {
     return std::wcstod(start, nullptr);
 }
 
+CString RateTextAsRead(const CString& text) { return text.Left(kMaxRateChars); }
+
 bool IsValidRate(const CString& text) {
-    const std::wstring& t = text.Str();
-    if (t.empty() || t.size() > static_cast<size_t>(kMaxRateChars)) return false;
+    const std::wstring t = RateTextAsRead(text).Str();
+    if (t.empty()) return false;
     // Digits, a point and an exponent only, starting with a digit or the point: no sign, blank,
     // hexadecimal, "inf" or "nan" reaches the number reader.
     if ((t[0] != L'.' && (t[0] < L'0' || t[0] > L'9')) ||
@@ -36,7 +38,7 @@ bool IsValidRate(const CString& text) {
 }
 
 double ReadRate(const CString& text) {
-    return IsValidRate(text) ? std::wcstod(text.Str().c_str(), nullptr) : 0.0;
+    return IsValidRate(text) ? std::wcstod(RateTextAsRead(text).Str().c_str(), nullptr) : 0.0;
 }
 
 CString FormatConverted(double amount, double rateFrom, double rateTo) {

@@ -23,14 +23,18 @@ inline constexpr DWORD kDefaultCurrencyIndex[3] = {shipped::kCurrency[0], shippe
 bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result);
 // A field's or a rate's text read as a number; text wcstod cannot read counts 0.
 double ReadAmount(const CString& text);
-// A rate as the store may hold it: a decimal number (digits with an optional fraction and an
-// optional exponent, no sign, blank or hexadecimal) of at most kMaxRateChars characters whose
-// value lies from kMinRate to kMaxRate. Anything else (nan, inf, 0, a negative, 1e308, a
-// thousand digits) would show as blank, "-0" or a nonsense amount in every converted line.
+// A rate as the store may hold it: its first kMaxRateChars characters (all the converter reads
+// of a rate text) form a decimal number (digits with an optional fraction and an optional
+// exponent, no sign, blank or hexadecimal) whose value lies from kMinRate to kMaxRate. Anything
+// else (nan, inf, 0, a negative, 1e308) would show as blank, "-0" or a nonsense amount in every
+// converted line.
 inline constexpr int kMaxRateChars = 29;
 inline constexpr double kMinRate = 1e-9;
 inline constexpr double kMaxRate = 1e9;
 bool IsValidRate(const CString& text);
+// The part of a rate text that the converter reads and the store keeps: its first
+// kMaxRateChars characters.
+CString RateTextAsRead(const CString& text);
 // The rate's value, or 0 (no conversion, the fields stay empty) for a text that is no valid rate.
 double ReadRate(const CString& text);
 // "%.8f", the converted field's text; empty for a result ConvertAmount refused.

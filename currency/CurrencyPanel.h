@@ -203,9 +203,9 @@ private:
 
 // Stores every valid rate (IsValidRate) of a reply whose code names a currency of the list (by
 // its name there, the last match winning) and that the store holds, all in one store
-// transaction, so that an update cut short leaves the rates of before, never some of each. A
-// code given twice keeps its first valid rate; an invalid rate is skipped and its currency keeps
-// the rate it had. True when a rate was stored and the transaction committed; rejected (when
+// transaction, so that an update cut short leaves the rates of before, never some of each. Of a
+// code given twice the last valid rate stays; an invalid rate is skipped and its currency keeps
+// the rate it had. A rate is stored as the converter reads it (RateTextAsRead). True when a rate was stored and the transaction committed; rejected (when
 // given) receives the names of the listed currencies whose rates were all invalid.
 bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply,
                         std::vector<CString>* rejected = nullptr);

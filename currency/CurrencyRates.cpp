@@ -12,7 +12,6 @@
 #include "resources/resource.h"
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -98,8 +97,8 @@ bool CCurrencyPanel::StoreRates(const CString& reply, std::vector<CString>* reje
 bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply,
                         std::vector<CString>* rejected) {
     bool stored = false;
-    std::set<std::wstring> done;      // codes whose rate this reply has stored
     std::vector<CString> invalid;     // names of currencies whose rates were all invalid
+    std::vector<CString> written;     // names of currencies this reply has given a valid rate
     store.SeekFirst();
     const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
         for (const CurrencyFeedRecord& record : ParseCurrencyFeedReply(reply)) {
@@ -113,14 +112,15 @@ bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, in
                 }
             }
             if (!found || !store.FindByName(name)) continue;
-            // A code given twice keeps its first valid rate.
-            if (done.count(record.code.Str())) continue;
             if (!IsValidRate(record.rate)) {
-                if (std::find(invalid.begin(), invalid.end(), name) == invalid.end()) invalid.push_back(name);
+                if (std::find(written.begin(), written.end(), name) == written.end() &&
+                    std::find(invalid.begin(), invalid.end(), name) == invalid.end())
+                    invalid.push_back(name);
                 continue;
             }
-            store.UpdateRate(name, record.code, record.rate);
-            done.insert(record.code.Str());
+            // Each record rewrites its currency: of a code sent twice the last valid rate stays.
+            store.UpdateRate(name, record.code, RateTextAsRead(record.rate));
+            written.push_back(name);
             // A later valid rate makes up for an invalid one before it.
             invalid.erase(std::remove(invalid.begin(), invalid.end(), name), invalid.end());
             stored = true;

@@ -719,7 +719,6 @@
 #define IDS_REMINDER_IN_THE_PAST 33635
 #define IDS_ENTER_A_NAME 33636
 #define IDS_UNIT_VALUE_NOT_NUMBER 33637
-#define IDS_CITY_FIELDS_NOT_NUMBERS 33638
 
 // Reminders refused because their time is over: one line naming each refused clock, and the
 // closing text when there are several
@@ -768,3 +767,12 @@
 
 // Packing list: a damaged file that could not be kept beside the one the next save replaces
 #define IDS_PACK_FILE_DAMAGED_NOT_KEPT 33740
+
+// Edit cities: the field that holds no value a city can use, named; forecasts dated far from
+// the device's date, which is then the likely fault
+#define IDS_CITY_LONGITUDE_NOT_VALID 33790
+#define IDS_CITY_LATITUDE_NOT_VALID 33791
+#define IDS_CITY_ZONE_NOT_VALID 33792
+#define IDS_CITY_DST_RULE_NOT_VALID 33793
+#define IDS_CITY_DST_ZONE_NOT_VALID 33794
+#define IDS_FORECAST_DATES_FAR_OFF 33795

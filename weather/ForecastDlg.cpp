@@ -258,15 +258,17 @@ void CForecastDlg::LoadForecast() {
     }
 
     if (current) {
-        CString fields[60];
-        SplitCaretFields(m_store.GetForecast(index), fields);
+        const std::vector<CString> fields = SplitForecastFields(m_store.GetForecast(index));
+        // A measured value without data reads as "N/A" does.
         auto field = [&fields](uint32_t dayIndex, int f) -> CString {
-            return dayIndex < 5 ? fields[dayIndex * 12 + f] : CString();
+            return dayIndex < 5 ? ShownForecastField(ForecastField(fields, static_cast<int>(dayIndex), f), f)
+                                : CString();
         };
         m_todayTime = field(m_todayIndex, kDayTimeText);
         for (int k = 0; k < kSlots; ++k) {
             const uint32_t d = m_todayIndex + k;
-            if (m_todayIndex < 5 && m_daysLeft - k >= 0) {
+            // A day a short forecast does not reach is shown as one past its end.
+            if (m_todayIndex < 5 && m_daysLeft - k >= 0 && d < 5 && ForecastReachesDay(fields, static_cast<int>(d))) {
                 m_temperature[k] = field(d, kDayHigh) + L"\u00B0 : " + field(d, kDayLow) + L"\u00B0";
                 m_dateTime[k] = field(d, kDayDateText) + L", " + field(d, kDayTimeText);
                 m_condition[k] = field(d, kDayConditionText);

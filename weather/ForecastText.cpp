@@ -1,8 +1,11 @@
 #include "weather/ForecastText.h"
 
 #include "core/CommonHelpers.h"
+#include "core/CoreMessages.h"
 #include "core/WeatherDb.h"
 #include "platform/system/DeviceTime.h"
+#include "platform/ui/MessageBox.h"
+#include "resources/resource.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,6 +28,10 @@ CString ForecastField(const std::vector<CString>& fields, int day, int field) {
     if (day < 0 || day >= kForecastDays || field < 0 || field >= kForecastDayFields) return CString();
     size_t i = static_cast<size_t>(day * kForecastDayFields + field);
     return i < fields.size() ? fields[i] : CString();
+}
+
+bool ForecastReachesDay(const std::vector<CString>& fields, int day) {
+    return !ForecastField(fields, day, kDayDateText).IsEmpty();
 }
 
 CString ForecastRecordDate(const CString& forecastText) {
@@ -59,9 +66,12 @@ bool DateTextDay(const CString& text, int64_t& day) {
     return true;
 }
 
-// A plain decimal number: an optional "-" (when allowed), digits, an optional fraction; at most
-// eight characters, within [low, high].
-bool IsNumberIn(const std::wstring& text, double low, double high, bool signedValue) {
+// A plain decimal number, blanks around it aside: an optional "-" (when allowed), digits, an
+// optional fraction; at most eight characters, within [low, high].
+bool IsNumberIn(const CString& field, double low, double high, bool signedValue) {
+    CString trimmed = field;
+    trimmed.Trim();
+    const std::wstring& text = trimmed.Str();
     if (text.empty() || text.size() > 8) return false;
     const size_t start = signedValue && text[0] == L'-' ? 1 : 0;
     if (text.find_first_not_of(L"0123456789.", start) != std::wstring::npos) return false;
@@ -69,66 +79,98 @@ bool IsNumberIn(const std::wstring& text, double low, double high, bool signedVa
     return ReadWholeNumber(text.c_str(), value) && value >= low && value <= high;
 }
 
-bool IsTemperature(const std::wstring& text) { return IsNumberIn(text, -90, 60, true); }
-
-// A measured value: "N/A", or a number in its range.
-bool IsMeasure(const std::wstring& text, double low, double high) {
-    return text == L"N/A" || IsNumberIn(text, low, high, false);
+// A measured value: no data, or a number in its range.
+bool IsMeasure(const CString& text, double low, double high, bool signedValue = false) {
+    return IsNoForecastData(text) || IsNumberIn(text, low, high, signedValue);
 }
 
-// A temperature field: "N/A", "-", or a temperature.
-bool IsTemperatureField(const std::wstring& text) { return text == L"N/A" || text == L"-" || IsTemperature(text); }
-
-bool IsFeelsLike(const std::wstring& text) {
-    if (text == L"N/A" || text == L"-") return true;
-    const size_t slash = text.find(L'/');
-    if (slash == std::wstring::npos) return IsTemperature(text);
-    return IsTemperature(text.substr(0, slash)) && IsTemperature(text.substr(slash + 1));
+bool IsFeelsLike(const CString& text) {
+    const int slash = text.Find(L'/');
+    // "N/A" holds a "/" itself.
+    if (slash < 0 || IsNoForecastData(text)) return IsMeasure(text, kMinFeelsLike, kMaxFeelsLike, true);
+    return IsNumberIn(text.Left(slash), kMinFeelsLike, kMaxFeelsLike, true) &&
+           IsNumberIn(text.Mid(slash + 1), kMinFeelsLike, kMaxFeelsLike, true);
 }
 
 bool IsConditionCode(const std::wstring& text) {
-    if (text.empty() || text.size() > 16) return false;
+    if (text.size() > 16) return false;
     return std::all_of(text.begin(), text.end(), [](wchar_t c) {
         return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c == L'-' ||
                c == L'/';
     });
 }
 
-bool HasControlCharacter(const std::wstring& text) {
-    return std::any_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x20 || c == 0x7F; });
+bool IsSaneText(const std::wstring& text) {
+    return text.size() <= static_cast<size_t>(kMaxFieldChars) &&
+           std::none_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x20 || c == 0x7F; });
+}
+
+// The day number of day 0 of a valid forecast.
+int64_t DayZero(const CString& forecastText) {
+    int64_t day = 0;
+    DateTextDay(ForecastField(SplitForecastFields(forecastText), 0, kDayDateText), day);
+    return day;
 }
 
 } // namespace
 
-bool IsValidForecast(const CString& forecastText, const SYSTEMTIME& today) {
+bool IsMeasuredForecastField(int field) {
+    switch (field) {
+    case kDayLow:
+    case kDayHigh:
+    case kDayFeelsLike:
+    case kDayWindSpeed:
+    case kDayPressureOrHumidity:
+    case kDayVisibilityOrPrecipitation: return true;
+    default: return false;
+    }
+}
+
+bool IsNoForecastData(const CString& text) { return text.IsEmpty() || text == L"N/A" || text == L"-"; }
+
+CString ShownForecastField(const CString& text, int field) {
+    if (!IsMeasuredForecastField(field) || !IsNoForecastData(text)) return text;
+    if (text == L"-" && (field == kDayLow || field == kDayHigh || field == kDayFeelsLike)) return text;
+    return CString(L"N/A");
+}
+
+bool IsValidForecast(const CString& forecastText) {
     const std::wstring& text = forecastText.Str();
-    // Exactly 60 fields, each closed by its "^", and nothing after the last one.
-    if (text.empty() || text.back() != L'^' || std::count(text.begin(), text.end(), L'^') != kForecastFields)
-        return false;
+    // Day 0's date at least, at most 60 closed fields, and after them nothing or an unclosed
+    // text that no reader takes for a field.
+    const auto carets = std::count(text.begin(), text.end(), L'^');
+    if (carets <= kDayDateText || carets > kForecastFields) return false;
+    const size_t tail = text.rfind(L'^') + 1;
+    if (tail < text.size() && (carets == kForecastFields || !IsSaneText(text.substr(tail)))) return false;
     const std::vector<CString> fields = SplitForecastFields(forecastText);
     for (const CString& field : fields)
-        if (field.GetLength() > kMaxFieldChars || HasControlCharacter(field.Str())) return false;
+        if (!IsSaneText(field.Str())) return false;
 
     int64_t day0 = 0;
     for (int day = 0; day < kForecastDays; ++day) {
-        auto field = [&](int i) { return ForecastField(fields, day, i).Str(); };
-        // Day k is dated k days after day 0.
-        int64_t date = 0;
-        if (!DateTextDay(ForecastField(fields, day, kDayDateText), date)) return false;
-        if (day == 0) day0 = date;
-        if (date != day0 + day) return false;
-        if (!IsConditionCode(field(kDayConditionCode))) return false;
-        if (!IsTemperatureField(field(kDayLow)) || !IsTemperatureField(field(kDayHigh)) ||
-            !IsFeelsLike(field(kDayFeelsLike)))
+        const int first = day * kForecastDayFields;
+        if (first >= carets) break; // the days the forecast does not reach have no data
+        auto field = [&](int i) { return ForecastField(fields, day, i); };
+        // Day k is dated k days after day 0; a date text the forecast does not reach is none.
+        if (first + kDayDateText < carets) {
+            int64_t date = 0;
+            if (!DateTextDay(field(kDayDateText), date)) return false;
+            if (day == 0) day0 = date;
+            if (date != day0 + day) return false;
+        }
+        if (!IsConditionCode(field(kDayConditionCode).Str())) return false;
+        if (!IsMeasure(field(kDayLow), kMinTemperature, kMaxTemperature, true) ||
+            !IsMeasure(field(kDayHigh), kMinTemperature, kMaxTemperature, true) || !IsFeelsLike(field(kDayFeelsLike)))
             return false;
-        if (!IsMeasure(field(kDayWindSpeed), 0, 500)) return false;
+        if (!IsMeasure(field(kDayWindSpeed), 0, kMaxWindSpeed)) return false;
         const bool pressureDay = day == 0;
-        if (!IsMeasure(field(kDayPressureOrHumidity), pressureDay ? 800 : 0, pressureDay ? 1100 : 100)) return false;
-        if (!IsMeasure(field(kDayVisibilityOrPrecipitation), 0, pressureDay ? 500 : 100)) return false;
+        if (!IsMeasure(field(kDayPressureOrHumidity), pressureDay ? kMinPressure : 0,
+                       pressureDay ? kMaxPressure : kMaxPercentage))
+            return false;
+        if (!IsMeasure(field(kDayVisibilityOrPrecipitation), 0, pressureDay ? kMaxVisibility : kMaxPercentage))
+            return false;
     }
-    // Day 0 lies near the device's day.
-    const int64_t now = device::DaysFromCivil(today.wYear, today.wMonth, today.wDay);
-    return day0 >= now - kForecastDateSlackDays && day0 <= now + kForecastDateSlackDays;
+    return true;
 }
 
 bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
@@ -152,9 +194,41 @@ SYSTEMTIME DeviceToday() {
 
 } // namespace
 
+std::vector<CString> FarOffForecastDates(const CString& reply, const SYSTEMTIME& today, const CString* code) {
+    const int64_t now = device::DaysFromCivil(today.wYear, today.wMonth, today.wDay);
+    std::vector<CString> dates;
+    CString remaining = reply;
+    WeatherReplyRecord record;
+    while (TakeWeatherReplyRecord(remaining, record)) {
+        if ((code && record.code != *code) || !IsValidForecast(record.forecast)) continue;
+        const int64_t day0 = DayZero(record.forecast);
+        if (day0 >= now - kForecastDateSlackDays && day0 <= now + kForecastDateSlackDays) continue;
+        const CString date = ForecastRecordDate(record.forecast);
+        if (std::find(dates.begin(), dates.end(), date) == dates.end()) dates.push_back(date);
+    }
+    return dates;
+}
+
+void SayWhenForecastDatesFarOff(HWND owner, const CString& reply, const CString* code) {
+    const SYSTEMTIME today = DeviceToday();
+    const std::vector<CString> dates = FarOffForecastDates(reply, today, code);
+    if (dates.empty()) return;
+    // The first few dates; a reply rarely holds more than one.
+    constexpr size_t kShown = 3;
+    CString list;
+    for (size_t i = 0; i < dates.size() && i < kShown; ++i) list += (i ? L", " : L"") + dates[i];
+    if (dates.size() > kShown) list += L", ...";
+    CString device;
+    device.Format(L"%02d/%02d/%04d", static_cast<int>(today.wDay), static_cast<int>(today.wMonth),
+                  static_cast<int>(today.wYear));
+    CString text;
+    text.Format(LoadCoreString(IDS_FORECAST_DATES_FAR_OFF), static_cast<LPCWSTR>(list),
+                static_cast<LPCWSTR>(device));
+    ShowCoreMessageBox(owner, text, L"Jorvana", MB_OK | MB_ICONWARNING);
+}
+
 bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CString>* rejected) {
     bool stored = false;
-    const SYSTEMTIME today = DeviceToday();
     std::vector<CString> invalid;
     store.ReopenSorted(1);
     store.SeekFirst();
@@ -169,7 +243,7 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CStr
             DWORD index = store.GetCurrentIndex();
             CString name = store.GetName(index);
             // A record that is not valid leaves the place's forecast as it was.
-            if (!IsValidForecast(record.forecast, today)) {
+            if (!IsValidForecast(record.forecast)) {
                 if (std::find(written.begin(), written.end(), name) == written.end() &&
                     std::find(invalid.begin(), invalid.end(), name) == invalid.end())
                     invalid.push_back(name);
@@ -191,7 +265,6 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CStr
 bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
                             bool* notValid) {
     if (notValid) *notValid = false;
-    const SYSTEMTIME today = DeviceToday();
     // Only the records of the code asked for belong to the place: a reply may list other cities
     // first, and their forecast would show under this place's name from then on. As when every
     // place is stored, the last valid one is kept.
@@ -201,7 +274,7 @@ bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CStrin
     while (TakeWeatherReplyRecord(remaining, record)) {
         if (record.code != code) continue;
         any = true;
-        if (!IsValidForecast(record.forecast, today)) continue;
+        if (!IsValidForecast(record.forecast)) continue;
         kept = record;
         valid = true;
     }

@@ -39,6 +39,8 @@ enum ForecastDayField {
 std::vector<CString> SplitForecastFields(const CString& forecastText);
 // Field i of day k, or an empty text.
 CString ForecastField(const std::vector<CString>& fields, int day, int field);
+// True when the forecast holds day k: a short forecast may end before a day's date text.
+bool ForecastReachesDay(const std::vector<CString>& fields, int day);
 
 // The record date "DD/MM/YYYY" of a forecast: the last ten characters of day 0's date text
 // (MM/DD/YYYY; the whole text when shorter) rebuilt day first. A date text that holds no date
@@ -46,18 +48,49 @@ CString ForecastField(const std::vector<CString>& fields, int day, int field);
 // so that the country stored after the date keeps its place.
 CString ForecastRecordDate(const CString& forecastText);
 
-// How far day 0 of a forecast may lie from the device's date, in days either way.
-inline constexpr int kForecastDateSlackDays = 3;
+// Physical limits of the measured fields of a forecast: what the weather on Earth can give.
+inline constexpr double kMinTemperature = -95;  // °C, low and high
+inline constexpr double kMaxTemperature = 70;
+inline constexpr double kMinFeelsLike = -110;   // °C
+inline constexpr double kMaxFeelsLike = 100;
+inline constexpr double kMaxWindSpeed = 500;    // km/h
+inline constexpr double kMinPressure = 800;     // mb, day 0
+inline constexpr double kMaxPressure = 1100;
+inline constexpr double kMaxVisibility = 500;   // km, day 0
+inline constexpr double kMaxPercentage = 100;   // humidity and precipitation, days 1-4
 
-// True when a forecast text is one the store may hold: exactly 60 fields each closed by "^";
-// no field longer than 80 characters or holding a control character; a condition code of
-// letters, digits, "-" or "/" (a code mapping.cfg does not know shows the unknown icon); each
-// day's date text ending with a real MM/DD/YYYY date, day 0 within kForecastDateSlackDays of
-// today (the device's local date, wYear/wMonth/wDay) and day k k days after it; temperatures
-// from -90 to 60 °C, the feels-like text one or two of them joined by "/"; wind speed 0 to 500
-// km/h; day 0's pressure 800 to 1100 mb and visibility 0 to 500 km; the other days' humidity and
-// precipitation 0 to 100. "N/A" stands for any value; "-" for the code and the temperatures.
-bool IsValidForecast(const CString& forecastText, const SYSTEMTIME& today);
+// True for the fields that hold a measured value: the temperatures, feels-like, wind speed,
+// pressure or humidity, visibility or precipitation.
+bool IsMeasuredForecastField(int field);
+// True when a measured field's text means no data: "N/A", "-" or nothing at all.
+bool IsNoForecastData(const CString& text);
+// The text a page shows for field i of a day: a measured field without data reads "N/A", as
+// the server marks a missing value, except that "-" stays in the temperatures (it is shown as
+// it came there); every other text as it came.
+CString ShownForecastField(const CString& text, int field);
+
+// True when a forecast text is one the store may hold. It is stored as it came, also when it has
+// fewer than 60 fields, provided the fields it has make sense: at least day 0's date; at most 60
+// fields, each closed by "^" (an unclosed text after the last one is no field and is allowed
+// only when fewer than 60 came); no field longer than 80 characters or holding a control
+// character; a condition code of letters, digits, "-" or "/" (or none: a code mapping.cfg does
+// not know shows the unknown icon); each date text that came ending with a real MM/DD/YYYY
+// date, day k k days after day 0; every measured field without data (IsNoForecastData) or a
+// number inside the physical limits above, the feels-like one or two of them joined by "/".
+// Day 0 may lie on any date: a device whose clock is off is told so (FarOffForecastDates).
+bool IsValidForecast(const CString& forecastText);
+
+// How far day 0 of a forecast may lie from the device's date, in days either way, before the
+// user is told that the dates disagree.
+inline constexpr int kForecastDateSlackDays = 3;
+// The record dates (DD/MM/YYYY, each once) of the reply's valid records whose day 0 lies more
+// than kForecastDateSlackDays from today (the device's local date); only the records of code
+// when it is given.
+std::vector<CString> FarOffForecastDates(const CString& reply, const SYSTEMTIME& today,
+                                         const CString* code = nullptr);
+// Says, owned by owner, that the reply's forecasts are dated far from the device's date and that
+// the device's date is the likely cause, naming both dates; nothing when they agree.
+void SayWhenForecastDatesFarOff(HWND owner, const CString& reply, const CString* code = nullptr);
 
 // One record of a weather reply.
 struct WeatherReplyRecord {
@@ -68,7 +101,7 @@ struct WeatherReplyRecord {
 // reply as it is, when no complete record is left.
 bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record);
 
-// Writes every valid record (IsValidForecast against the device's date) of the reply whose code
+// Writes every valid record (IsValidForecast) of the reply whose code
 // matches a stored place: its forecast and the date of the forecast, keeping its name and
 // country; a place whose record is not valid keeps its forecast. The store is open; it is sorted
 // on the code while this runs and back in its normal order afterwards. True when at least one

@@ -59,6 +59,8 @@ void CSyncDlg::SyncWeather() {
     // Places whose forecasts were not valid kept theirs: the user is told which, whether or not
     // other places were updated.
     if (!rejected.empty()) ShowNamesMessage(m_hWnd, IDS_FORECASTS_NOT_VALID, rejected);
+    // Forecasts far from the device's date were stored: the device's clock is the likely fault.
+    if (stored) SayWhenForecastDatesFarOff(m_hWnd, reply);
     if (stored && !m_reply.IsEmpty()) {
         ShowStatus(Load(IDS_SYNC_COMPLETE) + L"!");
         m_laterButton.SetWindowText(Load(IDS_SYNC_OK));

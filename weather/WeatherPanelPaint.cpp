@@ -150,9 +150,11 @@ void CWeatherPanel::LoadPlaceForecasts() {
             days.iconPaths[k].Empty();
             if (currency.todayIndex >= 5 || static_cast<int>(currency.daysLeft) - k < 0) continue;
             const int i = static_cast<int>(currency.todayIndex) + k;
-            if (i >= kForecastDays) continue;
-            days.tempTexts[k] = ForecastField(fields, i, kDayHigh) + L"°" + m_tempSeparator +
-                                ForecastField(fields, i, kDayLow) + L"°";
+            // A day the stored forecast does not reach (a short one) is left empty.
+            if (i >= kForecastDays || !ForecastReachesDay(fields, i)) continue;
+            days.tempTexts[k] = ShownForecastField(ForecastField(fields, i, kDayHigh), kDayHigh) + L"°" +
+                                m_tempSeparator + ShownForecastField(ForecastField(fields, i, kDayLow), kDayLow) +
+                                L"°";
             const CString code = ForecastField(fields, i, kDayConditionCode);
             const CString name = (code == L"N/A" || code == L"-") ? CString(L"na") : LookupImageMapping(code);
             CString path = m_iconFolder + name + L".bmp";

@@ -46,7 +46,10 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
 bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
                                 const CString& reply, HWND owner) {
     bool notValid = false;
-    if (StorePlaceWeatherReply(store, name, code, reply, &notValid)) return true;
+    if (StorePlaceWeatherReply(store, name, code, reply, &notValid)) {
+        SayWhenForecastDatesFarOff(owner, reply, &code);
+        return true;
+    }
     // The reply's forecast of the place was no forecast: say so before the failure.
     if (notValid) ShowNamesMessage(owner, IDS_FORECASTS_NOT_VALID, {name});
     CString failed;

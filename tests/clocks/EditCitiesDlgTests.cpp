@@ -148,7 +148,7 @@ TEST_F(EditCitiesDlgTest, AddingACityMovesTheStoredPositionsAtAndAfterIt) {
     Edit([](CEditCitiesDlg& dlg) {
         Fill(dlg, L"Zz", L"Y");
         Click(dlg, IDC_EDIT_CITY_ADD);
-        Fill(dlg, L"A", L"Y", L"-3.5", L" 40 ", L"x", L"-330"); // numbers are kept as typed; the rule is free
+        Fill(dlg, L"A", L"Y", L"-3.5", L" 40 ", L"1:88:2:298:3", L"-330"); // kept as typed, blanks aside
         Click(dlg, IDC_EDIT_CITY_ADD);
     });
     EXPECT_EQ(Stored(), (std::array<int, 6>{4, 1, 6, 8, 12, 13}));
@@ -156,42 +156,101 @@ TEST_F(EditCitiesDlgTest, AddingACityMovesTheStoredPositionsAtAndAfterIt) {
     db.Open();
     EXPECT_EQ(std::wstring(db.GetName(0)), L"A");
     EXPECT_EQ(std::wstring(db.GetLongitude(0)), L"-3.5");
-    EXPECT_EQ(std::wstring(db.GetLatitude(0)), L" 40 ");
-    EXPECT_EQ(std::wstring(db.GetDstRule(0)), L"x");
+    EXPECT_EQ(std::wstring(db.GetLatitude(0)), L"40");
+    EXPECT_EQ(std::wstring(db.GetDstRule(0)), L"1:88:2:298:3");
     EXPECT_EQ(std::wstring(db.GetUtcOffset(0)), L"-330");
     EXPECT_EQ(std::wstring(db.GetName(14)), L"Zz");
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(EditCitiesDlgTest, ABlankNameOrAPositionThatIsNoNumberIsRefusedAndTheFormStaysOpen) {
+// Fields the clocks or the map cannot use are refused, the first such field named in the message
+// and given the focus; nothing is stored, and the form keeps what was typed.
+TEST_F(EditCitiesDlgTest, FieldsTheClocksOrTheMapCannotUseAreRefusedByName) {
     WriteNumberedCities(5);
     Store({1, 2, 3, 4, 0, 1});
+    const std::wstring name = L"Please enter a name", lon = L"Longitude must be a number from -180 to 180",
+                       lat = L"Latitude must be a number from -90 to 90",
+                       zone = L"Time zone (Gmt) must be whole hours from -12 to 14, or hours and minutes written "
+                              L"together: 530 for 5:30, -330 for -3:30",
+                       rule = L"DST start/end must be 0, or five whole numbers separated by colons: hours offset (-2 "
+                              L"to 2), start day (1 to 366), start hour (0 to 23), end day (1 to 366), end hour (0 "
+                              L"to 23)",
+                       shifted = L"Time zone (Gmt) with its DST hours offset must stay from -12 to 14 hours";
+    struct Case {
+        LPCWSTR name, lon, lat, rule, offset;
+        const std::wstring& message;
+        int field;
+    };
+    const Case cases[] = {
+        {L"", L"", L"", L"", L"", name, IDC_EDIT_CITY_NAME},
+        {L"  ", L"1", L"2", L"0", L"0", name, IDC_EDIT_CITY_NAME},
+        {L"N", L"east", L"2", L"0", L"0", lon, IDC_EDIT_CITY_LONGITUDE},
+        {L"N", L"999", L"2", L"0", L"0", lon, IDC_EDIT_CITY_LONGITUDE},
+        {L"N", L"-180.5", L"2", L"0", L"0", lon, IDC_EDIT_CITY_LONGITUDE},
+        {L"N", L"1", L"-91", L"0", L"0", lat, IDC_EDIT_CITY_LATITUDE},
+        {L"N", L"1", L"1e1", L"0", L"0", lat, IDC_EDIT_CITY_LATITUDE},
+        {L"N", L"1", L"2", L"0", L"abc", zone, IDC_EDIT_CITY_OFFSET},
+        {L"N", L"1", L"2", L"0", L"15", zone, IDC_EDIT_CITY_OFFSET},
+        {L"N", L"1", L"2", L"0", L"100", zone, IDC_EDIT_CITY_OFFSET}, // one hundred hours
+        {L"N", L"1", L"2", L"0", L"575", zone, IDC_EDIT_CITY_OFFSET}, // 75 minutes
+        {L"N", L"1", L"2", L"0", L"5.5", zone, IDC_EDIT_CITY_OFFSET},
+        {L"N", L"1", L"2", L"0", L"-1230", zone, IDC_EDIT_CITY_OFFSET},
+        {L"N", L"1", L"2", L"x:y", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:2:298", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:2:298:3:0", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"3:88:2:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:0:2:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:24:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:2:367:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:2:298:3", L"14", shifted, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"-1:88:2:298:3", L"130", shifted, IDC_EDIT_CITY_DST_RULE}, // would read 30 hours
+    };
+    std::vector<std::wstring> expected, focused;
+    std::vector<int> focus;
     bool open = false;
-    CString longitude;
+    CString kept;
     Edit([&](CEditCitiesDlg& dlg) {
-        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK});
-        Fill(dlg, L"", L"", L"", L"", L"", L""); // every field empty
-        Click(dlg, IDC_EDIT_CITY_ADD);
-        Fill(dlg, L"  ", L"X");
-        Click(dlg, IDC_EDIT_CITY_ADD);
-        Fill(dlg, L"Nowhere", L"X", L"east", L"2");
-        Click(dlg, IDC_EDIT_CITY_ADD);
-        dlg.m_editLongitude.GetWindowText(longitude);
+        device::ui::ScriptMessageBoxAnswers(std::vector<int>(std::size(cases) + 1, IDOK));
+        for (const Case& c : cases) {
+            Fill(dlg, c.name, L"X", c.lon, c.lat, c.rule, c.offset);
+            Click(dlg, IDC_EDIT_CITY_ADD);
+            focus.push_back(::GetDlgCtrlID(::GetFocus()));
+            expected.push_back(c.message);
+        }
+        dlg.m_editLongitude.GetWindowText(kept);
+        // An update is checked the same way.
         Select(dlg, 2);
         dlg.m_editOffset.SetWindowText(L"abc");
         Click(dlg, IDC_EDIT_CITY_UPDATE);
+        expected.push_back(zone);
         open = dlg.IsWindowVisible() && dlg.m_listCities.GetCount() == 5;
     });
     EXPECT_TRUE(open);
-    EXPECT_EQ(std::wstring(longitude), L"east") << "the fields keep what was typed";
-    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Please enter a name", L"Please enter a name",
-                                                     L"Longitude, latitude and time zone must be numbers",
-                                                     L"Longitude, latitude and time zone must be numbers"}));
+    EXPECT_EQ(std::wstring(kept), L"1") << "the fields keep what was typed";
+    EXPECT_EQ(BoxTexts(), expected);
+    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(focus[i], cases[i].field) << i;
     EXPECT_EQ(Stored(), (std::array<int, 6>{1, 2, 3, 4, 0, 1}));
     CCitiesDb db;
     db.Open();
-    EXPECT_EQ(std::wstring(db.GetName(2)), L"C02");
+    EXPECT_EQ(db.GetRecordCount(), 5);
     EXPECT_EQ(std::wstring(db.GetUtcOffset(2)), L"2");
+
+    // The limits themselves and the forms of the shipped list are taken.
+    Edit([&](CEditCitiesDlg& dlg) {
+        Fill(dlg, L"East", L"X", L"180", L"-90", L"0:0:0:0:0", L"-1200");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Fill(dlg, L"West", L"X", L"-180", L"90", L"1:270:2:95:3", L"1245");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        Fill(dlg, L"Mid", L"X", L" 12.75 ", L"0.5", L"-1:46:3:81:2", L"14");
+        Click(dlg, IDC_EDIT_CITY_ADD);
+    });
+    EXPECT_EQ(Boxes().size(), std::size(cases) + 1) << "no further message";
+    CCitiesDb after;
+    after.Open();
+    EXPECT_EQ(after.GetRecordCount(), 8);
+    ASSERT_TRUE(after.FindCity(L"Mid:X"));
+    EXPECT_EQ(std::wstring(after.GetLongitude(after.GetCurrentIndex())), L"12.75");
 }
 
 TEST_F(EditCitiesDlgTest, ADuplicateNameAndCountryIsRefusedWithAMessage) {
@@ -231,15 +290,15 @@ TEST_F(EditCitiesDlgTest, AChangeOnAFullDeviceKeepsTheCitiesAndSaysTheStorageIsF
         CCitiesDb seeded;
         seeded.Open();
     }
-    const std::wstring big(200 * 1024, L'x'); // a rule far larger than the room left
+    const std::wstring big(200 * 1024, L'x'); // a country far larger than the room left
     int count = 0;
     Edit([&](CEditCitiesDlg& dlg) {
         device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
         testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(device::RootFolder()));
-        Fill(dlg, L"New", L"X", L"9", L"9", big.c_str());
+        Fill(dlg, L"New", big.c_str(), L"9", L"9");
         Click(dlg, IDC_EDIT_CITY_ADD);
         Select(dlg, 1);
-        Fill(dlg, L"C01", L"X", L"9", L"9", big.c_str());
+        Fill(dlg, L"C01", big.c_str(), L"9", L"9");
         Click(dlg, IDC_EDIT_CITY_UPDATE);
         count = dlg.m_listCities.GetCount();
     });

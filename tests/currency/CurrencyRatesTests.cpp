@@ -213,18 +213,27 @@ TEST_F(CurrencyUpdateTest, InvalidRatesAreSkippedAndTheirCurrenciesKeepTheirRate
         EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label);
     }
 
-    // Good rates beside bad ones are stored, the first valid one of a code given twice wins, and
+    // Good rates beside bad ones are stored, the last valid one of a code given twice wins, and
     // the date moves.
     server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
-                                          "EUR_nan#GBP_bad#GBP_2.5#GBP_4#USD_1e-320#EUR_1.6e+00#EUR_3#"});
+                                          "EUR_nan#GBP_bad#GBP_2.5#USD_1e-320#EUR_3#EUR_1.6e+00#GBP_8#GBP_oops#"});
     auto boxes = UpdateAll();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"The server sent rates that are not valid for: US Dollar" + kept);
     EXPECT_EQ(StoredRate(L"Euro"), L"1.6e+00");
-    EXPECT_EQ(StoredRate(L"Pound Sterling"), L"2.5");
+    EXPECT_EQ(StoredRate(L"Pound Sterling"), L"8");
     EXPECT_EQ(StoredRate(L"US Dollar"), L"1");
-    EXPECT_EQ(Field(1, 0), L"1.28000000");
+    EXPECT_EQ(Field(1, 0), L"0.40000000");
     EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n 15/7/2026 ");
+
+    // A rate text longer than the converter reads is read, judged and stored by its first 29
+    // characters.
+    const std::string longRate = "1.25" + std::string(25, '0') + "9999"; // 33 characters
+    server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "GBP_" + longRate + "#"});
+    EXPECT_TRUE(UpdateAll().empty());
+    const std::string read = longRate.substr(0, 29);
+    EXPECT_EQ(StoredRate(L"Pound Sterling"), CString(std::wstring(read.begin(), read.end()).c_str()));
+    EXPECT_EQ(Field(1, 0), L"2.56000000");
 }
 
 // A store that holds a rate no converter can use (written before rates were checked) converts

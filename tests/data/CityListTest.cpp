@@ -1,6 +1,7 @@
 // cities.lst read as the city store imports it, and its offsets and
 // daylight-saving rules held against the system tzdata.
 #include "ShippedFiles.h"
+#include "clocks/CityFields.h"
 #include "clocks/StoredCityIndexes.h"
 #include "core/ShippedDefaults.h"
 
@@ -189,6 +190,10 @@ TEST(CityList, RecordsHoldUsableFields) {
             EXPECT_TRUE(c.fields[1] >= 1 && c.fields[1] <= 366 && c.fields[3] >= 1 && c.fields[3] <= 366);
             EXPECT_TRUE(c.fields[2] >= 0 && c.fields[2] <= 23 && c.fields[4] >= 0 && c.fields[4] <= 23);
         }
+        // What the city editor takes from the user, every shipped city passes.
+        auto wide = [](const std::string& t) { return CString(std::wstring(t.begin(), t.end()).c_str()); };
+        EXPECT_EQ(CheckCityFields(wide(c.lon), wide(c.lat), wide(c.offset), wide(c.rule)), CityFieldFault::None)
+            << c.lon << " " << c.lat << " " << c.offset << " " << c.rule;
         zones.insert(c.zone);
     }
     EXPECT_GE(zones.size(), 300u);

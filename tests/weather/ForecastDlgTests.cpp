@@ -177,6 +177,55 @@ TEST_F(ForecastDlgTest, ARecordThreeDaysOldShowsItsLastTwoDaysAndEmptySlots) {
     });
 }
 
+// A short forecast and values left out: each missing measured value reads "N/A", in °F too, and
+// the days the forecast does not reach are empty slots.
+TEST_F(ForecastDlgTest, MissingValuesOfAShortForecastShowAsNoData) {
+    std::string june = JuneForecast();
+    june.pop_back(); // 59 fields: day 4 lacks its precipitation
+    june.erase(june.rfind('^') + 1);
+    // Values left out, and a forecast that ends after day 2's condition text.
+    const std::string gaps =
+        ForecastOf({{"", "Sunny", "Sunday 06/21/2009", "10:00", "12", "24", "", "NNE", "", "", "20"},
+                    {"W03", "Cloudy", "Monday 06/22/2009", "10:00", "", "-", "20", "N", "-", "60", "10"}}) +
+        "W09^Rain^";
+    StorePlace(L"Paris", june, L"21/06/2009", L"France");
+    StorePlace(L"Oslo", gaps, L"21/06/2009", L"Norway");
+    Run(L"Paris", [](CForecastDlg& dlg) {
+        EXPECT_EQ(dlg.m_precipitation[4], L"N/A");
+        EXPECT_EQ(dlg.m_humidity[4], L"90");
+    });
+    for (BYTE celsius : {1, 0}) {
+        Run(
+            L"Oslo",
+            [celsius](CForecastDlg& dlg) {
+                EXPECT_EQ(dlg.m_windSpeed[0], L"N/A");
+                EXPECT_EQ(dlg.m_pressure, L"N/A");
+                EXPECT_EQ(dlg.m_visibility, L"20");
+                EXPECT_EQ(dlg.m_feelsLike[0], L"N/A");
+                EXPECT_EQ(dlg.m_iconPath[0], L"\\Program Files\\Jorvana\\wiconset\\na.bmp");
+                EXPECT_EQ(dlg.m_temperature[1], L"-\u00B0 : N/A\u00B0");
+                EXPECT_EQ(dlg.m_feelsLike[1], celsius ? L"20" : L"68");
+                EXPECT_EQ(dlg.m_windSpeed[1], L"N/A");
+                // Day 2 holds no date: the forecast does not reach it, nor the days after it.
+                for (int k = 2; k < 5; ++k) {
+                    EXPECT_EQ(dlg.m_temperature[k], L"") << k;
+                    EXPECT_EQ(dlg.m_dateTime[k], L"") << k;
+                }
+                device::display::test::PumpUntilIdle();
+                testsupport::SaveScreenshot(celsius ? "forecast_short_overview" : "forecast_short_overview_f");
+                dlg.OnShowDayByDay();
+                TapNext(dlg);
+                device::display::test::PumpUntilIdle();
+                if (celsius) testsupport::SaveScreenshot("forecast_short_day2");
+                EXPECT_EQ(dlg.m_selLow, L"N/A\u00B0");
+                TapNext(dlg);
+                EXPECT_EQ(dlg.m_selectedDay, 3);
+                EXPECT_EQ(dlg.m_selDateTime, L"");
+            },
+            celsius);
+    }
+}
+
 TEST_F(ForecastDlgTest, OutOfDateFutureAndNeverSyncedRecordsLeaveEverySlotEmpty) {
     StorePlace(L"Paris", JuneForecast(), L"10/06/2009", L"France"); // long past
     StorePlace(L"Oslo", JuneForecast(), L"25/06/2009", L"Norway"); // days ahead
@@ -218,7 +267,8 @@ TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConverts
     const std::string old = ForecastOf({{"W01", "Sunny", "Monday 06/01/2009", "10:00", "12", "24", "26", "N", "5", "1015", "20"}});
     server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + old + "@"});
     testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), server.Url("/feed") + "*");
-    // The old forecast is not taken: the user is told so, then that the update failed.
+    // The old forecast is stored as it came; the user is told that its date and the device's
+    // disagree.
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
     Run(
         L"Paris",
@@ -231,10 +281,10 @@ TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConverts
         },
         0);
     const auto boxes = device::ui::MessageBoxRecords();
-    ASSERT_GE(boxes.size(), 2u);
-    EXPECT_EQ(boxes[boxes.size() - 2].text, L"The server sent forecasts that are not valid for: "
-                                            L"Paris\n\nTheir forecasts stored before were kept.");
-    EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes.back().text, L"The forecasts received are for 01/06/2009, but the device's date is 21/06/2009."
+                                 L"\n\nThe device's date is probably wrong: please check its date and time.");
+    EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(old) + L"|01/06/2009:France");
 }
 
 TEST_F(ForecastDlgTest, ArrowsStepThroughTheDaysWrappingOnlyOnTheDayPage) {

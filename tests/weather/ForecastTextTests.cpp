@@ -129,57 +129,94 @@ TEST_F(StoreReplyTest, RepeatedCodeKeepsTheLastAndShortForecastsAreRefused) {
     EXPECT_EQ(rejected, std::vector<CString>{L"Lima"});
 }
 
-// Records that are whole but mean nothing: each one is refused, the place keeps its forecast, and a
-// reply of such records alone is no synchronisation.
-TEST_F(StoreReplyTest, RecordsThatAreNoForecastLeaveThePlaceAsItWas) {
+// Records judged by what they mean: real data is stored as it came (unusual weather, values left
+// out or marked as missing, short forecasts, dates far from the device's), nonsense is refused
+// and the place keeps its forecast; a reply of refused records alone is no synchronisation.
+TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
     const std::string good = Near("06/21/2009");
-    ASSERT_TRUE(Store("A1^" + good + "@"));
-    const auto before = Records();
-    // Field f of day d of the good forecast replaced by value.
-    auto with = [&](int day, int field, const std::string& value) {
+    // The good forecast with some fields (day, field, value) replaced.
+    struct Change {
+        int day, field;
+        std::string value;
+    };
+    auto changed = [&](std::initializer_list<Change> changes) {
         std::string text;
         size_t at = 0;
         for (int i = 0; i < 60; ++i) {
             size_t caret = good.find('^', at);
-            text += (i == day * 12 + field ? value : good.substr(at, caret - at)) + "^";
+            std::string field = good.substr(at, caret - at);
+            for (const Change& c : changes)
+                if (i == c.day * 12 + c.field) field = c.value;
+            text += field + "^";
             at = caret + 1;
         }
         return text;
     };
-    const std::pair<const char*, std::string> bad[] = {
-        {"only separators", std::string(60, '^')},
-        {"date 99/99/9999", with(0, 2, "Day 99/99/9999")},
-        {"30 February", with(0, 2, "Day 02/30/2009")},
-        {"a year old", Near("06/21/2008")},
-        {"four days ahead", Near("06/25/2009")},
-        {"four days before", Near("06/17/2009")},
-        {"day 1 not the next day", with(1, 2, "Day 06/21/2009")},
-        {"cut at a NUL byte", with(0, 1, std::string("Sun\0ny", 6))},
-        {"control byte", with(2, 7, "N\x1b")},
-        {"high 999", with(0, 5, "999")},
-        {"low nan", with(3, 4, "nan")},
-        {"feels like 1e9", with(1, 6, "1e9/2")},
-        {"humidity 150", with(2, 10, "150")},
-        {"pressure 5", with(0, 10, "5")},
-        {"wind -5", with(4, 9, "-5")},
-        {"empty code", with(0, 0, "")},
-        {"59 fields", good.substr(0, good.size() - 3)},
-        {"61 fields", good + "x^"},
-        {"text after the last field", good + "x"},
-        {"field of 81 characters", with(0, 1, std::string(81, 'a'))},
+    auto with = [&](int day, int field, const std::string& value) { return changed({{day, field, value}}); };
+    const struct {
+        const char* name;
+        std::string forecast;
+        bool stored;
+    } cases[] = {
+        {"feels like 65 (Gulf summer)", with(0, 6, "65"), true},
+        {"feels like 38/65", with(1, 6, "38/65"), true},
+        {"high 61", with(2, 5, "61"), true},
+        {"the limits", changed({{0, 4, "-95"}, {0, 5, "70"}, {0, 6, "-110/100"}, {0, 9, "0"}, {0, 10, "800"}, {1, 10, "0"}, {0, 11, "0"}}), true},
+        {"the other limits", changed({{1, 4, "70"}, {0, 9, "500"}, {0, 10, "1100"}, {0, 11, "500"}, {1, 11, "100"}}), true},
+        {"empty low", with(3, 4, ""), true},
+        {"empty wind speed", with(0, 9, ""), true},
+        {"wind speed -", with(4, 9, "-"), true},
+        {"empty code", with(0, 0, ""), true},
+        {"N/A code", with(0, 0, "N/A"), true},
+        {"temperature -", with(2, 4, "-"), true},
+        {"feels like -3/-12", with(1, 6, "-3/-12"), true},
+        {"pressure N/A", with(0, 10, "N/A"), true},
+        {"blanks around a value", with(1, 5, " 25 "), true},
+        {"59 fields", good.substr(0, good.size() - 3), true},
+        {"59 fields and an unclosed one", good.substr(0, good.size() - 1), true},
+        {"day 0 only", good.substr(0, good.find("^", good.find("Day ")) + 1), true},
+        {"a year old", Near("06/21/2008"), true},
+        {"a week ahead", Near("06/28/2009"), true},
+        {"only separators", std::string(60, '^'), false},
+        {"no date", "W01^Sunny^", false},
+        {"date 99/99/9999", with(0, 2, "Day 99/99/9999"), false},
+        {"30 February", with(0, 2, "Day 02/30/2009"), false},
+        {"day 1 not the next day", with(1, 2, "Day 06/21/2009"), false},
+        {"cut at a NUL byte", with(0, 1, std::string("Sun\0ny", 6)), false},
+        {"control byte", with(2, 7, "N\x1b"), false},
+        {"high 71", with(0, 5, "71"), false},
+        {"low -96", with(1, 4, "-96"), false},
+        {"high 999", with(0, 5, "999"), false},
+        {"low nan", with(3, 4, "nan"), false},
+        {"feels like 101", with(0, 6, "101"), false},
+        {"feels like 38/101", with(0, 6, "38/101"), false},
+        {"feels like 1e9", with(1, 6, "1e9/2"), false},
+        {"humidity 150", with(2, 10, "150"), false},
+        {"pressure 5", with(0, 10, "5"), false},
+        {"pressure 1101", with(0, 10, "1101"), false},
+        {"wind -5", with(4, 9, "-5"), false},
+        {"wind 501", with(4, 9, "501"), false},
+        {"code of signs", with(0, 0, "<b>"), false},
+        {"61 fields", good + "x^", false},
+        {"text after the last field", good + "x", false},
+        {"field of 81 characters", with(0, 1, std::string(81, 'a')), false},
     };
-    for (const auto& [name, forecast] : bad) {
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Store("A1^" + good + "@"));
+        const auto before = Records();
         std::vector<CString> rejected;
-        EXPECT_FALSE(Store("A1^" + forecast + "@", &rejected)) << name;
-        EXPECT_EQ(rejected, std::vector<CString>{L"Paris"}) << name;
-        EXPECT_EQ(Records(), before) << name;
+        EXPECT_EQ(Store("A1^" + c.forecast + "@", &rejected), c.stored) << c.name;
+        const auto after = Records();
+        if (c.stored) {
+            EXPECT_TRUE(rejected.empty()) << c.name;
+            EXPECT_EQ(after[2], L"Paris|A1|" + Wide(c.forecast) + L"|" + ForecastRecordDate(Wide(c.forecast).c_str()).Str() +
+                                    L":France")
+                << c.name;
+        } else {
+            EXPECT_EQ(rejected, std::vector<CString>{L"Paris"}) << c.name;
+            EXPECT_EQ(after, before) << c.name;
+        }
     }
-    // What the server may leave out or mark: N/A anywhere, "-" for the code and temperatures,
-    // a forecast of up to three days before or after the device's day.
-    for (const std::string& forecast : {with(0, 0, "N/A"), with(2, 4, "-"), with(1, 6, "-3/-12"),
-                                        with(0, 10, "N/A"), with(3, 9, "N/A"), Near("06/18/2009"),
-                                        Near("06/24/2009")})
-        EXPECT_TRUE(Store("A1^" + forecast + "@")) << forecast;
 }
 
 TEST_F(StoreReplyTest, GarbageRepliesNeverLoseTheStoredPlaces) {

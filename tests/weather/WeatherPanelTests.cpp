@@ -133,6 +133,25 @@ TEST_F(WeatherPageTest, FourPlacesAreLoadedFromTheirPositionsAndWrittenBack) {
     EXPECT_EQ(ReadWeatherValue(L"wetp4"), 1u);
 }
 
+// Temperatures left out read "N/A", in °F too; a day a short forecast does not reach is empty.
+TEST_F(WeatherPageTest, MissingTemperaturesOfAShortForecastShowAsNoData) {
+    OpenFourPlaces();
+    std::string oslo = NumericForecast("06/21/2009", 25, 18);
+    oslo.replace(oslo.find("^18^"), 4, "^^"); // day 0 without its low
+    oslo.erase(oslo.find("Day 06/23/2009")); // ends before day 2's date: 26 fields
+    m_store.UpdateCity(L"Oslo", L"NO1", Wide(oslo).c_str(), L"21/06/2009:Norway", 1);
+    CWeatherPanel& page = CreatePage();
+    EXPECT_EQ(page.m_placeDays[1].tempTexts[0], L"25°/N/A°");
+    EXPECT_EQ(page.m_placeDays[1].tempTexts[1], L"26°/19°");
+    EXPECT_EQ(page.m_placeDays[1].tempTexts[2], L"");
+    EXPECT_EQ(page.m_placeDays[1].iconPaths[2], L"");
+    page.OnFahrenheit();
+    EXPECT_EQ(page.m_placeDays[1].tempTexts[0], L"77°/N/A°");
+    EXPECT_EQ(page.m_placeDays[1].tempTexts[2], L"");
+    device::display::test::PumpUntilIdle();
+    testsupport::SaveScreenshot("weather-page-short-forecast");
+}
+
 TEST_F(WeatherPageTest, FirstStartUsesTheDefaultPlacesAndWritesThemOnlyAtTheEnd) {
     std::vector<std::string> lines;
     for (int i = 0; i < 400; ++i) lines.push_back("Land;City" + std::to_string(100 + i) + ";C" + std::to_string(i));

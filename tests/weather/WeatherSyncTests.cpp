@@ -170,6 +170,44 @@ TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
     EXPECT_EQ(rows[1].substr(rows[1].size() - 7), L":France");
 }
 
+// A device whose clock is a week ahead of the server's: the forecasts are stored as they came, the
+// synchronisation is done, and the user reads that the dates disagree and which one is likely
+// wrong, once for Sync All and once for one place.
+TEST_F(WeatherSyncTest, ADeviceClockAWeekOffStoresTheForecastsAndNamesBothDates) {
+    feedserver::FeedData data;
+    data.places["A1"] = feedserver::Place{"A1", "Paris", "France", 48.9, 2.3, 12, 15, 8, 0.4};
+    data.places["B2"] = feedserver::Place{"B2", "Oslo", "Norway", 59.9, 10.7, 6, 20, 7, 0.5};
+    feedserver::FeedOptions options;
+    options.today = feedserver::CivilDate{2009, 6, 21};
+    feedserver::FeedServer server(data, options);
+    ASSERT_TRUE(server.Start());
+    WriteAddress(server.FeedUrl() + "*");
+    device::SetDeviceClock("2009-06-28T10:00:00Z");
+    const std::wstring message = L"The forecasts received are for 21/06/2009, but the device's date is 28/06/2009."
+                                 L"\n\nThe device's date is probably wrong: please check its date and time.";
+
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    DialogState after;
+    EXPECT_EQ(RunDialog([&](CSyncDlg& dlg) {
+                  TapSync(dlg);
+                  after = StateOf(dlg);
+                  dlg.SendMessage(WM_COMMAND, IDOK);
+              }),
+              L"yes");
+    EXPECT_EQ(after.status, L"Syncronisation complete!");
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, message);
+    for (const auto& row : Records()) EXPECT_NE(row.find(L"|21/06/2009:"), std::wstring::npos) << row;
+
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    EXPECT_TRUE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
+    boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, message);
+}
+
 TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     ScriptedServer server;
     server.Script("/feed", ScriptedReply{503, {}, "down"});
