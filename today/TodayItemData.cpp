@@ -139,6 +139,16 @@ void JoinPath(LPWSTR out, size_t count, LPCWSTR prefix, LPCWSTR name) {
 
 bool IsNoValue(LPCWSTR text) { return !*text || std::wcscmp(text, L"-") == 0 || std::wcscmp(text, L"N/A") == 0; }
 
+// A measured value the server left out (nothing, or "-" outside the temperatures) of a day the
+// forecast holds reads "N/A", as the program's pages show it, never a lone "°" or a 0.
+void MarkMissingValues(WCHAR (&day)[kForecastFields][kForecastFieldLength]) {
+    if (!day[2][0]) return; // a day a short forecast does not reach
+    for (int field : {4, 5, 6, 9, 10, 11}) {
+        LPWSTR text = day[field];
+        if (!*text || (field >= 9 && std::wcscmp(text, L"-") == 0)) Copy(text, kForecastFieldLength, L"N/A");
+    }
+}
+
 } // namespace
 
 SYSTEMTIME AddDaysToSystemTime(const SYSTEMTIME& date, int days) {
@@ -497,6 +507,7 @@ void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
         // Fields the text leaves out are empty rather than another city's.
         std::wmemset(&w.forecast[0][0][0], 0, sizeof(w.forecast) / sizeof(WCHAR));
         SplitForecastText(record.Text(2), w.forecast);
+        for (auto& day : w.forecast) MarkMissingValues(day);
         Append(w.dateText, L", ");
         if (w.dayIndex >= 0 && w.dayIndex < kForecastDays) Append(w.dateText, w.forecast[w.dayIndex][3]);
         Append(w.dateText, L" GMT");
@@ -504,6 +515,7 @@ void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
             w.image[c][0] = w.high[c][0] = w.low[c][0] = L'\0';
             if (w.dayIndex >= kForecastDays || w.daysLeft - c < 0 || w.dayIndex < 0) continue;
             const int d = w.dayIndex + c;
+            if (!w.forecast[d][2][0]) continue; // the forecast ends before this day
             Copy(w.high[c], w.forecast[d][5]);
             Copy(w.low[c], w.forecast[d][4]);
             LPCWSTR condition = w.forecast[d][0];

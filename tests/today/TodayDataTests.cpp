@@ -170,6 +170,32 @@ TEST_F(TodayData, ARecordDatedTomorrowDrawsNoColumnsAndFahrenheitKeepsMissingVal
     EXPECT_FALSE(Has(texts, L"20\u00B0"));
 }
 
+// A low the server left out reads "N/A", in °F too; the day a short forecast does not reach draws
+// no column.
+TEST_F(TodayData, MissingValuesOfAShortForecastShowAsNoData) {
+    SeedCities();
+    SeedWeather(L"15/06/2026", L"", L"");
+    SeedCurrencies(false);
+    std::wstring berlin = todaytest::Forecast(10);
+    berlin.replace(berlin.find(L"Day0^10^"), 8, L"Day0^^");
+    size_t end = 0;
+    for (int i = 0; i < 24; ++i) end = berlin.find(L'^', end) + 1; // days 0 and 1 only
+    berlin.erase(end);
+    CWeatherDb weather;
+    weather.Open();
+    weather.UpdateCity(L"Berlin", L"GMXX0007", berlin.c_str(), L"15/06/2026:Germany", 1);
+    StartScreen();
+    auto degrees = [](const std::vector<std::wstring>& texts) {
+        std::vector<std::wstring> found;
+        for (const auto& t : texts)
+            if (t.find(L'\u00B0') != t.npos) found.push_back(t);
+        return found;
+    };
+    EXPECT_EQ(degrees(Paint()), (std::vector<std::wstring>{L"20\u00B0", L"N/A\u00B0", L"21\u00B0", L"11\u00B0"}));
+    Write(L"Jorvana", L"fara", 1);
+    EXPECT_EQ(degrees(Paint()), (std::vector<std::wstring>{L"68\u00B0", L"N/A\u00B0", L"70\u00B0", L"52\u00B0"}));
+}
+
 TEST_F(TodayData, CurrencyStripShowsThePairAndTheRatesDate) {
     SeedCities();
     SeedCurrencies(false);
