@@ -93,14 +93,8 @@ CString ConvertFeelsLike(const CString& text) {
 } // namespace
 
 void SplitCaretFields(const CString& text, CString fields[60]) {
-    for (int i = 0; i < 60; ++i) fields[i].Empty();
-    int start = 0;
-    for (int i = 0; i < 60; ++i) {
-        int caret = text.Find(L'^', start);
-        if (caret < 0) return;
-        fields[i] = text.Mid(start, caret - start);
-        start = caret + 1;
-    }
+    const std::vector<CString> split = SplitForecastFields(text);
+    std::copy(split.begin(), split.end(), fields);
 }
 
 bool ReadDayFirstDate(const CString& text, int& day, int& month, int& year) {
