@@ -15,6 +15,7 @@
 #include "weather/WeatherSync.h"
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -43,6 +44,19 @@ protected:
     }
     void WriteAddress(const std::string& text) {
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"adrs.cfg"), text);
+    }
+    // The stand-in feed server with both places, its forecasts made on 21 June 2009, written into
+    // adrs.cfg; null when it cannot start.
+    std::unique_ptr<feedserver::FeedServer> StartStandInServer() {
+        feedserver::FeedData data;
+        data.places["A1"] = feedserver::Place{"A1", "Paris", "France", 48.9, 2.3, 12, 15, 8, 0.4};
+        data.places["B2"] = feedserver::Place{"B2", "Oslo", "Norway", 59.9, 10.7, 6, 20, 7, 0.5};
+        feedserver::FeedOptions options;
+        options.today = feedserver::CivilDate{2009, 6, 21};
+        auto server = std::make_unique<feedserver::FeedServer>(data, options);
+        if (!server->Start()) return nullptr;
+        WriteAddress(server->FeedUrl() + "*");
+        return server;
     }
 
     struct DialogState {
@@ -131,14 +145,9 @@ TEST_F(WeatherSyncTest, LaterBeforeSyncSendsNothing) {
 }
 
 TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
-    feedserver::FeedData data;
-    data.places["A1"] = feedserver::Place{"A1", "Paris", "France", 48.9, 2.3, 12, 15, 8, 0.4};
-    data.places["B2"] = feedserver::Place{"B2", "Oslo", "Norway", 59.9, 10.7, 6, 20, 7, 0.5};
-    feedserver::FeedOptions options;
-    options.today = feedserver::CivilDate{2009, 6, 21};
-    feedserver::FeedServer server(data, options);
-    ASSERT_TRUE(server.Start());
-    WriteAddress(server.FeedUrl() + "*");
+    auto standIn = StartStandInServer();
+    ASSERT_TRUE(standIn);
+    feedserver::FeedServer& server = *standIn;
 
     device::ui::ScriptMessageBoxAnswers({IDYES});
     DialogState after;
@@ -174,14 +183,9 @@ TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
 // synchronisation is done, and the user reads that the dates disagree and which one is likely
 // wrong, once for Sync All and once for one place.
 TEST_F(WeatherSyncTest, ADeviceClockAWeekOffStoresTheForecastsAndNamesBothDates) {
-    feedserver::FeedData data;
-    data.places["A1"] = feedserver::Place{"A1", "Paris", "France", 48.9, 2.3, 12, 15, 8, 0.4};
-    data.places["B2"] = feedserver::Place{"B2", "Oslo", "Norway", 59.9, 10.7, 6, 20, 7, 0.5};
-    feedserver::FeedOptions options;
-    options.today = feedserver::CivilDate{2009, 6, 21};
-    feedserver::FeedServer server(data, options);
-    ASSERT_TRUE(server.Start());
-    WriteAddress(server.FeedUrl() + "*");
+    auto standIn = StartStandInServer();
+    ASSERT_TRUE(standIn);
+    feedserver::FeedServer& server = *standIn;
     device::SetDeviceClock("2009-06-28T10:00:00Z");
     const std::wstring message = L"The forecasts received are for 21/06/2009, but the device's date is 28/06/2009."
                                  L"\n\nThe device's date is probably wrong: please check its date and time.";
