@@ -768,3 +768,6 @@
 
 // Packing list: a damaged file that could not be kept beside the one the next save replaces
 #define IDS_PACK_FILE_DAMAGED_NOT_KEPT 33740
+
+// Reminders: one the device's notification service refused to set (the form keeps it)
+#define IDS_REMINDER_NOT_SET 33741
