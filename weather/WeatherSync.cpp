@@ -3,6 +3,7 @@
 #include "core/CoreMessages.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
+#include "core/StorageFaults.h"
 #include "core/WeatherDb.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/ui/MessageBox.h"
@@ -46,7 +47,11 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
 bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
                                 const CString& reply, HWND owner) {
     bool notValid = false;
-    if (StorePlaceWeatherReply(store, name, code, reply, &notValid)) return true;
+    // A reply the storage could not take was said as such (the place keeps its forecast): it
+    // is no failure of the synchronisation.
+    CStorageWriteWatch watch;
+    const bool stored = StorePlaceWeatherReply(store, name, code, reply, &notValid);
+    if (watch.Done() || stored) return stored;
     // The reply's forecast of the place was no forecast: say so before the failure.
     if (notValid) ShowNamesMessage(owner, IDS_FORECASTS_NOT_VALID, {name});
     CString failed;
