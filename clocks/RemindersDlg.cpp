@@ -147,7 +147,9 @@ CString CRemindersDlg::BoxText(CEdit& edit) const {
     return text;
 }
 
-ReminderHome CRemindersDlg::GetReminderHome() { return ReadReminderHome(m_db, m_registry); }
+ReminderHome CRemindersDlg::GetReminderHome() {
+    return ReadReminderHome(m_db, m_registry);
+}
 
 void CRemindersDlg::ComputeMetrics() {
     const WorkAreaMetrics area = ReadWorkAreaMetrics();
@@ -522,8 +524,8 @@ bool CRemindersDlg::SaveReminders(bool tell) {
         for (int k = 0; k < kReminderCount; ++k) {
             if (m_checkEnable[k].GetCheck() != BST_CHECKED) {
                 ClearReminder(k);
-            } else if (set[k] && !ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), home, times[k], dates[k],
-                                                   descs[k])) {
+            } else if (set[k] && !ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), home, times[k],
+                                                   dates[k], descs[k])) {
                 refused = k;
                 return false;
             }

@@ -57,8 +57,10 @@ bool StartsUserAction(const QueuedMessage& m) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_CHAR:
-    case WM_COMMAND: return true;
-    default: return false;
+    case WM_COMMAND:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -602,7 +604,9 @@ LRESULT DispatchMessageW(const MSG* msg) {
     return r;
 }
 
-uint64_t device::ui::UserActionSerial() { return g_userActions.load(std::memory_order_relaxed); }
+uint64_t device::ui::UserActionSerial() {
+    return g_userActions.load(std::memory_order_relaxed);
+}
 
 int device::ui::PumpUntilIdle(int limit) {
     int count = 0;

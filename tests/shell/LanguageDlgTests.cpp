@@ -75,8 +75,9 @@ TEST_F(LanguageDlgTest, RestartNoticeOnlyForAChangedLanguage) {
             dlg.SelectLanguage(1);
         });
     }
-    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
-                                                        L"Nothing was saved; the data stay as they were."});
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
+                                        L"Nothing was saved; the data stay as they were."});
     EXPECT_EQ(ReadLang(), 0);
 }
 

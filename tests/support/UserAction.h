@@ -8,7 +8,8 @@
 namespace testsupport {
 
 inline void StartUserAction() {
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     SetFocus(window);
     device::ui::InjectKey(VK_SHIFT, true);
     device::ui::InjectKey(VK_SHIFT, false);

@@ -209,8 +209,8 @@ TEST_F(WeatherSyncTest, AReplyAFullDeviceCannotTakeIsSaidAsSuchAndKeepsTheForeca
     server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + paris + "@"});
     WriteAddress(server.Url("/feed") + "*");
     const auto before = Records();
-    const std::wstring full =
-        L"The device's storage is full or cannot be written!\n\nNothing was saved; the data stay as they were.";
+    const std::wstring full = L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
+                              L"data stay as they were.";
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK, IDOK});
     DialogState failed;
     const std::wstring reply = RunDialog([&](CSyncDlg& dlg) {
@@ -236,7 +236,8 @@ TEST_F(WeatherSyncTest, AReplyAFullDeviceCannotTakeIsSaidAsSuchAndKeepsTheForeca
     const auto boxes = device::ui::MessageBoxRecords();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, full);
-    for (const auto& box : boxes) EXPECT_NE(box.text, L"Syncronisation failed");
+    for (const auto& box : boxes)
+        EXPECT_NE(box.text, L"Syncronisation failed");
     EXPECT_EQ(Records(), before);
 }
 
