@@ -441,6 +441,7 @@ void CRemindersDlg::OnPaint() {
 void CRemindersDlg::OnOK() {
     // The form stays open, with what the user typed, until its reminders are stored.
     if (!UpdateData(TRUE) || RefusePastReminders() || !SaveReminders(true)) return;
+    m_bClosedBySave = true;
     CDialog::OnOK();
 }
 
@@ -450,6 +451,7 @@ void CRemindersDlg::OnCancel() {
     // and a save the storage refused is said and leaves every reminder as it was.
     RefusePastReminders();
     SaveReminders(true);
+    m_bClosedBySave = true;
     CDialog::OnCancel();
 }
 
@@ -543,7 +545,6 @@ bool CRemindersDlg::SaveReminders(bool tell) {
             m_strDates[k] = dates[k];
             m_strDescs[k] = descs[k];
         }
-        m_bSaved = true;
         if (tell) MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
         return true;
     }
@@ -562,7 +563,7 @@ bool CRemindersDlg::SaveReminders(bool tell) {
 
 void CRemindersDlg::OnDestroy() {
     // A form that goes without being closed (the program ending) still keeps what it holds.
-    if (m_editYear.m_hWnd && !m_bSaved) SaveReminders(false);
+    if (m_editYear.m_hWnd && !m_bClosedBySave) SaveReminders(false);
     for (HFONT* font : {&m_hTitleFont, &m_hNoteFont, &m_hNameFont}) {
         if (*font) ::DeleteObject(*font);
         *font = nullptr;

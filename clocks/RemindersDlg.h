@@ -63,7 +63,7 @@ public:
     bool m_bShortLandscape = false;
     int m_nContentHeight = 0;
     int m_nHeightBeforePanel = 0; // the window's height before the panel rose
-    bool m_bSaved = false;        // the reminders were stored as the form closed
+    bool m_bClosedBySave = false; // OK or Cancel saved, or said why it could not
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
