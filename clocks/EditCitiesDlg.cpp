@@ -127,28 +127,24 @@ void CEditCitiesDlg::ShowDuplicateMessage() {
 // Today item that name them by position as they were, or all of the change, never a clock
 // moved onto another city. The positions are kept only once the change is committed.
 // A change the storage could not take (a full device) is said as such, not as a refusal.
-CEditCitiesDlg::Outcome CEditCitiesDlg::CommitChange(const std::function<bool(StoredCityIndexes&)>& change) {
-    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
+StoreOutcome CEditCitiesDlg::CommitChange(const std::function<bool(StoredCityIndexes&)>& change) {
     StoredCityIndexes moved = m_stored;
-    const bool committed = CCeDBDatabase::AllOrNothing([&] { return change(moved) && moved.Write(m_registry); });
-    if (committed) m_stored = moved;
+    const StoreOutcome outcome = StoreAllOrNothing([&] { return change(moved) && moved.Write(m_registry); });
+    if (outcome == StoreOutcome::Committed) m_stored = moved;
     FillList();
-    if (committed) return Outcome::Committed;
-    if (CCeDBDatabase::StorageFaultCount() == faults) return Outcome::Refused;
-    ReportStorageFault();
-    return Outcome::StorageFailed;
+    return outcome;
 }
 
 void CEditCitiesDlg::OnAdd() {
     if (RefuseCityFields()) return;
     const CString key = FieldText(m_editName) + L":" + FieldText(m_editCountry);
     const CString position = NumberFieldText(m_editLongitude) + L":" + NumberFieldText(m_editLatitude);
-    const Outcome outcome = CommitChange([&](StoredCityIndexes& moved) {
+    const StoreOutcome outcome = CommitChange([&](StoredCityIndexes& moved) {
         if (!m_db.AddCity(key, position, NumberFieldText(m_editDstRule), NumberFieldText(m_editOffset))) return false;
         moved.ShiftAfterAdd(static_cast<int32_t>(m_db.GetCurrentIndex()));
         return true;
     });
-    if (outcome == Outcome::Refused) ShowDuplicateMessage();
+    if (outcome == StoreOutcome::Refused) ShowDuplicateMessage();
 }
 
 BOOL CEditCitiesDlg::PreTranslateMessage(MSG* pMsg) {
@@ -190,14 +186,14 @@ void CEditCitiesDlg::OnUpdate() {
     // The old record goes and the new one comes in the same step as the positions that follow
     // it: should the store refuse the new record, the old one is still there.
     bool refused = false;
-    const Outcome outcome = CommitChange([&](StoredCityIndexes& moved) {
+    const StoreOutcome outcome = CommitChange([&](StoredCityIndexes& moved) {
         if (!m_db.DeleteAt(static_cast<DWORD>(s))) return false;
         refused = !m_db.AddCity(key, position, NumberFieldText(m_editDstRule), NumberFieldText(m_editOffset));
         if (refused) return false;
         moved.ShiftAfterMove(s, static_cast<int32_t>(m_db.GetCurrentIndex()));
         return true;
     });
-    if (refused && outcome == Outcome::Refused) ShowDuplicateMessage();
+    if (refused && outcome == StoreOutcome::Refused) ShowDuplicateMessage();
 }
 
 void CEditCitiesDlg::ReadWorkArea() {

@@ -8,6 +8,7 @@
 #include "clocks/StoredCityIndexes.h"
 #include "core/CitiesDb.h"
 #include "core/RegistryKey.h"
+#include "core/StorageFaults.h"
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/ListControls.h"
 
@@ -61,11 +62,10 @@ protected:
 private:
     void FillList();
     void ShowDuplicateMessage();
-    enum class Outcome { Committed, Refused, StorageFailed };
     // Runs change (a store write that moves the positions it is given) and the write-back of
     // the moved positions as one transaction; nothing is written when either fails. A failure
     // of the device's storage is reported here.
-    Outcome CommitChange(const std::function<bool(StoredCityIndexes&)>& change);
+    StoreOutcome CommitChange(const std::function<bool(StoredCityIndexes&)>& change);
     void Layout();
     void ReadWorkArea();
     void ScrollTo(int pos);

@@ -3,6 +3,7 @@
 #include "clocks/ScrollableForm.h"
 #include "clocks/StoredCityIndexes.h"
 #include "core/CommonHelpers.h"
+#include "core/StorageFaults.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/ui/Sip.h"
@@ -113,8 +114,15 @@ void CRemindersDlg::DoDataExchange(CDataExchange* pDX) {
         DDX_Control(pDX, kMonthIds[k], m_editMonth[k]);
     }
     DDX_Control(pDX, IDC_REMINDER_YEAR0, m_editYear);
-    // Dates first, then the times; the first failing box stops the exchange.
+    // Only the ticked reminders are checked: one that is not set keeps nothing of its boxes, so
+    // no box of it can stop the form (the hidden year box holds the device's year, which may
+    // lie outside the years a reminder can take). Dates first, then the times; the first
+    // failing box stops the exchange.
+    auto exchanged = [&](int k) {
+        return !pDX->m_bSaveAndValidate || m_checkEnable[k].GetCheck() == BST_CHECKED;
+    };
     for (int k = 0; k < kReminderCount; ++k) {
+        if (!exchanged(k)) continue;
         DDX_Text(pDX, kDayIds[k], m_nDay[k]);
         DDV_MinMaxInt(pDX, m_nDay[k], 1, 31);
         DDX_Text(pDX, kMonthIds[k], m_nMonth[k]);
@@ -125,6 +133,7 @@ void CRemindersDlg::DoDataExchange(CDataExchange* pDX) {
         }
     }
     for (int k = 0; k < kReminderCount; ++k) {
+        if (!exchanged(k)) continue;
         DDX_Text(pDX, kHoursIds[k], m_nHours[k]);
         DDV_MinMaxInt(pDX, m_nHours[k], 0, 23);
         DDX_Text(pDX, kMinutesIds[k], m_nMinutes[k]);
@@ -138,7 +147,9 @@ CString CRemindersDlg::BoxText(CEdit& edit) const {
     return text;
 }
 
-ReminderHome CRemindersDlg::GetHomeCityOffset() { return ReadReminderHome(m_db, m_registry); }
+ReminderHome CRemindersDlg::GetReminderHome() {
+    return ReadReminderHome(m_db, m_registry);
+}
 
 void CRemindersDlg::ComputeMetrics() {
     const WorkAreaMetrics area = ReadWorkAreaMetrics();
@@ -428,14 +439,19 @@ void CRemindersDlg::OnPaint() {
 }
 
 void CRemindersDlg::OnOK() {
-    if (!UpdateData(TRUE) || RefusePastReminders()) return;
+    // The form stays open, with what the user typed, until its reminders are stored.
+    if (!UpdateData(TRUE) || RefusePastReminders() || !SaveReminders(true)) return;
+    m_bClosedBySave = true;
     CDialog::OnOK();
 }
 
 void CRemindersDlg::OnCancel() {
-    // Cancel saves and arms like OK, so it checks the boxes first: a time that does not exist is
-    // shown with the framework's message rather than stored.
-    if (!UpdateData(TRUE) || RefusePastReminders()) return;
+    // Cancel saves like OK, but the form is always left: a ticked reminder whose boxes give no
+    // time stays as it was stored, one whose time is over is not set (and the user is told),
+    // and a save the storage refused is said and leaves every reminder as it was.
+    RefusePastReminders();
+    SaveReminders(true);
+    m_bClosedBySave = true;
     CDialog::OnCancel();
 }
 
@@ -460,7 +476,7 @@ bool CRemindersDlg::ReadReminderTexts(int k, CString& time, CString& date) {
 bool CRemindersDlg::RefusePastReminders() {
     int32_t cities[kClockCount];
     ReadClockCityIndexes(m_registry, cities);
-    const ReminderHome home = GetHomeCityOffset();
+    const ReminderHome home = GetReminderHome();
     CString refused;
     int count = 0;
     for (int k = 0; k < kReminderCount; ++k) {
@@ -483,38 +499,71 @@ bool CRemindersDlg::RefusePastReminders() {
     return count > 0;
 }
 
-void CRemindersDlg::OnDestroy() {
-    if (m_editYear.m_hWnd) {
-        int32_t cities[kClockCount];
-        ReadClockCityIndexes(m_registry, cities);
-        const ReminderHome home = GetHomeCityOffset();
+bool CRemindersDlg::SaveReminders(bool tell) {
+    int32_t cities[kClockCount];
+    ReadClockCityIndexes(m_registry, cities);
+    const ReminderHome home = GetReminderHome();
+    // What each reminder becomes: unticked, not set and its texts empty; ticked, set for its
+    // boxes' time; ticked with boxes that give no time, left as it was stored.
+    CString times[kReminderCount], dates[kReminderCount], descs[kReminderCount];
+    bool set[kReminderCount] = {};
+    for (int k = 0; k < kReminderCount; ++k) {
+        if (m_checkEnable[k].GetCheck() != BST_CHECKED) continue;
+        times[k] = m_strTimes[k];
+        dates[k] = m_strDates[k];
+        descs[k] = m_strDescs[k];
+        CString time, date;
+        if (!ReadReminderTexts(k, time, date)) continue;
+        times[k] = time;
+        dates[k] = date;
+        descs[k] = BoxText(m_editDesc[k]);
+        set[k] = true;
+    }
+    // The notifications and the texts that describe them land together or not at all: no
+    // reminder is armed whose texts were not stored, none stored as set that is not armed.
+    int refused = -1;
+    const StoreOutcome outcome = StoreAllOrNothing([&] {
         for (int k = 0; k < kReminderCount; ++k) {
             if (m_checkEnable[k].GetCheck() != BST_CHECKED) {
-                m_strTimes[k].Empty();
-                m_strDates[k].Empty();
-                m_strDescs[k].Empty();
                 ClearReminder(k);
-                continue;
+            } else if (set[k] && !ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), home, times[k],
+                                                   dates[k], descs[k])) {
+                refused = k;
+                return false;
             }
-            CString time, date;
-            if (!ReadReminderTexts(k, time, date))
-                continue; // a time that does not exist: the reminder stays as it was
-            const CString desc = BoxText(m_editDesc[k]);
-            m_strTimes[k] = time;
-            m_strDates[k] = date;
-            m_strDescs[k] = desc;
-            ScheduleReminder(m_db, k, static_cast<DWORD>(cities[k]), home, time, date, desc);
         }
-        // Stored before the box, so that no moment exists where an armed reminder is not stored.
+        for (int k = 0; k < kReminderCount; ++k)
+            if (!m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kTimeValues[k], times[k]) ||
+                !m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDateValues[k], dates[k]) ||
+                !m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDescValues[k], descs[k]))
+                return false;
+        return true;
+    });
+    if (outcome == StoreOutcome::Committed) {
         for (int k = 0; k < kReminderCount; ++k) {
-            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kTimeValues[k], m_strTimes[k]);
-            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDateValues[k], m_strDates[k]);
-            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, kDescValues[k], m_strDescs[k]);
+            m_strTimes[k] = times[k];
+            m_strDates[k] = dates[k];
+            m_strDescs[k] = descs[k];
         }
-        CString text;
-        text.LoadString(IDS_REMINDERS_SAVED);
-        MessageBox(text, nullptr, MB_OK);
+        if (tell) MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+        return true;
     }
+    if (outcome == StoreOutcome::Refused) {
+        if (refused < 0) {
+            ReportStorageFault(); // a write that failed without a word from the storage
+        } else {
+            CString line;
+            line.Format(LoadText(IDS_REMINDER_PAST_CLOCK), static_cast<LPCWSTR>(m_strCityNames[refused]),
+                        static_cast<LPCWSTR>(times[refused]), static_cast<LPCWSTR>(dates[refused]));
+            MessageBox(line + L"\n\n" + LoadText(IDS_REMINDER_NOT_SET), nullptr, MB_OK | MB_ICONEXCLAMATION);
+        }
+    }
+    return false;
+}
+
+void CRemindersDlg::OnDestroy() {
+    // A form that goes without being closed (the program ending) still keeps what it holds.
+    if (m_editYear.m_hWnd && !m_bClosedBySave) SaveReminders(false);
     for (HFONT* font : {&m_hTitleFont, &m_hNoteFont, &m_hNameFont}) {
         if (*font) ::DeleteObject(*font);
         *font = nullptr;

@@ -3,8 +3,9 @@
 // city clocks). A reminder is a time and date on its clock city's clock, a description and an
 // enable box. The form loads the reminders from Jorvana\alarms and ticks the box of every
 // reminder whose notification still exists; when it closes, OK or Cancel, it arms each ticked
-// reminder's notification, disarms the others and saves the texts. The hidden day, month and
-// year boxes mirror the date pickers and carry the date to the registry and the validation.
+// reminder's notification, disarms the others and saves the texts, all at once; OK keeps the
+// form open until that is stored. The hidden day, month and year boxes mirror the date pickers
+// and carry the date to the registry and the validation.
 
 #include "clocks/ReminderNotifications.h"
 #include "clocks/ScrollableForm.h"
@@ -19,7 +20,7 @@ public:
 
     // What the device's clock stands for when reminders are converted: the home city with its
     // daylight saving, or the device's own zone with zone synchronisation.
-    ReminderHome GetHomeCityOffset();
+    ReminderHome GetReminderHome();
 
     // Set by the caller before the form runs: the clock city names (home clock, clocks 1-4).
     CString m_strCityNames[kReminderCount];
@@ -62,6 +63,7 @@ public:
     bool m_bShortLandscape = false;
     int m_nContentHeight = 0;
     int m_nHeightBeforePanel = 0; // the window's height before the panel rose
+    bool m_bClosedBySave = false; // OK or Cancel saved, or said why it could not
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -74,6 +76,10 @@ protected:
     // Unticks every ticked reminder whose time is already over and says so; true when it did,
     // so that the form stays open.
     bool RefusePastReminders();
+    // Arms the ticked reminders, disarms the others and stores the texts, all of it or nothing;
+    // with tell, "Reminders settings saved..." follows. False when nothing was stored (the
+    // storage failed, or the service refused a reminder): the user was told why.
+    bool SaveReminders(bool tell);
     int FormHeight() const override { return m_nContentHeight; }
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);

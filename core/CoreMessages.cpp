@@ -3,7 +3,9 @@
 #include "platform/framework/WinApp.h"
 #include "platform/system/DeviceDb.h"
 #include "platform/system/Modules.h"
+#include "platform/ui/DeviceUi.h"
 
+#include <map>
 #include <set>
 #include <utility>
 
@@ -20,11 +22,28 @@ int ShowCoreMessage(UINT id) {
     return AfxMessageBox(id, MB_OK);
 }
 
-void ShowCoreMessageOnce(UINT id) {
-    // Keyed by the device connection too: a device opened afresh (a new start) hears it again.
-    static std::set<std::pair<uint64_t, UINT>> shown;
+namespace {
+
+// A user action: the device connection (a device opened afresh is a new start) and the layer's
+// serial of the user's input.
+using UserAction = std::pair<uint64_t, uint64_t>;
+
+UserAction CurrentUserAction() {
     device::DeviceDb* db = device::DeviceDb::Get();
-    if (shown.insert({db ? db->Serial() : 0, id}).second) ShowCoreMessage(id);
+    return {db ? db->Serial() : 0, device::ui::UserActionSerial()};
+}
+
+} // namespace
+
+void ShowCoreMessageOncePerAction(UINT id) {
+    static std::map<UINT, UserAction> saidIn;
+    static std::set<UINT> showing; // a fault met while its own box is up is that action's too
+    const auto said = saidIn.find(id);
+    if (showing.count(id) || (said != saidIn.end() && said->second == CurrentUserAction())) return;
+    showing.insert(id);
+    ShowCoreMessage(id);
+    showing.erase(id);
+    saidIn[id] = CurrentUserAction();
 }
 
 int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type) {

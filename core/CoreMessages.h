@@ -11,10 +11,12 @@
 CString LoadCoreString(UINT id);
 // Shows the string and returns the button pressed.
 int ShowCoreMessage(UINT id);
-// Shows the string unless it was shown before on this device since the program started: a
-// fault that every store meets in turn (a full device, a list that yields nothing) is said
-// once, not by every page that opens a store.
-void ShowCoreMessageOnce(UINT id);
+// Shows the string unless it was shown already in the user action under way (a tap or key and
+// all it sets off; the program's start is one action): a fault that every write or store of an
+// action meets in turn (a full device, a list that yields nothing) is said once for it, not by
+// every write, and again for the next action that meets it. The taps and keys that answer the
+// box belong to the action that failed.
+void ShowCoreMessageOncePerAction(UINT id);
 // Shows a composed text with its own caption and box type, owned by owner (null: the active
 // window); returns the button pressed.
 int ShowCoreMessageBox(HWND owner, const CString& text, const CString& caption, UINT type);

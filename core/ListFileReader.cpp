@@ -139,7 +139,7 @@ void BuildFromShippedList(CRecordDatabase& db, LPCWSTR name, DWORD type,
         ShowCoreMessage(list.notFound);
     } else if (added == 0) {
         // Empty, binary, UTF-16, too large or no file at all: nothing to choose from.
-        ShowCoreMessageOnce(list.noEntry);
+        ShowCoreMessageOncePerAction(list.noEntry);
     } else if (damaged) {
         // The records before the damage are kept; the user learns that the list is short.
         ShowCoreMessage(list.damaged);

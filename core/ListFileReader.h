@@ -49,7 +49,7 @@ struct ShippedList {
     LPCWSTR fileName;  // in the program folder
     TextFileKind kind; // its size cap
     UINT notFound;     // the file is missing
-    UINT noEntry;      // it yields nothing (said once per start)
+    UINT noEntry;      // it yields nothing (said once per user action)
     UINT damaged;      // it was cut short or held lines of no text: what came before is kept
 };
 // Builds the store name (four sort orders, mode 1) from the list unless it is built already.

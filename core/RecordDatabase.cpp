@@ -101,13 +101,13 @@ BOOL CRecordDatabase::AddRecord(const WORD idents[kMaxProps], const CString text
         added = TRUE;
         SeekValue(idents[0], texts[0]);
     });
-    watch.Done(added && committed);
+    watch.Done();
     return added && committed;
 }
 
-void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps],
+BOOL CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps],
                                BOOL includeKey) {
-    if (!idents || !texts) return;
+    if (!idents || !texts) return FALSE;
     CStorageWriteWatch watch;
     bool written = false;
     const BOOL committed = CCeDBDatabase::InOneTransaction(TRUE, [&] {
@@ -122,7 +122,8 @@ void CRecordDatabase::UpdateAt(DWORD index, const WORD idents[kMaxProps], const 
         }
         written = true;
     });
-    watch.Done(written && committed);
+    watch.Done();
+    return written && committed;
 }
 
 BOOL CRecordDatabase::DeleteByValue(WORD ident, LPCWSTR text) {
@@ -130,7 +131,7 @@ BOOL CRecordDatabase::DeleteByValue(WORD ident, LPCWSTR text) {
     BOOL deleted = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(
         TRUE, [&] { deleted = SeekValue(ident, text) && m_db.DeleteCurrRecord(); });
-    watch.Done(deleted && committed);
+    watch.Done();
     return deleted && committed;
 }
 
@@ -139,7 +140,7 @@ BOOL CRecordDatabase::DeleteAt(DWORD index) {
     BOOL deleted = FALSE;
     BOOL committed = CCeDBDatabase::InOneTransaction(
         TRUE, [&] { deleted = m_db.SeekToIndex(index) && m_db.DeleteCurrRecord(); });
-    watch.Done(deleted && committed);
+    watch.Done();
     return deleted && committed;
 }
 
@@ -179,7 +180,7 @@ BOOL CRecordDatabase::IsBuilt(LPCWSTR name) {
 BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps],
                             int mode, WORD sortIdent, const std::function<Filled()>& fill) {
     auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
-    const ULONGLONG faults = CCeDBDatabase::StorageFaultCount();
+    CStorageWriteWatch watch;
     Filled filled = Filled::Abandoned;
     const BOOL committed = CCeDBDatabase::AllOrNothing([&] {
         Create(name, type, sortOrderCount, idents, mode);
@@ -194,6 +195,6 @@ BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const
     Close();
     open();
     // A build that the work itself gave up (the program ending) is no fault of the storage.
-    if (filled != Filled::Abandoned || CCeDBDatabase::StorageFaultCount() != faults) ReportStorageFault();
+    if (filled != Filled::Abandoned || watch.Faulted()) ReportStorageFault();
     return FALSE;
 }

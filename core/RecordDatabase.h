@@ -52,8 +52,9 @@ public:
     // cursor is on the first record whose first property equals the new one's.
     BOOL AddRecord(const WORD idents[kMaxProps], const CString texts[kMaxProps], int keyPos);
     // Rewrites the properties of the record at the index one by one, in array order, from
-    // position 0 (includeKey) or 1. Nothing is written when there is no record there.
-    void UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps], BOOL includeKey);
+    // position 0 (includeKey) or 1. Nothing is written when there is no record there. True when
+    // the record was rewritten.
+    BOOL UpdateAt(DWORD index, const WORD idents[kMaxProps], const CString texts[kMaxProps], BOOL includeKey);
     BOOL DeleteByValue(WORD ident, LPCWSTR text);
     BOOL DeleteAt(DWORD index);
 
@@ -77,7 +78,7 @@ public:
     // when it is missing, opens it and runs fill, which adds the records, and notes whether the
     // build is finished. All of it is kept only once it committed: when fill gives up, or the
     // storage fails anywhere in it (a full device), all of it is undone and the next opening
-    // builds it again. A storage fault is reported (once per start). The database is open
+    // builds it again. A storage fault is reported (once per user action). The database is open
     // afterwards as far as it exists. True when the build was committed.
     BOOL Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
                WORD sortIdent, const std::function<Filled()>& fill);

@@ -76,7 +76,7 @@ bool CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR te
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
     if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) {
-        watch.Done(false);
+        watch.Done();
         return false;
     }
     KeyCloser closer{key};
@@ -84,7 +84,7 @@ bool CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR te
     DWORD bytes = static_cast<DWORD>(std::wcslen(value) * sizeof(WCHAR));
     const bool written =
         RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes) == ERROR_SUCCESS;
-    watch.Done(written);
+    watch.Done();
     return written;
 }
 
@@ -93,12 +93,12 @@ bool CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
     if (RegCreateKeyExW(root, path, 0, noClass, 0, 0, nullptr, &key, nullptr) != ERROR_SUCCESS || !key) {
-        watch.Done(false);
+        watch.Done();
         return false;
     }
     KeyCloser closer{key};
     const bool written = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                         sizeof(value)) == ERROR_SUCCESS;
-    watch.Done(written);
+    watch.Done();
     return written;
 }

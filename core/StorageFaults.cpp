@@ -1,3 +1,4 @@
+// Storage faults of the program's writes and their one message per user action.
 #include "core/StorageFaults.h"
 
 #include "core/CoreMessages.h"
@@ -7,15 +8,6 @@
 
 namespace {
 
-// The device connection the last message was shown on (a new start, or a new device root in
-// tests, hears it again); 0 when none is pending.
-uint64_t s_reportedOn = 0;
-
-uint64_t ConnectionSerial() {
-    device::DeviceDb* db = device::DeviceDb::Get();
-    return db ? db->Serial() : ~0ull;
-}
-
 bool InsideLargerTransaction() {
     device::DeviceDb* db = device::DeviceDb::Get();
     return db && db->InOpenTransaction();
@@ -24,18 +16,32 @@ bool InsideLargerTransaction() {
 } // namespace
 
 void ReportStorageFault() {
-    const uint64_t serial = ConnectionSerial();
-    if (s_reportedOn == serial) return;
-    s_reportedOn = serial;
-    ShowCoreMessage(IDS_STORAGE_WRITE_FAILED);
+    ShowCoreMessageOncePerAction(IDS_STORAGE_WRITE_FAILED);
 }
 
 CStorageWriteWatch::CStorageWriteWatch() : m_faults(CCeDBDatabase::StorageFaultCount()) {}
 
-void CStorageWriteWatch::Done(bool succeeded) {
-    if (InsideLargerTransaction()) return;
-    if (CCeDBDatabase::StorageFaultCount() != m_faults)
-        ReportStorageFault();
-    else if (succeeded)
-        s_reportedOn = 0;
+bool CStorageWriteWatch::Faulted() const {
+    return CCeDBDatabase::StorageFaultCount() != m_faults;
+}
+
+bool CStorageWriteWatch::Done() {
+    const bool faulted = Faulted();
+    if (faulted && !InsideLargerTransaction()) ReportStorageFault();
+    return faulted;
+}
+
+StoreOutcome StoreAllOrNothing(const std::function<bool()>& change) {
+    CStorageWriteWatch watch;
+    bool refused = false;
+    const BOOL committed = CCeDBDatabase::AllOrNothing([&] {
+        refused = !change();
+        return !refused;
+    });
+    if (committed) return StoreOutcome::Committed;
+    // A change that gave up on its own, with the storage sound, is the caller's to explain;
+    // anything else (a fault, no store at all, a commit that failed) is the storage's.
+    if (refused && !watch.Faulted()) return StoreOutcome::Refused;
+    if (!InsideLargerTransaction()) ReportStorageFault();
+    return StoreOutcome::StorageFailed;
 }

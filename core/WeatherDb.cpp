@@ -98,11 +98,11 @@ BOOL CWeatherDb::AddCity(LPCWSTR name, LPCWSTR code, LPCWSTR /*forecast*/, LPCWS
     return m_db.AddRecord(kWeatherIdents, texts, 0);
 }
 
-void CWeatherDb::UpdateCity(LPCWSTR name, LPCWSTR code, LPCWSTR forecast, LPCWSTR dateCountry, int findFlag) {
+BOOL CWeatherDb::UpdateCity(LPCWSTR name, LPCWSTR code, LPCWSTR forecast, LPCWSTR dateCountry, int findFlag) {
     BOOL found = findFlag == 1 ? FindByName(name) : FindByCode(code);
-    if (!found) return;
+    if (!found) return FALSE;
     const CString texts[CRecordDatabase::kMaxProps] = {name, code, forecast, dateCountry};
-    m_db.UpdateAt(m_db.GetCurrentIndex(), kWeatherIdents, texts, TRUE);
+    return m_db.UpdateAt(m_db.GetCurrentIndex(), kWeatherIdents, texts, TRUE);
 }
 
 BOOL CWeatherDb::DeleteCity(LPCWSTR name) {

@@ -51,8 +51,8 @@ public:
     // A new place always starts without forecast: the forecast argument is not stored.
     BOOL AddCity(LPCWSTR name, LPCWSTR code, LPCWSTR forecast, LPCWSTR dateCountry);
     // Finds the place by name (findFlag 1) or by code (any other value) and rewrites all four
-    // properties; nothing is written when it is not found.
-    void UpdateCity(LPCWSTR name, LPCWSTR code, LPCWSTR forecast, LPCWSTR dateCountry, int findFlag);
+    // properties; nothing is written when it is not found. True when the place was rewritten.
+    BOOL UpdateCity(LPCWSTR name, LPCWSTR code, LPCWSTR forecast, LPCWSTR dateCountry, int findFlag);
     BOOL DeleteCity(LPCWSTR name);
 
     // Reads a cities.wet already open at its start into the store; returns the places added.

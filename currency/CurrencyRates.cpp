@@ -6,6 +6,7 @@
 #include "core/CoreMessages.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
+#include "core/StorageFaults.h"
 #include "platform/framework/CeDb.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/system/DeviceTime.h"
@@ -72,10 +73,14 @@ void CCurrencyPanel::OnUpdateAll() {
     // single valid rate of a listed currency (an HTML page, a cut body, nonsense) has updated
     // nothing: that is a failure too.
     std::vector<CString> rejected;
+    CStorageWriteWatch watch;
     const bool stored = !reply.IsEmpty() && StoreRates(reply, &rejected);
     if (!rejected.empty()) ShowNamesMessage(m_hWnd, IDS_RATES_NOT_VALID, rejected);
+    // Rates the storage could not take are said as such (the rates of before are kept): that
+    // is no failure of the synchronisation.
+    const bool storageFailed = watch.Done();
     if (!stored) {
-        ShowCoreMessage(IDS_SYNC_FAILED);
+        if (!storageFailed) ShowCoreMessage(IDS_SYNC_FAILED);
         return;
     }
     const CString word = UpdateWord();

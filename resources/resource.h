@@ -768,6 +768,9 @@
 // Packing list: a damaged file that could not be kept beside the one the next save replaces
 #define IDS_PACK_FILE_DAMAGED_NOT_KEPT 33740
 
+// Reminders: one the device's notification service refused to set (the form keeps it)
+#define IDS_REMINDER_NOT_SET 33741
+
 // Edit cities: the field that holds no value a city can use, named; forecasts dated far from
 // the device's date, which is then the likely fault
 #define IDS_CITY_LONGITUDE_NOT_VALID 33790

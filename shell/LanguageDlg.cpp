@@ -103,8 +103,8 @@ BOOL CLanguageDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CLanguageDlg::WriteLang(int lang) {
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang", static_cast<DWORD>(lang));
+bool CLanguageDlg::WriteLang(int lang) {
+    return m_registry.WriteDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang", static_cast<DWORD>(lang));
 }
 
 void CLanguageDlg::BrowseTo(const CString& folder) {
@@ -268,8 +268,9 @@ void CLanguageDlg::OnDestroy() {
     int selected = m_comboLanguages.GetCurSel();
     // A combo without a selection (an empty list, an initial value beyond it) writes nothing.
     if (selected >= 0 && selected != m_nInitialSelection) {
-        WriteLang(selected);
-        if (m_nInitialSelection != -1) AfxMessageBox(IDS_RESTART_FOR_LANGUAGE, MB_OK);
+        // A language that could not be stored is no new language at the next start: the
+        // storage fault was said instead of the restart notice.
+        if (WriteLang(selected) && m_nInitialSelection != -1) AfxMessageBox(IDS_RESTART_FOR_LANGUAGE, MB_OK);
     }
     CDialog::OnDestroy();
 }

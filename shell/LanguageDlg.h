@@ -66,5 +66,6 @@ private:
     void ListModules();
     // The install link's text rectangle when collapsed.
     CRect InstallLinkRect();
-    void WriteLang(int lang);
+    // Stores the chosen language; false when it could not be stored (the fault was said).
+    bool WriteLang(int lang);
 };

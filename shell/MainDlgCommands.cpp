@@ -423,8 +423,10 @@ void CMainDlg::OnTwelveHourClocks() {
     DWORD mode = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kJorvanaKey, L"twelvehour");
     if (m_registry.RegistryStatus != CRegistryKey::kFound) mode = 0;
     const DWORD next = mode == 0 ? 1 : 0;
-    m_tabs.SetTwelveHourMode(static_cast<int>(next));
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kJorvanaKey, L"twelvehour", next);
+    // The clocks change only once the setting is stored (a failed write says so), so that
+    // they never show a mode that the menu and the next start do not have.
+    if (m_registry.WriteDword(HKEY_LOCAL_MACHINE, kJorvanaKey, L"twelvehour", next))
+        m_tabs.SetTwelveHourMode(static_cast<int>(next));
 }
 
 void CMainDlg::OnUpdateTwelveHourClocks(CCmdUI* pCmdUI) {

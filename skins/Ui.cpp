@@ -1,6 +1,7 @@
 #include "skins/Ui.h"
 
 #include "core/CoreMessages.h"
+#include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "skins/SkinWriter.h"
@@ -157,7 +158,7 @@ void CUi::SaveSkin() {
     if (bytes.empty()) return;
     // A full device or a read-only file or folder keeps the old file whole; the user learns that
     // the settings were not saved.
-    if (!ReplaceSkinFile(SkinPathOf(m_strKeptName), bytes)) ShowCoreMessage(IDS_STORAGE_WRITE_FAILED);
+    if (!ReplaceSkinFile(SkinPathOf(m_strKeptName), bytes)) ReportStorageFault();
 }
 
 int AppearancePageForTab(int tab) {

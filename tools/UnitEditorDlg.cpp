@@ -214,8 +214,8 @@ bool CUnitEditDlg::AddUnit(int keyNumber, CString name, CString factor) {
             CString text;
             text.Format(L"This category already holds %d units.", kUnitTableSize);
             MessageBox(text, nullptr, MB_OK);
-        } else {
-            m_units.InsertUnit(KeyText(keyNumber), name, factor);
+        } else if (m_units.InsertUnit(KeyText(keyNumber), name, factor)) {
+            // Counted only once it is stored: the counts place every category after it.
             ++CategoryCounts[keyNumber];
             added = true;
         }

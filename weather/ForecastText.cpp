@@ -284,6 +284,5 @@ bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CStrin
     }
     if (!store.FindByName(name)) return false;
     const CString country = store.GetCountry(store.GetCurrentIndex());
-    store.UpdateCity(name, code, kept.forecast, ForecastRecordDate(kept.forecast) + L":" + country, 1);
-    return true;
+    return store.UpdateCity(name, code, kept.forecast, ForecastRecordDate(kept.forecast) + L":" + country, 1);
 }

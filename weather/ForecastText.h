@@ -112,7 +112,8 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CStr
 
 // Writes the reply's last valid record of the code (compared exactly) into the place named name:
 // its forecast and date; the place keeps its name, code and country. False, with nothing
-// written, when the reply holds no valid record of the code or no place has the name; notValid
+// written, when the reply holds no valid record of the code, no place has the name or the place
+// could not be written; notValid
 // (when given) then says whether the reply did hold records of the code, none of them valid.
 bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CString& code, const CString& reply,
                             bool* notValid = nullptr);

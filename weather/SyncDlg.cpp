@@ -3,6 +3,7 @@
 
 #include "core/CoreMessages.h"
 #include "core/HttpExchange.h"
+#include "core/StorageFaults.h"
 #include "platform/framework/WaitCursor.h"
 #include "resources/resource.h"
 #include "weather/ForecastText.h"
@@ -55,7 +56,10 @@ void CSyncDlg::SyncWeather() {
     }
     CString reply = m_reply;
     std::vector<CString> rejected;
-    bool stored = StoreWeatherReply(reply, &rejected);
+    // A reply the storage could not take is said as such: the forecasts stay as they were.
+    CStorageWriteWatch watch;
+    const bool stored = StoreWeatherReply(reply, &rejected);
+    watch.Done();
     // Places whose forecasts were not valid kept theirs: the user is told which, whether or not
     // other places were updated.
     if (!rejected.empty()) ShowNamesMessage(m_hWnd, IDS_FORECASTS_NOT_VALID, rejected);

@@ -3,6 +3,7 @@
 #include "core/CoreMessages.h"
 #include "core/FeedQuery.h"
 #include "core/HttpExchange.h"
+#include "core/StorageFaults.h"
 #include "core/WeatherDb.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/ui/MessageBox.h"
@@ -46,7 +47,12 @@ bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int
 bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
                                 const CString& reply, HWND owner) {
     bool notValid = false;
-    if (StorePlaceWeatherReply(store, name, code, reply, &notValid)) {
+    // A reply the storage could not take was said as such (the place keeps its forecast): it
+    // is no failure of the synchronisation.
+    CStorageWriteWatch watch;
+    const bool stored = StorePlaceWeatherReply(store, name, code, reply, &notValid);
+    if (watch.Done()) return stored;
+    if (stored) {
         SayWhenForecastDatesFarOff(owner, reply, &code);
         return true;
     }

@@ -23,8 +23,8 @@ CString BuildOnePlaceWeatherQuery(const CString& code, int workWidth, int workHe
 bool SyncWeatherPlace(CWeatherDb& store, const CString& name, int workWidth, int workHeight, HWND owner);
 
 // Writes the reply's valid record of the code into the place named name (as
-// StorePlaceWeatherReply does). When nothing was written, tells the user, owned by owner: first
-// that the place's forecast was not valid (when the reply held one), then "Syncronisation
-// failed". True when the place was written.
+// StorePlaceWeatherReply does). When nothing was written, tells the user, owned by owner: that
+// the device's storage failed, or else first that the place's forecast was not valid (when the
+// reply held one), then "Syncronisation failed". True when the place was written.
 bool StorePlaceReplyOrSayFailed(CWeatherDb& store, const CString& name, const CString& code,
                                 const CString& reply, HWND owner);

@@ -224,10 +224,12 @@ void CWorldMapPanel::DrawClockCitySquares(CDC* dc) {
 }
 
 void CWorldMapPanel::ToggleCitySquares() {
+    // The map changes only once the setting is stored (a failed write says so), as the menu
+    // item reads it from there.
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"showcs", m_showCitySquares ? 0 : 1)) return;
     m_showCitySquares = !m_showCitySquares;
     RECT band{0, 0, m_workWidth, m_mapHeight};
     InvalidateRect(&band, TRUE);
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"showcs", m_showCitySquares ? 1 : 0);
 }
 
 void CWorldMapPanel::ShowSquareMenu(int n) {

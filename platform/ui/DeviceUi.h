@@ -68,6 +68,12 @@ void InjectChar(WCHAR ch);
 // Types text: a key down, its character and a key up for every character.
 void InjectText(const std::wstring& text);
 
+// A number that moves on each time the process takes from its queue a piece of the user's input
+// that starts something (a stylus or key going down, a character typed on its own, the
+// taskbar's ok): what the program does between two moves is one user action, and what it does
+// before the first input (its start) is one too.
+uint64_t UserActionSerial();
+
 // Processes every pending message of the calling thread (sent, posted, paint, due timers),
 // translating and dispatching, until none is left; returns how many were dispatched.
 int PumpUntilIdle(int limit = 100000);

@@ -45,6 +45,24 @@ thread_local QueueHolder t_holder;
 
 std::atomic<const DisplayHooks*> g_hooks{nullptr};
 std::atomic<DWORD> g_displayThread{0};
+std::atomic<uint64_t> g_userActions{0};
+
+// The user's input that starts something: a stylus or key going down, a character typed on its
+// own, the taskbar's ok. The rest of a tap or key (its up, a drag) belongs to what it started.
+bool StartsUserAction(const QueuedMessage& m) {
+    if (!m.input) return false;
+    switch (m.message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_CHAR:
+    case WM_COMMAND:
+        return true;
+    default:
+        return false;
+    }
+}
 
 void ThreadEnded(const std::shared_ptr<ThreadQueue>& q) {
     WmState& s = Wm();
@@ -429,7 +447,10 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
                 continue;
             }
             *out = *it;
-            if (remove & PM_REMOVE) q->posted.erase(it);
+            if (remove & PM_REMOVE) {
+                if (StartsUserAction(*it)) g_userActions.fetch_add(1, std::memory_order_relaxed);
+                q->posted.erase(it);
+            }
             q->last = *out;
             return true;
         }
@@ -581,6 +602,10 @@ LRESULT DispatchMessageW(const MSG* msg) {
         }
     }
     return r;
+}
+
+uint64_t device::ui::UserActionSerial() {
+    return g_userActions.load(std::memory_order_relaxed);
 }
 
 int device::ui::PumpUntilIdle(int limit) {

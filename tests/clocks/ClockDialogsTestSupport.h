@@ -63,7 +63,8 @@ protected:
     }
 
     // Runs a modal dialog; once it is shown the script acts as the user (and must close it).
-    template <typename Dlg> static void RunModal(Dlg& dlg, std::function<void(Dlg&)> script) {
+    // Returns how it closed.
+    template <typename Dlg> static INT_PTR RunModal(Dlg& dlg, std::function<void(Dlg&)> script) {
         static std::function<void()> s_script;
         s_script = [&dlg, script] { script(dlg); };
         ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR id, DWORD) {
@@ -72,7 +73,7 @@ protected:
             ::KillTimer(nullptr, id);
             s_script();
         });
-        dlg.DoModal();
+        return dlg.DoModal();
     }
 
     static std::vector<device::ui::MessageBoxRecord> Boxes() { return device::ui::MessageBoxRecords(); }

@@ -7,6 +7,7 @@
 #include "clocks/StoredCityIndexes.h"
 #include "platform/framework/WindowDC.h"
 #include "resources/resource.h"
+#include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 
 namespace {
@@ -33,10 +34,10 @@ protected:
     }
 
     // Runs the form; the script acts as the user and closes it (the saved message is answered).
-    void Run(std::function<void(CRemindersDlg&)> script) {
+    INT_PTR Run(std::function<void(CRemindersDlg&)> script) {
         CRemindersDlg dlg;
         for (int k = 0; k < kReminderCount; ++k) dlg.m_strCityNames[k] = kNames[k];
-        RunModal<CRemindersDlg>(dlg, std::move(script));
+        return RunModal<CRemindersDlg>(dlg, std::move(script));
     }
     static void Close(CRemindersDlg& dlg, UINT id = IDOK) {
         device::ui::ScriptMessageBoxAnswers({IDOK});
@@ -166,7 +167,7 @@ TEST_F(RemindersDlgTest, ArmedRemindersAreSavedSetInDeviceTimeAndShownAgain) {
 }
 
 TEST_F(RemindersDlgTest, EntryChecksKeepTheFormOpenWithAClearMessage) {
-    bool openAfterOk = false, openAfterCancel = false;
+    bool openAfterOk = false;
     Run([&](CRemindersDlg& dlg) {
         // Leaving a time box pads it; leaving a description box empty puts the hint back.
         dlg.m_editHours[2].SetWindowText(L"7");
@@ -183,13 +184,12 @@ TEST_F(RemindersDlgTest, EntryChecksKeepTheFormOpenWithAClearMessage) {
         Command(dlg, dlg.m_editDesc[3], EN_KILLFOCUS);
         EXPECT_EQ(Text(dlg.m_editDesc[3]), CString(L"<Description>"));
 
-        // 123 hours: OK and Cancel both refuse with the range message.
+        // 123 hours: OK refuses with the range message; only the ticked reminder is checked.
+        dlg.m_editHours[3].SetWindowText(L"99");
         dlg.m_checkEnable[0].SetCheck(BST_CHECKED);
-        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        device::ui::ScriptMessageBoxAnswers({IDOK});
         dlg.SendMessage(WM_COMMAND, IDOK);
         openAfterOk = ::IsWindow(dlg.m_hWnd) && dlg.IsWindowVisible();
-        dlg.SendMessage(WM_COMMAND, IDCANCEL);
-        openAfterCancel = ::IsWindow(dlg.m_hWnd) && dlg.IsWindowVisible();
         // Minutes out of range are caught too, after the hours are mended.
         dlg.m_editHours[0].SetWindowText(L"23");
         dlg.m_editMinutes[0].SetWindowText(L"75");
@@ -199,14 +199,56 @@ TEST_F(RemindersDlgTest, EntryChecksKeepTheFormOpenWithAClearMessage) {
         Close(dlg);
     });
     EXPECT_TRUE(openAfterOk);
-    EXPECT_TRUE(openAfterCancel);
     EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Please enter an integer between 0 and 23.",
-                                                     L"Please enter an integer between 0 and 23.",
                                                      L"Please enter an integer between 0 and 59.",
                                                      L"Reminders settings saved..."}));
     // The mended time is stored with two digits each.
     EXPECT_EQ(Alarm(L"clock"), L"23:05");
     EXPECT_EQ(Stamp(AllNotifications().at(0).start), "2010-05-01 23:05:00");
+
+    // Cancel always leaves the form: a ticked reminder whose time does not exist stays as it
+    // was stored and armed.
+    device::ui::ClearMessageBoxRecords();
+    EXPECT_EQ(Run([&](CRemindersDlg& dlg) {
+                  dlg.m_editHours[0].SetWindowText(L"123");
+                  Close(dlg, IDCANCEL);
+              }),
+              IDCANCEL);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Reminders settings saved..."}));
+    EXPECT_EQ(Alarm(L"clock"), L"23:05");
+    ASSERT_EQ(AllNotifications().size(), 1u);
+    EXPECT_EQ(Stamp(AllNotifications().at(0).start), "2010-05-01 23:05:00");
+}
+
+// A device dated before the first year a reminder takes: the form can still be left by OK when
+// the home reminder is not ticked, and always by Cancel, which stores as it stands.
+TEST_F(RemindersDlgTest, OnADeviceDatedBefore2000TheFormCanBeLeft) {
+    device::SetDeviceClock("1999-12-31T08:00:00Z");
+    EXPECT_EQ(Run([&](CRemindersDlg& dlg) {
+                  EXPECT_EQ(Text(dlg.m_editYear), CString(L"1999"));
+                  Close(dlg);
+              }),
+              IDOK);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Reminders settings saved..."}));
+
+    // Ticked, the home reminder's year is checked: OK refuses it, Cancel leaves and sets it.
+    device::ui::ClearMessageBoxRecords();
+    bool openAfterOk = false;
+    EXPECT_EQ(Run([&](CRemindersDlg& dlg) {
+                  dlg.m_checkEnable[0].SetCheck(BST_CHECKED);
+                  dlg.m_editHours[0].SetWindowText(L"20");
+                  device::ui::ScriptMessageBoxAnswers({IDOK});
+                  dlg.SendMessage(WM_COMMAND, IDOK);
+                  openAfterOk = ::IsWindow(dlg.m_hWnd) && dlg.IsWindowVisible();
+                  Close(dlg, IDCANCEL);
+              }),
+              IDCANCEL);
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Please enter an integer between 2000 and 3000.",
+                                                     L"Reminders settings saved..."}));
+    EXPECT_EQ(Alarm(L"date"), L"31/12/1999");
+    ASSERT_EQ(AllNotifications().size(), 1u);
+    EXPECT_EQ(Stamp(AllNotifications().at(0).start), "1999-12-31 20:00:00");
 }
 
 TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage) {
@@ -237,6 +279,52 @@ TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage)
     EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), nullptr);
     EXPECT_NE(FindReminderNotification(L"Jorvana Reminder1"), nullptr);
     EXPECT_EQ(Alarm(L"clock1"), L"18:00");
+}
+
+// On a full device OK says the storage fault, for each tap, once however many writes failed,
+// never that the reminders were saved, and keeps the form with what was typed; nothing is
+// armed. With room again the same OK stores and arms them.
+TEST_F(RemindersDlgTest, OnAFullDeviceOkSaysSoEachTimeAndKeepsTheForm) {
+    auto tapOk = [] {
+        const RECT ok = device::ui::TaskbarOkButtonRect();
+        ASSERT_FALSE(::IsRectEmpty(&ok));
+        const POINT at{(ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2};
+        device::ui::InjectStylus(device::ui::StylusAction::Down, at);
+        device::ui::InjectStylus(device::ui::StylusAction::Up, at);
+        device::ui::PumpUntilIdle();
+    };
+    std::vector<std::wstring> whileFull;
+    bool openWhileFull = false;
+    CString kept;
+    EXPECT_EQ(Run([&](CRemindersDlg& dlg) {
+                  dlg.m_checkEnable[1].SetCheck(BST_CHECKED);
+                  dlg.m_editHours[1].SetWindowText(L"14");
+                  dlg.m_editMinutes[1].SetWindowText(L"30");
+                  dlg.m_editDesc[1].SetWindowText(L"Meet Aiko");
+                  PickDate(dlg, 1, 5, 3, 2011);
+                  device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+                  {
+                      testsupport::FileSizeLimit full(8);
+                      tapOk();
+                      tapOk();
+                  }
+                  whileFull = BoxTexts();
+                  openWhileFull = ::IsWindow(dlg.m_hWnd) && dlg.IsWindowVisible();
+                  kept = Text(dlg.m_editDesc[1]);
+                  EXPECT_TRUE(AllNotifications().empty());
+                  EXPECT_EQ(Alarm(L"clock1"), L"(missing)");
+                  tapOk();
+              }),
+              IDOK);
+    const std::wstring full = L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
+                              L"data stay as they were.";
+    EXPECT_EQ(whileFull, (std::vector<std::wstring>{full, full}));
+    EXPECT_TRUE(openWhileFull);
+    EXPECT_EQ(kept, CString(L"Meet Aiko"));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{full, full, L"Reminders settings saved..."}));
+    EXPECT_EQ(Alarm(L"clock1"), L"14:30");
+    EXPECT_EQ(Alarm(L"desc1"), L"Meet Aiko");
+    EXPECT_NE(FindReminderNotification(L"Jorvana Reminder1"), nullptr);
 }
 
 // Every date picker shows its whole date beside its drop arrow, and stops before a time box

@@ -8,6 +8,7 @@
 #include "platform/system/DeviceDb.h"
 #include "resources/resource.h"
 #include "support/FileSizeLimit.h"
+#include "support/UserAction.h"
 
 #include <sys/stat.h>
 
@@ -293,7 +294,7 @@ TEST_F(CitiesDb, LinesNamingNoTextAreLeftOutAndReported) {
     EXPECT_FALSE(IsTextName(L"A\tB"));
 }
 
-TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerRunOfFailures) {
+TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerUserAction) {
     WriteList(ManyCities(2));
     CCitiesDb db;
     db.Open();
@@ -306,8 +307,15 @@ TEST_F(CitiesDb, WritesOnAFullDeviceKeepTheOldDataAndSaySoOncePerRunOfFailures) 
     }
     EXPECT_EQ(MessageTexts().size(), 1u);
     EXPECT_EQ(Count(), 2);
-    // A write that goes through ends the run: the next failure is said again.
     EXPECT_TRUE(db.AddCity(L"Small:Land", L"1:2", L"0:0:0:0:0", L"100"));
+    {
+        // Still the same action: said already.
+        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
+        EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));
+    }
+    EXPECT_EQ(MessageTexts().size(), 1u);
+    // The next action that fails is told again, whether or not a write went through between.
+    testsupport::StartUserAction();
     {
         testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
         EXPECT_FALSE(db.AddCity(L"Big:Land", CString(big.c_str()), L"0:0:0:0:0", L"100"));

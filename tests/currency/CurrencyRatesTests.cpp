@@ -6,6 +6,7 @@
 #include "core/CurrenciesDb.h"
 #include "core/HttpExchange.h"
 #include "platform/system/DeviceTime.h"
+#include "support/FileSizeLimit.h"
 #include "support/HostileFeedServers.h"
 #include "support/ScriptedServer.h"
 
@@ -119,6 +120,29 @@ TEST_F(CurrencyUpdateTest, UpdateStoresTheRatesReconvertsAndShowsTheDate) {
     page.GetDlgItem(IDC_CUR_LAST_UPDATE)->SetWindowText(L"kept");
     EXPECT_TRUE(UpdateAll().empty());
     EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"kept");
+}
+
+// Valid rates that the full device cannot take: the storage fault is said, in one message and
+// not as a failed synchronisation, and the rates, lines and label stay as they were.
+TEST_F(CurrencyUpdateTest, RatesAFullDeviceCannotTakeAreSaidAsSuchAndChangeNothing) {
+    ScriptedServer server;
+    server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "EUR_1.5#GBP_3#"});
+    UseServer(server.Url("/rates"));
+    CCurrencyPanel& page = CreatePage();
+    Type(0, 0, L"2");
+    const CString label = Text(IDC_CUR_LAST_UPDATE);
+    std::vector<device::ui::MessageBoxRecord> boxes;
+    {
+        testsupport::FileSizeLimit full(8);
+        boxes = UpdateAll();
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
+                             L"data stay as they were.");
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.25");
+    EXPECT_DOUBLE_EQ(page.GetColumnRate(0), 1.25);
+    EXPECT_EQ(Field(1, 0), L"1.25000000");
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), label);
 }
 
 TEST_F(CurrencyUpdateTest, FailingServerLeavesRatesLinesAndLabel) {

@@ -6,6 +6,8 @@
 #include "shell/LanguageList.h"
 #include "support/FileSizeLimit.h"
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 using namespace shelltest;
@@ -61,6 +63,22 @@ TEST_F(LanguageDlgTest, RestartNoticeOnlyForAChangedLanguage) {
     WriteLang(7);
     Run(7, [](ScriptedLanguageDlg&) {});
     EXPECT_EQ(ReadLang(), 7);
+
+    // A language the full device cannot store: the storage fault is said, no restart notice.
+    WriteLang(0);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    {
+        std::optional<testsupport::FileSizeLimit> full;
+        Run(0, [&](ScriptedLanguageDlg& dlg) {
+            full.emplace(8);
+            dlg.SelectLanguage(1);
+        });
+    }
+    EXPECT_EQ(MessageTexts(),
+              std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
+                                        L"Nothing was saved; the data stay as they were."});
+    EXPECT_EQ(ReadLang(), 0);
 }
 
 TEST_F(LanguageDlgTest, ModulesOfAFolderNewInstalledAndInvalid) {

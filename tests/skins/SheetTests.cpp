@@ -3,6 +3,7 @@
 #include "SkinsTestSupport.h"
 
 #include "support/FileSizeLimit.h"
+#include "support/UserAction.h"
 
 #include <gtest/gtest.h>
 
@@ -174,6 +175,7 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
     EXPECT_EQ(MessageTexts(), notSaved);
 
     // A full device: the same, and no half-written file is left beside the skin.
+    testsupport::StartUserAction(); // the sheet opened again
     device::ui::ClearMessageBoxRecords();
     device::ui::ScriptMessageBoxAnswers({IDOK});
     ASSERT_TRUE(Run(CUi::kPageCurrency, [](ScriptedUi& ui) {

@@ -8,6 +8,7 @@
 #include "tools/UnitEditorDlg.h"
 #include "tools/UnitTables.h"
 #include "platform/ui/Sip.h"
+#include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 
 #include <functional>
@@ -122,6 +123,28 @@ TEST_F(UnitEditorTest, AddRefusesANameShownInAnyCaseAndStoresANewOne) {
     EXPECT_NE(std::find(after.begin(), after.end(), L"Verst"), after.end());
     // The categories after it are where they were.
     EXPECT_EQ(StoreNames(L"2").size(), 100u);
+}
+
+// A unit the full device cannot store is not listed or counted: the storage fault is said and
+// the categories after it stay where they are.
+TEST_F(UnitEditorTest, AddOnAFullDeviceStoresAndCountsNothing) {
+    const std::vector<std::wstring> before = StoreNames(L"1");
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    Run([&](CUnitEditDlg& dlg) {
+        ChooseCategory(dlg, 1);
+        const int start = dlg.CategoryStart(2);
+        dlg.m_nameField.SetWindowText(L"Verst");
+        dlg.m_factorField.SetWindowText(L"1066.8");
+        {
+            testsupport::FileSizeLimit full(8);
+            Click(dlg, dlg.m_addButton);
+        }
+        EXPECT_EQ(dlg.m_list.GetItemCount(), static_cast<int>(before.size()));
+        EXPECT_EQ(dlg.CategoryStart(2), start);
+    });
+    ASSERT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(device::ui::MessageBoxRecords()[0].text.rfind(L"The device's storage is full", 0), 0u);
+    EXPECT_EQ(StoreNames(L"1"), before);
 }
 
 TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroIsRefused) {

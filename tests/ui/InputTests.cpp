@@ -112,6 +112,29 @@ TEST_F(Input, TapsBecomeButtonMessagesInClientCoordinates) {
     device::ui::PumpUntilIdle();
 }
 
+// A tap, however it moves, and a key, with its character, each begin one user action when they
+// are taken from the queue; the program's own messages begin none.
+TEST_F(Input, EachTapOrKeyBeginsOneUserAction) {
+    HWND top = Top(0, 26, 200, 200);
+    SetFocus(top);
+    device::ui::PumpUntilIdle();
+    const uint64_t start = device::ui::UserActionSerial();
+    InjectStylus(StylusAction::Down, POINT{55, 26 + 65});
+    InjectStylus(StylusAction::Move, POINT{57, 26 + 66});
+    MSG m;
+    ASSERT_TRUE(PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(device::ui::UserActionSerial(), start) << "only taken input counts";
+    InjectStylus(StylusAction::Up, POINT{58, 26 + 67});
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(device::ui::UserActionSerial(), start + 1);
+    InjectKey(VK_LEFT, true);
+    InjectKey(VK_LEFT, false);
+    PostMessageW(top, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(top, WM_COMMAND, 1, 0);
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(device::ui::UserActionSerial(), start + 2);
+}
+
 TEST_F(Input, DoubleTapsNeedTheClassStyle) {
     HWND top = Top(0, 26, 200, 200);
     device::ui::PumpUntilIdle();

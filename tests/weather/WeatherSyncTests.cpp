@@ -8,9 +8,11 @@
 #include "platform/display/Display.h"
 #include "platform/programs/feed-server/FeedServer.h"
 #include "resources/resource.h"
+#include "support/FileSizeLimit.h"
 #include "support/HostileFeedServers.h"
 #include "support/ScriptedServer.h"
 #include "support/Screenshots.h"
+#include "support/UserAction.h"
 #include "weather/SyncDlg.h"
 #include "weather/WeatherSync.h"
 
@@ -239,6 +241,46 @@ TEST_F(WeatherSyncTest, FailedSyncCanBeRetried) {
     EXPECT_EQ(reply, L"yes");
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(Records()[1], L"Paris|A1|" + Wide(paris) + L"|21/06/2009:France");
+}
+
+// A valid reply that the full device cannot take: Sync All and the one-place sync say the
+// storage fault (the one-place sync not as a failed synchronisation) and keep the forecasts.
+TEST_F(WeatherSyncTest, AReplyAFullDeviceCannotTakeIsSaidAsSuchAndKeepsTheForecasts) {
+    ScriptedServer server;
+    const std::string paris = NumericForecast("06/21/2009", 20, 10);
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + paris + "@"});
+    WriteAddress(server.Url("/feed") + "*");
+    const auto before = Records();
+    const std::wstring full = L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
+                              L"data stay as they were.";
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK, IDOK});
+    DialogState failed;
+    const std::wstring reply = RunDialog([&](CSyncDlg& dlg) {
+        {
+            testsupport::FileSizeLimit limit(8);
+            TapSync(dlg);
+        }
+        failed = StateOf(dlg);
+        dlg.SendMessage(WM_COMMAND, IDOK);
+    });
+    EXPECT_EQ(reply, L"no");
+    EXPECT_EQ(failed.status, L"Syncronisation failed!");
+    EXPECT_EQ(device::ui::MessageBoxRecords().back().text, full);
+    EXPECT_EQ(Records(), before);
+
+    testsupport::StartUserAction(); // a tap on the place
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit limit(8);
+        EXPECT_FALSE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
+    }
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, full);
+    for (const auto& box : boxes)
+        EXPECT_NE(box.text, L"Syncronisation failed");
+    EXPECT_EQ(Records(), before);
 }
 
 TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
