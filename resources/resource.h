@@ -768,3 +768,8 @@
 
 // Packing list: a damaged file that could not be kept beside the one the next save replaces
 #define IDS_PACK_FILE_DAMAGED_NOT_KEPT 33740
+
+// A device store that the program cannot start on: held by another program for the whole wait,
+// or not to be opened
+#define IDS_STORAGE_IN_USE 33760
+#define IDS_STORAGE_CANNOT_OPEN 33761

@@ -15,6 +15,7 @@
 // for it to end, so that it cannot write its settings back after they are gone; one that does
 // not end in time makes the removal stop before anything is removed.
 
+#include "platform/display/DeviceProgram.h"
 #include "platform/display/Display.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/Modules.h"
@@ -316,6 +317,11 @@ int main(int argc, char** argv) {
     // On the headless display nobody sees the setup library's boxes (a store that was never
     // made): they are said on the terminal and answered, rather than waited for.
     if (std::strcmp(device::display::Start(), "headless") == 0) device::ui::AnswerMessageBoxesOnTerminal(true);
+    // Installing and removing both write the device's store: one that is held by another program
+    // or cannot be opened is said before anything is copied or removed.
+    int exitCode = 0;
+    if ((argc == 2 || argc == 3) && !device::display::CheckDeviceStorageAtStart("device-install", exitCode))
+        return exitCode;
     if (argc == 2 && std::string(argv[1]) == "--remove") return Remove();
     if (argc == 3) return Install(argv[1], argv[2]);
     std::fprintf(stderr, "usage: device-install <build folder> <data folder>\n       device-install --remove\n");
