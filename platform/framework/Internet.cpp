@@ -627,6 +627,8 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
         setopt(h, CURLOPT_WRITEDATA, transfer.get());
 
+        // The silence is counted from the transfer's start, not from the loading of libcurl.
+        transfer->Touch();
         bool cancelled = false;
         CURLcode rc = RunTransfer(curl, cancelled);
         long status = 0;

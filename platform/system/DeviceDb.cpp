@@ -32,8 +32,9 @@ std::atomic<pid_t> g_openPid{0};
 using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
-// A few seconds, as the device waits for a busy store; looked at every few milliseconds, so that
-// the store is taken as soon as it is free and a request to end is heard at once.
+// A few seconds, as the device waits for a busy store; looked at after 1, 2, 4, 8 and then every
+// 10 milliseconds, so that a store held for a moment is taken at once and a request to end is
+// heard at once.
 std::atomic<int64_t> g_busyWaitMs{5000};
 constexpr milliseconds kBusyStep{10};
 std::atomic<int> g_openError{SQLITE_OK};
@@ -52,7 +53,8 @@ int WaitForBusyStore(void* arg, int count) {
         busy->ranOut = true;
         return 0;
     }
-    std::this_thread::sleep_for(std::min<steady_clock::duration>(kBusyStep, left));
+    const milliseconds step = std::min(kBusyStep, milliseconds(1 << std::min(count, 3)));
+    std::this_thread::sleep_for(std::min<steady_clock::duration>(step, left));
     return 1;
 }
 
