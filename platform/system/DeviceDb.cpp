@@ -334,9 +334,15 @@ void DeviceDb::Close() {
 bool DeviceDb::EnsureSchema(const char* ddl) {
     std::lock_guard lock(m_mutex);
     if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
-    bool ok = Transaction(true, [&](sqlite3* db) {
-        return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK;
+    auto run = [&](sqlite3* db) { return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    // Tables that are there already need no write lock, so a store another process holds for
+    // writing does not hold up a service that only reads; missing ones are made in a write
+    // transaction, which waits for the store.
+    bool ok = Transaction(false, [&](sqlite3* db) {
+        BeginPendingRead();
+        return run(db);
     });
+    if (!ok) ok = Transaction(true, run);
     if (ok) m_schemas.push_back(ddl);
     return ok;
 }
