@@ -18,6 +18,19 @@ using testsupport::FreshDevice;
 
 using DeviceDbTest = FreshDevice;
 
+namespace {
+// The number a one-row query answers; -1 when it answers none.
+int64_t QueryNumber(device::DeviceDb* db, const char* sql) {
+    int64_t value = -1;
+    db->Read([&](sqlite3* h) {
+        device::Statement s(h, sql);
+        if (s.Step()) value = s.Int(0);
+        return true;
+    });
+    return value;
+}
+} // namespace
+
 TEST_F(DeviceDbTest, RollsBackWhenTheWorkFails) {
     auto* db = device::DeviceDb::Get();
     ASSERT_NE(db, nullptr);
@@ -31,13 +44,7 @@ TEST_F(DeviceDbTest, RollsBackWhenTheWorkFails) {
         device::DeviceDb::Get()->Write([](sqlite3* h2) { return device::Statement(h2, "INSERT INTO t VALUES(2)").Run(); });
         return device::Statement(h, "INSERT INTO t VALUES(3)").Run();
     }));
-    int64_t sum = -1;
-    db->Read([&](sqlite3* h) {
-        device::Statement s(h, "SELECT sum(v) FROM t");
-        if (s.Step()) sum = s.Int(0);
-        return true;
-    });
-    EXPECT_EQ(sum, 5);
+    EXPECT_EQ(QueryNumber(db, "SELECT sum(v) FROM t"), 5);
 }
 
 // Work left for the commit runs inside the transaction, after the rest of it; when it fails
@@ -127,13 +134,7 @@ TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
     }
     EXPECT_TRUE(wrote);
     EXPECT_GT(db->StorageFaults(), faults);
-    int64_t rows = -1;
-    db->Read([&](sqlite3* h) {
-        device::Statement s(h, "SELECT count(*) FROM f");
-        if (s.Step()) rows = s.Int(0);
-        return true;
-    });
-    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(QueryNumber(db, "SELECT count(*) FROM f"), 0);
     // With room again the same work is kept.
     EXPECT_TRUE(
         db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO f VALUES(x'01')").Run(); }));
@@ -173,13 +174,7 @@ TEST_F(DeviceDbTest, AStoreHeldElsewhereIsWaitedForThenFailsAsAStorageFault) {
     EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Ready);
     device::SetBusyStoreWait(usualWait);
 
-    int64_t rows = -1;
-    db->Read([&](sqlite3* h) {
-        device::Statement s(h, "SELECT count(*) FROM b");
-        if (s.Step()) rows = s.Int(0);
-        return true;
-    });
-    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(QueryNumber(db, "SELECT count(*) FROM b"), 1);
 }
 
 // A device root that cannot be written (a read-only mount, a folder of another user) is told
