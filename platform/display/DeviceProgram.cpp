@@ -152,7 +152,7 @@ bool CheckDeviceStorageAtStart(const char* name, int& exitCode) {
                L" again.";
         break;
     case device::DeviceStorage::CannotOpen:
-        text = L"The device's storage cannot be opened: it is read-only, damaged or not there (" +
+        text = L"The device's storage cannot be opened: it is read-only, damaged or missing (" +
                device::FromUtf8(device::DatabaseFile().string()) + L").\n\n" + program + L" cannot run without it.";
         break;
     case device::DeviceStorage::ReadOnly:
