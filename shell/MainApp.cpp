@@ -82,11 +82,19 @@ bool CMainApp::DeviceStorageUsable() {
     }
     UINT message = 0;
     switch (storage) {
-    case device::DeviceStorage::Ready: return true;
-    case device::DeviceStorage::Ending: return false; // asked to end while it waited
-    case device::DeviceStorage::InUse: message = IDS_STORAGE_IN_USE; break;
-    case device::DeviceStorage::CannotOpen: message = IDS_STORAGE_CANNOT_OPEN; break;
-    case device::DeviceStorage::ReadOnly: message = IDS_STORAGE_READ_ONLY; break;
+    case device::DeviceStorage::Ready:
+        return true;
+    case device::DeviceStorage::Ending:
+        return false; // asked to end while it waited
+    case device::DeviceStorage::InUse:
+        message = IDS_STORAGE_IN_USE;
+        break;
+    case device::DeviceStorage::CannotOpen:
+        message = IDS_STORAGE_CANNOT_OPEN;
+        break;
+    case device::DeviceStorage::ReadOnly:
+        message = IDS_STORAGE_READ_ONLY;
+        break;
     }
     // The language is chosen in the store, so the message is the program's own (English) text.
     m_bStorageUnusable = true;

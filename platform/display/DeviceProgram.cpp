@@ -136,7 +136,8 @@ bool StartDeviceProgram(const ProgramStartOptions& options, int& exitCode) {
 
 int ShowClosingMessage(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     const char* driver = ActiveDriver();
-    if (!driver || std::strcmp(driver, "headless") == 0) return device::ui::TerminalMessageBox(owner, text, caption, type);
+    if (!driver || std::strcmp(driver, "headless") == 0)
+        return device::ui::TerminalMessageBox(owner, text, caption, type);
     return MessageBoxW(owner, text, caption, type);
 }
 
@@ -145,15 +146,18 @@ bool CheckDeviceStorageAtStart(const char* name, int& exitCode) {
     const std::wstring program = device::FromUtf8(name);
     std::wstring text;
     switch (device::CheckDeviceStorage()) {
-    case device::DeviceStorage::Ready: return true;
-    case device::DeviceStorage::Ending: return false;
+    case device::DeviceStorage::Ready:
+        return true;
+    case device::DeviceStorage::Ending:
+        return false;
     case device::DeviceStorage::InUse:
-        text = L"The device's storage is in use by another program.\n\nClose that program, then start " + program +
-               L" again.";
+        text = L"The device's storage is in use by another program.\n\nClose that program, then start " +
+               program + L" again.";
         break;
     case device::DeviceStorage::CannotOpen:
         text = L"The device's storage cannot be opened: it is read-only, damaged or missing (" +
-               device::FromUtf8(device::DatabaseFile().string()) + L").\n\n" + program + L" cannot run without it.";
+               device::FromUtf8(device::DatabaseFile().string()) + L").\n\n" + program +
+               L" cannot run without it.";
         break;
     case device::DeviceStorage::ReadOnly:
         text = L"The device's storage cannot be written: it is read-only or full.\n\n" + program +

@@ -562,7 +562,8 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
                           dwHeadersLen ? static_cast<int>(dwHeadersLen) : -1);
     if (!device::NetworkOnline()) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_CANNOT_CONNECT);
     // A program that is ending starts no request.
-    if (device::ProcessEndRequested()) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_OPERATION_CANCELLED);
+    if (device::ProcessEndRequested())
+        AfxThrowInternetException(m_dwContext, ERROR_INTERNET_OPERATION_CANCELLED);
 
     DWORD error = 0;
     bool noMemory = false;

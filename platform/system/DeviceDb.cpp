@@ -58,7 +58,9 @@ int WaitForBusyStore(void* arg, int count) {
     return 1;
 }
 
-bool IsBusy(int rc) { return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED; }
+bool IsBusy(int rc) {
+    return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
+}
 
 // Errors that say the storage itself failed, as opposed to a statement that was refused.
 bool IsStorageFault(int rc) {
@@ -207,9 +209,13 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 
 // ---- DeviceDb ----
 
-std::chrono::milliseconds BusyStoreWait() { return milliseconds(g_busyWaitMs.load(std::memory_order_relaxed)); }
+std::chrono::milliseconds BusyStoreWait() {
+    return milliseconds(g_busyWaitMs.load(std::memory_order_relaxed));
+}
 
-void SetBusyStoreWait(std::chrono::milliseconds wait) { g_busyWaitMs.store(wait.count(), std::memory_order_relaxed); }
+void SetBusyStoreWait(std::chrono::milliseconds wait) {
+    g_busyWaitMs.store(wait.count(), std::memory_order_relaxed);
+}
 
 DeviceDb::DeviceDb(sqlite3* db, std::unique_ptr<BusyWaits> busy) : m_db(db), m_busy(std::move(busy)) {
     static std::atomic<uint64_t> serials{0};
@@ -322,7 +328,9 @@ DeviceDb* DeviceDb::Get() {
     return g_conn.get();
 }
 
-int DeviceDb::OpenError() { return g_openError; }
+int DeviceDb::OpenError() {
+    return g_openError;
+}
 
 void DeviceDb::Close() {
     std::lock_guard lock(g_connMutex);
@@ -365,7 +373,9 @@ uint64_t DeviceDb::OpenTransaction() {
     return lock.owns_lock() && m_depth > 0 ? m_transactions : 0;
 }
 
-uint64_t DeviceDb::BusyTimeouts() const { return m_busy->timeouts.load(std::memory_order_relaxed); }
+uint64_t DeviceDb::BusyTimeouts() const {
+    return m_busy->timeouts.load(std::memory_order_relaxed);
+}
 
 bool DeviceDb::IsFault(int rc) {
     if (IsStorageFault(rc)) return true;

@@ -131,7 +131,7 @@ public:
     // What the busy handler keeps of the waits of one connection.
     struct BusyWaits {
         std::chrono::steady_clock::time_point since; // the start of the wait under way
-        bool ranOut = false;                          // the last wait ended unsatisfied
+        bool ranOut = false;                         // the last wait ended unsatisfied
         std::atomic<uint64_t> timeouts{0};
     };
 

@@ -46,7 +46,8 @@ DeviceStorage CheckDeviceStorage() {
     if (!db) {
         if (ProcessEndRequested()) return DeviceStorage::Ending;
         const int error = DeviceDb::OpenError() & 0xFF;
-        return error == SQLITE_BUSY || error == SQLITE_LOCKED ? DeviceStorage::InUse : DeviceStorage::CannotOpen;
+        return error == SQLITE_BUSY || error == SQLITE_LOCKED ? DeviceStorage::InUse
+                                                              : DeviceStorage::CannotOpen;
     }
     if (sqlite3_db_readonly(db->Handle(), "main") == 1) return DeviceStorage::ReadOnly;
     // A write transaction that changes nothing still needs the database's write lock.
@@ -64,7 +65,9 @@ DeviceStorage CheckDeviceStorage() {
     return DeviceStorage::Ready;
 }
 
-bool DeviceStorageWritable() { return CheckDeviceStorage() == DeviceStorage::Ready; }
+bool DeviceStorageWritable() {
+    return CheckDeviceStorage() == DeviceStorage::Ready;
+}
 
 void UseRootFolder(const std::filesystem::path& root) {
     DeviceDb::Close();

@@ -10,8 +10,12 @@ namespace {
 std::atomic<bool> g_endRequested{false};
 } // namespace
 
-void RequestProcessEnd() { g_endRequested.store(true, std::memory_order_release); }
+void RequestProcessEnd() {
+    g_endRequested.store(true, std::memory_order_release);
+}
 
-bool ProcessEndRequested() { return g_endRequested.load(std::memory_order_acquire); }
+bool ProcessEndRequested() {
+    return g_endRequested.load(std::memory_order_acquire);
+}
 
 } // namespace device

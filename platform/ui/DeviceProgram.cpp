@@ -117,7 +117,9 @@ void RequestProgramEnd() {
     WakeDisplayThread(true);
 }
 
-bool IsProgramEnding() { return device::ProcessEndRequested(); }
+bool IsProgramEnding() {
+    return device::ProcessEndRequested();
+}
 
 void RequestBringToFront() {
     g_frontWanted = true;

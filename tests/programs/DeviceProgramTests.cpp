@@ -210,7 +210,8 @@ private:
 
 size_t Occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
     return count;
 }
 
@@ -222,7 +223,8 @@ TEST_F(DeviceProgramTest, AStoreHeldByAnotherProgramIsWaitedForThenReported) {
     // Each waits for the store a few seconds, then says so and ends with a failure status.
     std::vector<pid_t> pids{Spawn(kProgram, {}, "headless"), Spawn(TODAY_HOST, {}, "headless"),
                             Spawn(DEVICE_INSTALL, {"--remove"}, "headless")};
-    for (pid_t pid : pids) EXPECT_EQ(ExitStatus(pid), 1);
+    for (pid_t pid : pids)
+        EXPECT_EQ(ExitStatus(pid), 1);
     EXPECT_EQ(Occurrences(ErrorText(), "storage is in use by another program"), 3u) << ErrorText();
     EXPECT_TRUE(fs::exists(Root() / "fs" / "Program Files" / "Jorvana" / "Jorvana.exe")) << "nothing removed";
 
@@ -245,7 +247,8 @@ TEST_F(DeviceProgramTest, AStoreHeldByAnotherProgramIsWaitedForThenReported) {
     ASSERT_TRUE(WaitFor([&] { return holdsItsLock(program); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(500)); // into the wait
     holder.Release();
-    EXPECT_TRUE(WaitFor([&] { return ReadDword(L"Jorvana", L"lang", 99) == 0; })) << "the language dialog runs";
+    EXPECT_TRUE(WaitFor([&] { return ReadDword(L"Jorvana", L"lang", 99) == 0; }))
+        << "the language dialog runs";
     kill(program, SIGTERM);
     EXPECT_EQ(ExitStatus(program), 0);
     EXPECT_EQ(ErrorText().find("in use"), std::string::npos) << ErrorText();

@@ -150,7 +150,9 @@ TEST_F(DeviceDbTest, AStoreHeldElsewhereIsWaitedForThenFailsAsAStorageFault) {
     const auto usualWait = device::BusyStoreWait();
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
-    auto insert = [&] { return db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO b VALUES(1)").Run(); }); };
+    auto insert = [&] {
+        return db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO b VALUES(1)").Run(); });
+    };
     const uint64_t faults = db->StorageFaults();
 
     device::SetBusyStoreWait(3000ms);
@@ -168,7 +170,8 @@ TEST_F(DeviceDbTest, AStoreHeldElsewhereIsWaitedForThenFailsAsAStorageFault) {
     EXPECT_FALSE(insert());
     EXPECT_GT(db->StorageFaults(), faults);
     EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::InUse);
-    EXPECT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS b(v INTEGER);")) << "a table that is there needs no lock";
+    EXPECT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS b(v INTEGER);"))
+        << "a table that is there needs no lock";
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Ready);
