@@ -409,7 +409,8 @@ CString HttpExchange(const CString& serverUrl, const CString& query, HWND owner)
     } catch (CInternetException* e) {
         DWORD code = e->m_dwError;
         e->Delete();
-        if (messageShown) return CString();
+        // Given up because the program is ending: a failed exchange with nothing to say.
+        if (messageShown || code == ERROR_INTERNET_OPERATION_CANCELLED) return CString();
         if (code == ERROR_INTERNET_CANNOT_CONNECT)
             ShowError(owner, S(IDS_CANNOT_UPDATE));
         else if (code == ERROR_INTERNET_TIMEOUT)

@@ -779,3 +779,8 @@
 #define IDS_CITY_DST_RULE_NOT_VALID 33793
 #define IDS_CITY_DST_ZONE_NOT_VALID 33794
 #define IDS_FORECAST_DATES_FAR_OFF 33795
+
+// A device store that the program cannot start on: held by another program for the whole wait,
+// or not to be opened
+#define IDS_STORAGE_IN_USE 33760
+#define IDS_STORAGE_CANNOT_OPEN 33761

@@ -6,6 +6,7 @@
 #include "shell/LanguageDlg.h"
 #include "shell/LanguageList.h"
 #include "shell/MainDlg.h"
+#include "platform/framework/WaitCursor.h"
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MessageBox.h"
@@ -25,12 +26,7 @@ BOOL CMainApp::InitInstance() {
     }
     // COM and the shell's extra controls need no set-up on this device.
 
-    // A device whose storage cannot be written would look new at every start and lose every
-    // choice: say so and end rather than run as a new device.
-    if (!device::DeviceStorageWritable()) {
-        AfxMessageBox(IDS_STORAGE_READ_ONLY, MB_OK);
-        return FALSE;
-    }
+    if (!DeviceStorageUsable()) return FALSE;
 
     // What a writer killed at the last run left half-done is put right before anything reads it.
     RecoverInterruptedWrites();
@@ -72,7 +68,38 @@ int CMainApp::ExitInstance() {
         AfxSetResourceHandle(AfxGetInstanceHandle());
         FreeLibrary(resources);
     }
-    return CWinApp::ExitInstance();
+    const int result = CWinApp::ExitInstance();
+    // A start that could not use the device's storage is a failure, not a run that ended.
+    return m_bStorageUnusable ? 1 : result;
+}
+
+bool CMainApp::DeviceStorageUsable() {
+    // A store another program holds is waited for a few seconds, under the wait cursor.
+    device::DeviceStorage storage;
+    {
+        CWaitCursor wait;
+        storage = device::CheckDeviceStorage();
+    }
+    UINT message = 0;
+    switch (storage) {
+    case device::DeviceStorage::Ready:
+        return true;
+    case device::DeviceStorage::Ending:
+        return false; // asked to end while it waited
+    case device::DeviceStorage::InUse:
+        message = IDS_STORAGE_IN_USE;
+        break;
+    case device::DeviceStorage::CannotOpen:
+        message = IDS_STORAGE_CANNOT_OPEN;
+        break;
+    case device::DeviceStorage::ReadOnly:
+        message = IDS_STORAGE_READ_ONLY;
+        break;
+    }
+    // The language is chosen in the store, so the message is the program's own (English) text.
+    m_bStorageUnusable = true;
+    AfxClosingMessageBox(message, MB_OK | MB_ICONSTOP);
+    return false;
 }
 
 void CMainApp::ReportMissingTexts(HMODULE module) {

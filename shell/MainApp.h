@@ -25,8 +25,13 @@ protected:
     virtual void RunMainWindow(int lang);
 
 private:
+    // A device whose storage cannot be used would look new at every start and lose every
+    // choice: false (the start ends) after saying why, when the store stays in use by another
+    // program, cannot be opened or cannot be written.
+    bool DeviceStorageUsable();
     // One message when the language module lacks some of the program's texts.
     void ReportMissingTexts(HMODULE module);
 
     CRegistryKey m_registry;
+    bool m_bStorageUnusable = false;
 };

@@ -1,12 +1,15 @@
-// Device program start-up: display check, single copy, stop signals, notification raising.
+// Device program start-up: display check, single copy, stop signals, notification raising; the
+// messages of a program that cannot go on.
 
 #include "platform/display/DeviceProgram.h"
 
 #include "platform/display/Display.h"
 #include "platform/display/DisplayDriver.h"
+#include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
 #include "platform/ui/Broadcast.h"
 #include "platform/ui/DeviceProgram.h"
+#include "platform/ui/MessageBox.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -129,6 +132,41 @@ bool StartDeviceProgram(const ProgramStartOptions& options, int& exitCode) {
     }
     device::ui::EnableNotificationRaising(true);
     return true;
+}
+
+int ShowClosingMessage(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    const char* driver = ActiveDriver();
+    if (!driver || std::strcmp(driver, "headless") == 0)
+        return device::ui::TerminalMessageBox(owner, text, caption, type);
+    return MessageBoxW(owner, text, caption, type);
+}
+
+bool CheckDeviceStorageAtStart(const char* name, int& exitCode) {
+    exitCode = 0;
+    const std::wstring program = device::FromUtf8(name);
+    std::wstring text;
+    switch (device::CheckDeviceStorage()) {
+    case device::DeviceStorage::Ready:
+        return true;
+    case device::DeviceStorage::Ending:
+        return false;
+    case device::DeviceStorage::InUse:
+        text = L"The device's storage is in use by another program.\n\nClose that program, then start " +
+               program + L" again.";
+        break;
+    case device::DeviceStorage::CannotOpen:
+        text = L"The device's storage cannot be opened: it is read-only, damaged or missing (" +
+               device::FromUtf8(device::DatabaseFile().string()) + L").\n\n" + program +
+               L" cannot run without it.";
+        break;
+    case device::DeviceStorage::ReadOnly:
+        text = L"The device's storage cannot be written: it is read-only or full.\n\n" + program +
+               L" cannot run without it.";
+        break;
+    }
+    ShowClosingMessage(nullptr, text.c_str(), program.c_str(), MB_OK | MB_ICONSTOP);
+    exitCode = 1;
+    return false;
 }
 
 } // namespace device::display

@@ -1,7 +1,10 @@
 #pragma once
 // The start of a device program with a screen (the program, the Today host, the help viewer):
 // the display it shows on, one running copy per device when the program asks for it, a clean
-// end on SIGTERM, SIGINT or SIGHUP, and the raising of due user notifications.
+// end on SIGTERM, SIGINT or SIGHUP, and the raising of due user notifications; and how a
+// program says why it cannot go on.
+
+#include "platform/base/WinTypes.h"
 
 namespace device::display {
 
@@ -14,5 +17,16 @@ struct ProgramStartOptions {
 // end at once with exitCode: no display (told on stderr, 2), or another copy already runs on
 // this device and was asked to come forward (0).
 bool StartDeviceProgram(const ProgramStartOptions& options, int& exitCode);
+
+// A message after which the program ends: a message box where a screen shows it; on the headless
+// display, where nobody could answer a box, "caption: text" on standard error (recorded as a box
+// all the same). Returns the box's answer (its default button on the headless display).
+int ShowClosingMessage(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+
+// For a device program of the layer, which has no string table: looks at the device's storage
+// (waiting a few seconds for a store another program holds) and, when it cannot be used, says
+// so in the layer's own words (ShowClosingMessage, captioned with the program's name). False
+// when the program must end, with exitCode 1, or 0 when it was asked to end meanwhile.
+bool CheckDeviceStorageAtStart(const char* name, int& exitCode);
 
 } // namespace device::display

@@ -3,6 +3,7 @@
 #include "platform/base/CodePage.h"
 #include "platform/system/ConnMgr.h"
 #include "platform/system/HostLibrary.h"
+#include "platform/system/ProcessEnd.h"
 
 // Calls go through pointers into the loaded library, not through curl.h's checking macros.
 #define CURL_DISABLE_TYPECHECK
@@ -21,9 +22,15 @@ namespace {
     X(curl_global_init)                                                                                      \
     X(curl_easy_init)                                                                                        \
     X(curl_easy_setopt)                                                                                      \
-    X(curl_easy_perform)                                                                                     \
     X(curl_easy_getinfo)                                                                                     \
     X(curl_easy_cleanup)                                                                                     \
+    X(curl_multi_init)                                                                                       \
+    X(curl_multi_add_handle)                                                                                 \
+    X(curl_multi_remove_handle)                                                                              \
+    X(curl_multi_perform)                                                                                    \
+    X(curl_multi_poll)                                                                                       \
+    X(curl_multi_info_read)                                                                                  \
+    X(curl_multi_cleanup)                                                                                    \
     X(curl_slist_append)                                                                                     \
     X(curl_slist_free_all)
 
@@ -82,6 +89,9 @@ BOOL CInternetException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, PUINT
         break;
     case ERROR_HTTP_REDIRECT_FAILED:
         text = L"The redirection failed";
+        break;
+    case ERROR_INTERNET_OPERATION_CANCELLED:
+        text = L"The operation was canceled";
         break;
     default:
         break;
@@ -450,6 +460,45 @@ struct CurlHandle {
     }
 };
 
+// How often a transfer looks whether the process was asked to end.
+constexpr int kEndCheckMs = 100;
+
+// Runs the transfer to its end, or until the process is asked to end (cancelled is then set and
+// the transfer given up), whatever the server does meanwhile.
+CURLcode RunTransfer(const CurlHandle& curl, bool& cancelled) {
+    const CurlLibrary& lib = *curl.lib;
+    CURLM* multi = lib.curl_multi_init();
+    if (!multi) return CURLE_OUT_OF_MEMORY;
+    if (lib.curl_multi_add_handle(multi, curl.h) != CURLM_OK) {
+        lib.curl_multi_cleanup(multi);
+        return CURLE_FAILED_INIT;
+    }
+    CURLcode rc = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        const CURLMcode mc = lib.curl_multi_perform(multi, &running);
+        if (mc != CURLM_OK) {
+            rc = mc == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            for (CURLMsg* msg; (msg = lib.curl_multi_info_read(multi, &left)) != nullptr;)
+                if (msg->msg == CURLMSG_DONE) rc = msg->data.result;
+            break;
+        }
+        if (device::ProcessEndRequested()) {
+            cancelled = true;
+            rc = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        lib.curl_multi_poll(multi, nullptr, 0, kEndCheckMs, nullptr);
+    }
+    lib.curl_multi_remove_handle(multi, curl.h);
+    lib.curl_multi_cleanup(multi);
+    return rc;
+}
+
 } // namespace
 
 CHttpFile::CHttpFile(CHttpConnection* pConnection, const CString& verb, const CString& object,
@@ -512,6 +561,9 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         AddRequestHeaders(pstrHeaders, HTTP_ADDREQ_FLAG_ADD,
                           dwHeadersLen ? static_cast<int>(dwHeadersLen) : -1);
     if (!device::NetworkOnline()) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_CANNOT_CONNECT);
+    // A program that is ending starts no request.
+    if (device::ProcessEndRequested())
+        AfxThrowInternetException(m_dwContext, ERROR_INTERNET_OPERATION_CANCELLED);
 
     DWORD error = 0;
     bool noMemory = false;
@@ -576,13 +628,18 @@ BOOL CHttpFile::SendRequest(LPCWSTR pstrHeaders, DWORD dwHeadersLen, LPVOID lpOp
         setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
         setopt(h, CURLOPT_WRITEDATA, transfer.get());
 
-        CURLcode rc = curl.lib->curl_easy_perform(h);
+        // The silence is counted from the transfer's start, not from the loading of libcurl.
+        transfer->Touch();
+        bool cancelled = false;
+        CURLcode rc = RunTransfer(curl, cancelled);
         long status = 0;
         curl.lib->curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
         // libcurl takes a connection closed inside the reply head for a whole, empty reply: a
         // head that never reached its blank line is no reply.
         if (rc == CURLE_OK && !transfer->headersComplete) rc = CURLE_WEIRD_SERVER_REPLY;
-        if (rc == CURLE_OUT_OF_MEMORY) {
+        if (cancelled) {
+            error = ERROR_INTERNET_OPERATION_CANCELLED;
+        } else if (rc == CURLE_OUT_OF_MEMORY) {
             noMemory = true;
         } else if (rc != CURLE_OK) {
             DWORD mapped = transfer->overLimit      ? ERROR_INTERNET_CONNECTION_ABORTED

@@ -10,7 +10,8 @@
 // so a reader sees the failure at the same point as on the device.
 //
 // Failures are thrown as `new CInternetException(code)` with the device's error numbers
-// (12029 cannot connect, 12002 time-out, 12030 connection aborted, 12152 invalid reply ...);
+// (12029 cannot connect, 12002 time-out, 12030 connection aborted, 12152 invalid reply, 12017
+// given up because the process was asked to end ...);
 // running out of memory throws a CMemoryException. Redirects are followed only when the request
 // was opened without INTERNET_FLAG_NO_AUTO_REDIRECT, at most five times (then 12156).
 // An offline device (DEVICE_NETWORK=off) cannot connect: 12029.
@@ -75,6 +76,7 @@ typedef WORD INTERNET_PORT;
 #define ERROR_INTERNET_INVALID_URL 12005
 #define ERROR_INTERNET_UNRECOGNIZED_SCHEME 12006
 #define ERROR_INTERNET_NAME_NOT_RESOLVED 12007
+#define ERROR_INTERNET_OPERATION_CANCELLED 12017
 #define ERROR_INTERNET_INVALID_OPTION 12009
 #define ERROR_INTERNET_INCORRECT_HANDLE_STATE 12019
 #define ERROR_INTERNET_CANNOT_CONNECT 12029

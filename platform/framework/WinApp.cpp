@@ -166,6 +166,13 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
     return AfxMessageBox(text, nType, nIDHelp);
 }
 
+int AfxClosingMessageBox(UINT nIDPrompt, UINT nType) {
+    AfxInstallStringLoader();
+    CString text;
+    text.LoadString(nIDPrompt);
+    return device::display::ShowClosingMessage(MessageBoxOwner(), text, AfxGetAppName(), nType);
+}
+
 BOOL AfxSocketInit(void*) { return TRUE; }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPTSTR, int nCmdShow) {

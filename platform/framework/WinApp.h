@@ -58,6 +58,9 @@ LPCTSTR AfxGetAppName();
 int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 // The text of a string-table entry; an empty text when the id has none.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
+// The same for a message after which the program ends: on the headless display, where nobody
+// could answer it, its text goes to standard error instead of waiting for a tap.
+int AfxClosingMessageBox(UINT nIDPrompt, UINT nType = MB_OK);
 // Socket support needs no start-up here.
 BOOL AfxSocketInit(void* lpwsaData = nullptr);
 // Frees the temporary wrappers of windows, menus, DCs, GDI objects and image lists.

@@ -1,6 +1,7 @@
 #include "platform/system/DeviceDb.h"
 #include "platform/base/Utf8.h"
 #include "platform/system/DeviceRoot.h"
+#include "platform/system/ProcessEnd.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <memory>
 #include <set>
+#include <thread>
 
 namespace device {
 namespace {
@@ -27,7 +29,38 @@ std::set<std::string> g_reportedBad; // paths already reported on stderr
 std::atomic<DeviceDb*> g_openConn{nullptr};
 std::atomic<pid_t> g_openPid{0};
 
-constexpr int kBusyTimeoutMs = 10000;
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+// A few seconds, as the device waits for a busy store; looked at after 1, 2, 4, 8 and then every
+// 10 milliseconds, so that a store held for a moment is taken at once and a request to end is
+// heard at once.
+std::atomic<int64_t> g_busyWaitMs{5000};
+constexpr milliseconds kBusyStep{10};
+std::atomic<int> g_openError{SQLITE_OK};
+
+// SQLite's busy handler: true (go on waiting) until the wait has lasted its time or the process
+// is asked to end.
+int WaitForBusyStore(void* arg, int count) {
+    auto* busy = static_cast<DeviceDb::BusyWaits*>(arg);
+    const auto now = steady_clock::now();
+    if (count == 0) {
+        busy->since = now;
+        busy->ranOut = false;
+    }
+    const auto left = milliseconds(g_busyWaitMs.load(std::memory_order_relaxed)) - (now - busy->since);
+    if (ProcessEndRequested() || left <= milliseconds(0)) {
+        busy->ranOut = true;
+        return 0;
+    }
+    const milliseconds step = std::min(kBusyStep, milliseconds(1 << std::min(count, 3)));
+    std::this_thread::sleep_for(std::min<steady_clock::duration>(step, left));
+    return 1;
+}
+
+bool IsBusy(int rc) {
+    return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
+}
 
 // Errors that say the storage itself failed, as opposed to a statement that was refused.
 bool IsStorageFault(int rc) {
@@ -176,7 +209,15 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 
 // ---- DeviceDb ----
 
-DeviceDb::DeviceDb(sqlite3* db) : m_db(db) {
+std::chrono::milliseconds BusyStoreWait() {
+    return milliseconds(g_busyWaitMs.load(std::memory_order_relaxed));
+}
+
+void SetBusyStoreWait(std::chrono::milliseconds wait) {
+    g_busyWaitMs.store(wait.count(), std::memory_order_relaxed);
+}
+
+DeviceDb::DeviceDb(sqlite3* db, std::unique_ptr<BusyWaits> busy) : m_db(db), m_busy(std::move(busy)) {
     static std::atomic<uint64_t> serials{0};
     m_serial = ++serials;
     static_assert(std::atomic<uint64_t>::is_always_lock_free, "the shared counter must be lock-free");
@@ -253,35 +294,42 @@ DeviceDb* DeviceDb::Get() {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                              nullptr);
-    // Another process may be creating the file or switching it to WAL at this very moment: a
-    // busy answer is waited out, never taken for a bad file.
-    auto retrying = [db](const char* sql) {
-        int result = SQLITE_BUSY;
-        for (int attempt = 0; attempt < 400; ++attempt) {
-            result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-            if (result != SQLITE_BUSY && result != SQLITE_LOCKED) break;
+    auto busy = std::make_unique<BusyWaits>();
+    // Another process may be creating the file or switching it to WAL at this very moment, or
+    // hold it: a busy answer is waited out (for the wait's time at most), never taken for a bad file.
+    const auto deadline = steady_clock::now() + BusyStoreWait();
+    auto retrying = [&](const char* sql) {
+        for (;;) {
+            int result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+            if (!IsBusy(result) || busy->ranOut || ProcessEndRequested() || steady_clock::now() >= deadline)
+                return result;
             usleep(5000);
         }
-        return result;
     };
     if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_busy_handler(db, &WaitForBusyStore, busy.get());
         // The first read of the schema tells a database from any other file.
         rc = retrying("SELECT count(*) FROM sqlite_master");
     }
     if (rc == SQLITE_OK) rc = retrying("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
     if (rc != SQLITE_OK) {
+        g_openError = rc;
         if (g_reportedBad.insert(path).second)
             std::fprintf(stderr, "device: cannot use the device database %s: %s\n", path.c_str(),
                          db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         return nullptr;
     }
-    g_conn.reset(new DeviceDb(db));
+    g_openError = SQLITE_OK;
+    g_conn.reset(new DeviceDb(db, std::move(busy)));
     g_connPid = CurrentPid();
     g_openPid.store(g_connPid, std::memory_order_relaxed);
     g_openConn.store(g_conn.get(), std::memory_order_release);
     return g_conn.get();
+}
+
+int DeviceDb::OpenError() {
+    return g_openError;
 }
 
 void DeviceDb::Close() {
@@ -294,9 +342,15 @@ void DeviceDb::Close() {
 bool DeviceDb::EnsureSchema(const char* ddl) {
     std::lock_guard lock(m_mutex);
     if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
-    bool ok = Transaction(true, [&](sqlite3* db) {
-        return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK;
+    auto run = [&](sqlite3* db) { return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    // Tables that are there already need no write lock, so a store another process holds for
+    // writing does not hold up a service that only reads; missing ones are made in a write
+    // transaction, which waits for the store.
+    bool ok = Transaction(false, [&](sqlite3* db) {
+        BeginPendingRead();
+        return run(db);
     });
+    if (!ok) ok = Transaction(true, run);
     if (ok) m_schemas.push_back(ddl);
     return ok;
 }
@@ -319,8 +373,21 @@ uint64_t DeviceDb::OpenTransaction() {
     return lock.owns_lock() && m_depth > 0 ? m_transactions : 0;
 }
 
+uint64_t DeviceDb::BusyTimeouts() const {
+    return m_busy->timeouts.load(std::memory_order_relaxed);
+}
+
+bool DeviceDb::IsFault(int rc) {
+    if (IsStorageFault(rc)) return true;
+    // A busy answer given without a wait is not: its caller tries again.
+    if (!IsBusy(rc) || !m_busy->ranOut) return false;
+    m_busy->ranOut = false;
+    m_busy->timeouts.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
 void DeviceDb::NoteStatementError(int rc) {
-    if (!IsStorageFault(rc)) return;
+    if (!IsFault(rc)) return;
     m_faults.fetch_add(1, std::memory_order_relaxed);
     // Marks the transaction this thread has open (one another thread holds is not its own).
     if (InOpenTransaction()) m_faulted.store(true, std::memory_order_relaxed);
@@ -358,7 +425,7 @@ int DeviceDb::RunKept(const char* sql) {
         ReturnStatement(stmt);
         if (rc == SQLITE_DONE || rc == SQLITE_ROW) rc = SQLITE_OK;
     }
-    if (IsStorageFault(rc)) m_faults.fetch_add(1, std::memory_order_relaxed);
+    if (IsFault(rc)) m_faults.fetch_add(1, std::memory_order_relaxed);
     return rc;
 }
 
@@ -408,10 +475,24 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         ++m_rollbacks;
         return false;
     }
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    // A busy answer that came without a wait (another process was just starting its
+    // transaction) is tried again, until the store has been waited for as long as a call waits.
+    m_busy->ranOut = false;
+    const auto deadline = steady_clock::now() + BusyStoreWait();
+    for (int attempt = 0;; ++attempt) {
+        const uint64_t timeouts = BusyTimeouts();
         int rc = RunKept(write ? "BEGIN IMMEDIATE" : "BEGIN");
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-            usleep(1000 * (attempt + 1));
+        if (IsBusy(rc)) {
+            if (steady_clock::now() >= deadline || ProcessEndRequested()) {
+                // Waited for in vain: a storage fault like any other (RunKept counted it when
+                // the wait was SQLite's own).
+                if (BusyTimeouts() == timeouts) {
+                    m_busy->timeouts.fetch_add(1, std::memory_order_relaxed);
+                    m_faults.fetch_add(1, std::memory_order_relaxed);
+                }
+                return false;
+            }
+            usleep(1000 * std::min(attempt + 1, 10));
             continue;
         }
         if (rc != SQLITE_OK) return false;
@@ -438,9 +519,8 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         }
         RunKept("ROLLBACK");
         ++m_rollbacks;
-        if (rc != SQLITE_BUSY) return false;
+        if (!IsBusy(rc) || steady_clock::now() >= deadline || ProcessEndRequested()) return false;
     }
-    return false;
 }
 
 } // namespace device

@@ -1,7 +1,11 @@
 #pragma once
 // The process's connection to device.db, shared by every service of the layer (registry,
 // object store, notifications, device settings). Several device processes use the file at once:
-// it runs in WAL mode with a busy timeout, and every service call is one transaction.
+// it runs in WAL mode, and every service call is one transaction.
+//
+// A store that another process holds is waited for a few seconds at most, as the device waits
+// for a busy store, and not at all once the process is asked to end; a call whose wait ran out
+// fails as a storage fault (the store is then in use by another program).
 //
 // Services declare their tables with EnsureSchema (CREATE ... IF NOT EXISTS statements, run once
 // per connection) and do their work inside Write or Read. Nested calls join the transaction that
@@ -10,8 +14,10 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -54,11 +60,19 @@ private:
     class DeviceDb* m_conn = nullptr; // the process's device connection, when prepared on it
 };
 
+// How long a call waits for a store another process holds. Tests shorten it.
+std::chrono::milliseconds BusyStoreWait();
+void SetBusyStoreWait(std::chrono::milliseconds wait);
+
 class DeviceDb {
 public:
     // The connection for this process, opened on first use. Null when device.db cannot be opened
-    // or is not a database (said once on stderr, with its path; the file is left untouched).
+    // or is not a database, or stayed busy for the whole wait (said once on stderr, with its
+    // path; the file is left untouched); OpenError then tells which.
     static DeviceDb* Get();
+    // The SQLite result of this process's last failed open (SQLITE_BUSY: another process held
+    // the store for the whole wait); SQLITE_OK while a connection is open or none was tried.
+    static int OpenError();
     // Closes the connection (a new device root, or the end of a test).
     static void Close();
 
@@ -88,6 +102,9 @@ public:
     // of it fails and its owner rolls it back, so nothing of it is kept, not even the part
     // before the fault.
     uint64_t StorageFaults() const { return m_faults.load(std::memory_order_relaxed); }
+    // How many calls gave up waiting for a store another process held (counted among the
+    // storage faults too).
+    uint64_t BusyTimeouts() const;
     // Statements report their errors here (Statement does it).
     void NoteStatementError(int rc);
     // The transaction open on this connection met a storage fault.
@@ -111,13 +128,23 @@ public:
     sqlite3_stmt* BorrowStatement(const char* sql);
     void ReturnStatement(sqlite3_stmt* stmt);
 
+    // What the busy handler keeps of the waits of one connection.
+    struct BusyWaits {
+        std::chrono::steady_clock::time_point since; // the start of the wait under way
+        bool ranOut = false;                         // the last wait ended unsatisfied
+        std::atomic<uint64_t> timeouts{0};
+    };
+
 private:
-    explicit DeviceDb(sqlite3* db);
+    DeviceDb(sqlite3* db, std::unique_ptr<BusyWaits> busy);
     bool Transaction(bool write, const std::function<bool(sqlite3*)>& fn);
     int RunKept(const char* sql);
     bool RunBeforeCommit();
+    // A result that says the storage failed: a fault proper, or a busy store waited for in vain.
+    bool IsFault(int rc);
 
     sqlite3* m_db;
+    std::unique_ptr<BusyWaits> m_busy;
     std::atomic<uint64_t>* m_generation = nullptr; // in the shared file device.db-gen
     mutable std::atomic<uint64_t> m_localGeneration{1ull << 63};
     std::recursive_mutex m_mutex;

@@ -1,5 +1,6 @@
 #include "platform/system/DeviceRoot.h"
 #include "platform/system/DeviceDb.h"
+#include "platform/system/ProcessEnd.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -40,18 +41,32 @@ std::filesystem::path FileSystemFolder() { return RootFolder() / "fs"; }
 
 std::filesystem::path DatabaseFile() { return RootFolder() / "device.db"; }
 
-bool DeviceStorageWritable() {
+DeviceStorage CheckDeviceStorage() {
     DeviceDb* db = DeviceDb::Get();
-    if (!db || sqlite3_db_readonly(db->Handle(), "main") == 1) return false;
+    if (!db) {
+        if (ProcessEndRequested()) return DeviceStorage::Ending;
+        const int error = DeviceDb::OpenError() & 0xFF;
+        return error == SQLITE_BUSY || error == SQLITE_LOCKED ? DeviceStorage::InUse
+                                                              : DeviceStorage::CannotOpen;
+    }
+    if (sqlite3_db_readonly(db->Handle(), "main") == 1) return DeviceStorage::ReadOnly;
     // A write transaction that changes nothing still needs the database's write lock.
-    if (!db->Write([](sqlite3*) { return true; })) return false;
+    const uint64_t busy = db->BusyTimeouts();
+    if (!db->Write([](sqlite3*) { return true; })) {
+        if (ProcessEndRequested()) return DeviceStorage::Ending;
+        return db->BusyTimeouts() != busy ? DeviceStorage::InUse : DeviceStorage::ReadOnly;
+    }
     const std::filesystem::path probe =
         FileSystemFolder() / (".write-check-" + std::to_string(static_cast<long>(getpid())));
     int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+    if (fd < 0) return DeviceStorage::ReadOnly;
     ::close(fd);
     ::unlink(probe.c_str());
-    return true;
+    return DeviceStorage::Ready;
+}
+
+bool DeviceStorageWritable() {
+    return CheckDeviceStorage() == DeviceStorage::Ready;
 }
 
 void UseRootFolder(const std::filesystem::path& root) {

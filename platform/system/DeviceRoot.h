@@ -13,9 +13,19 @@ std::filesystem::path RootFolder();
 std::filesystem::path FileSystemFolder();
 std::filesystem::path DatabaseFile();
 
-// Whether the device's storage can be written: device.db opens for writing and takes a write,
-// and a file can be made in the device file system. False on a read-only root (a read-only
-// mount, a folder the user may not write), which a program must not take for a new device.
+// What a program finds of the device's storage at its start.
+enum class DeviceStorage {
+    Ready,      // device.db opens for writing and takes a write; a file can be made in fs/
+    InUse,      // another process held device.db for the whole wait
+    CannotOpen, // device.db cannot be opened or made (a directory or a damaged file in its
+                // place, a root that cannot be made, a read-only mount)
+    ReadOnly,   // device.db opens but cannot be written, or fs/ cannot be written
+    Ending,     // the process was asked to end while it waited
+};
+// Looks, waiting for a store another process holds as long as a call waits for one. A program
+// must not take a storage that is not Ready for a new device.
+DeviceStorage CheckDeviceStorage();
+// CheckDeviceStorage() == DeviceStorage::Ready.
 bool DeviceStorageWritable();
 
 // Moves this process to another device root (tests use a fresh one each); closes the open

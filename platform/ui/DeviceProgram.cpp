@@ -5,6 +5,7 @@
 
 #include "platform/system/DeviceTime.h"
 #include "platform/system/Notifications.h"
+#include "platform/system/ProcessEnd.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowManager.h"
 
@@ -21,7 +22,6 @@ constexpr auto kCheckEvery = std::chrono::seconds(1);
 constexpr size_t kMaxShownText = 1024;
 
 std::atomic<bool> g_raising{false};
-std::atomic<bool> g_ending{false};
 std::atomic<bool> g_frontWanted{false};
 std::atomic<int> g_frontCount{0};
 std::mutex g_lock;
@@ -113,11 +113,13 @@ std::vector<RaisedNotification> RaisedNotifications() {
 }
 
 void RequestProgramEnd() {
-    g_ending = true;
+    device::RequestProcessEnd();
     WakeDisplayThread(true);
 }
 
-bool IsProgramEnding() { return g_ending; }
+bool IsProgramEnding() {
+    return device::ProcessEndRequested();
+}
 
 void RequestBringToFront() {
     g_frontWanted = true;
@@ -130,7 +132,7 @@ void RunDisplayChores() {
     if (t_inChores) return;
     t_inChores = true;
     if (g_frontWanted.exchange(false)) BringToFront();
-    if (g_raising && !g_ending) {
+    if (g_raising && !IsProgramEnding()) {
         bool check = false;
         {
             std::lock_guard lock(g_lock);
@@ -150,7 +152,7 @@ bool NextDisplayChore(Clock::time_point& when) {
         when = Clock::now();
         return true;
     }
-    if (!g_raising || g_ending) return false;
+    if (!g_raising || IsProgramEnding()) return false;
     std::lock_guard lock(g_lock);
     when = g_nextCheck;
     return true;

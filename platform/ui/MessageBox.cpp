@@ -382,7 +382,9 @@ HWND CurrentMessageBox() {
 
 using namespace device::ui;
 
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+namespace {
+
+int ShowMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type, bool toTerminal) {
     if (owner && !IsWindow(owner)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
@@ -418,10 +420,10 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
         return answer;
     };
     if (scripted) return finish(HasButton(type, *scripted) ? *scripted : 0);
-    bool onTerminal;
+    bool onTerminal = toTerminal;
     {
         std::lock_guard guard(g_lock);
-        onTerminal = g_onTerminal;
+        onTerminal = onTerminal || g_onTerminal;
     }
     if (onTerminal) {
         // Nobody could answer a box on this screen: its text goes where the user of a command
@@ -468,3 +470,17 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (info.icon) DestroyIcon(info.icon);
     return finish(answer > 0 ? static_cast<int>(answer) : 0);
 }
+
+} // namespace
+
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    return ShowMessageBox(owner, text, caption, type, false);
+}
+
+namespace device::ui {
+
+int TerminalMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    return ShowMessageBox(owner, text, caption, type, true);
+}
+
+} // namespace device::ui

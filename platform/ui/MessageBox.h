@@ -54,6 +54,8 @@ void ScriptMessageBoxAnswers(const std::vector<int>& answers);
 // box that no scripted answer takes is written on standard error as "caption: text" and answered
 // by its default button, instead of waiting for a tap that cannot come.
 void AnswerMessageBoxesOnTerminal(bool on);
+// One message box handled that way whatever the setting (recorded like any other).
+int TerminalMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 // Answers not yet used.
 size_t PendingMessageBoxAnswers();
 // Every message box since the last clear, scripted or shown, oldest first.

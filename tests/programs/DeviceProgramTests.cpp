@@ -1,11 +1,17 @@
 // The device programs as their own processes: no silent start without a display, a clean end
-// on SIGTERM, and one running copy of the program per device.
+// on SIGTERM (a feed exchange and a busy store included), a device store that is held by another
+// program or cannot be opened said with a failure status, and one running copy of the program
+// per device.
 
 #include "platform/system/ObjectStore.h"
 #include "platform/system/Registry.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
+#include "support/HostileFeedServers.h"
+#include "support/TempDevice.h"
 #include "support/WindowedDevice.h"
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -36,7 +42,9 @@ class DeviceProgramTest : public testsupport::WindowedDevice {
 protected:
     // Starts a program with this device root; display: the DEVICE_DISPLAY to give, or "" for none
     // (and no host display either). Its standard error goes to a file.
-    pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& display) {
+    // root: the device root to give, or the test's own.
+    pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& display,
+                const fs::path& root = {}) {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             std::string v = *e;
@@ -44,7 +52,7 @@ protected:
                 v.rfind("WAYLAND_DISPLAY=", 0))
                 env.push_back(v);
         }
-        env.push_back("DEVICE_ROOT=" + Root().string());
+        env.push_back("DEVICE_ROOT=" + (root.empty() ? Root() : root).string());
         if (!display.empty()) env.push_back("DEVICE_DISPLAY=" + display);
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -177,6 +185,110 @@ TEST_F(DeviceProgramTest, EndlessShippedFilesNeverHoldTheStartAndSigtermEndsIt) 
     EXPECT_EQ(ExitStatus(program), 0) << ErrorText();
 }
 
+// Another program holding the device's store: its own connection with an exclusive transaction
+// open, until Release.
+class StoreHolder {
+public:
+    explicit StoreHolder(const fs::path& file) {
+        m_holding = sqlite3_open(file.c_str(), &m_db) == SQLITE_OK &&
+                    sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~StoreHolder() {
+        Release();
+        sqlite3_close(m_db);
+    }
+    bool Holding() const { return m_holding; }
+    void Release() {
+        if (m_holding) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_holding = false;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_holding = false;
+};
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(DeviceProgramTest, AStoreHeldByAnotherProgramIsWaitedForThenReported) {
+    Install();
+    StoreHolder holder(Root() / "device.db");
+    ASSERT_TRUE(holder.Holding());
+
+    // Each waits for the store a few seconds, then says so and ends with a failure status.
+    std::vector<pid_t> pids{Spawn(kProgram, {}, "headless"), Spawn(TODAY_HOST, {}, "headless"),
+                            Spawn(DEVICE_INSTALL, {"--remove"}, "headless")};
+    for (pid_t pid : pids)
+        EXPECT_EQ(ExitStatus(pid), 1);
+    EXPECT_EQ(Occurrences(ErrorText(), "storage is in use by another program"), 3u) << ErrorText();
+    EXPECT_TRUE(fs::exists(Root() / "fs" / "Program Files" / "Jorvana" / "Jorvana.exe")) << "nothing removed";
+
+    // SIGTERM during the wait ends the program there, before it has anything to say. The program
+    // waits once it holds its single-copy lock (it has no window yet).
+    auto holdsItsLock = [&](pid_t pid) {
+        std::ifstream in(Root() / "ipc" / "Jorvana.exe.lock");
+        std::string text;
+        return std::getline(in, text) && text == std::to_string(pid);
+    };
+    fs::remove(ErrorFile());
+    pid_t program = Spawn(kProgram, {}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return holdsItsLock(program); }));
+    kill(program, SIGTERM);
+    EXPECT_EQ(ExitStatus(program), 0);
+    EXPECT_EQ(ErrorText().find("in use"), std::string::npos) << ErrorText();
+
+    // A store freed inside the wait: the program goes on to its first start.
+    program = Spawn(kProgram, {}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return holdsItsLock(program); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // into the wait
+    holder.Release();
+    EXPECT_TRUE(WaitFor([&] { return ReadDword(L"Jorvana", L"lang", 99) == 0; }))
+        << "the language dialog runs";
+    kill(program, SIGTERM);
+    EXPECT_EQ(ExitStatus(program), 0);
+    EXPECT_EQ(ErrorText().find("in use"), std::string::npos) << ErrorText();
+}
+
+TEST_F(DeviceProgramTest, AStoreThatCannotBeOpenedIsReportedWithAFailureStatus) {
+    testsupport::TempFolder bad;
+    const fs::path folderInItsPlace = bad.Path() / "folder", damaged = bad.Path() / "damaged",
+                   fileForRoot = bad.Path() / "file";
+    fs::create_directories(folderInItsPlace / "device.db");
+    fs::create_directories(damaged);
+    std::ofstream(damaged / "device.db") << std::string(4096, 'x');
+    std::ofstream(fileForRoot) << "not a folder";
+    for (const fs::path& root : {folderInItsPlace, damaged, fileForRoot}) {
+        fs::remove(ErrorFile());
+        for (const auto& [program, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+                 {kProgram, {}}, {TODAY_HOST, {}}, {DEVICE_INSTALL, {"--remove"}}}) {
+            pid_t pid = Spawn(program, args, "headless", root);
+            ASSERT_GT(pid, 0);
+            EXPECT_EQ(ExitStatus(pid), 1) << program << " on " << root;
+        }
+        EXPECT_EQ(Occurrences(ErrorText(), "storage cannot be opened"), 3u) << root << ": " << ErrorText();
+    }
+    EXPECT_EQ(fs::file_size(damaged / "device.db"), 4096u) << "left as it was";
+}
+
+// The exchange is given up as a failed one while the server still sends, and nothing of the
+// reply is kept.
+TEST_F(DeviceProgramTest, SigtermEndsAFeedExchangeThatWaitsOnTheServer) {
+    const std::string reply =
+        "HTTP/1.1 200 OK\r\nsessionId: trickled.\r\nServerMSG: 1000 Completed\r\nContent-Length: 2\r\n\r\nok";
+    testsupport::TricklingServer server(reply, 150);
+    pid_t child = Spawn(FEED_EXCHANGE_CHILD, {server.Url("/feed")}, "headless");
+    ASSERT_TRUE(WaitFor([&] { return server.BytesSent() > 0; })) << "the request is in and the reply comes";
+    kill(child, SIGTERM);
+    EXPECT_EQ(ExitStatus(child), 3) << ErrorText();
+    EXPECT_LT(server.BytesSent(), reply.size());
+    EXPECT_FALSE(KeyExists(L"Jorvana")) << "no session id or news mark stored";
+}
+
 TEST_F(DeviceProgramTest, ASecondStartBringsTheRunningCopyForward) {
     // This process plays the running copy: it holds the program's lock and shows a window.
     fs::create_directories(Root() / "ipc");
@@ -253,6 +365,7 @@ TEST_F(DeviceProgramTest, RemovalWhileTheProgramRunsClosesItFirstOrRefuses) {
     EXPECT_NE(removalText().find("closing \\Program Files\\Jorvana\\Jorvana.exe"), std::string::npos) << removalText();
     EXPECT_EQ(ExitStatus(program), 0);
     EXPECT_FALSE(fs::exists(folder));
+    EXPECT_FALSE(fs::exists(Root() / "ipc" / "Jorvana.exe.lock")) << "the program's lock goes with it";
     EXPECT_FALSE(KeyExists(L"Jorvana")) << "written back after the removal";
     EXPECT_FALSE(KeyExists(L"Software\\Microsoft\\Today\\Items\\Ondrelpane"));
     // The Today host is the device's: it runs on without the item and still ends cleanly.

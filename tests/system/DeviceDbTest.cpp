@@ -8,13 +8,28 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 using testsupport::FreshDevice;
 
 using DeviceDbTest = FreshDevice;
+
+namespace {
+// The number a one-row query answers; -1 when it answers none.
+int64_t QueryNumber(device::DeviceDb* db, const char* sql) {
+    int64_t value = -1;
+    db->Read([&](sqlite3* h) {
+        device::Statement s(h, sql);
+        if (s.Step()) value = s.Int(0);
+        return true;
+    });
+    return value;
+}
+} // namespace
 
 TEST_F(DeviceDbTest, RollsBackWhenTheWorkFails) {
     auto* db = device::DeviceDb::Get();
@@ -29,13 +44,7 @@ TEST_F(DeviceDbTest, RollsBackWhenTheWorkFails) {
         device::DeviceDb::Get()->Write([](sqlite3* h2) { return device::Statement(h2, "INSERT INTO t VALUES(2)").Run(); });
         return device::Statement(h, "INSERT INTO t VALUES(3)").Run();
     }));
-    int64_t sum = -1;
-    db->Read([&](sqlite3* h) {
-        device::Statement s(h, "SELECT sum(v) FROM t");
-        if (s.Step()) sum = s.Int(0);
-        return true;
-    });
-    EXPECT_EQ(sum, 5);
+    EXPECT_EQ(QueryNumber(db, "SELECT sum(v) FROM t"), 5);
 }
 
 // Work left for the commit runs inside the transaction, after the rest of it; when it fails
@@ -125,16 +134,50 @@ TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
     }
     EXPECT_TRUE(wrote);
     EXPECT_GT(db->StorageFaults(), faults);
-    int64_t rows = -1;
-    db->Read([&](sqlite3* h) {
-        device::Statement s(h, "SELECT count(*) FROM f");
-        if (s.Step()) rows = s.Int(0);
-        return true;
-    });
-    EXPECT_EQ(rows, 0);
+    EXPECT_EQ(QueryNumber(db, "SELECT count(*) FROM f"), 0);
     // With room again the same work is kept.
     EXPECT_TRUE(
         db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO f VALUES(x'01')").Run(); }));
+}
+
+// A store that another connection holds is waited for: freed inside the wait, the write goes
+// through; held past it, the write fails as a storage fault and the storage reads as in use.
+TEST_F(DeviceDbTest, AStoreHeldElsewhereIsWaitedForThenFailsAsAStorageFault) {
+    using namespace std::chrono_literals;
+    auto* db = device::DeviceDb::Get();
+    ASSERT_NE(db, nullptr);
+    ASSERT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS b(v INTEGER)"));
+    const auto usualWait = device::BusyStoreWait();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
+    auto insert = [&] {
+        return db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO b VALUES(1)").Run(); });
+    };
+    const uint64_t faults = db->StorageFaults();
+
+    device::SetBusyStoreWait(3000ms);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([&] {
+        std::this_thread::sleep_for(200ms);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    });
+    EXPECT_TRUE(insert()) << "freed inside the wait";
+    release.join();
+    EXPECT_EQ(db->StorageFaults(), faults);
+
+    device::SetBusyStoreWait(200ms);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_FALSE(insert());
+    EXPECT_GT(db->StorageFaults(), faults);
+    EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::InUse);
+    EXPECT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS b(v INTEGER);"))
+        << "a table that is there needs no lock";
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Ready);
+    device::SetBusyStoreWait(usualWait);
+
+    EXPECT_EQ(QueryNumber(db, "SELECT count(*) FROM b"), 1);
 }
 
 // A device root that cannot be written (a read-only mount, a folder of another user) is told

@@ -15,6 +15,7 @@
 // for it to end, so that it cannot write its settings back after they are gone; one that does
 // not end in time makes the removal stop before anything is removed.
 
+#include "platform/display/DeviceProgram.h"
 #include "platform/display/Display.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/Modules.h"
@@ -208,14 +209,22 @@ bool IsProductProgram(const std::wstring& program) {
     return device::ResolveDevicePath(program.c_str(), host) && fs::is_regular_file(host);
 }
 
+// The single-copy lock files of the programs of the installation folder (<root>/ipc/<program>.lock).
+std::vector<fs::path> ProductLockFiles(const fs::path& folder) {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(device::RootFolder() / "ipc", ec))
+        if (entry.path().extension() == ".lock" && fs::is_regular_file(folder / entry.path().stem()))
+            files.push_back(entry.path());
+    return files;
+}
+
 // The processes holding the single-copy lock of a program of the installation folder: a copy
 // that is still starting has no listener yet but holds its lock.
 std::vector<int> LockedProductCopies(const fs::path& folder) {
     std::vector<int> pids;
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(device::RootFolder() / "ipc", ec)) {
-        if (entry.path().extension() != ".lock" || !fs::is_regular_file(folder / entry.path().stem())) continue;
-        int fd = open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+    for (const fs::path& file : ProductLockFiles(folder)) {
+        int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
         if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
             flock(fd, LOCK_UN); // nobody holds it: no copy runs
@@ -295,8 +304,15 @@ int Remove() {
     // The hooks of the library run before its own file goes, as on the device.
     if (exit) exit(nullptr);
     if (setup) FreeLibrary(setup);
+    // The lock files the product's programs made go with them (no copy runs any more); the rest
+    // of the device root (device.db, the other programs' files) is the device's.
+    const std::vector<fs::path> locks = ProductLockFiles(folder);
     std::error_code ec;
     fs::remove_all(folder, ec);
+    for (const fs::path& lock : locks) {
+        std::error_code lockEc;
+        fs::remove(lock, lockEc);
+    }
     fs::path windows;
     std::error_code helpEc;
     if (device::ResolveDevicePath(kWindowsDir, windows)) fs::remove(windows / kHelpFile, helpEc);
@@ -316,6 +332,11 @@ int main(int argc, char** argv) {
     // On the headless display nobody sees the setup library's boxes (a store that was never
     // made): they are said on the terminal and answered, rather than waited for.
     if (std::strcmp(device::display::Start(), "headless") == 0) device::ui::AnswerMessageBoxesOnTerminal(true);
+    // Installing and removing both write the device's store: one that is held by another program
+    // or cannot be opened is said before anything is copied or removed.
+    int exitCode = 0;
+    if ((argc == 2 || argc == 3) && !device::display::CheckDeviceStorageAtStart("device-install", exitCode))
+        return exitCode;
     if (argc == 2 && std::string(argv[1]) == "--remove") return Remove();
     if (argc == 3) return Install(argv[1], argv[2]);
     std::fprintf(stderr, "usage: device-install <build folder> <data folder>\n       device-install --remove\n");

@@ -7,6 +7,8 @@
 int main() {
     int exitCode = 0;
     if (!device::display::StartDeviceProgram({"today-host", false}, exitCode)) return exitCode;
+    // The Today items read the device's store at every paint: without it there is nothing to show.
+    if (!device::display::CheckDeviceStorageAtStart("today-host", exitCode)) return exitCode;
     today::CTodayScreen screen;
     if (!screen.Create()) {
         std::fprintf(stderr, "today-host: the Today screen window could not be made\n");
