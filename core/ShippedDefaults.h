@@ -20,6 +20,10 @@ inline constexpr unsigned long kWeatherPlace[3] = {175, 219, 323};
 // The place that takes the place of a default one that is the home city (moved
 // past an added home city in the same way): Paris
 inline constexpr unsigned long kSpareWeatherPlace = 243;
+// The names of these places, by which they are found in a store that holds places
+// added before them.
+inline constexpr const wchar_t* kWeatherPlaceName[3] = {L"London", L"New York", L"Tokyo"};
+inline constexpr const wchar_t* kSpareWeatherPlaceName = L"Paris";
 
 // curp, curp2, curp3: US Dollar (USD), Euro (EUR), Pound Sterling (GBP)
 inline constexpr unsigned long kCurrency[3] = {145, 48, 105};

@@ -769,7 +769,7 @@
 // Packing list: a damaged file that could not be kept beside the one the next save replaces
 #define IDS_PACK_FILE_DAMAGED_NOT_KEPT 33740
 
-// First start: the home city could not be stored, or no city can be offered; the program closes
-// and the next start asks again
+// First start: the home city could not be stored, or the stores could not be built; the program
+// closes and the next start asks again
 #define IDS_FIRST_START_NOT_STORED 33770
-#define IDS_FIRST_START_NO_CITY 33771
+#define IDS_FIRST_START_NOT_SET_UP 33771

@@ -26,13 +26,24 @@ std::array<DWORD, 4> FirstRunClockCities(DWORD homeCity) {
     return FirstOtherThan<4>(candidates, homeCity);
 }
 
-std::array<DWORD, 4> FirstRunWeatherPlaces(std::optional<DWORD> homePlace, bool homeAdded) {
-    std::array<DWORD, 4> places = {shipped::kWeatherPlace[0], shipped::kWeatherPlace[1], shipped::kWeatherPlace[2],
-                                   shipped::kSpareWeatherPlace};
-    if (!homePlace) return places;
-    if (homeAdded)
-        for (DWORD& place : places)
-            if (place >= *homePlace) ++place;
-    const std::array<DWORD, 3> others = FirstOtherThan<3>(places, homePlace);
+std::array<DWORD, 4> ShippedWeatherPlaces(const std::function<std::optional<DWORD>(LPCWSTR name)>& findPlace,
+                                          std::optional<DWORD> homeAddedAt) {
+    const LPCWSTR names[4] = {shipped::kWeatherPlaceName[0], shipped::kWeatherPlaceName[1],
+                              shipped::kWeatherPlaceName[2], shipped::kSpareWeatherPlaceName};
+    const DWORD positions[4] = {shipped::kWeatherPlace[0], shipped::kWeatherPlace[1], shipped::kWeatherPlace[2],
+                                shipped::kSpareWeatherPlace};
+    std::array<DWORD, 4> places{};
+    for (int i = 0; i < 4; ++i) {
+        if (const std::optional<DWORD> found = findPlace(names[i]))
+            places[i] = *found;
+        else
+            places[i] = positions[i] + (homeAddedAt && positions[i] >= *homeAddedAt ? 1 : 0);
+    }
+    return places;
+}
+
+std::array<DWORD, 4> FirstRunWeatherPlaces(std::optional<DWORD> homePlace, const std::array<DWORD, 4>& shippedPlaces) {
+    if (!homePlace) return shippedPlaces;
+    const std::array<DWORD, 3> others = FirstOtherThan<3>(shippedPlaces, homePlace);
     return {*homePlace, others[0], others[1], others[2]};
 }

@@ -16,6 +16,7 @@
 #include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "currency/CurrencyLogic.h"
+#include "platform/framework/CeDb.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/system/SystemVersion.h"
@@ -125,6 +126,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_title.SetFont(&m_fontTitle);
     SetTitle(IDS_TITLE_WORLD_CLOCKS);
 
+    const ULONGLONG faultsBefore = CCeDBDatabase::StorageFaultCount();
     {
         CWaitCursor wait;
         m_citiesDb.Open();
@@ -133,12 +135,13 @@ BOOL CMainDlg::OnInitDialog() {
         CWaitCursor wait;
         m_weatherDb.Open();
     }
+    const bool storesFailed = CCeDBDatabase::StorageFaultCount() != faultsBefore;
 
     m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
     if (m_registry.RegistryStatus != CRegistryKey::kFound) {
         // A first start that was not stored whole ends here, before the pages write defaults of
         // their own: nothing of it is kept, and the next start asks for the home city again.
-        if (!RunFirstStart()) {
+        if (!RunFirstStart(storesFailed)) {
             EndDialog(IDCANCEL);
             return TRUE;
         }
@@ -198,11 +201,12 @@ void CMainDlg::RunHomeCityDialog(int& cityIndex) {
 
 // [SECTION] First start: home city and the defaults derived from it ----------------------------
 
-bool CMainDlg::RunFirstStart() {
-    // A city store that could not be built (its list missing or damaged, or a full device: said
-    // as the store opened) offers no city to choose from.
-    if (m_citiesDb.GetRecordCount() == 0) {
-        ShowCoreMessage(IDS_FIRST_START_NO_CITY);
+bool CMainDlg::RunFirstStart(bool storesFailed) {
+    // A city store that could not be built (its list missing or damaged, or a full device) offers
+    // no city to choose from; a store the device had no room for would leave the first start
+    // without its weather places. Both were said as the stores opened.
+    if (m_citiesDb.GetRecordCount() == 0 || storesFailed) {
+        ShowCoreMessage(IDS_FIRST_START_NOT_SET_UP);
         return false;
     }
     int cityIndex = -1;
@@ -271,27 +275,30 @@ bool CMainDlg::WriteFirstStartValues(DWORD home, bool onlyMissing) {
 }
 
 std::array<DWORD, 4> CMainDlg::FirstStartWeatherPlaces(DWORD home, bool addHome) {
-    std::optional<DWORD> homePlace;
-    bool added = false;
+    std::optional<DWORD> homePlace, addedAt;
     if (addHome) {
         const WORD before = m_weatherDb.GetRecordCount();
         const CString name = AddHomeCityToWeather(static_cast<int>(home));
         if (!name.IsEmpty() && m_weatherDb.FindByName(name)) {
             homePlace = m_weatherDb.GetCurrentIndex();
-            added = m_weatherDb.GetRecordCount() > before;
+            if (m_weatherDb.GetRecordCount() > before) addedAt = homePlace;
             if (!m_weatherDb.IsWhole()) {
                 // The store holds what was added while its list yielded nothing: once the list
                 // is in, the home place follows the city to its place there, and the shipped
                 // places keep their positions in it (the weather page holds them meanwhile).
                 HoldPositionOfRecord(m_registry, kWeatherKey, kPlaceValues[0], name, *homePlace);
-                added = false;
+                addedAt.reset();
             }
         }
     } else {
         // Finishing a device that has its home place: the defaults pass over it.
         homePlace = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[0]);
     }
-    return FirstRunWeatherPlaces(homePlace, added);
+    const auto findPlace = [this](LPCWSTR name) -> std::optional<DWORD> {
+        if (!m_weatherDb.FindByName(name)) return std::nullopt;
+        return m_weatherDb.GetCurrentIndex();
+    };
+    return FirstRunWeatherPlaces(homePlace, ShippedWeatherPlaces(findPlace, addedAt));
 }
 
 CString CMainDlg::AddHomeCityToWeather(int index) {

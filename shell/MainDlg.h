@@ -149,7 +149,8 @@ private:
     void SetTitle(UINT stringId);
     // The first start: the home city asked for and every value derived from it stored, or
     // nothing at all (said); false when the window is to end, the next start asking again.
-    bool RunFirstStart();
+    // storesFailed: the device's storage failed while the stores were opened (built).
+    bool RunFirstStart(bool storesFailed);
     // A start that finds the first-run mark: what a device an older build left half done lacks
     // (the home location, the weather places, ...) is written from the stored home city.
     void FinishFirstStart();

@@ -453,6 +453,10 @@ inline constexpr unsigned long kWeatherPlace[3] = {{{', '.join(map(str, wpos))}}
 // The place that takes the place of a default one that is the home city (moved
 // past an added home city in the same way): {SPARE_WEATHER}
 inline constexpr unsigned long kSpareWeatherPlace = {spare_place};
+// The names of these places, by which they are found in a store that holds places
+// added before them.
+inline constexpr const wchar_t* kWeatherPlaceName[3] = {{{', '.join(f'L"{n}"' for n in DEFAULT_WEATHER)}}};
+inline constexpr const wchar_t* kSpareWeatherPlaceName = L"{SPARE_WEATHER}";
 
 // curp, curp2, curp3: {', '.join(f'{cur_by_code[c]} ({c})' for c in DEFAULT_CURRENCIES)}
 inline constexpr unsigned long kCurrency[3] = {{{', '.join(map(str, cpos))}}};

@@ -177,42 +177,66 @@ TEST_F(FirstStartTest, ADeviceThatFillsUpPartWayKeepsNothingOfTheFirstStartAndSa
     EXPECT_GT(refused, 0);
 }
 
-// No room even for the city store: no empty home city dialog, the storage message, then the
-// first start's own that the program closes; the next start (with room) asks.
-TEST_F(FirstStartTest, ADeviceTooFullForTheCityStoreEndsWithoutAnEmptyHomeCityDialog) {
-    UseNewDevice();
-    std::vector<std::string> towns{"Lima;Peru"};
-    for (int i = 0; i < 300; ++i) towns.push_back("Town" + std::to_string(100 + i) + ";Peru");
-    WriteCities(towns);
-    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"lang", 0); // the device store exists
-    int asked = 0;
-    {
-        testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(m_root->Path()));
-        asked = Start();
+// No room for the city store, or for the weather store once the cities are in: no empty home city
+// dialog and no first start without its places, but the storage message, then the first start's
+// own that the program closes; the next start (a new process, with room) asks.
+TEST_F(FirstStartTest, ADeviceTooFullForAStoreEndsBeforeTheHomeCityDialog) {
+    for (const bool citiesFit : {false, true}) {
+        SCOPED_TRACE(citiesFit ? "weather store" : "city store");
+        UseNewDevice();
+        std::vector<std::string> towns{"Lima;Peru"}, places;
+        for (int i = 0; i < 300; ++i) {
+            towns.push_back("Town" + std::to_string(100 + i) + ";Peru");
+            places.push_back("Peru;Town" + std::to_string(100 + i) + ";PE" + std::to_string(100 + i));
+        }
+        if (citiesFit) {
+            WriteWeatherCities(places);
+            CCitiesDb cities;
+            cities.Open();
+        } else {
+            WriteCities(towns);
+            CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"lang", 0); // the device store exists
+        }
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+        int asked = 0;
+        {
+            testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(m_root->Path()));
+            asked = Start();
+        }
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{Text(IDS_STORAGE_WRITE_FAILED), Text(IDS_FIRST_START_NOT_SET_UP)}));
+        EXPECT_EQ(StoredValueCount(), 0);
+        device::DeviceDb::Close(); // the next start is a new process, with a connection of its own
+        EXPECT_EQ(Start(), 1);
+        EXPECT_EQ(StoredValueCount(), kFirstStartValueCount);
     }
-    EXPECT_EQ(asked, 0);
-    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{Text(IDS_STORAGE_WRITE_FAILED), Text(IDS_FIRST_START_NO_CITY)}));
-    EXPECT_EQ(StoredValueCount(), 0);
-    device::DeviceDb::Close(); // the next start is a new process, with a connection of its own
-    EXPECT_EQ(Start(), 1);
-    EXPECT_EQ(StoredValueCount(), kFirstStartValueCount);
 }
 
 TEST_F(FirstStartTest, AHalfDoneDeviceIsFinishedFromTheStoredHomeCity) {
     UseNewDevice();
-    // What an older build killed after its first two writes left, and a clock the user moved.
+    for (const char* name : {"cities.lst", "cities.wet", "weatcs", "currs.lst"}) CopyShipped(name);
+    // What an older build killed half-way left: the home city Aba (CityIndex 0) and the map
+    // marked, Aba added to the weather store before every shipped place, and a clock the user
+    // has moved since.
+    CCitiesDb cities;
+    cities.Open();
+    CWeatherDb weather;
+    weather.Open();
+    ASSERT_TRUE(weather.AddCity(cities.GetName(0), L"NG0001", L"", L"01/01/2000:Nigeria"));
     CRegistryKey reg;
     reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock", 0);
     reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\map", L"mapclock", 0);
     reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock2", 1);
     EXPECT_EQ(Start(), 0);
     EXPECT_EQ(StoredValueCount(), kFirstStartValueCount);
-    EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Lima:Peru"));
-    CWeatherDb weather;
-    weather.Open();
-    ASSERT_TRUE(weather.FindByName(L"Lima"));
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), static_cast<long long>(weather.GetCurrentIndex()));
+    EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Aba:Nigeria"));
+    std::vector<CString> places;
+    for (LPCWSTR place : {L"wetp", L"wetp2", L"wetp3", L"wetp4"})
+        places.push_back(weather.GetName(static_cast<DWORD>(ReadDword(L"Jorvana\\weather", place))));
+    EXPECT_EQ(places, (std::vector<CString>{L"Aba", L"London", L"New York", L"Tokyo"}));
     EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock2"), 1); // what was stored stays
+    EXPECT_EQ(weather.GetRecordCount(), shipped::kWeatherPlaceCount + 1); // Aba once
 }
 
 // With the shipped lists: each default clock city and weather place as the home city, and a
