@@ -21,8 +21,9 @@ std::array<DWORD, M> FirstOtherThan(const std::array<DWORD, N>& candidates, std:
 } // namespace
 
 std::array<DWORD, 4> FirstRunClockCities(DWORD homeCity) {
-    const std::array<DWORD, 5> candidates = {shipped::kClockCity[0], shipped::kClockCity[1], shipped::kClockCity[2],
-                                             shipped::kClockCity[3], shipped::kSpareClockCity};
+    const std::array<DWORD, 5> candidates = {shipped::kClockCity[0], shipped::kClockCity[1],
+                                             shipped::kClockCity[2], shipped::kClockCity[3],
+                                             shipped::kSpareClockCity};
     return FirstOtherThan<4>(candidates, homeCity);
 }
 
@@ -30,8 +31,8 @@ std::array<DWORD, 4> ShippedWeatherPlaces(const std::function<std::optional<DWOR
                                           std::optional<DWORD> homeAddedAt) {
     const LPCWSTR names[4] = {shipped::kWeatherPlaceName[0], shipped::kWeatherPlaceName[1],
                               shipped::kWeatherPlaceName[2], shipped::kSpareWeatherPlaceName};
-    const DWORD positions[4] = {shipped::kWeatherPlace[0], shipped::kWeatherPlace[1], shipped::kWeatherPlace[2],
-                                shipped::kSpareWeatherPlace};
+    const DWORD positions[4] = {shipped::kWeatherPlace[0], shipped::kWeatherPlace[1],
+                                shipped::kWeatherPlace[2], shipped::kSpareWeatherPlace};
     std::array<DWORD, 4> places{};
     for (int i = 0; i < 4; ++i) {
         if (const std::optional<DWORD> found = findPlace(names[i]))
@@ -42,7 +43,8 @@ std::array<DWORD, 4> ShippedWeatherPlaces(const std::function<std::optional<DWOR
     return places;
 }
 
-std::array<DWORD, 4> FirstRunWeatherPlaces(std::optional<DWORD> homePlace, const std::array<DWORD, 4>& shippedPlaces) {
+std::array<DWORD, 4> FirstRunWeatherPlaces(std::optional<DWORD> homePlace,
+                                           const std::array<DWORD, 4>& shippedPlaces) {
     if (!homePlace) return shippedPlaces;
     const std::array<DWORD, 3> others = FirstOtherThan<3>(shippedPlaces, homePlace);
     return {*homePlace, others[0], others[1], others[2]};

@@ -23,4 +23,5 @@ std::array<DWORD, 4> ShippedWeatherPlaces(const std::function<std::optional<DWOR
 // wetp .. wetp4: the home city's place, then the shipped places in order, the home city's own
 // passed over and the spare closing the list; when the home city is no weather place, the four
 // shipped places.
-std::array<DWORD, 4> FirstRunWeatherPlaces(std::optional<DWORD> homePlace, const std::array<DWORD, 4>& shippedPlaces);
+std::array<DWORD, 4> FirstRunWeatherPlaces(std::optional<DWORD> homePlace,
+                                           const std::array<DWORD, 4>& shippedPlaces);

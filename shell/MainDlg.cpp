@@ -255,13 +255,16 @@ bool CMainDlg::WriteFirstStartValues(DWORD home, bool onlyMissing) {
         };
         put(wantSync, kClocksKey, L"syncltz", 0);
         const std::array<DWORD, 4> clocks = FirstRunClockCities(home);
-        for (int i = 0; i < 4; ++i) put(wantClock[i], kClocksKey, kClockValueNames[i + 1], clocks[i]);
+        for (int i = 0; i < 4; ++i)
+            put(wantClock[i], kClocksKey, kClockValueNames[i + 1], clocks[i]);
         put(wantMap, kMapKey, L"mapclock", home);
         if (wantPlace[0] || wantPlace[1] || wantPlace[2] || wantPlace[3]) {
             const std::array<DWORD, 4> places = FirstStartWeatherPlaces(home, wantPlace[0]);
-            for (int i = 0; i < 4; ++i) put(wantPlace[i], kWeatherKey, kPlaceValues[i], places[i]);
+            for (int i = 0; i < 4; ++i)
+                put(wantPlace[i], kWeatherKey, kPlaceValues[i], places[i]);
         }
-        for (int i = 0; i < 3; ++i) put(wantColumn[i], kCurrenciesKey, kColumnValues[i], kDefaultCurrencyIndex[i]);
+        for (int i = 0; i < 3; ++i)
+            put(wantColumn[i], kCurrenciesKey, kColumnValues[i], kDefaultCurrencyIndex[i]);
         if (wantLocation)
             written = m_registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname",
                                              m_citiesDb.GetName(home) + L":" + m_citiesDb.GetCountry(home)) &&

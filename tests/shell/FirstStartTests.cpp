@@ -28,11 +28,11 @@ struct StoredValue {
 
 // Every value a first start stores.
 constexpr StoredValue kFirstStartValues[] = {
-    {L"Jorvana\\wrldclk", L"clock"},     {L"Jorvana\\wrldclk", L"clock1"},    {L"Jorvana\\wrldclk", L"clock2"},
-    {L"Jorvana\\wrldclk", L"clock3"},    {L"Jorvana\\wrldclk", L"clock4"},    {L"Jorvana\\wrldclk", L"syncltz"},
-    {L"Jorvana\\map", L"mapclock"},      {L"Jorvana\\weather", L"wetp"},      {L"Jorvana\\weather", L"wetp2"},
-    {L"Jorvana\\weather", L"wetp3"},     {L"Jorvana\\weather", L"wetp4"},     {L"Jorvana\\currencies", L"curp"},
-    {L"Jorvana\\currencies", L"curp2"},  {L"Jorvana\\currencies", L"curp3"}, {L"Jorvana", L"hlname"},
+    {L"Jorvana\\wrldclk", L"clock"},    {L"Jorvana\\wrldclk", L"clock1"},   {L"Jorvana\\wrldclk", L"clock2"},
+    {L"Jorvana\\wrldclk", L"clock3"},   {L"Jorvana\\wrldclk", L"clock4"},   {L"Jorvana\\wrldclk", L"syncltz"},
+    {L"Jorvana\\map", L"mapclock"},     {L"Jorvana\\weather", L"wetp"},     {L"Jorvana\\weather", L"wetp2"},
+    {L"Jorvana\\weather", L"wetp3"},    {L"Jorvana\\weather", L"wetp4"},    {L"Jorvana\\currencies", L"curp"},
+    {L"Jorvana\\currencies", L"curp2"}, {L"Jorvana\\currencies", L"curp3"}, {L"Jorvana", L"hlname"},
 };
 constexpr int kFirstStartValueCount = static_cast<int>(std::size(kFirstStartValues));
 
@@ -101,6 +101,22 @@ protected:
         EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Lima:Peru")) << trace;
     }
     static std::wstring Text(UINT id) { return std::wstring(static_cast<LPCWSTR>(LoadCoreString(id))); }
+    // A new device with the shipped city, weather and currency lists, its city and weather
+    // stores built.
+    void UseShippedLists(CCitiesDb& cities, CWeatherDb& weather) {
+        UseNewDevice();
+        for (const char* name : {"cities.lst", "cities.wet", "weatcs", "currs.lst"})
+            CopyShipped(name);
+        cities.Open();
+        weather.Open();
+    }
+    // The names of the four weather places.
+    static std::vector<CString> PlaceNames(CWeatherDb& weather) {
+        std::vector<CString> places;
+        for (LPCWSTR place : {L"wetp", L"wetp2", L"wetp3", L"wetp4"})
+            places.push_back(weather.GetName(static_cast<DWORD>(ReadDword(L"Jorvana\\weather", place))));
+        return places;
+    }
 
     std::unique_ptr<testsupport::TempFolder> m_root;
 };
@@ -131,7 +147,7 @@ TEST_F(FirstStartTest, AStartKilledAtAnyPointLeavesAllOrNoneOfItsValues) {
         } else {
             char answered = 0;
             ASSERT_EQ(read(ready[0], &answered, 1), 1) << trace;
-            usleep(static_cast<useconds_t>(random() % 3000));
+            usleep(static_cast<useconds_t>(random() % 5000));
         }
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
@@ -205,7 +221,8 @@ TEST_F(FirstStartTest, ADeviceTooFullForAStoreEndsBeforeTheHomeCityDialog) {
             asked = Start();
         }
         EXPECT_EQ(asked, 0);
-        EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{Text(IDS_STORAGE_WRITE_FAILED), Text(IDS_FIRST_START_NOT_SET_UP)}));
+        EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{Text(IDS_STORAGE_WRITE_FAILED),
+                                                             Text(IDS_FIRST_START_NOT_SET_UP)}));
         EXPECT_EQ(StoredValueCount(), 0);
         device::DeviceDb::Close(); // the next start is a new process, with a connection of its own
         EXPECT_EQ(Start(), 1);
@@ -214,15 +231,12 @@ TEST_F(FirstStartTest, ADeviceTooFullForAStoreEndsBeforeTheHomeCityDialog) {
 }
 
 TEST_F(FirstStartTest, AHalfDoneDeviceIsFinishedFromTheStoredHomeCity) {
-    UseNewDevice();
-    for (const char* name : {"cities.lst", "cities.wet", "weatcs", "currs.lst"}) CopyShipped(name);
     // What an older build killed half-way left: the home city Aba (CityIndex 0) and the map
     // marked, Aba added to the weather store before every shipped place, and a clock the user
     // has moved since.
     CCitiesDb cities;
-    cities.Open();
     CWeatherDb weather;
-    weather.Open();
+    UseShippedLists(cities, weather);
     ASSERT_TRUE(weather.AddCity(cities.GetName(0), L"NG0001", L"", L"01/01/2000:Nigeria"));
     CRegistryKey reg;
     reg.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", L"clock", 0);
@@ -231,28 +245,23 @@ TEST_F(FirstStartTest, AHalfDoneDeviceIsFinishedFromTheStoredHomeCity) {
     EXPECT_EQ(Start(), 0);
     EXPECT_EQ(StoredValueCount(), kFirstStartValueCount);
     EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Aba:Nigeria"));
-    std::vector<CString> places;
-    for (LPCWSTR place : {L"wetp", L"wetp2", L"wetp3", L"wetp4"})
-        places.push_back(weather.GetName(static_cast<DWORD>(ReadDword(L"Jorvana\\weather", place))));
-    EXPECT_EQ(places, (std::vector<CString>{L"Aba", L"London", L"New York", L"Tokyo"}));
-    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock2"), 1); // what was stored stays
+    EXPECT_EQ(PlaceNames(weather), (std::vector<CString>{L"Aba", L"London", L"New York", L"Tokyo"}));
+    EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock2"), 1);              // what was stored stays
     EXPECT_EQ(weather.GetRecordCount(), shipped::kWeatherPlaceCount + 1); // Aba once
 }
 
 // With the shipped lists: each default clock city and weather place as the home city, and a
 // home city the first start adds to the weather store before the shipped places.
 TEST_F(FirstStartTest, TheDefaultClocksAndPlacesAreFourOtherCitiesWhateverTheHomeCity) {
-    UseNewDevice();
-    for (const char* name : {"cities.lst", "cities.wet", "weatcs", "currs.lst"}) CopyShipped(name);
     CCitiesDb cities;
-    cities.Open();
     CWeatherDb weather;
-    weather.Open();
+    UseShippedLists(cities, weather);
     std::set<DWORD> homes;
-    for (unsigned long city : shipped::kClockCity) homes.insert(city);
+    for (unsigned long city : shipped::kClockCity)
+        homes.insert(city);
     homes.insert(shipped::kSpareClockCity);
-    for (unsigned long place : {shipped::kWeatherPlace[0], shipped::kWeatherPlace[1], shipped::kWeatherPlace[2],
-                                shipped::kSpareWeatherPlace}) {
+    for (unsigned long place : {shipped::kWeatherPlace[0], shipped::kWeatherPlace[1],
+                                shipped::kWeatherPlace[2], shipped::kSpareWeatherPlace}) {
         ASSERT_TRUE(cities.FindCity(weather.GetName(place) + L":" + weather.GetCountry(place)));
         homes.insert(cities.GetCurrentIndex());
     }
@@ -261,7 +270,8 @@ TEST_F(FirstStartTest, TheDefaultClocksAndPlacesAreFourOtherCitiesWhateverTheHom
     for (const DWORD home : homes) {
         const CString name = cities.GetName(home);
         SCOPED_TRACE(name.GetString());
-        for (LPCWSTR key : {L"Jorvana\\wrldclk", L"Jorvana\\map", L"Jorvana\\weather", L"Jorvana\\currencies"})
+        for (LPCWSTR key :
+             {L"Jorvana\\wrldclk", L"Jorvana\\map", L"Jorvana\\weather", L"Jorvana\\currencies"})
             RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
         m_dlg = std::make_unique<TestMainDlg>();
         m_dlg->homeCityAnswer = static_cast<int>(home);
@@ -270,14 +280,14 @@ TEST_F(FirstStartTest, TheDefaultClocksAndPlacesAreFourOtherCitiesWhateverTheHom
 
         std::set<CString> clockCities{name};
         for (int i = 1; i < kClockCount; ++i)
-            clockCities.insert(cities.GetName(static_cast<DWORD>(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]))));
+            clockCities.insert(
+                cities.GetName(static_cast<DWORD>(ReadDword(L"Jorvana\\wrldclk", kClockValueNames[i]))));
         EXPECT_EQ(clockCities.size(), 5u);
-        std::vector<CString> places;
-        for (LPCWSTR place : {L"wetp", L"wetp2", L"wetp3", L"wetp4"})
-            places.push_back(weather.GetName(static_cast<DWORD>(ReadDword(L"Jorvana\\weather", place))));
+        const std::vector<CString> places = PlaceNames(weather);
         EXPECT_EQ(places[0], name);
         EXPECT_EQ(std::set<CString>(places.begin(), places.end()).size(), 4u);
-        for (const CString& place : places) EXPECT_FALSE(place.IsEmpty());
+        for (const CString& place : places)
+            EXPECT_FALSE(place.IsEmpty());
         if (home == 0) weather.DeleteCity(name); // the shipped places back where they stand in the list
     }
 }
