@@ -11,10 +11,19 @@ namespace shipped {
 
 // clock1..clock4: New York (United States of America), Paris (France), London (United Kingdom), Tokyo (Japan)
 inline constexpr unsigned long kClockCity[4] = {684, 756, 565, 988};
+// The clock city that takes the place of a default one chosen as the home city: Sydney (Australia)
+inline constexpr unsigned long kSpareClockCity = 949;
 
 // wetp2..wetp4: London, New York, Tokyo. When the first start adds the home
 // city at a position at most kWeatherPlace[i], that place moves to kWeatherPlace[i] + 1.
 inline constexpr unsigned long kWeatherPlace[3] = {175, 219, 323};
+// The place that takes the place of a default one that is the home city (moved
+// past an added home city in the same way): Paris
+inline constexpr unsigned long kSpareWeatherPlace = 243;
+// The names of these places, by which they are found in a store that holds places
+// added before them.
+inline constexpr const wchar_t* kWeatherPlaceName[3] = {L"London", L"New York", L"Tokyo"};
+inline constexpr const wchar_t* kSpareWeatherPlaceName = L"Paris";
 
 // curp, curp2, curp3: US Dollar (USD), Euro (EUR), Pound Sterling (GBP)
 inline constexpr unsigned long kCurrency[3] = {145, 48, 105};

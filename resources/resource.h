@@ -784,3 +784,8 @@
 // or not to be opened
 #define IDS_STORAGE_IN_USE 33760
 #define IDS_STORAGE_CANNOT_OPEN 33761
+
+// First start: the home city could not be stored, or the stores could not be built; the program
+// closes and the next start asks again
+#define IDS_FIRST_START_NOT_STORED 33770
+#define IDS_FIRST_START_NOT_SET_UP 33771

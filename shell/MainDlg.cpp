@@ -1,6 +1,6 @@
 // [SECTION] Program-wide values and construction
 // [SECTION] Start-up
-// [SECTION] First start: home city and weather defaults
+// [SECTION] First start: home city and the defaults derived from it
 // [SECTION] Currency list
 // [SECTION] Layout and destruction
 
@@ -13,22 +13,30 @@
 #include "core/HeldPositions.h"
 #include "core/ShippedDefaults.h"
 #include "core/SkinFile.h"
+#include "core/StorageFaults.h"
 #include "core/TextFiles.h"
+#include "currency/CurrencyLogic.h"
+#include "platform/framework/CeDb.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/system/SystemVersion.h"
 #include "platform/ui/ResourceImages.h"
 #include "resources/resource.h"
+#include "shell/FirstRunDefaults.h"
 #include "shell/StartupFiles.h"
 #include "shell/StoredPositions.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
 constexpr LPCWSTR kJorvanaKey = L"Jorvana";
 constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
+constexpr LPCWSTR kCurrenciesKey = L"Jorvana\\currencies";
+constexpr LPCWSTR kPlaceValues[4] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
+constexpr LPCWSTR kColumnValues[3] = {L"curp", L"curp2", L"curp3"};
 constexpr COLORREF kBackground = RGB(125, 157, 187);
 
 // The tab images added from the icons at start-up, in image-index order; the skin replaces them.
@@ -118,7 +126,7 @@ BOOL CMainDlg::OnInitDialog() {
     m_title.SetFont(&m_fontTitle);
     SetTitle(IDS_TITLE_WORLD_CLOCKS);
 
-    WORD weatherCount = 0;
+    const ULONGLONG faultsBefore = CCeDBDatabase::StorageFaultCount();
     {
         CWaitCursor wait;
         m_citiesDb.Open();
@@ -126,43 +134,19 @@ BOOL CMainDlg::OnInitDialog() {
     {
         CWaitCursor wait;
         m_weatherDb.Open();
-        weatherCount = m_weatherDb.GetRecordCount();
     }
+    const bool storesFailed = CCeDBDatabase::StorageFaultCount() != faultsBefore;
 
     m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    int cityIndex = -1;
     if (m_registry.RegistryStatus != CRegistryKey::kFound) {
-        RunHomeCityDialog(cityIndex);
-        // No city chosen: the program ended meanwhile, or an empty store offered none. The window
-        // ends here, before its pages write their defaults, so that the next start asks again.
-        if (cityIndex < 0) {
+        // A first start that was not stored whole ends here, before the pages write defaults of
+        // their own: nothing of it is kept, and the next start asks for the home city again.
+        if (!RunFirstStart(storesFailed)) {
             EndDialog(IDCANCEL);
             return TRUE;
         }
-    }
-    if (cityIndex >= 0) {
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", static_cast<DWORD>(cityIndex));
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(cityIndex));
-        CString name = AddHomeCityToWeather(cityIndex);
-        if (m_weatherDb.FindByName(name)) {
-            const DWORD position = m_weatherDb.GetCurrentIndex();
-            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"wetp", position);
-            if (!m_weatherDb.IsWhole()) {
-                // The store holds what was added while its list yielded nothing: once the list
-                // is in, the home place follows the city to its place there, and the other
-                // places keep their shipped positions (the weather page holds them meanwhile).
-                HoldPositionOfRecord(m_registry, kWeatherKey, L"wetp", name, position);
-            } else if (m_weatherDb.GetRecordCount() > weatherCount) {
-                // The new city pushed the default places 2 to 4 one position down.
-                const LPCWSTR values[3] = {L"wetp2", L"wetp3", L"wetp4"};
-                for (int i = 0; i < 3; ++i)
-                    if (position <= shipped::kWeatherPlace[i])
-                        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, values[i], shipped::kWeatherPlace[i] + 1);
-            }
-        }
-        const DWORD index = static_cast<DWORD>(cityIndex);
-        m_registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname",
-                               m_citiesDb.GetName(index) + L":" + m_citiesDb.GetCountry(index));
+    } else {
+        FinishFirstStart();
     }
 
     // Positions past the end of the city store (a list cut short) would give clocks without a
@@ -215,7 +199,110 @@ void CMainDlg::RunHomeCityDialog(int& cityIndex) {
     cityIndex = dlg.m_nResult;
 }
 
-// [SECTION] First start: home city and weather defaults ----------------------------------------
+// [SECTION] First start: home city and the defaults derived from it ----------------------------
+
+bool CMainDlg::RunFirstStart(bool storesFailed) {
+    // A city store that could not be built (its list missing or damaged, or a full device) offers
+    // no city to choose from; a store the device had no room for would leave the first start
+    // without its weather places. Both were said as the stores opened.
+    if (m_citiesDb.GetRecordCount() == 0 || storesFailed) {
+        ShowCoreMessage(IDS_FIRST_START_NOT_SET_UP);
+        return false;
+    }
+    int cityIndex = -1;
+    RunHomeCityDialog(cityIndex);
+    if (cityIndex < 0) return false; // the program ended meanwhile
+    if (WriteFirstStartValues(static_cast<DWORD>(cityIndex), false)) return true;
+    ShowCoreMessage(IDS_FIRST_START_NOT_STORED);
+    return false;
+}
+
+void CMainDlg::FinishFirstStart() {
+    const DWORD home = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
+    // A home city past the end of a short store names no city: the repair that follows moves
+    // it, and the next start finishes from the city it moved to.
+    if (home >= m_citiesDb.GetRecordCount()) return;
+    if (!WriteFirstStartValues(home, true)) ReportStorageFault();
+}
+
+bool CMainDlg::WriteFirstStartValues(DWORD home, bool onlyMissing) {
+    const auto wanted = [&](LPCWSTR key, LPCWSTR name) {
+        if (!onlyMissing) return true;
+        m_registry.ReadDword(HKEY_LOCAL_MACHINE, key, name); // the status tells, whatever the type
+        return m_registry.RegistryStatus != CRegistryKey::kFound;
+    };
+    const bool wantSync = wanted(kClocksKey, L"syncltz");
+    const bool wantMap = wanted(kMapKey, L"mapclock");
+    const bool wantLocation = wanted(kJorvanaKey, L"hlname");
+    bool wantClock[4], wantPlace[4], wantColumn[3];
+    bool any = wantSync || wantMap || wantLocation;
+    for (int i = 0; i < 4; ++i) {
+        wantClock[i] = wanted(kClocksKey, kClockValueNames[i + 1]);
+        wantPlace[i] = wanted(kWeatherKey, kPlaceValues[i]);
+        any = any || wantClock[i] || wantPlace[i];
+    }
+    for (int i = 0; i < 3; ++i) {
+        wantColumn[i] = wanted(kCurrenciesKey, kColumnValues[i]);
+        any = any || wantColumn[i];
+    }
+    if (!any) return true;
+
+    m_bCountryListDamaged = false;
+    const BOOL committed = CCeDBDatabase::AllOrNothing([&] {
+        bool written = true;
+        const auto put = [&](bool want, LPCWSTR key, LPCWSTR name, DWORD value) {
+            if (want) written = m_registry.WriteDword(HKEY_LOCAL_MACHINE, key, name, value) && written;
+        };
+        put(wantSync, kClocksKey, L"syncltz", 0);
+        const std::array<DWORD, 4> clocks = FirstRunClockCities(home);
+        for (int i = 0; i < 4; ++i)
+            put(wantClock[i], kClocksKey, kClockValueNames[i + 1], clocks[i]);
+        put(wantMap, kMapKey, L"mapclock", home);
+        if (wantPlace[0] || wantPlace[1] || wantPlace[2] || wantPlace[3]) {
+            const std::array<DWORD, 4> places = FirstStartWeatherPlaces(home, wantPlace[0]);
+            for (int i = 0; i < 4; ++i)
+                put(wantPlace[i], kWeatherKey, kPlaceValues[i], places[i]);
+        }
+        for (int i = 0; i < 3; ++i)
+            put(wantColumn[i], kCurrenciesKey, kColumnValues[i], kDefaultCurrencyIndex[i]);
+        if (wantLocation)
+            written = m_registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname",
+                                             m_citiesDb.GetName(home) + L":" + m_citiesDb.GetCountry(home)) &&
+                      written;
+        put(!onlyMissing, kClocksKey, L"clock", home); // the first-run mark, last
+        return written;
+    });
+    // Said once the device store is free again.
+    if (m_bCountryListDamaged) ShowCoreMessage(IDS_COUNTRY_CITIES_FILE_DAMAGED);
+    return committed != FALSE;
+}
+
+std::array<DWORD, 4> CMainDlg::FirstStartWeatherPlaces(DWORD home, bool addHome) {
+    std::optional<DWORD> homePlace, addedAt;
+    if (addHome) {
+        const WORD before = m_weatherDb.GetRecordCount();
+        const CString name = AddHomeCityToWeather(static_cast<int>(home));
+        if (!name.IsEmpty() && m_weatherDb.FindByName(name)) {
+            homePlace = m_weatherDb.GetCurrentIndex();
+            if (m_weatherDb.GetRecordCount() > before) addedAt = homePlace;
+            if (!m_weatherDb.IsWhole()) {
+                // The store holds what was added while its list yielded nothing: once the list
+                // is in, the home place follows the city to its place there, and the shipped
+                // places keep their positions in it (the weather page holds them meanwhile).
+                HoldPositionOfRecord(m_registry, kWeatherKey, kPlaceValues[0], name, *homePlace);
+                addedAt.reset();
+            }
+        }
+    } else {
+        // Finishing a device that has its home place: the defaults pass over it.
+        homePlace = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[0]);
+    }
+    const auto findPlace = [this](LPCWSTR name) -> std::optional<DWORD> {
+        if (!m_weatherDb.FindByName(name)) return std::nullopt;
+        return m_weatherDb.GetCurrentIndex();
+    };
+    return FirstRunWeatherPlaces(homePlace, ShippedWeatherPlaces(findPlace, addedAt));
+}
 
 CString CMainDlg::AddHomeCityToWeather(int index) {
     const DWORD city = static_cast<DWORD>(index);
@@ -234,7 +321,8 @@ CString CMainDlg::AddHomeCityToWeather(int index) {
             OpenTextFile(GetShippedFilePath(L"weatcs\\" + country), TextFileKind::CountryCities, &damaged));
         if (file) found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
     }
-    if (damaged) ShowCoreMessage(IDS_COUNTRY_CITIES_FILE_DAMAGED);
+    // Said by the caller: this runs inside the first start's transaction.
+    if (damaged) m_bCountryListDamaged = true;
     if (found && !m_weatherDb.FindByName(name))
         m_weatherDb.AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country);
     return name;

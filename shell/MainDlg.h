@@ -20,6 +20,7 @@
 #include "shell/SharedFont.h"
 #include "shell/ThemedTabCtrl.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -41,7 +42,8 @@ public:
 
     // Reads currs.lst from the program folder into the currency list.
     void LoadCurrencyList();
-    // Makes sure the weather store holds the city with that CityIndex; returns its name.
+    // Makes sure the weather store holds the city with that CityIndex; returns its name. A
+    // damaged country list is noted for the caller to say (m_bCountryListDamaged).
     CString AddHomeCityToWeather(int index);
     // Gives the window the look of the current skin (tab images, strip and title colours).
     void ApplySkin();
@@ -138,13 +140,30 @@ protected:
 
 private:
     bool m_bCurrencyListDamaged = false;
+    bool m_bCountryListDamaged = false;
     void ReadWorkArea();
     // Places the title right of the tabs and the strip over the work area above the bar.
     void Layout();
     void CreateCommandBars();
     void ShowOnlyBar(Bar bar);
     void SetTitle(UINT stringId);
-    void RunFirstStart();
+    // The first start: the home city asked for and every value derived from it stored, or
+    // nothing at all (said); false when the window is to end, the next start asking again.
+    // storesFailed: the device's storage failed while the stores were opened (built).
+    bool RunFirstStart(bool storesFailed);
+    // A start that finds the first-run mark: what a device an older build left half done lacks
+    // (the home location, the weather places, ...) is written from the stored home city.
+    void FinishFirstStart();
+    // The one writer of the first start's values: the clock cities, the map's city, the weather
+    // places (the home city added to the weather store first), the currency columns, the home
+    // clock's zone mode and the home location, in one transaction of the device store with the
+    // first-run mark `clock` written last, so that a start killed or a device filled up part way
+    // leaves all of them or none. onlyMissing: write only those the registry lacks, and not the
+    // mark. False when the storage took none of them.
+    bool WriteFirstStartValues(DWORD home, bool onlyMissing);
+    // wetp .. wetp4 for the home city, inside that transaction: with addHome the home city is
+    // added to the weather store and its place is where it stands there; else the stored wetp.
+    std::array<DWORD, 4> FirstStartWeatherPlaces(DWORD home, bool addHome);
     void BuildStartImages();
     void WriteCurTab(DWORD value);
     void FreeCurrencyList();

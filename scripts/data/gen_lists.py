@@ -41,6 +41,11 @@ DEFAULT_CLOCKS = [("New York", "United States of America"), ("Paris", "France"),
                   ("London", "United Kingdom"), ("Tokyo", "Japan")]
 CLOCK_POSITIONS = (684, 756, 565, 988)
 DEFAULT_WEATHER = ["London", "New York", "Tokyo"]
+# The clock city and the weather place that stand in for a default one when
+# the home city is that default, so that a first start shows four cities
+# other than the home city.
+SPARE_CLOCK = ("Sydney", "Australia")
+SPARE_WEATHER = "Paris"
 DEFAULT_CURRENCIES = ["USD", "EUR", "GBP"]
 
 # Condition codes of the feed's weather replies and their icons. The lookup
@@ -418,6 +423,11 @@ def build_header(ordered, places, currs, tz_version, year):
              f"starts with {CLOCK_POSITIONS}")
     wnames = [c["name"] for c in places]
     wpos = [wnames.index(n) for n in DEFAULT_WEATHER]
+    # The spares are the largest cities of their zones, so the lists always hold them.
+    if SPARE_CLOCK[0] + ":" + SPARE_CLOCK[1] not in index or SPARE_WEATHER not in wnames:
+        fail(f"spare clock city {SPARE_CLOCK[0]} or spare weather place {SPARE_WEATHER} is not listed")
+    spare_clock = index[SPARE_CLOCK[0] + ":" + SPARE_CLOCK[1]]
+    spare_place = wnames.index(SPARE_WEATHER)
     cur_names = sorted((n for _, n, _ in currs), key=str.lower)
     cur_by_code = {c: n for c, n, _ in currs}
     cpos = [cur_names.index(cur_by_code[c]) for c in DEFAULT_CURRENCIES]
@@ -434,10 +444,19 @@ namespace shipped {{
 
 // clock1..clock4: {', '.join(f'{n} ({k})' for n, k in DEFAULT_CLOCKS)}
 inline constexpr unsigned long kClockCity[4] = {{{', '.join(map(str, clocks))}}};
+// The clock city that takes the place of a default one chosen as the home city: {SPARE_CLOCK[0]} ({SPARE_CLOCK[1]})
+inline constexpr unsigned long kSpareClockCity = {spare_clock};
 
 // wetp2..wetp4: {', '.join(DEFAULT_WEATHER)}. When the first start adds the home
 // city at a position at most kWeatherPlace[i], that place moves to kWeatherPlace[i] + 1.
 inline constexpr unsigned long kWeatherPlace[3] = {{{', '.join(map(str, wpos))}}};
+// The place that takes the place of a default one that is the home city (moved
+// past an added home city in the same way): {SPARE_WEATHER}
+inline constexpr unsigned long kSpareWeatherPlace = {spare_place};
+// The names of these places, by which they are found in a store that holds places
+// added before them.
+inline constexpr const wchar_t* kWeatherPlaceName[3] = {{{', '.join(f'L"{n}"' for n in DEFAULT_WEATHER)}}};
+inline constexpr const wchar_t* kSpareWeatherPlaceName = L"{SPARE_WEATHER}";
 
 // curp, curp2, curp3: {', '.join(f'{cur_by_code[c]} ({c})' for c in DEFAULT_CURRENCIES)}
 inline constexpr unsigned long kCurrency[3] = {{{', '.join(map(str, cpos))}}};

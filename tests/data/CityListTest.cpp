@@ -246,6 +246,8 @@ TEST(CityList, DefaultClockPositionsNameTheirCities) {
         ASSERT_LT(shipped::kClockCity[i], sorted.size());
         EXPECT_EQ(sorted[shipped::kClockCity[i]], kClockNames[i]);
     }
+    ASSERT_LT(shipped::kSpareClockCity, sorted.size());
+    EXPECT_EQ(sorted[shipped::kSpareClockCity], "Sydney:Australia");
 }
 
 TEST(CityList, ProgramClockDefaultsAreTheShippedClockCities) {

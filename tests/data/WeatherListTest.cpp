@@ -95,6 +95,8 @@ TEST(WeatherList, DefaultPlacePositionsNameTheirPlaces) {
         ASSERT_LT(shipped::kWeatherPlace[i], names.size());
         EXPECT_EQ(names[shipped::kWeatherPlace[i]], expected[i]);
     }
+    ASSERT_LT(shipped::kSpareWeatherPlace, names.size());
+    EXPECT_EQ(names[shipped::kSpareWeatherPlace], "Paris");
 }
 
 TEST(WeatherList, EveryCountryFileBelongsToTheCityListAndEndsWithMarker) {

@@ -806,7 +806,8 @@ protected:
         s.push_back(Modal("edit cities", [](LayoutCheck& t) { t.TapTab(0), t.Command(ID_EDIT_CITIES); }));
         s.push_back(Modal("forecast view", [](LayoutCheck& t) {
             t.TapTab(1);
-            t.PageAt<CWeatherPanel>(1)->More(0);
+            // Place 2 (London) has a seeded forecast; place 1 is the home city, which the feed lacks.
+            t.PageAt<CWeatherPanel>(1)->More(1);
         }));
         s.push_back(Modal("sync", [](LayoutCheck& t) {
             t.TapTab(1);

@@ -368,7 +368,7 @@ TEST_F(MainWindowTest, FirstRunAddsTheHomeCityToTheWeatherStoreAndWritesTheDefau
     EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), static_cast<long long>(shipped::kWeatherPlace[2] + 1));
 }
 
-TEST_F(MainWindowTest, FirstRunWithAWeatherCityWritesOnlyItsPlace) {
+TEST_F(MainWindowTest, FirstRunWithAWeatherCityAddsNoPlaceAndKeepsTheShippedPlaces) {
     InstallSmallProduct(false);
     m_dlg = std::make_unique<TestMainDlg>();
     m_dlg->homeCityAnswer = 2; // Paris, already a weather city
@@ -377,9 +377,10 @@ TEST_F(MainWindowTest, FirstRunWithAWeatherCityWritesOnlyItsPlace) {
     EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock"), 2);
     EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), CString(L"Paris:France"));
     EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp"), 1); // Oslo 0, Paris 1
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp2"), -1);
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp3"), -1);
-    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), -1);
+    // Every place is stored with the home city's, the shipped ones unmoved.
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp2"), static_cast<long long>(shipped::kWeatherPlace[0]));
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp3"), static_cast<long long>(shipped::kWeatherPlace[1]));
+    EXPECT_EQ(ReadDword(L"Jorvana\\weather", L"wetp4"), static_cast<long long>(shipped::kWeatherPlace[2]));
     m_dlg->DestroyWindow();
     // The next start asks no more.
     m_dlg = std::make_unique<TestMainDlg>();
