@@ -24,6 +24,7 @@ public:
     // date are then each read on the clock they happen under (on the day the clocks change, the
     // offset in force now is not the one of the whole day). Empty: the current offset counts.
     CString m_dstRule;
+    int m_dstRuleYear = 0; // the year whose dates its day numbers are (0: every year's)
     int m_standardOffset = 0;
     int m_day = 1;
     int m_month = 1;

@@ -132,21 +132,14 @@ int ParseLeadingInt(const CString& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-namespace {
-
-// A city's DstRule; an unreadable record has no rule: no daylight saving.
-CString CityRule(CCitiesDb& db, DWORD city) {
-    const CString rule = db.GetDstRule(city);
-    return rule.IsEmpty() ? CString(L"0") : rule;
-}
-
-} // namespace
-
 ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
     ReminderHome home;
     home.deviceZone = deviceZone;
     home.standard = ParseLeadingInt(db.GetUtcOffset(city));
-    home.rule = CityRule(db, city);
+    // An unreadable record has no rule: no daylight saving.
+    home.rule = db.GetDstRule(city);
+    if (home.rule.IsEmpty()) home.rule = L"0";
+    home.ruleYear = db.GetRulesYear();
     return home;
 }
 
@@ -171,7 +164,7 @@ bool DeviceWallAt(const ReminderHome& home, long long utc, long long& wall) {
         return true;
     }
     const long long standard = utc + OffsetMinutes(home.standard) * 60LL;
-    const DstWindow window = GetDstWindowAt(home.rule, static_cast<time_t>(standard));
+    const DstWindow window = GetDstWindowAt(home.Rule(), static_cast<time_t>(standard));
     wall = window.Contains(static_cast<time_t>(standard)) ? standard + window.shift * 3600LL : standard;
     return true;
 }
@@ -182,9 +175,10 @@ long long NowUtc(const ReminderHome& home) {
     const long long deviceNow = static_cast<long long>(device::DeviceTimeNow());
     if (home.deviceZone) return deviceNow;
     const long long wall = static_cast<long long>(DeviceWallNow());
-    const bool summer = WallTimeInsideWindow(home.rule, home.standard, static_cast<time_t>(wall),
-                                             static_cast<time_t>(deviceNow));
-    const long long standard = summer ? wall - ParseDstRule(home.rule).shift * 3600LL : wall;
+    const DstRuleFields rule = home.Rule();
+    const bool summer =
+        WallTimeInsideWindow(rule, home.standard, static_cast<time_t>(wall), static_cast<time_t>(deviceNow));
+    const long long standard = summer ? wall - rule.shift * 3600LL : wall;
     return standard - OffsetMinutes(home.standard) * 60LL;
 }
 
@@ -194,7 +188,7 @@ bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, 
                  int month, int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
-    const CString rule = CityRule(db, city);
+    const DstRuleFields rule = CityDstRule(db, city);
     const time_t wall = CivilTime(year, month, day, hour, minute);
     const long long zone = OffsetMinutes(standard) * 60LL;
     const long long first = static_cast<long long>(WallToStandard(rule, wall)) - zone;

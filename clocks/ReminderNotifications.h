@@ -29,6 +29,8 @@ struct ReminderHome {
     bool deviceZone = false;
     int standard = 0;    // the home city's standard HhmmOffset
     CString rule = L"0"; // its DstRule
+    int ruleYear = 0;    // the year whose dates the rule's day numbers are (0: every year's)
+    DstRuleFields Rule() const { return ParseDstRule(rule, ruleYear); }
 };
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.

@@ -143,7 +143,7 @@ SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, doub
 }
 
 SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeDeg, double latitudeDeg,
-                                 int standardOffset, const CString& rule) {
+                                 int standardOffset, const dstmath::Rule& rule) {
     SunTimes times =
         RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, HhmmOffsetToHours(standardOffset));
     // Each event on the clock of its own standard time: the window of its own year, or the one
@@ -171,5 +171,5 @@ SunTimes ComputeCitySunTimesOnClocks(CCitiesDb& cities, DWORD cityIndex, int day
     const double lon = LeadingInt(cities.GetLongitude(cityIndex));
     const double lat = LeadingInt(cities.GetLatitude(cityIndex));
     const int offset = LeadingInt(cities.GetUtcOffset(cityIndex));
-    return ComputeSunTimesOnClocks(day, month, year, lon, lat, offset, cities.GetDstRule(cityIndex));
+    return ComputeSunTimesOnClocks(day, month, year, lon, lat, offset, CityDstRule(cities, cityIndex));
 }

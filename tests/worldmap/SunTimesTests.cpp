@@ -157,7 +157,7 @@ TEST_F(WorldMapTest, CityTimesTakeTheShiftOnlyInsideTheWindow) {
 
 TEST(SunTimes, OnAChangeDayEachTimeIsReadOnTheClockItHappensUnder) {
     // London's rule of 2026: summer time from 29 March to 25 October, 01:00 standard time.
-    const CString london = L"1:88:1:298:1";
+    const DstRuleFields london = ParseDstRule(L"1:88:1:298:1", 2026);
     auto both = [](const SunTimes& t) { return t.sunriseText + L" " + t.sunsetText; };
     auto std0 = [&](int d, int m) { return both(ComputeSunTimes(d, m, 2026, 0, 51, 0)); };
     auto std1 = [&](int d, int m) { return both(ComputeSunTimes(d, m, 2026, 0, 51, 1)); };
@@ -165,16 +165,16 @@ TEST(SunTimes, OnAChangeDayEachTimeIsReadOnTheClockItHappensUnder) {
     EXPECT_EQ(both(ComputeSunTimesOnClocks(29, 3, 2026, 0, 51, 0, london)), std1(29, 3));
     EXPECT_EQ(both(ComputeSunTimesOnClocks(24, 10, 2026, 0, 51, 0, london)), std1(24, 10));
     EXPECT_EQ(both(ComputeSunTimesOnClocks(25, 10, 2026, 0, 51, 0, london)), std0(25, 10));
-    EXPECT_EQ(both(ComputeSunTimesOnClocks(25, 10, 2026, 0, 51, 0, L"0")), std0(25, 10));
+    EXPECT_EQ(both(ComputeSunTimesOnClocks(25, 10, 2026, 0, 51, 0, ParseDstRule(L"0", 2026))), std0(25, 10));
 
     // Clocks that go forward at noon: the sunrise before, the sunset after.
-    const SunTimes noon = ComputeSunTimesOnClocks(29, 3, 2026, 0, 51, 0, L"1:88:12:298:1");
+    const SunTimes noon = ComputeSunTimesOnClocks(29, 3, 2026, 0, 51, 0, ParseDstRule(L"1:88:12:298:1", 2026));
     EXPECT_EQ(noon.sunriseText, ComputeSunTimes(29, 3, 2026, 0, 51, 0).sunriseText);
     EXPECT_EQ(noon.sunsetText, ComputeSunTimes(29, 3, 2026, 0, 51, 1).sunsetText);
 
     // A southern summer that runs across the new year (Adelaide, 930): still on in January and
     // up to 5 April 02:00, off after, on again from 4 October.
-    const CString adelaide = L"1:277:2:95:2";
+    const DstRuleFields adelaide = ParseDstRule(L"1:277:2:95:2", 2026);
     auto south = [&](int d, int m, int offset) {
         return both(ComputeSunTimes(d, m, 2026, 139, -35, HhmmOffsetToHours(offset)));
     };
