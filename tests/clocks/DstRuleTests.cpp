@@ -107,6 +107,37 @@ TEST_F(DstRuleTest, WindowsThatAreNeverOpen) {
     EXPECT_FALSE(GetDstWindow(Rule(L"0"), 2026).Contains(Utc(2026, 6, 1, 0)));
 }
 
+TEST_F(DstRuleTest, InOtherYearsEachBoundKeepsItsWeekdayOfTheMonth) {
+    struct Case {
+        LPCWSTR rule; // day numbers of 2026
+        int year;
+        time_t start, end;
+    };
+    const Case cases[] = {
+        // Last Sunday of March to last Sunday of October (29 March and 25 October 2026).
+        {L"1:88:2:298:3", 2026, Utc(2026, 3, 29, 2), Utc(2026, 10, 25, 3)},
+        {L"1:88:2:298:3", 2027, Utc(2027, 3, 28, 2), Utc(2027, 10, 31, 3)},
+        {L"1:88:2:298:3", 2030, Utc(2030, 3, 31, 2), Utc(2030, 10, 27, 3)},
+        // Second Sunday of March to first Sunday of November (8 March and 1 November 2026).
+        {L"1:67:2:305:1", 2027, Utc(2027, 3, 14, 2), Utc(2027, 11, 7, 1)},
+        {L"1:67:2:305:1", 2025, Utc(2025, 3, 9, 2), Utc(2025, 11, 2, 1)},
+        // Last Sunday of September to first Sunday of April of the next year: the end is
+        // moved in its own year (4 April 2027, not the 5th that day 95 is in 2026).
+        {L"1:270:2:95:2", 2026, Utc(2026, 9, 27, 2), Utc(2027, 4, 4, 2)},
+        {L"1:270:2:95:2", 2028, Utc(2028, 9, 24, 2), Utc(2029, 4, 1, 2)},
+        // Hours past the day carry on from the moved day (the Saturday before the second
+        // Sunday, at 24:00: 5 September 2026 is the first Saturday).
+        {L"1:248:24:94:23", 2030, Utc(2030, 9, 8, 0), Utc(2031, 4, 5, 23)},
+    };
+    for (const Case& c : cases) {
+        const DstWindow w = GetDstWindow(ParseDstRule(c.rule, 2026), c.year);
+        EXPECT_EQ(w.start, c.start) << c.rule << " " << c.year;
+        EXPECT_EQ(w.end, c.end) << c.rule << " " << c.year;
+    }
+    // Without a year the day numbers are the same dates' numbers every year.
+    EXPECT_EQ(GetDstWindow(Rule(L"1:88:2:298:3"), 2027).start, Utc(2027, 3, 29, 2));
+}
+
 TEST_F(DstRuleTest, ShiftsOnBothOffsetForms) {
     EXPECT_EQ(AddDstShift(5, 1), 6);
     EXPECT_EQ(AddDstShift(530, 1), 630);
