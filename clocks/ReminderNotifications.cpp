@@ -183,7 +183,8 @@ long long NowUtc(const ReminderHome& home) {
 }
 
 // The UTC instant of a reminder's time and date in its city, its next one when the city's clocks
-// show it twice; false when they do not exist.
+// show it twice (the first of the two, or the second when the first is over); false when they do
+// not exist.
 bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day,
                  int month, int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
@@ -193,15 +194,25 @@ bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, 
     const long long zone = OffsetMinutes(standard) * 60LL;
     const long long first = static_cast<long long>(WallToStandard(rule, wall)) - zone;
     const long long second = static_cast<long long>(WallToStandardLater(rule, wall)) - zone;
-    utc = first;
-    // A wall time shown twice is the first of the two, or the second when the first is over and
-    // the second is not, provided the device's clock has not passed the reading it is handed
-    // over at (the service compares readings: it would go off at once).
     const long long now = StartOfMinute(NowUtc(home));
-    long long deviceWall = 0;
-    if (first < now && second >= now && DeviceWallAt(home, second, deviceWall) &&
-        deviceWall >= StartOfMinute(static_cast<long long>(DeviceWallNow())))
-        utc = second;
+    utc = first < now && second >= now ? second : first;
+    return true;
+}
+
+// Whether a notification set for the device's reading of the instant goes off at it. The
+// service takes only the reading: it goes off at once when the device's clock has passed it,
+// and at its first showing when the clock goes back (by half an hour, one or two hours) between
+// now and the instant and so shows it twice.
+bool DeviceRaisesAt(const ReminderHome& home, long long utc) {
+    long long wall = 0;
+    if (!DeviceWallAt(home, utc, wall)) return false;
+    if (wall < StartOfMinute(static_cast<long long>(DeviceWallNow()))) return false;
+    const long long now = StartOfMinute(NowUtc(home));
+    for (const long long back : {30LL, 60LL, 120LL}) {
+        long long earlierWall = 0;
+        const long long earlier = utc - back * 60;
+        if (earlier >= now && DeviceWallAt(home, earlier, earlierWall) && earlierWall == wall) return false;
+    }
     return true;
 }
 
@@ -309,13 +320,20 @@ bool MoveReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, co
     return SetReminder(db, n, city, home, time, date, description, false);
 }
 
-bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date) {
+ReminderTiming ReminderTimingOf(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time,
+                                const CString& date) {
     int hour = 0, minute = 0, day = 0, month = 0, year = 0;
-    if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year)) return false;
+    if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year))
+        return ReminderTiming::Due;
     long long due = 0;
-    if (!ReminderUtc(db, city, home, hour, minute, day, month, year, due)) return false;
+    if (!ReminderUtc(db, city, home, hour, minute, day, month, year, due)) return ReminderTiming::Due;
     // An earlier minute than the current one: the current minute itself still goes off.
-    return due < StartOfMinute(NowUtc(home));
+    if (due < StartOfMinute(NowUtc(home))) return ReminderTiming::Past;
+    return DeviceRaisesAt(home, due) ? ReminderTiming::Due : ReminderTiming::RepeatedReading;
+}
+
+bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date) {
+    return ReminderTimingOf(db, city, home, time, date) == ReminderTiming::Past;
 }
 
 void ClearReminder(int n) {

@@ -726,6 +726,11 @@
 #define IDS_REMINDER_PAST_CLOCK 33700
 #define IDS_REMINDERS_IN_THE_PAST 33701
 
+// Reminders refused because the device's clock shows their time twice, going back around it, and
+// they are meant for the second showing: one reminder, several
+#define IDS_REMINDER_REPEATED_READING 33780
+#define IDS_REMINDERS_REPEATED_READING 33781
+
 // The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
 #define IDS_SERVER_REPLY_CUT 33670
 
