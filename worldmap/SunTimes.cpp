@@ -123,8 +123,11 @@ SunTimes WithTexts(SunTimes times) {
     // brought into 0..24 by whole days.
     times.sunrise = WrapToDay(times.sunrise);
     times.sunset = WrapToDay(times.sunset);
-    times.sunriseText = FormatHoursMinutes(times.sunrise);
-    times.sunsetText = FormatHoursMinutes(times.sunset);
+    // In polar night the sun neither rises nor sets: no times, a day length of 00:00 (in polar
+    // day the half arc stops a hair below a whole day and both times are the same moment).
+    const bool polarNight = times.dayLength == 0;
+    times.sunriseText = polarNight ? CString(kNoSunTime) : FormatHoursMinutes(times.sunrise);
+    times.sunsetText = polarNight ? CString(kNoSunTime) : FormatHoursMinutes(times.sunset);
     times.dayLengthText = FormatHoursMinutes(times.dayLength);
     return times;
 }

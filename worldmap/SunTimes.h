@@ -42,7 +42,11 @@ CString FormatHoursMinutes(double hours);
 // Hours of the day: a time brought into [0, 24) by whole days (30.25 gives 6.25, -0.5 gives 23.5).
 double WrapToDay(double hours);
 
-// One computation: the times in hours of the zone and their texts.
+// The sunrise and sunset text of a day the sun does not rise (polar night).
+inline constexpr const wchar_t* kNoSunTime = L"--:--";
+
+// One computation: the times in hours of the zone and their texts; in polar night (a day length
+// of 0) the sunrise and sunset texts are kNoSunTime.
 struct SunTimes {
     double sunrise = 0;
     double sunset = 0;

@@ -63,14 +63,15 @@ TEST(SunTimes, PolarDayAndPolarNight) {
     EXPECT_EQ(day.sunriseText, L"00:49");
     EXPECT_EQ(day.sunsetText, L"00:49");
 
-    // The sun never rises: no day, both times at the moment of its highest point, and no
-    // text that is not a time.
+    // The sun never rises: no day, and no rise and set times to show (the hours stay at the
+    // moment of its highest point).
     SunTimes night = ComputeSunTimes(21, 12, 2009, 18, 70, 1);
     EXPECT_EQ(night.dayLengthText, L"00:00");
-    EXPECT_EQ(night.sunriseText, night.sunsetText);
+    EXPECT_EQ(night.sunriseText, L"--:--");
+    EXPECT_EQ(night.sunsetText, L"--:--");
     EXPECT_NEAR(night.sunrise, 12 + 1 - 18.0 / 15, 0.1);
-    SunTimes south = ComputeSunTimes(21, 6, 2009, 0, -80, 0);
-    EXPECT_EQ(south.dayLengthText, L"00:00");
+    SunTimes south = ComputeSunTimesOnClocks(21, 6, 2009, 0, -80, 0, ParseDstRule(L"0", 0));
+    EXPECT_EQ(south.dayLengthText + south.sunriseText + south.sunsetText, L"00:00--:----:--");
 }
 
 TEST(SunTimes, FarEastOfUtcJustAfterTheSeptemberEquinoxStaysWithinTheDay) {
