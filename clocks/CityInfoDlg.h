@@ -39,6 +39,7 @@ public:
     CStatic m_staticLongitude;
     CStatic m_staticLatitude;
     CStatic m_staticOffset;
+    CStatic m_staticPeriod; // m_period, shortened to fit its row when it must
 
     int m_nWorkWidth = 0;
     int m_nContentHeight = 181; // half the day picture's height + 181
@@ -57,6 +58,10 @@ protected:
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
+
+    // The period text as wide as room allows in the dialog's period font: as it is, then with
+    // two-digit years, then also without the blanks around its dash.
+    CString FittedPeriod(int room);
 
 private:
     void Layout();
