@@ -48,17 +48,9 @@ bool NotificationTitle(HANDLE handle, std::wstring& title, std::wstring* text = 
     return true;
 }
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int month, int year) {
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
-
 bool IsCalendarDate(int day, int month, int year) {
-    return year >= 1 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(month, year);
+    return year >= 1 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= dstmath::DaysInMonth(year, month);
 }
 
 // The part of text between separators (part 0 before the first sep, part 1 after it, ...),

@@ -7,9 +7,6 @@
 #include "ClocksPageSupport.h"
 #include "support/DstChangeTable.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace {
 
 using namespace clockstest;
@@ -20,10 +17,7 @@ class DstChangeTableTest : public ClocksPageTest {
 protected:
     void SetUp() override {
         ClocksPageTest::SetUp();
-        std::ifstream list(std::string(JORVANA_DATA_DIR) + "/cities.lst", std::ios::binary);
-        std::stringstream text;
-        text << list.rdbuf();
-        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"), text.str());
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
     }
     DWORD IndexOf(CCitiesDb& cities, const std::wstring& nameCountry) {
         EXPECT_TRUE(cities.FindCity(nameCountry.c_str())) << nameCountry;

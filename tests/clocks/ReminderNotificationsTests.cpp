@@ -6,8 +6,7 @@
 #include "clocks/ReminderNotifications.h"
 #include "clocks/StoredCityIndexes.h"
 #include "platform/framework/Time.h"
-
-#include <sstream>
+#include "support/DeviceFileAccess.h"
 
 namespace {
 
@@ -287,13 +286,8 @@ class ShippedListReminderTest : public ClockDialogTest {
 protected:
     void SetUp() override {
         ClockDialogTest::SetUp();
-        std::ifstream list(std::string(JORVANA_DATA_DIR) + "/cities.lst", std::ios::binary);
-        std::stringstream bytes;
-        bytes << list.rdbuf();
-        std::filesystem::path host;
-        ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
-        std::filesystem::create_directories(host.parent_path());
-        std::ofstream(host, std::ios::binary) << bytes.str();
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst",
+                                  testsupport::InProgramFolder(L"cities.lst"));
         m_db.Open();
         ASSERT_TRUE(device::SetDeviceZone("Europe/Berlin"));
         m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", City(L"Berlin:Germany"));

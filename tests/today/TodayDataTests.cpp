@@ -5,9 +5,7 @@
 #include "support/DstChangeTable.h"
 
 #include <algorithm>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace {
 
@@ -129,10 +127,7 @@ TEST_F(TodayData, InTheYearAfterTheListsYearEveryLineReadsTzdataAroundEveryChang
     // The shipped list (rules of its year) and tzdata's clock table: the next year's rows of one
     // home city of each zone (its cities share the rule) on a device in that zone, the table's
     // four clock cities on the other lines.
-    std::ifstream list(std::string(JORVANA_DATA_DIR) + "/cities.lst", std::ios::binary);
-    std::stringstream bytes;
-    bytes << list.rdbuf();
-    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"cities.lst"), bytes.str());
+    testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
     CCitiesDb cities;
     cities.Open();
     ASSERT_GT(cities.GetRulesYear(), 2000);
