@@ -27,11 +27,12 @@ int ListYearOf(const CString& titleLine) {
     const CString line = L";" + titleLine;
     const int at = line.Find(L";year ");
     if (at < 0) return 0;
-    int year = 0, digits = 0;
-    for (int i = at + 6; i < line.GetLength() && line[i] >= L'0' && line[i] <= L'9' && digits < 5; ++i, ++digits)
+    int year = 0, digits = 0, i = at + 6;
+    for (; i < line.GetLength() && line[i] >= L'0' && line[i] <= L'9' && digits < 5; ++i, ++digits)
         year = year * 10 + (line[i] - L'0');
-    // A year of the calendars the clocks reckon with.
-    return digits == 4 && year >= 1601 ? year : 0;
+    // Four digits that end the field, a year of the calendars the clocks reckon with.
+    const bool fieldEnds = i == line.GetLength() || line[i] == L';' || line[i] == L'\r' || line[i] == L' ';
+    return digits == 4 && fieldEnds && year >= 1601 ? year : 0;
 }
 
 void CCitiesDb::Open() {
