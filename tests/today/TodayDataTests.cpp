@@ -150,7 +150,9 @@ TEST_F(TodayData, InTheYearAfterTheListsYearEveryLineReadsTzdataAroundEveryChang
         if (row.instant.rfind(nextYear, 0) != 0 || homeOfZone.emplace(row.zone, row.home).first->second != row.home)
             continue;
         ++rows;
-        if (row.zone != zone) ASSERT_TRUE(device::SetDeviceZone(row.zone)) << row.zone;
+        if (row.zone != zone) {
+            ASSERT_TRUE(device::SetDeviceZone(row.zone)) << row.zone;
+        }
         zone = row.zone;
         Write(L"Jorvana\\wrldclk", L"clock", indexOf(row.home));
         device::SetDeviceClock(row.instant);
