@@ -76,8 +76,8 @@ CityFieldFault CheckCityFields(const CString& longitude, const CString& latitude
     const bool allZero = fields[0] == 0 && fields[1] == 0 && fields[2] == 0 && fields[3] == 0 && fields[4] == 0;
     if (allZero) return CityFieldFault::None;
     if (!InRange(fields[0], -kMaxDstShiftHours, kMaxDstShiftHours) || !InRange(fields[1], 1, kMaxDayOfYear) ||
-        !InRange(fields[2], 0, kMaxHourOfDay) || !InRange(fields[3], 1, kMaxDayOfYear) ||
-        !InRange(fields[4], 0, kMaxHourOfDay))
+        !InRange(fields[2], kMinRuleHour, kMaxRuleHour) || !InRange(fields[3], 1, kMaxDayOfYear) ||
+        !InRange(fields[4], kMinRuleHour, kMaxRuleHour))
         return CityFieldFault::DstRule;
     // A rule whose first field reads "0" has no daylight saving, whatever follows.
     if (parts[0] == L"0") return CityFieldFault::None;

@@ -7,10 +7,13 @@
 // The zones of the world lie from 12 hours west to 14 hours east of UTC, summer time included.
 inline constexpr int kMinZoneMinutes = -12 * 60;
 inline constexpr int kMaxZoneMinutes = 14 * 60;
-// A rule's shift in whole hours either way, its days of the year and hours of the day.
+// A rule's shift in whole hours either way, its days of the year, and its hours: an hour of the
+// bound's day, or of a day up to two days before or after it (a change on the Saturday before a
+// last Sunday is written as that Sunday's hour -22, so that it keeps its weekday in other years).
 inline constexpr int kMaxDstShiftHours = 2;
 inline constexpr int kMaxDayOfYear = 366;
-inline constexpr int kMaxHourOfDay = 23;
+inline constexpr int kMinRuleHour = -47;
+inline constexpr int kMaxRuleHour = 71;
 
 // The first field a city cannot use, in the order the form shows them.
 enum class CityFieldFault {

@@ -19,6 +19,20 @@ CString LoadText(UINT id) {
     return text;
 }
 
+// "25/10/2026" as "25/10/26": a date whose year, after its last "/", has four digits.
+CString WithTwoDigitYear(const CString& date) {
+    const int slash = date.ReverseFind(L'/');
+    if (slash < 0 || date.GetLength() - slash - 1 != 4) return date;
+    return date.Left(slash + 1) + date.Right(2);
+}
+
+// "d/m/yyyy - d/m/yyyy" with both years in two digits; any other text as it is.
+CString PeriodWithTwoDigitYears(const CString& period) {
+    const int dash = period.Find(L" - ");
+    if (dash < 0) return period;
+    return WithTwoDigitYear(period.Left(dash)) + L" - " + WithTwoDigitYear(period.Mid(dash + 3));
+}
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(CCityInfoDlg, CScrollableFormDlg)
@@ -37,6 +51,7 @@ void CCityInfoDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_CITY_INFO_LONGITUDE, m_staticLongitude);
     DDX_Control(pDX, IDC_CITY_INFO_LATITUDE, m_staticLatitude);
     DDX_Control(pDX, IDC_CITY_INFO_OFFSET, m_staticOffset);
+    DDX_Control(pDX, IDC_CITY_INFO_PERIOD, m_staticPeriod);
 }
 
 BOOL CCityInfoDlg::OnInitDialog() {
@@ -50,6 +65,7 @@ BOOL CCityInfoDlg::OnInitDialog() {
     m_staticLongitude.SetWindowText(m_longitude);
     m_staticLatitude.SetWindowText(m_latitude);
     m_staticOffset.SetWindowText(m_offsetText);
+    m_staticPeriod.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hSmallFont), FALSE);
     m_nScrollPos = 0;
     m_dwSipFlags = ReadSipFlags();
     Layout();
@@ -62,7 +78,8 @@ void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
     const int longitude = ReadLeadingInt(m_longitude), latitude = ReadLeadingInt(m_latitude);
     const SunTimes times =
         !m_dstRule.IsEmpty()
-            ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset, m_dstRule)
+            ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset,
+                                      ParseDstRule(m_dstRule, m_dstRuleYear))
             : ::ComputeSunTimes(day, month, year, longitude, latitude,
                                 HhmmOffsetToHours(ReadLeadingInt(m_currentOffset)));
     m_sunrise = times.sunriseText;
@@ -109,8 +126,36 @@ void CCityInfoDlg::Layout() {
     m_staticLongitude.MoveWindow(120, 75 + y0, 100, 15);
     m_staticLatitude.MoveWindow(120, 90 + y0, 100, 15);
     m_staticOffset.MoveWindow(120, 150 + y0, 100, 20);
+    // The period has the row's width up to the form's edge (its scroll bar's when shown); on a
+    // narrow screen a long one is written shorter rather than cut.
+    CRect client;
+    GetClientRect(&client);
+    const int periodWidth = std::max(0, static_cast<int>(client.Width()) - 120 - 2);
+    m_staticPeriod.MoveWindow(120, 130 + y0, periodWidth, 16);
+    const CString period = FittedPeriod(periodWidth);
+    CString shown;
+    m_staticPeriod.GetWindowText(shown);
+    if (shown != period) m_staticPeriod.SetWindowText(period);
     if (CWnd* update = GetDlgItem(IDOK)) update->MoveWindow(m_nWorkWidth - 142, 180 + y0, 70, 25);
     if (CWnd* cancel = GetDlgItem(IDCANCEL)) cancel->MoveWindow(m_nWorkWidth - 71, 180 + y0, 70, 25);
+}
+
+CString CCityInfoDlg::FittedPeriod(int room) {
+    const CString twoDigitYears = PeriodWithTwoDigitYears(m_period);
+    CString noBlanks = twoDigitYears;
+    noBlanks.Replace(L" - ", L"-");
+    const CString candidates[] = {m_period, twoDigitYears, noBlanks};
+    CClientDC dc(&m_staticPeriod);
+    HGDIOBJ old = ::SelectObject(dc.GetSafeHdc(), m_hSmallFont);
+    CString fitted = noBlanks;
+    for (const CString& text : candidates) {
+        if (dc.GetTextExtent(text).cx <= room) {
+            fitted = text;
+            break;
+        }
+    }
+    ::SelectObject(dc.GetSafeHdc(), old);
+    return fitted;
 }
 
 void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
@@ -184,8 +229,6 @@ void CCityInfoDlg::OnPaint() {
     ::SelectObject(hdc, m_hValueFont);
     dc.TextOut(120, 55 + y0, m_country);
     dc.TextOut(120, 110 + y0, m_observing);
-    ::SelectObject(hdc, m_hSmallFont);
-    dc.TextOut(120, 130 + y0, m_period);
 
     dc.SetTextColor(RGB(20, 20, 150));
     ComputeSunTimes(m_day, m_month, m_year);

@@ -24,6 +24,7 @@ public:
     // date are then each read on the clock they happen under (on the day the clocks change, the
     // offset in force now is not the one of the whole day). Empty: the current offset counts.
     CString m_dstRule;
+    int m_dstRuleYear = 0; // the year whose dates its day numbers are (0: every year's)
     int m_standardOffset = 0;
     int m_day = 1;
     int m_month = 1;
@@ -38,6 +39,7 @@ public:
     CStatic m_staticLongitude;
     CStatic m_staticLatitude;
     CStatic m_staticOffset;
+    CStatic m_staticPeriod; // m_period, shortened to fit its row when it must
 
     int m_nWorkWidth = 0;
     int m_nContentHeight = 181; // half the day picture's height + 181
@@ -56,6 +58,10 @@ protected:
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
+
+    // The period text as wide as room allows in the dialog's period font: as it is, then with
+    // two-digit years, then also without the blanks around its dash.
+    CString FittedPeriod(int room);
 
 private:
     void Layout();

@@ -48,12 +48,13 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
     facts.currentOffset = offsetProperty;
     facts.standardOffset = offset;
     facts.rule = rule;
+    facts.ruleYear = cities.GetRulesYear();
 
     facts.summary = LoadText(IDS_CITY_INFO_CITY) + L": " + facts.name + L"\n" + LoadText(IDS_CITY_INFO_COUNTRY) +
                     L": " + facts.country + L"\n" + LoadText(IDS_CITY_INFO_LONG) + facts.longitude +
                     LoadText(IDS_CITY_INFO_LAT) + facts.latitude;
     CString suffix;
-    const DstRuleFields fields = ParseDstRule(rule);
+    const DstRuleFields fields = ParseDstRule(rule, facts.ruleYear);
     if (!fields.hasDst) {
         facts.observing = LoadText(IDS_CITY_INFO_NEVER_OBSERVING);
         facts.period = L"-";
@@ -61,7 +62,7 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
         // The window that matters now: for a southern-hemisphere rule in its first months this
         // is the one that opened the year before, as the clock itself applies it.
         const time_t standard = CityStandardHour(offset, referenceHours, referenceMinutes);
-        const DstWindow window = GetDstWindowAt(rule, CTime::GetCurrentTime().GetYear(), standard);
+        const DstWindow window = GetDstWindowAt(fields, CTime::GetCurrentTime().GetYear(), standard);
         if (window.Contains(standard)) {
             facts.observing = LoadText(IDS_CITY_INFO_OBSERVING);
             facts.currentOffset.Format(L"%d", AddDstShift(offset, window.shift));
@@ -114,6 +115,7 @@ void ShowClockCityInfo(CWnd* page, CCitiesDb& cities, DWORD cityIndex, const CSt
     dlg.m_currentOffset = facts.currentOffset;
     dlg.m_standardOffset = facts.standardOffset;
     dlg.m_dstRule = facts.rule;
+    dlg.m_dstRuleYear = facts.ruleYear;
     ClockDateFromText(dateText, CTime::GetCurrentTime().GetYear(), dlg.m_day, dlg.m_month, dlg.m_year);
     dlg.DoModal();
 }

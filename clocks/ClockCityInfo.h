@@ -23,6 +23,7 @@ struct ClockCityFacts {
     CString currentOffset; // the offset in force, as a decimal integer text
     int standardOffset = 0; // the city's HhmmOffset without daylight saving
     CString rule;           // its DstRule text
+    int ruleYear = 0;       // the year whose dates the rule's day numbers are (0: every year's)
     CString summary;       // the message box text
 };
 

@@ -1,5 +1,6 @@
 #include "clocks/DstRule.h"
 
+#include "core/CitiesDb.h"
 #include "core/CityTime.h"
 #include "platform/system/DeviceTime.h"
 
@@ -23,8 +24,9 @@ int ReadLeadingInt(const CString& text) {
     return static_cast<int>(value);
 }
 
-DstRuleFields ParseDstRule(const CString& rule) {
+DstRuleFields ParseDstRule(const CString& rule, int ruleYear) {
     DstRuleFields fields;
+    fields.year = ruleYear;
     int colon = rule.Find(L':');
     CString first = colon < 0 ? rule : rule.Left(colon);
     if (first == L"0") return fields;
@@ -46,6 +48,10 @@ DstRuleFields ParseDstRule(const CString& rule) {
     fields.endDay = values[3];
     fields.endHour = values[4];
     return fields;
+}
+
+DstRuleFields CityDstRule(CCitiesDb& cities, DWORD index) {
+    return ParseDstRule(cities.GetDstRule(index), cities.GetRulesYear());
 }
 
 time_t CivilTime(int year, int month, int day, int hour, int minute, int second) {
@@ -70,16 +76,16 @@ time_t DeviceWallNow() {
 
 time_t LocalHourTime(int year, int month, int day, int hour) { return CivilTime(year, month, day, hour); }
 
-DstWindow GetDstWindow(const CString& rule, int year) {
-    return dstmath::WindowOfYear(ParseDstRule(rule), year);
+DstWindow GetDstWindow(const DstRuleFields& rule, int year) {
+    return dstmath::WindowOfYear(rule, year);
 }
 
-DstWindow GetDstWindowAt(const CString& rule, time_t t) {
-    return dstmath::WindowAt(ParseDstRule(rule), static_cast<long long>(t));
+DstWindow GetDstWindowAt(const DstRuleFields& rule, time_t t) {
+    return dstmath::WindowAt(rule, static_cast<long long>(t));
 }
 
-DstWindow GetDstWindowAt(const CString& rule, int year, time_t t) {
-    return dstmath::WindowAt(ParseDstRule(rule), year, static_cast<long long>(t));
+DstWindow GetDstWindowAt(const DstRuleFields& rule, int year, time_t t) {
+    return dstmath::WindowAt(rule, year, static_cast<long long>(t));
 }
 
 int AddDstShift(int offset, int shift) {
@@ -96,20 +102,20 @@ time_t CityStandardHour(int offset, int referenceHours, int referenceMinutes) {
     return static_cast<time_t>(t - (t % 3600 + 3600) % 3600);
 }
 
-bool WallTimeInsideWindow(const CString& rule, int standardOffset, time_t wall, time_t utc) {
-    return dstmath::WallInside(ParseDstRule(rule), OffsetMinutes(standardOffset), wall, utc);
+bool WallTimeInsideWindow(const DstRuleFields& rule, int standardOffset, time_t wall, time_t utc) {
+    return dstmath::WallInside(rule, OffsetMinutes(standardOffset), wall, utc);
 }
 
-bool WallTimeInsideWindowNow(const CString& rule, int standardOffset) {
+bool WallTimeInsideWindowNow(const DstRuleFields& rule, int standardOffset) {
     return WallTimeInsideWindow(rule, standardOffset, DeviceWallNow(), device::DeviceTimeNow());
 }
 
-time_t WallToStandard(const CString& rule, time_t wall) {
-    return static_cast<time_t>(dstmath::WallToStandard(ParseDstRule(rule), wall));
+time_t WallToStandard(const DstRuleFields& rule, time_t wall) {
+    return static_cast<time_t>(dstmath::WallToStandard(rule, wall));
 }
 
-time_t WallToStandardLater(const CString& rule, time_t wall) {
-    return static_cast<time_t>(dstmath::WallToStandardLater(ParseDstRule(rule), wall));
+time_t WallToStandardLater(const DstRuleFields& rule, time_t wall) {
+    return static_cast<time_t>(dstmath::WallToStandardLater(rule, wall));
 }
 
 namespace {
@@ -134,9 +140,8 @@ void DeviceZoneReferenceNow(int& hours, int& minutes) {
     minutes = east - 60 * hours;
 }
 
-bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes) {
+bool HomeCityReferenceNow(const DstRuleFields& rule, int standardOffset, int& hours, int& minutes) {
     const bool inside = WallTimeInsideWindowNow(rule, standardOffset);
-    SplitHhmmOffset(inside ? AddDstShift(standardOffset, ParseDstRule(rule).shift) : standardOffset, hours,
-                    minutes);
+    SplitHhmmOffset(inside ? AddDstShift(standardOffset, rule.shift) : standardOffset, hours, minutes);
     return inside;
 }

@@ -5,12 +5,15 @@
 // hours, the start day of the year (1 = 1 January), the start hour, the end day and the end
 // hour. Day n is always 1 January plus n - 1 days, so 0 is 31 December of the year before. A
 // window whose end month comes before its start month runs into the next year (a southern
-// hemisphere summer).
+// hemisphere summer). The day numbers are dates of the city list's year; in other years each
+// bound falls on the same weekday of its month (core/DstMath.h).
 
 #include "core/DstMath.h"
 #include "platform/base/CString.h"
 
 #include <ctime>
+
+class CCitiesDb;
 
 // The fields of a rule: hasDst is false for "0" (the text before the first ":" is exactly "0").
 using DstRuleFields = dstmath::Rule;
@@ -20,24 +23,26 @@ using DstRuleFields = dstmath::Rule;
 // the city's standard time without the device's own zone or its clock changes coming between.
 using DstWindow = dstmath::Window;
 
-// The fields of a rule text. Missing fields and fields that do not begin with a digit or a sign
-// read 0.
-DstRuleFields ParseDstRule(const CString& rule);
+// The fields of a rule text whose day numbers are dates of ruleYear (0: the same numbers in
+// every year). Missing fields and fields that do not begin with a digit or a sign read 0.
+DstRuleFields ParseDstRule(const CString& rule, int ruleYear);
+// The rule of a city of the store, its day numbers those of the list the store was built from.
+DstRuleFields CityDstRule(CCitiesDb& cities, DWORD index);
 
 // The rule's window of the year: from the start day at the start hour to the end day at the end
 // hour, the end moved into the next year when its month comes before the start's month. A rule
 // without daylight saving gives a window that is never open.
-DstWindow GetDstWindow(const CString& rule, int year);
+DstWindow GetDstWindow(const DstRuleFields& rule, int year);
 
 // The same, seen from the year of the civil time t itself.
-DstWindow GetDstWindowAt(const CString& rule, time_t t);
+DstWindow GetDstWindowAt(const DstRuleFields& rule, time_t t);
 
 // The window that matters for the instant t, seen from the given year: the year's own window,
 // or, for a rule whose window runs across the new year and an instant before this year's start,
 // the window that opened the year before when t still lies before its end. Thus a city on a
 // southern-hemisphere rule is inside its window both after the start (October) and before the
 // end (March). When t is outside, the result is the next window to open.
-DstWindow GetDstWindowAt(const CString& rule, int year, time_t t);
+DstWindow GetDstWindowAt(const DstRuleFields& rule, int year, time_t t);
 
 // An HhmmOffset moved by a shift in whole hours: whole-hour offsets (-100..100) take the shift
 // as it is, hours*100+minutes offsets take shift * 100.
@@ -67,16 +72,16 @@ int OffsetMinutes(int offset);
 // reading that agrees with the window wins. In the hour that occurs twice when the clocks go
 // back (both readings agree) and in the one that is skipped when they go forward (neither
 // does), the device's instant decides: utc plus the city's standard offset.
-bool WallTimeInsideWindow(const CString& rule, int standardOffset, time_t wall, time_t utc);
+bool WallTimeInsideWindow(const DstRuleFields& rule, int standardOffset, time_t wall, time_t utc);
 // The same for now: the device's wall time and its instant.
-bool WallTimeInsideWindowNow(const CString& rule, int standardOffset);
+bool WallTimeInsideWindowNow(const DstRuleFields& rule, int standardOffset);
 
 // The city's standard time (civil) at which its clock shows the wall time: of the two readings
 // (standard, or summer time less the shift) the one that agrees with the window; a wall time that
 // occurs twice is the first, one that the clocks skip is moved forward by the shift.
-time_t WallToStandard(const CString& rule, time_t wall);
+time_t WallToStandard(const DstRuleFields& rule, time_t wall);
 // The later of the two readings of a wall time that occurs twice; otherwise as WallToStandard.
-time_t WallToStandardLater(const CString& rule, time_t wall);
+time_t WallToStandardLater(const DstRuleFields& rule, time_t wall);
 
 // An integer from the leading characters of a text: an optional sign and decimal digits; 0 for
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.
@@ -89,4 +94,4 @@ void DeviceZoneReferenceNow(int& hours, int& minutes);
 // The reference zone of a home city whose wall time the device's clock shows: its standard
 // offset, with its shift while its window is open now (WallTimeInsideWindowNow), as hours and
 // minutes of one sign. Returns whether the window is open.
-bool HomeCityReferenceNow(const CString& rule, int standardOffset, int& hours, int& minutes);
+bool HomeCityReferenceNow(const DstRuleFields& rule, int standardOffset, int& hours, int& minutes);

@@ -48,17 +48,9 @@ bool NotificationTitle(HANDLE handle, std::wstring& title, std::wstring* text = 
     return true;
 }
 
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int month, int year) {
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
-
 bool IsCalendarDate(int day, int month, int year) {
-    return year >= 1 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(month, year);
+    return year >= 1 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= dstmath::DaysInMonth(year, month);
 }
 
 // The part of text between separators (part 0 before the first sep, part 1 after it, ...),
@@ -132,21 +124,14 @@ int ParseLeadingInt(const CString& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-namespace {
-
-// A city's DstRule; an unreadable record has no rule: no daylight saving.
-CString CityRule(CCitiesDb& db, DWORD city) {
-    const CString rule = db.GetDstRule(city);
-    return rule.IsEmpty() ? CString(L"0") : rule;
-}
-
-} // namespace
-
 ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
     ReminderHome home;
     home.deviceZone = deviceZone;
     home.standard = ParseLeadingInt(db.GetUtcOffset(city));
-    home.rule = CityRule(db, city);
+    // An unreadable record has no rule: no daylight saving.
+    home.rule = db.GetDstRule(city);
+    if (home.rule.IsEmpty()) home.rule = L"0";
+    home.ruleYear = db.GetRulesYear();
     return home;
 }
 
@@ -171,7 +156,7 @@ bool DeviceWallAt(const ReminderHome& home, long long utc, long long& wall) {
         return true;
     }
     const long long standard = utc + OffsetMinutes(home.standard) * 60LL;
-    const DstWindow window = GetDstWindowAt(home.rule, static_cast<time_t>(standard));
+    const DstWindow window = GetDstWindowAt(home.Rule(), static_cast<time_t>(standard));
     wall = window.Contains(static_cast<time_t>(standard)) ? standard + window.shift * 3600LL : standard;
     return true;
 }
@@ -182,32 +167,44 @@ long long NowUtc(const ReminderHome& home) {
     const long long deviceNow = static_cast<long long>(device::DeviceTimeNow());
     if (home.deviceZone) return deviceNow;
     const long long wall = static_cast<long long>(DeviceWallNow());
-    const bool summer = WallTimeInsideWindow(home.rule, home.standard, static_cast<time_t>(wall),
-                                             static_cast<time_t>(deviceNow));
-    const long long standard = summer ? wall - ParseDstRule(home.rule).shift * 3600LL : wall;
+    const DstRuleFields rule = home.Rule();
+    const bool summer =
+        WallTimeInsideWindow(rule, home.standard, static_cast<time_t>(wall), static_cast<time_t>(deviceNow));
+    const long long standard = summer ? wall - rule.shift * 3600LL : wall;
     return standard - OffsetMinutes(home.standard) * 60LL;
 }
 
 // The UTC instant of a reminder's time and date in its city, its next one when the city's clocks
-// show it twice; false when they do not exist.
+// show it twice (the first of the two, or the second when the first is over); false when they do
+// not exist.
 bool ReminderUtc(CCitiesDb& db, DWORD city, const ReminderHome& home, int hour, int minute, int day,
                  int month, int year, long long& utc) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !IsCalendarDate(day, month, year)) return false;
     const int standard = ParseLeadingInt(db.GetUtcOffset(city));
-    const CString rule = CityRule(db, city);
+    const DstRuleFields rule = CityDstRule(db, city);
     const time_t wall = CivilTime(year, month, day, hour, minute);
     const long long zone = OffsetMinutes(standard) * 60LL;
     const long long first = static_cast<long long>(WallToStandard(rule, wall)) - zone;
     const long long second = static_cast<long long>(WallToStandardLater(rule, wall)) - zone;
-    utc = first;
-    // A wall time shown twice is the first of the two, or the second when the first is over and
-    // the second is not, provided the device's clock has not passed the reading it is handed
-    // over at (the service compares readings: it would go off at once).
     const long long now = StartOfMinute(NowUtc(home));
-    long long deviceWall = 0;
-    if (first < now && second >= now && DeviceWallAt(home, second, deviceWall) &&
-        deviceWall >= StartOfMinute(static_cast<long long>(DeviceWallNow())))
-        utc = second;
+    utc = first < now && second >= now ? second : first;
+    return true;
+}
+
+// Whether a notification set for the device's reading of the instant goes off at it. The
+// service takes only the reading: it goes off at once when the device's clock has passed it,
+// and at its first showing when the clock goes back (by half an hour, one or two hours) between
+// now and the instant and so shows it twice.
+bool DeviceRaisesAt(const ReminderHome& home, long long utc) {
+    long long wall = 0;
+    if (!DeviceWallAt(home, utc, wall)) return false;
+    if (wall < StartOfMinute(static_cast<long long>(DeviceWallNow()))) return false;
+    const long long now = StartOfMinute(NowUtc(home));
+    for (const long long back : {30LL, 60LL, 120LL}) {
+        long long earlierWall = 0;
+        const long long earlier = utc - back * 60;
+        if (earlier >= now && DeviceWallAt(home, earlier, earlierWall) && earlierWall == wall) return false;
+    }
     return true;
 }
 
@@ -315,13 +312,20 @@ bool MoveReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, co
     return SetReminder(db, n, city, home, time, date, description, false);
 }
 
-bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date) {
+ReminderTiming ReminderTimingOf(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time,
+                                const CString& date) {
     int hour = 0, minute = 0, day = 0, month = 0, year = 0;
-    if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year)) return false;
+    if (!ParseReminderTime(time, hour, minute) || !ParseReminderDate(date, day, month, year))
+        return ReminderTiming::Due;
     long long due = 0;
-    if (!ReminderUtc(db, city, home, hour, minute, day, month, year, due)) return false;
+    if (!ReminderUtc(db, city, home, hour, minute, day, month, year, due)) return ReminderTiming::Due;
     // An earlier minute than the current one: the current minute itself still goes off.
-    return due < StartOfMinute(NowUtc(home));
+    if (due < StartOfMinute(NowUtc(home))) return ReminderTiming::Past;
+    return DeviceRaisesAt(home, due) ? ReminderTiming::Due : ReminderTiming::RepeatedReading;
+}
+
+bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date) {
+    return ReminderTimingOf(db, city, home, time, date) == ReminderTiming::Past;
 }
 
 void ClearReminder(int n) {

@@ -29,6 +29,8 @@ struct ReminderHome {
     bool deviceZone = false;
     int standard = 0;    // the home city's standard HhmmOffset
     CString rule = L"0"; // its DstRule
+    int ruleYear = 0;    // the year whose dates the rule's day numbers are (0: every year's)
+    DstRuleFields Rule() const { return ParseDstRule(rule, ruleYear); }
 };
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.
@@ -87,9 +89,21 @@ bool ScheduleReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home
 bool MoveReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
                   const CString& date, const CString& description);
 
-// True when a reminder's time and date in its city are already over (an earlier minute than
-// the device's current one): such a reminder would never go off. Texts that do not give a
-// real time and date are not past (the form's validation speaks for them).
+// Whether a reminder can be armed for its time.
+enum class ReminderTiming {
+    Due,  // its notification goes off at its time (or the texts give no time: the form's
+          // validation speaks for them)
+    Past, // its time and date in its city are over (an earlier minute than the device's
+          // current one): it would never go off
+    // The device's clock goes back around it and shows its reading twice, and the reminder is
+    // meant for the second showing (its first is over, or it is the device's second): the
+    // service, which takes only the reading, would raise it at once or at the first showing.
+    // Once the clock has gone back it can be armed.
+    RepeatedReading,
+};
+ReminderTiming ReminderTimingOf(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time,
+                                const CString& date);
+// True when the reminder's timing is Past.
 bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const CString& time, const CString& date);
 
 // Disarms reminder n: removes the notification of its title when there is one.

@@ -477,26 +477,34 @@ bool CRemindersDlg::RefusePastReminders() {
     int32_t cities[kClockCount];
     ReadClockCityIndexes(m_registry, cities);
     const ReminderHome home = GetReminderHome();
-    CString refused;
-    int count = 0;
+    // The refused reminders by why: over, or meant for a reading the device's clock shows twice.
+    struct Refusals {
+        CString lines;
+        int count = 0;
+    } past, repeated;
     for (int k = 0; k < kReminderCount; ++k) {
         if (m_checkEnable[k].GetCheck() != BST_CHECKED) continue;
         CString time, date;
         if (!ReadReminderTexts(k, time, date)) continue;
-        if (!ReminderIsPast(m_db, static_cast<DWORD>(cities[k]), home, time, date)) continue;
-        // It would never go off: not armed, and the user is told which clock's it was.
+        const ReminderTiming timing = ReminderTimingOf(m_db, static_cast<DWORD>(cities[k]), home, time, date);
+        if (timing == ReminderTiming::Due) continue;
+        // It would not go off at its time: not armed, and the user is told which clock's it was.
         m_checkEnable[k].SetCheck(BST_UNCHECKED);
+        Refusals& refusals = timing == ReminderTiming::Past ? past : repeated;
         CString line;
         line.Format(LoadText(IDS_REMINDER_PAST_CLOCK), static_cast<LPCWSTR>(m_strCityNames[k]),
                     static_cast<LPCWSTR>(time), static_cast<LPCWSTR>(date));
-        refused += line + L"\n";
-        ++count;
+        refusals.lines += line + L"\n";
+        ++refusals.count;
     }
-    if (count > 0) {
-        const CString text = refused + L"\n" + LoadText(count == 1 ? IDS_REMINDER_IN_THE_PAST : IDS_REMINDERS_IN_THE_PAST);
-        MessageBox(text, nullptr, MB_OK | MB_ICONEXCLAMATION);
-    }
-    return count > 0;
+    CString text;
+    if (past.count > 0)
+        text += past.lines + L"\n" + LoadText(past.count == 1 ? IDS_REMINDER_IN_THE_PAST : IDS_REMINDERS_IN_THE_PAST);
+    if (repeated.count > 0)
+        text += (text.IsEmpty() ? CString() : CString(L"\n\n")) + repeated.lines + L"\n" +
+                LoadText(repeated.count == 1 ? IDS_REMINDER_REPEATED_READING : IDS_REMINDERS_REPEATED_READING);
+    if (!text.IsEmpty()) MessageBox(text, nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return !text.IsEmpty();
 }
 
 bool CRemindersDlg::SaveReminders(bool tell) {

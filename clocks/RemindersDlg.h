@@ -73,8 +73,9 @@ protected:
     // The time and date texts of reminder k as its boxes hold them (the time with two digits
     // each); false when the boxes do not give a real time.
     bool ReadReminderTexts(int k, CString& time, CString& date);
-    // Unticks every ticked reminder whose time is already over and says so; true when it did,
-    // so that the form stays open.
+    // Unticks every ticked reminder that would not go off at its time (its time is over, or the
+    // device's clock shows it twice and it is meant for the second) and says so, with why; true
+    // when it did, so that the form stays open.
     bool RefusePastReminders();
     // Arms the ticked reminders, disarms the others and stores the texts, all of it or nothing;
     // with tell, "Reminders settings saved..." follows. False when nothing was stored (the

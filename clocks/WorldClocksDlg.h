@@ -11,6 +11,7 @@
 
 #include "clocks/ClockLayout.h"
 #include "clocks/ClockTicker.h"
+#include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
 #include "core/RegistryKey.h"
 #include "core/WeatherDb.h"
@@ -184,7 +185,7 @@ private:
     int m_zoneYear = 0; // the device year the stored windows were taken for
     // The home city's standard offset and rule as ComputeHomeZone last read them.
     int m_homeStandard = 0;
-    CString m_homeRule;
+    DstRuleFields m_homeRule;
     // The home reference from the kept home city and the device's clock now (syncltz 0).
     void HomeReferenceNow(int& referenceHours, int& referenceMinutes) const;
     POINT m_secondHand[2] = {};

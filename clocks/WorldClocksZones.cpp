@@ -20,7 +20,7 @@ int ReadDecimal(CString text) {
 void CWorldClocksDlg::LoadOneClockZone(int clock, int year) {
     const DWORD index = s_clockCity[clock];
     int zone = ReadDecimal(m_cities.GetUtcOffset(index));
-    CString rule = m_cities.GetDstRule(index);
+    const DstRuleFields rule = CityDstRule(m_cities, index);
     time_t standard = CityStandardHour(zone, m_refHours, m_refMinutes);
     DstWindow window = GetDstWindowAt(rule, year, standard);
     m_dstShift[clock] = window.shift;
@@ -67,7 +67,7 @@ void CWorldClocksDlg::ComputeHomeZone(int& referenceHours, int& referenceMinutes
     // without reading the store.
     const DWORD index = s_clockCity[0];
     m_homeStandard = ReadDecimal(m_cities.GetUtcOffset(index));
-    m_homeRule = m_cities.GetDstRule(index);
+    m_homeRule = CityDstRule(m_cities, index);
     HomeReferenceNow(referenceHours, referenceMinutes);
 }
 

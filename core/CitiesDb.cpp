@@ -1,6 +1,7 @@
 #include "core/CitiesDb.h"
 
 #include "core/ListFileReader.h"
+#include "core/RegistryKey.h"
 #include "platform/ui/DeviceProgram.h"
 #include "resources/resource.h"
 
@@ -22,17 +23,35 @@ CString AfterColon(const CString& text) {
 
 } // namespace
 
+int ListYearOf(const CString& titleLine) {
+    const CString line = L";" + titleLine;
+    const int at = line.Find(L";year ");
+    if (at < 0) return 0;
+    int year = 0, digits = 0, i = at + 6;
+    for (; i < line.GetLength() && line[i] >= L'0' && line[i] <= L'9' && digits < 5; ++i, ++digits)
+        year = year * 10 + (line[i] - L'0');
+    // Four digits that end the field, a year of the calendars the clocks reckon with.
+    const bool fieldEnds = i == line.GetLength() || line[i] == L';' || line[i] == L'\r' || line[i] == L' ';
+    return digits == 4 && fieldEnds && year >= 1601 ? year : 0;
+}
+
 void CCitiesDb::Open() {
     BuildFromShippedList(m_db, kCitiesDbName, kCitiesDbType, kCityIdents,
                          {L"cities.lst", TextFileKind::CityList, IDS_CITIES_FILE_NOT_FOUND,
                           IDS_CITIES_FILE_NO_CITY, IDS_CITIES_FILE_DAMAGED},
                          [this](HANDLE file, bool* damaged) { return ImportCityList(file, damaged); });
+    CRegistryKey registry;
+    const DWORD year = registry.ReadDword(HKEY_LOCAL_MACHINE, kRulesYearKey, kRulesYearValue);
+    m_rulesYear = registry.RegistryStatus == CRegistryKey::kFound && year <= 9999 ? static_cast<int>(year) : 0;
 }
 
 int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
     if (damaged) *damaged = false;
     CListFileReader in(file);
-    in.Next(L"\n"); // title line
+    // The title line names the year of the rules; written with the records (a build writes
+    // both in one transaction), 0 for a list that names none.
+    m_rulesYear = ListYearOf(in.Next(L"\n"));
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, kRulesYearKey, kRulesYearValue, static_cast<DWORD>(m_rulesYear));
     const int count = ParseListCount(in.Next(L"\n"));
     int added = 0;
     for (int i = 0; i < count; ++i) {

@@ -5,6 +5,11 @@
 //   108 the standard-time UTC offset, 104 the daylight-saving rule.
 // A city's CityIndex is its position in the first sort order (property 101, case-sensitive).
 // Opening a missing or empty store builds it from cities.lst in the program folder.
+//
+// The day numbers of the rules are dates of one year: the year that line 1 of the list names
+// ("...;year 2026;..."). The build keeps it as dstyear under Jorvana, where the Today plug-in
+// reads it too; a store built from a list without a year (or by an older build) has none, and
+// its rules read their day numbers alike in every year.
 
 #include "core/RecordDatabase.h"
 
@@ -14,6 +19,11 @@ constexpr WORD kCityPropName = 101;     // name ":" country
 constexpr WORD kCityPropPosition = 103; // longitude ":" latitude
 constexpr WORD kCityPropOffset = 108;
 constexpr WORD kCityPropDstRule = 104;
+constexpr LPCWSTR kRulesYearKey = L"Jorvana";
+constexpr LPCWSTR kRulesYearValue = L"dstyear";
+
+// The year a city list's title line names in its field "year YYYY"; 0 when it names none.
+int ListYearOf(const CString& titleLine);
 
 class CCitiesDb {
 public:
@@ -38,6 +48,9 @@ public:
     CString GetLatitude(DWORD index);
     CString GetUtcOffset(DWORD index);
     CString GetDstRule(DWORD index);
+    // The year whose dates the rules' day numbers are, as read when the store was opened or
+    // built; 0 when the store was built without one.
+    int GetRulesYear() const { return m_rulesYear; }
 
     // Note the order: the rule comes before the offset, the record stores the offset first.
     BOOL AddCity(LPCWSTR nameCountry, LPCWSTR position, LPCWSTR dstRule, LPCWSTR utcOffset);
@@ -47,9 +60,10 @@ public:
     // Reads a cities.lst already open at its start into the store; returns the records added.
     // damaged (when given) tells whether the file ended before its count and its end marker, or
     // held lines whose name or country is no text (those are left out). Stops when the program
-    // is asked to end.
+    // is asked to end. Keeps the year of the list's title line (or none) as the rules' year.
     int ImportCityList(HANDLE file, bool* damaged = nullptr);
 
 private:
     CRecordDatabase m_db;
+    int m_rulesYear = 0;
 };

@@ -7,6 +7,12 @@
 // standard time: day n of the year is 1 January plus n - 1 days, at the rule's hour. A window
 // whose end month comes before its start month runs into the next year (a southern summer); an
 // end in the start's month stays in the same year, and such a window is empty.
+//
+// A rule's day numbers are dates of one year, the year of the city list it came from. In any
+// other year each bound falls on the same weekday of the same month, counted the same way: a
+// bound on the last Sunday of March stays on the last Sunday of March, one on the second Sunday
+// stays on the second Sunday (how nearly every zone's rule is made). A rule without a year reads
+// its day numbers alike in every year.
 
 namespace dstmath {
 
@@ -79,6 +85,7 @@ struct Rule {
     bool hasDst = false;
     int shift = 0; // hours
     int startDay = 0, startHour = 0, endDay = 0, endHour = 0;
+    int year = 0; // the year whose dates the day numbers are; 0: the same numbers every year
 };
 
 struct Window {
@@ -96,16 +103,56 @@ inline long long ClampRuleNumber(long long n) {
     return n < -limit ? -limit : (n > limit ? limit : n);
 }
 
+inline bool IsLeapYear(long long year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+inline int DaysInMonth(long long year, int month) {
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+// The weekday of a day counted from 1970-01-01 (a Thursday): 0 Sunday to 6 Saturday.
+inline int WeekdayOfDays(long long days) { return static_cast<int>(days + 4 - 7 * FloorDiv(days + 4, 7)); }
+
+// The day (counted from 1970-01-01) that day n of baseYear becomes in year. By date it keeps
+// its month and day of month; by weekday it is the same occurrence of its weekday in its month:
+// the last one when it was the last of its month, else the first, second, third or fourth.
+inline long long MovedDay(long long n, long long baseYear, long long year, bool byWeekday) {
+    const long long base = DaysFromCivil(baseYear, 1, 1) + ClampRuleNumber(n) - 1;
+    if (year == baseYear) return base;
+    long long baseDateYear = 0;
+    int m = 0, d = 0;
+    CivilFromDays(base, baseDateYear, m, d);
+    const long long y = baseDateYear + (year - baseYear);
+    if (!byWeekday) return DaysFromCivil(y, m, 1) + d - 1;
+    const int weekday = WeekdayOfDays(base);
+    if (d + 7 > DaysInMonth(baseDateYear, m)) {
+        const long long last = DaysFromCivil(y, m, DaysInMonth(y, m));
+        return last - (WeekdayOfDays(last) - weekday + 7) % 7;
+    }
+    const long long first = DaysFromCivil(y, m, 1);
+    return first + (weekday - WeekdayOfDays(first) + 7) % 7 + 7 * ((d - 1) / 7);
+}
+
+// A bound of the rule (day n at the hour) for the window of windowYear, placed in year: the
+// window's own year, or the next one for the end of a window that runs into it. Without a rule
+// year the bound keeps the date day n has in windowYear.
+inline long long RuleBound(const Rule& rule, int day, int hour, long long windowYear, long long year) {
+    const long long days =
+        rule.year ? MovedDay(day, rule.year, year, true) : MovedDay(day, windowYear, year, false);
+    return days * 86400 + ClampRuleNumber(hour) * 3600;
+}
+
 inline Window WindowOfYear(const Rule& rule, long long year) {
     Window w;
     if (!rule.hasDst) return w;
     w.hasDst = true;
     w.shift = rule.shift;
-    w.start = Civil(year, 1, ClampRuleNumber(rule.startDay), ClampRuleNumber(rule.startHour));
-    w.end = Civil(year, 1, ClampRuleNumber(rule.endDay), ClampRuleNumber(rule.endHour));
-    const Fields start = FieldsOf(w.start), end = FieldsOf(w.end);
-    // Only the months are compared: the end keeps the month and day it has in this year.
-    if (end.month < start.month) w.end = Civil(year + 1, end.month, end.day, ClampRuleNumber(rule.endHour));
+    w.start = RuleBound(rule, rule.startDay, rule.startHour, year, year);
+    w.end = RuleBound(rule, rule.endDay, rule.endHour, year, year);
+    // Only the months are compared: an end whose month comes before the start's falls in the
+    // next year; an end in the start's month stays in this year.
+    if (FieldsOf(w.end).month < FieldsOf(w.start).month)
+        w.end = RuleBound(rule, rule.endDay, rule.endHour, year, year + 1);
     return w;
 }
 

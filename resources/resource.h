@@ -613,6 +613,7 @@
 #define IDC_CITY_INFO_LONGITUDE 1135
 #define IDC_CITY_INFO_LATITUDE 1136
 #define IDC_CITY_INFO_OFFSET 1137
+#define IDC_CITY_INFO_PERIOD 1147
 #define IDS_CITY_INFO_SUMMARY_END 32879
 #define IDS_CITY_INFO_SUNRISE 32938
 #define IDS_CITY_INFO_SUNSET 32939
@@ -724,6 +725,11 @@
 // closing text when there are several
 #define IDS_REMINDER_PAST_CLOCK 33700
 #define IDS_REMINDERS_IN_THE_PAST 33701
+
+// Reminders refused because the device's clock shows their time twice, going back around it, and
+// they are meant for the second showing: one reminder, several
+#define IDS_REMINDER_REPEATED_READING 33780
+#define IDS_REMINDERS_REPEATED_READING 33781
 
 // The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
 #define IDS_SERVER_REPLY_CUT 33670

@@ -121,9 +121,9 @@ private:
     // while the city's standard time now lies in the rule's window. devHours and devMinutes: the
     // zone the device's clock stands for (GetLocalUtcOffset), taken once for all the lines.
     int ApplyDaylightSaving(int offset, LPCWSTR rule, TodayClockLine* line, int devHours, int devMinutes);
-    // A stored rule's fields (copied into the line when one is given); no daylight saving for a
-    // rule without four ':'.
-    static dstmath::Rule ReadRule(LPCWSTR rawRule, TodayClockLine* line);
+    // A stored rule's fields (copied into the line when one is given), its day numbers dates of
+    // the rules' year; no daylight saving for a rule without four ':'.
+    dstmath::Rule ReadRule(LPCWSTR rawRule, TodayClockLine* line) const;
     void ReadCurrencies();
     void SetHeightByFormula();
     void DrawLineTexts(HDC dc, int textShift);
@@ -164,6 +164,9 @@ public:
     BOOL m_paintedShowCurrencies = TRUE;
     BOOL m_twelveHour = FALSE;
     BOOL m_syncLocalZone = FALSE;
+    // The year whose dates the stored rules' day numbers are (dstyear, written by the program
+    // with its city store); 0 reads them alike in every year.
+    int m_rulesYear = 0;
     TodayWeatherView m_weather[kTodayLineCount] = {};
     TodayCurrencies m_currencies = {};
 };

@@ -220,6 +220,8 @@ void CTodayItem::LoadSettings() {
     m_showCurrencies = ReadDword(kJorvanaKey, L"todayscur", 1) != 0;
     m_twelveHour = ReadDword(kJorvanaKey, L"twelvehour", 0) != 0;
     m_syncLocalZone = ReadDword(kClocksKey, L"syncltz", 0) != 0;
+    const DWORD rulesYear = ReadDword(kJorvanaKey, L"dstyear", 0);
+    m_rulesYear = rulesYear <= 9999 ? static_cast<int>(rulesYear) : 0;
     DWORD index[kTodayLineCount] = {
         ReadDword(kClocksKey, L"clock", 0),    ReadDword(kClocksKey, L"clock1", 684),
         ReadDword(kClocksKey, L"clock2", 756), ReadDword(kClocksKey, L"clock3", 565),
@@ -287,8 +289,9 @@ BOOL CTodayItem::ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20],
 
 // [SECTION] Times and dates
 
-dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) {
+dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) const {
     dstmath::Rule result;
+    result.year = m_rulesYear;
     // A rule stored with the end of its line keeps it as its last character: it is left out.
     // The shipped list ends its lines in LF alone, so a rule ending in a digit is whole.
     std::wstring rule = rawRule;

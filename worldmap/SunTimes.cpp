@@ -123,8 +123,11 @@ SunTimes WithTexts(SunTimes times) {
     // brought into 0..24 by whole days.
     times.sunrise = WrapToDay(times.sunrise);
     times.sunset = WrapToDay(times.sunset);
-    times.sunriseText = FormatHoursMinutes(times.sunrise);
-    times.sunsetText = FormatHoursMinutes(times.sunset);
+    // In polar night the sun neither rises nor sets: no times, a day length of 00:00 (in polar
+    // day the half arc stops a hair below a whole day and both times are the same moment).
+    const bool polarNight = times.dayLength == 0;
+    times.sunriseText = polarNight ? CString(kNoSunTime) : FormatHoursMinutes(times.sunrise);
+    times.sunsetText = polarNight ? CString(kNoSunTime) : FormatHoursMinutes(times.sunset);
     times.dayLengthText = FormatHoursMinutes(times.dayLength);
     return times;
 }
@@ -143,7 +146,7 @@ SunTimes ComputeSunTimes(int day, int month, int year, double longitudeDeg, doub
 }
 
 SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeDeg, double latitudeDeg,
-                                 int standardOffset, const CString& rule) {
+                                 int standardOffset, const dstmath::Rule& rule) {
     SunTimes times =
         RawSunTimes(day, month, year, longitudeDeg, latitudeDeg, HhmmOffsetToHours(standardOffset));
     // Each event on the clock of its own standard time: the window of its own year, or the one
@@ -171,5 +174,5 @@ SunTimes ComputeCitySunTimesOnClocks(CCitiesDb& cities, DWORD cityIndex, int day
     const double lon = LeadingInt(cities.GetLongitude(cityIndex));
     const double lat = LeadingInt(cities.GetLatitude(cityIndex));
     const int offset = LeadingInt(cities.GetUtcOffset(cityIndex));
-    return ComputeSunTimesOnClocks(day, month, year, lon, lat, offset, cities.GetDstRule(cityIndex));
+    return ComputeSunTimesOnClocks(day, month, year, lon, lat, offset, CityDstRule(cities, cityIndex));
 }

@@ -3,6 +3,7 @@
 // (mean elements of the sun, its declination and the equation of time at local noon), good to
 // a minute or two outside the polar regions. Times are local to the place's zone, in hours.
 
+#include "core/DstMath.h"
 #include "platform/base/CString.h"
 
 #include <ctime>
@@ -41,7 +42,11 @@ CString FormatHoursMinutes(double hours);
 // Hours of the day: a time brought into [0, 24) by whole days (30.25 gives 6.25, -0.5 gives 23.5).
 double WrapToDay(double hours);
 
-// One computation: the times in hours of the zone and their texts.
+// The sunrise and sunset text of a day the sun does not rise (polar night).
+inline constexpr const wchar_t* kNoSunTime = L"--:--";
+
+// One computation: the times in hours of the zone and their texts; in polar night (a day length
+// of 0) the sunrise and sunset texts are kNoSunTime.
 struct SunTimes {
     double sunrise = 0;
     double sunset = 0;
@@ -71,11 +76,11 @@ struct CityDstWindow {
 };
 
 // The sun times that a place's clocks show on a date: sunrise and sunset each computed in the
-// standard zone (an HhmmOffset) and given the shift of the DstRule text when the standard time
+// standard zone (an HhmmOffset) and given the shift of the rule when the standard time
 // at which they happen lies inside its window. On the day the clocks change, each is thus read
 // on the clock it happens under, whether the change is still to come or already past.
 SunTimes ComputeSunTimesOnClocks(int day, int month, int year, double longitudeDeg, double latitudeDeg,
-                                 int standardOffset, const CString& rule);
+                                 int standardOffset, const dstmath::Rule& rule);
 
 // The same for a city of the store, from its position, standard offset and rule.
 SunTimes ComputeCitySunTimesOnClocks(CCitiesDb& cities, DWORD cityIndex, int day, int month, int year);

@@ -380,15 +380,14 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
     if (m_registry.RegistryStatus != CRegistryKey::kFound) home = 0;
     // The home city's standard offset and rule are kept for the tick's test of its window.
     m_homeStandard = ReadLeadingInt(m_cities.GetUtcOffset(home));
-    m_homeRule = m_cities.GetDstRule(home);
+    m_homeRule = CityDstRule(m_cities, home);
     m_homeInDst = HomeCityReferenceNow(m_homeRule, m_homeStandard, hours, minutes);
 }
 
 void CWorldMapPanel::LoadSelectedCityZone(DWORD cityIndex) {
     m_cityOffset = ReadLeadingInt(m_cities.GetUtcOffset(cityIndex));
-    const CString rule = m_cities.GetDstRule(cityIndex);
-    const DstRuleFields fields = ParseDstRule(rule);
-    if (!fields.hasDst) {
+    const DstRuleFields rule = CityDstRule(m_cities, cityIndex);
+    if (!rule.hasDst) {
         // No daylight saving for this city: nothing is ever in force.
         m_cityHasDst = false;
         m_cityInDst = 0;

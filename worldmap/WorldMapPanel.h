@@ -9,6 +9,7 @@
 // [SECTION] Taps, city choice, squares, menu, tips     WorldMapTaps.cpp
 
 #include "clocks/ClockTicker.h"
+#include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
 #include "core/CityTime.h"
 #include "core/RegistryKey.h"
@@ -150,7 +151,7 @@ public:
     int m_homeZoneHours = 0, m_homeZoneMinutes = 0;
     // The home city's standard offset and rule (syncltz 0), and whether its window is open.
     int m_homeStandard = 0;
-    CString m_homeRule;
+    DstRuleFields m_homeRule;
     bool m_homeInDst = false;
     // The device year the two windows above were built for; the tick builds them again when
     // the year changes under a page left open.

@@ -277,7 +277,7 @@ void CWorldMapPanel::ShowCityInformation(DWORD cityIndex) {
     } else {
         instant = CityStandardHour(ReadLeadingInt(m_cities.GetUtcOffset(cityIndex)), m_homeZoneHours,
                                    m_homeZoneMinutes);
-        const DstWindow own = GetDstWindowAt(m_cities.GetDstRule(cityIndex), CTime::GetCurrentTime().GetYear(), instant);
+        const DstWindow own = GetDstWindowAt(CityDstRule(m_cities, cityIndex), CTime::GetCurrentTime().GetYear(), instant);
         window.hasDst = own.hasDst;
         window.shift = own.shift;
         window.start = own.start;

@@ -4,17 +4,20 @@ from the system tzdata through Python's zoneinfo.
 For every city of data/cities.lst that has a daylight-saving rule, used as the
 home city on a device in the city's own zone, it lists the instants one minute
 before and one minute after each of that zone's clock changes in the rule year
-(line 1 of cities.lst), and 30 minutes before each end of its summer time, and
-for each instant what four clocks read there: a northern city with summer time
-(New York), a southern one (Sydney), one without (Tokyo) and one half an hour
-off the hour (St. John's), time and date as tzdata gives them.
+(line 1 of cities.lst) and the four years after it, and 30 minutes before each
+end of its summer time, and for each instant what four clocks read there: a
+northern city with summer time (New York), a southern one (Sydney), one without
+(Tokyo) and one half an hour off the hour (St. John's), time and date as tzdata
+gives them.
 
 The cities' rules are the year's changes as the list generator wrote them (it
 checks every hour of that year against tzdata and leaves out the zones whose
-year it cannot write), so in that year the shipped rules and tzdata agree; the
-table keeps to that year. Deterministic: the same list and tzdata give the
-same file. --check compares instead of writing and exits 1 when the file is
-not current.
+year it cannot write); in the following years the program moves each bound to
+the same weekday of its month. A zone whose changes of a following year that
+reading does not give (its rule moves by another calendar) is left out for that
+year and named in the table's head. Deterministic: the same list and tzdata
+give the same file. --check compares instead of writing and exits 1 when the
+file is not current.
 
     /usr/bin/python3 scripts/data/gen_dst_table.py [--check]
 """
@@ -27,12 +30,15 @@ from zoneinfo import ZoneInfo
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from datacommon import DATA, REPO, fail, run_main  # noqa: E402
+import zonerules  # noqa: E402
 
 TABLE = os.path.join(REPO, "tests", "clocks", "DstChangeTable.txt")
 CLOCKS = [("America/New_York", "New York", "United States of America"),
           ("Australia/Sydney", "Sydney", "Australia"),
           ("Asia/Tokyo", "Tokyo", "Japan"),
           ("America/St_Johns", "St. John's", "Canada")]
+# The years after the rule year that the table covers.
+FOLLOWING_YEARS = 4
 
 
 def read_cities(path):
@@ -53,8 +59,17 @@ def read_cities(path):
             fail(f"{path}: line {line!r} does not have 11 fields")
         zone, name, country = fields[0], fields[1], fields[2]
         shift = int(fields[6])
-        cities.append((zone, name, country, shift))
+        rule = tuple(int(v) for v in fields[6:11])
+        cities.append((zone, name, country, shift, int(fields[5]), rule))
     return year, cities
+
+
+def offset_minutes(hhmm):
+    """An HhmmOffset in minutes east of UTC."""
+    if -100 <= hhmm <= 100:
+        return hhmm * 60
+    sign = -1 if hhmm < 0 else 1
+    return sign * (abs(hhmm) // 100 * 60 + abs(hhmm) % 100)
 
 
 def offset_at(zone, t):
@@ -69,7 +84,7 @@ def changes(zone, year):
     t = lo
     before = offset_at(zone, t)
     while t < hi:
-        nxt = min(t + 3600, hi)
+        nxt = min(t + 3 * 3600, hi)
         after = offset_at(zone, nxt)
         if after != before:
             a, b = t, nxt  # the change lies in (a, b]
@@ -90,25 +105,45 @@ def clock_texts(zone, t):
     return f"{local:%H:%M:%S} {local:%d/%m}"
 
 
+def given_by_rule(zone_changes, std, rule, rule_year, year):
+    """Whether the program's reading of the rule gives tzdata's changes of the year."""
+    summer = std + dt.timedelta(hours=rule[0])
+    found = {(dt.datetime(1970, 1, 1) + dt.timedelta(seconds=instant) + std, after == summer)
+             for instant, _, after in zone_changes}
+    return found == zonerules.rule_changes(rule, rule_year, year)
+
+
 def build(year, cities):
-    rows = []
-    for zone, name, country, shift in cities:
+    rows, left_out, known = [], {}, {}
+    years = range(year, year + 1 + FOLLOWING_YEARS)
+    for zone, name, country, shift, offset, rule in cities:
         if shift == 0:
             continue
-        zone_changes = changes(zone, year)
-        if not zone_changes:
-            fail(f"{zone} ({name}) has a rule but tzdata has no change in {year}")
-        for instant, before, after in zone_changes:
-            # The end of summer time: the offset returns to standard (up for a negative shift).
-            ends = (after < before) == (shift > 0)
-            moments = [instant - 60, instant + 60] + ([instant - 1800] if ends else [])
-            for t in sorted(moments):
-                stamp = dt.datetime.fromtimestamp(t, dt.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
-                texts = [clock_texts(z, t) for z, _, _ in CLOCKS]
-                rows.append(";".join([f"{name}:{country}", zone, stamp] + texts))
+        for y in years:
+            if (zone, y) not in known:
+                zone_changes = changes(zone, y)
+                if not zone_changes and y == year:
+                    fail(f"{zone} ({name}) has a rule but tzdata has no change in {year}")
+                std = dt.timedelta(minutes=offset_minutes(offset))
+                known[zone, y] = zone_changes, given_by_rule(zone_changes, std, rule, year, y)
+            zone_changes, given = known[zone, y]
+            if not given:
+                left_out.setdefault(zone, set()).add(y)
+                continue
+            for instant, before, after in zone_changes:
+                # The end of summer time: the offset returns to standard (up for a negative shift).
+                ends = (after < before) == (shift > 0)
+                moments = [instant - 60, instant + 60] + ([instant - 1800] if ends else [])
+                for t in sorted(moments):
+                    stamp = dt.datetime.fromtimestamp(t, dt.timezone.utc).strftime("%Y-%m-%dT%H:%M:%SZ")
+                    texts = [clock_texts(z, t) for z, _, _ in CLOCKS]
+                    rows.append(";".join([f"{name}:{country}", zone, stamp] + texts))
     header = [
-        f"# Clock texts at the clock changes of {year}, from tzdata through zoneinfo: home city;",
+        f"# Clock texts at the clock changes of {years[0]} to {years[-1]}, from tzdata through zoneinfo: home city;",
         "# device zone; UTC instant; then time and date of " + ", ".join(f"{n}:{c}" for _, n, c in CLOCKS) + ".",
+        "# Left out, their changes moving by another calendar than the rule's weekdays: "
+        + (", ".join(f"{z} {' '.join(map(str, sorted(ys)))}" for z, ys in sorted(left_out.items())) or "none")
+        + ".",
         "# Generated by scripts/data/gen_dst_table.py from data/cities.lst; do not edit.",
     ]
     return "\n".join(header + rows) + "\n"
@@ -132,7 +167,8 @@ def main():
     with open(tmp, "w", encoding="utf-8", newline="") as f:
         f.write(text)
     os.replace(tmp, TABLE)
-    print(f"{TABLE}: {len(text.splitlines()) - 3} instants")
+    rows = sum(not line.startswith("#") for line in text.splitlines())
+    print(f"{TABLE}: {rows} instants")
 
 
 if __name__ == "__main__":

@@ -126,14 +126,25 @@ def load_cities():
     return list(cities.values())
 
 
+# The years after the list's year in which the rules are checked against tzdata.
+FOLLOWING_YEARS = 4
+
+
 def analyse_zones(cities, year):
-    zones = {}
+    """Each zone's rule of the year, checked hour by hour against tzdata and
+    written so that it keeps tzdata's changes in the following years where a
+    weekday rule can; also the zones whose following years no rule gives."""
+    zones, unfit = {}, {}
     for zone in sorted({c["zone"] for c in cities}):
-        zones[zone] = zonerules.analyse(zone, year)
-        if zones[zone].reason is None:
-            verify_zone(zones[zone], year)
+        zy = zonerules.analyse(zone, year)
+        if zy.reason is None:
+            zy, years = zonerules.fit_following_years(zy, year, FOLLOWING_YEARS)
+            verify_zone(zy, year)
+            if years:
+                unfit[zone] = years
+        zones[zone] = zy
     left_out = {z: zy.reason for z, zy in zones.items() if zy.reason}
-    return zones, left_out
+    return zones, left_out, unfit
 
 
 def verify_zone(zy, year):
@@ -143,26 +154,17 @@ def verify_zone(zy, year):
     std = zy.std_minutes * 60
     t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
     end = calendar.timegm((year + 1, 1, 1, 0, 0, 0)) - std
-    bounds = zonerules.window_bounds(zy.rule, year) if zy.rule else None
     epoch = dt.datetime(1970, 1, 1)
     while t < end:
         local = epoch + dt.timedelta(seconds=t + std)
         offset = std
-        if bounds and rule_open(bounds, local, year):
+        if zy.rule and zonerules.rule_open(zy.rule, local, year):
             offset += zy.rule[0] * 3600
         actual = time.localtime(t).tm_gmtoff
         if actual != offset:
             fail(f"rule {zy.rule} of {zy.zone} gives {offset // 60} min at {local} "
                  f"standard time, tzdata {actual // 60} min")
         t += 3600
-
-
-def rule_open(bounds, local, year):
-    start, end = bounds
-    if end.year > year:  # runs into next year: also open until this year's end day
-        end_this_year = end.replace(year=year)
-        return local >= start or local < end_this_year
-    return start <= local < end
 
 
 def choose_cities(cities, zones):
@@ -491,7 +493,7 @@ def main():
     args = ap.parse_args()
     tzv = tz_version()
     cities = load_cities()
-    zones, left_out = analyse_zones(cities, args.year)
+    zones, left_out, unfit = analyse_zones(cities, args.year)
     chosen = choose_cities(cities, zones)
     by_country = assign_codes(chosen)
     lst, ordered = build_cities_lst(chosen, zones, args.year, tzv)
@@ -531,6 +533,9 @@ def main():
           f"{len({c['zone'] for c in ordered})} zones, standard offsets {offsets}")
     print(f"cities.wet: {len(places)} places; currs.lst: {len(currs)} currencies")
     print("zones left out:", "; ".join(f"{z}: {r}" for z, r in sorted(left_out.items())) or "none")
+    used = {c["zone"] for c in ordered}
+    print("zones whose changes no weekday rule gives in the following years:",
+          "; ".join(f"{z}: {', '.join(map(str, y))}" for z, y in sorted(unfit.items()) if z in used) or "none")
     print("defaults:", summary)
 
 

@@ -6,7 +6,23 @@ numbers counted from 1 January = 1 and hours in the city's standard time;
 a window whose end month is before its start month runs into the next year.
 A zone whose year cannot be written that way (a shift that is not whole
 hours, more than two changes, a change off the hour, a new standard offset)
-is reported as unrepresentable and its cities are left out."""
+is reported as unrepresentable and its cities are left out.
+
+The day numbers are dates of the rule's year; in another year the program
+moves each bound to the same weekday of its month (the last one when it was
+the last, else the first to fourth). tzdata's own rules are weekday rules
+too, but they count from a weekday that need not be the day of the change:
+Chile's Saturday 24:00 after the first Saturday, Lebanon's last Sunday at
+00:00 summer time (23:00 the Saturday before in standard time), Israel's
+Friday before the last Sunday. A bound is therefore written as an hour of the
+day it counts from, up to two days away (Sunday at hour -46 for that Friday
+at 02:00), where only that keeps tzdata's changes in the following years:
+fit_following_years picks it.
+
+tzdata writes Irish winter time as a negative shift from summer time; a
+negative shift over the turn of the year is written the other way round, as
+its users know it: standard time in winter, summer time of a positive shift.
+A negative shift inside the year (Morocco during Ramadan) stays as it is."""
 
 import calendar
 import datetime as dt
@@ -31,11 +47,12 @@ def _use_zone(zone):
     time.tzset()
 
 
-def _first_change(lo, hi, before):
-    """First second in (lo, hi] whose offset state differs from `before`."""
+def _first_change(lo, hi, before, state=None):
+    """First second in (lo, hi] whose offset state (or state(t)) differs from `before`."""
+    state = state or _offset_at
     while hi - lo > 1:
         mid = (lo + hi) // 2
-        if _offset_at(mid) == before:
+        if state(mid) == before:
             lo = mid
         else:
             hi = mid
@@ -113,6 +130,12 @@ def analyse(zone, year):
     for local in (s_local, e_local):
         if local.minute or local.second:
             return ZoneYear(zone, None, None, f"change at {local:%H:%M:%S} standard time")
+    if shift_seconds < 0 and e_local.month < s_local.month:
+        # Winter time written as a negative save: the other state is the standard one.
+        std += shift_seconds
+        shift_seconds = -shift_seconds
+        back = dt.timedelta(seconds=shift_seconds)
+        s_local, e_local = e_local - back, s_local - back
     sday = s_local.timetuple().tm_yday
     eday = e_local.timetuple().tm_yday
     if e_local.month == s_local.month and eday < sday:
@@ -128,12 +151,103 @@ def _checked(zy):
     return zy
 
 
-def window_bounds(rule, year):
-    """(start, end) as naive standard-time datetimes, the program's way."""
+def moved_day(n, rule_year, year):
+    """The date that day n of rule_year becomes in year, as the program moves
+    it: the same occurrence of its weekday in its month, the last one when it
+    was the last of its month."""
+    base = dt.date(rule_year, 1, 1) + dt.timedelta(days=n - 1)
+    if year == rule_year:
+        return base
+    y, m = base.year + (year - rule_year), base.month
+    if base.day + 7 > calendar.monthrange(base.year, m)[1]:
+        last = dt.date(y, m, calendar.monthrange(y, m)[1])
+        return last - dt.timedelta(days=(last.weekday() - base.weekday()) % 7)
+    first = dt.date(y, m, 1)
+    return first + dt.timedelta(days=(base.weekday() - first.weekday()) % 7 + 7 * ((base.day - 1) // 7))
+
+
+def bound(day, hour, rule_year, year):
+    """A rule bound (day number, hour) in year, a naive standard-time datetime."""
+    return dt.datetime.combine(moved_day(day, rule_year, year), dt.time()) + dt.timedelta(hours=hour)
+
+
+def window_bounds(rule, year, rule_year):
+    """(start, end) of the window of year as naive standard-time datetimes,
+    the program's way: an end whose month comes before the start's falls in
+    the next year."""
     shift, sday, shour, eday, ehour = rule
-    jan1 = dt.datetime(year, 1, 1)
-    start = jan1 + dt.timedelta(days=sday - 1, hours=shour)
-    end = jan1 + dt.timedelta(days=eday - 1, hours=ehour)
+    start = bound(sday, shour, rule_year, year)
+    end = bound(eday, ehour, rule_year, year)
     if end.month < start.month:
-        end = end.replace(year=year + 1)
+        end = bound(eday, ehour, rule_year, year + 1)
     return start, end
+
+
+def rule_open(rule, local, rule_year):
+    """Whether the program's window holds the standard time local: the window
+    of its year, or before its start the one of the year before when that
+    runs into this year."""
+    start, end = window_bounds(rule, local.year, rule_year)
+    if local >= start:
+        return local < end
+    pstart, pend = window_bounds(rule, local.year - 1, rule_year)
+    return pend.month < pstart.month and pstart <= local < pend
+
+
+def changes_in(zy, year):
+    """tzdata's changes of the zone whose standard time falls in year, as the
+    set of (naive standard-time datetime, True into summer time / False out of it)."""
+    _use_zone(zy.zone)
+    std = zy.std_minutes * 60
+    summer = std + (zy.rule[0] * 3600 if zy.rule else 0)
+    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
+    stop = calendar.timegm((year + 1, 1, 1, 0, 0, 0)) - std
+    found = set()
+    state = time.localtime(t).tm_gmtoff
+    while t < stop:
+        nxt = min(t + 3 * 3600, stop)
+        if time.localtime(nxt).tm_gmtoff != state:
+            at = _first_change(t, nxt, state, lambda u: time.localtime(u).tm_gmtoff)
+            state = time.localtime(at).tm_gmtoff
+            found.add((dt.datetime(1970, 1, 1) + dt.timedelta(seconds=at + std), state == summer))
+            t = at
+            continue
+        t = nxt
+    return found
+
+
+def rule_changes(rule, rule_year, year):
+    """The program's changes in year: the start of its window and the end that
+    falls in that year (of this year's window, or of last year's when it runs
+    into this one)."""
+    if not rule:
+        return set()
+    shift, sday, shour, eday, ehour = rule
+    return {(bound(sday, shour, rule_year, year), True), (bound(eday, ehour, rule_year, year), False)}
+
+
+def fit_following_years(zy, year, years):
+    """The zone's rule of year with each bound written on the day, up to two
+    days from the one found, that keeps tzdata's changes in most of the
+    following years (the day found when it keeps as many), and the years in
+    which the rule does not give tzdata's changes."""
+    following = range(year + 1, year + 1 + years)
+    actual = {y: changes_in(zy, y) for y in following}
+    if not zy.rule:
+        return zy, [y for y in following if actual[y]]
+    shift, sday, shour, eday, ehour = zy.rule
+
+    def fitted(day, hour, into):
+        best, best_hits = (day, hour), -1
+        for days in (0, -1, 1, -2, 2):
+            d, h = day + days, hour - 24 * days
+            hits = sum((bound(d, h, year, y), into) in actual[y] for y in following)
+            if hits > best_hits:
+                best, best_hits = (d, h), hits
+        return best
+
+    sday, shour = fitted(sday, shour, True)
+    eday, ehour = fitted(eday, ehour, False)
+    rule = (shift, sday, shour, eday, ehour)
+    unfit = [y for y in following if rule_changes(rule, year, y) != actual[y]]
+    return ZoneYear(zy.zone, zy.std_minutes, rule, zy.reason), unfit

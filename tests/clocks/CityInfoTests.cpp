@@ -90,8 +90,9 @@ TEST(CityInfoSunTimes, OffsetsInHoursAndMinutesAndTheDayWrap) {
     EXPECT_EQ(Minutes(SunText(0, 0, L"18", 1, 1, 2010, 0)), base + 18 * 60 - 24 * 60);
     // Texts that are not numbers count as 0.
     EXPECT_EQ(SunText(0, 0, L"x", 1, 1, 2010, 0), SunText(0, 0, L"0", 1, 1, 2010, 0));
-    // Polar night: no day at all.
+    // Polar night: no day at all, and no rise and set times.
     EXPECT_EQ(SunText(0, 80, L"0", 21, 12, 2010, 2), L"00:00");
+    EXPECT_EQ(SunText(0, 80, L"0", 21, 12, 2010, 0), L"--:--");
 }
 
 TEST(CityInfoSunTimes, AgreeWithTheMapWhenATimeCrossesMidnight) {

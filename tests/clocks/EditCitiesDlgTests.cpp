@@ -173,8 +173,8 @@ TEST_F(EditCitiesDlgTest, FieldsTheClocksOrTheMapCannotUseAreRefusedByName) {
                        zone = L"Time zone (Gmt) must be whole hours from -12 to 14, or hours and minutes written "
                               L"together: 530 for 5:30, -330 for -3:30",
                        rule = L"DST start/end must be 0, or five whole numbers separated by colons: hours offset (-2 "
-                              L"to 2), start day (1 to 366), start hour (0 to 23), end day (1 to 366), end hour (0 "
-                              L"to 23)",
+                              L"to 2), start day (1 to 366), start hour (0 to 23; -47 to 71 for a day around it), end "
+                              L"day (1 to 366), end hour (as the start hour)",
                        shifted = L"Time zone (Gmt) with its DST hours offset must stay from -12 to 14 hours";
     struct Case {
         LPCWSTR name, lon, lat, rule, offset;
@@ -201,7 +201,8 @@ TEST_F(EditCitiesDlgTest, FieldsTheClocksOrTheMapCannotUseAreRefusedByName) {
         {L"N", L"1", L"2", L"1:88:2:298:3:0", L"0", rule, IDC_EDIT_CITY_DST_RULE},
         {L"N", L"1", L"2", L"3:88:2:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
         {L"N", L"1", L"2", L"1:0:2:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
-        {L"N", L"1", L"2", L"1:88:24:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:72:298:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
+        {L"N", L"1", L"2", L"1:88:2:298:-48", L"0", rule, IDC_EDIT_CITY_DST_RULE},
         {L"N", L"1", L"2", L"1:88:2:367:3", L"0", rule, IDC_EDIT_CITY_DST_RULE},
         {L"N", L"1", L"2", L"1:88:2:298:3", L"14", shifted, IDC_EDIT_CITY_DST_RULE},
         {L"N", L"1", L"2", L"-1:88:2:298:3", L"130", shifted, IDC_EDIT_CITY_DST_RULE}, // would read 30 hours

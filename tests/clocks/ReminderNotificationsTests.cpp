@@ -6,6 +6,7 @@
 #include "clocks/ReminderNotifications.h"
 #include "clocks/StoredCityIndexes.h"
 #include "platform/framework/Time.h"
+#include "support/DeviceFileAccess.h"
 
 namespace {
 
@@ -277,6 +278,116 @@ TEST_F(ReminderNotificationsTest, InTheHourThatComesTwiceAReminderSetInTheSecond
     EXPECT_FALSE(ReminderIsPast(m_db, 0, berlin, L"03:30", L"27/10/2010"));
     ASSERT_TRUE(ScheduleReminder(m_db, 0, 0, berlin, L"03:30", L"27/10/2010", L"x"));
     EXPECT_EQ(Stamp(AllNotifications()[1].start), "2010-10-27 03:30:00");
+}
+
+// Reminders with the shipped city list, whose rules are those of its year, on a device in the
+// home city's zone (Berlin): due instants against tzdata.
+class ShippedListReminderTest : public ClockDialogTest {
+protected:
+    void SetUp() override {
+        ClockDialogTest::SetUp();
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst",
+                                  testsupport::InProgramFolder(L"cities.lst"));
+        m_db.Open();
+        ASSERT_TRUE(device::SetDeviceZone("Europe/Berlin"));
+        m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", City(L"Berlin:Germany"));
+        m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"syncltz", 0);
+    }
+    DWORD City(LPCWSTR nameCountry) {
+        EXPECT_TRUE(m_db.FindCity(nameCountry));
+        return m_db.GetCurrentIndex();
+    }
+    // What tzdata makes of a wall time in a zone: the device's wall time at that instant.
+    static std::string TzdataDeviceTime(const std::string& zone, int y, int mo, int d, int h, int mi) {
+        std::string error;
+        const auto cityZone = device::LoadZoneNamed(zone, &error);
+        struct tm wall {};
+        wall.tm_year = y - 1900;
+        wall.tm_mon = mo - 1;
+        wall.tm_mday = d;
+        wall.tm_hour = h;
+        wall.tm_min = mi;
+        wall.tm_isdst = -1;
+        int64_t utc = 0;
+        struct tm local {};
+        if (!cityZone || !device::UtcFromLocal(*cityZone, &wall, &utc) || !device::LocalFromUtc(*device::DeviceZone(), utc, &local))
+            return "no tzdata for " + zone;
+        char text[40];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+        return text;
+    }
+    CCitiesDb m_db;
+};
+
+TEST_F(ShippedListReminderTest, InTheYearAfterTheListsYearRemindersAreDueWhenTzdataSays) {
+    device::SetDeviceClock("2027-01-15T12:00:00Z");
+    const ReminderHome home = ReadReminderHome(m_db, m_reg);
+    struct Case {
+        LPCWSTR city;
+        const char* zone;
+        int day, month, hour, minute;
+    };
+    // Each side of the US changes (14 March, 7 November 2027), Sydney's end (4 April), the EU's
+    // (31 October) and Auckland's start (26 September); all in 2027.
+    const Case cases[] = {{L"Chicago:United States of America", "America/Chicago", 10, 3, 9, 0},
+                          {L"Chicago:United States of America", "America/Chicago", 15, 3, 9, 0},
+                          {L"New York:United States of America", "America/New_York", 30, 10, 21, 30},
+                          {L"New York:United States of America", "America/New_York", 5, 11, 9, 0},
+                          {L"New York:United States of America", "America/New_York", 8, 11, 9, 0},
+                          {L"Sydney:Australia", "Australia/Sydney", 3, 4, 9, 0},
+                          {L"Sydney:Australia", "Australia/Sydney", 5, 4, 9, 0},
+                          {L"Auckland:New Zealand", "Pacific/Auckland", 25, 9, 12, 0},
+                          {L"Auckland:New Zealand", "Pacific/Auckland", 27, 9, 12, 0},
+                          {L"Berlin:Germany", "Europe/Berlin", 27, 3, 12, 0},
+                          {L"Berlin:Germany", "Europe/Berlin", 29, 3, 12, 0}};
+    for (const Case& c : cases) {
+        CString time, date;
+        time.Format(L"%02d:%02d", c.hour, c.minute);
+        date.Format(L"%02d/%02d/2027", c.day, c.month);
+        ASSERT_TRUE(ScheduleReminder(m_db, 1, City(c.city), home, time, date, L"x"));
+        EXPECT_EQ(Stamp(AllNotifications().at(0).start), TzdataDeviceTime(c.zone, 2027, c.month, c.day, c.hour, c.minute))
+            << c.zone << " " << time.Str().c_str() << " " << date.Str().c_str();
+    }
+}
+
+TEST_F(ShippedListReminderTest, AReminderForAReadingTheDevicesClockShowsTwiceIsArmedOnlyWhereItGoesOffThen) {
+    const ReminderHome home = ReadReminderHome(m_db, m_reg);
+    const DWORD berlin = City(L"Berlin:Germany"), newYork = City(L"New York:United States of America");
+    struct Case {
+        const char* now;
+        DWORD city;
+        LPCWSTR time, date;
+        ReminderTiming timing;
+    };
+    // Berlin's clocks go back from 03:00 summer time to 02:00 on 25 October 2026 (01:00 UTC).
+    const Case cases[] = {
+        // In the first pass (02:40): 02:50 is still to come; 02:30 comes again, but the device's
+        // clock has passed that reading; 02:00 comes again as well.
+        {"2026-10-25T00:40:00Z", berlin, L"02:50", L"25/10/2026", ReminderTiming::Due},
+        {"2026-10-25T00:40:00Z", berlin, L"02:30", L"25/10/2026", ReminderTiming::RepeatedReading},
+        {"2026-10-25T00:40:00Z", berlin, L"01:30", L"25/10/2026", ReminderTiming::Past},
+        // After the clocks went back (02:10 again): the second 02:30 goes off when it comes.
+        {"2026-10-25T01:10:00Z", berlin, L"02:30", L"25/10/2026", ReminderTiming::Due},
+        {"2026-10-25T01:10:00Z", berlin, L"02:05", L"25/10/2026", ReminderTiming::Past},
+        // The day before: New York's 21:30 is 01:30 UTC, Berlin's second 02:30, which the
+        // device's clock shows an hour earlier too; 22:00 is 03:00, shown once.
+        {"2026-10-24T12:00:00Z", newYork, L"21:30", L"24/10/2026", ReminderTiming::RepeatedReading},
+        {"2026-10-24T12:00:00Z", newYork, L"20:30", L"24/10/2026", ReminderTiming::Due},
+        {"2026-10-24T12:00:00Z", newYork, L"22:00", L"24/10/2026", ReminderTiming::Due},
+        // Once Berlin's clocks went back, New York's 21:30 can be armed.
+        {"2026-10-25T01:05:00Z", newYork, L"21:30", L"24/10/2026", ReminderTiming::Due},
+    };
+    for (const Case& c : cases) {
+        device::SetDeviceClock(c.now);
+        EXPECT_EQ(ReminderTimingOf(m_db, c.city, home, c.time, c.date), c.timing)
+            << c.now << " " << CString(c.time).Str().c_str();
+    }
+    // Armed in the second pass, the second 02:30 is handed over as 02:30 and goes off at 01:30
+    // UTC, not before.
+    device::SetDeviceClock("2026-10-25T01:10:00Z");
+    ASSERT_TRUE(ScheduleReminder(m_db, 0, berlin, home, L"02:30", L"25/10/2026", L"x"));
+    EXPECT_EQ(Stamp(AllNotifications().at(0).start), "2026-10-25 02:30:00");
 }
 
 } // namespace

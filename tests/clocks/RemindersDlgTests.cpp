@@ -327,6 +327,36 @@ TEST_F(RemindersDlgTest, OnAFullDeviceOkSaysSoEachTimeAndKeepsTheForm) {
     EXPECT_NE(FindReminderNotification(L"Jorvana Reminder1"), nullptr);
 }
 
+TEST_F(RemindersDlgTest, AReminderMeantForTheSecondShowingOfARepeatedHourIsLeftUncheckedWithWhy) {
+    // Home Berlin with its rule on a Berlin device at 02:40 summer time on 25 October 2026: the
+    // clocks go back at 03:00 and show 02:30 once more, but that reading has passed on the
+    // device's clock, so a notification would go off at once.
+    WriteCities({{"Tokyo", "Japan", "9"},
+                 {"Berlin", "Germany", "1", "1:88:2:298:2"},
+                 {"NewYork", "USA", "-5"},
+                 {"Delhi", "India", "530"},
+                 {"Kathmandu", "Nepal", "545"}});
+    ASSERT_TRUE(device::SetDeviceZone("Europe/Berlin"));
+    device::SetDeviceClock("2026-10-25T00:40:00Z");
+    int homeBox = -1;
+    Run([&](CRemindersDlg& dlg) {
+        dlg.m_checkEnable[0].SetCheck(BST_CHECKED);
+        dlg.m_editHours[0].SetWindowText(L"02");
+        dlg.m_editMinutes[0].SetWindowText(L"30");
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        dlg.SendMessage(WM_COMMAND, IDOK);
+        homeBox = dlg.m_checkEnable[0].GetCheck();
+        Close(dlg);
+    });
+    EXPECT_EQ(homeBox, BST_UNCHECKED);
+    ASSERT_FALSE(BoxTexts().empty());
+    EXPECT_EQ(BoxTexts()[0], L"Berlin: 02:30 on 25/10/2026\n\nThe device's clock goes back around the time of this "
+                             L"reminder and shows that time twice. A reminder goes off the first time, and this one "
+                             L"is meant for the second: it was not set.\n\nPlease set it again once the clock has "
+                             L"gone back, or choose another time.");
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), nullptr);
+}
+
 // Every date picker shows its whole date beside its drop arrow, and stops before a time box
 // on its own row.
 void ExpectWholeDates(CRemindersDlg& dlg) {

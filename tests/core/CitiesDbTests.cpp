@@ -6,6 +6,7 @@
 #include "core/CitiesDb.h"
 #include "core/ListFileReader.h"
 #include "platform/system/DeviceDb.h"
+#include "platform/system/Registry.h"
 #include "resources/resource.h"
 #include "support/FileSizeLimit.h"
 #include "support/UserAction.h"
@@ -76,6 +77,34 @@ TEST_F(CitiesDb, ImportBuildsRecordsInTheSharedLayout) {
     EXPECT_STREQ(rec.GetPropFromIndex(1)->GetString(), L"10:20");
     EXPECT_STREQ(rec.GetPropFromIndex(2)->GetString(), L"100");
     EXPECT_STREQ(rec.GetPropFromIndex(3)->GetString(), L"1:88:2:298:3");
+}
+
+TEST_F(CitiesDb, TheListsYearIsKeptWithTheStoreItWasBuiltFrom) {
+    // Built from a list whose title names its year: every later opening reads it.
+    WriteList("Jorvana city list;year 2026;tzdata 2025b\n1\n" + Line("Oslo", "Norway"));
+    CCitiesDb built;
+    built.Open();
+    EXPECT_EQ(built.GetRulesYear(), 2026);
+    WriteList(std::string(kHead) + "1\n" + Line("Bern", "CH")); // a list changed afterwards
+    CCitiesDb opened;
+    opened.Open();
+    EXPECT_EQ(opened.GetRulesYear(), 2026);
+    // A store built by an older program has no year; one built from a list without a year
+    // (or with a year that is no year) neither.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRulesYearKey, 0, 0, &key), ERROR_SUCCESS);
+    ::RegDeleteValueW(key, kRulesYearValue);
+    ::RegCloseKey(key);
+    CCitiesDb older;
+    older.Open();
+    EXPECT_EQ(older.GetRulesYear(), 0);
+    for (const char* title : {"title line;ignored", "list;year 26", "list;year 2026x;", "list;years 2026"}) {
+        CCeDBDatabase::Delete(kCitiesDbName);
+        WriteList(std::string(title) + "\n1\n" + Line("Bern", "CH"));
+        CCitiesDb db;
+        db.Open();
+        EXPECT_EQ(db.GetRulesYear(), 0) << title;
+    }
 }
 
 TEST_F(CitiesDb, EndMarkersStopTheImport) {

@@ -29,10 +29,27 @@ class ZoneRules(unittest.TestCase):
         sydney = zonerules.analyse("Australia/Sydney", 2026)
         self.assertEqual(sydney.std_minutes, 600)
         self.assertEqual(sydney.rule[0], 1)
-        start, end = zonerules.window_bounds(sydney.rule, 2026)
+        start, end = zonerules.window_bounds(sydney.rule, 2026, 2026)
         self.assertEqual((start.month, end.year), (10, 2027))  # runs into next year
         kolkata = zonerules.analyse("Asia/Kolkata", 2026)
         self.assertEqual((kolkata.std_minutes, kolkata.rule, kolkata.reason), (330, None, None))
+
+    def test_winter_time_is_written_as_standard_time_and_ramadan_time_as_it_is(self):
+        dublin = zonerules.analyse("Europe/Dublin", 2026)
+        self.assertEqual((dublin.std_minutes, dublin.rule), (0, (1, 88, 1, 298, 1)))
+        casablanca = zonerules.analyse("Africa/Casablanca", 2026)
+        self.assertEqual((casablanca.std_minutes, casablanca.rule[0]), (60, -1))
+        # Ramadan moves by the moon: no weekday rule gives the following years.
+        self.assertEqual(zonerules.fit_following_years(casablanca, 2026, 4)[1], [2027, 2028, 2029, 2030])
+
+    def test_bounds_are_written_on_the_day_their_weekday_counts_from(self):
+        # Chile: Sunday 00:00 after the first Saturday is Saturday 24:00 (first Sunday of
+        # September 2030 is the 1st, the change the 8th); Israel: the Friday before the last
+        # Sunday of March; Europe's last Sundays as found.
+        for zone, rule in (("America/Santiago", (1, 248, 24, 94, 23)), ("Asia/Jerusalem", (1, 88, -46, 298, 1)),
+                           ("Europe/Paris", (1, 88, 2, 298, 2))):
+            fitted, unfit = zonerules.fit_following_years(zonerules.analyse(zone, 2026), 2026, 4)
+            self.assertEqual((fitted.rule, unfit), (rule, []), zone)
 
     def test_half_hour_shift_is_refused(self):
         lord_howe = zonerules.analyse("Australia/Lord_Howe", 2026)
@@ -172,10 +189,13 @@ class DstChangeTable(unittest.TestCase):
     def test_london_rows_name_the_last_summer_hour(self):
         year, cities = gen_dst_table.read_cities(os.path.join(datacommon.DATA, "cities.lst"))
         london = [c for c in cities if c[1] == "London"]
-        rows = gen_dst_table.build(year, london).splitlines()[3:]
+        rows = [r for r in gen_dst_table.build(year, london).splitlines() if not r.startswith("#")]
         self.assertIn("London:United Kingdom;Europe/London;2026-10-25T00:30:00Z;20:30:00 24/10;"
                       "11:30:00 25/10;09:30:00 25/10;22:00:00 24/10", rows)
-        self.assertEqual(len(rows), 5)  # two instants at the start, three at the end
+        # Each year two instants at the start, three at the end, 2026 to 2030.
+        self.assertEqual(len(rows), 25)
+        self.assertIn("London:United Kingdom;Europe/London;2030-03-31T00:59:00Z;20:59:00 30/03;"
+                      "11:59:00 31/03;09:59:00 31/03;22:29:00 30/03", rows)
 
 
 if __name__ == "__main__":

@@ -801,7 +801,10 @@ protected:
             device::ui::ClearMessageBoxRecords();
             device::ui::ScriptMessageBoxAnswers({IDYES});
             auto* clocks = t.PageAt<CWorldClocksDlg>(0);
-            clocks->ShowCityInfo(CWorldClocksDlg::s_clockCity[0], L"01/15/2026");
+            // A city whose daylight-saving period is among the longest texts: "29/3/2026 - 25/10/2026".
+            const bool paris = clocks->m_cities.FindCity(L"Paris:France");
+            clocks->ShowCityInfo(paris ? clocks->m_cities.GetCurrentIndex() : CWorldClocksDlg::s_clockCity[0],
+                                 L"01/15/2026");
         }));
         s.push_back(Modal("edit cities", [](LayoutCheck& t) { t.TapTab(0), t.Command(ID_EDIT_CITIES); }));
         s.push_back(Modal("forecast view", [](LayoutCheck& t) {

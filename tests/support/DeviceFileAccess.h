@@ -32,6 +32,15 @@ inline void WriteDeviceFile(const std::wstring& devicePath, const std::string& b
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// A host file (a shipped data file) copied byte for byte to the device.
+inline void CopyToDevice(const std::filesystem::path& hostFile, const std::wstring& devicePath) {
+    std::ifstream in(hostFile, std::ios::binary);
+    EXPECT_TRUE(in.good()) << hostFile;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    WriteDeviceFile(devicePath, bytes.str());
+}
+
 inline std::string ReadDeviceFile(const std::wstring& devicePath) {
     std::ifstream in(HostPath(devicePath), std::ios::binary);
     std::ostringstream text;

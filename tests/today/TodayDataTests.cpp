@@ -2,8 +2,10 @@
 // the device's zone, weather columns by record age, Fahrenheit, and the currency strip.
 
 #include "TodayTestSupport.h"
+#include "support/DstChangeTable.h"
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -119,6 +121,53 @@ TEST_F(TodayData, TheHomeCitysLastSummerHourKeepsTheOtherLinesRight) {
     device::SetDeviceClock("2026-04-04T16:20:00Z");
     texts = Paint();
     for (const wchar_t* t : {L"02:50", L"12:20", L"18:20"}) EXPECT_TRUE(Has(texts, t)) << t;
+}
+
+TEST_F(TodayData, InTheYearAfterTheListsYearEveryLineReadsTzdataAroundEveryChange) {
+    // The shipped list (rules of its year) and tzdata's clock table: the next year's rows of one
+    // home city of each zone (its cities share the rule) on a device in that zone, the table's
+    // four clock cities on the other lines.
+    testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
+    CCitiesDb cities;
+    cities.Open();
+    ASSERT_GT(cities.GetRulesYear(), 2000);
+    const std::string nextYear = std::to_string(cities.GetRulesYear() + 1) + "-";
+    auto indexOf = [&](const std::wstring& nameCountry) {
+        EXPECT_TRUE(cities.FindCity(nameCountry.c_str())) << std::string(nameCountry.begin(), nameCountry.end());
+        return cities.GetCurrentIndex();
+    };
+    const testsupport::DstTable table = testsupport::ReadDstTable(std::string(JORVANA_TESTS_DIR) + "/clocks/DstChangeTable.txt");
+    ASSERT_EQ(table.clockCities.size(), 4u);
+    const LPCWSTR clockNames[] = {L"clock1", L"clock2", L"clock3", L"clock4"};
+    for (int i = 0; i < 4; ++i) Write(L"Jorvana\\wrldclk", clockNames[i], indexOf(table.clockCities[i]));
+    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
+    Write(L"Jorvana", L"todaynbcs", 5);
+    StartScreen();
+    int rows = 0, failures = 0;
+    std::string zone;
+    std::map<std::string, std::wstring> homeOfZone;
+    for (const testsupport::DstTableRow& row : table.rows) {
+        if (row.instant.rfind(nextYear, 0) != 0 || homeOfZone.emplace(row.zone, row.home).first->second != row.home)
+            continue;
+        ++rows;
+        if (row.zone != zone) {
+            ASSERT_TRUE(device::SetDeviceZone(row.zone)) << row.zone;
+        }
+        zone = row.zone;
+        Write(L"Jorvana\\wrldclk", L"clock", indexOf(row.home));
+        device::SetDeviceClock(row.instant);
+        // The lines' times in drawing order, the home line's first.
+        std::vector<std::string> times;
+        for (const std::wstring& t : Paint())
+            if (t.size() == 5 && t[2] == L':') times.emplace_back(t.begin(), t.end());
+        ASSERT_EQ(times.size(), 5u) << row.instant;
+        for (int i = 0; i < 4; ++i)
+            if (times[i + 1] != row.texts[i].substr(0, 5) && ++failures <= 20)
+                ADD_FAILURE() << "home " << std::string(row.home.begin(), row.home.end()) << " at " << row.instant
+                              << ": line " << i + 1 << " shows " << times[i + 1] << ", tzdata " << row.texts[i];
+    }
+    EXPECT_GT(rows, 500);
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(TodayData, WeatherColumnsFollowTheRecordsAge) {

@@ -63,14 +63,15 @@ TEST(SunTimes, PolarDayAndPolarNight) {
     EXPECT_EQ(day.sunriseText, L"00:49");
     EXPECT_EQ(day.sunsetText, L"00:49");
 
-    // The sun never rises: no day, both times at the moment of its highest point, and no
-    // text that is not a time.
+    // The sun never rises: no day, and no rise and set times to show (the hours stay at the
+    // moment of its highest point).
     SunTimes night = ComputeSunTimes(21, 12, 2009, 18, 70, 1);
     EXPECT_EQ(night.dayLengthText, L"00:00");
-    EXPECT_EQ(night.sunriseText, night.sunsetText);
+    EXPECT_EQ(night.sunriseText, L"--:--");
+    EXPECT_EQ(night.sunsetText, L"--:--");
     EXPECT_NEAR(night.sunrise, 12 + 1 - 18.0 / 15, 0.1);
-    SunTimes south = ComputeSunTimes(21, 6, 2009, 0, -80, 0);
-    EXPECT_EQ(south.dayLengthText, L"00:00");
+    SunTimes south = ComputeSunTimesOnClocks(21, 6, 2009, 0, -80, 0, ParseDstRule(L"0", 0));
+    EXPECT_EQ(south.dayLengthText + south.sunriseText + south.sunsetText, L"00:00--:----:--");
 }
 
 TEST(SunTimes, FarEastOfUtcJustAfterTheSeptemberEquinoxStaysWithinTheDay) {
@@ -157,7 +158,7 @@ TEST_F(WorldMapTest, CityTimesTakeTheShiftOnlyInsideTheWindow) {
 
 TEST(SunTimes, OnAChangeDayEachTimeIsReadOnTheClockItHappensUnder) {
     // London's rule of 2026: summer time from 29 March to 25 October, 01:00 standard time.
-    const CString london = L"1:88:1:298:1";
+    const DstRuleFields london = ParseDstRule(L"1:88:1:298:1", 2026);
     auto both = [](const SunTimes& t) { return t.sunriseText + L" " + t.sunsetText; };
     auto std0 = [&](int d, int m) { return both(ComputeSunTimes(d, m, 2026, 0, 51, 0)); };
     auto std1 = [&](int d, int m) { return both(ComputeSunTimes(d, m, 2026, 0, 51, 1)); };
@@ -165,16 +166,16 @@ TEST(SunTimes, OnAChangeDayEachTimeIsReadOnTheClockItHappensUnder) {
     EXPECT_EQ(both(ComputeSunTimesOnClocks(29, 3, 2026, 0, 51, 0, london)), std1(29, 3));
     EXPECT_EQ(both(ComputeSunTimesOnClocks(24, 10, 2026, 0, 51, 0, london)), std1(24, 10));
     EXPECT_EQ(both(ComputeSunTimesOnClocks(25, 10, 2026, 0, 51, 0, london)), std0(25, 10));
-    EXPECT_EQ(both(ComputeSunTimesOnClocks(25, 10, 2026, 0, 51, 0, L"0")), std0(25, 10));
+    EXPECT_EQ(both(ComputeSunTimesOnClocks(25, 10, 2026, 0, 51, 0, ParseDstRule(L"0", 2026))), std0(25, 10));
 
     // Clocks that go forward at noon: the sunrise before, the sunset after.
-    const SunTimes noon = ComputeSunTimesOnClocks(29, 3, 2026, 0, 51, 0, L"1:88:12:298:1");
+    const SunTimes noon = ComputeSunTimesOnClocks(29, 3, 2026, 0, 51, 0, ParseDstRule(L"1:88:12:298:1", 2026));
     EXPECT_EQ(noon.sunriseText, ComputeSunTimes(29, 3, 2026, 0, 51, 0).sunriseText);
     EXPECT_EQ(noon.sunsetText, ComputeSunTimes(29, 3, 2026, 0, 51, 1).sunsetText);
 
     // A southern summer that runs across the new year (Adelaide, 930): still on in January and
     // up to 5 April 02:00, off after, on again from 4 October.
-    const CString adelaide = L"1:277:2:95:2";
+    const DstRuleFields adelaide = ParseDstRule(L"1:277:2:95:2", 2026);
     auto south = [&](int d, int m, int offset) {
         return both(ComputeSunTimes(d, m, 2026, 139, -35, HhmmOffsetToHours(offset)));
     };
