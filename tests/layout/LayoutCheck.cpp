@@ -96,26 +96,27 @@ const std::vector<MeantOverlap> kMeantOverlaps = {
      "may lie under it"},
 };
 
-// Controls the layout means to run past the room of their window: screen, control id, why.
-struct MeantClip {
+// A control of one screen that a table below names, and why.
+struct ScreenControl {
     const char* screen;
     int control;
     const char* why;
 };
-const MeantClip kMeantClips[] = {
+template <size_t N> bool Names(const ScreenControl (&table)[N], const std::string& screen, HWND c) {
+    for (const ScreenControl& entry : table)
+        if (screen == entry.screen && ::GetDlgCtrlID(c) == entry.control) return true;
+    return false;
+}
+
+// Controls the layout means to run past the room of their window.
+const ScreenControl kMeantClips[] = {
     {"tools list", IDC_TOOLS_LIST,
      "the Tools list is a strip one icon row high over the page; its list view keeps the page's "
      "height and the strip shows the row that holds the five tools"},
 };
 
-// Edit controls whose text the user cannot scroll, so they must show it whole: screen, control
-// id, why.
-struct WholeField {
-    const char* screen;
-    int control;
-    const char* why;
-};
-const WholeField kWholeFields[] = {
+// Edit controls whose text the user cannot scroll, so they must show it whole.
+const ScreenControl kWholeFields[] = {
     {"unit converter, long result", IDC_CONVERTER_RESULT,
      "the result field takes no focus (it hands it to the value field): it shows 15 characters of "
      "the result, and its arrows move them"},
@@ -507,16 +508,8 @@ private:
                           ((c.bottom - c.top) > (room.bottom - room.top) || need <= c.top - room.top);
         return across && down;
     }
-    bool WholeText(HWND c) const {
-        for (const WholeField& f : kWholeFields)
-            if (m_screen == f.screen && ::GetDlgCtrlID(c) == f.control) return true;
-        return false;
-    }
-    bool MeantClipped(HWND c) const {
-        for (const MeantClip& m : kMeantClips)
-            if (m_screen == m.screen && ::GetDlgCtrlID(c) == m.control) return true;
-        return false;
-    }
+    bool WholeText(HWND c) const { return Names(kWholeFields, m_screen, c); }
+    bool MeantClipped(HWND c) const { return Names(kMeantClips, m_screen, c); }
     bool Meant(HWND a, HWND b) const {
         RECT ra{}, rb{}, both{};
         ::GetWindowRect(a, &ra);

@@ -430,8 +430,9 @@ protected:
         EXPECT_LE(shown.bottom, visible.bottom);
         const bool below = shown.top >= field.bottom;
         EXPECT_TRUE(below || shown.bottom <= field.top);
-        if (rows < 8)
+        if (rows < 8) {
             EXPECT_EQ(below, visible.bottom - field.bottom >= field.top - visible.top) << "opened on the side with less room";
+        }
         list.ShowDropDown(FALSE);
         Pump();
         CRect after;
