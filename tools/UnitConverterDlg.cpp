@@ -65,6 +65,7 @@ END_MESSAGE_MAP()
 namespace {
 
 constexpr int kResultWindow = 15; // characters the result field shows when scrolled
+constexpr int kListRows = 5;      // rows an open unit list shows at the least (every unit when fewer)
 // The characters of a result as "%.15g" writes it.
 constexpr const wchar_t* kResultCharacters = L"0123456789.e+-";
 // The picture frame around each field is this much wider than the field.
@@ -280,11 +281,11 @@ void CConverterDlg::OnDropdownTo() { MakeRoomForList(m_toList); }
 
 void CConverterDlg::MakeRoomForList(CComboBox& list) {
     m_nOffsetBeforeList = m_scroll.Offset();
-    const int range = m_scroll.Range(this);
-    if (range <= 0) return;
+    m_bPanelDownForList = false;
     SIPINFO info{};
     info.cbSize = sizeof(info);
-    if (!::SipGetInfo(&info)) return;
+    if (!::SipGetInfo(&info) || !(info.fdwFlags & SIPF_ON)) return;
+    const int range = m_scroll.Range(this);
     const CRect visible(info.rcVisibleDesktop);
     CRect client, field;
     GetClientRect(&client);
@@ -301,11 +302,29 @@ void CConverterDlg::MakeRoomForList(CComboBox& list) {
     int best = m_scroll.Offset();
     for (int offset = 0; offset <= range; ++offset)
         if (room(offset) > room(best)) best = offset;
-    m_scroll.ScrollTo(this, best);
+    const int fewest = std::min(list.GetCount(), kListRows) * list.GetItemHeight(0) + 2;
+    if (room(best) >= fewest) return m_scroll.ScrollTo(this, best);
+    // Above the raised panel no place of the field leaves the list its rows: the panel steps
+    // aside while the user picks (the window lays itself out for the room), and comes back when
+    // the list closes.
+    m_bPanelDownForList = true;
+    ::SHSipPreference(m_hWnd, SIP_DOWN);
 }
 
 void CConverterDlg::OnCloseupList() {
-    if (m_nOffsetBeforeList >= 0) m_scroll.ScrollTo(this, m_nOffsetBeforeList);
+    if (m_bPanelDownForList) {
+        m_bPanelDownForList = false;
+        m_nOffsetBeforeList = -1;
+        ::SHSipPreference(m_hWnd, SIP_UP);
+        return;
+    }
+    const bool moved = m_nOffsetBeforeList >= 0 && m_nOffsetBeforeList != m_scroll.Offset();
+    if (moved) {
+        m_scroll.ScrollTo(this, m_nOffsetBeforeList);
+        // What the closed list uncovered is not painted yet: moving the content copied it as it
+        // stood, so everything is drawn afresh.
+        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
     m_nOffsetBeforeList = -1;
 }
 

@@ -128,9 +128,11 @@ private:
     int m_nPlaceWidth = 0;
     int m_nFieldWidth = 93;
     int m_nOffsetBeforeList = -1; // the scroll offset before a unit list opened; -1 while none is open
+    bool m_bPanelDownForList = false; // the raised panel was lowered for the open unit list
     void MeasureFieldWidth();
-    // A unit list about to open: the content moves within its scroll range, the list's field in
-    // view, to where the list has the most room on one side of its field.
+    // A unit list about to open above the raised panel: the content moves within its scroll
+    // range, the list's field in view, to where the list has the most room on one side of its
+    // field; where that is less than its rows, the panel is lowered until the list closes.
     void MakeRoomForList(CComboBox& list);
     // A category without units has no result: the field is emptied.
     bool CategoryHasUnits() const;

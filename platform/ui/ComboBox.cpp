@@ -140,10 +140,9 @@ void LayoutEdit(Combo& c) {
 //   every item when there are fewer, and never more rows than items; when every item fits on
 //   the side it opens, it shows them all rather than scroll a few;
 // - it stays inside the screen's work area (below the taskbar) and above a raised input panel:
-//   it opens under the field when it fits there, else on the side with more room (upward when
-//   there is no room below), cut to the whole rows that fit on that side (at least one); when
-//   neither side of the work area holds its fewest rows but the room above does with the
-//   taskbar's band, it opens upward over the taskbar, as a popup may;
+//   it opens under the field when it
+//   fits there, else on the side with more room (upward when there is no room below), cut to
+//   the whole rows that fit on that side (at least one);
 // - it is as wide as the field, or the dropped width when that is wider, moved left to stay on
 //   the screen.
 constexpr int kMinimumRows = 5;
@@ -163,9 +162,6 @@ RECT ListScreenRect(const Combo& c) {
     if (IsSipUp()) work.bottom = std::min(work.bottom, SipRect().top);
     int below = static_cast<int>(work.bottom - field.bottom);
     int above = static_cast<int>(field.top - work.top);
-    const int fewest = std::min(count, kMinimumRows) * itemHeight + 2;
-    const int aboveScreenTop = static_cast<int>(field.top);
-    if (below < fewest && above < fewest && aboveScreenTop >= fewest) above = aboveScreenTop;
     if (count * itemHeight + 2 <= std::max(below, above)) height = count * itemHeight + 2;
     auto wholeRows = [&](int room) { return std::max(1, (room - 2) / itemHeight) * itemHeight + 2; };
     RECT r{field.left, field.bottom, field.left + width, field.bottom + height};

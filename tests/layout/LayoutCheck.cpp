@@ -463,13 +463,12 @@ private:
                  << side << " px beside the field)";
             Add(id, what.str());
         } else if (const int fewest = std::min(count, kMinimumRows) * item + 2;
-                   rows < std::min(count, kMinimumRows) && std::max(room.bottom - at.bottom, at.top) >= fewest) {
-            // Fewer rows though one side holds them: below, above the raised panel; above, up to
-            // the screen's top (a list may cover the taskbar when the work area is too low).
+                   rows < std::min(count, kMinimumRows) && std::max(room.bottom - at.bottom, at.top - room.top) >= fewest) {
+            // Fewer rows though one side of the field holds them (above a raised panel).
             std::ostringstream what;
             what << Describe(c) << ": its list shows " << rows << " of " << count << " items, fewer than "
                  << kMinimumRows << " though they fit (" << room.bottom - at.bottom << " px below the field, "
-                 << at.top << " above)";
+                 << at.top - room.top << " above)";
             Add(id, what.str());
         }
         if (widened && ::SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)) != LB_ERR)

@@ -405,11 +405,13 @@ protected:
         const DWORD margins = static_cast<DWORD>(field.SendMessage(EM_GETMARGINS));
         EXPECT_LE(need, client.Width() - LOWORD(margins) - HIWORD(margins)) << std::wstring(text);
     }
-    // A unit list opened: five rows at least, beside its field, above the raised panel, on the
-    // side with more room when it shows fewer rows than it was sized for.
+    // A unit list opened: five rows at least, beside its field, inside the work area and above
+    // the panel if it is still up, on the side with more room when it shows fewer rows than it
+    // was sized for; closed, the tool is as it was.
     void ExpectRoomyList(CComboBox& list) {
         CRect before;
         list.GetWindowRect(&before);
+        const bool panel = device::ui::IsSipUp();
         list.ShowDropDown(TRUE);
         Pump();
         HWND popup = nullptr;
@@ -426,7 +428,7 @@ protected:
         EXPECT_GE(rows, 5);
         RECT visible = device::ui::WorkArea();
         if (device::ui::IsSipUp()) visible.bottom = device::ui::SipRect().top;
-        EXPECT_GE(shown.top, 0);
+        EXPECT_GE(shown.top, visible.top);
         EXPECT_LE(shown.bottom, visible.bottom);
         const bool below = shown.top >= field.bottom;
         EXPECT_TRUE(below || shown.bottom <= field.top);
@@ -438,6 +440,7 @@ protected:
         CRect after;
         list.GetWindowRect(&after);
         EXPECT_EQ(after, before) << "the content returns where it was";
+        EXPECT_EQ(device::ui::IsSipUp(), panel);
     }
 };
 
