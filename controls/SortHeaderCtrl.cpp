@@ -16,6 +16,14 @@ int CSortHeaderCtrl::SetSortImage(int nColumn, BOOL bAscending) {
     return previous;
 }
 
+CRect CSortHeaderCtrl::LabelRect(CDC* dc, int column, const CRect& item) const {
+    const int cw = dc->GetTextExtent(L" ", 1).cx;
+    CRect label = item;
+    label.DeflateRect(2 * cw, 0);
+    if (column == m_nSortColumn) label.right -= 6 * cw;
+    return label;
+}
+
 void CSortHeaderCtrl::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
     CDC* pDC = CDC::FromHandle(lpDIS->hDC);
     const CRect r(lpDIS->rcItem);
@@ -40,15 +48,12 @@ void CSortHeaderCtrl::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
     format |= DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP;
 
     const bool sorted = static_cast<int>(lpDIS->itemID) == m_nSortColumn;
-    CRect label = r;
+    CRect label = LabelRect(pDC, static_cast<int>(lpDIS->itemID), r);
     if (lpDIS->itemState == ODS_SELECTED) {
         label.left += 1;
         label.right += 1;
         label.top += 2;
     }
-    label.left += 2 * cw;
-    label.right -= 2 * cw;
-    if (sorted) label.right -= 6 * cw;
     if (label.left < label.right) pDC->DrawText(text, -1, &label, format);
 
     if (sorted) {

@@ -14,6 +14,9 @@ public:
     BOOL IsSortAscending() const { return m_bSortAscending; }
 
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
+    // Where an owner-drawn item's caption goes within the item's rectangle, in the font selected
+    // into dc: two spaces in from each side, and the arrow's room off the sort column's right.
+    CRect LabelRect(CDC* dc, int column, const CRect& item) const;
 
 private:
     int m_nSortColumn = -1;

@@ -70,6 +70,15 @@ bool ReadWholeNumber(LPCWSTR text, double& value) {
     return true;
 }
 
+bool IsTooLargeNumber(LPCWSTR text) {
+    if (!text || !std::wcspbrk(text, L"0123456789")) return false; // "inf" is written in letters
+    WCHAR* end = nullptr;
+    const double number = std::wcstod(text, &end);
+    if (end == text) return false;
+    while (*end && std::iswspace(*end)) ++end;
+    return !*end && std::isinf(number) && number > 0;
+}
+
 bool IsBlankText(LPCWSTR text) {
     for (const WCHAR* p = text; p && *p; ++p)
         if (!std::iswspace(*p)) return false;

@@ -40,6 +40,9 @@ bool IsNumericText(LPCWSTR text, int& position);
 // True when the whole text, spaces around it aside, is one finite decimal number (as wcstod
 // reads it); the number goes to value. An empty or blank text is no number.
 bool ReadWholeNumber(LPCWSTR text, double& value);
+// True when the whole text, spaces around it aside, is a decimal number in digits above the
+// largest a number holds (1e400): a number too large, rather than no number.
+bool IsTooLargeNumber(LPCWSTR text);
 
 // True when the text holds nothing but spaces (or nothing at all).
 bool IsBlankText(LPCWSTR text);

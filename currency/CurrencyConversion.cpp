@@ -16,13 +16,13 @@ namespace {
 constexpr LPCWSTR kCurrencyKey = L"Jorvana\\currencies";
 constexpr LPCWSTR kSelectedValues[3] = {L"curp", L"curp2", L"curp3"};
 constexpr UINT kFieldIds[3] = {IDC_CUR_AMOUNT1, IDC_CUR_AMOUNT2, IDC_CUR_AMOUNT3};
-// A field is read with at most this many characters.
-constexpr int kFieldChars = 49;
 
+// A field's whole text: an amount read from its first characters only would convert and add up
+// as another, smaller number.
 CString FieldText(CEdit* field) {
     CString text;
     if (field && field->m_hWnd) field->GetWindowText(text);
-    return text.Left(kFieldChars);
+    return text;
 }
 
 } // namespace
@@ -160,7 +160,17 @@ void CCurrencyPanel::RecomputeTotals() {
     for (int column = 0; column < 3; ++column) {
         std::vector<CString> texts;
         for (int line = 0; line < m_nLines; ++line) texts.push_back(FieldText(m_fields[column][line]));
-        totals[column]->SetWindowText(FormatTotal(texts));
+        // A long amount's total is shortened to what its cell shows whole: its width less the
+        // pixel at each side where a column separator stands over it.
+        CStatic& cell = *totals[column];
+        CClientDC dc(&cell);
+        CFont* old = dc.SelectObject(cell.GetFont());
+        CRect room;
+        cell.GetClientRect(&room);
+        room.DeflateRect(1, 0);
+        cell.SetWindowText(
+            FormatTotalToFit(texts, [&](const CString& text) { return dc.GetTextExtent(text).cx <= room.Width(); }));
+        if (old) dc.SelectObject(old);
     }
 }
 

@@ -109,6 +109,7 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     for (CComboBox* combo : std::initializer_list<CComboBox*>{&m_pair1, &m_pair2, &m_pair3, &m_rateBase})
         AdjustComboDropHeight(combo, 8);
     PlaceLineWindow();
+    RecomputeTotals(); // the totals' cells may have another width now
     Invalidate(TRUE);
     m_bLayingOut = false;
 }

@@ -48,15 +48,36 @@ CString FormatConverted(double amount, double rateFrom, double rateTo) {
     return text;
 }
 
-CString FormatTotal(const std::vector<CString>& texts) {
+namespace {
+double SumAmounts(const std::vector<CString>& texts) {
     double sum = 0;
     for (const CString& text : texts) sum += ReadAmount(text);
+    return sum;
+}
+} // namespace
+
+CString FormatTotal(const std::vector<CString>& texts) {
+    const double sum = SumAmounts(texts);
     CString total;
     // Amounts beyond what a number holds would sum to "inf" or "nan": a short word says so.
     if (std::isfinite(sum))
         total.Format(L"%.2f", sum);
     else
         total.LoadString(IDS_RESULT_TOO_LARGE);
+    return total;
+}
+
+CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits) {
+    CString total = FormatTotal(texts);
+    if (fits(total)) return total;
+    const double sum = SumAmounts(texts);
+    if (std::isfinite(sum))
+        for (int digits = 14; digits >= 0; --digits) {
+            CString shortened;
+            shortened.Format(L"%.*e", digits, sum);
+            if (fits(shortened)) return shortened;
+        }
+    total.LoadString(IDS_RESULT_TOO_LARGE);
     return total;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -41,6 +42,10 @@ double ReadRate(const CString& text);
 CString FormatConverted(double amount, double rateFrom, double rateTo);
 // "%.2f" of the sum of the texts, added in order (empty and unreadable texts count 0).
 CString FormatTotal(const std::vector<CString>& texts);
+// The total as its cell can show it whole (fits says whether a text does): "%.2f" when that fits,
+// else the sum in scientific form with as many digits as fit ("1.2345e+52", never a cut number
+// that reads as another), else "Too large".
+CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits);
 
 // One record of a currency rate reply: "code_rate#".
 struct CurrencyFeedRecord {

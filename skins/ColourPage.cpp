@@ -14,6 +14,10 @@
 #include <algorithm>
 #include <cwchar>
 
+namespace {
+constexpr int kSliderLeft = 100; // the channel sliders' left edge
+} // namespace
+
 IMPLEMENT_DYNAMIC(CColourPage, CPropertyPage)
 
 BEGIN_MESSAGE_MAP(CColourPage, CPropertyPage)
@@ -118,9 +122,9 @@ void CColourPage::ShowColourOnSliders(DWORD colour) {
 
 void CColourPage::PlaceSliders(int top) {
     const int width = m_nWidth - 140;
-    m_sliderRed.SetWindowPos(nullptr, 100, top, width, 20, SWP_NOZORDER);
-    m_sliderGreen.SetWindowPos(nullptr, 100, top + 20, width, 20, SWP_NOZORDER);
-    m_sliderBlue.SetWindowPos(nullptr, 100, top + 40, width, 20, SWP_NOZORDER);
+    m_sliderRed.SetWindowPos(nullptr, kSliderLeft, top, width, 20, SWP_NOZORDER);
+    m_sliderGreen.SetWindowPos(nullptr, kSliderLeft, top + 20, width, 20, SWP_NOZORDER);
+    m_sliderBlue.SetWindowPos(nullptr, kSliderLeft, top + 40, width, 20, SWP_NOZORDER);
 }
 
 void CColourPage::LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second) {
@@ -252,10 +256,13 @@ void CColourPage::PaintChannels(CDC& dc, const ChannelRows& rows, int scale) {
     CFont font;
     MakePageFont(font, 12, FW_NORMAL);
     CFont* oldFont = dc.SelectObject(&font);
-    dc.TextOut(90, rows.labelY, CString(L"R:"));
-    m_strWork = LoadCoreString(IDS_UI_G);
-    dc.TextOut(90, rows.labelY + 20, m_strWork);
-    dc.TextOut(90, rows.labelY + 40, CString(L"B:"));
+    // The three labels stand at one x from which each ends before the sliders, which would
+    // cover the last character of a wider one ("G:" is wider than "R:" and "B:").
+    const CString labels[3] = {CString(L"R:"), LoadCoreString(IDS_UI_G), CString(L"B:")};
+    int widest = 0;
+    for (const CString& label : labels) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(label).cx));
+    const int labelX = std::min(90, kSliderLeft - 2 - widest);
+    for (int i = 0; i < 3; ++i) dc.TextOut(labelX, rows.labelY + 20 * i, labels[i]);
     for (int i = 0; i < 3; ++i) {
         CString value;
         value.Format(L"%d", shown[i]);

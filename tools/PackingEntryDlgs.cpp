@@ -163,14 +163,20 @@ void CNewEntryDlg::Layout() {
     case NewEntryCategoryItems:
         place(m_listItems, T + 65, d);
         place(m_listLists, T + d + 83, small ? m_a / 5 : m_a / 4);
+        FillWithColumn(m_listLists);
         break;
     case NewEntryAllItems:
         place(m_listLists, T + 65, d);
         place(m_listCategories, T + d + 83, small ? m_a / 5 : m_a / 4);
+        FillWithColumn(m_listCategories);
         break;
     default: break;
     }
 }
+
+// A list whose one column was made without a width: the column spans the list, so that its
+// caption and its rows read whole.
+void CNewEntryDlg::FillWithColumn(CListCtrl& list) { list.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER); }
 
 void CNewEntryDlg::OnSize(UINT nType, int cx, int cy) {
     CDialog::OnSize(nType, cx, cy);

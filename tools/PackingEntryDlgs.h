@@ -55,6 +55,7 @@ protected:
 private:
     void ReadMetrics();
     void Layout();
+    static void FillWithColumn(CListCtrl& list);
     bool SmallScreen() const;
     // The bottom of the mode's lowest control or label, as laid out with the panel down.
     int ContentHeight() const;

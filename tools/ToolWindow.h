@@ -97,9 +97,10 @@ public:
     void ScrollTo(CWnd* tool, int offset);
     // How far the controls are moved up.
     int Offset() const { return m_nOffset; }
+    // How far they can be moved up: 0 while the window shows no scroll bar.
+    int Range(CWnd* tool) const;
 
 private:
-    int Range(CWnd* tool) const;
     int m_nOffset = 0;
     int m_nContent = 0;
     bool m_bBusy = false;

@@ -38,6 +38,10 @@ BEGIN_MESSAGE_MAP(CConverterDlg, CDialog)
     ON_CBN_SELCHANGE(IDC_CONVERTER_CATEGORY, &CConverterDlg::OnSelchangeCategory)
     ON_CBN_SELCHANGE(IDC_CONVERTER_FROM, &CConverterDlg::OnSelchangeFrom)
     ON_CBN_SELCHANGE(IDC_CONVERTER_TO, &CConverterDlg::OnSelchangeTo)
+    ON_CBN_DROPDOWN(IDC_CONVERTER_FROM, &CConverterDlg::OnDropdownFrom)
+    ON_CBN_DROPDOWN(IDC_CONVERTER_TO, &CConverterDlg::OnDropdownTo)
+    ON_CBN_CLOSEUP(IDC_CONVERTER_FROM, &CConverterDlg::OnCloseupList)
+    ON_CBN_CLOSEUP(IDC_CONVERTER_TO, &CConverterDlg::OnCloseupList)
     ON_WM_PAINT()
     ON_WM_SIZE()
     ON_WM_VSCROLL()
@@ -61,6 +65,11 @@ END_MESSAGE_MAP()
 namespace {
 
 constexpr int kResultWindow = 15; // characters the result field shows when scrolled
+constexpr int kListRows = 5;      // rows an open unit list shows at the least (every unit when fewer)
+// The characters of a result as "%.15g" writes it.
+constexpr const wchar_t* kResultCharacters = L"0123456789.e+-";
+// The picture frame around each field is this much wider than the field.
+constexpr int kFrameBeyondField = 7;
 const COLORREF kButtonFace = RGB(194, 211, 228);
 const COLORREF kButtonText = RGB(50, 50, 150);
 
@@ -139,6 +148,7 @@ BOOL CConverterDlg::OnInitDialog() {
     CreateToolFont(m_fieldFont, 13, 400, L"Arial", DEFAULT_QUALITY);
     m_resultField.SetFont(&m_fieldFont);
     m_valueField.SetFont(&m_fieldFont);
+    MeasureFieldWidth();
     CreateToolFont(m_lastFont, fontBase + 14, 500, face, ANTIALIASED_QUALITY);
     m_pFont = &m_lastFont;
 
@@ -171,6 +181,18 @@ BOOL CConverterDlg::OnInitDialog() {
     m_category.SetFocus();
     ApplySkin();
     return FALSE;
+}
+
+// Fifteen of the widest characters a result holds, in the fields' font, and the field's margins:
+// so the result field shows its fifteen characters whole wherever the arrows have moved them.
+void CConverterDlg::MeasureFieldWidth() {
+    CClientDC dc(&m_resultField);
+    CFont* old = dc.SelectObject(&m_fieldFont);
+    int widest = 0;
+    for (const wchar_t* c = kResultCharacters; *c; ++c) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(c, 1).cx));
+    if (old) dc.SelectObject(old);
+    const DWORD margins = static_cast<DWORD>(m_resultField.SendMessage(EM_GETMARGINS));
+    m_nFieldWidth = std::max(93, kResultWindow * widest + LOWORD(margins) + HIWORD(margins));
 }
 
 // The unit names of the chosen category into both lists, the first unit chosen in both.
@@ -224,10 +246,24 @@ void CConverterDlg::OnSelchangeCategory() {
     CString text;
     m_valueField.GetWindowText(text);
     m_value = ReadDecimal(text);
-    m_resultValue = m_value; // from and to are the same unit now
-    ShowResult();
+    if (CategoryHasUnits()) {
+        m_resultValue = m_value; // from and to are the same unit now
+        ShowResult();
+    } else {
+        ClearResult();
+    }
     m_valueField.SetFocus();
     SetDropWidths();
+}
+
+bool CConverterDlg::CategoryHasUnits() const { return m_fromList.GetCount() > 0 && m_toList.GetCount() > 0; }
+
+void CConverterDlg::ClearResult() {
+    m_resultValue = 0;
+    m_resultField.SetWindowText(L"");
+    ResultText.Empty();
+    ResultScrollOffset = 0;
+    InvalidateArrowBand();
 }
 
 void CConverterDlg::OnSelchangeFrom() {
@@ -238,6 +274,58 @@ void CConverterDlg::OnSelchangeFrom() {
 void CConverterDlg::OnSelchangeTo() {
     Convert();
     HideToolsList(this);
+}
+
+void CConverterDlg::OnDropdownFrom() { MakeRoomForList(m_fromList); }
+void CConverterDlg::OnDropdownTo() { MakeRoomForList(m_toList); }
+
+void CConverterDlg::MakeRoomForList(CComboBox& list) {
+    m_nOffsetBeforeList = m_scroll.Offset();
+    m_bPanelDownForList = false;
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::SipGetInfo(&info) || !(info.fdwFlags & SIPF_ON)) return;
+    const int range = m_scroll.Range(this);
+    const CRect visible(info.rcVisibleDesktop);
+    CRect client, field;
+    GetClientRect(&client);
+    ClientToScreen(&client);
+    list.GetWindowRect(&field);
+    // Room beside the field at each offset; the first offset with the most room wins, so the
+    // content stays where it is when moving gains nothing.
+    auto room = [&](int offset) {
+        const int shift = offset - m_scroll.Offset();
+        const int top = field.top - shift, bottom = field.bottom - shift;
+        if (top < client.top || bottom > std::min(client.bottom, visible.bottom)) return -1;
+        return std::max(static_cast<int>(visible.bottom) - bottom, top - static_cast<int>(visible.top));
+    };
+    int best = m_scroll.Offset();
+    for (int offset = 0; offset <= range; ++offset)
+        if (room(offset) > room(best)) best = offset;
+    const int fewest = std::min(list.GetCount(), kListRows) * list.GetItemHeight(0) + 2;
+    if (room(best) >= fewest) return m_scroll.ScrollTo(this, best);
+    // Above the raised panel no place of the field leaves the list its rows: the panel steps
+    // aside while the user picks (the window lays itself out for the room), and comes back when
+    // the list closes.
+    m_bPanelDownForList = true;
+    ::SHSipPreference(m_hWnd, SIP_DOWN);
+}
+
+void CConverterDlg::OnCloseupList() {
+    if (m_bPanelDownForList) {
+        m_bPanelDownForList = false;
+        m_nOffsetBeforeList = -1;
+        ::SHSipPreference(m_hWnd, SIP_UP);
+        return;
+    }
+    const bool moved = m_nOffsetBeforeList >= 0 && m_nOffsetBeforeList != m_scroll.Offset();
+    if (moved) {
+        m_scroll.ScrollTo(this, m_nOffsetBeforeList);
+        // What the closed list uncovered is not painted yet: moving the content copied it as it
+        // stood, so everything is drawn afresh.
+        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    m_nOffsetBeforeList = -1;
 }
 
 // [SECTION] Conversion, value entry and the Edit menu
@@ -263,7 +351,7 @@ void CConverterDlg::Convert() {
         }
     } else {
         UnitTable* table = UnitTableOfCategory(c);
-        if (!table || f < 0 || t < 0 || f >= table->count || t >= table->count) return;
+        if (!table || f < 0 || t < 0 || f >= table->count || t >= table->count) return ClearResult();
         m_resultValue = ConvertByFactor(m_value, table->entries[f].factor, table->entries[t].factor);
         ShowResult();
     }
@@ -297,6 +385,7 @@ void CConverterDlg::OnClear() {
     m_valueField.SetWindowText(L"0");
     m_resultField.SetWindowText(L"0");
     UpdateData(FALSE);
+    if (!CategoryHasUnits()) ClearResult();
     HideToolsList(this);
 }
 
@@ -306,6 +395,7 @@ void CConverterDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
     m_valueField.SetWindowText(L"0");
     m_resultField.SetWindowText(L"0");
     UpdateData(FALSE);
+    if (!CategoryHasUnits()) ClearResult();
 }
 
 void CConverterDlg::OnUpdateValue() {
@@ -380,10 +470,11 @@ LRESULT CConverterDlg::OnLeaveTool(WPARAM, LPARAM) { return LeaveToolWindow(this
 
 CConverterDlg::ResultArrows CConverterDlg::GetResultArrows() const {
     int x0 = LayoutLeft();
-    if (IsPortrait()) return {{x0 + 81, 126}, {x0 + 5, 126}, {x0 + 4, 126, x0 + 97, 150}};
+    const int right = x0 + 4 + m_nFieldWidth; // the result field's right edge
+    if (IsPortrait()) return {{right - 16, 126}, {x0 + 5, 126}, {x0 + 4, 126, right, 150}};
     if (!IsSquareScreenNot320()) return {{x0 - 17, 109}, {x0 - 38, 109}, {0, 109, x0 + 4, 126}};
     // Square screens: both arrows on the row above the result field, inside the band.
-    return {{x0 + 81, 92}, {x0 + 60, 92}, {x0 + 4, 92, x0 + 97, 109}};
+    return {{right - 16, 92}, {right - 37, 92}, {x0 + 4, 92, right, 109}};
 }
 
 void CConverterDlg::ShowResultText() { m_resultField.SetWindowText(ResultText.Mid(ResultScrollOffset)); }
@@ -454,14 +545,15 @@ void CConverterDlg::Layout() {
     m_convertLabel.SetWindowPos(nullptr, 5, 5, labelWidth, 20, flags);
     m_category.SetWindowPos(nullptr, labelWidth + 10, 3, W - labelWidth - 12, 20, flags);
     m_fromLabel.SetWindowPos(nullptr, 5, 37, 0, 0, flags | SWP_NOSIZE);
-    m_valueFrame.SetWindowPos(nullptr, x0, 56, 100, 23, flags);
-    m_valueField.SetWindowPos(nullptr, x0 + 4, 60, 93, 16, flags);
+    const int frameWidth = m_nFieldWidth + kFrameBeyondField;
+    m_valueFrame.SetWindowPos(nullptr, x0, 56, frameWidth, 23, flags);
+    m_valueField.SetWindowPos(nullptr, x0 + 4, 60, m_nFieldWidth, 16, flags);
     CRect frame;
     m_valueFrame.GetClientRect(&frame);
     m_fromList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 58, std::min(130, W - (x0 + 5 + frame.Width()) - 2), 20, flags);
     m_resultLabel.SetWindowPos(nullptr, 5, 85, 0, 0, flags | SWP_NOSIZE);
-    m_resultFrame.SetWindowPos(nullptr, x0, 105, 100, 23, flags);
-    m_resultField.SetWindowPos(nullptr, x0 + 4, 109, 93, 16, flags);
+    m_resultFrame.SetWindowPos(nullptr, x0, 105, frameWidth, 23, flags);
+    m_resultField.SetWindowPos(nullptr, x0 + 4, 109, m_nFieldWidth, 16, flags);
     m_resultFrame.GetClientRect(&frame);
     m_toList.SetWindowPos(nullptr, x0 + 5 + frame.Width(), 107, std::min(130, W - (x0 + 5 + frame.Width()) - 2), 20, flags);
     m_bottomBand.SetWindowPos(nullptr, 0, portrait ? 165 : 137, W, 30, flags);
@@ -510,20 +602,17 @@ void CConverterDlg::OnPaint() {
     if (ResultText.GetLength() > kResultWindow) {
         ResultArrows arrows = GetResultArrows();
         HINSTANCE module = AfxGetResourceHandle();
-        if (ResultScrollOffset < ResultText.GetLength() - kResultWindow) {
-            HICON icon = static_cast<HICON>(::LoadImage(module, MAKEINTRESOURCE(IDI_SCROLL_FORWARD), IMAGE_ICON, 16, 16, 0));
-            if (icon) {
-                ::DrawIconEx(dc.GetSafeHdc(), arrows.forward.x, arrows.forward.y, icon, 16, 16, 0, nullptr, DI_NORMAL);
-                ::DestroyIcon(icon);
-            }
-        }
-        if (ResultScrollOffset > 0) {
-            HICON icon = static_cast<HICON>(::LoadImage(module, MAKEINTRESOURCE(IDI_SCROLL_BACK), IMAGE_ICON, 16, 16, 0));
-            if (icon) {
-                ::DrawIconEx(dc.GetSafeHdc(), arrows.back.x, arrows.back.y, icon, 16, 16, 0, nullptr, DI_NORMAL);
-                ::DestroyIcon(icon);
-            }
-        }
+        // Each arrow stands on a white tile, as the result field does: a skin's dark background
+        // would swallow the dark arrow.
+        auto drawArrow = [&](UINT id, POINT at) {
+            HICON icon = static_cast<HICON>(::LoadImage(module, MAKEINTRESOURCE(id), IMAGE_ICON, 16, 16, 0));
+            if (!icon) return;
+            dc.FillSolidRect(at.x, at.y, 16, 16, RGB(255, 255, 255));
+            ::DrawIconEx(dc.GetSafeHdc(), at.x, at.y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+            ::DestroyIcon(icon);
+        };
+        if (ResultScrollOffset < ResultText.GetLength() - kResultWindow) drawArrow(IDI_SCROLL_FORWARD, arrows.forward);
+        if (ResultScrollOffset > 0) drawArrow(IDI_SCROLL_BACK, arrows.back);
     }
 
     CPen pen(PS_SOLID, 1, ScaleColor(m_panelColor, 0.9f));
@@ -536,8 +625,9 @@ void CConverterDlg::OnPaint() {
     if (frame) {
         BITMAP bm{};
         ::GetObjectW(frame, sizeof bm, &bm);
-        ::TransparentImage(dc.GetSafeHdc(), x0, 56, 100, 23, frame, 0, 0, bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
-        ::TransparentImage(dc.GetSafeHdc(), x0, 105, 100, 23, frame, 0, 0, bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
+        const int frameWidth = m_nFieldWidth + kFrameBeyondField;
+        ::TransparentImage(dc.GetSafeHdc(), x0, 56, frameWidth, 23, frame, 0, 0, bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
+        ::TransparentImage(dc.GetSafeHdc(), x0, 105, frameWidth, 23, frame, 0, 0, bm.bmWidth, bm.bmHeight, RGB(255, 255, 255));
         ::DeleteObject(frame);
     }
 

@@ -71,6 +71,9 @@ public:
         RECT band; // invalidated after a conversion or a scroll
     };
     ResultArrows GetResultArrows() const;
+    // The value and result fields' width: 15 of the widest characters a result holds, in the
+    // fields' font, between the field's margins (93 pixels until the window measured it).
+    int FieldWidth() const { return m_nFieldWidth; }
     bool IsPortrait() const { return m_nWidth < m_nHeight; }
     // Never left of the window: beside a scroll bar the width can be less than the 235 pixels
     // the rows were made for, and the lists then give up the difference.
@@ -93,6 +96,9 @@ protected:
     afx_msg void OnSelchangeCategory();
     afx_msg void OnSelchangeFrom();
     afx_msg void OnSelchangeTo();
+    afx_msg void OnDropdownFrom();
+    afx_msg void OnDropdownTo();
+    afx_msg void OnCloseupList();
     afx_msg void OnPaint();
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
@@ -120,6 +126,17 @@ private:
     void InvalidateArrowBand();
     toolwin::CToolScroll m_scroll;
     int m_nPlaceWidth = 0;
+    int m_nFieldWidth = 93;
+    int m_nOffsetBeforeList = -1; // the scroll offset before a unit list opened; -1 while none is open
+    bool m_bPanelDownForList = false; // the raised panel was lowered for the open unit list
+    void MeasureFieldWidth();
+    // A unit list about to open above the raised panel: the content moves within its scroll
+    // range, the list's field in view, to where the list has the most room on one side of its
+    // field; where that is less than its rows, the panel is lowered until the list closes.
+    void MakeRoomForList(CComboBox& list);
+    // A category without units has no result: the field is emptied.
+    bool CategoryHasUnits() const;
+    void ClearResult();
     void SetDropWidths();
     void FillUnitLists();
     void ShowResultText();

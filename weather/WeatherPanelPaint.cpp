@@ -129,8 +129,9 @@ RECT CWeatherPanel::DayCellRect() {
     const int g = s_bandHeight;
     const CSize first = WindowSize(IDC_WEATHER_ICON11);
     const CSize last = WindowSize(IDC_WEATHER_ICON43);
-    RECT r{20 * w / 40 - 5, g / 8 + 11 - first.cy, 33 * w / 40 + last.cx + 17,
-           3 * g / 4 + g / 8 + 43 + last.cy - first.cy};
+    // From the first column's line to the page's right edge, where the third column's texts and
+    // a wrapped "Tap to sync." end.
+    RECT r{ColumnLine(0, w), g / 8 + 11 - first.cy, w, 3 * g / 4 + g / 8 + 43 + last.cy - first.cy};
     return r;
 }
 
@@ -164,8 +165,9 @@ void CWeatherPanel::LoadPlaceForecasts() {
         m_placeHasData[p] = 1;
     }
     if (m_hWnd) {
+        // Erased first: the texts are drawn transparent and would stand over the old ones.
         RECT cells = DayCellRect();
-        InvalidateRect(&cells, FALSE);
+        InvalidateRect(&cells, TRUE);
     }
 }
 

@@ -245,6 +245,7 @@ TEST_F(ClockCityInfoTest, TheSummaryLeadsToTheDialogWithTheClocksDate) {
     EXPECT_EQ(boxes[0].caption, L"City information");
     EXPECT_EQ(boxes[0].type, MB_YESNO | MB_ICONINFORMATION);
     EXPECT_NE(boxes[0].text.find(L"Daylight saving: Observing now"), std::wstring::npos);
+    EXPECT_TRUE(boxes[0].text.ends_with(L"\n\nShow sunrise and sunset?")) << "Yes and No answer a question";
 
     std::filesystem::path data = JORVANA_DATA_DIR;
     std::filesystem::path host;

@@ -110,6 +110,10 @@ TEST(NumericEntry, WholeNumbersAndBlankTexts) {
     }
     double untouched = -7;
     EXPECT_FALSE(ReadWholeNumber(nullptr, untouched));
+    // A number beyond what a double holds is told apart from text that is no number.
+    for (const wchar_t* text : {L"1e400", L" 9e99999 "}) EXPECT_TRUE(IsTooLargeNumber(text)) << text;
+    for (const wchar_t* text : std::initializer_list<const wchar_t*>{L"1e300", L"-1e400", L"inf", L"1e400x", L"", nullptr})
+        EXPECT_FALSE(IsTooLargeNumber(text));
 
     EXPECT_TRUE(IsBlankText(nullptr));
     EXPECT_TRUE(IsBlankText(L""));

@@ -8,6 +8,10 @@
 #include "core/SkinFile.h"
 #include "shell/AppMessages.h"
 #include "support/Screenshots.h"
+#include "core/CommonHelpers.h"
+#include "platform/framework/WindowDC.h"
+
+#include <array>
 
 namespace {
 
@@ -127,6 +131,31 @@ TEST_F(CurrencyPageTest, AmountsBeyondANumberLeaveTheirFieldsEmptyAndTheTotalSay
     EXPECT_EQ(Text(IDC_CUR_TOTAL2), L"0.00");
     Type(0, 0, L"2");
     EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"2.00");
+}
+
+TEST_F(CurrencyPageTest, ALongAmountsTotalsFitTheirCellsAsTheSameNumber) {
+    SelectColumns(Eur, Gbp, Usd); // rates 1.25, 2, 1
+    CCurrencyPanel& page = CreatePage();
+    Type(0, 0, (L"9" + std::wstring(52, L'8')).c_str()); // 53 digits
+    const double amount = 9.888888888888889e52; // read whole, not from its first characters
+    const double sums[3] = {amount, amount * 1.25 / 2, amount * 1.25};
+    for (int column = 0; column < 3; ++column) {
+        CWnd* cell = page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
+        ASSERT_TRUE(cell);
+        CString text;
+        cell->GetWindowText(text);
+        CClientDC dc(cell);
+        CFont* old = dc.SelectObject(cell->GetFont());
+        CRect room;
+        cell->GetClientRect(&room);
+        // The column separators stand over a cell's outer pixels.
+        EXPECT_LE(dc.GetTextExtent(text).cx, room.Width() - 2) << std::wstring(text);
+        dc.SelectObject(old);
+        // Shortened, it still reads as the total: the same number to its shown digits.
+        double shown = 0;
+        ASSERT_TRUE(ReadWholeNumber(text, shown)) << std::wstring(text);
+        EXPECT_NEAR(shown / sums[column], 1.0, 0.01) << std::wstring(text);
+    }
 }
 
 TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {

@@ -3,14 +3,17 @@
 // enabled control can be brought into the visible work area (above a raised panel); no two
 // visible sibling controls overlap unless the layout means it; captions fit their controls in
 // the font they are drawn with (statics, buttons, the icon buttons' own drawing, every item a
-// combo box's field or list shows); a drop-down list whose items all fit beside its field shows
-// them all; no window shows a scroll bar that scrolls nothing. It writes a
+// combo box's field or list shows, the column captions of list views, the fields that show their
+// text whole); a drop-down list shows at least five rows (every item when fewer) and all its
+// items when they fit beside its field; no window shows a scroll bar that scrolls nothing. It
+// writes a
 // contact sheet per shape and panel state under the build folder (layout/WxH-panel-up.png).
 
 #include "platform/system/Modules.h"
 #include "MainWindowTestSupport.h"
 #include "clocks/WorldClocksDlg.h"
 #include "controls/IconButton.h"
+#include "controls/SortHeaderCtrl.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/gdi/ImageFiles.h"
 #include "platform/programs/feed-server/Forecast.h"
@@ -23,6 +26,7 @@
 #include "platform/ui/PropertySheet.h"
 #include "tools/TipTaxDlg.h"
 #include "tools/ToolsPage.h"
+#include "tools/UnitConverterDlg.h"
 #include "weather/ForecastText.h"
 #include "weather/WeatherPanel.h"
 
@@ -92,16 +96,30 @@ const std::vector<MeantOverlap> kMeantOverlaps = {
      "may lie under it"},
 };
 
-// Controls the layout means to run past the room of their window: screen, control id, why.
-struct MeantClip {
+// A control of one screen that a table below names, and why.
+struct ScreenControl {
     const char* screen;
     int control;
     const char* why;
 };
-const MeantClip kMeantClips[] = {
+template <size_t N> bool Names(const ScreenControl (&table)[N], const std::string& screen, HWND c) {
+    for (const ScreenControl& entry : table)
+        if (screen == entry.screen && ::GetDlgCtrlID(c) == entry.control) return true;
+    return false;
+}
+
+// Controls the layout means to run past the room of their window.
+const ScreenControl kMeantClips[] = {
     {"tools list", IDC_TOOLS_LIST,
      "the Tools list is a strip one icon row high over the page; its list view keeps the page's "
      "height and the strip shows the row that holds the five tools"},
+};
+
+// Edit controls whose text the user cannot scroll, so they must show it whole.
+const ScreenControl kWholeFields[] = {
+    {"unit converter, long result", IDC_CONVERTER_RESULT,
+     "the result field takes no focus (it hands it to the value field): it shows 15 characters of "
+     "the result, and its arrows move them"},
 };
 
 std::string Narrow(const std::wstring& w) {
@@ -230,6 +248,79 @@ std::optional<std::string> CaptionCut(HWND c) {
     return out.str();
 }
 
+// The width of a text in the font a window draws with.
+int TextWidthIn(HWND w, const std::wstring& text) {
+    HDC dc = ::GetDC(w);
+    HGDIOBJ old = nullptr;
+    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(w, WM_GETFONT, 0, 0))) old = ::SelectObject(dc, font);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    if (old) ::SelectObject(dc, old);
+    ::ReleaseDC(w, dc);
+    return size.cx;
+}
+
+// A field that must show its text whole: the text against the room between its margins.
+std::optional<std::string> FieldCut(HWND c) {
+    const std::wstring text = TextOf(c);
+    RECT client{};
+    ::GetClientRect(c, &client);
+    const LRESULT margins = ::SendMessageW(c, EM_GETMARGINS, 0, 0);
+    const int room = client.right - client.left - LOWORD(margins) - HIWORD(margins);
+    const int need = TextWidthIn(c, text);
+    if (need <= room) return std::nullopt;
+    std::ostringstream out;
+    out << "its text \"" << Narrow(text) << "\" needs " << need << " px, has " << room;
+    return out.str();
+}
+
+// The column captions of a list view's header that do not fit their items as the header draws
+// them: its own drawing within 4 pixels of each side, a sortable list's owner-drawn items within
+// the room its header leaves beside the sort arrow; a column running past the view's right
+// edge has only what shows of it.
+std::vector<std::string> HeaderCuts(HWND list) {
+    std::vector<std::string> cuts;
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    if (!header || !::IsWindowVisible(header)) return cuts;
+    RECT view{};
+    ::GetClientRect(list, &view);
+    HDC dc = ::GetDC(header);
+    HGDIOBJ old = nullptr;
+    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0))) old = ::SelectObject(dc, font);
+    auto* sortable = dynamic_cast<CSortHeaderCtrl*>(CWnd::FromHandlePermanent(header));
+    const int count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        HDITEMW item{};
+        item.mask = HDI_TEXT | HDI_FORMAT;
+        item.pszText = text;
+        item.cchTextMax = 255;
+        RECT r{};
+        if (!::SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item)) ||
+            !::SendMessageW(header, HDM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r)) || !*text)
+            continue;
+        r.right = std::min(r.right, view.right);
+        if (r.right <= r.left) continue; // scrolled out of the view
+        RECT label = r;
+        if (item.fmt & HDF_OWNERDRAW) {
+            if (!sortable) continue; // drawn by a window this check does not know
+            label = sortable->LabelRect(CDC::FromHandle(dc), i, CRect(r));
+        } else {
+            ::InflateRect(&label, -4, 0);
+        }
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &size);
+        const int room = std::max<int>(0, label.right - label.left);
+        if (size.cx <= room + 1) continue;
+        std::ostringstream out;
+        out << "column " << i << " caption \"" << Narrow(text) << "\" needs " << size.cx << " px, has " << room;
+        cuts.push_back(out.str());
+    }
+    if (old) ::SelectObject(dc, old);
+    ::ReleaseDC(header, dc);
+    return cuts;
+}
+
 // The items of a combo box wider than width in its own font: how many, the first and its width.
 struct ItemsCut {
     int count = 0;
@@ -258,6 +349,9 @@ ItemsCut ItemsWiderThan(HWND combo, int width) {
     ::ReleaseDC(combo, dc);
     return cut;
 }
+// The rows a drop-down list shows at the least (every item when it has fewer), so that the user
+// reads a few choices around the chosen one.
+constexpr int kMinimumRows = 5;
 // The open drop-down list of a combo box: the visible top-most list popup.
 HWND DroppedList() {
     for (HWND h = ::GetTopWindow(nullptr); h; h = ::GetWindow(h, GW_HWNDNEXT))
@@ -316,6 +410,10 @@ public:
                 Add(::GetDlgCtrlID(c), what.str());
             }
             if (auto cut = CaptionCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
+            if (WholeText(c))
+                if (auto cut = FieldCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
+            if (ClassOf(c) == L"SYSLISTVIEW32")
+                for (const std::string& cut : HeaderCuts(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + cut);
         }
         Overlaps(atTop);
         for (auto& [c, r] : atTop)
@@ -364,6 +462,14 @@ private:
             what << Describe(c) << ": its list shows " << rows << " of " << count << " items though all fit ("
                  << side << " px beside the field)";
             Add(id, what.str());
+        } else if (const int fewest = std::min(count, kMinimumRows) * item + 2;
+                   rows < std::min(count, kMinimumRows) && std::max(room.bottom - at.bottom, at.top - room.top) >= fewest) {
+            // Fewer rows though one side of the field holds them (above a raised panel).
+            std::ostringstream what;
+            what << Describe(c) << ": its list shows " << rows << " of " << count << " items, fewer than "
+                 << kMinimumRows << " though they fit (" << room.bottom - at.bottom << " px below the field, "
+                 << at.top - room.top << " above)";
+            Add(id, what.str());
         }
         if (widened && ::SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)) != LB_ERR)
             report(ItemsWiderThan(c, row.right - row.left - 2), "list", row.right - row.left - 2);
@@ -401,11 +507,8 @@ private:
                           ((c.bottom - c.top) > (room.bottom - room.top) || need <= c.top - room.top);
         return across && down;
     }
-    bool MeantClipped(HWND c) const {
-        for (const MeantClip& m : kMeantClips)
-            if (m_screen == m.screen && ::GetDlgCtrlID(c) == m.control) return true;
-        return false;
-    }
+    bool WholeText(HWND c) const { return Names(kWholeFields, m_screen, c); }
+    bool MeantClipped(HWND c) const { return Names(kMeantClips, m_screen, c); }
     bool Meant(HWND a, HWND b) const {
         RECT ra{}, rb{}, both{};
         ::GetWindowRect(a, &ra);
@@ -737,6 +840,32 @@ protected:
         const char* tools[5] = {"unit converter", "dialing codes", "clothing", "packing list", "news"};
         for (int n = 0; n < 5; ++n)
             s.push_back({tools[n], [n](LayoutCheck& t) { return t.OpenTool(n); }, [](LayoutCheck& t) { t.LeaveTool(); }});
+        // The dialing codes' other list, the US area codes, as the Show combo picks it.
+        s.push_back({"area codes",
+                     [](LayoutCheck& t) -> HWND {
+                         HWND window = t.OpenTool(kToolDialCodes);
+                         HWND show = window ? ::GetDlgItem(window, IDC_DIAL_SHOW) : nullptr;
+                         if (!show) return nullptr;
+                         ::SendMessageW(show, CB_SETCURSEL, 1, 0);
+                         ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_DIAL_SHOW, CBN_SELCHANGE), reinterpret_cast<LPARAM>(show));
+                         device::ui::PumpUntilIdle();
+                         return window;
+                     },
+                     [](LayoutCheck& t) { t.LeaveTool(); }});
+        // The longest result the converter shows, scrolled to its end by the arrows: the digits,
+        // the exponent and its sign are among the widest characters.
+        s.push_back({"unit converter, long result",
+                     [](LayoutCheck& t) -> HWND {
+                         HWND window = t.OpenTool(kToolConverter);
+                         auto* converter = dynamic_cast<CConverterDlg*>(CWnd::FromHandlePermanent(window));
+                         if (!converter) return nullptr;
+                         converter->m_valueField.SetWindowText(L"1.23456789012345e123");
+                         device::ui::PumpUntilIdle();
+                         for (int step = 0; step < 30; ++step) converter->ScrollResultForward();
+                         device::ui::PumpUntilIdle();
+                         return window;
+                     },
+                     [](LayoutCheck& t) { t.LeaveTool(); }});
         // Tip & Tax: a tool window that no menu opens; shown where the tools stand.
         s.push_back({"tip & tax",
                      [](LayoutCheck& t) -> HWND {

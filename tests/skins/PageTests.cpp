@@ -42,6 +42,30 @@ TEST_F(SkinsTest, GeneralPageOffersPlainToolbarFoldersAndEditsOneColour) {
     EXPECT_EQ(SkinFileValue(DefaultSkn(), L"General", L"IF"), L"\\toolbar2\\");
 }
 
+// "R:", "G:" and "B:" each end before their slider: with the sliders hidden, nothing of a label
+// lies where a slider stands.
+TEST_F(SkinsTest, ChannelLabelsEndLeftOfTheirSliders) {
+    ASSERT_TRUE(Run(CUi::kPageClocks, [](ScriptedUi& ui) {
+        clocksui& page = ui.m_pageClocks;
+        std::vector<CRect> sliders;
+        for (CSliderCtrl* slider : {&page.RedSlider(), &page.GreenSlider(), &page.BlueSlider()}) {
+            CRect r;
+            slider->GetWindowRect(&r);
+            sliders.push_back(r);
+            slider->ShowWindow(SW_HIDE);
+        }
+        page.UpdateWindow();
+        std::unique_ptr<device::gdi::Bitmap> screen = device::ui::CopyScreen();
+        ASSERT_TRUE(screen);
+        for (const CRect& r : sliders)
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.left + 6; ++x) {
+                    const uint32_t p = screen->Get(x, y);
+                    EXPECT_GT((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF), 3u * 128) << x << "," << y;
+                }
+    }));
+}
+
 TEST_F(SkinsTest, CurrencyChannelsAboveTheLimitShowAtTheLimitAndMissingKeysAreBlack) {
     EditSkinLine(DefaultSkn(), "PCEC@31058095", "PCEC@300128000");
     EditSkinLine(DefaultSkn(), "BKC@234242249", "");

@@ -6,6 +6,7 @@
 #include "core/BuiltInUnitTable.h"
 #include "tools/UnitConverterDlg.h"
 #include "tools/UnitTables.h"
+#include "platform/framework/WindowDC.h"
 
 #include <cmath>
 #include <set>
@@ -240,6 +241,64 @@ TEST_F(ConverterTest, LongResultScrollsByTheArrows) {
     EXPECT_EQ(Text(conv->m_resultField), L"0.0656167979002625");
 }
 
+TEST_F(ConverterTest, ACategoryWithoutUnitsShowsNoResult) {
+    CConvertersDb db;
+    db.Open();
+    for (DWORD i = 0;;) { // every speed unit goes
+        const CString key = db.GetCategory(i);
+        if (key.IsEmpty()) break;
+        if (key == L"3") ASSERT_TRUE(db.DeleteAt(i));
+        else ++i;
+    }
+    conv->ReloadUnits();
+    Choose(conv->m_category, 1);
+    SetValue(L"12");
+    ASSERT_EQ(Text(conv->m_resultField), L"12");
+    Choose(conv->m_category, 3);
+    EXPECT_EQ(conv->m_fromList.GetCount(), 0);
+    EXPECT_EQ(Text(conv->m_resultField), L"");
+    SetValue(L"7");
+    EXPECT_EQ(Text(conv->m_resultField), L"");
+    conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_CLEAR, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(conv->m_clearButton.m_hWnd));
+    EXPECT_EQ(Text(conv->m_resultField), L"");
+    EXPECT_TRUE(conv->ResultText.IsEmpty());
+}
+
+// The Night skin's dark page: the result arrows must still stand out from what is around them.
+TEST_F(ConverterTest, ResultArrowsContrastWithTheNightSkin) {
+    Install(L"night.skn");
+    Install(L"Night\\Portrait\\convert.jpg");
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"skin", InProgramFolder(L"night.skn").c_str());
+    device::ui::SetSipUp(false);
+    conv->ApplySkin();
+    conv->Invalidate(TRUE);
+    SetValue(L"0.0123456789012345678");
+    ASSERT_GT(conv->ResultText.GetLength(), 15);
+    CConverterDlg::ResultArrows arrows = conv->GetResultArrows();
+    POINT forward{arrows.forward.x + 8, arrows.forward.y + 8};
+    conv->ClientToScreen(&forward);
+    device::display::test::Tap(forward); // both arrows show
+    Pump();
+    ASSERT_EQ(conv->ResultScrollOffset, 1);
+    std::unique_ptr<device::gdi::Bitmap> screen = device::ui::CopyScreen();
+    ASSERT_TRUE(screen);
+    CRect frame; // the result field's white frame, which the arrows' boxes touch
+    conv->m_resultFrame.GetWindowRect(&frame);
+    for (POINT at : {arrows.forward, arrows.back}) {
+        conv->ClientToScreen(&at);
+        double darkest = 1, lightest = 0;
+        for (int y = std::max<int>(at.y, frame.bottom); y < at.y + 16; ++y)
+            for (int x = at.x; x < at.x + 16; ++x) {
+                const uint32_t p = screen->Get(x, y);
+                const double l = (0.0722 * (p & 0xFF) + 0.7152 * ((p >> 8) & 0xFF) + 0.2126 * ((p >> 16) & 0xFF)) / 255;
+                darkest = std::min(darkest, l), lightest = std::max(lightest, l);
+            }
+        EXPECT_GE((lightest + 0.05) / (darkest + 0.05), 3.0) << "arrow at " << at.x << "," << at.y;
+    }
+    testsupport::SaveScreenshot("unit-converter-night");
+}
+
 TEST_F(ConverterTest, ReloadShowsStoreChangesAndKeepsEachTableWithinItsSize) {
     CConvertersDb db;
     db.Open();
@@ -315,6 +374,107 @@ TEST_F(ConverterTest, RotationLaysTheToolOutAgainAndKeepsItOpen) {
     EXPECT_EQ(list.Width(), 320);
     testsupport::SaveScreenshot("unit-converter-landscape");
     device::display::test::Rotate();
+}
+
+} // namespace
+} // namespace toolstest
+
+namespace toolstest {
+namespace {
+
+// The converter on every shape, the panel down and up.
+class ConverterShapesTest : public ToolsTest {
+protected:
+    void TearDown() override {
+        device::ui::SetSipUp(false);
+        device::ui::SetScreenShape(240, 320);
+        ToolsTest::TearDown();
+    }
+    // The result field shows the first fifteen characters of its text whole, measured in its own
+    // font between its margins.
+    static void ExpectFifteenShow(CEdit& field) {
+        CString text;
+        field.GetWindowText(text);
+        text = text.Left(15);
+        CClientDC dc(&field);
+        CFont* old = dc.SelectObject(field.GetFont());
+        const int need = dc.GetTextExtent(text).cx;
+        dc.SelectObject(old);
+        CRect client;
+        field.GetClientRect(&client);
+        const DWORD margins = static_cast<DWORD>(field.SendMessage(EM_GETMARGINS));
+        EXPECT_LE(need, client.Width() - LOWORD(margins) - HIWORD(margins)) << std::wstring(text);
+    }
+    // A unit list opened: five rows at least, beside its field, inside the work area and above
+    // the panel if it is still up, on the side with more room when it shows fewer rows than it
+    // was sized for; closed, the tool is as it was.
+    void ExpectRoomyList(CComboBox& list) {
+        CRect before;
+        list.GetWindowRect(&before);
+        const bool panel = device::ui::IsSipUp();
+        list.ShowDropDown(TRUE);
+        Pump();
+        HWND popup = nullptr;
+        for (HWND h = ::GetTopWindow(nullptr); h && !popup; h = ::GetWindow(h, GW_HWNDNEXT)) {
+            wchar_t name[32] = {};
+            ::GetClassNameW(h, name, 32);
+            if (CString(name).CompareNoCase(L"ComboLBox") == 0 && ::IsWindowVisible(h)) popup = h;
+        }
+        ASSERT_TRUE(popup);
+        CRect shown, field;
+        ::GetWindowRect(popup, &shown);
+        list.GetWindowRect(&field);
+        const int rows = (shown.Height() - 2) / list.GetItemHeight(0);
+        EXPECT_GE(rows, 5);
+        RECT visible = device::ui::WorkArea();
+        if (device::ui::IsSipUp()) visible.bottom = device::ui::SipRect().top;
+        EXPECT_GE(shown.top, visible.top);
+        EXPECT_LE(shown.bottom, visible.bottom);
+        const bool below = shown.top >= field.bottom;
+        EXPECT_TRUE(below || shown.bottom <= field.top);
+        if (rows < 8) {
+            EXPECT_EQ(below, visible.bottom - field.bottom >= field.top - visible.top) << "opened on the side with less room";
+        }
+        list.ShowDropDown(FALSE);
+        Pump();
+        CRect after;
+        list.GetWindowRect(&after);
+        EXPECT_EQ(after, before) << "the content returns where it was";
+        EXPECT_EQ(device::ui::IsSipUp(), panel);
+    }
+};
+
+TEST_F(ConverterShapesTest, ResultShowsFifteenCharactersAndTheUnitListsOpenWithRoom) {
+    for (SIZE shape : {SIZE{240, 320}, SIZE{320, 240}, SIZE{240, 240}, SIZE{320, 320}}) {
+        SCOPED_TRACE(std::to_string(shape.cx) + "x" + std::to_string(shape.cy));
+        device::ui::SetScreenShape(shape.cx, shape.cy);
+        CreatePage();
+        m_page.OpenTool(kToolConverter);
+        auto* conv = static_cast<CConverterDlg*>(m_page.GetTool(kToolConverter));
+        ASSERT_TRUE(conv && conv->GetSafeHwnd());
+        for (bool up : {false, true}) {
+            SCOPED_TRACE(up ? "panel up" : "panel down");
+            device::ui::SetSipUp(up);
+            Pump();
+            // Digits, the exponent and its sign are among the widest characters of a result.
+            conv->m_valueField.SetWindowText(L"1.23456789012345e123");
+            Pump();
+            const std::wstring full(conv->ResultText);
+            ASSERT_EQ(full, L"1.23456789012345e+123");
+            ExpectFifteenShow(conv->m_resultField);
+            for (size_t step = 0; step < full.size(); ++step) conv->ScrollResultForward();
+            CString shown;
+            conv->m_resultField.GetWindowText(shown);
+            EXPECT_EQ(std::wstring(shown), full.substr(full.size() - 15)); // the last character too
+            ExpectFifteenShow(conv->m_resultField);
+            ExpectRoomyList(conv->m_fromList);
+            ExpectRoomyList(conv->m_toList);
+        }
+        device::ui::SetSipUp(false);
+        m_page.DestroyWindow();
+        m_main.DestroyWindow();
+        Pump();
+    }
 }
 
 } // namespace

@@ -147,7 +147,7 @@ TEST_F(UnitEditorTest, AddOnAFullDeviceStoresAndCountsNothing) {
     EXPECT_EQ(StoreNames(L"1"), before);
 }
 
-TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroIsRefused) {
+TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroOrTooLargeIsRefused) {
     std::vector<std::wstring> before = StoreNames(L"1");
     std::vector<std::wstring> factorsBefore;
     device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK});
@@ -174,7 +174,7 @@ TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroIsRefused) {
     EXPECT_EQ(boxes[0].text, L"Please enter a name");
     EXPECT_EQ(boxes[1].text, L"Please enter a name");
     for (size_t i = 2; i < boxes.size(); ++i)
-        EXPECT_EQ(boxes[i].text, L"The value must be a number above 0");
+        EXPECT_EQ(boxes[i].text, i == 4 ? L"Too large" : L"The value must be a number above 0") << i; // 1e999
     EXPECT_EQ(StoreNames(L"1"), before);
 }
 

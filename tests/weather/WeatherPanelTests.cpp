@@ -483,4 +483,35 @@ TEST_F(WeatherPageTest, TemperaturesStayInsideTheirDayColumnsOnEveryShape) {
     }
 }
 
+// A reload (after a synchronisation) leaves the page as a whole repaint draws it: every column it
+// drew is repainted, its background erased first.
+TEST_F(WeatherPageTest, AReloadRepaintsEveryColumnItDrew) {
+    OpenFourPlaces();
+    for (auto [width, height] : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        device::ui::SetScreenShape(width, height);
+        if (m_parent.m_hWnd) m_parent.DestroyWindow();
+        m_store.UpdateCity(L"Oslo", L"NO1", Wide(NumericForecast("06/21/2009", 25, 18)).c_str(), L"21/06/2009:Norway", 1);
+        CWeatherPanel& page = CreatePage();
+        device::display::test::PumpUntilIdle();
+        m_store.UpdateCity(L"Oslo", L"NO1", Wide(NumericForecast("06/21/2009", -38, -47)).c_str(), L"21/06/2009:Norway", 1);
+        page.Refresh();
+        device::display::test::PumpUntilIdle();
+        CRect area;
+        page.GetWindowRect(&area);
+        auto pixels = [&] {
+            std::vector<COLORREF> all;
+            for (int y = area.top; y < area.bottom; ++y)
+                for (int x = area.left; x < area.right; ++x) all.push_back(device::display::test::PixelAt(x, y));
+            return all;
+        };
+        const std::vector<COLORREF> reloaded = pixels();
+        page.Invalidate(TRUE);
+        page.UpdateWindow();
+        EXPECT_TRUE(reloaded == pixels());
+        DestroyPage();
+    }
+    device::ui::SetScreenShape(240, 320);
+}
+
 } // namespace
