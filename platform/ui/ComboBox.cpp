@@ -257,7 +257,7 @@ void KeyDown(Combo& c, UINT vk) {
         CloseUp(c, vk == VK_RETURN ? 1 : -1);
         return;
     }
-    if (vk == kVkF4) {
+    if (IsDropDownKey(vk)) {
         if (c.dropped)
             CloseUp(c, 1);
         else
@@ -317,7 +317,7 @@ LRESULT CALLBACK EditHook(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
         case VK_DOWN:
         case VK_PRIOR:
         case VK_NEXT:
-        case kVkF4: KeyDown(*c, static_cast<UINT>(wParam)); return 0;
+        case VK_F4: KeyDown(*c, static_cast<UINT>(wParam)); return 0;
         case VK_RETURN:
         case VK_ESCAPE:
             if (c->dropped) {

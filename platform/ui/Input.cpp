@@ -129,7 +129,11 @@ HWND SetFocus(HWND hwnd) {
     HWND top = nullptr;
     {
         std::lock_guard lock(s.lock);
-        if (hwnd && !FindOrError(hwnd)) return nullptr;
+        Window* w = hwnd ? FindOrError(hwnd) : nullptr;
+        if (hwnd && !w) return nullptr;
+        // As on the device, keys never go to a window that is hidden or disabled itself: the
+        // focus stays where it is. (A shown control of a dialog not shown yet may take it.)
+        if (w && (!(w->style & WS_VISIBLE) || (w->style & WS_DISABLED))) return nullptr;
         old = s.focus;
         if (old == hwnd) return old;
         if (hwnd) top = TopLevelOf(hwnd);

@@ -168,6 +168,7 @@ TEST_F(ComboBox, FocusChangeSendsKillFocusWhileTheListIsStillOpen) {
     device::ui::PumpUntilIdle();
     EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_KILLFOCUS, CBN_CLOSEUP}));
     // Focus moving between the combo and its own edit field is no focus change.
+    ShowWindow(c, SW_SHOW);
     heard.clear();
     SetFocus(c);
     HWND edit = GetDlgItem(c, IDC_COMBOEDIT);
