@@ -181,3 +181,36 @@ TEST_F(HelpViewerTest, OkEndsTheViewer) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HelpViewerTest, PageKeysScrollByAScreenArrowsByALineAndEscapeEndsTheViewer) {
+    WriteDeviceFile(L"\\Windows\\jrvhelp.htm", ShippedHelp());
+    CHelpWindow& help = Open(L"file:jrvhelp.htm");
+    RECT viewer{};
+    GetClientRect(help.Viewer(), &viewer);
+    ASSERT_GT(State().documentHeight, 2 * viewer.bottom) << "a page long enough to scroll twice";
+    EXPECT_EQ(State().scroll, 0);
+    device::display::test::PressKey(VK_NEXT);
+    const int page = State().scroll;
+    EXPECT_GT(page, viewer.bottom / 2) << "most of a screen";
+    EXPECT_LE(page, viewer.bottom);
+    device::display::test::PressKey(VK_DOWN);
+    const int line = State().scroll - page;
+    EXPECT_GT(line, 0);
+    EXPECT_LT(line, page / 4);
+    device::display::test::PressKey(VK_PRIOR);
+    EXPECT_EQ(State().scroll, line);
+
+    // Escape, taken by the viewer's own loop, ends it as "ok" does.
+    HWND window = help.Window();
+    device::ui::InjectKey(VK_ESCAPE, true);
+    device::ui::InjectKey(VK_ESCAPE, false);
+    PostQuitMessage(0); // the loop ends once the keys are taken, whatever they did
+    help.RunMessageLoop();
+    EXPECT_FALSE(IsWindow(window));
+    MSG quit{};
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+} // namespace
