@@ -429,7 +429,10 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
                 continue;
             }
             *out = *it;
-            if (remove & PM_REMOVE) q->posted.erase(it);
+            if (remove & PM_REMOVE) {
+                q->posted.erase(it);
+                NoteKeyMessageTaken(*out);
+            }
             q->last = *out;
             return true;
         }

@@ -3,6 +3,7 @@
 #include "SkinsTestSupport.h"
 
 #include "support/FileSizeLimit.h"
+#include "support/ModalSteps.h"
 
 #include <gtest/gtest.h>
 
@@ -235,4 +236,31 @@ TEST_F(SkinsTest, PagesFitAboveTheTabRowWithTheTitleAndOkInTheTaskbar) {
             }));
         }
     }
+}
+
+// The World Clocks page's Update button is hidden: the element list holds the focus from the
+// start, and its arrows keep moving the selection (over the separator) though every paint hands
+// the focus to that button.
+TEST_F(SkinsTest, ClocksColourListKeepsTheFocusThroughItsArrowKeys) {
+    using testsupport::ModalSteps;
+    CUi sheet(L"User Interface...", nullptr, CUi::kPageClocks);
+    clocksui& page = sheet.m_pageClocks;
+    ModalSteps steps({
+        [&] {
+            EXPECT_EQ(::GetFocus(), page.Elements().m_hWnd);
+            EXPECT_EQ(page.Elements().GetCurSel(), 0);
+            for (int i = 0; i < 4; ++i) ModalSteps::Press(VK_DOWN);
+        },
+        [&] {
+            EXPECT_EQ(::GetFocus(), page.Elements().m_hWnd);
+            EXPECT_EQ(page.Elements().GetCurSel(), 5);
+            ModalSteps::Press(VK_DOWN);
+        },
+        [&] {
+            EXPECT_EQ(page.Elements().GetCurSel(), 6);
+            sheet.PressButton(PSBTN_CANCEL);
+        },
+    });
+    sheet.DoModal();
+    EXPECT_TRUE(ModalSteps::Done());
 }
