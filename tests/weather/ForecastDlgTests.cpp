@@ -434,8 +434,9 @@ TEST_F(ForecastDlgTest, OverviewTextsEndInsideTheDialogAndBeforeTheLink) {
                     const int end = call.pos.x + weathertest::DrawnWidth(call);
                     EXPECT_LE(end, dlg.m_workWidth) << width << "x" << height << " state " << state;
                     // The first row's first line stands level with the link.
-                    if (call.pos.y <= dlg.RowTop(0) && call.pos.x > dlg.m_iconWidth + 40)
+                    if (call.pos.y <= dlg.RowTop(0) && call.pos.x > dlg.m_iconWidth + 40) {
                         EXPECT_LE(end, link.pos.x) << width << "x" << height << " state " << state;
+                    }
                 }
                 TapClient(dlg, dlg.m_workWidth - 20, 8); // the link: the other state
             }
