@@ -25,8 +25,6 @@ namespace {
 constexpr UINT kEmGetSel = 0x00B0;
 constexpr UINT kEmSetSel = 0x00B1;
 constexpr UINT kEmLimitText = 0x00C5;
-constexpr int kEnSetFocus = 0x0100;
-constexpr int kEnKillFocus = 0x0200;
 constexpr int kEnChange = 0x0300;
 constexpr int kEnUpdate = 0x0400;
 constexpr DWORD kEsAutoHScroll = 0x0080u;

@@ -203,7 +203,8 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
 }
 
 TEST_F(SkinsTest, PagesFitAboveTheTabRowWithTheTitleAndOkInTheTaskbar) {
-    for (auto [width, height] : {std::pair{240, 320}, std::pair{320, 240}}) {
+    for (const auto& shape : {std::pair{240, 320}, std::pair{320, 240}}) {
+        const int width = shape.first, height = shape.second;
         device::ui::SetScreenShape(width, height);
         for (int index = CUi::kPageLoad; index <= CUi::kPageTools; ++index) {
             SCOPED_TRACE(testing::Message() << width << "x" << height << " page " << index);

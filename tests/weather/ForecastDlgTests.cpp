@@ -417,7 +417,8 @@ TEST_F(ForecastDlgTest, OverviewTextsEndInsideTheDialogAndBeforeTheLink) {
                             "100"}}),
                L"21/06/2009", L"France");
     auto recorder = std::make_shared<device::gdi::CallRecorder>();
-    for (auto [width, height] : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+    for (const auto& shape : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+        const int width = shape.first, height = shape.second;
         device::ui::SetScreenShape(width, height);
         Run(L"Paris", [&](CForecastDlg& dlg) {
             for (int state = 0; state < 2; ++state) {
