@@ -117,8 +117,9 @@ void CWorldClocksDlg::OpenCityList(int clock) {
                                                     2 * ::GetSystemMetrics(SM_CXEDGE) + widest));
         }
     }
-    combo.SetFocus();
+    // Shown before it takes the focus: a hidden control takes no keys.
     combo.ShowWindow(SW_SHOW);
+    combo.SetFocus();
     combo.ShowDropDown(TRUE);
 }
 

@@ -112,6 +112,11 @@ void CWorldClocksDlg::OnTipClose() {
 
 void CWorldClocksDlg::OnTipsEditSetFocus() { ::HideCaret(m_tipsEdit.m_hWnd); }
 
+BOOL CWorldClocksDlg::PreTranslateMessage(MSG* pMsg) {
+    if (TipsBoxTakesKey(*this, TipsBox{m_tipsStatic, m_tipsEdit, m_tipsCloseButton, m_tipsTextFont}, *pMsg)) return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 CString CWorldClocksDlg::CityNameOf(int clock) {
     CComboBox& combo = m_cityCombo[clock];
     if (combo.m_hWnd && combo.GetCount() > 0) {

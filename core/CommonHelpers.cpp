@@ -202,6 +202,14 @@ void PaintFormHeaderBand(CDC& dc, int width, int top, int bottom) {
     dc.SelectObject(oldPen);
 }
 
+namespace {
+// The top-level window a window is shown in (itself when it is one).
+HWND TopLevelWindowOf(HWND h) {
+    while (h && (::GetWindowLongW(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
+    return h;
+}
+} // namespace
+
 int TipsLinesNeeded(CWnd& page, CFont& font, UINT stringId, int width) {
     CString text;
     text.LoadString(stringId);
@@ -219,6 +227,17 @@ int TipsLinesNeeded(CWnd& page, CFont& font, UINT stringId, int width) {
     }
     if (old) dc.SelectObject(old);
     return lines + 1;
+}
+
+bool TipsBoxTakesKey(CWnd& page, const TipsBox& box, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_ESCAPE && msg.wParam != VK_RETURN)) return false;
+    if (!page.m_hWnd || !box.frame.m_hWnd || !box.hide.m_hWnd || !(box.frame.GetStyle() & WS_VISIBLE)) return false;
+    if (!page.IsWindowVisible()) return false;
+    // Keys for any window of the page's own top-level window (the focus may be on the tab strip
+    // above the page): the box stands over the page the user looks at.
+    if (!msg.hwnd || TopLevelWindowOf(msg.hwnd) != TopLevelWindowOf(page.m_hWnd)) return false;
+    page.SendMessage(WM_COMMAND, MAKEWPARAM(box.hide.GetDlgCtrlID(), BN_CLICKED), reinterpret_cast<LPARAM>(box.hide.m_hWnd));
+    return true;
 }
 
 int BottomAbovePanel(CWnd& page, int bottom) {
@@ -270,12 +289,8 @@ void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, i
     // The box takes the focus, unless the user works in another window (a dialog open over the
     // page): a box placed again after a settings change (the panel raised for that dialog's
     // field) must not take the focus away from it.
-    auto topLevel = [](HWND h) {
-        while (h && (::GetWindowLongW(h, GWL_STYLE) & WS_CHILD)) h = ::GetParent(h);
-        return h;
-    };
     const HWND focus = ::GetFocus();
-    if (!focus || topLevel(focus) == topLevel(page.m_hWnd)) box.frame.SetFocus();
+    if (!focus || TopLevelWindowOf(focus) == TopLevelWindowOf(page.m_hWnd)) box.frame.SetFocus();
     ::HideCaret(box.text.m_hWnd);
     static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};
     if (alignment >= 0 && alignment <= 2) box.text.ModifyStyle(ES_CENTER | ES_RIGHT, kAlign[alignment]);

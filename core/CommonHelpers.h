@@ -12,6 +12,7 @@ class CEdit;
 class CFont;
 class CStatic;
 class CWnd;
+struct MSG;
 
 // The primary screen's shape, read anew on every call so that a rotation is seen at once.
 bool IsSquareScreenNot320();
@@ -82,6 +83,10 @@ struct TipsBox {
 // frame takes the focus and the edit shows no caret.
 void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, int lineCount, int alignment, bool fit,
                   int width);
+// For a page's PreTranslateMessage: Escape or Return pressed in the page's window (the page, or
+// the window it is shown in) while the page and its tips box are up closes the box as a tap on
+// "Hide" does (the page hears the button's BN_CLICKED). True when the key was taken.
+bool TipsBoxTakesKey(CWnd& page, const TipsBox& box, const MSG& msg);
 // The lines a tips text takes in `font` when it wraps at `width` pixels, each of its own lines
 // wrapping on its own, with one to spare for the breaks between words.
 int TipsLinesNeeded(CWnd& page, CFont& font, UINT stringId, int width);

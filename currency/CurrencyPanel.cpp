@@ -376,6 +376,11 @@ void CCurrencyPanel::ShowTipsBox(int x, int y, UINT textId, int lineCount, int a
                    alignment, fit != FALSE, width);
 }
 
+BOOL CCurrencyPanel::PreTranslateMessage(MSG* pMsg) {
+    if (TipsBoxTakesKey(*this, TipsBox{m_tipsFrame, m_tipsText, m_tipsHide, m_tipsTextFont}, *pMsg)) return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 void CCurrencyPanel::OnTipsOk() {
     m_tipsText.ShowWindow(SW_HIDE);
     m_tipsHide.ShowWindow(SW_HIDE);

@@ -466,5 +466,6 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
         CWinApp* app = AfxGetApp();
         if (!app || app->IsIdleMessage(pMsg)) CommandUiUpdatePending = true;
     }
+    if (m_tabs.m_hWnd && m_tabs.CurrentPageTipsTakeKey(pMsg)) return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
 }

@@ -160,6 +160,15 @@ void CMainTabCtrl::ShowCurrentPageTips() {
     }
 }
 
+BOOL CMainTabCtrl::CurrentPageTipsTakeKey(MSG* pMsg) {
+    if (!pMsg || pMsg->message != WM_KEYDOWN || (pMsg->wParam != VK_ESCAPE && pMsg->wParam != VK_RETURN))
+        return FALSE;
+    if (!IsPageCreated(m_nCurrentPage)) return FALSE;
+    CDialog* page = m_pages[m_nCurrentPage].page;
+    if (pMsg->hwnd == page->m_hWnd || ::IsChild(page->m_hWnd, pMsg->hwnd)) return FALSE;
+    return page->PreTranslateMessage(pMsg);
+}
+
 void CMainTabCtrl::SetTwelveHourMode(int v) {
     // The clocks and map pages take the 12-hour setting (v == 1), then repaint.
     if (auto* clocks = PageAs<CWorldClocksDlg>(kClocksPage)) clocks->SetTwelveHourMode(v == 1 ? 1 : 0);

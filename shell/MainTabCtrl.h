@@ -62,6 +62,10 @@ public:
     // After the skin sheet closed: the main window's skin, then every created page's.
     void ReloadSkins();
     void ShowCurrentPageTips();
+    // Escape or Return meant for the main window or the strip (not for the page itself, which
+    // sees its own keys first): offered to the current page, whose tips box closes on them. TRUE
+    // when the page took the key.
+    BOOL CurrentPageTipsTakeKey(MSG* pMsg);
     void SetTwelveHourMode(int v);
     void ToggleMapCitySquares();
     void OfferSavePackingList();

@@ -53,7 +53,10 @@ BOOL clocksui::OnInitDialog() {
                   IDS_UI_OTHER_DIGITAL_CLOCKS, IDS_UI_OTHER_DATES, IDS_UI_OTHER_CITIES_NAMES,
                   IDS_UI_OTHER_ANALOG_CLOCKS});
     SetUpBackgroundCombos();
+    // The Update button holds the focus; while it is hidden it cannot, and the element list,
+    // which the user works in, holds it instead.
     m_buttonUpdate.SetFocus();
+    if (::GetFocus() != m_buttonUpdate.m_hWnd) m_listElements.SetFocus();
     LayOut();
     return FALSE;
 }

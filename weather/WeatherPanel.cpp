@@ -463,6 +463,11 @@ void CWeatherPanel::PlaceTip(int x, int y, UINT stringId, int lineCount, int mod
                  fit, width);
 }
 
+BOOL CWeatherPanel::PreTranslateMessage(MSG* pMsg) {
+    if (TipsBoxTakesKey(*this, TipsBox{m_tipTitle, m_tipText, m_tipButton, m_tipTextFont}, *pMsg)) return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}
+
 void CWeatherPanel::ShowTips(int stage) {
     if (stage == 1 && m_tipStage == 2) return;
     m_tipShown = stage;

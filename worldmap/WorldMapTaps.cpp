@@ -378,3 +378,8 @@ void CWorldMapPanel::OnTipClose() {
 }
 
 void CWorldMapPanel::OnTipsSetFocus() { ::HideCaret(m_tipsText.m_hWnd); }
+
+BOOL CWorldMapPanel::PreTranslateMessage(MSG* pMsg) {
+    if (TipsBoxTakesKey(*this, TipsBox{m_tipsTitle, m_tipsText, m_tipsButton, m_tipsTextFont}, *pMsg)) return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
+}

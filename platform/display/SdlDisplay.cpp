@@ -220,12 +220,17 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     case SDLK_DOWN: vk = VK_DOWN; return;
     case SDLK_DELETE: vk = VK_DELETE; return;
     case SDLK_F1: vk = VK_F1; return;
+    case SDLK_F4: vk = VK_F4; return;
     case SDLK_HOME: vk = VK_HOME; return;
     case SDLK_END: vk = VK_END; return;
+    case SDLK_PAGEUP: vk = VK_PRIOR; return;
+    case SDLK_PAGEDOWN: vk = VK_NEXT; return;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: vk = VK_SHIFT; return;
     case SDLK_LCTRL:
     case SDLK_RCTRL: vk = VK_CONTROL; return;
+    case SDLK_LALT:
+    case SDLK_RALT: vk = VK_MENU; return;
     // The punctuation keys of a US layout, as the device's keyboard names them.
     case SDLK_SEMICOLON: vk = 0xBA; return;
     case SDLK_EQUALS: vk = 0xBB; return;

@@ -25,8 +25,6 @@ namespace {
 constexpr UINT kEmGetSel = 0x00B0;
 constexpr UINT kEmSetSel = 0x00B1;
 constexpr UINT kEmLimitText = 0x00C5;
-constexpr int kEnSetFocus = 0x0100;
-constexpr int kEnKillFocus = 0x0200;
 constexpr int kEnChange = 0x0300;
 constexpr int kEnUpdate = 0x0400;
 constexpr DWORD kEsAutoHScroll = 0x0080u;
@@ -257,7 +255,7 @@ void KeyDown(Combo& c, UINT vk) {
         CloseUp(c, vk == VK_RETURN ? 1 : -1);
         return;
     }
-    if (vk == kVkF4) {
+    if (IsDropDownKey(vk)) {
         if (c.dropped)
             CloseUp(c, 1);
         else
@@ -317,7 +315,7 @@ LRESULT CALLBACK EditHook(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
         case VK_DOWN:
         case VK_PRIOR:
         case VK_NEXT:
-        case kVkF4: KeyDown(*c, static_cast<UINT>(wParam)); return 0;
+        case VK_F4: KeyDown(*c, static_cast<UINT>(wParam)); return 0;
         case VK_RETURN:
         case VK_ESCAPE:
             if (c->dropped) {

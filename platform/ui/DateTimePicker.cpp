@@ -305,14 +305,15 @@ LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_KEYDOWN:
+        if (IsDropDownKey(static_cast<UINT>(wParam))) {
+            if (!IsTime(p)) DropCalendar(p);
+            return 0;
+        }
         switch (wParam) {
         case VK_UP: Step(p, 1); break;
         case VK_DOWN: Step(p, -1); break;
         case VK_LEFT: SelectField(p, p.field - 1); break;
         case VK_RIGHT: SelectField(p, p.field + 1); break;
-        case kVkF4:
-            if (!IsTime(p)) DropCalendar(p);
-            break;
         default: break;
         }
         return 0;

@@ -29,6 +29,10 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const device::DialogTemplate& 
 // Runs the modal loop of a dialog built with modal = true, then destroys it.
 INT_PTR RunModalDialog(HWND dialog, HWND owner);
 
+// ctrl+Tab and ctrl+shift+Tab for a property sheet: when `dialog` is a sheet or lies inside one,
+// the sheet shows its next or previous page (as a tap on that tab) and true is returned.
+bool SheetTakesPageKey(HWND dialog, const MSG& msg);
+
 // Registers the message box's own push button class (once).
 void RegisterMessageBoxClasses();
 

@@ -51,13 +51,16 @@ bool ShowsPagesInAControl(HWND dialog) {
     return false;
 }
 
-// Enter: the focused push button, else the default button, else IDOK.
+// Enter: the focused push button, else the default button, else IDOK. A focused push button
+// tells its own parent, as a tap would: on a page inside a sheet that is the page, not the sheet.
 void PressDefault(HWND dialog, HWND focus, LRESULT focusCode) {
     int id;
     HWND control;
+    HWND target = dialog;
     if (focus && focus != dialog && (focusCode & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
         control = focus;
         id = GetDlgCtrlID(focus);
+        if (HWND parent = GetParent(focus)) target = parent;
     } else {
         LRESULT def = SendMessageW(dialog, DM_GETDEFID, 0, 0);
         id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
@@ -67,7 +70,7 @@ void PressDefault(HWND dialog, HWND focus, LRESULT focusCode) {
         MessageBeep(0);
         return;
     }
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    SendMessageW(target, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
 }
 
 } // namespace
@@ -120,6 +123,8 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
     if (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) {
         LRESULT code = SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
         bool wantsAll = (code & DLGC_WANTALLKEYS) != 0;
+        // A sheet's page keys come before any control's claim on Tab.
+        if (msg->message == WM_KEYDOWN && device::ui::SheetTakesPageKey(dialog, *msg)) return TRUE;
         if (msg->message == WM_KEYDOWN && !wantsAll) {
             HWND focus = FocusIn(dialog);
             switch (msg->wParam) {

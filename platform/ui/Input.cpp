@@ -22,7 +22,8 @@ namespace device::ui {
 namespace {
 
 std::mutex g_keyLock;
-std::array<bool, 256> g_keyDown{};
+std::array<bool, 256> g_keyDown{};      // as the key messages taken so far say (GetKeyState)
+std::array<bool, 256> g_keyPressed{};   // as the keyboard is now (GetAsyncKeyState)
 std::deque<std::pair<UINT, WCHAR>> g_typed;  // characters of injected key presses, in order
 bool g_stylusDown = false;
 HWND g_lastDownWindow = nullptr;
@@ -129,7 +130,11 @@ HWND SetFocus(HWND hwnd) {
     HWND top = nullptr;
     {
         std::lock_guard lock(s.lock);
-        if (hwnd && !FindOrError(hwnd)) return nullptr;
+        Window* w = hwnd ? FindOrError(hwnd) : nullptr;
+        if (hwnd && !w) return nullptr;
+        // As on the device, keys never go to a window that is hidden or disabled itself: the
+        // focus stays where it is. (A shown control of a dialog not shown yet may take it.)
+        if (w && (!(w->style & WS_VISIBLE) || (w->style & WS_DISABLED))) return nullptr;
         old = s.focus;
         if (old == hwnd) return old;
         if (hwnd) top = TopLevelOf(hwnd);
@@ -286,7 +291,7 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
     }
     {
         std::lock_guard lock(g_keyLock);
-        g_keyDown[VK_LBUTTON] = down;
+        g_keyDown[VK_LBUTTON] = g_keyPressed[VK_LBUTTON] = down;
     }
     // A tap on the window's own scroll bar is a non-client tap (as a caption tap would be on the
     // device): the window procedure's own tap handling never takes it from the bar.
@@ -316,8 +321,8 @@ void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
         bool pressed;
         {
             std::lock_guard lock(g_keyLock);
-            pressed = down && !g_keyDown[vk]; // a held key repeating asks only once
-            g_keyDown[vk] = down;
+            pressed = down && !g_keyPressed[vk]; // a held key repeating asks only once
+            g_keyPressed[vk] = down;
         }
         HWND active;
         {
@@ -329,13 +334,15 @@ void device::ui::InjectKey(UINT vk, bool down, WCHAR ch) {
     }
     {
         std::lock_guard lock(g_keyLock);
-        g_keyDown[vk] = down;
+        g_keyPressed[vk] = down;
         if (down) g_typed.emplace_back(vk, ch);
     }
     POINT pt;
     HWND target = KeyboardTarget(pt);
     if (!target) {
+        // No window takes it: no message will carry the change, so the state changes now.
         std::lock_guard lock(g_keyLock);
+        g_keyDown[vk] = down;
         if (down && !g_typed.empty()) g_typed.pop_back();
         return;
     }
@@ -381,7 +388,18 @@ SHORT GetKeyState(int key) {
     return g_keyDown[static_cast<size_t>(key) & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
 }
 
-SHORT GetAsyncKeyState(int key) { return GetKeyState(key); }
+SHORT GetAsyncKeyState(int key) {
+    std::lock_guard lock(g_keyLock);
+    return g_keyPressed[static_cast<size_t>(key) & 0xFF] ? static_cast<SHORT>(0x8000) : 0;
+}
+
+void device::ui::NoteKeyMessageTaken(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_SYSKEYDOWN &&
+        msg.message != WM_SYSKEYUP)
+        return;
+    std::lock_guard lock(g_keyLock);
+    g_keyDown[msg.wParam & 0xFF] = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+}
 
 BOOL TranslateMessage(const MSG* msg) {
     if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return FALSE;

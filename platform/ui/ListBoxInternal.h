@@ -58,8 +58,10 @@ void DrawVScroll(HDC dc, const RECT& bar, const ScrollState& s);
 // SB_THUMBTRACK with *thumbPos set to the line the point stands for.
 int HitVScroll(const RECT& bar, const ScrollState& s, POINT pt, int* thumbPos);
 
-// The key that opens and closes drop-downs.
-constexpr UINT kVkF4 = 0x73;
+// The keys that open and close a drop-down: F4, and alt with Down or Up.
+inline bool IsDropDownKey(UINT vk) {
+    return vk == VK_F4 || ((vk == VK_DOWN || vk == VK_UP) && GetKeyState(VK_MENU) < 0);
+}
 
 // Scroll codes (WM_VSCROLL LOWORD(wParam)), as the scroll bars of the device send them.
 constexpr int kSbLineUp = 0;

@@ -450,6 +450,7 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
             if (remove & PM_REMOVE) {
                 if (StartsUserAction(*it)) g_userActions.fetch_add(1, std::memory_order_relaxed);
                 q->posted.erase(it);
+                NoteKeyMessageTaken(*out);
             }
             q->last = *out;
             return true;

@@ -392,7 +392,11 @@ bool ShowPage(Sheet& s, int i, bool ask) {
     SetWindowPos(page.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     if (s.tab) SendMessageW(s.tab, TCM_SETCURSEL, static_cast<WPARAM>(i), 0);
     RevealTab(s, i);
-    if (HWND first = GetNextDlgTabItem(page.hwnd, nullptr, FALSE)) SetFocus(first);
+    // A page that placed the focus itself (its WM_INITDIALOG or PSN_SETACTIVE) keeps it there;
+    // otherwise its first tab stop takes it.
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(page.hwnd, focus))
+        if (HWND first = GetNextDlgTabItem(page.hwnd, nullptr, FALSE)) SetFocus(first);
     return true;
 }
 
@@ -683,6 +687,18 @@ LRESULT CALLBACK TabHolderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 } // namespace
+
+bool SheetTakesPageKey(HWND dialog, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) return false;
+    // The sheet itself, or the sheet whose page (or a dialog inside that page) this is.
+    Sheet* s = SheetOf(dialog);
+    for (HWND h = dialog; !s && h && (GetWindowLongW(h, GWL_STYLE) & WS_CHILD); h = GetParent(h)) s = SheetOf(GetParent(h));
+    if (!s || s->finished || s->pages.empty()) return false;
+    const int n = static_cast<int>(s->pages.size());
+    const int step = GetKeyState(VK_SHIFT) < 0 ? n - 1 : 1;
+    if (n > 1) ShowPage(*s, (std::max(s->current, 0) + step) % n, true);
+    return true;
+}
 
 void RegisterPropertySheetClasses() {
     static std::once_flag once;

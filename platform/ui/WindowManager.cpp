@@ -864,6 +864,22 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
 
 // [SECTION] Showing, moving and z-order --------------------------------------------------------
 
+namespace {
+// A child window just hidden that held the focus, itself or in a window inside it, hands the
+// focus to its parent: keys never stay with a window the user cannot see.
+void FocusParentOfHidden(HWND hwnd) {
+    WmState& s = Wm();
+    HWND parent = nullptr;
+    {
+        std::lock_guard lock(s.lock);
+        Window* w = Find(hwnd);
+        if (!w || !w->parent || !s.focus || !InSubtree(hwnd, s.focus)) return;
+        parent = w->parent;
+    }
+    SetFocus(parent);
+}
+} // namespace
+
 BOOL ShowWindow(HWND hwnd, int command) {
     WmState& s = Wm();
     bool wasVisible;
@@ -895,6 +911,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
             if (s.capture && InSubtree(hwnd, s.capture)) s.capture = nullptr;
         }
     }
+    if (wasVisible && !show) FocusParentOfHidden(hwnd);
     if (activate) {
         DWORD ex = 0;
         {
@@ -1011,6 +1028,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int heig
         wp.cy = r.bottom - r.top;
     }
     SendMessageW(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
+    if (flags & SWP_HIDEWINDOW) FocusParentOfHidden(hwnd);
     if (topLevel && nowVisible && !(flags & SWP_NOACTIVATE) && (!(flags & SWP_NOZORDER) || (flags & SWP_SHOWWINDOW)))
         if (GetActiveWindow() != hwnd) SetActiveWindow(hwnd);
     return TRUE;

@@ -230,6 +230,9 @@ DWORD DisplayThreadId();
 
 // Focus and activation bookkeeping when a window goes away (lock held).
 void ForgetWindowInInput(HWND hwnd);
+// A key message taken from a queue: GetKeyState from now on says what that message says, as the
+// device's key state follows the messages a thread has taken, not the keys pressed since.
+void NoteKeyMessageTaken(const MSG& msg);
 
 template <class F> void ForEachPaintOrder(F&& f) {
     WmState& s = Wm();

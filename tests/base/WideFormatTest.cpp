@@ -198,7 +198,10 @@ std::wstring ReferenceFixed(double v, int precision) {
     size_t integerDigits = point;
     if (RoundDigits(digits, integerDigits + precision)) ++integerDigits;
     std::string out = digits.substr(0, integerDigits);
-    if (precision > 0) out += "." + digits.substr(integerDigits);
+    if (precision > 0) {
+        out += '.';
+        out += digits.substr(integerDigits);
+    }
     if (v < 0) out = "-" + out; // "-0.00" included, as printf writes it
     return std::wstring(out.begin(), out.end());
 }
@@ -215,7 +218,10 @@ std::wstring ReferenceExponent(double v, int precision) {
         digits.pop_back();
     }
     std::string out = digits.substr(0, 1);
-    if (precision > 0) out += "." + digits.substr(1);
+    if (precision > 0) {
+        out += '.';
+        out += digits.substr(1);
+    }
     char tail[16];
     std::snprintf(tail, sizeof tail, "e%c%02d", exponent < 0 ? '-' : '+',
                   exponent < 0 ? -exponent : exponent);

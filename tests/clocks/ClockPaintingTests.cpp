@@ -305,9 +305,10 @@ TEST_F(ClockCardTest, TextsAndHandsStayInsideTheirCards) {
             ASSERT_GE(card, 0) << "\"" << testing::PrintToString(c.text) << "\" starts outside every card";
             EXPECT_TRUE(Inside(text, CardOf(g, card))) << testing::PrintToString(c.text) << " leaves card " << card;
             // The square shape's city times still cross their sun icons: not yet checked there.
-            if (g.shape != ClockScreenShape::Square)
+            if (g.shape != ClockScreenShape::Square) {
                 for (const RECT& r : keepOut)
                     EXPECT_FALSE(Meet(text, r)) << testing::PrintToString(c.text) << " over a dial or an icon";
+            }
             for (int clock = 0; clock < 5; ++clock)
                 EXPECT_FALSE(Meet(text, g.FaceRect(clock))) << testing::PrintToString(c.text) << " over a dial";
             ++texts;

@@ -47,7 +47,9 @@ TEST_F(DstChangeTableTest, EveryClockReadsTzdataAroundEveryChangeOfEveryHomeCity
         // A new home city (or a jump of more than an hour) starts afresh, as the page does when
         // it starts; otherwise the page only ticks, and must notice the change by itself.
         if (row.zone != zone || row.home != home || now < previous || now - previous > 3600) {
-            if (row.zone != zone) ASSERT_TRUE(device::SetDeviceZone(row.zone)) << row.zone;
+            if (row.zone != zone) {
+                ASSERT_TRUE(device::SetDeviceZone(row.zone)) << row.zone;
+            }
             zone = row.zone;
             home = row.home;
             const DWORD homeIndex = IndexOf(page.m_cities, home);

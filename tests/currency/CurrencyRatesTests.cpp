@@ -213,7 +213,7 @@ TEST_F(CurrencyUpdateTest, RatesStoredElsewhereReachTheLabelAndTheLines) {
 TEST_F(CurrencyUpdateTest, InvalidRatesAreSkippedAndTheirCurrenciesKeepTheirRates) {
     ScriptedServer server;
     UseServer(server.Url("/rates"));
-    CCurrencyPanel& page = CreatePage();
+    CreatePage();
     Type(0, 0, L"2"); // 2 EUR
     const CString label = Text(IDC_CUR_LAST_UPDATE);
     const std::wstring kept = L"\n\nTheir rates stored before were kept.";

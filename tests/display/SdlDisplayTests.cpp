@@ -150,11 +150,18 @@ TEST_F(SdlBackEnd, TypedTextArrivesAsTypedOnceAndControlKeysStillWork) {
     Key(SDLK_ESCAPE, true);
     Key(SDLK_ESCAPE, false);
     Key(SDLK_LEFT, true);
+    // The keys that open drop-downs and page through the help.
+    Key(SDLK_LALT, true, KMOD_LALT);
+    Key(SDLK_F4, true);
+    Key(SDLK_PAGEDOWN, true);
+    Key(SDLK_PAGEUP, true);
+    Key(SDLK_LALT, false);
     Deliver();
     std::vector<std::pair<UINT, WPARAM>> expected{
         {WM_KEYDOWN, '3'},         {WM_CHAR, L'#'},  {WM_KEYUP, '3'},           {WM_KEYDOWN, VK_RETURN},
         {WM_CHAR, L'\r'},          {WM_KEYUP, VK_RETURN}, {WM_KEYDOWN, VK_ESCAPE}, {WM_CHAR, 0x1B},
-        {WM_KEYUP, VK_ESCAPE},     {WM_KEYDOWN, VK_LEFT}};
+        {WM_KEYUP, VK_ESCAPE},     {WM_KEYDOWN, VK_LEFT}, {WM_KEYDOWN, VK_MENU},  {WM_KEYDOWN, VK_F4},
+        {WM_KEYDOWN, VK_NEXT},     {WM_KEYDOWN, VK_PRIOR}, {WM_KEYUP, VK_MENU}};
     EXPECT_EQ(g_heard, expected);
 }
 

@@ -900,8 +900,9 @@ protected:
         s.back().close = [](LayoutCheck& t) { t.LeaveTool(); };
         const std::pair<const char*, UINT> entries[3] = {
             {"packing: new category", ID_PACK_ADD_CATEGORY}, {"packing: new list", ID_PACK_ADD_LIST}, {"packing: new items", ID_PACK_ADD_ITEMS}};
-        for (auto [name, command] : entries) {
-            s.push_back(Modal(name, [command](LayoutCheck& t) {
+        for (const auto& entry : entries) {
+            const UINT command = entry.second;
+            s.push_back(Modal(entry.first, [command](LayoutCheck& t) {
                 t.OpenTool(kToolPackingList);
                 t.Command(command);
             }));

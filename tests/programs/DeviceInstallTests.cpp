@@ -22,6 +22,15 @@ namespace fs = std::filesystem;
 
 class DeviceInstallTest : public testsupport::FreshDevice {
 protected:
+    // The installer's arguments for a build folder and the shipped data, each quoted.
+    static std::string BuildAndData(const std::string& build) {
+        std::string arguments = "'";
+        arguments += build;
+        arguments += "' '";
+        arguments += JORVANA_DATA_DIR;
+        arguments += "'";
+        return arguments;
+    }
     int Run(const std::string& arguments) {
         const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless '" +
                                     std::string(DEVICE_INSTALL) + "' " + arguments + " >/dev/null 2>&1";
@@ -91,7 +100,7 @@ protected:
 };
 
 TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
-    ASSERT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
+    ASSERT_EQ(Run(BuildAndData(BUILD_DIR)), 0);
     for (const char* file : {"Jorvana.exe", "Ondrelpane.dll", "setup.dll", "cities.lst", "default.skn",
                              "toolbar/clocks.bmp", "Portrait/clocks.jpg", "langs.dat", "LangsRes/OndrelDeutsch.dll"})
         EXPECT_TRUE(fs::is_regular_file(Folder() / file)) << file;
@@ -105,7 +114,7 @@ TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
     // The installed viewer starts on the device and keeps running until it is closed.
     EXPECT_EQ(RunInstalledViewer(), 124);
     // Installing again over the installed product is allowed.
-    EXPECT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
+    EXPECT_EQ(Run(BuildAndData(BUILD_DIR)), 0);
 
     // What the program leaves behind once it has run: its settings and its four stores.
     HKEY key = nullptr;
@@ -135,7 +144,7 @@ TEST_F(DeviceInstallTest, InstallsTheProductAndRemovesItWithTheProgramsData) {
 // A product removed before the program ever ran has none of its stores: on the headless display
 // the setup library's reports of them go to the terminal and are answered, so the removal ends.
 TEST_F(DeviceInstallTest, RemovalOfAProductThatNeverRanReportsTheMissingStoresOnTheTerminal) {
-    ASSERT_EQ(Run("'" + std::string(BUILD_DIR) + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 0);
+    ASSERT_EQ(Run(BuildAndData(BUILD_DIR)), 0);
     const fs::path said = Root() / "said.txt";
     const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless timeout 30 '" +
                                 std::string(DEVICE_INSTALL) + "' --remove >/dev/null 2>'" + said.string() + "'";
@@ -153,7 +162,7 @@ TEST_F(DeviceInstallTest, RemovalOfAProductThatNeverRanReportsTheMissingStoresOn
 TEST_F(DeviceInstallTest, RefusesAnIncompleteBuildAndARemovalOfNothing) {
     const fs::path empty = Root() / "empty-build";
     fs::create_directories(empty);
-    EXPECT_EQ(Run("'" + empty.string() + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 1);
+    EXPECT_EQ(Run(BuildAndData(empty.string())), 1);
     EXPECT_FALSE(fs::exists(Folder() / "Jorvana.exe"));
     // A build without the help viewer is incomplete too.
     const fs::path noViewer = Root() / "no-viewer-build";
@@ -161,7 +170,7 @@ TEST_F(DeviceInstallTest, RefusesAnIncompleteBuildAndARemovalOfNothing) {
         fs::create_directories((noViewer / file).parent_path());
         fs::copy_file(fs::path(BUILD_DIR) / file, noViewer / file);
     }
-    EXPECT_EQ(Run("'" + noViewer.string() + "' '" + std::string(JORVANA_DATA_DIR) + "'"), 1);
+    EXPECT_EQ(Run(BuildAndData(noViewer.string())), 1);
     EXPECT_FALSE(fs::exists(Folder() / "Jorvana.exe"));
     EXPECT_EQ(Run("--remove"), 1);
     EXPECT_EQ(Run(""), 2);

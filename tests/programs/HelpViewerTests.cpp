@@ -12,7 +12,6 @@
 #include "support/WindowedDevice.h"
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -86,9 +85,12 @@ TEST(HelpFile, ShippedPageIsSmallTitledAndHasASectionPerTabAndTheMenu) {
     EXPECT_LE(page.size(), 8192u);
     EXPECT_NE(page.find("<title>Jorvana Help</title>"), std::string::npos);
     std::vector<std::string> headings;
-    const std::regex heading("<h3>([^<]*)</h3>");
-    for (auto it = std::sregex_iterator(page.begin(), page.end(), heading); it != std::sregex_iterator(); ++it)
-        headings.push_back((*it)[1]);
+    for (size_t at = page.find("<h3>"); at != std::string::npos; at = page.find("<h3>", at)) {
+        at += 4;
+        const size_t end = page.find("</h3>", at);
+        if (end == std::string::npos) break;
+        headings.push_back(page.substr(at, end - at));
+    }
     EXPECT_EQ(headings, (std::vector<std::string>{"World Clocks", "World Map", "Weather", "Currencies", "Tools", "Menu"}));
     // The menu commands under the program's own names.
     for (const char* command : {"Tips", "Look/Feel Skins", "User Interface", "Today Plugin", "Language", "Exit",
@@ -178,6 +180,39 @@ TEST_F(HelpViewerTest, OkEndsTheViewer) {
     // The program's message loop ends (the quit is taken here, so later tests pump normally).
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HelpViewerTest, PageKeysScrollByAScreenArrowsByALineAndEscapeEndsTheViewer) {
+    WriteDeviceFile(L"\\Windows\\jrvhelp.htm", ShippedHelp());
+    CHelpWindow& help = Open(L"file:jrvhelp.htm");
+    RECT viewer{};
+    GetClientRect(help.Viewer(), &viewer);
+    ASSERT_GT(State().documentHeight, 2 * viewer.bottom) << "a page long enough to scroll twice";
+    EXPECT_EQ(State().scroll, 0);
+    device::display::test::PressKey(VK_NEXT);
+    const int page = State().scroll;
+    EXPECT_GT(page, viewer.bottom / 2) << "most of a screen";
+    EXPECT_LE(page, viewer.bottom);
+    device::display::test::PressKey(VK_DOWN);
+    const int line = State().scroll - page;
+    EXPECT_GT(line, 0);
+    EXPECT_LT(line, page / 4);
+    device::display::test::PressKey(VK_PRIOR);
+    EXPECT_EQ(State().scroll, line);
+
+    // Escape, taken by the viewer's own loop, ends it as "ok" does.
+    HWND window = help.Window();
+    device::ui::InjectKey(VK_ESCAPE, true);
+    device::ui::InjectKey(VK_ESCAPE, false);
+    PostQuitMessage(0); // the loop ends once the keys are taken, whatever they did
+    help.RunMessageLoop();
+    EXPECT_FALSE(IsWindow(window));
+    MSG quit{};
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 } // namespace

@@ -213,7 +213,9 @@ TEST_F(MainAppTest, AModuleInstallKilledAtAnyPointIsWholeOrUndoneAtTheNextStart)
             ASSERT_EQ(list, before) << "round " << round;
             ASSERT_TRUE(DeviceFileExists(source)) << "round " << round;
         }
-        if (!move) EXPECT_TRUE(DeviceFileExists(source)) << "round " << round;
+        if (!move) {
+            EXPECT_TRUE(DeviceFileExists(source)) << "round " << round;
+        }
         for (const std::wstring& folder : {std::wstring(kProgramFolder), InProgramFolder(L"LangsRes"), std::wstring(L"\\My Documents")})
             for (const auto& entry : std::filesystem::directory_iterator(HostPath(folder))) {
                 const std::string name = entry.path().filename().string();

@@ -16,6 +16,7 @@
 #include "shell/PanelBackDlg.h"
 #include "tools/ToolsPage.h"
 #include "worldmap/WorldMapPanel.h"
+#include "support/ModalSteps.h"
 #include "support/Screenshots.h"
 
 namespace shelltest {
@@ -851,6 +852,50 @@ TEST_F(MainWindowTest, TapsUnderTheRemindersSavedBoxOpenNothingAndTheReminderIsS
     EXPECT_EQ(ReadString(L"Jorvana\\alarms", L"clock"), CString(L"19:05"));
     EXPECT_TRUE(dlg.IsWindowEnabled());
     EXPECT_EQ(::GetActiveWindow(), dlg.m_hWnd) << "the taskbar shows the main window's caption again";
+}
+
+} // namespace
+} // namespace shelltest
+
+namespace shelltest {
+namespace {
+
+// Run by its own loop: the tips balloon of the first start closes on Escape though the tab strip
+// holds the focus, and the Currencies tips box shown from the menu closes on Return.
+TEST_F(MainWindowTest, TipsBoxesCloseOnEscapeAndReturn) {
+    using testsupport::ModalSteps;
+    InstallSmallProduct();
+    TestMainDlg dlg;
+    auto shown = [&](int page) {
+        CDialog* p = dlg.GetTabs().GetPage(page);
+        return p && p->m_hWnd && p->GetDlgItem(IDC_CLOCK_TIPS_FRAME)->IsWindowVisible();
+    };
+    ModalSteps steps({
+        [&] {
+            EXPECT_TRUE(shown(CMainTabCtrl::kClocksPage));
+            ModalSteps::Press(VK_ESCAPE);
+        },
+        [&] {
+            EXPECT_FALSE(shown(CMainTabCtrl::kClocksPage));
+            CRect item;
+            dlg.GetTabs().GetItemRect(CMainTabCtrl::kCurrencyPage, &item);
+            dlg.GetTabs().ClientToScreen(&item);
+            device::ui::InjectStylus(device::ui::StylusAction::Down, item.CenterPoint());
+            device::ui::InjectStylus(device::ui::StylusAction::Up, item.CenterPoint());
+        },
+        [&] {
+            ASSERT_EQ(dlg.GetTabs().GetCurrentPage(), CMainTabCtrl::kCurrencyPage);
+            dlg.SendMessage(WM_COMMAND, ID_TIPS);
+            EXPECT_TRUE(shown(CMainTabCtrl::kCurrencyPage));
+            ModalSteps::Press(VK_RETURN);
+        },
+        [&] {
+            EXPECT_FALSE(shown(CMainTabCtrl::kCurrencyPage));
+            dlg.SendMessage(WM_COMMAND, ID_APP_EXIT_MENU);
+        },
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(ModalSteps::Done());
 }
 
 } // namespace

@@ -525,8 +525,12 @@ TEST_F(ToolsTabTest, FormFieldsRaiseThePanelAndARotationKeepsTheFormsWhole) {
         EXPECT_TRUE(raised[0]) << "factor field";
         EXPECT_TRUE(raised[1]) << "name field";
         EXPECT_EQ(kept, CString(L"Talent")) << "the typed name stays";
-        if (shape.cy == 320) EXPECT_TRUE(together[0]) << "header and fields above the panel";
-        if (shape.cx == 320 && shape.cy == 320) EXPECT_TRUE(together[1]) << "the same, rotated";
+        if (shape.cy == 320) {
+            EXPECT_TRUE(together[0]) << "header and fields above the panel";
+        }
+        if (shape.cx == 320 && shape.cy == 320) {
+            EXPECT_TRUE(together[1]) << "the same, rotated";
+        }
         device::ui::SetSipUp(false);
         device::ui::PumpUntilIdle();
     }

@@ -2,6 +2,7 @@
 // skins refused with a message, a valid one loaded into every colour page and written at close,
 // and the default skin restored. Also the screenshots of every page.
 #include "SkinsTestSupport.h"
+#include "support/ModalSteps.h"
 #include "support/Screenshots.h"
 
 #include <gtest/gtest.h>
@@ -167,4 +168,39 @@ TEST_F(SkinsTest, ScreenshotsOfEveryPage) {
         EXPECT_FALSE(testsupport::SaveScreenshot("skins-clocks-square").empty());
     }));
     EXPECT_TRUE(MessageTexts().empty());
+}
+
+// The sheet run by its own modal loop, keys and all: the skin list has the focus when the page
+// opens, Return presses the focused Load Skin, and ctrl+Tab and ctrl+shift+Tab turn the pages.
+TEST_F(ChooserTest, SkinListTakesTheFocusReturnPressesLoadSkinAndCtrlTabTurnsThePages) {
+    using testsupport::ModalSteps;
+    CUi sheet(L"User Interface...", nullptr, CUi::kPageLoad);
+    loadui& page = sheet.m_pageLoad;
+    ModalSteps steps({
+        [&] {
+            EXPECT_EQ(::GetFocus(), page.Skins().m_hWnd);
+            page.BrowseTo(kSkins.c_str());
+            page.Skins().SetCurSel(page.Skins().FindStringExact(-1, L"Blue(blue.skn)"));
+            page.GetDlgItem(IDC_UI_LOAD_SKIN)->SetFocus();
+            ModalSteps::Press(VK_RETURN);
+        },
+        [&] {
+            EXPECT_EQ(ReadSkinRegistry(), CString(kBlue.c_str()));
+            EXPECT_EQ(sheet.m_pageClocks.GetColour(1), 1002003u);
+            ModalSteps::PressWith({VK_CONTROL}, VK_TAB);
+        },
+        [&] {
+            EXPECT_EQ(sheet.GetActiveIndex(), CUi::kPageGeneral);
+            EXPECT_TRUE(sheet.m_pageGeneral.IsWindowVisible());
+            // Back to the first page, and on round to the last.
+            ModalSteps::PressWith({VK_CONTROL, VK_SHIFT}, VK_TAB);
+            ModalSteps::PressWith({VK_CONTROL, VK_SHIFT}, VK_TAB);
+        },
+        [&] {
+            EXPECT_EQ(sheet.GetActiveIndex(), CUi::kPageTools);
+            sheet.PressButton(PSBTN_OK);
+        },
+    });
+    EXPECT_EQ(sheet.DoModal(), IDOK);
+    EXPECT_TRUE(ModalSteps::Done());
 }

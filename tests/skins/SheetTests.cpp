@@ -3,6 +3,7 @@
 #include "SkinsTestSupport.h"
 
 #include "support/FileSizeLimit.h"
+#include "support/ModalSteps.h"
 #include "support/UserAction.h"
 
 #include <gtest/gtest.h>
@@ -204,7 +205,8 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
 }
 
 TEST_F(SkinsTest, PagesFitAboveTheTabRowWithTheTitleAndOkInTheTaskbar) {
-    for (auto [width, height] : {std::pair{240, 320}, std::pair{320, 240}}) {
+    for (const auto& shape : {std::pair{240, 320}, std::pair{320, 240}}) {
+        const int width = shape.first, height = shape.second;
         device::ui::SetScreenShape(width, height);
         for (int index = CUi::kPageLoad; index <= CUi::kPageTools; ++index) {
             SCOPED_TRACE(testing::Message() << width << "x" << height << " page " << index);
@@ -237,4 +239,31 @@ TEST_F(SkinsTest, PagesFitAboveTheTabRowWithTheTitleAndOkInTheTaskbar) {
             }));
         }
     }
+}
+
+// The World Clocks page's Update button is hidden: the element list holds the focus from the
+// start, and its arrows keep moving the selection (over the separator) though every paint hands
+// the focus to that button.
+TEST_F(SkinsTest, ClocksColourListKeepsTheFocusThroughItsArrowKeys) {
+    using testsupport::ModalSteps;
+    CUi sheet(L"User Interface...", nullptr, CUi::kPageClocks);
+    clocksui& page = sheet.m_pageClocks;
+    ModalSteps steps({
+        [&] {
+            EXPECT_EQ(::GetFocus(), page.Elements().m_hWnd);
+            EXPECT_EQ(page.Elements().GetCurSel(), 0);
+            for (int i = 0; i < 4; ++i) ModalSteps::Press(VK_DOWN);
+        },
+        [&] {
+            EXPECT_EQ(::GetFocus(), page.Elements().m_hWnd);
+            EXPECT_EQ(page.Elements().GetCurSel(), 5);
+            ModalSteps::Press(VK_DOWN);
+        },
+        [&] {
+            EXPECT_EQ(page.Elements().GetCurSel(), 6);
+            sheet.PressButton(PSBTN_CANCEL);
+        },
+    });
+    sheet.DoModal();
+    EXPECT_TRUE(ModalSteps::Done());
 }

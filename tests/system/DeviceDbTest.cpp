@@ -121,7 +121,7 @@ TEST_F(DeviceDbTest, AStorageFaultUndoesTheWholeTransaction) {
     {
         testsupport::FileSizeLimit full(testsupport::RoomForAFewPages(Root()));
         const std::vector<char> blob(4096, 'x');
-        EXPECT_FALSE(db->Write([&](sqlite3* h) {
+        EXPECT_FALSE(db->Write([&](sqlite3*) {
             for (int i = 0; i < 2000; ++i)
                 device::DeviceDb::Get()->Write([&](sqlite3* h2) {
                     return device::Statement(h2, "INSERT INTO f VALUES(?)")

@@ -125,7 +125,7 @@ TEST_F(ComboBox, KeyboardChangesNotifyAtOnceAndReturnEndsTheOpenList) {
     Key(VK_UP);  // already on the first item: nothing
     EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_SELCHANGE, CBN_SELCHANGE}));
     heard.clear();
-    Key(0x73);  // F4 opens
+    Key(VK_F4);  // F4 opens
     Key(VK_DOWN);
     Key(VK_RETURN);
     EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
@@ -134,6 +134,20 @@ TEST_F(ComboBox, KeyboardChangesNotifyAtOnceAndReturnEndsTheOpenList) {
     SendMessageW(c, CB_SHOWDROPDOWN, TRUE, 0);
     Key(VK_ESCAPE);
     EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_DROPDOWN, CBN_SELENDCANCEL, CBN_CLOSEUP}));
+
+    // alt with Down or Up opens and closes it as F4 does; Down alone still moves the pick.
+    heard.clear();
+    device::ui::InjectKey(VK_MENU, true);
+    Key(VK_DOWN);
+    device::ui::InjectKey(VK_MENU, false);
+    EXPECT_TRUE(SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0));
+    Key(VK_DOWN);
+    device::ui::InjectKey(VK_MENU, true);
+    Key(VK_UP);
+    device::ui::InjectKey(VK_MENU, false);
+    EXPECT_FALSE(SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 2);
 }
 
 TEST_F(ComboBox, FocusChangeSendsKillFocusWhileTheListIsStillOpen) {
@@ -168,6 +182,7 @@ TEST_F(ComboBox, FocusChangeSendsKillFocusWhileTheListIsStillOpen) {
     device::ui::PumpUntilIdle();
     EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_KILLFOCUS, CBN_CLOSEUP}));
     // Focus moving between the combo and its own edit field is no focus change.
+    ShowWindow(c, SW_SHOW);
     heard.clear();
     SetFocus(c);
     HWND edit = GetDlgItem(c, IDC_COMBOEDIT);

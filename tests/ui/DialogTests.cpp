@@ -210,9 +210,12 @@ TEST_F(DialogTest, TabShiftTabArrowsAndWantedKeys) {
     SetFocus(item(1001));
     Key(item(1001), VK_TAB);
     EXPECT_EQ(GetFocus(), item(1002));
+    // Shift counts once its own key message is taken, as from the keyboard.
     device::ui::InjectKey(VK_SHIFT, true);
+    device::ui::PumpUntilIdle();
     Key(item(1002), VK_TAB);
     device::ui::InjectKey(VK_SHIFT, false);
+    device::ui::PumpUntilIdle();
     EXPECT_EQ(GetFocus(), item(1001));
     Key(item(1001), VK_DOWN);
     EXPECT_EQ(GetFocus(), item(1002));

@@ -38,6 +38,33 @@ TEST_F(Input, FocusMovesWithKillThenSetFocus) {
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
+TEST_F(Input, FocusNeverGoesToAHiddenOrDisabledWindowAndLeavesOneBeingHidden) {
+    HWND top = Top(0, 26, 100, 100);
+    HWND field = Child(top, 1, 0, 0, 20, 20);
+    HWND hidden = Child(top, 2, 30, 0, 20, 20, 0);
+    HWND disabled = Child(top, 3, 60, 0, 20, 20, WS_VISIBLE | WS_DISABLED);
+    HWND panel = Child(top, 4, 0, 30, 60, 60);
+    HWND inner = Child(panel, 5, 0, 0, 20, 20);
+    SetFocus(field);
+    EXPECT_EQ(SetFocus(hidden), nullptr);
+    EXPECT_EQ(SetFocus(disabled), nullptr);
+    EXPECT_EQ(GetFocus(), field) << "the focus stays where the user was";
+    // A shown control of a window not shown yet may take it (a dialog placing its focus
+    // before it appears).
+    HWND later = Top(0, 26, 100, 100, WS_POPUP);
+    HWND control = Child(later, 6, 0, 0, 20, 20);
+    EXPECT_EQ(SetFocus(control), field);
+    EXPECT_EQ(GetFocus(), control);
+
+    // Hiding the focus, or a window holding it, gives the focus to the hidden window's parent.
+    SetFocus(inner);
+    ShowWindow(panel, SW_HIDE);
+    EXPECT_EQ(GetFocus(), top);
+    SetFocus(field);
+    SetWindowPos(field, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW);
+    EXPECT_EQ(GetFocus(), top);
+}
+
 TEST_F(Input, ActivationSendsActivateInactiveToTheOldWindow) {
     HWND first = Top(0, 26, 100, 100);
     HWND second = Top(0, 26, 100, 100);

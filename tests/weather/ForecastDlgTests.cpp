@@ -467,7 +467,8 @@ TEST_F(ForecastDlgTest, OverviewTextsEndInsideTheDialogAndBeforeTheLink) {
                             "100"}}),
                L"21/06/2009", L"France");
     auto recorder = std::make_shared<device::gdi::CallRecorder>();
-    for (auto [width, height] : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+    for (const auto& shape : {std::pair{240, 320}, {320, 240}, {240, 240}, {320, 320}}) {
+        const int width = shape.first, height = shape.second;
         device::ui::SetScreenShape(width, height);
         Run(L"Paris", [&](CForecastDlg& dlg) {
             for (int state = 0; state < 2; ++state) {
@@ -484,8 +485,9 @@ TEST_F(ForecastDlgTest, OverviewTextsEndInsideTheDialogAndBeforeTheLink) {
                     const int end = call.pos.x + weathertest::DrawnWidth(call);
                     EXPECT_LE(end, dlg.m_workWidth) << width << "x" << height << " state " << state;
                     // The first row's first line stands level with the link.
-                    if (call.pos.y <= dlg.RowTop(0) && call.pos.x > dlg.m_iconWidth + 40)
+                    if (call.pos.y <= dlg.RowTop(0) && call.pos.x > dlg.m_iconWidth + 40) {
                         EXPECT_LE(end, link.pos.x) << width << "x" << height << " state " << state;
+                    }
                 }
                 TapClient(dlg, dlg.m_workWidth - 20, 8); // the link: the other state
             }

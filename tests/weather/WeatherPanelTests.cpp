@@ -73,7 +73,9 @@ TEST_F(WeatherTest, TodayMovesOnAtLocalMidnightAcrossADaylightTimeChange) {
     for (const Case& c : cases) {
         ForecastCurrency f = ComputeForecastCurrency(c.date, At(c.now));
         EXPECT_EQ(f.current, c.current) << c.now;
-        if (c.current) EXPECT_EQ(f.todayIndex, c.today) << c.now;
+        if (c.current) {
+            EXPECT_EQ(f.todayIndex, c.today) << c.now;
+        }
     }
     device::SetDeviceZone(zone);
 }

@@ -26,10 +26,15 @@ namespace weathertest {
 inline std::string Forecast(const std::string& date, int count = 60) {
     std::string text;
     for (int i = 0; i < count; ++i) {
-        if (i == 2)
-            text += "Monday " + date;
-        else
-            text += "d" + std::to_string(i / 12) + "f" + std::to_string(i % 12);
+        if (i == 2) {
+            text += "Monday ";
+            text += date;
+        } else {
+            text += 'd';
+            text += std::to_string(i / 12);
+            text += 'f';
+            text += std::to_string(i % 12);
+        }
         text += "^";
     }
     return text;

@@ -81,6 +81,20 @@ bool CHelpWindow::Create(const std::wstring& commandLine) {
     return true;
 }
 
+int CHelpWindow::RunMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && m_window &&
+            (msg.hwnd == m_window || IsChild(m_window, msg.hwnd))) {
+            SendMessageW(m_window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
 // The viewer takes the client area above the command bar, and above the input panel while it is up.
 void CHelpWindow::Layout() {
     if (!m_window) return;

@@ -30,6 +30,10 @@ public:
     // Makes the window over the work area and opens the command line's help file (or says that
     // none was named). False when the window could not be made.
     bool Create(const std::wstring& commandLine);
+    // The viewer's message loop, until the user ends it: Escape ends it as "ok" does; Page Down
+    // and Page Up scroll the page by a screen, the arrows by a line (the viewer control's keys).
+    // Returns the program's exit code.
+    int RunMessageLoop();
     HWND Window() const { return m_window; }
     HWND Viewer() const { return m_viewer; }
     HWND Bar() const { return m_bar; }

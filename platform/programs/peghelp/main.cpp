@@ -20,10 +20,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "peghelp: the help window could not be made\n");
         return 1;
     }
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    help.RunMessageLoop();
     return 0;
 }

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Two lines of heading for the cities, one for the weather places; a last line may lack
     // its line feed.
     CRecordDatabase check;
-    if (check.Open(kCitiesDbName) && check.GetRecordCount() + 1 > lines) {
+    if (check.Open(kCitiesDbName) && static_cast<size_t>(check.GetRecordCount()) + 1 > lines) {
         if (check.GetRecordCount() > 0) std::abort();
     }
     if (weather.GetRecordCount() > lines) std::abort();
