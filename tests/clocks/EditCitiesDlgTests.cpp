@@ -14,8 +14,8 @@
 #include <random>
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -420,20 +420,31 @@ TEST_F(EditCitiesDlgTest, AnUpdateKilledAtAnyPointLeavesTheOldCityOrTheNewOneWit
     std::mt19937 random(7);
     int moved = 0;
     for (int round = 0; round < 24; ++round) {
+        // The writer says when its first update is through, so that a loaded machine, slow to
+        // start it, still has it killed among its updates rather than before them.
+        int started[2];
+        ASSERT_EQ(pipe(started), 0);
         const pid_t writer = fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
-            Edit([](CEditCitiesDlg& dlg) {
-                for (;;) {
+            close(started[0]);
+            Edit([&](CEditCitiesDlg& dlg) {
+                for (bool told = false;; told = true) {
                     const bool first = Item(dlg, 0) == CString(L"C00");
                     Select(dlg, first ? 0 : 29);
                     dlg.m_editName.SetWindowText(first ? L"Z00" : L"C00");
                     Click(dlg, IDC_EDIT_CITY_UPDATE);
+                    if (!told) (void)!write(started[1], "u", 1);
                 }
             });
             _exit(0);
         }
-        usleep(static_cast<useconds_t>(20000 + random() % 80000));
+        close(started[1]);
+        char byte = 0;
+        const bool updated = read(started[0], &byte, 1) == 1;
+        close(started[0]);
+        ASSERT_TRUE(updated) << "round " << round;
+        usleep(static_cast<useconds_t>(random() % 40000));
         kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
 

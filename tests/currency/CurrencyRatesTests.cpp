@@ -6,6 +6,7 @@
 #include "core/CurrenciesDb.h"
 #include "core/HttpExchange.h"
 #include "platform/system/DeviceTime.h"
+#include "support/LoopbackTimeouts.h"
 #include "support/FileSizeLimit.h"
 #include "support/HostileFeedServers.h"
 #include "support/ScriptedServer.h"
@@ -53,12 +54,7 @@ class CurrencyUpdateTest : public CurrencyPageTest {
 protected:
     void SetUp() override {
         CurrencyPageTest::SetUp();
-        HttpExchangeTimeouts quick;
-        quick.connectionMs = 1000;
-        quick.connectMs = 1000;
-        quick.receiveMs = 400;
-        quick.overallMs = 2000;
-        SetHttpExchangeTimeouts(quick);
+        SetHttpExchangeTimeouts(testsupport::LoopbackTimeouts());
         SelectColumns(Eur, Gbp, Usd);
     }
     void TearDown() override {

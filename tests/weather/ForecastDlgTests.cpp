@@ -7,6 +7,7 @@
 #include "platform/display/Display.h"
 #include "platform/display/HeadlessTest.h"
 #include "resources/resource.h"
+#include "support/LoopbackTimeouts.h"
 #include "support/ScriptedServer.h"
 #include "support/Screenshots.h"
 #include "platform/ui/DeviceUi.h"
@@ -51,11 +52,7 @@ protected:
     void SetUp() override {
         WeatherTest::SetUp();
         device::display::Start();
-        HttpExchangeTimeouts quick;
-        quick.connectionMs = quick.connectMs = 1000;
-        quick.receiveMs = 400;
-        quick.overallMs = 2000;
-        SetHttpExchangeTimeouts(quick);
+        SetHttpExchangeTimeouts(testsupport::LoopbackTimeouts());
         const std::filesystem::path data = JORVANA_DATA_DIR;
         std::filesystem::copy_file(data / "mapping.cfg",
                                    testsupport::HostPath(testsupport::InProgramFolder(L"mapping.cfg")));

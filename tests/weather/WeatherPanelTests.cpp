@@ -10,6 +10,7 @@
 #include "platform/programs/feed-server/FeedServer.h"
 #include "platform/system/DeviceClock.h"
 #include "platform/system/DeviceTime.h"
+#include "support/LoopbackTimeouts.h"
 #include "support/ScriptedServer.h"
 #include "weather/SyncDlg.h"
 
@@ -233,12 +234,7 @@ class WeatherPageSyncTest : public WeatherPageTest {
 protected:
     void SetUp() override {
         WeatherPageTest::SetUp();
-        HttpExchangeTimeouts quick;
-        quick.connectionMs = 1000;
-        quick.connectMs = 1000;
-        quick.receiveMs = 400;
-        quick.overallMs = 2000;
-        SetHttpExchangeTimeouts(quick);
+        SetHttpExchangeTimeouts(testsupport::LoopbackTimeouts());
     }
     void TearDown() override {
         SetHttpExchangeTimeouts(HttpExchangeTimeouts{});

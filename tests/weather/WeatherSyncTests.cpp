@@ -8,6 +8,7 @@
 #include "platform/display/Display.h"
 #include "platform/programs/feed-server/FeedServer.h"
 #include "resources/resource.h"
+#include "support/LoopbackTimeouts.h"
 #include "support/FileSizeLimit.h"
 #include "support/HostileFeedServers.h"
 #include "support/ScriptedServer.h"
@@ -32,12 +33,7 @@ protected:
     void SetUp() override {
         WeatherTest::SetUp();
         device::display::Start();
-        HttpExchangeTimeouts quick;
-        quick.connectionMs = 1000;
-        quick.connectMs = 1000;
-        quick.receiveMs = 400;
-        quick.overallMs = 2000;
-        SetHttpExchangeTimeouts(quick);
+        SetHttpExchangeTimeouts(testsupport::LoopbackTimeouts());
         OpenPlaces({"France;Paris;A1", "Norway;Oslo;B2"});
     }
     void TearDown() override {
@@ -187,7 +183,6 @@ TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
 TEST_F(WeatherSyncTest, ADeviceClockAWeekOffStoresTheForecastsAndNamesBothDates) {
     auto standIn = StartStandInServer();
     ASSERT_TRUE(standIn);
-    feedserver::FeedServer& server = *standIn;
     device::SetDeviceClock("2009-06-28T10:00:00Z");
     const std::wstring message = L"The forecasts received are for 21/06/2009, but the device's date is 28/06/2009."
                                  L"\n\nThe device's date is probably wrong: please check its date and time.";
