@@ -6,6 +6,7 @@
 #include "clocks/ReminderNotifications.h"
 #include "clocks/StoredCityIndexes.h"
 #include "clocks/WorldClocksDlg.h"
+#include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/File.h"
@@ -15,6 +16,9 @@
 #include "resources/resource.h"
 #include "shell/MainTabCtrl.h"
 #include "shell/StartupFiles.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -205,7 +209,6 @@ void CWorldClocksDlg::ChooseHomeCity() {
     if (selected < 0) return;
     const DWORD city = static_cast<DWORD>(selected);
     s_clockCity[0] = city;
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[0], city);
     if (!m_syncLocalZone) {
         // The device's clock now stands for the new city; the city clocks' windows are tested
         // against the new reference, as the ticker does when the reference moves.
@@ -214,67 +217,81 @@ void CWorldClocksDlg::ChooseHomeCity() {
     } else
         LoadOneClockZone(0, CTime::GetCurrentTime().GetYear()); // the device keeps being the reference
     m_fullRepaint = 1;
-    m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname",
-                           m_cities.GetName(city) + L":" + m_cities.GetCountry(city));
 
     HANDLE reminders[kReminderCount] = {};
     FindReminderNotifications(reminders);
-    for (HANDLE reminder : reminders) {
-        if (reminder) {
-            RescheduleReminders(0);
-            break;
-        }
-    }
-    AddHomeCityToWeather(city);
+    const bool moveReminders = std::any_of(std::begin(reminders), std::end(reminders), [](HANDLE h) { return h; });
+    const HomeWeatherPlace place = FindHomeWeatherPlace(city);
+
+    // The home city, its name, its reminders and its weather place land together or not at all:
+    // a home name or a place position that does not fit the stored home city would name another.
+    BOOL shifted[4] = {FALSE, FALSE, FALSE, FALSE};
+    const bool stored = StoreWritesAllOrNothing([&] {
+        return m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[0], city) &&
+               m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname",
+                                      m_cities.GetName(city) + L":" + m_cities.GetCountry(city)) &&
+               (!moveReminders || StoreReminderMoves(0)) && (place.code.IsEmpty() || AddWeatherPlace(place, shifted));
+    });
+    if (stored && moveReminders) MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+    place.Complain();
+    if (CMainTabCtrl* container = Container(); stored && container)
+        container->ShiftWeatherPlaces(shifted[0], shifted[1], shifted[2], shifted[3]);
 }
 
-void CWorldClocksDlg::AddHomeCityToWeather(DWORD cityIndex) {
-    const CString name = m_cities.GetName(cityIndex);
-    const CString country = m_cities.GetCountry(cityIndex);
-    // The country names a file inside the weatcs folder, never a path out of it.
-    if (name.IsEmpty() || country.IsEmpty() || !IsNameInsideFolder(country)) return;
-
-    const CString path = GetShippedFilePath(L"weatcs\\" + country);
-    CString code;
-    bool found = false;
-    bool damaged = false;
-    {
-        CTextFileHandle file(OpenTextFile(path, TextFileKind::CountryCities, &damaged));
-        if (!file && damaged) {
-            AfxMessageBox(IDS_COUNTRY_CITIES_FILE_DAMAGED, MB_OK);
-            return;
-        }
-        if (!file) {
-            const LONG error = static_cast<LONG>(::GetLastError());
-            CFileException failure(CFileException::OsErrorToException(error), error, path);
-            failure.ReportError();
-            return;
-        }
-        CWaitCursor wait;
-        found = FindCountryWeatherCode(file.Get(), name, code, &damaged);
-    }
+void CWorldClocksDlg::HomeWeatherPlace::Complain() const {
     if (damaged) AfxMessageBox(IDS_COUNTRY_CITIES_FILE_DAMAGED, MB_OK);
-    if (!found) return;
-    if (!m_weatherCities.AddCity(name, code, L"", CString(kNeverUpdatedDate) + L":" + country)) return;
-
-    // The new place moves every weather place at or after it one position down.
-    m_weatherCities.FindByName(name);
-    const DWORD position = m_weatherCities.GetCurrentIndex();
-    BOOL shifted[4] = {FALSE, FALSE, FALSE, FALSE};
-    for (int i = 0; i < 4; ++i) {
-        const DWORD place = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i]);
-        if (place >= position) {
-            m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i], place + 1);
-            shifted[i] = TRUE;
-        }
+    if (openError) {
+        CFileException failure(CFileException::OsErrorToException(openError), openError, path);
+        failure.ReportError();
     }
-    if (CMainTabCtrl* container = Container()) container->ShiftWeatherPlaces(shifted[0], shifted[1], shifted[2], shifted[3]);
+}
+
+CWorldClocksDlg::HomeWeatherPlace CWorldClocksDlg::FindHomeWeatherPlace(DWORD cityIndex) {
+    HomeWeatherPlace place;
+    place.name = m_cities.GetName(cityIndex);
+    place.country = m_cities.GetCountry(cityIndex);
+    // The country names a file inside the weatcs folder, never a path out of it.
+    if (place.name.IsEmpty() || place.country.IsEmpty() || !IsNameInsideFolder(place.country)) return place;
+    // A city the weather cities hold already stays where it is.
+    if (m_weatherCities.FindByName(place.name)) return place;
+
+    place.path = GetShippedFilePath(L"weatcs\\" + place.country);
+    CTextFileHandle file(OpenTextFile(place.path, TextFileKind::CountryCities, &place.damaged));
+    if (!file) {
+        if (!place.damaged) place.openError = static_cast<LONG>(::GetLastError());
+        return place;
+    }
+    CWaitCursor wait;
+    CString code;
+    if (FindCountryWeatherCode(file.Get(), place.name, code, &place.damaged)) place.code = code;
+    return place;
+}
+
+bool CWorldClocksDlg::AddWeatherPlace(const HomeWeatherPlace& place, BOOL shifted[4]) {
+    if (!m_weatherCities.AddCity(place.name, place.code, L"", CString(kNeverUpdatedDate) + L":" + place.country))
+        return false;
+    // The new place moves every weather place at or after it one position down.
+    m_weatherCities.FindByName(place.name);
+    const DWORD position = m_weatherCities.GetCurrentIndex();
+    for (int i = 0; i < 4; ++i) {
+        const DWORD stored = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i]);
+        if (stored < position) continue;
+        if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i], stored + 1)) return false;
+        shifted[i] = TRUE;
+    }
+    return true;
 }
 
 // [SECTION] Reminders --------------------------------------------------------------------------
 
 void CWorldClocksDlg::RescheduleReminders(int clock) {
-    if (clock < 0 || clock >= kClockCount) return;
+    // Said saved only once the moved notification and the texts are both stored.
+    if (StoreWritesAllOrNothing([&] { return StoreReminderMoves(clock); }))
+        MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+}
+
+bool CWorldClocksDlg::StoreReminderMoves(int clock) {
+    if (clock < 0 || clock >= kClockCount) return true;
     CString* const texts[3] = {m_reminderTime, m_reminderDate, m_reminderDescription};
     for (int n = 0; n < kClockCount; ++n)
         for (int stem = 0; stem < 3; ++stem)
@@ -292,6 +309,7 @@ void CWorldClocksDlg::RescheduleReminders(int clock) {
 
     for (int n = 0; n < kClockCount; ++n)
         for (int stem = 0; stem < 3; ++stem)
-            m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, ReminderValueName(stem, n), texts[stem][n]);
-    MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+            if (!m_registry.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, ReminderValueName(stem, n), texts[stem][n]))
+                return false;
+    return true;
 }

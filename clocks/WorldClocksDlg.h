@@ -177,8 +177,21 @@ private:
     // The list is left or closed: a typed name of another city chooses it, anything else
     // restores the clock's city; the list is hidden.
     void LeaveCityList(int clock, bool killFocus);
-    // Adds the home city to the weather cities when its country's list knows it.
-    void AddHomeCityToWeather(DWORD cityIndex);
+    // A new home city's entry for the weather cities, looked up in its country's list before
+    // anything is stored; what the lookup met is said after the store.
+    struct HomeWeatherPlace {
+        CString name, country, path;
+        CString code;       // empty: nothing to add (known already, not listed, no list)
+        bool damaged = false;
+        LONG openError = 0; // the country's list could not be opened
+        void Complain() const;
+    };
+    HomeWeatherPlace FindHomeWeatherPlace(DWORD cityIndex);
+    // Adds the place to the weather cities, moving the stored places at or after it (shifted
+    // marks which); false when a write failed.
+    bool AddWeatherPlace(const HomeWeatherPlace& place, BOOL shifted[4]);
+    // The writes of RescheduleReminders, without a word: false when one failed.
+    bool StoreReminderMoves(int clock);
 
     CBrush m_tipsBrush;       // RGB(250, 250, 220)
     CBrush m_tipsButtonBrush; // RGB(0, 120, 220)

@@ -45,3 +45,9 @@ StoreOutcome StoreAllOrNothing(const std::function<bool()>& change) {
     if (!InsideLargerTransaction()) ReportStorageFault();
     return StoreOutcome::StorageFailed;
 }
+
+bool StoreWritesAllOrNothing(const std::function<bool()>& writes) {
+    const StoreOutcome outcome = StoreAllOrNothing(writes);
+    if (outcome == StoreOutcome::Refused && !InsideLargerTransaction()) ReportStorageFault();
+    return outcome == StoreOutcome::Committed;
+}

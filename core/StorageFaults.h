@@ -36,3 +36,7 @@ enum class StoreOutcome {
 // notifications alike; CCeDBDatabase::AllOrNothing). A storage failure is reported
 // (ReportStorageFault); a refusal is left to the caller to explain.
 StoreOutcome StoreAllOrNothing(const std::function<bool()>& change);
+
+// StoreAllOrNothing for a change whose only way to fail is a write that failed: a refusal is
+// reported as the storage's fault too. True when all of it is stored.
+bool StoreWritesAllOrNothing(const std::function<bool()>& writes);
