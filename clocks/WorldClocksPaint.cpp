@@ -79,19 +79,24 @@ void CWorldClocksDlg::OnPaint() {
     CFont& dateFont = square ? m_smallFont : m_textFont;
     if (dateFont.GetSafeHandle()) dc.SelectObject(&dateFont);
     dc.SetTextColor(m_colour[COD]);
+    CString dates[kClockCount];
     for (int clock = 1; clock < kClockCount; ++clock) {
-        CString date = m_dateText[clock];
+        dates[clock] = m_dateText[clock];
         if (square) {
-            int blank = date.Find(L' ');
-            if (blank >= 0) date = date.Left(blank); // day and month without the weekday
+            int blank = dates[clock].Find(L' ');
+            if (blank >= 0) dates[clock] = dates[clock].Left(blank); // day and month without the weekday
         }
+    }
+    // A weekday that would run past its card's edge takes the small font instead, and then the
+    // four dates all take it, so that they read alike.
+    bool narrow = false;
+    if (!square && m_smallFont.GetSafeHandle())
+        for (int clock = 1; clock < kClockCount; ++clock)
+            narrow = narrow || dc.GetTextExtent(dates[clock]).cx > g.CityDateRight(clock) - g.DatePos(clock).x;
+    if (narrow) dc.SelectObject(&m_smallFont);
+    for (int clock = 1; clock < kClockCount; ++clock) {
         POINT p = g.DatePos(clock);
-        // A weekday that would run past the card's edge takes the small font instead.
-        const bool narrow = !square && m_smallFont.GetSafeHandle() &&
-                            dc.GetTextExtent(date).cx > g.CityDateRight(clock) - p.x;
-        if (narrow) dc.SelectObject(&m_smallFont);
-        dc.TextOut(p.x, p.y, date);
-        if (narrow && dateFont.GetSafeHandle()) dc.SelectObject(&dateFont);
+        dc.TextOut(p.x, p.y, dates[clock]);
     }
 
     for (int clock = 0; clock < kClockCount; ++clock) {

@@ -50,14 +50,14 @@ void Close(Tracking& t, UINT picked) {
     t.done = true;
 }
 
-// Moves the highlight to the next item that can be picked (step +1 or -1), wrapping.
+// Moves the highlight to the next item that can be picked (step +1 or -1), wrapping; with nothing
+// highlighted Down starts at the first item and Up at the last.
 void StepHot(Tracking& t, int step) {
     int n = static_cast<int>(t.items.items.size());
     if (n == 0) return;
-    int i = t.hot;
+    int i = t.hot >= 0 ? t.hot : step > 0 ? -1 : n;
     for (int k = 0; k < n; ++k) {
         i = (i + step + n) % n;
-        if (i < 0) i = 0;
         if (Pickable(t.items.items[static_cast<size_t>(i)])) {
             SetHot(t, i);
             return;

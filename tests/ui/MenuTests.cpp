@@ -336,6 +336,20 @@ TEST_F(MenuTest, KeysMoveTheHighlightAndPickOrCancel) {
         device::ui::InjectKey(VK_ESCAPE, false);
     });
     EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 10, 40, 0, owner, nullptr), 0);
+
+    // Up with nothing highlighted goes to the last item, and wraps from the first to the last.
+    AppendMenuW(m, MF_STRING, 5, L"Five");
+    for (int ups : {1, 4}) {
+        m_idle.push_back([&, ups] {
+            for (int k = 0; k < ups; ++k) {
+                device::ui::InjectKey(VK_UP, true);
+                device::ui::InjectKey(VK_UP, false);
+            }
+            device::ui::InjectKey(VK_RETURN, true);
+            device::ui::InjectKey(VK_RETURN, false);
+        });
+        EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 10, 40, 0, owner, nullptr), 5u) << ups << " ups";
+    }
     DestroyMenu(m);
 }
 
