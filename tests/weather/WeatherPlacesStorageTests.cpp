@@ -7,11 +7,8 @@
 
 #include "core/CoreMessages.h"
 #include "support/FileSizeLimit.h"
+#include "support/KilledChild.h"
 #include "weather/CitySelectDlg.h"
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <random>
@@ -164,23 +161,7 @@ TEST_F(WeatherPlacesStorageTest, AKilledChoiceKeepsThePlacesOnTheirCities) {
         for (int round = 0; round < 10; ++round) {
             const std::string trace = std::string(c.name) + ", round " + std::to_string(round);
             UseNewDevice();
-            int acting[2];
-            ASSERT_EQ(pipe(acting), 0);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                close(acting[0]);
-                if (write(acting[1], "!", 1) != 1) _exit(3);
-                Act(c);
-                _exit(0);
-            }
-            close(acting[1]);
-            char started = 0;
-            ASSERT_EQ(read(acting[0], &started, 1), 1) << trace;
-            usleep(static_cast<useconds_t>(random() % 40000));
-            kill(child, SIGKILL);
-            waitpid(child, nullptr, 0);
-            close(acting[0]);
+            testsupport::RunKilledAfter([&] { Act(c); }, static_cast<useconds_t>(random() % 40000));
             const std::vector<std::wstring> stored = Stored();
             EXPECT_TRUE(Allowed(c, stored, before, after)) << trace << ": " << ::testing::PrintToString(stored);
         }
