@@ -8,6 +8,7 @@
 #include "clocks/WorldClocksDlg.h"
 #include "core/StorageFaults.h"
 #include "core/TextFiles.h"
+#include "core/WeatherPlaces.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/File.h"
 #include "platform/framework/Time.h"
@@ -23,8 +24,6 @@
 namespace {
 
 constexpr LPCWSTR kReminderValueStems[3] = {L"clock", L"date", L"desc"};
-constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
-constexpr LPCWSTR kWeatherPlaceValues[4] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
 
 // "clock", "date" or "desc" of reminder n: no suffix for the home clock, else its number.
 CString ReminderValueName(int stem, int n) {
@@ -268,18 +267,7 @@ CWorldClocksDlg::HomeWeatherPlace CWorldClocksDlg::FindHomeWeatherPlace(DWORD ci
 }
 
 bool CWorldClocksDlg::AddWeatherPlace(const HomeWeatherPlace& place, BOOL shifted[4]) {
-    if (!m_weatherCities.AddCity(place.name, place.code, L"", CString(kNeverUpdatedDate) + L":" + place.country))
-        return false;
-    // The new place moves every weather place at or after it one position down.
-    m_weatherCities.FindByName(place.name);
-    const DWORD position = m_weatherCities.GetCurrentIndex();
-    for (int i = 0; i < 4; ++i) {
-        const DWORD stored = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i]);
-        if (stored < position) continue;
-        if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kWeatherPlaceValues[i], stored + 1)) return false;
-        shifted[i] = TRUE;
-    }
-    return true;
+    return AddWeatherCityKeepingPlaces(m_weatherCities, m_registry, place.name, place.code, place.country, shifted);
 }
 
 // [SECTION] Reminders --------------------------------------------------------------------------

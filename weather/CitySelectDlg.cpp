@@ -3,6 +3,8 @@
 #include "weather/CitySelectDlg.h"
 
 #include "core/CommonHelpers.h"
+#include "core/StorageFaults.h"
+#include "core/WeatherPlaces.h"
 #include "platform/framework/WinApp.h"
 #include "core/TextFiles.h"
 #include "platform/framework/DC.h"
@@ -377,7 +379,12 @@ void CAddOtherCitiesDlg::OnAddCity() {
     const CString code = CountryCityCode(m_countryText, name);
     CString country;
     m_countryCombo.GetWindowText(country);
-    if (!m_store.AddCity(name, code, L"", L"01/01/2000:" + country)) return; // already held: nothing changes
+    // The city and the places it moves land together: a place left where it was would name the
+    // city before it. A city held already is refused without a word; nothing changes.
+    CRegistryKey registry;
+    if (StoreAllOrNothing([&] { return AddWeatherCityKeepingPlaces(m_store, registry, name, code, country); }) !=
+        StoreOutcome::Committed)
+        return;
     m_storeList.AddString(name);
     m_lastAdded = name;
     m_storeList.SelectString(-1, name);
@@ -388,7 +395,11 @@ void CAddOtherCitiesDlg::OnRemoveCity() {
     if (selection < 0) return;
     CString name;
     m_storeList.GetText(selection, name);
-    if (m_store.DeleteCity(name)) m_storeList.DeleteString(static_cast<UINT>(selection));
+    CRegistryKey registry;
+    if (StoreAllOrNothing([&] { return DeleteWeatherCityKeepingPlaces(m_store, registry, name); }) !=
+        StoreOutcome::Committed)
+        return;
+    m_storeList.DeleteString(static_cast<UINT>(selection));
     if (name == m_lastAdded) m_lastAdded.Empty(); // a city added and removed again is no choice
 }
 

@@ -8,6 +8,8 @@
 #include "core/CommonHelpers.h"
 #include "core/HeldPositions.h"
 #include "core/ShippedDefaults.h"
+#include "core/StorageFaults.h"
+#include "core/WeatherPlaces.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
@@ -23,9 +25,9 @@
 
 namespace {
 
-constexpr LPCWSTR kWeatherKey = L"Jorvana\\weather";
+constexpr LPCWSTR kWeatherKey = kWeatherPlacesKey;
 constexpr LPCWSTR kProgramKey = L"Jorvana";
-constexpr LPCWSTR kPlaceValues[CWeatherPanel::kPlaces] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
+constexpr const LPCWSTR* kPlaceValues = kWeatherPlaceValues;
 // Place 1 is the home city (written at the first start); places 2 to 4 are big cities of the
 // shipped weather list.
 constexpr DWORD kPlaceDefaults[CWeatherPanel::kPlaces] = {0, shipped::kWeatherPlace[0], shipped::kWeatherPlace[1],
@@ -359,6 +361,10 @@ void CWeatherPanel::OnMore3() { More(2); }
 void CWeatherPanel::OnMore4() { More(3); }
 
 void CWeatherPanel::ChooseCity(int place) {
+    // The places are held by name across the choice: "Add other cities ..." may add or remove a
+    // city before them and so move their positions.
+    for (int i = 0; i < kPlaces; ++i)
+        if (m_placeNames[i].IsEmpty()) m_placeNames[i] = m_weatherDb.GetName(s_placePositions[i]);
     CCitySelectDlg dialog(this);
     dialog.m_chosenCity = m_placeNames[place];
     dialog.DoModal();
@@ -367,20 +373,44 @@ void CWeatherPanel::ChooseCity(int place) {
 }
 
 void CWeatherPanel::SavePlaces() {
+    DWORD positions[kPlaces] = {};
+    CString names[kPlaces];
     for (int i = 0; i < kPlaces; ++i) {
         // A place the paint has not named yet keeps the city at its position.
-        if (m_placeNames[i].IsEmpty()) m_placeNames[i] = m_weatherDb.GetName(s_placePositions[i]);
-        DWORD position = 0;
-        if (!m_placeNames[i].IsEmpty() && m_weatherDb.FindByName(m_placeNames[i])) {
-            position = m_weatherDb.GetCurrentIndex();
+        names[i] = m_placeNames[i].IsEmpty() ? m_weatherDb.GetName(s_placePositions[i]) : m_placeNames[i];
+        if (!names[i].IsEmpty() && m_weatherDb.FindByName(names[i])) {
+            positions[i] = m_weatherDb.GetCurrentIndex();
         } else {
-            m_placeNames[i] = m_weatherDb.GetName(0);
+            names[i] = m_weatherDb.GetName(0);
         }
-        s_placePositions[i] = position;
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], position);
     }
+    const bool stored = StorePlacePositions(positions);
+    // Not stored, the places are the stored ones, named again by the paint.
+    for (int i = 0; i < kPlaces; ++i) m_placeNames[i] = stored ? names[i] : CString();
     LoadPlaceForecasts();
     ConvertAfterReload();
+    if (!stored) Invalidate(TRUE);
+}
+
+bool CWeatherPanel::StorePlacePositions(const DWORD positions[kPlaces]) {
+    const bool stored = StoreWritesAllOrNothing([&] {
+        for (int i = 0; i < kPlaces; ++i) {
+            const DWORD old = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i]);
+            if (m_registry.RegistryStatus == CRegistryKey::kFound && old == positions[i]) continue;
+            if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], positions[i])) return false;
+        }
+        return true;
+    });
+    const DWORD count = m_weatherDb.GetRecordCount();
+    for (int i = 0; i < kPlaces; ++i) {
+        if (stored) {
+            s_placePositions[i] = positions[i];
+            continue;
+        }
+        const DWORD kept = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i]);
+        if (m_registry.RegistryStatus == CRegistryKey::kFound && kept < count) s_placePositions[i] = kept;
+    }
+    return stored;
 }
 
 void CWeatherPanel::SyncAll() {
@@ -416,8 +446,11 @@ void CWeatherPanel::SyncPlace(const CString& name) {
 void CWeatherPanel::SelChangePlace(int place) {
     const int selection = m_placeCombos[place].GetCurSel();
     if (selection < 0) return; // nothing chosen: the place stays
-    s_placePositions[place] = static_cast<DWORD>(selection);
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[place], s_placePositions[place]);
+    DWORD positions[kPlaces];
+    std::copy(std::begin(s_placePositions), std::end(s_placePositions), positions);
+    positions[place] = static_cast<DWORD>(selection);
+    StorePlacePositions(positions);
+    m_placeNames[place].Empty(); // named again by the paint, from the position kept
     LoadPlaceForecasts();
     ConvertAfterReload();
 }

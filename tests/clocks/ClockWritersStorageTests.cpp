@@ -12,10 +12,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
 #include "support/FileSizeLimit.h"
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "support/KilledChild.h"
 
 #include <algorithm>
 #include <random>
@@ -173,23 +170,7 @@ TEST_F(ClockWritersStorageTest, AKilledActionKeepsAllOrNone) {
         for (int round = 0; round < 12; ++round) {
             const std::string trace = std::string(w.name) + ", round " + std::to_string(round);
             UseNewDevice(w);
-            int acting[2];
-            ASSERT_EQ(pipe(acting), 0);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                close(acting[0]);
-                if (write(acting[1], "!", 1) != 1) _exit(3);
-                Act(w);
-                _exit(0);
-            }
-            close(acting[1]);
-            char started = 0;
-            ASSERT_EQ(read(acting[0], &started, 1), 1) << trace;
-            usleep(static_cast<useconds_t>(random() % 30000));
-            kill(child, SIGKILL);
-            waitpid(child, nullptr, 0);
-            close(acting[0]);
+            testsupport::RunKilledAfter([&] { Act(w); }, static_cast<useconds_t>(random() % 30000));
             const std::vector<std::wstring> stored = Stored();
             std::vector<std::wstring> cityOnly = before;
             cityOnly[static_cast<size_t>(w.clock)] = after[static_cast<size_t>(w.clock)];
