@@ -351,8 +351,23 @@ bool DeviceDb::EnsureSchema(const char* ddl) {
         return run(db);
     });
     if (!ok) ok = Transaction(true, run);
+    // Made inside a transaction still open, the tables are known only until it rolls back
+    // (RolledBack forgets them again).
     if (ok) m_schemas.push_back(ddl);
     return ok;
+}
+
+// The counter moves once before a commit and once after it. After it, as readers compare the
+// counter before they read; before it too, so that a writer killed between its commit and the
+// second move still leaves every process's kept reads out of date rather than trusted.
+void DeviceDb::MoveGeneration() {
+    if (m_generation) m_generation->fetch_add(1, std::memory_order_acq_rel);
+}
+
+void DeviceDb::RolledBack() {
+    ++m_rollbacks;
+    // Tables made in the transaction went with it: the next use makes them again.
+    if (m_schemas.size() > m_schemasBefore) m_schemas.resize(m_schemasBefore);
 }
 
 void DeviceDb::BeginPendingRead() {
@@ -447,6 +462,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_wrote = false;
         m_beforeCommit.clear();
         m_faulted = false;
+        m_schemasBefore = m_schemas.size();
         ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
@@ -463,16 +479,17 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_beforeCommit.clear();
         if (!ok) {
             RunKept("ROLLBACK");
-            ++m_rollbacks;
+            RolledBack();
             return false;
         }
+        if (m_wrote) MoveGeneration();
         if (RunKept("COMMIT") == SQLITE_OK) {
             // A write joined it: readers elsewhere must see the counter move.
-            if (m_generation && m_wrote) m_generation->fetch_add(1, std::memory_order_acq_rel);
+            if (m_wrote) MoveGeneration();
             return true;
         }
         RunKept("ROLLBACK");
-        ++m_rollbacks;
+        RolledBack();
         return false;
     }
     // A busy answer that came without a wait (another process was just starting its
@@ -498,6 +515,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         if (rc != SQLITE_OK) return false;
         m_beforeCommit.clear();
         m_faulted = false;
+        m_schemasBefore = m_schemas.size();
         ++m_transactions;
         ++m_depth;
         bool ok = fn(m_db);
@@ -508,17 +526,18 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_beforeCommit.clear();
         if (!ok) {
             RunKept("ROLLBACK");
-            ++m_rollbacks;
+            RolledBack();
             return false;
         }
+        MoveGeneration();
         rc = RunKept("COMMIT");
         if (rc == SQLITE_OK) {
             // Readers compare the counter before they read, so it moves after the commit.
-            if (m_generation && write) m_generation->fetch_add(1, std::memory_order_acq_rel);
+            MoveGeneration();
             return true;
         }
         RunKept("ROLLBACK");
-        ++m_rollbacks;
+        RolledBack();
         if (!IsBusy(rc) || steady_clock::now() >= deadline || ProcessEndRequested()) return false;
     }
 }

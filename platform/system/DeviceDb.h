@@ -140,6 +140,8 @@ private:
     bool Transaction(bool write, const std::function<bool(sqlite3*)>& fn);
     int RunKept(const char* sql);
     bool RunBeforeCommit();
+    void RolledBack();
+    void MoveGeneration();
     // A result that says the storage failed: a fault proper, or a busy store waited for in vain.
     bool IsFault(int rc);
 
@@ -158,6 +160,7 @@ private:
     bool m_wrote = false;               // a write joined the read transaction open
     uint64_t m_serial = 0;
     std::vector<const char*> m_schemas;
+    size_t m_schemasBefore = 0; // how many were known when the open transaction began
     std::vector<std::function<bool(sqlite3*)>> m_beforeCommit; // of the open transaction
     struct CachedStatement {
         const char* key; // the text's address when it was first borrowed

@@ -101,7 +101,10 @@ DeviceDb* Db() {
     // device.db may come from an earlier version: looked at once for each connection (once the
     // table has this layout, nothing gives it the old one again).
     static std::atomic<uint64_t> checked{0};
-    if (checked.load(std::memory_order_acquire) != db->Serial()) {
+    static std::atomic<uint64_t> checkedRollbacks{0}; // a rollback may take new tables with it
+    if (checked.load(std::memory_order_acquire) != db->Serial() ||
+        checkedRollbacks.load(std::memory_order_acquire) != db->Rollbacks()) {
+        const uint64_t rollbacks = db->Rollbacks();
         bool upgrade = false;
         db->Read([&](sqlite3* h) {
             upgrade = ReadLayout(h).NeedsUpgrade();
@@ -109,6 +112,7 @@ DeviceDb* Db() {
         });
         if (upgrade && !db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
         if (!db->EnsureSchema(kSchema)) return nullptr;
+        checkedRollbacks.store(rollbacks, std::memory_order_release);
         checked.store(db->Serial(), std::memory_order_release);
     }
     return db;

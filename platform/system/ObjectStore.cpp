@@ -93,14 +93,21 @@ struct DbRow {
     int64_t version = 0;
 };
 
-// The serial of the connection whose schema is known to be in place (every call asks, so the
-// check is kept out of the connection's lock).
+// The serial of the connection whose schema is known to be in place, and its count of
+// rollbacks then (a rolled-back transaction may have taken the tables it made with it). Every
+// call asks, so the check is kept out of the connection's lock.
 std::atomic<uint64_t> g_schemaSerial{0};
+std::atomic<uint64_t> g_schemaRollbacks{0};
 
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
-    if (!db || db->Serial() == g_schemaSerial.load(std::memory_order_acquire)) return db;
+    if (!db) return db;
+    if (db->Serial() == g_schemaSerial.load(std::memory_order_acquire) &&
+        db->Rollbacks() == g_schemaRollbacks.load(std::memory_order_acquire))
+        return db;
+    const uint64_t rollbacks = db->Rollbacks();
     if (!db->EnsureSchema(kSchema)) return nullptr;
+    g_schemaRollbacks.store(rollbacks, std::memory_order_release);
     g_schemaSerial.store(db->Serial(), std::memory_order_release);
     return db;
 }

@@ -1,5 +1,9 @@
 #include "platform/system/DeviceDb.h"
 #include "platform/system/DeviceRoot.h"
+#include "platform/system/DeviceFiles.h"
+#include "platform/system/Notifications.h"
+#include "platform/system/ObjectStore.h"
+#include "platform/system/Registry.h"
 #include "support/FileSizeLimit.h"
 #include "support/FreshDevice.h"
 
@@ -215,4 +219,41 @@ TEST_F(DeviceDbTest, AReadOnlyRootIsNotWritable) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(used))
         chmod(entry.path().c_str(), 0755);
     std::filesystem::remove_all(base);
+}
+
+// The first use of each store on a new device makes its tables; when that use was inside a
+// transaction that rolled back, the tables went with it and the next use makes them again
+// (a first start cut short must not leave the registry unusable for the rest of the run).
+TEST_F(DeviceDbTest, TablesMadeInARolledBackTransactionAreMadeAgain) {
+    auto* db = device::DeviceDb::Get();
+    ASSERT_NE(db, nullptr);
+    SORTORDERSPEC sort{static_cast<CEPROPID>(MAKELONG(CEVT_LPWSTR, 101)), 0};
+    auto useEveryStore = [&] {
+        HKEY key = nullptr;
+        bool ok = RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\T", 0, nullptr, 0, 0, nullptr, &key, nullptr) ==
+                  ERROR_SUCCESS;
+        DWORD value = 7;
+        ok = ok && RegSetValueExW(key, L"v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+                       ERROR_SUCCESS;
+        if (key) RegCloseKey(key);
+        ok = ok && CeCreateDatabase(L"jrvT", 1, 1, &sort) != 0;
+        DWORD needed = 0;
+        ok = ok && CeGetUserNotificationHandles(nullptr, 0, &needed);
+        return ok;
+    };
+    EXPECT_FALSE(db->Write([&](sqlite3*) {
+        EXPECT_TRUE(useEveryStore());
+        return false;
+    }));
+    EXPECT_TRUE(useEveryStore()) << "the stores made their tables again";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\T", 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD value = 0, cb = sizeof(value), type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"v", nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb), ERROR_SUCCESS);
+    EXPECT_EQ(value, 7u);
+    RegCloseKey(key);
+    CEOID oid = 0;
+    HANDLE h = CeOpenDatabase(&oid, L"jrvT", 0, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
 }

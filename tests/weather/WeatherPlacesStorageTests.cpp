@@ -163,7 +163,9 @@ TEST_F(WeatherPlacesStorageTest, AKilledChoiceKeepsThePlacesOnTheirCities) {
             UseNewDevice();
             testsupport::RunKilledAfter([&] { Act(c); }, static_cast<useconds_t>(random() % 40000));
             const std::vector<std::wstring> stored = Stored();
-            EXPECT_TRUE(Allowed(c, stored, before, after)) << trace << ": " << ::testing::PrintToString(stored);
+            EXPECT_TRUE(Allowed(c, stored, before, after))
+                << trace << ": " << ::testing::PrintToString(stored) << ", before " << ::testing::PrintToString(before)
+                << ", after " << ::testing::PrintToString(after);
         }
     }
 }
