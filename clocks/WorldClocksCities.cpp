@@ -225,13 +225,14 @@ void CWorldClocksDlg::ChooseHomeCity() {
     // The home city, its name, its reminders and its weather place land together or not at all:
     // a home name or a place position that does not fit the stored home city would name another.
     BOOL shifted[4] = {FALSE, FALSE, FALSE, FALSE};
+    bool refused = false;
     const bool stored = StoreWritesAllOrNothing([&] {
         return m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[0], city) &&
                m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname",
                                       m_cities.GetName(city) + L":" + m_cities.GetCountry(city)) &&
-               (!moveReminders || StoreReminderMoves(0)) && (place.code.IsEmpty() || AddWeatherPlace(place, shifted));
+               (!moveReminders || StoreReminderMoves(0, refused)) && (place.code.IsEmpty() || AddWeatherPlace(place, shifted));
     });
-    if (stored && moveReminders) MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+    if (stored && moveReminders) TellReminderMoved(refused);
     place.Complain();
     if (CMainTabCtrl* container = Container(); stored && container)
         container->ShiftWeatherPlaces(shifted[0], shifted[1], shifted[2], shifted[3]);
@@ -274,11 +275,17 @@ bool CWorldClocksDlg::AddWeatherPlace(const HomeWeatherPlace& place, BOOL shifte
 
 void CWorldClocksDlg::RescheduleReminders(int clock) {
     // Said saved only once the moved notification and the texts are both stored.
-    if (StoreWritesAllOrNothing([&] { return StoreReminderMoves(clock); }))
-        MessageBox(LoadText(IDS_REMINDERS_SAVED), nullptr, MB_OK);
+    bool refused = false;
+    if (StoreWritesAllOrNothing([&] { return StoreReminderMoves(clock, refused); })) TellReminderMoved(refused);
 }
 
-bool CWorldClocksDlg::StoreReminderMoves(int clock) {
+void CWorldClocksDlg::TellReminderMoved(bool refused) {
+    MessageBox(LoadText(refused ? IDS_REMINDER_MOVE_REPEATED_READING : IDS_REMINDERS_SAVED), nullptr,
+               refused ? MB_OK | MB_ICONEXCLAMATION : MB_OK);
+}
+
+bool CWorldClocksDlg::StoreReminderMoves(int clock, bool& refused) {
+    refused = false;
     if (clock < 0 || clock >= kClockCount) return true;
     CString* const texts[3] = {m_reminderTime, m_reminderDate, m_reminderDescription};
     for (int n = 0; n < kClockCount; ++n)
@@ -291,9 +298,16 @@ bool CWorldClocksDlg::StoreReminderMoves(int clock) {
     const ReminderHome home = ReminderHomeOf(m_cities, static_cast<DWORD>(cities[0]), m_syncLocalZone);
 
     // Only this clock's reminder moves, and only when its notification is set; texts that do
-    // not give a real time and date leave it as it was.
-    MoveReminder(m_cities, clock, static_cast<DWORD>(cities[clock]), home, m_reminderTime[clock],
-                 m_reminderDate[clock], m_reminderDescription[clock]);
+    // not give a real time and date leave it as it was. In the new city its time may fall on the
+    // second showing of an hour the device's clock repeats, which the notification (set by the
+    // reading alone) would raise an hour early: it is then left as it was, and the user told.
+    const DWORD city = static_cast<DWORD>(cities[clock]);
+    refused = FindReminderNotification(kReminderTitles[clock]) &&
+              ReminderTimingOf(m_cities, city, home, m_reminderTime[clock], m_reminderDate[clock]) ==
+                  ReminderTiming::RepeatedReading;
+    if (!refused)
+        MoveReminder(m_cities, clock, city, home, m_reminderTime[clock], m_reminderDate[clock],
+                     m_reminderDescription[clock]);
 
     for (int n = 0; n < kClockCount; ++n)
         for (int stem = 0; stem < 3; ++stem)

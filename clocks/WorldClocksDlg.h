@@ -190,8 +190,11 @@ private:
     // Adds the place to the weather cities, moving the stored places at or after it (shifted
     // marks which); false when a write failed.
     bool AddWeatherPlace(const HomeWeatherPlace& place, BOOL shifted[4]);
-    // The writes of RescheduleReminders, without a word: false when one failed.
-    bool StoreReminderMoves(int clock);
+    // The writes of RescheduleReminders, without a word: false when one failed. refused tells
+    // that the clock's reminder stayed where it was, its time being a repeated reading there.
+    bool StoreReminderMoves(int clock, bool& refused);
+    // "Reminders settings saved...", or why the reminder did not move.
+    void TellReminderMoved(bool refused);
 
     CBrush m_tipsBrush;       // RGB(250, 250, 220)
     CBrush m_tipsButtonBrush; // RGB(0, 120, 220)

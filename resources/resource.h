@@ -730,6 +730,8 @@
 // they are meant for the second showing: one reminder, several
 #define IDS_REMINDER_REPEATED_READING 33780
 #define IDS_REMINDERS_REPEATED_READING 33781
+// ... and a reminder whose move to its clock's new city would give such a time: it stays as it was
+#define IDS_REMINDER_MOVE_REPEATED_READING 33782
 
 // The feed exchange: a reply cut off inside its head, or one that is no HTTP reply at all
 #define IDS_SERVER_REPLY_CUT 33670

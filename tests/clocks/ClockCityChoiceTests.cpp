@@ -274,6 +274,64 @@ TEST_F(ClockCityChoiceTest, ClockOneAsksWhenItsListClosesAndAgainAfterADecline) 
     EXPECT_EQ(Reminder(1).text.substr(0, 26), L"Delhi:  23h30, 31/12/2027 ");
 }
 
+// A reminder whose time, read in its clock's new city, is the second showing of an hour the
+// device's clock repeats (the notification, set by the reading alone, would go off at the first)
+// does not move: it stays as it was, and the user is told why instead of "saved".
+TEST_F(ClockCityChoiceTest, AReminderThatWouldFallOnARepeatedReadingStaysAndSaysWhy) {
+    WriteStandardClocks();
+    auto& page = CreatePage();
+    // On the day London's clocks go back, the device (London) shows one hour twice; Delhi,
+    // without daylight saving, shows that hour's second showing at a reading of its own.
+    const ReminderHome home = ReminderHomeOf(page.m_cities, London, false);
+    CString date, time;
+    for (int day = 20; day <= 31 && date.IsEmpty(); ++day)
+        for (int hour = 0; hour < 24 && date.IsEmpty(); ++hour) {
+            CString d, t;
+            d.Format(L"%02d/10/2026", day);
+            t.Format(L"%02d:00", hour);
+            if (ReminderTimingOf(page.m_cities, Delhi, home, t, d) == ReminderTiming::RepeatedReading) {
+                date = d;
+                time = t;
+            }
+        }
+    ASSERT_FALSE(date.IsEmpty()) << "no October day on which London's clocks go back";
+    SetReminder(3, NewYork, time, date, L"Fly");
+    const NotificationView before = Reminder(3);
+
+    ui::ScriptMessageBoxAnswers({IDNO, IDYES, IDOK});
+    OpenList(3);
+    dt::PressKey(VK_UP); // London: declined
+    dt::PressKey(VK_UP); // Delhi: agreed, but there the time is a repeated reading
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 3u);
+    CString refusal;
+    refusal.LoadString(IDS_REMINDER_MOVE_REPEATED_READING);
+    EXPECT_EQ(ui::MessageBoxRecords()[2].text, refusal.Str());
+    EXPECT_EQ(Stamp(Reminder(3).start), Stamp(before.start));
+    EXPECT_EQ(Reminder(3).text, before.text);
+    dt::PressKey(VK_ESCAPE);
+
+    // Once the device's clock has gone back, the move is made.
+    int d = 0, m = 0, y = 0, h = 0, mi = 0;
+    ASSERT_TRUE(ParseReminderDate(date, d, m, y) && ParseReminderTime(time, h, mi));
+    char now[32];
+    // Delhi is 5h30 ahead: its h:00 is (h-6):30 UTC, and (h-6):10 is after London's change.
+    std::snprintf(now, sizeof(now), "2026-10-%02dT%02d:10:00Z", d, h - 6);
+    device::SetDeviceClock(now);
+    ui::ClearMessageBoxRecords();
+    ui::ScriptMessageBoxAnswers({IDNO, IDYES, IDOK});
+    OpenList(3);
+    dt::PressKey(VK_DOWN); // London: declined
+    dt::PressKey(VK_UP);   // Delhi
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 3u);
+    EXPECT_EQ(ui::MessageBoxRecords()[2].text, L"Reminders settings saved...");
+    char due[32];
+    std::snprintf(due, sizeof(due), "2026-10-%02d %02d:30:00", d, h - 6); // the second showing
+    EXPECT_EQ(Stamp(Reminder(3).start), due);
+    EXPECT_EQ(Reminder(3).text.substr(0, 25), (L"Delhi:  " + std::wstring(time.Left(2)) + L"h00, " +
+                                               std::to_wstring(d) + L"/10/2026 ").substr(0, 25));
+    dt::PressKey(VK_ESCAPE);
+}
+
 class HomeCityChoiceTest : public ClockCityChoiceTest {
 protected:
     void SetUp() override {
