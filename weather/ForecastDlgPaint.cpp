@@ -13,7 +13,6 @@
 namespace {
 
 constexpr COLORREF kRowDark = 0xEEDDCC;
-constexpr COLORREF kRowLight = 0xEEEEEE;
 constexpr COLORREF kLine = 0xC0ACA0;
 constexpr COLORREF kValue = 0xC8783C;
 constexpr COLORREF kFirstRowValue = 0xC86E3C;

@@ -12,6 +12,7 @@ public:
     CCeCommandBar() = default;
 
     // A visible bar across the bottom of pParentWnd's client area.
+    using CWnd::Create;
     BOOL Create(CWnd* pParentWnd, UINT nID = AFX_IDW_TOOLBAR);
     // Menu wMenuID of the resource module, as an item before iButton (0xFFFF: at the end); each
     // of its pop-ups is one entry of the bar.

@@ -18,7 +18,8 @@ public:
     // The dialog's result (EndDialog's value); -1 when the template is missing or the dialog
     // could not be created.
     virtual INT_PTR DoModal();
-    // Modeless: TRUE when the window was created.
+    // Modeless: TRUE when the window was created. (CWnd's Create stays callable beside it.)
+    using CWnd::Create;
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     BOOL Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd = nullptr);
 
