@@ -226,8 +226,17 @@ void CCurrencyPanel::OnClearAll() {
 void CCurrencyPanel::NewCurrency(int column) {
     CComboBox* combos[3] = {&m_pair1, &m_pair2, &m_pair3};
     const int selection = combos[column]->GetCurSel();
-    if (selection >= 0) m_selected[column] = static_cast<DWORD>(selection);
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kCurrencyKey, kSelectedValues[column], m_selected[column]);
+    const DWORD chosen = selection >= 0 ? static_cast<DWORD>(selection) : m_selected[column];
+    // A currency that cannot be stored is not taken (the failed write says so): the column goes
+    // back to its stored currency and every amount stays as it was converted. The same currency
+    // chosen again (the reload after a rate update) still takes the new rates.
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kCurrencyKey, kSelectedValues[column], chosen) &&
+        chosen != m_selected[column]) {
+        combos[column]->SetCurSel(static_cast<int>(m_selected[column]));
+        combos[column]->SetFocus();
+        return;
+    }
+    m_selected[column] = chosen;
     FillRateBase();
     // The amounts typed in this column stay; the two other columns follow the new rate.
     m_bConverting = true;

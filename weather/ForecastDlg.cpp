@@ -493,15 +493,17 @@ void CForecastDlg::OnLButtonDown(UINT /*nFlags*/, CPoint point) {
     InvalidateRect(&area, TRUE);
 }
 
+// The view changes only once the choice is stored (a failed write says so), so that the view
+// on screen is the one the next opening starts with.
 void CForecastDlg::OnShowDayByDay() {
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"daybyday", 1)) return;
     m_dayByDay = true;
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"daybyday", 1);
     Invalidate(TRUE);
 }
 
 void CForecastDlg::OnShowOverview() {
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"daybyday", 0)) return;
     m_dayByDay = false;
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, L"daybyday", 0);
     Invalidate(TRUE);
 }
 

@@ -211,7 +211,7 @@ BOOL CWeatherPanel::OnInitDialog() {
     m_forecastsShown = 1;
     LoadPlaceForecasts();
     m_celsius = !m_fahrenheit;
-    if (m_fahrenheit) OnFahrenheit();
+    if (m_fahrenheit) ShowFahrenheit();
     m_fahrenheitButton.EnableWindow(m_celsius ? TRUE : FALSE);
     m_celsiusButton.EnableWindow(m_fahrenheit ? TRUE : FALSE);
 
@@ -267,11 +267,11 @@ LRESULT CWeatherPanel::OnHidePanel(WPARAM, LPARAM) {
 void CWeatherPanel::Refresh() {
     LoadPlaceForecasts();
     m_celsius = !m_fahrenheit;
-    if (m_fahrenheit) OnFahrenheit();
+    if (m_fahrenheit) ShowFahrenheit();
 }
 
 void CWeatherPanel::ConvertAfterReload() {
-    if (m_fahrenheit) OnFahrenheit();
+    if (m_fahrenheit) ShowFahrenheit();
 }
 
 void CWeatherPanel::ShiftPlaceIndices(BYTE first, BYTE second, BYTE third, BYTE fourth) {

@@ -69,8 +69,13 @@ public:
     void SyncPlace(const CString& name);
     void ChooseCity(int place); // 0..3
     void More(int place);       // 0..3
+    // The user's unit choice (the unit buttons): stored first, shown only once stored.
     afx_msg void OnFahrenheit();
     afx_msg void OnCelsius();
+    // The texts freshly loaded in °C shown in °F (after every reload while °F is in use), and
+    // back in °C; neither writes the choice.
+    void ShowFahrenheit();
+    void ShowCelsius();
     void PlaceTip(int x, int y, UINT stringId, int lineCount, int mode, bool fit, int width);
 
     // The day cells of one place.

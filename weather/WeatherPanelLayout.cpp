@@ -221,5 +221,5 @@ void CWeatherPanel::LoadSkin() {
         }
     }
     LoadPlaceForecasts();
-    if (m_fahrenheit) OnFahrenheit();
+    if (m_fahrenheit) ShowFahrenheit();
 }

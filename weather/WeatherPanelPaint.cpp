@@ -317,7 +317,20 @@ void CWeatherPanel::ShowChosenUnit() {
     for (BYTE slot : {1, 3, 5}) other.SetColor(slot, m_fahrenheitTextColor);
 }
 
+// The user's choice of a unit: the page changes only once the choice is stored, so that it
+// never shows a unit that the next start, the forecast view and the Today item do not have (a
+// failed write says so and the page stays as it was).
 void CWeatherPanel::OnFahrenheit() {
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 1)) return;
+    ShowFahrenheit();
+}
+
+void CWeatherPanel::OnCelsius() {
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 0)) return;
+    ShowCelsius();
+}
+
+void CWeatherPanel::ShowFahrenheit() {
     m_fahrenheitButton.EnableWindow(FALSE);
     m_celsiusButton.EnableWindow(TRUE);
     m_placeCombos[0].SetFocus();
@@ -325,15 +338,13 @@ void CWeatherPanel::OnFahrenheit() {
     m_fahrenheit = 1;
     m_celsius = 0;
     ShowChosenUnit();
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 1);
 }
 
-void CWeatherPanel::OnCelsius() {
+void CWeatherPanel::ShowCelsius() {
     m_celsiusButton.EnableWindow(FALSE);
     m_fahrenheitButton.EnableWindow(TRUE);
     ConvertAll(false);
     m_celsius = 1;
     m_fahrenheit = 0;
     ShowChosenUnit();
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"fara", 0);
 }

@@ -7,10 +7,13 @@
 #include "core/ShippedDefaults.h"
 #include "core/SkinFile.h"
 #include "shell/AppMessages.h"
+#include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 #include "core/CommonHelpers.h"
+#include "core/CoreMessages.h"
 #include "platform/framework/WindowDC.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -265,6 +268,51 @@ TEST_F(CurrencyPageTest, HiddenLinesCountAreClearedAndFollowANewCurrency) {
         for (int column = 0; column < 3; ++column) EXPECT_EQ(Field(column, line), L"");
     for (int id : {IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}) EXPECT_EQ(Text(id), L"0.00");
     EXPECT_EQ(page.GetLastVisibleLine(), 5);
+}
+
+// A currency the full device cannot store is not taken: the storage fault is said once and the
+// column, its amounts and the cross rates stay on the stored currency; with room it is taken.
+TEST_F(CurrencyPageTest, ACurrencyTheDeviceCannotStoreLeavesTheColumnOnTheStoredOne) {
+    SelectColumns(Eur, Gbp, Usd);
+    CCurrencyPanel& page = CreatePage();
+    Type(1, 0, L"10"); // 10 GBP
+    Combo(IDC_CUR_RATE_BASE).SetCurSel(2);
+    page.OnSelChangeRateBase();
+    // Column 2's currency, line 1's amounts, column 3's total and the second cross rate.
+    auto shown = [&] {
+        std::vector<std::wstring> texts{std::to_wstring(Combo(IDC_CUR_PAIR2).GetCurSel())};
+        for (const CString& text : {Field(0, 0), Field(1, 0), Field(2, 0), Text(IDC_CUR_TOTAL3),
+                                    Text(IDC_CUR_CODE2), Text(IDC_CUR_RATE2)})
+            texts.push_back(text.Str());
+        return texts;
+    };
+    const std::vector<std::wstring> stored = shown();
+    ASSERT_EQ(stored[3], L"20.00000000");
+    auto storageMessages = [] {
+        const std::wstring text = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
+        const auto boxes = device::ui::MessageBoxRecords();
+        return std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) { return b.text == text; });
+    };
+
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(8);
+        Combo(IDC_CUR_PAIR2).SetCurSel(Jpy);
+        page.OnSelChangePair2();
+    }
+    EXPECT_EQ(storageMessages(), 1);
+    EXPECT_EQ(Selected(L"curp2"), static_cast<DWORD>(Gbp));
+    EXPECT_EQ(shown(), stored);
+
+    device::ui::ClearMessageBoxRecords();
+    Combo(IDC_CUR_PAIR2).SetCurSel(Jpy);
+    page.OnSelChangePair2();
+    EXPECT_EQ(storageMessages(), 0);
+    EXPECT_EQ(Selected(L"curp2"), static_cast<DWORD>(Jpy));
+    const std::vector<std::wstring> chosen{
+        std::to_wstring(Jpy), L"0.08000000", L"10", L"0.10000000", L"0.10", L"USD", L"1.250000"};
+    EXPECT_EQ(shown(), chosen);
 }
 
 TEST_F(CurrencyPageTest, EnterKeepsThePageAndTheHideMessageHidesIt) {
