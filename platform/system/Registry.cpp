@@ -369,6 +369,17 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const B
     if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
     std::wstring name = lpValueName ? lpValueName : L"";
     std::vector<uint8_t> bytes = Encode(dwType, lpData, cbData);
+    // A value that already reads as these data is left as it is, without a write transaction:
+    // writing it again would change nothing, and on a full device it would fail for nothing.
+    const std::vector<uint8_t> reads = Decode(dwType, bytes);
+    const LONG same = ReadSnapshot([&](const Snapshot& snap) -> LONG {
+        LONG err = ERROR_SUCCESS;
+        int64_t id = 0;
+        const SnapKey* key = SnapKeyOf(snap, hKey, id, err);
+        const SnapValue* value = key ? SnapValueOf(*key, lpValueName) : nullptr;
+        return value && value->type == dwType && value->data == reads ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+    if (same == ERROR_SUCCESS) return ERROR_SUCCESS;
     return Run(true, [&](sqlite3* h) -> LONG {
         LONG err = ERROR_SUCCESS;
         int64_t id = KeyOf(h, hKey, err);

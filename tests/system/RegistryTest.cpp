@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -264,5 +265,34 @@ TEST_F(RegistryTest, ReadsSeeWritesOfAnotherProcess) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(GetDword(key, L"CurTab"), 42u);
+    RegCloseKey(key);
+}
+
+// Writing a value the registry holds already changes nothing, so it needs no write: a store
+// another program holds for writing takes it at once, while a value that does change waits for
+// the store and then fails, the old one kept.
+TEST_F(RegistryTest, ARewriteOfTheSameValueNeedsNoWrite) {
+    using namespace std::chrono_literals;
+    HKEY key = Create(L"Software\\Same");
+    SetDword(key, L"n", 5);
+    ASSERT_EQ(SetString(key, L"s", L"text", true), ERROR_SUCCESS);
+    const auto usualWait = device::BusyStoreWait();
+    device::SetBusyStoreWait(200ms);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const DWORD five = 5, six = 6;
+    EXPECT_EQ(RegSetValueExW(key, L"n", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), sizeof(five)),
+              ERROR_SUCCESS);
+    EXPECT_EQ(SetString(key, L"s", L"text", true), ERROR_SUCCESS);
+    EXPECT_NE(RegSetValueExW(key, L"n", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&six), sizeof(six)),
+              ERROR_SUCCESS);
+    // The same bytes under another type are another value.
+    EXPECT_NE(RegSetValueExW(key, L"n", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&five), sizeof(five)),
+              ERROR_SUCCESS);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    device::SetBusyStoreWait(usualWait);
+    EXPECT_EQ(GetDword(key, L"n"), 5u);
     RegCloseKey(key);
 }
