@@ -11,6 +11,7 @@
 #include "platform/ui/WinUser.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
@@ -77,6 +78,19 @@ bool IsTooLargeNumber(LPCWSTR text) {
     if (end == text) return false;
     while (*end && std::iswspace(*end)) ++end;
     return !*end && std::isinf(number) && number > 0;
+}
+
+bool IsTooSmallNumber(LPCWSTR text) {
+    if (!text) return false;
+    WCHAR* end = nullptr;
+    const double number = std::wcstod(text, &end);
+    if (end == text || number < 0 || std::signbit(number)) return false;
+    // A digit other than 0 before the exponent: the text does not say 0.
+    bool nonZero = false;
+    for (const WCHAR* p = text; p < end && *p != L'e' && *p != L'E'; ++p)
+        if (*p >= L'1' && *p <= L'9') nonZero = true;
+    while (*end && std::iswspace(*end)) ++end;
+    return !*end && nonZero && number < DBL_MIN;
 }
 
 bool IsBlankText(LPCWSTR text) {

@@ -44,6 +44,10 @@ bool ReadWholeNumber(LPCWSTR text, double& value);
 // True when the whole text, spaces around it aside, is a decimal number in digits above the
 // largest a number holds (1e400): a number too large, rather than no number.
 bool IsTooLargeNumber(LPCWSTR text);
+// True when the whole text, spaces around it aside, is a decimal number above 0 in digits
+// below the smallest a number holds in full (1e-400, 1e-310): a number too small to work with,
+// rather than 0.
+bool IsTooSmallNumber(LPCWSTR text);
 
 // True when the text holds nothing but spaces (or nothing at all).
 bool IsBlankText(LPCWSTR text);

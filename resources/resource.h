@@ -772,6 +772,8 @@
 
 // Converters: a result too large for a number to hold
 #define IDS_RESULT_TOO_LARGE 33715
+// A factor above 0 too small for a number to hold
+#define IDS_RESULT_TOO_SMALL 33783
 
 // Packing list: a damaged file that could not be kept beside the one the next save replaces
 #define IDS_PACK_FILE_DAMAGED_NOT_KEPT 33740

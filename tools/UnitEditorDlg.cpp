@@ -262,6 +262,8 @@ bool CUnitEditDlg::RefuseUnitFields(const CString& name, const CString& factor) 
         message = IDS_ENTER_A_NAME;
     else if (IsTooLargeNumber(factor))
         message = IDS_RESULT_TOO_LARGE;
+    else if (IsTooSmallNumber(factor))
+        message = IDS_RESULT_TOO_SMALL;
     else if (!ReadWholeNumber(factor, value) || !(value > 0))
         message = IDS_UNIT_VALUE_NOT_NUMBER;
     if (!message) return false;

@@ -114,6 +114,10 @@ TEST(NumericEntry, WholeNumbersAndBlankTexts) {
     for (const wchar_t* text : {L"1e400", L" 9e99999 "}) EXPECT_TRUE(IsTooLargeNumber(text)) << text;
     for (const wchar_t* text : std::initializer_list<const wchar_t*>{L"1e300", L"-1e400", L"inf", L"1e400x", L"", nullptr})
         EXPECT_FALSE(IsTooLargeNumber(text));
+    for (const wchar_t* text : {L"1e-400", L" 5e-320 ", L"0.000001e-307"}) EXPECT_TRUE(IsTooSmallNumber(text)) << text;
+    for (const wchar_t* text :
+         std::initializer_list<const wchar_t*>{L"1e-300", L"0", L"0e-999", L"-1e-400", L"1e-400x", L"abc", L"", nullptr})
+        EXPECT_FALSE(IsTooSmallNumber(text)) << (text ? text : L"null");
 
     EXPECT_TRUE(IsBlankText(nullptr));
     EXPECT_TRUE(IsBlankText(L""));

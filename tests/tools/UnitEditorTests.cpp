@@ -147,16 +147,16 @@ TEST_F(UnitEditorTest, AddOnAFullDeviceStoresAndCountsNothing) {
     EXPECT_EQ(StoreNames(L"1"), before);
 }
 
-TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroOrTooLargeIsRefused) {
+TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroOrTooLargeOrSmallIsRefused) {
     std::vector<std::wstring> before = StoreNames(L"1");
     std::vector<std::wstring> factorsBefore;
-    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK});
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK, IDOK});
     Run([&](CUnitEditDlg& dlg) {
         ChooseCategory(dlg, 1);
         factorsBefore = Column(dlg.m_list, 1);
         const wchar_t* refused[][2] = {{L"", L"1"},      {L"  ", L"1"},        {L"Verst", L"abc0"},
                                        {L"Verst", L"0"}, {L"Verst", L"1e999"}, {L"Verst", L"-5"},
-                                       {L"Verst", L"-0"}};
+                                       {L"Verst", L"-0"},  {L"Verst", L"1e-400"}};
         for (auto& fields : refused) {
             dlg.m_nameField.SetWindowText(fields[0]);
             dlg.m_factorField.SetWindowText(fields[1]);
@@ -170,11 +170,14 @@ TEST_F(UnitEditorTest, ABlankNameOrAFactorThatIsNoNumberAboveZeroOrTooLargeIsRef
         EXPECT_TRUE(dlg.IsWindowVisible());
     });
     auto boxes = device::ui::MessageBoxRecords();
-    ASSERT_EQ(boxes.size(), 8u);
+    ASSERT_EQ(boxes.size(), 9u);
     EXPECT_EQ(boxes[0].text, L"Please enter a name");
     EXPECT_EQ(boxes[1].text, L"Please enter a name");
     for (size_t i = 2; i < boxes.size(); ++i)
-        EXPECT_EQ(boxes[i].text, i == 4 ? L"Too large" : L"The value must be a number above 0") << i; // 1e999
+        EXPECT_EQ(boxes[i].text, i == 4   ? L"Too large"    // 1e999
+                                 : i == 7 ? L"Too small"    // 1e-400
+                                          : L"The value must be a number above 0")
+            << i;
     EXPECT_EQ(StoreNames(L"1"), before);
 }
 
