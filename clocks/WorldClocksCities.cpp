@@ -165,23 +165,31 @@ void CWorldClocksDlg::LeaveCityList(int clock, bool killFocus) {
     CString text;
     combo.GetWindowText(text);
     const int found = text.IsEmpty() ? -1 : combo.FindStringExact(-1, text);
+    bool stored = true;
     if (found < 0 || found == static_cast<int>(s_clockCity[clock])) {
         combo.SetCurSel(static_cast<int>(s_clockCity[clock])); // the clock keeps its city
     } else {
         combo.SetCurSel(found);
         OnSelChangeCity(IDC_CLOCK_CITY0 + clock);
+        stored = s_clockCity[clock] == static_cast<DWORD>(found);
     }
     if (killFocus) combo.ShowDropDown(FALSE);
     combo.ShowWindow(SW_HIDE);
-    // Clock 1 asks about its reminder each time its list closes.
-    if (!killFocus && clock == 1) OfferReminderMove(1);
+    // Clock 1 asks about its reminder each time its list closes, but not right after a city
+    // that could not be stored: nothing moved.
+    if (!killFocus && clock == 1 && stored) OfferReminderMove(1);
 }
 
 void CWorldClocksDlg::ChooseCity(int clock) {
     const int selected = m_cityCombo[clock].GetCurSel();
     if (selected < 0) return;
+    // The clock shows a city only once it is stored; a failed write (said by the registry
+    // helper) leaves the list, the zone and the name on the stored city, and no reminder to move.
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[clock], static_cast<DWORD>(selected))) {
+        m_cityCombo[clock].SetCurSel(static_cast<int>(s_clockCity[clock]));
+        return;
+    }
     s_clockCity[clock] = static_cast<DWORD>(selected);
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[clock], s_clockCity[clock]);
     LoadOneClockZone(clock, CTime::GetCurrentTime().GetYear());
     m_fullRepaint = 1;
     if (clock >= 2) OfferReminderMove(clock);
@@ -207,15 +215,6 @@ void CWorldClocksDlg::ChooseHomeCity() {
     const int selected = m_cityCombo[0].GetCurSel();
     if (selected < 0) return;
     const DWORD city = static_cast<DWORD>(selected);
-    s_clockCity[0] = city;
-    if (!m_syncLocalZone) {
-        // The device's clock now stands for the new city; the city clocks' windows are tested
-        // against the new reference, as the ticker does when the reference moves.
-        ComputeHomeZone(m_refHours, m_refMinutes);
-        LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
-    } else
-        LoadOneClockZone(0, CTime::GetCurrentTime().GetYear()); // the device keeps being the reference
-    m_fullRepaint = 1;
 
     HANDLE reminders[kReminderCount] = {};
     FindReminderNotifications(reminders);
@@ -232,6 +231,19 @@ void CWorldClocksDlg::ChooseHomeCity() {
                                       m_cities.GetName(city) + L":" + m_cities.GetCountry(city)) &&
                (!moveReminders || StoreReminderMoves(0, refused)) && (place.code.IsEmpty() || AddWeatherPlace(place, shifted));
     });
+    if (stored) {
+        s_clockCity[0] = city;
+        if (!m_syncLocalZone) {
+            // The device's clock now stands for the new city; the city clocks' windows are
+            // tested against the new reference, as the ticker does when the reference moves.
+            ComputeHomeZone(m_refHours, m_refMinutes);
+            LoadClockZones(s_clockCity[0], s_clockCity[1], s_clockCity[2], s_clockCity[3], s_clockCity[4]);
+        } else
+            LoadOneClockZone(0, CTime::GetCurrentTime().GetYear()); // the device keeps being the reference
+        m_fullRepaint = 1;
+    } else {
+        m_cityCombo[0].SetCurSel(static_cast<int>(s_clockCity[0])); // the home clock keeps its stored city
+    }
     if (stored && moveReminders) TellReminderMoved(refused);
     place.Complain();
     if (CMainTabCtrl* container = Container(); stored && container)

@@ -153,15 +153,18 @@ void loadui::OnFolderClick(NMHDR* pNMHDR, LRESULT* pResult) {
     }
 }
 
-void loadui::OnLoadSkin() {
+void loadui::OnLoadSkin() { LoadListedSkin(); }
+
+bool loadui::LoadListedSkin() {
     CWaitCursor wait;
-    int selected = m_listSkins.GetCurSel();
+    const int chosen = m_listSkins.GetCurSel();
+    int selected = chosen;
     if (selected < 0) {
         selected = m_listSkins.FindString(0, L"Default ");
         if (selected >= 0) m_listSkins.SetCurSel(selected);
     }
     // Nothing chosen and no default entry: there is no file to load.
-    if (selected < 0) return;
+    if (selected < 0) return true;
     CString line;
     m_listSkins.GetText(selected, line);
     int open = line.ReverseFind(L'(');
@@ -170,14 +173,22 @@ void loadui::OnLoadSkin() {
         fullPath = m_strCurrentFolder + L"\\" + line.Mid(open + 1, line.GetLength() - open - 2);
     if (fullPath.IsEmpty() || !ValidateSkinFile(fullPath)) {
         ShowCoreMessage(IDS_SKIN_FILES_MISSING);
-        return;
+        return true;
     }
     CString value = fullPath == GetProgramFolder() + L"\\default.skn" ? CString(L"default") : fullPath;
-    m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", value);
+    // The sheet loads a skin only once it is stored; a failed write (said by the registry
+    // helper) keeps the skin in use on every page and the list as the user left it.
+    if (!m_registry.WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", value)) {
+        m_listSkins.SetCurSel(chosen);
+        return false;
+    }
     if (auto* sheet = DYNAMIC_DOWNCAST(CUi, GetParentSheet())) sheet->LoadSkin();
+    return true;
 }
 
 void loadui::OnSetDefault() {
+    const CString folder = m_strCurrentFolder;
+    const int chosen = m_listSkins.GetCurSel();
     {
         CWaitCursor wait;
         BrowseTo(GetProgramFolder());
@@ -192,7 +203,11 @@ void loadui::OnSetDefault() {
             }
         }
     }
-    OnLoadSkin();
+    // A default that could not be stored leaves the page on the folder and entry it showed.
+    if (!LoadListedSkin()) {
+        BrowseTo(folder);
+        m_listSkins.SetCurSel(chosen);
+    }
 }
 
 void loadui::OnPaint() {

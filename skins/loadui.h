@@ -43,6 +43,9 @@ private:
     // Adds a folder entry with the shell's icon of its path.
     void AddFolderEntry(const CString& name, const CString& path);
     void ListSkins();
+    // Load Skin: the selected entry (or the default one) is checked, stored in `skin` and
+    // loaded by the sheet. False only when it could not be stored.
+    bool LoadListedSkin();
     void SetFolderHeader();
     void LayOut();
 

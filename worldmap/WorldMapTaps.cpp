@@ -123,16 +123,22 @@ void CWorldMapPanel::OpenCityChoice() {
         }
         m_cityCombo.SetDroppedWidth(widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE));
     }
-    m_cityCombo.SetFocus();
+    // Shown before it takes the focus: a hidden control takes no keys.
     m_cityCombo.ShowWindow(SW_SHOW);
+    m_cityCombo.SetFocus();
     m_cityCombo.ShowDropDown(TRUE);
 }
 
 void CWorldMapPanel::OnSelChangeCity() {
     const int selection = m_cityCombo.GetCurSel();
     if (selection < 0) return; // nothing chosen: the city stays
+    // The map moves to a city only once it is stored; a failed write (said by the registry
+    // helper) leaves the list, the marker and the times on the stored city.
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(selection))) {
+        m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
+        return;
+    }
     m_mapCity = static_cast<DWORD>(selection);
-    m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", m_mapCity);
     LoadSelectedCityZone(m_mapCity);
     PlaceCityMarker();
     m_firstTick = 1;

@@ -2,8 +2,11 @@
 // skins refused with a message, a valid one loaded into every colour page and written at close,
 // and the default skin restored. Also the screenshots of every page.
 #include "SkinsTestSupport.h"
+#include "core/CoreMessages.h"
+#include "support/FileSizeLimit.h"
 #include "support/ModalSteps.h"
 #include "support/Screenshots.h"
+#include "support/UserAction.h"
 
 #include <gtest/gtest.h>
 
@@ -148,6 +151,70 @@ TEST_F(ChooserTest, SetDefaultStoresDefaultAndEmptyFoldersCannotBeLoaded) {
         EXPECT_EQ(ui.m_pageCurrency.SkinName(), CString(L"default"));
     }));
     EXPECT_TRUE(MessageTexts().empty());
+}
+
+// Load Skin and Set Default on a full device: the storage message once, `skin` unchanged, the
+// sheet and its pages still on the skin in use and the list as the user left it; with room the
+// same action lands.
+TEST_F(ChooserTest, ASkinThatCannotBeStoredLeavesTheSkinInUseAndTheList) {
+    const std::vector<std::wstring> storageFault{std::wstring(LoadCoreString(IDS_STORAGE_WRITE_FAILED))};
+    auto selected = [](loadui& page) {
+        CString text;
+        if (page.Skins().GetCurSel() >= 0) page.Skins().GetText(page.Skins().GetCurSel(), text);
+        return std::wstring(text);
+    };
+    ASSERT_TRUE(Run(CUi::kPageLoad, [&](ScriptedUi& ui) {
+        loadui& page = ui.m_pageLoad;
+        // An edit on a colour page, which a skin loaded would replace.
+        ASSERT_TRUE(ui.SetActivePage(CUi::kPageClocks));
+        ChooseListEntry(ui.m_pageClocks, ui.m_pageClocks.Elements(), 0);
+        DragSlider(ui.m_pageClocks, ui.m_pageClocks.RedSlider(), 5);
+        ASSERT_EQ(ui.m_pageClocks.GetColour(0), 5058095u);
+        ASSERT_TRUE(ui.SetActivePage(CUi::kPageLoad));
+        page.BrowseTo(kSkins.c_str());
+        page.Skins().SetCurSel(page.Skins().FindStringExact(-1, L"Blue(blue.skn)"));
+        {
+            testsupport::FileSizeLimit full(8);
+            Press(page, IDC_UI_LOAD_SKIN);
+        }
+        EXPECT_EQ(MessageTexts(), storageFault);
+        EXPECT_TRUE(ReadSkinRegistry().IsEmpty());
+        EXPECT_EQ(ui.m_strKeptName, CString(L"default"));
+        EXPECT_EQ(ui.m_pageClocks.GetColour(0), 5058095u);
+        EXPECT_EQ(ui.m_pageClocks.GetColour(1), 62109156u);
+        EXPECT_EQ(selected(page), L"Blue(blue.skn)");
+
+        Press(page, IDC_UI_LOAD_SKIN);
+        EXPECT_EQ(ReadSkinRegistry(), CString(kBlue.c_str()));
+        EXPECT_EQ(ui.m_pageClocks.GetColour(1), 1002003u);
+    }));
+    EXPECT_EQ(MessageTexts(), storageFault);
+
+    testsupport::StartUserAction(); // the sheet opened again
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    ASSERT_TRUE(Run(CUi::kPageLoad, [&](ScriptedUi& ui) {
+        loadui& page = ui.m_pageLoad;
+        ASSERT_TRUE(ui.SetActivePage(CUi::kPageClocks));
+        ASSERT_TRUE(ui.SetActivePage(CUi::kPageLoad));
+        ASSERT_EQ(selected(page), L"Blue(blue.skn)");
+        {
+            testsupport::FileSizeLimit full(8);
+            Press(page, IDC_UI_SET_DEFAULT);
+        }
+        EXPECT_EQ(MessageTexts(), storageFault);
+        EXPECT_EQ(ReadSkinRegistry(), CString(kBlue.c_str()));
+        EXPECT_EQ(ui.m_strKeptName, CString(kBlue.c_str()));
+        EXPECT_EQ(ui.m_pageClocks.GetColour(1), 1002003u);
+        EXPECT_EQ(page.CurrentFolder(), CString(kSkins.c_str()));
+        EXPECT_EQ(selected(page), L"Blue(blue.skn)");
+
+        Press(page, IDC_UI_SET_DEFAULT);
+        EXPECT_EQ(ReadSkinRegistry(), CString(L"default"));
+        EXPECT_EQ(ui.m_pageClocks.GetColour(1), 62109156u);
+        EXPECT_EQ(selected(page), L"Jorvana Default(default.skn)");
+    }));
+    EXPECT_EQ(MessageTexts(), storageFault);
 }
 
 TEST_F(SkinsTest, ScreenshotsOfEveryPage) {

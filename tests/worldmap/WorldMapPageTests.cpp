@@ -4,6 +4,7 @@
 
 #include "worldmap/WorldMapPanel.h"
 
+#include "core/CoreMessages.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/gdi/Recorder.h"
@@ -14,6 +15,7 @@
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
 #include "support/DeviceFileAccess.h"
+#include "support/FileSizeLimit.h"
 #include "support/PageHost.h"
 #include "support/Screenshots.h"
 #include "support/WindowedDevice.h"
@@ -108,6 +110,11 @@ protected:
         for (int i = 0; i < 5; ++i) Write(L"Jorvana\\wrldclk", names[i], values[i]);
     }
     void NoTips() { Write(L"Jorvana", L"maptip", 1); }
+    static std::vector<std::wstring> BoxTexts() {
+        std::vector<std::wstring> texts;
+        for (const auto& box : device::ui::MessageBoxRecords()) texts.push_back(box.text);
+        return texts;
+    }
     void CopyData(const fs::path& from, const std::wstring& to) {
         testsupport::MakeFolder(testsupport::kProgramFolder);
         fs::path target = testsupport::HostPath(testsupport::InProgramFolder(to));
@@ -803,6 +810,51 @@ TEST_F(WorldMapPageTest, CityChoiceFromTheNameRow) {
     EXPECT_EQ(page.m_cityName, CString(L"Delhi"));
     Tick();
     EXPECT_EQ(page.m_cityTimeText, CString(L"14:50:30")); // the device clock reads London's +1
+}
+
+TEST_F(WorldMapPageTest, ACityThatCannotBeStoredLeavesTheMapOnTheStoredCity) {
+    RecordingMapPanel& page = CreateLondonPage(Berlin);
+    // What the map shows of its city: index, the list's text, zone, label, marker and time.
+    auto shown = [&] {
+        CString text;
+        page.m_cityCombo.GetWindowText(text);
+        RECT marker{};
+        page.m_marker.GetWindowRect(&marker);
+        return std::vector<std::wstring>{std::to_wstring(page.m_mapCity), std::wstring(text),
+                                         std::to_wstring(page.m_cityOffset), std::wstring(page.m_cityName),
+                                         std::to_wstring(marker.left) + L"," + std::to_wstring(marker.top),
+                                         std::wstring(page.m_cityTimeText)};
+    };
+    // The list opened from the name row, one step down, closed.
+    auto chooseNext = [&] {
+        RECT combo{};
+        page.m_cityCombo.GetClientRect(&combo);
+        page.Tap(page.ClockColumnWidth() + 10, page.m_mapHeight + 5 + combo.bottom / 2);
+        device::display::test::PressKey(VK_DOWN);
+        device::display::test::PressKey(VK_ESCAPE);
+        Tick();
+    };
+    page.m_cityCombo.SetWindowText(L"Berlin");
+    const std::vector<std::wstring> before = shown();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(8);
+        chooseNext();
+    }
+    const std::vector<std::wstring> said = {std::wstring(LoadCoreString(IDS_STORAGE_WRITE_FAILED))};
+    EXPECT_EQ(BoxTexts(), said);
+    EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), static_cast<DWORD>(Berlin));
+    EXPECT_EQ(shown(), before);
+
+    // With room the same choice lands and shows.
+    device::ui::ClearMessageBoxRecords();
+    chooseNext();
+    EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), static_cast<DWORD>(Delhi));
+    const std::vector<std::wstring> after = shown();
+    EXPECT_EQ(after[1], L"Delhi");
+    EXPECT_EQ(after[3], L"Delhi");
+    for (size_t i : {0u, 2u, 4u, 5u}) EXPECT_NE(after[i], before[i]) << i;
+    EXPECT_TRUE(BoxTexts().empty());
 }
 
 // [SECTION] Skin --------------------------------------------------------------------------------
