@@ -261,7 +261,13 @@ void CLanguageDlg::OnAddModule() {
 
 void CLanguageDlg::OnSelChangeLanguage() {
     int selected = m_comboLanguages.GetCurSel();
-    if (selected >= 0) WriteLang(selected);
+    if (selected < 0) return;
+    // A choice the device cannot store (said by the write) gives way to the stored language, so
+    // that the combo, and the restart notice at closing, tell what the next start will use.
+    if (WriteLang(selected))
+        m_nStoredLanguage = selected;
+    else
+        m_comboLanguages.SetCurSel(m_nStoredLanguage);
 }
 
 void CLanguageDlg::OnDestroy() {

@@ -3,6 +3,7 @@
 #include "shell/TodayOptionsDlg.h"
 
 #include "core/CommonHelpers.h"
+#include "core/StorageFaults.h"
 #include "platform/framework/GdiObjects.h"
 #include "platform/framework/WindowDC.h"
 #include "resources/resource.h"
@@ -127,10 +128,14 @@ void CTodayOptionsDlg::OnDestroy() {
     // Written on every close: the Today item takes them as they are, confirmed or not. A dialog
     // whose controls never came up has nothing to say and leaves the values alone.
     if (m_comboClocks.m_hWnd && m_checkCurrency.m_hWnd) {
-        const int selected = m_comboClocks.GetCurSel();
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kJorvanaKey, kClockLinesValue, static_cast<DWORD>(selected + 1));
-        m_registry.WriteDword(HKEY_LOCAL_MACHINE, kJorvanaKey, kShowCurrencyValue,
-                              m_checkCurrency.GetCheck() == BST_CHECKED ? 1 : 0);
+        // Both or neither: a device that fills up between the two writes must not leave the
+        // Today item with half of a choice the user is told was not saved.
+        const DWORD clockLines = static_cast<DWORD>(m_comboClocks.GetCurSel() + 1);
+        const DWORD showCurrency = m_checkCurrency.GetCheck() == BST_CHECKED ? 1 : 0;
+        StoreWritesAllOrNothing([&] {
+            return m_registry.WriteDword(HKEY_LOCAL_MACHINE, kJorvanaKey, kClockLinesValue, clockLines) &&
+                   m_registry.WriteDword(HKEY_LOCAL_MACHINE, kJorvanaKey, kShowCurrencyValue, showCurrency);
+        });
     }
     if (m_hTitleFont) ::DeleteObject(m_hTitleFont);
     if (m_hTextFont) ::DeleteObject(m_hTextFont);

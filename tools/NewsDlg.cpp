@@ -3,6 +3,7 @@
 #include "tools/ToolWindow.h"
 
 #include "core/RegistryKey.h"
+#include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
@@ -92,9 +93,13 @@ void CNewsPage::LoadNews() {
             ::SendMessageW(g_hwndHtml, DTM_NAVIGATE, 0, reinterpret_cast<LPARAM>(static_cast<LPCWSTR>(address)));
         }
     }
+    // Both flags or neither: a device that fills up between them keeps the news as it was, as
+    // the storage message says.
     CRegistryKey registry;
-    registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newnews", 0);
-    registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newsread", 1);
+    StoreWritesAllOrNothing([&] {
+        return registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newnews", 0) &&
+               registry.WriteDword(HKEY_LOCAL_MACHINE, kToolsRegistryKey, L"newsread", 1);
+    });
     // The page container (the owner's parent) clears the tab strip's unread mark.
     if (auto* tools = dynamic_cast<CToolsPage*>(GetOwner())) {
         tools->ClearNewsUnread();

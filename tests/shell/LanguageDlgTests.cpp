@@ -81,6 +81,26 @@ TEST_F(LanguageDlgTest, RestartNoticeOnlyForAChangedLanguage) {
     EXPECT_EQ(ReadLang(), 0);
 }
 
+// A choice back to the running language that the full device cannot store leaves the language
+// chosen before it stored: the combo shows it, and closing says a restart brings it.
+TEST_F(LanguageDlgTest, AChoiceTheDeviceCannotStoreGivesWayToTheStoredLanguage) {
+    WriteLang(0);
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+    {
+        std::optional<testsupport::FileSizeLimit> full;
+        Run(0, [&](ScriptedLanguageDlg& dlg) {
+            dlg.SelectLanguage(1);
+            full.emplace(8);
+            dlg.SelectLanguage(0);
+            EXPECT_EQ(dlg.Combo().GetCurSel(), 1);
+        });
+    }
+    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
+                                                         L"Nothing was saved; the data stay as they were.",
+                                                         kRestartNotice}));
+    EXPECT_EQ(ReadLang(), 1);
+}
+
 TEST_F(LanguageDlgTest, ModulesOfAFolderNewInstalledAndInvalid) {
     PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelNew.dll");
     PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelTestlang.dll");

@@ -67,6 +67,30 @@ TEST_F(TodayHost, LineCountAndStripSetTheHeightAndChangesAreReportedOnce) {
     EXPECT_EQ(ItemHeight(), 22 + strip);
 }
 
+// Values of another shape than the program writes (a text, a single byte, two bytes, left by
+// another writer) read as missing or as the bytes there are: the item keeps painting.
+TEST_F(TodayHost, SettingsOfAnotherShapeReadAsMissingOrAsTheBytesThereAre) {
+    SeedAll();
+    Write(L"Jorvana", L"todaynbcs", 5);
+    StartScreen();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    Write(L"Jorvana", L"todaynbcs", std::wstring(L"five lines")); // too long for four bytes: missing
+    const BYTE hidden[1] = {0};
+    ASSERT_EQ(RegSetValueExW(key, L"todayscur", 0, REG_BINARY, hidden, 1), ERROR_SUCCESS);
+    Paint();
+    m_screen->QueryItems();
+    EXPECT_EQ(ItemHeight(), 66); // three lines, no strip
+    const BYTE two[2] = {2, 0};
+    ASSERT_EQ(RegSetValueExW(key, L"todaynbcs", 0, REG_BINARY, two, 2), ERROR_SUCCESS);
+    RegCloseKey(key);
+    m_recorder->Clear();
+    Paint();
+    m_screen->QueryItems();
+    EXPECT_EQ(ItemHeight(), 44);
+    EXPECT_TRUE(Drew(L"12:20"));
+}
+
 TEST_F(TodayHost, QueriesRepaintOnlyInTheFirstSecondsOfAMinute) {
     SeedAll();
     StartScreen();

@@ -2,8 +2,14 @@
 // again at every opening), the news marked read, and the zoom buttons' levels and zones.
 
 #include "ToolsTestSupport.h"
+#include "core/CoreMessages.h"
 #include "platform/ui/HtmlView.h"
+#include "resources/resource.h"
+#include "support/FileSizeLimit.h"
+#include "support/UserAction.h"
 #include "tools/NewsDlg.h"
+
+#include <optional>
 
 namespace toolstest {
 namespace {
@@ -110,6 +116,37 @@ TEST_F(NewsPageTest, ZoomButtonsStepWithinTheLevelsAndTellTheViewerEveryTime) {
     news->SendMessage(WM_APP_LEAVE_TOOL);
     OpenNews();
     EXPECT_EQ(news->m_nZoom, 0);
+}
+
+// The news marked read on a device that is full, or fills up between the two values: both are
+// stored or neither, and only a reading that stored them says nothing.
+TEST_F(NewsPageTest, MarkingTheNewsReadOnAFullOrFillingDeviceStoresBothValuesOrNeither) {
+    const std::wstring notSaved = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
+    CreatePage();
+    CNewsPage* news = OpenNews();
+    ASSERT_TRUE(news && news->GetSafeHwnd());
+    Pump();
+    bool fitted = false;
+    for (rlim_t more = 0; !fitted; more += 256) {
+        WriteJorvanaDword(L"newsread", 0);
+        WriteJorvanaDword(L"newnews", 1);
+        testsupport::StartUserAction();
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+        {
+            testsupport::FileSizeLimit full(more ? testsupport::RoomForAFewPages(Root()) - 16 * 1024 + more : 8);
+            news->LoadNews();
+        }
+        Pump();
+        const std::pair<DWORD, DWORD> stored{ReadJorvanaDword(L"newsread"), ReadJorvanaDword(L"newnews")};
+        fitted = stored == std::make_pair(1u, 0u);
+        EXPECT_TRUE(fitted || stored == std::make_pair(0u, 1u))
+            << "room for " << more << ": " << stored.first << "," << stored.second;
+        size_t said = 0;
+        for (const auto& box : device::ui::MessageBoxRecords()) said += box.text == notSaved;
+        EXPECT_EQ(said, fitted ? 0u : 1u) << "room for " << more;
+        ASSERT_LT(more, 64u * 1024) << "the values never fitted";
+    }
 }
 
 } // namespace
