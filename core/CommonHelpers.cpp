@@ -11,7 +11,7 @@
 #include "platform/ui/WinUser.h"
 
 #include <algorithm>
-#include <cfloat>
+#include <cerrno>
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
@@ -82,15 +82,15 @@ bool IsTooLargeNumber(LPCWSTR text) {
 
 bool IsTooSmallNumber(LPCWSTR text) {
     if (!text) return false;
+    // wcstod tells an underflow (a number that is not 0 but below what a double holds in full)
+    // by ERANGE; a 0 written in any way is none.
     WCHAR* end = nullptr;
+    errno = 0;
     const double number = std::wcstod(text, &end);
-    if (end == text || number < 0 || std::signbit(number)) return false;
-    // A digit other than 0 before the exponent: the text does not say 0.
-    bool nonZero = false;
-    for (const WCHAR* p = text; p < end && *p != L'e' && *p != L'E'; ++p)
-        if (*p >= L'1' && *p <= L'9') nonZero = true;
+    const bool underflow = errno == ERANGE && !std::isinf(number);
+    if (end == text || std::signbit(number)) return false;
     while (*end && std::iswspace(*end)) ++end;
-    return !*end && nonZero && number < DBL_MIN;
+    return !*end && underflow;
 }
 
 bool IsBlankText(LPCWSTR text) {

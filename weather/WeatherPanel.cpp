@@ -394,11 +394,9 @@ void CWeatherPanel::SavePlaces() {
 
 bool CWeatherPanel::StorePlacePositions(const DWORD positions[kPlaces]) {
     const bool stored = StoreWritesAllOrNothing([&] {
-        for (int i = 0; i < kPlaces; ++i) {
-            const DWORD old = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i]);
-            if (m_registry.RegistryStatus == CRegistryKey::kFound && old == positions[i]) continue;
+        // (A position that is stored already is left as it is by the registry.)
+        for (int i = 0; i < kPlaces; ++i)
             if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kWeatherKey, kPlaceValues[i], positions[i])) return false;
-        }
         return true;
     });
     const DWORD count = m_weatherDb.GetRecordCount();

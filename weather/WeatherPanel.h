@@ -62,7 +62,7 @@ public:
     void LoadPlaceForecasts();
     // Stores the four places as named (a name the store lacks: its first city), all or nothing.
     void SavePlaces();
-    // Stores the four positions all or nothing, writing those that differ; the page's positions
+    // Stores the four positions all or nothing; the page's positions
     // are then the stored ones (on a failure, those stored before). True when stored.
     bool StorePlacePositions(const DWORD positions[kPlaces]);
     void SyncAll();

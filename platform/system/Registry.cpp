@@ -369,17 +369,21 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const B
     if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
     std::wstring name = lpValueName ? lpValueName : L"";
     std::vector<uint8_t> bytes = Encode(dwType, lpData, cbData);
-    // A value that already reads as these data is left as it is, without a write transaction:
-    // writing it again would change nothing, and on a full device it would fail for nothing.
-    const std::vector<uint8_t> reads = Decode(dwType, bytes);
-    const LONG same = ReadSnapshot([&](const Snapshot& snap) -> LONG {
+    // A value that already holds these data is left as it is, found by a read that takes no
+    // write lock: writing it again would change nothing, and on a full or busy store it would
+    // fail for nothing.
+    // (A handle or key the read cannot resolve is left for the write to report.)
+    bool same = false;
+    Run(false, [&](sqlite3* h) -> LONG {
         LONG err = ERROR_SUCCESS;
-        int64_t id = 0;
-        const SnapKey* key = SnapKeyOf(snap, hKey, id, err);
-        const SnapValue* value = key ? SnapValueOf(*key, lpValueName) : nullptr;
-        return value && value->type == dwType && value->data == reads ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        const int64_t id = KeyOf(h, hKey, err);
+        if (!id) return ERROR_SUCCESS;
+        Statement held(h, "SELECT 1 FROM reg_value WHERE key=? AND folded=? AND type=? AND data=?");
+        held.Bind(1, id).Bind(2, std::string_view(Fold(name))).Bind(3, static_cast<int64_t>(dwType));
+        same = held.BindBlob(4, bytes.data(), bytes.size()).Step();
+        return ERROR_SUCCESS;
     });
-    if (same == ERROR_SUCCESS) return ERROR_SUCCESS;
+    if (same) return ERROR_SUCCESS;
     return Run(true, [&](sqlite3* h) -> LONG {
         LONG err = ERROR_SUCCESS;
         int64_t id = KeyOf(h, hKey, err);

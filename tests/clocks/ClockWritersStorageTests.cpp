@@ -141,7 +141,7 @@ TEST_F(ClockWritersStorageTest, AFullOrFillingDeviceKeepsAllOrNoneOfTheActionAnd
             ASSERT_LT(more, 64u * 1024) << trace << ": never fitted";
             UseNewDevice(w);
             {
-                testsupport::FileSizeLimit full(more ? testsupport::RoomForAFewPages(m_root->Path()) - 16 * 1024 + more : 8);
+                testsupport::FileSizeLimit full(testsupport::RoomLeft(m_root->Path(), more));
                 Act(w);
             }
             const std::vector<std::wstring> stored = Stored(), said = BoxTexts();

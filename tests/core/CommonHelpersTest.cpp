@@ -116,7 +116,7 @@ TEST(NumericEntry, WholeNumbersAndBlankTexts) {
         EXPECT_FALSE(IsTooLargeNumber(text));
     for (const wchar_t* text : {L"1e-400", L" 5e-320 ", L"0.000001e-307"}) EXPECT_TRUE(IsTooSmallNumber(text)) << text;
     for (const wchar_t* text :
-         std::initializer_list<const wchar_t*>{L"1e-300", L"0", L"0e-999", L"-1e-400", L"1e-400x", L"abc", L"", nullptr})
+         std::initializer_list<const wchar_t*>{L"1e-300", L"0", L"0e-999", L"0x0p-5", L"-1e-400", L"1e-400x", L"abc", L"", nullptr})
         EXPECT_FALSE(IsTooSmallNumber(text)) << (text ? text : L"null");
 
     EXPECT_TRUE(IsBlankText(nullptr));

@@ -7,6 +7,7 @@
 #include "core/ShippedDefaults.h"
 #include "core/SkinFile.h"
 #include "shell/AppMessages.h"
+#include "support/StorageMessages.h"
 #include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
 #include "core/CommonHelpers.h"
@@ -288,11 +289,6 @@ TEST_F(CurrencyPageTest, ACurrencyTheDeviceCannotStoreLeavesTheColumnOnTheStored
     };
     const std::vector<std::wstring> stored = shown();
     ASSERT_EQ(stored[3], L"20.00000000");
-    auto storageMessages = [] {
-        const std::wstring text = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
-        const auto boxes = device::ui::MessageBoxRecords();
-        return std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) { return b.text == text; });
-    };
 
     device::ui::ClearMessageBoxRecords();
     device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
@@ -301,14 +297,14 @@ TEST_F(CurrencyPageTest, ACurrencyTheDeviceCannotStoreLeavesTheColumnOnTheStored
         Combo(IDC_CUR_PAIR2).SetCurSel(Jpy);
         page.OnSelChangePair2();
     }
-    EXPECT_EQ(storageMessages(), 1);
+    EXPECT_EQ(testsupport::StorageMessagesShown(), 1u);
     EXPECT_EQ(Selected(L"curp2"), static_cast<DWORD>(Gbp));
     EXPECT_EQ(shown(), stored);
 
     device::ui::ClearMessageBoxRecords();
     Combo(IDC_CUR_PAIR2).SetCurSel(Jpy);
     page.OnSelChangePair2();
-    EXPECT_EQ(storageMessages(), 0);
+    EXPECT_EQ(testsupport::StorageMessagesShown(), 0u);
     EXPECT_EQ(Selected(L"curp2"), static_cast<DWORD>(Jpy));
     const std::vector<std::wstring> chosen{
         std::to_wstring(Jpy), L"0.08000000", L"10", L"0.10000000", L"0.10", L"USD", L"1.250000"};

@@ -7,6 +7,7 @@
 #include "platform/display/HeadlessTest.h"
 #include "shell/TodayOptionsDlg.h"
 #include "resources/resource.h"
+#include "support/StorageMessages.h"
 #include "support/FileSizeLimit.h"
 #include "support/FreshDevice.h"
 #include "support/UserAction.h"
@@ -104,7 +105,6 @@ TEST_F(TodayOptionsDlgTest, SpecialStoredValues) {
 // The Today item takes the two values together: a device that is full, or fills up between them,
 // keeps both old values or stores both new ones, and only a close that stored them says nothing.
 TEST_F(TodayOptionsDlgTest, AFullOrFillingDeviceKeepsBothValuesOrNeither) {
-    const std::wstring notSaved = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
     const std::pair<long long, long long> before{3, 1}, after{5, 0};
     bool fitted = false;
     for (rlim_t more = 0; !fitted; more += 256) {
@@ -113,7 +113,7 @@ TEST_F(TodayOptionsDlgTest, AFullOrFillingDeviceKeepsBothValuesOrNeither) {
         testsupport::StartUserAction();
         device::ui::ClearMessageBoxRecords();
         device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
-        const rlim_t limit = more ? testsupport::RoomForAFewPages(Root()) - 16 * 1024 + more : 8;
+        const rlim_t limit = testsupport::RoomLeft(Root(), more);
         std::optional<testsupport::FileSizeLimit> full;
         Run([&](CTodayOptionsDlg& dlg) {
             dlg.m_comboClocks.SetCurSel(4);
@@ -124,9 +124,7 @@ TEST_F(TodayOptionsDlgTest, AFullOrFillingDeviceKeepsBothValuesOrNeither) {
         const std::pair<long long, long long> stored{Read(L"todaynbcs"), Read(L"todayscur")};
         fitted = stored == after;
         EXPECT_TRUE(fitted || stored == before) << "room for " << more << ": " << stored.first << "," << stored.second;
-        size_t said = 0;
-        for (const auto& box : device::ui::MessageBoxRecords()) said += box.text == notSaved;
-        EXPECT_EQ(said, fitted ? 0u : 1u) << "room for " << more;
+        EXPECT_EQ(testsupport::StorageMessagesShown(), fitted ? 0u : 1u) << "room for " << more;
         ASSERT_LT(more, 64u * 1024) << "the values never fitted";
     }
 }

@@ -43,4 +43,10 @@ inline rlim_t RoomForAFewPages(const std::filesystem::path& root) {
     return static_cast<rlim_t>(largest + 16 * 1024);
 }
 
+// The limit of a device with `room` bytes left beyond its database files as they are now, or,
+// with no room at all (0), of one full before anything is written.
+inline rlim_t RoomLeft(const std::filesystem::path& root, rlim_t room) {
+    return room ? RoomForAFewPages(root) - 16 * 1024 + room : 8;
+}
+
 } // namespace testsupport

@@ -5,6 +5,7 @@
 #include "core/CoreMessages.h"
 #include "platform/ui/HtmlView.h"
 #include "resources/resource.h"
+#include "support/StorageMessages.h"
 #include "support/FileSizeLimit.h"
 #include "support/UserAction.h"
 #include "tools/NewsDlg.h"
@@ -121,7 +122,6 @@ TEST_F(NewsPageTest, ZoomButtonsStepWithinTheLevelsAndTellTheViewerEveryTime) {
 // The news marked read on a device that is full, or fills up between the two values: both are
 // stored or neither, and only a reading that stored them says nothing.
 TEST_F(NewsPageTest, MarkingTheNewsReadOnAFullOrFillingDeviceStoresBothValuesOrNeither) {
-    const std::wstring notSaved = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
     CreatePage();
     CNewsPage* news = OpenNews();
     ASSERT_TRUE(news && news->GetSafeHwnd());
@@ -134,7 +134,7 @@ TEST_F(NewsPageTest, MarkingTheNewsReadOnAFullOrFillingDeviceStoresBothValuesOrN
         device::ui::ClearMessageBoxRecords();
         device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
         {
-            testsupport::FileSizeLimit full(more ? testsupport::RoomForAFewPages(Root()) - 16 * 1024 + more : 8);
+            testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), more));
             news->LoadNews();
         }
         Pump();
@@ -142,9 +142,7 @@ TEST_F(NewsPageTest, MarkingTheNewsReadOnAFullOrFillingDeviceStoresBothValuesOrN
         fitted = stored == std::make_pair(1u, 0u);
         EXPECT_TRUE(fitted || stored == std::make_pair(0u, 1u))
             << "room for " << more << ": " << stored.first << "," << stored.second;
-        size_t said = 0;
-        for (const auto& box : device::ui::MessageBoxRecords()) said += box.text == notSaved;
-        EXPECT_EQ(said, fitted ? 0u : 1u) << "room for " << more;
+        EXPECT_EQ(testsupport::StorageMessagesShown(), fitted ? 0u : 1u) << "room for " << more;
         ASSERT_LT(more, 64u * 1024) << "the values never fitted";
     }
 }

@@ -5,6 +5,7 @@
 #include "WeatherPageSupport.h"
 
 #include "core/CoreMessages.h"
+#include "support/StorageMessages.h"
 #include "support/FileSizeLimit.h"
 #include "support/UserAction.h"
 #include "weather/CitySelectDlg.h"
@@ -19,12 +20,6 @@ using Shown = std::vector<std::wstring>;
 
 class SettingsStorageTest : public WeatherPageTest {
 public:
-    static size_t StorageMessages() {
-        const std::wstring text = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
-        const auto boxes = device::ui::MessageBoxRecords();
-        return static_cast<size_t>(
-            std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) { return b.text == text; }));
-    }
     static std::wstring On(CWnd& button) { return button.IsWindowEnabled() ? L"enabled" : L"disabled"; }
 
     // What the screen shows of each setting.
@@ -114,13 +109,13 @@ TEST_F(SettingsStorageTest, ASettingTheDeviceCannotStoreLeavesTheScreenAsStored)
                 testsupport::FileSizeLimit full(8);
                 (this->*c.act)();
             }
-            EXPECT_EQ(StorageMessages(), 1u) << c.name;
+            EXPECT_EQ(testsupport::StorageMessagesShown(), 1u) << c.name;
             EXPECT_EQ(registry.ReadDword(HKEY_LOCAL_MACHINE, c.key, c.value), c.stored) << c.name;
             EXPECT_EQ((this->*c.shown)(), c.shownStored) << c.name << ", on a full device";
 
             device::ui::ClearMessageBoxRecords();
             (this->*c.act)();
-            EXPECT_EQ(StorageMessages(), 0u) << c.name;
+            EXPECT_EQ(testsupport::StorageMessagesShown(), 0u) << c.name;
             EXPECT_EQ(registry.ReadDword(HKEY_LOCAL_MACHINE, c.key, c.value), c.chosen) << c.name;
             EXPECT_EQ((this->*c.shown)(), c.shownChosen) << c.name << ", with room";
         };

@@ -6,6 +6,7 @@
 #include "WeatherPageSupport.h"
 
 #include "core/CoreMessages.h"
+#include "support/StorageMessages.h"
 #include "support/FileSizeLimit.h"
 #include "support/KilledChild.h"
 #include "weather/CitySelectDlg.h"
@@ -95,11 +96,6 @@ protected:
         for (DWORD i = 0; i < store.GetRecordCount(); ++i) stored.push_back(L"city " + store.GetName(i).Str());
         return stored;
     }
-    static size_t StorageMessages() {
-        const std::wstring text = LoadCoreString(IDS_STORAGE_WRITE_FAILED).Str();
-        const auto boxes = device::ui::MessageBoxRecords();
-        return static_cast<size_t>(std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) { return b.text == text; }));
-    }
     // The outcomes a choice may leave: none of it, all of it, or, when it added or removed a
     // city (a step of its own), one of the two steps: the store changed with the places still on
     // their old cities, or (the removal failed) the place on a city still in the store.
@@ -128,7 +124,7 @@ TEST_F(WeatherPlacesStorageTest, AFullOrFillingDeviceKeepsThePlacesOnTheirCities
         const std::vector<std::wstring> after = Stored();
         ASSERT_NE(after, before) << c.name;
         ASSERT_EQ(after[1], c.chosen ? c.chosen : c.added) << c.name;
-        ASSERT_EQ(StorageMessages(), 0u) << c.name;
+        ASSERT_EQ(testsupport::StorageMessagesShown(), 0u) << c.name;
 
         bool fitted = false;
         for (rlim_t more = 0; !fitted; more += 512) {
@@ -136,13 +132,13 @@ TEST_F(WeatherPlacesStorageTest, AFullOrFillingDeviceKeepsThePlacesOnTheirCities
             ASSERT_LT(more, 64u * 1024) << trace << ": never fitted";
             UseNewDevice();
             {
-                testsupport::FileSizeLimit full(more ? testsupport::RoomForAFewPages(m_round->Path()) - 16 * 1024 + more : 8);
+                testsupport::FileSizeLimit full(testsupport::RoomLeft(m_round->Path(), more));
                 Act(c);
             }
             const std::vector<std::wstring> stored = Stored();
             fitted = stored == after;
             EXPECT_TRUE(Allowed(c, stored, before, after)) << trace << ": " << ::testing::PrintToString(stored);
-            EXPECT_EQ(StorageMessages(), fitted ? 0u : 1u) << trace;
+            EXPECT_EQ(testsupport::StorageMessagesShown(), fitted ? 0u : 1u) << trace;
             // The page held what was stored: closing it moves no place.
             DestroyPage();
             EXPECT_EQ(Stored(), stored) << trace;
