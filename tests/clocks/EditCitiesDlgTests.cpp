@@ -163,6 +163,39 @@ TEST_F(EditCitiesDlgTest, AddingACityMovesTheStoredPositionsAtAndAfterIt) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(EditCitiesDlgTest, ACommaTypedForTheDecimalPointOfAPositionIsThatPoint) {
+    WriteNumberedCities(3);
+    bool refused = false;
+    Edit([&](CEditCitiesDlg& dlg) {
+        Fill(dlg, L"Zurich", L"Switzerland", L"", L"", L"0", L"1");
+        dlg.m_editLongitude.SetFocus();
+        device::ui::InjectText(L"8,55");
+        dlg.m_editLatitude.SetFocus();
+        device::ui::InjectText(L"47,37");
+        device::display::test::PumpUntilIdle();
+        CString shown;
+        dlg.m_editLongitude.GetWindowText(shown);
+        EXPECT_EQ(shown, CString(L"8.55")); // shown as it is stored
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        // A second separator is no point: the field is refused by name, as before.
+        Fill(dlg, L"Bern", L"Switzerland", L"", L"46.95", L"0", L"1");
+        dlg.m_editLongitude.SetFocus();
+        device::ui::InjectText(L"7.4,4");
+        device::display::test::PumpUntilIdle();
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        refused = dlg.m_listCities.GetCount() == 4;
+    });
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(BoxTexts(), std::vector<std::wstring>{L"Longitude must be a number from -180 to 180"});
+    CCitiesDb db;
+    db.Open();
+    ASSERT_TRUE(db.FindCity(L"Zurich:Switzerland"));
+    const DWORD zurich = db.GetCurrentIndex();
+    EXPECT_EQ(std::wstring(db.GetLongitude(zurich)), L"8.55");
+    EXPECT_EQ(std::wstring(db.GetLatitude(zurich)), L"47.37");
+}
+
 // Fields the clocks or the map cannot use are refused, the first such field named in the message
 // and given the focus; nothing is stored, and the form keeps what was typed.
 TEST_F(EditCitiesDlgTest, FieldsTheClocksOrTheMapCannotUseAreRefusedByName) {

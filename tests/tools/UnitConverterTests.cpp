@@ -189,6 +189,19 @@ TEST_F(ConverterTest, ValueFieldKeepsOnlyNumbersAndResetsOnClearAndShow) {
     EXPECT_EQ(Text(conv->m_valueField), L"0");
 }
 
+TEST_F(ConverterTest, ACommaTypedForTheDecimalPointIsThatPoint) {
+    Choose(conv->m_category, 1);
+    ChooseUnit(conv->m_fromList, L"Feet");
+    ChooseUnit(conv->m_toList, L"Inch");
+    conv->m_valueField.SetFocus();
+    conv->m_valueField.SetWindowText(L"");
+    Pump();
+    device::display::test::TypeKeys(L"1,5,");
+    EXPECT_EQ(Text(conv->m_valueField), L"1.5"); // the second separator refused
+    EXPECT_EQ(Text(conv->m_resultField), L"18");
+    EXPECT_TRUE(conv->UndoAnnounced);
+}
+
 TEST_F(ConverterTest, EditMenuWorksOnTheWholeValue) {
     SetValue(L"42.5");
     EXPECT_EQ(conv->SendMessage(WM_APP_EDIT_COPY), 1);
