@@ -120,6 +120,10 @@ TEST_F(ConverterTest, ConvertsByFactorAndByFormula) {
     SetValue(L"2");
     EXPECT_EQ(Text(conv->m_resultField), L"24");
     EXPECT_DOUBLE_EQ(conv->m_resultValue, 24);
+    ChooseUnit(conv->m_fromList, L"Statue Mile (Mile)");
+    ChooseUnit(conv->m_toList, L"m - Meter");
+    SetValue(L"1000");
+    EXPECT_EQ(Text(conv->m_resultField), L"1609344"); // a statute mile is 1609.344 m
 
     Choose(conv->m_category, kTemperatureCategory);
     Choose(conv->m_fromList, 0);
