@@ -239,7 +239,8 @@ BOOL CRemindersDlg::OnInitDialog() {
             st.wDay = static_cast<WORD>(day);
             m_datePicker[k].SetTime(&st);
         }
-        m_checkEnable[k].SetCheck(existing[k] ? BST_CHECKED : BST_UNCHECKED);
+        // Ticked while its notification is still to go off: one that went off is over.
+        m_checkEnable[k].SetCheck(existing[k] && !ReminderHasGoneOff(existing[k]) ? BST_CHECKED : BST_UNCHECKED);
     }
     // The taskbar shows the form's title.
     CString title;
