@@ -292,9 +292,19 @@ void CEditCitiesDlg::OnPaint() {
 
 void CEditCitiesDlg::OnLButtonDown(UINT nFlags, CPoint point) {
     if (point.x >= 94 && point.x < 113 && point.y > 120 - m_nScrollPos && point.y < 140 - m_nScrollPos) {
-        CString text;
+        // The fields, then whose year the day numbers are: a rule is read as dates of the year
+        // of the list the store was built from.
+        CString text, year, caption;
         text.LoadString(IDS_DST_RULE_LEGEND);
-        MessageBox(text, L"DST information", MB_OK | MB_ICONINFORMATION);
+        if (const int rulesYear = m_db.GetRulesYear()) {
+            CString format;
+            format.LoadString(IDS_DST_RULE_DAYS_OF_YEAR);
+            year.Format(format, rulesYear);
+        } else {
+            year.LoadString(IDS_DST_RULE_DAYS_EVERY_YEAR);
+        }
+        caption.LoadString(IDS_DST_INFORMATION);
+        MessageBox(text + L"\n\n" + year, caption, MB_OK | MB_ICONINFORMATION);
     }
     CDialog::OnLButtonDown(nFlags, point);
 }

@@ -24,14 +24,14 @@ using clocktests::ClockDialogTest;
 class EditCitiesDlgTest : public ClockDialogTest {
 protected:
     // Cities "C00" to "C<n-1>", all in country "X", so that city i stands at position i.
-    void WriteNumberedCities(int n) {
+    void WriteNumberedCities(int n, const std::string& title = "title") {
         std::vector<City> cities;
         for (int i = 0; i < n; ++i) {
             char name[8];
             std::snprintf(name, sizeof name, "C%02d", i);
             cities.push_back({name, "X", std::to_string(i), "0:0:0:0:0"});
         }
-        WriteCities(cities);
+        WriteCities(cities, title);
     }
     // map, home, clock1 .. clock4
     void Store(std::array<int, 6> v) {
@@ -496,7 +496,7 @@ TEST_F(EditCitiesDlgTest, AnUpdateKilledAtAnyPointLeavesTheOldCityOrTheNewOneWit
 }
 
 TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
-    WriteNumberedCities(30);
+    WriteNumberedCities(30, "Jorvana city list;year 2026");
     Edit([](CEditCitiesDlg& dlg) {
         device::ui::ScriptMessageBoxAnswers({IDOK});
         dlg.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(100, 125));
@@ -521,7 +521,10 @@ TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"DST information");
-    EXPECT_EQ(boxes[0].text, L"Number of Hours offset: Start day: Start hour: End day: End hour");
+    // The fields, and whose year the day numbers are.
+    EXPECT_EQ(boxes[0].text, L"Number of Hours offset: Start day: Start hour: End day: End hour\n\nStart and end "
+                             L"days count from 1 January 2026 (day 1), the city list's year; in other years each "
+                             L"falls on the same weekday of its month.");
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
 }
 
