@@ -86,8 +86,12 @@ void CEditCitiesDlg::OnSelChangeCityList() {
 }
 
 // Longitude and latitude are decimal numbers: a comma typed for their point is that point.
-void CEditCitiesDlg::OnUpdateLongitude() { TakeCommaAsDecimalPoint(m_editLongitude); }
-void CEditCitiesDlg::OnUpdateLatitude() { TakeCommaAsDecimalPoint(m_editLatitude); }
+void CEditCitiesDlg::OnUpdateLongitude() {
+    TakeCommaAsDecimalPoint(m_editLongitude);
+}
+void CEditCitiesDlg::OnUpdateLatitude() {
+    TakeCommaAsDecimalPoint(m_editLatitude);
+}
 
 CString CEditCitiesDlg::NumberFieldText(CEdit& edit) const {
     CString text = FieldText(edit);
@@ -216,7 +220,8 @@ void CEditCitiesDlg::Layout() {
     const int editY[] = {35, 55, 75, 95, 120, 150};
     // 17 pixels: the border and the edit's margins leave the 13 of the dialog font's line, so the
     // feet of the glyphs (a comma's tail) are not cut off.
-    for (int i = 0; i < 6; ++i) edits[i]->MoveWindow(120, editY[i] + y0, 100, kFieldHeight);
+    for (int i = 0; i < 6; ++i)
+        edits[i]->MoveWindow(120, editY[i] + y0, 100, kFieldHeight);
     // Across the client area, which a shown scroll bar narrows, so that the bar covers no list.
     CRect client;
     GetClientRect(&client);

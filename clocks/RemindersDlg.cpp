@@ -20,9 +20,13 @@ CString LoadText(UINT id) {
 }
 
 // The description of a reminder the user gave none, in the interface's language.
-CString NoDescription() { return LoadText(IDS_NO_DESCRIPTION); }
+CString NoDescription() {
+    return LoadText(IDS_NO_DESCRIPTION);
+}
 // The box shows the placeholder: in this language, or in English as stored under another one.
-bool IsNoDescription(const CString& text) { return text == NoDescription() || text == L"<Description>"; }
+bool IsNoDescription(const CString& text) {
+    return text == NoDescription() || text == L"<Description>";
+}
 
 // Registry value names of each reminder's time, date and description.
 const LPCWSTR kTimeValues[kReminderCount] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
@@ -243,7 +247,8 @@ BOOL CRemindersDlg::OnInitDialog() {
             m_datePicker[k].SetTime(&st);
         }
         // Ticked while its notification is still to go off: one that went off is over.
-        m_checkEnable[k].SetCheck(existing[k] && !ReminderHasGoneOff(existing[k]) ? BST_CHECKED : BST_UNCHECKED);
+        m_checkEnable[k].SetCheck(existing[k] && !ReminderHasGoneOff(existing[k]) ? BST_CHECKED
+                                                                                  : BST_UNCHECKED);
     }
     // The taskbar shows the form's title.
     CString title;

@@ -30,9 +30,11 @@ void CConvertersDb::CorrectBuiltInFactors() {
             const CString category = GetCategory(i);
             if (category.IsEmpty()) break;
             for (const CorrectedUnit& unit : kCorrectedUnits) {
-                if (category != unit.category || GetUnitName(i) != unit.name || GetFactor(i) != unit.oldFactor)
+                if (category != unit.category || GetUnitName(i) != unit.name ||
+                    GetFactor(i) != unit.oldFactor)
                     continue;
-                const CString texts[CRecordDatabase::kMaxProps] = {CString(), unit.name, unit.factor, CString()};
+                const CString texts[CRecordDatabase::kMaxProps] = {CString(), unit.name, unit.factor,
+                                                                   CString()};
                 if (!m_db.UpdateAt(i, kUnitIdents, texts, FALSE)) return false;
             }
         }

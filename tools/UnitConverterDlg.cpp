@@ -398,7 +398,9 @@ void CConverterDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
     if (!CategoryHasUnits()) ClearResult();
 }
 
-void CConverterDlg::OnUpdateValue() { FilterNumericEntry(m_valueField); }
+void CConverterDlg::OnUpdateValue() {
+    FilterNumericEntry(m_valueField);
+}
 
 void CConverterDlg::OnKillfocusValue() {
     if (m_valueField.GetWindowTextLength() == 0) m_valueField.SetWindowText(L"0");

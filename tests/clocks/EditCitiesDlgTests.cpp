@@ -522,9 +522,10 @@ TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"DST information");
     // The fields, and whose year the day numbers are.
-    EXPECT_EQ(boxes[0].text, L"Number of Hours offset: Start day: Start hour: End day: End hour\n\nStart and end "
-                             L"days count from 1 January 2026 (day 1), the city list's year; in other years each "
-                             L"falls on the same weekday of its month.");
+    EXPECT_EQ(boxes[0].text,
+              L"Number of Hours offset: Start day: Start hour: End day: End hour\n\nStart and end "
+              L"days count from 1 January 2026 (day 1), the city list's year; in other years each "
+              L"falls on the same weekday of its month.");
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
 }
 

@@ -303,7 +303,8 @@ TEST_F(RemindersDlgTest, AReminderThatWentOffOpensClearedAndOkSaysNothingOfIt) {
         device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
         dlg.SendMessage(WM_COMMAND, IDOK);
         const auto shown = BoxTexts();
-        if (shown.empty() || shown.back() != L"Reminders settings saved...") dlg.SendMessage(WM_COMMAND, IDCANCEL);
+        if (shown.empty() || shown.back() != L"Reminders settings saved...")
+            dlg.SendMessage(WM_COMMAND, IDCANCEL);
     });
     EXPECT_EQ(home, BST_UNCHECKED);
     EXPECT_EQ(tokyo, BST_CHECKED);

@@ -154,7 +154,8 @@ TEST_F(ConvertersDb, TheOldStatuteMileIsCorrectedOnceAndUserEditsStay) {
         CConvertersDb db;
         db.Open();
         for (DWORD i = 0; i < 350; ++i)
-            if (db.GetUnitName(i) == L"Statue Mile (Mile)") db.UpdateUnit(i, L"1", L"Statue Mile (Mile)", factor);
+            if (db.GetUnitName(i) == L"Statue Mile (Mile)")
+                db.UpdateUnit(i, L"1", L"Statue Mile (Mile)", factor);
         CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue, 0);
     };
     {
@@ -172,7 +173,8 @@ TEST_F(ConvertersDb, TheOldStatuteMileIsCorrectedOnceAndUserEditsStay) {
         EXPECT_EQ(Named(All(db), L"Mile").at(0).factor, L"1609.344"); // the others as they were
         // The user sets the old factor again: it stays.
         for (DWORD i = 0; i < 350; ++i)
-            if (db.GetUnitName(i) == L"Statue Mile (Mile)") db.UpdateUnit(i, L"1", L"Statue Mile (Mile)", L"1609");
+            if (db.GetUnitName(i) == L"Statue Mile (Mile)")
+                db.UpdateUnit(i, L"1", L"Statue Mile (Mile)", L"1609");
     }
     {
         CConvertersDb db;

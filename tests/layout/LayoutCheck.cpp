@@ -4,10 +4,10 @@
 // visible sibling controls overlap unless the layout means it; captions fit their controls in
 // the font they are drawn with (statics, buttons, the icon buttons' own drawing, every item a
 // combo box's field or list shows, the column captions of list views, the fields that show their
-// text whole); one-line edits are high enough for their font's glyphs; a drop-down list shows at least five rows (every item when fewer) and all its
-// items when they fit beside its field; no window shows a scroll bar that scrolls nothing. It
-// writes a
-// contact sheet per shape and panel state under the build folder (layout/WxH-panel-up.png).
+// text whole); one-line edits are high enough for their font's glyphs; a drop-down list shows at
+// least five rows (every item when fewer) and all its items when they fit beside its field; no
+// window shows a scroll bar that scrolls nothing. It writes a contact sheet per shape and panel
+// state under the build folder (layout/WxH-panel-up.png).
 
 #include "platform/system/Modules.h"
 #include "MainWindowTestSupport.h"
@@ -282,7 +282,8 @@ std::optional<std::string> GlyphsCut(HWND c) {
     ::SendMessageW(c, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
     HDC dc = ::GetDC(c);
     HGDIOBJ old = nullptr;
-    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0))) old = ::SelectObject(dc, font);
+    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0)))
+        old = ::SelectObject(dc, font);
     TEXTMETRICW tm{};
     ::GetTextMetricsW(dc, &tm);
     if (old) ::SelectObject(dc, old);
