@@ -19,6 +19,8 @@ BEGIN_MESSAGE_MAP(CEditCitiesDlg, CScrollableFormDlg)
     ON_WM_SETTINGCHANGE()
     ON_WM_DESTROY()
     ON_LBN_SELCHANGE(IDC_EDIT_CITY_LIST, &CEditCitiesDlg::OnSelChangeCityList)
+    ON_EN_UPDATE(IDC_EDIT_CITY_LONGITUDE, &CEditCitiesDlg::OnUpdateLongitude)
+    ON_EN_UPDATE(IDC_EDIT_CITY_LATITUDE, &CEditCitiesDlg::OnUpdateLatitude)
     ON_BN_CLICKED(IDC_EDIT_CITY_DELETE, &CEditCitiesDlg::OnDelete)
     ON_BN_CLICKED(IDC_EDIT_CITY_ADD, &CEditCitiesDlg::OnAdd)
     ON_BN_CLICKED(IDC_EDIT_CITY_UPDATE, &CEditCitiesDlg::OnUpdate)
@@ -81,6 +83,14 @@ void CEditCitiesDlg::OnSelChangeCityList() {
     m_editLatitude.SetWindowText(m_db.GetLatitude(city));
     m_editDstRule.SetWindowText(m_db.GetDstRule(city));
     m_editOffset.SetWindowText(m_db.GetUtcOffset(city));
+}
+
+// Longitude and latitude are decimal numbers: a comma typed for their point is that point.
+void CEditCitiesDlg::OnUpdateLongitude() {
+    TakeCommaAsDecimalPoint(m_editLongitude);
+}
+void CEditCitiesDlg::OnUpdateLatitude() {
+    TakeCommaAsDecimalPoint(m_editLatitude);
 }
 
 CString CEditCitiesDlg::NumberFieldText(CEdit& edit) const {
@@ -208,7 +218,10 @@ void CEditCitiesDlg::Layout() {
     const int y0 = -m_nScrollPos;
     CEdit* edits[] = {&m_editName, &m_editCountry, &m_editLongitude, &m_editLatitude, &m_editDstRule, &m_editOffset};
     const int editY[] = {35, 55, 75, 95, 120, 150};
-    for (int i = 0; i < 6; ++i) edits[i]->MoveWindow(120, editY[i] + y0, 100, 15);
+    // 17 pixels: the border and the edit's margins leave the 13 of the dialog font's line, so the
+    // feet of the glyphs (a comma's tail) are not cut off.
+    for (int i = 0; i < 6; ++i)
+        edits[i]->MoveWindow(120, editY[i] + y0, 100, kFieldHeight);
     // Across the client area, which a shown scroll bar narrows, so that the bar covers no list.
     CRect client;
     GetClientRect(&client);
@@ -284,9 +297,19 @@ void CEditCitiesDlg::OnPaint() {
 
 void CEditCitiesDlg::OnLButtonDown(UINT nFlags, CPoint point) {
     if (point.x >= 94 && point.x < 113 && point.y > 120 - m_nScrollPos && point.y < 140 - m_nScrollPos) {
-        CString text;
+        // The fields, then whose year the day numbers are: a rule is read as dates of the year
+        // of the list the store was built from.
+        CString text, year, caption;
         text.LoadString(IDS_DST_RULE_LEGEND);
-        MessageBox(text, L"DST information", MB_OK | MB_ICONINFORMATION);
+        if (const int rulesYear = m_db.GetRulesYear()) {
+            CString format;
+            format.LoadString(IDS_DST_RULE_DAYS_OF_YEAR);
+            year.Format(format, rulesYear);
+        } else {
+            year.LoadString(IDS_DST_RULE_DAYS_EVERY_YEAR);
+        }
+        caption.LoadString(IDS_DST_INFORMATION);
+        MessageBox(text + L"\n\n" + year, caption, MB_OK | MB_ICONINFORMATION);
     }
     CDialog::OnLButtonDown(nFlags, point);
 }

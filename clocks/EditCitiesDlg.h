@@ -19,6 +19,7 @@ public:
     explicit CEditCitiesDlg(CWnd* pParent = nullptr);
 
     static constexpr int kFormHeight = 274;
+    static constexpr int kFieldHeight = 17; // of each of the six fields
 
     CListBox m_listCities; // item i is the city at position i of the store
     CEdit m_editName;
@@ -50,6 +51,8 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnSelChangeCityList();
+    afx_msg void OnUpdateLongitude();
+    afx_msg void OnUpdateLatitude();
     // Says why and returns true when the fields cannot make a city: a blank name, or the first
     // of longitude, latitude, zone and rule that the clocks and the map cannot use
     // (CheckCityFields), named in the message. The form stays as it is.

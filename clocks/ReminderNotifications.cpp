@@ -31,17 +31,23 @@ std::vector<HANDLE> AllNotificationHandles() {
     return {};
 }
 
+// The notification's header as the service hands it out, in aligned storage that also holds
+// the records it points to; empty when it cannot be read.
+std::vector<uint64_t> NotificationInfo(HANDLE handle) {
+    DWORD needed = 0;
+    ::CeGetUserNotification(handle, 0, &needed, nullptr);
+    if (needed < sizeof(CE_NOTIFICATION_INFO_HEADER)) return {};
+    std::vector<uint64_t> buffer((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+    if (!::CeGetUserNotification(handle, needed, &needed, reinterpret_cast<LPBYTE>(buffer.data()))) return {};
+    return buffer;
+}
+
 // The dialog title (and, when asked, the dialog text) of a notification; false when it has no
 // user part or cannot be read.
 bool NotificationTitle(HANDLE handle, std::wstring& title, std::wstring* text = nullptr) {
-    DWORD needed = 0;
-    ::CeGetUserNotification(handle, 0, &needed, nullptr);
-    if (needed < sizeof(CE_NOTIFICATION_INFO_HEADER)) return false;
-    // Aligned storage for the header and the records it points to.
-    std::vector<uint64_t> buffer((needed + sizeof(uint64_t) - 1) / sizeof(uint64_t));
-    auto* bytes = reinterpret_cast<LPBYTE>(buffer.data());
-    if (!::CeGetUserNotification(handle, needed, &needed, bytes)) return false;
-    const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(bytes);
+    const std::vector<uint64_t> buffer = NotificationInfo(handle);
+    if (buffer.empty()) return false;
+    const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data());
     if (!header->pceun || !header->pceun->pwszDialogTitle) return false;
     title = header->pceun->pwszDialogTitle;
     if (text) *text = header->pceun->pwszDialogText ? header->pceun->pwszDialogText : L"";
@@ -109,6 +115,12 @@ void FindReminderNotifications(HANDLE handles[kReminderCount]) {
             }
         }
     }
+}
+
+bool ReminderHasGoneOff(HANDLE handle) {
+    const std::vector<uint64_t> buffer = NotificationInfo(handle);
+    return !buffer.empty() &&
+           (reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(buffer.data())->dwStatus & CNS_SIGNALLED);
 }
 
 int ParseLeadingInt(const CString& text) {

@@ -46,6 +46,10 @@ HANDLE FindReminderNotification(LPCWSTR title, CString* dialogText = nullptr);
 // first notification titled kReminderTitles[k], or null.
 void FindReminderNotifications(HANDLE handles[kReminderCount]);
 
+// Whether the device has raised the notification already: a reminder that went off (shown,
+// and dismissed or not) is no longer armed.
+bool ReminderHasGoneOff(HANDLE handle);
+
 // The leading decimal integer of a text (an optional sign, then digits); 0 when there is none.
 int ParseLeadingInt(const CString& text);
 

@@ -19,7 +19,14 @@ CString LoadText(UINT id) {
     return text;
 }
 
-constexpr LPCWSTR kNoDescription = L"<Description>";
+// The description of a reminder the user gave none, in the interface's language.
+CString NoDescription() {
+    return LoadText(IDS_NO_DESCRIPTION);
+}
+// The box shows the placeholder: in this language, or in English as stored under another one.
+bool IsNoDescription(const CString& text) {
+    return text == NoDescription() || text == L"<Description>";
+}
 
 // Registry value names of each reminder's time, date and description.
 const LPCWSTR kTimeValues[kReminderCount] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
@@ -218,7 +225,7 @@ BOOL CRemindersDlg::OnInitDialog() {
 
     for (int k = 0; k < kReminderCount; ++k) {
         if (m_strTimes[k].IsEmpty()) {
-            m_editDesc[k].SetWindowText(kNoDescription);
+            m_editDesc[k].SetWindowText(NoDescription());
             m_editHours[k].SetWindowText(L"00");
             m_editMinutes[k].SetWindowText(L"00");
             ShowPickerDate(k);
@@ -239,7 +246,9 @@ BOOL CRemindersDlg::OnInitDialog() {
             st.wDay = static_cast<WORD>(day);
             m_datePicker[k].SetTime(&st);
         }
-        m_checkEnable[k].SetCheck(existing[k] ? BST_CHECKED : BST_UNCHECKED);
+        // Ticked while its notification is still to go off: one that went off is over.
+        m_checkEnable[k].SetCheck(existing[k] && !ReminderHasGoneOff(existing[k]) ? BST_CHECKED
+                                                                                  : BST_UNCHECKED);
     }
     // The taskbar shows the form's title.
     CString title;
@@ -277,13 +286,13 @@ void CRemindersDlg::OnDateChange(UINT nID, NMHDR* /*pNMHDR*/, LRESULT* pResult) 
 void CRemindersDlg::OnDescSetFocus(UINT nID) {
     const int k = ReminderOfId(kDescIds, nID);
     if (k < 0) return;
-    if (BoxText(m_editDesc[k]) == kNoDescription) m_editDesc[k].SetWindowText(L"");
+    if (IsNoDescription(BoxText(m_editDesc[k]))) m_editDesc[k].SetWindowText(L"");
     if (k >= 1) ScrollBy(SB_BOTTOM);
 }
 
 void CRemindersDlg::OnDescKillFocus(UINT nID) {
     const int k = ReminderOfId(kDescIds, nID);
-    if (k >= 0 && BoxText(m_editDesc[k]).IsEmpty()) m_editDesc[k].SetWindowText(kNoDescription);
+    if (k >= 0 && BoxText(m_editDesc[k]).IsEmpty()) m_editDesc[k].SetWindowText(NoDescription());
 }
 
 void CRemindersDlg::OnTimeBoxFocus(UINT nID) {

@@ -130,7 +130,7 @@ const BuiltInUnit BuiltInUnitTable[kBuiltInUnitCount] = {
     {L"1", L"mm - Millimeter", L"0.001"},
     {L"1", L"nm - Nanometer", L"1.0e-9"},
     {L"1", L"Nmi(NM,M) - Nautical Mile", L"1852"},
-    {L"1", L"Statue Mile (Mile)", L"1609"},
+    {L"1", L"Statue Mile (Mile)", L"1609.344"},
     {L"1", L"Yard", L"0.9144"},
     // Category "2", 100 rows.
     {L"2", L"atmosphere [standard]", L"101325.01"},

@@ -136,6 +136,44 @@ bool IsNumericText(LPCWSTR text, int& position) {
     return true;
 }
 
+int CommaTakenAsDecimalPoint(LPCWSTR text) {
+    std::wstring_view all(text ? text : L"");
+    if (all.find(L'.') != std::wstring_view::npos) return -1;
+    const size_t comma = all.find(L',');
+    return comma == std::wstring_view::npos ? -1 : static_cast<int>(comma);
+}
+
+bool TakeCommaAsDecimalPoint(CEdit& field) {
+    if (!field.GetSafeHwnd()) return false;
+    CString text;
+    field.GetWindowText(text);
+    const int comma = CommaTakenAsDecimalPoint(text);
+    if (comma < 0) return false;
+    int start = 0, end = 0;
+    field.GetSel(start, end);
+    // Replaced in place, as typing would: the field stays modified and its undo goes back to
+    // the text before the comma was typed. The replacement has the comma's length, so the caret
+    // goes back where it was.
+    field.SetSel(comma, comma + 1, TRUE);
+    field.ReplaceSel(L".", FALSE);
+    field.SetSel(start, end, TRUE);
+    return true;
+}
+
+void FilterNumericEntry(CEdit& field) {
+    if (!field.GetSafeHwnd()) return;
+    TakeCommaAsDecimalPoint(field);
+    CString text;
+    field.GetWindowText(text);
+    int position = 0;
+    if (IsNumericText(text, position)) return;
+    if (position >= 0 && position < text.GetLength()) text.Delete(position, 1);
+    field.SetWindowText(text);
+    const int length = text.GetLength();
+    field.SetSel(length, length);
+    field.SendMessage(EM_SCROLLCARET);
+}
+
 CString FitTextToWidth(HDC dc, const CString& text, int width) {
     CString result = text;
     while (!result.IsEmpty()) {

@@ -38,6 +38,18 @@ int IsNumericChar(LPCWSTR ch);
 // returns false.
 bool IsNumericText(LPCWSTR text, int& position);
 
+// Where a decimal point may stand (the text holds no "." yet), a comma typed for it is that
+// point: the position of the first comma, or -1 when none is taken. A second separator is left
+// for the number's check to refuse.
+int CommaTakenAsDecimalPoint(LPCWSTR text);
+// The same in a field: that comma becomes "." where it stands, the caret and selection stay.
+// True when the field was changed.
+bool TakeCommaAsDecimalPoint(CEdit& field);
+// The numeric filter of an amount or value field, run at each change of its text: a comma is
+// taken as the decimal point where one may stand; the character that breaks the number
+// (IsNumericText, with its beep) is removed and the caret goes to the end.
+void FilterNumericEntry(CEdit& field);
+
 // True when the whole text, spaces around it aside, is one finite decimal number (as wcstod
 // reads it); the number goes to value. An empty or blank text is no number.
 bool ReadWholeNumber(LPCWSTR text, double& value);

@@ -1,6 +1,8 @@
 #include "core/ConvertersDb.h"
 
 #include "core/BuiltInUnitTable.h"
+#include "core/RegistryKey.h"
+#include "core/StorageFaults.h"
 
 #include <cwchar>
 
@@ -8,10 +10,44 @@ namespace {
 
 const WORD kUnitIdents[CRecordDatabase::kMaxProps] = {kUnitPropCategory, kUnitPropName, kUnitPropFactor, 0};
 
+// Built-in units whose factor an older table had wrong, with that factor and the right one.
+struct CorrectedUnit {
+    LPCWSTR category, name, oldFactor, factor;
+};
+const CorrectedUnit kCorrectedUnits[] = {
+    {L"1", L"Statue Mile (Mile)", L"1609", L"1609.344"}, // revision 1
+};
+
 } // namespace
 
+void CConvertersDb::CorrectBuiltInFactors() {
+    CRegistryKey registry;
+    if (registry.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue) >= kUnitsRevision) return;
+    // The rewrites and the note that they were made are kept together: a store that could not
+    // take them is tried again at the next opening.
+    StoreWritesAllOrNothing([&] {
+        for (DWORD i = 0;; ++i) {
+            const CString category = GetCategory(i);
+            if (category.IsEmpty()) break;
+            for (const CorrectedUnit& unit : kCorrectedUnits) {
+                if (category != unit.category || GetUnitName(i) != unit.name ||
+                    GetFactor(i) != unit.oldFactor)
+                    continue;
+                const CString texts[CRecordDatabase::kMaxProps] = {CString(), unit.name, unit.factor,
+                                                                   CString()};
+                if (!m_db.UpdateAt(i, kUnitIdents, texts, FALSE)) return false;
+            }
+        }
+        return registry.WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue, kUnitsRevision);
+    });
+    m_db.SeekFirst();
+}
+
 void CConvertersDb::Open() {
-    if (m_db.OpenBuilt(kConvertersDbName, kUnitPropCategory)) return;
+    if (m_db.OpenBuilt(kConvertersDbName, kUnitPropCategory)) {
+        CorrectBuiltInFactors();
+        return;
+    }
     // The store and its units are kept together or not at all.
     m_db.Build(kConvertersDbName, kConvertersDbType, 3, kUnitIdents, 0, kUnitPropCategory, [&] {
         m_db.SeekFirst();

@@ -5,6 +5,12 @@
 //   for temperatures).
 // Always opened sorted on the category (301): every index it hands out or takes counts in that
 // order. Opening a missing or empty store fills it with BuiltInUnitTable.
+//
+// A store an older program filled may hold a built-in factor since corrected (the statute mile
+// was 1609 m): the first opening on the device rewrites each such unit that still is exactly as
+// that program stored it, and notes it (kUnitsRevisionValue under Jorvana) so that it never
+// happens again. A unit the user renamed, re-valued or deleted stays as the user left it, and so
+// does one the user sets back to the old factor later.
 
 #include "core/RecordDatabase.h"
 
@@ -15,6 +21,9 @@ constexpr WORD kUnitPropName = 302;
 constexpr WORD kUnitPropFactor = 303;
 // The display name of category key k is string kUnitCategoryFirstString + k.
 constexpr UINT kUnitCategoryFirstString = 32916;
+// DWORD under HKEY_LOCAL_MACHINE\Jorvana: the corrections of built-in factors the store has had.
+constexpr LPCWSTR kUnitsRevisionValue = L"unitsrev";
+constexpr DWORD kUnitsRevision = 1;
 
 class CConvertersDb {
 public:
@@ -43,5 +52,7 @@ public:
     CString GetFactor(DWORD index);
 
 private:
+    void CorrectBuiltInFactors();
+
     CRecordDatabase m_db;
 };

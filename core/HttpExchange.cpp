@@ -122,9 +122,11 @@ bool ChooseConnection(HWND owner, const GUID& mapped, DWORD timeout, ConnectionH
         if (!connected) continue;
         CString description(info.szDescription);
         if (info.guid == mapped) {
-            CString text = L"The connection <" + description + L": " + GetConnectionProviderName() + L"> will be used.";
+            CString text;
+            text.Format(S(IDS_CONNECTION_WILL_BE_USED), static_cast<LPCWSTR>(description),
+                        static_cast<LPCWSTR>(GetConnectionProviderName()));
             if (mapped == kInternetNetwork) text += S(IDS_CONFIGURE_NETWORK);
-            if (ShowCoreMessageBox(owner, text, L"Confirmation", MB_YESNO) == IDYES) chosen = true;
+            if (ShowCoreMessageBox(owner, text, S(IDS_CONFIRMATION), MB_YESNO) == IDYES) chosen = true;
         } else if (!IsStandardNetwork(info.guid)) {
             others += L"- " + description + L"\n";
         }

@@ -186,20 +186,8 @@ void CCurrencyPanel::OnChangeAmount2() { ConvertFrom(1); }
 void CCurrencyPanel::OnChangeAmount3() { ConvertFrom(2); }
 
 void CCurrencyPanel::FilterColumn(int column) {
-    for (int line = 0; line < m_nLines; ++line) {
-        CEdit* field = m_fields[column][line];
-        if (!field || !field->m_hWnd) continue;
-        CString text;
-        field->GetWindowText(text);
-        int position = 0;
-        if (IsNumericText(text, position)) continue;
-        // The character that broke the number goes; the caret returns to the end.
-        if (position >= 0 && position < text.GetLength()) text.Delete(position, 1);
-        field->SetWindowText(text);
-        const int length = text.GetLength();
-        field->SendMessage(EM_SETSEL, length, length);
-        field->SendMessage(EM_SCROLLCARET);
-    }
+    for (int line = 0; line < m_nLines; ++line)
+        if (CEdit* field = m_fields[column][line]) FilterNumericEntry(*field);
 }
 
 void CCurrencyPanel::OnUpdateAmount1() { FilterColumn(0); }

@@ -781,6 +781,15 @@
 // Reminders: one the device's notification service refused to set (the form keeps it)
 #define IDS_REMINDER_NOT_SET 33741
 
+// Reminders: the description of one the user gave none; Edit cities: the caption of the rule
+// legend and whose year its day numbers are (a list with a year, or none); the connection the
+// feed exchange proposes to use (its description and provider)
+#define IDS_NO_DESCRIPTION 33880
+#define IDS_DST_INFORMATION 33881
+#define IDS_DST_RULE_DAYS_OF_YEAR 33882
+#define IDS_DST_RULE_DAYS_EVERY_YEAR 33883
+#define IDS_CONNECTION_WILL_BE_USED 33884
+
 // Edit cities: the field that holds no value a city can use, named; forecasts dated far from
 // the device's date, which is then the likely fault
 #define IDS_CITY_LONGITUDE_NOT_VALID 33790

@@ -194,15 +194,7 @@ void CTipTaxDlg::OnTaxClicked() {
 }
 
 void CTipTaxDlg::OnUpdateEdit(UINT nID) {
-    CEdit* edit = static_cast<CEdit*>(GetDlgItem(static_cast<int>(nID)));
-    if (!edit) return;
-    CString text = WindowText(*edit);
-    int position = 0;
-    if (IsNumericText(text, position)) return;
-    text.Delete(position, 1);
-    edit->SetWindowText(text);
-    edit->SetSel(text.GetLength(), text.GetLength());
-    edit->SendMessage(EM_SCROLLCARET);
+    if (CEdit* edit = static_cast<CEdit*>(GetDlgItem(static_cast<int>(nID)))) FilterNumericEntry(*edit);
 }
 
 void CTipTaxDlg::OnKillFocusEdit(UINT nID) {

@@ -399,14 +399,7 @@ void CConverterDlg::OnShowWindow(BOOL bShow, UINT nStatus) {
 }
 
 void CConverterDlg::OnUpdateValue() {
-    CString text;
-    m_valueField.GetWindowText(text);
-    int position = 0;
-    if (IsNumericText(text, position)) return;
-    text.Delete(position, 1);
-    m_valueField.SetWindowText(text);
-    m_valueField.SetSel(text.GetLength(), text.GetLength());
-    m_valueField.SendMessage(EM_SCROLLCARET);
+    FilterNumericEntry(m_valueField);
 }
 
 void CConverterDlg::OnKillfocusValue() {

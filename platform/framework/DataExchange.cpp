@@ -1,5 +1,6 @@
 #include "platform/framework/DataExchange.h"
 
+#include "platform/framework/FrameworkStrings.h"
 #include "platform/framework/Wnd.h"
 #include "platform/framework/WinApp.h"
 #include "platform/ui/ListControls.h"
@@ -97,6 +98,13 @@ CString Formatted(const wchar_t* format, auto value) {
     return CString(buffer);
 }
 
+// A standard message in the program's words when its string table holds one, else in English.
+CString FrameworkText(UINT id, LPCWSTR english) {
+    CString text;
+    if (!text.LoadString(id) || text.IsEmpty()) text = english;
+    return text;
+}
+
 } // namespace
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
@@ -121,7 +129,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
     }
     long long parsed = 0;
     if (!ParseInteger(ControlText(hWnd), true, INT_MIN, INT_MAX, parsed)) {
-        AfxDataExchangeMessage(kAfxParseIntMessage);
+        AfxDataExchangeMessage(FrameworkText(AFX_IDP_PARSE_INT, kAfxParseIntMessage));
         pDX->Fail();
     }
     pDX->m_pLastInt = &value;
@@ -137,7 +145,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
     }
     long long parsed = 0;
     if (!ParseInteger(ControlText(hWnd), false, 0, UINT_MAX, parsed)) {
-        AfxDataExchangeMessage(kAfxParseUIntMessage);
+        AfxDataExchangeMessage(FrameworkText(AFX_IDP_PARSE_UINT, kAfxParseUIntMessage));
         pDX->Fail();
     }
     value = static_cast<UINT>(parsed);
@@ -151,7 +159,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
     }
     double parsed = 0;
     if (!ParseReal(ControlText(hWnd), parsed)) {
-        AfxDataExchangeMessage(kAfxParseRealMessage);
+        AfxDataExchangeMessage(FrameworkText(AFX_IDP_PARSE_REAL, kAfxParseRealMessage));
         pDX->Fail();
     }
     value = parsed;
@@ -207,7 +215,7 @@ void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
     if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
-    CString message(kAfxParseIntRangeMessage);
+    CString message = FrameworkText(AFX_IDP_PARSE_INT_RANGE, kAfxParseIntRangeMessage);
     message.Replace(L"%1", Formatted(L"%d", minVal));
     message.Replace(L"%2", Formatted(L"%d", maxVal));
     if (pDX->m_pLastInt && *pDX->m_pLastInt == value) *pDX->m_pLastInt = pDX->m_nLastIntBefore;

@@ -36,7 +36,8 @@ public:
     int m_nLastIntBefore = 0;
 };
 
-// The framework's standard messages of failed exchanges.
+// The framework's standard messages of failed exchanges, in English; the string table's text of
+// the same id (FrameworkStrings.h) goes first.
 inline constexpr const wchar_t* kAfxParseIntMessage = L"Please enter an integer.";
 inline constexpr const wchar_t* kAfxParseUIntMessage = L"Please enter a positive integer.";
 inline constexpr const wchar_t* kAfxParseRealMessage = L"Please enter a number.";

@@ -48,12 +48,13 @@ protected:
         std::string rule = "0:0:0:0:0";
     };
 
-    void WriteCities(const std::vector<City>& cities) {
+    // The title line may name the year whose dates the rules' day numbers are ("...;year 2026").
+    void WriteCities(const std::vector<City>& cities, const std::string& title = "title") {
         std::filesystem::path host;
         ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
         std::filesystem::create_directories(host.parent_path());
         std::ofstream out(host, std::ios::binary);
-        out << "title\n" << cities.size() << "\n";
+        out << title << "\n" << cities.size() << "\n";
         for (const auto& c : cities) {
             std::string rule = c.rule;
             for (char& ch : rule)

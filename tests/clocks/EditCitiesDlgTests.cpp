@@ -24,14 +24,14 @@ using clocktests::ClockDialogTest;
 class EditCitiesDlgTest : public ClockDialogTest {
 protected:
     // Cities "C00" to "C<n-1>", all in country "X", so that city i stands at position i.
-    void WriteNumberedCities(int n) {
+    void WriteNumberedCities(int n, const std::string& title = "title") {
         std::vector<City> cities;
         for (int i = 0; i < n; ++i) {
             char name[8];
             std::snprintf(name, sizeof name, "C%02d", i);
             cities.push_back({name, "X", std::to_string(i), "0:0:0:0:0"});
         }
-        WriteCities(cities);
+        WriteCities(cities, title);
     }
     // map, home, clock1 .. clock4
     void Store(std::array<int, 6> v) {
@@ -161,6 +161,39 @@ TEST_F(EditCitiesDlgTest, AddingACityMovesTheStoredPositionsAtAndAfterIt) {
     EXPECT_EQ(std::wstring(db.GetUtcOffset(0)), L"-330");
     EXPECT_EQ(std::wstring(db.GetName(14)), L"Zz");
     EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(EditCitiesDlgTest, ACommaTypedForTheDecimalPointOfAPositionIsThatPoint) {
+    WriteNumberedCities(3);
+    bool refused = false;
+    Edit([&](CEditCitiesDlg& dlg) {
+        Fill(dlg, L"Zurich", L"Switzerland", L"", L"", L"0", L"1");
+        dlg.m_editLongitude.SetFocus();
+        device::ui::InjectText(L"8,55");
+        dlg.m_editLatitude.SetFocus();
+        device::ui::InjectText(L"47,37");
+        device::display::test::PumpUntilIdle();
+        CString shown;
+        dlg.m_editLongitude.GetWindowText(shown);
+        EXPECT_EQ(shown, CString(L"8.55")); // shown as it is stored
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        // A second separator is no point: the field is refused by name, as before.
+        Fill(dlg, L"Bern", L"Switzerland", L"", L"46.95", L"0", L"1");
+        dlg.m_editLongitude.SetFocus();
+        device::ui::InjectText(L"7.4,4");
+        device::display::test::PumpUntilIdle();
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        Click(dlg, IDC_EDIT_CITY_ADD);
+        refused = dlg.m_listCities.GetCount() == 4;
+    });
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(BoxTexts(), std::vector<std::wstring>{L"Longitude must be a number from -180 to 180"});
+    CCitiesDb db;
+    db.Open();
+    ASSERT_TRUE(db.FindCity(L"Zurich:Switzerland"));
+    const DWORD zurich = db.GetCurrentIndex();
+    EXPECT_EQ(std::wstring(db.GetLongitude(zurich)), L"8.55");
+    EXPECT_EQ(std::wstring(db.GetLatitude(zurich)), L"47.37");
 }
 
 // Fields the clocks or the map cannot use are refused, the first such field named in the message
@@ -463,7 +496,7 @@ TEST_F(EditCitiesDlgTest, AnUpdateKilledAtAnyPointLeavesTheOldCityOrTheNewOneWit
 }
 
 TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
-    WriteNumberedCities(30);
+    WriteNumberedCities(30, "Jorvana city list;year 2026");
     Edit([](CEditCitiesDlg& dlg) {
         device::ui::ScriptMessageBoxAnswers({IDOK});
         dlg.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(100, 125));
@@ -488,7 +521,11 @@ TEST_F(EditCitiesDlgTest, TheRuleLegendAndTheForm) {
     auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, L"DST information");
-    EXPECT_EQ(boxes[0].text, L"Number of Hours offset: Start day: Start hour: End day: End hour");
+    // The fields, and whose year the day numbers are.
+    EXPECT_EQ(boxes[0].text,
+              L"Number of Hours offset: Start day: Start hour: End day: End hour\n\nStart and end "
+              L"days count from 1 January 2026 (day 1), the city list's year; in other years each "
+              L"falls on the same weekday of its month.");
     EXPECT_EQ(boxes[0].type & MB_ICONMASK, MB_ICONINFORMATION);
 }
 

@@ -281,6 +281,38 @@ TEST_F(RemindersDlgTest, AReminderWhoseTimeHasPassedIsLeftUncheckedWithAMessage)
     EXPECT_EQ(Alarm(L"clock1"), L"18:00");
 }
 
+// A reminder that went off is over: the form opens with its box cleared (the other one, still
+// to come, ticked), and OK closes without a word of its time having passed.
+TEST_F(RemindersDlgTest, AReminderThatWentOffOpensClearedAndOkSaysNothingOfIt) {
+    Run([](CRemindersDlg& dlg) {
+        dlg.m_checkEnable[0].SetCheck(BST_CHECKED);
+        dlg.m_editHours[0].SetWindowText(L"09"); // today at 09:00 on the device
+        dlg.m_checkEnable[1].SetCheck(BST_CHECKED);
+        dlg.m_editHours[1].SetWindowText(L"23");
+        Close(dlg);
+    });
+    device::SetDeviceClock("2010-05-01T09:30:00Z"); // half an hour past the home reminder
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    ASSERT_EQ(device::TakeDueNotifications(now).size(), 1u); // the device raises the home reminder
+    device::ui::ClearMessageBoxRecords();
+    int home = -1, tokyo = -1;
+    Run([&](CRemindersDlg& dlg) {
+        home = dlg.m_checkEnable[0].GetCheck();
+        tokyo = dlg.m_checkEnable[1].GetCheck();
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+        dlg.SendMessage(WM_COMMAND, IDOK);
+        const auto shown = BoxTexts();
+        if (shown.empty() || shown.back() != L"Reminders settings saved...")
+            dlg.SendMessage(WM_COMMAND, IDCANCEL);
+    });
+    EXPECT_EQ(home, BST_UNCHECKED);
+    EXPECT_EQ(tokyo, BST_CHECKED);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Reminders settings saved..."}));
+    EXPECT_EQ(FindReminderNotification(L"Jorvana Reminder"), nullptr);
+    EXPECT_NE(FindReminderNotification(L"Jorvana Reminder1"), nullptr);
+}
+
 // On a full device OK says the storage fault, for each tap, once however many writes failed,
 // never that the reminders were saved, and keeps the form with what was typed; nothing is
 // armed. With room again the same OK stores and arms them.

@@ -95,6 +95,15 @@ TEST(NumericEntry, AcceptedTextsAndRejectionPositions) {
     EXPECT_EQ(device::ui::BeepCount(), beeps + 9);
 }
 
+TEST(NumericEntry, ACommaIsTheDecimalPointOnlyWhereOneMayStand) {
+    EXPECT_EQ(CommaTakenAsDecimalPoint(L"1234,5"), 4);
+    EXPECT_EQ(CommaTakenAsDecimalPoint(L",5"), 0);
+    EXPECT_EQ(CommaTakenAsDecimalPoint(L"1,2,3"), 1); // the first; the next is a second point
+    EXPECT_EQ(CommaTakenAsDecimalPoint(L"1.5,"), -1);
+    EXPECT_EQ(CommaTakenAsDecimalPoint(L"15"), -1);
+    EXPECT_EQ(CommaTakenAsDecimalPoint(nullptr), -1);
+}
+
 TEST(NumericEntry, WholeNumbersAndBlankTexts) {
     const std::pair<const wchar_t*, double> read[] = {
         {L"12", 12.0}, {L" -2.5 ", -2.5}, {L"1e3\t", 1000.0}, {L"0", 0.0}, {L".5", 0.5}};

@@ -6,6 +6,7 @@
 #include "core/BuiltInUnitTable.h"
 #include "core/ConvertersDb.h"
 #include "core/CoreMessages.h"
+#include "core/RegistryKey.h"
 
 #include <cwchar>
 #include <map>
@@ -142,6 +143,50 @@ TEST_F(ConvertersDb, EditorOperations) {
     EXPECT_FALSE(db.DeleteAt(5000));
     EXPECT_EQ(std::wstring(db.GetUnitName(5000)), L"");
     EXPECT_TRUE(Named(All(db), L"None").empty());
+}
+
+// A store an older program filled holds the statute mile as 1609 m: the first opening corrects
+// that row only while it is as the old program stored it, and never again afterwards.
+TEST_F(ConvertersDb, TheOldStatuteMileIsCorrectedOnceAndUserEditsStay) {
+    auto mile = [](CConvertersDb& db) { return Named(All(db), L"Statue Mile (Mile)"); };
+    auto makeOld = [&](LPCWSTR factor) {
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue, 0);
+        CConvertersDb db;
+        db.Open();
+        for (DWORD i = 0; i < 350; ++i)
+            if (db.GetUnitName(i) == L"Statue Mile (Mile)")
+                db.UpdateUnit(i, L"1", L"Statue Mile (Mile)", factor);
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue, 0);
+    };
+    {
+        CConvertersDb fresh;
+        fresh.Open();
+        ASSERT_EQ(mile(fresh).size(), 1u);
+        EXPECT_EQ(mile(fresh)[0].factor, L"1609.344");
+    }
+    makeOld(L"1609");
+    {
+        CConvertersDb db;
+        db.Open();
+        EXPECT_EQ(mile(db).at(0).factor, L"1609.344");
+        EXPECT_EQ(All(db).size(), 350u);
+        EXPECT_EQ(Named(All(db), L"Mile").at(0).factor, L"1609.344"); // the others as they were
+        // The user sets the old factor again: it stays.
+        for (DWORD i = 0; i < 350; ++i)
+            if (db.GetUnitName(i) == L"Statue Mile (Mile)")
+                db.UpdateUnit(i, L"1", L"Statue Mile (Mile)", L"1609");
+    }
+    {
+        CConvertersDb db;
+        db.Open();
+        EXPECT_EQ(mile(db).at(0).factor, L"1609");
+    }
+    // A factor the user gave the old row before the correction is the user's.
+    makeOld(L"1610");
+    CConvertersDb db;
+    db.Open();
+    EXPECT_EQ(mile(db).at(0).factor, L"1610");
+    EXPECT_EQ(CRegistryKey().ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue), kUnitsRevision);
 }
 
 TEST_F(ConvertersDb, EmptiedStoreIsFilledAgainButDeletionsOtherwiseStay) {

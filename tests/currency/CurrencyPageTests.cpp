@@ -183,6 +183,39 @@ TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {
     EXPECT_EQ(Field(2, 2), L"1e5");
 }
 
+TEST_F(CurrencyPageTest, ACommaTypedForTheDecimalPointIsThatPoint) {
+    SelectColumns(Eur, Gbp, Usd); // rates 1.25, 2, 1
+    CCurrencyPanel& page = CreatePage();
+    page.GetAmountField(0, 0)->SetFocus();
+    device::ui::InjectText(L"1234,5");
+    device::display::test::PumpUntilIdle();
+    EXPECT_EQ(Field(0, 0), L"1234.5");
+    EXPECT_EQ(Field(1, 0), L"771.56250000"); // 1234.5 x 1.25 / 2, not 12345's
+    EXPECT_EQ(Field(2, 0), L"1543.12500000");
+
+    // Typed in the middle, the caret stays where the comma went in; a second separator is
+    // refused as a second point is.
+    CEdit& field = *page.GetAmountField(1, 1);
+    field.SetFocus();
+    device::ui::InjectText(L"25");
+    device::display::test::PumpUntilIdle();
+    field.SetSel(1, 1);
+    device::ui::InjectText(L",");
+    device::display::test::PumpUntilIdle();
+    EXPECT_EQ(Field(1, 1), L"2.5");
+    int start = -1, end = -1;
+    field.GetSel(start, end);
+    EXPECT_EQ(start, 2);
+    EXPECT_EQ(end, 2);
+    const int beeps = device::ui::BeepCount();
+    field.SetSel(3, 3);
+    device::ui::InjectText(L",");
+    device::display::test::PumpUntilIdle();
+    EXPECT_EQ(Field(1, 1), L"2.5");
+    EXPECT_EQ(device::ui::BeepCount(), beeps + 1);
+    EXPECT_EQ(Field(0, 1), L"4.00000000");
+}
+
 TEST_F(CurrencyPageTest, AMinusTypedAfterANegativeAmountGoesAndTheAmountStaysNegative) {
     SelectColumns(Eur, Gbp, Usd);
     CCurrencyPanel& page = CreatePage();

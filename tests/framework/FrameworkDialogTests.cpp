@@ -2,6 +2,7 @@
 // template, and data exchange both ways with its validation messages.
 #include "platform/display/Display.h"
 #include "platform/framework/Dlg.h"
+#include "platform/framework/FrameworkStrings.h"
 #include "platform/framework/WinApp.h"
 #include "platform/ui/MessageBox.h"
 #include "support/WindowedDevice.h"
@@ -263,6 +264,36 @@ TEST_F(FrameworkDialogTest, UnsignedFieldRefusesAMinusSign) {
     dlg.SetDlgItemText(1001, L"4294967295");
     EXPECT_TRUE(dlg.UpdateData(TRUE));
     EXPECT_EQ(dlg.value, 4294967295u);
+    dlg.DestroyWindow();
+}
+
+// A program (or its language module) whose string table holds a standard message has it shown
+// in its words, the bounds put in; one that holds none gets the English.
+TEST_F(FrameworkDialogTest, StandardMessagesComeFromTheStringTableWhenItHoldsThem) {
+    class HoursDlg : public ScriptedDlg {
+    public:
+        int hours = 5;
+        void DoDataExchange(CDataExchange* pDX) override {
+            DDX_Text(pDX, 1001, hours);
+            DDV_MinMaxInt(pDX, hours, 0, 23);
+        }
+    } dlg;
+    ASSERT_TRUE(dlg.Create(kForm));
+    const CString::StringLoader before = CString::GetStringLoader();
+    CString::SetStringLoader([](UINT id, CString& out) {
+        if (id == AFX_IDP_PARSE_INT_RANGE) out = L"Bitte eine ganze Zahl zwischen %1 und %2 eingeben.";
+        return id == AFX_IDP_PARSE_INT_RANGE;
+    });
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    dlg.SetDlgItemText(1001, L"24");
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    dlg.SetDlgItemText(1001, L"x");
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    CString::SetStringLoader(before);
+    auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"Bitte eine ganze Zahl zwischen 0 und 23 eingeben.");
+    EXPECT_EQ(boxes[1].text, L"Please enter an integer.");
     dlg.DestroyWindow();
 }
 

@@ -4,10 +4,10 @@
 // visible sibling controls overlap unless the layout means it; captions fit their controls in
 // the font they are drawn with (statics, buttons, the icon buttons' own drawing, every item a
 // combo box's field or list shows, the column captions of list views, the fields that show their
-// text whole); a drop-down list shows at least five rows (every item when fewer) and all its
-// items when they fit beside its field; no window shows a scroll bar that scrolls nothing. It
-// writes a
-// contact sheet per shape and panel state under the build folder (layout/WxH-panel-up.png).
+// text whole); one-line edits are high enough for their font's glyphs; a drop-down list shows at
+// least five rows (every item when fewer) and all its items when they fit beside its field; no
+// window shows a scroll bar that scrolls nothing. It writes a contact sheet per shape and panel
+// state under the build folder (layout/WxH-panel-up.png).
 
 #include "platform/system/Modules.h"
 #include "MainWindowTestSupport.h"
@@ -274,6 +274,26 @@ std::optional<std::string> FieldCut(HWND c) {
     return out.str();
 }
 
+// A one-line edit whose room for its line (the rectangle it draws its text in) is lower than its
+// font's cell: the feet of the glyphs, and a comma's tail, are cut off.
+std::optional<std::string> GlyphsCut(HWND c) {
+    if (ClassOf(c) != L"EDIT" || (::GetWindowLongW(c, GWL_STYLE) & ES_MULTILINE)) return std::nullopt;
+    RECT room{};
+    ::SendMessageW(c, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    HDC dc = ::GetDC(c);
+    HGDIOBJ old = nullptr;
+    if (HFONT font = reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0)))
+        old = ::SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
+    if (old) ::SelectObject(dc, old);
+    ::ReleaseDC(c, dc);
+    if (room.bottom - room.top >= tm.tmHeight) return std::nullopt;
+    std::ostringstream out;
+    out << "its line needs " << tm.tmHeight << " px high, has " << room.bottom - room.top;
+    return out.str();
+}
+
 // The column captions of a list view's header that do not fit their items as the header draws
 // them: its own drawing within 4 pixels of each side, a sortable list's owner-drawn items within
 // the room its header leaves beside the sort arrow; a column running past the view's right
@@ -412,6 +432,7 @@ public:
             if (auto cut = CaptionCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
             if (WholeText(c))
                 if (auto cut = FieldCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
+            if (auto cut = GlyphsCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
             if (ClassOf(c) == L"SYSLISTVIEW32")
                 for (const std::string& cut : HeaderCuts(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + cut);
         }

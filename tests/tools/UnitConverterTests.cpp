@@ -120,6 +120,10 @@ TEST_F(ConverterTest, ConvertsByFactorAndByFormula) {
     SetValue(L"2");
     EXPECT_EQ(Text(conv->m_resultField), L"24");
     EXPECT_DOUBLE_EQ(conv->m_resultValue, 24);
+    ChooseUnit(conv->m_fromList, L"Statue Mile (Mile)");
+    ChooseUnit(conv->m_toList, L"m - Meter");
+    SetValue(L"1000");
+    EXPECT_EQ(Text(conv->m_resultField), L"1609344"); // a statute mile is 1609.344 m
 
     Choose(conv->m_category, kTemperatureCategory);
     Choose(conv->m_fromList, 0);
@@ -187,6 +191,19 @@ TEST_F(ConverterTest, ValueFieldKeepsOnlyNumbersAndResetsOnClearAndShow) {
     conv->m_category.SetFocus();
     Pump();
     EXPECT_EQ(Text(conv->m_valueField), L"0");
+}
+
+TEST_F(ConverterTest, ACommaTypedForTheDecimalPointIsThatPoint) {
+    Choose(conv->m_category, 1);
+    ChooseUnit(conv->m_fromList, L"Feet");
+    ChooseUnit(conv->m_toList, L"Inch");
+    conv->m_valueField.SetFocus();
+    conv->m_valueField.SetWindowText(L"");
+    Pump();
+    device::display::test::TypeKeys(L"1,5,");
+    EXPECT_EQ(Text(conv->m_valueField), L"1.5"); // the second separator refused
+    EXPECT_EQ(Text(conv->m_resultField), L"18");
+    EXPECT_TRUE(conv->UndoAnnounced);
 }
 
 TEST_F(ConverterTest, EditMenuWorksOnTheWholeValue) {
