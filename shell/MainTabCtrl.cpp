@@ -598,6 +598,12 @@ void CMainTabCtrl::OnPaint() {
             dis.rcItem.bottom += 2;
             DrawItem(&dis);
             DrawItemBorder(&dis);
+            // The strip holding the keys shows it on its current tab.
+            if (::GetFocus() == m_hWnd) {
+                CRect mark(dis.rcItem);
+                mark.DeflateRect(2, 2);
+                dc.DrawFocusRect(&mark);
+            }
         }
         if (m_bUnreadNews) {
             const int w = ::GetSystemMetrics(SM_CXSCREEN);

@@ -72,6 +72,10 @@ const std::vector<Expected> kExpectedFailures = {
     {"tip & tax", "", -1, 1120},
     {"tip & tax", "", -1, 1125},
     {"tip & tax", "", -1, 1127},
+    // With the panel up on a screen 240 high the country's city list keeps 4 px above the buttons:
+    // its focus mark has no room to show.
+    {"add other cities", "240x240", 1, 1162},
+    {"add other cities", "320x240", 1, 1162},
 };
 
 // Overlaps the layout means, beyond the kinds every screen has (a group box, a tab strip or a
@@ -545,6 +549,173 @@ private:
                 Add(::GetDlgCtrlID(all[i].first),
                     Describe(all[i].first) + " overlaps " + Describe(all[j].first) + " in " + RectText(both));
             }
+    }
+
+    std::string m_screen;
+    bool m_panelUp;
+    std::vector<Finding>& m_out;
+};
+
+// The keyboard on one screen: Tab and shift+Tab, pressed as the program's message loop takes
+// them, go round every visible, enabled tab stop of the window the screen stands in (a page with
+// the tab strip above it, a form alone) and only those, each shown where the focus is (no stop
+// under another window or outside the room, a text typed there lands in it), and the focused
+// control looks different from itself unfocused.
+class FocusWalk {
+public:
+    FocusWalk(std::string screen, bool panelUp, std::vector<Finding>& out)
+        : m_screen(std::move(screen)), m_panelUp(panelUp), m_out(out) {}
+
+    void Run(HWND window) {
+        if (!window || !::IsWindow(window)) return;
+        const HWND root = TopOf(window);
+        // Only dialogs have a tab order (the Today screen and the help viewer take keys of their own).
+        if (ClassOf(root) != L"#32770" && !IsSheet(root)) return;
+        std::set<HWND> stops;
+        Stops(root, stops);
+        if (!InScope(::GetFocus(), root)) ::SetFocus(window);
+        device::ui::PumpUntilIdle();
+        for (bool back : {false, true}) {
+            std::set<HWND> reached;
+            const size_t presses = stops.size() + 2;
+            for (size_t i = 0; i < presses; ++i) {
+                std::unique_ptr<device::gdi::Bitmap> before = device::ui::CopyScreen();
+                const HWND was = StopOf(::GetFocus(), stops);
+                std::map<HWND, RECT> placed;
+                for (HWND s : stops)
+                    ::GetWindowRect(s, &placed[s]);
+                Press(VK_TAB, back);
+                const HWND focus = ::GetFocus();
+                const HWND stop = StopOf(focus, stops);
+                if (!stop && stops.empty() && InScope(focus, window)) continue; // nothing to go to
+                if (!stop) {
+                    Add(focus, std::string(back ? "shift+Tab" : "Tab") + " put the focus on " + Where(focus) +
+                                   ", no visible, enabled tab stop");
+                    continue;
+                }
+                reached.insert(stop);
+                if (auto hidden = Hidden(stop, window))
+                    Add(stop, Describe(stop) + " takes the focus but " + *hidden);
+                std::unique_ptr<device::gdi::Bitmap> after = device::ui::CopyScreen();
+                // Looked at only where the press moved nothing (a scroll moves the mark with the form).
+                RECT now{};
+                ::GetWindowRect(stop, &now);
+                if (was != stop && before && after && ::EqualRect(&now, &placed[stop]) &&
+                    !Differs(*before, *after, stop))
+                    Add(stop, Describe(stop) + " shows no mark of the focus");
+            }
+            // A stop the walk itself put away (a tips box a settings change hid) is not missed.
+            for (HWND s : stops)
+                if (!reached.count(s) && ::IsWindowVisible(s) && Enabled(s))
+                    Add(s, Describe(s) + " is never reached by " + (back ? "shift+Tab" : "Tab"));
+        }
+    }
+
+private:
+    static bool IsSheet(HWND w) { return ClassOf(w) == L"PROPERTYSHEET"; }
+    static HWND TopOf(HWND w) {
+        while (w && (::GetWindowLongW(w, GWL_STYLE) & WS_CHILD) && ::GetParent(w))
+            w = ::GetParent(w);
+        return w;
+    }
+    static bool InScope(HWND w, HWND root) { return w && (w == root || ::IsChild(root, w)); }
+    // The control and the windows it lies in, up to its top-level window, are enabled.
+    static bool Enabled(HWND w) {
+        for (; w; w = (::GetWindowLongW(w, GWL_STYLE) & WS_CHILD) ? ::GetParent(w) : nullptr)
+            if (!::IsWindowEnabled(w)) return false;
+        return true;
+    }
+    // Every control of the window that the user can see and use and that takes Tab.
+    static void Stops(HWND parent, std::set<HWND>& out) {
+        for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            if (!::IsWindowVisible(c) || !Enabled(c)) continue;
+            if (IsContainer(c)) {
+                Stops(c, out);
+                continue;
+            }
+            if ((::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && !UnderAnother(c)) out.insert(c);
+            Stops(c, out); // a tab strip holds the pages and tools
+        }
+    }
+    // The nearest window holding both (null: none).
+    static HWND CommonAncestor(HWND a, HWND b) {
+        for (HWND w = a; w; w = ::GetParent(w))
+            if (w == b || ::IsChild(w, b)) return w;
+        return nullptr;
+    }
+    // A control that lies whole on the screen with its middle under another window of the same
+    // window (a tips box over the page's buttons). One scrolled under what stands beside a
+    // form's shown part (a sheet's tab strip) is not counted: the form scrolls it back.
+    static bool UnderAnother(HWND c) {
+        RECT r{}, screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, on{};
+        ::GetWindowRect(c, &r);
+        if (!::IntersectRect(&on, &r, &screen) || !::EqualRect(&on, &r)) return false;
+        HWND hit = ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        if (!hit || hit == c || ::IsChild(c, hit) || ::IsChild(hit, c) || TopOf(hit) != TopOf(c))
+            return false;
+        return !(::GetWindowLongW(CommonAncestor(c, hit), GWL_STYLE) & WS_VSCROLL);
+    }
+    // The stop that holds the focus (a combo box for its field), or null.
+    static HWND StopOf(HWND focus, const std::set<HWND>& stops) {
+        for (HWND w = focus; w; w = ::GetParent(w))
+            if (stops.count(w)) return w;
+        return nullptr;
+    }
+    static std::string Where(HWND w) {
+        if (!w) return "no window";
+        std::string where = Describe(w);
+        if (!::IsWindowVisible(w)) where += " (hidden)";
+        if (!Enabled(w)) where += " (disabled)";
+        return where;
+    }
+    // Why a focused control cannot be seen: outside the room the user sees, or under another window.
+    static std::optional<std::string> Hidden(HWND c, HWND screen) {
+        RECT r{}, visible = VisibleDesktop(screen), shown{};
+        ::GetWindowRect(c, &r);
+        // Under a raised input panel is the layout check's concern: the user lowers the panel.
+        const RECT panel = device::ui::SipRect();
+        if (device::ui::IsSipUp() && ::IntersectRect(&shown, &r, &panel)) return std::nullopt;
+        if (!::IntersectRect(&shown, &r, &visible))
+            return "lies outside the room seen " + RectText(visible) + ", at " + RectText(r);
+        const int xs[3] = {shown.left + 2, (shown.left + shown.right) / 2, shown.right - 3};
+        const int ys[3] = {shown.top + 2, (shown.top + shown.bottom) / 2, shown.bottom - 3};
+        for (int x : xs)
+            for (int y : ys) {
+                HWND top = ::WindowFromPoint(POINT{x, y});
+                if (top == c || ::IsChild(c, top)) return std::nullopt;
+            }
+        return "lies under " + Where(::WindowFromPoint(
+                                   POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2}));
+    }
+    static bool Differs(const device::gdi::Bitmap& a, const device::gdi::Bitmap& b, HWND c) {
+        RECT r{};
+        ::GetWindowRect(c, &r);
+        for (int y = std::max<int>(0, r.top); y < std::min<int>(r.bottom, a.Height()); ++y)
+            for (int x = std::max<int>(0, r.left); x < std::min<int>(r.right, a.Width()); ++x)
+                if (a.Get(x, y) != b.Get(x, y)) return true;
+        return false;
+    }
+    // A key as the program's loops take it: the windows' own pre-translation (the framework's
+    // dialogs), else the dialog manager of the top-level dialog, else plain dispatch.
+    static void Press(UINT vk, bool shift) {
+        if (shift) device::ui::InjectKey(VK_SHIFT, true);
+        device::ui::InjectKey(vk, true);
+        device::ui::InjectKey(vk, false);
+        if (shift) device::ui::InjectKey(VK_SHIFT, false);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (AfxPreTranslateMessage(&msg)) continue;
+            const HWND top = TopOf(msg.hwnd);
+            if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && top && ClassOf(top) == L"#32770" &&
+                ::IsDialogMessageW(top, &msg))
+                continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        device::ui::PumpUntilIdle();
+    }
+    void Add(HWND c, const std::string& what) {
+        m_out.push_back(Finding{m_screen, m_panelUp, c ? ::GetDlgCtrlID(c) : 0, "keys: " + what});
     }
 
     std::string m_screen;
@@ -1027,6 +1198,7 @@ protected:
         device::ui::PumpUntilIdle();
         m_sheet->Add(name);
         ScreenCheck(name, m_panelUp, m_findings).Run(window);
+        FocusWalk(name, m_panelUp, m_findings).Run(window);
         device::ui::SetSipUp(false);
         device::ui::PumpUntilIdle();
     }
