@@ -132,20 +132,26 @@ void ScrollIntoView(HWND control) {
 }
 
 // A control covered by another window of its own window (a tips box over the page): the middle
-// of it, on the screen, shows that window instead. One its parent clips (scrolled out of a form)
-// counts as shown, since scrolling brings it back; so does one under another program's window or
-// the input panel.
+// of what its parents leave of it shows that window instead. One scrolled out of a form counts
+// as shown, since scrolling brings it back; so does one under another program's window or the
+// input panel.
 bool Covered(HWND c) {
     RECT r{};
     GetWindowRect(c, &r);
     if (IsRectEmpty(&r) || !IsWindowVisible(c)) return false; // a dialog not shown yet keeps its order
-    // Scrolled out of a form, under whatever stands beside the form's shown part: scrolling shows it.
+    RECT shown = r;
     for (HWND a = GetParent(c); a; a = (StyleOf(a) & WS_CHILD) ? GetParent(a) : nullptr) {
+        // Scrolled out of a form, under whatever stands beside the form's shown part: scrolling shows it.
         RECT view = ShownPartOf(a), inside{};
         if ((StyleOf(a) & WS_VSCROLL) && (!IntersectRect(&inside, &view, &r) || !EqualRect(&inside, &r)))
             return false;
+        RECT client{};
+        GetClientRect(a, &client);
+        MapWindowPoints(a, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        IntersectRect(&shown, &shown, &client);
     }
-    HWND hit = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    if (IsRectEmpty(&shown)) return true; // its parents show none of it
+    HWND hit = WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
     return hit && hit != c && !IsChild(c, hit) && !IsChild(hit, c) && TopLevelOf(hit) == TopLevelOf(c);
 }
 

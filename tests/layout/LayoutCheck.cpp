@@ -637,23 +637,25 @@ private:
             Stops(c, out); // a tab strip holds the pages and tools
         }
     }
-    // The nearest window holding both (null: none).
-    static HWND CommonAncestor(HWND a, HWND b) {
-        for (HWND w = a; w; w = ::GetParent(w))
-            if (w == b || ::IsChild(w, b)) return w;
-        return nullptr;
-    }
-    // A control that lies whole on the screen with its middle under another window of the same
-    // window (a tips box over the page's buttons). One scrolled under what stands beside a
-    // form's shown part (a sheet's tab strip) is not counted: the form scrolls it back.
+    // A control whose parents leave nothing of it on show, or that lies whole on the screen with
+    // the middle of what they leave under another window of the same window (a tips box over the
+    // page's buttons). One in a scrolled form is not counted: the form scrolls it back.
     static bool UnderAnother(HWND c) {
         RECT r{}, screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, on{};
         ::GetWindowRect(c, &r);
         if (!::IntersectRect(&on, &r, &screen) || !::EqualRect(&on, &r)) return false;
-        HWND hit = ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-        if (!hit || hit == c || ::IsChild(c, hit) || ::IsChild(hit, c) || TopOf(hit) != TopOf(c))
-            return false;
-        return !(::GetWindowLongW(CommonAncestor(c, hit), GWL_STYLE) & WS_VSCROLL);
+        for (HWND a = ::GetParent(c); a; a = a == TopOf(a) ? nullptr : ::GetParent(a))
+            if (::GetWindowLongW(a, GWL_STYLE) & WS_VSCROLL) return false;
+        RECT shown = r;
+        for (HWND a = ::GetParent(c); a && a != TopOf(c); a = ::GetParent(a)) {
+            RECT client{};
+            ::GetClientRect(a, &client);
+            ::MapWindowPoints(a, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            ::IntersectRect(&shown, &shown, &client);
+        }
+        if (::IsRectEmpty(&shown)) return true;
+        HWND hit = ::WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+        return hit && hit != c && !::IsChild(c, hit) && !::IsChild(hit, c) && TopOf(hit) == TopOf(c);
     }
     // The stop that holds the focus (a combo box for its field), or null.
     static HWND StopOf(HWND focus, const std::set<HWND>& stops) {
