@@ -556,63 +556,59 @@ private:
     std::vector<Finding>& m_out;
 };
 
-// The keyboard on one screen: Tab and shift+Tab, pressed as the program's message loop takes
-// them, go round every visible, enabled tab stop of the window the screen stands in (a page with
-// the tab strip above it, a form alone) and only those, each shown where the focus is (no stop
-// under another window or outside the room, a text typed there lands in it), and the focused
-// control looks different from itself unfocused.
+// The keyboard on one screen: Tab and shift+Tab, pressed as the program's loops take them, go
+// round every visible, enabled tab stop of the window the screen stands in (a page or tool with
+// the tab strip above it, a form alone) and only those; each stop shows where the focus is (not
+// outside the room seen, not under another window) and looks different with the focus.
 class FocusWalk {
 public:
     FocusWalk(std::string screen, bool panelUp, std::vector<Finding>& out)
         : m_screen(std::move(screen)), m_panelUp(panelUp), m_out(out) {}
 
     void Run(HWND window) {
-        if (!window || !::IsWindow(window)) return;
         const HWND root = TopOf(window);
         // Only dialogs have a tab order (the Today screen and the help viewer take keys of their own).
-        if (ClassOf(root) != L"#32770" && !IsSheet(root)) return;
+        if (!root || (ClassOf(root) != L"#32770" && ClassOf(root) != L"PROPERTYSHEET")) return;
         std::set<HWND> stops;
         Stops(root, stops);
         if (!InScope(::GetFocus(), root)) ::SetFocus(window);
         device::ui::PumpUntilIdle();
         for (bool back : {false, true}) {
+            const std::string key = back ? "shift+Tab" : "Tab";
             std::set<HWND> reached;
-            const size_t presses = stops.size() + 2;
-            for (size_t i = 0; i < presses; ++i) {
+            for (size_t i = 0; i < stops.size() + 2; ++i) {
                 std::unique_ptr<device::gdi::Bitmap> before = device::ui::CopyScreen();
                 const HWND was = StopOf(::GetFocus(), stops);
                 std::map<HWND, RECT> placed;
-                for (HWND s : stops)
-                    ::GetWindowRect(s, &placed[s]);
-                Press(VK_TAB, back);
-                const HWND focus = ::GetFocus();
-                const HWND stop = StopOf(focus, stops);
-                if (!stop && stops.empty() && InScope(focus, window)) continue; // nothing to go to
+                for (HWND c : stops)
+                    ::GetWindowRect(c, &placed[c]);
+                Press(back);
+                const HWND focus = ::GetFocus(), stop = StopOf(focus, stops);
                 if (!stop) {
-                    Add(focus, std::string(back ? "shift+Tab" : "Tab") + " put the focus on " + Where(focus) +
-                                   ", no visible, enabled tab stop");
+                    if (!stops.empty() || !InScope(focus, window)) // nothing to go to: the focus stays
+                        Add(focus, key + " put the focus on " + (focus ? Describe(focus) : "no window") +
+                                       ", no visible, enabled tab stop");
                     continue;
                 }
                 reached.insert(stop);
                 if (auto hidden = Hidden(stop, window))
                     Add(stop, Describe(stop) + " takes the focus but " + *hidden);
-                std::unique_ptr<device::gdi::Bitmap> after = device::ui::CopyScreen();
-                // Looked at only where the press moved nothing (a scroll moves the mark with the form).
+                // The mark is looked for only where the press moved nothing (a scroll moves it along).
                 RECT now{};
                 ::GetWindowRect(stop, &now);
-                if (was != stop && before && after && ::EqualRect(&now, &placed[stop]) &&
-                    !Differs(*before, *after, stop))
+                std::unique_ptr<device::gdi::Bitmap> after = device::ui::CopyScreen();
+                if (stop != was && before && after && ::EqualRect(&now, &placed[stop]) &&
+                    !Differs(*before, *after, now))
                     Add(stop, Describe(stop) + " shows no mark of the focus");
             }
             // A stop the walk itself put away (a tips box a settings change hid) is not missed.
             for (HWND s : stops)
                 if (!reached.count(s) && ::IsWindowVisible(s) && Enabled(s))
-                    Add(s, Describe(s) + " is never reached by " + (back ? "shift+Tab" : "Tab"));
+                    Add(s, Describe(s) + " is never reached by " + key);
         }
     }
 
 private:
-    static bool IsSheet(HWND w) { return ClassOf(w) == L"PROPERTYSHEET"; }
     static HWND TopOf(HWND w) {
         while (w && (::GetWindowLongW(w, GWL_STYLE) & WS_CHILD) && ::GetParent(w))
             w = ::GetParent(w);
@@ -625,37 +621,44 @@ private:
             if (!::IsWindowEnabled(w)) return false;
         return true;
     }
-    // Every control of the window that the user can see and use and that takes Tab.
+    // Every control the user can see and use that takes Tab (a tab strip holds pages and tools).
     static void Stops(HWND parent, std::set<HWND>& out) {
         for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
             if (!::IsWindowVisible(c) || !Enabled(c)) continue;
-            if (IsContainer(c)) {
-                Stops(c, out);
-                continue;
-            }
-            if ((::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && !UnderAnother(c)) out.insert(c);
-            Stops(c, out); // a tab strip holds the pages and tools
+            if (!IsContainer(c) && (::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && !UnderAnother(c))
+                out.insert(c);
+            Stops(c, out);
         }
     }
-    // A control whose parents leave nothing of it on show, or that lies whole on the screen with
-    // the middle of what they leave under another window of the same window (a tips box over the
-    // page's buttons). One in a scrolled form is not counted: the form scrolls it back.
+    // What the windows a control lies in leave of it, on the screen.
+    static RECT ShownPart(HWND c) {
+        RECT shown{};
+        ::GetWindowRect(c, &shown);
+        for (HWND a = ::GetParent(c); a; a = a == TopOf(a) ? nullptr : ::GetParent(a)) {
+            RECT client{};
+            ::GetClientRect(a, &client);
+            ::MapWindowPoints(a, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            ::IntersectRect(&shown, &shown, &client);
+        }
+        return shown;
+    }
+    static bool MiddleShows(HWND c, const RECT& r) {
+        HWND hit = ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        return hit == c || ::IsChild(c, hit);
+    }
+    // A control that lies whole on the screen but shows nowhere: its parents leave none of it, or
+    // the middle of what they leave is under another window of the same window (a tips box over
+    // the page's buttons). One in a scrolled form counts as shown: the form scrolls it back.
     static bool UnderAnother(HWND c) {
         RECT r{}, screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, on{};
         ::GetWindowRect(c, &r);
         if (!::IntersectRect(&on, &r, &screen) || !::EqualRect(&on, &r)) return false;
         for (HWND a = ::GetParent(c); a; a = a == TopOf(a) ? nullptr : ::GetParent(a))
             if (::GetWindowLongW(a, GWL_STYLE) & WS_VSCROLL) return false;
-        RECT shown = r;
-        for (HWND a = ::GetParent(c); a && a != TopOf(c); a = ::GetParent(a)) {
-            RECT client{};
-            ::GetClientRect(a, &client);
-            ::MapWindowPoints(a, nullptr, reinterpret_cast<POINT*>(&client), 2);
-            ::IntersectRect(&shown, &shown, &client);
-        }
+        const RECT shown = ShownPart(c);
         if (::IsRectEmpty(&shown)) return true;
         HWND hit = ::WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
-        return hit && hit != c && !::IsChild(c, hit) && !::IsChild(hit, c) && TopOf(hit) == TopOf(c);
+        return hit && !MiddleShows(c, shown) && !::IsChild(hit, c) && TopOf(hit) == TopOf(c);
     }
     // The stop that holds the focus (a combo box for its field), or null.
     static HWND StopOf(HWND focus, const std::set<HWND>& stops) {
@@ -663,54 +666,38 @@ private:
             if (stops.count(w)) return w;
         return nullptr;
     }
-    static std::string Where(HWND w) {
-        if (!w) return "no window";
-        std::string where = Describe(w);
-        if (!::IsWindowVisible(w)) where += " (hidden)";
-        if (!Enabled(w)) where += " (disabled)";
-        return where;
-    }
-    // Why a focused control cannot be seen: outside the room the user sees, or under another window.
+    // Why a focused control is not seen: outside the room seen, or its middle under another window.
+    // Under a raised input panel is the layout check's concern: the user lowers the panel.
     static std::optional<std::string> Hidden(HWND c, HWND screen) {
-        RECT r{}, visible = VisibleDesktop(screen), shown{};
-        ::GetWindowRect(c, &r);
-        // Under a raised input panel is the layout check's concern: the user lowers the panel.
+        RECT whole{}, r = ShownPart(c), visible = VisibleDesktop(screen), shown{};
         const RECT panel = device::ui::SipRect();
-        if (device::ui::IsSipUp() && ::IntersectRect(&shown, &r, &panel)) return std::nullopt;
+        ::GetWindowRect(c, &whole);
+        if (device::ui::IsSipUp() && ::IntersectRect(&shown, &whole, &panel)) return std::nullopt;
         if (!::IntersectRect(&shown, &r, &visible))
-            return "lies outside the room seen " + RectText(visible) + ", at " + RectText(r);
-        const int xs[3] = {shown.left + 2, (shown.left + shown.right) / 2, shown.right - 3};
-        const int ys[3] = {shown.top + 2, (shown.top + shown.bottom) / 2, shown.bottom - 3};
-        for (int x : xs)
-            for (int y : ys) {
-                HWND top = ::WindowFromPoint(POINT{x, y});
-                if (top == c || ::IsChild(c, top)) return std::nullopt;
-            }
-        return "lies under " + Where(::WindowFromPoint(
-                                   POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2}));
+            return "lies outside the room seen " + RectText(visible) + ", at " + RectText(whole);
+        if (MiddleShows(c, shown)) return std::nullopt;
+        HWND top = ::WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+        return "lies under " + (top ? Describe(top) : std::string("nothing"));
     }
-    static bool Differs(const device::gdi::Bitmap& a, const device::gdi::Bitmap& b, HWND c) {
-        RECT r{};
-        ::GetWindowRect(c, &r);
+    static bool Differs(const device::gdi::Bitmap& a, const device::gdi::Bitmap& b, const RECT& r) {
         for (int y = std::max<int>(0, r.top); y < std::min<int>(r.bottom, a.Height()); ++y)
             for (int x = std::max<int>(0, r.left); x < std::min<int>(r.right, a.Width()); ++x)
                 if (a.Get(x, y) != b.Get(x, y)) return true;
         return false;
     }
-    // A key as the program's loops take it: the windows' own pre-translation (the framework's
+    // Tab as the program's loops take it: the windows' own pre-translation (the framework's
     // dialogs), else the dialog manager of the top-level dialog, else plain dispatch.
-    static void Press(UINT vk, bool shift) {
+    static void Press(bool shift) {
         if (shift) device::ui::InjectKey(VK_SHIFT, true);
-        device::ui::InjectKey(vk, true);
-        device::ui::InjectKey(vk, false);
+        device::ui::InjectKey(VK_TAB, true);
+        device::ui::InjectKey(VK_TAB, false);
         if (shift) device::ui::InjectKey(VK_SHIFT, false);
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (AfxPreTranslateMessage(&msg)) continue;
             const HWND top = TopOf(msg.hwnd);
-            if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && top && ClassOf(top) == L"#32770" &&
-                ::IsDialogMessageW(top, &msg))
-                continue;
+            const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+            if (key && top && ClassOf(top) == L"#32770" && ::IsDialogMessageW(top, &msg)) continue;
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
