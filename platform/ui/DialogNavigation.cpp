@@ -222,16 +222,7 @@ HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    std::vector<HWND> all;
-    CollectControls(dialog, all, 0);
-    if (previous) std::reverse(all.begin(), all.end());
-    auto at = control ? std::find(all.begin(), all.end(), control) : all.end();
-    size_t start = at == all.end() ? 0 : static_cast<size_t>(at - all.begin()) + 1;
-    for (size_t i = 0; i < all.size(); ++i) {
-        HWND c = all[(start + i) % all.size()];
-        if (IsTabTarget(c)) return c;
-    }
-    return nullptr;
+    return device::ui::NextTabStop(dialog, control, previous != FALSE);
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
