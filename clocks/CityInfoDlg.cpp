@@ -169,6 +169,7 @@ void CCityInfoDlg::OnSize(UINT nType, int cx, int cy) {
     if (flags != m_dwSipFlags) {
         m_dwSipFlags = flags;
         ScrollForm(SB_THUMBPOSITION, 0);
+        KeepFocusInView();
     }
 }
 

@@ -242,6 +242,7 @@ void CEditCitiesDlg::OnSize(UINT nType, int cx, int cy) {
     if (flags != m_dwSipFlags) {
         m_dwSipFlags = flags;
         ScrollTo(0);
+        KeepFocusInView();
     }
 }
 

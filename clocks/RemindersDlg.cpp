@@ -336,6 +336,7 @@ void CRemindersDlg::OnSize(UINT nType, int cx, int cy) {
     if (flags == m_dwSipFlags) return;
     m_dwSipFlags = flags;
     ScrollBy(SB_TOP);
+    KeepFocusInView();
     if (flags & SIPF_ON) return;
     // The panel went down: cover the owner's client area again, 80 pixels taller.
     CWnd* owner = GetOwner();
@@ -371,6 +372,7 @@ void CRemindersDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
         }
         if (!(flags & SIPF_ON)) m_nHeightBeforePanel = 0;
         SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, std::max(height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+        KeepFocusInView();
     }
     Invalidate();
 }

@@ -66,6 +66,30 @@ void CScrollableFormDlg::ResetFormScroll(int cy) {
     ::ShowScrollBar(m_hWnd, SB_VERT, range > 0);
     // The bar now stands at the top: the form follows, so that the bar and the controls agree.
     if (m_nScrollPos != 0) ScrollForm(SB_TOP, 0);
+    KeepFocusInView();
+}
+
+void CScrollableFormDlg::KeepFocusInView() {
+    HWND focus = ::GetFocus();
+    if (!m_hWnd || !focus || !::IsChild(m_hWnd, focus) || m_nClientHeight <= 0) return;
+    RECT r{};
+    ::GetWindowRect(focus, &r);
+    ScreenToClient(&r);
+    // What shows of the client area: down to its foot, or to the screen's or the panel's top.
+    int bottom = m_nClientHeight;
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (::SHSipInfo(SPI_GETSIPINFO, 0, &info, 0)) {
+        POINT foot{0, info.rcVisibleDesktop.bottom};
+        ScreenToClient(&foot);
+        bottom = std::min(bottom, static_cast<int>(foot.y));
+    }
+    int delta = 0;
+    if (r.bottom > bottom) delta = r.bottom - bottom;
+    if (r.top - delta < 0) delta = r.top;
+    const int range = std::max(FormHeight() - m_nClientHeight, 0);
+    const int pos = std::clamp(m_nScrollPos + delta, 0, range);
+    if (pos != m_nScrollPos) ScrollForm(SB_THUMBPOSITION, static_cast<UINT>(pos));
 }
 
 DWORD CScrollableFormDlg::ReadSipFlags() {

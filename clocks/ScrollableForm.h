@@ -41,6 +41,9 @@ protected:
     // Ends the window at the raised input panel's top edge, or at the work area's foot while the
     // panel is down, so that the scroll range reaches every field the panel would cover.
     void FitAbovePanel();
+    // A scroll the form makes of itself (a new size, the panel going up or down) leaves the
+    // control holding the focus where it shows: the form moves just far enough to bring it back.
+    void KeepFocusInView();
 
     afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     DECLARE_MESSAGE_MAP()

@@ -293,7 +293,9 @@ void CIconButton::DrawItem(LPDRAWITEMSTRUCT lpDIS) {
         if (before) pDC->SelectObject(before);
     }
 
-    if (!m_bFlat && m_bFocused) {
+    // Every focused button shows it, a flat one too (its focus colour may be its face colour):
+    // the keys must show where they go.
+    if (m_bFocused) {
         CRect focus = item;
         focus.DeflateRect(3, 3);
         pDC->DrawFocusRect(&focus);

@@ -211,6 +211,12 @@ void CMainTabCtrl::OpenTool(int tool) {
     if (auto* tools = PageAs<CToolsPage>(kToolsPage); tools && tool >= 0) tools->OpenTool(tool);
 }
 
+bool CMainTabCtrl::ToolOnShow() const {
+    auto* tools = PageAs<CToolsPage>(kToolsPage);
+    CDialog* tool = tools ? tools->GetTool(tools->GetCurrentTool()) : nullptr;
+    return tool && tool->m_hWnd && tool->IsWindowVisible();
+}
+
 void CMainTabCtrl::ApplyToolsSkin() {
     if (auto* tools = PageAs<CToolsPage>(kToolsPage))
         tools->ApplySkin(m_strToolsFolder, m_strToolsSubfolder, m_crToolsColor);
@@ -223,6 +229,8 @@ IMPLEMENT_DYNAMIC(CMainTabCtrl, CTabCtrl)
 BEGIN_MESSAGE_MAP(CMainTabCtrl, CTabCtrl)
     ON_WM_LBUTTONDOWN()
     ON_WM_LBUTTONDBLCLK()
+    ON_WM_KEYDOWN()
+    ON_WM_GETDLGCODE()
     ON_WM_ERASEBKGND()
     ON_WM_PAINT()
     ON_WM_SETTINGCHANGE()
@@ -413,8 +421,15 @@ void CMainTabCtrl::SelectTabByNumber(int n) {
         s_nPendingTool = -1;
         return;
     }
+    const bool listAlone = n == kToolsPage && s_nPendingTool < 0;
     SetCurFocus(n);
     ChangeToFocusedTab(IsSipUp());
+    // The Tools tab stored for itself (its list, as Back to Tools leaves it) comes back as that:
+    // the list alone with the menu bar, not laid over the start page and its bar.
+    if (listAlone && IsPageCreated(kToolsPage)) {
+        HidePageZero();
+        SendToMainWindow(WM_APP_SHOW_MENU_BAR);
+    }
 }
 
 void CMainTabCtrl::OnLButtonDown(UINT, CPoint) {
@@ -429,7 +444,25 @@ void CMainTabCtrl::OnLButtonDblClk(UINT nFlags, CPoint point) {
     OnLButtonDown(nFlags, point);
 }
 
-void CMainTabCtrl::ChangeToFocusedTab(bool sipWasUp) {
+void CMainTabCtrl::OnKeyDown(UINT nChar, UINT, UINT) {
+    const bool sipUp = IsSipUp();
+    const int before = GetCurFocus();
+    Default(); // the control moves its tab on Left and Right
+    if (!m_hWnd) return;
+    const bool tap = nChar == VK_RETURN || nChar == VK_SPACE;
+    if (tap || GetCurFocus() != before) ChangeToFocusedTab(sipUp, true);
+}
+
+UINT CMainTabCtrl::OnGetDlgCode() {
+    UINT code = static_cast<UINT>(Default());
+    // Return is the strip's own (a tap on its tab), not the main window's OK.
+    const MSG* current = GetCurrentMessage();
+    const auto* key = current ? reinterpret_cast<const MSG*>(current->lParam) : nullptr;
+    if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
+    return code;
+}
+
+void CMainTabCtrl::ChangeToFocusedTab(bool sipWasUp, bool byKeys) {
     const int next = GetCurFocus();
     if (next < 0 || next >= kPageCount) return;
     PageSlot* tools = &m_pages[kToolsPage];
@@ -446,10 +479,18 @@ void CMainTabCtrl::ChangeToFocusedTab(bool sipWasUp) {
             m_bToolsList = false;
             if (m_nPreviousPage != kToolsPage) {
                 m_nCurrentPage = m_nPreviousPage;
-                // The main window hears the move and puts the page's title back.
+                // The main window hears the move and puts the page's title back; the page and its
+                // bar come back too where a tool left before had put them away (a tool still on
+                // show stays as it is).
                 SetCurFocus(m_nCurrentPage);
+                if (IsPageCreated(m_nCurrentPage) && !m_pages[m_nCurrentPage].page->IsWindowVisible() &&
+                    !ToolOnShow()) {
+                    PlaceCurrentPage();
+                    SendBarMessage(m_nCurrentPage);
+                }
             }
         }
+        if (byKeys && m_hWnd) SetFocus();
         return;
     }
 
@@ -498,7 +539,11 @@ void CMainTabCtrl::ChangeToFocusedTab(bool sipWasUp) {
         while (AfxWaitCursorDepth() > 0) AfxWaitCursor(-1);
         if (next != kToolsPage) SendBarMessage(next);
     }
-    if (slot.page && slot.page->m_hWnd) slot.page->SetFocus();
+    // A key keeps the focus on the strip (a new page may have taken it while it was made).
+    if (byKeys && m_hWnd)
+        SetFocus();
+    else if (slot.page && slot.page->m_hWnd)
+        slot.page->SetFocus();
 }
 
 // [SECTION] Placing and painting ---------------------------------------------------------------
@@ -598,6 +643,12 @@ void CMainTabCtrl::OnPaint() {
             dis.rcItem.bottom += 2;
             DrawItem(&dis);
             DrawItemBorder(&dis);
+            // The strip holding the keys shows it on its current tab.
+            if (::GetFocus() == m_hWnd) {
+                CRect mark(dis.rcItem);
+                mark.DeflateRect(2, 2);
+                dc.DrawFocusRect(&mark);
+            }
         }
         if (m_bUnreadNews) {
             const int w = ::GetSystemMetrics(SM_CXSCREEN);

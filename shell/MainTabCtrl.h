@@ -108,6 +108,10 @@ protected:
 
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+    // Left and Right move to the next tab, Return and space act as a tap on the focused one: the
+    // same tab change as a tap, the focus staying on the strip for the next key.
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg UINT OnGetDlgCode();
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
     afx_msg void OnPaint();
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
@@ -124,12 +128,15 @@ private:
         bool created = false;
     };
 
-    // The tab change once the strip has moved to a new tab (tap or restore).
-    void ChangeToFocusedTab(bool sipWasUp);
+    // The tab change once the strip has moved to a new tab (tap, key or restore). byKeys: the
+    // focus stays on the strip instead of going to the page.
+    void ChangeToFocusedTab(bool sipWasUp, bool byKeys = false);
     void SendBarMessage(int pageIndex);
     void SendToMainWindow(UINT message);
     void CreatePageWindow(int index);
     void HidePageZero();
+    // A tool window of the Tools page is open and on show.
+    bool ToolOnShow() const;
     void SetItemSizeFromWorkArea();
 
     // Page slots (see MainTabCtrl.cpp).

@@ -259,13 +259,22 @@ void CDialCodesDlg::OnKillfocusFind() {
     m_editFind.SetWindowText(hint);
 }
 
-void CDialCodesDlg::OnKeydownDialList(NMHDR*, LRESULT* pResult) {
-    m_editFind.SetFocus();
+namespace {
+// A key moves on to the Find box; a modifier alone (the shift of shift+Tab) does not, so that the
+// keys that leave the list by shift+Tab or ctrl+Tab still get there.
+bool KeyMovesToFind(const NMHDR* pNMHDR) {
+    const UINT key = pNMHDR ? reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR)->wVKey : 0;
+    return key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU;
+}
+} // namespace
+
+void CDialCodesDlg::OnKeydownDialList(NMHDR* pNMHDR, LRESULT* pResult) {
+    if (KeyMovesToFind(pNMHDR)) m_editFind.SetFocus();
     *pResult = 0;
 }
 
-void CDialCodesDlg::OnKeydownAreaList(NMHDR*, LRESULT* pResult) {
-    m_editFind.SetFocus();
+void CDialCodesDlg::OnKeydownAreaList(NMHDR* pNMHDR, LRESULT* pResult) {
+    if (KeyMovesToFind(pNMHDR)) m_editFind.SetFocus();
     *pResult = 0;
 }
 

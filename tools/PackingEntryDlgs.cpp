@@ -151,9 +151,11 @@ void CNewEntryDlg::Layout() {
     auto place = [width](CListCtrl& list, int y, int height) {
         list.SetWindowPos(nullptr, 2, y, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
     };
-    m_listItems.ShowWindow(SW_HIDE);
-    m_listLists.ShowWindow(SW_HIDE);
-    m_listCategories.ShowWindow(SW_HIDE);
+    // Only the lists this mode leaves out are hidden: a shown list that holds the focus keeps it
+    // when the panel comes up or goes down.
+    if (m_nMode != NewEntryListItems && m_nMode != NewEntryCategoryItems) m_listItems.ShowWindow(SW_HIDE);
+    if (m_nMode != NewEntryCategoryItems && m_nMode != NewEntryAllItems) m_listLists.ShowWindow(SW_HIDE);
+    if (m_nMode != NewEntryAllItems) m_listCategories.ShowWindow(SW_HIDE);
     const int d = small ? m_a / 5 : m_a / 3;
     switch (m_nMode) {
     case NewEntryListItems:

@@ -87,7 +87,14 @@ CToolsPage::CToolsPage(CWnd* pParent) : CDialog(IDD_TOOLS_PAGE, pParent) {}
 CToolsPage::~CToolsPage() = default;
 
 BOOL CToolsPage::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (LOWORD(wParam) == IDOK && lParam == 0) return FALSE; // Enter keeps the page
+    if (LOWORD(wParam) == IDOK && lParam == 0) {
+        // Enter keeps the page; on the list it opens the highlighted tool, as a tap on it does.
+        if (m_list.m_hWnd && ::GetFocus() == m_list.m_hWnd) {
+            LRESULT result = 0;
+            OnClickToolList(nullptr, &result);
+        }
+        return FALSE;
+    }
     return CDialog::OnCommand(wParam, lParam);
 }
 

@@ -228,6 +228,11 @@ void PaintButton(HWND hwnd, HDC dc, const ButtonState& st) {
             if (leftText) fr = RECT{std::max<LONG>(measured.right - extent.cx - 1, measured.left), top - 1, measured.right + 1,
                                     top + extent.cy + 1};
             DrawFocusRect(dc, &fr);
+        } else if (st.focus) {
+            // No text to frame: the mark goes round the box itself, inside the control.
+            RECT fr{box.left - 2, box.top - 2, box.right + 2, box.bottom + 2};
+            IntersectRect(&fr, &fr, &client);
+            DrawFocusRect(dc, &fr);
         }
     }
     if (oldFont) SelectObject(dc, oldFont);

@@ -112,6 +112,14 @@ void FocusControl(HWND control) {
 void RestoreFocus(HWND dialog, const std::shared_ptr<DialogState>& st) {
     HWND target = st && IsOwnChild(dialog, st->savedFocus) ? st->savedFocus : nullptr;
     if (!target) target = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    // A shown page with no control to take the focus (every one hidden) hands it on to the next
+    // stop of the window it lies in, the tab strip above it for instance: keys never rest where
+    // nothing shows them.
+    if (!target && (GetWindowLongW(dialog, GWL_STYLE) & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE) &&
+        IsWindowVisible(dialog)) {
+        HWND root = NavigationRoot(dialog);
+        if (root != dialog) target = NextTabStop(root, dialog, false);
+    }
     if (target) FocusControl(target);
 }
 

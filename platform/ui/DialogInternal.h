@@ -33,6 +33,18 @@ INT_PTR RunModalDialog(HWND dialog, HWND owner);
 // the sheet shows its next or previous page (as a tap on that tab) and true is returned.
 bool SheetTakesPageKey(HWND dialog, const MSG& msg);
 
+// The dialog whose tab order the Tab key of a dialog goes round: the dialog itself, or for a
+// child dialog the outermost dialog it lies in (a page in the main window's tab strip shares the
+// window's order with the strip).
+HWND NavigationRoot(HWND dialog);
+// The next (previous) tab stop of root's order after `from`: a control, or a child dialog where
+// the focus rests on the dialog itself (null: from the start). Null when root has none.
+HWND NextTabStop(HWND root, HWND from, bool previous);
+
+// The room a property sheet's page shows, above its tab strip, in screen coordinates; false for
+// a window that is no sheet.
+bool SheetPageRoom(HWND sheet, RECT* room);
+
 // Registers the message box's own push button class (once).
 void RegisterMessageBoxClasses();
 

@@ -3,24 +3,45 @@
 #include "platform/ui/Dialog.h"
 
 #include "platform/ui/DialogInternal.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/Sip.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 namespace {
 
 DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)); }
 
+// A shown, enabled window whose controls join its dialog's tab order: a control parent
+// (WS_EX_CONTROLPARENT), or a child dialog (a page or a tool shown inside the window).
+bool IsShownControlParent(HWND c) {
+    auto ex = static_cast<DWORD>(GetWindowLongW(c, GWL_EXSTYLE));
+    DWORD style = StyleOf(c);
+    if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) return false;
+    return (ex & WS_EX_CONTROLPARENT) || ((style & WS_CHILD) && device::ui::FindDialog(c));
+}
+
 // The dialog's controls in tab order: its children in order, a child that is a control parent
-// (WS_EX_CONTROLPARENT, such as a child dialog) standing for its own controls.
-void CollectControls(HWND parent, std::vector<HWND>& out, int depth) {
+// (WS_EX_CONTROLPARENT, such as a child dialog) standing for its own controls. A control that
+// shows pages inside itself (a tab strip holding child dialogs) comes first, then the controls of
+// its shown pages. With markers, each control parent stands in the order just before its own
+// controls, so that a focus resting on a page itself has a place to go on from.
+void CollectControls(HWND parent, std::vector<HWND>& out, int depth, bool markers = false) {
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        auto ex = static_cast<DWORD>(GetWindowLongW(c, GWL_EXSTYLE));
+        if (IsShownControlParent(c) && depth < 8) {
+            if (markers) out.push_back(c);
+            CollectControls(c, out, depth + 1, markers);
+            continue;
+        }
+        out.push_back(c);
         DWORD style = StyleOf(c);
-        if ((ex & WS_EX_CONTROLPARENT) && depth < 8 && (style & WS_VISIBLE) && !(style & WS_DISABLED)) {
-            CollectControls(c, out, depth + 1);
-        } else {
-            out.push_back(c);
+        if (depth >= 8 || !(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
+        for (HWND page = GetWindow(c, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+            if (!IsShownControlParent(page)) continue;
+            if (markers) out.push_back(page);
+            CollectControls(page, out, depth + 1, markers);
         }
     }
 }
@@ -51,6 +72,93 @@ bool ShowsPagesInAControl(HWND dialog) {
     return false;
 }
 
+HWND TopLevelOf(HWND w) {
+    while (w && (StyleOf(w) & WS_CHILD) && GetParent(w))
+        w = GetParent(w);
+    return w;
+}
+
+// The part of a scrolled window the user sees: its client area on the visible desktop (above a
+// raised input panel) and above the command bar of the window it lies in.
+RECT ShownPartOf(HWND scroller) {
+    RECT view{};
+    GetClientRect(scroller, &view);
+    MapWindowPoints(scroller, nullptr, reinterpret_cast<POINT*>(&view), 2);
+    // A sheet's page scrolls in the room above the sheet's tab strip.
+    RECT room{};
+    if (device::ui::SheetPageRoom(scroller, &room)) IntersectRect(&view, &view, &room);
+    SIPINFO info{};
+    info.cbSize = sizeof(info);
+    if (SipGetInfo(&info)) IntersectRect(&view, &view, &info.rcVisibleDesktop);
+    HWND top = TopLevelOf(scroller);
+    for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t name[32] = {};
+        GetClassNameW(c, name, 32);
+        if (std::wcscmp(name, device::ui::kCommandBarClass) != 0 || !IsWindowVisible(c)) continue;
+        RECT bar{};
+        GetWindowRect(c, &bar);
+        if (bar.top > view.top && bar.top < view.bottom) view.bottom = bar.top;
+    }
+    return view;
+}
+
+// A control the keys moved the focus to that lies outside the shown part of a scrolled window it
+// is in (a long form, a tool or a sheet's page taller than the screen) is scrolled into view:
+// the window is asked through its own scroll message, as a drag of its thumb would, to move just
+// far enough (its top first, for a control taller than the view).
+void ScrollIntoView(HWND control) {
+    for (HWND a = GetParent(control); a; a = (StyleOf(a) & WS_CHILD) ? GetParent(a) : nullptr) {
+        if (!(StyleOf(a) & WS_VSCROLL)) continue;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            SCROLLINFO si{};
+            si.cbSize = sizeof(si);
+            si.fMask = SIF_ALL;
+            if (!GetScrollInfo(a, SB_VERT, &si) || si.nMax <= si.nMin) break;
+            const RECT view = ShownPartOf(a);
+            RECT r{};
+            GetWindowRect(control, &r);
+            int delta = 0;
+            if (r.bottom > view.bottom) delta = r.bottom - view.bottom;
+            if (r.top - delta < view.top) delta = r.top - view.top;
+            const int pos = std::clamp(si.nPos + delta, si.nMin, si.nMax);
+            if (delta == 0 || pos == si.nPos) break;
+            SendMessageW(a, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos), 0);
+            SendMessageW(a, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+            RECT moved{};
+            GetWindowRect(control, &moved);
+            if (EqualRect(&moved, &r)) break; // the window did not move it
+        }
+    }
+}
+
+// A control covered by another window of its own window (a tips box over the page): the middle
+// of what its parents leave of it shows that window instead. One scrolled out of a form counts
+// as shown, since scrolling brings it back; so does one under another program's window or the
+// input panel.
+bool Covered(HWND c) {
+    RECT r{};
+    GetWindowRect(c, &r);
+    if (IsRectEmpty(&r) || !IsWindowVisible(c)) return false; // a dialog not shown yet keeps its order
+    RECT shown = r;
+    for (HWND a = GetParent(c); a; a = (StyleOf(a) & WS_CHILD) ? GetParent(a) : nullptr) {
+        // Scrolled out of a form, under whatever stands beside the form's shown part: scrolling shows it.
+        RECT view = ShownPartOf(a), inside{};
+        if ((StyleOf(a) & WS_VSCROLL) && (!IntersectRect(&inside, &view, &r) || !EqualRect(&inside, &r)))
+            return false;
+        RECT client{};
+        GetClientRect(a, &client);
+        MapWindowPoints(a, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        IntersectRect(&shown, &shown, &client);
+    }
+    if (IsRectEmpty(&shown)) return true; // its parents show none of it
+    HWND hit = WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+    return hit && hit != c && !IsChild(c, hit) && !IsChild(hit, c) && TopLevelOf(hit) == TopLevelOf(c);
+}
+
+bool IsTabTarget(HWND c) {
+    return (StyleOf(c) & WS_TABSTOP) && CanTakeFocus(c) && !IsShownControlParent(c) && !Covered(c);
+}
+
 // Enter: the focused push button, else the default button, else IDOK. A focused push button
 // tells its own parent, as a tap would: on a page inside a sheet that is the page, not the sheet.
 void PressDefault(HWND dialog, HWND focus, LRESULT focusCode) {
@@ -75,21 +183,46 @@ void PressDefault(HWND dialog, HWND focus, LRESULT focusCode) {
 
 } // namespace
 
+namespace device::ui {
+
+// The dialog whose tab order a child dialog's Tab key goes round: the outermost dialog it lies
+// in. A page inside the main window's tab strip, or a tool over it, shares the window's order
+// (the strip, then the controls of what it shows), so the keys can reach the strip again.
+HWND NavigationRoot(HWND dialog) {
+    HWND root = dialog;
+    for (HWND h = dialog; (StyleOf(h) & WS_CHILD) && GetParent(h);) {
+        h = GetParent(h);
+        if (device::ui::FindDialog(h)) root = h;
+    }
+    return root;
+}
+
+// The next (or previous) tab stop of root's order after `from` (a control or a page resting with
+// the focus itself; null: from the start).
+HWND NextTabStop(HWND root, HWND from, bool previous) {
+    std::vector<HWND> all;
+    CollectControls(root, all, 0, true);
+    if (previous) std::reverse(all.begin(), all.end());
+    // A window inside a control (a combo box's field) stands at its control's place.
+    auto at = all.end();
+    for (HWND h = from; h && h != root && at == all.end(); h = GetParent(h))
+        at = std::find(all.begin(), all.end(), h);
+    size_t start = at == all.end() ? 0 : static_cast<size_t>(at - all.begin()) + 1;
+    for (size_t i = 0; i < all.size(); ++i) {
+        HWND c = all[(start + i) % all.size()];
+        if (IsTabTarget(c)) return c;
+    }
+    return nullptr;
+}
+
+} // namespace device::ui
+
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous) {
     if (!IsWindow(dialog)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    std::vector<HWND> all;
-    CollectControls(dialog, all, 0);
-    if (previous) std::reverse(all.begin(), all.end());
-    auto at = control ? std::find(all.begin(), all.end(), control) : all.end();
-    size_t start = at == all.end() ? 0 : static_cast<size_t>(at - all.begin()) + 1;
-    for (size_t i = 0; i < all.size(); ++i) {
-        HWND c = all[(start + i) % all.size()];
-        if ((StyleOf(c) & WS_TABSTOP) && CanTakeFocus(c)) return c;
-    }
-    return nullptr;
+    return device::ui::NextTabStop(dialog, control, previous != FALSE);
 }
 
 HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
@@ -132,9 +265,13 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
                 if (code & DLGC_WANTTAB) break;
                 {
                     bool back = GetKeyState(VK_SHIFT) < 0;
-                    HWND from = focus == dialog ? nullptr : focus;
-                    HWND next = GetNextDlgTabItem(dialog, from, back);
-                    if (next) FocusControl(next);
+                    HWND root = device::ui::NavigationRoot(dialog);
+                    HWND from = focus == root ? nullptr : focus;
+                    HWND next = device::ui::NextTabStop(root, from, back);
+                    if (next) {
+                        FocusControl(next);
+                        if (IsWindow(next)) ScrollIntoView(next);
+                    }
                 }
                 return TRUE;
             case VK_LEFT:

@@ -344,6 +344,12 @@ void Paint(ListBox& lb) {
         DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         if (selected && lb.focused && !lb.combo) DrawFocusRect(dc, &r);
     }
+    // Focused with no item chosen (or none to choose): the mark goes round the list itself.
+    if (lb.focused && !lb.combo && (lb.sel < 0 || lb.sel >= Count(lb))) {
+        RECT whole = client;
+        InflateRect(&whole, -1, -1);
+        DrawFocusRect(dc, &whole);
+    }
     SelectObject(dc, oldFont);
     EndPaint(lb.hwnd, &ps);
 }
@@ -587,12 +593,12 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
         lb.focused = true;
-        if (lb.sel >= 0) Invalidate(lb);
+        Invalidate(lb);
         if (Notifies(lb) && !lb.combo) NotifyParent(hwnd, LBN_SETFOCUS);
         return 0;
     case WM_KILLFOCUS:
         lb.focused = false;
-        if (lb.sel >= 0) Invalidate(lb);
+        Invalidate(lb);
         if (Notifies(lb) && !lb.combo) NotifyParent(hwnd, LBN_KILLFOCUS);
         return 0;
     case WM_MOUSEACTIVATE: return lb.combo ? MA_NOACTIVATE : DefWindowProcW(hwnd, msg, wParam, lParam);

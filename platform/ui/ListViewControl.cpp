@@ -1061,7 +1061,12 @@ void Paint(State& s) {
         const Item& item = *s.items[static_cast<size_t>(i)];
         ItemParts p = PartsOf(s, g, i);
         const bool selected = showSel && (item.state & LVIS_SELECTED);
+        const bool focusMark = s.focused && (item.state & LVIS_FOCUSED);
         if (view == LVS_ICON) {
+            // A chosen icon stands on the highlight colour, so that it shows even without a label.
+            RECT iconBack = p.icon;
+            InflateRect(&iconBack, 2, 2);
+            if (selected) FillRect(dc, &iconBack, hiBrush);
             DrawImage(s.images[LVSIL_NORMAL], dc, item.image, p.icon);
             DrawStateImage(s, dc, item, p.state);
             if (!item.text.empty()) {
@@ -1079,6 +1084,12 @@ void Paint(State& s) {
                 DrawTextW(dc, item.text.c_str(), static_cast<int>(item.text.size()), &r,
                           DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
             }
+            if (focusMark) {
+                RECT mark = iconBack;
+                InflateRect(&mark, 1, 1);
+                if (!item.text.empty()) UnionRect(&mark, &mark, &p.label);
+                DrawFocusRect(dc, &mark);
+            }
             continue;
         }
         // Report rows and list cells.
@@ -1087,6 +1098,11 @@ void Paint(State& s) {
         RECT selRect = fullRow ? RECT{p.label.left, p.bounds.top, p.bounds.right, p.bounds.bottom} : labelBack;
         if (selected) FillRect(dc, &selRect, hiBrush);
         else if (textBkBrush && textBk != bk) FillRect(dc, &labelBack, textBkBrush);
+        if (focusMark) {
+            RECT mark = fullRow ? selRect : labelBack;
+            if (IsRectEmpty(&mark)) mark = p.bounds;
+            DrawFocusRect(dc, &mark);
+        }
         DrawStateImage(s, dc, item, p.state);
         DrawImage(s.images[LVSIL_SMALL], dc, item.image, p.icon);
         const COLORREF colour = selected ? hiText : text;
@@ -1115,6 +1131,12 @@ void Paint(State& s) {
             RECT line{x - 1, g.area.top, x, g.area.bottom};
             FillRect(dc, &line, grid);
         }
+    }
+    // Focused with no item to mark (none focused yet, or none at all): the mark goes round the view.
+    if (s.focused && GetNextItem(s, -1, LVNI_FOCUSED) < 0) {
+        RECT whole = g.area;
+        InflateRect(&whole, -1, -1);
+        DrawFocusRect(dc, &whole);
     }
     DeleteObject(hiBrush);
     if (textBkBrush) DeleteObject(textBkBrush);

@@ -260,7 +260,7 @@ void Layout(Sheet& s) {
 }
 
 // A request of the sheet's scroll bar: moves the current page by a line, a page or to a place.
-void ScrollPage(Sheet& s, UINT code) {
+void ScrollPage(Sheet& s, UINT code, int thumb) {
     if (!s.content) return;
     const int room = PageArea(s).bottom;
     const int line = 20, page = std::max(line, room - line);
@@ -274,7 +274,8 @@ void ScrollPage(Sheet& s, UINT code) {
     case SB_LINEDOWN: next += line; break;
     case SB_PAGEUP: next -= page; break;
     case SB_PAGEDOWN: next += page; break;
-    case SB_THUMBPOSITION:
+    // Where the thumb was let go, or where the keys bring a control into view.
+    case SB_THUMBPOSITION: next = thumb; break;
     case SB_THUMBTRACK: next = si.nTrackPos; break;
     case SB_TOP: next = 0; break;
     case SB_BOTTOM: next = s.content - room; break;
@@ -544,7 +545,7 @@ INT_PTR CALLBACK SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_VSCROLL:
         if (lParam) return FALSE; // a scroll bar control of the sheet's own, not its window bar
-        ScrollPage(*s, LOWORD(wParam));
+        ScrollPage(*s, LOWORD(wParam), static_cast<int>(HIWORD(wParam)));
         return TRUE;
     case WM_SIZE:
         if (s->laying) return FALSE;
@@ -687,6 +688,14 @@ LRESULT CALLBACK TabHolderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 } // namespace
+
+bool SheetPageRoom(HWND sheet, RECT* room) {
+    Sheet* s = SheetOf(sheet);
+    if (!s || !room) return false;
+    *room = PageArea(*s);
+    MapWindowPoints(sheet, nullptr, reinterpret_cast<POINT*>(room), 2);
+    return true;
+}
 
 bool SheetTakesPageKey(HWND dialog, const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) return false;

@@ -72,6 +72,10 @@ const std::vector<Expected> kExpectedFailures = {
     {"tip & tax", "", -1, 1120},
     {"tip & tax", "", -1, 1125},
     {"tip & tax", "", -1, 1127},
+    // With the panel up on a screen 240 high the country's city list keeps 4 px above the buttons:
+    // its focus mark has no room to show.
+    {"add other cities", "240x240", 1, 1162},
+    {"add other cities", "320x240", 1, 1162},
 };
 
 // Overlaps the layout means, beyond the kinds every screen has (a group box, a tab strip or a
@@ -573,6 +577,162 @@ private:
     std::vector<Finding>& m_out;
 };
 
+// The keyboard on one screen: Tab and shift+Tab, pressed as the program's loops take them, go
+// round every visible, enabled tab stop of the window the screen stands in (a page or tool with
+// the tab strip above it, a form alone) and only those; each stop shows where the focus is (not
+// outside the room seen, not under another window) and looks different with the focus.
+class FocusWalk {
+public:
+    FocusWalk(std::string screen, bool panelUp, std::vector<Finding>& out)
+        : m_screen(std::move(screen)), m_panelUp(panelUp), m_out(out) {}
+
+    void Run(HWND window) {
+        const HWND root = TopOf(window);
+        // Only dialogs have a tab order (the Today screen and the help viewer take keys of their own).
+        if (!root || (ClassOf(root) != L"#32770" && ClassOf(root) != L"PROPERTYSHEET")) return;
+        std::set<HWND> stops;
+        Stops(root, stops);
+        if (!InScope(::GetFocus(), root)) ::SetFocus(window);
+        device::ui::PumpUntilIdle();
+        for (bool back : {false, true}) {
+            const std::string key = back ? "shift+Tab" : "Tab";
+            std::set<HWND> reached;
+            for (size_t i = 0; i < stops.size() + 2; ++i) {
+                std::unique_ptr<device::gdi::Bitmap> before = device::ui::CopyScreen();
+                const HWND was = StopOf(::GetFocus(), stops);
+                std::map<HWND, RECT> placed;
+                for (HWND c : stops)
+                    ::GetWindowRect(c, &placed[c]);
+                Press(back);
+                const HWND focus = ::GetFocus(), stop = StopOf(focus, stops);
+                if (!stop) {
+                    if (!stops.empty() || !InScope(focus, window)) // nothing to go to: the focus stays
+                        Add(focus, key + " put the focus on " + (focus ? Describe(focus) : "no window") +
+                                       ", no visible, enabled tab stop");
+                    continue;
+                }
+                reached.insert(stop);
+                if (auto hidden = Hidden(stop, window))
+                    Add(stop, Describe(stop) + " takes the focus but " + *hidden);
+                // The mark is looked for only where the press moved nothing (a scroll moves it along).
+                RECT now{};
+                ::GetWindowRect(stop, &now);
+                std::unique_ptr<device::gdi::Bitmap> after = device::ui::CopyScreen();
+                if (stop != was && before && after && ::EqualRect(&now, &placed[stop]) &&
+                    !Differs(*before, *after, now))
+                    Add(stop, Describe(stop) + " shows no mark of the focus");
+            }
+            // A stop the walk itself put away (a tips box a settings change hid) is not missed.
+            for (HWND s : stops)
+                if (!reached.count(s) && ::IsWindowVisible(s) && Enabled(s))
+                    Add(s, Describe(s) + " is never reached by " + key);
+        }
+    }
+
+private:
+    static HWND TopOf(HWND w) {
+        while (w && (::GetWindowLongW(w, GWL_STYLE) & WS_CHILD) && ::GetParent(w))
+            w = ::GetParent(w);
+        return w;
+    }
+    static bool InScope(HWND w, HWND root) { return w && (w == root || ::IsChild(root, w)); }
+    // The control and the windows it lies in, up to its top-level window, are enabled.
+    static bool Enabled(HWND w) {
+        for (; w; w = (::GetWindowLongW(w, GWL_STYLE) & WS_CHILD) ? ::GetParent(w) : nullptr)
+            if (!::IsWindowEnabled(w)) return false;
+        return true;
+    }
+    // Every control the user can see and use that takes Tab (a tab strip holds pages and tools).
+    static void Stops(HWND parent, std::set<HWND>& out) {
+        for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+            if (!::IsWindowVisible(c) || !Enabled(c)) continue;
+            if (!IsContainer(c) && (::GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) && !UnderAnother(c))
+                out.insert(c);
+            Stops(c, out);
+        }
+    }
+    // What the windows a control lies in leave of it, on the screen.
+    static RECT ShownPart(HWND c) {
+        RECT shown{};
+        ::GetWindowRect(c, &shown);
+        for (HWND a = ::GetParent(c); a; a = a == TopOf(a) ? nullptr : ::GetParent(a)) {
+            RECT client{};
+            ::GetClientRect(a, &client);
+            ::MapWindowPoints(a, nullptr, reinterpret_cast<POINT*>(&client), 2);
+            ::IntersectRect(&shown, &shown, &client);
+        }
+        return shown;
+    }
+    static bool MiddleShows(HWND c, const RECT& r) {
+        HWND hit = ::WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        return hit == c || ::IsChild(c, hit);
+    }
+    // A control that lies whole on the screen but shows nowhere: its parents leave none of it, or
+    // the middle of what they leave is under another window of the same window (a tips box over
+    // the page's buttons). One in a scrolled form counts as shown: the form scrolls it back.
+    static bool UnderAnother(HWND c) {
+        RECT r{}, screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}, on{};
+        ::GetWindowRect(c, &r);
+        if (!::IntersectRect(&on, &r, &screen) || !::EqualRect(&on, &r)) return false;
+        for (HWND a = ::GetParent(c); a; a = a == TopOf(a) ? nullptr : ::GetParent(a))
+            if (::GetWindowLongW(a, GWL_STYLE) & WS_VSCROLL) return false;
+        const RECT shown = ShownPart(c);
+        if (::IsRectEmpty(&shown)) return true;
+        HWND hit = ::WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+        return hit && !MiddleShows(c, shown) && !::IsChild(hit, c) && TopOf(hit) == TopOf(c);
+    }
+    // The stop that holds the focus (a combo box for its field), or null.
+    static HWND StopOf(HWND focus, const std::set<HWND>& stops) {
+        for (HWND w = focus; w; w = ::GetParent(w))
+            if (stops.count(w)) return w;
+        return nullptr;
+    }
+    // Why a focused control is not seen: outside the room seen, or its middle under another window.
+    // Under a raised input panel is the layout check's concern: the user lowers the panel.
+    static std::optional<std::string> Hidden(HWND c, HWND screen) {
+        RECT whole{}, r = ShownPart(c), visible = VisibleDesktop(screen), shown{};
+        const RECT panel = device::ui::SipRect();
+        ::GetWindowRect(c, &whole);
+        if (device::ui::IsSipUp() && ::IntersectRect(&shown, &whole, &panel)) return std::nullopt;
+        if (!::IntersectRect(&shown, &r, &visible))
+            return "lies outside the room seen " + RectText(visible) + ", at " + RectText(whole);
+        if (MiddleShows(c, shown)) return std::nullopt;
+        HWND top = ::WindowFromPoint(POINT{(shown.left + shown.right) / 2, (shown.top + shown.bottom) / 2});
+        return "lies under " + (top ? Describe(top) : std::string("nothing"));
+    }
+    static bool Differs(const device::gdi::Bitmap& a, const device::gdi::Bitmap& b, const RECT& r) {
+        for (int y = std::max<int>(0, r.top); y < std::min<int>(r.bottom, a.Height()); ++y)
+            for (int x = std::max<int>(0, r.left); x < std::min<int>(r.right, a.Width()); ++x)
+                if (a.Get(x, y) != b.Get(x, y)) return true;
+        return false;
+    }
+    // Tab as the program's loops take it: the windows' own pre-translation (the framework's
+    // dialogs), else the dialog manager of the top-level dialog, else plain dispatch.
+    static void Press(bool shift) {
+        if (shift) device::ui::InjectKey(VK_SHIFT, true);
+        device::ui::InjectKey(VK_TAB, true);
+        device::ui::InjectKey(VK_TAB, false);
+        if (shift) device::ui::InjectKey(VK_SHIFT, false);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (AfxPreTranslateMessage(&msg)) continue;
+            const HWND top = TopOf(msg.hwnd);
+            const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+            if (key && top && ClassOf(top) == L"#32770" && ::IsDialogMessageW(top, &msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        device::ui::PumpUntilIdle();
+    }
+    void Add(HWND c, const std::string& what) {
+        m_out.push_back(Finding{m_screen, m_panelUp, c ? ::GetDlgCtrlID(c) : 0, "keys: " + what});
+    }
+
+    std::string m_screen;
+    bool m_panelUp;
+    std::vector<Finding>& m_out;
+};
+
 // Thumbnails of the screens of one shape and panel state, written as one picture.
 class ContactSheet {
 public:
@@ -1048,6 +1208,7 @@ protected:
         device::ui::PumpUntilIdle();
         m_sheet->Add(name);
         ScreenCheck(name, m_panelUp, m_findings).Run(window);
+        FocusWalk(name, m_panelUp, m_findings).Run(window);
         device::ui::SetSipUp(false);
         device::ui::PumpUntilIdle();
     }

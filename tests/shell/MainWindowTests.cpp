@@ -234,6 +234,25 @@ TEST_F(MainWindowTest, StoredTabIsRestored) {
     EXPECT_EQ(dlg.GetTitleText(), CString(L"Clothing"));
 }
 
+// A start on the Tools tab for itself shows its list alone with the menu bar (the start page put
+// away, as Back to Tools leaves it); hiding the list brings the page back with its bar.
+TEST_F(MainWindowTest, StoredToolsTabShowsTheListAloneWithTheMenuBar) {
+    InstallSmallProduct();
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 4);
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    EXPECT_TRUE(tabs.IsToolsListShown());
+    EXPECT_TRUE(tabs.GetPage(CMainTabCtrl::kToolsPage)->IsWindowVisible());
+    EXPECT_FALSE(tabs.GetPage(CMainTabCtrl::kClocksPage)->IsWindowVisible());
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kMenuBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"Tools"));
+    TapTab(4);
+    EXPECT_EQ(tabs.GetCurrentPage(), CMainTabCtrl::kClocksPage);
+    EXPECT_TRUE(tabs.GetPage(CMainTabCtrl::kClocksPage)->IsWindowVisible());
+    EXPECT_EQ(dlg.GetVisibleBar(), CMainDlg::kClocksBar);
+    EXPECT_EQ(dlg.GetTitleText(), CString(L"World Clocks"));
+}
+
 TEST_F(MainWindowTest, BarMessagesShowOneBarAndSetTheTitle) {
     InstallSmallProduct();
     TestMainDlg& dlg = Open();

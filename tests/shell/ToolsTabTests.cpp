@@ -18,6 +18,17 @@
 namespace shelltest {
 namespace {
 
+// The bar and title each tool asks the main window for.
+struct ToolLook {
+    CMainDlg::Bar bar;
+    const wchar_t* title;
+};
+const ToolLook kToolLooks[kToolCount] = {{CMainDlg::kEditBar, L"Measurements"},
+                                         {CMainDlg::kToolBar, L"Areas codes"},
+                                         {CMainDlg::kToolBar, L"Clothing"},
+                                         {CMainDlg::kPackingBar, L"Packing list"},
+                                         {CMainDlg::kToolBar, L"News"}};
+
 class ToolsTabTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -179,15 +190,6 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
     EXPECT_TRUE(tools->IsWindowVisible());
     EXPECT_TRUE(tabs.IsToolsListShown());
 
-    struct Expected {
-        CMainDlg::Bar bar;
-        const wchar_t* title;
-    };
-    const Expected expected[kToolCount] = {{CMainDlg::kEditBar, L"Measurements"},
-                                           {CMainDlg::kToolBar, L"Areas codes"},
-                                           {CMainDlg::kToolBar, L"Clothing"},
-                                           {CMainDlg::kPackingBar, L"Packing list"},
-                                           {CMainDlg::kToolBar, L"News"}};
     for (int i = 0; i < kToolCount; ++i) {
         SCOPED_TRACE(i);
         if (i > 0) TapTab(4); // the list again, over the tool that is open
@@ -200,8 +202,8 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
         EXPECT_FALSE(tools->IsWindowVisible());
         EXPECT_FALSE(tabs.IsToolsListShown());
         EXPECT_EQ(tabs.GetCurrentPage(), CMainTabCtrl::kToolsPage);
-        EXPECT_EQ(dlg.GetVisibleBar(), expected[i].bar);
-        EXPECT_EQ(dlg.GetTitleText(), CString(expected[i].title));
+        EXPECT_EQ(dlg.GetVisibleBar(), kToolLooks[i].bar);
+        EXPECT_EQ(dlg.GetTitleText(), CString(kToolLooks[i].title));
         EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 40 + i);
         for (int other = 0; other < kToolCount; ++other)
             if (other != i && tools->IsToolCreated(other)) {
@@ -213,6 +215,64 @@ TEST_F(ToolsTabTest, EveryToolOpensFromItsIconWithItsBarAndTitle) {
         if (i == kToolPackingList) {
             EXPECT_FALSE(testsupport::SaveScreenshot("tools-tab-packing-list").empty());
         }
+    }
+}
+
+// The strip by keys: Left and Right change the tab as a tap does (page, bar and title together)
+// and leave the keys on the strip; Return on the Tools tab hides its list as a tap would; Tab
+// goes into the list, whose arrows and Return open every tool with its bar and title.
+TEST_F(ToolsTabTest, TabStripAndToolsListByKeys) {
+    TestMainDlg& dlg = Open();
+    CMainTabCtrl& tabs = dlg.GetTabs();
+    auto shows = [&](int page, CMainDlg::Bar bar, const wchar_t* title) {
+        EXPECT_EQ(tabs.GetCurrentPage(), page);
+        EXPECT_EQ(tabs.GetCurSel(), page);
+        EXPECT_TRUE(tabs.GetPage(page)->IsWindowVisible());
+        EXPECT_EQ(dlg.GetVisibleBar(), bar);
+        EXPECT_EQ(dlg.GetTitleText(), CString(title));
+        EXPECT_EQ(::GetFocus(), tabs.m_hWnd) << "the keys stay on the strip";
+    };
+    tabs.SetFocus();
+    PressInProgramLoop(VK_RIGHT);
+    shows(CMainTabCtrl::kWeatherPage, CMainDlg::kWeatherBar, L"Weather");
+    EXPECT_FALSE(tabs.GetPage(CMainTabCtrl::kClocksPage)->IsWindowVisible());
+    PressInProgramLoop(VK_LEFT);
+    shows(CMainTabCtrl::kClocksPage, CMainDlg::kClocksBar, L"World Clocks");
+    EXPECT_FALSE(tabs.GetPage(CMainTabCtrl::kWeatherPage)->IsWindowVisible());
+    for (int i = 0; i < 3; ++i)
+        PressInProgramLoop(VK_RIGHT);
+    shows(CMainTabCtrl::kCurrencyPage, CMainDlg::kMenuBar, L"Currencies");
+    PressInProgramLoop(VK_RIGHT);
+    ASSERT_TRUE(tabs.IsToolsListShown());
+    shows(CMainTabCtrl::kToolsPage, CMainDlg::kMenuBar, L"Tools");
+    EXPECT_TRUE(tabs.GetPage(CMainTabCtrl::kCurrencyPage)->IsWindowVisible())
+        << "the page stays under the list";
+    PressInProgramLoop(VK_RETURN);
+    EXPECT_FALSE(tabs.IsToolsListShown());
+    shows(CMainTabCtrl::kCurrencyPage, CMainDlg::kMenuBar, L"Currencies");
+    PressInProgramLoop(VK_RIGHT);
+    EXPECT_TRUE(tabs.IsToolsListShown());
+
+    CToolsPage* tools = Tools();
+    ASSERT_NE(tools, nullptr);
+    for (int i = 0; i < kToolCount; ++i) {
+        SCOPED_TRACE(i);
+        PressInProgramLoop(VK_TAB);
+        ASSERT_EQ(::GetFocus(), tools->m_list.m_hWnd);
+        PressInProgramLoop(VK_HOME);
+        for (int step = 0; step < i; ++step)
+            PressInProgramLoop(VK_RIGHT);
+        EXPECT_EQ(tools->m_list.GetNextItem(-1, LVNI_SELECTED), i) << "the arrows move the highlight";
+        PressInProgramLoop(VK_RETURN);
+        ASSERT_TRUE(tools->IsToolCreated(i));
+        EXPECT_TRUE(tools->GetTool(i)->IsWindowVisible());
+        EXPECT_EQ(dlg.GetVisibleBar(), kToolLooks[i].bar);
+        EXPECT_EQ(dlg.GetTitleText(), CString(kToolLooks[i].title));
+        EXPECT_EQ(ReadDword(L"Jorvana", L"CurTab"), 40 + i);
+        dlg.SendMessage(WM_COMMAND, ID_BACK_TO_TOOLS);
+        device::ui::PumpUntilIdle();
+        ASSERT_TRUE(tools->IsWindowVisible());
+        tabs.SetFocus();
     }
 }
 
