@@ -45,6 +45,9 @@ struct Combo {
     bool focused = false;
     bool pressed = false;    // arrow drawn pressed while the list is open
     int committed = -1;      // while open: the selection the parent last heard of
+    int droppedSel = -1;     // the selection when the list opened: the user's cancel puts it back
+    std::wstring droppedText; // the field's text when the list opened
+    bool typedSinceDrop = false; // the user typed in the field since the list opened, and moved no highlight after
     int quietEdit = 0;       // >0 while the combo itself changes the edit text
     std::wstring text;       // the edit text when there is no edit window
 };
@@ -182,15 +185,21 @@ void Drop(Combo& c) {
     if (c.dropped || !c.list) return;
     if (!Notify(c, CBN_DROPDOWN)) return;
     if (c.dropped) return;  // a handler opened it already
-    // The list highlights the item the field names.
+    // The list highlights the item the field names: the selected one when the field shows it
+    // (another item of the same text is not the one chosen), else the first of that text.
     if (HasEdit(c)) {
         std::wstring t = EditText(c);
-        int i = t.empty() ? -1 : static_cast<int>(ToList(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                          reinterpret_cast<LPARAM>(t.c_str())));
+        int sel = Selection(c);
+        bool shown = sel >= 0 && device::EqualNoCase(ItemText(c, sel), t);
+        int i = shown || t.empty() ? -1 : static_cast<int>(ToList(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                                 reinterpret_cast<LPARAM>(t.c_str())));
         if (i >= 0) ToList(c, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
     }
     RECT r = ListScreenRect(c);
     c.committed = Selection(c);
+    c.droppedSel = c.committed;
+    c.droppedText = EditText(c);
+    c.typedSinceDrop = false;
     c.dropped = true;
     c.pressed = true;
     SetWindowPos(c.list, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -201,18 +210,36 @@ void Drop(Combo& c) {
     InvalidateRect(c.hwnd, nullptr, FALSE);
 }
 
+// How a list closes without a pick: the user's Escape, the user's tap outside the open list, or
+// the program (the focus moved away, the combo hidden).
+enum class Cancel { Escape, TapOutside, Program };
+
+// The user's cancel leaves the choice as it was when the list opened: its selection and the
+// field's text come back, without a selection change for the parent (the keys and the stylus
+// only moved the highlight). A tap outside keeps what the user typed in the field since (nothing
+// typed is lost; the parent reads it on closing). A cancel by the program puts nothing back: the
+// parent that moved the focus while it took a change has taken it.
+void RestoreDroppedChoice(Combo& c, Cancel how) {
+    if (how == Cancel::Program || (how == Cancel::TapOutside && c.typedSinceDrop)) return;
+    ToList(c, LB_SETCURSEL, static_cast<WPARAM>(c.droppedSel), 0);
+    c.committed = Selection(c);
+    if (HasEdit(c))
+        SetEditQuietly(c, c.droppedText);
+    else
+        InvalidateRect(c.hwnd, nullptr, FALSE);
+}
+
 // Hides the list. `ending`: CBN_SELENDOK (1), CBN_SELENDCANCEL (-1) or nothing (0) before hiding.
-void CloseUp(Combo& c, int ending) {
+void CloseUp(Combo& c, int ending, Cancel how = Cancel::Program) {
     if (!c.dropped) return;
     HWND self = c.hwnd;
+    if (ending < 0) RestoreDroppedChoice(c, how);
     if (ending > 0 && !Notify(c, CBN_SELENDOK)) return;
     if (ending < 0 && !Notify(c, CBN_SELENDCANCEL)) return;
     Combo* again = State(self);
     if (!again || !again->dropped) return;  // a handler closed it meanwhile
     c.dropped = false;
     c.pressed = false;
-    // A cancelled pick leaves the selection the field showed (the stylus only highlighted).
-    if (ending < 0 && !HasEdit(c)) ToList(c, LB_SETCURSEL, static_cast<WPARAM>(c.committed), 0);
     if (GetCapture() == c.list) ReleaseCapture();
     ShowWindow(c.list, SW_HIDE);
     InvalidateRect(c.hwnd, nullptr, FALSE);
@@ -229,6 +256,7 @@ bool UserSelect(Combo& c, int index) {
     if (!changed) return false;
     ToList(c, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     c.committed = index;
+    c.typedSinceDrop = false;
     ShowSelectionInField(c);
     return Notify(c, CBN_SELCHANGE);
 }
@@ -241,18 +269,19 @@ void Picked(Combo& c, int index) {
         ToList(c, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
         if (changed) {
             c.committed = index;
+            c.typedSinceDrop = false;
             ShowSelectionInField(c);
             if (!Notify(c, CBN_SELCHANGE)) return;
         }
     }
     Combo* again = State(self);
     if (!again) return;
-    CloseUp(*again, index >= 0 ? 1 : -1);
+    CloseUp(*again, index >= 0 ? 1 : -1, Cancel::TapOutside);
 }
 
 void KeyDown(Combo& c, UINT vk) {
     if (c.dropped && (vk == VK_RETURN || vk == VK_ESCAPE)) {
-        CloseUp(c, vk == VK_RETURN ? 1 : -1);
+        CloseUp(c, vk == VK_RETURN ? 1 : -1, Cancel::Escape);
         return;
     }
     if (IsDropDownKey(vk)) {
@@ -354,11 +383,17 @@ void EditCommand(Combo& c, int code) {
     if (code == kEnUpdate) {
         Notify(c, CBN_EDITUPDATE);
     } else if (code == kEnChange) {
-        // The text names no item until it matches one; an open list follows the typed prefix.
+        // The text names no item until it matches one; an open list follows the typed text: the
+        // item it names whole, else the first that begins with it (a name that begins a longer
+        // one sorted before it, "Porto" after "Porto Alegre", is still found).
         std::wstring t = EditText(c);
         int i = -1;
-        if (c.dropped && !t.empty())
-            i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str())));
+        if (c.dropped && !t.empty()) {
+            const auto text = reinterpret_cast<LPARAM>(t.c_str());
+            i = static_cast<int>(ToList(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text));
+            if (i < 0) i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), text));
+        }
+        if (c.dropped) c.typedSinceDrop = true;
         ToList(c, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
         Notify(c, CBN_EDITCHANGE);
     }
@@ -589,7 +624,7 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return static_cast<LRESULT>(EditText(c).size());
 
     case kListPicked: Picked(c, static_cast<int>(static_cast<INT_PTR>(wParam))); return 0;
-    case kListCancelled: CloseUp(c, -1); return 0;
+    case kListCancelled: CloseUp(c, -1, Cancel::TapOutside); return 0;
     case kListKey: KeyDown(c, static_cast<UINT>(wParam)); return 0;
 
     case CB_ADDSTRING: return ToList(c, LB_ADDSTRING, 0, lParam);

@@ -99,14 +99,21 @@ void RegisterListControlClasses();
 // - Keyboard change: Up/Down/Home/End/Page keys move the selection and send CBN_SELCHANGE at once,
 //   open or closed. With the list open, Return sends CBN_SELENDOK and Escape CBN_SELENDCANCEL,
 //   each followed by the list hiding and CBN_CLOSEUP.
+// - The user's cancel (Escape, a tap outside the open list) puts back the selection and the
+//   field's text that the list opened with before CBN_SELENDCANCEL, and sends no CBN_SELCHANGE
+//   for it; a tap outside keeps a text the user typed since the list opened (and the highlight
+//   that followed it). A parent that takes CBN_SELCHANGE while the list is open either holds it
+//   until the list closes with CBN_SELENDOK or takes the selection again on CBN_SELENDCANCEL.
+//   A list the program closes (the focus moved away, the combo hidden) puts nothing back.
 // - Focus change: CBN_KILLFOCUS goes first, while the list is still open (a handler may close it
 //   with CB_SHOWDROPDOWN); a list still open afterwards closes with CBN_SELENDCANCEL and
 //   CBN_CLOSEUP.
 // - CB_SHOWDROPDOWN: TRUE sends CBN_DROPDOWN then shows the list; FALSE hides it and sends
 //   CBN_CLOSEUP. Nothing is sent when the list already is in the asked state.
 // - Typing in the edit field (CBS_DROPDOWN): CBN_EDITUPDATE then CBN_EDITCHANGE for every change.
-//   While the list is open the first item starting with the text is highlighted and becomes the
-//   selection; with the list closed the selection is cleared (the text names no item yet).
+//   While the list is open the item the text names whole (no case), else the first item starting
+//   with the text, is highlighted and becomes the selection; with the list closed the selection
+//   is cleared (the text names no item yet).
 // - CB_SETCURSEL, CB_SELECTSTRING and the other messages send nothing.
 
 #define CBS_SIMPLE 0x0001u

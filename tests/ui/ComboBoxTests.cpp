@@ -150,6 +150,78 @@ TEST_F(ComboBox, KeyboardChangesNotifyAtOnceAndReturnEndsTheOpenList) {
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 2);
 }
 
+// Escape and a tap outside cancel: the selection and the field's text come back as the list
+// opened with them, and the parent hears no selection change for it; a tap outside keeps what
+// was typed; a list the program closes puts nothing back.
+TEST_F(ComboBox, TheUsersCancelPutsBackTheChoiceTheListOpenedWith) {
+    for (DWORD style : {CBS_DROPDOWNLIST, CBS_DROPDOWN}) {
+        HWND c = Make(style);
+        SendMessageW(c, CB_SETCURSEL, 5, 0); // Paris
+        SetFocus(c);
+        Key(VK_F4);
+        Key(VK_DOWN);
+        Key(VK_DOWN);
+        EXPECT_EQ(Text(c), L"Oslo");
+        heard.clear();
+        Key(VK_ESCAPE);
+        EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_SELENDCANCEL, CBN_CLOSEUP})) << style;
+        EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 5) << style;
+        EXPECT_EQ(Text(c), L"Paris") << style;
+
+        // A highlight moved, then a tap beside the list.
+        Key(VK_F4);
+        Key(VK_UP);
+        TapClient(c, 200, 5);
+        EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 5) << style;
+        EXPECT_EQ(Text(c), L"Paris") << style;
+        DestroyWindow(c);
+    }
+
+    HWND c = Make(CBS_DROPDOWN);
+    SendMessageW(c, CB_SETCURSEL, 5, 0);
+    SetFocus(c);
+    Key(VK_F4);
+    SendMessageW(c, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    device::ui::InjectText(L"Rom");
+    device::ui::PumpUntilIdle();
+    TapClient(c, 200, 5); // typed, then a tap outside: the text stays for the parent to read
+    EXPECT_FALSE(SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(Text(c), L"Rom");
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 6);
+    Key(VK_F4);
+    SendMessageW(c, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    device::ui::InjectText(L"Osl");
+    device::ui::PumpUntilIdle();
+    Key(VK_ESCAPE); // Escape undoes the typing too: the field reads as the list opened
+    EXPECT_EQ(Text(c), L"Rom");
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 6);
+
+    // A parent that moves the focus as it takes a change has taken it: nothing comes back.
+    HWND other = Create(WC_LISTBOXW, 0, 7, 150, 200, 80, 60);
+    onCommand = [&](HWND from, int code) {
+        if (from == c && code == CBN_SELCHANGE) SetFocus(other);
+    };
+    SetFocus(c);
+    Key(VK_F4);
+    Key(VK_DOWN);
+    EXPECT_FALSE(SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 7);
+    onCommand = nullptr;
+}
+
+// Typing in an open list highlights the item the text names whole before the first that begins
+// with it: "Porto" is found though "Porto Alegre" comes first.
+TEST_F(ComboBox, TypingHighlightsTheWholeNameBeforeALongerOne) {
+    HWND c = Create(WC_COMBOBOXW, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, 1005, 20, 30, 120, 150);
+    Add(c, {L"Porto Alegre", L"Porto", L"Porto Velho"}, CB_ADDSTRING);
+    SetFocus(c);
+    SendMessageW(c, CB_SHOWDROPDOWN, TRUE, 0);
+    SetWindowTextW(c, L"porto");
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 1);
+    SetWindowTextW(c, L"Port");
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 0);
+}
+
 TEST_F(ComboBox, FocusChangeSendsKillFocusWhileTheListIsStillOpen) {
     HWND c = Make(CBS_DROPDOWN);
     HWND other = Create(WC_LISTBOXW, 0, 7, 150, 200, 80, 60);
