@@ -2,6 +2,7 @@
 
 #include "clocks/CityFields.h"
 #include "clocks/ScrollableForm.h"
+#include "core/CityLists.h"
 #include "core/CommonHelpers.h"
 #include "core/StorageFaults.h"
 #include "platform/framework/CeDb.h"
@@ -63,14 +64,7 @@ CString CEditCitiesDlg::FieldText(CEdit& edit) const {
 
 void CEditCitiesDlg::FillList() {
     m_listCities.ResetContent();
-    CWaitCursor wait;
-    m_db.SeekFirst();
-    while (!m_db.IsEOF()) {
-        DWORD index = m_db.GetCurrentIndex();
-        m_listCities.AddString(m_db.GetName(index));
-        // A record the store cannot read does not move the cursor: stop rather than loop.
-        if (m_db.GetCurrentIndex() <= index) break;
-    }
+    FillCityList(m_listCities, m_db); // item i is CityIndex i; cities of one name show their countries
 }
 
 void CEditCitiesDlg::OnSelChangeCityList() {

@@ -1,5 +1,6 @@
 #include "clocks/HomeCityDlg.h"
 
+#include "core/CityLists.h"
 #include "core/ListFileReader.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
@@ -41,17 +42,7 @@ BOOL CHomeCityDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_db.Open();
     ReadWorkArea();
-    {
-        CWaitCursor wait;
-        // Reading a name moves the cursor to the next city. A read that does not move it (a
-        // record the store cannot read) ends the walk instead of repeating forever.
-        m_db.SeekFirst();
-        while (!m_db.IsEOF()) {
-            DWORD index = m_db.GetCurrentIndex();
-            m_list.AddString(m_db.GetName(index));
-            if (m_db.GetCurrentIndex() <= index) break;
-        }
-    }
+    FillCityList(m_list, m_db); // item i is CityIndex i; cities of one name show their countries
     // The device's own city is proposed, so that accepting the proposal keeps every clock right.
     m_list.SetCurSel(m_list.GetCount() > 0 ? DeviceCityIndex() : 0);
     return TRUE;

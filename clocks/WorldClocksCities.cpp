@@ -78,48 +78,19 @@ void CWorldClocksDlg::OnLButtonDown(UINT nFlags, CPoint point) {
             if (ClockGeometry::InsideOpen(area, p)) OpenCityList(n);
         }
         if (ClockGeometry::InsideOpen(g.InfoButtonArea(n), p)) ShowCityInfo(s_clockCity[n], m_dateText[n]);
-        if (ClockGeometry::InsideOpen(g.SunIconArea(n), p)) {
-            CString name;
-            if (combo.m_hWnd && combo.GetCount() > 0) combo.GetLBText(static_cast<int>(s_clockCity[n]), name);
-            if (name.IsEmpty()) name = m_cities.GetName(s_clockCity[n]);
-            ShowCityWeather(name, s_clockCity[n]);
-        }
+        // The weather cities know a city by its name alone (not by the text its list shows).
+        if (ClockGeometry::InsideOpen(g.SunIconArea(n), p)) ShowCityWeather(m_cities.GetName(s_clockCity[n]), s_clockCity[n]);
     }
 }
 
 void CWorldClocksDlg::OpenCityList(int clock) {
     CComboBox& combo = m_cityCombo[clock];
     if (combo.GetCount() == 0) {
-        {
-            CWaitCursor wait;
-            // Reading a name moves the store's cursor to the next city; a read that does not
-            // move it (a record the store cannot read) ends the walk.
-            m_cities.SeekFirst();
-            while (!m_cities.IsEOF()) {
-                const DWORD index = m_cities.GetCurrentIndex();
-                combo.AddString(m_cities.GetName(index));
-                if (m_cities.GetCurrentIndex() <= index) break;
-            }
-        }
+        // The city clocks' lists are narrower than many names: they open as wide as the widest.
+        FillCityCombo(combo, m_cities, clock > 0);
         combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
-        if (clock > 0) {
-            // The city clocks' lists are narrower than many names: the list opens as wide as
-            // the widest one.
-            CClientDC dc(&combo);
-            CFont* font = combo.GetFont();
-            CFont* old = font ? dc.SelectObject(font) : nullptr;
-            int widest = 0;
-            for (int i = 0; i < combo.GetCount(); ++i) {
-                CString text;
-                combo.GetLBText(i, text);
-                const CSize extent = dc.GetTextExtent(text);
-                if (extent.cx > widest) widest = extent.cx;
-            }
-            if (old) dc.SelectObject(old);
-            combo.SetDroppedWidth(static_cast<UINT>(::GetSystemMetrics(SM_CXVSCROLL) +
-                                                    2 * ::GetSystemMetrics(SM_CXEDGE) + widest));
-        }
     }
+    m_cityChoice[clock].Opened();
     // Shown before it takes the focus: a hidden control takes no keys.
     combo.ShowWindow(SW_SHOW);
     combo.SetFocus();
@@ -137,42 +108,41 @@ void CWorldClocksDlg::ShowCityWeather(const CString& cityName, DWORD /*cityIndex
 
 // [SECTION] City lists -------------------------------------------------------------------------
 
+// A move in the open list only highlights a city: the list's closing takes it (or not).
 void CWorldClocksDlg::OnSelChangeCity(UINT id) {
     const int clock = static_cast<int>(id) - IDC_CLOCK_CITY0;
-    if (clock == 0)
-        ChooseHomeCity();
-    else
-        ChooseCity(clock);
+    if (m_cityCombo[clock].GetDroppedState()) {
+        m_cityChoice[clock].Moved();
+        return;
+    }
+    TakeCity(clock, m_cityCombo[clock].GetCurSel());
 }
+
+void CWorldClocksDlg::OnEditChangeCity(UINT id) { m_cityChoice[static_cast<int>(id) - IDC_CLOCK_CITY0].Typed(); }
 
 void CWorldClocksDlg::OnKillFocusCity(UINT id) { LeaveCityList(static_cast<int>(id) - IDC_CLOCK_CITY0, true); }
 
 void CWorldClocksDlg::OnCloseUpCity(UINT id) { LeaveCityList(static_cast<int>(id) - IDC_CLOCK_CITY0, false); }
 
-void CWorldClocksDlg::OnSelEndOkCity(UINT id) {
-    CComboBox& combo = m_cityCombo[static_cast<int>(id) - IDC_CLOCK_CITY0];
-    const int selected = combo.GetCurSel();
-    if (selected < 0) return;
-    // The edit field shows the chosen item exactly.
-    CString text;
-    combo.GetLBText(selected, text);
-    const int found = combo.FindStringExact(-1, text);
-    if (found >= 0) combo.SetCurSel(found);
+// Return or a tap on an item: the highlighted city is taken once the list has closed.
+void CWorldClocksDlg::OnSelEndOkCity(UINT id) { m_cityChoice[static_cast<int>(id) - IDC_CLOCK_CITY0].Picked(); }
+
+bool CWorldClocksDlg::TakeCity(int clock, int city) {
+    if (city < 0 || city == static_cast<int>(s_clockCity[clock])) return true;
+    m_cityCombo[clock].SetCurSel(city);
+    if (clock == 0)
+        ChooseHomeCity();
+    else
+        ChooseCity(clock);
+    return s_clockCity[clock] == static_cast<DWORD>(city);
 }
 
 void CWorldClocksDlg::LeaveCityList(int clock, bool killFocus) {
     CComboBox& combo = m_cityCombo[clock];
-    CString text;
-    combo.GetWindowText(text);
-    const int found = text.IsEmpty() ? -1 : combo.FindStringExact(-1, text);
-    bool stored = true;
-    if (found < 0 || found == static_cast<int>(s_clockCity[clock])) {
-        combo.SetCurSel(static_cast<int>(s_clockCity[clock])); // the clock keeps its city
-    } else {
-        combo.SetCurSel(found);
-        OnSelChangeCity(IDC_CLOCK_CITY0 + clock);
-        stored = s_clockCity[clock] == static_cast<DWORD>(found);
-    }
+    // The city the user picked or typed, never one a cancel left highlighted; whatever happens,
+    // the list shows the clock's city again (a city that could not be stored is not the clock's).
+    const bool stored = TakeCity(clock, m_cityChoice[clock].Take(combo, m_cities));
+    combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
     if (killFocus) combo.ShowDropDown(FALSE);
     combo.ShowWindow(SW_HIDE);
     // Clock 1 asks about its reminder each time its list closes, but not right after a city

@@ -13,6 +13,7 @@
 #include "clocks/ClockTicker.h"
 #include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
+#include "core/CityLists.h"
 #include "core/RegistryKey.h"
 #include "core/WeatherDb.h"
 #include "platform/framework/BasicControls.h"
@@ -79,6 +80,7 @@ public:
     CEdit m_tipsEdit;
     CButton m_tipsCloseButton;
     CComboBox m_cityCombo[kClockCount];
+    CityListChoice m_cityChoice[kClockCount]; // what the user did in each open list
     CBitmap m_background;
     CFont m_tipsFont;
     CFont m_tipsTextFont;
@@ -145,6 +147,7 @@ protected:
     afx_msg void OnKillFocusCity(UINT id);
     afx_msg void OnCloseUpCity(UINT id);
     afx_msg void OnSelEndOkCity(UINT id);
+    afx_msg void OnEditChangeCity(UINT id);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -172,6 +175,8 @@ private:
     // The list's selection becomes the clock's city.
     void ChooseCity(int clock);
     void ChooseHomeCity();
+    // Makes `city` the clock's city (nothing for -1 or its own city); false when it could not be stored.
+    bool TakeCity(int clock, int city);
     // Offers to move clock n's (1-4) reminder when it names another city than the clock's.
     void OfferReminderMove(int clock);
     // The list is left or closed: a typed name of another city chooses it, anything else

@@ -117,15 +117,8 @@ BOOL CWorldClocksDlg::PreTranslateMessage(MSG* pMsg) {
     return CDialog::PreTranslateMessage(pMsg);
 }
 
-CString CWorldClocksDlg::CityNameOf(int clock) {
-    CComboBox& combo = m_cityCombo[clock];
-    if (combo.m_hWnd && combo.GetCount() > 0) {
-        CString text;
-        combo.GetWindowText(text);
-        return text;
-    }
-    return m_cities.GetName(s_clockCity[clock]);
-}
+// The clock's city as its list names it: a name more than one city has comes with its country.
+CString CWorldClocksDlg::CityNameOf(int clock) { return CityListLabel(m_cities, s_clockCity[clock]); }
 
 CString CWorldClocksDlg::GetClockCityName(int clock) {
     if (clock < 0 || clock >= kClockCount) return CString();

@@ -151,7 +151,9 @@ void CCitySelectDlg::FillList() {
         const DWORD index = m_store.GetCurrentIndex();
         CString name = m_store.GetName(index);
         CString country = m_store.GetCountry(index);
-        m_list.AddString(name + L" - " + country);
+        // The sorted list keeps each item's store position: the pick is read from the item.
+        const int item = m_list.AddString(name + L" - " + country);
+        if (item >= 0) m_list.SetItemData(item, index);
         // A record that cannot be read does not move the cursor: stop rather than loop.
         if (m_store.GetCurrentIndex() <= index) break;
     }
@@ -167,7 +169,7 @@ BOOL CCitySelectDlg::OnInitDialog() {
     FillList();
     m_findEdit.SetWindowText(KeywordText());
     m_findEdit.SetSel(0, -1);
-    if (!m_chosenCity.IsEmpty()) m_list.SetCurSel(m_list.FindString(-1, m_chosenCity));
+    if (!m_chosenCity.IsEmpty()) m_list.SetCurSel(ItemOfCity(m_chosenCity));
     CString add;
     add.LoadString(IDS_ADD_OTHER_CITIES_BUTTON);
     m_addButton.SetWindowText(add);
@@ -211,17 +213,20 @@ void CCitySelectDlg::OnPaint() {
 void CCitySelectDlg::OnDestroy() {
     // Nothing selected keeps the city the dialog was opened with.
     const int selection = m_list.m_hWnd ? m_list.GetCurSel() : -1;
-    if (selection >= 0) {
-        CString text;
-        m_list.GetText(selection, text);
-        const int dash = text.Find(L" - ");
-        m_chosenCity = dash >= 0 ? text.Left(dash) : text;
-    }
+    if (selection >= 0) m_chosenCity = m_store.GetName(static_cast<DWORD>(m_list.GetItemData(selection)));
     m_chosenIndex = selection;
     CDialog::OnDestroy();
     m_titleFont.DeleteObject();
     m_findFont.DeleteObject();
     m_buttonFont.DeleteObject();
+}
+
+// The list item of the weather city of that name, or -1; the first item that begins with the
+// name when none has it whole (the store names a city by its name alone).
+int CCitySelectDlg::ItemOfCity(const CString& name) {
+    for (int i = 0; i < m_list.GetCount(); ++i)
+        if (m_store.GetName(static_cast<DWORD>(m_list.GetItemData(i))) == name) return i;
+    return m_list.FindString(-1, name);
 }
 
 void CCitySelectDlg::OnChangeFind() {
@@ -247,7 +252,7 @@ void CCitySelectDlg::OnAddOtherCities() {
         m_list.SetCurSel(remembered);
     } else {
         m_chosenCity = add.m_lastAdded;
-        const int found = m_list.FindString(-1, add.m_lastAdded);
+        const int found = ItemOfCity(add.m_lastAdded);
         m_list.SetCurSel(found >= 0 ? found : 0);
     }
     m_list.SetFocus();

@@ -43,7 +43,8 @@ public:
     CWeatherDb m_store;
     int m_findLabelWidth = 0;
 
-    // Fills the list with "name - country" for every store record.
+    // Fills the list with "name - country" for every store record, each item holding its
+    // record's store position.
     void FillList();
     afx_msg void OnAddOtherCities();
 
@@ -61,6 +62,7 @@ protected:
 
 private:
     void LayOut();
+    int ItemOfCity(const CString& name);
     CFont m_titleFont, m_findFont, m_buttonFont;
 };
 

@@ -150,15 +150,6 @@ void CWorldMapPanel::InvalidateAll() {
     if (m_hWnd) Invalidate(TRUE);
 }
 
-CString CWorldMapPanel::CityNameAt(DWORD cityIndex) {
-    if (m_cityCombo.m_hWnd && m_cityCombo.GetCount() > 0) {
-        CString text;
-        if (static_cast<int>(cityIndex) < m_cityCombo.GetCount()) m_cityCombo.GetLBText(static_cast<int>(cityIndex), text);
-        return text;
-    }
-    return m_cities.GetName(cityIndex);
-}
-
 POINT CWorldMapPanel::CityCentre(DWORD cityIndex) {
     const double lon = ReadLeadingInt(m_cities.GetLongitude(cityIndex));
     const double lat = ReadLeadingInt(m_cities.GetLatitude(cityIndex));
@@ -173,7 +164,7 @@ void CWorldMapPanel::PlaceCityMarker() {
     POINT p = CityCentre(m_mapCity);
     if (m_marker.m_hWnd) m_marker.SetWindowPos(&wndTopMost, p.x - 2, p.y - 2, 5, 5, SWP_SHOWWINDOW);
     RaiseOpenTips();
-    m_cityName = m_cities.GetName(m_mapCity);
+    m_cityName = CityListLabel(m_cities, m_mapCity); // a name more than one city has comes with its country
 }
 
 // An open tips box stays over the sun picture and the city marker, which go on top when placed.
@@ -404,12 +395,7 @@ void CWorldMapPanel::OnPaint() {
     if (m_mediumFont.GetSafeHandle()) dc.SelectObject(&m_mediumFont);
     dc.SetTextColor(m_colour[CNC]);
     {
-        CString name;
-        if (m_cityCombo.m_hWnd && m_cityCombo.GetCount() > 0)
-            m_cityCombo.GetWindowText(name);
-        else
-            name = m_cities.GetName(m_mapCity);
-        name = FitTextToWidth(&dc, name, m_workWidth - m_workWidth / 5 - d - 20);
+        const CString name = FitTextToWidth(&dc, m_cityName, m_workWidth - m_workWidth / 5 - d - 20);
         dc.TextOut(d + 5, m_mapHeight + 6, name);
     }
 

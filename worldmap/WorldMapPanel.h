@@ -11,6 +11,7 @@
 #include "clocks/ClockTicker.h"
 #include "clocks/DstRule.h"
 #include "core/CitiesDb.h"
+#include "core/CityLists.h"
 #include "core/CityTime.h"
 #include "core/RegistryKey.h"
 #include "core/WeatherDb.h"
@@ -70,7 +71,6 @@ public:
     // The five centres of the squares, computed as the paint computes them.
     POINT CityCentre(DWORD cityIndex);
     // The city's name: the combo's item once it is filled, else the store's.
-    CString CityNameAt(DWORD cityIndex);
     // The selected city's daylight-saving window as held by the page.
     CityDstWindow SelectedCityWindow() const;
     // The selected city's current date and whole hour on its standard time (a device local time):
@@ -108,6 +108,7 @@ public:
     CStatic m_sunsetValue;
     CStatic m_sunriseValue;
     CComboBox m_cityCombo;
+    CityListChoice m_cityChoice; // what the user did in the open city list
     CDigitalClock m_digitalClock;
 
     // Drawing objects.
@@ -191,6 +192,7 @@ public:
     afx_msg void OnKillFocusCity();
     afx_msg void OnCloseUpCity();
     afx_msg void OnSelEndOkCity();
+    afx_msg void OnEditChangeCity();
     afx_msg void OnTipsSetFocus();
     afx_msg void OnTipClose();
     afx_msg void OnCityInformation();
@@ -216,7 +218,9 @@ private:
     void CreateTextFonts();
     void RebuildSkinObjects();
     void OpenCityChoice();
-    void CommitComboText(bool closeList);
+    // Makes `city` the map's city (nothing for -1 or its own city), once it is stored.
+    void TakeCity(int city);
+    void TakeChosenCity();
     int RiseSetGap(bool forPaint) const;
     int RiseSetLeft(bool forPaint) const; // R
     // Square n (1..5) under the last tap, 0 for none.

@@ -78,7 +78,7 @@ void CWorldMapPanel::OnLButtonDown(UINT nFlags, CPoint point) {
     const bool onRow = y > m_mapHeight + 5 && y < m_mapHeight + 5 + rowHeight;
     if (onRow) {
         if (x > x1 - 20 && x < x1)
-            ShowCityWeather(CityNameAt(m_mapCity), m_mapCity);
+            ShowCityWeather(m_cities.GetName(m_mapCity), m_mapCity);
         else if (x > d && x < x1)
             OpenCityChoice();
         if (x > d - 20 && x < d) ShowCityInformation(m_mapCity);
@@ -105,66 +105,54 @@ void CWorldMapPanel::OnKillFocus(CWnd* pNewWnd) {
 
 void CWorldMapPanel::OpenCityChoice() {
     if (m_cityCombo.GetCount() == 0) {
-        CWaitCursor wait;
-        m_cities.SeekFirst();
-        while (!m_cities.IsEOF()) m_cityCombo.AddString(m_cities.GetName(m_cities.GetCurrentIndex()));
+        FillCityCombo(m_cityCombo, m_cities, true);
         m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
-        int widest = 0;
-        {
-            CClientDC dc(&m_cityCombo);
-            CFont* font = m_cityCombo.GetFont();
-            CFont* old = font ? dc.SelectObject(font) : nullptr;
-            for (int i = 0; i < m_cityCombo.GetCount(); ++i) {
-                CString text;
-                m_cityCombo.GetLBText(i, text);
-                widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
-            }
-            if (old) dc.SelectObject(old);
-        }
-        m_cityCombo.SetDroppedWidth(widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE));
     }
+    m_cityChoice.Opened();
     // Shown before it takes the focus: a hidden control takes no keys.
     m_cityCombo.ShowWindow(SW_SHOW);
     m_cityCombo.SetFocus();
     m_cityCombo.ShowDropDown(TRUE);
 }
 
+// A move in the open list only highlights a city: the list's closing takes it (or not).
 void CWorldMapPanel::OnSelChangeCity() {
-    const int selection = m_cityCombo.GetCurSel();
-    if (selection < 0) return; // nothing chosen: the city stays
-    // The map moves to a city only once it is stored; a failed write (said by the registry
-    // helper) leaves the list, the marker and the times on the stored city.
-    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(selection))) {
-        m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
+    if (m_cityCombo.GetDroppedState()) {
+        m_cityChoice.Moved();
         return;
     }
-    m_mapCity = static_cast<DWORD>(selection);
+    TakeCity(m_cityCombo.GetCurSel());
+}
+
+void CWorldMapPanel::TakeCity(int city) {
+    if (city < 0 || city == static_cast<int>(m_mapCity)) return; // nothing chosen: the city stays
+    // The map moves to a city only once it is stored; a failed write (said by the registry
+    // helper) leaves the list, the marker and the times on the stored city.
+    if (!m_registry.WriteDword(HKEY_LOCAL_MACHINE, kMapKey, L"mapclock", static_cast<DWORD>(city))) return;
+    m_mapCity = static_cast<DWORD>(city);
     LoadSelectedCityZone(m_mapCity);
     PlaceCityMarker();
     m_firstTick = 1;
     m_shadowDue = true;
 }
 
-void CWorldMapPanel::CommitComboText(bool) {
-    CString text;
-    m_cityCombo.GetWindowText(text);
-    const int found = m_cityCombo.FindStringExact(-1, text);
-    if (found == CB_ERR || found == static_cast<int>(m_mapCity)) {
-        m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
-        return;
-    }
-    m_cityCombo.SetCurSel(found);
-    OnSelChangeCity();
+// The city the user picked or typed, never one a cancel left highlighted; the list shows the
+// map's city again.
+void CWorldMapPanel::TakeChosenCity() {
+    TakeCity(m_cityChoice.Take(m_cityCombo, m_cities));
+    m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
 }
 
+void CWorldMapPanel::OnEditChangeCity() { m_cityChoice.Typed(); }
+
 void CWorldMapPanel::OnKillFocusCity() {
-    CommitComboText(true);
+    TakeChosenCity();
     m_cityCombo.ShowDropDown(FALSE);
     m_cityCombo.ShowWindow(SW_HIDE);
 }
 
 void CWorldMapPanel::OnCloseUpCity() {
-    CommitComboText(false);
+    TakeChosenCity();
     m_cityCombo.ShowWindow(SW_HIDE);
     if (m_showCitySquares) {
         RECT band{0, 0, m_workWidth, m_mapHeight};
@@ -172,14 +160,8 @@ void CWorldMapPanel::OnCloseUpCity() {
     }
 }
 
-void CWorldMapPanel::OnSelEndOkCity() {
-    const int selection = m_cityCombo.GetCurSel();
-    if (selection < 0) return;
-    CString text;
-    m_cityCombo.GetLBText(selection, text);
-    const int found = m_cityCombo.FindStringExact(0, text);
-    if (found != CB_ERR) m_cityCombo.SetCurSel(found);
-}
+// Return or a tap on an item: the highlighted city is taken once the list has closed.
+void CWorldMapPanel::OnSelEndOkCity() { m_cityChoice.Picked(); }
 
 // [SECTION] Clock-city squares ------------------------------------------------------------------
 
@@ -215,8 +197,8 @@ void CWorldMapPanel::DrawClockCitySquares(CDC* dc) {
     for (int n = 0; n < kSquareCount; ++n) {
         const POINT c = CityCentre(m_clockCities[n]);
         ClockSquareCentres[n] = c;
-        const CString name = m_cities.GetName(m_clockCities[n]);
-        if (name == m_cityName) continue; // the marker and the white label show it
+        if (m_clockCities[n] == m_mapCity) continue; // the marker and the white label show it
+        const CString name = CityListLabel(m_cities, m_clockCities[n]);
         label(name, c, kSquareColours[n]);
         CBrush brush;
         brush.CreateSolidBrush(kSquareColours[n]);
@@ -225,7 +207,7 @@ void CWorldMapPanel::DrawClockCitySquares(CDC* dc) {
         dc->SelectObject(old);
     }
     if (m_smallBoldFont.GetSafeHandle()) dc->SelectObject(&m_smallBoldFont);
-    label(m_cities.GetName(m_mapCity), CityCentre(m_mapCity), RGB(255, 255, 255));
+    label(m_cityName, CityCentre(m_mapCity), RGB(255, 255, 255));
     if (m_smallFont.GetSafeHandle()) dc->SelectObject(&m_smallFont);
 }
 
@@ -268,7 +250,7 @@ void CWorldMapPanel::OnWeatherForecast() {
     const int n = SquareUnderTap(5);
     if (n == 0) return;
     const DWORD city = m_clockCities[n - 1];
-    ShowCityWeather(CityNameAt(city), city);
+    ShowCityWeather(m_cities.GetName(city), city);
 }
 
 void CWorldMapPanel::ShowCityInformation(DWORD cityIndex) {

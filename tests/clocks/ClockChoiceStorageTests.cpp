@@ -61,15 +61,15 @@ protected:
         ASSERT_TRUE(ScheduleReminder(m_page->m_cities, c.clock, c.stored, home, L"09:00", L"10/05/2027", L"Meet"));
     }
 
-    // The user's choice: the list opened with a tap on the clock's name, one step down, closed.
-    // The taps alternate their points lest two make a double tap.
+    // The user's choice: the list opened with a tap on the clock's name, one step down, taken
+    // with Return. The taps alternate their points lest two make a double tap.
     void Choose(const ClockChoice& c) {
         const RECT r = m_page->Geometry().ComboRect(c.clock);
         POINT p{r.left + 20 + 20 * (m_taps++ % 2), (r.top + r.bottom) / 2};
         m_page->ClientToScreen(&p);
         dt::Tap(p);
         dt::PressKey(VK_DOWN);
-        dt::PressKey(VK_ESCAPE);
+        dt::PressKey(VK_RETURN);
         m_page->SendMessage(WM_TIMER);
     }
 

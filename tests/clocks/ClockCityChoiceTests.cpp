@@ -166,11 +166,12 @@ TEST_F(ClockCityChoiceTest, ChoosingACityStoresItAndWorksOutItsZone) {
     auto& page = CreatePage();
     OpenList(3); // New York
     dt::PressKey(VK_DOWN);
+    EXPECT_EQ(page.s_clockCity[3], static_cast<DWORD>(NewYork)); // only highlighted while the list is open
+    dt::PressKey(VK_RETURN);
     EXPECT_EQ(page.s_clockCity[3], static_cast<DWORD>(StJohns));
     EXPECT_EQ(ReadClock(L"clock3"), static_cast<DWORD>(StJohns));
     EXPECT_EQ(page.m_zone[3], -230); // -330 with its summer hour in July
     EXPECT_EQ(page.m_fullRepaint, 1);
-    dt::PressKey(VK_RETURN);
     EXPECT_FALSE(page.m_cityCombo[3].IsWindowVisible());
     page.SendMessage(WM_TIMER);
     EXPECT_STREQ(page.m_timeText[3].Left(5), L"06:50"); // -2:30 against London +1 at 10:20
@@ -210,19 +211,20 @@ TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {
     ui::ScriptMessageBoxAnswers({IDNO});
     OpenList(2);
     dt::PressKey(VK_DOWN); // London
+    dt::PressKey(VK_RETURN);
     ASSERT_EQ(ui::MessageBoxRecords().size(), 1u);
     const ui::MessageBoxRecord question = ui::MessageBoxRecords()[0];
     EXPECT_EQ(question.caption, L"Update");
     EXPECT_EQ(question.text, L"Delhi:  09h00, 10/5/2027\n\nTo:\n\nLondon:  09h00, 10/5/2027");
     EXPECT_EQ(question.type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(Stamp(Reminder(2).start), "2027-05-10 04:30:00");
-    dt::PressKey(VK_ESCAPE);
 
     // Agreed: the notification is set for London's 09:00, naming London; the texts stay.
     ui::ClearMessageBoxRecords();
     ui::ScriptMessageBoxAnswers({IDYES, IDOK});
     OpenList(2);
     dt::PressKey(VK_DOWN); // New York
+    dt::PressKey(VK_RETURN);
     ASSERT_EQ(ui::MessageBoxRecords().size(), 2u);
     EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Delhi:  09h00, 10/5/2027\n\nTo:\n\nNew York:  09h00, 10/5/2027");
     EXPECT_EQ(ui::MessageBoxRecords()[1].text, L"Reminders settings saved...");
@@ -236,14 +238,16 @@ TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {
     EXPECT_EQ(Stamp(Reminder(1).start), Stamp(reminder1.start));
     EXPECT_STREQ(key.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, L"desc4"), L"");
     EXPECT_EQ(key.RegistryStatus, CRegistryKey::kFound);
-    dt::PressKey(VK_RETURN);
 
     // The city that the reminder already names asks nothing.
     ui::ClearMessageBoxRecords();
     ui::ScriptMessageBoxAnswers({IDNO});
     OpenList(2);
     dt::PressKey(VK_UP); // London
+    dt::PressKey(VK_RETURN);
+    OpenList(2);
     dt::PressKey(VK_DOWN); // New York again: the reminder names it
+    dt::PressKey(VK_RETURN);
     EXPECT_EQ(ui::MessageBoxRecords().size(), 1u); // only the London question
 }
 
@@ -257,9 +261,9 @@ TEST_F(ClockCityChoiceTest, ClockOneAsksWhenItsListClosesAndAgainAfterADecline) 
     dt::PressKey(VK_DOWN); // Delhi: no question while the list is open
     EXPECT_TRUE(ui::MessageBoxRecords().empty());
     ui::ClearMessageBoxRecords();
-    EXPECT_EQ(page.s_clockCity[1], static_cast<DWORD>(Delhi));
     ui::ScriptMessageBoxAnswers({IDNO});
     dt::PressKey(VK_RETURN);
+    EXPECT_EQ(page.s_clockCity[1], static_cast<DWORD>(Delhi));
     ASSERT_EQ(ui::MessageBoxRecords().size(), 1u);
     EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Berlin:  23h30, 31/12/2027\n\nTo:\n\nDelhi:  23h30, 31/12/2027");
 
@@ -301,14 +305,16 @@ TEST_F(ClockCityChoiceTest, AReminderThatWouldFallOnARepeatedReadingStaysAndSays
     ui::ScriptMessageBoxAnswers({IDNO, IDYES, IDOK});
     OpenList(3);
     dt::PressKey(VK_UP); // London: declined
+    dt::PressKey(VK_RETURN);
+    OpenList(3);
     dt::PressKey(VK_UP); // Delhi: agreed, but there the time is a repeated reading
+    dt::PressKey(VK_RETURN);
     ASSERT_EQ(ui::MessageBoxRecords().size(), 3u);
     CString refusal;
     refusal.LoadString(IDS_REMINDER_MOVE_REPEATED_READING);
     EXPECT_EQ(ui::MessageBoxRecords()[2].text, refusal.Str());
     EXPECT_EQ(Stamp(Reminder(3).start), Stamp(before.start));
     EXPECT_EQ(Reminder(3).text, before.text);
-    dt::PressKey(VK_ESCAPE);
 
     // Once the device's clock has gone back, the move is made.
     int d = 0, m = 0, y = 0, h = 0, mi = 0;
@@ -321,7 +327,10 @@ TEST_F(ClockCityChoiceTest, AReminderThatWouldFallOnARepeatedReadingStaysAndSays
     ui::ScriptMessageBoxAnswers({IDNO, IDYES, IDOK});
     OpenList(3);
     dt::PressKey(VK_DOWN); // London: declined
-    dt::PressKey(VK_UP);   // Delhi
+    dt::PressKey(VK_RETURN);
+    OpenList(3);
+    dt::PressKey(VK_UP); // Delhi
+    dt::PressKey(VK_RETURN);
     ASSERT_EQ(ui::MessageBoxRecords().size(), 3u);
     EXPECT_EQ(ui::MessageBoxRecords()[2].text, L"Reminders settings saved...");
     char due[32];
@@ -329,7 +338,6 @@ TEST_F(ClockCityChoiceTest, AReminderThatWouldFallOnARepeatedReadingStaysAndSays
     EXPECT_EQ(Stamp(Reminder(3).start), due);
     EXPECT_EQ(Reminder(3).text.substr(0, 25), (L"Delhi:  " + std::wstring(time.Left(2)) + L"h00, " +
                                                std::to_wstring(d) + L"/10/2026 ").substr(0, 25));
-    dt::PressKey(VK_ESCAPE);
 }
 
 class HomeCityChoiceTest : public ClockCityChoiceTest {
@@ -356,6 +364,7 @@ TEST_F(HomeCityChoiceTest, NewHomeCityJoinsTheWeatherCitiesAndShiftsThePlaces) {
     auto& page = CreatePage();
     OpenList(0);
     dt::PressKey(VK_DOWN); // New York
+    dt::PressKey(VK_RETURN);
     EXPECT_EQ(page.s_clockCity[0], static_cast<DWORD>(NewYork));
     EXPECT_EQ(ReadClock(L"clock"), static_cast<DWORD>(NewYork));
     EXPECT_EQ(page.m_refHours, -4); // the device's clock now stands for New York's summer time
@@ -373,7 +382,6 @@ TEST_F(HomeCityChoiceTest, NewHomeCityJoinsTheWeatherCitiesAndShiftsThePlaces) {
     EXPECT_EQ(Place(L"wetp2"), 3u);
     EXPECT_EQ(Place(L"wetp3"), 4u);
     EXPECT_EQ(Place(L"wetp4"), 1u);
-    dt::PressKey(VK_RETURN);
     // The next tick shows the city clocks against New York: Berlin (+2) is 6 hours ahead.
     page.SendMessage(WM_TIMER);
     EXPECT_STREQ(page.m_timeText[1].Left(5), L"16:20");
@@ -384,7 +392,10 @@ TEST_F(HomeCityChoiceTest, NewHomeCityJoinsTheWeatherCitiesAndShiftsThePlaces) {
     ui::ScriptMessageBoxAnswers({IDOK});
     OpenList(0);
     dt::PressKey(VK_UP);
+    dt::PressKey(VK_RETURN);
+    OpenList(0);
     dt::PressKey(VK_DOWN);
+    dt::PressKey(VK_RETURN);
     EXPECT_EQ(weather.GetRecordCount(), 5);
     EXPECT_EQ(Place(L"wetp2"), 3u);
     EXPECT_EQ(ui::MessageBoxRecords().size(), 1u); // London's country file is missing: reported once
@@ -401,6 +412,7 @@ TEST_F(HomeCityChoiceTest, HomeReminderMovesWithoutAQuestionAndAMissingCountryFi
     ui::ScriptMessageBoxAnswers({IDOK, IDOK});
     OpenList(0);
     dt::PressKey(VK_UP); // Delhi (India): no country file
+    dt::PressKey(VK_RETURN);
     EXPECT_EQ(page.s_clockCity[0], static_cast<DWORD>(Delhi));
     EXPECT_EQ(page.m_zone[0], 530);
     EXPECT_EQ(page.m_refHours, 0); // the device stays the reference

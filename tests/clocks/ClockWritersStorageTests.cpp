@@ -77,7 +77,7 @@ protected:
     }
 
     // The user's action: the clock's list opened with a tap on its name, the new city chosen
-    // with a key, every question answered yes and every message OK, the list closed.
+    // with a key and taken with Return, every question answered yes and every message OK.
     void Act(const ClockWriter& w) {
         ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK, IDOK});
         RECT r = m_page->Geometry().ComboRect(w.clock);
@@ -85,7 +85,7 @@ protected:
         m_page->ClientToScreen(&p);
         dt::Tap(p);
         dt::PressKey(w.key);
-        dt::PressKey(VK_ESCAPE);
+        dt::PressKey(VK_RETURN);
     }
 
     // What the device holds of everything the action may write.

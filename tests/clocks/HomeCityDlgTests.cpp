@@ -80,9 +80,10 @@ TEST_F(HomeCityDlgTest, ListFollowsTheStoreOrderAndTheSelectionIsTheCityIndex) {
         dlg.m_list.SetCurSel(9);
         dlg.SendMessage(WM_COMMAND, IDOK);
     });
+    // The two of one name show their countries.
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"Athens", L"Bergen", L"Cairo", L"Delhi", L"Kyiv", L"Lima",
-                                                L"Oslo", L"Paris", L"Paris", L"St Johns", L"St. John's",
-                                                L"Zurich", L"de Aar"}));
+                                                L"Oslo", L"Paris (France)", L"Paris (USA)", L"St Johns",
+                                                L"St. John's", L"Zurich", L"de Aar"}));
     EXPECT_EQ(result, 9);
     CCitiesDb db;
     db.Open();

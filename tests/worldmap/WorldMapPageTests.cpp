@@ -825,13 +825,13 @@ TEST_F(WorldMapPageTest, ACityThatCannotBeStoredLeavesTheMapOnTheStoredCity) {
                                          std::to_wstring(marker.left) + L"," + std::to_wstring(marker.top),
                                          std::wstring(page.m_cityTimeText)};
     };
-    // The list opened from the name row, one step down, closed.
+    // The list opened from the name row, one step down, taken with Return.
     auto chooseNext = [&] {
         RECT combo{};
         page.m_cityCombo.GetClientRect(&combo);
         page.Tap(page.ClockColumnWidth() + 10, page.m_mapHeight + 5 + combo.bottom / 2);
         device::display::test::PressKey(VK_DOWN);
-        device::display::test::PressKey(VK_ESCAPE);
+        device::display::test::PressKey(VK_RETURN);
         Tick();
     };
     page.m_cityCombo.SetWindowText(L"Berlin");
