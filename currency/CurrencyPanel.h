@@ -61,6 +61,10 @@ public:
     afx_msg void OnSelChangePair2();
     afx_msg void OnSelChangePair3();
     afx_msg void OnSelChangeRateBase();
+    afx_msg void OnSelEndCancelPair1();
+    afx_msg void OnSelEndCancelPair2();
+    afx_msg void OnSelEndCancelPair3();
+    void RetakeCurrency(int column);
     afx_msg void OnTipsOk();
 
     // State, for the container and for tests.
