@@ -384,14 +384,18 @@ void EditCommand(Combo& c, int code) {
         Notify(c, CBN_EDITUPDATE);
     } else if (code == kEnChange) {
         // The text names no item until it matches one; an open list follows the typed text: the
-        // item it names whole, else the first that begins with it (a name that begins a longer
-        // one sorted before it, "Porto" after "Porto Alegre", is still found).
+        // item it names whole, or whole but for a note in brackets after it ("Santiago" for
+        // "Santiago (Chile)"), else the first that begins with it. A name that begins a longer
+        // one sorted before it ("Porto" after "Porto Alegre") is so still found.
         std::wstring t = EditText(c);
         int i = -1;
         if (c.dropped && !t.empty()) {
-            const auto text = reinterpret_cast<LPARAM>(t.c_str());
-            i = static_cast<int>(ToList(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text));
-            if (i < 0) i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), text));
+            const std::wstring noted = t + L" (";
+            i = static_cast<int>(ToList(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str())));
+            if (i < 0)
+                i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(noted.c_str())));
+            if (i < 0)
+                i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str())));
         }
         if (c.dropped) c.typedSinceDrop = true;
         ToList(c, LB_SETCURSEL, static_cast<WPARAM>(i), 0);

@@ -111,9 +111,10 @@ void RegisterListControlClasses();
 // - CB_SHOWDROPDOWN: TRUE sends CBN_DROPDOWN then shows the list; FALSE hides it and sends
 //   CBN_CLOSEUP. Nothing is sent when the list already is in the asked state.
 // - Typing in the edit field (CBS_DROPDOWN): CBN_EDITUPDATE then CBN_EDITCHANGE for every change.
-//   While the list is open the item the text names whole (no case), else the first item starting
-//   with the text, is highlighted and becomes the selection; with the list closed the selection
-//   is cleared (the text names no item yet).
+//   While the list is open the item the text names whole (no case), else the first whose text is
+//   it and a note in brackets ("Santiago (Chile)"), else the first item starting with the text,
+//   is highlighted and becomes the selection; with the list closed the selection is cleared (the
+//   text names no item yet).
 // - CB_SETCURSEL, CB_SELECTSTRING and the other messages send nothing.
 
 #define CBS_SIMPLE 0x0001u

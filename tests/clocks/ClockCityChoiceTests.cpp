@@ -7,6 +7,7 @@
 
 #include "clocks/ReminderNotifications.h"
 #include "platform/ui/MessageBox.h"
+#include "support/CityListChoice.h"
 #include "support/Screenshots.h"
 
 #include <vector>
@@ -196,6 +197,84 @@ TEST_F(ClockCityChoiceTest, ChoosingACityStoresItAndWorksOutItsZone) {
     EXPECT_EQ(page.s_clockCity[2], static_cast<DWORD>(Auckland));
     EXPECT_EQ(ReadClock(L"clock2"), static_cast<DWORD>(Auckland));
     EXPECT_EQ(page.m_zone[2], 12); // its southern summer is not open in July
+}
+
+// Escape, or a tap beside the list, after moves in any clock's open list keeps the clock's city:
+// nothing is stored, nothing is asked, the list closes.
+TEST_F(ClockCityChoiceTest, ACancelledListKeepsEveryClocksCity) {
+    WriteStandardClocks();
+    auto& page = CreatePage();
+    SetReminder(2, Delhi, L"09:00", L"10/05/2027", L"Meet");
+    const DWORD cities[5] = {London, Berlin, Delhi, NewYork, Auckland};
+    const LPCWSTR values[5] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
+    ui::ScriptMessageBoxAnswers({IDNO}); // clock 1 asks whenever its list closes: not about a city
+    for (int n = 0; n < 5; ++n) {
+        for (bool escape : {true, false}) {
+            OpenList(n);
+            dt::PressKey(VK_DOWN);
+            dt::PressKey(VK_DOWN);
+            if (escape) {
+                dt::PressKey(VK_ESCAPE);
+            } else {
+                RECT r = page.Geometry().InfoButtonArea(n == 0 ? 4 : 0);
+                TapPage(r.left - 30, r.top); // beside the list: the list takes the tap
+            }
+            EXPECT_FALSE(page.m_cityCombo[n].IsWindowVisible()) << n;
+            EXPECT_EQ(page.s_clockCity[n], cities[n]) << n << escape;
+            EXPECT_EQ(ReadClock(values[n]), cities[n]) << n << escape;
+            CString text;
+            page.m_cityCombo[n].GetWindowText(text);
+            EXPECT_EQ(text, page.m_cities.GetName(cities[n])) << n << escape;
+        }
+    }
+    EXPECT_TRUE(ui::MessageBoxRecords().empty());
+}
+
+// Each city of a name that two cities of the shipped list share is chosen by keys, by a tap on
+// its item and by typing its list's text (the name and the country); the name alone typed takes
+// the first of that name. The list and the page name the city with its country.
+TEST_F(ClockCityChoiceTest, EachCityOfADoubledNameIsChosenByKeysTapsAndTyping) {
+    testsupport::PlaceShippedCityList();
+    WriteClockSettings(0, 1, 2, 3, 4);
+    auto& page = CreatePage();
+    CComboBox& combo = page.m_cityCombo[2];
+    const std::vector<DWORD> seconds = testsupport::SecondsOfDoubledNames(page.m_cities);
+    EXPECT_EQ(seconds.size(), 14u);
+    for (DWORD second : seconds) {
+        const DWORD first = second - 1;
+        const CString name = page.m_cities.GetName(second);
+        SCOPED_TRACE(std::wstring(name.GetString()));
+        const CString label = name + L" (" + page.m_cities.GetCountry(second) + L")";
+        OpenList(2);
+        testsupport::TypeInCombo(combo, name);
+        EXPECT_EQ(combo.GetCurSel(), static_cast<int>(first));
+        dt::PressKey(VK_DOWN);
+        dt::PressKey(VK_RETURN);
+        EXPECT_EQ(page.s_clockCity[2], second);
+        EXPECT_EQ(ReadClock(L"clock2"), second);
+        EXPECT_EQ(page.GetClockCityName(2), label);
+
+        OpenList(2);
+        testsupport::TypeInCombo(combo, name);
+        dt::PressKey(VK_RETURN);
+        EXPECT_EQ(ReadClock(L"clock2"), first);
+        EXPECT_EQ(page.GetClockCityName(2), name + L" (" + page.m_cities.GetCountry(first) + L")");
+
+        OpenList(2);
+        testsupport::TypeInCombo(combo, label);
+        dt::PressKey(VK_RETURN);
+        EXPECT_EQ(ReadClock(L"clock2"), second);
+
+        OpenList(2);
+        testsupport::TapListItem(static_cast<int>(first));
+        EXPECT_EQ(ReadClock(L"clock2"), first);
+        OpenList(2);
+        testsupport::TapListItem(static_cast<int>(second));
+        EXPECT_EQ(ReadClock(L"clock2"), second);
+        if (name == L"Sydney") {
+            EXPECT_EQ(page.m_zone[2], -3); // Canada's, in summer time in July
+        }
+    }
 }
 
 TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {

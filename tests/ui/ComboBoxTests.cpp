@@ -209,17 +209,20 @@ TEST_F(ComboBox, TheUsersCancelPutsBackTheChoiceTheListOpenedWith) {
     onCommand = nullptr;
 }
 
-// Typing in an open list highlights the item the text names whole before the first that begins
-// with it: "Porto" is found though "Porto Alegre" comes first.
+// Typing in an open list highlights the item the text names whole (or whole but for a note in
+// brackets) before the first that begins with it: "Porto" is found though "Porto Alegre" comes
+// first.
 TEST_F(ComboBox, TypingHighlightsTheWholeNameBeforeALongerOne) {
     HWND c = Create(WC_COMBOBOXW, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, 1005, 20, 30, 120, 150);
-    Add(c, {L"Porto Alegre", L"Porto", L"Porto Velho"}, CB_ADDSTRING);
+    Add(c, {L"Porto Alegre", L"Porto", L"Porto Velho", L"Santiago de Cuba", L"Santiago (Chile)"}, CB_ADDSTRING);
     SetFocus(c);
     SendMessageW(c, CB_SHOWDROPDOWN, TRUE, 0);
     SetWindowTextW(c, L"porto");
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 1);
     SetWindowTextW(c, L"Port");
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 0);
+    SetWindowTextW(c, L"Santiago"); // whole but for its note
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 4);
 }
 
 TEST_F(ComboBox, FocusChangeSendsKillFocusWhileTheListIsStillOpen) {

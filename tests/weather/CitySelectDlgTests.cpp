@@ -135,4 +135,33 @@ TEST_F(CityChoiceTest, FindSelectsByPrefixAndThePlaceTakesTheChosenCity) {
     EXPECT_EQ(page.m_placeNames[1], L"Rome");
 }
 
+// The chosen city is the item's record, whatever its text holds: a name with " - " in it is
+// taken whole.
+TEST_F(CityChoiceTest, TheChosenCityIsThePickedItemsRecord) {
+    OpenFourPlaces();
+    {
+        CWeatherDb weather;
+        weather.Open();
+        ASSERT_TRUE(weather.AddCity(L"Frankfurt - Main", L"DE1", L"", L"01/01/2000:Germany"));
+        ASSERT_TRUE(weather.FindByName(L"Oslo"));
+        CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana\\weather", L"wetp2", weather.GetCurrentIndex());
+    }
+    CWeatherPanel& page = CreatePage();
+    std::wstring shownAtStart;
+    WhenDialogUp<CCitySelectDlg>([&](CCitySelectDlg& dlg) {
+        CString text;
+        dlg.m_list.GetText(dlg.m_list.GetCurSel(), text);
+        shownAtStart = text.Str();
+        dlg.m_list.SetCurSel(dlg.m_list.FindString(-1, L"Frankfurt"));
+        dlg.EndDialog(IDOK);
+    });
+    page.ChooseCity(1); // place 2, Oslo
+    EXPECT_EQ(shownAtStart, L"Oslo - Norway");
+    EXPECT_EQ(page.m_placeNames[1], L"Frankfurt - Main");
+    CWeatherDb weather;
+    weather.Open();
+    ASSERT_TRUE(weather.FindByName(L"Frankfurt - Main"));
+    EXPECT_EQ(ReadWeatherValue(L"wetp2"), weather.GetCurrentIndex());
+}
+
 } // namespace

@@ -14,6 +14,7 @@
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/MessageBox.h"
 #include "resources/resource.h"
+#include "support/CityListChoice.h"
 #include "support/DeviceFileAccess.h"
 #include "support/FileSizeLimit.h"
 #include "support/PageHost.h"
@@ -810,6 +811,61 @@ TEST_F(WorldMapPageTest, CityChoiceFromTheNameRow) {
     EXPECT_EQ(page.m_cityName, CString(L"Delhi"));
     Tick();
     EXPECT_EQ(page.m_cityTimeText, CString(L"14:50:30")); // the device clock reads London's +1
+}
+
+// Each city of a name two cities of the shipped list share is the map's city by keys, by a tap
+// on its item and by typing; the name row, the marker and the stored value follow it; Escape
+// after moves keeps it.
+TEST_F(WorldMapPageTest, EachCityOfADoubledNameIsChosenAndACancelKeepsIt) {
+    testsupport::PlaceShippedCityList();
+    NoTips();
+    WriteClocks(0, 1, 2, 3, 4);
+    Write(L"Jorvana\\map", L"mapclock", 0);
+    RecordingMapPanel& page = CreatePage();
+    RECT combo{};
+    page.m_cityCombo.GetClientRect(&combo);
+    int taps = 0;
+    auto open = [&] {
+        page.Tap(page.ClockColumnWidth() + 10 + 20 * (taps++ % 2), page.m_mapHeight + 5 + combo.bottom / 2);
+        ASSERT_TRUE(page.m_cityCombo.GetDroppedState());
+    };
+    auto shows = [&](DWORD city) {
+        EXPECT_EQ(page.m_mapCity, city);
+        EXPECT_EQ(Read(L"Jorvana\\map", L"mapclock"), city);
+        EXPECT_EQ(page.m_cityName, page.m_cities.GetName(city) + L" (" + page.m_cities.GetCountry(city) + L")");
+        RECT marker{};
+        page.m_marker.GetWindowRect(&marker);
+        page.ScreenToClient(&marker);
+        const POINT centre = page.CityCentre(city);
+        EXPECT_EQ(marker.left, centre.x - 2);
+        EXPECT_EQ(marker.top, centre.y - 2);
+    };
+    const std::vector<DWORD> seconds = testsupport::SecondsOfDoubledNames(page.m_cities);
+    EXPECT_EQ(seconds.size(), 14u);
+    for (DWORD second : seconds) {
+        const CString name = page.m_cities.GetName(second);
+        SCOPED_TRACE(std::wstring(name.GetString()));
+        open();
+        testsupport::TypeInCombo(page.m_cityCombo, name);
+        device::display::test::PressKey(VK_DOWN);
+        device::display::test::PressKey(VK_RETURN);
+        shows(second);
+        open();
+        device::display::test::PressKey(VK_UP);
+        device::display::test::PressKey(VK_UP);
+        device::display::test::PressKey(VK_ESCAPE);
+        EXPECT_FALSE(page.m_cityCombo.IsWindowVisible());
+        shows(second);
+        open();
+        testsupport::TapListItem(static_cast<int>(second - 1));
+        shows(second - 1);
+        open();
+        testsupport::TypeInCombo(page.m_cityCombo, name + L" (" + page.m_cities.GetCountry(second) + L")");
+        page.SetFocus(); // typed, then the list left
+        device::display::test::PumpUntilIdle();
+        shows(second);
+    }
+    EXPECT_FALSE(testsupport::SaveScreenshot("map-doubled-city-chosen").empty());
 }
 
 TEST_F(WorldMapPageTest, ACityThatCannotBeStoredLeavesTheMapOnTheStoredCity) {
