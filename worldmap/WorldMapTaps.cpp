@@ -198,7 +198,8 @@ void CWorldMapPanel::DrawClockCitySquares(CDC* dc) {
         const POINT c = CityCentre(m_clockCities[n]);
         ClockSquareCentres[n] = c;
         if (m_clockCities[n] == m_mapCity) continue; // the marker and the white label show it
-        const CString name = CityListLabel(m_cities, m_clockCities[n]);
+        // On the map the name alone: its place tells cities of one name apart.
+        const CString name = m_cities.GetName(m_clockCities[n]);
         label(name, c, kSquareColours[n]);
         CBrush brush;
         brush.CreateSolidBrush(kSquareColours[n]);
@@ -207,7 +208,7 @@ void CWorldMapPanel::DrawClockCitySquares(CDC* dc) {
         dc->SelectObject(old);
     }
     if (m_smallBoldFont.GetSafeHandle()) dc->SelectObject(&m_smallBoldFont);
-    label(m_cityName, CityCentre(m_mapCity), RGB(255, 255, 255));
+    label(m_cities.GetName(m_mapCity), CityCentre(m_mapCity), RGB(255, 255, 255));
     if (m_smallFont.GetSafeHandle()) dc->SelectObject(&m_smallFont);
 }
 
