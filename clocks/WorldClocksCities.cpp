@@ -141,13 +141,14 @@ void CWorldClocksDlg::LeaveCityList(int clock, bool killFocus) {
     CComboBox& combo = m_cityCombo[clock];
     // The city the user picked or typed, never one a cancel left highlighted; whatever happens,
     // the list shows the clock's city again (a city that could not be stored is not the clock's).
+    const DWORD before = s_clockCity[clock];
     const bool stored = TakeCity(clock, m_cityChoice[clock].Take(combo, m_cities));
     combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
     if (killFocus) combo.ShowDropDown(FALSE);
     combo.ShowWindow(SW_HIDE);
     // Clock 1 asks about its reminder each time its list closes, but not right after a city
     // that could not be stored: nothing moved.
-    if (!killFocus && clock == 1 && stored) OfferReminderMove(1);
+    if (!killFocus && clock == 1 && stored) OfferReminderMove(1, s_clockCity[clock] != before);
 }
 
 void CWorldClocksDlg::ChooseCity(int clock) {
@@ -162,20 +163,23 @@ void CWorldClocksDlg::ChooseCity(int clock) {
     s_clockCity[clock] = static_cast<DWORD>(selected);
     LoadOneClockZone(clock, CTime::GetCurrentTime().GetYear());
     m_fullRepaint = 1;
-    if (clock >= 2) OfferReminderMove(clock);
+    if (clock >= 2) OfferReminderMove(clock, true);
 }
 
-void CWorldClocksDlg::OfferReminderMove(int clock) {
+void CWorldClocksDlg::OfferReminderMove(int clock, bool moved) {
     CString text;
     if (!FindReminderNotification(kReminderTitles[clock], &text)) return;
     const int colon = text.Find(L':');
     const CString reminderCity = colon >= 0 ? text.Left(colon) : text;
     const CString newCity = m_cities.GetName(s_clockCity[clock]);
-    if (reminderCity == newCity) return;
+    // A reminder names its city by name alone: one of a name other cities have too is asked
+    // about whenever the clock moved, as it may be the other city of that name.
+    const CString shown = CityListLabel(m_cities, s_clockCity[clock]);
+    if (reminderCity == newCity && !(moved && shown != newCity)) return;
 
     const CString cityAndDate = ReminderCityAndDate(text);
     const int dateColon = cityAndDate.Find(L':');
-    const CString question = LoadText(IDS_MOVE_REMINDER_LEAD) + cityAndDate + LoadText(IDS_MOVE_REMINDER_TO) + newCity +
+    const CString question = LoadText(IDS_MOVE_REMINDER_LEAD) + cityAndDate + LoadText(IDS_MOVE_REMINDER_TO) + shown +
                              (dateColon >= 0 ? cityAndDate.Mid(dateColon) : CString());
     if (MessageBox(question, LoadText(IDS_MOVE_REMINDER_CAPTION), MB_YESNO | MB_ICONQUESTION) == IDYES)
         RescheduleReminders(clock);

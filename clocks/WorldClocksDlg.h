@@ -178,7 +178,8 @@ private:
     // Makes `city` the clock's city (nothing for -1 or its own city); false when it could not be stored.
     bool TakeCity(int clock, int city);
     // Offers to move clock n's (1-4) reminder when it names another city than the clock's.
-    void OfferReminderMove(int clock);
+    // moved: the clock has just moved to another city.
+    void OfferReminderMove(int clock, bool moved);
     // The list is left or closed: a typed name of another city chooses it, anything else
     // restores the clock's city; the list is hidden.
     void LeaveCityList(int clock, bool killFocus);

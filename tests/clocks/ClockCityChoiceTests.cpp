@@ -277,6 +277,25 @@ TEST_F(ClockCityChoiceTest, EachCityOfADoubledNameIsChosenByKeysTapsAndTyping) {
     }
 }
 
+// A reminder names its city by name: moved to the other city of that name, the clock asks
+// whether its reminder follows, naming the new city with its country.
+TEST_F(ClockCityChoiceTest, AReminderIsOfferedTheOtherCityOfItsName) {
+    testsupport::PlaceShippedCityList();
+    CCitiesDb cities;
+    cities.Open();
+    ASSERT_TRUE(cities.FindCity(L"Sydney:Australia"));
+    const DWORD australia = cities.GetCurrentIndex();
+    WriteClockSettings(0, 1, australia, 3, 4);
+    CreatePage();
+    SetReminder(2, australia, L"09:00", L"10/05/2027", L"Meet");
+    ui::ScriptMessageBoxAnswers({IDNO});
+    OpenList(2);
+    dt::PressKey(VK_DOWN); // Sydney (Canada)
+    dt::PressKey(VK_RETURN);
+    ASSERT_EQ(ui::MessageBoxRecords().size(), 1u);
+    EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Sydney:  09h00, 10/5/2027\n\nTo:\n\nSydney (Canada):  09h00, 10/5/2027");
+}
+
 TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {
     WriteStandardClocks();
     CreatePage();
