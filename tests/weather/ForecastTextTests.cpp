@@ -157,6 +157,7 @@ TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
         const char* name;
         std::string forecast;
         bool stored;
+        std::string kept = ""; // what the store holds, when not the forecast as it came
     } cases[] = {
         {"feels like 65 (Gulf summer)", with(0, 6, "65"), true},
         {"feels like 38/65", with(1, 6, "38/65"), true},
@@ -171,7 +172,17 @@ TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
         {"temperature -", with(2, 4, "-"), true},
         {"feels like -3/-12", with(1, 6, "-3/-12"), true},
         {"pressure N/A", with(0, 10, "N/A"), true},
-        {"blanks around a value", with(1, 5, " 25 "), true},
+        {"blanks around a value", with(1, 5, " 25 "), true, with(1, 5, "25")},
+        {"blanks in a pair", with(1, 6, " 38 /  30 "), true, with(1, 6, "38/30")},
+        {"high +20", with(0, 5, "+20"), true},
+        {"signed and padded", changed({{0, 5, " +20"}, {0, 9, "+12 "}}), true, changed({{0, 5, "+20"}, {0, 9, "+12"}})},
+        {"feels like 65/-", with(0, 6, "65/-"), true},
+        {"feels like -/12 and N/A/-3", changed({{1, 6, "-/12"}, {2, 6, "N/A/-3"}}), true},
+        {"empty wind direction", with(0, 7, ""), true},
+        {"high + 20", with(0, 5, "+ 20"), false},
+        {"high +-20", with(0, 5, "+-20"), false},
+        {"feels like 65/", with(0, 6, "65/"), false},
+        {"feels like 65/x", with(0, 6, "65/x"), false},
         {"59 fields", good.substr(0, good.size() - 3), true},
         {"59 fields and an unclosed one", good.substr(0, good.size() - 1), true},
         {"day 0 only", good.substr(0, good.find("^", good.find("Day ")) + 1), true},
@@ -209,7 +220,8 @@ TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
         const auto after = Records();
         if (c.stored) {
             EXPECT_TRUE(rejected.empty()) << c.name;
-            EXPECT_EQ(after[2], L"Paris|A1|" + Wide(c.forecast) + L"|" + ForecastRecordDate(Wide(c.forecast).c_str()).Str() +
+            const std::string& kept = c.kept.empty() ? c.forecast : c.kept;
+            EXPECT_EQ(after[2], L"Paris|A1|" + Wide(kept) + L"|" + ForecastRecordDate(Wide(c.forecast).c_str()).Str() +
                                     L":France")
                 << c.name;
         } else {
