@@ -65,7 +65,9 @@ void CCurrencyPanel::FollowShapeInUpdateLabel() {
     if (shown != text) m_lastUpdate.SetWindowText(text);
 }
 
-void CCurrencyPanel::SetUpdateLabelAtStart() { SetUpdateLabel(UpdateTail()); }
+void CCurrencyPanel::SetUpdateLabelAtStart() {
+    SetUpdateLabel(UpdateTail());
+}
 
 void CCurrencyPanel::ShowLastUpdate() {
     if (!m_hWnd) return;

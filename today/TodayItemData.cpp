@@ -156,7 +156,8 @@ bool IsFeelsLikeHalf(LPCWSTR text) {
     WCHAR* end = nullptr;
     std::wcstod(text, &end);
     if (end == text) return false;
-    while (*end == L' ') ++end;
+    while (*end == L' ')
+        ++end;
     return !*end;
 }
 

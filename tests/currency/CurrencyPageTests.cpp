@@ -148,7 +148,8 @@ TEST_F(CurrencyPageTest, ALongAmountsTotalsFitTheirCellsAsTheSameNumber) {
         {L"999999999.99", 999999999.99},
         {L"9" + std::wstring(52, L'8'), 9.888888888888889e52}, // read whole, not from its first characters
     };
-    const std::pair<int, int> shapes[] = {{240, 320}, {320, 240}, {240, 240}, {320, 320}, {480, 640}, {640, 480}};
+    const std::pair<int, int> shapes[] = {{240, 320}, {320, 240}, {240, 240},
+                                          {320, 320}, {480, 640}, {640, 480}};
     int wholeShown = 0, cutShown = 0;
     for (const auto& [typed, amount] : amounts) {
         Type(0, 0, typed.c_str());
@@ -159,7 +160,8 @@ TEST_F(CurrencyPageTest, ALongAmountsTotalsFitTheirCellsAsTheSameNumber) {
                 device::ui::SetSipUp(panelUp);
                 page.SendMessage(WM_SETTINGCHANGE, 0, 0);
                 for (int column = 0; column < 3; ++column) {
-                    CWnd* cell = page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
+                    CWnd* cell =
+                        page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
                     ASSERT_TRUE(cell);
                     CString text, full;
                     cell->GetWindowText(text);

@@ -218,7 +218,8 @@ TEST_F(CurrencyUpdateTest, InvalidRatesAreSkippedAndTheirCurrenciesKeepTheirRate
          L"US Dollar, Euro, Pound Sterling, Yen, Australian Dollar"},
         {"EUR_0#GBP_-2#", L"Euro, Pound Sterling"},
         {"EUR_" + std::string(5000, '7') + "#", L"Euro"},
-        {"EUR_1.5 x#GBP_1,5#USD_+ 1#JPY_1e#AUD_.#", L"Euro, Pound Sterling, US Dollar, Yen, Australian Dollar"},
+        {"EUR_1.5 x#GBP_1,5#USD_+ 1#JPY_1e#AUD_.#",
+         L"Euro, Pound Sterling, US Dollar, Yen, Australian Dollar"},
         {"EUR_+-1.5#GBP_1.5.2#USD_++1#JPY_ #", L"Euro, Pound Sterling, US Dollar, Yen"},
     };
     for (const auto& [reply, names] : replies) {
@@ -260,13 +261,15 @@ TEST_F(CurrencyUpdateTest, LongSignedOrPaddedRatesAreStoredWithTheirWholeValue) 
         "7.4349442379182156133828996282527e-1",                    // 36 characters
         "6.1349693251533742331288343558282e-05",                   // 37
         "0.74349442379182156133828996282527881040892193308550185", // 56, no exponent
-        " +1.2500000000000000000000000000000000001 ",             // a sign, blanks around
+        " +1.2500000000000000000000000000000000001 ",              // a sign, blanks around
         "\t2.5 ",
         "+.5e+0",
         "0.000000000000000000000000000000000000000000012345e45", // 53, the exponent after 29
     };
     for (const char* rate : rates) {
-        server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, std::string("GBP_") + rate + "#"});
+        server.Script(
+            "/rates",
+            ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, std::string("GBP_") + rate + "#"});
         EXPECT_TRUE(UpdateAll().empty()) << rate;
         const double value = std::strtod(rate, nullptr);
         const CString stored = StoredRate(L"Pound Sterling");

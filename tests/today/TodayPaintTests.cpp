@@ -256,8 +256,8 @@ TEST_F(TodayPaint, DetailsShowAHalfMissingFeelsLikeAndAnEmptyWindAsNoData) {
     Tap(215, 8);
     ASSERT_TRUE(std::find(texts.begin(), texts.end(), L"Berlin, Germany") != texts.end());
     EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"68/-") != texts.end()); // 20 C, no second half
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"N/A"), 1); // the wind direction
-    EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"12") != texts.end()); // its speed as it came
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"N/A"), 1);               // the wind direction
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"12") != texts.end());   // its speed as it came
 }
 
 TEST_F(TodayPaint, DaysOutsideAnOldRecordShowTheQuestionPanel) {

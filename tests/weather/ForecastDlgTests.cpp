@@ -262,9 +262,10 @@ TEST_F(ForecastDlgTest, FahrenheitConvertsTemperaturesAndFeelsLikeKeepingPlaceho
 // stored, then shown as the numbers the server meant, in °C and °F alike, the empty wind as the
 // other missing values.
 TEST_F(ForecastDlgTest, SignedPaddedAndHalfMissingValuesShowAsTheServerMeantThem) {
-    const std::string forecast =
-        ForecastOf({{"W01", "Sunny", "Sunday 06/21/2009", "10:00", "12 ", " +20", "65/-", "", "", "1015", "20"},
-                    {"W03", "Cloudy", "Monday 06/22/2009", "10:00", "+11", "  31 ", " 30 / 25", "N", "+12", "60", "10"}});
+    const std::string forecast = ForecastOf(
+        {{"W01", "Sunny", "Sunday 06/21/2009", "10:00", "12 ", " +20", "65/-", "", "", "1015", "20"},
+         {"W03", "Cloudy", "Monday 06/22/2009", "10:00", "+11", "  31 ", " 30 / 25", "N", "+12", "60",
+          "10"}});
     {
         CWeatherDb store;
         store.Open();

@@ -1,14 +1,15 @@
 // libFuzzer target for the feed server's replies: the input is taken as a weather reply into the
 // weather store and as a currency rate reply into the currency store, and a weather reply and a
-// rate reply of real data are built from it. The stored forecasts are judged by properties of
-// their own, not by the program's forecast check: a forecast that changed is the text of a record
-// of its code in the reply, its measured values without their blanks; every measured value of a stored forecast lies inside the physical
-// limits (or says no data); its day 0 is a real date, its other days follow it, and the place's
-// date is day 0's date day first; a place said to have been refused kept its forecast. A reply of
-// real data (short forecasts, values at the limits, no-data marks, signs, blanks around numbers,
-// feels-like pairs with a half missing, dates weeks from the device's date, codes repeated) is
-// stored whole (its measured values without their blanks), the last record of a code staying, and its dates far
-// from the device's date are the ones named. The rates are checked as FuzzRates.h says.
+// rate reply of real data are built from it. The stored forecasts are judged by properties of their
+// own, not by the program's forecast check: a forecast that changed is the text of a record of its
+// code in the reply, its measured values without their blanks; every measured value of a stored
+// forecast lies inside the physical limits (or says no data); its day 0 is a real date, its other
+// days follow it, and the place's date is day 0's date day first; a place said to have been refused
+// kept its forecast. A reply of real data (short forecasts, values at the limits, no-data marks,
+// signs, blanks around numbers, feels-like pairs with a half missing, dates weeks from the device's
+// date, codes repeated) is stored whole (its measured values without their blanks), the last record
+// of a code staying, and its dates far from the device's date are the ones named. The rates are
+// checked as FuzzRates.h says.
 #include "FuzzDevice.h"
 #include "FuzzRates.h"
 #include "core/WeatherDb.h"
@@ -104,7 +105,8 @@ std::wstring WithoutBlanks(std::wstring text) {
 std::wstring AsStored(const std::wstring& forecast) {
     std::wstring out;
     size_t at = 0, i = 0;
-    for (size_t caret; i < 60 && (caret = forecast.find(L'^', at)) != std::wstring::npos; at = caret + 1, ++i) {
+    for (size_t caret; i < 60 && (caret = forecast.find(L'^', at)) != std::wstring::npos;
+         at = caret + 1, ++i) {
         const std::wstring field = forecast.substr(at, caret - at);
         out += (Measured(i) ? WithoutBlanks(field) : field) + L"^";
     }
@@ -129,9 +131,11 @@ void CheckStoredForecast(const std::wstring& forecast, const std::wstring& date)
         const std::wstring feels = field(6);
         // One value, or two joined by a "/" (the one of "N/A" aside), either of them no data.
         bool pair = false;
-        for (size_t slash = feels.find(L'/'); slash != std::wstring::npos; slash = feels.find(L'/', slash + 1))
-            pair = pair || (!feels.substr(0, slash).empty() && !feels.substr(slash + 1).empty() &&
-                            Within(feels.substr(0, slash), -110, 100) && Within(feels.substr(slash + 1), -110, 100));
+        for (size_t slash = feels.find(L'/'); slash != std::wstring::npos;
+             slash = feels.find(L'/', slash + 1))
+            pair = pair ||
+                   (!feels.substr(0, slash).empty() && !feels.substr(slash + 1).empty() &&
+                    Within(feels.substr(0, slash), -110, 100) && Within(feels.substr(slash + 1), -110, 100));
         FUZZ_CHECK(pair || Within(feels, -110, 100));
         FUZZ_CHECK(Within(field(9), 0, 500));
         FUZZ_CHECK(day == 0 ? Within(field(10), 800, 1100) && Within(field(11), 0, 500)
@@ -243,9 +247,10 @@ void CheckRealForecasts(const uint8_t* data, size_t size) {
             case 4:
             case 5: field = measure(-95, 70); break;
             case 6:
-                field = bytes.Next() % 3 ? measure(-110, 100)
-                                         : written(number(-110, 100)) + L"/" +
-                                               (bytes.Next() % 4 ? written(number(-110, 100)) : std::wstring(L"-"));
+                field = bytes.Next() % 3
+                            ? measure(-110, 100)
+                            : written(number(-110, 100)) + L"/" +
+                                  (bytes.Next() % 4 ? written(number(-110, 100)) : std::wstring(L"-"));
                 break;
             case 7: field = kDirections[bytes.Next() % 5]; break;
             case 8: field = L"x"; break;

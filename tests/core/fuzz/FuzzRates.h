@@ -66,7 +66,9 @@ inline bool PlainlySensible(const std::wstring& rate) {
 }
 
 // The number a text starts with, as wcstod reads it.
-inline double Value(const std::wstring& text) { return std::wcstod(text.c_str(), nullptr); }
+inline double Value(const std::wstring& text) {
+    return std::wcstod(text.c_str(), nullptr);
+}
 
 inline std::vector<CurrencyListEntry*>& List() {
     static std::vector<CurrencyListEntry> entries = [] {
