@@ -232,6 +232,34 @@ TEST_F(TodayPaint, WeatherTapOpensTheDetailsAndArrowsStepThroughTheDays) {
     EXPECT_TRUE(firstDayUnits);
 }
 
+// A feels-like pair with a half missing converts the half it has, in °F too, and a wind the
+// server left empty reads "N/A" as the other missing values do.
+TEST_F(TodayPaint, DetailsShowAHalfMissingFeelsLikeAndAnEmptyWindAsNoData) {
+    SeedAll();
+    std::wstring berlin = todaytest::Forecast(10);
+    const std::wstring day2 = L"Day2^12^22^20^NW^";
+    ASSERT_NE(berlin.find(day2), std::wstring::npos);
+    berlin.replace(berlin.find(day2), day2.size(), L"Day2^12^22^20/-^^");
+    CWeatherDb weather;
+    weather.Open();
+    weather.UpdateCity(L"Berlin", L"GMXX0007", berlin.c_str(), L"15/06/2026:Germany", 1);
+    Write(L"Jorvana", L"fara", 1);
+    StartScreen();
+    Paint();
+    std::vector<std::wstring> texts;
+    WithDetailsDialog([&](HWND dialog) {
+        m_recorder->Clear();
+        InvalidateRect(dialog, nullptr, TRUE);
+        UpdateWindow(dialog);
+        texts = Texts();
+    });
+    Tap(215, 8);
+    ASSERT_TRUE(std::find(texts.begin(), texts.end(), L"Berlin, Germany") != texts.end());
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"68/-") != texts.end()); // 20 C, no second half
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"N/A"), 1);               // the wind direction
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"12") != texts.end());   // its speed as it came
+}
+
 TEST_F(TodayPaint, DaysOutsideAnOldRecordShowTheQuestionPanel) {
     SeedAll();
     StartScreen();
