@@ -18,6 +18,7 @@ protected:
     void SetUp() override {
         ClocksPageTest::SetUp();
         testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/dstyears.lst", testsupport::InProgramFolder(L"dstyears.lst"));
     }
     DWORD IndexOf(CCitiesDb& cities, const std::wstring& nameCountry) {
         EXPECT_TRUE(cities.FindCity(nameCountry.c_str())) << nameCountry;
