@@ -194,26 +194,33 @@ def rule_open(rule, local, rule_year):
     return pend.month < pstart.month and pstart <= local < pend
 
 
-def changes_in(zy, year):
-    """tzdata's changes of the zone whose standard time falls in year, as the
-    set of (naive standard-time datetime, True into summer time / False out of it)."""
-    _use_zone(zy.zone)
-    std = zy.std_minutes * 60
-    summer = std + (zy.rule[0] * 3600 if zy.rule else 0)
-    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
-    stop = calendar.timegm((year + 1, 1, 1, 0, 0, 0)) - std
-    found = set()
+def _offsets_between(zone, lo, hi):
+    """Each change of the zone's offset in (lo, hi], UTC seconds: (instant, offset after)."""
+    _use_zone(zone)
+    found = []
+    t = lo
     state = time.localtime(t).tm_gmtoff
-    while t < stop:
-        nxt = min(t + 3 * 3600, stop)
+    while t < hi:
+        nxt = min(t + 3 * 3600, hi)
         if time.localtime(nxt).tm_gmtoff != state:
             at = _first_change(t, nxt, state, lambda u: time.localtime(u).tm_gmtoff)
             state = time.localtime(at).tm_gmtoff
-            found.add((dt.datetime(1970, 1, 1) + dt.timedelta(seconds=at + std), state == summer))
+            found.append((at, state))
             t = at
             continue
         t = nxt
     return found
+
+
+def changes_in(zy, year):
+    """tzdata's changes of the zone whose standard time falls in year, as the
+    set of (naive standard-time datetime, True into summer time / False out of it)."""
+    std = zy.std_minutes * 60
+    summer = std + (zy.rule[0] * 3600 if zy.rule else 0)
+    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
+    stop = calendar.timegm((year + 1, 1, 1, 0, 0, 0)) - std
+    return {(dt.datetime(1970, 1, 1) + dt.timedelta(seconds=at + std), offset == summer)
+            for at, offset in _offsets_between(zy.zone, t, stop)}
 
 
 def rule_changes(rule, rule_year, year):
@@ -267,24 +274,6 @@ class Schedule:
         self.first, self.last = first, last  # the years the windows are given for
         self.windows = windows  # [(start, end)] naive standard-time datetimes, in order
         self.reason = reason  # why the zone's windows cannot be written, else None
-
-
-def _offsets_between(zone, lo, hi):
-    """Each change of the zone's offset in (lo, hi], UTC seconds: (instant, offset after)."""
-    _use_zone(zone)
-    found = []
-    t = lo
-    state = time.localtime(t).tm_gmtoff
-    while t < hi:
-        nxt = min(t + 3 * 3600, hi)
-        if time.localtime(nxt).tm_gmtoff != state:
-            at = _first_change(t, nxt, state, lambda u: time.localtime(u).tm_gmtoff)
-            state = time.localtime(at).tm_gmtoff
-            found.append((at, state))
-            t = at
-            continue
-        t = nxt
-    return found
 
 
 def schedule(zy, year):
