@@ -28,7 +28,8 @@ using DstWindow = dstmath::Window;
 // every year). Missing fields and fields that do not begin with a digit or a sign read 0. With
 // the per-year windows of the shipped file, a rule that is one of its zones' takes their
 // windows in the years they are given for (core/DstSchedule.h).
-DstRuleFields ParseDstRule(const CString& rule, int ruleYear, const dstmath::ScheduleList* schedules = nullptr);
+DstRuleFields ParseDstRule(const CString& rule, int ruleYear,
+                           const dstmath::ScheduleList* schedules = nullptr);
 // The rule of a city of the store, its day numbers those of the list the store was built from,
 // with the store's per-year windows.
 DstRuleFields CityDstRule(CCitiesDb& cities, DWORD index);

@@ -179,7 +179,8 @@ inline Window ScheduleWindow(const Schedule& schedule, const Schedule::Span* spa
 inline Window ScheduleWindowOfYear(const Schedule& schedule, long long year) {
     const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
     for (const Schedule::Span& span : schedule.windows)
-        if (span.start >= yearStart && span.start < nextYear) return ScheduleWindow(schedule, &span, yearStart);
+        if (span.start >= yearStart && span.start < nextYear)
+            return ScheduleWindow(schedule, &span, yearStart);
     return ScheduleWindow(schedule, nullptr, yearStart);
 }
 
@@ -221,7 +222,8 @@ inline Window WindowOfYear(const Rule& rule, long long year) {
 // or, before its start, the one that opened the year before when it runs into this year and t
 // lies before its end. When t is outside both, the next window to open.
 inline Window WindowAt(const Rule& rule, long long year, long long t) {
-    if (rule.hasDst && rule.schedule && rule.schedule->Covers(year)) return ScheduleWindowAt(*rule.schedule, year, t);
+    if (rule.hasDst && rule.schedule && rule.schedule->Covers(year))
+        return ScheduleWindowAt(*rule.schedule, year, t);
     Window w = WindowOfYear(rule, year);
     if (!w.hasDst || t >= w.start) return w;
     const Window previous = WindowOfYear(rule, year - 1);

@@ -16,6 +16,7 @@
 #include "core/DstMath.h"
 #include "platform/system/DeviceFiles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -85,8 +86,7 @@ inline bool ParseEntry(const std::string& line, Schedule& out) {
 // The entries of the file's text; empty for a text that is not wholly of the form.
 inline ScheduleList ParseSchedules(const std::string& bytes) {
     std::string text = bytes;
-    std::string::size_type cr;
-    while ((cr = text.find('\r')) != std::string::npos) text.erase(cr, 1);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     size_t at = 0;
     schedule_detail::NextField(text, at, '\n'); // title
     long count = 0;
@@ -139,6 +139,8 @@ inline std::shared_ptr<const Schedule> FindSchedule(const ScheduleList& list, co
 }
 
 // The rule with the windows of its entry, when the list holds one.
-inline void AttachSchedule(Rule& rule, const ScheduleList& list) { rule.schedule = FindSchedule(list, rule); }
+inline void AttachSchedule(Rule& rule, const ScheduleList& list) {
+    rule.schedule = FindSchedule(list, rule);
+}
 
 } // namespace dstmath

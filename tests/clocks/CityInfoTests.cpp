@@ -200,8 +200,9 @@ TEST_F(ClockDialogTest, AMoroccanCitysWindowInALaterYearIsTzdatasAndWithoutThePe
     std::ifstream in(data + "/dstyears.lst", std::ios::binary);
     const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(shipped.size(), 100u);
-    for (const std::string& damaged : {shipped.substr(0, shipped.size() / 2),
-                                       std::string(shipped).replace(shipped.find(";2027:38:"), 9, ";2027:3x:")}) {
+    for (const std::string& damaged :
+         {shipped.substr(0, shipped.size() / 2),
+          std::string(shipped).replace(shipped.find(";2027:38:"), 9, ";2027:3x:")}) {
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"dstyears.lst"), damaged);
         EXPECT_EQ(casablanca("2028-02-01T12:00:00Z").period, L"20/2/2028 - 26/3/2028");
     }

@@ -21,7 +21,8 @@ protected:
     void SetUp() override {
         ClocksPageTest::SetUp();
         testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
-        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/dstyears.lst", testsupport::InProgramFolder(L"dstyears.lst"));
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/dstyears.lst",
+                                  testsupport::InProgramFolder(L"dstyears.lst"));
     }
     DWORD IndexOf(CCitiesDb& cities, const std::wstring& nameCountry) {
         EXPECT_TRUE(cities.FindCity(nameCountry.c_str())) << nameCountry;
@@ -77,7 +78,8 @@ TEST_F(DstChangeTableTest, EveryClockReadsTzdataAroundEveryChangeOfEveryHomeCity
 // The same instants with each home city of the table as clock 1 on a device in UTC whose clock is
 // the reference: the city's own clock must read tzdata's time in its zone.
 TEST_F(DstChangeTableTest, EveryCityOfTheTableAsACityClockReadsTzdataAroundItsChanges) {
-    const testsupport::DstTable table = testsupport::ReadDstTable(std::string(JORVANA_TESTS_DIR) + "/clocks/DstChangeTable.txt");
+    const testsupport::DstTable table =
+        testsupport::ReadDstTable(std::string(JORVANA_TESTS_DIR) + "/clocks/DstChangeTable.txt");
     ASSERT_GT(table.rows.size(), 1000u);
     WriteStandardClocks(1);
     CWorldClocksDlg& page = CreatePage();
@@ -106,9 +108,11 @@ TEST_F(DstChangeTableTest, EveryCityOfTheTableAsACityClockReadsTzdataAroundItsCh
         ASSERT_TRUE(device::LocalFromUtc(*zone, now, &local));
         char expected[32];
         std::strftime(expected, sizeof(expected), "%H:%M:%S %d/%m", &local);
-        const std::string shown = Narrow(page.m_timeText[1].Str()) + " " + Narrow(page.m_dateText[1].Left(5).Str());
+        const std::string shown =
+            Narrow(page.m_timeText[1].Str()) + " " + Narrow(page.m_dateText[1].Left(5).Str());
         if (shown != expected && ++failures <= 20)
-            ADD_FAILURE() << Narrow(city) << " at " << row.instant << " shows " << shown << ", tzdata " << expected;
+            ADD_FAILURE() << Narrow(city) << " at " << row.instant << " shows " << shown << ", tzdata "
+                          << expected;
     }
     EXPECT_EQ(failures, 0);
 }
