@@ -13,6 +13,7 @@
 // [SECTION] Weather details dialog              WeatherDetailsDlg.cpp
 
 #include "core/DstMath.h"
+#include "core/DstSchedule.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ObjectStore.h"
@@ -77,6 +78,8 @@ public:
     virtual double FahrenheitToCelsius(double t);
     virtual void GetLocalUtcOffset(int& hours, int& minutes);
     virtual void LoadMapping();
+    // Reads the per-year daylight-saving windows beside the program (m_dstSchedules).
+    void LoadDstSchedules();
     virtual void RotateClocks(int viewIndex, DWORD& home, DWORD& clock1, DWORD& clock2, DWORD& clock3, DWORD& clock4);
     virtual LRESULT OnCreate(LPARAM createData);
     virtual void OnDestroy();
@@ -167,6 +170,9 @@ public:
     // The year whose dates the stored rules' day numbers are (dstyear, written by the program
     // with its city store); 0 reads them alike in every year.
     int m_rulesYear = 0;
+    // The per-year windows of dstyears.lst in the installation folder, read when the item is
+    // created; empty when the file is missing or damaged (the rules then read as they are).
+    dstmath::ScheduleList m_dstSchedules;
     TodayWeatherView m_weather[kTodayLineCount] = {};
     TodayCurrencies m_currencies = {};
 };

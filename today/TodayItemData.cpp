@@ -217,6 +217,7 @@ LRESULT CTodayItem::OnCreate(LPARAM) {
     m_currenciesDb = CeOpenDatabase(&m_currenciesId, L"jrvCurrencies", 0, 0, nullptr);
     g_currenciesOpen = m_currenciesDb != INVALID_HANDLE_VALUE;
     LoadMapping();
+    LoadDstSchedules();
 
     DWORD lines = ReadDword(kJorvanaKey, L"todaynbcs", 3);
     // The program writes 1 to 5; anything above shows the five lines there are.
@@ -344,6 +345,7 @@ dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) const 
     result.startHour = ToInt(startHour.c_str());
     result.endDay = ToInt(endDay.c_str());
     result.endHour = ToInt(endHour.c_str());
+    dstmath::AttachSchedule(result, m_dstSchedules);
     return result;
 }
 
@@ -556,6 +558,13 @@ void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
         }
         w.found = 1;
     }
+}
+
+void CTodayItem::LoadDstSchedules() {
+    WCHAR folder[MAX_PATH], path[MAX_PATH];
+    ReadRegistryText(kAppKey, L"InstallDir", folder, MAX_PATH);
+    JoinPath(path, MAX_PATH, folder, (std::wstring(L"\\") + dstmath::kScheduleFileName).c_str());
+    m_dstSchedules = dstmath::LoadSchedules(path);
 }
 
 void CTodayItem::LoadMapping() {
