@@ -111,7 +111,16 @@ TEST_F(TodayPaint, TwelveHourModeRewritesTheHourAndAddsTheLabel) {
     EXPECT_EQ(std::count(texts.begin(), texts.end(), L"PM"), 2);
     device::gdi::RecordedCall time;
     ASSERT_TRUE(Drew(L"12:05", &time));
-    EXPECT_EQ(time.pos.x, 108 - 15);
+    // The home line's time stands at 108 - 15, moved left only as far as its label needs to end
+    // before the first weather picture.
+    EXPECT_LE(time.pos.x, 108 - 15);
+    EXPECT_GE(time.pos.x, 108 - 15 - 13);
+    const auto pictures = m_recorder->Calls("TransparentImage");
+    ASSERT_FALSE(pictures.empty());
+    for (const auto& c : m_recorder->Calls())
+        if (c.text == L"AM" && c.pos.y == 5) {
+            EXPECT_LE(c.rect.right, pictures.front().rect.left);
+        }
 
     device::SetDeviceClock("2026-06-15T10:30:00Z"); // Berlin 12:30 PM, London 11:30 AM
     texts = Paint();
