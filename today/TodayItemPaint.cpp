@@ -121,7 +121,8 @@ void CTodayItem::Draw(HDC dc) {
     // The 12-hour times and the degree signs first: the weather columns are laid out by the
     // widths of what is drawn.
     if (m_twelveHour)
-        for (int i = 0; i < m_lineCount; ++i) TwelveHourTime(m_lines[i]);
+        for (int i = 0; i < m_lineCount; ++i)
+            TwelveHourTime(m_lines[i]);
     for (int i = 0; i < m_lineCount; ++i) {
         TodayWeatherView& w = m_weather[i];
         if (!w.found || w.notYetValid) continue;

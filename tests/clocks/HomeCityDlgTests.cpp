@@ -124,8 +124,9 @@ TEST_F(HomeCityDlgTest, TheShippedListProposesACityOfTheDevicesClock) {
     std::filesystem::copy_file(std::filesystem::path(JORVANA_DATA_DIR) / "cities.lst", host);
     // A zone the list names by its old name, one it names by the new, and UTC, which no city has.
     device::SetDeviceClock("2026-07-15T12:00:00Z");
-    for (const auto& [zone, city] : {std::pair{"America/Nuuk", L"Nuuk:Greenland"}, std::pair{"Europe/Kiev", L"Kyiv:Ukraine"},
-                                     std::pair{"Etc/UTC", L"Abidjan:Ivory Coast"}}) {
+    for (const auto& [zone, city] :
+         {std::pair{"America/Nuuk", L"Nuuk:Greenland"}, std::pair{"Europe/Kiev", L"Kyiv:Ukraine"},
+          std::pair{"Etc/UTC", L"Abidjan:Ivory Coast"}}) {
         ASSERT_TRUE(device::SetDeviceZone(zone));
         CString shown;
         const int32_t result = Run([&](CHomeCityDlg& dlg) {
