@@ -67,9 +67,10 @@ int CWorldMapPanel::RiseSetGap(bool forPaint) const {
         g += std::max(0, m_workWidth - 3 - right);
     }
     // The box's title, 10 pixels left of its values, reaches up into the city-name row: it starts
-    // right of the row's end, where the row's sun icon stands, as far as the box still fits.
+    // a few pixels right of the row's end, where the row's sun icon stands, as far as the box
+    // still fits (the sunrise picture then stands clear of the longest date, "Wed").
     const int titleLeft = d + clockWidth + pictureWidth + g - 10;
-    const int rowEnd = m_workWidth - m_workWidth / 5;
+    const int rowEnd = m_workWidth - m_workWidth / 5 + 4;
     if (titleLeft < rowEnd) {
         const int room = m_workWidth - (titleLeft + 10 + valueWidth + 1);
         g += std::min(rowEnd - titleLeft, std::max(0, room));
