@@ -70,10 +70,10 @@ int CWorldMapPanel::RiseSetGap(bool forPaint) const {
     // a few pixels right of the row's end, where the row's sun icon stands, as far as the box
     // still fits (the sunrise picture then stands clear of the longest date, "Wed").
     const int titleLeft = d + clockWidth + pictureWidth + g - 10;
-    const int rowEnd = m_workWidth - m_workWidth / 5 + 4;
+    const int rowEnd = m_workWidth - m_workWidth / 5;
     if (titleLeft < rowEnd) {
         const int room = m_workWidth - (titleLeft + 10 + valueWidth + 1);
-        g += std::min(rowEnd - titleLeft, std::max(0, room));
+        g += std::min(rowEnd + 4 - titleLeft, std::max(0, room));
     }
     return g;
 }
