@@ -50,6 +50,15 @@ struct TodayWeatherView {
     WCHAR low[kWeatherColumns][kForecastFieldLength];
 };
 
+// Where the weather columns stand in a paint: each column's picture and texts, the texts' font
+// height, and how far the clock texts moved left to make room for them.
+struct TodayWeatherColumns {
+    int imageX[kWeatherColumns] = {143, 176, 209};
+    int textX[kWeatherColumns] = {161, 194, 226};
+    LONG textHeight = 0; // 0: the small font as it is
+    int clockShift = 0;  // taken from the names' room, as on a narrow item
+};
+
 // The currency strip's data.
 struct TodayCurrencies {
     WCHAR code[3][8];
@@ -130,6 +139,10 @@ private:
     void ReadCurrencies();
     void SetHeightByFormula();
     void DrawLineTexts(HDC dc, int textShift);
+    // Lays the weather columns out for this paint (m_columns): where the usual places hold
+    // every temperature whole they stay, else the columns widen to their texts, move left into
+    // the names' room and, only when that is not enough, take a smaller font.
+    void PlaceWeatherColumns(HDC dc, int textShift, int clientWidth);
     void DrawWeather(HDC dc);
     void DrawCurrencyStrip(HDC dc);
     void DrawFirstStart(HDC dc);
@@ -159,6 +172,7 @@ public:
     TodayClockLine m_lines[kTodayLineCount] = {};
     BYTE m_detailsAvailable = 0;
     int m_viewIndex = -1;
+    TodayWeatherColumns m_columns; // as the last paint laid them out; taps follow them
 
     // Settings of the last LoadSettings.
     // lineCount and showCurrencies as the last paint drew them: a change between two paints
