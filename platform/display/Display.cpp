@@ -3,6 +3,7 @@
 #include "platform/display/Display.h"
 
 #include "platform/display/DisplayDriver.h"
+#include "platform/display/PresentTrace.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WindowManager.h"
 
@@ -27,6 +28,12 @@ const DisplayDriver* Choose() {
     return &kHeadlessDriver;
 }
 
+// The back end's present, recorded when DEVICE_PRESENT_LOG asks for it.
+void TracedPresent() {
+    if (g_driver && g_driver->present) g_driver->present();
+    trace::NotePresent(nullptr, 0);
+}
+
 } // namespace
 
 const char* Start() {
@@ -38,12 +45,12 @@ const char* Start() {
     g_driver = driver;
     g_hooks = ui::DisplayHooks{};
     g_hooks.pump = driver->pump;
-    g_hooks.present = driver->present;
+    g_hooks.present = trace::Enabled() ? TracedPresent : driver->present;
     g_hooks.beep = driver->beep;
     g_hooks.pollMs = driver->pollMs;
     g_hooks.raise = driver->raise;
     ui::SetDisplayHooks(&g_hooks);
-    if (driver->present) driver->present();
+    if (g_hooks.present) g_hooks.present();
     return driver->name;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/base/CodePage.h"
 #include "platform/base/Utf8.h"
 #include "platform/display/DisplayDriver.h"
+#include "platform/display/PresentTrace.h"
 #include "platform/display/SdlDisplay.h"
 #include "platform/system/HostLibrary.h"
 #include "platform/ui/DeviceProgram.h"
@@ -171,6 +172,7 @@ bool Init() {
         g_sdl->SDL_Quit();
         return false;
     }
+    trace::NoteMapped();
     g_sdl->SDL_StartTextInput();
     return true;
 }
