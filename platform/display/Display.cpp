@@ -31,7 +31,7 @@ const DisplayDriver* Choose() {
 // The back end's present, recorded when DEVICE_PRESENT_LOG asks for it.
 void TracedPresent() {
     if (g_driver && g_driver->present) g_driver->present();
-    trace::NotePresent(nullptr, 0);
+    trace::NotePresent(ui::GetPresentedFrames().last);
 }
 
 } // namespace
@@ -49,8 +49,10 @@ const char* Start() {
     g_hooks.beep = driver->beep;
     g_hooks.pollMs = driver->pollMs;
     g_hooks.raise = driver->raise;
+    g_hooks.wait = driver->wait;
+    g_hooks.wake = driver->wake;
+    // The first frame goes out when the thread first has nothing else to do.
     ui::SetDisplayHooks(&g_hooks);
-    if (g_hooks.present) g_hooks.present();
     return driver->name;
 }
 

@@ -41,22 +41,20 @@ void NoteMapped() {
     std::fflush(Log());
 }
 
-void NotePresent(const RECT* rects, int count) {
+void NotePresent(const std::vector<RECT>& rects) {
     if (!Log()) return;
     const long long now = NowMicroseconds();
     size_t hash = 0;
-    long long pixels = 0;
     ui::WithFramebuffer([&](const gdi::Bitmap& fb) {
         for (int y = 0; y < fb.Height(); ++y) {
             std::string_view row(reinterpret_cast<const char*>(fb.Row(y)), static_cast<size_t>(fb.Width()) * 4);
             hash = hash * 1000003u ^ std::hash<std::string_view>{}(row);
         }
-        if (count == 0) pixels = static_cast<long long>(fb.Width()) * fb.Height();
     });
-    for (int i = 0; i < count; ++i)
-        pixels += static_cast<long long>(rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
+    long long pixels = 0;
+    for (const RECT& r : rects) pixels += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
     std::lock_guard lock(g_lock);
-    std::fprintf(Log(), "%lld present %016zx %d %lld\n", now, hash, count == 0 ? 1 : count, pixels);
+    std::fprintf(Log(), "%lld present %016zx %zu %lld\n", now, hash, rects.size(), pixels);
     std::fflush(Log());
 }
 

@@ -7,9 +7,12 @@
 //
 // Times are CLOCK_MONOTONIC in microseconds, so another process can lay them beside its own; the
 // hash is that of the whole framebuffer after the frame, so two frames alike show the same hash;
-// rectangles and pixels are what the frame sent to the host (framebuffer pixels).
+// rectangles and pixels are what the frame sent to the host (framebuffer pixels; none when only
+// the wait cursor changed).
 
 #include "platform/base/WinTypes.h"
+
+#include <vector>
 
 namespace device::display::trace {
 
@@ -17,7 +20,7 @@ namespace device::display::trace {
 bool Enabled();
 // The host window was mapped.
 void NoteMapped();
-// A frame was presented: the rectangles of the framebuffer it sent (count 0: the whole frame).
-void NotePresent(const RECT* rects, int count);
+// A frame was presented: the rectangles of the framebuffer it sent.
+void NotePresent(const std::vector<RECT>& rects);
 
 } // namespace device::display::trace

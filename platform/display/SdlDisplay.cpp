@@ -6,8 +6,10 @@
 // character of the host keyboard layout arrives as typed, and one the device's code page
 // (Windows-1252) cannot hold is dropped. F1 asks the active window for help, F2 turns the screen,
 // F3 raises or lowers the input panel; the title names the screen's shape. Frames go to the
-// window's own surface, scaled in software: a screen this small needs no GL driver, and loading
-// one would more than double the program's memory. SDL itself is loaded when a window is
+// window's own surface, scaled in software, and only the parts of the screen that changed are
+// sent: a screen this small needs no GL driver, and loading one would more than double the
+// program's memory. The UI thread waits in SDL for the window system's events; another thread
+// that wakes it pushes an event of its own. SDL itself is loaded when a window is
 // wanted, not with the program: it brings some fifty libraries (X11, Wayland, sound) whose
 // loading every start, headless ones included, would otherwise pay.
 
@@ -24,8 +26,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace device::display {
 
@@ -65,7 +69,9 @@ namespace {
     X(SDL_GetWindowSurface) \
     X(SDL_Init) \
     X(SDL_MapRGB) \
-    X(SDL_PollEvent) \
+    X(SDL_PeepEvents) \
+    X(SDL_PumpEvents) \
+    X(SDL_PushEvent) \
     X(SDL_Quit) \
     X(SDL_RaiseWindow) \
     X(SDL_SetHint) \
@@ -76,9 +82,10 @@ namespace {
     X(SDL_SetWindowTitle) \
     X(SDL_StartTextInput) \
     X(SDL_StopTextInput) \
-    X(SDL_UpdateWindowSurface) \
+    X(SDL_UpdateWindowSurfaceRects) \
     X(SDL_UpperBlit) \
-    X(SDL_UpperBlitScaled)
+    X(SDL_UpperBlitScaled) \
+    X(SDL_WaitEventTimeout)
 
 DEVICE_HOST_LIBRARY(SdlLibrary, "libSDL2-2.0.so.0", SDL_FUNCTIONS);
 
@@ -91,6 +98,12 @@ int g_frameHeight = 0;
 int g_askedScale = 0;  // DEVICE_SCALE, 0 when not set
 int g_scale = 2;       // host pixels per screen pixel
 int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
+// The window shows nothing of the frame yet (new, resized, or exposed by the host): the next
+// present sends the whole frame.
+bool g_wholeFrame = true;
+bool g_ringShown = false;  // the wait cursor's ring is on the window
+// A wake event is in SDL's queue and not yet taken (at most one is).
+std::atomic<bool> g_wakePending{false};
 
 bool Available() {
     const char* x11 = std::getenv("DISPLAY");
@@ -183,6 +196,9 @@ void Shutdown() {
     if (g_window) g_sdl->SDL_DestroyWindow(g_window);
     g_window = nullptr;
     g_frameWidth = g_frameHeight = 0;
+    g_wholeFrame = true;
+    g_ringShown = false;
+    g_wakePending = false;
     g_sdl->SDL_Quit();
 }
 
@@ -249,11 +265,20 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     }
 }
 
+void Present();
+
 void Pump() {
     if (!g_sdl) return;
+    bool exposed = false;
     SDL_Event e;
-    while (g_sdl->SDL_PollEvent(&e)) {
+    // Every event queued, also those that came in after the poll mark a wait leaves behind.
+    g_sdl->SDL_PumpEvents();
+    while (g_sdl->SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (e.type) {
+        case SDL_USEREVENT:
+            // Wake's event: it only ended a wait.
+            g_wakePending = false;
+            break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT) ui::InjectStylus(ui::StylusAction::Down, ToDevice(e.button.x, e.button.y));
             break;
@@ -286,21 +311,59 @@ void Pump() {
             ui::RequestProgramEnd();
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) InvalidateRect(nullptr, nullptr, TRUE);
+            // The host lost what the window showed: the frame goes out again as it is (nothing
+            // needs repainting, the framebuffer holds it).
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) exposed = true;
             break;
         default: break;
         }
     }
+    if (exposed) {
+        g_wholeFrame = true;
+        Present();
+    }
+}
+
+void Wait(int timeoutMs) {
+    if (g_sdl) g_sdl->SDL_WaitEventTimeout(nullptr, timeoutMs);
+}
+
+void Wake() {
+    if (!g_sdl || g_wakePending.exchange(true)) return;
+    SDL_Event e{};
+    e.type = SDL_USEREVENT;
+    if (g_sdl->SDL_PushEvent(&e) <= 0) g_wakePending = false;
 }
 
 void Raise() {
     if (g_sdl && g_window) g_sdl->SDL_RaiseWindow(g_window);
 }
 
+// The wait cursor: a ring of dots in the middle of the window, and the window rectangle it takes.
+constexpr int kRingDx[] = {0, 11, 16, 11, 0, -11, -16, -11};
+constexpr int kRingDy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
+SDL_Rect RingArea() {
+    int per = g_scale * g_pixelScale;
+    int cx = g_frameWidth * per / 2, cy = g_frameHeight * per / 2;
+    return SDL_Rect{cx - 19, cy - 19, 39, 39};
+}
+
+void DrawRing(SDL_Surface* target) {
+    SDL_Rect area = RingArea();
+    int cx = area.x + 19, cy = area.y + 19;
+    for (int i = 0; i < 8; ++i) {
+        SDL_Rect dot{cx + kRingDx[i] - 3, cy + kRingDy[i] - 3, 7, 7};
+        g_sdl->SDL_FillRect(target, &dot, g_sdl->SDL_MapRGB(target->format, static_cast<Uint8>(40 + i * 25), 60, 200));
+    }
+}
+
+// Sends to the host the parts of the frame that changed since the last present (all of it when
+// the window shows nothing of it yet), and the wait cursor over it.
 void Present() {
     if (!g_window) return;
     SDL_Surface* target = nullptr;
-    ui::WithFramebuffer([&](const gdi::Bitmap& fb) {
+    std::vector<SDL_Rect> sent;
+    ui::WithPresentedFrame([&](const gdi::Bitmap& fb, const std::vector<RECT>& changed) {
         if (fb.Width() != g_frameWidth || fb.Height() != g_frameHeight) {
             g_frameWidth = fb.Width();
             g_frameHeight = fb.Height();
@@ -310,6 +373,7 @@ void Present() {
             g_sdl->SDL_SetWindowSize(g_window, width * g_scale, height * g_scale);
             KeepOnDisplay();
             g_sdl->SDL_SetWindowTitle(g_window, Title(width, height).c_str());
+            g_wholeFrame = true;
         }
         // A resized window has a new surface; SDL hands out the current one.
         target = g_sdl->SDL_GetWindowSurface(g_window);
@@ -323,29 +387,43 @@ void Present() {
         }
         // Each framebuffer pixel as a square of host pixels (nearest, no smoothing).
         g_sdl->SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
-        int per = g_scale * g_pixelScale;
-        SDL_Rect to{0, 0, fb.Width() * per, fb.Height() * per};
-        if (per == 1) g_sdl->SDL_UpperBlit(frame, nullptr, target, &to);
-        else g_sdl->SDL_UpperBlitScaled(frame, nullptr, target, &to);
+        const int per = g_scale * g_pixelScale;
+        auto send = [&](RECT r) {
+            r = RECT{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, fb.Width()),
+                     std::min<LONG>(r.bottom, fb.Height())};
+            if (r.left >= r.right || r.top >= r.bottom) return;
+            SDL_Rect from{static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+                          static_cast<int>(r.bottom - r.top)};
+            SDL_Rect to{from.x * per, from.y * per, from.w * per, from.h * per};
+            if (per == 1) g_sdl->SDL_UpperBlit(frame, &from, target, &to);
+            else g_sdl->SDL_UpperBlitScaled(frame, &from, target, &to);
+            sent.push_back(SDL_Rect{from.x * per, from.y * per, from.w * per, from.h * per});
+        };
+        if (g_wholeFrame) {
+            send(RECT{0, 0, fb.Width(), fb.Height()});
+            g_wholeFrame = false;
+            g_ringShown = false;
+        } else {
+            for (const RECT& r : changed) send(r);
+            if (g_ringShown) {
+                // The frame under the ring, which goes or is drawn again over it.
+                SDL_Rect ring = RingArea();
+                send(RECT{ring.x / per, ring.y / per, (ring.x + ring.w + per - 1) / per, (ring.y + ring.h + per - 1) / per});
+            }
+        }
         g_sdl->SDL_FreeSurface(frame);
     });
     if (!target) return;
-    if (ui::IsBusyCursor()) {
-        // The wait cursor: a ring of dots in the middle of the screen.
-        int per = g_scale * g_pixelScale;
-        int cx = g_frameWidth * per / 2, cy = g_frameHeight * per / 2;
-        static const int dx[] = {0, 11, 16, 11, 0, -11, -16, -11};
-        static const int dy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
-        for (int i = 0; i < 8; ++i) {
-            SDL_Rect dot{cx + dx[i] - 3, cy + dy[i] - 3, 7, 7};
-            g_sdl->SDL_FillRect(target, &dot, g_sdl->SDL_MapRGB(target->format, static_cast<Uint8>(40 + i * 25), 60, 200));
-        }
+    g_ringShown = ui::IsBusyCursor();
+    if (g_ringShown) {
+        DrawRing(target);
+        sent.push_back(RingArea());
     }
-    g_sdl->SDL_UpdateWindowSurface(g_window);
+    if (!sent.empty()) g_sdl->SDL_UpdateWindowSurfaceRects(g_window, sent.data(), static_cast<int>(sent.size()));
 }
 
 } // namespace
 
-const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 10, Raise};
+const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 0, Raise, Wait, Wake};
 
 } // namespace device::display
