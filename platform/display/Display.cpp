@@ -3,7 +3,6 @@
 #include "platform/display/Display.h"
 
 #include "platform/display/DisplayDriver.h"
-#include "platform/display/PresentTrace.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WindowManager.h"
 
@@ -28,12 +27,6 @@ const DisplayDriver* Choose() {
     return &kHeadlessDriver;
 }
 
-// The back end's present, recorded when DEVICE_PRESENT_LOG asks for it.
-void TracedPresent() {
-    if (g_driver && g_driver->present) g_driver->present();
-    trace::NotePresent(ui::GetPresentedFrames().last);
-}
-
 } // namespace
 
 const char* Start() {
@@ -45,7 +38,7 @@ const char* Start() {
     g_driver = driver;
     g_hooks = ui::DisplayHooks{};
     g_hooks.pump = driver->pump;
-    g_hooks.present = trace::Enabled() ? TracedPresent : driver->present;
+    g_hooks.present = driver->present;
     g_hooks.beep = driver->beep;
     g_hooks.pollMs = driver->pollMs;
     g_hooks.raise = driver->raise;

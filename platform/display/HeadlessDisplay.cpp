@@ -2,6 +2,7 @@
 // Its frames are counted all the same, so that tests see what a screen would have been sent.
 
 #include "platform/display/DisplayDriver.h"
+#include "platform/display/PresentTrace.h"
 #include "platform/ui/DeviceUi.h"
 
 namespace device::display {
@@ -10,7 +11,9 @@ namespace {
 bool Available() { return true; }
 // Nothing shows the frame; taking it keeps the count of frames and what each one changed.
 void Present() {
-    ui::WithPresentedFrame([](const gdi::Bitmap&, const std::vector<RECT>&) {});
+    std::vector<RECT> taken;
+    ui::WithPresentedFrame([&](const gdi::Bitmap&, const std::vector<RECT>& changed) { taken = changed; });
+    trace::NotePresent(taken);
 }
 } // namespace
 

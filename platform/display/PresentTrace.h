@@ -1,6 +1,7 @@
 #pragma once
 // A record of the frames a device program shows, for benchmarks: with DEVICE_PRESENT_LOG naming a
-// file, each frame presented appends one line to it, and so does the mapping of the host window.
+// file, each frame sent to the host window (headless: each frame taken) appends one line to it,
+// and so does the mapping of the host window.
 //
 //   <microseconds> map
 //   <microseconds> present <frame hash> <rectangles> <pixels>

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -61,6 +62,7 @@ namespace {
     X(SDL_CreateWindow) \
     X(SDL_DestroyWindow) \
     X(SDL_FillRect) \
+    X(SDL_FlushEvent) \
     X(SDL_FreeSurface) \
     X(SDL_GetDisplayUsableBounds) \
     X(SDL_GetWindowDisplayIndex) \
@@ -80,6 +82,7 @@ namespace {
     X(SDL_SetWindowPosition) \
     X(SDL_SetWindowSize) \
     X(SDL_SetWindowTitle) \
+    X(SDL_ShowWindow) \
     X(SDL_StartTextInput) \
     X(SDL_StopTextInput) \
     X(SDL_UpdateWindowSurfaceRects) \
@@ -102,6 +105,9 @@ int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
 // present sends the whole frame.
 bool g_wholeFrame = true;
 bool g_ringShown = false;  // the wait cursor's ring is on the window
+bool g_windowShown = false;
+// Since when the wait cursor is up, while the window is still hidden (zero: it is not).
+std::chrono::steady_clock::time_point g_busySince{};
 // A wake event is in SDL's queue and not yet taken (at most one is).
 std::atomic<bool> g_wakePending{false};
 
@@ -173,8 +179,9 @@ bool Init() {
     g_pixelScale = std::max(1, shape.pixelScale);
     int width = shape.width * g_pixelScale, height = shape.height * g_pixelScale;
     ChooseScale(width, height);
+    // Hidden until it has something of the program's to show (see Present).
     g_window = g_sdl->SDL_CreateWindow(Title(width, height).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                width * g_scale, height * g_scale, 0);
+                                width * g_scale, height * g_scale, SDL_WINDOW_HIDDEN);
     if (!g_window) {
         g_sdl->SDL_Quit();
         return false;
@@ -185,7 +192,6 @@ bool Init() {
         g_sdl->SDL_Quit();
         return false;
     }
-    trace::NoteMapped();
     g_sdl->SDL_StartTextInput();
     return true;
 }
@@ -198,6 +204,8 @@ void Shutdown() {
     g_frameWidth = g_frameHeight = 0;
     g_wholeFrame = true;
     g_ringShown = false;
+    g_windowShown = false;
+    g_busySince = {};
     g_wakePending = false;
     g_sdl->SDL_Quit();
 }
@@ -357,13 +365,41 @@ void DrawRing(SDL_Surface* target) {
     }
 }
 
+// The window is mapped with its first frame that holds a window of the program (or the wait
+// cursor, once it has been up a moment with nothing else to show), so that the host never shows
+// the empty screen of a program still starting, nor the frames on the way to its first window.
+bool WindowDue() {
+    if (g_windowShown) return true;
+    constexpr auto kBusyShownAfter = std::chrono::milliseconds(200);
+    const auto now = std::chrono::steady_clock::now();
+    if (!ui::IsBusyCursor()) g_busySince = {};
+    else if (g_busySince == std::chrono::steady_clock::time_point{}) g_busySince = now;
+    const bool busyLong = g_busySince != std::chrono::steady_clock::time_point{} && now - g_busySince >= kBusyShownAfter;
+    return ui::AnyTopLevelShown() || busyLong;
+}
+
+// Maps the window, its first frame already on its surface.
+void ShowWindowNow() {
+    g_sdl->SDL_ShowWindow(g_window);
+    g_windowShown = true;
+    trace::NoteMapped();
+    // The host's exposure of the new window is answered by the whole frame that follows.
+    g_sdl->SDL_PumpEvents();
+    g_sdl->SDL_FlushEvent(SDL_WINDOWEVENT);
+}
+
 // Sends to the host the parts of the frame that changed since the last present (all of it when
 // the window shows nothing of it yet), and the wait cursor over it.
 void Present() {
     if (!g_window) return;
+    // A frame the hidden window does not show is taken all the same: what it changed goes out
+    // with the whole frame that the window's mapping sends.
+    const bool shown = WindowDue();
     SDL_Surface* target = nullptr;
     std::vector<SDL_Rect> sent;
+    std::vector<RECT> sentFrame;
     ui::WithPresentedFrame([&](const gdi::Bitmap& fb, const std::vector<RECT>& changed) {
+        if (!shown) return;
         if (fb.Width() != g_frameWidth || fb.Height() != g_frameHeight) {
             g_frameWidth = fb.Width();
             g_frameHeight = fb.Height();
@@ -398,6 +434,7 @@ void Present() {
             if (per == 1) g_sdl->SDL_UpperBlit(frame, &from, target, &to);
             else g_sdl->SDL_UpperBlitScaled(frame, &from, target, &to);
             sent.push_back(SDL_Rect{from.x * per, from.y * per, from.w * per, from.h * per});
+            sentFrame.push_back(r);
         };
         if (g_wholeFrame) {
             send(RECT{0, 0, fb.Width(), fb.Height()});
@@ -414,12 +451,14 @@ void Present() {
         g_sdl->SDL_FreeSurface(frame);
     });
     if (!target) return;
+    if (!g_windowShown) ShowWindowNow();
     g_ringShown = ui::IsBusyCursor();
     if (g_ringShown) {
         DrawRing(target);
         sent.push_back(RingArea());
     }
     if (!sent.empty()) g_sdl->SDL_UpdateWindowSurfaceRects(g_window, sent.data(), static_cast<int>(sent.size()));
+    trace::NotePresent(sentFrame);
 }
 
 } // namespace

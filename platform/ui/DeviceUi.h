@@ -40,6 +40,8 @@ void WithFramebuffer(const std::function<void(const gdi::Bitmap&)>& f);
 // framebuffer is then the frame presented. The rectangles are empty when only the wait cursor
 // changed.
 void WithPresentedFrame(const std::function<void(const gdi::Bitmap&, const std::vector<RECT>&)>& f);
+// Whether a top-level window of this process shows (a back end shows its host window from then).
+bool AnyTopLevelShown();
 // The frames presented since the back end started, and the rectangles the last one sent.
 struct PresentedFrames {
     uint64_t count = 0;

@@ -145,6 +145,14 @@ void WithPresentedFrame(const std::function<void(const gdi::Bitmap&, const std::
     f(*fb, changed);
 }
 
+bool AnyTopLevelShown() {
+    std::lock_guard lock(Wm().lock);
+    return std::any_of(Wm().topLevels.begin(), Wm().topLevels.end(), [](HWND h) {
+        const Window* w = Find(h);
+        return w && (w->style & WS_VISIBLE);
+    });
+}
+
 PresentedFrames GetPresentedFrames() {
     std::lock_guard lock(Wm().lock);
     return Wm().presented;
