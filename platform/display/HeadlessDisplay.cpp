@@ -13,7 +13,8 @@ bool Available() { return true; }
 void Present() {
     std::vector<RECT> taken;
     ui::WithPresentedFrame([&](const gdi::Bitmap&, const std::vector<RECT>& changed) { taken = changed; });
-    trace::NotePresent(taken);
+    // No wait cursor is drawn here: a frame that changed only that would send nothing.
+    if (!taken.empty()) trace::NotePresent(taken);
 }
 } // namespace
 
