@@ -4,7 +4,8 @@
 //
 // Idle (10 s with the seconds hand moving): wake-ups of the whole process (context switches of
 // all its threads) and its CPU time, as a share of one core; frames presented a second and the
-// pixels each sent; then how long SIGTERM takes to end it.
+// pixels each sent; in the window, how long a key takes to show (xdotool's start included); then
+// how long SIGTERM takes to end it.
 // Start (the clock standing still, so that nothing changes once drawn): frames presented until
 // SIGTERM 4 s later, how many showed the same picture as the frame before, the time from exec to
 // the window's mapping and to the last frame that changed the picture ("settled"), and their
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -40,20 +42,21 @@ struct XScreen {
     std::string display;
     pid_t server = -1;
     XScreen() {
-        for (int n = 150; n < 400 && display.empty(); ++n) {
-            if (std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock") ||
-                std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)))
+        const bool xvfb = system("command -v Xvfb >/dev/null 2>&1") == 0;
+        for (int n = 150; xvfb && n < 400 && display.empty(); ++n) {
+            const std::string number = std::to_string(n);
+            const std::filesystem::path socket = std::filesystem::path("/tmp/.X11-unix") / ("X" + number);
+            if (std::filesystem::exists(std::filesystem::path("/tmp") / (".X" + number + "-lock")) ||
+                std::filesystem::exists(socket))
                 continue;
-            if (system("command -v Xvfb >/dev/null 2>&1") != 0) break;
-            const std::string name = ":" + std::to_string(n);
+            const std::string name = ":" + number;
             server = fork();
             if (server == 0) {
                 if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
                 execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1400x1400x24", "-nolisten", "tcp", nullptr);
                 _exit(127);
             }
-            for (int i = 0; i < 50 && !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i)
-                std::this_thread::sleep_for(100ms);
+            for (int i = 0; i < 50 && !std::filesystem::exists(socket); ++i) std::this_thread::sleep_for(100ms);
             display = name;
         }
         if (display.empty())
@@ -164,6 +167,32 @@ struct Program {
     }
 };
 
+// From a key given to the window (F3, which raises the input panel; xdotool) to the frame that
+// shows its effect; -1 without xdotool or a frame. The panel goes down again after.
+double KeyToFrameMs(const Program& program) {
+    if (system("command -v xdotool >/dev/null 2>&1") != 0) return -1;
+    const std::string display = "DISPLAY=" + Screen().display + " ";
+    FILE* search = popen((display + "xdotool search --name 'Jorvana device' 2>/dev/null").c_str(), "r");
+    char id[64] = {};
+    if (!search) return -1;
+    bool found = fgets(id, sizeof id, search) != nullptr;
+    pclose(search);
+    if (!found) return -1;
+    const std::string key = display + "xdotool key --window " + std::string(id, strcspn(id, "\n")) + " F3 >/dev/null 2>&1";
+    const long long givenUs = MonotonicMicroseconds();
+    if (system(key.c_str()) != 0) return -1;
+    std::this_thread::sleep_for(500ms);
+    double ms = -1;
+    for (const Frame& f : ReadTrace(program.log).frames)
+        if (f.us > givenUs) {
+            ms = (f.us - givenUs) / 1e3;
+            break;
+        }
+    if (system(key.c_str()) != 0) return ms;
+    std::this_thread::sleep_for(300ms);
+    return ms;
+}
+
 bool Ready(benchmark::State& state, bool sdl) {
     if (!Device().ok) {
         state.SkipWithError("device not installed");
@@ -180,7 +209,7 @@ void BM_IdleOnClocksPage(benchmark::State& state) {
     const bool sdl = state.range(0) != 0;
     if (!Ready(state, sdl)) return;
     constexpr auto kSample = 10s;
-    double wakeups = 0, cpu = 0, frames = 0, pixels = 0, sigterm = 0;
+    double wakeups = 0, cpu = 0, frames = 0, pixels = 0, sigterm = 0, keyToFrame = 0;
     for (auto _ : state) {
         Program program(sdl, "2026-03-29T10:59:30Z+");
         std::this_thread::sleep_for(4s);  // started and drawn
@@ -189,6 +218,7 @@ void BM_IdleOnClocksPage(benchmark::State& state) {
         std::this_thread::sleep_for(kSample);
         ProcessCounters after = ReadCounters(program.pid);
         long long toUs = MonotonicMicroseconds();
+        if (sdl) keyToFrame += KeyToFrameMs(program);
         sigterm += program.Terminate();
         const double seconds = (toUs - fromUs) / 1e6;
         wakeups += (after.switches - before.switches) / seconds;
@@ -209,6 +239,7 @@ void BM_IdleOnClocksPage(benchmark::State& state) {
     state.counters["presents_per_s"] = benchmark::Counter(frames, avg);
     state.counters["pixels_per_present"] = benchmark::Counter(pixels, avg);
     state.counters["sigterm_to_end_ms"] = benchmark::Counter(sigterm, avg);
+    if (sdl) state.counters["key_to_frame_ms"] = benchmark::Counter(keyToFrame, avg);
 }
 BENCHMARK(BM_IdleOnClocksPage)->ArgName("sdl")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
