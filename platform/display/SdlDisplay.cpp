@@ -106,7 +106,9 @@ int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
 bool g_wholeFrame = true;
 bool g_ringShown = false;  // the wait cursor's ring is on the window
 bool g_windowShown = false;
-// Since when the wait cursor is up, while the window is still hidden (zero: it is not).
+// When the window was made, and since when the wait cursor is up while it is still hidden
+// (zero: it is not).
+std::chrono::steady_clock::time_point g_madeAt{};
 std::chrono::steady_clock::time_point g_busySince{};
 // A wake event is in SDL's queue and not yet taken (at most one is).
 std::atomic<bool> g_wakePending{false};
@@ -179,7 +181,8 @@ bool Init() {
     g_pixelScale = std::max(1, shape.pixelScale);
     int width = shape.width * g_pixelScale, height = shape.height * g_pixelScale;
     ChooseScale(width, height);
-    // Hidden until it has something of the program's to show (see Present).
+    // Hidden until it has something of the program's to show (see WindowDue).
+    g_madeAt = std::chrono::steady_clock::now();
     g_window = g_sdl->SDL_CreateWindow(Title(width, height).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 width * g_scale, height * g_scale, SDL_WINDOW_HIDDEN);
     if (!g_window) {
@@ -366,16 +369,19 @@ void DrawRing(SDL_Surface* target) {
 }
 
 // The window is mapped with its first frame that holds a window of the program (or the wait
-// cursor, once it has been up a moment with nothing else to show), so that the host never shows
-// the empty screen of a program still starting, nor the frames on the way to its first window.
+// cursor, when it has been up a moment or the start is taking long), so that the host never
+// shows the empty screen of a program still starting, nor the frames on the way to its window.
 bool WindowDue() {
     if (g_windowShown) return true;
     constexpr auto kBusyShownAfter = std::chrono::milliseconds(200);
     const auto now = std::chrono::steady_clock::now();
-    if (!ui::IsBusyCursor()) g_busySince = {};
-    else if (g_busySince == std::chrono::steady_clock::time_point{}) g_busySince = now;
-    const bool busyLong = g_busySince != std::chrono::steady_clock::time_point{} && now - g_busySince >= kBusyShownAfter;
-    return ui::AnyTopLevelShown() || busyLong;
+    if (!ui::IsBusyCursor()) {
+        g_busySince = {};
+    } else {
+        if (g_busySince == std::chrono::steady_clock::time_point{}) g_busySince = now;
+        if (now - g_busySince >= kBusyShownAfter || now - g_madeAt >= kBusyShownAfter) return true;
+    }
+    return ui::AnyTopLevelShown();
 }
 
 // Maps the window, its first frame already on its surface.

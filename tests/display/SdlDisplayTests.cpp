@@ -1,6 +1,8 @@
 // The SDL back end on SDL's dummy video driver, fed scripted host events: typed text arrives as
 // typed, control keys still work, a VGA screen is shown with its pixels doubled and taps halved,
-// and the default window scale fits the host's usable area.
+// the window maps with the program's first window and later frames send only what changed, a
+// wake from another thread ends the wait for host events, and the default window scale fits
+// the host's usable area.
 
 #include "platform/display/Display.h"
 #include "platform/display/DisplayDriver.h"
@@ -197,14 +199,19 @@ TEST_F(SdlBackEnd, TypedTextArrivesAsTypedOnceAndControlKeysStillWork) {
 TEST_F(SdlBackEnd, VgaScreenShowsTheProgramsFramebufferDoubledAndHalvesTaps) {
     StartSdl(2);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240) << "the program sees the 240x320 screen";
-    HWND rec = Make(L"SdlTestRecorder", 0, 0, 26, 240, 294);
-    SetFocus(rec);
-    test::PumpUntilIdle();
-    kSdlDriver.present();
-
     SDL_Window* window = nullptr;
     for (Uint32 id = 1; id < 64 && !window; ++id) window = SDL_GetWindowFromID(id);
     ASSERT_NE(window, nullptr);
+    // Nothing of the program's to show yet: the window stays unmapped.
+    test::PumpUntilIdle();
+    kSdlDriver.present();
+    EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN);
+    HWND rec = Make(L"SdlTestRecorder", 0, 0, 26, 240, 294);
+    SetFocus(rec);
+    test::PumpUntilIdle();
+    EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) << "mapped with the program's window";
+    kSdlDriver.present();
+
     int w = 0, h = 0;
     SDL_GetWindowSize(window, &w, &h);
     EXPECT_EQ(w, 480);
