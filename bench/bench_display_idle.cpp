@@ -2,10 +2,10 @@
 // Jorvana.exe on an installed device (480x640), on the World Clocks page, headless and in its SDL
 // window on a virtual X screen (its own Xvfb when one is installed, else DISPLAY).
 //
-// Idle (10 s with the seconds hand moving): wake-ups of the whole process (context switches of
-// all its threads) and its CPU time, as a share of one core; frames presented a second and the
-// pixels each sent; in the window, how long a key takes to show (xdotool's start included); then
-// how long SIGTERM takes to end it.
+// Idle (10 s with the seconds hand moving): wake-ups of the whole process (voluntary context
+// switches of all its threads) and its CPU time, as a share of one core; frames presented a
+// second and the pixels each sent; in the window, how long a key takes to show (xdotool's start
+// included); then how long SIGTERM takes to end it.
 // Start (the clock standing still, so that nothing changes once drawn): frames presented until
 // SIGTERM 4 s later, how many showed the same picture as the frame before, the time from exec to
 // the window's mapping and to the last frame that changed the picture ("settled"), and their
@@ -80,8 +80,8 @@ benchsupport::InstalledDevice& Device() {
     return device;
 }
 
-// Context switches (each one a wake-up of a thread that waited) and CPU nanoseconds of every
-// thread of a process.
+// Voluntary context switches (each one a wait of a thread, ended by a wake-up; preemptions by a
+// busy machine are left out) and CPU nanoseconds of every thread of a process.
 struct ProcessCounters {
     long long switches = 0;
     long long cpuNs = 0;
@@ -94,7 +94,7 @@ ProcessCounters ReadCounters(pid_t pid) {
     for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
         std::ifstream status(task.path() / "status");
         for (std::string line; std::getline(status, line);)
-            if (line.find("ctxt_switches:") != std::string::npos) c.switches += std::stoll(line.substr(line.find(':') + 1));
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) c.switches += std::stoll(line.substr(line.find(':') + 1));
         std::ifstream sched(task.path() / "schedstat");
         long long ns = 0;
         if (sched >> ns) c.cpuNs += ns;
