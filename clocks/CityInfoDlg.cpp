@@ -79,7 +79,7 @@ void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
     const SunTimes times =
         !m_dstRule.IsEmpty()
             ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset,
-                                      ParseDstRule(m_dstRule, m_dstRuleYear))
+                                      ParseDstRule(m_dstRule, m_dstRuleYear, &m_dstSchedules))
             : ::ComputeSunTimes(day, month, year, longitude, latitude,
                                 HhmmOffsetToHours(ReadLeadingInt(m_currentOffset)));
     m_sunrise = times.sunriseText;

@@ -3,6 +3,7 @@
 // picture of the world with a crosshair on the city. The caller hands every fact as ready text;
 // the dialog computes only the sun times, anew at every paint. It changes nothing: OK closes it.
 
+#include "core/DstSchedule.h"
 #include "platform/framework/BasicControls.h"
 #include "clocks/ScrollableForm.h"
 #include "platform/framework/Dlg.h"
@@ -25,6 +26,7 @@ public:
     // offset in force now is not the one of the whole day). Empty: the current offset counts.
     CString m_dstRule;
     int m_dstRuleYear = 0; // the year whose dates its day numbers are (0: every year's)
+    dstmath::ScheduleList m_dstSchedules; // the store's per-year windows
     int m_standardOffset = 0;
     int m_day = 1;
     int m_month = 1;

@@ -49,12 +49,13 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
     facts.standardOffset = offset;
     facts.rule = rule;
     facts.ruleYear = cities.GetRulesYear();
+    facts.schedules = cities.GetDstSchedules();
 
     facts.summary = LoadText(IDS_CITY_INFO_CITY) + L": " + facts.name + L"\n" + LoadText(IDS_CITY_INFO_COUNTRY) +
                     L": " + facts.country + L"\n" + LoadText(IDS_CITY_INFO_LONG) + facts.longitude +
                     LoadText(IDS_CITY_INFO_LAT) + facts.latitude;
     CString suffix;
-    const DstRuleFields fields = ParseDstRule(rule, facts.ruleYear);
+    const DstRuleFields fields = ParseDstRule(rule, facts.ruleYear, &facts.schedules);
     if (!fields.hasDst) {
         facts.observing = LoadText(IDS_CITY_INFO_NEVER_OBSERVING);
         facts.period = L"-";
@@ -116,6 +117,7 @@ void ShowClockCityInfo(CWnd* page, CCitiesDb& cities, DWORD cityIndex, const CSt
     dlg.m_standardOffset = facts.standardOffset;
     dlg.m_dstRule = facts.rule;
     dlg.m_dstRuleYear = facts.ruleYear;
+    dlg.m_dstSchedules = facts.schedules;
     ClockDateFromText(dateText, CTime::GetCurrentTime().GetYear(), dlg.m_day, dlg.m_month, dlg.m_year);
     dlg.DoModal();
 }

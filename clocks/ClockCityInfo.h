@@ -2,6 +2,7 @@
 // What the World Clocks page shows for a clock's city: the summary of its facts (with the city
 // information dialog on request) and its five-day forecast.
 
+#include "core/DstSchedule.h"
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 
@@ -24,6 +25,7 @@ struct ClockCityFacts {
     int standardOffset = 0; // the city's HhmmOffset without daylight saving
     CString rule;           // its DstRule text
     int ruleYear = 0;       // the year whose dates the rule's day numbers are (0: every year's)
+    dstmath::ScheduleList schedules; // the store's per-year windows
     CString summary;       // the message box text
 };
 

@@ -24,7 +24,7 @@ int ReadLeadingInt(const CString& text) {
     return static_cast<int>(value);
 }
 
-DstRuleFields ParseDstRule(const CString& rule, int ruleYear) {
+DstRuleFields ParseDstRule(const CString& rule, int ruleYear, const dstmath::ScheduleList* schedules) {
     DstRuleFields fields;
     fields.year = ruleYear;
     int colon = rule.Find(L':');
@@ -47,11 +47,12 @@ DstRuleFields ParseDstRule(const CString& rule, int ruleYear) {
     fields.startHour = values[2];
     fields.endDay = values[3];
     fields.endHour = values[4];
+    if (schedules) dstmath::AttachSchedule(fields, *schedules);
     return fields;
 }
 
 DstRuleFields CityDstRule(CCitiesDb& cities, DWORD index) {
-    return ParseDstRule(cities.GetDstRule(index), cities.GetRulesYear());
+    return ParseDstRule(cities.GetDstRule(index), cities.GetRulesYear(), &cities.GetDstSchedules());
 }
 
 time_t CivilTime(int year, int month, int day, int hour, int minute, int second) {

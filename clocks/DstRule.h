@@ -9,6 +9,7 @@
 // bound falls on the same weekday of its month (core/DstMath.h).
 
 #include "core/DstMath.h"
+#include "core/DstSchedule.h"
 #include "platform/base/CString.h"
 
 #include <ctime>
@@ -24,9 +25,13 @@ using DstRuleFields = dstmath::Rule;
 using DstWindow = dstmath::Window;
 
 // The fields of a rule text whose day numbers are dates of ruleYear (0: the same numbers in
-// every year). Missing fields and fields that do not begin with a digit or a sign read 0.
-DstRuleFields ParseDstRule(const CString& rule, int ruleYear);
-// The rule of a city of the store, its day numbers those of the list the store was built from.
+// every year). Missing fields and fields that do not begin with a digit or a sign read 0. With
+// the per-year windows of the shipped file, a rule that is one of its zones' takes their
+// windows in the years they are given for (core/DstSchedule.h).
+DstRuleFields ParseDstRule(const CString& rule, int ruleYear,
+                           const dstmath::ScheduleList* schedules = nullptr);
+// The rule of a city of the store, its day numbers those of the list the store was built from,
+// with the store's per-year windows.
 DstRuleFields CityDstRule(CCitiesDb& cities, DWORD index);
 
 // The rule's window of the year: from the start day at the start hour to the end day at the end

@@ -1,8 +1,10 @@
 #include "clocks/HomeCityDlg.h"
 
+#include "clocks/HomeCityProposal.h"
 #include "core/CityLists.h"
 #include "core/ListFileReader.h"
 #include "core/TextFiles.h"
+#include "platform/base/Utf8.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/framework/WindowDC.h"
@@ -10,6 +12,8 @@
 #include "platform/ui/Sip.h"
 
 #include <algorithm>
+#include <map>
+#include <vector>
 #include "resources/resource.h"
 
 BEGIN_MESSAGE_MAP(CHomeCityDlg, CDialog)
@@ -49,36 +53,42 @@ BOOL CHomeCityDlg::OnInitDialog() {
 }
 
 int CHomeCityDlg::DeviceCityIndex() {
-    const std::string zoneName = device::DeviceZoneName();
-    const CString zone(zoneName.c_str());
-    if (zone.IsEmpty()) return 0;
-    // The city that names the zone ("America/New_York": New York) comes first; else the first
-    // city of the list in the zone.
-    CString named = zone.Mid(zone.ReverseFind(L'/') + 1);
-    named.Replace(L'_', L' ');
+    // The zones of the cities, as cities.lst names them (its first field, which the store does
+    // not keep).
+    std::map<CString, std::string> zones; // name ":" country -> zone
     CTextFileHandle file(OpenTextFile(GetShippedFilePath(L"cities.lst"), TextFileKind::CityList));
-    if (!file) return 0;
-    CListFileReader in(file.Get());
-    in.Next(L"\n"); // title line
-    const int count = ParseListCount(in.Next(L"\n"));
-    CString first, chosen;
-    for (int i = 0; i < count && !in.AtEnd(); ++i) {
-        const CString lineZone = in.Next(L";");
-        const CString name = in.Next(L";");
-        const CString country = in.Next(L";");
-        in.Next(L"\n");
-        if (lineZone == L">" || name == L">") break;
-        if (lineZone != zone) continue;
-        if (first.IsEmpty()) first = name + L":" + country;
-        if (name == named) {
-            chosen = name + L":" + country;
-            break;
+    if (file) {
+        CListFileReader in(file.Get());
+        in.Next(L"\n"); // title line
+        const int count = ParseListCount(in.Next(L"\n"));
+        for (int i = 0; i < count && !in.AtEnd(); ++i) {
+            const CString lineZone = in.Next(L";");
+            const CString name = in.Next(L";");
+            const CString country = in.Next(L";");
+            in.Next(L"\n");
+            if (lineZone == L">" || name == L">" || country == L">") break;
+            zones.emplace(name + L":" + country, device::ToUtf8(static_cast<LPCWSTR>(lineZone)));
         }
     }
-    if (chosen.IsEmpty()) chosen = first;
-    if (chosen.IsEmpty() || !m_db.FindCity(chosen)) return 0;
-    const int index = static_cast<int>(m_db.GetCurrentIndex());
-    return index < m_list.GetCount() ? index : 0;
+    // Every city of the store is weighed with the offset and rule its clock will use.
+    std::vector<HomeCityCandidate> cities;
+    const int listed = m_list.GetCount();
+    cities.reserve(static_cast<size_t>(listed));
+    for (int index = 0; index < listed; ++index) {
+        HomeCityCandidate city;
+        city.index = index;
+        city.name = m_db.GetName(static_cast<DWORD>(index));
+        const auto zone = zones.find(city.name + L":" + m_db.GetCountry(static_cast<DWORD>(index)));
+        if (zone != zones.end()) city.zone = zone->second;
+        CString offset = m_db.GetUtcOffset(static_cast<DWORD>(index));
+        offset.TrimLeft();
+        city.offset = ReadLeadingInt(offset);
+        city.rule = CityDstRule(m_db, static_cast<DWORD>(index));
+        cities.push_back(std::move(city));
+    }
+    const int proposed =
+        ProposeHomeCity(cities, device::DeviceZoneName(), *device::DeviceZone(), device::DeviceTimeNow());
+    return proposed >= 0 && proposed < listed ? proposed : 0;
 }
 
 void CHomeCityDlg::OnSize(UINT nType, int cx, int cy) {

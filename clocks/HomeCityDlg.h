@@ -32,8 +32,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The list position to propose: the city of cities.lst whose zone (the line's first field) is
-    // the device's zone, the one the zone is named after first; 0 when there is none.
+    // The list position to propose: a city whose clock reads the device's time, of the device's
+    // own zone first (clocks/HomeCityProposal.h); 0 when none fits.
     int DeviceCityIndex();
     bool HasChoice();
     void ReadWorkArea();

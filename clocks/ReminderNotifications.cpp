@@ -144,6 +144,7 @@ ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
     home.rule = db.GetDstRule(city);
     if (home.rule.IsEmpty()) home.rule = L"0";
     home.ruleYear = db.GetRulesYear();
+    home.schedules = db.GetDstSchedules();
     return home;
 }
 

@@ -30,7 +30,8 @@ struct ReminderHome {
     int standard = 0;    // the home city's standard HhmmOffset
     CString rule = L"0"; // its DstRule
     int ruleYear = 0;    // the year whose dates the rule's day numbers are (0: every year's)
-    DstRuleFields Rule() const { return ParseDstRule(rule, ruleYear); }
+    dstmath::ScheduleList schedules; // the store's per-year windows
+    DstRuleFields Rule() const { return ParseDstRule(rule, ruleYear, &schedules); }
 };
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.

@@ -2,6 +2,7 @@
 
 #include "core/ListFileReader.h"
 #include "core/RegistryKey.h"
+#include "core/TextFiles.h"
 #include "platform/ui/DeviceProgram.h"
 #include "resources/resource.h"
 
@@ -43,6 +44,7 @@ void CCitiesDb::Open() {
     CRegistryKey registry;
     const DWORD year = registry.ReadDword(HKEY_LOCAL_MACHINE, kRulesYearKey, kRulesYearValue);
     m_rulesYear = registry.RegistryStatus == CRegistryKey::kFound && year <= 9999 ? static_cast<int>(year) : 0;
+    m_dstSchedules = dstmath::LoadSchedules(GetShippedFilePath(dstmath::kScheduleFileName));
 }
 
 int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {

@@ -9,8 +9,10 @@
 // The day numbers of the rules are dates of one year: the year that line 1 of the list names
 // ("...;year 2026;..."). The build keeps it as dstyear under Jorvana, where the Today plug-in
 // reads it too; a store built from a list without a year (or by an older build) has none, and
-// its rules read their day numbers alike in every year.
+// its rules read their day numbers alike in every year. The zones whose windows follow no
+// weekday (dstyears.lst beside the program, core/DstSchedule.h) are read when the store opens.
 
+#include "core/DstSchedule.h"
 #include "core/RecordDatabase.h"
 
 constexpr LPCWSTR kCitiesDbName = L"jrvCities";
@@ -51,6 +53,9 @@ public:
     // The year whose dates the rules' day numbers are, as read when the store was opened or
     // built; 0 when the store was built without one.
     int GetRulesYear() const { return m_rulesYear; }
+    // The per-year windows of dstyears.lst, as read when the store was opened; empty when the
+    // file is missing or damaged.
+    const dstmath::ScheduleList& GetDstSchedules() const { return m_dstSchedules; }
 
     // Note the order: the rule comes before the offset, the record stores the offset first.
     BOOL AddCity(LPCWSTR nameCountry, LPCWSTR position, LPCWSTR dstRule, LPCWSTR utcOffset);
@@ -66,4 +71,5 @@ public:
 private:
     CRecordDatabase m_db;
     int m_rulesYear = 0;
+    dstmath::ScheduleList m_dstSchedules;
 };

@@ -13,6 +13,14 @@
 // bound on the last Sunday of March stays on the last Sunday of March, one on the second Sunday
 // stays on the second Sunday (how nearly every zone's rule is made). A rule without a year reads
 // its day numbers alike in every year.
+//
+// A zone whose pause moves with the moon (the weeks of Ramadan) follows no weekday: its rule
+// can carry the zone's windows one by one for the years they are known (a Schedule, read from
+// the shipped per-year file by core/DstSchedule.h), and in those years they take the place of
+// the moved bounds.
+
+#include <memory>
+#include <vector>
 
 namespace dstmath {
 
@@ -81,19 +89,34 @@ inline int AddShift(int offset, int hours) {
     return (offset >= -100 && offset <= 100) ? offset + hours : offset + hours * 100;
 }
 
-struct Rule {
-    bool hasDst = false;
-    int shift = 0; // hours
-    int startDay = 0, startHour = 0, endDay = 0, endHour = 0;
-    int year = 0; // the year whose dates the day numbers are; 0: the same numbers every year
-};
-
 struct Window {
     bool hasDst = false;
     int shift = 0;
     long long start = 0; // inclusive
     long long end = 0;   // exclusive
     bool Contains(long long t) const { return hasDst && start <= t && t < end; }
+};
+
+// The windows of one zone, year by year: from 1 January of firstYear to the end of lastYear
+// these, and only these, are open. Civil standard time, in order, none overlapping another.
+struct Schedule {
+    int shift = 0;
+    int firstYear = 0, lastYear = 0;
+    struct Span {
+        long long start, end;
+    };
+    std::vector<Span> windows;
+    bool Covers(long long year) const { return year >= firstYear && year <= lastYear; }
+};
+
+struct Rule {
+    bool hasDst = false;
+    int shift = 0; // hours
+    int startDay = 0, startHour = 0, endDay = 0, endHour = 0;
+    int year = 0; // the year whose dates the day numbers are; 0: the same numbers every year
+    // The zone's windows year by year, where the per-year file holds this rule's zone; null
+    // for every other rule and for a rule the user wrote.
+    std::shared_ptr<const Schedule> schedule;
 };
 
 // Day and hour numbers are not range-checked by the rule's authors; ones this far out only keep
@@ -142,9 +165,48 @@ inline long long RuleBound(const Rule& rule, int day, int hour, long long window
     return days * 86400 + ClampRuleNumber(hour) * 3600;
 }
 
+// A schedule's window as a rule's window; a null span gives one that never opens (at from).
+inline Window ScheduleWindow(const Schedule& schedule, const Schedule::Span* span, long long from) {
+    Window w;
+    w.hasDst = true;
+    w.shift = schedule.shift;
+    w.start = span ? span->start : from;
+    w.end = span ? span->end : from;
+    return w;
+}
+
+// The first window of a schedule that opens in the year (civil standard time).
+inline Window ScheduleWindowOfYear(const Schedule& schedule, long long year) {
+    const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
+    for (const Schedule::Span& span : schedule.windows)
+        if (span.start >= yearStart && span.start < nextYear)
+            return ScheduleWindow(schedule, &span, yearStart);
+    return ScheduleWindow(schedule, nullptr, yearStart);
+}
+
+// The window of a schedule that matters for the standard time t, seen from the year: the one
+// open at t; else the next to open in the year; else the last that opened in it (over, as a
+// rule's window of the year is after its end); else the next to open at all, or one that never
+// opens.
+inline Window ScheduleWindowAt(const Schedule& schedule, long long year, long long t) {
+    const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
+    const Schedule::Span* lastOfYear = nullptr;
+    for (const Schedule::Span& span : schedule.windows) {
+        const bool ofYear = span.start >= yearStart && span.start < nextYear;
+        if (span.start > t) {
+            // The windows are in order: this is the next to open, and none after it holds t.
+            return ScheduleWindow(schedule, ofYear || !lastOfYear ? &span : lastOfYear, yearStart);
+        }
+        if (t < span.end) return ScheduleWindow(schedule, &span, yearStart);
+        if (ofYear) lastOfYear = &span;
+    }
+    return ScheduleWindow(schedule, lastOfYear, yearStart);
+}
+
 inline Window WindowOfYear(const Rule& rule, long long year) {
     Window w;
     if (!rule.hasDst) return w;
+    if (rule.schedule && rule.schedule->Covers(year)) return ScheduleWindowOfYear(*rule.schedule, year);
     w.hasDst = true;
     w.shift = rule.shift;
     w.start = RuleBound(rule, rule.startDay, rule.startHour, year, year);
@@ -160,6 +222,8 @@ inline Window WindowOfYear(const Rule& rule, long long year) {
 // or, before its start, the one that opened the year before when it runs into this year and t
 // lies before its end. When t is outside both, the next window to open.
 inline Window WindowAt(const Rule& rule, long long year, long long t) {
+    if (rule.hasDst && rule.schedule && rule.schedule->Covers(year))
+        return ScheduleWindowAt(*rule.schedule, year, t);
     Window w = WindowOfYear(rule, year);
     if (!w.hasDst || t >= w.start) return w;
     const Window previous = WindowOfYear(rule, year - 1);

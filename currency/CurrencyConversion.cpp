@@ -160,14 +160,16 @@ void CCurrencyPanel::RecomputeTotals() {
     for (int column = 0; column < 3; ++column) {
         std::vector<CString> texts;
         for (int line = 0; line < m_nLines; ++line) texts.push_back(FieldText(m_fields[column][line]));
-        // A long amount's total is shortened to what its cell shows whole: its width less the
-        // pixel at each side where a column separator stands over it.
+        // A long amount's total is shortened to what its cell shows whole, measured in the font
+        // it is drawn with: its width less the pixel at each side where a column separator
+        // stands over it and a clear gap beside that line, so that no glyph touches the line
+        // and reads as another digit.
         CStatic& cell = *totals[column];
         CClientDC dc(&cell);
         CFont* old = dc.SelectObject(cell.GetFont());
         CRect room;
         cell.GetClientRect(&room);
-        room.DeflateRect(1, 0);
+        room.DeflateRect(kTotalMargin, 0);
         cell.SetWindowText(
             FormatTotalToFit(texts, [&](const CString& text) { return dc.GetTextExtent(text).cx <= room.Width(); }));
         if (old) dc.SelectObject(old);

@@ -47,6 +47,7 @@ void CCurrencyPanel::LayOut(bool settingChange) {
     CWaitCursor wait;
     ReadWorkArea();
     m_shape = ChooseCurrencyShape(IsSquareScreenNot320(), m_nWidth, m_nHeight, m_nAvailable);
+    FollowShapeInUpdateLabel();
     // Every control is placed again below, from the top: the scroll offset starts again at 0.
     m_nScroll = 0;
     FitAbovePanel();
@@ -306,22 +307,11 @@ void CCurrencyPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     if (!m_rateBase.m_hWnd) return;
     {
         CWaitCursor wait;
-        // The label word by the previous pass's work area; the area is read again below.
-        FILETIME stamp = m_store.GetLastModified();
-        SYSTEMTIME now{};
-        ::GetLocalTime(&now);
-        CString never;
-        never.LoadString(IDS_CUR_NEVER);
-        CString text = UpdateWord() + L" ";
-        if (IsNeverUpdated(stamp, now.wYear)) {
-            text += never;
-        } else {
-            m_strUpdateDate = FormatUpdateDate(stamp);
-            text += m_strUpdateDate;
-        }
-        m_lastUpdate.SetWindowText(text + L" ");
-
+        // The label word by the work area as it is now (a rotation's new shape), not by the
+        // previous pass's.
+        const CString tail = UpdateTail();
         ReadWorkArea();
+        SetUpdateLabel(tail);
         if (IsSquareScreenNot320()) {
             MakeSettingFonts();
         } else {

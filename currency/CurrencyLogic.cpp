@@ -4,6 +4,7 @@
 #include "platform/system/DeviceTime.h"
 #include "resources/resource.h"
 
+#include <charconv>
 #include <cmath>
 #include <cwchar>
 
@@ -23,22 +24,40 @@ double ReadAmount(const CString& text) {
     return std::wcstod(start, nullptr);
 }
 
-CString RateTextAsRead(const CString& text) { return text.Left(kMaxRateChars); }
-
-bool IsValidRate(const CString& text) {
-    const std::wstring t = RateTextAsRead(text).Str();
-    if (t.empty()) return false;
-    // Digits, a point and an exponent only, starting with a digit or the point: no sign, blank,
+bool ReadValidRate(const CString& text, double& rate) {
+    // Blanks around the number and a leading "+" are read by wcstod as by every other reader.
+    CString trimmed = text;
+    trimmed.Trim();
+    const std::wstring& t = trimmed.Str();
+    const size_t start = !t.empty() && t[0] == L'+' ? 1 : 0;
+    // Digits, a point and an exponent only, starting with a digit or the point: no other sign,
     // hexadecimal, "inf" or "nan" reaches the number reader.
-    if ((t[0] != L'.' && (t[0] < L'0' || t[0] > L'9')) ||
-        t.find_first_not_of(L"0123456789.eE+-") != std::wstring::npos)
+    if (start >= t.size() || (t[start] != L'.' && (t[start] < L'0' || t[start] > L'9')) ||
+        t.find_first_not_of(L"0123456789.eE+-", start) != std::wstring::npos)
         return false;
     double value = 0;
-    return ReadWholeNumber(t.c_str(), value) && value >= kMinRate && value <= kMaxRate;
+    if (!ReadWholeNumber(t.c_str(), value) || value < kMinRate || value > kMaxRate) return false;
+    rate = value;
+    return true;
+}
+
+bool IsValidRate(const CString& text) {
+    double rate = 0;
+    return ReadValidRate(text, rate);
+}
+
+CString StoredRateText(const CString& text) {
+    double rate = 0;
+    if (!ReadValidRate(text, rate)) return CString();
+    // The shortest form that reads back exactly; 17 digits, a point and "e-308" at most.
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), rate);
+    return CString(std::wstring(buffer, result.ptr).c_str());
 }
 
 double ReadRate(const CString& text) {
-    return IsValidRate(text) ? std::wcstod(RateTextAsRead(text).Str().c_str(), nullptr) : 0.0;
+    double rate = 0;
+    return ReadValidRate(text, rate) ? rate : 0.0;
 }
 
 CString FormatConverted(double amount, double rateFrom, double rateTo) {
@@ -68,17 +87,20 @@ CString FormatTotal(const std::vector<CString>& texts) {
 }
 
 CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits) {
-    CString total = FormatTotal(texts);
+    const CString total = FormatTotal(texts);
     if (fits(total)) return total;
-    const double sum = SumAmounts(texts);
-    if (std::isfinite(sum))
-        for (int digits = 14; digits >= 0; --digits) {
-            CString shortened;
-            shortened.Format(L"%.*e", digits, sum);
-            if (fits(shortened)) return shortened;
-        }
-    total.LoadString(IDS_RESULT_TOO_LARGE);
-    return total;
+    // Decimals are left out from the right, the point with the last one: every digit still
+    // shown is the total's own (rounding could carry into every digit before it, 999999999.99
+    // reading as 1000000000). A total whose whole units do not fit says so instead.
+    const int point = total.Find(L'.');
+    if (point > 0) {
+        for (int length = total.GetLength() - 1; length > point + 1; --length)
+            if (fits(total.Left(length))) return total.Left(length);
+        if (fits(total.Left(point))) return total.Left(point);
+    }
+    CString tooLarge;
+    tooLarge.LoadString(IDS_RESULT_TOO_LARGE);
+    return tooLarge;
 }
 
 std::vector<CurrencyFeedRecord> ParseCurrencyFeedReply(const CString& reply) {

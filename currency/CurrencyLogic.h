@@ -24,18 +24,18 @@ inline constexpr DWORD kDefaultCurrencyIndex[3] = {shipped::kCurrency[0], shippe
 bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result);
 // A field's or a rate's text read as a number; text wcstod cannot read counts 0.
 double ReadAmount(const CString& text);
-// A rate as the store may hold it: its first kMaxRateChars characters (all the converter reads
-// of a rate text) form a decimal number (digits with an optional fraction and an optional
-// exponent, no sign, blank or hexadecimal) whose value lies from kMinRate to kMaxRate. Anything
-// else (nan, inf, 0, a negative, 1e308) would show as blank, "-0" or a nonsense amount in every
-// converted line.
-inline constexpr int kMaxRateChars = 29;
+// A rate as the store may hold it: the whole text, as wcstod reads it, is one decimal number
+// (digits with an optional fraction and an optional exponent; blanks around it and a leading "+"
+// allowed; no hexadecimal, inf or nan) whose value lies from kMinRate to kMaxRate. Anything else
+// (nonsense, 0, a negative, 1e308, a number followed by other text) would show as blank, "-0" or a
+// nonsense amount in every converted line. The value goes to rate.
 inline constexpr double kMinRate = 1e-9;
 inline constexpr double kMaxRate = 1e9;
+bool ReadValidRate(const CString& text, double& rate);
 bool IsValidRate(const CString& text);
-// The part of a rate text that the converter reads and the store keeps: its first
-// kMaxRateChars characters.
-CString RateTextAsRead(const CString& text);
+// The text a valid rate is stored as: the shortest text that reads back as the same number (at
+// most 24 characters, so that every reader holds it whole); empty for a text that is no valid rate.
+CString StoredRateText(const CString& text);
 // The rate's value, or 0 (no conversion, the fields stay empty) for a text that is no valid rate.
 double ReadRate(const CString& text);
 // "%.8f", the converted field's text; empty for a result ConvertAmount refused.
@@ -43,8 +43,11 @@ CString FormatConverted(double amount, double rateFrom, double rateTo);
 // "%.2f" of the sum of the texts, added in order (empty and unreadable texts count 0).
 CString FormatTotal(const std::vector<CString>& texts);
 // The total as its cell can show it whole (fits says whether a text does): "%.2f" when that fits,
-// else the sum in scientific form with as many digits as fit ("1.2345e+52", never a cut number
-// that reads as another), else "Too large".
+// else that text with its last decimal, then both decimals and the point left out (never rounded
+// again, so every digit shown is one of the total's), else "Too large".
+// Pixels a total keeps free at each side of its cell: the column line over the outer pixel and
+// two clear pixels beside it.
+inline constexpr int kTotalMargin = 3;
 CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits);
 
 // One record of a currency rate reply: "code_rate#".

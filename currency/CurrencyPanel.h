@@ -118,6 +118,12 @@ private:
     void FillRateBase();
     void SetUpdateLabelAtStart();
     CString UpdateWord() const;
+    // The label's date, or the never-text when the rates were never updated.
+    CString UpdateTail();
+    // The label: the shape's word, then tail (kept for the next shape).
+    void SetUpdateLabel(const CString& tail);
+    // The label's word again for the shape of the current layout pass.
+    void FollowShapeInUpdateLabel();
 
     // Conversion.
     void ConvertFrom(int column);
@@ -182,6 +188,7 @@ private:
 
     CString m_strServer;
     CString m_strUpdateDate;
+    CString m_strUpdateTail; // what the label shows after its word; empty until it is first set
     CString m_strSkinFolder;
 
     // Fonts: the page's, the cross rates', and one per group of controls.
@@ -211,8 +218,9 @@ private:
 // its name there, the last match winning) and that the store holds, all in one store
 // transaction, so that an update cut short leaves the rates of before, never some of each. Of a
 // code given twice the last valid rate stays; an invalid rate is skipped and its currency keeps
-// the rate it had. A rate is stored as the converter reads it (RateTextAsRead). True when a rate was stored and the transaction committed; rejected (when
-// given) receives the names of the listed currencies whose rates were all invalid.
+// the rate it had. A rate is stored as the shortest text of its value (StoredRateText), which
+// every reader holds whole. True when a rate was stored and the transaction committed; rejected
+// (when given) receives the names of the listed currencies whose rates were all invalid.
 bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, int count, const CString& reply,
                         std::vector<CString>* rejected = nullptr);
 

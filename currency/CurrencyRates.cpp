@@ -37,26 +37,42 @@ CString CCurrencyPanel::UpdateWord() const {
     return word;
 }
 
-void CCurrencyPanel::SetUpdateLabelAtStart() {
+CString CCurrencyPanel::UpdateTail() {
     const FILETIME stamp = m_store.GetLastModified();
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
-    CString text = UpdateWord() + L" ";
     if (IsNeverUpdated(stamp, now.wYear)) {
         CString never;
         never.LoadString(IDS_CUR_NEVER);
-        text += never;
-    } else {
-        m_strUpdateDate = FormatUpdateDate(stamp);
-        text += m_strUpdateDate;
+        return never;
     }
-    m_lastUpdate.SetWindowText(text + L" ");
+    m_strUpdateDate = FormatUpdateDate(stamp);
+    return m_strUpdateDate;
+}
+
+void CCurrencyPanel::SetUpdateLabel(const CString& tail) {
+    m_strUpdateTail = tail;
+    m_lastUpdate.SetWindowText(UpdateWord() + L" " + tail + L" ");
+}
+
+void CCurrencyPanel::FollowShapeInUpdateLabel() {
+    if (m_strUpdateTail.IsEmpty() || !m_lastUpdate.m_hWnd) return;
+    // The label word belongs to the shape: after a rotation the label takes the new one's word,
+    // or a landscape page would keep the two-line portrait form with its date below the band.
+    const CString text = UpdateWord() + L" " + m_strUpdateTail + L" ";
+    CString shown;
+    m_lastUpdate.GetWindowText(shown);
+    if (shown != text) m_lastUpdate.SetWindowText(text);
+}
+
+void CCurrencyPanel::SetUpdateLabelAtStart() {
+    SetUpdateLabel(UpdateTail());
 }
 
 void CCurrencyPanel::ShowLastUpdate() {
     if (!m_hWnd) return;
     m_strUpdateDate = FormatUpdateDate(m_store.GetLastModified());
-    m_lastUpdate.SetWindowText(UpdateWord() + L" " + m_strUpdateDate + L" ");
+    SetUpdateLabel(m_strUpdateDate);
     OnSelChangePair1();
 }
 
@@ -83,10 +99,9 @@ void CCurrencyPanel::OnUpdateAll() {
         if (!storageFailed) ShowCoreMessage(IDS_SYNC_FAILED);
         return;
     }
-    const CString word = UpdateWord();
     const CString after = FormatUpdateDate(m_store.GetLastModified());
     m_strUpdateDate = after;
-    if (after != before) m_lastUpdate.SetWindowText(word + L" " + after + L" ");
+    if (after != before) SetUpdateLabel(after);
 }
 
 bool CCurrencyPanel::StoreRates(const CString& reply, std::vector<CString>* rejected) {
@@ -124,7 +139,7 @@ bool StoreCurrencyReply(CCurrenciesDb& store, CurrencyListEntry* const* list, in
                 continue;
             }
             // Each record rewrites its currency: of a code sent twice the last valid rate stays.
-            store.UpdateRate(name, record.code, RateTextAsRead(record.rate));
+            store.UpdateRate(name, record.code, StoredRateText(record.rate));
             written.push_back(name);
             // A later valid rate makes up for an invalid one before it.
             invalid.erase(std::remove(invalid.begin(), invalid.end(), name), invalid.end());

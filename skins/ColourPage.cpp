@@ -127,6 +127,19 @@ void CColourPage::PlaceSliders(int top) {
     m_sliderBlue.SetWindowPos(nullptr, kSliderLeft, top + 40, width, 20, SWP_NOZORDER);
 }
 
+void CColourPage::PlaceElementList(int left, int top, int width, int highestTop, int bottom) {
+    // The list's frame, and its rows in the list's own font.
+    CRect outer, inner;
+    m_listElements.GetWindowRect(&outer);
+    m_listElements.GetClientRect(&inner);
+    const int frame = std::max(0, outer.Height() - inner.Height());
+    const int row = std::max(1, m_listElements.GetItemHeight(0));
+    // Two rows at the least where the row above leaves room; never a row cut in half.
+    if (top + 2 * row + frame > bottom) top = std::max(highestTop, bottom - (2 * row + frame));
+    const int rows = std::max(1, (bottom - top - frame) / row);
+    m_listElements.SetWindowPos(nullptr, left, top, width, rows * row + frame, SWP_NOZORDER);
+}
+
 void CColourPage::LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second) {
     if (!m_listElements.m_hWnd) return;
     ReadWorkArea();
@@ -135,12 +148,12 @@ void CColourPage::LayOutComboRows(CComboBox& first, CComboBox* landscape, CCombo
     // Wide: a landscape screen too short for the rows under each other.
     const bool wide = m_nWidth >= m_nHeight && m_nUsableHeight < 245;
     if (wide) {
-        m_listElements.SetWindowPos(nullptr, 50, 74, w - 60, 32, flags);
+        PlaceElementList(50, 74, w - 60, 72, 106);
         first.SetWindowPos(nullptr, L + 20, 31, (w - L - 40) / 2, 20, flags);
         if (landscape) landscape->SetWindowPos(nullptr, L + (w - L - 40) / 2 + 30, 31, (w - L - 30) / 2, 20, flags);
         second.SetWindowPos(nullptr, w / 2, 52, (w - 20) / 2, 20, flags);
     } else {
-        m_listElements.SetWindowPos(nullptr, 10, 142, w - 20, 30, flags);
+        PlaceElementList(10, 142, w - 20, 142, 176);
         if (landscape) {
             first.SetWindowPos(nullptr, 10, 52, (w - 30) / 2, 20, flags);
             landscape->SetWindowPos(nullptr, (w - 30) / 2 + 20, 52, (w - 30) / 2, 20, flags);

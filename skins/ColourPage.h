@@ -81,6 +81,9 @@ protected:
     // m_sizeLabel wide and whose second row holds another combo: the first-row combos (the landscape one beside the
     // first, when given), the second-row combo, the element list and the sliders.
     void LayOutComboRows(CComboBox& first, CComboBox* landscape, CComboBox& second);
+    // The element list at (left, top), as many whole rows high as fit above bottom: it moves up
+    // as far as highestTop (under the combo row) to show two.
+    void PlaceElementList(int left, int top, int width, int highestTop, int bottom);
     // On a square screen the first combo takes the whole row after its label.
     void WidenFirstComboOnSquare(CComboBox& first);
     void ShowColourOnSliders(DWORD colour);

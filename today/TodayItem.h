@@ -13,6 +13,7 @@
 // [SECTION] Weather details dialog              WeatherDetailsDlg.cpp
 
 #include "core/DstMath.h"
+#include "core/DstSchedule.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ObjectStore.h"
@@ -49,6 +50,15 @@ struct TodayWeatherView {
     WCHAR low[kWeatherColumns][kForecastFieldLength];
 };
 
+// Where the weather columns stand in a paint: each column's picture and texts, the texts' font
+// height, and how far the clock texts moved left to make room for them.
+struct TodayWeatherColumns {
+    int imageX[kWeatherColumns] = {143, 176, 209};
+    int textX[kWeatherColumns] = {161, 194, 226};
+    LONG textHeight = 0; // 0: the small font as it is
+    int clockShift = 0;  // taken from the names' room, as on a narrow item
+};
+
 // The currency strip's data.
 struct TodayCurrencies {
     WCHAR code[3][8];
@@ -77,6 +87,8 @@ public:
     virtual double FahrenheitToCelsius(double t);
     virtual void GetLocalUtcOffset(int& hours, int& minutes);
     virtual void LoadMapping();
+    // Reads the per-year daylight-saving windows beside the program (m_dstSchedules).
+    void LoadDstSchedules();
     virtual void RotateClocks(int viewIndex, DWORD& home, DWORD& clock1, DWORD& clock2, DWORD& clock3, DWORD& clock4);
     virtual LRESULT OnCreate(LPARAM createData);
     virtual void OnDestroy();
@@ -127,6 +139,10 @@ private:
     void ReadCurrencies();
     void SetHeightByFormula();
     void DrawLineTexts(HDC dc, int textShift);
+    // Lays the weather columns out for this paint (m_columns): where the usual places hold
+    // every temperature whole they stay, else the columns widen to their texts, move left into
+    // the names' room and, only when that is not enough, take a smaller font.
+    void PlaceWeatherColumns(HDC dc, int textShift, int clientWidth);
     void DrawWeather(HDC dc);
     void DrawCurrencyStrip(HDC dc);
     void DrawFirstStart(HDC dc);
@@ -156,6 +172,7 @@ public:
     TodayClockLine m_lines[kTodayLineCount] = {};
     BYTE m_detailsAvailable = 0;
     int m_viewIndex = -1;
+    TodayWeatherColumns m_columns; // as the last paint laid them out; taps follow them
 
     // Settings of the last LoadSettings.
     // lineCount and showCurrencies as the last paint drew them: a change between two paints
@@ -167,6 +184,9 @@ public:
     // The year whose dates the stored rules' day numbers are (dstyear, written by the program
     // with its city store); 0 reads them alike in every year.
     int m_rulesYear = 0;
+    // The per-year windows of dstyears.lst in the installation folder, read when the item is
+    // created; empty when the file is missing or damaged (the rules then read as they are).
+    dstmath::ScheduleList m_dstSchedules;
     TodayWeatherView m_weather[kTodayLineCount] = {};
     TodayCurrencies m_currencies = {};
 };

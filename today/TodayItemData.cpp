@@ -140,13 +140,36 @@ void JoinPath(LPWSTR out, size_t count, LPCWSTR prefix, LPCWSTR name) {
 bool IsNoValue(LPCWSTR text) { return !*text || std::wcscmp(text, L"-") == 0 || std::wcscmp(text, L"N/A") == 0; }
 
 // A measured value the server left out (nothing, or "-" outside the temperatures) of a day the
-// forecast holds reads "N/A", as the program's pages show it, never a lone "°" or a 0.
+// forecast holds, and a wind direction left empty, read "N/A", as the program's pages show them,
+// never a lone "°", a 0 or a blank wind line.
 void MarkMissingValues(WCHAR (&day)[kForecastFields][kForecastFieldLength]) {
     if (!day[2][0]) return; // a day a short forecast does not reach
-    for (int field : {4, 5, 6, 9, 10, 11}) {
+    for (int field : {4, 5, 6, 7, 9, 10, 11}) {
         LPWSTR text = day[field];
         if (!*text || (field >= 9 && std::wcscmp(text, L"-") == 0)) Copy(text, kForecastFieldLength, L"N/A");
     }
+}
+
+// True for a whole number text (blanks around it aside) or a no-value mark other than nothing.
+bool IsFeelsLikeHalf(LPCWSTR text) {
+    if (*text && IsNoValue(text)) return true;
+    WCHAR* end = nullptr;
+    std::wcstod(text, &end);
+    if (end == text) return false;
+    while (*end == L' ')
+        ++end;
+    return !*end;
+}
+
+// The "/" joining the two halves of a feels-like pair ("20/25", "65/-", "N/A/12"), or null.
+LPWSTR FeelsLikeSlash(LPWSTR text) {
+    for (LPWSTR slash = std::wcschr(text, L'/'); slash; slash = std::wcschr(slash + 1, L'/')) {
+        *slash = L'\0';
+        const bool pair = IsFeelsLikeHalf(text) && IsFeelsLikeHalf(slash + 1);
+        *slash = L'/';
+        if (pair) return slash;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -194,6 +217,7 @@ LRESULT CTodayItem::OnCreate(LPARAM) {
     m_currenciesDb = CeOpenDatabase(&m_currenciesId, L"jrvCurrencies", 0, 0, nullptr);
     g_currenciesOpen = m_currenciesDb != INVALID_HANDLE_VALUE;
     LoadMapping();
+    LoadDstSchedules();
 
     DWORD lines = ReadDword(kJorvanaKey, L"todaynbcs", 3);
     // The program writes 1 to 5; anything above shows the five lines there are.
@@ -321,6 +345,7 @@ dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) const 
     result.startHour = ToInt(startHour.c_str());
     result.endDay = ToInt(endDay.c_str());
     result.endHour = ToInt(endHour.c_str());
+    dstmath::AttachSchedule(result, m_dstSchedules);
     return result;
 }
 
@@ -535,6 +560,13 @@ void CTodayItem::LoadWeather(const LPCWSTR names[kTodayLineCount]) {
     }
 }
 
+void CTodayItem::LoadDstSchedules() {
+    WCHAR folder[MAX_PATH], path[MAX_PATH];
+    ReadRegistryText(kAppKey, L"InstallDir", folder, MAX_PATH);
+    JoinPath(path, MAX_PATH, folder, (std::wstring(L"\\") + dstmath::kScheduleFileName).c_str());
+    m_dstSchedules = dstmath::LoadSchedules(path);
+}
+
 void CTodayItem::LoadMapping() {
     g_mapping[0] = L'\0';
     WCHAR folder[MAX_PATH], path[MAX_PATH];
@@ -590,12 +622,18 @@ void CTodayItem::ConvertTemperatures() {
         for (int d = w.dayIndex; d <= w.dayIndex + 4; ++d) {
             if (d < 0 || d >= kForecastDays) continue;
             LPWSTR felt = w.forecast[d][6];
-            const WCHAR* slash = std::wcschr(felt, L'/');
+            LPWSTR slash = IsNoValue(felt) ? nullptr : FeelsLikeSlash(felt);
             if (!slash) {
                 convert(felt);
-            } else if (!IsNoValue(felt)) {
-                double a = std::wcstod(felt, nullptr), b = std::wcstod(slash + 1, nullptr);
-                Print(felt, kForecastFieldLength, L"%.0f/%.0f", CelsiusToFahrenheit(a), CelsiusToFahrenheit(b));
+            } else {
+                // Each half converted on its own: a missing one ("65/-") stays, never 32.
+                WCHAR left[kForecastFieldLength], right[kForecastFieldLength];
+                *slash = L'\0';
+                Copy(left, kForecastFieldLength, felt);
+                Copy(right, kForecastFieldLength, slash + 1);
+                convert(left);
+                convert(right);
+                Print(felt, kForecastFieldLength, L"%ls/%ls", left, right);
             }
         }
     }

@@ -56,6 +56,27 @@ void EndWithDegree(LPWSTR text, size_t count) {
     if (n == 0 || text[n - 1] != L'\u00B0') todaytext::Append(text, count, L"\u00B0");
 }
 
+// A time text rewritten for the 12-hour clock, with its AM/PM label.
+void TwelveHourTime(TodayClockLine& line) {
+    if (std::wcslen(line.time) < 2) return;
+    int hour = (line.time[0] - L'0') * 10 + (line.time[1] - L'0');
+    if (hour == 12) {
+        Copy(line.ampm, L"PM");
+    } else if (hour == 0) {
+        Copy(line.ampm, L"AM");
+        hour = 12;
+    } else if (hour > 12) {
+        Copy(line.ampm, L"PM");
+        hour -= 12;
+    } else {
+        Copy(line.ampm, L"AM");
+    }
+    WCHAR hourText[8];
+    Print(hourText, 8, hour >= 1 && hour <= 9 ? L"0%d" : L"%d", hour);
+    std::wstring time = std::wstring(hourText) + (line.time + 2);
+    Copy(line.time, time.c_str());
+}
+
 } // namespace
 
 void CTodayItem::DrawFirstStart(HDC dc) {
@@ -97,23 +118,22 @@ void CTodayItem::Draw(HDC dc) {
     } else {
         m_nameShift = 0;
     }
-    // The weather columns move left as far as the widest temperature of the third column needs
-    // to end inside the item (a few pixels at most: "-12°" is wider than the column's room).
-    {
-        HGDIOBJ old = SelectObject(dc, m_smallFont);
-        int widest = 0;
-        for (int i = 0; i < m_lineCount; ++i) {
-            TodayWeatherView& w = m_weather[i];
-            if (!w.found || w.notYetValid || !w.image[kWeatherColumns - 1][0]) continue;
-            for (LPWSTR text : {w.high[kWeatherColumns - 1], w.low[kWeatherColumns - 1]}) {
-                EndWithDegree(text, kForecastFieldLength);
-                widest = std::max(widest, static_cast<int>(TextSize(dc, text).cx));
-            }
+    // The 12-hour times and the degree signs first: the weather columns are laid out by the
+    // widths of what is drawn.
+    if (m_twelveHour)
+        for (int i = 0; i < m_lineCount; ++i)
+            TwelveHourTime(m_lines[i]);
+    for (int i = 0; i < m_lineCount; ++i) {
+        TodayWeatherView& w = m_weather[i];
+        if (!w.found || w.notYetValid) continue;
+        for (int c = 0; c < kWeatherColumns; ++c) {
+            if (!w.image[c][0]) continue;
+            EndWithDegree(w.high[c], kForecastFieldLength);
+            EndWithDegree(w.low[c], kForecastFieldLength);
         }
-        SelectObject(dc, old);
-        const int overflow = m_nameShift + 226 + widest - (client.right - 1);
-        if (overflow > 0) m_nameShift -= std::min(overflow, 13);
     }
+    PlaceWeatherColumns(dc, textShift, client.right);
+    textShift -= m_columns.clockShift;
 
     HGDIOBJ first = nullptr;
     for (int i = 0; i < m_lineCount; ++i) {
@@ -132,22 +152,6 @@ void CTodayItem::Draw(HDC dc) {
         DrawAt(dc, 25, LineTop(i), name.c_str());
 
         if (m_twelveHour && std::wcslen(line.time) >= 2) {
-            int hour = (line.time[0] - L'0') * 10 + (line.time[1] - L'0');
-            if (hour == 12) {
-                Copy(line.ampm, L"PM");
-            } else if (hour == 0) {
-                Copy(line.ampm, L"AM");
-                hour = 12;
-            } else if (hour > 12) {
-                Copy(line.ampm, L"PM");
-                hour -= 12;
-            } else {
-                Copy(line.ampm, L"AM");
-            }
-            WCHAR hourText[8];
-            Print(hourText, 8, hour >= 1 && hour <= 9 ? L"0%d" : L"%d", hour);
-            std::wstring time = std::wstring(hourText) + (line.time + 2);
-            Copy(line.time, time.c_str());
             int w = TextSize(dc, line.time).cx;
             if (i == 0) DrawAt(dc, textShift + w + 109, 5, line.ampm);
             else DrawAt(dc, textShift + w + 112, LineTop(i), line.ampm);
@@ -169,10 +173,14 @@ void CTodayItem::Draw(HDC dc) {
 }
 
 void CTodayItem::DrawWeather(HDC dc) {
-    static const int kImageX[kWeatherColumns] = {143, 176, 209};
-    static const int kTextX[kWeatherColumns] = {161, 194, 226};
-    RECT client{};
-    GetClientRect(m_window, &client);
+    // A smaller font only when the texts need it (PlaceWeatherColumns).
+    HFONT font = m_smallFont;
+    if (m_columns.textHeight) {
+        LOGFONTW lf{};
+        GetObjectW(m_smallFont, sizeof(lf), &lf);
+        lf.lfHeight = lf.lfHeight < 0 ? -m_columns.textHeight : m_columns.textHeight;
+        font = CreateFontIndirectW(&lf);
+    }
     for (int i = 0; i < m_lineCount; ++i) {
         TodayWeatherView& w = m_weather[i];
         if (!w.found || w.notYetValid) continue;
@@ -182,44 +190,18 @@ void CTodayItem::DrawWeather(HDC dc) {
             if (m_bitmap) {
                 BITMAP info{};
                 GetObjectW(m_bitmap, sizeof(info), &info);
-                TransparentImage(dc, m_nameShift + kImageX[c], 3 + 20 * i, 16, 16, m_bitmap, 0, 0, info.bmWidth,
+                TransparentImage(dc, m_columns.imageX[c], 3 + 20 * i, 16, 16, m_bitmap, 0, 0, info.bmWidth,
                                  info.bmHeight, RGB(255, 0, 255));
                 DeleteObject(m_bitmap);
                 m_bitmap = nullptr;
             }
-            HGDIOBJ old = SelectObject(dc, m_smallFont);
-            EndWithDegree(w.high[c], kForecastFieldLength);
-            EndWithDegree(w.low[c], kForecastFieldLength);
-            // The texts end before the next column's picture (the last column inside the item):
-            // a wider pair ("-12°") is drawn in a smaller font.
-            const int x = m_nameShift + kTextX[c];
-            const int right = c + 1 < kWeatherColumns ? m_nameShift + kImageX[c + 1] - 1 : client.right - 1;
-            HFONT smaller = nullptr;
-            auto widest = [&] {
-                return std::max(TextSize(dc, w.high[c]).cx, TextSize(dc, w.low[c]).cx);
-            };
-            if (widest() > right - x) {
-                LOGFONTW lf{};
-                GetObjectW(m_smallFont, sizeof(lf), &lf);
-                for (LONG height = std::labs(lf.lfHeight) - 1; height >= 8; --height) {
-                    if (smaller) {
-                        SelectObject(dc, m_smallFont);
-                        DeleteObject(smaller);
-                    }
-                    lf.lfHeight = height;
-                    smaller = CreateFontIndirectW(&lf);
-                    SelectObject(dc, smaller);
-                    if (widest() <= right - x) break;
-                }
-            }
-            // Still too wide: the pair moves left into the gap after its own picture.
-            const int at = std::max(m_nameShift + kImageX[c] + 16, std::min(x, right - widest()));
-            DrawAt(dc, at, 20 * i, w.high[c]);
-            DrawAt(dc, at, 20 * i + 10, w.low[c]);
+            HGDIOBJ old = SelectObject(dc, font);
+            DrawAt(dc, m_columns.textX[c], 20 * i, w.high[c]);
+            DrawAt(dc, m_columns.textX[c], 20 * i + 10, w.low[c]);
             SelectObject(dc, old);
-            if (smaller) DeleteObject(smaller);
         }
     }
+    if (font != m_smallFont) DeleteObject(font);
 }
 
 void CTodayItem::DrawCurrencyStrip(HDC dc) {
@@ -242,7 +224,7 @@ void CTodayItem::DrawCurrencyStrip(HDC dc) {
 
 void CTodayItem::OnLButtonDown(WPARAM keys, int x, int y) {
     const int band = m_height - g_stripHeight * (m_showCurrencies ? 1 : 0);
-    if (x > 25 && x < m_nameShift + 143 && y < band) {
+    if (x > 25 && x < m_columns.imageX[0] && y < band) {
         m_viewIndex = m_viewIndex < 4 ? m_viewIndex + 1 : 0;
         LoadSettings();
         Refresh(FALSE);
@@ -277,7 +259,7 @@ void CTodayItem::OnLButtonDown(WPARAM keys, int x, int y) {
 
 void CTodayItem::HitTestForecast(int x, int y) {
     const int band = m_height - g_stripHeight * (m_showCurrencies ? 1 : 0);
-    const int column = x < m_nameShift + 176 ? 1 : (x < m_nameShift + 209 ? 2 : 3);
+    const int column = x < m_columns.imageX[1] ? 1 : (x < m_columns.imageX[2] ? 2 : 3);
     const int rowHeight = m_lineCount > 0 ? band / m_lineCount : 0;
     m_detailsAvailable = 0;
     if (rowHeight <= 0) return;

@@ -85,9 +85,12 @@ CString ConvertTemperatureText(const CString& text) {
 
 CString ConvertFeelsLike(const CString& text) {
     if (IsPlaceholder(text)) return text;
-    int slash = text.Find(L'/');
-    if (slash >= 0) return FahrenheitText(text.Left(slash)) + L"/" + FahrenheitText(text.Mid(slash + 1));
-    return FahrenheitText(text);
+    // A pair converts each number; a missing half ("65/-") stays as it is, never 32.
+    const int slash = FeelsLikeSlash(text);
+    if (slash < 0) return FahrenheitText(text);
+    const CString left = text.Left(slash), right = text.Mid(slash + 1);
+    return (IsPlaceholder(left) ? left : FahrenheitText(left)) + L"/" +
+           (IsPlaceholder(right) ? right : FahrenheitText(right));
 }
 
 } // namespace

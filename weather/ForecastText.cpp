@@ -66,14 +66,15 @@ bool DateTextDay(const CString& text, int64_t& day) {
     return true;
 }
 
-// A plain decimal number, blanks around it aside: an optional "-" (when allowed), digits, an
-// optional fraction; at most eight characters, within [low, high].
+// A plain decimal number, blanks around it aside: an optional "+" (or "-" when allowed), digits,
+// an optional fraction; at most eight characters, within [low, high].
 bool IsNumberIn(const CString& field, double low, double high, bool signedValue) {
     CString trimmed = field;
     trimmed.Trim();
     const std::wstring& text = trimmed.Str();
     if (text.empty() || text.size() > 8) return false;
-    const size_t start = signedValue && text[0] == L'-' ? 1 : 0;
+    const size_t start = text[0] == L'+' || (signedValue && text[0] == L'-') ? 1 : 0;
+    if (start == text.size()) return false;
     if (text.find_first_not_of(L"0123456789.", start) != std::wstring::npos) return false;
     double value = 0;
     return ReadWholeNumber(text.c_str(), value) && value >= low && value <= high;
@@ -84,12 +85,29 @@ bool IsMeasure(const CString& text, double low, double high, bool signedValue = 
     return IsNoForecastData(text) || IsNumberIn(text, low, high, signedValue);
 }
 
+bool IsFeelsLikeHalf(const CString& half) {
+    CString trimmed = half;
+    trimmed.Trim();
+    return !trimmed.IsEmpty() && IsMeasure(trimmed, kMinFeelsLike, kMaxFeelsLike, true);
+}
+
 bool IsFeelsLike(const CString& text) {
-    const int slash = text.Find(L'/');
-    // "N/A" holds a "/" itself.
-    if (slash < 0 || IsNoForecastData(text)) return IsMeasure(text, kMinFeelsLike, kMaxFeelsLike, true);
-    return IsNumberIn(text.Left(slash), kMinFeelsLike, kMaxFeelsLike, true) &&
-           IsNumberIn(text.Mid(slash + 1), kMinFeelsLike, kMaxFeelsLike, true);
+    CString trimmed = text;
+    trimmed.Trim();
+    if (IsMeasure(trimmed, kMinFeelsLike, kMaxFeelsLike, true)) return true;
+    return FeelsLikeSlash(text) >= 0;
+}
+
+// A measured field as stored and shown: without the blanks around its number (or each number
+// of a feels-like pair).
+CString TrimmedMeasure(const CString& text, int field) {
+    CString trimmed = text;
+    trimmed.Trim();
+    if (field != kDayFeelsLike || IsMeasure(trimmed, kMinFeelsLike, kMaxFeelsLike, true)) return trimmed;
+    const int slash = FeelsLikeSlash(text);
+    if (slash < 0) return trimmed;
+    CString left = text.Left(slash), right = text.Mid(slash + 1);
+    return left.Trim() + L"/" + right.Trim();
 }
 
 bool IsConditionCode(const std::wstring& text) {
@@ -114,6 +132,13 @@ int64_t DayZero(const CString& forecastText) {
 
 } // namespace
 
+int FeelsLikeSlash(const CString& text) {
+    // "N/A" holds a "/" itself: every "/" is tried.
+    for (int slash = text.Find(L'/'); slash >= 0; slash = text.Find(L'/', slash + 1))
+        if (IsFeelsLikeHalf(text.Left(slash)) && IsFeelsLikeHalf(text.Mid(slash + 1))) return slash;
+    return -1;
+}
+
 bool IsMeasuredForecastField(int field) {
     switch (field) {
     case kDayLow:
@@ -129,9 +154,27 @@ bool IsMeasuredForecastField(int field) {
 bool IsNoForecastData(const CString& text) { return text.IsEmpty() || text == L"N/A" || text == L"-"; }
 
 CString ShownForecastField(const CString& text, int field) {
-    if (!IsMeasuredForecastField(field) || !IsNoForecastData(text)) return text;
-    if (text == L"-" && (field == kDayLow || field == kDayHigh || field == kDayFeelsLike)) return text;
+    // A wind direction the server left empty is no data, as "N/A" is.
+    if (field == kDayWindDirection) return text.IsEmpty() ? CString(L"N/A") : text;
+    if (!IsMeasuredForecastField(field)) return text;
+    const CString trimmed = TrimmedMeasure(text, field);
+    if (!IsNoForecastData(trimmed)) return trimmed;
+    if (trimmed == L"-" && (field == kDayLow || field == kDayHigh || field == kDayFeelsLike)) return trimmed;
     return CString(L"N/A");
+}
+
+CString NormalizedForecast(const CString& forecastText) {
+    CString result;
+    int start = 0;
+    for (int i = 0; i < kForecastFields; ++i) {
+        const int caret = forecastText.Find(L'^', start);
+        if (caret < 0) break;
+        const CString field = forecastText.Mid(start, caret - start);
+        const int inDay = i % kForecastDayFields;
+        result += (IsMeasuredForecastField(inDay) ? TrimmedMeasure(field, inDay) : field) + L"^";
+        start = caret + 1;
+    }
+    return result + forecastText.Mid(start);
 }
 
 bool IsValidForecast(const CString& forecastText) {
@@ -250,7 +293,7 @@ bool StoreWeatherReply(CWeatherDb& store, const CString& reply, std::vector<CStr
                 continue;
             }
             CString country = store.GetCountry(index);
-            store.UpdateCity(name, record.code, record.forecast,
+            store.UpdateCity(name, record.code, NormalizedForecast(record.forecast),
                              ForecastRecordDate(record.forecast) + L":" + country, 0);
             written.push_back(name);
             invalid.erase(std::remove(invalid.begin(), invalid.end(), name), invalid.end());
@@ -284,5 +327,6 @@ bool StorePlaceWeatherReply(CWeatherDb& store, const CString& name, const CStrin
     }
     if (!store.FindByName(name)) return false;
     const CString country = store.GetCountry(store.GetCurrentIndex());
-    return store.UpdateCity(name, code, kept.forecast, ForecastRecordDate(kept.forecast) + L":" + country, 1);
+    return store.UpdateCity(name, code, NormalizedForecast(kept.forecast),
+                            ForecastRecordDate(kept.forecast) + L":" + country, 1);
 }

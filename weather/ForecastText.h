@@ -59,15 +59,23 @@ inline constexpr double kMaxPressure = 1100;
 inline constexpr double kMaxVisibility = 500;   // km, day 0
 inline constexpr double kMaxPercentage = 100;   // humidity and precipitation, days 1-4
 
+// The "/" that joins the two halves of a feels-like pair, each a number or a no-data mark
+// ("20/25", "65/-", "N/A/12"); -1 when the text is no such pair.
+int FeelsLikeSlash(const CString& text);
 // True for the fields that hold a measured value: the temperatures, feels-like, wind speed,
 // pressure or humidity, visibility or precipitation.
 bool IsMeasuredForecastField(int field);
 // True when a measured field's text means no data: "N/A", "-" or nothing at all.
 bool IsNoForecastData(const CString& text);
-// The text a page shows for field i of a day: a measured field without data reads "N/A", as
-// the server marks a missing value, except that "-" stays in the temperatures (it is shown as
-// it came there); every other text as it came.
+// The text a page shows for field i of a day: a measured field without the blanks around its
+// number(s); one without data, and an empty wind direction, read "N/A", as the server marks a
+// missing value, except that "-" stays in the temperatures (it is shown as it came there); every
+// other text as it came.
 CString ShownForecastField(const CString& text, int field);
+// The forecast text as it is stored: each measured field without the blanks around its number
+// (each number of a feels-like pair), every other field and the text after the last "^" as they
+// came.
+CString NormalizedForecast(const CString& forecastText);
 
 // True when a forecast text is one the store may hold. It is stored as it came, also when it has
 // fewer than 60 fields, provided the fields it has make sense: at least day 0's date; at most 60
@@ -76,7 +84,8 @@ CString ShownForecastField(const CString& text, int field);
 // character; a condition code of letters, digits, "-" or "/" (or none: a code mapping.cfg does
 // not know shows the unknown icon); each date text that came ending with a real MM/DD/YYYY
 // date, day k k days after day 0; every measured field without data (IsNoForecastData) or a
-// number inside the physical limits above, the feels-like one or two of them joined by "/".
+// number inside the physical limits above (a leading "+" and blanks around it allowed), the
+// feels-like one or two of them joined by "/", of which one may be a no-data mark ("65/-").
 // Day 0 may lie on any date: a device whose clock is off is told so (FarOffForecastDates).
 bool IsValidForecast(const CString& forecastText);
 

@@ -52,20 +52,30 @@ int CWorldMapPanel::TextTop() const {
 
 int CWorldMapPanel::RiseSetGap(bool forPaint) const {
     const int clockWidth = WidthOf(const_cast<CDigitalClock&>(m_digitalClock));
-    if (m_workWidth == 320 && m_workHeight < 240) return clockWidth + 14;
-    // The 320 x 320 screen: the sun picture stands where the box is drawn, clear of the date.
-    if (m_workWidth == 320 && ScreenIs320High()) return clockWidth + 14;
+    const int pictureWidth = WidthOf(const_cast<CStatic&>(m_sunPicture));
+    const int valueWidth = WidthOf(const_cast<CStatic&>(m_sunsetValue));
+    const int d = ClockColumnWidth();
     const bool square = IsSquareScreenNot320();
-    const int base = square ? (forPaint ? 28 : 24) : 4;
-    if (square || m_workWidth < m_workHeight) {
+    int g = square ? (forPaint ? 28 : 24) : 4;
+    if (m_workWidth == 320 && (m_workHeight < 240 || ScreenIs320High())) {
+        // The 320 x 320 screen: the sun picture stands where the box is drawn, clear of the date.
+        g = clockWidth + 14;
+    } else if (square || m_workWidth < m_workHeight) {
         // Portrait and square: the box moves right as far as it still fits, so that the
         // twelve-hour suffix beside the time stays clear of the picture and the box.
-        const int valueWidth = WidthOf(const_cast<CStatic&>(m_sunsetValue));
-        const int right = ClockColumnWidth() + clockWidth + WidthOf(const_cast<CStatic&>(m_sunPicture)) + base +
-                          valueWidth + 1;
-        return base + std::max(0, m_workWidth - 3 - right);
+        const int right = d + clockWidth + pictureWidth + g + valueWidth + 1;
+        g += std::max(0, m_workWidth - 3 - right);
     }
-    return base;
+    // The box's title, 10 pixels left of its values, reaches up into the city-name row: it starts
+    // a few pixels right of the row's end, where the row's sun icon stands, as far as the box
+    // still fits (the sunrise picture then stands clear of the longest date, "Wed").
+    const int titleLeft = d + clockWidth + pictureWidth + g - 10;
+    const int rowEnd = m_workWidth - m_workWidth / 5;
+    if (titleLeft < rowEnd) {
+        const int room = m_workWidth - (titleLeft + 10 + valueWidth + 1);
+        g += std::min(rowEnd + 4 - titleLeft, std::max(0, room));
+    }
+    return g;
 }
 
 int CWorldMapPanel::RiseSetLeft(bool forPaint) const {

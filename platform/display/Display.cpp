@@ -42,8 +42,10 @@ const char* Start() {
     g_hooks.beep = driver->beep;
     g_hooks.pollMs = driver->pollMs;
     g_hooks.raise = driver->raise;
+    g_hooks.wait = driver->wait;
+    g_hooks.wake = driver->wake;
+    // The first frame goes out when the thread first has nothing else to do.
     ui::SetDisplayHooks(&g_hooks);
-    if (driver->present) driver->present();
     return driver->name;
 }
 

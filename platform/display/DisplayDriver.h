@@ -17,10 +17,15 @@ struct DisplayDriver {
     // Shows the screen framebuffer (its size may have changed since the last frame).
     void (*present)();
     void (*beep)(UINT type);
-    // How often a waiting UI thread must wake to pump (0: the back end has no host events).
+    // How often a waiting UI thread must wake to pump, for a back end with host events and no
+    // wait of its own (0: none).
     int pollMs;
     // Brings the host window in front of the host's other windows (null: nothing to raise).
     void (*raise)();
+    // Waits until a host event comes, wake is called (from any thread) or timeoutMs passes (-1:
+    // no limit); null for a back end without host events, whose UI thread waits on its queue.
+    void (*wait)(int timeoutMs);
+    void (*wake)();
 };
 
 // The back ends, best first.

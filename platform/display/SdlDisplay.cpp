@@ -6,14 +6,17 @@
 // character of the host keyboard layout arrives as typed, and one the device's code page
 // (Windows-1252) cannot hold is dropped. F1 asks the active window for help, F2 turns the screen,
 // F3 raises or lowers the input panel; the title names the screen's shape. Frames go to the
-// window's own surface, scaled in software: a screen this small needs no GL driver, and loading
-// one would more than double the program's memory. SDL itself is loaded when a window is
+// window's own surface, scaled in software, and only the parts of the screen that changed are
+// sent: a screen this small needs no GL driver, and loading one would more than double the
+// program's memory. The UI thread waits in SDL for the window system's events; another thread
+// that wakes it pushes an event of its own. SDL itself is loaded when a window is
 // wanted, not with the program: it brings some fifty libraries (X11, Wayland, sound) whose
 // loading every start, headless ones included, would otherwise pay.
 
 #include "platform/base/CodePage.h"
 #include "platform/base/Utf8.h"
 #include "platform/display/DisplayDriver.h"
+#include "platform/display/PresentTrace.h"
 #include "platform/display/SdlDisplay.h"
 #include "platform/system/HostLibrary.h"
 #include "platform/ui/DeviceProgram.h"
@@ -23,8 +26,11 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace device::display {
 
@@ -56,6 +62,7 @@ namespace {
     X(SDL_CreateWindow) \
     X(SDL_DestroyWindow) \
     X(SDL_FillRect) \
+    X(SDL_FlushEvent) \
     X(SDL_FreeSurface) \
     X(SDL_GetDisplayUsableBounds) \
     X(SDL_GetWindowDisplayIndex) \
@@ -64,7 +71,9 @@ namespace {
     X(SDL_GetWindowSurface) \
     X(SDL_Init) \
     X(SDL_MapRGB) \
-    X(SDL_PollEvent) \
+    X(SDL_PeepEvents) \
+    X(SDL_PumpEvents) \
+    X(SDL_PushEvent) \
     X(SDL_Quit) \
     X(SDL_RaiseWindow) \
     X(SDL_SetHint) \
@@ -73,11 +82,13 @@ namespace {
     X(SDL_SetWindowPosition) \
     X(SDL_SetWindowSize) \
     X(SDL_SetWindowTitle) \
+    X(SDL_ShowWindow) \
     X(SDL_StartTextInput) \
     X(SDL_StopTextInput) \
-    X(SDL_UpdateWindowSurface) \
+    X(SDL_UpdateWindowSurfaceRects) \
     X(SDL_UpperBlit) \
-    X(SDL_UpperBlitScaled)
+    X(SDL_UpperBlitScaled) \
+    X(SDL_WaitEventTimeout)
 
 DEVICE_HOST_LIBRARY(SdlLibrary, "libSDL2-2.0.so.0", SDL_FUNCTIONS);
 
@@ -90,6 +101,17 @@ int g_frameHeight = 0;
 int g_askedScale = 0;  // DEVICE_SCALE, 0 when not set
 int g_scale = 2;       // host pixels per screen pixel
 int g_pixelScale = 1;  // screen pixels per framebuffer pixel (2 on VGA)
+// The window shows nothing of the frame yet (new, resized, or exposed by the host): the next
+// present sends the whole frame.
+bool g_wholeFrame = true;
+bool g_ringShown = false;  // the wait cursor's ring is on the window
+bool g_windowShown = false;
+// When the window was made, and since when the wait cursor is up while it is still hidden
+// (zero: it is not).
+std::chrono::steady_clock::time_point g_madeAt{};
+std::chrono::steady_clock::time_point g_busySince{};
+// A wake event is in SDL's queue and not yet taken (at most one is).
+std::atomic<bool> g_wakePending{false};
 
 bool Available() {
     const char* x11 = std::getenv("DISPLAY");
@@ -159,8 +181,10 @@ bool Init() {
     g_pixelScale = std::max(1, shape.pixelScale);
     int width = shape.width * g_pixelScale, height = shape.height * g_pixelScale;
     ChooseScale(width, height);
+    // Hidden until it has something of the program's to show (see WindowDue).
+    g_madeAt = std::chrono::steady_clock::now();
     g_window = g_sdl->SDL_CreateWindow(Title(width, height).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                width * g_scale, height * g_scale, 0);
+                                width * g_scale, height * g_scale, SDL_WINDOW_HIDDEN);
     if (!g_window) {
         g_sdl->SDL_Quit();
         return false;
@@ -181,6 +205,11 @@ void Shutdown() {
     if (g_window) g_sdl->SDL_DestroyWindow(g_window);
     g_window = nullptr;
     g_frameWidth = g_frameHeight = 0;
+    g_wholeFrame = true;
+    g_ringShown = false;
+    g_windowShown = false;
+    g_busySince = {};
+    g_wakePending = false;
     g_sdl->SDL_Quit();
 }
 
@@ -247,11 +276,20 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     }
 }
 
+void Present();
+
 void Pump() {
     if (!g_sdl) return;
+    bool exposed = false;
     SDL_Event e;
-    while (g_sdl->SDL_PollEvent(&e)) {
+    // Every event queued, also those that came in after the poll mark a wait leaves behind.
+    g_sdl->SDL_PumpEvents();
+    while (g_sdl->SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (e.type) {
+        case SDL_USEREVENT:
+            // Wake's event: it only ended a wait.
+            g_wakePending = false;
+            break;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT) ui::InjectStylus(ui::StylusAction::Down, ToDevice(e.button.x, e.button.y));
             break;
@@ -284,21 +322,90 @@ void Pump() {
             ui::RequestProgramEnd();
             break;
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) InvalidateRect(nullptr, nullptr, TRUE);
+            // The host lost what the window showed: the frame goes out again as it is (nothing
+            // needs repainting, the framebuffer holds it).
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) exposed = true;
             break;
         default: break;
         }
     }
+    if (exposed) {
+        g_wholeFrame = true;
+        Present();
+    }
+}
+
+void Wait(int timeoutMs) {
+    if (g_sdl) g_sdl->SDL_WaitEventTimeout(nullptr, timeoutMs);
+}
+
+void Wake() {
+    if (!g_sdl || g_wakePending.exchange(true)) return;
+    SDL_Event e{};
+    e.type = SDL_USEREVENT;
+    if (g_sdl->SDL_PushEvent(&e) <= 0) g_wakePending = false;
 }
 
 void Raise() {
     if (g_sdl && g_window) g_sdl->SDL_RaiseWindow(g_window);
 }
 
+// The wait cursor: a ring of dots in the middle of the window, and the window rectangle it takes.
+constexpr int kRingDx[] = {0, 11, 16, 11, 0, -11, -16, -11};
+constexpr int kRingDy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
+SDL_Rect RingArea() {
+    int per = g_scale * g_pixelScale;
+    int cx = g_frameWidth * per / 2, cy = g_frameHeight * per / 2;
+    return SDL_Rect{cx - 19, cy - 19, 39, 39};
+}
+
+void DrawRing(SDL_Surface* target) {
+    SDL_Rect area = RingArea();
+    int cx = area.x + 19, cy = area.y + 19;
+    for (int i = 0; i < 8; ++i) {
+        SDL_Rect dot{cx + kRingDx[i] - 3, cy + kRingDy[i] - 3, 7, 7};
+        g_sdl->SDL_FillRect(target, &dot, g_sdl->SDL_MapRGB(target->format, static_cast<Uint8>(40 + i * 25), 60, 200));
+    }
+}
+
+// The window is mapped with its first frame that holds a window of the program (or the wait
+// cursor, when it has been up a moment or the start is taking long), so that the host never
+// shows the empty screen of a program still starting, nor the frames on the way to its window.
+bool WindowDue() {
+    if (g_windowShown) return true;
+    constexpr auto kBusyShownAfter = std::chrono::milliseconds(200);
+    const auto now = std::chrono::steady_clock::now();
+    if (!ui::IsBusyCursor()) {
+        g_busySince = {};
+    } else {
+        if (g_busySince == std::chrono::steady_clock::time_point{}) g_busySince = now;
+        if (now - g_busySince >= kBusyShownAfter || now - g_madeAt >= kBusyShownAfter) return true;
+    }
+    return ui::AnyTopLevelShown();
+}
+
+// Maps the window, its first frame already on its surface.
+void ShowWindowNow() {
+    g_sdl->SDL_ShowWindow(g_window);
+    g_windowShown = true;
+    trace::NoteMapped();
+    // The host's exposure of the new window is answered by the whole frame that follows.
+    g_sdl->SDL_PumpEvents();
+    g_sdl->SDL_FlushEvent(SDL_WINDOWEVENT);
+}
+
+// Sends to the host the parts of the frame that changed since the last present (all of it when
+// the window shows nothing of it yet), and the wait cursor over it.
 void Present() {
     if (!g_window) return;
+    // A frame the hidden window does not show is taken all the same: what it changed goes out
+    // with the whole frame that the window's mapping sends.
+    const bool shown = WindowDue();
     SDL_Surface* target = nullptr;
-    ui::WithFramebuffer([&](const gdi::Bitmap& fb) {
+    std::vector<SDL_Rect> sent;
+    std::vector<RECT> sentFrame;
+    ui::WithPresentedFrame([&](const gdi::Bitmap& fb, const std::vector<RECT>& changed) {
+        if (!shown) return;
         if (fb.Width() != g_frameWidth || fb.Height() != g_frameHeight) {
             g_frameWidth = fb.Width();
             g_frameHeight = fb.Height();
@@ -308,6 +415,7 @@ void Present() {
             g_sdl->SDL_SetWindowSize(g_window, width * g_scale, height * g_scale);
             KeepOnDisplay();
             g_sdl->SDL_SetWindowTitle(g_window, Title(width, height).c_str());
+            g_wholeFrame = true;
         }
         // A resized window has a new surface; SDL hands out the current one.
         target = g_sdl->SDL_GetWindowSurface(g_window);
@@ -321,29 +429,46 @@ void Present() {
         }
         // Each framebuffer pixel as a square of host pixels (nearest, no smoothing).
         g_sdl->SDL_SetSurfaceBlendMode(frame, SDL_BLENDMODE_NONE);
-        int per = g_scale * g_pixelScale;
-        SDL_Rect to{0, 0, fb.Width() * per, fb.Height() * per};
-        if (per == 1) g_sdl->SDL_UpperBlit(frame, nullptr, target, &to);
-        else g_sdl->SDL_UpperBlitScaled(frame, nullptr, target, &to);
+        const int per = g_scale * g_pixelScale;
+        auto send = [&](RECT r) {
+            r = RECT{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, fb.Width()),
+                     std::min<LONG>(r.bottom, fb.Height())};
+            if (r.left >= r.right || r.top >= r.bottom) return;
+            SDL_Rect from{static_cast<int>(r.left), static_cast<int>(r.top), static_cast<int>(r.right - r.left),
+                          static_cast<int>(r.bottom - r.top)};
+            SDL_Rect to{from.x * per, from.y * per, from.w * per, from.h * per};
+            if (per == 1) g_sdl->SDL_UpperBlit(frame, &from, target, &to);
+            else g_sdl->SDL_UpperBlitScaled(frame, &from, target, &to);
+            sent.push_back(SDL_Rect{from.x * per, from.y * per, from.w * per, from.h * per});
+            sentFrame.push_back(r);
+        };
+        if (g_wholeFrame) {
+            send(RECT{0, 0, fb.Width(), fb.Height()});
+            g_wholeFrame = false;
+            g_ringShown = false;
+        } else {
+            for (const RECT& r : changed) send(r);
+            if (g_ringShown) {
+                // The frame under the ring, which goes or is drawn again over it.
+                SDL_Rect ring = RingArea();
+                send(RECT{ring.x / per, ring.y / per, (ring.x + ring.w + per - 1) / per, (ring.y + ring.h + per - 1) / per});
+            }
+        }
         g_sdl->SDL_FreeSurface(frame);
     });
     if (!target) return;
-    if (ui::IsBusyCursor()) {
-        // The wait cursor: a ring of dots in the middle of the screen.
-        int per = g_scale * g_pixelScale;
-        int cx = g_frameWidth * per / 2, cy = g_frameHeight * per / 2;
-        static const int dx[] = {0, 11, 16, 11, 0, -11, -16, -11};
-        static const int dy[] = {-16, -11, 0, 11, 16, 11, 0, -11};
-        for (int i = 0; i < 8; ++i) {
-            SDL_Rect dot{cx + dx[i] - 3, cy + dy[i] - 3, 7, 7};
-            g_sdl->SDL_FillRect(target, &dot, g_sdl->SDL_MapRGB(target->format, static_cast<Uint8>(40 + i * 25), 60, 200));
-        }
+    if (!g_windowShown) ShowWindowNow();
+    g_ringShown = ui::IsBusyCursor();
+    if (g_ringShown) {
+        DrawRing(target);
+        sent.push_back(RingArea());
     }
-    g_sdl->SDL_UpdateWindowSurface(g_window);
+    if (!sent.empty()) g_sdl->SDL_UpdateWindowSurfaceRects(g_window, sent.data(), static_cast<int>(sent.size()));
+    trace::NotePresent(sentFrame);
 }
 
 } // namespace
 
-const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 10, Raise};
+const DisplayDriver kSdlDriver{"sdl", Available, Init, Shutdown, Pump, Present, nullptr, 0, Raise, Wait, Wake};
 
 } // namespace device::display

@@ -56,10 +56,14 @@ bool IsZoneFileName(const std::string& name) {
     return true;
 }
 
+} // namespace
+
 std::filesystem::path ZoneFolder() {
     const char* dir = std::getenv("TZDIR");
     return dir && *dir ? std::filesystem::path(dir) : std::filesystem::path("/usr/share/zoneinfo");
 }
+
+namespace {
 
 std::string Trim(std::string s) {
     const char* ws = " \t\r\n";

@@ -20,6 +20,7 @@
 #include "platform/system/TzFile.h"
 
 #include <ctime>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -75,6 +76,9 @@ void ReloadDeviceZone();
 // Loads a zone by IANA name or POSIX rule without touching the device setting; null with a
 // reason when there is none.
 std::shared_ptr<const TzZone> LoadZoneNamed(const std::string& name, std::string* error);
+
+// The folder of the system tzdata: TZDIR when set, else /usr/share/zoneinfo.
+std::filesystem::path ZoneFolder();
 
 // The device's "now" in seconds since 1970-01-01 UTC.
 time_t DeviceTimeNow();

@@ -18,6 +18,9 @@ namespace device::ui {
 namespace {
 
 constexpr auto kCheckEvery = std::chrono::seconds(1);
+// A check runs up to this much early when the thread is awake anyway (a page's tick), and its
+// wait may end this much late: it shares the ticks' wake-ups instead of adding one of its own.
+constexpr auto kCheckSlack = std::chrono::milliseconds(400);
 // Longer texts are shown cut (the store keeps them whole): a box must fit on the screen.
 constexpr size_t kMaxShownText = 1024;
 
@@ -137,7 +140,7 @@ void RunDisplayChores() {
         {
             std::lock_guard lock(g_lock);
             auto now = Clock::now();
-            if (now >= g_nextCheck) {
+            if (now + kCheckSlack >= g_nextCheck) {
                 g_nextCheck = now + kCheckEvery;
                 check = true;
             }
@@ -154,7 +157,7 @@ bool NextDisplayChore(Clock::time_point& when) {
     }
     if (!g_raising || IsProgramEnding()) return false;
     std::lock_guard lock(g_lock);
-    when = g_nextCheck;
+    when = g_nextCheck + kCheckSlack;
     return true;
 }
 

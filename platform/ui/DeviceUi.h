@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace device::ui {
 
@@ -34,6 +35,19 @@ void SetScreenShape(int width, int height, int pixelScale = 1);
 void RotateScreen();
 // Runs f with the framebuffer, under the window manager's lock (keep it short).
 void WithFramebuffer(const std::function<void(const gdi::Bitmap&)>& f);
+// For a back end's present: runs f with the framebuffer and the rectangles of it (framebuffer
+// pixels) that changed since the frame last presented, under the window manager's lock; the
+// framebuffer is then the frame presented. The rectangles are empty when only the wait cursor
+// changed.
+void WithPresentedFrame(const std::function<void(const gdi::Bitmap&, const std::vector<RECT>&)>& f);
+// Whether a top-level window of this process shows (a back end shows its host window from then).
+bool AnyTopLevelShown();
+// The frames presented since the back end started, and the rectangles the last one sent.
+struct PresentedFrames {
+    uint64_t count = 0;
+    std::vector<RECT> last;
+};
+PresentedFrames GetPresentedFrames();
 // Copy of the screen (bars and panel included) for screenshots.
 std::unique_ptr<gdi::Bitmap> CopyScreen();
 // The taskbar's height and the input panel's height, in pixels.

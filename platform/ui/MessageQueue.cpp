@@ -139,6 +139,9 @@ std::shared_ptr<ThreadQueue> CurrentQueue() {
 void WakeQueue(ThreadQueue& q) {
     ++q.generation;
     q.cv.notify_all();
+    // The display thread may be waiting in its back end for host events rather than on its queue.
+    if (q.threadId == g_displayThread.load(std::memory_order_relaxed) && q.threadId != CurrentThreadId())
+        if (const DisplayHooks* hooks = g_hooks.load(); hooks && hooks->wake) hooks->wake();
 }
 
 DWORD TickCount() {
@@ -147,8 +150,14 @@ DWORD TickCount() {
 }
 
 void SetDisplayHooks(const DisplayHooks* hooks) {
+    // Under the lock, which every WakeQueue holds: once this returns, no other thread still calls
+    // the hooks it replaced. A new back end shows the whole screen first.
+    std::lock_guard lock(Wm().lock);
     g_displayThread = hooks ? CurrentThreadId() : 0;
     g_hooks = hooks;
+    Wm().frames.Forget();
+    Wm().presented = PresentedFrames{};
+    Wm().screenDirty = true;
 }
 
 const DisplayHooks* CurrentDisplayHooks() { return g_hooks.load(); }
@@ -486,13 +495,28 @@ bool NextMessage(MSG* out, HWND filter, UINT first, UINT last, UINT remove, bool
         if (auto due = NextTimerDue(*q)) until = until ? std::min(*until, *due) : *due;
         if (Clock::time_point chore; displayThread && NextDisplayChore(chore))
             until = until ? std::min(*until, chore) : chore;
-        if (displayThread && hooks->pollMs > 0) {
-            auto poll = Clock::now() + std::chrono::milliseconds(hooks->pollMs);
-            until = until ? std::min(*until, poll) : poll;
+        if (displayThread && hooks->wait) {
+            // The back end waits for its host's events; another thread's WakeQueue ends the wait,
+            // and what was posted before it began is in its queue already (generation checked).
+            int ms = -1;
+            if (until) {
+                auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()).count();
+                ms = static_cast<int>(std::clamp<long long>(left, 0, 24 * 3600 * 1000));
+            }
+            if (ms != 0) {
+                lk.unlock();
+                hooks->wait(ms);
+                lk.lock();
+            }
+        } else {
+            if (displayThread && hooks->pollMs > 0) {
+                auto poll = Clock::now() + std::chrono::milliseconds(hooks->pollMs);
+                until = until ? std::min(*until, poll) : poll;
+            }
+            auto woken = [&] { return q->generation != gen; };
+            if (until) q->cv.wait_until(lk, *until, woken);
+            else q->cv.wait(lk, woken);
         }
-        auto woken = [&] { return q->generation != gen; };
-        if (until) q->cv.wait_until(lk, *until, woken);
-        else q->cv.wait(lk, woken);
         if (deadline && Clock::now() >= *deadline && q->generation == gen) {
             // One last look for timers that fell due at the deadline.
             if (!q->sent.empty() || (NextTimerDue(*q) && *NextTimerDue(*q) <= Clock::now())) continue;

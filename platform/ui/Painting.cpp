@@ -536,14 +536,19 @@ void PaintDesktopLocked() {
 void IdleScreenWork() {
     const DisplayHooks* hooks = CurrentDisplayHooks();
     if (hooks && !IsDisplayThread()) return;
-    bool present;
+    const bool presents = hooks && hooks->present;
+    bool present = false;
     {
-        std::lock_guard lock(Wm().lock);
+        WmState& s = Wm();
+        std::lock_guard lock(s.lock);
         PaintDesktopLocked();
-        present = Wm().screenDirty;
-        Wm().screenDirty = false;
+        // Drawing that left the same picture (a repaint of what shows) gives no frame.
+        if (s.screenDirty && presents)
+            if (gdi::Bitmap* fb = FramebufferLocked()) s.frames.Note(*fb);
+        s.screenDirty = false;
+        present = presents && (s.frames.Pending() || IsBusyCursor() != s.presentedBusy);
     }
-    if (present && hooks && hooks->present) hooks->present();
+    if (present) hooks->present();
 }
 
 } // namespace device::ui

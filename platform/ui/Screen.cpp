@@ -132,6 +132,32 @@ void WithFramebuffer(const std::function<void(const gdi::Bitmap&)>& f) {
     if (gdi::Bitmap* fb = FramebufferLocked()) f(*fb);
 }
 
+void WithPresentedFrame(const std::function<void(const gdi::Bitmap&, const std::vector<RECT>&)>& f) {
+    WmState& s = Wm();
+    std::lock_guard lock(s.lock);
+    gdi::Bitmap* fb = FramebufferLocked();
+    if (!fb) return;
+    s.frames.Note(*fb);
+    std::vector<RECT> changed = s.frames.Take();
+    s.presentedBusy = IsBusyCursor();
+    ++s.presented.count;
+    s.presented.last = changed;
+    f(*fb, changed);
+}
+
+bool AnyTopLevelShown() {
+    std::lock_guard lock(Wm().lock);
+    return std::any_of(Wm().topLevels.begin(), Wm().topLevels.end(), [](HWND h) {
+        const Window* w = Find(h);
+        return w && (w->style & WS_VISIBLE);
+    });
+}
+
+PresentedFrames GetPresentedFrames() {
+    std::lock_guard lock(Wm().lock);
+    return Wm().presented;
+}
+
 std::unique_ptr<gdi::Bitmap> CopyScreen() {
     std::lock_guard lock(Wm().lock);
     PaintDesktopLocked();

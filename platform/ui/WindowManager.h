@@ -7,6 +7,8 @@
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Region.h"
+#include "platform/ui/DeviceUi.h"
+#include "platform/ui/FrameChanges.h"
 #include "platform/ui/WinUser.h"
 
 #include <chrono>
@@ -108,10 +110,17 @@ struct ThreadQueue {
 // events while a UI thread waits, and show each new frame.
 struct DisplayHooks {
     void (*pump)() = nullptr;         // feeds host input in; called on the display thread, unlocked
-    void (*present)() = nullptr;      // the screen framebuffer has new content (or a new size)
+    // The screen changed since the frame last shown (its pixels, or the wait cursor): the back end
+    // shows it, taking what changed from WithPresentedFrame. Called on the display thread, unlocked.
+    void (*present)() = nullptr;
     void (*beep)(UINT type) = nullptr;
     void (*raise)() = nullptr;        // brings the host window in front of the host's others
-    int pollMs = 0;  // >0: waiting threads wake at least this often to pump
+    int pollMs = 0;  // >0 and no wait: waiting threads wake at least this often to pump
+    // Waits on the display thread, unlocked, until a host event comes, wake is called or timeoutMs
+    // (-1: no limit) has passed. Null: the thread waits on its queue alone.
+    void (*wait)(int timeoutMs) = nullptr;
+    // Ends a wait of the display thread; called from other threads with the lock held.
+    void (*wake)() = nullptr;
 };
 
 struct WmState {
@@ -129,6 +138,11 @@ struct WmState {
     // The part of the screen no window covers and that needs the desktop's background.
     gdi::Region desktopDirty;
     bool screenDirty = true;
+    // What changed since the frame last presented, whether it showed the wait cursor, and the
+    // presents so far with the rectangles of the last one.
+    FrameChanges frames;
+    bool presentedBusy = false;
+    PresentedFrames presented;
 };
 
 WmState& Wm();

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Writes the shipped text files: cities.lst, cities.wet, weatcs/*, currs.lst,
-langs.dat, mapping.cfg, adrs.cfg, the stand-in feed server's data under
+"""Writes the shipped text files: cities.lst, dstyears.lst, cities.wet, weatcs/*,
+currs.lst, langs.dat, mapping.cfg, adrs.cfg, the stand-in feed server's data under
 data/feed/, and core/ShippedDefaults.h with the list positions of the
 first-run defaults.
 
@@ -165,6 +165,71 @@ def verify_zone(zy, year):
             fail(f"rule {zy.rule} of {zy.zone} gives {offset // 60} min at {local} "
                  f"standard time, tzdata {actual // 60} min")
         t += 3600
+
+
+def build_schedules(ordered, zones, unfit, year):
+    """The per-year windows of the listed zones whose following years no weekday rule gives,
+    each checked hour by hour against tzdata over all its years. Zones whose windows are the
+    same share one entry. The program finds an entry by the rule's shift and its window of the
+    list's year, so no two entries, and no other listed zone, may share those."""
+    used = sorted({c["zone"] for c in ordered} & set(unfit))
+    entries, not_written = [], {}
+    for zone in used:
+        sched = zonerules.schedule(zones[zone], year)
+        if sched.reason:
+            not_written[zone] = sched.reason
+            continue
+        verify_schedule(zones[zone], sched, year)
+        key = (sched.shift, zonerules.window_bounds(zones[zone].rule, year, year))
+        if key[1] not in sched.windows:
+            fail(f"the rule {zones[zone].rule} of {zone} is not its {year} window in tzdata")
+        same = [e for e in entries if e["key"] == key]
+        if same and (same[0]["windows"], same[0]["last"]) != (sched.windows, sched.last):
+            fail(f"{zone} and {same[0]['zones'][0]} have the same {year} window but not the same later ones")
+        if same:
+            same[0]["zones"].append(zone)
+        else:
+            entries.append(dict(key=key, zones=[zone], shift=sched.shift, first=sched.first,
+                                last=sched.last, windows=sched.windows))
+    listed = {c["zone"] for c in ordered}
+    for zone in sorted(listed):
+        zy = zones[zone]
+        if not zy.rule or any(zone in e["zones"] for e in entries):
+            continue
+        key = (zy.rule[0], zonerules.window_bounds(zy.rule, year, year))
+        for e in entries:
+            if e["key"] == key:
+                fail(f"the rule of {zone} would be read as the per-year windows of {e['zones'][0]}")
+    return entries, not_written
+
+
+def verify_schedule(zy, sched, year):
+    """Every hour from the rule year to the schedule's last year: the offset the windows give
+    equals tzdata's."""
+    zonerules._use_zone(zy.zone)
+    std = zy.std_minutes * 60
+    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
+    end = calendar.timegm((sched.last + 1, 1, 1, 0, 0, 0)) - std
+    epoch = dt.datetime(1970, 1, 1)
+    while t < end:
+        local = epoch + dt.timedelta(seconds=t + std)
+        offset = std + (sched.shift * 3600 if zonerules.schedule_open(sched, local) else 0)
+        actual = time.localtime(t).tm_gmtoff
+        if actual != offset:
+            fail(f"the windows of {zy.zone} give {offset // 60} min at {local} standard time, "
+                 f"tzdata {actual // 60} min")
+        t += 3600
+
+
+def build_dstyears(entries, year, tz_version):
+    head = (f"Jorvana daylight-saving windows by year;year {year};tzdata {tz_version};"
+            "fields: zones;shift;first year;last year;windows as start year:start day:start hour:"
+            "end day:end hour, days counted from 1 January of the start year, hours in standard time\n")
+    lines = []
+    for e in entries:
+        windows = [zonerules.window_text(s, t) for s, t in e["windows"]]
+        lines.append(";".join([",".join(e["zones"]), str(e["shift"]), str(e["first"]), str(e["last"])] + windows))
+    return head + f"{len(lines)}\n" + "".join(line + "\n" for line in lines) + ">\n"
 
 
 def choose_cities(cities, zones):
@@ -497,11 +562,13 @@ def main():
     chosen = choose_cities(cities, zones)
     by_country = assign_codes(chosen)
     lst, ordered = build_cities_lst(chosen, zones, args.year, tzv)
+    schedules, not_scheduled = build_schedules(ordered, zones, unfit, args.year)
     places = choose_weather(ordered)
     currs = build_currencies()
 
     out = AtomicWriter()
     out.add(os.path.join(DATA, "cities.lst"), lst)
+    out.add(os.path.join(DATA, "dstyears.lst"), build_dstyears(schedules, args.year, tzv))
     out.add(os.path.join(DATA, "cities.wet"), build_cities_wet(places))
     for country, members in by_country.items():
         out.add(os.path.join(DATA, "weatcs", country), weatcs_file(members))
@@ -536,6 +603,9 @@ def main():
     used = {c["zone"] for c in ordered}
     print("zones whose changes no weekday rule gives in the following years:",
           "; ".join(f"{z}: {', '.join(map(str, y))}" for z, y in sorted(unfit.items()) if z in used) or "none")
+    print("dstyears.lst:", "; ".join(f"{', '.join(e['zones'])}: {len(e['windows'])} windows "
+                                     f"{e['first']}-{e['last']}" for e in schedules) or "none",
+          "; not written:", "; ".join(f"{z}: {r}" for z, r in sorted(not_scheduled.items())) or "none")
     print("defaults:", summary)
 
 

@@ -194,26 +194,33 @@ def rule_open(rule, local, rule_year):
     return pend.month < pstart.month and pstart <= local < pend
 
 
-def changes_in(zy, year):
-    """tzdata's changes of the zone whose standard time falls in year, as the
-    set of (naive standard-time datetime, True into summer time / False out of it)."""
-    _use_zone(zy.zone)
-    std = zy.std_minutes * 60
-    summer = std + (zy.rule[0] * 3600 if zy.rule else 0)
-    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
-    stop = calendar.timegm((year + 1, 1, 1, 0, 0, 0)) - std
-    found = set()
+def _offsets_between(zone, lo, hi):
+    """Each change of the zone's offset in (lo, hi], UTC seconds: (instant, offset after)."""
+    _use_zone(zone)
+    found = []
+    t = lo
     state = time.localtime(t).tm_gmtoff
-    while t < stop:
-        nxt = min(t + 3 * 3600, stop)
+    while t < hi:
+        nxt = min(t + 3 * 3600, hi)
         if time.localtime(nxt).tm_gmtoff != state:
             at = _first_change(t, nxt, state, lambda u: time.localtime(u).tm_gmtoff)
             state = time.localtime(at).tm_gmtoff
-            found.add((dt.datetime(1970, 1, 1) + dt.timedelta(seconds=at + std), state == summer))
+            found.append((at, state))
             t = at
             continue
         t = nxt
     return found
+
+
+def changes_in(zy, year):
+    """tzdata's changes of the zone whose standard time falls in year, as the
+    set of (naive standard-time datetime, True into summer time / False out of it)."""
+    std = zy.std_minutes * 60
+    summer = std + (zy.rule[0] * 3600 if zy.rule else 0)
+    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
+    stop = calendar.timegm((year + 1, 1, 1, 0, 0, 0)) - std
+    return {(dt.datetime(1970, 1, 1) + dt.timedelta(seconds=at + std), offset == summer)
+            for at, offset in _offsets_between(zy.zone, t, stop)}
 
 
 def rule_changes(rule, rule_year, year):
@@ -251,3 +258,79 @@ def fit_following_years(zy, year, years):
     rule = (shift, sday, shour, eday, ehour)
     unfit = [y for y in following if rule_changes(rule, year, y) != actual[y]]
     return ZoneYear(zy.zone, zy.std_minutes, rule, zy.reason), unfit
+
+
+# The per-year windows of the zones that no weekday rule follows reach at
+# least this year, and further while tzdata has changes; tzdata is searched
+# this many years after the rule year for its last change.
+SCHEDULE_THROUGH = 2037
+SCHEDULE_SEARCH_YEARS = 100
+
+
+class Schedule:
+    def __init__(self, zone, shift, first, last, windows, reason=None):
+        self.zone = zone
+        self.shift = shift  # hours, the rule's shift
+        self.first, self.last = first, last  # the years the windows are given for
+        self.windows = windows  # [(start, end)] naive standard-time datetimes, in order
+        self.reason = reason  # why the zone's windows cannot be written, else None
+
+
+def schedule(zy, year):
+    """The zone's daylight-saving windows one by one as tzdata has them, in its
+    standard time, from the rule year through the last year in which tzdata
+    has a change (SCHEDULE_THROUGH at least). Each window is the time at the
+    standard offset plus the rule's shift; every other offset, and a change
+    off the whole hour, leave the zone without a schedule (reason)."""
+    shift = zy.rule[0]
+    std = zy.std_minutes * 60
+    summer = std + shift * 3600
+    epoch = dt.datetime(1970, 1, 1)
+    # From a year early, so that a window still open at the rule year's start is found whole.
+    lo = calendar.timegm((year - 1, 1, 1, 0, 0, 0)) - std
+    hi = calendar.timegm((year + SCHEDULE_SEARCH_YEARS, 1, 1, 0, 0, 0)) - std
+    _use_zone(zy.zone)
+    if time.localtime(lo).tm_gmtoff != std:
+        return Schedule(zy.zone, shift, year, year, [], f"not at standard time on 1 January {year - 1}")
+    changes = _offsets_between(zy.zone, lo, hi)
+    windows, opened = [], None
+    for at, offset in changes:
+        local = epoch + dt.timedelta(seconds=at + std)
+        if offset not in (std, summer):
+            return Schedule(zy.zone, shift, year, year, [], f"offset of {offset // 60} min at {local}")
+        if local.minute or local.second:
+            return Schedule(zy.zone, shift, year, year, [], f"change at {local:%H:%M:%S} standard time")
+        if offset == summer:
+            opened = local
+        else:
+            windows.append((opened, local))
+            opened = None
+    if opened is not None:
+        return Schedule(zy.zone, shift, year, year, [], f"window opened {opened} never closes")
+    last = max([SCHEDULE_THROUGH] + [end.year for _, end in windows])
+    start_of_year = dt.datetime(year, 1, 1)
+    windows = [w for w in windows if w[1] > start_of_year]
+    return Schedule(zy.zone, shift, year, last, windows)
+
+
+def schedule_open(sched, local):
+    """Whether a window of the schedule holds the standard time local."""
+    return any(start <= local < end for start, end in sched.windows)
+
+
+def schedule_changes(sched, year):
+    """The schedule's changes whose standard time falls in year, as changes_in gives tzdata's."""
+    found = set()
+    for start, end in sched.windows:
+        found |= {(t, into) for t, into in ((start, True), (end, False)) if t.year == year}
+    return found
+
+
+def window_text(start, end):
+    """A window as the schedule file writes it: start year, start day of that year (1 January =
+    1), start hour, end day counted from the same 1 January (past the year's end for a window
+    that runs into the next one), end hour; hours in standard time."""
+    base = dt.datetime(start.year, 1, 1)
+    sday = (start - base).days + 1
+    eday = (end.replace(hour=0) - base).days + 1
+    return f"{start.year}:{sday}:{start.hour}:{eday}:{end.hour}"

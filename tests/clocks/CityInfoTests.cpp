@@ -8,6 +8,7 @@
 #include "clocks/ClockCityInfo.h"
 #include "core/CitiesDb.h"
 #include "core/WeatherDb.h"
+#include "support/DeviceFileAccess.h"
 #include "support/Screenshots.h"
 #include "weather/ForecastDlg.h"
 #include "worldmap/SunTimes.h"
@@ -175,6 +176,48 @@ TEST_F(ClockCityInfoTest, InsideTheWindowTheShiftIsAddedAndNamed) {
     // The dialog gets the rule and the standard offset to read each sun time on its own clock.
     EXPECT_EQ(inside.standardOffset, 545);
     EXPECT_EQ(inside.rule.Left(6), CString(L"1:110:"));
+}
+
+// Casablanca's pause follows Ramadan, which no weekday of the list's year gives in later years:
+// its windows come year by year from dstyears.lst (tzdata: 23 January - 5 March 2028, 30
+// December 2029 - 10 February 2030). Without that file, or with a damaged one, the rule reads as
+// before: its bounds moved to the same weekdays.
+TEST_F(ClockDialogTest, AMoroccanCitysWindowInALaterYearIsTzdatasAndWithoutThePerYearFileTheMovedOne) {
+    const std::string data = JORVANA_DATA_DIR;
+    testsupport::CopyToDevice(data + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
+    auto casablanca = [](const char* clock) {
+        device::SetDeviceClock(clock);
+        CCitiesDb cities;
+        cities.Open();
+        EXPECT_TRUE(cities.FindCity(L"Casablanca:Morocco"));
+        return BuildClockCityFacts(cities, cities.GetCurrentIndex(), 0, 0);
+    };
+    // No file: the moved window, the city wrongly outside it.
+    ClockCityFacts facts = casablanca("2028-02-01T12:00:00Z");
+    EXPECT_EQ(facts.period, L"20/2/2028 - 26/3/2028");
+    EXPECT_EQ(facts.observing, L"Not observing now");
+    // A file cut short, or with one field that is no number, is not used at all.
+    std::ifstream in(data + "/dstyears.lst", std::ios::binary);
+    const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(shipped.size(), 100u);
+    for (const std::string& damaged :
+         {shipped.substr(0, shipped.size() / 2),
+          std::string(shipped).replace(shipped.find(";2027:38:"), 9, ";2027:3x:")}) {
+        testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"dstyears.lst"), damaged);
+        EXPECT_EQ(casablanca("2028-02-01T12:00:00Z").period, L"20/2/2028 - 26/3/2028");
+    }
+
+    testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"dstyears.lst"), shipped);
+    facts = casablanca("2028-02-01T12:00:00Z");
+    EXPECT_EQ(facts.period, L"23/1/2028 - 5/3/2028");
+    EXPECT_EQ(facts.observing, L"Observing now");
+    EXPECT_EQ(facts.currentOffset, L"0");
+    EXPECT_NE(facts.summary.Find(L"\nDST start/end: 23/1/2028 - 5/3/2028\n"), -1);
+    // After the year's pause the next one, which opens at the year's end.
+    facts = casablanca("2029-08-01T12:00:00Z");
+    EXPECT_EQ(facts.period, L"30/12/2029 - 10/2/2030");
+    EXPECT_EQ(facts.observing, L"Not observing now");
+    EXPECT_EQ(facts.currentOffset, L"1");
 }
 
 TEST(ClockDateFromTextTest, TakesTheYearOnlyFromADateThatHasOne) {

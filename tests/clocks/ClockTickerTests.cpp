@@ -4,8 +4,10 @@
 
 #include "ClocksPageSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -116,6 +118,41 @@ TEST_F(ClockRefreshTest, EachTickInvalidatesOnlyWhatChanged) {
         EXPECT_TRUE(invalid.At(face2.x, face2.y));
         EXPECT_EQ(page.m_fullRepaint, 0);
     }
+}
+
+TEST_F(ClockRefreshTest, ATickPresentsOneFrameOfOnlyWhatItMoved) {
+    WriteStandardClocks();
+    CWorldClocksDlg& page = CreatePage();
+    device::display::test::PumpUntilIdle();
+    const ClockGeometry g = page.Geometry();
+    POINT origin{0, 0};
+    ::ClientToScreen(page.m_hWnd, &origin);
+    // What the tick from 10:20:30 to 10:20:31 may change: the ten-second cell and the faces.
+    std::vector<RECT> cells{g.TenSecondCell()};
+    for (int clock = 0; clock < 5; ++clock) cells.push_back(g.FaceRect(clock));
+    for (RECT& r : cells) ::OffsetRect(&r, origin.x, origin.y);
+
+    // The same second again draws the same picture: no frame.
+    const uint64_t before = device::ui::GetPresentedFrames().count;
+    page.SendMessage(WM_TIMER, 0, 0);
+    device::display::test::PumpUntilIdle();
+    EXPECT_EQ(device::ui::GetPresentedFrames().count, before);
+
+    device::SetDeviceClock("2026-07-15T10:20:31Z");
+    page.SendMessage(WM_TIMER, 0, 0);
+    device::display::test::PumpUntilIdle();
+    const device::ui::PresentedFrames frames = device::ui::GetPresentedFrames();
+    EXPECT_EQ(frames.count, before + 1) << "one frame for the tick";
+    ASSERT_FALSE(frames.last.empty());
+    long long area = 0;
+    for (const RECT& r : frames.last) {
+        area += static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+        bool inside = std::any_of(cells.begin(), cells.end(), [&](const RECT& c) {
+            return r.left >= c.left && r.top >= c.top && r.right <= c.right && r.bottom <= c.bottom;
+        });
+        EXPECT_TRUE(inside) << r.left << "," << r.top << " to " << r.right << "," << r.bottom;
+    }
+    EXPECT_LT(area, 240 * 320 / 10) << "the seconds hands, not the screen";
 }
 
 TEST_F(ClockRefreshTest, NewMinuteAndMidnight) {

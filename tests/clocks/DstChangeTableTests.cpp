@@ -7,6 +7,9 @@
 #include "ClocksPageSupport.h"
 #include "support/DstChangeTable.h"
 
+#include <ctime>
+#include <memory>
+
 namespace {
 
 using namespace clockstest;
@@ -18,6 +21,8 @@ protected:
     void SetUp() override {
         ClocksPageTest::SetUp();
         testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/dstyears.lst",
+                                  testsupport::InProgramFolder(L"dstyears.lst"));
     }
     DWORD IndexOf(CCitiesDb& cities, const std::wstring& nameCountry) {
         EXPECT_TRUE(cities.FindCity(nameCountry.c_str())) << nameCountry;
@@ -66,6 +71,48 @@ TEST_F(DstChangeTableTest, EveryClockReadsTzdataAroundEveryChangeOfEveryHomeCity
                 ADD_FAILURE() << "home " << Narrow(home) << " at " << row.instant << ": " << Narrow(clockCities[i])
                               << " shows " << shown << ", tzdata " << row.texts[i];
         }
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+// The same instants with each home city of the table as clock 1 on a device in UTC whose clock is
+// the reference: the city's own clock must read tzdata's time in its zone.
+TEST_F(DstChangeTableTest, EveryCityOfTheTableAsACityClockReadsTzdataAroundItsChanges) {
+    const testsupport::DstTable table =
+        testsupport::ReadDstTable(std::string(JORVANA_TESTS_DIR) + "/clocks/DstChangeTable.txt");
+    ASSERT_GT(table.rows.size(), 1000u);
+    WriteStandardClocks(1);
+    CWorldClocksDlg& page = CreatePage();
+    const DWORD london = IndexOf(page.m_cities, L"London:United Kingdom");
+    std::wstring city;
+    std::shared_ptr<const device::TzZone> zone;
+    time_t previous = 0;
+    int failures = 0;
+    for (const testsupport::DstTableRow& row : table.rows) {
+        device::SetDeviceClock(row.instant);
+        const time_t now = static_cast<time_t>(device::DeviceTimeNow());
+        if (row.home != city || now < previous || now - previous > 3600) {
+            if (row.home != city) {
+                std::string error;
+                zone = device::LoadZoneNamed(row.zone, &error);
+                ASSERT_TRUE(zone) << row.zone << ": " << error;
+            }
+            city = row.home;
+            const DWORD index = IndexOf(page.m_cities, city);
+            page.ComputeHomeZone(page.m_refHours, page.m_refMinutes);
+            page.LoadClockZones(london, index, index, index, index);
+        }
+        previous = now;
+        page.SendMessage(WM_TIMER, 0, 0);
+        struct tm local {};
+        ASSERT_TRUE(device::LocalFromUtc(*zone, now, &local));
+        char expected[32];
+        std::strftime(expected, sizeof(expected), "%H:%M:%S %d/%m", &local);
+        const std::string shown =
+            Narrow(page.m_timeText[1].Str()) + " " + Narrow(page.m_dateText[1].Left(5).Str());
+        if (shown != expected && ++failures <= 20)
+            ADD_FAILURE() << Narrow(city) << " at " << row.instant << " shows " << shown << ", tzdata "
+                          << expected;
     }
     EXPECT_EQ(failures, 0);
 }

@@ -5,6 +5,10 @@
 #include "platform/system/DeviceTime.h"
 #include "support/FreshDevice.h"
 
+#include <fstream>
+#include <iterator>
+#include <string>
+
 namespace {
 
 class DstRuleTest : public testsupport::FreshDevice {
@@ -136,6 +140,31 @@ TEST_F(DstRuleTest, InOtherYearsEachBoundKeepsItsWeekdayOfTheMonth) {
     }
     // Without a year the day numbers are the same dates' numbers every year.
     EXPECT_EQ(GetDstWindow(Rule(L"1:88:2:298:3"), 2027).start, Utc(2027, 3, 29, 2));
+}
+
+// The per-year windows are taken only by the shipped rule of their zones read with the list's
+// year: a rule the user changed, or one of a store without a year, keeps its own reading. A file
+// cut anywhere before its end marker is not used at all.
+TEST_F(DstRuleTest, PerYearWindowsBelongOnlyToTheirZonesShippedRuleAndAWholeFile) {
+    std::ifstream in(std::string(JORVANA_DATA_DIR) + "/dstyears.lst", std::ios::binary);
+    const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const dstmath::ScheduleList list = dstmath::ParseSchedules(shipped);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_GE(list[0]->lastYear, 2037);
+
+    const DstRuleFields casablanca = ParseDstRule(L"-1:46:3:81:3", 2026, &list);
+    ASSERT_TRUE(casablanca.schedule);
+    // 2027: tzdata's 7 February - 14 March, where the moved weekdays give 21 February - 28 March.
+    const DstWindow window = GetDstWindow(casablanca, 2027);
+    EXPECT_EQ(window.start, CivilTime(2027, 2, 7, 3));
+    EXPECT_EQ(window.end, CivilTime(2027, 3, 14, 3));
+    EXPECT_EQ(GetDstWindow(ParseDstRule(L"-1:46:3:81:3", 2026), 2027).start, CivilTime(2027, 2, 21, 3));
+    for (LPCWSTR edited : {L"-1:47:3:81:3", L"-1:46:3:81:4", L"1:46:3:81:3", L"1:88:1:298:1"})
+        EXPECT_FALSE(ParseDstRule(edited, 2026, &list).schedule) << edited;
+    EXPECT_FALSE(ParseDstRule(L"-1:46:3:81:3", 0, &list).schedule);
+
+    for (size_t cut = 0; cut + 1 < shipped.size(); cut += 7)
+        EXPECT_TRUE(dstmath::ParseSchedules(shipped.substr(0, cut)).empty()) << cut;
 }
 
 TEST_F(DstRuleTest, ShiftsOnBothOffsetForms) {

@@ -4,6 +4,7 @@
 #include "clocks/HomeCityDlg.h"
 #include "platform/display/Display.h"
 #include "platform/display/HeadlessTest.h"
+#include "platform/system/DeviceClock.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ProgramPath.h"
@@ -115,6 +116,30 @@ TEST_F(HomeCityDlgTest, TheDevicesOwnCityIsProposed) {
         ASSERT_TRUE(device::SetDeviceZone(zone));
         EXPECT_EQ(Run([](CHomeCityDlg& dlg) { dlg.SendMessage(WM_COMMAND, IDOK); }), proposed) << zone;
     }
+}
+
+TEST_F(HomeCityDlgTest, TheShippedListProposesACityOfTheDevicesClock) {
+    std::filesystem::path host;
+    ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
+    std::filesystem::create_directories(host.parent_path());
+    std::filesystem::copy_file(std::filesystem::path(JORVANA_DATA_DIR) / "cities.lst", host);
+    // A zone the list names by its old name, one it names by the new, and UTC, which no city has.
+    device::SetDeviceClock("2026-07-15T12:00:00Z");
+    for (const auto& [zone, city] :
+         {std::pair{"America/Nuuk", L"Nuuk:Greenland"}, std::pair{"Europe/Kiev", L"Kyiv:Ukraine"},
+          std::pair{"Etc/UTC", L"Abidjan:Ivory Coast"}}) {
+        ASSERT_TRUE(device::SetDeviceZone(zone));
+        CString shown;
+        const int32_t result = Run([&](CHomeCityDlg& dlg) {
+            dlg.m_list.GetText(dlg.m_list.GetCurSel(), shown);
+            dlg.SendMessage(WM_COMMAND, IDOK);
+        });
+        CCitiesDb db;
+        db.Open();
+        EXPECT_EQ(std::wstring(db.GetName(result) + L":" + db.GetCountry(result)), city) << zone;
+        EXPECT_EQ(std::wstring(shown), std::wstring(city).substr(0, std::wstring(city).find(L':'))) << zone;
+    }
+    device::SetDeviceClock("");
 }
 
 TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {

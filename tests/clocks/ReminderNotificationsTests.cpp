@@ -288,6 +288,8 @@ protected:
         ClockDialogTest::SetUp();
         testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst",
                                   testsupport::InProgramFolder(L"cities.lst"));
+        testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/dstyears.lst",
+                                  testsupport::InProgramFolder(L"dstyears.lst"));
         m_db.Open();
         ASSERT_TRUE(device::SetDeviceZone("Europe/Berlin"));
         m_reg.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock", City(L"Berlin:Germany"));
@@ -329,7 +331,8 @@ TEST_F(ShippedListReminderTest, InTheYearAfterTheListsYearRemindersAreDueWhenTzd
         int day, month, hour, minute;
     };
     // Each side of the US changes (14 March, 7 November 2027), Sydney's end (4 April), the EU's
-    // (31 October) and Auckland's start (26 September); all in 2027.
+    // (31 October) and Auckland's start (26 September); Casablanca's pause (7 February - 14
+    // March), which the moved weekdays would put at 21 February - 28 March; all in 2027.
     const Case cases[] = {{L"Chicago:United States of America", "America/Chicago", 10, 3, 9, 0},
                           {L"Chicago:United States of America", "America/Chicago", 15, 3, 9, 0},
                           {L"New York:United States of America", "America/New_York", 30, 10, 21, 30},
@@ -340,7 +343,9 @@ TEST_F(ShippedListReminderTest, InTheYearAfterTheListsYearRemindersAreDueWhenTzd
                           {L"Auckland:New Zealand", "Pacific/Auckland", 25, 9, 12, 0},
                           {L"Auckland:New Zealand", "Pacific/Auckland", 27, 9, 12, 0},
                           {L"Berlin:Germany", "Europe/Berlin", 27, 3, 12, 0},
-                          {L"Berlin:Germany", "Europe/Berlin", 29, 3, 12, 0}};
+                          {L"Berlin:Germany", "Europe/Berlin", 29, 3, 12, 0},
+                          {L"Casablanca:Morocco", "Africa/Casablanca", 10, 2, 12, 0},
+                          {L"Casablanca:Morocco", "Africa/Casablanca", 20, 3, 12, 0}};
     for (const Case& c : cases) {
         CString time, date;
         time.Format(L"%02d:%02d", c.hour, c.minute);

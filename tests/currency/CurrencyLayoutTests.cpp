@@ -118,16 +118,20 @@ TEST_F(CurrencyLayoutTest, SquareScreenGetsItsOwnBandButA320SquareDoesNot) {
     EXPECT_EQ(CreatePage().GetShape(), CurrencyShape::Low);
 }
 
-TEST_F(CurrencyLayoutTest, SettingsChangeTakesTheLabelWordFromThePreviousPass) {
+// A rotation gives the label the new shape's word at once, whether the page hears of it by a
+// settings change or by its new size: a landscape page never keeps the two-line portrait form.
+TEST_F(CurrencyLayoutTest, RotationGivesTheLabelTheNewShapesWord) {
     SelectColumns(Eur, Gbp, Usd);
     CCurrencyPanel& page = CreatePage();
     device::ui::SetScreenShape(320, 240);
     page.SendMessage(WM_SETTINGCHANGE, 0, 0);
     EXPECT_EQ(page.GetShape(), CurrencyShape::Low);
-    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n     Never ");
-    ExpectAt(IDC_CUR_LAST_UPDATE, 3, 147, 140, 21);
-    page.SendMessage(WM_SETTINGCHANGE, 0, 0);
     EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Upd.     Never ");
+    ExpectAt(IDC_CUR_LAST_UPDATE, 3, 147, 140, 21);
+    device::ui::SetScreenShape(240, 320);
+    page.MoveWindow(0, 0, 240, 270); // a new size, no settings change
+    EXPECT_EQ(page.GetShape(), CurrencyShape::Tall);
+    EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n     Never ");
 }
 
 TEST_F(CurrencyLayoutTest, LayoutPassShowsOnlyTheLineWindow) {

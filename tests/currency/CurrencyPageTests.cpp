@@ -137,29 +137,62 @@ TEST_F(CurrencyPageTest, AmountsBeyondANumberLeaveTheirFieldsEmptyAndTheTotalSay
     EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"2.00");
 }
 
+// The totals of the longest amounts, measured in the font each cell draws with, on every shape
+// with the input panel down and up (a scroll bar then narrows the cells): a total is whole where
+// it fits; else a leading part of it holding every whole unit (no rounding carry, no glyph on a
+// column line), else "Too large". None touches the lines over its cell's outer pixels.
 TEST_F(CurrencyPageTest, ALongAmountsTotalsFitTheirCellsAsTheSameNumber) {
     SelectColumns(Eur, Gbp, Usd); // rates 1.25, 2, 1
     CCurrencyPanel& page = CreatePage();
-    Type(0, 0, (L"9" + std::wstring(52, L'8')).c_str()); // 53 digits
-    const double amount = 9.888888888888889e52; // read whole, not from its first characters
-    const double sums[3] = {amount, amount * 1.25 / 2, amount * 1.25};
-    for (int column = 0; column < 3; ++column) {
-        CWnd* cell = page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
-        ASSERT_TRUE(cell);
-        CString text;
-        cell->GetWindowText(text);
-        CClientDC dc(cell);
-        CFont* old = dc.SelectObject(cell->GetFont());
-        CRect room;
-        cell->GetClientRect(&room);
-        // The column separators stand over a cell's outer pixels.
-        EXPECT_LE(dc.GetTextExtent(text).cx, room.Width() - 2) << std::wstring(text);
-        dc.SelectObject(old);
-        // Shortened, it still reads as the total: the same number to its shown digits.
-        double shown = 0;
-        ASSERT_TRUE(ReadWholeNumber(text, shown)) << std::wstring(text);
-        EXPECT_NEAR(shown / sums[column], 1.0, 0.01) << std::wstring(text);
+    const std::pair<std::wstring, double> amounts[] = {
+        {L"999999999.99", 999999999.99},
+        {L"9" + std::wstring(52, L'8'), 9.888888888888889e52}, // read whole, not from its first characters
+    };
+    const std::pair<int, int> shapes[] = {{240, 320}, {320, 240}, {240, 240},
+                                          {320, 320}, {480, 640}, {640, 480}};
+    int wholeShown = 0, cutShown = 0;
+    for (const auto& [typed, amount] : amounts) {
+        Type(0, 0, typed.c_str());
+        const double sums[3] = {amount, amount * 1.25 / 2, amount * 1.25};
+        for (const auto& [width, height] : shapes)
+            for (bool panelUp : {false, true}) {
+                device::ui::SetScreenShape(width, height);
+                device::ui::SetSipUp(panelUp);
+                page.SendMessage(WM_SETTINGCHANGE, 0, 0);
+                for (int column = 0; column < 3; ++column) {
+                    CWnd* cell =
+                        page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
+                    ASSERT_TRUE(cell);
+                    CString text, full;
+                    cell->GetWindowText(text);
+                    full.Format(L"%.2f", sums[column]);
+                    const std::wstring where = std::wstring(text) + L" of " + std::wstring(full) + L" on " +
+                                               std::to_wstring(width) + L"x" + std::to_wstring(height) +
+                                               (panelUp ? L" panel up" : L"");
+                    CClientDC dc(cell);
+                    CFont* old = dc.SelectObject(cell->GetFont());
+                    CRect room;
+                    cell->GetClientRect(&room);
+                    const int roomWidth = room.Width() - 2 * kTotalMargin;
+                    EXPECT_LE(dc.GetTextExtent(text).cx, roomWidth) << where;
+                    const bool fullFits = dc.GetTextExtent(full).cx <= roomWidth;
+                    dc.SelectObject(old);
+                    if (fullFits) {
+                        EXPECT_EQ(text, full) << where;
+                        ++wholeShown;
+                    } else if (text != L"Too large") {
+                        EXPECT_EQ(full.Left(text.GetLength()), text) << where;
+                        EXPECT_GE(text.GetLength(), full.Find(L'.')) << where;
+                        ++cutShown;
+                    }
+                }
+            }
     }
+    device::ui::SetSipUp(false);
+    // 999999999.99 and its conversions show whole on the wide shapes and shortened on the narrow.
+    EXPECT_GT(wholeShown, 0);
+    EXPECT_GT(cutShown, 0);
+    EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"Too large"); // 53 digits fit no cell
 }
 
 TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {

@@ -218,7 +218,9 @@ TEST_F(CurrencyUpdateTest, InvalidRatesAreSkippedAndTheirCurrenciesKeepTheirRate
          L"US Dollar, Euro, Pound Sterling, Yen, Australian Dollar"},
         {"EUR_0#GBP_-2#", L"Euro, Pound Sterling"},
         {"EUR_" + std::string(5000, '7') + "#", L"Euro"},
-        {"EUR_ 1.5#GBP_1,5#USD_+1#JPY_1e#AUD_.#", L"Euro, Pound Sterling, US Dollar, Yen, Australian Dollar"},
+        {"EUR_1.5 x#GBP_1,5#USD_+ 1#JPY_1e#AUD_.#",
+         L"Euro, Pound Sterling, US Dollar, Yen, Australian Dollar"},
+        {"EUR_+-1.5#GBP_1.5.2#USD_++1#JPY_ #", L"Euro, Pound Sterling, US Dollar, Yen"},
     };
     for (const auto& [reply, names] : replies) {
         server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, reply});
@@ -240,20 +242,44 @@ TEST_F(CurrencyUpdateTest, InvalidRatesAreSkippedAndTheirCurrenciesKeepTheirRate
     auto boxes = UpdateAll();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, L"The server sent rates that are not valid for: US Dollar" + kept);
-    EXPECT_EQ(StoredRate(L"Euro"), L"1.6e+00");
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.6");
     EXPECT_EQ(StoredRate(L"Pound Sterling"), L"8");
     EXPECT_EQ(StoredRate(L"US Dollar"), L"1");
     EXPECT_EQ(Field(1, 0), L"0.40000000");
     EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"Last update\n 15/7/2026 ");
+}
 
-    // A rate text longer than the converter reads is read, judged and stored by its first 29
-    // characters.
-    const std::string longRate = "1.25" + std::string(25, '0') + "9999"; // 33 characters
-    server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "GBP_" + longRate + "#"});
-    EXPECT_TRUE(UpdateAll().empty());
-    const std::string read = longRate.substr(0, 29);
-    EXPECT_EQ(StoredRate(L"Pound Sterling"), CString(std::wstring(read.begin(), read.end()).c_str()));
-    EXPECT_EQ(Field(1, 0), L"2.56000000");
+// Rate texts as wcstod reads them, however long, signed or blank-padded: each is read whole and
+// stored as a short text that reads back as the same number, so the converter (which reads 29
+// characters of a stored rate) and the Today item (which reads it whole) both convert by it.
+TEST_F(CurrencyUpdateTest, LongSignedOrPaddedRatesAreStoredWithTheirWholeValue) {
+    ScriptedServer server;
+    UseServer(server.Url("/rates"));
+    CCurrencyPanel& page = CreatePage();
+    Type(0, 0, L"2"); // 2 EUR at 1.25
+    const char* const rates[] = {
+        "7.4349442379182156133828996282527e-1",                    // 36 characters
+        "6.1349693251533742331288343558282e-05",                   // 37
+        "0.74349442379182156133828996282527881040892193308550185", // 56, no exponent
+        " +1.2500000000000000000000000000000000001 ",              // a sign, blanks around
+        "\t2.5 ",
+        "+.5e+0",
+        "0.000000000000000000000000000000000000000000012345e45", // 53, the exponent after 29
+    };
+    for (const char* rate : rates) {
+        server.Script(
+            "/rates",
+            ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, std::string("GBP_") + rate + "#"});
+        EXPECT_TRUE(UpdateAll().empty()) << rate;
+        const double value = std::strtod(rate, nullptr);
+        const CString stored = StoredRate(L"Pound Sterling");
+        EXPECT_LE(stored.GetLength(), 24) << rate;
+        EXPECT_EQ(std::wcstod(stored, nullptr), value) << rate << " stored as " << std::wstring(stored);
+        EXPECT_EQ(page.GetColumnRate(1), value) << rate;
+        CString converted;
+        converted.Format(L"%.8f", 2 * 1.25 / value);
+        EXPECT_EQ(Field(1, 0), converted) << rate;
+    }
 }
 
 // A store that holds a rate no converter can use (written before rates were checked) converts

@@ -179,6 +179,24 @@ class WeatherChoice(unittest.TestCase):
                                                    ("Springfield", "America/Chicago")])
 
 
+class DstYears(unittest.TestCase):
+    def test_the_checked_in_windows_are_tzdatas_for_both_zones(self):
+        with open(os.path.join(datacommon.DATA, "dstyears.lst"), encoding="latin-1", newline="") as f:
+            lines = f.read().split("\n")
+        year = int(lines[0].split(";year ")[1].split(";")[0])
+        self.assertEqual((lines[1], lines[3], lines[4]), ("1", ">", ""))
+        fields = lines[2].split(";")
+        self.assertEqual(fields[0], "Africa/Casablanca,Africa/El_Aaiun")
+        for zone in fields[0].split(","):
+            sched = zonerules.schedule(zonerules.analyse(zone, year), year)
+            self.assertIsNone(sched.reason)
+            self.assertGreaterEqual(sched.last, 2037)
+            self.assertEqual(fields[1:], [str(sched.shift), str(sched.first), str(sched.last)]
+                             + [zonerules.window_text(s, e) for s, e in sched.windows], zone)
+        # 2027: 7 February to 14 March, 03:00 standard time (+01) at both ends.
+        self.assertIn("2027:38:3:73:3", fields)
+
+
 class DstChangeTable(unittest.TestCase):
     def test_the_checked_in_table_is_what_tzdata_gives_now(self):
         year, cities = gen_dst_table.read_cities(os.path.join(datacommon.DATA, "cities.lst"))

@@ -1,6 +1,8 @@
 // The SDL back end on SDL's dummy video driver, fed scripted host events: typed text arrives as
 // typed, control keys still work, a VGA screen is shown with its pixels doubled and taps halved,
-// and the default window scale fits the host's usable area.
+// the window maps with the program's first window and later frames send only what changed, a
+// wake from another thread ends the wait for host events, and the default window scale fits
+// the host's usable area.
 
 #include "platform/display/Display.h"
 #include "platform/display/DisplayDriver.h"
@@ -9,11 +11,14 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/WinUser.h"
+#include "platform/ui/WindowManager.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -53,6 +58,12 @@ protected:
         ASSERT_STREQ(device::display::Start(), "headless");  // the window manager's own hooks
         ASSERT_TRUE(kSdlDriver.init());
         m_sdl = true;
+        // The SDL back end's entries as the display thread's hooks, as Start would set them.
+        m_hooks.pump = kSdlDriver.pump;
+        m_hooks.present = kSdlDriver.present;
+        m_hooks.wait = kSdlDriver.wait;
+        m_hooks.wake = kSdlDriver.wake;
+        device::ui::SetDisplayHooks(&m_hooks);
         WNDCLASSW wc{};
         wc.lpfnWndProc = Recorder;
         wc.lpszClassName = L"SdlTestRecorder";
@@ -62,7 +73,10 @@ protected:
     void TearDown() override {
         for (HWND h : m_windows) DestroyWindow(h);
         test::PumpUntilIdle();
-        if (m_sdl) kSdlDriver.shutdown();
+        if (m_sdl) {
+            device::ui::SetDisplayHooks(nullptr);
+            kSdlDriver.shutdown();
+        }
         device::display::Stop();
         device::ui::SetScreenShape(240, 320);
         unsetenv("DEVICE_SCALE");
@@ -101,7 +115,24 @@ protected:
         GetWindowTextW(hwnd, buffer, 128);
         return buffer;
     }
+    // Host pixels of a doubled screen's window that are not the framebuffer pixel under them.
+    static int DifferingPixels(SDL_Surface* surface) {
+        const int w = surface->w, h = surface->h;
+        std::vector<Uint32> shown(static_cast<size_t>(w * h));
+        if (SDL_ConvertPixels(w, h, surface->format->format, surface->pixels, surface->pitch, SDL_PIXELFORMAT_RGB888,
+                              shown.data(), w * 4) != 0)
+            return -1;
+        int differing = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                COLORREF c = test::PixelAt(x / 2, y / 2);
+                Uint32 want = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+                differing += (shown[static_cast<size_t>(y * w + x)] & 0xFFFFFFu) != want;
+            }
+        return differing;
+    }
     bool m_sdl = false;
+    device::ui::DisplayHooks m_hooks;
     std::vector<HWND> m_windows;
 };
 
@@ -168,14 +199,19 @@ TEST_F(SdlBackEnd, TypedTextArrivesAsTypedOnceAndControlKeysStillWork) {
 TEST_F(SdlBackEnd, VgaScreenShowsTheProgramsFramebufferDoubledAndHalvesTaps) {
     StartSdl(2);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240) << "the program sees the 240x320 screen";
-    HWND rec = Make(L"SdlTestRecorder", 0, 0, 26, 240, 294);
-    SetFocus(rec);
-    test::PumpUntilIdle();
-    kSdlDriver.present();
-
     SDL_Window* window = nullptr;
     for (Uint32 id = 1; id < 64 && !window; ++id) window = SDL_GetWindowFromID(id);
     ASSERT_NE(window, nullptr);
+    // Nothing of the program's to show yet: the window stays unmapped.
+    test::PumpUntilIdle();
+    kSdlDriver.present();
+    EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN);
+    HWND rec = Make(L"SdlTestRecorder", 0, 0, 26, 240, 294);
+    SetFocus(rec);
+    test::PumpUntilIdle();
+    EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN) << "mapped with the program's window";
+    kSdlDriver.present();
+
     int w = 0, h = 0;
     SDL_GetWindowSize(window, &w, &h);
     EXPECT_EQ(w, 480);
@@ -186,21 +222,28 @@ TEST_F(SdlBackEnd, VgaScreenShowsTheProgramsFramebufferDoubledAndHalvesTaps) {
     ASSERT_NE(surface, nullptr);
     ASSERT_EQ(surface->w, 480);
     ASSERT_EQ(surface->h, 640);
-    std::vector<Uint32> shown(static_cast<size_t>(480 * 640));
-    ASSERT_EQ(SDL_ConvertPixels(480, 640, surface->format->format, surface->pixels, surface->pitch,
-                                SDL_PIXELFORMAT_RGB888, shown.data(), 480 * 4),
-              0);
     auto screen = device::ui::CopyScreen();
     ASSERT_TRUE(screen);
     ASSERT_EQ(screen->Width(), 240);
-    int differing = 0;
-    for (int y = 0; y < 640; ++y)
-        for (int x = 0; x < 480; ++x) {
-            COLORREF c = test::PixelAt(x / 2, y / 2);
-            Uint32 want = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-            differing += (shown[static_cast<size_t>(y * 480 + x)] & 0xFFFFFFu) != want;
-        }
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(DifferingPixels(surface), 0);
+
+    // A later frame sends only what changed, and the window shows the whole picture all the same;
+    // the wait cursor's ring goes over it and leaves it as it was.
+    HWND patch = Make(L"SdlTestRecorder", 0, 37, 101, 21, 13);  // stripes of other colours
+    test::PumpUntilIdle();
+    const auto frames = device::ui::GetPresentedFrames();
+    ASSERT_EQ(frames.last.size(), 1u);
+    EXPECT_EQ(frames.last[0].left, 37);
+    EXPECT_EQ(frames.last[0].bottom, 114);
+    EXPECT_EQ(DifferingPixels(surface), 0);
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_GT(DifferingPixels(surface), 0) << "the ring shows";
+    SetCursor(old);
+    test::PumpUntilIdle();
+    EXPECT_EQ(DifferingPixels(surface), 0) << "the ring went";
+    DestroyWindow(patch);
+    test::PumpUntilIdle();
+    EXPECT_EQ(DifferingPixels(surface), 0);
 
     // A click at host (201, 453) is framebuffer point (100, 226): client (100, 200).
     SDL_Event e{};
@@ -213,6 +256,28 @@ TEST_F(SdlBackEnd, VgaScreenShowsTheProgramsFramebufferDoubledAndHalvesTaps) {
     Deliver();
     ASSERT_EQ(g_heard.size(), 2u);
     EXPECT_EQ(g_heard[1].second, static_cast<WPARAM>(MAKELPARAM(100, 200)));
+}
+
+TEST_F(SdlBackEnd, AWakeFromAnotherThreadEndsTheWaitForHostEvents) {
+    StartSdl(1);
+    std::thread waker([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        kSdlDriver.wake();
+        kSdlDriver.wake();  // one is enough; a second adds nothing to take
+    });
+    auto start = std::chrono::steady_clock::now();
+    kSdlDriver.wait(5000);
+    auto waited = std::chrono::steady_clock::now() - start;
+    waker.join();
+    EXPECT_LT(waited, std::chrono::milliseconds(2000));
+    kSdlDriver.pump();
+    SDL_Event left;
+    EXPECT_EQ(SDL_PeepEvents(&left, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0) << "the wake was taken";
+    // After the pump a new wake is sent again.
+    kSdlDriver.wake();
+    start = std::chrono::steady_clock::now();
+    kSdlDriver.wait(5000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
 }
 
 TEST(SdlRules, DefaultScaleFitsTheUsableAreaAndTextKeepsOnlyTheCodePage) {

@@ -6,9 +6,13 @@
 // combo box's field or list shows, the column captions of list views, the fields that show their
 // text whole); one-line edits are high enough for their font's glyphs; a drop-down list shows at
 // least five rows (every item when fewer) and all its items when they fit beside its field; no
-// window shows a scroll bar that scrolls nothing; Escape in every open drop-down list keeps the
-// choice (walked on the first shape). It writes a contact sheet per shape and panel state under
-// the build folder (layout/WxH-panel-up.png).
+// window shows a scroll bar that scrolls nothing; the lists that must show whole rows do. What a
+// window paints itself (the Today item, the World Map's panel in both skins) is measured in the
+// fonts it was drawn in: every text inside its window, clear of the others and of every icon, and
+// no box over an icon. Tab and shift+Tab walk only visible, enabled stops, each showing its focus;
+// Escape in every open drop-down list keeps the choice (walked on the first shape).
+// It writes a contact sheet per shape and panel state under the build folder
+// (layout/WxH-panel-up.png).
 
 #include "platform/system/Modules.h"
 #include "MainWindowTestSupport.h"
@@ -16,6 +20,7 @@
 #include "controls/IconButton.h"
 #include "controls/SortHeaderCtrl.h"
 #include "platform/display/HeadlessTest.h"
+#include "platform/gdi/Recorder.h"
 #include "platform/gdi/ImageFiles.h"
 #include "platform/programs/feed-server/Forecast.h"
 #include "platform/programs/peghelp/HelpViewer.h"
@@ -30,6 +35,7 @@
 #include "tools/UnitConverterDlg.h"
 #include "weather/ForecastText.h"
 #include "weather/WeatherPanel.h"
+#include "worldmap/WorldMapPanel.h"
 
 #include <cstring>
 #include <cwctype>
@@ -125,6 +131,14 @@ const ScreenControl kWholeFields[] = {
     {"unit converter, long result", IDC_CONVERTER_RESULT,
      "the result field takes no focus (it hands it to the value field): it shows 15 characters of "
      "the result, and its arrows move them"},
+};
+
+// Lists that must show whole rows: the colour pages' element lists show two, and a row cut in
+// half reads as one item fewer.
+const ScreenControl kWholeRowLists[] = {
+    {"appearance: weather", IDC_UI_ELEMENTS, "the weather colours' elements"},
+    {"appearance: map", IDC_UI_ELEMENTS, "the map colours' elements"},
+    {"appearance: tools", IDC_UI_ELEMENTS, "the tools colours' elements"},
 };
 
 std::string Narrow(const std::wstring& w) {
@@ -384,6 +398,126 @@ HWND DroppedList() {
     return nullptr;
 }
 
+// ---- What a window paints itself ----
+
+// One thing a window painted, in its client coordinates: a text (its extent measured in the font
+// it was drawn in), a box, or a picture (an icon or a blitted image).
+struct Painted {
+    enum Kind { Text, Box, Picture } kind;
+    std::string call;
+    RECT rect{};
+    std::wstring text;
+    LONG fontHeight = 0;
+};
+
+// What the window paints when it is repainted.
+std::vector<Painted> RepaintRecorded(HWND w) {
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    device::gdi::SetDefaultRecorder(recorder);
+    ::InvalidateRect(w, nullptr, TRUE);
+    ::UpdateWindow(w);
+    device::gdi::SetDefaultRecorder(nullptr);
+    std::vector<Painted> out;
+    HDC dc = ::GetDC(w);
+    for (const auto& c : recorder->Calls()) {
+        if (!c.text.empty()) {
+            LOGFONTW lf{};
+            lf.lfHeight = c.fontHeight;
+            lf.lfWeight = c.fontWeight;
+            c.fontFace.copy(lf.lfFaceName, LF_FACESIZE - 1);
+            HFONT font = ::CreateFontIndirectW(&lf);
+            HGDIOBJ old = ::SelectObject(dc, font);
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
+            ::SelectObject(dc, old);
+            ::DeleteObject(font);
+            const POINT at = c.call == "DrawText" ? POINT{c.rect.left, c.rect.top} : c.pos;
+            out.push_back({Painted::Text, c.call, RECT{at.x, at.y, at.x + size.cx, at.y + size.cy}, c.text,
+                           c.fontHeight});
+        } else if (c.call == "RoundRect" || c.call == "Rectangle") {
+            out.push_back({Painted::Box, c.call, c.rect, {}, 0});
+        } else if (c.call == "DrawIcon" || c.call == "TransparentImage") {
+            out.push_back({Painted::Picture, c.call, c.rect, {}, 0});
+        }
+    }
+    ::ReleaseDC(w, dc);
+    return out;
+}
+
+// Two rectangles share more than slack pixels each way (text cells may share their leading).
+bool Overlap(const RECT& a, const RECT& b, int slack) {
+    return std::min(a.right, b.right) - std::max(a.left, b.left) > slack &&
+           std::min(a.bottom, b.bottom) - std::max(a.top, b.top) > slack;
+}
+constexpr int kLeading = 2;
+
+std::string Named(const Painted& p) {
+    if (p.kind != Painted::Text) return p.call;
+    std::ostringstream out;
+    out << '"' << Narrow(p.text) << '"';
+    return out.str();
+}
+
+// The Today item: every text inside the item, whole in a font whose decimal point still shows
+// (9 pixels at the least), clear of the other texts and of every picture.
+std::vector<std::string> TodayItemPaintFaults(HWND item) {
+    std::vector<std::string> faults;
+    RECT client{};
+    ::GetClientRect(item, &client);
+    const std::vector<Painted> painted = RepaintRecorded(item);
+    for (size_t i = 0; i < painted.size(); ++i) {
+        const Painted& a = painted[i];
+        if (a.kind != Painted::Text) continue;
+        if (a.rect.left < 0 || a.rect.right > client.right)
+            faults.push_back(Named(a) + " at " + RectText(a.rect) + " runs out of the item " +
+                             RectText(client));
+        if (a.text.back() == L'\u00B0' && std::labs(a.fontHeight) < 9)
+            faults.push_back(Named(a) + " drawn " + std::to_string(std::labs(a.fontHeight)) + " px high");
+        for (size_t j = 0; j < painted.size(); ++j)
+            if (j != i && (j > i || painted[j].kind != Painted::Text) && painted[j].kind != Painted::Box &&
+                Overlap(a.rect, painted[j].rect, kLeading))
+                faults.push_back(Named(a) + " at " + RectText(a.rect) + " overlaps " + Named(painted[j]) +
+                                 " at " + RectText(painted[j].rect));
+    }
+    return faults;
+}
+
+// The World Map's panel: no box over an icon (the city row's sun icon and "[i]" of the panel
+// image, the corner icon, the sunrise picture) and no text over one; every text inside the page.
+// The values' box runs behind the sunrise picture, which the page lays over it: that box is the
+// picture's frame, not a cover.
+std::vector<std::string> MapPanelPaintFaults(CWorldMapPanel& map) {
+    std::vector<std::string> faults;
+    const int d = map.ClockColumnWidth();
+    RECT combo{};
+    map.m_cityCombo.GetClientRect(&combo);
+    const int rowTop = map.m_mapHeight + 5, rowEnd = d + combo.right;
+    std::vector<std::pair<std::string, RECT>> icons = {
+        {"the city row's sun icon", RECT{rowEnd - 20, rowTop, rowEnd, rowTop + combo.bottom}},
+        {"the city row's [i]", RECT{d - 20, rowTop, d, rowTop + combo.bottom}}};
+    RECT picture{};
+    map.m_sunPicture.GetWindowRect(&picture);
+    map.ScreenToClient(&picture);
+    icons.push_back({"the sunrise picture", picture});
+    RECT page{};
+    map.GetClientRect(&page);
+    const std::vector<Painted> painted = RepaintRecorded(map.m_hWnd);
+    for (const Painted& p : painted)
+        if (p.call == "DrawIcon") icons.push_back({"the corner icon", p.rect});
+    for (const Painted& p : painted) {
+        if (p.kind == Painted::Text && (p.rect.left < 0 || p.rect.right > page.right))
+            faults.push_back(Named(p) + " at " + RectText(p.rect) + " runs out of the page");
+        for (const auto& [name, icon] : icons) {
+            const bool frame = p.call == "Rectangle" && name == "the sunrise picture";
+            if (p.kind == Painted::Picture || frame) continue;
+            if (Overlap(p.rect, icon, p.kind == Painted::Text ? kLeading : 0))
+                faults.push_back(Named(p) + " at " + RectText(p.rect) + " covers " + name + " at " +
+                                 RectText(icon));
+        }
+    }
+    return faults;
+}
+
 // The checks on one screen whose window is root.
 class ScreenCheck {
 public:
@@ -440,6 +574,17 @@ public:
             if (auto cut = GlyphsCut(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + *cut);
             if (ClassOf(c) == L"SYSLISTVIEW32")
                 for (const std::string& cut : HeaderCuts(c)) Add(::GetDlgCtrlID(c), Describe(c) + ": " + cut);
+            if (Names(kWholeRowLists, m_screen, c)) {
+                RECT client{};
+                ::GetClientRect(c, &client);
+                const int row = static_cast<int>(::SendMessageW(c, LB_GETITEMHEIGHT, 0, 0));
+                if (row > 0 && client.bottom % row != 0) {
+                    std::ostringstream what;
+                    what << Describe(c) << ": shows " << client.bottom / row << " rows and "
+                         << client.bottom % row << " px of the next (rows " << row << " px)";
+                    Add(::GetDlgCtrlID(c), what.str());
+                }
+            }
         }
         Overlaps(atTop);
         for (auto& [c, r] : atTop)
@@ -966,6 +1111,38 @@ protected:
         ASSERT_TRUE(::StoreWeatherReply(store, CString(std::wstring(reply.begin(), reply.end()).c_str())));
     }
 
+    // Every stored forecast with its temperatures written with a decimal: lows below zero.
+    static void DecimalForecasts() {
+        CWeatherDb store;
+        store.Open();
+        for (DWORD i = 0; i < store.GetRecordCount(); ++i) {
+            std::vector<std::wstring> fields;
+            std::wstringstream in(std::wstring(store.GetForecast(i)));
+            for (std::wstring field; std::getline(in, field, L'^');)
+                fields.push_back(field);
+            if (fields.size() < 60) continue;
+            for (size_t day = 0; day < 5; ++day) {
+                fields[day * 12 + 4] = L"-12.5";
+                fields[day * 12 + 5] = L"23.5";
+            }
+            std::wstring text;
+            for (const auto& field : fields)
+                text += field + L"^";
+            const CString dateCountry = store.GetUpdateDate(i) + L":" + store.GetCountry(i);
+            store.UpdateCity(store.GetName(i), store.GetCode(i), text.c_str(), dateCountry, 1);
+        }
+    }
+    // "default" or a skin file of the program folder, applied as the settings sheet applies it.
+    void UseSkin(const char* skin) {
+        const std::wstring value =
+            std::string(skin) == "default"
+                ? L"default"
+                : InProgramFolder(std::wstring(skin, skin + std::strlen(skin)).c_str());
+        CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"skin", value.c_str());
+        m_main->ApplySkin();
+        device::ui::PumpUntilIdle();
+    }
+
     void OpenMain() {
         m_main = std::make_unique<CMainDlg>();
         ASSERT_TRUE(m_main->Create(IDD_MAIN, nullptr));
@@ -1221,6 +1398,23 @@ protected:
             t.Tap(p);
         }));
         s.back().close = [](LayoutCheck& t) { t.LeaveTool(); };
+        // The World Map's panel as the user reads it, its tips hidden, in each skin.
+        for (const char* skin : {"default", "night.skn"})
+            s.push_back({std::string(skin) == "default" ? "map panel" : "map panel in the Night skin",
+                         [skin](LayoutCheck& t) -> HWND {
+                             t.UseSkin(skin);
+                             t.TapTab(0);
+                             t.TapTab(2);
+                             auto* map = t.PageAt<CWorldMapPanel>(2);
+                             if (!map) return nullptr;
+                             if (map->m_tipsButton.IsWindowVisible()) {
+                                 CRect hide;
+                                 map->m_tipsButton.GetWindowRect(&hide);
+                                 t.Tap(hide.CenterPoint());
+                             }
+                             return map->m_hWnd;
+                         },
+                         [](LayoutCheck& t) { t.UseSkin("default"); }});
         s.push_back(Modal("reminders", [](LayoutCheck& t) { t.TapTab(0), t.Command(ID_SET_REMINDERS); }));
         s.push_back(Modal("city information", [](LayoutCheck& t) {
             t.TapTab(0);
@@ -1284,6 +1478,16 @@ protected:
             device::ui::PumpUntilIdle();
         };
         s.push_back({"today item", today, endToday});
+        // Temperatures as a server may send them, with a decimal and a sign, in every column.
+        s.push_back({"today item with decimal temperatures",
+                     [today](LayoutCheck& t) {
+                         DecimalForecasts();
+                         return today(t);
+                     },
+                     [endToday](LayoutCheck& t) {
+                         endToday(t);
+                         SeedForecasts();
+                     }});
         s.push_back(Modal("today details", [today](LayoutCheck& t) {
             if (!today(t)) return;
             HWND item = t.m_today->Items().at(0).record->hwndCustom;
@@ -1327,6 +1531,13 @@ protected:
         // The drop-down lists behave alike on every shape: walked once, on the first.
         if (!m_panelUp && GetParam().shape.cx == 240 && GetParam().shape.cy == 320 && !GetParam().german)
             m_listsCancelled += EscapeWalk(name, m_findings).Run(window);
+        std::vector<std::string> painted;
+        if (name.rfind("today item", 0) == 0 && m_today)
+            painted = TodayItemPaintFaults(m_today->Items().at(0).record->hwndCustom);
+        else if (name.rfind("map panel", 0) == 0)
+            if (auto* map = PageAt<CWorldMapPanel>(2)) painted = MapPanelPaintFaults(*map);
+        for (const std::string& what : painted)
+            m_findings.push_back(Finding{name, m_panelUp, 0, what});
         device::ui::SetSipUp(false);
         device::ui::PumpUntilIdle();
     }

@@ -128,6 +128,8 @@ TEST_F(TodayData, InTheYearAfterTheListsYearEveryLineReadsTzdataAroundEveryChang
     // home city of each zone (its cities share the rule) on a device in that zone, the table's
     // four clock cities on the other lines.
     testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
+    testsupport::CopyToDevice(std::string(JORVANA_DATA_DIR) + "/dstyears.lst",
+                              testsupport::InProgramFolder(L"dstyears.lst"));
     CCitiesDb cities;
     cities.Open();
     ASSERT_GT(cities.GetRulesYear(), 2000);

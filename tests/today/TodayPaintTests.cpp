@@ -111,7 +111,16 @@ TEST_F(TodayPaint, TwelveHourModeRewritesTheHourAndAddsTheLabel) {
     EXPECT_EQ(std::count(texts.begin(), texts.end(), L"PM"), 2);
     device::gdi::RecordedCall time;
     ASSERT_TRUE(Drew(L"12:05", &time));
-    EXPECT_EQ(time.pos.x, 108 - 15);
+    // The home line's time stands at 108 - 15, moved left only as far as its label needs to end
+    // before the first weather picture.
+    EXPECT_LE(time.pos.x, 108 - 15);
+    EXPECT_GE(time.pos.x, 108 - 15 - 13);
+    const auto pictures = m_recorder->Calls("TransparentImage");
+    ASSERT_FALSE(pictures.empty());
+    for (const auto& c : m_recorder->Calls())
+        if (c.text == L"AM" && c.pos.y == 5) {
+            EXPECT_LE(c.rect.right, pictures.front().rect.left);
+        }
 
     device::SetDeviceClock("2026-06-15T10:30:00Z"); // Berlin 12:30 PM, London 11:30 AM
     texts = Paint();
@@ -232,6 +241,34 @@ TEST_F(TodayPaint, WeatherTapOpensTheDetailsAndArrowsStepThroughTheDays) {
     EXPECT_TRUE(firstDayUnits);
 }
 
+// A feels-like pair with a half missing converts the half it has, in °F too, and a wind the
+// server left empty reads "N/A" as the other missing values do.
+TEST_F(TodayPaint, DetailsShowAHalfMissingFeelsLikeAndAnEmptyWindAsNoData) {
+    SeedAll();
+    std::wstring berlin = todaytest::Forecast(10);
+    const std::wstring day2 = L"Day2^12^22^20^NW^";
+    ASSERT_NE(berlin.find(day2), std::wstring::npos);
+    berlin.replace(berlin.find(day2), day2.size(), L"Day2^12^22^20/-^^");
+    CWeatherDb weather;
+    weather.Open();
+    weather.UpdateCity(L"Berlin", L"GMXX0007", berlin.c_str(), L"15/06/2026:Germany", 1);
+    Write(L"Jorvana", L"fara", 1);
+    StartScreen();
+    Paint();
+    std::vector<std::wstring> texts;
+    WithDetailsDialog([&](HWND dialog) {
+        m_recorder->Clear();
+        InvalidateRect(dialog, nullptr, TRUE);
+        UpdateWindow(dialog);
+        texts = Texts();
+    });
+    Tap(215, 8);
+    ASSERT_TRUE(std::find(texts.begin(), texts.end(), L"Berlin, Germany") != texts.end());
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"68/-") != texts.end()); // 20 C, no second half
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), L"N/A"), 1);               // the wind direction
+    EXPECT_TRUE(std::find(texts.begin(), texts.end(), L"12") != texts.end());   // its speed as it came
+}
+
 TEST_F(TodayPaint, DaysOutsideAnOldRecordShowTheQuestionPanel) {
     SeedAll();
     StartScreen();
@@ -264,6 +301,56 @@ TEST_F(TodayPaint, DaysOutsideAnOldRecordShowTheQuestionPanel) {
     Tap(190, 28); // Delhi: outdated record
     KillTimer(nullptr, watch);
     EXPECT_FALSE(opened);
+}
+
+} // namespace
+
+namespace {
+
+// A forecast whose every day has the given low and high.
+std::wstring ForecastWith(const std::wstring& low, const std::wstring& high) {
+    std::wstring text;
+    for (int d = 0; d < 5; ++d)
+        text += L"W01^Text^x^Day^" + low + L"^" + high + L"^20^NW^x^10^1000^5^";
+    return text;
+}
+
+TEST_F(TodayPaint, WideTemperaturesWidenTheColumnsInTheirFontAndTapsFollowThem) {
+    SeedAll();
+    Write(L"Jorvana", L"twelvehour", 1);
+    CWeatherDb weather;
+    weather.Open();
+    weather.UpdateCity(L"Berlin", L"GMXX0007", ForecastWith(L"-12.5", L"23.5").c_str(), L"15/06/2026:Germany",
+                       1);
+    StartScreen();
+    Paint();
+    std::vector<RECT> pictures; // Berlin's, on the first line
+    for (const auto& c : m_recorder->Calls("TransparentImage"))
+        if (c.rect.top == 3) pictures.push_back(c.rect);
+    ASSERT_EQ(pictures.size(), 3u);
+    for (const auto& c : m_recorder->Calls()) {
+        if (c.text == L"-12.5\u00B0" || c.text == L"23.5\u00B0") {
+            // Beside 12-hour times on a 240-pixel item a pixel smaller at most, the point still shown.
+            EXPECT_GE(c.fontHeight, 10) << "squeezed";
+        }
+        if (c.pos.y == 5 && (c.text == L"AM" || c.text == L"PM")) {
+            EXPECT_LE(c.rect.right, pictures[0].left) << "the label under the first picture";
+        }
+    }
+    testsupport::SaveScreenshot("today-wide-temperatures");
+    // A tap on each picture opens that column's day.
+    for (int column = 0; column < 3; ++column) {
+        std::wstring counter;
+        WithDetailsDialog([&](HWND dialog) {
+            m_recorder->Clear();
+            InvalidateRect(dialog, nullptr, TRUE);
+            UpdateWindow(dialog);
+            for (auto& t : Texts())
+                if (t.size() == 3 && t[1] == L'/') counter = t;
+        });
+        Tap((pictures[column].left + pictures[column].right) / 2, 10);
+        EXPECT_EQ(counter, std::to_wstring(column + 1) + L"/5") << "column " << column;
+    }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "platform/ui/DeviceUi.h"
 #include "platform/ui/Menus.h"
 #include "weather/ForecastDlg.h"
+#include "weather/ForecastText.h"
 #include "weather/WeatherTestSupport.h"
 
 #include <filesystem>
@@ -255,6 +256,35 @@ TEST_F(ForecastDlgTest, FahrenheitConvertsTemperaturesAndFeelsLikeKeepingPlaceho
             EXPECT_EQ(dlg.m_temperature[4], L"N/A\u00B0 : -\u00B0");
         },
         0);
+}
+
+// A reply written with signs, blanks and a feels-like pair missing a half, and a wind left empty:
+// stored, then shown as the numbers the server meant, in °C and °F alike, the empty wind as the
+// other missing values.
+TEST_F(ForecastDlgTest, SignedPaddedAndHalfMissingValuesShowAsTheServerMeantThem) {
+    const std::string forecast = ForecastOf(
+        {{"W01", "Sunny", "Sunday 06/21/2009", "10:00", "12 ", " +20", "65/-", "", "", "1015", "20"},
+         {"W03", "Cloudy", "Monday 06/22/2009", "10:00", "+11", "  31 ", " 30 / 25", "N", "+12", "60",
+          "10"}});
+    {
+        CWeatherDb store;
+        store.Open();
+        ASSERT_TRUE(StorePlaceWeatherReply(store, L"Paris", L"A1", Wide("A1^" + forecast + "@").c_str()));
+    }
+    for (BYTE celsius : {1, 0}) {
+        Run(
+            L"Paris",
+            [celsius](CForecastDlg& dlg) {
+                EXPECT_EQ(dlg.m_temperature[0], celsius ? L"+20\u00B0 : 12\u00B0" : L"68\u00B0 : 54\u00B0");
+                EXPECT_EQ(dlg.m_temperature[1], celsius ? L"31\u00B0 : +11\u00B0" : L"88\u00B0 : 52\u00B0");
+                EXPECT_EQ(dlg.m_feelsLike[0], celsius ? L"65/-" : L"149/-");
+                EXPECT_EQ(dlg.m_feelsLike[1], celsius ? L"30/25" : L"86/77");
+                EXPECT_EQ(dlg.m_windDirection[0], L"N/A");
+                EXPECT_EQ(dlg.m_windSpeed[0], L"N/A");
+                EXPECT_EQ(dlg.m_windSpeed[1], L"+12");
+            },
+            celsius);
+    }
 }
 
 TEST_F(ForecastDlgTest, InFahrenheitAnUpdateThatLeavesTheRecordOutOfDateConvertsNothingTwice) {

@@ -157,12 +157,22 @@ TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
         const char* name;
         std::string forecast;
         bool stored;
+        std::string kept = ""; // what the store holds, when not the forecast as it came
     } cases[] = {
         {"feels like 65 (Gulf summer)", with(0, 6, "65"), true},
         {"feels like 38/65", with(1, 6, "38/65"), true},
         {"high 61", with(2, 5, "61"), true},
-        {"the limits", changed({{0, 4, "-95"}, {0, 5, "70"}, {0, 6, "-110/100"}, {0, 9, "0"}, {0, 10, "800"}, {1, 10, "0"}, {0, 11, "0"}}), true},
-        {"the other limits", changed({{1, 4, "70"}, {0, 9, "500"}, {0, 10, "1100"}, {0, 11, "500"}, {1, 11, "100"}}), true},
+        {"the limits",
+         changed({{0, 4, "-95"},
+                  {0, 5, "70"},
+                  {0, 6, "-110/100"},
+                  {0, 9, "0"},
+                  {0, 10, "800"},
+                  {1, 10, "0"},
+                  {0, 11, "0"}}),
+         true},
+        {"the other limits",
+         changed({{1, 4, "70"}, {0, 9, "500"}, {0, 10, "1100"}, {0, 11, "500"}, {1, 11, "100"}}), true},
         {"empty low", with(3, 4, ""), true},
         {"empty wind speed", with(0, 9, ""), true},
         {"wind speed -", with(4, 9, "-"), true},
@@ -171,7 +181,18 @@ TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
         {"temperature -", with(2, 4, "-"), true},
         {"feels like -3/-12", with(1, 6, "-3/-12"), true},
         {"pressure N/A", with(0, 10, "N/A"), true},
-        {"blanks around a value", with(1, 5, " 25 "), true},
+        {"blanks around a value", with(1, 5, " 25 "), true, with(1, 5, "25")},
+        {"blanks in a pair", with(1, 6, " 38 /  30 "), true, with(1, 6, "38/30")},
+        {"high +20", with(0, 5, "+20"), true},
+        {"signed and padded", changed({{0, 5, " +20"}, {0, 9, "+12 "}}), true,
+         changed({{0, 5, "+20"}, {0, 9, "+12"}})},
+        {"feels like 65/-", with(0, 6, "65/-"), true},
+        {"feels like -/12 and N/A/-3", changed({{1, 6, "-/12"}, {2, 6, "N/A/-3"}}), true},
+        {"empty wind direction", with(0, 7, ""), true},
+        {"high + 20", with(0, 5, "+ 20"), false},
+        {"high +-20", with(0, 5, "+-20"), false},
+        {"feels like 65/", with(0, 6, "65/"), false},
+        {"feels like 65/x", with(0, 6, "65/x"), false},
         {"59 fields", good.substr(0, good.size() - 3), true},
         {"59 fields and an unclosed one", good.substr(0, good.size() - 1), true},
         {"day 0 only", good.substr(0, good.find("^", good.find("Day ")) + 1), true},
@@ -209,8 +230,9 @@ TEST_F(StoreReplyTest, RealDataIsStoredAndNonsenseRefused) {
         const auto after = Records();
         if (c.stored) {
             EXPECT_TRUE(rejected.empty()) << c.name;
-            EXPECT_EQ(after[2], L"Paris|A1|" + Wide(c.forecast) + L"|" + ForecastRecordDate(Wide(c.forecast).c_str()).Str() +
-                                    L":France")
+            const std::string& kept = c.kept.empty() ? c.forecast : c.kept;
+            EXPECT_EQ(after[2], L"Paris|A1|" + Wide(kept) + L"|" +
+                                    ForecastRecordDate(Wide(c.forecast).c_str()).Str() + L":France")
                 << c.name;
         } else {
             EXPECT_EQ(rejected, std::vector<CString>{L"Paris"}) << c.name;

@@ -1,13 +1,15 @@
 // libFuzzer target for the feed server's replies: the input is taken as a weather reply into the
 // weather store and as a currency rate reply into the currency store, and a weather reply and a
-// rate reply of real data are built from it. The stored forecasts are judged by properties of
-// their own, not by the program's forecast check: a forecast that changed is the text of a record
-// of its code in the reply; every measured value of a stored forecast lies inside the physical
-// limits (or says no data); its day 0 is a real date, its other days follow it, and the place's
-// date is day 0's date day first; a place said to have been refused kept its forecast. A reply of
-// real data (short forecasts, values at the limits, no-data marks, dates weeks from the device's
-// date, codes repeated) is stored whole, the last record of a code staying, and its dates far
-// from the device's date are the ones named. The rates are checked as FuzzRates.h says.
+// rate reply of real data are built from it. The stored forecasts are judged by properties of their
+// own, not by the program's forecast check: a forecast that changed is the text of a record of its
+// code in the reply, its measured values without their blanks; every measured value of a stored
+// forecast lies inside the physical limits (or says no data); its day 0 is a real date, its other
+// days follow it, and the place's date is day 0's date day first; a place said to have been refused
+// kept its forecast. A reply of real data (short forecasts, values at the limits, no-data marks,
+// signs, blanks around numbers, feels-like pairs with a half missing, dates weeks from the device's
+// date, codes repeated) is stored whole (its measured values without their blanks), the last record
+// of a code staying, and its dates far from the device's date are the ones named. The rates are
+// checked as FuzzRates.h says.
 #include "FuzzDevice.h"
 #include "FuzzRates.h"
 #include "core/WeatherDb.h"
@@ -89,6 +91,28 @@ bool Within(const std::wstring& text, double low, double high) {
     return end != text.c_str() && !*end && std::isfinite(value) && value >= low && value <= high;
 }
 
+bool Measured(size_t i) {
+    const size_t field = i % 12;
+    return field == 4 || field == 5 || field == 6 || field >= 9;
+}
+
+std::wstring WithoutBlanks(std::wstring text) {
+    text.erase(std::remove(text.begin(), text.end(), L' '), text.end());
+    return text;
+}
+
+// The forecast text of a reply as the store must hold it: each measured field without blanks.
+std::wstring AsStored(const std::wstring& forecast) {
+    std::wstring out;
+    size_t at = 0, i = 0;
+    for (size_t caret; i < 60 && (caret = forecast.find(L'^', at)) != std::wstring::npos;
+         at = caret + 1, ++i) {
+        const std::wstring field = forecast.substr(at, caret - at);
+        out += (Measured(i) ? WithoutBlanks(field) : field) + L"^";
+    }
+    return out + forecast.substr(at);
+}
+
 // What a stored forecast must be, whoever judged it valid.
 void CheckStoredForecast(const std::wstring& forecast, const std::wstring& date) {
     const std::vector<std::wstring> f = Fields(forecast);
@@ -102,12 +126,17 @@ void CheckStoredForecast(const std::wstring& forecast, const std::wstring& date)
         long long date_k = 0;
         if (day * 12 + 2 < f.size()) FUZZ_CHECK(DayOf(field(2), date_k) && date_k == day0 + static_cast<long long>(day));
         FUZZ_CHECK(Within(field(4), -95, 70) && Within(field(5), -95, 70));
+        for (size_t i = 0; i < 12; ++i)
+            if (Measured(i)) FUZZ_CHECK(field(i).find(L' ') == std::wstring::npos);
         const std::wstring feels = field(6);
-        const size_t slash = feels.find(L'/');
-        if (slash == std::wstring::npos || feels == L"N/A")
-            FUZZ_CHECK(Within(feels, -110, 100));
-        else
-            FUZZ_CHECK(Within(feels.substr(0, slash), -110, 100) && Within(feels.substr(slash + 1), -110, 100));
+        // One value, or two joined by a "/" (the one of "N/A" aside), either of them no data.
+        bool pair = false;
+        for (size_t slash = feels.find(L'/'); slash != std::wstring::npos;
+             slash = feels.find(L'/', slash + 1))
+            pair = pair ||
+                   (!feels.substr(0, slash).empty() && !feels.substr(slash + 1).empty() &&
+                    Within(feels.substr(0, slash), -110, 100) && Within(feels.substr(slash + 1), -110, 100));
+        FUZZ_CHECK(pair || Within(feels, -110, 100));
         FUZZ_CHECK(Within(field(9), 0, 500));
         FUZZ_CHECK(day == 0 ? Within(field(10), 800, 1100) && Within(field(11), 0, 500)
                             : Within(field(10), 0, 100) && Within(field(11), 0, 100));
@@ -138,7 +167,8 @@ bool CheckWeather(const CString& reply, std::vector<CString>* refused = nullptr)
         const auto old = before.find(code);
         const bool kept = old != before.end() && old->second == forecast;
         bool fromReply = false;
-        for (const Record& record : records) fromReply = fromReply || (record.code == code && record.forecast == forecast);
+        for (const Record& record : records)
+            fromReply = fromReply || (record.code == code && AsStored(record.forecast) == forecast);
         FUZZ_CHECK(kept || fromReply);
         anyFromReply = anyFromReply || fromReply;
         if (!forecast.empty()) CheckStoredForecast(forecast, store.GetUpdateDate(index).Str());
@@ -177,10 +207,17 @@ void CheckRealForecasts(const uint8_t* data, size_t size) {
         if (bytes.Next() % 5 == 0 && value > low && value < high) text += L".5";
         return text;
     };
+    // Now and then a "+" before a number that has no sign, or blanks around it.
+    auto written = [&](std::wstring text) {
+        const unsigned pick = bytes.Next() % 8;
+        if (pick == 0 && text[0] != L'-') text = L"+" + text;
+        if (pick == 1) text = L" " + text + L"  ";
+        return text;
+    };
     auto measure = [&](int low, int high) {
         static const wchar_t* const kNoData[] = {L"N/A", L"-", L""};
         const unsigned pick = bytes.Next() % 8;
-        return pick < 3 ? std::wstring(kNoData[pick]) : number(low, high);
+        return pick < 3 ? std::wstring(kNoData[pick]) : written(number(low, high));
     };
     static const wchar_t* const kCodes[] = {L"W01", L"32", L"N/A", L"-", L""};
     static const wchar_t* const kDirections[] = {L"N", L"CLM", L"N/A", L"SSW", L""};
@@ -209,7 +246,12 @@ void CheckRealForecasts(const uint8_t* data, size_t size) {
             case 3: field = L"10:00"; break;
             case 4:
             case 5: field = measure(-95, 70); break;
-            case 6: field = bytes.Next() % 3 ? measure(-110, 100) : number(-110, 100) + L"/" + number(-110, 100); break;
+            case 6:
+                field = bytes.Next() % 3
+                            ? measure(-110, 100)
+                            : written(number(-110, 100)) + L"/" +
+                                  (bytes.Next() % 4 ? written(number(-110, 100)) : std::wstring(L"-"));
+                break;
             case 7: field = kDirections[bytes.Next() % 5]; break;
             case 8: field = L"x"; break;
             case 9: field = measure(0, 500); break;
@@ -219,7 +261,7 @@ void CheckRealForecasts(const uint8_t* data, size_t size) {
             forecast += field + L"^";
         }
         reply += code + L"^" + forecast + L"@";
-        if (code != L"ZZ0") expected[code] = forecast;
+        if (code != L"ZZ0") expected[code] = AsStored(forecast);
         const std::wstring last = MonthFirst(day0);
         const CString date((last.substr(3, 3) + last.substr(0, 3) + last.substr(6)).c_str());
         if ((day0 < today - 3 || day0 > today + 3) && std::find(farOff.begin(), farOff.end(), date) == farOff.end())

@@ -2,12 +2,13 @@
 // The rate check shared by the reply fuzzers: a currency store of nine listed currencies, a rate
 // reply stored into it, and what the stored rates must mean afterwards, judged by properties of
 // their own rather than by the program's rate check: every stored rate reads as a finite number
-// in range; a rate that changed is the text (as far as the converter reads it) of a record of its
-// code in the reply; a code's last rate that is plainly sensible, or one after it, stays; a
-// currency without a record keeps its rate, as does one said to have been refused; and the reply
-// counts as an update exactly when it held a sensible rate of a listed code. Besides the input as
-// it came, a reply built from the input of sensible rates only (some longer than the converter
-// reads, codes repeated) must be stored whole.
+// in range, and one that changed is short enough for any reader to hold whole and reads as the
+// same number as a record of its code in the reply; a code's last rate that is plainly sensible,
+// or one after it, stays; a currency without a record keeps its rate, as does one said to have
+// been refused; and the reply counts as an update exactly when it held a sensible rate of a
+// listed code. Besides the input as it came, a reply built from the input of sensible rates only
+// (some longer than a reader may take of a stored rate, codes repeated) must be stored with
+// their whole values.
 #include "FuzzDevice.h"
 #include "core/CurrenciesDb.h"
 #include "currency/CurrencyPanel.h"
@@ -25,7 +26,7 @@ inline constexpr const wchar_t* kCodes[] = {L"USD", L"EUR", L"GBP", L"JPY", L"CH
 inline constexpr const wchar_t* kBefore[] = {L"1", L"1.1655", L"1.34228", L"0.00675676", L"1.25",
                                              L"0.729927", L"0.653595", L"0.103627", L"9.80392e-02"};
 inline constexpr size_t kCurrencyCount = sizeof(kCodes) / sizeof(kCodes[0]);
-// The converter reads this many characters of a rate text.
+// The converter reads this many characters of a stored rate text.
 inline constexpr size_t kReadChars = 29;
 
 struct Record {
@@ -45,7 +46,7 @@ inline std::vector<Record> Records(const std::wstring& reply) {
         std::wstring code = reply.substr(at, underscore - at);
         const size_t inside = code.rfind(L'#');
         if (inside != std::wstring::npos) code = code.substr(inside + 1);
-        records.push_back({code, reply.substr(underscore + 1, hash - underscore - 1).substr(0, kReadChars)});
+        records.push_back({code, reply.substr(underscore + 1, hash - underscore - 1)});
         at = hash + 1;
     }
     return records;
@@ -62,6 +63,11 @@ inline bool PlainlySensible(const std::wstring& rate) {
         return false;
     const double value = std::wcstod(rate.c_str(), nullptr);
     return value >= 1e-6 && value <= 1e6;
+}
+
+// The number a text starts with, as wcstod reads it.
+inline double Value(const std::wstring& text) {
+    return std::wcstod(text.c_str(), nullptr);
 }
 
 inline std::vector<CurrencyListEntry*>& List() {
@@ -96,8 +102,9 @@ inline std::vector<std::wstring> CheckRates(const CString& reply) {
         FUZZ_CHECK(store.FindByName(list[i]->name));
         const std::wstring rate = store.GetRate(store.GetCurrentIndex()).Str();
         rates.push_back(rate);
-        const double value = std::wcstod(rate.substr(0, kReadChars).c_str(), nullptr);
+        const double value = Value(rate.substr(0, kReadChars));
         FUZZ_CHECK(std::isfinite(value) && value >= 1e-9 && value <= 1e9);
+        if (rate != kBefore[i]) FUZZ_CHECK(rate.size() <= 24);
 
         std::vector<std::wstring> ofCode;
         for (const Record& record : records)
@@ -107,7 +114,7 @@ inline std::vector<std::wstring> CheckRates(const CString& reply) {
             if (PlainlySensible(ofCode[k])) from = k;
         bool fromReply = false, fromLast = from == ofCode.size();
         for (size_t k = 0; k < ofCode.size(); ++k) {
-            if (ofCode[k] != rate) continue;
+            if (Value(ofCode[k]) != value) continue;
             fromReply = true;
             if (k >= from) fromLast = true;
         }
@@ -136,8 +143,8 @@ private:
     size_t m_at = 0;
 };
 
-// A reply of sensible rates built from the input: every one is stored, the last of a code staying,
-// as far as the converter reads it.
+// A reply of sensible rates built from the input: every one is stored with its whole value, the
+// last of a code staying.
 inline void CheckSensibleRates(const uint8_t* data, size_t size) {
     Bytes bytes(data, size);
     std::wstring reply;
@@ -145,14 +152,14 @@ inline void CheckSensibleRates(const uint8_t* data, size_t size) {
     for (int n = 0; n < 12 && bytes.Left(); ++n) {
         const size_t currency = bytes.Next() % kCurrencyCount;
         std::wstring rate = std::to_wstring(1 + bytes.Next() % 999) + L"." + std::to_wstring(bytes.Next());
-        // Now and then a rate longer than the converter reads.
+        // Now and then a rate longer than the converter reads of a stored one.
         if (bytes.Next() % 4 == 0) rate += std::wstring(kReadChars, L"0123456789"[bytes.Next() % 10]);
         reply += std::wstring(kCodes[currency]) + L"_" + rate + L"#";
-        expected[currency] = rate.substr(0, kReadChars);
+        expected[currency] = rate;
     }
     const std::vector<std::wstring> rates = CheckRates(CString(reply.c_str()));
     for (size_t i = 0; i < kCurrencyCount; ++i)
-        FUZZ_CHECK(rates[i] == (expected[i].empty() ? std::wstring(kBefore[i]) : expected[i]));
+        FUZZ_CHECK(expected[i].empty() ? rates[i] == kBefore[i] : Value(rates[i]) == Value(expected[i]));
 }
 
 } // namespace fuzzrates
