@@ -405,8 +405,19 @@ void CWorldMapPanel::OnPaint() {
     if (m_mediumFont.GetSafeHandle()) dc.SelectObject(&m_mediumFont);
     dc.SetTextColor(m_colour[CNC]);
     {
-        const CString name = FitTextToWidth(&dc, m_cityName, m_workWidth - m_workWidth / 5 - d - 20);
-        dc.TextOut(d + 5, m_mapHeight + 6, name);
+        // A name that the row's font cannot hold whole (a shared name with its country) is drawn
+        // in the smaller bold font, lowered to the same middle; one that is still too long ends in "...".
+        const int room = m_workWidth - m_workWidth / 5 - d - 20;
+        int top = m_mapHeight + 6;
+        if (dc.GetTextExtent(m_cityName).cx >= room && m_smallBoldFont.GetSafeHandle()) {
+            const int mediumHeight = dc.GetTextExtent(CString(L"Ag")).cy;
+            dc.SelectObject(&m_smallBoldFont);
+            top += (mediumHeight - dc.GetTextExtent(CString(L"Ag")).cy) / 2;
+        }
+        CString shown = m_cityName;
+        if (dc.GetTextExtent(shown).cx >= room)
+            shown = FitTextToWidth(&dc, m_cityName, room - dc.GetTextExtent(CString(L"...")).cx) + L"...";
+        dc.TextOut(d + 5, top, shown);
     }
 
     // Night shadow.
