@@ -270,7 +270,7 @@ TEST_F(DeviceProgramTest, AStoreThatCannotBeOpenedIsReportedWithAFailureStatus) 
             ASSERT_GT(pid, 0);
             EXPECT_EQ(ExitStatus(pid), 1) << program << " on " << root;
         }
-        EXPECT_EQ(Occurrences(ErrorText(), "storage cannot be opened"), 3u) << root << ": " << ErrorText();
+        EXPECT_EQ(Occurrences(ErrorText(), "storage is read-only or damaged"), 3u) << root << ": " << ErrorText();
     }
     EXPECT_EQ(fs::file_size(damaged / "device.db"), 4096u) << "left as it was";
 }
