@@ -391,7 +391,8 @@ DeviceDb* DeviceDb::Get() {
     if (rc != SQLITE_OK) {
         g_openError = rc;
         if (!ProcessEndRequested()) g_lastFault = CauseOf(rc, db ? sqlite3_system_errno(db) : errno);
-        if (g_reportedBad.insert(path).second)
+        // A wait the process was asked to end in found nothing wrong with the store.
+        if (!ProcessEndRequested() && g_reportedBad.insert(path).second)
             std::fprintf(stderr, "device: cannot use the device database %s: %s\n", path.c_str(),
                          db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
