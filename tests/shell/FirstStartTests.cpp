@@ -88,9 +88,11 @@ protected:
         EXPECT_TRUE(m_dlg->Create(IDD_MAIN, nullptr));
         device::ui::PumpUntilIdle();
         const int asked = m_dlg->homeCityRuns;
+        m_startFailed = m_dlg->m_bStartFailed;
         m_dlg.reset();
         return asked;
     }
+    bool m_startFailed = false; // the last Start gave up on a fault (the program then fails)
     // After a first start that left all or none: the next start asks again exactly when it left
     // none, and then everything is stored.
     void ExpectTheNextStartCompletesIt(const std::string& trace) {
@@ -211,7 +213,9 @@ TEST_F(FirstStartTest, ADeviceThatFillsUpPartWayKeepsNothingOfTheFirstStartAndSa
         // Said once, in the first start's own words (never that nothing was saved), and the
         // window ended before its pages could store defaults of their own.
         EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{Text(IDS_FIRST_START_NOT_STORED)}) << trace;
+        EXPECT_TRUE(m_startFailed) << trace;
         ExpectTheNextStartCompletesIt(trace);
+        EXPECT_FALSE(m_startFailed) << trace;
     }
     EXPECT_GT(refused, 0);
 }
@@ -246,6 +250,7 @@ TEST_F(FirstStartTest, ADeviceTooFullForAStoreEndsBeforeTheHomeCityDialog) {
         EXPECT_EQ(asked, 0);
         EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{Text(IDS_STORAGE_WRITE_FAILED),
                                                              Text(IDS_FIRST_START_NOT_SET_UP)}));
+        EXPECT_TRUE(m_startFailed);
         EXPECT_EQ(StoredValueCount(), 0);
         device::DeviceDb::Close(); // the next start is a new process, with a connection of its own
         EXPECT_EQ(Start(), 1);
