@@ -421,18 +421,21 @@ void DeviceDb::Close() {
     g_conn.reset();
 }
 
-bool DeviceDb::EnsureSchema(const char* ddl) {
+bool DeviceDb::EnsureSchema(const char* ddl, const char* seed, const char* seeded) {
     std::lock_guard lock(m_mutex);
     if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
-    auto run = [&](sqlite3* db) { return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK; };
-    // Tables that are there already need no write lock, so a store another process holds for
-    // writing does not hold up a service that only reads; missing ones are made in a write
-    // transaction, which waits for the store.
+    auto run = [&](sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    // Tables (and rows) that are there already need no write lock, so a store another process
+    // holds for writing does not hold up a service that only reads; missing ones are made in a
+    // write transaction, which waits for the store.
     bool ok = Transaction(false, [&](sqlite3* db) {
         BeginPendingRead();
-        return run(db);
+        if (!run(db, ddl)) return false;
+        if (!seed) return true;
+        Statement check(db, seeded);
+        return check.Step() && check.Int(0) == 1;
     });
-    if (!ok) ok = Transaction(true, run);
+    if (!ok) ok = Transaction(true, [&](sqlite3* db) { return run(db, ddl) && (!seed || run(db, seed)); });
     // Made inside a transaction still open, the tables are known only until it rolls back
     // (RolledBack forgets them again).
     if (ok) m_schemas.push_back(ddl);

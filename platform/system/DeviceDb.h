@@ -96,8 +96,10 @@ public:
 
     sqlite3* Handle() const { return m_db; }
 
-    // Runs the statements once per connection.
-    bool EnsureSchema(const char* ddl);
+    // Runs the statements once per connection. seed, when given, adds the rows the tables start
+    // with, and seeded is a query that gives 1 once they are there: where they are (and the
+    // tables), nothing is written, so a store held against writers does not hold up a reader.
+    bool EnsureSchema(const char* ddl, const char* seed = nullptr, const char* seeded = nullptr);
 
     // Runs fn inside one write transaction (BEGIN IMMEDIATE), committing when it returns true
     // and rolling back otherwise; a busy database is waited for, never reported as locked.

@@ -342,6 +342,7 @@ TEST_F(LanguageModuleTextsTest, EveryStorageMessageOpensWithTheSentenceOfItsCaus
 TEST_F(LanguageModuleTextsTest, AStartOnAStoreHeldAgainstWritersSaysSoInTheStoredLanguage) {
     using namespace std::chrono_literals;
     WriteLang(1);
+    device::DeviceDb::Close(); // the start opens the store afresh, under the holder
     const auto usualWait = device::BusyStoreWait();
     device::SetBusyStoreWait(300ms);
     sqlite3* other = nullptr;
