@@ -1,15 +1,48 @@
 #pragma once
-// Storage faults (a full device, an I/O error) met by the program's writes: each failed write
-// leaves the old data, and the user hears of it in one message for each action that met one,
-// never a silence that reads as success.
+// Storage faults (a store held by another program, a full device, a read-only or damaged store)
+// met by the program's writes: each failed write leaves the old data, and the user hears of it,
+// with its cause, in one message for each action that met one, never a silence that reads as
+// success; a save that fails while the program ends is told on standard error and the program
+// ends with a failure status.
 
+#include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 
 #include <functional>
 
-// Shows "The device's storage is full or cannot be written!" for the user action under way,
-// once however many of its writes failed (ShowCoreMessageOncePerAction).
+// What the device's storage failed of, as the user is told it.
+enum class StorageCause {
+    InUse,    // another program holds the store
+    Full,     // no room left
+    ReadOnly, // read-only or damaged
+};
+// The cause of the last fault the device's store met.
+StorageCause LastStorageCause();
+// The cause of a file operation that failed with that system error code.
+StorageCause FileFaultCause(DWORD error);
+
+// Where a fault was met; each has one message for each cause, all of a cause opening with the
+// same sentence (StorageCauseText).
+enum class StorageSituation {
+    NothingSaved,        // a change was refused whole: the data stay as they were
+    StartCloses,         // the program cannot start on the store and closes
+    FirstStartNotStored, // the first start's home city could not be stored: the program closes
+};
+UINT StorageMessageId(StorageSituation situation, StorageCause cause);
+// The sentence that names the cause ("The device's storage is full!").
+UINT StorageCauseTextId(StorageCause cause);
+
+// Shows the message that nothing was saved, for the cause the store met last (or the one given),
+// for the user action under way, once however many of its writes failed
+// (ShowCoreMessageOncePerAction).
 void ReportStorageFault();
+void ReportStorageFault(StorageCause cause);
+
+// Tells a save that failed: in a message box, or while the program ends (where no box is
+// shown) as "Jorvana: text" on standard error, remembered for the exit status.
+void TellSaveFailed(HWND owner, const CString& text, UINT type);
+// A save failed while the program was ending.
+bool SaveFailedAtEnd();
 
 // Watches writes from its construction on. A write inside a larger transaction leaves the report
 // to the owner of that transaction, which knows whether the whole of it was kept.

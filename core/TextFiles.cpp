@@ -89,24 +89,30 @@ bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes) {
     const CString target = path;
     DWORD attributes = GetFileAttributesW(target);
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
-
+    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // The error of the step that failed is what the caller reads, whatever the clearing up does.
+    const auto failed = [](DWORD error, const CString& leftOver) {
+        DeleteFileW(leftOver);
+        SetLastError(error);
+        return false;
+    };
     const CString fresh = target + L".new";
     HANDLE file = CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = (bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) &&
               written == bytes.size() && FlushFileBuffers(file);
+    // A short write without an error is the device running out of room.
+    const DWORD writeError = ok ? ERROR_SUCCESS : (GetLastError() ? GetLastError() : ERROR_DISK_FULL);
     CloseHandle(file);
-    if (!ok) {
-        DeleteFileW(fresh);
-        return false;
-    }
+    if (!ok) return failed(writeError, fresh);
     // Renamed over the old file in one step: a program killed at any point leaves the old file
     // or the new one, whole.
     if (MoveFileExW(fresh, target, MOVEFILE_REPLACE_EXISTING)) return true;
-    DeleteFileW(fresh);
-    return false;
+    return failed(GetLastError(), fresh);
 }
 
 unsigned long long TextFileCap(TextFileKind kind) {

@@ -24,7 +24,7 @@ CString GetShippedFilePath(LPCWSTR name);
 // Replaces the whole file at path by the bytes: they are written to a file beside it first and
 // renamed over it only once all of them are on the device, so a failed write (a full device)
 // or an end halfway leaves the old file whole. False, with the old file as it was, when the
-// file is read-only, its folder is gone or any step fails.
+// file is read-only, its folder is gone or any step fails (GetLastError then tells why).
 bool ReplaceFileBytes(LPCWSTR path, const std::string& bytes);
 
 // What a text file holds; each kind has its own size cap, far above what the program's own

@@ -800,11 +800,22 @@
 #define IDS_FORECAST_DATES_FAR_OFF 33795
 
 // A device store that the program cannot start on: held by another program for the whole wait,
-// or not to be opened
+// full, or read-only or damaged (IDS_STORAGE_READ_ONLY)
 #define IDS_STORAGE_IN_USE 33760
-#define IDS_STORAGE_CANNOT_OPEN 33761
 
 // First start: the home city could not be stored, or the stores could not be built; the program
 // closes and the next start asks again
 #define IDS_FIRST_START_NOT_STORED 33770
 #define IDS_FIRST_START_NOT_SET_UP 33771
+
+// Storage faults by their cause: the sentence that names it, and the messages that the full
+// device's IDS_STORAGE_WRITE_FAILED, IDS_FIRST_START_NOT_STORED and the start's ones have for
+// the other causes
+#define IDS_STORAGE_CAUSE_IN_USE 33920
+#define IDS_STORAGE_CAUSE_FULL 33921
+#define IDS_STORAGE_CAUSE_READ_ONLY 33922
+#define IDS_STORAGE_WRITE_IN_USE 33923
+#define IDS_STORAGE_WRITE_READ_ONLY 33924
+#define IDS_STORAGE_FULL 33925
+#define IDS_FIRST_START_IN_USE 33926
+#define IDS_FIRST_START_READ_ONLY 33927

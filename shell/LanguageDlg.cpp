@@ -1,6 +1,8 @@
 #include "shell/LanguageDlg.h"
 
 #include "core/CommonHelpers.h"
+#include "core/CoreMessages.h"
+#include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "platform/framework/DataExchange.h"
 #include "platform/framework/WinApp.h"
@@ -232,7 +234,7 @@ void CLanguageDlg::OnAddModule() {
         if (!placed) {
             // The module loaded from where it is: what failed is the writing into LangsRes (a
             // full device, a read-only folder).
-            AfxMessageBox(IDS_STORAGE_WRITE_FAILED, MB_OK);
+            ShowCoreMessage(StorageMessageId(StorageSituation::NothingSaved, FileFaultCause(GetLastError())));
             return;
         }
     }
@@ -242,6 +244,7 @@ void CLanguageDlg::OnAddModule() {
     CString listText = m_strListText + entry;
     listText.MakeUpper();
     if (!WriteLanguageList(GetLanguageListPath(), listText)) {
+        const StorageCause cause = FileFaultCause(GetLastError());
         // The list keeps its languages: the module goes back to where it was, so that no start
         // lists what the user was told is not installed.
         if (!target.IsEmpty()) {
@@ -251,7 +254,7 @@ void CLanguageDlg::OnAddModule() {
                 DeleteFileW(target);
         }
         if (module) FreeLibrary(module);
-        AfxMessageBox(IDS_STORAGE_WRITE_FAILED, MB_OK);
+        ShowCoreMessage(StorageMessageId(StorageSituation::NothingSaved, cause));
         return;
     }
     m_comboLanguages.AddString(ModuleDisplayName(name));

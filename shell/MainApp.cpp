@@ -1,5 +1,6 @@
 #include "shell/MainApp.h"
 
+#include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "resources/resource.h"
 #include "shell/InterruptedWrites.h"
@@ -38,24 +39,15 @@ BOOL CMainApp::InitInstance() {
         lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
     }
 
-    CString listText = ReadLanguageListText(GetLanguageListPath());
-    CString moduleName = FindLanguageModuleName(listText, lang);
-
-    if (lang != 0 && moduleName != kOwnResourcesModule) {
-        HMODULE module = nullptr;
-        // A name from the file that reaches outside LangsRes is never turned into a path.
-        if (IsNameInsideFolder(moduleName))
-            module = LoadLibraryW(GetLanguageModulesFolder() + L"\\" + moduleName);
-        if (module && IsLanguageModule(module)) {
-            AfxSetResourceHandle(module);
-            ReportMissingTexts(module);
-        } else {
-            if (module) FreeLibrary(module);
-            AfxMessageBox(kModuleLoadFailed, MB_OK);
-            // The failed entry stays selected, so the user sees which language did not load.
-            RunLanguageDialog(lang);
-            return FALSE;
-        }
+    bool moduleFailed = false;
+    if (HMODULE module = LoadLanguageModule(lang, moduleFailed)) {
+        AfxSetResourceHandle(module);
+        ReportMissingTexts(module);
+    } else if (moduleFailed) {
+        AfxMessageBox(kModuleLoadFailed, MB_OK);
+        // The failed entry stays selected, so the user sees which language did not load.
+        RunLanguageDialog(lang);
+        return FALSE;
     }
 
     RunMainWindow(lang);
@@ -69,8 +61,23 @@ int CMainApp::ExitInstance() {
         FreeLibrary(resources);
     }
     const int result = CWinApp::ExitInstance();
-    // A start that could not use the device's storage is a failure, not a run that ended.
-    return m_bStorageUnusable ? 1 : result;
+    // A start that could not use the device's storage, or a save at the end that failed, is a
+    // failure, not a run that ended.
+    return m_bStorageUnusable || SaveFailedAtEnd() ? 1 : result;
+}
+
+HMODULE CMainApp::LoadLanguageModule(int lang, bool& failed) {
+    failed = false;
+    CString listText = ReadLanguageListText(GetLanguageListPath());
+    CString moduleName = FindLanguageModuleName(listText, lang);
+    if (lang == 0 || moduleName == kOwnResourcesModule) return nullptr;
+    HMODULE module = nullptr;
+    // A name from the file that reaches outside LangsRes is never turned into a path.
+    if (IsNameInsideFolder(moduleName)) module = LoadLibraryW(GetLanguageModulesFolder() + L"\\" + moduleName);
+    if (module && IsLanguageModule(module)) return module;
+    if (module) FreeLibrary(module);
+    failed = true;
+    return nullptr;
 }
 
 bool CMainApp::DeviceStorageUsable() {
@@ -80,25 +87,32 @@ bool CMainApp::DeviceStorageUsable() {
         CWaitCursor wait;
         storage = device::CheckDeviceStorage();
     }
-    UINT message = 0;
+    StorageCause cause = StorageCause::ReadOnly;
     switch (storage) {
     case device::DeviceStorage::Ready:
         return true;
     case device::DeviceStorage::Ending:
         return false; // asked to end while it waited
     case device::DeviceStorage::InUse:
-        message = IDS_STORAGE_IN_USE;
+        cause = StorageCause::InUse;
+        break;
+    case device::DeviceStorage::Full:
+        cause = StorageCause::Full;
         break;
     case device::DeviceStorage::CannotOpen:
-        message = IDS_STORAGE_CANNOT_OPEN;
-        break;
     case device::DeviceStorage::ReadOnly:
-        message = IDS_STORAGE_READ_ONLY;
+        cause = StorageCause::ReadOnly;
         break;
     }
-    // The language is chosen in the store, so the message is the program's own (English) text.
     m_bStorageUnusable = true;
-    AfxClosingMessageBox(message, MB_OK | MB_ICONSTOP);
+    // The language is chosen in the store: where it can still be read (a store that is full,
+    // read-only or held only against writers), the message comes in that language, else in the
+    // program's own.
+    const DWORD lang = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang");
+    bool moduleFailed = false;
+    if (m_registry.RegistryStatus == CRegistryKey::kFound)
+        if (HMODULE module = LoadLanguageModule(static_cast<int>(lang), moduleFailed)) AfxSetResourceHandle(module);
+    AfxClosingMessageBox(StorageMessageId(StorageSituation::StartCloses, cause), MB_OK | MB_ICONSTOP);
     return false;
 }
 
@@ -124,4 +138,6 @@ void CMainApp::RunMainWindow(int lang) {
     dlg.m_nLanguageIndex = lang;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    // A first start that gave up on a fault ends the program as a failure.
+    if (dlg.m_bStartFailed) m_bStorageUnusable = true;
 }

@@ -27,11 +27,14 @@ protected:
 private:
     // A device whose storage cannot be used would look new at every start and lose every
     // choice: false (the start ends) after saying why, when the store stays in use by another
-    // program, cannot be opened or cannot be written.
+    // program, is full, read-only or damaged.
     bool DeviceStorageUsable();
     // One message when the language module lacks some of the program's texts.
     void ReportMissingTexts(HMODULE module);
+    // The language module that lang names in langs.dat, loaded; null for the program's own
+    // resources, and when the module cannot be loaded or holds no dialog 318 (failed is set).
+    HMODULE LoadLanguageModule(int lang, bool& failed);
 
     CRegistryKey m_registry;
-    bool m_bStorageUnusable = false;
+    bool m_bStorageUnusable = false; // the start failed on the device's storage
 };

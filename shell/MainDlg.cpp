@@ -20,6 +20,7 @@
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WinApp.h"
 #include "platform/system/SystemVersion.h"
+#include "platform/ui/DeviceProgram.h"
 #include "platform/ui/ResourceImages.h"
 #include "resources/resource.h"
 #include "shell/FirstRunDefaults.h"
@@ -206,14 +207,19 @@ bool CMainDlg::RunFirstStart(bool storesFailed) {
     // no city to choose from; a store the device had no room for would leave the first start
     // without its weather places. Both were said as the stores opened.
     if (m_citiesDb.GetRecordCount() == 0 || storesFailed) {
+        // Stores left unbuilt because the program was asked to end are no fault.
+        if (device::ui::IsProgramEnding()) return false;
         ShowCoreMessage(IDS_FIRST_START_NOT_SET_UP);
+        m_bStartFailed = true;
         return false;
     }
     int cityIndex = -1;
     RunHomeCityDialog(cityIndex);
     if (cityIndex < 0) return false; // the program ended meanwhile
     if (WriteFirstStartValues(static_cast<DWORD>(cityIndex), false)) return true;
-    ShowCoreMessage(IDS_FIRST_START_NOT_STORED);
+    if (device::ui::IsProgramEnding()) return false;
+    ShowCoreMessage(StorageMessageId(StorageSituation::FirstStartNotStored, LastStorageCause()));
+    m_bStartFailed = true;
     return false;
 }
 

@@ -54,6 +54,8 @@ public:
 
     // The language index start-up used; handed to the language dialog.
     int m_nLanguageIndex = 0;
+    // The first start gave up on a fault it reported (the program then ends with a failure).
+    bool m_bStartFailed = false;
     // Set by the unit converter when it has something to undo; enables Undo.
     BYTE m_bUndoAvailable = 0;
 

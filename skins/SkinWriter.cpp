@@ -71,6 +71,9 @@ std::string ComposeSkinFile(const CString& keptText, const std::vector<SkinSecti
 }
 
 bool ReplaceSkinFile(const CString& path, const std::string& bytes) {
-    if (path.IsEmpty() || bytes.empty()) return false;
+    if (path.IsEmpty() || bytes.empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
     return ReplaceFileBytes(path, bytes);
 }

@@ -158,7 +158,7 @@ void CUi::SaveSkin() {
     if (bytes.empty()) return;
     // A full device or a read-only file or folder keeps the old file whole; the user learns that
     // the settings were not saved.
-    if (!ReplaceSkinFile(SkinPathOf(m_strKeptName), bytes)) ReportStorageFault();
+    if (!ReplaceSkinFile(SkinPathOf(m_strKeptName), bytes)) ReportStorageFault(FileFaultCause(GetLastError()));
 }
 
 int AppearancePageForTab(int tab) {

@@ -2,6 +2,7 @@
 
 #include "core/CommonHelpers.h"
 #include "core/CoreMessages.h"
+#include "core/StorageFaults.h"
 #include "platform/system/DeviceFiles.h"
 #include "core/TextFiles.h"
 #include "platform/framework/WaitCursor.h"
@@ -214,8 +215,10 @@ void CPackingListDlg::SetSaved(bool saved) {
 void CPackingListDlg::SavePackFile() {
     SetSaved(true);
     if (!WritePackingListFile(PackFilePath(), CollectData())) {
-        // Nothing was saved: say so and keep the changes marked as unsaved.
-        MessageBox(LoadText(IDS_PACK_SAVE_FAILED), nullptr, MB_OK | MB_ICONEXCLAMATION);
+        // Nothing was saved: say so, with why, and keep the changes marked as unsaved.
+        const StorageCause cause = FileFaultCause(GetLastError());
+        TellSaveFailed(m_hWnd, LoadText(IDS_PACK_SAVE_FAILED) + L"\n\n" + LoadText(StorageCauseTextId(cause)),
+                       MB_OK | MB_ICONEXCLAMATION);
         SetSaved(false);
     }
     m_comboCategory.SetFocus();

@@ -144,24 +144,33 @@ int ShowClosingMessage(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 bool CheckDeviceStorageAtStart(const char* name, int& exitCode) {
     exitCode = 0;
     const std::wstring program = device::FromUtf8(name);
+    device::DeviceStorage storage;
+    {
+        // The wait for a store another program holds shows the wait cursor.
+        const HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        storage = device::CheckDeviceStorage();
+        SetCursor(before);
+    }
+    // Each opens with the sentence the program's own messages give the cause.
     std::wstring text;
-    switch (device::CheckDeviceStorage()) {
+    switch (storage) {
     case device::DeviceStorage::Ready:
         return true;
     case device::DeviceStorage::Ending:
         return false;
     case device::DeviceStorage::InUse:
-        text = L"The device's storage is in use by another program.\n\nClose that program, then start " +
+        text = std::wstring(kStorageInUse) + L"\n\n" + program + L" cannot start while it is. Close the other program, then start " +
                program + L" again.";
         break;
-    case device::DeviceStorage::CannotOpen:
-        text = L"The device's storage cannot be opened: it is read-only, damaged or missing (" +
-               device::FromUtf8(device::DatabaseFile().string()) + L").\n\n" + program +
-               L" cannot run without it.";
+    case device::DeviceStorage::Full:
+        text = std::wstring(kStorageFull) + L"\n\n" + program +
+               L" cannot keep its data there and will close. Make room on the device, then start " + program +
+               L" again.";
         break;
+    case device::DeviceStorage::CannotOpen:
     case device::DeviceStorage::ReadOnly:
-        text = L"The device's storage cannot be written: it is read-only or full.\n\n" + program +
-               L" cannot run without it.";
+        text = std::wstring(kStorageReadOnly) + L"\n\n" + program + L" cannot keep its data in " +
+               device::FromUtf8(device::DatabaseFile().string()) + L" and will close.";
         break;
     }
     ShowClosingMessage(nullptr, text.c_str(), program.c_str(), MB_OK | MB_ICONSTOP);

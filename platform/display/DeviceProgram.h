@@ -24,9 +24,14 @@ bool StartDeviceProgram(const ProgramStartOptions& options, int& exitCode);
 int ShowClosingMessage(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // For a device program of the layer, which has no string table: looks at the device's storage
-// (waiting a few seconds for a store another program holds) and, when it cannot be used, says
-// so in the layer's own words (ShowClosingMessage, captioned with the program's name). False
-// when the program must end, with exitCode 1, or 0 when it was asked to end meanwhile.
+// (waiting a few seconds, under the wait cursor, for a store another program holds) and, when
+// it cannot be used, says why (ShowClosingMessage, captioned with the program's name), opening
+// with the sentence below that names the cause, as the program's own messages do. False when
+// the program must end, with exitCode 1, or 0 when it was asked to end meanwhile.
 bool CheckDeviceStorageAtStart(const char* name, int& exitCode);
+
+inline constexpr const wchar_t* kStorageInUse = L"The device's storage is in use by another program!";
+inline constexpr const wchar_t* kStorageFull = L"The device's storage is full!";
+inline constexpr const wchar_t* kStorageReadOnly = L"The device's storage is read-only or damaged!";
 
 } // namespace device::display

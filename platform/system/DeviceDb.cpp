@@ -6,8 +6,12 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 
@@ -39,6 +43,28 @@ std::atomic<int64_t> g_busyWaitMs{5000};
 constexpr milliseconds kBusyStep{10};
 std::atomic<int> g_openError{SQLITE_OK};
 
+// What the waits found held (see StoreHeldAgainst), and the cause of the last fault.
+std::atomic<bool> g_heldAgainstWrites{false};
+std::atomic<bool> g_heldAgainstReads{false};
+std::atomic<StorageFault> g_lastFault{StorageFault::None};
+
+// A wait for the kind of call given ran out: the store is held against it.
+void MarkHeld(bool write) {
+    g_heldAgainstWrites = true;
+    if (!write) g_heldAgainstReads = true;
+    g_lastFault = StorageFault::InUse;
+}
+
+// A call of that kind got through: the store takes it again (a write needs more than a read).
+void MarkFree(bool write) {
+    if (write) g_heldAgainstWrites = false;
+    g_heldAgainstReads = false;
+}
+
+milliseconds WaitFor(bool write) {
+    return StoreHeldAgainst(write) ? kHeldStoreLook : milliseconds(g_busyWaitMs.load(std::memory_order_relaxed));
+}
+
 // SQLite's busy handler: true (go on waiting) until the wait has lasted its time or the process
 // is asked to end.
 int WaitForBusyStore(void* arg, int count) {
@@ -48,9 +74,10 @@ int WaitForBusyStore(void* arg, int count) {
         busy->since = now;
         busy->ranOut = false;
     }
-    const auto left = milliseconds(g_busyWaitMs.load(std::memory_order_relaxed)) - (now - busy->since);
+    const auto left = WaitFor(busy->forWrite) - (now - busy->since);
     if (ProcessEndRequested() || left <= milliseconds(0)) {
         busy->ranOut = true;
+        if (!ProcessEndRequested()) MarkHeld(busy->forWrite);
         return 0;
     }
     const milliseconds step = std::min(kBusyStep, milliseconds(1 << std::min(count, 3)));
@@ -73,6 +100,44 @@ bool IsStorageFault(int rc) {
     case SQLITE_CANTOPEN:
     case SQLITE_NOMEM: return true;
     default: return false;
+    }
+}
+
+// Less room left for the store than a few of its pages take: on the file system of the device
+// root, or under the largest size this process may give a file (a file that may grow no
+// further fails its writes as a full device does).
+bool NoRoomLeft() {
+    constexpr unsigned long long kFewPages = 64 * 1024;
+    struct statvfs fs {};
+    if (::statvfs(RootFolder().c_str(), &fs) == 0 &&
+        static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize < kFewPages)
+        return true;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return false;
+    for (const char* suffix : {"", "-wal"}) {
+        struct stat st {};
+        const std::string file = DatabaseFile().string() + suffix;
+        if (::stat(file.c_str(), &st) == 0 && static_cast<unsigned long long>(st.st_size) + kFewPages > limit.rlim_cur)
+            return true;
+    }
+    return false;
+}
+
+// The cause of a storage fault: SQLite's result and, for a failed system call, its errno.
+StorageFault CauseOf(int rc, int systemErrno) {
+    switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return StorageFault::InUse;
+    case SQLITE_FULL:
+    case SQLITE_NOMEM: return StorageFault::Full;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        // A write the file system refused for room (a full device, a quota, a file that may not
+        // grow) is the device being full, whatever SQLite made of it.
+        if (systemErrno == ENOSPC || systemErrno == EDQUOT || systemErrno == EFBIG) return StorageFault::Full;
+        if (systemErrno == EROFS || systemErrno == EACCES || systemErrno == EPERM) return StorageFault::ReadOnly;
+        return NoRoomLeft() ? StorageFault::Full : StorageFault::ReadOnly;
+    default: return StorageFault::ReadOnly;
     }
 }
 
@@ -217,6 +282,14 @@ void SetBusyStoreWait(std::chrono::milliseconds wait) {
     g_busyWaitMs.store(wait.count(), std::memory_order_relaxed);
 }
 
+bool StoreHeldAgainst(bool write) {
+    return write ? g_heldAgainstWrites.load() : g_heldAgainstReads.load();
+}
+
+StorageFault LastStorageFault() {
+    return g_lastFault;
+}
+
 DeviceDb::DeviceDb(sqlite3* db, std::unique_ptr<BusyWaits> busy) : m_db(db), m_busy(std::move(busy)) {
     static std::atomic<uint64_t> serials{0};
     m_serial = ++serials;
@@ -297,12 +370,15 @@ DeviceDb* DeviceDb::Get() {
     auto busy = std::make_unique<BusyWaits>();
     // Another process may be creating the file or switching it to WAL at this very moment, or
     // hold it: a busy answer is waited out (for the wait's time at most), never taken for a bad file.
-    const auto deadline = steady_clock::now() + BusyStoreWait();
+    const auto deadline = steady_clock::now() + WaitFor(false);
     auto retrying = [&](const char* sql) {
         for (;;) {
             int result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-            if (!IsBusy(result) || busy->ranOut || ProcessEndRequested() || steady_clock::now() >= deadline)
+            if (!IsBusy(result) || busy->ranOut || ProcessEndRequested()) return result;
+            if (steady_clock::now() >= deadline) {
+                MarkHeld(false);
                 return result;
+            }
             usleep(5000);
         }
     };
@@ -314,13 +390,16 @@ DeviceDb* DeviceDb::Get() {
     if (rc == SQLITE_OK) rc = retrying("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
     if (rc != SQLITE_OK) {
         g_openError = rc;
-        if (g_reportedBad.insert(path).second)
+        if (!ProcessEndRequested()) g_lastFault = CauseOf(rc, db ? sqlite3_system_errno(db) : errno);
+        // A wait the process was asked to end in found nothing wrong with the store.
+        if (!ProcessEndRequested() && g_reportedBad.insert(path).second)
             std::fprintf(stderr, "device: cannot use the device database %s: %s\n", path.c_str(),
                          db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);
         return nullptr;
     }
     g_openError = SQLITE_OK;
+    MarkFree(false); // the schema was read
     g_conn.reset(new DeviceDb(db, std::move(busy)));
     g_connPid = CurrentPid();
     g_openPid.store(g_connPid, std::memory_order_relaxed);
@@ -334,23 +413,29 @@ int DeviceDb::OpenError() {
 
 void DeviceDb::Close() {
     std::lock_guard lock(g_connMutex);
+    // What was found held was found of this store; the next one is looked at afresh.
+    MarkFree(true);
+    g_lastFault = StorageFault::None;
     g_openConn.store(nullptr, std::memory_order_release);
     if (g_conn && g_connPid != CurrentPid()) (void)g_conn.release();
     g_conn.reset();
 }
 
-bool DeviceDb::EnsureSchema(const char* ddl) {
+bool DeviceDb::EnsureSchema(const char* ddl, const char* seed, const char* seeded) {
     std::lock_guard lock(m_mutex);
     if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
-    auto run = [&](sqlite3* db) { return sqlite3_exec(db, ddl, nullptr, nullptr, nullptr) == SQLITE_OK; };
-    // Tables that are there already need no write lock, so a store another process holds for
-    // writing does not hold up a service that only reads; missing ones are made in a write
-    // transaction, which waits for the store.
+    auto run = [&](sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    // Tables (and rows) that are there already need no write lock, so a store another process
+    // holds for writing does not hold up a service that only reads; missing ones are made in a
+    // write transaction, which waits for the store.
     bool ok = Transaction(false, [&](sqlite3* db) {
         BeginPendingRead();
-        return run(db);
+        if (!run(db, ddl)) return false;
+        if (!seed) return true;
+        Statement check(db, seeded);
+        return check.Step() && check.Int(0) == 1;
     });
-    if (!ok) ok = Transaction(true, run);
+    if (!ok) ok = Transaction(true, [&](sqlite3* db) { return run(db, ddl) && (!seed || run(db, seed)); });
     // Made inside a transaction still open, the tables are known only until it rolls back
     // (RolledBack forgets them again).
     if (ok) m_schemas.push_back(ddl);
@@ -393,11 +478,15 @@ uint64_t DeviceDb::BusyTimeouts() const {
 }
 
 bool DeviceDb::IsFault(int rc) {
-    if (IsStorageFault(rc)) return true;
+    if (IsStorageFault(rc)) {
+        g_lastFault = CauseOf(rc, sqlite3_system_errno(m_db));
+        return true;
+    }
     // A busy answer given without a wait is not: its caller tries again.
     if (!IsBusy(rc) || !m_busy->ranOut) return false;
     m_busy->ranOut = false;
     m_busy->timeouts.fetch_add(1, std::memory_order_relaxed);
+    g_lastFault = StorageFault::InUse;
     return true;
 }
 
@@ -448,7 +537,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
     std::lock_guard lock(m_mutex);
     if (m_depth > 0) {
         // Joined to the transaction already open; its owner commits or rolls back.
-        if (write) m_wrote = true;
+        if (write) m_wrote = m_busy->forWrite = true;
         ++m_depth;
         bool ok = fn(m_db);
         --m_depth;
@@ -460,6 +549,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         m_beginPending = true;
         m_begun = false;
         m_wrote = false;
+        m_busy->forWrite = false;
         m_beforeCommit.clear();
         m_faulted = false;
         m_schemasBefore = m_schemas.size();
@@ -486,6 +576,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         if (RunKept("COMMIT") == SQLITE_OK) {
             // A write joined it: readers elsewhere must see the counter move.
             if (m_wrote) MoveGeneration();
+            MarkFree(m_wrote);
             return true;
         }
         RunKept("ROLLBACK");
@@ -495,7 +586,8 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
     // A busy answer that came without a wait (another process was just starting its
     // transaction) is tried again, until the store has been waited for as long as a call waits.
     m_busy->ranOut = false;
-    const auto deadline = steady_clock::now() + BusyStoreWait();
+    m_busy->forWrite = true;
+    const auto deadline = steady_clock::now() + WaitFor(true);
     for (int attempt = 0;; ++attempt) {
         const uint64_t timeouts = BusyTimeouts();
         int rc = RunKept(write ? "BEGIN IMMEDIATE" : "BEGIN");
@@ -507,6 +599,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
                     m_busy->timeouts.fetch_add(1, std::memory_order_relaxed);
                     m_faults.fetch_add(1, std::memory_order_relaxed);
                 }
+                if (!ProcessEndRequested()) MarkHeld(true);
                 return false;
             }
             usleep(1000 * std::min(attempt + 1, 10));
@@ -534,6 +627,7 @@ bool DeviceDb::Transaction(bool write, const std::function<bool(sqlite3*)>& fn) 
         if (rc == SQLITE_OK) {
             // Readers compare the counter before they read, so it moves after the commit.
             MoveGeneration();
+            MarkFree(true);
             return true;
         }
         RunKept("ROLLBACK");

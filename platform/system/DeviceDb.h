@@ -5,7 +5,10 @@
 //
 // A store that another process holds is waited for a few seconds at most, as the device waits
 // for a busy store, and not at all once the process is asked to end; a call whose wait ran out
-// fails as a storage fault (the store is then in use by another program).
+// fails as a storage fault (the store is then in use by another program). A store found held
+// for a whole wait is taken as held still: later calls look at it again only for a moment,
+// until one gets through, so that however many calls an action makes they wait the one wait
+// together (held against readers holds writers too; a read that gets through frees readers only).
 //
 // Services declare their tables with EnsureSchema (CREATE ... IF NOT EXISTS statements, run once
 // per connection) and do their work inside Write or Read. Nested calls join the transaction that
@@ -63,6 +66,21 @@ private:
 // How long a call waits for a store another process holds. Tests shorten it.
 std::chrono::milliseconds BusyStoreWait();
 void SetBusyStoreWait(std::chrono::milliseconds wait);
+// How long a call looks at a store found held by an earlier call's whole wait.
+constexpr std::chrono::milliseconds kHeldStoreLook{20};
+// The store was found held against writers (or readers) by a wait that ran out, and no call of
+// that kind has got through since.
+bool StoreHeldAgainst(bool write);
+
+// What a storage fault came of, as far as the device can tell.
+enum class StorageFault {
+    None,
+    InUse,    // another program held the store for the whole wait
+    Full,     // no room left on the device (or in a file that may grow no further)
+    ReadOnly, // the store cannot be written or read: read-only, damaged or not there to be made
+};
+// The cause of the last storage fault this process met (opening the store included).
+StorageFault LastStorageFault();
 
 class DeviceDb {
 public:
@@ -78,8 +96,10 @@ public:
 
     sqlite3* Handle() const { return m_db; }
 
-    // Runs the statements once per connection.
-    bool EnsureSchema(const char* ddl);
+    // Runs the statements once per connection. seed, when given, adds the rows the tables start
+    // with, and seeded is a query that gives 1 once they are there: where they are (and the
+    // tables), nothing is written, so a store held against writers does not hold up a reader.
+    bool EnsureSchema(const char* ddl, const char* seed = nullptr, const char* seeded = nullptr);
 
     // Runs fn inside one write transaction (BEGIN IMMEDIATE), committing when it returns true
     // and rolling back otherwise; a busy database is waited for, never reported as locked.
@@ -132,6 +152,7 @@ public:
     struct BusyWaits {
         std::chrono::steady_clock::time_point since; // the start of the wait under way
         bool ranOut = false;                         // the last wait ended unsatisfied
+        bool forWrite = false;                       // the call under way needs the write lock
         std::atomic<uint64_t> timeouts{0};
     };
 
@@ -143,6 +164,7 @@ private:
     void RolledBack();
     void MoveGeneration();
     // A result that says the storage failed: a fault proper, or a busy store waited for in vain.
+    // Notes its cause.
     bool IsFault(int rc);
 
     sqlite3* m_db;

@@ -8,7 +8,9 @@
 #include "platform/system/ObjectStore.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -49,13 +51,26 @@ DWORD ErrorFromErrno(int err) {
     case ENOTDIR: return ERROR_PATH_NOT_FOUND;
     case EEXIST: return ERROR_ALREADY_EXISTS;
     case EACCES: case EPERM: case EISDIR: case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
+    case ENOSPC: case EDQUOT: case EFBIG: return ERROR_DISK_FULL; // EFBIG: a file that may grow no further
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
     case EMFILE: case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     default: return ERROR_ACCESS_DENIED;
     }
+}
+
+// A copy of size bytes into the folder that failed without saying why (the library's copy
+// gives EIO for a write cut short): no room on its file system, or a file may not grow so big.
+int CopyError(int err, const fs::path& folder, uintmax_t size) {
+    if (err != EIO) return err;
+    struct statvfs vfs {};
+    if (::statvfs(folder.c_str(), &vfs) == 0 && static_cast<uintmax_t>(vfs.f_bavail) * vfs.f_frsize < size)
+        return ENOSPC;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < size)
+        return EFBIG;
+    return err;
 }
 
 BOOL Fail(DWORD code) {
@@ -256,7 +271,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD n, LPDWORD lpWritten, LPOVE
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) {
             if (lpWritten) *lpWritten = static_cast<DWORD>(done);
-            return Fail(errno == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
+            return Fail(errno == ENOSPC || errno == EDQUOT || errno == EFBIG ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
         }
         done += static_cast<size_t>(put);
     }
@@ -369,8 +384,10 @@ BOOL CopyFileW(LPCWSTR lpExisting, LPCWSTR lpNew, BOOL bFailIfExists) {
     std::error_code ec;
     fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
     if (ec) {
+        // Taken before the clearing up reuses ec.
+        const int err = CopyError(ec.value() ? ec.value() : EIO, temp.parent_path(), static_cast<uintmax_t>(st.st_size));
         fs::remove(temp, ec);
-        return Fail(ErrorFromErrno(ec.value() ? ec.value() : EIO));
+        return Fail(ErrorFromErrno(err));
     }
     ::chmod(temp.c_str(), st.st_mode & 07777);
     uint32_t attrs = StoredAttributes(from);

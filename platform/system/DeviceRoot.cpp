@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -45,23 +46,31 @@ DeviceStorage CheckDeviceStorage() {
     DeviceDb* db = DeviceDb::Get();
     if (!db) {
         if (ProcessEndRequested()) return DeviceStorage::Ending;
-        const int error = DeviceDb::OpenError() & 0xFF;
-        return error == SQLITE_BUSY || error == SQLITE_LOCKED ? DeviceStorage::InUse
-                                                              : DeviceStorage::CannotOpen;
+        switch (LastStorageFault()) {
+        case StorageFault::InUse: return DeviceStorage::InUse;
+        case StorageFault::Full: return DeviceStorage::Full;
+        default: return DeviceStorage::CannotOpen;
+        }
     }
     if (sqlite3_db_readonly(db->Handle(), "main") == 1) return DeviceStorage::ReadOnly;
     // A write transaction that changes nothing still needs the database's write lock.
     const uint64_t busy = db->BusyTimeouts();
     if (!db->Write([](sqlite3*) { return true; })) {
         if (ProcessEndRequested()) return DeviceStorage::Ending;
-        return db->BusyTimeouts() != busy ? DeviceStorage::InUse : DeviceStorage::ReadOnly;
+        if (db->BusyTimeouts() != busy) return DeviceStorage::InUse;
+        return LastStorageFault() == StorageFault::Full ? DeviceStorage::Full : DeviceStorage::ReadOnly;
     }
+    // A file that takes a byte: a full device may still make an empty one.
     const std::filesystem::path probe =
         FileSystemFolder() / (".write-check-" + std::to_string(static_cast<long>(getpid())));
     int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return DeviceStorage::ReadOnly;
+    if (fd < 0) return errno == ENOSPC || errno == EDQUOT ? DeviceStorage::Full : DeviceStorage::ReadOnly;
+    const bool written = ::write(fd, "", 1) == 1;
+    const int writeError = errno;
     ::close(fd);
     ::unlink(probe.c_str());
+    if (!written) return writeError == ENOSPC || writeError == EDQUOT || writeError == EFBIG ? DeviceStorage::Full
+                                                                                             : DeviceStorage::ReadOnly;
     return DeviceStorage::Ready;
 }
 

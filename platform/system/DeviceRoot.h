@@ -17,6 +17,7 @@ std::filesystem::path DatabaseFile();
 enum class DeviceStorage {
     Ready,      // device.db opens for writing and takes a write; a file can be made in fs/
     InUse,      // another process held device.db for the whole wait
+    Full,       // the device has no room left for device.db or for a file in fs/
     CannotOpen, // device.db cannot be opened or made (a directory or a damaged file in its
                 // place, a root that cannot be made, a read-only mount)
     ReadOnly,   // device.db opens but cannot be written, or fs/ cannot be written

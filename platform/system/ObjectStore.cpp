@@ -59,7 +59,6 @@ CREATE TABLE IF NOT EXISTS ce_database(
     sorts TEXT NOT NULL,
     modified INTEGER NOT NULL,
     version INTEGER NOT NULL);
-INSERT OR IGNORE INTO ce_database(oid, name, folded, type, sorts, modified, version) VALUES(0, '', '', 0, '', 0, 0);
 CREATE TABLE IF NOT EXISTS ce_record(
     db INTEGER NOT NULL,
     oid INTEGER NOT NULL,
@@ -73,6 +72,10 @@ CREATE TABLE IF NOT EXISTS ce_prop(
     value TEXT NOT NULL,
     PRIMARY KEY(db, record, position)) WITHOUT ROWID;
 )";
+// The row that stands for the object store as a whole (oid 0).
+const char* kStoreRow =
+    "INSERT OR IGNORE INTO ce_database(oid, name, folded, type, sorts, modified, version) VALUES(0, '', '', 0, '', 0, 0)";
+const char* kStoreRowThere = "SELECT count(*) FROM ce_database WHERE oid = 0";
 
 constexpr DWORD kSupportedSortFlags =
     CEDB_SORT_DESCENDING | CEDB_SORT_CASEINSENSITIVE | CEDB_SORT_UNKNOWNFIRST | CEDB_SORT_GENERICORDER;
@@ -106,7 +109,7 @@ DeviceDb* Db() {
         db->Rollbacks() == g_schemaRollbacks.load(std::memory_order_acquire))
         return db;
     const uint64_t rollbacks = db->Rollbacks();
-    if (!db->EnsureSchema(kSchema)) return nullptr;
+    if (!db->EnsureSchema(kSchema, kStoreRow, kStoreRowThere)) return nullptr;
     g_schemaRollbacks.store(rollbacks, std::memory_order_release);
     g_schemaSerial.store(db->Serial(), std::memory_order_release);
     return db;

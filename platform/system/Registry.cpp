@@ -30,10 +30,15 @@ CREATE TABLE IF NOT EXISTS reg_value(
     type INTEGER NOT NULL,
     data BLOB NOT NULL,
     UNIQUE(key, folded));
+)";
+// The four root keys every registry starts with.
+const char* kRoots = R"(
 INSERT OR IGNORE INTO reg_key(parent, name, folded) VALUES
     (0, 'hkey_classes_root', 'hkey_classes_root'), (0, 'hkey_current_user', 'hkey_current_user'),
     (0, 'hkey_local_machine', 'hkey_local_machine'), (0, 'hkey_users', 'hkey_users');
 )";
+const char* kRootsThere = "SELECT count(*) = 4 FROM reg_key WHERE parent = 0 AND folded IN "
+                          "('hkey_classes_root', 'hkey_current_user', 'hkey_local_machine', 'hkey_users')";
 
 // Open keys of this process: handle -> key row.
 std::mutex g_handleMutex;
@@ -55,7 +60,7 @@ const char* PredefinedName(HKEY h) {
 
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
-    if (db && !db->EnsureSchema(kSchema)) return nullptr;
+    if (db && !db->EnsureSchema(kSchema, kRoots, kRootsThere)) return nullptr;
     return db;
 }
 

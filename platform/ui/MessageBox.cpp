@@ -10,6 +10,7 @@
 #include "platform/ui/ResourceImages.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -193,6 +194,39 @@ void Place(HWND box) {
     SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The text with a line break put into every word wider than the text may be (a long path,
+// which the word wrap would leave whole and the box would cut): after its last "\\" or "/"
+// that fits, else after the last character that does.
+std::wstring BreakLongWords(HDC dc, const std::wstring& text, int maxWidth) {
+    const auto width = [&](const std::wstring& part) {
+        SIZE size{0, 0};
+        GetTextExtentPoint32W(dc, part.c_str(), static_cast<int>(part.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::wstring out;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (std::wcschr(L" \t\r\n", text[i])) {
+            out += text[i++];
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && !std::wcschr(L" \t\r\n", text[end])) ++end;
+        std::wstring word = text.substr(i, end - i);
+        i = end;
+        while (word.size() > 1 && width(word) > maxWidth) {
+            size_t fits = 1;
+            while (fits < word.size() && width(word.substr(0, fits + 1)) <= maxWidth) ++fits;
+            const size_t slash = word.substr(0, fits).find_last_of(L"\\/");
+            const size_t cut = slash != std::wstring::npos && slash > 0 ? slash + 1 : fits;
+            out += word.substr(0, cut) + L"\n";
+            word.erase(0, cut);
+        }
+        out += word;
+    }
+    return out;
+}
+
 void Layout(HWND box, BoxInfo& info) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0));
     HDC dc = GetDC(box);
@@ -208,6 +242,7 @@ void Layout(HWND box, BoxInfo& info) {
     int iconSpace = info.icon ? kIconSize + kMargin : 0;
     int maxText = std::max(40, screenWidth - 2 * kMargin - frameX - 2 * kMargin - iconSpace);
 
+    info.text = BreakLongWords(dc, info.text, maxText);
     RECT text{0, 0, maxText, 0};
     DrawTextW(dc, info.text.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     int textWidth = std::min<int>(text.right, maxText);

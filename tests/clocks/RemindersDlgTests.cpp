@@ -348,8 +348,8 @@ TEST_F(RemindersDlgTest, OnAFullDeviceOkSaysSoEachTimeAndKeepsTheForm) {
                   tapOk();
               }),
               IDOK);
-    const std::wstring full = L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
-                              L"data stay as they were.";
+    const std::wstring full = L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                              L"Make room on the device, then try again.";
     EXPECT_EQ(whileFull, (std::vector<std::wstring>{full, full}));
     EXPECT_TRUE(openWhileFull);
     EXPECT_EQ(kept, CString(L"Meet Aiko"));

@@ -270,8 +270,8 @@ TEST_F(CitiesDb, ImportOnAFullDeviceIsUndoneReportedAndDoneAgainAtTheNextOpening
         again.Open();
     }
     EXPECT_EQ(MessageTexts(),
-              std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
-                                        L"Nothing was saved; the data stay as they were."});
+              std::vector<std::wstring>{L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                                        L"Make room on the device, then try again."});
     // Nothing of the import was kept, not even the empty store: the next opening imports all.
     EXPECT_FALSE(CCeDBDatabase::Exists(kCitiesDbName));
     CCitiesDb later;

@@ -133,8 +133,8 @@ TEST_F(CurrencyUpdateTest, RatesAFullDeviceCannotTakeAreSaidAsSuchAndChangeNothi
         boxes = UpdateAll();
     }
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
-                             L"data stay as they were.");
+    EXPECT_EQ(boxes[0].text, L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                             L"Make room on the device, then try again.");
     EXPECT_EQ(StoredRate(L"Euro"), L"1.25");
     EXPECT_DOUBLE_EQ(page.GetColumnRate(0), 1.25);
     EXPECT_EQ(Field(1, 0), L"1.25000000");

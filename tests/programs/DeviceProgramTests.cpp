@@ -7,6 +7,8 @@
 #include "platform/system/Registry.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
+#include "platform/system/DeviceDb.h"
+#include "support/FileSizeLimit.h"
 #include "support/HostileFeedServers.h"
 #include "support/TempDevice.h"
 #include "support/WindowedDevice.h"
@@ -43,8 +45,9 @@ protected:
     // Starts a program with this device root; display: the DEVICE_DISPLAY to give, or "" for none
     // (and no host display either). Its standard error goes to a file.
     // root: the device root to give, or the test's own.
+    // extra: more NAME=value settings.
     pid_t Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& display,
-                const fs::path& root = {}) {
+                const fs::path& root = {}, const std::vector<std::string>& extra = {}) {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             std::string v = *e;
@@ -54,6 +57,7 @@ protected:
         }
         env.push_back("DEVICE_ROOT=" + (root.empty() ? Root() : root).string());
         if (!display.empty()) env.push_back("DEVICE_DISPLAY=" + display);
+        env.insert(env.end(), extra.begin(), extra.end());
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> a, e;
@@ -98,8 +102,8 @@ protected:
     }
     // A program with a screen is up once it listens for the device's broadcasts.
     fs::path SocketOf(pid_t pid) const { return Root() / "ipc" / (std::to_string(pid) + ".sock"); }
-    void Install() {
-        const std::string command = "DEVICE_ROOT='" + Root().string() + "' DEVICE_DISPLAY=headless '" +
+    void Install(const fs::path& root = {}) {
+        const std::string command = "DEVICE_ROOT='" + (root.empty() ? Root() : root).string() + "' DEVICE_DISPLAY=headless '" +
                                     std::string(DEVICE_INSTALL) + "' '" + BUILD_DIR + "' '" + JORVANA_DATA_DIR +
                                     "' >/dev/null 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0);
@@ -186,12 +190,16 @@ TEST_F(DeviceProgramTest, EndlessShippedFilesNeverHoldTheStartAndSigtermEndsIt) 
 }
 
 // Another program holding the device's store: its own connection with an exclusive transaction
-// open, until Release.
+// open (writers wait; readers of the WAL go on), or, readersToo, in exclusive locking mode after
+// a write (readers wait too), until Release.
 class StoreHolder {
 public:
-    explicit StoreHolder(const fs::path& file) {
+    explicit StoreHolder(const fs::path& file, bool readersToo = false) {
+        const char* hold = readersToo ? "PRAGMA locking_mode=EXCLUSIVE; BEGIN IMMEDIATE; CREATE TABLE IF NOT "
+                                        "EXISTS held(v); INSERT INTO held VALUES(1); COMMIT"
+                                      : "BEGIN EXCLUSIVE";
         m_holding = sqlite3_open(file.c_str(), &m_db) == SQLITE_OK &&
-                    sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+                    sqlite3_exec(m_db, hold, nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     ~StoreHolder() {
         Release();
@@ -199,7 +207,8 @@ public:
     }
     bool Holding() const { return m_holding; }
     void Release() {
-        if (m_holding) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (m_holding) sqlite3_exec(m_db, sqlite3_get_autocommit(m_db) ? "PRAGMA locking_mode=NORMAL; SELECT 1 FROM held" : "ROLLBACK",
+                                    nullptr, nullptr, nullptr);
         m_holding = false;
     }
 
@@ -254,6 +263,72 @@ TEST_F(DeviceProgramTest, AStoreHeldByAnotherProgramIsWaitedForThenReported) {
     EXPECT_EQ(ErrorText().find("in use"), std::string::npos) << ErrorText();
 }
 
+// Readers blocked too: the program and the Today host tell it within one wait of the store, on a
+// screen (SDL's dummy driver; the box is answered once it is up and painted) as headless, where
+// each of the many reads of the box's loop used to wait its own wait, nearly a minute in all.
+// SIGTERM during the wait ends either at once.
+TEST_F(DeviceProgramTest, AStoreHeldAgainstReadersIsToldWithinOneWaitOnAScreenAndHeadless) {
+    using std::chrono::steady_clock;
+    // A device for the headless runs and one for those on a screen (the program runs once per
+    // device), both held.
+    testsupport::TempFolder onScreen("jorvana-device-");
+    Install();
+    Install(onScreen.Path());
+    device::DeviceDb::Close(); // this process's own connection would keep the holder out
+    StoreHolder holder(Root() / "device.db", true), screenHolder(onScreen.Path() / "device.db", true);
+    ASSERT_TRUE(holder.Holding() && screenHolder.Holding());
+    const std::vector<std::string> screen{"DISPLAY=:dummy", "SDL_VIDEODRIVER=dummy", "DEVICE_QUIT_AT_IDLE=1",
+                                          "DEVICE_ANSWER_AT_IDLE=1"};
+    struct Run {
+        std::string what;
+        pid_t pid;
+    };
+    const auto started = steady_clock::now();
+    std::vector<Run> runs;
+    for (const std::string& program : {kProgram, std::string(TODAY_HOST)}) {
+        runs.push_back({program + " headless", Spawn(program, {}, "headless")});
+        runs.push_back({program + " on a screen", Spawn(program, {}, "sdl", onScreen.Path(), screen)});
+    }
+    const auto wait = device::BusyStoreWait();
+    for (const Run& run : runs) {
+        EXPECT_EQ(ExitStatus(run.pid), 1) << run.what << ": " << ErrorText();
+        EXPECT_LT(steady_clock::now() - started, 2 * wait) << run.what;
+    }
+    EXPECT_EQ(Occurrences(ErrorText(), "The device's storage is in use by another program!"), 2u) << ErrorText();
+
+    for (const std::string& program : {kProgram, std::string(TODAY_HOST)}) {
+        const pid_t pid = Spawn(program, {}, "sdl", onScreen.Path(), screen);
+        auto waiting = [&] {
+            std::ifstream lock(onScreen.Path() / "ipc" / "Jorvana.exe.lock");
+            std::string holder;
+            return fs::exists(onScreen.Path() / "ipc" / (std::to_string(pid) + ".sock")) ||
+                   (std::getline(lock, holder) && holder == std::to_string(pid));
+        };
+        ASSERT_TRUE(WaitFor(waiting)) << program;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500)); // into the wait
+        const auto asked = steady_clock::now();
+        kill(pid, SIGTERM);
+        EXPECT_EQ(ExitStatus(pid), 0) << program;
+        EXPECT_LT(steady_clock::now() - asked, wait / 2) << program;
+    }
+}
+
+// A device with no room left: the program and the Today host say that it is full, not that it
+// is damaged or in use, and end with a failure status.
+TEST_F(DeviceProgramTest, AFullDeviceIsToldAsFullWithAFailureStatus) {
+    std::vector<pid_t> pids;
+    {
+        // No file of the new device's store can grow past a few bytes (standard error may).
+        testsupport::FileSizeLimit full(2048);
+        pids = {Spawn(kProgram, {}, "headless"), Spawn(TODAY_HOST, {}, "headless")};
+    }
+    for (pid_t pid : pids)
+        EXPECT_EQ(ExitStatus(pid), 1) << ErrorText();
+    EXPECT_EQ(Occurrences(ErrorText(), "The device's storage is full!"), 2u) << ErrorText();
+    EXPECT_EQ(ErrorText().find("read-only"), std::string::npos) << ErrorText();
+    EXPECT_EQ(ErrorText().find("in use"), std::string::npos) << ErrorText();
+}
+
 TEST_F(DeviceProgramTest, AStoreThatCannotBeOpenedIsReportedWithAFailureStatus) {
     testsupport::TempFolder bad;
     const fs::path folderInItsPlace = bad.Path() / "folder", damaged = bad.Path() / "damaged",
@@ -270,7 +345,7 @@ TEST_F(DeviceProgramTest, AStoreThatCannotBeOpenedIsReportedWithAFailureStatus) 
             ASSERT_GT(pid, 0);
             EXPECT_EQ(ExitStatus(pid), 1) << program << " on " << root;
         }
-        EXPECT_EQ(Occurrences(ErrorText(), "storage cannot be opened"), 3u) << root << ": " << ErrorText();
+        EXPECT_EQ(Occurrences(ErrorText(), "storage is read-only or damaged"), 3u) << root << ": " << ErrorText();
     }
     EXPECT_EQ(fs::file_size(damaged / "device.db"), 4096u) << "left as it was";
 }

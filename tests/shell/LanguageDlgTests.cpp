@@ -76,8 +76,8 @@ TEST_F(LanguageDlgTest, RestartNoticeOnlyForAChangedLanguage) {
         });
     }
     EXPECT_EQ(MessageTexts(),
-              std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
-                                        L"Nothing was saved; the data stay as they were."});
+              std::vector<std::wstring>{L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                                        L"Make room on the device, then try again."});
     EXPECT_EQ(ReadLang(), 0);
 }
 
@@ -95,8 +95,8 @@ TEST_F(LanguageDlgTest, AChoiceTheDeviceCannotStoreGivesWayToTheStoredLanguage) 
             EXPECT_EQ(dlg.Combo().GetCurSel(), 1);
         });
     }
-    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"The device's storage is full or cannot be written!\n\n"
-                                                         L"Nothing was saved; the data stay as they were.",
+    EXPECT_EQ(MessageTexts(), (std::vector<std::wstring>{L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                                                         L"Make room on the device, then try again.",
                                                          kRestartNotice}));
     EXPECT_EQ(ReadLang(), 1);
 }
@@ -159,8 +159,8 @@ TEST_F(LanguageDlgTest, InstallCopiesOrMovesAndAppendsTheEntry) {
 }
 
 TEST_F(LanguageDlgTest, AnInstallOnAFullDeviceKeepsTheListedLanguages) {
-    const std::vector<std::wstring> notSaved{L"The device's storage is full or cannot be written!\n\nNothing "
-                                             L"was saved; the data stay as they were."};
+    const std::vector<std::wstring> notSaved{L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                                             L"Make room on the device, then try again."};
     const std::string listed = "0,English,none@1,Testlang,OndrelTestlang.dll@>";
     PlaceModule(SHELL_LANGUAGE_MODULE, InProgramFolder(L"LangsRes\\OndrelNew.dll"));
     PlaceModule(SHELL_LANGUAGE_MODULE, L"\\My Documents\\OndrelCopied.dll");
@@ -198,7 +198,8 @@ TEST_F(LanguageDlgTest, AnInstallOnAFullDeviceKeepsTheListedLanguages) {
         dlg.Add(L"ONDRELMOVED.DLL");
         EXPECT_EQ(dlg.Combo().GetCount(), 2);
     });
-    EXPECT_EQ(MessageTexts(), notSaved);
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"The device's storage is read-only or damaged!\n\nNothing was "
+                                                        L"saved; the data stay as they were."});
     EXPECT_TRUE(DeviceFileExists(L"\\My Documents\\OndrelMoved.dll"));
     EXPECT_FALSE(DeviceFileExists(InProgramFolder(L"LangsRes\\OndrelMoved.dll")));
     ASSERT_TRUE(SetFileAttributesW(InProgramFolder(L"langs.dat").c_str(), FILE_ATTRIBUTE_NORMAL));

@@ -5,11 +5,17 @@
 #include "shell/LanguageList.h"
 #include "shell/MainApp.h"
 #include "core/CoreMessages.h"
+#include "core/StorageFaults.h"
+#include "platform/base/Utf8.h"
+#include "platform/display/DeviceProgram.h"
+#include "platform/system/DeviceDb.h"
+#include "platform/system/DeviceRoot.h"
 #include "platform/framework/Menu.h"
 
 #include "platform/system/Modules.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +24,7 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <set>
 
 using namespace shelltest;
 
@@ -296,4 +303,59 @@ TEST_F(LanguageModuleTextsTest, LackingTextsComeFromTheProgramAndAreReportedOnce
     CMenu menu;
     EXPECT_TRUE(menu.LoadMenu(IDR_MENU_MAIN));
     app.ExitInstance();
+}
+
+// One wording per cause: every storage message opens with the sentence that names its cause, in
+// the program's English as in the German module, and the device programs of the layer open
+// theirs with the same English sentences.
+TEST_F(LanguageModuleTextsTest, EveryStorageMessageOpensWithTheSentenceOfItsCauseInBothLanguages) {
+    const StorageCause causes[] = {StorageCause::InUse, StorageCause::Full, StorageCause::ReadOnly};
+    const LPCWSTR layer[] = {device::display::kStorageInUse, device::display::kStorageFull,
+                             device::display::kStorageReadOnly};
+    auto check = [&](const char* language) {
+        std::set<std::wstring> sentences;
+        for (StorageCause cause : causes) {
+            const std::wstring sentence = LoadCoreString(StorageCauseTextId(cause)).Str();
+            ASSERT_FALSE(sentence.empty()) << language;
+            sentences.insert(sentence);
+            for (StorageSituation situation : {StorageSituation::NothingSaved, StorageSituation::StartCloses,
+                                               StorageSituation::FirstStartNotStored}) {
+                const std::wstring text = LoadCoreString(StorageMessageId(situation, cause)).Str();
+                EXPECT_EQ(text.rfind(sentence + L"\n\n", 0), 0u) << language << ": " << device::ToUtf8(text);
+            }
+        }
+        EXPECT_EQ(sentences.size(), 3u) << language;
+    };
+    check("English");
+    for (size_t i = 0; i < std::size(causes); ++i)
+        EXPECT_EQ(LoadCoreString(StorageCauseTextId(causes[i])), CString(layer[i]));
+    WriteLang(1);
+    TestMainApp app;
+    app.InitInstance();
+    ASSERT_NE(AfxGetResourceHandle(), AfxGetInstanceHandle());
+    check("German");
+    app.ExitInstance();
+}
+
+// A store held against writers at the start can still be read: the message comes in the language
+// stored there, and the start is a failure.
+TEST_F(LanguageModuleTextsTest, AStartOnAStoreHeldAgainstWritersSaysSoInTheStoredLanguage) {
+    using namespace std::chrono_literals;
+    WriteLang(1);
+    device::DeviceDb::Close(); // the start opens the store afresh, under the holder
+    const auto usualWait = device::BusyStoreWait();
+    device::SetBusyStoreWait(300ms);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    TestMainApp app;
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(app.mainWindowRuns.empty());
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_EQ(MessageTexts()[0].rfind(L"Der Gerätespeicher wird von einem anderen Programm belegt!", 0), 0u)
+        << device::ToUtf8(MessageTexts()[0]);
+    EXPECT_EQ(app.ExitInstance(), 1);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    device::SetBusyStoreWait(usualWait);
 }

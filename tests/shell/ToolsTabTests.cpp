@@ -4,16 +4,22 @@
 // Escape key on every page and tool.
 
 #include "MainWindowTestSupport.h"
+#include "core/StorageFaults.h"
 #include "currency/CurrencyPanel.h"
 #include "platform/display/HeadlessTest.h"
 #include "platform/ui/MessageBox.h"
 #include "shell/SharedFont.h"
 #include "support/Screenshots.h"
+#include "support/FileSizeLimit.h"
 #include "tools/PackingListDlg.h"
 #include "tools/TipTaxDlg.h"
 #include "tools/ToolsPage.h"
 #include "tools/UnitConverterDlg.h"
 #include "tools/UnitEditorDlg.h"
+#include "platform/ui/DeviceProgram.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace shelltest {
 namespace {
@@ -411,6 +417,42 @@ TEST_F(ToolsTabTest, LeavingAChangedPackingListAsksAndSavesOnlyOnYes) {
     device::ui::ScriptMessageBoxAnswers({IDNO});
     tabs.OfferSavePackingList();
     EXPECT_EQ(device::ui::MessageBoxRecords().size(), 1u);
+}
+
+// SIGTERM with a changed packing list on a full device: the close saves it (nobody can answer
+// the question then), the save fails, and that is told on standard error, not lost in a box
+// nobody sees, and the run counts as failed. In a child process, which the end request ends.
+TEST_F(ToolsTabTest, ASaveThatFailsAsTheProgramEndsIsToldOnStandardError) {
+    Open();
+    TapTab(4);
+    TapToolIcon(kToolPackingList);
+    auto* packing = dynamic_cast<CPackingListDlg*>(Tools()->GetTool(kToolPackingList));
+    ASSERT_NE(packing, nullptr);
+    const std::string before = ReadDeviceFile(InProgramFolder(L"pack.dat"));
+    int told[2];
+    ASSERT_EQ(pipe(told), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(told[1], 2);
+        packing->SendMessage(WM_APP_PACK_UNCHECK_ALL);
+        device::ui::ClearMessageBoxRecords(); // the boxes answer as they do at the end
+        testsupport::FileSizeLimit full(8);
+        device::ui::RequestProgramEnd();
+        m_dlg->DestroyWindow();
+        _exit(SaveFailedAtEnd() ? 1 : 0);
+    }
+    close(told[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = read(told[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+    close(told[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << text;
+    EXPECT_NE(text.find("Packing list could not be saved!"), std::string::npos) << text;
+    EXPECT_NE(text.find("The device's storage is full!"), std::string::npos) << text;
+    EXPECT_EQ(ReadDeviceFile(InProgramFolder(L"pack.dat")), before);
 }
 
 TEST_F(ToolsTabTest, NewsClearsTheUnreadMarkAndAChangedValueEnablesUndo) {

@@ -171,9 +171,10 @@ TEST_F(SkinsTest, AFileThatCannotBeWrittenOrReadLosesNothing) {
     }));
     EXPECT_EQ(ShippedSkinText(), before);
     ASSERT_TRUE(SetFileAttributesW(DefaultSkn().c_str(), FILE_ATTRIBUTE_NORMAL));
-    const std::vector<std::wstring> notSaved{L"The device's storage is full or cannot be written!\n\nNothing "
-                                             L"was saved; the data stay as they were."};
-    EXPECT_EQ(MessageTexts(), notSaved);
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{L"The device's storage is read-only or damaged!\n\nNothing was "
+                                                        L"saved; the data stay as they were."});
+    const std::vector<std::wstring> notSaved{L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                                             L"Make room on the device, then try again."};
 
     // A full device: the same, and no half-written file is left beside the skin.
     testsupport::StartUserAction(); // the sheet opened again

@@ -184,6 +184,38 @@ TEST_F(DeviceDbTest, AStoreHeldElsewhereIsWaitedForThenFailsAsAStorageFault) {
     EXPECT_EQ(QueryNumber(db, "SELECT count(*) FROM b"), 1);
 }
 
+// A store held for a whole wait is waited for once: the writes after it look only briefly, the
+// reads it does not hold go on, and once it is free the first write gets through again. The
+// faults are said as the store being in use.
+TEST_F(DeviceDbTest, AStoreHeldPastOneWaitIsNotWaitedForAgainByEveryCall) {
+    using namespace std::chrono_literals;
+    using std::chrono::steady_clock;
+    auto* db = device::DeviceDb::Get();
+    ASSERT_NE(db, nullptr);
+    ASSERT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS h(v INTEGER)"));
+    const auto usualWait = device::BusyStoreWait();
+    device::SetBusyStoreWait(400ms);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto insert = [&] {
+        return db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO h VALUES(1)").Run(); });
+    };
+    const auto started = steady_clock::now();
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FALSE(insert());
+    EXPECT_LT(steady_clock::now() - started, 3 * device::BusyStoreWait()) << "ten writes, each its own wait";
+    EXPECT_EQ(device::LastStorageFault(), device::StorageFault::InUse);
+    EXPECT_TRUE(device::StoreHeldAgainst(true));
+    EXPECT_FALSE(device::StoreHeldAgainst(false));
+    EXPECT_EQ(QueryNumber(db, "SELECT count(*) FROM h"), 0) << "readers of the WAL go on";
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(insert());
+    EXPECT_FALSE(device::StoreHeldAgainst(true));
+    device::SetBusyStoreWait(usualWait);
+}
+
 // A device root that cannot be written (a read-only mount, a folder of another user) is told
 // from a new device. Root may write anywhere, so the check runs as an unprivileged user then.
 TEST_F(DeviceDbTest, AReadOnlyRootIsNotWritable) {

@@ -140,7 +140,7 @@ TEST_F(PackingListTest, SavingOnAFullDeviceKeepsTheOldFileWhole) {
         m_dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PACK_SAVE, BN_CLICKED), reinterpret_cast<LPARAM>(m_dlg.m_btnSave.m_hWnd));
         Pump();
     }
-    EXPECT_FALSE(LastMessage().empty());
+    EXPECT_EQ(LastMessage(), L"Packing list could not be saved!\n\nThe device's storage is full!");
     EXPECT_TRUE(m_dlg.m_bChanged);
     EXPECT_EQ(testsupport::ReadDeviceFile(kPackFile), kTwoCategories);
     EXPECT_FALSE(testsupport::DeviceFileExists(std::wstring(kPackFile) + L".new"));

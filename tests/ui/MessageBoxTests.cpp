@@ -2,7 +2,11 @@
 // keys and taps.
 #include "DialogTestSupport.h"
 
+#include "platform/base/Utf8.h"
+#include "platform/gdi/Recorder.h"
 #include "platform/system/ProgramPath.h"
+
+#include <memory>
 
 using namespace dlgtest;
 using device::ui::MessageBoxRecords;
@@ -157,6 +161,54 @@ TEST_F(MessageBoxTest, TheBoxStaysOnTheScreenWhenItTurnsAndAboveARaisedPanel) {
     EXPECT_LE(raised.bottom, device::ui::SipRect().top);
     EXPECT_LE(button.bottom, device::ui::SipRect().top);
     device::ui::SetSipUp(false);
+}
+
+// A word wider than the box may be (a long path) is broken, at a folder's end where it can be:
+// every piece drawn fits the box, and together they read the whole path.
+TEST_F(MessageBoxTest, AWordTooWideForTheBoxIsBrokenNotCut) {
+    device::ui::SetScreenShape(240, 320);
+    const std::wstring text =
+        L"today-host cannot keep its data in /tmp/a-rather-long-folder-name/with-another-long-part/device.db and "
+        L"will close.";
+    const std::wstring path = L"/tmp/a-rather-long-folder-name/with-another-long-part/device.db";
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    device::gdi::SetDefaultRecorder(recorder);
+    std::vector<std::wstring> lines; // the words drawn
+    bool allFit = true;
+    RECT boxRect{};
+    DuringTheBox([&](HWND box) {
+        device::ui::PumpUntilIdle();
+        GetWindowRect(box, &boxRect);
+        HDC dc = GetDC(box);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+        for (const auto& call : recorder->Calls("DrawText")) {
+            if (call.text.find(L"cannot keep") == std::wstring::npos) continue;
+            // The word wrap breaks between words only: each word must fit the rectangle.
+            size_t start = 0;
+            for (size_t i = 0; i <= call.text.size(); ++i) {
+                if (i < call.text.size() && call.text[i] != L'\n' && call.text[i] != L' ') continue;
+                const std::wstring word = call.text.substr(start, i - start);
+                SIZE size{};
+                GetTextExtentPoint32W(dc, word.c_str(), static_cast<int>(word.size()), &size);
+                if (size.cx > call.rect.right - call.rect.left) allFit = false;
+                lines.push_back(word);
+                start = i + 1;
+            }
+            break;
+        }
+        SelectObject(dc, old);
+        ReleaseDC(box, dc);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    MessageBoxW(nullptr, text.c_str(), L"today-host", MB_OK | MB_ICONSTOP);
+    device::gdi::SetDefaultRecorder(nullptr);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(allFit);
+    EXPECT_LE(boxRect.right, 240);
+    std::wstring joined;
+    for (const auto& word : lines) joined += word;
+    EXPECT_NE(joined.find(path), std::wstring::npos) << device::ToUtf8(joined);
+    EXPECT_EQ(MessageBoxRecords().back().text, text) << "the record keeps the text as given";
 }
 
 TEST_F(MessageBoxTest, TheWaitCursorGivesWayWhileABoxWaitsForTheUser) {

@@ -246,8 +246,8 @@ TEST_F(WeatherSyncTest, AReplyAFullDeviceCannotTakeIsSaidAsSuchAndKeepsTheForeca
     server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "A1^" + paris + "@"});
     WriteAddress(server.Url("/feed") + "*");
     const auto before = Records();
-    const std::wstring full = L"The device's storage is full or cannot be written!\n\nNothing was saved; the "
-                              L"data stay as they were.";
+    const std::wstring full = L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
+                              L"Make room on the device, then try again.";
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK, IDOK, IDOK});
     DialogState failed;
     const std::wstring reply = RunDialog([&](CSyncDlg& dlg) {

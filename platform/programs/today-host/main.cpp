@@ -7,13 +7,16 @@
 int main() {
     int exitCode = 0;
     if (!device::display::StartDeviceProgram({"today-host", false}, exitCode)) return exitCode;
-    // The Today items read the device's store at every paint: without it there is nothing to show.
-    if (!device::display::CheckDeviceStorageAtStart("today-host", exitCode)) return exitCode;
     today::CTodayScreen screen;
     if (!screen.Create()) {
         std::fprintf(stderr, "today-host: the Today screen window could not be made\n");
         return 1;
     }
+    // The screen stands painted while the store is looked at (a store another program holds is
+    // waited for a few seconds). The Today items read the store at every paint: without it
+    // there is nothing to show.
+    UpdateWindow(screen.Window());
+    if (!device::display::CheckDeviceStorageAtStart("today-host", exitCode)) return exitCode;
     if (screen.LoadItems() == 0) std::fprintf(stderr, "today-host: no Today item could be loaded\n");
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
