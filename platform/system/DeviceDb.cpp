@@ -42,6 +42,7 @@ using std::chrono::steady_clock;
 std::atomic<int64_t> g_busyWaitMs{5000};
 constexpr milliseconds kBusyStep{10};
 std::atomic<int> g_openError{SQLITE_OK};
+std::atomic<void (*)()> g_storeWaitHook{nullptr};
 
 // What the waits found held (see StoreHeldAgainst), and the cause of the last fault.
 std::atomic<bool> g_heldAgainstWrites{false};
@@ -73,12 +74,18 @@ int WaitForBusyStore(void* arg, int count) {
     if (count == 0) {
         busy->since = now;
         busy->ranOut = false;
+        busy->told = false;
     }
     const auto left = WaitFor(busy->forWrite) - (now - busy->since);
     if (ProcessEndRequested() || left <= milliseconds(0)) {
         busy->ranOut = true;
         if (!ProcessEndRequested()) MarkHeld(busy->forWrite);
         return 0;
+    }
+    // A wait the user would notice is shown on the screen while it goes on.
+    if (!busy->told && now - busy->since >= kStoreWaitShownAfter) {
+        busy->told = true;
+        if (void (*hook)() = g_storeWaitHook.load()) hook();
     }
     const milliseconds step = std::min(kBusyStep, milliseconds(1 << std::min(count, 3)));
     std::this_thread::sleep_for(std::min<steady_clock::duration>(step, left));
@@ -276,6 +283,10 @@ std::vector<uint8_t> Statement::Blob(int col) const {
 
 std::chrono::milliseconds BusyStoreWait() {
     return milliseconds(g_busyWaitMs.load(std::memory_order_relaxed));
+}
+
+void SetStoreWaitHook(void (*hook)()) {
+    g_storeWaitHook = hook;
 }
 
 void SetBusyStoreWait(std::chrono::milliseconds wait) {

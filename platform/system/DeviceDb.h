@@ -66,6 +66,11 @@ private:
 // How long a call waits for a store another process holds. Tests shorten it.
 std::chrono::milliseconds BusyStoreWait();
 void SetBusyStoreWait(std::chrono::milliseconds wait);
+// Called on the waiting thread, once per wait, when a wait for a store another process holds has
+// lasted kStoreWaitShownAfter: the screen then shows that the program is waiting (the display
+// thread's hook maps the window and draws the wait cursor). Null takes it away.
+constexpr std::chrono::milliseconds kStoreWaitShownAfter{200};
+void SetStoreWaitHook(void (*hook)());
 // How long a call looks at a store found held by an earlier call's whole wait.
 constexpr std::chrono::milliseconds kHeldStoreLook{20};
 // The store was found held against writers (or readers) by a wait that ran out, and no call of
@@ -153,6 +158,7 @@ public:
         std::chrono::steady_clock::time_point since; // the start of the wait under way
         bool ranOut = false;                         // the last wait ended unsatisfied
         bool forWrite = false;                       // the call under way needs the write lock
+        bool told = false;                           // the wait under way was handed to the hook
         std::atomic<uint64_t> timeouts{0};
     };
 

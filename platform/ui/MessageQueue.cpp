@@ -9,6 +9,7 @@
 // [SECTION] Retrieval and waiting
 // [SECTION] Dispatching
 
+#include "platform/system/DeviceDb.h"
 #include "platform/ui/Broadcast.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
@@ -155,6 +156,7 @@ void SetDisplayHooks(const DisplayHooks* hooks) {
     std::lock_guard lock(Wm().lock);
     g_displayThread = hooks ? CurrentThreadId() : 0;
     g_hooks = hooks;
+    device::SetStoreWaitHook(hooks ? &ShowStoreWait : nullptr);
     Wm().frames.Forget();
     Wm().presented = PresentedFrames{};
     Wm().screenDirty = true;

@@ -536,6 +536,7 @@ void PaintDesktopLocked() {
 void IdleScreenWork() {
     const DisplayHooks* hooks = CurrentDisplayHooks();
     if (hooks && !IsDisplayThread()) return;
+    EndStoreWait(); // a wait for the store that showed the wait cursor is over
     const bool presents = hooks && hooks->present;
     bool present = false;
     {

@@ -34,6 +34,9 @@ ScreenShape g_shape;
 bool g_sipUp = false;
 
 std::atomic<bool> g_busy{false};
+// A wait for a store another process holds is shown as the wait cursor until the thread next
+// has nothing to do.
+std::atomic<bool> g_storeWait{false};
 std::atomic<int> g_beeps{0};
 
 // Lock held (Wm().lock).
@@ -331,7 +334,17 @@ void SetSipUp(bool up) {
     NotifyTopLevels(WM_SETTINGCHANGE, SPI_SETSIPINFO, 0);
 }
 
-bool IsBusyCursor() { return g_busy.load(); }
+bool IsBusyCursor() { return g_busy.load() || g_storeWait.load(); }
+
+void ShowStoreWait() {
+    // Only the display thread draws, and only once a wait: the thread is blocked in the store,
+    // so the frame goes out from here (the window mapped if the start had shown none yet).
+    const DisplayHooks* hooks = CurrentDisplayHooks();
+    if (!hooks || !hooks->present || !IsDisplayThread() || g_storeWait.exchange(true)) return;
+    hooks->present();
+}
+
+bool EndStoreWait() { return g_storeWait.exchange(false); }
 int BeepCount() { return g_beeps.load(); }
 
 } // namespace device::ui

@@ -239,6 +239,10 @@ void RemoveWindowsOfQueue(ThreadQueue& q);
 void IdleScreenWork();
 const DisplayHooks* CurrentDisplayHooks();
 bool IsDisplayThread();
+// The display thread's part of a long wait for the store: the wait cursor shown at once, and
+// taken away (true when it was up) when the thread next does its idle screen work.
+void ShowStoreWait();
+bool EndStoreWait();
 // The display thread's id, 0 when no back end runs.
 DWORD DisplayThreadId();
 

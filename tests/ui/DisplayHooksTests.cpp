@@ -4,7 +4,11 @@
 
 #include "UiTestSupport.h"
 
+#include "platform/system/DeviceDb.h"
+#include "platform/system/DeviceRoot.h"
 #include "platform/ui/WindowManager.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <atomic>
@@ -21,6 +25,7 @@ namespace {
 std::atomic<int> g_pumps{0};
 std::atomic<int> g_presents{0};
 std::atomic<int> g_beeps{0};
+std::atomic<int> g_busyPresents{0}; // frames presented with the wait cursor up
 
 class DisplayHooks : public UiTest {
 protected:
@@ -30,6 +35,7 @@ protected:
         m_hooks.pump = [] { ++g_pumps; };
         m_hooks.present = [] {
             ++g_presents;
+            if (device::ui::IsBusyCursor()) ++g_busyPresents;
             device::ui::WithPresentedFrame([](const device::gdi::Bitmap&, const std::vector<RECT>&) {});
         };
         m_hooks.beep = [](UINT) { ++g_beeps; };
@@ -81,6 +87,42 @@ TEST_F(DisplayHooks, TheWaitCursorShowsAtOnce) {
     EXPECT_EQ(g_presents.load(), presents + 1) << "presented before any message is pumped";
     SetCursor(old);
     EXPECT_EQ(g_presents.load(), presents + 2);
+}
+
+// The display thread blocked in a wait for a store another program holds shows the wait cursor
+// once the wait has lasted a moment (a short wait shows nothing), and takes it away when it is
+// next idle.
+TEST_F(DisplayHooks, ALongWaitForAHeldStoreShowsTheWaitCursorUntilTheThreadIsIdle) {
+    Top(0, 26, 50, 50);
+    device::ui::PumpUntilIdle();
+    auto* db = device::DeviceDb::Get();
+    ASSERT_NE(db, nullptr);
+    ASSERT_TRUE(db->EnsureSchema("CREATE TABLE IF NOT EXISTS w(v INTEGER)"));
+    const auto usualWait = device::BusyStoreWait();
+    device::SetBusyStoreWait(3000ms);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(device::DatabaseFile().c_str(), &other), SQLITE_OK);
+    auto heldFor = [&](std::chrono::milliseconds held) {
+        EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::thread release([&] {
+            std::this_thread::sleep_for(held);
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        });
+        g_busyPresents = 0;
+        EXPECT_TRUE(db->Write([](sqlite3* h) { return device::Statement(h, "INSERT INTO w VALUES(1)").Run(); }));
+        release.join();
+    };
+    heldFor(20ms);
+    EXPECT_EQ(g_busyPresents.load(), 0) << "a wait of a moment shows nothing";
+    heldFor(device::kStoreWaitShownAfter + 300ms);
+    EXPECT_EQ(g_busyPresents.load(), 1) << "shown once, during the wait";
+    EXPECT_TRUE(device::ui::IsBusyCursor());
+    const int presents = g_presents;
+    device::ui::PumpUntilIdle();
+    EXPECT_FALSE(device::ui::IsBusyCursor());
+    EXPECT_EQ(g_presents.load(), presents + 1) << "the frame without the wait cursor went out";
+    sqlite3_close(other);
+    device::SetBusyStoreWait(usualWait);
 }
 
 // A back end that waits for host events of its own: it sleeps until woken (or 5 s, so that a
