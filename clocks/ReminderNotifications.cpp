@@ -103,6 +103,11 @@ HANDLE FindReminderNotification(LPCWSTR title, CString* dialogText) {
     return nullptr;
 }
 
+HANDLE FindArmedReminderNotification(LPCWSTR title, CString* dialogText) {
+    HANDLE handle = FindReminderNotification(title, dialogText);
+    return handle && !ReminderHasGoneOff(handle) ? handle : nullptr;
+}
+
 void FindReminderNotifications(HANDLE handles[kReminderCount]) {
     for (int k = 0; k < kReminderCount; ++k) handles[k] = nullptr;
     std::wstring found;
@@ -286,7 +291,9 @@ namespace {
 bool SetReminder(CCitiesDb& db, int n, DWORD city, const ReminderHome& home, const CString& time,
                  const CString& date, const CString& description, bool registerNew) {
     if (n < 0 || n >= kReminderCount) return false;
-    HANDLE existing = FindReminderNotification(kReminderTitles[n]);
+    // A move takes only a reminder still to go off; a new setting replaces whatever is there.
+    HANDLE existing = registerNew ? FindReminderNotification(kReminderTitles[n])
+                                  : FindArmedReminderNotification(kReminderTitles[n]);
     if (!existing && !registerNew) return false;
     int hour = 0, minute = 0, day = 0, month = 0, year = 0;
     CString hoursText, minutesText;

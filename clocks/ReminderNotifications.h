@@ -50,6 +50,9 @@ void FindReminderNotifications(HANDLE handles[kReminderCount]);
 // Whether the device has raised the notification already: a reminder that went off (shown,
 // and dismissed or not) is no longer armed.
 bool ReminderHasGoneOff(HANDLE handle);
+// FindReminderNotification, for a reminder still to go off: one that went off is over, and a
+// clock's new city neither moves it nor sets it again.
+HANDLE FindArmedReminderNotification(LPCWSTR title, CString* dialogText = nullptr);
 
 // The leading decimal integer of a text (an optional sign, then digits); 0 when there is none.
 int ParseLeadingInt(const CString& text);

@@ -168,7 +168,7 @@ void CWorldClocksDlg::ChooseCity(int clock) {
 
 void CWorldClocksDlg::OfferReminderMove(int clock, bool moved) {
     CString text;
-    if (!FindReminderNotification(kReminderTitles[clock], &text)) return;
+    if (!FindArmedReminderNotification(kReminderTitles[clock], &text)) return;
     const int colon = text.Find(L':');
     const CString reminderCity = colon >= 0 ? text.Left(colon) : text;
     const CString newCity = m_cities.GetName(s_clockCity[clock]);
@@ -192,7 +192,8 @@ void CWorldClocksDlg::ChooseHomeCity() {
 
     HANDLE reminders[kReminderCount] = {};
     FindReminderNotifications(reminders);
-    const bool moveReminders = std::any_of(std::begin(reminders), std::end(reminders), [](HANDLE h) { return h; });
+    const bool moveReminders =
+        std::any_of(std::begin(reminders), std::end(reminders), [](HANDLE h) { return h && !ReminderHasGoneOff(h); });
     const HomeWeatherPlace place = FindHomeWeatherPlace(city);
 
     // The home city, its name, its reminders and its weather place land together or not at all:
@@ -288,7 +289,7 @@ bool CWorldClocksDlg::StoreReminderMoves(int clock, bool& refused) {
     // second showing of an hour the device's clock repeats, which the notification (set by the
     // reading alone) would raise an hour early: it is then left as it was, and the user told.
     const DWORD city = static_cast<DWORD>(cities[clock]);
-    refused = FindReminderNotification(kReminderTitles[clock]) &&
+    refused = FindArmedReminderNotification(kReminderTitles[clock]) &&
               ReminderTimingOf(m_cities, city, home, m_reminderTime[clock], m_reminderDate[clock]) ==
                   ReminderTiming::RepeatedReading;
     if (!refused)

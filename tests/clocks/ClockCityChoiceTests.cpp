@@ -296,6 +296,28 @@ TEST_F(ClockCityChoiceTest, AReminderIsOfferedTheOtherCityOfItsName) {
     EXPECT_EQ(ui::MessageBoxRecords()[0].text, L"Sydney:  09h00, 10/5/2027\n\nTo:\n\nSydney (Canada):  09h00, 10/5/2027");
 }
 
+// A reminder that went off is over: a new city for its clock offers no move and does not set
+// it again.
+TEST_F(ClockCityChoiceTest, AReminderThatWentOffIsNeitherOfferedAMoveNorSetAgain) {
+    WriteStandardClocks();
+    CreatePage();
+    SetReminder(2, Delhi, L"09:00", L"10/05/2027", L"Meet"); // 04:30 device time
+    device::SetDeviceClock("2027-05-10T05:00:00Z");
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    ASSERT_EQ(device::TakeDueNotifications(now).size(), 1u); // the device raises it
+    ui::ClearMessageBoxRecords();
+    ui::ScriptMessageBoxAnswers({IDYES, IDOK});
+    OpenList(2);
+    dt::PressKey(VK_DOWN); // London
+    dt::PressKey(VK_RETURN);
+    EXPECT_TRUE(ui::MessageBoxRecords().empty());
+    HANDLE reminder = FindReminderNotification(kReminderTitles[2]);
+    ASSERT_NE(reminder, nullptr);
+    EXPECT_TRUE(ReminderHasGoneOff(reminder)) << "not armed again";
+    EXPECT_EQ(Reminder(2).text.rfind(L"Delhi", 0), 0u);
+}
+
 TEST_F(ClockCityChoiceTest, ReminderFollowsItsClockWhenTheUserAgrees) {
     WriteStandardClocks();
     CreatePage();
