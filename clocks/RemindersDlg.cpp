@@ -428,13 +428,13 @@ void CRemindersDlg::OnPaint() {
     }
 
     ::SelectObject(hdc, m_hNameFont);
-    const CString home = noteBelow ? FitTextToWidth(&dc, m_strCityNames[0], right - noteWidth - 12) : m_strCityNames[0];
+    const CString home = noteBelow ? FitTextWithEllipsis(&dc, m_strCityNames[0], right - noteWidth - 12) : m_strCityNames[0];
     dc.TextOut(5, (sl ? 25 : 30) + y0, home);
     const int nameWidth = sl ? W / 2 - m_nUsable / 3 - 3 : W / 2 - 5;
     const int below = sl ? 1 : 5;
     const POINT names[4] = {{5, R}, {W / 2 + 5, R}, {5, R2}, {W / 2 + 5, R2}};
     for (int k = 1; k < kReminderCount; ++k)
-        dc.TextOut(names[k - 1].x, names[k - 1].y + below + y0, FitTextToWidth(&dc, m_strCityNames[k], nameWidth));
+        dc.TextOut(names[k - 1].x, names[k - 1].y + below + y0, FitTextWithEllipsis(&dc, m_strCityNames[k], nameWidth));
     ::SelectObject(hdc, oldFont);
 
     CPen dashed;

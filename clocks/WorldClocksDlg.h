@@ -102,6 +102,8 @@ public:
     int32_t m_fullRepaint = 1;
     CString m_timeText[kClockCount];
     CString m_dateText[kClockCount];
+    CString m_cityLabel[kClockCount];                  // CityNameOf's texts
+    int64_t m_cityLabelOf[kClockCount] = {-1, -1, -1, -1, -1}; // the cities they were read for
     bool m_syncLocalZone = false;
     time_t m_dstStart[kClockCount] = {};
     time_t m_dstEnd[kClockCount] = {};
@@ -158,7 +160,8 @@ private:
     // The reference a clock's texts are computed against: the home reference, or for the home
     // clock without zone synchronisation its own zone (the device's local time).
     void ClockReference(int clock, int& hours, int& minutes) const;
-    // The clock's city name: its list's text once filled, else the store's name.
+    // The clock's city as its list names it (a name more than one city has, with its country).
+    // Read from the store when the clock's city has changed, not at every paint.
     CString CityNameOf(int clock);
     // The zone state of one city clock (or of the home clock with zone synchronisation).
     void LoadOneClockZone(int clock, int year);

@@ -116,13 +116,13 @@ void CWorldClocksDlg::OnPaint() {
             x = g.W - (combo.right - combo.left) + 3;
         }
         // Whole when it fits; a name that would run past the icon column at the card's right end
-        // is shortened there, as it would otherwise leave the card and the screen.
-        dc.TextOut(x, g.HomeNameTop(), FitTextToWidth(&dc, CityNameOf(0), g.HomeNameRight() - x));
+        // is shortened there, with "...", as it would otherwise leave the card and the screen.
+        dc.TextOut(x, g.HomeNameTop(), FitTextWithEllipsis(&dc, CityNameOf(0), g.HomeNameRight() - x));
     }
     dc.SetTextColor(m_colour[COCN]);
     for (int clock = 1; clock < kClockCount; ++clock) {
         POINT p = g.CityNamePos(clock);
-        dc.TextOut(p.x, p.y, FitTextToWidth(&dc, CityNameOf(clock), g.CityNameWidth()));
+        dc.TextOut(p.x, p.y, FitTextWithEllipsis(&dc, CityNameOf(clock), g.CityNameWidth()));
     }
 
     if (fontSelected) dc.SelectObject(oldFont);

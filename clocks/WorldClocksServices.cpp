@@ -117,8 +117,14 @@ BOOL CWorldClocksDlg::PreTranslateMessage(MSG* pMsg) {
     return CDialog::PreTranslateMessage(pMsg);
 }
 
-// The clock's city as its list names it: a name more than one city has comes with its country.
-CString CWorldClocksDlg::CityNameOf(int clock) { return CityListLabel(m_cities, s_clockCity[clock]); }
+CString CWorldClocksDlg::CityNameOf(int clock) {
+    const DWORD city = s_clockCity[clock];
+    if (m_cityLabelOf[clock] != static_cast<int64_t>(city)) {
+        m_cityLabel[clock] = CityListLabel(m_cities, city);
+        m_cityLabelOf[clock] = city;
+    }
+    return m_cityLabel[clock];
+}
 
 CString CWorldClocksDlg::GetClockCityName(int clock) {
     if (clock < 0 || clock >= kClockCount) return CString();

@@ -190,6 +190,21 @@ CString FitTextToWidth(CDC* dc, const CString& text, int width) {
     return FitTextToWidth(dc ? dc->GetSafeHdc() : nullptr, text, width);
 }
 
+CString FitTextWithEllipsis(HDC dc, const CString& text, int width) {
+    auto extent = [dc](const CString& t) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, t, t.GetLength(), &size);
+        return static_cast<int>(size.cx);
+    };
+    if (!dc || extent(text) < width) return text;
+    const CString ellipsis(L"...");
+    return FitTextToWidth(dc, text, width - extent(ellipsis)) + ellipsis;
+}
+
+CString FitTextWithEllipsis(CDC* dc, const CString& text, int width) {
+    return FitTextWithEllipsis(dc ? dc->GetSafeHdc() : nullptr, text, width);
+}
+
 void AdjustComboDropHeight(CComboBox* combo, int n) {
     AdjustComboDropHeight(combo ? combo->GetSafeHwnd() : nullptr, n);
 }

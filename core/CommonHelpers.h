@@ -67,6 +67,10 @@ bool IsBlankText(LPCWSTR text);
 // The text with characters dropped from its end until its extent in the DC is below width.
 CString FitTextToWidth(HDC dc, const CString& text, int width);
 CString FitTextToWidth(CDC* dc, const CString& text, int width);
+// The text whole when its extent is below width, else cut to end in "..." within it, so that a
+// shortened name reads as shortened ("Sydney (Ca...") rather than as another name.
+CString FitTextWithEllipsis(HDC dc, const CString& text, int width);
+CString FitTextWithEllipsis(CDC* dc, const CString& text, int width);
 
 // Sizes a combo box so that its drop-down list shows n items.
 void AdjustComboDropHeight(HWND combo, int n);

@@ -414,10 +414,7 @@ void CWorldMapPanel::OnPaint() {
             dc.SelectObject(&m_smallBoldFont);
             top += (mediumHeight - dc.GetTextExtent(CString(L"Ag")).cy) / 2;
         }
-        CString shown = m_cityName;
-        if (dc.GetTextExtent(shown).cx >= room)
-            shown = FitTextToWidth(&dc, m_cityName, room - dc.GetTextExtent(CString(L"...")).cx) + L"...";
-        dc.TextOut(d + 5, top, shown);
+        dc.TextOut(d + 5, top, FitTextWithEllipsis(&dc, m_cityName, room));
     }
 
     // Night shadow.

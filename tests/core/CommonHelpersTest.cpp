@@ -157,6 +157,12 @@ TEST(FitText, DropsCharactersUntilTheTextIsNarrower) {
     EXPECT_EQ(FitTextToWidth(dc, text, 0), L"");
     EXPECT_EQ(FitTextToWidth(dc, text, -5), L"");
     EXPECT_EQ(FitTextToWidth(dc, L"", 50), L"");
+    // With "...": whole when it fits, else cut to end in "..." inside the width.
+    EXPECT_EQ(FitTextWithEllipsis(dc, text, width(text) + 1), text);
+    const CString cut = FitTextWithEllipsis(dc, text, 60);
+    EXPECT_EQ(cut.Right(3), L"...");
+    EXPECT_LT(width(cut), 60);
+    EXPECT_EQ(text.Find(cut.Left(cut.GetLength() - 3)), 0);
     SelectObject(dc, old);
     DeleteObject(font);
     DeleteDC(dc);
