@@ -2,7 +2,7 @@
 
 #include "core/BuiltInUnitTable.h"
 #include "core/RegistryKey.h"
-#include "core/StorageFaults.h"
+#include "platform/framework/CeDb.h"
 
 #include <cwchar>
 
@@ -24,8 +24,9 @@ void CConvertersDb::CorrectBuiltInFactors() {
     CRegistryKey registry;
     if (registry.ReadDword(HKEY_LOCAL_MACHINE, L"Jorvana", kUnitsRevisionValue) >= kUnitsRevision) return;
     // The rewrites and the note that they were made are kept together: a store that could not
-    // take them is tried again at the next opening.
-    StoreWritesAllOrNothing([&] {
+    // take them is tried again at the next opening. Nobody asked for them, so a store that
+    // refuses them (full, held) is not told as a change the user lost: the old factor stays.
+    CCeDBDatabase::AllOrNothing([&] {
         for (DWORD i = 0;; ++i) {
             const CString category = GetCategory(i);
             if (category.IsEmpty()) break;

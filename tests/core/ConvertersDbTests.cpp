@@ -7,6 +7,8 @@
 #include "core/ConvertersDb.h"
 #include "core/CoreMessages.h"
 #include "core/RegistryKey.h"
+#include "platform/ui/MessageBox.h"
+#include "support/FileSizeLimit.h"
 
 #include <cwchar>
 #include <map>
@@ -165,6 +167,16 @@ TEST_F(ConvertersDb, TheOldStatuteMileIsCorrectedOnceAndUserEditsStay) {
         EXPECT_EQ(mile(fresh)[0].factor, L"1609.344");
     }
     makeOld(L"1609");
+    {
+        // On a device with no room the correction waits, unsaid (nobody asked for it).
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK});
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        CConvertersDb db;
+        db.Open();
+        EXPECT_EQ(mile(db).at(0).factor, L"1609");
+        EXPECT_TRUE(device::ui::MessageBoxRecords().empty());
+    }
     {
         CConvertersDb db;
         db.Open();
