@@ -5,7 +5,7 @@
 // three converter columns in currs.lst (order of names, letter case ignored).
 // Written by scripts/data/gen_lists.py together with those lists; regenerate
 // rather than edit, or the positions stop matching the lists.
-// Lists of 2026, tzdata 2025b.
+// Lists of 2027, tzdata 2026f.
 
 namespace shipped {
 

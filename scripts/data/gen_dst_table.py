@@ -1,5 +1,6 @@
 """The clock table of the daylight-saving tests (tests/clocks/DstChangeTable.txt),
-from the system tzdata through Python's zoneinfo.
+from the carried tzdata (scripts/data/tzdata/tzdata.zi, compiled with zic: see
+tzsource.py) through Python's zoneinfo.
 
 For every city of data/cities.lst that has a daylight-saving rule, used as the
 home city on a device in the city's own zone, it lists the instants one minute
@@ -17,7 +18,7 @@ the same weekday of its month. A zone whose changes of a following year that
 reading does not give (its rule moves by another calendar) is left out for that
 year and named in the table's head. The zones whose windows the program reads
 year by year from data/dstyears.lst (written by gen_lists.py with the list)
-are listed in every year from the rule year to SCHEDULED_THROUGH, so that the
+are listed in every year from their entry's first year to SCHEDULED_THROUGH, so that the
 tests hold the program's reading of that file against tzdata. Deterministic:
 the same list, per-year file and tzdata give the same file. --check compares instead of writing and exits 1 when the
 file is not current.
@@ -26,13 +27,14 @@ file is not current.
 """
 
 import datetime as dt
+import functools
 import os
 import sys
-from zoneinfo import ZoneInfo
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from datacommon import DATA, REPO, fail, run_main  # noqa: E402
+import tzsource  # noqa: E402
 import zonerules  # noqa: E402
 
 TABLE = os.path.join(REPO, "tests", "clocks", "DstChangeTable.txt")
@@ -71,18 +73,20 @@ def read_cities(path):
 
 
 def read_scheduled_zones(path):
-    """The zones that the per-year file gives windows for (the first field of each entry)."""
+    """The zones that the per-year file gives windows for (the first field of each entry), each
+    with the entry's first year."""
     try:
         with open(path, encoding="latin-1", newline="") as f:
             lines = f.read().split("\n")
     except OSError:
-        return set()
-    zones = set()
+        return {}
+    zones = {}
     for line in lines[2:]:
         if line == ">":
             break
         if line:
-            zones.update(line.split(";")[0].split(","))
+            fields = line.split(";")
+            zones.update((zone, int(fields[2])) for zone in fields[0].split(","))
     return zones
 
 
@@ -94,8 +98,13 @@ def offset_minutes(hhmm):
     return sign * (abs(hhmm) // 100 * 60 + abs(hhmm) % 100)
 
 
+@functools.lru_cache(maxsize=None)
+def tz(name):
+    return tzsource.zone(name)
+
+
 def offset_at(zone, t):
-    return dt.datetime.fromtimestamp(t, ZoneInfo(zone)).utcoffset()
+    return dt.datetime.fromtimestamp(t, tz(zone)).utcoffset()
 
 
 def changes(zone, year):
@@ -123,7 +132,7 @@ def changes(zone, year):
 
 
 def clock_texts(zone, t):
-    local = dt.datetime.fromtimestamp(t, ZoneInfo(zone))
+    local = dt.datetime.fromtimestamp(t, tz(zone))
     return f"{local:%H:%M:%S} {local:%d/%m}"
 
 
@@ -140,14 +149,16 @@ def build(year, cities, scheduled=None):
         scheduled = read_scheduled_zones(SCHEDULES)
     rows, left_out, known = [], {}, {}
     years = range(year, year + 1 + FOLLOWING_YEARS)
-    scheduled_years = range(year, max(year + 1 + FOLLOWING_YEARS, SCHEDULED_THROUGH + 1))
+    through = max(year + FOLLOWING_YEARS, SCHEDULED_THROUGH)
     listed = set()
     for zone, name, country, shift, offset, rule in cities:
         if shift == 0:
             continue
         if zone in scheduled:
             listed.add(zone)
-        for y in (scheduled_years if zone in scheduled else years):
+        # A zone of the per-year file from the entry's first year (the year before the list's
+        # serves a device still in it).
+        for y in (range(min(year, scheduled[zone]), through + 1) if zone in scheduled else years):
             if (zone, y) not in known:
                 zone_changes = changes(zone, y)
                 if not zone_changes and y == year:
@@ -169,9 +180,9 @@ def build(year, cities, scheduled=None):
                     rows.append(";".join([f"{name}:{country}", zone, stamp] + texts))
     header = [
         f"# Clock texts at the clock changes of {years[0]} to {years[-1]}"
-        + (f" ({', '.join(sorted(listed))}: to {scheduled_years[-1]}, windows by year from data/dstyears.lst)"
-           if listed else "")
-        + ", from tzdata through zoneinfo: home city;",
+        + (f" ({', '.join(f'{z}: {min(year, scheduled[z])} to {through}' for z in sorted(listed))}, "
+           "windows by year from data/dstyears.lst)" if listed else "")
+        + f", from tzdata {tzsource.version(tzsource.source())} through zoneinfo: home city;",
         "# device zone; UTC instant; then time and date of " + ", ".join(f"{n}:{c}" for _, n, c in CLOCKS) + ".",
         "# Left out, their changes moving by another calendar than the rule's weekdays: "
         + (", ".join(f"{z} {' '.join(map(str, sorted(ys)))}" for z, ys in sorted(left_out.items())) or "none")

@@ -5,9 +5,13 @@ data/feed/, and core/ShippedDefaults.h with the list positions of the
 first-run defaults.
 
 Sources: the npm package city-timezones (scripts/data/package.json; run
-`npm install` in scripts/data first), the system tzdata, Debian's iso-codes.
+`npm install` in scripts/data first), the tzdata carried in
+scripts/data/tzdata/tzdata.zi (never the machine's), Debian's iso-codes.
 
-    /usr/bin/python3 scripts/data/gen_lists.py [--year YYYY]
+    /usr/bin/python3 scripts/data/gen_lists.py [--year YYYY] [--tzdata FILE]
+
+--tzdata makes the lists from another tzdata.zi and carries it: the file is
+copied over scripts/data/tzdata/tzdata.zi together with the lists.
 
 Every output is checked against its format before anything is written, and
 all files are replaced together (temporary file and rename)."""
@@ -19,8 +23,10 @@ import json
 import os
 import time
 
+import datacommon
 from datacommon import (DATA, NODE_MODULES, REPO, AtomicWriter, fail,
                         require_file, run_main, to_ascii)
+import tzsource
 import zonerules
 from currencies import RATE_DATE, RATE_NOTE, UNITS_PER_USD, SUPPLEMENT, LEFT_OUT
 
@@ -175,7 +181,11 @@ def build_schedules(ordered, zones, unfit, year):
     used = sorted({c["zone"] for c in ordered} & set(unfit))
     entries, not_written = [], {}
     for zone in used:
-        sched = zonerules.schedule(zones[zone], year)
+        # From the year before the list's, for a device still in it; from the list's year when
+        # tzdata's year before cannot be written as windows (a new standard offset).
+        sched = zonerules.schedule(zones[zone], year, year - 1)
+        if sched.reason:
+            sched = zonerules.schedule(zones[zone], year)
         if sched.reason:
             not_written[zone] = sched.reason
             continue
@@ -204,11 +214,11 @@ def build_schedules(ordered, zones, unfit, year):
 
 
 def verify_schedule(zy, sched, year):
-    """Every hour from the rule year to the schedule's last year: the offset the windows give
+    """Every hour from the schedule's first year to its last: the offset the windows give
     equals tzdata's."""
     zonerules._use_zone(zy.zone)
     std = zy.std_minutes * 60
-    t = calendar.timegm((year, 1, 1, 0, 0, 0)) - std
+    t = calendar.timegm((sched.first, 1, 1, 0, 0, 0)) - std
     end = calendar.timegm((sched.last + 1, 1, 1, 0, 0, 0)) - std
     epoch = dt.datetime(1970, 1, 1)
     while t < end:
@@ -539,24 +549,20 @@ inline constexpr unsigned long kCurrencyCount = {len(currs)};
     return text, summary
 
 
-def tz_version():
-    for path in ("/usr/share/zoneinfo/tzdata.zi",):
-        try:
-            with open(path, encoding="ascii") as f:
-                first = f.readline().strip()
-            if first.startswith("# version"):
-                return first.split()[-1]
-        except OSError:
-            pass
-    fail("cannot tell the tzdata version (/usr/share/zoneinfo/tzdata.zi missing)")
-
-
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--year", type=int, default=dt.date.today().year,
                     help="year whose daylight-saving dates the city rules hold (default: this year)")
+    ap.add_argument("--tzdata", metavar="FILE",
+                    help="tzdata.zi to make the lists from, carried with them from then on "
+                         "(default: the carried scripts/data/tzdata/tzdata.zi)")
     args = ap.parse_args()
-    tzv = tz_version()
+    if args.tzdata:
+        tzsource.use(require_file(args.tzdata, "a tzdata.zi"))
+    tzv = tzsource.version(tzsource.source())
+    tzsource.folder()  # compiles it now: a file zic refuses stops the run here
+    if datacommon.unidecode is None:
+        fail("python3-unidecode is missing: city names would be folded to ASCII differently")
     cities = load_cities()
     zones, left_out, unfit = analyse_zones(cities, args.year)
     chosen = choose_cities(cities, zones)
@@ -567,6 +573,9 @@ def main():
     currs = build_currencies()
 
     out = AtomicWriter()
+    if os.path.abspath(tzsource.source()) != os.path.abspath(tzsource.CARRIED):
+        with open(tzsource.source(), "rb") as f:
+            out.add(tzsource.CARRIED, f.read())
     out.add(os.path.join(DATA, "cities.lst"), lst)
     out.add(os.path.join(DATA, "dstyears.lst"), build_dstyears(schedules, args.year, tzv))
     out.add(os.path.join(DATA, "cities.wet"), build_cities_wet(places))

@@ -56,9 +56,13 @@ def main():
     test = os.path.join(build, "tests", "skins", "tests_skins")
     if not os.access(test, os.X_OK):
         fail(f"{test} is not built (cmake --build {build} --target tests_skins)")
+    # The carried tzdata the build compiled, as the tests read it, whatever the machine has.
+    tzdir = os.path.join(build, "tzdata")
+    if not os.path.isfile(os.path.join(tzdir, ZONE)):
+        fail(f"{tzdir} holds no {ZONE} (cmake --build {build})")
     with tempfile.TemporaryDirectory(prefix="jorvana-pictures-") as shots:
         env = dict(os.environ, DEVICE_DISPLAY="headless", DEVICE_CLOCK=CLOCK, DEVICE_TZ=ZONE,
-                   DEVICE_NETWORK="off", JORVANA_TEST_OUTPUT=shots)
+                   DEVICE_NETWORK="off", JORVANA_TEST_OUTPUT=shots, TZDIR=tzdir)
         run = subprocess.run([test, "--gtest_filter=SkinnedTabsTest.*"], env=env,
                              capture_output=True, text=True)
         if run.returncode != 0:

@@ -1,5 +1,6 @@
 """Standard offset and daylight-saving rule of an IANA zone for one year, read
-from the system tzdata through the C library (TZ + localtime).
+from the generators' tzdata (tzsource: the carried tzdata.zi compiled with zic)
+through the C library (TZ naming the zone's file + localtime).
 
 The program's rule is "shift:start day:start hour:end day:end hour", day
 numbers counted from 1 January = 1 and hours in the city's standard time;
@@ -29,9 +30,7 @@ import datetime as dt
 import os
 import time
 
-from datacommon import fail
-
-ZONEINFO = "/usr/share/zoneinfo"
+import tzsource
 
 
 def _offset_at(t):
@@ -40,10 +39,8 @@ def _offset_at(t):
 
 
 def _use_zone(zone):
-    path = os.path.join(ZONEINFO, zone)
-    if not zone or zone.startswith("/") or ".." in zone or not os.path.isfile(path):
-        fail(f"zone {zone!r} has no tzdata file under {ZONEINFO}")
-    os.environ["TZ"] = zone
+    # ":" and a full path: the C library reads that file, whatever TZDIR says.
+    os.environ["TZ"] = ":" + tzsource.zone_file(zone)
     time.tzset()
 
 
@@ -116,14 +113,20 @@ def analyse(zone, year):
         if isdst:
             return ZoneYear(zone, None, None, "daylight saving all year")
         return _checked(ZoneYear(zone, std // 60, None))
-    if len(inside) != 2:
+    if len(inside) == 1 and inside[0][2][1] == 1 and inside[0][3][1] == 0 and inside[0][2][0] > std:
+        # Summer time that began in an earlier year ends in this one: the year's window opens
+        # at its first hour (Cuba's summer of 2026 runs to November 2027).
+        _, e_local, s_after, _ = inside[0]
+        s_local = dt.datetime(year, 1, 1)
+    elif len(inside) != 2:
         return ZoneYear(zone, None, None, f"{len(inside)} changes in {year}")
-    into = [c for c in inside if c[3][1] == 1]
-    outof = [c for c in inside if c[3][1] == 0]
-    if len(into) != 1 or len(outof) != 1:
-        return ZoneYear(zone, None, None, "changes are not one start and one end of daylight saving")
-    _, s_local, _, s_after = into[0]
-    _, e_local, _, _ = outof[0]
+    else:
+        into = [c for c in inside if c[3][1] == 1]
+        outof = [c for c in inside if c[3][1] == 0]
+        if len(into) != 1 or len(outof) != 1:
+            return ZoneYear(zone, None, None, "changes are not one start and one end of daylight saving")
+        _, s_local, _, s_after = into[0]
+        _, e_local, _, _ = outof[0]
     shift_seconds = s_after[0] - std
     if shift_seconds == 0 or shift_seconds % 3600:
         return ZoneYear(zone, None, None, f"shift of {shift_seconds // 60} minutes")
@@ -276,41 +279,47 @@ class Schedule:
         self.reason = reason  # why the zone's windows cannot be written, else None
 
 
-def schedule(zy, year):
-    """The zone's daylight-saving windows one by one as tzdata has them, in its
-    standard time, from the rule year through the last year in which tzdata
-    has a change (SCHEDULE_THROUGH at least). Each window is the time at the
-    standard offset plus the rule's shift; every other offset, and a change
-    off the whole hour, leave the zone without a schedule (reason)."""
+def schedule(zy, year, first=None):
+    """The zone's daylight-saving windows one by one as tzdata has them, in its standard time,
+    from 1 January of the first year (the rule year unless given; the year before it serves a
+    device still in that year) through the last year in which tzdata has a change
+    (SCHEDULE_THROUGH at least). Each window is the time at the standard offset plus the
+    rule's shift; every other offset, and a change off the whole hour, leave the zone without
+    a schedule (reason). A window that runs into the rule year while the rule's own window of
+    that year opens at its first hour is cut there in two, so that the rule finds its window."""
+    first = year if first is None else first
     shift = zy.rule[0]
     std = zy.std_minutes * 60
     summer = std + shift * 3600
     epoch = dt.datetime(1970, 1, 1)
-    # From a year early, so that a window still open at the rule year's start is found whole.
-    lo = calendar.timegm((year - 1, 1, 1, 0, 0, 0)) - std
+    # From a year early, so that a window still open at the first year's start is found whole.
+    lo = calendar.timegm((first - 1, 1, 1, 0, 0, 0)) - std
     hi = calendar.timegm((year + SCHEDULE_SEARCH_YEARS, 1, 1, 0, 0, 0)) - std
     _use_zone(zy.zone)
     if time.localtime(lo).tm_gmtoff != std:
-        return Schedule(zy.zone, shift, year, year, [], f"not at standard time on 1 January {year - 1}")
+        return Schedule(zy.zone, shift, first, year, [], f"not at standard time on 1 January {first - 1}")
     changes = _offsets_between(zy.zone, lo, hi)
     windows, opened = [], None
     for at, offset in changes:
         local = epoch + dt.timedelta(seconds=at + std)
         if offset not in (std, summer):
-            return Schedule(zy.zone, shift, year, year, [], f"offset of {offset // 60} min at {local}")
+            return Schedule(zy.zone, shift, first, year, [], f"offset of {offset // 60} min at {local}")
         if local.minute or local.second:
-            return Schedule(zy.zone, shift, year, year, [], f"change at {local:%H:%M:%S} standard time")
+            return Schedule(zy.zone, shift, first, year, [], f"change at {local:%H:%M:%S} standard time")
         if offset == summer:
             opened = local
         else:
             windows.append((opened, local))
             opened = None
     if opened is not None:
-        return Schedule(zy.zone, shift, year, year, [], f"window opened {opened} never closes")
+        return Schedule(zy.zone, shift, first, year, [], f"window opened {opened} never closes")
     last = max([SCHEDULE_THROUGH] + [end.year for _, end in windows])
-    start_of_year = dt.datetime(year, 1, 1)
-    windows = [w for w in windows if w[1] > start_of_year]
-    return Schedule(zy.zone, shift, year, last, windows)
+    windows = [w for w in windows if w[1] > dt.datetime(first, 1, 1)]
+    cut = dt.datetime(year, 1, 1)
+    if window_bounds(zy.rule, year, year)[0] == cut:
+        windows = [part for start, end in windows
+                   for part in (((start, cut), (cut, end)) if start < cut < end else ((start, end),))]
+    return Schedule(zy.zone, shift, first, last, windows)
 
 
 def schedule_open(sched, local):

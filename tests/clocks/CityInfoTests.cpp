@@ -178,46 +178,50 @@ TEST_F(ClockCityInfoTest, InsideTheWindowTheShiftIsAddedAndNamed) {
     EXPECT_EQ(inside.rule.Left(6), CString(L"1:110:"));
 }
 
-// Casablanca's pause follows Ramadan, which no weekday of the list's year gives in later years:
-// its windows come year by year from dstyears.lst (tzdata: 23 January - 5 March 2028, 30
-// December 2029 - 10 February 2030). Without that file, or with a damaged one, the rule reads as
-// before: its bounds moved to the same weekdays.
-TEST_F(ClockDialogTest, AMoroccanCitysWindowInALaterYearIsTzdatasAndWithoutThePerYearFileTheMovedOne) {
+// Cuba's summer of 2026 runs to 7 November 2027, so the rule of the list's year opens on
+// 1 January and no weekday gives its later windows: they come year by year from dstyears.lst
+// (tzdata: 12 March - 5 November 2028). Without that file, or with a damaged one, the rule reads
+// as before: its bounds moved to the same weekdays.
+TEST_F(ClockDialogTest, ACubanCitysWindowInAnotherYearIsTzdatasAndWithoutThePerYearFileTheMovedOne) {
     const std::string data = JORVANA_DATA_DIR;
     testsupport::CopyToDevice(data + "/cities.lst", testsupport::InProgramFolder(L"cities.lst"));
-    auto casablanca = [](const char* clock) {
+    auto havana = [](const char* clock) {
         device::SetDeviceClock(clock);
         CCitiesDb cities;
         cities.Open();
-        EXPECT_TRUE(cities.FindCity(L"Casablanca:Morocco"));
+        EXPECT_TRUE(cities.FindCity(L"Havana:Cuba"));
         return BuildClockCityFacts(cities, cities.GetCurrentIndex(), 0, 0);
     };
-    // No file: the moved window, the city wrongly outside it.
-    ClockCityFacts facts = casablanca("2028-02-01T12:00:00Z");
-    EXPECT_EQ(facts.period, L"20/2/2028 - 26/3/2028");
-    EXPECT_EQ(facts.observing, L"Not observing now");
+    // No file: the moved window, the city wrongly inside it.
+    ClockCityFacts facts = havana("2028-02-01T12:00:00Z");
+    EXPECT_EQ(facts.period, L"7/1/2028 - 5/11/2028");
+    EXPECT_EQ(facts.observing, L"Observing now");
     // A file cut short, or with one field that is no number, is not used at all.
     std::ifstream in(data + "/dstyears.lst", std::ios::binary);
     const std::string shipped((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_GT(shipped.size(), 100u);
+    const size_t field = shipped.find(";2028:72:");
+    ASSERT_NE(field, std::string::npos);
     for (const std::string& damaged :
-         {shipped.substr(0, shipped.size() / 2),
-          std::string(shipped).replace(shipped.find(";2027:38:"), 9, ";2027:3x:")}) {
+         {shipped.substr(0, shipped.size() / 2), std::string(shipped).replace(field, 9, ";2028:7x:")}) {
         testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"dstyears.lst"), damaged);
-        EXPECT_EQ(casablanca("2028-02-01T12:00:00Z").period, L"20/2/2028 - 26/3/2028");
+        EXPECT_EQ(havana("2028-02-01T12:00:00Z").period, L"7/1/2028 - 5/11/2028");
     }
 
     testsupport::WriteDeviceFile(testsupport::InProgramFolder(L"dstyears.lst"), shipped);
-    facts = casablanca("2028-02-01T12:00:00Z");
-    EXPECT_EQ(facts.period, L"23/1/2028 - 5/3/2028");
-    EXPECT_EQ(facts.observing, L"Observing now");
-    EXPECT_EQ(facts.currentOffset, L"0");
-    EXPECT_NE(facts.summary.Find(L"\nDST start/end: 23/1/2028 - 5/3/2028\n"), -1);
-    // After the year's pause the next one, which opens at the year's end.
-    facts = casablanca("2029-08-01T12:00:00Z");
-    EXPECT_EQ(facts.period, L"30/12/2029 - 10/2/2030");
+    facts = havana("2028-02-01T12:00:00Z");
+    EXPECT_EQ(facts.period, L"12/3/2028 - 5/11/2028");
     EXPECT_EQ(facts.observing, L"Not observing now");
-    EXPECT_EQ(facts.currentOffset, L"1");
+    EXPECT_EQ(facts.currentOffset, L"-5");
+    EXPECT_NE(facts.summary.Find(L"\nDST start/end: 12/3/2028 - 5/11/2028\n"), -1);
+    // The year before the list's, after 8 March, and the list's year up to 7 November: summer time.
+    for (const char* clock : {"2026-12-11T20:00:00Z", "2027-11-07T04:59:00Z"}) {
+        facts = havana(clock);
+        EXPECT_EQ(facts.observing, L"Observing now") << clock;
+        EXPECT_EQ(facts.currentOffset, L"-4") << clock;
+    }
+    facts = havana("2027-11-07T05:01:00Z");
+    EXPECT_EQ(facts.currentOffset, L"-5");
+    EXPECT_EQ(facts.period, L"1/1/2027 - 7/11/2027");
 }
 
 TEST(ClockDateFromTextTest, TakesTheYearOnlyFromADateThatHasOne) {

@@ -152,16 +152,20 @@ TEST_F(DstRuleTest, PerYearWindowsBelongOnlyToTheirZonesShippedRuleAndAWholeFile
     ASSERT_EQ(list.size(), 1u);
     EXPECT_GE(list[0]->lastYear, 2037);
 
-    const DstRuleFields casablanca = ParseDstRule(L"-1:46:3:81:3", 2026, &list);
-    ASSERT_TRUE(casablanca.schedule);
-    // 2027: tzdata's 7 February - 14 March, where the moved weekdays give 21 February - 28 March.
-    const DstWindow window = GetDstWindow(casablanca, 2027);
-    EXPECT_EQ(window.start, CivilTime(2027, 2, 7, 3));
-    EXPECT_EQ(window.end, CivilTime(2027, 3, 14, 3));
-    EXPECT_EQ(GetDstWindow(ParseDstRule(L"-1:46:3:81:3", 2026), 2027).start, CivilTime(2027, 2, 21, 3));
-    for (LPCWSTR edited : {L"-1:47:3:81:3", L"-1:46:3:81:4", L"1:46:3:81:3", L"1:88:1:298:1"})
-        EXPECT_FALSE(ParseDstRule(edited, 2026, &list).schedule) << edited;
-    EXPECT_FALSE(ParseDstRule(L"-1:46:3:81:3", 0, &list).schedule);
+    // Cuba's rule of 2027: its summer of 2026 goes on from 1 January to 7 November.
+    const DstRuleFields havana = ParseDstRule(L"1:1:0:311:0", 2027, &list);
+    ASSERT_TRUE(havana.schedule);
+    // 2028: tzdata's 12 March - 5 November, where the moved weekdays give 7 January - 5 November.
+    const DstWindow window = GetDstWindow(havana, 2028);
+    EXPECT_EQ(window.start, CivilTime(2028, 3, 12, 0));
+    EXPECT_EQ(window.end, CivilTime(2028, 11, 5, 0));
+    EXPECT_EQ(GetDstWindow(ParseDstRule(L"1:1:0:311:0", 2027), 2028).start, CivilTime(2028, 1, 7, 0));
+    // The year before the list's: the summer that began on 8 March 2026 is open at its end.
+    EXPECT_TRUE(GetDstWindowAt(havana, CivilTime(2026, 12, 11, 15)).Contains(CivilTime(2026, 12, 11, 15)));
+    EXPECT_FALSE(GetDstWindowAt(havana, CivilTime(2026, 3, 7, 23)).Contains(CivilTime(2026, 3, 7, 23)));
+    for (LPCWSTR edited : {L"1:2:0:311:0", L"1:1:0:311:1", L"-1:1:0:311:0", L"1:67:0:305:0"})
+        EXPECT_FALSE(ParseDstRule(edited, 2027, &list).schedule) << edited;
+    EXPECT_FALSE(ParseDstRule(L"1:1:0:311:0", 0, &list).schedule);
 
     for (size_t cut = 0; cut + 1 < shipped.size(); cut += 7)
         EXPECT_TRUE(dstmath::ParseSchedules(shipped.substr(0, cut)).empty()) << cut;

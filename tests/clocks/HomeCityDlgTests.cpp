@@ -12,6 +12,7 @@
 #include "support/FreshDevice.h"
 
 #include <filesystem>
+#include <tuple>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -123,11 +124,16 @@ TEST_F(HomeCityDlgTest, TheShippedListProposesACityOfTheDevicesClock) {
     ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
     std::filesystem::create_directories(host.parent_path());
     std::filesystem::copy_file(std::filesystem::path(JORVANA_DATA_DIR) / "cities.lst", host);
-    // A zone the list names by its old name, one it names by the new, and UTC, which no city has.
-    device::SetDeviceClock("2026-07-15T12:00:00Z");
-    for (const auto& [zone, city] :
-         {std::pair{"America/Nuuk", L"Nuuk:Greenland"}, std::pair{"Europe/Kiev", L"Kyiv:Ukraine"},
-          std::pair{"Etc/UTC", L"Abidjan:Ivory Coast"}}) {
+    // A zone the list names by its old name, one it names by the new, and UTC, which no city has;
+    // zones whose summer offset stays all year from the autumn of 2026 (Vancouver's UTC-7,
+    // Morocco's UTC+0), in the winter after.
+    for (const auto& [clock, zone, city, text] :
+         {std::tuple{"2026-07-15T12:00:00Z", "America/Nuuk", L"Nuuk:Greenland", L"Nuuk"},
+          std::tuple{"2026-07-15T12:00:00Z", "Europe/Kiev", L"Kyiv:Ukraine", L"Kyiv"},
+          std::tuple{"2026-07-15T12:00:00Z", "Etc/UTC", L"Abidjan:Ivory Coast", L"Abidjan"},
+          std::tuple{"2026-12-11T20:00:00Z", "America/Vancouver", L"Vancouver:Canada", L"Vancouver (Canada)"},
+          std::tuple{"2026-12-11T20:00:00Z", "Africa/Casablanca", L"Casablanca:Morocco", L"Casablanca"}}) {
+        device::SetDeviceClock(clock);
         ASSERT_TRUE(device::SetDeviceZone(zone));
         CString shown;
         const int32_t result = Run([&](CHomeCityDlg& dlg) {
@@ -137,7 +143,7 @@ TEST_F(HomeCityDlgTest, TheShippedListProposesACityOfTheDevicesClock) {
         CCitiesDb db;
         db.Open();
         EXPECT_EQ(std::wstring(db.GetName(result) + L":" + db.GetCountry(result)), city) << zone;
-        EXPECT_EQ(std::wstring(shown), std::wstring(city).substr(0, std::wstring(city).find(L':'))) << zone;
+        EXPECT_EQ(std::wstring(shown), text) << zone;
     }
     device::SetDeviceClock("");
 }

@@ -323,35 +323,35 @@ protected:
 };
 
 TEST_F(ShippedListReminderTest, InTheYearAfterTheListsYearRemindersAreDueWhenTzdataSays) {
-    device::SetDeviceClock("2027-01-15T12:00:00Z");
+    device::SetDeviceClock("2028-01-15T12:00:00Z");
     const ReminderHome home = ReadReminderHome(m_db, m_reg);
     struct Case {
         LPCWSTR city;
         const char* zone;
         int day, month, hour, minute;
     };
-    // Each side of the US changes (14 March, 7 November 2027), Sydney's end (4 April), the EU's
-    // (31 October) and Auckland's start (26 September); Casablanca's pause (7 February - 14
-    // March), which the moved weekdays would put at 21 February - 28 March; all in 2027.
+    // Each side of the US changes (12 March, 5 November 2028), Sydney's end (2 April), the EU's
+    // (29 October) and Auckland's start (24 September); Havana's summer (12 March - 5
+    // November), which the moved weekdays would open on 7 January; all in 2028.
     const Case cases[] = {{L"Chicago:United States of America", "America/Chicago", 10, 3, 9, 0},
                           {L"Chicago:United States of America", "America/Chicago", 15, 3, 9, 0},
-                          {L"New York:United States of America", "America/New_York", 30, 10, 21, 30},
-                          {L"New York:United States of America", "America/New_York", 5, 11, 9, 0},
-                          {L"New York:United States of America", "America/New_York", 8, 11, 9, 0},
+                          {L"New York:United States of America", "America/New_York", 28, 10, 21, 30},
+                          {L"New York:United States of America", "America/New_York", 3, 11, 9, 0},
+                          {L"New York:United States of America", "America/New_York", 6, 11, 9, 0},
+                          {L"Sydney:Australia", "Australia/Sydney", 1, 4, 9, 0},
                           {L"Sydney:Australia", "Australia/Sydney", 3, 4, 9, 0},
-                          {L"Sydney:Australia", "Australia/Sydney", 5, 4, 9, 0},
+                          {L"Auckland:New Zealand", "Pacific/Auckland", 23, 9, 12, 0},
                           {L"Auckland:New Zealand", "Pacific/Auckland", 25, 9, 12, 0},
-                          {L"Auckland:New Zealand", "Pacific/Auckland", 27, 9, 12, 0},
+                          {L"Berlin:Germany", "Europe/Berlin", 25, 3, 12, 0},
                           {L"Berlin:Germany", "Europe/Berlin", 27, 3, 12, 0},
-                          {L"Berlin:Germany", "Europe/Berlin", 29, 3, 12, 0},
-                          {L"Casablanca:Morocco", "Africa/Casablanca", 10, 2, 12, 0},
-                          {L"Casablanca:Morocco", "Africa/Casablanca", 20, 3, 12, 0}};
+                          {L"Havana:Cuba", "America/Havana", 10, 2, 12, 0},
+                          {L"Havana:Cuba", "America/Havana", 15, 3, 12, 0}};
     for (const Case& c : cases) {
         CString time, date;
         time.Format(L"%02d:%02d", c.hour, c.minute);
-        date.Format(L"%02d/%02d/2027", c.day, c.month);
+        date.Format(L"%02d/%02d/2028", c.day, c.month);
         ASSERT_TRUE(ScheduleReminder(m_db, 1, City(c.city), home, time, date, L"x"));
-        EXPECT_EQ(Stamp(AllNotifications().at(0).start), TzdataDeviceTime(c.zone, 2027, c.month, c.day, c.hour, c.minute))
+        EXPECT_EQ(Stamp(AllNotifications().at(0).start), TzdataDeviceTime(c.zone, 2028, c.month, c.day, c.hour, c.minute))
             << c.zone << " " << time.Str().c_str() << " " << date.Str().c_str();
     }
 }

@@ -238,7 +238,7 @@ TEST_F(CitiesDb, ShippedListBuildsTwelveHundredCities) {
     EXPECT_EQ(Count(), 1200);
     EXPECT_TRUE(db.FindCity(L"Zurich:Switzerland"));
     DWORD i = db.GetCurrentIndex();
-    EXPECT_EQ(std::wstring(db.GetDstRule(i)), L"1:88:2:298:2");
+    EXPECT_EQ(std::wstring(db.GetDstRule(i)), L"1:87:2:304:2"); // 28 March - 31 October 2027
 }
 
 } // namespace

@@ -3,16 +3,19 @@ files, and the format guards that keep the lists readable by the program.
 Runs with Debian's python3 alone (no node packages, no PIL)."""
 
 import os
+import subprocess
 import sys
 import tempfile
 import unittest
 from unittest import mock
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "data"))
+SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "data")
+sys.path.insert(0, SCRIPTS)
 
 import datacommon  # noqa: E402
 import gen_dst_table  # noqa: E402
 import gen_lists  # noqa: E402
+import tzsource  # noqa: E402
 import zonerules  # noqa: E402
 
 
@@ -37,10 +40,17 @@ class ZoneRules(unittest.TestCase):
     def test_winter_time_is_written_as_standard_time_and_ramadan_time_as_it_is(self):
         dublin = zonerules.analyse("Europe/Dublin", 2026)
         self.assertEqual((dublin.std_minutes, dublin.rule), (0, (1, 88, 1, 298, 1)))
-        casablanca = zonerules.analyse("Africa/Casablanca", 2026)
+        casablanca = zonerules.analyse("Africa/Casablanca", 2025)
         self.assertEqual((casablanca.std_minutes, casablanca.rule[0]), (60, -1))
-        # Ramadan moves by the moon: no weekday rule gives the following years.
-        self.assertEqual(zonerules.fit_following_years(casablanca, 2026, 4)[1], [2027, 2028, 2029, 2030])
+        # Ramadan moves by the moon (and Morocco keeps UTC+0 from September 2026): no weekday
+        # rule gives the following years.
+        self.assertEqual(zonerules.fit_following_years(casablanca, 2025, 4)[1], [2026, 2027, 2028, 2029])
+
+    def test_a_summer_begun_the_year_before_opens_the_window_on_the_first_hour(self):
+        # Cuba stays on summer time from 8 March 2026 to 7 November 2027 (00:00 standard time).
+        havana = zonerules.analyse("America/Havana", 2027)
+        self.assertEqual((havana.std_minutes, havana.rule, havana.reason), (-300, (1, 1, 0, 311, 0), None))
+        self.assertIn("1 changes in 2026", zonerules.analyse("America/Havana", 2026).reason)
 
     def test_bounds_are_written_on_the_day_their_weekday_counts_from(self):
         # Chile: Sunday 00:00 after the first Saturday is Saturday 24:00 (first Sunday of
@@ -102,6 +112,46 @@ class AtomicOutput(unittest.TestCase):
     def test_missing_source_names_the_file(self):
         with self.assertRaisesRegex(datacommon.GeneratorError, "nowhere.json"):
             datacommon.require_file("/nowhere/nowhere.json", "hint")
+
+
+class TzdataSource(unittest.TestCase):
+    """The generators read the tzdata.zi they are given (the carried one by default), never the
+    machine's, and stop with one clear line on a file that is not one."""
+
+    PARIS_RULE_2027 = ("import tzsource, zonerules; tzsource.use({!r}); "
+                   "print(zonerules.analyse('Europe/Paris', 2027).rule)")
+
+    def run_python(self, *args, **env):
+        return subprocess.run([sys.executable, "-B", *args], capture_output=True, text=True,
+                              cwd=SCRIPTS, env=dict(os.environ, **env))
+
+    def test_the_given_release_is_read_whatever_tzdir_names(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            zi = os.path.join(tmp, "tzdata.zi")
+            with open(zi, "w") as f:  # a made-up release: Paris without summer time from 2027
+                f.write("# version 2099z\nR E 1981 ma - Mar lastSu 1u 1 S\nR E 1996 ma - O lastSu 1u 0 -\n"
+                        "Z Europe/Paris 0:9:21 - LMT 1891 Mar 16\n1 E CE%sT 2027\n1 - CET\n")
+            code = self.PARIS_RULE_2027.format(zi)
+            made_up = self.run_python("-c", code, TZDIR="/usr/share/zoneinfo", PYTHONTZPATH="/usr/share/zoneinfo")
+            self.assertEqual(made_up.stdout.strip(), "None", made_up.stderr)
+        carried = self.run_python("-c", self.PARIS_RULE_2027.format(tzsource.CARRIED), TZDIR=tmp)
+        self.assertEqual(carried.stdout.strip(), "(1, 87, 2, 304, 2)", carried.stderr)
+
+    def test_a_file_without_version_or_that_zic_refuses_stops_the_run_and_changes_nothing(self):
+        with open(tzsource.CARRIED, "rb") as f:
+            carried = f.read()
+        with tempfile.TemporaryDirectory() as tmp:
+            for name, text, message in (("noversion.zi", carried.split(b"\n", 1)[1], "no '# version' line"),
+                                        ("broken.zi", b"# version 2099z\nZ Area/Town nonsense\n", "zic cannot compile")):
+                path = os.path.join(tmp, name)
+                with open(path, "wb") as f:
+                    f.write(text)
+                run = self.run_python("gen_lists.py", "--tzdata", path)
+                self.assertEqual(run.returncode, 1)
+                self.assertEqual(len(run.stderr.strip().splitlines()), 1, run.stderr)
+                self.assertIn(message, run.stderr)
+        with open(tzsource.CARRIED, "rb") as f:
+            self.assertEqual(f.read(), carried)
 
 
 def city(name, pop):
@@ -180,21 +230,23 @@ class WeatherChoice(unittest.TestCase):
 
 
 class DstYears(unittest.TestCase):
-    def test_the_checked_in_windows_are_tzdatas_for_both_zones(self):
+    def test_the_checked_in_windows_are_tzdatas(self):
         with open(os.path.join(datacommon.DATA, "dstyears.lst"), encoding="latin-1", newline="") as f:
             lines = f.read().split("\n")
         year = int(lines[0].split(";year ")[1].split(";")[0])
         self.assertEqual((lines[1], lines[3], lines[4]), ("1", ">", ""))
         fields = lines[2].split(";")
-        self.assertEqual(fields[0], "Africa/Casablanca,Africa/El_Aaiun")
-        for zone in fields[0].split(","):
-            sched = zonerules.schedule(zonerules.analyse(zone, year), year)
-            self.assertIsNone(sched.reason)
-            self.assertGreaterEqual(sched.last, 2037)
-            self.assertEqual(fields[1:], [str(sched.shift), str(sched.first), str(sched.last)]
-                             + [zonerules.window_text(s, e) for s, e in sched.windows], zone)
-        # 2027: 7 February to 14 March, 03:00 standard time (+01) at both ends.
-        self.assertIn("2027:38:3:73:3", fields)
+        self.assertEqual(fields[0], "America/Havana")
+        sched = zonerules.schedule(zonerules.analyse(fields[0], year), year, year - 1)
+        self.assertIsNone(sched.reason)
+        self.assertGreaterEqual(sched.last, 2037)
+        self.assertEqual(fields[1:], [str(sched.shift), str(sched.first), str(sched.last)]
+                         + [zonerules.window_text(s, e) for s, e in sched.windows])
+        # From the year before the list's: the summer of 8 March 2026 to 7 November 2027, cut at
+        # the list's new year where the city's rule of 2027 opens its window; then 12 March to
+        # 5 November 2028.
+        self.assertEqual(fields[2], "2026")
+        self.assertEqual(fields[4:7], ["2026:67:0:366:0", "2027:1:0:311:0", "2028:72:0:310:0"])
 
 
 class DstChangeTable(unittest.TestCase):
@@ -208,12 +260,12 @@ class DstChangeTable(unittest.TestCase):
         year, cities = gen_dst_table.read_cities(os.path.join(datacommon.DATA, "cities.lst"))
         london = [c for c in cities if c[1] == "London"]
         rows = [r for r in gen_dst_table.build(year, london).splitlines() if not r.startswith("#")]
-        self.assertIn("London:United Kingdom;Europe/London;2026-10-25T00:30:00Z;20:30:00 24/10;"
-                      "11:30:00 25/10;09:30:00 25/10;22:00:00 24/10", rows)
-        # Each year two instants at the start, three at the end, 2026 to 2030.
+        self.assertIn("London:United Kingdom;Europe/London;2027-10-31T00:30:00Z;20:30:00 30/10;"
+                      "11:30:00 31/10;09:30:00 31/10;22:00:00 30/10", rows)
+        # Each year two instants at the start, three at the end, 2027 to 2031.
         self.assertEqual(len(rows), 25)
-        self.assertIn("London:United Kingdom;Europe/London;2030-03-31T00:59:00Z;20:59:00 30/03;"
-                      "11:59:00 31/03;09:59:00 31/03;22:29:00 30/03", rows)
+        self.assertIn("London:United Kingdom;Europe/London;2031-03-30T00:59:00Z;20:59:00 29/03;"
+                      "11:59:00 30/03;09:59:00 30/03;22:29:00 29/03", rows)
 
 
 if __name__ == "__main__":

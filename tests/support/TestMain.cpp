@@ -1,5 +1,7 @@
-// Every test program runs in a device root of its own, headless, removed at the end.
+// Every test program runs in a device root of its own, headless, removed at the end, on the
+// carried tzdata whatever TZDIR the environment names (the device programs it starts inherit it).
 #include "support/TempDevice.h"
+#include "support/TzdataFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,5 +10,6 @@ int main(int argc, char** argv) {
     testsupport::TempFolder root("jorvana-test-");
     setenv("DEVICE_ROOT", root.Path().c_str(), 1);
     setenv("DEVICE_DISPLAY", "headless", 1);
+    testsupport::UseCarriedTzdir();
     return RUN_ALL_TESTS();
 }

@@ -4,6 +4,7 @@
 #include "platform/system/DeviceSettings.h"
 #include "platform/system/DeviceTime.h"
 #include "support/FreshDevice.h"
+#include "support/TzdataFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,14 @@ class DeviceTimeTest : public testsupport::FreshDevice {
 protected:
     void SetUp() override {
         unsetenv("DEVICE_TZ");
-        unsetenv("TZDIR");
+        testsupport::UseCarriedTzdir();
         FreshDevice::SetUp();
         device::ReloadDeviceZone();
     }
     void TearDown() override {
         device::SetDeviceClock("");
         unsetenv("DEVICE_TZ");
-        unsetenv("TZDIR");
+        testsupport::UseCarriedTzdir();
         device::ReloadDeviceZone();
         FreshDevice::TearDown();
     }
@@ -496,6 +497,24 @@ TEST_F(DeviceTimeTest, AChangeByAnotherProcessIsSeenWithinASecond) {
     EXPECT_EQ(device::DeviceZoneName(), "Asia/Tokyo");
 }
 
+TEST_F(DeviceTimeTest, TheZoneIsReadFromTheReleaseInTheZoneFolder) {
+    // A made-up release in which Paris keeps winter time from 2027 on.
+    auto release = testsupport::CompileZones("# version 2099z\n"
+                                             "R E 1981 ma - Mar lastSu 1u 1 S\nR E 1996 ma - O lastSu 1u 0 -\n"
+                                             "Z Europe/Paris 0:9:21 - LMT 1891 Mar 16\n1 E CE%sT 2027\n1 - CET\n");
+    Use("Europe/Paris", "2027-07-15T12:00:00Z");
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    EXPECT_EQ(st.wHour, 14); // the carried release: summer time
+    setenv("TZDIR", release->Path().c_str(), 1);
+    device::ReloadDeviceZone();
+    GetLocalTime(&st);
+    EXPECT_EQ(st.wHour, 13);
+    device::SetDeviceClock("2026-07-15T12:00:00Z");
+    GetLocalTime(&st);
+    EXPECT_EQ(st.wHour, 14); // its 2026 is still the old one
+}
+
 TEST_F(DeviceTimeTest, MissingOrCorruptZoneFileFallsBackToUtcSaidOnce) {
     testsupport::TempFolder tzdir("jorvana-tzdir-");
     std::filesystem::create_directories(tzdir.Path() / "Europe");
@@ -520,7 +539,7 @@ TEST_F(DeviceTimeTest, MissingOrCorruptZoneFileFallsBackToUtcSaidOnce) {
         EXPECT_EQ(err.find("device:"), err.rfind("device:")) << "said more than once: " << err;
     }
     // The zone name is kept: with the file back, the zone is used again.
-    unsetenv("TZDIR");
+    testsupport::UseCarriedTzdir();
     device::ReloadDeviceZone();
     EXPECT_EQ(device::DeviceZoneName(), "Europe/Berlin");
     SYSTEMTIME st{};

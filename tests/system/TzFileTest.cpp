@@ -1,5 +1,6 @@
 #include "platform/system/DeviceTime.h"
 #include "platform/system/TzFile.h"
+#include "support/TzdataFixture.h"
 #include "system/TzFileZdumpTable.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,10 @@ std::string LocalText(const TzZone& zone, int64_t utc) {
     return buf;
 }
 
-std::shared_ptr<const TzZone> SystemZone(const std::string& name) {
+// A zone of the carried tzdata: the same release on every machine.
+std::shared_ptr<const TzZone> CarriedZone(const std::string& name) {
     std::string error;
-    auto zone = TzZone::LoadFile("/usr/share/zoneinfo/" + name, &error);
+    auto zone = TzZone::LoadFile(testsupport::CarriedTzdir() / name, &error);
     EXPECT_NE(zone, nullptr) << error;
     return zone;
 }
@@ -105,7 +107,7 @@ TzifBuilder Paris2020() {
 TEST(TzFileTest, TransitionsMatchZdump) {
     for (const auto& row : kZdumpRows) {
         SCOPED_TRACE(std::string(row.zone) + " " + row.utcBefore);
-        auto zone = SystemZone(row.zone);
+        auto zone = CarriedZone(row.zone);
         ASSERT_NE(zone, nullptr);
         const int64_t t = Utc(row.utcBefore);
         for (const auto& [instant, side] : {std::pair{t, row.before}, std::pair{t + 1, row.after}}) {
@@ -122,7 +124,7 @@ TEST(TzFileTest, ZonesWithoutDaylightSavingKeepOneOffsetFrom2024To2030) {
     // zdump -v -c 2024,2031 lists no transition for either zone; their last ones are in the table.
     for (const auto& [name, offset, abbrev] :
          {std::tuple{"Asia/Kolkata", 19800, "IST"}, std::tuple{"America/Sao_Paulo", -10800, "-03"}}) {
-        auto zone = SystemZone(name);
+        auto zone = CarriedZone(name);
         ASSERT_NE(zone, nullptr);
         EXPECT_TRUE(zone->ChangesBetween(Utc("2024-01-01 00:00:00"), Utc("2031-01-01 00:00:00")).empty())
             << name;
@@ -140,14 +142,14 @@ TEST(TzFileTest, ZonesWithoutDaylightSavingKeepOneOffsetFrom2024To2030) {
 TEST(TzFileTest, FarYearsComeFromTheFooterRule) {
     // The 2040 and 2100 rows of the zdump table lie past every listed transition.
     for (const char* name : {"Europe/Paris", "America/New_York", "Australia/Sydney", "Pacific/Chatham"}) {
-        auto zone = SystemZone(name);
+        auto zone = CarriedZone(name);
         ASSERT_NE(zone, nullptr);
         ASSERT_NE(zone->Footer(), nullptr) << name;
         EXPECT_GE(zone->Version(), 2);
         ASSERT_TRUE(zone->LastTransition().has_value());
         EXPECT_LT(*zone->LastTransition(), Utc("2040-01-01 00:00:00")) << name;
     }
-    auto paris = SystemZone("Europe/Paris");
+    auto paris = CarriedZone("Europe/Paris");
     const auto changes = paris->ChangesBetween(Utc("2100-01-01 00:00:00"), Utc("2101-01-01 00:00:00"));
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_TRUE(changes[0].fromFooter);
@@ -240,7 +242,7 @@ TEST(TzFileTest, MalformedFilesAreRefusedWithAReason) {
 }
 
 TEST(TzFileTest, EveryTruncationOfARealFileIsRefusedOrComplete) {
-    std::ifstream in("/usr/share/zoneinfo/Australia/Sydney", std::ios::binary);
+    std::ifstream in(testsupport::CarriedTzdir() / "Australia/Sydney", std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_GT(bytes.size(), 100u);
     // The footer is the last line; the data ends right before it.
@@ -260,7 +262,7 @@ TEST(TzFileTest, EveryTruncationOfARealFileIsRefusedOrComplete) {
 }
 
 TEST(TzFileTest, RandomlyDamagedFilesNeverCrash) {
-    std::ifstream in("/usr/share/zoneinfo/Europe/Paris", std::ios::binary);
+    std::ifstream in(testsupport::CarriedTzdir() / "Europe/Paris", std::ios::binary);
     const std::vector<uint8_t> good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(good.empty());
     std::mt19937 rng(20260);

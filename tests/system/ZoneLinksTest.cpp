@@ -1,9 +1,10 @@
-// tzdata's link names: the system's own links both ways, chains, and a zone folder without
-// tzdata.zi whose symbolic links tell the same.
+// tzdata's link names: the links of the carried tzdata both ways, chains, and a zone folder
+// without tzdata.zi whose symbolic links tell the same.
 
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ZoneLinks.h"
 #include "support/TempDevice.h"
+#include "support/TzdataFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,7 @@
 namespace {
 
 TEST(ZoneLinks, OldNamesStandForTheirZones) {
-    unsetenv("TZDIR");
+    testsupport::UseCarriedTzdir();
     for (const auto& [name, zone] :
          {std::pair{"America/Godthab", "America/Nuuk"}, std::pair{"Asia/Rangoon", "Asia/Yangon"},
           std::pair{"Europe/Kiev", "Europe/Kyiv"}, std::pair{"UTC", "Etc/UTC"}}) {
@@ -45,7 +46,7 @@ TEST(ZoneLinks, ChainsAreFollowedAndFolderLinksServeWithoutTzdataZi) {
     EXPECT_EQ(device::CanonicalZoneName("Area/Alias"), "Area/Zone");
     EXPECT_EQ(device::CanonicalZoneName("Area/Escape"), "Area/Escape");
     EXPECT_EQ(device::CanonicalZoneName("../Area/Alias"), "../Area/Alias");
-    unsetenv("TZDIR");
+    testsupport::UseCarriedTzdir();
 }
 
 } // namespace
