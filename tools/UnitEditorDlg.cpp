@@ -134,7 +134,7 @@ BOOL CUnitEditDlg::OnInitDialog() {
     CRect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
-    return TRUE;
+    return FALSE; // the focus is in the name field
 }
 
 // [SECTION] Listing and counting
