@@ -76,6 +76,9 @@ BEGIN_MESSAGE_MAP(CPackingListDlg, CDialog)
     ON_NOTIFY(NM_DBLCLK, IDC_PACK_FILTER, &CPackingListDlg::OnFilterDblClk)
     ON_NOTIFY(NM_CLICK, IDC_PACK_VIEW, &CPackingListDlg::OnListClick)
     ON_NOTIFY(NM_CLICK, IDC_PACK_FILTER, &CPackingListDlg::OnFilterClick)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_PACK_VIEW, &CPackingListDlg::OnListKeyDown)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_PACK_FILTER, &CPackingListDlg::OnFilterKeyDown)
+    ON_MESSAGE(kFilterRowTicked, &CPackingListDlg::OnFilterRowTicked)
     ON_WM_LBUTTONDOWN()
     ON_WM_SETTINGCHANGE()
     ON_WM_ERASEBKGND()
@@ -145,6 +148,10 @@ BOOL CPackingListDlg::OnInitDialog() {
 
     m_listFilter.SetExtendedStyle(m_listFilter.GetExtendedStyle() | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     m_listFilter.ShowWindow(SW_HIDE);
+    // Tab goes from the category box to the items (the filtered view over them, the list views
+    // under it), then to the list tabs and Save: the windows are ordered so.
+    m_listFilter.SetWindowPos(&m_comboCategory, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    m_btnSave.SetWindowPos(&m_tabLists, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     bool damaged = false;
     bool keptAside = false;
@@ -233,7 +240,18 @@ void CPackingListDlg::SaveOnLeave(bool save) {
 }
 
 BOOL CPackingListDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) return FALSE; // Enter keeps the tool open
+    if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
+        // Enter keeps the tool open; on an item it opens the item, as a double tap does.
+        const HWND focus = ::GetFocus();
+        if (m_listFilter.IsWindowVisible() && focus == m_listFilter.m_hWnd) {
+            EditFilterRow(SelectedRow(m_listFilter));
+        } else if (CListCtrl* view = CurrentView(); view && focus == view->m_hWnd) {
+            HideToolsList(this);
+            SetSaved(false);
+            EditItem(SelectedRow(*view));
+        }
+        return FALSE;
+    }
     return CDialog::OnCommand(wParam, lParam);
 }
 
@@ -253,7 +271,8 @@ CListCtrl* CPackingListDlg::CreateView(int category, int list, bool fromFile) {
     CRect tabs;
     m_tabLists.GetClientRect(&tabs);
     CRect place(5, tabs.Height() + 34, 5 + m_w - 10, tabs.Height() + 34 + m_f * m_a / 10);
-    view->Create(WS_CHILD | WS_BORDER | WS_VSCROLL | LVS_LIST, place, this, IDC_PACK_VIEW);
+    view->Create(WS_CHILD | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LVS_LIST, place, this, IDC_PACK_VIEW);
+    view->SetWindowPos(&m_listFilter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     view->SetFont(&m_fontControl);
     DWORD styles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
     if (fromFile) styles |= LVS_EX_GRIDLINES | LVS_EX_LABELTIP;
@@ -292,7 +311,7 @@ void CPackingListDlg::FillFilter(int mode) {
             const bool checked = view->GetCheck(row) != FALSE;
             if (checked == (mode == 1)) AppendItem(&m_listFilter, view->GetItemText(row, 0), checked);
         }
-    m_listFilter.SetWindowPos(&wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    m_listFilter.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
 }
 
 void CPackingListDlg::RebuildFilterIfVisible() {
@@ -616,16 +635,30 @@ void CPackingListDlg::RenameEverywhere(const CString& oldText, const CString& ne
                     if (view->GetItemText(row, 0) == oldText) view->SetItemText(row, 0, newText);
 }
 
+void CPackingListDlg::EditItem(int row) {
+    CListCtrl* view = CurrentView();
+    if (!view || row < 0) return;
+    CEditItemDlg dlg;
+    dlg.m_strText = view->GetItemText(row, 0);
+    const CString oldText = dlg.m_strText;
+    if (RunEditItem(dlg) == IDOK) RenameEverywhere(oldText, dlg.m_strText);
+}
+
 void CPackingListDlg::OnListDblClk(NMHDR*, LRESULT* pResult) {
     HideToolsList(this);
     SetSaved(false);
     CListCtrl* view = CurrentView();
-    const int row = view ? SelectedRow(*view) : -1;
-    if (TapX() >= 20 && row >= 0) {
-        CEditItemDlg dlg;
-        dlg.m_strText = view->GetItemText(row, 0);
-        const CString oldText = dlg.m_strText;
-        if (RunEditItem(dlg) == IDOK) RenameEverywhere(oldText, dlg.m_strText);
+    if (TapX() >= 20 && view) EditItem(SelectedRow(*view));
+    if (pResult) *pResult = 0;
+}
+
+void CPackingListDlg::OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
+    // Space turns the focused item's box over (the view does that itself), as a tap on the box.
+    const auto* key = reinterpret_cast<NMLVKEYDOWN*>(pNMHDR);
+    CListCtrl* view = CurrentView();
+    if (key && key->wVKey == VK_SPACE && view && view->GetNextItem(-1, LVNI_FOCUSED) >= 0) {
+        HideToolsList(this);
+        SetSaved(false);
     }
     if (pResult) *pResult = 0;
 }
@@ -663,6 +696,33 @@ void CPackingListDlg::OnFilterClick(NMHDR*, LRESULT* pResult) {
     if (pResult) *pResult = 0;
 }
 
+void CPackingListDlg::OnFilterKeyDown(NMHDR* pNMHDR, LRESULT* pResult) {
+    // Space on a row of the filtered view does what a tap on its box does; the view turns its
+    // own box over first, so the row leaves once that is done.
+    const auto* key = reinterpret_cast<NMLVKEYDOWN*>(pNMHDR);
+    const int row = m_listFilter.GetNextItem(-1, LVNI_FOCUSED);
+    if (key && key->wVKey == VK_SPACE && row >= 0) {
+        HideToolsList(this);
+        PostMessage(kFilterRowTicked, static_cast<WPARAM>(row), 0);
+    }
+    if (pResult) *pResult = 0;
+}
+
+LRESULT CPackingListDlg::OnFilterRowTicked(WPARAM wParam, LPARAM) {
+    const int row = static_cast<int>(wParam);
+    if (!m_listFilter.IsWindowVisible() || row >= m_listFilter.GetItemCount()) return 0;
+    SetSaved(false);
+    const CString text = m_listFilter.GetItemText(row, 0);
+    m_listFilter.DeleteItem(row);
+    m_listFilter.SetItemState(std::min(row, m_listFilter.GetItemCount() - 1), LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+    if (CListCtrl* view = CurrentView()) {
+        const int item = FindNoCase(view, text);
+        if (item >= 0) view->SetCheck(item, view->GetCheck(item) ? FALSE : TRUE);
+    }
+    return 0;
+}
+
 void CPackingListDlg::OnFilterDblClk(NMHDR*, LRESULT* pResult) {
     HideToolsList(this);
     SetSaved(false);
@@ -675,9 +735,14 @@ void CPackingListDlg::OnFilterDblClk(NMHDR*, LRESULT* pResult) {
     const DWORD pos = ::GetMessagePos();
     CPoint point(static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos)));
     m_listFilter.ScreenToClient(&point);
-    const int row = FilterRowAt(point);
+    EditFilterRow(FilterRowAt(point));
+}
+
+void CPackingListDlg::EditFilterRow(int row) {
+    HideToolsList(this);
+    SetSaved(false);
     CListCtrl* view = CurrentView();
-    if (row < 0 || !view) return;
+    if (row < 0 || !view || !m_listFilter.IsWindowVisible()) return;
     const CString oldText = m_listFilter.GetItemText(row, 0);
     const int item = FindNoCase(view, oldText);
     if (item < 0) return;

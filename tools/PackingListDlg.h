@@ -93,6 +93,9 @@ protected:
     afx_msg void OnFilterDblClk(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnListClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnFilterClick(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnListKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnFilterKeyDown(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg LRESULT OnFilterRowTicked(WPARAM wParam, LPARAM lParam);
     afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
     afx_msg BOOL OnEraseBkgnd(CDC* pDC);
@@ -113,6 +116,11 @@ private:
     int TapX() const;
     int FilterRowAt(CPoint point) const;
     void ToggleFilterRowUnderTap();
+    // The Edit Item dialog for a row of the current list, or of the filtered view (-1: none).
+    void EditItem(int row);
+    void EditFilterRow(int row);
+    // Posted by space on a row of the filtered view (wParam: the row), once its box turned.
+    static constexpr UINT kFilterRowTicked = WM_USER + 0x100;
     void RenameEverywhere(const CString& oldText, const CString& newText);
     CString Name(int category, int list) const { return PackListNames[category * kMaxPackLists + list]; }
     void SetName(int category, int list, const CString& name) { PackListNames[category * kMaxPackLists + list] = name; }

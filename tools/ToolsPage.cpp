@@ -24,6 +24,7 @@ using namespace toolwin;
 
 BEGIN_MESSAGE_MAP(CToolsPage, CDialog)
     ON_NOTIFY(NM_CLICK, IDC_TOOLS_LIST, &CToolsPage::OnClickToolList)
+    ON_NOTIFY(NM_SETFOCUS, IDC_TOOLS_LIST, &CToolsPage::OnSetfocusToolList)
     ON_WM_CTLCOLOR()
     ON_WM_SIZE()
     ON_WM_SETTINGCHANGE()
@@ -96,6 +97,14 @@ BOOL CToolsPage::OnCommand(WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     return CDialog::OnCommand(wParam, lParam);
+}
+
+void CToolsPage::OnSetfocusToolList(NMHDR*, LRESULT* pResult) {
+    // Tab into the list with no tool highlighted highlights the first, so that Return opens it.
+    // (A tap chooses its own tool; a tap beside the icons still chooses none.)
+    if (::GetKeyState(VK_TAB) < 0 && m_list.GetItemCount() > 0 && m_list.GetNextItem(-1, LVNI_SELECTED) < 0)
+        m_list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    if (pResult) *pResult = 0;
 }
 
 void CToolsPage::DoDataExchange(CDataExchange* pDX) {

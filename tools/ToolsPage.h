@@ -56,6 +56,7 @@ protected:
     BOOL OnInitDialog() override;
 
     afx_msg void OnClickToolList(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnSetfocusToolList(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);

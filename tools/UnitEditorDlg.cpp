@@ -125,7 +125,6 @@ BOOL CUnitEditDlg::OnInitDialog() {
     CountCategories();
     ListCategory(0);
 
-    m_nameField.SetFocus();
     m_factorField.SetWindowText(L"0");
     m_sipFlags = ReadSipFlags();
     m_listedCategory = 0;
@@ -134,7 +133,10 @@ BOOL CUnitEditDlg::OnInitDialog() {
     CRect client;
     GetClientRect(&client);
     OnSize(SIZE_RESTORED, client.Width(), client.Height());
-    return TRUE;
+    // The focus goes to the name field once the form is laid out: the input panel it raises
+    // then shortens the laid-out form and scrolls its fields above the panel.
+    m_nameField.SetFocus();
+    return FALSE;
 }
 
 // [SECTION] Listing and counting

@@ -250,6 +250,7 @@ void KeyFor(const SDL_Keysym& key, UINT& vk, WCHAR& ch) {
     case SDLK_DELETE: vk = VK_DELETE; return;
     case SDLK_F1: vk = VK_F1; return;
     case SDLK_F4: vk = VK_F4; return;
+    case SDLK_F10: vk = VK_F10; return;
     case SDLK_HOME: vk = VK_HOME; return;
     case SDLK_END: vk = VK_END; return;
     case SDLK_PAGEUP: vk = VK_PRIOR; return;

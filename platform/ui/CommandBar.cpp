@@ -1,11 +1,14 @@
 // The menu bar (command bar): a strip across the bottom of its parent holding menus (each
 // inserted menu is one item of the bar and shows its top-level entries), bitmap buttons,
-// separators and adornments. Tapping a menu entry opens its pop-up upward from the bar.
+// separators and adornments. Tapping a menu entry opens its pop-up upward from the bar. From the
+// keyboard (F10, Alt alone) the bar's first menu opens; Left and Right go from entry to entry
+// and button to button, a highlighted button is pressed by Return or space.
 
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/ImageFiles.h"
 #include "platform/system/Modules.h"
 #include "platform/ui/MenuLayout.h"
+#include "platform/ui/WindowManager.h"
 
 #include <algorithm>
 #include <map>
@@ -47,6 +50,7 @@ struct Bar {
     int pressed = -1;      // slot being pressed
     bool pressInside = false;
     bool menuOpen = false; // a pop-up of this bar is open: its entry stays drawn pressed
+    int keyHot = -1;       // slot highlighted from the keyboard (a button waiting for Return)
 };
 
 std::mutex g_lock;
@@ -137,12 +141,14 @@ void Paint(HWND hwnd, HDC dc, const Bar& bar) {
         const Slot& slot = slots[n];
         const BarItem& item = bar.items[slot.item];
         bool pressed = static_cast<int>(n) == bar.pressed && bar.pressInside;
+        const bool hot = static_cast<int>(n) == bar.keyHot;
         RECT r = slot.rect;
         if (item.kind == Kind::Menu) {
             Snapshot s = Take(item.menu);
             if (slot.entry < 0 || static_cast<size_t>(slot.entry) >= s.items.size()) continue;
             const Item& entry = s.items[static_cast<size_t>(slot.entry)];
             bool greyed = (entry.flags & (MF_GRAYED | MF_DISABLED)) != 0;
+            pressed = pressed || hot;
             if (pressed) FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
             SetTextColor(dc, GetSysColor(greyed ? COLOR_GRAYTEXT : pressed ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
             std::wstring shown = DisplayText(entry.text);
@@ -152,6 +158,7 @@ void Paint(HWND hwnd, HDC dc, const Bar& bar) {
             if (item.button.fsStyle & TBSTYLE_SEP) continue;
             bool enabled = (item.button.fsState & TBSTATE_ENABLED) != 0;
             bool down = pressed || (item.button.fsState & (TBSTATE_CHECKED | TBSTATE_PRESSED));
+            if (hot) FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
             if (down) {
                 RECT f = r;
                 InflateRect(&f, -1, -2);
@@ -159,6 +166,7 @@ void Paint(HWND hwnd, HDC dc, const Bar& bar) {
             }
             DrawImage(dc, bar, item.button.iBitmap, r, enabled);
         } else {
+            pressed = pressed || hot;
             if (pressed) FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
             SetTextColor(dc, GetSysColor(pressed ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
             const wchar_t* label = item.adornment == CMDBAR_OK ? L"ok" : item.adornment == CMDBAR_HELP ? L"?" : L"X";
@@ -217,6 +225,19 @@ void OpenMenuEntry(HWND hwnd, Bar& bar, const Slot& slot) {
     UINT picked = RunPopup(entry.popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN, at.x, at.y, parent);
     bar.menuOpen = false;
     if (picked && IsWindow(parent)) PostMessageW(parent, WM_COMMAND, MAKEWPARAM(picked, 0), 0);
+}
+
+// What a button or an adornment does when it is pressed (a tap lifted on it, or Return).
+void PressItem(HWND hwnd, BarItem& item) {
+    HWND parent = GetParent(hwnd);
+    if (item.kind == Kind::Button) {
+        if (item.button.fsStyle & TBSTYLE_CHECK) item.button.fsState ^= TBSTATE_CHECKED;
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(item.button.idCommand, 0), reinterpret_cast<LPARAM>(hwnd));
+    } else if (item.kind == Kind::Adornment) {
+        if (item.adornment == CMDBAR_OK) SendMessageW(parent, WM_COMMAND, MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(hwnd));
+        else if (item.adornment == CMDBAR_HELP) PostMessageW(parent, WM_HELP, 0, 0);
+        else PostMessageW(parent, WM_CLOSE, 0, 0);
+    }
 }
 
 void Release(HWND hwnd, Bar& bar) {
@@ -384,16 +405,7 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         int pressed = bar->pressed;
         Release(hwnd, *bar);
         if (n != pressed || static_cast<size_t>(n) >= slots.size()) return 0;
-        BarItem& item = bar->items[slots[static_cast<size_t>(n)].item];
-        HWND parent = GetParent(hwnd);
-        if (item.kind == Kind::Button) {
-            if (item.button.fsStyle & TBSTYLE_CHECK) item.button.fsState ^= TBSTATE_CHECKED;
-            SendMessageW(parent, WM_COMMAND, MAKEWPARAM(item.button.idCommand, 0), reinterpret_cast<LPARAM>(hwnd));
-        } else if (item.kind == Kind::Adornment) {
-            if (item.adornment == CMDBAR_OK) SendMessageW(parent, WM_COMMAND, MAKEWPARAM(1, 0), reinterpret_cast<LPARAM>(hwnd));
-            else if (item.adornment == CMDBAR_HELP) PostMessageW(parent, WM_HELP, 0, 0);
-            else PostMessageW(parent, WM_CLOSE, 0, 0);
-        }
+        PressItem(hwnd, bar->items[slots[static_cast<size_t>(n)].item]);
         return 0;
     }
     case WM_CAPTURECHANGED:
@@ -413,6 +425,143 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// [keys] The bar from the keyboard.
+
+// The slots the keys stop on, in bar order: menu entries that can open, enabled buttons and the
+// adornments; separators and greyed entries are passed over.
+std::vector<int> KeyStops(const Bar& bar, const std::vector<Slot>& slots) {
+    std::vector<int> stops;
+    for (size_t n = 0; n < slots.size(); ++n) {
+        const BarItem& item = bar.items[slots[n].item];
+        if (item.kind == Kind::Menu) {
+            Snapshot s = Take(item.menu);
+            const auto e = static_cast<size_t>(slots[n].entry);
+            if (slots[n].entry < 0 || e >= s.items.size() || (s.items[e].flags & (MF_GRAYED | MF_DISABLED))) continue;
+        } else if (item.kind == Kind::Button) {
+            if ((item.button.fsStyle & TBSTYLE_SEP) || !(item.button.fsState & TBSTATE_ENABLED)) continue;
+        }
+        stops.push_back(static_cast<int>(n));
+    }
+    return stops;
+}
+
+HWND TopWindowOf(HWND hwnd) {
+    while (hwnd && (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && GetParent(hwnd)) hwnd = GetParent(hwnd);
+    return hwnd;
+}
+
+bool IsTapMessage(UINT m) {
+    return m == WM_LBUTTONDOWN || m == WM_LBUTTONDBLCLK || m == WM_NCLBUTTONDOWN || m == WM_NCLBUTTONDBLCLK;
+}
+
+// What ended the wait on a highlighted button: a key (VK_LEFT, VK_RIGHT, VK_RETURN, VK_ESCAPE),
+// or a tap (held in msg, to go where it was meant once the highlight is gone), or nothing (the
+// bar or its window went away or lost the keys).
+struct BarKey {
+    UINT key = 0;
+    bool tap = false;
+    MSG msg{};
+};
+
+// Waits for the key that says what a highlighted button does. Other messages are handled as
+// usual meanwhile, so that windows go on painting and ticking; the keys go to no window.
+BarKey WaitForBarKey(HWND hwnd) {
+    const HWND top = TopWindowOf(hwnd);
+    for (;;) {
+        if (!IsWindow(hwnd) || !IsWindowVisible(hwnd) || GetActiveWindow() != top) return {};
+        MSG m;
+        if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        if (m.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(m.wParam)); // for the loop outside
+            return {};
+        }
+        if (m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) {
+            if (m.message == WM_KEYUP && m.wParam == VK_MENU && TakeAltReleasedAlone()) return {VK_ESCAPE};
+            if (m.message != WM_KEYDOWN) continue;
+            switch (m.wParam) {
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_RETURN:
+            case VK_ESCAPE: return {static_cast<UINT>(m.wParam)};
+            case VK_SPACE: return {VK_RETURN};
+            case VK_F10: return {VK_ESCAPE};
+            default: continue;
+            }
+        }
+        if (IsTapMessage(m.message)) return {0, true, m};
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+// The bar's keyboard mode, from its first stop: a menu entry opens its pop-up with the first
+// item highlighted; a button is highlighted. Left and Right (in a pop-up too) go to the stop
+// before or after, round the bar; a pick, Return on a button, Escape or a tap elsewhere ends
+// it. The focus stays where it was all along. False when the bar has nothing to stop on.
+bool RunBarKeys(HWND hwnd) {
+    size_t at = 0;
+    for (bool first = true;; first = false) {
+        std::shared_ptr<Bar> bar = BarOf(hwnd); // kept alive while its window may go away
+        if (!bar || !IsWindowVisible(hwnd)) return !first;
+        RECT client;
+        GetClientRect(hwnd, &client);
+        const std::vector<Slot> slots = Layout(*bar, client);
+        const std::vector<int> stops = KeyStops(*bar, slots);
+        if (stops.empty()) return !first;
+        at = std::min(at, stops.size() - 1);
+        const int n = stops[at];
+        const Slot slot = slots[static_cast<size_t>(n)];
+        BarItem& item = bar->items[slot.item];
+        HMENU popup = nullptr;
+        if (item.kind == Kind::Menu) {
+            Snapshot s = Take(item.menu);
+            popup = s.items[static_cast<size_t>(slot.entry)].popup;
+        }
+        UINT key = 0;
+        if (popup) {
+            bar->pressed = n;
+            bar->pressInside = true;
+            bar->menuOpen = true;
+            InvalidateRect(hwnd, &slot.rect, TRUE);
+            UpdateWindow(hwnd);
+            POINT pos{slot.rect.left, 0};
+            ClientToScreen(hwnd, &pos);
+            HWND parent = GetParent(hwnd);
+            UINT picked = RunPopup(popup, TPM_LEFTALIGN | TPM_BOTTOMALIGN, pos.x, pos.y, parent, true, &key);
+            bar->menuOpen = false;
+            if (IsWindow(hwnd)) Release(hwnd, *bar);
+            if (picked && IsWindow(parent)) PostMessageW(parent, WM_COMMAND, MAKEWPARAM(picked, 0), 0);
+        } else {
+            bar->keyHot = n;
+            InvalidateRect(hwnd, &slot.rect, TRUE);
+            UpdateWindow(hwnd);
+            BarKey got = WaitForBarKey(hwnd);
+            bar->keyHot = -1;
+            if (IsWindow(hwnd)) InvalidateRect(hwnd, nullptr, TRUE);
+            if (got.tap) {
+                DispatchMessageW(&got.msg);
+                return true;
+            }
+            key = got.key;
+            if (key == VK_RETURN && IsWindow(hwnd) && slot.item < bar->items.size()) {
+                BarItem& pressed = bar->items[slot.item];
+                if (pressed.kind == Kind::Menu) { // a command standing right on the bar
+                    Snapshot s = Take(pressed.menu);
+                    if (slot.entry >= 0 && static_cast<size_t>(slot.entry) < s.items.size())
+                        PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(s.items[static_cast<size_t>(slot.entry)].id, 0), 0);
+                } else {
+                    PressItem(hwnd, pressed);
+                }
+            }
+        }
+        if (key != VK_LEFT && key != VK_RIGHT) return true;
+        at = key == VK_RIGHT ? (at + 1) % stops.size() : (at + stops.size() - 1) % stops.size();
+    }
 }
 
 bool InsertMenuItem(HWND hwnd, HMENU menu, WORD button) {
@@ -585,3 +734,20 @@ void CommandBar_Destroy(HWND bar) {
 }
 
 bool device::ui::CommandBarEntryRect(HWND bar, int button, int entry, RECT& rect) { return EntryRect(bar, button, entry, rect); }
+
+bool device::ui::OpenCommandBarFromKeys(HWND window) {
+    HWND top = TopWindowOf(window);
+    if (!top || !IsWindowEnabled(top)) return false;
+    for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (BarOf(c) && IsWindowVisible(c) && IsWindowEnabled(c) && RunBarKeys(c)) return true;
+    return false;
+}
+
+int device::ui::CommandBarKeyHighlight(HWND bar) {
+    std::shared_ptr<Bar> b = BarOf(bar);
+    if (!b || b->keyHot < 0) return -1;
+    RECT client;
+    GetClientRect(bar, &client);
+    std::vector<Slot> slots = Layout(*b, client);
+    return static_cast<size_t>(b->keyHot) < slots.size() ? static_cast<int>(slots[static_cast<size_t>(b->keyHot)].item) : -1;
+}

@@ -1,5 +1,7 @@
 // The date-time picker ("SysDateTimePick32"): a value shown as fields that the stylus selects and
-// the keys change, and, for dates, an arrow that drops down a month calendar.
+// the keys change, and, for dates, an arrow that drops down a month calendar. While the calendar
+// is down it takes the keys: arrows move its day, Page Up and Page Down its month, Return (or the
+// drop-down key again) takes the day, Escape closes it alone.
 
 #include "platform/system/DeviceTime.h"
 #include "platform/ui/ListBoxInternal.h"
@@ -266,7 +268,10 @@ LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT: return reinterpret_cast<LRESULT>(p.font);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: Paint(p); return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE:
+        // With the calendar down, Return and Escape are the calendar's, not the dialog's.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS |
+               (p.calendar && (wParam == VK_RETURN || wParam == VK_ESCAPE) ? DLGC_WANTALLKEYS : 0);
     case WM_SETFOCUS:
         p.focused = true;
         InvalidateRect(hwnd, nullptr, FALSE);
@@ -305,6 +310,23 @@ LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_KEYDOWN:
+        if (p.calendar) {
+            // The open calendar takes the keys; the drop-down key again takes its day.
+            UINT key = static_cast<UINT>(wParam);
+            if (IsDropDownKey(key)) key = VK_RETURN;
+            switch (key) {
+            case VK_LEFT:
+            case VK_RIGHT:
+            case VK_UP:
+            case VK_DOWN:
+            case VK_PRIOR:
+            case VK_NEXT:
+            case VK_RETURN:
+            case VK_ESCAPE: SendMessageW(p.calendar, WM_KEYDOWN, key, lParam); break;
+            default: break;
+            }
+            return 0;
+        }
         if (IsDropDownKey(static_cast<UINT>(wParam))) {
             if (!IsTime(p)) DropCalendar(p);
             return 0;
@@ -318,7 +340,7 @@ LRESULT CALLBACK PickerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_CHAR:
-        if (wParam >= L'0' && wParam <= L'9') Digit(p, static_cast<wchar_t>(wParam));
+        if (!p.calendar && wParam >= L'0' && wParam <= L'9') Digit(p, static_cast<wchar_t>(wParam));
         return 0;
     case WM_NOTIFY: {
         auto* nm = reinterpret_cast<NMHDR*>(lParam);

@@ -109,8 +109,13 @@ void FocusControl(HWND control) {
     if (SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
+// A control the focus can go back to: still the dialog's, shown and enabled.
+bool CanRestoreTo(HWND dialog, HWND control) {
+    return IsOwnChild(dialog, control) && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
 void RestoreFocus(HWND dialog, const std::shared_ptr<DialogState>& st) {
-    HWND target = st && IsOwnChild(dialog, st->savedFocus) ? st->savedFocus : nullptr;
+    HWND target = st && CanRestoreTo(dialog, st->savedFocus) ? st->savedFocus : nullptr;
     if (!target) target = GetNextDlgTabItem(dialog, nullptr, FALSE);
     // A shown page with no control to take the focus (every one hidden) hands it on to the next
     // stop of the window it lies in, the tab strip above it for instance: keys never rest where
@@ -175,7 +180,7 @@ LRESULT DefaultDialogHandling(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
             if (st && IsOwnChild(dialog, focus)) st->savedFocus = focus;
             return 0;
         }
-        if (st && IsOwnChild(dialog, st->savedFocus)) {
+        if (st && CanRestoreTo(dialog, st->savedFocus)) {
             FocusControl(st->savedFocus);
             return 0;
         }
@@ -343,9 +348,11 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const device::DialogTemplate& 
     if (st->ended) return dialog; // EndDialog inside WM_INITDIALOG: the modal loop returns at once
     if (visible) ShowWindow(dialog, SW_SHOWNORMAL);
     // TRUE: the focus goes to the first tab stop (a hidden child dialog, such as a page made in
-    // advance, leaves the focus where it is). FALSE: the dialog procedure placed it.
+    // advance, leaves the focus where it is). FALSE: the dialog procedure placed it, and the
+    // dialog gives it back there when it is given the focus itself (a tool shown again).
     first = GetNextDlgTabItem(dialog, nullptr, FALSE);
     if (focusFirst && first && (visible || !(style & WS_CHILD))) FocusControl(first);
+    if (!focusFirst && IsOwnChild(dialog, GetFocus())) st->savedFocus = GetFocus();
     return dialog;
 }
 

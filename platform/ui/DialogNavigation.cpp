@@ -1,10 +1,12 @@
 // The dialog's keyboard interface: tab order, groups, and the keys a dialog answers for its
-// controls (Tab, arrows, Enter, Esc; Esc cancels top-level dialogs only).
+// controls (Tab, arrows, Enter, Esc; Esc cancels top-level dialogs only), and the menu keys that
+// open its window's menu bar.
 #include "platform/ui/Dialog.h"
 
 #include "platform/ui/DialogInternal.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/Sip.h"
+#include "platform/ui/WindowManager.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -252,6 +254,12 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
 BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
     if (!msg || !dialog || !IsWindow(dialog)) return FALSE;
     if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return FALSE;
+
+    // The menu keys, F10 and Alt pressed alone, open the window's menu bar wherever the focus is.
+    if ((msg->message == WM_KEYDOWN && msg->wParam == VK_F10) ||
+        (msg->message == WM_KEYUP && msg->wParam == VK_MENU && device::ui::TakeAltReleasedAlone())) {
+        if (device::ui::OpenCommandBarFromKeys(dialog)) return TRUE;
+    }
 
     if (msg->message == WM_KEYDOWN || msg->message == WM_CHAR) {
         LRESULT code = SendMessageW(msg->hwnd, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));

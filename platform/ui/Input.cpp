@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdlib>
+#include <utility>
 
 namespace device::ui {
 
@@ -25,6 +26,8 @@ std::mutex g_keyLock;
 std::array<bool, 256> g_keyDown{};      // as the key messages taken so far say (GetKeyState)
 std::array<bool, 256> g_keyPressed{};   // as the keyboard is now (GetAsyncKeyState)
 std::deque<std::pair<UINT, WCHAR>> g_typed;  // characters of injected key presses, in order
+bool g_altAlone = false;           // Alt is down and no other key went down since
+bool g_altReleasedAlone = false;   // the Alt release last taken ended such a press
 bool g_stylusDown = false;
 HWND g_lastDownWindow = nullptr;
 Clock::time_point g_lastDownTime{};
@@ -212,6 +215,10 @@ void device::ui::InjectStylus(StylusAction action, POINT pt) {
         s.cursor = pt;
     }
     if (action == StylusAction::Down) {
+        {
+            std::lock_guard lock(g_keyLock);
+            g_altAlone = false; // Alt held for a tap is no menu key
+        }
         // The taskbar's "ok" belongs to the active full-screen window: it answers as its caption
         // button would. The rest of the taskbar takes no taps.
         HWND okTarget = nullptr;
@@ -398,7 +405,22 @@ void device::ui::NoteKeyMessageTaken(const MSG& msg) {
         msg.message != WM_SYSKEYUP)
         return;
     std::lock_guard lock(g_keyLock);
-    g_keyDown[msg.wParam & 0xFF] = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    const size_t vk = msg.wParam & 0xFF;
+    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    // Alt pressed and released with no other key between: the release is the menu key.
+    if (vk == VK_MENU) {
+        if (down && !g_keyDown[vk]) g_altAlone = true;
+        if (!down) g_altReleasedAlone = g_altAlone && g_keyDown[vk];
+        if (!down) g_altAlone = false;
+    } else if (down) {
+        g_altAlone = false;
+    }
+    g_keyDown[vk] = down;
+}
+
+bool device::ui::TakeAltReleasedAlone() {
+    std::lock_guard lock(g_keyLock);
+    return std::exchange(g_altReleasedAlone, false);
 }
 
 BOOL TranslateMessage(const MSG* msg) {

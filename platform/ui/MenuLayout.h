@@ -30,7 +30,9 @@ void PaintMenuItems(HDC dc, const RECT& client, const std::vector<Item>& items, 
 void RegisterPopupMenuClass();
 void RegisterCommandBarClass();
 void RegisterHtmlViewerClass();
-// Runs a pop-up; returns the picked command (0: none).
-UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner);
+// Runs a pop-up; returns the picked command (0: none). Opened from the keys, its first item is
+// highlighted; endKey gets the key that closed it without a pick (VK_ESCAPE, VK_LEFT, VK_RIGHT;
+// 0 for a pick or a tap).
+UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner, bool byKeys = false, UINT* endKey = nullptr);
 
 } // namespace device::ui::menus

@@ -24,6 +24,7 @@ struct Tracking {
     unsigned input = 0; // stylus messages the menu window has handled
     bool done = false;
     UINT picked = 0;
+    UINT endKey = 0; // the key that closed the menu without a pick
 };
 
 std::mutex g_lock;
@@ -133,11 +134,21 @@ LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool IsKeyMessage(UINT m) { return m >= WM_KEYFIRST && m <= WM_KEYLAST; }
 
 void HandleKey(Tracking& t, const MSG& m) {
+    // The menu keys again (F10, Alt alone) close the menu as Escape does.
+    if (m.message == WM_KEYUP && m.wParam == VK_MENU && TakeAltReleasedAlone()) {
+        t.endKey = VK_ESCAPE;
+        Close(t, 0);
+        return;
+    }
     if (m.message != WM_KEYDOWN) return;
     switch (m.wParam) {
     case VK_ESCAPE:
+    case VK_F10:
     case VK_LEFT:
-    case VK_RIGHT: Close(t, 0); break;
+    case VK_RIGHT:
+        t.endKey = m.wParam == VK_F10 ? static_cast<UINT>(VK_ESCAPE) : static_cast<UINT>(m.wParam);
+        Close(t, 0);
+        break;
     case VK_UP: StepHot(t, -1); break;
     case VK_DOWN: StepHot(t, +1); break;
     case VK_RETURN:
@@ -159,7 +170,8 @@ void RegisterPopupMenuClass() {
     RegisterClassW(&wc); // a second registration fails harmlessly
 }
 
-UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
+UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner, bool byKeys, UINT* endKey) {
+    if (endKey) *endKey = 0;
     if (!IsMenu(menu)) {
         SetLastError(ERROR_INVALID_MENU_HANDLE);
         return 0;
@@ -198,6 +210,7 @@ UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
     }
     if (t.window) {
         SetWindowLongW(t.window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&t));
+        if (byKeys) StepHot(t, +1); // opened from the keys: the first item is highlighted
         SetWindowPos(t.window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
         SetCapture(t.window);
         UpdateWindow(t.window);
@@ -239,6 +252,7 @@ UINT RunPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
         std::lock_guard lock(g_lock);
         g_open = nullptr;
     }
+    if (endKey) *endKey = t.endKey;
     return t.picked;
 }
 

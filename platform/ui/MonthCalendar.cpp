@@ -1,5 +1,6 @@
 // The month calendar ("SysMonthCal32"): one month as a grid of days under a title with arrows to
-// the previous and next month. The date picker drops one down; a tap on a day chooses it.
+// the previous and next month. The date picker drops one down; a tap on a day chooses it, as
+// Return does for the day the arrows (a day, a week) and Page Up/Down (a month) moved to.
 
 #include "platform/system/DeviceTime.h"
 #include "platform/ui/ListBoxInternal.h"
@@ -246,6 +247,19 @@ LRESULT CALLBACK CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             Choose(c, c.sel);
             return 0;
         }
+        if (wParam == VK_PRIOR || wParam == VK_NEXT) {
+            // A month back or on, the day kept inside the shorter month.
+            int m = st.wMonth + (wParam == VK_NEXT ? 1 : -1), y = st.wYear;
+            if (m < 1) m = 12, --y;
+            if (m > 12) m = 1, ++y;
+            if (y < 1601 || y > 30827) return 0;
+            c.sel.wYear = static_cast<WORD>(y);
+            c.sel.wMonth = static_cast<WORD>(m);
+            c.sel.wDay = static_cast<WORD>(std::min<int>(st.wDay, DaysInMonth(y, m)));
+            c.sel.wDayOfWeek = static_cast<WORD>(DayOfWeek(y, m, c.sel.wDay));
+            ShowMonth(c, y, m);
+            return 0;
+        }
         if (!delta) return 0;
         int d = st.wDay + delta, m = st.wMonth, y = st.wYear;
         while (d < 1) {
@@ -260,6 +274,7 @@ LRESULT CALLBACK CalendarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         c.sel.wYear = static_cast<WORD>(y);
         c.sel.wMonth = static_cast<WORD>(m);
         c.sel.wDay = static_cast<WORD>(d);
+        c.sel.wDayOfWeek = static_cast<WORD>(DayOfWeek(y, m, d));
         ShowMonth(c, y, m);
         return 0;
     }

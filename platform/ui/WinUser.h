@@ -190,6 +190,7 @@
 #define VK_DELETE 0x2E
 #define VK_F1 0x70
 #define VK_F4 0x73
+#define VK_F10 0x79
 
 // GET_X_LPARAM-style helpers: signed 16-bit coordinates packed in lParam.
 #define GET_X_LPARAM(lp) (static_cast<int>(static_cast<SHORT>(LOWORD(lp))))

@@ -251,6 +251,9 @@ void ForgetWindowInInput(HWND hwnd);
 // A key message taken from a queue: GetKeyState from now on says what that message says, as the
 // device's key state follows the messages a thread has taken, not the keys pressed since.
 void NoteKeyMessageTaken(const MSG& msg);
+// Whether the Alt release just taken ended a press of Alt alone (no other key went down while it
+// was held); answers once per release.
+bool TakeAltReleasedAlone();
 
 template <class F> void ForEachPaintOrder(F&& f) {
     WmState& s = Wm();

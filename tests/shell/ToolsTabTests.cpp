@@ -709,7 +709,12 @@ TEST_F(ToolsTabTest, ConverterClothingAndUnitEditorReachableAboveTheRaisedPanel)
 
         static bool s_barWithNothingToScroll;
         s_barWithNothingToScroll = true;
-        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) { s_barWithNothingToScroll = editor.GetStyle() & WS_VSCROLL; });
+        CloseNextDialog<CUnitEditDlg>([](CUnitEditDlg& editor) {
+            // The editor opens in its name field, which raises the panel: the user lowers it.
+            device::ui::SetSipUp(false);
+            device::ui::PumpUntilIdle();
+            s_barWithNothingToScroll = editor.GetStyle() & WS_VSCROLL;
+        });
         conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
                           reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
         device::ui::PumpUntilIdle();
