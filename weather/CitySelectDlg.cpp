@@ -265,7 +265,6 @@ BEGIN_MESSAGE_MAP(CAddOtherCitiesDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_SETTINGCHANGE()
     ON_CBN_SELCHANGE(IDC_COUNTRY_COMBO, &CAddOtherCitiesDlg::OnSelChangeCountry)
-    ON_CBN_SELENDCANCEL(IDC_COUNTRY_COMBO, &CAddOtherCitiesDlg::OnSelChangeCountry) // a cancel puts the country back
     ON_BN_CLICKED(IDC_ADD_COUNTRY_CITY, &CAddOtherCitiesDlg::OnAddCity)
     ON_BN_CLICKED(IDC_REMOVE_FAVORITE_CITY, &CAddOtherCitiesDlg::OnRemoveCity)
     ON_EN_CHANGE(IDC_CITY_FIND, &CAddOtherCitiesDlg::OnChangeSearch)
