@@ -86,8 +86,8 @@ void CWorldClocksDlg::OnLButtonDown(UINT nFlags, CPoint point) {
 void CWorldClocksDlg::OpenCityList(int clock) {
     CComboBox& combo = m_cityCombo[clock];
     if (combo.GetCount() == 0) {
-        // The city clocks' lists are narrower than many names: they open as wide as the widest.
-        FillCityCombo(combo, m_cities, clock > 0);
+        // The lists are narrower than many names: they open as wide as the widest.
+        FillCityCombo(combo, m_cities);
         combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
     }
     m_cityChoice[clock].Opened();

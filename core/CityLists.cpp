@@ -45,22 +45,38 @@ CString CityListLabel(CCitiesDb& cities, DWORD index) {
     return Label(name, cities.GetCountry(index), doubled);
 }
 
-void FillCityCombo(CComboBox& combo, CCitiesDb& cities, bool widenDropDown) {
-    const std::vector<CString> labels = ReadCityListLabels(cities);
-    for (const CString& label : labels) combo.AddString(label);
-    if (!widenDropDown) return;
-    CClientDC dc(&combo);
-    CFont* font = combo.GetFont();
+namespace {
+
+// The width of the widest text in the control's font.
+int WidestText(CWnd& control, const std::vector<CString>& texts) {
+    CClientDC dc(&control);
+    CFont* font = control.GetFont();
     CFont* old = font ? dc.SelectObject(font) : nullptr;
     int widest = 0;
-    for (const CString& label : labels) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(label).cx));
+    for (const CString& text : texts) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
     if (old) dc.SelectObject(old);
-    const int wanted = widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE);
+    return widest;
+}
+
+// A list draws its texts 2 pixels in from its left side; as much room is kept after them.
+constexpr int kTextMargins = 4;
+
+} // namespace
+
+void FillCityCombo(CComboBox& combo, CCitiesDb& cities) {
+    const std::vector<CString> labels = ReadCityListLabels(cities);
+    for (const CString& label : labels) combo.AddString(label);
+    const int wanted = WidestText(combo, labels) + kTextMargins + ::GetSystemMetrics(SM_CXVSCROLL) +
+                       2 * ::GetSystemMetrics(SM_CXEDGE);
     combo.SetDroppedWidth(static_cast<UINT>(std::min(wanted, ::GetSystemMetrics(SM_CXSCREEN))));
 }
 
-void FillCityList(CListBox& list, CCitiesDb& cities) {
-    for (const CString& label : ReadCityListLabels(cities)) list.AddString(label);
+int FillCityList(CListBox& list, CCitiesDb& cities) {
+    const std::vector<CString> labels = ReadCityListLabels(cities);
+    for (const CString& label : labels) list.AddString(label);
+    const int needed = WidestText(list, labels) + kTextMargins;
+    list.SetHorizontalExtent(needed);
+    return needed;
 }
 
 namespace {

@@ -18,10 +18,11 @@ std::vector<CString> ReadCityListLabels(CCitiesDb& cities);
 CString CityListLabel(CCitiesDb& cities, DWORD index);
 
 // Fills an empty combo box or list box with every city's text in CityIndex order, so that an
-// item's position is the city's CityIndex. widenDropDown: the combo's list opens as wide as its
-// widest text, and never wider than the screen.
-void FillCityCombo(CComboBox& combo, CCitiesDb& cities, bool widenDropDown);
-void FillCityList(CListBox& list, CCitiesDb& cities);
+// item's position is the city's CityIndex. The combo's list opens as wide as its widest text,
+// and never wider than the screen. The list box is told the width its widest text needs (it
+// scrolls sideways to it when made with WS_HSCROLL), which FillCityList returns.
+void FillCityCombo(CComboBox& combo, CCitiesDb& cities);
+int FillCityList(CListBox& list, CCitiesDb& cities);
 
 // The first item a typed text names, letter case aside: the item whose whole text it is, else
 // the first city of that name (its text but for the country in brackets that tells cities of one

@@ -105,7 +105,7 @@ void CWorldMapPanel::OnKillFocus(CWnd* pNewWnd) {
 
 void CWorldMapPanel::OpenCityChoice() {
     if (m_cityCombo.GetCount() == 0) {
-        FillCityCombo(m_cityCombo, m_cities, true);
+        FillCityCombo(m_cityCombo, m_cities);
         m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
     }
     m_cityChoice.Opened();

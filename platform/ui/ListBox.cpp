@@ -630,7 +630,9 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         delete lbp;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_SIZE:
+        // A list made smaller (a raised input panel) keeps its selection in view.
         lb.top = std::clamp(lb.top, 0, MaxTop(lb));
+        EnsureVisible(lb, lb.sel);
         UpdateScrollBar(lb);
         UpdateHScrollBar(lb);
         Invalidate(lb);
