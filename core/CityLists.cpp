@@ -2,6 +2,7 @@
 
 #include "core/CityLists.h"
 
+#include "core/CommonHelpers.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 
@@ -72,11 +73,8 @@ void FillCityCombo(CComboBox& combo, CCitiesDb& cities) {
 }
 
 int FillCityList(CListBox& list, CCitiesDb& cities) {
-    const std::vector<CString> labels = ReadCityListLabels(cities);
-    for (const CString& label : labels) list.AddString(label);
-    const int needed = WidestText(list, labels) + kTextMargins;
-    list.SetHorizontalExtent(needed);
-    return needed;
+    for (const CString& label : ReadCityListLabels(cities)) list.AddString(label);
+    return FitListExtentToTexts(list);
 }
 
 namespace {
