@@ -406,6 +406,15 @@ TEST_F(CurrencyPageTest, AnOpenListIsBrowsedAndOnlyReturnTakesItsCurrency) {
     EXPECT_FALSE(column1.GetDroppedState());
     EXPECT_EQ(column1.GetCurSel(), static_cast<int>(Eur));
     EXPECT_EQ(shown(), euros);
+    PressKey(VK_F4);
+    PressKey(VK_DOWN);
+    m_page->GetAmountField(2, 1)->SetFocus(); // the focus moves on: no choice either
+    device::display::test::PumpUntilIdle();
+    EXPECT_FALSE(column1.GetDroppedState());
+    EXPECT_EQ(CWnd::GetFocus()->m_hWnd, m_page->GetAmountField(2, 1)->m_hWnd);
+    EXPECT_EQ(column1.GetCurSel(), static_cast<int>(Eur));
+    EXPECT_EQ(shown(), euros);
+    column1.SetFocus();
 
     PressKey(VK_F4);
     PressKey(VK_DOWN);
