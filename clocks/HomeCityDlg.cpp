@@ -46,7 +46,9 @@ BOOL CHomeCityDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_db.Open();
     ReadWorkArea();
-    FillCityList(m_list, m_db); // item i is CityIndex i; cities of one name show their countries
+    // Item i is CityIndex i; cities of one name show their countries.
+    m_nTextWidth = FillCityList(m_list, m_db);
+    PlaceList();
     // The device's own city is proposed, so that accepting the proposal keeps every clock right.
     m_list.SetCurSel(m_list.GetCount() > 0 ? DeviceCityIndex() : 0);
     return TRUE;
@@ -99,7 +101,12 @@ void CHomeCityDlg::OnSize(UINT nType, int cx, int cy) {
 void CHomeCityDlg::PlaceList() {
     ReadWorkArea();
     if (!m_list.m_hWnd) return; // sized before the data exchange bound the list
-    m_list.MoveWindow(m_nWidth / 2 - 60, m_nHeight / 4 - 10, 120, m_nHeight / 2);
+    // The list stands centred, 120 pixels wide or as wide as its longest city text needs (so
+    // that "Vancouver (United States of America)" reads whole), within the work area's width;
+    // a text longer still scrolls sideways.
+    const int frame = ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXBORDER);
+    const int width = std::clamp(m_nTextWidth + frame, 120, std::max(120, m_nWidth - 10));
+    m_list.MoveWindow(m_nWidth / 2 - width / 2, m_nHeight / 4 - 10, width, m_nHeight / 2);
     m_list.ShowWindow(SW_SHOW);
 }
 

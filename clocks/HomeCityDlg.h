@@ -15,6 +15,7 @@ public:
     CCitiesDb m_db;
     int m_nWidth = 0;  // work area
     int m_nHeight = 0;
+    int m_nTextWidth = 0; // what the list's widest city text needs
     // The list's selection when the dialog closed; -1 when nothing was selected (an empty store).
     int32_t m_nResult = -1;
 

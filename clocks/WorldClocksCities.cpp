@@ -86,8 +86,8 @@ void CWorldClocksDlg::OnLButtonDown(UINT nFlags, CPoint point) {
 void CWorldClocksDlg::OpenCityList(int clock) {
     CComboBox& combo = m_cityCombo[clock];
     if (combo.GetCount() == 0) {
-        // The city clocks' lists are narrower than many names: they open as wide as the widest.
-        FillCityCombo(combo, m_cities, clock > 0);
+        // The lists are narrower than many names: they open as wide as the widest.
+        FillCityCombo(combo, m_cities);
         combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
     }
     m_cityChoice[clock].Opened();
@@ -118,7 +118,10 @@ void CWorldClocksDlg::OnSelChangeCity(UINT id) {
     TakeCity(clock, m_cityCombo[clock].GetCurSel());
 }
 
-void CWorldClocksDlg::OnEditChangeCity(UINT id) { m_cityChoice[static_cast<int>(id) - IDC_CLOCK_CITY0].Typed(); }
+void CWorldClocksDlg::OnEditChangeCity(UINT id) {
+    const int clock = static_cast<int>(id) - IDC_CLOCK_CITY0;
+    m_cityChoice[clock].Typed(m_cityCombo[clock]);
+}
 
 void CWorldClocksDlg::OnKillFocusCity(UINT id) { LeaveCityList(static_cast<int>(id) - IDC_CLOCK_CITY0, true); }
 
@@ -142,7 +145,7 @@ void CWorldClocksDlg::LeaveCityList(int clock, bool killFocus) {
     // The city the user picked or typed, never one a cancel left highlighted; whatever happens,
     // the list shows the clock's city again (a city that could not be stored is not the clock's).
     const DWORD before = s_clockCity[clock];
-    const bool stored = TakeCity(clock, m_cityChoice[clock].Take(combo, m_cities));
+    const bool stored = TakeCity(clock, m_cityChoice[clock].Take(combo));
     combo.SetCurSel(static_cast<int>(s_clockCity[clock]));
     if (killFocus) combo.ShowDropDown(FALSE);
     combo.ShowWindow(SW_HIDE);

@@ -2,6 +2,7 @@
 
 #include "core/CityLists.h"
 
+#include "core/CommonHelpers.h"
 #include "platform/framework/WaitCursor.h"
 #include "platform/framework/WindowDC.h"
 
@@ -45,51 +46,91 @@ CString CityListLabel(CCitiesDb& cities, DWORD index) {
     return Label(name, cities.GetCountry(index), doubled);
 }
 
-void FillCityCombo(CComboBox& combo, CCitiesDb& cities, bool widenDropDown) {
-    const std::vector<CString> labels = ReadCityListLabels(cities);
-    for (const CString& label : labels) combo.AddString(label);
-    if (!widenDropDown) return;
-    CClientDC dc(&combo);
-    CFont* font = combo.GetFont();
+namespace {
+
+// The width of the widest text in the control's font.
+int WidestText(CWnd& control, const std::vector<CString>& texts) {
+    CClientDC dc(&control);
+    CFont* font = control.GetFont();
     CFont* old = font ? dc.SelectObject(font) : nullptr;
     int widest = 0;
-    for (const CString& label : labels) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(label).cx));
+    for (const CString& text : texts) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
     if (old) dc.SelectObject(old);
-    const int wanted = widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE);
+    return widest;
+}
+
+// A list draws its texts 2 pixels in from its left side; as much room is kept after them.
+constexpr int kTextMargins = 4;
+
+} // namespace
+
+void FillCityCombo(CComboBox& combo, CCitiesDb& cities) {
+    const std::vector<CString> labels = ReadCityListLabels(cities);
+    for (const CString& label : labels) combo.AddString(label);
+    const int wanted = WidestText(combo, labels) + kTextMargins + ::GetSystemMetrics(SM_CXVSCROLL) +
+                       2 * ::GetSystemMetrics(SM_CXEDGE);
     combo.SetDroppedWidth(static_cast<UINT>(std::min(wanted, ::GetSystemMetrics(SM_CXSCREEN))));
 }
 
-void FillCityList(CListBox& list, CCitiesDb& cities) {
+int FillCityList(CListBox& list, CCitiesDb& cities) {
     for (const CString& label : ReadCityListLabels(cities)) list.AddString(label);
+    return FitListExtentToTexts(list);
 }
 
 namespace {
 
-// The item a typed text names: its text or its city's name, in any case.
-bool Names(CComboBox& combo, CCitiesDb& cities, int item, const CString& text) {
-    CString label;
-    combo.GetLBText(item, label);
-    return text.CompareNoCase(label) == 0 || text.CompareNoCase(cities.GetName(static_cast<DWORD>(item))) == 0;
+// Whether an item's text is the typed text, or the typed name with its country in brackets.
+bool LabelNames(const CString& label, const CString& text) {
+    if (label.CompareNoCase(text) == 0) return true;
+    const int length = text.GetLength();
+    return label.GetLength() > length + 2 && label.Left(length).CompareNoCase(text) == 0 &&
+           label.Mid(length, 2) == L" (" && label.Right(1) == L")";
 }
 
-// The city a typed text names: the highlighted one when it does (the open list follows the
-// typing), else the item of that whole text, else the first of that name.
-int TypedCity(CComboBox& combo, CCitiesDb& cities, int highlighted) {
+CString TypedText(CComboBox& combo) {
     CString text;
     combo.GetWindowText(text);
-    if (text.IsEmpty()) return -1;
-    if (highlighted >= 0 && Names(combo, cities, highlighted, text)) return highlighted;
-    const int whole = combo.FindStringExact(-1, text);
-    if (whole >= 0) return whole;
-    const int first = combo.FindString(-1, text);
-    return first >= 0 && Names(combo, cities, first, text) ? first : -1;
+    return text;
 }
 
 } // namespace
 
-int CityListChoice::Take(CComboBox& combo, CCitiesDb& cities) {
+int FindNamedCity(CComboBox& combo, const CString& text) {
+    if (text.IsEmpty()) return -1;
+    const int whole = combo.FindStringExact(-1, text);
+    if (whole >= 0) return whole;
+    const int noted = combo.FindString(-1, text + L" (");
+    if (noted < 0) return -1;
+    CString label;
+    combo.GetLBText(noted, label);
+    return LabelNames(label, text) ? noted : -1;
+}
+
+void CityListChoice::Typed(CComboBox& combo) {
+    m_typed = true;
+    if (!combo.GetDroppedState()) return;
+    const int named = FindNamedCity(combo, TypedText(combo));
+    if (named < 0 || named == combo.GetCurSel()) return;
+    // Moved in the list itself: the field keeps the text as typed.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    if (combo.GetComboBoxInfo(&info) && info.hwndList)
+        ::SendMessage(info.hwndList, LB_SETCURSEL, static_cast<WPARAM>(named), 0);
+}
+
+int CityListChoice::Take(CComboBox& combo) {
     const int highlighted = combo.GetCurSel();
-    const int taken = m_picked ? highlighted : m_typed ? TypedCity(combo, cities, highlighted) : -1;
+    int taken = -1;
+    if (m_picked) {
+        taken = highlighted;
+    } else if (m_typed) {
+        // The city the typed text names: the highlighted one when it does (the open list follows
+        // the typing), else the first it names.
+        const CString text = TypedText(combo);
+        CString label;
+        if (highlighted >= 0) combo.GetLBText(highlighted, label);
+        taken = highlighted >= 0 && LabelNames(label, text) ? highlighted : FindNamedCity(combo, text);
+    }
     Opened();
     return taken;
 }

@@ -18,10 +18,17 @@ std::vector<CString> ReadCityListLabels(CCitiesDb& cities);
 CString CityListLabel(CCitiesDb& cities, DWORD index);
 
 // Fills an empty combo box or list box with every city's text in CityIndex order, so that an
-// item's position is the city's CityIndex. widenDropDown: the combo's list opens as wide as its
-// widest text, and never wider than the screen.
-void FillCityCombo(CComboBox& combo, CCitiesDb& cities, bool widenDropDown);
-void FillCityList(CListBox& list, CCitiesDb& cities);
+// item's position is the city's CityIndex. The combo's list opens as wide as its widest text,
+// and never wider than the screen. The list box is told the width its widest text needs (it
+// scrolls sideways to it when made with WS_HSCROLL), which FillCityList returns.
+void FillCityCombo(CComboBox& combo, CCitiesDb& cities);
+int FillCityList(CListBox& list, CCitiesDb& cities);
+
+// The first item a typed text names, letter case aside: the item whose whole text it is, else
+// the first city of that name (its text but for the country in brackets that tells cities of one
+// name apart), so that "Porto" finds Porto before "Porto Alegre" and "Sydney" finds
+// "Sydney (Australia)"; -1 for none.
+int FindNamedCity(CComboBox& combo, const CString& text);
 
 // What the user did in one open city list, for the choice it ends with. A move in the open list
 // (keys, the stylus) is only a highlight; the highlighted item is taken when the list closes
@@ -30,11 +37,13 @@ void FillCityList(CListBox& list, CCitiesDb& cities);
 class CityListChoice {
 public:
     void Opened() { m_picked = m_typed = false; }
-    void Typed() { m_typed = true; }    // CBN_EDITCHANGE
+    // CBN_EDITCHANGE: the open list highlights the city the typed text names, where the list's
+    // own search (the first item beginning with the text) found a longer name.
+    void Typed(CComboBox& combo);
     void Moved() { m_typed = false; }   // CBN_SELCHANGE while the list is open
     void Picked() { m_picked = true; }  // CBN_SELENDOK
     // The CityIndex the user took, or -1; the choice is over afterwards.
-    int Take(CComboBox& combo, CCitiesDb& cities);
+    int Take(CComboBox& combo);
 
 private:
     bool m_picked = false;

@@ -205,6 +205,22 @@ CString FitTextWithEllipsis(CDC* dc, const CString& text, int width) {
     return FitTextWithEllipsis(dc ? dc->GetSafeHdc() : nullptr, text, width);
 }
 
+int FitListExtentToTexts(CListBox& list) {
+    CClientDC dc(&list);
+    CFont* font = list.GetFont();
+    CFont* old = font ? dc.SelectObject(font) : nullptr;
+    int widest = 0;
+    CString text;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        list.GetText(i, text);
+        widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
+    }
+    if (old) dc.SelectObject(old);
+    const int needed = widest + 4;
+    list.SetHorizontalExtent(needed);
+    return needed;
+}
+
 void AdjustComboDropHeight(CComboBox* combo, int n) {
     AdjustComboDropHeight(combo ? combo->GetSafeHwnd() : nullptr, n);
 }

@@ -9,6 +9,7 @@ class CButton;
 class CComboBox;
 class CDC;
 class CEdit;
+class CListBox;
 class CFont;
 class CStatic;
 class CWnd;
@@ -71,6 +72,11 @@ CString FitTextToWidth(CDC* dc, const CString& text, int width);
 // shortened name reads as shortened ("Sydney (Ca...") rather than as another name.
 CString FitTextWithEllipsis(HDC dc, const CString& text, int width);
 CString FitTextWithEllipsis(CDC* dc, const CString& text, int width);
+
+// Tells a list box the width its widest text needs in its font (its texts stand 2 pixels in, and
+// as much room is left after them), so that a list made with WS_HSCROLL scrolls sideways to the
+// end of every text; returns that width.
+int FitListExtentToTexts(CListBox& list);
 
 // Sizes a combo box so that its drop-down list shows n items.
 void AdjustComboDropHeight(HWND combo, int n);

@@ -6,7 +6,7 @@
 #include "platform/framework/DC.h"
 #include "platform/framework/WindowDC.h"
 
-BEGIN_MESSAGE_MAP(CColumnCombo, CComboBox)
+BEGIN_MESSAGE_MAP(CColumnCombo, CChoiceCombo)
     ON_WM_CHAR()
     ON_WM_PAINT()
 END_MESSAGE_MAP()

@@ -245,18 +245,6 @@ void CCurrencyPanel::OnSelChangePair1() { NewCurrency(0); }
 void CCurrencyPanel::OnSelChangePair2() { NewCurrency(1); }
 void CCurrencyPanel::OnSelChangePair3() { NewCurrency(2); }
 
-// After a cancelled list: the column takes the currency its list shows again, when the moves in
-// the open list had changed it.
-void CCurrencyPanel::RetakeCurrency(int column) {
-    CComboBox* combos[3] = {&m_pair1, &m_pair2, &m_pair3};
-    const int selection = combos[column]->GetCurSel();
-    if (selection >= 0 && static_cast<DWORD>(selection) != m_selected[column]) NewCurrency(column);
-}
-
-void CCurrencyPanel::OnSelEndCancelPair1() { RetakeCurrency(0); }
-void CCurrencyPanel::OnSelEndCancelPair2() { RetakeCurrency(1); }
-void CCurrencyPanel::OnSelEndCancelPair3() { RetakeCurrency(2); }
-
 void CCurrencyPanel::OnAddLine() {
     CheckToolsStrip();
     const int n = m_nLastVisibleLine + 1;

@@ -10,6 +10,7 @@
 // [SECTION] Rate update and the last-update label             CurrencyRates.cpp
 // [SECTION] Layout by screen shape and the back button        CurrencyLayout.cpp
 
+#include "controls/ChoiceCombo.h"
 #include "controls/IconButton.h"
 #include "controls/TransparentPicture.h"
 #include "core/CurrenciesDb.h"
@@ -61,10 +62,6 @@ public:
     afx_msg void OnSelChangePair2();
     afx_msg void OnSelChangePair3();
     afx_msg void OnSelChangeRateBase();
-    afx_msg void OnSelEndCancelPair1();
-    afx_msg void OnSelEndCancelPair2();
-    afx_msg void OnSelEndCancelPair3();
-    void RetakeCurrency(int column);
     afx_msg void OnTipsOk();
 
     // State, for the container and for tests.
@@ -170,7 +167,7 @@ private:
         m_ruleTop, m_separator2, m_separator1;
     CColumnCombo m_pair3, m_pair2, m_pair1;
     CStatic m_panel, m_band, m_equals, m_code2, m_rate2, m_code1, m_rate1;
-    CComboBox m_rateBase;
+    CChoiceCombo m_rateBase;
     // Set while the page itself moves the focus through the amount fields to convert them: the
     // input panel comes up for the user's entry, not for that.
     bool m_bConverting = false;

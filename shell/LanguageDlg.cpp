@@ -47,7 +47,6 @@ BEGIN_MESSAGE_MAP(CLanguageDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_SETTINGCHANGE()
     ON_CBN_SELCHANGE(IDC_LANGUAGE_COMBO, &CLanguageDlg::OnSelChangeLanguage)
-    ON_CBN_SELENDCANCEL(IDC_LANGUAGE_COMBO, &CLanguageDlg::OnSelChangeLanguage) // a cancel puts the language back
     ON_WM_PAINT()
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_LANGUAGE_ADD, &CLanguageDlg::OnAddModule)

@@ -3,6 +3,7 @@
 // the installation of further modules found by browsing the device's folders. A choice is
 // written to the registry value lang and takes effect at the next start.
 
+#include "controls/ChoiceCombo.h"
 #include "core/RegistryKey.h"
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/Dlg.h"
@@ -31,7 +32,7 @@ protected:
     CListCtrl m_listFolders;
     CListBox m_listModules;
     CButton m_buttonAdd;
-    CComboBox m_comboLanguages;
+    CChoiceCombo m_comboLanguages;
     int m_nWorkWidth = 0;
     int m_nWorkHeight = 0;
     int m_nMenuHeight = 0;

@@ -377,8 +377,6 @@ IMPLEMENT_DYNAMIC(CBackgroundColourPage, CColourPage)
 
 BEGIN_MESSAGE_MAP(CBackgroundColourPage, CColourPage)
     ON_CONTROL_RANGE(CBN_SELCHANGE, IDC_UI_COMBO_FIRST, IDC_UI_COMBO_THIRD, &CBackgroundColourPage::OnSelChangeCombo)
-    // A cancelled list puts its image back without a change: the page takes it again.
-    ON_CONTROL_RANGE(CBN_SELENDCANCEL, IDC_UI_COMBO_FIRST, IDC_UI_COMBO_THIRD, &CBackgroundColourPage::OnSelChangeCombo)
 END_MESSAGE_MAP()
 
 CBackgroundColourPage::CBackgroundColourPage(UINT nIDTemplate, int section, int colourCount, UINT landscapeComboId)

@@ -9,6 +9,7 @@
 // [SECTION] Painting helpers
 // [SECTION] Combo helpers
 
+#include "controls/ChoiceCombo.h"
 #include "core/RegistryKey.h"
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/GdiObjects.h"
@@ -209,8 +210,8 @@ protected:
     CString m_strPortraitImage;
     CString m_strLandscapeImage;
     CString m_strSquareImage;
-    CComboBox m_comboLandscape;
-    CComboBox m_comboPortrait;
+    CChoiceCombo m_comboLandscape;
+    CChoiceCombo m_comboPortrait;
 
 private:
     UINT m_nLandscapeComboId;

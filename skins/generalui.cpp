@@ -13,7 +13,6 @@ BEGIN_MESSAGE_MAP(generalui, CColourPage)
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &generalui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_FIRST, &generalui::OnSelChangeIconSet)
-    ON_CBN_SELENDCANCEL(IDC_UI_COMBO_FIRST, &generalui::OnSelChangeIconSet) // a cancel puts the set back
 END_MESSAGE_MAP()
 
 generalui::generalui() : CColourPage(IDD_GENERAL_UI, kSectionGeneral, 3) { m_nTallPreviewTop = 166; }

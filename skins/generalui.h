@@ -2,6 +2,7 @@
 // generalui: the "General UI" page of the appearance settings sheet, for the skin's General
 // section: the tool bar and current-screen panel colours and the tool bar's icon-set folder.
 
+#include "controls/ChoiceCombo.h"
 #include "skins/ColourPage.h"
 
 class generalui : public CColourPage {
@@ -31,5 +32,5 @@ private:
     void LayOut() override;
 
     CString m_strIconSetFolder;
-    CComboBox m_comboIconSet;
+    CChoiceCombo m_comboIconSet;
 };

@@ -18,7 +18,6 @@ BEGIN_MESSAGE_MAP(mapui, CBackgroundColourPage)
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &mapui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &mapui::OnSelChangeMapImage)
-    ON_CBN_SELENDCANCEL(IDC_UI_COMBO_SECOND, &mapui::OnSelChangeMapImage) // a cancel puts the image back
 END_MESSAGE_MAP()
 
 mapui::mapui() : CBackgroundColourPage(IDD_MAP_UI, kSectionMap, 10, IDC_UI_COMBO_THIRD) {}

@@ -3,6 +3,7 @@
 // colours of the World Map tab, its background images and the world map picture. The shadow
 // colour is a choice of pure red, green or blue: while it is selected the sliders run 0..1.
 
+#include "controls/ChoiceCombo.h"
 #include "skins/ColourPage.h"
 
 class mapui : public CBackgroundColourPage {
@@ -36,5 +37,5 @@ private:
     void ShowElement(int index);
 
     CString m_strMapImage;
-    CComboBox m_comboMapImage;
+    CChoiceCombo m_comboMapImage;
 };

@@ -32,9 +32,6 @@ BEGIN_MESSAGE_MAP(toolsui, CColourPage)
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &toolsui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &toolsui::OnSelChangeImage)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_FIRST, &toolsui::OnSelChangeTool)
-    // A cancelled list puts its item back without a change: the page takes it again.
-    ON_CBN_SELENDCANCEL(IDC_UI_COMBO_SECOND, &toolsui::OnSelChangeImage)
-    ON_CBN_SELENDCANCEL(IDC_UI_COMBO_FIRST, &toolsui::OnSelChangeTool)
 END_MESSAGE_MAP()
 
 toolsui::toolsui() : CColourPage(IDD_TOOLS_UI, kSectionTools, 13) {}

@@ -3,6 +3,7 @@
 // tool combo chooses which of four tools the element list, the sliders and the image combo edit;
 // the page opens on the tool open on the Tools tab.
 
+#include "controls/ChoiceCombo.h"
 #include "skins/ColourPage.h"
 
 class toolsui : public CColourPage {
@@ -44,6 +45,6 @@ private:
 
     CString m_strPortraitFolder;
     CString m_strImages[kToolCount];
-    CComboBox m_comboImage;
-    CComboBox m_comboTool;
+    CChoiceCombo m_comboImage;
+    CChoiceCombo m_comboTool;
 };

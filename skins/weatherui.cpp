@@ -18,7 +18,6 @@ BEGIN_MESSAGE_MAP(weatherui, CBackgroundColourPage)
     ON_WM_HSCROLL()
     ON_LBN_SELCHANGE(IDC_UI_ELEMENTS, &weatherui::OnSelChangeElement)
     ON_CBN_SELCHANGE(IDC_UI_COMBO_SECOND, &weatherui::OnSelChangeIconSet)
-    ON_CBN_SELENDCANCEL(IDC_UI_COMBO_SECOND, &weatherui::OnSelChangeIconSet) // a cancel puts the set back
 END_MESSAGE_MAP()
 
 weatherui::weatherui() : CBackgroundColourPage(IDD_WEATHER_UI, kSectionWeather, 8, IDC_UI_COMBO_THIRD) {}

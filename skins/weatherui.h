@@ -3,6 +3,7 @@
 // section: eight colours of the Weather tab, its background images and its weather icon set.
 // Whenever it reads a skin it writes the icon folder to `icondir` for the Weather tab.
 
+#include "controls/ChoiceCombo.h"
 #include "skins/ColourPage.h"
 
 class weatherui : public CBackgroundColourPage {
@@ -35,5 +36,5 @@ private:
     void LayOut() override;
 
     CString m_strIconSet;
-    CComboBox m_comboIconSet;
+    CChoiceCombo m_comboIconSet;
 };

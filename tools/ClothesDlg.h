@@ -2,6 +2,7 @@
 // CClothesDlg: the clothing size charts tool. A garment combo and the gender buttons M, W and C
 // choose one of the ready-made charts: a title and four rows, one per sizing system.
 
+#include "controls/ChoiceCombo.h"
 #include "controls/IconButton.h"
 #include "core/RegistryKey.h"
 #include "platform/framework/Controls.h"
@@ -48,7 +49,7 @@ public:
     // The shown chart's columns (in the row font).
     ClothingColumns m_columns;
     CStatic m_staticTitle;
-    CComboBox m_comboGarment;
+    CChoiceCombo m_comboGarment;
     CIconButton m_btnMen;
     CIconButton m_btnWomen;
     CIconButton m_btnChildren;

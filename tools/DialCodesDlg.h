@@ -3,6 +3,7 @@
 // dialing codes, US area codes) switched by the Show combo, and a Find box that selects the first
 // row whose first column begins with the typed text.
 
+#include "controls/ChoiceCombo.h"
 #include "controls/SortListCtrl.h"
 #include "core/RegistryKey.h"
 #include "platform/framework/Controls.h"
@@ -23,7 +24,7 @@ public:
     CStatic m_staticShowLabel;
     CSortListCtrl m_listArea;
     CSortListCtrl m_listDial;
-    CComboBox m_comboShow;
+    CChoiceCombo m_comboShow;
     CString m_strFind;
 
     COLORREF m_crBand = RGB(194, 211, 228);

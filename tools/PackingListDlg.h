@@ -4,6 +4,7 @@
 // items: one run-time list view per list, only the current one shown. The Add, Delete and
 // Options commands of the main window's packing-list bar arrive as private messages.
 
+#include "controls/ChoiceCombo.h"
 #include "controls/ColorTabCtrl.h"
 #include "controls/IconButton.h"
 #include "core/RegistryKey.h"
@@ -69,7 +70,7 @@ public:
     CStatic m_staticLineBottom;
     CStatic m_staticBand;
     CColorTabCtrl m_tabLists;
-    CComboBox m_comboCategory;
+    CChoiceCombo m_comboCategory;
     CIconButton m_btnSave;
 
     COLORREF m_crPage = RGB(194, 211, 228);

@@ -5,6 +5,7 @@
 // convert by formula through Kelvin. "Edit units ..." runs the unit editor and reloads the
 // units; the main window's Edit menu reaches the value field through private messages.
 
+#include "controls/ChoiceCombo.h"
 #include "controls/IconButton.h"
 #include "controls/TransparentPicture.h"
 #include "core/ConvertersDb.h"
@@ -36,11 +37,11 @@ public:
 
     CTransparentPicture m_resultFrame; // 1108
     CTransparentPicture m_valueFrame;  // 1107
-    CComboBox m_category;
+    CChoiceCombo m_category;
     CStatic m_bottomBand, m_resultLabel, m_fromLabel, m_topBand, m_convertLabel;
     CEdit m_valueField;
-    CComboBox m_toList;
-    CComboBox m_fromList;
+    CChoiceCombo m_toList;
+    CChoiceCombo m_fromList;
     CEdit m_resultField;
     double m_resultValue = 0;
 

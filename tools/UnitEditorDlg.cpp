@@ -22,7 +22,6 @@ BEGIN_MESSAGE_MAP(CUnitEditDlg, CDialog)
     ON_WM_SIZE()
     ON_EN_CHANGE(IDC_UNIT_NAME, &CUnitEditDlg::OnChangeName)
     ON_CBN_SELCHANGE(IDC_UNIT_CATEGORY, &CUnitEditDlg::OnCategoryChange)
-    ON_CBN_SELENDCANCEL(IDC_UNIT_CATEGORY, &CUnitEditDlg::OnCategoryChange) // a cancel puts the category back
     ON_NOTIFY(NM_CLICK, IDC_UNIT_LIST, &CUnitEditDlg::OnClickList)
     ON_BN_CLICKED(IDC_UNIT_ADD, &CUnitEditDlg::OnAdd)
     ON_BN_CLICKED(IDC_UNIT_MODIFY, &CUnitEditDlg::OnModify)

@@ -4,6 +4,7 @@
 // factor of the selected unit; every change goes to the converters store at once. The
 // temperatures are not offered: their units are fixed in the converter.
 
+#include "controls/ChoiceCombo.h"
 #include "core/ConvertersDb.h"
 #include "platform/framework/Controls.h"
 #include "platform/framework/Dlg.h"
@@ -34,7 +35,7 @@ public:
     CButton m_modifyButton;
     CListCtrl m_list;
     CEdit m_nameField;
-    CComboBox m_category;
+    CChoiceCombo m_category;
     CButton m_removeButton;
     CButton m_addButton;
     CString m_name;

@@ -157,6 +157,7 @@ void CCitySelectDlg::FillList() {
         // A record that cannot be read does not move the cursor: stop rather than loop.
         if (m_store.GetCurrentIndex() <= index) break;
     }
+    FitListExtentToTexts(m_list); // a long "name - country" scrolls sideways to its end
 }
 
 BOOL CCitySelectDlg::OnInitDialog() {
@@ -265,7 +266,6 @@ BEGIN_MESSAGE_MAP(CAddOtherCitiesDlg, CDialog)
     ON_WM_SIZE()
     ON_WM_SETTINGCHANGE()
     ON_CBN_SELCHANGE(IDC_COUNTRY_COMBO, &CAddOtherCitiesDlg::OnSelChangeCountry)
-    ON_CBN_SELENDCANCEL(IDC_COUNTRY_COMBO, &CAddOtherCitiesDlg::OnSelChangeCountry) // a cancel puts the country back
     ON_BN_CLICKED(IDC_ADD_COUNTRY_CITY, &CAddOtherCitiesDlg::OnAddCity)
     ON_BN_CLICKED(IDC_REMOVE_FAVORITE_CITY, &CAddOtherCitiesDlg::OnRemoveCity)
     ON_EN_CHANGE(IDC_CITY_FIND, &CAddOtherCitiesDlg::OnChangeSearch)
@@ -320,6 +320,7 @@ BOOL CAddOtherCitiesDlg::OnInitDialog() {
             if (m_store.GetCurrentIndex() <= index) break;
         }
     }
+    FitListExtentToTexts(m_storeList);
 
     WIN32_FIND_DATAW found{};
     const CString pattern = CountryFolder() + L"\\*.*";
@@ -335,6 +336,7 @@ BOOL CAddOtherCitiesDlg::OnInitDialog() {
         m_countryIndex = 0;
         LoadCountry();
     }
+    FitListExtentToTexts(m_countryList);
 
     int widest = 0;
     {
@@ -375,6 +377,7 @@ void CAddOtherCitiesDlg::OnSelChangeCountry() {
     m_countryList.ResetContent();
     m_countryIndex = selection;
     LoadCountry();
+    FitListExtentToTexts(m_countryList);
 }
 
 void CAddOtherCitiesDlg::OnAddCity() {
@@ -392,6 +395,7 @@ void CAddOtherCitiesDlg::OnAddCity() {
         StoreOutcome::Committed)
         return;
     m_storeList.AddString(name);
+    FitListExtentToTexts(m_storeList);
     m_lastAdded = name;
     m_storeList.SelectString(-1, name);
 }
@@ -406,6 +410,7 @@ void CAddOtherCitiesDlg::OnRemoveCity() {
         StoreOutcome::Committed)
         return;
     m_storeList.DeleteString(static_cast<UINT>(selection));
+    FitListExtentToTexts(m_storeList);
     if (name == m_lastAdded) m_lastAdded.Empty(); // a city added and removed again is no choice
 }
 

@@ -7,6 +7,7 @@
 // A country file is single-byte text, one city a line: "name;code", the line ending in "\n"
 // with an optional "\r" before it. A line that holds ">" ends the list.
 
+#include "controls/ChoiceCombo.h"
 #include "core/WeatherDb.h"
 #include "platform/framework/BasicControls.h"
 #include "platform/framework/Dlg.h"
@@ -78,7 +79,7 @@ public:
     CButton m_addButton;
     CStatic m_favoriteLabel;
     CListBox m_storeList;
-    CComboBox m_countryCombo;
+    CChoiceCombo m_countryCombo;
     CListBox m_countryList;
     CString m_countryText;
     int m_countryIndex = -1;

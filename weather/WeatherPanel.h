@@ -10,6 +10,7 @@
 // [SECTION] Layout and skin               WeatherPanelLayout.cpp
 // [SECTION] Loading, drawing and units    WeatherPanelPaint.cpp
 
+#include "controls/ChoiceCombo.h"
 #include "clocks/ClockTicker.h"
 #include "controls/IconButton.h"
 #include "core/CitiesDb.h"
@@ -96,7 +97,7 @@ public:
     CEdit m_tipText;
     CStatic m_tipTitle;
     CButton m_tipButton;
-    CComboBox m_placeCombos[kPlaces];
+    CChoiceCombo m_placeCombos[kPlaces];
     CIconButton m_moreButtons[kPlaces];
     CIconButton m_celsiusButton;
     CIconButton m_fahrenheitButton;

@@ -105,7 +105,7 @@ void CWorldMapPanel::OnKillFocus(CWnd* pNewWnd) {
 
 void CWorldMapPanel::OpenCityChoice() {
     if (m_cityCombo.GetCount() == 0) {
-        FillCityCombo(m_cityCombo, m_cities, true);
+        FillCityCombo(m_cityCombo, m_cities);
         m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
     }
     m_cityChoice.Opened();
@@ -139,11 +139,11 @@ void CWorldMapPanel::TakeCity(int city) {
 // The city the user picked or typed, never one a cancel left highlighted; the list shows the
 // map's city again.
 void CWorldMapPanel::TakeChosenCity() {
-    TakeCity(m_cityChoice.Take(m_cityCombo, m_cities));
+    TakeCity(m_cityChoice.Take(m_cityCombo));
     m_cityCombo.SetCurSel(static_cast<int>(m_mapCity));
 }
 
-void CWorldMapPanel::OnEditChangeCity() { m_cityChoice.Typed(); }
+void CWorldMapPanel::OnEditChangeCity() { m_cityChoice.Typed(m_cityCombo); }
 
 void CWorldMapPanel::OnKillFocusCity() {
     TakeChosenCity();

@@ -108,4 +108,24 @@ void SetDeviceClock(std::string_view iso8601) {
     }
 }
 
+namespace {
+std::mutex g_tickMutex;
+std::optional<DWORD> g_heldTicks;
+const std::chrono::steady_clock::time_point g_started = std::chrono::steady_clock::now();
+} // namespace
+
+void HoldTickCount(std::optional<DWORD> milliseconds) {
+    std::lock_guard lock(g_tickMutex);
+    g_heldTicks = milliseconds;
+}
+
 } // namespace device
+
+DWORD GetTickCount() {
+    {
+        std::lock_guard lock(device::g_tickMutex);
+        if (device::g_heldTicks) return *device::g_heldTicks;
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - device::g_started;
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}

@@ -50,6 +50,7 @@ struct Combo {
     bool typedSinceDrop = false; // the user typed in the field since the list opened, and moved no highlight after
     int quietEdit = 0;       // >0 while the combo itself changes the edit text
     std::wstring text;       // the edit text when there is no edit window
+    TypedSearch typed;       // letters typed on a drop-down list's field to find an item
 };
 
 Combo* State(HWND hwnd) { return reinterpret_cast<Combo*>(GetWindowLongW(hwnd, 0)); }
@@ -305,12 +306,14 @@ void KeyDown(Combo& c, UINT vk) {
     case VK_END: target = count - 1; break;
     default: return;
     }
+    c.typed.Reset();
     UserSelect(c, target);
 }
 
 void GainFocus(Combo& c) {
     if (c.focused) return;
     c.focused = true;
+    c.typed.Reset();
     InvalidateRect(c.hwnd, nullptr, FALSE);
     Notify(c, CBN_SETFOCUS);
 }
@@ -384,16 +387,12 @@ void EditCommand(Combo& c, int code) {
         Notify(c, CBN_EDITUPDATE);
     } else if (code == kEnChange) {
         // The text names no item until it matches one; an open list follows the typed text: the
-        // item it names whole, or whole but for a note in brackets after it ("Santiago" for
-        // "Santiago (Chile)"), else the first that begins with it. A name that begins a longer
-        // one sorted before it ("Porto" after "Porto Alegre") is so still found.
+        // item whose whole text it is, else the first that begins with it. A text that begins a
+        // longer one sorted before it ("Porto" after "Porto Alegre") is so still found whole.
         std::wstring t = EditText(c);
         int i = -1;
         if (c.dropped && !t.empty()) {
-            const std::wstring noted = t + L" (";
             i = static_cast<int>(ToList(c, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str())));
-            if (i < 0)
-                i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(noted.c_str())));
             if (i < 0)
                 i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(t.c_str())));
         }
@@ -581,9 +580,12 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN: KeyDown(c, static_cast<UINT>(wParam)); return 0;
     case WM_CHAR:
         if (!HasEdit(c) && wParam >= L' ') {
-            wchar_t text[2] = {static_cast<wchar_t>(wParam), 0};
-            int i = static_cast<int>(ToList(c, LB_FINDSTRING, static_cast<WPARAM>(Selection(c)),
-                                            reinterpret_cast<LPARAM>(text)));
+            int i = c.typed.Next(static_cast<wchar_t>(wParam), Selection(c),
+                                 [&c](int start, const std::wstring& text, bool exact) {
+                                     return static_cast<int>(ToList(c, exact ? LB_FINDSTRINGEXACT : LB_FINDSTRING,
+                                                                    static_cast<WPARAM>(start),
+                                                                    reinterpret_cast<LPARAM>(text.c_str())));
+                                 });
             if (i >= 0) UserSelect(c, i);
         }
         return 0;
@@ -672,6 +674,18 @@ LRESULT CALLBACK ComboProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             CloseUp(c, 0);
         return TRUE;
     case CB_GETDROPPEDSTATE: return c.dropped ? TRUE : FALSE;
+    case CB_GETCOMBOBOXINFO: {
+        auto* info = reinterpret_cast<COMBOBOXINFO*>(lParam);
+        if (!info || info->cbSize != sizeof(COMBOBOXINFO)) return FALSE;
+        RECT client = ClientRectOf(hwnd);
+        info->rcButton = ArrowRect(c);
+        info->rcItem = RECT{client.left + 2, client.top + 2, info->rcButton.left - 1, client.bottom - 2};
+        info->stateButton = c.pressed ? 0x00000008u : 0; // STATE_SYSTEM_PRESSED
+        info->hwndCombo = hwnd;
+        info->hwndItem = c.edit ? c.edit : hwnd;
+        info->hwndList = c.list;
+        return TRUE;
+    }
     case CB_GETDROPPEDCONTROLRECT: {
         auto* r = reinterpret_cast<RECT*>(lParam);
         if (!r) return CB_ERR;
@@ -744,3 +758,8 @@ void RegisterComboBoxClass() {
 }
 
 } // namespace device::ui::lists
+
+BOOL GetComboBoxInfo(HWND combo, PCOMBOBOXINFO info) {
+    if (!info) return FALSE;
+    return SendMessageW(combo, CB_GETCOMBOBOXINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
+}

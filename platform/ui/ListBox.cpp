@@ -10,6 +10,8 @@
 // [SECTION] Registration
 
 #include "platform/base/CaseFold.h"
+#include "platform/system/DeviceClock.h"
+#include "platform/ui/Controls.h"
 #include "platform/ui/ListBoxInternal.h"
 
 #include <algorithm>
@@ -51,6 +53,19 @@ LRESULT NotifyParentNm(HWND control, NMHDR* header, UINT code) {
     HWND parent = GetParent(control);
     if (!parent) return 0;
     return SendMessageW(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
+}
+
+int TypedSearch::Next(wchar_t ch, int current, const Finder& find) {
+    const DWORD now = GetTickCount();
+    if (now - m_last >= kTypedSearchPause) m_text.clear();
+    m_last = now;
+    m_text += ch;
+    const wchar_t first = ToLowerChar(m_text.front());
+    const bool oneLetter =
+        std::all_of(m_text.begin(), m_text.end(), [first](wchar_t c) { return ToLowerChar(c) == first; });
+    if (oneLetter) return find(current, m_text.substr(0, 1), false);
+    const int whole = find(-1, m_text, true);
+    return whole >= 0 ? whole : find(-1, m_text, false);
 }
 
 // [SECTION] Scroll bar strip --------------------------------------------------------------------
@@ -149,6 +164,9 @@ struct ListBox {
     HWND combo = nullptr;  // the owning combo box when this is a drop-down list
     DWORD style = 0;
     bool wantsScroll = false;  // created with WS_VSCROLL
+    bool wantsHScroll = false; // created with WS_HSCROLL: a bar shows while the extent is wider
+    int extent = 0;            // LB_SETHORIZONTALEXTENT: the width the items' texts need
+    int left = 0;              // pixels scrolled to the left
     std::vector<Item> items;
     int sel = -1;
     int top = 0;
@@ -159,6 +177,7 @@ struct ListBox {
     bool scrolling = false;    // the stylus is dragging the scroll thumb
     int dragOffset = 0;
     bool redraw = true;
+    TypedSearch typed;         // the letters the user is typing to find an item
 };
 
 ListBox* State(HWND hwnd) { return reinterpret_cast<ListBox*>(GetWindowLongW(hwnd, 0)); }
@@ -198,6 +217,30 @@ void UpdateScrollBar(ListBox& lb) {
         Invalidate(lb);
     }
     if (need && lb.redraw) RedrawWindow(lb.hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+// The horizontal bar: shown while the items' extent is wider than the list (with WS_HSCROLL),
+// its thumb where the texts are scrolled to.
+int MaxLeft(const ListBox& lb) { return std::max(0, lb.extent - static_cast<int>(Client(lb).right)); }
+
+void UpdateHScrollBar(ListBox& lb) {
+    if (!lb.wantsHScroll) return;
+    const bool need = lb.extent > Client(lb).right;
+    const bool has = (GetWindowLongW(lb.hwnd, GWL_STYLE) & WS_HSCROLL) != 0;
+    if (need != has) ShowScrollBar(lb.hwnd, SB_HORZ, need);
+    lb.left = std::clamp(lb.left, 0, MaxLeft(lb));
+    if (!need) return;
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, lb.extent - 1,
+                  static_cast<UINT>(std::max(1, static_cast<int>(Client(lb).right))), lb.left, 0};
+    SetScrollInfo(lb.hwnd, SB_HORZ, &si, lb.redraw);
+}
+
+void SetLeft(ListBox& lb, int left) {
+    left = std::clamp(left, 0, MaxLeft(lb));
+    if (left == lb.left) return;
+    lb.left = left;
+    Invalidate(lb);
+    UpdateHScrollBar(lb);
 }
 
 void SetTop(ListBox& lb, int top) {
@@ -339,7 +382,7 @@ void Paint(ListBox& lb) {
             SetTextColor(dc, text);
         }
         RECT tr = r;
-        tr.left += 2;
+        tr.left += 2 - lb.left;
         const std::wstring& s = lb.items[static_cast<size_t>(i)].text;
         DrawTextW(dc, s.c_str(), static_cast<int>(s.size()), &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         if (selected && lb.focused && !lb.combo) DrawFocusRect(dc, &r);
@@ -392,6 +435,23 @@ void ScrollBy(ListBox& lb, int code, int thumb) {
     default: break;
     }
     if (lb.redraw) RedrawWindow(lb.hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+// WM_HSCROLL: a line is an average character, a page the list's width.
+void ScrollSideways(ListBox& lb, int code, int thumb) {
+    const int line = std::max(1, lb.itemHeight / 2);
+    const int page = std::max(1, static_cast<int>(Client(lb).right));
+    switch (code) {
+    case SB_LINELEFT: SetLeft(lb, lb.left - line); break;
+    case SB_LINERIGHT: SetLeft(lb, lb.left + line); break;
+    case SB_PAGELEFT: SetLeft(lb, lb.left - page); break;
+    case SB_PAGERIGHT: SetLeft(lb, lb.left + page); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: SetLeft(lb, thumb); break;
+    case SB_LEFT: SetLeft(lb, 0); break;
+    case SB_RIGHT: SetLeft(lb, MaxLeft(lb)); break;
+    default: break;
+    }
 }
 
 // A point of the client coordinates that falls in the scroll-bar strip.
@@ -535,6 +595,10 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             lb->hwnd = hwnd;
             lb->style = static_cast<DWORD>(cs->style);
             lb->wantsScroll = (cs->style & WS_VSCROLL) != 0;
+            lb->wantsHScroll = (cs->style & WS_HSCROLL) != 0;
+            // The horizontal bar waits for an extent wider than the list.
+            if (lb->wantsHScroll)
+                SetWindowLongW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(static_cast<DWORD>(cs->style) & ~WS_HSCROLL));
             if (cs->lpCreateParams && cs->lpszClass && !IS_INTRESOURCE(cs->lpszClass) &&
                 EqualNoCase(cs->lpszClass, WC_COMBOLBOXW) && IsWindow(static_cast<HWND>(cs->lpCreateParams)))
                 lb->combo = static_cast<HWND>(cs->lpCreateParams);
@@ -566,8 +630,11 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         delete lbp;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_SIZE:
+        // A list made smaller (a raised input panel) keeps its selection in view.
         lb.top = std::clamp(lb.top, 0, MaxTop(lb));
+        EnsureVisible(lb, lb.sel);
         UpdateScrollBar(lb);
+        UpdateHScrollBar(lb);
         Invalidate(lb);
         return 0;
     case WM_SETFONT:
@@ -593,6 +660,7 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
         lb.focused = true;
+        lb.typed.Reset();
         Invalidate(lb);
         if (Notifies(lb) && !lb.combo) NotifyParent(hwnd, LBN_SETFOCUS);
         return 0;
@@ -618,7 +686,14 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_KEYDOWN: {
         if (lb.combo) return SendMessageW(lb.combo, kListKey, wParam, lParam);
+        // Left and Right scroll a list wider than its box sideways.
+        if ((wParam == VK_LEFT || wParam == VK_RIGHT) && MaxLeft(lb) > 0) {
+            ScrollSideways(lb, wParam == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0);
+            return 0;
+        }
         int target = KeyTarget(lb, static_cast<UINT>(wParam));
+        if (target == -2) return 0;
+        lb.typed.Reset();
         if (target >= 0) UserSelect(lb, target);
         return 0;
     }
@@ -626,12 +701,20 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         if (lb.combo) return 0;
         WCHAR ch = static_cast<WCHAR>(wParam);
         if (ch < L' ') return 0;
-        wchar_t text[2] = {ch, 0};
-        int i = Find(lb, lb.sel, text, false);
+        int i = lb.typed.Next(ch, lb.sel, [&lb](int start, const std::wstring& text, bool exact) {
+            return Find(lb, start, text.c_str(), exact);
+        });
         if (i >= 0) UserSelect(lb, i);
         return 0;
     }
     case WM_VSCROLL: ScrollBy(lb, LOWORD(wParam), static_cast<SHORT>(HIWORD(wParam))); return 0;
+    case WM_HSCROLL: ScrollSideways(lb, LOWORD(wParam), static_cast<SHORT>(HIWORD(wParam))); return 0;
+    case LB_GETHORIZONTALEXTENT: return lb.extent;
+    case LB_SETHORIZONTALEXTENT:
+        lb.extent = std::max(0, static_cast<int>(static_cast<INT_PTR>(wParam)));
+        UpdateHScrollBar(lb);
+        Invalidate(lb);
+        return 0;
 
     case LB_ADDSTRING: {
         const auto* text = reinterpret_cast<const wchar_t*>(lParam);

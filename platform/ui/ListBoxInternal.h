@@ -5,6 +5,7 @@
 
 #include "platform/ui/ListControls.h"
 
+#include <functional>
 #include <string>
 
 namespace device::ui::lists {
@@ -28,6 +29,27 @@ int DaysInMonth(int year, int month);
 int DayOfWeek(int year, int month, int day);
 // A SYSTEMTIME whose date and time fields are in range (years 1601-30827).
 bool IsValidSystemTime(const SYSTEMTIME& st);
+
+// Typed search in a list (a list box, a drop-down list's field): characters typed less than
+// kTypedSearchPause apart on the device's tick count make one text, and the item whose whole
+// text it is, else the first that begins with it, is found, letter case aside. A pause starts a
+// new text. One letter typed again and again steps on to the next item of that letter.
+constexpr DWORD kTypedSearchPause = 1000;
+
+class TypedSearch {
+public:
+    // Finds an item: after `start` (-1: from the first) and wrapping round, the first whose text
+    // is `text` (exact) or begins with it; -1 for none.
+    using Finder = std::function<int(int start, const std::wstring& text, bool exact)>;
+    // The item the typed character leads to from the current one, or -1 when none fits.
+    int Next(wchar_t ch, int current, const Finder& find);
+    // The next character begins a new text (the user moved by other keys or left the list).
+    void Reset() { m_text.clear(); }
+
+private:
+    std::wstring m_text;
+    DWORD m_last = 0;
+};
 
 // Registration of each family member (each idempotent); RegisterListControlClasses calls them.
 void RegisterListBoxClasses();

@@ -33,6 +33,12 @@ void RegisterListControlClasses();
 } // namespace device::ui
 
 // [SECTION] List box ----------------------------------------------------------------------------
+//
+// Keys: Up/Down/Page/Home/End move the selection (LBN_SELCHANGE). Letters typed less than a
+// second apart (on GetTickCount) find the item whose whole text they are, else the first that
+// begins with them, case aside; a pause starts a new search, and one letter typed again steps
+// through the items of that letter. With WS_HSCROLL and an extent (LB_SETHORIZONTALEXTENT) wider
+// than the list, a horizontal bar scrolls the texts, and so do Left and Right.
 
 #define LBS_NOTIFY 0x0001u
 #define LBS_SORT 0x0002u
@@ -64,6 +70,8 @@ void RegisterListControlClasses();
 #define LB_GETTOPINDEX 0x018E
 #define LB_FINDSTRING 0x018F
 #define LB_GETSELCOUNT 0x0190
+#define LB_GETHORIZONTALEXTENT 0x0193
+#define LB_SETHORIZONTALEXTENT 0x0194
 #define LB_SETTOPINDEX 0x0197
 #define LB_GETITEMRECT 0x0198
 #define LB_GETITEMDATA 0x0199
@@ -111,10 +119,14 @@ void RegisterListControlClasses();
 // - CB_SHOWDROPDOWN: TRUE sends CBN_DROPDOWN then shows the list; FALSE hides it and sends
 //   CBN_CLOSEUP. Nothing is sent when the list already is in the asked state.
 // - Typing in the edit field (CBS_DROPDOWN): CBN_EDITUPDATE then CBN_EDITCHANGE for every change.
-//   While the list is open the item the text names whole (no case), else the first whose text is
-//   it and a note in brackets ("Santiago (Chile)"), else the first item starting with the text,
-//   is highlighted and becomes the selection; with the list closed the selection is cleared (the
-//   text names no item yet).
+//   While the list is open the item the text names whole (no case), else the first item starting
+//   with the text, is highlighted and becomes the selection; with the list closed the selection
+//   is cleared (the text names no item yet). The parent hears CBN_EDITCHANGE after the highlight
+//   moved, and may move it on to an item it knows the text names (through the list that
+//   GetComboBoxInfo gives, which leaves the typed text alone).
+// - Typing on a drop-down list's field (CBS_DROPDOWNLIST), open or closed: letters typed less
+//   than a second apart find the item whose text they are or begin; a pause starts again; one
+//   letter typed again steps through the items of that letter. The move is a keyboard change.
 // - CB_SETCURSEL, CB_SELECTSTRING and the other messages send nothing.
 
 #define CBS_SIMPLE 0x0001u
@@ -162,6 +174,21 @@ void RegisterListControlClasses();
 #define CB_SETTOPINDEX 0x015C
 #define CB_GETDROPPEDWIDTH 0x015F
 #define CB_SETDROPPEDWIDTH 0x0160
+
+#define CB_GETCOMBOBOXINFO 0x0164
+
+// What GetComboBoxInfo tells of a combo box's parts (cbSize set by the caller).
+struct COMBOBOXINFO {
+    DWORD cbSize;
+    RECT rcItem;    // the selection field, in the combo's client coordinates
+    RECT rcButton;  // the arrow button
+    DWORD stateButton; // 0x8 (pressed) while the list is open
+    HWND hwndCombo;
+    HWND hwndItem;  // the edit field (CBS_DROPDOWN), else the combo itself
+    HWND hwndList;  // the drop-down list
+};
+typedef COMBOBOXINFO* PCOMBOBOXINFO;
+BOOL GetComboBoxInfo(HWND combo, PCOMBOBOXINFO info);
 
 #define CBN_ERRSPACE (-1)
 #define CBN_SELCHANGE 1

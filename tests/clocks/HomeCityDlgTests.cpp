@@ -10,6 +10,8 @@
 #include "platform/system/ProgramPath.h"
 #include "resources/resource.h"
 #include "support/FreshDevice.h"
+#include "platform/framework/WindowDC.h"
+#include "platform/ui/DeviceUi.h"
 
 #include <filesystem>
 #include <tuple>
@@ -177,6 +179,46 @@ TEST_F(HomeCityDlgTest, ListStandsOnTheWorkArea) {
     // The prompt's line starts at y 43; its letters' tops stand a little below it.
     EXPECT_GE(promptTop, 43);
     EXPECT_LE(promptTop, 48);
+}
+
+// In the shipped list, typing a name finds its city, and the longest text of a city whose name
+// others share reads whole in the list, on a narrow and a low screen, the input panel up or down.
+TEST_F(HomeCityDlgTest, TypingFindsTheCityAndItsWholeTextFitsTheList) {
+    std::filesystem::path host;
+    ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
+    std::filesystem::create_directories(host.parent_path());
+    std::filesystem::copy_file(std::filesystem::path(JORVANA_DATA_DIR) / "cities.lst", host);
+    for (const auto& [width, height] : {std::pair{240, 320}, std::pair{320, 240}, std::pair{240, 240}}) {
+        for (bool panel : {false, true}) {
+            SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + (panel ? " panel up" : ""));
+            device::ui::SetScreenShape(width, height);
+            device::ui::SetSipUp(panel);
+            CString chosen;
+            int spare = -1; // pixels of the list left beside the chosen text
+            Run([&](CHomeCityDlg& dlg) {
+                DWORD now = 100000;
+                for (wchar_t ch : std::wstring(L"Vancouver")) {
+                    device::HoldTickCount(now += 250);
+                    device::ui::InjectText(std::wstring(1, ch));
+                    device::display::test::PumpUntilIdle();
+                }
+                device::display::test::PressKey(VK_DOWN);
+                dlg.m_list.GetText(dlg.m_list.GetCurSel(), chosen);
+                CClientDC dc(&dlg.m_list);
+                CFont* old = dc.SelectObject(dlg.m_list.GetFont());
+                CRect client;
+                dlg.m_list.GetClientRect(&client);
+                spare = client.Width() - 2 - static_cast<int>(dc.GetTextExtent(chosen).cx);
+                dc.SelectObject(old);
+                dlg.SendMessage(WM_COMMAND, IDOK);
+            });
+            EXPECT_EQ(std::wstring(chosen), L"Vancouver (United States of America)");
+            EXPECT_GE(spare, 0);
+        }
+    }
+    device::HoldTickCount(std::nullopt);
+    device::ui::SetSipUp(false);
+    device::ui::SetScreenShape(240, 320);
 }
 
 TEST_F(HomeCityDlgTest, EmptyStoreGivesMinusOne) {

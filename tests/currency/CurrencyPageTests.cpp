@@ -377,6 +377,61 @@ TEST_F(CurrencyPageTest, ACurrencyTheDeviceCannotStoreLeavesTheColumnOnTheStored
     EXPECT_EQ(shown(), chosen);
 }
 
+// With an amount typed, a column's open list is browsed without a change: arrows and letters move
+// its highlight, nothing converts and nothing is stored until Return takes the highlighted
+// currency; Escape leaves the column as it was. On the closed list each arrow is a choice.
+TEST_F(CurrencyPageTest, AnOpenListIsBrowsedAndOnlyReturnTakesItsCurrency) {
+    using device::display::test::PressKey;
+    SelectColumns(Eur, Gbp, Usd);
+    CreatePage();
+    Type(0, 0, L"10"); // 10 EUR
+    // Column 1's stored currency, what it converted to, and its code first in the cross rates.
+    auto shown = [&] {
+        CString base;
+        Combo(IDC_CUR_RATE_BASE).GetLBText(0, base);
+        return std::vector<std::wstring>{std::to_wstring(Selected(L"curp")), Field(1, 0).Str(), Field(2, 0).Str(),
+                                         Text(IDC_CUR_TOTAL3).Str(), base.Str()};
+    };
+    const std::vector<std::wstring> euros{std::to_wstring(Eur), L"6.25000000", L"12.50000000", L"12.50", L"EUR"};
+    ASSERT_EQ(shown(), euros);
+    CComboBox& column1 = Combo(IDC_CUR_PAIR1);
+    column1.SetFocus();
+    PressKey(VK_F4);
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN);
+    EXPECT_TRUE(column1.GetDroppedState());
+    EXPECT_EQ(column1.GetCurSel(), static_cast<int>(Usd));
+    EXPECT_EQ(shown(), euros);
+    PressKey(VK_ESCAPE);
+    EXPECT_FALSE(column1.GetDroppedState());
+    EXPECT_EQ(column1.GetCurSel(), static_cast<int>(Eur));
+    EXPECT_EQ(shown(), euros);
+    PressKey(VK_F4);
+    PressKey(VK_DOWN);
+    m_page->GetAmountField(2, 1)->SetFocus(); // the focus moves on: no choice either
+    device::display::test::PumpUntilIdle();
+    EXPECT_FALSE(column1.GetDroppedState());
+    EXPECT_EQ(CWnd::GetFocus()->m_hWnd, m_page->GetAmountField(2, 1)->m_hWnd);
+    EXPECT_EQ(column1.GetCurSel(), static_cast<int>(Eur));
+    EXPECT_EQ(shown(), euros);
+    column1.SetFocus();
+
+    PressKey(VK_F4);
+    PressKey(VK_DOWN);
+    device::ui::InjectText(L"u"); // typed search in the open list: US Dollar
+    device::display::test::PumpUntilIdle();
+    EXPECT_EQ(column1.GetCurSel(), static_cast<int>(Usd));
+    EXPECT_EQ(shown(), euros);
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(column1.GetDroppedState());
+    EXPECT_EQ(shown(), (std::vector<std::wstring>{std::to_wstring(Usd), L"5.00000000", L"10.00000000", L"10.00", L"USD"}));
+    EXPECT_EQ(Field(0, 0), L"10");
+    EXPECT_EQ(CWnd::GetFocus()->m_hWnd, column1.m_hWnd);
+
+    PressKey(VK_DOWN); // closed: Yen at once
+    EXPECT_EQ(shown(), (std::vector<std::wstring>{std::to_wstring(Jpy), L"0.05000000", L"0.10000000", L"0.10", L"JPY"}));
+}
+
 TEST_F(CurrencyPageTest, EnterKeepsThePageAndTheHideMessageHidesIt) {
     SelectColumns(Eur, Gbp, Usd);
     CCurrencyPanel& page = CreatePage();

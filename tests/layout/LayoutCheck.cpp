@@ -886,8 +886,8 @@ private:
 // Escape in every open drop-down list of one screen keeps the choice: each visible, enabled
 // combo box gets the focus, its list opens (F4), the highlight moves two steps down and Escape
 // closes it; the screen, the windows' texts and selections and what the program stored under
-// Jorvana are then as before. A list a handler closed at the first step (a page that moves the
-// focus on a change takes it, as on a closed list) is no cancel and is not judged.
+// Jorvana are then as before. A move in an open list only moves its highlight: a list the moves
+// closed is a finding.
 class EscapeWalk {
 public:
     EscapeWalk(std::string screen, std::vector<Finding>& out) : m_screen(std::move(screen)), m_out(out) {}
@@ -916,7 +916,10 @@ public:
             PressKey(VK_F4);
             PressKey(VK_DOWN);
             PressKey(VK_DOWN);
-            if (!::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) continue;
+            if (!::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+                Add(combo, "a move in the open list closed it");
+                continue;
+            }
             PressKey(VK_ESCAPE);
             ++cancelled;
             if (::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) Add(combo, "Escape leaves the list open");

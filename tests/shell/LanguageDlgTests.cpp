@@ -1,6 +1,7 @@
 // The language dialog: the installed languages, the choice written to lang, the restart notice,
 // and the installation of a module found in a folder.
 #include "ShellTestSupport.h"
+#include "platform/display/HeadlessTest.h"
 #include "platform/system/Modules.h"
 #include "resources/resource.h"
 #include "shell/LanguageList.h"
@@ -79,6 +80,29 @@ TEST_F(LanguageDlgTest, RestartNoticeOnlyForAChangedLanguage) {
               std::vector<std::wstring>{L"The device's storage is full!\n\nNothing was saved; the data stay as they were. "
                                         L"Make room on the device, then try again."});
     EXPECT_EQ(ReadLang(), 0);
+}
+
+// The open list is browsed without a choice: lang is written once, when Return closes the list
+// on another language; Escape writes nothing.
+TEST_F(LanguageDlgTest, TheOpenListIsBrowsedAndReturnChoosesOnce) {
+    using device::display::test::PressKey;
+    WriteLang(0);
+    Run(0, [](ScriptedLanguageDlg& dlg) {
+        dlg.Combo().SetFocus();
+        PressKey(VK_F4);
+        PressKey(VK_DOWN);
+        EXPECT_TRUE(dlg.Combo().GetDroppedState());
+        EXPECT_EQ(ReadLang(), 0);
+        PressKey(VK_ESCAPE);
+        EXPECT_EQ(dlg.Combo().GetCurSel(), 0);
+        EXPECT_EQ(ReadLang(), 0);
+        PressKey(VK_F4);
+        PressKey(VK_DOWN);
+        PressKey(VK_RETURN);
+        EXPECT_EQ(ReadLang(), 1);
+        dlg.SelectLanguage(0); // back, so that closing asks for no restart
+    });
+    EXPECT_TRUE(MessageTexts().empty());
 }
 
 // A choice back to the running language that the full device cannot store leaves the language

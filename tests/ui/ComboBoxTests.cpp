@@ -209,9 +209,10 @@ TEST_F(ComboBox, TheUsersCancelPutsBackTheChoiceTheListOpenedWith) {
     onCommand = nullptr;
 }
 
-// Typing in an open list highlights the item the text names whole (or whole but for a note in
-// brackets) before the first that begins with it: "Porto" is found though "Porto Alegre" comes
-// first.
+// Typing in an open list highlights the item the text names whole before the first that begins
+// with it: "Porto" is found though "Porto Alegre" comes first. The combo knows nothing of what
+// its texts mean: the parent, told at CBN_EDITCHANGE, may move the highlight through the list
+// GetComboBoxInfo gives, and the typed text stays as typed.
 TEST_F(ComboBox, TypingHighlightsTheWholeNameBeforeALongerOne) {
     HWND c = Create(WC_COMBOBOXW, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP, 1005, 20, 30, 120, 150);
     Add(c, {L"Porto Alegre", L"Porto", L"Porto Velho", L"Santiago de Cuba", L"Santiago (Chile)"}, CB_ADDSTRING);
@@ -221,7 +222,18 @@ TEST_F(ComboBox, TypingHighlightsTheWholeNameBeforeALongerOne) {
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 1);
     SetWindowTextW(c, L"Port");
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 0);
-    SetWindowTextW(c, L"Santiago"); // whole but for its note
+    SetWindowTextW(c, L"Santiago");
+    EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 3);
+
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetComboBoxInfo(c, &info));
+    onCommand = [&](HWND from, int code) {
+        if (from == c && code == CBN_EDITCHANGE) SendMessageW(info.hwndList, LB_SETCURSEL, 4, 0);
+    };
+    SetWindowTextW(c, L"SANTIAGO");
+    onCommand = nullptr;
+    EXPECT_EQ(Text(c), L"SANTIAGO");
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 4);
 }
 

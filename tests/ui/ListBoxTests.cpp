@@ -2,6 +2,8 @@
 // stylus and keys with their notifications, scrolling geometry, and bad input.
 
 #include "ListBoxTestSupport.h"
+#include "platform/system/DeviceClock.h"
+#include "platform/ui/Controls.h"
 
 using namespace uitest;
 
@@ -140,6 +142,66 @@ TEST_F(ListBox, StylusAndKeysSelectAndNotifyOnlyWithLbsNotify) {
     TapClient(quiet, 10, h + 2);
     EXPECT_EQ(SendMessageW(quiet, LB_GETCURSEL, 0, 0), 1);
     EXPECT_TRUE(CodesFrom(quiet).empty());
+}
+
+// Letters typed less than a second apart (on the device's tick count, held here) find the item
+// whose whole text they are, else the first they begin; a pause starts a new search; one letter
+// typed again steps through the items of that letter.
+TEST_F(ListBox, TypedLettersFindTheItemTheyBeginUntilAPause) {
+    HWND lb = Make(LBS_NOTIFY | WS_VSCROLL);
+    Add(lb, {L"Rabat", L"Rome", L"Vaasa", L"Valencia", L"Vancouver (Canada)", L"Vancouver (USA)", L"Porto Alegre",
+             L"Porto"});
+    SetFocus(lb);
+    DWORD now = 50000;
+    auto type = [&](const std::wstring& text, DWORD gap) {
+        for (wchar_t ch : text) {
+            now += gap;
+            device::HoldTickCount(now);
+            Key(0, ch);
+        }
+        return SendMessageW(lb, LB_GETCURSEL, 0, 0);
+    };
+    heard.clear();
+    EXPECT_EQ(type(L"Vancouver", 300), 4);
+    EXPECT_EQ(CodesFrom(lb), (std::vector<int>{LBN_SELCHANGE, LBN_SELCHANGE})); // V, then Van
+    now += 1000;
+    EXPECT_EQ(type(L"porto", 900), 7); // the whole text before the longer one
+    now += 1000;
+    EXPECT_EQ(type(L"r", 0), 0);
+    EXPECT_EQ(type(L"R", 100), 1);
+    EXPECT_EQ(type(L"r", 100), 0); // round again
+    now += 1500;
+    EXPECT_EQ(type(L"vax", 100), 2); // V, Va; nothing begins with Vax: the highlight stays
+    Key(VK_DOWN);                    // a move by keys ends the typed text
+    EXPECT_EQ(type(L"a", 100), 3);   // not "vaxa": nothing begins with A, so nothing moves
+    device::HoldTickCount(std::nullopt);
+}
+
+// A list created with WS_HSCROLL shows a horizontal bar while its extent is wider than the list;
+// the bar, Left and Right scroll the texts.
+TEST_F(ListBox, AnExtentWiderThanTheListScrollsSideways) {
+    HWND lb = Make(WS_VSCROLL | WS_HSCROLL);
+    Add(lb, {L"Vancouver (United States of America)", L"Oslo"});
+    EXPECT_FALSE(GetWindowLongW(lb, GWL_STYLE) & WS_HSCROLL) << "nothing to scroll yet";
+    RECT client;
+    GetClientRect(lb, &client);
+    SendMessageW(lb, LB_SETHORIZONTALEXTENT, 300, 0);
+    EXPECT_EQ(SendMessageW(lb, LB_GETHORIZONTALEXTENT, 0, 0), 300);
+    EXPECT_TRUE(GetWindowLongW(lb, GWL_STYLE) & WS_HSCROLL);
+    SetFocus(lb);
+    Key(VK_RIGHT);
+    Key(VK_RIGHT);
+    const int stepped = GetScrollPos(lb, SB_HORZ);
+    EXPECT_GT(stepped, 0);
+    Key(VK_LEFT);
+    EXPECT_LT(GetScrollPos(lb, SB_HORZ), stepped);
+    EXPECT_GT(GetScrollPos(lb, SB_HORZ), 0);
+    SendMessageW(lb, WM_HSCROLL, SB_RIGHT, 0);
+    GetClientRect(lb, &client);
+    EXPECT_EQ(GetScrollPos(lb, SB_HORZ), 300 - client.right);
+    EXPECT_EQ(SendMessageW(lb, LB_GETCURSEL, 0, 0), LB_ERR) << "Left and Right choose nothing";
+    SendMessageW(lb, LB_SETHORIZONTALEXTENT, 50, 0);
+    EXPECT_FALSE(GetWindowLongW(lb, GWL_STYLE) & WS_HSCROLL);
 }
 
 TEST_F(ListBox, ScrollingKeepsTheSelectionInViewAndGeometryAgrees) {
