@@ -100,6 +100,7 @@ bool CMainApp::DeviceStorageUsable() {
         cause = StorageCause::Full;
         break;
     case device::DeviceStorage::CannotOpen:
+    case device::DeviceStorage::Damaged:
     case device::DeviceStorage::ReadOnly:
         cause = StorageCause::ReadOnly;
         break;

@@ -28,6 +28,8 @@ std::mutex g_connMutex;
 std::unique_ptr<DeviceDb> g_conn;
 pid_t g_connPid = 0;
 std::set<std::string> g_reportedBad; // paths already reported on stderr
+std::set<std::string> g_reportedDamage; // damaged stores (path and table) already reported
+std::mutex g_reportedDamageMutex;
 // The open connection and the process it was opened in, readable without the lock (every
 // service call asks for the connection, many times over).
 std::atomic<DeviceDb*> g_openConn{nullptr};
@@ -160,6 +162,55 @@ pid_t CurrentPid() {
         g_pid.store(pid);
     }
     return pid;
+}
+
+} // namespace
+
+// ---- Parts of the store ----
+
+namespace {
+
+constexpr StorePart kStoreParts[] = {StorePart::Registry, StorePart::ObjectStore, StorePart::Notifications,
+                                     StorePart::Settings};
+
+uint32_t Bit(StorePart part) { return static_cast<uint32_t>(part); }
+
+// The parts device.db notes it was given (its header's user version).
+uint32_t NotedParts(sqlite3* db) {
+    Statement s(db, "PRAGMA user_version");
+    return s.Step() ? static_cast<uint32_t>(s.Int(0)) : 0;
+}
+
+bool NoteParts(sqlite3* db, uint32_t parts) {
+    const std::string sql = "PRAGMA user_version = " + std::to_string(parts);
+    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// The part's tables device.db lacks.
+std::vector<std::string> AbsentTables(sqlite3* db, StorePart part) {
+    std::vector<std::string> absent;
+    for (const char* table : StorePartTables(part)) {
+        Statement s(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+        if (!s.Bind(1, std::string_view(table)).Step()) absent.emplace_back(table);
+    }
+    return absent;
+}
+
+// What device.db holds of a part: the tables it lacks where it was given the part once, or
+// holds some of its tables (a part is made whole in one transaction); empty otherwise.
+std::vector<std::string> MissingOfPart(sqlite3* db, StorePart part, uint32_t noted) {
+    std::vector<std::string> absent = AbsentTables(db, part);
+    const bool given = (noted & Bit(part)) != 0 || absent.size() < StorePartTables(part).size();
+    return given ? absent : std::vector<std::string>{};
+}
+
+void SayDamaged(const std::vector<std::string>& missing) {
+    const std::string path = DatabaseFile().string();
+    std::lock_guard lock(g_reportedDamageMutex);
+    for (const std::string& table : missing)
+        if (g_reportedDamage.insert(path + "/" + table).second)
+            std::fprintf(stderr, "device: the device database %s is damaged: its table %s is missing\n", path.c_str(),
+                         table.c_str());
 }
 
 } // namespace
@@ -451,6 +502,82 @@ bool DeviceDb::EnsureSchema(const char* ddl, const char* seed, const char* seede
     // (RolledBack forgets them again).
     if (ok) m_schemas.push_back(ddl);
     return ok;
+}
+
+const std::vector<const char*>& StorePartTables(StorePart part) {
+    static const std::vector<const char*> registry{"reg_key", "reg_value"},
+        objectStore{"ce_database", "ce_record", "ce_prop"}, notifications{"ce_notification"},
+        settings{"device_setting"}, none{};
+    switch (part) {
+    case StorePart::Registry: return registry;
+    case StorePart::ObjectStore: return objectStore;
+    case StorePart::Notifications: return notifications;
+    case StorePart::Settings: return settings;
+    }
+    return none;
+}
+
+bool DeviceDb::EnsureSchema(StorePart part, const char* ddl, const char* seed, const char* seeded) {
+    std::lock_guard lock(m_mutex);
+    if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
+    auto run = [&](sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    std::vector<std::string> missing;
+    bool absent = false; // the part was never made
+    auto look = [&](sqlite3* db) {
+        const uint32_t noted = NotedParts(db);
+        missing = MissingOfPart(db, part, noted);
+        absent = missing.empty() && !AbsentTables(db, part).empty();
+        return noted;
+    };
+    // A part that is whole needs no write lock, so a store another process holds for writing
+    // does not hold up a service that only reads; a new one is made in a write transaction.
+    bool ok = Transaction(false, [&](sqlite3* db) {
+        BeginPendingRead();
+        look(db);
+        if (!missing.empty() || absent) return false;
+        if (!seed) return true;
+        Statement check(db, seeded);
+        return check.Step() && check.Int(0) == 1;
+    });
+    if (!ok && missing.empty())
+        ok = Transaction(true, [&](sqlite3* db) {
+            const uint32_t noted = look(db);
+            if (!missing.empty()) return false;
+            if (absent && !(run(db, ddl) && NoteParts(db, noted | Bit(part)))) return false;
+            return !seed || run(db, seed);
+        });
+    if (!missing.empty()) {
+        // Damage, not a new device: the tables are not made again over what the user kept.
+        g_lastFault = StorageFault::ReadOnly;
+        m_faults.fetch_add(1, std::memory_order_relaxed);
+        SayDamaged(missing);
+        return false;
+    }
+    if (ok) m_schemas.push_back(ddl);
+    return ok;
+}
+
+std::vector<std::string> DeviceDb::MissingTables() {
+    std::vector<std::string> missing;
+    Read([&](sqlite3* db) {
+        BeginPendingRead();
+        const uint32_t noted = NotedParts(db);
+        for (StorePart part : kStoreParts) {
+            std::vector<std::string> ofPart = MissingOfPart(db, part, noted);
+            missing.insert(missing.end(), ofPart.begin(), ofPart.end());
+        }
+        return true;
+    });
+    if (!missing.empty()) SayDamaged(missing);
+    return missing;
+}
+
+bool DeviceDb::NoteWholeParts(sqlite3* db) {
+    const uint32_t noted = NotedParts(db);
+    uint32_t whole = noted;
+    for (StorePart part : kStoreParts)
+        if (AbsentTables(db, part).empty()) whole |= Bit(part);
+    return whole == noted || NoteParts(db, whole);
 }
 
 // The counter moves once before a commit and once after it. After it, as readers compare the
