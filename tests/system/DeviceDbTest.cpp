@@ -7,6 +7,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/FreshDevice.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -288,4 +289,36 @@ TEST_F(DeviceDbTest, TablesMadeInARolledBackTransactionAreMadeAgain) {
     HANDLE h = CeOpenDatabase(&oid, L"jrvT", 0, 0, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE);
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+// A part of the store made once and gone since is damage, never a new part: nothing makes its
+// tables again. A device.db from before parts were noted counts the parts it holds whole as
+// given once a program's start has looked at it, and a part it never held as new.
+TEST_F(DeviceDbTest, APartThatWasGivenAndIsGoneIsDamageNotANewPart) {
+    auto* db = device::DeviceDb::Get();
+    ASSERT_NE(db, nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+    auto raw = [&](const char* sql) {
+        sqlite3* h = nullptr;
+        sqlite3_open(device::DatabaseFile().c_str(), &h);
+        sqlite3_exec(h, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    };
+    // Made before parts were noted: the registry is taken as given at the start, the
+    // notifications (never made) stay new.
+    raw("PRAGMA user_version = 0");
+    device::DeviceDb::Close();
+    ASSERT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Ready);
+    EXPECT_EQ(QueryNumber(device::DeviceDb::Get(), "PRAGMA user_version"), 1);
+    raw("DROP TABLE reg_value");
+    device::DeviceDb::Close();
+    EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Damaged);
+    EXPECT_EQ(device::DeviceDb::Get()->MissingTables(), std::vector<std::string>{"reg_value"});
+    EXPECT_NE(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(device::LastStorageFault(), device::StorageFault::ReadOnly);
+    EXPECT_EQ(QueryNumber(device::DeviceDb::Get(), "SELECT count(*) FROM sqlite_master WHERE name = 'reg_value'"), 0);
+    DWORD count = 0;
+    EXPECT_TRUE(CeGetUserNotificationHandles(nullptr, 0, &count)) << "a part never made is made";
 }
