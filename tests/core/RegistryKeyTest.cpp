@@ -1,6 +1,9 @@
 // The settings helper: status rules, exact name matching and the stored form of its writes.
 #include "core/RegistryKey.h"
 
+#include "core/DamagedSettings.h"
+#include "platform/ui/MessageBox.h"
+
 #include "support/FreshDevice.h"
 
 #include <gtest/gtest.h>
@@ -83,29 +86,48 @@ TEST_F(RegistryKeyTest, StringIsStoredWithoutTerminatorAndReadsBackEitherWay) {
     EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"face"), L"Tahoma");
 }
 
-TEST_F(RegistryKeyTest, ValuesOfTheWrongTypeReadSafely) {
+// A value of another type or size than the read takes is damaged: it reads as missing (-3),
+// is named to the user once, and nothing is written over it until the user was told.
+TEST_F(RegistryKeyTest, DamagedValuesReadAsMissingAndAreKeptUntilTheUserIsTold) {
     CRegistryKey reg;
     const wchar_t text[] = L"12";
     SetRaw(L"clock", REG_SZ, text, sizeof(text));
-    // Text longer than four bytes does not fit the number: 0, yet the value counts as found.
-    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"clock"), 0u);
-    EXPECT_EQ(reg.RegistryStatus, 0);
-
     DWORD number = 0x41;
-    SetRaw(L"name", REG_DWORD, &number, sizeof(number));
-    EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"name"), L"A");
-
-    // Odd-sized and oversized binary data: no overrun, no crash.
+    SetRaw(L"hlname", REG_DWORD, &number, sizeof(number));
+    const uint64_t wide = 7;
+    SetRaw(L"clock1", REG_DWORD, &wide, sizeof(wide));
+    SetRaw(L"clock2", REG_DWORD, &number, 2);
     std::vector<BYTE> odd(7, 0x42);
     SetRaw(L"odd", REG_BINARY, odd.data(), static_cast<DWORD>(odd.size()));
-    EXPECT_LE(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"odd").GetLength(), 2);
-    std::vector<BYTE> big(64, 0x01);
-    SetRaw(L"big", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
-    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"big"), 0u);
-    EXPECT_EQ(reg.RegistryStatus, 0);
+    SetRaw(L"empty", REG_SZ, nullptr, 0);
 
-    SetRaw(L"short", REG_BINARY, odd.data(), 2);
-    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"short"), 0x4242u);
+    for (LPCWSTR name : {L"clock", L"clock1", L"clock2", L"odd", L"empty"}) {
+        EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, name), 0u) << name;
+        EXPECT_EQ(reg.RegistryStatus, CRegistryKey::kValueDamaged) << name;
+    }
+    for (LPCWSTR name : {L"hlname", L"odd"}) {
+        EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, name), L"") << name;
+        EXPECT_EQ(reg.RegistryStatus, CRegistryKey::kValueDamaged) << name;
+    }
+    EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"empty"), L"");
+    EXPECT_EQ(reg.RegistryStatus, CRegistryKey::kFound) << "an empty text is a text";
+    EXPECT_EQ(UntoldDamagedSettings().size(), 6u) << "each once, however often read";
+
+    EXPECT_TRUE(reg.WriteDword(HKEY_LOCAL_MACHINE, kKey, L"clock", 3));
+    EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"clock"), L"12") << "kept until told";
+
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    TellDamagedSettings(nullptr);
+    TellDamagedSettings(nullptr);
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    for (LPCWSTR named : {L"damaged: World Clocks: clock, ", L"World Clocks: hlname."})
+        EXPECT_NE(boxes[0].text.find(named), std::wstring::npos) << std::string(boxes[0].text.begin(), boxes[0].text.end());
+    EXPECT_TRUE(UntoldDamagedSettings().empty());
+    EXPECT_TRUE(reg.WriteDword(HKEY_LOCAL_MACHINE, kKey, L"clock", 3));
+    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"clock"), 3u);
+    EXPECT_EQ(reg.RegistryStatus, CRegistryKey::kFound);
 }
 
 } // namespace
