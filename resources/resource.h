@@ -826,3 +826,5 @@
 #define IDS_SETTINGS_DAMAGED 33960
 #define IDS_SETTINGS_REMINDERS 33961
 #define IDS_HOME_CITY_DAMAGED 33962
+// The converter's built-in units could not be stored (after the sentence naming the cause)
+#define IDS_UNITS_NOT_STORED 33963

@@ -10,6 +10,9 @@
 #include "platform/ui/Sip.h"
 #include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
+#include "support/UserAction.h"
+
+#include <algorithm>
 
 #include <functional>
 
@@ -274,6 +277,78 @@ TEST_F(UnitEditorTest, ConverterReloadsWhatTheEditorStored) {
     ASSERT_GE(talent, 0);
     EXPECT_EQ(conv->m_category.GetCurSel(), 6);
     EXPECT_EQ(std::wstring(UnitTableOfCategory(6)->entries[talent].factor), L"26");
+}
+
+// A device with no room from the start: the converter shows the built-in units (from memory)
+// and converts with them, says once that they could not be stored, and the editor, opened from
+// it, refuses a change with the storage message and keeps what was typed. With room, the next
+// opening stores them.
+TEST_F(UnitEditorTest, OnADeviceWithNoRoomTheConverterStillHasItsUnitsAndChangesAreRefused) {
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0); // the store is there
+    auto told = [](const wchar_t* text) {
+        const auto boxes = device::ui::MessageBoxRecords();
+        return std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) {
+            return b.text.rfind(L"The device's storage is full!\n\n", 0) == 0 && b.text.find(text) != std::wstring::npos;
+        });
+    };
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        CreatePage();
+        m_page.OpenTool(kToolConverter);
+        auto* conv = static_cast<CConverterDlg*>(m_page.GetTool(kToolConverter));
+        ASSERT_TRUE(conv && conv->GetSafeHwnd());
+        EXPECT_EQ(told(L"units could not be stored"), 1);
+        EXPECT_EQ(conv->m_fromList.GetCount(), 112);
+        conv->m_category.SetCurSel(1);
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_CATEGORY, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(conv->m_category.m_hWnd));
+        conv->m_fromList.SetCurSel(conv->m_fromList.FindStringExact(-1, L"Feet"));
+        conv->m_toList.SetCurSel(conv->m_toList.FindStringExact(-1, L"Inch"));
+        conv->m_valueField.SetWindowText(L"2");
+        Pump();
+        CString result;
+        conv->m_resultField.GetWindowText(result);
+        EXPECT_EQ(result, L"24");
+
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        Run(
+            [&](CUnitEditDlg& dlg) {
+                EXPECT_EQ(dlg.m_list.GetItemCount(), 112);
+                ChooseCategory(dlg, 1);
+                dlg.m_nameField.SetWindowText(L"Verst");
+                dlg.m_factorField.SetWindowText(L"1066.8");
+                testsupport::StartUserAction();
+                Click(dlg, dlg.m_addButton);
+                EXPECT_EQ(dlg.m_list.GetItemCount(), 16);
+                CString name;
+                dlg.m_nameField.GetWindowText(name);
+                EXPECT_EQ(name, L"Verst");
+            },
+            [&] {
+                conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+            });
+        EXPECT_EQ(conv->m_fromList.GetCount(), 16) << "the reload keeps the units";
+        EXPECT_EQ(told(L"units could not be stored"), 0) << "said once";
+        EXPECT_EQ(told(L"Nothing was saved"), 1) << "the unit refused";
+    }
+    EXPECT_EQ(StoreNames(L"1").size(), 16u) << "stored once there is room";
+    // Added with room, the unit reaches the converter, which held the units in memory so far.
+    auto* conv = static_cast<CConverterDlg*>(m_page.GetTool(kToolConverter));
+    Run(
+        [&](CUnitEditDlg& dlg) {
+            ChooseCategory(dlg, 1);
+            dlg.m_nameField.SetWindowText(L"Verst");
+            dlg.m_factorField.SetWindowText(L"1066.8");
+            Click(dlg, dlg.m_addButton);
+        },
+        [&] {
+            conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                              reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+        });
+    EXPECT_GE(conv->m_fromList.FindStringExact(-1, L"Verst"), 0);
 }
 
 // Opened from the converter with the input panel then raised, on a portrait and a landscape
