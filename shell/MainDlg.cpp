@@ -40,6 +40,7 @@ constexpr LPCWSTR kCurrenciesKey = L"Jorvana\\currencies";
 constexpr LPCWSTR kPlaceValues[4] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
 constexpr LPCWSTR kColumnValues[3] = {L"curp", L"curp2", L"curp3"};
 constexpr COLORREF kBackground = RGB(125, 157, 187);
+constexpr UINT_PTR kTellDamagedSettingsTimer = 0x7E11;
 
 // The tab images added from the icons at start-up, in image-index order; the skin replaces them.
 constexpr UINT kStartIcons[] = {IDI_TAB_CLOCKS,         IDI_TAB_MAP,          IDI_TAB_TOOLS,
@@ -457,7 +458,12 @@ void CMainDlg::Layout() {
 }
 
 LRESULT CMainDlg::OnTellDamagedSettings(WPARAM, LPARAM) {
-    TellDamagedSettings(m_hWnd);
+    // Told over the window as it stands: a timer comes once the window's paints are done (at
+    // the start the posted message comes before the first of them).
+    ::SetTimer(m_hWnd, kTellDamagedSettingsTimer, 0, [](HWND window, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(window, id);
+        TellDamagedSettings(window);
+    });
     return 0;
 }
 
