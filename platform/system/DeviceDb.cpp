@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -175,10 +176,12 @@ constexpr StorePart kStoreParts[] = {StorePart::Registry, StorePart::ObjectStore
 
 uint32_t Bit(StorePart part) { return static_cast<uint32_t>(part); }
 
-// The parts device.db notes it was given (its header's user version).
-uint32_t NotedParts(sqlite3* db) {
+// The parts device.db notes it was given (its header's user version); nothing when it cannot
+// be read.
+std::optional<uint32_t> NotedParts(sqlite3* db) {
     Statement s(db, "PRAGMA user_version");
-    return s.Step() ? static_cast<uint32_t>(s.Int(0)) : 0;
+    if (!s.Step()) return std::nullopt;
+    return static_cast<uint32_t>(s.Int(0));
 }
 
 bool NoteParts(sqlite3* db, uint32_t parts) {
@@ -186,22 +189,34 @@ bool NoteParts(sqlite3* db, uint32_t parts) {
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// The part's tables device.db lacks.
-std::vector<std::string> AbsentTables(sqlite3* db, StorePart part) {
-    std::vector<std::string> absent;
+// What device.db holds of one part.
+struct PartState {
+    bool known = false; // the reads got through (a store held or failing tells nothing)
+    bool noted = false; // device.db notes it was given the part
+    size_t tables = 0;
+    std::vector<std::string> absent; // its tables device.db lacks
+
+    bool Whole() const { return known && absent.empty(); }
+    bool New() const { return known && !noted && absent.size() == tables; }
+    // Given once (noted, or some of its tables there: a part is made whole in one transaction)
+    // and lacking tables since.
+    bool Damaged() const { return known && !absent.empty() && (noted || absent.size() < tables); }
+};
+
+PartState LookAt(sqlite3* db, StorePart part) {
+    PartState state;
+    const std::optional<uint32_t> noted = NotedParts(db);
+    if (!noted) return state;
+    state.noted = (*noted & Bit(part)) != 0;
+    state.tables = StorePartTables(part).size();
     for (const char* table : StorePartTables(part)) {
         Statement s(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
-        if (!s.Bind(1, std::string_view(table)).Step()) absent.emplace_back(table);
+        if (s.Bind(1, std::string_view(table)).Step()) continue;
+        if (!s.Ok() || s.Error() != SQLITE_OK) return PartState{};
+        state.absent.emplace_back(table);
     }
-    return absent;
-}
-
-// What device.db holds of a part: the tables it lacks where it was given the part once, or
-// holds some of its tables (a part is made whole in one transaction); empty otherwise.
-std::vector<std::string> MissingOfPart(sqlite3* db, StorePart part, uint32_t noted) {
-    std::vector<std::string> absent = AbsentTables(db, part);
-    const bool given = (noted & Bit(part)) != 0 || absent.size() < StorePartTables(part).size();
-    return given ? absent : std::vector<std::string>{};
+    state.known = true;
+    return state;
 }
 
 void SayDamaged(const std::vector<std::string>& missing) {
@@ -521,36 +536,29 @@ bool DeviceDb::EnsureSchema(StorePart part, const char* ddl, const char* seed, c
     std::lock_guard lock(m_mutex);
     if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
     auto run = [&](sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
-    std::vector<std::string> missing;
-    bool absent = false; // the part was never made
-    auto look = [&](sqlite3* db) {
-        const uint32_t noted = NotedParts(db);
-        missing = MissingOfPart(db, part, noted);
-        absent = missing.empty() && !AbsentTables(db, part).empty();
-        return noted;
-    };
+    PartState state;
     // A part that is whole needs no write lock, so a store another process holds for writing
     // does not hold up a service that only reads; a new one is made in a write transaction.
     bool ok = Transaction(false, [&](sqlite3* db) {
         BeginPendingRead();
-        look(db);
-        if (!missing.empty() || absent) return false;
+        state = LookAt(db, part);
+        if (!state.Whole()) return false;
         if (!seed) return true;
         Statement check(db, seeded);
         return check.Step() && check.Int(0) == 1;
     });
-    if (!ok && missing.empty())
+    if (!ok && !state.Damaged())
         ok = Transaction(true, [&](sqlite3* db) {
-            const uint32_t noted = look(db);
-            if (!missing.empty()) return false;
-            if (absent && !(run(db, ddl) && NoteParts(db, noted | Bit(part)))) return false;
+            state = LookAt(db, part);
+            if (!state.known || state.Damaged()) return false;
+            if (state.New() && !(run(db, ddl) && NoteParts(db, NotedParts(db).value_or(0) | Bit(part)))) return false;
             return !seed || run(db, seed);
         });
-    if (!missing.empty()) {
+    if (state.Damaged()) {
         // Damage, not a new device: the tables are not made again over what the user kept.
         g_lastFault = StorageFault::ReadOnly;
         m_faults.fetch_add(1, std::memory_order_relaxed);
-        SayDamaged(missing);
+        SayDamaged(state.absent);
         return false;
     }
     if (ok) m_schemas.push_back(ddl);
@@ -559,25 +567,29 @@ bool DeviceDb::EnsureSchema(StorePart part, const char* ddl, const char* seed, c
 
 std::vector<std::string> DeviceDb::MissingTables() {
     std::vector<std::string> missing;
+    bool known = true;
     Read([&](sqlite3* db) {
         BeginPendingRead();
-        const uint32_t noted = NotedParts(db);
         for (StorePart part : kStoreParts) {
-            std::vector<std::string> ofPart = MissingOfPart(db, part, noted);
-            missing.insert(missing.end(), ofPart.begin(), ofPart.end());
+            const PartState state = LookAt(db, part);
+            known = known && state.known;
+            if (state.Damaged()) missing.insert(missing.end(), state.absent.begin(), state.absent.end());
         }
         return true;
     });
-    if (!missing.empty()) SayDamaged(missing);
+    // A store that could not be read is no damaged one (its reads say what is wrong).
+    if (!known) return {};
+    SayDamaged(missing);
     return missing;
 }
 
 bool DeviceDb::NoteWholeParts(sqlite3* db) {
-    const uint32_t noted = NotedParts(db);
-    uint32_t whole = noted;
+    const std::optional<uint32_t> noted = NotedParts(db);
+    if (!noted) return false;
+    uint32_t whole = *noted;
     for (StorePart part : kStoreParts)
-        if (AbsentTables(db, part).empty()) whole |= Bit(part);
-    return whole == noted || NoteParts(db, whole);
+        if (LookAt(db, part).Whole()) whole |= Bit(part);
+    return whole == *noted || NoteParts(db, whole);
 }
 
 // The counter moves once before a commit and once after it. After it, as readers compare the
