@@ -178,7 +178,7 @@ BOOL CRecordDatabase::IsBuilt(LPCWSTR name) {
 }
 
 BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps],
-                            int mode, WORD sortIdent, const std::function<Filled()>& fill) {
+                            int mode, WORD sortIdent, const std::function<Filled()>& fill, bool tellFault) {
     auto open = [&] { return sortIdent ? OpenSorted(name, sortIdent) : Open(name); };
     CStorageWriteWatch watch;
     Filled filled = Filled::Abandoned;
@@ -195,6 +195,6 @@ BOOL CRecordDatabase::Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const
     Close();
     open();
     // A build that the work itself gave up (the program ending) is no fault of the storage.
-    if (filled != Filled::Abandoned || watch.Faulted()) ReportStorageFault();
+    if (tellFault && (filled != Filled::Abandoned || watch.Faulted())) ReportStorageFault();
     return FALSE;
 }

@@ -79,9 +79,10 @@ public:
     // build is finished. All of it is kept only once it committed: when fill gives up, or the
     // storage fails anywhere in it (a full device), all of it is undone and the next opening
     // builds it again. A storage fault is reported (once per user action). The database is open
-    // afterwards as far as it exists. True when the build was committed.
+    // afterwards as far as it exists. True when the build was committed. tellFault false: the
+    // caller tells of a storage fault itself.
     BOOL Build(LPCWSTR name, DWORD type, WORD sortOrderCount, const WORD idents[kMaxProps], int mode,
-               WORD sortIdent, const std::function<Filled()>& fill);
+               WORD sortIdent, const std::function<Filled()>& fill, bool tellFault = true);
 
 private:
     CCeDBDatabase m_db;

@@ -1,5 +1,6 @@
 #include "core/RegistryKey.h"
 
+#include "core/DamagedSettings.h"
 #include "core/StorageFaults.h"
 
 #include <cwchar>
@@ -42,16 +43,25 @@ HKEY CRegistryKey::OpenAndFind(HKEY root, LPCWSTR path, LPCWSTR name) {
     return nullptr;
 }
 
+void CRegistryKey::Damaged(LPCWSTR path, LPCWSTR name) {
+    RegistryStatus = kValueDamaged;
+    NoteDamagedSetting(path, name);
+}
+
 CString CRegistryKey::ReadString(HKEY root, LPCWSTR path, LPCWSTR name) {
     KeyCloser key{OpenAndFind(root, path, name)};
     if (!key.key) return CString();
-    DWORD size = 0;
-    if (RegQueryValueExW(key.key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+    DWORD size = 0, type = REG_NONE;
+    if (RegQueryValueExW(key.key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return CString();
+    // Text is kept whole characters at a time; anything else is not a text.
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size % sizeof(WCHAR) != 0) {
+        Damaged(path, name);
         return CString();
-    // One spare character so that a value stored without a terminating null still ends in one,
-    // and a byte count that is not a whole number of characters cannot overrun the buffer.
+    }
+    if (size == 0) return CString();
+    // One spare character so that a value stored without a terminating null still ends in one.
     std::vector<WCHAR> text(size / sizeof(WCHAR) + 1, 0);
-    DWORD got = static_cast<DWORD>((text.size() - 1) * sizeof(WCHAR));
+    DWORD got = size;
     if (RegQueryValueExW(key.key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(text.data()), &got) !=
         ERROR_SUCCESS)
         return CString();
@@ -62,9 +72,12 @@ CString CRegistryKey::ReadString(HKEY root, LPCWSTR path, LPCWSTR name) {
 DWORD CRegistryKey::ReadDword(HKEY root, LPCWSTR path, LPCWSTR name) {
     KeyCloser key{OpenAndFind(root, path, name)};
     if (!key.key) return 0;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    // A value of another type or size reads as what fits in four bytes; a larger one reads as 0.
+    DWORD value = 0, size = 0, type = REG_NONE;
+    if (RegQueryValueExW(key.key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return 0;
+    if (type != REG_DWORD || size != sizeof(value)) {
+        Damaged(path, name);
+        return 0;
+    }
     if (RegQueryValueExW(key.key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size) !=
         ERROR_SUCCESS)
         return 0;
@@ -72,6 +85,7 @@ DWORD CRegistryKey::ReadDword(HKEY root, LPCWSTR path, LPCWSTR name) {
 }
 
 bool CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text) {
+    if (DamagedSettingUntold(path, name)) return true;
     CStorageWriteWatch watch;
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};
@@ -89,6 +103,7 @@ bool CRegistryKey::WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR te
 }
 
 bool CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value) {
+    if (DamagedSettingUntold(path, name)) return true;
     CStorageWriteWatch watch;
     HKEY key = nullptr;
     WCHAR noClass[1] = {0};

@@ -819,3 +819,12 @@
 #define IDS_STORAGE_FULL 33925
 #define IDS_FIRST_START_IN_USE 33926
 #define IDS_FIRST_START_READ_ONLY 33927
+
+// Settings found damaged in the device's store (a text where a number belongs, ...): the ones
+// given their starting values, named by screen (%s); the reminders' screen name; the home city,
+// which is asked for again
+#define IDS_SETTINGS_DAMAGED 33960
+#define IDS_SETTINGS_REMINDERS 33961
+#define IDS_HOME_CITY_DAMAGED 33962
+// The converter's built-in units could not be stored (after the sentence naming the cause)
+#define IDS_UNITS_NOT_STORED 33963

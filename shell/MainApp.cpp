@@ -1,5 +1,6 @@
 #include "shell/MainApp.h"
 
+#include "core/DamagedSettings.h"
 #include "core/StorageFaults.h"
 #include "core/TextFiles.h"
 #include "resources/resource.h"
@@ -34,7 +35,10 @@ BOOL CMainApp::InitInstance() {
 
     int lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
     if (m_registry.RegistryStatus == CRegistryKey::kValueMissing ||
-        m_registry.RegistryStatus == CRegistryKey::kKeyMissing) {
+        m_registry.RegistryStatus == CRegistryKey::kKeyMissing ||
+        m_registry.RegistryStatus == CRegistryKey::kValueDamaged) {
+        // A damaged choice is asked for again, as a missing one is, and stored anew.
+        if (m_registry.RegistryStatus == CRegistryKey::kValueDamaged) SettingDamageHandled(kProgramKey, L"lang");
         RunLanguageDialog(-1);
         lang = static_cast<int>(m_registry.ReadDword(HKEY_LOCAL_MACHINE, kProgramKey, L"lang"));
     }
@@ -100,6 +104,7 @@ bool CMainApp::DeviceStorageUsable() {
         cause = StorageCause::Full;
         break;
     case device::DeviceStorage::CannotOpen:
+    case device::DeviceStorage::Damaged:
     case device::DeviceStorage::ReadOnly:
         cause = StorageCause::ReadOnly;
         break;

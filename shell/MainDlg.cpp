@@ -10,6 +10,7 @@
 
 #include "clocks/HomeCityDlg.h"
 #include "core/CoreMessages.h"
+#include "core/DamagedSettings.h"
 #include "core/HeldPositions.h"
 #include "core/ShippedDefaults.h"
 #include "core/SkinFile.h"
@@ -39,6 +40,7 @@ constexpr LPCWSTR kCurrenciesKey = L"Jorvana\\currencies";
 constexpr LPCWSTR kPlaceValues[4] = {L"wetp", L"wetp2", L"wetp3", L"wetp4"};
 constexpr LPCWSTR kColumnValues[3] = {L"curp", L"curp2", L"curp3"};
 constexpr COLORREF kBackground = RGB(125, 157, 187);
+constexpr UINT_PTR kTellDamagedSettingsTimer = 0x7E11;
 
 // The tab images added from the icons at start-up, in image-index order; the skin replaces them.
 constexpr UINT kStartIcons[] = {IDI_TAB_CLOCKS,         IDI_TAB_MAP,          IDI_TAB_TOOLS,
@@ -86,6 +88,8 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_bUndoAvailable = 0;
+    // Settings found damaged from here on are told once the window is up and idle.
+    SetDamagedSettingsTeller(m_hWnd);
 
     CString fontBase = m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"fontbase");
     SharedFontSizeBase = m_registry.RegistryStatus == CRegistryKey::kFound ? ParseFontSizeBase(fontBase) : 0;
@@ -139,7 +143,13 @@ BOOL CMainDlg::OnInitDialog() {
     const bool storesFailed = CCeDBDatabase::StorageFaultCount() != faultsBefore;
 
     m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
-    if (m_registry.RegistryStatus != CRegistryKey::kFound) {
+    if (m_registry.RegistryStatus == CRegistryKey::kValueDamaged) {
+        if (!MendHomeCity(storesFailed)) {
+            EndDialog(IDCANCEL);
+            return TRUE;
+        }
+        FinishFirstStart();
+    } else if (m_registry.RegistryStatus != CRegistryKey::kFound) {
         // A first start that was not stored whole ends here, before the pages write defaults of
         // their own: nothing of it is kept, and the next start asks for the home city again.
         if (!RunFirstStart(storesFailed)) {
@@ -223,6 +233,42 @@ bool CMainDlg::RunFirstStart(bool storesFailed) {
     return false;
 }
 
+bool CMainDlg::MendHomeCity(bool storesFailed) {
+    SettingDamageHandled(kClocksKey, kClockValueNames[0]);
+    DWORD home = 0;
+    const CString location = m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname");
+    const bool locationDamaged = m_registry.RegistryStatus == CRegistryKey::kValueDamaged;
+    bool found = m_registry.RegistryStatus == CRegistryKey::kFound && !location.IsEmpty() &&
+                 m_citiesDb.FindCity(location);
+    if (found) home = m_citiesDb.GetCurrentIndex();
+    if (!found) {
+        // As at a first start: a store without cities offers none to choose (said as it opened).
+        if (m_citiesDb.GetRecordCount() == 0 || storesFailed) {
+            if (device::ui::IsProgramEnding()) return false;
+            ShowCoreMessage(IDS_FIRST_START_NOT_SET_UP);
+            m_bStartFailed = true;
+            return false;
+        }
+        // The home location is written anew with the city chosen.
+        if (locationDamaged) SettingDamageHandled(kJorvanaKey, L"hlname");
+        ShowCoreMessage(IDS_HOME_CITY_DAMAGED);
+        int cityIndex = -1;
+        RunHomeCityDialog(cityIndex);
+        if (cityIndex < 0) return false; // the program ended meanwhile
+        home = static_cast<DWORD>(cityIndex);
+    }
+    const BOOL stored = CCeDBDatabase::AllOrNothing([&] {
+        return m_registry.WriteDword(HKEY_LOCAL_MACHINE, kClocksKey, kClockValueNames[0], home) &&
+               (found || m_registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname",
+                                                m_citiesDb.GetName(home) + L":" + m_citiesDb.GetCountry(home)));
+    });
+    if (stored) return true;
+    if (device::ui::IsProgramEnding()) return false;
+    ShowCoreMessage(StorageMessageId(StorageSituation::FirstStartNotStored, LastStorageCause()));
+    m_bStartFailed = true;
+    return false;
+}
+
 void CMainDlg::FinishFirstStart() {
     const DWORD home = m_registry.ReadDword(HKEY_LOCAL_MACHINE, kClocksKey, L"clock");
     // A home city past the end of a short store names no city: the repair that follows moves
@@ -232,14 +278,22 @@ void CMainDlg::FinishFirstStart() {
 }
 
 bool CMainDlg::WriteFirstStartValues(DWORD home, bool onlyMissing) {
+    // A damaged value is told, not written over; the home location is taken again from the home
+    // city, which names it.
     const auto wanted = [&](LPCWSTR key, LPCWSTR name) {
         if (!onlyMissing) return true;
-        m_registry.ReadDword(HKEY_LOCAL_MACHINE, key, name); // the status tells, whatever the type
-        return m_registry.RegistryStatus != CRegistryKey::kFound;
+        m_registry.ReadDword(HKEY_LOCAL_MACHINE, key, name);
+        return m_registry.RegistryStatus != CRegistryKey::kFound &&
+               m_registry.RegistryStatus != CRegistryKey::kValueDamaged;
     };
     const bool wantSync = wanted(kClocksKey, L"syncltz");
     const bool wantMap = wanted(kMapKey, L"mapclock");
-    const bool wantLocation = wanted(kJorvanaKey, L"hlname");
+    bool wantLocation = !onlyMissing;
+    if (onlyMissing) {
+        m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"hlname");
+        if (m_registry.RegistryStatus == CRegistryKey::kValueDamaged) SettingDamageHandled(kJorvanaKey, L"hlname");
+        wantLocation = m_registry.RegistryStatus != CRegistryKey::kFound;
+    }
     bool wantClock[4], wantPlace[4], wantColumn[3];
     bool any = wantSync || wantMap || wantLocation;
     for (int i = 0; i < 4; ++i) {
@@ -403,7 +457,18 @@ void CMainDlg::Layout() {
     }
 }
 
+LRESULT CMainDlg::OnTellDamagedSettings(WPARAM, LPARAM) {
+    // Told over the window as it stands: a timer comes once the window's paints are done (at
+    // the start the posted message comes before the first of them).
+    ::SetTimer(m_hWnd, kTellDamagedSettingsTimer, 0, [](HWND window, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(window, id);
+        TellDamagedSettings(window);
+    });
+    return 0;
+}
+
 void CMainDlg::OnDestroy() {
+    SetDamagedSettingsTeller(nullptr);
     CDialog::OnDestroy();
     m_tabs.OfferSavePackingList();
     FreeCurrencyList();

@@ -133,6 +133,8 @@ protected:
     afx_msg void OnUpdateTwelveHourClocks(CCmdUI* pCmdUI);
     // WM_HELP: the device's help viewer opens the program's help file.
     afx_msg LRESULT OnHelp(WPARAM wParam, LPARAM lParam);
+    // Tells the user of the settings found damaged since the last time (DamagedSettings).
+    afx_msg LRESULT OnTellDamagedSettings(WPARAM, LPARAM);
     DECLARE_MESSAGE_MAP()
 
     // Runs a dialog of the main window modally; tests replace it to answer in place of a user.
@@ -153,6 +155,10 @@ private:
     // nothing at all (said); false when the window is to end, the next start asking again.
     // storesFailed: the device's storage failed while the stores were opened (built).
     bool RunFirstStart(bool storesFailed);
+    // A home city value that is damaged: the home clock goes back to the city the home location
+    // names, or, where that names none, the user is asked again. The home city is stored before
+    // anything reads it; false when it could not be (said) and the window is to end.
+    bool MendHomeCity(bool storesFailed);
     // A start that finds the first-run mark: what a device an older build left half done lacks
     // (the home location, the weather places, ...) is written from the stored home city.
     void FinishFirstStart();

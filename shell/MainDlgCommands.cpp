@@ -3,6 +3,8 @@
 
 #include "shell/MainDlg.h"
 
+#include "core/DamagedSettings.h"
+
 #include "platform/framework/CmdUI.h"
 #include "platform/framework/DC.h"
 #include "platform/framework/Menu.h"
@@ -87,6 +89,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_MESSAGE(WM_APP_SHOW_MAP_BAR, &CMainDlg::OnShowMapBar)
     ON_MESSAGE(WM_APP_SHOW_TOOL_BAR, &CMainDlg::OnShowToolBar)
     ON_MESSAGE(WM_HELP, &CMainDlg::OnHelp)
+    ON_MESSAGE(WM_APP_TELL_DAMAGED_SETTINGS, &CMainDlg::OnTellDamagedSettings)
 END_MESSAGE_MAP()
 
 // [SECTION] Command bars -----------------------------------------------------------------------

@@ -129,6 +129,8 @@ private:
     // Reads one city record: name ':' country, offset and rule, by position. FALSE when the
     // store is closed or there is no record at the index.
     BOOL ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20], WCHAR rule[80]);
+    // The position of the city the home location (hlname) names; fallback when it names none.
+    DWORD HomeOfLocation(DWORD fallback);
     // Applies a rule's daylight saving to an offset as a clock line does: the shift is added
     // while the city's standard time now lies in the rule's window. devHours and devMinutes: the
     // zone the device's clock stands for (GetLocalUtcOffset), taken once for all the lines.

@@ -28,6 +28,7 @@ const WCHAR kCurrenciesKey[] = L"Jorvana\\currencies";
 const WCHAR kAppKey[] = L"SOFTWARE\\Apps\\Quillmoor Jorvana";
 
 const CEPROPID kWeatherNameProp = MAKELONG(CEVT_LPWSTR, 201);
+const CEPROPID kCityNameProp = MAKELONG(CEVT_LPWSTR, 101);
 
 // Opens the key and tells whether the value is among its values (names compared exactly).
 HKEY OpenWithValue(LPCWSTR path, LPCWSTR name) {
@@ -44,11 +45,19 @@ HKEY OpenWithValue(LPCWSTR path, LPCWSTR name) {
     return nullptr;
 }
 
-DWORD ReadDword(LPCWSTR path, LPCWSTR name, DWORD fallback) {
+// A number the program wrote, or fallback when it is missing. One that is not a four-byte number
+// is damaged: it reads as missing too (damaged set), as the program reads it; the item writes
+// nothing, the program tells the user and mends it.
+DWORD ReadDword(LPCWSTR path, LPCWSTR name, DWORD fallback, bool* damaged = nullptr) {
     HKEY key = OpenWithValue(path, name);
     if (!key) return fallback;
-    DWORD value = 0, size = sizeof(value), type = 0;
-    LONG rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    DWORD value = 0, size = 0, type = 0;
+    LONG rc = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+    if (rc == ERROR_SUCCESS && (type != REG_DWORD || size != sizeof(value))) {
+        if (damaged) *damaged = true;
+        rc = ERROR_INVALID_DATA;
+    }
+    if (rc == ERROR_SUCCESS) rc = RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS ? value : fallback;
 }
@@ -246,10 +255,13 @@ void CTodayItem::LoadSettings() {
     m_syncLocalZone = ReadDword(kClocksKey, L"syncltz", 0) != 0;
     const DWORD rulesYear = ReadDword(kJorvanaKey, L"dstyear", 0);
     m_rulesYear = rulesYear <= 9999 ? static_cast<int>(rulesYear) : 0;
+    bool homeDamaged = false;
     DWORD index[kTodayLineCount] = {
-        ReadDword(kClocksKey, L"clock", 0),    ReadDword(kClocksKey, L"clock1", 684),
+        ReadDword(kClocksKey, L"clock", 0, &homeDamaged), ReadDword(kClocksKey, L"clock1", 684),
         ReadDword(kClocksKey, L"clock2", 756), ReadDword(kClocksKey, L"clock3", 565),
         ReadDword(kClocksKey, L"clock4", 988)};
+    // A damaged home city is the one the home location names, as the program takes it back.
+    if (homeDamaged) index[0] = HomeOfLocation(0);
     m_homeIndex = m_storedHomeIndex = index[0];
     DWORD fahrenheit = ReadDword(kJorvanaKey, L"fara", 0);
 
@@ -298,6 +310,19 @@ void CTodayItem::RotateClocks(int viewIndex, DWORD& home, DWORD& clock1, DWORD& 
         clock1 = home;
         home = last;
     }
+}
+
+DWORD CTodayItem::HomeOfLocation(DWORD fallback) {
+    WCHAR location[160];
+    ReadRegistryText(kJorvanaKey, L"hlname", location, 160);
+    if (!g_citiesOpen || !location[0]) return fallback;
+    CEPROPVAL key{};
+    key.propid = kCityNameProp;
+    key.val.lpwstr = location;
+    DWORD index = 0;
+    if (CeSeekDatabase(m_citiesDb, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&key), &index) == 0)
+        return fallback;
+    return index;
 }
 
 BOOL CTodayItem::ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20], WCHAR rule[80]) {

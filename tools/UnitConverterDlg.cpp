@@ -236,6 +236,7 @@ void CConverterDlg::SetDropWidths() {
 void CConverterDlg::ReloadUnits() {
     m_fromList.ResetContent();
     m_toList.ResetContent();
+    m_units.FollowStore(); // the editor may have stored the units the converter held in memory
     LoadUnitTables(m_units);
     OnSelchangeCategory();
 }

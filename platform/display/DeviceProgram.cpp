@@ -168,6 +168,7 @@ bool CheckDeviceStorageAtStart(const char* name, int& exitCode) {
                L" again.";
         break;
     case device::DeviceStorage::CannotOpen:
+    case device::DeviceStorage::Damaged:
     case device::DeviceStorage::ReadOnly:
         text = std::wstring(kStorageReadOnly) + L"\n\n" + program + L" cannot keep its data in " +
                device::FromUtf8(device::DatabaseFile().string()) + L" and will close.";

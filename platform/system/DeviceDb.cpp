@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -28,6 +29,8 @@ std::mutex g_connMutex;
 std::unique_ptr<DeviceDb> g_conn;
 pid_t g_connPid = 0;
 std::set<std::string> g_reportedBad; // paths already reported on stderr
+std::set<std::string> g_reportedDamage; // damaged stores (path and table) already reported
+std::mutex g_reportedDamageMutex;
 // The open connection and the process it was opened in, readable without the lock (every
 // service call asks for the connection, many times over).
 std::atomic<DeviceDb*> g_openConn{nullptr};
@@ -160,6 +163,69 @@ pid_t CurrentPid() {
         g_pid.store(pid);
     }
     return pid;
+}
+
+} // namespace
+
+// ---- Parts of the store ----
+
+namespace {
+
+constexpr StorePart kStoreParts[] = {StorePart::Registry, StorePart::ObjectStore, StorePart::Notifications,
+                                     StorePart::Settings};
+
+uint32_t Bit(StorePart part) { return static_cast<uint32_t>(part); }
+
+// The parts device.db notes it was given (its header's user version); nothing when it cannot
+// be read.
+std::optional<uint32_t> NotedParts(sqlite3* db) {
+    Statement s(db, "PRAGMA user_version");
+    if (!s.Step()) return std::nullopt;
+    return static_cast<uint32_t>(s.Int(0));
+}
+
+bool NoteParts(sqlite3* db, uint32_t parts) {
+    const std::string sql = "PRAGMA user_version = " + std::to_string(parts);
+    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// What device.db holds of one part.
+struct PartState {
+    bool known = false; // the reads got through (a store held or failing tells nothing)
+    bool noted = false; // device.db notes it was given the part
+    size_t tables = 0;
+    std::vector<std::string> absent; // its tables device.db lacks
+
+    bool Whole() const { return known && absent.empty(); }
+    bool New() const { return known && !noted && absent.size() == tables; }
+    // Given once (noted, or some of its tables there: a part is made whole in one transaction)
+    // and lacking tables since.
+    bool Damaged() const { return known && !absent.empty() && (noted || absent.size() < tables); }
+};
+
+PartState LookAt(sqlite3* db, StorePart part) {
+    PartState state;
+    const std::optional<uint32_t> noted = NotedParts(db);
+    if (!noted) return state;
+    state.noted = (*noted & Bit(part)) != 0;
+    state.tables = StorePartTables(part).size();
+    for (const char* table : StorePartTables(part)) {
+        Statement s(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+        if (s.Bind(1, std::string_view(table)).Step()) continue;
+        if (!s.Ok() || s.Error() != SQLITE_OK) return PartState{};
+        state.absent.emplace_back(table);
+    }
+    state.known = true;
+    return state;
+}
+
+void SayDamaged(const std::vector<std::string>& missing) {
+    const std::string path = DatabaseFile().string();
+    std::lock_guard lock(g_reportedDamageMutex);
+    for (const std::string& table : missing)
+        if (g_reportedDamage.insert(path + "/" + table).second)
+            std::fprintf(stderr, "device: the device database %s is damaged: its table %s is missing\n", path.c_str(),
+                         table.c_str());
 }
 
 } // namespace
@@ -451,6 +517,79 @@ bool DeviceDb::EnsureSchema(const char* ddl, const char* seed, const char* seede
     // (RolledBack forgets them again).
     if (ok) m_schemas.push_back(ddl);
     return ok;
+}
+
+const std::vector<const char*>& StorePartTables(StorePart part) {
+    static const std::vector<const char*> registry{"reg_key", "reg_value"},
+        objectStore{"ce_database", "ce_record", "ce_prop"}, notifications{"ce_notification"},
+        settings{"device_setting"}, none{};
+    switch (part) {
+    case StorePart::Registry: return registry;
+    case StorePart::ObjectStore: return objectStore;
+    case StorePart::Notifications: return notifications;
+    case StorePart::Settings: return settings;
+    }
+    return none;
+}
+
+bool DeviceDb::EnsureSchema(StorePart part, const char* ddl, const char* seed, const char* seeded) {
+    std::lock_guard lock(m_mutex);
+    if (std::find(m_schemas.begin(), m_schemas.end(), ddl) != m_schemas.end()) return true;
+    auto run = [&](sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; };
+    PartState state;
+    // A part that is whole needs no write lock, so a store another process holds for writing
+    // does not hold up a service that only reads; a new one is made in a write transaction.
+    bool ok = Transaction(false, [&](sqlite3* db) {
+        BeginPendingRead();
+        state = LookAt(db, part);
+        if (!state.Whole()) return false;
+        if (!seed) return true;
+        Statement check(db, seeded);
+        return check.Step() && check.Int(0) == 1;
+    });
+    if (!ok && !state.Damaged())
+        ok = Transaction(true, [&](sqlite3* db) {
+            state = LookAt(db, part);
+            if (!state.known || state.Damaged()) return false;
+            if (state.New() && !(run(db, ddl) && NoteParts(db, NotedParts(db).value_or(0) | Bit(part)))) return false;
+            return !seed || run(db, seed);
+        });
+    if (state.Damaged()) {
+        // Damage, not a new device: the tables are not made again over what the user kept.
+        g_lastFault = StorageFault::ReadOnly;
+        m_faults.fetch_add(1, std::memory_order_relaxed);
+        SayDamaged(state.absent);
+        return false;
+    }
+    if (ok) m_schemas.push_back(ddl);
+    return ok;
+}
+
+std::vector<std::string> DeviceDb::MissingTables() {
+    std::vector<std::string> missing;
+    bool known = true;
+    Read([&](sqlite3* db) {
+        BeginPendingRead();
+        for (StorePart part : kStoreParts) {
+            const PartState state = LookAt(db, part);
+            known = known && state.known;
+            if (state.Damaged()) missing.insert(missing.end(), state.absent.begin(), state.absent.end());
+        }
+        return true;
+    });
+    // A store that could not be read is no damaged one (its reads say what is wrong).
+    if (!known) return {};
+    SayDamaged(missing);
+    return missing;
+}
+
+bool DeviceDb::NoteWholeParts(sqlite3* db) {
+    const std::optional<uint32_t> noted = NotedParts(db);
+    if (!noted) return false;
+    uint32_t whole = *noted;
+    for (StorePart part : kStoreParts)
+        if (LookAt(db, part).Whole()) whole |= Bit(part);
+    return whole == *noted || NoteParts(db, whole);
 }
 
 // The counter moves once before a commit and once after it. After it, as readers compare the

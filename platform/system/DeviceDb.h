@@ -13,6 +13,11 @@
 // Services declare their tables with EnsureSchema (CREATE ... IF NOT EXISTS statements, run once
 // per connection) and do their work inside Write or Read. Nested calls join the transaction that
 // is already open, so a service may call another from inside its own transaction.
+//
+// Each service's tables are one part of the store (StorePart), made whole on the service's first
+// use. device.db notes in its header (the user version) every part it was ever given, so a part
+// whose tables have gone since is told from one never made: the store is damaged, and nothing
+// makes the tables afresh over what the user kept in them.
 
 #include <sqlite3.h>
 
@@ -87,6 +92,17 @@ enum class StorageFault {
 // The cause of the last storage fault this process met (opening the store included).
 StorageFault LastStorageFault();
 
+// The parts of the store: the tables of one service, made together. The values are the bits
+// device.db keeps of the parts it was given.
+enum class StorePart : uint32_t {
+    Registry = 1,      // reg_key, reg_value
+    ObjectStore = 2,   // ce_database, ce_record, ce_prop
+    Notifications = 4, // ce_notification
+    Settings = 8,      // device_setting
+};
+// The tables of each part, as the services make them.
+const std::vector<const char*>& StorePartTables(StorePart part);
+
 class DeviceDb {
 public:
     // The connection for this process, opened on first use. Null when device.db cannot be opened
@@ -105,6 +121,16 @@ public:
     // with, and seeded is a query that gives 1 once they are there: where they are (and the
     // tables), nothing is written, so a store held against writers does not hold up a reader.
     bool EnsureSchema(const char* ddl, const char* seed = nullptr, const char* seeded = nullptr);
+    // The same for the tables of one part of the store. A part device.db was given once whose
+    // tables are gone (or some of them) is damage: nothing is made, the call fails as a storage
+    // fault of a damaged store, and the damage is said once on stderr.
+    bool EnsureSchema(StorePart part, const char* ddl, const char* seed = nullptr, const char* seeded = nullptr);
+    // The tables missing from the parts device.db was given (or holds in part): empty for a
+    // whole store, and for a new one. Parts whose tables are all there are noted as given (a
+    // device.db made before parts were noted), when the store takes a write.
+    std::vector<std::string> MissingTables();
+    // Inside a write transaction: notes every part whose tables are all there as given.
+    bool NoteWholeParts(sqlite3* db);
 
     // Runs fn inside one write transaction (BEGIN IMMEDIATE), committing when it returns true
     // and rolling back otherwise; a busy database is waited for, never reported as locked.

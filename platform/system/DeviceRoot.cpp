@@ -53,9 +53,14 @@ DeviceStorage CheckDeviceStorage() {
         }
     }
     if (sqlite3_db_readonly(db->Handle(), "main") == 1) return DeviceStorage::ReadOnly;
-    // A write transaction that changes nothing still needs the database's write lock.
+    // A store that lost tables it had is damaged, however well the file itself opens: a program
+    // that took it for a new device would make them empty over the user's data.
     const uint64_t busy = db->BusyTimeouts();
-    if (!db->Write([](sqlite3*) { return true; })) {
+    if (!db->MissingTables().empty()) return DeviceStorage::Damaged;
+    if (db->BusyTimeouts() != busy) return DeviceStorage::InUse;
+    // A write transaction that changes nothing still needs the database's write lock. It notes
+    // the parts a store made before parts were noted holds whole.
+    if (!db->Write([db](sqlite3* h) { return db->NoteWholeParts(h); })) {
         if (ProcessEndRequested()) return DeviceStorage::Ending;
         if (db->BusyTimeouts() != busy) return DeviceStorage::InUse;
         return LastStorageFault() == StorageFault::Full ? DeviceStorage::Full : DeviceStorage::ReadOnly;

@@ -21,6 +21,7 @@ enum class DeviceStorage {
     CannotOpen, // device.db cannot be opened or made (a directory or a damaged file in its
                 // place, a root that cannot be made, a read-only mount)
     ReadOnly,   // device.db opens but cannot be written, or fs/ cannot be written
+    Damaged,    // device.db lacks tables it was given (one dropped, say): told as a damaged file
     Ending,     // the process was asked to end while it waited
 };
 // Looks, waiting for a store another process holds as long as a call waits for one. A program

@@ -9,7 +9,7 @@ const char* const kSchema =
 
 DeviceDb* SettingsDb() {
     DeviceDb* db = DeviceDb::Get();
-    if (!db || !db->EnsureSchema(kSchema)) return nullptr;
+    if (!db || !db->EnsureSchema(device::StorePart::Settings, kSchema)) return nullptr;
     return db;
 }
 

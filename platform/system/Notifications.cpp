@@ -111,7 +111,7 @@ DeviceDb* Db() {
             return true;
         });
         if (upgrade && !db->Write([](sqlite3* h) { return UpgradeOldLayout(h); })) return nullptr;
-        if (!db->EnsureSchema(kSchema)) return nullptr;
+        if (!db->EnsureSchema(device::StorePart::Notifications, kSchema)) return nullptr;
         checkedRollbacks.store(rollbacks, std::memory_order_release);
         checked.store(db->Serial(), std::memory_order_release);
     }

@@ -109,7 +109,7 @@ DeviceDb* Db() {
         db->Rollbacks() == g_schemaRollbacks.load(std::memory_order_acquire))
         return db;
     const uint64_t rollbacks = db->Rollbacks();
-    if (!db->EnsureSchema(kSchema, kStoreRow, kStoreRowThere)) return nullptr;
+    if (!db->EnsureSchema(device::StorePart::ObjectStore, kSchema, kStoreRow, kStoreRowThere)) return nullptr;
     g_schemaRollbacks.store(rollbacks, std::memory_order_release);
     g_schemaSerial.store(db->Serial(), std::memory_order_release);
     return db;

@@ -60,7 +60,7 @@ const char* PredefinedName(HKEY h) {
 
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
-    if (db && !db->EnsureSchema(kSchema, kRoots, kRootsThere)) return nullptr;
+    if (db && !db->EnsureSchema(device::StorePart::Registry, kSchema, kRoots, kRootsThere)) return nullptr;
     return db;
 }
 

@@ -147,6 +147,35 @@ TEST_F(ConvertersDb, EditorOperations) {
     EXPECT_TRUE(Named(All(db), L"None").empty());
 }
 
+// The units served from memory on a device that cannot store them are the stored ones, in the
+// same order; a change first stores them, and is refused while it cannot.
+TEST_F(ConvertersDb, ADeviceWithNoRoomServesTheBuiltInUnitsInTheStoresOrder) {
+    auto rows = [](CConvertersDb& db) {
+        std::vector<std::wstring> out;
+        for (const Unit& u : All(db)) out.push_back(u.category + L"|" + u.name + L"|" + u.factor);
+        return out;
+    };
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0);
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+    CConvertersDb memory;
+    std::vector<std::wstring> served;
+    {
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        memory.Open();
+        ASSERT_TRUE(memory.ServedFromMemory());
+        served = rows(memory);
+        EXPECT_FALSE(memory.AddUnit(L"1", L"Verst", L"1066.8"));
+    }
+    EXPECT_EQ(device::ui::MessageBoxRecords().size(), 2u) << "not stored, then the refusal";
+    CConvertersDb stored;
+    stored.Open();
+    EXPECT_FALSE(stored.ServedFromMemory());
+    EXPECT_EQ(rows(stored), served);
+    EXPECT_TRUE(memory.AddUnit(L"1", L"Verst", L"1066.8")) << "the store is there now";
+    EXPECT_EQ(All(stored).size(), 351u);
+}
+
 // A store an older program filled holds the statute mile as 1609 m: the first opening corrects
 // that row only while it is as the old program stored it, and never again afterwards.
 TEST_F(ConvertersDb, TheOldStatuteMileIsCorrectedOnceAndUserEditsStay) {

@@ -1,6 +1,9 @@
 // The settings helper: status rules, exact name matching and the stored form of its writes.
 #include "core/RegistryKey.h"
 
+#include "core/DamagedSettings.h"
+#include "platform/ui/MessageBox.h"
+
 #include "support/FreshDevice.h"
 
 #include <gtest/gtest.h>
@@ -83,29 +86,37 @@ TEST_F(RegistryKeyTest, StringIsStoredWithoutTerminatorAndReadsBackEitherWay) {
     EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"face"), L"Tahoma");
 }
 
-TEST_F(RegistryKeyTest, ValuesOfTheWrongTypeReadSafely) {
+// A value of another type or size than the read takes is damaged: it reads as missing (-3), is
+// named to the user once however often it is read, and is not written over until then.
+TEST_F(RegistryKeyTest, DamagedValuesReadAsMissingAndAreKeptUntilTheUserIsTold) {
     CRegistryKey reg;
     const wchar_t text[] = L"12";
+    const DWORD number = 0x41;
+    const uint64_t wide = 7;
     SetRaw(L"clock", REG_SZ, text, sizeof(text));
-    // Text longer than four bytes does not fit the number: 0, yet the value counts as found.
-    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"clock"), 0u);
-    EXPECT_EQ(reg.RegistryStatus, 0);
+    SetRaw(L"hlname", REG_DWORD, &number, sizeof(number));
+    SetRaw(L"clock1", REG_DWORD, &wide, sizeof(wide));
+    SetRaw(L"clock2", REG_BINARY, &number, sizeof(number));
+    for (LPCWSTR name : {L"clock", L"clock1", L"clock2", L"clock"}) {
+        EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, name), 0u) << name;
+        EXPECT_EQ(reg.RegistryStatus, CRegistryKey::kValueDamaged) << name;
+    }
+    EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"hlname"), L"");
+    EXPECT_EQ(reg.RegistryStatus, CRegistryKey::kValueDamaged);
 
-    DWORD number = 0x41;
-    SetRaw(L"name", REG_DWORD, &number, sizeof(number));
-    EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"name"), L"A");
-
-    // Odd-sized and oversized binary data: no overrun, no crash.
-    std::vector<BYTE> odd(7, 0x42);
-    SetRaw(L"odd", REG_BINARY, odd.data(), static_cast<DWORD>(odd.size()));
-    EXPECT_LE(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"odd").GetLength(), 2);
-    std::vector<BYTE> big(64, 0x01);
-    SetRaw(L"big", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
-    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"big"), 0u);
-    EXPECT_EQ(reg.RegistryStatus, 0);
-
-    SetRaw(L"short", REG_BINARY, odd.data(), 2);
-    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"short"), 0x4242u);
+    EXPECT_TRUE(reg.WriteDword(HKEY_LOCAL_MACHINE, kKey, L"clock", 3));
+    EXPECT_EQ(reg.ReadString(HKEY_LOCAL_MACHINE, kKey, L"clock"), L"12") << "kept until told";
+    device::ui::ClearMessageBoxRecords();
+    device::ui::ScriptMessageBoxAnswers({IDOK});
+    TellDamagedSettings(nullptr);
+    TellDamagedSettings(nullptr);
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"damaged: World Clocks: clock, World Clocks: clock1, World Clocks: clock2, World "
+                                 L"Clocks: hlname."),
+              std::wstring::npos);
+    EXPECT_TRUE(reg.WriteDword(HKEY_LOCAL_MACHINE, kKey, L"clock", 3));
+    EXPECT_EQ(reg.ReadDword(HKEY_LOCAL_MACHINE, kKey, L"clock"), 3u);
 }
 
 } // namespace

@@ -8,6 +8,8 @@
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/DeviceUi.h"
 #include "platform/system/DeviceDb.h"
+#include "platform/system/DeviceSettings.h"
+#include "platform/system/Notifications.h"
 #include "support/FileSizeLimit.h"
 #include "support/HostileFeedServers.h"
 #include "support/TempDevice.h"
@@ -348,6 +350,51 @@ TEST_F(DeviceProgramTest, AStoreThatCannotBeOpenedIsReportedWithAFailureStatus) 
         EXPECT_EQ(Occurrences(ErrorText(), "storage is read-only or damaged"), 3u) << root << ": " << ErrorText();
     }
     EXPECT_EQ(fs::file_size(damaged / "device.db"), 4096u) << "left as it was";
+}
+
+// A device store that lost one of its tables (each dropped in turn) is a damaged store, told as
+// one that cannot be opened is: the program, the Today host and the removal end with a failure
+// status, and none of them makes the table afresh (a new device's empty one) over the user's data.
+TEST_F(DeviceProgramTest, AStoreMissingATableIsToldAsDamagedAndNotMadeAgain) {
+    Install();
+    ASSERT_NE(CeCreateDatabase(L"jrvCities", 12345, 0, nullptr), 0u);
+    DWORD handles = 0;
+    CeGetUserNotificationHandles(nullptr, 0, &handles);
+    ASSERT_TRUE(device::WriteDeviceSetting("zone", "Europe/Berlin"));
+    device::DeviceDb::Close();
+    const fs::path db = Root() / "device.db", kept = Root() / "kept.db";
+    fs::copy_file(db, kept);
+    auto run = [](const fs::path& file, const std::string& sql) {
+        sqlite3* h = nullptr;
+        sqlite3_open(file.c_str(), &h);
+        std::string found;
+        sqlite3_exec(
+            h, sql.c_str(), [](void* out, int, char** v, char**) {
+                *static_cast<std::string*>(out) += v[0] ? v[0] : "";
+                return 0;
+            },
+            &found, nullptr);
+        sqlite3_close(h);
+        return found;
+    };
+    for (auto part : {device::StorePart::Registry, device::StorePart::ObjectStore, device::StorePart::Notifications,
+                      device::StorePart::Settings}) {
+        for (const char* table : device::StorePartTables(part)) {
+            fs::remove(ErrorFile());
+            for (const char* suffix : {"-wal", "-shm"}) fs::remove(db.string() + suffix);
+            fs::copy_file(kept, db, fs::copy_options::overwrite_existing);
+            run(db, std::string("DROP TABLE ") + table);
+            for (const auto& [program, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+                     {kProgram, {}}, {TODAY_HOST, {}}, {DEVICE_INSTALL, {"--remove"}}})
+                EXPECT_EQ(ExitStatus(Spawn(program, args, "headless")), 1) << program << " without " << table;
+            EXPECT_EQ(Occurrences(ErrorText(), "storage is read-only or damaged"), 3u) << table << ": " << ErrorText();
+            EXPECT_NE(ErrorText().find(std::string("its table ") + table + " is missing"), std::string::npos)
+                << ErrorText();
+            EXPECT_EQ(run(db, std::string("SELECT name FROM sqlite_master WHERE name = '") + table + "'"), "")
+                << table << " was made again";
+            EXPECT_TRUE(fs::exists(Root() / "fs" / "Program Files" / "Jorvana" / "Jorvana.exe")) << "not removed";
+        }
+    }
 }
 
 // The exchange is given up as a failed one while the server still sends, and nothing of the

@@ -69,10 +69,12 @@ protected:
 
     static int StoredValueCount() {
         int stored = 0;
-        CRegistryKey reg;
         for (const StoredValue& v : kFirstStartValues) {
-            reg.ReadString(HKEY_LOCAL_MACHINE, v.key, v.name);
-            if (reg.RegistryStatus == CRegistryKey::kFound) ++stored;
+            HKEY key = nullptr;
+            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, v.key, 0, 0, &key) != ERROR_SUCCESS) continue;
+            DWORD size = 0;
+            if (RegQueryValueExW(key, v.name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) ++stored;
+            RegCloseKey(key);
         }
         return stored;
     }

@@ -78,6 +78,20 @@ TEST_F(MainAppTest, FirstStartAsksForTheLanguageAndKeepsOwnResources) {
     EXPECT_EQ(AfxGetResourceHandle(), AfxGetInstanceHandle());
 }
 
+// A language choice stored as text is damaged: asked for again as a missing one, and stored.
+TEST_F(MainAppTest, ADamagedLanguageIsAskedForAgain) {
+    const wchar_t text[] = L"1";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegSetValueExW(key, L"lang", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof(text));
+    RegCloseKey(key);
+    TestMainApp app;
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.languageDialogs, std::vector<int>{-1});
+    EXPECT_EQ(ReadLang(), 0);
+    EXPECT_EQ(app.mainWindowRuns, std::vector<int>{0});
+}
+
 TEST_F(MainAppTest, ChosenModuleServesTheRunAndIsFreedAtExit) {
     WriteLang(1);
     {

@@ -7,6 +7,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/FreshDevice.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -288,4 +289,24 @@ TEST_F(DeviceDbTest, TablesMadeInARolledBackTransactionAreMadeAgain) {
     HANDLE h = CeOpenDatabase(&oid, L"jrvT", 0, 0, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE);
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+// A device.db made before parts were noted: the start notes the parts it holds whole, so that one
+// of their tables dropped later is told as damage rather than made again.
+TEST_F(DeviceDbTest, AStoreMadeBeforePartsWereNotedHasItsWholePartsNotedAtTheStart) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+    auto raw = [&](const char* sql) {
+        device::DeviceDb::Close();
+        sqlite3* h = nullptr;
+        sqlite3_open(device::DatabaseFile().c_str(), &h);
+        sqlite3_exec(h, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+    };
+    raw("PRAGMA user_version = 0");
+    ASSERT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Ready);
+    raw("DROP TABLE reg_value; DROP TABLE reg_key");
+    EXPECT_EQ(device::CheckDeviceStorage(), device::DeviceStorage::Damaged);
+    EXPECT_EQ(device::DeviceDb::Get()->MissingTables(), (std::vector<std::string>{"reg_key", "reg_value"}));
 }

@@ -68,27 +68,40 @@ TEST_F(TodayHost, LineCountAndStripSetTheHeightAndChangesAreReportedOnce) {
 }
 
 // Values of another shape than the program writes (a text, a single byte, two bytes, left by
-// another writer) read as missing or as the bytes there are: the item keeps painting.
-TEST_F(TodayHost, SettingsOfAnotherShapeReadAsMissingOrAsTheBytesThereAre) {
+// another writer) are damaged and read as missing, as the program reads them: the item keeps
+// painting with the defaults, a damaged home city is the one the home location names, and the
+// item writes nothing over them.
+TEST_F(TodayHost, DamagedSettingsReadAsMissingAndTheHomeComesFromItsLocation) {
     SeedAll();
     Write(L"Jorvana", L"todaynbcs", 5);
+    Write(L"Jorvana", L"todayscur", 0);
     StartScreen();
+    EXPECT_EQ(ItemHeight(), 110);
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
-    Write(L"Jorvana", L"todaynbcs", std::wstring(L"five lines")); // too long for four bytes: missing
-    const BYTE hidden[1] = {0};
-    ASSERT_EQ(RegSetValueExW(key, L"todayscur", 0, REG_BINARY, hidden, 1), ERROR_SUCCESS);
-    Paint();
-    m_screen->QueryItems();
-    EXPECT_EQ(ItemHeight(), 66); // three lines, no strip
-    const BYTE two[2] = {2, 0};
+    const BYTE two[2] = {2, 0}, hidden[1] = {0};
     ASSERT_EQ(RegSetValueExW(key, L"todaynbcs", 0, REG_BINARY, two, 2), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, L"todayscur", 0, REG_BINARY, hidden, 1), ERROR_SUCCESS);
     RegCloseKey(key);
+    Write(L"Jorvana\\wrldclk", L"clock", std::wstring(L"4"));
+    Write(L"Jorvana", L"hlname", std::wstring(L"St. John's:Canada"));
     m_recorder->Clear();
     Paint();
     m_screen->QueryItems();
-    EXPECT_EQ(ItemHeight(), 44);
-    EXPECT_TRUE(Drew(L"12:20"));
+    EXPECT_GT(ItemHeight(), 66) << "three lines and the strip";
+    EXPECT_TRUE(Drew(L"St. John's")) << "the home line";
+    EXPECT_FALSE(Drew(L"Berlin")) << "not the first city";
+
+    Write(L"Jorvana", L"hlname", std::wstring(L"Nowhere:Atlantis"));
+    m_recorder->Clear();
+    Paint();
+    EXPECT_TRUE(Drew(L"Berlin")) << "a location that names no city: the first";
+    WCHAR text[8] = L"";
+    DWORD size = sizeof(text), type = 0;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Jorvana\\wrldclk", 0, 0, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExW(key, L"clock", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << "left as it was";
 }
 
 TEST_F(TodayHost, QueriesRepaintOnlyInTheFirstSecondsOfAMinute) {

@@ -10,6 +10,9 @@
 #include "platform/ui/Sip.h"
 #include "support/FileSizeLimit.h"
 #include "support/Screenshots.h"
+#include "support/UserAction.h"
+
+#include <algorithm>
 
 #include <functional>
 
@@ -274,6 +277,65 @@ TEST_F(UnitEditorTest, ConverterReloadsWhatTheEditorStored) {
     ASSERT_GE(talent, 0);
     EXPECT_EQ(conv->m_category.GetCurSel(), 6);
     EXPECT_EQ(std::wstring(UnitTableOfCategory(6)->entries[talent].factor), L"26");
+}
+
+// A device with no room from the start: the converter shows and converts with the built-in units
+// (from memory), says once that they could not be stored, and the editor refuses a change with
+// the storage message, keeping what was typed. With room, the change is stored and reaches the
+// converter.
+TEST_F(UnitEditorTest, OnADeviceWithNoRoomTheConverterStillHasItsUnitsAndChangesAreRefused) {
+    CRegistryKey().WriteDword(HKEY_LOCAL_MACHINE, L"Jorvana", L"CurTab", 0); // the store is there
+    auto told = [](const wchar_t* text) {
+        const auto boxes = device::ui::MessageBoxRecords();
+        return std::count_if(boxes.begin(), boxes.end(), [&](const auto& b) { return b.text.find(text) != std::wstring::npos; });
+    };
+    CConverterDlg* conv = nullptr;
+    auto addVerst = [&](CUnitEditDlg& dlg) {
+        ChooseCategory(dlg, 1);
+        dlg.m_nameField.SetWindowText(L"Verst");
+        dlg.m_factorField.SetWindowText(L"1066.8");
+        testsupport::StartUserAction();
+        Click(dlg, dlg.m_addButton);
+    };
+    auto fromConverter = [&] {
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_EDIT_UNITS, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(conv->m_editUnitsButton.m_hWnd));
+    };
+    device::ui::ScriptMessageBoxAnswers({IDOK, IDOK, IDOK});
+    {
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        CreatePage();
+        m_page.OpenTool(kToolConverter);
+        conv = static_cast<CConverterDlg*>(m_page.GetTool(kToolConverter));
+        ASSERT_TRUE(conv && conv->GetSafeHwnd());
+        EXPECT_EQ(conv->m_fromList.GetCount(), 112);
+        EXPECT_EQ(told(L"full!\n\nThe converter's units could not be stored"), 1);
+        conv->m_category.SetCurSel(1);
+        conv->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CONVERTER_CATEGORY, CBN_SELCHANGE),
+                          reinterpret_cast<LPARAM>(conv->m_category.m_hWnd));
+        conv->m_fromList.SetCurSel(conv->m_fromList.FindStringExact(-1, L"Feet"));
+        conv->m_toList.SetCurSel(conv->m_toList.FindStringExact(-1, L"Inch"));
+        conv->m_valueField.SetWindowText(L"2");
+        Pump();
+        CString result;
+        conv->m_resultField.GetWindowText(result);
+        EXPECT_EQ(result, L"24");
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        Run(
+            [&](CUnitEditDlg& dlg) {
+                addVerst(dlg);
+                EXPECT_EQ(dlg.m_list.GetItemCount(), 16);
+                CString name;
+                dlg.m_nameField.GetWindowText(name);
+                EXPECT_EQ(name, L"Verst");
+            },
+            fromConverter);
+        EXPECT_EQ(told(L"could not be stored"), 0) << "said once";
+        EXPECT_EQ(told(L"full!\n\nNothing was saved"), 1) << "the unit refused";
+    }
+    Run(addVerst, fromConverter);
+    EXPECT_GE(conv->m_fromList.FindStringExact(-1, L"Verst"), 0);
 }
 
 // Opened from the converter with the input panel then raised, on a portrait and a landscape
