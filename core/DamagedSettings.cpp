@@ -3,6 +3,7 @@
 
 #include "core/CoreMessages.h"
 #include "platform/system/DeviceDb.h"
+#include "platform/system/Registry.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/WinUser.h"
 #include "resources/resource.h"
@@ -72,6 +73,14 @@ CString KeyLabel(const std::wstring& path) {
     return CString(path.c_str());
 }
 
+// Removes a value; a store that cannot take it (full, held) keeps it, to be told again.
+void RemoveDamagedValue(LPCWSTR path, LPCWSTR name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS || !key) return;
+    RegDeleteValueW(key, name);
+    RegCloseKey(key);
+}
+
 } // namespace
 
 void NoteDamagedSetting(LPCWSTR path, LPCWSTR name) {
@@ -117,10 +126,19 @@ void TellDamagedSettings(HWND owner) {
     if (device::ui::IsProgramEnding()) return;
     const std::vector<CString> names = UntoldDamagedSettings();
     if (names.empty()) return;
+    std::vector<DamagedSetting> told;
     {
         // Told from here on: what the message names may be written again.
         std::lock_guard lock(g_mutex);
-        for (DamagedSetting& d : g_damaged) d.told = true;
+        for (DamagedSetting& d : g_damaged)
+            if (!d.told) {
+                d.told = true;
+                told.push_back(d);
+            }
     }
     ShowNamesMessage(owner, IDS_SETTINGS_DAMAGED, names);
+    // The user knows now: the damaged values go, so that they read as missing and take their
+    // starting values as any missing value does, instead of being told again at every start
+    // (a value no screen writes again would otherwise stay damaged for good).
+    for (const DamagedSetting& d : told) RemoveDamagedValue(d.path.c_str(), d.name.c_str());
 }
