@@ -185,7 +185,13 @@ void CCurrencyPanel::RecomputeTotals() {
         CFont* font = fontFor(text);
         if (!font) font = fonts.back(); // "Too large" in a cell too narrow even for that
         if (old) dc.SelectObject(old);
-        if (reinterpret_cast<HFONT>(cell.SendMessage(WM_GETFONT)) != font->GetSafeHandle()) cell.SetFont(font, TRUE);
+        if (reinterpret_cast<HFONT>(cell.SendMessage(WM_GETFONT)) != font->GetSafeHandle()) {
+            // A smaller text stands in the middle of its cell's height, where the usual one's
+            // middle is, rather than at its top.
+            const bool smaller = font != &m_totalsFont;
+            cell.ModifyStyle(smaller ? 0 : SS_CENTERIMAGE, smaller ? SS_CENTERIMAGE : 0);
+            cell.SetFont(font, TRUE);
+        }
         cell.SetWindowText(text);
     }
 }
