@@ -5,6 +5,7 @@
 #include "WeatherTestSupport.h"
 
 #include "core/HttpExchange.h"
+#include "core/RegistryKey.h"
 #include "platform/base/CodePage.h"
 #include "platform/display/Display.h"
 #include "platform/programs/feed-server/FeedServer.h"
@@ -348,6 +349,25 @@ TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
     EXPECT_EQ(Records(), before);
+}
+
+// On a device whose storage filled up before its first synchronisation, the connection prompt
+// names the connection and its provider as on any other: the device's registry held the provider
+// from the start, it is not left to the first exchange to write.
+TEST_F(WeatherSyncTest, TheConnectionPromptNamesTheProviderOnAFullDevice) {
+    ScriptedServer server;
+    WriteAddress(server.Url("/feed") + "*");
+    CRegistryKey().ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname"); // the device's registry in use
+    {
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDNO, IDOK, IDOK});
+        EXPECT_FALSE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
+    }
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, L"The connection <Host Network: Host Network> will be used.");
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {
