@@ -181,7 +181,8 @@ void CCurrencyPanel::RecomputeTotals() {
             }
             return nullptr;
         };
-        const CString text = FormatTotalToFit(texts, [&](const CString& form) { return fontFor(form) != nullptr; });
+        const CString text =
+            FormatTotalToFit(texts, [&](const CString& form) { return fontFor(form) != nullptr; });
         CFont* font = fontFor(text);
         if (!font) font = fonts.back(); // "Too large" in a cell too narrow even for that
         if (old) dc.SelectObject(old);

@@ -411,6 +411,7 @@ void CCurrencyPanel::OnDestroy() {
                         &m_labelFont, &m_squareButtonFont, &m_codesFont, &m_totalsFont, &m_combosFont,
                         &m_tipsFrameFont, &m_tipsTextFont, &m_tipsHideFont, &m_settingRatesFont, &m_settingBaseFont})
         font->DeleteObject();
-    for (CFont& font : m_smallTotalsFonts) font.DeleteObject();
+    for (CFont& font : m_smallTotalsFonts)
+        font.DeleteObject();
     m_backBrush.DeleteObject();
 }

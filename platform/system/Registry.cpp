@@ -46,16 +46,18 @@ const std::string& NewRegistrySql() {
     static const std::string sql = [] {
         std::string text = kRoots;
         for (const wchar_t* path : device::kHostNetworkProviderKeys) {
-            std::string parent = "(SELECT id FROM reg_key WHERE parent = 0 AND folded = 'hkey_local_machine')";
+            std::string parent =
+                "(SELECT id FROM reg_key WHERE parent = 0 AND folded = 'hkey_local_machine')";
             std::wstring rest = path;
             while (!rest.empty()) {
                 const size_t cut = rest.find(L'\\');
                 const std::string name = device::ToUtf8(rest.substr(0, cut));
                 const std::string folded = device::ToUtf8(device::ToLower(rest.substr(0, cut)));
                 rest = cut == std::wstring::npos ? std::wstring() : rest.substr(cut + 1);
-                text += "INSERT OR IGNORE INTO reg_key(parent, name, folded) SELECT " + parent + ", '" + name + "', '" +
-                        folded + "';\n";
-                parent = "(SELECT id FROM reg_key WHERE parent = " + parent + " AND folded = '" + folded + "')";
+                text += "INSERT OR IGNORE INTO reg_key(parent, name, folded) SELECT " + parent + ", '" +
+                        name + "', '" + folded + "';\n";
+                parent =
+                    "(SELECT id FROM reg_key WHERE parent = " + parent + " AND folded = '" + folded + "')";
             }
             text += "INSERT OR IGNORE INTO reg_value(key, name, folded, type, data) SELECT " + parent +
                     ", 'Proxy', 'proxy', 1, x'64697265637400';\n"; // REG_SZ "direct" and its null

@@ -177,12 +177,13 @@ TEST_F(CurrencyPageTest, TotalsOfEveryLengthReadTrueInTheirCells) {
                         const double sum = ReadAmount(Field(column, 0));
                         CString full;
                         full.Format(L"%.2f", sum);
-                        CWnd* cell = page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
+                        CWnd* cell = page.GetDlgItem(
+                            std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
                         CString text;
                         cell->GetWindowText(text);
-                        const std::wstring where = std::wstring(text) + L" for " + std::wstring(full) + L" on " +
-                                                   std::to_wstring(shape.cx) + L"x" + std::to_wstring(shape.cy) +
-                                                   (panelUp ? L" panel up" : L"");
+                        const std::wstring where = std::wstring(text) + L" for " + std::wstring(full) +
+                                                   L" on " + std::to_wstring(shape.cx) + L"x" +
+                                                   std::to_wstring(shape.cy) + (panelUp ? L" panel up" : L"");
                         CFont* font = cell->GetFont();
                         LOGFONTW drawn{};
                         font->GetLogFont(&drawn);
@@ -211,10 +212,13 @@ TEST_F(CurrencyPageTest, TotalsOfEveryLengthReadTrueInTheirCells) {
                         // spacing of numbers that large).
                         const std::wstring t(text);
                         const size_t e = t.find(L'e'), point = t.find(L'.');
-                        const int places = point == std::wstring::npos ? 0 : static_cast<int>(std::min(e, t.size()) - point - 1);
+                        const int places = point == std::wstring::npos
+                                               ? 0
+                                               : static_cast<int>(std::min(e, t.size()) - point - 1);
                         const int power = e == std::wstring::npos ? 0 : std::stoi(t.substr(e + 1));
                         const double unit = std::pow(10.0, power - places);
-                        EXPECT_LE(std::abs(ReadAmount(text) - sum), unit / 2 + 4e-16 * std::abs(sum)) << where;
+                        EXPECT_LE(std::abs(ReadAmount(text) - sum), unit / 2 + 4e-16 * std::abs(sum))
+                            << where;
                         ++rounded;
                     }
                 }

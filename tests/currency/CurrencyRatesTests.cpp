@@ -126,7 +126,8 @@ TEST_F(CurrencyUpdateTest, AByteOrderMarkIsNoPartOfTheReply) {
     UseServer(server.Url("/rates"));
     CreatePage();
     for (const char* end : {"\r\n", "\n"}) {
-        server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}},
+        server.Script("/rates", ScriptedReply{200,
+                                              {{"ServerMSG", "1000 Completed"}},
                                               std::string("\xEF\xBB\xBF") + "EUR_1.5#GBP_3#USD_0.5#" + end});
         EXPECT_TRUE(UpdateAll().empty());
         EXPECT_EQ(StoredRate(L"Euro"), L"1.5");

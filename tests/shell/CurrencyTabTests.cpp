@@ -74,7 +74,8 @@ TEST_F(CurrencyTabTest, EveryControlPaintedAfterThePanelRisesAndFalls) {
     ASSERT_NE(german, nullptr);
     for (HMODULE language : {static_cast<HMODULE>(nullptr), german})
         for (SIZE shape : {SIZE{240, 320}, SIZE{320, 240}}) {
-            SCOPED_TRACE(testing::Message() << (language ? "German " : "English ") << shape.cx << "x" << shape.cy);
+            SCOPED_TRACE(testing::Message()
+                         << (language ? "German " : "English ") << shape.cx << "x" << shape.cy);
             if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
             device::ui::PumpUntilIdle();
             AfxSetResourceHandle(language);
@@ -97,7 +98,8 @@ TEST_F(CurrencyTabTest, EveryControlPaintedAfterThePanelRisesAndFalls) {
             const testsupport::StalePixels stale = testsupport::PixelsUnlikeAFreshPaint();
             EXPECT_EQ(stale.count, 0) << stale;
             // ... and those controls are on show, not left outside a page still cut short.
-            for (int id : {IDC_CUR_RATE1, IDC_CUR_RATE2, IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL, IDC_CUR_LAST_UPDATE}) {
+            for (int id :
+                 {IDC_CUR_RATE1, IDC_CUR_RATE2, IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL, IDC_CUR_LAST_UPDATE}) {
                 CRect r;
                 ::GetWindowRect(Item(id), &r);
                 EXPECT_EQ(::WindowFromPoint(r.CenterPoint()), Item(id)) << id;

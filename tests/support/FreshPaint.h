@@ -19,8 +19,8 @@ struct StalePixels {
 };
 
 inline std::ostream& operator<<(std::ostream& out, const StalePixels& s) {
-    return out << s.count << " stale pixels in (" << s.bounds.left << "," << s.bounds.top << ")-(" << s.bounds.right
-               << "," << s.bounds.bottom << ")";
+    return out << s.count << " stale pixels in (" << s.bounds.left << "," << s.bounds.top << ")-("
+               << s.bounds.right << "," << s.bounds.bottom << ")";
 }
 
 inline StalePixels PixelsUnlikeAFreshPaint() {
@@ -29,7 +29,8 @@ inline StalePixels PixelsUnlikeAFreshPaint() {
         std::vector<COLORREF> pixels;
         pixels.reserve(static_cast<size_t>(shape.width) * shape.height);
         for (int y = 0; y < shape.height; ++y)
-            for (int x = 0; x < shape.width; ++x) pixels.push_back(device::display::test::PixelAt(x, y));
+            for (int x = 0; x < shape.width; ++x)
+                pixels.push_back(device::display::test::PixelAt(x, y));
         return pixels;
     };
     device::display::test::PumpUntilIdle();
@@ -44,7 +45,8 @@ inline StalePixels PixelsUnlikeAFreshPaint() {
         if (shown[i] == fresh[i]) continue;
         const LONG x = static_cast<LONG>(i % shape.width), y = static_cast<LONG>(i / shape.width);
         if (stale.count++ == 0) b = RECT{x, y, x + 1, y + 1};
-        b = RECT{std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1), std::max(b.bottom, y + 1)};
+        b = RECT{std::min(b.left, x), std::min(b.top, y), std::max(b.right, x + 1),
+                 std::max(b.bottom, y + 1)};
     }
     return stale;
 }

@@ -181,21 +181,24 @@ TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
 
 // A reply that opens with the UTF-8 byte-order mark stores every record, the first one
 // included, its texts read as UTF-8 (a CR LF after the last record); the same reply in
-// Windows-1252 without the mark (LF), or with the mark before Windows-1252 bytes, reads the same. The mark alone is an
-// empty reply: the synchronisation fails and nothing changes.
+// Windows-1252 without the mark (LF), or with the mark before Windows-1252 bytes, reads the same. The mark
+// alone is an empty reply: the synchronisation fails and nothing changes.
 TEST_F(WeatherSyncTest, AByteOrderMarkIsNoPartOfTheReply) {
     ScriptedServer server;
     WriteAddress(server.Url("/feed") + "*");
     auto saying = [](std::string forecast, const std::string& condition) {
-        for (size_t at; (at = forecast.find("Sunny")) != std::string::npos;) forecast.replace(at, 5, condition);
+        for (size_t at; (at = forecast.find("Sunny")) != std::string::npos;)
+            forecast.replace(at, 5, condition);
         return forecast;
     };
-    const std::string oslo = NumericForecast("06/20/2009", 20, 10), paris = NumericForecast("06/21/2009", 22, 12);
+    const std::string oslo = NumericForecast("06/20/2009", 20, 10),
+                      paris = NumericForecast("06/21/2009", 22, 12);
     auto reply = [&](const std::string& mark, const std::string& condition, const std::string& lineEnd) {
         return mark + "B2^" + saying(oslo, condition) + "@A1^" + saying(paris, condition) + "@" + lineEnd;
     };
     const std::string bom = "\xEF\xBB\xBF", utf8 = "L\xC3\xA9ger", cp1252 = "L\xE9ger";
-    for (const std::string& body : {reply(bom, utf8, "\r\n"), reply("", cp1252, "\n"), reply(bom, cp1252, "\r\n")}) {
+    for (const std::string& body :
+         {reply(bom, utf8, "\r\n"), reply("", cp1252, "\n"), reply(bom, cp1252, "\r\n")}) {
         SCOPED_TRACE(body.substr(0, 8));
         ASSERT_FALSE(Records().empty());
         server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, body});

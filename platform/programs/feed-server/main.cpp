@@ -10,7 +10,8 @@
 namespace {
 
 void Usage(std::ostream& out) {
-    out << "usage: feed-server [--port N] [--data FOLDER] [--today YYYY-MM-DD] [--news-id ID] [--byte-order-mark]\n"
+    out << "usage: feed-server [--port N] [--data FOLDER] [--today YYYY-MM-DD] [--news-id ID] "
+           "[--byte-order-mark]\n"
            "  --port N       loopback port to listen on (default 8765; 0 picks a free one)\n"
            "  --data FOLDER  folder of places.txt and rates.txt (default " JORVANA_FEED_DATA ")\n"
            "  --today DATE   day 0 of every forecast (default: today, UTC)\n"
