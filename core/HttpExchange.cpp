@@ -3,6 +3,7 @@
 #include "core/CoreMessages.h"
 #include "core/RegistryKey.h"
 #include "platform/base/CodePage.h"
+#include "platform/base/Utf8.h"
 #include "platform/system/Registry.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/MessageBox.h"
@@ -198,18 +199,24 @@ void StoreReplyState(const ServerReplyHeaders& reply, const CString& storedSessi
         registry.WriteString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"MSSI", reply.sessionId);
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // Reads the body in 1024-byte pieces while it stays under the cap: the piece that would reach
 // it and everything after it are left out (the reply parsers drop an unfinished last record).
+// A byte-order mark in front counts for nothing.
 CString ReadBody(CHttpFile& file) {
     file.SetReadBufferSize(2048);
-    std::wstring text;
+    std::string bytes;
     char piece[1024];
     while (UINT count = file.Read(piece, sizeof piece)) {
-        std::wstring wide = device::WidenBytes(std::string_view(piece, count));
-        if (text.size() + wide.size() >= static_cast<size_t>(kFeedBodyCap)) break;
-        text += wide;
+        bytes.append(piece, count);
+        const size_t held = bytes.size() - (bytes.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0);
+        if (held >= static_cast<size_t>(kFeedBodyCap)) {
+            bytes.resize(bytes.size() - count);
+            break;
+        }
     }
-    return CString(std::move(text));
+    return ReplyBodyText(bytes);
 }
 
 } // namespace
@@ -218,6 +225,16 @@ CServerSession::CServerSession(HWND owner)
     : CInternetSession(L"Jorvana", reinterpret_cast<DWORD_PTR>(owner), PRE_CONFIG_INTERNET_ACCESS) {}
 
 CServerSession::~CServerSession() { Close(); }
+
+CString ReplyBodyText(std::string_view bytes) {
+    if (!bytes.starts_with(kUtf8Mark)) return CString(device::WidenBytes(bytes));
+    bytes.remove_prefix(kUtf8Mark.size());
+    // Well-formed UTF-8 reads back to the same bytes; anything else (bytes of a single-byte text
+    // behind the mark) would not, and is read byte by byte instead.
+    std::wstring text = device::FromUtf8(bytes);
+    if (device::ToUtf8(text) != bytes) text = device::WidenBytes(bytes);
+    return CString(std::move(text));
+}
 
 ServerReplyHeaders ParseServerReplyHeaders(const CString& rawHeaders) {
     ServerReplyHeaders reply;

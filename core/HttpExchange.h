@@ -9,6 +9,8 @@
 #include "platform/system/ConnMgr.h"
 #include "platform/base/WinTypes.h"
 
+#include <string_view>
+
 // The internet session of one exchange: agent "Jorvana", the owner window as its context.
 class CServerSession : public CInternetSession {
 public:
@@ -19,6 +21,11 @@ public:
 // The body handed back holds fewer characters than this; a longer reply is cut to the 1024-byte
 // pieces that stay under it.
 inline constexpr int kFeedBodyCap = 256000;
+// The text of a reply body's bytes. The UTF-8 byte-order mark that many editors put at the start
+// of a file is no part of the reply: after it the bytes are read as UTF-8 (when they are
+// well-formed UTF-8; else as the bytes of any other body). A body without the mark has each byte
+// read as one Windows-1252 character. A body of the mark alone is empty.
+CString ReplyBodyText(std::string_view bytes);
 // The request header text holds at most this many characters.
 inline constexpr int kFeedHeaderCap = 2055;
 

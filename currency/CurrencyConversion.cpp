@@ -157,22 +157,43 @@ void CCurrencyPanel::ConvertLine(int column, int line) {
 
 void CCurrencyPanel::RecomputeTotals() {
     CStatic* totals[3] = {&m_total1, &m_total2, &m_total3};
+    // The usual font first, then the smaller ones: a total shows whole in the largest that
+    // holds it before it loses digits.
+    std::vector<CFont*> fonts{&m_totalsFont};
+    for (CFont& smaller : m_smallTotalsFonts)
+        if (smaller.GetSafeHandle()) fonts.push_back(&smaller);
     for (int column = 0; column < 3; ++column) {
         std::vector<CString> texts;
         for (int line = 0; line < m_nLines; ++line) texts.push_back(FieldText(m_fields[column][line]));
-        // A long amount's total is shortened to what its cell shows whole, measured in the font
-        // it is drawn with: its width less the pixel at each side where a column separator
-        // stands over it and a clear gap beside that line, so that no glyph touches the line
-        // and reads as another digit.
+        // Measured in the fonts it may be drawn with, in its cell's width less the pixel at each
+        // side where a column separator stands over it and a clear gap beside that line, so that
+        // no glyph touches the line and reads as another digit.
         CStatic& cell = *totals[column];
         CClientDC dc(&cell);
-        CFont* old = dc.SelectObject(cell.GetFont());
+        CFont* old = dc.SelectObject(fonts.front());
         CRect room;
         cell.GetClientRect(&room);
         room.DeflateRect(kTotalMargin, 0);
-        cell.SetWindowText(
-            FormatTotalToFit(texts, [&](const CString& text) { return dc.GetTextExtent(text).cx <= room.Width(); }));
+        auto fontFor = [&](const CString& text) -> CFont* {
+            for (CFont* font : fonts) {
+                dc.SelectObject(font);
+                if (dc.GetTextExtent(text).cx <= room.Width()) return font;
+            }
+            return nullptr;
+        };
+        const CString text =
+            FormatTotalToFit(texts, [&](const CString& form) { return fontFor(form) != nullptr; });
+        CFont* font = fontFor(text);
+        if (!font) font = fonts.back(); // "Too large" in a cell too narrow even for that
         if (old) dc.SelectObject(old);
+        if (reinterpret_cast<HFONT>(cell.SendMessage(WM_GETFONT)) != font->GetSafeHandle()) {
+            // A smaller text stands in the middle of its cell's height, where the usual one's
+            // middle is, rather than at its top.
+            const bool smaller = font != &m_totalsFont;
+            cell.ModifyStyle(smaller ? 0 : SS_CENTERIMAGE, smaller ? SS_CENTERIMAGE : 0);
+            cell.SetFont(font, TRUE);
+        }
+        cell.SetWindowText(text);
     }
 }
 
@@ -206,11 +227,9 @@ void CCurrencyPanel::OnSetFocusAmount3() { OnSetFocusAmount1(); }
 void CCurrencyPanel::OnLButtonDown(UINT, CPoint) { CheckToolsStrip(); }
 
 void CCurrencyPanel::OnClearAll() {
-    CStatic* totals[3] = {&m_total1, &m_total2, &m_total3};
-    for (int column = 0; column < 3; ++column) {
+    for (int column = 0; column < 3; ++column)
         for (int line = 0; line < m_nLines; ++line) m_fields[column][line]->SetWindowText(L"");
-        totals[column]->SetWindowText(L"0.00");
-    }
+    RecomputeTotals(); // "0.00" in each cell, in its usual font again
 }
 
 void CCurrencyPanel::NewCurrency(int column) {

@@ -86,18 +86,42 @@ CString FormatTotal(const std::vector<CString>& texts) {
     return total;
 }
 
-CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits) {
-    const CString total = FormatTotal(texts);
-    if (fits(total)) return total;
-    // Decimals are left out from the right, the point with the last one: every digit still
-    // shown is the total's own (rounding could carry into every digit before it, 999999999.99
-    // reading as 1000000000). A total whose whole units do not fit says so instead.
-    const int point = total.Find(L'.');
-    if (point > 0) {
-        for (int length = total.GetLength() - 1; length > point + 1; --length)
-            if (fits(total.Left(length))) return total.Left(length);
-        if (fits(total.Left(point))) return total.Left(point);
+std::vector<CString> TotalForms(double sum) {
+    std::vector<CString> forms;
+    if (!std::isfinite(sum)) return forms;
+    auto add = [&](const CString& text) {
+        if (forms.empty() || forms.back() != text) forms.push_back(text);
+    };
+    CString text;
+    for (int decimals = 2; decimals >= 0; --decimals) {
+        text.Format(L"%.*f", decimals, sum);
+        add(text);
     }
+    // A mantissa of fewer and fewer digits, rounded as the fixed forms are.
+    for (int digits = 16; digits >= 0; --digits) {
+        text.Format(L"%.*e", digits, sum);
+        const int e = text.Find(L'e');
+        if (e < 0) continue;
+        const int power = std::wcstol(static_cast<LPCWSTR>(text) + e + 1, nullptr, 10);
+        if (power <= 0) continue; // small totals have their fixed forms
+        CString mantissa = text.Left(e);
+        // Trailing zeros say nothing the shorter mantissa does not.
+        if (mantissa.Find(L'.') >= 0) {
+            mantissa.TrimRight(L'0');
+            mantissa.TrimRight(L'.');
+        }
+        CString form;
+        form.Format(L"%se%d", static_cast<LPCWSTR>(mantissa), power);
+        add(form);
+    }
+    return forms;
+}
+
+CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits) {
+    // Rounded, never cut: a total that lost digits still reads as its own value (3725005215.99
+    // as 3725005216, not 3725005215), and only one no form fits says it is too large.
+    for (const CString& form : TotalForms(SumAmounts(texts)))
+        if (fits(form)) return form;
     CString tooLarge;
     tooLarge.LoadString(IDS_RESULT_TOO_LARGE);
     return tooLarge;

@@ -42,12 +42,19 @@ double ReadRate(const CString& text);
 CString FormatConverted(double amount, double rateFrom, double rateTo);
 // "%.2f" of the sum of the texts, added in order (empty and unreadable texts count 0).
 CString FormatTotal(const std::vector<CString>& texts);
-// The total as its cell can show it whole (fits says whether a text does): "%.2f" when that fits,
-// else that text with its last decimal, then both decimals and the point left out (never rounded
-// again, so every digit shown is one of the total's), else "Too large".
+// The texts a total of sum can be shown as, the truest first: "%.2f"; rounded to one decimal and
+// to whole units; then rounded to fewer and fewer significant digits as a mantissa and a power of
+// ten, written as the amount fields take them ("3.725e9", "-4e12": no "+", no leading zeros in
+// the exponent). Each reads as the sum rounded at its last digit, never cut. None for a sum that
+// is no number (beyond what a number holds).
+std::vector<CString> TotalForms(double sum);
+// The total as its cell can show it (fits says whether a text does): the first of TotalForms that
+// fits, else "Too large".
 // Pixels a total keeps free at each side of its cell: the column line over the outer pixel and
 // two clear pixels beside it.
 inline constexpr int kTotalMargin = 3;
+// The smallest font height a total is drawn in when its usual font cannot show it whole.
+inline constexpr int kSmallestTotalHeight = 9;
 CString FormatTotalToFit(const std::vector<CString>& texts, const std::function<bool(const CString&)>& fits);
 
 // One record of a currency rate reply: "code_rate#".

@@ -171,6 +171,10 @@ BOOL CCurrencyPanel::OnInitDialog() {
     SetFontOn(&m_code2, m_codesFont);
     if (square) SetFontOn(&m_lastUpdate, m_codesFont);
     MakeFont(m_totalsFont, 13, 700, L"Arial");
+    // Smaller heights in the regular weight, whose strokes stay apart where bold ones run
+    // together (0 and 8 alike).
+    for (int i = 0; i < static_cast<int>(std::size(m_smallTotalsFonts)); ++i)
+        MakeFont(m_smallTotalsFonts[i], 12 - i, 400, L"Arial");
     SetFontOn(&m_total1, m_totalsFont);
     SetFontOn(&m_total2, m_totalsFont);
     SetFontOn(&m_total3, m_totalsFont);
@@ -403,5 +407,7 @@ void CCurrencyPanel::OnDestroy() {
                         &m_labelFont, &m_squareButtonFont, &m_codesFont, &m_totalsFont, &m_combosFont,
                         &m_tipsFrameFont, &m_tipsTextFont, &m_tipsHideFont, &m_settingRatesFont, &m_settingBaseFont})
         font->DeleteObject();
+    for (CFont& font : m_smallTotalsFonts)
+        font.DeleteObject();
     m_backBrush.DeleteObject();
 }

@@ -192,6 +192,9 @@ private:
     CFont m_pageFont, m_ratesFont;
     CFont m_buttonFont, m_squareRatesFont, m_squareBaseFont, m_labelFont, m_squareButtonFont, m_codesFont,
         m_totalsFont, m_combosFont, m_tipsFrameFont, m_tipsTextFont, m_tipsHideFont;
+    // The totals' font at each smaller height down to kSmallestTotalHeight, for totals too long
+    // for the usual one.
+    CFont m_smallTotalsFonts[13 - kSmallestTotalHeight];
     // Replaced (never accumulated) at each settings change on a square screen.
     CFont m_settingRatesFont, m_settingBaseFont;
 

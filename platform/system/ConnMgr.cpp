@@ -14,6 +14,12 @@ namespace device {
 
 const GUID kHostNetworkGuid = {0x8D3F2B61, 0x4C9A, 0x4E17, {0xA5, 0xD0, 0x3B, 0x6E, 0x9C, 0x1F, 0x7A, 0x24}};
 const WCHAR kHostNetworkName[] = L"Host Network";
+const wchar_t* const kHostNetworkProviderKeys[2] = {
+    L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
+    L"HTTP-8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24",
+    L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
+    L"HTTP-{8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24}",
+};
 
 bool NetworkOnline() {
     const char* v = std::getenv("DEVICE_NETWORK");
@@ -30,16 +36,10 @@ namespace {
 std::mutex g_mutex;
 std::set<uintptr_t> g_connections;
 
-// The HTTP proxy provider key of the host network, as a configured device carries it: the
-// destination's GUID after "HTTP-", written both bare and between braces.
+// Puts back a provider key of the host network that the registry lacks (one made before it held
+// them from the start), with its proxy value.
 void EnsureProviderKey() {
-    static const wchar_t* const kPaths[] = {
-        L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
-        L"HTTP-8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24",
-        L"SOFTWARE\\Microsoft\\ConnMgr\\Providers\\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E}\\"
-        L"HTTP-{8D3F2B61-4C9A-4E17-A5D0-3B6E9C1F7A24}",
-    };
-    for (const wchar_t* path : kPaths) {
+    for (const wchar_t* path : device::kHostNetworkProviderKeys) {
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
             RegCloseKey(key);

@@ -6,7 +6,7 @@
 //
 // The registry carries the HTTP proxy provider key of that destination under
 // HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\ConnMgr\Providers\{EF097F4C-DC4B-4c98-8FF6-AEF805DC0E8E},
-// as a configured device does; every call here makes sure it exists.
+// as a configured device does (kHostNetworkProviderKeys).
 
 #include "platform/base/WinTypes.h"
 
@@ -90,5 +90,11 @@ bool NetworkOnline();
 // The host network destination of the simulated device.
 extern const GUID kHostNetworkGuid;
 extern const WCHAR kHostNetworkName[];
+
+// The HTTP proxy provider key of the host network under HKEY_LOCAL_MACHINE, as a configured
+// device carries it: the destination's GUID after "HTTP-", bare and between braces. A new
+// registry holds both from the start (so that a device whose storage later takes no write still
+// has them); every call above puts back one that is missing.
+extern const wchar_t* const kHostNetworkProviderKeys[2];
 
 } // namespace device

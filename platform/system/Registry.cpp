@@ -2,6 +2,7 @@
 #include "platform/base/CaseFold.h"
 #include "platform/base/HandleValues.h"
 #include "platform/base/Utf8.h"
+#include "platform/system/ConnMgr.h"
 #include "platform/system/DeviceDb.h"
 
 #include <cstring>
@@ -37,6 +38,35 @@ INSERT OR IGNORE INTO reg_key(parent, name, folded) VALUES
     (0, 'hkey_classes_root', 'hkey_classes_root'), (0, 'hkey_current_user', 'hkey_current_user'),
     (0, 'hkey_local_machine', 'hkey_local_machine'), (0, 'hkey_users', 'hkey_users');
 )";
+
+// What a new registry holds from the start: the roots, and the keys a configured device carries
+// under HKEY_LOCAL_MACHINE (the host network's HTTP proxy provider, whose "Proxy" value reads
+// "direct"), made with the roots so that they are there whatever the device's storage takes later.
+const std::string& NewRegistrySql() {
+    static const std::string sql = [] {
+        std::string text = kRoots;
+        for (const wchar_t* path : device::kHostNetworkProviderKeys) {
+            std::string parent =
+                "(SELECT id FROM reg_key WHERE parent = 0 AND folded = 'hkey_local_machine')";
+            std::wstring rest = path;
+            while (!rest.empty()) {
+                const size_t cut = rest.find(L'\\');
+                const std::string name = device::ToUtf8(rest.substr(0, cut));
+                const std::string folded = device::ToUtf8(device::ToLower(rest.substr(0, cut)));
+                rest = cut == std::wstring::npos ? std::wstring() : rest.substr(cut + 1);
+                text += "INSERT OR IGNORE INTO reg_key(parent, name, folded) SELECT " + parent + ", '" +
+                        name + "', '" + folded + "';\n";
+                parent =
+                    "(SELECT id FROM reg_key WHERE parent = " + parent + " AND folded = '" + folded + "')";
+            }
+            text += "INSERT OR IGNORE INTO reg_value(key, name, folded, type, data) SELECT " + parent +
+                    ", 'Proxy', 'proxy', 1, x'64697265637400';\n"; // REG_SZ "direct" and its null
+        }
+        return text;
+    }();
+    return sql;
+}
+
 const char* kRootsThere = "SELECT count(*) = 4 FROM reg_key WHERE parent = 0 AND folded IN "
                           "('hkey_classes_root', 'hkey_current_user', 'hkey_local_machine', 'hkey_users')";
 
@@ -60,7 +90,7 @@ const char* PredefinedName(HKEY h) {
 
 DeviceDb* Db() {
     DeviceDb* db = DeviceDb::Get();
-    if (db && !db->EnsureSchema(device::StorePart::Registry, kSchema, kRoots, kRootsThere)) return nullptr;
+    if (db && !db->EnsureSchema(device::StorePart::Registry, kSchema, NewRegistrySql().c_str(), kRootsThere)) return nullptr;
     return db;
 }
 

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -137,62 +138,96 @@ TEST_F(CurrencyPageTest, AmountsBeyondANumberLeaveTheirFieldsEmptyAndTheTotalSay
     EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"2.00");
 }
 
-// The totals of the longest amounts, measured in the font each cell draws with, on every shape
-// with the input panel down and up (a scroll bar then narrows the cells): a total is whole where
-// it fits; else a leading part of it holding every whole unit (no rounding carry, no glyph on a
-// column line), else "Too large". None touches the lines over its cell's outer pixels.
-TEST_F(CurrencyPageTest, ALongAmountsTotalsFitTheirCellsAsTheSameNumber) {
+// A total that loses digits to fit is rounded at its last digit shown, never cut; "Too large"
+// only when no form fits (here: a cell of n characters).
+TEST(CurrencyTotals, RoundedToTheDigitsThatFitAndTooLargeOnlyWhenNoneDoes) {
+    auto shown = [](std::vector<CString> amounts, int n) {
+        return std::wstring(FormatTotalToFit(amounts, [n](const CString& t) { return t.GetLength() <= n; }));
+    };
+    EXPECT_EQ(shown({L"5000000000", L"1.23"}, 13), L"5000000001.23");
+    EXPECT_EQ(shown({L"3725005215.99"}, 13), L"3725005215.99");
+    EXPECT_EQ(shown({L"3725005215.99"}, 12), L"3725005216.0");
+    EXPECT_EQ(shown({L"3725005215.99"}, 10), L"3725005216");
+    EXPECT_EQ(shown({L"3725005215.99"}, 7), L"3.725e9");
+    EXPECT_EQ(shown({L"3725005215.99"}, 3), L"4e9");
+    EXPECT_EQ(shown({L"3725005215.99"}, 2), L"Too large");
+    EXPECT_EQ(shown({L"999999999.99"}, 11), L"1000000000");
+    EXPECT_EQ(shown({L"-12345678901", L""}, 8), L"-1.23e10");
+    EXPECT_EQ(shown({L"1e999"}, 40), L"Too large");
+}
+
+// Amounts of 1 to 20 digits, with and without decimals, on every shape with the input panel
+// down and up (a scroll bar then narrows the cells): each total, measured in the font its cell
+// draws it with (9 pixels at least), fits inside the column lines; it is the whole "%.2f" value
+// wherever that fits in some font, else that value rounded at its last digit shown.
+TEST_F(CurrencyPageTest, TotalsOfEveryLengthReadTrueInTheirCells) {
     SelectColumns(Eur, Gbp, Usd); // rates 1.25, 2, 1
     CCurrencyPanel& page = CreatePage();
-    const std::pair<std::wstring, double> amounts[] = {
-        {L"999999999.99", 999999999.99},
-        {L"9" + std::wstring(52, L'8'), 9.888888888888889e52}, // read whole, not from its first characters
-    };
-    const std::pair<int, int> shapes[] = {{240, 320}, {320, 240}, {240, 240},
-                                          {320, 320}, {480, 640}, {640, 480}};
-    int wholeShown = 0, cutShown = 0;
-    for (const auto& [typed, amount] : amounts) {
-        Type(0, 0, typed.c_str());
-        const double sums[3] = {amount, amount * 1.25 / 2, amount * 1.25};
-        for (const auto& [width, height] : shapes)
-            for (bool panelUp : {false, true}) {
-                device::ui::SetScreenShape(width, height);
-                device::ui::SetSipUp(panelUp);
-                page.SendMessage(WM_SETTINGCHANGE, 0, 0);
-                for (int column = 0; column < 3; ++column) {
-                    CWnd* cell =
-                        page.GetDlgItem(std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
-                    ASSERT_TRUE(cell);
-                    CString text, full;
-                    cell->GetWindowText(text);
-                    full.Format(L"%.2f", sums[column]);
-                    const std::wstring where = std::wstring(text) + L" of " + std::wstring(full) + L" on " +
-                                               std::to_wstring(width) + L"x" + std::to_wstring(height) +
-                                               (panelUp ? L" panel up" : L"");
-                    CClientDC dc(cell);
-                    CFont* old = dc.SelectObject(cell->GetFont());
-                    CRect room;
-                    cell->GetClientRect(&room);
-                    const int roomWidth = room.Width() - 2 * kTotalMargin;
-                    EXPECT_LE(dc.GetTextExtent(text).cx, roomWidth) << where;
-                    const bool fullFits = dc.GetTextExtent(full).cx <= roomWidth;
-                    dc.SelectObject(old);
-                    if (fullFits) {
-                        EXPECT_EQ(text, full) << where;
-                        ++wholeShown;
-                    } else if (text != L"Too large") {
-                        EXPECT_EQ(full.Left(text.GetLength()), text) << where;
-                        EXPECT_GE(text.GetLength(), full.Find(L'.')) << where;
-                        ++cutShown;
+    const std::wstring digits = L"37250052159876543210";
+    int whole = 0, wholeSmaller = 0, rounded = 0;
+    for (size_t length = 1; length <= digits.size(); ++length)
+        for (const wchar_t* decimals : {L"", L".99"}) {
+            Type(0, 0, (digits.substr(0, length) + decimals).c_str());
+            for (SIZE shape : {SIZE{240, 320}, SIZE{320, 240}, SIZE{240, 240}, SIZE{320, 320}})
+                for (bool panelUp : {false, true}) {
+                    device::ui::SetScreenShape(shape.cx, shape.cy);
+                    device::ui::SetSipUp(panelUp);
+                    page.SendMessage(WM_SETTINGCHANGE, 0, 0);
+                    for (int column = 0; column < 3; ++column) {
+                        const double sum = ReadAmount(Field(column, 0));
+                        CString full;
+                        full.Format(L"%.2f", sum);
+                        CWnd* cell = page.GetDlgItem(
+                            std::array{IDC_CUR_TOTAL1, IDC_CUR_TOTAL2, IDC_CUR_TOTAL3}[column]);
+                        CString text;
+                        cell->GetWindowText(text);
+                        const std::wstring where = std::wstring(text) + L" for " + std::wstring(full) +
+                                                   L" on " + std::to_wstring(shape.cx) + L"x" +
+                                                   std::to_wstring(shape.cy) + (panelUp ? L" panel up" : L"");
+                        CFont* font = cell->GetFont();
+                        LOGFONTW drawn{};
+                        font->GetLogFont(&drawn);
+                        EXPECT_GE(std::abs(drawn.lfHeight), 9) << where;
+                        CClientDC dc(cell);
+                        CRect room;
+                        cell->GetClientRect(&room);
+                        room.DeflateRect(kTotalMargin, 0);
+                        CFont* old = dc.SelectObject(font);
+                        EXPECT_LE(dc.GetTextExtent(text).cx, room.Width()) << where;
+                        // Would the whole value fit in the smallest font?
+                        LOGFONTW small = drawn;
+                        small.lfHeight = 9;
+                        CFont smallest;
+                        smallest.CreateFontIndirect(&small);
+                        dc.SelectObject(&smallest);
+                        const bool wholeFits = dc.GetTextExtent(full).cx <= room.Width();
+                        dc.SelectObject(old);
+                        if (wholeFits) {
+                            EXPECT_EQ(text, full) << where;
+                            ++(std::abs(drawn.lfHeight) < 13 ? wholeSmaller : whole);
+                            continue;
+                        }
+                        ASSERT_NE(text, CString(L"Too large")) << where;
+                        // The last digit shown is rounded: within half its unit of the sum (and the
+                        // spacing of numbers that large).
+                        const std::wstring t(text);
+                        const size_t e = t.find(L'e'), point = t.find(L'.');
+                        const int places = point == std::wstring::npos
+                                               ? 0
+                                               : static_cast<int>(std::min(e, t.size()) - point - 1);
+                        const int power = e == std::wstring::npos ? 0 : std::stoi(t.substr(e + 1));
+                        const double unit = std::pow(10.0, power - places);
+                        EXPECT_LE(std::abs(ReadAmount(text) - sum), unit / 2 + 4e-16 * std::abs(sum))
+                            << where;
+                        ++rounded;
                     }
                 }
-            }
-    }
+        }
     device::ui::SetSipUp(false);
-    // 999999999.99 and its conversions show whole on the wide shapes and shortened on the narrow.
-    EXPECT_GT(wholeShown, 0);
-    EXPECT_GT(cutShown, 0);
-    EXPECT_EQ(Text(IDC_CUR_TOTAL1), L"Too large"); // 53 digits fit no cell
+    device::ui::SetScreenShape(240, 320);
+    EXPECT_GT(whole, 0);
+    EXPECT_GT(wholeSmaller, 0);
+    EXPECT_GT(rounded, 0);
 }
 
 TEST_F(CurrencyPageTest, FilterRemovesTheCharacterThatBreaksTheNumber) {

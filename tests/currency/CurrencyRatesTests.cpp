@@ -118,6 +118,30 @@ TEST_F(CurrencyUpdateTest, UpdateStoresTheRatesReconvertsAndShowsTheDate) {
     EXPECT_EQ(Text(IDC_CUR_LAST_UPDATE), L"kept");
 }
 
+// A reply that opens with the UTF-8 byte-order mark stores every rate, the first one included,
+// with CR LF or LF after the last record; the mark alone is an empty reply: the update fails and
+// every rate stays.
+TEST_F(CurrencyUpdateTest, AByteOrderMarkIsNoPartOfTheReply) {
+    ScriptedServer server;
+    UseServer(server.Url("/rates"));
+    CreatePage();
+    for (const char* end : {"\r\n", "\n"}) {
+        server.Script("/rates", ScriptedReply{200,
+                                              {{"ServerMSG", "1000 Completed"}},
+                                              std::string("\xEF\xBB\xBF") + "EUR_1.5#GBP_3#USD_0.5#" + end});
+        EXPECT_TRUE(UpdateAll().empty());
+        EXPECT_EQ(StoredRate(L"Euro"), L"1.5");
+        EXPECT_EQ(StoredRate(L"Pound Sterling"), L"3");
+        EXPECT_EQ(StoredRate(L"US Dollar"), L"0.5");
+    }
+    server.Script("/rates", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, "\xEF\xBB\xBF"});
+    auto boxes = UpdateAll();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, L"Syncronisation failed");
+    EXPECT_EQ(StoredRate(L"Euro"), L"1.5");
+    EXPECT_EQ(StoredRate(L"US Dollar"), L"0.5");
+}
+
 // Valid rates that the full device cannot take: the storage fault is said, in one message and
 // not as a failed synchronisation, and the rates, lines and label stay as they were.
 TEST_F(CurrencyUpdateTest, RatesAFullDeviceCannotTakeAreSaidAsSuchAndChangeNothing) {

@@ -5,6 +5,8 @@
 #include "MainWindowTestSupport.h"
 #include "currency/CurrencyPanel.h"
 #include "platform/display/HeadlessTest.h"
+#include "platform/system/Modules.h"
+#include "support/FreshPaint.h"
 #include "support/Screenshots.h"
 
 namespace shelltest {
@@ -59,6 +61,56 @@ TEST_F(CurrencyTabTest, PanelComesUpOnlyForTheUsersOwnEntry) {
     Page()->StoreRates(L"EUR_1.2#USD_1#");
     device::ui::PumpUntilIdle();
     EXPECT_FALSE(PanelUp()) << "a rate update";
+}
+
+// Tab into an amount raises the panel (the page shrinks above it and scrolls), the panel then
+// goes down: every control shows as a fresh paint of the page draws it, the cross rates, the
+// bottom band's buttons and the last-update label under the panel's old place included; in
+// English and in German, portrait and landscape.
+TEST_F(CurrencyTabTest, EveryControlPaintedAfterThePanelRisesAndFalls) {
+    AfxInstallStringLoader();
+    PlaceModule(GERMAN_MODULE, InProgramFolder(L"LangsRes\\OndrelDeutsch.dll"));
+    HMODULE german = ::LoadLibraryW(InProgramFolder(L"LangsRes\\OndrelDeutsch.dll").c_str());
+    ASSERT_NE(german, nullptr);
+    for (HMODULE language : {static_cast<HMODULE>(nullptr), german})
+        for (SIZE shape : {SIZE{240, 320}, SIZE{320, 240}}) {
+            SCOPED_TRACE(testing::Message()
+                         << (language ? "German " : "English ") << shape.cx << "x" << shape.cy);
+            if (m_dlg && m_dlg->m_hWnd) m_dlg->DestroyWindow();
+            device::ui::PumpUntilIdle();
+            AfxSetResourceHandle(language);
+            device::ui::SetScreenShape(shape.cx, shape.cy);
+            device::ui::SetSipUp(false);
+            Open();
+            TapTab(3);
+            // The keys as the program's dialog loop takes them, from the first column's list on.
+            ::SetFocus(Item(IDC_CUR_PAIR1));
+            for (int tabs = 0; tabs < 12 && ::GetDlgCtrlID(::GetFocus()) != IDC_CUR_AMOUNT1; ++tabs) {
+                MSG key{::GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {0, 0}};
+                ::IsDialogMessageW(m_dlg->m_hWnd, &key);
+                device::ui::PumpUntilIdle();
+            }
+            ASSERT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_CUR_AMOUNT1);
+            ASSERT_TRUE(PanelUp());
+            EXPECT_EQ(testsupport::PixelsUnlikeAFreshPaint().count, 0) << "panel up";
+            device::display::test::ToggleInputPanel();
+            ASSERT_FALSE(PanelUp());
+            const testsupport::StalePixels stale = testsupport::PixelsUnlikeAFreshPaint();
+            EXPECT_EQ(stale.count, 0) << stale;
+            // ... and those controls are on show, not left outside a page still cut short.
+            for (int id :
+                 {IDC_CUR_RATE1, IDC_CUR_RATE2, IDC_CUR_UPDATE_ALL, IDC_CUR_CLEAR_ALL, IDC_CUR_LAST_UPDATE}) {
+                CRect r;
+                ::GetWindowRect(Item(id), &r);
+                EXPECT_EQ(::WindowFromPoint(r.CenterPoint()), Item(id)) << id;
+            }
+            CRect clearAll;
+            ::GetWindowRect(Item(IDC_CUR_CLEAR_ALL), &clearAll);
+            EXPECT_GT(clearAll.top, device::ui::SipRect().top) << "Clear All lies where the panel was";
+        }
+    m_dlg->DestroyWindow();
+    AfxSetResourceHandle(nullptr);
+    ::FreeLibrary(german);
 }
 
 // A letter typed on a column's combo with its list closed leaves the column's currency; with

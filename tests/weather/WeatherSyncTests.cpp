@@ -5,6 +5,8 @@
 #include "WeatherTestSupport.h"
 
 #include "core/HttpExchange.h"
+#include "core/RegistryKey.h"
+#include "platform/base/CodePage.h"
 #include "platform/display/Display.h"
 #include "platform/programs/feed-server/FeedServer.h"
 #include "resources/resource.h"
@@ -177,6 +179,55 @@ TEST_F(WeatherSyncTest, SyncWithTheStandInServerStoresEveryForecast) {
     EXPECT_EQ(rows[1].substr(rows[1].size() - 7), L":France");
 }
 
+// A reply that opens with the UTF-8 byte-order mark stores every record, the first one
+// included, its texts read as UTF-8 (a CR LF after the last record); the same reply in
+// Windows-1252 without the mark (LF), or with the mark before Windows-1252 bytes, reads the same. The mark
+// alone is an empty reply: the synchronisation fails and nothing changes.
+TEST_F(WeatherSyncTest, AByteOrderMarkIsNoPartOfTheReply) {
+    ScriptedServer server;
+    WriteAddress(server.Url("/feed") + "*");
+    auto saying = [](std::string forecast, const std::string& condition) {
+        for (size_t at; (at = forecast.find("Sunny")) != std::string::npos;)
+            forecast.replace(at, 5, condition);
+        return forecast;
+    };
+    const std::string oslo = NumericForecast("06/20/2009", 20, 10),
+                      paris = NumericForecast("06/21/2009", 22, 12);
+    auto reply = [&](const std::string& mark, const std::string& condition, const std::string& lineEnd) {
+        return mark + "B2^" + saying(oslo, condition) + "@A1^" + saying(paris, condition) + "@" + lineEnd;
+    };
+    const std::string bom = "\xEF\xBB\xBF", utf8 = "L\xC3\xA9ger", cp1252 = "L\xE9ger";
+    for (const std::string& body :
+         {reply(bom, utf8, "\r\n"), reply("", cp1252, "\n"), reply(bom, cp1252, "\r\n")}) {
+        SCOPED_TRACE(body.substr(0, 8));
+        ASSERT_FALSE(Records().empty());
+        server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, body});
+        device::ui::ScriptMessageBoxAnswers({IDYES});
+        EXPECT_EQ(RunDialog([](CSyncDlg& dlg) {
+                      TapSync(dlg);
+                      dlg.SendMessage(WM_COMMAND, IDOK);
+                  }),
+                  L"yes");
+        const auto rows = Records();
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0], L"Oslo|B2|" + device::WidenBytes(saying(oslo, cp1252)) + L"|20/06/2009:Norway");
+        EXPECT_EQ(rows[1], L"Paris|A1|" + device::WidenBytes(saying(paris, cp1252)) + L"|21/06/2009:France");
+    }
+
+    const auto before = Records();
+    server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, bom});
+    device::ui::ScriptMessageBoxAnswers({IDYES});
+    DialogState after;
+    EXPECT_EQ(RunDialog([&](CSyncDlg& dlg) {
+                  TapSync(dlg);
+                  after = StateOf(dlg);
+                  dlg.SendMessage(WM_COMMAND, IDOK);
+              }),
+              L"no");
+    EXPECT_EQ(after.status, L"Syncronisation failed!");
+    EXPECT_EQ(Records(), before);
+}
+
 // A device whose clock is a week ahead of the server's: the forecasts are stored as they came, the
 // synchronisation is done, and the user reads that the dates disagree and which one is likely
 // wrong, once for Sync All and once for one place.
@@ -301,6 +352,25 @@ TEST_F(WeatherSyncTest, OnePlaceStoresTheRecordOfItsOwnCodeOnly) {
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, L"Syncronisation failed");
     EXPECT_EQ(Records(), before);
+}
+
+// On a device whose storage filled up before its first synchronisation, the connection prompt
+// names the connection and its provider as on any other: the device's registry held the provider
+// from the start, it is not left to the first exchange to write.
+TEST_F(WeatherSyncTest, TheConnectionPromptNamesTheProviderOnAFullDevice) {
+    ScriptedServer server;
+    WriteAddress(server.Url("/feed") + "*");
+    CRegistryKey().ReadString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname"); // the device's registry in use
+    {
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDNO, IDOK, IDOK});
+        EXPECT_FALSE(SyncWeatherPlace(m_store, L"Paris", 240, 268, nullptr));
+    }
+    const auto boxes = device::ui::MessageBoxRecords();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, L"The connection <Host Network: Host Network> will be used.");
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 TEST_F(WeatherSyncTest, OnePlaceFailuresSayThatTheySyncFailedAndWriteNothing) {

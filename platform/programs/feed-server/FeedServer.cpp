@@ -163,6 +163,8 @@ FeedReply FeedServer::Answer(const std::string& method, const std::string& path,
         else if (reply.body.empty())
             message = "1006 City not available";
     }
+    // As a file saved by many editors begins: the program must read the reply without it.
+    if (m_options.byteOrderMark) reply.body.insert(0, "\xEF\xBB\xBF");
     reply.headers.emplace_back("Content-Type", kPlain);
     reply.headers.emplace_back("sessionId", SessionId(cookie) + ".standin");
     reply.headers.emplace_back("ServerMSG", message);

@@ -39,6 +39,7 @@ std::optional<FeedRequest> ParseFeedBody(const std::string& body, std::string& r
 struct FeedOptions {
     std::optional<CivilDate> today; // day 0 of every forecast; the UTC day when unset
     std::string newsId = "1";
+    bool byteOrderMark = false; // every feed body opens with the UTF-8 byte-order mark
 };
 
 class FeedServer {

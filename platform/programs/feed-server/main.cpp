@@ -10,11 +10,13 @@
 namespace {
 
 void Usage(std::ostream& out) {
-    out << "usage: feed-server [--port N] [--data FOLDER] [--today YYYY-MM-DD] [--news-id ID]\n"
+    out << "usage: feed-server [--port N] [--data FOLDER] [--today YYYY-MM-DD] [--news-id ID] "
+           "[--byte-order-mark]\n"
            "  --port N       loopback port to listen on (default 8765; 0 picks a free one)\n"
            "  --data FOLDER  folder of places.txt and rates.txt (default " JORVANA_FEED_DATA ")\n"
            "  --today DATE   day 0 of every forecast (default: today, UTC)\n"
-           "  --news-id ID   value of the newsid header (default 1)\n";
+           "  --news-id ID   value of the newsid header (default 1)\n"
+           "  --byte-order-mark  every reply body opens with the UTF-8 byte-order mark\n";
 }
 
 } // namespace
@@ -52,6 +54,8 @@ int main(int argc, char** argv) {
             options.today = day;
         } else if (arg == "--news-id") {
             options.newsId = value();
+        } else if (arg == "--byte-order-mark") {
+            options.byteOrderMark = true;
         } else if (arg == "--help" || arg == "-h") {
             Usage(std::cout);
             return 0;
