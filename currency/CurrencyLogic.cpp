@@ -1,6 +1,7 @@
 #include "currency/CurrencyLogic.h"
 
 #include "core/CommonHelpers.h"
+#include "core/HttpExchange.h"
 #include "platform/system/DeviceTime.h"
 #include "resources/resource.h"
 
@@ -139,6 +140,9 @@ std::vector<CurrencyFeedRecord> ParseCurrencyFeedReply(const CString& reply) {
         // good record keeps its rate.
         const int broken = record.code.ReverseFind(L'#');
         if (broken >= 0) record.code = record.code.Mid(broken + 1);
+        // A server that ends its records with line breaks (CR LF or LF) still names its codes:
+        // no code holds a blank, so the line ending is no part of the next code.
+        record.code.Trim(kReplyBlanks);
         rest = rest.Mid(p + 1);
         const int q = rest.Find(L'#');
         if (q < 0) break; // an unfinished last record

@@ -1,6 +1,7 @@
 #include "weather/ForecastText.h"
 
 #include "core/CommonHelpers.h"
+#include "core/HttpExchange.h"
 #include "core/CoreMessages.h"
 #include "core/WeatherDb.h"
 #include "platform/system/DeviceTime.h"
@@ -222,6 +223,8 @@ bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
     int at = remaining.Find(L'@', caret + 1);
     if (at < 0) return false;
     record.code = remaining.Left(caret);
+    // Line breaks between records (CR LF or LF) are no part of the next code.
+    record.code.Trim(kReplyBlanks);
     record.forecast = remaining.Mid(caret + 1, at - caret - 1);
     remaining = remaining.Mid(at + 1);
     return true;

@@ -27,7 +27,8 @@ TEST(CurrencyFeedReply, RecordsFollowOneAnotherAndAnUnfinishedLastOneIsDropped) 
     using R = std::vector<std::pair<std::wstring, std::wstring>>;
     EXPECT_EQ(Records(L"EUR_1.1#USD_1#"), (R{{L"EUR", L"1.1"}, {L"USD", L"1"}}));
     EXPECT_EQ(Records(L"EUR_1.2#USD_1"), (R{{L"EUR", L"1.2"}}));
-    EXPECT_EQ(Records(L"\r\nEUR_1.2#"), (R{{L"\r\nEUR", L"1.2"}}));
+    // Line ends between records are no part of a code.
+    EXPECT_EQ(Records(L"\r\nEUR_1.2#\r\nUSD_1#\nGBP_2#\n"), (R{{L"EUR", L"1.2"}, {L"USD", L"1"}, {L"GBP", L"2"}}));
     EXPECT_EQ(Records(L"EUR_x_y#"), (R{{L"EUR", L"x_y"}}));
     EXPECT_TRUE(Records(L"no records here#").empty());
     EXPECT_TRUE(Records(L"").empty());

@@ -194,7 +194,7 @@ TEST_F(WeatherSyncTest, AByteOrderMarkIsNoPartOfTheReply) {
     const std::string oslo = NumericForecast("06/20/2009", 20, 10),
                       paris = NumericForecast("06/21/2009", 22, 12);
     auto reply = [&](const std::string& mark, const std::string& condition, const std::string& lineEnd) {
-        return mark + "B2^" + saying(oslo, condition) + "@A1^" + saying(paris, condition) + "@" + lineEnd;
+        return mark + "B2^" + saying(oslo, condition) + "@" + lineEnd + "A1^" + saying(paris, condition) + "@" + lineEnd;
     };
     const std::string bom = "\xEF\xBB\xBF", utf8 = "L\xC3\xA9ger", cp1252 = "L\xE9ger";
     for (const std::string& body :
