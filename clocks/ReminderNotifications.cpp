@@ -146,10 +146,7 @@ ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
     home.deviceZone = deviceZone;
     home.standard = ParseLeadingInt(db.GetUtcOffset(city));
     // An unreadable record has no rule: no daylight saving.
-    home.rule = db.GetDstRule(city);
-    if (home.rule.IsEmpty()) home.rule = L"0";
-    home.ruleYear = db.GetRulesYear();
-    home.schedules = db.GetDstSchedules();
+    if (!db.GetDstRule(city).IsEmpty()) home.rule = CityDstRule(db, city);
     return home;
 }
 
@@ -185,10 +182,8 @@ long long NowUtc(const ReminderHome& home) {
     const long long deviceNow = static_cast<long long>(device::DeviceTimeNow());
     if (home.deviceZone) return deviceNow;
     const long long wall = static_cast<long long>(DeviceWallNow());
-    const DstRuleFields rule = home.Rule();
-    const bool summer =
-        WallTimeInsideWindow(rule, home.standard, static_cast<time_t>(wall), static_cast<time_t>(deviceNow));
-    const long long standard = summer ? wall - rule.shift * 3600LL : wall;
+    const dstmath::ClockState state = dstmath::WallState(home.Rule(), OffsetMinutes(home.standard), wall, deviceNow);
+    const long long standard = state.inside ? wall - state.shift * 3600LL : wall;
     return standard - OffsetMinutes(home.standard) * 60LL;
 }
 

@@ -27,11 +27,9 @@ extern const LPCWSTR kReminderTitles[kReminderCount];
 // open), or, with zone synchronisation, the time of the device's own zone.
 struct ReminderHome {
     bool deviceZone = false;
-    int standard = 0;    // the home city's standard HhmmOffset
-    CString rule = L"0"; // its DstRule
-    int ruleYear = 0;    // the year whose dates the rule's day numbers are (0: every year's)
-    dstmath::ScheduleList schedules; // the store's per-year windows
-    DstRuleFields Rule() const { return ParseDstRule(rule, ruleYear, &schedules); }
+    int standard = 0;   // the home city's standard HhmmOffset
+    DstRuleFields rule; // its rule as its clock reads it (no daylight saving when not set)
+    const DstRuleFields& Rule() const { return rule; }
 };
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.
