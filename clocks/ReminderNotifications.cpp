@@ -347,3 +347,42 @@ void ClearReminder(int n) {
     if (n < 0 || n >= kReminderCount) return;
     if (HANDLE handle = FindReminderNotification(kReminderTitles[n])) ::CeClearUserNotification(handle);
 }
+
+int RefreshArmedReminders(CCitiesDb& db, CRegistryKey& reg) {
+    static const LPCWSTR kStems[3] = {L"clock", L"date", L"desc"};
+    HANDLE handles[kReminderCount];
+    FindReminderNotifications(handles);
+    int32_t cities[kClockCount] = {};
+    bool any = false;
+    for (HANDLE handle : handles) any = any || handle;
+    if (!any) return 0;
+    ReadClockCityIndexes(reg, cities);
+    const ReminderHome home = ReadReminderHome(db, reg);
+    int remade = 0;
+    for (int n = 0; n < kReminderCount; ++n) {
+        if (!handles[n] || ReminderHasGoneOff(handles[n])) continue;
+        CString texts[3];
+        for (int stem = 0; stem < 3; ++stem) {
+            CString name = kStems[stem];
+            if (n > 0) name.AppendFormat(L"%d", n);
+            texts[stem] = reg.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, name);
+        }
+        int hour = 0, minute = 0, day = 0, month = 0, year = 0;
+        SYSTEMTIME due{};
+        const DWORD city = static_cast<DWORD>(cities[n]);
+        if (!ParseReminderTime(texts[0], hour, minute) || !ParseReminderDate(texts[1], day, month, year) ||
+            !ReminderDueTime(db, city, home, hour, minute, day, month, year, due))
+            continue;
+        const std::vector<uint64_t> info = NotificationInfo(handles[n]);
+        if (info.empty()) continue;
+        const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(info.data());
+        if (!header->pcent) continue;
+        const SYSTEMTIME& armed = header->pcent->stStartTime;
+        if (armed.wYear == due.wYear && armed.wMonth == due.wMonth && armed.wDay == due.wDay &&
+            armed.wHour == due.wHour && armed.wMinute == due.wMinute)
+            continue;
+        if (ReminderTimingOf(db, city, home, texts[0], texts[1]) == ReminderTiming::RepeatedReading) continue;
+        if (MoveReminder(db, n, city, home, texts[0], texts[1], texts[2])) ++remade;
+    }
+    return remade;
+}

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -199,11 +200,34 @@ inline std::shared_ptr<const Schedule> ScheduleOfZone(const device::TzZone& zone
     };
     std::vector<Piece> pieces;
     pieces.push_back({first, last, zone.TypeAt(first - standard).utcOffset - standard});
-    for (const device::TzChange& change : zone.ChangesBetween(first - standard, last - standard)) {
-        const long long difference = change.after->utcOffset - standard;
-        if (difference == pieces.back().difference) continue;
-        pieces.back().end = change.at + standard;
-        pieces.push_back({change.at + standard, last, difference});
+    auto changeAt = [&](long long utc, long long offset) {
+        const long long difference = offset - standard;
+        if (difference == pieces.back().difference) return;
+        pieces.back().end = utc + standard;
+        pieces.push_back({utc + standard, last, difference});
+    };
+    // The changes the file lists; after the last of them its footer rule makes two a year,
+    // taken straight from the rule (the bulk of a zone's centuries).
+    const std::optional<int64_t> lastListed = zone.LastTransition();
+    const long long listedEnd = lastListed ? std::min<long long>(*lastListed + 1, last - standard) : first - standard;
+    for (const device::TzChange& change : zone.ChangesBetween(first - standard, listedEnd))
+        changeAt(change.at, change.after->utcOffset);
+    if (const device::PosixTz* footer = zone.Footer(); footer && footer->HasDaylight()) {
+        std::vector<std::pair<long long, long long>> events; // instant, offset from then on
+        for (long long year = FieldsOf(std::max(listedEnd, first - standard)).year - 1; year <= kFollowLastYear + 1;
+             ++year) {
+            const long long starts = footer->StartUtc(year), ends = footer->EndUtc(year);
+            if (starts >= listedEnd && starts < last - standard) events.push_back({starts, footer->Daylight().utcOffset});
+            if (ends >= listedEnd && ends < last - standard) events.push_back({ends, footer->Standard().utcOffset});
+        }
+        std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 0; i < events.size(); ++i) {
+            // Two changes at one instant (a summer time all year): the rule says which holds.
+            if ((i + 1 < events.size() && events[i + 1].first == events[i].first) ||
+                (i > 0 && events[i - 1].first == events[i].first))
+                events[i].second = footer->TypeAt(events[i].first).utcOffset;
+            changeAt(events[i].first, events[i].second);
+        }
     }
     long long firstYear = kFollowFirstYear, lastYear = kFollowLastYear;
     for (const Piece& piece : pieces) {
