@@ -279,8 +279,10 @@ inline ClockState StateAt(const Rule& rule, long long standard) {
 // each shift the clock can have around then (none, the rule's, the shifts of the schedule's
 // windows within a day of it). A reading is right when the clock has that very shift at it.
 struct WallReadings {
-    std::vector<long long> right;  // the right readings, earliest first
-    long long latestCandidate = 0; // the latest reading tried, right or not
+    std::vector<long long> right; // the right readings, earliest first
+    // For a wall time the clocks skip (no reading is right): the reading with the shift the clock
+    // had before it jumped, which the clock shows moved forward by the jump.
+    long long movedForward = 0;
 };
 
 inline WallReadings ReadWall(const Rule& rule, long long wall) {
@@ -289,20 +291,27 @@ inline WallReadings ReadWall(const Rule& rule, long long wall) {
     if (rule.schedule) {
         const auto& spans = rule.schedule->windows;
         const long long day = 26 * 3600LL; // more than the largest shift a zone has had
-        for (size_t i = FirstOpeningFrom(*rule.schedule, wall - day); i > 0 && spans[i - 1].end > wall - day;)
-            shifts.push_back(spans[--i].shift); // a window that opened earlier and is still open then
-        for (size_t i = FirstOpeningFrom(*rule.schedule, wall - day); i < spans.size() && spans[i].start < wall + day; ++i)
-            shifts.push_back(spans[i].shift);
+        const size_t from = FirstOpeningFrom(*rule.schedule, wall - day);
+        if (from > 0 && spans[from - 1].end > wall - day) shifts.push_back(spans[from - 1].shift);
+        for (size_t i = from; i < spans.size() && spans[i].start < wall + day; ++i) shifts.push_back(spans[i].shift);
     }
     std::sort(shifts.begin(), shifts.end());
     shifts.erase(std::unique(shifts.begin(), shifts.end()), shifts.end());
     WallReadings readings;
+    readings.movedForward = wall - shifts.front() * 3600LL;
+    bool jumpFound = false;
     // Larger shifts give earlier readings: walked from the largest, the readings come in order.
     for (auto s = shifts.rbegin(); s != shifts.rend(); ++s) {
         const long long t = wall - *s * 3600LL;
-        if (ShiftAt(rule, t) == *s) readings.right.push_back(t);
+        const int shown = ShiftAt(rule, t);
+        if (shown == *s) readings.right.push_back(t);
+        // Read with the shift from before a jump, the wall time falls after it, where the clock
+        // shows more: the largest such shift is the one the clock jumped from.
+        if (shown > *s && !jumpFound) {
+            readings.movedForward = t;
+            jumpFound = true;
+        }
     }
-    readings.latestCandidate = wall - shifts.front() * 3600LL;
     return readings;
 }
 
@@ -335,7 +344,7 @@ inline bool WallInside(const Rule& rule, int standardMinutes, long long wall, lo
 inline long long WallToStandard(const Rule& rule, long long wall) {
     if (!Observes(rule)) return wall;
     const WallReadings readings = ReadWall(rule, wall);
-    return readings.right.empty() ? readings.latestCandidate : readings.right.front();
+    return readings.right.empty() ? readings.movedForward : readings.right.front();
 }
 
 // The later standard-time reading of a wall time that the city's clock shows twice (the hour the
@@ -343,7 +352,7 @@ inline long long WallToStandard(const Rule& rule, long long wall) {
 inline long long WallToStandardLater(const Rule& rule, long long wall) {
     if (!Observes(rule)) return wall;
     const WallReadings readings = ReadWall(rule, wall);
-    return readings.right.empty() ? readings.latestCandidate : readings.right.back();
+    return readings.right.empty() ? readings.movedForward : readings.right.back();
 }
 
 // The offset in minutes east of UTC that the city's clock has at the standard time t.
