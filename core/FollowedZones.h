@@ -25,6 +25,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <unordered_map>
 #include <utility>
@@ -63,27 +64,36 @@ constexpr unsigned long kFollowListCap = 4 * 1024 * 1024;
 
 namespace follow_detail {
 
-// The tokens of a list's text, each byte widened as the import widens it.
+// The tokens of a list's bytes as the import reads them: each ends at its delimiter or at the end.
 class Tokens {
 public:
-    explicit Tokens(const std::string& bytes) {
-        m_text.reserve(bytes.size());
-        for (unsigned char c : bytes) m_text += device::WidenByte(c);
-    }
-    // The text up to the delimiter; complete is false when the end of the text came first.
-    std::wstring Next(wchar_t delimiter, bool* complete = nullptr) {
+    explicit Tokens(const std::string& bytes) : m_text(bytes) {}
+    // The bytes up to the delimiter; complete is false when the end of the text came first.
+    std::string_view Next(char delimiter, bool* complete = nullptr) {
         const size_t end = m_text.find(delimiter, m_at);
-        std::wstring token = m_text.substr(m_at, end == std::wstring::npos ? std::wstring::npos : end - m_at);
-        if (complete) *complete = end != std::wstring::npos;
-        m_at = end == std::wstring::npos ? m_text.size() : end + 1;
+        const std::string_view token = m_text.substr(m_at, end == std::string_view::npos ? std::string_view::npos : end - m_at);
+        if (complete) *complete = end != std::string_view::npos;
+        m_at = end == std::string_view::npos ? m_text.size() : end + 1;
         return token;
     }
     bool AtEnd() const { return m_at >= m_text.size(); }
 
 private:
-    std::wstring m_text;
+    std::string_view m_text;
     size_t m_at = 0;
 };
+
+// Bytes widened one by one, as the import widens them, appended to a text.
+inline void Widen(std::wstring& out, std::string_view bytes) {
+    for (unsigned char c : bytes) out += device::WidenByte(c);
+}
+
+inline std::wstring Widened(std::string_view bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    Widen(text, bytes);
+    return text;
+}
 
 // A leading decimal integer: blanks, a sign and digits (as the count and offset texts are read).
 inline long long LeadingNumber(const std::wstring& text) {
@@ -119,25 +129,34 @@ inline std::wstring ListReleaseOf(const std::wstring& title) {
 inline FollowListPtr ParseFollowList(const std::string& bytes) {
     follow_detail::Tokens in(bytes);
     auto list = std::make_shared<FollowList>();
-    list->release = ListReleaseOf(in.Next(L'\n'));
+    list->release = ListReleaseOf(follow_detail::Widened(in.Next('\n')));
     if (list->release.empty()) return nullptr;
-    const long long count = follow_detail::LeadingNumber(in.Next(L'\n'));
+    const long long count = follow_detail::LeadingNumber(follow_detail::Widened(in.Next('\n')));
+    list->cities.reserve(static_cast<size_t>(std::min<long long>(std::max<long long>(count, 0), 100000)));
     for (long long i = 0; i < count && !in.AtEnd(); ++i) {
         bool whole = true, complete = true;
-        ListedCity city;
-        const std::wstring zone = in.Next(L';', &whole);
-        std::wstring f[9];
+        const std::string_view zone = in.Next(';', &whole);
+        std::string_view f[9];
         for (int k = 0; k < 9; ++k) {
-            f[k] = in.Next(L';', &complete);
+            f[k] = in.Next(';', &complete);
             whole = whole && complete;
-            if ((k == 1 || k == 3 || k == 8) && f[k] == L">") return list;
+            if ((k == 1 || k == 3 || k == 8) && f[k] == ">") return list;
         }
         if (!whole) break;
-        const std::wstring rest = in.Next(L'\n');
-        for (wchar_t c : zone) city.zone += c < 0x80 ? static_cast<char>(c) : '?';
-        city.offset = f[4];
-        city.rule = f[5] + L":" + f[6] + L":" + f[7] + L":" + f[8] + L":" + rest;
-        list->cities.emplace(f[0] + L":" + f[1], std::move(city));
+        const std::string_view rest = in.Next('\n');
+        std::wstring key = follow_detail::Widened(f[0]);
+        key += L':';
+        follow_detail::Widen(key, f[1]);
+        if (list->cities.count(key)) continue; // the store keeps the first
+        ListedCity city;
+        for (unsigned char c : zone) city.zone += c < 0x80 ? static_cast<char>(c) : '?';
+        city.offset = follow_detail::Widened(f[4]);
+        for (int k = 5; k < 9; ++k) {
+            follow_detail::Widen(city.rule, f[k]);
+            city.rule += L':';
+        }
+        follow_detail::Widen(city.rule, rest);
+        list->cities.emplace(std::move(key), std::move(city));
     }
     return list;
 }
@@ -149,7 +168,7 @@ inline FollowListPtr LoadFollowList(const wchar_t* devicePath) {
         std::mutex mutex;
         std::map<std::wstring, std::pair<std::string, FollowListPtr>> lists; // host path -> stamp, list
     };
-    static Cache cache;
+    static Cache& cache = *new Cache; // kept to the process's end: nothing to take apart at exit
     std::filesystem::path host;
     if (!devicePath || !device::ResolveDevicePath(devicePath, host)) return nullptr;
     WIN32_FIND_DATAW found{};
@@ -199,6 +218,7 @@ inline std::shared_ptr<const Schedule> ScheduleOfZone(const device::TzZone& zone
         long long start, end, difference; // civil standard time; seconds
     };
     std::vector<Piece> pieces;
+    pieces.reserve(zone.TransitionCount() + 2 * (kFollowLastYear - 2000) + 2);
     pieces.push_back({first, last, zone.TypeAt(first - standard).utcOffset - standard});
     auto changeAt = [&](long long utc, long long offset) {
         const long long difference = offset - standard;
@@ -214,6 +234,7 @@ inline std::shared_ptr<const Schedule> ScheduleOfZone(const device::TzZone& zone
         changeAt(change.at, change.after->utcOffset);
     if (const device::PosixTz* footer = zone.Footer(); footer && footer->HasDaylight()) {
         std::vector<std::pair<long long, long long>> events; // instant, offset from then on
+        events.reserve(2 * (kFollowLastYear - 1900));
         for (long long year = FieldsOf(std::max(listedEnd, first - standard)).year - 1; year <= kFollowLastYear + 1;
              ++year) {
             const long long starts = footer->StartUtc(year), ends = footer->EndUtc(year);
@@ -286,7 +307,7 @@ struct ZoneCache {
 };
 
 inline ZoneCache& Zones() {
-    static ZoneCache cache;
+    static ZoneCache& cache = *new ZoneCache; // kept to the process's end, as the zones are
     return cache;
 }
 
