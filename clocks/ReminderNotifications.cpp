@@ -361,6 +361,13 @@ int RefreshArmedReminders(CCitiesDb& db, CRegistryKey& reg) {
     int remade = 0;
     for (int n = 0; n < kReminderCount; ++n) {
         if (!handles[n] || ReminderHasGoneOff(handles[n])) continue;
+        // A reminder the user chose not to move when its clock took another city is still its
+        // first city's, which its text names: the clock's city does not tell its zone then.
+        const DWORD city = static_cast<DWORD>(cities[n]);
+        std::wstring title, shown;
+        if (!NotificationTitle(handles[n], title, &shown) ||
+            CString(shown.substr(0, shown.find(L':')).c_str()) != db.GetName(city))
+            continue;
         CString texts[3];
         for (int stem = 0; stem < 3; ++stem) {
             CString name = kStems[stem];
@@ -369,7 +376,6 @@ int RefreshArmedReminders(CCitiesDb& db, CRegistryKey& reg) {
         }
         int hour = 0, minute = 0, day = 0, month = 0, year = 0;
         SYSTEMTIME due{};
-        const DWORD city = static_cast<DWORD>(cities[n]);
         if (!ParseReminderTime(texts[0], hour, minute) || !ParseReminderDate(texts[1], day, month, year) ||
             !ReminderDueTime(db, city, home, hour, minute, day, month, year, due))
             continue;

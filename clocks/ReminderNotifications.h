@@ -118,6 +118,7 @@ void ClearReminder(int n);
 // Sets each reminder still to go off again where the device-local instant its city's clock shows
 // its time at has moved since it was set: a city that follows the machine's tzdata reads the
 // tzdata of this start, which may have changed under the device since. A reminder that has gone
-// off, whose texts give no time, or whose new instant the device's clock shows twice, is left as
-// it is. Returns how many were set again.
+// off, whose texts give no time, that still names a city its clock has left (its move declined),
+// or whose new instant the device's clock shows twice, is left as it is. Returns how many were
+// set again.
 int RefreshArmedReminders(CCitiesDb& db, CRegistryKey& reg);

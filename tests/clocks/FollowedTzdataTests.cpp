@@ -114,6 +114,12 @@ TEST_F(FollowedTzdataTest, AReminderStillToGoOffIsSetAgainAtTheStartAfterTheMach
     EXPECT_EQ(clocktests::Stamp(notifications[0].start), "2027-07-01 04:00:00");
     EXPECT_EQ(notifications[0].title, L"Jorvana Reminder1");
     EXPECT_EQ(RefreshArmedReminders(cities, reg), 0);
+
+    // Clock 1 on Hourville without the reminder (its move declined): it stays Dropville's.
+    StartOn(*m_first);
+    reg.WriteDword(HKEY_LOCAL_MACHINE, clockstest::kClockKey, L"clock1", Hourville);
+    EXPECT_EQ(RefreshArmedReminders(cities, reg), 0);
+    EXPECT_EQ(clocktests::Stamp(clocktests::AllNotifications().at(0).start), "2027-07-01 04:00:00");
 }
 
 } // namespace
