@@ -117,21 +117,12 @@ Zone	Test/Forever	-8:00	-	PST	2026 Mar 8 2:00
     EXPECT_EQ(june.shift, 2);
 
     // After the half-hour year the city's own rule reads again.
-    rule.hasDst = true;
-    rule.shift = 1;
-    rule.startDay = 88;
-    rule.startHour = 2;
-    rule.endDay = 298;
-    rule.endHour = 2;
-    rule.year = 2026;
+    rule = Rule{true, 1, 88, 2, 298, 2, 2026, rule.schedule};
     EXPECT_TRUE(InsideAt(rule, Civil(2033, 7, 1, 0)));
 
     const auto forever = device::TzZone::LoadFile(zones->Path() / "Test/Forever", nullptr);
     ASSERT_TRUE(forever);
-    const auto onSummerTime = ScheduleOfZone(*forever, -480, 2026);
-    ASSERT_TRUE(onSummerTime);
-    Rule mountain;
-    mountain.schedule = onSummerTime;
+    const Rule mountain{false, 0, 0, 0, 0, 0, 0, ScheduleOfZone(*forever, -480, 2026)};
     const Window open = WindowAt(mountain, Civil(2090, 1, 1, 0));
     EXPECT_EQ(open.start, Civil(2026, 3, 8, 2));
     EXPECT_TRUE(EndsNever(open));
@@ -153,27 +144,20 @@ TEST_F(FollowedZonesTest, AZoneTheMachineCannotGiveLeavesTheListedRuleAndLinkNam
     EXPECT_FALSE(usable(empty.Path(), "Test/Hour"));
     EXPECT_FALSE(usable(empty.Path() / "missing", "Test/Hour"));
 
-    // A file cut short, and one that is no zone file at all.
-    auto cut = CompileZones(hour);
-    ASSERT_TRUE(cut);
-    const auto file = cut->Path() / "Test/Hour";
+    // A file cut short, one that is no zone file at all, the list's old name on a machine that
+    // has only the new one, and the reverse.
+    std::unique_ptr<testsupport::TempFolder> cases[4];
+    for (auto& folder : cases) ASSERT_TRUE(folder = CompileZones(hour));
+    const auto file = cases[0]->Path() / "Test/Hour";
     std::filesystem::resize_file(file, std::filesystem::file_size(file) - 20);
-    EXPECT_FALSE(usable(cut->Path(), "Test/Hour"));
-    auto garbage = CompileZones(hour);
-    ASSERT_TRUE(garbage);
-    std::ofstream(garbage->Path() / "Test/Hour", std::ios::binary | std::ios::trunc) << "TZif2 but nothing more";
-    EXPECT_FALSE(usable(garbage->Path(), "Test/Hour"));
-
-    // The list's old name on a machine that has only the new one, and the reverse.
-    auto renamed = CompileZones(hour);
-    ASSERT_TRUE(renamed);
-    std::filesystem::remove(renamed->Path() / "Test/Old_Hour");
-    EXPECT_TRUE(usable(renamed->Path(), "Test/Old_Hour"));
-    auto old = CompileZones(hour);
-    ASSERT_TRUE(old);
-    std::filesystem::remove(old->Path() / "Test/Old_Hour");
-    std::filesystem::rename(old->Path() / "Test/Hour", old->Path() / "Test/Old_Hour");
-    EXPECT_TRUE(usable(old->Path(), "Test/Hour"));
+    std::ofstream(cases[1]->Path() / "Test/Hour", std::ios::binary | std::ios::trunc) << "TZif2 but nothing more";
+    std::filesystem::remove(cases[2]->Path() / "Test/Old_Hour");
+    std::filesystem::remove(cases[3]->Path() / "Test/Old_Hour");
+    std::filesystem::rename(cases[3]->Path() / "Test/Hour", cases[3]->Path() / "Test/Old_Hour");
+    EXPECT_FALSE(usable(cases[0]->Path(), "Test/Hour"));
+    EXPECT_FALSE(usable(cases[1]->Path(), "Test/Hour"));
+    EXPECT_TRUE(usable(cases[2]->Path(), "Test/Old_Hour"));
+    EXPECT_TRUE(usable(cases[3]->Path(), "Test/Hour"));
 
     // A release whose tzdata.zi names no version is read all the same, and far ahead too.
     const std::string release = testsupport::kFirstRelease;
@@ -182,8 +166,7 @@ TEST_F(FollowedZonesTest, AZoneTheMachineCannotGiveLeavesTheListedRuleAndLinkNam
     for (const char* clock : {"2037-07-01T12:00:00Z", "2100-07-01T12:00:00Z"}) {
         device::SetDeviceClock(clock);
         ScopedTzdir tzdir(unnamed->Path());
-        Rule rule;
-        rule.schedule = FollowedZoneSchedule("Test/Dropping", 60);
+        const Rule rule{false, 0, 0, 0, 0, 0, 0, FollowedZoneSchedule("Test/Dropping", 60)};
         ASSERT_TRUE(rule.schedule) << clock;
         EXPECT_EQ(MinutesAt(rule, 60, static_cast<long long>(device::DeviceTimeNow()) + 3600), 120) << clock;
     }
