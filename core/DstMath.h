@@ -279,35 +279,44 @@ inline ClockState StateAt(const Rule& rule, long long standard) {
 // each shift the clock can have around then (none, the rule's, the shifts of the schedule's
 // windows within a day of it). A reading is right when the clock has that very shift at it.
 struct WallReadings {
-    std::vector<long long> right; // the right readings, earliest first
+    static constexpr int kMost = 8; // shifts tried at most: a clock changes a few times a day at most
+    long long right[kMost];         // the right readings, earliest first
+    int rightCount = 0;
     // For a wall time the clocks skip (no reading is right): the reading with the shift the clock
     // had before it jumped, which the clock shows moved forward by the jump.
     long long movedForward = 0;
 };
 
 inline WallReadings ReadWall(const Rule& rule, long long wall) {
-    std::vector<int> shifts{0};
-    if (rule.hasDst) shifts.push_back(rule.shift);
+    // Read at every tick for the home city: kept off the heap.
+    int shifts[WallReadings::kMost];
+    int count = 0;
+    auto add = [&](int shift) {
+        for (int i = 0; i < count; ++i)
+            if (shifts[i] == shift) return;
+        if (count < WallReadings::kMost) shifts[count++] = shift;
+    };
+    add(0);
+    if (rule.hasDst) add(rule.shift);
     if (rule.schedule) {
         const auto& spans = rule.schedule->windows;
         const long long day = 26 * 3600LL; // more than the largest shift a zone has had
         const size_t from = FirstOpeningFrom(*rule.schedule, wall - day);
-        if (from > 0 && spans[from - 1].end > wall - day) shifts.push_back(spans[from - 1].shift);
-        for (size_t i = from; i < spans.size() && spans[i].start < wall + day; ++i) shifts.push_back(spans[i].shift);
+        if (from > 0 && spans[from - 1].end > wall - day) add(spans[from - 1].shift);
+        for (size_t i = from; i < spans.size() && spans[i].start < wall + day; ++i) add(spans[i].shift);
     }
-    std::sort(shifts.begin(), shifts.end());
-    shifts.erase(std::unique(shifts.begin(), shifts.end()), shifts.end());
+    std::sort(shifts, shifts + count);
     WallReadings readings;
-    readings.movedForward = wall - shifts.front() * 3600LL;
+    readings.movedForward = wall - shifts[0] * 3600LL;
     bool jumpFound = false;
     // Larger shifts give earlier readings: walked from the largest, the readings come in order.
-    for (auto s = shifts.rbegin(); s != shifts.rend(); ++s) {
-        const long long t = wall - *s * 3600LL;
+    for (int i = count - 1; i >= 0; --i) {
+        const long long t = wall - shifts[i] * 3600LL;
         const int shown = ShiftAt(rule, t);
-        if (shown == *s) readings.right.push_back(t);
+        if (shown == shifts[i]) readings.right[readings.rightCount++] = t;
         // Read with the shift from before a jump, the wall time falls after it, where the clock
         // shows more: the largest such shift is the one the clock jumped from.
-        if (shown > *s && !jumpFound) {
+        if (shown > shifts[i] && !jumpFound) {
             readings.movedForward = t;
             jumpFound = true;
         }
@@ -322,11 +331,11 @@ inline WallReadings ReadWall(const Rule& rule, long long wall) {
 inline ClockState WallState(const Rule& rule, int standardMinutes, long long wall, long long utc) {
     if (!Observes(rule)) return {};
     const WallReadings readings = ReadWall(rule, wall);
-    if (!readings.right.empty()) {
-        const ClockState first = StateAt(rule, readings.right.front());
+    if (readings.rightCount > 0) {
+        const ClockState first = StateAt(rule, readings.right[0]);
         bool agree = true;
-        for (long long t : readings.right) {
-            const ClockState other = StateAt(rule, t);
+        for (int i = 1; i < readings.rightCount; ++i) {
+            const ClockState other = StateAt(rule, readings.right[i]);
             agree = agree && other.inside == first.inside && other.shift == first.shift;
         }
         if (agree) return first;
@@ -344,7 +353,7 @@ inline bool WallInside(const Rule& rule, int standardMinutes, long long wall, lo
 inline long long WallToStandard(const Rule& rule, long long wall) {
     if (!Observes(rule)) return wall;
     const WallReadings readings = ReadWall(rule, wall);
-    return readings.right.empty() ? readings.movedForward : readings.right.front();
+    return readings.rightCount == 0 ? readings.movedForward : readings.right[0];
 }
 
 // The later standard-time reading of a wall time that the city's clock shows twice (the hour the
@@ -352,7 +361,7 @@ inline long long WallToStandard(const Rule& rule, long long wall) {
 inline long long WallToStandardLater(const Rule& rule, long long wall) {
     if (!Observes(rule)) return wall;
     const WallReadings readings = ReadWall(rule, wall);
-    return readings.right.empty() ? readings.movedForward : readings.right.back();
+    return readings.rightCount == 0 ? readings.movedForward : readings.right[readings.rightCount - 1];
 }
 
 // The offset in minutes east of UTC that the city's clock has at the standard time t.
