@@ -33,15 +33,19 @@
 
 namespace dstmath {
 
-// The years a followed schedule can cover: far enough ahead that a device clock of the coming
-// centuries reads tzdata; the first is before any zone left its local mean time.
+// The years a followed schedule can cover. Before the first every zone kept its local mean time.
+// A zone with summer time every year is followed for a century and a half from now (built again
+// for a device clock beyond that), up to the last year; a zone whose last offset holds for good,
+// for every year of the calendar.
 constexpr int kFollowFirstYear = 1800;
-constexpr int kFollowLastYear = 2400;
+constexpr int kFollowYearsAhead = 150;
+constexpr int kFollowLastYear = 3000;
+constexpr int kFollowEndlessYear = 9999;
 
-// A window that runs on to the end of what a followed schedule covers: tzdata gives it no end
-// (a zone that keeps its summer time all year from then on).
+// A window that tzdata gives no end: the zone's last offset, which holds for good, differs from
+// the city's standard offset (a zone on its summer time all year from then on).
 inline bool EndsNever(const Window& w) {
-    return w.hasDst && w.end > w.start && w.end >= Civil(kFollowLastYear + 1, 1, 1, 0);
+    return w.hasDst && w.end > w.start && w.end >= Civil(kFollowEndlessYear + 1, 1, 1, 0);
 }
 
 // One city as the list gives it, by its property 101.
@@ -207,18 +211,23 @@ inline FollowListPtr LoadFollowList(const wchar_t* devicePath) {
 // which the zone's offset differs from it, each with the difference as its shift, adjacent ones
 // of one shift joined. They cover the run of years around anchorYear in which the difference
 // is always whole hours (the list's offsets and the zones' old local mean times differ by
-// minutes); null when anchorYear itself is not such a year.
+// minutes), ahead as far as kFollowYearsAhead from it, or for good where the zone's last offset
+// holds for good; null when anchorYear itself is not such a year.
 inline std::shared_ptr<const Schedule> ScheduleOfZone(const device::TzZone& zone, int standardMinutes,
                                                       long long anchorYear) {
     if (anchorYear < kFollowFirstYear || anchorYear > kFollowLastYear) return nullptr;
+    const device::PosixTz* footer = zone.Footer();
+    const bool everyYear = footer && footer->HasDaylight();
+    const long long horizon = everyYear ? std::min<long long>(anchorYear + kFollowYearsAhead, kFollowLastYear)
+                                        : kFollowEndlessYear;
     const long long standard = standardMinutes * 60LL;
-    const long long first = Civil(kFollowFirstYear, 1, 1, 0), last = Civil(kFollowLastYear + 1, 1, 1, 0);
+    const long long first = Civil(kFollowFirstYear, 1, 1, 0), last = Civil(horizon + 1, 1, 1, 0);
     // The zone's offsets as pieces of the city's standard time.
     struct Piece {
         long long start, end, difference; // civil standard time; seconds
     };
     std::vector<Piece> pieces;
-    pieces.reserve(zone.TransitionCount() + 2 * (kFollowLastYear - 2000) + 2);
+    pieces.reserve(zone.TransitionCount() + (everyYear ? 2 * (horizon - 2000) : 0) + 2);
     pieces.push_back({first, last, zone.TypeAt(first - standard).utcOffset - standard});
     auto changeAt = [&](long long utc, long long offset) {
         const long long difference = offset - standard;
@@ -232,11 +241,10 @@ inline std::shared_ptr<const Schedule> ScheduleOfZone(const device::TzZone& zone
     const long long listedEnd = lastListed ? std::min<long long>(*lastListed + 1, last - standard) : first - standard;
     for (const device::TzChange& change : zone.ChangesBetween(first - standard, listedEnd))
         changeAt(change.at, change.after->utcOffset);
-    if (const device::PosixTz* footer = zone.Footer(); footer && footer->HasDaylight()) {
+    if (everyYear) {
         std::vector<std::pair<long long, long long>> events; // instant, offset from then on
-        events.reserve(2 * (kFollowLastYear - 1900));
-        for (long long year = FieldsOf(std::max(listedEnd, first - standard)).year - 1; year <= kFollowLastYear + 1;
-             ++year) {
+        events.reserve(2 * (horizon - 1900));
+        for (long long year = FieldsOf(std::max(listedEnd, first - standard)).year - 1; year <= horizon + 1; ++year) {
             const long long starts = footer->StartUtc(year), ends = footer->EndUtc(year);
             if (starts >= listedEnd && starts < last - standard) events.push_back({starts, footer->Daylight().utcOffset});
             if (ends >= listedEnd && ends < last - standard) events.push_back({ends, footer->Standard().utcOffset});
@@ -250,7 +258,7 @@ inline std::shared_ptr<const Schedule> ScheduleOfZone(const device::TzZone& zone
             changeAt(events[i].first, events[i].second);
         }
     }
-    long long firstYear = kFollowFirstYear, lastYear = kFollowLastYear;
+    long long firstYear = kFollowFirstYear, lastYear = horizon;
     for (const Piece& piece : pieces) {
         if (piece.difference % 3600 == 0) continue;
         const long long from = FieldsOf(piece.start).year, to = FieldsOf(piece.end - 1).year;
