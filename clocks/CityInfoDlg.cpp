@@ -77,9 +77,7 @@ void CCityInfoDlg::ComputeSunTimes(int day, int month, int year) {
     // (times past midnight either way are brought into the day).
     const int longitude = ReadLeadingInt(m_longitude), latitude = ReadLeadingInt(m_latitude);
     const SunTimes times =
-        !m_dstRule.IsEmpty()
-            ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset,
-                                      ParseDstRule(m_dstRule, m_dstRuleYear, &m_dstSchedules))
+        m_dstRule ? ComputeSunTimesOnClocks(day, month, year, longitude, latitude, m_standardOffset, *m_dstRule)
             : ::ComputeSunTimes(day, month, year, longitude, latitude,
                                 HhmmOffsetToHours(ReadLeadingInt(m_currentOffset)));
     m_sunrise = times.sunriseText;

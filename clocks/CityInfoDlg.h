@@ -3,10 +3,12 @@
 // picture of the world with a crosshair on the city. The caller hands every fact as ready text;
 // the dialog computes only the sun times, anew at every paint. It changes nothing: OK closes it.
 
-#include "core/DstSchedule.h"
+#include "clocks/DstRule.h"
 #include "platform/framework/BasicControls.h"
 #include "clocks/ScrollableForm.h"
 #include "platform/framework/Dlg.h"
+
+#include <optional>
 
 class CCityInfoDlg : public CScrollableFormDlg {
 public:
@@ -23,10 +25,8 @@ public:
     CString m_currentOffset; // the offset in force, an HhmmOffset written as a decimal integer
     // The city's DstRule and standard offset, when the caller knows them: the sun times of the
     // date are then each read on the clock they happen under (on the day the clocks change, the
-    // offset in force now is not the one of the whole day). Empty: the current offset counts.
-    CString m_dstRule;
-    int m_dstRuleYear = 0; // the year whose dates its day numbers are (0: every year's)
-    dstmath::ScheduleList m_dstSchedules; // the store's per-year windows
+    // offset in force now is not the one of the whole day). None: the current offset counts.
+    std::optional<DstRuleFields> m_dstRule;
     int m_standardOffset = 0;
     int m_day = 1;
     int m_month = 1;

@@ -18,15 +18,6 @@ CString LoadText(UINT id) {
     return text;
 }
 
-// The date of a window bound (a civil time of the city's calendar).
-CString DateOf(time_t t) {
-    int year, month, day, hour, minute, second;
-    CivilFields(t, year, month, day, hour, minute, second);
-    CString text;
-    text.Format(L"%d/%d/%d", day, month, year);
-    return text;
-}
-
 // "5h", "-10h", "5h30", "-3h30": the offset text with "h" before its minutes.
 CString OffsetText(const CString& text, int offset) {
     if (offset >= -100 && offset <= 100) return text + L"h";
@@ -47,32 +38,28 @@ ClockCityFacts BuildClockCityFacts(CCitiesDb& cities, DWORD cityIndex, int refer
     const int offset = ReadLeadingInt(offsetProperty);
     facts.currentOffset = offsetProperty;
     facts.standardOffset = offset;
-    facts.rule = rule;
-    facts.ruleYear = cities.GetRulesYear();
-    facts.schedules = cities.GetDstSchedules();
+    facts.rule = CityDstRule(cities, cityIndex);
 
     facts.summary = LoadText(IDS_CITY_INFO_CITY) + L": " + facts.name + L"\n" + LoadText(IDS_CITY_INFO_COUNTRY) +
                     L": " + facts.country + L"\n" + LoadText(IDS_CITY_INFO_LONG) + facts.longitude +
                     LoadText(IDS_CITY_INFO_LAT) + facts.latitude;
     CString suffix;
-    const DstRuleFields fields = ParseDstRule(rule, facts.ruleYear, &facts.schedules);
-    if (!fields.hasDst) {
+    // The window that matters now: for a southern-hemisphere rule in its first months this is
+    // the one that opened the year before, as the clock itself applies it.
+    const time_t standard = CityStandardHour(offset, referenceHours, referenceMinutes);
+    const DstWindow window = GetDstWindowAt(facts.rule, CTime::GetCurrentTime().GetYear(), standard);
+    if (!window.hasDst) {
         facts.observing = LoadText(IDS_CITY_INFO_NEVER_OBSERVING);
         facts.period = L"-";
     } else {
-        // The window that matters now: for a southern-hemisphere rule in its first months this
-        // is the one that opened the year before, as the clock itself applies it.
-        const time_t standard = CityStandardHour(offset, referenceHours, referenceMinutes);
-        const DstWindow window = GetDstWindowAt(fields, CTime::GetCurrentTime().GetYear(), standard);
         if (window.Contains(standard)) {
             facts.observing = LoadText(IDS_CITY_INFO_OBSERVING);
             facts.currentOffset.Format(L"%d", AddDstShift(offset, window.shift));
-            const int colon = rule.Find(L':');
-            suffix = L" + " + (colon >= 0 ? rule.Left(colon) : rule) + L"h (DST)";
+            suffix = L" + " + DstShiftText(rule, window.shift) + L"h (DST)";
         } else {
             facts.observing = LoadText(IDS_CITY_INFO_NOT_OBSERVING);
         }
-        facts.period = window.start < window.end ? DateOf(window.start) + L" - " + DateOf(window.end) : CString(L"-");
+        facts.period = window.start < window.end ? DstWindowDates(window) : CString(L"-");
     }
     facts.summary += L"\n" + LoadText(IDS_CITY_INFO_DAYLIGHT_SAVING) + L": " + facts.observing + L"\n" +
                      LoadText(IDS_CITY_INFO_DST_START_END) + L": " + facts.period;
@@ -116,8 +103,6 @@ void ShowClockCityInfo(CWnd* page, CCitiesDb& cities, DWORD cityIndex, const CSt
     dlg.m_currentOffset = facts.currentOffset;
     dlg.m_standardOffset = facts.standardOffset;
     dlg.m_dstRule = facts.rule;
-    dlg.m_dstRuleYear = facts.ruleYear;
-    dlg.m_dstSchedules = facts.schedules;
     ClockDateFromText(dateText, CTime::GetCurrentTime().GetYear(), dlg.m_day, dlg.m_month, dlg.m_year);
     dlg.DoModal();
 }

@@ -2,7 +2,7 @@
 // What the World Clocks page shows for a clock's city: the summary of its facts (with the city
 // information dialog on request) and its five-day forecast.
 
-#include "core/DstSchedule.h"
+#include "clocks/DstRule.h"
 #include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
 
@@ -23,9 +23,7 @@ struct ClockCityFacts {
     CString offsetText;    // "5h30", "-10h"... followed by " + <shift>h (DST)" inside the window
     CString currentOffset; // the offset in force, as a decimal integer text
     int standardOffset = 0; // the city's HhmmOffset without daylight saving
-    CString rule;           // its DstRule text
-    int ruleYear = 0;       // the year whose dates the rule's day numbers are (0: every year's)
-    dstmath::ScheduleList schedules; // the store's per-year windows
+    DstRuleFields rule;     // its rule as its clock reads it
     CString summary;       // the message box text
 };
 

@@ -52,7 +52,13 @@ DstRuleFields ParseDstRule(const CString& rule, int ruleYear, const dstmath::Sch
 }
 
 DstRuleFields CityDstRule(CCitiesDb& cities, DWORD index) {
-    return ParseDstRule(cities.GetDstRule(index), cities.GetRulesYear(), &cities.GetDstSchedules());
+    const CString rule = cities.GetDstRule(index);
+    DstRuleFields fields = ParseDstRule(rule, cities.GetRulesYear(), &cities.GetDstSchedules());
+    // A city still as its list gives it reads its zone in the machine's tzdata.
+    if (const dstmath::FollowList* list = cities.GetFollowList())
+        dstmath::AttachFollowed(fields, list, cities.GetNameCountry(index).Str(), cities.GetUtcOffset(index).Str(),
+                                rule.Str());
+    return fields;
 }
 
 time_t CivilTime(int year, int month, int day, int hour, int minute, int second) {
@@ -119,6 +125,27 @@ time_t WallToStandardLater(const DstRuleFields& rule, time_t wall) {
     return static_cast<time_t>(dstmath::WallToStandardLater(rule, wall));
 }
 
+CString DstWindowDates(const DstWindow& window) {
+    int year, month, day, hour, minute, second;
+    CivilFields(static_cast<time_t>(window.start), year, month, day, hour, minute, second);
+    CString text;
+    text.Format(L"%d/%d/%d -", day, month, year);
+    if (dstmath::EndsNever(window)) return text;
+    CivilFields(static_cast<time_t>(window.end), year, month, day, hour, minute, second);
+    CString end;
+    end.Format(L" %d/%d/%d", day, month, year);
+    return text + end;
+}
+
+CString DstShiftText(const CString& rule, int shift) {
+    const int colon = rule.Find(L':');
+    const CString field = colon >= 0 ? rule.Left(colon) : rule;
+    if (ReadLeadingInt(field) == shift) return field;
+    CString text;
+    text.Format(L"%d", shift);
+    return text;
+}
+
 namespace {
 
 // The zone the device's clock shows now, in minutes east of UTC.
@@ -142,7 +169,8 @@ void DeviceZoneReferenceNow(int& hours, int& minutes) {
 }
 
 bool HomeCityReferenceNow(const DstRuleFields& rule, int standardOffset, int& hours, int& minutes) {
-    const bool inside = WallTimeInsideWindowNow(rule, standardOffset);
-    SplitHhmmOffset(inside ? AddDstShift(standardOffset, rule.shift) : standardOffset, hours, minutes);
-    return inside;
+    const dstmath::ClockState state = dstmath::WallState(rule, OffsetMinutes(standardOffset), DeviceWallNow(),
+                                                         device::DeviceTimeNow());
+    SplitHhmmOffset(state.inside ? AddDstShift(standardOffset, state.shift) : standardOffset, hours, minutes);
+    return state.inside;
 }

@@ -88,6 +88,13 @@ time_t WallToStandard(const DstRuleFields& rule, time_t wall);
 // The later of the two readings of a wall time that occurs twice; otherwise as WallToStandard.
 time_t WallToStandardLater(const DstRuleFields& rule, time_t wall);
 
+// The dates of a window as the city information shows them: "d/m/yyyy - d/m/yyyy", or only
+// "d/m/yyyy -" for a window tzdata gives no end (a zone on its summer time for good).
+CString DstWindowDates(const DstWindow& window);
+// The shift of an open window as the offset's suffix shows it: the rule's shift field as written
+// when the window has the rule's own shift, else the window's shift in decimal.
+CString DstShiftText(const CString& rule, int shift);
+
 // An integer from the leading characters of a text: an optional sign and decimal digits; 0 for
 // an empty text or one that begins otherwise. Clamped to the 32-bit range.
 int ReadLeadingInt(const CString& text);

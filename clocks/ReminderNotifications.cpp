@@ -146,10 +146,7 @@ ReminderHome ReminderHomeOf(CCitiesDb& db, DWORD city, bool deviceZone) {
     home.deviceZone = deviceZone;
     home.standard = ParseLeadingInt(db.GetUtcOffset(city));
     // An unreadable record has no rule: no daylight saving.
-    home.rule = db.GetDstRule(city);
-    if (home.rule.IsEmpty()) home.rule = L"0";
-    home.ruleYear = db.GetRulesYear();
-    home.schedules = db.GetDstSchedules();
+    if (!db.GetDstRule(city).IsEmpty()) home.rule = CityDstRule(db, city);
     return home;
 }
 
@@ -185,10 +182,8 @@ long long NowUtc(const ReminderHome& home) {
     const long long deviceNow = static_cast<long long>(device::DeviceTimeNow());
     if (home.deviceZone) return deviceNow;
     const long long wall = static_cast<long long>(DeviceWallNow());
-    const DstRuleFields rule = home.Rule();
-    const bool summer =
-        WallTimeInsideWindow(rule, home.standard, static_cast<time_t>(wall), static_cast<time_t>(deviceNow));
-    const long long standard = summer ? wall - rule.shift * 3600LL : wall;
+    const dstmath::ClockState state = dstmath::WallState(home.Rule(), OffsetMinutes(home.standard), wall, deviceNow);
+    const long long standard = state.inside ? wall - state.shift * 3600LL : wall;
     return standard - OffsetMinutes(home.standard) * 60LL;
 }
 
@@ -351,4 +346,49 @@ bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const C
 void ClearReminder(int n) {
     if (n < 0 || n >= kReminderCount) return;
     if (HANDLE handle = FindReminderNotification(kReminderTitles[n])) ::CeClearUserNotification(handle);
+}
+
+int RefreshArmedReminders(CCitiesDb& db, CRegistryKey& reg) {
+    static const LPCWSTR kStems[3] = {L"clock", L"date", L"desc"};
+    HANDLE handles[kReminderCount];
+    FindReminderNotifications(handles);
+    int32_t cities[kClockCount] = {};
+    bool any = false;
+    for (HANDLE handle : handles) any = any || handle;
+    if (!any) return 0;
+    ReadClockCityIndexes(reg, cities);
+    const ReminderHome home = ReadReminderHome(db, reg);
+    int remade = 0;
+    for (int n = 0; n < kReminderCount; ++n) {
+        if (!handles[n] || ReminderHasGoneOff(handles[n])) continue;
+        // A reminder the user chose not to move when its clock took another city is still its
+        // first city's, which its text names: the clock's city does not tell its zone then.
+        const DWORD city = static_cast<DWORD>(cities[n]);
+        std::wstring title, shown;
+        if (!NotificationTitle(handles[n], title, &shown) ||
+            CString(shown.substr(0, shown.find(L':')).c_str()) != db.GetName(city))
+            continue;
+        CString texts[3];
+        for (int stem = 0; stem < 3; ++stem) {
+            CString name = kStems[stem];
+            if (n > 0) name.AppendFormat(L"%d", n);
+            texts[stem] = reg.ReadString(HKEY_LOCAL_MACHINE, kRemindersKey, name);
+        }
+        int hour = 0, minute = 0, day = 0, month = 0, year = 0;
+        SYSTEMTIME due{};
+        if (!ParseReminderTime(texts[0], hour, minute) || !ParseReminderDate(texts[1], day, month, year) ||
+            !ReminderDueTime(db, city, home, hour, minute, day, month, year, due))
+            continue;
+        const std::vector<uint64_t> info = NotificationInfo(handles[n]);
+        if (info.empty()) continue;
+        const auto* header = reinterpret_cast<const CE_NOTIFICATION_INFO_HEADER*>(info.data());
+        if (!header->pcent) continue;
+        const SYSTEMTIME& armed = header->pcent->stStartTime;
+        if (armed.wYear == due.wYear && armed.wMonth == due.wMonth && armed.wDay == due.wDay &&
+            armed.wHour == due.wHour && armed.wMinute == due.wMinute)
+            continue;
+        if (ReminderTimingOf(db, city, home, texts[0], texts[1]) == ReminderTiming::RepeatedReading) continue;
+        if (MoveReminder(db, n, city, home, texts[0], texts[1], texts[2])) ++remade;
+    }
+    return remade;
 }

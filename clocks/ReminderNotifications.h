@@ -27,11 +27,9 @@ extern const LPCWSTR kReminderTitles[kReminderCount];
 // open), or, with zone synchronisation, the time of the device's own zone.
 struct ReminderHome {
     bool deviceZone = false;
-    int standard = 0;    // the home city's standard HhmmOffset
-    CString rule = L"0"; // its DstRule
-    int ruleYear = 0;    // the year whose dates the rule's day numbers are (0: every year's)
-    dstmath::ScheduleList schedules; // the store's per-year windows
-    DstRuleFields Rule() const { return ParseDstRule(rule, ruleYear, &schedules); }
+    int standard = 0;   // the home city's standard HhmmOffset
+    DstRuleFields rule; // its rule as its clock reads it (no daylight saving when not set)
+    const DstRuleFields& Rule() const { return rule; }
 };
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.
@@ -116,3 +114,11 @@ bool ReminderIsPast(CCitiesDb& db, DWORD city, const ReminderHome& home, const C
 
 // Disarms reminder n: removes the notification of its title when there is one.
 void ClearReminder(int n);
+
+// Sets each reminder still to go off again where the device-local instant its city's clock shows
+// its time at has moved since it was set: a city that follows the machine's tzdata reads the
+// tzdata of this start, which may have changed under the device since. A reminder that has gone
+// off, whose texts give no time, that still names a city its clock has left (its move declined),
+// or whose new instant the device's clock shows twice, is left as it is. Returns how many were
+// set again.
+int RefreshArmedReminders(CCitiesDb& db, CRegistryKey& reg);

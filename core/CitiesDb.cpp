@@ -45,6 +45,7 @@ void CCitiesDb::Open() {
     const DWORD year = registry.ReadDword(HKEY_LOCAL_MACHINE, kRulesYearKey, kRulesYearValue);
     m_rulesYear = registry.RegistryStatus == CRegistryKey::kFound && year <= 9999 ? static_cast<int>(year) : 0;
     m_dstSchedules = dstmath::LoadSchedules(GetShippedFilePath(dstmath::kScheduleFileName));
+    m_followList = dstmath::LoadFollowList(GetShippedFilePath(dstmath::kFollowListName));
 }
 
 int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
@@ -93,6 +94,10 @@ int CCitiesDb::ImportCityList(HANDLE file, bool* damaged) {
 
 CString CCitiesDb::GetName(DWORD index) {
     return BeforeColon(m_db.ReadStringAt(index, kCityPropName));
+}
+
+CString CCitiesDb::GetNameCountry(DWORD index) {
+    return m_db.ReadStringAt(index, kCityPropName);
 }
 
 CString CCitiesDb::GetCountry(DWORD index) {

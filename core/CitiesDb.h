@@ -10,9 +10,12 @@
 // ("...;year 2026;..."). The build keeps it as dstyear under Jorvana, where the Today plug-in
 // reads it too; a store built from a list without a year (or by an older build) has none, and
 // its rules read their day numbers alike in every year. The zones whose windows follow no
-// weekday (dstyears.lst beside the program, core/DstSchedule.h) are read when the store opens.
+// weekday (dstyears.lst beside the program, core/DstSchedule.h) are read when the store opens,
+// and so is the list itself where it names its tzdata release: the cities still as it gives them
+// follow the machine's tzdata (core/FollowedZones.h).
 
 #include "core/DstSchedule.h"
+#include "core/FollowedZones.h"
 #include "core/RecordDatabase.h"
 
 constexpr LPCWSTR kCitiesDbName = L"jrvCities";
@@ -45,6 +48,8 @@ public:
     DWORD GetCurrentIndex() { return m_db.GetCurrentIndex(); }
 
     CString GetName(DWORD index);
+    // Property 101 whole: name ":" country.
+    CString GetNameCountry(DWORD index);
     CString GetCountry(DWORD index);
     CString GetLongitude(DWORD index);
     CString GetLatitude(DWORD index);
@@ -56,6 +61,9 @@ public:
     // The per-year windows of dstyears.lst, as read when the store was opened; empty when the
     // file is missing or damaged.
     const dstmath::ScheduleList& GetDstSchedules() const { return m_dstSchedules; }
+    // The city list beside the program as the store's cities follow tzdata by it, as read when
+    // the store was opened; null when it names no tzdata release (or is missing).
+    const dstmath::FollowList* GetFollowList() const { return m_followList.get(); }
 
     // Note the order: the rule comes before the offset, the record stores the offset first.
     BOOL AddCity(LPCWSTR nameCountry, LPCWSTR position, LPCWSTR dstRule, LPCWSTR utcOffset);
@@ -72,4 +80,5 @@ private:
     CRecordDatabase m_db;
     int m_rulesYear = 0;
     dstmath::ScheduleList m_dstSchedules;
+    dstmath::FollowListPtr m_followList;
 };

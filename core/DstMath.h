@@ -17,8 +17,11 @@
 // A zone whose pause moves with the moon (the weeks of Ramadan) follows no weekday: its rule
 // can carry the zone's windows one by one for the years they are known (a Schedule, read from
 // the shipped per-year file by core/DstSchedule.h), and in those years they take the place of
-// the moved bounds.
+// the moved bounds. A city that follows the machine's tzdata (core/FollowedZones.h) carries its
+// zone's windows the same way, each with the shift the zone has then: every evaluation below
+// takes the shift of the window in question, never the rule's own.
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -98,12 +101,14 @@ struct Window {
 };
 
 // The windows of one zone, year by year: from 1 January of firstYear to the end of lastYear
-// these, and only these, are open. Civil standard time, in order, none overlapping another.
+// these, and only these, are open. Civil standard time, in order, none overlapping another; each
+// window with its own shift (a zone can keep summer time of one hour and of two in one year, or
+// move its clocks back for a pause).
 struct Schedule {
-    int shift = 0;
     int firstYear = 0, lastYear = 0;
     struct Span {
         long long start, end;
+        int shift; // hours
     };
     std::vector<Span> windows;
     bool Covers(long long year) const { return year >= firstYear && year <= lastYear; }
@@ -114,10 +119,16 @@ struct Rule {
     int shift = 0; // hours
     int startDay = 0, startHour = 0, endDay = 0, endHour = 0;
     int year = 0; // the year whose dates the day numbers are; 0: the same numbers every year
-    // The zone's windows year by year, where the per-year file holds this rule's zone; null
-    // for every other rule and for a rule the user wrote.
+    // The zone's windows year by year, where the per-year file holds this rule's zone or the
+    // city follows the machine's tzdata; null for every other rule and for a rule the user wrote.
+    // In the years it covers it stands in for the fields, also for a rule "0".
     std::shared_ptr<const Schedule> schedule;
 };
+
+// Whether any window of the rule can open: its own, or one of its schedule's.
+inline bool Observes(const Rule& rule) {
+    return rule.hasDst || (rule.schedule && !rule.schedule->windows.empty());
+}
 
 // Day and hour numbers are not range-checked by the rule's authors; ones this far out only keep
 // the arithmetic inside the years a calendar can hold.
@@ -165,48 +176,59 @@ inline long long RuleBound(const Rule& rule, int day, int hour, long long window
     return days * 86400 + ClampRuleNumber(hour) * 3600;
 }
 
-// A schedule's window as a rule's window; a null span gives one that never opens (at from).
-inline Window ScheduleWindow(const Schedule& schedule, const Schedule::Span* span, long long from) {
+// A schedule's window as a rule's window; a null span gives one that never opens (at from), and
+// no daylight saving at all unless a later window of the schedule is still to open.
+inline Window ScheduleWindow(const Schedule::Span* span, long long from, bool laterWindows = false) {
     Window w;
-    w.hasDst = true;
-    w.shift = schedule.shift;
+    w.hasDst = span || laterWindows;
+    w.shift = span ? span->shift : 0;
     w.start = span ? span->start : from;
     w.end = span ? span->end : from;
     return w;
 }
 
+// The index of the first window of a schedule that opens at or after t (civil standard time).
+inline size_t FirstOpeningFrom(const Schedule& schedule, long long t) {
+    const auto& spans = schedule.windows;
+    return static_cast<size_t>(std::lower_bound(spans.begin(), spans.end(), t,
+                                                [](const Schedule::Span& s, long long v) { return s.start < v; }) -
+                               spans.begin());
+}
+
 // The first window of a schedule that opens in the year (civil standard time).
 inline Window ScheduleWindowOfYear(const Schedule& schedule, long long year) {
     const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
-    for (const Schedule::Span& span : schedule.windows)
-        if (span.start >= yearStart && span.start < nextYear)
-            return ScheduleWindow(schedule, &span, yearStart);
-    return ScheduleWindow(schedule, nullptr, yearStart);
+    const size_t i = FirstOpeningFrom(schedule, yearStart);
+    if (i < schedule.windows.size() && schedule.windows[i].start < nextYear)
+        return ScheduleWindow(&schedule.windows[i], yearStart);
+    return ScheduleWindow(nullptr, yearStart, i < schedule.windows.size());
 }
 
 // The window of a schedule that matters for the standard time t, seen from the year: the one
 // open at t; else the next to open in the year; else the last that opened in it (over, as a
 // rule's window of the year is after its end); else the next to open at all, or one that never
-// opens.
+// opens. Found by halving, so that a schedule of centuries costs a tick no more than one of years.
 inline Window ScheduleWindowAt(const Schedule& schedule, long long year, long long t) {
+    const auto& spans = schedule.windows;
     const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
-    const Schedule::Span* lastOfYear = nullptr;
-    for (const Schedule::Span& span : schedule.windows) {
-        const bool ofYear = span.start >= yearStart && span.start < nextYear;
-        if (span.start > t) {
-            // The windows are in order: this is the next to open, and none after it holds t.
-            return ScheduleWindow(schedule, ofYear || !lastOfYear ? &span : lastOfYear, yearStart);
-        }
-        if (t < span.end) return ScheduleWindow(schedule, &span, yearStart);
-        if (ofYear) lastOfYear = &span;
+    // The next window to open after t, and the last one that opened at or before it.
+    const size_t next = FirstOpeningFrom(schedule, t + 1);
+    if (next > 0 && t < spans[next - 1].end) return ScheduleWindow(&spans[next - 1], yearStart);
+    // The last window that opened in the year, up to t (all of them are over).
+    const size_t inYearEnd = std::min(next, FirstOpeningFrom(schedule, nextYear));
+    const Schedule::Span* lastOfYear =
+        inYearEnd > 0 && spans[inYearEnd - 1].start >= yearStart ? &spans[inYearEnd - 1] : nullptr;
+    if (next < spans.size()) {
+        const bool ofYear = spans[next].start >= yearStart && spans[next].start < nextYear;
+        return ScheduleWindow(ofYear || !lastOfYear ? &spans[next] : lastOfYear, yearStart);
     }
-    return ScheduleWindow(schedule, lastOfYear, yearStart);
+    return ScheduleWindow(lastOfYear, yearStart);
 }
 
 inline Window WindowOfYear(const Rule& rule, long long year) {
     Window w;
-    if (!rule.hasDst) return w;
     if (rule.schedule && rule.schedule->Covers(year)) return ScheduleWindowOfYear(*rule.schedule, year);
+    if (!rule.hasDst) return w;
     w.hasDst = true;
     w.shift = rule.shift;
     w.start = RuleBound(rule, rule.startDay, rule.startHour, year, year);
@@ -222,8 +244,7 @@ inline Window WindowOfYear(const Rule& rule, long long year) {
 // or, before its start, the one that opened the year before when it runs into this year and t
 // lies before its end. When t is outside both, the next window to open.
 inline Window WindowAt(const Rule& rule, long long year, long long t) {
-    if (rule.hasDst && rule.schedule && rule.schedule->Covers(year))
-        return ScheduleWindowAt(*rule.schedule, year, t);
+    if (rule.schedule && rule.schedule->Covers(year)) return ScheduleWindowAt(*rule.schedule, year, t);
     Window w = WindowOfYear(rule, year);
     if (!w.hasDst || t >= w.start) return w;
     const Window previous = WindowOfYear(rule, year - 1);
@@ -237,43 +258,115 @@ inline Window WindowAt(const Rule& rule, long long t) { return WindowAt(rule, Fi
 
 inline bool InsideAt(const Rule& rule, long long standard) { return WindowAt(rule, standard).Contains(standard); }
 
-// Whether a city whose wall time the device's clock shows is in its summer time: the wall time is
-// read as standard time and as summer time, and the reading that agrees with the window wins.
-// Where both agree (the hour the clocks go back through twice) or neither does (the hour they
-// skip), the device's instant decides: utc plus the standard offset in minutes.
+// The shift in hours that the city's clock has at the standard time t: the open window's, else 0.
+inline int ShiftAt(const Rule& rule, long long standard) {
+    const Window w = WindowAt(rule, standard);
+    return w.Contains(standard) ? w.shift : 0;
+}
+
+// What the city's clock is doing at a moment: inside a window or not, and the shift it shows.
+struct ClockState {
+    bool inside = false;
+    int shift = 0; // hours; 0 outside
+};
+
+inline ClockState StateAt(const Rule& rule, long long standard) {
+    const Window w = WindowAt(rule, standard);
+    return w.Contains(standard) ? ClockState{true, w.shift} : ClockState{};
+}
+
+// The ways a wall time of the city's clock can be read as its standard time: the wall time less
+// each shift the clock can have around then (none, the rule's, the shifts of the schedule's
+// windows within a day of it). A reading is right when the clock has that very shift at it.
+struct WallReadings {
+    static constexpr int kMost = 8; // shifts tried at most: a clock changes a few times a day at most
+    long long right[kMost];         // the right readings, earliest first
+    int rightCount = 0;
+    // For a wall time the clocks skip (no reading is right): the reading with the shift the clock
+    // had before it jumped, which the clock shows moved forward by the jump.
+    long long movedForward = 0;
+};
+
+inline WallReadings ReadWall(const Rule& rule, long long wall) {
+    // Read at every tick for the home city: kept off the heap.
+    int shifts[WallReadings::kMost];
+    int count = 0;
+    auto add = [&](int shift) {
+        for (int i = 0; i < count; ++i)
+            if (shifts[i] == shift) return;
+        if (count < WallReadings::kMost) shifts[count++] = shift;
+    };
+    add(0);
+    if (rule.hasDst) add(rule.shift);
+    if (rule.schedule) {
+        const auto& spans = rule.schedule->windows;
+        const long long day = 26 * 3600LL; // more than the largest shift a zone has had
+        const size_t from = FirstOpeningFrom(*rule.schedule, wall - day);
+        if (from > 0 && spans[from - 1].end > wall - day) add(spans[from - 1].shift);
+        for (size_t i = from; i < spans.size() && spans[i].start < wall + day; ++i) add(spans[i].shift);
+    }
+    std::sort(shifts, shifts + count);
+    WallReadings readings;
+    readings.movedForward = wall - shifts[0] * 3600LL;
+    bool jumpFound = false;
+    // Larger shifts give earlier readings: walked from the largest, the readings come in order.
+    for (int i = count - 1; i >= 0; --i) {
+        const long long t = wall - shifts[i] * 3600LL;
+        const int shown = ShiftAt(rule, t);
+        if (shown == shifts[i]) readings.right[readings.rightCount++] = t;
+        // Read with the shift from before a jump, the wall time falls after it, where the clock
+        // shows more: the largest such shift is the one the clock jumped from.
+        if (shown > shifts[i] && !jumpFound) {
+            readings.movedForward = t;
+            jumpFound = true;
+        }
+    }
+    return readings;
+}
+
+// The state of a city whose wall time the device's clock shows: the wall time is read with each
+// shift, and the readings that agree with the windows decide. Where they disagree (the hour the
+// clocks go back through twice) or none does (the hour they skip), the device's instant decides:
+// utc plus the standard offset in minutes.
+inline ClockState WallState(const Rule& rule, int standardMinutes, long long wall, long long utc) {
+    if (!Observes(rule)) return {};
+    const WallReadings readings = ReadWall(rule, wall);
+    if (readings.rightCount > 0) {
+        const ClockState first = StateAt(rule, readings.right[0]);
+        bool agree = true;
+        for (int i = 1; i < readings.rightCount; ++i) {
+            const ClockState other = StateAt(rule, readings.right[i]);
+            agree = agree && other.inside == first.inside && other.shift == first.shift;
+        }
+        if (agree) return first;
+    }
+    return StateAt(rule, utc + standardMinutes * 60LL);
+}
+
+// Whether a city whose wall time the device's clock shows is in its summer time (WallState).
 inline bool WallInside(const Rule& rule, int standardMinutes, long long wall, long long utc) {
-    if (!rule.hasDst) return false;
-    const bool standardAgrees = !InsideAt(rule, wall);
-    const bool summerAgrees = InsideAt(rule, wall - rule.shift * 3600LL);
-    if (standardAgrees != summerAgrees) return summerAgrees;
-    return InsideAt(rule, utc + standardMinutes * 60LL);
+    return WallState(rule, standardMinutes, wall, utc).inside;
 }
 
 // The standard time at which the city's clock shows the wall time: the reading that agrees with
-// the window; a wall time shown twice is the first, one that the clocks skip is moved forward.
+// the windows; a wall time shown twice is the first, one that the clocks skip is moved forward.
 inline long long WallToStandard(const Rule& rule, long long wall) {
-    if (!rule.hasDst || rule.shift == 0) return wall;
-    const long long summer = wall - rule.shift * 3600LL;
-    const bool standardAgrees = !InsideAt(rule, wall);
-    const bool summerAgrees = InsideAt(rule, summer);
-    if (standardAgrees != summerAgrees) return summerAgrees ? summer : wall;
-    const long long earlier = summer < wall ? summer : wall;
-    const long long later = summer < wall ? wall : summer;
-    return standardAgrees ? earlier : later;
+    if (!Observes(rule)) return wall;
+    const WallReadings readings = ReadWall(rule, wall);
+    return readings.rightCount == 0 ? readings.movedForward : readings.right[0];
 }
 
 // The later standard-time reading of a wall time that the city's clock shows twice (the hour the
 // clocks go back through); for any other wall time the same as WallToStandard.
 inline long long WallToStandardLater(const Rule& rule, long long wall) {
-    if (!rule.hasDst || rule.shift == 0) return wall;
-    const long long summer = wall - rule.shift * 3600LL;
-    if (!InsideAt(rule, wall) && InsideAt(rule, summer)) return summer > wall ? summer : wall;
-    return WallToStandard(rule, wall);
+    if (!Observes(rule)) return wall;
+    const WallReadings readings = ReadWall(rule, wall);
+    return readings.rightCount == 0 ? readings.movedForward : readings.right[readings.rightCount - 1];
 }
 
 // The offset in minutes east of UTC that the city's clock has at the standard time t.
 inline int MinutesAt(const Rule& rule, int standardMinutes, long long standard) {
-    return InsideAt(rule, standard) ? standardMinutes + rule.shift * 60 : standardMinutes;
+    return standardMinutes + ShiftAt(rule, standard) * 60;
 }
 
 } // namespace dstmath

@@ -59,7 +59,6 @@ inline bool ParseEntry(const std::string& line, Schedule& out) {
     if (!ReadNumber(NextField(line, at, ';'), -24, 24, shift) || shift == 0) return false;
     if (!ReadNumber(NextField(line, at, ';'), 1601, 9999, first)) return false;
     if (!ReadNumber(NextField(line, at, ';'), first, 9999, last)) return false;
-    out.shift = static_cast<int>(shift);
     out.firstYear = static_cast<int>(first);
     out.lastYear = static_cast<int>(last);
     while (at < line.size()) {
@@ -76,7 +75,7 @@ inline bool ParseEntry(const std::string& line, Schedule& out) {
         const long long end = Civil(year, 1, endDay, endHour);
         // In order and apart: each opens after the one before has closed.
         if (end <= start || (!out.windows.empty() && start < out.windows.back().end)) return false;
-        out.windows.push_back({start, end});
+        out.windows.push_back({start, end, static_cast<int>(shift)});
     }
     return true;
 }
@@ -131,9 +130,9 @@ inline std::shared_ptr<const Schedule> FindSchedule(const ScheduleList& list, co
     own.schedule = nullptr;
     const Window window = WindowOfYear(own, rule.year);
     for (const std::shared_ptr<const Schedule>& entry : list) {
-        if (entry->shift != rule.shift || !entry->Covers(rule.year)) continue;
+        if (!entry->Covers(rule.year)) continue;
         for (const Schedule::Span& span : entry->windows)
-            if (span.start == window.start && span.end == window.end) return entry;
+            if (span.shift == rule.shift && span.start == window.start && span.end == window.end) return entry;
     }
     return nullptr;
 }

@@ -9,6 +9,7 @@
 #include "clocks/StoredCityIndexes.h"
 
 #include "clocks/HomeCityDlg.h"
+#include "clocks/ReminderNotifications.h"
 #include "core/CoreMessages.h"
 #include "core/DamagedSettings.h"
 #include "core/HeldPositions.h"
@@ -163,6 +164,9 @@ BOOL CMainDlg::OnInitDialog() {
     // Positions past the end of the city store (a list cut short) would give clocks without a
     // name: the first page reads them next. The weather page repairs its own places.
     RepairCityPositions(m_registry, m_citiesDb.GetRecordCount(), m_citiesDb.IsWhole() != FALSE);
+    // A reminder still to go off goes off when its city's clock shows its time as the rules read
+    // now: a machine whose tzdata changed since it was set moves its city's clock.
+    RefreshArmedReminders(m_citiesDb, m_registry);
 
     // The pages apply the skin as they are made: a damaged skin is replaced before that.
     if (const UINT skinMessage = CheckSkinAtStart()) ShowCoreMessage(skinMessage);

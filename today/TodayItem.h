@@ -14,6 +14,7 @@
 
 #include "core/DstMath.h"
 #include "core/DstSchedule.h"
+#include "core/FollowedZones.h"
 #include "platform/gdi/WinGdi.h"
 #include "platform/system/DeviceTime.h"
 #include "platform/system/ObjectStore.h"
@@ -87,7 +88,8 @@ public:
     virtual double FahrenheitToCelsius(double t);
     virtual void GetLocalUtcOffset(int& hours, int& minutes);
     virtual void LoadMapping();
-    // Reads the per-year daylight-saving windows beside the program (m_dstSchedules).
+    // Reads the per-year daylight-saving windows beside the program (m_dstSchedules) and the
+    // city list the cities follow tzdata by (m_followList).
     void LoadDstSchedules();
     virtual void RotateClocks(int viewIndex, DWORD& home, DWORD& clock1, DWORD& clock2, DWORD& clock3, DWORD& clock4);
     virtual LRESULT OnCreate(LPARAM createData);
@@ -134,10 +136,13 @@ private:
     // Applies a rule's daylight saving to an offset as a clock line does: the shift is added
     // while the city's standard time now lies in the rule's window. devHours and devMinutes: the
     // zone the device's clock stands for (GetLocalUtcOffset), taken once for all the lines.
-    int ApplyDaylightSaving(int offset, LPCWSTR rule, TodayClockLine* line, int devHours, int devMinutes);
+    int ApplyDaylightSaving(LPCWSTR nameCountry, LPCWSTR offsetText, LPCWSTR rule, TodayClockLine* line,
+                            int devHours, int devMinutes);
     // A stored rule's fields (copied into the line when one is given), its day numbers dates of
-    // the rules' year; no daylight saving for a rule without four ':'.
-    dstmath::Rule ReadRule(LPCWSTR rawRule, TodayClockLine* line) const;
+    // the rules' year; no daylight saving for a rule without four ':'. A city still as the list
+    // beside the program gives it (its name ':' country, offset and rule) reads its zone in the
+    // machine's tzdata (core/FollowedZones.h).
+    dstmath::Rule ReadRule(LPCWSTR nameCountry, LPCWSTR offsetText, LPCWSTR rawRule, TodayClockLine* line) const;
     void ReadCurrencies();
     void SetHeightByFormula();
     void DrawLineTexts(HDC dc, int textShift);
@@ -189,6 +194,9 @@ public:
     // The per-year windows of dstyears.lst in the installation folder, read when the item is
     // created; empty when the file is missing or damaged (the rules then read as they are).
     dstmath::ScheduleList m_dstSchedules;
+    // cities.lst in the installation folder where it names its tzdata release, read when the
+    // item is created; null otherwise (no city follows tzdata then).
+    dstmath::FollowListPtr m_followList;
     TodayWeatherView m_weather[kTodayLineCount] = {};
     TodayCurrencies m_currencies = {};
 };

@@ -285,7 +285,7 @@ void CTodayItem::LoadSettings() {
         Copy(line.offset, offset);
         int value = ToInt(offset);
         FormatTime(value, line.time);
-        int shifted = ApplyDaylightSaving(value, rule, &line, devHours, devMinutes);
+        int shifted = ApplyDaylightSaving(nameCountry, offset, rule, &line, devHours, devMinutes);
         if (shifted != value) FormatTime(shifted, line.time);
     }
 
@@ -338,9 +338,15 @@ BOOL CTodayItem::ReadCity(DWORD index, WCHAR nameCountry[160], WCHAR offset[20],
 
 // [SECTION] Times and dates
 
-dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) const {
+dstmath::Rule CTodayItem::ReadRule(LPCWSTR nameCountry, LPCWSTR offsetText, LPCWSTR rawRule,
+                                   TodayClockLine* line) const {
     dstmath::Rule result;
     result.year = m_rulesYear;
+    // A city still as the list gives it follows the machine's tzdata, whatever its rule reads.
+    auto followed = [&](dstmath::Rule rule) {
+        dstmath::AttachFollowed(rule, m_followList.get(), nameCountry, offsetText, rawRule);
+        return rule;
+    };
     // A rule stored with the end of its line keeps it as its last character: it is left out.
     // The shipped list ends its lines in LF alone, so a rule ending in a digit is whole.
     std::wstring rule = rawRule;
@@ -349,7 +355,7 @@ dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) const 
     size_t from = 0;
     for (int k = 0; k < 4; ++k) {
         cut[k] = rule.find(L':', from);
-        if (cut[k] == std::wstring::npos) return result; // "0": no daylight saving
+        if (cut[k] == std::wstring::npos) return followed(result); // "0": no daylight saving
         from = cut[k] + 1;
     }
     std::wstring shift = rule.substr(0, cut[0]);
@@ -371,7 +377,7 @@ dstmath::Rule CTodayItem::ReadRule(LPCWSTR rawRule, TodayClockLine* line) const 
     result.endDay = ToInt(endDay.c_str());
     result.endHour = ToInt(endHour.c_str());
     dstmath::AttachSchedule(result, m_dstSchedules);
-    return result;
+    return followed(result);
 }
 
 namespace {
@@ -384,15 +390,16 @@ long long WallNow() {
 
 } // namespace
 
-int CTodayItem::ApplyDaylightSaving(int offset, LPCWSTR rawRule, TodayClockLine* line, int devHours,
-                                    int devMinutes) {
-    const dstmath::Rule rule = ReadRule(rawRule, line);
-    if (!rule.hasDst) return offset;
+int CTodayItem::ApplyDaylightSaving(LPCWSTR nameCountry, LPCWSTR offsetText, LPCWSTR rawRule, TodayClockLine* line,
+                                    int devHours, int devMinutes) {
+    const int offset = ToInt(offsetText);
+    const dstmath::Rule rule = ReadRule(nameCountry, offsetText, rawRule, line);
+    if (!dstmath::Observes(rule)) return offset;
     // The city's standard time now, from the device's clock and the zone it stands for, is
     // tested against the window, whose bounds are in the city's standard time, to the minute.
     const long long standard =
         WallNow() + (dstmath::OffsetMinutes(offset) - (60LL * devHours + devMinutes)) * 60;
-    return dstmath::InsideAt(rule, standard) ? dstmath::AddShift(offset, rule.shift) : offset;
+    return dstmath::AddShift(offset, dstmath::ShiftAt(rule, standard));
 }
 
 void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
@@ -402,10 +409,10 @@ void CTodayItem::GetLocalUtcOffset(int& hours, int& minutes) {
             // The device's clock shows the home city's wall time: its summer time while the
             // window is open.
             int offset = ToInt(offsetText);
-            const dstmath::Rule homeRule = ReadRule(rule, nullptr);
-            if (dstmath::WallInside(homeRule, dstmath::OffsetMinutes(offset), WallNow(),
-                                    static_cast<long long>(device::DeviceTimeNow())))
-                offset = dstmath::AddShift(offset, homeRule.shift);
+            const dstmath::Rule homeRule = ReadRule(nameCountry, offsetText, rule, nullptr);
+            const dstmath::ClockState state = dstmath::WallState(homeRule, dstmath::OffsetMinutes(offset), WallNow(),
+                                                                 static_cast<long long>(device::DeviceTimeNow()));
+            if (state.inside) offset = dstmath::AddShift(offset, state.shift);
             if (offset >= -100 && offset <= 100) {
                 hours = offset;
                 minutes = 0;
@@ -590,6 +597,8 @@ void CTodayItem::LoadDstSchedules() {
     ReadRegistryText(kAppKey, L"InstallDir", folder, MAX_PATH);
     JoinPath(path, MAX_PATH, folder, (std::wstring(L"\\") + dstmath::kScheduleFileName).c_str());
     m_dstSchedules = dstmath::LoadSchedules(path);
+    JoinPath(path, MAX_PATH, folder, (std::wstring(L"\\") + dstmath::kFollowListName).c_str());
+    m_followList = dstmath::LoadFollowList(path);
 }
 
 void CTodayItem::LoadMapping() {

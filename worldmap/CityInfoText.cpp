@@ -16,19 +16,14 @@ CString Res(UINT id) {
     return text;
 }
 
-CString RuleFirstField(const CString& rule) {
-    int colon = rule.Find(L':');
-    return colon < 0 ? rule : rule.Left(colon);
-}
-
-// The window's bounds are civil times of the city's calendar.
+// The window as the clocks hold it: its bounds are civil times of the city's calendar.
 CString FormatWindowDates(const CityDstWindow& window) {
-    int sy, sm, sd, sh, smi, ss, ey, em, ed, eh, emi, es;
-    CivilFields(window.start, sy, sm, sd, sh, smi, ss);
-    CivilFields(window.end, ey, em, ed, eh, emi, es);
-    CString text;
-    text.Format(L"%d/%d/%d - %d/%d/%d", sd, sm, sy, ed, em, ey);
-    return text;
+    DstWindow w;
+    w.hasDst = window.hasDst;
+    w.shift = window.shift;
+    w.start = window.start;
+    w.end = window.end;
+    return DstWindowDates(w);
 }
 
 } // namespace
@@ -48,17 +43,20 @@ CString BuildCityInfoText(CCitiesDb& cities, DWORD cityIndex, const CityDstWindo
     CString rule = cities.GetDstRule(cityIndex);
     CString offset = cities.GetUtcOffset(cityIndex);
 
-    CString firstField = RuleFirstField(rule);
+    // Never observing: a rule without daylight saving, or one whose windows come from its zone
+    // (tzdata, the per-year file) and hold none from this year on. A city that follows tzdata
+    // can observe it under a rule "0".
+    const DstRuleFields fields = CityDstRule(cities, cityIndex);
     CString state;
     CString windowText;
     CString suffix;
-    if (firstField == L"0") {
+    if (!dstmath::Observes(fields) || (fields.schedule && !window.hasDst)) {
         state = Res(IDS_CITY_INFO_NEVER_OBSERVING);
         windowText = L"-";
     } else {
         if (window.start <= instant && instant < window.end) {
             state = Res(IDS_CITY_INFO_OBSERVING);
-            suffix = L" + " + firstField + L"h (DST)";
+            suffix = L" + " + DstShiftText(rule, window.shift) + L"h (DST)";
         } else {
             state = Res(IDS_CITY_INFO_NOT_OBSERVING);
         }

@@ -388,16 +388,17 @@ void CWorldMapPanel::LoadHomeZone(int& hours, int& minutes) {
 void CWorldMapPanel::LoadSelectedCityZone(DWORD cityIndex) {
     m_cityOffset = ReadLeadingInt(m_cities.GetUtcOffset(cityIndex));
     const DstRuleFields rule = CityDstRule(m_cities, cityIndex);
-    if (!rule.hasDst) {
-        // No daylight saving for this city: nothing is ever in force.
-        m_cityHasDst = false;
-        m_cityInDst = 0;
-        m_cityDstStart = m_cityDstEnd = 0;
-        return;
-    }
     const time_t instant = CityStandardHour(m_cityOffset, m_homeZoneHours, m_homeZoneMinutes);
     m_cityDstYear = CTime::GetCurrentTime().GetYear();
     const DstWindow window = GetDstWindowAt(rule, m_cityDstYear, instant);
+    if (!window.hasDst) {
+        // No daylight saving for this city: nothing is ever in force.
+        m_cityHasDst = false;
+        m_cityInDst = 0;
+        m_cityDstShift = 0;
+        m_cityDstStart = m_cityDstEnd = 0;
+        return;
+    }
     m_cityHasDst = true;
     m_cityDstShift = window.shift;
     m_cityDstStart = window.start;

@@ -57,7 +57,7 @@ protected:
         reg.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, L"date" + suffix, L"10/05/2027");
         reg.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, L"desc" + suffix, L"Meet");
         ReminderHome home;
-        home.rule = m_page->m_cities.GetDstRule(London);
+        home.rule = CityDstRule(m_page->m_cities, London);
         ASSERT_TRUE(ScheduleReminder(m_page->m_cities, c.clock, c.stored, home, L"09:00", L"10/05/2027", L"Meet"));
     }
 

@@ -96,7 +96,7 @@ protected:
         ReminderHome home;
         home.deviceZone = m_page->m_syncLocalZone;
         home.standard = ReadLeadingInt(m_page->m_cities.GetUtcOffset(CWorldClocksDlg::s_clockCity[0]));
-        home.rule = m_page->m_cities.GetDstRule(CWorldClocksDlg::s_clockCity[0]);
+        home.rule = CityDstRule(m_page->m_cities, CWorldClocksDlg::s_clockCity[0]);
         ASSERT_TRUE(ScheduleReminder(m_page->m_cities, n, city, home, time, date, desc));
     }
     int m_taps = 0;

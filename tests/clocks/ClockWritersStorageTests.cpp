@@ -71,7 +71,7 @@ protected:
         reg.WriteString(HKEY_LOCAL_MACHINE, kRemindersKey, L"desc" + suffix, L"Meet");
         ReminderHome home;
         home.standard = 0;
-        home.rule = m_page->m_cities.GetDstRule(London);
+        home.rule = CityDstRule(m_page->m_cities, London);
         ASSERT_TRUE(ScheduleReminder(m_page->m_cities, w.reminder, w.reminderCity, home, L"09:00", L"10/05/2027", L"Meet"));
         ui::ClearMessageBoxRecords();
     }

@@ -12,6 +12,7 @@
 #include "support/FreshDevice.h"
 #include "platform/framework/WindowDC.h"
 #include "platform/ui/DeviceUi.h"
+#include "support/TzdataFixture.h"
 
 #include <filesystem>
 #include <tuple>
@@ -147,6 +148,37 @@ TEST_F(HomeCityDlgTest, TheShippedListProposesACityOfTheDevicesClock) {
         EXPECT_EQ(std::wstring(db.GetName(result) + L":" + db.GetCountry(result)), city) << zone;
         EXPECT_EQ(std::wstring(shown), text) << zone;
     }
+    device::SetDeviceClock("");
+}
+
+TEST_F(HomeCityDlgTest, AVancouverDeviceIsProposedVancouverWhenTheMachinesTzdataKeepsItOnMinusSeven) {
+    // America/Vancouver as tzdata 2026f gives it since 2007: summer time up to 8 March 2026, then
+    // -7 for good; Creston on -7 all year. The list was made from 2025b.
+    auto zones = testsupport::CompileZones(R"(# version 2026f
+Rule	C	2007	max	-	Mar	Sun>=8	2:00	1:00	D
+Rule	C	2007	max	-	Nov	Sun>=1	2:00	0	S
+Zone	America/Vancouver	-8:00	C	P%sT	2026 Mar 9
+			-8:00	C	PDT	2026 Nov 1 2:00
+			-7:00	-	MST
+Zone	America/Creston	-7:00	-	MST
+)");
+    ASSERT_TRUE(zones);
+    testsupport::ScopedTzdir tzdir(zones->Path());
+    std::filesystem::path host;
+    ASSERT_TRUE(device::ResolveDevicePath(L"\\Program Files\\Jorvana\\cities.lst", host));
+    std::filesystem::create_directories(host.parent_path());
+    const std::string cities = "\n3\n"
+                               "America/Creston;Creston;Canada;-117;49;-7;0;0;0;0;0\n"
+                               "America/Vancouver;Vancouver;Canada;-123;49;-8;1;67;2;305;1\n"
+                               "America/Vancouver;Victoria;Canada;-123;48;-8;1;67;2;305;1\n";
+    std::ofstream(host, std::ios::binary) << "Jorvana city list;year 2026;tzdata 2025b" << cities;
+    device::SetDeviceClock("2026-12-11T20:00:00Z");
+    ASSERT_TRUE(device::SetDeviceZone("America/Vancouver"));
+    EXPECT_EQ(Run([](CHomeCityDlg& dlg) { dlg.SendMessage(WM_COMMAND, IDOK); }), 1);
+    // A list that does not say which tzdata its rules come from keeps them: Vancouver's clock
+    // would read -8, and Creston's is the device's.
+    std::ofstream(host, std::ios::binary) << "Jorvana city list;year 2026" << cities;
+    EXPECT_EQ(Run([](CHomeCityDlg& dlg) { dlg.SendMessage(WM_COMMAND, IDOK); }), 0);
     device::SetDeviceClock("");
 }
 

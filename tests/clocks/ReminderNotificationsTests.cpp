@@ -133,7 +133,9 @@ TEST_F(ReminderNotificationsTest, ArmReplaceAndClearAReminder) {
     const ReminderHome berlin = ReadReminderHome(m_db, m_reg);
     EXPECT_FALSE(berlin.deviceZone);
     EXPECT_EQ(berlin.standard, 1);
-    EXPECT_EQ(berlin.rule, CString(L"1:90:2:300:3"));
+    EXPECT_TRUE(berlin.rule.hasDst);
+    EXPECT_EQ(berlin.rule.startDay, 90);
+    EXPECT_EQ(berlin.rule.endDay, 300);
     // Here the device's clock stands for UTC+1 all year.
     const ReminderHome home = FixedHome(1);
     HANDLE other = SetOther(L"Jorvana Reminder1 "); // not the title: one blank more

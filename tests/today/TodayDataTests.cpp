@@ -3,6 +3,7 @@
 
 #include "TodayTestSupport.h"
 #include "support/DstChangeTable.h"
+#include "support/TzdataFixture.h"
 
 #include <algorithm>
 #include <map>
@@ -323,6 +324,54 @@ TEST_F(TodayData, PicturesAtEveryPaintAndNegativeTemperaturesInsideTheirColumns)
         }
     }
     EXPECT_FALSE(testsupport::SaveScreenshot("today-negative").empty());
+}
+
+} // namespace
+
+namespace {
+
+// A device started on one made-up tzdata release and again on the next: every clock line reads
+// the release of each start, and Keepville, whose rule the user changed, keeps its rule.
+TEST_F(TodayData, ClockLinesReadTheTzdataOfEachStart) {
+    using namespace testsupport;
+    auto first = CompileZones(kFirstRelease), second = CompileZones(kSecondRelease);
+    ASSERT_TRUE(first && second);
+    WriteDeviceFile(InProgramFolder(L"cities.lst"), kFirstReleaseList);
+    const LPCWSTR names[] = {L"clock", L"clock1", L"clock2", L"clock3", L"clock4"};
+    const DWORD clocks[] = {Gainville, Dropville, Hourville, Keepville, Foreverville};
+    for (int i = 0; i < 5; ++i) Write(L"Jorvana\\wrldclk", names[i], clocks[i]);
+    Write(L"Jorvana\\wrldclk", L"syncltz", 0);
+    {
+        CCitiesDb cities;
+        cities.Open();
+        ASSERT_TRUE(cities.DeleteAt(Keepville));
+        ASSERT_TRUE(cities.AddCity(L"Keepville:Testland", L"2:48", L"1:100:2:290:2", L"1"));
+    }
+    Write(L"Jorvana", L"todaynbcs", 5);
+    // The five lines' times in the order they are drawn (home first).
+    auto times = [&](const char* utc) {
+        device::SetDeviceClock(utc);
+        std::wstring shown;
+        for (const std::wstring& text : Paint())
+            if (text.size() == 5 && text[2] == L':') shown += (shown.empty() ? L"" : L" ") + text;
+        return shown;
+    };
+    std::vector<std::wstring> seen;
+    for (const TempFolder* release : {first.get(), second.get()}) {
+        ScopedTzdir tzdir(release->Path());
+        ASSERT_TRUE(device::SetDeviceZone("Test/Gaining"));
+        StartScreen();
+        seen.push_back(times("2027-07-01T12:00:00Z"));
+        seen.push_back(times("2027-03-28T00:30:00Z"));
+        m_screen.reset();
+    }
+    // Gainville (home, the device's clock), Dropville, Hourville, Keepville, Foreverville.
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], L"04:00 14:00 15:00 14:00 05:00");
+    EXPECT_EQ(seen[1], L"16:30 01:30 03:30 01:30 17:30");
+    // Gainville now has summer time, Dropville none, Hourville changes an hour later.
+    EXPECT_EQ(seen[2], L"05:00 13:00 15:00 14:00 05:00");
+    EXPECT_EQ(seen[3], L"17:30 01:30 02:30 01:30 17:30");
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/PageHost.h"
 #include "support/Screenshots.h"
+#include "support/TzdataFixture.h"
 #include "support/WindowedDevice.h"
 #include "weather/ForecastDlg.h"
 
@@ -997,6 +998,37 @@ TEST_F(WorldMapPageTest, Screenshots) {
         EXPECT_FALSE(testsupport::SaveScreenshot(s.name).empty());
         DestroyPage();
     }
+}
+
+// A device started on one made-up tzdata release and again on the next: the selected city's
+// clock and the city information follow the release of each start (Hourville's clocks go forward
+// at 02:00 standard time in the first, at 03:00 in the second; Foreverville stays on its summer
+// time in the second).
+TEST_F(WorldMapPageTest, TheSelectedCityAndTheCityInformationReadTheTzdataOfEachStart) {
+    using namespace testsupport;
+    auto first = CompileZones(kFirstRelease), second = CompileZones(kSecondRelease);
+    ASSERT_TRUE(first && second);
+    WriteDeviceFile(InProgramFolder(L"cities.lst"), kFirstReleaseList);
+    const DWORD clocks[5] = {Gainville, Dropville, Foreverville, Keepville, Dropville};
+    std::vector<std::wstring> seen;
+    for (const TempFolder* release : {first.get(), second.get()}) {
+        ScopedTzdir tzdir(release->Path());
+        device::ui::ClearMessageBoxRecords();
+        device::ui::ScriptMessageBoxAnswers({IDOK, IDOK});
+        RecordingMapPanel& page = CreatePageOn("Test/Gaining", "2027-03-28T00:30:00Z", clocks, Hourville);
+        seen.push_back(page.m_cityTimeText.Str());
+        page.ShowCityInformation(Hourville);
+        page.ShowCityInformation(Foreverville);
+        for (const std::wstring& text : BoxTexts()) seen.push_back(text.substr(text.find(L"Daylight")));
+        DestroyPage();
+    }
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_EQ(seen[0], L"03:30:00");
+    EXPECT_EQ(seen[1], L"Daylight saving: Observing now\nDST start/end: 28/3/2027 - 31/10/2027\nGmt: 2h + 1h (DST)");
+    EXPECT_EQ(seen[2], L"Daylight saving: Observing now\nDST start/end: 14/3/2027 - 7/11/2027\nGmt: -8h + 1h (DST)");
+    EXPECT_EQ(seen[3], L"02:30:00");
+    EXPECT_EQ(seen[4], L"Daylight saving: Not observing now\nDST start/end: 28/3/2027 - 31/10/2027\nGmt: 2h");
+    EXPECT_EQ(seen[5], L"Daylight saving: Observing now\nDST start/end: 14/3/2027 -\nGmt: -8h + 1h (DST)");
 }
 
 } // namespace
