@@ -26,8 +26,8 @@ inline constexpr int kFeedBodyCap = 256000;
 // well-formed UTF-8; else as the bytes of any other body). A body without the mark has each byte
 // read as one Windows-1252 character. A body of the mark alone is empty.
 CString ReplyBodyText(std::string_view bytes);
-// What may stand between a reply's records without being data: blanks and line ends.
-inline constexpr wchar_t kReplyBlanks[] = L" \t\r\n";
+// What may stand between a reply's records without being data: line ends (CR LF or LF).
+inline constexpr wchar_t kReplyLineEnds[] = L"\r\n";
 // The request header text holds at most this many characters.
 inline constexpr int kFeedHeaderCap = 2055;
 

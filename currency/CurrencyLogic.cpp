@@ -141,8 +141,8 @@ std::vector<CurrencyFeedRecord> ParseCurrencyFeedReply(const CString& reply) {
         const int broken = record.code.ReverseFind(L'#');
         if (broken >= 0) record.code = record.code.Mid(broken + 1);
         // A server that ends its records with line breaks (CR LF or LF) still names its codes:
-        // no code holds a blank, so the line ending is no part of the next code.
-        record.code.Trim(kReplyBlanks);
+        // no code holds a line end, so it is no part of the next code.
+        record.code.Trim(kReplyLineEnds);
         rest = rest.Mid(p + 1);
         const int q = rest.Find(L'#');
         if (q < 0) break; // an unfinished last record

@@ -224,7 +224,7 @@ bool TakeWeatherReplyRecord(CString& remaining, WeatherReplyRecord& record) {
     if (at < 0) return false;
     record.code = remaining.Left(caret);
     // Line breaks between records (CR LF or LF) are no part of the next code.
-    record.code.Trim(kReplyBlanks);
+    record.code.Trim(kReplyLineEnds);
     record.forecast = remaining.Mid(caret + 1, at - caret - 1);
     remaining = remaining.Mid(at + 1);
     return true;
