@@ -178,12 +178,26 @@ inline long long RuleBound(const Rule& rule, int day, int hour, long long window
 
 // A schedule's window as a rule's window; a null span gives one that never opens (at from), and
 // no daylight saving at all unless a later window of the schedule is still to open.
-inline Window ScheduleWindow(const Schedule::Span* span, long long from, bool laterWindows = false) {
+// Windows that meet with the same shift are one summer to the user (a file may cut a summer that
+// runs across the new year in two, one window for each year): the window runs from the first of
+// them to the last.
+inline Window ScheduleWindow(const Schedule& schedule, const Schedule::Span* span, long long from,
+                             bool laterWindows = false) {
     Window w;
     w.hasDst = span || laterWindows;
     w.shift = span ? span->shift : 0;
     w.start = span ? span->start : from;
     w.end = span ? span->end : from;
+    if (!span) return w;
+    const auto& spans = schedule.windows;
+    for (size_t i = static_cast<size_t>(span - spans.data()); i > 0; --i) {
+        if (spans[i - 1].end != spans[i].start || spans[i - 1].shift != span->shift) break;
+        w.start = spans[i - 1].start;
+    }
+    for (size_t i = static_cast<size_t>(span - spans.data()) + 1; i < spans.size(); ++i) {
+        if (spans[i].start != spans[i - 1].end || spans[i].shift != span->shift) break;
+        w.end = spans[i].end;
+    }
     return w;
 }
 
@@ -200,8 +214,8 @@ inline Window ScheduleWindowOfYear(const Schedule& schedule, long long year) {
     const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
     const size_t i = FirstOpeningFrom(schedule, yearStart);
     if (i < schedule.windows.size() && schedule.windows[i].start < nextYear)
-        return ScheduleWindow(&schedule.windows[i], yearStart);
-    return ScheduleWindow(nullptr, yearStart, i < schedule.windows.size());
+        return ScheduleWindow(schedule, &schedule.windows[i], yearStart);
+    return ScheduleWindow(schedule, nullptr, yearStart, i < schedule.windows.size());
 }
 
 // The window of a schedule that matters for the standard time t, seen from the year: the one
@@ -213,16 +227,16 @@ inline Window ScheduleWindowAt(const Schedule& schedule, long long year, long lo
     const long long yearStart = Civil(year, 1, 1, 0), nextYear = Civil(year + 1, 1, 1, 0);
     // The next window to open after t, and the last one that opened at or before it.
     const size_t next = FirstOpeningFrom(schedule, t + 1);
-    if (next > 0 && t < spans[next - 1].end) return ScheduleWindow(&spans[next - 1], yearStart);
+    if (next > 0 && t < spans[next - 1].end) return ScheduleWindow(schedule, &spans[next - 1], yearStart);
     // The last window that opened in the year, up to t (all of them are over).
     const size_t inYearEnd = std::min(next, FirstOpeningFrom(schedule, nextYear));
     const Schedule::Span* lastOfYear =
         inYearEnd > 0 && spans[inYearEnd - 1].start >= yearStart ? &spans[inYearEnd - 1] : nullptr;
     if (next < spans.size()) {
         const bool ofYear = spans[next].start >= yearStart && spans[next].start < nextYear;
-        return ScheduleWindow(ofYear || !lastOfYear ? &spans[next] : lastOfYear, yearStart);
+        return ScheduleWindow(schedule, ofYear || !lastOfYear ? &spans[next] : lastOfYear, yearStart);
     }
-    return ScheduleWindow(lastOfYear, yearStart);
+    return ScheduleWindow(schedule, lastOfYear, yearStart);
 }
 
 inline Window WindowOfYear(const Rule& rule, long long year) {
