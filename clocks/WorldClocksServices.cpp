@@ -68,7 +68,8 @@ void CWorldClocksDlg::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     ClockGeometry g = ClockGeometry::Current();
     if (g.W != m_width || g.H != m_height) LoadBackground();
     LayOut();
-    if (m_tipsStatic.m_hWnd && m_tipsStatic.IsWindowVisible()) ShowTips(); // the panel moved, or the screen
+    // An open tips box follows the panel or the screen, also while another tab hides the page.
+    if (m_tipsStatic.m_hWnd && (m_tipsStatic.GetStyle() & WS_VISIBLE)) ShowTips();
     // The container places the page again on the new work area.
     if (CMainTabCtrl* container = Container()) container->PlaceCurrentPage();
     Invalidate();

@@ -370,10 +370,11 @@ void PlaceTipsBox(CWnd& page, const TipsBox& box, int x, int y, UINT stringId, i
     const int left = hideWidth == cw / 2 ? cw / 4 : (cw - hideWidth) / 2;
     box.hide.SetWindowPos(&CWnd::wndTopMost, x + left + 2, y + ch - 17, hideWidth, 17, SWP_SHOWWINDOW);
     // The box takes the focus, unless the user works in another window (a dialog open over the
-    // page): a box placed again after a settings change (the panel raised for that dialog's
-    // field) must not take the focus away from it.
+    // page) or on another tab (the page hidden under it): a box placed again after a settings
+    // change (the panel raised for a field there) must not take the focus away from it.
     const HWND focus = ::GetFocus();
-    if (!focus || TopLevelWindowOf(focus) == TopLevelWindowOf(page.m_hWnd)) box.frame.SetFocus();
+    if (page.IsWindowVisible() && (!focus || TopLevelWindowOf(focus) == TopLevelWindowOf(page.m_hWnd)))
+        box.frame.SetFocus();
     ::HideCaret(box.text.m_hWnd);
     static constexpr DWORD kAlign[3] = {ES_LEFT, ES_CENTER, ES_RIGHT};
     if (alignment >= 0 && alignment <= 2) box.text.ModifyStyle(ES_CENTER | ES_RIGHT, kAlign[alignment]);

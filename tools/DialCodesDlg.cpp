@@ -268,13 +268,23 @@ bool KeyMovesToFind(const NMHDR* pNMHDR) {
 }
 } // namespace
 
+// The focus goes to the Find box, and so does the character of the key that moved it (already
+// on its way to the list): a name typed in the list is found from its first letter.
+void CDialCodesDlg::MoveKeyToFind(const NMHDR* pNMHDR) {
+    if (!KeyMovesToFind(pNMHDR)) return;
+    m_editFind.SetFocus();
+    MSG typed{};
+    if (pNMHDR && ::PeekMessage(&typed, pNMHDR->hwndFrom, WM_CHAR, WM_CHAR, PM_REMOVE) && typed.wParam >= L' ')
+        m_editFind.SendMessage(WM_CHAR, typed.wParam, typed.lParam);
+}
+
 void CDialCodesDlg::OnKeydownDialList(NMHDR* pNMHDR, LRESULT* pResult) {
-    if (KeyMovesToFind(pNMHDR)) m_editFind.SetFocus();
+    MoveKeyToFind(pNMHDR);
     *pResult = 0;
 }
 
 void CDialCodesDlg::OnKeydownAreaList(NMHDR* pNMHDR, LRESULT* pResult) {
-    if (KeyMovesToFind(pNMHDR)) m_editFind.SetFocus();
+    MoveKeyToFind(pNMHDR);
     *pResult = 0;
 }
 

@@ -63,6 +63,7 @@ private:
     void FitColumns();
     int LabelWidth(CStatic& label);
     void PlaceLists(int width);
+    void MoveKeyToFind(const NMHDR* pNMHDR);
     int ScrollRange() const { return std::max(0, m_nContentHeight - m_nClientHeight); }
 
     toolwin::ToolMetrics m_metrics;

@@ -170,6 +170,7 @@ BOOL CCitySelectDlg::OnInitDialog() {
     FillList();
     m_findEdit.SetWindowText(KeywordText());
     m_findEdit.SetSel(0, -1);
+    m_openedWith = m_chosenCity;
     if (!m_chosenCity.IsEmpty()) m_list.SetCurSel(ItemOfCity(m_chosenCity));
     CString add;
     add.LoadString(IDS_ADD_OTHER_CITIES_BUTTON);
@@ -211,10 +212,17 @@ void CCitySelectDlg::OnPaint() {
     m_findLabelWidth = PaintHeader(dc, area.right - area.left, IDS_CITY_SELECTION_TITLE, m_titleFont, m_findFont, 35);
 }
 
+// Escape leaves the place as it was: the keys or the Find box only moved the highlight.
+void CCitySelectDlg::OnCancel() {
+    m_cancelled = true;
+    CDialog::OnCancel();
+}
+
 void CCitySelectDlg::OnDestroy() {
-    // Nothing selected keeps the city the dialog was opened with.
-    const int selection = m_list.m_hWnd ? m_list.GetCurSel() : -1;
+    // Nothing selected keeps the city the dialog was opened with, and so does a cancel.
+    const int selection = m_list.m_hWnd && !m_cancelled ? m_list.GetCurSel() : -1;
     if (selection >= 0) m_chosenCity = m_store.GetName(static_cast<DWORD>(m_list.GetItemData(selection)));
+    if (m_cancelled) m_chosenCity = m_openedWith;
     m_chosenIndex = selection;
     CDialog::OnDestroy();
     m_titleFont.DeleteObject();

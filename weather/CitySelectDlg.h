@@ -52,6 +52,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnCancel() override;
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnPaint();
     afx_msg void OnSettingChange(UINT uFlags, LPCTSTR lpszSection);
@@ -65,6 +66,8 @@ private:
     void LayOut();
     int ItemOfCity(const CString& name);
     CFont m_titleFont, m_findFont, m_buttonFont;
+    CString m_openedWith;   // the city the dialog was opened with
+    bool m_cancelled = false;
 };
 
 class CAddOtherCitiesDlg : public CDialog {

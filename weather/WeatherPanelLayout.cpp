@@ -144,7 +144,8 @@ void CWeatherPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     if (width != m_workWidth || height != m_workHeight) LoadBackground(width, height);
     LayOut();
     if (auto* container = dynamic_cast<CMainTabCtrl*>(GetParent())) container->PlaceCurrentPage();
-    if (m_tipTitle.m_hWnd && m_tipTitle.IsWindowVisible()) PlaceShownTip();
+    // An open tip follows the panel or the screen, also while another tab hides the page.
+    if (m_tipTitle.m_hWnd && (m_tipTitle.GetStyle() & WS_VISIBLE)) PlaceShownTip();
     Invalidate(TRUE);
 }
 

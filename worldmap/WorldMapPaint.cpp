@@ -177,9 +177,11 @@ void CWorldMapPanel::PlaceCityMarker() {
     m_cityName = CityListLabel(m_cities, m_mapCity); // a name more than one city has comes with its country
 }
 
-// An open tips box stays over the sun picture and the city marker, which go on top when placed.
+// An open tips box stays over the sun picture and the city marker, which go on top when placed;
+// also while the page itself is hidden under another tab (a layout then still moves them), so the
+// box's own visible style counts, not whether it can be seen now.
 void CWorldMapPanel::RaiseOpenTips() {
-    if (!m_tipsTitle.m_hWnd || !m_tipsTitle.IsWindowVisible()) return;
+    if (!m_tipsTitle.m_hWnd || !(m_tipsTitle.GetStyle() & WS_VISIBLE)) return;
     m_tipsTitle.SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_tipsText.SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_tipsButton.SetWindowPos(&wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -507,7 +507,8 @@ void CWorldMapPanel::LoadSkin() {
 void CWorldMapPanel::OnSettingChange(UINT uFlags, LPCTSTR lpszSection) {
     CDialog::OnSettingChange(uFlags, lpszSection);
     LayOut(true);
-    if (m_tipsTitle.m_hWnd && m_tipsTitle.IsWindowVisible()) ShowTips(); // the panel moved, or the screen
+    // An open tips box follows the panel or the screen, also while another tab hides the page.
+    if (m_tipsTitle.m_hWnd && (m_tipsTitle.GetStyle() & WS_VISIBLE)) ShowTips();
     // The panel image drawn for the screen's new shape. Compared with the image loaded, not with
     // the work area measured last: a rotation resizes the page (and so lays it out, measuring the
     // new work area) before this message arrives, and the old shape's image, with its clock face

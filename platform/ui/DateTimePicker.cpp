@@ -4,6 +4,7 @@
 // drop-down key again) takes the day, Escape closes it alone.
 
 #include "platform/system/DeviceTime.h"
+#include "platform/ui/DeviceUi.h"
 #include "platform/ui/ListBoxInternal.h"
 
 #include <algorithm>
@@ -176,8 +177,12 @@ void DropCalendar(Picker& p) {
     GetWindowRect(self, &r);
     int w = 7 * (FontHeight(p.font) + 7), h = 8 * (FontHeight(p.font) + 6) + 4;
     int x = std::max(0L, std::min(static_cast<long>(r.left), static_cast<long>(GetSystemMetrics(SM_CXSCREEN) - w)));
+    // Whole inside the work area (above a raised input panel), as the drop-down lists are: under
+    // the field, else above it, else as low as it fits, over the field.
+    RECT work = WorkArea();
+    if (IsSipUp()) work.bottom = std::min(work.bottom, SipRect().top);
     int y = r.bottom;
-    if (y + h > GetSystemMetrics(SM_CYSCREEN) && r.top - h >= 0) y = r.top - h;
+    if (y + h > work.bottom) y = r.top - h >= work.top ? r.top - h : std::max(work.top, work.bottom - h);
     p.calendar = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE, MONTHCAL_CLASSW, L"", WS_POPUP, x, y, w, h, self,
                                  nullptr, nullptr, self);
     if (!p.calendar) return;

@@ -251,6 +251,25 @@ HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previous) {
     return control;
 }
 
+// A scrollable form with the focus on itself (nothing in it takes the focus, as in a form of
+// texts only) scrolls by Up, Down, Page Up, Page Down, Home and End as its scroll bar would.
+static bool ScrollFormByKey(HWND dialog, UINT vk) {
+    if (!(StyleOf(dialog) & WS_VSCROLL)) return false;
+    int code;
+    switch (vk) {
+    case VK_UP: code = SB_LINEUP; break;
+    case VK_DOWN: code = SB_LINEDOWN; break;
+    case VK_PRIOR: code = SB_PAGEUP; break;
+    case VK_NEXT: code = SB_PAGEDOWN; break;
+    case VK_HOME: code = SB_TOP; break;
+    case VK_END: code = SB_BOTTOM; break;
+    default: return false;
+    }
+    SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(code, 0), 0);
+    if (IsWindow(dialog)) SendMessageW(dialog, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+    return true;
+}
+
 BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
     if (!msg || !dialog || !IsWindow(dialog)) return FALSE;
     if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return FALSE;
@@ -282,11 +301,19 @@ BOOL IsDialogMessageW(HWND dialog, LPMSG msg) {
                     }
                 }
                 return TRUE;
+            case VK_PRIOR:
+            case VK_NEXT:
+            case VK_HOME:
+            case VK_END:
+                if (focus && focus != dialog) break;
+                if (ScrollFormByKey(dialog, static_cast<UINT>(msg->wParam))) return TRUE;
+                break;
             case VK_LEFT:
             case VK_UP:
             case VK_RIGHT:
             case VK_DOWN:
                 if (code & DLGC_WANTARROWS) break;
+                if ((!focus || focus == dialog) && ScrollFormByKey(dialog, static_cast<UINT>(msg->wParam))) return TRUE;
                 if (focus && focus != dialog) {
                     bool back = msg->wParam == VK_LEFT || msg->wParam == VK_UP;
                     HWND next = GetNextDlgGroupItem(dialog, focus, back);

@@ -674,10 +674,25 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_LBUTTONDBLCLK:
         return ButtonDown(lb, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
                           msg == WM_LBUTTONDBLCLK && !lb.combo);
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: {
+        // A tap on the vertical strip comes as a non-client tap: the strip is the list's own (it
+        // knows the top item and the page), not the window's default bar. The horizontal bar is
+        // the window's, kept in step with the sideways scroll.
+        if (wParam != HTVSCROLL) return DefWindowProcW(hwnd, msg, wParam, lParam);
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ScreenToClient(hwnd, &pt);
+        return ButtonDown(lb, pt, false);
+    }
     case WM_MOUSEMOVE:
+        // A drag begun on the horizontal bar belongs to the bar until the stylus lifts.
+        if (WindowScrollBarMouse(hwnd, msg, wParam, lParam)) return 0;
         MouseMove(lb, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, (wParam & MK_LBUTTON) != 0);
         return 0;
-    case WM_LBUTTONUP: ButtonUp(lb, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+    case WM_LBUTTONUP:
+        if (WindowScrollBarMouse(hwnd, msg, wParam, lParam)) return 0;
+        ButtonUp(lb, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_CAPTURECHANGED:
         if (!lb.combo) {
             lb.tracking = false;

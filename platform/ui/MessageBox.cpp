@@ -189,8 +189,10 @@ void Place(HWND box) {
     const int left = work.left + std::max(0, static_cast<int>((work.right - work.left) - width) / 2);
     int top = work.top + std::max(0, static_cast<int>((work.bottom - work.top) - height) / 2);
     const RECT sip = SipRect();
-    // A box taller than the room above the panel may cover the taskbar: its buttons come first.
-    if (IsSipUp() && top + height > sip.top) top = std::max<int>(0, sip.top - height);
+    // A box taller than the room above the panel, or than the work area (a square screen), may
+    // cover the taskbar: its buttons come first.
+    const int bottom = IsSipUp() ? std::min<int>(work.bottom, sip.top) : work.bottom;
+    if (top + height > bottom) top = std::max(0, bottom - height);
     SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

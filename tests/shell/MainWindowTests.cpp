@@ -881,6 +881,42 @@ namespace {
 
 // Run by its own loop: the tips balloon of the first start closes on Escape though the tab strip
 // holds the focus, and the Currencies tips box shown from the menu closes on Return.
+// Tips boxes left open on pages under another tab follow a screen turned meanwhile without
+// taking the focus from the tab in use: back on their tab they stand inside the page, their Hide
+// button in reach, the map's over its picture.
+TEST_F(MainWindowTest, OpenTipsBoxesFollowTheScreenTurnedUnderAnotherTab) {
+    InstallSmallProduct();
+    Open();
+    for (int tab : {1, 2, 3}) TapTab(tab);
+    const HWND focus = ::GetFocus();
+    ASSERT_TRUE(::IsChild(m_dlg->GetTabs().GetPage(3)->m_hWnd, focus));
+    device::ui::RotateScreen();
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(::GetFocus(), focus) << "a hidden page's tips took the focus";
+    const struct {
+        int tab;
+        int frame;
+        int hide;
+    } pages[] = {{CMainTabCtrl::kClocksPage, IDC_CLOCK_TIPS_FRAME, IDC_CLOCK_TIPS_CLOSE},
+                 {1, IDC_WEATHER_TIP_TITLE, IDC_WEATHER_TIP_HIDE},
+                 {2, IDC_MAP_TIPS_TITLE, IDC_MAP_TIPS_OK}};
+    for (const auto& p : pages) {
+        TapTab(p.tab);
+        CDialog* page = m_dlg->GetTabs().GetPage(p.tab);
+        ASSERT_TRUE(page && page->GetDlgItem(p.frame)->IsWindowVisible()) << "tab " << p.tab;
+        CRect area, frame, hide;
+        page->GetWindowRect(&area);
+        page->GetDlgItem(p.frame)->GetWindowRect(&frame);
+        page->GetDlgItem(p.hide)->GetWindowRect(&hide);
+        EXPECT_LE(frame.right, area.right) << "tab " << p.tab;
+        EXPECT_LE(hide.bottom, area.bottom) << "tab " << p.tab;
+    }
+    auto& map = static_cast<CWorldMapPanel&>(*m_dlg->GetTabs().GetPage(2));
+    HWND h = ::GetTopWindow(map.m_hWnd);
+    for (; h && h != map.m_tipsTitle.m_hWnd; h = ::GetWindow(h, GW_HWNDNEXT))
+        EXPECT_NE(h, map.m_sunPicture.m_hWnd) << "the sun picture over the tips";
+}
+
 TEST_F(MainWindowTest, TipsBoxesCloseOnEscapeAndReturn) {
     using testsupport::ModalSteps;
     InstallSmallProduct();

@@ -143,6 +143,11 @@ TEST_F(DialCodesTest, TheFindBoxEmptiesOnFocusAndGetsItsHintBackWhenLeftEmpty) {
     m_dlg.m_listDial.SetFocus();
     device::display::test::PressKey(VK_DOWN);
     EXPECT_EQ(CWnd::GetFocus()->GetSafeHwnd(), m_dlg.m_editFind.m_hWnd);
+    // A name typed in a list is found from its first letter on.
+    m_dlg.m_listDial.SetFocus();
+    device::display::test::TypeKeys(L"Ger");
+    EXPECT_EQ(FindText(), L"Ger");
+    EXPECT_EQ(Text(m_dlg.m_listDial, Selected(m_dlg.m_listDial)).rfind(L"Germany", 0), 0u);
 }
 
 TEST_F(DialCodesTest, EnterKeepsTheToolAndBackToToolsHidesIt) {

@@ -112,6 +112,26 @@ TEST_F(ComboBox, TapOutsideTheOpenListCancelsAndKeepsTheSelection) {
     EXPECT_EQ(Text(c), L"Lisbon");
 }
 
+// The open list's scroll strip scrolls the list where its thumb says and chooses nothing.
+TEST_F(ComboBox, TheOpenListsScrollStripScrollsWithoutAChoice) {
+    HWND c = Create(WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL, 41, 10, 10, 100, 20);
+    for (int i = 0; i < 60; ++i) Add(c, {L"c" + std::to_wstring(i)}, CB_ADDSTRING);
+    SendMessageW(c, CB_SETCURSEL, 50, 0);
+    TapClient(c, 30, 5);
+    HWND list = ListOf(c);
+    ASSERT_NE(list, nullptr);
+    const int top = static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+    ASSERT_GT(top, 10);
+    RECT lc;
+    GetClientRect(list, &lc);
+    heard.clear();
+    TapClient(list, lc.right + GetSystemMetrics(SM_CXVSCROLL) / 2, lc.bottom / 3);
+    EXPECT_LT(SendMessageW(list, LB_GETTOPINDEX, 0, 0), top) << "above the thumb: a page up";
+    EXPECT_TRUE(SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_TRUE(CodesFrom(c).empty());
+    EXPECT_EQ(GetCapture(), list) << "the open list still takes the stylus";
+}
+
 TEST_F(ComboBox, KeyboardChangesNotifyAtOnceAndReturnEndsTheOpenList) {
     HWND c = Make(CBS_DROPDOWNLIST);
     SendMessageW(c, CB_SETCURSEL, 0, 0);
@@ -145,6 +165,7 @@ TEST_F(ComboBox, KeyboardChangesNotifyAtOnceAndReturnEndsTheOpenList) {
     device::ui::InjectKey(VK_MENU, true);
     Key(VK_UP);
     device::ui::InjectKey(VK_MENU, false);
+    device::ui::PumpUntilIdle();
     EXPECT_FALSE(SendMessageW(c, CB_GETDROPPEDSTATE, 0, 0));
     EXPECT_EQ(CodesFrom(c), (std::vector<int>{CBN_DROPDOWN, CBN_SELCHANGE, CBN_SELENDOK, CBN_CLOSEUP}));
     EXPECT_EQ(SendMessageW(c, CB_GETCURSEL, 0, 0), 2);

@@ -87,4 +87,32 @@ TEST_F(DateTimePicker, CalendarPickTakesTheDay) {
     EXPECT_EQ(ChangesHeard(), 1);
 }
 
+// Wherever the field stands, the dropped calendar lies whole inside the work area (above a raised
+// input panel): under the field, else above it, else as low as it fits.
+TEST_F(DateTimePicker, TheCalendarOpensWholeOnTheScreen) {
+    for (bool panel : {false, true}) {
+        device::ui::SetSipUp(panel);
+        RECT work = device::ui::WorkArea();
+        if (panel) work.bottom = device::ui::SipRect().top;
+        for (int y = 0; y < 270; y += 15) {
+            HWND p = Create(DATETIMEPICK_CLASSW, DTS_SHORTDATEFORMAT, 2002, 10, y, 140, 22);
+            RECT field;
+            GetWindowRect(p, &field);
+            SendMessageW(p, WM_KEYDOWN, VK_F4, 0);
+            HWND calendar = reinterpret_cast<HWND>(SendMessageW(p, DTM_GETMONTHCAL, 0, 0));
+            ASSERT_NE(calendar, nullptr);
+            RECT r;
+            GetWindowRect(calendar, &r);
+            if (field.bottom <= work.bottom) {
+                EXPECT_GE(r.top, work.top) << "field at " << field.top << (panel ? ", panel up" : "");
+                EXPECT_LE(r.bottom, work.bottom) << "field at " << field.top << (panel ? ", panel up" : "");
+            }
+            SendMessageW(calendar, WM_KEYDOWN, VK_ESCAPE, 0);
+            device::ui::PumpUntilIdle();
+            DestroyWindow(p);
+        }
+    }
+    device::ui::SetSipUp(false);
+}
+
 } // namespace

@@ -236,6 +236,33 @@ TEST_F(DialogTest, TabShiftTabArrowsAndWantedKeys) {
     EXPECT_FALSE(IsDialogMessageW(d, &m));
 }
 
+// A scrollable form whose focus rests on the form itself (nothing in it takes the focus) scrolls
+// by the arrows and the page keys; with the focus on a control the keys stay the control's.
+TEST_F(DialogTest, AFormWithNothingToFocusScrollsByKeys) {
+    std::vector<int> scrolls;
+    CurrentDlgHandler() = [&](HWND, UINT msg, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (msg == WM_VSCROLL && LOWORD(wParam) != SB_ENDSCROLL) scrolls.push_back(LOWORD(wParam));
+        return msg == WM_INITDIALOG;
+    };
+    HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kForm), nullptr, TestDlgProc, 0);
+    ASSERT_NE(d, nullptr);
+    ShowWindow(d, SW_SHOW);
+    for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) EnableWindow(c, FALSE);
+    SetFocus(d);
+    ASSERT_EQ(GetFocus(), d);
+    Key(d, VK_DOWN);
+    EXPECT_TRUE(scrolls.empty()) << "a form without a scroll bar";
+    SetWindowLongW(d, GWL_STYLE, GetWindowLongW(d, GWL_STYLE) | WS_VSCROLL);
+    for (UINT vk : {VK_DOWN, VK_UP, VK_NEXT, VK_PRIOR, VK_END, VK_HOME, VK_LEFT}) Key(d, vk);
+    EXPECT_EQ(scrolls, (std::vector<int>{SB_LINEDOWN, SB_LINEUP, SB_PAGEDOWN, SB_PAGEUP, SB_BOTTOM, SB_TOP}));
+    scrolls.clear();
+    EnableWindow(GetDlgItem(d, 1001), TRUE);
+    SetFocus(GetDlgItem(d, 1001));
+    Key(GetDlgItem(d, 1001), VK_NEXT);
+    Key(GetDlgItem(d, 1001), VK_DOWN);
+    EXPECT_TRUE(scrolls.empty());
+}
+
 TEST_F(DialogTest, EnterEscAndTheDefaultButton) {
     CurrentDlgHandler() = [](HWND, UINT msg, WPARAM, LPARAM) -> INT_PTR { return msg == WM_INITDIALOG; };
     HWND d = CreateDialogParamW(Module(), MAKEINTRESOURCEW(kForm), nullptr, TestDlgProc, 0);

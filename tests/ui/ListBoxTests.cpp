@@ -237,6 +237,44 @@ TEST_F(ListBox, ScrollingKeepsTheSelectionInViewAndGeometryAgrees) {
     EXPECT_EQ(SendMessageW(lb, LB_GETTOPINDEX, 0, 0), 20 - page);
 }
 
+// The strip scrolls where its thumb says: a tap above the thumb pages up, below it down, and the
+// thumb dragged to the strip's end shows the last page. A tap or drag on the horizontal bar ends
+// with the stylus free: the next tap reaches the window under it.
+TEST_F(ListBox, TheScrollBarsFollowTheListsOwnPosition) {
+    HWND lb = Make(LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL, 80);
+    for (int i = 0; i < 40; ++i) Add(lb, {L"item " + std::to_wstring(i)});
+    SendMessageW(lb, LB_SETHORIZONTALEXTENT, 400, 0);
+    RECT client;
+    GetClientRect(lb, &client);
+    const int page = client.bottom / static_cast<int>(SendMessageW(lb, LB_GETITEMHEIGHT, 0, 0));
+    const int strip = client.right + GetSystemMetrics(SM_CXVSCROLL) / 2;
+    const auto top = [lb] { return static_cast<int>(SendMessageW(lb, LB_GETTOPINDEX, 0, 0)); };
+    SendMessageW(lb, LB_SETTOPINDEX, 40 - page, 0); // the thumb at the strip's foot
+    TapClient(lb, strip, client.bottom / 2);
+    EXPECT_EQ(top(), 40 - 2 * page) << "a tap above the thumb pages up";
+    SendMessageW(lb, LB_SETTOPINDEX, 0, 0);
+    TapClient(lb, strip, client.bottom - GetSystemMetrics(SM_CXVSCROLL) - 4);
+    EXPECT_EQ(top(), page) << "a tap below the thumb pages down";
+    SendMessageW(lb, LB_SETTOPINDEX, 0, 0);
+    const POINT grab = ScreenOf(lb, strip, GetSystemMetrics(SM_CXVSCROLL) + 3);
+    device::ui::InjectStylus(device::ui::StylusAction::Down, grab);
+    device::ui::PumpUntilIdle();
+    device::ui::InjectStylus(device::ui::StylusAction::Move, POINT{grab.x, grab.y + client.bottom});
+    device::ui::PumpUntilIdle();
+    device::ui::InjectStylus(device::ui::StylusAction::Up, POINT{grab.x, grab.y + client.bottom});
+    device::ui::PumpUntilIdle();
+    EXPECT_EQ(top(), 40 - page) << "the thumb dragged to the end";
+
+    HWND other = Make(LBS_NOTIFY);
+    SetWindowPos(other, nullptr, 10, 150, 120, 60, SWP_NOZORDER);
+    Add(other, {L"a", L"b"});
+    TapClient(lb, client.right / 2, client.bottom + GetSystemMetrics(SM_CYHSCROLL) / 2);
+    EXPECT_GT(GetScrollPos(lb, SB_HORZ), 0) << "the bar's track pages sideways";
+    EXPECT_EQ(GetCapture(), nullptr);
+    TapClient(other, 10, 20);
+    EXPECT_EQ(SendMessageW(other, LB_GETCURSEL, 0, 0), 1) << "the next tap is not held by the first list";
+}
+
 TEST_F(ListBox, WithoutNoIntegralHeightTheBoxShowsWholeItemsOnly) {
     HWND lb = Create(WC_LISTBOXW, 0, 1, 0, 0, 100, 100);
     int h = static_cast<int>(SendMessageW(lb, LB_GETITEMHEIGHT, 0, 0));

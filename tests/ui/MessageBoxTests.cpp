@@ -163,6 +163,34 @@ TEST_F(MessageBoxTest, TheBoxStaysOnTheScreenWhenItTurnsAndAboveARaisedPanel) {
     device::ui::SetSipUp(false);
 }
 
+// A box with more lines than a square screen's work area holds keeps its buttons on the screen,
+// its text whole inside it.
+TEST_F(MessageBoxTest, ATallBoxOnASquareScreenKeepsItsButtonsOnTheScreen) {
+    device::ui::SetScreenShape(240, 240);
+    RECT boxRect{}, yes{}, client{};
+    RECT text{};
+    auto recorder = std::make_shared<device::gdi::CallRecorder>();
+    device::gdi::SetDefaultRecorder(recorder);
+    DuringTheBox([&](HWND box) {
+        device::ui::PumpUntilIdle();
+        GetWindowRect(box, &boxRect);
+        GetWindowRect(GetDlgItem(box, IDYES), &yes);
+        GetClientRect(box, &client);
+        for (const auto& call : recorder->Calls("DrawText"))
+            if (call.text.find(L"City:") == 0) text = call.rect;
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
+    MessageBoxW(nullptr,
+                L"City: New York\nCountry: United States of America\nLong: -74 Lat: 41\nDaylight saving: Not "
+                L"observing now\nDST start/end: 8/3/2026 - 1/11/2026\nGmt: -5h\n\nShow sunrise and sunset?",
+                L"City information", MB_YESNO | MB_ICONINFORMATION);
+    device::gdi::SetDefaultRecorder(nullptr);
+    EXPECT_GE(boxRect.top, 0);
+    EXPECT_LE(yes.bottom, 240);
+    EXPECT_LE(text.bottom, client.bottom);
+    device::ui::SetScreenShape(240, 320);
+}
+
 // A word wider than the box may be (a long path) is broken, at a folder's end where it can be:
 // every piece drawn fits the box, and together they read the whole path.
 TEST_F(MessageBoxTest, AWordTooWideForTheBoxIsBrokenNotCut) {

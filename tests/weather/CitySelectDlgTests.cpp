@@ -133,6 +133,15 @@ TEST_F(CityChoiceTest, FindSelectsByPrefixAndThePlaceTakesTheChosenCity) {
     });
     page.ChooseCity(1);
     EXPECT_EQ(page.m_placeNames[1], L"Rome");
+
+    // Escape after browsing the list (the dialog manager's cancel) leaves the place as it was.
+    WhenDialogUp<CCitySelectDlg>([&](CCitySelectDlg& dlg) {
+        dlg.m_list.SetCurSel(0);
+        dlg.SendMessage(WM_COMMAND, IDCANCEL);
+    });
+    page.ChooseCity(1);
+    EXPECT_EQ(page.m_placeNames[1], L"Rome");
+    EXPECT_EQ(ReadWeatherValue(L"wetp2"), 3u);
 }
 
 // The chosen city is the item's record, whatever its text holds: a name with " - " in it is
