@@ -319,7 +319,9 @@ inline WallReadings ReadWall(const Rule& rule, long long wall) {
         if (from > 0 && spans[from - 1].end > wall - day) add(spans[from - 1].shift);
         for (size_t i = from; i < spans.size() && spans[i].start < wall + day; ++i) add(spans[i].shift);
     }
-    std::sort(shifts, shifts + count);
+    // A few at most: sorted in place (std::sort on so small a stack array trips GCC's bounds warning).
+    for (int i = 1; i < count; ++i)
+        for (int j = i; j > 0 && shifts[j - 1] > shifts[j]; --j) std::swap(shifts[j - 1], shifts[j]);
     WallReadings readings;
     readings.movedForward = wall - shifts[0] * 3600LL;
     bool jumpFound = false;

@@ -14,6 +14,7 @@
 // is not used at all: every rule then reads as it always did.
 
 #include "core/DstMath.h"
+#include "core/WholeFile.h"
 #include "platform/system/DeviceFiles.h"
 
 #include <algorithm>
@@ -105,21 +106,8 @@ inline ScheduleList ParseSchedules(const std::string& bytes) {
 // The entries of the file at the device path; empty when it is missing, unreadable, too
 // large or damaged.
 inline ScheduleList LoadSchedules(const wchar_t* path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    bool whole = true;
-    while ((whole = ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
-        bytes.append(chunk, got);
-        if (bytes.size() > kScheduleFileCap) {
-            whole = false;
-            break;
-        }
-    }
-    CloseHandle(file);
-    return whole ? ParseSchedules(bytes) : ScheduleList{};
+    return ReadWholeDeviceFile(path, kScheduleFileCap, bytes) ? ParseSchedules(bytes) : ScheduleList{};
 }
 
 // The entry whose windows the rule follows: the same shift, and the rule's window of its own

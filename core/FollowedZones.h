@@ -13,6 +13,7 @@
 // each zone file at most once, and each zone's windows are built once for a standard offset.
 
 #include "core/DstMath.h"
+#include "core/WholeFile.h"
 #include "platform/base/CodePage.h"
 #include "platform/system/DeviceFiles.h"
 #include "platform/system/DeviceTime.h"
@@ -187,22 +188,8 @@ inline FollowListPtr LoadFollowList(const wchar_t* devicePath) {
     if (known != cache.lists.end() && known->second.first == stamp) return known->second.second;
 
     FollowListPtr list;
-    HANDLE file = CreateFileW(devicePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        std::string bytes;
-        char chunk[16384];
-        DWORD got = 0;
-        bool whole = true;
-        while ((whole = ReadFile(file, chunk, sizeof(chunk), &got, nullptr) != FALSE) && got > 0) {
-            bytes.append(chunk, got);
-            if (bytes.size() > kFollowListCap) {
-                whole = false;
-                break;
-            }
-        }
-        CloseHandle(file);
-        if (whole) list = ParseFollowList(bytes);
-    }
+    std::string bytes;
+    if (ReadWholeDeviceFile(devicePath, kFollowListCap, bytes)) list = ParseFollowList(bytes);
     cache.lists[host.wstring()] = {stamp, list};
     return list;
 }

@@ -209,12 +209,13 @@ CString ReadBody(CHttpFile& file) {
     std::string bytes;
     char piece[1024];
     while (UINT count = file.Read(piece, sizeof piece)) {
+        // Whether the body opens with the mark, once this piece is in.
+        std::string_view opening(bytes.data(), std::min(bytes.size(), kUtf8Mark.size()));
+        std::string start(opening);
+        start.append(piece, std::min<size_t>(count, kUtf8Mark.size() - opening.size()));
+        const size_t held = bytes.size() + count - (start == kUtf8Mark ? kUtf8Mark.size() : 0);
+        if (held >= static_cast<size_t>(kFeedBodyCap)) break;
         bytes.append(piece, count);
-        const size_t held = bytes.size() - (bytes.starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0);
-        if (held >= static_cast<size_t>(kFeedBodyCap)) {
-            bytes.resize(bytes.size() - count);
-            break;
-        }
     }
     return ReplyBodyText(bytes);
 }
