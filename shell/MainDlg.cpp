@@ -268,7 +268,10 @@ bool CMainDlg::MendHomeCity(bool storesFailed) {
     });
     if (stored) return true;
     if (device::ui::IsProgramEnding()) return false;
-    ShowCoreMessage(StorageMessageId(StorageSituation::FirstStartNotStored, LastStorageCause()));
+    // A home city the user chose is asked for again at the next start; one taken back from the
+    // home location is taken back again, without a question.
+    ShowCoreMessage(StorageMessageId(found ? StorageSituation::StartCloses : StorageSituation::FirstStartNotStored,
+                                     LastStorageCause()));
     m_bStartFailed = true;
     return false;
 }
