@@ -89,8 +89,6 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_bUndoAvailable = 0;
-    // Settings found damaged from here on are told once the window is up and idle.
-    SetDamagedSettingsTeller(m_hWnd);
 
     CString fontBase = m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"fontbase");
     SharedFontSizeBase = m_registry.RegistryStatus == CRegistryKey::kFound ? ParseFontSizeBase(fontBase) : 0;
@@ -190,6 +188,9 @@ BOOL CMainDlg::OnInitDialog() {
     if (curTab != 0) m_tabs.SelectTabByNumber(static_cast<int>(curTab));
 
     ApplySkin();
+    // Settings found damaged are told once the window is up and idle: all that the start found
+    // in one message, after the start's own questions and messages rather than inside them.
+    SetDamagedSettingsTeller(m_hWnd);
     return TRUE;
 }
 
