@@ -108,34 +108,25 @@ void SetDamagedSettingsTeller(HWND window) {
     PostLocked();
 }
 
-std::vector<CString> UntoldDamagedSettings() {
-    std::lock_guard lock(g_mutex);
-    FollowDeviceLocked();
-    std::vector<CString> names;
-    for (const DamagedSetting& d : g_damaged)
-        if (!d.told) names.push_back(KeyLabel(d.path) + L": " + d.name.c_str());
-    return names;
-}
-
 void TellDamagedSettings(HWND owner) {
+    std::vector<DamagedSetting> told;
+    std::vector<CString> names;
     {
+        // Named and marked told in one pass, so that damage noted meanwhile (by another thread)
+        // is either named here or left for the next message.
         std::lock_guard lock(g_mutex);
         g_posted = false;
-    }
-    // A program that ends shows nothing more: what it did not tell stays as it was.
-    if (device::ui::IsProgramEnding()) return;
-    const std::vector<CString> names = UntoldDamagedSettings();
-    if (names.empty()) return;
-    std::vector<DamagedSetting> told;
-    {
-        // Told from here on: what the message names may be written again.
-        std::lock_guard lock(g_mutex);
+        // A program that ends shows nothing more: what it did not tell stays as it was.
+        if (device::ui::IsProgramEnding()) return;
+        FollowDeviceLocked();
         for (DamagedSetting& d : g_damaged)
             if (!d.told) {
-                d.told = true;
+                d.told = true; // told from here on: what the message names may be written again
                 told.push_back(d);
+                names.push_back(KeyLabel(d.path) + L": " + d.name.c_str());
             }
     }
+    if (names.empty()) return;
     ShowNamesMessage(owner, IDS_SETTINGS_DAMAGED, names);
     // The user knows now: the damaged values go, so that they read as missing and take their
     // starting values as any missing value does, instead of being told again at every start

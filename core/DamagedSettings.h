@@ -7,10 +7,7 @@
 // another way (asks the user again, or takes it from what the store still holds) marks it
 // handled: it is left out of the message and written as usual.
 
-#include "platform/base/CString.h"
 #include "platform/base/WinTypes.h"
-
-#include <vector>
 
 // The message the telling window receives when damaged settings wait to be told (posted, so
 // that the user is told once the program is idle, never from inside a store transaction or a
@@ -27,8 +24,6 @@ void SettingDamageHandled(LPCWSTR path, LPCWSTR name);
 // The window that tells the user (the main window, which handles WM_APP_TELL_DAMAGED_SETTINGS
 // by calling TellDamagedSettings); null when it goes. Damage already noted is posted to it.
 void SetDamagedSettingsTeller(HWND window);
-// Shows one message naming every damaged setting not told yet, owned by owner.
+// Shows one message naming every damaged setting not told yet ("World Clocks: clock1"), owned by
+// owner.
 void TellDamagedSettings(HWND owner);
-
-// The names the message gives the damaged settings not told yet ("World Clocks: clock1").
-std::vector<CString> UntoldDamagedSettings();

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cwchar>
+#include <limits>
 
 bool ConvertAmount(double amount, double rateFrom, double rateTo, double& result) {
     // A rate that is no positive number (ReadRate's 0 for an unusable one) converts nothing: an
@@ -74,6 +75,25 @@ double SumAmounts(const std::vector<CString>& texts) {
     for (const CString& text : texts) sum += ReadAmount(text);
     return sum;
 }
+
+// The significant digits a number holds true: a text with more shows digits of the number's
+// binary value that no amount has (37250052159876543 reading as 37250052159876544).
+constexpr int kTrueDigits = std::numeric_limits<double>::digits10;
+
+// The significant digits a fixed-point text claims: from its first non-zero digit to its end;
+// the zeros that end a text without a point only stand in for the units.
+int ClaimedDigits(const CString& text) {
+    const std::wstring& t = text.Str();
+    const size_t first = t.find_first_of(L"123456789");
+    if (first == std::wstring::npos) return 0;
+    size_t end = t.size();
+    if (t.find(L'.') == std::wstring::npos)
+        while (end > first && t[end - 1] == L'0') --end;
+    int digits = 0;
+    for (size_t i = first; i < end; ++i)
+        if (t[i] >= L'0' && t[i] <= L'9') ++digits;
+    return digits;
+}
 } // namespace
 
 CString FormatTotal(const std::vector<CString>& texts) {
@@ -96,10 +116,10 @@ std::vector<CString> TotalForms(double sum) {
     CString text;
     for (int decimals = 2; decimals >= 0; --decimals) {
         text.Format(L"%.*f", decimals, sum);
-        add(text);
+        if (ClaimedDigits(text) <= kTrueDigits) add(text);
     }
     // A mantissa of fewer and fewer digits, rounded as the fixed forms are.
-    for (int digits = 16; digits >= 0; --digits) {
+    for (int digits = kTrueDigits - 1; digits >= 0; --digits) {
         text.Format(L"%.*e", digits, sum);
         const int e = text.Find(L'e');
         if (e < 0) continue;

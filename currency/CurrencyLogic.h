@@ -45,8 +45,9 @@ CString FormatTotal(const std::vector<CString>& texts);
 // The texts a total of sum can be shown as, the truest first: "%.2f"; rounded to one decimal and
 // to whole units; then rounded to fewer and fewer significant digits as a mantissa and a power of
 // ten, written as the amount fields take them ("3.725e9", "-4e12": no "+", no leading zeros in
-// the exponent). Each reads as the sum rounded at its last digit, never cut. None for a sum that
-// is no number (beyond what a number holds).
+// the exponent). Each reads as the sum rounded at its last digit, never cut, and none claims more
+// significant digits than a number holds true (15). None for a sum that is no number (beyond
+// what a number holds).
 std::vector<CString> TotalForms(double sum);
 // The total as its cell can show it (fits says whether a text does): the first of TotalForms that
 // fits, else "Too large".

@@ -89,8 +89,6 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_bUndoAvailable = 0;
-    // Settings found damaged from here on are told once the window is up and idle.
-    SetDamagedSettingsTeller(m_hWnd);
 
     CString fontBase = m_registry.ReadString(HKEY_LOCAL_MACHINE, kJorvanaKey, L"fontbase");
     SharedFontSizeBase = m_registry.RegistryStatus == CRegistryKey::kFound ? ParseFontSizeBase(fontBase) : 0;
@@ -190,6 +188,9 @@ BOOL CMainDlg::OnInitDialog() {
     if (curTab != 0) m_tabs.SelectTabByNumber(static_cast<int>(curTab));
 
     ApplySkin();
+    // Settings found damaged are told once the window is up and idle: all that the start found
+    // in one message, after the start's own questions and messages rather than inside them.
+    SetDamagedSettingsTeller(m_hWnd);
     return TRUE;
 }
 
@@ -268,7 +269,10 @@ bool CMainDlg::MendHomeCity(bool storesFailed) {
     });
     if (stored) return true;
     if (device::ui::IsProgramEnding()) return false;
-    ShowCoreMessage(StorageMessageId(StorageSituation::FirstStartNotStored, LastStorageCause()));
+    // A home city the user chose is asked for again at the next start; one taken back from the
+    // home location is taken back again, without a question.
+    ShowCoreMessage(StorageMessageId(found ? StorageSituation::StartCloses : StorageSituation::FirstStartNotStored,
+                                     LastStorageCause()));
     m_bStartFailed = true;
     return false;
 }

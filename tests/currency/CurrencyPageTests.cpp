@@ -154,12 +154,17 @@ TEST(CurrencyTotals, RoundedToTheDigitsThatFitAndTooLargeOnlyWhenNoneDoes) {
     EXPECT_EQ(shown({L"999999999.99"}, 11), L"1000000000");
     EXPECT_EQ(shown({L"-12345678901", L""}, 8), L"-1.23e10");
     EXPECT_EQ(shown({L"1e999"}, 40), L"Too large");
+    // No more digits than a number holds true: none of the binary value's own.
+    EXPECT_EQ(shown({L"37250052159876543"}, 40), L"3.72500521598765e16");
+    EXPECT_EQ(shown({L"372500521598765.99"}, 40), L"372500521598766");
+    EXPECT_EQ(shown({L"1000000000000000.01"}, 40), L"1000000000000000");
 }
 
 // Amounts of 1 to 20 digits, with and without decimals, on every shape with the input panel
 // down and up (a scroll bar then narrows the cells): each total, measured in the font its cell
 // draws it with (9 pixels at least), fits inside the column lines; it is the whole "%.2f" value
-// wherever that fits in some font, else that value rounded at its last digit shown.
+// wherever that fits in some font and holds no more digits than a number does, else that value
+// rounded at its last digit shown.
 TEST_F(CurrencyPageTest, TotalsOfEveryLengthReadTrueInTheirCells) {
     SelectColumns(Eur, Gbp, Usd); // rates 1.25, 2, 1
     CCurrencyPanel& page = CreatePage();
@@ -202,7 +207,12 @@ TEST_F(CurrencyPageTest, TotalsOfEveryLengthReadTrueInTheirCells) {
                         dc.SelectObject(&smallest);
                         const bool wholeFits = dc.GetTextExtent(full).cx <= room.Width();
                         dc.SelectObject(old);
-                        if (wholeFits) {
+                        // Whole where it fits and claims no more significant digits than a number
+                        // holds true (15).
+                        const std::wstring f(full);
+                        const bool holdsTrue = std::count_if(f.begin() + f.find_first_of(L"123456789"), f.end(),
+                                                             [](wchar_t c) { return c >= L'0' && c <= L'9'; }) <= 15;
+                        if (wholeFits && holdsTrue) {
                             EXPECT_EQ(text, full) << where;
                             ++(std::abs(drawn.lfHeight) < 13 ? wholeSmaller : whole);
                             continue;

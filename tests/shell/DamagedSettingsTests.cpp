@@ -6,6 +6,7 @@
 
 #include "clocks/WorldClocksDlg.h"
 #include "core/CoreMessages.h"
+#include "support/FileSizeLimit.h"
 
 #include <chrono>
 #include <cstdint>
@@ -86,6 +87,25 @@ TEST_F(DamagedSettingsTest, TheHomeCityComesBackFromTheHomeLocationOrIsAskedForA
         EXPECT_EQ(ReadString(L"Jorvana", L"hlname"), L"Paris:France") << type;
         EXPECT_EQ(ReadDword(L"Jorvana\\wrldclk", L"clock3"), clock3) << "not a first start's";
     }
+}
+
+// A home city taken back from the home location on a device that has no room to store it: the
+// window ends with the storage message of a start, not the first start's promise to ask for the
+// home city (the next start takes it back again without asking).
+TEST_F(DamagedSettingsTest, AHomeCityTakenBackThatCannotBeStoredPromisesNoQuestion) {
+    InstallSmallProduct();
+    Start();
+    Close();
+    SetRaw(L"Jorvana\\wrldclk", L"clock", REG_SZ, {'1', 0, 0, 0});
+    CRegistryKey().WriteString(HKEY_LOCAL_MACHINE, L"Jorvana", L"hlname", L"Oslo:Norway");
+    {
+        testsupport::FileSizeLimit full(testsupport::RoomLeft(Root(), 0));
+        Start();
+    }
+    EXPECT_EQ(MessageTexts(), std::vector<std::wstring>{std::wstring(LoadCoreString(IDS_STORAGE_FULL))});
+    EXPECT_FALSE(m_dlg->m_hWnd && m_dlg->IsWindowVisible()) << "the window ended";
+    EXPECT_EQ(Start(), L"Oslo");
+    EXPECT_EQ(m_dlg->homeCityRuns, 0);
 }
 
 // A damaged setting of the clocks, the weather and the currencies: each reads as missing (its

@@ -97,6 +97,14 @@ protected:
     static void TapSync(CSyncDlg& dlg) {
         dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_WEATHER_SYNC, BN_CLICKED), reinterpret_cast<LPARAM>(dlg.m_syncButton.m_hWnd));
     }
+    // Runs the dialog, taps Sync, notes the state it then shows and closes it with OK.
+    std::wstring SyncAndClose(DialogState& after) {
+        return RunDialog([&](CSyncDlg& dlg) {
+            TapSync(dlg);
+            after = StateOf(dlg);
+            dlg.SendMessage(WM_COMMAND, IDOK);
+        });
+    }
 };
 
 TEST_F(WeatherSyncTest, QueryListsEveryPlaceInStoreOrderAndReadsTheAddress) {
@@ -218,12 +226,7 @@ TEST_F(WeatherSyncTest, AByteOrderMarkIsNoPartOfTheReply) {
     server.Script("/feed", ScriptedReply{200, {{"ServerMSG", "1000 Completed"}}, bom});
     device::ui::ScriptMessageBoxAnswers({IDYES});
     DialogState after;
-    EXPECT_EQ(RunDialog([&](CSyncDlg& dlg) {
-                  TapSync(dlg);
-                  after = StateOf(dlg);
-                  dlg.SendMessage(WM_COMMAND, IDOK);
-              }),
-              L"no");
+    EXPECT_EQ(SyncAndClose(after), L"no");
     EXPECT_EQ(after.status, L"Syncronisation failed!");
     EXPECT_EQ(Records(), before);
 }
@@ -240,12 +243,7 @@ TEST_F(WeatherSyncTest, ADeviceClockAWeekOffStoresTheForecastsAndNamesBothDates)
 
     device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
     DialogState after;
-    EXPECT_EQ(RunDialog([&](CSyncDlg& dlg) {
-                  TapSync(dlg);
-                  after = StateOf(dlg);
-                  dlg.SendMessage(WM_COMMAND, IDOK);
-              }),
-              L"yes");
+    EXPECT_EQ(SyncAndClose(after), L"yes");
     EXPECT_EQ(after.status, L"Syncronisation complete!");
     auto boxes = device::ui::MessageBoxRecords();
     ASSERT_EQ(boxes.size(), 2u);
@@ -416,11 +414,7 @@ TEST_F(WeatherSyncTest, RecordsThatAreNoForecastAreRefusedAndTheSyncFails) {
         device::ui::ClearMessageBoxRecords();
         device::ui::ScriptMessageBoxAnswers({IDYES, IDOK});
         DialogState after;
-        std::wstring reply = RunDialog([&](CSyncDlg& dlg) {
-            TapSync(dlg);
-            after = StateOf(dlg);
-            dlg.SendMessage(WM_COMMAND, IDOK);
-        });
+        std::wstring reply = SyncAndClose(after);
         EXPECT_EQ(reply, L"no");
         EXPECT_EQ(after.status, L"Syncronisation failed!");
         auto boxes = device::ui::MessageBoxRecords();
