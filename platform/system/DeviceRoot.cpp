@@ -58,13 +58,15 @@ DeviceStorage CheckDeviceStorage() {
     const uint64_t busy = db->BusyTimeouts();
     if (!db->MissingTables().empty()) return DeviceStorage::Damaged;
     if (db->BusyTimeouts() != busy) return DeviceStorage::InUse;
-    // A write transaction that changes nothing still needs the database's write lock. It notes
-    // the parts a store made before parts were noted holds whole.
-    if (!db->Write([db](sqlite3* h) { return db->NoteWholeParts(h); })) {
+    // A write transaction that changes nothing still needs the database's write lock.
+    if (!db->Write([](sqlite3*) { return true; })) {
         if (ProcessEndRequested()) return DeviceStorage::Ending;
         if (db->BusyTimeouts() != busy) return DeviceStorage::InUse;
         return LastStorageFault() == StorageFault::Full ? DeviceStorage::Full : DeviceStorage::ReadOnly;
     }
+    // A store made before parts were noted gets the parts it holds whole noted. Housekeeping: a
+    // store too full to take it starts all the same and is noted at a later start.
+    db->Write([db](sqlite3* h) { return db->NoteWholeParts(h); });
     // A file that takes a byte: a full device may still make an empty one.
     const std::filesystem::path probe =
         FileSystemFolder() / (".write-check-" + std::to_string(static_cast<long>(getpid())));
