@@ -2,8 +2,8 @@
 #include "core/DamagedSettings.h"
 
 #include "core/CoreMessages.h"
+#include "core/RegistryKey.h"
 #include "platform/system/DeviceDb.h"
-#include "platform/system/Registry.h"
 #include "platform/ui/DeviceProgram.h"
 #include "platform/ui/WinUser.h"
 #include "resources/resource.h"
@@ -73,14 +73,6 @@ CString KeyLabel(const std::wstring& path) {
     return CString(path.c_str());
 }
 
-// Removes a value; a store that cannot take it (full, held) keeps it, to be told again.
-void RemoveDamagedValue(LPCWSTR path, LPCWSTR name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, 0, &key) != ERROR_SUCCESS || !key) return;
-    RegDeleteValueW(key, name);
-    RegCloseKey(key);
-}
-
 } // namespace
 
 void NoteDamagedSetting(LPCWSTR path, LPCWSTR name) {
@@ -131,5 +123,5 @@ void TellDamagedSettings(HWND owner) {
     // The user knows now: the damaged values go, so that they read as missing and take their
     // starting values as any missing value does, instead of being told again at every start
     // (a value no screen writes again would otherwise stay damaged for good).
-    for (const DamagedSetting& d : told) RemoveDamagedValue(d.path.c_str(), d.name.c_str());
+    for (const DamagedSetting& d : told) CRegistryKey::DeleteValue(HKEY_LOCAL_MACHINE, d.path.c_str(), d.name.c_str());
 }

@@ -37,15 +37,8 @@ bool ReadHeldRecord(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD& written
     return true;
 }
 
-void ForgetValue(LPCWSTR key, const CString& valueName) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, 0, &handle) != ERROR_SUCCESS || !handle) return;
-    RegDeleteValueW(handle, valueName);
-    RegCloseKey(handle);
-}
-
 void ForgetHeld(LPCWSTR key, LPCWSTR name) {
-    ForgetValue(key, HeldName(name));
+    CRegistryKey::DeleteValue(HKEY_LOCAL_MACHINE, key, HeldName(name));
 }
 
 } // namespace
@@ -59,7 +52,7 @@ DWORD RepairStoredPosition(CRegistryKey& reg, LPCWSTR key, LPCWSTR name, DWORD f
     DWORD written = 0;
     CString recordName;
     if (storeWhole && ReadHeldRecord(reg, key, name, written, recordName)) {
-        ForgetValue(key, HeldRecordName(name));
+        CRegistryKey::DeleteValue(HKEY_LOCAL_MACHINE, key, HeldRecordName(name));
         DWORD position = 0;
         if (value == written && find && find(recordName, position) && position < count) {
             if (position != value) reg.WriteDword(HKEY_LOCAL_MACHINE, key, name, position);

@@ -117,3 +117,10 @@ bool CRegistryKey::WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value
     watch.Done();
     return written;
 }
+
+void CRegistryKey::DeleteValue(HKEY root, LPCWSTR path, LPCWSTR name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, 0, &key) != ERROR_SUCCESS || !key) return;
+    RegDeleteValueW(key, name);
+    RegCloseKey(key);
+}

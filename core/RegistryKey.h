@@ -31,6 +31,9 @@ public:
     // message. A damaged value the user has not been told of yet is left as it is (true).
     bool WriteString(HKEY root, LPCWSTR path, LPCWSTR name, LPCWSTR text);
     bool WriteDword(HKEY root, LPCWSTR path, LPCWSTR name, DWORD value);
+    // Removes the value when the key and the value are there; a store that cannot take it keeps
+    // it (nothing is said: callers remove what no longer counts).
+    static void DeleteValue(HKEY root, LPCWSTR path, LPCWSTR name);
 
     // 0 found, -1 value missing, -2 key missing, -3 value damaged. Writes leave it unchanged.
     LONG RegistryStatus = kFound;
