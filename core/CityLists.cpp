@@ -4,7 +4,6 @@
 
 #include "core/CommonHelpers.h"
 #include "platform/framework/WaitCursor.h"
-#include "platform/framework/WindowDC.h"
 
 #include <algorithm>
 
@@ -46,28 +45,10 @@ CString CityListLabel(CCitiesDb& cities, DWORD index) {
     return Label(name, cities.GetCountry(index), doubled);
 }
 
-namespace {
-
-// The width of the widest text in the control's font.
-int WidestText(CWnd& control, const std::vector<CString>& texts) {
-    CClientDC dc(&control);
-    CFont* font = control.GetFont();
-    CFont* old = font ? dc.SelectObject(font) : nullptr;
-    int widest = 0;
-    for (const CString& text : texts) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
-    if (old) dc.SelectObject(old);
-    return widest;
-}
-
-// A list draws its texts 2 pixels in from its left side; as much room is kept after them.
-constexpr int kTextMargins = 4;
-
-} // namespace
-
 void FillCityCombo(CComboBox& combo, CCitiesDb& cities) {
     const std::vector<CString> labels = ReadCityListLabels(cities);
     for (const CString& label : labels) combo.AddString(label);
-    const int wanted = WidestText(combo, labels) + kTextMargins + ::GetSystemMetrics(SM_CXVSCROLL) +
+    const int wanted = WidestText(combo, labels) + kListTextMargins + ::GetSystemMetrics(SM_CXVSCROLL) +
                        2 * ::GetSystemMetrics(SM_CXEDGE);
     combo.SetDroppedWidth(static_cast<UINT>(std::min(wanted, ::GetSystemMetrics(SM_CXSCREEN))));
 }

@@ -205,18 +205,20 @@ CString FitTextWithEllipsis(CDC* dc, const CString& text, int width) {
     return FitTextWithEllipsis(dc ? dc->GetSafeHdc() : nullptr, text, width);
 }
 
-int FitListExtentToTexts(CListBox& list) {
-    CClientDC dc(&list);
-    CFont* font = list.GetFont();
+int WidestText(CWnd& control, const std::vector<CString>& texts) {
+    CClientDC dc(&control);
+    CFont* font = control.GetFont();
     CFont* old = font ? dc.SelectObject(font) : nullptr;
     int widest = 0;
-    CString text;
-    for (int i = 0; i < list.GetCount(); ++i) {
-        list.GetText(i, text);
-        widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
-    }
+    for (const CString& text : texts) widest = std::max(widest, static_cast<int>(dc.GetTextExtent(text).cx));
     if (old) dc.SelectObject(old);
-    const int needed = widest + 4;
+    return widest;
+}
+
+int FitListExtentToTexts(CListBox& list) {
+    std::vector<CString> texts(static_cast<size_t>(std::max(0, list.GetCount())));
+    for (size_t i = 0; i < texts.size(); ++i) list.GetText(static_cast<int>(i), texts[i]);
+    const int needed = WidestText(list, texts) + kListTextMargins;
     list.SetHorizontalExtent(needed);
     return needed;
 }

@@ -5,6 +5,8 @@
 #include "platform/base/CString.h"
 #include "platform/gdi/WinGdi.h"
 
+#include <vector>
+
 class CButton;
 class CComboBox;
 class CDC;
@@ -73,9 +75,13 @@ CString FitTextToWidth(CDC* dc, const CString& text, int width);
 CString FitTextWithEllipsis(HDC dc, const CString& text, int width);
 CString FitTextWithEllipsis(CDC* dc, const CString& text, int width);
 
-// Tells a list box the width its widest text needs in its font (its texts stand 2 pixels in, and
-// as much room is left after them), so that a list made with WS_HSCROLL scrolls sideways to the
-// end of every text; returns that width.
+// The width of the widest of the texts in the control's font.
+int WidestText(CWnd& control, const std::vector<CString>& texts);
+// A list draws its texts 2 pixels in from its left side; as much room is kept after them.
+constexpr int kListTextMargins = 4;
+
+// Tells a list box the width its widest text needs in its font with kListTextMargins, so that a
+// list made with WS_HSCROLL scrolls sideways to the end of every text; returns that width.
 int FitListExtentToTexts(CListBox& list);
 
 // Sizes a combo box so that its drop-down list shows n items.

@@ -1,9 +1,9 @@
 #pragma once
 // The currency combo of a converter column: a drop-down list (one choice per closing, as every
-// CChoiceCombo) that, while its list is closed,
-// ignores typed characters, so a letter meant for an amount never swaps the column's currency
-// unseen; with the list open a letter moves to the first currency of that letter as usual. A
-// closed field too narrow for "name - code" shortens the name, so that the code stays in view.
+// CChoiceCombo) that, while its list is closed, ignores typed characters, so a letter meant for
+// an amount never swaps the column's currency unseen; with the list open typed letters find a
+// currency as usual. A closed field too narrow for "name - code" shortens the name, so that the
+// code stays in view.
 
 #include "controls/ChoiceCombo.h"
 #include "platform/framework/MessageMap.h"

@@ -53,7 +53,6 @@ BEGIN_MESSAGE_MAP(CCurrencyPanel, CDialog)
     ON_CBN_SELCHANGE(IDC_CUR_PAIR2, &CCurrencyPanel::OnSelChangePair2)
     ON_CBN_SELCHANGE(IDC_CUR_PAIR3, &CCurrencyPanel::OnSelChangePair3)
     ON_CBN_SELCHANGE(IDC_CUR_RATE_BASE, &CCurrencyPanel::OnSelChangeRateBase)
-    // A cancelled list puts its selection back without a change: the column takes it again.
     ON_BN_CLICKED(IDC_CUR_UPDATE_ALL, &CCurrencyPanel::OnUpdateAll)
     ON_WM_SETTINGCHANGE()
     ON_EN_UPDATE(IDC_CUR_AMOUNT1, &CCurrencyPanel::OnUpdateAmount1)

@@ -243,12 +243,15 @@ BOOL CPackingListDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == IDOK && HIWORD(wParam) == 0) {
         // Enter keeps the tool open; on an item it opens the item, as a double tap does.
         const HWND focus = ::GetFocus();
-        if (m_listFilter.IsWindowVisible() && focus == m_listFilter.m_hWnd) {
-            EditFilterRow(SelectedRow(m_listFilter));
-        } else if (CListCtrl* view = CurrentView(); view && focus == view->m_hWnd) {
+        CListCtrl* view = CurrentView();
+        const bool onFilter = m_listFilter.IsWindowVisible() && focus == m_listFilter.m_hWnd;
+        if (onFilter || (view && focus == view->m_hWnd)) {
             HideToolsList(this);
             SetSaved(false);
-            EditItem(SelectedRow(*view));
+            if (onFilter)
+                EditFilterRow(SelectedRow(m_listFilter));
+            else
+                EditItem(SelectedRow(*view));
         }
         return FALSE;
     }
@@ -675,19 +678,22 @@ int CPackingListDlg::FilterRowAt(CPoint point) const {
     return -1;
 }
 
-void CPackingListDlg::ToggleFilterRowUnderTap() {
-    SetSaved(false);
-    const DWORD pos = ::GetMessagePos();
-    CPoint point(static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos)));
-    m_listFilter.ScreenToClient(&point);
-    const int row = FilterRowAt(point);
-    if (row < 0) return;
+void CPackingListDlg::ToggleFilterRow(int row) {
     const CString text = m_listFilter.GetItemText(row, 0);
     m_listFilter.DeleteItem(row);
     if (CListCtrl* view = CurrentView()) {
         const int item = FindNoCase(view, text);
         if (item >= 0) view->SetCheck(item, view->GetCheck(item) ? FALSE : TRUE);
     }
+}
+
+void CPackingListDlg::ToggleFilterRowUnderTap() {
+    SetSaved(false);
+    const DWORD pos = ::GetMessagePos();
+    CPoint point(static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos)));
+    m_listFilter.ScreenToClient(&point);
+    const int row = FilterRowAt(point);
+    if (row >= 0) ToggleFilterRow(row);
 }
 
 void CPackingListDlg::OnFilterClick(NMHDR*, LRESULT* pResult) {
@@ -712,14 +718,9 @@ LRESULT CPackingListDlg::OnFilterRowTicked(WPARAM wParam, LPARAM) {
     const int row = static_cast<int>(wParam);
     if (!m_listFilter.IsWindowVisible() || row >= m_listFilter.GetItemCount()) return 0;
     SetSaved(false);
-    const CString text = m_listFilter.GetItemText(row, 0);
-    m_listFilter.DeleteItem(row);
+    ToggleFilterRow(row);
     m_listFilter.SetItemState(std::min(row, m_listFilter.GetItemCount() - 1), LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
-    if (CListCtrl* view = CurrentView()) {
-        const int item = FindNoCase(view, text);
-        if (item >= 0) view->SetCheck(item, view->GetCheck(item) ? FALSE : TRUE);
-    }
     return 0;
 }
 
@@ -739,8 +740,6 @@ void CPackingListDlg::OnFilterDblClk(NMHDR*, LRESULT* pResult) {
 }
 
 void CPackingListDlg::EditFilterRow(int row) {
-    HideToolsList(this);
-    SetSaved(false);
     CListCtrl* view = CurrentView();
     if (row < 0 || !view || !m_listFilter.IsWindowVisible()) return;
     const CString oldText = m_listFilter.GetItemText(row, 0);

@@ -116,6 +116,9 @@ private:
     void ReadMetrics();
     int TapX() const;
     int FilterRowAt(CPoint point) const;
+    // Turns over the box of the current list's item that a row of the filtered view shows; the
+    // row leaves the view, which shows only ticked or only unticked items.
+    void ToggleFilterRow(int row);
     void ToggleFilterRowUnderTap();
     // The Edit Item dialog for a row of the current list, or of the filtered view (-1: none).
     void EditItem(int row);

@@ -738,6 +738,9 @@ bool device::ui::CommandBarEntryRect(HWND bar, int button, int entry, RECT& rect
 bool device::ui::OpenCommandBarFromKeys(HWND window) {
     HWND top = TopWindowOf(window);
     if (!top || !IsWindowEnabled(top)) return false;
+    // A window holding the stylus (an open drop-down list or calendar, a button held down) has
+    // the keys until it lets go: a menu opened over it would take the stylus from it.
+    if (GetCapture()) return false;
     for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (BarOf(c) && IsWindowVisible(c) && IsWindowEnabled(c) && RunBarKeys(c)) return true;
     return false;

@@ -421,19 +421,25 @@ void PaintScrollStrip(ListBox& lb) {
 
 // [SECTION] Input -------------------------------------------------------------------------------
 
-void ScrollBy(ListBox& lb, int code, int thumb) {
-    int page = PageSize(lb);
+// Where a scroll-bar code (vertical or horizontal: their codes share values) leads from `pos`:
+// a line or a page back or on, the thumb's place, the start or `last`; `pos` for the others.
+int ScrollTarget(int code, int pos, int line, int page, int last, int thumb) {
     switch (code) {
-    case kSbLineUp: SetTop(lb, lb.top - 1); break;
-    case kSbLineDown: SetTop(lb, lb.top + 1); break;
-    case kSbPageUp: SetTop(lb, lb.top - page); break;
-    case kSbPageDown: SetTop(lb, lb.top + page); break;
+    case kSbLineUp: return pos - line;
+    case kSbLineDown: return pos + line;
+    case kSbPageUp: return pos - page;
+    case kSbPageDown: return pos + page;
     case kSbThumbTrack:
-    case kSbThumbPosition: SetTop(lb, thumb); break;
-    case kSbTop: SetTop(lb, 0); break;
-    case kSbBottom: SetTop(lb, MaxTop(lb)); break;
-    default: break;
+    case kSbThumbPosition: return thumb;
+    case kSbTop: return 0;
+    case kSbBottom: return last;
+    default: return pos;
     }
+}
+
+// WM_VSCROLL: a line is an item, a page what the list shows.
+void ScrollBy(ListBox& lb, int code, int thumb) {
+    SetTop(lb, ScrollTarget(code, lb.top, 1, PageSize(lb), MaxTop(lb), thumb));
     if (lb.redraw) RedrawWindow(lb.hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
@@ -441,17 +447,7 @@ void ScrollBy(ListBox& lb, int code, int thumb) {
 void ScrollSideways(ListBox& lb, int code, int thumb) {
     const int line = std::max(1, lb.itemHeight / 2);
     const int page = std::max(1, static_cast<int>(Client(lb).right));
-    switch (code) {
-    case SB_LINELEFT: SetLeft(lb, lb.left - line); break;
-    case SB_LINERIGHT: SetLeft(lb, lb.left + line); break;
-    case SB_PAGELEFT: SetLeft(lb, lb.left - page); break;
-    case SB_PAGERIGHT: SetLeft(lb, lb.left + page); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: SetLeft(lb, thumb); break;
-    case SB_LEFT: SetLeft(lb, 0); break;
-    case SB_RIGHT: SetLeft(lb, MaxLeft(lb)); break;
-    default: break;
-    }
+    SetLeft(lb, ScrollTarget(code, lb.left, line, page, MaxLeft(lb), thumb));
 }
 
 // A point of the client coordinates that falls in the scroll-bar strip.

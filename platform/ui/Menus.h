@@ -229,7 +229,8 @@ bool CommandBarEntryRect(HWND bar, int button, int entry, RECT& rect);
 // The menu keys (F10, Alt alone) pressed in a window: the visible command bar of its top-level
 // window opens its first menu, or highlights its first button, and takes the keys until a pick,
 // a press, Escape or a tap ends it (Left and Right go round the bar's menus and buttons). False,
-// and nothing happens, when that window shows no bar with anything to open or press.
+// and nothing happens, when that window shows no bar with anything to open or press, or while a
+// window holds the stylus capture (an open drop-down list or calendar takes the keys itself).
 bool OpenCommandBarFromKeys(HWND window);
 // The item (as TB_GETBUTTON counts) of a bar that the keys highlight, -1 when none (tests).
 int CommandBarKeyHighlight(HWND bar);

@@ -165,6 +165,29 @@ TEST_F(KeysTest, MenuKeysOpenTheBarGoRoundItAndPress) {
     }
 }
 
+// While a drop-down list is open the keys are the list's: F10 opens no menu over it (the menu
+// would take the stylus from the list), Escape closes the list, and F10 then opens the bar.
+TEST_F(KeysTest, MenuKeysWaitWhileADropDownListIsOpen) {
+    TestMainDlg& dlg = OpenOnShape(kTwoShapes[0]);
+    TapTab(3);
+    CComboBox* column = static_cast<CComboBox*>(dlg.GetTabs().GetPage(3)->GetDlgItem(IDC_CUR_PAIR1));
+    ASSERT_NE(column, nullptr);
+    column->SetFocus();
+    const std::vector<HMENU> menus = BarPopups(dlg.GetBar(CMainDlg::kMenuBar).m_hWnd);
+    ASSERT_FALSE(menus.empty());
+    RunSteps({Sees(nullptr, VK_F4), Sees(nullptr, VK_F10),
+              [&] {
+                  EXPECT_EQ(device::ui::OpenPopupMenu(), nullptr);
+                  EXPECT_TRUE(column->GetDroppedState());
+                  ModalSteps::Press(VK_ESCAPE);
+              },
+              [&] {
+                  EXPECT_FALSE(column->GetDroppedState());
+                  ModalSteps::Press(VK_F10);
+              },
+              Sees(menus[0], VK_ESCAPE), Sees(nullptr, 0)});
+}
+
 // The home reminder's calendar, opened with alt+Down, takes the arrows (a day, a week), Page
 // Down (a month, the day kept inside it) and Return (the date changes and is told to the form);
 // Escape closes it alone, the form stays with its date and nothing is saved.

@@ -879,8 +879,6 @@ TEST_F(MainWindowTest, TapsUnderTheRemindersSavedBoxOpenNothingAndTheReminderIsS
 namespace shelltest {
 namespace {
 
-// Run by its own loop: the tips balloon of the first start closes on Escape though the tab strip
-// holds the focus, and the Currencies tips box shown from the menu closes on Return.
 // Tips boxes left open on pages under another tab follow a screen turned meanwhile without
 // taking the focus from the tab in use: back on their tab they stand inside the page, their Hide
 // button in reach, the map's over its picture.
@@ -917,6 +915,8 @@ TEST_F(MainWindowTest, OpenTipsBoxesFollowTheScreenTurnedUnderAnotherTab) {
         EXPECT_NE(h, map.m_sunPicture.m_hWnd) << "the sun picture over the tips";
 }
 
+// Run by its own loop: the tips balloon of the first start closes on Escape though the tab strip
+// holds the focus, and the Currencies tips box shown from the menu closes on Return.
 TEST_F(MainWindowTest, TipsBoxesCloseOnEscapeAndReturn) {
     using testsupport::ModalSteps;
     InstallSmallProduct();

@@ -364,8 +364,13 @@ TEST_F(PackingListTest, CheckMarksAndTheFilteredView) {
     Send(WM_APP_PACK_SHOW_UNCHECKED);
     EXPECT_TRUE(m_dlg.m_listFilter.IsWindowVisible());
     EXPECT_EQ(Items(&m_dlg.m_listFilter), (Texts{L"Socks", L"Towel"}));
+    // Space on a row ticks its item, which leaves the view of unticked ones.
+    m_dlg.m_listFilter.SetFocus();
+    m_dlg.m_listFilter.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    device::display::test::PressKey(VK_SPACE);
+    EXPECT_EQ(Items(&m_dlg.m_listFilter), (Texts{L"Towel"}));
     Send(WM_APP_PACK_SHOW_CHECKED);
-    EXPECT_EQ(Items(&m_dlg.m_listFilter), (Texts{L"Passport+"}));
+    EXPECT_EQ(Items(&m_dlg.m_listFilter), (Texts{L"Passport+", L"Socks+"}));
     // A tab or category change refills it for the list now shown.
     ChooseCategory(1);
     ChooseTab(2);
