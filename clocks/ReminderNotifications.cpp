@@ -171,7 +171,7 @@ bool DeviceWallAt(const ReminderHome& home, long long utc, long long& wall) {
         return true;
     }
     const long long standard = utc + OffsetMinutes(home.standard) * 60LL;
-    const DstWindow window = GetDstWindowAt(home.Rule(), static_cast<time_t>(standard));
+    const DstWindow window = GetDstWindowAt(home.rule, static_cast<time_t>(standard));
     wall = window.Contains(static_cast<time_t>(standard)) ? standard + window.shift * 3600LL : standard;
     return true;
 }
@@ -182,7 +182,7 @@ long long NowUtc(const ReminderHome& home) {
     const long long deviceNow = static_cast<long long>(device::DeviceTimeNow());
     if (home.deviceZone) return deviceNow;
     const long long wall = static_cast<long long>(DeviceWallNow());
-    const dstmath::ClockState state = dstmath::WallState(home.Rule(), OffsetMinutes(home.standard), wall, deviceNow);
+    const dstmath::ClockState state = dstmath::WallState(home.rule, OffsetMinutes(home.standard), wall, deviceNow);
     const long long standard = state.inside ? wall - state.shift * 3600LL : wall;
     return standard - OffsetMinutes(home.standard) * 60LL;
 }

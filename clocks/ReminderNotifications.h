@@ -29,7 +29,6 @@ struct ReminderHome {
     bool deviceZone = false;
     int standard = 0;   // the home city's standard HhmmOffset
     DstRuleFields rule; // its rule as its clock reads it (no daylight saving when not set)
-    const DstRuleFields& Rule() const { return rule; }
 };
 
 // Action flags of a reminder's notification: LED, vibration, dialog, repeat.
